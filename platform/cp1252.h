@@ -1,0 +1,28 @@
+#pragma once
+// Windows-1252 is the byte encoding of VB6 source. Text stays as bytes everywhere;
+// these helpers give the letter-case rules of that code page (VB's own LCase/UCase
+// and its case-insensitive comparisons) and a conversion for display only.
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace gildex::cp1252 {
+
+char ToUpper(char c);
+char ToLower(char c);
+std::string Upper(std::string_view s);
+std::string Lower(std::string_view s);
+bool EqualsNoCase(std::string_view a, std::string_view b);
+bool StartsWithNoCase(std::string_view s, std::string_view prefix);
+bool EndsWithNoCase(std::string_view s, std::string_view suffix);
+// Position of needle in hay at or after `from`, ignoring letter case; npos when absent.
+std::size_t FindNoCase(std::string_view hay, std::string_view needle, std::size_t from = 0);
+// A total order ignoring letter case, for sorted containers keyed by VB names.
+struct LessNoCase {
+  using is_transparent = void;
+  bool operator()(std::string_view a, std::string_view b) const;
+};
+// For terminals and logs only: never write the result back into a source file.
+std::string ToUtf8(std::string_view bytes);
+
+}  // namespace gildex::cp1252

@@ -1,0 +1,32 @@
+#include "platform/cp1252.h"
+
+#include <gtest/gtest.h>
+
+namespace gildex::cp1252 {
+namespace {
+
+TEST(Cp1252, CaseRulesCoverAccentedLettersButNotSigns) {
+  EXPECT_EQ(Upper("caf\xe9 \x9a\x9c\xff"), "CAF\xc9 \x8a\x8c\x9f");
+  EXPECT_EQ(Lower("\xc7\xc3O \xd7 \xdf"), "\xe7\xe3o \xd7 \xdf");  // multiplication sign and sharp s stay
+  EXPECT_TRUE(EqualsNoCase("Private SUB", "private sub"));
+  EXPECT_FALSE(EqualsNoCase("Sub", "Subs"));
+  EXPECT_TRUE(StartsWithNoCase("Attribute VB_Name", "attribute "));
+  EXPECT_TRUE(EndsWithNoCase("FORM1.FRM", ".frm"));
+}
+
+TEST(Cp1252, FindNoCaseFindsFirstOccurrenceFromPosition) {
+  EXPECT_EQ(FindNoCase("x = Sub1: SUB", "sub"), 4u);
+  EXPECT_EQ(FindNoCase("x = Sub1: SUB", "sub", 5), 10u);
+  EXPECT_EQ(FindNoCase("abc", "abcd"), std::string_view::npos);
+  EXPECT_EQ(FindNoCase("abc", ""), 0u);
+  EXPECT_TRUE(LessNoCase{}("apple", "BANANA"));
+  EXPECT_FALSE(LessNoCase{}("Apple", "apple"));
+}
+
+TEST(Cp1252, ConvertsToUtf8ForDisplay) {
+  EXPECT_EQ(ToUtf8("a\xe7\x80"), "a\xc3\xa7\xe2\x82\xac");
+  EXPECT_EQ(ToUtf8("\x81"), "\xef\xbf\xbd");
+}
+
+}  // namespace
+}  // namespace gildex::cp1252
