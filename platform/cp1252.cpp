@@ -108,4 +108,11 @@ std::string ToUtf8(std::string_view bytes) {
   return out;
 }
 
+std::optional<char> FromUnicode(char32_t code_point) {
+  if (code_point < 0x80 || (code_point >= 0xA0 && code_point <= 0xFF)) return static_cast<char>(code_point);
+  for (std::size_t i = 0; i < kHigh.size(); ++i)
+    if (kHigh[i] != 0 && kHigh[i] == code_point) return static_cast<char>(0x80 + i);
+  return std::nullopt;
+}
+
 }  // namespace gildex::cp1252

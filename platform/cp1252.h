@@ -3,6 +3,7 @@
 // these helpers give the letter-case rules of that code page (VB's own LCase/UCase
 // and its case-insensitive comparisons) and a conversion for display only.
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -24,5 +25,8 @@ struct LessNoCase {
 };
 // For terminals and logs only: never write the result back into a source file.
 std::string ToUtf8(std::string_view bytes);
+// The byte of a Unicode code point, for reading files that Windows wrote in UTF-16;
+// nothing when the code page has no such character.
+std::optional<char> FromUnicode(char32_t code_point);
 
 }  // namespace gildex::cp1252

@@ -28,5 +28,14 @@ TEST(Cp1252, ConvertsToUtf8ForDisplay) {
   EXPECT_EQ(ToUtf8("\x81"), "\xef\xbf\xbd");
 }
 
+TEST(Cp1252, TakesBackUnicodeCharactersTheCodePageHas) {
+  EXPECT_EQ(FromUnicode(U'a'), 'a');
+  EXPECT_EQ(FromUnicode(0xE9), '\xe9');
+  EXPECT_EQ(FromUnicode(0x20AC), '\x80');  // euro sign
+  EXPECT_EQ(FromUnicode(0x0178), '\x9f');
+  EXPECT_EQ(FromUnicode(0x0081), std::nullopt);  // C1 control: its byte means something else here
+  EXPECT_EQ(FromUnicode(0x4E2D), std::nullopt);
+}
+
 }  // namespace
 }  // namespace gildex::cp1252

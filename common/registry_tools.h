@@ -1,0 +1,28 @@
+#pragma once
+// RegistryTools: the only code that touches the registry. Values pass as text; the caller
+// names the type with a keyword ("STRING", "BOOL", "NUMBER", "BINARY"; any letter case).
+#include <cstdint>
+#include <string>
+
+#include "common/error_report.h"
+#include "platform/registry.h"
+
+namespace gildex {
+
+class RegistryTools {
+ public:
+  RegistryTools(platform::Registry& registry, ErrorReport& report) : registry_(registry), report_(report) {}
+
+  // 0x80000000 .. 0x80000004 for the five predefined hives; 0 for anything else.
+  static std::uint32_t fnlHKEYValue(const std::string& key_path);
+  std::string fnsGetRegistryValue(const std::string& key_path, const std::string& value_name,
+                                  const std::string& type = "String");
+  void subSetRegistryValue(const std::string& key_path, const std::string& value_name, const std::string& value,
+                           const std::string& type = "String");
+
+ private:
+  platform::Registry& registry_;
+  ErrorReport& report_;
+};
+
+}  // namespace gildex

@@ -1,0 +1,153 @@
+#include "platform/dialogs.h"
+
+#include <algorithm>
+#include <istream>
+#include <optional>
+#include <ostream>
+#include <stdexcept>
+#include <string_view>
+
+#include <fmt/core.h>
+
+#include "platform/cp1252.h"
+
+namespace gildex::platform {
+namespace {
+
+bool Offers(int style, MsgBoxResult answer) {
+  const std::vector<MsgBoxResult> buttons = ButtonsOf(style);
+  return std::find(buttons.begin(), buttons.end(), answer) != buttons.end();
+}
+
+// The add-in separates lines with CR LF; a terminal wants plain line feeds and UTF-8.
+std::string ForDisplay(std::string_view text) {
+  std::string lines;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r') {
+      lines += '\n';
+      if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    } else {
+      lines += text[i];
+    }
+  }
+  return cp1252::ToUtf8(lines);
+}
+
+std::string ButtonList(int style) {
+  std::string list;
+  for (const MsgBoxResult b : ButtonsOf(style)) {
+    const std::string_view name = AnswerName(b);
+    list += fmt::format("{}[{}]{}", list.empty() ? "" : " / ", name.substr(0, 1), name.substr(1));
+  }
+  return list;
+}
+
+std::string_view TrimLine(std::string_view s) {
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) s.remove_suffix(1);
+  return s;
+}
+
+// "y", "ye" or "yes" for Yes: the buttons of one box never share an initial, so any
+// beginning of a button's name picks that button.
+std::optional<MsgBoxResult> Match(int style, std::string_view reply) {
+  if (reply.empty()) return std::nullopt;
+  for (const MsgBoxResult b : ButtonsOf(style))
+    if (cp1252::StartsWithNoCase(AnswerName(b), reply)) return b;
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::vector<MsgBoxResult> ButtonsOf(int style) {
+  switch (style & 7) {
+    case vbOKOnly:
+      return {vbOK};
+    case vbOKCancel:
+      return {vbOK, vbCancel};
+    case vbAbortRetryIgnore:
+      return {vbAbort, vbRetry, vbIgnore};
+    case vbYesNoCancel:
+      return {vbYes, vbNo, vbCancel};
+    case vbYesNo:
+      return {vbYes, vbNo};
+    case vbRetryCancel:
+      return {vbRetry, vbCancel};
+    default:
+      throw std::invalid_argument(fmt::format("message box style {} names no set of buttons", style));
+  }
+}
+
+MsgBoxResult DefaultAnswer(int style) {
+  const std::vector<MsgBoxResult> buttons = ButtonsOf(style);
+  std::size_t index = 0;
+  if ((style & 0xF00) == vbDefaultButton2) index = 1;
+  if ((style & 0xF00) == vbDefaultButton3) index = 2;
+  return index < buttons.size() ? buttons[index] : buttons.front();
+}
+
+const char* AnswerName(MsgBoxResult answer) {
+  switch (answer) {
+    case vbOK:
+      return "OK";
+    case vbCancel:
+      return "Cancel";
+    case vbAbort:
+      return "Abort";
+    case vbRetry:
+      return "Retry";
+    case vbIgnore:
+      return "Ignore";
+    case vbYes:
+      return "Yes";
+    case vbNo:
+      return "No";
+  }
+  return "(no answer)";
+}
+
+MsgBoxResult ScriptedDialogs::MsgBox(const MessageBox& box) {
+  asked_.push_back(box);
+  if (answers_.empty()) return DefaultAnswer(box.style);
+  const MsgBoxResult answer = answers_.front();
+  answers_.pop_front();
+  if (!Offers(box.style, answer))
+    throw std::logic_error(fmt::format("scripted answer {} does not fit the message box \"{}\", which offers {}",
+                                       AnswerName(answer), cp1252::ToUtf8(box.prompt), ButtonList(box.style)));
+  return answer;
+}
+
+MsgBoxResult TerminalDialogs::MsgBox(const MessageBox& box) {
+  const MsgBoxResult fallback = DefaultAnswer(box.style);
+  if (!box.title.empty()) out_ << ForDisplay(box.title) << '\n';
+  out_ << ForDisplay(box.prompt) << '\n';
+  for (;;) {
+    out_ << ButtonList(box.style) << " (default: " << AnswerName(fallback) << "): " << std::flush;
+    std::string line;
+    if (!std::getline(in_, line)) {
+      out_ << '\n';
+      return fallback;
+    }
+    const std::string_view reply = TrimLine(line);
+    if (reply.empty()) return fallback;
+    if (const auto answer = Match(box.style, reply)) return *answer;
+    out_ << "Please answer with one of: " << ButtonList(box.style) << '\n';
+  }
+}
+
+MsgBoxResult UnattendedDialogs::MsgBox(const MessageBox& box) {
+  const bool forced = forced_ != MsgBoxResult{} && Offers(box.style, forced_);
+  const MsgBoxResult answer = forced ? forced_ : DefaultAnswer(box.style);
+  std::string prompt = ForDisplay(box.prompt);
+  while (!prompt.empty() && prompt.back() == '\n') prompt.pop_back();
+  // Later lines are indented so that one box stays one block in a log.
+  for (std::size_t at = prompt.find('\n'); at != std::string::npos; at = prompt.find('\n', at + 3))
+    prompt.insert(at + 1, "  ");
+  const std::string how = forced ? fmt::format("answered by --{}", cp1252::Lower(AnswerName(answer)))
+                                 : "default answer taken; no terminal";
+  out_ << ForDisplay(box.title) << (box.title.empty() ? "" : ": ") << prompt << " -> " << AnswerName(answer)
+       << " (" << how << ")\n";
+  return answer;
+}
+
+}  // namespace gildex::platform

@@ -1,0 +1,128 @@
+#include "platform/dialogs.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace gildex::platform {
+namespace {
+
+TEST(Dialogs, StylesOfferTheirButtonsAndDefaultAnswer) {
+  struct Case {
+    int style;
+    std::vector<MsgBoxResult> buttons;
+    MsgBoxResult default_answer;
+  };
+  const std::vector<Case> cases = {
+      {vbOKOnly, {vbOK}, vbOK},
+      {vbOKCancel | vbQuestion, {vbOK, vbCancel}, vbOK},
+      {vbAbortRetryIgnore | vbExclamation, {vbAbort, vbRetry, vbIgnore}, vbAbort},
+      {vbAbortRetryIgnore | vbDefaultButton3, {vbAbort, vbRetry, vbIgnore}, vbIgnore},
+      {vbYesNoCancel | vbDefaultButton2, {vbYes, vbNo, vbCancel}, vbNo},
+      {vbYesNo | vbQuestion, {vbYes, vbNo}, vbYes},
+      {vbYesNo | vbDefaultButton2 | vbCritical, {vbYes, vbNo}, vbNo},
+      {vbYesNo | vbDefaultButton3, {vbYes, vbNo}, vbYes},  // no third button: the first
+      {vbRetryCancel | vbDefaultButton2, {vbRetry, vbCancel}, vbCancel},
+      {vbOKOnly | vbDefaultButton2, {vbOK}, vbOK},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(ButtonsOf(c.style), c.buttons) << c.style;
+    EXPECT_EQ(DefaultAnswer(c.style), c.default_answer) << c.style;
+  }
+  EXPECT_THROW(ButtonsOf(6), std::invalid_argument);
+  EXPECT_STREQ(AnswerName(vbYes), "Yes");
+  EXPECT_STREQ(AnswerName(vbOK), "OK");
+  EXPECT_STREQ(AnswerName(vbIgnore), "Ignore");
+}
+
+TEST(Dialogs, ScriptedAnswersComeInOrderThenDefaults) {
+  ScriptedDialogs dialogs({vbNo, vbRetry});
+  const MessageBox question{"Save changes?", vbYesNo | vbQuestion, "Gildex"};
+  const MessageBox error{"Error 5: \r\nbad", vbAbortRetryIgnore | vbExclamation, "Gildex Error."};
+  EXPECT_EQ(dialogs.MsgBox(question), vbNo);
+  EXPECT_EQ(dialogs.MsgBox(error), vbRetry);
+  EXPECT_EQ(dialogs.MsgBox(error), vbAbort);  // script used up: default
+  dialogs.Answer(vbIgnore);
+  EXPECT_EQ(dialogs.MsgBox(error), vbIgnore);
+  ASSERT_EQ(dialogs.Asked().size(), 4u);
+  EXPECT_EQ(dialogs.Asked()[0].prompt, "Save changes?");
+  EXPECT_EQ(dialogs.Asked()[1].title, "Gildex Error.");
+}
+
+TEST(Dialogs, AScriptedAnswerTheBoxDoesNotOfferIsATestError) {
+  ScriptedDialogs dialogs({vbYes});
+  try {
+    dialogs.MsgBox({"Operation was cancelled by user.", vbOKOnly, "Gildex"});
+    FAIL() << "a Yes was accepted for an OK box";
+  } catch (const std::logic_error& e) {
+    EXPECT_NE(std::string(e.what()).find("Operation was cancelled by user."), std::string::npos) << e.what();
+  }
+}
+
+struct TerminalCase {
+  std::string typed;
+  int style;
+  MsgBoxResult want;
+};
+
+TEST(Dialogs, TerminalReadsTheAnswerByItsFirstLetters) {
+  const std::vector<TerminalCase> cases = {
+      {"y\n", vbYesNo, vbYes},
+      {"NO\n", vbYesNo, vbNo},
+      {"  c  \r\n", vbYesNoCancel, vbCancel},
+      {"\n", vbYesNo | vbDefaultButton2, vbNo},  // empty line: default
+      {"", vbYesNo, vbYes},                      // end of input: default
+      {"r\n", vbAbortRetryIgnore, vbRetry},
+      {"ig\n", vbAbortRetryIgnore, vbIgnore},
+      {"a\n", vbAbortRetryIgnore, vbAbort},
+      {"ok\n", vbOKCancel, vbOK},
+      {"maybe\nyes\n", vbYesNo, vbYes},  // asked again after an unknown answer
+      {"x\n", vbYesNo | vbDefaultButton2, vbNo},
+  };
+  for (const TerminalCase& c : cases) {
+    std::istringstream in(c.typed);
+    std::ostringstream out;
+    TerminalDialogs dialogs(in, out);
+    EXPECT_EQ(dialogs.MsgBox({"Question?", c.style, "Gildex"}), c.want) << c.typed;
+  }
+}
+
+TEST(Dialogs, TerminalShowsTitlePromptAndChoices) {
+  std::istringstream in("maybe\nn\n");
+  std::ostringstream out;
+  TerminalDialogs dialogs(in, out);
+  EXPECT_EQ(dialogs.MsgBox({"Remove from caf\xe9?\r\nAll modules", vbYesNoCancel | vbQuestion, "Gildex"}), vbNo);
+  EXPECT_EQ(out.str(),
+            "Gildex\n"
+            "Remove from caf\xc3\xa9?\nAll modules\n"
+            "[Y]es / [N]o / [C]ancel (default: Yes): "
+            "Please answer with one of: [Y]es / [N]o / [C]ancel\n"
+            "[Y]es / [N]o / [C]ancel (default: Yes): ");
+}
+
+TEST(Dialogs, UnattendedTakesTheDefaultOrTheForcedAnswerAndSaysSo) {
+  struct Case {
+    MsgBoxResult forced;
+    MessageBox box;
+    MsgBoxResult want;
+    std::string printed;
+  };
+  const std::vector<Case> cases = {
+      {MsgBoxResult{}, {"Save?", vbYesNo | vbDefaultButton2, "Gildex"}, vbNo,
+       "Gildex: Save? -> No (default answer taken; no terminal)\n"},
+      {vbYes, {"Save?", vbYesNo | vbDefaultButton2, "Gildex"}, vbYes, "Gildex: Save? -> Yes (answered by --yes)\n"},
+      {vbNo, {"Save?", vbYesNoCancel, "Gildex"}, vbNo, "Gildex: Save? -> No (answered by --no)\n"},
+      {vbYes, {"Done.", vbOKOnly, "Gildex"}, vbOK, "Gildex: Done. -> OK (default answer taken; no terminal)\n"},
+      {MsgBoxResult{}, {"Error 5: \r\nbad call\r\n", vbAbortRetryIgnore, "Gildex Error."}, vbAbort,
+       "Gildex Error.: Error 5: \n  bad call -> Abort (default answer taken; no terminal)\n"},
+  };
+  for (const Case& c : cases) {
+    std::ostringstream out;
+    UnattendedDialogs dialogs(out, c.forced);
+    EXPECT_EQ(dialogs.MsgBox(c.box), c.want) << c.box.prompt;
+    EXPECT_EQ(out.str(), c.printed);
+  }
+}
+
+}  // namespace
+}  // namespace gildex::platform

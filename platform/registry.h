@@ -1,0 +1,69 @@
+#pragma once
+// The registry, kept in one text file in the layout of a registry export (REGEDIT4 style):
+//   [HKEY_CURRENT_USER\Software\Nembus\Gildex\Options]
+//   "BodyCode"="True"
+//   "Count"=dword:0000000c
+//   "Blob"=hex:01,02,ff
+// Strings are Windows-1252 bytes; backslash and double quote are escaped with a backslash.
+// Key paths and value names compare without regard to letter case and keep the case they
+// were created with.
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "platform/cp1252.h"
+
+namespace gildex::platform {
+
+enum class RegType { String = 1, Binary = 3, Number = 4 };
+
+struct RegValue {
+  RegType type = RegType::String;
+  std::string data;          // String: the text; Binary: the bytes
+  std::uint32_t number = 0;  // Number
+};
+
+// Where the registry file lives: $GILDEX_REGISTRY, else ${XDG_CONFIG_HOME:-$HOME/.config}/gildex/registry.reg.
+std::filesystem::path DefaultRegistryPath();
+
+class Registry {
+ public:
+  // Loads the file when it exists. A damaged file yields one warning naming file and line
+  // (see Warning()); the registry then starts empty and the damaged file is never written.
+  explicit Registry(std::filesystem::path file);
+  // An in-memory registry that is never saved (tests).
+  Registry();
+
+  // Full key path with the hive: "HKEY_CURRENT_USER\Software\Nembus\Gildex\Options".
+  bool KeyExists(const std::string& key) const;
+  std::optional<RegValue> Get(const std::string& key, const std::string& name) const;
+  // Creates the key and its parents. Each write is saved to the file at once, atomically
+  // (temporary file, fsync, rename) under a lock, merged with what another process wrote
+  // since, and the file is created mode 0600. Throws std::runtime_error when the file
+  // cannot be written (the value stays set in memory).
+  void Set(const std::string& key, const std::string& name, const RegValue& value);
+  void CreateKey(const std::string& key);
+  bool DeleteValue(const std::string& key, const std::string& name);
+
+  const std::filesystem::path& File() const { return file_; }
+  // Empty, or the one warning about a damaged file: "file:line: what is wrong".
+  const std::string& Warning() const { return warning_; }
+
+ private:
+  using Values = std::map<std::string, RegValue, cp1252::LessNoCase>;
+  using Keys = std::map<std::string, Values, cp1252::LessNoCase>;
+  // Applies a change to memory and then, under the file lock, to the file as it is now;
+  // `change` tells whether it altered anything.
+  bool Apply(const std::function<bool(Keys&)>& change);
+  std::filesystem::path file_;
+  Keys keys_;
+  std::string warning_;
+  bool damaged_ = false;
+};
+
+}  // namespace gildex::platform
