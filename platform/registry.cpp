@@ -431,7 +431,8 @@ std::optional<RegValue> Registry::Get(const std::string& key, const std::string&
 void Registry::Set(const std::string& key, const std::string& name, const RegValue& value) {
   const std::string k = NormalKey(key);
   CheckValueName(name);
-  Apply([&](KeyMap& keys) {
+  // Changes capture copies: a batch runs them again after this call has returned.
+  Apply([k, name, value](KeyMap& keys) {
     bool changed = CreateKeyIn(keys, k);
     Values& values = keys[k];
     const auto old = values.find(name);
@@ -443,12 +444,12 @@ void Registry::Set(const std::string& key, const std::string& name, const RegVal
 
 void Registry::CreateKey(const std::string& key) {
   const std::string k = NormalKey(key);
-  Apply([&](KeyMap& keys) { return CreateKeyIn(keys, k); });
+  Apply([k](KeyMap& keys) { return CreateKeyIn(keys, k); });
 }
 
 bool Registry::DeleteValue(const std::string& key, const std::string& name) {
   const std::string k = NormalKey(key);
-  return Apply([&](KeyMap& keys) {
+  return Apply([k, name](KeyMap& keys) {
     const auto found = keys.find(k);
     return found != keys.end() && found->second.erase(name) > 0;
   });
@@ -460,6 +461,10 @@ bool Registry::DeleteValue(const std::string& key, const std::string& name) {
 bool Registry::Apply(const std::function<bool(Keys&)>& change) {
   bool changed = change(keys_);
   if (file_.empty()) return changed;
+  if (batching_) {
+    pending_.push_back(change);
+    return changed;
+  }
   if (damaged_)
     throw std::runtime_error(fmt::format("the registry file {} is damaged and is left as it is, so the change is "
                                          "not saved; repair or remove the file ({})",
@@ -479,6 +484,19 @@ bool Registry::Apply(const std::function<bool(Keys&)>& change) {
   }
   keys_ = std::move(on_disk);
   return changed;
+}
+
+void Registry::CommitBatch() {
+  batching_ = false;
+  if (pending_.empty()) return;
+  auto pending = std::move(pending_);
+  pending_.clear();
+  // Applying to memory again is harmless: every change sets or removes a value outright.
+  Apply([&](Keys& keys) {
+    bool changed = false;
+    for (const auto& change : pending) changed = change(keys) || changed;
+    return changed;
+  });
 }
 
 }  // namespace gildex::platform

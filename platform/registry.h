@@ -50,6 +50,12 @@ class Registry {
   void CreateKey(const std::string& key);
   bool DeleteValue(const std::string& key, const std::string& name);
 
+  // Writes between BeginBatch and CommitBatch reach the file in one update instead of one
+  // each (saving every setting at once would otherwise flush the file fifty times).
+  // CommitBatch throws as Set does; the batch is closed either way.
+  void BeginBatch() { batching_ = true; }
+  void CommitBatch();
+
   const std::filesystem::path& File() const { return file_; }
   // Empty, or the one warning about a damaged file: "file:line: what is wrong".
   const std::string& Warning() const { return warning_; }
@@ -64,6 +70,8 @@ class Registry {
   Keys keys_;
   std::string warning_;
   bool damaged_ = false;
+  bool batching_ = false;
+  std::vector<std::function<bool(Keys&)>> pending_;
 };
 
 }  // namespace gildex::platform

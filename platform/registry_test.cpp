@@ -291,6 +291,21 @@ TEST(Registry, TwoRegistriesOnOneFileKeepEachOthersValues) {
   ExpectSame(first.Get(kOptions, "Second"), Text("2"), "Second");
 }
 
+TEST(Registry, ABatchReachesTheFileInOneUpdate) {
+  TempDir dir;
+  Registry registry(dir / "registry.reg");
+  registry.BeginBatch();
+  registry.Set(kOptions, "First", Text("1"));
+  registry.Set(kOptions, "Second", Number(2));
+  ExpectSame(registry.Get(kOptions, "First"), Text("1"), "First");
+  EXPECT_FALSE(std::filesystem::exists(dir / "registry.reg"));
+  registry.CommitBatch();
+
+  Registry after(dir / "registry.reg");
+  ExpectSame(after.Get(kOptions, "First"), Text("1"), "First");
+  ExpectSame(after.Get(kOptions, "Second"), Number(2), "Second");
+}
+
 TEST(Registry, TwoProcessesWritingAtOnceLoseNothing) {
   TempDir dir;
   const auto file = dir / "registry.reg";
