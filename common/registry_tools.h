@@ -20,6 +20,15 @@ class RegistryTools {
   void subSetRegistryValue(const std::string& key_path, const std::string& value_name, const std::string& value,
                            const std::string& type = "String");
 
+  // The writes that `writes` makes reach the registry file in one update; a file that cannot
+  // take them is reported once, not once per value.
+  template <class Writes>
+  void WriteTogether(Writes&& writes) {
+    registry_.BeginBatch();
+    writes();
+    report_.Trap("RegistryTools.subSetRegistryValue", [&] { registry_.CommitBatch(); });
+  }
+
  private:
   platform::Registry& registry_;
   ErrorReport& report_;

@@ -1,0 +1,262 @@
+#pragma once
+// CGildex: the one engine object. It holds every user setting (loaded from and saved to the
+// registry), the control prefix table and the auto-save timer, and its operations classify
+// source lines, expand template variables and rewrite the procedures of a code module.
+// Every operation that can fail traps its own errors through the shared ErrorReport under
+// "CGildex." + its name and returns its fallback result.
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "common/error_report.h"
+#include "common/registry_tools.h"
+#include "host/vbide.h"
+#include "platform/services.h"
+
+namespace gildex {
+
+inline constexpr std::string_view kOptionsKey = "HKEY_CURRENT_USER\\Software\\Nembus\\Gildex\\Options";
+inline constexpr std::string_view kCopierKey = "HKEY_CURRENT_USER\\Software\\Nembus\\Gildex\\Options\\Property Copier";
+inline constexpr std::string_view kDefaultCodeBodyStart = "' ---- Code Body Starts ---- ";
+inline constexpr std::string_view kDefaultCodeBodyEnd = "' ---- Code Body Ends ----";
+inline constexpr std::string_view kPrefixFileName = "pfx.dat";
+
+enum class SettingType { Boolean, Integer16, Integer32, Text };
+
+// One stored setting: how the options command and the registry address it.
+struct SettingInfo {
+  std::string_view property;       // "MinLines"
+  std::string_view registry_name;  // "Minimum Lines"
+  std::string_view key;            // kOptionsKey or kCopierKey
+  SettingType type;
+};
+
+struct SettingBinding;
+
+class CGildex {
+ public:
+  CGildex(platform::Services& services, ErrorReport& report, RegistryTools& registry, host::VBE* vbe = nullptr);
+  ~CGildex();
+  CGildex(const CGildex&) = delete;
+  CGildex& operator=(const CGildex&) = delete;
+
+  // Settings, in the order the add-in declares them.
+  std::string CommentTemplate() const { return comment_template_; }
+  void CommentTemplate(std::string value) { comment_template_ = std::move(value); }
+  bool NumberBlankLines() const { return number_blank_lines_; }
+  void NumberBlankLines(bool value) { number_blank_lines_ = value; }
+  bool NumberCommentLines() const { return number_comment_lines_; }
+  void NumberCommentLines(bool value) { number_comment_lines_ = value; }
+  bool ShowBuilderDialog() const { return show_builder_dialog_; }
+  void ShowBuilderDialog(bool value) { show_builder_dialog_ = value; }
+  std::int16_t CopierDiscard() const { return copier_discard_; }
+  void CopierDiscard(std::int16_t value) { copier_discard_ = value; }
+  bool CopierPosition() const { return copier_position_; }
+  void CopierPosition(bool value) { copier_position_ = value; }
+  bool CopierSilent() const { return copier_silent_; }
+  void CopierSilent(bool value) { copier_silent_ = value; }
+  bool CopierDimensions() const { return copier_dimensions_; }
+  void CopierDimensions(bool value) { copier_dimensions_ = value; }
+  bool CopierEnabled() const { return copier_enabled_; }
+  void CopierEnabled(bool value) { copier_enabled_ = value; }
+  std::int32_t StartLine() const { return start_line_; }
+  void StartLine(std::int32_t value) { start_line_ = value; }
+  bool DeleteEvents() const { return delete_events_; }
+  void DeleteEvents(bool value) { delete_events_ = value; }
+  // The control prefix table: lines "ControlType=prefix", one per control type.
+  std::vector<std::string>& Prefixes() { return prefixes_; }
+  void Prefixes(std::vector<std::string> table) { prefixes_ = std::move(table); }
+  bool AutoPrefix() const { return auto_prefix_; }
+  void AutoPrefix(bool value) { auto_prefix_ = value; }
+  // Reading an empty field fills it with the active project's folder, else the program
+  // folder; the result always ends with a separator.
+  std::string BackupDirectory() const;
+  // Creates the folder when missing; throws VbError 76 when it cannot be created.
+  void BackupDirectory(std::string value);
+  bool AutoRename() const { return auto_rename_; }
+  void AutoRename(bool value) { auto_rename_ = value; }
+  std::string BackupExt() const { return backup_ext_; }
+  void BackupExt(std::string value);
+  bool BackupFiles() const { return backup_files_; }
+  void BackupFiles(bool value) { backup_files_ = value; }
+  bool ResetLines() const { return reset_lines_; }
+  void ResetLines(bool value) { reset_lines_ = value; }
+  bool AutoExit() const { return auto_exit_; }
+  void AutoExit(bool value) { auto_exit_ = value; }
+  bool ConfirmSave() const { return confirm_save_; }
+  void ConfirmSave(bool value) { confirm_save_ = value; }
+  bool NumberDims() const { return number_dims_; }
+  void NumberDims(bool value) { number_dims_ = value; }
+  std::string LineDelimiter() const { return line_delimiter_; }
+  void LineDelimiter(std::string value) { line_delimiter_ = std::move(value); }
+  std::int16_t LineIncrement() const;
+  void LineIncrement(std::int16_t value);
+  std::string FullLoggingCode() const { return full_logging_code_; }
+  void FullLoggingCode(std::string value) { full_logging_code_ = std::move(value); }
+  bool FullLogging() const { return full_logging_; }
+  void FullLogging(bool value) { full_logging_ = value; }
+  std::string InsertInto() const { return insert_into_; }
+  void InsertInto(std::string value) { insert_into_ = std::move(value); }
+  std::string CodeBodyEnd() const;
+  void CodeBodyEnd(std::string value);
+  std::string CodeBodyStart() const;
+  void CodeBodyStart(std::string value);
+  bool BuildProject() const { return build_project_; }
+  void BuildProject(bool value) { build_project_ = value; }
+  bool HeaderAfterComments() const { return header_after_comments_; }
+  void HeaderAfterComments(bool value) { header_after_comments_ = value; }
+  bool UpdateMode() const { return update_mode_; }
+  void UpdateMode(bool value) { update_mode_ = value; }
+  bool Cancel() const { return cancel_; }
+  void Cancel(bool value) { cancel_ = value; }
+  std::int32_t AutoSaveTimer() const { return auto_save_timer_; }
+  void AutoSaveTimer(std::int32_t value) { auto_save_timer_ = value; }
+  bool ReplaceBodyHandlers() const { return replace_body_handlers_; }
+  void ReplaceBodyHandlers(bool value) { replace_body_handlers_ = value; }
+  bool SkipReadOnly() const { return skip_read_only_; }
+  void SkipReadOnly(bool value) { skip_read_only_ = value; }
+  std::string VSSComment() const { return vss_comment_; }
+  void VSSComment(std::string value) { vss_comment_ = std::move(value); }
+  bool SourceControl() const { return source_control_; }
+  void SourceControl(bool value) { source_control_ = value; }
+  std::int32_t MinLines() const { return min_lines_; }
+  void MinLines(std::int32_t value);
+  bool IgnoreSmallFunctions() const { return ignore_small_functions_; }
+  void IgnoreSmallFunctions(bool value) { ignore_small_functions_ = value; }
+  bool IgnoreExisting() const { return ignore_existing_; }
+  void IgnoreExisting(bool value) { ignore_existing_ = value; }
+  std::string DefaultTemplate() const { return default_template_; }
+  void DefaultTemplate(std::string value) { default_template_ = std::move(value); }
+  bool BodyCode() const { return body_code_; }
+  void BodyCode(bool value) { body_code_ = value; }
+  // Blank reads as the program folder's "Templates/"; writing adds the final separator.
+  std::string TemplatePath() const;
+  void TemplatePath(std::string value);
+  std::string FooterCode() const { return footer_code_; }
+  void FooterCode(std::string value) { footer_code_ = std::move(value); }
+  std::string HeaderCode() const { return header_code_; }
+  void HeaderCode(std::string value) { header_code_ = std::move(value); }
+  // Inverted: true means the insert commands do NOT number lines.
+  bool Numbering() const { return numbering_; }
+  void Numbering(bool value) { numbering_ = value; }
+  std::int32_t SaveInterval() const { return save_interval_; }
+  void SaveInterval(std::int32_t value) { save_interval_ = value; }
+  bool AutoSave() const { return auto_save_; }
+  // Starts the timer (SaveInterval minutes) when true and the interval is positive, else stops it.
+  void AutoSave(bool value);
+
+  // What a tick of the auto-save timer runs; the IDE layer owns the saving itself.
+  void SetAutoSaveHandler(std::function<void()> handler) { auto_save_handler_ = std::move(handler); }
+
+  // Source line classification.
+  void TruncateBlankLinesIn(host::CodeModule& module);
+  // The kind of procedure `name`, judged from its declaration at or below `line` and
+  // confirmed by the host.
+  host::ProcKind ProcKindOf(const host::CodeModule& module, std::string_view name, long line);
+  // 1 property, 2 function, 3 sub, 0 not a procedure declaration.
+  int ProcType(const host::CodeModule& module, long line);
+  std::string ProcTypeString(int type_code, std::string_view declaration);
+  bool IsDeclarationLine(std::string_view line);
+  bool IsStartProc(std::string_view line);
+  bool IsEndProc(std::string_view line);
+  bool MatchFirstToken(std::string_view line, std::string_view token);
+
+  // Template variables: %ProcName%, %Date%, %[ENV]% and the rest. `project` may be null.
+  std::string InsertUserVars(std::string_view template_text, std::string_view proc_name, host::CodeModule& module,
+                             host::VBProject* project, std::string_view proc_type, std::string_view scope,
+                             std::string_view previous_line);
+
+  void SaveSettings();
+  void LoadSettings();
+  std::string GetProcString(std::string_view line, bool upper);
+  long SkipJunkLines(const host::CodeModule& module, long line);
+  bool SmallProcedure(long last_line, long body_line);
+  // Writes the table to program_folder/pfx.dat, only when that file already exists.
+  bool SavePrefixes();
+  // Replaces the table with the lines of program_folder/pfx.dat; false when the file is
+  // missing or a control type repeats (the lines before it stay).
+  bool LoadPrefixes();
+
+  // The stored settings in the order they are loaded, for the options command.
+  static const std::vector<SettingInfo>& StoredSettings();
+  // By property or registry name, any letter case; nullptr when there is no such setting.
+  static const SettingInfo* FindSetting(std::string_view name);
+  // The setting's value as its property reads ("True"/"False" for Booleans); nothing for
+  // an unknown name.
+  std::optional<std::string> GetSettingText(std::string_view name);
+  // Sets the property from text; returns a message saying what is wrong, or empty.
+  std::string SetSettingText(std::string_view name, std::string_view text);
+
+ private:
+  static const std::vector<SettingBinding>& Bindings();
+  static std::vector<SettingBinding> MakeBindings();
+  static const SettingBinding* FindBinding(std::string_view name);
+  std::string ProgramFolderPath() const;
+  void StopAutoSaveTimer();
+  void AutoSaveTick();
+  host::ProcKind GuessProcKind(const host::CodeModule& module, long line);
+  std::string ExpandEnvironment(std::string text) const;
+  std::string ExpandFacts(std::string text, std::string_view proc_name, host::CodeModule& module,
+                          host::VBProject* project, std::string_view proc_type, std::string_view scope) const;
+
+  platform::Services& services_;
+  ErrorReport& report_;
+  RegistryTools& registry_;
+  host::VBE* vbe_;
+  std::function<void()> auto_save_handler_;
+
+  std::string comment_template_;
+  bool number_blank_lines_ = false;
+  bool number_comment_lines_ = false;
+  bool show_builder_dialog_ = false;
+  std::int16_t copier_discard_ = 0;
+  bool copier_position_ = false;
+  bool copier_silent_ = false;
+  bool copier_dimensions_ = false;
+  bool copier_enabled_ = false;
+  std::int32_t start_line_ = 0;
+  bool delete_events_ = false;
+  std::vector<std::string> prefixes_;
+  bool auto_prefix_ = false;
+  // Filled by the first read when empty, as the add-in always did.
+  mutable std::string backup_directory_;
+  bool auto_rename_ = false;
+  std::string backup_ext_;
+  bool backup_files_ = false;
+  bool reset_lines_ = false;
+  bool auto_exit_ = false;
+  bool confirm_save_ = false;
+  bool number_dims_ = false;
+  std::string line_delimiter_;
+  std::int16_t line_increment_ = 0;
+  std::string full_logging_code_;
+  bool full_logging_ = false;
+  std::string insert_into_;
+  std::string code_body_end_;
+  std::string code_body_start_;
+  bool build_project_ = false;
+  bool header_after_comments_ = false;
+  bool update_mode_ = false;
+  bool cancel_ = false;
+  std::int32_t auto_save_timer_ = 0;
+  bool replace_body_handlers_ = false;
+  bool skip_read_only_ = false;
+  std::string vss_comment_;
+  bool source_control_ = false;
+  std::int32_t min_lines_ = 0;
+  bool ignore_small_functions_ = false;
+  bool ignore_existing_ = false;
+  std::string default_template_;
+  bool body_code_ = false;
+  std::string template_path_;
+  std::string footer_code_;
+  std::string header_code_;
+  bool numbering_ = true;
+  std::int32_t save_interval_ = 0;
+  bool auto_save_ = false;
+};
+
+}  // namespace gildex

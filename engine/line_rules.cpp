@@ -1,0 +1,193 @@
+// The token tests by which the engine recognises procedure starts, ends, declarations and
+// comments. They are deliberately simple text tests, not a parser: every other pass of the
+// engine relies on exactly these answers.
+#include <array>
+#include <string>
+#include <string_view>
+
+#include "common/nembus_common.h"
+#include "engine/gildex.h"
+#include "platform/cp1252.h"
+
+namespace gildex {
+
+namespace {
+
+bool IsBlank(std::string_view text) { return TrimSpaces(text).empty(); }
+
+constexpr std::array<std::string_view, 12> kProcStarts = {
+    "Sub",         "Function",         "Property",         "Public Sub",  "Public Function",  "Public Property",
+    "Private Sub", "Private Function", "Private Property", "Friend Sub",  "Friend Function",  "Friend Property"};
+
+constexpr std::array<std::string_view, 3> kProcEnds = {"End Function", "End Sub", "End Property"};
+
+constexpr std::array<std::string_view, 17> kDeclarationStarts = {
+    "Dim",   "Sub",     "Function", "Private", "Friend",   "Static",       "Public",       "Global",      "Option",
+    "Const", "Declare", "Property", "Type",    "End Type", "End Function", "End Sub",      "End Property"};
+
+struct TypeGroup {
+  int code;
+  std::array<std::string_view, 5> tokens;
+};
+
+// The first group that matches decides, so a property is never taken for a sub.
+constexpr std::array<TypeGroup, 3> kTypeGroups = {{
+    {1, {"Public Property", "Private Property", "Property", "Friend Property", "Static Property"}},
+    {3, {"Public Sub", "Private Sub", "Sub", "Friend Sub", "Static Sub"}},
+    {2, {"Public Function", "Private Function", "Function", "Friend Function", "Static Function"}},
+}};
+
+}  // namespace
+
+bool CGildex::MatchFirstToken(std::string_view line, std::string_view token) {
+  return report_.Trap("CGildex.MatchFirstToken", false, [&] {
+    const std::size_t found = cp1252::FindNoCase(line, token);
+    if (found == std::string_view::npos) return false;
+    const std::size_t position = found + 1;
+    const bool nothing_before = IsBlank(line.substr(0, found));
+    // The trimmed length is compared with a position in the untrimmed line: an indented
+    // "Subx" still counts as "Sub" when the line is short enough. The add-in has always
+    // matched that way, so existing modules are read the same.
+    if (TrimSpaces(line).size() > position) {
+      const std::size_t after = found + token.size();
+      const std::string_view next = after < line.size() ? line.substr(after, 1) : std::string_view();
+      return nothing_before && IsBlank(next);
+    }
+    return nothing_before;
+  });
+}
+
+bool CGildex::IsStartProc(std::string_view line) {
+  return report_.Trap("CGildex.IsStartProc", false, [&] {
+    for (std::string_view token : kProcStarts)
+      if (MatchFirstToken(line, token)) return true;
+    return false;
+  });
+}
+
+bool CGildex::IsEndProc(std::string_view line) {
+  return report_.Trap("CGildex.IsEndProc", false, [&] {
+    for (std::string_view token : kProcEnds)
+      if (MatchFirstToken(line, token)) return true;
+    return false;
+  });
+}
+
+bool CGildex::IsDeclarationLine(std::string_view line) {
+  return report_.Trap("CGildex.IsDeclarationLine", false, [&] {
+    if (IsBlank(line)) return true;
+    for (std::string_view token : kDeclarationStarts)
+      if (MatchFirstToken(line, token)) return true;
+    return false;
+  });
+}
+
+int CGildex::ProcType(const host::CodeModule& module, long line) {
+  return report_.Trap("CGildex.ProcType", 0, [&] {
+    const std::string text = module.Lines(line, 1);
+    for (const TypeGroup& group : kTypeGroups)
+      for (std::string_view token : group.tokens)
+        if (MatchFirstToken(text, token)) return group.code;
+    return 0;
+  });
+}
+
+std::string CGildex::ProcTypeString(int type_code, std::string_view declaration) {
+  return report_.Trap("CGildex.ProcTypeString", std::string(), [&]() -> std::string {
+    switch (type_code) {
+      case 1:
+        return "Property";
+      case 2:
+        return "Function";
+      case 3:
+        return "Sub";
+      default: {
+        std::string word = GetProcString(declaration, false);
+        return IsBlank(word) ? "Function" : word;
+      }
+    }
+  });
+}
+
+std::string CGildex::GetProcString(std::string_view line, bool upper) {
+  return report_.Trap("CGildex.GetProcString", std::string(), [&] {
+    std::string word;
+    // A keyword anywhere in the line wins over the first token, so "Public Static Sub"
+    // still reads as a sub.
+    if (cp1252::FindNoCase(line, " sub ") != std::string_view::npos) word = "Sub";
+    else if (cp1252::FindNoCase(line, " function ") != std::string_view::npos) word = "Function";
+    else if (cp1252::FindNoCase(line, " property ") != std::string_view::npos) word = "Property";
+    else if (MatchFirstToken(line, "sub")) word = "Sub";
+    else if (MatchFirstToken(line, "function")) word = "Function";
+    else if (MatchFirstToken(line, "property")) word = "Property";
+    return upper ? cp1252::Upper(word) : word;
+  });
+}
+
+host::ProcKind CGildex::GuessProcKind(const host::CodeModule& module, long line) {
+  std::string declaration;
+  const long count = module.CountOfLines();
+  for (long current = line < 1 ? 1 : line; current <= count && !cancel_; ++current) {
+    std::string text = module.Lines(current, 1);
+    if (!IsBlank(text) && IsDeclarationLine(text)) {
+      declaration = cp1252::Upper(text);
+      break;
+    }
+  }
+  if (declaration.find(" LET ") != std::string::npos) return host::ProcKind::Let;
+  if (declaration.find(" GET ") != std::string::npos) return host::ProcKind::Get;
+  if (declaration.find(" SET ") != std::string::npos) return host::ProcKind::Set;
+  return host::ProcKind::Proc;
+}
+
+host::ProcKind CGildex::ProcKindOf(const host::CodeModule& module, std::string_view name, long line) {
+  return report_.Trap("CGildex.ProcKindOf", host::ProcKind::Proc, [&] {
+    const host::ProcKind guess = GuessProcKind(module, line);
+    // The declaration text can mislead (a " Get " inside a parameter list); the host knows.
+    const std::array<host::ProcKind, 5> order = {guess, host::ProcKind::Proc, host::ProcKind::Let,
+                                                 host::ProcKind::Set, host::ProcKind::Get};
+    for (std::size_t i = 0; i < order.size(); ++i) {
+      if (i > 0 && order[i] == guess) continue;
+      try {
+        module.ProcStartLine(name, order[i]);
+        return order[i];
+      } catch (const host::HostError&) {
+        // Not this kind; try the next.
+      }
+    }
+    return guess;
+  });
+}
+
+long CGildex::SkipJunkLines(const host::CodeModule& module, long line) {
+  return report_.Trap("CGildex.SkipJunkLines", 0L, [&] {
+    const long count = module.CountOfLines();
+    const auto continues = [&](long above) {
+      if (above < 1 || above > count) return false;
+      const std::string text = module.Lines(above, 1);
+      const std::string_view trimmed = TrimSpaces(text);
+      return !trimmed.empty() && trimmed.back() == '_';
+    };
+    long current = line;
+    while (continues(current - 1)) ++current;
+    if (header_after_comments_)
+      while (current <= count && MatchFirstToken(module.Lines(current, 1), "'")) ++current;
+    return current;
+  });
+}
+
+bool CGildex::SmallProcedure(long last_line, long body_line) {
+  return report_.Trap("CGildex.SmallProcedure", false, [&] {
+    const long span = last_line - body_line;
+    return span < 2 || (ignore_small_functions_ && span <= min_lines_);
+  });
+}
+
+void CGildex::TruncateBlankLinesIn(host::CodeModule& module) {
+  report_.Trap("CGildex.TruncateBlankLinesIn", [&] {
+    for (long line = module.CountOfLines(); line >= 1 && IsBlank(module.Lines(line, 1)); --line)
+      module.DeleteLines(line, 1);
+  });
+}
+
+}  // namespace gildex

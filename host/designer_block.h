@@ -1,0 +1,90 @@
+#pragma once
+// The designer block of a form, user control, property page or designer file:
+//   Begin VB.Form frmMain
+//      Caption         =   "Orders"
+//      BeginProperty Font
+//         Name            =   "Tahoma"
+//      EndProperty
+//      Icon            =   "frmMain.frx":0000
+//      Begin VB.CommandButton cmdOK
+//         ...
+//      End
+//   End
+// parsed into controls (class, name, index, properties in order, nested controls,
+// property groups, .frx references) for the form commands. The parse is read-only: the
+// file's bytes come from the header lines; an edit through the model rewrites only the
+// lines of the property it changes.
+#include <cstddef>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "host/source_lines.h"
+
+namespace gildex::host {
+
+struct FrxReference {
+  std::string file;        // as written: "frmMain.frx"
+  unsigned long offset = 0;  // the hex number after the colon
+  bool string_list = false;  // written $"file":offset
+};
+
+struct DesignerProperty {
+  std::string name;   // "Caption", or "Font" for a BeginProperty group
+  std::string value;  // text after "=", trimmed, quotes kept as written; empty for a group
+  std::optional<FrxReference> frx;
+  std::vector<DesignerProperty> group;  // the members of a BeginProperty ... EndProperty group
+  bool is_group = false;
+  std::string group_guid;  // "{0BE35203-8F91-11CE-9DE3-00AA004BB851}" after the group name, if any
+  long line = 0;           // 1-based line of the file where the property (or group) starts
+  long end_line = 0;       // 1-based line of a group's EndProperty; `line` for a plain property
+};
+
+struct DesignerControl {
+  std::string prog_id;  // "VB.CommandButton", "MSComctlLib.ListView"
+  std::string name;
+  int index = -1;  // from the Index property; -1 when not in a control array
+  std::vector<DesignerProperty> properties;
+  std::vector<std::unique_ptr<DesignerControl>> children;
+  DesignerControl* container = nullptr;
+  long begin_line = 0, end_line = 0;  // 1-based lines in the file
+
+  std::string ClassName() const;  // the part of prog_id after the last '.'
+  const DesignerProperty* Find(const std::string& name) const;  // case-insensitive
+};
+
+struct DesignerBlock {
+  std::unique_ptr<DesignerControl> root;  // the form / user control itself
+  // Every control below the root, depth first, in file order.
+  std::vector<DesignerControl*> AllControls() const;
+};
+
+// The outcome of reading one Begin ... End block of a file's header.
+struct DesignerParse {
+  std::unique_ptr<DesignerBlock> block;  // null when the block is broken
+  std::size_t end = 0;  // index of the first line after the block (after its End when it has one)
+  long error_line = 0;  // 1-based line the error names; 0 when the block is sound
+  std::string error;    // "Begin VB.CommandButton cmdOK at line 12 has no End"
+};
+// Reads the block whose Begin line is lines[first]; lines[0] is line 1 of the file. A
+// class's BEGIN ... END block reads as a root control with no prog_id and no name.
+DesignerParse ParseDesignerBlock(const std::vector<RawLine>& lines, std::size_t first);
+
+// The value as a designer line carries it: the text after "=" without blanks around it
+// and without a trailing comment such as 'True; quoted strings are kept as written.
+std::string DesignerValueText(std::string_view after_equals);
+// "frmMain.frx":00A6 or $"frmMain.frx":00A6; nothing for any other value.
+std::optional<FrxReference> ParseFrxReference(std::string_view value);
+
+// Writes `value` as the value of `control`'s property `name` in the header lines the
+// control was parsed from: rewrites only that property's line, keeping its indentation and
+// the "Name            =   value" alignment, or inserts a new line after the control's last
+// property when it has none of that name. The control (and the line numbers of the whole
+// block it belongs to) is kept in step. False, with nothing changed, when it cannot: a
+// property group, a line that no longer matches the model, a value with a line break.
+bool SetDesignerPropertyValue(std::vector<RawLine>& header, DesignerControl& control, const std::string& name,
+                              const std::string& value);
+
+}  // namespace gildex::host
