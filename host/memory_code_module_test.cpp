@@ -1,0 +1,591 @@
+#include "host/memory_code_module.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <random>
+
+namespace gildex::host {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::ElementsAreArray;
+
+const char* KindName(ProcKind kind) {
+  switch (kind) {
+    case ProcKind::Let:
+      return "Let";
+    case ProcKind::Set:
+      return "Set";
+    case ProcKind::Get:
+      return "Get";
+    case ProcKind::Proc:
+      break;
+  }
+  return "Proc";
+}
+
+// The module's structure as the engine sees it, walking every line with ProcOfLine:
+// "decl N", then "Name/Kind start-body-last" per procedure. Also checks that every line of
+// a range answers that procedure and that the kept table matches a fresh scan.
+std::vector<std::string> Outline(const MemoryCodeModule& module) {
+  std::vector<std::string> outline{"decl " + std::to_string(module.CountOfDeclarationLines())};
+  long line = 1;
+  while (line <= module.CountOfLines()) {
+    ProcKind kind = ProcKind::Get;
+    std::string name = module.ProcOfLine(line, kind);
+    if (name.empty()) {
+      EXPECT_EQ(kind, ProcKind::Proc) << "line " << line;
+      ++line;
+      continue;
+    }
+    long start = module.ProcStartLine(name, kind);
+    long last = start + module.ProcCountLines(name, kind) - 1;
+    outline.push_back(name + "/" + KindName(kind) + " " + std::to_string(start) + "-" +
+                      std::to_string(module.ProcBodyLine(name, kind)) + "-" + std::to_string(last));
+    EXPECT_EQ(start, line) << name;
+    for (long l = start; l <= last; ++l) {
+      ProcKind inner = ProcKind::Proc;
+      EXPECT_EQ(module.ProcOfLine(l, inner), name) << "line " << l;
+      EXPECT_EQ(inner, kind) << "line " << l;
+    }
+    line = std::max(last, line) + 1;
+  }
+  EXPECT_EQ(module.CheckConsistency(), "");
+  return outline;
+}
+
+std::unique_ptr<MemoryCodeModule> Module(std::string_view text) { return MemoryCodeModule::FromText("Module1", text); }
+
+struct RangeCase {
+  const char* name;
+  const char* text;
+  std::vector<std::string> outline;
+};
+
+TEST(MemoryCodeModule, ProcedureRangesAsTheIdeGivesThem) {
+  const std::vector<RangeCase> cases = {
+      {"comments above procedures belong to them",
+       R"(Option Explicit
+Private mCount As Long
+
+' Adds one.
+Public Sub Add()
+  mCount = mCount + 1
+End Sub
+
+' Reads it.
+Public Function Value() As Long
+  Value = mCount
+End Function
+)",
+       {"decl 2", "Add/Proc 3-5-7", "Value/Proc 8-10-12"}},
+      {"continued declaration",
+       R"(Option Explicit
+Private Function Sum( _
+    ByVal a As Long, _
+    ByVal b As Long) As Long
+  Sum = a + b
+End Function
+Public _
+  Sub Later()
+End Sub
+)",
+       {"decl 1", "Sum/Proc 2-2-6", "Later/Proc 7-7-9"}},
+      {"continued declaration in the declarations section",
+       R"(Private Declare Function GetTickCount _
+    Lib "kernel32" () As Long
+' next
+Sub Main()
+End Sub
+)",
+       {"decl 2", "Main/Proc 3-4-5"}},
+      {"property Get, Let and Set of one name",
+       R"(Private mName As String
+Public Property Get Name() As String
+  Name = mName
+End Property
+Public Property Let Name(ByVal value As String)
+  mName = value
+End Property
+Friend Property Set Name(ByVal value As Object)
+End Property
+)",
+       {"decl 1", "Name/Get 2-2-4", "Name/Let 5-5-7", "Name/Set 8-8-9"}},
+      {"Static and Friend, any letter case",
+       R"(public static function Counter() As Long
+  Static n As Long
+END FUNCTION
+Friend Static Sub Touch()
+End Sub
+Private Static Property Get Size() As Long
+End Property
+)",
+       {"decl 0", "Counter/Proc 1-1-3", "Touch/Proc 4-4-5", "Size/Get 6-6-7"}},
+      {"Declare, Event and look-alikes are not procedures",
+       R"(Public Declare Function GetTickCount Lib "kernel32" () As Long
+Private Declare Sub Sleep Lib "kernel32" (ByVal ms As Long)
+Public Event Changed(ByVal value As Long)
+Dim Sub_Total As Long
+Rem Sub NotThis()
+' Sub NorThis()
+Sub Real()
+  Subtotal = 1
+  EndSub = 2
+End Sub
+)",
+       {"decl 4", "Real/Proc 5-7-10"}},
+      {"End with a comment, labels and line numbers",
+       R"(Sub Numbered()
+10 On Error GoTo Fail
+20 Exit Sub
+Fail:
+30 Resume Next
+40 End Sub ' done
+Retry: Sub NotValid()
+End Sub   ' also done
+)",
+       {"decl 0", "Numbered/Proc 1-1-6", "NotValid/Proc 7-7-8"}},
+      {"lines after the last End belong to none",
+       R"(Sub A()
+End Sub
+
+' trailing comment
+)",
+       {"decl 0", "A/Proc 1-1-2"}},
+      {"stray code between procedures belongs to the next one",
+       R"(Sub A()
+End Sub
+x = 1
+' comment
+Sub B()
+End Sub
+)",
+       {"decl 0", "A/Proc 1-1-2", "B/Proc 3-5-6"}},
+      {"truncated module: the last procedure runs to the end",
+       R"(Dim x
+Sub A()
+End Sub
+Function B()
+  B = 1
+)",
+       {"decl 1", "A/Proc 2-2-3", "B/Proc 4-4-5"}},
+      {"a declaration before the End is a line of the open procedure",
+       R"(Sub A()
+  x = 1
+' about B
+Sub B()
+End Sub
+)",
+       {"decl 0", "A/Proc 1-1-5"}},
+      {"only declarations",
+       R"(Option Explicit
+' comment
+Private x As Long
+
+' trailing
+)",
+       {"decl 3"}},
+      {"empty module", "", {"decl 0"}},
+  };
+  for (const RangeCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_THAT(Outline(*Module(c.text)), ElementsAreArray(c.outline));
+  }
+}
+
+TEST(MemoryCodeModule, DuplicateNamesAnswerTheFirst) {
+  auto module = Module("Sub A()\nEnd Sub\nSub A()\n  x = 1\nEnd Sub\n");
+  EXPECT_EQ(module->ProcStartLine("a", ProcKind::Proc), 1);
+  EXPECT_EQ(module->ProcCountLines("A", ProcKind::Proc), 2);
+  ProcKind kind = ProcKind::Proc;
+  EXPECT_EQ(module->ProcOfLine(4, kind), "A");
+  module->DeleteLines(1, 2);
+  EXPECT_EQ(module->ProcStartLine("A", ProcKind::Proc), 1);
+  EXPECT_EQ(module->ProcCountLines("A", ProcKind::Proc), 3);
+}
+
+long ErrorOf(const std::function<void()>& call) {
+  try {
+    call();
+  } catch (const HostError& e) {
+    return e.Number();
+  }
+  return 0;
+}
+
+TEST(MemoryCodeModule, BadNamesKindsAndLinesFailWithHostNumbers) {
+  auto module = Module("Property Get P()\nEnd Property\nSub S()\nEnd Sub\n");
+  ProcKind kind = ProcKind::Proc;
+  const std::vector<std::pair<const char*, std::function<void()>>> calls = {
+      {"Let of a Get-only property", [&] { module->ProcStartLine("P", ProcKind::Let); }},
+      {"Proc kind of a property", [&] { module->ProcBodyLine("P", ProcKind::Proc); }},
+      {"unknown name", [&] { module->ProcCountLines("Nope", ProcKind::Proc); }},
+      {"Get of a sub", [&] { module->ProcStartLine("S", ProcKind::Get); }},
+  };
+  for (const auto& [what, call] : calls) EXPECT_EQ(ErrorOf(call), 35) << what;
+  const std::vector<std::pair<const char*, std::function<void()>>> bad_lines = {
+      {"ProcOfLine 0", [&] { module->ProcOfLine(0, kind); }},
+      {"ProcOfLine past the end", [&] { module->ProcOfLine(5, kind); }},
+      {"Lines past the end", [&] { module->Lines(4, 2); }},
+      {"Lines from 0", [&] { module->Lines(0, 1); }},
+      {"Lines negative count", [&] { module->Lines(1, -1); }},
+      {"InsertLines past the end", [&] { module->InsertLines(6, "x"); }},
+      {"InsertLines at 0", [&] { module->InsertLines(0, "x"); }},
+      {"DeleteLines past the end", [&] { module->DeleteLines(4, 2); }},
+      {"ReplaceLine past the end", [&] { module->ReplaceLine(5, "x"); }},
+  };
+  for (const auto& [what, call] : bad_lines) EXPECT_EQ(ErrorOf(call), 9) << what;
+  EXPECT_EQ(ErrorOf([&] { module->Parent(); }), 91);
+  EXPECT_EQ(module->Text(), "Property Get P()\r\nEnd Property\r\nSub S()\r\nEnd Sub");
+  EXPECT_FALSE(module->IsDirty());
+}
+
+TEST(MemoryCodeModule, LinesJoinWithCrLfAndInsertSplitsAtEveryBreak) {
+  auto module = Module("a\nb\nc");
+  EXPECT_EQ(module->Lines(2, 2), "b\r\nc");
+  EXPECT_EQ(module->Lines(2, 0), "");
+  EXPECT_EQ(module->Lines(4, 0), "");
+  module->InsertLines(2, "x\r\ny\nz\rw");
+  EXPECT_EQ(module->Text(), "a\r\nx\r\ny\r\nz\r\nw\r\nb\r\nc");
+  module->InsertLines(1, "first\r\n");
+  EXPECT_EQ(module->Lines(1, 3), "first\r\n\r\na");
+  module->InsertLines(module->CountOfLines() + 1, "");
+  EXPECT_EQ(module->CountOfLines(), 10);
+  EXPECT_EQ(module->Lines(10, 1), "");
+  EXPECT_TRUE(module->IsDirty());
+  module->ClearDirty();
+  EXPECT_FALSE(module->IsDirty());
+}
+
+struct EditCase {
+  const char* name;
+  std::function<void(MemoryCodeModule&)> edit;
+  const char* text;  // after the edit
+  std::vector<std::string> outline;
+};
+
+constexpr const char* kTwoProcedures = R"(Option Explicit
+Private x As Long
+' About A
+Sub A()
+  x = 1
+End Sub
+
+Function B() As Long
+  B = x
+End Function
+)";
+
+TEST(MemoryCodeModule, EveryAnswerIsRightAfterEveryKindOfEdit) {
+  const std::vector<EditCase> cases = {
+      {"insert inside a procedure",
+       [](MemoryCodeModule& m) { m.InsertLines(5, "  On Error GoTo Fail\n  y = 2"); },
+       "Option Explicit\nPrivate x As Long\n' About A\nSub A()\n  On Error GoTo Fail\n  y = 2\n  x = 1\nEnd Sub\n\n"
+       "Function B() As Long\n  B = x\nEnd Function",
+       {"decl 2", "A/Proc 3-4-8", "B/Proc 9-10-12"}},
+      {"insert above the End line",
+       [](MemoryCodeModule& m) { m.InsertLines(6, "Fail:"); },
+       "Option Explicit\nPrivate x As Long\n' About A\nSub A()\n  x = 1\nFail:\nEnd Sub\n\n"
+       "Function B() As Long\n  B = x\nEnd Function",
+       {"decl 2", "A/Proc 3-4-7", "B/Proc 8-9-11"}},
+      {"insert a comment above the second procedure",
+       [](MemoryCodeModule& m) { m.InsertLines(8, "' About B"); },
+       "Option Explicit\nPrivate x As Long\n' About A\nSub A()\n  x = 1\nEnd Sub\n\n' About B\n"
+       "Function B() As Long\n  B = x\nEnd Function",
+       {"decl 2", "A/Proc 3-4-6", "B/Proc 7-9-11"}},
+      {"insert a declaration into the declarations section",
+       [](MemoryCodeModule& m) { m.InsertLines(3, "Dim y"); },
+       "Option Explicit\nPrivate x As Long\nDim y\n' About A\nSub A()\n  x = 1\nEnd Sub\n\n"
+       "Function B() As Long\n  B = x\nEnd Function",
+       {"decl 3", "A/Proc 4-5-7", "B/Proc 8-9-11"}},
+      {"insert a whole procedure between two",
+       [](MemoryCodeModule& m) { m.InsertLines(7, "Sub C()\r\nEnd Sub"); },
+       "Option Explicit\nPrivate x As Long\n' About A\nSub A()\n  x = 1\nEnd Sub\nSub C()\nEnd Sub\n\n"
+       "Function B() As Long\n  B = x\nEnd Function",
+       {"decl 2", "A/Proc 3-4-6", "C/Proc 7-7-8", "B/Proc 9-10-12"}},
+      {"append a procedure below the last",
+       [](MemoryCodeModule& m) { m.InsertLines(11, "\nSub Z()\nEnd Sub"); },
+       "Option Explicit\nPrivate x As Long\n' About A\nSub A()\n  x = 1\nEnd Sub\n\n"
+       "Function B() As Long\n  B = x\nEnd Function\n\nSub Z()\nEnd Sub",
+       {"decl 2", "A/Proc 3-4-6", "B/Proc 7-8-10", "Z/Proc 11-12-13"}},
+      {"delete an End line: two procedures merge",
+       [](MemoryCodeModule& m) { m.DeleteLines(6); },
+       "Option Explicit\nPrivate x As Long\n' About A\nSub A()\n  x = 1\n\n"
+       "Function B() As Long\n  B = x\nEnd Function",
+       {"decl 2", "A/Proc 3-4-9"}},
+      {"delete a whole procedure",
+       [](MemoryCodeModule& m) { m.DeleteLines(3, 4); },
+       "Option Explicit\nPrivate x As Long\n\nFunction B() As Long\n  B = x\nEnd Function",
+       {"decl 2", "B/Proc 3-4-6"}},
+      {"delete the declarations",
+       [](MemoryCodeModule& m) { m.DeleteLines(1, 2); },
+       "' About A\nSub A()\n  x = 1\nEnd Sub\n\nFunction B() As Long\n  B = x\nEnd Function",
+       {"decl 0", "A/Proc 1-2-4", "B/Proc 5-6-8"}},
+      {"replace a declaration: the procedure is renamed",
+       [](MemoryCodeModule& m) { m.ReplaceLine(8, "Private Property Get B() As Long"); },
+       "Option Explicit\nPrivate x As Long\n' About A\nSub A()\n  x = 1\nEnd Sub\n\n"
+       "Private Property Get B() As Long\n  B = x\nEnd Function",
+       {"decl 2", "A/Proc 3-4-6", "B/Get 7-8-10"}},
+      {"replace a body line",
+       [](MemoryCodeModule& m) { m.ReplaceLine(5, "10 x = 1"); },
+       "Option Explicit\nPrivate x As Long\n' About A\nSub A()\n10 x = 1\nEnd Sub\n\n"
+       "Function B() As Long\n  B = x\nEnd Function",
+       {"decl 2", "A/Proc 3-4-6", "B/Proc 7-8-10"}},
+      {"replace a body line by a continued one",
+       [](MemoryCodeModule& m) { m.ReplaceLine(5, "  x = _"); },
+       "Option Explicit\nPrivate x As Long\n' About A\nSub A()\n  x = _\nEnd Sub\n\n"
+       "Function B() As Long\n  B = x\nEnd Function",
+       {"decl 2", "A/Proc 3-4-10"}},
+      {"replace a line by several",
+       [](MemoryCodeModule& m) { m.ReplaceLine(5, "  x = 1\r\nEnd Sub\r\nSub A2()"); },
+       "Option Explicit\nPrivate x As Long\n' About A\nSub A()\n  x = 1\nEnd Sub\nSub A2()\nEnd Sub\n\n"
+       "Function B() As Long\n  B = x\nEnd Function",
+       {"decl 2", "A/Proc 3-4-6", "A2/Proc 7-7-8", "B/Proc 9-10-12"}},
+      {"comment out a declaration",
+       [](MemoryCodeModule& m) { m.ReplaceLine(4, "'Sub A()"); },
+       "Option Explicit\nPrivate x As Long\n' About A\n'Sub A()\n  x = 1\nEnd Sub\n\n"
+       "Function B() As Long\n  B = x\nEnd Function",
+       {"decl 6", "B/Proc 7-8-10"}},
+      {"delete everything", [](MemoryCodeModule& m) { m.DeleteLines(1, 10); }, "", {"decl 0"}},
+  };
+  for (const EditCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto module = Module(kTwoProcedures);
+    c.edit(*module);
+    EXPECT_EQ(module->Text(), Module(c.text)->Text());
+    EXPECT_THAT(Outline(*module), ElementsAreArray(c.outline));
+    EXPECT_THAT(Outline(*module), ElementsAreArray(Outline(*Module(c.text))));
+  }
+}
+
+std::vector<CodeLine> CodeLines(const std::vector<std::pair<std::string, std::vector<std::string>>>& lines) {
+  std::vector<CodeLine> code;
+  for (const auto& [text, hidden] : lines) {
+    CodeLine line{RawLine{text, LineEnd::CrLf}, {}};
+    for (const std::string& h : hidden) line.hidden.push_back(RawLine{h, LineEnd::CrLf});
+    code.push_back(std::move(line));
+  }
+  return code;
+}
+
+std::vector<std::string> FileLines(const MemoryCodeModule& module) {
+  std::vector<std::string> lines;
+  for (const CodeLine& line : module.ExportLines()) {
+    lines.push_back(line.line.text);
+    for (const RawLine& hidden : line.hidden) lines.push_back("[" + hidden.text + "]");
+  }
+  return lines;
+}
+
+TEST(MemoryCodeModule, HiddenAttributeLinesStayWithTheirLine) {
+  MemoryCodeModule module("Class1",
+                          CodeLines({{"Public Function Total() As Long", {"Attribute Total.VB_Description = \"Sum\""}},
+                                     {"  Total = 1", {}},
+                                     {"End Function", {}},
+                                     {"Public Sub Gone()", {"Attribute Gone.VB_UserMemId = 0"}},
+                                     {"End Sub", {}}}),
+                          LineEnd::CrLf, nullptr);
+  EXPECT_EQ(module.CountOfLines(), 5);
+  module.InsertLines(2, "  On Error GoTo Fail");
+  module.ReplaceLine(1, "Public Function Total() As Long ' <<>>");
+  module.DeleteLines(5, 2);
+  EXPECT_THAT(FileLines(module),
+              ElementsAre("Public Function Total() As Long ' <<>>", "[Attribute Total.VB_Description = \"Sum\"]",
+                          "  On Error GoTo Fail", "  Total = 1", "End Function"));
+  EXPECT_EQ(module.Text(),
+            "Public Function Total() As Long ' <<>>\r\n  On Error GoTo Fail\r\n  Total = 1\r\nEnd Function");
+  EXPECT_THAT(Outline(module), ElementsAre("decl 0", "Total/Proc 1-1-4"));
+}
+
+TEST(MemoryCodeModule, EachLineKeepsItsLineEnd) {
+  std::vector<CodeLine> lines = {
+      {{"Sub A()", LineEnd::Lf}, {}}, {{"  x = 1", LineEnd::CrLf}, {}}, {{"End Sub", LineEnd::None}, {}}};
+  MemoryCodeModule module("Module1", lines, LineEnd::Lf, nullptr);
+  module.ReplaceLine(2, "  x = 2");
+  module.InsertLines(2, "  y = 1");
+  module.InsertLines(5, "' tail");
+  auto ends = [&] {
+    std::vector<std::pair<std::string, LineEnd>> result;
+    for (const CodeLine& line : module.ExportLines()) result.emplace_back(line.line.text, line.line.end);
+    return result;
+  };
+  EXPECT_THAT(ends(), ElementsAre(std::pair{"Sub A()", LineEnd::Lf}, std::pair{"  y = 1", LineEnd::Lf},
+                                  std::pair{"  x = 2", LineEnd::CrLf}, std::pair{"End Sub", LineEnd::Lf},
+                                  std::pair{"' tail", LineEnd::None}));
+  module.DeleteLines(5);
+  EXPECT_THAT(ends(), ElementsAre(std::pair{"Sub A()", LineEnd::Lf}, std::pair{"  y = 1", LineEnd::Lf},
+                                  std::pair{"  x = 2", LineEnd::CrLf}, std::pair{"End Sub", LineEnd::None}));
+}
+
+TEST(MemoryCodeModule, MembersListProceduresAndModuleLevelNames) {
+  MemoryCodeModule module(
+      "Class1",
+      CodeLines({{"Option Explicit", {}},
+                 {"Public Event Changed(ByVal value As Long)", {}},
+                 {"Private Const kMax As Long = 10, kMin = 1", {}},
+                 {"Public Count As Long, Names() As String", {"Attribute Count.VB_VarDescription = \"How many\""}},
+                 {"Dim WithEvents mTimer As Timer", {}},
+                 {"Private Type Pair", {}},
+                 {"  a As Long", {}},
+                 {"End Type", {}},
+                 {"Private Declare Sub Sleep Lib \"kernel32\" (ByVal ms As Long)", {}},
+                 {"Public Property Get Size() As Long", {"Attribute Size.VB_Description = \"The \"\"size\"\"\""}},
+                 {"End Property", {}},
+                 {"Public Property Let Size(ByVal v As Long)", {}},
+                 {"End Property", {}},
+                 {"Friend Sub Reset()", {}},
+                 {"End Sub", {}},
+                 {"Function Plain()", {}},
+                 {"End Function", {}}}),
+      LineEnd::CrLf, nullptr);
+  std::vector<std::string> members;
+  for (const Member& m : module.Members())
+    members.push_back(m.name + " " + std::to_string(static_cast<int>(m.type)) + " " + m.scope + " " +
+                      std::to_string(m.code_location) + " " + m.description);
+  EXPECT_THAT(members, ElementsAre("Changed 4 Public 2 ", "kMax 5 Private 3 ", "kMin 5 Private 3 ",
+                                   "Count 3 Public 4 How many", "Names 3 Public 4 ", "mTimer 3 Private 5 ",
+                                   "Size 2 Public 10 The \"size\"", "Reset 1 Friend 14 ", "Plain 1 Public 16 "));
+}
+
+TEST(MemoryCodeModule, FindsTextAsTheIdeDoes) {
+  auto module = Module("Sub Total()\n  total = Subtotal + 1\n  ' TOTAL done\nEnd Sub");
+  struct FindCase {
+    const char* target;
+    bool whole_word, match_case, pattern;
+    long from_line, from_column;
+    std::vector<long> found;  // start line, start column, end line, end column; empty: not found
+  };
+  const std::vector<FindCase> cases = {
+      {"total", false, false, false, 1, 1, {1, 5, 1, 10}},
+      {"total", false, true, false, 1, 1, {2, 3, 2, 8}},
+      {"total", true, false, false, 2, 4, {3, 5, 3, 10}},
+      {"Subtotal", true, false, false, 1, 1, {2, 11, 2, 19}},
+      {"sub", true, false, false, 1, 2, {4, 5, 4, 8}},
+      {"T?tal", false, true, true, 1, 1, {1, 5, 1, 10}},
+      {"[s]ub#", false, false, true, 1, 1, {}},
+      {"+ #", false, false, true, 1, 1, {2, 20, 2, 23}},
+      {"' *", false, false, true, 1, 1, {3, 3, 3, 15}},
+      {"[!a-z]otal", false, true, true, 1, 1, {1, 5, 1, 10}},
+      {"[!a-z]otal", false, false, true, 1, 1, {}},
+      {"missing", false, false, false, 1, 1, {}},
+  };
+  for (const FindCase& c : cases) {
+    SCOPED_TRACE(c.target);
+    long sl = c.from_line, sc = c.from_column, el = -1, ec = -1;
+    bool found = module->Find(c.target, sl, sc, el, ec, c.whole_word, c.match_case, c.pattern);
+    EXPECT_EQ(found, !c.found.empty());
+    if (found) {
+      EXPECT_THAT((std::vector<long>{sl, sc, el, ec}), ElementsAreArray(c.found));
+    }
+  }
+  long sl = 1, sc = 1, el = 1, ec = 9;  // the match must end inside the range
+  EXPECT_FALSE(module->Find("Total", sl, sc, el, ec));
+}
+
+TEST(MemoryCodeModule, PaneSelectionIsClampedToTheModule) {
+  auto module = Module("a\nb\nc");
+  CodePane& pane = module->Pane();
+  EXPECT_EQ(&pane.Module(), module.get());
+  pane.SetSelection({2, 3, 9, 1});
+  Selection s = pane.GetSelection();
+  EXPECT_THAT((std::vector<long>{s.start_line, s.start_column, s.end_line, s.end_column}), ElementsAre(2, 3, 3, 1));
+  pane.SetSelection({3, 1, 1, 0});
+  s = pane.GetSelection();
+  EXPECT_THAT((std::vector<long>{s.start_line, s.start_column, s.end_line, s.end_column}), ElementsAre(1, 1, 3, 1));
+}
+
+// Lines whose structure matters, so random edits keep opening, closing, continuing and
+// cutting procedures.
+const std::vector<std::string> kRandomLines = {"Sub A()",
+                                               "Public Function B() As Long",
+                                               "Private Property Get P()",
+                                               "Property Let P(v)",
+                                               "End Sub",
+                                               "End Function",
+                                               "End Property ' x",
+                                               "  x = 1",
+                                               "' comment",
+                                               "",
+                                               "Dim y As Long",
+                                               "Private Sub C( _",
+                                               "  ByVal z As Long)",
+                                               "  y = y + _",
+                                               "Fail:",
+                                               "10 End Sub",
+                                               "Static Sub S()",
+                                               "Public Event E()",
+                                               "Private Declare Sub Sleep Lib \"k\" ()",
+                                               "Friend Sub A()",
+                                               "  ' End Sub",
+                                               "_",
+                                               "End Sub _"};
+
+TEST(MemoryCodeModule, RandomEditsKeepTheTableRight) {
+  std::mt19937 random(20240611);
+  auto pick = [&](std::size_t n) { return std::uniform_int_distribution<std::size_t>(0, n - 1)(random); };
+  auto random_text = [&] {
+    std::string text = kRandomLines[pick(kRandomLines.size())];
+    for (std::size_t extra = pick(4); extra > 0; --extra) text += "\r\n" + kRandomLines[pick(kRandomLines.size())];
+    return text;
+  };
+  std::string start;
+  for (int i = 0; i < 60; ++i) start += kRandomLines[pick(kRandomLines.size())] + "\n";
+  auto module = Module(start);
+  for (int step = 0; step < 4000; ++step) {
+    long n = module->CountOfLines();
+    long line = static_cast<long>(pick(static_cast<std::size_t>(n) + 1)) + 1;
+    std::size_t op = pick(3);
+    if (n < 20) op = 0;
+    if (n > 200 && op == 0) op = 1;
+    switch (op) {
+      case 0:
+        module->InsertLines(line, random_text());
+        break;
+      case 1:
+        module->DeleteLines(std::min(line, n),
+                            std::min<long>(static_cast<long>(pick(4)) + 1, n - std::min(line, n) + 1));
+        break;
+      default:
+        module->ReplaceLine(std::min(line, n), kRandomLines[pick(kRandomLines.size())]);
+    }
+    std::string problem = module->CheckConsistency();
+    ASSERT_EQ(problem, "") << "after step " << step << ":\n" << module->Text();
+  }
+}
+
+// The engine's own walk: long modules of ordinary procedures edited top to bottom stay exact.
+TEST(MemoryCodeModule, WalkingAndEditingEveryProcedureKeepsTheTableRight) {
+  std::string text = "Option Explicit\nPrivate m As Long\n";
+  for (int i = 0; i < 50; ++i)
+    text += "' Proc " + std::to_string(i) + "\nPublic Function F" + std::to_string(i) +
+            "( _\n  ByVal a As Long) As Long\n"
+            "  Select Case a\n  Case 1\n    F" +
+            std::to_string(i) + " = 1\n  End Select\nEnd Function\n\n";
+  auto module = Module(text);
+  long line = module->CountOfDeclarationLines() + 1;
+  int visited = 0;
+  while (line <= module->CountOfLines()) {
+    ProcKind kind = ProcKind::Proc;
+    std::string name = module->ProcOfLine(line, kind);
+    if (name.empty()) {
+      ++line;
+      continue;
+    }
+    long body = module->ProcBodyLine(name, kind);
+    long last = module->ProcStartLine(name, kind) + module->ProcCountLines(name, kind) - 1;
+    module->InsertLines(body + 2, "  On Error GoTo Fail\r\n  ' header\r\n");
+    module->InsertLines(last + 3, "  Exit Function\r\nFail:");
+    last += 5;
+    EXPECT_EQ(module->Lines(last, 1), "End Function");
+    ASSERT_EQ(module->CheckConsistency(), "");
+    line = last + 1;
+    ++visited;
+  }
+  EXPECT_EQ(visited, 50);
+  EXPECT_EQ(module->ProcCountLines("F49", ProcKind::Proc), 14);
+}
+
+}  // namespace
+}  // namespace gildex::host

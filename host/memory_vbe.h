@@ -1,0 +1,241 @@
+#pragma once
+// The IDE's object model in memory over real VB6 projects on disk: MemoryVBE holds the loaded
+// projects, each project its components, each component the parts of its file (header, code
+// module, form designer). host/project_loader.h fills it from .vbp, .vbg and module files and
+// writes changed components back.
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "host/designer_block.h"
+#include "host/memory_code_module.h"
+#include "host/project_file.h"
+#include "host/source_file.h"
+#include "host/vbide.h"
+
+namespace gildex::host {
+
+class MemoryVBE;
+class MemoryProject;
+class MemoryComponent;
+class MemoryControl;
+
+// The name users see for a component type: "Module", "Class", "Form", "MDIForm" ...
+std::string_view ComponentTypeName(ComponentType type);
+
+class MemoryProperty : public Property {
+ public:
+  MemoryProperty(MemoryControl& control, const DesignerProperty& property) : control_(control), property_(&property) {}
+  std::string Name() const override;
+  std::string Value() const override;
+  // Throws HostError 445: changing a designer property is not supported yet.
+  void SetValue(std::string_view value) override;
+
+ private:
+  MemoryControl& control_;
+  const DesignerProperty* property_;
+};
+
+class MemoryControl : public VBControl {
+ public:
+  MemoryControl(const DesignerControl& control, MemoryControl* container);
+  std::string ClassName() const override;
+  std::string ProgId() const override;
+  std::string Name() const override;
+  // Throws HostError 445: renaming a control is not supported yet.
+  void SetName(std::string_view name) override;
+  int Index() const override;
+  int PropertyCount() const override;
+  Property& PropertyAt(int index) override;
+  Property* FindProperty(std::string_view name) override;
+  VBControl* Container() override;
+  const DesignerControl& Block() const { return control_; }
+
+ private:
+  const DesignerControl& control_;
+  MemoryControl* container_;
+  std::vector<std::unique_ptr<MemoryProperty>> properties_;
+};
+
+class MemoryDesigner : public Designer {
+ public:
+  explicit MemoryDesigner(const DesignerBlock& block);
+  std::vector<VBControl*> Controls() override;  // every control below the form, in file order
+  std::vector<VBControl*> SelectedVBControls() override;
+  void Select(const std::vector<VBControl*>& controls) override;
+  // Throws HostError 445: removing a control is not supported yet.
+  void RemoveControl(VBControl& control) override;
+  int ScaleMode() const override;
+  std::string Caption() const override;
+  MemoryControl& Root() { return *root_; }
+
+ private:
+  std::unique_ptr<MemoryControl> root_;
+  std::vector<std::unique_ptr<MemoryControl>> controls_;
+  std::vector<VBControl*> selected_;
+};
+
+class MemoryComponent : public VBComponent {
+ public:
+  // A component over the bytes of its file. `member` is its line of the project file (empty
+  // for a component loaded on its own). Problems of the file are added to `problems`; a
+  // fatal one leaves the component unusable: kept as it is on disk, never written.
+  MemoryComponent(MemoryProject& project, ComponentType type, std::filesystem::path file, std::string bytes,
+                  std::optional<ProjectMember> member, std::vector<LoadProblem>& problems);
+  ~MemoryComponent() override;
+
+  std::string Name() const override;
+  void SetName(std::string_view name) override;
+  ComponentType Type() const override { return type_; }
+  CodeModule* Code() override { return code_.get(); }
+  Designer* GetDesigner() override { return designer_.get(); }
+  bool HasOpenDesigner() const override;
+  std::string FileNames(int index) const override;
+  bool IsReadOnly() const override;
+  bool IsDirty() const override;
+  void SaveAs(const std::string& file_name) override;
+  void Reload() override;
+  VBProject& Project() override;
+
+  // False when the file did not load completely; such a component is never written.
+  bool Usable() const { return usable_; }
+  // Components without Basic source: resource files and related documents.
+  bool IsBinary() const;
+  // The path as the loader reached it (relative when the project was given relatively).
+  const std::filesystem::path& File() const { return file_; }
+  const std::optional<ProjectMember>& Member() const { return member_; }
+  // The bytes read from disk at the last load or write.
+  const std::string& DiskBytes() const { return disk_bytes_; }
+  // The bytes the file would have now.
+  std::string Serialize() const;
+  // After a successful write of `bytes`.
+  void MarkSaved(std::string bytes);
+  MemoryCodeModule* MemoryCode() { return code_.get(); }
+  const std::vector<RawLine>& Header() const { return header_; }
+
+ private:
+  void Parse(std::vector<LoadProblem>& problems);
+  // Warns about .frx/.ctx/.dsx files the designer block refers to that are not on disk.
+  void CheckBinaryFiles(std::vector<LoadProblem>& problems) const;
+
+  MemoryProject& project_;
+  ComponentType type_;
+  std::filesystem::path file_;
+  std::string disk_bytes_;
+  std::optional<ProjectMember> member_;
+  std::string name_;
+  bool usable_ = true;
+  bool header_dirty_ = false;
+  std::vector<RawLine> header_;
+  std::unique_ptr<DesignerBlock> block_;
+  std::unique_ptr<MemoryCodeModule> code_;
+  std::unique_ptr<MemoryDesigner> designer_;
+};
+
+class MemoryProject : public VBProject {
+ public:
+  // `project_file` is the .vbp; empty for a project made of one module file.
+  MemoryProject(MemoryVBE& vbe, std::filesystem::path project_file, ProjectFile parsed, std::string disk_bytes);
+  ~MemoryProject() override;
+
+  std::string Name() const override;
+  std::string FileName() const override;
+  std::string BuildFileName() const override;
+  int ComponentCount() const override;
+  VBComponent& Component(int index) override;
+  VBComponent* FindComponent(std::string_view name) override;
+  VBComponent& AddFromFile(const std::string& file_name) override;
+  void Remove(VBComponent& component) override;
+  // Throws HostError: no build command is configured on this platform yet.
+  void MakeCompiledFile() override;
+  bool IsDirty() const override;
+  // Writes the changed components and the project file under a new name in the same folder.
+  void SaveAs(const std::string& file_name) override;
+
+  MemoryComponent& Add(std::unique_ptr<MemoryComponent> component);
+  MemoryComponent& At(int index) { return *components_.at(static_cast<std::size_t>(index)); }
+  std::vector<MemoryComponent*> Components() const;
+  MemoryVBE& Vbe() { return vbe_; }
+  const std::filesystem::path& File() const { return file_; }
+  std::filesystem::path Folder() const;
+  const ProjectFile& Parsed() const { return parsed_; }
+  const std::string& DiskBytes() const { return disk_bytes_; }
+  // True when the project file's member list changed since loading (AddFromFile, Remove).
+  bool MembersChanged() const { return members_changed_; }
+
+  // What went wrong while loading; a fatal problem means part of the project is missing.
+  std::vector<LoadProblem> problems;
+  bool LoadedCompletely() const;
+
+ private:
+  MemoryVBE& vbe_;
+  std::filesystem::path file_;
+  ProjectFile parsed_;
+  std::string disk_bytes_;
+  bool members_changed_ = false;
+  std::vector<std::unique_ptr<MemoryComponent>> components_;
+};
+
+class MemoryWindow : public Window {
+ public:
+  MemoryWindow(MemoryVBE& vbe, WindowType type, MemoryComponent& component);
+  WindowType Type() const override { return type_; }
+  std::string Caption() const override;
+  void Close() override;
+  const MemoryComponent* Component() const { return component_; }
+
+ private:
+  friend class MemoryVBE;
+  MemoryVBE& vbe_;
+  WindowType type_;
+  MemoryComponent* component_;  // null once closed
+  std::string caption_;
+};
+
+class MemoryVBE : public VBE {
+ public:
+  MemoryVBE();
+  ~MemoryVBE() override;
+
+  int ProjectCount() const override;
+  VBProject& Project(int index) override;
+  VBProject* ActiveVBProject() override { return active_; }
+  VBComponent* SelectedVBComponent() override { return selected_; }
+  CodePane* ActiveCodePane() override { return active_pane_; }
+  std::vector<Window*> Windows() override;
+  CommandBars& Bars() override { return bars_; }
+  std::string MainWindowCaption() const override;
+
+  // The first project added becomes the active one.
+  MemoryProject& AddProject(std::unique_ptr<MemoryProject> project);
+  void RemoveProject(MemoryProject& project);
+  void SetActiveProject(MemoryProject& project);
+  std::vector<MemoryProject*> Projects() const;
+  // As a click in the project window: selects the component and raises ComponentSelected.
+  void SelectComponent(MemoryComponent& component);
+  // Opens (or brings up) the component's code window: its pane becomes the active pane.
+  Window& ShowCode(MemoryComponent& component);
+  // Opens the component's designer window.
+  Window& ShowDesigner(MemoryComponent& component);
+  bool HasWindow(const MemoryComponent& component, WindowType type) const;
+  // Closes every window of the component (it is being removed or reloaded).
+  void CloseWindowsOf(const MemoryComponent& component);
+  void CloseWindow(MemoryWindow& window);
+
+ private:
+  Window& OpenWindow(MemoryComponent& component, WindowType type);
+
+  std::vector<std::unique_ptr<MemoryProject>> projects_;
+  MemoryProject* active_ = nullptr;
+  MemoryComponent* selected_ = nullptr;
+  CodePane* active_pane_ = nullptr;
+  std::vector<std::unique_ptr<MemoryWindow>> windows_;
+  // Closed windows stay alive so that a caller's pointer never dangles.
+  std::vector<std::unique_ptr<MemoryWindow>> closed_windows_;
+  CommandBars bars_;
+};
+
+}  // namespace gildex::host

@@ -1,0 +1,279 @@
+#include "host/project_loader.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <map>
+#include <system_error>
+
+#include "platform/atomic_file.h"
+#include "platform/cp1252.h"
+
+namespace gildex::host {
+namespace fs = std::filesystem;
+
+namespace {
+
+// The file's bytes, or the system's reason why not ("No such file or directory").
+bool ReadBytes(const fs::path& file, std::string& bytes, std::string& reason) {
+  int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    reason = std::strerror(errno);
+    return false;
+  }
+  bytes.clear();
+  char buffer[65536];
+  for (;;) {
+    ssize_t got = ::read(fd, buffer, sizeof buffer);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) {
+      reason = std::strerror(errno);
+      ::close(fd);
+      return false;
+    }
+    if (got == 0) break;
+    bytes.append(buffer, static_cast<std::size_t>(got));
+  }
+  ::close(fd);
+  return true;
+}
+
+std::string CannotRead(const fs::path& file, std::string_view reason) {
+  return "cannot read project " + file.string() + ": " + std::string(reason);
+}
+
+ComponentType TypeOfMember(MemberKind kind) {
+  switch (kind) {
+    case MemberKind::Form: return ComponentType::VBForm;  // MDI and Forms 2.0 are told by the file
+    case MemberKind::Module: return ComponentType::StdModule;
+    case MemberKind::Class: return ComponentType::ClassModule;
+    case MemberKind::UserControl: return ComponentType::UserControl;
+    case MemberKind::PropertyPage: return ComponentType::PropPage;
+    case MemberKind::UserDocument: return ComponentType::DocObject;
+    case MemberKind::Designer: return ComponentType::ActiveXDesigner;
+    case MemberKind::RelatedDoc: return ComponentType::RelatedDocument;
+    case MemberKind::ResFile: return ComponentType::ResFile;
+  }
+  return ComponentType::StdModule;
+}
+
+std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
+
+// One member line of the project file: found, read and added, or reported.
+class MemberLoader {
+ public:
+  MemberLoader(MemoryProject& project, LoadResult& result) : project_(project), result_(result) {}
+
+  void Load(const ProjectMember& member) {
+    std::string vbp = project_.File().string();
+    ResolvedPath resolved = ResolveMemberPath(project_.Folder(), member.path_text);
+    if (resolved.match == PathMatch::Missing) {
+      project_.problems.push_back({vbp, member.line, "file not found: " + Quoted(member.path_text), true});
+      return;
+    }
+    if (resolved.match == PathMatch::Beside)
+      project_.problems.push_back({vbp, member.line,
+                                   Quoted(member.path_text) + " does not exist; using " +
+                                       Quoted(resolved.path.filename().string()) + " beside the project file",
+                                   false});
+    if (resolved.match == PathMatch::OtherCase)
+      result_.notes.push_back({vbp, member.line,
+                               Quoted(member.path_text) + " is " +
+                                   Quoted(resolved.path.lexically_relative(project_.Folder().lexically_normal()).string()) +
+                                   " on disk",
+                               false});
+    std::error_code error;
+    fs::path identity = fs::weakly_canonical(resolved.path, error);
+    if (error) identity = fs::absolute(resolved.path).lexically_normal();
+    auto [first, inserted] = seen_.emplace(identity, member.line);
+    if (!inserted) {
+      project_.problems.push_back({vbp, member.line,
+                                   Quoted(member.path_text) + " is listed twice (first at line " +
+                                       std::to_string(first->second) + "); loaded once",
+                                   false});
+      return;
+    }
+    std::string bytes, reason;
+    if (!ReadBytes(resolved.path, bytes, reason)) {
+      project_.problems.push_back({vbp, member.line, "cannot read " + resolved.path.string() + ": " + reason, true});
+      return;
+    }
+    project_.Add(std::make_unique<MemoryComponent>(project_, TypeOfMember(member.kind), resolved.path, std::move(bytes),
+                                                   member, project_.problems));
+  }
+
+ private:
+  MemoryProject& project_;
+  LoadResult& result_;
+  std::map<fs::path, long> seen_;
+};
+
+// Loads one .vbp; an empty string on success, else the reason it could not be read.
+std::string LoadProjectFile(MemoryVBE& vbe, const fs::path& file, LoadResult& result) {
+  std::string bytes, reason;
+  if (!ReadBytes(file, bytes, reason)) return reason;
+  ProjectFile parsed = ParseProjectFile(bytes);
+  if (!parsed.has_type_line) return "not a VB6 project file (no Type= line)";
+  std::vector<ProjectMember> members = parsed.members;
+  auto project = std::make_unique<MemoryProject>(vbe, file, std::move(parsed), std::move(bytes));
+  MemberLoader loader(*project, result);
+  for (const ProjectMember& member : members) loader.Load(member);
+  result.problems.insert(result.problems.end(), project->problems.begin(), project->problems.end());
+  result.projects.push_back(&vbe.AddProject(std::move(project)));
+  return {};
+}
+
+void LoadGroup(MemoryVBE& vbe, const fs::path& file, LoadResult& result) {
+  std::string reason;
+  if (!ReadBytes(file, result.group_bytes, reason)) {
+    result.readable = false;
+    result.error = CannotRead(file, reason);
+    return;
+  }
+  GroupFile group = ParseGroupFile(result.group_bytes);
+  if (!group.has_header) {
+    result.readable = false;
+    result.error = CannotRead(file, "not a VB6 group file (no VBGROUP line)");
+    return;
+  }
+  std::string vbg = file.string();
+  for (const GroupMember& member : group.projects) {
+    ResolvedPath resolved = ResolveMemberPath(file.parent_path(), member.path_text);
+    if (resolved.match == PathMatch::Missing) {
+      result.problems.push_back({vbg, member.line, "project file not found: " + Quoted(member.path_text), true});
+      continue;
+    }
+    if (resolved.match == PathMatch::Beside)
+      result.problems.push_back({vbg, member.line,
+                                 Quoted(member.path_text) + " does not exist; using " +
+                                     Quoted(resolved.path.filename().string()) + " beside the group file",
+                                 false});
+    std::string failure = LoadProjectFile(vbe, resolved.path, result);
+    if (!failure.empty())
+      result.problems.push_back({vbg, member.line, "cannot read project " + resolved.path.string() + ": " + failure, true});
+  }
+  result.group_path = file;
+  result.group = std::move(group);
+}
+
+void LoadSingleComponent(MemoryVBE& vbe, const fs::path& file, ComponentType type, LoadResult& result) {
+  std::string bytes, reason;
+  if (!ReadBytes(file, bytes, reason)) {
+    result.readable = false;
+    result.error = CannotRead(file, reason);
+    return;
+  }
+  auto project = std::make_unique<MemoryProject>(vbe, fs::path(), ProjectFile{}, std::string());
+  project->Add(std::make_unique<MemoryComponent>(*project, type, file, std::move(bytes), std::nullopt, project->problems));
+  result.problems.insert(result.problems.end(), project->problems.begin(), project->problems.end());
+  result.projects.push_back(&vbe.AddProject(std::move(project)));
+}
+
+void WriteComponent(MemoryProject& project, MemoryComponent& component, SaveResult& result) {
+  std::string file = component.File().string();
+  if (!component.Usable()) {
+    result.skipped.push_back({file, 0, "not written: the file did not load completely", true});
+    return;
+  }
+  if (component.IsReadOnly()) {
+    result.skipped.push_back({file, 0, "not written: the file is read-only", true});
+    return;
+  }
+  bool cancel = false;
+  project.RequestWriteFile.Raise(component.FileNames(1), cancel);
+  if (cancel) {
+    result.skipped.push_back({file, 0, "not written: the write was cancelled", false});
+    return;
+  }
+  std::string bytes = component.Serialize();
+  try {
+    platform::WriteFileAtomically(component.File(), bytes, 0644, true);
+  } catch (const std::exception& e) {
+    result.skipped.push_back({file, 0, std::string("not written: ") + e.what(), true});
+    return;
+  }
+  component.MarkSaved(std::move(bytes));
+  result.written.push_back(file);
+}
+
+bool HasChangedComponents(const MemoryProject& project) {
+  auto components = project.Components();
+  return std::any_of(components.begin(), components.end(), [](const MemoryComponent* c) { return c->IsDirty(); });
+}
+
+std::string RefusalFor(const MemoryProject& project) {
+  if (project.LoadedCompletely() || !HasChangedComponents(project)) return {};
+  return "nothing written: " + project.Name() + " did not load completely";
+}
+
+void SaveInto(MemoryProject& project, SaveResult& result) {
+  for (MemoryComponent* component : project.Components())
+    if (component->IsDirty()) WriteComponent(project, *component, result);
+  if (project.MembersChanged())
+    result.skipped.push_back({project.File().string(), 0,
+                              "not written: saving a changed member list into the project file is not supported yet",
+                              true});
+}
+
+}  // namespace
+
+bool LoadResult::HasFatal() const {
+  return !readable || std::any_of(problems.begin(), problems.end(), [](const LoadProblem& p) { return p.fatal; });
+}
+
+std::optional<ComponentType> ComponentTypeOfFile(const fs::path& file) {
+  static const std::pair<std::string_view, ComponentType> kExtensions[] = {
+      {".bas", ComponentType::StdModule},   {".cls", ComponentType::ClassModule}, {".frm", ComponentType::VBForm},
+      {".ctl", ComponentType::UserControl}, {".pag", ComponentType::PropPage},    {".dob", ComponentType::DocObject},
+      {".dsr", ComponentType::ActiveXDesigner},
+  };
+  std::string extension = file.extension().string();
+  for (const auto& [known, type] : kExtensions)
+    if (cp1252::EqualsNoCase(extension, known)) return type;
+  return std::nullopt;
+}
+
+LoadResult Load(MemoryVBE& vbe, const fs::path& path) {
+  LoadResult result;
+  std::string extension = path.extension().string();
+  if (cp1252::EqualsNoCase(extension, ".vbg")) {
+    LoadGroup(vbe, path, result);
+  } else if (cp1252::EqualsNoCase(extension, ".vbp")) {
+    std::string failure = LoadProjectFile(vbe, path, result);
+    if (!failure.empty()) {
+      result.readable = false;
+      result.error = CannotRead(path, failure);
+    }
+  } else if (auto type = ComponentTypeOfFile(path)) {
+    LoadSingleComponent(vbe, path, *type, result);
+  } else {
+    result.readable = false;
+    result.error = CannotRead(path, "not a VB6 project (.vbp), group (.vbg) or component file");
+  }
+  return result;
+}
+
+SaveResult SaveProject(MemoryProject& project) {
+  SaveResult result;
+  result.error = RefusalFor(project);
+  if (result.error.empty()) SaveInto(project, result);
+  return result;
+}
+
+SaveResult SaveChanged(MemoryVBE& vbe) {
+  SaveResult result;
+  // Every project is checked before anything is written, so a refusal leaves all files alone.
+  for (MemoryProject* project : vbe.Projects()) {
+    result.error = RefusalFor(*project);
+    if (!result.error.empty()) return result;
+  }
+  for (MemoryProject* project : vbe.Projects()) SaveInto(*project, result);
+  return result;
+}
+
+std::string SerializeComponent(const MemoryComponent& component) { return component.Serialize(); }
+
+}  // namespace gildex::host

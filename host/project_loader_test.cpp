@@ -1,0 +1,505 @@
+#include "host/project_loader.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <map>
+
+#include "platform/cp1252.h"
+#include "platform/test_files.h"
+
+namespace gildex::host {
+namespace {
+
+namespace fs = std::filesystem;
+using platform::testing::ReadBytes;
+using platform::testing::TempDir;
+using platform::testing::WriteBytes;
+using ::testing::HasSubstr;
+
+const fs::path kCorpus = fs::path(GILDEX_CORPUS_DIR).lexically_normal();
+
+std::vector<fs::path> CorpusFiles(std::initializer_list<std::string_view> extensions) {
+  std::vector<fs::path> files;
+  for (const auto& entry : fs::recursive_directory_iterator(kCorpus)) {
+    if (!entry.is_regular_file()) continue;
+    for (std::string_view extension : extensions)
+      if (cp1252::EqualsNoCase(entry.path().extension().string(), extension)) files.push_back(entry.path());
+  }
+  std::sort(files.begin(), files.end());
+  return files;
+}
+
+// A writable copy of one corpus project folder.
+fs::path CopyCorpusProject(const TempDir& dir, const std::string& project) {
+  fs::path target = dir / project;
+  fs::copy(kCorpus / project, target, fs::copy_options::recursive);
+  for (const auto& entry : fs::recursive_directory_iterator(target))
+    fs::permissions(entry.path(), entry.is_directory() ? fs::perms(0755) : fs::perms(0644));
+  return target;
+}
+
+struct FileState {
+  std::string bytes;
+  fs::file_time_type mtime;
+  bool operator==(const FileState&) const = default;
+};
+
+std::map<fs::path, FileState> Snapshot(const fs::path& folder) {
+  std::map<fs::path, FileState> state;
+  for (const auto& entry : fs::recursive_directory_iterator(folder))
+    if (entry.is_regular_file()) state[entry.path()] = {ReadBytes(entry.path()), fs::last_write_time(entry.path())};
+  return state;
+}
+
+std::string Describe(const std::vector<LoadProblem>& problems) {
+  std::string text;
+  for (const auto& p : problems)
+    text += p.file + ":" + std::to_string(p.line) + (p.fatal ? ": error: " : ": warning: ") + p.message + "\n";
+  return text;
+}
+
+TEST(Corpus, EveryProjectLoadsAndEveryFileComesBackByteForByte) {
+  std::vector<fs::path> projects = CorpusFiles({".vbp", ".vbg"});
+  ASSERT_FALSE(projects.empty());
+  int files_checked = 0;
+  for (const fs::path& path : projects) {
+    SCOPED_TRACE(path.string());
+    MemoryVBE vbe;
+    LoadResult loaded = Load(vbe, path);
+    ASSERT_TRUE(loaded.readable) << loaded.error;
+    EXPECT_FALSE(loaded.HasFatal()) << Describe(loaded.problems);
+    if (loaded.group) {
+      EXPECT_EQ(WriteGroupFile(*loaded.group), ReadBytes(path));
+      std::printf("  checked %s\n", path.lexically_relative(kCorpus).c_str());
+      ++files_checked;
+    }
+    for (MemoryProject* project : loaded.projects) {
+      EXPECT_EQ(WriteProjectFile(project->Parsed()), ReadBytes(project->File()));
+      std::printf("  checked %s\n", project->File().lexically_normal().lexically_relative(kCorpus).c_str());
+      ++files_checked;
+      EXPECT_GT(project->ComponentCount(), 0);
+      for (MemoryComponent* component : project->Components()) {
+        SCOPED_TRACE(component->File().string());
+        EXPECT_TRUE(component->Usable());
+        EXPECT_EQ(SerializeComponent(*component), ReadBytes(component->File()));
+        EXPECT_FALSE(component->IsDirty());
+        std::printf("  checked %s\n", component->File().lexically_relative(kCorpus).c_str());
+        ++files_checked;
+      }
+    }
+  }
+  std::printf("%zu project and group files loaded, %d files written back byte for byte\n", projects.size(),
+              files_checked);
+}
+
+TEST(Corpus, ComponentsGetTheTypeAndNameTheIdeGivesThem) {
+  MemoryVBE vbe;
+  LoadResult loaded = Load(vbe, kCorpus / "minesweeper/MINESWEEPER.VBP");
+  ASSERT_EQ(loaded.projects.size(), 1u);
+  std::vector<std::string> seen;
+  for (MemoryComponent* c : loaded.projects[0]->Components())
+    seen.push_back(std::string(ComponentTypeName(c->Type())) + " " + c->Name() + " " +
+                   c->File().filename().string());
+  EXPECT_EQ(seen, (std::vector<std::string>{
+                      "Form frmMineSweeper frmMineSweeper.frm", "UserControl Counter COUNTER.CTL",
+                      "UserControl Grid Grid.ctl", "Class cCell CCELL.CLS", "Class cGrid cGrid.cls",
+                      "UserControl TopPart TOPPART.CTL", "UserControl MainPart MAINPART.CTL",
+                      "Class CRegSettings CREGSETTINGS.CLS", "RelatedDocument ReadMe README.TXT",
+                      "Module MStringSortRoutines MSTRINGSORTROUTINES.BAS", "Form frmBestTimes FRMBESTTIMES.FRM",
+                      "Form frmCustom FRMCUSTOM.FRM", "ResFile MineSweeper MineSweeper.RES"}));
+  MemoryProject& project = *loaded.projects[0];
+  EXPECT_EQ(project.Name(), "MineSweeper");
+  EXPECT_EQ(project.BuildFileName(), (fs::absolute(kCorpus / "minesweeper") / "MineSweeper.exe").string());
+  EXPECT_EQ(project.Component(9).Code(), nullptr);  // the related document has no code
+  EXPECT_NE(project.FindComponent("mstringsortroutines"), nullptr);
+  EXPECT_TRUE(project.Component(1).IsReadOnly());  // the corpus files carry no write bits
+  EXPECT_EQ(project.Component(1).FileNames(1), fs::absolute(kCorpus / "minesweeper/frmMineSweeper.frm").string());
+
+  MemoryVBE video;
+  LoadResult rental = Load(video, kCorpus / "video-rental/videoproject.vbp");
+  ASSERT_EQ(rental.projects.size(), 1u);
+  VBComponent* main_form = rental.projects[0]->FindComponent("frmmainmdi");
+  ASSERT_NE(main_form, nullptr);
+  EXPECT_EQ(main_form->Type(), ComponentType::VBMDIForm);
+  EXPECT_EQ(rental.projects[0]->FindComponent("DataEnvironment1")->Type(), ComponentType::ActiveXDesigner);
+}
+
+TEST(Corpus, BrokenPathsAndMissingBinaryFilesAreWarningsNamingTheLine) {
+  MemoryVBE vbe;
+  LoadResult loaded = Load(vbe, kCorpus / "trayicon-ocx/Group1.vbg");
+  ASSERT_EQ(loaded.projects.size(), 2u);
+  EXPECT_FALSE(loaded.HasFatal()) << Describe(loaded.problems);
+  const std::string group = (kCorpus / "trayicon-ocx/Group1.vbg").string();
+  const std::string control = (kCorpus / "trayicon-ocx/projSysTray.vbp").string();
+  std::vector<std::string> where;
+  for (const LoadProblem& p : loaded.problems) where.push_back(p.file + ":" + std::to_string(p.line));
+  EXPECT_THAT(where, ::testing::IsSupersetOf({group + ":3", control + ":6", control + ":7", control + ":8",
+                                              control + ":9", control + ":10"}));
+  EXPECT_EQ(vbe.ActiveVBProject()->Name(), "projSysTray");  // the first one loaded
+  EXPECT_EQ(vbe.MainWindowCaption(), "projSysTray - Microsoft Visual Basic [design]");
+}
+
+TEST(Corpus, AnEditedProcedureIsTheOnlyChangeWritten) {
+  TempDir dir;
+  fs::path folder = CopyCorpusProject(dir, "cd-database");
+  auto before = Snapshot(folder);
+  fs::path form_file = folder / "frmPrincipal.frm";
+  MemoryVBE vbe;
+  LoadResult loaded = Load(vbe, folder / "CDs.vbp");
+  ASSERT_FALSE(loaded.HasFatal()) << Describe(loaded.problems);
+  VBComponent* form = loaded.projects[0]->FindComponent("frmPrincipal");
+  ASSERT_NE(form, nullptr);
+  CodeModule& code = *form->Code();
+  ProcKind kind = ProcKind::Proc;
+  std::string proc = code.ProcOfLine(code.CountOfDeclarationLines() + 1, kind);
+  ASSERT_FALSE(proc.empty());
+  long body = code.ProcBodyLine(proc, kind);
+  std::string declaration = code.Lines(body, 1);
+  code.InsertLines(body + 1, "    On Error GoTo Failed");
+  EXPECT_TRUE(form->IsDirty());
+
+  std::vector<std::string> requested;
+  loaded.projects[0]->RequestWriteFile.Connect([&](const std::string& f, bool&) { requested.push_back(f); });
+  SaveResult saved = SaveChanged(vbe);
+  EXPECT_EQ(saved.error, "");
+  EXPECT_TRUE(saved.skipped.empty()) << Describe(saved.skipped);
+  EXPECT_EQ(saved.written, std::vector<std::string>{form_file.string()});
+  EXPECT_EQ(requested, std::vector<std::string>{fs::absolute(form_file).string()});
+  EXPECT_FALSE(form->IsDirty());
+
+  // The file on disk is the old one with exactly one line more, right below the declaration.
+  std::vector<RawLine> expected = SplitLines(before[form_file].bytes);
+  auto at = std::find_if(expected.begin(), expected.end(), [&](const RawLine& l) { return l.text == declaration; });
+  ASSERT_NE(at, expected.end());
+  expected.insert(at + 1, RawLine{"    On Error GoTo Failed", LineEnd::CrLf});
+  EXPECT_EQ(ReadBytes(form_file), JoinLines(expected));
+  auto after = Snapshot(folder);
+  for (const auto& [file, state] : before)
+    if (file != form_file) {
+      EXPECT_TRUE(after[file] == state) << file << " was touched";
+    }
+
+  // Saving again with nothing changed writes nothing.
+  EXPECT_TRUE(SaveChanged(vbe).written.empty());
+}
+
+// A small project on disk that each damage case spoils in one way.
+struct SmallProject {
+  TempDir dir;
+  fs::path vbp = dir / "Orders.vbp";
+  SmallProject() {
+    WriteBytes(vbp, "Type=Exe\r\nForm=Main.frm\r\nModule=Util; Util.bas\r\nClass=Thing; Thing.cls\r\nName=\"Orders\"\r\n");
+    WriteBytes(dir / "Main.frm", kForm);
+    WriteBytes(dir / "Main.frx", std::string("\x10\0\0\0", 4));
+    WriteBytes(dir / "Util.bas", "Attribute VB_Name = \"Util\"\r\nOption Explicit\r\n\r\nPublic Sub Ping()\r\n    Beep\r\nEnd Sub\r\n");
+    WriteBytes(dir / "Thing.cls",
+               "VERSION 1.0 CLASS\r\nBEGIN\r\n  MultiUse = -1  'True\r\nEND\r\nAttribute VB_Name = \"Thing\"\r\n"
+               "Attribute VB_GlobalNameSpace = False\r\nAttribute VB_Creatable = True\r\n"
+               "Attribute VB_PredeclaredId = False\r\nAttribute VB_Exposed = False\r\nOption Explicit\r\n\r\n"
+               "Public Property Get Count() As Long\r\n    Count = 1\r\nEnd Property\r\n");
+  }
+  static constexpr const char* kForm =
+      "VERSION 5.00\r\n"
+      "Begin VB.Form frmMain \r\n"
+      "   Caption         =   \"Orders\"\r\n"
+      "   ClientHeight    =   3195\r\n"
+      "   Icon            =   \"Main.frx\":0000\r\n"
+      "   ScaleMode       =   3  'Pixel\r\n"
+      "   Begin VB.CommandButton cmdOK \r\n"
+      "      Caption         =   \"OK\"\r\n"
+      "      Height          =   375\r\n"
+      "   End\r\n"
+      "End\r\n"
+      "Attribute VB_Name = \"frmMain\"\r\n"
+      "Attribute VB_GlobalNameSpace = False\r\n"
+      "Attribute VB_Creatable = False\r\n"
+      "Attribute VB_PredeclaredId = True\r\n"
+      "Attribute VB_Exposed = False\r\n"
+      "Option Explicit\r\n"
+      "\r\n"
+      "Private Sub cmdOK_Click()\r\n"
+      "    Unload Me\r\n"
+      "End Sub\r\n";
+};
+
+TEST(SmallProject, LoadsCleanlyIntoTheObjectModel) {
+  SmallProject project;
+  MemoryVBE vbe;
+  LoadResult loaded = Load(vbe, project.vbp);
+  ASSERT_TRUE(loaded.readable);
+  EXPECT_TRUE(loaded.problems.empty()) << Describe(loaded.problems);
+  ASSERT_EQ(vbe.ProjectCount(), 1);
+  VBProject& p = vbe.Project(1);
+  ASSERT_EQ(p.ComponentCount(), 3);
+  EXPECT_THROW(p.Component(4), HostError);
+  VBComponent& form = p.Component(1);
+  EXPECT_EQ(form.Name(), "frmMain");
+  EXPECT_FALSE(form.IsReadOnly());
+  Designer* designer = form.GetDesigner();
+  ASSERT_NE(designer, nullptr);
+  EXPECT_EQ(designer->Caption(), "Orders");
+  EXPECT_EQ(designer->ScaleMode(), 3);
+  ASSERT_EQ(designer->Controls().size(), 1u);
+  VBControl& button = *designer->Controls()[0];
+  EXPECT_EQ(button.ProgId(), "VB.CommandButton");
+  EXPECT_EQ(button.ClassName(), "CommandButton");
+  EXPECT_EQ(button.FindProperty("caption")->Value(), "\"OK\"");
+  ASSERT_NE(button.Container(), nullptr);
+  EXPECT_EQ(button.Container()->Name(), "frmMain");
+  EXPECT_THROW(button.FindProperty("Caption")->SetValue("\"Cancel\""), HostError);
+  EXPECT_EQ(p.Component(2).GetDesigner(), nullptr);
+  EXPECT_EQ(p.Component(3).Type(), ComponentType::ClassModule);
+  EXPECT_THROW(p.MakeCompiledFile(), HostError);
+}
+
+TEST(SmallProject, CodeWindowsFollowWhatTheUserOpens) {
+  SmallProject project;
+  MemoryVBE vbe;
+  Load(vbe, project.vbp);
+  auto& util = *vbe.Projects()[0]->Components()[1];
+  EXPECT_EQ(vbe.ActiveCodePane(), nullptr);
+  std::vector<std::string> selected;
+  vbe.Projects()[0]->ComponentSelected.Connect([&](VBComponent& c) { selected.push_back(c.Name()); });
+  vbe.SelectComponent(util);
+  EXPECT_EQ(selected, std::vector<std::string>{"Util"});
+  Window& window = vbe.ShowCode(util);
+  EXPECT_EQ(window.Caption(), "Orders - Util (Code)");
+  EXPECT_EQ(vbe.ActiveCodePane(), &util.Code()->Pane());
+  EXPECT_EQ(vbe.SelectedVBComponent(), &util);
+  EXPECT_EQ(&vbe.ShowCode(util), &window);  // one code window per component
+  Window& designer = vbe.ShowDesigner(*vbe.Projects()[0]->Components()[0]);
+  EXPECT_TRUE(vbe.Projects()[0]->Components()[0]->HasOpenDesigner());
+  EXPECT_EQ(vbe.Windows().size(), 2u);
+  window.Close();
+  EXPECT_EQ(vbe.ActiveCodePane(), nullptr);
+  designer.Close();
+  EXPECT_TRUE(vbe.Windows().empty());
+}
+
+TEST(SmallProject, RenameAndReloadGoThroughTheFile) {
+  SmallProject project;
+  MemoryVBE vbe;
+  Load(vbe, project.vbp);
+  MemoryComponent& util = *vbe.Projects()[0]->Components()[1];
+  util.SetName("Helpers");
+  EXPECT_TRUE(util.IsDirty());
+  EXPECT_THAT(util.Serialize(), ::testing::StartsWith("Attribute VB_Name = \"Helpers\"\r\nOption Explicit\r\n"));
+  util.Reload();
+  EXPECT_EQ(util.Name(), "Util");
+  EXPECT_FALSE(util.IsDirty());
+}
+
+TEST(SmallProject, AddingAndRemovingComponentsIsNotWrittenIntoTheProjectFile) {
+  SmallProject project;
+  WriteBytes(project.dir / "Extra.bas", "Attribute VB_Name = \"Extra\"\r\n");
+  MemoryVBE vbe;
+  Load(vbe, project.vbp);
+  MemoryProject& p = *vbe.Projects()[0];
+  VBComponent& extra = p.AddFromFile((project.dir / "Extra.bas").string());
+  EXPECT_EQ(extra.Name(), "Extra");
+  EXPECT_EQ(p.ComponentCount(), 4);
+  p.Remove(p.Component(2));
+  EXPECT_EQ(p.ComponentCount(), 3);
+  EXPECT_TRUE(p.IsDirty());
+  std::string vbp_before = ReadBytes(project.vbp);
+  SaveResult saved = SaveChanged(vbe);
+  ASSERT_EQ(saved.skipped.size(), 1u);
+  EXPECT_THAT(saved.skipped[0].message, HasSubstr("not supported yet"));
+  EXPECT_EQ(ReadBytes(project.vbp), vbp_before);
+  EXPECT_THROW(p.AddFromFile((project.dir / "Nowhere.bas").string()), HostError);
+}
+
+TEST(SmallProject, ACancelledWriteLeavesTheFileAlone) {
+  SmallProject project;
+  MemoryVBE vbe;
+  Load(vbe, project.vbp);
+  MemoryProject& p = *vbe.Projects()[0];
+  p.RequestWriteFile.Connect([](const std::string&, bool& cancel) { cancel = true; });
+  p.Component(2).Code()->ReplaceLine(5, "    Beep: Beep");
+  std::string before = ReadBytes(project.dir / "Util.bas");
+  SaveResult saved = SaveChanged(vbe);
+  ASSERT_EQ(saved.skipped.size(), 1u);
+  EXPECT_THAT(saved.skipped[0].message, HasSubstr("cancelled"));
+  EXPECT_EQ(ReadBytes(project.dir / "Util.bas"), before);
+}
+
+TEST(SmallProject, AModuleFileLoadsAsAProjectOfItsOwn) {
+  SmallProject project;
+  MemoryVBE vbe;
+  LoadResult loaded = Load(vbe, project.dir / "Thing.cls");
+  ASSERT_TRUE(loaded.readable);
+  ASSERT_EQ(vbe.ProjectCount(), 1);
+  EXPECT_EQ(vbe.Project(1).FileName(), "");
+  EXPECT_EQ(vbe.Project(1).BuildFileName(), "");
+  ASSERT_EQ(vbe.Project(1).ComponentCount(), 1);
+  VBComponent& thing = vbe.Project(1).Component(1);
+  EXPECT_EQ(thing.Name(), "Thing");
+  thing.Code()->ReplaceLine(thing.Code()->CountOfLines() - 1, "    Count = 2");
+  SaveResult saved = SaveChanged(vbe);
+  EXPECT_EQ(saved.written.size(), 1u);
+  EXPECT_THAT(ReadBytes(project.dir / "Thing.cls"), HasSubstr("    Count = 2\r\nEnd Property\r\n"));
+}
+
+TEST(SmallProject, AWriteKeepsThePermissionBits) {
+  SmallProject project;
+  fs::permissions(project.dir / "Util.bas", fs::perms(0640));
+  MemoryVBE vbe;
+  Load(vbe, project.vbp);
+  vbe.Project(1).Component(2).Code()->InsertLines(1, "' note");
+  ASSERT_EQ(SaveChanged(vbe).written.size(), 1u);
+  EXPECT_EQ(fs::status(project.dir / "Util.bas").permissions() & fs::perms::all, fs::perms(0640));
+  EXPECT_THAT(ReadBytes(project.dir / "Util.bas"), ::testing::StartsWith("Attribute VB_Name = \"Util\"\r\n' note\r\n"));
+}
+
+struct DamageCase {
+  std::string name;
+  std::function<void(SmallProject&)> spoil;
+  std::string file;  // the file the problem names, relative to the project folder
+  long line;
+  bool fatal;
+  std::string message_part;
+};
+
+TEST(SmallProject, DamagedInputIsReportedWithFileAndLineAndNothingIsWritten) {
+  const std::vector<DamageCase> cases = {
+      {"missing member", [](SmallProject& p) { WriteBytes(p.vbp, ReadBytes(p.vbp) + "Form=Gone.frm\r\n"); },
+       "Orders.vbp", 6, true, "file not found: \"Gone.frm\""},
+      {"missing frx", [](SmallProject& p) { fs::remove(p.dir / "Main.frx"); }, "Main.frm", 5, false,
+       "\"Main.frx\" not found"},
+      {"truncated form",
+       [](SmallProject& p) {
+         std::string form = SmallProject::kForm;
+         WriteBytes(p.dir / "Main.frm", form.substr(0, form.find("   End\r\n")));
+       },
+       "Main.frm", 0, true, ""},
+      {"binary junk",
+       [](SmallProject& p) {
+         std::string junk;
+         for (int i = 0; i < 4096; ++i) junk += static_cast<char>((i * 7919) % 32);
+         WriteBytes(p.dir / "Util.bas", junk);
+       },
+       "Util.bas", 0, true, ""},
+      {"duplicate member", [](SmallProject& p) { WriteBytes(p.vbp, ReadBytes(p.vbp) + "Module=Util; UTIL.BAS\r\n"); },
+       "Orders.vbp", 6, false, "listed twice (first at line 3)"},
+      {"line too long",
+       [](SmallProject& p) {
+         WriteBytes(p.dir / "Util.bas",
+                    "Attribute VB_Name = \"Util\"\r\nOption Explicit\r\n' " + std::string(1100, 'x') + "\r\n");
+       },
+       "Util.bas", 3, false, "1023"},
+      {"NUL bytes",
+       [](SmallProject& p) {
+         WriteBytes(p.dir / "Util.bas", std::string("Attribute VB_Name = \"Util\"\r\n' a\0b\r\n", 33));
+       },
+       "Util.bas", 2, false, ""},
+      {"unreadable member",
+       [](SmallProject& p) {
+         fs::remove(p.dir / "Thing.cls");
+         fs::create_directory(p.dir / "Thing.cls");
+       },
+       "Orders.vbp", 4, true, ""},
+  };
+  for (const DamageCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    SmallProject project;
+    c.spoil(project);
+    auto before = Snapshot(project.dir.Path());
+    MemoryVBE vbe;
+    LoadResult loaded = Load(vbe, project.vbp);
+    ASSERT_TRUE(loaded.readable);
+    auto it = std::find_if(loaded.problems.begin(), loaded.problems.end(), [&](const LoadProblem& p) {
+      return fs::path(p.file) == project.dir / c.file && p.fatal == c.fatal;
+    });
+    ASSERT_NE(it, loaded.problems.end()) << Describe(loaded.problems);
+    if (c.line > 0) {
+      EXPECT_EQ(it->line, c.line) << Describe(loaded.problems);
+    }
+    EXPECT_THAT(it->message, HasSubstr(c.message_part));
+    EXPECT_FALSE(it->message.empty());
+    EXPECT_EQ(loaded.HasFatal(), c.fatal);
+
+    // An edit to a part that did load: a project that lost members is never written.
+    for (MemoryComponent* component : loaded.projects[0]->Components())
+      if (component->Usable() && component->Code()) component->Code()->InsertLines(1, "' edited");
+    SaveResult saved = SaveChanged(vbe);
+    if (c.fatal) {
+      EXPECT_EQ(saved.error, "nothing written: Orders did not load completely");
+      EXPECT_TRUE(saved.written.empty());
+      EXPECT_TRUE(Snapshot(project.dir.Path()) == before);
+    }
+  }
+}
+
+TEST(SmallProject, AReadOnlyFileLoadsButIsNeverWritten) {
+  SmallProject project;
+  fs::permissions(project.dir / "Thing.cls", fs::perms(0444));
+  std::string before = ReadBytes(project.dir / "Thing.cls");
+  MemoryVBE vbe;
+  LoadResult loaded = Load(vbe, project.vbp);
+  EXPECT_TRUE(loaded.problems.empty()) << Describe(loaded.problems);
+  VBComponent& thing = vbe.Project(1).Component(3);
+  EXPECT_TRUE(thing.IsReadOnly());
+  thing.Code()->InsertLines(1, "' edited");
+  SaveResult saved = SaveChanged(vbe);
+  ASSERT_EQ(saved.skipped.size(), 1u);
+  EXPECT_EQ(saved.skipped[0].file, (project.dir / "Thing.cls").string());
+  EXPECT_THAT(saved.skipped[0].message, HasSubstr("read-only"));
+  EXPECT_EQ(ReadBytes(project.dir / "Thing.cls"), before);
+}
+
+TEST(Load, AFileThatCannotBeReadAtAllIsAnError) {
+  TempDir dir;
+  WriteBytes(dir / "junk.vbp", std::string("\x01\x02\x03\0\xff", 5));
+  WriteBytes(dir / "junk.vbg", "Project=a.vbp\r\n");
+  WriteBytes(dir / "notes.txt", "hello");
+  struct Case {
+    fs::path path;
+    std::string error;
+  };
+  const std::vector<Case> cases = {
+      {dir / "Missing.vbp", "cannot read project " + (dir / "Missing.vbp").string() + ": No such file or directory"},
+      {dir / "junk.vbp", "cannot read project " + (dir / "junk.vbp").string() + ": not a VB6 project file (no Type= line)"},
+      {dir / "junk.vbg", "cannot read project " + (dir / "junk.vbg").string() + ": not a VB6 group file (no VBGROUP line)"},
+      {dir / "notes.txt",
+       "cannot read project " + (dir / "notes.txt").string() + ": not a VB6 project (.vbp), group (.vbg) or component file"},
+      {dir / "Gone.bas", "cannot read project " + (dir / "Gone.bas").string() + ": No such file or directory"},
+  };
+  for (const Case& c : cases) {
+    MemoryVBE vbe;
+    LoadResult loaded = Load(vbe, c.path);
+    EXPECT_FALSE(loaded.readable);
+    EXPECT_EQ(loaded.error, c.error);
+    EXPECT_EQ(vbe.ProjectCount(), 0);
+  }
+}
+
+TEST(Load, AGroupReportsAProjectItCannotFindAndLoadsTheOthers) {
+  SmallProject project;
+  WriteBytes(project.dir / "All.vbg", "VBGROUP 5.0\r\nStartupProject=Orders.vbp\r\nProject=lib\\Gone.vbp\r\n");
+  MemoryVBE vbe;
+  LoadResult loaded = Load(vbe, project.dir / "All.vbg");
+  ASSERT_TRUE(loaded.readable);
+  EXPECT_EQ(vbe.ProjectCount(), 1);
+  ASSERT_EQ(loaded.problems.size(), 1u);
+  EXPECT_EQ(loaded.problems[0].file, (project.dir / "All.vbg").string());
+  EXPECT_EQ(loaded.problems[0].line, 3);
+  EXPECT_TRUE(loaded.problems[0].fatal);
+}
+
+TEST(SampleProject, LoadsCleanly) {
+  fs::path sample = fs::path(GILDEX_SOURCE_DIR) / "data/Sample/Orders.vbp";
+  if (!fs::exists(sample)) GTEST_SKIP() << "data/Sample/Orders.vbp is not there yet";
+  MemoryVBE vbe;
+  LoadResult loaded = Load(vbe, sample);
+  ASSERT_TRUE(loaded.readable) << loaded.error;
+  EXPECT_TRUE(loaded.problems.empty()) << Describe(loaded.problems);
+  for (MemoryComponent* component : loaded.projects[0]->Components())
+    EXPECT_EQ(SerializeComponent(*component), ReadBytes(component->File()));
+}
+
+}  // namespace
+}  // namespace gildex::host

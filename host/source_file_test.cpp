@@ -1,0 +1,240 @@
+#include "host/source_file.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+
+#include "platform/cp1252.h"
+
+namespace gildex::host {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string ReadBytes(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
+std::vector<std::string> Texts(const std::vector<RawLine>& lines) {
+  std::vector<std::string> texts;
+  for (const RawLine& line : lines) texts.push_back(line.text);
+  return texts;
+}
+
+// Each code line, followed by its hidden lines marked with "  hidden: ".
+std::vector<std::string> CodeTexts(const std::vector<CodeLine>& code) {
+  std::vector<std::string> texts;
+  for (const CodeLine& line : code) {
+    texts.push_back(line.line.text);
+    for (const RawLine& hidden : line.hidden) texts.push_back("  hidden: " + hidden.text);
+  }
+  return texts;
+}
+
+std::vector<std::string> Describe(const std::vector<LoadProblem>& problems) {
+  std::vector<std::string> texts;
+  for (const LoadProblem& p : problems) {
+    texts.push_back(p.file + ":" + std::to_string(p.line) + ": " + (p.fatal ? "fatal: " : "") + p.message);
+  }
+  return texts;
+}
+
+bool IsComponentFile(const fs::path& path) {
+  static const std::set<std::string> kExtensions = {".frm", ".bas", ".cls", ".ctl", ".pag", ".dob", ".dsr"};
+  return kExtensions.count(cp1252::Lower(path.extension().string())) != 0;
+}
+
+TEST(SourceFile, EveryCorpusComponentFileComesBackByteForByte) {
+  const fs::path corpus(GILDEX_CORPUS_DIR);
+  std::vector<LoadProblem> problems;
+  int files = 0;
+  std::size_t header_lines = 0, code_lines = 0, hidden_lines = 0;
+  for (const auto& entry : fs::recursive_directory_iterator(corpus)) {
+    if (!entry.is_regular_file() || !IsComponentFile(entry.path())) continue;
+    ++files;
+    const std::string name = fs::relative(entry.path(), corpus).generic_string();
+    const std::string bytes = ReadBytes(entry.path());
+    SourceFile file = ParseSourceFile(bytes, name, problems);
+    EXPECT_EQ(WriteSourceFile(file.header, file.code), bytes) << name;
+
+    EXPECT_FALSE(file.vb_name.empty()) << name;
+    const std::string ext = cp1252::Lower(entry.path().extension().string());
+    EXPECT_EQ(file.designer != nullptr, ext != ".bas" && ext != ".cls") << name;
+    ASSERT_FALSE(file.header.empty()) << name;
+    EXPECT_TRUE(cp1252::StartsWithNoCase(file.header.back().text, "Attribute VB_")) << name;
+    for (const CodeLine& line : file.code) {
+      EXPECT_FALSE(cp1252::StartsWithNoCase(line.line.text, "Attribute ")) << name << ": " << line.line.text;
+      hidden_lines += line.hidden.size();
+    }
+    header_lines += file.header.size();
+    code_lines += file.code.size();
+  }
+  EXPECT_EQ(files, 185);
+  EXPECT_EQ(header_lines, 26835u);
+  EXPECT_EQ(code_lines, 51681u);
+  EXPECT_EQ(hidden_lines, 59u);
+  EXPECT_EQ(Describe(problems),
+            std::vector<std::string>{"minesweeper/CREGSETTINGS.CLS:15: looks like UTF-8; kept as bytes"});
+}
+
+TEST(SourceFile, ClassHeaderStopsAtTheLastModuleAttributeAndProcedureAttributesHide) {
+  const std::string text =
+      "VERSION 1.0 CLASS\r\n"
+      "BEGIN\r\n"
+      "  MultiUse = -1  'True\r\n"
+      "END\r\n"
+      "Attribute VB_Name = \"clsOrder\"\r\n"
+      "Attribute VB_Exposed = False\r\n"
+      "Attribute VB_Ext_KEY = \"SavedWithClassBuilder6\" ,\"Yes\"\r\n"
+      "Option Explicit\r\n"
+      "Public WithEvents Timer As clsTimer\r\n"
+      "Attribute Timer.VB_VarHelpID = -1\r\n"
+      "\r\n"
+      "Public Property Get Total() As Currency\r\n"
+      "Attribute Total.VB_Description = \"Sum of the lines\"\r\n"
+      "attribute Total.VB_UserMemId = 0\r\n"
+      "    Total = mTotal\r\n"
+      "End Property";
+  std::vector<LoadProblem> problems;
+  SourceFile file = ParseSourceFile(text, "clsOrder.cls", problems);
+  EXPECT_TRUE(problems.empty());
+  EXPECT_EQ(file.vb_name, "clsOrder");
+  EXPECT_EQ(file.designer, nullptr);
+  EXPECT_EQ(file.new_line_end, LineEnd::CrLf);
+  EXPECT_EQ(Texts(file.header), (std::vector<std::string>{"VERSION 1.0 CLASS", "BEGIN", "  MultiUse = -1  'True", "END",
+                                                          "Attribute VB_Name = \"clsOrder\"", "Attribute VB_Exposed = False",
+                                                          "Attribute VB_Ext_KEY = \"SavedWithClassBuilder6\" ,\"Yes\""}));
+  EXPECT_EQ(CodeTexts(file.code), (std::vector<std::string>{
+                                      "Option Explicit",
+                                      "Public WithEvents Timer As clsTimer",
+                                      "  hidden: Attribute Timer.VB_VarHelpID = -1",
+                                      "",
+                                      "Public Property Get Total() As Currency",
+                                      "  hidden: Attribute Total.VB_Description = \"Sum of the lines\"",
+                                      "  hidden: attribute Total.VB_UserMemId = 0",
+                                      "    Total = mTotal",
+                                      "End Property",
+                                  }));
+  EXPECT_EQ(WriteSourceFile(file.header, file.code), text);
+}
+
+// Unusual but loadable files: each must come back exactly, with the warnings it deserves.
+TEST(SourceFile, TrickyFilesComeBackExactlyWithTheirWarnings) {
+  struct Case {
+    const char* name;
+    std::string bytes;
+    std::size_t header, code;
+    std::vector<std::string> problems;
+  };
+  using namespace std::string_literals;
+  const std::string module = "Attribute VB_Name = \"modMain\"";
+  const std::vector<Case> cases = {
+      {"LF only", module + "\nOption Explicit\nSub Main()\nEnd Sub\n", 1, 3, {}},
+      {"lone CR", module + "\rSub Main()\rEnd Sub\r", 1, 2, {}},
+      {"mixed line ends",
+       module + "\r\nSub Main()\nEnd Sub\r\n' x\r\n",
+       1,
+       3,
+       {"m.bas:0: mixed line ends (3 CR LF, 1 LF)"}},
+      {"three kinds of line end", module + "\r\nA\nB\rC\r\n", 1, 3, {"m.bas:0: mixed line ends (2 CR LF, 1 LF, 1 CR)"}},
+      {"no final line end", module + "\r\nSub Main()\r\nEnd Sub", 1, 2, {}},
+      {"blank lines at the end", module + "\r\nSub Main()\r\nEnd Sub\r\n\r\n\r\n", 1, 4, {}},
+      {"NUL bytes", module + "\r\nConst A = \"x\"\r\n' a\0b\0\r\n"s, 1, 2, {"m.bas:3: NUL bytes; kept as bytes"}},
+      {"UTF-8 text", module + "\r\n' caf\xC3\xA9 \xE2\x82\xAC\r\n' na\xC3\xAFve\r\n", 1, 2, {"m.bas:2: looks like UTF-8; kept as bytes"}},
+      {"Windows-1252 text that is not UTF-8", module + "\r\n' caf\xE9 \x80 Jos\xE9\r\n", 1, 1, {}},
+      {"byte order mark", "\xEF\xBB\xBF" + module + "\r\nSub Main()\r\nEnd Sub\r\n", 1, 2,
+       {"m.bas:1: looks like UTF-8; kept as bytes"}},
+      {"empty file", "", 0, 0, {"m.bas:0: no Attribute VB_Name line; the IDE names the component itself"}},
+      {"only a header", "VERSION 1.0 CLASS\r\nBEGIN\r\n  MultiUse = -1  'True\r\nEND\r\n" + module + "\r\n", 5, 0, {}},
+      {"attribute as the very first code line", module + "\r\nAttribute Main.VB_Description = \"x\"\r\nSub Main()\r\n", 1, 2, {}},
+      {"a variable called Attribute", module + "\r\nSub A()\r\nAttribute = 1\r\nEnd Sub\r\n", 1, 3, {}},
+      {"long line", module + "\r\n' " + std::string(1022, 'x') + "\r\n' " + std::string(1021, 'y') + "\r\n", 1, 2,
+       {"m.bas:2: line longer than 1023 characters"}},
+      {"no Attribute VB_Name", "Option Explicit\r\n", 0, 1,
+       {"m.bas:0: no Attribute VB_Name line; the IDE names the component itself"}},
+  };
+  for (const Case& c : cases) {
+    std::vector<LoadProblem> problems;
+    SourceFile file = ParseSourceFile(c.bytes, "m.bas", problems);
+    EXPECT_EQ(WriteSourceFile(file.header, file.code), c.bytes) << c.name;
+    EXPECT_EQ(file.header.size(), c.header) << c.name;
+    EXPECT_EQ(file.code.size(), c.code) << c.name;
+    EXPECT_EQ(Describe(problems), c.problems) << c.name;
+  }
+}
+
+TEST(SourceFile, ProblemsAreAddedToThoseOfEarlierFiles) {
+  std::vector<LoadProblem> problems = {{"frmOld.frm", 4, "Begin VB.Form frmOld at line 4 has no End", true}};
+  ParseSourceFile("Option Explicit\r\n", "modNew.bas", problems);
+  EXPECT_EQ(Describe(problems), (std::vector<std::string>{
+                                    "frmOld.frm:4: fatal: Begin VB.Form frmOld at line 4 has no End",
+                                    "modNew.bas:0: no Attribute VB_Name line; the IDE names the component itself",
+                                }));
+}
+
+// Files the IDE would refuse: reported fatal, never thrown, and still not one byte lost.
+TEST(SourceFile, BrokenFilesAreFatalAndKeptWhole) {
+  struct Case {
+    const char* name;
+    std::string bytes;
+    std::vector<std::string> problems;
+  };
+  std::string junk = "VERSION 5.00\r\n";
+  for (int i = 0; i < 200; ++i) junk += static_cast<char>(i % 32 == 10 ? 1 : i % 32);
+  std::string utf16;
+  for (char c : std::string("Attribute VB_Name = \"m\"\r\n")) utf16 += std::string{c, '\0'};
+  const std::vector<Case> cases = {
+      {"binary junk", junk, {"f.frm:0: fatal: not a VB6 text file"}},
+      {"UTF-16", utf16, {"f.frm:0: fatal: not a VB6 text file"}},
+      {"form cut short",
+       "VERSION 5.00\r\nBegin VB.Form f\r\n   Caption = \"x\"\r\n   Begin VB.CommandButton cmdOK \r\n      Caption = \"OK\"\r\n",
+       {"f.frm:4: fatal: Begin VB.CommandButton cmdOK at line 4 has no End"}},
+      {"form missing its End before the code",
+       "VERSION 5.00\r\nBegin VB.Form f\r\n   Caption = \"x\"\r\nAttribute VB_Name = \"f\"\r\nOption Explicit\r\n",
+       {"f.frm:2: fatal: Begin VB.Form f at line 2 has no End"}},
+      {"stray EndProperty",
+       "VERSION 5.00\nBegin VB.Form f\n   EndProperty\nEnd\nAttribute VB_Name = \"f\"\n",
+       {"f.frm:3: fatal: EndProperty at line 3 does not close Begin VB.Form f at line 2"}},
+      {"class block cut short", "VERSION 1.0 CLASS\nBEGIN\n  MultiUse = -1  'True\n",
+       {"f.frm:2: fatal: BEGIN at line 2 has no End"}},
+  };
+  for (const Case& c : cases) {
+    std::vector<LoadProblem> problems;
+    SourceFile file = ParseSourceFile(c.bytes, "f.frm", problems);
+    EXPECT_EQ(Describe(problems), c.problems) << c.name;
+    EXPECT_EQ(file.designer, nullptr) << c.name;
+    EXPECT_EQ(WriteSourceFile(file.header, file.code), c.bytes) << c.name;
+  }
+}
+
+TEST(SourceFile, TruncatedCorpusFormNamesTheControlLeftOpen) {
+  const std::string bytes = ReadBytes(fs::path(GILDEX_CORPUS_DIR) / "billing-app/frmEmployees.frm");
+  // Cut just after line 630, inside Text32's Font group nested five controls deep.
+  std::size_t cut = 0;
+  for (int line = 0; line < 630; ++line) cut = bytes.find('\n', cut) + 1;
+  std::vector<LoadProblem> problems;
+  SourceFile file = ParseSourceFile(std::string_view(bytes).substr(0, cut), "frmEmployees.frm", problems);
+  EXPECT_EQ(Describe(problems),
+            std::vector<std::string>{"frmEmployees.frm:625: fatal: BeginProperty Font at line 625 has no EndProperty"});
+  EXPECT_EQ(WriteSourceFile(file.header, file.code), bytes.substr(0, cut));
+
+  // Without Text32's End every later control sinks one level, and the form's own End
+  // closes the wrong control: the form is what is left open.
+  const std::size_t end_line = bytes.find("            End\r\n", bytes.find("Begin VB.TextBox Text32"));
+  std::string without_end = bytes;
+  without_end.erase(end_line, std::string_view("            End\r\n").size());
+  problems.clear();
+  file = ParseSourceFile(without_end, "frmEmployees.frm", problems);
+  EXPECT_EQ(Describe(problems),
+            std::vector<std::string>{"frmEmployees.frm:9: fatal: Begin VB.Form frmEmployees at line 9 has no End"});
+  EXPECT_EQ(WriteSourceFile(file.header, file.code), without_end);
+}
+
+}  // namespace
+}  // namespace gildex::host

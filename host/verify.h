@@ -1,0 +1,53 @@
+#pragma once
+// `gildex verify`: loads a project as the add-in would see it and checks that every file
+// would be written back byte for byte, listing components and, on request, procedures as
+// the host's code modules answer for them.
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "host/source_file.h"
+
+namespace gildex::host {
+
+struct ProcedureInfo {
+  std::string kind;   // "Sub", "Function", "Property Get", "Property Let", "Property Set"
+  std::string scope;  // "Public", "Private", "Friend"
+  std::string name;
+  long start_line = 0, end_line = 0, body_line = 0;
+};
+
+struct ComponentInfo {
+  std::string type_name;  // "Module", "Form", ...
+  std::string name;
+  std::string file;  // relative to the project's folder
+  bool usable = true;
+  std::vector<ProcedureInfo> procedures;
+};
+
+struct ProjectInfo {
+  std::string name;
+  std::string file;
+  std::vector<ComponentInfo> components;
+};
+
+struct VerifyReport {
+  std::string path;           // as given
+  bool readable = true;       // false: `error` says why nothing was loaded
+  std::string error;
+  std::vector<ProjectInfo> projects;
+  std::vector<LoadProblem> problems;
+  std::vector<LoadProblem> notes;
+  std::vector<std::string> not_round_trip;  // files whose bytes would change on writing
+
+  // 0 all loaded and round-trips (warnings allowed), 1 a fatal problem or a round-trip
+  // difference, 2 the project could not be read at all.
+  int ExitCode() const;
+};
+
+VerifyReport VerifyProject(const std::filesystem::path& path, bool with_procedures);
+
+// The report as text lines (Windows-1252 bytes as in the files; convert for display).
+std::string FormatVerifyReport(const VerifyReport& report, bool with_procedures);
+
+}  // namespace gildex::host

@@ -1,0 +1,109 @@
+#include "host/verify.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "platform/test_files.h"
+
+namespace gildex::host {
+namespace {
+
+namespace fs = std::filesystem;
+using platform::testing::TempDir;
+using platform::testing::WriteBytes;
+using ::testing::HasSubstr;
+
+const char* const kShapes =
+    "VERSION 1.0 CLASS\r\n"
+    "BEGIN\r\n"
+    "  MultiUse = -1  'True\r\n"
+    "END\r\n"
+    "Attribute VB_Name = \"Shape\"\r\n"
+    "Attribute VB_GlobalNameSpace = False\r\n"
+    "Attribute VB_Creatable = True\r\n"
+    "Attribute VB_PredeclaredId = False\r\n"
+    "Attribute VB_Exposed = False\r\n"
+    "Option Explicit\r\n"                    // 1
+    "Private mWidth As Long\r\n"             // 2
+    "\r\n"                                   // 3
+    "' The width in twips\r\n"               // 4
+    "Public Property Get Width() As Long\r\n"  // 5
+    "    Width = mWidth\r\n"                 // 6
+    "End Property\r\n"                       // 7
+    "\r\n"                                   // 8
+    "Friend Property Let Width(ByVal v As Long)\r\n"  // 9
+    "    mWidth = v\r\n"                     // 10
+    "End Property\r\n"                       // 11
+    "\r\n"                                   // 12
+    "Function Area() As Long\r\n"            // 13
+    "    Area = mWidth * mWidth\r\n"         // 14
+    "End Function\r\n"                       // 15
+    "\r\n"                                   // 16
+    "Private Static Sub Tick()\r\n"          // 17
+    "End Sub\r\n";                           // 18
+
+TEST(Verify, ListsComponentsAndTheProceduresTheHostReports) {
+  TempDir dir;
+  WriteBytes(dir / "Shapes.vbp", "Type=Exe\r\nClass=Shape; Shape.cls\r\nModule=Gone; Gone.bas\r\nName=\"Shapes\"\r\n");
+  WriteBytes(dir / "Shape.cls", kShapes);
+  VerifyReport report = VerifyProject(dir / "Shapes.vbp", true);
+  ASSERT_EQ(report.projects.size(), 1u);
+  ASSERT_EQ(report.projects[0].components.size(), 1u);
+  const ComponentInfo& shape = report.projects[0].components[0];
+  EXPECT_EQ(shape.type_name, "Class");
+  EXPECT_EQ(shape.name, "Shape");
+  EXPECT_EQ(shape.file, "Shape.cls");
+  std::vector<std::string> procedures;
+  for (const ProcedureInfo& p : shape.procedures)
+    procedures.push_back(p.scope + " " + p.kind + " " + p.name + " " + std::to_string(p.start_line) + "-" +
+                         std::to_string(p.end_line) + " body " + std::to_string(p.body_line));
+  EXPECT_EQ(procedures, (std::vector<std::string>{
+                            "Public Property Get Width 3-7 body 5",
+                            "Friend Property Let Width 8-11 body 9",
+                            "Public Function Area 12-15 body 13",
+                            "Private Sub Tick 16-18 body 17",
+                        }));
+  EXPECT_EQ(report.ExitCode(), 1);  // Gone.bas is missing
+  std::string text = FormatVerifyReport(report, true);
+  EXPECT_THAT(text, HasSubstr((dir / "Shapes.vbp").string() + ":3: error: file not found: \"Gone.bas\"\n"));
+  EXPECT_THAT(text, HasSubstr("  Class           Shape                   Shape.cls\n"));
+  EXPECT_THAT(text, HasSubstr("      Friend  Property Let Width"));
+  EXPECT_THAT(text, HasSubstr("1 components in 1 project: 1 errors, 0 warnings, 0 files not written back"));
+}
+
+TEST(Verify, ExitCodeSaysHowBadItIs) {
+  TempDir dir;
+  WriteBytes(dir / "Good.vbp", "Type=Exe\r\nClass=Shape; Shape.cls\r\n");
+  WriteBytes(dir / "Shape.cls", kShapes);
+  WriteBytes(dir / "Warned.vbp", "Type=Exe\r\nClass=Shape; ..\\elsewhere\\Shape.cls\r\n");
+  struct Case {
+    fs::path path;
+    int exit_code;
+  };
+  for (const Case& c : std::vector<Case>{{dir / "Good.vbp", 0},
+                                         {dir / "Warned.vbp", 0},
+                                         {dir / "Shape.cls", 0},
+                                         {dir / "Missing.vbp", 2}}) {
+    SCOPED_TRACE(c.path.string());
+    VerifyReport report = VerifyProject(c.path, false);
+    EXPECT_EQ(report.ExitCode(), c.exit_code) << FormatVerifyReport(report, false);
+  }
+  EXPECT_EQ(FormatVerifyReport(VerifyProject(dir / "Missing.vbp", false), false),
+            "error: cannot read project " + (dir / "Missing.vbp").string() + ": No such file or directory\n");
+}
+
+TEST(Verify, EveryCorpusProjectVerifiesClean) {
+  int projects = 0;
+  for (const auto& entry : fs::recursive_directory_iterator(GILDEX_CORPUS_DIR)) {
+    std::string extension = entry.path().extension().string();
+    if (extension != ".vbp" && extension != ".VBP") continue;
+    SCOPED_TRACE(entry.path().string());
+    VerifyReport report = VerifyProject(entry.path(), true);
+    EXPECT_EQ(report.ExitCode(), 0) << FormatVerifyReport(report, false);
+    ++projects;
+  }
+  EXPECT_EQ(projects, 17);
+}
+
+}  // namespace
+}  // namespace gildex::host
