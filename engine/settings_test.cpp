@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -167,6 +168,8 @@ struct LoadCase {
   std::string property;
   std::string reads;
 };
+
+void PrintTo(const LoadCase& c, std::ostream* out) { *out << (c.key == kCopier ? "Copier " : "") << '"' << c.value_name << "\"=\"" << c.stored << '"'; }
 
 class EngineSettingsLoad : public ::testing::TestWithParam<LoadCase> {};
 

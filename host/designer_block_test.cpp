@@ -8,18 +8,14 @@
 #include <sstream>
 
 #include "host/source_file.h"
+#include "platform/atomic_file.h"
 
 namespace gildex::host {
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string ReadBytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
-}
+std::string ReadBytes(const fs::path& path) { return platform::ReadWholeFile(path).value_or(""); }
 
 SourceFile LoadCorpusFile(const std::string& relative) {
   std::vector<LoadProblem> problems;

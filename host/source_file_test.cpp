@@ -7,6 +7,7 @@
 #include <set>
 #include <sstream>
 
+#include "platform/atomic_file.h"
 #include "platform/cp1252.h"
 
 namespace gildex::host {
@@ -14,12 +15,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string ReadBytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
-}
+std::string ReadBytes(const fs::path& path) { return platform::ReadWholeFile(path).value_or(""); }
 
 std::vector<std::string> Texts(const std::vector<RawLine>& lines) {
   std::vector<std::string> texts;

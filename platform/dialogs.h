@@ -22,6 +22,7 @@ enum MsgBoxStyle : int {
   vbInformation = 64,
   vbDefaultButton2 = 256,
   vbDefaultButton3 = 512,
+  vbSystemModal = 4096,  // behaviour only: offers the same buttons as without it
 };
 
 enum MsgBoxResult : int { vbOK = 1, vbCancel = 2, vbAbort = 3, vbRetry = 4, vbIgnore = 5, vbYes = 6, vbNo = 7 };
