@@ -115,4 +115,17 @@ std::optional<char> FromUnicode(char32_t code_point) {
   return std::nullopt;
 }
 
+std::string ToDisplay(std::string_view text) {
+  std::string lines;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r') {
+      lines += '\n';
+      if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    } else {
+      lines += text[i];
+    }
+  }
+  return ToUtf8(lines);
+}
+
 }  // namespace gildex::cp1252

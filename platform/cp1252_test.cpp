@@ -26,6 +26,7 @@ TEST(Cp1252, FindNoCaseFindsFirstOccurrenceFromPosition) {
 TEST(Cp1252, ConvertsToUtf8ForDisplay) {
   EXPECT_EQ(ToUtf8("a\xe7\x80"), "a\xc3\xa7\xe2\x82\xac");
   EXPECT_EQ(ToUtf8("\x81"), "\xef\xbf\xbd");
+  EXPECT_EQ(ToDisplay("Caf\xe9\r\nline\rend\n"), "Caf\xc3\xa9\nline\nend\n");
 }
 
 TEST(Cp1252, TakesBackUnicodeCharactersTheCodePageHas) {

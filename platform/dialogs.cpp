@@ -19,19 +19,6 @@ bool Offers(int style, MsgBoxResult answer) {
   return std::find(buttons.begin(), buttons.end(), answer) != buttons.end();
 }
 
-// The add-in separates lines with CR LF; a terminal wants plain line feeds and UTF-8.
-std::string ForDisplay(std::string_view text) {
-  std::string lines;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\r') {
-      lines += '\n';
-      if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
-    } else {
-      lines += text[i];
-    }
-  }
-  return cp1252::ToUtf8(lines);
-}
 
 std::string ButtonList(int style) {
   std::string list;
@@ -119,8 +106,8 @@ MsgBoxResult ScriptedDialogs::MsgBox(const MessageBox& box) {
 
 MsgBoxResult TerminalDialogs::MsgBox(const MessageBox& box) {
   const MsgBoxResult fallback = DefaultAnswer(box.style);
-  if (!box.title.empty()) out_ << ForDisplay(box.title) << '\n';
-  out_ << ForDisplay(box.prompt) << '\n';
+  if (!box.title.empty()) out_ << cp1252::ToDisplay(box.title) << '\n';
+  out_ << cp1252::ToDisplay(box.prompt) << '\n';
   for (;;) {
     out_ << ButtonList(box.style) << " (default: " << AnswerName(fallback) << "): " << std::flush;
     std::string line;
@@ -138,14 +125,14 @@ MsgBoxResult TerminalDialogs::MsgBox(const MessageBox& box) {
 MsgBoxResult UnattendedDialogs::MsgBox(const MessageBox& box) {
   const bool forced = forced_ != MsgBoxResult{} && Offers(box.style, forced_);
   const MsgBoxResult answer = forced ? forced_ : DefaultAnswer(box.style);
-  std::string prompt = ForDisplay(box.prompt);
+  std::string prompt = cp1252::ToDisplay(box.prompt);
   while (!prompt.empty() && prompt.back() == '\n') prompt.pop_back();
   // Later lines are indented so that one box stays one block in a log.
   for (std::size_t at = prompt.find('\n'); at != std::string::npos; at = prompt.find('\n', at + 3))
     prompt.insert(at + 1, "  ");
   const std::string how = forced ? fmt::format("answered by --{}", cp1252::Lower(AnswerName(answer)))
                                  : "default answer taken; no terminal";
-  out_ << ForDisplay(box.title) << (box.title.empty() ? "" : ": ") << prompt << " -> " << AnswerName(answer)
+  out_ << cp1252::ToDisplay(box.title) << (box.title.empty() ? "" : ": ") << prompt << " -> " << AnswerName(answer)
        << " (" << how << ")\n";
   return answer;
 }

@@ -16,19 +16,6 @@ constexpr long kLineHeight = 195;
 constexpr long kOuterWidth = kMessageClientWidth + 120;
 constexpr int kBarCells = 20;
 
-// Messages separate their lines with CR LF; a terminal wants line feeds and UTF-8.
-std::string ForDisplay(const std::string& text) {
-  std::string lines;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\r') {
-      lines += '\n';
-      if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
-    } else {
-      lines += text[i];
-    }
-  }
-  return cp1252::ToUtf8(lines);
-}
 
 }  // namespace
 
@@ -116,7 +103,7 @@ void TerminalMessageView::PrintMessage() {
 void TerminalMessageView::PrintLine(const std::string& text) {
   if (quiet_) return;
   EraseBar();
-  out_ << ForDisplay(text) << '\n';
+  out_ << cp1252::ToDisplay(text) << '\n';
   DrawBar();
 }
 
