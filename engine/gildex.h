@@ -13,6 +13,8 @@
 
 #include "common/error_report.h"
 #include "common/registry_tools.h"
+#include "engine/progress.h"
+#include "engine/script_runner.h"
 #include "host/vbide.h"
 #include "platform/services.h"
 
@@ -150,6 +152,44 @@ class CGildex {
 
   // What a tick of the auto-save timer runs; the IDE layer owns the saving itself.
   void SetAutoSaveHandler(std::function<void()> handler) { auto_save_handler_ = std::move(handler); }
+  // Where the operations report what they do (a NullProgress until the add-in connects one)
+  // and which script the "*SCRIPT" mode runs (none: every procedure falls back to the template).
+  void SetProgress(Progress* progress) { progress_ = progress != nullptr ? progress : &null_progress_; }
+  void SetScriptRunner(ScriptRunner* runner) { script_runner_ = runner; }
+
+  // Inserting error handling (module driver and blocks).
+  void InsertModule(host::CodeModule& module, const std::string& component_name, host::VBProject* project,
+                    bool selection_only);
+  long insertTopOfProcErrorCode(host::CodeModule& module, const std::string& proc_name, long insertion_line,
+                                const std::string& expanded_header);
+  // Returns the correction of `last_line` (0 or negative) that puts it on the End line.
+  long BodyPass(host::CodeModule& module, const std::string& proc_name, long first_line, long& last_line,
+                const std::string& proc_type, const std::string& scope);
+  long InsertBottomOfProcErrorCode(host::CodeModule& module, const std::string& proc_name, int type_code,
+                                   const std::string& declaration_line, const std::string& expanded_footer,
+                                   long insertion_line);
+  // The host's procedure at `line`, trying each procedure kind; empty when none.
+  std::string ProcAtLine(host::CodeModule& module, long line, host::ProcKind& kind);
+  bool FailRestrictions(const std::string& type_text, const std::string& proc_name,
+                        const std::string& declaration_line);
+  // In the active code pane: the procedure containing `line`; selects it when `select`.
+  bool FindProcAtLine(long line, long& first_line, long& last_line, bool select);
+
+  // Removing error handling.
+  void RemoveModule(host::CodeModule& module, bool selection_only);
+  long RemoveTopOfProcErrorCode(host::CodeModule& module, const std::string& proc_name, long top_line, long last_line);
+  void RestoreBodyLines(host::CodeModule& module, const std::string& proc_name, long top_line, long last_line);
+  long RemoveBottomOfProcErrorCode(host::CodeModule& module, const std::string& proc_name, int type_code,
+                                   long top_line, long end_line, const std::string& declaration_line);
+
+  // Line numbers.
+  void NumberModule(host::CodeModule& module, bool selection_only);
+  void UnNumberModule(host::CodeModule& module, bool selection_only);
+  bool ValidLineForNumbering(const std::string& previous_line, const std::string& line);
+  std::string RemoveLineNumber(const std::string& line);
+
+  // Checks a read-only file out of source control; `message` says why when it fails.
+  bool CheckOutFile(const std::string& file_path, const std::string& database_project, std::string& message);
 
   // Source line classification.
   void TruncateBlankLinesIn(host::CodeModule& module);
@@ -207,6 +247,9 @@ class CGildex {
   RegistryTools& registry_;
   host::VBE* vbe_;
   std::function<void()> auto_save_handler_;
+  NullProgress null_progress_;
+  Progress* progress_ = &null_progress_;
+  ScriptRunner* script_runner_ = nullptr;
 
   std::string comment_template_;
   bool number_blank_lines_ = false;
