@@ -1,0 +1,162 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <functional>
+
+#include "common/nembus_common.h"
+#include "engine/engine_rig_test.h"
+#include "platform/source_safe.h"
+
+namespace gildex {
+namespace {
+
+using platform::SourceSafeDatabase;
+using platform::testing::ReadBytes;
+using platform::testing::WriteBytes;
+
+bool IsWritable(const std::filesystem::path& file) {
+  struct stat info {};
+  return ::stat(file.c_str(), &info) == 0 && (info.st_mode & 0200) != 0;
+}
+
+// An engine whose user "anna" works on the Orders project, kept in a database that holds
+// frmMain.frm under "$/Orders" and modGlobals.bas under its own path.
+struct OrdersCheckOut {
+  OrdersCheckOut() {
+    std::filesystem::create_directories(work);
+    WriteBytes(form, "VERSION 5.00\r\nBegin VB.Form frmMain\r\nEnd\r\n");
+    WriteBytes(module, "Attribute VB_Name = \"modGlobals\"\r\n");
+    db.AddItem("$/Orders/frmMain.frm", form);
+    db.AddItem("$" + module.string(), module);
+    rig.env.Set(platform::kSourceSafeVariable, (rig.dir / "vss").string());
+    rig.env.SetUserName("anna");
+    rig.gildex.VSSComment("Gildex: error handling");
+  }
+
+  bool CheckOut(const std::filesystem::path& file, const std::string& project) {
+    return rig.gildex.CheckOutFile(file.string(), project, message);
+  }
+
+  testing::EngineRig rig;
+  std::filesystem::path work = rig.dir / "Orders";
+  std::filesystem::path form = work / "frmMain.frm";
+  std::filesystem::path module = work / "modGlobals.bas";
+  SourceSafeDatabase db = SourceSafeDatabase::Create(rig.dir / "vss");
+  std::string message = "left from before";
+};
+
+TEST(CheckOutFile, ChecksOutTheFileOfTheDatabaseProject) {
+  OrdersCheckOut t;
+  const std::string bytes = ReadBytes(t.form);
+  EXPECT_TRUE(t.CheckOut(t.form, "$/Orders"));
+  EXPECT_EQ(t.message, "");
+  EXPECT_TRUE(IsWritable(t.form));
+  EXPECT_EQ(ReadBytes(t.form), bytes);
+  EXPECT_EQ(*t.db.Find("$/Orders/frmMain.frm"),
+            (platform::SourceSafeRecord{"$/Orders/frmMain.frm", "anna", t.form.string(), "Gildex: error handling"}));
+  EXPECT_FALSE(IsWritable(t.module));
+  EXPECT_THAT(t.rig.dialogs.Asked(), ::testing::IsEmpty());
+}
+
+TEST(CheckOutFile, WithoutAProjectTheFilesOwnPathIsLookedUp) {
+  OrdersCheckOut t;
+  EXPECT_TRUE(t.CheckOut(t.module, ""));
+  EXPECT_TRUE(IsWritable(t.module));
+  EXPECT_EQ(t.db.Find("$" + t.module.string())->checked_out_by, "anna");
+}
+
+TEST(CheckOutFile, AFileCheckedOutAlreadyIsLeftAsItIs) {
+  for (const std::string user : {"bert", "anna"}) {
+    OrdersCheckOut t;
+    platform::SourceSafe server(t.rig.dir / "vss", user);
+    server.Open();
+    server.VSSItem("$/Orders/frmMain.frm")->CheckOut("mine", "", 0);
+    ::chmod(t.form.c_str(), 0444);  // checked out to a copy elsewhere; this one stays read-only
+    const std::string items = ReadBytes(t.rig.dir / "vss" / "items.txt");
+
+    EXPECT_TRUE(t.CheckOut(t.form, "$/Orders")) << user;
+    EXPECT_EQ(t.message, "") << user;
+    EXPECT_FALSE(IsWritable(t.form)) << user;
+    EXPECT_EQ(ReadBytes(t.rig.dir / "vss" / "items.txt"), items) << user;
+    EXPECT_THAT(t.rig.dialogs.Asked(), ::testing::IsEmpty()) << user;
+  }
+}
+
+TEST(CheckOutFile, FailuresTellTheUserWhy) {
+  struct Case {
+    std::string name;
+    std::function<void(OrdersCheckOut&)> prepare;
+    std::string file_name;  // in the Orders folder
+    std::string project;
+    std::string message;  // "<file>" stands for the file's path
+  };
+  const std::vector<Case> cases = {
+      {"no database configured", [](OrdersCheckOut& t) { t.rig.env.Unset(platform::kSourceSafeVariable); },
+       "frmMain.frm", "$/Orders", "Error logging into SourceSafe"},
+      {"database folder missing",
+       [](OrdersCheckOut& t) { t.rig.env.Set(platform::kSourceSafeVariable, (t.rig.dir / "nowhere").string()); },
+       "frmMain.frm", "$/Orders", "Error logging into SourceSafe: Invalid SRCSAFE.INI file."},
+      {"user not allowed", [](OrdersCheckOut& t) { t.db.AddUser("bert"); }, "frmMain.frm", "$/Orders",
+       "Error logging into SourceSafe: Invalid user name"},
+      {"damaged database",
+       [](OrdersCheckOut& t) { WriteBytes(t.rig.dir / "vss" / "items.txt", "frmMain.frm\n"); }, "frmMain.frm",
+       "$/Orders", "Error logging into SourceSafe"},
+      {"file not in the database", [](OrdersCheckOut&) {}, "frmAbout.frm", "$/Orders",
+       "Could not check-out file <file>"},
+      {"file in another project", [](OrdersCheckOut&) {}, "frmMain.frm", "$/Billing",
+       "Could not check-out file <file>"},
+  };
+  for (const Case& c : cases) {
+    OrdersCheckOut t;
+    c.prepare(t);
+    const std::string file = (t.work / c.file_name).string();
+    const std::string items = ReadBytes(t.rig.dir / "vss" / "items.txt");
+    EXPECT_FALSE(t.rig.gildex.CheckOutFile(file, c.project, t.message)) << c.name;
+    EXPECT_EQ(t.message, ReplaceAll(c.message, "<file>", file)) << c.name;
+    EXPECT_FALSE(IsWritable(t.form)) << c.name;
+    EXPECT_EQ(ReadBytes(t.rig.dir / "vss" / "items.txt"), items) << c.name;
+    EXPECT_THAT(t.rig.dialogs.Asked(), ::testing::IsEmpty()) << c.name;
+  }
+}
+
+TEST(CheckOutFile, AWritableLocalCopyIsReplacedOnlyWhenTheUserSaysYes) {
+  struct Case {
+    platform::MsgBoxResult answer;
+    bool checked_out;
+    std::string message;
+  };
+  const std::vector<Case> cases = {
+      {platform::vbYes, true, ""},
+      {platform::vbNo, false, "Could not check-out file frmMain.frm, already writable!"},
+      {platform::vbCancel, false, "Could not check-out file frmMain.frm, already writable!"},
+  };
+  for (const Case& c : cases) {
+    OrdersCheckOut t;
+    ::chmod(t.form.c_str(), 0644);
+    t.rig.dialogs.Answer(c.answer);
+    EXPECT_EQ(t.CheckOut(t.form, "$/Orders"), c.checked_out) << c.answer;
+    EXPECT_EQ(t.message, c.message) << c.answer;
+    ASSERT_EQ(t.rig.dialogs.Asked().size(), 1u);
+    const platform::MessageBox& box = t.rig.dialogs.Asked()[0];
+    EXPECT_EQ(box.prompt, "frmMain.frm is writable. Replace?");
+    EXPECT_EQ(box.style, platform::vbYesNoCancel | platform::vbQuestion);
+    EXPECT_EQ(box.title, "Gildex");
+    EXPECT_EQ(t.db.Find("$/Orders/frmMain.frm")->checked_out_by, c.checked_out ? "anna" : "") << c.answer;
+  }
+}
+
+TEST(CheckOutFile, AnUnexpectedServerFailureIsReportedAndTheFileStaysReadOnly) {
+  OrdersCheckOut t;
+  std::filesystem::remove(t.form);
+  t.rig.dialogs.Answer(platform::vbAbort);
+  EXPECT_FALSE(t.CheckOut(t.form, "$/Orders"));
+  EXPECT_EQ(t.message, "Could not check-out file " + t.form.string());
+  EXPECT_THAT(testing::ReportedNames(t.rig.dialogs), ::testing::ElementsAre("CGildex.CheckOutFile"));
+  const std::string number = std::to_string(static_cast<std::int32_t>(platform::kSsLocalFileMissing));
+  EXPECT_THAT(t.rig.dialogs.Asked()[0].prompt, ::testing::StartsWith("Error " + number + ": \r\nFile not found: "));
+  EXPECT_EQ(t.db.Find("$/Orders/frmMain.frm")->checked_out_by, "");
+}
+
+}  // namespace
+}  // namespace gildex

@@ -1,0 +1,250 @@
+#include "ide/read_only_gate.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <functional>
+
+#include "common/nembus_common.h"
+#include "engine/engine_rig_test.h"
+#include "host/project_loader.h"
+#include "platform/source_safe.h"
+
+namespace gildex {
+namespace {
+
+namespace fs = std::filesystem;
+using platform::testing::ReadBytes;
+using platform::testing::WriteBytes;
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+const fs::path kSample = fs::path(GILDEX_SOURCE_DIR) / "data" / "Sample";
+
+class StatusList : public Progress {
+ public:
+  void SetMessageText(const std::string&) override {}
+  void AddStatus(const std::string& text) override { lines.push_back(text); }
+  void SetProgressBar(bool) override {}
+  void SetMax(std::int32_t) override {}
+  void SetValue(std::int32_t) override {}
+  std::vector<std::string> lines;
+};
+
+mode_t ModeOf(const fs::path& file) {
+  struct stat info {};
+  ::stat(file.c_str(), &info);
+  return info.st_mode & 07777;
+}
+
+// Writes a file whatever its permission bits, keeping them.
+void Rewrite(const fs::path& file, const std::string& bytes) {
+  const mode_t mode = ModeOf(file);
+  ::chmod(file.c_str(), 0644);
+  WriteBytes(file, bytes);
+  ::chmod(file.c_str(), mode);
+}
+
+// The sample Orders project in a folder of its own, with a resource file and a related
+// document, under source control: "MSSCCPRJ.SCC" names "$/Orders", whose database holds
+// modGlobals.bas (read-only until checked out). Its user is "anna".
+struct OrdersUnderSourceControl {
+  OrdersUnderSourceControl() {
+    fs::copy(kSample, folder, fs::copy_options::recursive);
+    for (const auto& entry : fs::recursive_directory_iterator(folder)) fs::permissions(entry.path(), fs::perms(0644));
+    std::string vbp = ReadBytes(folder / "Orders.vbp");
+    vbp.insert(vbp.find("IconForm="), "ResFile32=\"Orders.RES\"\r\nRelatedDoc=ReadMe.txt\r\n");
+    WriteBytes(folder / "Orders.vbp", vbp);
+    WriteBytes(folder / "Orders.RES", std::string("\0\0\0\0\x20\0\0\0", 8));
+    WriteBytes(folder / "ReadMe.txt", "Orders: customers and orders.\r\n");
+    WriteBytes(folder / "MSSCCPRJ.SCC",
+               "SCC = This is a Source Code Control file\r\n"
+               "\r\n"
+               "[Orders.vbp]\r\n"
+               "SCC_Aux_Path = \"\\\\fileserver\\vss\"\r\n"
+               "SCC_Project_Name = \"$/Orders\", BAAAAAAA\r\n");
+    db.AddItem("$/Orders/modGlobals.bas", folder / "modGlobals.bas");
+    rig.env.Set(platform::kSourceSafeVariable, (rig.dir / "vss").string());
+    rig.env.SetUserName("anna");
+    rig.gildex.VSSComment("Gildex: error handling");
+    rig.gildex.SourceControl(true);
+    loaded = host::Load(vbe, folder / "Orders.vbp");
+  }
+
+  host::VBComponent& Component(const std::string& name) { return *vbe.Project(1).FindComponent(name); }
+  bool Skip(host::VBComponent& component) { return FileSkip(component, rig.gildex, status, rig.report); }
+
+  testing::EngineRig rig;
+  fs::path folder = rig.dir / "Orders";
+  platform::SourceSafeDatabase db = platform::SourceSafeDatabase::Create(rig.dir / "vss");
+  host::MemoryVBE vbe;
+  host::LoadResult loaded;
+  StatusList status;
+};
+
+TEST(FileSkip, WithSourceControlAReadOnlyFileIsCheckedOutReloadedAndThenChanged) {
+  OrdersUnderSourceControl orders;
+  ASSERT_FALSE(orders.loaded.HasFatal());
+  host::VBComponent& globals = orders.Component("modGlobals");
+  ASSERT_TRUE(globals.IsReadOnly());
+  // The version in the database is newer than the one the IDE loaded.
+  const fs::path file = orders.folder / "modGlobals.bas";
+  const std::string newer = ReadBytes(file) + "' Released 1.3.12\r\n";
+  Rewrite(file, newer);
+  int reloads = 0;
+  orders.vbe.Project(1).ComponentReloaded.Connect([&](host::VBComponent&) { ++reloads; });
+
+  EXPECT_FALSE(orders.Skip(globals));
+
+  EXPECT_THAT(orders.status.lines, IsEmpty());
+  EXPECT_THAT(orders.rig.dialogs.Asked(), IsEmpty());
+  EXPECT_EQ(reloads, 1);
+  EXPECT_FALSE(globals.IsReadOnly());
+  EXPECT_EQ(ModeOf(file), 0644u);
+  host::CodeModule& code = *globals.Code();
+  EXPECT_EQ(code.Lines(code.CountOfLines(), 1), "' Released 1.3.12");
+  EXPECT_EQ(*orders.db.Find("$/Orders/modGlobals.bas"),
+            (platform::SourceSafeRecord{"$/Orders/modGlobals.bas", "anna", file.string(), "Gildex: error handling"}));
+
+  code.InsertLines(code.CountOfLines() + 1, "' Checked by Gildex");
+  const host::SaveResult saved = host::SaveChanged(orders.vbe);
+  EXPECT_THAT(saved.written, ElementsAre(fs::path(file).string()));
+  EXPECT_EQ(ReadBytes(file), newer + "' Checked by Gildex\r\n");
+}
+
+TEST(FileSkip, WithoutSourceControlAReadOnlyFileIsSkippedAndLeftUntouched) {
+  OrdersUnderSourceControl orders;
+  orders.rig.gildex.SourceControl(false);
+  host::VBComponent& globals = orders.Component("modGlobals");
+  const fs::path file = orders.folder / "modGlobals.bas";
+  const std::string bytes = ReadBytes(file);
+  const std::string items = ReadBytes(orders.rig.dir / "vss" / "items.txt");
+  int reloads = 0;
+  orders.vbe.Project(1).ComponentReloaded.Connect([&](host::VBComponent&) { ++reloads; });
+
+  EXPECT_TRUE(orders.Skip(globals));
+
+  // Silent here: the command that asked lists the component it skips.
+  EXPECT_THAT(orders.status.lines, IsEmpty());
+  EXPECT_EQ(reloads, 0);
+  EXPECT_EQ(ReadBytes(file), bytes);
+  EXPECT_EQ(ModeOf(file), 0444u);
+  EXPECT_EQ(ReadBytes(orders.rig.dir / "vss" / "items.txt"), items);
+}
+
+TEST(FileSkip, AFileThatStaysReadOnlyIsSkippedWithTheReasonInTheStatusList) {
+  struct Case {
+    std::string name;
+    std::string component;
+    std::function<void(OrdersUnderSourceControl&)> prepare;
+    std::vector<std::string> status;  // "<file>" stands for the component's file
+  };
+  const std::vector<Case> cases = {
+      {"not in the database", "frmAbout", [](OrdersUnderSourceControl&) {},
+       {"Could not check-out file <file>", "Item 'frmAbout' is still read-only."}},
+      {"no database configured", "modGlobals",
+       [](OrdersUnderSourceControl& o) { o.rig.env.Unset(platform::kSourceSafeVariable); },
+       {"Error logging into SourceSafe", "Item 'modGlobals' is still read-only."}},
+      {"user not allowed", "modGlobals", [](OrdersUnderSourceControl& o) { o.db.AddUser("bert"); },
+       {"Error logging into SourceSafe: Invalid user name", "Item 'modGlobals' is still read-only."}},
+      {"checked out to a copy elsewhere", "modErrors",
+       [](OrdersUnderSourceControl& o) {
+         fs::create_directories(o.rig.dir / "elsewhere");
+         WriteBytes(o.rig.dir / "elsewhere" / "modErrors.bas", "Attribute VB_Name = \"modErrors\"\r\n");
+         o.db.AddItem("$/Orders/modErrors.bas", o.rig.dir / "elsewhere" / "modErrors.bas");
+       },
+       {"Item 'modErrors' is still read-only."}},
+      {"checked out by another user", "modGlobals",
+       [](OrdersUnderSourceControl& o) {
+         platform::SourceSafe bert(o.rig.dir / "vss", "bert");
+         bert.Open();
+         bert.VSSItem("$/Orders/modGlobals.bas")->CheckOut("", "", 0);
+         ::chmod((o.folder / "modGlobals.bas").c_str(), 0444);
+       },
+       {"Item 'modGlobals' is still read-only."}},
+  };
+  for (const Case& c : cases) {
+    OrdersUnderSourceControl orders;
+    const fs::path file = orders.folder / (c.component == "frmAbout" ? "frmAbout.frm" : c.component + ".bas");
+    ::chmod(file.c_str(), 0444);
+    c.prepare(orders);
+    const std::string bytes = ReadBytes(file);
+
+    EXPECT_TRUE(orders.Skip(orders.Component(c.component))) << c.name;
+
+    std::vector<std::string> expected;
+    for (const std::string& line : c.status) expected.push_back(ReplaceAll(line, "<file>", file.string()));
+    EXPECT_EQ(orders.status.lines, expected) << c.name;
+    EXPECT_EQ(ReadBytes(file), bytes) << c.name;
+    EXPECT_EQ(ModeOf(file), 0444u) << c.name;
+    EXPECT_THAT(orders.rig.dialogs.Asked(), IsEmpty()) << c.name;
+  }
+}
+
+TEST(FileSkip, RelatedDocumentsAndResourceFilesAreAlwaysSkippedWritableFilesNever) {
+  for (const bool source_control : {true, false}) {
+    OrdersUnderSourceControl orders;
+    orders.rig.gildex.SourceControl(source_control);
+    ::chmod((orders.folder / "modGlobals.bas").c_str(), 0644);
+    std::vector<std::string> skipped;
+    for (int i = 1; i <= orders.vbe.Project(1).ComponentCount(); ++i) {
+      host::VBComponent& component = orders.vbe.Project(1).Component(i);
+      if (orders.Skip(component)) skipped.push_back(GetFile(component.FileNames(1)));
+    }
+    EXPECT_THAT(skipped, ElementsAre("Orders.RES", "ReadMe.txt")) << source_control;
+    EXPECT_THAT(orders.status.lines, IsEmpty());
+    EXPECT_THAT(orders.db.Find("$/Orders/modGlobals.bas")->checked_out_by, "");
+  }
+}
+
+TEST(FileSkip, WithoutMssccprjTheFileIsLookedUpByItsOwnPath) {
+  OrdersUnderSourceControl orders;
+  fs::remove(orders.folder / "MSSCCPRJ.SCC");
+  const fs::path file = orders.folder / "clsAddress.cls";
+  orders.db.AddItem("$" + file.string(), file);
+
+  EXPECT_FALSE(orders.Skip(orders.Component("clsAddress")));
+  EXPECT_THAT(orders.status.lines, IsEmpty());
+  EXPECT_EQ(orders.db.Find("$" + file.string())->checked_out_by, "anna");
+  EXPECT_TRUE(orders.Skip(orders.Component("modGlobals")));
+  EXPECT_THAT(orders.status.lines, ElementsAre("Could not check-out file " + (orders.folder / "modGlobals.bas").string(),
+                                               "Item 'modGlobals' is still read-only."));
+}
+
+TEST(VSSProjectName, ReadsTheDatabaseProjectOfTheProjectFile) {
+  struct Case {
+    std::string file_name;
+    std::string content;
+    std::string section;
+    std::string project;
+  };
+  const std::vector<Case> cases = {
+      {"MSSCCPRJ.SCC", "[Orders.vbp]\r\nSCC_Aux_Path = \"\\\\fs\\vss\"\r\nSCC_Project_Name = \"$/Orders\", BAAAAAAA\r\n",
+       "Orders.vbp", "$/Orders"},
+      {"mssccprj.scc", "[Orders.vbp]\nSCC_Project_Name = $/Sales/Orders\n", "ORDERS.VBP", "$/Sales/Orders"},
+      {"MSSCCPRJ.SCC", "[Orders.vbp]\r\nSCC_Project_Name = \"$/Old \"\"Orders\"\"\"\r\n", "Orders.vbp",
+       "$/Old Orders"},
+      {"MSSCCPRJ.SCC", "[Billing.vbp]\r\nSCC_Project_Name = \"$/Billing\", CAAAAAAA\r\n", "Orders.vbp", ""},
+      {"MSSCCPRJ.SCC", "[Orders.vbp]\r\nSCC_Aux_Path = \"\\\\fs\\vss\"\r\n", "Orders.vbp", ""},
+      {"", "", "Orders.vbp", ""},
+  };
+  for (const Case& c : cases) {
+    platform::testing::TempDir dir;
+    if (!c.file_name.empty()) WriteBytes(dir / c.file_name, c.content);
+    platform::ScriptedDialogs dialogs;
+    ErrorReport report(dialogs);
+    EXPECT_EQ(VSSProjectName(c.section, (dir / "Orders.vbp").string(), report), c.project) << c.content;
+    EXPECT_THAT(dialogs.Asked(), IsEmpty());
+  }
+}
+
+TEST(VSSProjectName, AProjectNeverSavedHasNone) {
+  platform::ScriptedDialogs dialogs;
+  ErrorReport report(dialogs);
+  EXPECT_EQ(VSSProjectName("", "", report), "");
+  EXPECT_THAT(dialogs.Asked(), IsEmpty());
+}
+
+}  // namespace
+}  // namespace gildex
