@@ -1,0 +1,254 @@
+#include "templates/commands.h"
+
+#include <fmt/core.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <ostream>
+#include <vector>
+
+#include "common/nembus_common.h"
+#include "platform/cp1252.h"
+#include "platform/system.h"
+#include "templates/cls_template.h"
+#include "templates/template_files.h"
+#include "templates/template_tree.h"
+
+namespace gildex {
+namespace {
+
+constexpr int kDone = 0;
+constexpr int kBadInput = 2;
+// The command line's tree is the insert wizard's: no comment header node.
+constexpr const char* kCommandLineTreeOwner = "gildex";
+
+void Print(std::ostream& stream, std::string_view cp1252_text) { stream << cp1252::ToDisplay(cp1252_text); }
+
+int Refuse(CommandContext& context, std::string_view cp1252_message) {
+  context.err << "gildex: ";
+  Print(context.err, cp1252_message);
+  context.err << '\n';
+  return kBadInput;
+}
+
+// Line breaks inside a value shown as "\n", so that every setting stays on one line.
+std::string OneLine(std::string_view text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r' || text[i] == '\n') {
+      if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+      out += "\\n";
+    } else {
+      out += text[i];
+    }
+  }
+  return out;
+}
+
+// Quoted for text settings, so that a delimiter of one blank or a marker's trailing blank shows.
+std::string ShownValue(const SettingInfo& info, std::string_view value) {
+  if (info.type == SettingType::Text) return "\"" + OneLine(value) + "\"";
+  return std::string(value);
+}
+
+// Writing refused before anything is touched: the registry file could not be read back.
+std::optional<std::string> RegistryProblem(const platform::Registry& registry) {
+  if (registry.Warning().empty()) return std::nullopt;
+  return fmt::format("the registry file {} is damaged ({}), so nothing was changed. Repair or remove the file "
+                     "and try again.",
+                     registry.File().string(), registry.Warning());
+}
+
+// Saves every setting and checks that `info` reached the file: a write the file refused has
+// already been shown by the error report, and the exit code must say so too.
+int SaveAndConfirm(CommandContext& context, const SettingInfo& info) {
+  context.engine.SaveSettings();
+  if (context.registry.File().empty()) return kDone;
+  const std::string key(info.key), name(info.registry_name);
+  const std::optional<platform::RegValue> wanted = context.registry.Get(key, name);
+  platform::Registry on_disk(context.registry.File());
+  const std::optional<platform::RegValue> stored = on_disk.Get(key, name);
+  if (!wanted || !stored || stored->data != wanted->data)
+    return Refuse(context, fmt::format("{} could not be saved to {}.", info.property, context.registry.File().string()));
+  return kDone;
+}
+
+std::optional<std::string> ArgumentText(CommandContext& context, std::string_view what, std::string_view text) {
+  std::optional<std::string> bytes = FromTerminalText(text);
+  if (!bytes) Refuse(context, fmt::format("the {} holds a character that Windows-1252 cannot store.", what));
+  return bytes;
+}
+
+// The template's name as its file spells it: an exact match, else the one name that differs
+// only in letter case. Nothing (after saying why) when there is no such template.
+std::optional<std::string> ResolveTemplate(CommandContext& context, const std::string& name) {
+  const std::string folder = context.engine.TemplatePath();
+  const std::vector<std::string> names = TemplateNames(folder);
+  if (std::find(names.begin(), names.end(), name) != names.end()) return name;
+  std::vector<std::string> near;
+  for (const std::string& candidate : names)
+    if (cp1252::EqualsNoCase(candidate, name)) near.push_back(candidate);
+  if (near.size() == 1) return near.front();
+  std::string message = fmt::format("there is no template \"{}\" in {}", name, folder);
+  if (names.empty()) {
+    message += " (it holds no .hdr files; \"gildex options set TemplatePath FOLDER\" chooses another folder).";
+  } else {
+    std::vector<std::string> sorted = names;
+    std::sort(sorted.begin(), sorted.end(), cp1252::LessNoCase());
+    message += "; the templates there are:";
+    for (const std::string& candidate : sorted) message += " \"" + candidate + "\"";
+    message += ".";
+  }
+  Refuse(context, message);
+  return std::nullopt;
+}
+
+void PrintBlock(CommandContext& context, std::string_view title, const std::string& path, bool read,
+                const std::string& block) {
+  std::error_code error;
+  const bool exists = std::filesystem::exists(platform::NativePath(path), error);
+  context.out << title << " (";
+  Print(context.out, path);
+  context.out << (exists ? (read ? "):\n" : ", cannot be read: taken as empty):\n") : ", no such file: taken as empty):\n");
+  if (!block.empty()) {
+    Print(context.out, block);
+    context.out << '\n';
+  }
+}
+
+}  // namespace
+
+int OptionsList(CommandContext& context) {
+  const std::vector<SettingInfo>& settings = CGildex::StoredSettings();
+  std::size_t property_width = std::string_view("Setting").size();
+  std::size_t registry_width = std::string_view("Registry value").size();
+  for (const SettingInfo& info : settings) {
+    property_width = std::max(property_width, info.property.size());
+    registry_width = std::max(registry_width, info.registry_name.size() + 2);
+  }
+  context.out << fmt::format("{:<{}}  {:<{}}  {}\n", "Setting", property_width, "Registry value", registry_width,
+                             "Value");
+  for (const SettingInfo& info : settings) {
+    const std::string value = context.engine.GetSettingText(info.property).value_or("");
+    context.out << fmt::format("{:<{}}  {:<{}}  ", info.property, property_width,
+                               "\"" + std::string(info.registry_name) + "\"", registry_width);
+    Print(context.out, ShownValue(info, value));
+    context.out << '\n';
+  }
+  return kDone;
+}
+
+int OptionsGet(CommandContext& context, std::string_view name) {
+  const std::optional<std::string> bytes = ArgumentText(context, "setting name", name);
+  if (!bytes) return kBadInput;
+  const std::optional<std::string> value = context.engine.GetSettingText(*bytes);
+  if (!value)
+    return Refuse(context, fmt::format("there is no setting named \"{}\" (\"gildex options list\" shows them all).",
+                                       *bytes));
+  Print(context.out, *value);
+  context.out << '\n';
+  return kDone;
+}
+
+int OptionsSet(CommandContext& context, std::string_view name, std::string_view value) {
+  const std::optional<std::string> name_bytes = ArgumentText(context, "setting name", name);
+  if (!name_bytes) return kBadInput;
+  const SettingInfo* info = CGildex::FindSetting(*name_bytes);
+  if (info == nullptr)
+    return Refuse(context, fmt::format("there is no setting named \"{}\" (\"gildex options list\" shows them all).",
+                                       *name_bytes));
+  if (std::optional<std::string> problem = RegistryProblem(context.registry)) return Refuse(context, *problem);
+  const std::optional<std::string> value_bytes = ArgumentText(context, "value", value);
+  if (!value_bytes) return kBadInput;
+  if (std::string message = context.engine.SetSettingText(info->property, *value_bytes); !message.empty())
+    return Refuse(context, message);
+  if (const int code = SaveAndConfirm(context, *info); code != kDone) return code;
+  context.out << info->property << " = ";
+  Print(context.out, ShownValue(*info, context.engine.GetSettingText(info->property).value_or("")));
+  context.out << '\n';
+  return kDone;
+}
+
+int TemplatesList(CommandContext& context) {
+  TextTemplateTree tree(kCommandLineTreeOwner);
+  std::string default_key;
+  PopulateTree(tree, context.engine, context.report, default_key);
+  Print(context.out, tree.Render());
+  const std::string folder = context.engine.TemplatePath();
+  std::error_code error;
+  if (!std::filesystem::is_directory(platform::NativePath(folder), error)) {
+    context.err << "gildex: note: the templates folder ";
+    Print(context.err, folder);
+    context.err << " does not exist.\n";
+  } else if (default_key.empty()) {
+    const std::string wanted = context.engine.DefaultTemplate();
+    context.err << "gildex: note: ";
+    Print(context.err, wanted.empty() ? std::string("no default template is chosen yet")
+                                      : "the default template \"" + wanted + "\" has no .hdr file in " + folder);
+    context.err << " (\"gildex templates default NAME\" chooses one).\n";
+  }
+  return kDone;
+}
+
+int TemplatesShow(CommandContext& context, std::string_view name) {
+  const std::optional<std::string> bytes = ArgumentText(context, "template name", name);
+  if (!bytes) return kBadInput;
+  const std::optional<std::string> resolved = ResolveTemplate(context, *bytes);
+  if (!resolved) return kBadInput;
+  const std::string path = context.engine.TemplatePath() + *resolved;
+  clsTemplate record;
+  record.TemplateName(*resolved);
+  const bool header_read = ReadTemplateBlock(path, kHeaderExtension, record);
+  const bool footer_read = ReadTemplateBlock(path, kFooterExtension, record);
+  context.out << "Template: ";
+  Print(context.out, *resolved);
+  context.out << '\n';
+  if (!record.Title().empty()) {
+    context.out << "Title: ";
+    Print(context.out, record.Title());
+    context.out << '\n';
+  }
+  PrintBlock(context, "Header", path + std::string(kHeaderExtension), header_read, record.HeaderText());
+  PrintBlock(context, "Footer", path + std::string(kFooterExtension), footer_read, record.FooterText());
+  return kDone;
+}
+
+int TemplatesDefault(CommandContext& context, std::string_view name) {
+  const std::optional<std::string> bytes = ArgumentText(context, "template name", name);
+  if (!bytes) return kBadInput;
+  const std::optional<std::string> resolved = ResolveTemplate(context, *bytes);
+  if (!resolved) return kBadInput;
+  if (std::optional<std::string> problem = RegistryProblem(context.registry)) return Refuse(context, *problem);
+  context.engine.DefaultTemplate(*resolved);
+  if (const int code = SaveAndConfirm(context, *CGildex::FindSetting("DefaultTemplate")); code != kDone) return code;
+  context.out << "Default template: ";
+  Print(context.out, *resolved);
+  context.out << '\n';
+  return kDone;
+}
+
+std::optional<std::string> FromTerminalText(std::string_view text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size();) {
+    const auto lead = static_cast<unsigned char>(text[i]);
+    if (lead < 0x80) {
+      out += text[i++];
+      continue;
+    }
+    const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 0;
+    if (length == 0 || i + length > text.size() || lead >= 0xF8) return std::string(text);
+    char32_t code_point = lead & (0x7F >> length);
+    for (std::size_t k = 1; k < length; ++k) {
+      const auto next = static_cast<unsigned char>(text[i + k]);
+      if ((next & 0xC0) != 0x80) return std::string(text);
+      code_point = (code_point << 6) | (next & 0x3F);
+    }
+    const std::optional<char> byte = cp1252::FromUnicode(code_point);
+    if (!byte) return std::nullopt;
+    out += *byte;
+    i += length;
+  }
+  return out;
+}
+
+}  // namespace gildex

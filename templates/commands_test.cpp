@@ -1,0 +1,184 @@
+#include "templates/commands.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "common/nembus_common.h"
+#include "templates/template_folder_test.h"
+
+namespace gildex {
+namespace {
+
+using platform::testing::ReadBytes;
+using platform::testing::TempDir;
+using platform::testing::WriteBytes;
+using testing::EngineRig;
+using testing::TemplateFolder;
+
+// One command run against a registry file and a templates folder of the test's own.
+struct CommandRig {
+  CommandRig() : rig(home.Path() / "registry.reg"), folder(rig) {
+    folder.Write("Standard", "DO NOT CHANGE THE NEXT 4 LINES\r\nStandard box\r\n\r\n\r\nOn Error GoTo %ProcName%_ErrorHandler\r\n",
+                 "%ProcName%_ErrorHandler:\r\n    Resume Next\r\n");
+    folder.Write("Quiet", "On Error Resume Next\r\n", std::nullopt);
+    rig.gildex.SetSettingText("TemplatePath", folder.path.string());
+    rig.gildex.SaveSettings();
+  }
+  // Runs `command` on an engine freshly loaded from the registry file, as each run of the
+  // command line does.
+  template <class Command>
+  int Run(Command command) {
+    out.str("");
+    err.str("");
+    EngineRig run(home.Path() / "registry.reg");
+    run.gildex.LoadSettings();
+    CommandContext context{run.gildex, run.registry, run.report, out, err};
+    const int code = command(context);
+    boxes = run.dialogs.Asked().size();
+    return code;
+  }
+  std::string Stored(const std::string& name) {
+    platform::Registry reread(home.Path() / "registry.reg");
+    const auto value = reread.Get(std::string(kOptionsKey), name);
+    return value ? value->data : "(absent)";
+  }
+
+  TempDir home;
+  EngineRig rig;
+  TemplateFolder folder;
+  std::ostringstream out, err;
+  std::size_t boxes = 0;
+};
+
+struct SetCase {
+  std::string name, value;
+  int code;
+  std::string out, err, registry_name, stored;
+};
+
+TEST(OptionsSet, TakesPropertyOrRegistryNamesAndRefusesWrongTypes) {
+  const std::vector<SetCase> cases = {
+      {"IgnoreExisting", "True", 0, "IgnoreExisting = True\n", "", "Ignore Existing", "True"},
+      {"ignore existing", "true", 0, "IgnoreExisting = True\n", "", "Ignore Existing", "True"},
+      {"BodyCode", "False", 0, "BodyCode = False\n", "", "BodyCode", "False"},
+      {"Minimum Lines", "+12", 0, "MinLines = 12\n", "", "Minimum Lines", "12"},
+      {"Line Delimiter", ":", 0, "LineDelimiter = \":\"\n", "", "Line Delimiter", ":"},
+      {"Insert Into", "Caf\xC3\xA9", 0, "InsertInto = \"Caf\xC3\xA9\"\n", "", "Insert Into", "Caf\xE9"},
+      {"BodyCode", "yes", 2, "", "gildex: BodyCode (\"BodyCode\") takes True or False, not \"yes\".\n", "BodyCode",
+       "(absent)"},
+      {"MinLines", "4.5", 2, "",
+       "gildex: MinLines (\"Minimum Lines\") takes a whole number from -2147483648 to 2147483647, not \"4.5\".\n",
+       "Minimum Lines", "(absent)"},
+      {"Insert Into", "\xE2\x82\xAC\xE2\x84\xA2\xF0\x9F\x98\x80", 2, "",
+       "gildex: the value holds a character that Windows-1252 cannot store.\n", "Insert Into", "(absent)"},
+      {"NoSuchThing", "1", 2, "",
+       "gildex: there is no setting named \"NoSuchThing\" (\"gildex options list\" shows them all).\n", "NoSuchThing",
+       "(absent)"},
+  };
+  for (const SetCase& c : cases) {
+    CommandRig rig;
+    const std::string before = ReadBytes(rig.home / "registry.reg");
+    EXPECT_EQ(rig.Run([&](CommandContext& context) { return OptionsSet(context, c.name, c.value); }), c.code)
+        << c.name << "=" << c.value;
+    EXPECT_EQ(rig.out.str(), c.out) << c.name;
+    EXPECT_EQ(rig.err.str(), c.err) << c.name;
+    if (c.code != 0) {
+      EXPECT_EQ(ReadBytes(rig.home / "registry.reg"), before) << c.name;
+    } else {
+      EXPECT_EQ(rig.Stored(c.registry_name), c.stored) << c.name;
+    }
+  }
+}
+
+TEST(OptionsSet, DamagedRegistryIsNeverOverwritten) {
+  CommandRig rig;
+  const std::string damaged = "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Nembus\\Gildex\\Options\r\n\"BodyCode\"=\"True\"\r\n";
+  WriteBytes(rig.home / "registry.reg", damaged);
+  EXPECT_EQ(rig.Run([](CommandContext& context) { return OptionsSet(context, "BodyCode", "False"); }), 2);
+  EXPECT_NE(rig.err.str().find("is damaged"), std::string::npos) << rig.err.str();
+  EXPECT_NE(rig.err.str().find("nothing was changed"), std::string::npos) << rig.err.str();
+  EXPECT_EQ(rig.Run([](CommandContext& context) { return TemplatesDefault(context, "Standard"); }), 2);
+  EXPECT_EQ(ReadBytes(rig.home / "registry.reg"), damaged);
+}
+
+TEST(OptionsGetAndList, ShowTheStoredValues) {
+  CommandRig rig;
+  ASSERT_EQ(rig.Run([](CommandContext& context) { return OptionsSet(context, "Comment Template", "' a\r\n' b"); }), 0);
+  EXPECT_EQ(rig.Run([](CommandContext& context) { return OptionsGet(context, "commenttemplate"); }), 0);
+  EXPECT_EQ(rig.out.str(), "' a\n' b\n");
+  EXPECT_EQ(rig.Run([](CommandContext& context) { return OptionsGet(context, "Nope"); }), 2);
+  EXPECT_EQ(rig.out.str(), "");
+
+  EXPECT_EQ(rig.Run([](CommandContext& context) { return OptionsList(context); }), 0);
+  std::istringstream lines(rig.out.str());
+  std::string line;
+  std::vector<std::string> rows;
+  while (std::getline(lines, line)) rows.push_back(line);
+  ASSERT_EQ(rows.size(), CGildex::StoredSettings().size() + 1);
+  EXPECT_EQ(rows[0].substr(0, 7), "Setting");
+  EXPECT_EQ(rows[1].substr(0, 8), "BodyCode");
+  auto row_of = [&](const std::string& property) {
+    for (const std::string& row : rows)
+      if (row.compare(0, property.size() + 1, property + " ") == 0) return row;
+    return std::string();
+  };
+  EXPECT_NE(row_of("CommentTemplate").find("\"Comment Template\""), std::string::npos);
+  EXPECT_TRUE(row_of("CommentTemplate").ends_with("  \"' a\\n' b\"")) << row_of("CommentTemplate");
+  EXPECT_TRUE(row_of("LineDelimiter").ends_with("  \" \"")) << row_of("LineDelimiter");
+  EXPECT_TRUE(row_of("TemplatePath").ends_with("  \"" + rig.folder.path.string() + "/\"")) << row_of("TemplatePath");
+}
+
+TEST(TemplatesDefault, ChoosesAnExistingTemplateBySpellingOfItsFile) {
+  CommandRig rig;
+  EXPECT_EQ(rig.Run([](CommandContext& context) { return TemplatesDefault(context, "standard"); }), 0);
+  EXPECT_EQ(rig.out.str(), "Default template: Standard\n");
+  EXPECT_EQ(rig.Stored("Default Template"), "Standard");
+
+  EXPECT_EQ(rig.Run([](CommandContext& context) { return TemplatesDefault(context, "Fancy"); }), 2);
+  EXPECT_EQ(rig.err.str(), "gildex: there is no template \"Fancy\" in " + rig.folder.path.string() +
+                               "/; the templates there are: \"Quiet\" \"Standard\".\n");
+  EXPECT_EQ(rig.Stored("Default Template"), "Standard");
+  EXPECT_EQ(rig.boxes, 0u);
+}
+
+TEST(TemplatesList, PrintsTheTreeWithTheDefaultMarked) {
+  CommandRig rig;
+  EXPECT_EQ(rig.Run([](CommandContext& context) { return TemplatesList(context); }), 0);
+  std::string expected = "Templates\n";
+  for (const std::string& file : Files(rig.folder.path, "*.hdr")) expected += "  " + file.substr(0, file.size() - 4) + "\n";
+  EXPECT_EQ(rig.out.str(), expected);
+  EXPECT_EQ(rig.err.str(),
+            "gildex: note: no default template is chosen yet (\"gildex templates default NAME\" chooses one).\n");
+
+  ASSERT_EQ(rig.Run([](CommandContext& context) { return TemplatesDefault(context, "Quiet"); }), 0);
+  EXPECT_EQ(rig.Run([](CommandContext& context) { return TemplatesList(context); }), 0);
+  EXPECT_NE(rig.out.str().find("  Quiet (default)\n"), std::string::npos);
+  EXPECT_EQ(rig.err.str(), "");
+}
+
+TEST(TemplatesShow, PrintsBothBlocksAndSaysWhatIsMissing) {
+  CommandRig rig;
+  const std::string folder = rig.folder.path.string() + "/";
+  EXPECT_EQ(rig.Run([](CommandContext& context) { return TemplatesShow(context, "Standard"); }), 0);
+  EXPECT_EQ(rig.out.str(), "Template: Standard\nTitle: Standard box\nHeader (" + folder +
+                               "Standard.hdr):\nOn Error GoTo %ProcName%_ErrorHandler\nFooter (" + folder +
+                               "Standard.ftr):\n%ProcName%_ErrorHandler:\n    Resume Next\n");
+  EXPECT_EQ(rig.Run([](CommandContext& context) { return TemplatesShow(context, "Quiet"); }), 0);
+  EXPECT_EQ(rig.out.str(), "Template: Quiet\nHeader (" + folder + "Quiet.hdr):\nOn Error Resume Next\nFooter (" +
+                               folder + "Quiet.ftr, no such file: taken as empty):\n");
+  EXPECT_EQ(rig.Run([](CommandContext& context) { return TemplatesShow(context, "Nope"); }), 2);
+  EXPECT_EQ(rig.out.str(), "");
+}
+
+TEST(FromTerminalText, ConvertsUtf8AndKeepsOtherBytes) {
+  EXPECT_EQ(FromTerminalText("plain"), "plain");
+  EXPECT_EQ(FromTerminalText("\xE2\x82\xAC \xC3\xBC"), "\x80 \xFC");
+  EXPECT_EQ(FromTerminalText("Gr\xFC\xDF"), "Gr\xFC\xDF");  // not UTF-8: already Windows-1252
+  EXPECT_EQ(FromTerminalText("\xE4\xB8\xAD"), std::nullopt);
+}
+
+}  // namespace
+}  // namespace gildex
