@@ -1,0 +1,474 @@
+// The module driver: walks the procedures of one code module (or of the user's selection),
+// decides for each whether it gets the template, lets the user's script have it first in
+// script mode, and inserts the blocks. Positions are kept right by adding up the counts each
+// edit returns; the module itself is read one line or one procedure at a time.
+//
+// VB6 refuses a line longer than 1,023 characters and a module longer than 65,534 lines. The
+// driver checks what the template would add to the whole module before touching it and, when
+// a limit would be passed, reports it and leaves the module as it was: a half-processed module
+// would be worse than none. The user's script is checked procedure by procedure instead, as
+// its text is only known when it runs; a procedure whose new text would pass a limit keeps
+// its old text.
+#include <algorithm>
+#include <string>
+#include <string_view>
+
+#include "common/nembus_common.h"
+#include "engine/gildex.h"
+#include "platform/cp1252.h"
+
+namespace gildex {
+
+namespace {
+
+constexpr std::size_t kMaxLineLength = 1023;
+constexpr long kMaxModuleLines = 65534;
+constexpr std::string_view kSkipTag = "<<>>";
+constexpr std::string_view kScriptMode = "*SCRIPT";
+constexpr std::string_view kTaggedMode = "--";
+constexpr std::string_view kTemplateTag = "GX2/";
+
+bool Contains(std::string_view text, std::string_view part) {
+  return cp1252::FindNoCase(text, part) != std::string_view::npos;
+}
+
+// A template block of nothing but blanks and line ends inserts nothing.
+bool IsBlankBlock(std::string_view text) { return text.find_first_not_of(" \t\r\n") == std::string_view::npos; }
+
+bool HasErrorTrapping(std::string_view text) { return Contains(text, "On Error") || Contains(text, "On Local Error"); }
+
+// The InsertInto filter without the skip tag, which is checked (and reported) first.
+bool FilteredOut(std::string_view insert_into, std::string_view template_name, std::string_view type_text,
+                 std::string_view proc_name, std::string_view declaration) {
+  if (insert_into.empty() || insert_into == kScriptMode) return false;
+  if (insert_into == kTaggedMode) return !Contains(declaration, std::string(kTemplateTag) + std::string(template_name));
+  return !(type_text == insert_into || Contains(proc_name, insert_into));
+}
+
+// Each physical line of `text` as the host would split it.
+template <class Each>
+void ForEachLine(std::string_view text, Each&& each) {
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t stop = text.find_first_of("\r\n", start);
+    if (stop == std::string_view::npos) {
+      each(text.substr(start));
+      return;
+    }
+    each(text.substr(start, stop - start));
+    start = stop + (text[stop] == '\r' && stop + 1 < text.size() && text[stop + 1] == '\n' ? 2 : 1);
+  }
+}
+
+long LinesIn(std::string_view text) {
+  long count = 0;
+  ForEachLine(text, [&](std::string_view) { ++count; });
+  return count;
+}
+
+std::size_t LongestLine(std::string_view text) {
+  std::size_t longest = 0;
+  ForEachLine(text, [&](std::string_view line) { longest = std::max(longest, line.size()); });
+  return longest;
+}
+
+struct ProcFacts {
+  std::string name;
+  host::ProcKind kind = host::ProcKind::Proc;
+  long start = 0;
+  long body = 0;
+  long count = 0;
+  long last = 0;
+  int type_code = 0;
+  std::string declaration;
+  std::string type_text;
+  std::string scope;
+};
+
+// One run of InsertModule over one module.
+class ModuleWalk {
+ public:
+  ModuleWalk(CGildex& gildex, host::CodeModule& module, const std::string& component, host::VBProject* project,
+             Progress& progress, platform::Dialogs& dialogs, ScriptRunner* script_runner, bool selection_only)
+      : gildex_(gildex),
+        module_(module),
+        component_(component),
+        project_(project),
+        progress_(progress),
+        dialogs_(dialogs),
+        script_runner_(script_runner),
+        selection_only_(selection_only) {}
+
+  // Where the walk starts; false when there is nothing to do.
+  bool Begin();
+  bool InRange() const {
+    return selection_only_ ? current_ < selection_end_ && current_ <= module_.CountOfLines()
+                           : current_ <= module_.CountOfLines();
+  }
+  // One procedure (or one line without a procedure); false ends the run.
+  bool Round();
+  void End();
+  // What the template would do to the module past VB6's limits, or empty.
+  std::string LimitProblem();
+
+ private:
+  ProcFacts Gather(const std::string& name, host::ProcKind kind) const;
+  bool AskAboutDuplicate(const std::string& name);
+  long Process(const ProcFacts& proc);
+  enum class ScriptOutcome { Replaced, Skipped, UseTemplate };
+  ScriptOutcome RunScript(const ProcFacts& proc, long& next);
+  long HeaderLine(const ProcFacts& proc) const;
+  long InsertTemplate(const ProcFacts& proc, long top);
+  long EndLineFrom(long first, long last) const;
+  long LineAfterEndFrom(long line) const;
+  std::string Expand(const std::string& block, const ProcFacts& proc) const {
+    return gildex_.InsertUserVars(block, proc.name, module_, project_, proc.type_text, proc.scope, "");
+  }
+  void Status(const std::string& text) { progress_.AddStatus(text); }
+
+  CGildex& gildex_;
+  host::CodeModule& module_;
+  const std::string& component_;
+  host::VBProject* project_;
+  Progress& progress_;
+  platform::Dialogs& dialogs_;
+  ScriptRunner* script_runner_;
+  bool selection_only_;
+  host::Selection selection_;
+  long selection_end_ = 0;
+  long current_ = 0;
+  long remembered_start_ = 0;
+  long remembered_body_ = 0;
+};
+
+bool ModuleWalk::Begin() {
+  if (!selection_only_) {
+    current_ = module_.CountOfDeclarationLines() + 1;
+    return true;
+  }
+  selection_ = module_.Pane().GetSelection();
+  selection_end_ = selection_.end_line;
+  current_ = selection_.start_line;
+  while (current_ <= module_.CountOfLines()) {
+    const std::string text = module_.Lines(current_, 1);
+    if (TrimSpaces(text).empty() || !gildex_.IsStartProc(text)) break;
+    ++current_;
+  }
+  return selection_.end_line - selection_.start_line >= 1;
+}
+
+void ModuleWalk::End() {
+  if (selection_only_) module_.Pane().SetSelection(selection_);
+}
+
+ProcFacts ModuleWalk::Gather(const std::string& name, host::ProcKind kind) const {
+  ProcFacts proc;
+  proc.name = name;
+  proc.kind = kind;
+  proc.start = module_.ProcStartLine(name, kind);
+  proc.body = module_.ProcBodyLine(name, kind);
+  proc.count = module_.ProcCountLines(name, kind);
+  proc.last = proc.start + proc.count - 1;
+  proc.type_code = gildex_.ProcType(module_, proc.body);
+  proc.declaration = module_.Lines(proc.body, 1);
+  proc.type_text = gildex_.GetProcString(proc.declaration, true);
+  proc.scope = gildex_.MatchFirstToken(proc.declaration, "Friend")    ? "Friend"
+               : gildex_.MatchFirstToken(proc.declaration, "Private") ? "Private"
+                                                                      : "Public";
+  return proc;
+}
+
+bool ModuleWalk::AskAboutDuplicate(const std::string& name) {
+  platform::MessageBox box;
+  box.prompt = "Gildex has detected a potential problem in " + component_ + "\r\n" +
+               "Possible Cause : Duplicate Method Name Detected (" + name + ")\r\n" +
+               "Do you wish to continue processing???";
+  box.style = platform::vbYesNo | platform::vbCritical;
+  box.title = std::string(kAppTitle);
+  return dialogs_.MsgBox(box) == platform::vbYes;
+}
+
+bool ModuleWalk::Round() {
+  host::ProcKind kind = host::ProcKind::Proc;
+  const std::string name = gildex_.ProcAtLine(module_, current_, kind);
+  if (name.empty()) {
+    ++current_;
+    return true;
+  }
+  progress_.SetMessageText("Processing " + module_.Name() + " (" + name + ")");
+  const ProcFacts proc = Gather(name, kind);
+  const bool duplicate = proc.start == remembered_start_ && proc.body == remembered_body_;
+  if (duplicate) {
+    if (!AskAboutDuplicate(name)) {
+      Status("Processing halted due to possible duplicate method in " + component_);
+      return false;
+    }
+  } else {
+    remembered_start_ = proc.start;
+    remembered_body_ = proc.body;
+  }
+  const long lines_before = module_.CountOfLines();
+  long next = Process(proc);
+  const long shift = module_.CountOfLines() - lines_before;
+  if (duplicate) {
+    // The host answers every question about this name with the earlier procedure, which
+    // lies above the current line: step over the one at the current line by its End line,
+    // so that the walk never goes back.
+    next = std::max(next, LineAfterEndFrom(current_ + shift));
+  }
+  if (selection_only_) selection_end_ += shift;
+  current_ = std::max(next, current_ + 1);
+  return true;
+}
+
+long ModuleWalk::Process(const ProcFacts& proc) {
+  const long after = proc.last + 1;
+  if (gildex_.SmallProcedure(proc.last, proc.body)) {
+    Status(proc.name + " in " + component_ + " too small for error handling.");
+    return after;
+  }
+  if (gildex_.InsertInto() == kScriptMode) {
+    long next = after;
+    if (RunScript(proc, next) != ScriptOutcome::UseTemplate) return next;
+  }
+  if (gildex_.FailRestrictions(proc.type_text, proc.name, proc.declaration)) return after;
+  const long top = HeaderLine(proc);
+  if (!gildex_.IgnoreExisting() && HasErrorTrapping(module_.Lines(proc.start, proc.count))) {
+    Status(proc.name + " in " + component_ + " already has error trapping.");
+    return after;
+  }
+  return InsertTemplate(proc, top);
+}
+
+ModuleWalk::ScriptOutcome ModuleWalk::RunScript(const ProcFacts& proc, long& next) {
+  std::string new_text;
+  ScriptRunner* runner = script_runner_;
+  // Without a script host the script cannot run: as a script that failed, the template goes in.
+  const ScriptErrors result =
+      runner != nullptr ? runner->RunProcess(module_.Lines(proc.start, proc.count), new_text) : errSYNTAX_ERR;
+  if (result == errSKIP_PROCEDURE) return ScriptOutcome::Skipped;
+  if (result != errSCRIPT_OK) return ScriptOutcome::UseTemplate;
+  const long lines_after = module_.CountOfLines() - proc.count + LinesIn(new_text);
+  if (LongestLine(new_text) > kMaxLineLength || lines_after > kMaxModuleLines) {
+    Status(component_ + " line " + std::to_string(proc.body) + ": the script's text for " + proc.name +
+           " would pass VB6's limit of 1,023 characters a line or 65,534 lines a module; " + proc.name +
+           " left as it was.");
+    return ScriptOutcome::Skipped;
+  }
+  const long before = module_.CountOfLines();
+  module_.DeleteLines(proc.start, proc.count);
+  module_.InsertLines(proc.start, new_text);
+  next = proc.last + (module_.CountOfLines() - before) + 1;
+  return ScriptOutcome::Replaced;
+}
+
+long ModuleWalk::HeaderLine(const ProcFacts& proc) const {
+  long top = proc.body + 1;
+  if (selection_only_) {
+    long line = current_;
+    while (line < selection_end_ && TrimSpaces(module_.Lines(line, 1)).empty()) ++line;
+    // A selection that starts above the declaration (its comments) still puts the header
+    // below it.
+    top = line <= proc.body ? proc.body + 1 : line;
+  }
+  return gildex_.SkipJunkLines(module_, top);
+}
+
+long ModuleWalk::EndLineFrom(long first, long last) const {
+  for (long line = first; line <= last; ++line)
+    if (gildex_.IsEndProc(module_.Lines(line, 1))) return line;
+  return 0;
+}
+
+long ModuleWalk::LineAfterEndFrom(long line) const {
+  const long end = EndLineFrom(line, module_.CountOfLines());
+  return end == 0 ? module_.CountOfLines() + 1 : end + 1;
+}
+
+long ModuleWalk::InsertTemplate(const ProcFacts& proc, long top) {
+  const std::string template_name = gildex_.DefaultTemplate();
+  const long round_start_lines = module_.CountOfLines();
+  long last = proc.last;
+  if (gildex_.UpdateMode() &&
+      Contains(module_.Lines(proc.start, last - proc.start + 1), gildex_.CodeBodyStart() + " (" + template_name + ")"))
+    last -= gildex_.RemoveTopOfProcErrorCode(module_, proc.name, top, last);
+
+  long first = top;
+  if (!IsBlankBlock(gildex_.HeaderCode())) {
+    const long added = gildex_.insertTopOfProcErrorCode(module_, proc.name, top, Expand(gildex_.HeaderCode(), proc));
+    last += added;
+    first = top + added;
+  }
+
+  long end_line = 0;
+  if (gildex_.ReplaceBodyHandlers() || gildex_.FullLogging())
+    last += gildex_.BodyPass(module_, proc.name, first, last, proc.type_text, proc.scope);
+  if (selection_only_) {
+    const long selection_end = selection_end_ + (module_.CountOfLines() - round_start_lines);
+    end_line = EndLineFrom(first, std::min(selection_end - 1, module_.CountOfLines()));
+    if (end_line == 0) end_line = std::min(selection_end, module_.CountOfLines());
+  } else {
+    end_line = EndLineFrom(first, last);
+  }
+  // A procedure the module ends in before its End line gets no footer: it would land on
+  // the user's last statement.
+  if (end_line == 0) return last + 1;
+
+  if (gildex_.UpdateMode() && Contains(module_.Lines(proc.start, end_line - proc.start + 1),
+                                       gildex_.CodeBodyEnd() + " (" + template_name + ")")) {
+    const long removed =
+        gildex_.RemoveBottomOfProcErrorCode(module_, proc.name, proc.type_code, first, end_line, proc.declaration);
+    end_line -= removed;
+    last -= removed;
+  }
+  if (!IsBlankBlock(gildex_.FooterCode())) {
+    const long added = gildex_.InsertBottomOfProcErrorCode(module_, proc.name, proc.type_code, proc.declaration,
+                                                           Expand(gildex_.FooterCode(), proc), end_line);
+    end_line += added;
+    last += added;
+  }
+  return std::max(last, end_line) + 1;
+}
+
+// Counts, without changing anything, what the template would add to each procedure the
+// filters let through, as the walk itself would find them.
+std::string ModuleWalk::LimitProblem() {
+  long count = module_.CountOfLines();
+  while (count >= 1 && TrimSpaces(module_.Lines(count, 1)).empty()) --count;
+  long added = 0;
+  const std::string header = gildex_.HeaderCode();
+  const std::string footer = gildex_.FooterCode();
+  const std::string template_name = gildex_.DefaultTemplate();
+  const std::size_t marker_length =
+      std::max(gildex_.CodeBodyStart().size(), gildex_.CodeBodyEnd().size()) + template_name.size() + 3;
+  long previous_start = 0;
+  for (long line = module_.CountOfDeclarationLines() + 1; line <= count;) {
+    host::ProcKind kind = host::ProcKind::Proc;
+    const std::string name = gildex_.ProcAtLine(module_, line, kind);
+    if (name.empty()) {
+      ++line;
+      continue;
+    }
+    const ProcFacts proc = Gather(name, kind);
+    const bool seen = proc.start == previous_start;
+    previous_start = proc.start;
+    line = seen ? LineAfterEndFrom(line) : std::max(proc.last + 1, line + 1);
+    if (seen || gildex_.SmallProcedure(proc.last, proc.body) || Contains(proc.declaration, kSkipTag) ||
+        FilteredOut(gildex_.InsertInto(), template_name, proc.type_text, proc.name, proc.declaration) ||
+        (!gildex_.IgnoreExisting() && HasErrorTrapping(module_.Lines(proc.start, proc.count))))
+      continue;
+    std::size_t longest = gildex_.BodyCode() ? marker_length : 0;
+    if (!IsBlankBlock(header)) {
+      const std::string expanded = Expand(header, proc);
+      added += LinesIn(expanded) + 1;
+      longest = std::max(longest, LongestLine(expanded));
+    }
+    if (!IsBlankBlock(footer)) {
+      const std::string expanded = Expand(footer, proc);
+      added += LinesIn(expanded) + 1 + (gildex_.AutoExit() ? 1 : 0);
+      longest = std::max(longest, LongestLine(expanded));
+    }
+    if (gildex_.FullLogging() || gildex_.ReplaceBodyHandlers()) {
+      const std::string logging = gildex_.FullLogging() ? Expand(gildex_.FullLoggingCode(), proc) : std::string();
+      std::size_t prev_line_uses = 0;
+      for (std::size_t at = logging.find("%PrevLine%"); at != std::string::npos;
+           at = logging.find("%PrevLine%", at + 1))
+        ++prev_line_uses;
+      const std::size_t handler_length = 14 + proc.name.size() + 13;
+      for (long body = proc.body + 1; body < proc.last; ++body) {
+        const std::string text = module_.Lines(body, 1);
+        if (gildex_.FullLogging()) {
+          added += LinesIn(logging);
+          longest = std::max(longest, LongestLine(logging) + prev_line_uses * (TrimSpaces(text).size()) + 10);
+        }
+        const std::size_t reset = cp1252::FindNoCase(text, "On Error Goto 0");
+        if (gildex_.ReplaceBodyHandlers() && reset != std::string::npos)
+          longest = std::max(longest, reset + handler_length);
+      }
+    }
+    if (longest > kMaxLineLength)
+      return component_ + " line " + std::to_string(proc.body) + ": the error handling for " + proc.name +
+             " would make a line longer than 1,023 characters, more than VB6 allows; " + component_ +
+             " left as it was.";
+  }
+  if (count + added > kMaxModuleLines)
+    return component_ + " line " + std::to_string(count) + ": the error handling would make the module longer than " +
+           "65,534 lines, more than VB6 allows; " + component_ + " left as it was.";
+  return {};
+}
+
+}  // namespace
+
+void CGildex::InsertModule(host::CodeModule& module, const std::string& component_name, host::VBProject* project,
+                           bool selection_only) {
+  cancel_ = false;
+  ModuleWalk walk(*this, module, component_name, project, *progress_, services_.dialogs, script_runner_,
+                  selection_only);
+  if (const std::string problem = walk.LimitProblem(); !problem.empty()) {
+    progress_->AddStatus(problem);
+    return;
+  }
+  TruncateBlankLinesIn(module);
+  if (walk.Begin()) {
+    while (walk.InRange()) {
+      services_.loop.DoEvents();
+      const bool go_on = walk.Round();
+      services_.loop.DoEvents();
+      // Read once a round: the procedure under way is always finished first.
+      if (!go_on || cancel_) break;
+    }
+  }
+  walk.End();
+}
+
+std::string CGildex::ProcAtLine(host::CodeModule& module, long line, host::ProcKind& kind) {
+  for (host::ProcKind asked : {host::ProcKind::Proc, host::ProcKind::Let, host::ProcKind::Set, host::ProcKind::Get}) {
+    host::ProcKind answer = asked;
+    std::string name = module.ProcOfLine(line, answer);
+    if (!name.empty()) {
+      kind = answer;
+      return name;
+    }
+  }
+  return {};
+}
+
+bool CGildex::FailRestrictions(const std::string& type_text, const std::string& proc_name,
+                               const std::string& declaration_line) {
+  if (declaration_line.find(kSkipTag) != std::string::npos) {
+    progress_->AddStatus(proc_name + " skipped (user set set the skip tags)");
+    return true;
+  }
+  return FilteredOut(insert_into_, default_template_, type_text, proc_name, declaration_line);
+}
+
+bool CGildex::FindProcAtLine(long line, long& first_line, long& last_line, bool select) {
+  host::CodePane* pane = vbe_ != nullptr ? vbe_->ActiveCodePane() : nullptr;
+  if (pane == nullptr) return false;
+  host::CodeModule& module = pane->Module();
+  if (line < 1 || line > module.CountOfLines()) return false;
+  host::ProcKind kind = host::ProcKind::Proc;
+  const std::string name = module.ProcOfLine(line, kind);
+  if (name.empty()) return false;
+  long best_start = 0;
+  long best_count = 0;
+  for (host::ProcKind asked : {host::ProcKind::Get, host::ProcKind::Let, host::ProcKind::Set, host::ProcKind::Proc}) {
+    try {
+      const long start = module.ProcStartLine(name, asked);
+      if (start <= line && start > best_start) {
+        best_start = start;
+        best_count = module.ProcCountLines(name, asked);
+      }
+    } catch (const host::HostError&) {
+      // No procedure of this kind under that name.
+    }
+  }
+  if (best_start == 0) return false;
+  first_line = best_start;
+  // One past the End line: a selection to column 1 of that line takes the End line whole.
+  last_line = best_start + best_count;
+  if (select) pane->SetSelection(host::Selection{first_line, 1, last_line, 1});
+  return true;
+}
+
+}  // namespace gildex
