@@ -2,12 +2,15 @@
 // One engine with everything it stands on, for the engine's tests: a scripted dialog
 // service that records every box, a fixed clock with its timers, a fake environment, a
 // registry (in memory, or kept in a file) and a program folder of its own.
+#include <cstdint>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "common/error_report.h"
 #include "common/registry_tools.h"
 #include "engine/gildex.h"
+#include "engine/progress.h"
 #include "platform/services.h"
 #include "platform/test_files.h"
 
@@ -41,6 +44,24 @@ struct EngineRig {
     std::filesystem::create_directories(temp.Path() / "program");
     return temp.Path() / "program";
   }
+};
+
+// The progress window as the tests read it afterwards.
+struct RecordingProgress : Progress {
+  void SetMessageText(const std::string& text) override { messages.push_back(text); }
+  void AddStatus(const std::string& text) override { statuses.push_back(text); }
+  void SetProgressBar(bool on) override { bar.push_back(on); }
+  void SetMax(std::int32_t value) override { max = value; }
+  void SetValue(std::int32_t value) override { values.push_back(value); }
+  void Show() override { ++shown; }
+  void ButtonState(std::int16_t state) override { button_states.push_back(state); }
+  std::vector<std::string> messages;
+  std::vector<std::string> statuses;
+  std::vector<bool> bar;
+  std::int32_t max = 0;
+  std::vector<std::int32_t> values;
+  int shown = 0;
+  std::vector<std::int16_t> button_states;
 };
 
 // The qualified names of the error boxes shown so far, in order.

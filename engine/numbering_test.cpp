@@ -19,6 +19,8 @@
 namespace gildex {
 namespace {
 
+using testing::RecordingProgress;
+
 namespace fs = std::filesystem;
 using testing::EngineRig;
 
@@ -34,19 +36,6 @@ std::string Module(std::string_view text) {
   if (out.size() >= 2 && out.ends_with("\r\n")) out.resize(out.size() - 2);
   return out;
 }
-
-struct RecordingProgress : Progress {
-  void SetMessageText(const std::string& text) override { messages.push_back(text); }
-  void AddStatus(const std::string& text) override { statuses.push_back(text); }
-  void SetProgressBar(bool on) override { bar.push_back(on); }
-  void SetMax(std::int32_t value) override { max = value; }
-  void SetValue(std::int32_t value) override { values.push_back(value); }
-  std::vector<std::string> messages;
-  std::vector<std::string> statuses;
-  std::vector<bool> bar;
-  std::int32_t max = 0;
-  std::vector<std::int32_t> values;
-};
 
 // The engine with the numbering settings a fresh installation loads.
 struct Numberer {

@@ -1,6 +1,6 @@
 #pragma once
-// What the engine tells the progress window while it works. The progress controller of
-// tools/ implements it; the engine cannot call up into that layer directly.
+// The progress window as the engine and the commands drive it. The progress controller of
+// tools/ implements it; the layers below it cannot call up into that layer directly.
 #include <cstdint>
 #include <string>
 
@@ -14,6 +14,10 @@ class Progress {
   virtual void SetProgressBar(bool on) = 0;
   virtual void SetMax(std::int32_t max) = 0;
   virtual void SetValue(std::int32_t value) = 0;
+  // Commands frame their work: Show and ButtonState(0) (busy) at the start, ButtonState(1)
+  // (idle) at the end.
+  virtual void Show() = 0;
+  virtual void ButtonState(std::int16_t state) = 0;
 };
 
 // For runs nobody watches (tests that do not look, benchmarks).
@@ -24,6 +28,8 @@ class NullProgress : public Progress {
   void SetProgressBar(bool) override {}
   void SetMax(std::int32_t) override {}
   void SetValue(std::int32_t) override {}
+  void Show() override {}
+  void ButtonState(std::int16_t) override {}
 };
 
 }  // namespace gildex

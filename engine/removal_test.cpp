@@ -23,6 +23,8 @@
 namespace gildex {
 namespace {
 
+using testing::RecordingProgress;
+
 namespace fs = std::filesystem;
 using testing::EngineRig;
 
@@ -38,16 +40,6 @@ std::string Module(std::string_view text) {
   if (out.size() >= 2 && out.ends_with("\r\n")) out.resize(out.size() - 2);
   return out;
 }
-
-struct RecordingProgress : Progress {
-  void SetMessageText(const std::string& text) override { messages.push_back(text); }
-  void AddStatus(const std::string& text) override { statuses.push_back(text); }
-  void SetProgressBar(bool) override {}
-  void SetMax(std::int32_t) override {}
-  void SetValue(std::int32_t) override {}
-  std::vector<std::string> messages;
-  std::vector<std::string> statuses;
-};
 
 // The engine with the template most users start from.
 struct Remover {

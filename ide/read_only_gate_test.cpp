@@ -14,6 +14,8 @@
 namespace gildex {
 namespace {
 
+using testing::RecordingProgress;
+
 namespace fs = std::filesystem;
 using platform::testing::ReadBytes;
 using platform::testing::WriteBytes;
@@ -22,15 +24,6 @@ using ::testing::IsEmpty;
 
 const fs::path kSample = fs::path(GILDEX_SOURCE_DIR) / "data" / "Sample";
 
-class StatusList : public Progress {
- public:
-  void SetMessageText(const std::string&) override {}
-  void AddStatus(const std::string& text) override { lines.push_back(text); }
-  void SetProgressBar(bool) override {}
-  void SetMax(std::int32_t) override {}
-  void SetValue(std::int32_t) override {}
-  std::vector<std::string> lines;
-};
 
 mode_t ModeOf(const fs::path& file) {
   struct stat info {};
@@ -80,7 +73,7 @@ struct OrdersUnderSourceControl {
   platform::SourceSafeDatabase db = platform::SourceSafeDatabase::Create(rig.dir / "vss");
   host::MemoryVBE vbe;
   host::LoadResult loaded;
-  StatusList status;
+  RecordingProgress status;
 };
 
 TEST(FileSkip, WithSourceControlAReadOnlyFileIsCheckedOutReloadedAndThenChanged) {
@@ -97,7 +90,7 @@ TEST(FileSkip, WithSourceControlAReadOnlyFileIsCheckedOutReloadedAndThenChanged)
 
   EXPECT_FALSE(orders.Skip(globals));
 
-  EXPECT_THAT(orders.status.lines, IsEmpty());
+  EXPECT_THAT(orders.status.statuses, IsEmpty());
   EXPECT_THAT(orders.rig.dialogs.Asked(), IsEmpty());
   EXPECT_EQ(reloads, 1);
   EXPECT_FALSE(globals.IsReadOnly());
@@ -126,7 +119,7 @@ TEST(FileSkip, WithoutSourceControlAReadOnlyFileIsSkippedAndLeftUntouched) {
   EXPECT_TRUE(orders.Skip(globals));
 
   // Silent here: the command that asked lists the component it skips.
-  EXPECT_THAT(orders.status.lines, IsEmpty());
+  EXPECT_THAT(orders.status.statuses, IsEmpty());
   EXPECT_EQ(reloads, 0);
   EXPECT_EQ(ReadBytes(file), bytes);
   EXPECT_EQ(ModeOf(file), 0444u);
@@ -175,7 +168,7 @@ TEST(FileSkip, AFileThatStaysReadOnlyIsSkippedWithTheReasonInTheStatusList) {
 
     std::vector<std::string> expected;
     for (const std::string& line : c.status) expected.push_back(ReplaceAll(line, "<file>", file.string()));
-    EXPECT_EQ(orders.status.lines, expected) << c.name;
+    EXPECT_EQ(orders.status.statuses, expected) << c.name;
     EXPECT_EQ(ReadBytes(file), bytes) << c.name;
     EXPECT_EQ(ModeOf(file), 0444u) << c.name;
     EXPECT_THAT(orders.rig.dialogs.Asked(), IsEmpty()) << c.name;
@@ -193,7 +186,7 @@ TEST(FileSkip, RelatedDocumentsAndResourceFilesAreAlwaysSkippedWritableFilesNeve
       if (orders.Skip(component)) skipped.push_back(GetFile(component.FileNames(1)));
     }
     EXPECT_THAT(skipped, ElementsAre("Orders.RES", "ReadMe.txt")) << source_control;
-    EXPECT_THAT(orders.status.lines, IsEmpty());
+    EXPECT_THAT(orders.status.statuses, IsEmpty());
     EXPECT_THAT(orders.db.Find("$/Orders/modGlobals.bas")->checked_out_by, "");
   }
 }
@@ -205,10 +198,10 @@ TEST(FileSkip, WithoutMssccprjTheFileIsLookedUpByItsOwnPath) {
   orders.db.AddItem("$" + file.string(), file);
 
   EXPECT_FALSE(orders.Skip(orders.Component("clsAddress")));
-  EXPECT_THAT(orders.status.lines, IsEmpty());
+  EXPECT_THAT(orders.status.statuses, IsEmpty());
   EXPECT_EQ(orders.db.Find("$" + file.string())->checked_out_by, "anna");
   EXPECT_TRUE(orders.Skip(orders.Component("modGlobals")));
-  EXPECT_THAT(orders.status.lines, ElementsAre("Could not check-out file " + (orders.folder / "modGlobals.bas").string(),
+  EXPECT_THAT(orders.status.statuses, ElementsAre("Could not check-out file " + (orders.folder / "modGlobals.bas").string(),
                                                "Item 'modGlobals' is still read-only."));
 }
 

@@ -28,25 +28,25 @@ class UpdateRun {
   bool ignore_existing_;
 };
 
-void UpdateComponent(CGildex& engine, host::VBE& vbe, ProgressWindow& progress, const FileSkipGate& file_skip,
+void UpdateComponent(CGildex& engine, host::VBE& vbe, Progress& progress, const FileSkipGate& file_skip,
                      host::VBComponent& component, bool ignore_existing_before) {
   engine.UpdateMode(true);
   if (file_skip && file_skip(component)) return;
   host::CodeModule* module = component.Code();
   if (module == nullptr) return;
   const std::string name = component.Name();
-  progress.MessageText("Updating " + name + ".");
+  progress.SetMessageText("Updating " + name + ".");
   engine.IgnoreExisting(true);
   engine.InsertModule(*module, name, vbe.ActiveVBProject(), false);
   // Numbering reads inverted: false means the insert commands number lines.
   if (!engine.Numbering()) {
-    progress.MessageText("Adding line-numbers to " + name + ", please wait...");
+    progress.SetMessageText("Adding line-numbers to " + name + ", please wait...");
     engine.NumberModule(*module, false);
   }
   engine.IgnoreExisting(ignore_existing_before);
 }
 
-Outcome UpdateWithTrap(CGildex& engine, host::VBE& vbe, ProgressWindow& progress, const FileSkipGate& file_skip,
+Outcome UpdateWithTrap(CGildex& engine, host::VBE& vbe, Progress& progress, const FileSkipGate& file_skip,
                        host::VBComponent& component, bool ignore_existing_before, ErrorReport& report) {
   for (;;) {
     try {
@@ -63,9 +63,9 @@ Outcome UpdateWithTrap(CGildex& engine, host::VBE& vbe, ProgressWindow& progress
 
 }  // namespace
 
-void UpdateProjectTemplates(CGildex& engine, host::VBE& vbe, ProgressWindow& progress, const FileSkipGate& file_skip,
+void UpdateProjectTemplates(CGildex& engine, host::VBE& vbe, Progress& progress, const FileSkipGate& file_skip,
                             ErrorReport& report) {
-  progress.MessageText("Updating Templates, please wait...");
+  progress.SetMessageText("Updating Templates, please wait...");
   progress.Show();
   progress.ButtonState(kBusy);
   LoadTemplate(engine, "");
@@ -84,7 +84,7 @@ void UpdateProjectTemplates(CGildex& engine, host::VBE& vbe, ProgressWindow& pro
       return;
     }
   }
-  progress.MessageText("All project templates have been updated.");
+  progress.SetMessageText("All project templates have been updated.");
   progress.ButtonState(kIdle);
 }
 

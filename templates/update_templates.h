@@ -9,19 +9,10 @@
 
 #include "common/error_report.h"
 #include "engine/gildex.h"
+#include "engine/progress.h"
 #include "host/vbide.h"
 
 namespace gildex {
-
-// The progress window as this command drives it; the progress controller implements it.
-class ProgressWindow {
- public:
-  virtual ~ProgressWindow() = default;
-  virtual void MessageText(const std::string& text) = 0;
-  virtual void Show() = 0;
-  // 0 busy (only Cancel usable), 1 idle.
-  virtual void ButtonState(std::int16_t state) = 0;
-};
 
 // The read-only gate every processing command passes a component through (check-out,
 // backup); true means leave the component alone.
@@ -30,7 +21,7 @@ using FileSkipGate = std::function<bool(host::VBComponent& component)>;
 // A failure in one component is shown under "AddIn.UpdateProjectTemplates": Retry runs that
 // component again, Ignore goes on with the next, Abort ends the run. Either way the engine
 // leaves update mode and IgnoreExisting is as it was.
-void UpdateProjectTemplates(CGildex& engine, host::VBE& vbe, ProgressWindow& progress, const FileSkipGate& file_skip,
+void UpdateProjectTemplates(CGildex& engine, host::VBE& vbe, Progress& progress, const FileSkipGate& file_skip,
                             ErrorReport& report);
 
 }  // namespace gildex

@@ -14,9 +14,9 @@ namespace {
 
 using testing::EngineRig;
 
-class RecordingWindow : public ProgressWindow {
+class RecordingWindow : public NullProgress {
  public:
-  void MessageText(const std::string& text) override { events.push_back("message: " + text); }
+  void SetMessageText(const std::string& text) override { events.push_back("message: " + text); }
   void Show() override { events.push_back("show"); }
   void ButtonState(std::int16_t state) override { events.push_back("button: " + std::to_string(state)); }
   std::vector<std::string> events;

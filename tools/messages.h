@@ -18,6 +18,7 @@
 
 #include "common/error_report.h"
 #include "engine/gildex.h"
+#include "engine/progress.h"
 #include "host/command_bars.h"
 #include "platform/dialogs.h"
 #include "tools/message_view.h"
@@ -32,22 +33,30 @@ inline constexpr const char* kToolbarName = "Gildex";
 // The buttons of the toolbar that start commands come first on it.
 inline constexpr std::size_t kToolbarCommandButtons = 5;
 
-class clsMessages {
+// Also the progress window the engine and the commands report to (Progress).
+class clsMessages : public Progress {
  public:
   // `bars` is the host's command bars holding the "Gildex" toolbar; it may be attached later
   // (the host hands it over only on connection) and is null outside the IDE.
   clsMessages(CGildex& engine, host::CommandBars* bars, ErrorReport& report, platform::Dialogs& dialogs,
               MessageViewFactory make_view);
-  ~clsMessages();
+  ~clsMessages() override;
   clsMessages(const clsMessages&) = delete;
   clsMessages& operator=(const clsMessages&) = delete;
 
   void SetCommandBars(host::CommandBars* bars) { bars_ = bars; }
 
+  // Progress, as the engine and the commands call it.
+  void SetMessageText(const std::string& text) override { MessageText(text); }
+  void SetProgressBar(bool on) override { ProgressBar(on); }
+  void SetMax(std::int32_t max) override { Max(max); }
+  void SetValue(std::int32_t value) override { Value(value); }
+  void Show() override { Show(false); }
+
   // Appends `text` to the status list unless it repeats the last status given.
-  void AddStatus(const std::string& text);
+  void AddStatus(const std::string& text) override;
   // 1 is idle (OK usable, toolbar on); any other value is busy (only Cancel usable).
-  void ButtonState(std::int16_t state);
+  void ButtonState(std::int16_t state) override;
   void Value(std::int32_t value);
   std::int32_t Value() const { return value_; }
   void Resize(bool value) { resize_ = value; }
