@@ -1,0 +1,278 @@
+#pragma once
+// The tree the parser builds and the resolver annotates: plain node types told apart by
+// their kind. Names carry their binding once resolved.
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/vbscript/value.h"
+
+namespace gildex::vbscript {
+
+struct ClassDef;
+struct ProcDef;
+
+struct Node {
+  int line = 0;
+  int column = 0;
+};
+
+enum class ExprKind { Literal, Name, Call, Member, Unary, Binary, New, Me, Paren };
+
+struct Expr : Node {
+  explicit Expr(ExprKind k) : kind(k) {}
+  virtual ~Expr() = default;
+  ExprKind kind;
+  int height = 1;  // nesting, bounded by the parser so evaluation cannot exhaust the stack
+};
+using ExprPtr = std::unique_ptr<Expr>;
+
+struct LiteralExpr : Expr {
+  LiteralExpr() : Expr(ExprKind::Literal) {}
+  Variant value;
+  std::string const_name;  // set when the literal stands for a Const
+};
+
+enum class Binding {
+  Unresolved,
+  Local,     // slot in the procedure's frame
+  Global,    // slot in the script's globals; `fallback` is the implicit local, if any
+  Field,     // member variable of Me
+  MeMember,  // method or property of Me, called by name
+  Builtin,   // function of the library
+};
+
+struct NameExpr : Expr {
+  NameExpr() : Expr(ExprKind::Name) {}
+  std::string name;
+  std::string upper;
+  Binding binding = Binding::Unresolved;
+  int slot = -1;
+  int fallback = -1;
+  bool explicit_vars = false;  // Option Explicit was in force where the name was written
+};
+
+struct CallExpr : Expr {  // target(args): a call, an array element or a default member
+  CallExpr() : Expr(ExprKind::Call) {}
+  ExprPtr target;
+  std::vector<ExprPtr> args;
+};
+
+struct MemberExpr : Expr {  // object.name; object is null inside With for `.name`
+  MemberExpr() : Expr(ExprKind::Member) {}
+  ExprPtr object;
+  std::string name;
+  std::string upper;
+};
+
+struct UnaryExpr : Expr {
+  UnaryExpr() : Expr(ExprKind::Unary) {}
+  bool is_not = false;  // Not, otherwise negation
+  ExprPtr operand;
+};
+
+struct BinaryExpr : Expr {
+  BinaryExpr() : Expr(ExprKind::Binary) {}
+  BinaryOp op = BinaryOp::Add;
+  ExprPtr left, right;
+};
+
+struct NewExpr : Expr {
+  NewExpr() : Expr(ExprKind::New) {}
+  std::string class_name;
+  std::string upper;
+  int slot = -1;  // global slot of the class, or -1 for the built-in RegExp
+};
+
+struct MeExpr : Expr {
+  MeExpr() : Expr(ExprKind::Me) {}
+};
+
+struct ParenExpr : Expr {  // (expr): forces a copy when passed to a ByRef parameter
+  ParenExpr() : Expr(ExprKind::Paren) {}
+  ExprPtr inner;
+};
+
+enum class StmtKind { Assign, Call, Dim, ReDim, If, Select, For, ForEach, Do, Exit, OnError, With, Erase, Nop };
+
+struct Stmt : Node {
+  explicit Stmt(StmtKind k) : kind(k) {}
+  virtual ~Stmt() = default;
+  StmtKind kind;
+};
+using StmtPtr = std::unique_ptr<Stmt>;
+using Block = std::vector<StmtPtr>;
+
+struct AssignStmt : Stmt {
+  AssignStmt() : Stmt(StmtKind::Assign) {}
+  ExprPtr target, value;
+  bool is_set = false;
+};
+
+struct CallStmt : Stmt {
+  CallStmt() : Stmt(StmtKind::Call) {}
+  ExprPtr callee;  // a Name, Member or Call expression
+  std::vector<ExprPtr> args;
+};
+
+struct DimItem {
+  ExprPtr target;                 // NameExpr
+  std::vector<ExprPtr> bounds;    // upper bounds; empty with has_bounds for `Dim a()`
+  bool has_bounds = false;
+};
+
+struct DimStmt : Stmt {
+  DimStmt() : Stmt(StmtKind::Dim) {}
+  std::vector<DimItem> items;
+};
+
+struct ReDimStmt : Stmt {
+  ReDimStmt() : Stmt(StmtKind::ReDim) {}
+  bool preserve = false;
+  std::vector<DimItem> items;
+};
+
+struct IfStmt : Stmt {
+  IfStmt() : Stmt(StmtKind::If) {}
+  std::vector<ExprPtr> conditions;
+  std::vector<Block> blocks;  // one per condition
+  Block else_block;
+};
+
+struct CaseTest {
+  enum Kind { Value, Range, Is } kind = Value;
+  BinaryOp op = BinaryOp::Eq;  // for Is
+  ExprPtr a, b;
+};
+
+struct CaseClause {
+  std::vector<CaseTest> tests;  // empty for Case Else
+  Block body;
+};
+
+struct SelectStmt : Stmt {
+  SelectStmt() : Stmt(StmtKind::Select) {}
+  ExprPtr subject;
+  std::vector<CaseClause> cases;
+};
+
+struct ForStmt : Stmt {
+  ForStmt() : Stmt(StmtKind::For) {}
+  ExprPtr variable;
+  ExprPtr from, to, step;
+  Block body;
+};
+
+struct ForEachStmt : Stmt {
+  ForEachStmt() : Stmt(StmtKind::ForEach) {}
+  ExprPtr variable;
+  ExprPtr collection;
+  Block body;
+};
+
+struct DoStmt : Stmt {
+  DoStmt() : Stmt(StmtKind::Do) {}
+  ExprPtr condition;  // may be null
+  bool until = false;
+  bool test_first = true;
+  Block body;
+};
+
+enum class ExitKind { Do, For, Function, Sub, Property };
+
+struct ExitStmt : Stmt {
+  ExitStmt() : Stmt(StmtKind::Exit) {}
+  ExitKind what = ExitKind::Do;
+};
+
+struct OnErrorStmt : Stmt {
+  OnErrorStmt() : Stmt(StmtKind::OnError) {}
+  bool resume_next = true;
+};
+
+struct WithStmt : Stmt {
+  WithStmt() : Stmt(StmtKind::With) {}
+  ExprPtr object;
+  Block body;
+};
+
+struct EraseStmt : Stmt {
+  EraseStmt() : Stmt(StmtKind::Erase) {}
+  ExprPtr target;
+};
+
+struct NopStmt : Stmt {
+  NopStmt() : Stmt(StmtKind::Nop) {}
+};
+
+struct ConstDecl {
+  std::string name;
+  Variant value;
+  int line = 0, column = 0;
+};
+
+enum class ProcKind { Sub, Function, PropertyGet, PropertyLet, PropertySet };
+
+struct Param {
+  std::string name;
+  bool by_val = false;
+};
+
+struct ProcDef : Node {
+  std::string name;
+  std::string upper;
+  ProcKind kind = ProcKind::Sub;
+  bool is_public = true;
+  bool is_default = false;
+  std::vector<Param> params;
+  Block body;
+  std::vector<ConstDecl> consts;
+  ClassDef* owner = nullptr;
+  // Filled by the resolver.
+  int local_count = 0;
+  int result_slot = -1;
+  std::map<std::string, int> locals;  // upper-cased name -> slot, for Execute and Eval
+  bool explicit_vars = false;
+  const std::string* source = nullptr;  // the text it was written in, for error reports
+};
+
+struct FieldDef {
+  std::string name;
+  bool is_public = false;
+  std::vector<ExprPtr> bounds;
+  bool has_bounds = false;
+};
+
+struct ClassDef : Node {
+  std::string name;
+  std::string upper;
+  std::vector<FieldDef> fields;
+  std::vector<std::unique_ptr<ProcDef>> procs;
+  // Filled by the resolver: upper-cased names.
+  std::map<std::string, int> field_slots;
+  std::map<std::string, ProcDef*> methods, getters, letters, setters;
+  ProcDef* initialize = nullptr;
+  ProcDef* terminate = nullptr;
+  ProcDef* default_member = nullptr;
+};
+
+struct GlobalVar {
+  std::string name;
+  ExprPtr target;  // NameExpr
+  int line = 0, column = 0;
+};
+
+// One piece of source given to AddCode, ExecuteGlobal or Execute.
+struct Unit {
+  Block body;
+  std::vector<std::unique_ptr<ProcDef>> procs;
+  std::vector<std::unique_ptr<ClassDef>> classes;
+  std::vector<ConstDecl> consts;  // top level
+  std::vector<std::string> variables;  // Dim, Private, Public at top level (in order)
+  std::vector<std::pair<int, int>> variable_positions;
+  bool explicit_vars = false;
+  std::string source;
+};
+
+}  // namespace gildex::vbscript

@@ -1,0 +1,1015 @@
+#include "platform/vbscript/interpreter.h"
+
+#include <array>
+#include <cmath>
+#include <cstring>
+
+#include "platform/vbscript/objects.h"
+#include "platform/vbscript/parser.h"
+#include "platform/vbscript/resolver.h"
+#include "platform/vbscript/scanner.h"
+
+namespace gildex::vbscript {
+
+struct Interpreter::Frame {
+  Variant** vars = nullptr;
+  std::shared_ptr<Object> me;
+  ProcDef* proc = nullptr;
+  const std::string* source = nullptr;
+  std::vector<Variant> with;
+  bool resume_next = false;
+};
+
+namespace {
+
+// Native stack a script may use below the host's call; deep recursion stops with
+// "Out of stack space" well before the thread's stack (8 MB by default) runs out.
+constexpr std::ptrdiff_t kNativeStackBudget = 3 * 1024 * 1024;
+constexpr std::int64_t kErrorSteps = 100;
+
+class FrameScope {
+ public:
+  FrameScope(Interpreter::Frame*& slot, Interpreter::Frame* frame) : slot_(slot), saved_(slot) { slot = frame; }
+  ~FrameScope() { slot_ = saved_; }
+
+ private:
+  Interpreter::Frame*& slot_;
+  Interpreter::Frame* saved_;
+};
+
+}  // namespace
+
+// Every call from the host: fresh budget, and the error reported with the line's text.
+struct Interpreter::Entry {
+  Interpreter& in;
+  bool outermost;
+  explicit Entry(Interpreter& i) : in(i), outermost(i.host_depth_ == 0) {
+    if (outermost) {
+      in.steps_ = 0;
+      in.depth_ = 0;
+      in.stack_base_ = static_cast<const char*>(__builtin_frame_address(0));
+    }
+    ++in.host_depth_;
+  }
+  ~Entry() { --in.host_depth_; }
+};
+
+ClassInstance::ClassInstance(Interpreter& in, ClassDef& cls, std::shared_ptr<bool> alive)
+    : cls_(cls), fields_(cls.fields.size()), name_(cls.name), in_(in), alive_(std::move(alive)) {}
+
+Variant ClassInstance::Get(Interpreter& in, const std::string& name, std::span<Variant* const> args) {
+  if (!*alive_ || &in != &in_) ThrowRuntime(424);
+  const bool inside = in.InsideOf(this);
+  if (name.empty()) {
+    if (!cls_.default_member) ThrowRuntime(438);
+    return in.CallProc(*cls_.default_member, shared_from_this(), args);
+  }
+  if (auto f = cls_.field_slots.find(name); f != cls_.field_slots.end() && (inside || cls_.fields[f->second].is_public)) {
+    Variant& v = fields_[f->second];
+    if (args.empty()) return v;
+    if (!v.IsArray()) ThrowRuntime(13, cls_.fields[f->second].name);
+    std::vector<std::int64_t> index;
+    for (auto* a : args) index.push_back(ToLong(*a));
+    return v.arr->items[v.arr->Offset(index)];
+  }
+  ProcDef* proc = nullptr;
+  if (auto g = cls_.getters.find(name); g != cls_.getters.end()) proc = g->second;
+  else if (auto m = cls_.methods.find(name); m != cls_.methods.end()) proc = m->second;
+  if (!proc || (!proc->is_public && !inside)) {
+    ThrowRuntime(438, name);
+  }
+  return in.CallProc(*proc, shared_from_this(), args);
+}
+
+void ClassInstance::Put(Interpreter& in, const std::string& name, std::span<Variant* const> args, const Variant& value,
+                        bool set) {
+  if (!*alive_ || &in != &in_) ThrowRuntime(424);
+  const bool inside = in.InsideOf(this);
+  if (auto f = cls_.field_slots.find(name); f != cls_.field_slots.end() && (inside || cls_.fields[f->second].is_public)) {
+    Variant& v = fields_[f->second];
+    if (args.empty()) {
+      v = value;
+      return;
+    }
+    if (!v.IsArray()) ThrowRuntime(13, cls_.fields[f->second].name);
+    std::vector<std::int64_t> index;
+    for (auto* a : args) index.push_back(ToLong(*a));
+    ArrayValue& arr = MutableArray(v);
+    arr.items[arr.Offset(index)] = value;
+    return;
+  }
+  auto& map = set ? cls_.setters : cls_.letters;
+  auto it = name.empty() ? map.end() : map.find(name);
+  if (it == map.end() || (!it->second->is_public && !inside)) ThrowRuntime(438, name);
+  std::vector<Variant*> all(args.begin(), args.end());
+  Variant copy = value;
+  all.push_back(&copy);
+  in.CallProc(*it->second, shared_from_this(), all);
+}
+
+void ClassInstance::ClearReferences() {
+  std::vector<Variant> fields = std::move(fields_);
+  fields_.clear();
+}
+
+void ClassInstance::LastRelease(const std::shared_ptr<Object>& self) {
+  // After a reset the class definition may be gone: only the alive flag may be read.
+  if (!*alive_ || terminated_ || !cls_.terminate) return;
+  in_.QueueTerminate(self);
+}
+
+Interpreter::Interpreter(const platform::Clock& clock) : clock_(clock), alive_(std::make_shared<bool>(true)) {}
+
+Interpreter::~Interpreter() {
+  *alive_ = false;
+  terminations_.clear();
+  BreakCycles();
+}
+
+void Interpreter::Track(const std::shared_ptr<Object>& object) {
+  if (created_.size() >= 1024 && created_.size() == created_.capacity()) {
+    std::erase_if(created_, [](const std::weak_ptr<Object>& w) { return w.expired(); });
+  }
+  created_.push_back(object);
+}
+
+void Interpreter::BreakCycles() {
+  std::vector<std::weak_ptr<Object>> created = std::move(created_);
+  for (auto& weak : created)
+    if (std::shared_ptr<Object> o = weak.lock()) o->ClearReferences();
+}
+
+void Interpreter::Reset() {
+  *alive_ = false;
+  terminations_.clear();
+  BreakCycles();
+  globals_ = GlobalTable();
+  units_.clear();
+  err_.Clear();
+  alive_ = std::make_shared<bool>(true);
+}
+
+void Interpreter::CheckString(std::size_t size) const {
+  if (size > limits.max_string)
+    ThrowLimit(14, "Out of string space: a string would exceed " + std::to_string(limits.max_string) + " bytes");
+}
+
+void Interpreter::StepLimit() const {
+  ThrowLimit(kStepLimitError, "Script stopped after " + std::to_string(limits.max_steps) +
+                                  " steps: it may be in an endless loop");
+}
+
+void Interpreter::Tick() {
+  if (++steps_ > limits.max_steps) StepLimit();
+}
+
+void Interpreter::CheckNativeStack() const {
+  const char* here = static_cast<const char*>(__builtin_frame_address(0));
+  if (stack_base_ && stack_base_ - here > kNativeStackBudget) ThrowLimit(28, "Out of stack space");
+}
+
+bool Interpreter::InsideOf(const Object* instance) const { return frame_ && frame_->me.get() == instance; }
+
+void Interpreter::QueueTerminate(std::shared_ptr<Object> instance) { terminations_.push_back(std::move(instance)); }
+
+void Interpreter::RunTerminations() {
+  while (!terminations_.empty()) {
+    std::shared_ptr<Object> o = std::move(terminations_.back());
+    terminations_.pop_back();
+    auto* inst = static_cast<ClassInstance*>(o.get());
+    inst->terminated_ = true;
+    try {
+      CallProc(*inst->cls_.terminate, o, {});
+    } catch (const ScriptException& e) {
+      if (!e.catchable) throw;
+    }
+  }
+}
+
+std::unique_ptr<Unit> Interpreter::Compile(std::string_view source, ResolveScope scope) {
+  auto unit = ParseScript(source);
+  for (auto& p : unit->procs) p->source = &unit->source;
+  for (auto& c : unit->classes)
+    for (auto& p : c->procs) p->source = &unit->source;
+  Resolve(*unit, globals_, scope);
+  return unit;
+}
+
+void Interpreter::RunUnit(Unit& unit, bool new_frame) {
+  // Arrays declared with bounds at script level exist before the first statement runs.
+  if (new_frame) {
+    Frame top;
+    top.source = &unit.source;
+    FrameScope scope(frame_, &top);
+    ExecBlock(unit.body);
+  } else {
+    const std::string* saved = frame_->source;
+    frame_->source = &unit.source;
+    try {
+      ExecBlock(unit.body);
+    } catch (...) {
+      frame_->source = saved;
+      throw;
+    }
+    frame_->source = saved;
+  }
+  RunTerminations();
+}
+
+namespace {
+void FillText(ScriptError& e, std::string_view source) {
+  if (e.line > 0 && e.text.empty()) e.text = SourceLine(source, e.line);
+}
+}  // namespace
+
+void Interpreter::AddCode(std::string_view source) {
+  Entry entry(*this);
+  std::unique_ptr<Unit> unit;
+  try {
+    unit = Compile(source, {});
+  } catch (ScriptException& e) {
+    FillText(e.error, source);
+    throw;
+  }
+  Unit& u = *unit;
+  units_.push_back(std::move(unit));
+  try {
+    RunUnit(u, true);
+  } catch (ScriptException& e) {
+    err_.number = e.error.number;
+    err_.description = e.error.description;
+    err_.source = e.error.source;
+    throw;
+  }
+}
+
+Variant Interpreter::Eval(std::string_view expression) {
+  Entry entry(*this);
+  Frame top;
+  std::string text(expression);
+  top.source = &text;
+  FrameScope scope(frame_, &top);
+  try {
+    return EvalText(expression);
+  } catch (ScriptException& e) {
+    if (e.error.line == 0) e.error.line = 1;
+    FillText(e.error, text);
+    throw;
+  }
+}
+
+Variant Interpreter::Run(std::string_view procedure, std::span<const Variant> args) {
+  Entry entry(*this);
+  int slot = globals_.Find(cp1252::Upper(procedure));
+  if (slot < 0 || globals_.slots[slot].kind != GlobalSlot::Kind::Procedure) ThrowRuntime(35, procedure);
+  std::vector<Variant> copies(args.begin(), args.end());
+  std::vector<Variant*> ptrs;
+  for (auto& c : copies) ptrs.push_back(&c);
+  Frame top;
+  FrameScope scope(frame_, &top);
+  Variant result = CallProc(*globals_.slots[slot].proc, nullptr, ptrs);
+  RunTerminations();
+  return result;
+}
+
+void Interpreter::ExecuteStatement(std::string_view source) {
+  Entry entry(*this);
+  Frame top;
+  std::string text(source);
+  top.source = &text;
+  FrameScope scope(frame_, &top);
+  try {
+    ExecuteText(text, true);
+  } catch (ScriptException& e) {
+    FillText(e.error, text);
+    err_.number = e.error.number;
+    err_.description = e.error.description;
+    err_.source = e.error.source;
+    throw;
+  }
+}
+
+void Interpreter::ExecuteText(std::string_view source, bool global) {
+  ResolveScope scope;
+  if (!global && frame_->proc) {
+    scope.proc = frame_->proc;
+    scope.cls = frame_->proc->owner;
+  }
+  auto unit = Compile(source, scope);
+  Unit& u = *unit;
+  // Code that declared procedures or classes must outlive this call; plain statements need not.
+  const bool keep = !u.procs.empty() || !u.classes.empty();
+  if (keep) units_.push_back(std::move(unit));
+  RunUnit(u, global || !frame_);
+}
+
+Variant Interpreter::EvalText(std::string_view expression) {
+  ExprPtr e = ParseExpression(expression);
+  ResolveScope scope;
+  if (frame_ && frame_->proc) {
+    scope.proc = frame_->proc;
+    scope.cls = frame_->proc->owner;
+  }
+  ResolveExpression(e, globals_, scope, frame_ && frame_->proc && frame_->proc->explicit_vars);
+  Variant v = EvalExpr(*e);
+  return v;
+}
+
+Variant Interpreter::CallProc(ProcDef& proc, const std::shared_ptr<Object>& me_in, std::span<Variant* const> args) {
+  if (args.size() != proc.params.size()) ThrowRuntime(450, proc.name);
+  if (depth_ >= limits.max_depth) ThrowLimit(28, "Out of stack space");
+  CheckNativeStack();
+  std::shared_ptr<Object> me = me_in;
+  std::vector<Variant> storage(static_cast<std::size_t>(proc.local_count));
+  std::vector<Variant*> vars(storage.size());
+  for (std::size_t k = 0; k < storage.size(); ++k) vars[k] = &storage[k];
+  for (std::size_t k = 0; k < args.size(); ++k) {
+    if (proc.params[k].by_val) storage[k] = *args[k];
+    else vars[k] = args[k];
+  }
+  Frame frame;
+  frame.vars = vars.data();
+  frame.me = std::move(me);
+  frame.proc = &proc;
+  frame.source = proc.source;
+  FrameScope scope(frame_, &frame);
+  ++depth_;
+  struct DepthGuard {
+    int& d;
+    ~DepthGuard() { --d; }
+  } guard{depth_};
+  ExecBlock(proc.body);
+  if (proc.result_slot >= 0) return std::move(storage[static_cast<std::size_t>(proc.result_slot)]);
+  return Variant();
+}
+
+Interpreter::Flow Interpreter::ExecBlock(Block& block) {
+  for (auto& s : block) {
+    if (++steps_ > limits.max_steps) StepLimit();
+    if (!terminations_.empty()) RunTerminations();
+    Flow flow;
+    try {
+      flow = Exec(*s);
+    } catch (ScriptException& e) {
+      if (e.error.line == 0) {
+        e.error.line = s->line;
+        e.error.column = s->column;
+        if (frame_->source) e.error.text = SourceLine(*frame_->source, s->line);
+      }
+      if (!e.catchable || !frame_->resume_next) throw;
+      // A raised error costs far more than a statement; charging it keeps an endless loop
+      // of errors under Resume Next from running for minutes before the budget stops it.
+      steps_ += kErrorSteps;
+      err_.number = e.error.number;
+      err_.description = e.error.description;
+      err_.source = e.error.source;
+      continue;
+    } catch (const std::bad_alloc&) {
+      ScriptError e;
+      e.number = 7;
+      e.description = "Out of memory";
+      e.source = kRuntimeSource;
+      e.line = s->line;
+      e.column = s->column;
+      throw ScriptException(std::move(e), false);
+    }
+    if (flow != Flow::Normal) return flow;
+  }
+  return Flow::Normal;
+}
+
+bool Interpreter::Truthy(Expr& e) {
+  Variant temp;
+  const Variant* v = EvalPtr(e, temp);
+  if (v->IsNull()) return false;
+  if (v->IsObject()) return ToBool(DefaultValue(*v));
+  return ToBool(*v);
+}
+
+Interpreter::Flow Interpreter::Exec(Stmt& s) {
+  switch (s.kind) {
+    case StmtKind::Assign: {
+      auto& st = static_cast<AssignStmt&>(s);
+      Assign(*st.target, EvalExpr(*st.value), st.is_set);
+      return Flow::Normal;
+    }
+    case StmtKind::Call: {
+      auto& st = static_cast<CallStmt&>(s);
+      Invoke(*st.callee, &st.args);
+      return Flow::Normal;
+    }
+    case StmtKind::Dim: ExecDim(static_cast<DimStmt&>(s).items, false, false); return Flow::Normal;
+    case StmtKind::ReDim: {
+      auto& st = static_cast<ReDimStmt&>(s);
+      ExecDim(st.items, true, st.preserve);
+      return Flow::Normal;
+    }
+    case StmtKind::If: {
+      auto& st = static_cast<IfStmt&>(s);
+      for (std::size_t k = 0; k < st.conditions.size(); ++k)
+        if (Truthy(*st.conditions[k])) return ExecBlock(st.blocks[k]);
+      return ExecBlock(st.else_block);
+    }
+    case StmtKind::Select: return ExecSelect(static_cast<SelectStmt&>(s));
+    case StmtKind::For: return ExecFor(static_cast<ForStmt&>(s));
+    case StmtKind::ForEach: return ExecForEach(static_cast<ForEachStmt&>(s));
+    case StmtKind::Do: return ExecDo(static_cast<DoStmt&>(s));
+    case StmtKind::Exit:
+      switch (static_cast<ExitStmt&>(s).what) {
+        case ExitKind::Do: return Flow::ExitDo;
+        case ExitKind::For: return Flow::ExitFor;
+        default: return Flow::ExitProc;
+      }
+    case StmtKind::OnError:
+      frame_->resume_next = static_cast<OnErrorStmt&>(s).resume_next;
+      err_.Clear();
+      return Flow::Normal;
+    case StmtKind::With: {
+      auto& st = static_cast<WithStmt&>(s);
+      frame_->with.push_back(EvalExpr(*st.object));
+      struct Pop {
+        std::vector<Variant>& w;
+        ~Pop() { w.pop_back(); }
+      } pop{frame_->with};
+      return ExecBlock(st.body);
+    }
+    case StmtKind::Erase: {
+      auto& n = static_cast<NameExpr&>(*static_cast<EraseStmt&>(s).target);
+      Variant* v = Slot(n);
+      if (!v || !v->IsArray()) ThrowRuntime(13, n.name);
+      ArrayValue& arr = MutableArray(*v);
+      if (arr.fixed) {
+        for (auto& item : arr.items) item = Variant();
+      } else {
+        *v = Variant::Array(MakeArray({}));
+      }
+      return Flow::Normal;
+    }
+    case StmtKind::Nop: return Flow::Normal;
+  }
+  return Flow::Normal;
+}
+
+void Interpreter::ExecDim(std::vector<DimItem>& items, bool redim, bool preserve) {
+  for (auto& item : items) {
+    if (!redim && item.bounds.empty()) {
+      if (item.has_bounds) {
+        Variant* v = Slot(static_cast<NameExpr&>(*item.target));
+        if (v && !v->IsArray()) *v = Variant::Array(MakeArray({}));
+      }
+      continue;
+    }
+    std::vector<std::int64_t> counts;
+    for (auto& b : item.bounds) {
+      std::int64_t upper = ToLong(EvalExpr(*b));
+      if (upper < -1) ThrowRuntime(9);
+      counts.push_back(upper + 1);
+    }
+    auto& n = static_cast<NameExpr&>(*item.target);
+    Variant* v = Slot(n);
+    if (!v) ThrowRuntime(501, n.name);
+    if (redim && v->IsArray() && v->arr->fixed) ThrowRuntime(10);
+    auto fresh = MakeArray(counts, !redim);
+    if (preserve && v->IsArray()) {
+      const ArrayValue& old = *v->arr;
+      if (old.counts.size() != counts.size()) ThrowRuntime(9);
+      for (std::size_t k = 0; k + 1 < counts.size(); ++k)
+        if (old.counts[k] != counts[k]) ThrowRuntime(9);
+      std::size_t keep = std::min(old.items.size(), fresh->items.size());
+      for (std::size_t k = 0; k < keep; ++k) fresh->items[k] = old.items[k];
+    }
+    *v = Variant::Array(std::move(fresh));
+  }
+}
+
+Interpreter::Flow Interpreter::ExecSelect(SelectStmt& s) {
+  Variant subject = EvalExpr(*s.subject);
+  if (subject.IsObject()) subject = DefaultValue(subject);
+  for (auto& clause : s.cases) {
+    bool match = clause.tests.empty();
+    for (auto& t : clause.tests) {
+      Variant a = EvalExpr(*t.a);
+      const bool lit_a = t.a->kind == ExprKind::Literal;
+      if (t.kind == CaseTest::Value) {
+        match = Compare(subject, a, false, lit_a) == 0;
+      } else if (t.kind == CaseTest::Range) {
+        Variant b = EvalExpr(*t.b);
+        int lo = Compare(subject, a, false, lit_a);
+        int hi = Compare(subject, b, false, t.b->kind == ExprKind::Literal);
+        match = lo != 2 && hi != 2 && lo >= 0 && hi <= 0;
+      } else {
+        int c = Compare(subject, a, false, lit_a);
+        switch (t.op) {
+          case BinaryOp::Eq: match = c == 0; break;
+          case BinaryOp::Ne: match = c != 0 && c != 2; break;
+          case BinaryOp::Lt: match = c == -1; break;
+          case BinaryOp::Gt: match = c == 1; break;
+          case BinaryOp::Le: match = c == -1 || c == 0; break;
+          default: match = c == 1 || c == 0; break;
+        }
+      }
+      if (match) break;
+    }
+    if (match) return ExecBlock(clause.body);
+  }
+  return Flow::Normal;
+}
+
+Interpreter::Flow Interpreter::ExecFor(ForStmt& s) {
+  auto& var_name = static_cast<NameExpr&>(*s.variable);
+  Variant from = ToNumeric(EvalExpr(*s.from));
+  Variant to = ToNumeric(EvalExpr(*s.to));
+  Variant step = s.step ? ToNumeric(EvalExpr(*s.step)) : Variant::Integer(1);
+  if (from.IsNull() || to.IsNull() || step.IsNull()) ThrowRuntime(94);
+  auto integral = [](const Variant& v) { return v.type == VT::Integer || v.type == VT::Long || v.type == VT::Byte; };
+  Variant* var = Slot(var_name);
+  if (!var) ThrowRuntime(1040, var_name.name);
+  if (integral(from) && integral(to) && integral(step)) {
+    const std::int64_t end = to.i, inc = step.i;
+    const VT type = std::max(from.type, std::max(to.type, step.type)) == VT::Long || from.type == VT::Long ? VT::Long : from.type;
+    *var = Variant::Int(from.i);
+    while (true) {
+      var = Slot(var_name);
+      std::int64_t cur = (var->type == VT::Integer || var->type == VT::Long || var->type == VT::Byte) ? var->i : ToLong(*var);
+      if (inc >= 0 ? cur > end : cur < end) break;
+      Flow f = ExecBlock(s.body);
+      if (f == Flow::ExitFor) break;
+      if (f == Flow::ExitProc || f == Flow::ExitDo) return f;
+      Tick();
+      var = Slot(var_name);
+      std::int64_t now = (var->type == VT::Integer || var->type == VT::Long) ? var->i : ToLong(*var);
+      Variant next = Variant::Int(now + inc);
+      if (type == VT::Long && next.type == VT::Integer) next.type = VT::Long;
+      *var = std::move(next);
+    }
+    return Flow::Normal;
+  }
+  const double end = ToDouble(to), inc = ToDouble(step);
+  *var = from;
+  while (true) {
+    var = Slot(var_name);
+    double cur = ToDouble(*var);
+    if (inc >= 0 ? cur > end : cur < end) break;
+    Flow f = ExecBlock(s.body);
+    if (f == Flow::ExitFor) break;
+    if (f == Flow::ExitProc || f == Flow::ExitDo) return f;
+    Tick();
+    var = Slot(var_name);
+    *var = Arithmetic(BinaryOp::Add, *var, step);
+  }
+  return Flow::Normal;
+}
+
+Interpreter::Flow Interpreter::ExecForEach(ForEachStmt& s) {
+  Variant collection = EvalExpr(*s.collection);
+  std::vector<Variant> elements;
+  if (collection.IsArray()) {
+    elements = collection.arr->items;
+  } else if (collection.IsObject() && collection.obj) {
+    elements = collection.obj->Elements(*this);
+  } else {
+    ThrowRuntime(451);
+  }
+  for (auto& e : elements) {
+    Assign(*s.variable, std::move(e), e.IsObject());
+    Flow f = ExecBlock(s.body);
+    if (f == Flow::ExitFor) break;
+    if (f == Flow::ExitProc || f == Flow::ExitDo) return f;
+    Tick();
+  }
+  return Flow::Normal;
+}
+
+Interpreter::Flow Interpreter::ExecDo(DoStmt& s) {
+  while (true) {
+    if (s.condition && s.test_first && Truthy(*s.condition) == s.until) break;
+    Flow f = ExecBlock(s.body);
+    if (f == Flow::ExitDo) break;
+    if (f == Flow::ExitProc || f == Flow::ExitFor) return f;
+    Tick();
+    if (s.condition && !s.test_first && Truthy(*s.condition) == s.until) break;
+  }
+  return Flow::Normal;
+}
+
+Variant* Interpreter::Slot(NameExpr& n) {
+  switch (n.binding) {
+    case Binding::Local: return frame_->vars[n.slot];
+    case Binding::Field: {
+      auto* inst = dynamic_cast<ClassInstance*>(frame_->me.get());
+      if (!inst || static_cast<std::size_t>(n.slot) >= inst->fields_.size()) ThrowRuntime(424, n.name);
+      return &inst->fields_[static_cast<std::size_t>(n.slot)];
+    }
+    case Binding::Global: {
+      GlobalSlot& g = globals_.slots[static_cast<std::size_t>(n.slot)];
+      switch (g.kind) {
+        case GlobalSlot::Kind::Variable: return &g.value;
+        case GlobalSlot::Kind::Undeclared:
+          if (n.fallback >= 0 && frame_->vars) return frame_->vars[n.fallback];
+          if (n.explicit_vars) ThrowRuntime(500, n.name);
+          g.kind = GlobalSlot::Kind::Variable;
+          return &g.value;
+        default: return nullptr;
+      }
+    }
+    default: return nullptr;
+  }
+}
+
+const Variant* Interpreter::EvalPtr(Expr& e, Variant& temp) {
+  if (e.kind == ExprKind::Name) {
+    auto& n = static_cast<NameExpr&>(e);
+    if (n.binding == Binding::Local || n.binding == Binding::Field) return Slot(n);
+    if (n.binding == Binding::Global) {
+      const GlobalSlot& g = globals_.slots[static_cast<std::size_t>(n.slot)];
+      if (g.kind == GlobalSlot::Kind::Variable || g.kind == GlobalSlot::Kind::Undeclared) return Slot(n);
+    }
+  } else if (e.kind == ExprKind::Literal) {
+    return &static_cast<LiteralExpr&>(e).value;
+  }
+  temp = EvalExpr(e);
+  return &temp;
+}
+
+Variant Interpreter::EvalExpr(Expr& e) {
+  switch (e.kind) {
+    case ExprKind::Literal: return static_cast<LiteralExpr&>(e).value;
+    case ExprKind::Name: {
+      auto& n = static_cast<NameExpr&>(e);
+      if (Variant* v = (n.binding == Binding::Local || n.binding == Binding::Field) ? Slot(n) : nullptr) return *v;
+      return InvokeName(n, nullptr);
+    }
+    case ExprKind::Call: {
+      auto& c = static_cast<CallExpr&>(e);
+      return Invoke(*c.target, &c.args);
+    }
+    case ExprKind::Member: return Invoke(e, nullptr);
+    case ExprKind::Unary: {
+      auto& u = static_cast<UnaryExpr&>(e);
+      Variant v = EvalExpr(*u.operand);
+      if (v.IsObject()) v = DefaultValue(v);
+      return u.is_not ? Not(v) : Negate(v);
+    }
+    case ExprKind::Binary: return EvalBinary(static_cast<BinaryExpr&>(e));
+    case ExprKind::New: return NewObject(static_cast<NewExpr&>(e));
+    case ExprKind::Me: return Variant::Obj(frame_->me);
+    case ExprKind::Paren: return EvalExpr(*static_cast<ParenExpr&>(e).inner);
+  }
+  return Variant();
+}
+
+Variant Interpreter::EvalBinary(BinaryExpr& b) {
+  Variant lt, rt;
+  const Variant* l = EvalPtr(*b.left, lt);
+  if (l != &lt && b.right->kind != ExprKind::Literal && b.right->kind != ExprKind::Name) {
+    lt = *l;  // the right side may run code that changes the left variable
+    l = &lt;
+  }
+  const Variant* r = EvalPtr(*b.right, rt);
+  if (b.op == BinaryOp::Is) {
+    if (!l->IsObject() || !r->IsObject()) ThrowRuntime(424);
+    return Variant::Bool(l->obj == r->obj);
+  }
+  if (l->IsObject()) {
+    lt = DefaultValue(*l);
+    l = &lt;
+  }
+  if (r->IsObject()) {
+    rt = DefaultValue(*r);
+    r = &rt;
+  }
+  switch (b.op) {
+    case BinaryOp::Concat: {
+      if (l->IsNull() && r->IsNull()) return Variant::Null();
+      std::string text = l->IsNull() ? std::string() : (l->IsString() ? l->s : ToString(*l));
+      if (!r->IsNull()) {
+        if (r->IsString()) {
+          CheckString(text.size() + r->s.size());
+          text += r->s;
+        } else {
+          text += ToString(*r);
+        }
+      }
+      CheckString(text.size());
+      return Variant::Str(std::move(text));
+    }
+    case BinaryOp::Eq: case BinaryOp::Ne: case BinaryOp::Lt: case BinaryOp::Gt: case BinaryOp::Le: case BinaryOp::Ge: {
+      int c = Compare(*l, *r, b.left->kind == ExprKind::Literal, b.right->kind == ExprKind::Literal);
+      if (c == 2) return Variant::Null();
+      switch (b.op) {
+        case BinaryOp::Eq: return Variant::Bool(c == 0);
+        case BinaryOp::Ne: return Variant::Bool(c != 0);
+        case BinaryOp::Lt: return Variant::Bool(c < 0);
+        case BinaryOp::Gt: return Variant::Bool(c > 0);
+        case BinaryOp::Le: return Variant::Bool(c <= 0);
+        default: return Variant::Bool(c >= 0);
+      }
+    }
+    case BinaryOp::And: case BinaryOp::Or: case BinaryOp::Xor: case BinaryOp::Eqv: case BinaryOp::Imp:
+      return Logical(b.op, *l, *r);
+    default: {
+      Variant result = Arithmetic(b.op, *l, *r);
+      if (result.IsString()) CheckString(result.s.size());
+      return result;
+    }
+  }
+}
+
+std::vector<std::int64_t> Interpreter::Indexes(std::vector<ExprPtr>& args) {
+  std::vector<std::int64_t> index;
+  index.reserve(args.size());
+  for (auto& a : args) {
+    Variant temp;
+    index.push_back(ToLong(*EvalPtr(*a, temp)));
+  }
+  return index;
+}
+
+namespace {
+// Arguments for a procedure or object member: variables by reference, the rest as values.
+struct ArgPack {
+  std::vector<Variant> temps;
+  std::vector<Variant*> ptrs;
+};
+}  // namespace
+
+Variant Interpreter::Index(const Variant& v, std::vector<ExprPtr>* args, const std::string& name) {
+  if (v.IsArray()) {
+    if (!args || args->empty()) return v;
+    std::vector<std::int64_t> index = Indexes(*args);
+    return v.arr->items[v.arr->Offset(index)];
+  }
+  if (!args) return v;
+  if (v.IsObject()) {
+    if (!v.obj) ThrowRuntime(91);
+    std::shared_ptr<Object> keep = v.obj;
+    ArgPack pack;
+    if (args) {
+      pack.temps.resize(args->size());
+      for (std::size_t k = 0; k < args->size(); ++k) {
+        pack.temps[k] = EvalExpr(*(*args)[k]);
+        pack.ptrs.push_back(&pack.temps[k]);
+      }
+    }
+    return keep->Get(*this, "", pack.ptrs);
+  }
+  ThrowRuntime(13, name);
+}
+
+Variant Interpreter::InvokeName(NameExpr& n, std::vector<ExprPtr>* args) {
+  auto pack_args = [&](ArgPack& pack) {
+    if (!args) return;
+    pack.temps.resize(args->size());
+    pack.ptrs.resize(args->size());
+    for (std::size_t k = 0; k < args->size(); ++k) {
+      Expr& a = *(*args)[k];
+      Variant* ref = nullptr;
+      if (a.kind == ExprKind::Name) {
+        auto& an = static_cast<NameExpr&>(a);
+        if (an.binding == Binding::Local || an.binding == Binding::Field ||
+            (an.binding == Binding::Global &&
+             (globals_.slots[static_cast<std::size_t>(an.slot)].kind == GlobalSlot::Kind::Variable ||
+              globals_.slots[static_cast<std::size_t>(an.slot)].kind == GlobalSlot::Kind::Undeclared)))
+          ref = Slot(an);
+      }
+      if (ref) {
+        pack.ptrs[k] = ref;
+      } else {
+        pack.temps[k] = EvalExpr(a);
+        pack.ptrs[k] = &pack.temps[k];
+      }
+    }
+  };
+  switch (n.binding) {
+    case Binding::Local:
+      if (args && frame_->proc && n.slot == frame_->proc->result_slot) {
+        // The function's own name with arguments is a recursive call.
+        ArgPack pack;
+        pack_args(pack);
+        return CallProc(*frame_->proc, frame_->me, pack.ptrs);
+      }
+      [[fallthrough]];
+    case Binding::Field: return Index(*Slot(n), args, n.name);
+    case Binding::Global: {
+      GlobalSlot& g = globals_.slots[static_cast<std::size_t>(n.slot)];
+      if (g.kind == GlobalSlot::Kind::Procedure) {
+        ArgPack pack;
+        pack_args(pack);
+        ProcDef* proc = g.proc;
+        return CallProc(*proc, nullptr, pack.ptrs);
+      }
+      if (g.kind == GlobalSlot::Kind::Class) ThrowRuntime(13, n.name);
+      if (g.kind == GlobalSlot::Kind::Constant) return Index(g.value, args, n.name);
+      if (g.kind == GlobalSlot::Kind::Undeclared && args && n.fallback < 0) {
+        // An unknown name called with arguments, as VBScript reports it.
+        ThrowRuntime(13, n.name);
+      }
+      return Index(*Slot(n), args, n.name);
+    }
+    case Binding::MeMember: {
+      ArgPack pack;
+      pack_args(pack);
+      std::shared_ptr<Object> me = frame_->me;
+      if (!me) ThrowRuntime(424, n.name);
+      return me->Get(*this, n.upper, pack.ptrs);
+    }
+    case Binding::Builtin: return CallBuiltin(n.slot, args, n.name);
+    default: ThrowRuntime(500, n.name);
+  }
+}
+
+Variant Interpreter::CallBuiltin(int id, std::vector<ExprPtr>* args, const std::string& name) {
+  const Builtin& b = BuiltinTable()[static_cast<std::size_t>(id)];
+  const int count = args ? static_cast<int>(args->size()) : 0;
+  if (count < b.min_args || count > b.max_args) ThrowRuntime(450, name);
+  const auto n = static_cast<std::size_t>(count);
+  Variant result;
+  if (n <= 6) {
+    std::array<Variant, 6> temps;
+    std::array<const Variant*, 6> ptrs{};
+    for (std::size_t k = 0; k < n; ++k) ptrs[k] = EvalPtr(*(*args)[k], temps[k]);
+    result = b.fn(*this, std::span<const Variant* const>(ptrs.data(), n));
+  } else {
+    std::vector<Variant> temps(n);
+    std::vector<const Variant*> ptrs(n);
+    for (std::size_t k = 0; k < n; ++k) ptrs[k] = EvalPtr(*(*args)[k], temps[k]);
+    result = b.fn(*this, ptrs);
+  }
+  if (result.IsString()) CheckString(result.s.size());
+  return result;
+}
+
+std::shared_ptr<Object> Interpreter::ObjectOf(Expr* object, const std::string& member) {
+  if (!object) {
+    if (frame_->with.empty()) ThrowRuntime(505);
+    const Variant& w = frame_->with.back();
+    if (!w.IsObject() || !w.obj) ThrowRuntime(424);
+    return w.obj;
+  }
+  Variant v = EvalExpr(*object);
+  if (!v.IsObject() || !v.obj) {
+    if (object->kind == ExprKind::Name) ThrowRuntime(424, static_cast<NameExpr&>(*object).name);
+    ThrowRuntime(424, member);
+  }
+  return v.obj;
+}
+
+Variant Interpreter::Invoke(Expr& callee, std::vector<ExprPtr>* args) {
+  switch (callee.kind) {
+    case ExprKind::Name: return InvokeName(static_cast<NameExpr&>(callee), args);
+    case ExprKind::Member: {
+      auto& m = static_cast<MemberExpr&>(callee);
+      std::shared_ptr<Object> obj = ObjectOf(m.object.get(), m.name);
+      ArgPack pack;
+      if (args) {
+        pack.temps.resize(args->size());
+        for (std::size_t k = 0; k < args->size(); ++k) {
+          Expr& a = *(*args)[k];
+          Variant* ref = nullptr;
+          if (a.kind == ExprKind::Name) {
+            auto& an = static_cast<NameExpr&>(a);
+            if (an.binding == Binding::Local || an.binding == Binding::Field) ref = Slot(an);
+          }
+          if (!ref) {
+            pack.temps[k] = EvalExpr(a);
+            ref = &pack.temps[k];
+          }
+          pack.ptrs.push_back(ref);
+        }
+      }
+      return obj->Get(*this, m.upper, pack.ptrs);
+    }
+    default: {
+      Variant v = EvalExpr(callee);
+      return Index(v, args, "");
+    }
+  }
+}
+
+Variant Interpreter::DefaultValue(const Variant& v) {
+  if (!v.IsObject()) return v;
+  if (!v.obj) ThrowRuntime(91);
+  std::shared_ptr<Object> keep = v.obj;
+  return keep->Get(*this, "", {});
+}
+
+void Interpreter::Assign(Expr& target, Variant value, bool is_set) {
+  if (is_set) {
+    if (!value.IsObject()) ThrowRuntime(424);
+  } else if (value.IsObject()) {
+    value = DefaultValue(value);
+  }
+  std::vector<ExprPtr>* args = nullptr;
+  Expr* base = &target;
+  if (target.kind == ExprKind::Call) {
+    auto& c = static_cast<CallExpr&>(target);
+    args = &c.args;
+    base = c.target.get();
+  }
+  if (base->kind == ExprKind::Literal) ThrowRuntime(501, static_cast<LiteralExpr&>(*base).const_name);
+  if (base->kind == ExprKind::Name) {
+    auto& n = static_cast<NameExpr&>(*base);
+    if (n.binding == Binding::MeMember) {
+      ArgPack pack;
+      if (args)
+        for (auto& a : *args) pack.temps.push_back(EvalExpr(*a));
+      for (auto& t : pack.temps) pack.ptrs.push_back(&t);
+      std::shared_ptr<Object> me = frame_->me;
+      if (!me) ThrowRuntime(424, n.name);
+      me->Put(*this, n.upper, pack.ptrs, value, is_set);
+      return;
+    }
+    Variant* slot = Slot(n);
+    if (!slot) ThrowRuntime(501, n.name);
+    if (!args) {
+      if (slot->IsArray() && slot->arr->fixed) ThrowRuntime(501, n.name);
+      *slot = std::move(value);
+      return;
+    }
+    if (slot->IsArray()) {
+      std::vector<std::int64_t> index = Indexes(*args);
+      slot = Slot(n);  // evaluating the indexes may have run code
+      if (!slot->IsArray()) ThrowRuntime(13, n.name);
+      ArrayValue& arr = MutableArray(*slot);
+      arr.items[arr.Offset(index)] = std::move(value);
+      return;
+    }
+    if (slot->IsObject() && slot->obj) {
+      std::shared_ptr<Object> obj = slot->obj;
+      ArgPack pack;
+      for (auto& a : *args) pack.temps.push_back(EvalExpr(*a));
+      for (auto& t : pack.temps) pack.ptrs.push_back(&t);
+      obj->Put(*this, "", pack.ptrs, value, is_set);
+      return;
+    }
+    ThrowRuntime(13, n.name);
+  }
+  if (base->kind == ExprKind::Member) {
+    auto& m = static_cast<MemberExpr&>(*base);
+    std::shared_ptr<Object> obj = ObjectOf(m.object.get(), m.name);
+    ArgPack pack;
+    if (args)
+      for (auto& a : *args) pack.temps.push_back(EvalExpr(*a));
+    for (auto& t : pack.temps) pack.ptrs.push_back(&t);
+    obj->Put(*this, m.upper, pack.ptrs, value, is_set);
+    return;
+  }
+  ThrowRuntime(450);
+}
+
+Variant Interpreter::NewObject(NewExpr& n) {
+  if (n.slot < 0) return Variant::Obj(MakeRegExp());
+  GlobalSlot& g = globals_.slots[static_cast<std::size_t>(n.slot)];
+  if (g.kind != GlobalSlot::Kind::Class) {
+    if (n.upper == "REGEXP") return Variant::Obj(MakeRegExp());
+    ThrowRuntime(506, n.class_name);
+  }
+  ClassDef& cls = *g.cls;
+  auto inst = std::make_shared<ClassInstance>(*this, cls, alive_);
+  for (std::size_t k = 0; k < cls.fields.size(); ++k) {
+    if (!cls.fields[k].has_bounds) continue;
+    std::vector<std::int64_t> counts;
+    for (auto& b : cls.fields[k].bounds) counts.push_back(ToLong(EvalExpr(*b)) + 1);
+    inst->fields_[k] = Variant::Array(MakeArray(counts, !counts.empty()));
+  }
+  Track(inst);
+  Variant result = Variant::Obj(inst);
+  if (cls.initialize) CallProc(*cls.initialize, inst, {});
+  return result;
+}
+
+Variant Interpreter::CreateObject(std::string_view prog_id) {
+  if (cp1252::EqualsNoCase(prog_id, "Scripting.Dictionary")) {
+    std::shared_ptr<Object> dictionary = MakeDictionary();
+    Track(dictionary);
+    return Variant::Obj(std::move(dictionary));
+  }
+  if (cp1252::EqualsNoCase(prog_id, "VBScript.RegExp")) return Variant::Obj(MakeRegExp());
+  ThrowRuntime(429, prog_id);
+}
+
+double Interpreter::NextRandom(double arg) {
+  // The linear congruential generator of the VB runtime, so seeded sequences repeat.
+  if (arg == 0) return last_rnd_;
+  if (arg < 0) {
+    float f = static_cast<float>(arg);
+    std::uint32_t bits;
+    std::memcpy(&bits, &f, sizeof bits);
+    rnd_seed_ = (bits + (bits >> 24)) & 0xFFFFFF;
+  }
+  rnd_seed_ = (rnd_seed_ * 0x43FD43FDu + 0xC39EC3u) & 0xFFFFFF;
+  last_rnd_ = rnd_seed_ / 16777216.0;
+  return last_rnd_;
+}
+
+void Interpreter::Randomize(double seed) {
+  double d = seed;
+  std::uint64_t bits;
+  std::memcpy(&bits, &d, sizeof bits);
+  std::uint32_t mixed = static_cast<std::uint32_t>(bits >> 32);
+  mixed = ((mixed & 0xFFFF) ^ (mixed >> 16)) << 8;
+  rnd_seed_ = (rnd_seed_ & 0xFF0000FFu) | (mixed & 0xFFFF00u);
+  rnd_seed_ &= 0xFFFFFF;
+}
+
+}  // namespace gildex::vbscript

@@ -1,0 +1,138 @@
+#pragma once
+// Runs resolved units: a tree-walking evaluator over the nodes of ast.h with a step
+// budget, a call-depth limit and a string-size limit.
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/clock.h"
+#include "platform/vbscript/errors.h"
+#include "platform/vbscript/resolver.h"
+#include "platform/vbscript/runtime.h"
+
+namespace gildex::vbscript {
+
+struct Limits {
+  std::int64_t max_steps = 50'000'000;       // statements and loop turns per call from the host
+  int max_depth = 1000;                      // nested procedure calls
+  std::size_t max_string = 16u * 1024 * 1024;  // bytes in one string
+};
+
+// What Err holds.
+struct ErrState {
+  int number = 0;
+  std::string description;
+  std::string source;
+  void Clear() { *this = ErrState(); }
+};
+
+class Interpreter;
+
+// An instance of a script's Class.
+class ClassInstance : public Object, public std::enable_shared_from_this<ClassInstance> {
+ public:
+  ClassInstance(Interpreter& in, ClassDef& cls, std::shared_ptr<bool> alive);
+  std::string TypeName() const override { return name_; }
+  Variant Get(Interpreter& in, const std::string& name, std::span<Variant* const> args) override;
+  void Put(Interpreter& in, const std::string& name, std::span<Variant* const> args, const Variant& value,
+           bool set) override;
+  void LastRelease(const std::shared_ptr<Object>& self) override;
+  void ClearReferences() override;
+
+  ClassDef& cls_;
+  std::vector<Variant> fields_;
+  bool terminated_ = false;
+
+ private:
+  std::string name_;
+  Interpreter& in_;
+  std::shared_ptr<bool> alive_;
+};
+
+class Interpreter {
+ public:
+  explicit Interpreter(const platform::Clock& clock);
+  ~Interpreter();
+  Interpreter(const Interpreter&) = delete;
+  Interpreter& operator=(const Interpreter&) = delete;
+
+  Limits limits;
+
+  // The host's entry points; each has a fresh step budget.
+  void AddCode(std::string_view source);
+  Variant Eval(std::string_view expression);
+  Variant Run(std::string_view procedure, std::span<const Variant> args);
+  void ExecuteStatement(std::string_view source);
+  void Reset();  // forget every global, procedure and class
+
+  // For the library and the objects.
+  ErrState& Err() { return err_; }
+  const platform::Clock& Clock() const { return clock_; }
+  void CheckString(std::size_t size) const;
+  Variant CallProc(ProcDef& proc, const std::shared_ptr<Object>& me, std::span<Variant* const> args);
+  Variant DefaultValue(const Variant& v);
+  Variant CreateObject(std::string_view prog_id);
+  // Every object a script made, so a reset can break reference cycles among them.
+  void Track(const std::shared_ptr<Object>& object);
+  void QueueTerminate(std::shared_ptr<Object> instance);
+  bool InsideOf(const Object* instance) const;
+  void ExecuteText(std::string_view source, bool global);  // Execute, ExecuteGlobal
+  Variant EvalText(std::string_view expression);           // Eval from a script
+  double NextRandom(double arg);
+  void Randomize(double seed);
+
+  struct Frame;
+
+ private:
+  enum class Flow { Normal, ExitDo, ExitFor, ExitProc };
+  struct Entry;
+
+  std::unique_ptr<Unit> Compile(std::string_view source, ResolveScope scope);
+  void RunUnit(Unit& unit, bool new_frame);
+  Flow ExecBlock(Block& block);
+  Flow Exec(Stmt& s);
+  Flow ExecFor(ForStmt& s);
+  Flow ExecForEach(ForEachStmt& s);
+  Flow ExecDo(DoStmt& s);
+  Flow ExecSelect(SelectStmt& s);
+  void ExecDim(std::vector<DimItem>& items, bool redim, bool preserve);
+  void Tick();
+  void RunTerminations();
+
+  Variant EvalExpr(Expr& e);
+  const Variant* EvalPtr(Expr& e, Variant& temp);
+  Variant EvalBinary(BinaryExpr& b);
+  Variant* Slot(NameExpr& n);
+  Variant Invoke(Expr& callee, std::vector<ExprPtr>* args);
+  Variant InvokeName(NameExpr& n, std::vector<ExprPtr>* args);
+  Variant CallBuiltin(int id, std::vector<ExprPtr>* args, const std::string& name);
+  Variant Index(const Variant& v, std::vector<ExprPtr>* args, const std::string& name);
+  std::shared_ptr<Object> ObjectOf(Expr* object, const std::string& member);
+  void Assign(Expr& target, Variant value, bool is_set);
+  Variant NewObject(NewExpr& n);
+  bool Truthy(Expr& e);
+  std::vector<std::int64_t> Indexes(std::vector<ExprPtr>& args);
+  void CheckNativeStack() const;
+  [[noreturn]] void StepLimit() const;
+
+  const platform::Clock& clock_;
+  GlobalTable globals_;
+  std::vector<std::unique_ptr<Unit>> units_;
+  ErrState err_;
+  Frame* frame_ = nullptr;
+  std::int64_t steps_ = 0;
+  int depth_ = 0;
+  int host_depth_ = 0;
+  const char* stack_base_ = nullptr;
+  std::shared_ptr<bool> alive_;
+  std::vector<std::shared_ptr<Object>> terminations_;
+  std::vector<std::weak_ptr<Object>> created_;
+  void BreakCycles();
+  std::uint32_t rnd_seed_ = 0x50000;
+  double last_rnd_ = 0;
+};
+
+}  // namespace gildex::vbscript

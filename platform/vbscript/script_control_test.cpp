@@ -1,0 +1,611 @@
+// The language as a user's script meets it, through the scripting control: each group of
+// cases is checked against what Windows' VBScript gives.
+#include "platform/vbscript/script_control.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/vbscript/test_support.h"
+
+namespace gildex::vbscript {
+namespace {
+
+using testing::Outcome;
+using testing::Show;
+
+struct EvalCase {
+  const char* expression;
+  const char* expected;
+};
+
+class ScriptControlTest : public ::testing::Test {
+ protected:
+  platform::FixedClock clock_{{2024, 3, 9, 14, 5, 7, 6}};
+  ScriptControl sc_{clock_};
+
+  std::string EvalText(const std::string& expression) {
+    return Outcome(sc_, [&] { return sc_.Eval(expression); });
+  }
+  // Runs `code` (which defines Function Test) and shows what Test returns.
+  std::string RunTest(const std::string& code) {
+    sc_.Reset();
+    return Outcome(sc_, [&] {
+      sc_.AddCode(code);
+      return sc_.Run("Test");
+    });
+  }
+  void ExpectAll(std::initializer_list<EvalCase> cases) {
+    for (const auto& c : cases) EXPECT_EQ(EvalText(c.expression), c.expected) << c.expression;
+  }
+};
+
+TEST_F(ScriptControlTest, OperatorsFollowVBScriptPrecedenceAndTypes) {
+  ExpectAll({
+      {"1 + 2 * 3", "Integer 7"},
+      {"(1 + 2) * 3", "Integer 9"},
+      {"2 ^ 3 ^ 2", "Double 64"},
+      {"-2 ^ 2", "Double -4"},
+      {"2 ^ -1", "Double 0.5"},
+      {"7 \\ 2", "Integer 3"},
+      {"-7 \\ 2", "Integer -3"},
+      {"7 Mod 3", "Integer 1"},
+      {"-7 Mod 3", "Integer -1"},
+      {"7.5 Mod 2", "Long 0"},
+      {"10 / 4", "Double 2.5"},
+      {"1 / 3", "Double 0.333333333333333"},
+      {"32767 + 1", "Long 32768"},
+      {"2147483647 + 1", "Double 2147483648"},
+      {"1 + 2 & 3", "String \"33\""},
+      {"\"1\" + 2", "Double 3"},
+      {"\"a\" + \"b\"", "String \"ab\""},
+      {"\"a\" & Null", "String \"a\""},
+      {"Null & Null", "Null"},
+      {"1 + Null", "Null"},
+      {"Empty + 1", "Integer 1"},
+      {"True + True", "Integer -2"},
+      {"Not 0", "Integer -1"},
+      {"Not True", "Boolean False"},
+      {"True And False", "Boolean False"},
+      {"5 And 3", "Integer 1"},
+      {"5 Or 3", "Integer 7"},
+      {"5 Xor 3", "Integer 6"},
+      {"True Eqv False", "Boolean False"},
+      {"False Imp True", "Boolean True"},
+      {"Null And False", "Boolean False"},
+      {"Null Or True", "Boolean True"},
+      {"Null And True", "Null"},
+      {"Not Null", "Null"},
+      {"1 < 2 And 2 < 3", "Boolean True"},
+      {"Not 1 = 2", "Boolean True"},
+      {"1 / 0", "Error 11: Division by zero"},
+      {"1 \\ 0", "Error 11: Division by zero"},
+      {"\"abc\" * 2", "Error 13: Type mismatch"},
+      {"&HFF", "Integer 255"},
+      {"&HFFFF", "Integer -1"},
+      {"&H7FFFFFFF", "Long 2147483647"},
+      {"&O17", "Integer 15"},
+      {"1.5E3", "Double 1500"},
+      {".5 + 1", "Double 1.5"},
+  });
+}
+
+TEST_F(ScriptControlTest, ComparisonsCoerceAsVBScriptDoes) {
+  ExpectAll({
+      {"\"abc\" < \"abd\"", "Boolean True"},
+      {"\"a\" = \"A\"", "Boolean False"},
+      {"\"B\" < \"a\"", "Boolean True"},
+      {"\"10\" = 10", "Boolean True"},
+      {"10 = \"10\"", "Boolean True"},
+      {"\"abc\" = 1", "Error 13: Type mismatch"},
+      {"Empty = 0", "Boolean True"},
+      {"Empty = \"\"", "Boolean True"},
+      {"Null = Null", "Null"},
+      {"1 = 1.0", "Boolean True"},
+      {"True = -1", "Boolean True"},
+      {"#1/2/2024# < #1/3/2024#", "Boolean True"},
+      {"Nothing Is Nothing", "Boolean True"},
+  });
+  // A number held in a variable is less than any string held in a variable.
+  EXPECT_EQ(RunTest("Function Test()\r\n  Dim n, s\r\n  n = 10 : s = \"10\"\r\n  Test = (n < s) & \" \" & (n = s)\r\nEnd Function"),
+            "String \"True False\"");
+}
+
+TEST_F(ScriptControlTest, StringFunctions) {
+  ExpectAll({
+      {"Len(\"hello\")", "Long 5"},
+      {"Len(Null)", "Null"},
+      {"Len(123)", "Long 3"},
+      {"Left(\"hello\", 2)", "String \"he\""},
+      {"Left(\"hi\", 10)", "String \"hi\""},
+      {"Left(\"hi\", -1)", "Error 5: Invalid procedure call or argument"},
+      {"Right(\"hello\", 3)", "String \"llo\""},
+      {"Mid(\"hello\", 2, 3)", "String \"ell\""},
+      {"Mid(\"hello\", 2)", "String \"ello\""},
+      {"Mid(\"hello\", 9)", "String \"\""},
+      {"Mid(\"hello\", 0)", "Error 5: Invalid procedure call or argument"},
+      {"InStr(\"hello\", \"l\")", "Long 3"},
+      {"InStr(4, \"hello\", \"l\")", "Long 4"},
+      {"InStr(1, \"Hello\", \"h\", 1)", "Long 1"},
+      {"InStr(1, \"Hello\", \"h\", vbBinaryCompare)", "Long 0"},
+      {"InStr(\"abc\", \"\")", "Long 1"},
+      {"InStr(\"abc\", Null)", "Null"},
+      {"InStrRev(\"hello\", \"l\")", "Long 4"},
+      {"InStrRev(\"hello\", \"l\", 3)", "Long 3"},
+      {"Replace(\"a-b-c\", \"-\", \"+\")", "String \"a+b+c\""},
+      {"Replace(\"a-b-c\", \"-\", \"+\", 1, 1)", "String \"a+b-c\""},
+      {"Replace(\"a-b-c\", \"-\", \"+\", 3)", "String \"b+c\""},
+      {"Replace(\"aXbxc\", \"x\", \"_\", 1, -1, vbTextCompare)", "String \"a_b_c\""},
+      {"Join(Split(\"a,b,,c\", \",\"), \"|\")", "String \"a|b||c\""},
+      {"UBound(Split(\"\"))", "Long -1"},
+      {"Split(\"a b c\")", "Array(String \"a\", String \"b\", String \"c\")"},
+      {"Split(\"a,b,c\", \",\", 2)", "Array(String \"a\", String \"b,c\")"},
+      {"Join(Array(1, 2, 3))", "String \"1 2 3\""},
+      {"LCase(\"\xC0" "BC\")", "String \"\xE0" "bc\""},
+      {"UCase(\"stra\xDF" "e\")", "String \"STRA\xDF" "E\""},
+      {"\"[\" & Trim(\"  a b  \") & \"]\"", "String \"[a b]\""},
+      {"\"[\" & Trim(vbTab & \"a\") & \"]\"", "String \"[\ta]\""},
+      {"\"[\" & LTrim(\"  a \") & \"]\"", "String \"[a ]\""},
+      {"\"[\" & RTrim(\"  a \") & \"]\"", "String \"[  a]\""},
+      {"Space(3) & \"x\"", "String \"   x\""},
+      {"String(3, \"ab\")", "String \"aaa\""},
+      {"String(2, 65)", "String \"AA\""},
+      {"StrComp(\"a\", \"B\")", "Integer 1"},
+      {"StrComp(\"a\", \"B\", 1)", "Integer -1"},
+      {"StrComp(\"a\", \"a\")", "Integer 0"},
+      {"StrReverse(\"abc\")", "String \"cba\""},
+      {"Asc(\"A\")", "Integer 65"},
+      {"Asc(\"\")", "Error 5: Invalid procedure call or argument"},
+      {"AscW(\"\x80\")", "Integer 8364"},
+      {"Chr(65) & ChrW(66)", "String \"AB\""},
+      {"ChrW(8364)", "String \"\x80\""},
+      {"Join(Filter(Array(\"apple\", \"banana\", \"cherry\"), \"an\"), \",\")", "String \"banana\""},
+      {"Join(Filter(Array(\"apple\", \"banana\"), \"an\", False), \",\")", "String \"apple\""},
+      {"vbCrLf = Chr(13) & Chr(10)", "Boolean True"},
+      {"Len(vbTab & vbCr & vbLf & vbNullString)", "Long 3"},
+      {"FormatCurrency(1)", "Error 13: Type mismatch: 'FormatCurrency'"},
+      {"Val(\"12\")", "Error 13: Type mismatch: 'Val'"},
+  });
+}
+
+TEST_F(ScriptControlTest, TypeAndConversionFunctions) {
+  ExpectAll({
+      {"CStr(5)", "String \"5\""},
+      {"CStr(1.5)", "String \"1.5\""},
+      {"CStr(True)", "String \"True\""},
+      {"CStr(Null)", "Error 94: Invalid use of Null"},
+      {"CStr(1E+20)", "String \"1E+20\""},
+      {"CStr(0.0001)", "String \"0.0001\""},
+      {"CInt(2.5)", "Integer 2"},
+      {"CInt(3.5)", "Integer 4"},
+      {"CInt(\"12\")", "Integer 12"},
+      {"CInt(40000)", "Error 6: Overflow"},
+      {"CInt(\"abc\")", "Error 13: Type mismatch"},
+      {"CLng(\"1,234\")", "Long 1234"},
+      {"CDbl(\" 1.5 \")", "Double 1.5"},
+      {"CBool(\"True\")", "Boolean True"},
+      {"CBool(0)", "Boolean False"},
+      {"CBool(\"x\")", "Error 13: Type mismatch"},
+      {"CByte(255)", "Byte 255"},
+      {"CByte(256)", "Error 6: Overflow"},
+      {"CSng(1.5)", "Single 1.5"},
+      {"CCur(1.23456)", "Currency 1.2346"},
+      {"Int(-2.5)", "Double -3"},
+      {"Fix(-2.5)", "Double -2"},
+      {"Int(7)", "Integer 7"},
+      {"Abs(-3)", "Integer 3"},
+      {"Sgn(-0.5)", "Integer -1"},
+      {"Round(2.5)", "Double 2"},
+      {"Round(3.5)", "Double 4"},
+      {"Round(1.2345, 2)", "Double 1.23"},
+      {"Hex(255)", "String \"FF\""},
+      {"Hex(-1)", "String \"FFFF\""},
+      {"Hex(-70000)", "String \"FFFEEE90\""},
+      {"Oct(8)", "String \"10\""},
+      {"IsEmpty(Empty)", "Boolean True"},
+      {"IsEmpty(\"\")", "Boolean False"},
+      {"IsNull(Null)", "Boolean True"},
+      {"IsNumeric(\"12.5\")", "Boolean True"},
+      {"IsNumeric(\"12a\")", "Boolean False"},
+      {"IsNumeric(\"\")", "Boolean False"},
+      {"IsNumeric(Empty)", "Boolean True"},
+      {"IsArray(Array())", "Boolean True"},
+      {"IsObject(Nothing)", "Boolean True"},
+      {"IsDate(\"2024-01-15\")", "Boolean True"},
+      {"IsDate(\"hello\")", "Boolean False"},
+      {"VarType(\"a\")", "Integer 8"},
+      {"VarType(1)", "Integer 2"},
+      {"VarType(100000)", "Integer 3"},
+      {"VarType(Array())", "Integer 8204"},
+      {"TypeName(1.5)", "String \"Double\""},
+      {"TypeName(Nothing)", "String \"Nothing\""},
+      {"TypeName(Empty)", "String \"Empty\""},
+      {"TypeName(Array(1))", "String \"Variant()\""},
+      {"TypeName(CreateObject(\"Scripting.Dictionary\"))", "String \"Dictionary\""},
+  });
+}
+
+TEST_F(ScriptControlTest, DateFunctions) {
+  ExpectAll({
+      {"Now", "Date 3/9/2024 2:05:07 PM"},
+      {"Date", "Date 3/9/2024"},
+      {"Time", "Date 2:05:07 PM"},
+      {"Year(#2024-01-15#)", "Integer 2024"},
+      {"Month(#1/15/2024#)", "Integer 1"},
+      {"Day(\"January 15, 2024\")", "Integer 15"},
+      {"Hour(#3:04:05 PM#)", "Integer 15"},
+      {"Minute(#15:04:05#)", "Integer 4"},
+      {"Second(#15:04:05#)", "Integer 5"},
+      {"Weekday(#3/9/2024#)", "Integer 7"},
+      {"Weekday(#3/9/2024#, vbMonday)", "Integer 6"},
+      {"DateSerial(2024, 2, 30)", "Date 3/1/2024"},
+      {"DateSerial(2024, 13, 1)", "Date 1/1/2025"},
+      {"TimeSerial(14, 30, 0)", "Date 2:30:00 PM"},
+      {"DateAdd(\"m\", 1, #1/31/2024#)", "Date 2/29/2024"},
+      {"DateAdd(\"d\", -1, #3/1/2024#)", "Date 2/29/2024"},
+      {"DateAdd(\"yyyy\", 1, #2/29/2024#)", "Date 2/28/2025"},
+      {"DateAdd(\"h\", 2, #1/1/2024 11:00:00 PM#)", "Date 1/2/2024 1:00:00 AM"},
+      {"DateDiff(\"d\", #1/1/2024#, #3/1/2024#)", "Long 60"},
+      {"DateDiff(\"m\", #12/31/2023#, #1/1/2024#)", "Long 1"},
+      {"DateDiff(\"yyyy\", #12/31/2023#, #1/1/2024#)", "Long 1"},
+      {"DateDiff(\"n\", #1/1/2024 10:00#, #1/1/2024 11:30#)", "Long 90"},
+      {"DatePart(\"q\", #8/1/2024#)", "Integer 3"},
+      {"DatePart(\"y\", #2/1/2024#)", "Integer 32"},
+      {"FormatDateTime(#3/9/2024 14:05:07#, vbLongDate)", "String \"Saturday, March 09, 2024\""},
+      {"FormatDateTime(#3/9/2024 14:05:07#, vbShortDate)", "String \"3/9/2024\""},
+      {"FormatDateTime(#3/9/2024 14:05:07#, vbLongTime)", "String \"2:05:07 PM\""},
+      {"FormatDateTime(#3/9/2024 14:05:07#, vbShortTime)", "String \"14:05\""},
+      {"MonthName(2)", "String \"February\""},
+      {"WeekdayName(1, True)", "String \"Sun\""},
+      {"CDate(\"2024-03-09\") + 1", "Date 3/10/2024"},
+      {"#3/10/2024# - #3/9/2024#", "Double 1"},
+      {"CDate(\"nonsense\")", "Error 13: Type mismatch"},
+      {"FormatNumber(1234.567)", "String \"1,234.57\""},
+      {"FormatNumber(-0.5, 1)", "String \"-0.5\""},
+      {"FormatNumber(1234.5, 0, , , 0)", "String \"1235\""},
+  });
+}
+
+TEST_F(ScriptControlTest, ArraysAndReDim) {
+  struct Case {
+    const char* body;
+    const char* expected;
+  } cases[] = {
+      {"Dim a(2)\r\na(0) = 1 : a(2) = 3\r\nTest = UBound(a) & \":\" & a(0) & a(1) & a(2)", "String \"2:13\""},
+      {"Dim a(1, 2)\r\na(1, 2) = \"x\"\r\nTest = UBound(a, 1) & UBound(a, 2) & a(1, 2)", "String \"12x\""},
+      {"Dim a()\r\nReDim a(3)\r\na(3) = 7\r\nReDim Preserve a(5)\r\nTest = UBound(a) & a(3)", "String \"57\""},
+      {"Dim a\r\nReDim a(2)\r\na(0) = 5\r\nReDim a(2)\r\nTest = IsEmpty(a(0))", "Boolean True"},
+      {"Dim a(2)\r\nTest = a(3)", "Error 9: Subscript out of range"},
+      {"Dim a(2)\r\nReDim a(4)", "Error 10: This array is fixed or temporarily locked"},
+      {"Dim a, b\r\na = Array(1, 2)\r\nb = a\r\nb(0) = 9\r\nTest = a(0) & b(0)", "String \"19\""},
+      {"Dim a\r\na = Array(Array(1, 2), Array(3, 4))\r\nTest = a(1)(0)", "Integer 3"},
+      {"Dim a\r\nReDim a(1, 1)\r\na(1, 1) = 4\r\nReDim Preserve a(1, 3)\r\nTest = a(1, 1) & UBound(a, 2)", "String \"43\""},
+      {"Dim a\r\nReDim a(1, 1)\r\nReDim Preserve a(2, 1)", "Error 9: Subscript out of range"},
+      {"Dim a(3)\r\na(1) = \"x\"\r\nErase a\r\nTest = UBound(a) & IsEmpty(a(1))", "String \"3True\""},
+      {"Dim a, s, x\r\na = Array(\"a\", \"b\", \"c\")\r\nFor Each x In a : s = s & x : Next\r\nTest = s", "String \"abc\""},
+      {"Test = LBound(Array(1)) & UBound(Array())", "String \"0-1\""},
+      {"Dim x : x = 5\r\nTest = UBound(x)", "Error 13: Type mismatch"},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(RunTest(std::string("Function Test()\r\n") + c.body + "\r\nEnd Function"), c.expected) << c.body;
+}
+
+TEST_F(ScriptControlTest, ControlFlow) {
+  struct Case {
+    const char* body;
+    const char* expected;
+  } cases[] = {
+      {"Dim i, s\r\nFor i = 1 To 5 Step 2 : s = s & i : Next\r\nTest = s & \"/\" & i", "String \"135/7\""},
+      {"Dim i, s\r\nFor i = 3 To 1 Step -1\r\ns = s & i\r\nNext\r\nTest = s", "String \"321\""},
+      {"Dim i, s\r\nFor i = 0 To 1 Step 0.5 : s = s & i & \",\" : Next\r\nTest = s", "String \"0,0.5,1,\""},
+      {"Dim i\r\nFor i = 1 To 10\r\nIf i = 4 Then Exit For\r\nNext\r\nTest = i", "Integer 4"},
+      {"Dim i : i = 0\r\nDo While i < 5 : i = i + 1 : Loop\r\nTest = i", "Integer 5"},
+      {"Dim i : i = 0\r\nDo : i = i + 1 : Loop Until i >= 3\r\nTest = i", "Integer 3"},
+      {"Dim i : i = 10\r\nDo Until i < 5\r\ni = i - 2\r\nLoop\r\nTest = i", "Integer 4"},
+      {"Dim i : i = 0\r\nDo\r\ni = i + 1\r\nIf i = 7 Then Exit Do\r\nLoop\r\nTest = i", "Integer 7"},
+      {"Dim i : i = 0\r\nWhile i < 3\r\ni = i + 1\r\nWend\r\nTest = i", "Integer 3"},
+      {"Dim x : x = 5\r\nIf x > 3 Then Test = \"big\" Else Test = \"small\"", "String \"big\""},
+      {"Dim x : x = 2\r\nIf x = 1 Then\r\nTest = \"one\"\r\nElseIf x = 2 Then\r\nTest = \"two\"\r\nElse\r\nTest = \"many\"\r\nEnd If", "String \"two\""},
+      {"If Null Then Test = 1 Else Test = 2", "Integer 2"},
+      {"Select Case 5\r\nCase 1, 2\r\nTest = \"a\"\r\nCase 3 To 6\r\nTest = \"b\"\r\nCase Else\r\nTest = \"c\"\r\nEnd Select", "String \"b\""},
+      {"Select Case 10\r\nCase Is < 5\r\nTest = \"a\"\r\nCase Is >= 10\r\nTest = \"b\"\r\nEnd Select", "String \"b\""},
+      {"Select Case \"x\"\r\nCase \"y\"\r\nTest = 1\r\nCase Else\r\nTest = 2\r\nEnd Select", "Integer 2"},
+      {"Dim d : Set d = CreateObject(\"Scripting.Dictionary\")\r\nd.Add \"k\", 1\r\nWith d\r\n.Add \"j\", 2\r\nTest = .Count & .Item(\"j\")\r\nEnd With", "String \"22\""},
+      {"Test = 1 : Test = Test + 1 ' comment\r\nRem another comment", "Integer 2"},
+      {"Dim s\r\ns = \"a\" & _\r\n  \"b\"\r\nTest = s", "String \"ab\""},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(RunTest(std::string("Function Test()\r\n") + c.body + "\r\nEnd Function"), c.expected) << c.body;
+}
+
+TEST_F(ScriptControlTest, ProceduresPassByRefUnlessParenthesizedOrByVal) {
+  struct Case {
+    const char* code;
+    const char* expected;
+  } cases[] = {
+      {"Sub Inc(n)\r\nn = n + 1\r\nEnd Sub\r\nFunction Test()\r\nDim x : x = 1\r\nInc x\r\nTest = x\r\nEnd Function", "Integer 2"},
+      {"Sub Inc(n)\r\nn = n + 1\r\nEnd Sub\r\nFunction Test()\r\nDim x : x = 1\r\nInc (x)\r\nTest = x\r\nEnd Function", "Integer 1"},
+      {"Sub Inc(ByVal n)\r\nn = n + 1\r\nEnd Sub\r\nFunction Test()\r\nDim x : x = 1\r\nInc x\r\nTest = x\r\nEnd Function", "Integer 1"},
+      {"Sub Inc(n)\r\nn = n + 1\r\nEnd Sub\r\nFunction Test()\r\nDim x : x = 1\r\nCall Inc(x)\r\nTest = x\r\nEnd Function", "Integer 2"},
+      {"Sub Inc(n)\r\nn = n + 1\r\nEnd Sub\r\nFunction Test()\r\nDim x : x = 1\r\nInc x + 0\r\nTest = x\r\nEnd Function", "Integer 1"},
+      {"Dim g\r\nSub SetG()\r\ng = \"set\"\r\nEnd Sub\r\nFunction Test()\r\nSetG\r\nTest = g\r\nEnd Function", "String \"set\""},
+      {"Function Fact(n)\r\nIf n <= 1 Then Fact = 1 Else Fact = n * Fact(n - 1)\r\nEnd Function\r\nFunction Test()\r\nTest = Fact(10)\r\nEnd Function", "Long 3628800"},
+      {"Function Test()\r\nTest = \"a\"\r\nTest = Test & \"b\"\r\nExit Function\r\nTest = \"c\"\r\nEnd Function", "String \"ab\""},
+      {"Function Two(a, b)\r\nTwo = a + b\r\nEnd Function\r\nFunction Test()\r\nTest = Two(1)\r\nEnd Function", "Error 450: Wrong number of arguments or invalid property assignment: 'Two'"},
+      {"Function Test()\r\nTest = Nowhere(1)\r\nEnd Function", "Error 13: Type mismatch: 'Nowhere'"},
+      {"Function Test()\r\nx = 5\r\nTest = x\r\nEnd Function", "Integer 5"},
+      {"Option Explicit\r\nFunction Test()\r\nx = 5\r\nEnd Function", "Error 500: Variable is undefined: 'x'"},
+      {"Const Greeting = \"hi\"\r\nFunction Test()\r\nConst N = 3\r\nTest = Greeting & N\r\nEnd Function", "String \"hi3\""},
+      {"Const N = 3\r\nFunction Test()\r\nN = 4\r\nEnd Function", "Error 501: Illegal assignment: 'N'"},
+      {"Function Test()\r\nExecute \"Dim y : y = 2\"\r\nTest = Eval(\"y * 3\")\r\nEnd Function", "Integer 6"},
+      {"Function Test()\r\nExecuteGlobal \"Function Twice(v) : Twice = v * 2 : End Function\"\r\nTest = Twice(21)\r\nEnd Function", "Integer 42"},
+      {"Function Test()\r\nMsgBox \"hello\"\r\nEnd Function", "Error 70: Permission denied: 'MsgBox'"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(RunTest(c.code), c.expected) << c.code;
+}
+
+TEST_F(ScriptControlTest, ClassesWithPropertiesAndLifecycle) {
+  const char* kCounter =
+      "Dim Log\r\n"
+      "Class Counter\r\n"
+      "  Private mCount\r\n"
+      "  Public Name\r\n"
+      "  Private Sub Class_Initialize() : mCount = 10 : Log = Log & \"init;\" : End Sub\r\n"
+      "  Private Sub Class_Terminate() : Log = Log & \"term;\" : End Sub\r\n"
+      "  Public Property Get Count() : Count = mCount : End Property\r\n"
+      "  Public Property Let Count(v)\r\n"
+      "    If v < 0 Then Err.Raise 5\r\n"
+      "    mCount = v\r\n"
+      "  End Property\r\n"
+      "  Public Function Bump(by) : mCount = mCount + by : Bump = Me.Count : End Function\r\n"
+      "  Public Default Property Get Value() : Value = Name & \"=\" & mCount : End Property\r\n"
+      "End Class\r\n";
+  struct Case {
+    const char* body;
+    const char* expected;
+  } cases[] = {
+      {"Dim c : Set c = New Counter\r\nTest = c.Count", "Integer 10"},
+      {"Dim c : Set c = New Counter\r\nc.Count = 3\r\nTest = c.Bump(2)", "Integer 5"},
+      {"Dim c : Set c = New Counter\r\nc.Name = \"n\"\r\nTest = c & \"\"", "String \"n=10\""},
+      {"Dim c : Set c = New Counter\r\nTest = c.mCount", "Error 438: Object doesn't support this property or method: 'MCOUNT'"},
+      {"Dim c : Set c = New Counter\r\nc.Count = -1", "Error 5: Invalid procedure call or argument"},
+      {"Dim c : Set c = New Counter\r\nSet c = Nothing\r\nTest = Log", "String \"init;term;\""},
+      {"Dim c : Set c = New Counter\r\nTest = TypeName(c) & IsObject(c)", "String \"CounterTrue\""},
+      {"Dim c : Set c = New Missing", "Error 506: Class not defined: 'Missing'"},
+      {"Dim c : c = 5\r\nTest = c.Count", "Error 424: Object required: 'c'"},
+      {"Dim a, b : Set a = New Counter : Set b = a\r\nb.Count = 7\r\nTest = a.Count & (a Is b)", "String \"7True\""},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(RunTest(std::string(kCounter) + "Function Test()\r\n" + c.body + "\r\nEnd Function"), c.expected) << c.body;
+}
+
+TEST_F(ScriptControlTest, ErrorHandlingWithResumeNextAndErr) {
+  struct Case {
+    const char* body;
+    const char* expected;
+  } cases[] = {
+      {"On Error Resume Next\r\nDim x : x = 1 / 0\r\nTest = Err.Number & \" \" & Err.Description", "String \"11 Division by zero\""},
+      {"On Error Resume Next\r\nErr.Raise 1000, \"Mine\", \"Custom\"\r\nTest = Err.Number & Err.Source & Err.Description", "String \"1000MineCustom\""},
+      {"On Error Resume Next\r\nErr.Raise vbObjectError + 1\r\nTest = Err.Number", "Long -2147221503"},
+      {"On Error Resume Next\r\nDim x : x = 1 / 0\r\nErr.Clear\r\nTest = Err.Number", "Long 0"},
+      {"On Error Resume Next\r\nDim x : x = 1 / 0\r\nOn Error GoTo 0\r\nTest = Err.Number", "Long 0"},
+      {"On Error Resume Next\r\nDim x : x = 1 / 0\r\nOn Error GoTo 0\r\nx = 1 / 0", "Error 11: Division by zero"},
+      {"On Error Resume Next\r\nDim s : s = \"a\"\r\ns = s & CInt(\"x\")\r\ns = s & \"b\"\r\nTest = s", "String \"ab\""},
+      {"Dim x : x = 1 / 0", "Error 11: Division by zero"},
+      {"Err.Raise 9", "Error 9: Subscript out of range"},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(RunTest(std::string("Function Test()\r\n") + c.body + "\r\nEnd Function"), c.expected) << c.body;
+  // An error in a called procedure without its own handler resumes in the caller.
+  EXPECT_EQ(RunTest("Sub Fail()\r\nDim x : x = 1 / 0\r\nTest2 = 1\r\nEnd Sub\r\n"
+                    "Function Test()\r\nOn Error Resume Next\r\nFail\r\nTest = \"after \" & Err.Number\r\nEnd Function"),
+            "String \"after 11\"");
+}
+
+TEST_F(ScriptControlTest, DictionaryObject) {
+  struct Case {
+    const char* body;
+    const char* expected;
+  } cases[] = {
+      {"d.Add \"a\", 1 : d.Add \"b\", 2\r\nTest = d.Count & d(\"b\") & d.Item(\"a\")", "String \"221\""},
+      {"d.Add \"a\", 1\r\nd.Add \"a\", 2", "Error 457: This key is already associated with an element of this collection"},
+      {"d.Add \"a\", 1\r\nTest = d.Exists(\"a\") & d.Exists(\"A\")", "String \"TrueFalse\""},
+      {"d.CompareMode = vbTextCompare\r\nd.Add \"a\", 1\r\nTest = d.Exists(\"A\")", "Boolean True"},
+      {"d.Add \"a\", 1 : d.Add \"b\", 2 : d.Add \"c\", 3\r\nd.Remove \"b\"\r\nTest = Join(d.Keys, \",\") & \"|\" & Join(d.Items, \",\")", "String \"a,c|1,3\""},
+      {"d.Remove \"zz\"", "Error 32811: Element not found"},
+      {"d(\"x\") = 5 : d(\"x\") = d(\"x\") + 1\r\nTest = d(\"x\")", "Integer 6"},
+      {"Dim v : v = d(\"missing\")\r\nTest = d.Count & IsEmpty(v)", "String \"1True\""},
+      {"d.Add 1, \"one\" : d.Add \"1\", \"text\"\r\nTest = d(1) & d(\"1\") & d.Count", "String \"onetext2\""},
+      {"d.Add \"a\", 1 : d.Add \"b\", 2\r\nDim k, s\r\nFor Each k In d : s = s & k & d(k) : Next\r\nTest = s", "String \"a1b2\""},
+      {"d.Add \"a\", 1\r\nd.RemoveAll\r\nTest = d.Count", "Long 0"},
+      {"d.Add \"a\", 1\r\nd.Key(\"a\") = \"z\"\r\nTest = d(\"z\")", "Integer 1"},
+      {"d.Add \"a\", 1\r\nd.CompareMode = 1", "Error 5: Invalid procedure call or argument"},
+      {"Test = CreateObject(\"Scripting.FileSystemObject\")", "Error 429: ActiveX component can't create object: 'Scripting.FileSystemObject'"},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(RunTest(std::string("Function Test()\r\nDim d : Set d = CreateObject(\"Scripting.Dictionary\")\r\n") + c.body +
+                      "\r\nEnd Function"),
+              c.expected)
+        << c.body;
+}
+
+TEST_F(ScriptControlTest, RegExpObject) {
+  struct Case {
+    const char* body;
+    const char* expected;
+  } cases[] = {
+      {"re.Pattern = \"^\\s*On Error\"\r\nTest = re.Test(\"  On Error Resume Next\")", "Boolean True"},
+      {"re.Pattern = \"on error\"\r\nTest = re.Test(\"On Error\")", "Boolean False"},
+      {"re.Pattern = \"on error\" : re.IgnoreCase = True\r\nTest = re.Test(\"On Error\")", "Boolean True"},
+      {"re.Pattern = \"a\"\r\nTest = re.Replace(\"banana\", \"o\")", "String \"bonana\""},
+      {"re.Pattern = \"a\" : re.Global = True\r\nTest = re.Replace(\"banana\", \"o\")", "String \"bonono\""},
+      {"re.Pattern = \"(\\w+)@(\\w+)\" : re.Global = True\r\nTest = re.Replace(\"joe@site ann@home\", \"$2:$1\")", "String \"site:joe home:ann\""},
+      {"re.Pattern = \"\\d+\" : re.Global = True\r\nDim m, s\r\nFor Each m In re.Execute(\"a1 b22 c333\")\r\ns = s & m.Value & \"@\" & m.FirstIndex & \"/\" & m.Length & \" \"\r\nNext\r\nTest = s", "String \"1@1/1 22@4/2 333@8/3 \""},
+      {"re.Pattern = \"(\\w)(\\d)\"\r\nDim ms : Set ms = re.Execute(\"x1 y2\")\r\nTest = ms.Count & ms(0).SubMatches(1) & ms.Item(0).SubMatches.Count", "String \"112\""},
+      {"re.Pattern = \"^End\" : re.MultiLine = True : re.Global = True\r\nTest = re.Execute(\"Sub A\" & vbLf & \"End Sub\").Count", "Long 1"},
+      {"re.Pattern = \"(\"\r\nTest = re.Test(\"x\")", "Error 5017: Syntax error in regular expression"},
+      {"Set re = New RegExp\r\nre.Pattern = \"b+\"\r\nTest = re.Execute(\"abbbc\")(0)", "String \"bbb\""},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(RunTest(std::string("Function Test()\r\nDim re : Set re = CreateObject(\"VBScript.RegExp\")\r\n") + c.body +
+                      "\r\nEnd Function"),
+              c.expected)
+        << c.body;
+}
+
+struct BrokenScript {
+  const char* code;
+  int number;
+  int line;
+  int column;
+  const char* source;
+  const char* description;
+};
+
+TEST_F(ScriptControlTest, BrokenScriptsReportNumberLineAndColumn) {
+  const BrokenScript cases[] = {
+      {"Dim x\r\nx = (1 + 2\r\n", 1006, 2, 11, "Microsoft VBScript compilation error", "Expected ')'"},
+      {"Function F()\r\n  F = 1\r\n", 1014, 3, 1, "Microsoft VBScript compilation error", "Expected 'End'"},
+      {"If x Then\r\n  y = 1\r\nEnd Sub\r\n", 1012, 3, 5, "Microsoft VBScript compilation error", "Expected 'If'"},
+      {"x = 1 2\r\n", 1025, 1, 7, "Microsoft VBScript compilation error", "Expected end of statement"},
+      {"Dim a, a\r\n", 1041, 1, 8, "Microsoft VBScript compilation error", "Name redefined"},
+      {"x = \"abc\r\n", 1033, 1, 9, "Microsoft VBScript compilation error", "Unterminated string constant"},
+      {"For i = 1\r\nNext\r\n", 1013, 1, 10, "Microsoft VBScript compilation error", "Expected 'To'"},
+      {"Do\r\nx = 1\r\n", 1019, 3, 1, "Microsoft VBScript compilation error", "Expected 'Loop'"},
+      {"Loop\r\n", 1038, 1, 1, "Microsoft VBScript compilation error", "'loop' without 'do'"},
+      {"x = 1 +\r\n", 1023, 1, 8, "Microsoft VBScript compilation error", "Expected expression"},
+      {"Exit For\r\n", 1039, 1, 6, "Microsoft VBScript compilation error", "Invalid 'exit' statement"},
+      {"Foo(1, 2)\r\n", 1044, 1, 1, "Microsoft VBScript compilation error", "Cannot use parentheses when calling a Sub"},
+      {"x = 1 $ 2\r\n", 1032, 1, 7, "Microsoft VBScript compilation error", "Invalid character"},
+      {"Dim x\r\n\r\n  x = 1 / 0\r\n", 11, 3, 3, "Microsoft VBScript runtime error", "Division by zero"},
+      {"Option Explicit\r\nDim a\r\na = b\r\n", 500, 3, 1, "Microsoft VBScript runtime error", "Variable is undefined: 'b'"},
+      {"Dim d\r\nd.Add 1, 2\r\n", 424, 2, 1, "Microsoft VBScript runtime error", "Object required: 'd'"},
+  };
+  for (const auto& c : cases) {
+    sc_.Reset();
+    EXPECT_THROW(sc_.AddCode(c.code), ScriptException) << c.code;
+    const ScriptControlError& e = sc_.Error();
+    EXPECT_EQ(e.Number, c.number) << c.code;
+    EXPECT_EQ(e.Line, c.line) << c.code;
+    EXPECT_EQ(e.Column, c.column) << c.code;
+    EXPECT_EQ(e.Source, c.source) << c.code;
+    EXPECT_EQ(e.Description, c.description) << c.code;
+  }
+  sc_.Reset();
+  EXPECT_THROW(sc_.AddCode("Dim x\r\nx = (1 + 2\r\n"), ScriptException);
+  EXPECT_EQ(sc_.Error().Text, "x = (1 + 2");
+}
+
+TEST_F(ScriptControlTest, ControlSurfaceAsTheAddInUsesIt) {
+  EXPECT_EQ(sc_.Language(), "VBScript");
+  sc_.SetLanguage("vbscript");
+  EXPECT_THROW(sc_.SetLanguage("JScript"), ScriptException);
+  EXPECT_EQ(sc_.Error().Number, 380);
+  EXPECT_FALSE(sc_.AllowUI());
+
+  sc_.AddCode("Dim Total\r\nTotal = 5\r\nFunction Add(a, b)\r\n  Add = a + b\r\nEnd Function\r\n");
+  EXPECT_EQ(sc_.Error().Number, 0);
+  EXPECT_EQ(Show(sc_.Run("Add", 2, 3)), "Integer 5");
+  EXPECT_EQ(Show(sc_.Eval("Add(Total, 1)")), "Integer 6");
+  sc_.ExecuteStatement("Total = Total * 10");
+  EXPECT_EQ(Show(sc_.Eval("Total")), "Integer 50");
+  EXPECT_EQ(sc_.ToText(sc_.Run("Add", "a", "b")), "ab");
+  EXPECT_EQ(sc_.ToText(sc_.Eval("Null")), "");
+
+  // Code added later sees what earlier code defined; a compile error adds nothing.
+  EXPECT_THROW(sc_.AddCode("Function Broken(\r\n"), ScriptException);
+  EXPECT_EQ(sc_.Error().Number, 1010);
+  EXPECT_EQ(Show(sc_.Run("Add", 1, 1)), "Integer 2");
+  EXPECT_THROW(sc_.Run("Broken", 1), ScriptException);
+  EXPECT_EQ(sc_.Error().Number, 35);
+
+  sc_.Reset();
+  EXPECT_THROW(sc_.Run("Add", 1, 1), ScriptException);
+  EXPECT_EQ(sc_.Error().Description, "Sub or Function not defined: 'Add'");
+  sc_.Error().Clear();
+  EXPECT_EQ(sc_.Error().Number, 0);
+}
+
+TEST_F(ScriptControlTest, RunawayScriptsStopWithAClearError) {
+  sc_.Settings().max_steps = 100000;
+  struct Case {
+    const char* code;
+    int number;
+  } cases[] = {
+      {"Do : Loop", kStepLimitError},
+      {"On Error Resume Next\r\nDo\r\nx = 1 / 0\r\nLoop", kStepLimitError},
+      {"While True : Wend", kStepLimitError},
+      {"Function R(n) : R = R(n + 1) : End Function\r\nR 1", 28},
+      {"Dim s : s = \"x\"\r\nDo : s = s & s : Loop", 14},
+      {"Dim s : s = String(100000000, \"x\")", 14},
+      {"Dim s : s = Space(2000000000)", 14},
+      {"Dim a : a = Array(1) : Do : a = Array(a) : Loop", kStepLimitError},
+  };
+  for (const auto& c : cases) {
+    sc_.Reset();
+    EXPECT_THROW(sc_.AddCode(c.code), ScriptException) << c.code;
+    EXPECT_EQ(sc_.Error().Number, c.number) << c.code;
+    EXPECT_FALSE(sc_.Error().Description.empty());
+  }
+  // After a runaway call the control is still usable, with a fresh budget.
+  sc_.AddCode("Function Ok() : Ok = 1 : End Function");
+  EXPECT_EQ(Show(sc_.Run("Ok")), "Integer 1");
+}
+
+TEST_F(ScriptControlTest, LongChainsOfObjectsAreReleasedWithoutRecursion) {
+  sc_.AddCode(
+      "Class Node : Public NextNode : End Class\r\n"
+      "Dim head, n, i\r\nSet head = Nothing\r\n"
+      "For i = 1 To 200000\r\n  Set n = New Node\r\n  Set n.NextNode = head\r\n  Set head = n\r\nNext\r\n"
+      "Set n = Nothing\r\nSet head = Nothing\r\n");
+  EXPECT_EQ(Show(sc_.Eval("IsObject(head)")), "Boolean True");
+  // Objects that refer to each other are freed when the control is reset (the leak
+  // checker of the sanitizer build watches this).
+  sc_.AddCode(
+      "Dim a, b, d\r\nSet a = New Node : Set b = New Node\r\nSet a.NextNode = b : Set b.NextNode = a\r\n"
+      "Set d = CreateObject(\"Scripting.Dictionary\")\r\nd.Add \"me\", d\r\n");
+  sc_.Reset();
+  EXPECT_THROW(sc_.Eval("a.NextNode"), ScriptException);
+}
+
+// What a user writes to decide, procedure by procedure, what Gildex does.
+constexpr const char* kUserScript = R"(Option Explicit
+' Adds a trace line after the declaration; leaves procedures with their own handler alone.
+Function Process(ProcCode)
+  Dim Lines, i, Header, Name
+  If InStr(1, ProcCode, "On Error", vbTextCompare) > 0 Then
+    Process = ""
+    Exit Function
+  End If
+  Lines = Split(ProcCode, vbCrLf)
+  For i = 0 To UBound(Lines)
+    Header = Trim(Lines(i))
+    If Left(Header, 1) <> "'" And Header <> "" Then Exit For
+  Next
+  If i > UBound(Lines) Then
+    Process = "X"
+    Exit Function
+  End If
+  Name = Split(Split(Header, "(")(0), " ")(UBound(Split(Split(Header, "(")(0), " ")))
+  Lines(i) = Lines(i) & vbCrLf & "    Trace """ & Name & """"
+  Process = Join(Lines, vbCrLf)
+End Function
+)";
+
+TEST_F(ScriptControlTest, UserScriptRewritesProcedures) {
+  sc_.AddCode(kUserScript);
+  struct Case {
+    const char* procedure;
+    const char* expected;
+  } cases[] = {
+      {"' Saves the file\r\nPublic Sub SaveFile(ByVal Path As String)\r\n    Open Path For Output As #1\r\nEnd Sub",
+       "' Saves the file\r\nPublic Sub SaveFile(ByVal Path As String)\r\n    Trace \"SaveFile\"\r\n    Open Path For Output As #1\r\nEnd Sub"},
+      {"Private Function Total() As Long\r\n    On Error GoTo Fail\r\n    Total = 1\r\nFail:\r\nEnd Function", ""},
+      {"Sub A()\r\n    on error resume next\r\nEnd Sub", ""},
+      {"' only a comment", "X"},
+      {"", "X"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(sc_.ToText(sc_.Run("Process", c.procedure)), c.expected) << c.procedure;
+  EXPECT_EQ(sc_.ToText(sc_.Eval("Process(\"\")")), "X");
+}
+
+}  // namespace
+}  // namespace gildex::vbscript

@@ -1,0 +1,138 @@
+#pragma once
+// The Variant: every value a script holds, with VBScript's rules for converting,
+// comparing and printing it. Strings are Windows-1252 bytes.
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace gildex::vbscript {
+
+class Object;
+class Interpreter;
+struct ArrayValue;
+
+// VarType numbers as VBScript reports them.
+enum class VT : std::uint16_t {
+  Empty = 0, Null = 1, Integer = 2, Long = 3, Single = 4, Double = 5, Currency = 6, Date = 7,
+  String = 8, Object = 9, Error = 10, Boolean = 11, Byte = 17, Array = 8204,
+};
+
+struct Variant {
+  VT type = VT::Empty;
+  union {
+    std::int64_t i = 0;  // Integer, Long, Byte, Boolean (0 / -1), Currency (scaled by 10,000)
+    double d;            // Single, Double, Date (days since 30 Dec 1899)
+  };
+  std::string s;
+  std::shared_ptr<ArrayValue> arr;
+  std::shared_ptr<Object> obj;  // null with type Object is Nothing
+
+  Variant() = default;
+  Variant(const Variant&) = default;
+  Variant(Variant&& o) noexcept = default;
+  Variant& operator=(const Variant& o);
+  Variant& operator=(Variant&& o) noexcept;
+  ~Variant() {
+    if (obj || arr) Release();
+  }
+  void Release() noexcept;  // frees deep structures one at a time, never recursively
+
+  static Variant Null() { Variant v; v.type = VT::Null; return v; }
+  static Variant Bool(bool b) { Variant v; v.type = VT::Boolean; v.i = b ? -1 : 0; return v; }
+  static Variant Int(std::int64_t n);  // Integer, Long or Double by size
+  static Variant Integer(std::int64_t n) { Variant v; v.type = VT::Integer; v.i = n; return v; }
+  static Variant Long(std::int64_t n) { Variant v; v.type = VT::Long; v.i = n; return v; }
+  static Variant Byte(std::int64_t n) { Variant v; v.type = VT::Byte; v.i = n; return v; }
+  static Variant Double(double x) { Variant v; v.type = VT::Double; v.d = x; return v; }
+  static Variant Single(double x) { Variant v; v.type = VT::Single; v.d = x; return v; }
+  static Variant Date(double x) { Variant v; v.type = VT::Date; v.d = x; return v; }
+  static Variant Currency(std::int64_t scaled) { Variant v; v.type = VT::Currency; v.i = scaled; return v; }
+  static Variant Str(std::string text) { Variant v; v.type = VT::String; v.s = std::move(text); return v; }
+  static Variant Obj(std::shared_ptr<Object> o) { Variant v; v.type = VT::Object; v.obj = std::move(o); return v; }
+  static Variant Nothing() { Variant v; v.type = VT::Object; return v; }
+  static Variant Array(std::shared_ptr<ArrayValue> a) { Variant v; v.type = VT::Array; v.arr = std::move(a); return v; }
+
+  bool IsEmpty() const { return type == VT::Empty; }
+  bool IsNull() const { return type == VT::Null; }
+  bool IsString() const { return type == VT::String; }
+  bool IsObject() const { return type == VT::Object; }
+  bool IsArray() const { return type == VT::Array; }
+  bool IsNumeric() const;  // a number type (Boolean, Date and Empty count)
+};
+
+// VBScript arrays are values: assignment copies them. Copies share the storage until one
+// of them is written (see MutableArray). Lower bounds are always 0.
+struct ArrayValue {
+  std::vector<std::int64_t> counts;  // elements per dimension
+  std::vector<Variant> items;        // first index varies fastest
+  bool fixed = false;                // Dim a(n): ReDim is refused
+  std::size_t Offset(std::span<const std::int64_t> index) const;  // throws 9
+};
+std::shared_ptr<ArrayValue> MakeArray(std::vector<std::int64_t> counts, bool fixed = false);
+
+// What every object offers a script. Member names arrive upper-cased; an empty name is the
+// default member.
+class Object {
+ public:
+  virtual ~Object() = default;
+  virtual std::string TypeName() const = 0;
+  // Property get or method call.
+  virtual Variant Get(Interpreter& in, const std::string& name, std::span<Variant* const> args) = 0;
+  // Property let (set = false) or set.
+  virtual void Put(Interpreter& in, const std::string& name, std::span<Variant* const> args,
+                   const Variant& value, bool set);
+  // The elements For Each visits; 451 when not a collection.
+  virtual std::vector<Variant> Elements(Interpreter& in);
+  // Called while the last reference is still held, so Class_Terminate can see Me.
+  virtual void LastRelease(const std::shared_ptr<Object>& self) { (void)self; }
+  // Drops every value the object holds; the interpreter calls it when it is reset, so
+  // objects that refer to each other in a cycle are freed.
+  virtual void ClearReferences() {}
+};
+
+// The array of `v` ready to be written: its own storage, cloned when shared.
+ArrayValue& MutableArray(Variant& v);
+
+// Conversions with VBScript's rules; they throw Type mismatch (13), Overflow (6) or
+// Invalid use of Null (94) as VBScript does.
+bool ParseNumber(std::string_view text, double& out);  // what IsNumeric accepts
+double ToDouble(const Variant& v);
+std::int64_t ToLong(const Variant& v);     // rounds half to even, range of Long
+std::int64_t ToInteger(const Variant& v);  // range of Integer
+bool ToBool(const Variant& v);
+std::string ToString(const Variant& v);
+double ToDate(const Variant& v);
+std::int64_t ToCurrency(const Variant& v);  // scaled by 10,000
+std::int64_t RoundHalfEven(double x);
+std::string FormatDouble(double x);
+std::string FormatDate(double date);
+std::string TypeName(const Variant& v);
+// A numeric value for arithmetic: strings are converted, Empty is 0.
+Variant ToNumeric(const Variant& v);
+
+// Date arithmetic shared with the builtins.
+struct DateParts {
+  int year = 1899, month = 12, day = 30, hour = 0, minute = 0, second = 0;
+};
+double DateFromParts(int year, int month, int day);  // month and day may overflow, as DateSerial
+DateParts PartsOfDate(double date);
+int WeekdayOf(double date);  // 1 = Sunday
+bool ParseDate(std::string_view text, double& out);
+
+// Operators; Null propagates as VBScript says.
+enum class BinaryOp {
+  Pow, Mul, Div, IntDiv, Mod, Add, Sub, Concat, Eq, Ne, Lt, Gt, Le, Ge, Is, And, Or, Xor, Eqv, Imp,
+};
+Variant Arithmetic(BinaryOp op, const Variant& a, const Variant& b);
+Variant Logical(BinaryOp op, const Variant& a, const Variant& b);
+Variant Negate(const Variant& a);
+Variant Not(const Variant& a);
+// -1, 0, 1, or 2 for Null. `a_literal` / `b_literal` say the operand was written as a
+// constant: VBScript then converts the other side to the constant's type.
+int Compare(const Variant& a, const Variant& b, bool a_literal, bool b_literal, bool text_compare = false);
+int CompareStrings(std::string_view a, std::string_view b, bool text_compare);
+
+}  // namespace gildex::vbscript
