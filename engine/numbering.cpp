@@ -114,7 +114,7 @@ class NumberingPass {
     const std::int32_t start = gildex_.StartLine();
     counter_ = start > 0 ? std::int64_t{start} - gildex_.LineIncrement() : 0;
   }
-  void EnterProcedure(const std::string& name, long line);
+  void EnterProcedure(const std::string& name, host::ProcKind kind, long line);
   std::string StrippedLine(long line) { return gildex_.RemoveLineNumber(module_.Lines(line, 1)); }
 
   CGildex& gildex_;
@@ -125,13 +125,17 @@ class NumberingPass {
   std::vector<PlannedLine> planned_;
   std::int64_t counter_ = 0;
   std::string proc_name_;
+  long body_line_ = 0;
   bool skip_proc_ = false;
   std::string previous_;
   std::string handled_;
 };
 
-void NumberingPass::EnterProcedure(const std::string& name, long line) {
+void NumberingPass::EnterProcedure(const std::string& name, host::ProcKind kind, long line) {
   proc_name_ = name;
+  // VB6 takes line numbers only inside a procedure's body: a number on a comment or blank
+  // line above the declaration would make it a statement of the declarations section.
+  body_line_ = name.empty() ? 0 : module_.ProcBodyLine(name, kind);
   long first = line;
   const long count = module_.CountOfLines();
   while (first < count && IsBlank(module_.Lines(first, 1))) ++first;
@@ -152,7 +156,7 @@ bool NumberingPass::Plan(long& line) {
     // A cancel is honoured between procedures only, so each one is numbered whole or not at all.
     loop_.DoEvents();
     if (gildex_.Cancel()) return false;
-    EnterProcedure(name, line);
+    EnterProcedure(name, kind, line);
   }
   if (line % 20 == 0) progress_.SetValue(static_cast<std::int32_t>(line));
   if (skip_proc_) return true;
@@ -166,6 +170,7 @@ bool NumberingPass::Plan(long& line) {
     text = StrippedLine(line);
   }
   handled_ = text;
+  if (name.empty() || line <= body_line_) return true;
   if (gildex_.MatchFirstToken(text, "'")) return true;
   if (!gildex_.ValidLineForNumbering(previous_, text)) return true;
   counter_ += gildex_.LineIncrement();

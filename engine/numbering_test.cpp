@@ -511,6 +511,56 @@ TEST(NumberModule, NumberingTwiceGivesWhatNumberingOnceGave) {
   }
 }
 
+// Found by fuzz/engine_fuzz: a comment or blank line numbered above the first procedure
+// would become a statement of the declarations section (which VB6 refuses, and which
+// numbering again and un-numbering do not look at), so lines above a declaration keep no number.
+TEST(NumberModule, NoLineAboveAProcedureGetsANumber) {
+  struct Case {
+    const char* name;
+    bool number_comment_lines;
+    bool number_blank_lines;
+    std::string module;
+  };
+  const std::vector<Case> cases = {
+      {"Rem line", false, false, Module(R"(
+Option Explicit
+Rem Totals of the order lines.
+' Adds them up.
+Sub Add()
+    x = 1
+End Sub
+)")},
+      {"banner comment", true, false, Module(R"(
+'-------------------------
+' Adds up the order lines.
+Sub Add()
+    x = 1
+End Sub
+)")},
+      {"module of comments only", true, false, Module(R"(
+'-- orders
+' nothing here yet
+)")},
+      {"blank line below the declarations", false, true, Module(R"(
+Option Explicit
+
+Sub Add()
+    x = 1
+End Sub
+)")},
+  };
+  for (const Case& c : cases) {
+    Numberer numberer;
+    numberer.rig.gildex.NumberCommentLines(c.number_comment_lines);
+    numberer.rig.gildex.NumberBlankLines(c.number_blank_lines);
+    const std::string once = numberer.Number(c.module);
+    const std::size_t sub = c.module.find("Sub Add()");
+    EXPECT_EQ(once.substr(0, sub), c.module.substr(0, sub)) << c.name;
+    EXPECT_EQ(numberer.Number(once), once) << c.name;
+    EXPECT_EQ(numberer.UnNumber(once), c.module) << c.name << "\n" << once;
+  }
+}
+
 TEST(NumberModule, ATwoCharacterDelimiterGrowsTheIndentOnEveryRoundTrip) {
   Numberer numberer;
   numberer.rig.gildex.LineDelimiter(": ");
