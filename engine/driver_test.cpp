@@ -28,16 +28,7 @@ using testing::RecordingProgress;
 namespace fs = std::filesystem;
 using testing::EngineRig;
 
-std::string Module(std::string_view text) {
-  if (!text.empty() && text.front() == '\n') text.remove_prefix(1);
-  std::string out;
-  for (char c : text) {
-    if (c == '\n') out += '\r';
-    out += c;
-  }
-  if (out.size() >= 2 && out.ends_with("\r\n")) out.resize(out.size() - 2);
-  return out;
-}
+using testing::Module;
 
 struct FakeScript : ScriptRunner {
   ScriptErrors RunProcess(const std::string& proc_code, std::string& new_text) override {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "common/error_report.h"
@@ -45,6 +46,19 @@ struct EngineRig {
     return temp.Path() / "program";
   }
 };
+
+// A module as a raw string with "\n" line ends, given to the code module with CR LF; the
+// leading line break of the raw string is not part of it.
+inline std::string Module(std::string_view text) {
+  if (!text.empty() && text.front() == '\n') text.remove_prefix(1);
+  std::string out;
+  for (char c : text) {
+    if (c == '\n') out += '\r';
+    out += c;
+  }
+  if (out.size() >= 2 && out.ends_with("\r\n")) out.resize(out.size() - 2);
+  return out;
+}
 
 // The progress window as the tests read it afterwards.
 struct RecordingProgress : Progress {

@@ -24,18 +24,7 @@ using testing::RecordingProgress;
 namespace fs = std::filesystem;
 using testing::EngineRig;
 
-// A module as a raw string with "\n" line ends, given to the code module with CR LF; the
-// leading line break of the raw string is not part of it.
-std::string Module(std::string_view text) {
-  if (!text.empty() && text.front() == '\n') text.remove_prefix(1);
-  std::string out;
-  for (char c : text) {
-    if (c == '\n') out += '\r';
-    out += c;
-  }
-  if (out.size() >= 2 && out.ends_with("\r\n")) out.resize(out.size() - 2);
-  return out;
-}
+using testing::Module;
 
 // The engine with the numbering settings a fresh installation loads.
 struct Numberer {
