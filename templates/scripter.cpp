@@ -1,0 +1,155 @@
+#include "templates/scripter.h"
+
+#include <algorithm>
+#include <system_error>
+
+#include "common/nembus_common.h"
+#include "platform/atomic_file.h"
+#include "platform/cp1252.h"
+
+namespace gildex {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::string_view kCrLf = "\r\n";
+
+std::string FormatScriptError(vbscript::ScriptControl& control, bool full_stop) {
+  const auto& error = control.Error();
+  return "Error in Script at line " + std::to_string(error.Line) + (full_stop ? "." : "") + std::string(kCrLf) +
+         error.Description;
+}
+
+}  // namespace
+
+std::unique_ptr<vbscript::ScriptControl> CreateScriptingControl(std::string_view prog_id,
+                                                                const platform::Clock& clock) {
+  if (!cp1252::EqualsNoCase(prog_id, kScriptControlProgId))
+    throw VbError(429, "ActiveX component can't create object");
+  return std::make_unique<vbscript::ScriptControl>(clock);
+}
+
+clsScripter::clsScripter(ErrorReport& report, const platform::Clock& clock) : report_(report) {
+  report_.Trap("clsScripter.Class_Initialize", [&] {
+    if (!control_) control_ = CreateScriptingControl(kScriptControlProgId, clock);
+    control_->SetLanguage("VBScript");
+    control_->Reset();
+    control_->SetAllowUI(false);
+  });
+}
+
+void clsScripter::SetScript(std::string_view text) {
+  report_.Trap("clsScripter.Script", [&] {
+    script_ = std::string(text);
+    validated_ = false;
+  });
+}
+
+void clsScripter::CheckScript(std::string_view text, std::string& message, ScriptErrors& result) {
+  if (!text.empty()) script_ = std::string(text);
+  validated_ = false;
+  message.clear();
+  const std::string_view trimmed = TrimSpaces(script_);
+  if (trimmed.empty()) {
+    result = errSCRIPT_EMPTY;
+    message = "No text in script.";
+    return;
+  }
+  const std::string code = std::string(trimmed) + std::string(kCrLf);
+  if (cp1252::FindNoCase(code, kProcessHeading) == std::string_view::npos) {
+    result = errSYNTAX_ERR;
+    message = "Script MUST have a " + std::string(kProcessHeading);
+    return;
+  }
+  if (!control_) {
+    result = errSYNTAX_ERR;
+    message = "Error in Script at line 0." + std::string(kCrLf) + "ActiveX component can't create object";
+    return;
+  }
+  // Earlier checks' code stays loaded: a later definition of Process replaces the earlier.
+  try {
+    control_->AddCode(code);
+  } catch (const vbscript::ScriptException&) {
+  }
+  if (control_->Error().Number != 0) {
+    result = errSYNTAX_ERR;
+    message = FormatScriptError(*control_, true);
+    return;
+  }
+  try {
+    control_->Eval("Process(\"\")");
+  } catch (const vbscript::ScriptException&) {
+  }
+  if (control_->Error().Number != 0) {
+    result = errSYNTAX_ERR;
+    message = FormatScriptError(*control_, false);
+    return;
+  }
+  result = errSCRIPT_OK;
+  validated_ = true;
+}
+
+ScriptErrors clsScripter::RunProcess(const std::string& proc_code, std::string& new_text) {
+  new_text = proc_code;
+  if (!control_) return errSYNTAX_ERR;
+  std::string returned;
+  try {
+    returned = control_->ToText(control_->Run("Process", proc_code));
+  } catch (const vbscript::ScriptException&) {
+    return errSYNTAX_ERR;
+  }
+  new_text = std::move(returned);
+  if (new_text.empty()) return errSKIP_PROCEDURE;
+  if (new_text == "X") return errPROCEDURE_NORMAL;
+  return errSCRIPT_OK;
+}
+
+std::string ValidateMessage(ScriptErrors result, std::string_view message) {
+  if (result == errSCRIPT_OK) return "Script is OK";
+  return "Errors in Script." + std::string(kCrLf) + std::string(message);
+}
+
+std::string NewScriptText() {
+  return std::string(kProcessHeading) + std::string(kCrLf) + "  Process =" + std::string(kCrLf) + "End Function";
+}
+
+fs::path ScriptsFolder(const fs::path& program_folder) {
+  std::string folder = program_folder.string();
+  if (folder.empty() || folder.back() != kPathSeparator) folder += kPathSeparator;
+  return fs::path(folder + "Scripts");
+}
+
+std::vector<std::string> ListScripts(const fs::path& program_folder) {
+  const fs::path folder = ScriptsFolder(program_folder);
+  std::error_code ec;
+  fs::create_directories(folder, ec);
+  std::vector<std::string> names;
+  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
+    if (it->is_regular_file(ec)) names.push_back(it->path().filename().string());
+  std::sort(names.begin(), names.end(), cp1252::LessNoCase{});
+  return names;
+}
+
+namespace {
+
+fs::path ScriptFile(const fs::path& program_folder, std::string_view name) {
+  if (TrimSpaces(name).empty() || name.find_first_of("/\\") != std::string_view::npos || name == "." ||
+      name == "..")
+    throw VbError(52, "Bad file name or number");
+  return ScriptsFolder(program_folder) / std::string(name);
+}
+
+}  // namespace
+
+std::string LoadScript(const fs::path& program_folder, std::string_view name) {
+  const auto text = platform::ReadWholeFile(ScriptFile(program_folder, name));
+  if (!text) throw VbError(53, "File not found");
+  return *text;
+}
+
+void SaveScript(const fs::path& program_folder, std::string_view name, std::string_view text) {
+  platform::WriteFileAtomically(ScriptFile(program_folder, name), std::string(text), 0666, true);
+}
+
+}  // namespace gildex
