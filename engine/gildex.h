@@ -156,6 +156,8 @@ class CGildex {
   // and which script the "*SCRIPT" mode runs (none: every procedure falls back to the template).
   void SetProgress(Progress* progress) { progress_ = progress != nullptr ? progress : &null_progress_; }
   void SetScriptRunner(ScriptRunner* runner) { script_runner_ = runner; }
+  // The engine can be made before the host connects; the host is handed over then.
+  void SetVBE(host::VBE* vbe) { vbe_ = vbe; }
 
   // Inserting error handling (module driver and blocks).
   void InsertModule(host::CodeModule& module, const std::string& component_name, host::VBProject* project,

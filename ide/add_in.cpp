@@ -1,0 +1,102 @@
+#include "ide/add_in.h"
+
+#include <system_error>
+
+#include "platform/ini.h"
+
+namespace gildex {
+
+AddIn::AddIn(platform::Services& services, ErrorReport& report, RegistryTools& registry,
+             std::filesystem::path windows_folder, MessageViewFactory make_view)
+    : services_(services),
+      report_(report),
+      registry_(registry),
+      windows_folder_(std::move(windows_folder)),
+      make_view_(std::move(make_view)) {}
+
+// The controller and the script host point into the engine and the engine at them: let go
+// of them in an order that leaves no dangling pointer.
+AddIn::~AddIn() {
+  ReleaseMessages();
+  ReleaseScripter();
+  ReleaseEngine();
+  ReleaseTemplates();
+}
+
+void AddIn::Main() { AddToINI(); }
+
+void AddIn::AddToINI() {
+  report_.Trap("AddIn.AddToINI", [&] {
+    const std::filesystem::path file = AddInListFile();
+    std::error_code ec;
+    std::filesystem::create_directories(windows_folder_, ec);
+    const std::string section(kAddInSection);
+    if (platform::GetPrivateProfileString(section, std::string(kAddInProgId), "", 255, file).empty()) {
+      if (!platform::WritePrivateProfileString(section, std::string(kAddInProgId), "0", file))
+        throw VbError(75, "Path/File access error: " + file.string());
+      services_.dialogs.MsgBox(platform::MessageBox{std::string(kAppTitle) + " has been added to your VB AddIns List.",
+                                                    platform::vbInformation, std::string(kAppTitle)});
+    }
+    CGildex& engine = Engine();
+    const std::string scc =
+        platform::GetPrivateProfileString(section, std::string(kSourceControlAddInKey), "", 255, file);
+    engine.SourceControl(!scc.empty());
+  });
+}
+
+CGildex& AddIn::Engine() {
+  if (!engine_) {
+    engine_ = std::make_unique<CGildex>(services_, report_, registry_, vbe_);
+    if (messages_) engine_->SetProgress(messages_.get());
+    if (scripter_) engine_->SetScriptRunner(scripter_.get());
+  }
+  return *engine_;
+}
+
+clsMessages& AddIn::Messages() {
+  if (!messages_) {
+    CGildex& engine = Engine();
+    messages_ = std::make_unique<clsMessages>(engine, vbe_ != nullptr ? &vbe_->Bars() : nullptr, report_,
+                                              services_.dialogs, make_view_);
+    engine.SetProgress(messages_.get());
+  }
+  return *messages_;
+}
+
+colTemplates& AddIn::Templates() {
+  if (!templates_) templates_ = std::make_unique<colTemplates>(report_);
+  return *templates_;
+}
+
+clsScripter& AddIn::Scripter() {
+  if (!scripter_) {
+    scripter_ = std::make_unique<clsScripter>(report_, services_.clock);
+    if (engine_) engine_->SetScriptRunner(scripter_.get());
+  }
+  return *scripter_;
+}
+
+void AddIn::ReleaseEngine() {
+  ReleaseMessages();  // the controller cannot outlive the engine it cancels
+  engine_.reset();
+}
+
+void AddIn::ReleaseMessages() {
+  if (engine_) engine_->SetProgress(nullptr);
+  messages_.reset();
+}
+
+void AddIn::ReleaseTemplates() { templates_.reset(); }
+
+void AddIn::ReleaseScripter() {
+  if (engine_) engine_->SetScriptRunner(nullptr);
+  scripter_.reset();
+}
+
+void AddIn::SetVBE(host::VBE* vbe) {
+  vbe_ = vbe;
+  if (engine_) engine_->SetVBE(vbe);
+  if (messages_) messages_->SetCommandBars(vbe != nullptr ? &vbe->Bars() : nullptr);
+}
+
+}  // namespace gildex

@@ -1,0 +1,83 @@
+#pragma once
+// The AddIn module: the objects every part of the add-in shares for the life of the process
+// (the host, the engine, the progress controller, the template collection, the script host),
+// the process entry `Main` and the registration in the host's add-in list "vbaddin.ini".
+// Each object is made at most once, by whichever step needs it first.
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "common/error_report.h"
+#include "common/registry_tools.h"
+#include "engine/gildex.h"
+#include "host/vbide.h"
+#include "platform/services.h"
+#include "templates/col_templates.h"
+#include "templates/scripter.h"
+#include "tools/messages.h"
+
+namespace gildex {
+
+inline constexpr std::string_view kAddInProgId = "Gildex.Connect";
+inline constexpr std::string_view kAddInListFile = "vbaddin.ini";
+inline constexpr std::string_view kAddInSection = "Add-Ins32";
+inline constexpr std::string_view kSourceControlAddInKey = "vbscc";
+// Where the splash choice of the options dialog is kept.
+inline constexpr std::string_view kDisableSplashValue = "Disable Splash";
+
+class AddIn {
+ public:
+  // `windows_folder` holds the add-in list file; `make_view` makes the progress windows.
+  AddIn(platform::Services& services, ErrorReport& report, RegistryTools& registry,
+        std::filesystem::path windows_folder, MessageViewFactory make_view);
+  ~AddIn();
+  AddIn(const AddIn&) = delete;
+  AddIn& operator=(const AddIn&) = delete;
+
+  // Process entry: registers the add-in. A debugged process would then keep its message
+  // loop running; this one never runs in development mode, so it returns.
+  void Main();
+  // Writes "Gildex.Connect=0" into the add-in list on first start (and says so), makes the
+  // engine and takes the source-control add-in's presence from the "vbscc" key.
+  void AddToINI();
+
+  // The shared objects, made on first use.
+  CGildex& Engine();
+  clsMessages& Messages();
+  colTemplates& Templates();
+  clsScripter& Scripter();
+  bool HasEngine() const { return engine_ != nullptr; }
+  bool HasMessages() const { return messages_ != nullptr; }
+  bool HasTemplates() const { return templates_ != nullptr; }
+  bool HasScripter() const { return scripter_ != nullptr; }
+  void ReleaseEngine();
+  void ReleaseMessages();
+  void ReleaseTemplates();
+  void ReleaseScripter();
+
+  host::VBE* VBE() const { return vbe_; }
+  void SetVBE(host::VBE* vbe);
+
+  platform::Services& Services() { return services_; }
+  ErrorReport& Report() { return report_; }
+  RegistryTools& Registry() { return registry_; }
+  std::filesystem::path AddInListFile() const { return windows_folder_ / std::string(kAddInListFile); }
+  // The application's help file, set at connection.
+  const std::string& HelpFile() const { return help_file_; }
+  void HelpFile(std::string file) { help_file_ = std::move(file); }
+
+ private:
+  platform::Services& services_;
+  ErrorReport& report_;
+  RegistryTools& registry_;
+  std::filesystem::path windows_folder_;
+  MessageViewFactory make_view_;
+  host::VBE* vbe_ = nullptr;
+  std::string help_file_;
+  std::unique_ptr<CGildex> engine_;
+  std::unique_ptr<clsMessages> messages_;
+  std::unique_ptr<colTemplates> templates_;
+  std::unique_ptr<clsScripter> scripter_;
+};
+
+}  // namespace gildex

@@ -1,0 +1,151 @@
+#pragma once
+// Connect: the add-in object the host creates and connects. It runs the start-up routine,
+// builds the interactive interface for the interactive connect modes, and holds the sixteen
+// scope commands that apply the engine to one procedure, one component or every component
+// of every open project. Every rule of the commands lives here; the windows they open (the
+// insert-mode choice, the options dialog, the splash window) and the menus and toolbar are
+// views handed in by the host program.
+#include <cstdint>
+#include <string>
+
+#include "host/vbide.h"
+#include "ide/add_in.h"
+
+namespace gildex {
+
+class Connect;
+
+// How the host connects the add-in.
+enum ConnectMode : int {
+  ext_cm_AfterStartup = 0,
+  ext_cm_Startup = 1,
+  ext_cm_External = 2,
+  ext_cm_CommandLine = 3,
+};
+
+// frmInsertOptions: "Insert Mode", asked when a code-window command finds a selection.
+class frmInsertOptions {
+ public:
+  static constexpr const char* kCaption = "Insert Mode";
+  static constexpr const char* kFrameCaption = "Insert Code Into :";
+  static constexpr const char* kSelectedText = "Selected Text";  // optInertDest(2)
+  static constexpr const char* kEntireModule = "Entire Module";
+  static constexpr const char* kOkCaption = "OK";
+  static constexpr const char* kCloseCaption = "Close";
+
+  bool Cancelled() const { return cancelled_; }
+  bool SelectedTextChosen() const { return selected_text_; }
+  // The user's actions.
+  void ChooseSelectedText() { selected_text_ = true; }
+  void ChooseEntireModule() { selected_text_ = false; }
+  void cmdGo_Click() {}
+  void cmdClose_Click() { cancelled_ = true; }
+
+ private:
+  bool cancelled_ = false;
+  bool selected_text_ = false;
+};
+
+// Shows the insert-mode window modally (centred) and returns when the user pressed OK or
+// Close, having reported the choice through the form's handlers.
+class InsertOptionsView {
+ public:
+  virtual ~InsertOptionsView() = default;
+  virtual void ShowModal(frmInsertOptions& form) = 0;
+};
+
+// The options dialog, opened when an insert into the project finds no template chosen.
+class OptionsDialogView {
+ public:
+  virtual ~OptionsDialogView() = default;
+  virtual void ShowOptions() = 0;
+};
+
+// The splash window of the start-up routine.
+class SplashView {
+ public:
+  virtual ~SplashView() = default;
+  virtual void ShowTopmost() = 0;
+  virtual bool Loaded() const = 0;
+  virtual void Close() = 0;
+};
+
+// The interface the interactive connect modes build: context menus and template submenus,
+// the toolbar and the IDE event hooks.
+class InteractiveInterface {
+ public:
+  virtual ~InteractiveInterface() = default;
+  virtual void Build(Connect& connect) = 0;
+  virtual void Remove() = 0;
+};
+
+struct ConnectViews {
+  InsertOptionsView* insert_options = nullptr;
+  OptionsDialogView* options_dialog = nullptr;
+  SplashView* splash = nullptr;
+  // None: the interactive modes cannot connect (this host has the command line only).
+  InteractiveInterface* interactive = nullptr;
+};
+
+class Connect {
+ public:
+  // Connect creation: makes the shared objects that are missing and loads the settings.
+  Connect(AddIn& add_in, ConnectViews views);
+  // Connect termination.
+  ~Connect();
+  Connect(const Connect&) = delete;
+  Connect& operator=(const Connect&) = delete;
+
+  void OnConnection(host::VBE* application, ConnectMode mode);
+  void OnDisconnection(int remove_mode);
+  void OnStartupComplete() {}
+  void OnAddInsUpdate() {}
+
+  host::VBE* VBInstance() const { return add_in_.VBE(); }
+  host::VBComponent* CurrentComponent() const { return current_component_; }
+  host::VBProject* ActiveProject() const { return active_project_; }
+  void SetActiveProject(host::VBProject* project) { active_project_ = project; }
+  bool Connected() const { return connected_; }
+  AddIn& Shared() { return add_in_; }
+
+  // The scope commands, as the menus call them.
+  void hWndModuleFNInsert_Click();
+  void hWndCodeInsert_Click();
+  void hWndModuleInsert_Click();
+  void hWndFormInsert_Click();
+  void hWndProjectInsert_Click();
+  void hWndModuleFNDelete_Click();
+  void hWndCodeDelete_Click();
+  void hWndModuleDelete_Click();
+  void hWndFormDelete_Click();
+  void hWndProjectDelete_Click();
+  void hWndCodeNumber_Click();
+  void hWndModuleNumber_Click();
+  void hWndFormNumber_Click();
+  void hWndCodeUnNumber_Click();
+  void hWndModuleUnNumber_Click();
+  void hWndFormUnNumber_Click();
+
+  // The start line of the selection in the module's code pane.
+  std::int32_t GetCursorPosition(host::CodeModule& module);
+  // Builds the active project's compiled file; a failure becomes one status line.
+  void BuildActiveProject();
+
+ private:
+  struct ComponentCommand;
+  void RunComponentCommand(const ComponentCommand& command);
+  void RunProcedureCommand(bool insert);
+  bool TemplateChosen(bool open_options);
+  // The insert-mode choice; false when the user closed the window.
+  bool AskInsertMode(host::CodeModule& module, bool& selection_only);
+  void StartUp();
+  void CreateSharedObjects();
+
+  AddIn& add_in_;
+  ConnectViews views_;
+  host::VBComponent* current_component_ = nullptr;
+  host::VBProject* active_project_ = nullptr;
+  bool connected_ = false;
+};
+
+}  // namespace gildex
