@@ -41,6 +41,7 @@ enum class Binding {
   Field,     // member variable of Me
   MeMember,  // method or property of Me, called by name
   Builtin,   // function of the library
+  ExecuteLocal,  // a local that Dim inside Execute added to the running procedure's frame
 };
 
 struct NameExpr : Expr {
@@ -233,6 +234,7 @@ struct ProcDef : Node {
   int local_count = 0;
   int result_slot = -1;
   std::map<std::string, int> locals;  // upper-cased name -> slot, for Execute and Eval
+  std::map<std::string, int> implicit_locals;  // undeclared names used as locals -> slot
   bool explicit_vars = false;
   const std::string* source = nullptr;  // the text it was written in, for error reports
 };

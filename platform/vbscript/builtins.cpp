@@ -1,6 +1,7 @@
 // The function library and the vb constants. Functions VBScript has that are not here are
 // unknown names, which VBScript itself reports as "Type mismatch: 'Name'".
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <map>
@@ -30,6 +31,15 @@ std::size_t Find(std::string_view hay, std::string_view needle, std::size_t from
   return text ? cp1252::FindNoCase(hay, needle, from) : hay.find(needle, from);
 }
 
+// Escape and Unescape work on the Unicode text Windows scripts hold: a byte stands for its
+// code point in this code page, and a character above 255 travels as %uXXXX.
+char32_t CodePointOf(char c) {
+  std::string utf8 = cp1252::ToUtf8(std::string(1, c));
+  char32_t cp = static_cast<unsigned char>(utf8[0]);
+  if (cp >= 0xE0 && utf8.size() >= 3) cp = ((cp & 0x0F) << 12) | ((utf8[1] & 0x3F) << 6) | (utf8[2] & 0x3F);
+  else if (cp >= 0xC0 && utf8.size() >= 2) cp = ((cp & 0x1F) << 6) | (utf8[1] & 0x3F);
+  return cp;
+}
 // Strings
 Variant Len(Interpreter&, Args a) {
   if (A(a, 0).IsNull()) return Variant::Null();
@@ -226,11 +236,7 @@ Variant Asc(Interpreter&, Args a) {
 Variant AscW(Interpreter&, Args a) {
   std::string s = Str(A(a, 0));
   if (s.empty()) ThrowRuntime(5);
-  std::string utf8 = cp1252::ToUtf8(s.substr(0, 1));
-  std::uint32_t cp = static_cast<unsigned char>(utf8[0]);
-  if (cp >= 0xE0 && utf8.size() >= 3) cp = ((cp & 0x0F) << 12) | ((utf8[1] & 0x3F) << 6) | (utf8[2] & 0x3F);
-  else if (cp >= 0xC0 && utf8.size() >= 2) cp = ((cp & 0x1F) << 6) | (utf8[1] & 0x3F);
-  return Variant::Int(cp);
+  return Variant::Int(CodePointOf(s[0]));
 }
 Variant Chr(Interpreter&, Args a) {
   std::int64_t n = ToLong(A(a, 0));
@@ -513,9 +519,22 @@ Variant WeekdayName(Interpreter&, Args a) {
   if (a.size() > 1 && ToBool(A(a, 1))) name = name.substr(0, 3);
   return Variant::Str(name);
 }
-Variant FormatNumber(Interpreter&, Args a) {
+// FormatNumber, FormatCurrency and FormatPercent with the English (United States) regional
+// settings: two digits, a leading zero, groups of three; only currency shows a negative
+// amount in parentheses unless told otherwise.
+struct NumberStyle {
+  double scale;
+  const char* prefix;
+  const char* suffix;
+  bool parens_by_default;
+};
+constexpr NumberStyle kPlainNumber{1, "", "", false};
+constexpr NumberStyle kCurrency{1, "$", "", true};
+constexpr NumberStyle kPercent{100, "", "%", false};
+
+Variant FormatStyled(Args a, const NumberStyle& style) {
   if (A(a, 0).IsNull()) return Variant::Null();
-  double x = ToDouble(A(a, 0));
+  double x = ToDouble(A(a, 0)) * style.scale;
   std::int64_t digits = IntArg(a, 1, -1);
   if (digits == -1) digits = 2;
   if (digits < 0 || digits > 30) ThrowRuntime(5);
@@ -538,9 +557,85 @@ Variant FormatNumber(Interpreter&, Args a) {
     whole = grouped;
   }
   if (whole == "0" && leading == 0 && !frac.empty()) whole.clear();
-  std::string text = whole + frac;
-  if (x < 0 && rounded != 0) text = parens == -1 ? "(" + text + ")" : "-" + text;
+  std::string text = style.prefix + whole + frac + style.suffix;
+  if (x < 0 && rounded != 0) {
+    const bool in_parens = parens == -1 || (parens == -2 && style.parens_by_default);
+    text = in_parens ? "(" + text + ")" : "-" + text;
+  }
   return Variant::Str(text);
+}
+Variant FormatNumber(Interpreter&, Args a) { return FormatStyled(a, kPlainNumber); }
+Variant FormatCurrency(Interpreter&, Args a) { return FormatStyled(a, kCurrency); }
+Variant FormatPercent(Interpreter&, Args a) { return FormatStyled(a, kPercent); }
+
+Variant Escape(Interpreter& in, Args a) {
+  if (A(a, 0).IsNull()) return Variant::Null();
+  static constexpr std::string_view kKept = "@*_+-./";
+  std::string s = Str(A(a, 0)), out;
+  for (char c : s) {
+    const auto u = static_cast<unsigned char>(c);
+    if (std::isalnum(u) && u < 0x80) {
+      out += c;
+    } else if (kKept.find(c) != std::string_view::npos) {
+      out += c;
+    } else {
+      char buf[16];
+      char32_t cp = CodePointOf(c);
+      if (cp < 0x100) std::snprintf(buf, sizeof buf, "%%%02X", static_cast<unsigned>(cp));
+      else std::snprintf(buf, sizeof buf, "%%u%04X", static_cast<unsigned>(cp));
+      out += buf;
+    }
+    in.CheckString(out.size());
+  }
+  return Variant::Str(std::move(out));
+}
+int HexValue(std::string_view digits) {
+  int v = 0;
+  for (char c : digits) {
+    int d = c >= '0' && c <= '9' ? c - '0' : (c >= 'a' && c <= 'f' ? c - 'a' + 10 : (c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1));
+    if (d < 0) return -1;
+    v = v * 16 + d;
+  }
+  return v;
+}
+Variant Unescape(Interpreter&, Args a) {
+  if (A(a, 0).IsNull()) return Variant::Null();
+  std::string s = Str(A(a, 0)), out;
+  for (std::size_t k = 0; k < s.size(); ++k) {
+    int cp = -1;
+    std::size_t used = 0;
+    if (s[k] == '%' && k + 5 < s.size() && (s[k + 1] == 'u' || s[k + 1] == 'U')) {
+      cp = HexValue(std::string_view(s).substr(k + 2, 4));
+      used = 6;
+    }
+    if (cp < 0 && s[k] == '%' && k + 2 < s.size()) {
+      cp = HexValue(std::string_view(s).substr(k + 1, 2));
+      used = 3;
+    }
+    if (cp < 0) {  // not an escape: kept as written
+      out += s[k];
+      continue;
+    }
+    auto c = cp1252::FromUnicode(static_cast<char32_t>(cp));
+    out += c ? *c : '?';
+    k += used - 1;
+  }
+  return Variant::Str(std::move(out));
+}
+
+// Scripts run with the English (United States) locale only: formats, dates and text
+// comparison all follow it, so another locale is refused rather than half honoured.
+constexpr std::int64_t kLocale = 1033;
+Variant GetLocale(Interpreter&, Args) { return Variant::Long(kLocale); }
+Variant SetLocale(Interpreter&, Args a) {
+  if (!Has(a, 0)) return Variant::Long(kLocale);
+  const Variant& v = A(a, 0);
+  std::int64_t id = -1;
+  if (v.IsString() && cp1252::EqualsNoCase(v.s, "en-us")) id = kLocale;
+  else if (double x; !v.IsString() || ParseNumber(v.s, x)) id = ToLong(v);
+  // 0, 1024 and 2048 ask for the system's or user's locale, which here is English too.
+  if (id == kLocale || id == 0 || id == 1024 || id == 2048) return Variant::Long(kLocale);
+  ThrowRuntimeText(5, "Locale " + Str(v) + " is not supported: scripts run with English - United States (1033)");
 }
 
 // Mathematics
@@ -595,6 +690,12 @@ Variant ExecuteGlobalFn(Interpreter& in, Args a) {
   return Variant();
 }
 Variant CreateObjectFn(Interpreter& in, Args a) { return in.CreateObject(Str(A(a, 0))); }
+// GetObject would open a file or reach a running program: neither is open to a script.
+Variant GetObjectFn(Interpreter&, Args a) {
+  std::string what = Has(a, 0) ? Str(A(a, 0)) : (Has(a, 1) ? Str(A(a, 1)) : std::string());
+  ThrowRuntime(429, what);
+}
+Variant GetRefFn(Interpreter& in, Args a) { return in.GetRef(Str(A(a, 0))); }
 Variant ErrFn(Interpreter&, Args) { return Variant::Obj(MakeErrObject()); }
 // The control runs with AllowUI off: a script may not open a dialog.
 Variant MsgBox(Interpreter&, Args) { ThrowRuntime(70, "MsgBox"); }
@@ -627,10 +728,14 @@ const Builtin kBuiltins[] = {
     {"TimeValue", 1, 1, TimeValue}, {"DateAdd", 3, 3, DateAdd}, {"DateDiff", 3, 5, DateDiff},
     {"DatePart", 2, 4, DatePart}, {"FormatDateTime", 1, 2, FormatDateTime}, {"MonthName", 1, 2, MonthName},
     {"WeekdayName", 1, 3, WeekdayName}, {"FormatNumber", 1, 5, FormatNumber},
+    {"FormatCurrency", 1, 5, FormatCurrency}, {"FormatPercent", 1, 5, FormatPercent},
+    {"Escape", 1, 1, Escape}, {"Unescape", 1, 1, Unescape}, {"GetLocale", 0, 0, GetLocale},
+    {"SetLocale", 0, 1, SetLocale},
     {"Sqr", 1, 1, Sqr}, {"Exp", 1, 1, Exp}, {"Log", 1, 1, Log}, {"Sin", 1, 1, Sin}, {"Cos", 1, 1, Cos},
     {"Tan", 1, 1, Tan}, {"Atn", 1, 1, Atn}, {"Rnd", 0, 1, Rnd}, {"Randomize", 0, 1, Randomize},
     {"RGB", 3, 3, Rgb}, {"Eval", 1, 1, EvalFn}, {"Execute", 1, 1, ExecuteFn},
-    {"ExecuteGlobal", 1, 1, ExecuteGlobalFn}, {"CreateObject", 1, 2, CreateObjectFn}, {"Err", 0, 0, ErrFn},
+    {"ExecuteGlobal", 1, 1, ExecuteGlobalFn}, {"CreateObject", 1, 2, CreateObjectFn},
+    {"GetObject", 0, 2, GetObjectFn}, {"GetRef", 1, 1, GetRefFn}, {"Err", 0, 0, ErrFn},
     {"MsgBox", 1, 5, MsgBox}, {"InputBox", 1, 7, InputBox}, {"ScriptEngine", 0, 0, ScriptEngine},
     {"ScriptEngineMajorVersion", 0, 0, ScriptEngineMajor}, {"ScriptEngineMinorVersion", 0, 0, ScriptEngineMinor},
     {"ScriptEngineBuildVersion", 0, 0, ScriptEngineBuild},

@@ -107,6 +107,14 @@ void ThrowRuntime(int number, std::string_view name) {
   throw ScriptException(std::move(e));
 }
 
+void ThrowRuntimeText(int number, std::string description) {
+  ScriptError e;
+  e.number = number;
+  e.description = std::move(description);
+  e.source = kRuntimeSource;
+  throw ScriptException(std::move(e));
+}
+
 void ThrowLimit(int number, std::string description) {
   ScriptError e;
   e.number = number;

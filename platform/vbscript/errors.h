@@ -40,5 +40,8 @@ std::string_view ErrorDescription(int number);
 // ("Type mismatch: 'Foo'").
 [[noreturn]] void ThrowRuntime(int number, std::string_view name = {});
 [[noreturn]] void ThrowLimit(int number, std::string description);
+// A run-time error with VBScript's number and a description of our own, for what this
+// interpreter refuses where Windows would go on (another locale, for one).
+[[noreturn]] void ThrowRuntimeText(int number, std::string description);
 
 }  // namespace gildex::vbscript

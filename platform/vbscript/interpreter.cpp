@@ -1,6 +1,8 @@
 #include "platform/vbscript/interpreter.h"
 
 #include <array>
+#include <deque>
+#include <map>
 #include <cmath>
 #include <cstring>
 
@@ -18,6 +20,12 @@ struct Interpreter::Frame {
   const std::string* source = nullptr;
   std::vector<Variant> with;
   bool resume_next = false;
+  // Locals that Dim inside Execute added; made on first use, as few procedures run Execute.
+  struct Added {
+    std::map<std::string, int> names;
+    std::deque<Variant> values;  // a deque: ByRef arguments may point at them
+  };
+  std::unique_ptr<Added> added;
 };
 
 namespace {
@@ -117,6 +125,28 @@ void ClassInstance::LastRelease(const std::shared_ptr<Object>& self) {
   if (!*alive_ || terminated_ || !cls_.terminate) return;
   in_.QueueTerminate(self);
 }
+
+namespace {
+
+// What GetRef returns. The procedure belongs to code the interpreter holds until a reset,
+// so the reference goes dead with the alive flag.
+class ProcRef : public Object {
+ public:
+  ProcRef(Interpreter& in, ProcDef& proc, std::shared_ptr<bool> alive) : in_(in), proc_(proc), alive_(std::move(alive)) {}
+  std::string TypeName() const override { return "Object"; }
+  Variant Get(Interpreter& in, const std::string& name, std::span<Variant* const> args) override {
+    if (!*alive_ || &in != &in_) ThrowRuntime(424);
+    if (!name.empty()) ThrowRuntime(438, name);
+    return in.CallProc(proc_, nullptr, args);
+  }
+
+ private:
+  Interpreter& in_;
+  ProcDef& proc_;
+  std::shared_ptr<bool> alive_;
+};
+
+}  // namespace
 
 Interpreter::Interpreter(const platform::Clock& clock) : clock_(clock), alive_(std::make_shared<bool>(true)) {}
 
@@ -289,13 +319,32 @@ void Interpreter::ExecuteStatement(std::string_view source) {
   }
 }
 
-void Interpreter::ExecuteText(std::string_view source, bool global) {
+ResolveScope Interpreter::ProcScope() {
   ResolveScope scope;
-  if (!global && frame_->proc) {
+  if (frame_ && frame_->proc) {
     scope.proc = frame_->proc;
     scope.cls = frame_->proc->owner;
+    if (!frame_->added) frame_->added = std::make_unique<Frame::Added>();
+    scope.execute_locals = &frame_->added->names;
   }
-  auto unit = Compile(source, scope);
+  return scope;
+}
+
+void Interpreter::MakeAddedLocals() {
+  if (frame_ && frame_->added) frame_->added->values.resize(frame_->added->names.size());
+}
+
+void Interpreter::ExecuteText(std::string_view source, bool global) {
+  ResolveScope scope;
+  if (!global) scope = ProcScope();
+  std::unique_ptr<Unit> unit;
+  try {
+    unit = Compile(source, scope);
+  } catch (...) {
+    MakeAddedLocals();
+    throw;
+  }
+  MakeAddedLocals();
   Unit& u = *unit;
   // Code that declared procedures or classes must outlive this call; plain statements need not.
   const bool keep = !u.procs.empty() || !u.classes.empty();
@@ -305,11 +354,7 @@ void Interpreter::ExecuteText(std::string_view source, bool global) {
 
 Variant Interpreter::EvalText(std::string_view expression) {
   ExprPtr e = ParseExpression(expression);
-  ResolveScope scope;
-  if (frame_ && frame_->proc) {
-    scope.proc = frame_->proc;
-    scope.cls = frame_->proc->owner;
-  }
+  ResolveScope scope = ProcScope();
   ResolveExpression(e, globals_, scope, frame_ && frame_->proc && frame_->proc->explicit_vars);
   Variant v = EvalExpr(*e);
   return v;
@@ -357,12 +402,7 @@ Interpreter::Flow Interpreter::ExecBlock(Block& block) {
         if (frame_->source) e.error.text = SourceLine(*frame_->source, s->line);
       }
       if (!e.catchable || !frame_->resume_next) throw;
-      // A raised error costs far more than a statement; charging it keeps an endless loop
-      // of errors under Resume Next from running for minutes before the budget stops it.
-      steps_ += kErrorSteps;
-      err_.number = e.error.number;
-      err_.description = e.error.description;
-      err_.source = e.error.source;
+      Resumed(e);
       continue;
     } catch (const std::bad_alloc&) {
       ScriptError e;
@@ -376,6 +416,15 @@ Interpreter::Flow Interpreter::ExecBlock(Block& block) {
     if (flow != Flow::Normal) return flow;
   }
   return Flow::Normal;
+}
+
+void Interpreter::Resumed(const ScriptException& e) {
+  // A raised error costs far more than a statement; charging it keeps an endless loop
+  // of errors under Resume Next from running for minutes before the budget stops it.
+  steps_ += kErrorSteps;
+  err_.number = e.error.number;
+  err_.description = e.error.description;
+  err_.source = e.error.source;
 }
 
 bool Interpreter::Truthy(Expr& e) {
@@ -406,8 +455,19 @@ Interpreter::Flow Interpreter::Exec(Stmt& s) {
     }
     case StmtKind::If: {
       auto& st = static_cast<IfStmt&>(s);
-      for (std::size_t k = 0; k < st.conditions.size(); ++k)
-        if (Truthy(*st.conditions[k])) return ExecBlock(st.blocks[k]);
+      for (std::size_t k = 0; k < st.conditions.size(); ++k) {
+        bool taken;
+        try {
+          taken = Truthy(*st.conditions[k]);
+        } catch (ScriptException& e) {
+          // Under Resume Next the statement after a failing condition is the first one
+          // of its branch, so VBScript goes into that branch.
+          if (!e.catchable || !frame_->resume_next) throw;
+          Resumed(e);
+          taken = true;
+        }
+        if (taken) return ExecBlock(st.blocks[k]);
+      }
       return ExecBlock(st.else_block);
     }
     case StmtKind::Select: return ExecSelect(static_cast<SelectStmt&>(s));
@@ -437,6 +497,7 @@ Interpreter::Flow Interpreter::Exec(Stmt& s) {
       auto& n = static_cast<NameExpr&>(*static_cast<EraseStmt&>(s).target);
       Variant* v = Slot(n);
       if (!v || !v->IsArray()) ThrowRuntime(13, n.name);
+      if (v->arr->locks.n > 0) ThrowRuntime(10);
       ArrayValue& arr = MutableArray(*v);
       if (arr.fixed) {
         for (auto& item : arr.items) item = Variant();
@@ -468,7 +529,7 @@ void Interpreter::ExecDim(std::vector<DimItem>& items, bool redim, bool preserve
     auto& n = static_cast<NameExpr&>(*item.target);
     Variant* v = Slot(n);
     if (!v) ThrowRuntime(501, n.name);
-    if (redim && v->IsArray() && v->arr->fixed) ThrowRuntime(10);
+    if (redim && v->IsArray() && (v->arr->fixed || v->arr->locks.n > 0)) ThrowRuntime(10);
     auto fresh = MakeArray(counts, !redim);
     if (preserve && v->IsArray()) {
       const ArrayValue& old = *v->arr;
@@ -595,6 +656,7 @@ Interpreter::Flow Interpreter::ExecDo(DoStmt& s) {
 Variant* Interpreter::Slot(NameExpr& n) {
   switch (n.binding) {
     case Binding::Local: return frame_->vars[n.slot];
+    case Binding::ExecuteLocal: return &frame_->added->values[static_cast<std::size_t>(n.slot)];
     case Binding::Field: {
       auto* inst = dynamic_cast<ClassInstance*>(frame_->me.get());
       if (!inst || static_cast<std::size_t>(n.slot) >= inst->fields_.size()) ThrowRuntime(424, n.name);
@@ -619,7 +681,7 @@ Variant* Interpreter::Slot(NameExpr& n) {
 const Variant* Interpreter::EvalPtr(Expr& e, Variant& temp) {
   if (e.kind == ExprKind::Name) {
     auto& n = static_cast<NameExpr&>(e);
-    if (n.binding == Binding::Local || n.binding == Binding::Field) return Slot(n);
+    if (n.binding == Binding::Local || n.binding == Binding::Field || n.binding == Binding::ExecuteLocal) return Slot(n);
     if (n.binding == Binding::Global) {
       const GlobalSlot& g = globals_.slots[static_cast<std::size_t>(n.slot)];
       if (g.kind == GlobalSlot::Kind::Variable || g.kind == GlobalSlot::Kind::Undeclared) return Slot(n);
@@ -636,7 +698,8 @@ Variant Interpreter::EvalExpr(Expr& e) {
     case ExprKind::Literal: return static_cast<LiteralExpr&>(e).value;
     case ExprKind::Name: {
       auto& n = static_cast<NameExpr&>(e);
-      if (Variant* v = (n.binding == Binding::Local || n.binding == Binding::Field) ? Slot(n) : nullptr) return *v;
+      if (n.binding == Binding::Local || n.binding == Binding::Field || n.binding == Binding::ExecuteLocal)
+        return *Slot(n);
       return InvokeName(n, nullptr);
     }
     case ExprKind::Call: {
@@ -725,13 +788,30 @@ std::vector<std::int64_t> Interpreter::Indexes(std::vector<ExprPtr>& args) {
   return index;
 }
 
-namespace {
 // Arguments for a procedure or object member: variables by reference, the rest as values.
-struct ArgPack {
+// An array element passed to a procedure is a variable too: it travels as a copy that is
+// written back into the array when the call returns, so nothing points into storage the
+// callee might ReDim away.
+struct Interpreter::ArgPack {
+  struct ElementRef {
+    std::size_t arg;
+    NameExpr* array;
+    std::vector<std::int64_t> index;
+    std::weak_ptr<ArrayValue> locked;
+  };
   std::vector<Variant> temps;
   std::vector<Variant*> ptrs;
+  std::vector<ElementRef> elements;
+  ArgPack() = default;
+  ArgPack(const ArgPack&) = delete;
+  ArgPack& operator=(const ArgPack&) = delete;
+  ~ArgPack() { Unlock(); }
+  void Unlock() {
+    for (auto& e : elements)
+      if (auto locked = e.locked.lock()) --locked->locks.n;
+    for (auto& e : elements) e.locked.reset();
+  }
 };
-}  // namespace
 
 Variant Interpreter::Index(const Variant& v, std::vector<ExprPtr>* args, const std::string& name) {
   if (v.IsArray()) {
@@ -756,47 +836,108 @@ Variant Interpreter::Index(const Variant& v, std::vector<ExprPtr>* args, const s
   ThrowRuntime(13, name);
 }
 
-Variant Interpreter::InvokeName(NameExpr& n, std::vector<ExprPtr>* args) {
-  auto pack_args = [&](ArgPack& pack) {
-    if (!args) return;
-    pack.temps.resize(args->size());
-    pack.ptrs.resize(args->size());
-    for (std::size_t k = 0; k < args->size(); ++k) {
-      Expr& a = *(*args)[k];
-      Variant* ref = nullptr;
-      if (a.kind == ExprKind::Name) {
-        auto& an = static_cast<NameExpr&>(a);
-        if (an.binding == Binding::Local || an.binding == Binding::Field ||
-            (an.binding == Binding::Global &&
-             (globals_.slots[static_cast<std::size_t>(an.slot)].kind == GlobalSlot::Kind::Variable ||
-              globals_.slots[static_cast<std::size_t>(an.slot)].kind == GlobalSlot::Kind::Undeclared)))
-          ref = Slot(an);
-      }
-      if (ref) {
+bool Interpreter::IsVariable(const NameExpr& n) const {
+  if (n.binding == Binding::Local || n.binding == Binding::Field || n.binding == Binding::ExecuteLocal) return true;
+  if (n.binding != Binding::Global) return false;
+  const GlobalSlot::Kind kind = globals_.slots[static_cast<std::size_t>(n.slot)].kind;
+  return kind == GlobalSlot::Kind::Variable || kind == GlobalSlot::Kind::Undeclared;
+}
+
+// The array variable `a` of an argument written a(i), or null when the argument is not an
+// element of an array held in a variable.
+NameExpr* Interpreter::ArrayOfElement(Expr& a) {
+  if (a.kind != ExprKind::Call) return nullptr;
+  auto& c = static_cast<CallExpr&>(a);
+  if (c.args.empty() || c.target->kind != ExprKind::Name) return nullptr;
+  auto& n = static_cast<NameExpr&>(*c.target);
+  // The function's own name with arguments is a recursive call, not its result's element.
+  if (n.binding == Binding::Local && frame_->proc && n.slot == frame_->proc->result_slot) return nullptr;
+  const Variant* v = nullptr;
+  if (n.binding == Binding::Global) {
+    // Looked at without Slot, which would declare an unknown name or raise for it.
+    const GlobalSlot& g = globals_.slots[static_cast<std::size_t>(n.slot)];
+    if (g.kind == GlobalSlot::Kind::Variable) v = &g.value;
+    else if (g.kind == GlobalSlot::Kind::Undeclared && n.fallback >= 0 && frame_->vars) v = frame_->vars[n.fallback];
+  } else if (IsVariable(n)) {
+    v = Slot(n);
+  }
+  return v && v->IsArray() ? &n : nullptr;
+}
+
+void Interpreter::PackArgs(std::vector<ExprPtr>* args, ArgPack& pack) {
+  if (!args) return;
+  pack.temps.resize(args->size());
+  pack.ptrs.resize(args->size());
+  for (std::size_t k = 0; k < args->size(); ++k) {
+    Expr& a = *(*args)[k];
+    if (a.kind == ExprKind::Name && IsVariable(static_cast<NameExpr&>(a))) {
+      if (Variant* ref = Slot(static_cast<NameExpr&>(a))) {
         pack.ptrs[k] = ref;
-      } else {
-        pack.temps[k] = EvalExpr(a);
-        pack.ptrs[k] = &pack.temps[k];
+        continue;
       }
     }
-  };
+    pack.ptrs[k] = &pack.temps[k];
+    if (NameExpr* array = ArrayOfElement(a)) {
+      std::vector<std::int64_t> index = Indexes(static_cast<CallExpr&>(a).args);
+      Variant* v = Slot(*array);
+      if (!v->IsArray()) ThrowRuntime(13, array->name);
+      ArrayValue& arr = MutableArray(*v);
+      pack.temps[k] = arr.items[arr.Offset(index)];
+      ++arr.locks.n;
+      pack.elements.push_back({k, array, std::move(index), v->arr});
+      continue;
+    }
+    pack.temps[k] = EvalExpr(a);
+  }
+}
+
+void Interpreter::WriteBack(ArgPack& pack) noexcept {
+  pack.Unlock();
+  for (auto& e : pack.elements) {
+    try {
+      Variant* v = Slot(*e.array);
+      if (!v || !v->IsArray()) continue;
+      ArrayValue& arr = MutableArray(*v);
+      arr.items[arr.Offset(e.index)] = std::move(pack.temps[e.arg]);
+    } catch (...) {
+      // The callee resized or replaced the array: the element it was given is gone.
+    }
+  }
+}
+
+template <typename F>
+Variant Interpreter::CallPacked(ArgPack& pack, F&& call) {
+  if (pack.elements.empty()) return call();
+  Variant result;
+  try {
+    result = call();
+  } catch (...) {
+    WriteBack(pack);
+    throw;
+  }
+  WriteBack(pack);
+  return result;
+}
+
+Variant Interpreter::InvokeName(NameExpr& n, std::vector<ExprPtr>* args) {
   switch (n.binding) {
     case Binding::Local:
       if (args && frame_->proc && n.slot == frame_->proc->result_slot) {
         // The function's own name with arguments is a recursive call.
         ArgPack pack;
-        pack_args(pack);
-        return CallProc(*frame_->proc, frame_->me, pack.ptrs);
+        PackArgs(args, pack);
+        return CallPacked(pack, [&] { return CallProc(*frame_->proc, frame_->me, pack.ptrs); });
       }
       [[fallthrough]];
-    case Binding::Field: return Index(*Slot(n), args, n.name);
+    case Binding::Field:
+    case Binding::ExecuteLocal: return Index(*Slot(n), args, n.name);
     case Binding::Global: {
       GlobalSlot& g = globals_.slots[static_cast<std::size_t>(n.slot)];
       if (g.kind == GlobalSlot::Kind::Procedure) {
         ArgPack pack;
-        pack_args(pack);
+        PackArgs(args, pack);
         ProcDef* proc = g.proc;
-        return CallProc(*proc, nullptr, pack.ptrs);
+        return CallPacked(pack, [&] { return CallProc(*proc, nullptr, pack.ptrs); });
       }
       if (g.kind == GlobalSlot::Kind::Class) ThrowRuntime(13, n.name);
       if (g.kind == GlobalSlot::Kind::Constant) return Index(g.value, args, n.name);
@@ -808,10 +949,10 @@ Variant Interpreter::InvokeName(NameExpr& n, std::vector<ExprPtr>* args) {
     }
     case Binding::MeMember: {
       ArgPack pack;
-      pack_args(pack);
+      PackArgs(args, pack);
       std::shared_ptr<Object> me = frame_->me;
       if (!me) ThrowRuntime(424, n.name);
-      return me->Get(*this, n.upper, pack.ptrs);
+      return CallPacked(pack, [&] { return me->Get(*this, n.upper, pack.ptrs); });
     }
     case Binding::Builtin: return CallBuiltin(n.slot, args, n.name);
     default: ThrowRuntime(500, n.name);
@@ -861,23 +1002,8 @@ Variant Interpreter::Invoke(Expr& callee, std::vector<ExprPtr>* args) {
       auto& m = static_cast<MemberExpr&>(callee);
       std::shared_ptr<Object> obj = ObjectOf(m.object.get(), m.name);
       ArgPack pack;
-      if (args) {
-        pack.temps.resize(args->size());
-        for (std::size_t k = 0; k < args->size(); ++k) {
-          Expr& a = *(*args)[k];
-          Variant* ref = nullptr;
-          if (a.kind == ExprKind::Name) {
-            auto& an = static_cast<NameExpr&>(a);
-            if (an.binding == Binding::Local || an.binding == Binding::Field) ref = Slot(an);
-          }
-          if (!ref) {
-            pack.temps[k] = EvalExpr(a);
-            ref = &pack.temps[k];
-          }
-          pack.ptrs.push_back(ref);
-        }
-      }
-      return obj->Get(*this, m.upper, pack.ptrs);
+      PackArgs(args, pack);
+      return CallPacked(pack, [&] { return obj->Get(*this, m.upper, pack.ptrs); });
     }
     default: {
       Variant v = EvalExpr(callee);
@@ -923,6 +1049,7 @@ void Interpreter::Assign(Expr& target, Variant value, bool is_set) {
     if (!slot) ThrowRuntime(501, n.name);
     if (!args) {
       if (slot->IsArray() && slot->arr->fixed) ThrowRuntime(501, n.name);
+      if (slot->IsArray() && slot->arr->locks.n > 0) ThrowRuntime(10);
       *slot = std::move(value);
       return;
     }
@@ -986,6 +1113,13 @@ Variant Interpreter::CreateObject(std::string_view prog_id) {
   }
   if (cp1252::EqualsNoCase(prog_id, "VBScript.RegExp")) return Variant::Obj(MakeRegExp());
   ThrowRuntime(429, prog_id);
+}
+
+Variant Interpreter::GetRef(std::string_view name) {
+  int slot = globals_.Find(cp1252::Upper(name));
+  if (slot < 0 || globals_.slots[static_cast<std::size_t>(slot)].kind != GlobalSlot::Kind::Procedure)
+    ThrowRuntime(5, name);
+  return Variant::Obj(std::make_shared<ProcRef>(*this, *globals_.slots[static_cast<std::size_t>(slot)].proc, alive_));
 }
 
 double Interpreter::NextRandom(double arg) {

@@ -75,6 +75,8 @@ class Interpreter {
   Variant CallProc(ProcDef& proc, const std::shared_ptr<Object>& me, std::span<Variant* const> args);
   Variant DefaultValue(const Variant& v);
   Variant CreateObject(std::string_view prog_id);
+  // GetRef: an object whose default member calls the script's Sub or Function `name`.
+  Variant GetRef(std::string_view name);
   // Every object a script made, so a reset can break reference cycles among them.
   void Track(const std::shared_ptr<Object>& object);
   void QueueTerminate(std::shared_ptr<Object> instance);
@@ -91,6 +93,8 @@ class Interpreter {
   struct Entry;
 
   std::unique_ptr<Unit> Compile(std::string_view source, ResolveScope scope);
+  ResolveScope ProcScope();  // Execute and Eval see the running procedure's locals
+  void MakeAddedLocals();
   void RunUnit(Unit& unit, bool new_frame);
   Flow ExecBlock(Block& block);
   Flow Exec(Stmt& s);
@@ -108,12 +112,20 @@ class Interpreter {
   Variant* Slot(NameExpr& n);
   Variant Invoke(Expr& callee, std::vector<ExprPtr>* args);
   Variant InvokeName(NameExpr& n, std::vector<ExprPtr>* args);
+  struct ArgPack;
+  bool IsVariable(const NameExpr& n) const;
+  NameExpr* ArrayOfElement(Expr& a);
+  void PackArgs(std::vector<ExprPtr>* args, ArgPack& pack);
+  void WriteBack(ArgPack& pack) noexcept;
+  template <typename F>
+  Variant CallPacked(ArgPack& pack, F&& call);
   Variant CallBuiltin(int id, std::vector<ExprPtr>* args, const std::string& name);
   Variant Index(const Variant& v, std::vector<ExprPtr>* args, const std::string& name);
   std::shared_ptr<Object> ObjectOf(Expr* object, const std::string& member);
   void Assign(Expr& target, Variant value, bool is_set);
   Variant NewObject(NewExpr& n);
   bool Truthy(Expr& e);
+  void Resumed(const ScriptException& e);  // an error passed over by On Error Resume Next
   std::vector<std::int64_t> Indexes(std::vector<ExprPtr>& args);
   void CheckNativeStack() const;
   [[noreturn]] void StepLimit() const;

@@ -64,10 +64,24 @@ class Resolver {
       Node at;
       at.line = unit.variable_positions[k].first;
       at.column = unit.variable_positions[k].second;
-      Declare(unit.variables[k], at, {GlobalSlot::Kind::Variable, unit.variables[k], {}});
+      if (InExecuteOfProc()) DeclareExecuteLocal(unit.variables[k], at);
+      else Declare(unit.variables[k], at, {GlobalSlot::Kind::Variable, unit.variables[k], {}});
     }
     for (auto& p : unit.procs) Declare(p->name, *p, {GlobalSlot::Kind::Procedure, p->name, {}, p.get()});
     for (auto& c : unit.classes) Declare(c->name, *c, {GlobalSlot::Kind::Class, c->name, {}, nullptr, c.get()});
+  }
+
+  bool InExecuteOfProc() const { return outer_.proc && outer_.execute_locals; }
+
+  // VBScript's Execute runs in the procedure's own scope, so its Dim makes a local there;
+  // a name the procedure already uses undeclared becomes that very variable.
+  void DeclareExecuteLocal(const std::string& name, const Node& at) {
+    std::string upper = cp1252::Upper(name);
+    ProcDef& p = *outer_.proc;
+    if (p.locals.count(upper) || outer_.execute_locals->count(upper)) Redefined(at);
+    if (p.implicit_locals.count(upper)) return;
+    const int index = static_cast<int>(outer_.execute_locals->size());
+    outer_.execute_locals->emplace(upper, index);
   }
 
   void Commit() {
@@ -187,6 +201,7 @@ class Resolver {
       if (p.locals.count(cp1252::Upper(c.name))) Redefined(at);
     }
     ResolveBlock(p.body);
+    p.implicit_locals = implicit_;
     proc_ = nullptr;
     cls_ = nullptr;
   }
@@ -332,6 +347,14 @@ class Resolver {
         n.slot = it->second;
         return;
       }
+      if (proc_ == outer_.proc && outer_.execute_locals) {
+        auto added = outer_.execute_locals->find(n.upper);
+        if (added != outer_.execute_locals->end()) {
+          n.binding = Binding::ExecuteLocal;
+          n.slot = added->second;
+          return;
+        }
+      }
     }
     if (cls_) {
       auto f = cls_->field_slots.find(n.upper);
@@ -378,7 +401,11 @@ class Resolver {
     }
     n.binding = Binding::Global;
     n.slot = globals_.Intern(n.name, n.upper);
-    if (proc_ && can_add_locals_ && !explicit_) {
+    if (proc_ && proc_ == outer_.proc && !can_add_locals_) {
+      // Execute or Eval inside a procedure sees the undeclared names the procedure uses.
+      auto it = proc_->implicit_locals.find(n.upper);
+      if (it != proc_->implicit_locals.end()) n.fallback = it->second;
+    } else if (proc_ && can_add_locals_ && !explicit_) {
       // Kept apart from the declared locals: every use checks the global first, as the
       // global may be declared by code added later.
       auto [it, added] = implicit_.emplace(n.upper, proc_->local_count);

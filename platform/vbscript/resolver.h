@@ -8,6 +8,9 @@ namespace gildex::vbscript {
 struct ResolveScope {
   ProcDef* proc = nullptr;    // Execute or Eval inside a procedure: its locals are visible
   ClassDef* cls = nullptr;
+  // Execute (not ExecuteGlobal) inside a procedure: its Dim adds locals to the running
+  // frame, named here (upper-cased name -> index among the frame's added locals).
+  std::map<std::string, int>* execute_locals = nullptr;
 };
 
 // Declares the unit's globals (procedures, classes, variables, constants) in `globals`

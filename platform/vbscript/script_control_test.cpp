@@ -161,7 +161,12 @@ TEST_F(ScriptControlTest, StringFunctions) {
       {"Join(Filter(Array(\"apple\", \"banana\"), \"an\", False), \",\")", "String \"apple\""},
       {"vbCrLf = Chr(13) & Chr(10)", "Boolean True"},
       {"Len(vbTab & vbCr & vbLf & vbNullString)", "Long 3"},
-      {"FormatCurrency(1)", "Error 13: Type mismatch: 'FormatCurrency'"},
+      {"Escape(\"a b&c/d.e-f_g@h*i+j\")", "String \"a%20b%26c/d.e-f_g@h*i+j\""},
+      {"Escape(\"caf\xE9 \x80\" & vbCrLf)", "String \"caf%E9%20%u20AC%0D%0A\""},
+      {"Unescape(\"a%20b%u20AC%E9\")", "String \"a b\x80\xE9\""},
+      {"Unescape(\"100% %zz %u12\")", "String \"100% %zz %u12\""},
+      {"Unescape(Escape(\"x = \"\"1\"\"; y <> 'z'\"))", "String \"x = \"1\"; y <> 'z'\""},
+      {"Escape(Null)", "Null"},
       {"Val(\"12\")", "Error 13: Type mismatch: 'Val'"},
   });
 }
@@ -220,6 +225,13 @@ TEST_F(ScriptControlTest, TypeAndConversionFunctions) {
       {"TypeName(Empty)", "String \"Empty\""},
       {"TypeName(Array(1))", "String \"Variant()\""},
       {"TypeName(CreateObject(\"Scripting.Dictionary\"))", "String \"Dictionary\""},
+      {"TypeName(FormatCurrency(1)) & VarType(FormatPercent(1))", "String \"String8\""},
+      {"TypeName(Escape(\"a\")) & TypeName(Unescape(\"a\"))", "String \"StringString\""},
+      {"GetLocale", "Long 1033"},
+      {"SetLocale(\"en-us\")", "Long 1033"},
+      {"SetLocale(0) & SetLocale(1033) & SetLocale()", "String \"103310331033\""},
+      {"ScriptEngine & \" \" & ScriptEngineMajorVersion & \".\" & ScriptEngineMinorVersion", "String \"VBScript 5.8\""},
+      {"TypeName(ScriptEngineBuildVersion) & VarType(ScriptEngineMajorVersion)", "String \"Long3\""},
   });
 }
 
@@ -261,6 +273,17 @@ TEST_F(ScriptControlTest, DateFunctions) {
       {"FormatNumber(1234.567)", "String \"1,234.57\""},
       {"FormatNumber(-0.5, 1)", "String \"-0.5\""},
       {"FormatNumber(1234.5, 0, , , 0)", "String \"1235\""},
+      {"FormatCurrency(1234.567)", "String \"$1,234.57\""},
+      {"FormatCurrency(-1234.5)", "String \"($1,234.50)\""},
+      {"FormatCurrency(-1234.5, 0, , 0)", "String \"-$1,235\""},
+      {"FormatCurrency(0.5, 2, 0)", "String \"$.50\""},
+      {"FormatCurrency(1000000, 0, , , 0)", "String \"$1000000\""},
+      {"FormatCurrency(Null)", "Null"},
+      {"FormatPercent(0.256)", "String \"25.60%\""},
+      {"FormatPercent(-0.5, 0)", "String \"-50%\""},
+      {"FormatPercent(-0.5, 0, , -1)", "String \"(50%)\""},
+      {"FormatPercent(12.345, 1)", "String \"1,234.5%\""},
+      {"FormatPercent(\"abc\")", "Error 13: Type mismatch"},
   });
 }
 
@@ -331,6 +354,8 @@ TEST_F(ScriptControlTest, ProceduresPassByRefUnlessParenthesizedOrByVal) {
       {"Function Test()\r\nTest = \"a\"\r\nTest = Test & \"b\"\r\nExit Function\r\nTest = \"c\"\r\nEnd Function", "String \"ab\""},
       {"Function Two(a, b)\r\nTwo = a + b\r\nEnd Function\r\nFunction Test()\r\nTest = Two(1)\r\nEnd Function", "Error 450: Wrong number of arguments or invalid property assignment: 'Two'"},
       {"Function Test()\r\nTest = Nowhere(1)\r\nEnd Function", "Error 13: Type mismatch: 'Nowhere'"},
+      {"Sub Show(v)\r\nEnd Sub\r\nFunction Test()\r\nShow Nowhere(1)\r\nEnd Function", "Error 13: Type mismatch: 'Nowhere'"},
+      {"Option Explicit\r\nSub Show(v)\r\nEnd Sub\r\nFunction Test()\r\nShow Nowhere(1)\r\nEnd Function", "Error 13: Type mismatch: 'Nowhere'"},
       {"Function Test()\r\nx = 5\r\nTest = x\r\nEnd Function", "Integer 5"},
       {"Option Explicit\r\nFunction Test()\r\nx = 5\r\nEnd Function", "Error 500: Variable is undefined: 'x'"},
       {"Const Greeting = \"hi\"\r\nFunction Test()\r\nConst N = 3\r\nTest = Greeting & N\r\nEnd Function", "String \"hi3\""},
@@ -338,6 +363,30 @@ TEST_F(ScriptControlTest, ProceduresPassByRefUnlessParenthesizedOrByVal) {
       {"Function Test()\r\nExecute \"Dim y : y = 2\"\r\nTest = Eval(\"y * 3\")\r\nEnd Function", "Integer 6"},
       {"Function Test()\r\nExecuteGlobal \"Function Twice(v) : Twice = v * 2 : End Function\"\r\nTest = Twice(21)\r\nEnd Function", "Integer 42"},
       {"Function Test()\r\nMsgBox \"hello\"\r\nEnd Function", "Error 70: Permission denied: 'MsgBox'"},
+      // An array element is a variable: a ByRef parameter changes it; an object's property
+      // is passed by value.
+      {"Sub Inc(n)\r\nn = n + 1\r\nEnd Sub\r\nFunction Test()\r\nDim a : a = Array(1, 2)\r\nInc a(1)\r\nCall Inc(a(0))\r\nTest = a(0) & a(1)\r\nEnd Function", "String \"23\""},
+      {"Sub Inc(n)\r\nn = n + 1\r\nEnd Sub\r\nFunction Test()\r\nDim a(1, 1)\r\nInc a(1, 1)\r\nInc (a(0, 0))\r\nTest = a(1, 1) & \"|\" & a(0, 0)\r\nEnd Function", "String \"1|\""},
+      {"Sub Inc(ByVal n)\r\nn = n + 1\r\nEnd Sub\r\nFunction Test()\r\nDim a : a = Array(1)\r\nInc a(0)\r\nTest = a(0)\r\nEnd Function", "Integer 1"},
+      {"Dim g\r\nFunction Bump(n)\r\nn = n & \"!\"\r\nBump = n\r\nEnd Function\r\nFunction Test()\r\ng = Array(\"a\", \"b\")\r\nTest = Bump(g(1)) & g(1) & g(0)\r\nEnd Function", "String \"b!b!a\""},
+      {"Dim a\r\nSub Shrink(n)\r\nReDim a(0)\r\nEnd Sub\r\nFunction Test()\r\na = Array(1, 2, 3)\r\nShrink a(2)\r\nEnd Function", "Error 10: This array is fixed or temporarily locked"},
+      {"Dim a\r\nSub Swap(n)\r\na = Array(7)\r\nEnd Sub\r\nFunction Test()\r\na = Array(1, 2, 3)\r\nSwap a(0)\r\nEnd Function", "Error 10: This array is fixed or temporarily locked"},
+      {"Dim a\r\nSub Wipe(n)\r\nErase a\r\nEnd Sub\r\nFunction Test()\r\na = Array(1, 2, 3)\r\nWipe a(0)\r\nEnd Function", "Error 10: This array is fixed or temporarily locked"},
+      {"Dim a\r\nSub Shrink(n)\r\nReDim a(0)\r\nEnd Sub\r\nFunction Test()\r\na = Array(1, 2, 3)\r\nShrink a(2)\r\nShrink 0\r\nTest = UBound(a)\r\nEnd Function", "Error 10: This array is fixed or temporarily locked"},
+      {"Dim a\r\nSub Shrink()\r\nReDim a(0)\r\nEnd Sub\r\nSub Inc(n)\r\nOn Error Resume Next\r\nShrink\r\nn = n + 1\r\nEnd Sub\r\nFunction Test()\r\na = Array(1, 2, 3)\r\nInc a(2)\r\nShrink\r\nTest = UBound(a)\r\nEnd Function", "Long 0"},
+      {"Class Box : Public Value : End Class\r\nSub Inc(n)\r\nn = n + 1\r\nEnd Sub\r\nFunction Test()\r\nDim b : Set b = New Box\r\nb.Value = 1\r\nInc b.Value\r\nTest = b.Value\r\nEnd Function", "Integer 1"},
+      {"Class Box\r\nSub Inc(n) : n = n + 1 : End Sub\r\nEnd Class\r\nDim g\r\nFunction Test()\r\nDim b : Set b = New Box\r\nDim a : a = Array(5)\r\ng = 1\r\nb.Inc g\r\nb.Inc a(0)\r\nTest = g & a(0)\r\nEnd Function", "String \"26\""},
+      // GetRef: a Sub or Function of the script called through a variable.
+      {"Function Twice(v)\r\nTwice = v * 2\r\nEnd Function\r\nFunction Test()\r\nDim f : Set f = GetRef(\"Twice\")\r\nTest = f(21) & TypeName(f) & VarType(f) & IsObject(f)\r\nEnd Function", "String \"42Object9True\""},
+      {"Dim Log\r\nSub Note(t)\r\nLog = Log & t\r\nEnd Sub\r\nFunction Test()\r\nDim f : Set f = GetRef(\"note\")\r\nf \"a\"\r\nCall f(\"b\")\r\nTest = Log\r\nEnd Function", "String \"ab\""},
+      {"Function Test()\r\nDim f : Set f = GetRef(\"Missing\")\r\nEnd Function", "Error 5: Invalid procedure call or argument: 'Missing'"},
+      {"Function One(a)\r\nOne = a\r\nEnd Function\r\nFunction Test()\r\nDim f : Set f = GetRef(\"One\")\r\nTest = f(1, 2)\r\nEnd Function", "Error 450: Wrong number of arguments or invalid property assignment: 'One'"},
+      // Execute runs in the procedure's scope: its Dim makes a local, not a global.
+      {"Function Test()\r\nExecute \"Dim y : y = 2\"\r\nExecute \"y = y + 1\"\r\nTest = Eval(\"y\") & \"|\" & Eval(\"IsEmpty(y)\")\r\nEnd Function", "String \"3|False\""},
+      {"Sub Declare()\r\nExecute \"Dim y : y = 2\"\r\nEnd Sub\r\nFunction Test()\r\nDeclare\r\nTest = IsEmpty(Eval(\"y\"))\r\nEnd Function", "Boolean True"},
+      {"Function Test()\r\nx = 1\r\nExecute \"Dim x : x = x + 41\"\r\nTest = x\r\nEnd Function", "Integer 42"},
+      {"Function Test()\r\nDim x\r\nExecute \"Dim x\"\r\nEnd Function", "Error 1041: Name redefined"},
+      {"Function Test()\r\nExecute \"Dim y : y = 2\"\r\nExecute \"Dim y\"\r\nEnd Function", "Error 1041: Name redefined"},
   };
   for (const auto& c : cases) EXPECT_EQ(RunTest(c.code), c.expected) << c.code;
 }
@@ -390,6 +439,11 @@ TEST_F(ScriptControlTest, ErrorHandlingWithResumeNextAndErr) {
       {"On Error Resume Next\r\nDim x : x = 1 / 0\r\nOn Error GoTo 0\r\nx = 1 / 0", "Error 11: Division by zero"},
       {"On Error Resume Next\r\nDim s : s = \"a\"\r\ns = s & CInt(\"x\")\r\ns = s & \"b\"\r\nTest = s", "String \"ab\""},
       {"Dim x : x = 1 / 0", "Error 11: Division by zero"},
+      // A failing If condition under Resume Next goes into its branch, as VBScript does.
+      {"On Error Resume Next\r\nIf 1 / 0 > 5 Then\r\nTest = \"then \" & Err.Number\r\nElse\r\nTest = \"else\"\r\nEnd If", "String \"then 11\""},
+      {"On Error Resume Next\r\nDim x : x = 2\r\nIf x = 1 Then\r\nTest = \"one\"\r\nElseIf CInt(\"x\") Then\r\nTest = \"elseif \" & Err.Number\r\nElse\r\nTest = \"else\"\r\nEnd If", "String \"elseif 13\""},
+      {"On Error Resume Next\r\nIf Nothing.Value Then Test = \"then\" Else Test = \"else\"", "String \"then\""},
+      {"If 1 / 0 Then Test = 1", "Error 11: Division by zero"},
       {"Err.Raise 9", "Error 9: Subscript out of range"},
   };
   for (const auto& c : cases)
@@ -522,6 +576,26 @@ TEST_F(ScriptControlTest, ControlSurfaceAsTheAddInUsesIt) {
   EXPECT_EQ(sc_.Error().Description, "Sub or Function not defined: 'Add'");
   sc_.Error().Clear();
   EXPECT_EQ(sc_.Error().Number, 0);
+}
+
+TEST_F(ScriptControlTest, ScriptsCannotReachBeyondTheInterpreter) {
+  struct Case {
+    const char* body;
+    const char* expected;
+  } cases[] = {
+      {"Set Test = GetObject(\"C:\\Data\\book.xls\")", "Error 429: ActiveX component can't create object: 'C:\\Data\\book.xls'"},
+      {"Set Test = GetObject(, \"Excel.Application\")", "Error 429: ActiveX component can't create object: 'Excel.Application'"},
+      {"Set Test = CreateObject(\"WScript.Shell\")", "Error 429: ActiveX component can't create object: 'WScript.Shell'"},
+      {"Set Test = CreateObject(\"ADODB.Stream\")", "Error 429: ActiveX component can't create object: 'ADODB.Stream'"},
+      {"Test = InputBox(\"Name?\")", "Error 70: Permission denied: 'InputBox'"},
+      {"Test = MsgBox(\"Go on?\", vbYesNo)", "Error 70: Permission denied: 'MsgBox'"},
+      {"Test = SetLocale(1031)", "Error 5: Locale 1031 is not supported: scripts run with English - United States (1033)"},
+      {"Test = SetLocale(\"de-de\")", "Error 5: Locale de-de is not supported: scripts run with English - United States (1033)"},
+      {"On Error Resume Next\r\nSetLocale 2057\r\nTest = Err.Number & \" \" & GetLocale", "String \"5 1033\""},
+      {"Test = TypeName(CreateObject(\"scripting.dictionary\")) & TypeName(CreateObject(\"VBScript.RegExp\"))", "String \"DictionaryIRegExp2\""},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(RunTest(std::string("Function Test()\r\n") + c.body + "\r\nEnd Function"), c.expected) << c.body;
 }
 
 TEST_F(ScriptControlTest, RunawayScriptsStopWithAClearError) {

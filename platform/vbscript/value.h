@@ -69,6 +69,14 @@ struct ArrayValue {
   std::vector<std::int64_t> counts;  // elements per dimension
   std::vector<Variant> items;        // first index varies fastest
   bool fixed = false;                // Dim a(n): ReDim is refused
+  // Elements passed ByRef to a call still running: ReDim and Erase are refused until it
+  // returns ("temporarily locked"). A copy of the array starts unlocked.
+  struct LockCount {
+    int n = 0;
+    LockCount() = default;
+    LockCount(const LockCount&) {}
+    LockCount& operator=(const LockCount&) { return *this; }
+  } locks;
   std::size_t Offset(std::span<const std::int64_t> index) const;  // throws 9
 };
 std::shared_ptr<ArrayValue> MakeArray(std::vector<std::int64_t> counts, bool fixed = false);
