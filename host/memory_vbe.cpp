@@ -1,10 +1,14 @@
 #include "host/memory_vbe.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <set>
 
 #include "host/project_loader.h"
@@ -36,6 +40,103 @@ std::string DesignerText(std::string_view value) {
 void CollectBinaryReferences(const DesignerProperty& property, std::vector<const DesignerProperty*>& out) {
   if (property.frx) out.push_back(&property);
   for (const auto& member : property.group) CollectBinaryReferences(member, out);
+}
+
+// Single quotes keep every byte as it is; a quote inside becomes '\''.
+std::string ShellQuoted(std::string_view text) {
+  std::string quoted = "'";
+  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+// Both placeholders in one pass, so that a path holding "{output}" stays as it is.
+std::string ExpandBuildCommand(std::string_view command, const std::string& project, const std::string& output) {
+  std::string line;
+  for (std::size_t i = 0; i < command.size();) {
+    if (command.substr(i).starts_with("{project}")) {
+      line += ShellQuoted(project);
+      i += 9;
+    } else if (command.substr(i).starts_with("{output}")) {
+      line += ShellQuoted(output);
+      i += 8;
+    } else {
+      line += command[i++];
+    }
+  }
+  return line;
+}
+
+constexpr std::size_t kBuildOutputLimit = 64 * 1024;
+
+struct CommandResult {
+  int exit_code = 0;
+  int signal = 0;      // the signal that ended it, or 0
+  std::string output;  // standard output and error together, the last kBuildOutputLimit bytes
+};
+
+HostError CannotStart(const char* what) {
+  return HostError(5, std::string("cannot start the build command: ") + what + ": " + std::strerror(errno));
+}
+
+// Runs `command` with /bin/sh in `folder`; standard input is /dev/null so that a build that
+// asks a question cannot hang the add-in.
+CommandResult RunShellCommand(const std::string& command, const fs::path& folder) {
+  int pipe_fds[2];
+  if (::pipe2(pipe_fds, O_CLOEXEC) != 0) throw CannotStart("pipe");
+  int null_fd = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+  const std::string dir = folder.string();
+  const std::string chdir_failed = "cannot enter folder " + dir + "\n";
+  pid_t pid = ::fork();
+  if (pid < 0) {
+    HostError error = CannotStart("fork");
+    ::close(pipe_fds[0]);
+    ::close(pipe_fds[1]);
+    if (null_fd >= 0) ::close(null_fd);
+    throw error;
+  }
+  if (pid == 0) {
+    // Only async-signal-safe calls between fork and exec.
+    if (null_fd >= 0) ::dup2(null_fd, 0);
+    ::dup2(pipe_fds[1], 1);
+    ::dup2(pipe_fds[1], 2);
+    if (::chdir(dir.c_str()) != 0) {
+      ssize_t ignored = ::write(2, chdir_failed.data(), chdir_failed.size());
+      (void)ignored;
+      ::_exit(126);
+    }
+    ::execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
+    ::_exit(127);
+  }
+  ::close(pipe_fds[1]);
+  if (null_fd >= 0) ::close(null_fd);
+  CommandResult result;
+  char buffer[4096];
+  for (;;) {
+    ssize_t n = ::read(pipe_fds[0], buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    result.output.append(buffer, static_cast<std::size_t>(n));
+    if (result.output.size() > 2 * kBuildOutputLimit) result.output.erase(0, result.output.size() - kBuildOutputLimit);
+  }
+  ::close(pipe_fds[0]);
+  if (result.output.size() > kBuildOutputLimit) result.output.erase(0, result.output.size() - kBuildOutputLimit);
+  int status = 0;
+  while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  }
+  if (WIFEXITED(status)) result.exit_code = WEXITSTATUS(status);
+  if (WIFSIGNALED(status)) result.signal = WTERMSIG(status);
+  return result;
+}
+
+// The last non-blank line of a command's output, which is where build tools put the error.
+std::string LastLine(std::string_view output) {
+  std::size_t end = output.find_last_not_of(" \t\r\n");
+  if (end == std::string_view::npos) return {};
+  output = output.substr(0, end + 1);
+  std::size_t start = output.find_last_of("\r\n");
+  output = output.substr(start == std::string_view::npos ? 0 : start + 1);
+  std::size_t first = output.find_first_not_of(" \t");
+  return std::string(output.substr(first));
 }
 
 }  // namespace
@@ -351,7 +452,29 @@ void MemoryProject::Remove(VBComponent& component) {
 }
 
 void MemoryProject::MakeCompiledFile() {
-  throw HostError(5, "cannot build " + BuildFileName() + ": no build command configured");
+  const std::string& command = vbe_.BuildCommand();
+  if (command.empty()) {
+    // Nothing here can compile VB6; never report a build that did not happen.
+    last_structure_problems_ = CheckStructure(*this);
+    if (last_structure_problems_.empty())
+      throw HostError(5, "no build command configured; structural check passed, nothing compiled");
+    throw HostError(5, "no build command configured; structural check found " +
+                           std::to_string(last_structure_problems_.size()) + " problem(s)");
+  }
+  if (file_.empty()) throw HostError(5, "cannot build " + Name() + ": it has no project file");
+  if (vbe_.BeforeBuild()) vbe_.BeforeBuild()(*this);
+  // The build reads the files on disk: it must see the text the user sees.
+  if (IsDirty()) throw HostError(5, "cannot build " + Name() + ": the project has unsaved changes");
+  fs::path project_file = fs::absolute(file_).lexically_normal();
+  CommandResult result =
+      RunShellCommand(ExpandBuildCommand(command, project_file.string(), BuildFileName()), project_file.parent_path());
+  last_build_output_ = std::move(result.output);
+  std::string last_line = LastLine(last_build_output_);
+  std::string tail = last_line.empty() ? std::string() : ": " + last_line;
+  if (result.signal != 0)
+    throw HostError(5, "build command was stopped by signal " + std::to_string(result.signal) + tail);
+  if (result.exit_code != 0)
+    throw HostError(5, "build command failed with exit code " + std::to_string(result.exit_code) + tail);
 }
 
 bool MemoryProject::IsDirty() const {

@@ -4,6 +4,7 @@
 // module, form designer). host/project_loader.h fills it from .vbp, .vbg and module files and
 // writes changed components back.
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -14,6 +15,7 @@
 #include "host/memory_code_module.h"
 #include "host/project_file.h"
 #include "host/source_file.h"
+#include "host/structural_check.h"
 #include "host/vbide.h"
 
 namespace gildex::host {
@@ -149,7 +151,11 @@ class MemoryProject : public VBProject {
   VBComponent* FindComponent(std::string_view name) override;
   VBComponent& AddFromFile(const std::string& file_name) override;
   void Remove(VBComponent& component) override;
-  // Throws HostError: no build command is configured on this platform yet.
+  // With the VBE's build command set: runs it (HostError 5 when the project has unsaved
+  // changes, when it cannot start, or when it ends with a non-zero exit status; the message
+  // then ends with the last line of its output). Without one there is no compiler to run:
+  // checks the structure of every code module (LastStructureProblems()) and always throws
+  // HostError 5, saying whether the check found problems.
   void MakeCompiledFile() override;
   bool IsDirty() const override;
   // Writes the changed components and the project file under a new name in the same folder.
@@ -165,6 +171,10 @@ class MemoryProject : public VBProject {
   const std::string& DiskBytes() const { return disk_bytes_; }
   // True when the project file's member list changed since loading (AddFromFile, Remove).
   bool MembersChanged() const { return members_changed_; }
+  // What the structural check of the last MakeCompiledFile without a build command found.
+  const std::vector<StructureProblem>& LastStructureProblems() const { return last_structure_problems_; }
+  // Standard output and error of the last build command run (at most its last 64 KB).
+  const std::string& LastBuildOutput() const { return last_build_output_; }
 
   // What went wrong while loading; a fatal problem means part of the project is missing.
   std::vector<LoadProblem> problems;
@@ -177,6 +187,8 @@ class MemoryProject : public VBProject {
   std::string disk_bytes_;
   bool members_changed_ = false;
   std::vector<std::unique_ptr<MemoryComponent>> components_;
+  std::vector<StructureProblem> last_structure_problems_;
+  std::string last_build_output_;
 };
 
 class MemoryWindow : public Window {
@@ -224,6 +236,15 @@ class MemoryVBE : public VBE {
   // Closes every window of the component (it is being removed or reloaded).
   void CloseWindowsOf(const MemoryComponent& component);
   void CloseWindow(MemoryWindow& window);
+  // The shell command line MakeCompiledFile runs, run by /bin/sh in the project's folder:
+  // "{project}" stands for the project file's absolute path and "{output}" for the build
+  // file name, each quoted for the shell. Empty: no build command.
+  void SetBuildCommand(std::string command) { build_command_ = std::move(command); }
+  const std::string& BuildCommand() const { return build_command_; }
+  // Runs before a build command, so that a host that keeps its text in files can write the
+  // changes the compiler must see (VB6 compiles the text in memory; a command reads files).
+  void SetBeforeBuild(std::function<void(MemoryProject&)> before) { before_build_ = std::move(before); }
+  const std::function<void(MemoryProject&)>& BeforeBuild() const { return before_build_; }
 
  private:
   Window& OpenWindow(MemoryComponent& component, WindowType type);
@@ -236,6 +257,8 @@ class MemoryVBE : public VBE {
   // Closed windows stay alive so that a caller's pointer never dangles.
   std::vector<std::unique_ptr<MemoryWindow>> closed_windows_;
   CommandBars bars_;
+  std::string build_command_;
+  std::function<void(MemoryProject&)> before_build_;
 };
 
 }  // namespace gildex::host

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "host/project_loader.h"
+#include "host/structural_check.h"
 #include "platform/cp1252.h"
 
 namespace gildex::host {
@@ -85,6 +86,26 @@ void CheckBytes(const std::string& file, const std::string& disk, const std::str
   report.not_round_trip.push_back(file + ":" + std::to_string(line));
 }
 
+// The structure problems of a component's code, each at its line of the file: the code
+// module's lines come after the file's header and leave out its hidden Attribute lines.
+void CheckComponentStructure(MemoryComponent& component, VerifyReport& report) {
+  MemoryCodeModule* code = component.MemoryCode();
+  if (!code) return;
+  std::vector<StructureProblem> problems = CheckStructure(*code, component.Name());
+  if (problems.empty()) return;
+  std::vector<long> file_lines;
+  long file_line = static_cast<long>(component.Header().size());
+  for (const CodeLine& line : code->ExportLines()) {
+    file_lines.push_back(file_line + 1);
+    file_line += 1 + static_cast<long>(line.hidden.size());
+  }
+  for (const StructureProblem& problem : problems) {
+    std::size_t index = static_cast<std::size_t>(problem.line - 1);
+    long line = index < file_lines.size() ? file_lines[index] : problem.line;
+    report.structure.push_back({component.File().string(), line, problem.message, false});
+  }
+}
+
 std::string ProblemLine(const LoadProblem& problem, std::string_view severity) {
   std::string text = problem.file;
   if (problem.line > 0) text += ":" + std::to_string(problem.line);
@@ -102,7 +123,7 @@ std::string Padded(std::string_view text, std::size_t width) {
 int VerifyReport::ExitCode() const {
   if (!readable) return 2;
   bool fatal = std::any_of(problems.begin(), problems.end(), [](const LoadProblem& p) { return p.fatal; });
-  return fatal || !not_round_trip.empty() ? 1 : 0;
+  return fatal || !not_round_trip.empty() || !structure.empty() ? 1 : 0;
 }
 
 VerifyReport VerifyProject(const fs::path& path, bool with_procedures) {
@@ -128,6 +149,7 @@ VerifyReport VerifyProject(const fs::path& path, bool with_procedures) {
       item.file = RelativeTo(component->File(), project->Folder());
       item.usable = component->Usable();
       if (with_procedures && component->Code()) item.procedures = Procedures(*component->Code());
+      CheckComponentStructure(*component, report);
       CheckBytes(component->File().string(), component->DiskBytes(), SerializeComponent(*component), report);
       info.components.push_back(std::move(item));
     }
@@ -159,12 +181,17 @@ std::string FormatVerifyReport(const VerifyReport& report, bool with_procedures)
     ++(problem.fatal ? errors : warnings);
   }
   for (const LoadProblem& note : report.notes) text += ProblemLine(note, "note");
+  for (const LoadProblem& problem : report.structure) text += ProblemLine(problem, "structure");
   for (const std::string& file : report.not_round_trip)
     text += file + ": error: would not be written back byte for byte\n";
+  std::string structure;
+  if (!report.structure.empty())
+    structure = ", " + std::to_string(report.structure.size()) + " structure problem" +
+                (report.structure.size() == 1 ? "" : "s");
   text += std::to_string(components) + " components in " + std::to_string(report.projects.size()) + " project" +
           (report.projects.size() == 1 ? "" : "s") + ": " + std::to_string(errors) + " errors, " +
           std::to_string(warnings) + " warnings, " + std::to_string(report.not_round_trip.size()) +
-          " files not written back byte for byte\n";
+          " files not written back byte for byte" + structure + "\n";
   return text;
 }
 

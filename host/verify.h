@@ -1,7 +1,8 @@
 #pragma once
 // `gildex verify`: loads a project as the add-in would see it and checks that every file
-// would be written back byte for byte, listing components and, on request, procedures as
-// the host's code modules answer for them.
+// would be written back byte for byte and that every code module's block structure is
+// sound (host/structural_check.h), listing components and, on request, procedures as the
+// host's code modules answer for them.
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -39,9 +40,11 @@ struct VerifyReport {
   std::vector<LoadProblem> problems;
   std::vector<LoadProblem> notes;
   std::vector<std::string> not_round_trip;  // files whose bytes would change on writing
+  std::vector<LoadProblem> structure;       // structural check of the code modules, at file lines
 
-  // 0 all loaded and round-trips (warnings allowed), 1 a fatal problem or a round-trip
-  // difference, 2 the project could not be read at all.
+  // 0 all loaded, round-trips and has a sound structure (warnings allowed), 1 a fatal
+  // problem, a round-trip difference or a structure problem, 2 the project could not be
+  // read at all.
   int ExitCode() const;
 };
 

@@ -92,6 +92,31 @@ TEST(Verify, ExitCodeSaysHowBadItIs) {
             "error: cannot read project " + (dir / "Missing.vbp").string() + ": No such file or directory\n");
 }
 
+TEST(Verify, ReportsStructureProblemsAtTheirFileLines) {
+  TempDir dir;
+  WriteBytes(dir / "Shapes.vbp", "Type=Exe\r\nClass=Shape; Shape.cls\r\nModule=Tools; Tools.bas\r\n");
+  WriteBytes(dir / "Shape.cls", kShapes);
+  WriteBytes(dir / "Tools.bas",
+             "Attribute VB_Name = \"Tools\"\r\n"                     // file line 1
+             "Public Function Twice(ByVal n As Long) As Long\r\n"    // 2, module line 1
+             "Attribute Twice.VB_Description = \"Doubles n\"\r\n"    // 3, hidden
+             "    If n > 0 Then\r\n"                                // 4
+             "        Twice = 2 * n\r\n"                            // 5
+             "    Next\r\n"                                         // 6
+             "End Function\r\n");                                   // 7
+  VerifyReport report = VerifyProject(dir / "Shapes.vbp", false);
+  EXPECT_EQ(report.ExitCode(), 1);
+  std::string tools = (dir / "Tools.bas").string();
+  EXPECT_EQ(FormatVerifyReport(report, false),
+            "Project Shapes (" + (dir / "Shapes.vbp").string() + ")\n"
+            "  Class           Shape                   Shape.cls\n"
+            "  Module          Tools                   Tools.bas\n" +
+                tools + ":4: structure: If without End If\n" +
+                tools + ":6: structure: Next without For\n"
+                        "2 components in 1 project: 0 errors, 0 warnings, 0 files not written back byte for byte, "
+                        "2 structure problems\n");
+}
+
 TEST(Verify, EveryCorpusProjectVerifiesClean) {
   int projects = 0;
   for (const auto& entry : fs::recursive_directory_iterator(GILDEX_CORPUS_DIR)) {

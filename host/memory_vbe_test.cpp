@@ -1,0 +1,150 @@
+#include "host/memory_vbe.h"
+
+#include <gtest/gtest.h>
+
+#include "host/project_loader.h"
+#include "platform/test_files.h"
+
+namespace gildex::host {
+namespace {
+
+namespace fs = std::filesystem;
+using platform::testing::ReadBytes;
+using platform::testing::TempDir;
+using platform::testing::WriteBytes;
+
+const char* const kProjectFile =
+    "Type=Exe\r\nModule=Module1; Module1.bas\r\nName=\"Orders\"\r\nExeName32=\"Orders.exe\"\r\n";
+
+const char* const kSoundModule =
+    "Attribute VB_Name = \"Module1\"\r\n"
+    "Option Explicit\r\n"
+    "Sub Main()\r\n"
+    "    Dim i As Long\r\n"
+    "    For i = 1 To 3\r\n"
+    "    Next i\r\n"
+    "End Sub\r\n";
+
+const char* const kBrokenModule =
+    "Attribute VB_Name = \"Module1\"\r\n"
+    "Option Explicit\r\n"             // 1
+    "Sub Main()\r\n"                  // 2
+    "    On Error GoTo Main_Err\r\n"  // 3
+    "    Dim i As Long\r\n"           // 4
+    "    For i = 1 To 3\r\n"          // 5
+    "End Sub\r\n";                    // 6
+
+// A project on disk in a folder whose name needs quoting for the shell, loaded into `vbe`.
+class MakeCompiledFile : public ::testing::Test {
+ protected:
+  MemoryProject& LoadProject(const char* module) {
+    folder_ = dir_ / "my 'orders' app";
+    fs::create_directory(folder_);
+    WriteBytes(folder_ / "Orders.vbp", kProjectFile);
+    WriteBytes(folder_ / "Module1.bas", module);
+    LoadResult loaded = Load(vbe_, folder_ / "Orders.vbp");
+    EXPECT_TRUE(loaded.readable) << loaded.error;
+    return *loaded.projects.at(0);
+  }
+
+  // The message MakeCompiledFile throws, or "built" when it returns.
+  static std::string Build(MemoryProject& project) {
+    try {
+      project.MakeCompiledFile();
+      return "built";
+    } catch (const HostError& e) {
+      EXPECT_EQ(e.Number(), 5);
+      return e.Description();
+    }
+  }
+
+  TempDir dir_;
+  fs::path folder_;
+  MemoryVBE vbe_;
+};
+
+TEST_F(MakeCompiledFile, RunsTheCommandWithTheProjectAndOutputPathsQuoted) {
+  MemoryProject& project = LoadProject(kSoundModule);
+  vbe_.SetBuildCommand("cp {project} {output}.check && echo done");
+  EXPECT_EQ(project.BuildFileName(), (folder_ / "Orders.exe").string());
+  EXPECT_EQ(Build(project), "built");
+  EXPECT_EQ(ReadBytes(folder_ / "Orders.exe.check"), kProjectFile);
+  EXPECT_EQ(project.LastBuildOutput(), "done\n");
+}
+
+TEST_F(MakeCompiledFile, RunsInTheProjectFolderWithoutInput) {
+  MemoryProject& project = LoadProject(kSoundModule);
+  vbe_.SetBuildCommand("test -f Module1.bas && read answer");
+  EXPECT_EQ(Build(project), "build command failed with exit code 1");  // read meets the end of /dev/null
+  vbe_.SetBuildCommand("test -f Module1.bas");
+  EXPECT_EQ(Build(project), "built");
+}
+
+TEST_F(MakeCompiledFile, AFailingCommandGivesItsExitCodeAndLastLine) {
+  MemoryProject& project = LoadProject(kSoundModule);
+  struct Case {
+    std::string command, message;
+  };
+  for (const Case& c : std::vector<Case>{
+           {"false", "build command failed with exit code 1"},
+           {"echo compiling; echo 'Module1.bas(3): Expected: End Sub' >&2; echo; exit 2",
+            "build command failed with exit code 2: Module1.bas(3): Expected: End Sub"},
+           {"no-such-build-tool-here {project}", "build command failed with exit code 127: "},
+           {"kill -9 $$", "build command was stopped by signal 9"},
+       }) {
+    SCOPED_TRACE(c.command);
+    vbe_.SetBuildCommand(c.command);
+    std::string message = Build(project);
+    EXPECT_EQ(message.substr(0, c.message.size()), c.message);
+  }
+  vbe_.SetBuildCommand("echo compiling; echo 'Module1.bas(3): Expected: End Sub' >&2; exit 2");
+  Build(project);
+  EXPECT_EQ(project.LastBuildOutput(), "compiling\nModule1.bas(3): Expected: End Sub\n");
+}
+
+TEST_F(MakeCompiledFile, KeepsOnlyTheEndOfALongOutput) {
+  MemoryProject& project = LoadProject(kSoundModule);
+  vbe_.SetBuildCommand("yes 'warning: something' | head -n 20000; echo 'fatal: out of disk'; exit 3");
+  EXPECT_EQ(Build(project), "build command failed with exit code 3: fatal: out of disk");
+  EXPECT_EQ(project.LastBuildOutput().size(), 64u * 1024);
+  EXPECT_TRUE(project.LastBuildOutput().ends_with("warning: something\nfatal: out of disk\n"));
+}
+
+TEST_F(MakeCompiledFile, RefusesAProjectWithUnsavedChanges) {
+  MemoryProject& project = LoadProject(kSoundModule);
+  vbe_.SetBuildCommand("cp {project} {output}.check");
+  project.At(0).Code()->ReplaceLine(1, "Option Explicit ' edited");
+  EXPECT_EQ(Build(project), "cannot build Orders: the project has unsaved changes");
+  EXPECT_FALSE(fs::exists(folder_ / "Orders.exe.check"));
+  EXPECT_EQ(ReadBytes(folder_ / "Module1.bas"), kSoundModule);
+}
+
+TEST_F(MakeCompiledFile, WithoutACommandOnlyTheStructureIsChecked) {
+  MemoryProject& sound = LoadProject(kSoundModule);
+  EXPECT_EQ(Build(sound), "no build command configured; structural check passed, nothing compiled");
+  EXPECT_TRUE(sound.LastStructureProblems().empty());
+
+  MemoryVBE other;
+  WriteBytes(dir_ / "Broken.vbp", kProjectFile);
+  WriteBytes(dir_ / "Module1.bas", kBrokenModule);
+  LoadResult loaded = Load(other, dir_ / "Broken.vbp");
+  MemoryProject& broken = *loaded.projects.at(0);
+  broken.At(0).Code()->InsertLines(6, "    Next i");  // unsaved edits are checked as they stand
+  EXPECT_EQ(Build(broken), "no build command configured; structural check found 1 problem(s)");
+  ASSERT_EQ(broken.LastStructureProblems().size(), 1u);
+  const StructureProblem& problem = broken.LastStructureProblems()[0];
+  EXPECT_EQ(problem.component + ":" + std::to_string(problem.line) + ": " + problem.message,
+            "Module1:3: label Main_Err not defined in Main");
+  EXPECT_FALSE(fs::exists(dir_ / "Orders.exe"));
+}
+
+TEST_F(MakeCompiledFile, AModuleWithoutProjectFileCannotBeBuilt) {
+  fs::path file = dir_ / "Module1.bas";
+  WriteBytes(file, kSoundModule);
+  LoadResult loaded = Load(vbe_, file);
+  vbe_.SetBuildCommand("true");
+  EXPECT_EQ(Build(*loaded.projects.at(0)), "cannot build Project1: it has no project file");
+}
+
+}  // namespace
+}  // namespace gildex::host
