@@ -1,9 +1,14 @@
 #include "platform/system.h"
 
+#include <fcntl.h>
+#include <fmt/core.h>
 #include <pwd.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <string_view>
@@ -54,6 +59,32 @@ std::optional<fs::path> SourceOfBuildTree(const fs::path& build) {
   return fs::path(source);
 }
 
+// What an installed Gildex ships into a user's program folder.
+constexpr std::array<std::string_view, 3> kShippedItems = {"Templates", "Scripts", "pfx.dat"};
+
+// Renames `from` to `to` unless `to` exists, without a moment in which a file of the user's
+// could be replaced; false when `to` was there (another Gildex seeded it first).
+bool MoveIntoPlaceUnlessPresent(const fs::path& from, const fs::path& to) {
+  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
+  if (errno == EEXIST) return false;
+  if (errno != EINVAL && errno != ENOSYS)
+    throw fs::filesystem_error("cannot rename", from, to, std::error_code(errno, std::generic_category()));
+  // A file system without the no-replace rename: check, then rename.
+  if (fs::exists(fs::symlink_status(to))) return false;
+  fs::rename(from, to);
+  return true;
+}
+
+// An installed Gildex must still start when the user's folder cannot be filled; the
+// templates commands then show what is missing.
+void SeedOrWarn(const fs::path& installed, const fs::path& user) {
+  try {
+    SeedProgramFolder(installed, user);
+  } catch (const fs::filesystem_error& e) {
+    fmt::print(stderr, "gildex: warning: cannot copy the shipped data into {}: {}\n", user.string(), e.what());
+  }
+}
+
 }  // namespace
 
 // A program run from a build tree uses the data folder of its source tree, so tests and
@@ -94,12 +125,43 @@ fs::path UserDataFolder() { return XdgFolder("XDG_DATA_HOME", fs::path(".local")
 
 fs::path ProgramFolder() {
   if (auto home = Env("GILDEX_HOME")) return AsFolder(*home);
+  const fs::path user = AsFolder(UserDataFolder() / "gildex");
   std::error_code ec;
   const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
-  if (!ec) {
-    if (auto data = DataFolderOfBuildTree(exe)) return AsFolder(*data);
+  if (ec) return user;
+  if (auto data = DataFolderOfBuildTree(exe)) return AsFolder(*data);
+  SeedOrWarn(InstalledDataFolder(exe), user);
+  return user;
+}
+
+fs::path InstalledDataFolder(const fs::path& executable) {
+  return AsFolder(executable.parent_path().parent_path() / "share" / "gildex");
+}
+
+std::vector<std::string> SeedProgramFolder(const fs::path& installed, const fs::path& user) {
+  std::vector<std::string> copied;
+  for (const std::string_view name : kShippedItems) {
+    const fs::path source = installed / name;
+    const fs::path target = user / name;
+    if (!fs::exists(source) || fs::exists(fs::symlink_status(target))) continue;
+    fs::create_directories(user);
+    // Copied under a hidden name first, so that a failed copy never leaves a half-filled
+    // Templates/ that would look like the user's own and never be seeded again.
+    const fs::path staging = user / fmt::format(".{}.seeding-{}", name, ::getpid());
+    try {
+      fs::remove_all(staging);
+      fs::copy(source, staging, fs::copy_options::recursive);
+      if (MoveIntoPlaceUnlessPresent(staging, target))
+        copied.emplace_back(name);
+      else
+        fs::remove_all(staging);
+    } catch (...) {
+      std::error_code ignored;
+      fs::remove_all(staging, ignored);
+      throw;
+    }
   }
-  return AsFolder(UserDataFolder() / "gildex");
+  return copied;
 }
 
 fs::path WindowsFolder() {

@@ -5,6 +5,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace gildex::platform {
 
@@ -37,8 +38,19 @@ class FakeEnvironment : public Environment {
 
 // The program folder: $GILDEX_HOME when set; in a build tree the source tree's data/
 // folder; for an installed Gildex the user's own folder
-// ${XDG_DATA_HOME:-$HOME/.local/share}/gildex/. Always an absolute path.
+// ${XDG_DATA_HOME:-$HOME/.local/share}/gildex/, which is first given what it lacks of the
+// installed data (SeedProgramFolder; a failure there is a warning on standard error).
+// Always an absolute path.
 std::filesystem::path ProgramFolder();
+// Where an installed `executable` (P/bin/gildex) finds the data shipped with it:
+// P/share/gildex/.
+std::filesystem::path InstalledDataFolder(const std::filesystem::path& executable);
+// Gives the user's program folder `user` what it lacks of the shipped data in `installed`:
+// the Templates/ and Scripts/ folders and pfx.dat, each copied whole and only when `user`
+// has no entry of that name, so nothing of the user's is ever replaced or added to. Returns
+// the names copied. A copy that fails throws std::filesystem::filesystem_error and leaves
+// nothing half-copied behind; the items copied before it stay.
+std::vector<std::string> SeedProgramFolder(const std::filesystem::path& installed, const std::filesystem::path& user);
 // The data/ folder of the Gildex source tree whose build tree holds `executable` (found by
 // the CMakeCache.txt of a folder above it), or nothing when it lies in no such tree.
 std::optional<std::filesystem::path> DataFolderOfBuildTree(const std::filesystem::path& executable);

@@ -1,8 +1,12 @@
 #include "platform/system.h"
 
+#include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <gtest/gtest.h>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
 
 #include "platform/test_files.h"
 
@@ -101,6 +105,130 @@ TEST(System, NativePathTurnsBackslashesIntoSlashes) {
   EXPECT_EQ(NativePath("Templates\\"), "Templates/");
   EXPECT_EQ(NativePath("Templates\\Controls\\a.ctt"), "Templates/Controls/a.ctt");
   EXPECT_EQ(NativePath("/already/native"), "/already/native");
+}
+
+TEST(System, InstalledDataIsShareGildexBesideTheBinFolder) {
+  EXPECT_EQ(InstalledDataFolder("/usr/bin/gildex"), "/usr/share/gildex/");
+  EXPECT_EQ(InstalledDataFolder("/opt/gildex-0.1/bin/gildex"), "/opt/gildex-0.1/share/gildex/");
+}
+
+// A fake installation: what Gildex ships, under share/gildex/ of a temporary prefix.
+class Installation {
+ public:
+  Installation() {
+    fs::create_directories(Data() / "Templates");
+    fs::create_directories(Data() / "Scripts/Samples");
+    testing::WriteBytes(Data() / "Templates/Standard.hdr", "On Error GoTo ErrHandler\r\n");
+    testing::WriteBytes(Data() / "Templates/Standard.ftr", "ErrHandler:\r\n    Resume Next\r\n");
+    testing::WriteBytes(Data() / "Scripts/Upper.vbs", "Function Process(ProcCode)\r\n' Gr\xf6\xdf" "e\r\nEnd Function\r\n");
+    testing::WriteBytes(Data() / "Scripts/Samples/Skip.vbs", "Function Process(ProcCode)\nEnd Function\n");
+    testing::WriteBytes(Data() / "pfx.dat", "CommandButton=cmd\r\nTextBox=txt\r\n");
+  }
+  fs::path Data() const { return dir_ / "share/gildex"; }
+  fs::path User() const { return dir_ / "home/.local/share/gildex"; }
+
+ private:
+  testing::TempDir dir_;
+};
+
+// Every file under `folder` with its bytes, by path relative to it; "->" marks a link.
+std::map<std::string, std::string> FilesUnder(const fs::path& folder) {
+  std::map<std::string, std::string> files;
+  if (!fs::exists(folder)) return files;
+  for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+    const std::string name = fs::relative(entry.path(), folder).string();
+    if (entry.is_symlink())
+      files[name] = "-> " + fs::read_symlink(entry.path()).string();
+    else if (entry.is_regular_file())
+      files[name] = testing::ReadBytes(entry.path());
+    else
+      files[name + "/"] = "";
+  }
+  return files;
+}
+
+using Names = std::vector<std::string>;
+
+TEST(System, SeedsAnEmptyUserFolderWithEverythingShippedOnce) {
+  Installation installed;
+  EXPECT_EQ(SeedProgramFolder(installed.Data(), installed.User()), (Names{"Templates", "Scripts", "pfx.dat"}));
+  EXPECT_EQ(FilesUnder(installed.User()), FilesUnder(installed.Data()));
+
+  // The user changes a template and deletes a script: seeding again brings nothing back.
+  testing::WriteBytes(installed.User() / "Templates/Standard.hdr", "' mine\r\n");
+  fs::remove(installed.User() / "Scripts/Upper.vbs");
+  const auto before = FilesUnder(installed.User());
+  EXPECT_EQ(SeedProgramFolder(installed.Data(), installed.User()), Names{});
+  EXPECT_EQ(FilesUnder(installed.User()), before);
+}
+
+TEST(System, SeedingNeverReplacesOrAddsToWhatTheUserHas) {
+  struct Case {
+    std::string what;
+    std::function<void(const fs::path& user)> prepare;
+    Names copied;
+  };
+  const std::vector<Case> cases = {
+      {"own prefix table", [](const fs::path& user) { testing::WriteBytes(user / "pfx.dat", "ListBox=lb\r\n"); },
+       {"Templates", "Scripts"}},
+      {"own templates folder without Standard",
+       [](const fs::path& user) {
+         fs::create_directories(user / "Templates");
+         testing::WriteBytes(user / "Templates/Mine.hdr", "' mine\r\n");
+       },
+       {"Scripts", "pfx.dat"}},
+      {"empty scripts folder", [](const fs::path& user) { fs::create_directories(user / "Scripts"); },
+       {"Templates", "pfx.dat"}},
+      {"a file named Templates", [](const fs::path& user) { testing::WriteBytes(user / "Templates", "x"); },
+       {"Scripts", "pfx.dat"}},
+      {"a dangling link as pfx.dat", [](const fs::path& user) { fs::create_symlink("/nowhere/pfx.dat", user / "pfx.dat"); },
+       {"Templates", "Scripts"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Installation installed;
+    fs::create_directories(installed.User());
+    c.prepare(installed.User());
+    auto expected = FilesUnder(installed.User());
+    for (const std::string& name : c.copied) {
+      for (const auto& [file, bytes] : FilesUnder(installed.Data()))
+        if (file == name || file.starts_with(name + "/")) expected[file] = bytes;
+    }
+    EXPECT_EQ(SeedProgramFolder(installed.Data(), installed.User()), c.copied);
+    EXPECT_EQ(FilesUnder(installed.User()), expected);
+  }
+}
+
+TEST(System, SeedingCopiesOnlyWhatTheInstallationHas) {
+  Installation installed;
+  fs::remove_all(installed.Data() / "Scripts");
+  EXPECT_EQ(SeedProgramFolder(installed.Data(), installed.User()), (Names{"Templates", "pfx.dat"}));
+  EXPECT_FALSE(fs::exists(installed.User() / "Scripts"));
+
+  // Without an installation nothing is made, not even the user's folder.
+  const fs::path other_user = installed.User().parent_path() / "other";
+  EXPECT_EQ(SeedProgramFolder(installed.Data() / "missing", other_user), Names{});
+  EXPECT_FALSE(fs::exists(other_user));
+}
+
+TEST(System, AFailedSeedingLeavesNothingHalfCopied) {
+  Installation installed;
+  fs::create_symlink("/nowhere/Broken.hdr", installed.Data() / "Templates/Broken.hdr");
+  EXPECT_THROW(SeedProgramFolder(installed.Data(), installed.User()), fs::filesystem_error);
+  // No partial Templates/ that would pass for the user's own, and no staging copy.
+  EXPECT_EQ(FilesUnder(installed.User()), (std::map<std::string, std::string>{}));
+
+  fs::remove(installed.Data() / "Templates/Broken.hdr");
+  EXPECT_EQ(SeedProgramFolder(installed.Data(), installed.User()), (Names{"Templates", "Scripts", "pfx.dat"}));
+  EXPECT_EQ(FilesUnder(installed.User()), FilesUnder(installed.Data()));
+}
+
+TEST(System, SeedingIntoAFileIsAnErrorThatChangesNothing) {
+  Installation installed;
+  fs::create_directories(installed.User().parent_path());
+  testing::WriteBytes(installed.User(), "not a folder");
+  EXPECT_THROW(SeedProgramFolder(installed.Data(), installed.User()), fs::filesystem_error);
+  EXPECT_EQ(testing::ReadBytes(installed.User()), "not a folder");
 }
 
 }  // namespace

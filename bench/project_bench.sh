@@ -1,0 +1,134 @@
+#!/usr/bin/env bash
+# Times gildex insert, remove, number and unnumber on whole generated projects of growing
+# size, against the floor of reading and rewriting every file of the project.
+#
+#   bench/project_bench.sh [BUILD_DIR] [FULL_LINES]
+#
+# BUILD_DIR defaults to build-release/ in the repository (configured as a Release build and
+# built when it has no gildex yet); FULL_LINES to 1000000. Sizes: FULL/16, FULL/4, FULL.
+set -u
+
+repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+build=${1:-$repo/build-release}
+full=${2:-1000000}
+case $full in '' | *[!0-9]*) echo "usage: $0 [BUILD_DIR] [FULL_LINES]" >&2; exit 2 ;; esac
+if ((full < 1600)); then echo "$0: FULL_LINES must be at least 1600" >&2; exit 2; fi
+
+scratch=$(mktemp -d "${TMPDIR:-/tmp}/gildex-project-bench.XXXXXX")
+trap 'rm -rf "$scratch"' EXIT
+
+if [[ ! -f $build/CMakeCache.txt ]]; then
+  cmake -S "$repo" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DGILDEX_TESTS=OFF -DGILDEX_BENCH=OFF \
+    >"$scratch/build.log" 2>&1 || { cat "$scratch/build.log" >&2; exit 1; }
+fi
+cmake --build "$build" -j2 --target gildex >"$scratch/build.log" 2>&1 ||
+  { cat "$scratch/build.log" >&2; echo "$0: building gildex in $build failed" >&2; exit 1; }
+gildex=$(cd "$build" && pwd)/app/gildex
+# Settings of our own, so the user's registry file is neither read nor changed.
+export GILDEX_REGISTRY=$scratch/registry.reg
+export GILDEX_HOME=$repo/data
+"$gildex" templates default Standard >/dev/null || exit 1
+# True means insert does not also number lines: each command is timed on its own.
+"$gildex" options set Numbering True >/dev/null || exit 1
+
+# The floor: one process reads every file of the project and writes it back the way gildex
+# saves a file (temporary file, flushed, renamed over the old one, folder flushed).
+floor_script='
+import os, sys
+for folder, _, files in os.walk(sys.argv[1]):
+    for name in files:
+        path = os.path.join(folder, name)
+        with open(path, "rb") as f:
+            data = f.read()
+        temp = path + ".tmp"
+        with open(temp, "wb") as f:
+            f.write(data)
+            f.flush()
+            os.fsync(f.fileno())
+        os.rename(temp, path)
+    fd = os.open(folder, os.O_RDONLY)
+    os.fsync(fd)
+    os.close(fd)
+'
+
+# timed LOG CMD...: runs CMD, sets `elapsed` (s), `peak` (KB, or "" when unknown), `status`.
+timed() {
+  local log=$1
+  shift
+  if [[ -x /usr/bin/time ]]; then
+    /usr/bin/time -f '%e %M' -o "$log.time" "$@" </dev/null >"$log.out" 2>"$log.err"
+    status=$?
+    read -r elapsed peak < <(tail -n 1 "$log.time")
+  else
+    local TIMEFORMAT=%R
+    { time "$@" </dev/null >"$log.out" 2>"$log.err"; } 2>"$log.time"
+    status=$?
+    elapsed=$(tail -n 1 "$log.time")
+    peak=""
+  fi
+}
+
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.1f", a / b; else print "-" }'; }
+
+commands=(insert remove number unnumber)
+sizes=($((full / 16)) $((full / 4)) "$full")
+declare -A seconds failure
+
+printf '%-9s %8s' "lines" "floor s"
+for c in "${commands[@]}"; do printf ' %20s' "$c s (x floor)"; done
+printf ' %8s %s\n' "peak MB" " back to start"
+
+for lines in "${sizes[@]}"; do
+  source=$scratch/source-$lines
+  python3 "$repo/bench/generate_project.py" "$source" --lines "$lines" >/dev/null || exit 1
+
+  cp -r "$source" "$scratch/floor"
+  timed "$scratch/floor-$lines" python3 -c "$floor_script" "$scratch/floor"
+  rm -rf "$scratch/floor"
+  floor=$elapsed
+  seconds[floor,$lines]=$floor
+  printf '%-9s %8s' "$lines" "$floor"
+
+  # The four commands in turn on one copy; after all four it should be the source again.
+  work=$scratch/work-$lines
+  cp -r "$source" "$work"
+  peak_kb=0
+  all_ran=yes
+  for c in "${commands[@]}"; do
+    timed "$scratch/$c-$lines" "$gildex" "$c" "$work/Big.vbp" --yes --quiet
+    if ((status != 0)); then
+      printf ' %20s' "failed: exit $status"
+      failure[$c]=$(head -n 1 "$scratch/$c-$lines.err")
+      all_ran=no
+      continue
+    fi
+    seconds[$c,$lines]=$elapsed
+    printf ' %20s' "$elapsed ($(ratio "$elapsed" "$floor")x)"
+    [[ -n $peak ]] && ((peak > peak_kb)) && peak_kb=$peak
+  done
+  if ((peak_kb > 0)); then printf ' %8s' "$(awk -v k="$peak_kb" 'BEGIN { printf "%.1f", k / 1024 }')"; else printf ' %8s' "-"; fi
+  if [[ $all_ran == no ]]; then
+    printf '  -\n'
+  elif diff -rq "$source" "$work" >/dev/null; then
+    printf '  yes\n'
+  else
+    printf '  no\n'
+  fi
+  rm -rf "$source" "$work"
+done
+
+small=${sizes[0]}
+printf '%-9s %8s' "growth" "$(ratio "${seconds[floor,$full]}" "${seconds[floor,$small]}")x"
+for c in "${commands[@]}"; do
+  if [[ -n ${seconds[$c,$full]:-} && -n ${seconds[$c,$small]:-} ]]; then
+    printf ' %20s' "$(ratio "${seconds[$c,$full]}" "${seconds[$c,$small]}")x"
+  else
+    printf ' %20s' "-"
+  fi
+done
+printf '   (16x the lines; linear cost grows 16x)\n'
+
+for c in "${commands[@]}"; do
+  [[ -n ${failure[$c]+set} ]] && echo "$c failed, first error: ${failure[$c]}"
+done
+echo "floor: one python3 process reads each file and rewrites it through a flushed temporary file and a rename"
