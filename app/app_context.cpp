@@ -32,11 +32,16 @@ AppContext::AppContext(platform::MsgBoxResult forced)
       dialogs(MakeDialogs(forced)),
       services{*dialogs, clock, timers, loop, registry, env, platform::ProgramFolder()},
       report(*dialogs),
-      tools(registry, report),
-      engine(services, report, tools) {
-  engine.LoadSettings();
+      tools(registry, report) {}
+
+CGildex& AppContext::Engine() {
+  if (!engine_) {
+    engine_.emplace(services, report, tools);
+    engine_->LoadSettings();
+  }
+  return *engine_;
 }
 
-CommandContext AppContext::Commands() { return CommandContext{engine, registry, report, std::cout, std::cerr}; }
+CommandContext AppContext::Commands() { return CommandContext{Engine(), registry, report, std::cout, std::cerr}; }
 
 }  // namespace gildex::app

@@ -4,6 +4,7 @@
 // unattended run, the program folder) and the engine over them with its settings loaded.
 // Every command builds one of these and nothing else reaches for the system.
 #include <memory>
+#include <optional>
 
 #include "common/error_report.h"
 #include "common/registry_tools.h"
@@ -26,8 +27,10 @@ struct AppContext {
   AppContext(const AppContext&) = delete;
   AppContext& operator=(const AppContext&) = delete;
 
-  // The context the options and templates commands run in, printing on stdout and stderr.
+  // The context the options and templates commands run in, printing on stdout and stderr;
+  // makes the engine with its settings loaded.
   CommandContext Commands();
+  CGildex& Engine();
 
   platform::SystemClock clock;
   platform::Timers timers{clock};
@@ -38,7 +41,9 @@ struct AppContext {
   platform::Services services;
   ErrorReport report;
   RegistryTools tools;
-  CGildex engine;
+
+ private:
+  std::optional<CGildex> engine_;
 };
 
 }  // namespace gildex::app

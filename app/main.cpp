@@ -3,10 +3,12 @@
 
 #include <algorithm>
 #include <functional>
+#include <iostream>
 #include <string>
 #include <vector>
 
 #include "app/app_context.h"
+#include "app/scope_command.h"
 #include "host/verify.h"
 #include "platform/cp1252.h"
 #include "templates/commands.h"
@@ -77,6 +79,72 @@ int main(int argc, char** argv) {
   make_default->add_option("NAME", name, "template name (its file name without .hdr)")->required();
   make_default->callback(
       [&] { run = [&] { return WithCommands([&](auto& c) { return gildex::TemplatesDefault(c, name); }); }; });
+
+  gildex::app::ScopeOptions scope;
+  bool yes = false, no = false;
+  std::string selection;
+  const struct {
+    const char* name;
+    gildex::app::ScopeAction action;
+    const char* help;
+  } actions[] = {
+      {"insert", gildex::app::ScopeAction::Insert,
+       "Insert error handling from the default template (and line numbers unless Numbering is True)"},
+      {"remove", gildex::app::ScopeAction::Remove, "Remove the error handling Gildex inserted, and line numbers"},
+      {"number", gildex::app::ScopeAction::Number, "Add line numbers"},
+      {"unnumber", gildex::app::ScopeAction::UnNumber, "Remove line numbers"},
+  };
+  for (const auto& action : actions) {
+    auto* command = app.add_subcommand(action.name, action.help);
+    command->footer(
+        "Without --component every component of every project is processed. Changed files are written in "
+        "place (atomically); --dry-run prints a unified diff instead.\nExit status: 0 done, 1 some components "
+        "skipped or reported, 2 bad usage or input (nothing written), 3 cancelled with Ctrl-C.");
+    command->add_option("PROJECT", scope.project, "a .vbp, .vbg or single module file")->required();
+    command->add_option("--component", scope.component, "only this component (form, module, class...)");
+    command->add_option("--proc", scope.procedure, "only this procedure (of --component, or of the one component having it)");
+    command->add_option("--selection", selection, "only lines START:END of --component, as a code-window selection");
+    command->add_flag("--whole-module", scope.whole_module, "with --selection: answer \"Entire Module\" to the insert mode");
+    if (action.action == gildex::app::ScopeAction::Insert)
+      command->add_option("--script", scope.script_file, "script mode: FILE's Process function decides for each procedure");
+    command->add_option("--template", scope.template_name, "use this template for this run (not saved)");
+    command->add_option("--set", scope.settings, "NAME=VALUE: a setting for this run only (not saved); repeatable");
+    command->add_flag("--dry-run", scope.dry_run, "write nothing; print a unified diff of what would change");
+    command->add_flag("--yes", yes, "answer Yes to every question");
+    command->add_flag("--no", no, "answer No to every question");
+    command->add_flag("--quiet", scope.quiet, "no progress or status lines on standard error");
+    const gildex::app::ScopeAction chosen = action.action;
+    command->callback([&, chosen] {
+      scope.action = chosen;
+      run = [&] {
+        if (yes && no) {
+          fmt::print(stderr, "gildex: --yes and --no together make no answer\n");
+          return 2;
+        }
+        scope.forced = yes ? gildex::platform::vbYes : no ? gildex::platform::vbNo : gildex::platform::MsgBoxResult{};
+        if (!selection.empty()) {
+          long start = 0, end = 0;
+          char colon = 0;
+          if (std::sscanf(selection.c_str(), "%ld%c%ld", &start, &colon, &end) != 3 || colon != ':') {
+            fmt::print(stderr, "gildex: --selection wants START:END, not \"{}\"\n", selection);
+            return 2;
+          }
+          scope.selection = std::make_pair(start, end);
+        }
+        return gildex::app::RunScopeCommand(scope, std::cout, std::cerr);
+      };
+    });
+  }
+
+  auto* script = app.add_subcommand("script", "User scripts for script mode");
+  script->require_subcommand(1);
+  auto* check = script->add_subcommand("check", "Check a script as the Validate button does");
+  check->add_option("FILE", name, "the script file")->required();
+  check->callback([&] { run = [&] { return gildex::app::ScriptCheck(name, std::cout, std::cerr); }; });
+
+  auto* finder = app.add_subcommand("finder", "List every procedure with its kind and line range");
+  finder->add_option("FILE", name, "a .vbp, .vbg or single module file")->required();
+  finder->callback([&] { run = [&] { return gildex::app::Finder(name, std::cout, std::cerr); }; });
 
   try {
     app.parse(argc, argv);

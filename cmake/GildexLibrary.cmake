@@ -1,13 +1,17 @@
-# gildex_library(NAME DEPENDS dep...)
-# One library per folder: every *.cpp of the folder except *_test.cpp goes into the
-# library, every *_test.cpp into one test program NAME_tests beside it.
+# gildex_library(NAME DEPENDS dep... [EXCLUDE file...])
+# One library per folder: every *.cpp of the folder except *_test.cpp (and the files named
+# after EXCLUDE, such as a program's main.cpp) goes into the library, every *_test.cpp into
+# one test program NAME_tests beside it.
 function(gildex_library name)
-  cmake_parse_arguments(ARG "" "" "DEPENDS;TEST_DEPENDS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "DEPENDS;TEST_DEPENDS;EXCLUDE" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   file(GLOB tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_test.cpp)
   if(tests)
     list(REMOVE_ITEM sources ${tests})
   endif()
+  foreach(excluded ${ARG_EXCLUDE})
+    list(REMOVE_ITEM sources ${CMAKE_CURRENT_SOURCE_DIR}/${excluded})
+  endforeach()
   add_library(${name} STATIC ${sources})
   add_library(gildex::${name} ALIAS ${name})
   target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})

@@ -72,10 +72,12 @@ Connect::~Connect() {
 }
 
 void Connect::StartUp() {
+  // The progress controller cannot be made without the engine, so an engine made here (after
+  // a disconnection) loads its settings first: the templates come from the user's folder.
+  if (!add_in_.HasEngine()) add_in_.Engine().LoadSettings();
   add_in_.Messages();
   if (!add_in_.HasTemplates()) add_in_.Templates().populate(add_in_.Engine());
   add_in_.HelpFile(add_in_.Services().program_folder.string() + "/Gildex.hlp");
-  if (!add_in_.HasEngine()) add_in_.Engine().LoadSettings();
   CGildex& engine = add_in_.Engine();
   const bool no_splash = StrToBool(add_in_.Registry().fnsGetRegistryValue(std::string(kOptionsKey),
                                                                           std::string(kDisableSplashValue)));
@@ -102,6 +104,7 @@ void Connect::OnConnection(host::VBE* application, ConnectMode mode) {
           current_component_ = &project->Component(i);
           break;
         }
+    add_in_.Messages().WithoutToolbar(mode == ext_cm_CommandLine);
     if (mode != ext_cm_CommandLine) {
       if (views_.interactive == nullptr) {
         add_in_.Services().dialogs.MsgBox(platform::MessageBox{

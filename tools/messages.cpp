@@ -78,6 +78,7 @@ void clsMessages::ButtonState(std::int16_t state) {
 }
 
 void clsMessages::SetToolbarButtons(bool enabled) {
+  if (without_toolbar_) return;
   if (!bars_) throw VbError(91, "Object variable or With block variable not set");
   host::CommandBar* bar = bars_->Find(kToolbarName);
   if (!bar) throw VbError(5, "Invalid procedure call or argument");

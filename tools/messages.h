@@ -45,6 +45,9 @@ class clsMessages : public Progress {
   clsMessages& operator=(const clsMessages&) = delete;
 
   void SetCommandBars(host::CommandBars* bars) { bars_ = bars; }
+  // A command-line connection builds no toolbar, so the button states concern the window
+  // alone; otherwise a missing toolbar is an error of the installation and is reported.
+  void WithoutToolbar(bool without) { without_toolbar_ = without; }
 
   // Progress, as the engine and the commands call it.
   void SetMessageText(const std::string& text) override { MessageText(text); }
@@ -114,6 +117,7 @@ class clsMessages : public Progress {
   bool resize_ = false;
   std::string last_status_;
   bool busy_ = false;
+  bool without_toolbar_ = false;
 
   std::unique_ptr<MessageView> view_;
   std::unique_ptr<MessageView> finished_view_;

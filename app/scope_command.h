@@ -1,0 +1,51 @@
+#pragma once
+// `gildex insert|remove|number|unnumber PROJECT`: the command line as a host of the add-in.
+// It loads the project into the in-memory IDE, starts the add-in and connects it in
+// command-line mode, points the IDE's selection at the target the user named, clicks the
+// command's handler on Connect, and writes back what changed (or prints it as a diff).
+#include <functional>
+#include <iosfwd>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/dialogs.h"
+
+namespace gildex::app {
+
+enum class ScopeAction { Insert, Remove, Number, UnNumber };
+
+struct ScopeOptions {
+  ScopeAction action = ScopeAction::Insert;
+  std::string project;    // .vbp, .vbg or one component file
+  std::string component;  // empty: every component of every project
+  std::string procedure;  // a procedure of the component (or of the only component having it)
+  std::optional<std::pair<long, long>> selection;  // lines START:END of the component
+  bool whole_module = false;                       // answers "Entire Module" for a selection
+  std::string script_file;                         // insert: script mode with this script
+  std::string template_name;                       // this run's default template
+  std::vector<std::string> settings;               // NAME=VALUE for this run only
+  bool dry_run = false;
+  platform::MsgBoxResult forced{};  // --yes / --no
+  bool quiet = false;
+  // Runs each time the engine lets the host process its messages (between procedures).
+  std::function<void()> on_idle;
+};
+
+// What Ctrl-C does: asks the running command to stop after the current procedure.
+void RequestCancel();
+
+// Exit codes: 0 done, 1 some components skipped or reported, 2 bad usage or input (nothing
+// written), 3 cancelled (what was done before the cancel is written).
+enum ExitCode : int { kDone = 0, kReported = 1, kBadInput = 2, kCancelled = 3 };
+
+// `out` gets the handler's final message and diffs, `err` the progress, questions and errors.
+int RunScopeCommand(const ScopeOptions& options, std::ostream& out, std::ostream& err);
+
+// `gildex script check FILE`: the Validate command's message; 0 when the script is OK.
+int ScriptCheck(const std::string& file, std::ostream& out, std::ostream& err);
+
+// `gildex finder FILE`: every procedure of a project or component with kind and lines.
+int Finder(const std::string& file, std::ostream& out, std::ostream& err);
+
+}  // namespace gildex::app
