@@ -144,6 +144,7 @@ TEST(ScopeCommand, BadInputChangesNothing) {
   WriteBytes(w.dir / "bad.vbs", "Function Process(ProcCode)\r\n  Process = (\r\nEnd Function\r\n");
   script.script_file = (w.dir / "bad.vbs").string();
   const std::vector<Case> cases = {
+      {"damaged form", w.Insert(), "did not load completely; nothing was changed"},
       {"no template", no_template, "choose one with: gildex templates default NAME"},
       {"missing project", missing, "cannot read project"},
       {"unknown component", component, "no component named \"frmNothing\""},
@@ -154,7 +155,17 @@ TEST(ScopeCommand, BadInputChangesNothing) {
       {"selection outside", selection, "is outside frmAbout"},
       {"broken script", script, "Errors in Script.\nError in Script at line 2."},
   };
+  // The form's designer block loses its End line: the project must not be half-saved.
+  const fs::path about = w.dir / "Sample" / "frmAbout.frm";
+  const std::string good_about = ReadBytes(about);
+  std::string damaged = good_about;
+  damaged.erase(damaged.find("End\r\nAttribute"), 5);
+  WriteBytes(about, damaged);
+  bool first = true;
   for (const Case& c : cases) {
+    if (!first) WriteBytes(about, good_about);
+    first = false;
+    w.original["frmAbout.frm"] = ReadBytes(about);
     EXPECT_EQ(w.Run(c.options), kBadInput) << c.name << "\n" << w.err.str();
     EXPECT_NE(w.err.str().find(c.error), std::string::npos) << c.name << "\n" << w.err.str();
     EXPECT_TRUE(w.Changed().empty()) << c.name;
