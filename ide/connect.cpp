@@ -251,6 +251,10 @@ void Connect::RunProcedureCommand(bool insert) {
       messages.MessageText(insert ? "Gildex Error trapping added to Proc/FN" : "Gildex Error trapping removed from Proc/FN");
       if (NumberingOn(engine)) {
         messages.MessageText(insert ? "Adding line-numbers, please wait..." : "Remove line-numbers, please wait...");
+        // The pane has its old selection back, sized for the procedure before the handler
+        // came or went: select the procedure as it is now, so that the numbering covers it
+        // exactly and never reaches into the next one.
+        engine.FindProcAtLine(GetCursorPosition(module), first, last, true);
         if (insert)
           engine.NumberModule(module, true);
         else

@@ -1,0 +1,127 @@
+#pragma once
+// The add-in with everything it stands on, for the tests of ide/: scripted message boxes
+// that record every box, a fixed clock, a fake environment, an in-memory registry, a program
+// folder holding the "Standard" template, a windows folder for "vbaddin.ini", a progress
+// window that records every message it showed, and fakes for the windows Connect opens.
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "common/error_report.h"
+#include "common/registry_tools.h"
+#include "engine/gildex.h"
+#include "host/command_bars.h"
+#include "ide/add_in.h"
+#include "ide/connect.h"
+#include "platform/services.h"
+#include "platform/test_files.h"
+#include "tools/message_view.h"
+#include "tools/messages.h"
+
+namespace gildex::testing {
+
+// Draws nothing; keeps every message the window showed, in order, across windows.
+class RecordingMessageView : public MessageView {
+ public:
+  explicit RecordingMessageView(std::vector<std::string>& shown) : shown_(shown) {}
+  void Load(const MessageWindowState&) override {}
+  void Unload() override {}
+  void SetCaption(const std::string&) override {}
+  void SetMessage(const std::string& text) override {
+    if (shown_.empty() || shown_.back() != text) shown_.push_back(text);
+  }
+  void SetMessageHeight(long) override {}
+  void ShowProgress(bool) override {}
+  void SetProgressRange(std::int32_t, std::int32_t) override {}
+  void SetProgressValue(std::int32_t) override {}
+  void PlaceProgress(long, long, long) override {}
+  void AppendStatus(const std::string&) override {}
+  void ClearStatus() override {}
+  void SetHourglass(bool) override {}
+  void EnableButtons(bool, bool) override {}
+  void LayOutControls() override {}
+  void Center() override {}
+  void ShowWindow() override {}
+  void Repaint() override {}
+  long TextHeight(const std::string&) const override { return 195; }
+  long OuterWidth() const override { return 7365; }
+
+ private:
+  std::vector<std::string>& shown_;
+};
+
+// The insert-mode window, answered as the user would.
+struct FakeInsertMode : InsertOptionsView {
+  enum Answer { SelectedText, EntireModule, Close };
+  void ShowModal(frmInsertOptions& form) override {
+    ++shown;
+    offered_selected_text = form.SelectedTextChosen();
+    if (answer == Close) return form.cmdClose_Click();
+    if (answer == EntireModule) form.ChooseEntireModule();
+    form.cmdGo_Click();
+  }
+  Answer answer = SelectedText;
+  int shown = 0;
+  bool offered_selected_text = false;
+};
+
+struct FakeOptionsDialog : OptionsDialogView {
+  void ShowOptions() override { ++opened; }
+  int opened = 0;
+};
+
+struct FakeSplash : SplashView {
+  void ShowTopmost() override { loaded = true, ++shown; }
+  bool Loaded() const override { return loaded; }
+  void Close() override { loaded = false; }
+  bool loaded = false;
+  int shown = 0;
+};
+
+// Stands in for the menus, toolbar and event hooks; builds the "Gildex" toolbar the progress
+// window switches, as the real toolbar would.
+struct FakeInterface : InteractiveInterface {
+  void Build(Connect& connect) override {
+    ++built;
+    host::CommandBars& bars = connect.VBInstance()->Bars();
+    if (bars.Find(kToolbarName) != nullptr) return;
+    host::CommandBar& bar = bars.Add(kToolbarName, host::BarPosition::Top, false);
+    for (std::size_t i = 0; i < kToolbarCommandButtons; ++i) bar.Add(host::ControlKind::Button);
+  }
+  void Remove() override { ++removed; }
+  int built = 0;
+  int removed = 0;
+};
+
+struct AddInRig {
+  AddInRig() {
+    std::filesystem::create_directories(services.program_folder / "Templates");
+    platform::testing::WriteBytes(services.program_folder / "Templates" / "Standard.hdr",
+                                  "On Error GoTo %ProcName%_Err");
+    platform::testing::WriteBytes(services.program_folder / "Templates" / "Standard.ftr",
+                                  "%ProcName%_Err:\r\n    MsgBox Err.Description");
+  }
+
+  // A setting as the options dialog stores it, read by the engine when Connect is created.
+  void Option(const std::string& name, const std::string& value) {
+    tools.subSetRegistryValue(std::string(kOptionsKey), name, value);
+  }
+  std::filesystem::path WindowsFolder() const { return dir.Path() / "windows"; }
+
+  platform::testing::TempDir dir;
+  platform::ScriptedDialogs dialogs;
+  platform::FixedClock clock;
+  platform::Timers timers{clock};
+  platform::MessageLoop loop{timers};
+  platform::Registry registry;
+  platform::FakeEnvironment env;
+  platform::Services services{dialogs, clock, timers, loop, registry, env, dir.Path() / "program"};
+  ErrorReport report{dialogs};
+  RegistryTools tools{registry, report};
+  std::vector<std::string> shown_messages;  // what the progress window showed, in order
+  AddIn add_in{services, report, tools, WindowsFolder(),
+               [this](clsMessages&) { return std::make_unique<RecordingMessageView>(shown_messages); }};
+};
+
+}  // namespace gildex::testing
