@@ -330,6 +330,28 @@ void Connect::hWndFormUnNumber_Click() {
 
 // A cancel ends the whole walk, over the remaining projects of a group too: the user asked
 // to stop, and the result must not read as a success.
+bool Connect::WalkProjects(bool name_non_code, const ComponentStep& step) {
+  CGildex& engine = add_in_.Engine();
+  clsMessages& messages = add_in_.Messages();
+  host::VBE& vbe = *add_in_.VBE();
+  for (int p = 1; p <= vbe.ProjectCount(); ++p) {
+    host::VBProject& project = vbe.Project(p);
+    for (int c = 1; c <= project.ComponentCount(); ++c) {
+      host::VBComponent& component = project.Component(c);
+      const std::string name = component.Name();
+      if (FileSkip(component, engine, messages, add_in_.Report())) {
+        messages.AddStatus(name_non_code && TrimSpaces(name).empty() ? "Skipping non-code component"
+                                                                      : "Skipping component " + name);
+        continue;
+      }
+      engine.Cancel(false);
+      step(CodeOf(component), name);
+      if (engine.Cancel()) return true;
+    }
+  }
+  return false;
+}
+
 void Connect::hWndProjectInsert_Click() {
   add_in_.Report().Trap("Connect.hWndProjectInsert_Click", [&] {
     if (!TemplateChosen(true)) return;
@@ -339,30 +361,14 @@ void Connect::hWndProjectInsert_Click() {
     messages.Show(true);
     messages.ButtonState(0);
     host::VBE& vbe = *add_in_.VBE();
-    bool cancelled = false;
-    for (int p = 1; p <= vbe.ProjectCount() && !cancelled; ++p) {
-      host::VBProject& project = vbe.Project(p);
-      for (int c = 1; c <= project.ComponentCount(); ++c) {
-        host::VBComponent& component = project.Component(c);
-        engine.Cancel(false);
-        const std::string name = component.Name();
-        if (FileSkip(component, engine, messages, add_in_.Report())) {
-          messages.AddStatus(TrimSpaces(name).empty() ? "Skipping non-code component" : "Skipping component " + name);
-          continue;
-        }
-        messages.MessageText("Adding to " + name + ".");
-        host::CodeModule& module = CodeOf(component);
-        engine.InsertModule(module, name, vbe.ActiveVBProject(), false);
-        if (NumberingOn(engine) && !engine.Cancel()) {
-          messages.MessageText("Adding line-numbers to " + name + ", please wait...");
-          engine.NumberModule(module, false);
-        }
-        if (engine.Cancel()) {
-          cancelled = true;
-          break;
-        }
+    const bool cancelled = WalkProjects(true, [&](host::CodeModule& module, const std::string& name) {
+      messages.MessageText("Adding to " + name + ".");
+      engine.InsertModule(module, name, vbe.ActiveVBProject(), false);
+      if (NumberingOn(engine) && !engine.Cancel()) {
+        messages.MessageText("Adding line-numbers to " + name + ", please wait...");
+        engine.NumberModule(module, false);
       }
-    }
+    });
     if (cancelled) {
       messages.MessageText(kCancelled);
     } else {
@@ -380,31 +386,14 @@ void Connect::hWndProjectDelete_Click() {
     messages.MessageText("Removing Error Code, please wait...");
     messages.Show(true);
     messages.ButtonState(0);
-    host::VBE& vbe = *add_in_.VBE();
-    bool cancelled = false;
-    for (int p = 1; p <= vbe.ProjectCount() && !cancelled; ++p) {
-      host::VBProject& project = vbe.Project(p);
-      for (int c = 1; c <= project.ComponentCount(); ++c) {
-        host::VBComponent& component = project.Component(c);
-        const std::string name = component.Name();
-        if (FileSkip(component, engine, messages, add_in_.Report())) {
-          messages.AddStatus("Skipping component " + name);
-          continue;
-        }
-        messages.MessageText("Removing from " + name + ".");
-        engine.Cancel(false);
-        host::CodeModule& module = CodeOf(component);
-        engine.RemoveModule(module, false);
-        if (!engine.Cancel()) {
-          messages.MessageText("Removing line-numbers, please wait...");
-          engine.UnNumberModule(module, false);
-        }
-        if (engine.Cancel()) {
-          cancelled = true;
-          break;
-        }
+    const bool cancelled = WalkProjects(false, [&](host::CodeModule& module, const std::string& name) {
+      messages.MessageText("Removing from " + name + ".");
+      engine.RemoveModule(module, false);
+      if (!engine.Cancel()) {
+        messages.MessageText("Removing line-numbers, please wait...");
+        engine.UnNumberModule(module, false);
       }
-    }
+    });
     messages.MessageText(cancelled ? kCancelled : "Removed error trapping code from project.");
     messages.ButtonState(1);
   });

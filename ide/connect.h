@@ -6,6 +6,7 @@
 // insert-mode choice, the options dialog, the splash window) and the menus and toolbar are
 // views handed in by the host program.
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "host/vbide.h"
@@ -133,6 +134,10 @@ class Connect {
 
  private:
   struct ComponentCommand;
+  using ComponentStep = std::function<void(host::CodeModule& module, const std::string& name)>;
+  // Every component of every project through the read-only gate and `step`; true when the
+  // user cancelled.
+  bool WalkProjects(bool name_non_code, const ComponentStep& step);
   void RunComponentCommand(const ComponentCommand& command);
   void RunProcedureCommand(bool insert);
   bool TemplateChosen(bool open_options);
