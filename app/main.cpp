@@ -101,14 +101,20 @@ int main(int argc, char** argv) {
         "place (atomically); --dry-run prints a unified diff instead.\nExit status: 0 done, 1 some components "
         "skipped or reported, 2 bad usage or input (nothing written), 3 cancelled with Ctrl-C.");
     command->add_option("PROJECT", scope.project, "a .vbp, .vbg or single module file")->required();
-    command->add_option("--component", scope.component, "only this component (form, module, class...)");
-    command->add_option("--proc", scope.procedure, "only this procedure (of --component, or of the one component having it)");
-    command->add_option("--selection", selection, "only lines START:END of --component, as a code-window selection");
+    command->add_option("--component", scope.component, "only this component (form, module, class...)")->type_name("NAME");
+    command->add_option("--proc", scope.procedure, "only this procedure (of --component, or of the one component having it)")
+        ->type_name("NAME");
+    command->add_option("--selection", selection, "only lines START:END of --component, as a code-window selection")
+        ->type_name("START:END");
     command->add_flag("--whole-module", scope.whole_module, "with --selection: answer \"Entire Module\" to the insert mode");
     if (action.action == gildex::app::ScopeAction::Insert)
-      command->add_option("--script", scope.script_file, "script mode: FILE's Process function decides for each procedure");
-    command->add_option("--template", scope.template_name, "use this template for this run (not saved)");
-    command->add_option("--set", scope.settings, "NAME=VALUE: a setting for this run only (not saved); repeatable");
+      command->add_option("--script", scope.script_file, "script mode: FILE's Process function decides for each procedure")
+          ->type_name("FILE");
+    command->add_option("--template", scope.template_name, "use this template for this run (not saved)")->type_name("NAME");
+    // One value an occurrence, so that "--set A=1 PROJECT" leaves PROJECT alone.
+    command->add_option("--set", scope.settings, "a setting for this run only (not saved); repeatable")
+        ->type_name("NAME=VALUE")
+        ->allow_extra_args(false);
     command->add_flag("--dry-run", scope.dry_run, "write nothing; print a unified diff of what would change");
     command->add_flag("--yes", yes, "answer Yes to every question");
     command->add_flag("--no", no, "answer No to every question");
