@@ -35,7 +35,20 @@ bool Contains(std::string_view text, std::string_view part) {
 // A template block of nothing but blanks and line ends inserts nothing.
 bool IsBlankBlock(std::string_view text) { return text.find_first_not_of(" \t\r\n") == std::string_view::npos; }
 
-bool HasErrorTrapping(std::string_view text) { return Contains(text, "On Error") || Contains(text, "On Local Error"); }
+// Whether `part` stands in the `count` lines from `first`, letter case aside. Asks the host's
+// own search, so that no procedure is copied out whole for it; a part no single line can
+// hold is looked for in the joined text as before.
+bool LinesContain(const host::CodeModule& module, long first, long count, std::string_view part) {
+  const bool one_line = !part.empty() && part.find_first_of("\r\n") == std::string_view::npos;
+  if (!one_line || count < 1 || first < 1 || first + count - 1 > module.CountOfLines())
+    return Contains(module.Lines(first, count), part);
+  long start_line = first, start_column = 1, end_line = first + count - 1, end_column = -1;
+  return module.Find(part, start_line, start_column, end_line, end_column);
+}
+
+bool HasErrorTrapping(const host::CodeModule& module, long first, long count) {
+  return LinesContain(module, first, count, "On Error") || LinesContain(module, first, count, "On Local Error");
+}
 
 // The InsertInto filter without the skip tag, which is checked (and reported) first.
 bool FilteredOut(std::string_view insert_into, std::string_view template_name, std::string_view type_text,
@@ -233,7 +246,7 @@ long ModuleWalk::Process(const ProcFacts& proc) {
   }
   if (gildex_.FailRestrictions(proc.type_text, proc.name, proc.declaration)) return after;
   const long top = HeaderLine(proc);
-  if (!gildex_.IgnoreExisting() && HasErrorTrapping(module_.Lines(proc.start, proc.count))) {
+  if (!gildex_.IgnoreExisting() && HasErrorTrapping(module_, proc.start, proc.count)) {
     Status(proc.name + " in " + component_ + " already has error trapping.");
     return after;
   }
@@ -289,8 +302,8 @@ long ModuleWalk::InsertTemplate(const ProcFacts& proc, long top) {
   const std::string template_name = gildex_.DefaultTemplate();
   const long round_start_lines = module_.CountOfLines();
   long last = proc.last;
-  if (gildex_.UpdateMode() &&
-      Contains(module_.Lines(proc.start, last - proc.start + 1), gildex_.CodeBodyStart() + " (" + template_name + ")"))
+  if (gildex_.UpdateMode() && LinesContain(module_, proc.start, last - proc.start + 1,
+                                            gildex_.CodeBodyStart() + " (" + template_name + ")"))
     last -= gildex_.RemoveTopOfProcErrorCode(module_, proc.name, top, last);
 
   long first = top;
@@ -314,8 +327,8 @@ long ModuleWalk::InsertTemplate(const ProcFacts& proc, long top) {
   // the user's last statement.
   if (end_line == 0) return last + 1;
 
-  if (gildex_.UpdateMode() && Contains(module_.Lines(proc.start, end_line - proc.start + 1),
-                                       gildex_.CodeBodyEnd() + " (" + template_name + ")")) {
+  if (gildex_.UpdateMode() && LinesContain(module_, proc.start, end_line - proc.start + 1,
+                                           gildex_.CodeBodyEnd() + " (" + template_name + ")")) {
     const long removed =
         gildex_.RemoveBottomOfProcErrorCode(module_, proc.name, proc.type_code, first, end_line, proc.declaration);
     end_line -= removed;
@@ -355,7 +368,7 @@ std::string ModuleWalk::LimitProblem() {
     line = seen ? LineAfterEndFrom(line) : std::max(proc.last + 1, line + 1);
     if (seen || gildex_.SmallProcedure(proc.last, proc.body) || Contains(proc.declaration, kSkipTag) ||
         FilteredOut(gildex_.InsertInto(), template_name, proc.type_text, proc.name, proc.declaration) ||
-        (!gildex_.IgnoreExisting() && HasErrorTrapping(module_.Lines(proc.start, proc.count))))
+        (!gildex_.IgnoreExisting() && HasErrorTrapping(module_, proc.start, proc.count)))
       continue;
     std::size_t longest = gildex_.BodyCode() ? marker_length : 0;
     if (!IsBlankBlock(header)) {

@@ -41,21 +41,30 @@ std::string CGildex::ExpandEnvironment(std::string text) const {
 
 std::string CGildex::ExpandFacts(std::string text, std::string_view proc_name, host::CodeModule& module,
                                  host::VBProject* project, std::string_view proc_type, std::string_view scope) const {
+  // Runs for every procedure: the file names and the user name cost system calls, so they are
+  // only worked out when their placeholder is there. The clock is read every time, as before:
+  // a clock that cannot give the date is reported whatever the template holds.
+  const auto replace = [&text](std::string_view placeholder, auto&& value) {
+    if (text.find(placeholder) != std::string::npos) text = ReplaceAll(text, placeholder, value());
+  };
   host::VBComponent* component = ComponentOf(module);
   const std::string component_name = component != nullptr ? component->Name() : module.Name();
-  text = ReplaceAll(text, "%sProcName%", proc_name);
-  text = ReplaceAll(text, "%sModule%", component_name);
-  text = ReplaceAll(text, "%ModuleName%", component_name);
-  text = ReplaceAll(text, "%ProcName%", proc_name);
-  text = ReplaceAll(text, "%Scope%", scope);
-  text = ReplaceAll(text, "%ProcType%", proc_type);
-  text = ReplaceAll(text, "%FileName%", component != nullptr ? component->FileNames(1) : std::string());
-  text = ReplaceAll(text, "%SourceProject%", project != nullptr ? project->FileName() : std::string());
-  text = ReplaceAll(text, "%ProjectName%", project != nullptr ? project->Name() : std::string());
-  text = ReplaceAll(text, "%AppName%", kAppTitle);
-  text = ReplaceAll(text, "%Date%", platform::LongDate(services_.clock.Now()));
-  text = ReplaceAll(text, "%Time%", platform::LongTime(services_.clock.Now()));
-  text = ReplaceAll(text, "%User%", NTDomainUserName(services_.env));
+  const std::string date = platform::LongDate(services_.clock.Now());
+  const std::string time = platform::LongTime(services_.clock.Now());
+  const auto fixed = [](std::string_view value) { return [value] { return value; }; };
+  replace("%sProcName%", fixed(proc_name));
+  replace("%sModule%", fixed(component_name));
+  replace("%ModuleName%", fixed(component_name));
+  replace("%ProcName%", fixed(proc_name));
+  replace("%Scope%", fixed(scope));
+  replace("%ProcType%", fixed(proc_type));
+  replace("%FileName%", [&] { return component != nullptr ? component->FileNames(1) : std::string(); });
+  replace("%SourceProject%", [&] { return project != nullptr ? project->FileName() : std::string(); });
+  replace("%ProjectName%", [&] { return project != nullptr ? project->Name() : std::string(); });
+  replace("%AppName%", fixed(kAppTitle));
+  replace("%Date%", fixed(date));
+  replace("%Time%", fixed(time));
+  replace("%User%", [&] { return NTDomainUserName(services_.env); });
   return text;
 }
 

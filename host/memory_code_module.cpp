@@ -161,7 +161,7 @@ std::vector<std::string> SplitText(std::string_view text) {
   std::vector<std::string> lines;
   std::size_t start = 0;
   for (;;) {
-    std::size_t stop = text.find_first_of("\r\n", start);
+    std::size_t stop = FindLineBreak(text, start);
     if (stop == std::string_view::npos) {
       lines.emplace_back(text.substr(start));
       return lines;
@@ -268,8 +268,10 @@ class MemoryCodePane final : public CodePane {
 
 }  // namespace
 
-// Lines live in a gap buffer: `front` holds the lines above the gap in order, `back` the
-// lines below it in reverse order, so edits near the previous edit move little.
+// Lines live in one array with a gap at the place of the last edit: the lines above the gap,
+// the gap (empty slots), the lines below it. An edit near the previous one moves few lines,
+// a walk down the module moves each line across the gap once, and the slots are reused
+// rather than allocated line by line.
 //
 // Procedures are kept the same way: `head` holds those above the last edit with absolute
 // line numbers, `tail` (reversed) those below it with line numbers counted from the end
@@ -290,7 +292,8 @@ struct MemoryCodeModule::Impl {
   std::string name;
   VBComponent* parent = nullptr;
   LineEnd new_line_end = LineEnd::CrLf;
-  std::vector<CodeLine> front, back;
+  std::vector<CodeLine> lines;
+  std::size_t gap_begin = 0, gap_end = 0;  // the gap is [gap_begin, gap_end) of `lines`
   std::vector<Proc> procs;  // slots addressed by id; `head` and `tail` give the order
   std::vector<int> free_ids;
   std::vector<int> head, tail;
@@ -299,25 +302,49 @@ struct MemoryCodeModule::Impl {
   bool dirty = false;
   std::unique_ptr<MemoryCodePane> pane;
 
-  long Count() const { return static_cast<long>(front.size() + back.size()); }
+  std::size_t GapSize() const { return gap_end - gap_begin; }
+  long Count() const { return static_cast<long>(lines.size() - GapSize()); }
 
   const CodeLine& At(long line) const {
     auto index = static_cast<std::size_t>(line - 1);
-    return index < front.size() ? front[index] : back[back.size() - 1 - (index - front.size())];
+    return lines[index < gap_begin ? index : index + GapSize()];
   }
   CodeLine& At(long line) { return const_cast<CodeLine&>(std::as_const(*this).At(line)); }
   std::string_view TextOf(long line) const { return At(line).line.text; }
 
+  // Puts the gap right below line `above`. Slots in the gap are always empty lines, so that
+  // moving a line into one leaves no text behind.
   void MoveLineGap(long above) {
     auto target = static_cast<std::size_t>(above);
-    while (front.size() > target) {
-      back.push_back(std::move(front.back()));
-      front.pop_back();
+    if (GapSize() == 0) {
+      gap_begin = gap_end = target;
+      return;
     }
-    while (front.size() < target) {
-      front.push_back(std::move(back.back()));
-      back.pop_back();
+    const auto at = [this](std::size_t index) { return lines.begin() + static_cast<std::ptrdiff_t>(index); };
+    if (target < gap_begin) {
+      std::move_backward(at(target), at(gap_begin), at(gap_end));
+      gap_end -= gap_begin - target;
+      gap_begin = target;
+    } else if (target > gap_begin) {
+      const std::size_t count = target - gap_begin;
+      std::move(at(gap_end), at(gap_end + count), at(gap_begin));
+      gap_begin = target;
+      gap_end += count;
     }
+  }
+
+  // Makes room for `count` lines at the gap; a new array gets a gap of a quarter of the
+  // module besides, so that inserting into every procedure grows it only a few times.
+  void ReserveGap(std::size_t count) {
+    if (GapSize() >= count) return;
+    const std::size_t gap = std::max(count, static_cast<std::size_t>(Count()) / 4 + 16);
+    std::vector<CodeLine> grown;
+    grown.reserve(static_cast<std::size_t>(Count()) + gap);
+    for (std::size_t i = 0; i < gap_begin; ++i) grown.push_back(std::move(lines[i]));
+    grown.resize(gap_begin + gap);
+    for (std::size_t i = gap_end; i < lines.size(); ++i) grown.push_back(std::move(lines[i]));
+    lines.swap(grown);
+    gap_end = gap_begin + gap;
   }
 
   // --- procedure positions ---
@@ -467,18 +494,22 @@ struct MemoryCodeModule::Impl {
 
   void InsertRaw(long before, std::vector<std::string>&& texts) {
     MoveLineGap(before - 1);
-    bool was_final = before == Count() + 1 && !front.empty() && FinalLineEnd(front.back()) == LineEnd::None;
-    if (was_final) FinalLineEnd(front.back()) = new_line_end;
-    for (std::string& text : texts) front.push_back(CodeLine{RawLine{std::move(text), new_line_end}, {}});
+    ReserveGap(texts.size());
+    bool was_final = before == Count() + 1 && gap_begin > 0 && FinalLineEnd(lines[gap_begin - 1]) == LineEnd::None;
+    if (was_final) FinalLineEnd(lines[gap_begin - 1]) = new_line_end;
+    for (std::string& text : texts) lines[gap_begin++] = CodeLine{RawLine{std::move(text), new_line_end}, {}};
     // The file still ends without a line break after its last line.
-    if (was_final) FinalLineEnd(front.back()) = LineEnd::None;
+    if (was_final) FinalLineEnd(lines[gap_begin - 1]) = LineEnd::None;
   }
 
   void DeleteRaw(long first, long count) {
     MoveLineGap(first - 1);
-    bool final_none = first + count - 1 == Count() && FinalLineEnd(back.front()) == LineEnd::None;
-    back.resize(back.size() - static_cast<std::size_t>(count));
-    if (final_none && back.empty() && !front.empty()) FinalLineEnd(front.back()) = LineEnd::None;
+    bool final_none = first + count - 1 == Count() && FinalLineEnd(lines.back()) == LineEnd::None;
+    for (std::size_t i = gap_end; i < gap_end + static_cast<std::size_t>(count); ++i) {
+      [[maybe_unused]] CodeLine dropped = std::move(lines[i]);  // frees the text; the slot joins the gap empty
+    }
+    gap_end += static_cast<std::size_t>(count);
+    if (final_none && gap_end == lines.size() && gap_begin > 0) FinalLineEnd(lines[gap_begin - 1]) = LineEnd::None;
   }
 
   // The one place that edits: replaces `removed` lines from `first` by `texts` (with
@@ -526,7 +557,8 @@ MemoryCodeModule::MemoryCodeModule(std::string name, std::vector<CodeLine> lines
   impl_->name = std::move(name);
   impl_->parent = parent;
   impl_->new_line_end = new_line_end == LineEnd::None ? LineEnd::CrLf : new_line_end;
-  impl_->front = std::move(lines);
+  impl_->lines = std::move(lines);
+  impl_->gap_begin = impl_->gap_end = impl_->lines.size();
   impl_->pane = std::make_unique<MemoryCodePane>(*this);
   impl_->BuildStructure();
 }
@@ -544,6 +576,25 @@ std::vector<CodeLine> MemoryCodeModule::ExportLines() const {
   lines.reserve(static_cast<std::size_t>(impl_->Count()));
   for (long line = 1; line <= impl_->Count(); ++line) lines.push_back(impl_->At(line));
   return lines;
+}
+
+void MemoryCodeModule::AppendFileText(std::string& bytes) const {
+  std::size_t size = 0;
+  const auto measure = [&size](const CodeLine& line) {
+    size += line.line.text.size() + 2;
+    for (const RawLine& hidden : line.hidden) size += hidden.text.size() + 2;
+  };
+  for (long line = 1; line <= impl_->Count(); ++line) measure(impl_->At(line));
+  bytes.reserve(bytes.size() + size);
+  const auto append = [&bytes](const CodeLine& line) {
+    bytes += line.line.text;
+    bytes += LineEndText(line.line.end);
+    for (const RawLine& hidden : line.hidden) {
+      bytes += hidden.text;
+      bytes += LineEndText(hidden.end);
+    }
+  };
+  for (long line = 1; line <= impl_->Count(); ++line) append(impl_->At(line));
 }
 
 std::string MemoryCodeModule::Text() const { return impl_->Count() == 0 ? "" : Lines(1, impl_->Count()); }
@@ -868,9 +919,10 @@ bool MemoryCodeModule::Find(std::string_view target, long& start_line, long& sta
       long length = -1;
       if (pattern) {
         length = pattern->LongestAt(window, pos);
-      } else if (pos + target.size() <= window.size()) {
-        std::string_view here = window.substr(pos, target.size());
-        if (match_case ? here == target : EqualsNoCase(here, target)) length = static_cast<long>(target.size());
+      } else {
+        pos = match_case ? window.find(target, pos) : cp1252::FindNoCase(window, target, pos);
+        if (pos == std::string_view::npos) break;
+        length = static_cast<long>(target.size());
       }
       if (length <= 0) continue;
       std::size_t after = pos + static_cast<std::size_t>(length);

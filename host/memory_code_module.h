@@ -24,6 +24,8 @@ class MemoryCodeModule : public CodeModule {
 
   // The lines for writing the file back, hidden lines in place.
   std::vector<CodeLine> ExportLines() const;
+  // Appends the bytes of those lines, each with its line end, as the file holds them.
+  void AppendFileText(std::string& bytes) const;
   // The whole text as the code window shows it, lines joined with CR LF (no final CR LF).
   std::string Text() const;
   // True once any edit happened since construction or ClearDirty().

@@ -276,6 +276,7 @@ void MemoryComponent::Parse(std::vector<LoadProblem>& problems) {
     CheckBinaryFiles(problems);
   }
   code_ = std::make_unique<MemoryCodeModule>(name_, std::move(source.code), source.new_line_end, this);
+  std::string().swap(disk_bytes_);
 }
 
 void MemoryComponent::CheckBinaryFiles(std::vector<LoadProblem>& problems) const {
@@ -329,11 +330,13 @@ bool MemoryComponent::IsDirty() const { return header_dirty_ || (code_ && code_-
 
 std::string MemoryComponent::Serialize() const {
   if (!usable_ || !code_) return disk_bytes_;
-  return WriteSourceFile(header_, code_->ExportLines());
+  std::string bytes = WriteSourceFile(header_, {});
+  code_->AppendFileText(bytes);
+  return bytes;
 }
 
 void MemoryComponent::MarkSaved(std::string bytes) {
-  disk_bytes_ = std::move(bytes);
+  if (!code_) disk_bytes_ = std::move(bytes);
   header_dirty_ = false;
   if (code_) code_->ClearDirty();
 }

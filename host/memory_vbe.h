@@ -109,8 +109,6 @@ class MemoryComponent : public VBComponent {
   // The path as the loader reached it (relative when the project was given relatively).
   const std::filesystem::path& File() const { return file_; }
   const std::optional<ProjectMember>& Member() const { return member_; }
-  // The bytes read from disk at the last load or write.
-  const std::string& DiskBytes() const { return disk_bytes_; }
   // The bytes the file would have now.
   std::string Serialize() const;
   // After a successful write of `bytes`.
@@ -126,6 +124,8 @@ class MemoryComponent : public VBComponent {
   MemoryProject& project_;
   ComponentType type_;
   std::filesystem::path file_;
+  // The file's bytes, kept only while the component has no code module to write them back
+  // from (binary, or not loaded completely): a large project must not be held twice.
   std::string disk_bytes_;
   std::optional<ProjectMember> member_;
   std::string name_;

@@ -1,6 +1,7 @@
 #include "host/project_loader.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -25,6 +26,8 @@ bool ReadBytes(const fs::path& file, std::string& bytes, std::string& reason) {
     return false;
   }
   bytes.clear();
+  struct stat info {};
+  if (::fstat(fd, &info) == 0 && info.st_size > 0) bytes.reserve(static_cast<std::size_t>(info.st_size));
   char buffer[65536];
   for (;;) {
     ssize_t got = ::read(fd, buffer, sizeof buffer);
@@ -60,7 +63,12 @@ ComponentType TypeOfMember(MemberKind kind) {
   return ComponentType::StdModule;
 }
 
-std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
+std::string Quoted(std::string_view text) {
+  std::string quoted(1, '"');
+  quoted += text;
+  quoted += '"';
+  return quoted;
+}
 
 // One member line of the project file: found, read and added, or reported.
 class MemberLoader {

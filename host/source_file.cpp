@@ -190,6 +190,7 @@ SourceFile ParseSourceFile(std::string_view bytes, std::string_view file_name, s
   const std::size_t first_code = ReadHeader(lines, file, report);
   file.header.assign(std::make_move_iterator(lines.begin()),
                      std::make_move_iterator(lines.begin() + static_cast<std::ptrdiff_t>(first_code)));
+  file.code.reserve(lines.size() - first_code);
   for (std::size_t n = first_code; n < lines.size(); ++n) {
     // With no code line above it there is nothing to hide it behind, so it stays visible.
     if (!file.code.empty() && IsHiddenAttribute(lines[n].text)) {

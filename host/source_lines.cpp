@@ -1,5 +1,6 @@
 #include "host/source_lines.h"
 
+#include <algorithm>
 #include <array>
 
 namespace gildex::host {
@@ -18,11 +19,18 @@ std::string_view LineEndText(LineEnd end) {
   return "";
 }
 
+std::size_t FindLineBreak(std::string_view text, std::size_t from) {
+  for (std::size_t i = from; i < text.size(); ++i)
+    if (text[i] == '\r' || text[i] == '\n') return i;
+  return std::string_view::npos;
+}
+
 std::vector<RawLine> SplitLines(std::string_view bytes) {
   std::vector<RawLine> lines;
+  lines.reserve(static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n')) + 1);
   std::size_t start = 0;
   while (start < bytes.size()) {
-    std::size_t stop = bytes.find_first_of("\r\n", start);
+    std::size_t stop = FindLineBreak(bytes, start);
     if (stop == std::string_view::npos) {
       lines.push_back({std::string(bytes.substr(start)), LineEnd::None});
       break;

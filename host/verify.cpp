@@ -4,6 +4,7 @@
 
 #include "host/project_loader.h"
 #include "host/structural_check.h"
+#include "platform/atomic_file.h"
 #include "platform/cp1252.h"
 
 namespace gildex::host {
@@ -108,7 +109,10 @@ void CheckComponentStructure(MemoryComponent& component, VerifyReport& report) {
 
 std::string ProblemLine(const LoadProblem& problem, std::string_view severity) {
   std::string text = problem.file;
-  if (problem.line > 0) text += ":" + std::to_string(problem.line);
+  if (problem.line > 0) {
+    text += ':';
+    text += std::to_string(problem.line);
+  }
   return text + ": " + std::string(severity) + ": " + problem.message + "\n";
 }
 
@@ -150,7 +154,9 @@ VerifyReport VerifyProject(const fs::path& path, bool with_procedures) {
       item.usable = component->Usable();
       if (with_procedures && component->Code()) item.procedures = Procedures(*component->Code());
       CheckComponentStructure(*component, report);
-      CheckBytes(component->File().string(), component->DiskBytes(), SerializeComponent(*component), report);
+      // Read again rather than kept since the load: a loaded component holds its lines only.
+      CheckBytes(component->File().string(), platform::ReadWholeFile(component->File()).value_or(""),
+                 SerializeComponent(*component), report);
       info.components.push_back(std::move(item));
     }
     report.projects.push_back(std::move(info));

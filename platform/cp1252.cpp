@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 
 namespace gildex::cp1252 {
 namespace {
@@ -9,7 +10,7 @@ namespace {
 struct CaseTables {
   std::array<unsigned char, 256> upper{};
   std::array<unsigned char, 256> lower{};
-  CaseTables() {
+  constexpr CaseTables() {
     for (int i = 0; i < 256; ++i) upper[i] = lower[i] = static_cast<unsigned char>(i);
     auto pair = [this](int up, int low) {
       upper[low] = static_cast<unsigned char>(up);
@@ -25,10 +26,10 @@ struct CaseTables {
   }
 };
 
-const CaseTables& Tables() {
-  static const CaseTables tables;
-  return tables;
-}
+// Built at compile time: the case tests run for every byte of every line a pass reads.
+constexpr CaseTables kTables;
+
+inline unsigned char LowerByte(char c) { return kTables.lower[static_cast<unsigned char>(c)]; }
 
 // Unicode code points of 0x80..0x9F; 0 where the code page leaves the byte undefined.
 constexpr std::array<char16_t, 32> kHigh = {
@@ -51,8 +52,8 @@ void AppendUtf8(std::string& out, unsigned cp) {
 
 }  // namespace
 
-char ToUpper(char c) { return static_cast<char>(Tables().upper[static_cast<unsigned char>(c)]); }
-char ToLower(char c) { return static_cast<char>(Tables().lower[static_cast<unsigned char>(c)]); }
+char ToUpper(char c) { return static_cast<char>(kTables.upper[static_cast<unsigned char>(c)]); }
+char ToLower(char c) { return static_cast<char>(LowerByte(c)); }
 
 std::string Upper(std::string_view s) {
   std::string out(s);
@@ -67,8 +68,10 @@ std::string Lower(std::string_view s) {
 }
 
 bool EqualsNoCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return ToLower(x) == ToLower(y); });
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (LowerByte(a[i]) != LowerByte(b[i])) return false;
+  return true;
 }
 
 bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
@@ -81,18 +84,34 @@ bool EndsWithNoCase(std::string_view s, std::string_view suffix) {
 
 std::size_t FindNoCase(std::string_view hay, std::string_view needle, std::size_t from) {
   if (needle.empty()) return from <= hay.size() ? from : std::string_view::npos;
-  if (hay.size() < needle.size()) return std::string_view::npos;
-  const char first = ToLower(needle[0]);
-  for (std::size_t i = from; i + needle.size() <= hay.size(); ++i) {
-    if (ToLower(hay[i]) != first) continue;
-    if (EqualsNoCase(hay.substr(i, needle.size()), needle)) return i;
+  if (hay.size() < needle.size() || from > hay.size() - needle.size()) return std::string_view::npos;
+  // The first byte is looked for in both its cases with memchr; only there is the rest compared.
+  const auto lower = static_cast<char>(LowerByte(needle[0]));
+  const auto upper = static_cast<char>(kTables.upper[static_cast<unsigned char>(lower)]);
+  const std::string_view rest = needle.substr(1);
+  const char* const base = hay.data();
+  const char* const end = base + (hay.size() - needle.size()) + 1;  // one past the last possible start
+  const auto next = [end](const char* at, char c) -> const char* {
+    const void* found = std::memchr(at, c, static_cast<std::size_t>(end - at));
+    return found != nullptr ? static_cast<const char*>(found) : end;
+  };
+  const char* next_lower = next(base + from, lower);
+  const char* next_upper = upper == lower ? end : next(base + from, upper);
+  while (next_lower != end || next_upper != end) {
+    const char* at = std::min(next_lower, next_upper);
+    const char* tail = at + 1;
+    std::size_t i = 0;
+    while (i < rest.size() && LowerByte(tail[i]) == LowerByte(rest[i])) ++i;
+    if (i == rest.size()) return static_cast<std::size_t>(at - base);
+    if (at == next_lower) next_lower = next(at + 1, lower);
+    if (at == next_upper) next_upper = next(at + 1, upper);
   }
   return std::string_view::npos;
 }
 
 bool LessNoCase::operator()(std::string_view a, std::string_view b) const {
   return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-    return static_cast<unsigned char>(ToLower(x)) < static_cast<unsigned char>(ToLower(y));
+    return LowerByte(x) < LowerByte(y);
   });
 }
 
