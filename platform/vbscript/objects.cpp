@@ -151,10 +151,12 @@ class Dictionary : public Object {
   int compare_mode_ = 0;
 };
 
-class SubMatches : public Object {
+// A read-only collection counted from 0, as RegExp hands out its matches and submatches.
+class ReadOnlyCollection : public Object {
  public:
-  explicit SubMatches(std::vector<Variant> items) : items_(std::move(items)) {}
-  std::string TypeName() const override { return "ISubMatches"; }
+  ReadOnlyCollection(std::string type_name, std::vector<Variant> items)
+      : type_name_(std::move(type_name)), items_(std::move(items)) {}
+  std::string TypeName() const override { return type_name_; }
   Variant Get(Interpreter&, const std::string& name, std::span<Variant* const> args) override {
     if (name == "COUNT") return Variant::Long(static_cast<std::int64_t>(items_.size()));
     if (name.empty() || name == "ITEM") {
@@ -168,13 +170,14 @@ class SubMatches : public Object {
   std::vector<Variant> Elements(Interpreter&) override { return items_; }
 
  private:
+  std::string type_name_;
   std::vector<Variant> items_;
 };
 
 class Match : public Object {
  public:
   Match(std::string value, std::int64_t first, std::vector<Variant> subs)
-      : value_(std::move(value)), first_(first), subs_(std::make_shared<SubMatches>(std::move(subs))) {}
+      : value_(std::move(value)), first_(first), subs_(std::make_shared<ReadOnlyCollection>("ISubMatches", std::move(subs))) {}
   std::string TypeName() const override { return "IMatch2"; }
   Variant Get(Interpreter& in, const std::string& name, std::span<Variant* const> args) override {
     if (name == "SUBMATCHES" && !args.empty()) return subs_->Get(in, "", args);
@@ -190,26 +193,6 @@ class Match : public Object {
   std::string value_;
   std::int64_t first_;
   std::shared_ptr<Object> subs_;
-};
-
-class Matches : public Object {
- public:
-  explicit Matches(std::vector<Variant> items) : items_(std::move(items)) {}
-  std::string TypeName() const override { return "IMatchCollection2"; }
-  Variant Get(Interpreter&, const std::string& name, std::span<Variant* const> args) override {
-    if (name == "COUNT") return Variant::Long(static_cast<std::int64_t>(items_.size()));
-    if (name.empty() || name == "ITEM") {
-      ExpectArgs(args, 1, "Item");
-      std::int64_t k = ToLong(*args[0]);
-      if (k < 0 || k >= static_cast<std::int64_t>(items_.size())) ThrowRuntime(5);
-      return items_[static_cast<std::size_t>(k)];
-    }
-    ThrowRuntime(438, name);
-  }
-  std::vector<Variant> Elements(Interpreter&) override { return items_; }
-
- private:
-  std::vector<Variant> items_;
 };
 
 class RegExp : public Object {
@@ -248,7 +231,7 @@ class RegExp : public Object {
         found.push_back(Variant::Obj(std::make_shared<Match>(m.str(), m.position(), std::move(subs))));
         if (!global_) break;
       }
-      return Variant::Obj(std::make_shared<Matches>(std::move(found)));
+      return Variant::Obj(std::make_shared<ReadOnlyCollection>("IMatchCollection2", std::move(found)));
     }
     ThrowRuntime(438, name);
   }
