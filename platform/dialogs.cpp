@@ -130,8 +130,13 @@ MsgBoxResult UnattendedDialogs::MsgBox(const MessageBox& box) {
   // Later lines are indented so that one box stays one block in a log.
   for (std::size_t at = prompt.find('\n'); at != std::string::npos; at = prompt.find('\n', at + 3))
     prompt.insert(at + 1, "  ");
-  const std::string how = forced ? fmt::format("answered by --{}", cp1252::Lower(AnswerName(answer)))
-                                 : "default answer taken; no terminal";
+  // With --yes/--no given, a box without that button (a plain OK) takes its default: say so
+  // without claiming there is no terminal.
+  std::string how = "default answer taken; no terminal";
+  if (forced)
+    how = fmt::format("answered by --{}", cp1252::Lower(AnswerName(answer)));
+  else if (forced_ != MsgBoxResult{})
+    how = "default answer taken";
   out_ << cp1252::ToDisplay(box.title) << (box.title.empty() ? "" : ": ") << prompt << " -> " << AnswerName(answer)
        << " (" << how << ")\n";
   return answer;

@@ -112,7 +112,7 @@ TEST(Dialogs, UnattendedTakesTheDefaultOrTheForcedAnswerAndSaysSo) {
        "Gildex: Save? -> No (default answer taken; no terminal)\n"},
       {vbYes, {"Save?", vbYesNo | vbDefaultButton2, "Gildex"}, vbYes, "Gildex: Save? -> Yes (answered by --yes)\n"},
       {vbNo, {"Save?", vbYesNoCancel, "Gildex"}, vbNo, "Gildex: Save? -> No (answered by --no)\n"},
-      {vbYes, {"Done.", vbOKOnly, "Gildex"}, vbOK, "Gildex: Done. -> OK (default answer taken; no terminal)\n"},
+      {vbYes, {"Done.", vbOKOnly, "Gildex"}, vbOK, "Gildex: Done. -> OK (default answer taken)\n"},
       {MsgBoxResult{}, {"Error 5: \r\nbad call\r\n", vbAbortRetryIgnore, "Gildex Error."}, vbAbort,
        "Gildex Error.: Error 5: \n  bad call -> Abort (default answer taken; no terminal)\n"},
   };
