@@ -235,6 +235,27 @@ TEST(ScopeCommand, CtrlCStopsBetweenProceduresAndKeepsEveryFileWhole) {
         << name << ": every inserted header has its footer";
 }
 
+TEST(ScopeCommand, TheBuildStepCompilesTheWrittenFiles) {
+  Workspace w;
+  // The "compiler" copies the module it would compile to the build file.
+  ScopedEnv command("GILDEX_BUILD_COMMAND", "mkdir -p bin && cp modGlobals.bas {output}");
+  ScopeOptions o = w.Insert();
+  o.settings = {"BuildProject=True", "Numbering=True"};
+  EXPECT_EQ(w.Run(o), kReported) << w.err.str();  // the sample's own handlers are listed
+  EXPECT_EQ(w.err.str().find("Could not create compiled file!"), std::string::npos) << w.err.str();
+  EXPECT_EQ(w.out.str(), "Gildex Error trapping added to project.\n");
+  const std::string built = ReadBytes(w.dir / "Sample" / "bin" / "Orders.exe");
+  EXPECT_NE(built.find("On Error GoTo Main_ErrorHandler"), std::string::npos) << "the build saw the new text";
+
+  ScopedEnv failing("GILDEX_BUILD_COMMAND", "echo missing compiler >&2; exit 7");
+  EXPECT_EQ(w.Run(o), kReported);
+  EXPECT_NE(w.err.str().find("Could not create compiled file! (build command failed with exit code 7: missing "
+                             "compiler)"),
+            std::string::npos)
+      << w.err.str();
+  EXPECT_EQ(w.out.str(), "Gildex Error trapping added to project.\n") << "a failing build is not the command's failure";
+}
+
 TEST(ScopeCommand, FinderListsProcedures) {
   std::ostringstream out, err;
   EXPECT_EQ(Finder(std::string(GILDEX_SOURCE_DIR) + "/data/Sample/clsAddress.cls", out, err), kDone);
