@@ -1,6 +1,7 @@
 #include "platform/vbscript/parser.h"
 
 #include <algorithm>
+#include <initializer_list>
 #include <set>
 
 #include "platform/vbscript/errors.h"
@@ -691,14 +692,32 @@ class Parser {
     return b;
   }
 
+  // One operator of a precedence level: a keyword ("MOD") or a symbol ("&").
+  struct LevelOp {
+    std::string_view text;
+    bool keyword;
+    BinaryOp op;
+  };
+
+  // A left-associative level: operands from `next`, joined by any of `ops`.
   template <typename Rule>
-  ExprPtr LeftAssoc(std::string_view word, BinaryOp op, Rule next) {
+  ExprPtr LeftAssoc(std::initializer_list<LevelOp> ops, Rule next) {
     ExprPtr left = (this->*next)();
-    while (Peek().Is(word)) {
+    for (;;) {
+      const Token& t = Peek();
+      const LevelOp* found = nullptr;
+      for (const LevelOp& o : ops)
+        if (o.keyword ? t.Is(o.text) : t.IsOp(o.text)) {
+          found = &o;
+          break;
+        }
+      if (found == nullptr) return left;
       const Token& at = Next();
-      left = Binary(op, std::move(left), (this->*next)(), at);
+      left = Binary(found->op, std::move(left), (this->*next)(), at);
     }
-    return left;
+  }
+  ExprPtr LeftAssoc(std::string_view word, BinaryOp op, ExprPtr (Parser::*next)()) {
+    return LeftAssoc({{word, true, op}}, next);
   }
 
   ExprPtr ParseImp() { return LeftAssoc("IMP", BinaryOp::Imp, &Parser::ParseEqv); }
@@ -721,59 +740,24 @@ class Parser {
   }
 
   ExprPtr ParseCompare() {
-    ExprPtr left = ParseConcat();
-    while (true) {
-      const Token& t = Peek();
-      BinaryOp op;
-      if (t.IsOp("=")) op = BinaryOp::Eq;
-      else if (t.IsOp("<>")) op = BinaryOp::Ne;
-      else if (t.IsOp("<")) op = BinaryOp::Lt;
-      else if (t.IsOp(">")) op = BinaryOp::Gt;
-      else if (t.IsOp("<=")) op = BinaryOp::Le;
-      else if (t.IsOp(">=")) op = BinaryOp::Ge;
-      else if (t.Is("IS")) op = BinaryOp::Is;
-      else return left;
-      ++pos_;
-      left = Binary(op, std::move(left), ParseConcat(), t);
-    }
+    return LeftAssoc({{"=", false, BinaryOp::Eq},
+                      {"<>", false, BinaryOp::Ne},
+                      {"<", false, BinaryOp::Lt},
+                      {">", false, BinaryOp::Gt},
+                      {"<=", false, BinaryOp::Le},
+                      {">=", false, BinaryOp::Ge},
+                      {"IS", true, BinaryOp::Is}},
+                     &Parser::ParseConcat);
   }
 
-  ExprPtr ParseConcat() {
-    ExprPtr left = ParseAdd();
-    while (Peek().IsOp("&")) {
-      const Token& at = Next();
-      left = Binary(BinaryOp::Concat, std::move(left), ParseAdd(), at);
-    }
-    return left;
-  }
-
+  ExprPtr ParseConcat() { return LeftAssoc({{"&", false, BinaryOp::Concat}}, &Parser::ParseAdd); }
   ExprPtr ParseAdd() {
-    ExprPtr left = ParseMod();
-    while (Peek().IsOp("+") || Peek().IsOp("-")) {
-      const Token& at = Next();
-      left = Binary(at.text == "+" ? BinaryOp::Add : BinaryOp::Sub, std::move(left), ParseMod(), at);
-    }
-    return left;
+    return LeftAssoc({{"+", false, BinaryOp::Add}, {"-", false, BinaryOp::Sub}}, &Parser::ParseMod);
   }
-
   ExprPtr ParseMod() { return LeftAssoc("MOD", BinaryOp::Mod, &Parser::ParseIntDiv); }
-
-  ExprPtr ParseIntDiv() {
-    ExprPtr left = ParseMul();
-    while (Peek().IsOp("\\")) {
-      const Token& at = Next();
-      left = Binary(BinaryOp::IntDiv, std::move(left), ParseMul(), at);
-    }
-    return left;
-  }
-
+  ExprPtr ParseIntDiv() { return LeftAssoc({{"\\", false, BinaryOp::IntDiv}}, &Parser::ParseMul); }
   ExprPtr ParseMul() {
-    ExprPtr left = ParseUnary();
-    while (Peek().IsOp("*") || Peek().IsOp("/")) {
-      const Token& at = Next();
-      left = Binary(at.text == "*" ? BinaryOp::Mul : BinaryOp::Div, std::move(left), ParseUnary(), at);
-    }
-    return left;
+    return LeftAssoc({{"*", false, BinaryOp::Mul}, {"/", false, BinaryOp::Div}}, &Parser::ParseUnary);
   }
 
   ExprPtr ParseUnary() {
