@@ -43,19 +43,13 @@ struct FakeScript : ScriptRunner {
 
 struct Driver {
   explicit Driver(host::VBE* vbe = nullptr) : rig({}, vbe) {
-    rig.gildex.DefaultTemplate("Standard");
-    rig.gildex.HeaderCode("On Error Goto %ProcName%_ErrorHandler");
-    rig.gildex.FooterCode("%ProcName%_ErrorHandler:\r\n    MsgBox Err.Description");
-    rig.gildex.BodyCode(true);
-    rig.gildex.AutoExit(true);
+    testing::UseStandardTemplate(rig.gildex, "    MsgBox Err.Description");
     rig.gildex.SetProgress(&progress);
   }
 
   std::string Insert(std::string_view text, const std::string& name = "modOrders") {
-    auto module = host::MemoryCodeModule::FromText(name, text);
-    rig.gildex.InsertModule(*module, name, nullptr, false);
-    EXPECT_EQ(module->CheckConsistency(), "");
-    return module->Text();
+    return testing::Rewritten(
+        text, [&](host::CodeModule& module) { rig.gildex.InsertModule(module, name, nullptr, false); }, name);
   }
 
   EngineRig rig;

@@ -8,10 +8,13 @@
 #include <string_view>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "common/error_report.h"
 #include "common/registry_tools.h"
 #include "engine/gildex.h"
 #include "engine/progress.h"
+#include "host/memory_code_module.h"
 #include "platform/services.h"
 #include "platform/test_files.h"
 
@@ -58,6 +61,25 @@ inline std::string Module(std::string_view text) {
   }
   if (out.size() >= 2 && out.ends_with("\r\n")) out.resize(out.size() - 2);
   return out;
+}
+
+// The text of module `name` made from `text` and changed by `operation`; the module's
+// procedure answers are checked against its lines afterwards.
+template <class Operation>
+std::string Rewritten(std::string_view text, Operation&& operation, const std::string& name = "modOrders") {
+  auto module = host::MemoryCodeModule::FromText(name, text);
+  operation(static_cast<host::CodeModule&>(*module));
+  EXPECT_EQ(module->CheckConsistency(), "");
+  return module->Text();
+}
+
+// The template most users start from: a handler label and what the handler does.
+inline void UseStandardTemplate(CGildex& gildex, const std::string& handler_body) {
+  gildex.DefaultTemplate("Standard");
+  gildex.HeaderCode("On Error Goto %ProcName%_ErrorHandler");
+  gildex.FooterCode("%ProcName%_ErrorHandler:\r\n" + handler_body);
+  gildex.BodyCode(true);
+  gildex.AutoExit(true);
 }
 
 // The progress window as the tests read it afterwards.

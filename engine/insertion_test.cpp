@@ -21,18 +21,12 @@ using testing::Module;
 // The engine with the template most users start from.
 struct Inserter {
   Inserter() {
-    rig.gildex.DefaultTemplate("Standard");
-    rig.gildex.HeaderCode("On Error Goto %ProcName%_ErrorHandler");
-    rig.gildex.FooterCode("%ProcName%_ErrorHandler:\r\n    MsgBox Err.Description, vbCritical, \"%ProcName%\"");
-    rig.gildex.BodyCode(true);
-    rig.gildex.AutoExit(true);
+    testing::UseStandardTemplate(rig.gildex, "    MsgBox Err.Description, vbCritical, \"%ProcName%\"");
   }
 
   std::string Insert(std::string_view text) {
-    auto module = host::MemoryCodeModule::FromText("modOrders", text);
-    rig.gildex.InsertModule(*module, "modOrders", nullptr, false);
-    EXPECT_EQ(module->CheckConsistency(), "");
-    return module->Text();
+    return testing::Rewritten(
+        text, [&](host::CodeModule& module) { rig.gildex.InsertModule(module, "modOrders", nullptr, false); });
   }
 
   EngineRig rig;

@@ -36,16 +36,12 @@ struct Numberer {
   }
 
   std::string Number(std::string_view text) {
-    auto module = host::MemoryCodeModule::FromText("modOrders", text);
-    rig.gildex.NumberModule(*module, false);
-    EXPECT_EQ(module->CheckConsistency(), "");
-    return module->Text();
+    return testing::Rewritten(
+        text, [&](host::CodeModule& module) { rig.gildex.NumberModule(module, false); });
   }
   std::string UnNumber(std::string_view text) {
-    auto module = host::MemoryCodeModule::FromText("modOrders", text);
-    rig.gildex.UnNumberModule(*module, false);
-    EXPECT_EQ(module->CheckConsistency(), "");
-    return module->Text();
+    return testing::Rewritten(
+        text, [&](host::CodeModule& module) { rig.gildex.UnNumberModule(module, false); });
   }
 
   EngineRig rig;

@@ -33,25 +33,17 @@ using testing::Module;
 // The engine with the template most users start from.
 struct Remover {
   Remover() {
-    rig.gildex.DefaultTemplate("Standard");
-    rig.gildex.HeaderCode("On Error Goto %ProcName%_ErrorHandler");
-    rig.gildex.FooterCode("%ProcName%_ErrorHandler:\r\n    MsgBox Err.Description");
-    rig.gildex.BodyCode(true);
-    rig.gildex.AutoExit(true);
+    testing::UseStandardTemplate(rig.gildex, "    MsgBox Err.Description");
     rig.gildex.SetProgress(&progress);
   }
 
   std::string Remove(std::string_view text) {
-    auto module = host::MemoryCodeModule::FromText("modOrders", text);
-    rig.gildex.RemoveModule(*module, false);
-    EXPECT_EQ(module->CheckConsistency(), "");
-    return module->Text();
+    return testing::Rewritten(
+        text, [&](host::CodeModule& module) { rig.gildex.RemoveModule(module, false); });
   }
   std::string Insert(std::string_view text) {
-    auto module = host::MemoryCodeModule::FromText("modOrders", text);
-    rig.gildex.InsertModule(*module, "modOrders", nullptr, false);
-    EXPECT_EQ(module->CheckConsistency(), "");
-    return module->Text();
+    return testing::Rewritten(
+        text, [&](host::CodeModule& module) { rig.gildex.InsertModule(module, "modOrders", nullptr, false); });
   }
 
   EngineRig rig;
