@@ -238,18 +238,24 @@ long ModuleWalk::Process(const ProcFacts& proc) {
   const long after = proc.last + 1;
   if (gildex_.SmallProcedure(proc.last, proc.body)) {
     Status(proc.name + " in " + component_ + " too small for error handling.");
+    ++gildex_.Tally().too_small;
     return after;
   }
   if (gildex_.InsertInto() == kScriptMode) {
     long next = after;
     if (RunScript(proc, next) != ScriptOutcome::UseTemplate) return next;
   }
-  if (gildex_.FailRestrictions(proc.type_text, proc.name, proc.declaration)) return after;
+  if (gildex_.FailRestrictions(proc.type_text, proc.name, proc.declaration)) {
+    ++gildex_.Tally().skipped;
+    return after;
+  }
   const long top = HeaderLine(proc);
   if (!gildex_.IgnoreExisting() && HasErrorTrapping(module_, proc.start, proc.count)) {
     Status(proc.name + " in " + component_ + " already has error trapping.");
+    ++gildex_.Tally().already_handled;
     return after;
   }
+  ++gildex_.Tally().changed;
   return InsertTemplate(proc, top);
 }
 
@@ -259,18 +265,23 @@ ModuleWalk::ScriptOutcome ModuleWalk::RunScript(const ProcFacts& proc, long& nex
   // Without a script host the script cannot run: as a script that failed, the template goes in.
   const ScriptErrors result =
       runner != nullptr ? runner->RunProcess(module_.Lines(proc.start, proc.count), new_text) : errSYNTAX_ERR;
-  if (result == errSKIP_PROCEDURE) return ScriptOutcome::Skipped;
+  if (result == errSKIP_PROCEDURE) {
+    ++gildex_.Tally().skipped;
+    return ScriptOutcome::Skipped;
+  }
   if (result != errSCRIPT_OK) return ScriptOutcome::UseTemplate;
   const long lines_after = module_.CountOfLines() - proc.count + LinesIn(new_text);
   if (LongestLine(new_text) > kMaxLineLength || lines_after > kMaxModuleLines) {
     Status(component_ + " line " + std::to_string(proc.body) + ": the script's text for " + proc.name +
            " would pass VB6's limit of 1,023 characters a line or 65,534 lines a module; " + proc.name +
            " left as it was.");
+    ++gildex_.Tally().skipped;
     return ScriptOutcome::Skipped;
   }
   const long before = module_.CountOfLines();
   module_.DeleteLines(proc.start, proc.count);
   module_.InsertLines(proc.start, new_text);
+  ++gildex_.Tally().changed;
   next = proc.last + (module_.CountOfLines() - before) + 1;
   return ScriptOutcome::Replaced;
 }

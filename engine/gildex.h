@@ -38,6 +38,15 @@ struct SettingInfo {
 
 struct SettingBinding;
 
+// What the operations did to procedures since the last ResetTally: the command line's summary.
+struct ProcedureTally {
+  long changed = 0;          // a block inserted or removed, or a script's text put in
+  long already_handled = 0;  // already traps errors (insert) or had nothing to remove (remove)
+  long too_small = 0;        // fewer lines than MinLines
+  long skipped = 0;          // skip tag, InsertInto filter, the script's skip, left as it was
+  long script_failed = 0;    // the script failed or hit a limit; the template went in instead
+};
+
 class CGildex {
  public:
   CGildex(platform::Services& services, ErrorReport& report, RegistryTools& registry, host::VBE* vbe = nullptr);
@@ -158,6 +167,9 @@ class CGildex {
   void SetScriptRunner(ScriptRunner* runner) { script_runner_ = runner; }
   // The engine can be made before the host connects; the host is handed over then.
   void SetVBE(host::VBE* vbe) { vbe_ = vbe; }
+  const ProcedureTally& Tally() const { return tally_; }
+  ProcedureTally& Tally() { return tally_; }
+  void ResetTally() { tally_ = {}; }
 
   // Inserting error handling (module driver and blocks).
   void InsertModule(host::CodeModule& module, const std::string& component_name, host::VBProject* project,
@@ -286,6 +298,7 @@ class CGildex {
   bool header_after_comments_ = false;
   bool update_mode_ = false;
   bool cancel_ = false;
+  ProcedureTally tally_;
   std::int32_t auto_save_timer_ = 0;
   bool replace_body_handlers_ = false;
   bool skip_read_only_ = false;
