@@ -5,8 +5,10 @@
 
 #include <atomic>
 #include <cstdlib>
+#include <filesystem>
 #include <iostream>
 #include <memory>
+#include <vector>
 
 #include "app/app_context.h"
 #include "app/unified_diff.h"
@@ -122,6 +124,7 @@ class ScopeRun {
   int Click();
   void ClickOnComponent(host::MemoryComponent& component);
   int Finish();
+  int PrintDiff(int code);
 
   const ScopeOptions& options_;
   std::ostream& out_;
@@ -190,6 +193,7 @@ int ScopeRun::Connect() {
                                     [&err, terminal, quiet](clsMessages&) -> std::unique_ptr<MessageView> {
                                       return std::make_unique<TerminalMessageView>(err, terminal, quiet);
                                     });
+  add_in_->Persist(!options_.dry_run);
   add_in_->Main();
   connect_ = std::make_unique<gildex::Connect>(
       *add_in_, ConnectViews{&insert_options_, &options_dialog_, nullptr, nullptr});
@@ -377,8 +381,10 @@ int ScopeRun::Click() {
       }
     }
   }
+  // A dry run keeps standard output for the diff alone.
+  std::ostream& said = options_.dry_run ? err_ : out_;
   for (const std::string& message : messages_)
-    if (!message.empty()) out_ << Display(message) << "\n";
+    if (!message.empty()) said << Display(message) << "\n";
   if (options_.action == ScopeAction::Insert && engine.DefaultTemplate().empty()) {
     err_ << "gildex: no template is chosen; choose one with: gildex templates default NAME"
          << " (gildex templates list shows them)\n";
@@ -394,14 +400,7 @@ int ScopeRun::Finish() {
   const bool cancelled = add_in_->Engine().Cancel();
   int code = cancelled ? kCancelled : reported_ ? kReported : kDone;
   if (options_.dry_run) {
-    for (host::MemoryProject* project : loaded_.projects)
-      for (int i = 0; i < project->ComponentCount(); ++i) {
-        host::MemoryComponent& component = project->At(i);
-        if (!component.IsDirty()) continue;
-        const auto before = platform::ReadWholeFile(component.File());
-        out_ << Display(UnifiedDiff(component.File().filename().string(), before.value_or(""),
-                                    host::SerializeComponent(component)));
-      }
+    code = PrintDiff(code);
   } else {
     const host::SaveResult saved = host::SaveChanged(vbe_);
     if (!saved.error.empty()) return Fail(kBadInput, saved.error);
@@ -413,6 +412,42 @@ int ScopeRun::Finish() {
       for (const std::string& file : saved.written) err_ << "wrote " << Display(file) << "\n";
   }
   connect_->OnDisconnection(0);
+  return code;
+}
+
+// What SaveChanged would write, as one diff of the bytes on disk against the bytes it would
+// write, passed to standard output untouched so that it applies.
+int ScopeRun::PrintDiff(int code) {
+  std::vector<host::MemoryComponent*> changed;
+  std::vector<std::filesystem::path> files;
+  for (host::MemoryProject* project : loaded_.projects)
+    for (host::MemoryComponent* component : project->Components()) {
+      if (!component->IsDirty()) continue;
+      if (!component->Usable() || component->IsReadOnly()) {
+        err_ << Display(component->File().string()) << ": not written: "
+             << (component->Usable() ? "the file is read-only" : "the file did not load completely") << "\n";
+        if (code == kDone) code = kReported;
+        continue;
+      }
+      changed.push_back(component);
+      files.push_back(component->File());
+    }
+  const std::filesystem::path cwd = std::filesystem::current_path();
+  const std::filesystem::path root =
+      DiffRoot(files, cwd, std::filesystem::absolute(options_.project).parent_path());
+  if (!changed.empty() && root != cwd)
+    err_ << "gildex: the paths of the diff are relative to " << Display(root.string())
+         << "/ (the current folder does not hold every file): apply it there\n";
+  for (host::MemoryComponent* component : changed) {
+    const auto before = platform::ReadWholeFile(component->File());
+    if (!before) {
+      err_ << "gildex: cannot read " << Display(component->File().string()) << " to compare it\n";
+      if (code == kDone) code = kReported;
+      continue;
+    }
+    const std::string diff = UnifiedDiff(DiffPath(component->File(), root), *before, component->Serialize());
+    out_.write(diff.data(), static_cast<std::streamsize>(diff.size()));
+  }
   return code;
 }
 

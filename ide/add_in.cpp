@@ -28,10 +28,10 @@ void AddIn::Main() { AddToINI(); }
 void AddIn::AddToINI() {
   report_.Trap("AddIn.AddToINI", [&] {
     const std::filesystem::path file = AddInListFile();
-    std::error_code ec;
-    std::filesystem::create_directories(windows_folder_, ec);
     const std::string section(kAddInSection);
-    if (platform::GetPrivateProfileString(section, std::string(kAddInProgId), "", 255, file).empty()) {
+    if (persist_ && platform::GetPrivateProfileString(section, std::string(kAddInProgId), "", 255, file).empty()) {
+      std::error_code ec;
+      std::filesystem::create_directories(windows_folder_, ec);
       if (!platform::WritePrivateProfileString(section, std::string(kAddInProgId), "0", file))
         throw VbError(75, "Path/File access error: " + file.string());
       services_.dialogs.MsgBox(platform::MessageBox{std::string(kAppTitle) + " has been added to your VB AddIns List.",

@@ -40,6 +40,10 @@ class AddIn {
   // Writes "Gildex.Connect=0" into the add-in list on first start (and says so), makes the
   // engine and takes the source-control add-in's presence from the "vbscc" key.
   void AddToINI();
+  // Off for a run that must leave the disk as it is (the command line's dry run): the
+  // add-in list is then only read, and no folder is made.
+  void Persist(bool value) { persist_ = value; }
+  bool Persists() const { return persist_; }
 
   // The shared objects, made on first use.
   CGildex& Engine();
@@ -74,6 +78,7 @@ class AddIn {
   MessageViewFactory make_view_;
   host::VBE* vbe_ = nullptr;
   std::string help_file_;
+  bool persist_ = true;
   std::unique_ptr<CGildex> engine_;
   std::unique_ptr<clsMessages> messages_;
   std::unique_ptr<colTemplates> templates_;

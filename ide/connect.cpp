@@ -84,7 +84,7 @@ void Connect::StartUp() {
   if (!no_splash && views_.splash != nullptr) views_.splash->ShowTopmost();
   // A missing templates folder is made; a failure shows up later as an empty template list.
   std::error_code ec;
-  std::filesystem::create_directories(platform::NativePath(engine.TemplatePath()), ec);
+  if (add_in_.Persists()) std::filesystem::create_directories(platform::NativePath(engine.TemplatePath()), ec);
   clsMessages& messages = add_in_.Messages();
   messages.Caption(std::string(kAppTitle));
   messages.ProgressBar(false);
