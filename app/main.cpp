@@ -115,7 +115,11 @@ int main(int argc, char** argv) {
     command->add_option("--set", scope.settings, "a setting for this run only (not saved); repeatable")
         ->type_name("NAME=VALUE")
         ->allow_extra_args(false);
-    command->add_flag("--dry-run", scope.dry_run, "write nothing; print a unified diff of what would change");
+    command->add_flag("--dry-run", scope.dry_run,
+                      "write nothing; print (alone on standard output) a git-style diff of the exact bytes that "
+                      "would change, for git apply or patch -p1. Paths are relative to the current folder when it "
+                      "holds every changed file, else to the project folder (or the nearest folder above it holding "
+                      "them all), which a line on standard error then names");
     command->add_flag("--yes", yes, "answer Yes to every question");
     command->add_flag("--no", no, "answer No to every question");
     command->add_flag("--quiet", scope.quiet, "no progress or status lines on standard error");

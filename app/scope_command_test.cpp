@@ -83,19 +83,6 @@ TEST(ScopeCommand, InsertThenRemoveGivesTheProjectBack) {
   EXPECT_EQ(w.Changed(), (std::vector<std::string>{"modErrors.bas"}));
 }
 
-TEST(ScopeCommand, DryRunPrintsTheDiffAndWritesNothing) {
-  Workspace w;
-  ScopeOptions o = w.Insert();
-  o.dry_run = true;
-  o.component = "frmAbout";
-  EXPECT_EQ(w.Run(o), kDone) << w.err.str();
-  EXPECT_TRUE(w.Changed().empty());
-  const std::string diff = w.out.str();
-  EXPECT_EQ(diff.rfind("Gildex Error trapping added to form.\n--- a/frmAbout.frm\n+++ b/frmAbout.frm\n@@ -", 0), 0u)
-      << diff;
-  EXPECT_NE(diff.find("+1 On Error GoTo Form_Load_ErrorHandler"), std::string::npos) << diff;
-}
-
 TEST(ScopeCommand, TargetsNarrowTheChange) {
   Workspace w;
   ScopeOptions proc = w.Insert();

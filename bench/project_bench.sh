@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Times gildex insert, remove, number and unnumber on whole generated projects of growing
-# size, against the floor of reading and rewriting every file of the project.
+# size, against the floor of reading and rewriting every file of the project, and each
+# command's --dry-run against the command (its diff must apply to give the command's bytes).
 #
 #   bench/project_bench.sh [BUILD_DIR] [FULL_LINES]
 #
@@ -77,8 +78,8 @@ sizes=($((full / 16)) $((full / 4)) "$full")
 declare -A seconds failure
 
 printf '%-9s %8s' "lines" "floor s"
-for c in "${commands[@]}"; do printf ' %20s' "$c s (x floor)"; done
-printf ' %8s %s\n' "peak MB" " back to start"
+for c in "${commands[@]}"; do printf ' %20s %22s' "$c s (x floor)" "dry-run s (x $c)"; done
+printf ' %8s %s %s\n' "peak MB" " back to start" " dry runs apply"
 
 for lines in "${sizes[@]}"; do
   source=$scratch/source-$lines
@@ -96,8 +97,21 @@ for lines in "${sizes[@]}"; do
   cp -r "$source" "$work"
   peak_kb=0
   all_ran=yes
+  dry_applies=yes
   for c in "${commands[@]}"; do
+    # First the dry run on the same bytes; its diff, applied to a copy, must give what the
+    # command itself then writes. Run in the project folder, so that the paths start there.
+    rm -rf "$scratch/before"
+    cp -r "$work" "$scratch/before"
+    pushd "$work" >/dev/null
+    timed "$scratch/$c-dry-$lines" "$gildex" "$c" "$work/Big.vbp" --yes --quiet --dry-run
+    popd >/dev/null
+    dry_status=$status
+    dry_elapsed=$elapsed
+    [[ -n $peak ]] && ((peak > peak_kb)) && peak_kb=$peak
+    pushd "$work" >/dev/null
     timed "$scratch/$c-$lines" "$gildex" "$c" "$work/Big.vbp" --yes --quiet
+    popd >/dev/null
     # Exit 1 means done, with some procedures or components reported (already trapped,
     # too small): a finished run all the same.
     if ((status != 0 && status != 1)); then
@@ -109,15 +123,28 @@ for lines in "${sizes[@]}"; do
     seconds[$c,$lines]=$elapsed
     printf ' %20s' "$elapsed ($(ratio "$elapsed" "$floor")x)"
     [[ -n $peak ]] && ((peak > peak_kb)) && peak_kb=$peak
+    if ((dry_status != 0 && dry_status != 1)); then
+      printf ' %22s' "failed: exit $dry_status"
+      failure[$c-dry-run]=$(head -n 1 "$scratch/$c-dry-$lines.err")
+      dry_applies=no
+    else
+      printf ' %22s' "$dry_elapsed ($(ratio "$dry_elapsed" "$elapsed")x)"
+      { [[ ! -s $scratch/$c-dry-$lines.out ]] ||
+        patch -s -p1 -d "$scratch/before" <"$scratch/$c-dry-$lines.out" >/dev/null 2>&1; } &&
+        diff -rq "$scratch/before" "$work" >/dev/null || dry_applies=no
+    fi
+    rm -f "$scratch/$c-dry-$lines.out"
   done
+  rm -rf "$scratch/before"
   if ((peak_kb > 0)); then printf ' %8s' "$(awk -v k="$peak_kb" 'BEGIN { printf "%.1f", k / 1024 }')"; else printf ' %8s' "-"; fi
   if [[ $all_ran == no ]]; then
-    printf '  -\n'
+    printf '  %-14s' "-"
   elif diff -rq "$source" "$work" >/dev/null; then
-    printf '  yes\n'
+    printf '  %-14s' "yes"
   else
-    printf '  no\n'
+    printf '  %-14s' "no"
   fi
+  printf ' %s\n' "$dry_applies"
   rm -rf "$source" "$work"
 done
 
@@ -125,14 +152,15 @@ small=${sizes[0]}
 printf '%-9s %8s' "growth" "$(ratio "${seconds[floor,$full]}" "${seconds[floor,$small]}")x"
 for c in "${commands[@]}"; do
   if [[ -n ${seconds[$c,$full]:-} && -n ${seconds[$c,$small]:-} ]]; then
-    printf ' %20s' "$(ratio "${seconds[$c,$full]}" "${seconds[$c,$small]}")x"
+    printf ' %20s %22s' "$(ratio "${seconds[$c,$full]}" "${seconds[$c,$small]}")x" ""
   else
-    printf ' %20s' "-"
+    printf ' %20s %22s' "-" ""
   fi
 done
 printf '   (16x the lines; linear cost grows 16x)\n'
 
 for c in "${commands[@]}"; do
   [[ -n ${failure[$c]+set} ]] && echo "$c failed, first error: ${failure[$c]}"
+  [[ -n ${failure[$c-dry-run]+set} ]] && echo "$c --dry-run failed, first error: ${failure[$c-dry-run]}"
 done
 echo "floor: one python3 process reads each file and rewrites it through a flushed temporary file and a rename"
