@@ -82,7 +82,8 @@ void Connect::StartUp() {
   const bool no_splash = StrToBool(add_in_.Registry().fnsGetRegistryValue(std::string(kOptionsKey),
                                                                           std::string(kDisableSplashValue)));
   if (!no_splash && views_.splash != nullptr) views_.splash->ShowTopmost();
-  // A missing templates folder is made; a failure shows up later as an empty template list.
+  // A missing templates folder is made (not by a run that persists nothing); a failure shows
+  // up later as an empty template list.
   std::error_code ec;
   if (add_in_.Persists()) std::filesystem::create_directories(platform::NativePath(engine.TemplatePath()), ec);
   clsMessages& messages = add_in_.Messages();
