@@ -239,8 +239,12 @@ int ScopeRun::ApplyOverrides() {
     reload_template = true;
   }
   if (reload_template) LoadTemplate(engine, "");
-  // A dry run writes nothing, a compiled file included.
-  if (options_.dry_run) engine.BuildProject(false);
+  // A dry run writes nothing: no compiled file, and no read-only file checked out of source
+  // control (such files are skipped, as without source control).
+  if (options_.dry_run) {
+    engine.BuildProject(false);
+    engine.SourceControl(false);
+  }
   if (!options_.script_file.empty()) {
     const auto text = platform::ReadWholeFile(options_.script_file);
     if (!text) return Fail(kBadInput, "cannot read script " + options_.script_file);
