@@ -59,7 +59,9 @@ ProjectLock::Outcome ProjectLock::Take(std::chrono::milliseconds wait) {
   for (;;) {
     const int fd = ::open(file_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
     if (fd < 0) {
-      if (errno == EACCES || errno == EROFS || errno == EPERM) return Outcome::Unavailable;
+      // A missing folder is for the load to report; a read-only one takes no writes either.
+      if (errno == ENOENT || errno == ENOTDIR || errno == EACCES || errno == EROFS || errno == EPERM)
+        return Outcome::Unavailable;
       throw std::runtime_error(fmt::format("cannot open the lock file {}: {}", file_.string(), std::strerror(errno)));
     }
     if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {

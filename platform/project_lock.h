@@ -16,7 +16,8 @@ class ProjectLock {
   enum class Outcome {
     Locked,
     Busy,         // another run held it for the whole wait; Holder() says which
-    Unavailable,  // the lock file cannot be made (a read-only folder): nothing could be written there either
+    Unavailable,  // no lock file can be made: the folder is missing (the load reports it) or read-only (nothing
+                  // could be written there either)
   };
 
   explicit ProjectLock(std::filesystem::path project);
