@@ -93,7 +93,8 @@ void RemoveLeftovers(const fs::path& target) {
 }  // namespace
 
 FileStamp StampOf(std::string_view bytes) {
-  // FNV-1a, eight bytes a step: a change detector, not a defence against a forger.
+  // FNV-style multiply and xor, eight bytes a step, with a shift to fold high bits down: a
+  // change detector, not a defence against a forger.
   std::uint64_t hash = 0xcbf29ce484222325ull;
   std::size_t i = 0;
   for (; i + 8 <= bytes.size(); i += 8) {
