@@ -17,6 +17,7 @@
 #include "ide/connect.h"
 #include "platform/atomic_file.h"
 #include "platform/cp1252.h"
+#include "platform/project_lock.h"
 #include "templates/scripter.h"
 #include "templates/template_files.h"
 #include "tools/terminal_view.h"
@@ -149,6 +150,14 @@ class ScopeRun {
 int ScopeRun::Run() {
   if (!options_.script_file.empty() && options_.action != ScopeAction::Insert)
     return Fail(kBadInput, "--script runs with insert only");
+  // A writing run has the project to itself until it ends; a dry run only reads.
+  std::optional<platform::ProjectLock> lock;
+  if (!options_.dry_run) {
+    lock.emplace(options_.project);
+    if (lock->Take(std::chrono::seconds(5)) == platform::ProjectLock::Outcome::Busy)
+      return Fail(kBadInput, options_.project + " is being changed by another gildex run (" + lock->Holder() +
+                                 "); nothing was changed");
+  }
   if (int code = Load()) return code;
   if (int code = Connect()) return code;
   if (int code = ApplyOverrides()) return code;

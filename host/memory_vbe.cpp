@@ -336,6 +336,7 @@ std::string MemoryComponent::Serialize() const {
 }
 
 void MemoryComponent::MarkSaved(std::string bytes) {
+  disk_stamp = platform::StampOf(bytes);
   if (!code_) disk_bytes_ = std::move(bytes);
   header_dirty_ = false;
   if (code_) code_->ClearDirty();
@@ -365,6 +366,7 @@ void MemoryComponent::Reload() {
   }
   if (!bytes) throw HostError(53, "File not found: " + file_.string());
   project_.Vbe().CloseWindowsOf(*this);
+  disk_stamp = platform::StampOf(*bytes);
   disk_bytes_ = std::move(*bytes);
   project_.problems.erase(std::remove_if(project_.problems.begin(), project_.problems.end(),
                                          [&](const LoadProblem& p) { return p.file == file_.string(); }),

@@ -17,6 +17,7 @@
 #include "host/source_file.h"
 #include "host/structural_check.h"
 #include "host/vbide.h"
+#include "platform/atomic_file.h"
 
 namespace gildex::host {
 
@@ -115,6 +116,9 @@ class MemoryComponent : public VBComponent {
   void MarkSaved(std::string bytes);
   MemoryCodeModule* MemoryCode() { return code_.get(); }
   const std::vector<RawLine>& Header() const { return header_; }
+  // What the file held when it was read or last written here (nothing for a component that
+  // never came from disk): a save leaves a file another program changed since.
+  std::optional<platform::FileStamp> disk_stamp;
 
  private:
   void Parse(std::vector<LoadProblem>& problems);

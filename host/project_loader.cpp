@@ -20,14 +20,20 @@ namespace {
 
 // The file's bytes, or the system's reason why not ("No such file or directory").
 bool ReadBytes(const fs::path& file, std::string& bytes, std::string& reason) {
-  int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+  // Non-blocking, so that a FIFO put where a module was expected cannot hang the load.
+  int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) {
     reason = std::strerror(errno);
     return false;
   }
   bytes.clear();
   struct stat info {};
-  if (::fstat(fd, &info) == 0 && info.st_size > 0) bytes.reserve(static_cast<std::size_t>(info.st_size));
+  if (::fstat(fd, &info) == 0 && !S_ISREG(info.st_mode)) {
+    reason = S_ISDIR(info.st_mode) ? "is a directory" : "is not a regular file";
+    ::close(fd);
+    return false;
+  }
+  if (info.st_size > 0) bytes.reserve(static_cast<std::size_t>(info.st_size));
   char buffer[65536];
   for (;;) {
     ssize_t got = ::read(fd, buffer, sizeof buffer);
@@ -79,7 +85,7 @@ class MemberLoader {
     std::string vbp = project_.File().string();
     ResolvedPath resolved = ResolveMemberPath(project_.Folder(), member.path_text);
     if (resolved.match == PathMatch::Missing) {
-      project_.problems.push_back({vbp, member.line, "file not found: " + Quoted(member.path_text), true});
+      project_.problems.push_back({vbp, member.line, WhyNotAFile(member), true});
       return;
     }
     if (resolved.match == PathMatch::Beside)
@@ -109,14 +115,43 @@ class MemberLoader {
       project_.problems.push_back({vbp, member.line, "cannot read " + resolved.path.string() + ": " + reason, true});
       return;
     }
-    project_.Add(std::make_unique<MemoryComponent>(project_, TypeOfMember(member.kind), resolved.path, std::move(bytes),
-                                                   member, project_.problems));
+    const platform::FileStamp stamp = platform::StampOf(bytes);
+    auto component = std::make_unique<MemoryComponent>(project_, TypeOfMember(member.kind), resolved.path,
+                                                        std::move(bytes), member, project_.problems);
+    component->disk_stamp = stamp;
+    CheckNameIsNew(*component, member);
+    project_.Add(std::move(component));
   }
 
  private:
+  // The member's path names no regular file: say what is there instead.
+  std::string WhyNotAFile(const ProjectMember& member) const {
+    std::string native = member.path_text;
+    std::replace(native.begin(), native.end(), '\\', '/');
+    struct stat info {};
+    const fs::path literal = project_.Folder() / native;
+    if (native.empty() || ::stat(literal.c_str(), &info) != 0) return "file not found: " + Quoted(member.path_text);
+    return Quoted(member.path_text) + (S_ISDIR(info.st_mode) ? " is a directory" : " is not a regular file");
+  }
+
+  // VB6 refuses a project with two components of one name, and writing both would make
+  // the project unusable.
+  void CheckNameIsNew(const MemoryComponent& component, const ProjectMember& member) {
+    const std::string name = component.Name();
+    if (component.IsBinary() || name.empty()) return;
+    auto [first, inserted] = names_.emplace(name, std::make_pair(member.line, member.path_text));
+    if (inserted) return;
+    project_.problems.push_back({project_.File().string(), member.line,
+                                 Quoted(member.path_text) + " has the same VB_Name " + Quoted(name) + " as " +
+                                     Quoted(first->second.second) + " (line " + std::to_string(first->second.first) +
+                                     "); VB6 refuses a project with two components of one name",
+                                 true});
+  }
+
   MemoryProject& project_;
   LoadResult& result_;
   std::map<fs::path, long> seen_;
+  std::map<std::string, std::pair<long, std::string>, cp1252::LessNoCase> names_;
 };
 
 // Loads one .vbp; an empty string on success, else the reason it could not be read.
@@ -175,7 +210,10 @@ void LoadSingleComponent(MemoryVBE& vbe, const fs::path& file, ComponentType typ
     return;
   }
   auto project = std::make_unique<MemoryProject>(vbe, fs::path(), ProjectFile{}, std::string());
-  project->Add(std::make_unique<MemoryComponent>(*project, type, file, std::move(bytes), std::nullopt, project->problems));
+  const platform::FileStamp stamp = platform::StampOf(bytes);
+  auto component = std::make_unique<MemoryComponent>(*project, type, file, std::move(bytes), std::nullopt, project->problems);
+  component->disk_stamp = stamp;
+  project->Add(std::move(component));
   result.problems.insert(result.problems.end(), project->problems.begin(), project->problems.end());
   result.projects.push_back(&vbe.AddProject(std::move(project)));
 }
@@ -194,6 +232,12 @@ void WriteComponent(MemoryProject& project, MemoryComponent& component, SaveResu
   project.RequestWriteFile.Raise(component.FileNames(1), cancel);
   if (cancel) {
     result.skipped.push_back({file, 0, "not written: the write was cancelled", false});
+    return;
+  }
+  // Another program (an editor, a second run) saved the file after we read it: its change
+  // must not be lost under ours.
+  if (component.disk_stamp && !platform::StillAsStamped(component.File(), *component.disk_stamp)) {
+    result.skipped.push_back({file, 0, "not written: the file changed on disk since it was loaded", true});
     return;
   }
   std::string bytes = component.Serialize();

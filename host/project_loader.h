@@ -55,7 +55,9 @@ struct SaveResult {
 
 // Writes every changed component of every project: each file replaced atomically, its
 // permission bits kept, after the project's RequestWriteFile event (cancel skips the file).
-// Read-only and unusable components are never written; unchanged files are not touched.
+// Read-only and unusable components are never written; unchanged files are not touched; a
+// file that another program changed since it was loaded is left as it is and listed in
+// `skipped` (fatal), and the others are written.
 SaveResult SaveChanged(MemoryVBE& vbe);
 SaveResult SaveProject(MemoryProject& project);
 

@@ -355,6 +355,27 @@ TEST(SmallProject, AWriteKeepsThePermissionBits) {
   EXPECT_THAT(ReadBytes(project.dir / "Util.bas"), ::testing::StartsWith("Attribute VB_Name = \"Util\"\r\n' note\r\n"));
 }
 
+// Another program saved a module after the load: that file is left and reported, the
+// others are written; a file rewritten with the bytes it had is not a change.
+TEST(SmallProject, AFileChangedOnDiskSinceTheLoadIsNotOverwritten) {
+  SmallProject project;
+  MemoryVBE vbe;
+  Load(vbe, project.vbp);
+  vbe.Project(1).Component(2).Code()->InsertLines(1, "' ours");
+  vbe.Project(1).Component(3).Code()->InsertLines(1, "' ours");
+  std::string theirs = ReadBytes(project.dir / "Util.bas");
+  theirs.replace(theirs.find("Beep"), 4, "Stop");
+  WriteBytes(project.dir / "Util.bas", theirs);
+  WriteBytes(project.dir / "Thing.cls", ReadBytes(project.dir / "Thing.cls"));
+  SaveResult saved = SaveChanged(vbe);
+  EXPECT_EQ(saved.written, std::vector<std::string>{(project.dir / "Thing.cls").string()});
+  ASSERT_EQ(saved.skipped.size(), 1u);
+  EXPECT_EQ(saved.skipped[0].file, (project.dir / "Util.bas").string());
+  EXPECT_EQ(saved.skipped[0].message, "not written: the file changed on disk since it was loaded");
+  EXPECT_TRUE(saved.skipped[0].fatal);
+  EXPECT_EQ(ReadBytes(project.dir / "Util.bas"), theirs);
+}
+
 struct DamageCase {
   std::string name;
   std::function<void(SmallProject&)> spoil;
@@ -401,7 +422,19 @@ TEST(SmallProject, DamagedInputIsReportedWithFileAndLineAndNothingIsWritten) {
          fs::remove(p.dir / "Thing.cls");
          fs::create_directory(p.dir / "Thing.cls");
        },
-       "Orders.vbp", 4, true, ""},
+       "Orders.vbp", 4, true, "\"Thing.cls\" is a directory"},
+      {"FIFO member",
+       [](SmallProject& p) {
+         fs::remove(p.dir / "Util.bas");
+         ASSERT_EQ(::mkfifo((p.dir / "Util.bas").c_str(), 0644), 0);
+       },
+       "Orders.vbp", 3, true, "\"Util.bas\" is not a regular file"},
+      {"two components of one name",
+       [](SmallProject& p) {
+         WriteBytes(p.vbp, ReadBytes(p.vbp) + "Module=Util2; Other.bas\r\n");
+         WriteBytes(p.dir / "Other.bas", "Attribute VB_Name = \"UTIL\"\r\n");
+       },
+       "Orders.vbp", 6, true, "\"Other.bas\" has the same VB_Name \"UTIL\" as \"Util.bas\" (line 3)"},
   };
   for (const DamageCase& c : cases) {
     SCOPED_TRACE(c.name);

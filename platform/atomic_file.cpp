@@ -1,6 +1,8 @@
 #include "platform/atomic_file.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -61,7 +63,61 @@ void CreateParents(const fs::path& file) {
   if (ec) Fail("create the folder", parent, ec.message());
 }
 
+constexpr std::string_view kTempMark = ".gildex-tmp-";
+
+// Temporary files of ours beside `target` whose writer no longer runs: a run killed between
+// creating and renaming one.
+void RemoveLeftovers(const fs::path& target) {
+  const std::string prefix = "." + target.filename().string() + std::string(kTempMark);
+  const fs::path folder = target.parent_path().empty() ? fs::path(".") : target.parent_path();
+  DIR* dir = ::opendir(folder.c_str());
+  if (!dir) return;
+  while (const dirent* entry = ::readdir(dir)) {
+    const std::string_view name = entry->d_name;
+    if (!name.starts_with(prefix)) continue;
+    const std::string_view rest = name.substr(prefix.size());
+    const std::size_t dash = rest.find('-');
+    if (dash == 0 || dash == std::string_view::npos) continue;
+    long pid = 0;
+    bool digits = true;
+    for (char c : rest.substr(0, dash)) {
+      digits = digits && c >= '0' && c <= '9' && pid < 100000000;
+      pid = pid * 10 + (c - '0');
+    }
+    if (!digits) continue;
+    if (::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH) ::unlinkat(::dirfd(dir), entry->d_name, 0);
+  }
+  ::closedir(dir);
+}
+
 }  // namespace
+
+FileStamp StampOf(std::string_view bytes) {
+  // FNV-style multiply and xor, eight bytes a step, with a shift to fold high bits down: a
+  // change detector, not a defence against a forger.
+  std::uint64_t hash = 0xcbf29ce484222325ull;
+  std::size_t i = 0;
+  for (; i + 8 <= bytes.size(); i += 8) {
+    std::uint64_t word;
+    std::memcpy(&word, bytes.data() + i, 8);
+    hash = (hash ^ word) * 0x100000001b3ull;
+    hash ^= hash >> 29;
+  }
+  for (; i < bytes.size(); ++i) hash = (hash ^ static_cast<unsigned char>(bytes[i])) * 0x100000001b3ull;
+  return FileStamp{bytes.size(), hash};
+}
+
+bool StillAsStamped(const fs::path& file, const FileStamp& loaded) {
+  struct stat now {};
+  if (::stat(file.c_str(), &now) != 0 || !S_ISREG(now.st_mode)) return false;
+  if (static_cast<std::uint64_t>(now.st_size) != loaded.size) return false;
+  try {
+    const std::optional<std::string> bytes = ReadWholeFile(file);
+    return bytes && StampOf(*bytes) == loaded;
+  } catch (const std::runtime_error&) {
+    return false;
+  }
+}
 
 std::optional<std::string> ReadWholeFile(const fs::path& file) {
   std::error_code ec;
@@ -81,9 +137,12 @@ void WriteFileAtomically(const fs::path& file, const std::string& bytes, unsigne
   const fs::path target = ResolveLink(file);
   CreateParents(target);
 
+  RemoveLeftovers(target);
+
   mode_t mode = static_cast<mode_t>(new_file_mode);
   struct stat old {};
-  if (::stat(target.c_str(), &old) == 0) {
+  const bool existed = ::stat(target.c_str(), &old) == 0;
+  if (existed) {
     mode = old.st_mode & 07777;
   } else if (apply_umask) {
     const mode_t mask = ::umask(0);
@@ -91,12 +150,22 @@ void WriteFileAtomically(const fs::path& file, const std::string& bytes, unsigne
     mode &= ~mask;
   }
 
-  std::string temp_name = target.string() + ".XXXXXX";
+  std::string temp_name =
+      (target.parent_path() / fmt::format(".{}{}{}-XXXXXX", target.filename().string(), kTempMark, ::getpid()))
+          .string();
   const int fd = ::mkstemp(temp_name.data());
   if (fd < 0) Fail("create a temporary file beside", target, Reason());
   const fs::path temp = temp_name;
   bool open = true;
   try {
+    // Another user's file stays theirs when root rewrites it. Without the right to give it
+    // away we keep at least its group when we may; else it becomes ours, as any editor
+    // would leave it. The mode comes after, since a change of owner clears set-id bits.
+    if (existed && (old.st_uid != ::geteuid() || old.st_gid != ::getegid())) {
+      if (::fchown(fd, old.st_uid, old.st_gid) != 0 && ::fchown(fd, static_cast<uid_t>(-1), old.st_gid) != 0) {
+        // Neither is ours to set.
+      }
+    }
     if (::fchmod(fd, mode) != 0) Fail("set the mode of", temp, Reason());
     WriteAll(fd, bytes, temp);
     if (::fsync(fd) != 0) Fail("flush", temp, Reason());

@@ -2,9 +2,11 @@
 // Whole-file replacement that never leaves a half-written file behind: the new content goes
 // to a temporary file in the same folder, is flushed to disk and then renamed over the old
 // one, so a reader (or a crash) sees either the old file or the new one.
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace gildex::platform {
 
@@ -12,10 +14,25 @@ namespace gildex::platform {
 // file when it exists but cannot be read.
 std::optional<std::string> ReadWholeFile(const std::filesystem::path& file);
 
+// What a file held when it was read, to tell later whether another program changed it.
+struct FileStamp {
+  std::uint64_t size = 0;
+  std::uint64_t hash = 0;
+  bool operator==(const FileStamp&) const = default;
+};
+FileStamp StampOf(std::string_view bytes);
+// True when `file` still holds what `loaded` was taken from; false when it changed, is gone
+// or cannot be read.
+bool StillAsStamped(const std::filesystem::path& file, const FileStamp& loaded);
+
 // Replaces `file` with `bytes`, creating the missing parent folders. A new file gets
-// `new_file_mode` (less the umask when `apply_umask`); an existing one keeps its mode. A
-// symbolic link is followed, so the link stays and its target changes. Throws
-// std::runtime_error naming the file on failure, leaving the old file untouched.
+// `new_file_mode` (less the umask when `apply_umask`); an existing one keeps its mode and,
+// where we may set them (as root), its owner and group. A symbolic link is followed, so the
+// link stays and its target changes. Throws std::runtime_error naming the file on failure,
+// leaving the old file untouched.
+//
+// The temporary file is ".NAME.gildex-tmp-PID-XXXXXX" beside the file; one that a killed
+// run left there (its PID no longer runs) is removed by the next write of that file.
 void WriteFileAtomically(const std::filesystem::path& file, const std::string& bytes, unsigned new_file_mode,
                          bool apply_umask);
 

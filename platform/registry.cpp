@@ -456,15 +456,20 @@ bool Registry::DeleteValue(const std::string& key, const std::string& name) {
 }
 
 // The change goes into memory first, so it holds for this run even when the file cannot
-// take it. On disk it is applied to the file as it is now, under the lock, so values that
-// another process wrote since we loaded survive.
+// take it. Only changes that alter what this run holds reach the file: a caller that saves
+// every setting from its own copy then writes just the ones it changed, and a value another
+// process wrote since we loaded survives. On disk the changes are applied to the file as it
+// is now, under the lock; those that do not reach it stay pending and go with the next write.
 bool Registry::Apply(const std::function<bool(Keys&)>& change) {
-  bool changed = change(keys_);
-  if (file_.empty()) return changed;
-  if (batching_) {
-    pending_.push_back(change);
-    return changed;
-  }
+  const bool changed = change(keys_);
+  if (file_.empty() || !changed) return changed;
+  pending_.push_back(change);
+  if (!batching_) Flush();
+  return changed;
+}
+
+void Registry::Flush() {
+  if (pending_.empty()) return;
   if (damaged_)
     throw std::runtime_error(fmt::format("the registry file {} is damaged and is left as it is, so the change is "
                                          "not saved; repair or remove the file ({})",
@@ -478,25 +483,15 @@ bool Registry::Apply(const std::function<bool(Keys&)>& change) {
                                          "is, so the change is not saved ({})",
                                          file_.string(), warning_));
   }
-  if (change(on_disk)) {
-    changed = true;
-    WriteFileAtomically(file_, FormatRegFile(on_disk), 0600, false);
-  }
-  keys_ = std::move(on_disk);
-  return changed;
+  bool changed = false;
+  for (const auto& change : pending_) changed = change(on_disk) || changed;
+  if (changed) WriteFileAtomically(file_, FormatRegFile(on_disk), 0600, false);
+  pending_.clear();
 }
 
 void Registry::CommitBatch() {
   batching_ = false;
-  if (pending_.empty()) return;
-  auto pending = std::move(pending_);
-  pending_.clear();
-  // Applying to memory again is harmless: every change sets or removes a value outright.
-  Apply([&](Keys& keys) {
-    bool changed = false;
-    for (const auto& change : pending) changed = change(keys) || changed;
-    return changed;
-  });
+  Flush();
 }
 
 }  // namespace gildex::platform

@@ -42,10 +42,14 @@ class Registry {
   // Full key path with the hive: "HKEY_CURRENT_USER\Software\Nembus\Gildex\Options".
   bool KeyExists(const std::string& key) const;
   std::optional<RegValue> Get(const std::string& key, const std::string& name) const;
-  // Creates the key and its parents. Each write is saved to the file at once, atomically
-  // (temporary file, fsync, rename) under a lock, merged with what another process wrote
-  // since, and the file is created mode 0600. Throws std::runtime_error when the file
-  // cannot be written (the value stays set in memory).
+  // Creates the key and its parents. A write that changes what this object holds is saved
+  // to the file at once, atomically (temporary file, fsync, rename) under a lock, into the
+  // file as it is then, so what another process wrote since stays; a write of the value
+  // already held writes nothing (saving a stale copy of every setting loses no other
+  // process's change). The file is created mode 0600. Throws std::runtime_error when the
+  // file cannot be written (the value stays set in memory and goes with the next write).
+  // Values other processes write later are not read in: this object keeps the file as it
+  // was loaded plus its own changes.
   void Set(const std::string& key, const std::string& name, const RegValue& value);
   void CreateKey(const std::string& key);
   bool DeleteValue(const std::string& key, const std::string& name);
@@ -63,9 +67,11 @@ class Registry {
  private:
   using Values = std::map<std::string, RegValue, cp1252::LessNoCase>;
   using Keys = std::map<std::string, Values, cp1252::LessNoCase>;
-  // Applies a change to memory and then, under the file lock, to the file as it is now;
-  // `change` tells whether it altered anything.
+  // Applies a change to memory and, when it altered something there, queues it for the
+  // file; `change` tells whether it altered anything.
   bool Apply(const std::function<bool(Keys&)>& change);
+  // Applies the queued changes to the file as it is now, under the file lock.
+  void Flush();
   std::filesystem::path file_;
   Keys keys_;
   std::string warning_;

@@ -11,7 +11,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <set>
 #include <string_view>
+
+#include "platform/atomic_file.h"
 
 namespace gildex::platform {
 namespace fs = std::filesystem;
@@ -62,6 +65,8 @@ std::optional<fs::path> SourceOfBuildTree(const fs::path& build) {
 // What an installed Gildex ships into a user's program folder.
 constexpr std::array<std::string_view, 3> kShippedItems = {"Templates", "Scripts", "pfx.dat"};
 
+constexpr std::string_view kSeededList = ".gildex-seeded";
+
 // Renames `from` to `to` unless `to` exists, without a moment in which a file of the user's
 // could be replaced; false when `to` was there (another Gildex seeded it first).
 bool MoveIntoPlaceUnlessPresent(const fs::path& from, const fs::path& to) {
@@ -73,6 +78,34 @@ bool MoveIntoPlaceUnlessPresent(const fs::path& from, const fs::path& to) {
   if (fs::exists(fs::symlink_status(to))) return false;
   fs::rename(from, to);
   return true;
+}
+
+// Copies the shipped `source` to `user`/`file` when the user has nothing of that name and
+// every folder on the way is a folder (or missing); false when anything of the user's is in
+// the way. Copied under a hidden name first, so a failed copy never leaves a half-written
+// file that would look like the user's own.
+bool CopyUnlessPresent(const fs::path& source, const fs::path& user, const std::string& file) {
+  const fs::path target = user / file;
+  fs::path folder = user;
+  for (const fs::path& part : fs::path(file).parent_path()) {
+    folder /= part;
+    const fs::file_status status = fs::status(folder);
+    if (fs::exists(status) && !fs::is_directory(status)) return false;
+  }
+  if (fs::exists(fs::symlink_status(target))) return false;
+  fs::create_directories(target.parent_path());
+  const fs::path staging = target.parent_path() / fmt::format(".{}.seeding-{}", target.filename().string(), ::getpid());
+  try {
+    fs::remove(staging);
+    fs::copy_file(source, staging);
+    if (MoveIntoPlaceUnlessPresent(staging, target)) return true;
+    fs::remove(staging);
+    return false;
+  } catch (...) {
+    std::error_code ignored;
+    fs::remove(staging, ignored);
+    throw;
+  }
 }
 
 // An installed Gildex must still start when the user's folder cannot be filled; the
@@ -139,28 +172,52 @@ fs::path InstalledDataFolder(const fs::path& executable) {
 }
 
 std::vector<std::string> SeedProgramFolder(const fs::path& installed, const fs::path& user) {
-  std::vector<std::string> copied;
+  // Every shipped file, by its path under the program folder.
+  std::vector<std::string> shipped;
   for (const std::string_view name : kShippedItems) {
     const fs::path source = installed / name;
-    const fs::path target = user / name;
-    if (!fs::exists(source) || fs::exists(fs::symlink_status(target))) continue;
-    fs::create_directories(user);
-    // Copied under a hidden name first, so that a failed copy never leaves a half-filled
-    // Templates/ that would look like the user's own and never be seeded again.
-    const fs::path staging = user / fmt::format(".{}.seeding-{}", name, ::getpid());
-    try {
-      fs::remove_all(staging);
-      fs::copy(source, staging, fs::copy_options::recursive);
-      if (MoveIntoPlaceUnlessPresent(staging, target))
-        copied.emplace_back(name);
-      else
-        fs::remove_all(staging);
-    } catch (...) {
-      std::error_code ignored;
-      fs::remove_all(staging, ignored);
-      throw;
+    std::vector<std::string> files;
+    if (fs::is_directory(source)) {
+      for (const auto& entry : fs::recursive_directory_iterator(source))
+        if (!entry.is_directory()) files.push_back((fs::path(name) / fs::relative(entry.path(), source)).generic_string());
+    } else if (fs::exists(fs::symlink_status(source))) {
+      files.emplace_back(name);
     }
+    std::sort(files.begin(), files.end());
+    shipped.insert(shipped.end(), files.begin(), files.end());
   }
+  if (shipped.empty()) return {};
+  fs::create_directories(user);
+
+  // What earlier seedings offered: a shipped file the user has deleted stays deleted, while
+  // a file a newer installation adds still arrives in a folder that exists.
+  const fs::path list = user / kSeededList;
+  std::string offered = ReadWholeFile(list).value_or("");
+  std::set<std::string> known;
+  for (std::size_t start = 0, end; start < offered.size(); start = end + 1) {
+    end = offered.find('\n', start);
+    if (end == std::string::npos) end = offered.size();
+    known.insert(offered.substr(start, end - start));
+  }
+
+  std::vector<std::string> copied;
+  const auto remember = [&] {
+    if (offered.size() > 0 && !offered.ends_with('\n')) offered += '\n';
+    WriteFileAtomically(list, offered, 0644, true);
+  };
+  bool changed = false;
+  try {
+    for (const std::string& file : shipped) {
+      if (known.count(file)) continue;
+      if (CopyUnlessPresent(installed / file, user, file)) copied.push_back(file);
+      offered += file + "\n";
+      changed = true;
+    }
+  } catch (...) {
+    if (changed) remember();
+    throw;
+  }
+  if (changed) remember();
   return copied;
 }
 

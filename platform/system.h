@@ -45,11 +45,14 @@ std::filesystem::path ProgramFolder();
 // Where an installed `executable` (P/bin/gildex) finds the data shipped with it:
 // P/share/gildex/.
 std::filesystem::path InstalledDataFolder(const std::filesystem::path& executable);
-// Gives the user's program folder `user` what it lacks of the shipped data in `installed`:
-// the Templates/ and Scripts/ folders and pfx.dat, each copied whole and only when `user`
-// has no entry of that name, so nothing of the user's is ever replaced or added to. Returns
-// the names copied. A copy that fails throws std::filesystem::filesystem_error and leaves
-// nothing half-copied behind; the items copied before it stay.
+// Gives the user's program folder `user` what it lacks of the shipped data in `installed`
+// (the files under Templates/ and Scripts/, and pfx.dat), file by file: a shipped file is
+// copied when the user has nothing of that name and no earlier seeding offered it (the
+// offered files are listed in `user`/.gildex-seeded), so a newer installation's new
+// template reaches an existing folder, while nothing of the user's is ever replaced and a
+// file the user deleted does not come back. Returns the files copied ("Templates/Raise.hdr").
+// A copy that fails throws std::filesystem::filesystem_error and leaves no half-copied
+// file behind; the files copied before it stay.
 std::vector<std::string> SeedProgramFolder(const std::filesystem::path& installed, const std::filesystem::path& user);
 // The data/ folder of the Gildex source tree whose build tree holds `executable` (found by
 // the CMakeCache.txt of a folder above it), or nothing when it lies in no such tree.

@@ -131,13 +131,16 @@ class Installation {
   testing::TempDir dir_;
 };
 
-// Every file under `folder` with its bytes, by path relative to it; "->" marks a link.
+// Every file under `folder` with its bytes, by path relative to it; "->" marks a link. The
+// list of what seeding offered is left out.
 std::map<std::string, std::string> FilesUnder(const fs::path& folder) {
   std::map<std::string, std::string> files;
   if (!fs::exists(folder)) return files;
   for (const auto& entry : fs::recursive_directory_iterator(folder)) {
-    const std::string name = fs::relative(entry.path(), folder).string();
-    if (entry.is_symlink())
+    const std::string name = fs::relative(entry.path(), folder).generic_string();
+    if (name == ".gildex-seeded")
+      continue;
+    else if (entry.is_symlink())
       files[name] = "-> " + fs::read_symlink(entry.path()).string();
     else if (entry.is_regular_file())
       files[name] = testing::ReadBytes(entry.path());
@@ -148,21 +151,36 @@ std::map<std::string, std::string> FilesUnder(const fs::path& folder) {
 }
 
 using Names = std::vector<std::string>;
+const Names kAll = {"Templates/Standard.ftr", "Templates/Standard.hdr", "Scripts/Samples/Skip.vbs",
+                    "Scripts/Upper.vbs", "pfx.dat"};
 
-TEST(System, SeedsAnEmptyUserFolderWithEverythingShippedOnce) {
+Names AllBut(const std::string& prefix) {
+  Names names;
+  for (const std::string& name : kAll)
+    if (!name.starts_with(prefix)) names.push_back(name);
+  return names;
+}
+
+TEST(System, SeedsEachShippedFileOnceAndLaterOnlyNewOnes) {
   Installation installed;
-  EXPECT_EQ(SeedProgramFolder(installed.Data(), installed.User()), (Names{"Templates", "Scripts", "pfx.dat"}));
+  EXPECT_EQ(SeedProgramFolder(installed.Data(), installed.User()), kAll);
   EXPECT_EQ(FilesUnder(installed.User()), FilesUnder(installed.Data()));
 
   // The user changes a template and deletes a script: seeding again brings nothing back.
   testing::WriteBytes(installed.User() / "Templates/Standard.hdr", "' mine\r\n");
   fs::remove(installed.User() / "Scripts/Upper.vbs");
-  const auto before = FilesUnder(installed.User());
+  auto expected = FilesUnder(installed.User());
   EXPECT_EQ(SeedProgramFolder(installed.Data(), installed.User()), Names{});
-  EXPECT_EQ(FilesUnder(installed.User()), before);
+  EXPECT_EQ(FilesUnder(installed.User()), expected);
+
+  // A newer installation ships one more template: only that arrives.
+  testing::WriteBytes(installed.Data() / "Templates/Raise.hdr", "On Error GoTo Raise\r\n");
+  expected["Templates/Raise.hdr"] = "On Error GoTo Raise\r\n";
+  EXPECT_EQ(SeedProgramFolder(installed.Data(), installed.User()), Names{"Templates/Raise.hdr"});
+  EXPECT_EQ(FilesUnder(installed.User()), expected);
 }
 
-TEST(System, SeedingNeverReplacesOrAddsToWhatTheUserHas) {
+TEST(System, SeedingNeverReplacesWhatTheUserHas) {
   struct Case {
     std::string what;
     std::function<void(const fs::path& user)> prepare;
@@ -170,19 +188,23 @@ TEST(System, SeedingNeverReplacesOrAddsToWhatTheUserHas) {
   };
   const std::vector<Case> cases = {
       {"own prefix table", [](const fs::path& user) { testing::WriteBytes(user / "pfx.dat", "ListBox=lb\r\n"); },
-       {"Templates", "Scripts"}},
+       AllBut("pfx.dat")},
       {"own templates folder without Standard",
        [](const fs::path& user) {
          fs::create_directories(user / "Templates");
          testing::WriteBytes(user / "Templates/Mine.hdr", "' mine\r\n");
        },
-       {"Scripts", "pfx.dat"}},
-      {"empty scripts folder", [](const fs::path& user) { fs::create_directories(user / "Scripts"); },
-       {"Templates", "pfx.dat"}},
+       kAll},
+      {"own Standard header",
+       [](const fs::path& user) {
+         fs::create_directories(user / "Templates");
+         testing::WriteBytes(user / "Templates/Standard.hdr", "' mine\r\n");
+       },
+       AllBut("Templates/Standard.hdr")},
       {"a file named Templates", [](const fs::path& user) { testing::WriteBytes(user / "Templates", "x"); },
-       {"Scripts", "pfx.dat"}},
+       AllBut("Templates/")},
       {"a dangling link as pfx.dat", [](const fs::path& user) { fs::create_symlink("/nowhere/pfx.dat", user / "pfx.dat"); },
-       {"Templates", "Scripts"}},
+       AllBut("pfx.dat")},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -190,9 +212,11 @@ TEST(System, SeedingNeverReplacesOrAddsToWhatTheUserHas) {
     fs::create_directories(installed.User());
     c.prepare(installed.User());
     auto expected = FilesUnder(installed.User());
+    const auto shipped = FilesUnder(installed.Data());
     for (const std::string& name : c.copied) {
-      for (const auto& [file, bytes] : FilesUnder(installed.Data()))
-        if (file == name || file.starts_with(name + "/")) expected[file] = bytes;
+      expected[name] = shipped.at(name);
+      for (fs::path folder = fs::path(name).parent_path(); !folder.empty(); folder = folder.parent_path())
+        expected[folder.generic_string() + "/"] = "";
     }
     EXPECT_EQ(SeedProgramFolder(installed.Data(), installed.User()), c.copied);
     EXPECT_EQ(FilesUnder(installed.User()), expected);
@@ -202,7 +226,7 @@ TEST(System, SeedingNeverReplacesOrAddsToWhatTheUserHas) {
 TEST(System, SeedingCopiesOnlyWhatTheInstallationHas) {
   Installation installed;
   fs::remove_all(installed.Data() / "Scripts");
-  EXPECT_EQ(SeedProgramFolder(installed.Data(), installed.User()), (Names{"Templates", "pfx.dat"}));
+  EXPECT_EQ(SeedProgramFolder(installed.Data(), installed.User()), AllBut("Scripts/"));
   EXPECT_FALSE(fs::exists(installed.User() / "Scripts"));
 
   // Without an installation nothing is made, not even the user's folder.
@@ -215,11 +239,11 @@ TEST(System, AFailedSeedingLeavesNothingHalfCopied) {
   Installation installed;
   fs::create_symlink("/nowhere/Broken.hdr", installed.Data() / "Templates/Broken.hdr");
   EXPECT_THROW(SeedProgramFolder(installed.Data(), installed.User()), fs::filesystem_error);
-  // No partial Templates/ that would pass for the user's own, and no staging copy.
-  EXPECT_EQ(FilesUnder(installed.User()), (std::map<std::string, std::string>{}));
+  // No partial file that would pass for the user's own, and no staging copy.
+  EXPECT_EQ(FilesUnder(installed.User()), (std::map<std::string, std::string>{{"Templates/", ""}}));
 
   fs::remove(installed.Data() / "Templates/Broken.hdr");
-  EXPECT_EQ(SeedProgramFolder(installed.Data(), installed.User()), (Names{"Templates", "Scripts", "pfx.dat"}));
+  EXPECT_EQ(SeedProgramFolder(installed.Data(), installed.User()), kAll);
   EXPECT_EQ(FilesUnder(installed.User()), FilesUnder(installed.Data()));
 }
 
