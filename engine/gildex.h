@@ -225,6 +225,8 @@ class CGildex {
 
   void SaveSettings();
   void LoadSettings();
+  // Notes each stored setting's value, as the registry now holds it.
+  void RememberStoredSettings();
   std::string GetProcString(std::string_view line, bool upper);
   long SkipJunkLines(const host::CodeModule& module, long line);
   bool SmallProcedure(long last_line, long body_line);
@@ -299,6 +301,8 @@ class CGildex {
   bool update_mode_ = false;
   bool cancel_ = false;
   ProcedureTally tally_;
+  // Each stored setting as last loaded or saved, so that a save writes only what changed.
+  std::vector<std::string> stored_settings_;
   std::int32_t auto_save_timer_ = 0;
   bool replace_body_handlers_ = false;
   bool skip_read_only_ = false;

@@ -120,14 +120,28 @@ void CGildex::LoadSettings() {
                                                       boolean ? "BOOL" : "String"));
   }
   if (line_delimiter_.empty()) line_delimiter_ = " ";
+  RememberStoredSettings();
   LoadPrefixes();
 }
 
+void CGildex::RememberStoredSettings() {
+  stored_settings_.clear();
+  for (const SettingBinding& binding : Bindings()) stored_settings_.push_back(binding.save(*this));
+}
+
+// Only what this process changed is written: a default it filled in, or a value it read
+// before another process saved its own change, must not overwrite that change.
 void CGildex::SaveSettings() {
+  const std::vector<SettingBinding>& bindings = Bindings();
+  if (stored_settings_.size() != bindings.size()) stored_settings_.assign(bindings.size(), std::string(1, '\0'));
   registry_.WriteTogether([&] {
-    for (const SettingBinding& binding : Bindings())
-      registry_.subSetRegistryValue(std::string(binding.info.key), std::string(binding.info.registry_name),
-                                    binding.save(*this));
+    for (std::size_t i = 0; i < bindings.size(); ++i) {
+      std::string value = bindings[i].save(*this);
+      if (value == stored_settings_[i]) continue;
+      registry_.subSetRegistryValue(std::string(bindings[i].info.key), std::string(bindings[i].info.registry_name),
+                                    value);
+      stored_settings_[i] = std::move(value);
+    }
   });
 }
 
