@@ -62,7 +62,10 @@ class WatchedDialogs : public platform::Dialogs {
   WatchedDialogs(platform::Dialogs& inner, Console& console) : inner_(inner), console_(console) {}
   platform::MsgBoxResult MsgBox(const platform::MessageBox& box) override {
     if (box.title == std::string(kAppTitle) + " Error.") ++errors_;
-    if ((box.style & 7) != platform::vbOKOnly) return inner_.MsgBox(box);
+    if ((box.style & 7) != platform::vbOKOnly) {
+      console_.EndProgress();  // a question starts on a line of its own
+      return inner_.MsgBox(box);
+    }
     std::string text = box.prompt;
     for (std::size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at))
       text.replace(at, 2, " ");
@@ -229,8 +232,9 @@ void ScopeRun::ShowProgress(bool now) {
   const long done = lines ? tally.line_numbers
                           : tally.changed + tally.already_handled + tally.too_small + tally.skipped + tally.script_failed;
   const long whole = static_cast<long>(walk_.size());
-  console_->Progress(fmt::format("{} {}/{} {}: {} {}", Console::BarText(0, whole, index), index + 1, whole,
-                                 at == walk_.end() ? std::string() : current_, done, lines ? "lines" : "procedures"));
+  const std::string name = at == walk_.end() ? std::string() : " " + current_;
+  console_->Progress(fmt::format("{} {}/{}{}: {} {}", Console::BarText(0, whole, index), index + 1, whole, name, done,
+                                 lines ? "lines" : "procedures"));
 }
 
 int ScopeRun::Load() {
@@ -521,7 +525,8 @@ int ScopeRun::Finish() {
   // Disconnecting lets go of the engine and its tally.
   const ProcedureTally tally = add_in_->Engine().Tally();
   connect_->OnDisconnection(0);
-  console_->Line("gildex: " + SummaryLine(options_.action, tally, files, options_.dry_run || options_.check));
+  console_->Line("gildex: " +
+                 SummaryLine(options_.action, tally, changed_files, files, options_.dry_run || options_.check));
   if (cancelled) return kCancelled;
   if (console_->Problems() > 0 || (options_.check && changed_files > 0)) return kReported;
   return kDone;
@@ -590,7 +595,8 @@ bool Decode(std::string_view bytes, int unit, bool big_endian, std::string& out,
 
 }  // namespace
 
-std::string SummaryLine(ScopeAction action, const ProcedureTally& tally, long files, bool would) {
+std::string SummaryLine(ScopeAction action, const ProcedureTally& tally, long changed_files, long written_files,
+                        bool would) {
   std::vector<std::string> parts;
   const bool insert = action == ScopeAction::Insert;
   if (insert || action == ScopeAction::Remove) {
@@ -607,10 +613,10 @@ std::string SummaryLine(ScopeAction action, const ProcedureTally& tally, long fi
   if (tally.line_numbers > 0 || !(insert || action == ScopeAction::Remove))
     parts.push_back(numbering ? Count(tally.line_numbers, "line numbered", "lines numbered")
                               : Count(tally.line_numbers, "line number removed", "line numbers removed"));
-  if (files == 0)
+  if (changed_files == 0)
     parts.push_back("nothing to change");
   else
-    parts.push_back(Count(files, "file", "files") + (would ? " would be written" : " written"));
+    parts.push_back(Count(written_files, "file", "files") + (would ? " would be written" : " written"));
   std::string line;
   for (const std::string& part : parts) line += (line.empty() ? "" : "; ") + part;
   return line + ".";

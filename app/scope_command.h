@@ -48,8 +48,9 @@ enum ExitCode : int { kDone = 0, kReported = 1, kBadInput = 2, kCancelled = 3 };
 int RunScopeCommand(const ScopeOptions& options, std::ostream& out, std::ostream& err);
 
 // The one summary line of a run (without the "gildex: " in front): what happened to the
-// procedures and lines, and how many files were (or, `would`, would be) written.
-std::string SummaryLine(ScopeAction action, const ProcedureTally& tally, long files, bool would);
+// procedures and lines, and how many of the changed files were (or, `would`, would be) written.
+std::string SummaryLine(ScopeAction action, const ProcedureTally& tally, long changed_files, long written_files,
+                        bool would);
 
 // A script file's text as Windows-1252: a regular file of at most 16 MB; UTF-16 (with its
 // byte order mark) and UTF-8 with a byte order mark are converted. Nothing, and `problem`

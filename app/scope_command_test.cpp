@@ -217,6 +217,10 @@ TEST(ScopeCommand, ExitCodesAndTheSummarySayWhatHappened) {
   quiet_remove.quiet = true;
   ScopeOptions number;
   number.action = ScopeAction::Number;
+  ScopeOptions proc = insert;
+  proc.action = ScopeAction::Remove;
+  proc.component = "frmAbout";
+  proc.procedure = "Form_Load";
   ScopeOptions failing = insert;
   failing.on_idle = [] { throw std::runtime_error("disk on fire"); };
   struct Case {
@@ -243,6 +247,9 @@ TEST(ScopeCommand, ExitCodesAndTheSummarySayWhatHappened) {
        "gildex: 0 procedures changed, 160 already handled, 1 too small, 1 skipped; nothing to change.", none},
       {"read-only form", form, true, kReported, "gildex: 0 procedures changed; nothing to change.", none},
       {"read-only numbered", number, true, kReported, "gildex: 0 lines numbered; nothing to change.", none},
+      // The procedure commands do not ask; the file is not written.
+      {"read-only procedure", proc, true, kReported,
+       "gildex: 0 procedures changed, 1 had nothing to remove; 9 line numbers removed; 0 files written.", none},
       {"read-only in the project", quiet_remove, true, kReported, "Skipping component frmAbout", all},
       {"error report", failing, false, kReported, "gildex: nothing was written because of the error reported above",
        none},
@@ -260,6 +267,7 @@ TEST(ScopeCommand, ExitCodesAndTheSummarySayWhatHappened) {
     if (c.read_only) {
       EXPECT_NE(w.err.str().find("frmAbout"), std::string::npos) << c.name << ": the problem is named";
     }
+    EXPECT_EQ(w.err.str().find("not written: not written"), std::string::npos) << c.name;
     if (&c == &cases[0]) {
       EXPECT_FALSE(fs::exists(w.dir / "windows")) << "--check writes no add-in list either";
     }
