@@ -557,6 +557,10 @@ constexpr std::uintmax_t kMaxScriptBytes = 16 * 1024 * 1024;
 // Decodes UTF-8 or UTF-16 text into Windows-1252; false at the first character the code
 // page cannot hold (or a broken sequence), with `bad` telling which.
 bool Decode(std::string_view bytes, int unit, bool big_endian, std::string& out, std::string& bad) {
+  auto fail = [&bad](std::string why) {
+    bad = std::move(why);
+    return false;
+  };
   auto code_unit = [&](std::size_t at) -> char32_t {
     const auto b0 = static_cast<unsigned char>(bytes[at]), b1 = static_cast<unsigned char>(bytes[at + 1]);
     return big_endian ? (b0 << 8 | b1) : (b1 << 8 | b0);
@@ -564,7 +568,7 @@ bool Decode(std::string_view bytes, int unit, bool big_endian, std::string& out,
   for (std::size_t at = 0; at < bytes.size();) {
     char32_t code_point = 0;
     if (unit == 2) {
-      if (at + 1 >= bytes.size()) return bad = "an odd number of bytes for UTF-16", false;
+      if (at + 1 >= bytes.size()) return fail("an odd number of bytes for UTF-16");
       code_point = code_unit(at);
       at += 2;
       if (code_point >= 0xD800 && code_point < 0xDC00 && at + 1 < bytes.size()) {
@@ -577,17 +581,17 @@ bool Decode(std::string_view bytes, int unit, bool big_endian, std::string& out,
     } else {
       const auto lead = static_cast<unsigned char>(bytes[at]);
       const std::size_t length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 0;
-      if (length == 0 || at + length > bytes.size() || lead >= 0xF8) return bad = "bytes that are not UTF-8", false;
+      if (length == 0 || at + length > bytes.size() || lead >= 0xF8) return fail("bytes that are not UTF-8");
       code_point = length == 1 ? lead : lead & (0x7F >> length);
       for (std::size_t k = 1; k < length; ++k) {
         const auto next = static_cast<unsigned char>(bytes[at + k]);
-        if ((next & 0xC0) != 0x80) return bad = "bytes that are not UTF-8", false;
+        if ((next & 0xC0) != 0x80) return fail("bytes that are not UTF-8");
         code_point = (code_point << 6) | (next & 0x3F);
       }
       at += length;
     }
     const std::optional<char> byte = cp1252::FromUnicode(code_point);
-    if (!byte) return bad = fmt::format("the character U+{:04X}, which Windows-1252 cannot store", +code_point), false;
+    if (!byte) return fail(fmt::format("the character U+{:04X}, which Windows-1252 cannot store", +code_point));
     out += *byte;
   }
   return true;
@@ -642,13 +646,16 @@ std::optional<std::string> ReadScriptFile(const std::string& file, std::string& 
     return std::nullopt;
   }
   std::ifstream in(file, std::ios::binary);
-  std::string bytes(kMaxScriptBytes + 1, '\0');
-  in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  if (in.bad() || (!in && !in.eof())) {
+  std::string bytes;
+  char chunk[65536];
+  do {
+    in.read(chunk, sizeof chunk);
+    bytes.append(chunk, static_cast<std::size_t>(in.gcount()));
+  } while (in && bytes.size() <= kMaxScriptBytes);
+  if (in.bad() || (!in.eof() && bytes.size() <= kMaxScriptBytes)) {
     problem = fmt::format("cannot read script {}: {}", file, std::strerror(errno));
     return std::nullopt;
   }
-  bytes.resize(static_cast<std::size_t>(in.gcount()));
   if (bytes.size() > kMaxScriptBytes) {  // it grew while being read
     problem = too_large;
     return std::nullopt;

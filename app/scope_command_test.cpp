@@ -72,6 +72,8 @@ TEST(ScopeCommand, InsertThenRemoveGivesTheProjectBack) {
   EXPECT_EQ(w.out.str(), "Gildex Error trapping added to project.\n");
   EXPECT_EQ(w.err.str().find("LogError in modErrors already has error trapping."), std::string::npos)
       << "information is for --verbose";
+  EXPECT_EQ(w.err.str().rfind("gildex: Gildex has been added to your VB AddIns List.\n", 0), 0u)
+      << "the first run's notice is a line, not a question";
   const auto changed = w.Changed();
   EXPECT_EQ(changed.size(), 10u) << "every component file; never the .vbp or the binary files";
   for (const std::string& name : changed) EXPECT_EQ(fs::path(name).extension() == ".vbp", false);
