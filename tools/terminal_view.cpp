@@ -53,7 +53,8 @@ void Console::Line(const std::string& text) {
 }
 
 void Console::Progress(const std::string& text) {
-  if (!mode_.terminal || mode_.quiet) return;
+  // Verbose lines show the progress themselves.
+  if (!mode_.terminal || mode_.quiet || mode_.verbose) return;
   const std::string line = text.substr(0, kProgressWidth);
   if (line == progress_) return;
   // Blanks over what a longer line left behind.

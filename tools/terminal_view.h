@@ -2,7 +2,7 @@
 // The progress window of the command line, drawn on a stream (standard error). One Console
 // serves a whole run, however many windows the run opens and closes: problems always show
 // (quiet too), the window's messages and the information status lines only when verbose,
-// and on a terminal one progress line is redrawn in place under them. Nothing is written
+// and otherwise, on a terminal, one progress line is redrawn in place under them. Nothing is written
 // while a window is not shown, as nothing of a hidden window can be seen.
 #include <cstdint>
 #include <functional>
@@ -39,7 +39,7 @@ class Console {
   void Problem(const std::string& text);
   // An ordinary line of the run's own: not when quiet.
   void Line(const std::string& text);
-  // The progress line: drawn on a terminal (not when quiet), replacing the last one.
+  // The progress line: drawn on a terminal (not when quiet or verbose), replacing the last one.
   void Progress(const std::string& text);
   // Takes the progress line off the terminal.
   void EndProgress();

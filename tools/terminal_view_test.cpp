@@ -39,6 +39,9 @@ TEST(TerminalMessageViewTest, EachModeShowsWhatItPromises) {
       {{.terminal = true}, "\r1/2 Module1" + erase + "\xE2\x80\x9C" "Caf\xC3\xA9\xE2\x80\x9D line 3: too long\n\r1/2 Module1" + erase +
                                "wrote Module1.bas\n\r1/2 Module1\r2/2 Module2" + erase},
       {{}, "\xE2\x80\x9C" "Caf\xC3\xA9\xE2\x80\x9D line 3: too long\nwrote Module1.bas\n"},
+      {{.terminal = true, .verbose = true},  // the lines show the progress: no progress line
+       "Numbering Module1\nGr\xC3\xB6\xC3\x9F" "e\nchecked\nModule1 numbered\n\xE2\x80\x9C" "Caf\xC3\xA9\xE2\x80\x9D line 3: too long\n"
+       "wrote Module1.bas\nNumbering Module1\n"},
       {{.verbose = true},
        "Numbering Module1\nGr\xC3\xB6\xC3\x9F" "e\nchecked\nModule1 numbered\n\xE2\x80\x9C" "Caf\xC3\xA9\xE2\x80\x9D line 3: too long\n"
        "wrote Module1.bas\nNumbering Module1\n"},
