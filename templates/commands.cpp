@@ -226,7 +226,8 @@ std::string TemplateNameProblem(std::string_view name) {
     why = "a template name is a file name in the templates folder, without /, \\ or :";
   else if (name.find("..") != std::string_view::npos)
     why = "a template name is a file name in the templates folder, without \"..\"";
-  else if (std::any_of(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; }))
+  else if (std::any_of(name.begin(), name.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; }))
     why = "it holds a control character (a line break, a tab...)";
   if (why.empty()) return {};
   const std::string shown = name.size() > 60 ? std::string(name.substr(0, 60)) + "..." : std::string(name);
@@ -266,7 +267,8 @@ std::string SettingValueProblem(const SettingInfo& info, std::string_view value)
   if (info.property == "DefaultTemplate") {
     if (value.empty()) return {};  // no template chosen
     const std::string problem = TemplateNameProblem(value);
-    return problem.empty() ? problem : fmt::format("{} (\"{}\") was not changed: {}", info.property, info.registry_name, problem);
+    if (problem.empty()) return {};
+    return fmt::format("{} (\"{}\") was not changed: {}", info.property, info.registry_name, problem);
   }
   // The comment header is a block of lines and the check-out comment free text; every other
   // text setting is written into one source line or names one file or folder.
