@@ -42,6 +42,8 @@ CGildex& AppContext::Engine() {
   return *engine_;
 }
 
-CommandContext AppContext::Commands() { return CommandContext{Engine(), registry, report, std::cout, std::cerr}; }
+CommandContext AppContext::Commands(std::ostream& out, std::ostream& err) {
+  return CommandContext{Engine(), registry, report, out, err};
+}
 
 }  // namespace gildex::app

@@ -3,6 +3,7 @@
 // clock, timers, environment, the registry file, the dialogs of a terminal or of an
 // unattended run, the program folder) and the engine over them with its settings loaded.
 // Every command builds one of these and nothing else reaches for the system.
+#include <iosfwd>
 #include <memory>
 #include <optional>
 
@@ -27,9 +28,9 @@ struct AppContext {
   AppContext(const AppContext&) = delete;
   AppContext& operator=(const AppContext&) = delete;
 
-  // The context the options and templates commands run in, printing on stdout and stderr;
+  // The context the options and templates commands run in, printing on `out` and `err`;
   // makes the engine with its settings loaded.
-  CommandContext Commands();
+  CommandContext Commands(std::ostream& out, std::ostream& err);
   CGildex& Engine();
 
   platform::SystemClock clock;

@@ -1,11 +1,18 @@
 #include "app/scope_command.h"
 
+#include <fmt/core.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <memory>
 #include <vector>
@@ -18,6 +25,7 @@
 #include "platform/atomic_file.h"
 #include "platform/cp1252.h"
 #include "platform/project_lock.h"
+#include "templates/commands.h"
 #include "templates/scripter.h"
 #include "templates/template_files.h"
 #include "tools/terminal_view.h"
@@ -49,18 +57,29 @@ class InterruptGuard {
   struct sigaction previous_ {};
 };
 
-// Passes every box on and notes the error reports, after which nothing is written.
+// Passes every question on and notes the error reports, after which nothing is written. A
+// box with nothing to choose (an OK alone) is a line on standard error: a run never waits
+// for Enter.
 class WatchedDialogs : public platform::Dialogs {
  public:
-  explicit WatchedDialogs(platform::Dialogs& inner) : inner_(inner) {}
+  WatchedDialogs(platform::Dialogs& inner, Console& console) : inner_(inner), console_(console) {}
   platform::MsgBoxResult MsgBox(const platform::MessageBox& box) override {
     if (box.title == std::string(kAppTitle) + " Error.") ++errors_;
-    return inner_.MsgBox(box);
+    if ((box.style & 7) != platform::vbOKOnly) {
+      console_.EndProgress();  // a question starts on a line of its own
+      return inner_.MsgBox(box);
+    }
+    std::string text = box.prompt;
+    for (std::size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at))
+      text.replace(at, 2, " ");
+    console_.Line("gildex: " + text);
+    return platform::vbOK;
   }
   int Errors() const { return errors_; }
 
  private:
   platform::Dialogs& inner_;
+  Console& console_;
   int errors_ = 0;
 };
 
@@ -104,6 +123,18 @@ struct Target {
   host::MemoryComponent* component = nullptr;
 };
 
+// The component a progress message of the handlers or the engine names, if any.
+std::string ComponentInMessage(const std::string& message) {
+  static constexpr std::pair<std::string_view, char> kShapes[] = {
+      {"Processing ", ' '}, {"Adding to ", '.'}, {"Adding line-numbers to ", ','}, {"Removing from ", '.'}};
+  for (const auto& [prefix, end] : kShapes) {
+    if (!message.starts_with(prefix)) continue;
+    const std::size_t stop = message.find(end, prefix.size());
+    if (stop != std::string::npos) return message.substr(prefix.size(), stop - prefix.size());
+  }
+  return {};
+}
+
 // The run of one command over a loaded IDE.
 class ScopeRun {
  public:
@@ -114,9 +145,16 @@ class ScopeRun {
 
  private:
   int Fail(int code, const std::string& message) {
+    if (console_) console_->EndProgress();
     err_ << "gildex: " << Display(message) << "\n";
     return code;
   }
+  bool NeedsTemplate() const {
+    return options_.action == ScopeAction::Insert ||
+           (options_.action == ScopeAction::Remove && !options_.procedure.empty());
+  }
+  bool IsInformation(const std::string& status) const;
+  void ShowProgress(bool now = false);
   int Load();
   int Connect();
   int ApplyOverrides();
@@ -125,11 +163,12 @@ class ScopeRun {
   int Click();
   void ClickOnComponent(host::MemoryComponent& component);
   int Finish();
-  int PrintDiff(int code);
+  void PrintDiff();
 
   const ScopeOptions& options_;
   std::ostream& out_;
   std::ostream& err_;
+  std::unique_ptr<Console> console_;
   std::unique_ptr<AppContext> context_;
   std::unique_ptr<WatchedDialogs> dialogs_;
   std::unique_ptr<platform::Services> services_;
@@ -143,13 +182,17 @@ class ScopeRun {
   std::unique_ptr<gildex::Connect> connect_;
   Target target_;
   std::vector<std::string> messages_;
-  bool reported_ = false;
   bool built_and_saved_ = false;
+  // The progress line: the code components in the order the commands walk them.
+  std::vector<std::string> walk_;
+  std::string current_;
+  std::chrono::steady_clock::time_point drawn_{};
 };
 
 int ScopeRun::Run() {
   if (!options_.script_file.empty() && options_.action != ScopeAction::Insert)
     return Fail(kBadInput, "--script runs with insert only");
+  if (options_.check && options_.dry_run) return Fail(kBadInput, "--check and --dry-run together: choose one");
   // A writing run has the project to itself until it ends; a dry run only reads.
   std::optional<platform::ProjectLock> lock;
   if (!options_.dry_run) {
@@ -162,9 +205,48 @@ int ScopeRun::Run() {
   if (int code = Connect()) return code;
   if (int code = ApplyOverrides()) return code;
   if (int code = FindTarget()) return code;
+  if (NeedsTemplate() && add_in_->Engine().DefaultTemplate().empty())
+    return Fail(kBadInput,
+                "no template is chosen; choose one with: gildex templates default NAME (gildex templates list shows "
+                "them), or give --template NAME");
   InterruptGuard interrupt;
   if (int code = Click()) return code;
   return Finish();
+}
+
+bool ScopeRun::IsInformation(const std::string& status) const {
+  if (status.ends_with(" already has error trapping.") || status.ends_with(" too small for error handling.") ||
+      status == "Skipping non-code component")
+    return true;
+  if (status.find(" skipped (") != std::string::npos && status.find("skip tag") != std::string::npos) return true;
+  // Related documents and resource files are never code: passing them over is no problem.
+  constexpr std::string_view kSkipping = "Skipping component ";
+  if (status.starts_with(kSkipping)) {
+    const std::string name = status.substr(kSkipping.size());
+    for (host::MemoryProject* project : loaded_.projects)
+      for (int i = 0; i < project->ComponentCount(); ++i)
+        if (project->At(i).Name() == name && project->At(i).Code() == nullptr) return true;
+  }
+  return false;
+}
+
+void ScopeRun::ShowProgress(bool now) {
+  if (!console_->Mode().terminal || walk_.empty()) return;
+  const auto time = std::chrono::steady_clock::now();
+  if (!now && time - drawn_ < std::chrono::milliseconds(50)) return;
+  drawn_ = time;
+  if (const std::string named = ComponentInMessage(add_in_->Messages().MessageText()); !named.empty())
+    current_ = named;
+  const auto at = std::find(walk_.begin(), walk_.end(), current_);
+  const long index = at == walk_.end() ? 0 : static_cast<long>(at - walk_.begin());
+  const ProcedureTally& tally = add_in_->Engine().Tally();
+  const bool lines = options_.action == ScopeAction::Number || options_.action == ScopeAction::UnNumber;
+  const long done = lines ? tally.line_numbers
+                          : tally.changed + tally.already_handled + tally.too_small + tally.skipped + tally.script_failed;
+  const long whole = static_cast<long>(walk_.size());
+  const std::string name = at == walk_.end() ? std::string() : " " + current_;
+  console_->Progress(fmt::format("{} {}/{}{}: {} {}", Console::BarText(0, whole, index), index + 1, whole, name, done,
+                                 lines ? "lines" : "procedures"));
 }
 
 int ScopeRun::Load() {
@@ -188,24 +270,27 @@ int ScopeRun::Load() {
 }
 
 int ScopeRun::Connect() {
+  const ConsoleMode mode{&err_ == &std::cerr && ::isatty(STDERR_FILENO), options_.verbose, options_.quiet};
+  console_ = std::make_unique<Console>(err_, mode, [this](const std::string& line) { return IsInformation(line); });
   context_ = std::make_unique<AppContext>(options_.forced);
-  dialogs_ = std::make_unique<WatchedDialogs>(*context_->dialogs);
+  dialogs_ = std::make_unique<WatchedDialogs>(*context_->dialogs, *console_);
   services_ = std::make_unique<platform::Services>(platform::Services{
       *dialogs_, context_->clock, context_->timers, context_->loop, context_->registry, context_->env,
       context_->services.program_folder});
   report_ = std::make_unique<ErrorReport>(*dialogs_);
   tools_ = std::make_unique<RegistryTools>(context_->registry, *report_);
-  const bool terminal = &err_ == &std::cerr && ::isatty(STDERR_FILENO);
-  const bool quiet = options_.quiet;
-  std::ostream& err = err_;
   add_in_ = std::make_unique<AddIn>(*services_, *report_, *tools_, platform::WindowsFolder(),
-                                    [&err, terminal, quiet](clsMessages&) -> std::unique_ptr<MessageView> {
-                                      return std::make_unique<TerminalMessageView>(err, terminal, quiet);
+                                    [this](clsMessages&) -> std::unique_ptr<MessageView> {
+                                      return std::make_unique<TerminalMessageView>(*console_);
                                     });
-  add_in_->Persist(!options_.dry_run);
+  // A run that writes nothing registers nothing: the add-in list stays as it is.
+  add_in_->Persist(!options_.dry_run && !options_.check);
   add_in_->Main();
   connect_ = std::make_unique<gildex::Connect>(
       *add_in_, ConnectViews{&insert_options_, &options_dialog_, nullptr, nullptr});
+  // The settings are loaded now; the connection reads the default template's files next.
+  if (const std::string problem = StoredTemplateProblem(add_in_->Engine()); !problem.empty())
+    return Fail(kBadInput, problem);
   connect_->OnConnection(&vbe_, ext_cm_CommandLine);
   if (!connect_->Connected()) return Fail(kBadInput, "the add-in could not connect");
   // Ctrl-C reaches the engine the way the progress window's Cancel button does: between
@@ -213,8 +298,9 @@ int ScopeRun::Connect() {
   CGildex& engine = add_in_->Engine();
   context_->loop.OnIdle([&engine, this] {
     if (options_.on_idle) options_.on_idle();
+    ShowProgress();
     if (g_interrupted.exchange(false)) {
-      err_ << "gildex: cancelling after the current procedure...\n";
+      console_->Line("gildex: cancelling after the current procedure...");
       engine.Cancel(true);
     }
   });
@@ -230,33 +316,32 @@ int ScopeRun::ApplyOverrides() {
     const auto name = FromTerminalText(setting.substr(0, equals));
     const auto value = FromTerminalText(setting.substr(equals + 1));
     if (!name || !value) return Fail(kBadInput, "--set " + setting + ": a character has no place in Windows-1252");
+    if (const SettingInfo* info = CGildex::FindSetting(*name))
+      if (const std::string problem = SettingValueProblem(*info, *value); !problem.empty())
+        return Fail(kBadInput, "--set: " + problem);
     const std::string problem = engine.SetSettingText(*name, *value);
     if (!problem.empty()) return Fail(kBadInput, problem);
     reload_template = true;
   }
   if (!options_.template_name.empty()) {
     const auto name = FromTerminalText(options_.template_name);
-    bool found = false;
-    for (const std::string& known : TemplateNames(engine.TemplatePath()))
-      if (name && cp1252::EqualsNoCase(known, *name)) {
-        engine.DefaultTemplate(known);
-        found = true;
-      }
-    if (!found)
-      return Fail(kBadInput, "no template named \"" + options_.template_name + "\" in " + engine.TemplatePath() +
-                                 " (gildex templates list shows them)");
+    if (!name) return Fail(kBadInput, "--template: a character has no place in Windows-1252");
+    std::string problem;
+    const std::optional<std::string> found = FindTemplate(engine.TemplatePath(), *name, problem);
+    if (!found) return Fail(kBadInput, "--template: " + problem);
+    engine.DefaultTemplate(*found);
     reload_template = true;
   }
   if (reload_template) LoadTemplate(engine, "");
-  // A dry run writes nothing: no compiled file, and no read-only file checked out of source
-  // control (such files are skipped, as without source control).
-  if (options_.dry_run) {
+  // A run that writes nothing writes no compiled file and checks nothing out either.
+  if (options_.dry_run || options_.check) {
     engine.BuildProject(false);
     engine.SourceControl(false);
   }
   if (!options_.script_file.empty()) {
-    const auto text = platform::ReadWholeFile(options_.script_file);
-    if (!text) return Fail(kBadInput, "cannot read script " + options_.script_file);
+    std::string problem;
+    const auto text = ReadScriptFile(options_.script_file, problem);
+    if (!text) return Fail(kBadInput, problem);
     std::string message;
     ScriptErrors result = errSCRIPT_OK;
     add_in_->Scripter().CheckScript(*text, message, result);
@@ -366,20 +451,35 @@ void ScopeRun::ClickOnComponent(host::MemoryComponent& component) {
 int ScopeRun::Click() {
   CGildex& engine = add_in_->Engine();
   clsMessages& messages = add_in_->Messages();
-  auto take_message = [&](const std::string& prefix) {
+  engine.ResetTally();
+  // The component and module commands pass a read-only file over with their own message; the
+  // procedure commands do not ask, and their write fails instead.
+  const bool gated = options_.procedure.empty() || options_.action == ScopeAction::Number ||
+                     options_.action == ScopeAction::UnNumber;
+  auto click_on = [&](host::MemoryComponent& component, const std::string& prefix) {
+    current_ = component.Name();
+    ShowProgress(true);
+    ClickOnComponent(component);
     messages_.push_back(prefix + messages.MessageText());
-    if (!messages.StatusLines().empty()) reported_ = true;
     messages.Hide();  // as the user closing the window with OK
+    if (gated && component.IsReadOnly())
+      console_->Problem(component.File().string() + ": not processed: the file is read-only");
   };
+  for (host::MemoryProject* project : loaded_.projects)
+    for (int i = 0; i < project->ComponentCount(); ++i)
+      if (project->At(i).Code() != nullptr &&
+          (target_.component == nullptr || target_.component == &project->At(i)))
+        walk_.push_back(project->At(i).Name());
   if (target_.component != nullptr) {
-    ClickOnComponent(*target_.component);
-    take_message("");
-  } else if (options_.action == ScopeAction::Insert) {
-    connect_->hWndProjectInsert_Click();
-    take_message("");
-  } else if (options_.action == ScopeAction::Remove) {
-    connect_->hWndProjectDelete_Click();
-    take_message("");
+    click_on(*target_.component, "");
+  } else if (options_.action == ScopeAction::Insert || options_.action == ScopeAction::Remove) {
+    ShowProgress(true);
+    if (options_.action == ScopeAction::Insert)
+      connect_->hWndProjectInsert_Click();
+    else
+      connect_->hWndProjectDelete_Click();
+    messages_.push_back(messages.MessageText());
+    messages.Hide();
   } else {
     // No project-wide numbering command exists: number each code component as the user
     // would, one click each, until one is cancelled.
@@ -389,20 +489,16 @@ int ScopeRun::Click() {
         host::MemoryComponent& component = project->At(i);
         if (component.Code() == nullptr) continue;
         vbe_.SelectComponent(component);
-        ClickOnComponent(component);
-        take_message(component.Name() + ": ");
+        click_on(component, component.Name() + ": ");
       }
     }
   }
+  console_->EndProgress();
   // A dry run keeps standard output for the diff alone.
   std::ostream& said = options_.dry_run ? err_ : out_;
   for (const std::string& message : messages_)
     if (!message.empty()) said << Display(message) << "\n";
-  if (options_.action == ScopeAction::Insert && engine.DefaultTemplate().empty()) {
-    err_ << "gildex: no template is chosen; choose one with: gildex templates default NAME"
-         << " (gildex templates list shows them)\n";
-    return kBadInput;
-  }
+  said.flush();
   if (dialogs_->Errors() > 0)
     return Fail(kReported, built_and_saved_ ? "an error was reported above; the changes were written for the build"
                                             : "nothing was written because of the error reported above");
@@ -411,35 +507,50 @@ int ScopeRun::Click() {
 
 int ScopeRun::Finish() {
   const bool cancelled = add_in_->Engine().Cancel();
-  int code = cancelled ? kCancelled : reported_ ? kReported : kDone;
-  if (options_.dry_run) {
-    code = PrintDiff(code);
+  long changed_files = 0;
+  for (host::MemoryProject* project : loaded_.projects)
+    for (int i = 0; i < project->ComponentCount(); ++i)
+      if (project->At(i).IsDirty()) ++changed_files;
+  long files = changed_files;
+  if (options_.check) {
+    // Like `git diff --exit-code`: the answer is the exit code.
+  } else if (options_.dry_run) {
+    PrintDiff();
   } else {
     const host::SaveResult saved = host::SaveChanged(vbe_);
     if (!saved.error.empty()) return Fail(kBadInput, saved.error);
     for (const host::LoadProblem& skipped : saved.skipped) {
-      err_ << Display(skipped.file) << ": not written: " << Display(skipped.message) << "\n";
-      if (code == kDone) code = kReported;
+      // The saving side may already say what was not done.
+      constexpr std::string_view kNotWritten = "not written: ";
+      const std::string why =
+          skipped.message.starts_with(kNotWritten) ? skipped.message : std::string(kNotWritten) + skipped.message;
+      console_->Problem(skipped.file + ": " + why);
     }
-    if (!options_.quiet)
-      for (const std::string& file : saved.written) err_ << "wrote " << Display(file) << "\n";
+    files = static_cast<long>(saved.written.size());
+    if (!console_->Mode().terminal || console_->Mode().verbose)
+      for (const std::string& file : saved.written) console_->Line("wrote " + file);
   }
+  // Disconnecting lets go of the engine and its tally.
+  const ProcedureTally tally = add_in_->Engine().Tally();
   connect_->OnDisconnection(0);
-  return code;
+  console_->Line("gildex: " +
+                 SummaryLine(options_.action, tally, changed_files, files, options_.dry_run || options_.check));
+  if (cancelled) return kCancelled;
+  if (console_->Problems() > 0 || (options_.check && changed_files > 0)) return kReported;
+  return kDone;
 }
 
 // What SaveChanged would write, as one diff of the bytes on disk against the bytes it would
 // write, passed to standard output untouched so that it applies.
-int ScopeRun::PrintDiff(int code) {
+void ScopeRun::PrintDiff() {
   std::vector<host::MemoryComponent*> changed;
   std::vector<std::filesystem::path> files;
   for (host::MemoryProject* project : loaded_.projects)
     for (host::MemoryComponent* component : project->Components()) {
       if (!component->IsDirty()) continue;
       if (!component->Usable() || component->IsReadOnly()) {
-        err_ << Display(component->File().string()) << ": not written: "
-             << (component->Usable() ? "the file is read-only" : "the file did not load completely") << "\n";
-        if (code == kDone) code = kReported;
+        console_->Problem(component->File().string() + ": not written: " +
+                          (component->Usable() ? "the file is read-only" : "the file did not load completely"));
         continue;
       }
       changed.push_back(component);
@@ -449,19 +560,17 @@ int ScopeRun::PrintDiff(int code) {
   const std::filesystem::path root =
       DiffRoot(files, cwd, std::filesystem::absolute(options_.project).parent_path());
   if (!changed.empty() && root != cwd)
-    err_ << "gildex: the paths of the diff are relative to " << Display(root.string())
-         << "/ (the current folder does not hold every file): apply it there\n";
+    console_->Line("gildex: the paths of the diff are relative to " + root.string() +
+                   "/ (the current folder does not hold every file): apply it there");
   for (host::MemoryComponent* component : changed) {
     const auto before = platform::ReadWholeFile(component->File());
     if (!before) {
-      err_ << "gildex: cannot read " << Display(component->File().string()) << " to compare it\n";
-      if (code == kDone) code = kReported;
+      console_->Problem("gildex: cannot read " + component->File().string() + " to compare it");
       continue;
     }
     const std::string diff = UnifiedDiff(DiffPath(component->File(), root), *before, component->Serialize());
     out_.write(diff.data(), static_cast<std::streamsize>(diff.size()));
   }
-  return code;
 }
 
 }  // namespace
@@ -477,10 +586,142 @@ int RunScopeCommand(const ScopeOptions& options, std::ostream& out, std::ostream
   }
 }
 
+namespace {
+
+std::string Count(long n, std::string_view one, std::string_view many) {
+  return fmt::format("{} {}", n, n == 1 ? one : many);
+}
+
+// Scripts larger than this are not scripts: a device or a log file given by mistake.
+constexpr std::uintmax_t kMaxScriptBytes = 16 * 1024 * 1024;
+
+// Decodes UTF-8 or UTF-16 text into Windows-1252; false at the first character the code
+// page cannot hold (or a broken sequence), with `bad` telling which.
+bool Decode(std::string_view bytes, int unit, bool big_endian, std::string& out, std::string& bad) {
+  auto fail = [&bad](std::string why) {
+    bad = std::move(why);
+    return false;
+  };
+  auto code_unit = [&](std::size_t at) -> char32_t {
+    const auto b0 = static_cast<unsigned char>(bytes[at]), b1 = static_cast<unsigned char>(bytes[at + 1]);
+    return big_endian ? (b0 << 8 | b1) : (b1 << 8 | b0);
+  };
+  for (std::size_t at = 0; at < bytes.size();) {
+    char32_t code_point = 0;
+    if (unit == 2) {
+      if (at + 1 >= bytes.size()) return fail("an odd number of bytes for UTF-16");
+      code_point = code_unit(at);
+      at += 2;
+      if (code_point >= 0xD800 && code_point < 0xDC00 && at + 1 < bytes.size()) {
+        const char32_t low = code_unit(at);
+        if (low >= 0xDC00 && low < 0xE000) {
+          code_point = 0x10000 + ((code_point - 0xD800) << 10) + (low - 0xDC00);
+          at += 2;
+        }
+      }
+    } else {
+      const auto lead = static_cast<unsigned char>(bytes[at]);
+      const std::size_t length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 0;
+      if (length == 0 || at + length > bytes.size() || lead >= 0xF8) return fail("bytes that are not UTF-8");
+      code_point = length == 1 ? lead : lead & (0x7F >> length);
+      for (std::size_t k = 1; k < length; ++k) {
+        const auto next = static_cast<unsigned char>(bytes[at + k]);
+        if ((next & 0xC0) != 0x80) return fail("bytes that are not UTF-8");
+        code_point = (code_point << 6) | (next & 0x3F);
+      }
+      at += length;
+    }
+    const std::optional<char> byte = cp1252::FromUnicode(code_point);
+    if (!byte) return fail(fmt::format("the character U+{:04X}, which Windows-1252 cannot store", +code_point));
+    out += *byte;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::string SummaryLine(ScopeAction action, const ProcedureTally& tally, long changed_files, long written_files,
+                        bool would) {
+  std::vector<std::string> parts;
+  const bool insert = action == ScopeAction::Insert;
+  if (insert || action == ScopeAction::Remove) {
+    std::string procedures = Count(tally.changed, "procedure changed", "procedures changed");
+    if (tally.already_handled > 0)
+      procedures += fmt::format(", {} {}", tally.already_handled, insert ? "already handled" : "had nothing to remove");
+    if (tally.too_small > 0) procedures += fmt::format(", {} too small", tally.too_small);
+    if (tally.skipped > 0) procedures += fmt::format(", {} skipped", tally.skipped);
+    if (tally.script_failed > 0)
+      procedures += ", " + Count(tally.script_failed, "script failure", "script failures");
+    parts.push_back(procedures);
+  }
+  const bool numbering = action == ScopeAction::Insert || action == ScopeAction::Number;
+  if (tally.line_numbers > 0 || !(insert || action == ScopeAction::Remove))
+    parts.push_back(numbering ? Count(tally.line_numbers, "line numbered", "lines numbered")
+                              : Count(tally.line_numbers, "line number removed", "line numbers removed"));
+  if (changed_files == 0)
+    parts.push_back("nothing to change");
+  else
+    parts.push_back(Count(written_files, "file", "files") + (would ? " would be written" : " written"));
+  std::string line;
+  for (const std::string& part : parts) line += (line.empty() ? "" : "; ") + part;
+  return line + ".";
+}
+
+std::optional<std::string> ReadScriptFile(const std::string& file, std::string& problem) {
+  struct stat info {};
+  if (::stat(file.c_str(), &info) != 0) {
+    problem = fmt::format("cannot read script {}: {}", file, std::strerror(errno));
+    return std::nullopt;
+  }
+  if (S_ISDIR(info.st_mode)) {
+    problem = fmt::format("{} is a folder, not a script file", file);
+    return std::nullopt;
+  }
+  if (!S_ISREG(info.st_mode)) {
+    problem = fmt::format("{} is not a regular file (a device, pipe or socket), so it is no script", file);
+    return std::nullopt;
+  }
+  const std::string too_large = fmt::format("{} is larger than 16 MB, too large for a script", file);
+  if (static_cast<std::uintmax_t>(info.st_size) > kMaxScriptBytes) {
+    problem = too_large;
+    return std::nullopt;
+  }
+  std::ifstream in(file, std::ios::binary);
+  std::string bytes;
+  char chunk[65536];
+  do {
+    in.read(chunk, sizeof chunk);
+    bytes.append(chunk, static_cast<std::size_t>(in.gcount()));
+  } while (in && bytes.size() <= kMaxScriptBytes);
+  if (in.bad() || (!in.eof() && bytes.size() <= kMaxScriptBytes)) {
+    problem = fmt::format("cannot read script {}: {}", file, std::strerror(errno));
+    return std::nullopt;
+  }
+  if (bytes.size() > kMaxScriptBytes) {  // it grew while being read
+    problem = too_large;
+    return std::nullopt;
+  }
+  const std::string_view view(bytes);
+  int unit = 0;
+  bool big_endian = false;
+  std::size_t mark = 0;
+  if (view.starts_with("\xEF\xBB\xBF")) unit = 1, mark = 3;
+  else if (view.starts_with("\xFF\xFE")) unit = 2, mark = 2;
+  else if (view.starts_with("\xFE\xFF")) unit = 2, mark = 2, big_endian = true;
+  if (unit == 0) return bytes;  // Windows-1252, as the scripting control reads a script
+  std::string text, bad;
+  if (!Decode(view.substr(mark), unit, big_endian, text, bad)) {
+    problem = fmt::format("{}: the {} script holds {}", file, unit == 1 ? "UTF-8" : "UTF-16", bad);
+    return std::nullopt;
+  }
+  return text;
+}
+
 int ScriptCheck(const std::string& file, std::ostream& out, std::ostream& err) {
-  const auto text = platform::ReadWholeFile(file);
+  std::string problem;
+  const auto text = ReadScriptFile(file, problem);
   if (!text) {
-    err << "gildex: cannot read script " << file << "\n";
+    err << "gildex: " << problem << "\n";
     return kBadInput;
   }
   platform::UnattendedDialogs dialogs(err);

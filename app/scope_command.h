@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/gildex.h"
 #include "platform/dialogs.h"
 
 namespace gildex::app {
@@ -26,8 +27,10 @@ struct ScopeOptions {
   std::string template_name;                       // this run's default template
   std::vector<std::string> settings;               // NAME=VALUE for this run only
   bool dry_run = false;
+  bool check = false;  // write nothing, print no diff: exit 1 when something would change
   platform::MsgBoxResult forced{};  // --yes / --no
-  bool quiet = false;
+  bool quiet = false;    // problems only
+  bool verbose = false;  // every message and status line
   // Runs each time the engine lets the host process its messages (between procedures).
   std::function<void()> on_idle;
 };
@@ -35,12 +38,24 @@ struct ScopeOptions {
 // What Ctrl-C does: asks the running command to stop after the current procedure.
 void RequestCancel();
 
-// Exit codes: 0 done, 1 some components skipped or reported, 2 bad usage or input (nothing
-// written), 3 cancelled (what was done before the cancel is written).
+// Exit codes: 0 done, 1 a component could not be processed as asked (read-only, not written,
+// an error reported; with --check also: something would change), 2 bad usage or input
+// (nothing written), 3 cancelled (what was done before the cancel is written).
 enum ExitCode : int { kDone = 0, kReported = 1, kBadInput = 2, kCancelled = 3 };
 
-// `out` gets the handler's final message and diffs, `err` the progress, questions and errors.
+// `out` gets the handler's final message and diffs, `err` the progress, questions, problems
+// and the summary line.
 int RunScopeCommand(const ScopeOptions& options, std::ostream& out, std::ostream& err);
+
+// The one summary line of a run (without the "gildex: " in front): what happened to the
+// procedures and lines, and how many of the changed files were (or, `would`, would be) written.
+std::string SummaryLine(ScopeAction action, const ProcedureTally& tally, long changed_files, long written_files,
+                        bool would);
+
+// A script file's text as Windows-1252: a regular file of at most 16 MB; UTF-16 (with its
+// byte order mark) and UTF-8 with a byte order mark are converted. Nothing, and `problem`
+// says why, for anything else.
+std::optional<std::string> ReadScriptFile(const std::string& file, std::string& problem);
 
 // `gildex script check FILE`: the Validate command's message; 0 when the script is OK.
 int ScriptCheck(const std::string& file, std::ostream& out, std::ostream& err);

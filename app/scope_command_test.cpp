@@ -1,11 +1,13 @@
 #include "app/scope_command.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <map>
 #include <sstream>
 
+#include "app/command_line.h"
 #include "platform/test_files.h"
 
 namespace gildex::app {
@@ -66,9 +68,12 @@ TEST(ScopeCommand, InsertThenRemoveGivesTheProjectBack) {
   Workspace w;
   ScopeOptions insert = w.Insert();
   insert.settings = {"BodyCode=True"};  // marker lines, as a typical installation has them
-  EXPECT_EQ(w.Run(insert), kReported) << w.err.str();  // procedures with handlers of their own are listed
+  EXPECT_EQ(w.Run(insert), kDone) << w.err.str();  // procedures with handlers of their own are no problem
   EXPECT_EQ(w.out.str(), "Gildex Error trapping added to project.\n");
-  EXPECT_NE(w.err.str().find("LogError in modErrors already has error trapping."), std::string::npos);
+  EXPECT_EQ(w.err.str().find("LogError in modErrors already has error trapping."), std::string::npos)
+      << "information is for --verbose";
+  EXPECT_EQ(w.err.str().rfind("gildex: Gildex has been added to your VB AddIns List.\n", 0), 0u)
+      << "the first run's notice is a line, not a question";
   const auto changed = w.Changed();
   EXPECT_EQ(changed.size(), 10u) << "every component file; never the .vbp or the binary files";
   for (const std::string& name : changed) EXPECT_EQ(fs::path(name).extension() == ".vbp", false);
@@ -130,17 +135,30 @@ TEST(ScopeCommand, BadInputChangesNothing) {
   ScopeOptions script = w.Insert();
   WriteBytes(w.dir / "bad.vbs", "Function Process(ProcCode)\r\n  Process = (\r\nEnd Function\r\n");
   script.script_file = (w.dir / "bad.vbs").string();
+  ScopeOptions line_break = w.Insert();
+  line_break.settings = {"LineDelimiter=:\n"};
+  ScopeOptions path_template = w.Insert();
+  path_template.settings = {"DefaultTemplate=../../outside/evil"};
+  ScopeOptions remove_proc;
+  remove_proc.action = ScopeAction::Remove;
+  remove_proc.procedure = "FormatMoney";
+  ScopeOptions device = w.Insert();
+  device.script_file = "/dev/zero";
   const std::vector<Case> cases = {
       {"damaged form", w.Insert(), "did not load completely; nothing was changed"},
       {"no template", no_template, "choose one with: gildex templates default NAME"},
       {"missing project", missing, "cannot read project"},
       {"unknown component", component, "no component named \"frmNothing\""},
       {"unknown procedure", proc, "no procedure named \"NoSuchProc\""},
-      {"unknown template", tpl, "no template named \"Fancy\""},
+      {"unknown template", tpl, "--template: there is no template \"Fancy\" in "},
       {"wrong type", setting, "MinLines"},
       {"unknown setting", unknown_setting, "Colour"},
       {"selection outside", selection, "is outside frmAbout"},
       {"broken script", script, "Errors in Script.\nError in Script at line 2."},
+      {"line break", line_break, "--set: LineDelimiter (\"Line Delimiter\") takes one line of text"},
+      {"template path", path_template, "\"../../outside/evil\" is not a template name"},
+      {"remove --proc without template", remove_proc, "no template is chosen; choose one with: gildex templates default"},
+      {"script device", device, "/dev/zero is not a regular file"},
   };
   // The form's designer block loses its End line: the project must not be half-saved.
   const fs::path about = w.dir / "Sample" / "frmAbout.frm";
@@ -156,24 +174,93 @@ TEST(ScopeCommand, BadInputChangesNothing) {
     EXPECT_EQ(w.Run(c.options), kBadInput) << c.name << "\n" << w.err.str();
     EXPECT_NE(w.err.str().find(c.error), std::string::npos) << c.name << "\n" << w.err.str();
     EXPECT_TRUE(w.Changed().empty()) << c.name;
+    EXPECT_EQ(w.out.str(), "") << c.name;
   }
+  // A name that a damaged or hand-edited registry holds is refused before any file is read.
+  WriteBytes(w.dir / "registry.reg",
+             "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Nembus\\Gildex\\Options]\r\n"
+             "\"Default Template\"=\"..\\\\evil\"\r\n");
+  ScopeOptions stored;
+  EXPECT_EQ(w.Run(stored), kBadInput);
+  EXPECT_NE(w.err.str().find("the stored setting DefaultTemplate (\"Default Template\") is unusable: \"..\\evil\""),
+            std::string::npos)
+      << w.err.str();
+  EXPECT_TRUE(w.Changed().empty());
 }
 
-TEST(ScopeCommand, ReadOnlyFilesAreSkippedAndReported) {
+TEST(ScopeCommand, ExitCodesAndTheSummarySayWhatHappened) {
   Workspace w;
   const fs::path about = w.dir / "Sample" / "frmAbout.frm";
-  fs::permissions(about, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
-                  fs::perm_options::remove);
-  ScopeOptions o = w.Insert();
-  o.component = "frmAbout";
-  EXPECT_EQ(w.Run(o), kDone);
-  EXPECT_EQ(w.out.str(), "Cannot add error-trapping to read-only forms.\n");
-  ScopeOptions all;
-  all.action = ScopeAction::Remove;
-  EXPECT_EQ(w.Run(all), kReported);
-  EXPECT_NE(w.err.str().find("Skipping component frmAbout"), std::string::npos) << w.err.str();
-  // modErrors numbers lines of its own, which remove takes away.
-  EXPECT_EQ(w.Changed(), (std::vector<std::string>{"modErrors.bas"}));
+  auto read_only = [&](bool on) {
+    fs::permissions(about, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    on ? fs::perm_options::remove : fs::perm_options::add);
+  };
+  ScopeOptions insert = w.Insert();
+  ScopeOptions check = insert;
+  check.check = true;
+  ScopeOptions form = insert;
+  form.component = "frmAbout";
+  ScopeOptions remove;
+  remove.action = ScopeAction::Remove;
+  ScopeOptions quiet_remove = remove;
+  quiet_remove.quiet = true;
+  ScopeOptions number;
+  number.action = ScopeAction::Number;
+  ScopeOptions proc = insert;
+  proc.action = ScopeAction::Remove;
+  proc.component = "frmAbout";
+  proc.procedure = "Form_Load";
+  ScopeOptions failing = insert;
+  failing.on_idle = [] { throw std::runtime_error("disk on fire"); };
+  struct Case {
+    std::string name;
+    ScopeOptions options;
+    bool read_only;
+    int code;
+    std::string summary;  // the last line of standard error
+    std::vector<std::string> changed;  // since the last case
+  };
+  const std::vector<std::string> none;
+  const std::vector<std::string> all = {"clsAddress.cls", "clsCustomer.cls", "clsCustomers.cls", "ctlStatusBar.ctl",
+                                        "frmAbout.frm",   "frmCustomer.frm", "frmMDI.frm",       "frmMain.frm",
+                                        "modErrors.bas",  "modGlobals.bas"};
+  const std::vector<Case> cases = {
+      {"would insert", check, false, kReported,
+       "gildex: 147 procedures changed, 13 already handled, 1 too small, 1 skipped; 1846 lines numbered; 10 files "
+       "would be written.",
+       none},
+      {"insert", insert, false, kDone,
+       "gildex: 147 procedures changed, 13 already handled, 1 too small, 1 skipped; 1846 lines numbered; 10 files "
+       "written.", all},
+      {"nothing more to insert", check, false, kDone,
+       "gildex: 0 procedures changed, 160 already handled, 1 too small, 1 skipped; nothing to change.", none},
+      {"read-only form", form, true, kReported, "gildex: 0 procedures changed; nothing to change.", none},
+      {"read-only numbered", number, true, kReported, "gildex: 0 lines numbered; nothing to change.", none},
+      // The procedure commands do not ask; the file is not written.
+      {"read-only procedure", proc, true, kReported,
+       "gildex: 0 procedures changed, 1 had nothing to remove; 9 line numbers removed; 0 files written.", none},
+      {"read-only in the project", quiet_remove, true, kReported, "Skipping component frmAbout", all},
+      {"error report", failing, false, kReported, "gildex: nothing was written because of the error reported above",
+       none},
+  };
+  for (const Case& c : cases) {
+    read_only(c.read_only);
+    w.original = w.Files();
+    EXPECT_EQ(w.Run(c.options), c.code) << c.name << "\n" << w.err.str();
+    std::string err = w.err.str();
+    err.pop_back();
+    EXPECT_EQ(err.substr(err.rfind('\n') + 1), c.summary) << c.name << "\n" << w.err.str();
+    std::vector<std::string> changed = c.changed;
+    if (c.read_only) std::erase(changed, "frmAbout.frm");
+    EXPECT_EQ(w.Changed(), changed) << c.name;
+    if (c.read_only) {
+      EXPECT_NE(w.err.str().find("frmAbout"), std::string::npos) << c.name << ": the problem is named";
+    }
+    EXPECT_EQ(w.err.str().find("not written: not written"), std::string::npos) << c.name;
+    if (&c == &cases[0]) {
+      EXPECT_FALSE(fs::exists(w.dir / "windows")) << "--check writes no add-in list either";
+    }
+  }
 }
 
 TEST(ScopeCommand, ScriptModeRunsTheUsersScript) {
@@ -182,8 +269,9 @@ TEST(ScopeCommand, ScriptModeRunsTheUsersScript) {
   o.component = "modGlobals";
   o.settings = {"Numbering=True"};
   o.script_file = std::string(GILDEX_SOURCE_DIR) + "/data/Scripts/Trace Entry.vbs";
+  o.verbose = true;
   // An empty procedure is too small to be given to the script at all.
-  EXPECT_EQ(w.Run(o), kReported) << w.err.str();
+  EXPECT_EQ(w.Run(o), kDone) << w.err.str();
   EXPECT_NE(w.err.str().find("PrintCustomerList in modGlobals too small for error handling."), std::string::npos);
   const std::string text = w.Files().at("modGlobals.bas");
   EXPECT_NE(text.find("Public Sub Main()\r\n    Debug.Print \"Enter Main\"\r\n"), std::string::npos);
@@ -228,19 +316,97 @@ TEST(ScopeCommand, TheBuildStepCompilesTheWrittenFiles) {
   ScopedEnv command("GILDEX_BUILD_COMMAND", "mkdir -p bin && cp modGlobals.bas {output}");
   ScopeOptions o = w.Insert();
   o.settings = {"BuildProject=True", "Numbering=True"};
-  EXPECT_EQ(w.Run(o), kReported) << w.err.str();  // the sample's own handlers are listed
+  EXPECT_EQ(w.Run(o), kDone) << w.err.str();
   EXPECT_EQ(w.err.str().find("Could not create compiled file!"), std::string::npos) << w.err.str();
   EXPECT_EQ(w.out.str(), "Gildex Error trapping added to project.\n");
   const std::string built = ReadBytes(w.dir / "Sample" / "bin" / "Orders.exe");
   EXPECT_NE(built.find("On Error GoTo Main_ErrorHandler"), std::string::npos) << "the build saw the new text";
 
   ScopedEnv failing("GILDEX_BUILD_COMMAND", "echo missing compiler >&2; exit 7");
-  EXPECT_EQ(w.Run(o), kReported);
+  EXPECT_EQ(w.Run(o), kReported) << "the build asked for did not happen";
   EXPECT_NE(w.err.str().find("Could not create compiled file! (build command failed with exit code 7: missing "
                              "compiler)"),
             std::string::npos)
       << w.err.str();
   EXPECT_EQ(w.out.str(), "Gildex Error trapping added to project.\n") << "a failing build is not the command's failure";
+}
+
+TEST(ScriptCheck, ReadsRegularTextFilesOnly) {
+  TempDir dir;
+  const std::string script = "Function Process(ProcCode)\r\n  Process = \"\"\r\nEnd Function\r\n";
+  auto utf16 = [&](bool big_endian, std::u16string text) {
+    std::string bytes = big_endian ? "\xFE\xFF" : "\xFF\xFE";
+    for (char16_t unit : text) {
+      const char high = static_cast<char>(unit >> 8), low = static_cast<char>(unit & 0xFF);
+      bytes += big_endian ? std::string{high, low} : std::string{low, high};
+    }
+    return bytes;
+  };
+  const std::u16string text16(script.begin(), script.end());
+  WriteBytes(dir / "le.vbs", utf16(false, u"' Caf\u00E9\r\n" + text16));
+  WriteBytes(dir / "be.vbs", utf16(true, text16));
+  WriteBytes(dir / "bom8.vbs", "\xEF\xBB\xBF' Caf\xC3\xA9\r\n" + script);
+  WriteBytes(dir / "chinese.vbs", utf16(false, u"' \u4E2D\r\n" + text16));
+  fs::create_directory(dir / "folder.vbs");
+  ASSERT_EQ(::mkfifo((dir / "fifo.vbs").c_str(), 0600), 0);
+  WriteBytes(dir / "huge.vbs", script);
+  fs::resize_file(dir / "huge.vbs", 17 * 1024 * 1024);
+  const struct {
+    std::string file;
+    int code;
+    std::string said;
+  } cases[] = {
+      {(dir / "le.vbs").string(), kDone, "Script is OK\n"},
+      {(dir / "be.vbs").string(), kDone, "Script is OK\n"},
+      {(dir / "bom8.vbs").string(), kDone, "Script is OK\n"},
+      {(dir / "chinese.vbs").string(), kBadInput, "the UTF-16 script holds the character U+4E2D, which Windows-1252"},
+      {(dir / "folder.vbs").string(), kBadInput, "folder.vbs is a folder, not a script file"},
+      {(dir / "fifo.vbs").string(), kBadInput, "fifo.vbs is not a regular file"},
+      {"/dev/zero", kBadInput, "/dev/zero is not a regular file"},
+      {(dir / "huge.vbs").string(), kBadInput, "huge.vbs is larger than 16 MB"},
+      {(dir / "missing.vbs").string(), kBadInput, "cannot read script"},
+  };
+  for (const auto& c : cases) {
+    std::ostringstream out, err;
+    EXPECT_EQ(ScriptCheck(c.file, out, err), c.code) << c.file << err.str();
+    EXPECT_NE((out.str() + err.str()).find(c.said), std::string::npos) << c.file << "\n" << out.str() << err.str();
+  }
+}
+
+TEST(CommandLine, RefusesWhatCannotBeMeant) {
+  const std::string project = "/nonexistent/Orders.vbp";  // never reached: refused before loading
+  const struct {
+    std::vector<std::string> args;
+    int code;
+    std::string said;  // on standard output for 0, standard error otherwise
+  } cases[] = {
+      {{"--version"}, kDone, "gildex 0.1.0\n"},
+      {{"--help"}, kDone, "GILDEX_BUILD_COMMAND"},
+      {{"--help"}, kDone, "man gildex"},
+      {{"insert", "--help"}, kDone, "Usage: gildex insert"},
+      {{"instal", project}, kBadInput, "gildex: 'instal' is not a gildex command. Did you mean 'gildex insert'?"},
+      {{"options", "lst"}, kBadInput, "Did you mean 'gildex options list'?"},
+      {{"frobnicate"}, kBadInput, "The commands are: verify, options, templates, insert,"},
+      {{"insert"}, kBadInput, "gildex: PROJECT is required"},
+      {{"insert", project, "--selection", "1:2:3", "--component", "a"}, kBadInput, "--selection wants START:END"},
+      {{"insert", project, "--selection", "1:2x", "--component", "a"}, kBadInput, "not \"1:2x\""},
+      {{"insert", project, "--whole-module"}, kBadInput, "--whole-module goes with --selection only"},
+      {{"insert", project, "--component", ""}, kBadInput, "--component wants a name"},
+      {{"insert", project, "--yes", "--no"}, kBadInput, "--yes and --no together"},
+      {{"remove", project, "--check", "--dry-run"}, kBadInput, "--check and --dry-run together"},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> args = {"/some/where/gildex"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    std::ostringstream out, err;
+    EXPECT_EQ(RunCommandLine(args, out, err), c.code) << c.args[0] << err.str();
+    const std::string said = c.code == kDone ? out.str() : err.str();
+    EXPECT_NE(said.find(c.said), std::string::npos) << c.args[0] << "\n" << said;
+    EXPECT_EQ((out.str() + err.str()).find("/some/where"), std::string::npos) << "usage names gildex";
+    if (c.code != kDone) {
+      EXPECT_EQ(out.str(), "") << c.args[0];
+    }
+  }
 }
 
 TEST(ScopeCommand, FinderListsProcedures) {

@@ -45,6 +45,7 @@ struct ProcedureTally {
   long too_small = 0;        // fewer lines than MinLines
   long skipped = 0;          // skip tag, InsertInto filter, the script's skip, left as it was
   long script_failed = 0;    // the script failed or hit a limit; the template went in instead
+  long line_numbers = 0;     // line numbers put on (number) or taken off (unnumber)
 };
 
 class CGildex {

@@ -263,6 +263,7 @@ void CGildex::NumberModule(host::CodeModule& module, bool selection_only) {
       note(error);
     }
   }
+  tally_.line_numbers += static_cast<long>(pass.Planned().size());
   progress_->SetProgressBar(false);
 }
 
@@ -274,7 +275,9 @@ void CGildex::UnNumberModule(host::CodeModule& module, bool selection_only) {
       if (ContinuesStatement(module, line)) continue;
       const std::string text = module.Lines(line, 1);
       std::string stripped = RemoveLineNumber(text);
-      if (stripped != text) module.ReplaceLine(line, stripped);
+      if (stripped == text) continue;
+      module.ReplaceLine(line, stripped);
+      ++tally_.line_numbers;
     }
   });
 }

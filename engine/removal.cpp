@@ -171,6 +171,7 @@ void CGildex::RemoveModule(host::CodeModule& module, bool selection_only) {
     progress_->SetMessageText("Processing " + module.Name() + " (" + name + ")");
     const long count_before = module.CountOfLines();
     const long next = ProcedureRemoval(*this, module, name, lines).Run();
+    ++(module.CountOfLines() != count_before ? tally_.changed : tally_.already_handled);
     selection_end -= count_before - module.CountOfLines();
     // The walk only moves down, so a host answer pointing above the current line cannot loop.
     line = next > line ? next : line + 1;

@@ -79,28 +79,18 @@ std::optional<std::string> ArgumentText(CommandContext& context, std::string_vie
   return bytes;
 }
 
-// The template's name as its file spells it: an exact match, else the one name that differs
-// only in letter case. Nothing (after saying why) when there is no such template.
+// The template's name as its file spells it, or nothing after saying why.
 std::optional<std::string> ResolveTemplate(CommandContext& context, const std::string& name) {
-  const std::string folder = context.engine.TemplatePath();
-  const std::vector<std::string> names = TemplateNames(folder);
-  if (std::find(names.begin(), names.end(), name) != names.end()) return name;
-  std::vector<std::string> near;
-  for (const std::string& candidate : names)
-    if (cp1252::EqualsNoCase(candidate, name)) near.push_back(candidate);
-  if (near.size() == 1) return near.front();
-  std::string message = fmt::format("there is no template \"{}\" in {}", name, folder);
-  if (names.empty()) {
-    message += " (it holds no .hdr files; \"gildex options set TemplatePath FOLDER\" chooses another folder).";
-  } else {
-    std::vector<std::string> sorted = names;
-    std::sort(sorted.begin(), sorted.end(), cp1252::LessNoCase());
-    message += "; the templates there are:";
-    for (const std::string& candidate : sorted) message += " \"" + candidate + "\"";
-    message += ".";
-  }
-  Refuse(context, message);
-  return std::nullopt;
+  std::string problem;
+  std::optional<std::string> found = FindTemplate(context.engine.TemplatePath(), name, problem);
+  if (!found) Refuse(context, problem);
+  return found;
+}
+
+std::string Quoted(const std::vector<std::string>& names) {
+  std::string list;
+  for (const std::string& name : names) list += (list.empty() ? "\"" : " \"") + name + "\"";
+  return list;
 }
 
 void PrintBlock(CommandContext& context, std::string_view title, const std::string& path, bool read,
@@ -160,6 +150,7 @@ int OptionsSet(CommandContext& context, std::string_view name, std::string_view 
   if (std::optional<std::string> problem = RegistryProblem(context.registry)) return Refuse(context, *problem);
   const std::optional<std::string> value_bytes = ArgumentText(context, "value", value);
   if (!value_bytes) return kBadInput;
+  if (std::string message = SettingValueProblem(*info, *value_bytes); !message.empty()) return Refuse(context, message);
   if (std::string message = context.engine.SetSettingText(info->property, *value_bytes); !message.empty())
     return Refuse(context, message);
   if (const int code = SaveAndConfirm(context, *info); code != kDone) return code;
@@ -225,6 +216,76 @@ int TemplatesDefault(CommandContext& context, std::string_view name) {
   Print(context.out, *resolved);
   context.out << '\n';
   return kDone;
+}
+
+std::string TemplateNameProblem(std::string_view name) {
+  std::string_view why;
+  if (name.size() > kMaxTemplateNameLength)
+    why = "it is longer than 200 characters";
+  else if (name.find_first_of("/\\:") != std::string_view::npos)
+    why = "a template name is a file name in the templates folder, without /, \\ or :";
+  else if (name.find("..") != std::string_view::npos)
+    why = "a template name is a file name in the templates folder, without \"..\"";
+  else if (std::any_of(name.begin(), name.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; }))
+    why = "it holds a control character (a line break, a tab...)";
+  if (why.empty()) return {};
+  const std::string shown = name.size() > 60 ? std::string(name.substr(0, 60)) + "..." : std::string(name);
+  return fmt::format("\"{}\" is not a template name: {}.", OneLine(shown), why);
+}
+
+std::optional<std::string> FindTemplate(const std::string& folder, std::string_view name, std::string& problem) {
+  problem = TemplateNameProblem(name);
+  if (!problem.empty()) return std::nullopt;
+  const std::vector<std::string> names = TemplateNames(folder);
+  if (std::find(names.begin(), names.end(), name) != names.end()) return std::string(name);
+  std::vector<std::string> near;
+  for (const std::string& candidate : names)
+    if (cp1252::EqualsNoCase(candidate, name)) near.push_back(candidate);
+  if (near.size() == 1) return near.front();
+  std::sort(near.begin(), near.end());
+  if (near.size() > 1) {
+    problem = fmt::format("\"{}\" could be any of the templates {} in {}; give the name exactly.", name, Quoted(near),
+                          folder);
+    return std::nullopt;
+  }
+  problem = fmt::format("there is no template \"{}\" in {}", name, folder);
+  if (names.empty()) {
+    problem += " (it holds no .hdr files; \"gildex options set TemplatePath FOLDER\" chooses another folder).";
+  } else {
+    std::vector<std::string> sorted = names;
+    std::sort(sorted.begin(), sorted.end(), [](const std::string& a, const std::string& b) {
+      return cp1252::LessNoCase()(a, b) || (!cp1252::LessNoCase()(b, a) && a < b);
+    });
+    problem += "; the templates there are: " + Quoted(sorted) + ".";
+  }
+  return std::nullopt;
+}
+
+std::string SettingValueProblem(const SettingInfo& info, std::string_view value) {
+  if (info.type != SettingType::Text) return {};
+  if (info.property == "DefaultTemplate") {
+    if (value.empty()) return {};  // no template chosen
+    const std::string problem = TemplateNameProblem(value);
+    if (problem.empty()) return {};
+    return fmt::format("{} (\"{}\") was not changed: {}", info.property, info.registry_name, problem);
+  }
+  // The comment header is a block of lines and the check-out comment free text; every other
+  // text setting is written into one source line or names one file or folder.
+  if (info.property == "CommentTemplate" || info.property == "VSSComment") return {};
+  if (value.find_first_of("\r\n") == std::string_view::npos) return {};
+  return fmt::format("{} (\"{}\") takes one line of text; the value holds a line break.", info.property,
+                     info.registry_name);
+}
+
+std::string StoredTemplateProblem(const CGildex& engine) {
+  const std::string name = engine.DefaultTemplate();
+  if (name.empty()) return {};
+  const std::string problem = TemplateNameProblem(name);
+  if (problem.empty()) return {};
+  return fmt::format("the stored setting DefaultTemplate (\"Default Template\") is unusable: {} Choose a template with "
+                     "\"gildex templates default NAME\" (\"gildex templates list\" shows them).",
+                     problem);
 }
 
 std::optional<std::string> FromTerminalText(std::string_view text) {

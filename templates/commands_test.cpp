@@ -74,6 +74,13 @@ TEST(OptionsSet, TakesPropertyOrRegistryNamesAndRefusesWrongTypes) {
        "Minimum Lines", "(absent)"},
       {"Insert Into", "\xE2\x82\xAC\xE2\x84\xA2\xF0\x9F\x98\x80", 2, "",
        "gildex: the value holds a character that Windows-1252 cannot store.\n", "Insert Into", "(absent)"},
+      {"LineDelimiter", ":\r\n", 2, "",
+       "gildex: LineDelimiter (\"Line Delimiter\") takes one line of text; the value holds a line break.\n",
+       "Line Delimiter", "(absent)"},
+      {"Default Template", "../../outside/evil", 2, "",
+       "gildex: DefaultTemplate (\"Default Template\") was not changed: \"../../outside/evil\" is not a template "
+       "name: a template name is a file name in the templates folder, without /, \\ or :.\n",
+       "Default Template", "(absent)"},
       {"NoSuchThing", "1", 2, "",
        "gildex: there is no setting named \"NoSuchThing\" (\"gildex options list\" shows them all).\n", "NoSuchThing",
        "(absent)"},
@@ -142,6 +149,40 @@ TEST(TemplatesDefault, ChoosesAnExistingTemplateBySpellingOfItsFile) {
                                "/; the templates there are: \"Quiet\" \"Standard\".\n");
   EXPECT_EQ(rig.Stored("Default Template"), "Standard");
   EXPECT_EQ(rig.boxes, 0u);
+}
+
+TEST(FindTemplate, TakesTheExactNameElseTheOneThatDiffersInCaseOnly) {
+  CommandRig rig;
+  rig.folder.Write("quiet", "On Error GoTo 0\r\n", std::nullopt);
+  const std::string folder = rig.folder.path.string() + "/";
+  const struct {
+    std::string name;
+    std::optional<std::string> found;
+    std::string problem;
+  } cases[] = {
+      {"quiet", "quiet", ""},
+      {"Quiet", "Quiet", ""},
+      {"standard", "Standard", ""},
+      {"QUIET", std::nullopt, "\"QUIET\" could be any of the templates \"Quiet\" \"quiet\" in " + folder +
+                                  "; give the name exactly."},
+      {"Fancy", std::nullopt,
+       "there is no template \"Fancy\" in " + folder + "; the templates there are: \"Quiet\" \"quiet\" \"Standard\"."},
+      {"..", std::nullopt, "\"..\" is not a template name: a template name is a file name in the templates folder, "
+                           "without \"..\"."},
+      {"a\\b", std::nullopt, "\"a\\b\" is not a template name: a template name is a file name in the templates "
+                            "folder, without /, \\ or :."},
+      {"a\tb", std::nullopt, "\"a\tb\" is not a template name: it holds a control character"},
+      {std::string(201, 'x'), std::nullopt, "\"" + std::string(60, 'x') + "...\" is not a template name: it is longer than 200"},
+  };
+  for (const auto& c : cases) {
+    std::string problem;
+    EXPECT_EQ(FindTemplate(folder, c.name, problem), c.found) << c.name;
+    EXPECT_EQ(problem.substr(0, c.problem.size()), c.problem) << c.name;
+  }
+  // The command refuses a long name before looking for it, and stores nothing.
+  EXPECT_EQ(rig.Run([](CommandContext& context) { return TemplatesDefault(context, std::string(5000, 'a')); }), 2);
+  EXPECT_NE(rig.err.str().find("is not a template name: it is longer than 200 characters."), std::string::npos);
+  EXPECT_EQ(rig.Stored("Default Template"), "");
 }
 
 TEST(TemplatesList, PrintsTheTreeWithTheDefaultMarked) {

@@ -15,34 +15,73 @@ constexpr long kLineHeight = 195;
 // The client area plus a sizable window's borders.
 constexpr long kOuterWidth = kMessageClientWidth + 120;
 constexpr int kBarCells = 20;
-
+// The progress line stays within a narrow terminal, so that it never wraps and leaves copies.
+constexpr std::size_t kProgressWidth = 79;
 
 }  // namespace
 
-std::string TerminalMessageView::BarText(std::int32_t min, std::int32_t max, std::int32_t value) {
+std::string Console::BarText(std::int64_t min, std::int64_t max, std::int64_t value) {
   std::int64_t done = 0, whole = 1;
   if (max > min) {
-    done = std::clamp<std::int64_t>(value, min, max) - min;
-    whole = std::int64_t{max} - min;
+    done = std::clamp(value, min, max) - min;
+    whole = max - min;
   }
   const int cells = static_cast<int>(done * kBarCells / whole);
   const int percent = static_cast<int>(done * 100 / whole);
   return fmt::format("[{}{}] {:3}%", std::string(cells, '#'), std::string(kBarCells - cells, '.'), percent);
 }
 
+void Console::Message(const std::string& text) {
+  if (mode_.verbose && !mode_.quiet) Print(text);
+}
+
+void Console::Status(const std::string& text) {
+  if (is_information_ && is_information_(text)) {
+    if (mode_.verbose && !mode_.quiet) Print(text);
+    return;
+  }
+  Problem(text);
+}
+
+void Console::Problem(const std::string& text) {
+  ++problems_;
+  Print(text);
+}
+
+void Console::Line(const std::string& text) {
+  if (!mode_.quiet) Print(text);
+}
+
+void Console::Progress(const std::string& text) {
+  // Verbose lines show the progress themselves.
+  if (!mode_.terminal || mode_.quiet || mode_.verbose) return;
+  const std::string line = text.substr(0, kProgressWidth);
+  if (line == progress_) return;
+  // Blanks over what a longer line left behind.
+  const std::size_t blanks = progress_.size() > line.size() ? progress_.size() - line.size() : 0;
+  out_ << '\r' << cp1252::ToDisplay(line) << std::string(blanks, ' ');
+  if (blanks > 0) out_ << '\r' << cp1252::ToDisplay(line);
+  out_ << std::flush;
+  progress_ = line;
+}
+
+void Console::EndProgress() {
+  if (progress_.empty()) return;
+  out_ << '\r' << std::string(progress_.size(), ' ') << '\r' << std::flush;
+  progress_.clear();
+}
+
+void Console::Print(const std::string& text) {
+  const std::string progress = progress_;
+  EndProgress();
+  out_ << cp1252::ToDisplay(text) << '\n';
+  if (!progress.empty()) Progress(progress);
+  out_.flush();
+}
+
 void TerminalMessageView::Load(const MessageWindowState& initial) {
   visible_ = initial.visible;
   message_ = initial.message;
-  progress_on_ = initial.progress_on;
-  min_ = initial.progress_min;
-  max_ = initial.progress_max;
-  value_ = initial.progress_value;
-}
-
-void TerminalMessageView::Unload() {
-  EraseBar();
-  visible_ = false;
-  if (!quiet_) out_.flush();
 }
 
 void TerminalMessageView::SetMessage(const std::string& text) {
@@ -50,37 +89,13 @@ void TerminalMessageView::SetMessage(const std::string& text) {
   PrintMessage();
 }
 
-void TerminalMessageView::ShowProgress(bool on) {
-  progress_on_ = on;
-  if (on)
-    DrawBar();
-  else
-    EraseBar();
-}
-
-void TerminalMessageView::SetProgressRange(std::int32_t min, std::int32_t max) {
-  min_ = min;
-  max_ = max;
-  DrawBar();
-}
-
-void TerminalMessageView::SetProgressValue(std::int32_t value) {
-  value_ = value;
-  DrawBar();
-}
-
 void TerminalMessageView::AppendStatus(const std::string& line) {
-  if (visible_) PrintLine(line);
+  if (visible_) console_.Status(line);
 }
 
 void TerminalMessageView::ShowWindow() {
   visible_ = true;
   PrintMessage();
-  DrawBar();
-}
-
-void TerminalMessageView::Repaint() {
-  if (!quiet_) out_.flush();
 }
 
 long TerminalMessageView::TextHeight(const std::string& text) const {
@@ -96,29 +111,8 @@ long TerminalMessageView::OuterWidth() const { return kOuterWidth; }
 void TerminalMessageView::PrintMessage() {
   // The window empties its message when it closes; an empty line tells nobody anything.
   if (!visible_ || message_.empty() || message_ == printed_message_) return;
-  PrintLine(message_);
+  console_.Message(message_);
   printed_message_ = message_;
-}
-
-void TerminalMessageView::PrintLine(const std::string& text) {
-  if (quiet_) return;
-  EraseBar();
-  out_ << cp1252::ToDisplay(text) << '\n';
-  DrawBar();
-}
-
-void TerminalMessageView::DrawBar() {
-  if (quiet_ || !is_terminal_ || !visible_ || !progress_on_) return;
-  const std::string bar = BarText(min_, max_, value_);
-  if (bar == drawn_bar_) return;
-  out_ << '\r' << bar << std::flush;
-  drawn_bar_ = bar;
-}
-
-void TerminalMessageView::EraseBar() {
-  if (drawn_bar_.empty()) return;
-  out_ << '\r' << std::string(drawn_bar_.size(), ' ') << '\r';
-  drawn_bar_.clear();
 }
 
 }  // namespace gildex

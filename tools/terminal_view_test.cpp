@@ -10,112 +10,70 @@
 namespace gildex {
 namespace {
 
-enum class Mode { Terminal, Plain, Quiet };
-
-// A command line run: the controller draws through a terminal view on `out`.
+// A command line run: the controller draws through terminal views on one Console.
 struct TerminalRun {
-  explicit TerminalRun(Mode mode)
-      : messages(rig.gildex, &bars, rig.report, rig.dialogs, [this, mode](clsMessages&) {
-          return std::make_unique<TerminalMessageView>(out, mode == Mode::Terminal, mode == Mode::Quiet);
-        }) {
+  explicit TerminalRun(ConsoleMode mode)
+      : console(out, mode, [](const std::string& line) { return line.ends_with("numbered"); }),
+        messages(rig.gildex, &bars, rig.report, rig.dialogs,
+                 [this](clsMessages&) { return std::make_unique<TerminalMessageView>(console); }) {
     host::CommandBar& bar = bars.Add("Gildex", host::BarPosition::Top, false);
     for (int i = 0; i < 6; ++i) bar.Add(host::ControlKind::Button);
     ConfigureAtStartUp(messages);
   }
 
-  // Numbering two modules, with a note and a change of message on the way.
-  void NumberTwoModules() {
-    messages.ProgressBar(true);
-    messages.ButtonState(0);
-    messages.MessageText("Numbering Module1");
-    messages.Show(false);
-    messages.Max(4);
-    messages.Value(1);
-    messages.AddStatus("Module1 line 3: too long to number");
-    messages.Value(2);
-    messages.Value(2);
-    messages.MessageText("Numbering Module2");
-    messages.Value(4);
-    messages.MessageText("Line numbers added to project.");
-    messages.ButtonState(1);
-    messages.OkClicked();
-  }
-
   testing::EngineRig rig;
   host::CommandBars bars;
   std::ostringstream out;
+  Console console;
   clsMessages messages;
 };
 
-std::string Bar(int cells, int percent) {
-  std::string text = "\r[" + std::string(cells, '#') + std::string(20 - cells, '.') + "] ";
-  const std::string number = std::to_string(percent);
-  return text + std::string(3 - number.size(), ' ') + number + "%";
-}
-const std::string kErase = "\r" + std::string(27, ' ') + "\r";
-
-TEST(TerminalMessageViewTest, DrawsEachModeAsTheUserExpects) {
+TEST(TerminalMessageViewTest, EachModeShowsWhatItPromises) {
   struct Case {
-    Mode mode;
+    ConsoleMode mode;
     std::string output;
   };
+  const std::string erase = "\r" + std::string(11, ' ') + "\r";
   const Case cases[] = {
-      {Mode::Terminal, "Numbering Module1\n" + Bar(0, 0) +                                 //
-                           Bar(5, 25) +                                                    //
-                           kErase + "Module1 line 3: too long to number\n" + Bar(5, 25) +  //
-                           Bar(10, 50) +                                                   //
-                           kErase + "Numbering Module2\n" + Bar(10, 50) +                  //
-                           Bar(20, 100) +                                                  //
-                           kErase + "Line numbers added to project.\n" + Bar(20, 100) + kErase},
-      {Mode::Plain,
-       "Numbering Module1\nModule1 line 3: too long to number\nNumbering Module2\nLine numbers added to project.\n"},
-      {Mode::Quiet, ""},
+      // Problems always; the progress line is taken off for each line and drawn again.
+      {{.terminal = true}, "\r1/2 Module1" + erase + "\xE2\x80\x9C" "Caf\xC3\xA9\xE2\x80\x9D line 3: too long\n\r1/2 Module1" + erase +
+                               "wrote Module1.bas\n\r1/2 Module1\r2/2 Module2" + erase},
+      {{}, "\xE2\x80\x9C" "Caf\xC3\xA9\xE2\x80\x9D line 3: too long\nwrote Module1.bas\n"},
+      {{.terminal = true, .verbose = true},  // the lines show the progress: no progress line
+       "Numbering Module1\nGr\xC3\xB6\xC3\x9F" "e\nchecked\nModule1 numbered\n\xE2\x80\x9C" "Caf\xC3\xA9\xE2\x80\x9D line 3: too long\n"
+       "wrote Module1.bas\nNumbering Module1\n"},
+      {{.verbose = true},
+       "Numbering Module1\nGr\xC3\xB6\xC3\x9F" "e\nchecked\nModule1 numbered\n\xE2\x80\x9C" "Caf\xC3\xA9\xE2\x80\x9D line 3: too long\n"
+       "wrote Module1.bas\nNumbering Module1\n"},
+      {{.quiet = true}, "\xE2\x80\x9C" "Caf\xC3\xA9\xE2\x80\x9D line 3: too long\n"},
   };
   for (const Case& c : cases) {
     TerminalRun run(c.mode);
-    run.NumberTwoModules();
-    EXPECT_EQ(run.out.str(), c.output) << static_cast<int>(c.mode);
+    run.messages.ProgressBar(true);
+    run.messages.AddStatus("lost: Show empties the list");
+    run.messages.MessageText("Numbering Module1");
+    run.messages.Show(false);
+    run.console.Progress("1/2 Module1");
+    run.messages.MessageText("Gr\xF6\xDF" "e\r\nchecked");
+    run.messages.AddStatus("Module1 numbered");
+    run.messages.AddStatus("\x93" "Caf\xE9\x94 line 3: too long");
+    run.console.Line("wrote Module1.bas");
+    run.messages.Hide();
+    // A next window prints its message again.
+    run.messages.MessageText("Numbering Module1");
+    run.messages.Show(false);
+    run.console.Progress("1/2 Module1");
+    run.console.Progress("2/2 Module2");
+    run.console.EndProgress();
+    EXPECT_EQ(run.out.str(), c.output) << c.mode.terminal << c.mode.verbose << c.mode.quiet;
+    EXPECT_EQ(run.console.Problems(), 1);
     EXPECT_TRUE(run.rig.dialogs.Asked().empty());
   }
 }
 
-TEST(TerminalMessageViewTest, HiddenWindowWritesNothing) {
-  TerminalRun run(Mode::Terminal);
-  run.messages.ProgressBar(true);
-  run.messages.AddStatus("lost: Show empties the list");
-  run.messages.Value(50);
-
-  EXPECT_EQ(run.out.str(), "");
-}
-
-TEST(TerminalMessageViewTest, TextIsShownInUtf8WithLineFeeds) {
-  TerminalRun run(Mode::Plain);
-  run.messages.MessageText(
-      "Gr\xF6\xDF"
-      "e of Form1\r\nchecked");
-  run.messages.Show(false);
-  run.messages.AddStatus(
-      "\x93"
-      "Caf\xE9\x94 skipped");
-
-  EXPECT_EQ(run.out.str(), "Größe of Form1\nchecked\n“Café” skipped\n");
-}
-
-TEST(TerminalMessageViewTest, ANextWindowPrintsItsMessageAgain) {
-  TerminalRun run(Mode::Plain);
-  for (int i = 0; i < 2; ++i) {
-    run.messages.MessageText("Numbering Module1");
-    run.messages.Show(false);
-    run.messages.AddStatus("Module1 numbered");
-    run.messages.Hide();
-  }
-  EXPECT_EQ(run.out.str(), "Numbering Module1\nModule1 numbered\nNumbering Module1\n")
-      << "the repeated status line is the controller's rule";
-}
-
 TEST(TerminalMessageViewTest, BarShowsTheValuesPlaceClamped) {
   struct Case {
-    std::int32_t min, max, value;
+    std::int64_t min, max, value;
     std::string text;
   };
   const Case cases[] = {
@@ -128,12 +86,13 @@ TEST(TerminalMessageViewTest, BarShowsTheValuesPlaceClamped) {
       {0, 2147483647, 2147483647, "[####################] 100%"},
   };
   for (const Case& c : cases)
-    EXPECT_EQ(TerminalMessageView::BarText(c.min, c.max, c.value), c.text) << c.min << " " << c.max << " " << c.value;
+    EXPECT_EQ(Console::BarText(c.min, c.max, c.value), c.text) << c.min << " " << c.max << " " << c.value;
 }
 
 TEST(TerminalMessageViewTest, MeasuresLinesOfTheDefaultFont) {
   std::ostringstream out;
-  const TerminalMessageView view(out, true);
+  Console console(out, {});
+  const TerminalMessageView view(console);
   EXPECT_EQ(view.TextHeight(""), 195);
   EXPECT_EQ(view.TextHeight("one line"), 195);
   EXPECT_EQ(view.TextHeight("one\r\ntwo"), 390);

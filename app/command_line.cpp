@@ -1,0 +1,259 @@
+#include "app/command_line.h"
+
+#include <CLI/CLI.hpp>
+
+#include <algorithm>
+#include <functional>
+#include <ostream>
+#include <regex>
+
+#include "app/app_context.h"
+#include "app/scope_command.h"
+#include "host/verify.h"
+#include "platform/cp1252.h"
+#include "templates/commands.h"
+
+namespace gildex::app {
+namespace {
+
+constexpr const char* kTopFooter =
+    "Exit status:\n"
+    "  0  done\n"
+    "  1  a component could not be processed as asked (read-only, not written, an error\n"
+    "     reported, a failed build); with --check: something would change; for verify: a file\n"
+    "     has a problem\n"
+    "  2  bad usage or input; nothing was written\n"
+    "  3  cancelled with Ctrl-C; what was done before is written\n"
+    "\n"
+    "Environment:\n"
+    "  GILDEX_HOME           the program folder (Templates/, Scripts/, pfx.dat)\n"
+    "  GILDEX_REGISTRY       the settings file (default ~/.config/gildex/registry.reg)\n"
+    "  GILDEX_WINDIR         the folder of the add-in list vbaddin.ini (default ~/.config/gildex/windows/)\n"
+    "  GILDEX_SOURCESAFE     the source-control database read-only files are checked out of\n"
+    "  GILDEX_BUILD_COMMAND  the build command of BuildProject ({project} and {output} are replaced)\n"
+    "  SOURCE_DATE_EPOCH     the date and time put into templates, for reproducible output\n"
+    "  XDG_CONFIG_HOME, XDG_DATA_HOME, HOME  where the default folders above lie\n"
+    "\n"
+    "The manual: man gildex";
+
+constexpr const char* kScopeFooter =
+    "Without --component every component of every project is processed. Changed files are written in place "
+    "(atomically); --dry-run prints a diff that git apply takes instead, --check only answers with the exit status.\n"
+    "Exit status: 0 done, 1 a component could not be processed as asked (with --check: something would change), "
+    "2 bad usage or input (nothing written), 3 cancelled with Ctrl-C.";
+
+int Verify(const std::vector<std::string>& paths, bool with_procedures, std::ostream& out, std::ostream& err) {
+  int exit_code = 0;
+  for (const std::string& path : paths) {
+    host::VerifyReport report = host::VerifyProject(path, with_procedures);
+    // Source text is Windows-1252 bytes; terminals expect UTF-8.
+    (report.readable ? out : err) << cp1252::ToUtf8(host::FormatVerifyReport(report, with_procedures));
+    exit_code = std::max(exit_code, report.ExitCode());
+  }
+  return exit_code;
+}
+
+std::size_t Distance(const std::string& a, const std::string& b) {
+  std::vector<std::size_t> row(b.size() + 1);
+  for (std::size_t j = 0; j <= b.size(); ++j) row[j] = j;
+  for (std::size_t i = 1; i <= a.size(); ++i) {
+    std::size_t diagonal = row[0];
+    row[0] = i;
+    for (std::size_t j = 1; j <= b.size(); ++j) {
+      const std::size_t above = row[j];
+      row[j] = std::min({row[j] + 1, row[j - 1] + 1,
+                         diagonal + (cp1252::ToLower(a[i - 1]) == cp1252::ToLower(b[j - 1]) ? 0 : 1)});
+      diagonal = above;
+    }
+  }
+  return row[b.size()];
+}
+
+std::vector<std::string> NamesOf(CLI::App& app) {
+  std::vector<std::string> names;
+  for (const CLI::App* command : app.get_subcommands({})) names.push_back(command->get_name());
+  return names;
+}
+
+// A word where a command belongs that names none: CLI11 would call it an unexpected argument.
+bool UnknownCommand(CLI::App& app, const std::vector<std::string>& args, std::size_t at, const std::string& path,
+                    std::ostream& err) {
+  if (at >= args.size() || args[at].empty() || args[at][0] == '-') return false;
+  const std::vector<std::string> names = NamesOf(app);
+  if (names.empty()) return false;
+  for (CLI::App* known : app.get_subcommands({}))
+    if (known->check_name(args[at]))
+      return known->get_require_subcommand_min() > 0 && UnknownCommand(*known, args, at + 1, path + " " + args[at], err);
+  err << "gildex: '" << args[at] << "' is not a " << path << " command.";
+  if (const std::string near = NearestCommand(args[at], names); !near.empty())
+    err << " Did you mean '" << path << " " << near << "'?";
+  std::string list;
+  for (const std::string& name : names) list += (list.empty() ? "" : ", ") + name;
+  err << "\nThe commands are: " << list << " (" << path << " --help tells more).\n";
+  return true;
+}
+
+// What CLI11 cannot check alone; a message when the options do not fit together.
+std::string ScopeProblem(const CLI::App& command, const ScopeOptions& scope, const std::string& selection,
+                         bool yes, bool no) {
+  if (yes && no) return "--yes and --no together make no answer";
+  if (scope.check && scope.dry_run) return "--check and --dry-run together: choose one";
+  if (scope.quiet && scope.verbose) return "--quiet and --verbose together: choose one";
+  for (const char* name : {"--component", "--proc", "--template", "--script", "--selection"}) {
+    const CLI::Option* option = command.get_option_no_throw(name);
+    if (option != nullptr && option->count() > 0 && option->as<std::string>().empty())
+      return std::string(name) + " wants a name, not an empty text";
+  }
+  if (!selection.empty() && !std::regex_match(selection, std::regex("[0-9]{1,9}:[0-9]{1,9}")))
+    return "--selection wants START:END (two line numbers), not \"" + selection + "\"";
+  if (scope.whole_module && selection.empty()) return "--whole-module goes with --selection only";
+  return {};
+}
+
+}  // namespace
+
+std::string NearestCommand(const std::string& typed, const std::vector<std::string>& commands) {
+  std::string best;
+  std::size_t best_distance = 0;
+  for (const std::string& name : commands) {
+    const std::size_t distance = name.starts_with(typed) ? 1 : Distance(typed, name);
+    if (best.empty() || distance < best_distance) best = name, best_distance = distance;
+  }
+  // More letters wrong than right is no typo.
+  return best_distance <= std::max<std::size_t>(1, std::min(typed.size(), best.size()) / 2) ? best : std::string();
+}
+
+int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  CLI::App app{"gildex: rewrites the Basic source of Visual Basic 6 projects procedure by procedure", "gildex"};
+  app.require_subcommand(1);
+  app.set_version_flag("--version", std::string("gildex ") + GILDEX_VERSION);
+  app.footer(kTopFooter);
+  app.failure_message([](const CLI::App*, const CLI::Error& e) {
+    return std::string("gildex: ") + e.what() + "\n" + "Run 'gildex --help' (or 'gildex COMMAND --help') for more.\n";
+  });
+  std::function<int()> run;
+  auto commands = [&](const std::function<int(CommandContext&)>& command) {
+    return [&, command] {
+      run = [&, command] {
+        AppContext context;
+        CommandContext commands = context.Commands(out, err);
+        return command(commands);
+      };
+    };
+  };
+
+  std::vector<std::string> paths;
+  bool with_procedures = false;
+  auto* verify = app.add_subcommand("verify", "Load projects and check that every file would be written back unchanged");
+  verify->add_option("PROJECT", paths, "a .vbp, .vbg or single module file")->required();
+  verify->add_flag("--procedures", with_procedures, "list each procedure with its line range");
+  verify->callback([&] { run = [&] { return Verify(paths, with_procedures, out, err); }; });
+
+  std::string name, value;
+  auto* options = app.add_subcommand("options", "Show and change the settings (the registry file of $GILDEX_REGISTRY)");
+  options->require_subcommand(1);
+  options->add_subcommand("list", "Every setting: property name, registry value name and current value")
+      ->callback(commands([](auto& c) { return OptionsList(c); }));
+  auto* get = options->add_subcommand("get", "Print one setting's current value");
+  get->add_option("NAME", name, "property name (IgnoreExisting) or registry name (\"Ignore Existing\"), any case")
+      ->required();
+  get->callback(commands([&](auto& c) { return OptionsGet(c, name); }));
+  auto* set = options->add_subcommand("set", "Change one setting and save the settings; a value of the wrong type is refused");
+  set->add_option("NAME", name, "property name (IgnoreExisting) or registry name (\"Ignore Existing\"), any case")
+      ->required();
+  set->add_option("VALUE", value, "True/False, a whole number or text, as the setting takes")->required();
+  set->callback(commands([&](auto& c) { return OptionsSet(c, name, value); }));
+
+  auto* templates = app.add_subcommand("templates", "Show the templates and choose the default one");
+  templates->require_subcommand(1);
+  templates->add_subcommand("list", "The templates of the templates folder, the default one marked")
+      ->callback(commands([](auto& c) { return TemplatesList(c); }));
+  auto* show = templates->add_subcommand("show", "Print a template's header and footer blocks");
+  show->add_option("NAME", name, "template name (its file name without .hdr)")->required();
+  show->callback(commands([&](auto& c) { return TemplatesShow(c, name); }));
+  auto* make_default = templates->add_subcommand("default", "Make a template the default one that insertion uses");
+  make_default->add_option("NAME", name, "template name (its file name without .hdr)")->required();
+  make_default->callback(commands([&](auto& c) { return TemplatesDefault(c, name); }));
+
+  ScopeOptions scope;
+  bool yes = false, no = false;
+  std::string selection;
+  const struct {
+    const char* name;
+    ScopeAction action;
+    const char* help;
+  } actions[] = {
+      {"insert", ScopeAction::Insert,
+       "Insert error handling from the default template (and line numbers unless Numbering is True)"},
+      {"remove", ScopeAction::Remove, "Remove the error handling Gildex inserted, and line numbers"},
+      {"number", ScopeAction::Number, "Add line numbers"},
+      {"unnumber", ScopeAction::UnNumber, "Remove line numbers"},
+  };
+  for (const auto& action : actions) {
+    auto* command = app.add_subcommand(action.name, action.help);
+    command->footer(kScopeFooter);
+    command->add_option("PROJECT", scope.project, "a .vbp, .vbg or single module file")->required();
+    command->add_option("--component", scope.component, "only this component (form, module, class...)")->type_name("NAME");
+    command->add_option("--proc", scope.procedure, "only this procedure (of --component, or of the one component having it)")
+        ->type_name("NAME");
+    command->add_option("--selection", selection, "only lines START:END of --component, as a code-window selection")
+        ->type_name("START:END");
+    command->add_flag("--whole-module", scope.whole_module, "with --selection: answer \"Entire Module\" to the insert mode");
+    if (action.action == ScopeAction::Insert)
+      command->add_option("--script", scope.script_file, "script mode: FILE's Process function decides for each procedure")
+          ->type_name("FILE");
+    command->add_option("--template", scope.template_name, "use this template for this run (not saved)")->type_name("NAME");
+    // One value an occurrence, so that "--set A=1 PROJECT" leaves PROJECT alone.
+    command->add_option("--set", scope.settings, "a setting for this run only (not saved); repeatable")
+        ->type_name("NAME=VALUE")
+        ->allow_extra_args(false);
+    command->add_flag("--dry-run", scope.dry_run,
+                      "write nothing; print (alone on standard output) a git-style diff of the exact bytes that "
+                      "would change, for git apply or patch -p1. Paths are relative to the current folder when it "
+                      "holds every changed file, else to the project folder (or the nearest folder above it holding "
+                      "them all), which a line on standard error then names");
+    command->add_flag("--check", scope.check, "write nothing, print no diff; exit status 1 when something would change");
+    command->add_flag("--yes", yes, "answer Yes to every question");
+    command->add_flag("--no", no, "answer No to every question");
+    command->add_flag("-q,--quiet", scope.quiet, "only problems on standard error: no progress, no summary");
+    command->add_flag("-v,--verbose", scope.verbose, "every message and status line, procedure by procedure");
+    const ScopeAction chosen = action.action;
+    command->callback([&, command, chosen] {
+      scope.action = chosen;
+      run = [&, command] {
+        if (const std::string problem = ScopeProblem(*command, scope, selection, yes, no); !problem.empty()) {
+          err << "gildex: " << problem << "\n";
+          return static_cast<int>(kBadInput);
+        }
+        scope.forced = yes ? platform::vbYes : no ? platform::vbNo : platform::MsgBoxResult{};
+        if (!selection.empty()) {
+          const std::size_t colon = selection.find(':');
+          scope.selection = std::make_pair(std::stol(selection.substr(0, colon)), std::stol(selection.substr(colon + 1)));
+        }
+        return RunScopeCommand(scope, out, err);
+      };
+    });
+  }
+
+  auto* script = app.add_subcommand("script", "User scripts for script mode");
+  script->require_subcommand(1);
+  auto* check = script->add_subcommand("check", "Check a script as the Validate button does");
+  check->add_option("FILE", name, "the script file")->required();
+  check->callback([&] { run = [&] { return ScriptCheck(name, out, err); }; });
+
+  auto* finder = app.add_subcommand("finder", "List every procedure with its kind and line range");
+  finder->add_option("FILE", name, "a .vbp, .vbg or single module file")->required();
+  finder->callback([&] { run = [&] { return Finder(name, out, err); }; });
+
+  if (UnknownCommand(app, args, 1, "gildex", err)) return kBadInput;
+  std::vector<const char*> argv;
+  for (const std::string& arg : args) argv.push_back(arg.c_str());
+  try {
+    app.parse(static_cast<int>(argv.size()), argv.data());
+  } catch (const CLI::ParseError& e) {
+    return app.exit(e, out, err) == 0 ? kDone : kBadInput;
+  }
+  return run ? run() : kBadInput;
+}
+
+}  // namespace gildex::app
