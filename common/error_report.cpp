@@ -34,6 +34,8 @@ VbError AsVbError(const std::exception& error) {
   return VbError(kInvalidCall, std::move(description));
 }
 
+}  // namespace
+
 std::string ErrorReportText(long number, std::string_view description, long line, std::string_view qualified_name) {
   std::string text = "Error " + std::to_string(number) + ": \r\n";
   text += description;
@@ -43,8 +45,6 @@ std::string ErrorReportText(long number, std::string_view description, long line
   text += qualified_name;
   return text;
 }
-
-}  // namespace
 
 ErrorAction ErrorReport::Report(const VbError& error, std::string_view qualified_name) {
   platform::MessageBox box;

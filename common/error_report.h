@@ -69,4 +69,7 @@ class ErrorReport {
   platform::Dialogs& dialogs_;
 };
 
+// The message box text of the report, exactly as the user sees it.
+std::string ErrorReportText(long number, std::string_view description, long line, std::string_view qualified_name);
+
 }  // namespace gildex
