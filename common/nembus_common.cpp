@@ -145,6 +145,16 @@ std::size_t LastSeparator(std::string_view path) {
   return std::string_view::npos;
 }
 
+std::string_view TrimLeftSpaces(std::string_view s) {
+  const std::size_t first = s.find_first_not_of(' ');
+  return first == std::string_view::npos ? std::string_view() : s.substr(first);
+}
+
+std::string_view TrimRightSpaces(std::string_view s) {
+  const std::size_t last = s.find_last_not_of(' ');
+  return last == std::string_view::npos ? std::string_view() : s.substr(0, last + 1);
+}
+
 }  // namespace
 
 bool IsPathSeparator(char c) { return c == '/' || c == '\\'; }
@@ -180,15 +190,6 @@ std::string GetField(std::string_view text, std::string_view delimiter, long ind
     if (found == 0) return {};
     start = found + delimiter.size();
   }
-}
-
-std::string MakeValidFilename(std::string_view name) {
-  std::string valid;
-  valid.reserve(name.size());
-  for (char c : name) {
-    if (std::string_view(":/\\*?<>|").find(c) == std::string_view::npos) valid += c;
-  }
-  return valid;
 }
 
 bool StrToBool(std::string_view text) {
@@ -227,12 +228,6 @@ double Val(std::string_view text) {
   std::size_t length = 0;
   const std::string decimal = ScanDecimal(compact, false, length);
   return length == 0 ? 0 : ToDouble(decimal);
-}
-
-std::string AddEndPath(std::string_view path) {
-  std::string result(path);
-  if (result.empty() || !IsPathSeparator(result.back())) result += kPathSeparator;
-  return result;
 }
 
 std::string GetFile(std::string_view path) {
@@ -275,16 +270,6 @@ std::string READ_INI(const std::string& section, const std::string& key, const s
 }
 
 std::string NTDomainUserName(const platform::Environment& env) { return cp1252::Upper(env.UserName()); }
-
-std::string_view TrimLeftSpaces(std::string_view s) {
-  const std::size_t first = s.find_first_not_of(' ');
-  return first == std::string_view::npos ? std::string_view() : s.substr(first);
-}
-
-std::string_view TrimRightSpaces(std::string_view s) {
-  const std::size_t last = s.find_last_not_of(' ');
-  return last == std::string_view::npos ? std::string_view() : s.substr(0, last + 1);
-}
 
 std::string_view TrimSpaces(std::string_view s) { return TrimRightSpaces(TrimLeftSpaces(s)); }
 

@@ -15,15 +15,14 @@ namespace {
 
 struct Hive {
   std::string_view name;
-  std::uint32_t handle;
 };
 
 constexpr std::array<Hive, 5> kHives{{
-    {"HKEY_CLASSES_ROOT", 0x80000000u},
-    {"HKEY_CURRENT_USER", 0x80000001u},
-    {"HKEY_LOCAL_MACHINE", 0x80000002u},
-    {"HKEY_USERS", 0x80000003u},
-    {"HKEY_PERFORMANCE_DATA", 0x80000004u},
+    {"HKEY_CLASSES_ROOT"},
+    {"HKEY_CURRENT_USER"},
+    {"HKEY_LOCAL_MACHINE"},
+    {"HKEY_USERS"},
+    {"HKEY_PERFORMANCE_DATA"},
 }};
 
 // The value buffer of the Windows query: a string needs room for its terminating NUL.
@@ -104,11 +103,6 @@ std::string ReadValue(const std::optional<platform::RegValue>& value, ValueKind 
 }
 
 }  // namespace
-
-std::uint32_t RegistryTools::fnlHKEYValue(const std::string& key_path) {
-  const Hive* hive = FindHive(key_path);
-  return hive != nullptr ? hive->handle : 0;
-}
 
 std::string RegistryTools::fnsGetRegistryValue(const std::string& key_path, const std::string& value_name,
                                                const std::string& type) {

@@ -13,8 +13,6 @@ class RegistryTools {
  public:
   RegistryTools(platform::Registry& registry, ErrorReport& report) : registry_(registry), report_(report) {}
 
-  // 0x80000000 .. 0x80000004 for the five predefined hives; 0 for anything else.
-  static std::uint32_t fnlHKEYValue(const std::string& key_path);
   std::string fnsGetRegistryValue(const std::string& key_path, const std::string& value_name,
                                   const std::string& type = "String");
   void subSetRegistryValue(const std::string& key_path, const std::string& value_name, const std::string& value,

@@ -1,11 +1,12 @@
 #include "common/registry_tools.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <filesystem>
-#include <fstream>
+#include <optional>
 #include <string>
+#include <vector>
+
+#include "platform/test_files.h"
 
 namespace gildex {
 namespace {
@@ -13,235 +14,121 @@ namespace {
 using platform::RegType;
 using platform::RegValue;
 
-constexpr const char* kOptions = "HKEY_CURRENT_USER\\Software\\Nembus\\Gildex\\Options";
+const std::string kOptions = "HKEY_CURRENT_USER\\Software\\Nembus\\Gildex\\Options";
 
-class RegistryToolsTest : public ::testing::Test {
- protected:
-  RegValue StringValue(std::string text) { return RegValue{RegType::String, std::move(text), 0}; }
-  RegValue NumberValue(std::uint32_t number) { return RegValue{RegType::Number, "", number}; }
-  std::string Read(const std::string& name, const std::string& type = "String") {
-    return tools.fnsGetRegistryValue(kOptions, name, type);
-  }
-  const std::vector<platform::MessageBox>& Boxes() const { return dialogs.Asked(); }
-
+// Whatever is stored, a read answers text and never fails: a missing value, a value of
+// another type or one too long for the query's buffer reads as the type's default.
+TEST(RegistryTools, ReadsByTypeKeywordWithTheDefaultForAnythingUnreadable) {
   platform::Registry registry;
   platform::ScriptedDialogs dialogs;
-  ErrorReport report{dialogs};
-  RegistryTools tools{registry, report};
-};
-
-TEST(RegistryToolsHive, MapsHiveNamesInAnyLetterCase) {
-  const struct {
-    const char* path;
-    std::uint32_t handle;
-  } cases[] = {
-      {"HKEY_CLASSES_ROOT\\.vbp", 0x80000000u},
-      {"HKEY_CURRENT_USER\\Software", 0x80000001u},
-      {"hkey_current_user\\Software", 0x80000001u},
-      {"HKEY_LOCAL_MACHINE\\Software", 0x80000002u},
-      {"HKEY_USERS\\.DEFAULT", 0x80000003u},
-      {"Hkey_Performance_Data\\x", 0x80000004u},
-      {"HKEY_CURRENT_USER\\", 0x80000001u},
-      {"HKEY_CURRENT_USER", 0},  // no backslash
-      {"HKCU\\Software", 0},
-      {"HKEY_CURRENT_USERS\\Software", 0},
-      {"\\Software", 0},
-      {"", 0},
-  };
-  for (const auto& c : cases) EXPECT_EQ(RegistryTools::fnlHKEYValue(c.path), c.handle) << c.path;
-}
-
-TEST_F(RegistryToolsTest, MissingValuesReadAsTheDefault) {
-  registry.CreateKey(kOptions);
-  const struct {
-    std::string key;
-    const char* type;
-    const char* expected;
-  } cases[] = {
-      {kOptions, "BOOL", "False"},
-      {kOptions, "bool", "False"},
-      {kOptions, "String", ""},
-      {kOptions, "NUMBER", ""},
-      {kOptions, "BINARY", ""},
-      {"HKEY_CURRENT_USER\\Software\\Nobody", "BOOL", "False"},
-      {"HKEY_CURRENT_USER\\Software\\Nobody", "STRING", ""},
-      {"HKEY_NOWHERE\\Software", "BOOL", "False"},
-      {"Software", "BOOL", "False"},
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(tools.fnsGetRegistryValue(c.key, "Missing", c.type), c.expected) << c.key << " " << c.type;
-  }
-  EXPECT_EQ(tools.fnsGetRegistryValue(kOptions, "Missing"), "");
-  EXPECT_TRUE(Boxes().empty());
-}
-
-TEST_F(RegistryToolsTest, BlankOrOverlongStringsReadAsTheDefault) {
-  const struct {
-    std::string stored;
-    const char* type;
-    std::string expected;
-  } cases[] = {
-      {"True", "BOOL", "True"},
-      {"   ", "BOOL", "False"},
-      {"", "BOOL", "False"},
-      {"   ", "STRING", ""},
-      {"\t", "STRING", "\t"},  // only spaces count as blanks
-      {" x ", "STRING", " x "},
-      {std::string(254, 'a'), "STRING", std::string(254, 'a')},  // with its NUL it just fits
-      {std::string(255, 'a'), "STRING", ""},
-      {std::string(255, 'a'), "BOOL", "False"},
-  };
-  for (const auto& c : cases) {
-    registry.Set(kOptions, "Value", StringValue(c.stored));
-    EXPECT_EQ(Read("Value", c.type), c.expected) << c.stored.size() << " chars, " << c.type;
-  }
-}
-
-TEST_F(RegistryToolsTest, AValueOfAnotherStoredTypeIsAFailedQuery) {
-  registry.Set(kOptions, "Count", NumberValue(7));
-  registry.Set(kOptions, "Name", StringValue("7"));
-  registry.Set(kOptions, "Blob", RegValue{RegType::Binary, "ab", 0});
-  EXPECT_EQ(Read("Count", "STRING"), "");
-  EXPECT_EQ(Read("Count", "BOOL"), "False");
-  EXPECT_EQ(Read("Count", "BINARY"), "");
-  EXPECT_EQ(Read("Name", "NUMBER"), "");
-  EXPECT_EQ(Read("Blob", "NUMBER"), "");
-  EXPECT_EQ(Read("Count", "NUMBER"), "7");
-  EXPECT_TRUE(Boxes().empty());
-}
-
-TEST_F(RegistryToolsTest, AnUnknownTypeKeywordReadsAndWritesNothing) {
-  registry.Set(kOptions, "Name", StringValue("text"));
-  EXPECT_EQ(Read("Name", "DWORD"), "");
-  tools.subSetRegistryValue(kOptions, "Other", "text", "DWORD");
-  EXPECT_FALSE(registry.Get(kOptions, "Other"));
-  // Booleans are written as strings with the default type; "BOOL" is only for reading.
-  tools.subSetRegistryValue(kOptions, "Flag", "True", "BOOL");
-  EXPECT_FALSE(registry.Get(kOptions, "Flag"));
-  tools.subSetRegistryValue(kOptions, "Flag", "True");
-  EXPECT_EQ(Read("Flag", "BOOL"), "True");
-}
-
-TEST_F(RegistryToolsTest, StringsRoundTripByteForByte) {
-  const std::string text = "C:\\Program Files\\Gildex\\Templates\\ \xe9t\xe9 \"q\"";
-  tools.subSetRegistryValue(kOptions, "Path", text);
-  EXPECT_EQ(Read("Path"), text);
-  const auto stored = registry.Get(kOptions, "Path");
-  ASSERT_TRUE(stored);
-  EXPECT_EQ(stored->type, RegType::String);
-  EXPECT_EQ(stored->data, text);
-}
-
-TEST_F(RegistryToolsTest, LowerCaseHiveNamesReadAndWriteTheSameKey) {
-  tools.subSetRegistryValue("hkey_current_user\\Software\\Nembus\\Gildex\\Options", "Mode", "1");
-  EXPECT_EQ(Read("Mode"), "1");
-  EXPECT_EQ(tools.fnsGetRegistryValue("Hkey_Current_User\\Software\\Nembus\\Gildex\\Options", "mode"), "1");
-}
-
-TEST_F(RegistryToolsTest, AnUnknownHiveOrAPathWithoutBackslashWritesNothing) {
-  for (const char* key : {"HKEY_NOWHERE\\Software\\Nembus", "Software", "HKCU\\Software"}) {
-    tools.subSetRegistryValue(key, "Mode", "1");
-    EXPECT_FALSE(registry.KeyExists(key)) << key;
-    EXPECT_FALSE(registry.Get(key, "Mode")) << key;
-  }
-  EXPECT_FALSE(registry.KeyExists("HKEY_CURRENT_USER\\Software"));
-  EXPECT_TRUE(Boxes().empty());
-}
-
-TEST_F(RegistryToolsTest, WritingCreatesMissingParentKeys) {
-  tools.subSetRegistryValue("HKEY_CURRENT_USER\\Software\\Nembus\\Gildex\\Toolbar", "Left", "10", "NUMBER");
-  EXPECT_TRUE(registry.KeyExists("HKEY_CURRENT_USER\\Software"));
-  EXPECT_TRUE(registry.KeyExists("HKEY_CURRENT_USER\\Software\\Nembus"));
-  EXPECT_TRUE(registry.KeyExists("HKEY_CURRENT_USER\\Software\\Nembus\\Gildex"));
-  EXPECT_EQ(tools.fnsGetRegistryValue("HKEY_CURRENT_USER\\Software\\Nembus\\Gildex\\Toolbar", "Left", "Number"), "10");
-}
-
-TEST_F(RegistryToolsTest, NumbersAreStoredFromTheirLeadingDigits) {
-  const struct {
-    const char* text;
-    std::uint32_t stored;
-  } cases[] = {
-      {"123", 123}, {"12abc", 12}, {"abc", 0},   {"", 0},
-      {" 1 2", 12}, {"3.6", 4},    {"2.5", 2},  // rounded as CLng does: halves to even
-      {"3.5", 4},   {"1e3", 1000}, {"&H10", 16}, {"2147483647", 2147483647u},
-  };
-  for (const auto& c : cases) {
-    tools.subSetRegistryValue(kOptions, "Count", c.text, "number");
-    const auto stored = registry.Get(kOptions, "Count");
-    ASSERT_TRUE(stored) << c.text;
-    EXPECT_EQ(stored->type, RegType::Number) << c.text;
-    EXPECT_EQ(stored->number, c.stored) << c.text;
-    EXPECT_EQ(Read("Count", "NUMBER"), std::to_string(c.stored)) << c.text;
-  }
-  EXPECT_TRUE(Boxes().empty());
-}
-
-TEST_F(RegistryToolsTest, ANumberBeyondALongIsReportedWhenRead) {
-  for (std::uint32_t stored : {0x80000000u, 0xFFFFFFFFu}) {
-    platform::ScriptedDialogs answers({platform::vbRetry, platform::vbAbort});
-    ErrorReport retrying(answers);
-    RegistryTools reader(registry, retrying);
-    registry.Set(kOptions, "Count", NumberValue(stored));
-    EXPECT_EQ(reader.fnsGetRegistryValue(kOptions, "Count", "NUMBER"), "");
-    ASSERT_EQ(answers.Asked().size(), 2u);  // the retry fails again
-    EXPECT_EQ(answers.Asked()[0].prompt,
-              "Error 6: \r\nOverflow\r\nOccurred at line 0in Gildex: RegistryTools.fnsGetRegistryValue");
-  }
-}
-
-TEST_F(RegistryToolsTest, NegativeOrHugeNumbersAreReportedAndNotStored) {
-  const struct {
-    const char* text;
-    const char* prompt;
-  } cases[] = {
-      {"-1",
-       "Error 5: \r\nInvalid procedure call or argument\r\nOccurred at line 0in Gildex: "
-       "RegistryTools.subSetRegistryValue"},
-      {"99999999999", "Error 6: \r\nOverflow\r\nOccurred at line 0in Gildex: RegistryTools.subSetRegistryValue"},
-  };
-  for (const auto& c : cases) {
-    platform::ScriptedDialogs answers;
-    ErrorReport aborting(answers);
-    RegistryTools writer(registry, aborting);
-    writer.subSetRegistryValue(kOptions, "Count", c.text, "NUMBER");
-    EXPECT_FALSE(registry.Get(kOptions, "Count")) << c.text;
-    ASSERT_EQ(answers.Asked().size(), 1u) << c.text;
-    EXPECT_EQ(answers.Asked()[0].prompt, c.prompt);
-  }
-}
-
-TEST_F(RegistryToolsTest, BinaryValuesKeepEveryByte) {
-  const std::string bytes("\x01\x00\xff\x80z", 5);
-  tools.subSetRegistryValue(kOptions, "Blob", bytes, "Binary");
-  const auto stored = registry.Get(kOptions, "Blob");
-  ASSERT_TRUE(stored);
-  EXPECT_EQ(stored->type, RegType::Binary);
-  EXPECT_EQ(stored->data, bytes);
-  EXPECT_EQ(Read("Blob", "BINARY"), bytes);
-
+  ErrorReport report(dialogs);
+  RegistryTools tools(registry, report);
+  registry.Set(kOptions, "Count", RegValue{RegType::Number, "", 7});
+  registry.Set(kOptions, "Flag", RegValue{RegType::String, "True", 0});
+  registry.Set(kOptions, "Blank", RegValue{RegType::String, "   ", 0});
+  registry.Set(kOptions, "Tab", RegValue{RegType::String, "\t", 0});
+  registry.Set(kOptions, "Fits", RegValue{RegType::String, std::string(254, 'a'), 0});
+  registry.Set(kOptions, "Long", RegValue{RegType::String, std::string(255, 'a'), 0});
+  registry.Set(kOptions, "Blob", RegValue{RegType::Binary, std::string("\x01\x00\xff", 3), 0});
   registry.Set(kOptions, "Big", RegValue{RegType::Binary, std::string(256, 'b'), 0});
-  EXPECT_EQ(Read("Big", "BINARY"), "");  // does not fit the buffer
+  const struct {
+    std::string key, name, type, expected;
+  } cases[] = {
+      {kOptions, "Count", "NUMBER", "7"},
+      {kOptions, "Count", "String", ""},
+      {kOptions, "Count", "BOOL", "False"},
+      {kOptions, "Flag", "bool", "True"},
+      {kOptions, "Flag", "NUMBER", ""},
+      {kOptions, "Blank", "BOOL", "False"},
+      {kOptions, "Blank", "STRING", ""},
+      {kOptions, "Tab", "STRING", "\t"},
+      {kOptions, "Fits", "STRING", std::string(254, 'a')},  // with its NUL it just fits
+      {kOptions, "Long", "STRING", ""},
+      {kOptions, "Blob", "BINARY", std::string("\x01\x00\xff", 3)},
+      {kOptions, "Big", "BINARY", ""},
+      {kOptions, "Flag", "DWORD", ""},
+      {kOptions, "Missing", "BOOL", "False"},
+      {"hkey_current_user\\Software\\Nembus\\Gildex\\Options", "count", "Number", "7"},
+      {"HKCU\\Software\\Nembus\\Gildex\\Options", "Count", "NUMBER", ""},
+      {"Software", "Count", "BOOL", "False"},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(tools.fnsGetRegistryValue(c.key, c.name, c.type), c.expected) << c.key << " " << c.name << " " << c.type;
+  EXPECT_TRUE(dialogs.Asked().empty());
+
+  // A number beyond a Long is reported, and the retry fails again.
+  platform::ScriptedDialogs retrying({platform::vbRetry, platform::vbAbort});
+  ErrorReport retry_report(retrying);
+  RegistryTools reader(registry, retry_report);
+  registry.Set(kOptions, "Count", RegValue{RegType::Number, "", 0x80000000u});
+  EXPECT_EQ(reader.fnsGetRegistryValue(kOptions, "Count", "NUMBER"), "");
+  ASSERT_EQ(retrying.Asked().size(), 2u);
+  EXPECT_EQ(retrying.Asked()[0].prompt,
+            "Error 6: \r\nOverflow\r\nOccurred at line 0in Gildex: RegistryTools.fnsGetRegistryValue");
 }
 
-TEST(RegistryToolsFile, AFailedSaveIsReportedAndTheFileIsLeftAlone) {
-  const std::filesystem::path file =
-      std::filesystem::temp_directory_path() / ("gildex_regtools_" + std::to_string(::getpid()) + ".reg");
-  const std::string damaged = "this is not a registry export\n";
-  {
-    std::ofstream out(file, std::ios::binary);
-    out << damaged;
+TEST(RegistryTools, WritesTheTypeTheKeywordNamesAndRefusesWhatItCannotStore) {
+  const std::string bytes("\x01\x00\xff\x80z", 5);
+  const std::string text = "C:\\Program Files\\Gildex\\ \xe9t\xe9 \"q\"";
+  const std::string toolbar = "HKEY_CURRENT_USER\\Software\\Nembus\\Gildex\\Toolbar";
+  const struct {
+    std::string key, value, type;
+    std::optional<RegValue> stored;  // nothing: not written
+    std::string box;                 // the error box's first line, if any
+  } cases[] = {
+      {kOptions, text, "String", RegValue{RegType::String, text, 0}, ""},
+      {"hkey_current_user\\Software\\Nembus\\Gildex\\Options", "1", "STRING", RegValue{RegType::String, "1", 0}, ""},
+      {toolbar, "10", "NUMBER", RegValue{RegType::Number, "", 10}, ""},  // parent keys are created
+      {kOptions, "12abc", "number", RegValue{RegType::Number, "", 12}, ""},
+      {kOptions, " 1 2", "NUMBER", RegValue{RegType::Number, "", 12}, ""},
+      {kOptions, "2.5", "NUMBER", RegValue{RegType::Number, "", 2}, ""},  // halves to even, as CLng
+      {kOptions, "3.5", "NUMBER", RegValue{RegType::Number, "", 4}, ""},
+      {kOptions, "&H10", "NUMBER", RegValue{RegType::Number, "", 16}, ""},
+      {kOptions, "abc", "NUMBER", RegValue{RegType::Number, "", 0}, ""},
+      {kOptions, bytes, "Binary", RegValue{RegType::Binary, bytes, 0}, ""},
+      {kOptions, "True", "BOOL", std::nullopt, ""},  // Booleans are written as strings
+      {kOptions, "x", "DWORD", std::nullopt, ""},
+      {"HKEY_NOWHERE\\Software\\Nembus", "1", "STRING", std::nullopt, ""},
+      {"Software", "1", "STRING", std::nullopt, ""},
+      {kOptions, "-1", "NUMBER", std::nullopt, "Error 5: "},
+      {kOptions, "99999999999", "NUMBER", std::nullopt, "Error 6: "},
+  };
+  for (const auto& c : cases) {
+    platform::Registry registry;
+    platform::ScriptedDialogs dialogs;
+    ErrorReport report(dialogs);
+    RegistryTools tools(registry, report);
+    tools.subSetRegistryValue(c.key, "Value", c.value, c.type);
+    const std::string key = c.key.starts_with("hkey") ? kOptions : c.key;
+    const std::optional<RegValue> stored = registry.Get(key, "Value");
+    ASSERT_EQ(stored.has_value(), c.stored.has_value()) << c.key << " " << c.value << " " << c.type;
+    if (stored) {
+      EXPECT_EQ(stored->type, c.stored->type) << c.value;
+      EXPECT_EQ(stored->data, c.stored->data) << c.value;
+      EXPECT_EQ(stored->number, c.stored->number) << c.value;
+    } else if (c.key.find('\\') == std::string::npos || c.key.starts_with("HKEY_NOWHERE")) {
+      EXPECT_FALSE(registry.KeyExists(c.key)) << c.key;
+    }
+    ASSERT_EQ(dialogs.Asked().size(), c.box.empty() ? 0u : 1u) << c.value;
+    if (!c.box.empty()) {
+      EXPECT_TRUE(dialogs.Asked()[0].prompt.starts_with(c.box)) << dialogs.Asked()[0].prompt;
+    }
   }
-  platform::Registry registry(file);
+}
+
+TEST(RegistryTools, AFailedSaveIsReportedAndTheFileIsLeftAlone) {
+  platform::testing::TempDir dir;
+  const std::string damaged = "this is not a registry export\n";
+  platform::testing::WriteBytes(dir / "registry.reg", damaged);
+  platform::Registry registry(dir / "registry.reg");
   platform::ScriptedDialogs dialogs;
   ErrorReport report(dialogs);
   RegistryTools tools(registry, report);
   tools.subSetRegistryValue(kOptions, "Mode", "1");
   ASSERT_EQ(dialogs.Asked().size(), 1u);
   EXPECT_TRUE(dialogs.Asked()[0].prompt.starts_with("Error 5: \r\nInvalid procedure call or argument ("));
-  EXPECT_TRUE(dialogs.Asked()[0].prompt.ends_with("Occurred at line 0in Gildex: RegistryTools.subSetRegistryValue"));
-  std::ifstream in(file, std::ios::binary);
-  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), damaged);
-  std::filesystem::remove(file);
+  EXPECT_TRUE(dialogs.Asked()[0].prompt.ends_with("in Gildex: RegistryTools.subSetRegistryValue"));
+  EXPECT_EQ(platform::testing::ReadBytes(dir / "registry.reg"), damaged);
 }
 
 }  // namespace

@@ -1,3 +1,4 @@
+// Checking a read-only file out of source control before it is changed.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -11,7 +12,6 @@
 namespace gildex {
 namespace {
 
-using platform::SourceSafeDatabase;
 using platform::testing::ReadBytes;
 using platform::testing::WriteBytes;
 
@@ -21,7 +21,8 @@ bool IsWritable(const std::filesystem::path& file) {
 }
 
 // An engine whose user "anna" works on the Orders project, kept in a database that holds
-// frmMain.frm under "$/Orders" and modGlobals.bas under its own path.
+// frmMain.frm under "$/Orders" and modGlobals.bas under its own path; the database leaves
+// both local copies read-only.
 struct OrdersCheckOut {
   OrdersCheckOut() {
     std::filesystem::create_directories(work);
@@ -33,37 +34,30 @@ struct OrdersCheckOut {
     rig.env.SetUserName("anna");
     rig.gildex.VSSComment("Gildex: error handling");
   }
-
-  bool CheckOut(const std::filesystem::path& file, const std::string& project) {
-    return rig.gildex.CheckOutFile(file.string(), project, message);
-  }
+  std::string Items() { return ReadBytes(rig.dir / "vss" / "items.txt"); }
 
   testing::EngineRig rig;
   std::filesystem::path work = rig.dir / "Orders";
   std::filesystem::path form = work / "frmMain.frm";
   std::filesystem::path module = work / "modGlobals.bas";
-  SourceSafeDatabase db = SourceSafeDatabase::Create(rig.dir / "vss");
+  platform::SourceSafeDatabase db = platform::SourceSafeDatabase::Create(rig.dir / "vss");
   std::string message = "left from before";
 };
 
-TEST(CheckOutFile, ChecksOutTheFileOfTheDatabaseProject) {
-  OrdersCheckOut t;
-  const std::string bytes = ReadBytes(t.form);
-  EXPECT_TRUE(t.CheckOut(t.form, "$/Orders"));
-  EXPECT_EQ(t.message, "");
-  EXPECT_TRUE(IsWritable(t.form));
-  EXPECT_EQ(ReadBytes(t.form), bytes);
-  EXPECT_EQ(*t.db.Find("$/Orders/frmMain.frm"),
-            (platform::SourceSafeRecord{"$/Orders/frmMain.frm", "anna", t.form.string(), "Gildex: error handling"}));
-  EXPECT_FALSE(IsWritable(t.module));
-  EXPECT_THAT(t.rig.dialogs.Asked(), ::testing::IsEmpty());
-}
-
-TEST(CheckOutFile, WithoutAProjectTheFilesOwnPathIsLookedUp) {
-  OrdersCheckOut t;
-  EXPECT_TRUE(t.CheckOut(t.module, ""));
-  EXPECT_TRUE(IsWritable(t.module));
-  EXPECT_EQ(t.db.Find("$" + t.module.string())->checked_out_by, "anna");
+TEST(CheckOutFile, ChecksOutTheFileOfTheDatabaseProjectOrItsOwnPath) {
+  for (const bool by_project : {true, false}) {
+    OrdersCheckOut t;
+    const std::filesystem::path& file = by_project ? t.form : t.module;
+    const std::string spec = by_project ? "$/Orders/frmMain.frm" : "$" + t.module.string();
+    const std::string bytes = ReadBytes(file);
+    EXPECT_TRUE(t.rig.gildex.CheckOutFile(file.string(), by_project ? "$/Orders" : "", t.message));
+    EXPECT_EQ(t.message, "");
+    EXPECT_TRUE(IsWritable(file));
+    EXPECT_EQ(ReadBytes(file), bytes);
+    EXPECT_EQ(*t.db.Find(spec), (platform::SourceSafeRecord{spec, "anna", file.string(), "Gildex: error handling"}));
+    EXPECT_FALSE(IsWritable(by_project ? t.module : t.form)) << "the other file is left alone";
+    EXPECT_THAT(t.rig.dialogs.Asked(), ::testing::IsEmpty());
+  }
 }
 
 TEST(CheckOutFile, AFileCheckedOutAlreadyIsLeftAsItIs) {
@@ -73,25 +67,23 @@ TEST(CheckOutFile, AFileCheckedOutAlreadyIsLeftAsItIs) {
     server.Open();
     server.VSSItem("$/Orders/frmMain.frm")->CheckOut("mine", "", 0);
     ::chmod(t.form.c_str(), 0444);  // checked out to a copy elsewhere; this one stays read-only
-    const std::string items = ReadBytes(t.rig.dir / "vss" / "items.txt");
-
-    EXPECT_TRUE(t.CheckOut(t.form, "$/Orders")) << user;
+    const std::string items = t.Items();
+    EXPECT_TRUE(t.rig.gildex.CheckOutFile(t.form.string(), "$/Orders", t.message)) << user;
     EXPECT_EQ(t.message, "") << user;
     EXPECT_FALSE(IsWritable(t.form)) << user;
-    EXPECT_EQ(ReadBytes(t.rig.dir / "vss" / "items.txt"), items) << user;
+    EXPECT_EQ(t.Items(), items) << user;
     EXPECT_THAT(t.rig.dialogs.Asked(), ::testing::IsEmpty()) << user;
   }
 }
 
-TEST(CheckOutFile, FailuresTellTheUserWhy) {
-  struct Case {
+TEST(CheckOutFile, FailuresTellTheUserWhyAndChangeNothing) {
+  const struct {
     std::string name;
     std::function<void(OrdersCheckOut&)> prepare;
     std::string file_name;  // in the Orders folder
     std::string project;
     std::string message;  // "<file>" stands for the file's path
-  };
-  const std::vector<Case> cases = {
+  } cases[] = {
       {"no database configured", [](OrdersCheckOut& t) { t.rig.env.Unset(platform::kSourceSafeVariable); },
        "frmMain.frm", "$/Orders", "Error logging into SourceSafe"},
       {"database folder missing",
@@ -99,50 +91,36 @@ TEST(CheckOutFile, FailuresTellTheUserWhy) {
        "frmMain.frm", "$/Orders", "Error logging into SourceSafe: Invalid SRCSAFE.INI file."},
       {"user not allowed", [](OrdersCheckOut& t) { t.db.AddUser("bert"); }, "frmMain.frm", "$/Orders",
        "Error logging into SourceSafe: Invalid user name"},
-      {"damaged database",
-       [](OrdersCheckOut& t) { WriteBytes(t.rig.dir / "vss" / "items.txt", "frmMain.frm\n"); }, "frmMain.frm",
-       "$/Orders", "Error logging into SourceSafe"},
-      {"file not in the database", [](OrdersCheckOut&) {}, "frmAbout.frm", "$/Orders",
-       "Could not check-out file <file>"},
-      {"file in another project", [](OrdersCheckOut&) {}, "frmMain.frm", "$/Billing",
-       "Could not check-out file <file>"},
+      {"damaged database", [](OrdersCheckOut& t) { WriteBytes(t.rig.dir / "vss" / "items.txt", "frmMain.frm\n"); },
+       "frmMain.frm", "$/Orders", "Error logging into SourceSafe"},
+      {"file not in the database", nullptr, "frmAbout.frm", "$/Orders", "Could not check-out file <file>"},
+      {"file in another project", nullptr, "frmMain.frm", "$/Billing", "Could not check-out file <file>"},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     OrdersCheckOut t;
-    c.prepare(t);
+    if (c.prepare) c.prepare(t);
     const std::string file = (t.work / c.file_name).string();
-    const std::string items = ReadBytes(t.rig.dir / "vss" / "items.txt");
+    const std::string items = t.Items();
     EXPECT_FALSE(t.rig.gildex.CheckOutFile(file, c.project, t.message)) << c.name;
     EXPECT_EQ(t.message, ReplaceAll(c.message, "<file>", file)) << c.name;
     EXPECT_FALSE(IsWritable(t.form)) << c.name;
-    EXPECT_EQ(ReadBytes(t.rig.dir / "vss" / "items.txt"), items) << c.name;
+    EXPECT_EQ(t.Items(), items) << c.name;
     EXPECT_THAT(t.rig.dialogs.Asked(), ::testing::IsEmpty()) << c.name;
   }
 }
 
 TEST(CheckOutFile, AWritableLocalCopyIsReplacedOnlyWhenTheUserSaysYes) {
-  struct Case {
-    platform::MsgBoxResult answer;
-    bool checked_out;
-    std::string message;
-  };
-  const std::vector<Case> cases = {
-      {platform::vbYes, true, ""},
-      {platform::vbNo, false, "Could not check-out file frmMain.frm, already writable!"},
-      {platform::vbCancel, false, "Could not check-out file frmMain.frm, already writable!"},
-  };
-  for (const Case& c : cases) {
+  for (const platform::MsgBoxResult answer : {platform::vbYes, platform::vbNo, platform::vbCancel}) {
     OrdersCheckOut t;
     ::chmod(t.form.c_str(), 0644);
-    t.rig.dialogs.Answer(c.answer);
-    EXPECT_EQ(t.CheckOut(t.form, "$/Orders"), c.checked_out) << c.answer;
-    EXPECT_EQ(t.message, c.message) << c.answer;
+    t.rig.dialogs.Answer(answer);
+    EXPECT_EQ(t.rig.gildex.CheckOutFile(t.form.string(), "$/Orders", t.message), answer == platform::vbYes);
+    EXPECT_EQ(t.message, answer == platform::vbYes ? "" : "Could not check-out file frmMain.frm, already writable!");
     ASSERT_EQ(t.rig.dialogs.Asked().size(), 1u);
     const platform::MessageBox& box = t.rig.dialogs.Asked()[0];
     EXPECT_EQ(box.prompt, "frmMain.frm is writable. Replace?");
     EXPECT_EQ(box.style, platform::vbYesNoCancel | platform::vbQuestion);
-    EXPECT_EQ(box.title, "Gildex");
-    EXPECT_EQ(t.db.Find("$/Orders/frmMain.frm")->checked_out_by, c.checked_out ? "anna" : "") << c.answer;
+    EXPECT_EQ(t.db.Find("$/Orders/frmMain.frm")->checked_out_by, answer == platform::vbYes ? "anna" : "") << answer;
   }
 }
 
@@ -150,7 +128,7 @@ TEST(CheckOutFile, AnUnexpectedServerFailureIsReportedAndTheFileStaysReadOnly) {
   OrdersCheckOut t;
   std::filesystem::remove(t.form);
   t.rig.dialogs.Answer(platform::vbAbort);
-  EXPECT_FALSE(t.CheckOut(t.form, "$/Orders"));
+  EXPECT_FALSE(t.rig.gildex.CheckOutFile(t.form.string(), "$/Orders", t.message));
   EXPECT_EQ(t.message, "Could not check-out file " + t.form.string());
   EXPECT_THAT(testing::ReportedNames(t.rig.dialogs), ::testing::ElementsAre("CGildex.CheckOutFile"));
   const std::string number = std::to_string(static_cast<std::int32_t>(platform::kSsLocalFileMissing));

@@ -4,6 +4,8 @@
 // registry (in memory, or kept in a file) and a program folder of its own.
 #include <cstdint>
 #include <filesystem>
+#include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -74,13 +76,53 @@ std::string Rewritten(std::string_view text, Operation&& operation, const std::s
 }
 
 // The template most users start from: a handler label and what the handler does.
-inline void UseStandardTemplate(CGildex& gildex, const std::string& handler_body) {
+inline void UseStandardTemplate(CGildex& gildex, const std::string& handler_body = "    MsgBox Err.Description") {
   gildex.DefaultTemplate("Standard");
   gildex.HeaderCode("On Error Goto %ProcName%_ErrorHandler");
   gildex.FooterCode("%ProcName%_ErrorHandler:\r\n" + handler_body);
   gildex.BodyCode(true);
   gildex.AutoExit(true);
 }
+
+// A procedure as UseStandardTemplate's blocks leave it, with "\n" line ends for Module():
+// `declaration` ("Public Sub Save()") and `body` (whole lines, each ending in "\n").
+inline std::string WithStandard(std::string_view declaration, std::string_view body,
+                                std::string_view handler_body = "    MsgBox Err.Description") {
+  std::string_view rest = declaration;
+  for (std::string_view word : {"Public ", "Private ", "Friend ", "Static ", "Property "})
+    if (rest.starts_with(word)) rest.remove_prefix(word.size());
+  const std::string kind(rest.substr(0, rest.find(' ')));
+  std::string_view name = rest.substr(kind.size() + 1);
+  name = name.substr(0, name.find('('));
+  const std::string word = kind == "Function" ? "Function" : kind == "Sub" ? "Sub" : "Property";
+  const std::string label = std::string(name) + "_ErrorHandler";
+  return std::string(declaration) + "\nOn Error Goto " + label + "\n' ---- Code Body Starts ----  (Standard)\n" +
+         std::string(body) + "' ---- Code Body Ends ---- (Standard)\n\tExit " + word + "\n" + label + ":\n" +
+         (handler_body.empty() ? "" : std::string(handler_body) + "\n") + "End " + word + "\n";
+}
+
+// A code module whose host refuses some edits, as the IDE does for a module it has locked:
+// deleting any line from `refuse_delete_from` on, and replacing line `refuse_replace`.
+class RefusingModule : public host::MemoryCodeModule {
+ public:
+  RefusingModule(std::string_view text, long refuse_delete_from, long refuse_replace = 0)
+      : MemoryCodeModule("modOrders", FromText("modOrders", text)->ExportLines(), host::LineEnd::CrLf, nullptr),
+        refuse_delete_from_(refuse_delete_from),
+        refuse_replace_(refuse_replace) {}
+  void DeleteLines(long first, long count) override {
+    if (refuse_delete_from_ > 0 && first + count - 1 >= refuse_delete_from_) Refuse();
+    MemoryCodeModule::DeleteLines(first, count);
+  }
+  void ReplaceLine(long line, std::string_view text) override {
+    if (line == refuse_replace_) Refuse();
+    MemoryCodeModule::ReplaceLine(line, text);
+  }
+
+ private:
+  [[noreturn]] static void Refuse() { throw host::HostError(40198, "Module is locked"); }
+  long refuse_delete_from_;
+  long refuse_replace_;
+};
 
 // The progress window as the tests read it afterwards.
 struct RecordingProgress : Progress {
@@ -99,6 +141,56 @@ struct RecordingProgress : Progress {
   int shown = 0;
   std::vector<std::int16_t> button_states;
 };
+
+enum class Operation { Insert, Remove, Number, UnNumber };
+
+inline const char* NameOf(Operation operation) {
+  constexpr const char* kNames[] = {"insert", "remove", "number", "unnumber"};
+  return kNames[static_cast<int>(operation)];
+}
+
+inline void Apply(CGildex& gildex, Operation operation, host::CodeModule& module, bool selection_only = false) {
+  switch (operation) {
+    case Operation::Insert: gildex.InsertModule(module, module.Name(), nullptr, selection_only); break;
+    case Operation::Remove: gildex.RemoveModule(module, selection_only); break;
+    case Operation::Number: gildex.NumberModule(module, selection_only); break;
+    case Operation::UnNumber: gildex.UnNumberModule(module, selection_only); break;
+  }
+}
+
+// The engine as a fresh installation sets it up, with the Standard template, and a progress
+// window to read afterwards.
+struct Engine {
+  Engine() {
+    UseStandardTemplate(rig.gildex);
+    rig.gildex.LineIncrement(10);
+    rig.gildex.LineDelimiter(" ");
+    rig.gildex.SetProgress(&progress);
+  }
+  std::string Run(Operation operation, std::string_view text) {
+    return Rewritten(text, [&](host::CodeModule& module) { Apply(rig.gildex, operation, module); });
+  }
+  EngineRig rig;
+  RecordingProgress progress;
+};
+
+// One row of a module table: the module before (a raw string for Module()), what the row
+// changes in the engine's settings, and the whole module after.
+struct ModuleCase {
+  std::string name;
+  std::function<void(CGildex&)> settings;
+  std::string before, after;
+};
+
+// Runs each row on an Engine of its own; no row may show an error box.
+inline void ExpectRewrites(Operation operation, const std::vector<ModuleCase>& cases) {
+  for (const ModuleCase& c : cases) {
+    Engine engine;
+    if (c.settings) c.settings(engine.rig.gildex);
+    EXPECT_EQ(engine.Run(operation, Module(c.before)), Module(c.after)) << NameOf(operation) << ": " << c.name;
+    EXPECT_TRUE(engine.rig.dialogs.Asked().empty()) << c.name;
+  }
+}
 
 // The qualified names of the error boxes shown so far, in order.
 inline std::vector<std::string> ReportedNames(const platform::ScriptedDialogs& dialogs) {

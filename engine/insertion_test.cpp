@@ -1,10 +1,9 @@
-// What one procedure looks like after the template went in: header and start marker at the
+// What each procedure looks like after the template went in: header and start marker at the
 // top of the body, end marker, exit line and footer above End, and the body pass.
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "engine/engine_rig_test.h"
@@ -15,369 +14,115 @@ namespace gildex {
 namespace {
 
 using testing::EngineRig;
-
 using testing::Module;
+using testing::Operation;
+using testing::WithStandard;
 
-// The engine with the template most users start from.
-struct Inserter {
-  Inserter() {
-    testing::UseStandardTemplate(rig.gildex, "    MsgBox Err.Description, vbCritical, \"%ProcName%\"");
-  }
+const std::string kSave = "Sub Save()\n    Put #1, , mData\n    Close #1\nEnd Sub\n";
 
-  std::string Insert(std::string_view text) {
-    return testing::Rewritten(
-        text, [&](host::CodeModule& module) { rig.gildex.InsertModule(module, "modOrders", nullptr, false); });
-  }
+void Blocks(CGildex& g, const std::string& header, const std::string& footer) {
+  g.HeaderCode(header);
+  g.FooterCode(footer);
+}
 
+TEST(InsertModule, PutsTheTemplateAroundEachBody) {
+  auto named = [](const char* name) { return std::string("    MsgBox Err.Description, vbCritical, \"") + name + "\""; };
+  testing::ExpectRewrites(Operation::Insert, {
+      {"every procedure gets its own names; trailing blank lines go",
+       [](CGildex& g) { g.FooterCode("%ProcName%_ErrorHandler:\r\n    MsgBox Err.Description, vbCritical, \"%ProcName%\""); },
+       "Option Explicit\n\n' Adds one line.\nPublic Sub AddLine(ByVal Amount As Currency)\n    mTotal = mTotal + Amount\n"
+       "End Sub\n\nPrivate Function Total() As Currency\n    Dim c As Currency\n    Total = mTotal\nEnd Function\n\n"
+       "Friend Property Get Count() As Long\n    Count = mCount\nEnd Property\n\n\n",
+       "Option Explicit\n\n' Adds one line.\n" +
+           WithStandard("Public Sub AddLine(ByVal Amount As Currency)", "    mTotal = mTotal + Amount\n", named("AddLine")) +
+           "\n" + WithStandard("Private Function Total() As Currency", "    Dim c As Currency\n    Total = mTotal\n", named("Total")) +
+           "\n" + WithStandard("Friend Property Get Count() As Long", "    Count = mCount\n", named("Count"))},
+      {"Property Get, Let and Set of one name each get their handler", nullptr,
+       "Property Get Name() As String\n    Name = mName\nEnd Property\n\nProperty Let Name(ByVal v As String)\n"
+       "    mName = v\nEnd Property\n\nProperty Set Name(ByVal v As Object)\n    Set mName = v\nEnd Property\n",
+       WithStandard("Property Get Name() As String", "    Name = mName\n") + "\n" +
+           WithStandard("Property Let Name(ByVal v As String)", "    mName = v\n") + "\n" +
+           WithStandard("Property Set Name(ByVal v As Object)", "    Set mName = v\n")},
+      {"no exit line without AutoExit", [](CGildex& g) { g.AutoExit(false); g.FooterCode("Exit Sub\r\nSave_ErrorHandler:"); },
+       kSave,
+       "Sub Save()\nOn Error Goto Save_ErrorHandler\n' ---- Code Body Starts ----  (Standard)\n    Put #1, , mData\n"
+       "    Close #1\n' ---- Code Body Ends ---- (Standard)\nExit Sub\nSave_ErrorHandler:\nEnd Sub\n"},
+      {"markers off leave empty lines in their place", [](CGildex& g) { g.BodyCode(false); }, kSave,
+       "Sub Save()\nOn Error Goto Save_ErrorHandler\n\n    Put #1, , mData\n    Close #1\n\n\tExit Sub\n"
+       "Save_ErrorHandler:\n    MsgBox Err.Description\nEnd Sub\n"},
+      {"a blank footer inserts nothing, not even its marker",
+       [](CGildex& g) { Blocks(g, "On Error Goto %ProcName%_ErrorHandler", "  "); }, kSave,
+       "Sub Save()\nOn Error Goto Save_ErrorHandler\n' ---- Code Body Starts ----  (Standard)\n    Put #1, , mData\n"
+       "    Close #1\nEnd Sub\n"},
+      {"a blank header inserts nothing, not even its marker", [](CGildex& g) { Blocks(g, "", "Save_ErrorHandler:"); },
+       kSave,
+       "Sub Save()\n    Put #1, , mData\n    Close #1\n' ---- Code Body Ends ---- (Standard)\n\tExit Sub\n"
+       "Save_ErrorHandler:\nEnd Sub\n"},
+      {"two blank blocks insert nothing", [](CGildex& g) { Blocks(g, " ", ""); }, kSave, kSave},
+      {"the header goes below a continued declaration", [](CGildex& g) { g.FooterCode(""); },
+       "Sub Post(ByVal Customer As String, _\n         ByVal Amount As Currency)\n    ' Posts one amount.\n"
+       "    Ledger.Add Customer, Amount\nEnd Sub\n",
+       "Sub Post(ByVal Customer As String, _\n         ByVal Amount As Currency)\nOn Error Goto Post_ErrorHandler\n"
+       "' ---- Code Body Starts ----  (Standard)\n    ' Posts one amount.\n    Ledger.Add Customer, Amount\nEnd Sub\n"},
+      {"HeaderAfterComments puts it below the comments too",
+       [](CGildex& g) { g.FooterCode(""); g.HeaderAfterComments(true); },
+       "Sub Post(ByVal Customer As String, _\n         ByVal Amount As Currency)\n    ' Posts one amount.\n"
+       "    Ledger.Add Customer, Amount\nEnd Sub\n",
+       "Sub Post(ByVal Customer As String, _\n         ByVal Amount As Currency)\n    ' Posts one amount.\n"
+       "On Error Goto Post_ErrorHandler\n' ---- Code Body Starts ----  (Standard)\n    Ledger.Add Customer, Amount\nEnd Sub\n"},
+      {"ReplaceBodyHandlers points reset statements at the procedure's handler",
+       [](CGildex& g) { g.ReplaceBodyHandlers(true); g.IgnoreExisting(true); },
+       "Sub Save()\n    On Error Goto 0\nOn error goto 0 ' stop ignoring\n    If mDirty Then On Error Goto 0\nEnd Sub\n",
+       WithStandard("Sub Save()", "    On Error Goto Save_ErrorHandler\nOn Error Goto Save_ErrorHandler\n"
+                                  "    If mDirty Then On Error Goto 0\n")},
+      {"full logging follows every statement that could be numbered",
+       [](CGildex& g) {
+         g.FullLogging(true);
+         g.FullLoggingCode("Trace \"%ProcName%: %PrevLine%\" ");
+         g.FooterCode("");
+       },
+       "Sub Save(ByVal Name As String)\n    Dim hFile As Integer\n    ' open it\n    hFile = FreeFile\n\n"
+       "    MsgBox \"Saving \" & _\n        Name\n    Close #hFile\nEnd Sub\n",
+       "Sub Save(ByVal Name As String)\nOn Error Goto Save_ErrorHandler\n' ---- Code Body Starts ----  (Standard)\n"
+       "    Dim hFile As Integer\n    ' open it\n    hFile = FreeFile\nTrace \"Save: hFile = FreeFile\" 'gildexlog\n\n"
+       "    MsgBox \"Saving \" & _\n        Name\n    Close #hFile\nTrace \"Save: Close #hFile\" 'gildexlog\nEnd Sub\n"},
+      {"logging comment lines when they are numbered, quotes turned to apostrophes",
+       [](CGildex& g) {
+         g.FullLogging(true);
+         g.NumberCommentLines(true);
+         g.FullLoggingCode("Trace \"%PrevLine%\" ");
+         Blocks(g, "", "");
+       },
+       "Sub Save()\n    Status = \"Saved\"\n    ' done\nEnd Sub\n",
+       "Sub Save()\n    Status = \"Saved\"\nTrace \"Status = 'Saved'\" 'gildexlog\n    ' done\nTrace \"' done\" 'gildexlog\nEnd Sub\n"},
+      {"update mode replaces the blocks of the same template only",
+       [](CGildex& g) {
+         g.UpdateMode(true);
+         g.IgnoreExisting(true);
+         Blocks(g, "On Error Goto %ProcName%_ErrorHandler\r\nTrace \"%ProcName%\"",
+                "%ProcName%_ErrorHandler:\r\n    LogError \"%ProcName%\"");
+       },
+       WithStandard("Sub Save()", "    Kill mFile\n") +
+           "\nSub Load()\nOn Error Goto Load_ErrorHandler\n' ---- Code Body Starts ----  (Logging)\n    Open mFile For Input As #1\n"
+           "' ---- Code Body Ends ---- (Logging)\n\tExit Sub\nLoad_ErrorHandler:\nEnd Sub\n",
+       "Sub Save()\nOn Error Goto Save_ErrorHandler\nTrace \"Save\"\n' ---- Code Body Starts ----  (Standard)\n    Kill mFile\n"
+       "' ---- Code Body Ends ---- (Standard)\n\tExit Sub\nSave_ErrorHandler:\n    LogError \"Save\"\nEnd Sub\n\n"
+       "Sub Load()\nOn Error Goto Load_ErrorHandler\nTrace \"Load\"\n' ---- Code Body Starts ----  (Standard)\n"
+       "On Error Goto Load_ErrorHandler\n' ---- Code Body Starts ----  (Logging)\n    Open mFile For Input As #1\n"
+       "' ---- Code Body Ends ---- (Logging)\n\tExit Sub\nLoad_ErrorHandler:\n' ---- Code Body Ends ---- (Standard)\n"
+       "\tExit Sub\nLoad_ErrorHandler:\n    LogError \"Load\"\nEnd Sub\n"},
+      {"a module of declarations only stays as it was", nullptr,
+       "Option Explicit\nPublic Const APP_TITLE As String = \"Orders\"\nPublic Type OrderLine\n    Amount As Currency\nEnd Type\n",
+       "Option Explicit\nPublic Const APP_TITLE As String = \"Orders\"\nPublic Type OrderLine\n    Amount As Currency\nEnd Type\n"},
+  });
+}
+
+TEST(InsertBlocks, ReturnTheLinesTheyAddedAndReportAFailureUnderTheirOwnName) {
   EngineRig rig;
-};
-
-TEST(InsertHandler, GoesAroundTheBodyBetweenMarkerLines) {
-  Inserter inserter;
-  inserter.rig.gildex.AutoExit(false);
-  inserter.rig.gildex.FooterCode("Exit Sub\r\nA_ErrorHandler:");
-  EXPECT_EQ(inserter.Insert(Module(R"(
-Sub A()
-    x = 1
-    y = 2
-End Sub
-)")),
-            Module(R"(
-Sub A()
-On Error Goto A_ErrorHandler
-' ---- Code Body Starts ----  (Standard)
-    x = 1
-    y = 2
-' ---- Code Body Ends ---- (Standard)
-Exit Sub
-A_ErrorHandler:
-End Sub
-)"));
-  EXPECT_TRUE(inserter.rig.dialogs.Asked().empty());
-}
-
-TEST(InsertHandler, EveryProcedureOfAModuleGetsItsOwnNames) {
-  Inserter inserter;
-  EXPECT_EQ(inserter.Insert(Module(R"(
-Option Explicit
-Private mTotal As Currency
-
-' Adds one order line to the total.
-Public Sub AddLine(ByVal Amount As Currency)
-    mTotal = mTotal + Amount
-    Refresh
-End Sub
-
-Private Function Total() As Currency
-    Dim c As Currency
-    Total = mTotal
-End Function
-
-Friend Property Get Count() As Long
-    Count = mCount
-    Beep
-End Property
-
-
-)")),
-            Module(R"(
-Option Explicit
-Private mTotal As Currency
-
-' Adds one order line to the total.
-Public Sub AddLine(ByVal Amount As Currency)
-On Error Goto AddLine_ErrorHandler
-' ---- Code Body Starts ----  (Standard)
-    mTotal = mTotal + Amount
-    Refresh
-' ---- Code Body Ends ---- (Standard)
-	Exit Sub
-AddLine_ErrorHandler:
-    MsgBox Err.Description, vbCritical, "AddLine"
-End Sub
-
-Private Function Total() As Currency
-On Error Goto Total_ErrorHandler
-' ---- Code Body Starts ----  (Standard)
-    Dim c As Currency
-    Total = mTotal
-' ---- Code Body Ends ---- (Standard)
-	Exit Function
-Total_ErrorHandler:
-    MsgBox Err.Description, vbCritical, "Total"
-End Function
-
-Friend Property Get Count() As Long
-On Error Goto Count_ErrorHandler
-' ---- Code Body Starts ----  (Standard)
-    Count = mCount
-    Beep
-' ---- Code Body Ends ---- (Standard)
-	Exit Property
-Count_ErrorHandler:
-    MsgBox Err.Description, vbCritical, "Count"
-End Property
-)"));
-}
-
-TEST(InsertHandler, MarkersOffLeaveEmptyLinesInTheirPlace) {
-  Inserter inserter;
-  inserter.rig.gildex.BodyCode(false);
-  EXPECT_EQ(inserter.Insert(Module(R"(
-Public Function Load() As Boolean
-    Load = True
-    Beep
-End Function
-)")),
-            Module(R"(
-Public Function Load() As Boolean
-On Error Goto Load_ErrorHandler
-
-    Load = True
-    Beep
-
-	Exit Function
-Load_ErrorHandler:
-    MsgBox Err.Description, vbCritical, "Load"
-End Function
-)"));
-}
-
-TEST(InsertHandler, ABlankBlockInsertsNothingNotEvenItsMarker) {
-  struct Case {
-    std::string header, footer, expected;
-  };
-  const std::vector<Case> cases = {
-      {"On Error Goto %ProcName%_ErrorHandler", "  ", Module(R"(
-Sub Save()
-On Error Goto Save_ErrorHandler
-' ---- Code Body Starts ----  (Standard)
-    Put #1, , mData
-    Close #1
-End Sub
-)")},
-      {"", "Save_ErrorHandler:", Module(R"(
-Sub Save()
-    Put #1, , mData
-    Close #1
-' ---- Code Body Ends ---- (Standard)
-	Exit Sub
-Save_ErrorHandler:
-End Sub
-)")},
-      {" ", "", Module(R"(
-Sub Save()
-    Put #1, , mData
-    Close #1
-End Sub
-)")},
-  };
-  for (const Case& c : cases) {
-    Inserter inserter;
-    inserter.rig.gildex.HeaderCode(c.header);
-    inserter.rig.gildex.FooterCode(c.footer);
-    EXPECT_EQ(inserter.Insert(Module(R"(
-Sub Save()
-    Put #1, , mData
-    Close #1
-End Sub
-)")),
-              c.expected)
-        << "header [" << c.header << "] footer [" << c.footer << "]";
-  }
-}
-
-TEST(InsertHandler, HeaderGoesBelowAContinuedDeclarationAndOptionallyItsComments) {
-  const std::string before = Module(R"(
-Public Sub Post(ByVal Customer As String, _
-                ByVal Amount As Currency)
-    ' Posts one amount.
-    ' Never called with a negative amount.
-    Ledger.Add Customer, Amount
-End Sub
-)");
-  Inserter plain;
-  plain.rig.gildex.FooterCode("");
-  EXPECT_EQ(plain.Insert(before), Module(R"(
-Public Sub Post(ByVal Customer As String, _
-                ByVal Amount As Currency)
-On Error Goto Post_ErrorHandler
-' ---- Code Body Starts ----  (Standard)
-    ' Posts one amount.
-    ' Never called with a negative amount.
-    Ledger.Add Customer, Amount
-End Sub
-)"));
-  Inserter after_comments;
-  after_comments.rig.gildex.FooterCode("");
-  after_comments.rig.gildex.HeaderAfterComments(true);
-  EXPECT_EQ(after_comments.Insert(before), Module(R"(
-Public Sub Post(ByVal Customer As String, _
-                ByVal Amount As Currency)
-    ' Posts one amount.
-    ' Never called with a negative amount.
-On Error Goto Post_ErrorHandler
-' ---- Code Body Starts ----  (Standard)
-    Ledger.Add Customer, Amount
-End Sub
-)"));
-}
-
-TEST(InsertHandler, ResetStatementsInTheBodyPointAtTheProceduresHandler) {
-  Inserter inserter;
-  inserter.rig.gildex.ReplaceBodyHandlers(true);
-  inserter.rig.gildex.IgnoreExisting(true);
-  EXPECT_EQ(inserter.Insert(Module(R"(
-Sub Save()
-    Kill mBackup
-    On Error Goto 0
-On error goto 0 ' stop ignoring
-    If mDirty Then On Error Goto 0
-    Close #1
-End Sub
-)")),
-            Module(R"(
-Sub Save()
-On Error Goto Save_ErrorHandler
-' ---- Code Body Starts ----  (Standard)
-    Kill mBackup
-    On Error Goto Save_ErrorHandler
-On Error Goto Save_ErrorHandler
-    If mDirty Then On Error Goto 0
-    Close #1
-' ---- Code Body Ends ---- (Standard)
-	Exit Sub
-Save_ErrorHandler:
-    MsgBox Err.Description, vbCritical, "Save"
-End Sub
-)"));
-}
-
-TEST(InsertHandler, FullLoggingFollowsEveryStatementThatCouldBeNumbered) {
-  const std::string before = Module(R"(
-Sub Save(ByVal Name As String)
-    Dim hFile As Integer
-    ' open it
-    hFile = FreeFile
-
-    MsgBox "Saving " & _
-        Name
-    Close #hFile
-End Sub
-)");
-  Inserter inserter;
-  inserter.rig.gildex.FullLogging(true);
-  inserter.rig.gildex.FullLoggingCode("Trace \"%ProcName%: %PrevLine%\" ");
-  inserter.rig.gildex.FooterCode("");
-  EXPECT_EQ(inserter.Insert(before), Module(R"(
-Sub Save(ByVal Name As String)
-On Error Goto Save_ErrorHandler
-' ---- Code Body Starts ----  (Standard)
-    Dim hFile As Integer
-    ' open it
-    hFile = FreeFile
-Trace "Save: hFile = FreeFile" 'gildexlog
-
-    MsgBox "Saving " & _
-        Name
-    Close #hFile
-Trace "Save: Close #hFile" 'gildexlog
-End Sub
-)"));
-
-  Inserter comments;
-  comments.rig.gildex.FullLogging(true);
-  comments.rig.gildex.NumberCommentLines(true);
-  comments.rig.gildex.FullLoggingCode("Trace \"%PrevLine%\" ");
-  comments.rig.gildex.HeaderCode("");
-  comments.rig.gildex.FooterCode("");
-  EXPECT_EQ(comments.Insert(Module(R"(
-Sub Save()
-    Status = "Saved"
-    ' done
-End Sub
-)")),
-            Module(R"(
-Sub Save()
-    Status = "Saved"
-Trace "Status = 'Saved'" 'gildexlog
-    ' done
-Trace "' done" 'gildexlog
-End Sub
-)"));
-}
-
-TEST(InsertHandler, ReapplyingReplacesTheBlocksOfTheSameTemplateOnly) {
-  Inserter inserter;
-  inserter.rig.gildex.UpdateMode(true);
-  inserter.rig.gildex.IgnoreExisting(true);
-  inserter.rig.gildex.HeaderCode("On Error Goto %ProcName%_ErrorHandler\r\nTrace \"%ProcName%\"");
-  inserter.rig.gildex.FooterCode("%ProcName%_ErrorHandler:\r\n    LogError \"%ProcName%\"");
-  EXPECT_EQ(inserter.Insert(Module(R"(
-Sub Save()
-On Error Goto Save_ErrorHandler
-' ---- Code Body Starts ----  (Standard)
-    Kill mFile
-    Beep
-' ---- Code Body Ends ---- (Standard)
-	Exit Sub
-Save_ErrorHandler:
-    MsgBox Err.Description
-End Sub
-
-Sub Load()
-On Error Goto Load_ErrorHandler
-' ---- Code Body Starts ----  (Logging)
-    Open mFile For Input As #1
-' ---- Code Body Ends ---- (Logging)
-	Exit Sub
-Load_ErrorHandler:
-End Sub
-)")),
-            Module(R"(
-Sub Save()
-On Error Goto Save_ErrorHandler
-Trace "Save"
-' ---- Code Body Starts ----  (Standard)
-    Kill mFile
-    Beep
-' ---- Code Body Ends ---- (Standard)
-	Exit Sub
-Save_ErrorHandler:
-    LogError "Save"
-End Sub
-
-Sub Load()
-On Error Goto Load_ErrorHandler
-Trace "Load"
-' ---- Code Body Starts ----  (Standard)
-On Error Goto Load_ErrorHandler
-' ---- Code Body Starts ----  (Logging)
-    Open mFile For Input As #1
-' ---- Code Body Ends ---- (Logging)
-	Exit Sub
-Load_ErrorHandler:
-' ---- Code Body Ends ---- (Standard)
-	Exit Sub
-Load_ErrorHandler:
-    LogError "Load"
-End Sub
-)"));
-}
-
-TEST(InsertHandler, BlocksReturnTheLinesTheyAdded) {
-  EngineRig rig;
-  rig.gildex.DefaultTemplate("Standard");
-  rig.gildex.BodyCode(true);
-  rig.gildex.AutoExit(true);
-  auto module = host::MemoryCodeModule::FromText("modA", Module(R"(
-Property Let Total(ByVal Value As Currency)
-    mTotal = Value
-End Property
-)"));
+  testing::UseStandardTemplate(rig.gildex);
+  auto module = host::MemoryCodeModule::FromText("modA", Module("Property Let Total(ByVal Value As Currency)\n    mTotal = Value\nEnd Property\n"));
   EXPECT_EQ(rig.gildex.insertTopOfProcErrorCode(*module, "Total", 2, "On Error Goto Total_ErrorHandler\nDim x"), 3);
-  EXPECT_EQ(rig.gildex.InsertBottomOfProcErrorCode(*module, "Total", 1, module->Lines(1, 1), "Total_ErrorHandler:", 6),
-            3);
+  EXPECT_EQ(rig.gildex.InsertBottomOfProcErrorCode(*module, "Total", 1, module->Lines(1, 1), "Total_ErrorHandler:", 6), 3);
   EXPECT_EQ(module->Text(), Module(R"(
 Property Let Total(ByVal Value As Currency)
 On Error Goto Total_ErrorHandler
@@ -393,67 +138,43 @@ End Property
   // A type code that says nothing falls back on the declaration's own word.
   EXPECT_EQ(rig.gildex.InsertBottomOfProcErrorCode(*module, "Total", 0, "Public Static Sub Total()", "", 9), 3);
   EXPECT_EQ(module->Lines(10, 1), "\tExit Sub");
-}
 
-TEST(InsertHandler, ABlockThatFailsIsReportedUnderItsOwnName) {
-  EngineRig rig;
-  auto module = host::MemoryCodeModule::FromText("modA", "Sub A()\r\nEnd Sub");
-  platform::ScriptedDialogs& dialogs = rig.dialogs;
-  dialogs.Answer(platform::vbAbort);
-  dialogs.Answer(platform::vbAbort);
+  const std::string text = module->Text();
   EXPECT_EQ(rig.gildex.insertTopOfProcErrorCode(*module, "A", 40, "On Error Resume Next"), 0);
   EXPECT_EQ(rig.gildex.InsertBottomOfProcErrorCode(*module, "A", 3, "Sub A()", "A_ErrorHandler:", 40), 0);
-  EXPECT_EQ(testing::ReportedNames(dialogs),
+  EXPECT_EQ(testing::ReportedNames(rig.dialogs),
             (std::vector<std::string>{"CGildex.insertTopOfProcErrorCode", "CGildex.InsertBottomOfProcErrorCode"}));
-  EXPECT_EQ(module->Text(), "Sub A()\r\nEnd Sub");
+  EXPECT_EQ(module->Text(), text);
 }
 
 TEST(BodyPass, ReturnsTheCorrectionThatPutsTheLastLineOnEnd) {
-  struct Case {
+  const std::string handlers = "Sub A()\n    On Error Goto 0\n    x = 1\n    y = 2\nEnd Sub\n' trailing\n' lines\n";
+  const struct {
+    std::string module;
+    bool logging;
     long first, last;
     long correction, last_after;
+  } cases[] = {
+      // Line 5 holds "End Sub"; lines 6 and 7 belong to no procedure.
+      {handlers, false, 2, 5, 0, 5}, {handlers, false, 2, 7, -2, 7}, {handlers, false, 2, 4, 0, 4},
+      {handlers, false, 5, 5, 0, 5},
+      // Two logging lines move End from line 4 to 6.
+      {"Sub A()\n    x = 1\n    y = 2\nEnd Sub\n", true, 2, 5, -1, 7},
   };
-  // Line 5 holds "End Sub"; lines 6 and 7 belong to no procedure.
-  const std::vector<Case> cases = {
-      {2, 5, 0, 5},
-      {2, 7, -2, 7},
-      {2, 4, 0, 4},  // no End line in reach
-      {5, 5, 0, 5},
-  };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     EngineRig rig;
-    rig.gildex.ReplaceBodyHandlers(true);
-    auto module = host::MemoryCodeModule::FromText("modA", Module(R"(
-Sub A()
-    On Error Goto 0
-    x = 1
-    y = 2
-End Sub
-' trailing
-' lines
-)"));
+    rig.gildex.ReplaceBodyHandlers(!c.logging);
+    rig.gildex.FullLogging(c.logging);
+    rig.gildex.FullLoggingCode("Trace \"%PrevLine%\" ");
+    auto module = host::MemoryCodeModule::FromText("modA", Module(c.module));
     long last = c.last;
-    EXPECT_EQ(rig.gildex.BodyPass(*module, "A", c.first, last, "SUB", "Public"), c.correction)
-        << c.first << "-" << c.last;
+    EXPECT_EQ(rig.gildex.BodyPass(*module, "A", c.first, last, "SUB", "Public"), c.correction) << c.first << "-" << c.last;
     EXPECT_EQ(last, c.last_after);
+    if (c.last >= 5) {
+      EXPECT_EQ(module->Lines(last + c.correction, 1), "End Sub") << c.first << "-" << c.last;
+    }
+    EXPECT_EQ(module->CheckConsistency(), "");
   }
-}
-
-TEST(BodyPass, LoggingMovesTheLastLineDown) {
-  EngineRig rig;
-  rig.gildex.FullLogging(true);
-  rig.gildex.FullLoggingCode("Trace \"%PrevLine%\" ");
-  auto module = host::MemoryCodeModule::FromText("modA", Module(R"(
-Sub A()
-    x = 1
-    y = 2
-End Sub
-)"));
-  long last = 5;
-  EXPECT_EQ(rig.gildex.BodyPass(*module, "A", 2, last, "SUB", "Public"), -1);
-  EXPECT_EQ(last, 7);
-  EXPECT_EQ(module->Lines(6, 1), "End Sub");
-  EXPECT_EQ(module->CheckConsistency(), "");
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
+// The control prefix table kept in the program folder's pfx.dat.
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,76 +15,65 @@ namespace {
 using testing::EngineRig;
 using Lines = std::vector<std::string>;
 
-std::filesystem::path PrefixFile(const EngineRig& rig) { return rig.ProgramFolder() / "pfx.dat"; }
-
-TEST(PrefixTable, MissingFileLoadsAnEmptyTable) {
-  EngineRig rig;
-  rig.gildex.Prefixes({"TextBox=txt"});
-  EXPECT_FALSE(rig.gildex.LoadPrefixes());
-  EXPECT_TRUE(rig.gildex.Prefixes().empty());
-}
-
-TEST(PrefixTable, LoadsEveryLineOfTheFile) {
-  struct Case {
-    std::string file;
+TEST(PrefixTable, LoadsEveryLineUpToARepeatedControlType) {
+  const struct {
+    std::optional<std::string> file;  // nothing: no file; "/": a folder of that name
     bool complete;
     Lines table;
-  };
-  const std::vector<Case> cases = {
-      {"TextBox=txt\r\nLabel=lbl\r\nCommandButton=cmd\r\n", true, {"TextBox=txt", "Label=lbl", "CommandButton=cmd"}},
-      {"TextBox=txt\r\nLabel=lbl", true, {"TextBox=txt", "Label=lbl"}},
+  } cases[] = {
+      {"TextBox=txt\r\nLabel=lbl\r\n", true, {"TextBox=txt", "Label=lbl"}},
+      {"TextBox=txt\nLabel=lbl", true, {"TextBox=txt", "Label=lbl"}},
       {"", true, {}},
       // A line without "=" is a control type without a prefix; a prefix keeps its own "=".
       {"Timer\r\nShape=shp=x\r\n", true, {"Timer", "Shape=shp=x"}},
       // Keyed by control type, in any letter case: a repeat ends the load there.
       {"TextBox=txt\r\nLabel=lbl\r\ntextbox=tb\r\nImage=img\r\n", false, {"TextBox=txt", "Label=lbl"}},
-      {"TextBox=txt\nLabel=lbl\n", true, {"TextBox=txt", "Label=lbl"}},
+      {std::nullopt, false, {}},
+      {"/", false, {}},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     EngineRig rig;
-    platform::testing::WriteBytes(PrefixFile(rig), c.file);
-    EXPECT_EQ(rig.gildex.LoadPrefixes(), c.complete) << c.file;
-    EXPECT_EQ(rig.gildex.Prefixes(), c.table) << c.file;
+    const std::filesystem::path file = rig.ProgramFolder() / "pfx.dat";
+    if (c.file == "/") std::filesystem::create_directory(file);
+    else if (c.file) platform::testing::WriteBytes(file, *c.file);
+    rig.gildex.Prefixes({"Old=o"});
+    EXPECT_EQ(rig.gildex.LoadPrefixes(), c.complete) << c.file.value_or("(none)");
+    EXPECT_EQ(rig.gildex.Prefixes(), c.table) << c.file.value_or("(none)");
+    EXPECT_TRUE(rig.dialogs.Asked().empty());
   }
-}
-
-TEST(PrefixTable, LoadSettingsLoadsTheTableLast) {
   EngineRig rig;
-  platform::testing::WriteBytes(PrefixFile(rig), "ListBox=lst\r\n");
+  platform::testing::WriteBytes(rig.ProgramFolder() / "pfx.dat", "ListBox=lst\r\n");
   rig.gildex.LoadSettings();
-  EXPECT_EQ(rig.gildex.Prefixes(), Lines{"ListBox=lst"});
+  EXPECT_EQ(rig.gildex.Prefixes(), Lines{"ListBox=lst"}) << "loading the settings loads the table";
 }
 
-TEST(PrefixTable, SaveReplacesAnExistingFileWithCrLfLines) {
-  EngineRig rig;
-  platform::testing::WriteBytes(PrefixFile(rig), "Old=o\r\n");
-  rig.gildex.Prefixes({"TextBox=txt", "Label=lbl"});
-  EXPECT_TRUE(rig.gildex.SavePrefixes());
-  EXPECT_EQ(platform::testing::ReadBytes(PrefixFile(rig)), "TextBox=txt\r\nLabel=lbl\r\n");
-
-  rig.gildex.Prefixes({});
-  EXPECT_TRUE(rig.gildex.SavePrefixes());
-  EXPECT_EQ(platform::testing::ReadBytes(PrefixFile(rig)), "");
-}
-
-TEST(PrefixTable, SaveWritesNothingWhenTheFileIsMissing) {
-  EngineRig rig;
-  rig.gildex.Prefixes({"TextBox=txt"});
-  EXPECT_FALSE(rig.gildex.SavePrefixes());
-  EXPECT_FALSE(std::filesystem::exists(PrefixFile(rig)));
-  EXPECT_EQ(rig.gildex.Prefixes(), Lines{"TextBox=txt"});
-}
-
-TEST(PrefixTable, AFolderNamedLikeTheFileIsNoTable) {
-  EngineRig rig;
-  std::filesystem::create_directory(PrefixFile(rig));
-  rig.gildex.Prefixes({"TextBox=txt"});
-  EXPECT_FALSE(rig.gildex.LoadPrefixes());
-  EXPECT_TRUE(rig.gildex.Prefixes().empty());
-  rig.gildex.Prefixes({"TextBox=txt"});
-  EXPECT_FALSE(rig.gildex.SavePrefixes());
-  EXPECT_TRUE(std::filesystem::is_directory(PrefixFile(rig)));
-  EXPECT_TRUE(rig.dialogs.Asked().empty());
+// Saving replaces an existing file with CR LF lines, and never creates one.
+TEST(PrefixTable, SaveWritesOnlyAFileThatExists) {
+  const struct {
+    std::optional<std::string> file;
+    Lines table;
+    bool saved;
+    std::optional<std::string> after;
+  } cases[] = {
+      {"Old=o\r\n", {"TextBox=txt", "Label=lbl"}, true, "TextBox=txt\r\nLabel=lbl\r\n"},
+      {"Old=o\r\n", {}, true, ""},
+      {std::nullopt, {"TextBox=txt"}, false, std::nullopt},
+      {"/", {"TextBox=txt"}, false, "/"},
+  };
+  for (const auto& c : cases) {
+    EngineRig rig;
+    const std::filesystem::path file = rig.ProgramFolder() / "pfx.dat";
+    if (c.file == "/") std::filesystem::create_directory(file);
+    else if (c.file) platform::testing::WriteBytes(file, *c.file);
+    rig.gildex.Prefixes(c.table);
+    EXPECT_EQ(rig.gildex.SavePrefixes(), c.saved);
+    std::optional<std::string> after;
+    if (std::filesystem::is_directory(file)) after = "/";
+    else if (std::filesystem::exists(file)) after = platform::testing::ReadBytes(file);
+    EXPECT_EQ(after, c.after);
+    EXPECT_EQ(rig.gildex.Prefixes(), c.table);
+    EXPECT_TRUE(rig.dialogs.Asked().empty());
+  }
 }
 
 }  // namespace

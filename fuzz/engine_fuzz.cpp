@@ -218,7 +218,8 @@ void InsertRemoveRoundTrip(const Choice& choice, const std::string& before) {
   rig.gildex.RemoveModule(*module, false);
   CheckTable(*module, "procedure table wrong after RemoveModule");
   // Without markers the footer is taken out with the one line above it, which is the exit
-  // line when AutoExit put one there: the empty separator above that stays (a documented loss).
+  // line when AutoExit put one there: the empty separator above that stays, since removal
+  // cannot tell it from an empty line of the user's own.
   const bool separator_stays = !choice.body_code && choice.auto_exit;
   if (!separator_stays && EveryProcedureEnds(rig.gildex, before) && module->Text() != before)
     Fail("insert then remove changed the module", once + "\r\n---- removed:\r\n" + module->Text());
@@ -234,7 +235,8 @@ void NumberRoundTrip(const Choice& choice, const std::string& before) {
   CheckTable(*module, "procedure table wrong after NumberModule");
   const std::string once = module->Text();
   // Un-numbering takes the number and one delimiter character, so a two-character delimiter
-  // leaves its space behind on every round trip (a documented loss).
+  // leaves its space behind on every round trip: the space could as well be the user's
+  // indent, and an indent is never taken.
   if (choice.line_delimiter.size() != 1) return;
   rig.gildex.NumberModule(*module, false);
   CheckTable(*module, "procedure table wrong after NumberModule");

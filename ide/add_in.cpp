@@ -64,7 +64,7 @@ clsMessages& AddIn::Messages() {
 }
 
 colTemplates& AddIn::Templates() {
-  if (!templates_) templates_ = std::make_unique<colTemplates>(report_);
+  if (!templates_) templates_ = std::make_unique<colTemplates>();
   return *templates_;
 }
 

@@ -1,16 +1,12 @@
 #pragma once
 // colTemplates: the add-in's collection of templates, filled from the templates folder at
-// start-up. A keyed collection as Basic has them: records in insertion order, indices from
-// 1, keys compared without regard to letter case, a record without key allowed. Failures
-// (an unknown key or index, a duplicate key) are shown through the error report under
-// "colTemplates." + the operation, and the operation gives its fallback.
+// start-up: records in folder order, keyed by template name without regard to letter case.
 #include <cstddef>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "common/error_report.h"
 #include "engine/gildex.h"
 #include "templates/cls_template.h"
 
@@ -18,16 +14,7 @@ namespace gildex {
 
 class colTemplates {
  public:
-  explicit colTemplates(ErrorReport& report) : report_(report) {}
-
-  // Stores a copy under `key` (no key when empty); null after a failure (duplicate key).
-  clsTemplate* Add(const clsTemplate& record, std::string_view key);
-  // Null when there is no such record.
-  clsTemplate* Item(long index);
-  clsTemplate* Item(std::string_view key);
   long Count() const { return static_cast<long>(entries_.size()); }
-  void Remove(long index);
-  void Remove(std::string_view key);
 
   // NewEnum: the records in insertion order.
   class Iterator {
@@ -52,13 +39,8 @@ class colTemplates {
   void populate(CGildex& engine);
 
  private:
-  void Insert(const clsTemplate& record, std::string_view key);
-  std::size_t PositionOf(long index) const;
-  std::size_t PositionOf(std::string_view key) const;
-
-  ErrorReport& report_;
-  // Key ("" for none) and record; the record lives on the heap so that references handed
-  // out stay valid while others are added.
+  // Key and record; the record lives on the heap so that references handed out stay valid
+  // while others are added.
   std::vector<std::pair<std::string, std::unique_ptr<clsTemplate>>> entries_;
 };
 

@@ -1,15 +1,9 @@
 #include "templates/scripter.h"
 
-#include <algorithm>
-#include <system_error>
-
 #include "common/nembus_common.h"
-#include "platform/atomic_file.h"
 #include "platform/cp1252.h"
 
 namespace gildex {
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -108,48 +102,6 @@ ScriptErrors clsScripter::RunProcess(const std::string& proc_code, std::string& 
 std::string ValidateMessage(ScriptErrors result, std::string_view message) {
   if (result == errSCRIPT_OK) return "Script is OK";
   return "Errors in Script." + std::string(kCrLf) + std::string(message);
-}
-
-std::string NewScriptText() {
-  return std::string(kProcessHeading) + std::string(kCrLf) + "  Process =" + std::string(kCrLf) + "End Function";
-}
-
-fs::path ScriptsFolder(const fs::path& program_folder) {
-  std::string folder = program_folder.string();
-  if (folder.empty() || folder.back() != kPathSeparator) folder += kPathSeparator;
-  return fs::path(folder + "Scripts");
-}
-
-std::vector<std::string> ListScripts(const fs::path& program_folder) {
-  const fs::path folder = ScriptsFolder(program_folder);
-  std::error_code ec;
-  fs::create_directories(folder, ec);
-  std::vector<std::string> names;
-  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
-    if (it->is_regular_file(ec)) names.push_back(it->path().filename().string());
-  std::sort(names.begin(), names.end(), cp1252::LessNoCase{});
-  return names;
-}
-
-namespace {
-
-fs::path ScriptFile(const fs::path& program_folder, std::string_view name) {
-  if (TrimSpaces(name).empty() || name.find_first_of("/\\") != std::string_view::npos || name == "." ||
-      name == "..")
-    throw VbError(52, "Bad file name or number");
-  return ScriptsFolder(program_folder) / std::string(name);
-}
-
-}  // namespace
-
-std::string LoadScript(const fs::path& program_folder, std::string_view name) {
-  const auto text = platform::ReadWholeFile(ScriptFile(program_folder, name));
-  if (!text) throw VbError(53, "File not found");
-  return *text;
-}
-
-void SaveScript(const fs::path& program_folder, std::string_view name, std::string_view text) {
-  platform::WriteFileAtomically(ScriptFile(program_folder, name), std::string(text), 0666, true);
 }
 
 }  // namespace gildex

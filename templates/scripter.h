@@ -3,11 +3,9 @@
 // driver leaves it alone, inserts the template, or replaces its text. The scripting control
 // is created once by its ProgID and keeps whatever code the checks of this connection added,
 // so script mode runs the code of the last successful check.
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "common/error_report.h"
 #include "engine/script_runner.h"
@@ -50,19 +48,5 @@ class clsScripter : public ScriptRunner {
 
 // What the Validate command shows for a check's outcome.
 std::string ValidateMessage(ScriptErrors result, std::string_view message);
-
-// A new script's text: the Process function returning nothing yet.
-std::string NewScriptText();
-
-// The scripts folder: the program folder followed by "Scripts".
-std::filesystem::path ScriptsFolder(const std::filesystem::path& program_folder);
-// Every file of the scripts folder (created when missing), by name, sorted without regard
-// to case. A folder that cannot be created or read gives an empty list.
-std::vector<std::string> ListScripts(const std::filesystem::path& program_folder);
-// A script file's text as stored (Windows-1252 bytes); throws VbError 53 "File not found".
-std::string LoadScript(const std::filesystem::path& program_folder, std::string_view name);
-// Saves the editor's text under `name` (atomically); a name with a path separator or an
-// empty name is refused with VbError 52 "Bad file name or number".
-void SaveScript(const std::filesystem::path& program_folder, std::string_view name, std::string_view text);
 
 }  // namespace gildex

@@ -9,6 +9,7 @@
 #include "host/memory_code_module.h"
 #include "host/project_loader.h"
 #include "platform/atomic_file.h"
+#include "platform/test_files.h"
 
 namespace gildex {
 namespace {
@@ -52,7 +53,8 @@ TEST(ScriptCheck, MessagesTellTheUserWhatIsWrong) {
        "Error in Script at line 4.\r\nExpected ')'"},
       {"Function Process(ProcCode)\r\n  Process = 1 / Len(ProcCode)\r\nEnd Function", errSYNTAX_ERR,
        "Error in Script at line 2\r\nDivision by zero"},
-      {NewScriptText(), errSYNTAX_ERR, "Error in Script at line 2.\r\nExpected expression"},
+      {"Function Process(ProcCode)\r\n  Process =\r\nEnd Function", errSYNTAX_ERR,
+       "Error in Script at line 2.\r\nExpected expression"},
   };
   for (const Case& c : cases) {
     ScripterRig rig;
@@ -64,7 +66,6 @@ TEST(ScriptCheck, MessagesTellTheUserWhatIsWrong) {
     EXPECT_EQ(rig.scripter.Validated(), c.result == errSCRIPT_OK);
     EXPECT_EQ(rig.scripter.Script(), c.script) << "the checked text is kept as the script";
   }
-  EXPECT_EQ(NewScriptText(), "Function Process(ProcCode)\r\n  Process =\r\nEnd Function");
   EXPECT_EQ(ValidateMessage(errSCRIPT_OK, ""), "Script is OK");
   EXPECT_EQ(ValidateMessage(errSCRIPT_EMPTY, "No text in script."), "Errors in Script.\r\nNo text in script.");
 }
@@ -129,32 +130,6 @@ End Function)"),
   // A failure leaves the control usable for the next procedure.
   std::string out;
   EXPECT_EQ(rig.Run("normal", out), errPROCEDURE_NORMAL);
-}
-
-TEST(ScriptFiles, TheScriptsFolderHoldsPlainTextScripts) {
-  platform::testing::TempDir dir;
-  const auto program = dir.Path() / "program";
-  std::filesystem::create_directories(program);
-  EXPECT_EQ(ScriptsFolder(program).string(), program.string() + "/Scripts");
-  EXPECT_EQ(ScriptsFolder(program.string() + "/").string(), program.string() + "/Scripts");
-  EXPECT_TRUE(ListScripts(program).empty());
-  EXPECT_TRUE(std::filesystem::is_directory(program / "Scripts")) << "listing creates the folder";
-
-  const std::string text = "' caf\xE9\r\nFunction Process(ProcCode)\r\n  Process = \"X\"\r\nEnd Function\r\n";
-  SaveScript(program, "b Trace", text);
-  SaveScript(program, "A skip.txt", "x");
-  EXPECT_EQ(ListScripts(program), (std::vector<std::string>{"A skip.txt", "b Trace"}));
-  EXPECT_EQ(LoadScript(program, "b Trace"), text) << "bytes come back as saved";
-  for (const char* bad : {"", "  ", "../evil", "sub/name", "..", "a\\b"}) {
-    EXPECT_THROW(SaveScript(program, bad, "x"), VbError) << bad;
-  }
-  try {
-    LoadScript(program, "missing");
-    FAIL();
-  } catch (const VbError& e) {
-    EXPECT_EQ(e.Number(), 53);
-  }
-  EXPECT_EQ(ListScripts(program).size(), 2u) << "refused names wrote nothing";
 }
 
 // Every procedure of the sample project as the driver hands it to a script.
@@ -242,102 +217,14 @@ TEST(ShippedScripts, EachPassesTheCheckAndDoesWhatItSays) {
   EXPECT_EQ(again.Run(traced.begin()->second.second, out), errSKIP_PROCEDURE);
 }
 
-// The whole path: InsertModule in script mode with a real script host.
+// The whole path: InsertModule in script mode with a real script host. The script skips the
+// form's event stubs, expands Refresh, fails on Broken (the template goes in) and traps the
+// rest; a runaway script is stopped and its procedure takes the template too.
 TEST(ScriptMode, InsertModuleRunsTheUserScriptOnEveryProcedure) {
   EngineRig rig;
   testing::RecordingProgress progress;
   rig.gildex.SetProgress(&progress);
-  rig.gildex.DefaultTemplate("Standard");
-  rig.gildex.HeaderCode("On Error Goto %ProcName%_ErrorHandler");
-  rig.gildex.FooterCode("%ProcName%_ErrorHandler:\r\n    MsgBox Err.Description");
-  rig.gildex.BodyCode(false);
-  rig.gildex.AutoExit(true);
-  rig.gildex.InsertInto("*SCRIPT");
-  clsScripter scripter(rig.report, rig.clock);
-  rig.gildex.SetScriptRunner(&scripter);
-  std::string message;
-  ScriptErrors result{};
-  scripter.CheckScript(R"vb(' Skip the form's event stubs, expand Refresh, trap the rest; a procedure
-' named Broken makes the script fail.
-Function Process(ProcCode)
-  If InStr(ProcCode, "_Click()") > 0 Then
-    Process = ""
-  ElseIf InStr(ProcCode, "Sub Refresh()") > 0 Then
-    Process = Replace(ProcCode, "    Repaint", "    Cls" & vbCrLf & "    Repaint" & vbCrLf & "    DoEvents")
-  ElseIf InStr(ProcCode, "Broken") > 0 Then
-    Process = CLng("not a number")
-  Else
-    Process = "X"
-  End If
-End Function)vb",
-                       message, result);
-  ASSERT_EQ(result, errSCRIPT_OK) << message;
-
-  const std::string before = Module(R"(
-Option Explicit
-
-Private Sub cmdOK_Click()
-    Unload Me
-End Sub
-
-' Redraws the list.
-Public Sub Refresh()
-    Repaint
-End Sub
-
-Private Function Broken() As Long
-    Broken = 1
-End Function
-
-Public Sub Save()
-    Close #1
-End Sub
-)");
-  auto module = host::MemoryCodeModule::FromText("frmOrders", before);
-  rig.gildex.InsertModule(*module, "frmOrders", nullptr, false);
-  EXPECT_EQ(module->CheckConsistency(), "");
-  EXPECT_EQ(module->Text(), Module(R"(
-Option Explicit
-
-Private Sub cmdOK_Click()
-    Unload Me
-End Sub
-
-' Redraws the list.
-Public Sub Refresh()
-    Cls
-    Repaint
-    DoEvents
-End Sub
-
-Private Function Broken() As Long
-On Error Goto Broken_ErrorHandler
-
-    Broken = 1
-
-	Exit Function
-Broken_ErrorHandler:
-    MsgBox Err.Description
-End Function
-
-Public Sub Save()
-On Error Goto Save_ErrorHandler
-
-    Close #1
-
-	Exit Sub
-Save_ErrorHandler:
-    MsgBox Err.Description
-End Sub
-)"));
-  EXPECT_TRUE(progress.statuses.empty());
-}
-
-TEST(ScriptMode, ARunawayScriptFallsBackToTheTemplateAndNeverHangs) {
-  EngineRig rig;
-  rig.gildex.DefaultTemplate("Standard");
-  rig.gildex.HeaderCode("On Error Resume Next");
-  rig.gildex.FooterCode("");
+  testing::UseStandardTemplate(rig.gildex);
   rig.gildex.BodyCode(false);
   rig.gildex.InsertInto("*SCRIPT");
   clsScripter scripter(rig.report, rig.clock);
@@ -345,22 +232,55 @@ TEST(ScriptMode, ARunawayScriptFallsBackToTheTemplateAndNeverHangs) {
   rig.gildex.SetScriptRunner(&scripter);
   std::string message;
   ScriptErrors result{};
-  scripter.CheckScript("Function Process(ProcCode)\r\n  If ProcCode = \"\" Then Exit Function\r\n  Do\r\n  Loop\r\nEnd Function",
+  scripter.CheckScript(R"vb(Function Process(ProcCode)
+  If InStr(ProcCode, "_Click()") > 0 Then
+    Process = ""
+  ElseIf InStr(ProcCode, "Sub Refresh()") > 0 Then
+    Process = Replace(ProcCode, "    Repaint", "    Cls" & vbCrLf & "    Repaint")
+  ElseIf InStr(ProcCode, "Broken") > 0 Then
+    Process = CLng("not a number")
+  ElseIf InStr(ProcCode, "Runaway") > 0 Then
+    Do: Loop
+  Else
+    Process = "X"
+  End If
+End Function)vb",
                        message, result);
   ASSERT_EQ(result, errSCRIPT_OK) << message;
-  auto module = host::MemoryCodeModule::FromText("modA", Module(R"(
-Sub A()
-    Beep
+  auto handled = [](const std::string& declaration, const std::string& body, const std::string& word) {
+    const std::string name = declaration.substr(declaration.find(' ', 8) + 1, declaration.find('(') - declaration.find(' ', 8) - 1);
+    return declaration + "\nOn Error Goto " + name + "_ErrorHandler\n\n" + body + "\n\tExit " + word + "\n" + name +
+           "_ErrorHandler:\n    MsgBox Err.Description\nEnd " + word + "\n";
+  };
+  auto module = host::MemoryCodeModule::FromText("frmOrders", Module(R"(
+Private Sub cmdOK_Click()
+    Unload Me
 End Sub
-)"));
-  rig.gildex.InsertModule(*module, "modA", nullptr, false);
-  EXPECT_EQ(module->Text(), Module(R"(
-Sub A()
-On Error Resume Next
 
+Public Sub Refresh()
+    Repaint
+End Sub
+
+Private Function Broken() As Long
+    Broken = 1
+End Function
+
+Private Sub Runaway()
     Beep
 End Sub
+
+Public Sub Save()
+    Close #1
+End Sub
 )"));
+  rig.gildex.InsertModule(*module, "frmOrders", nullptr, false);
+  EXPECT_EQ(module->CheckConsistency(), "");
+  EXPECT_EQ(module->Text(),
+            Module("Private Sub cmdOK_Click()\n    Unload Me\nEnd Sub\n\nPublic Sub Refresh()\n    Cls\n    Repaint\nEnd Sub\n\n" +
+                   handled("Private Function Broken() As Long", "    Broken = 1\n", "Function") + "\n" +
+                   handled("Private Sub Runaway()", "    Beep\n", "Sub") + "\n" +
+                   handled("Public Sub Save()", "    Close #1\n", "Sub")));
+  EXPECT_TRUE(progress.statuses.empty());
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,17 +20,14 @@ using platform::testing::WriteBytes;
 using testing::EngineRig;
 using testing::TemplateFolder;
 
-struct BlockCase {
-  std::string what;
-  std::string file;
-  bool read;
-  std::string block;
-  std::string title, line2, line3;
-};
-
 TEST(ReadTemplateBlock, TakesTheBlockAfterAnOptionalPreamble) {
-  const std::vector<BlockCase> cases = {
-      {"no preamble", "On Error GoTo X\r\nx = 1", true, "On Error GoTo X\r\nx = 1", "", "", ""},
+  const struct {
+    std::string what;
+    std::optional<std::string> file;  // T.hdr; nothing: no file; "/": a folder of that name
+    bool read;
+    std::string block, title, line2, line3;
+    std::string file_name = "T.hdr";
+  } cases[] = {
       {"final line break", "On Error GoTo X\r\nx = 1\r\n", true, "On Error GoTo X\r\nx = 1", "", "", ""},
       {"two final breaks keep one empty line", "a\r\n\r\n", true, "a\r\n", "", "", ""},
       {"line feeds", "a\nb\n", true, "a\r\nb", "", "", ""},
@@ -40,26 +39,29 @@ TEST(ReadTemplateBlock, TakesTheBlockAfterAnOptionalPreamble) {
        "T", "2", "3"},
       {"marker with a tab is not the marker", "\tDO NOT CHANGE THE NEXT 4 LINES\r\nT\r\n", true,
        "\tDO NOT CHANGE THE NEXT 4 LINES\r\nT", "", "", ""},
-      {"marker not on the first line", "x\r\nDO NOT CHANGE THE NEXT 4 LINES\r\nT\r\n2\r\n3\r\n", true,
-       "x\r\nDO NOT CHANGE THE NEXT 4 LINES\r\nT\r\n2\r\n3", "", "", ""},
+      {"marker not on the first line", "x\r\nDO NOT CHANGE THE NEXT 4 LINES\r\nT\r\n", true,
+       "x\r\nDO NOT CHANGE THE NEXT 4 LINES\r\nT", "", "", ""},
       {"only the preamble", "DO NOT CHANGE THE NEXT 4 LINES\r\nT\r\n2\r\n3", true, "", "T", "2", "3"},
       {"file ends inside the preamble", "DO NOT CHANGE THE NEXT 4 LINES\r\nT\r\n", false, "", "T", "", ""},
       {"Windows-1252 bytes kept", "' Gr\xFC\xDF\x65 \x80\r\n", true, "' Gr\xFC\xDF\x65 \x80", "", "", ""},
+      {"a file written in another letter case", "On Error GoTo X\r\n", true, "On Error GoTo X", "", "", "", "t.HDR"},
+      {"no file", std::nullopt, false, "", "", "", ""},
+      {"a folder of that name", "/", false, "", "", "", ""},
   };
-  for (const BlockCase& c : cases) {
+  for (const auto& c : cases) {
     TempDir dir;
-    WriteBytes(dir / "T.hdr", c.file);
+    if (c.file == "/") std::filesystem::create_directory(dir / c.file_name);
+    else if (c.file) WriteBytes(dir / c.file_name, *c.file);
     clsTemplate record;
+    record.HeaderText("old");
     EXPECT_EQ(ReadTemplateBlock((dir / "T").string(), ".hdr", record), c.read) << c.what;
     EXPECT_EQ(record.HeaderText(), c.block) << c.what;
     EXPECT_EQ(record.FooterText(), "") << c.what;
-    EXPECT_EQ(record.Title(), c.title) << c.what;
-    EXPECT_EQ(record.PreambleLine2(), c.line2) << c.what;
-    EXPECT_EQ(record.PreambleLine3(), c.line3) << c.what;
+    EXPECT_EQ(std::vector<std::string>({record.Title(), record.PreambleLine2(), record.PreambleLine3()}),
+              std::vector<std::string>({c.title, c.line2, c.line3}))
+        << c.what;
   }
-}
-
-TEST(ReadTemplateBlock, PreambleFillsOnlyEmptyFieldsAndFooterGoesToFooterText) {
+  // A footer's preamble fills only the fields still empty.
   TempDir dir;
   WriteBytes(dir / "T.ftr", "DO NOT CHANGE THE NEXT 4 LINES\r\nFooter title\r\nf2\r\nf3\r\nT_ErrorHandler:\r\n");
   clsTemplate record;
@@ -67,121 +69,76 @@ TEST(ReadTemplateBlock, PreambleFillsOnlyEmptyFieldsAndFooterGoesToFooterText) {
   record.PreambleLine3("kept 3");
   record.HeaderText("header stays");
   EXPECT_TRUE(ReadTemplateBlock((dir / "T").string(), ".ftr", record));
-  EXPECT_EQ(record.Title(), "Kept");
-  EXPECT_EQ(record.PreambleLine2(), "f2");
-  EXPECT_EQ(record.PreambleLine3(), "kept 3");
-  EXPECT_EQ(record.HeaderText(), "header stays");
-  EXPECT_EQ(record.FooterText(), "T_ErrorHandler:");
-}
-
-TEST(ReadTemplateBlock, MissingOrUnreadableFileGivesAnEmptyBlock) {
-  TempDir dir;
-  clsTemplate record;
-  record.HeaderText("old");
-  EXPECT_FALSE(ReadTemplateBlock((dir / "Missing").string(), ".hdr", record));
-  EXPECT_EQ(record.HeaderText(), "");
-
-  std::filesystem::create_directory(dir / "Folder.hdr");
-  record.HeaderText("old");
-  EXPECT_FALSE(ReadTemplateBlock((dir / "Folder").string(), ".hdr", record));
-  EXPECT_EQ(record.HeaderText(), "");
-}
-
-TEST(ReadTemplateBlock, FindsAFileWrittenInAnotherLetterCase) {
-  TempDir dir;
-  WriteBytes(dir / "STANDARD.HDR", "On Error GoTo X\r\n");
-  clsTemplate record;
-  EXPECT_TRUE(ReadTemplateBlock((dir / "Standard").string(), ".hdr", record));
-  EXPECT_EQ(record.HeaderText(), "On Error GoTo X");
-}
-
-TEST(TemplateNames, EveryHeaderFileIsATemplateAndAFooterAloneIsNot) {
-  EngineRig rig;
-  TemplateFolder folder(rig);
-  folder.Write("Standard", "a", "b");
-  folder.Write("NoFooter", "a", std::nullopt);
-  WriteBytes(folder.path / "Orphan.ftr", "b");
-  WriteBytes(folder.path / "notes.txt", "x");
-  std::vector<std::string> expected;
-  for (std::string file : Files(folder.path, "*.hdr")) expected.push_back(file.substr(0, file.size() - 4));
-  EXPECT_EQ(TemplateNames(rig.gildex.TemplatePath()), expected);
-  std::sort(expected.begin(), expected.end());
-  EXPECT_EQ(expected, (std::vector<std::string>{"NoFooter", "Standard"}));
-  EXPECT_TRUE(TemplateNames((rig.dir.Path() / "none/").string()).empty());
+  EXPECT_EQ(std::vector<std::string>({record.Title(), record.PreambleLine2(), record.PreambleLine3(),
+                                      record.HeaderText(), record.FooterText()}),
+            std::vector<std::string>({"Kept", "f2", "kept 3", "header stays", "T_ErrorHandler:"}));
 }
 
 TEST(LoadTemplate, MakesTheTemplateTheEnginesHeaderAndFooter) {
   EngineRig rig;
   TemplateFolder folder(rig);
-  folder.Write("Standard", "DO NOT CHANGE THE NEXT 4 LINES\r\nFile title\r\n\r\n\r\nOn Error GoTo %ProcName%_ErrorHandler\r\n",
-               "%ProcName%_ErrorHandler:\r\n    Resume Next\r\n");
+  folder.Write("Standard", "DO NOT CHANGE THE NEXT 4 LINES\r\nFile title\r\n\r\n\r\nOn Error GoTo X\r\n", "X:\r\n    Resume Next\r\n");
   folder.Write("Bare", "On Error Resume Next\r\n", std::nullopt);
+  WriteBytes(folder.path / "Orphan.ftr", "b");
+  WriteBytes(folder.path / "notes.txt", "x");
+  std::vector<std::string> names = TemplateNames(rig.gildex.TemplatePath());
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"Bare", "Standard"})) << "every header file, and nothing else";
+  EXPECT_TRUE(TemplateNames((rig.dir.Path() / "none/").string()).empty());
 
   rig.gildex.DefaultTemplate("Standard");
-  const clsTemplate loaded = LoadTemplate(rig.gildex, "  ");
-  EXPECT_EQ(loaded.Title(), "Standard");
-  EXPECT_EQ(rig.gildex.HeaderCode(), "On Error GoTo %ProcName%_ErrorHandler");
-  EXPECT_EQ(rig.gildex.FooterCode(), "%ProcName%_ErrorHandler:\r\n    Resume Next");
-
-  LoadTemplate(rig.gildex, " Bare ");
-  EXPECT_EQ(rig.gildex.HeaderCode(), "On Error Resume Next");
-  EXPECT_EQ(rig.gildex.FooterCode(), "");
-
-  LoadTemplate(rig.gildex, "Gone");
-  EXPECT_EQ(rig.gildex.HeaderCode(), "");
-  EXPECT_EQ(rig.gildex.FooterCode(), "");
-  EXPECT_TRUE(rig.dialogs.Asked().empty());
-}
-
-TEST(LoadTemplate, BlankTemplatePathReadsTheProgramFoldersTemplates) {
-  EngineRig rig;
+  const struct {
+    std::string name, title, header, footer;
+  } cases[] = {
+      {"  ", "Standard", "On Error GoTo X", "X:\r\n    Resume Next"},  // blank: the default template
+      {" Bare ", "Bare", "On Error Resume Next", ""},
+      {"Gone", "Gone", "", ""},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(LoadTemplate(rig.gildex, c.name).Title(), c.title) << c.name;
+    EXPECT_EQ(rig.gildex.HeaderCode(), c.header) << c.name;
+    EXPECT_EQ(rig.gildex.FooterCode(), c.footer) << c.name;
+  }
+  // A blank template path reads the program folder's templates.
   std::filesystem::create_directories(rig.ProgramFolder() / "Templates");
-  WriteBytes(rig.ProgramFolder() / "Templates" / "Std.hdr", "On Error GoTo %ProcName%_ErrorHandler\r\n");
+  WriteBytes(rig.ProgramFolder() / "Templates" / "Std.hdr", "On Error Resume Next\r\n");
   rig.gildex.TemplatePath("   ");
   LoadTemplate(rig.gildex, "Std");
-  EXPECT_EQ(rig.gildex.HeaderCode(), "On Error GoTo %ProcName%_ErrorHandler");
+  EXPECT_EQ(rig.gildex.HeaderCode(), "On Error Resume Next");
+  EXPECT_TRUE(rig.dialogs.Asked().empty());
 }
 
 // Removal finds an inserted header only by an "On Error" statement on its first line, and
 // restores body handlers by the "<procedure>_ErrorHandler" label: every shipped template
-// must keep to both, and be CR LF text.
-TEST(ShippedTemplates, FitInsertionAndRemoval) {
+// must keep to both, and be CR LF text. The shipped prefix table loads whole.
+TEST(ShippedFiles, TemplatesFitInsertionAndRemovalAndThePrefixTableLoads) {
   EngineRig rig;
   rig.gildex.TemplatePath(testing::ShippedTemplates().string());
   const std::vector<std::string> names = TemplateNames(rig.gildex.TemplatePath());
   EXPECT_GE(names.size(), 3u);
   EXPECT_NE(std::find(names.begin(), names.end(), "Standard"), names.end());
   for (const std::string& name : names) {
-    const std::string header_file = ReadBytes(testing::ShippedTemplates() / (name + ".hdr"));
-    const std::string footer_file = ReadBytes(testing::ShippedTemplates() / (name + ".ftr"));
-    for (const std::string* file : {&header_file, &footer_file}) {
-      for (std::size_t i = 0; i < file->size(); ++i) {
-        if ((*file)[i] == '\n') {
-          ASSERT_TRUE(i > 0 && (*file)[i - 1] == '\r') << name << ": a line ends without CR";
-        }
-      }
-    }
-    EXPECT_TRUE(cp1252::StartsWithNoCase(header_file, "DO NOT CHANGE THE NEXT 4 LINES\r\n" + name + "\r\n")) << name;
+    const std::string header = ReadBytes(testing::ShippedTemplates() / (name + ".hdr"));
+    const std::string footer = ReadBytes(testing::ShippedTemplates() / (name + ".ftr"));
+    for (const std::string& file : {header, footer})
+      EXPECT_EQ(ReplaceAll(file, "\r\n", "").find_first_of("\r\n"), std::string::npos) << name << ": a bare line end";
+    EXPECT_TRUE(cp1252::StartsWithNoCase(header, "DO NOT CHANGE THE NEXT 4 LINES\r\n" + name + "\r\n")) << name;
     const clsTemplate record = LoadTemplate(rig.gildex, name);
-    EXPECT_EQ(record.HeaderText().substr(0, record.HeaderText().find("\r\n")), "On Error GoTo %ProcName%_ErrorHandler")
-        << name;
+    EXPECT_TRUE(record.HeaderText().starts_with("On Error GoTo %ProcName%_ErrorHandler")) << name;
     EXPECT_NE(record.FooterText().find("\r\n%ProcName%_ErrorHandler:\r\n"), std::string::npos) << name;
   }
-}
 
-TEST(ShippedPrefixTable, LoadsCompletelyWithTheUsualControls) {
-  EngineRig rig;
   const std::filesystem::path shipped = std::filesystem::path(GILDEX_SOURCE_DIR) / "data/pfx.dat";
-  const std::string bytes = ReadBytes(shipped);
   std::filesystem::copy_file(shipped, rig.ProgramFolder() / "pfx.dat");
   ASSERT_TRUE(rig.gildex.LoadPrefixes());
   const std::vector<std::string>& table = rig.gildex.Prefixes();
-  EXPECT_GE(table.size(), 30u);
   for (const char* line : {"CommandButton=cmd", "TextBox=txt", "Label=lbl", "ListView=lvw", "Timer=tmr"})
     EXPECT_NE(std::find(table.begin(), table.end(), line), table.end()) << line;
-  std::size_t breaks = 0;
-  for (std::size_t i = 0; i + 1 < bytes.size(); ++i) breaks += bytes.compare(i, 2, "\r\n") == 0;
-  EXPECT_EQ(breaks, table.size());
+  EXPECT_EQ(ReplaceAll(ReadBytes(shipped), "\r\n", "\n"), [&] {
+    std::string lines;
+    for (const std::string& line : table) lines += line + "\n";
+    return lines;
+  }()) << "every line loaded, each ended by CR LF";
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <string>
 #include <vector>
@@ -19,22 +20,11 @@ class RecordingWindow : public NullProgress {
   void SetMessageText(const std::string& text) override { events.push_back("message: " + text); }
   void Show() override { events.push_back("show"); }
   void ButtonState(std::int16_t state) override { events.push_back("button: " + std::to_string(state)); }
+  bool Saw(const std::string& event) const { return std::find(events.begin(), events.end(), event) != events.end(); }
   std::vector<std::string> events;
 };
 
-std::map<std::string, std::string> CodeOfEveryComponent(host::VBE& vbe) {
-  std::map<std::string, std::string> code;
-  for (int p = 1; p <= vbe.ProjectCount(); ++p) {
-    host::VBProject& project = vbe.Project(p);
-    for (int c = 1; c <= project.ComponentCount(); ++c) {
-      host::CodeModule* module = project.Component(c).Code();
-      if (module != nullptr && module->CountOfLines() > 0)
-        code[project.Component(c).Name()] = module->Lines(1, module->CountOfLines());
-    }
-  }
-  return code;
-}
-
+// A copy of the sample project, with the shipped templates.
 struct SampleRig {
   SampleRig() : rig({}, &vbe) {
     std::filesystem::copy(std::filesystem::path(GILDEX_SOURCE_DIR) / "data/Sample", copy.Path() / "Sample");
@@ -44,6 +34,16 @@ struct SampleRig {
     rig.gildex.BodyCode(true);
     rig.gildex.Numbering(true);  // inverted: no numbering
   }
+  std::map<std::string, std::string> Code() {
+    std::map<std::string, std::string> code;
+    host::VBProject& project = vbe.Project(1);
+    for (int c = 1; c <= project.ComponentCount(); ++c) {
+      host::CodeModule* module = project.Component(c).Code();
+      if (module != nullptr && module->CountOfLines() > 0)
+        code[project.Component(c).Name()] = module->Lines(1, module->CountOfLines());
+    }
+    return code;
+  }
   platform::testing::TempDir copy;
   host::MemoryVBE vbe;
   EngineRig rig;
@@ -52,59 +52,48 @@ struct SampleRig {
 TEST(UpdateProjectTemplates, ReplacesTheBlocksOfTheTemplateInEveryModuleExceptSkippedOnes) {
   SampleRig sample;
   CGildex& engine = sample.rig.gildex;
-  const std::map<std::string, std::string> original = CodeOfEveryComponent(sample.vbe);
-  std::vector<std::string> gated;
+  const std::map<std::string, std::string> original = sample.Code();
+  int gated = 0;
   const FileSkipGate skip_globals = [&](host::VBComponent& component) {
-    gated.push_back(component.Name());
+    ++gated;
     return component.Name() == "modGlobals";
   };
-
   engine.DefaultTemplate("Raise");
   RecordingWindow first;
   UpdateProjectTemplates(engine, sample.vbe, first, skip_globals, sample.rig.report);
-  const std::map<std::string, std::string> once = CodeOfEveryComponent(sample.vbe);
+  const std::map<std::string, std::string> once = sample.Code();
   EXPECT_EQ(once.at("modGlobals"), original.at("modGlobals"));
-  EXPECT_NE(once.at("modErrors"), original.at("modErrors"));
   EXPECT_NE(once.at("modErrors").find("' ---- Code Body Starts ----  (Raise)"), std::string::npos);
-  EXPECT_EQ(first.events.front(), "message: Updating Templates, please wait...");
-  EXPECT_EQ(first.events[1], "show");
-  EXPECT_EQ(first.events[2], "button: 0");
-  EXPECT_EQ(first.events[first.events.size() - 2], "message: All project templates have been updated.");
-  EXPECT_EQ(first.events.back(), "button: 1");
-  EXPECT_NE(std::find(first.events.begin(), first.events.end(), "message: Updating modErrors."), first.events.end());
-  EXPECT_EQ(std::find(first.events.begin(), first.events.end(), "message: Updating modGlobals."), first.events.end());
-  EXPECT_EQ(gated.size(), static_cast<std::size_t>(sample.vbe.Project(1).ComponentCount()));
+  EXPECT_EQ(std::vector<std::string>(first.events.begin(), first.events.begin() + 3),
+            (std::vector<std::string>{"message: Updating Templates, please wait...", "show", "button: 0"}));
+  EXPECT_EQ(std::vector<std::string>(first.events.end() - 2, first.events.end()),
+            (std::vector<std::string>{"message: All project templates have been updated.", "button: 1"}));
+  EXPECT_TRUE(first.Saw("message: Updating modErrors."));
+  EXPECT_FALSE(first.Saw("message: Updating modGlobals."));
+  EXPECT_EQ(gated, sample.vbe.Project(1).ComponentCount());
 
-  // Applying it again puts the same blocks back in place of the old ones.
+  // Applying it again puts the same blocks back in place of the old ones, and the engine is
+  // left as it was.
   RecordingWindow second;
   UpdateProjectTemplates(engine, sample.vbe, second, skip_globals, sample.rig.report);
-  EXPECT_EQ(CodeOfEveryComponent(sample.vbe), once);
+  EXPECT_EQ(sample.Code(), once);
   EXPECT_FALSE(engine.UpdateMode());
   EXPECT_FALSE(engine.IgnoreExisting());
   EXPECT_EQ(engine.HeaderCode(), "On Error GoTo %ProcName%_ErrorHandler");
   EXPECT_TRUE(sample.rig.dialogs.Asked().empty());
-}
 
-TEST(UpdateProjectTemplates, NumbersModulesWhenInsertionNumbers) {
-  SampleRig sample;
-  CGildex& engine = sample.rig.gildex;
-  engine.DefaultTemplate("Standard");
-  engine.Numbering(false);
-  engine.IgnoreExisting(false);
+  SampleRig numbering;
+  numbering.rig.gildex.DefaultTemplate("Standard");
+  numbering.rig.gildex.Numbering(false);
   RecordingWindow window;
-  UpdateProjectTemplates(engine, sample.vbe, window, nullptr, sample.rig.report);
-  EXPECT_NE(std::find(window.events.begin(), window.events.end(),
-                      "message: Adding line-numbers to modErrors, please wait..."),
-            window.events.end());
-  EXPECT_FALSE(engine.IgnoreExisting());
-  EXPECT_FALSE(engine.UpdateMode());
+  UpdateProjectTemplates(numbering.rig.gildex, numbering.vbe, window, nullptr, numbering.rig.report);
+  EXPECT_TRUE(window.Saw("message: Adding line-numbers to modErrors, please wait..."));
 }
 
 // A failing component is reported; Ignore goes on with the next and the engine is left as it was.
 TEST(UpdateProjectTemplates, FailureIsReportedAndTheEngineRestored) {
   SampleRig sample;
-  CGildex& engine = sample.rig.gildex;
-  engine.DefaultTemplate("Raise");
+  sample.rig.gildex.DefaultTemplate("Raise");
   sample.rig.dialogs.Answer(platform::vbIgnore);
   int calls = 0;
   const FileSkipGate failing_first = [&](host::VBComponent&) -> bool {
@@ -112,11 +101,11 @@ TEST(UpdateProjectTemplates, FailureIsReportedAndTheEngineRestored) {
     return false;
   };
   RecordingWindow window;
-  UpdateProjectTemplates(engine, sample.vbe, window, failing_first, sample.rig.report);
+  UpdateProjectTemplates(sample.rig.gildex, sample.vbe, window, failing_first, sample.rig.report);
   EXPECT_EQ(testing::ReportedNames(sample.rig.dialogs), std::vector<std::string>{"AddIn.UpdateProjectTemplates"});
   EXPECT_EQ(window.events.back(), "button: 1");
   EXPECT_EQ(calls, sample.vbe.Project(1).ComponentCount());
-  EXPECT_FALSE(engine.UpdateMode());
+  EXPECT_FALSE(sample.rig.gildex.UpdateMode());
 }
 
 }  // namespace
