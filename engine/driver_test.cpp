@@ -59,8 +59,8 @@ struct Driver {
 // Names of the procedures that got a handler, in module order.
 std::vector<std::string> HandledProcedures(const std::string& text) {
   std::vector<std::string> names;
-  for (std::size_t at = text.find("\r\nOn Error Goto "); at != std::string::npos;
-       at = text.find("\r\nOn Error Goto ", at + 1)) {
+  for (std::size_t at = text.find("\r\nOn Error GoTo "); at != std::string::npos;
+       at = text.find("\r\nOn Error GoTo ", at + 1)) {
     const std::size_t from = at + 16;
     names.push_back(text.substr(from, text.find("_ErrorHandler", from) - from));
   }
@@ -155,6 +155,10 @@ Private Sub Done()
     Kill mFile
     Beep
 End Sub
+
+Private Sub Cut()
+    Kill mFile
+    Beep
 )");
   // One statement is enough for a handler; nothing between declaration and End is not.
   EXPECT_EQ(HandledProcedures(driver.Insert(before)), (std::vector<std::string>{"Tiny", "Done"}));
@@ -163,11 +167,16 @@ End Sub
                                           "Handled in modOrders already has error trapping.",
                                           "Skipped skipped (user set set the skip tags)",
                                           "Trapped in modOrders already has error trapping.",
+                                          "Cut in modOrders has no End line; left as it was.",
                                       }));
   EXPECT_EQ(driver.progress.messages,
             (std::vector<std::string>{"Processing modOrders (Empty)", "Processing modOrders (Tiny)",
                                       "Processing modOrders (Handled)", "Processing modOrders (Skipped)",
-                                      "Processing modOrders (Trapped)", "Processing modOrders (Done)"}));
+                                      "Processing modOrders (Trapped)", "Processing modOrders (Done)",
+                                      "Processing modOrders (Cut)"}));
+  const ProcedureTally& tally = driver.rig.gildex.Tally();
+  EXPECT_EQ(std::vector<long>({tally.changed, tally.already_handled, tally.too_small, tally.skipped}),
+            std::vector<long>({2, 2, 1, 2}));
 }
 
 TEST(InsertModule, IgnoreExistingAndSmallProcedureSettingsWidenOrNarrowTheChoice) {
@@ -226,7 +235,7 @@ End Property
 )")),
             Module(R"(
 Public Property Get Name() As String
-On Error Goto Name_ErrorHandler
+On Error GoTo Name_ErrorHandler
 ' ---- Code Body Starts ----  (Standard)
     Name = mName
     Beep
@@ -237,7 +246,7 @@ Name_ErrorHandler:
 End Property
 
 Public Property Let Name(ByVal Value As String)
-On Error Goto Name_ErrorHandler
+On Error GoTo Name_ErrorHandler
 ' ---- Code Body Starts ----  (Standard)
     mName = Value
     Beep
@@ -248,7 +257,7 @@ Name_ErrorHandler:
 End Property
 
 Public Property Set Owner(ByVal Value As Object)
-On Error Goto Owner_ErrorHandler
+On Error GoTo Owner_ErrorHandler
 ' ---- Code Body Starts ----  (Standard)
     Set mOwner = Value
     Beep
@@ -344,7 +353,7 @@ End Sub
 )");
   const std::string with_template = Module(R"(
 Sub Save()
-On Error Goto Save_ErrorHandler
+On Error GoTo Save_ErrorHandler
 ' ---- Code Body Starts ----  (Standard)
     Put #1, , mData
     Close #1
@@ -413,7 +422,7 @@ TEST(InsertModule, DeclarationsAndHiddenAttributeLinesNeverChange) {
     ASSERT_EQ(after[i].hidden.size(), lines[i].hidden.size());
   }
   EXPECT_EQ(after[3].hidden[0].text, "Attribute Value.VB_UserMemId = 0");
-  EXPECT_EQ(after[4].line.text, "On Error Goto Value_ErrorHandler");
+  EXPECT_EQ(after[4].line.text, "On Error GoTo Value_ErrorHandler");
   EXPECT_EQ(after[12].line.text, "End Property");
   EXPECT_EQ(after[12].line.end, LineEnd::Lf);  // the user's own line keeps its line end
 }
@@ -448,7 +457,7 @@ TEST(InsertModule, SelectionModeWorksOnlyInTheSelection) {
   EXPECT_EQ(HandledProcedures(after), std::vector<std::string>{"FillList"});
   EXPECT_NE(after.find(Module(R"(
 Sub FillList() ' GX2/Standard
-On Error Goto FillList_ErrorHandler
+On Error GoTo FillList_ErrorHandler
 ' ---- Code Body Starts ----  (Standard)
     lst.Clear
     lst.AddItem "x"
@@ -517,8 +526,8 @@ Sub Save()
     Beep
 End Sub
 )"),
-       "On Error Goto %ProcName%_ErrorHandler ' " + std::string(1000, '-'), "modOrders line 1: "},
-      {"more than 65,534 lines", long_module, "On Error Goto %ProcName%_ErrorHandler", "modOrders line 52001: "},
+       "On Error GoTo %ProcName%_ErrorHandler ' " + std::string(1000, '-'), "modOrders line 1: "},
+      {"more than 65,534 lines", long_module, "On Error GoTo %ProcName%_ErrorHandler", "modOrders line 52001: "},
   };
   for (const Case& c : cases) {
     Driver driver;

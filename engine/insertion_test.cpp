@@ -44,7 +44,7 @@ End Sub
 )")),
             Module(R"(
 Sub A()
-On Error Goto A_ErrorHandler
+On Error GoTo A_ErrorHandler
 ' ---- Code Body Starts ----  (Standard)
     x = 1
     y = 2
@@ -86,7 +86,7 @@ Private mTotal As Currency
 
 ' Adds one order line to the total.
 Public Sub AddLine(ByVal Amount As Currency)
-On Error Goto AddLine_ErrorHandler
+On Error GoTo AddLine_ErrorHandler
 ' ---- Code Body Starts ----  (Standard)
     mTotal = mTotal + Amount
     Refresh
@@ -97,7 +97,7 @@ AddLine_ErrorHandler:
 End Sub
 
 Private Function Total() As Currency
-On Error Goto Total_ErrorHandler
+On Error GoTo Total_ErrorHandler
 ' ---- Code Body Starts ----  (Standard)
     Dim c As Currency
     Total = mTotal
@@ -108,7 +108,7 @@ Total_ErrorHandler:
 End Function
 
 Friend Property Get Count() As Long
-On Error Goto Count_ErrorHandler
+On Error GoTo Count_ErrorHandler
 ' ---- Code Body Starts ----  (Standard)
     Count = mCount
     Beep
@@ -131,7 +131,7 @@ End Function
 )")),
             Module(R"(
 Public Function Load() As Boolean
-On Error Goto Load_ErrorHandler
+On Error GoTo Load_ErrorHandler
 
     Load = True
     Beep
@@ -148,9 +148,9 @@ TEST(InsertHandler, ABlankBlockInsertsNothingNotEvenItsMarker) {
     std::string header, footer, expected;
   };
   const std::vector<Case> cases = {
-      {"On Error Goto %ProcName%_ErrorHandler", "  ", Module(R"(
+      {"On Error GoTo %ProcName%_ErrorHandler", "  ", Module(R"(
 Sub Save()
-On Error Goto Save_ErrorHandler
+On Error GoTo Save_ErrorHandler
 ' ---- Code Body Starts ----  (Standard)
     Put #1, , mData
     Close #1
@@ -201,7 +201,7 @@ End Sub
   EXPECT_EQ(plain.Insert(before), Module(R"(
 Public Sub Post(ByVal Customer As String, _
                 ByVal Amount As Currency)
-On Error Goto Post_ErrorHandler
+On Error GoTo Post_ErrorHandler
 ' ---- Code Body Starts ----  (Standard)
     ' Posts one amount.
     ' Never called with a negative amount.
@@ -216,7 +216,7 @@ Public Sub Post(ByVal Customer As String, _
                 ByVal Amount As Currency)
     ' Posts one amount.
     ' Never called with a negative amount.
-On Error Goto Post_ErrorHandler
+On Error GoTo Post_ErrorHandler
 ' ---- Code Body Starts ----  (Standard)
     Ledger.Add Customer, Amount
 End Sub
@@ -230,20 +230,20 @@ TEST(InsertHandler, ResetStatementsInTheBodyPointAtTheProceduresHandler) {
   EXPECT_EQ(inserter.Insert(Module(R"(
 Sub Save()
     Kill mBackup
-    On Error Goto 0
+    On Error GoTo 0
 On error goto 0 ' stop ignoring
-    If mDirty Then On Error Goto 0
+    If mDirty Then On Error GoTo 0
     Close #1
 End Sub
 )")),
             Module(R"(
 Sub Save()
-On Error Goto Save_ErrorHandler
+On Error GoTo Save_ErrorHandler
 ' ---- Code Body Starts ----  (Standard)
     Kill mBackup
-    On Error Goto Save_ErrorHandler
-On Error Goto Save_ErrorHandler
-    If mDirty Then On Error Goto 0
+    On Error GoTo Save_ErrorHandler
+On Error GoTo Save_ErrorHandler
+    If mDirty Then On Error GoTo 0
     Close #1
 ' ---- Code Body Ends ---- (Standard)
 	Exit Sub
@@ -271,7 +271,7 @@ End Sub
   inserter.rig.gildex.FooterCode("");
   EXPECT_EQ(inserter.Insert(before), Module(R"(
 Sub Save(ByVal Name As String)
-On Error Goto Save_ErrorHandler
+On Error GoTo Save_ErrorHandler
 ' ---- Code Body Starts ----  (Standard)
     Dim hFile As Integer
     ' open it
@@ -311,11 +311,11 @@ TEST(InsertHandler, ReapplyingReplacesTheBlocksOfTheSameTemplateOnly) {
   Inserter inserter;
   inserter.rig.gildex.UpdateMode(true);
   inserter.rig.gildex.IgnoreExisting(true);
-  inserter.rig.gildex.HeaderCode("On Error Goto %ProcName%_ErrorHandler\r\nTrace \"%ProcName%\"");
+  inserter.rig.gildex.HeaderCode("On Error GoTo %ProcName%_ErrorHandler\r\nTrace \"%ProcName%\"");
   inserter.rig.gildex.FooterCode("%ProcName%_ErrorHandler:\r\n    LogError \"%ProcName%\"");
   EXPECT_EQ(inserter.Insert(Module(R"(
 Sub Save()
-On Error Goto Save_ErrorHandler
+On Error GoTo Save_ErrorHandler
 ' ---- Code Body Starts ----  (Standard)
     Kill mFile
     Beep
@@ -326,7 +326,7 @@ Save_ErrorHandler:
 End Sub
 
 Sub Load()
-On Error Goto Load_ErrorHandler
+On Error GoTo Load_ErrorHandler
 ' ---- Code Body Starts ----  (Logging)
     Open mFile For Input As #1
 ' ---- Code Body Ends ---- (Logging)
@@ -336,7 +336,7 @@ End Sub
 )")),
             Module(R"(
 Sub Save()
-On Error Goto Save_ErrorHandler
+On Error GoTo Save_ErrorHandler
 Trace "Save"
 ' ---- Code Body Starts ----  (Standard)
     Kill mFile
@@ -348,10 +348,10 @@ Save_ErrorHandler:
 End Sub
 
 Sub Load()
-On Error Goto Load_ErrorHandler
+On Error GoTo Load_ErrorHandler
 Trace "Load"
 ' ---- Code Body Starts ----  (Standard)
-On Error Goto Load_ErrorHandler
+On Error GoTo Load_ErrorHandler
 ' ---- Code Body Starts ----  (Logging)
     Open mFile For Input As #1
 ' ---- Code Body Ends ---- (Logging)
@@ -375,12 +375,12 @@ Property Let Total(ByVal Value As Currency)
     mTotal = Value
 End Property
 )"));
-  EXPECT_EQ(rig.gildex.insertTopOfProcErrorCode(*module, "Total", 2, "On Error Goto Total_ErrorHandler\nDim x"), 3);
+  EXPECT_EQ(rig.gildex.insertTopOfProcErrorCode(*module, "Total", 2, "On Error GoTo Total_ErrorHandler\nDim x"), 3);
   EXPECT_EQ(rig.gildex.InsertBottomOfProcErrorCode(*module, "Total", 1, module->Lines(1, 1), "Total_ErrorHandler:", 6),
             3);
   EXPECT_EQ(module->Text(), Module(R"(
 Property Let Total(ByVal Value As Currency)
-On Error Goto Total_ErrorHandler
+On Error GoTo Total_ErrorHandler
 Dim x
 ' ---- Code Body Starts ----  (Standard)
     mTotal = Value
@@ -425,7 +425,7 @@ TEST(BodyPass, ReturnsTheCorrectionThatPutsTheLastLineOnEnd) {
     rig.gildex.ReplaceBodyHandlers(true);
     auto module = host::MemoryCodeModule::FromText("modA", Module(R"(
 Sub A()
-    On Error Goto 0
+    On Error GoTo 0
     x = 1
     y = 2
 End Sub

@@ -1,6 +1,6 @@
 // Taking error handling out again as a VB6 developer expects it: the blocks between marker
 // lines (of any template), blocks of the current template written without markers, logging
-// lines, handler statements pointed back at "On Error Goto 0", and what is never touched.
+// lines, handler statements pointed back at "On Error GoTo 0", and what is never touched.
 // Round trips insert then remove run on the sample project, the corpus and generated modules.
 #include <gtest/gtest.h>
 
@@ -59,11 +59,11 @@ Private mTotal As Currency
 ' Adds one order line.
 Public Sub AddLine(ByVal Amount As Currency, _
                    ByVal Quantity As Long)
-On Error Goto AddLine_ErrorHandler
+On Error GoTo AddLine_ErrorHandler
 ' ---- Code Body Starts ----  (Standard)
     Dim Line As Currency
     Line = Amount * Quantity
-    On Error Goto AddLine_ErrorHandler
+    On Error GoTo AddLine_ErrorHandler
     mTotal = mTotal + Line
 ' ---- Code Body Ends ---- (Standard)
 	Exit Sub
@@ -72,7 +72,7 @@ AddLine_ErrorHandler:
 End Sub
 
 Private Property Get Total() As Currency
-On Error Goto Total_ErrorHandler
+On Error GoTo Total_ErrorHandler
 ' ---- Code Body Starts ----  (Standard)
     Total = mTotal
     Beep
@@ -91,7 +91,7 @@ Public Sub AddLine(ByVal Amount As Currency, _
                    ByVal Quantity As Long)
     Dim Line As Currency
     Line = Amount * Quantity
-    On Error Goto 0
+    On Error GoTo 0
     mTotal = mTotal + Line
 End Sub
 
@@ -118,7 +118,7 @@ TEST(RemoveModule, RecognisesEachShapeOfInsertedCode) {
   const std::vector<ShapeCase> cases = {
       {"a header and footer of another template", Module(R"(
 Sub A()
-On Error Goto A_ErrorHandler
+On Error GoTo A_ErrorHandler
 ' ---- Code Body Starts ----  (Verbose)
     x = 1
 ' ---- Code Body Ends ---- (Verbose)
@@ -152,7 +152,7 @@ Function Price() As Currency
 
     Dim p As Currency
     Static calls As Long
-On Error Goto Price_ErrorHandler
+On Error GoTo Price_ErrorHandler
 ' ---- Code Body Starts ----  (Standard)
     Price = p
 ' ---- Code Body Ends ---- (Standard)
@@ -172,7 +172,7 @@ End Function
       {"a header whose first line is a Dim", Module(R"(
 Sub A()
 Dim strProc As String
-On Error Goto A_ErrorHandler
+On Error GoTo A_ErrorHandler
 ' ---- Code Body Starts ----  (Standard)
     x = 1
 ' ---- Code Body Ends ---- (Standard)
@@ -188,7 +188,7 @@ End Sub
       {"a procedure that does not begin with an error statement", Module(R"(
 Sub A()
     x = 1
-On Error Goto A_ErrorHandler
+On Error GoTo A_ErrorHandler
 ' ---- Code Body Starts ----  (Standard)
     y = 2
 ' ---- Code Body Ends ---- (Standard)
@@ -198,7 +198,7 @@ End Sub
        Module(R"(
 Sub A()
     x = 1
-On Error Goto A_ErrorHandler
+On Error GoTo A_ErrorHandler
 ' ---- Code Body Starts ----  (Standard)
     y = 2
 ' ---- Code Body Ends ---- (Standard)
@@ -218,10 +218,10 @@ Sub A()
 End Sub
 )")},
       // Without markers a %ProcName% template cannot be found: the blocks stay, and only the
-      // handler statement is pointed back at "On Error Goto 0".
+      // handler statement is pointed back at "On Error GoTo 0".
       {"blocks written without markers by a template with variables", Module(R"(
 Sub A()
-On Error Goto A_ErrorHandler
+On Error GoTo A_ErrorHandler
 
     x = 1
 
@@ -232,7 +232,7 @@ End Sub
 )"),
        Module(R"(
 Sub A()
-On Error Goto 0
+On Error GoTo 0
 
     x = 1
 
@@ -243,7 +243,7 @@ End Sub
 )")},
       {"logging lines", Module(R"(
 Sub A()
-On Error Goto A_ErrorHandler
+On Error GoTo A_ErrorHandler
 ' ---- Code Body Starts ----  (Standard)
     x = 1
 Debug.Print "A: x = 1"'gildexlog
@@ -262,13 +262,13 @@ End Sub
 )")},
       {"handler statements after indentation and after other code", Module(R"(
 Sub Save()
-On Error Goto Save_ErrorHandler
+On Error GoTo Save_ErrorHandler
 ' ---- Code Body Starts ----  (Standard)
     On Error Resume Next
     Kill "a.tmp"
         on error goto save_errorhandler ' back to the handler
-    If x Then On Error Goto Save_ErrorHandler
-    On Error Goto Other_ErrorHandler
+    If x Then On Error GoTo Save_ErrorHandler
+    On Error GoTo Other_ErrorHandler
 ' ---- Code Body Ends ---- (Standard)
 Save_ErrorHandler:
 End Sub
@@ -277,9 +277,9 @@ End Sub
 Sub Save()
     On Error Resume Next
     Kill "a.tmp"
-        On Error Goto 0
-    If x Then On Error Goto 0
-    On Error Goto Other_ErrorHandler
+        On Error GoTo 0
+    If x Then On Error GoTo 0
+    On Error GoTo Other_ErrorHandler
 End Sub
 )")},
       {"a handler of the user's own", Module(R"(
@@ -304,7 +304,7 @@ TEST(RemoveModule, HeaderAfterCommentsLooksBelowTheCommentsUnderTheDeclaration) 
   const std::string inserted = Module(R"(
 Sub A()
     ' Does the work.
-On Error Goto A_ErrorHandler
+On Error GoTo A_ErrorHandler
 ' ---- Code Body Starts ----  (Standard)
     x = 1
 ' ---- Code Body Ends ---- (Standard)
@@ -473,7 +473,7 @@ End Sub
 TEST(RemoveModule, SelectionModeWorksOnlyOnTheSelectedProcedures) {
   const std::string procedure = R"(
 Sub NAME()
-On Error Goto NAME_ErrorHandler
+On Error GoTo NAME_ErrorHandler
 ' ---- Code Body Starts ----  (Standard)
     Beep
 ' ---- Code Body Ends ---- (Standard)
@@ -492,7 +492,7 @@ End Sub
 Option Explicit
 
 Sub A()
-On Error Goto A_ErrorHandler
+On Error GoTo A_ErrorHandler
 ' ---- Code Body Starts ----  (Standard)
     Beep
 ' ---- Code Body Ends ---- (Standard)
@@ -504,7 +504,7 @@ Sub B()
 End Sub
 
 Sub C()
-On Error Goto C_ErrorHandler
+On Error GoTo C_ErrorHandler
 ' ---- Code Body Starts ----  (Standard)
     Beep
 ' ---- Code Body Ends ---- (Standard)
@@ -517,7 +517,7 @@ End Sub
 TEST(RemoveModule, CancelStopsAfterTheProcedureUnderWay) {
   const std::string procedure = R"(
 Sub NAME()
-On Error Goto NAME_ErrorHandler
+On Error GoTo NAME_ErrorHandler
 ' ---- Code Body Starts ----  (Standard)
     Beep
 ' ---- Code Body Ends ---- (Standard)
@@ -534,7 +534,7 @@ Sub A()
 End Sub
 
 Sub B()
-On Error Goto B_ErrorHandler
+On Error GoTo B_ErrorHandler
 ' ---- Code Body Starts ----  (Standard)
     Beep
 ' ---- Code Body Ends ---- (Standard)
@@ -542,7 +542,7 @@ B_ErrorHandler:
 End Sub
 
 Sub C()
-On Error Goto C_ErrorHandler
+On Error GoTo C_ErrorHandler
 ' ---- Code Body Starts ----  (Standard)
     Beep
 ' ---- Code Body Ends ---- (Standard)
@@ -558,7 +558,7 @@ TEST(RemoveModule, DeclarationsAndHiddenAttributeLinesNeverChange) {
   std::vector<CodeLine> lines;
   for (const char* text :
        {"Option Explicit", "Private mValue As Long 'gildexlog", "", "Public Property Get Value() As Long",
-        "On Error Goto Value_ErrorHandler", "' ---- Code Body Starts ----  (Standard)", "    Value = mValue",
+        "On Error GoTo Value_ErrorHandler", "' ---- Code Body Starts ----  (Standard)", "    Value = mValue",
         "' ---- Code Body Ends ---- (Standard)", "Value_ErrorHandler:", "End Property"})
     lines.push_back(CodeLine{RawLine{text, LineEnd::CrLf}, {}});
   lines[3].hidden.push_back(RawLine{"Attribute Value.VB_UserMemId = 0", LineEnd::CrLf});
@@ -622,7 +622,7 @@ class LockedModule : public host::CodeModule {
 TEST(RemoveModule, ABlockThatFailsIsReportedUnderItsOwnNameAndTheWalkGoesOn) {
   const std::string text = Module(R"(
 Sub A()
-On Error Goto A_ErrorHandler
+On Error GoTo A_ErrorHandler
 ' ---- Code Body Starts ----  (Standard)
     x = 1
 ' ---- Code Body Ends ---- (Standard)
@@ -645,7 +645,7 @@ End Sub
   Remover top;
   LockedModule locked(text, 1);
   top.rig.gildex.RemoveModule(locked, false);
-  EXPECT_EQ(locked.Text(), ReplaceAll(text, "On Error Goto A_ErrorHandler", "On Error Goto 0"));
+  EXPECT_EQ(locked.Text(), ReplaceAll(text, "On Error GoTo A_ErrorHandler", "On Error GoTo 0"));
   EXPECT_EQ(testing::ReportedNames(top.rig.dialogs),
             (std::vector<std::string>{"CGildex.RemoveTopOfProcErrorCode", "CGildex.RemoveBottomOfProcErrorCode"}));
 }
@@ -654,11 +654,11 @@ TEST(RemoveBlocks, ReturnTheLinesTheyRemoved) {
   Remover remover;
   auto module = host::MemoryCodeModule::FromText("modOrders", Module(R"(
 Sub A()
-On Error Goto A_ErrorHandler
+On Error GoTo A_ErrorHandler
 ' ---- Code Body Starts ----  (Standard)
     x = 1
 x = 1'gildexlog
-    On Error Goto A_ErrorHandler
+    On Error GoTo A_ErrorHandler
 ' ---- Code Body Ends ---- (Standard)
 	Exit Sub
 A_ErrorHandler:
@@ -671,7 +671,7 @@ End Sub
   EXPECT_EQ(module->Text(), Module(R"(
 Sub A()
     x = 1
-    On Error Goto 0
+    On Error GoTo 0
 End Sub
 )"));
   // Nothing to find: nothing removed.
@@ -739,7 +739,7 @@ End Property
   }
 }
 
-// The body pass writes every "On Error Goto 0" as the procedure's handler, and removal writes
+// The body pass writes every "On Error GoTo 0" as the procedure's handler, and removal writes
 // it back in the Part's own spelling: "GoTo" comes back as "Goto", and whatever followed the
 // statement on its line is gone.
 TEST(RoundTrip, AResetStatementComesBackInGildexsSpelling) {
@@ -756,7 +756,7 @@ End Sub
   EXPECT_EQ(remover.Remove(inserted), Module(R"(
 Sub Save()
     Kill "a.tmp"
-    On Error Goto 0
+    On Error GoTo 0
     Beep
 End Sub
 )"));
@@ -766,8 +766,9 @@ TEST(RoundTrip, MarkersOffAndAFixedTemplateComeOutToo) {
   Remover remover;
   remover.rig.gildex.BodyCode(false);
   remover.rig.gildex.AutoExit(false);
-  remover.rig.gildex.HeaderCode("On Error GoTo ErrorHandler");
-  remover.rig.gildex.FooterCode("Exit Sub\r\nErrorHandler:\r\n    LogError Err");
+  // Written in lower case: the module renders the keywords, removal still knows the lines.
+  remover.rig.gildex.HeaderCode("on error goto ErrorHandler");
+  remover.rig.gildex.FooterCode("exit sub\r\nErrorHandler:\r\n    LogError Err");
   const std::string before = Module(R"(
 Sub A()
     x = 1

@@ -311,7 +311,7 @@ Public Sub Refresh()
 End Sub
 
 Private Function Broken() As Long
-On Error Goto Broken_ErrorHandler
+On Error GoTo Broken_ErrorHandler
 
     Broken = 1
 
@@ -321,7 +321,7 @@ Broken_ErrorHandler:
 End Function
 
 Public Sub Save()
-On Error Goto Save_ErrorHandler
+On Error GoTo Save_ErrorHandler
 
     Close #1
 
@@ -330,37 +330,135 @@ Save_ErrorHandler:
     MsgBox Err.Description
 End Sub
 )"));
-  EXPECT_TRUE(progress.statuses.empty());
+  ASSERT_EQ(progress.statuses.size(), 1u);
+  EXPECT_TRUE(progress.statuses[0].starts_with("Broken in frmOrders: the script failed with error 13 (Type mismatch"))
+      << progress.statuses[0];
 }
 
-TEST(ScriptMode, ARunawayScriptFallsBackToTheTemplateAndNeverHangs) {
-  EngineRig rig;
-  rig.gildex.DefaultTemplate("Standard");
-  rig.gildex.HeaderCode("On Error Resume Next");
-  rig.gildex.FooterCode("");
-  rig.gildex.BodyCode(false);
-  rig.gildex.InsertInto("*SCRIPT");
-  clsScripter scripter(rig.report, rig.clock);
-  scripter.Control()->Settings().max_steps = 100000;
-  rig.gildex.SetScriptRunner(&scripter);
-  std::string message;
-  ScriptErrors result{};
-  scripter.CheckScript("Function Process(ProcCode)\r\n  If ProcCode = \"\" Then Exit Function\r\n  Do\r\n  Loop\r\nEnd Function",
-                       message, result);
-  ASSERT_EQ(result, errSCRIPT_OK) << message;
-  auto module = host::MemoryCodeModule::FromText("modA", Module(R"(
-Sub A()
-    Beep
-End Sub
-)"));
-  rig.gildex.InsertModule(*module, "modA", nullptr, false);
-  EXPECT_EQ(module->Text(), Module(R"(
-Sub A()
-On Error Resume Next
+// Whatever the script does, the module stays sound: a failure is reported and the template
+// goes in, text that is not one whole procedure is refused, and a script that hits a limit
+// is stopped for the rest of the run once the user has answered.
+TEST(ScriptMode, AFailingScriptIsReportedAndNeverBreaksAModule) {
+  const std::string before = Module(R"(
+Option Explicit
 
-    Beep
+Public Sub Save()
+    Close #1
 End Sub
-)"));
+
+Public Sub Load()
+    Open mFile For Input As #1
+End Sub
+)");
+  // The module with the template in Save and/or Load, or Load's text changed by the script.
+  auto trapped = [](bool save, bool load, bool load_changed = false) {
+    return Module(std::string(R"(
+Option Explicit
+
+Public Sub Save()
+)") + (save ? "On Error Resume Next\n\n" : "") +
+                  "    Close #1\nEnd Sub\n\nPublic Sub Load()\n" + (load ? "On Error Resume Next\n\n" : "") +
+                  (load_changed ? "    Open mFile For Binary As #1\n" : "    Open mFile For Input As #1\n") + "End Sub\n");
+  };
+  const std::string failed = ": the script failed with error ";
+  const std::string limit_yes = "The script hit a limit and was not run on the remaining procedures.";
+  struct Case {
+    std::string process;  // the body of Process
+    std::vector<platform::MsgBoxResult> answers;
+    std::string after;
+    std::vector<std::string> statuses;
+    ProcedureTally tally;  // changed, already handled, too small, skipped, script failed
+  };
+  const std::string kBinary = "Process = Replace(ProcCode, \"Input\", \"Binary\")";
+  const std::string kLoopOnSave = "If InStr(ProcCode, \"Save\") Then\r\n Do : Loop\r\nElse\r\n " + kBinary + "\r\nEnd If";
+  const std::string error_13 = "13 (Type mismatch: Process returned ";
+  const std::vector<Case> cases = {
+      {"Err.Raise 1234, \"Mine\", \"Broken on purpose\"", {}, trapped(true, true),
+       {"Save in modA" + failed + "1234 (Broken on purpose); the template went in instead.",
+        "Load in modA" + failed + "1234 (Broken on purpose); the template went in instead."},
+       {0, 0, 0, 0, 2}},
+      {"Set Process = New Box", {}, trapped(true, true),
+       {"Save in modA" + failed + error_13 + "an object instead of text); the template went in instead.",
+        "Load in modA" + failed + error_13 + "an object instead of text); the template went in instead."},
+       {0, 0, 0, 0, 2}},
+      {"Process = Array(ProcCode)", {}, trapped(true, true),
+       {"Save in modA" + failed + error_13 + "an array instead of text); the template went in instead.",
+        "Load in modA" + failed + error_13 + "an array instead of text); the template went in instead."},
+       {0, 0, 0, 0, 2}},
+      {"Set Process = Nothing", {}, trapped(true, true),
+       {"Save in modA" + failed + error_13 + "Nothing instead of text); the template went in instead.",
+        "Load in modA" + failed + error_13 + "Nothing instead of text); the template went in instead."},
+       {0, 0, 0, 0, 2}},
+      {"Process = 42", {}, before,
+       {"Save in modA: the script's text is not one whole procedure (line 1 stands outside a procedure); Save left "
+        "as it was.",
+        "Load in modA: the script's text is not one whole procedure (line 1 stands outside a procedure); Load left "
+        "as it was."},
+       {0, 0, 0, 2, 0}},
+      {"Process = Replace(ProcCode, \"End Sub\", \"\") & \"End Function\"", {}, before,
+       {"Save in modA: the script's text is not one whole procedure (line 4: Sub Save ends with End Function); Save "
+        "left as it was.",
+        "Load in modA: the script's text is not one whole procedure (line 4: Sub Load ends with End Function); Load "
+        "left as it was."},
+       {0, 0, 0, 2, 0}},
+      {"Process = Replace(Replace(ProcCode, \"Input\", \"Binary\"), \"Close #1\", \"Close #1\" & vbCrLf & "
+       "\"End Sub\" & vbCrLf & \"Sub Extra()\")",
+       {}, trapped(false, false, true),
+       {"Save in modA: the script's text is not one whole procedure (it holds more than one procedure); Save left "
+        "as it was."},
+       {1, 0, 0, 1, 0}},
+      // The budget runs out on Save; after the answer the script is not run on Load, which
+      // it would have changed.
+      {kLoopOnSave, {platform::vbYes}, trapped(true, true),
+       {"Save in modA" + failed + "1000000 (Script stopped after 100000 steps: it may be in an endless loop); the template went in instead.",
+        limit_yes},
+       {1, 0, 0, 0, 1}},
+      {"If InStr(ProcCode, \"Save\") Then Process = Process(ProcCode) Else " + kBinary, {platform::vbYes}, trapped(true, true),
+       {"Save in modA" + failed + "28 (Out of stack space); the template went in instead.", limit_yes},
+       {1, 0, 0, 0, 1}},
+      {kLoopOnSave, {platform::vbNo}, before,
+       {"Save in modA" + failed + "1000000 (Script stopped after 100000 steps: it may be in an endless loop); left as it was.",
+        "Processing halted: the script hit a limit."},
+       {0, 0, 0, 0, 1}},
+  };
+  for (const Case& c : cases) {
+    EngineRig rig;
+    testing::RecordingProgress progress;
+    rig.gildex.SetProgress(&progress);
+    rig.gildex.DefaultTemplate("Standard");
+    rig.gildex.HeaderCode("On Error Resume Next");
+    rig.gildex.FooterCode("");
+    rig.gildex.BodyCode(false);
+    rig.gildex.InsertInto("*SCRIPT");
+    for (platform::MsgBoxResult answer : c.answers) rig.dialogs.Answer(answer);
+    clsScripter scripter(rig.report, rig.clock);
+    scripter.Control()->Settings().max_steps = 100000;
+    scripter.Control()->Settings().max_depth = 100;
+    rig.gildex.SetScriptRunner(&scripter);
+    std::string message;
+    ScriptErrors result{};
+    scripter.CheckScript("Class Box\r\nEnd Class\r\nFunction Process(ProcCode)\r\n  If ProcCode = \"\" Then Exit Function\r\n  " +
+                             c.process + "\r\nEnd Function",
+                         message, result);
+    ASSERT_EQ(result, errSCRIPT_OK) << message;
+    auto module = host::MemoryCodeModule::FromText("modA", before);
+    rig.gildex.InsertModule(*module, "modA", nullptr, false);
+    EXPECT_EQ(module->CheckConsistency(), "");
+    EXPECT_EQ(module->Text(), c.after) << c.process;
+    EXPECT_EQ(progress.statuses, c.statuses) << c.process;
+    const ProcedureTally& tally = rig.gildex.Tally();
+    EXPECT_EQ(std::vector<long>({tally.changed, tally.already_handled, tally.too_small, tally.skipped,
+                                 tally.script_failed}),
+              std::vector<long>({c.tally.changed, c.tally.already_handled, c.tally.too_small, c.tally.skipped,
+                                 c.tally.script_failed}))
+        << c.process;
+    EXPECT_EQ(rig.dialogs.Asked().size(), c.answers.size()) << c.process;
+    for (const platform::MessageBox& box : rig.dialogs.Asked()) {
+      EXPECT_EQ(box.title, "Gildex");
+      EXPECT_EQ(box.style & platform::vbYesNo, platform::vbYesNo);
+    }
+    EXPECT_EQ(rig.gildex.Cancel(), c.answers == std::vector<platform::MsgBoxResult>{platform::vbNo}) << c.process;
+  }
 }
 
 }  // namespace
