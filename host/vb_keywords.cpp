@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <array>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/cp1252.h"
 
@@ -30,11 +33,24 @@ constexpr auto kKeywords = std::to_array<std::string_view>({
     "Until",    "Variant",    "Wend",      "While",    "With",     "WithEvents", "Write",    "Xor",
 });
 
-// VB6's spelling of `word`, or empty when it is no keyword.
+// VB6's spelling of `word`, or empty when it is no keyword. Every word of every line an
+// edit gives the module passes here: no allocation, one binary search over upper case.
 std::string_view Keyword(std::string_view word) {
-  const auto found = std::find_if(kKeywords.begin(), kKeywords.end(),
-                                  [&](std::string_view keyword) { return cp1252::EqualsNoCase(keyword, word); });
-  return found == kKeywords.end() ? std::string_view() : *found;
+  constexpr std::size_t kLongest = 10;
+  if (word.size() < 2 || word.size() > kLongest) return {};
+  using Entry = std::pair<std::string, std::string_view>;
+  static const std::vector<Entry> by_upper_case = [] {
+    std::vector<Entry> entries;
+    for (std::string_view keyword : kKeywords) entries.emplace_back(cp1252::Upper(keyword), keyword);
+    std::sort(entries.begin(), entries.end());
+    return entries;
+  }();
+  std::array<char, kLongest> buffer{};
+  for (std::size_t i = 0; i < word.size(); ++i) buffer[i] = cp1252::ToUpper(word[i]);
+  const std::string_view upper(buffer.data(), word.size());
+  const auto found = std::lower_bound(by_upper_case.begin(), by_upper_case.end(), upper,
+                                      [](const Entry& entry, std::string_view key) { return entry.first < key; });
+  return found != by_upper_case.end() && found->first == upper ? found->second : std::string_view();
 }
 
 bool IsWordChar(char c) {
@@ -45,8 +61,8 @@ bool IsWordChar(char c) {
 }  // namespace
 
 std::string RenderKeywords(std::string_view line) {
-  std::string out;
-  out.reserve(line.size());
+  // A keyword keeps its length: the line is copied once and its keywords written over.
+  std::string out(line);
   std::string_view previous_word;
   std::size_t i = 0;
   while (i < line.size()) {
@@ -59,14 +75,11 @@ std::string RenderKeywords(std::string_view line) {
       std::size_t stop = line.find(close, i + 1);
       while (close == '"' && stop != std::string_view::npos && stop + 1 < line.size() && line[stop + 1] == '"')
         stop = line.find('"', stop + 2);
-      stop = stop == std::string_view::npos ? line.size() : stop + 1;
-      out.append(line.substr(i, stop - i));
-      i = stop;
+      i = stop == std::string_view::npos ? line.size() : stop + 1;
       previous_word = {};
       continue;
     }
     if (!IsWordChar(c)) {
-      out += c;
       ++i;
       if (c != '.' && c != '!' && c != ' ' && c != '\t') previous_word = {};
       continue;
@@ -81,12 +94,11 @@ std::string RenderKeywords(std::string_view line) {
     if (member && !(cp1252::EqualsNoCase(previous_word, "Debug") && keyword == "Print")) keyword = {};
     // Debug is the object only before its dot: "#Const DEBUG" names a constant of the user's.
     if (cp1252::EqualsNoCase(word, "Debug") && stop < line.size() && line[stop] == '.') keyword = "Debug";
-    out.append(keyword.empty() ? word : keyword);
-    i = stop;
+    if (!keyword.empty()) out.replace(i, keyword.size(), keyword);
     if (keyword == "Rem") break;
     previous_word = word;
+    i = stop;
   }
-  out.append(line.substr(i));
   return out;
 }
 
