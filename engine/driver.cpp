@@ -7,8 +7,8 @@
 // driver checks what the template would add to the whole module before touching it and, when
 // a limit would be passed, reports it and leaves the module as it was: a half-processed module
 // would be worse than none. The user's script is checked procedure by procedure instead, as
-// its text is only known when it runs; a procedure whose new text would pass a limit keeps
-// its old text.
+// its text is only known when it runs; a procedure whose new text would pass a limit, or is
+// not one whole procedure, keeps its old text.
 #include <algorithm>
 #include <string>
 #include <string_view>
@@ -357,7 +357,10 @@ ModuleWalk::ScriptOutcome ModuleWalk::RunScript(const ProcFacts& proc, long& nex
 }
 
 ModuleWalk::ScriptOutcome ModuleWalk::ScriptFailed(const ProcFacts& proc, const ScriptFailure& failure) {
-  const std::string error = "error " + std::to_string(failure.number) + " (" + failure.description + ")";
+  // A runner that cannot tell why gives number 0: no error to name then.
+  const std::string error = failure.number == 0 && failure.description.empty()
+                                ? std::string("an error it did not name")
+                                : "error " + std::to_string(failure.number) + " (" + failure.description + ")";
   bool go_on = true;
   if (failure.limit) {
     // A script that ran out once would most likely run out on every procedure left, each
@@ -372,7 +375,7 @@ ModuleWalk::ScriptOutcome ModuleWalk::ScriptFailed(const ProcFacts& proc, const 
     go_on = dialogs_.MsgBox(box) == platform::vbYes;
   }
   Status(proc.name + " in " + component_ + ": the script failed with " + error +
-         (go_on ? "; the template went in instead." : "; left as it was."));
+         (go_on ? "; falling back to the template." : "; left as it was."));
   if (failure.limit)
     Status(go_on ? "The script hit a limit and was not run on the remaining procedures."
                  : "Processing halted: the script hit a limit.");
