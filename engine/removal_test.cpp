@@ -740,16 +740,16 @@ End Property
 }
 
 // The body pass writes every "On Error GoTo 0" as the procedure's handler, and removal writes
-// it back in the Part's own spelling: "GoTo" comes back as "Goto", and whatever followed the
-// statement on its line is gone.
-TEST(RoundTrip, AResetStatementComesBackInGildexsSpelling) {
+// it back as "On Error Goto 0", which the code module renders as VB6 does ("GoTo"); whatever
+// followed the statement on its line is gone.
+TEST(RoundTrip, AResetStatementComesBackInVb6sSpelling) {
   Remover remover;
   remover.rig.gildex.ReplaceBodyHandlers(true);
   remover.rig.gildex.IgnoreExisting(true);
   const std::string inserted = remover.Insert(Module(R"(
 Sub Save()
     Kill "a.tmp"
-    On Error GoTo 0 ' stop trapping
+    on error goto 0 ' stop trapping
     Beep
 End Sub
 )"));
