@@ -358,10 +358,9 @@ Option Explicit
 Public Sub Save()
 )") + (save ? "On Error Resume Next\n\n" : "") +
                   "    Close #1\nEnd Sub\n\nPublic Sub Load()\n" + (load ? "On Error Resume Next\n\n" : "") +
-                  (load_changed ? "    Open mFile For Binary As #1\n" : "    Open mFile For Input As #1\n") + "End Sub\n");
+                  (load_changed ? "    Open mFile For Binary As #1\n" : "    Open mFile For Input As #1\n") +
+                  "End Sub\n");
   };
-  const std::string failed = ": the script failed with error ";
-  const std::string limit_yes = "The script hit a limit and was not run on the remaining procedures.";
   struct Case {
     std::string process;  // the body of Process
     std::vector<platform::MsgBoxResult> answers;
@@ -369,58 +368,50 @@ Public Sub Save()
     std::vector<std::string> statuses;
     ProcedureTally tally;  // changed, already handled, too small, skipped, script failed
   };
-  const std::string kBinary = "Process = Replace(ProcCode, \"Input\", \"Binary\")";
-  const std::string kLoopOnSave = "If InStr(ProcCode, \"Save\") Then\r\n Do : Loop\r\nElse\r\n " + kBinary + "\r\nEnd If";
-  const std::string error_13 = "13 (Type mismatch: Process returned ";
+  const std::string failed = ": the script failed with error ";
+  const std::string fallback = "; falling back to the template.";
+  const std::string refused = ": the script's text is not one whole procedure (";
+  const std::string returned = failed + "13 (Type mismatch: Process returned ";
+  const std::string steps = "1000000 (Script stopped after 100000 steps: it may be in an endless loop)";
+  const std::string limit_yes = "The script hit a limit and was not run on the remaining procedures.";
+  auto both = [](const std::string& what, const std::string& end = "") {
+    return std::vector<std::string>{"Save in modA" + what + end, "Load in modA" + what + end};
+  };
+  const std::string binary = "Process = Replace(ProcCode, \"Input\", \"Binary\")";
+  const std::string loop_on_save = "If InStr(ProcCode, \"Save\") Then\r\n Do : Loop\r\nElse\r\n " + binary + "\r\nEnd If";
+  // clang-format off
   const std::vector<Case> cases = {
       {"Err.Raise 1234, \"Mine\", \"Broken on purpose\"", {}, trapped(true, true),
-       {"Save in modA" + failed + "1234 (Broken on purpose); falling back to the template.",
-        "Load in modA" + failed + "1234 (Broken on purpose); falling back to the template."},
+       both(failed + "1234 (Broken on purpose)" + fallback), {0, 0, 0, 0, 2}},
+      {"Set Process = New Box", {}, trapped(true, true), both(returned + "an object instead of text)" + fallback),
        {0, 0, 0, 0, 2}},
-      {"Set Process = New Box", {}, trapped(true, true),
-       {"Save in modA" + failed + error_13 + "an object instead of text); falling back to the template.",
-        "Load in modA" + failed + error_13 + "an object instead of text); falling back to the template."},
+      {"Process = Array(ProcCode)", {}, trapped(true, true), both(returned + "an array instead of text)" + fallback),
        {0, 0, 0, 0, 2}},
-      {"Process = Array(ProcCode)", {}, trapped(true, true),
-       {"Save in modA" + failed + error_13 + "an array instead of text); falling back to the template.",
-        "Load in modA" + failed + error_13 + "an array instead of text); falling back to the template."},
-       {0, 0, 0, 0, 2}},
-      {"Set Process = Nothing", {}, trapped(true, true),
-       {"Save in modA" + failed + error_13 + "Nothing instead of text); falling back to the template.",
-        "Load in modA" + failed + error_13 + "Nothing instead of text); falling back to the template."},
+      {"Set Process = Nothing", {}, trapped(true, true), both(returned + "Nothing instead of text)" + fallback),
        {0, 0, 0, 0, 2}},
       {"Process = 42", {}, before,
-       {"Save in modA: the script's text is not one whole procedure (line 1 stands outside a procedure); Save left "
-        "as it was.",
-        "Load in modA: the script's text is not one whole procedure (line 1 stands outside a procedure); Load left "
-        "as it was."},
+       {"Save in modA" + refused + "line 1 stands outside a procedure); Save left as it was.",
+        "Load in modA" + refused + "line 1 stands outside a procedure); Load left as it was."},
        {0, 0, 0, 2, 0}},
       {"Process = Replace(ProcCode, \"End Sub\", \"\") & \"End Function\"", {}, before,
-       {"Save in modA: the script's text is not one whole procedure (line 4: Sub Save ends with End Function); Save "
-        "left as it was.",
-        "Load in modA: the script's text is not one whole procedure (line 4: Sub Load ends with End Function); Load "
-        "left as it was."},
+       {"Save in modA" + refused + "line 4: Sub Save ends with End Function); Save left as it was.",
+        "Load in modA" + refused + "line 4: Sub Load ends with End Function); Load left as it was."},
        {0, 0, 0, 2, 0}},
-      {"Process = Replace(Replace(ProcCode, \"Input\", \"Binary\"), \"Close #1\", \"Close #1\" & vbCrLf & "
-       "\"End Sub\" & vbCrLf & \"Sub Extra()\")",
-       {}, trapped(false, false, true),
-       {"Save in modA: the script's text is not one whole procedure (it holds more than one procedure); Save left "
-        "as it was."},
-       {1, 0, 0, 1, 0}},
+      {"Process = Replace(" + binary.substr(10) + ", \"Close #1\", \"Close #1\" & vbCrLf & \"End Sub\" & vbCrLf & "
+       "\"Sub Extra()\")", {}, trapped(false, false, true),
+       {"Save in modA" + refused + "it holds more than one procedure); Save left as it was."}, {1, 0, 0, 1, 0}},
       // The budget runs out on Save; after the answer the script is not run on Load, which
       // it would have changed.
-      {kLoopOnSave, {platform::vbYes}, trapped(true, true),
-       {"Save in modA" + failed + "1000000 (Script stopped after 100000 steps: it may be in an endless loop); falling back to the template.",
-        limit_yes},
+      {loop_on_save, {platform::vbYes}, trapped(true, true),
+       {"Save in modA" + failed + steps + fallback, limit_yes}, {1, 0, 0, 0, 1}},
+      {"If InStr(ProcCode, \"Save\") Then Process = Process(ProcCode) Else " + binary, {platform::vbYes},
+       trapped(true, true), {"Save in modA" + failed + "28 (Out of stack space)" + fallback, limit_yes},
        {1, 0, 0, 0, 1}},
-      {"If InStr(ProcCode, \"Save\") Then Process = Process(ProcCode) Else " + kBinary, {platform::vbYes}, trapped(true, true),
-       {"Save in modA" + failed + "28 (Out of stack space); falling back to the template.", limit_yes},
-       {1, 0, 0, 0, 1}},
-      {kLoopOnSave, {platform::vbNo}, before,
-       {"Save in modA" + failed + "1000000 (Script stopped after 100000 steps: it may be in an endless loop); left as it was.",
-        "Processing halted: the script hit a limit."},
+      {loop_on_save, {platform::vbNo}, before,
+       {"Save in modA" + failed + steps + "; left as it was.", "Processing halted: the script hit a limit."},
        {0, 0, 0, 0, 1}},
   };
+  // clang-format on
   for (const Case& c : cases) {
     EngineRig rig;
     testing::RecordingProgress progress;
@@ -437,9 +428,10 @@ Public Sub Save()
     rig.gildex.SetScriptRunner(&scripter);
     std::string message;
     ScriptErrors result{};
-    scripter.CheckScript("Class Box\r\nEnd Class\r\nFunction Process(ProcCode)\r\n  If ProcCode = \"\" Then Exit Function\r\n  " +
-                             c.process + "\r\nEnd Function",
-                         message, result);
+    scripter.CheckScript(
+        "Class Box\r\nEnd Class\r\nFunction Process(ProcCode)\r\n  If ProcCode = \"\" Then Exit Function\r\n  " +
+            c.process + "\r\nEnd Function",
+        message, result);
     ASSERT_EQ(result, errSCRIPT_OK) << message;
     auto module = host::MemoryCodeModule::FromText("modA", before);
     rig.gildex.InsertModule(*module, "modA", nullptr, false);
@@ -447,10 +439,10 @@ Public Sub Save()
     EXPECT_EQ(module->Text(), c.after) << c.process;
     EXPECT_EQ(progress.statuses, c.statuses) << c.process;
     const ProcedureTally& tally = rig.gildex.Tally();
-    EXPECT_EQ(std::vector<long>({tally.changed, tally.already_handled, tally.too_small, tally.skipped,
-                                 tally.script_failed}),
-              std::vector<long>({c.tally.changed, c.tally.already_handled, c.tally.too_small, c.tally.skipped,
-                                 c.tally.script_failed}))
+    EXPECT_EQ(
+        std::vector<long>({tally.changed, tally.already_handled, tally.too_small, tally.skipped, tally.script_failed}),
+        std::vector<long>(
+            {c.tally.changed, c.tally.already_handled, c.tally.too_small, c.tally.skipped, c.tally.script_failed}))
         << c.process;
     EXPECT_EQ(rig.dialogs.Asked().size(), c.answers.size()) << c.process;
     for (const platform::MessageBox& box : rig.dialogs.Asked()) {
