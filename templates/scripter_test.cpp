@@ -125,6 +125,8 @@ End Function)"),
     std::string out = "stale";
     EXPECT_EQ(rig.Run(c.code, out), c.result) << c.code;
     EXPECT_EQ(out, c.text) << c.code;
+    // Steps, depth and string space are limits the next procedure would most likely hit too.
+    EXPECT_EQ(rig.scripter.LastFailure().limit, c.code == "loop" || c.code == "deep" || c.code == "huge") << c.code;
   }
   // A failure leaves the control usable for the next procedure.
   std::string out;
