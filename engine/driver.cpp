@@ -7,14 +7,16 @@
 // driver checks what the template would add to the whole module before touching it and, when
 // a limit would be passed, reports it and leaves the module as it was: a half-processed module
 // would be worse than none. The user's script is checked procedure by procedure instead, as
-// its text is only known when it runs; a procedure whose new text would pass a limit keeps
-// its old text.
+// its text is only known when it runs; a procedure whose new text would pass a limit, or is
+// not one whole procedure, keeps its old text.
 #include <algorithm>
 #include <string>
 #include <string_view>
 
 #include "common/nembus_common.h"
 #include "engine/gildex.h"
+#include "host/memory_code_module.h"
+#include "host/structural_check.h"
 #include "platform/cp1252.h"
 
 namespace gildex {
@@ -128,8 +130,11 @@ class ModuleWalk {
   ProcFacts Gather(const std::string& name, host::ProcKind kind) const;
   bool AskAboutDuplicate(const std::string& name);
   long Process(const ProcFacts& proc);
-  enum class ScriptOutcome { Replaced, Skipped, UseTemplate };
+  // UseTemplate: the script asked for the template; Failed: it failed and the template
+  // goes in; Stop: the user ended the run.
+  enum class ScriptOutcome { Replaced, Skipped, UseTemplate, Failed, Stop };
   ScriptOutcome RunScript(const ProcFacts& proc, long& next);
+  ScriptOutcome ScriptFailed(const ProcFacts& proc, const ScriptFailure& failure);
   long HeaderLine(const ProcFacts& proc) const;
   long InsertTemplate(const ProcFacts& proc, long top);
   long EndLineFrom(long first, long last) const;
@@ -152,6 +157,7 @@ class ModuleWalk {
   long current_ = 0;
   long remembered_start_ = 0;
   long remembered_body_ = 0;
+  bool stop_ = false;
 };
 
 bool ModuleWalk::Begin() {
@@ -222,6 +228,7 @@ bool ModuleWalk::Round() {
   }
   const long lines_before = module_.CountOfLines();
   long next = Process(proc);
+  if (stop_) return false;
   const long shift = module_.CountOfLines() - lines_before;
   if (duplicate) {
     // The host answers every question about this name with the earlier procedure, which
@@ -241,40 +248,103 @@ long ModuleWalk::Process(const ProcFacts& proc) {
     ++gildex_.Tally().too_small;
     return after;
   }
+  // A truncated file: the header would name a label the missing footer was to define.
+  if (EndLineFrom(proc.body + 1, proc.last) == 0) {
+    Status(proc.name + " in " + component_ + " has no End line; left as it was.");
+    ++gildex_.Tally().skipped;
+    return after;
+  }
+  // A procedure whose script failed is counted once, as a script failure, whatever the
+  // template then does to it.
+  bool script_failed = false;
   if (gildex_.InsertInto() == kScriptMode) {
     long next = after;
-    if (RunScript(proc, next) != ScriptOutcome::UseTemplate) return next;
+    switch (RunScript(proc, next)) {
+      case ScriptOutcome::Replaced:
+      case ScriptOutcome::Skipped:
+        return next;
+      case ScriptOutcome::Stop:
+        stop_ = true;
+        return after;
+      case ScriptOutcome::Failed:
+        script_failed = true;
+        break;
+      case ScriptOutcome::UseTemplate:
+        break;
+    }
   }
+  auto count = [&](long ProcedureTally::*field) {
+    ++(gildex_.Tally().*(script_failed ? &ProcedureTally::script_failed : field));
+  };
   if (gildex_.FailRestrictions(proc.type_text, proc.name, proc.declaration)) {
-    ++gildex_.Tally().skipped;
+    count(&ProcedureTally::skipped);
     return after;
   }
   const long top = HeaderLine(proc);
   if (!gildex_.IgnoreExisting() && HasErrorTrapping(module_, proc.start, proc.count)) {
     Status(proc.name + " in " + component_ + " already has error trapping.");
-    ++gildex_.Tally().already_handled;
+    count(&ProcedureTally::already_handled);
     return after;
   }
-  ++gildex_.Tally().changed;
+  count(&ProcedureTally::changed);
   return InsertTemplate(proc, top);
 }
 
+// Why `text` cannot take a procedure's place, or empty: it must be one procedure, whole
+// (declaration, balanced blocks, End line), with nothing but comments and blank lines
+// around it.
+std::string NotOneProcedure(std::string_view text) {
+  const auto module = host::MemoryCodeModule::FromText("Script", text);
+  int procedures = 0;
+  for (long line = 1; line <= module->CountOfLines();) {
+    host::ProcKind kind = host::ProcKind::Proc;
+    const std::string name = module->ProcOfLine(line, kind);
+    if (name.empty()) {
+      const std::string_view trimmed = TrimSpaces(module->Lines(line, 1));
+      if (!trimmed.empty() && trimmed.front() != '\'' && !cp1252::StartsWithNoCase(trimmed, "Rem ") &&
+          !cp1252::EqualsNoCase(trimmed, "Rem"))
+        return "line " + std::to_string(line) + " stands outside a procedure";
+      ++line;
+      continue;
+    }
+    if (++procedures > 1) return "it holds more than one procedure";
+    line = module->ProcStartLine(name, kind) + module->ProcCountLines(name, kind);
+  }
+  if (procedures == 0) return "it holds no procedure";
+  const std::vector<host::StructureProblem> problems = host::CheckStructure(*module, "Script");
+  if (!problems.empty()) return "line " + std::to_string(problems.front().line) + ": " + problems.front().message;
+  return {};
+}
+
 ModuleWalk::ScriptOutcome ModuleWalk::RunScript(const ProcFacts& proc, long& next) {
+  // After a limit the script is not run again in this run: the template goes in as usual.
+  if (gildex_.ScriptHalted()) return ScriptOutcome::UseTemplate;
   std::string new_text;
   ScriptRunner* runner = script_runner_;
-  // Without a script host the script cannot run: as a script that failed, the template goes in.
   const ScriptErrors result =
       runner != nullptr ? runner->RunProcess(module_.Lines(proc.start, proc.count), new_text) : errSYNTAX_ERR;
   if (result == errSKIP_PROCEDURE) {
     ++gildex_.Tally().skipped;
     return ScriptOutcome::Skipped;
   }
-  if (result != errSCRIPT_OK) return ScriptOutcome::UseTemplate;
+  if (result == errPROCEDURE_NORMAL) return ScriptOutcome::UseTemplate;
+  if (result != errSCRIPT_OK) {
+    // Without a script host the script cannot run: as a script that failed, the template goes in.
+    const ScriptFailure failure =
+        runner != nullptr ? runner->LastFailure() : ScriptFailure{429, "ActiveX component can't create object", false};
+    return ScriptFailed(proc, failure);
+  }
   const long lines_after = module_.CountOfLines() - proc.count + LinesIn(new_text);
   if (LongestLine(new_text) > kMaxLineLength || lines_after > kMaxModuleLines) {
     Status(component_ + " line " + std::to_string(proc.body) + ": the script's text for " + proc.name +
            " would pass VB6's limit of 1,023 characters a line or 65,534 lines a module; " + proc.name +
            " left as it was.");
+    ++gildex_.Tally().skipped;
+    return ScriptOutcome::Skipped;
+  }
+  if (const std::string why = NotOneProcedure(new_text); !why.empty()) {
+    Status(proc.name + " in " + component_ + ": the script's text is not one whole procedure (" + why + "); " +
+           proc.name + " left as it was.");
     ++gildex_.Tally().skipped;
     return ScriptOutcome::Skipped;
   }
@@ -284,6 +354,35 @@ ModuleWalk::ScriptOutcome ModuleWalk::RunScript(const ProcFacts& proc, long& nex
   ++gildex_.Tally().changed;
   next = proc.last + (module_.CountOfLines() - before) + 1;
   return ScriptOutcome::Replaced;
+}
+
+ModuleWalk::ScriptOutcome ModuleWalk::ScriptFailed(const ProcFacts& proc, const ScriptFailure& failure) {
+  // A runner that cannot tell why gives number 0: no error to name then.
+  const std::string error = failure.number == 0 && failure.description.empty()
+                                ? std::string("an error it did not name")
+                                : "error " + std::to_string(failure.number) + " (" + failure.description + ")";
+  bool go_on = true;
+  if (failure.limit) {
+    // A script that ran out once would most likely run out on every procedure left, each
+    // time after its whole budget: stop it and let the user choose.
+    gildex_.ScriptHalted(true);
+    platform::MessageBox box;
+    box.prompt = "The script stopped at a limit in " + component_ + " (" + proc.name + "): " + error + ".\r\n" +
+                 "It will not be run on the remaining procedures.\r\n" +
+                 "Insert the template into this and the remaining procedures instead?";
+    box.style = platform::vbYesNo | platform::vbQuestion;
+    box.title = std::string(kAppTitle);
+    go_on = dialogs_.MsgBox(box) == platform::vbYes;
+  }
+  Status(proc.name + " in " + component_ + ": the script failed with " + error +
+         (go_on ? "; falling back to the template." : "; left as it was."));
+  if (failure.limit)
+    Status(go_on ? "The script hit a limit and was not run on the remaining procedures."
+                 : "Processing halted: the script hit a limit.");
+  if (go_on) return ScriptOutcome::Failed;
+  ++gildex_.Tally().script_failed;
+  gildex_.Cancel(true);
+  return ScriptOutcome::Stop;
 }
 
 long ModuleWalk::HeaderLine(const ProcFacts& proc) const {
@@ -426,10 +525,12 @@ std::string ModuleWalk::LimitProblem() {
 void CGildex::InsertModule(host::CodeModule& module, const std::string& component_name, host::VBProject* project,
                            bool selection_only) {
   cancel_ = false;
+  module_refused_ = false;
   ModuleWalk walk(*this, module, component_name, project, *progress_, services_.dialogs, script_runner_,
                   selection_only);
   if (const std::string problem = walk.LimitProblem(); !problem.empty()) {
     progress_->AddStatus(problem);
+    module_refused_ = true;
     return;
   }
   TruncateBlankLinesIn(module);

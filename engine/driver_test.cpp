@@ -44,8 +44,8 @@ struct FakeScript : ScriptRunner {
 // Names of the procedures that got a handler, in module order.
 std::vector<std::string> HandledProcedures(const std::string& text) {
   std::vector<std::string> names;
-  for (std::size_t at = text.find("\r\nOn Error Goto "); at != std::string::npos;
-       at = text.find("\r\nOn Error Goto ", at + 1)) {
+  for (std::size_t at = text.find("\r\nOn Error GoTo "); at != std::string::npos;
+       at = text.find("\r\nOn Error GoTo ", at + 1)) {
     const std::size_t from = at + 16;
     names.push_back(text.substr(from, text.find("_ErrorHandler", from) - from));
   }
@@ -128,7 +128,12 @@ Private Sub Trapped()
     On Local Error Resume Next
     Kill mFile
 End Sub
+
+Private Sub Cut()
+    Kill mFile
+    Beep
 )");
+  const std::string cut = "Cut in modOrders has no End line; left as it was.";
   const struct {
     bool ignore_existing, ignore_small;
     std::vector<std::string> handled, statuses;
@@ -137,15 +142,16 @@ End Sub
       {false, false, {"Tiny"}, {"Empty in modOrders too small for error handling.",
                                 "Handled in modOrders already has error trapping.",
                                 "Skipped skipped (user set set the skip tags)",
-                                "Trapped in modOrders already has error trapping."}},
+                                "Trapped in modOrders already has error trapping.", cut}},
       {true, false, {"Tiny", "Handled", "Trapped"}, {"Empty in modOrders too small for error handling.",
-                                                     "Skipped skipped (user set set the skip tags)"}},
+                                                     "Skipped skipped (user set set the skip tags)", cut}},
       // Smallness is judged first: three lines between declaration and End are not more than MinLines.
       {false, true, {}, {"Empty in modOrders too small for error handling.",
                          "Tiny in modOrders too small for error handling.",
                          "Handled in modOrders too small for error handling.",
                          "Skipped in modOrders too small for error handling.",
-                         "Trapped in modOrders too small for error handling."}},
+                         "Trapped in modOrders too small for error handling.",
+                         "Cut in modOrders too small for error handling."}},
   };
   for (const auto& c : cases) {
     Engine engine;
@@ -154,7 +160,7 @@ End Sub
     engine.rig.gildex.MinLines(3);
     EXPECT_EQ(HandledProcedures(engine.Run(Operation::Insert, before)), c.handled);
     EXPECT_EQ(engine.progress.statuses, c.statuses);
-    EXPECT_EQ(engine.progress.messages.size(), 5u) << "one message for every procedure";
+    EXPECT_EQ(engine.progress.messages.size(), 6u) << "one message for every procedure";
   }
 }
 
@@ -271,7 +277,7 @@ TEST(ModuleDriver, AChangePastVb6sLimitsIsReportedAndTheModuleLeftAsItWas) {
     std::string left = "modOrders";  // what was left as it was
   } cases[] = {
       {"a header line longer than 1,023 characters", Operation::Insert,
-       [](CGildex& g) { g.HeaderCode("On Error Goto %ProcName%_ErrorHandler ' " + std::string(1000, '-')); }, save,
+       [](CGildex& g) { g.HeaderCode("On Error GoTo %ProcName%_ErrorHandler ' " + std::string(1000, '-')); }, save,
        "modOrders line 1: "},
       {"more than 65,534 lines", Operation::Insert, nullptr, long_module, "modOrders line 52001: "},
       {"a script's line longer than 1,023 characters", Operation::Insert,

@@ -78,7 +78,7 @@ std::string Rewritten(std::string_view text, Operation&& operation, const std::s
 // The template most users start from: a handler label and what the handler does.
 inline void UseStandardTemplate(CGildex& gildex, const std::string& handler_body = "    MsgBox Err.Description") {
   gildex.DefaultTemplate("Standard");
-  gildex.HeaderCode("On Error Goto %ProcName%_ErrorHandler");
+  gildex.HeaderCode("On Error GoTo %ProcName%_ErrorHandler");
   gildex.FooterCode("%ProcName%_ErrorHandler:\r\n" + handler_body);
   gildex.BodyCode(true);
   gildex.AutoExit(true);
@@ -96,7 +96,7 @@ inline std::string WithStandard(std::string_view declaration, std::string_view b
   name = name.substr(0, name.find('('));
   const std::string word = kind == "Function" ? "Function" : kind == "Sub" ? "Sub" : "Property";
   const std::string label = std::string(name) + "_ErrorHandler";
-  return std::string(declaration) + "\nOn Error Goto " + label + "\n' ---- Code Body Starts ----  (Standard)\n" +
+  return std::string(declaration) + "\nOn Error GoTo " + label + "\n' ---- Code Body Starts ----  (Standard)\n" +
          std::string(body) + "' ---- Code Body Ends ---- (Standard)\n\tExit " + word + "\n" + label + ":\n" +
          (handler_body.empty() ? "" : std::string(handler_body) + "\n") + "End " + word + "\n";
 }

@@ -124,6 +124,13 @@ class CGildex {
   void UpdateMode(bool value) { update_mode_ = value; }
   bool Cancel() const { return cancel_; }
   void Cancel(bool value) { cancel_ = value; }
+  // Set once the user's script has hit a limit (steps, depth, string space): the rest of
+  // the command's run goes without it. The commands clear it when they start.
+  bool ScriptHalted() const { return script_halted_; }
+  void ScriptHalted(bool value) { script_halted_ = value; }
+  // Whether the last InsertModule left its module as it was because the template would
+  // have passed VB6's limits: nothing else of the command may touch that module then.
+  bool ModuleRefused() const { return module_refused_; }
   std::int32_t AutoSaveTimer() const { return auto_save_timer_; }
   void AutoSaveTimer(std::int32_t value) { auto_save_timer_ = value; }
   bool ReplaceBodyHandlers() const { return replace_body_handlers_; }
@@ -301,6 +308,8 @@ class CGildex {
   bool header_after_comments_ = false;
   bool update_mode_ = false;
   bool cancel_ = false;
+  bool script_halted_ = false;
+  bool module_refused_ = false;
   ProcedureTally tally_;
   // Each stored setting as last loaded or saved, so that a save writes only what changed.
   std::vector<std::string> stored_settings_;

@@ -45,14 +45,14 @@ TEST(InsertModule, PutsTheTemplateAroundEachBody) {
            WithStandard("Property Set Name(ByVal v As Object)", "    Set mName = v\n")},
       {"no exit line without AutoExit", [](CGildex& g) { g.AutoExit(false); g.FooterCode("Exit Sub\r\nSave_ErrorHandler:"); },
        kSave,
-       "Sub Save()\nOn Error Goto Save_ErrorHandler\n' ---- Code Body Starts ----  (Standard)\n    Put #1, , mData\n"
+       "Sub Save()\nOn Error GoTo Save_ErrorHandler\n' ---- Code Body Starts ----  (Standard)\n    Put #1, , mData\n"
        "    Close #1\n' ---- Code Body Ends ---- (Standard)\nExit Sub\nSave_ErrorHandler:\nEnd Sub\n"},
       {"markers off leave empty lines in their place", [](CGildex& g) { g.BodyCode(false); }, kSave,
-       "Sub Save()\nOn Error Goto Save_ErrorHandler\n\n    Put #1, , mData\n    Close #1\n\n\tExit Sub\n"
+       "Sub Save()\nOn Error GoTo Save_ErrorHandler\n\n    Put #1, , mData\n    Close #1\n\n\tExit Sub\n"
        "Save_ErrorHandler:\n    MsgBox Err.Description\nEnd Sub\n"},
       {"a blank footer inserts nothing, not even its marker",
-       [](CGildex& g) { Blocks(g, "On Error Goto %ProcName%_ErrorHandler", "  "); }, kSave,
-       "Sub Save()\nOn Error Goto Save_ErrorHandler\n' ---- Code Body Starts ----  (Standard)\n    Put #1, , mData\n"
+       [](CGildex& g) { Blocks(g, "On Error GoTo %ProcName%_ErrorHandler", "  "); }, kSave,
+       "Sub Save()\nOn Error GoTo Save_ErrorHandler\n' ---- Code Body Starts ----  (Standard)\n    Put #1, , mData\n"
        "    Close #1\nEnd Sub\n"},
       {"a blank header inserts nothing, not even its marker", [](CGildex& g) { Blocks(g, "", "Save_ErrorHandler:"); },
        kSave,
@@ -62,19 +62,19 @@ TEST(InsertModule, PutsTheTemplateAroundEachBody) {
       {"the header goes below a continued declaration", [](CGildex& g) { g.FooterCode(""); },
        "Sub Post(ByVal Customer As String, _\n         ByVal Amount As Currency)\n    ' Posts one amount.\n"
        "    Ledger.Add Customer, Amount\nEnd Sub\n",
-       "Sub Post(ByVal Customer As String, _\n         ByVal Amount As Currency)\nOn Error Goto Post_ErrorHandler\n"
+       "Sub Post(ByVal Customer As String, _\n         ByVal Amount As Currency)\nOn Error GoTo Post_ErrorHandler\n"
        "' ---- Code Body Starts ----  (Standard)\n    ' Posts one amount.\n    Ledger.Add Customer, Amount\nEnd Sub\n"},
       {"HeaderAfterComments puts it below the comments too",
        [](CGildex& g) { g.FooterCode(""); g.HeaderAfterComments(true); },
        "Sub Post(ByVal Customer As String, _\n         ByVal Amount As Currency)\n    ' Posts one amount.\n"
        "    Ledger.Add Customer, Amount\nEnd Sub\n",
        "Sub Post(ByVal Customer As String, _\n         ByVal Amount As Currency)\n    ' Posts one amount.\n"
-       "On Error Goto Post_ErrorHandler\n' ---- Code Body Starts ----  (Standard)\n    Ledger.Add Customer, Amount\nEnd Sub\n"},
+       "On Error GoTo Post_ErrorHandler\n' ---- Code Body Starts ----  (Standard)\n    Ledger.Add Customer, Amount\nEnd Sub\n"},
       {"ReplaceBodyHandlers points reset statements at the procedure's handler",
        [](CGildex& g) { g.ReplaceBodyHandlers(true); g.IgnoreExisting(true); },
-       "Sub Save()\n    On Error Goto 0\nOn error goto 0 ' stop ignoring\n    If mDirty Then On Error Goto 0\nEnd Sub\n",
-       WithStandard("Sub Save()", "    On Error Goto Save_ErrorHandler\nOn Error Goto Save_ErrorHandler\n"
-                                  "    If mDirty Then On Error Goto 0\n")},
+       "Sub Save()\n    On Error GoTo 0\nOn error goto 0 ' stop ignoring\n    If mDirty Then On Error GoTo 0\nEnd Sub\n",
+       WithStandard("Sub Save()", "    On Error GoTo Save_ErrorHandler\nOn Error GoTo Save_ErrorHandler\n"
+                                  "    If mDirty Then On Error GoTo 0\n")},
       {"full logging follows every statement that could be numbered",
        [](CGildex& g) {
          g.FullLogging(true);
@@ -83,7 +83,7 @@ TEST(InsertModule, PutsTheTemplateAroundEachBody) {
        },
        "Sub Save(ByVal Name As String)\n    Dim hFile As Integer\n    ' open it\n    hFile = FreeFile\n\n"
        "    MsgBox \"Saving \" & _\n        Name\n    Close #hFile\nEnd Sub\n",
-       "Sub Save(ByVal Name As String)\nOn Error Goto Save_ErrorHandler\n' ---- Code Body Starts ----  (Standard)\n"
+       "Sub Save(ByVal Name As String)\nOn Error GoTo Save_ErrorHandler\n' ---- Code Body Starts ----  (Standard)\n"
        "    Dim hFile As Integer\n    ' open it\n    hFile = FreeFile\nTrace \"Save: hFile = FreeFile\" 'gildexlog\n\n"
        "    MsgBox \"Saving \" & _\n        Name\n    Close #hFile\nTrace \"Save: Close #hFile\" 'gildexlog\nEnd Sub\n"},
       {"logging comment lines when they are numbered, quotes turned to apostrophes",
@@ -99,16 +99,16 @@ TEST(InsertModule, PutsTheTemplateAroundEachBody) {
        [](CGildex& g) {
          g.UpdateMode(true);
          g.IgnoreExisting(true);
-         Blocks(g, "On Error Goto %ProcName%_ErrorHandler\r\nTrace \"%ProcName%\"",
+         Blocks(g, "On Error GoTo %ProcName%_ErrorHandler\r\nTrace \"%ProcName%\"",
                 "%ProcName%_ErrorHandler:\r\n    LogError \"%ProcName%\"");
        },
        WithStandard("Sub Save()", "    Kill mFile\n") +
-           "\nSub Load()\nOn Error Goto Load_ErrorHandler\n' ---- Code Body Starts ----  (Logging)\n    Open mFile For Input As #1\n"
+           "\nSub Load()\nOn Error GoTo Load_ErrorHandler\n' ---- Code Body Starts ----  (Logging)\n    Open mFile For Input As #1\n"
            "' ---- Code Body Ends ---- (Logging)\n\tExit Sub\nLoad_ErrorHandler:\nEnd Sub\n",
-       "Sub Save()\nOn Error Goto Save_ErrorHandler\nTrace \"Save\"\n' ---- Code Body Starts ----  (Standard)\n    Kill mFile\n"
+       "Sub Save()\nOn Error GoTo Save_ErrorHandler\nTrace \"Save\"\n' ---- Code Body Starts ----  (Standard)\n    Kill mFile\n"
        "' ---- Code Body Ends ---- (Standard)\n\tExit Sub\nSave_ErrorHandler:\n    LogError \"Save\"\nEnd Sub\n\n"
-       "Sub Load()\nOn Error Goto Load_ErrorHandler\nTrace \"Load\"\n' ---- Code Body Starts ----  (Standard)\n"
-       "On Error Goto Load_ErrorHandler\n' ---- Code Body Starts ----  (Logging)\n    Open mFile For Input As #1\n"
+       "Sub Load()\nOn Error GoTo Load_ErrorHandler\nTrace \"Load\"\n' ---- Code Body Starts ----  (Standard)\n"
+       "On Error GoTo Load_ErrorHandler\n' ---- Code Body Starts ----  (Logging)\n    Open mFile For Input As #1\n"
        "' ---- Code Body Ends ---- (Logging)\n\tExit Sub\nLoad_ErrorHandler:\n' ---- Code Body Ends ---- (Standard)\n"
        "\tExit Sub\nLoad_ErrorHandler:\n    LogError \"Load\"\nEnd Sub\n"},
       {"a module of declarations only stays as it was", nullptr,
@@ -121,11 +121,11 @@ TEST(InsertBlocks, ReturnTheLinesTheyAddedAndReportAFailureUnderTheirOwnName) {
   EngineRig rig;
   testing::UseStandardTemplate(rig.gildex);
   auto module = host::MemoryCodeModule::FromText("modA", Module("Property Let Total(ByVal Value As Currency)\n    mTotal = Value\nEnd Property\n"));
-  EXPECT_EQ(rig.gildex.insertTopOfProcErrorCode(*module, "Total", 2, "On Error Goto Total_ErrorHandler\nDim x"), 3);
+  EXPECT_EQ(rig.gildex.insertTopOfProcErrorCode(*module, "Total", 2, "On Error GoTo Total_ErrorHandler\nDim x"), 3);
   EXPECT_EQ(rig.gildex.InsertBottomOfProcErrorCode(*module, "Total", 1, module->Lines(1, 1), "Total_ErrorHandler:", 6), 3);
   EXPECT_EQ(module->Text(), Module(R"(
 Property Let Total(ByVal Value As Currency)
-On Error Goto Total_ErrorHandler
+On Error GoTo Total_ErrorHandler
 Dim x
 ' ---- Code Body Starts ----  (Standard)
     mTotal = Value
@@ -148,7 +148,7 @@ End Property
 }
 
 TEST(BodyPass, ReturnsTheCorrectionThatPutsTheLastLineOnEnd) {
-  const std::string handlers = "Sub A()\n    On Error Goto 0\n    x = 1\n    y = 2\nEnd Sub\n' trailing\n' lines\n";
+  const std::string handlers = "Sub A()\n    On Error GoTo 0\n    x = 1\n    y = 2\nEnd Sub\n' trailing\n' lines\n";
   const struct {
     std::string module;
     bool logging;

@@ -1,6 +1,6 @@
 // Taking error handling out again: the blocks between marker lines (of any template), blocks
 // of the current template written without markers, logging lines, handler statements
-// pointed back at "On Error Goto 0", and what is never touched.
+// pointed back at "On Error GoTo 0", and what is never touched.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -20,15 +20,16 @@ using testing::Operation;
 using testing::WithStandard;
 
 // A template without variables, which removal can recognise without markers.
+// Written in lower case: the module renders the keywords, and removal still knows the lines.
 void FixedTemplate(CGildex& g) {
-  g.HeaderCode("On Error GoTo ErrorHandler");
-  g.FooterCode("Exit Sub\r\nErrorHandler:\r\n    LogError Err");
+  g.HeaderCode("on error goto ErrorHandler");
+  g.FooterCode("exit sub\r\nErrorHandler:\r\n    LogError Err");
   g.AutoExit(false);
 }
 
 TEST(RemoveModule, RecognisesEachShapeOfInsertedCode) {
-  const std::string unchanged_start = "Sub A()\n    x = 1\nOn Error Goto A_ErrorHandler\n";
-  const std::string commented = "Sub A()\n    ' Does the work.\nOn Error Goto A_ErrorHandler\n"
+  const std::string unchanged_start = "Sub A()\n    x = 1\nOn Error GoTo A_ErrorHandler\n";
+  const std::string commented = "Sub A()\n    ' Does the work.\nOn Error GoTo A_ErrorHandler\n"
                                 "' ---- Code Body Starts ----  (Standard)\n    x = 1\n' ---- Code Body Ends ---- (Standard)\n"
                                 "A_ErrorHandler:\nEnd Sub\n";
   const std::string fixed_not_at_top = "Sub A()\nOn Error Resume Next\n    x = 1\nOn Error GoTo ErrorHandler\n\n    y = 2\nEnd Sub\n";
@@ -38,13 +39,13 @@ TEST(RemoveModule, RecognisesEachShapeOfInsertedCode) {
       {"the blocks insertion put in; a handler statement in the body goes back to 0", nullptr,
        "Option Explicit\n\n' Adds one line.\n" +
            WithStandard("Public Sub AddLine(ByVal Amount As Currency, _\n                   ByVal Quantity As Long)",
-                        "    Dim Line As Currency\n    On Error Goto AddLine_ErrorHandler\n    mTotal = mTotal + Line\n") +
+                        "    Dim Line As Currency\n    On Error GoTo AddLine_ErrorHandler\n    mTotal = mTotal + Line\n") +
            "\n" + WithStandard("Private Property Get Total() As Currency", "    Total = mTotal\n"),
        "Option Explicit\n\n' Adds one line.\nPublic Sub AddLine(ByVal Amount As Currency, _\n                   ByVal Quantity As Long)\n"
-       "    Dim Line As Currency\n    On Error Goto 0\n    mTotal = mTotal + Line\nEnd Sub\n\n"
+       "    Dim Line As Currency\n    On Error GoTo 0\n    mTotal = mTotal + Line\nEnd Sub\n\n"
        "Private Property Get Total() As Currency\n    Total = mTotal\nEnd Property\n"},
       {"the blocks of another template", nullptr,
-       "Sub A()\nOn Error Goto A_ErrorHandler\n' ---- Code Body Starts ----  (Verbose)\n    x = 1\n"
+       "Sub A()\nOn Error GoTo A_ErrorHandler\n' ---- Code Body Starts ----  (Verbose)\n    x = 1\n"
        "' ---- Code Body Ends ---- (Verbose)\n\tExit Sub\nA_ErrorHandler:\n    LogError \"A\", Err\n    Resume Next\nEnd Sub\n",
        "Sub A()\n    x = 1\nEnd Sub\n"},
       {"markers in another letter case", nullptr,
@@ -52,12 +53,12 @@ TEST(RemoveModule, RecognisesEachShapeOfInsertedCode) {
        "' ---- code body ends ---- (Standard)\nA_ErrorHandler:\nEnd Sub\n",
        "Sub A()\n    x = 1\nEnd Sub\n"},
       {"a header below the procedure's declarations", nullptr,
-       "Function Price() As Currency\n\n    Dim p As Currency\n    Static calls As Long\nOn Error Goto Price_ErrorHandler\n"
+       "Function Price() As Currency\n\n    Dim p As Currency\n    Static calls As Long\nOn Error GoTo Price_ErrorHandler\n"
        "' ---- Code Body Starts ----  (Standard)\n    Price = p\n' ---- Code Body Ends ---- (Standard)\n\tExit Function\n"
        "Price_ErrorHandler:\nEnd Function\n",
        "Function Price() As Currency\n\n    Dim p As Currency\n    Static calls As Long\n    Price = p\nEnd Function\n"},
       {"a header whose first line is a Dim: removal starts below the declarations", nullptr,
-       "Sub A()\nDim strProc As String\nOn Error Goto A_ErrorHandler\n' ---- Code Body Starts ----  (Standard)\n    x = 1\n"
+       "Sub A()\nDim strProc As String\nOn Error GoTo A_ErrorHandler\n' ---- Code Body Starts ----  (Standard)\n    x = 1\n"
        "' ---- Code Body Ends ---- (Standard)\nA_ErrorHandler:\nEnd Sub\n",
        "Sub A()\nDim strProc As String\n    x = 1\nEnd Sub\n"},
       {"a procedure that does not begin with an error statement stays", nullptr,
@@ -68,17 +69,17 @@ TEST(RemoveModule, RecognisesEachShapeOfInsertedCode) {
        "Sub A()\n    x = 1\nEnd Sub\n"},
       // Without markers a %ProcName% template cannot be found: only the handler statement goes back to 0.
       {"blocks written without markers by a template with variables", nullptr,
-       "Sub A()\nOn Error Goto A_ErrorHandler\n\n    x = 1\n\n\tExit Sub\nA_ErrorHandler:\n    MsgBox Err.Description\nEnd Sub\n",
-       "Sub A()\nOn Error Goto 0\n\n    x = 1\n\n\tExit Sub\nA_ErrorHandler:\n    MsgBox Err.Description\nEnd Sub\n"},
+       "Sub A()\nOn Error GoTo A_ErrorHandler\n\n    x = 1\n\n\tExit Sub\nA_ErrorHandler:\n    MsgBox Err.Description\nEnd Sub\n",
+       "Sub A()\nOn Error GoTo 0\n\n    x = 1\n\n\tExit Sub\nA_ErrorHandler:\n    MsgBox Err.Description\nEnd Sub\n"},
       {"logging lines, but not the text inside a string", nullptr,
        WithStandard("Sub A()", "    x = 1\nDebug.Print \"A: x = 1\"'gildexlog\n    y = 2 ' 'gildexlog\n"
                                "    s = \"'gildexlog\" 'gildexlog\n    t = \"'gildexlog \"\n"),
        "Sub A()\n    x = 1\n    t = \"'gildexlog \"\nEnd Sub\n"},
       {"handler statements after indentation and after other code", nullptr,
        WithStandard("Sub Save()", "    On Error Resume Next\n        on error goto save_errorhandler ' back\n"
-                                  "    If x Then On Error Goto Save_ErrorHandler\n    On Error Goto Other_ErrorHandler\n"),
-       "Sub Save()\n    On Error Resume Next\n        On Error Goto 0\n    If x Then On Error Goto 0\n"
-       "    On Error Goto Other_ErrorHandler\nEnd Sub\n"},
+                                  "    If x Then On Error GoTo Save_ErrorHandler\n    On Error GoTo Other_ErrorHandler\n"),
+       "Sub Save()\n    On Error Resume Next\n        On Error GoTo 0\n    If x Then On Error GoTo 0\n"
+       "    On Error GoTo Other_ErrorHandler\nEnd Sub\n"},
       {"a handler of the user's own", nullptr, "Sub A()\nOn Error Resume Next\nEnd Sub\n",
        "Sub A()\nOn Error Resume Next\nEnd Sub\n"},
       {"HeaderAfterComments looks below the comments under the declaration",
@@ -122,11 +123,11 @@ TEST(RemoveBlocks, ReturnTheLinesTheyRemoved) {
   testing::Engine engine;
   CGildex& g = engine.rig.gildex;
   auto module = host::MemoryCodeModule::FromText("modOrders", Module(WithStandard(
-      "Sub A()", "    x = 1\nx = 1'gildexlog\n    On Error Goto A_ErrorHandler\n", "")));
+      "Sub A()", "    x = 1\nx = 1'gildexlog\n    On Error GoTo A_ErrorHandler\n", "")));
   EXPECT_EQ(g.RemoveBottomOfProcErrorCode(*module, "A", 3, 2, 10, "Sub A()"), 3);
   EXPECT_EQ(g.RemoveTopOfProcErrorCode(*module, "A", 2, 7), 2);
   g.RestoreBodyLines(*module, "A", 2, 5);
-  EXPECT_EQ(module->Text(), Module("Sub A()\n    x = 1\n    On Error Goto 0\nEnd Sub\n"));
+  EXPECT_EQ(module->Text(), Module("Sub A()\n    x = 1\n    On Error GoTo 0\nEnd Sub\n"));
   // Nothing to find: nothing removed.
   EXPECT_EQ(g.RemoveTopOfProcErrorCode(*module, "A", 2, 4), 0);
   EXPECT_EQ(g.RemoveBottomOfProcErrorCode(*module, "A", 3, 2, 4, "Sub A()"), 0);
@@ -134,7 +135,7 @@ TEST(RemoveBlocks, ReturnTheLinesTheyRemoved) {
 }
 
 TEST(RemoveModule, ABlockTheHostRefusesIsReportedUnderItsOwnNameAndTheWalkGoesOn) {
-  const std::string text = Module("Sub A()\nOn Error Goto A_ErrorHandler\n' ---- Code Body Starts ----  (Standard)\n"
+  const std::string text = Module("Sub A()\nOn Error GoTo A_ErrorHandler\n' ---- Code Body Starts ----  (Standard)\n"
                                   "    x = 1\n' ---- Code Body Ends ---- (Standard)\nA_ErrorHandler:\nEnd Sub\n");
   const struct {
     long refuse_from;
@@ -144,7 +145,7 @@ TEST(RemoveModule, ABlockTheHostRefusesIsReportedUnderItsOwnNameAndTheWalkGoesOn
       {4, Module("Sub A()\n    x = 1\n' ---- Code Body Ends ---- (Standard)\nA_ErrorHandler:\nEnd Sub\n"),
        {"CGildex.RemoveBottomOfProcErrorCode"}},
       // With the header stuck in place, its handler statement is still pointed back at 0.
-      {1, ReplaceAll(text, "On Error Goto A_ErrorHandler", "On Error Goto 0"),
+      {1, ReplaceAll(text, "On Error GoTo A_ErrorHandler", "On Error GoTo 0"),
        {"CGildex.RemoveTopOfProcErrorCode", "CGildex.RemoveBottomOfProcErrorCode"}},
   };
   for (const auto& c : cases) {

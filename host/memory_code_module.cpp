@@ -5,6 +5,7 @@
 #include <unordered_map>
 #include <utility>
 
+#include "host/vb_keywords.h"
 #include "platform/cp1252.h"
 
 namespace gildex::host {
@@ -516,6 +517,8 @@ struct MemoryCodeModule::Impl {
   // `replace_first`, one line whose line end and hidden lines stay), then brings the
   // procedure table up to date.
   void Edit(long first, long removed, std::vector<std::string> texts, bool replace_first) {
+    // The code window renders what it is given: keywords take VB6's case.
+    for (std::string& text : texts) text = RenderKeywords(text);
     auto added = static_cast<long>(texts.size());
     long delta = added - removed;
     bool shift = OnlyShifts(first, removed, texts);

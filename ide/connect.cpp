@@ -195,11 +195,13 @@ void Connect::RunComponentCommand(const ComponentCommand& command) {
     }
     messages.MessageText(command.working);
     engine.Cancel(false);
+    engine.ScriptHalted(false);
     host::VBProject* project = vbe->ActiveVBProject();
     switch (command.action) {
       case Action::Insert:
         engine.InsertModule(module, component.Name(), project, selection_only);
-        if (NumberingOn(engine) && !engine.Cancel()) {
+        // A module the insertion refused stays exactly as it was, numbers included.
+        if (NumberingOn(engine) && !engine.Cancel() && !engine.ModuleRefused()) {
           messages.MessageText(command.working2);
           engine.NumberModule(module, selection_only);
         }
@@ -242,6 +244,7 @@ void Connect::RunProcedureCommand(bool insert) {
     long first = 0, last = 0;
     // Not found: the engine then works on whatever the pane's selection is.
     engine.FindProcAtLine(GetCursorPosition(module), first, last, true);
+    engine.ScriptHalted(false);
     if (insert)
       engine.InsertModule(module, component.Name(), vbe->ActiveVBProject(), true);
     else
@@ -250,7 +253,7 @@ void Connect::RunProcedureCommand(bool insert) {
       messages.MessageText(kCancelled);
     } else {
       messages.MessageText(insert ? "Gildex Error trapping added to Proc/FN" : "Gildex Error trapping removed from Proc/FN");
-      if (NumberingOn(engine)) {
+      if (NumberingOn(engine) && !(insert && engine.ModuleRefused())) {
         messages.MessageText(insert ? "Adding line-numbers, please wait..." : "Remove line-numbers, please wait...");
         // The pane has its old selection back, sized for the procedure before the handler
         // came or went: select the procedure as it is now, so that the numbering covers it
@@ -362,10 +365,11 @@ void Connect::hWndProjectInsert_Click() {
     messages.Show(true);
     messages.ButtonState(0);
     host::VBE& vbe = *add_in_.VBE();
+    engine.ScriptHalted(false);
     const bool cancelled = WalkProjects(true, [&](host::CodeModule& module, const std::string& name) {
       messages.MessageText("Adding to " + name + ".");
       engine.InsertModule(module, name, vbe.ActiveVBProject(), false);
-      if (NumberingOn(engine) && !engine.Cancel()) {
+      if (NumberingOn(engine) && !engine.Cancel() && !engine.ModuleRefused()) {
         messages.MessageText("Adding line-numbers to " + name + ", please wait...");
         engine.NumberModule(module, false);
       }

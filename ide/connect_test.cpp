@@ -471,6 +471,24 @@ TEST(ReadOnly, AComponentThatStaysReadOnlyIsLeftAlone) {
   }
 }
 
+// The insertion leaves a module that would pass VB6's limits as it was; the numbering that
+// follows must not touch it either, or the message would not say what happened.
+TEST(ComponentCommands, AModuleTheInsertionRefusedIsNotNumberedEither) {
+  for (Handler handler : {&Connect::hWndModuleInsert_Click, &Connect::hWndProjectInsert_Click}) {
+    Ide ide;
+    const std::string loaded = ide.Text("modOrders");
+    ide.Open("modOrders");
+    ide.Engine().Numbering(false);
+    ide.Engine().HeaderCode("On Error GoTo %ProcName%_Err ' " + std::string(1000, '-'));
+    (ide.connect.get()->*handler)();
+    EXPECT_EQ(ide.Text("modOrders"), loaded);
+    ASSERT_FALSE(ide.Window().StatusLines().empty());
+    EXPECT_TRUE(ide.Window().StatusLines()[0].ends_with("modOrders left as it was.")) << ide.Window().StatusLines()[0];
+    for (const std::string& said : ide.Said()) EXPECT_NE(said, "Adding line-numbers to modOrders, please wait...");
+    EXPECT_NE(ide.Said().at(1), "Adding line-numbers, please wait...");
+  }
+}
+
 TEST(ProjectCommands, InsertChangesEveryComponentAndListsTheReadOnlyOnes) {
   Ide ide;
   const auto before = ide.Texts();

@@ -86,11 +86,27 @@ void clsScripter::CheckScript(std::string_view text, std::string& message, Scrip
 
 ScriptErrors clsScripter::RunProcess(const std::string& proc_code, std::string& new_text) {
   new_text = proc_code;
-  if (!control_) return errSYNTAX_ERR;
+  failure_ = {};
+  if (!control_) {
+    failure_ = {429, "ActiveX component can't create object", false};
+    return errSYNTAX_ERR;
+  }
   std::string returned;
   try {
-    returned = control_->ToText(control_->Run("Process", proc_code));
-  } catch (const vbscript::ScriptException&) {
+    const vbscript::Variant value = control_->Run("Process", proc_code);
+    // Only text (or what converts to it) can stand for a procedure; an object's default
+    // value or an array's first element would be a guess.
+    const char* kind = value.IsArray()                 ? "an array"
+                       : value.IsObject() && !value.obj ? "Nothing"
+                       : value.IsObject()               ? "an object"
+                                                        : nullptr;
+    if (kind != nullptr) {
+      failure_ = {13, std::string("Type mismatch: Process returned ") + kind + " instead of text", false};
+      return errSYNTAX_ERR;
+    }
+    returned = control_->ToText(value);
+  } catch (const vbscript::ScriptException& e) {
+    failure_ = {e.error.number, e.error.description, !e.catchable};
     return errSYNTAX_ERR;
   }
   new_text = std::move(returned);

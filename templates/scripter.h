@@ -35,6 +35,7 @@ class clsScripter : public ScriptRunner {
   // Loads the script (the stored one when `text` is empty) and calls Process("") once.
   void CheckScript(std::string_view text, std::string& message, ScriptErrors& result);
   ScriptErrors RunProcess(const std::string& proc_code, std::string& new_text) override;
+  ScriptFailure LastFailure() const override { return failure_; }
 
   bool Validated() const { return validated_; }
   vbscript::ScriptControl* Control() { return control_.get(); }
@@ -43,6 +44,7 @@ class clsScripter : public ScriptRunner {
   ErrorReport& report_;
   std::string script_;
   bool validated_ = false;
+  ScriptFailure failure_;
   std::unique_ptr<vbscript::ScriptControl> control_;
 };
 

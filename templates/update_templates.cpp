@@ -38,8 +38,9 @@ void UpdateComponent(CGildex& engine, host::VBE& vbe, Progress& progress, const 
   progress.SetMessageText("Updating " + name + ".");
   engine.IgnoreExisting(true);
   engine.InsertModule(*module, name, vbe.ActiveVBProject(), false);
-  // Numbering reads inverted: false means the insert commands number lines.
-  if (!engine.Numbering()) {
+  // Numbering reads inverted: false means the insert commands number lines. A module the
+  // insertion refused stays exactly as it was.
+  if (!engine.Numbering() && !engine.ModuleRefused()) {
     progress.SetMessageText("Adding line-numbers to " + name + ", please wait...");
     engine.NumberModule(*module, false);
   }
@@ -69,6 +70,7 @@ void UpdateProjectTemplates(CGildex& engine, host::VBE& vbe, Progress& progress,
   progress.Show();
   progress.ButtonState(kBusy);
   LoadTemplate(engine, "");
+  engine.ScriptHalted(false);
   {
     UpdateRun run(engine);
     bool aborted = false;

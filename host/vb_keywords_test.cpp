@@ -1,0 +1,68 @@
+#include "host/vb_keywords.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "host/memory_code_module.h"
+
+namespace gildex::host {
+namespace {
+
+TEST(RenderKeywords, KeywordsTakeVb6sCaseAndNothingElseChanges) {
+  struct Case {
+    std::string given;
+    std::string rendered;
+  };
+  const std::vector<Case> cases = {
+      {"\tExit SUB", "\tExit Sub"},
+      {"\texit function", "\tExit Function"},
+      {"EXIT PROPERTY", "Exit Property"},
+      {"On Error Goto 0", "On Error GoTo 0"},
+      {"    on error goto Save_ErrorHandler", "    On Error GoTo Save_ErrorHandler"},
+      {"resume next", "Resume Next"},
+      {"10  If x Then gosub 20 elseif y then return", "10  If x Then GoSub 20 ElseIf y Then Return"},
+      {"Private Function f(byval a as long, BYREF b As string, optional c as variant) as boolean",
+       "Private Function f(ByVal a As Long, ByRef b As String, Optional c As Variant) As Boolean"},
+      {"public sub s(paramarray v() as variant)", "Public Sub s(ParamArray v() As Variant)"},
+      {"friend property get P() as currency", "Friend Property Get P() As Currency"},
+      {"static dim i as integer, d as double, s as single, t as date, o as object, b as byte",
+       "Static Dim i As Integer, d As Double, s As Single, t As Date, o As Object, b As Byte"},
+      {"const K = true or false xor not a and b mod c", "Const K = True Or False Xor Not a And b Mod c"},
+      {"for each x in c: next", "For Each x In c: Next"},
+      {"for i = 1 to 10 step 2", "For i = 1 To 10 Step 2"},
+      {"do until x: loop while y", "Do Until x: Loop While y"},
+      {"while x: wend", "While x: Wend"},
+      {"with me: call f: end with", "With Me: Call f: End With"},
+      {"set o = new Collection: let x = nothing", "Set o = New Collection: Let x = Nothing"},
+      {"redim preserve a(5): erase b", "ReDim Preserve a(5): Erase b"},
+      {"if typeof o is Form then x = empty else x = null", "If TypeOf o Is Form Then x = Empty Else x = Null"},
+      {"select case x: case else: end select", "Select Case x: Case Else: End Select"},
+      {"if s like \"a*\" then error 5", "If s Like \"a*\" Then Error 5"},
+      {"debug.print x", "Debug.Print x"},
+      {"#if DEBUG then", "#If DEBUG Then"},
+      // Strings, comments, members, bracketed names and names that contain a keyword stay.
+      {"MsgBox \"on error goto \"\"end sub\"\" then\" & exitCode ' exit sub here",
+       "MsgBox \"on error goto \"\"end sub\"\" then\" & exitCode ' exit sub here"},
+      {"x = 1: rem on error goto 0", "x = 1: Rem on error goto 0"},
+      {"rs.close: rs!end = 1: me.print", "rs.close: rs!end = 1: Me.print"},
+      {"[end] = endTime + EndIf_1 + subTotal + x.Type", "[end] = endTime + EndIf_1 + subTotal + x.Type"},
+      {"Retry:   x = &HEND + 5#  ' label and numbers", "Retry:   x = &HEND + 5#  ' label and numbers"},
+      {"MsgBox \"unclosed then", "MsgBox \"unclosed then"},
+      {"", ""},
+  };
+  for (const Case& c : cases) EXPECT_EQ(RenderKeywords(c.given), c.rendered) << c.given;
+}
+
+// Only the lines an edit gives the module are rendered; the file's own lines keep every byte.
+TEST(RenderKeywords, OnlyEditedLinesAreRendered) {
+  auto module = MemoryCodeModule::FromText("modA", "sub A()\r\n    x = 1\r\nend sub");
+  module->InsertLines(2, "on error goto A_ErrorHandler");
+  module->ReplaceLine(4, "end sub ' exit sub");
+  EXPECT_EQ(module->Text(), "sub A()\r\nOn Error GoTo A_ErrorHandler\r\n    x = 1\r\nEnd Sub ' exit sub");
+  EXPECT_EQ(module->CheckConsistency(), "");
+}
+
+}  // namespace
+}  // namespace gildex::host
