@@ -153,6 +153,7 @@ Variant Split(Interpreter&, Args a) {
   if (limit == 0) parts.clear();
   auto arr = MakeArray({static_cast<std::int64_t>(parts.size())});
   for (std::size_t k = 0; k < parts.size(); ++k) arr->items[k] = Variant::Str(std::move(parts[k]));
+  ChargeStrings(*arr);
   return Variant::Array(std::move(arr));
 }
 const ArrayValue& OneDimArray(const Variant& v) {
@@ -183,6 +184,7 @@ Variant Filter(Interpreter&, Args a) {
   }
   auto out = MakeArray({static_cast<std::int64_t>(kept.size())});
   for (std::size_t k = 0; k < kept.size(); ++k) out->items[k] = std::move(kept[k]);
+  ChargeStrings(*out);
   return Variant::Array(std::move(out));
 }
 Variant LCase(Interpreter&, Args a) { return A(a, 0).IsNull() ? Variant::Null() : Variant::Str(cp1252::Lower(Str(A(a, 0)))); }
@@ -356,6 +358,7 @@ Variant LBound(Interpreter&, Args a) { return Bound(a, false); }
 Variant ArrayFn(Interpreter&, Args a) {
   auto arr = MakeArray({static_cast<std::int64_t>(a.size())});
   for (std::size_t k = 0; k < a.size(); ++k) arr->items[k] = *a[k];
+  ChargeStrings(*arr);
   return Variant::Array(std::move(arr));
 }
 

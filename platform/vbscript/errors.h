@@ -1,5 +1,6 @@
 #pragma once
 // Script errors as VBScript numbers and words them, with where they arose.
+#include <cstddef>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -43,5 +44,16 @@ std::string_view ErrorDescription(int number);
 // A run-time error with VBScript's number and a description of our own, for what this
 // interpreter refuses where Windows would go on (another locale, for one).
 [[noreturn]] void ThrowRuntimeText(int number, std::string description);
+
+// The native stack. Deep nesting (Execute of itself, nested parentheses, recursion) must end
+// with "Out of stack space" (28), never a crash, whatever the frame sizes of this build:
+// the parser and the evaluator compare their frame address with a limit taken when the
+// host calls in. The limit leaves `budget` bytes below `here` and always keeps a reserve
+// above the end of the thread's real stack.
+const char* StackLimitBelow(const char* here, std::size_t budget = 3u * 1024 * 1024);
+inline bool StackExhausted(const char* limit) {
+  return static_cast<const char*>(__builtin_frame_address(0)) < limit;
+}
+[[noreturn]] void ThrowOutOfStack();
 
 }  // namespace gildex::vbscript

@@ -30,9 +30,6 @@ struct Interpreter::Frame {
 
 namespace {
 
-// Native stack a script may use below the host's call; deep recursion stops with
-// "Out of stack space" well before the thread's stack (8 MB by default) runs out.
-constexpr std::ptrdiff_t kNativeStackBudget = 3 * 1024 * 1024;
 constexpr std::int64_t kErrorSteps = 100;
 
 class FrameScope {
@@ -51,19 +48,27 @@ class FrameScope {
 struct Interpreter::Entry {
   Interpreter& in;
   bool outermost;
-  explicit Entry(Interpreter& i) : in(i), outermost(i.host_depth_ == 0) {
+  std::shared_ptr<MemoryMeter> saved_meter;
+  explicit Entry(Interpreter& i) : in(i), outermost(i.host_depth_ == 0), saved_meter(CurrentMeter()) {
+    in.meter_->limit = in.limits.max_memory;
+    CurrentMeter() = in.meter_;
     if (outermost) {
       in.steps_ = 0;
       in.depth_ = 0;
-      in.stack_base_ = static_cast<const char*>(__builtin_frame_address(0));
+      in.stack_limit_ = StackLimitBelow(static_cast<const char*>(__builtin_frame_address(0)));
     }
     ++in.host_depth_;
   }
-  ~Entry() { --in.host_depth_; }
+  ~Entry() {
+    --in.host_depth_;
+    CurrentMeter() = std::move(saved_meter);
+  }
 };
 
 ClassInstance::ClassInstance(Interpreter& in, ClassDef& cls, std::shared_ptr<bool> alive)
-    : cls_(cls), fields_(cls.fields.size()), name_(cls.name), in_(in), alive_(std::move(alive)) {}
+    : cls_(cls), fields_((charge.Add(static_cast<std::int64_t>(sizeof(ClassInstance) + cls.fields.size() * sizeof(Variant))),
+                          cls.fields.size())),
+      name_(cls.name), in_(in), alive_(std::move(alive)) {}
 
 Variant ClassInstance::Get(Interpreter& in, const std::string& name, std::span<Variant* const> args) {
   if (!*alive_ || &in != &in_) ThrowRuntime(424);
@@ -96,6 +101,7 @@ void ClassInstance::Put(Interpreter& in, const std::string& name, std::span<Vari
   if (auto f = cls_.field_slots.find(name); f != cls_.field_slots.end() && (inside || cls_.fields[f->second].is_public)) {
     Variant& v = fields_[f->second];
     if (args.empty()) {
+      charge.Replace(v, value);
       v = value;
       return;
     }
@@ -103,7 +109,9 @@ void ClassInstance::Put(Interpreter& in, const std::string& name, std::span<Vari
     std::vector<std::int64_t> index;
     for (auto* a : args) index.push_back(ToLong(*a));
     ArrayValue& arr = MutableArray(v);
-    arr.items[arr.Offset(index)] = value;
+    Variant& item = arr.items[arr.Offset(index)];
+    arr.charge.Replace(item, value);
+    item = value;
     return;
   }
   auto& map = set ? cls_.setters : cls_.letters;
@@ -194,9 +202,21 @@ void Interpreter::Tick() {
 }
 
 void Interpreter::CheckNativeStack() const {
-  const char* here = static_cast<const char*>(__builtin_frame_address(0));
-  if (stack_base_ && stack_base_ - here > kNativeStackBudget) ThrowLimit(28, "Out of stack space");
+  if (StackExhausted(stack_limit_)) ThrowOutOfStack();
 }
+
+// Execute and Eval nest like calls: text that executes itself ends with "Out of stack space".
+struct Interpreter::Nesting {
+  Interpreter& in;
+  explicit Nesting(Interpreter& i) : in(i) {
+    if (in.depth_ >= in.limits.max_depth) ThrowOutOfStack();
+    in.CheckNativeStack();
+    ++in.depth_;
+  }
+  ~Nesting() { --in.depth_; }
+  Nesting(const Nesting&) = delete;
+  Nesting& operator=(const Nesting&) = delete;
+};
 
 bool Interpreter::InsideOf(const Object* instance) const { return frame_ && frame_->me.get() == instance; }
 
@@ -217,7 +237,7 @@ void Interpreter::RunTerminations() {
 }
 
 std::unique_ptr<Unit> Interpreter::Compile(std::string_view source, ResolveScope scope) {
-  auto unit = ParseScript(source);
+  auto unit = ParseScript(source, stack_limit_);
   for (auto& p : unit->procs) p->source = &unit->source;
   for (auto& c : unit->classes)
     for (auto& p : c->procs) p->source = &unit->source;
@@ -335,6 +355,7 @@ void Interpreter::MakeAddedLocals() {
 }
 
 void Interpreter::ExecuteText(std::string_view source, bool global) {
+  Nesting nesting(*this);
   ResolveScope scope;
   if (!global) scope = ProcScope();
   std::unique_ptr<Unit> unit;
@@ -353,7 +374,8 @@ void Interpreter::ExecuteText(std::string_view source, bool global) {
 }
 
 Variant Interpreter::EvalText(std::string_view expression) {
-  ExprPtr e = ParseExpression(expression);
+  Nesting nesting(*this);
+  ExprPtr e = ParseExpression(expression, stack_limit_);
   ResolveScope scope = ProcScope();
   ResolveExpression(e, globals_, scope, frame_ && frame_->proc && frame_->proc->explicit_vars);
   Variant v = EvalExpr(*e);
@@ -362,7 +384,7 @@ Variant Interpreter::EvalText(std::string_view expression) {
 
 Variant Interpreter::CallProc(ProcDef& proc, const std::shared_ptr<Object>& me_in, std::span<Variant* const> args) {
   if (args.size() != proc.params.size()) ThrowRuntime(450, proc.name);
-  if (depth_ >= limits.max_depth) ThrowLimit(28, "Out of stack space");
+  if (depth_ >= limits.max_depth) ThrowOutOfStack();
   CheckNativeStack();
   std::shared_ptr<Object> me = me_in;
   std::vector<Variant> storage(static_cast<std::size_t>(proc.local_count));
@@ -389,6 +411,7 @@ Variant Interpreter::CallProc(ProcDef& proc, const std::shared_ptr<Object>& me_i
 }
 
 Interpreter::Flow Interpreter::ExecBlock(Block& block) {
+  CheckNativeStack();
   for (auto& s : block) {
     if (++steps_ > limits.max_steps) StepLimit();
     if (!terminations_.empty()) RunTerminations();
@@ -722,6 +745,7 @@ Variant Interpreter::EvalExpr(Expr& e) {
 }
 
 Variant Interpreter::EvalBinary(BinaryExpr& b) {
+  CheckNativeStack();
   Variant lt, rt;
   const Variant* l = EvalPtr(*b.left, lt);
   if (l != &lt && b.right->kind != ExprKind::Literal && b.right->kind != ExprKind::Name) {
@@ -1050,6 +1074,7 @@ void Interpreter::Assign(Expr& target, Variant value, bool is_set) {
     if (!args) {
       if (slot->IsArray() && slot->arr->fixed) ThrowRuntime(501, n.name);
       if (slot->IsArray() && slot->arr->locks.n > 0) ThrowRuntime(10);
+      if (n.binding == Binding::Field) static_cast<ClassInstance&>(*frame_->me).charge.Replace(*slot, value);
       *slot = std::move(value);
       return;
     }
@@ -1058,7 +1083,9 @@ void Interpreter::Assign(Expr& target, Variant value, bool is_set) {
       slot = Slot(n);  // evaluating the indexes may have run code
       if (!slot->IsArray()) ThrowRuntime(13, n.name);
       ArrayValue& arr = MutableArray(*slot);
-      arr.items[arr.Offset(index)] = std::move(value);
+      Variant& item = arr.items[arr.Offset(index)];
+      arr.charge.Replace(item, value);
+      item = std::move(value);
       return;
     }
     if (slot->IsObject() && slot->obj) {

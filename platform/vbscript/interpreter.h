@@ -19,6 +19,7 @@ struct Limits {
   std::int64_t max_steps = 50'000'000;       // statements and loop turns per call from the host
   int max_depth = 1000;                      // nested procedure calls
   std::size_t max_string = 16u * 1024 * 1024;  // bytes in one string
+  std::int64_t max_memory = 256 * 1024 * 1024;  // bytes in arrays, dictionaries and objects together
 };
 
 // What Err holds.
@@ -43,6 +44,7 @@ class ClassInstance : public Object, public std::enable_shared_from_this<ClassIn
   void ClearReferences() override;
 
   ClassDef& cls_;
+  MemoryCharge charge;  // before the fields, which it counts
   std::vector<Variant> fields_;
   bool terminated_ = false;
 
@@ -75,6 +77,8 @@ class Interpreter {
   Variant CallProc(ProcDef& proc, const std::shared_ptr<Object>& me, std::span<Variant* const> args);
   Variant DefaultValue(const Variant& v);
   Variant CreateObject(std::string_view prog_id);
+  // What the script's containers hold now.
+  std::int64_t MemoryUsed() const { return meter_->used; }
   // GetRef: an object whose default member calls the script's Sub or Function `name`.
   Variant GetRef(std::string_view name);
   // Every object a script made, so a reset can break reference cycles among them.
@@ -91,6 +95,7 @@ class Interpreter {
  private:
   enum class Flow { Normal, ExitDo, ExitFor, ExitProc };
   struct Entry;
+  struct Nesting;
 
   std::unique_ptr<Unit> Compile(std::string_view source, ResolveScope scope);
   ResolveScope ProcScope();  // Execute and Eval see the running procedure's locals
@@ -138,8 +143,9 @@ class Interpreter {
   std::int64_t steps_ = 0;
   int depth_ = 0;
   int host_depth_ = 0;
-  const char* stack_base_ = nullptr;
+  const char* stack_limit_ = nullptr;
   std::shared_ptr<bool> alive_;
+  std::shared_ptr<MemoryMeter> meter_ = std::make_shared<MemoryMeter>();
   std::vector<std::shared_ptr<Object>> terminations_;
   std::vector<std::weak_ptr<Object>> created_;
   void BreakCycles();

@@ -22,6 +22,7 @@ void ExpectArgs(std::span<Variant* const> args, std::size_t n, const std::string
 
 class Dictionary : public Object {
  public:
+  Dictionary() { charge_.Add(sizeof(Dictionary)); }
   std::string TypeName() const override { return "Dictionary"; }
 
   Variant Get(Interpreter&, const std::string& name, std::span<Variant* const> args) override {
@@ -50,12 +51,14 @@ class Dictionary : public Object {
       ExpectArgs(args, 1, "Remove");
       auto it = index_.find(KeyOf(*args[0]));
       if (it == index_.end()) ThrowRuntime(32811);
+      charge_.Add(-EntryBytes(entries_[it->second].key, entries_[it->second].value));
       entries_[it->second] = Entry();
       index_.erase(it);
       Compact();
       return Variant();
     }
     if (name == "REMOVEALL") {
+      charge_.Add(static_cast<std::int64_t>(sizeof(Dictionary)) - charge_.Bytes());
       entries_.clear();
       index_.clear();
       return Variant();
@@ -75,8 +78,12 @@ class Dictionary : public Object {
     if (name.empty() || name == "ITEM") {
       ExpectArgs(args, 1, "Item");
       auto it = index_.find(KeyOf(*args[0]));
-      if (it == index_.end()) Insert(*args[0], value);
-      else entries_[it->second].value = value;
+      if (it == index_.end()) {
+        Insert(*args[0], value);
+      } else {
+        charge_.Replace(entries_[it->second].value, value);
+        entries_[it->second].value = value;
+      }
       return;
     }
     if (name == "KEY") {
@@ -85,6 +92,7 @@ class Dictionary : public Object {
       if (it == index_.end()) ThrowRuntime(32811);
       if (index_.count(KeyOf(value))) ThrowRuntime(457);
       std::size_t at = it->second;
+      charge_.Add(EntryBytes(value, entries_[at].value) - EntryBytes(entries_[at].key, entries_[at].value));
       index_.erase(it);
       entries_[at].key = value;
       index_.emplace(KeyOf(value), at);
@@ -104,6 +112,7 @@ class Dictionary : public Object {
     std::vector<Entry> entries = std::move(entries_);
     entries_.clear();
     index_.clear();
+    charge_.Add(static_cast<std::int64_t>(sizeof(Dictionary)) - charge_.Bytes());
   }
 
   std::vector<Variant> Elements(Interpreter&) override {
@@ -131,7 +140,14 @@ class Dictionary : public Object {
     }
   }
 
+  // An entry, its index node and the key's text held twice.
+  static std::int64_t EntryBytes(const Variant& key, const Variant& value) {
+    auto text = [](const Variant& v) { return v.IsString() ? static_cast<std::int64_t>(v.s.size()) : 0; };
+    return static_cast<std::int64_t>(sizeof(Entry)) + 64 + 2 * text(key) + text(value);
+  }
+
   void Insert(const Variant& key, const Variant& value) {
+    charge_.Add(EntryBytes(key, value));
     index_.emplace(KeyOf(key), entries_.size());
     entries_.push_back({key, value, true});
   }
@@ -146,6 +162,7 @@ class Dictionary : public Object {
     for (std::size_t k = 0; k < entries_.size(); ++k) index_.emplace(KeyOf(entries_[k].key), k);
   }
 
+  MemoryCharge charge_;
   std::vector<Entry> entries_;
   std::unordered_map<std::string, std::size_t> index_;
   int compare_mode_ = 0;
@@ -197,6 +214,7 @@ class Match : public Object {
 
 class RegExp : public Object {
  public:
+  RegExp() { charge_.Add(sizeof(RegExp)); }
   std::string TypeName() const override { return "IRegExp2"; }
 
   Variant Get(Interpreter& in, const std::string& name, std::span<Variant* const> args) override {
@@ -292,6 +310,7 @@ class RegExp : public Object {
     return *compiled_;
   }
 
+  MemoryCharge charge_;
   std::string pattern_;
   bool global_ = false, ignore_case_ = false, multiline_ = false;
   std::unique_ptr<std::regex> compiled_;

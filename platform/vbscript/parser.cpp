@@ -23,7 +23,9 @@ enum class Scope { TopLevel, Procedure, Class };
 
 class Parser {
  public:
-  explicit Parser(std::string_view source) : toks_(Scan(source)) {}
+  Parser(std::string_view source, const char* stack_limit)
+      : toks_(Scan(source)),
+        stack_limit_(stack_limit ? stack_limit : StackLimitBelow(static_cast<const char*>(__builtin_frame_address(0)))) {}
 
   std::unique_ptr<Unit> Script() {
     unit_ = std::make_unique<Unit>();
@@ -122,8 +124,26 @@ class Parser {
     if (!Accept(word)) Fail(error, Peek().kind == TokenKind::End ? end : Peek());
   }
 
+  // Nesting of statements and expressions: a fixed bound keeps the tree shallow enough for
+  // the resolver and the evaluator, the stack check holds whatever the frame sizes.
+  void Deeper() {
+    if (++depth_ > kMaxNesting || StackExhausted(stack_limit_)) TooDeep();
+  }
+  [[noreturn]] void TooDeep() const {
+    {
+      ScriptError e;
+      e.number = 28;
+      e.description = std::string(ErrorDescription(28));
+      e.line = Peek().line;
+      e.column = Peek().column;
+      e.source = kRuntimeSource;
+      throw ScriptException(std::move(e), false);
+    }
+  }
+  static constexpr int kMaxNesting = 400;
+
   StmtPtr ParseStatement() {
-    if (++depth_ > 200) Fail(1001);
+    Deeper();
     StmtPtr s = ParseStatementOf();
     --depth_;
     return s;
@@ -131,7 +151,7 @@ class Parser {
 
   void Grow(Expr& e, const Expr* child) {
     if (child) e.height = std::max(e.height, child->height + 1);
-    if (e.height > 1000) Fail(1001);
+    if (e.height > 1000) TooDeep();
   }
 
   StmtPtr ParseStatementOf() {
@@ -730,7 +750,7 @@ class Parser {
     if (Peek().Is("NOT")) {
       auto u = At<UnaryExpr>(Next());
       u->is_not = true;
-      if (++depth_ > 400) Fail(1001);
+      Deeper();
       u->operand = ParseNot();
       --depth_;
       Grow(*u, u->operand.get());
@@ -761,7 +781,7 @@ class Parser {
   }
 
   ExprPtr ParseUnary() {
-    if (++depth_ > 400) Fail(1001);
+    Deeper();
     ExprPtr result;
     if (Peek().IsOp("-")) {
       auto u = At<UnaryExpr>(Next());
@@ -818,7 +838,7 @@ class Parser {
       case TokenKind::Operator:
         if (t.IsOp("(")) {
           ++pos_;
-          if (++depth_ > 400) Fail(1001);
+          Deeper();
           auto p = At<ParenExpr>(t);
           p->inner = ParseExpr();
           Grow(*p, p->inner.get());
@@ -919,16 +939,19 @@ class Parser {
   std::vector<ExitKind> loops_;
   int single_line_if_ = 0;
   int depth_ = 0;
+  const char* stack_limit_;
 };
 
 }  // namespace
 
-std::unique_ptr<Unit> ParseScript(std::string_view source) {
-  auto unit = Parser(source).Script();
+std::unique_ptr<Unit> ParseScript(std::string_view source, const char* stack_limit) {
+  auto unit = Parser(source, stack_limit).Script();
   unit->source = std::string(source);
   return unit;
 }
 
-ExprPtr ParseExpression(std::string_view source) { return Parser(source).ExpressionOnly(); }
+ExprPtr ParseExpression(std::string_view source, const char* stack_limit) {
+  return Parser(source, stack_limit).ExpressionOnly();
+}
 
 }  // namespace gildex::vbscript

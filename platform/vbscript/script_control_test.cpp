@@ -600,8 +600,9 @@ TEST_F(ScriptControlTest, ScriptsCannotReachBeyondTheInterpreter) {
 
 TEST_F(ScriptControlTest, RunawayScriptsStopWithAClearError) {
   sc_.Settings().max_steps = 100000;
+  sc_.Settings().max_memory = 8 << 20;
   struct Case {
-    const char* code;
+    std::string code;
     int number;
   } cases[] = {
       {"Do : Loop", kStepLimitError},
@@ -612,6 +613,27 @@ TEST_F(ScriptControlTest, RunawayScriptsStopWithAClearError) {
       {"Dim s : s = String(100000000, \"x\")", 14},
       {"Dim s : s = Space(2000000000)", 14},
       {"Dim a : a = Array(1) : Do : a = Array(a) : Loop", kStepLimitError},
+      // Nesting: text that runs itself, deep source.
+      {"Dim c : c = \"Execute c\"\r\nExecute c", 28},
+      {"On Error Resume Next\r\nDim c : c = \"ExecuteGlobal c\"\r\nExecuteGlobal c", 28},
+      {"Dim c, x : c = \"Eval(c)\"\r\nx = Eval(c)", 28},
+      {"Sub R() : Execute \"R\" : End Sub\r\nR", 28},
+      {"x = " + std::string(100000, '(') + "1" + std::string(100000, ')'), 28},
+      {[] {
+         std::string ifs;
+         for (int k = 0; k < 10000; ++k) ifs += "If x Then\r\n";
+         for (int k = 0; k < 10000; ++k) ifs += "End If\r\n";
+         return ifs;
+       }(),
+       28},
+      // Memory: one budget for arrays, dictionaries and objects.
+      {"ReDim a(60000000)", 7},
+      {"Dim a(100), i, s : s = \"x\"\r\nDo : s = s & s : a(i) = s : i = i + 1 : Loop", 7},
+      {"Dim a, i, x : ReDim a(100000)\r\nFor i = 0 To 100000 : ReDim x(1000) : a(i) = x : Next", 7},
+      {"Dim a : a = Array()\r\nOn Error Resume Next\r\nDo : a = Array(a, Space(100000)) : Loop", 7},
+      {"Dim d, i, s : Set d = CreateObject(\"Scripting.Dictionary\") : s = Space(1000000)\r\nDo : i = i + 1 : d.Add i, s & i : Loop", 7},
+      {"Class C : Public A : End Class\r\nDim d, i : Set d = CreateObject(\"Scripting.Dictionary\")\r\nDo : i = i + 1 : d.Add i, New C : Loop", 7},
+      {"Class C : Public A : End Class\r\nDim o : Set o = New C\r\nDo : o.A = o.A & Space(100000) : Set o = New C : Loop", kStepLimitError},
   };
   for (const auto& c : cases) {
     sc_.Reset();

@@ -142,6 +142,28 @@ std::size_t ArrayValue::Offset(std::span<const std::int64_t> index) const {
   return offset;
 }
 
+std::shared_ptr<MemoryMeter>& CurrentMeter() {
+  thread_local std::shared_ptr<MemoryMeter> meter;
+  return meter;
+}
+
+void MemoryCharge::OverBudget() const {
+  ThrowLimit(7, std::string(ErrorDescription(7)));
+}
+
+void MemoryCharge::Replace(const Variant& old, const Variant& now) {
+  if (old.type == VT::String || now.type == VT::String)
+    Add(static_cast<std::int64_t>(now.type == VT::String ? now.s.size() : 0) -
+        static_cast<std::int64_t>(old.type == VT::String ? old.s.size() : 0));
+}
+
+void ChargeStrings(ArrayValue& array) {
+  std::int64_t bytes = 0;
+  for (const Variant& v : array.items)
+    if (v.type == VT::String) bytes += static_cast<std::int64_t>(v.s.size());
+  array.charge.Add(bytes);
+}
+
 std::shared_ptr<ArrayValue> MakeArray(std::vector<std::int64_t> counts, bool fixed) {
   auto a = std::make_shared<ArrayValue>();
   std::size_t total = 1;
@@ -150,6 +172,7 @@ std::shared_ptr<ArrayValue> MakeArray(std::vector<std::int64_t> counts, bool fix
     total *= static_cast<std::size_t>(c);
     if (total > (1u << 26)) ThrowRuntime(7);
   }
+  a->charge.Add(static_cast<std::int64_t>(sizeof(ArrayValue) + total * sizeof(Variant)));
   a->counts = std::move(counts);
   a->items.resize(total);
   a->fixed = fixed;
