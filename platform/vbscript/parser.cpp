@@ -90,8 +90,10 @@ class Parser {
 
   bool StatementEnds() const {
     const Token& t = Peek();
-    return t.kind == TokenKind::Newline || t.kind == TokenKind::Colon || t.kind == TokenKind::End ||
-           (single_line_if_ > 0 && t.Is("ELSE"));
+    if (t.kind == TokenKind::Newline || t.kind == TokenKind::Colon || t.kind == TokenKind::End) return true;
+    if (single_line_if_ > 0 && (t.Is("ELSE") || (t.Is("END") && Peek(1).Is("IF")))) return true;
+    // `Sub S() x = 1 End Sub`: the end of a procedure or class may follow a statement.
+    return t.Is("END") && (Peek(1).Is("SUB") || Peek(1).Is("FUNCTION") || Peek(1).Is("PROPERTY") || Peek(1).Is("CLASS"));
   }
 
   void ExpectStatementEnd() {
@@ -176,7 +178,7 @@ class Parser {
     if (w == "SET") return ParseSet();
     if (w == "FUNCTION" || w == "SUB") { ParseProcedure(true, false); return nullptr; }
     if (w == "CLASS") { ParseClass(); return nullptr; }
-    if (w == "PROPERTY") Fail(1048);
+    if (w == "PROPERTY" && (Peek(1).Is("GET") || Peek(1).Is("LET") || Peek(1).Is("SET"))) Fail(1048);
     if (w == "LET") { ++pos_; return ParseAssignOrCall(); }
     if (kReserved.count(w) && w != "ME") Fail(1024);
     return ParseAssignOrCall();
@@ -324,7 +326,8 @@ class Parser {
     Block block;
     while (true) {
       const Token& t = Peek();
-      if (t.kind == TokenKind::Newline || t.kind == TokenKind::End || t.Is("ELSE")) return block;
+      if (t.kind == TokenKind::Newline || t.kind == TokenKind::End || t.Is("ELSE") || (t.Is("END") && Peek(1).Is("IF")))
+        return block;
       if (t.kind == TokenKind::Colon) { ++pos_; continue; }
       if (StmtPtr s = ParseStatement()) block.push_back(std::move(s));
       ExpectStatementEnd();
@@ -354,7 +357,7 @@ class Parser {
         do clause.tests.push_back(ParseCaseTest());
         while (AcceptOp(","));
       }
-      ExpectStatementEnd();
+      // A statement may follow the tests on the same line, even without a colon.
       clause.body = ParseBlock();
       stmt->cases.push_back(std::move(clause));
     }
@@ -648,7 +651,7 @@ class Parser {
     if ((proc->kind == ProcKind::PropertyLet || proc->kind == ProcKind::PropertySet) && proc->params.empty()) Fail(1054);
     if (scope_ == Scope::Class && (proc->upper == "CLASS_INITIALIZE" || proc->upper == "CLASS_TERMINATE") && !proc->params.empty())
       Fail(1053, name_token);
-    ExpectStatementEnd();
+    // The body may start on the same line: `Sub S() x = 1 End Sub`.
     const Scope outer = scope_;
     scope_ = Scope::Procedure;
     proc_ = proc.get();

@@ -391,6 +391,25 @@ TEST_F(ScriptControlTest, ProceduresPassByRefUnlessParenthesizedOrByVal) {
   for (const auto& c : cases) EXPECT_EQ(RunTest(c.code), c.expected) << c.code;
 }
 
+// Whole scripts whose text or behaviour departs from the obvious reading, as Windows runs them.
+TEST_F(ScriptControlTest, ScriptsRunAsWindowsRunsThem) {
+  struct Case {
+    const char* code;
+    const char* expected;
+  } cases[] = {
+      // Parsing.
+      {"Function Test()\r\nDim hx : hx = \"y\"\r\nTest = \"x\" &hx\r\nEnd Function", "String \"xy\""},
+      {"Function Test()\r\nTest = \"a\" &_\r\n\"b\"\r\nEnd Function", "String \"ab\""},
+      {"Function Test()\r\nTest = (1 >< 2) & (1 >< 1)\r\nEnd Function", "String \"TrueFalse\""},
+      {"Function Test()\r\nIf 1 Then Test = 1 Else Test = 2 End If\r\nEnd Function", "Integer 1"},
+      {"Function Test()\r\nSelect Case 2\r\nCase 1 Test = \"a\"\r\nCase 2 Test = \"b\"\r\nEnd Select\r\nEnd Function", "String \"b\""},
+      {"Dim g\r\nSub S() g = 1 End Sub\r\nFunction Test() S : Test = g End Function", "Integer 1"},
+      {"Function Test()\r\nDim property : property = 3\r\nTest = property\r\nEnd Function", "Integer 3"},
+      {"Function F() : F = 1 : End Function\r\nFunction F() : F = 2 : End Function\r\nFunction Test() : Test = F : End Function", "Integer 2"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(RunTest(c.code), c.expected) << c.code;
+}
+
 TEST_F(ScriptControlTest, ClassesWithPropertiesAndLifecycle) {
   const char* kCounter =
       "Dim Log\r\n"
