@@ -287,6 +287,7 @@ Variant CSng(Interpreter&, Args a) {
 }
 Variant CBool(Interpreter&, Args a) { return Variant::Bool(ToBool(A(a, 0))); }
 Variant CByte(Interpreter&, Args a) {
+  if (A(a, 0).type == VT::Boolean) return Variant::Byte(A(a, 0).i ? 255 : 0);
   std::int64_t n = ToLong(A(a, 0));
   if (n < 0 || n > 255) ThrowRuntime(6);
   return Variant::Byte(n);
@@ -323,6 +324,7 @@ Variant Sgn(Interpreter&, Args a) {
 }
 Variant Round(Interpreter&, Args a) {
   if (A(a, 0).IsNull()) return Variant::Null();
+  if (A(a, 0).type == VT::Boolean) return A(a, 0);
   std::int64_t digits = IntArg(a, 1, 0);
   if (digits < 0) ThrowRuntime(5);
   Variant v = ToNumeric(A(a, 0));
@@ -709,20 +711,20 @@ Variant ScriptEngineMinor(Interpreter&, Args) { return Variant::Long(8); }
 Variant ScriptEngineBuild(Interpreter&, Args) { return Variant::Long(16384); }
 
 const Builtin kBuiltins[] = {
-    {"Len", 1, 1, Len}, {"Left", 2, 2, Left}, {"Right", 2, 2, Right}, {"Mid", 2, 3, Mid},
+    {"Len", 1, 1, Len, true}, {"Left", 2, 2, Left}, {"Right", 2, 2, Right}, {"Mid", 2, 3, Mid},
     {"InStr", 2, 4, InStr}, {"InStrRev", 2, 4, InStrRev}, {"Replace", 3, 6, Replace},
     {"Split", 1, 4, Split}, {"Join", 1, 2, Join}, {"Filter", 2, 4, Filter}, {"LCase", 1, 1, LCase},
     {"UCase", 1, 1, UCase}, {"Trim", 1, 1, Trim}, {"LTrim", 1, 1, LTrim}, {"RTrim", 1, 1, RTrim},
     {"Space", 1, 1, Space}, {"String", 2, 2, StringFn}, {"StrComp", 2, 3, StrComp},
     {"StrReverse", 1, 1, StrReverse}, {"Asc", 1, 1, Asc}, {"AscB", 1, 1, Asc}, {"AscW", 1, 1, AscW},
     {"Chr", 1, 1, Chr}, {"ChrB", 1, 1, Chr}, {"ChrW", 1, 1, ChrW},
-    {"IsEmpty", 1, 1, IsEmptyFn}, {"IsNull", 1, 1, IsNullFn}, {"IsNumeric", 1, 1, IsNumericFn},
+    {"IsEmpty", 1, 1, IsEmptyFn}, {"IsNull", 1, 1, IsNullFn}, {"IsNumeric", 1, 1, IsNumericFn, true},
     {"IsArray", 1, 1, IsArrayFn}, {"IsObject", 1, 1, IsObjectFn}, {"IsDate", 1, 1, IsDateFn},
     {"VarType", 1, 1, VarTypeFn}, {"TypeName", 1, 1, TypeNameFn},
-    {"CStr", 1, 1, CStr}, {"CInt", 1, 1, CInt}, {"CLng", 1, 1, CLng}, {"CDbl", 1, 1, CDbl},
-    {"CSng", 1, 1, CSng}, {"CBool", 1, 1, CBool}, {"CByte", 1, 1, CByte}, {"CCur", 1, 1, CCur},
-    {"CDate", 1, 1, CDate}, {"Int", 1, 1, Int}, {"Fix", 1, 1, Fix}, {"Abs", 1, 1, Abs},
-    {"Sgn", 1, 1, Sgn}, {"Round", 1, 2, Round}, {"Hex", 1, 1, Hex}, {"Oct", 1, 1, Oct},
+    {"CStr", 1, 1, CStr, true}, {"CInt", 1, 1, CInt, true}, {"CLng", 1, 1, CLng, true}, {"CDbl", 1, 1, CDbl, true},
+    {"CSng", 1, 1, CSng, true}, {"CBool", 1, 1, CBool, true}, {"CByte", 1, 1, CByte, true}, {"CCur", 1, 1, CCur, true},
+    {"CDate", 1, 1, CDate, true}, {"Int", 1, 1, Int, true}, {"Fix", 1, 1, Fix, true}, {"Abs", 1, 1, Abs, true},
+    {"Sgn", 1, 1, Sgn, true}, {"Round", 1, 2, Round}, {"Hex", 1, 1, Hex, true}, {"Oct", 1, 1, Oct, true},
     {"UBound", 1, 2, UBound}, {"LBound", 1, 2, LBound}, {"Array", 0, 1 << 16, ArrayFn},
     {"Now", 0, 0, Now}, {"Date", 0, 0, DateFn}, {"Time", 0, 0, Time}, {"Timer", 0, 0, Timer},
     {"Year", 1, 1, Year}, {"Month", 1, 1, Month}, {"Day", 1, 1, Day}, {"Hour", 1, 1, Hour},
@@ -765,8 +767,11 @@ std::map<std::string, Variant, std::less<>> MakeConstants() {
   i("vbDefaultButton1", 0); i("vbDefaultButton2", 256); i("vbDefaultButton3", 512); i("vbDefaultButton4", 768);
   i("vbApplicationModal", 0); i("vbSystemModal", 4096);
   i("vbOK", 1); i("vbCancel", 2); i("vbAbort", 3); i("vbRetry", 4); i("vbIgnore", 5); i("vbYes", 6); i("vbNo", 7);
-  i("vbBlack", 0); i("vbRed", 255); i("vbGreen", 65280); i("vbYellow", 65535); i("vbBlue", 16711680);
-  i("vbMagenta", 16711935); i("vbCyan", 16776960); i("vbWhite", 16777215);
+  i("vbMsgBoxHelpButton", 16384); i("vbMsgBoxSetForeground", 65536); i("vbMsgBoxRight", 524288);
+  i("vbMsgBoxRtlReading", 1048576);
+  auto l = [&](const char* n, std::int64_t v) { c[cp1252::Upper(n)] = Variant::Long(v); };
+  l("vbBlack", 0); l("vbRed", 255); l("vbGreen", 65280); l("vbYellow", 65535); l("vbBlue", 16711680);
+  l("vbMagenta", 16711935); l("vbCyan", 16776960); l("vbWhite", 16777215);
   return c;
 }
 

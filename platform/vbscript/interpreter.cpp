@@ -550,6 +550,11 @@ void Interpreter::ExecDim(std::vector<DimItem>& items, bool redim, bool preserve
       counts.push_back(upper + 1);
     }
     auto& n = static_cast<NameExpr&>(*item.target);
+    if (redim && n.binding == Binding::Global && n.fallback < 0) {
+      // ReDim declares the name it sizes, Option Explicit or not.
+      GlobalSlot& g = globals_.slots[static_cast<std::size_t>(n.slot)];
+      if (g.kind == GlobalSlot::Kind::Undeclared) g.kind = GlobalSlot::Kind::Variable;
+    }
     Variant* v = Slot(n);
     if (!v) ThrowRuntime(501, n.name);
     if (redim && v->IsArray() && (v->arr->fixed || v->arr->locks.n > 0)) ThrowRuntime(10);
@@ -992,7 +997,13 @@ Variant Interpreter::CallBuiltin(int id, std::vector<ExprPtr>* args, const std::
   if (n <= 6) {
     std::array<Variant, 6> temps;
     std::array<const Variant*, 6> ptrs{};
-    for (std::size_t k = 0; k < n; ++k) ptrs[k] = EvalPtr(*(*args)[k], temps[k]);
+    for (std::size_t k = 0; k < n; ++k) {
+      ptrs[k] = EvalPtr(*(*args)[k], temps[k]);
+      if (b.values && ptrs[k]->IsObject()) {
+        temps[k] = DefaultValue(*ptrs[k]);
+        ptrs[k] = &temps[k];
+      }
+    }
     result = b.fn(*this, std::span<const Variant* const>(ptrs.data(), n));
   } else {
     std::vector<Variant> temps(n);
@@ -1075,6 +1086,11 @@ void Interpreter::Assign(Expr& target, Variant value, bool is_set) {
       if (slot->IsArray() && slot->arr->fixed) ThrowRuntime(501, n.name);
       if (slot->IsArray() && slot->arr->locks.n > 0) ThrowRuntime(10);
       if (n.binding == Binding::Field) static_cast<ClassInstance&>(*frame_->me).charge.Replace(*slot, value);
+      if (value.IsArray() && value.arr->fixed) {
+        // A copy of a fixed-size array is an ordinary dynamic array.
+        value.arr = std::make_shared<ArrayValue>(*value.arr);
+        value.arr->fixed = false;
+      }
       *slot = std::move(value);
       return;
     }
@@ -1112,7 +1128,8 @@ void Interpreter::Assign(Expr& target, Variant value, bool is_set) {
 }
 
 Variant Interpreter::NewObject(NewExpr& n) {
-  if (n.slot < 0) return Variant::Obj(MakeRegExp());
+  // RegExp is the built-in one even when the script has a class of that name.
+  if (n.slot < 0 || n.upper == "REGEXP") return Variant::Obj(MakeRegExp());
   GlobalSlot& g = globals_.slots[static_cast<std::size_t>(n.slot)];
   if (g.kind != GlobalSlot::Kind::Class) {
     if (n.upper == "REGEXP") return Variant::Obj(MakeRegExp());

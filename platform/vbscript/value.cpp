@@ -283,8 +283,8 @@ std::int64_t ToInteger(const Variant& v) {
 bool ToBool(const Variant& v) {
   switch (v.type) {
     case VT::String:
-      if (cp1252::EqualsNoCase(v.s, "True")) return true;
-      if (cp1252::EqualsNoCase(v.s, "False")) return false;
+      if (cp1252::EqualsNoCase(v.s, "True") || cp1252::EqualsNoCase(v.s, "#TRUE#")) return true;
+      if (cp1252::EqualsNoCase(v.s, "False") || cp1252::EqualsNoCase(v.s, "#FALSE#")) return false;
       return ToDouble(v) != 0;
     case VT::Empty: return false;
     default: return ToDouble(v) != 0;
@@ -565,7 +565,9 @@ int Compare(const Variant& a, const Variant& b, bool a_literal, bool b_literal, 
     const bool num_literal = string_first ? b_literal : a_literal;
     const bool str_literal = string_first ? a_literal : b_literal;
     int r;
-    if (num_literal) r = numeric(ToDouble(str), ToDouble(num));
+    // A Boolean meets a string as its text ("True", "False").
+    if (num.type == VT::Boolean) r = CompareStrings(str.s, ToString(num), text_compare);
+    else if (num_literal) r = numeric(ToDouble(str), ToDouble(num));
     else if (str_literal) r = CompareStrings(str.s, ToString(num), text_compare);
     else r = 1;  // a string is greater than any number
     return string_first ? r : -r;
