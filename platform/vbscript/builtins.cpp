@@ -45,27 +45,28 @@ Variant Len(Interpreter&, Args a) {
   if (A(a, 0).IsNull()) return Variant::Null();
   return Variant::Long(static_cast<std::int64_t>(Str(A(a, 0)).size()));
 }
+// VBScript converts every argument (Type mismatch, Invalid use of Null) before it checks
+// ranges (Invalid procedure call), and only then lets a Null text through.
 Variant Left(Interpreter&, Args a) {
-  if (A(a, 0).IsNull()) return Variant::Null();
   std::int64_t n = ToLong(A(a, 1));
   if (n < 0) ThrowRuntime(5);
+  if (A(a, 0).IsNull()) return Variant::Null();
   std::string s = Str(A(a, 0));
   return Variant::Str(s.substr(0, static_cast<std::size_t>(std::min<std::int64_t>(n, static_cast<std::int64_t>(s.size())))));
 }
 Variant Right(Interpreter&, Args a) {
-  if (A(a, 0).IsNull()) return Variant::Null();
   std::int64_t n = ToLong(A(a, 1));
   if (n < 0) ThrowRuntime(5);
+  if (A(a, 0).IsNull()) return Variant::Null();
   std::string s = Str(A(a, 0));
   std::size_t take = static_cast<std::size_t>(std::min<std::int64_t>(n, static_cast<std::int64_t>(s.size())));
   return Variant::Str(s.substr(s.size() - take));
 }
 Variant Mid(Interpreter&, Args a) {
-  if (A(a, 0).IsNull()) return Variant::Null();
   std::int64_t start = ToLong(A(a, 1));
-  if (start < 1) ThrowRuntime(5);
   std::int64_t len = a.size() > 2 ? ToLong(A(a, 2)) : -1;
-  if (a.size() > 2 && len < 0) ThrowRuntime(5);
+  if (start < 1 || (a.size() > 2 && len < 0)) ThrowRuntime(5);
+  if (A(a, 0).IsNull()) return Variant::Null();
   std::string s = Str(A(a, 0));
   if (static_cast<std::size_t>(start) > s.size()) return Variant::Str("");
   std::size_t count = len < 0 ? std::string::npos : static_cast<std::size_t>(len);
@@ -91,11 +92,12 @@ Variant InStr(Interpreter&, Args a) {
   return Variant::Long(at == std::string::npos ? 0 : static_cast<std::int64_t>(at) + 1);
 }
 Variant InStrRev(Interpreter&, Args a) {
+  std::int64_t start = a.size() > 2 ? ToLong(A(a, 2)) : -1;
+  if (a.size() > 3) ToLong(A(a, 3));
+  bool text = TextCompare(a, 3);
+  if (start == 0 || start < -1) ThrowRuntime(5);
   if (A(a, 0).IsNull() || A(a, 1).IsNull()) return Variant::Null();
   std::string h = Str(A(a, 0)), n = Str(A(a, 1));
-  std::int64_t start = IntArg(a, 2, -1);
-  if (start == 0 || start < -1) ThrowRuntime(5);
-  bool text = TextCompare(a, 3);
   if (start == -1) start = static_cast<std::int64_t>(h.size());
   if (n.empty()) return Variant::Long(start);
   if (start > static_cast<std::int64_t>(h.size())) return Variant::Long(0);
@@ -107,9 +109,11 @@ Variant InStrRev(Interpreter&, Args a) {
   return Variant::Long(0);
 }
 Variant Replace(Interpreter& in, Args a) {
-  if (A(a, 0).IsNull()) return Variant::Null();
+  for (std::size_t k = 0; k < 3; ++k)
+    if (A(a, k).IsNull()) ThrowRuntime(94);
   std::string s = Str(A(a, 0)), find = Str(A(a, 1)), with = Str(A(a, 2));
-  std::int64_t start = IntArg(a, 3, 1), count = IntArg(a, 4, -1);
+  std::int64_t start = a.size() > 3 ? ToLong(A(a, 3)) : 1, count = a.size() > 4 ? ToLong(A(a, 4)) : -1;
+  if (a.size() > 5) ToLong(A(a, 5));
   if (start < 1 || count < -1) ThrowRuntime(5);
   bool text = TextCompare(a, 5);
   if (static_cast<std::size_t>(start) > s.size()) return Variant::Str("");
@@ -130,11 +134,14 @@ Variant Replace(Interpreter& in, Args a) {
   return Variant::Str(std::move(out));
 }
 Variant Split(Interpreter&, Args a) {
+  if (a.size() > 1 && A(a, 1).IsNull()) ThrowRuntime(94);
+  std::int64_t limit = a.size() > 2 ? ToLong(A(a, 2)) : -1;
+  if (a.size() > 3) ToLong(A(a, 3));
+  if (limit < -1) ThrowRuntime(5);
+  bool text = TextCompare(a, 3);
   if (A(a, 0).IsNull()) return Variant::Null();
   std::string s = Str(A(a, 0));
   std::string delim = a.size() > 1 ? Str(A(a, 1)) : " ";
-  std::int64_t limit = IntArg(a, 2, -1);
-  bool text = TextCompare(a, 3);
   std::vector<std::string> parts;
   if (!s.empty()) {
     if (delim.empty()) {
@@ -162,6 +169,7 @@ const ArrayValue& OneDimArray(const Variant& v) {
   return *v.arr;
 }
 Variant Join(Interpreter& in, Args a) {
+  if (a.size() > 1 && A(a, 1).IsNull()) ThrowRuntime(94);
   const ArrayValue& arr = OneDimArray(A(a, 0));
   std::string delim = a.size() > 1 ? Str(A(a, 1)) : " ";
   std::string out;
@@ -318,7 +326,7 @@ Variant Abs(Interpreter&, Args a) {
   return Variant::Double(std::fabs(v.d));
 }
 Variant Sgn(Interpreter&, Args a) {
-  if (A(a, 0).IsNull()) return Variant::Null();
+  if (A(a, 0).IsNull()) ThrowRuntime(94);
   double x = ToDouble(A(a, 0));
   return Variant::Integer(x > 0 ? 1 : (x < 0 ? -1 : 0));
 }
@@ -392,8 +400,10 @@ int WeekdayFrom(double date, std::int64_t first) {
   return static_cast<int>((WeekdayOf(date) - first + 7) % 7) + 1;
 }
 Variant Weekday(Interpreter&, Args a) {
+  const std::int64_t first = a.size() > 1 ? ToLong(A(a, 1)) : 1;
+  if (first < 0 || first > 7) ThrowRuntime(5);
   if (A(a, 0).IsNull()) return Variant::Null();
-  return Variant::Integer(WeekdayFrom(ToDate(A(a, 0)), IntArg(a, 1, 1)));
+  return Variant::Integer(WeekdayFrom(ToDate(A(a, 0)), first));
 }
 Variant DateSerial(Interpreter&, Args a) {
   std::int64_t y = ToInteger(A(a, 0));
@@ -421,9 +431,11 @@ double AddMonths(double date, std::int64_t months) {
   return DateFromParts(y, m, std::min(p.day, last)) + time;
 }
 Variant DateAdd(Interpreter&, Args a) {
-  std::string unit = Interval(A(a, 0));
+  if (A(a, 0).IsNull()) ThrowRuntime(94);
   double n = std::trunc(ToDouble(A(a, 1)));
+  if (A(a, 2).IsNull()) ThrowRuntime(94);
   double d = ToDate(A(a, 2));
+  std::string unit = Interval(A(a, 0));
   double r;
   if (unit == "yyyy") r = AddMonths(d, static_cast<std::int64_t>(n) * 12);
   else if (unit == "q") r = AddMonths(d, static_cast<std::int64_t>(n) * 3);
@@ -510,6 +522,7 @@ Variant FormatDateTime(Interpreter&, Args a) {
 }
 Variant MonthName(Interpreter&, Args a) {
   std::int64_t m = ToLong(A(a, 0));
+  if (a.size() > 1) ToBool(A(a, 1));
   if (m < 1 || m > 12) ThrowRuntime(5);
   std::string name = kMonthNames[m - 1];
   if (a.size() > 1 && ToBool(A(a, 1))) name = name.substr(0, 3);
@@ -538,12 +551,14 @@ constexpr NumberStyle kCurrency{1, "$", "", true};
 constexpr NumberStyle kPercent{100, "", "%", false};
 
 Variant FormatStyled(Args a, const NumberStyle& style) {
-  if (A(a, 0).IsNull()) return Variant::Null();
-  double x = ToDouble(A(a, 0)) * style.scale;
   std::int64_t digits = IntArg(a, 1, -1);
+  std::int64_t leading = IntArg(a, 2, -2), parens = IntArg(a, 3, -2), group = IntArg(a, 4, -2);
   if (digits == -1) digits = 2;
   if (digits < 0 || digits > 30) ThrowRuntime(5);
-  std::int64_t leading = IntArg(a, 2, -2), parens = IntArg(a, 3, -2), group = IntArg(a, 4, -2);
+  for (std::int64_t tristate : {leading, parens, group})
+    if (tristate < -2 || tristate > 0) ThrowRuntime(5);
+  if (A(a, 0).IsNull()) return Variant::Null();
+  double x = ToDouble(A(a, 0)) * style.scale;
   // Half away from zero, as the Windows number formatting rounds.
   double scale = std::pow(10.0, static_cast<double>(digits));
   double rounded = std::round(std::fabs(x) * scale) / scale;

@@ -37,6 +37,7 @@ std::string_view ErrorDescription(int number) {
     case 449: return "Argument not optional";
     case 450: return "Wrong number of arguments or invalid property assignment";
     case 451: return "Object not a collection";
+    case 458: return "Variable uses an Automation type not supported in VBScript";
     case 457: return "This key is already associated with an element of this collection";
     case 500: return "Variable is undefined";
     case 501: return "Illegal assignment";
@@ -106,7 +107,10 @@ void ThrowRuntime(int number, std::string_view name) {
   e.number = number;
   std::string_view text = ErrorDescription(number);
   e.description = text.empty() ? "Unknown runtime error" : std::string(text);
-  if (!name.empty()) e.description += ": '" + std::string(name) + "'";
+  if (!name.empty()) {
+    e.err_description = e.description;
+    e.description += ": '" + std::string(name) + "'";
+  }
   e.source = kRuntimeSource;
   throw ScriptException(std::move(e));
 }

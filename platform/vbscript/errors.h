@@ -17,6 +17,11 @@ struct ScriptError {
   int column = 0;  // 1-based
   std::string text;  // the source line
   std::string source;  // "Microsoft VBScript runtime error" or the script's own (Err.Raise)
+  // What Err.Description shows: VBScript's text without the name the host's message adds
+  // ("Type mismatch", not "Type mismatch: 'UBound'"); empty when it is `description`.
+  std::string err_description;
+  std::string help_file;
+  int help_context = 0;
 };
 
 // Thrown by every stage. `catchable` is false for the limits (steps, depth, string size):

@@ -286,9 +286,7 @@ void Interpreter::AddCode(std::string_view source) {
   try {
     RunUnit(u, true);
   } catch (ScriptException& e) {
-    err_.number = e.error.number;
-    err_.description = e.error.description;
-    err_.source = e.error.source;
+    err_.Set(e.error);
     throw;
   }
 }
@@ -332,9 +330,7 @@ void Interpreter::ExecuteStatement(std::string_view source) {
     ExecuteText(text, true);
   } catch (ScriptException& e) {
     FillText(e.error, text);
-    err_.number = e.error.number;
-    err_.description = e.error.description;
-    err_.source = e.error.source;
+    err_.Set(e.error);
     throw;
   }
 }
@@ -445,9 +441,7 @@ void Interpreter::Resumed(const ScriptException& e) {
   // A raised error costs far more than a statement; charging it keeps an endless loop
   // of errors under Resume Next from running for minutes before the budget stops it.
   steps_ += kErrorSteps;
-  err_.number = e.error.number;
-  err_.description = e.error.description;
-  err_.source = e.error.source;
+  err_.Set(e.error);
 }
 
 bool Interpreter::Truthy(Expr& e) {
@@ -467,6 +461,11 @@ Interpreter::Flow Interpreter::Exec(Stmt& s) {
     }
     case StmtKind::Call: {
       auto& st = static_cast<CallStmt&>(s);
+      if (st.callee->kind == ExprKind::Name) {
+        auto& n = static_cast<NameExpr&>(*st.callee);
+        // A conversion's result cannot be thrown away: VBScript refuses `Call CLng(1)`.
+        if (n.binding == Binding::Builtin && BuiltinTable()[static_cast<std::size_t>(n.slot)].values) ThrowRuntime(458);
+      }
       Invoke(*st.callee, &st.args);
       return Flow::Normal;
     }
@@ -571,9 +570,23 @@ void Interpreter::ExecDim(std::vector<DimItem>& items, bool redim, bool preserve
   }
 }
 
+// An error in the head of a loop or Select Case under On Error Resume Next: VBScript goes on
+// with the next statement, the first one of the body.
+bool Interpreter::HeadFailed(const ScriptException& e) {
+  if (!e.catchable || !frame_->resume_next) return false;
+  Resumed(e);
+  return true;
+}
+
 Interpreter::Flow Interpreter::ExecSelect(SelectStmt& s) {
-  Variant subject = EvalExpr(*s.subject);
-  if (subject.IsObject()) subject = DefaultValue(subject);
+  Variant subject;
+  try {
+    subject = EvalExpr(*s.subject);
+    if (subject.IsObject()) subject = DefaultValue(subject);
+  } catch (const ScriptException& e) {
+    if (!HeadFailed(e)) throw;
+    return s.cases.empty() ? Flow::Normal : ExecBlock(s.cases.front().body);
+  }
   for (auto& clause : s.cases) {
     bool match = clause.tests.empty();
     for (auto& t : clause.tests) {
@@ -606,10 +619,17 @@ Interpreter::Flow Interpreter::ExecSelect(SelectStmt& s) {
 
 Interpreter::Flow Interpreter::ExecFor(ForStmt& s) {
   auto& var_name = static_cast<NameExpr&>(*s.variable);
-  Variant from = ToNumeric(EvalExpr(*s.from));
-  Variant to = ToNumeric(EvalExpr(*s.to));
-  Variant step = s.step ? ToNumeric(EvalExpr(*s.step)) : Variant::Integer(1);
-  if (from.IsNull() || to.IsNull() || step.IsNull()) ThrowRuntime(94);
+  Variant from, to, step;
+  try {
+    from = ToNumeric(EvalExpr(*s.from));
+    to = ToNumeric(EvalExpr(*s.to));
+    step = s.step ? ToNumeric(EvalExpr(*s.step)) : Variant::Integer(1);
+    if (from.IsNull() || to.IsNull() || step.IsNull()) ThrowRuntime(94);
+  } catch (const ScriptException& e) {
+    if (!HeadFailed(e)) throw;
+    Flow f = ExecBlock(s.body);
+    return f == Flow::ExitFor ? Flow::Normal : f;
+  }
   auto integral = [](const Variant& v) { return v.type == VT::Integer || v.type == VT::Long || v.type == VT::Byte; };
   Variant* var = Slot(var_name);
   if (!var) ThrowRuntime(1040, var_name.name);
@@ -650,14 +670,20 @@ Interpreter::Flow Interpreter::ExecFor(ForStmt& s) {
 }
 
 Interpreter::Flow Interpreter::ExecForEach(ForEachStmt& s) {
-  Variant collection = EvalExpr(*s.collection);
   std::vector<Variant> elements;
-  if (collection.IsArray()) {
-    elements = collection.arr->items;
-  } else if (collection.IsObject() && collection.obj) {
-    elements = collection.obj->Elements(*this);
-  } else {
-    ThrowRuntime(451);
+  try {
+    Variant collection = EvalExpr(*s.collection);
+    if (collection.IsArray()) {
+      elements = collection.arr->items;
+    } else if (collection.IsObject() && collection.obj) {
+      elements = collection.obj->Elements(*this);
+    } else {
+      ThrowRuntime(451);
+    }
+  } catch (const ScriptException& e) {
+    if (!HeadFailed(e)) throw;
+    Flow f = ExecBlock(s.body);
+    return f == Flow::ExitFor ? Flow::Normal : f;
   }
   for (auto& e : elements) {
     Assign(*s.variable, std::move(e), e.IsObject());
@@ -670,13 +696,22 @@ Interpreter::Flow Interpreter::ExecForEach(ForEachStmt& s) {
 }
 
 Interpreter::Flow Interpreter::ExecDo(DoStmt& s) {
+  // Whether the loop ends; a failing condition under Resume Next goes on into the body.
+  auto ends = [&] {
+    try {
+      return Truthy(*s.condition) == s.until;
+    } catch (const ScriptException& e) {
+      if (!HeadFailed(e)) throw;
+      return false;
+    }
+  };
   while (true) {
-    if (s.condition && s.test_first && Truthy(*s.condition) == s.until) break;
+    if (s.condition && s.test_first && ends()) break;
     Flow f = ExecBlock(s.body);
     if (f == Flow::ExitDo) break;
     if (f == Flow::ExitProc || f == Flow::ExitFor) return f;
     Tick();
-    if (s.condition && !s.test_first && Truthy(*s.condition) == s.until) break;
+    if (s.condition && !s.test_first && ends()) break;
   }
   return Flow::Normal;
 }

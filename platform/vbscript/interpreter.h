@@ -27,7 +27,16 @@ struct ErrState {
   int number = 0;
   std::string description;
   std::string source;
+  std::string help_file;
+  int help_context = 0;
   void Clear() { *this = ErrState(); }
+  void Set(const ScriptError& e) {
+    number = e.number;
+    description = e.err_description.empty() ? e.description : e.err_description;
+    source = e.source;
+    help_file = e.help_file;
+    help_context = e.help_context;
+  }
 };
 
 class Interpreter;
@@ -130,7 +139,8 @@ class Interpreter {
   void Assign(Expr& target, Variant value, bool is_set);
   Variant NewObject(NewExpr& n);
   bool Truthy(Expr& e);
-  void Resumed(const ScriptException& e);  // an error passed over by On Error Resume Next
+  void Resumed(const ScriptException& e);
+  bool HeadFailed(const ScriptException& e);  // an error passed over by On Error Resume Next
   std::vector<std::int64_t> Indexes(std::vector<ExprPtr>& args);
   void CheckNativeStack() const;
   [[noreturn]] void StepLimit() const;

@@ -171,6 +171,21 @@ TEST_F(ScriptControlTest, StringFunctions) {
       {"Unescape(Escape(\"x = \"\"1\"\"; y <> 'z'\"))", "String \"x = \"1\"; y <> 'z'\""},
       {"Escape(Null)", "Null"},
       {"Val(\"12\")", "Error 13: Type mismatch: 'Val'"},
+      // Arguments are converted (13, 94) before ranges are checked (5), then Null passes.
+      {"Mid(Null, 0)", "Error 5: Invalid procedure call or argument"},
+      {"Mid(\"abc\", 0, Null)", "Error 94: Invalid use of Null"},
+      {"Right(Null, 1)", "Null"},
+      {"Replace(Null, \"a\", \"b\")", "Error 94: Invalid use of Null"},
+      {"InStrRev(Null, \"b\", 0)", "Error 5: Invalid procedure call or argument"},
+      {"Join(Array(1), Null)", "Error 94: Invalid use of Null"},
+      {"Split(\"a b\", \" \", -2)", "Error 5: Invalid procedure call or argument"},
+      {"Sgn(Null)", "Error 94: Invalid use of Null"},
+      {"Weekday(Null, 9)", "Error 5: Invalid procedure call or argument"},
+      {"MonthName(13)", "Error 5: Invalid procedure call or argument"},
+      {"DateAdd(\"x\", 1, Now)", "Error 5: Invalid procedure call or argument"},
+      {"DateAdd(\"d\", Null, Now)", "Error 94: Invalid use of Null"},
+      {"FormatNumber(Null, 40)", "Error 5: Invalid procedure call or argument"},
+      {"FormatPercent(\"x\")", "Error 13: Type mismatch"},
   });
 }
 
@@ -419,6 +434,7 @@ TEST_F(ScriptControlTest, ScriptsRunAsWindowsRunsThem) {
        "String \"110C1412TrueTrue\""},
       {"Dim g\r\nSub S(v) : g = v : End Sub\r\nFunction F(v) : F = v * 2 : End Function\r\nFunction Test()\r\nCall (S)(3)\r\nTest = g + (F)(2)\r\nEnd Function", "Integer 7"},
       {"Option Explicit\r\nFunction Test()\r\nReDim a(2)\r\nTest = UBound(a)\r\nEnd Function", "Long 2"},
+      {"Function Test()\r\nTest = Rnd & \" \" & Rnd(0) & \" \" & Rnd & \" \" & (Rnd(-3) = Rnd(-3))\r\nEnd Function", "String \"0.7055475 0.7055475 0.533424 True\""},
       {"Class RegExp : End Class\r\nFunction Test()\r\nTest = TypeName(New RegExp)\r\nEnd Function", "String \"IRegExp2\""},
   };
   for (const auto& c : cases) EXPECT_EQ(RunTest(c.code), c.expected) << c.code;
@@ -478,6 +494,13 @@ TEST_F(ScriptControlTest, ErrorHandlingWithResumeNextAndErr) {
       {"On Error Resume Next\r\nIf Nothing.Value Then Test = \"then\" Else Test = \"else\"", "String \"then\""},
       {"If 1 / 0 Then Test = 1", "Error 11: Division by zero"},
       {"Err.Raise 9", "Error 9: Subscript out of range"},
+      {"On Error Resume Next\r\nErr.Raise 65536 + 5, \"Src\", \"D\", \"h.chm\", 7\r\nTest = Err.Number & Err.Source & Err.Description & Err.HelpFile & Err.HelpContext", "String \"5SrcDh.chm7\""},
+      {"On Error Resume Next\r\nErr.Raise &h8007000E&\r\nTest = Err.Number & Err.Description & Err.Source", "String \"7Out of memoryMicrosoft VBScript runtime error\""},
+      {"On Error Resume Next\r\nTest = Nowhere(1)\r\nTest = Err.Description", "String \"Type mismatch\""},
+      {"Call CLng(1)", "Error 458: Variable uses an Automation type not supported in VBScript"},
+      // An error in the head of a loop or Select Case goes on into the body.
+      {"On Error Resume Next\r\nDim i, s\r\nFor i = 1 To 1 / 0 : s = s & \"for\" : Next\r\nDo While 1 / 0 : s = s & \"do\" : Exit Do : Loop\r\n"
+       "For Each i In 5 : s = s & \"each\" : Next\r\nSelect Case 1 / 0\r\nCase 1 : s = s & \"case\"\r\nEnd Select\r\nTest = s", "String \"fordoeachcase\""},
   };
   for (const auto& c : cases)
     EXPECT_EQ(RunTest(std::string("Function Test()\r\n") + c.body + "\r\nEnd Function"), c.expected) << c.body;
@@ -524,7 +547,8 @@ TEST_F(ScriptControlTest, RegExpObject) {
       {"re.Pattern = \"on error\" : re.IgnoreCase = True\r\nTest = re.Test(\"On Error\")", "Boolean True"},
       {"re.Pattern = \"a\"\r\nTest = re.Replace(\"banana\", \"o\")", "String \"bonana\""},
       {"re.Pattern = \"a\" : re.Global = True\r\nTest = re.Replace(\"banana\", \"o\")", "String \"bonono\""},
-      {"re.Pattern = \"(\\w+)@(\\w+)\" : re.Global = True\r\nTest = re.Replace(\"joe@site ann@home\", \"$2:$1\")", "String \"site:joe home:ann\""},
+      {"re.Pattern = \"(\\w+)@(\\w+)\" : re.Global = True\r\nTest = re.Replace(\"joe@site ann@home\", \"$2:$1$3$$\")", "String \"site:joe$3$ home:ann$3$\""},
+      {"re.Pattern = \"b\"\r\nTest = re.Replace(\"abc\", True)", "String \"a-1c\""},
       {"re.Pattern = \"\\d+\" : re.Global = True\r\nDim m, s\r\nFor Each m In re.Execute(\"a1 b22 c333\")\r\ns = s & m.Value & \"@\" & m.FirstIndex & \"/\" & m.Length & \" \"\r\nNext\r\nTest = s", "String \"1@1/1 22@4/2 333@8/3 \""},
       {"re.Pattern = \"(\\w)(\\d)\"\r\nDim ms : Set ms = re.Execute(\"x1 y2\")\r\nTest = ms.Count & ms(0).SubMatches(1) & ms.Item(0).SubMatches.Count", "String \"112\""},
       {"re.Pattern = \"^End\" : re.MultiLine = True : re.Global = True\r\nTest = re.Execute(\"Sub A\" & vbLf & \"End Sub\").Count", "Long 1"},
