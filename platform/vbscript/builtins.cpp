@@ -21,6 +21,12 @@ const Variant& A(Args a, std::size_t k) { return *a[k]; }
 bool Has(Args a, std::size_t k) { return a.size() > k && !a[k]->IsEmpty(); }
 std::int64_t IntArg(Args a, std::size_t k, std::int64_t fallback) { return Has(a, k) ? ToLong(A(a, k)) : fallback; }
 std::string Str(const Variant& v) { return v.IsString() ? v.s : ToString(v); }
+// The text of `v` without copying a string: scripts pass long texts to Mid and InStr in loops.
+const std::string& StrRef(const Variant& v, std::string& temp) {
+  if (v.IsString()) return v.s;
+  temp = ToString(v);
+  return temp;
+}
 bool TextCompare(Args a, std::size_t k) {
   std::int64_t mode = IntArg(a, k, 0);
   if (mode < 0 || mode > 2) ThrowRuntime(5);
@@ -43,7 +49,8 @@ char32_t CodePointOf(char c) {
 // Strings
 Variant Len(Interpreter&, Args a) {
   if (A(a, 0).IsNull()) return Variant::Null();
-  return Variant::Long(static_cast<std::int64_t>(Str(A(a, 0)).size()));
+  std::string temp;
+  return Variant::Long(static_cast<std::int64_t>(StrRef(A(a, 0), temp).size()));
 }
 // VBScript converts every argument (Type mismatch, Invalid use of Null) before it checks
 // ranges (Invalid procedure call), and only then lets a Null text through.
@@ -51,14 +58,16 @@ Variant Left(Interpreter&, Args a) {
   std::int64_t n = ToLong(A(a, 1));
   if (n < 0) ThrowRuntime(5);
   if (A(a, 0).IsNull()) return Variant::Null();
-  std::string s = Str(A(a, 0));
+  std::string temp;
+  const std::string& s = StrRef(A(a, 0), temp);
   return Variant::Str(s.substr(0, static_cast<std::size_t>(std::min<std::int64_t>(n, static_cast<std::int64_t>(s.size())))));
 }
 Variant Right(Interpreter&, Args a) {
   std::int64_t n = ToLong(A(a, 1));
   if (n < 0) ThrowRuntime(5);
   if (A(a, 0).IsNull()) return Variant::Null();
-  std::string s = Str(A(a, 0));
+  std::string temp;
+  const std::string& s = StrRef(A(a, 0), temp);
   std::size_t take = static_cast<std::size_t>(std::min<std::int64_t>(n, static_cast<std::int64_t>(s.size())));
   return Variant::Str(s.substr(s.size() - take));
 }
@@ -67,7 +76,8 @@ Variant Mid(Interpreter&, Args a) {
   std::int64_t len = a.size() > 2 ? ToLong(A(a, 2)) : -1;
   if (start < 1 || (a.size() > 2 && len < 0)) ThrowRuntime(5);
   if (A(a, 0).IsNull()) return Variant::Null();
-  std::string s = Str(A(a, 0));
+  std::string temp;
+  const std::string& s = StrRef(A(a, 0), temp);
   if (static_cast<std::size_t>(start) > s.size()) return Variant::Str("");
   std::size_t count = len < 0 ? std::string::npos : static_cast<std::size_t>(len);
   return Variant::Str(s.substr(static_cast<std::size_t>(start - 1), count));
@@ -85,7 +95,9 @@ Variant InStr(Interpreter&, Args a) {
   const Variant& needle = A(a, base + 1);
   bool text = a.size() == 4 && TextCompare(a, 3);
   if (hay.IsNull() || needle.IsNull()) return Variant::Null();
-  std::string h = Str(hay), n = Str(needle);
+  std::string h_temp, n_temp;
+  const std::string& h = StrRef(hay, h_temp);
+  const std::string& n = StrRef(needle, n_temp);
   if (static_cast<std::size_t>(start) > h.size()) return Variant::Long(n.empty() && static_cast<std::size_t>(start) == h.size() + 1 ? 0 : 0);
   if (n.empty()) return Variant::Long(start);
   std::size_t at = Find(h, n, static_cast<std::size_t>(start - 1), text);

@@ -383,8 +383,21 @@ Variant Interpreter::CallProc(ProcDef& proc, const std::shared_ptr<Object>& me_i
   if (depth_ >= limits.max_depth) ThrowOutOfStack();
   CheckNativeStack();
   std::shared_ptr<Object> me = me_in;
-  std::vector<Variant> storage(static_cast<std::size_t>(proc.local_count));
-  std::vector<Variant*> vars(storage.size());
+  struct Locals {
+    Interpreter& in;
+    std::vector<Variant> storage;
+    std::vector<Variant*> vars;
+    Locals(Interpreter& i, std::size_t n) : in(i), storage(i.variants_.Take()), vars(i.pointers_.Take()) {
+      storage.resize(n);
+      vars.resize(n);
+    }
+    ~Locals() {
+      in.variants_.Give(storage);
+      in.pointers_.Give(vars);
+    }
+  } locals(*this, static_cast<std::size_t>(proc.local_count));
+  std::vector<Variant>& storage = locals.storage;
+  std::vector<Variant*>& vars = locals.vars;
   for (std::size_t k = 0; k < storage.size(); ++k) vars[k] = &storage[k];
   for (std::size_t k = 0; k < args.size(); ++k) {
     if (proc.params[k].by_val) storage[k] = *args[k];
@@ -744,6 +757,7 @@ Variant* Interpreter::Slot(NameExpr& n) {
 const Variant* Interpreter::EvalPtr(Expr& e, Variant& temp) {
   if (e.kind == ExprKind::Name) {
     auto& n = static_cast<NameExpr&>(e);
+    if (n.binding == Binding::Local) return frame_->vars[n.slot];
     if (n.binding == Binding::Local || n.binding == Binding::Field || n.binding == Binding::ExecuteLocal) return Slot(n);
     if (n.binding == Binding::Global) {
       const GlobalSlot& g = globals_.slots[static_cast<std::size_t>(n.slot)];
@@ -761,7 +775,8 @@ Variant Interpreter::EvalExpr(Expr& e) {
     case ExprKind::Literal: return static_cast<LiteralExpr&>(e).value;
     case ExprKind::Name: {
       auto& n = static_cast<NameExpr&>(e);
-      if (n.binding == Binding::Local || n.binding == Binding::Field || n.binding == Binding::ExecuteLocal)
+      if (n.binding == Binding::Local) return *frame_->vars[n.slot];
+      if (n.binding == Binding::Field || n.binding == Binding::ExecuteLocal)
         return *Slot(n);
       return InvokeName(n, nullptr);
     }
@@ -863,13 +878,18 @@ struct Interpreter::ArgPack {
     std::vector<std::int64_t> index;
     std::weak_ptr<ArrayValue> locked;
   };
+  Interpreter& in;
   std::vector<Variant> temps;
   std::vector<Variant*> ptrs;
   std::vector<ElementRef> elements;
-  ArgPack() = default;
+  explicit ArgPack(Interpreter& i) : in(i), temps(i.variants_.Take()), ptrs(i.pointers_.Take()) {}
   ArgPack(const ArgPack&) = delete;
   ArgPack& operator=(const ArgPack&) = delete;
-  ~ArgPack() { Unlock(); }
+  ~ArgPack() {
+    Unlock();
+    in.variants_.Give(temps);
+    in.pointers_.Give(ptrs);
+  }
   void Unlock() {
     for (auto& e : elements)
       if (auto locked = e.locked.lock()) --locked->locks.n;
@@ -887,7 +907,7 @@ Variant Interpreter::Index(const Variant& v, std::vector<ExprPtr>* args, const s
   if (v.IsObject()) {
     if (!v.obj) ThrowRuntime(91);
     std::shared_ptr<Object> keep = v.obj;
-    ArgPack pack;
+    ArgPack pack(*this);
     if (args) {
       pack.temps.resize(args->size());
       for (std::size_t k = 0; k < args->size(); ++k) {
@@ -988,7 +1008,7 @@ Variant Interpreter::InvokeName(NameExpr& n, std::vector<ExprPtr>* args) {
     case Binding::Local:
       if (args && frame_->proc && n.slot == frame_->proc->result_slot) {
         // The function's own name with arguments is a recursive call.
-        ArgPack pack;
+        ArgPack pack(*this);
         PackArgs(args, pack);
         return CallPacked(pack, [&] { return CallProc(*frame_->proc, frame_->me, pack.ptrs); });
       }
@@ -998,7 +1018,7 @@ Variant Interpreter::InvokeName(NameExpr& n, std::vector<ExprPtr>* args) {
     case Binding::Global: {
       GlobalSlot& g = globals_.slots[static_cast<std::size_t>(n.slot)];
       if (g.kind == GlobalSlot::Kind::Procedure) {
-        ArgPack pack;
+        ArgPack pack(*this);
         PackArgs(args, pack);
         ProcDef* proc = g.proc;
         return CallPacked(pack, [&] { return CallProc(*proc, nullptr, pack.ptrs); });
@@ -1012,7 +1032,7 @@ Variant Interpreter::InvokeName(NameExpr& n, std::vector<ExprPtr>* args) {
       return Index(*Slot(n), args, n.name);
     }
     case Binding::MeMember: {
-      ArgPack pack;
+      ArgPack pack(*this);
       PackArgs(args, pack);
       std::shared_ptr<Object> me = frame_->me;
       if (!me) ThrowRuntime(424, n.name);
@@ -1071,7 +1091,7 @@ Variant Interpreter::Invoke(Expr& callee, std::vector<ExprPtr>* args) {
     case ExprKind::Member: {
       auto& m = static_cast<MemberExpr&>(callee);
       std::shared_ptr<Object> obj = ObjectOf(m.object.get(), m.name);
-      ArgPack pack;
+      ArgPack pack(*this);
       PackArgs(args, pack);
       return CallPacked(pack, [&] { return obj->Get(*this, m.upper, pack.ptrs); });
     }
@@ -1106,7 +1126,7 @@ void Interpreter::Assign(Expr& target, Variant value, bool is_set) {
   if (base->kind == ExprKind::Name) {
     auto& n = static_cast<NameExpr&>(*base);
     if (n.binding == Binding::MeMember) {
-      ArgPack pack;
+      ArgPack pack(*this);
       if (args)
         for (auto& a : *args) pack.temps.push_back(EvalExpr(*a));
       for (auto& t : pack.temps) pack.ptrs.push_back(&t);
@@ -1141,7 +1161,7 @@ void Interpreter::Assign(Expr& target, Variant value, bool is_set) {
     }
     if (slot->IsObject() && slot->obj) {
       std::shared_ptr<Object> obj = slot->obj;
-      ArgPack pack;
+      ArgPack pack(*this);
       for (auto& a : *args) pack.temps.push_back(EvalExpr(*a));
       for (auto& t : pack.temps) pack.ptrs.push_back(&t);
       obj->Put(*this, "", pack.ptrs, value, is_set);
@@ -1152,7 +1172,7 @@ void Interpreter::Assign(Expr& target, Variant value, bool is_set) {
   if (base->kind == ExprKind::Member) {
     auto& m = static_cast<MemberExpr&>(*base);
     std::shared_ptr<Object> obj = ObjectOf(m.object.get(), m.name);
-    ArgPack pack;
+    ArgPack pack(*this);
     if (args)
       for (auto& a : *args) pack.temps.push_back(EvalExpr(*a));
     for (auto& t : pack.temps) pack.ptrs.push_back(&t);

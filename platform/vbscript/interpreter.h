@@ -145,6 +145,28 @@ class Interpreter {
   void CheckNativeStack() const;
   [[noreturn]] void StepLimit() const;
 
+  // Vectors kept for reuse: once warm, a call's locals and arguments allocate nothing.
+  template <typename T>
+  struct VectorPool {
+    std::vector<std::vector<T>> spare;
+    std::vector<T> Take() {
+      if (spare.empty()) return {};
+      std::vector<T> v = std::move(spare.back());
+      spare.pop_back();
+      return v;
+    }
+    void Give(std::vector<T>& v) noexcept {
+      v.clear();
+      if (spare.size() >= 256 || v.capacity() > 64) return;
+      try {
+        spare.push_back(std::move(v));
+      } catch (...) {
+      }
+    }
+  };
+  VectorPool<Variant> variants_;
+  VectorPool<Variant*> pointers_;
+
   const platform::Clock& clock_;
   GlobalTable globals_;
   std::vector<std::unique_ptr<Unit>> units_;

@@ -75,7 +75,7 @@ const char* const kMonths[] = {"january", "february", "march", "april", "may", "
 
 }  // namespace
 
-Variant& Variant::operator=(const Variant& o) {
+Variant& Variant::AssignSlow(const Variant& o) {
   if (this != &o) {
     Variant copy(o);
     SwapValues(*this, copy);
@@ -83,7 +83,7 @@ Variant& Variant::operator=(const Variant& o) {
   return *this;
 }
 
-Variant& Variant::operator=(Variant&& o) noexcept {
+Variant& Variant::MoveSlow(Variant&& o) noexcept {
   if (this != &o) {
     Variant old(std::move(o));
     SwapValues(*this, old);
@@ -552,6 +552,8 @@ int CompareStrings(std::string_view a, std::string_view b, bool text_compare) {
 }
 
 int Compare(const Variant& a, const Variant& b, bool a_literal, bool b_literal, bool text_compare) {
+  if ((a.type == VT::Integer || a.type == VT::Long) && (b.type == VT::Integer || b.type == VT::Long))
+    return a.i < b.i ? -1 : (a.i > b.i ? 1 : 0);
   if (a.IsNull() || b.IsNull()) return 2;
   if (a.IsObject() || b.IsObject() || a.IsArray() || b.IsArray()) ThrowRuntime(13);
   auto numeric = [](double x, double y) { return x < y ? -1 : (x > y ? 1 : 0); };
@@ -578,6 +580,27 @@ int Compare(const Variant& a, const Variant& b, bool a_literal, bool b_literal, 
 }
 
 Variant Arithmetic(BinaryOp op, const Variant& a0, const Variant& b0) {
+  // Integer and Long operands, by far the most common, without conversions.
+  if ((a0.type == VT::Integer || a0.type == VT::Long) && (b0.type == VT::Integer || b0.type == VT::Long)) {
+    const int rank = a0.type == VT::Long || b0.type == VT::Long ? 2 : 1;
+    switch (op) {
+      case BinaryOp::Add: case BinaryOp::Sub: case BinaryOp::Mul: case BinaryOp::Mod: case BinaryOp::IntDiv: {
+        std::int64_t r;
+        if (op == BinaryOp::Add) r = a0.i + b0.i;
+        else if (op == BinaryOp::Sub) r = a0.i - b0.i;
+        else if (op == BinaryOp::Mul) r = a0.i * b0.i;
+        else if (b0.i == 0) ThrowRuntime(11);
+        else r = op == BinaryOp::Mod ? a0.i % b0.i : a0.i / b0.i;
+        Variant v;
+        if (rank == 1 && r >= -32768 && r <= 32767) v.type = VT::Integer;
+        else if (r >= std::numeric_limits<std::int32_t>::min() && r <= std::numeric_limits<std::int32_t>::max()) v.type = VT::Long;
+        else return Variant::Double(static_cast<double>(r));
+        v.i = r;
+        return v;
+      }
+      default: break;
+    }
+  }
   if (op == BinaryOp::Add && a0.IsString() && (b0.IsString() || b0.IsEmpty()))
     return Variant::Str(a0.s + b0.s);
   if (op == BinaryOp::Add && b0.IsString() && a0.IsEmpty()) return b0;

@@ -2,6 +2,7 @@
 // The Variant: every value a script holds, with VBScript's rules for converting,
 // comparing and printing it. Strings are Windows-1252 bytes.
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <memory>
 #include <span>
@@ -32,14 +33,43 @@ struct Variant {
   std::shared_ptr<Object> obj;  // null with type Object is Nothing
 
   Variant() = default;
-  Variant(const Variant&) = default;
-  Variant(Variant&& o) noexcept = default;
-  Variant& operator=(const Variant& o);
-  Variant& operator=(Variant&& o) noexcept;
-  ~Variant() {
+  [[gnu::always_inline]] Variant(const Variant& o) : type(o.type) {
+    std::memcpy(static_cast<void*>(&i), static_cast<const void*>(&o.i), sizeof i);
+    if (o.HasHeap()) {
+      s = o.s;
+      arr = o.arr;
+      obj = o.obj;
+    }
+  }
+  [[gnu::always_inline]] Variant(Variant&& o) noexcept : type(o.type) {
+    std::memcpy(static_cast<void*>(&i), static_cast<const void*>(&o.i), sizeof i);
+    if (o.HasHeap()) {
+      s = std::move(o.s);
+      arr = std::move(o.arr);
+      obj = std::move(o.obj);
+    }
+  }
+  // Numbers, Empty, Null and Booleans are copied as bits: the common case of arithmetic.
+  Variant& operator=(const Variant& o) {
+    if (!HasHeap() && !o.HasHeap()) {
+      CopyBits(o);
+      return *this;
+    }
+    return AssignSlow(o);
+  }
+  Variant& operator=(Variant&& o) noexcept {
+    if (!HasHeap() && !o.HasHeap()) {
+      CopyBits(o);
+      return *this;
+    }
+    return MoveSlow(std::move(o));
+  }
+  // Inlined: a Variant is made and dropped for nearly every step of evaluation.
+  [[gnu::always_inline]] ~Variant() {
     if (obj || arr) Release();
   }
   void Release() noexcept;  // frees deep structures one at a time, never recursively
+  bool HasHeap() const { return !s.empty() || arr || obj; }
 
   static Variant Null() { Variant v; v.type = VT::Null; return v; }
   static Variant Bool(bool b) { Variant v; v.type = VT::Boolean; v.i = b ? -1 : 0; return v; }
@@ -62,6 +92,14 @@ struct Variant {
   bool IsObject() const { return type == VT::Object; }
   bool IsArray() const { return type == VT::Array; }
   bool IsNumeric() const;  // a number type (Boolean, Date and Empty count)
+
+ private:
+  void CopyBits(const Variant& o) {
+    type = o.type;
+    std::memcpy(static_cast<void*>(&i), static_cast<const void*>(&o.i), sizeof i);
+  }
+  Variant& AssignSlow(const Variant& o);
+  Variant& MoveSlow(Variant&& o) noexcept;
 };
 
 // The memory a script's values hold, against the budget of the interpreter running it.
