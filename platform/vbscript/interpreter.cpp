@@ -765,6 +765,9 @@ const Variant* Interpreter::EvalPtr(Expr& e, Variant& temp) {
     }
   } else if (e.kind == ExprKind::Literal) {
     return &static_cast<LiteralExpr&>(e).value;
+  } else if (e.kind == ExprKind::Paren) {
+    // Parentheses matter only to ByRef arguments, never to a value read here.
+    return EvalPtr(*static_cast<ParenExpr&>(e).inner, temp);
   }
   temp = EvalExpr(e);
   return &temp;
