@@ -5,6 +5,7 @@
 #include <map>
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 #include "platform/vbscript/objects.h"
 #include "platform/vbscript/parser.h"
@@ -794,12 +795,84 @@ Variant Interpreter::EvalExpr(Expr& e) {
       if (v.IsObject()) v = DefaultValue(v);
       return u.is_not ? Not(v) : Negate(v);
     }
-    case ExprKind::Binary: return EvalBinary(static_cast<BinaryExpr&>(e));
+    case ExprKind::Binary: {
+      auto& b = static_cast<BinaryExpr&>(e);
+      std::int64_t value;
+      int rank;
+      if (b.op <= BinaryOp::Sub && EvalIntegral(e, value, rank)) {
+        Variant v;
+        v.type = rank == 1 ? VT::Integer : VT::Long;
+        v.i = value;
+        return v;
+      }
+      if (b.op >= BinaryOp::Eq && b.op <= BinaryOp::Ge) {
+        std::int64_t x, y;
+        if (EvalIntegral(*b.left, x, rank) && EvalIntegral(*b.right, y, rank)) {
+          switch (b.op) {
+            case BinaryOp::Eq: return Variant::Bool(x == y);
+            case BinaryOp::Ne: return Variant::Bool(x != y);
+            case BinaryOp::Lt: return Variant::Bool(x < y);
+            case BinaryOp::Gt: return Variant::Bool(x > y);
+            case BinaryOp::Le: return Variant::Bool(x <= y);
+            default: return Variant::Bool(x >= y);
+          }
+        }
+      }
+      return EvalBinary(b);
+    }
     case ExprKind::New: return NewObject(static_cast<NewExpr&>(e));
     case ExprKind::Me: return Variant::Obj(frame_->me);
     case ExprKind::Paren: return EvalExpr(*static_cast<ParenExpr&>(e).inner);
   }
   return Variant();
+}
+
+// Integer and Long arithmetic over literals and locals without making Variants, the common
+// case of loops and counters. False when any operand is something else, or the result
+// would overflow to Double or divide by zero: nothing has run then (only literals and
+// locals were read), so the caller evaluates the expression the general way.
+bool Interpreter::EvalIntegral(Expr& e, std::int64_t& value, int& rank) {
+  const Variant* v;
+  switch (e.kind) {
+    case ExprKind::Literal: v = &static_cast<LiteralExpr&>(e).value; break;
+    case ExprKind::Name: {
+      auto& n = static_cast<NameExpr&>(e);
+      if (n.binding != Binding::Local) return false;
+      v = frame_->vars[n.slot];
+      break;
+    }
+    case ExprKind::Paren: return EvalIntegral(*static_cast<ParenExpr&>(e).inner, value, rank);
+    case ExprKind::Binary: {
+      auto& b = static_cast<BinaryExpr&>(e);
+      if (b.op > BinaryOp::Sub || b.op == BinaryOp::Pow || b.op == BinaryOp::Div) return false;
+      std::int64_t x, y;
+      int rx, ry;
+      if (!EvalIntegral(*b.left, x, rx) || !EvalIntegral(*b.right, y, ry)) return false;
+      switch (b.op) {
+        case BinaryOp::Add: value = x + y; break;
+        case BinaryOp::Sub: value = x - y; break;
+        case BinaryOp::Mul: value = x * y; break;
+        case BinaryOp::Mod:
+          if (y == 0) return false;
+          value = x % y;
+          break;
+        default:  // IntDiv
+          if (y == 0) return false;
+          value = x / y;
+          break;
+      }
+      rank = std::max(rx, ry);
+      if (rank == 1 && value >= -32768 && value <= 32767) return true;
+      rank = 2;
+      return value >= std::numeric_limits<std::int32_t>::min() && value <= std::numeric_limits<std::int32_t>::max();
+    }
+    default: return false;
+  }
+  if (v->type == VT::Integer) rank = 1;
+  else if (v->type == VT::Long) rank = 2;
+  else return false;
+  value = v->i;
+  return true;
 }
 
 Variant Interpreter::EvalBinary(BinaryExpr& b) {

@@ -123,6 +123,7 @@ class Interpreter {
   Variant EvalExpr(Expr& e);
   const Variant* EvalPtr(Expr& e, Variant& temp);
   Variant EvalBinary(BinaryExpr& b);
+  bool EvalIntegral(Expr& e, std::int64_t& value, int& rank);
   Variant* Slot(NameExpr& n);
   Variant Invoke(Expr& callee, std::vector<ExprPtr>* args);
   Variant InvokeName(NameExpr& n, std::vector<ExprPtr>* args);
