@@ -92,6 +92,17 @@ Variant ClassInstance::Get(Interpreter& in, const std::string& name, std::span<V
   if (!proc || (!proc->is_public && !inside)) {
     ThrowRuntime(438, name);
   }
+  if (proc->params.empty() && !args.empty()) {
+    // o.Items(1) with a Property Get Items of no parameters indexes what it returns.
+    Variant result = in.CallProc(*proc, shared_from_this(), {});
+    if (result.IsArray()) {
+      std::vector<std::int64_t> index;
+      for (auto* a : args) index.push_back(ToLong(*a));
+      return result.arr->items[result.arr->Offset(index)];
+    }
+    if (result.IsObject() && result.obj) return result.obj->Get(in, "", args);
+    ThrowRuntime(450, proc->name);
+  }
   return in.CallProc(*proc, shared_from_this(), args);
 }
 
@@ -461,6 +472,7 @@ void Interpreter::Resumed(const ScriptException& e) {
 bool Interpreter::Truthy(Expr& e) {
   Variant temp;
   const Variant* v = EvalPtr(e, temp);
+  if (v->type == VT::Boolean) return v->i != 0;
   if (v->IsNull()) return false;
   if (v->IsObject()) return ToBool(DefaultValue(*v));
   return ToBool(*v);

@@ -305,7 +305,8 @@ TEST_F(ScriptControlTest, ScriptsRunAsWindowsRunsThem) {
       {"Function Test()\r\nStop\r\nIf \"#TRUE#\" Then Test = CBool(\"#FALSE#\")\r\nEnd Function", "Boolean False"},
       // Run time.
       {"Function Test()\r\nDim a(2), b\r\nb = a\r\nReDim b(5)\r\nb(5) = 1\r\nTest = UBound(b) & UBound(a)\r\nb = 1\r\nEnd Function", "String \"52\""},
-      {"Class C : Public arr : End Class\r\nFunction Test()\r\nDim o : Set o = New C\r\no.arr = Array(4, 5)\r\no.arr(0) = 6\r\nTest = o.arr(1) & o.arr(0)\r\nEnd Function", "String \"56\""},
+      {"Class C : Public arr : Property Get P : P = arr : End Property : End Class\r\nFunction Test()\r\nDim o : Set o = New C\r\n"
+       "o.arr = Array(4, 5)\r\no.arr(0) = 6\r\nTest = o.arr(1) & o.arr(0) & o.P(1)\r\nEnd Function", "String \"565\""},
       {"Class C : Public Default Property Get V : V = \"12\" : End Property : End Class\r\nFunction Test()\r\nDim o : Set o = New C\r\n"
        "Test = CLng(o) + Len(o) + Abs(o) + CInt(o) + CDbl(o) + CSng(o) + CCur(o) + Fix(o) + Int(o) + CByte(o) & Hex(o) & Oct(o) & CStr(o) & CBool(o) & IsNumeric(o)\r\nEnd Function",
        "String \"110C1412TrueTrue\""},
