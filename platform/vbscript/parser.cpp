@@ -131,16 +131,16 @@ class Parser {
   void Deeper() {
     if (++depth_ > kMaxNesting || StackExhausted(stack_limit_)) TooDeep();
   }
+  // VBScript's "Out of stack space", where the nesting got too deep; like the interpreter's
+  // other limits, On Error Resume Next does not pass over it.
   [[noreturn]] void TooDeep() const {
-    {
-      ScriptError e;
-      e.number = 28;
-      e.description = std::string(ErrorDescription(28));
-      e.line = Peek().line;
-      e.column = Peek().column;
-      e.source = kRuntimeSource;
-      throw ScriptException(std::move(e), false);
-    }
+    ScriptError e;
+    e.number = 28;
+    e.description = std::string(ErrorDescription(28));
+    e.line = Peek().line;
+    e.column = Peek().column;
+    e.source = kRuntimeSource;
+    throw ScriptException(std::move(e), false);
   }
   static constexpr int kMaxNesting = 400;
 
