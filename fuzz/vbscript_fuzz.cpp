@@ -12,6 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   ScriptControl sc(clock);
   sc.Settings().max_steps = 200000;
   sc.Settings().max_string = 1u << 20;
+  sc.Settings().max_memory = 64 << 20;
   std::string_view text(reinterpret_cast<const char*>(data), size);
   try {
     sc.AddCode(text);

@@ -21,6 +21,12 @@ const Variant& A(Args a, std::size_t k) { return *a[k]; }
 bool Has(Args a, std::size_t k) { return a.size() > k && !a[k]->IsEmpty(); }
 std::int64_t IntArg(Args a, std::size_t k, std::int64_t fallback) { return Has(a, k) ? ToLong(A(a, k)) : fallback; }
 std::string Str(const Variant& v) { return v.IsString() ? v.s : ToString(v); }
+// The text of `v` without copying a string: scripts pass long texts to Mid and InStr in loops.
+const std::string& StrRef(const Variant& v, std::string& temp) {
+  if (v.IsString()) return v.s;
+  temp = ToString(v);
+  return temp;
+}
 bool TextCompare(Args a, std::size_t k) {
   std::int64_t mode = IntArg(a, k, 0);
   if (mode < 0 || mode > 2) ThrowRuntime(5);
@@ -43,30 +49,35 @@ char32_t CodePointOf(char c) {
 // Strings
 Variant Len(Interpreter&, Args a) {
   if (A(a, 0).IsNull()) return Variant::Null();
-  return Variant::Long(static_cast<std::int64_t>(Str(A(a, 0)).size()));
+  std::string temp;
+  return Variant::Long(static_cast<std::int64_t>(StrRef(A(a, 0), temp).size()));
 }
+// VBScript converts every argument (Type mismatch, Invalid use of Null) before it checks
+// ranges (Invalid procedure call), and only then lets a Null text through.
 Variant Left(Interpreter&, Args a) {
-  if (A(a, 0).IsNull()) return Variant::Null();
   std::int64_t n = ToLong(A(a, 1));
   if (n < 0) ThrowRuntime(5);
-  std::string s = Str(A(a, 0));
+  if (A(a, 0).IsNull()) return Variant::Null();
+  std::string temp;
+  const std::string& s = StrRef(A(a, 0), temp);
   return Variant::Str(s.substr(0, static_cast<std::size_t>(std::min<std::int64_t>(n, static_cast<std::int64_t>(s.size())))));
 }
 Variant Right(Interpreter&, Args a) {
-  if (A(a, 0).IsNull()) return Variant::Null();
   std::int64_t n = ToLong(A(a, 1));
   if (n < 0) ThrowRuntime(5);
-  std::string s = Str(A(a, 0));
+  if (A(a, 0).IsNull()) return Variant::Null();
+  std::string temp;
+  const std::string& s = StrRef(A(a, 0), temp);
   std::size_t take = static_cast<std::size_t>(std::min<std::int64_t>(n, static_cast<std::int64_t>(s.size())));
   return Variant::Str(s.substr(s.size() - take));
 }
 Variant Mid(Interpreter&, Args a) {
-  if (A(a, 0).IsNull()) return Variant::Null();
   std::int64_t start = ToLong(A(a, 1));
-  if (start < 1) ThrowRuntime(5);
   std::int64_t len = a.size() > 2 ? ToLong(A(a, 2)) : -1;
-  if (a.size() > 2 && len < 0) ThrowRuntime(5);
-  std::string s = Str(A(a, 0));
+  if (start < 1 || (a.size() > 2 && len < 0)) ThrowRuntime(5);
+  if (A(a, 0).IsNull()) return Variant::Null();
+  std::string temp;
+  const std::string& s = StrRef(A(a, 0), temp);
   if (static_cast<std::size_t>(start) > s.size()) return Variant::Str("");
   std::size_t count = len < 0 ? std::string::npos : static_cast<std::size_t>(len);
   return Variant::Str(s.substr(static_cast<std::size_t>(start - 1), count));
@@ -84,18 +95,21 @@ Variant InStr(Interpreter&, Args a) {
   const Variant& needle = A(a, base + 1);
   bool text = a.size() == 4 && TextCompare(a, 3);
   if (hay.IsNull() || needle.IsNull()) return Variant::Null();
-  std::string h = Str(hay), n = Str(needle);
+  std::string h_temp, n_temp;
+  const std::string& h = StrRef(hay, h_temp);
+  const std::string& n = StrRef(needle, n_temp);
   if (static_cast<std::size_t>(start) > h.size()) return Variant::Long(n.empty() && static_cast<std::size_t>(start) == h.size() + 1 ? 0 : 0);
   if (n.empty()) return Variant::Long(start);
   std::size_t at = Find(h, n, static_cast<std::size_t>(start - 1), text);
   return Variant::Long(at == std::string::npos ? 0 : static_cast<std::int64_t>(at) + 1);
 }
 Variant InStrRev(Interpreter&, Args a) {
+  std::int64_t start = a.size() > 2 ? ToLong(A(a, 2)) : -1;
+  if (a.size() > 3) ToLong(A(a, 3));
+  bool text = TextCompare(a, 3);
+  if (start == 0 || start < -1) ThrowRuntime(5);
   if (A(a, 0).IsNull() || A(a, 1).IsNull()) return Variant::Null();
   std::string h = Str(A(a, 0)), n = Str(A(a, 1));
-  std::int64_t start = IntArg(a, 2, -1);
-  if (start == 0 || start < -1) ThrowRuntime(5);
-  bool text = TextCompare(a, 3);
   if (start == -1) start = static_cast<std::int64_t>(h.size());
   if (n.empty()) return Variant::Long(start);
   if (start > static_cast<std::int64_t>(h.size())) return Variant::Long(0);
@@ -107,9 +121,11 @@ Variant InStrRev(Interpreter&, Args a) {
   return Variant::Long(0);
 }
 Variant Replace(Interpreter& in, Args a) {
-  if (A(a, 0).IsNull()) return Variant::Null();
+  for (std::size_t k = 0; k < 3; ++k)
+    if (A(a, k).IsNull()) ThrowRuntime(94);
   std::string s = Str(A(a, 0)), find = Str(A(a, 1)), with = Str(A(a, 2));
-  std::int64_t start = IntArg(a, 3, 1), count = IntArg(a, 4, -1);
+  std::int64_t start = a.size() > 3 ? ToLong(A(a, 3)) : 1, count = a.size() > 4 ? ToLong(A(a, 4)) : -1;
+  if (a.size() > 5) ToLong(A(a, 5));
   if (start < 1 || count < -1) ThrowRuntime(5);
   bool text = TextCompare(a, 5);
   if (static_cast<std::size_t>(start) > s.size()) return Variant::Str("");
@@ -130,11 +146,14 @@ Variant Replace(Interpreter& in, Args a) {
   return Variant::Str(std::move(out));
 }
 Variant Split(Interpreter&, Args a) {
+  if (a.size() > 1 && A(a, 1).IsNull()) ThrowRuntime(94);
+  std::int64_t limit = a.size() > 2 ? ToLong(A(a, 2)) : -1;
+  if (a.size() > 3) ToLong(A(a, 3));
+  if (limit < -1) ThrowRuntime(5);
+  bool text = TextCompare(a, 3);
   if (A(a, 0).IsNull()) return Variant::Null();
   std::string s = Str(A(a, 0));
   std::string delim = a.size() > 1 ? Str(A(a, 1)) : " ";
-  std::int64_t limit = IntArg(a, 2, -1);
-  bool text = TextCompare(a, 3);
   std::vector<std::string> parts;
   if (!s.empty()) {
     if (delim.empty()) {
@@ -153,6 +172,7 @@ Variant Split(Interpreter&, Args a) {
   if (limit == 0) parts.clear();
   auto arr = MakeArray({static_cast<std::int64_t>(parts.size())});
   for (std::size_t k = 0; k < parts.size(); ++k) arr->items[k] = Variant::Str(std::move(parts[k]));
+  ChargeStrings(*arr);
   return Variant::Array(std::move(arr));
 }
 const ArrayValue& OneDimArray(const Variant& v) {
@@ -161,6 +181,7 @@ const ArrayValue& OneDimArray(const Variant& v) {
   return *v.arr;
 }
 Variant Join(Interpreter& in, Args a) {
+  if (a.size() > 1 && A(a, 1).IsNull()) ThrowRuntime(94);
   const ArrayValue& arr = OneDimArray(A(a, 0));
   std::string delim = a.size() > 1 ? Str(A(a, 1)) : " ";
   std::string out;
@@ -183,6 +204,7 @@ Variant Filter(Interpreter&, Args a) {
   }
   auto out = MakeArray({static_cast<std::int64_t>(kept.size())});
   for (std::size_t k = 0; k < kept.size(); ++k) out->items[k] = std::move(kept[k]);
+  ChargeStrings(*out);
   return Variant::Array(std::move(out));
 }
 Variant LCase(Interpreter&, Args a) { return A(a, 0).IsNull() ? Variant::Null() : Variant::Str(cp1252::Lower(Str(A(a, 0)))); }
@@ -285,6 +307,7 @@ Variant CSng(Interpreter&, Args a) {
 }
 Variant CBool(Interpreter&, Args a) { return Variant::Bool(ToBool(A(a, 0))); }
 Variant CByte(Interpreter&, Args a) {
+  if (A(a, 0).type == VT::Boolean) return Variant::Byte(A(a, 0).i ? 255 : 0);
   std::int64_t n = ToLong(A(a, 0));
   if (n < 0 || n > 255) ThrowRuntime(6);
   return Variant::Byte(n);
@@ -315,12 +338,13 @@ Variant Abs(Interpreter&, Args a) {
   return Variant::Double(std::fabs(v.d));
 }
 Variant Sgn(Interpreter&, Args a) {
-  if (A(a, 0).IsNull()) return Variant::Null();
+  if (A(a, 0).IsNull()) ThrowRuntime(94);
   double x = ToDouble(A(a, 0));
   return Variant::Integer(x > 0 ? 1 : (x < 0 ? -1 : 0));
 }
 Variant Round(Interpreter&, Args a) {
   if (A(a, 0).IsNull()) return Variant::Null();
+  if (A(a, 0).type == VT::Boolean) return A(a, 0);
   std::int64_t digits = IntArg(a, 1, 0);
   if (digits < 0) ThrowRuntime(5);
   Variant v = ToNumeric(A(a, 0));
@@ -356,6 +380,7 @@ Variant LBound(Interpreter&, Args a) { return Bound(a, false); }
 Variant ArrayFn(Interpreter&, Args a) {
   auto arr = MakeArray({static_cast<std::int64_t>(a.size())});
   for (std::size_t k = 0; k < a.size(); ++k) arr->items[k] = *a[k];
+  ChargeStrings(*arr);
   return Variant::Array(std::move(arr));
 }
 
@@ -387,8 +412,10 @@ int WeekdayFrom(double date, std::int64_t first) {
   return static_cast<int>((WeekdayOf(date) - first + 7) % 7) + 1;
 }
 Variant Weekday(Interpreter&, Args a) {
+  const std::int64_t first = a.size() > 1 ? ToLong(A(a, 1)) : 1;
+  if (first < 0 || first > 7) ThrowRuntime(5);
   if (A(a, 0).IsNull()) return Variant::Null();
-  return Variant::Integer(WeekdayFrom(ToDate(A(a, 0)), IntArg(a, 1, 1)));
+  return Variant::Integer(WeekdayFrom(ToDate(A(a, 0)), first));
 }
 Variant DateSerial(Interpreter&, Args a) {
   std::int64_t y = ToInteger(A(a, 0));
@@ -416,9 +443,11 @@ double AddMonths(double date, std::int64_t months) {
   return DateFromParts(y, m, std::min(p.day, last)) + time;
 }
 Variant DateAdd(Interpreter&, Args a) {
-  std::string unit = Interval(A(a, 0));
+  if (A(a, 0).IsNull()) ThrowRuntime(94);
   double n = std::trunc(ToDouble(A(a, 1)));
+  if (A(a, 2).IsNull()) ThrowRuntime(94);
   double d = ToDate(A(a, 2));
+  std::string unit = Interval(A(a, 0));
   double r;
   if (unit == "yyyy") r = AddMonths(d, static_cast<std::int64_t>(n) * 12);
   else if (unit == "q") r = AddMonths(d, static_cast<std::int64_t>(n) * 3);
@@ -505,6 +534,7 @@ Variant FormatDateTime(Interpreter&, Args a) {
 }
 Variant MonthName(Interpreter&, Args a) {
   std::int64_t m = ToLong(A(a, 0));
+  if (a.size() > 1) ToBool(A(a, 1));
   if (m < 1 || m > 12) ThrowRuntime(5);
   std::string name = kMonthNames[m - 1];
   if (a.size() > 1 && ToBool(A(a, 1))) name = name.substr(0, 3);
@@ -533,12 +563,14 @@ constexpr NumberStyle kCurrency{1, "$", "", true};
 constexpr NumberStyle kPercent{100, "", "%", false};
 
 Variant FormatStyled(Args a, const NumberStyle& style) {
-  if (A(a, 0).IsNull()) return Variant::Null();
-  double x = ToDouble(A(a, 0)) * style.scale;
   std::int64_t digits = IntArg(a, 1, -1);
+  std::int64_t leading = IntArg(a, 2, -2), parens = IntArg(a, 3, -2), group = IntArg(a, 4, -2);
   if (digits == -1) digits = 2;
   if (digits < 0 || digits > 30) ThrowRuntime(5);
-  std::int64_t leading = IntArg(a, 2, -2), parens = IntArg(a, 3, -2), group = IntArg(a, 4, -2);
+  for (std::int64_t tristate : {leading, parens, group})
+    if (tristate < -2 || tristate > 0) ThrowRuntime(5);
+  if (A(a, 0).IsNull()) return Variant::Null();
+  double x = ToDouble(A(a, 0)) * style.scale;
   // Half away from zero, as the Windows number formatting rounds.
   double scale = std::pow(10.0, static_cast<double>(digits));
   double rounded = std::round(std::fabs(x) * scale) / scale;
@@ -706,20 +738,20 @@ Variant ScriptEngineMinor(Interpreter&, Args) { return Variant::Long(8); }
 Variant ScriptEngineBuild(Interpreter&, Args) { return Variant::Long(16384); }
 
 const Builtin kBuiltins[] = {
-    {"Len", 1, 1, Len}, {"Left", 2, 2, Left}, {"Right", 2, 2, Right}, {"Mid", 2, 3, Mid},
+    {"Len", 1, 1, Len, true}, {"Left", 2, 2, Left}, {"Right", 2, 2, Right}, {"Mid", 2, 3, Mid},
     {"InStr", 2, 4, InStr}, {"InStrRev", 2, 4, InStrRev}, {"Replace", 3, 6, Replace},
     {"Split", 1, 4, Split}, {"Join", 1, 2, Join}, {"Filter", 2, 4, Filter}, {"LCase", 1, 1, LCase},
     {"UCase", 1, 1, UCase}, {"Trim", 1, 1, Trim}, {"LTrim", 1, 1, LTrim}, {"RTrim", 1, 1, RTrim},
     {"Space", 1, 1, Space}, {"String", 2, 2, StringFn}, {"StrComp", 2, 3, StrComp},
     {"StrReverse", 1, 1, StrReverse}, {"Asc", 1, 1, Asc}, {"AscB", 1, 1, Asc}, {"AscW", 1, 1, AscW},
     {"Chr", 1, 1, Chr}, {"ChrB", 1, 1, Chr}, {"ChrW", 1, 1, ChrW},
-    {"IsEmpty", 1, 1, IsEmptyFn}, {"IsNull", 1, 1, IsNullFn}, {"IsNumeric", 1, 1, IsNumericFn},
+    {"IsEmpty", 1, 1, IsEmptyFn}, {"IsNull", 1, 1, IsNullFn}, {"IsNumeric", 1, 1, IsNumericFn, true},
     {"IsArray", 1, 1, IsArrayFn}, {"IsObject", 1, 1, IsObjectFn}, {"IsDate", 1, 1, IsDateFn},
     {"VarType", 1, 1, VarTypeFn}, {"TypeName", 1, 1, TypeNameFn},
-    {"CStr", 1, 1, CStr}, {"CInt", 1, 1, CInt}, {"CLng", 1, 1, CLng}, {"CDbl", 1, 1, CDbl},
-    {"CSng", 1, 1, CSng}, {"CBool", 1, 1, CBool}, {"CByte", 1, 1, CByte}, {"CCur", 1, 1, CCur},
-    {"CDate", 1, 1, CDate}, {"Int", 1, 1, Int}, {"Fix", 1, 1, Fix}, {"Abs", 1, 1, Abs},
-    {"Sgn", 1, 1, Sgn}, {"Round", 1, 2, Round}, {"Hex", 1, 1, Hex}, {"Oct", 1, 1, Oct},
+    {"CStr", 1, 1, CStr, true}, {"CInt", 1, 1, CInt, true}, {"CLng", 1, 1, CLng, true}, {"CDbl", 1, 1, CDbl, true},
+    {"CSng", 1, 1, CSng, true}, {"CBool", 1, 1, CBool, true}, {"CByte", 1, 1, CByte, true}, {"CCur", 1, 1, CCur, true},
+    {"CDate", 1, 1, CDate, true}, {"Int", 1, 1, Int, true}, {"Fix", 1, 1, Fix, true}, {"Abs", 1, 1, Abs, true},
+    {"Sgn", 1, 1, Sgn, true}, {"Round", 1, 2, Round}, {"Hex", 1, 1, Hex, true}, {"Oct", 1, 1, Oct, true},
     {"UBound", 1, 2, UBound}, {"LBound", 1, 2, LBound}, {"Array", 0, 1 << 16, ArrayFn},
     {"Now", 0, 0, Now}, {"Date", 0, 0, DateFn}, {"Time", 0, 0, Time}, {"Timer", 0, 0, Timer},
     {"Year", 1, 1, Year}, {"Month", 1, 1, Month}, {"Day", 1, 1, Day}, {"Hour", 1, 1, Hour},
@@ -762,8 +794,11 @@ std::map<std::string, Variant, std::less<>> MakeConstants() {
   i("vbDefaultButton1", 0); i("vbDefaultButton2", 256); i("vbDefaultButton3", 512); i("vbDefaultButton4", 768);
   i("vbApplicationModal", 0); i("vbSystemModal", 4096);
   i("vbOK", 1); i("vbCancel", 2); i("vbAbort", 3); i("vbRetry", 4); i("vbIgnore", 5); i("vbYes", 6); i("vbNo", 7);
-  i("vbBlack", 0); i("vbRed", 255); i("vbGreen", 65280); i("vbYellow", 65535); i("vbBlue", 16711680);
-  i("vbMagenta", 16711935); i("vbCyan", 16776960); i("vbWhite", 16777215);
+  i("vbMsgBoxHelpButton", 16384); i("vbMsgBoxSetForeground", 65536); i("vbMsgBoxRight", 524288);
+  i("vbMsgBoxRtlReading", 1048576);
+  auto l = [&](const char* n, std::int64_t v) { c[cp1252::Upper(n)] = Variant::Long(v); };
+  l("vbBlack", 0); l("vbRed", 255); l("vbGreen", 65280); l("vbYellow", 65535); l("vbBlue", 16711680);
+  l("vbMagenta", 16711935); l("vbCyan", 16776960); l("vbWhite", 16777215);
   return c;
 }
 

@@ -1,5 +1,9 @@
 #include "platform/vbscript/errors.h"
 
+#include <pthread.h>
+
+#include <algorithm>
+#include <cstdint>
 #include <string>
 
 namespace gildex::vbscript {
@@ -33,6 +37,7 @@ std::string_view ErrorDescription(int number) {
     case 449: return "Argument not optional";
     case 450: return "Wrong number of arguments or invalid property assignment";
     case 451: return "Object not a collection";
+    case 458: return "Variable uses an Automation type not supported in VBScript";
     case 457: return "This key is already associated with an element of this collection";
     case 500: return "Variable is undefined";
     case 501: return "Illegal assignment";
@@ -102,7 +107,10 @@ void ThrowRuntime(int number, std::string_view name) {
   e.number = number;
   std::string_view text = ErrorDescription(number);
   e.description = text.empty() ? "Unknown runtime error" : std::string(text);
-  if (!name.empty()) e.description += ": '" + std::string(name) + "'";
+  if (!name.empty()) {
+    e.err_description = e.description;
+    e.description += ": '" + std::string(name) + "'";
+  }
   e.source = kRuntimeSource;
   throw ScriptException(std::move(e));
 }
@@ -114,6 +122,28 @@ void ThrowRuntimeText(int number, std::string description) {
   e.source = kRuntimeSource;
   throw ScriptException(std::move(e));
 }
+
+const char* StackLimitBelow(const char* here, std::size_t budget) {
+  // Where this thread's stack ends, asked once per thread (it reads the process's maps).
+  thread_local const char* stack_end = [] {
+    const char* end = nullptr;
+    pthread_attr_t attr;
+    if (pthread_getattr_np(pthread_self(), &attr) == 0) {
+      void* addr = nullptr;
+      std::size_t size = 0;
+      if (pthread_attr_getstack(&attr, &addr, &size) == 0) end = static_cast<const char*>(addr);
+      pthread_attr_destroy(&attr);
+    }
+    return end;
+  }();
+  constexpr std::size_t kReserve = 1024 * 1024;  // for a native call made between two checks
+  const auto at = reinterpret_cast<std::uintptr_t>(here);
+  std::uintptr_t limit = at > budget ? at - budget : 0;
+  if (stack_end) limit = std::max(limit, reinterpret_cast<std::uintptr_t>(stack_end) + kReserve);
+  return reinterpret_cast<const char*>(limit);
+}
+
+void ThrowOutOfStack() { ThrowLimit(28, "Out of stack space"); }
 
 void ThrowLimit(int number, std::string description) {
   ScriptError e;

@@ -1,5 +1,6 @@
 #pragma once
 // Script errors as VBScript numbers and words them, with where they arose.
+#include <cstddef>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -16,6 +17,11 @@ struct ScriptError {
   int column = 0;  // 1-based
   std::string text;  // the source line
   std::string source;  // "Microsoft VBScript runtime error" or the script's own (Err.Raise)
+  // What Err.Description shows: VBScript's text without the name the host's message adds
+  // ("Type mismatch", not "Type mismatch: 'UBound'"); empty when it is `description`.
+  std::string err_description;
+  std::string help_file;
+  int help_context = 0;
 };
 
 // Thrown by every stage. `catchable` is false for the limits (steps, depth, string size):
@@ -43,5 +49,16 @@ std::string_view ErrorDescription(int number);
 // A run-time error with VBScript's number and a description of our own, for what this
 // interpreter refuses where Windows would go on (another locale, for one).
 [[noreturn]] void ThrowRuntimeText(int number, std::string description);
+
+// The native stack. Deep nesting (Execute of itself, nested parentheses, recursion) must end
+// with "Out of stack space" (28), never a crash, whatever the frame sizes of this build:
+// the parser and the evaluator compare their frame address with a limit taken when the
+// host calls in. The limit leaves `budget` bytes below `here` and always keeps a reserve
+// above the end of the thread's real stack.
+const char* StackLimitBelow(const char* here, std::size_t budget = 3u * 1024 * 1024);
+inline bool StackExhausted(const char* limit) {
+  return static_cast<const char*>(__builtin_frame_address(0)) < limit;
+}
+[[noreturn]] void ThrowOutOfStack();
 
 }  // namespace gildex::vbscript

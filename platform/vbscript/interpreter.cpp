@@ -5,6 +5,7 @@
 #include <map>
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 #include "platform/vbscript/objects.h"
 #include "platform/vbscript/parser.h"
@@ -30,9 +31,6 @@ struct Interpreter::Frame {
 
 namespace {
 
-// Native stack a script may use below the host's call; deep recursion stops with
-// "Out of stack space" well before the thread's stack (8 MB by default) runs out.
-constexpr std::ptrdiff_t kNativeStackBudget = 3 * 1024 * 1024;
 constexpr std::int64_t kErrorSteps = 100;
 
 class FrameScope {
@@ -51,19 +49,27 @@ class FrameScope {
 struct Interpreter::Entry {
   Interpreter& in;
   bool outermost;
-  explicit Entry(Interpreter& i) : in(i), outermost(i.host_depth_ == 0) {
+  std::shared_ptr<MemoryMeter> saved_meter;
+  explicit Entry(Interpreter& i) : in(i), outermost(i.host_depth_ == 0), saved_meter(CurrentMeter()) {
+    in.meter_->limit = in.limits.max_memory;
+    CurrentMeter() = in.meter_;
     if (outermost) {
       in.steps_ = 0;
       in.depth_ = 0;
-      in.stack_base_ = static_cast<const char*>(__builtin_frame_address(0));
+      in.stack_limit_ = StackLimitBelow(static_cast<const char*>(__builtin_frame_address(0)));
     }
     ++in.host_depth_;
   }
-  ~Entry() { --in.host_depth_; }
+  ~Entry() {
+    --in.host_depth_;
+    CurrentMeter() = std::move(saved_meter);
+  }
 };
 
 ClassInstance::ClassInstance(Interpreter& in, ClassDef& cls, std::shared_ptr<bool> alive)
-    : cls_(cls), fields_(cls.fields.size()), name_(cls.name), in_(in), alive_(std::move(alive)) {}
+    : cls_(cls), fields_((charge.Add(static_cast<std::int64_t>(sizeof(ClassInstance) + cls.fields.size() * sizeof(Variant))),
+                          cls.fields.size())),
+      name_(cls.name), in_(in), alive_(std::move(alive)) {}
 
 Variant ClassInstance::Get(Interpreter& in, const std::string& name, std::span<Variant* const> args) {
   if (!*alive_ || &in != &in_) ThrowRuntime(424);
@@ -86,6 +92,17 @@ Variant ClassInstance::Get(Interpreter& in, const std::string& name, std::span<V
   if (!proc || (!proc->is_public && !inside)) {
     ThrowRuntime(438, name);
   }
+  if (proc->params.empty() && !args.empty()) {
+    // o.Items(1) with a Property Get Items of no parameters indexes what it returns.
+    Variant result = in.CallProc(*proc, shared_from_this(), {});
+    if (result.IsArray()) {
+      std::vector<std::int64_t> index;
+      for (auto* a : args) index.push_back(ToLong(*a));
+      return result.arr->items[result.arr->Offset(index)];
+    }
+    if (result.IsObject() && result.obj) return result.obj->Get(in, "", args);
+    ThrowRuntime(450, proc->name);
+  }
   return in.CallProc(*proc, shared_from_this(), args);
 }
 
@@ -96,6 +113,7 @@ void ClassInstance::Put(Interpreter& in, const std::string& name, std::span<Vari
   if (auto f = cls_.field_slots.find(name); f != cls_.field_slots.end() && (inside || cls_.fields[f->second].is_public)) {
     Variant& v = fields_[f->second];
     if (args.empty()) {
+      charge.Replace(v, value);
       v = value;
       return;
     }
@@ -103,7 +121,9 @@ void ClassInstance::Put(Interpreter& in, const std::string& name, std::span<Vari
     std::vector<std::int64_t> index;
     for (auto* a : args) index.push_back(ToLong(*a));
     ArrayValue& arr = MutableArray(v);
-    arr.items[arr.Offset(index)] = value;
+    Variant& item = arr.items[arr.Offset(index)];
+    arr.charge.Replace(item, value);
+    item = value;
     return;
   }
   auto& map = set ? cls_.setters : cls_.letters;
@@ -194,9 +214,21 @@ void Interpreter::Tick() {
 }
 
 void Interpreter::CheckNativeStack() const {
-  const char* here = static_cast<const char*>(__builtin_frame_address(0));
-  if (stack_base_ && stack_base_ - here > kNativeStackBudget) ThrowLimit(28, "Out of stack space");
+  if (StackExhausted(stack_limit_)) ThrowOutOfStack();
 }
+
+// Execute and Eval nest like calls: text that executes itself ends with "Out of stack space".
+struct Interpreter::Nesting {
+  Interpreter& in;
+  explicit Nesting(Interpreter& i) : in(i) {
+    if (in.depth_ >= in.limits.max_depth) ThrowOutOfStack();
+    in.CheckNativeStack();
+    ++in.depth_;
+  }
+  ~Nesting() { --in.depth_; }
+  Nesting(const Nesting&) = delete;
+  Nesting& operator=(const Nesting&) = delete;
+};
 
 bool Interpreter::InsideOf(const Object* instance) const { return frame_ && frame_->me.get() == instance; }
 
@@ -217,7 +249,7 @@ void Interpreter::RunTerminations() {
 }
 
 std::unique_ptr<Unit> Interpreter::Compile(std::string_view source, ResolveScope scope) {
-  auto unit = ParseScript(source);
+  auto unit = ParseScript(source, stack_limit_);
   for (auto& p : unit->procs) p->source = &unit->source;
   for (auto& c : unit->classes)
     for (auto& p : c->procs) p->source = &unit->source;
@@ -266,9 +298,7 @@ void Interpreter::AddCode(std::string_view source) {
   try {
     RunUnit(u, true);
   } catch (ScriptException& e) {
-    err_.number = e.error.number;
-    err_.description = e.error.description;
-    err_.source = e.error.source;
+    err_.Set(e.error);
     throw;
   }
 }
@@ -312,9 +342,7 @@ void Interpreter::ExecuteStatement(std::string_view source) {
     ExecuteText(text, true);
   } catch (ScriptException& e) {
     FillText(e.error, text);
-    err_.number = e.error.number;
-    err_.description = e.error.description;
-    err_.source = e.error.source;
+    err_.Set(e.error);
     throw;
   }
 }
@@ -335,6 +363,7 @@ void Interpreter::MakeAddedLocals() {
 }
 
 void Interpreter::ExecuteText(std::string_view source, bool global) {
+  Nesting nesting(*this);
   ResolveScope scope;
   if (!global) scope = ProcScope();
   std::unique_ptr<Unit> unit;
@@ -353,7 +382,8 @@ void Interpreter::ExecuteText(std::string_view source, bool global) {
 }
 
 Variant Interpreter::EvalText(std::string_view expression) {
-  ExprPtr e = ParseExpression(expression);
+  Nesting nesting(*this);
+  ExprPtr e = ParseExpression(expression, stack_limit_);
   ResolveScope scope = ProcScope();
   ResolveExpression(e, globals_, scope, frame_ && frame_->proc && frame_->proc->explicit_vars);
   Variant v = EvalExpr(*e);
@@ -362,11 +392,24 @@ Variant Interpreter::EvalText(std::string_view expression) {
 
 Variant Interpreter::CallProc(ProcDef& proc, const std::shared_ptr<Object>& me_in, std::span<Variant* const> args) {
   if (args.size() != proc.params.size()) ThrowRuntime(450, proc.name);
-  if (depth_ >= limits.max_depth) ThrowLimit(28, "Out of stack space");
+  if (depth_ >= limits.max_depth) ThrowOutOfStack();
   CheckNativeStack();
   std::shared_ptr<Object> me = me_in;
-  std::vector<Variant> storage(static_cast<std::size_t>(proc.local_count));
-  std::vector<Variant*> vars(storage.size());
+  struct Locals {
+    Interpreter& in;
+    std::vector<Variant> storage;
+    std::vector<Variant*> vars;
+    Locals(Interpreter& i, std::size_t n) : in(i), storage(i.variants_.Take()), vars(i.pointers_.Take()) {
+      storage.resize(n);
+      vars.resize(n);
+    }
+    ~Locals() {
+      in.variants_.Give(storage);
+      in.pointers_.Give(vars);
+    }
+  } locals(*this, static_cast<std::size_t>(proc.local_count));
+  std::vector<Variant>& storage = locals.storage;
+  std::vector<Variant*>& vars = locals.vars;
   for (std::size_t k = 0; k < storage.size(); ++k) vars[k] = &storage[k];
   for (std::size_t k = 0; k < args.size(); ++k) {
     if (proc.params[k].by_val) storage[k] = *args[k];
@@ -389,6 +432,7 @@ Variant Interpreter::CallProc(ProcDef& proc, const std::shared_ptr<Object>& me_i
 }
 
 Interpreter::Flow Interpreter::ExecBlock(Block& block) {
+  CheckNativeStack();
   for (auto& s : block) {
     if (++steps_ > limits.max_steps) StepLimit();
     if (!terminations_.empty()) RunTerminations();
@@ -422,14 +466,13 @@ void Interpreter::Resumed(const ScriptException& e) {
   // A raised error costs far more than a statement; charging it keeps an endless loop
   // of errors under Resume Next from running for minutes before the budget stops it.
   steps_ += kErrorSteps;
-  err_.number = e.error.number;
-  err_.description = e.error.description;
-  err_.source = e.error.source;
+  err_.Set(e.error);
 }
 
 bool Interpreter::Truthy(Expr& e) {
   Variant temp;
   const Variant* v = EvalPtr(e, temp);
+  if (v->type == VT::Boolean) return v->i != 0;
   if (v->IsNull()) return false;
   if (v->IsObject()) return ToBool(DefaultValue(*v));
   return ToBool(*v);
@@ -444,6 +487,11 @@ Interpreter::Flow Interpreter::Exec(Stmt& s) {
     }
     case StmtKind::Call: {
       auto& st = static_cast<CallStmt&>(s);
+      if (st.callee->kind == ExprKind::Name) {
+        auto& n = static_cast<NameExpr&>(*st.callee);
+        // A conversion's result cannot be thrown away: VBScript refuses `Call CLng(1)`.
+        if (n.binding == Binding::Builtin && BuiltinTable()[static_cast<std::size_t>(n.slot)].values) ThrowRuntime(458);
+      }
       Invoke(*st.callee, &st.args);
       return Flow::Normal;
     }
@@ -527,6 +575,11 @@ void Interpreter::ExecDim(std::vector<DimItem>& items, bool redim, bool preserve
       counts.push_back(upper + 1);
     }
     auto& n = static_cast<NameExpr&>(*item.target);
+    if (redim && n.binding == Binding::Global && n.fallback < 0) {
+      // ReDim declares the name it sizes, Option Explicit or not.
+      GlobalSlot& g = globals_.slots[static_cast<std::size_t>(n.slot)];
+      if (g.kind == GlobalSlot::Kind::Undeclared) g.kind = GlobalSlot::Kind::Variable;
+    }
     Variant* v = Slot(n);
     if (!v) ThrowRuntime(501, n.name);
     if (redim && v->IsArray() && (v->arr->fixed || v->arr->locks.n > 0)) ThrowRuntime(10);
@@ -543,9 +596,23 @@ void Interpreter::ExecDim(std::vector<DimItem>& items, bool redim, bool preserve
   }
 }
 
+// An error in the head of a loop or Select Case under On Error Resume Next: VBScript goes on
+// with the next statement, the first one of the body.
+bool Interpreter::HeadFailed(const ScriptException& e) {
+  if (!e.catchable || !frame_->resume_next) return false;
+  Resumed(e);
+  return true;
+}
+
 Interpreter::Flow Interpreter::ExecSelect(SelectStmt& s) {
-  Variant subject = EvalExpr(*s.subject);
-  if (subject.IsObject()) subject = DefaultValue(subject);
+  Variant subject;
+  try {
+    subject = EvalExpr(*s.subject);
+    if (subject.IsObject()) subject = DefaultValue(subject);
+  } catch (const ScriptException& e) {
+    if (!HeadFailed(e)) throw;
+    return s.cases.empty() ? Flow::Normal : ExecBlock(s.cases.front().body);
+  }
   for (auto& clause : s.cases) {
     bool match = clause.tests.empty();
     for (auto& t : clause.tests) {
@@ -578,10 +645,17 @@ Interpreter::Flow Interpreter::ExecSelect(SelectStmt& s) {
 
 Interpreter::Flow Interpreter::ExecFor(ForStmt& s) {
   auto& var_name = static_cast<NameExpr&>(*s.variable);
-  Variant from = ToNumeric(EvalExpr(*s.from));
-  Variant to = ToNumeric(EvalExpr(*s.to));
-  Variant step = s.step ? ToNumeric(EvalExpr(*s.step)) : Variant::Integer(1);
-  if (from.IsNull() || to.IsNull() || step.IsNull()) ThrowRuntime(94);
+  Variant from, to, step;
+  try {
+    from = ToNumeric(EvalExpr(*s.from));
+    to = ToNumeric(EvalExpr(*s.to));
+    step = s.step ? ToNumeric(EvalExpr(*s.step)) : Variant::Integer(1);
+    if (from.IsNull() || to.IsNull() || step.IsNull()) ThrowRuntime(94);
+  } catch (const ScriptException& e) {
+    if (!HeadFailed(e)) throw;
+    Flow f = ExecBlock(s.body);
+    return f == Flow::ExitFor ? Flow::Normal : f;
+  }
   auto integral = [](const Variant& v) { return v.type == VT::Integer || v.type == VT::Long || v.type == VT::Byte; };
   Variant* var = Slot(var_name);
   if (!var) ThrowRuntime(1040, var_name.name);
@@ -622,14 +696,20 @@ Interpreter::Flow Interpreter::ExecFor(ForStmt& s) {
 }
 
 Interpreter::Flow Interpreter::ExecForEach(ForEachStmt& s) {
-  Variant collection = EvalExpr(*s.collection);
   std::vector<Variant> elements;
-  if (collection.IsArray()) {
-    elements = collection.arr->items;
-  } else if (collection.IsObject() && collection.obj) {
-    elements = collection.obj->Elements(*this);
-  } else {
-    ThrowRuntime(451);
+  try {
+    Variant collection = EvalExpr(*s.collection);
+    if (collection.IsArray()) {
+      elements = collection.arr->items;
+    } else if (collection.IsObject() && collection.obj) {
+      elements = collection.obj->Elements(*this);
+    } else {
+      ThrowRuntime(451);
+    }
+  } catch (const ScriptException& e) {
+    if (!HeadFailed(e)) throw;
+    Flow f = ExecBlock(s.body);
+    return f == Flow::ExitFor ? Flow::Normal : f;
   }
   for (auto& e : elements) {
     Assign(*s.variable, std::move(e), e.IsObject());
@@ -642,13 +722,22 @@ Interpreter::Flow Interpreter::ExecForEach(ForEachStmt& s) {
 }
 
 Interpreter::Flow Interpreter::ExecDo(DoStmt& s) {
+  // Whether the loop ends; a failing condition under Resume Next goes on into the body.
+  auto ends = [&] {
+    try {
+      return Truthy(*s.condition) == s.until;
+    } catch (const ScriptException& e) {
+      if (!HeadFailed(e)) throw;
+      return false;
+    }
+  };
   while (true) {
-    if (s.condition && s.test_first && Truthy(*s.condition) == s.until) break;
+    if (s.condition && s.test_first && ends()) break;
     Flow f = ExecBlock(s.body);
     if (f == Flow::ExitDo) break;
     if (f == Flow::ExitProc || f == Flow::ExitFor) return f;
     Tick();
-    if (s.condition && !s.test_first && Truthy(*s.condition) == s.until) break;
+    if (s.condition && !s.test_first && ends()) break;
   }
   return Flow::Normal;
 }
@@ -681,6 +770,7 @@ Variant* Interpreter::Slot(NameExpr& n) {
 const Variant* Interpreter::EvalPtr(Expr& e, Variant& temp) {
   if (e.kind == ExprKind::Name) {
     auto& n = static_cast<NameExpr&>(e);
+    if (n.binding == Binding::Local) return frame_->vars[n.slot];
     if (n.binding == Binding::Local || n.binding == Binding::Field || n.binding == Binding::ExecuteLocal) return Slot(n);
     if (n.binding == Binding::Global) {
       const GlobalSlot& g = globals_.slots[static_cast<std::size_t>(n.slot)];
@@ -688,6 +778,9 @@ const Variant* Interpreter::EvalPtr(Expr& e, Variant& temp) {
     }
   } else if (e.kind == ExprKind::Literal) {
     return &static_cast<LiteralExpr&>(e).value;
+  } else if (e.kind == ExprKind::Paren) {
+    // Parentheses matter only to ByRef arguments, never to a value read here.
+    return EvalPtr(*static_cast<ParenExpr&>(e).inner, temp);
   }
   temp = EvalExpr(e);
   return &temp;
@@ -698,7 +791,8 @@ Variant Interpreter::EvalExpr(Expr& e) {
     case ExprKind::Literal: return static_cast<LiteralExpr&>(e).value;
     case ExprKind::Name: {
       auto& n = static_cast<NameExpr&>(e);
-      if (n.binding == Binding::Local || n.binding == Binding::Field || n.binding == Binding::ExecuteLocal)
+      if (n.binding == Binding::Local) return *frame_->vars[n.slot];
+      if (n.binding == Binding::Field || n.binding == Binding::ExecuteLocal)
         return *Slot(n);
       return InvokeName(n, nullptr);
     }
@@ -713,7 +807,31 @@ Variant Interpreter::EvalExpr(Expr& e) {
       if (v.IsObject()) v = DefaultValue(v);
       return u.is_not ? Not(v) : Negate(v);
     }
-    case ExprKind::Binary: return EvalBinary(static_cast<BinaryExpr&>(e));
+    case ExprKind::Binary: {
+      auto& b = static_cast<BinaryExpr&>(e);
+      std::int64_t value;
+      int rank;
+      if (b.op <= BinaryOp::Sub && EvalIntegral(e, value, rank)) {
+        Variant v;
+        v.type = rank == 1 ? VT::Integer : VT::Long;
+        v.i = value;
+        return v;
+      }
+      if (b.op >= BinaryOp::Eq && b.op <= BinaryOp::Ge) {
+        std::int64_t x, y;
+        if (EvalIntegral(*b.left, x, rank) && EvalIntegral(*b.right, y, rank)) {
+          switch (b.op) {
+            case BinaryOp::Eq: return Variant::Bool(x == y);
+            case BinaryOp::Ne: return Variant::Bool(x != y);
+            case BinaryOp::Lt: return Variant::Bool(x < y);
+            case BinaryOp::Gt: return Variant::Bool(x > y);
+            case BinaryOp::Le: return Variant::Bool(x <= y);
+            default: return Variant::Bool(x >= y);
+          }
+        }
+      }
+      return EvalBinary(b);
+    }
     case ExprKind::New: return NewObject(static_cast<NewExpr&>(e));
     case ExprKind::Me: return Variant::Obj(frame_->me);
     case ExprKind::Paren: return EvalExpr(*static_cast<ParenExpr&>(e).inner);
@@ -721,7 +839,56 @@ Variant Interpreter::EvalExpr(Expr& e) {
   return Variant();
 }
 
+// Integer and Long arithmetic over literals and locals without making Variants, the common
+// case of loops and counters. False when any operand is something else, or the result
+// would overflow to Double or divide by zero: nothing has run then (only literals and
+// locals were read), so the caller evaluates the expression the general way.
+bool Interpreter::EvalIntegral(Expr& e, std::int64_t& value, int& rank) {
+  const Variant* v;
+  switch (e.kind) {
+    case ExprKind::Literal: v = &static_cast<LiteralExpr&>(e).value; break;
+    case ExprKind::Name: {
+      auto& n = static_cast<NameExpr&>(e);
+      if (n.binding != Binding::Local) return false;
+      v = frame_->vars[n.slot];
+      break;
+    }
+    case ExprKind::Paren: return EvalIntegral(*static_cast<ParenExpr&>(e).inner, value, rank);
+    case ExprKind::Binary: {
+      auto& b = static_cast<BinaryExpr&>(e);
+      if (b.op > BinaryOp::Sub || b.op == BinaryOp::Pow || b.op == BinaryOp::Div) return false;
+      std::int64_t x, y;
+      int rx, ry;
+      if (!EvalIntegral(*b.left, x, rx) || !EvalIntegral(*b.right, y, ry)) return false;
+      switch (b.op) {
+        case BinaryOp::Add: value = x + y; break;
+        case BinaryOp::Sub: value = x - y; break;
+        case BinaryOp::Mul: value = x * y; break;
+        case BinaryOp::Mod:
+          if (y == 0) return false;
+          value = x % y;
+          break;
+        default:  // IntDiv
+          if (y == 0) return false;
+          value = x / y;
+          break;
+      }
+      rank = std::max(rx, ry);
+      if (rank == 1 && value >= -32768 && value <= 32767) return true;
+      rank = 2;
+      return value >= std::numeric_limits<std::int32_t>::min() && value <= std::numeric_limits<std::int32_t>::max();
+    }
+    default: return false;
+  }
+  if (v->type == VT::Integer) rank = 1;
+  else if (v->type == VT::Long) rank = 2;
+  else return false;
+  value = v->i;
+  return true;
+}
+
 Variant Interpreter::EvalBinary(BinaryExpr& b) {
+  CheckNativeStack();
   Variant lt, rt;
   const Variant* l = EvalPtr(*b.left, lt);
   if (l != &lt && b.right->kind != ExprKind::Literal && b.right->kind != ExprKind::Name) {
@@ -799,13 +966,18 @@ struct Interpreter::ArgPack {
     std::vector<std::int64_t> index;
     std::weak_ptr<ArrayValue> locked;
   };
+  Interpreter& in;
   std::vector<Variant> temps;
   std::vector<Variant*> ptrs;
   std::vector<ElementRef> elements;
-  ArgPack() = default;
+  explicit ArgPack(Interpreter& i) : in(i), temps(i.variants_.Take()), ptrs(i.pointers_.Take()) {}
   ArgPack(const ArgPack&) = delete;
   ArgPack& operator=(const ArgPack&) = delete;
-  ~ArgPack() { Unlock(); }
+  ~ArgPack() {
+    Unlock();
+    in.variants_.Give(temps);
+    in.pointers_.Give(ptrs);
+  }
   void Unlock() {
     for (auto& e : elements)
       if (auto locked = e.locked.lock()) --locked->locks.n;
@@ -823,7 +995,7 @@ Variant Interpreter::Index(const Variant& v, std::vector<ExprPtr>* args, const s
   if (v.IsObject()) {
     if (!v.obj) ThrowRuntime(91);
     std::shared_ptr<Object> keep = v.obj;
-    ArgPack pack;
+    ArgPack pack(*this);
     if (args) {
       pack.temps.resize(args->size());
       for (std::size_t k = 0; k < args->size(); ++k) {
@@ -924,7 +1096,7 @@ Variant Interpreter::InvokeName(NameExpr& n, std::vector<ExprPtr>* args) {
     case Binding::Local:
       if (args && frame_->proc && n.slot == frame_->proc->result_slot) {
         // The function's own name with arguments is a recursive call.
-        ArgPack pack;
+        ArgPack pack(*this);
         PackArgs(args, pack);
         return CallPacked(pack, [&] { return CallProc(*frame_->proc, frame_->me, pack.ptrs); });
       }
@@ -934,7 +1106,7 @@ Variant Interpreter::InvokeName(NameExpr& n, std::vector<ExprPtr>* args) {
     case Binding::Global: {
       GlobalSlot& g = globals_.slots[static_cast<std::size_t>(n.slot)];
       if (g.kind == GlobalSlot::Kind::Procedure) {
-        ArgPack pack;
+        ArgPack pack(*this);
         PackArgs(args, pack);
         ProcDef* proc = g.proc;
         return CallPacked(pack, [&] { return CallProc(*proc, nullptr, pack.ptrs); });
@@ -948,7 +1120,7 @@ Variant Interpreter::InvokeName(NameExpr& n, std::vector<ExprPtr>* args) {
       return Index(*Slot(n), args, n.name);
     }
     case Binding::MeMember: {
-      ArgPack pack;
+      ArgPack pack(*this);
       PackArgs(args, pack);
       std::shared_ptr<Object> me = frame_->me;
       if (!me) ThrowRuntime(424, n.name);
@@ -968,7 +1140,13 @@ Variant Interpreter::CallBuiltin(int id, std::vector<ExprPtr>* args, const std::
   if (n <= 6) {
     std::array<Variant, 6> temps;
     std::array<const Variant*, 6> ptrs{};
-    for (std::size_t k = 0; k < n; ++k) ptrs[k] = EvalPtr(*(*args)[k], temps[k]);
+    for (std::size_t k = 0; k < n; ++k) {
+      ptrs[k] = EvalPtr(*(*args)[k], temps[k]);
+      if (b.values && ptrs[k]->IsObject()) {
+        temps[k] = DefaultValue(*ptrs[k]);
+        ptrs[k] = &temps[k];
+      }
+    }
     result = b.fn(*this, std::span<const Variant* const>(ptrs.data(), n));
   } else {
     std::vector<Variant> temps(n);
@@ -1001,7 +1179,7 @@ Variant Interpreter::Invoke(Expr& callee, std::vector<ExprPtr>* args) {
     case ExprKind::Member: {
       auto& m = static_cast<MemberExpr&>(callee);
       std::shared_ptr<Object> obj = ObjectOf(m.object.get(), m.name);
-      ArgPack pack;
+      ArgPack pack(*this);
       PackArgs(args, pack);
       return CallPacked(pack, [&] { return obj->Get(*this, m.upper, pack.ptrs); });
     }
@@ -1036,7 +1214,7 @@ void Interpreter::Assign(Expr& target, Variant value, bool is_set) {
   if (base->kind == ExprKind::Name) {
     auto& n = static_cast<NameExpr&>(*base);
     if (n.binding == Binding::MeMember) {
-      ArgPack pack;
+      ArgPack pack(*this);
       if (args)
         for (auto& a : *args) pack.temps.push_back(EvalExpr(*a));
       for (auto& t : pack.temps) pack.ptrs.push_back(&t);
@@ -1050,6 +1228,12 @@ void Interpreter::Assign(Expr& target, Variant value, bool is_set) {
     if (!args) {
       if (slot->IsArray() && slot->arr->fixed) ThrowRuntime(501, n.name);
       if (slot->IsArray() && slot->arr->locks.n > 0) ThrowRuntime(10);
+      if (n.binding == Binding::Field) static_cast<ClassInstance&>(*frame_->me).charge.Replace(*slot, value);
+      if (value.IsArray() && value.arr->fixed) {
+        // A copy of a fixed-size array is an ordinary dynamic array.
+        value.arr = std::make_shared<ArrayValue>(*value.arr);
+        value.arr->fixed = false;
+      }
       *slot = std::move(value);
       return;
     }
@@ -1058,12 +1242,14 @@ void Interpreter::Assign(Expr& target, Variant value, bool is_set) {
       slot = Slot(n);  // evaluating the indexes may have run code
       if (!slot->IsArray()) ThrowRuntime(13, n.name);
       ArrayValue& arr = MutableArray(*slot);
-      arr.items[arr.Offset(index)] = std::move(value);
+      Variant& item = arr.items[arr.Offset(index)];
+      arr.charge.Replace(item, value);
+      item = std::move(value);
       return;
     }
     if (slot->IsObject() && slot->obj) {
       std::shared_ptr<Object> obj = slot->obj;
-      ArgPack pack;
+      ArgPack pack(*this);
       for (auto& a : *args) pack.temps.push_back(EvalExpr(*a));
       for (auto& t : pack.temps) pack.ptrs.push_back(&t);
       obj->Put(*this, "", pack.ptrs, value, is_set);
@@ -1074,7 +1260,7 @@ void Interpreter::Assign(Expr& target, Variant value, bool is_set) {
   if (base->kind == ExprKind::Member) {
     auto& m = static_cast<MemberExpr&>(*base);
     std::shared_ptr<Object> obj = ObjectOf(m.object.get(), m.name);
-    ArgPack pack;
+    ArgPack pack(*this);
     if (args)
       for (auto& a : *args) pack.temps.push_back(EvalExpr(*a));
     for (auto& t : pack.temps) pack.ptrs.push_back(&t);
@@ -1085,7 +1271,8 @@ void Interpreter::Assign(Expr& target, Variant value, bool is_set) {
 }
 
 Variant Interpreter::NewObject(NewExpr& n) {
-  if (n.slot < 0) return Variant::Obj(MakeRegExp());
+  // RegExp is the built-in one even when the script has a class of that name.
+  if (n.slot < 0 || n.upper == "REGEXP") return Variant::Obj(MakeRegExp());
   GlobalSlot& g = globals_.slots[static_cast<std::size_t>(n.slot)];
   if (g.kind != GlobalSlot::Kind::Class) {
     if (n.upper == "REGEXP") return Variant::Obj(MakeRegExp());

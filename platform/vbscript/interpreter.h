@@ -19,6 +19,7 @@ struct Limits {
   std::int64_t max_steps = 50'000'000;       // statements and loop turns per call from the host
   int max_depth = 1000;                      // nested procedure calls
   std::size_t max_string = 16u * 1024 * 1024;  // bytes in one string
+  std::int64_t max_memory = 256 * 1024 * 1024;  // bytes in arrays, dictionaries and objects together
 };
 
 // What Err holds.
@@ -26,7 +27,16 @@ struct ErrState {
   int number = 0;
   std::string description;
   std::string source;
+  std::string help_file;
+  int help_context = 0;
   void Clear() { *this = ErrState(); }
+  void Set(const ScriptError& e) {
+    number = e.number;
+    description = e.err_description.empty() ? e.description : e.err_description;
+    source = e.source;
+    help_file = e.help_file;
+    help_context = e.help_context;
+  }
 };
 
 class Interpreter;
@@ -43,6 +53,7 @@ class ClassInstance : public Object, public std::enable_shared_from_this<ClassIn
   void ClearReferences() override;
 
   ClassDef& cls_;
+  MemoryCharge charge;  // before the fields, which it counts
   std::vector<Variant> fields_;
   bool terminated_ = false;
 
@@ -75,6 +86,8 @@ class Interpreter {
   Variant CallProc(ProcDef& proc, const std::shared_ptr<Object>& me, std::span<Variant* const> args);
   Variant DefaultValue(const Variant& v);
   Variant CreateObject(std::string_view prog_id);
+  // What the script's containers hold now.
+  std::int64_t MemoryUsed() const { return meter_->used; }
   // GetRef: an object whose default member calls the script's Sub or Function `name`.
   Variant GetRef(std::string_view name);
   // Every object a script made, so a reset can break reference cycles among them.
@@ -91,6 +104,7 @@ class Interpreter {
  private:
   enum class Flow { Normal, ExitDo, ExitFor, ExitProc };
   struct Entry;
+  struct Nesting;
 
   std::unique_ptr<Unit> Compile(std::string_view source, ResolveScope scope);
   ResolveScope ProcScope();  // Execute and Eval see the running procedure's locals
@@ -109,6 +123,7 @@ class Interpreter {
   Variant EvalExpr(Expr& e);
   const Variant* EvalPtr(Expr& e, Variant& temp);
   Variant EvalBinary(BinaryExpr& b);
+  bool EvalIntegral(Expr& e, std::int64_t& value, int& rank);
   Variant* Slot(NameExpr& n);
   Variant Invoke(Expr& callee, std::vector<ExprPtr>* args);
   Variant InvokeName(NameExpr& n, std::vector<ExprPtr>* args);
@@ -125,10 +140,33 @@ class Interpreter {
   void Assign(Expr& target, Variant value, bool is_set);
   Variant NewObject(NewExpr& n);
   bool Truthy(Expr& e);
-  void Resumed(const ScriptException& e);  // an error passed over by On Error Resume Next
+  void Resumed(const ScriptException& e);
+  bool HeadFailed(const ScriptException& e);  // an error passed over by On Error Resume Next
   std::vector<std::int64_t> Indexes(std::vector<ExprPtr>& args);
   void CheckNativeStack() const;
   [[noreturn]] void StepLimit() const;
+
+  // Vectors kept for reuse: once warm, a call's locals and arguments allocate nothing.
+  template <typename T>
+  struct VectorPool {
+    std::vector<std::vector<T>> spare;
+    std::vector<T> Take() {
+      if (spare.empty()) return {};
+      std::vector<T> v = std::move(spare.back());
+      spare.pop_back();
+      return v;
+    }
+    void Give(std::vector<T>& v) noexcept {
+      v.clear();
+      if (spare.size() >= 256 || v.capacity() > 64) return;
+      try {
+        spare.push_back(std::move(v));
+      } catch (...) {
+      }
+    }
+  };
+  VectorPool<Variant> variants_;
+  VectorPool<Variant*> pointers_;
 
   const platform::Clock& clock_;
   GlobalTable globals_;
@@ -138,8 +176,9 @@ class Interpreter {
   std::int64_t steps_ = 0;
   int depth_ = 0;
   int host_depth_ = 0;
-  const char* stack_base_ = nullptr;
+  const char* stack_limit_ = nullptr;
   std::shared_ptr<bool> alive_;
+  std::shared_ptr<MemoryMeter> meter_ = std::make_shared<MemoryMeter>();
   std::vector<std::shared_ptr<Object>> terminations_;
   std::vector<std::weak_ptr<Object>> created_;
   void BreakCycles();

@@ -22,6 +22,7 @@ void ExpectArgs(std::span<Variant* const> args, std::size_t n, const std::string
 
 class Dictionary : public Object {
  public:
+  Dictionary() { charge_.Add(sizeof(Dictionary)); }
   std::string TypeName() const override { return "Dictionary"; }
 
   Variant Get(Interpreter&, const std::string& name, std::span<Variant* const> args) override {
@@ -50,12 +51,14 @@ class Dictionary : public Object {
       ExpectArgs(args, 1, "Remove");
       auto it = index_.find(KeyOf(*args[0]));
       if (it == index_.end()) ThrowRuntime(32811);
+      charge_.Add(-EntryBytes(entries_[it->second].key, entries_[it->second].value));
       entries_[it->second] = Entry();
       index_.erase(it);
       Compact();
       return Variant();
     }
     if (name == "REMOVEALL") {
+      charge_.Add(static_cast<std::int64_t>(sizeof(Dictionary)) - charge_.Bytes());
       entries_.clear();
       index_.clear();
       return Variant();
@@ -75,8 +78,12 @@ class Dictionary : public Object {
     if (name.empty() || name == "ITEM") {
       ExpectArgs(args, 1, "Item");
       auto it = index_.find(KeyOf(*args[0]));
-      if (it == index_.end()) Insert(*args[0], value);
-      else entries_[it->second].value = value;
+      if (it == index_.end()) {
+        Insert(*args[0], value);
+      } else {
+        charge_.Replace(entries_[it->second].value, value);
+        entries_[it->second].value = value;
+      }
       return;
     }
     if (name == "KEY") {
@@ -85,6 +92,7 @@ class Dictionary : public Object {
       if (it == index_.end()) ThrowRuntime(32811);
       if (index_.count(KeyOf(value))) ThrowRuntime(457);
       std::size_t at = it->second;
+      charge_.Add(EntryBytes(value, entries_[at].value) - EntryBytes(entries_[at].key, entries_[at].value));
       index_.erase(it);
       entries_[at].key = value;
       index_.emplace(KeyOf(value), at);
@@ -104,6 +112,7 @@ class Dictionary : public Object {
     std::vector<Entry> entries = std::move(entries_);
     entries_.clear();
     index_.clear();
+    charge_.Add(static_cast<std::int64_t>(sizeof(Dictionary)) - charge_.Bytes());
   }
 
   std::vector<Variant> Elements(Interpreter&) override {
@@ -131,7 +140,14 @@ class Dictionary : public Object {
     }
   }
 
+  // An entry, its index node and the key's text held twice.
+  static std::int64_t EntryBytes(const Variant& key, const Variant& value) {
+    auto text = [](const Variant& v) { return v.IsString() ? static_cast<std::int64_t>(v.s.size()) : 0; };
+    return static_cast<std::int64_t>(sizeof(Entry)) + 64 + 2 * text(key) + text(value);
+  }
+
   void Insert(const Variant& key, const Variant& value) {
+    charge_.Add(EntryBytes(key, value));
     index_.emplace(KeyOf(key), entries_.size());
     entries_.push_back({key, value, true});
   }
@@ -146,6 +162,7 @@ class Dictionary : public Object {
     for (std::size_t k = 0; k < entries_.size(); ++k) index_.emplace(KeyOf(entries_[k].key), k);
   }
 
+  MemoryCharge charge_;
   std::vector<Entry> entries_;
   std::unordered_map<std::string, std::size_t> index_;
   int compare_mode_ = 0;
@@ -197,6 +214,7 @@ class Match : public Object {
 
 class RegExp : public Object {
  public:
+  RegExp() { charge_.Add(sizeof(RegExp)); }
   std::string TypeName() const override { return "IRegExp2"; }
 
   Variant Get(Interpreter& in, const std::string& name, std::span<Variant* const> args) override {
@@ -212,9 +230,20 @@ class RegExp : public Object {
     if (name == "REPLACE") {
       ExpectArgs(args, 2, "Replace");
       std::string subject = Subject(*args[0]);
-      std::string replacement = ToString(*args[1]);
-      auto flags = global_ ? std::regex_constants::format_default : std::regex_constants::format_first_only;
-      std::string result = std::regex_replace(subject, Compiled(), replacement, flags);
+      // A Boolean replacement is its number (True gives "-1").
+      const Variant& with = *args[1];
+      std::string replacement = with.type == VT::Boolean ? (with.i ? "-1" : "0") : ToString(with);
+      std::string result;
+      auto last = subject.cbegin();
+      for (auto it = std::sregex_iterator(subject.begin(), subject.end(), Compiled()); it != std::sregex_iterator(); ++it) {
+        const std::smatch& m = *it;
+        result.append(last, m[0].first);
+        Expand(m, replacement, subject, result);
+        in.CheckString(result.size());
+        last = m[0].second;
+        if (!global_) break;
+      }
+      result.append(last, subject.cend());
       in.CheckString(result.size());
       return Variant::Str(std::move(result));
     }
@@ -252,6 +281,46 @@ class RegExp : public Object {
     if (s.size() > kMaxRegExpSubject)
       ThrowLimit(14, "Out of string space: regular expressions run on at most " + std::to_string(kMaxRegExpSubject) + " bytes");
     return s;
+  }
+
+  // $1..$99 (a group the pattern has), $& (the match), $` and $' (the text before and after
+  // it), $$; anything else, such as $3 with two groups, stays as written.
+  static void Expand(const std::smatch& m, const std::string& with, const std::string& subject, std::string& out) {
+    const std::size_t groups = m.size() - 1;
+    for (std::size_t k = 0; k < with.size(); ++k) {
+      if (with[k] != '$' || k + 1 >= with.size()) {
+        out += with[k];
+        continue;
+      }
+      const char c = with[k + 1];
+      auto digit = [&](std::size_t p) { return p < with.size() && std::isdigit(static_cast<unsigned char>(with[p])); };
+      if (c == '$') {
+        out += '$';
+        ++k;
+      } else if (c == '&') {
+        out += m.str(0);
+        ++k;
+      } else if (c == '`') {
+        out.append(subject.cbegin(), m[0].first);
+        ++k;
+      } else if (c == '\'') {
+        out.append(m[0].second, subject.cend());
+        ++k;
+      } else if (digit(k + 1)) {
+        std::size_t n = static_cast<std::size_t>(c - '0');
+        if (digit(k + 2) && n * 10 + static_cast<std::size_t>(with[k + 2] - '0') <= groups && n * 10 + static_cast<std::size_t>(with[k + 2] - '0') > 0) {
+          out += m.str(n * 10 + static_cast<std::size_t>(with[k + 2] - '0'));
+          k += 2;
+        } else if (n >= 1 && n <= groups) {
+          out += m.str(n);
+          ++k;
+        } else {
+          out += '$';
+        }
+      } else {
+        out += '$';
+      }
+    }
   }
 
   // The standard library's compiler overflows on long back-reference numbers and expands
@@ -292,6 +361,7 @@ class RegExp : public Object {
     return *compiled_;
   }
 
+  MemoryCharge charge_;
   std::string pattern_;
   bool global_ = false, ignore_case_ = false, multiline_ = false;
   std::unique_ptr<std::regex> compiled_;
@@ -305,8 +375,8 @@ class ErrObject : public Object {
     if (name.empty() || name == "NUMBER") return Variant::Long(err.number);
     if (name == "DESCRIPTION") return Variant::Str(err.description);
     if (name == "SOURCE") return Variant::Str(err.source);
-    if (name == "HELPFILE") return Variant::Str("");
-    if (name == "HELPCONTEXT") return Variant::Long(0);
+    if (name == "HELPFILE") return Variant::Str(err.help_file);
+    if (name == "HELPCONTEXT") return Variant::Long(err.help_context);
     if (name == "CLEAR") {
       err.Clear();
       return Variant();
@@ -314,16 +384,24 @@ class ErrObject : public Object {
     if (name == "RAISE") {
       if (args.empty() || args.size() > 5) ThrowRuntime(450, "Raise");
       std::int64_t number = ToLong(*args[0]);
+      // An HRESULT of VBScript's own facility, or E_OUTOFMEMORY, is its error number; other
+      // numbers above 65535 keep their low 16 bits.
+      const auto bits = static_cast<std::uint32_t>(number);
+      if (bits == 0x8007000Eu) number = 7;
+      else if ((bits & 0xFFFF0000u) == 0x800A0000u || number > 65535) number = bits & 0xFFFF;
       if (number == 0) ThrowRuntime(5);
+      auto given = [&](std::size_t k) { return args.size() > k && !args[k]->IsEmpty(); };
       ScriptError e;
       e.number = static_cast<int>(number);
-      e.source = args.size() > 1 && !args[1]->IsEmpty() ? ToString(*args[1]) : std::string(kRuntimeSource);
-      if (args.size() > 2 && !args[2]->IsEmpty()) {
+      e.source = given(1) ? ToString(*args[1]) : std::string(kRuntimeSource);
+      if (given(2)) {
         e.description = ToString(*args[2]);
       } else {
         std::string_view known = ErrorDescription(e.number);
         e.description = known.empty() ? "Unknown runtime error" : std::string(known);
       }
+      if (given(3)) e.help_file = ToString(*args[3]);
+      if (given(4)) e.help_context = static_cast<int>(ToLong(*args[4]));
       throw ScriptException(std::move(e));
     }
     ThrowRuntime(438, name);
@@ -333,6 +411,8 @@ class ErrObject : public Object {
     if (name.empty() || name == "NUMBER") err.number = static_cast<int>(ToLong(value));
     else if (name == "DESCRIPTION") err.description = ToString(value);
     else if (name == "SOURCE") err.source = ToString(value);
+    else if (name == "HELPFILE") err.help_file = ToString(value);
+    else if (name == "HELPCONTEXT") err.help_context = static_cast<int>(ToLong(value));
     else ThrowRuntime(438, name);
   }
 };

@@ -23,7 +23,9 @@ enum class Scope { TopLevel, Procedure, Class };
 
 class Parser {
  public:
-  explicit Parser(std::string_view source) : toks_(Scan(source)) {}
+  Parser(std::string_view source, const char* stack_limit)
+      : toks_(Scan(source)),
+        stack_limit_(stack_limit ? stack_limit : StackLimitBelow(static_cast<const char*>(__builtin_frame_address(0)))) {}
 
   std::unique_ptr<Unit> Script() {
     unit_ = std::make_unique<Unit>();
@@ -88,8 +90,10 @@ class Parser {
 
   bool StatementEnds() const {
     const Token& t = Peek();
-    return t.kind == TokenKind::Newline || t.kind == TokenKind::Colon || t.kind == TokenKind::End ||
-           (single_line_if_ > 0 && t.Is("ELSE"));
+    if (t.kind == TokenKind::Newline || t.kind == TokenKind::Colon || t.kind == TokenKind::End) return true;
+    if (single_line_if_ > 0 && (t.Is("ELSE") || (t.Is("END") && Peek(1).Is("IF")))) return true;
+    // `Sub S() x = 1 End Sub`: the end of a procedure or class may follow a statement.
+    return t.Is("END") && (Peek(1).Is("SUB") || Peek(1).Is("FUNCTION") || Peek(1).Is("PROPERTY") || Peek(1).Is("CLASS"));
   }
 
   void ExpectStatementEnd() {
@@ -122,8 +126,26 @@ class Parser {
     if (!Accept(word)) Fail(error, Peek().kind == TokenKind::End ? end : Peek());
   }
 
+  // Nesting of statements and expressions: a fixed bound keeps the tree shallow enough for
+  // the resolver and the evaluator, the stack check holds whatever the frame sizes.
+  void Deeper() {
+    if (++depth_ > kMaxNesting || StackExhausted(stack_limit_)) TooDeep();
+  }
+  // VBScript's "Out of stack space", where the nesting got too deep; like the interpreter's
+  // other limits, On Error Resume Next does not pass over it.
+  [[noreturn]] void TooDeep() const {
+    ScriptError e;
+    e.number = 28;
+    e.description = std::string(ErrorDescription(28));
+    e.line = Peek().line;
+    e.column = Peek().column;
+    e.source = kRuntimeSource;
+    throw ScriptException(std::move(e), false);
+  }
+  static constexpr int kMaxNesting = 400;
+
   StmtPtr ParseStatement() {
-    if (++depth_ > 200) Fail(1001);
+    Deeper();
     StmtPtr s = ParseStatementOf();
     --depth_;
     return s;
@@ -131,7 +153,7 @@ class Parser {
 
   void Grow(Expr& e, const Expr* child) {
     if (child) e.height = std::max(e.height, child->height + 1);
-    if (e.height > 1000) Fail(1001);
+    if (e.height > 1000) TooDeep();
   }
 
   StmtPtr ParseStatementOf() {
@@ -156,8 +178,12 @@ class Parser {
     if (w == "SET") return ParseSet();
     if (w == "FUNCTION" || w == "SUB") { ParseProcedure(true, false); return nullptr; }
     if (w == "CLASS") { ParseClass(); return nullptr; }
-    if (w == "PROPERTY") Fail(1048);
+    if (w == "PROPERTY" && (Peek(1).Is("GET") || Peek(1).Is("LET") || Peek(1).Is("SET"))) Fail(1048);
     if (w == "LET") { ++pos_; return ParseAssignOrCall(); }
+    if (w == "STOP" && (Peek(1).kind == TokenKind::Newline || Peek(1).kind == TokenKind::Colon || Peek(1).kind == TokenKind::End)) {
+      ++pos_;  // there is no debugger to stop in
+      return nullptr;
+    }
     if (kReserved.count(w) && w != "ME") Fail(1024);
     return ParseAssignOrCall();
   }
@@ -304,7 +330,8 @@ class Parser {
     Block block;
     while (true) {
       const Token& t = Peek();
-      if (t.kind == TokenKind::Newline || t.kind == TokenKind::End || t.Is("ELSE")) return block;
+      if (t.kind == TokenKind::Newline || t.kind == TokenKind::End || t.Is("ELSE") || (t.Is("END") && Peek(1).Is("IF")))
+        return block;
       if (t.kind == TokenKind::Colon) { ++pos_; continue; }
       if (StmtPtr s = ParseStatement()) block.push_back(std::move(s));
       ExpectStatementEnd();
@@ -334,7 +361,7 @@ class Parser {
         do clause.tests.push_back(ParseCaseTest());
         while (AcceptOp(","));
       }
-      ExpectStatementEnd();
+      // A statement may follow the tests on the same line, even without a colon.
       clause.body = ParseBlock();
       stmt->cases.push_back(std::move(clause));
     }
@@ -628,7 +655,7 @@ class Parser {
     if ((proc->kind == ProcKind::PropertyLet || proc->kind == ProcKind::PropertySet) && proc->params.empty()) Fail(1054);
     if (scope_ == Scope::Class && (proc->upper == "CLASS_INITIALIZE" || proc->upper == "CLASS_TERMINATE") && !proc->params.empty())
       Fail(1053, name_token);
-    ExpectStatementEnd();
+    // The body may start on the same line: `Sub S() x = 1 End Sub`.
     const Scope outer = scope_;
     scope_ = Scope::Procedure;
     proc_ = proc.get();
@@ -730,7 +757,7 @@ class Parser {
     if (Peek().Is("NOT")) {
       auto u = At<UnaryExpr>(Next());
       u->is_not = true;
-      if (++depth_ > 400) Fail(1001);
+      Deeper();
       u->operand = ParseNot();
       --depth_;
       Grow(*u, u->operand.get());
@@ -761,17 +788,9 @@ class Parser {
   }
 
   ExprPtr ParseUnary() {
-    if (++depth_ > 400) Fail(1001);
+    Deeper();
     ExprPtr result;
-    if (Peek().IsOp("-")) {
-      auto u = At<UnaryExpr>(Next());
-      u->operand = ParseUnary();
-      Grow(*u, u->operand.get());
-      result = std::move(u);
-    } else if (Peek().IsOp("+")) {
-      ++pos_;
-      result = ParseUnary();
-    } else if (Peek().Is("NOT")) {
+    if (Peek().Is("NOT")) {
       result = ParseNot();
     } else {
       result = ParsePow();
@@ -780,25 +799,31 @@ class Parser {
     return result;
   }
 
+  // Signs bind tighter than ^ in VBScript: -3 ^ 2 is 9.
+  ExprPtr ParsePowOperand() {
+    if (Peek().IsOp("-")) {
+      Deeper();
+      auto u = At<UnaryExpr>(Next());
+      u->operand = ParsePowOperand();
+      Grow(*u, u->operand.get());
+      --depth_;
+      return u;
+    }
+    if (Peek().IsOp("+")) {
+      Deeper();
+      ++pos_;
+      ExprPtr e = ParsePowOperand();
+      --depth_;
+      return e;
+    }
+    return ParsePostfix(ParsePrimary());
+  }
+
   ExprPtr ParsePow() {
-    ExprPtr left = ParsePostfix(ParsePrimary());
+    ExprPtr left = ParsePowOperand();
     while (Peek().IsOp("^")) {
       const Token& at = Next();
-      ExprPtr right;
-      if (Peek().IsOp("-") || Peek().IsOp("+")) {
-        const Token& sign = Next();
-        ExprPtr operand = ParsePostfix(ParsePrimary());
-        if (sign.text == "-") {
-          auto u = At<UnaryExpr>(sign);
-          u->operand = std::move(operand);
-          right = std::move(u);
-        } else {
-          right = std::move(operand);
-        }
-      } else {
-        right = ParsePostfix(ParsePrimary());
-      }
-      left = Binary(BinaryOp::Pow, std::move(left), std::move(right), at);
+      left = Binary(BinaryOp::Pow, std::move(left), ParsePowOperand(), at);
     }
     return left;
   }
@@ -818,7 +843,7 @@ class Parser {
       case TokenKind::Operator:
         if (t.IsOp("(")) {
           ++pos_;
-          if (++depth_ > 400) Fail(1001);
+          Deeper();
           auto p = At<ParenExpr>(t);
           p->inner = ParseExpr();
           Grow(*p, p->inner.get());
@@ -872,6 +897,11 @@ class Parser {
     while (true) {
       const Token& t = Peek();
       if (t.IsOp("(")) {
+        // `(f)(2)` and `Call (s)(x)` call f and s.
+        if (e->kind == ExprKind::Paren) {
+          auto& inner = static_cast<ParenExpr&>(*e).inner;
+          if (inner->kind == ExprKind::Name || inner->kind == ExprKind::Member) e = std::move(inner);
+        }
         ++pos_;
         auto call = At<CallExpr>(t);
         call->line = e->line;
@@ -919,16 +949,19 @@ class Parser {
   std::vector<ExitKind> loops_;
   int single_line_if_ = 0;
   int depth_ = 0;
+  const char* stack_limit_;
 };
 
 }  // namespace
 
-std::unique_ptr<Unit> ParseScript(std::string_view source) {
-  auto unit = Parser(source).Script();
+std::unique_ptr<Unit> ParseScript(std::string_view source, const char* stack_limit) {
+  auto unit = Parser(source, stack_limit).Script();
   unit->source = std::string(source);
   return unit;
 }
 
-ExprPtr ParseExpression(std::string_view source) { return Parser(source).ExpressionOnly(); }
+ExprPtr ParseExpression(std::string_view source, const char* stack_limit) {
+  return Parser(source, stack_limit).ExpressionOnly();
+}
 
 }  // namespace gildex::vbscript

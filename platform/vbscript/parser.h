@@ -8,9 +8,11 @@
 
 namespace gildex::vbscript {
 
-// A whole script (AddCode, ExecuteGlobal, Execute).
-std::unique_ptr<Unit> ParseScript(std::string_view source);
+// A whole script (AddCode, ExecuteGlobal, Execute). Nesting deeper than the native stack
+// allows below `stack_limit` (see StackLimitBelow; null: a budget from here) raises
+// "Out of stack space" (28).
+std::unique_ptr<Unit> ParseScript(std::string_view source, const char* stack_limit = nullptr);
 // One expression (Eval).
-ExprPtr ParseExpression(std::string_view source);
+ExprPtr ParseExpression(std::string_view source, const char* stack_limit = nullptr);
 
 }  // namespace gildex::vbscript

@@ -67,7 +67,12 @@ class Resolver {
       if (InExecuteOfProc()) DeclareExecuteLocal(unit.variables[k], at);
       else Declare(unit.variables[k], at, {GlobalSlot::Kind::Variable, unit.variables[k], {}});
     }
-    for (auto& p : unit.procs) Declare(p->name, *p, {GlobalSlot::Kind::Procedure, p->name, {}, p.get()});
+    for (auto& p : unit.procs) {
+      // A procedure written twice: the last one counts, as in VBScript.
+      auto it = declared_.find(cp1252::Upper(p->name));
+      if (it != declared_.end() && it->second.kind == GlobalSlot::Kind::Procedure) it->second.proc = p.get();
+      else Declare(p->name, *p, {GlobalSlot::Kind::Procedure, p->name, {}, p.get()});
+    }
     for (auto& c : unit.classes) Declare(c->name, *c, {GlobalSlot::Kind::Class, c->name, {}, nullptr, c.get()});
   }
 

@@ -55,6 +55,7 @@ struct Builtin {
   int min_args;
   int max_args;
   BuiltinFn fn;
+  bool values = false;  // an object argument is read as its default property first
 };
 
 // The library: functions by upper-cased name (index into BuiltinTable()), and constants.

@@ -37,8 +37,7 @@ class Scanner {
         Number();
         continue;
       }
-      if (c == '&' && pos_ + 1 < src_.size() && (cp1252::ToUpper(src_[pos_ + 1]) == 'H' || cp1252::ToUpper(src_[pos_ + 1]) == 'O' ||
-                                                 std::isdigit(static_cast<unsigned char>(src_[pos_ + 1])))) {
+      if (c == '&' && RadixAhead()) {
         RadixNumber();
         continue;
       }
@@ -65,6 +64,21 @@ class Scanner {
     throw ScriptException(std::move(e));
   }
 
+  // `&H1F`, `&O17`, `&17`; `&hx` is the operator & before the name hx.
+  bool RadixAhead() const {
+    auto digit = [&](std::size_t p, int base) {
+      if (p >= src_.size()) return false;
+      char c = cp1252::ToUpper(src_[p]);
+      int d = c >= '0' && c <= '9' ? c - '0' : (c >= 'A' && c <= 'F' ? c - 'A' + 10 : 99);
+      return d < base;
+    };
+    if (pos_ + 1 >= src_.size()) return false;
+    const char marker = cp1252::ToUpper(src_[pos_ + 1]);
+    if (marker == 'H') return digit(pos_ + 2, 16);
+    if (marker == 'O') return digit(pos_ + 2, 8);
+    return digit(pos_ + 1, 8);
+  }
+
   bool AfterOperand() const {
     if (tokens_.empty()) return false;
     const Token& t = tokens_.back();
@@ -86,8 +100,7 @@ class Scanner {
     while (pos_ < src_.size()) {
       char c = src_[pos_];
       if (c == ' ' || c == '\t' || c == '\f' || c == '\v' || c == '\0') { ++pos_; continue; }
-      if (c == '_' && (pos_ + 1 >= src_.size() || IsContinuationEnd(pos_ + 1)) &&
-          (pos_ == 0 || src_[pos_ - 1] == ' ' || src_[pos_ - 1] == '\t')) {
+      if (c == '_' && (pos_ + 1 >= src_.size() || IsContinuationEnd(pos_ + 1))) {
         ++pos_;
         while (pos_ < src_.size() && (src_[pos_] == ' ' || src_[pos_] == '\t')) ++pos_;
         if (pos_ < src_.size()) EndLine();
@@ -198,9 +211,11 @@ class Scanner {
       ++pos_;
     }
     if (!digits) Fail(1031);
-    if (pos_ < src_.size() && src_[pos_] == '&') ++pos_;  // the optional Long suffix
+    const bool long_suffix = pos_ < src_.size() && src_[pos_] == '&';
+    if (long_suffix) ++pos_;
     Push(TokenKind::Number, std::string(src_.substr(begin, pos_ - begin)));
-    if (n <= 0xFFFF) tokens_.back().value = Variant::Integer(static_cast<std::int16_t>(n));
+    if (long_suffix) tokens_.back().value = Variant::Long(static_cast<std::int32_t>(n));
+    else if (n <= 0xFFFF) tokens_.back().value = Variant::Integer(static_cast<std::int16_t>(n));
     else tokens_.back().value = Variant::Int(static_cast<std::int32_t>(n));
   }
 
@@ -238,6 +253,7 @@ class Scanner {
     const char next = pos_ + 1 < src_.size() ? src_[pos_ + 1] : '\0';
     std::string op(1, c);
     if ((c == '<' && (next == '>' || next == '=')) || (c == '>' && next == '=')) op += next;
+    else if (c == '>' && next == '<') op = "<>";
     else if (c == '=' && (next == '<' || next == '>')) op = next == '<' ? "<=" : ">=";
     else if (std::string_view("()+-*/\\^&=<>,.").find(c) == std::string_view::npos) Fail(1032);
     pos_ += op.size();

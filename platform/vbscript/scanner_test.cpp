@@ -34,7 +34,7 @@ TEST(ScannerTest, LiteralsHaveVBScriptTypes) {
     const char* source;
     VT type;
   } cases[] = {{"5", VT::Integer}, {"40000", VT::Long}, {"3000000000", VT::Double}, {"1.5", VT::Double},
-               {"&HFFFF", VT::Integer}, {"&H10000", VT::Long}, {"\"s\"", VT::String}, {"#3:00 PM#", VT::Date}};
+               {"&HFFFF", VT::Integer}, {"&HFFFF&", VT::Long}, {"&H10000", VT::Long}, {"\"s\"", VT::String}, {"#3:00 PM#", VT::Date}};
   for (const auto& c : cases) EXPECT_EQ(Scan(c.source)[0].value.type, c.type) << c.source;
 }
 
@@ -43,7 +43,7 @@ TEST(ScannerTest, BadTextIsACompileErrorWithPosition) {
     const char* source;
     int number, line, column;
   } cases[] = {{"x = \"open", 1033, 1, 10}, {"\r\n  y = ?", 1032, 2, 7}, {"d = #nonsense#", 1031, 1, 5},
-               {"n = &HZZ", 1031, 1, 7}};
+               {"n = &H123456789", 1031, 1, 15}};
   for (const auto& c : cases) {
     try {
       Scan(c.source);

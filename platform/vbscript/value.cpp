@@ -75,7 +75,7 @@ const char* const kMonths[] = {"january", "february", "march", "april", "may", "
 
 }  // namespace
 
-Variant& Variant::operator=(const Variant& o) {
+Variant& Variant::AssignSlow(const Variant& o) {
   if (this != &o) {
     Variant copy(o);
     SwapValues(*this, copy);
@@ -83,7 +83,7 @@ Variant& Variant::operator=(const Variant& o) {
   return *this;
 }
 
-Variant& Variant::operator=(Variant&& o) noexcept {
+Variant& Variant::MoveSlow(Variant&& o) noexcept {
   if (this != &o) {
     Variant old(std::move(o));
     SwapValues(*this, old);
@@ -142,6 +142,28 @@ std::size_t ArrayValue::Offset(std::span<const std::int64_t> index) const {
   return offset;
 }
 
+std::shared_ptr<MemoryMeter>& CurrentMeter() {
+  thread_local std::shared_ptr<MemoryMeter> meter;
+  return meter;
+}
+
+void MemoryCharge::OverBudget() const {
+  ThrowLimit(7, std::string(ErrorDescription(7)));
+}
+
+void MemoryCharge::Replace(const Variant& old, const Variant& now) {
+  if (old.type == VT::String || now.type == VT::String)
+    Add(static_cast<std::int64_t>(now.type == VT::String ? now.s.size() : 0) -
+        static_cast<std::int64_t>(old.type == VT::String ? old.s.size() : 0));
+}
+
+void ChargeStrings(ArrayValue& array) {
+  std::int64_t bytes = 0;
+  for (const Variant& v : array.items)
+    if (v.type == VT::String) bytes += static_cast<std::int64_t>(v.s.size());
+  array.charge.Add(bytes);
+}
+
 std::shared_ptr<ArrayValue> MakeArray(std::vector<std::int64_t> counts, bool fixed) {
   auto a = std::make_shared<ArrayValue>();
   std::size_t total = 1;
@@ -150,6 +172,7 @@ std::shared_ptr<ArrayValue> MakeArray(std::vector<std::int64_t> counts, bool fix
     total *= static_cast<std::size_t>(c);
     if (total > (1u << 26)) ThrowRuntime(7);
   }
+  a->charge.Add(static_cast<std::int64_t>(sizeof(ArrayValue) + total * sizeof(Variant)));
   a->counts = std::move(counts);
   a->items.resize(total);
   a->fixed = fixed;
@@ -260,8 +283,8 @@ std::int64_t ToInteger(const Variant& v) {
 bool ToBool(const Variant& v) {
   switch (v.type) {
     case VT::String:
-      if (cp1252::EqualsNoCase(v.s, "True")) return true;
-      if (cp1252::EqualsNoCase(v.s, "False")) return false;
+      if (cp1252::EqualsNoCase(v.s, "True") || cp1252::EqualsNoCase(v.s, "#TRUE#")) return true;
+      if (cp1252::EqualsNoCase(v.s, "False") || cp1252::EqualsNoCase(v.s, "#FALSE#")) return false;
       return ToDouble(v) != 0;
     case VT::Empty: return false;
     default: return ToDouble(v) != 0;
@@ -529,6 +552,8 @@ int CompareStrings(std::string_view a, std::string_view b, bool text_compare) {
 }
 
 int Compare(const Variant& a, const Variant& b, bool a_literal, bool b_literal, bool text_compare) {
+  if ((a.type == VT::Integer || a.type == VT::Long) && (b.type == VT::Integer || b.type == VT::Long))
+    return a.i < b.i ? -1 : (a.i > b.i ? 1 : 0);
   if (a.IsNull() || b.IsNull()) return 2;
   if (a.IsObject() || b.IsObject() || a.IsArray() || b.IsArray()) ThrowRuntime(13);
   auto numeric = [](double x, double y) { return x < y ? -1 : (x > y ? 1 : 0); };
@@ -542,7 +567,9 @@ int Compare(const Variant& a, const Variant& b, bool a_literal, bool b_literal, 
     const bool num_literal = string_first ? b_literal : a_literal;
     const bool str_literal = string_first ? a_literal : b_literal;
     int r;
-    if (num_literal) r = numeric(ToDouble(str), ToDouble(num));
+    // A Boolean meets a string as its text ("True", "False").
+    if (num.type == VT::Boolean) r = CompareStrings(str.s, ToString(num), text_compare);
+    else if (num_literal) r = numeric(ToDouble(str), ToDouble(num));
     else if (str_literal) r = CompareStrings(str.s, ToString(num), text_compare);
     else r = 1;  // a string is greater than any number
     return string_first ? r : -r;
@@ -553,6 +580,27 @@ int Compare(const Variant& a, const Variant& b, bool a_literal, bool b_literal, 
 }
 
 Variant Arithmetic(BinaryOp op, const Variant& a0, const Variant& b0) {
+  // Integer and Long operands, by far the most common, without conversions.
+  if ((a0.type == VT::Integer || a0.type == VT::Long) && (b0.type == VT::Integer || b0.type == VT::Long)) {
+    const int rank = a0.type == VT::Long || b0.type == VT::Long ? 2 : 1;
+    switch (op) {
+      case BinaryOp::Add: case BinaryOp::Sub: case BinaryOp::Mul: case BinaryOp::Mod: case BinaryOp::IntDiv: {
+        std::int64_t r;
+        if (op == BinaryOp::Add) r = a0.i + b0.i;
+        else if (op == BinaryOp::Sub) r = a0.i - b0.i;
+        else if (op == BinaryOp::Mul) r = a0.i * b0.i;
+        else if (b0.i == 0) ThrowRuntime(11);
+        else r = op == BinaryOp::Mod ? a0.i % b0.i : a0.i / b0.i;
+        Variant v;
+        if (rank == 1 && r >= -32768 && r <= 32767) v.type = VT::Integer;
+        else if (r >= std::numeric_limits<std::int32_t>::min() && r <= std::numeric_limits<std::int32_t>::max()) v.type = VT::Long;
+        else return Variant::Double(static_cast<double>(r));
+        v.i = r;
+        return v;
+      }
+      default: break;
+    }
+  }
   if (op == BinaryOp::Add && a0.IsString() && (b0.IsString() || b0.IsEmpty()))
     return Variant::Str(a0.s + b0.s);
   if (op == BinaryOp::Add && b0.IsString() && a0.IsEmpty()) return b0;

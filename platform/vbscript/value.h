@@ -2,6 +2,8 @@
 // The Variant: every value a script holds, with VBScript's rules for converting,
 // comparing and printing it. Strings are Windows-1252 bytes.
 #include <cstdint>
+#include <cstring>
+#include <limits>
 #include <memory>
 #include <span>
 #include <string>
@@ -31,14 +33,43 @@ struct Variant {
   std::shared_ptr<Object> obj;  // null with type Object is Nothing
 
   Variant() = default;
-  Variant(const Variant&) = default;
-  Variant(Variant&& o) noexcept = default;
-  Variant& operator=(const Variant& o);
-  Variant& operator=(Variant&& o) noexcept;
-  ~Variant() {
+  [[gnu::always_inline]] Variant(const Variant& o) : type(o.type) {
+    std::memcpy(static_cast<void*>(&i), static_cast<const void*>(&o.i), sizeof i);
+    if (o.HasHeap()) {
+      s = o.s;
+      arr = o.arr;
+      obj = o.obj;
+    }
+  }
+  [[gnu::always_inline]] Variant(Variant&& o) noexcept : type(o.type) {
+    std::memcpy(static_cast<void*>(&i), static_cast<const void*>(&o.i), sizeof i);
+    if (o.HasHeap()) {
+      s = std::move(o.s);
+      arr = std::move(o.arr);
+      obj = std::move(o.obj);
+    }
+  }
+  // Numbers, Empty, Null and Booleans are copied as bits: the common case of arithmetic.
+  Variant& operator=(const Variant& o) {
+    if (!HasHeap() && !o.HasHeap()) {
+      CopyBits(o);
+      return *this;
+    }
+    return AssignSlow(o);
+  }
+  Variant& operator=(Variant&& o) noexcept {
+    if (!HasHeap() && !o.HasHeap()) {
+      CopyBits(o);
+      return *this;
+    }
+    return MoveSlow(std::move(o));
+  }
+  // Inlined: a Variant is made and dropped for nearly every step of evaluation.
+  [[gnu::always_inline]] ~Variant() {
     if (obj || arr) Release();
   }
   void Release() noexcept;  // frees deep structures one at a time, never recursively
+  bool HasHeap() const { return !s.empty() || arr || obj; }
 
   static Variant Null() { Variant v; v.type = VT::Null; return v; }
   static Variant Bool(bool b) { Variant v; v.type = VT::Boolean; v.i = b ? -1 : 0; return v; }
@@ -61,11 +92,58 @@ struct Variant {
   bool IsObject() const { return type == VT::Object; }
   bool IsArray() const { return type == VT::Array; }
   bool IsNumeric() const;  // a number type (Boolean, Date and Empty count)
+
+ private:
+  void CopyBits(const Variant& o) {
+    type = o.type;
+    std::memcpy(static_cast<void*>(&i), static_cast<const void*>(&o.i), sizeof i);
+  }
+  Variant& AssignSlow(const Variant& o);
+  Variant& MoveSlow(Variant&& o) noexcept;
+};
+
+// The memory a script's values hold, against the budget of the interpreter running it.
+// Containers (arrays, dictionaries, class instances, regular expressions) charge what they
+// hold when they are made or written, and give it back when they are freed; scalar
+// variables are left out (each string is bounded by the string-size limit).
+struct MemoryMeter {
+  std::int64_t used = 0;
+  std::int64_t limit = std::numeric_limits<std::int64_t>::max();
+};
+// The meter of the script running on this thread; null when none runs.
+std::shared_ptr<MemoryMeter>& CurrentMeter();
+
+class MemoryCharge {
+ public:
+  MemoryCharge() : meter_(CurrentMeter()) {}
+  // A copy holds as much again.
+  MemoryCharge(const MemoryCharge& o) : meter_(o.meter_) { Add(o.bytes_); }
+  MemoryCharge& operator=(const MemoryCharge&) = delete;
+  ~MemoryCharge() {
+    if (meter_) meter_->used -= bytes_;
+  }
+  // Raises "Out of memory" (7), which On Error Resume Next does not pass over, when the
+  // budget would be passed.
+  void Add(std::int64_t delta) {
+    if (!meter_) return;
+    if (delta > 0 && meter_->used + delta > meter_->limit) OverBudget();
+    meter_->used += delta;
+    bytes_ += delta;
+  }
+  std::int64_t Bytes() const { return bytes_; }
+  // Element `old` of the container is about to become `now`.
+  void Replace(const Variant& old, const Variant& now);
+
+ private:
+  [[noreturn]] void OverBudget() const;
+  std::shared_ptr<MemoryMeter> meter_;
+  std::int64_t bytes_ = 0;
 };
 
 // VBScript arrays are values: assignment copies them. Copies share the storage until one
 // of them is written (see MutableArray). Lower bounds are always 0.
 struct ArrayValue {
+  MemoryCharge charge;               // first: a copy is charged before its items are copied
   std::vector<std::int64_t> counts;  // elements per dimension
   std::vector<Variant> items;        // first index varies fastest
   bool fixed = false;                // Dim a(n): ReDim is refused
@@ -80,6 +158,8 @@ struct ArrayValue {
   std::size_t Offset(std::span<const std::int64_t> index) const;  // throws 9
 };
 std::shared_ptr<ArrayValue> MakeArray(std::vector<std::int64_t> counts, bool fixed = false);
+// Charges the strings a library function put into a fresh array.
+void ChargeStrings(ArrayValue& array);
 
 // What every object offers a script. Member names arrive upper-cased; an empty name is the
 // default member.
