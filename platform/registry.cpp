@@ -447,14 +447,6 @@ void Registry::CreateKey(const std::string& key) {
   Apply([k](KeyMap& keys) { return CreateKeyIn(keys, k); });
 }
 
-bool Registry::DeleteValue(const std::string& key, const std::string& name) {
-  const std::string k = NormalKey(key);
-  return Apply([k, name](KeyMap& keys) {
-    const auto found = keys.find(k);
-    return found != keys.end() && found->second.erase(name) > 0;
-  });
-}
-
 // The change goes into memory first, so it holds for this run even when the file cannot
 // take it. On disk it is applied to the file as it is now, under the lock, so values that
 // another process wrote since we loaded survive.

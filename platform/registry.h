@@ -48,7 +48,6 @@ class Registry {
   // cannot be written (the value stays set in memory).
   void Set(const std::string& key, const std::string& name, const RegValue& value);
   void CreateKey(const std::string& key);
-  bool DeleteValue(const std::string& key, const std::string& name);
 
   // Writes between BeginBatch and CommitBatch reach the file in one update instead of one
   // each (saving every setting at once would otherwise flush the file fifty times).

@@ -16,100 +16,59 @@ namespace {
 namespace fs = std::filesystem;
 using testing::ScopedEnv;
 
-TEST(System, EnvironmentVariablesComeFromTheProcess) {
+TEST(System, UserNameTriesUserThenLognameThenThePasswordEntry) {
   ScopedEnv set("GILDEX_TEST_VALUE", "caf\xe9");
   ScopedEnv unset("GILDEX_TEST_MISSING", std::nullopt);
   SystemEnvironment env;
   EXPECT_EQ(env.Get("GILDEX_TEST_VALUE"), "caf\xe9");
   EXPECT_EQ(env.Get("GILDEX_TEST_MISSING"), std::nullopt);
-}
-
-TEST(System, UserNameTriesUserThenLognameThenThePasswordEntry) {
-  SystemEnvironment env;
   {
-    ScopedEnv user("USER", "alice");
-    ScopedEnv logname("LOGNAME", "bob");
+    ScopedEnv user("USER", "alice"), logname("LOGNAME", "bob");
     EXPECT_EQ(env.UserName(), "alice");
   }
   {
-    ScopedEnv user("USER", std::nullopt);
-    ScopedEnv logname("LOGNAME", "bob");
+    ScopedEnv user("USER", std::nullopt), logname("LOGNAME", "bob");
     EXPECT_EQ(env.UserName(), "bob");
   }
-  ScopedEnv user("USER", std::nullopt);
-  ScopedEnv logname("LOGNAME", std::nullopt);
+  ScopedEnv user("USER", std::nullopt), logname("LOGNAME", std::nullopt);
   EXPECT_FALSE(env.UserName().empty());
 }
 
-TEST(System, FakeEnvironmentAnswersFromItsOwnTable) {
-  FakeEnvironment env;
-  EXPECT_EQ(env.UserName(), "tester");
-  EXPECT_EQ(env.Get("PATH"), std::nullopt);
-  env.Set("TEMP", "/tmp/x");
-  env.SetUserName("jdoe");
-  EXPECT_EQ(env.Get("TEMP"), "/tmp/x");
-  EXPECT_EQ(env.UserName(), "jdoe");
-  env.Unset("TEMP");
-  EXPECT_EQ(env.Get("TEMP"), std::nullopt);
-}
-
-TEST(System, ProgramFolderIsGildexHomeMadeAbsolute) {
-  ScopedEnv home("GILDEX_HOME", "relative/data");
-  EXPECT_EQ(ProgramFolder(), fs::current_path() / "relative/data/");
-  ScopedEnv absolute("GILDEX_HOME", "/opt/gildex/");
-  EXPECT_EQ(ProgramFolder(), "/opt/gildex/");
-}
-
-TEST(System, ProgramFolderOfABuildTreeIsTheSourceDataFolder) {
-  // These tests run from the build tree of this source.
-  ScopedEnv home("GILDEX_HOME", std::nullopt);
-  const fs::path folder = ProgramFolder();
-  EXPECT_TRUE(fs::equivalent(folder, fs::path(GILDEX_SOURCE_DIR) / "data")) << folder;
-  EXPECT_EQ(folder.string().back(), '/');
+TEST(System, FoldersFollowTheEnvironment) {
+  {
+    ScopedEnv home("GILDEX_HOME", "relative/data");
+    EXPECT_EQ(ProgramFolder(), fs::current_path() / "relative/data/");
+  }
+  {
+    // These tests run from the build tree of this source: its data folder.
+    ScopedEnv home("GILDEX_HOME", std::nullopt);
+    const fs::path folder = ProgramFolder();
+    EXPECT_TRUE(fs::equivalent(folder, fs::path(GILDEX_SOURCE_DIR) / "data")) << folder;
+    EXPECT_EQ(folder.string().back(), '/');
+  }
+  {
+    ScopedEnv windir("GILDEX_WINDIR", "/srv/win");
+    EXPECT_EQ(WindowsFolder(), "/srv/win/");
+  }
+  ScopedEnv windir("GILDEX_WINDIR", std::nullopt), config("XDG_CONFIG_HOME", std::nullopt),
+      data("XDG_DATA_HOME", std::nullopt), home("HOME", "/home/someone");
+  EXPECT_EQ(WindowsFolder(), "/home/someone/.config/gildex/windows/");
+  EXPECT_EQ(UserDataFolder(), "/home/someone/.local/share");
+  EXPECT_EQ(InstalledDataFolder("/opt/gildex-0.1/bin/gildex"), "/opt/gildex-0.1/share/gildex/");
+  EXPECT_EQ(NativePath("Templates\\Controls\\a.ctt"), "Templates/Controls/a.ctt");
+  EXPECT_EQ(NativePath("/already/native"), "/already/native");
 }
 
 TEST(System, FindsTheSourceDataFolderAboveAnExecutable) {
   testing::TempDir dir;
   fs::create_directories(dir / "src/data");
   fs::create_directories(dir / "build/app");
-  const std::string cache = "# This is the CMakeCache file.\nCMAKE_HOME_DIRECTORY:INTERNAL=" + (dir / "src").string() +
-                            "\nCMAKE_PROJECT_NAME:STATIC=gildex\n";
-  testing::WriteBytes(dir / "build/CMakeCache.txt", cache);
+  const std::string home = "CMAKE_HOME_DIRECTORY:INTERNAL=" + (dir / "src").string() + "\n";
+  testing::WriteBytes(dir / "build/CMakeCache.txt", "# CMakeCache\n" + home + "CMAKE_PROJECT_NAME:STATIC=gildex\n");
   EXPECT_EQ(DataFolderOfBuildTree(dir / "build/app/gildex"), dir / "src/data");
   EXPECT_EQ(DataFolderOfBuildTree(dir / "elsewhere/gildex"), std::nullopt);
-
-  testing::WriteBytes(dir / "build/CMakeCache.txt", "CMAKE_HOME_DIRECTORY:INTERNAL=" + (dir / "src").string() +
-                                                         "\nCMAKE_PROJECT_NAME:STATIC=another\n");
+  testing::WriteBytes(dir / "build/CMakeCache.txt", home + "CMAKE_PROJECT_NAME:STATIC=another\n");
   EXPECT_EQ(DataFolderOfBuildTree(dir / "build/app/gildex"), std::nullopt);
-}
-
-TEST(System, WindowsFolderFollowsTheEnvironment) {
-  {
-    ScopedEnv windir("GILDEX_WINDIR", "/srv/win");
-    EXPECT_EQ(WindowsFolder(), "/srv/win/");
-  }
-  ScopedEnv windir("GILDEX_WINDIR", std::nullopt);
-  {
-    ScopedEnv config("XDG_CONFIG_HOME", "/tmp/cfg");
-    EXPECT_EQ(WindowsFolder(), "/tmp/cfg/gildex/windows/");
-  }
-  ScopedEnv relative("XDG_CONFIG_HOME", "not/absolute");  // ignored, as the XDG rules say
-  ScopedEnv home("HOME", "/home/someone");
-  EXPECT_EQ(WindowsFolder(), "/home/someone/.config/gildex/windows/");
-  EXPECT_EQ(UserConfigFolder(), "/home/someone/.config");
-  ScopedEnv data("XDG_DATA_HOME", std::nullopt);
-  EXPECT_EQ(UserDataFolder(), "/home/someone/.local/share");
-}
-
-TEST(System, NativePathTurnsBackslashesIntoSlashes) {
-  EXPECT_EQ(NativePath("Templates\\"), "Templates/");
-  EXPECT_EQ(NativePath("Templates\\Controls\\a.ctt"), "Templates/Controls/a.ctt");
-  EXPECT_EQ(NativePath("/already/native"), "/already/native");
-}
-
-TEST(System, InstalledDataIsShareGildexBesideTheBinFolder) {
-  EXPECT_EQ(InstalledDataFolder("/usr/bin/gildex"), "/usr/share/gildex/");
-  EXPECT_EQ(InstalledDataFolder("/opt/gildex-0.1/bin/gildex"), "/opt/gildex-0.1/share/gildex/");
 }
 
 // A fake installation: what Gildex ships, under share/gildex/ of a temporary prefix.
@@ -149,46 +108,37 @@ std::map<std::string, std::string> FilesUnder(const fs::path& folder) {
 
 using Names = std::vector<std::string>;
 
-TEST(System, SeedsAnEmptyUserFolderWithEverythingShippedOnce) {
-  Installation installed;
-  EXPECT_EQ(SeedProgramFolder(installed.Data(), installed.User()), (Names{"Templates", "Scripts", "pfx.dat"}));
-  EXPECT_EQ(FilesUnder(installed.User()), FilesUnder(installed.Data()));
-
-  // The user changes a template and deletes a script: seeding again brings nothing back.
-  testing::WriteBytes(installed.User() / "Templates/Standard.hdr", "' mine\r\n");
-  fs::remove(installed.User() / "Scripts/Upper.vbs");
-  const auto before = FilesUnder(installed.User());
-  EXPECT_EQ(SeedProgramFolder(installed.Data(), installed.User()), Names{});
-  EXPECT_EQ(FilesUnder(installed.User()), before);
-}
-
 TEST(System, SeedingNeverReplacesOrAddsToWhatTheUserHas) {
   struct Case {
     std::string what;
-    std::function<void(const fs::path& user)> prepare;
+    std::function<void(const Installation&)> prepare;
     Names copied;
   };
   const std::vector<Case> cases = {
-      {"own prefix table", [](const fs::path& user) { testing::WriteBytes(user / "pfx.dat", "ListBox=lb\r\n"); },
+      {"an empty user folder", [](const Installation&) {}, {"Templates", "Scripts", "pfx.dat"}},
+      {"own prefix table", [](const Installation& i) { testing::WriteBytes(i.User() / "pfx.dat", "ListBox=lb\r\n"); },
        {"Templates", "Scripts"}},
       {"own templates folder without Standard",
-       [](const fs::path& user) {
-         fs::create_directories(user / "Templates");
-         testing::WriteBytes(user / "Templates/Mine.hdr", "' mine\r\n");
+       [](const Installation& i) {
+         fs::create_directories(i.User() / "Templates");
+         testing::WriteBytes(i.User() / "Templates/Mine.hdr", "' mine\r\n");
        },
        {"Scripts", "pfx.dat"}},
-      {"empty scripts folder", [](const fs::path& user) { fs::create_directories(user / "Scripts"); },
+      {"empty scripts folder", [](const Installation& i) { fs::create_directories(i.User() / "Scripts"); },
        {"Templates", "pfx.dat"}},
-      {"a file named Templates", [](const fs::path& user) { testing::WriteBytes(user / "Templates", "x"); },
+      {"a file named Templates", [](const Installation& i) { testing::WriteBytes(i.User() / "Templates", "x"); },
        {"Scripts", "pfx.dat"}},
-      {"a dangling link as pfx.dat", [](const fs::path& user) { fs::create_symlink("/nowhere/pfx.dat", user / "pfx.dat"); },
+      {"a dangling link as pfx.dat",
+       [](const Installation& i) { fs::create_symlink("/nowhere/pfx.dat", i.User() / "pfx.dat"); },
        {"Templates", "Scripts"}},
+      {"an installation without scripts", [](const Installation& i) { fs::remove_all(i.Data() / "Scripts"); },
+       {"Templates", "pfx.dat"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     Installation installed;
     fs::create_directories(installed.User());
-    c.prepare(installed.User());
+    c.prepare(installed);
     auto expected = FilesUnder(installed.User());
     for (const std::string& name : c.copied) {
       for (const auto& [file, bytes] : FilesUnder(installed.Data()))
@@ -196,19 +146,16 @@ TEST(System, SeedingNeverReplacesOrAddsToWhatTheUserHas) {
     }
     EXPECT_EQ(SeedProgramFolder(installed.Data(), installed.User()), c.copied);
     EXPECT_EQ(FilesUnder(installed.User()), expected);
+    // Seeding again brings nothing back of what the user changed or deleted since.
+    fs::remove_all(installed.User() / "Scripts/Upper.vbs");
+    const auto before = FilesUnder(installed.User());
+    EXPECT_EQ(SeedProgramFolder(installed.Data(), installed.User()), Names{});
+    EXPECT_EQ(FilesUnder(installed.User()), before);
   }
-}
-
-TEST(System, SeedingCopiesOnlyWhatTheInstallationHas) {
-  Installation installed;
-  fs::remove_all(installed.Data() / "Scripts");
-  EXPECT_EQ(SeedProgramFolder(installed.Data(), installed.User()), (Names{"Templates", "pfx.dat"}));
-  EXPECT_FALSE(fs::exists(installed.User() / "Scripts"));
-
   // Without an installation nothing is made, not even the user's folder.
-  const fs::path other_user = installed.User().parent_path() / "other";
-  EXPECT_EQ(SeedProgramFolder(installed.Data() / "missing", other_user), Names{});
-  EXPECT_FALSE(fs::exists(other_user));
+  Installation installed;
+  EXPECT_EQ(SeedProgramFolder(installed.Data() / "missing", installed.User()), Names{});
+  EXPECT_FALSE(fs::exists(installed.User()));
 }
 
 TEST(System, AFailedSeedingLeavesNothingHalfCopied) {
@@ -221,14 +168,13 @@ TEST(System, AFailedSeedingLeavesNothingHalfCopied) {
   fs::remove(installed.Data() / "Templates/Broken.hdr");
   EXPECT_EQ(SeedProgramFolder(installed.Data(), installed.User()), (Names{"Templates", "Scripts", "pfx.dat"}));
   EXPECT_EQ(FilesUnder(installed.User()), FilesUnder(installed.Data()));
-}
 
-TEST(System, SeedingIntoAFileIsAnErrorThatChangesNothing) {
-  Installation installed;
-  fs::create_directories(installed.User().parent_path());
-  testing::WriteBytes(installed.User(), "not a folder");
-  EXPECT_THROW(SeedProgramFolder(installed.Data(), installed.User()), fs::filesystem_error);
-  EXPECT_EQ(testing::ReadBytes(installed.User()), "not a folder");
+  // Seeding into a file is an error that changes nothing.
+  Installation other;
+  fs::create_directories(other.User().parent_path());
+  testing::WriteBytes(other.User(), "not a folder");
+  EXPECT_THROW(SeedProgramFolder(other.Data(), other.User()), fs::filesystem_error);
+  EXPECT_EQ(testing::ReadBytes(other.User()), "not a folder");
 }
 
 }  // namespace
