@@ -7,6 +7,7 @@
 #include <functional>
 #include <sstream>
 
+#include "host/corpus_test.h"
 #include "host/source_file.h"
 #include "platform/atomic_file.h"
 
@@ -19,7 +20,7 @@ std::string ReadBytes(const fs::path& path) { return platform::ReadWholeFile(pat
 
 SourceFile LoadCorpusFile(const std::string& relative) {
   std::vector<LoadProblem> problems;
-  SourceFile file = ParseSourceFile(ReadBytes(fs::path(GILDEX_CORPUS_DIR) / relative), relative, problems);
+  SourceFile file = ParseSourceFile(ReadBytes(testing::kCorpus / relative), relative, problems);
   EXPECT_TRUE(file.designer) << relative;
   return file;
 }
@@ -193,6 +194,7 @@ TEST(DesignerBlock, AbsurdNestingIsAnErrorNotACrash) {
 }
 
 TEST(DesignerBlock, BillingAppFormsHaveTheFontsFrxReferencesAndControlArraysCountedByHand) {
+  GILDEX_SKIP_WITHOUT_CORPUS();
   int forms = 0, fonts = 0, frx = 0, string_lists = 0, array_members = 0;
   std::function<void(const std::vector<DesignerProperty>&)> count = [&](const std::vector<DesignerProperty>& properties) {
     for (const DesignerProperty& p : properties) {
@@ -202,7 +204,7 @@ TEST(DesignerBlock, BillingAppFormsHaveTheFontsFrxReferencesAndControlArraysCoun
       count(p.group);
     }
   };
-  for (const auto& entry : fs::recursive_directory_iterator(fs::path(GILDEX_CORPUS_DIR) / "billing-app")) {
+  for (const auto& entry : fs::recursive_directory_iterator(testing::kCorpus / "billing-app")) {
     const std::string ext = entry.path().extension().string();
     if (ext != ".frm" && ext != ".ctl") continue;
     std::vector<LoadProblem> problems;
@@ -223,6 +225,7 @@ TEST(DesignerBlock, BillingAppFormsHaveTheFontsFrxReferencesAndControlArraysCoun
 }
 
 TEST(DesignerBlock, DeepNestingAndControlArrayOfTheEmployeesForm) {
+  GILDEX_SKIP_WITHOUT_CORPUS();
   SourceFile file = LoadCorpusFile("billing-app/frmEmployees.frm");
   ASSERT_TRUE(file.designer);
   std::vector<DesignerControl*> controls = file.designer->AllControls();
@@ -258,6 +261,7 @@ TEST(DesignerBlock, DeepNestingAndControlArrayOfTheEmployeesForm) {
 }
 
 TEST(DesignerBlock, ImageListKeepsItsNestedListImageGroups) {
+  GILDEX_SKIP_WITHOUT_CORPUS();
   SourceFile file = LoadCorpusFile("billing-app/MDIForm1.frm");
   ASSERT_TRUE(file.designer);
   const DesignerControl& images = *file.designer->root->children.at(0);
@@ -276,6 +280,7 @@ TEST(DesignerBlock, ImageListKeepsItsNestedListImageGroups) {
 }
 
 TEST(DesignerBlock, DataEnvironmentDesignerIsReadWithItsGuidClass) {
+  GILDEX_SKIP_WITHOUT_CORPUS();
   SourceFile file = LoadCorpusFile("video-rental/DataEnvironment1.Dsr");
   ASSERT_TRUE(file.designer);
   const DesignerControl& root = *file.designer->root;
