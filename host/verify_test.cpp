@@ -81,6 +81,8 @@ TEST(Verify, ExitCodeSaysHowBadItIs) {
     fs::path path;
     int exit_code;
   };
+  EXPECT_EQ(FormatVerifyReport(VerifyProject(dir / "Missing.vbp", false), false),
+            "error: cannot read project " + (dir / "Missing.vbp").string() + ": No such file or directory\n");
   for (const Case& c : std::vector<Case>{{dir / "Good.vbp", 0},
                                          {dir / "Warned.vbp", 0},
                                          {dir / "Shape.cls", 0},
@@ -88,12 +90,12 @@ TEST(Verify, ExitCodeSaysHowBadItIs) {
                                          // A real project with forms, controls and .frx files.
                                          {testing::kCorpus / "billing-app/KwikiBilling.vbp", 0}}) {
     SCOPED_TRACE(c.path.string());
-    if (c.path.string().starts_with(testing::kCorpus.string()) && !fs::is_directory(testing::kCorpus)) continue;
+    if (c.path.string().starts_with(testing::kCorpus.string()) && !fs::is_directory(testing::kCorpus)) {
+      GTEST_SKIP() << "the other cases passed; the corpus case needs " << testing::kCorpus.string();
+    }
     VerifyReport report = VerifyProject(c.path, false);
     EXPECT_EQ(report.ExitCode(), c.exit_code) << FormatVerifyReport(report, false);
   }
-  EXPECT_EQ(FormatVerifyReport(VerifyProject(dir / "Missing.vbp", false), false),
-            "error: cannot read project " + (dir / "Missing.vbp").string() + ": No such file or directory\n");
 }
 
 TEST(Verify, ReportsStructureProblemsAtTheirFileLines) {

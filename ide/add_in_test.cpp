@@ -116,6 +116,9 @@ TEST(OnConnection, EachModeBuildsWhatItShould) {
     int built;
     bool connected;
     bool splash = true;
+    std::string open = "Orders.vbp";
+    std::string current = "frmMain";  // frmMDI comes first, but an MDI form is no form here
+    bool own_templates = false;       // a template folder of the user's without Standard
   };
   const std::vector<Case> cases = {
       {ext_cm_AfterStartup, true, 1, true},   {ext_cm_Startup, true, 1, true},
@@ -123,69 +126,44 @@ TEST(OnConnection, EachModeBuildsWhatItShould) {
       {ext_cm_CommandLine, false, 0, true},   {ext_cm_AfterStartup, false, 0, false},
       {ext_cm_Startup, false, 0, false},      {ext_cm_External, false, 0, false},
       {ext_cm_Startup, true, 1, true, false},  // the splash window switched off
+      {ext_cm_AfterStartup, true, 1, true, true, "modGlobals.bas", ""},  // a project without a form
+      {ext_cm_AfterStartup, true, 1, true, true, "", ""},                // no project open at all
+      {ext_cm_AfterStartup, true, 1, true, true, "Orders.vbp", "frmMain", true},
   };
   for (const Case& c : cases) {
-    Host host;
+    Host host(c.open);
     if (!c.splash) host.rig.Option("Disable Splash", "True");
+    const fs::path mine = host.rig.dir / "My Templates";
+    if (c.own_templates) host.rig.Option("Template Path", mine.string() + "/");
     Connect connect(host.rig.add_in, host.Views(c.interactive));
     connect.OnConnection(&host.vbe, c.mode);
-    const std::string name = "mode " + std::to_string(c.mode) + (c.interactive ? " interactive" : "");
+    const std::string name = "mode " + std::to_string(c.mode) + (c.interactive ? " interactive " : " ") + c.open;
     EXPECT_EQ(host.ui.built, c.built) << name;
     EXPECT_EQ(connect.Connected(), c.connected) << name;
     EXPECT_EQ(host.splash.shown, c.splash ? 1 : 0) << name;
     if (c.connected) {
       EXPECT_TRUE(host.rig.dialogs.Asked().empty()) << name;
       EXPECT_EQ(host.splash.loaded, c.splash) << name << ": the splash window closes itself later";
+      EXPECT_EQ(connect.CurrentComponent() != nullptr ? connect.CurrentComponent()->Name() : "", c.current) << name;
+      EXPECT_EQ(connect.VBInstance(), &host.vbe) << name;
     } else {
       ASSERT_FALSE(host.rig.dialogs.Asked().empty()) << name;
       EXPECT_EQ(host.rig.dialogs.Asked().back().prompt, kCouldNotConnect) << name;
       EXPECT_EQ(host.rig.dialogs.Asked().back().title, "Gildex") << name;
       EXPECT_FALSE(host.splash.loaded) << name;
     }
-    // The start-up routine ran in every mode.
+    // The start-up routine ran in every mode: the templates folder found (or made) and read.
     CGildex& engine = host.rig.add_in.Engine();
+    if (c.own_templates) {
+      EXPECT_TRUE(fs::is_directory(mine));
+      EXPECT_EQ(host.rig.add_in.Templates().Count(), 0);
+      EXPECT_EQ(engine.HeaderCode(), "") << "Standard is not in that folder";
+      continue;
+    }
+    EXPECT_EQ(engine.TemplatePath(), host.rig.services.program_folder.string() + "/Templates/");
     EXPECT_EQ(engine.HeaderCode(), "On Error GoTo %ProcName%_Err") << name;
     EXPECT_EQ(engine.FooterCode(), "%ProcName%_Err:\r\n    MsgBox Err.Description") << name;
     EXPECT_EQ(host.rig.add_in.Templates().Count(), 1) << name;
-  }
-}
-
-TEST(OnConnection, TheCurrentComponentIsTheActiveProjectsFirstForm) {
-  struct Case {
-    std::string open;
-    std::string current;  // empty: none
-  };
-  const std::vector<Case> cases = {
-      {"Orders.vbp", "frmMain"},  // frmMDI comes first, but an MDI form is no form here
-      {"modGlobals.bas", ""},     // a project without a form
-      {"", ""},                   // no project open at all
-  };
-  for (const Case& c : cases) {
-    Host host(c.open);
-    Connect connect(host.rig.add_in, host.Views());
-    connect.OnConnection(&host.vbe, ext_cm_AfterStartup);
-    EXPECT_EQ(connect.CurrentComponent() != nullptr ? connect.CurrentComponent()->Name() : "", c.current) << c.open;
-    EXPECT_EQ(host.ui.built, 1) << c.open << ": the interface is built all the same";
-    EXPECT_EQ(connect.VBInstance(), &host.vbe) << c.open;
-  }
-}
-
-TEST(OnConnection, TheTemplatesFolderIsFoundOrMade) {
-  {
-    Host host;  // no template path stored: the program folder's Templates
-    Connect connect(host.rig.add_in, host.Views());
-    connect.OnConnection(&host.vbe, ext_cm_AfterStartup);
-    EXPECT_EQ(host.rig.add_in.Engine().TemplatePath(), host.rig.services.program_folder.string() + "/Templates/");
-  }
-  {
-    Host host;
-    const fs::path mine = host.rig.dir / "My Templates";
-    host.rig.Option("Template Path", mine.string() + "/");
-    Connect connect(host.rig.add_in, host.Views());
-    connect.OnConnection(&host.vbe, ext_cm_AfterStartup);
-    EXPECT_TRUE(fs::is_directory(mine));
-    EXPECT_EQ(host.rig.add_in.Templates().Count(), 0);
-    EXPECT_EQ(host.rig.add_in.Engine().HeaderCode(), "") << "Standard is not in that folder";
   }
 }
 
