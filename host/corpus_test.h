@@ -14,4 +14,4 @@ inline const std::filesystem::path kCorpus = std::filesystem::path(GILDEX_CORPUS
 #define GILDEX_SKIP_WITHOUT_CORPUS()                                                                       \
   if (!std::filesystem::is_directory(::gildex::host::testing::kCorpus))                                    \
   GTEST_SKIP() << "the corpus of real VB6 projects is not at " << ::gildex::host::testing::kCorpus.string() \
-               << "; put it there (or configure GILDEX_CORPUS_DIR) to run this test"
+               << "; this test needs it"

@@ -85,7 +85,7 @@ struct Ide {
     loaded = host::Load(vbe, folder / open);
     connect = std::make_unique<Connect>(rig.add_in, ConnectViews{&insert_mode, &options, nullptr, &ui});
     connect->OnConnection(&vbe, ext_cm_AfterStartup);
-    rig.shown_messages.clear();
+    rig.window_log.clear();
   }
 
   CGildex& Engine() { return rig.add_in.Engine(); }
@@ -118,8 +118,12 @@ struct Ide {
   // What the command said in the progress window, without the engine's per-procedure lines.
   std::vector<std::string> Said() const {
     std::vector<std::string> said;
-    for (const std::string& m : rig.shown_messages)
-      if (!m.empty() && !m.starts_with("Processing ")) said.push_back(m);
+    std::string last;
+    for (const std::string& call : rig.window_log) {
+      if (!call.starts_with("SetMessage ") || call == "SetMessage " + last) continue;
+      last = call.substr(std::string_view("SetMessage ").size());
+      if (!last.empty() && !last.starts_with("Processing ")) said.push_back(last);
+    }
     return said;
   }
   bool Idle() {
@@ -194,7 +198,7 @@ TEST(ComponentCommands, EachCallsTheEngineAndReportsInTheProgressWindow) {
     if (c.start == HandledNumbered) ide.HandleAndNumber(c.component);
     if (c.start == Numbered) ide.Engine().NumberModule(code, false);
     ide.Engine().Numbering(!c.numbering_option);
-    ide.rig.shown_messages.clear();
+    ide.rig.window_log.clear();
     (ide.connect.get()->*c.handler)();
     EXPECT_EQ(ide.Text(c.component), c.after.empty() ? loaded : c.after);
     EXPECT_EQ(ide.Said(), c.said);
@@ -330,7 +334,7 @@ TEST(ProcedureCommands, WorkOnTheProcedureUnderTheCursorOnly) {
     if (c.prepared) ide.HandleAndNumber("modOrders");
     ide.Engine().Numbering(!c.numbering_option);
     code.Pane().SetSelection(host::Selection{c.line, 5, c.line, 5});
-    ide.rig.shown_messages.clear();
+    ide.rig.window_log.clear();
     (ide.connect.get()->*c.handler)();
     EXPECT_EQ(ide.Text("modOrders"), c.after);
     EXPECT_EQ(ide.Said(), c.said);
@@ -399,7 +403,7 @@ TEST(ProjectCommands, InsertChangesEveryComponentListsTheReadOnlyOnesAndRemoveUn
 
   // Removal takes handlers first, then numbers; modErrors came with line numbers of its own
   // (ImportCsv), and those go as well.
-  ide.rig.shown_messages.clear();
+  ide.rig.window_log.clear();
   ide.connect->hWndProjectDelete_Click();
   for (const auto& [name, text] : before) EXPECT_EQ(ide.Text(name) == text, name != "modErrors") << name;
   const std::vector<std::string> said = ide.Said();
