@@ -64,22 +64,23 @@ TEST(SourceSafe, AddedItemsAreRecordedAndTheirFilesLeftReadOnly) {
             "$/Orders/modGlobals.bas\t\t" + orders.module.string() + "\t\n");
 }
 
-TEST(SourceSafe, CheckOutMakesTheLocalFileWritableAndRecordsUserAndComment) {
+TEST(SourceSafe, CheckOutMakesTheLocalFileWritableAndRecordsUserAndCommentOrChangesNothing) {
   struct Case {
     std::string name;
     std::function<void(OrdersDatabase&)> prepare;
-    std::string local_folder;  // under the test folder; empty: the item's own file
+    std::string local;  // under the test folder, or absolute; empty: the item's own file
     int flags;
+    std::uint32_t error = 0;
+  };
+  const auto check_out_as = [](const char* user) {
+    return [user](OrdersDatabase& o) { o.OpenAs(user).VSSItem("$/Orders/frmMain.frm")->CheckOut("", "", 0); };
   };
   const std::vector<Case> cases = {
       {"own file", [](OrdersDatabase&) {}, "", 0},
       // The database holds no versions: the local file stays what it was.
       {"replacing a writable local copy",
-       [](OrdersDatabase& o) {
-         MakeWritable(o.form);
-         WriteBytes(o.form, "edited without checking out\r\n");
-       },
-       "", kVssFlagReplaceWritable},
+       [](OrdersDatabase& o) { MakeWritable(o.form), WriteBytes(o.form, "edited without checking out\r\n"); }, "",
+       kVssFlagReplaceWritable},
       {"to a folder: the item's name in it",
        [](OrdersDatabase& o) {
          std::filesystem::create_directories(o.dir / "branch");
@@ -87,22 +88,36 @@ TEST(SourceSafe, CheckOutMakesTheLocalFileWritableAndRecordsUserAndComment) {
          MakeReadOnly(o.dir / "branch" / "frmMain.frm");
        },
        "branch", 0},
+      {"checked out by another user", check_out_as("bert"), "", 0, kSsAlreadyCheckedOut},
+      {"already checked out by the same user", check_out_as("anna"), "", 0, kSsAlreadyCheckedOut},
+      {"writable local copy", [](OrdersDatabase& o) { MakeWritable(o.form); }, "", 0, kSsWritableCopyExists},
+      {"local file gone", [](OrdersDatabase& o) { std::filesystem::remove(o.form); }, "", 0, kSsLocalFileMissing},
+      {"other local path that does not exist", [](OrdersDatabase&) {}, "/nonexistent/frmMain.frm", 0,
+       kSsLocalFileMissing},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     OrdersDatabase orders;
     c.prepare(orders);
-    const auto local = c.local_folder.empty() ? orders.form : orders.dir / c.local_folder / "frmMain.frm";
+    const auto target = c.local.empty() ? "" : (orders.dir / c.local).string();
+    const auto local = c.local.empty() ? orders.form : std::filesystem::path(target) / "frmMain.frm";
+    const std::string items = ReadBytes(orders.dir / "vss" / "items.txt");
+    const mode_t mode = std::filesystem::exists(orders.form) ? ModeOf(orders.form) : 0;
     const std::string before = ReadBytes(local);
     SourceSafe server = orders.OpenAs("anna");
     std::unique_ptr<SourceSafeItem> item = server.VSSItem("$/Orders/frmMain.frm");
     ASSERT_TRUE(item);
     EXPECT_EQ(item->Name(), "frmMain.frm");
-    EXPECT_EQ(item->IsCheckedOut(), 0);
 
-    item->CheckOut("Gildex error handling", c.local_folder.empty() ? "" : (orders.dir / c.local_folder).string(),
-                   c.flags);
+    EXPECT_EQ(ErrorCodeOf([&] { item->CheckOut("Gildex error handling", target, c.flags); }), c.error);
 
+    if (c.error != 0) {
+      EXPECT_EQ(ReadBytes(orders.dir / "vss" / "items.txt"), items);
+      if (mode != 0) {
+        EXPECT_EQ(ModeOf(orders.form), mode);
+      }
+      continue;
+    }
     EXPECT_EQ(ModeOf(local), 0644u);
     EXPECT_EQ(ReadBytes(local), before);
     EXPECT_EQ(item->IsCheckedOut(), 2);
@@ -138,40 +153,6 @@ TEST(SourceSafe, ItemsAreFoundByAbsoluteOrProjectRelativePathInAnyLetterCase) {
   }
   server.CurrentProject("");
   EXPECT_FALSE(server.VSSItem("frmMain.frm"));
-}
-
-TEST(SourceSafe, CheckOutRefusalsLeaveFileAndDatabaseAsTheyWere) {
-  struct Case {
-    std::string name;
-    std::function<void(OrdersDatabase&)> prepare;
-    std::string local_path;
-    int flags;
-    std::uint32_t error;
-  };
-  const std::vector<Case> cases = {
-      {"checked out by another user",
-       [](OrdersDatabase& o) { o.OpenAs("bert").VSSItem("$/Orders/frmMain.frm")->CheckOut("", "", 0); }, "", 0,
-       kSsAlreadyCheckedOut},
-      {"already checked out by the same user",
-       [](OrdersDatabase& o) { o.OpenAs("anna").VSSItem("$/Orders/frmMain.frm")->CheckOut("", "", 0); }, "", 0,
-       kSsAlreadyCheckedOut},
-      {"writable local copy", [](OrdersDatabase& o) { MakeWritable(o.form); }, "", 0, kSsWritableCopyExists},
-      {"local file gone", [](OrdersDatabase& o) { std::filesystem::remove(o.form); }, "", 0, kSsLocalFileMissing},
-      {"other local path that does not exist", [](OrdersDatabase&) {}, "/nonexistent/frmMain.frm", 0,
-       kSsLocalFileMissing},
-  };
-  for (const Case& c : cases) {
-    OrdersDatabase orders;
-    c.prepare(orders);
-    const std::string items = ReadBytes(orders.dir / "vss" / "items.txt");
-    const mode_t mode = std::filesystem::exists(orders.form) ? ModeOf(orders.form) : 0;
-    std::unique_ptr<SourceSafeItem> item = orders.OpenAs("anna").VSSItem("$/Orders/frmMain.frm");
-    EXPECT_EQ(ErrorCodeOf([&] { item->CheckOut("comment", c.local_path, c.flags); }), c.error) << c.name;
-    EXPECT_EQ(ReadBytes(orders.dir / "vss" / "items.txt"), items) << c.name;
-    if (mode != 0) {
-      EXPECT_EQ(ModeOf(orders.form), mode) << c.name;
-    }
-  }
 }
 
 TEST(SourceSafe, RefusalsGiveTheServersErrorAndChangeNothing) {
