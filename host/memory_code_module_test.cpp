@@ -231,7 +231,7 @@ TEST(MemoryCodeModule, BadNamesKindsAndLinesFailWithHostNumbers) {
   EXPECT_FALSE(module->IsDirty());
 }
 
-TEST(MemoryCodeModule, LinesJoinWithCrLfInsertSplitsAtEveryBreakAndThePaneStaysInside) {
+TEST(MemoryCodeModule, LinesJoinWithCrLfAndInsertSplitsAtEveryBreak) {
   auto module = Module("a\nb\nc");
   EXPECT_EQ(module->Lines(2, 2), "b\r\nc");
   EXPECT_EQ(module->Lines(2, 0), "");
