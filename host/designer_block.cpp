@@ -234,90 +234,6 @@ void CollectControls(const DesignerControl& control, std::vector<DesignerControl
   }
 }
 
-void ShiftProperties(std::vector<DesignerProperty>& properties, long from, long by) {
-  for (DesignerProperty& property : properties) {
-    if (property.line >= from) property.line += by;
-    if (property.end_line >= from) property.end_line += by;
-    ShiftProperties(property.group, from, by);
-  }
-}
-
-// Moves every line number at or after `from` by `by`, in the control and all below it.
-void ShiftLines(DesignerControl& control, long from, long by) {
-  if (control.begin_line >= from) control.begin_line += by;
-  if (control.end_line >= from) control.end_line += by;
-  ShiftProperties(control.properties, from, by);
-  for (auto& child : control.children) ShiftLines(*child, from, by);
-}
-
-std::string_view Indentation(std::string_view text) {
-  std::size_t i = 0;
-  while (i < text.size() && IsBlank(text[i])) ++i;
-  return text.substr(0, i);
-}
-
-// The designer writes names left-aligned in a 16-character field, then "=" and three blanks;
-// a longer name is followed by "=" directly ("ConnectionSource=   ").
-std::string FormatPropertyLine(std::string_view indent, std::string_view name, std::string_view value) {
-  std::string text(indent);
-  text += name;
-  if (name.size() < 16) text.append(16 - name.size(), ' ');
-  text += "=   ";
-  text += value;
-  return text;
-}
-
-bool LineIsProperty(const std::vector<RawLine>& header, long line, std::string_view name) {
-  if (line < 1 || static_cast<std::size_t>(line) > header.size()) return false;
-  std::string_view text = header[line - 1].text;
-  if (Classify(text) != LineKind::Property) return false;
-  std::string_view t = Trim(text);
-  return EqualsNoCase(Trim(t.substr(0, t.find('='))), name);
-}
-
-bool RewriteProperty(std::vector<RawLine>& header, DesignerControl& control, DesignerProperty& property,
-                     const std::string& value) {
-  if (property.is_group || !LineIsProperty(header, property.line, property.name)) return false;
-  std::string& text = header[property.line - 1].text;
-  std::size_t value_start = text.find('=') + 1;
-  while (value_start < text.size() && IsBlank(text[value_start])) ++value_start;
-  text = text.substr(0, value_start) + value;
-  property.value = DesignerValueText(value);
-  property.frx = ParseFrxReference(property.value);
-  if (EqualsNoCase(property.name, "Index")) control.index = ParseIndex(property.value).value_or(-1);
-  return true;
-}
-
-bool InsertProperty(std::vector<RawLine>& header, DesignerControl& control, const std::string& name,
-                    const std::string& value) {
-  const long last = control.properties.empty() ? control.begin_line : control.properties.back().end_line;
-  if (last < 1 || static_cast<std::size_t>(last) >= header.size()) return false;
-  if (Classify(header[control.begin_line - 1].text) != LineKind::Begin) return false;
-  const RawLine& above = header[last - 1];
-  if (above.end == LineEnd::None) return false;
-
-  std::string indent;
-  if (const auto plain = std::find_if(control.properties.begin(), control.properties.end(),
-                                      [](const DesignerProperty& p) { return !p.is_group; });
-      plain != control.properties.end() && LineIsProperty(header, plain->line, plain->name)) {
-    indent = std::string(Indentation(header[plain->line - 1].text));
-  } else {
-    indent = std::string(Indentation(header[control.begin_line - 1].text)) + "   ";
-  }
-  RawLine added{FormatPropertyLine(indent, name, value), above.end};
-  header.insert(header.begin() + last, std::move(added));
-
-  const long new_line = last + 1;
-  DesignerControl* root = &control;
-  while (root->container != nullptr) root = root->container;
-  ShiftLines(*root, new_line, 1);
-
-  DesignerProperty property = ReadPropertyLine(header[new_line - 1].text, new_line);
-  if (EqualsNoCase(property.name, "Index")) control.index = ParseIndex(property.value).value_or(-1);
-  control.properties.push_back(std::move(property));
-  return true;
-}
-
 }  // namespace
 
 std::string DesignerControl::ClassName() const {
@@ -379,16 +295,6 @@ std::optional<FrxReference> ParseFrxReference(std::string_view value) {
   auto [end, ec] = std::from_chars(hex.data(), hex.data() + hex.size(), reference.offset, 16);
   if (ec != std::errc() || end != hex.data() + hex.size()) return std::nullopt;
   return reference;
-}
-
-bool SetDesignerPropertyValue(std::vector<RawLine>& header, DesignerControl& control, const std::string& name,
-                              const std::string& value) {
-  if (!IsPropertyName(name) || Trim(value).empty()) return false;
-  if (value.find_first_of("\r\n") != std::string::npos) return false;
-  for (DesignerProperty& property : control.properties) {
-    if (EqualsNoCase(property.name, name)) return RewriteProperty(header, control, property, value);
-  }
-  return InsertProperty(header, control, name, value);
 }
 
 }  // namespace gildex::host

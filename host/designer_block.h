@@ -78,13 +78,4 @@ std::string DesignerValueText(std::string_view after_equals);
 // "frmMain.frx":00A6 or $"frmMain.frx":00A6; nothing for any other value.
 std::optional<FrxReference> ParseFrxReference(std::string_view value);
 
-// Writes `value` as the value of `control`'s property `name` in the header lines the
-// control was parsed from: rewrites only that property's line, keeping its indentation and
-// the "Name            =   value" alignment, or inserts a new line after the control's last
-// property when it has none of that name. The control (and the line numbers of the whole
-// block it belongs to) is kept in step. False, with nothing changed, when it cannot: a
-// property group, a line that no longer matches the model, a value with a line break.
-bool SetDesignerPropertyValue(std::vector<RawLine>& header, DesignerControl& control, const std::string& name,
-                              const std::string& value);
-
 }  // namespace gildex::host

@@ -7,6 +7,7 @@
 #include <functional>
 #include <sstream>
 
+#include "host/corpus_test.h"
 #include "host/source_file.h"
 #include "platform/atomic_file.h"
 
@@ -19,7 +20,7 @@ std::string ReadBytes(const fs::path& path) { return platform::ReadWholeFile(pat
 
 SourceFile LoadCorpusFile(const std::string& relative) {
   std::vector<LoadProblem> problems;
-  SourceFile file = ParseSourceFile(ReadBytes(fs::path(GILDEX_CORPUS_DIR) / relative), relative, problems);
+  SourceFile file = ParseSourceFile(ReadBytes(testing::kCorpus / relative), relative, problems);
   EXPECT_TRUE(file.designer) << relative;
   return file;
 }
@@ -193,6 +194,7 @@ TEST(DesignerBlock, AbsurdNestingIsAnErrorNotACrash) {
 }
 
 TEST(DesignerBlock, BillingAppFormsHaveTheFontsFrxReferencesAndControlArraysCountedByHand) {
+  GILDEX_SKIP_WITHOUT_CORPUS();
   int forms = 0, fonts = 0, frx = 0, string_lists = 0, array_members = 0;
   std::function<void(const std::vector<DesignerProperty>&)> count = [&](const std::vector<DesignerProperty>& properties) {
     for (const DesignerProperty& p : properties) {
@@ -202,7 +204,7 @@ TEST(DesignerBlock, BillingAppFormsHaveTheFontsFrxReferencesAndControlArraysCoun
       count(p.group);
     }
   };
-  for (const auto& entry : fs::recursive_directory_iterator(fs::path(GILDEX_CORPUS_DIR) / "billing-app")) {
+  for (const auto& entry : fs::recursive_directory_iterator(testing::kCorpus / "billing-app")) {
     const std::string ext = entry.path().extension().string();
     if (ext != ".frm" && ext != ".ctl") continue;
     std::vector<LoadProblem> problems;
@@ -223,6 +225,7 @@ TEST(DesignerBlock, BillingAppFormsHaveTheFontsFrxReferencesAndControlArraysCoun
 }
 
 TEST(DesignerBlock, DeepNestingAndControlArrayOfTheEmployeesForm) {
+  GILDEX_SKIP_WITHOUT_CORPUS();
   SourceFile file = LoadCorpusFile("billing-app/frmEmployees.frm");
   ASSERT_TRUE(file.designer);
   std::vector<DesignerControl*> controls = file.designer->AllControls();
@@ -258,6 +261,7 @@ TEST(DesignerBlock, DeepNestingAndControlArrayOfTheEmployeesForm) {
 }
 
 TEST(DesignerBlock, ImageListKeepsItsNestedListImageGroups) {
+  GILDEX_SKIP_WITHOUT_CORPUS();
   SourceFile file = LoadCorpusFile("billing-app/MDIForm1.frm");
   ASSERT_TRUE(file.designer);
   const DesignerControl& images = *file.designer->root->children.at(0);
@@ -276,6 +280,7 @@ TEST(DesignerBlock, ImageListKeepsItsNestedListImageGroups) {
 }
 
 TEST(DesignerBlock, DataEnvironmentDesignerIsReadWithItsGuidClass) {
+  GILDEX_SKIP_WITHOUT_CORPUS();
   SourceFile file = LoadCorpusFile("video-rental/DataEnvironment1.Dsr");
   ASSERT_TRUE(file.designer);
   const DesignerControl& root = *file.designer->root;
@@ -299,120 +304,6 @@ TEST(DesignerBlock, DataEnvironmentDesignerIsReadWithItsGuidClass) {
 }
 
 // --- Rewriting header lines ------------------------------------------------------------
-
-struct Edited {
-  std::vector<RawLine> header;
-  std::unique_ptr<DesignerBlock> block;
-};
-
-Edited ParseOrderForm() {
-  Edited form;
-  form.header = SplitLines(kOrderForm);
-  form.block = ParseDesignerBlock(form.header, 1).block;
-  return form;
-}
-
-std::vector<std::string> Texts(const std::vector<RawLine>& lines) {
-  std::vector<std::string> texts;
-  for (const RawLine& line : lines) texts.push_back(line.text);
-  return texts;
-}
-
-TEST(SetDesignerPropertyValue, RewritesOnlyThePropertysLineKeepingItsLayout) {
-  Edited form = ParseOrderForm();
-  DesignerControl& pay = *form.block->AllControls()[1];
-  std::vector<RawLine> before = form.header;
-
-  ASSERT_TRUE(SetDesignerPropertyValue(form.header, pay, "caption", "\"Pay now\""));
-  ASSERT_EQ(form.header.size(), before.size());
-  for (std::size_t i = 0; i < before.size(); ++i) {
-    if (i == 11) continue;
-    EXPECT_EQ(form.header[i].text, before[i].text) << i;
-    EXPECT_EQ(form.header[i].end, before[i].end) << i;
-  }
-  EXPECT_EQ(form.header[11].text, "         Caption         =   \"Pay now\"");
-  EXPECT_EQ(form.header[11].end, LineEnd::CrLf);
-  EXPECT_EQ(pay.Find("Caption")->value, "\"Pay now\"");
-
-  ASSERT_TRUE(SetDesignerPropertyValue(form.header, pay, "Index", "7"));
-  EXPECT_EQ(form.header[12].text, "         Index           =   7");
-  EXPECT_EQ(pay.index, 7);
-  // The model still matches a fresh read of the edited lines.
-  EXPECT_EQ(Describe(*form.block->root), Describe(*ParseDesignerBlock(form.header, 1).block->root));
-}
-
-TEST(SetDesignerPropertyValue, AddsAMissingPropertyAfterTheLastOneAndRenumbersTheBlock) {
-  struct Case {
-    const char* name;
-    std::size_t control;  // in AllControls(); npos for the form
-    std::string property, value;
-    std::size_t inserted_at;  // 0-based header index of the new line
-    std::string line;
-  };
-  const std::vector<Case> cases = {
-      {"after a plain property", 2, "Caption", "\"Cancel\"", 16, "         Caption         =   \"Cancel\""},
-      {"after a frx property of a container", 0, "Left", "120", 10, "      Left            =   120"},
-      {"long name, no blank before =", 3, "NegotiatePosition", "2", 20, "      NegotiatePosition=   2"},
-      {"after the form's last property", std::string::npos, "ScaleMode", "1  'Twip", 8,
-       "   ScaleMode       =   1  'Twip"},
-      {"name one short of the field", std::string::npos, "StartUpPosition", "3  'Windows Default", 8,
-       "   StartUpPosition =   3  'Windows Default"},
-  };
-  for (const Case& c : cases) {
-    Edited form = ParseOrderForm();
-    DesignerControl& control = c.control == std::string::npos ? *form.block->root : *form.block->AllControls()[c.control];
-    std::vector<std::string> expected = Texts(form.header);
-    expected.insert(expected.begin() + static_cast<std::ptrdiff_t>(c.inserted_at), c.line);
-
-    ASSERT_TRUE(SetDesignerPropertyValue(form.header, control, c.property, c.value)) << c.name;
-    EXPECT_EQ(Texts(form.header), expected) << c.name;
-    EXPECT_EQ(form.header[c.inserted_at].end, LineEnd::CrLf) << c.name;
-    EXPECT_EQ(Describe(*form.block->root), Describe(*ParseDesignerBlock(form.header, 1).block->root)) << c.name;
-  }
-}
-
-TEST(SetDesignerPropertyValue, InsertsIntoAControlWithoutPropertiesAndTakesTheLineEndOfTheFile) {
-  std::vector<RawLine> header = SplitLines(
-      "Begin VB.Form f\n   Begin VB.Timer tmr\n   End\n"
-      "   Begin VB.Label lbl\n      BeginProperty Font\n         Size = 8\n      EndProperty\n   End\nEnd\n");
-  std::unique_ptr<DesignerBlock> block = ParseDesignerBlock(header, 0).block;
-  ASSERT_TRUE(block);
-  ASSERT_TRUE(SetDesignerPropertyValue(header, *block->AllControls()[0], "Interval", "1000"));
-  EXPECT_EQ(JoinLines(header),
-            "Begin VB.Form f\n   Begin VB.Timer tmr\n      Interval        =   1000\n   End\n"
-            "   Begin VB.Label lbl\n      BeginProperty Font\n         Size = 8\n      EndProperty\n   End\nEnd\n");
-  EXPECT_EQ(Describe(*block->root),
-            "VB.Form f @1-10\n"
-            "  VB.Timer tmr @2-4\n"
-            "    Interval = 1000 @3\n"
-            "  VB.Label lbl @5-9\n"
-            "    Font @6-8\n"
-            "      Size = 8 @7\n");
-}
-
-TEST(SetDesignerPropertyValue, RefusesWhatItCannotWriteAndChangesNothing) {
-  struct Case {
-    const char* name;
-    std::string property, value;
-    bool stale;
-  };
-  const std::vector<Case> cases = {
-      {"a property group", "Font", "\"Arial\"", false},
-      {"a value with a line break", "Caption", "\"a\r\nb\"", false},
-      {"an empty value", "Caption", "  ", false},
-      {"a name with a blank", "Back Color", "1", false},
-      {"a line that no longer holds the property", "Icon", "\"x.frx\":0000", true},
-  };
-  for (const Case& c : cases) {
-    Edited form = ParseOrderForm();
-    if (c.stale) form.header[7].text = "   Rem changed behind the model's back";
-    const std::vector<std::string> before = Texts(form.header);
-    const std::string model = Describe(*form.block->root);
-    EXPECT_FALSE(SetDesignerPropertyValue(form.header, *form.block->root, c.property, c.value)) << c.name;
-    EXPECT_EQ(Texts(form.header), before) << c.name;
-    EXPECT_EQ(Describe(*form.block->root), model) << c.name;
-  }
-}
 
 }  // namespace
 }  // namespace gildex::host

@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <array>
 #include <functional>
 #include <random>
 
@@ -12,19 +13,7 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
 
-const char* KindName(ProcKind kind) {
-  switch (kind) {
-    case ProcKind::Let:
-      return "Let";
-    case ProcKind::Set:
-      return "Set";
-    case ProcKind::Get:
-      return "Get";
-    case ProcKind::Proc:
-      break;
-  }
-  return "Proc";
-}
+const char* KindName(ProcKind kind) { return std::array{"Proc", "Let", "Set", "Get"}.at(static_cast<int>(kind)); }
 
 // The module's structure as the engine sees it, walking every line with ProcOfLine:
 // "decl N", then "Name/Kind start-body-last" per procedure. Also checks that every line of
@@ -257,6 +246,17 @@ TEST(MemoryCodeModule, LinesJoinWithCrLfAndInsertSplitsAtEveryBreak) {
   EXPECT_TRUE(module->IsDirty());
   module->ClearDirty();
   EXPECT_FALSE(module->IsDirty());
+
+  // The pane's selection is clamped to the module.
+  module = Module("a\nb\nc");
+  CodePane& pane = module->Pane();
+  EXPECT_EQ(&pane.Module(), module.get());
+  pane.SetSelection({2, 3, 9, 1});
+  Selection s = pane.GetSelection();
+  EXPECT_THAT((std::vector<long>{s.start_line, s.start_column, s.end_line, s.end_column}), ElementsAre(2, 3, 3, 1));
+  pane.SetSelection({3, 1, 1, 0});
+  s = pane.GetSelection();
+  EXPECT_THAT((std::vector<long>{s.start_line, s.start_column, s.end_line, s.end_column}), ElementsAre(1, 1, 3, 1));
 }
 
 struct EditCase {
@@ -482,18 +482,6 @@ TEST(MemoryCodeModule, FindsTextAsTheIdeDoes) {
   }
   long sl = 1, sc = 1, el = 1, ec = 9;  // the match must end inside the range
   EXPECT_FALSE(module->Find("Total", sl, sc, el, ec));
-}
-
-TEST(MemoryCodeModule, PaneSelectionIsClampedToTheModule) {
-  auto module = Module("a\nb\nc");
-  CodePane& pane = module->Pane();
-  EXPECT_EQ(&pane.Module(), module.get());
-  pane.SetSelection({2, 3, 9, 1});
-  Selection s = pane.GetSelection();
-  EXPECT_THAT((std::vector<long>{s.start_line, s.start_column, s.end_line, s.end_column}), ElementsAre(2, 3, 3, 1));
-  pane.SetSelection({3, 1, 1, 0});
-  s = pane.GetSelection();
-  EXPECT_THAT((std::vector<long>{s.start_line, s.start_column, s.end_line, s.end_column}), ElementsAre(1, 1, 3, 1));
 }
 
 // Lines whose structure matters, so random edits keep opening, closing, continuing and

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "host/project_loader.h"
 #include "platform/test_files.h"
 
@@ -63,67 +65,57 @@ class MakeCompiledFile : public ::testing::Test {
   MemoryVBE vbe_;
 };
 
-TEST_F(MakeCompiledFile, RunsTheCommandWithTheProjectAndOutputPathsQuoted) {
-  MemoryProject& project = LoadProject(kSoundModule);
-  vbe_.SetBuildCommand("cp {project} {output}.check && echo done");
-  EXPECT_EQ(project.BuildFileName(), (folder_ / "Orders.exe").string());
-  EXPECT_EQ(Build(project), "built");
-  EXPECT_EQ(ReadBytes(folder_ / "Orders.exe.check"), kProjectFile);
-  EXPECT_EQ(project.LastBuildOutput(), "done\n");
-}
-
-TEST_F(MakeCompiledFile, RunsInTheProjectFolderWithoutInput) {
-  MemoryProject& project = LoadProject(kSoundModule);
-  vbe_.SetBuildCommand("test -f Module1.bas && read answer");
-  EXPECT_EQ(Build(project), "build command failed with exit code 1");  // read meets the end of /dev/null
-  vbe_.SetBuildCommand("test -f Module1.bas");
-  EXPECT_EQ(Build(project), "built");
-}
-
-TEST_F(MakeCompiledFile, AFailingCommandGivesItsExitCodeAndLastLine) {
-  MemoryProject& project = LoadProject(kSoundModule);
+TEST_F(MakeCompiledFile, RunsTheCommandInTheProjectFolderAndReportsHowItEnded) {
   struct Case {
-    std::string command, message;
+    std::optional<std::string> command;  // nullopt: none configured
+    std::string message;                 // "built" when it returned; a prefix for the exit code 127 case
+    std::optional<std::string> output = std::nullopt;
+    bool edited = false;  // the last case: the project has unsaved changes
   };
-  for (const Case& c : std::vector<Case>{
-           {"false", "build command failed with exit code 1"},
-           {"echo compiling; echo 'Module1.bas(3): Expected: End Sub' >&2; echo; exit 2",
-            "build command failed with exit code 2: Module1.bas(3): Expected: End Sub"},
-           {"no-such-build-tool-here {project}", "build command failed with exit code 127: "},
-           {"kill -9 $$", "build command was stopped by signal 9"},
-       }) {
-    SCOPED_TRACE(c.command);
-    vbe_.SetBuildCommand(c.command);
-    std::string message = Build(project);
-    EXPECT_EQ(message.substr(0, c.message.size()), c.message);
-  }
-  vbe_.SetBuildCommand("echo compiling; echo 'Module1.bas(3): Expected: End Sub' >&2; exit 2");
-  Build(project);
-  EXPECT_EQ(project.LastBuildOutput(), "compiling\nModule1.bas(3): Expected: End Sub\n");
-}
-
-TEST_F(MakeCompiledFile, KeepsOnlyTheEndOfALongOutput) {
+  const std::string warnings = "yes 'warning: something' | head -n 20000; echo 'fatal: out of disk'; exit 3";
+  const std::vector<Case> cases = {
+      // Paths quoted for the shell: the folder's name has blanks and quotes.
+      {"cp {project} {output}.check && echo done", "built", "done\n"},
+      {"test -f Module1.bas", "built"},
+      {"test -f Module1.bas && read answer", "build command failed with exit code 1"},  // stdin is /dev/null
+      {"false", "build command failed with exit code 1"},
+      {"echo compiling; echo 'Module1.bas(3): Expected: End Sub' >&2; echo; exit 2",
+       "build command failed with exit code 2: Module1.bas(3): Expected: End Sub",
+       "compiling\nModule1.bas(3): Expected: End Sub\n\n"},
+      {"no-such-build-tool-here {project}", "build command failed with exit code 127: "},
+      {"kill -9 $$", "build command was stopped by signal 9"},
+      {warnings, "build command failed with exit code 3: fatal: out of disk"},
+      {std::nullopt, "no build command configured; structural check passed, nothing compiled"},
+      {"cp {project} {output}.check", "cannot build Orders: the project has unsaved changes", std::nullopt, true},
+  };
   MemoryProject& project = LoadProject(kSoundModule);
-  vbe_.SetBuildCommand("yes 'warning: something' | head -n 20000; echo 'fatal: out of disk'; exit 3");
-  EXPECT_EQ(Build(project), "build command failed with exit code 3: fatal: out of disk");
+  EXPECT_EQ(project.BuildFileName(), (folder_ / "Orders.exe").string());
+  vbe_.SetBuildCommand(warnings);  // only the end of a long output is kept
+  Build(project);
   EXPECT_EQ(project.LastBuildOutput().size(), 64u * 1024);
   EXPECT_TRUE(project.LastBuildOutput().ends_with("warning: something\nfatal: out of disk\n"));
-}
-
-TEST_F(MakeCompiledFile, RefusesAProjectWithUnsavedChanges) {
-  MemoryProject& project = LoadProject(kSoundModule);
-  vbe_.SetBuildCommand("cp {project} {output}.check");
-  project.At(0).Code()->ReplaceLine(1, "Option Explicit ' edited");
-  EXPECT_EQ(Build(project), "cannot build Orders: the project has unsaved changes");
-  EXPECT_FALSE(fs::exists(folder_ / "Orders.exe.check"));
-  EXPECT_EQ(ReadBytes(folder_ / "Module1.bas"), kSoundModule);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.command.value_or("no command"));
+    fs::remove(folder_ / "Orders.exe.check");
+    vbe_.SetBuildCommand(c.command.value_or(""));
+    if (c.edited) project.At(0).Code()->ReplaceLine(1, "Option Explicit ' edited");
+    const std::string message = Build(project);
+    if (c.message.ends_with(": ")) {
+      EXPECT_TRUE(message.starts_with(c.message)) << message;
+    } else {
+      EXPECT_EQ(message, c.message);
+    }
+    if (c.output) {
+      EXPECT_EQ(project.LastBuildOutput(), *c.output);
+    }
+    EXPECT_EQ(fs::exists(folder_ / "Orders.exe.check"), c.command && c.command->starts_with("cp") && !c.edited);
+    if (c.edited) {
+      EXPECT_EQ(ReadBytes(folder_ / "Module1.bas"), kSoundModule);
+    }
+  }
 }
 
 TEST_F(MakeCompiledFile, WithoutACommandOnlyTheStructureIsChecked) {
-  MemoryProject& sound = LoadProject(kSoundModule);
-  EXPECT_EQ(Build(sound), "no build command configured; structural check passed, nothing compiled");
-  EXPECT_TRUE(sound.LastStructureProblems().empty());
-
   MemoryVBE other;
   WriteBytes(dir_ / "Broken.vbp", kProjectFile);
   WriteBytes(dir_ / "Module1.bas", kBrokenModule);

@@ -5,9 +5,9 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <map>
 
+#include "host/corpus_test.h"
 #include "platform/cp1252.h"
 #include "platform/test_files.h"
 
@@ -20,7 +20,7 @@ using platform::testing::TempDir;
 using platform::testing::WriteBytes;
 using ::testing::HasSubstr;
 
-const fs::path kCorpus = fs::path(GILDEX_CORPUS_DIR).lexically_normal();
+using testing::kCorpus;
 
 std::vector<fs::path> CorpusFiles(std::initializer_list<std::string_view> extensions) {
   std::vector<fs::path> files;
@@ -63,6 +63,7 @@ std::string Describe(const std::vector<LoadProblem>& problems) {
 }
 
 TEST(Corpus, EveryProjectLoadsAndEveryFileComesBackByteForByte) {
+  GILDEX_SKIP_WITHOUT_CORPUS();
   std::vector<fs::path> projects = CorpusFiles({".vbp", ".vbg"});
   ASSERT_FALSE(projects.empty());
   int files_checked = 0;
@@ -74,12 +75,10 @@ TEST(Corpus, EveryProjectLoadsAndEveryFileComesBackByteForByte) {
     EXPECT_FALSE(loaded.HasFatal()) << Describe(loaded.problems);
     if (loaded.group) {
       EXPECT_EQ(WriteGroupFile(*loaded.group), ReadBytes(path));
-      std::printf("  checked %s\n", path.lexically_relative(kCorpus).c_str());
       ++files_checked;
     }
     for (MemoryProject* project : loaded.projects) {
       EXPECT_EQ(WriteProjectFile(project->Parsed()), ReadBytes(project->File()));
-      std::printf("  checked %s\n", project->File().lexically_normal().lexically_relative(kCorpus).c_str());
       ++files_checked;
       EXPECT_GT(project->ComponentCount(), 0);
       for (MemoryComponent* component : project->Components()) {
@@ -87,16 +86,15 @@ TEST(Corpus, EveryProjectLoadsAndEveryFileComesBackByteForByte) {
         EXPECT_TRUE(component->Usable());
         EXPECT_EQ(SerializeComponent(*component), ReadBytes(component->File()));
         EXPECT_FALSE(component->IsDirty());
-        std::printf("  checked %s\n", component->File().lexically_relative(kCorpus).c_str());
         ++files_checked;
       }
     }
   }
-  std::printf("%zu project and group files loaded, %d files written back byte for byte\n", projects.size(),
-              files_checked);
+  EXPECT_EQ(files_checked, 254);
 }
 
 TEST(Corpus, ComponentsGetTheTypeAndNameTheIdeGivesThem) {
+  GILDEX_SKIP_WITHOUT_CORPUS();
   MemoryVBE vbe;
   LoadResult loaded = Load(vbe, kCorpus / "minesweeper/MINESWEEPER.VBP");
   ASSERT_EQ(loaded.projects.size(), 1u);
@@ -116,7 +114,6 @@ TEST(Corpus, ComponentsGetTheTypeAndNameTheIdeGivesThem) {
   EXPECT_EQ(project.BuildFileName(), (fs::absolute(kCorpus / "minesweeper") / "MineSweeper.exe").string());
   EXPECT_EQ(project.Component(9).Code(), nullptr);  // the related document has no code
   EXPECT_NE(project.FindComponent("mstringsortroutines"), nullptr);
-  EXPECT_TRUE(project.Component(1).IsReadOnly());  // the corpus files carry no write bits
   EXPECT_EQ(project.Component(1).FileNames(1), fs::absolute(kCorpus / "minesweeper/frmMineSweeper.frm").string());
 
   MemoryVBE video;
@@ -129,6 +126,7 @@ TEST(Corpus, ComponentsGetTheTypeAndNameTheIdeGivesThem) {
 }
 
 TEST(Corpus, BrokenPathsAndMissingBinaryFilesAreWarningsNamingTheLine) {
+  GILDEX_SKIP_WITHOUT_CORPUS();
   MemoryVBE vbe;
   LoadResult loaded = Load(vbe, kCorpus / "trayicon-ocx/Group1.vbg");
   ASSERT_EQ(loaded.projects.size(), 2u);
@@ -144,6 +142,7 @@ TEST(Corpus, BrokenPathsAndMissingBinaryFilesAreWarningsNamingTheLine) {
 }
 
 TEST(Corpus, AnEditedProcedureIsTheOnlyChangeWritten) {
+  GILDEX_SKIP_WITHOUT_CORPUS();
   TempDir dir;
   fs::path folder = CopyCorpusProject(dir, "cd-database");
   auto before = Snapshot(folder);
@@ -293,38 +292,56 @@ TEST(SmallProject, RenameAndReloadGoThroughTheFile) {
   EXPECT_FALSE(util.IsDirty());
 }
 
-TEST(SmallProject, AddingAndRemovingComponentsIsNotWrittenIntoTheProjectFile) {
-  SmallProject project;
-  WriteBytes(project.dir / "Extra.bas", "Attribute VB_Name = \"Extra\"\r\n");
-  MemoryVBE vbe;
-  Load(vbe, project.vbp);
-  MemoryProject& p = *vbe.Projects()[0];
-  VBComponent& extra = p.AddFromFile((project.dir / "Extra.bas").string());
-  EXPECT_EQ(extra.Name(), "Extra");
-  EXPECT_EQ(p.ComponentCount(), 4);
-  p.Remove(p.Component(2));
-  EXPECT_EQ(p.ComponentCount(), 3);
-  EXPECT_TRUE(p.IsDirty());
-  std::string vbp_before = ReadBytes(project.vbp);
-  SaveResult saved = SaveChanged(vbe);
-  ASSERT_EQ(saved.skipped.size(), 1u);
-  EXPECT_THAT(saved.skipped[0].message, HasSubstr("not supported yet"));
-  EXPECT_EQ(ReadBytes(project.vbp), vbp_before);
-  EXPECT_THROW(p.AddFromFile((project.dir / "Nowhere.bas").string()), HostError);
-}
-
-TEST(SmallProject, ACancelledWriteLeavesTheFileAlone) {
-  SmallProject project;
-  MemoryVBE vbe;
-  Load(vbe, project.vbp);
-  MemoryProject& p = *vbe.Projects()[0];
-  p.RequestWriteFile.Connect([](const std::string&, bool& cancel) { cancel = true; });
-  p.Component(2).Code()->ReplaceLine(5, "    Beep: Beep");
-  std::string before = ReadBytes(project.dir / "Util.bas");
-  SaveResult saved = SaveChanged(vbe);
-  ASSERT_EQ(saved.skipped.size(), 1u);
-  EXPECT_THAT(saved.skipped[0].message, HasSubstr("cancelled"));
-  EXPECT_EQ(ReadBytes(project.dir / "Util.bas"), before);
+TEST(SmallProject, AChangeThatCannotBeWrittenIsSkippedAndNamedAndNothingIsWritten) {
+  struct Case {
+    std::string name;
+    std::function<void(SmallProject&)> before_load;
+    std::function<void(SmallProject&, MemoryProject&)> edit;
+    std::string file;  // the one skipped, in the project folder
+    std::string message_part;
+  };
+  const std::vector<Case> cases = {
+      {"a write the host cancels", [](SmallProject&) {},
+       [](SmallProject&, MemoryProject& p) {
+         p.RequestWriteFile.Connect([](const std::string&, bool& cancel) { cancel = true; });
+         p.Component(2).Code()->ReplaceLine(5, "    Beep: Beep");
+       },
+       "Util.bas", "cancelled"},
+      // The write bits are what the loader looks at, so this holds for the superuser too.
+      {"a read-only file", [](SmallProject& p) { fs::permissions(p.dir / "Thing.cls", fs::perms(0444)); },
+       [](SmallProject&, MemoryProject& p) {
+         EXPECT_TRUE(p.Component(3).IsReadOnly());
+         p.Component(3).Code()->InsertLines(1, "' edited");
+       },
+       "Thing.cls", "read-only"},
+      {"components added and removed",
+       [](SmallProject& p) { WriteBytes(p.dir / "Extra.bas", "Attribute VB_Name = \"Extra\"\r\n"); },
+       [](SmallProject& small, MemoryProject& p) {
+         EXPECT_EQ(p.AddFromFile((small.dir / "Extra.bas").string()).Name(), "Extra");
+         EXPECT_EQ(p.ComponentCount(), 4);
+         p.Remove(p.Component(2));
+         EXPECT_EQ(p.ComponentCount(), 3);
+         EXPECT_TRUE(p.IsDirty());
+         EXPECT_THROW(p.AddFromFile((small.dir / "Nowhere.bas").string()), HostError);
+       },
+       "Orders.vbp", "not supported yet"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    SmallProject project;
+    c.before_load(project);
+    const auto before = Snapshot(project.dir.Path());
+    MemoryVBE vbe;
+    LoadResult loaded = Load(vbe, project.vbp);
+    EXPECT_TRUE(loaded.problems.empty()) << Describe(loaded.problems);
+    c.edit(project, *vbe.Projects()[0]);
+    SaveResult saved = SaveChanged(vbe);
+    ASSERT_EQ(saved.skipped.size(), 1u) << Describe(saved.skipped);
+    EXPECT_EQ(fs::path(saved.skipped[0].file), project.dir / c.file);
+    EXPECT_THAT(saved.skipped[0].message, HasSubstr(c.message_part));
+    EXPECT_TRUE(saved.written.empty());
+    EXPECT_TRUE(Snapshot(project.dir.Path()) == before);
+  }
 }
 
 TEST(SmallProject, AModuleFileLoadsAsAProjectOfItsOwn) {
@@ -376,17 +393,16 @@ TEST(SmallProject, AFileChangedOnDiskSinceTheLoadIsNotOverwritten) {
   EXPECT_EQ(ReadBytes(project.dir / "Util.bas"), theirs);
 }
 
-struct DamageCase {
-  std::string name;
-  std::function<void(SmallProject&)> spoil;
-  std::string file;  // the file the problem names, relative to the project folder
-  long line;
-  bool fatal;
-  std::string message_part;
-};
-
 TEST(SmallProject, DamagedInputIsReportedWithFileAndLineAndNothingIsWritten) {
-  const std::vector<DamageCase> cases = {
+  struct Case {
+    std::string name;
+    std::function<void(SmallProject&)> spoil;
+    std::string file;  // the file the problem names, relative to the project folder
+    long line;
+    bool fatal;
+    std::string message_part;
+  };
+  const std::vector<Case> cases = {
       {"missing member", [](SmallProject& p) { WriteBytes(p.vbp, ReadBytes(p.vbp) + "Form=Gone.frm\r\n"); },
        "Orders.vbp", 6, true, "file not found: \"Gone.frm\""},
       {"missing frx", [](SmallProject& p) { fs::remove(p.dir / "Main.frx"); }, "Main.frm", 5, false,
@@ -436,7 +452,7 @@ TEST(SmallProject, DamagedInputIsReportedWithFileAndLineAndNothingIsWritten) {
        },
        "Orders.vbp", 6, true, "\"Other.bas\" has the same VB_Name \"UTIL\" as \"Util.bas\" (line 3)"},
   };
-  for (const DamageCase& c : cases) {
+  for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     SmallProject project;
     c.spoil(project);
@@ -465,23 +481,6 @@ TEST(SmallProject, DamagedInputIsReportedWithFileAndLineAndNothingIsWritten) {
       EXPECT_TRUE(Snapshot(project.dir.Path()) == before);
     }
   }
-}
-
-TEST(SmallProject, AReadOnlyFileLoadsButIsNeverWritten) {
-  SmallProject project;
-  fs::permissions(project.dir / "Thing.cls", fs::perms(0444));
-  std::string before = ReadBytes(project.dir / "Thing.cls");
-  MemoryVBE vbe;
-  LoadResult loaded = Load(vbe, project.vbp);
-  EXPECT_TRUE(loaded.problems.empty()) << Describe(loaded.problems);
-  VBComponent& thing = vbe.Project(1).Component(3);
-  EXPECT_TRUE(thing.IsReadOnly());
-  thing.Code()->InsertLines(1, "' edited");
-  SaveResult saved = SaveChanged(vbe);
-  ASSERT_EQ(saved.skipped.size(), 1u);
-  EXPECT_EQ(saved.skipped[0].file, (project.dir / "Thing.cls").string());
-  EXPECT_THAT(saved.skipped[0].message, HasSubstr("read-only"));
-  EXPECT_EQ(ReadBytes(project.dir / "Thing.cls"), before);
 }
 
 TEST(Load, AFileThatCannotBeReadAtAllIsAnError) {

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 
+#include "host/corpus_test.h"
 #include "host/memory_code_module.h"
 #include "host/project_loader.h"
 #include "platform/cp1252.h"
@@ -37,7 +37,8 @@ std::vector<fs::path> ProjectsUnder(const fs::path& folder) {
 
 // Real projects that VB6 compiles: the check must find nothing in any of them.
 TEST(StructuralCheck, EveryCorpusAndSampleProjectIsSound) {
-  std::vector<fs::path> projects = ProjectsUnder(GILDEX_CORPUS_DIR);
+  GILDEX_SKIP_WITHOUT_CORPUS();
+  std::vector<fs::path> projects = ProjectsUnder(testing::kCorpus);
   projects.push_back(fs::path(GILDEX_SOURCE_DIR) / "data/Sample/Orders.vbp");
   long modules = 0, lines = 0;
   for (const fs::path& path : projects) {
@@ -53,7 +54,6 @@ TEST(StructuralCheck, EveryCorpusAndSampleProjectIsSound) {
     }
     EXPECT_EQ(Describe(CheckStructure(*loaded.projects[0])), "");
   }
-  std::printf("  %zu projects, %ld code modules, %ld lines checked\n", projects.size(), modules, lines);
   EXPECT_EQ(projects.size(), 18u);
 }
 
@@ -144,10 +144,11 @@ TEST(StructuralCheck, FindsTheFaultsOfBrokenModules) {
 
 // Taking any one closing line out of a real module must be caught.
 TEST(StructuralCheck, EveryClosingLineRemovedFromARealModuleIsFound) {
+  GILDEX_SKIP_WITHOUT_CORPUS();
   const std::vector<std::string_view> closers = {"End If", "Next", "Loop", "Wend", "End Select",
                                                  "End With", "End Sub", "End Function", "End Property"};
   MemoryVBE vbe;
-  LoadResult loaded = Load(vbe, fs::path(GILDEX_CORPUS_DIR) / "billing-app/KwikiBilling.vbp");
+  LoadResult loaded = Load(vbe, testing::kCorpus / "billing-app/KwikiBilling.vbp");
   ASSERT_TRUE(loaded.readable) << loaded.error;
   int removed = 0;
   for (MemoryComponent* component : loaded.projects[0]->Components()) {

@@ -66,9 +66,6 @@ class AddIn {
   ErrorReport& Report() { return report_; }
   RegistryTools& Registry() { return registry_; }
   std::filesystem::path AddInListFile() const { return windows_folder_ / std::string(kAddInListFile); }
-  // The application's help file, set at connection.
-  const std::string& HelpFile() const { return help_file_; }
-  void HelpFile(std::string file) { help_file_ = std::move(file); }
 
  private:
   platform::Services& services_;
@@ -77,7 +74,6 @@ class AddIn {
   std::filesystem::path windows_folder_;
   MessageViewFactory make_view_;
   host::VBE* vbe_ = nullptr;
-  std::string help_file_;
   bool persist_ = true;
   std::unique_ptr<CGildex> engine_;
   std::unique_ptr<clsMessages> messages_;

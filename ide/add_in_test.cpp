@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,7 +15,6 @@
 #include "host/project_loader.h"
 #include "ide/connect.h"
 #include "ide/ide_rig_test.h"
-#include "platform/ini.h"
 
 namespace gildex {
 namespace {
@@ -33,54 +33,42 @@ std::vector<std::string> Prompts(const platform::ScriptedDialogs& dialogs) {
   return prompts;
 }
 
-TEST(AddToINI, TheFirstStartRegistersTheAddInAndSaysSo) {
-  testing::AddInRig rig;
-  fs::create_directories(rig.WindowsFolder());
-  const fs::path ini = rig.WindowsFolder() / "vbaddin.ini";
-  WriteBytes(ini, "[Add-Ins32]\r\nVBSDIAddIn.Connect=0\r\nAppWizard.Wizard=0\r\n");
-  rig.add_in.Main();
-  EXPECT_EQ(ReadBytes(ini), "[Add-Ins32]\r\nVBSDIAddIn.Connect=0\r\nAppWizard.Wizard=0\r\nGildex.Connect=0\r\n");
-  ASSERT_EQ(rig.dialogs.Asked().size(), 1u);
-  const platform::MessageBox& box = rig.dialogs.Asked()[0];
-  EXPECT_EQ(box.prompt, "Gildex has been added to your VB AddIns List.");
-  EXPECT_EQ(box.style, platform::vbInformation);
-  EXPECT_EQ(box.title, "Gildex");
-  EXPECT_TRUE(rig.add_in.HasEngine());
-
-  rig.add_in.AddToINI();  // the next start
-  EXPECT_EQ(rig.dialogs.Asked().size(), 1u);
-  EXPECT_EQ(ReadBytes(ini), "[Add-Ins32]\r\nVBSDIAddIn.Connect=0\r\nAppWizard.Wizard=0\r\nGildex.Connect=0\r\n");
-}
-
-TEST(AddToINI, TheSourceControlAddInDecidesSourceControl) {
+TEST(AddToINI, TheFirstStartRegistersTheAddInAndTheSourceControlAddInDecidesSourceControl) {
   struct Case {
-    std::string list;
+    const char* name;
+    std::optional<std::string> list;  // nullopt: no list file yet
+    std::string after;
+    std::vector<std::string> said;
     bool source_control;
   };
+  const std::string added = "Gildex has been added to your VB AddIns List.";
   const std::vector<Case> cases = {
-      {"[Add-Ins32]\r\nGildex.Connect=0\r\nvbscc=3\r\n", true},
-      {"[Add-Ins32]\r\nGildex.Connect=0\r\n", false},
-      {"[Add-Ins32]\r\nGildex.Connect=0\r\nvbscc=\r\n", false},  // nothing read
-      {"[Other]\r\nvbscc=3\r\n[Add-Ins32]\r\nGildex.Connect=0\r\n", false},
+      {"first start", "[Add-Ins32]\r\nVBSDIAddIn.Connect=0\r\nAppWizard.Wizard=0\r\n",
+       "[Add-Ins32]\r\nVBSDIAddIn.Connect=0\r\nAppWizard.Wizard=0\r\nGildex.Connect=0\r\n", {added}, false},
+      {"no list file", std::nullopt, "[Add-Ins32]\r\nGildex.Connect=0\r\n", {added}, false},
+      {"next start, source control", "[Add-Ins32]\r\nGildex.Connect=0\r\nvbscc=3\r\n", "", {}, true},
+      {"source control add-in not loaded", "[Add-Ins32]\r\nGildex.Connect=0\r\nvbscc=\r\n", "", {}, false},
+      {"source control add-in in another section", "[Other]\r\nvbscc=3\r\n[Add-Ins32]\r\nGildex.Connect=0\r\n", "",
+       {}, false},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
     testing::AddInRig rig;
-    fs::create_directories(rig.WindowsFolder());
-    WriteBytes(rig.add_in.AddInListFile(), c.list);
+    const fs::path ini = rig.add_in.AddInListFile();
+    if (c.list) {
+      fs::create_directories(ini.parent_path());
+      WriteBytes(ini, *c.list);
+    }
     rig.add_in.Engine().SourceControl(!c.source_control);
     rig.add_in.AddToINI();
-    EXPECT_EQ(rig.add_in.Engine().SourceControl(), c.source_control) << c.list;
-    EXPECT_TRUE(rig.dialogs.Asked().empty()) << c.list;
+    EXPECT_EQ(ReadBytes(ini), c.after.empty() ? *c.list : c.after);
+    EXPECT_EQ(Prompts(rig.dialogs), c.said);
+    if (!c.said.empty()) {
+      EXPECT_EQ(rig.dialogs.Asked()[0].style, platform::vbInformation);
+      EXPECT_EQ(rig.dialogs.Asked()[0].title, "Gildex");
+    }
+    EXPECT_EQ(rig.add_in.Engine().SourceControl(), c.source_control);
   }
-}
-
-TEST(AddToINI, WithoutAListFileOneIsMadeAndAFailureIsReported) {
-  testing::AddInRig rig;
-  rig.add_in.AddToINI();
-  EXPECT_EQ(platform::GetPrivateProfileString("Add-Ins32", "Gildex.Connect", "", 255, rig.add_in.AddInListFile()),
-            "0");
-  EXPECT_EQ(Prompts(rig.dialogs), std::vector<std::string>{"Gildex has been added to your VB AddIns List."});
-
   testing::AddInRig unwritable;
   fs::create_directories(unwritable.add_in.AddInListFile());  // a folder where the file should be
   unwritable.add_in.AddToINI();
@@ -105,7 +93,7 @@ struct Host {
   testing::FakeInterface ui;
 };
 
-TEST(ConnectCreation, MakesTheSharedObjectsWithTheStoredSettings) {
+TEST(ConnectCreation, MakesTheSharedObjectsWithTheStoredSettingsAndTerminationLetsGo) {
   Host host;
   host.rig.Option("Build Project", "True");
   {
@@ -113,18 +101,11 @@ TEST(ConnectCreation, MakesTheSharedObjectsWithTheStoredSettings) {
     AddIn& shared = host.rig.add_in;
     EXPECT_TRUE(shared.HasEngine() && shared.HasMessages() && shared.HasScripter());
     EXPECT_FALSE(shared.HasTemplates());
-    EXPECT_EQ(shared.Engine().DefaultTemplate(), "Standard");
     EXPECT_TRUE(shared.Engine().BuildProject());
-    EXPECT_EQ(shared.Messages().Caption(), "Gildex");
-    EXPECT_FALSE(shared.Messages().ProgressBar());
-    EXPECT_TRUE(shared.Messages().Resize());
     connect.OnConnection(&host.vbe, ext_cm_CommandLine);
     EXPECT_TRUE(shared.HasTemplates());
   }
-  // Termination lets go of the script host, the engine and the progress controller.
-  EXPECT_FALSE(host.rig.add_in.HasScripter());
-  EXPECT_FALSE(host.rig.add_in.HasEngine());
-  EXPECT_FALSE(host.rig.add_in.HasMessages());
+  EXPECT_FALSE(host.rig.add_in.HasScripter() || host.rig.add_in.HasEngine() || host.rig.add_in.HasMessages());
   EXPECT_TRUE(host.rig.dialogs.Asked().empty());
 }
 
@@ -134,88 +115,59 @@ TEST(OnConnection, EachModeBuildsWhatItShould) {
     bool interactive;  // the host program has menus, toolbar and event hooks to offer
     int built;
     bool connected;
+    bool splash = true;
+    std::string open = "Orders.vbp";
+    std::string current = "frmMain";  // frmMDI comes first, but an MDI form is no form here
+    bool own_templates = false;       // a template folder of the user's without Standard
   };
   const std::vector<Case> cases = {
       {ext_cm_AfterStartup, true, 1, true},   {ext_cm_Startup, true, 1, true},
       {ext_cm_External, true, 1, true},       {ext_cm_CommandLine, true, 0, true},
       {ext_cm_CommandLine, false, 0, true},   {ext_cm_AfterStartup, false, 0, false},
       {ext_cm_Startup, false, 0, false},      {ext_cm_External, false, 0, false},
+      {ext_cm_Startup, true, 1, true, false},  // the splash window switched off
+      {ext_cm_AfterStartup, true, 1, true, true, "modGlobals.bas", ""},  // a project without a form
+      {ext_cm_AfterStartup, true, 1, true, true, "", ""},                // no project open at all
+      {ext_cm_AfterStartup, true, 1, true, true, "Orders.vbp", "frmMain", true},
   };
   for (const Case& c : cases) {
-    Host host;
+    Host host(c.open);
+    if (!c.splash) host.rig.Option("Disable Splash", "True");
+    const fs::path mine = host.rig.dir / "My Templates";
+    if (c.own_templates) host.rig.Option("Template Path", mine.string() + "/");
     Connect connect(host.rig.add_in, host.Views(c.interactive));
     connect.OnConnection(&host.vbe, c.mode);
-    const std::string name = "mode " + std::to_string(c.mode) + (c.interactive ? " interactive" : "");
+    const std::string name = "mode " + std::to_string(c.mode) + (c.interactive ? " interactive " : " ") + c.open;
     EXPECT_EQ(host.ui.built, c.built) << name;
     EXPECT_EQ(connect.Connected(), c.connected) << name;
-    EXPECT_EQ(host.splash.shown, 1) << name;
+    EXPECT_EQ(host.splash.shown, c.splash ? 1 : 0) << name;
     if (c.connected) {
       EXPECT_TRUE(host.rig.dialogs.Asked().empty()) << name;
-      EXPECT_TRUE(host.splash.loaded) << name << ": the splash window closes itself later";
+      EXPECT_EQ(host.splash.loaded, c.splash) << name << ": the splash window closes itself later";
+      EXPECT_EQ(connect.CurrentComponent() != nullptr ? connect.CurrentComponent()->Name() : "", c.current) << name;
+      EXPECT_EQ(connect.VBInstance(), &host.vbe) << name;
     } else {
       ASSERT_FALSE(host.rig.dialogs.Asked().empty()) << name;
       EXPECT_EQ(host.rig.dialogs.Asked().back().prompt, kCouldNotConnect) << name;
       EXPECT_EQ(host.rig.dialogs.Asked().back().title, "Gildex") << name;
       EXPECT_FALSE(host.splash.loaded) << name;
     }
-    // The start-up routine ran in every mode.
+    // The start-up routine ran in every mode: the templates folder found (or made) and read.
     CGildex& engine = host.rig.add_in.Engine();
+    if (c.own_templates) {
+      EXPECT_TRUE(fs::is_directory(mine));
+      EXPECT_EQ(host.rig.add_in.Templates().Count(), 0);
+      EXPECT_EQ(engine.HeaderCode(), "") << "Standard is not in that folder";
+      continue;
+    }
+    EXPECT_EQ(engine.TemplatePath(), host.rig.services.program_folder.string() + "/Templates/");
     EXPECT_EQ(engine.HeaderCode(), "On Error GoTo %ProcName%_Err") << name;
     EXPECT_EQ(engine.FooterCode(), "%ProcName%_Err:\r\n    MsgBox Err.Description") << name;
     EXPECT_EQ(host.rig.add_in.Templates().Count(), 1) << name;
-    EXPECT_EQ(host.rig.add_in.Messages().MaxWidth(), 4600) << name;
-    EXPECT_EQ(host.rig.add_in.HelpFile(), host.rig.services.program_folder.string() + "/Gildex.hlp") << name;
   }
 }
 
-TEST(OnConnection, TheCurrentComponentIsTheActiveProjectsFirstForm) {
-  struct Case {
-    std::string open;
-    std::string current;  // empty: none
-  };
-  const std::vector<Case> cases = {
-      {"Orders.vbp", "frmMain"},  // frmMDI comes first, but an MDI form is no form here
-      {"modGlobals.bas", ""},     // a project without a form
-      {"", ""},                   // no project open at all
-  };
-  for (const Case& c : cases) {
-    Host host(c.open);
-    Connect connect(host.rig.add_in, host.Views());
-    connect.OnConnection(&host.vbe, ext_cm_AfterStartup);
-    EXPECT_EQ(connect.CurrentComponent() != nullptr ? connect.CurrentComponent()->Name() : "", c.current) << c.open;
-    EXPECT_EQ(host.ui.built, 1) << c.open << ": the interface is built all the same";
-    EXPECT_EQ(connect.VBInstance(), &host.vbe) << c.open;
-  }
-}
-
-TEST(OnConnection, TheSplashWindowCanBeSwitchedOff) {
-  Host host;
-  host.rig.Option("Disable Splash", "True");
-  Connect connect(host.rig.add_in, host.Views());
-  connect.OnConnection(&host.vbe, ext_cm_Startup);
-  EXPECT_EQ(host.splash.shown, 0);
-}
-
-TEST(OnConnection, TheTemplatesFolderIsFoundOrMade) {
-  {
-    Host host;  // no template path stored: the program folder's Templates
-    Connect connect(host.rig.add_in, host.Views());
-    connect.OnConnection(&host.vbe, ext_cm_AfterStartup);
-    EXPECT_EQ(host.rig.add_in.Engine().TemplatePath(), host.rig.services.program_folder.string() + "/Templates/");
-  }
-  {
-    Host host;
-    const fs::path mine = host.rig.dir / "My Templates";
-    host.rig.Option("Template Path", mine.string() + "/");
-    Connect connect(host.rig.add_in, host.Views());
-    connect.OnConnection(&host.vbe, ext_cm_AfterStartup);
-    EXPECT_TRUE(fs::is_directory(mine));
-    EXPECT_EQ(host.rig.add_in.Templates().Count(), 0);
-    EXPECT_EQ(host.rig.add_in.Engine().HeaderCode(), "") << "Standard is not in that folder";
-  }
-}
-
-TEST(OnDisconnection, RemovesTheInterfaceAndLetsGoOfTheSharedObjects) {
+TEST(OnDisconnection, RemovesTheInterfaceLetsGoOfTheSharedObjectsAndAReconnectionStartsAgain) {
   Host host;
   host.rig.Option("Save Interval", "5");
   host.rig.Option("AutoSave", "True");
@@ -223,6 +175,7 @@ TEST(OnDisconnection, RemovesTheInterfaceAndLetsGoOfTheSharedObjects) {
   connect.OnConnection(&host.vbe, ext_cm_AfterStartup);
   const std::int32_t timer = host.rig.add_in.Engine().AutoSaveTimer();
   ASSERT_TRUE(host.rig.timers.IsRunning(timer));
+  host.rig.add_in.Engine().DefaultTemplate("Other");
   connect.OnDisconnection(0);
   EXPECT_EQ(host.ui.removed, 1);
   EXPECT_FALSE(host.rig.timers.IsRunning(timer));
@@ -230,18 +183,12 @@ TEST(OnDisconnection, RemovesTheInterfaceAndLetsGoOfTheSharedObjects) {
   EXPECT_FALSE(shared.HasEngine() || shared.HasMessages() || shared.HasTemplates());
   EXPECT_EQ(shared.VBE(), nullptr);
   EXPECT_TRUE(host.rig.dialogs.Asked().empty());
-}
 
-TEST(OnDisconnection, AReconnectionStartsWithTheStoredSettingsAgain) {
-  Host host;
-  Connect connect(host.rig.add_in, host.Views());
-  connect.OnConnection(&host.vbe, ext_cm_AfterStartup);
-  connect.OnDisconnection(0);
   connect.OnConnection(&host.vbe, ext_cm_AfterStartup);
   EXPECT_TRUE(connect.Connected());
-  EXPECT_EQ(host.rig.add_in.Engine().DefaultTemplate(), "Standard");
-  EXPECT_EQ(host.rig.add_in.Engine().HeaderCode(), "On Error GoTo %ProcName%_Err");
-  EXPECT_EQ(host.rig.add_in.Templates().Count(), 1);
+  EXPECT_EQ(shared.Engine().DefaultTemplate(), "Standard");
+  EXPECT_EQ(shared.Engine().HeaderCode(), "On Error GoTo %ProcName%_Err");
+  EXPECT_EQ(shared.Templates().Count(), 1);
 }
 
 }  // namespace

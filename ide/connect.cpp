@@ -77,7 +77,6 @@ void Connect::StartUp() {
   if (!add_in_.HasEngine()) add_in_.Engine().LoadSettings();
   add_in_.Messages();
   if (!add_in_.HasTemplates()) add_in_.Templates().populate(add_in_.Engine());
-  add_in_.HelpFile(add_in_.Services().program_folder.string() + "/Gildex.hlp");
   CGildex& engine = add_in_.Engine();
   const bool no_splash = StrToBool(add_in_.Registry().fnsGetRegistryValue(std::string(kOptionsKey),
                                                                           std::string(kDisableSplashValue)));
@@ -89,7 +88,6 @@ void Connect::StartUp() {
   clsMessages& messages = add_in_.Messages();
   messages.Caption(std::string(kAppTitle));
   messages.ProgressBar(false);
-  messages.MaxWidth(4600);
   LoadTemplate(engine, "");
 }
 

@@ -24,102 +24,51 @@ namespace fs = std::filesystem;
 using platform::testing::ReadBytes;
 using platform::testing::WriteBytes;
 using testing::FakeInsertMode;
-using testing::Module;
 
 const fs::path kSample = fs::path(GILDEX_SOURCE_DIR) / "data" / "Sample";
 constexpr const char* kCancelled = "Operation was cancelled by user.";
 
-// modOrders, a module added to the sample project, procedure by procedure in each state.
-const std::string kLoadPlain = Module(R"(
-Public Sub LoadOrders()
-    Set mOrders = New Collection
-    Refresh
-End Sub)");
-const std::string kLoadHandled = Module(R"(
-Public Sub LoadOrders()
-On Error GoTo LoadOrders_Err
-' ---- Code Body Starts ----  (Standard)
-    Set mOrders = New Collection
-    Refresh
-' ---- Code Body Ends ---- (Standard)
-LoadOrders_Err:
-    MsgBox Err.Description
-End Sub)");
-const std::string kLoadHandledNumbered = Module(R"(
-Public Sub LoadOrders()
-1 On Error GoTo LoadOrders_Err
-' ---- Code Body Starts ----  (Standard)
-2     Set mOrders = New Collection
-3     Refresh
-' ---- Code Body Ends ---- (Standard)
-LoadOrders_Err:
-4     MsgBox Err.Description
-End Sub)");
-const std::string kCountPlain = Module(R"(
-Public Function CountOrders() As Long
-    CountOrders = mOrders.Count
-    Beep
-End Function)");
-const std::string kCountHandled = Module(R"(
-Public Function CountOrders() As Long
-On Error GoTo CountOrders_Err
-' ---- Code Body Starts ----  (Standard)
-    CountOrders = mOrders.Count
-    Beep
-' ---- Code Body Ends ---- (Standard)
-CountOrders_Err:
-    MsgBox Err.Description
-End Function)");
+// A procedure and the states the commands leave it in, with the "Standard" template of the rig.
+struct Proc {
+  std::string declaration, name, end;
+  std::vector<std::string> body;
+};
+enum State { Plain, Handled, Numbered, HandledNumbered };
 
-std::string Orders(const std::string& load, const std::string& count) {
-  return "Option Explicit\r\n\r\n" + load + "\r\n\r\n" + count;
+// The procedure's text in `state`; line numbers go on from `number`.
+std::string Lines(const Proc& p, State state, int& number) {
+  const bool numbered = state == Numbered || state == HandledNumbered;
+  const bool handled = state == Handled || state == HandledNumbered;
+  const auto code = [&](const std::string& line) { return numbered ? std::to_string(number++) + " " + line : line; };
+  std::string text = p.declaration + "\r\n";
+  if (handled) text += code("On Error GoTo " + p.name + "_Err") + "\r\n' ---- Code Body Starts ----  (Standard)\r\n";
+  for (const std::string& line : p.body) text += code(line) + "\r\n";
+  if (handled)
+    text += "' ---- Code Body Ends ---- (Standard)\r\n" + p.name + "_Err:\r\n" + code("    MsgBox Err.Description") + "\r\n";
+  return text + p.end;
 }
-const std::string kOrders = Orders(kLoadPlain, kCountPlain);
-const std::string kOrdersHandled = Orders(kLoadHandled, kCountHandled);
-const std::string kOrdersHandledNumbered = Orders(kLoadHandledNumbered, Module(R"(
-Public Function CountOrders() As Long
-5 On Error GoTo CountOrders_Err
-' ---- Code Body Starts ----  (Standard)
-6     CountOrders = mOrders.Count
-7     Beep
-' ---- Code Body Ends ---- (Standard)
-CountOrders_Err:
-8     MsgBox Err.Description
-End Function)"));
-const std::string kOrdersNumbered = Orders(Module(R"(
-Public Sub LoadOrders()
-1     Set mOrders = New Collection
-2     Refresh
-End Sub)"),
-                                           Module(R"(
-Public Function CountOrders() As Long
-3     CountOrders = mOrders.Count
-4     Beep
-End Function)"));
 
-// The code of the sample's frmAbout after the form commands.
-const std::string kAboutHandledNumbered = Module(R"(
-Option Explicit
-
-Private Sub Form_Load()
-1 On Error GoTo Form_Load_Err
-' ---- Code Body Starts ----  (Standard)
-2     lblVersion.Caption = "Version " & App.Major & "." & App.Minor & "." & App.Revision
-3     lblMachine.Caption = "Running on " & GetMachineName() & ", data in " & gSettings.DataPath
-' ---- Code Body Ends ---- (Standard)
-Form_Load_Err:
-4     MsgBox Err.Description
-End Sub
-
-Private Sub cmdOK_Click()
-5 On Error GoTo cmdOK_Click_Err
-' ---- Code Body Starts ----  (Standard)
-6     Unload Me
-' ---- Code Body Ends ---- (Standard)
-cmdOK_Click_Err:
-7     MsgBox Err.Description
-End Sub
-)");
+// modOrders, a module added to the sample project, and the sample's frmAbout.
+std::string Orders(State load, State count) {
+  int number = 1;
+  const std::string first = Lines({"Public Sub LoadOrders()", "LoadOrders", "End Sub",
+                                   {"    Set mOrders = New Collection", "    Refresh"}},
+                                  load, number);
+  return "Option Explicit\r\n\r\n" + first + "\r\n\r\n" +
+         Lines({"Public Function CountOrders() As Long", "CountOrders", "End Function",
+                {"    CountOrders = mOrders.Count", "    Beep"}},
+               count, number);
+}
+std::string About(State state) {
+  int number = 1;
+  const std::string first =
+      Lines({"Private Sub Form_Load()", "Form_Load", "End Sub",
+             {"    lblVersion.Caption = \"Version \" & App.Major & \".\" & App.Minor & \".\" & App.Revision",
+              "    lblMachine.Caption = \"Running on \" & GetMachineName() & \", data in \" & gSettings.DataPath"}},
+            state, number);
+  return "Option Explicit\r\n\r\n" + first + "\r\n\r\n" +
+         Lines({"Private Sub cmdOK_Click()", "cmdOK_Click", "End Sub", {"    Unload Me"}}, state, number);
+}
 
 // The Orders sample in a folder of its own with modOrders as its first component, the
 // "Standard" template chosen and the line-numbering option off, connected to the IDE.
@@ -129,14 +78,14 @@ struct Ide {
     std::string vbp = ReadBytes(folder / "Orders.vbp");
     vbp.insert(vbp.find("Module="), "Module=modOrders; modOrders.bas\r\n");
     WriteBytes(folder / "Orders.vbp", vbp);
-    WriteBytes(folder / "modOrders.bas", "Attribute VB_Name = \"modOrders\"\r\n" + kOrders + "\r\n");
+    WriteBytes(folder / "modOrders.bas", "Attribute VB_Name = \"modOrders\"\r\n" + Orders(Plain, Plain) + "\r\n");
     rig.Option("Default Template", "Standard");
     rig.Option("Numbering", "True");  // stored inverted: True means no line numbers
     rig.Option("BodyCode", "True");  // marker lines, by which removal finds the blocks again
     loaded = host::Load(vbe, folder / open);
     connect = std::make_unique<Connect>(rig.add_in, ConnectViews{&insert_mode, &options, nullptr, &ui});
     connect->OnConnection(&vbe, ext_cm_AfterStartup);
-    rig.shown_messages.clear();
+    rig.window_log.clear();
   }
 
   CGildex& Engine() { return rig.add_in.Engine(); }
@@ -169,21 +118,18 @@ struct Ide {
   // What the command said in the progress window, without the engine's per-procedure lines.
   std::vector<std::string> Said() const {
     std::vector<std::string> said;
-    for (const std::string& m : rig.shown_messages)
-      if (!m.empty() && !m.starts_with("Processing ")) said.push_back(m);
+    std::string last;
+    for (const std::string& call : rig.window_log) {
+      if (!call.starts_with("SetMessage ") || call == "SetMessage " + last) continue;
+      last = call.substr(std::string_view("SetMessage ").size());
+      if (!last.empty() && !last.starts_with("Processing ")) said.push_back(last);
+    }
     return said;
   }
   bool Idle() {
     const host::CommandBar* bar = vbe.Bars().Find(kToolbarName);
     return !Window().Busy() && bar != nullptr && bar->controls[0]->enabled;
   }
-  // The engine's Cancel flag goes up at the `nth` time the host's message loop runs.
-  void CancelAtIdle(int nth) {
-    rig.loop.OnIdle([this, nth] {
-      if (++idle_runs == nth && rig.add_in.HasEngine()) Engine().Cancel(true);
-    });
-  }
-
   testing::AddInRig rig;
   fs::path folder = rig.dir / "Orders";
   host::MemoryVBE vbe;
@@ -192,19 +138,17 @@ struct Ide {
   testing::FakeOptionsDialog options;
   testing::FakeInterface ui;
   std::unique_ptr<Connect> connect;
-  int idle_runs = 0;
 };
 
 using Handler = void (Connect::*)();
 
 TEST(ComponentCommands, EachCallsTheEngineAndReportsInTheProgressWindow) {
-  enum Start { Plain, HandledNumbered, Numbered };
   struct Case {
     const char* name;
     Handler handler;
     const char* component;
     bool numbering_option;
-    Start start;
+    State start;
     std::vector<std::string> said;
     std::string after;  // empty: the component's code as loaded
   };
@@ -212,17 +156,20 @@ TEST(ComponentCommands, EachCallsTheEngineAndReportsInTheProgressWindow) {
   const std::string unnumbering = "Removing line-numbers, please wait...";
   const std::vector<Case> cases = {
       {"CodeInsert", &Connect::hWndCodeInsert_Click, "modOrders", false, Plain,
-       {"Adding Error Handler, please wait...", "Gildex Error trapping added to component."}, kOrdersHandled},
+       {"Adding Error Handler, please wait...", "Gildex Error trapping added to component."},
+       Orders(Handled, Handled)},
       {"CodeInsert numbering", &Connect::hWndCodeInsert_Click, "modOrders", true, Plain,
        {"Adding Error Handler, please wait...", adding, "Gildex Error trapping added to component."},
-       kOrdersHandledNumbered},
+       Orders(HandledNumbered, HandledNumbered)},
       {"ModuleInsert", &Connect::hWndModuleInsert_Click, "modOrders", false, Plain,
-       {"Adding Error Code, please wait...", "Gildex Error trapping added to module."}, kOrdersHandled},
+       {"Adding Error Code, please wait...", "Gildex Error trapping added to module."}, Orders(Handled, Handled)},
       {"ModuleInsert numbering", &Connect::hWndModuleInsert_Click, "modOrders", true, Plain,
        {"Adding Error Code, please wait...", adding, "Gildex Error trapping added to module."},
-       kOrdersHandledNumbered},
+       Orders(HandledNumbered, HandledNumbered)},
+      {"FormInsert", &Connect::hWndFormInsert_Click, "frmAbout", false, Plain,
+       {"Adding Error Code, please wait...", "Gildex Error trapping added to form."}, About(Handled)},
       {"FormInsert numbering", &Connect::hWndFormInsert_Click, "frmAbout", true, Plain,
-       {"Adding Error Code, please wait...", adding, "Gildex Error trapping added to form."}, kAboutHandledNumbered},
+       {"Adding Error Code, please wait...", adding, "Gildex Error trapping added to form."}, About(HandledNumbered)},
       {"CodeDelete", &Connect::hWndCodeDelete_Click, "modOrders", false, HandledNumbered,
        {unnumbering, "Removing Error Code, please wait...", "Removed Error trapping code from component."}, ""},
       {"ModuleDelete", &Connect::hWndModuleDelete_Click, "modOrders", true, HandledNumbered,
@@ -231,11 +178,11 @@ TEST(ComponentCommands, EachCallsTheEngineAndReportsInTheProgressWindow) {
        {unnumbering, "Removing Error Code, please wait...", "Removed error trapping code from form."}, ""},
       // The explicit number commands number whatever the option says.
       {"CodeNumber", &Connect::hWndCodeNumber_Click, "modOrders", false, Plain,
-       {"Adding Line Numbers, please wait...", "Line Numbers added to component."}, kOrdersNumbered},
+       {"Adding Line Numbers, please wait...", "Line Numbers added to component."}, Orders(Numbered, Numbered)},
       {"ModuleNumber", &Connect::hWndModuleNumber_Click, "modOrders", false, Plain,
-       {adding, "Line Numbers added to module."}, kOrdersNumbered},
+       {adding, "Line Numbers added to module."}, Orders(Numbered, Numbered)},
       {"FormNumber", &Connect::hWndFormNumber_Click, "frmAbout", false, HandledNumbered,
-       {"Adding Line Numbers, please wait...", "Line numbers added to form."}, kAboutHandledNumbered},
+       {"Adding Line Numbers, please wait...", "Line numbers added to form."}, About(HandledNumbered)},
       {"CodeUnNumber", &Connect::hWndCodeUnNumber_Click, "modOrders", true, Numbered,
        {unnumbering, "Line Numbers removed from component."}, ""},
       {"ModuleUnNumber", &Connect::hWndModuleUnNumber_Click, "modOrders", false, Numbered,
@@ -244,77 +191,67 @@ TEST(ComponentCommands, EachCallsTheEngineAndReportsInTheProgressWindow) {
        {"Removing Line Numbers, please wait...", "Line numbers removed from form."}, ""},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
     Ide ide;
     const std::string loaded = ide.Text(c.component);
     host::CodeModule& code = ide.Open(c.component);
     if (c.start == HandledNumbered) ide.HandleAndNumber(c.component);
     if (c.start == Numbered) ide.Engine().NumberModule(code, false);
     ide.Engine().Numbering(!c.numbering_option);
-    ide.rig.shown_messages.clear();
+    ide.rig.window_log.clear();
     (ide.connect.get()->*c.handler)();
-    EXPECT_EQ(ide.Text(c.component), c.after.empty() ? loaded : c.after) << c.name;
-    EXPECT_EQ(ide.Said(), c.said) << c.name;
-    EXPECT_EQ(ide.Window().MessageText(), c.said.back()) << c.name;
-    EXPECT_TRUE(ide.Window().StatusLines().empty()) << c.name;
-    EXPECT_TRUE(ide.Idle()) << c.name;
-    EXPECT_EQ(ide.insert_mode.shown, 0) << c.name << ": a bare cursor asks for no insert mode";
-    EXPECT_TRUE(ide.rig.dialogs.Asked().empty()) << c.name;
+    EXPECT_EQ(ide.Text(c.component), c.after.empty() ? loaded : c.after);
+    EXPECT_EQ(ide.Said(), c.said);
+    EXPECT_EQ(ide.Window().MessageText(), c.said.back());
+    EXPECT_TRUE(ide.Window().StatusLines().empty());
+    EXPECT_TRUE(ide.Idle());
+    EXPECT_EQ(ide.insert_mode.shown, 0) << "a bare cursor asks for no insert mode";
+    EXPECT_TRUE(ide.rig.dialogs.Asked().empty());
   }
-}
-
-TEST(ComponentCommands, InsertWithTheFormInsertCommandAndTheOptionOffAddsNoNumbers) {
-  Ide ide;
-  ide.Open("frmAbout");
-  ide.connect->hWndFormInsert_Click();
-  std::string expected = kAboutHandledNumbered;
-  for (const char* number : {"1 ", "2 ", "3 ", "4 ", "5 ", "6 ", "7 "}) expected.erase(expected.find(number), 2);
-  EXPECT_EQ(ide.Text("frmAbout"), expected);
-  EXPECT_EQ(ide.Said(), (std::vector<std::string>{"Adding Error Code, please wait...",
-                                                  "Gildex Error trapping added to form."}));
 }
 
 TEST(TemplateCheck, InsertingWithoutATemplateOnlyAsksForOne) {
   struct Case {
     const char* name;
     Handler handler;
+    bool asks;
     bool opens_options;
   };
   const std::vector<Case> cases = {
-      {"ModuleFNInsert", &Connect::hWndModuleFNInsert_Click, false},
-      {"ModuleFNDelete", &Connect::hWndModuleFNDelete_Click, false},
-      {"CodeInsert", &Connect::hWndCodeInsert_Click, false},
-      {"ModuleInsert", &Connect::hWndModuleInsert_Click, false},
-      {"FormInsert", &Connect::hWndFormInsert_Click, false},
-      {"ProjectInsert", &Connect::hWndProjectInsert_Click, true},
+      {"ModuleFNInsert", &Connect::hWndModuleFNInsert_Click, true, false},
+      {"ModuleFNDelete", &Connect::hWndModuleFNDelete_Click, true, false},
+      {"CodeInsert", &Connect::hWndCodeInsert_Click, true, false},
+      {"ModuleInsert", &Connect::hWndModuleInsert_Click, true, false},
+      {"FormInsert", &Connect::hWndFormInsert_Click, true, false},
+      {"ProjectInsert", &Connect::hWndProjectInsert_Click, true, true},
+      // Removing and numbering need no template.
+      {"ProjectDelete", &Connect::hWndProjectDelete_Click, false, false},
+      {"ModuleDelete", &Connect::hWndModuleDelete_Click, false, false},
+      {"ModuleNumber", &Connect::hWndModuleNumber_Click, false, false},
+      {"ModuleUnNumber", &Connect::hWndModuleUnNumber_Click, false, false},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
     Ide ide;
     ide.HandleAndNumber("frmAbout");
     const auto before = ide.Texts();
     ide.Open("frmAbout").Pane().SetSelection(host::Selection{5, 5, 5, 5});
     ide.Engine().DefaultTemplate("");
     (ide.connect.get()->*c.handler)();
-    ASSERT_EQ(ide.rig.dialogs.Asked().size(), 1u) << c.name;
-    const platform::MessageBox& box = ide.rig.dialogs.Asked()[0];
-    EXPECT_EQ(box.prompt, "Please select a template to use before continuing") << c.name;
-    EXPECT_EQ(box.style, platform::vbOKOnly) << c.name;
-    EXPECT_EQ(box.title, "Gildex") << c.name;
-    EXPECT_EQ(ide.options.opened, c.opens_options ? 1 : 0) << c.name;
-    EXPECT_EQ(ide.Texts(), before) << c.name;
-    EXPECT_FALSE(ide.Window().Shown()) << c.name;
-  }
-}
-
-TEST(TemplateCheck, RemovingAndNumberingNeedNoTemplate) {
-  for (Handler handler : {&Connect::hWndProjectDelete_Click, &Connect::hWndModuleDelete_Click,
-                          &Connect::hWndModuleNumber_Click, &Connect::hWndModuleUnNumber_Click}) {
-    Ide ide;
-    ide.Open("modOrders");
-    ide.Engine().DefaultTemplate("");
-    (ide.connect.get()->*handler)();
-    EXPECT_TRUE(ide.rig.dialogs.Asked().empty());
-    EXPECT_TRUE(ide.Window().Shown());
+    EXPECT_EQ(ide.options.opened, c.opens_options ? 1 : 0);
+    const MessageWindowState* window = ide.Window().Window();
+    EXPECT_EQ(window != nullptr && window->visible, !c.asks);
     EXPECT_TRUE(ide.Idle());
+    if (!c.asks) {
+      EXPECT_TRUE(ide.rig.dialogs.Asked().empty());
+      continue;
+    }
+    ASSERT_EQ(ide.rig.dialogs.Asked().size(), 1u);
+    const platform::MessageBox& box = ide.rig.dialogs.Asked()[0];
+    EXPECT_EQ(box.prompt, "Please select a template to use before continuing");
+    EXPECT_EQ(box.style, platform::vbOKOnly);
+    EXPECT_EQ(box.title, "Gildex");
+    EXPECT_EQ(ide.Texts(), before);
   }
 }
 
@@ -326,32 +263,31 @@ TEST(InsertMode, ACodeWindowSelectionAsksWhereToWork) {
     bool prepared;  // handlers and numbers already in, CountOrders selected
     std::string after;
     std::string result;
+    int asked = 1;
   };
-  const std::string selected_count_numbered = Orders(kLoadPlain, Module(R"(
-Public Function CountOrders() As Long
-1     CountOrders = mOrders.Count
-2     Beep
-End Function)"));
   const std::vector<Case> cases = {
       {"insert into the selection", &Connect::hWndCodeInsert_Click, FakeInsertMode::SelectedText, false,
-       Orders(kLoadPlain, kCountHandled), "Gildex Error trapping added to component."},
-      {"insert into the module", &Connect::hWndCodeInsert_Click, FakeInsertMode::EntireModule, false, kOrdersHandled,
-       "Gildex Error trapping added to component."},
-      {"insert closed", &Connect::hWndCodeInsert_Click, FakeInsertMode::Close, false, kOrders, kCancelled},
+       Orders(Plain, Handled), "Gildex Error trapping added to component."},
+      {"insert into the module", &Connect::hWndCodeInsert_Click, FakeInsertMode::EntireModule, false,
+       Orders(Handled, Handled), "Gildex Error trapping added to component."},
+      {"insert closed", &Connect::hWndCodeInsert_Click, FakeInsertMode::Close, false, Orders(Plain, Plain), kCancelled},
+      {"the module command never asks", &Connect::hWndModuleInsert_Click, FakeInsertMode::Close, false,
+       Orders(Handled, Handled), "Gildex Error trapping added to module.", 0},
       {"number the selection", &Connect::hWndCodeNumber_Click, FakeInsertMode::SelectedText, false,
-       selected_count_numbered, "Line Numbers added to component."},
-      {"number closed", &Connect::hWndCodeNumber_Click, FakeInsertMode::Close, false, kOrders, kCancelled},
+       Orders(Plain, Numbered), "Line Numbers added to component."},
+      {"number closed", &Connect::hWndCodeNumber_Click, FakeInsertMode::Close, false, Orders(Plain, Plain), kCancelled},
       {"unnumber the selection", &Connect::hWndCodeUnNumber_Click, FakeInsertMode::SelectedText, true,
-       Orders(kLoadHandledNumbered, kCountHandled), "Line Numbers removed from component."},
+       Orders(HandledNumbered, Handled), "Line Numbers removed from component."},
       // Removing takes handlers from the selection only, but line numbers from the whole module.
       {"remove in the code window", &Connect::hWndCodeDelete_Click, FakeInsertMode::SelectedText, true,
-       Orders(kLoadHandled, kCountPlain), "Removed Error trapping code from component."},
+       Orders(Handled, Plain), "Removed Error trapping code from component."},
       {"remove from the module", &Connect::hWndModuleDelete_Click, FakeInsertMode::SelectedText, true,
-       Orders(kLoadHandled, kCountPlain), "Removed error trapping code from module."},
-      {"remove closed", &Connect::hWndModuleDelete_Click, FakeInsertMode::Close, true, kOrdersHandledNumbered,
-       kCancelled},
+       Orders(Handled, Plain), "Removed error trapping code from module."},
+      {"remove closed", &Connect::hWndModuleDelete_Click, FakeInsertMode::Close, true,
+       Orders(HandledNumbered, HandledNumbered), kCancelled},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
     Ide ide;
     host::CodeModule& code = ide.Open("modOrders");
     if (c.prepared) ide.HandleAndNumber("modOrders");
@@ -359,21 +295,12 @@ End Function)"));
     code.Pane().SetSelection(c.prepared ? host::Selection{13, 1, 21, 13} : host::Selection{8, 1, 11, 13});
     ide.insert_mode.answer = c.answer;
     (ide.connect.get()->*c.handler)();
-    EXPECT_EQ(ide.insert_mode.shown, 1) << c.name;
-    EXPECT_TRUE(ide.insert_mode.offered_selected_text) << c.name;
-    EXPECT_EQ(ide.Text("modOrders"), c.after) << c.name;
-    EXPECT_EQ(ide.Window().MessageText(), c.result) << c.name;
-    EXPECT_TRUE(ide.Idle()) << c.name;
+    EXPECT_EQ(ide.insert_mode.shown, c.asked);
+    EXPECT_EQ(ide.insert_mode.offered_selected_text, c.asked == 1);
+    EXPECT_EQ(ide.Text("modOrders"), c.after);
+    EXPECT_EQ(ide.Window().MessageText(), c.result);
+    EXPECT_TRUE(ide.Idle());
   }
-}
-
-TEST(InsertMode, TheModuleAndFormInsertCommandsNeverAsk) {
-  Ide ide;
-  ide.Open("modOrders").Pane().SetSelection(host::Selection{8, 1, 11, 13});
-  ide.connect->hWndModuleInsert_Click();
-  ide.connect->hWndModuleNumber_Click();
-  EXPECT_EQ(ide.insert_mode.shown, 0);
-  EXPECT_EQ(ide.Text("modOrders"), kOrdersHandledNumbered);
 }
 
 TEST(ProcedureCommands, WorkOnTheProcedureUnderTheCursorOnly) {
@@ -381,59 +308,40 @@ TEST(ProcedureCommands, WorkOnTheProcedureUnderTheCursorOnly) {
     const char* name;
     Handler handler;
     bool numbering_option;
+    bool prepared;   // handlers and numbers already in
+    bool read_only;  // worked on all the same, without asking
+    int line;        // of the cursor
     std::string after;
     std::vector<std::string> said;
   };
+  const std::vector<std::string> inserted = {"Gildex Error trapping added to Proc/FN",
+                                             "Gildex Error trapping added succesfully"};
   const std::vector<Case> cases = {
-      {"insert", &Connect::hWndModuleFNInsert_Click, false, Orders(kLoadPlain, kCountHandled),
-       {"Gildex Error trapping added to Proc/FN", "Gildex Error trapping added succesfully"}},
-      {"insert numbering", &Connect::hWndModuleFNInsert_Click, true,
-       // The whole procedure as it is after the insertion is numbered, not just its old lines.
-       Orders(kLoadPlain, Module(R"(
-Public Function CountOrders() As Long
-1 On Error GoTo CountOrders_Err
-' ---- Code Body Starts ----  (Standard)
-2     CountOrders = mOrders.Count
-3     Beep
-' ---- Code Body Ends ---- (Standard)
-CountOrders_Err:
-4     MsgBox Err.Description
-End Function)")),
-       {"Gildex Error trapping added to Proc/FN", "Adding line-numbers, please wait...",
-        "Gildex Error trapping added succesfully"}},
+      {"insert", &Connect::hWndModuleFNInsert_Click, false, false, false, 10, Orders(Plain, Handled), inserted},
+      // The whole procedure as it is after the insertion is numbered, not just its old lines.
+      {"insert numbering", &Connect::hWndModuleFNInsert_Click, true, false, false, 10, Orders(Plain, HandledNumbered),
+       {inserted[0], "Adding line-numbers, please wait...", inserted[1]}},
+      {"insert read-only", &Connect::hWndModuleFNInsert_Click, false, false, true, 4, Orders(Handled, Plain), inserted},
+      {"remove", &Connect::hWndModuleFNDelete_Click, true, true, false, 16, Orders(HandledNumbered, Plain),
+       {"Gildex Error trapping removed from Proc/FN", "Remove line-numbers, please wait...",
+        "Gildex Error trapping removed succesfully"}},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
     Ide ide;
+    if (c.read_only) ::chmod((ide.folder / "modOrders.bas").c_str(), 0444);
+    host::CodeModule& code = ide.Open("modOrders");
+    if (c.prepared) ide.HandleAndNumber("modOrders");
     ide.Engine().Numbering(!c.numbering_option);
-    ide.Open("modOrders").Pane().SetSelection(host::Selection{10, 5, 10, 5});  // the cursor on "Beep"
+    code.Pane().SetSelection(host::Selection{c.line, 5, c.line, 5});
+    ide.rig.window_log.clear();
     (ide.connect.get()->*c.handler)();
-    EXPECT_EQ(ide.Text("modOrders"), c.after) << c.name;
-    EXPECT_EQ(ide.Said(), c.said) << c.name;
-    EXPECT_TRUE(ide.Idle()) << c.name;
+    EXPECT_EQ(ide.Text("modOrders"), c.after);
+    EXPECT_EQ(ide.Said(), c.said);
+    EXPECT_TRUE(ide.rig.dialogs.Asked().empty());
+    EXPECT_TRUE(ide.Window().StatusLines().empty());
+    EXPECT_TRUE(ide.Idle());
   }
-}
-
-TEST(ProcedureCommands, RemoveTakesTheHandlerAndNumbersOfThatProcedureOnly) {
-  Ide ide;
-  ide.Open("modOrders");
-  ide.HandleAndNumber("modOrders");
-  ide.Engine().Numbering(false);
-  ide.Component("modOrders").Code()->Pane().SetSelection(host::Selection{16, 3, 16, 3});  // on "Beep"
-  ide.connect->hWndModuleFNDelete_Click();
-  EXPECT_EQ(ide.Text("modOrders"), Orders(kLoadHandledNumbered, kCountPlain));
-  EXPECT_EQ(ide.Said(), (std::vector<std::string>{"Gildex Error trapping removed from Proc/FN",
-                                                  "Remove line-numbers, please wait...",
-                                                  "Gildex Error trapping removed succesfully"}));
-}
-
-TEST(ProcedureCommands, WorkOnAReadOnlyComponentWithoutAsking) {
-  Ide ide;
-  ::chmod((ide.folder / "modOrders.bas").c_str(), 0444);
-  ide.Open("modOrders").Pane().SetSelection(host::Selection{4, 1, 4, 1});
-  ide.connect->hWndModuleFNInsert_Click();
-  EXPECT_EQ(ide.Text("modOrders"), Orders(kLoadHandled, kCountPlain));
-  EXPECT_TRUE(ide.rig.dialogs.Asked().empty());
-  EXPECT_TRUE(ide.Window().StatusLines().empty());
 }
 
 TEST(ReadOnly, AComponentThatStaysReadOnlyIsLeftAlone) {
@@ -457,17 +365,18 @@ TEST(ReadOnly, AComponentThatStaysReadOnlyIsLeftAlone) {
       {&Connect::hWndFormUnNumber_Click, "frmAbout", "Cannot remove line-numbers from read-only forms."},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.message);
     Ide ide;
     ide.HandleAndNumber(c.component);  // so that every command would change something
     const std::string before = ide.Text(c.component);
     ::chmod(ide.Component(c.component).File().c_str(), 0444);
     ide.Open(c.component).Pane().SetSelection(host::Selection{3, 1, 9, 1});
     (ide.connect.get()->*c.handler)();
-    EXPECT_EQ(ide.Text(c.component), before) << c.message;
+    EXPECT_EQ(ide.Text(c.component), before);
     EXPECT_EQ(ide.Said(), std::vector<std::string>{c.message});
-    EXPECT_TRUE(ide.Window().StatusLines().empty()) << c.message;
-    EXPECT_EQ(ide.insert_mode.shown, 0) << c.message;
-    EXPECT_TRUE(ide.Idle()) << c.message;
+    EXPECT_TRUE(ide.Window().StatusLines().empty());
+    EXPECT_EQ(ide.insert_mode.shown, 0);
+    EXPECT_TRUE(ide.Idle());
   }
 }
 
@@ -489,14 +398,14 @@ TEST(ComponentCommands, AModuleTheInsertionRefusedIsNotNumberedEither) {
   }
 }
 
-TEST(ProjectCommands, InsertChangesEveryComponentAndListsTheReadOnlyOnes) {
+TEST(ProjectCommands, InsertChangesEveryComponentListsTheReadOnlyOnesAndRemoveUndoesIt) {
   Ide ide;
   const auto before = ide.Texts();
   ::chmod((ide.folder / "frmAbout.frm").c_str(), 0444);
   ide.connect->hWndProjectInsert_Click();
   const auto after = ide.Texts();
   for (const auto& [name, text] : before) EXPECT_EQ(after.at(name) == text, name == "frmAbout") << name;
-  EXPECT_EQ(after.at("modOrders"), kOrdersHandled);
+  EXPECT_EQ(after.at("modOrders"), Orders(Handled, Handled));
   std::vector<std::string> skipped;
   for (const std::string& line : ide.Window().StatusLines())
     if (line.starts_with("Skipping")) skipped.push_back(line);
@@ -509,17 +418,11 @@ TEST(ProjectCommands, InsertChangesEveryComponentAndListsTheReadOnlyOnes) {
   EXPECT_EQ(ide.Said(), expected);
   EXPECT_TRUE(ide.rig.dialogs.Asked().empty());
   EXPECT_TRUE(ide.Idle());
-}
 
-TEST(ProjectCommands, RemoveTakesHandlersFirstThenNumbers) {
-  Ide ide;
-  const auto before = ide.Texts();
-  ide.Engine().Numbering(false);
-  ide.connect->hWndProjectInsert_Click();
-  EXPECT_EQ(ide.Text("modOrders"), kOrdersHandledNumbered);
-  ide.rig.shown_messages.clear();
+  // Removal takes handlers first, then numbers; modErrors came with line numbers of its own
+  // (ImportCsv), and those go as well.
+  ide.rig.window_log.clear();
   ide.connect->hWndProjectDelete_Click();
-  // modErrors came with line numbers of its own (ImportCsv); those go as well.
   for (const auto& [name, text] : before) EXPECT_EQ(ide.Text(name) == text, name != "modErrors") << name;
   const std::vector<std::string> said = ide.Said();
   ASSERT_GE(said.size(), 4u);
@@ -530,85 +433,39 @@ TEST(ProjectCommands, RemoveTakesHandlersFirstThenNumbers) {
   EXPECT_TRUE(ide.Idle());
 }
 
-TEST(Cancel, StopsTheCommandAndKeepsWhatWasDone) {
+TEST(BuildStep, OnlyInsertsBuildAndOnlyProjectsWithABuildFile) {
   struct Case {
-    const char* name;
+    const char* open;
     Handler handler;
-    int cancel_at;  // the message loop's run that brings the Cancel
-    std::string after;
-    std::string result;
+    bool builds;
   };
   const std::vector<Case> cases = {
-      // The procedure under way is finished first; the numbering after it does not run.
-      {"module insert", &Connect::hWndModuleInsert_Click, 1, Orders(kLoadHandled, kCountPlain), kCancelled},
-      {"code number", &Connect::hWndCodeNumber_Click, 2, Orders(Module(R"(
-Public Sub LoadOrders()
-1     Set mOrders = New Collection
-2     Refresh
-End Sub)"), kCountPlain),
-       "Processing STOPPED by user."},
-      {"project insert", &Connect::hWndProjectInsert_Click, 1, Orders(kLoadHandled, kCountPlain), kCancelled},
+      {"Orders.vbp", &Connect::hWndModuleInsert_Click, true},
+      {"Orders.vbp", &Connect::hWndFormInsert_Click, true},
+      {"Orders.vbp", &Connect::hWndProjectInsert_Click, true},
+      {"Orders.vbp", &Connect::hWndModuleNumber_Click, false},
+      {"Orders.vbp", &Connect::hWndModuleDelete_Click, false},
+      {"Orders.vbp", &Connect::hWndModuleFNInsert_Click, false},
+      {"modOrders.bas", &Connect::hWndModuleInsert_Click, false},  // no project file, no build file
   };
   for (const Case& c : cases) {
-    Ide ide;
-    ide.Engine().Numbering(false);
+    Ide ide(c.open);
     ide.Engine().BuildProject(true);
-    const auto before = ide.Texts();
-    ide.Open("modOrders");
-    ide.CancelAtIdle(c.cancel_at);
+    if (c.open == std::string("Orders.vbp"))
+      ide.Open("frmAbout");
+    else
+      ide.vbe.SelectComponent(*ide.loaded.projects.at(0)->Components().at(0));
     (ide.connect.get()->*c.handler)();
-    EXPECT_EQ(ide.Text("modOrders"), c.after) << c.name;
-    EXPECT_EQ(ide.Window().MessageText(), c.result) << c.name;
-    EXPECT_TRUE(ide.Window().StatusLines().empty()) << c.name << ": no build after a cancel";
-    for (const auto& [name, text] : before) {
-      if (name != "modOrders") {
-        EXPECT_EQ(ide.Text(name), text) << c.name << ": " << name;
-      }
-    }
-    EXPECT_TRUE(ide.Idle()) << c.name;
-  }
-}
-
-TEST(BuildStep, AFailedBuildIsOneStatusLineBeforeTheResult) {
-  struct Case {
-    Handler handler;
-    std::string result;
-  };
-  for (const Case& c : {Case{&Connect::hWndModuleInsert_Click, "Gildex Error trapping added to module."},
-                        Case{&Connect::hWndFormInsert_Click, "Gildex Error trapping added to form."},
-                        Case{&Connect::hWndProjectInsert_Click, "Gildex Error trapping added to project."}}) {
-    Ide ide;
-    ide.Engine().BuildProject(true);
-    ide.Open("frmAbout");
-    (ide.connect.get()->*c.handler)();
-    // The project's own notes (procedures passed over) come first; the build's is the last.
+    // The build's one line is the last of the status list.
     const std::vector<std::string> status = ide.Window().StatusLines();
-    ASSERT_FALSE(status.empty()) << c.result;
     EXPECT_EQ(std::count_if(status.begin(), status.end(),
                             [](const std::string& s) { return s.starts_with("Could not create compiled file! ("); }),
-              1)
-        << c.result;
-    EXPECT_TRUE(status.back().starts_with("Could not create compiled file! (")) << status.back();
-    EXPECT_TRUE(status.back().ends_with(")")) << status.back();
-    EXPECT_EQ(ide.Window().MessageText(), c.result);
+              c.builds ? 1 : 0)
+        << c.open << " " << ide.Window().MessageText();
+    if (c.builds) {
+      EXPECT_TRUE(status.back().starts_with("Could not create compiled file! (")) << status.back();
+    }
   }
-}
-
-TEST(BuildStep, OnlyInsertsBuildAndOnlyProjectsWithABuildFile) {
-  Ide ide;
-  ide.Engine().BuildProject(true);
-  ide.Open("modOrders");
-  for (Handler handler : {&Connect::hWndModuleNumber_Click, &Connect::hWndModuleUnNumber_Click,
-                          &Connect::hWndModuleDelete_Click, &Connect::hWndModuleFNInsert_Click})
-    (ide.connect.get()->*handler)();
-  EXPECT_TRUE(ide.Window().StatusLines().empty());
-
-  Ide single("modOrders.bas");  // a module opened on its own: no project file, no build file
-  single.Engine().BuildProject(true);
-  single.vbe.SelectComponent(*single.loaded.projects.at(0)->Components().at(0));
-  single.connect->hWndModuleInsert_Click();
-  EXPECT_TRUE(single.Window().StatusLines().empty());
-  EXPECT_EQ(single.Window().MessageText(), "Gildex Error trapping added to module.");
 }
 
 TEST(Failure, ACommandWithoutASelectedComponentReportsItsName) {
@@ -630,15 +487,6 @@ TEST(Failure, ACommandWithoutASelectedComponentReportsItsName) {
     EXPECT_EQ(box.title, "Gildex Error.");
     EXPECT_EQ(box.style, platform::vbAbortRetryIgnore | platform::vbExclamation);
     EXPECT_EQ(ide.Texts(), before) << name;
-  }
-}
-
-TEST(GetCursorPosition, IsTheFirstLineOfTheSelection) {
-  Ide ide;
-  host::CodeModule& code = ide.Open("modOrders");
-  for (const host::Selection& s : {host::Selection{1, 1, 1, 1}, {9, 5, 9, 5}, {4, 3, 11, 2}}) {
-    code.Pane().SetSelection(s);
-    EXPECT_EQ(ide.connect->GetCursorPosition(code), s.start_line);
   }
 }
 

@@ -2,7 +2,7 @@
 // The add-in with everything it stands on, for the tests of ide/: scripted message boxes
 // that record every box, a fixed clock, a fake environment, an in-memory registry, a program
 // folder holding the "Standard" template, a windows folder for "vbaddin.ini", a progress
-// window that records every message it showed, and fakes for the windows Connect opens.
+// window that records every call, and fakes for the windows Connect opens.
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -18,38 +18,9 @@
 #include "platform/test_files.h"
 #include "tools/message_view.h"
 #include "tools/messages.h"
+#include "tools/recording_view_test.h"
 
 namespace gildex::testing {
-
-// Draws nothing; keeps every message the window showed, in order, across windows.
-class RecordingMessageView : public MessageView {
- public:
-  explicit RecordingMessageView(std::vector<std::string>& shown) : shown_(shown) {}
-  void Load(const MessageWindowState&) override {}
-  void Unload() override {}
-  void SetCaption(const std::string&) override {}
-  void SetMessage(const std::string& text) override {
-    if (shown_.empty() || shown_.back() != text) shown_.push_back(text);
-  }
-  void SetMessageHeight(long) override {}
-  void ShowProgress(bool) override {}
-  void SetProgressRange(std::int32_t, std::int32_t) override {}
-  void SetProgressValue(std::int32_t) override {}
-  void PlaceProgress(long, long, long) override {}
-  void AppendStatus(const std::string&) override {}
-  void ClearStatus() override {}
-  void SetHourglass(bool) override {}
-  void EnableButtons(bool, bool) override {}
-  void LayOutControls() override {}
-  void Center() override {}
-  void ShowWindow() override {}
-  void Repaint() override {}
-  long TextHeight(const std::string&) const override { return 195; }
-  long OuterWidth() const override { return 7365; }
-
- private:
-  std::vector<std::string>& shown_;
-};
 
 // The insert-mode window, answered as the user would.
 struct FakeInsertMode : InsertOptionsView {
@@ -119,9 +90,10 @@ struct AddInRig {
   platform::Services services{dialogs, clock, timers, loop, registry, env, dir.Path() / "program"};
   ErrorReport report{dialogs};
   RegistryTools tools{registry, report};
-  std::vector<std::string> shown_messages;  // what the progress window showed, in order
+  std::vector<std::string> window_log;  // every call the progress windows had, in order
+  std::string fail_in;
   AddIn add_in{services, report, tools, WindowsFolder(),
-               [this](clsMessages&) { return std::make_unique<RecordingMessageView>(shown_messages); }};
+               [this](clsMessages&) { return std::make_unique<RecordingView>(window_log, fail_in); }};
 };
 
 }  // namespace gildex::testing

@@ -78,10 +78,6 @@ bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
   return s.size() >= prefix.size() && EqualsNoCase(s.substr(0, prefix.size()), prefix);
 }
 
-bool EndsWithNoCase(std::string_view s, std::string_view suffix) {
-  return s.size() >= suffix.size() && EqualsNoCase(s.substr(s.size() - suffix.size()), suffix);
-}
-
 std::size_t FindNoCase(std::string_view hay, std::string_view needle, std::size_t from) {
   if (needle.empty()) return from <= hay.size() ? from : std::string_view::npos;
   if (hay.size() < needle.size() || from > hay.size() - needle.size()) return std::string_view::npos;

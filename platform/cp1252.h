@@ -15,7 +15,6 @@ std::string Upper(std::string_view s);
 std::string Lower(std::string_view s);
 bool EqualsNoCase(std::string_view a, std::string_view b);
 bool StartsWithNoCase(std::string_view s, std::string_view prefix);
-bool EndsWithNoCase(std::string_view s, std::string_view suffix);
 // Position of needle in hay at or after `from`, ignoring letter case; npos when absent.
 std::size_t FindNoCase(std::string_view hay, std::string_view needle, std::size_t from = 0);
 // A total order ignoring letter case, for sorted containers keyed by VB names.

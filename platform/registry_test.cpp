@@ -89,61 +89,32 @@ TEST(Registry, WritesTheLayoutOfARegistryExport) {
 TEST(Registry, FindsKeysAndNamesWhateverTheirCaseAndKeepsTheFirstCase) {
   TempDir dir;
   Registry registry(dir / "registry.reg");
+  EXPECT_FALSE(registry.KeyExists("HKEY_CURRENT_USER"));
   registry.Set(kOptions, "BodyCode", Text("True"));
   registry.Set("hkey_current_user\\software\\nembus\\gildex\\OPTIONS", "BODYCODE", Text("False"));
+  registry.CreateKey(kOptions + "\\Deeper\\");
 
   ExpectSame(registry.Get("HKEY_CURRENT_USER\\SOFTWARE\\nembus\\Gildex\\options", "bodycode"), Text("False"), "");
-  EXPECT_TRUE(registry.KeyExists("hkey_current_user\\software\\NEMBUS"));
+  for (const std::string& key : {std::string("HKEY_CURRENT_USER"), std::string("hkey_current_user\\software\\NEMBUS"),
+                                 kOptions + "\\Deeper", kOptions + "\\Deeper\\"})
+    EXPECT_TRUE(registry.KeyExists(key)) << key;
+  for (const std::string& key : {std::string("HKEY_LOCAL_MACHINE"), std::string("HKEY_CURRENT_USER\\Soft"),
+                                 kOptions + "\\Other", std::string()})
+    EXPECT_FALSE(registry.KeyExists(key)) << key;
+  EXPECT_FALSE(registry.Get(kOptions, "Missing").has_value());
+  EXPECT_FALSE(registry.Get("HKEY_CURRENT_USER\\Nowhere", "Missing").has_value());
   const std::string text = ReadBytes(registry.File());
   EXPECT_NE(text.find("[HKEY_CURRENT_USER\\Software\\Nembus\\Gildex\\Options]\n\"BodyCode\"=\"False\""),
             std::string::npos)
       << text;
   EXPECT_EQ(text.find("OPTIONS"), std::string::npos) << text;
-}
 
-TEST(Registry, CreatesParentKeysAndAnswersForMissingOnes) {
-  Registry registry;
-  EXPECT_FALSE(registry.KeyExists("HKEY_CURRENT_USER"));
-  registry.CreateKey(kOptions + "\\Deeper\\");
-  for (const std::string& key : std::vector<std::string>{"HKEY_CURRENT_USER", "HKEY_CURRENT_USER\\Software",
-                                                         "HKEY_CURRENT_USER\\Software\\Nembus", kOptions,
-                                                         kOptions + "\\Deeper", kOptions + "\\Deeper\\"})
-    EXPECT_TRUE(registry.KeyExists(key)) << key;
-  for (const std::string& key :
-       std::vector<std::string>{"HKEY_LOCAL_MACHINE", "HKEY_CURRENT_USER\\Soft", kOptions + "\\Other", ""})
-    EXPECT_FALSE(registry.KeyExists(key)) << key;
-  EXPECT_FALSE(registry.Get(kOptions, "Missing").has_value());
-  EXPECT_FALSE(registry.Get("HKEY_CURRENT_USER\\Nowhere", "Missing").has_value());
-}
-
-TEST(Registry, DeletesValuesFromMemoryAndFile) {
-  TempDir dir;
-  Registry registry(dir / "registry.reg");
-  registry.Set(kOptions, "Keep", Text("1"));
-  registry.Set(kOptions, "Drop", Text("2"));
-  EXPECT_TRUE(registry.DeleteValue(kOptions, "drop"));
-  EXPECT_FALSE(registry.DeleteValue(kOptions, "drop"));
-  EXPECT_FALSE(registry.DeleteValue(kOptions + "\\Missing", "x"));
-  Registry again(registry.File());
-  EXPECT_FALSE(again.Get(kOptions, "Drop").has_value());
-  EXPECT_TRUE(again.Get(kOptions, "Keep").has_value());
-}
-
-TEST(Registry, RejectsKeyPathsAndNamesTheFileCannotHold) {
-  Registry registry;
+  // Key paths and names the file cannot hold are refused.
   EXPECT_THROW(registry.Set("", "x", Text("1")), std::invalid_argument);
   EXPECT_THROW(registry.Set("\\\\", "x", Text("1")), std::invalid_argument);
   EXPECT_THROW(registry.Set("HKEY_CURRENT_USER\\a\nb", "x", Text("1")), std::invalid_argument);
   EXPECT_THROW(registry.Set(kOptions, "two\r\nlines", Text("1")), std::invalid_argument);
   EXPECT_THROW(registry.CreateKey("-HKEY_CURRENT_USER\\x"), std::invalid_argument);
-}
-
-TEST(Registry, InMemoryRegistryHasNoFile) {
-  Registry registry;
-  registry.Set(kOptions, "x", Number(1));
-  EXPECT_TRUE(registry.File().empty());
-  EXPECT_EQ(registry.Warning(), "");
-  ExpectSame(registry.Get(kOptions, "X"), Number(1), "x");
 }
 
 TEST(Registry, CreatesAPrivateFileAndItsFolders) {
@@ -161,25 +132,28 @@ TEST(Registry, CreatesAPrivateFileAndItsFolders) {
     names.push_back(entry.path().filename().string());
   std::sort(names.begin(), names.end());
   EXPECT_EQ(names, (std::vector<std::string>{"registry.reg", "registry.reg.lock"}));
-}
 
-TEST(Registry, AFileThatCannotBeWrittenThrowsAndKeepsTheValueInMemory) {
-  TempDir dir;
-  WriteBytes(dir / "not-a-folder", "x");
-  Registry registry(dir / "not-a-folder/registry.reg");
-  EXPECT_THROW(registry.Set(kOptions, "x", Text("kept")), std::runtime_error);
-  ExpectSame(registry.Get(kOptions, "x"), Text("kept"), "x");
-}
+  // An empty file is an empty registry.
+  WriteBytes(dir / "empty.reg", "");
+  Registry empty(dir / "empty.reg");
+  EXPECT_EQ(empty.Warning(), "");
+  empty.Set(kOptions, "x", Text("1"));
+  EXPECT_TRUE(ReadBytes(dir / "empty.reg").starts_with("REGEDIT4\n"));
 
-struct DamagedCase {
-  std::string name;
-  std::string content;
-  std::string warning;  // after "FILE:"
-};
+  // A file that cannot be written: the error, and the value stays set in memory.
+  Registry blocked(dir / "empty.reg" / "registry.reg");
+  EXPECT_THROW(blocked.Set(kOptions, "x", Text("kept")), std::runtime_error);
+  ExpectSame(blocked.Get(kOptions, "x"), Text("kept"), "x");
+}
 
 TEST(Registry, ADamagedFileGivesOneWarningAndIsNeverOverwritten) {
+  struct Case {
+    std::string name;
+    std::string content;
+    std::string warning;  // after "FILE:"
+  };
   const std::string key = "[HKEY_CURRENT_USER\\Software]\n";
-  const std::vector<DamagedCase> cases = {
+  const std::vector<Case> cases = {
       {"not a registry file", "[HKEY_CURRENT_USER\\x]\n",
        "1: not a registry file: the first line must be \"REGEDIT4\", not \"[HKEY_CURRENT_USER\\x]\""},
       {"unterminated string", "REGEDIT4\n\n" + key + "\"a\"=\"1\"\n\"b\"=\"no end\n",
@@ -197,8 +171,10 @@ TEST(Registry, ADamagedFileGivesOneWarningAndIsNeverOverwritten) {
       {"text after string", "REGEDIT4\n" + key + "\"p\"=\"a\"b\"\n", "3: unexpected text after the closing quote: \"b\"\""},
       {"other value type", "REGEDIT4\n" + key + "\"p\"=hex(2):41,00\n",
        "3: unsupported value type hex(2) (only strings, dword: and hex: are kept)"},
+      {"unicode character outside the code page", "\xEF\xBB\xBFREGEDIT4\n" + key + "\"a\"=\"\xE4\xB8\xAD\"\n",
+       "3: character U+4E2D has no Windows-1252 byte"},
   };
-  for (const DamagedCase& c : cases) {
+  for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     TempDir dir;
     const auto file = dir / "registry.reg";
@@ -216,15 +192,6 @@ TEST(Registry, ADamagedFileGivesOneWarningAndIsNeverOverwritten) {
     EXPECT_EQ(ReadBytes(file), c.content);
     ExpectSame(registry.Get(kOptions, "BodyCode"), Text("True"), "BodyCode");
   }
-}
-
-TEST(Registry, AnEmptyFileIsAnEmptyRegistry) {
-  TempDir dir;
-  WriteBytes(dir / "registry.reg", "");
-  Registry registry(dir / "registry.reg");
-  EXPECT_EQ(registry.Warning(), "");
-  registry.Set(kOptions, "x", Text("1"));
-  EXPECT_TRUE(ReadBytes(dir / "registry.reg").starts_with("REGEDIT4\n"));
 }
 
 TEST(Registry, ReadsFilesTheRegistryEditorWrote) {
@@ -265,44 +232,25 @@ TEST(Registry, ReadsFilesTheRegistryEditorWrote) {
   ExpectSame(ansi.Get(kOptions, "Text"), Text("AB"), "Text");
 }
 
-TEST(Registry, AUnicodeFileWithACharacterOutsideTheCodePageIsDamaged) {
-  TempDir dir;
-  const std::string bytes = "\xEF\xBB\xBFREGEDIT4\n[HKEY_CURRENT_USER\\x]\n\"a\"=\"\xE4\xB8\xAD\"\n";
-  WriteBytes(dir / "r.reg", bytes);
-  Registry registry(dir / "r.reg");
-  EXPECT_EQ(registry.Warning(), (dir / "r.reg").string() + ":3: character U+4E2D has no Windows-1252 byte");
-  EXPECT_THROW(registry.Set(kOptions, "a", Text("b")), std::runtime_error);
-  EXPECT_EQ(ReadBytes(dir / "r.reg"), bytes);
-}
-
 TEST(Registry, TwoRegistriesOnOneFileKeepEachOthersValues) {
   TempDir dir;
   Registry first(dir / "registry.reg");
   Registry second(dir / "registry.reg");
   first.Set(kOptions, "First", Text("1"));
+  second.BeginBatch();  // a batch reaches the file in one update, at its end
   second.Set(kOptions, "Second", Text("2"));
-  first.Set(kOptions, "Third", Number(3));
+  second.Set(kOptions, "Third", Number(3));
+  ExpectSame(second.Get(kOptions, "Second"), Text("2"), "Second");
+  EXPECT_FALSE(Registry(dir / "registry.reg").Get(kOptions, "Second").has_value());
+  second.CommitBatch();
+  first.Set(kOptions, "Fourth", Number(4));
+
   Registry after(dir / "registry.reg");
-  ExpectSame(after.Get(kOptions, "First"), Text("1"), "First");
-  ExpectSame(after.Get(kOptions, "Second"), Text("2"), "Second");
-  ExpectSame(after.Get(kOptions, "Third"), Number(3), "Third");
+  for (const auto& [name, value] : std::vector<std::pair<std::string, RegValue>>{
+           {"First", Text("1")}, {"Second", Text("2")}, {"Third", Number(3)}, {"Fourth", Number(4)}})
+    ExpectSame(after.Get(kOptions, name), value, name);
   // Each keeps its own view: saving it again writes nothing over the other's value.
   EXPECT_FALSE(first.Get(kOptions, "Second").has_value());
-}
-
-TEST(Registry, ABatchReachesTheFileInOneUpdate) {
-  TempDir dir;
-  Registry registry(dir / "registry.reg");
-  registry.BeginBatch();
-  registry.Set(kOptions, "First", Text("1"));
-  registry.Set(kOptions, "Second", Number(2));
-  ExpectSame(registry.Get(kOptions, "First"), Text("1"), "First");
-  EXPECT_FALSE(std::filesystem::exists(dir / "registry.reg"));
-  registry.CommitBatch();
-
-  Registry after(dir / "registry.reg");
-  ExpectSame(after.Get(kOptions, "First"), Text("1"), "First");
-  ExpectSame(after.Get(kOptions, "Second"), Number(2), "Second");
 }
 
 // Eight processes load the same settings, then each saves all of them from its own copy
@@ -360,18 +308,20 @@ TEST(Registry, ProcessesSavingStaleCopiesAtOnceLoseNothing) {
 }
 
 TEST(Registry, DefaultPathFollowsTheEnvironment) {
-  {
-    ScopedEnv own("GILDEX_REGISTRY", "/tmp/elsewhere/my.reg");
-    EXPECT_EQ(DefaultRegistryPath(), "/tmp/elsewhere/my.reg");
+  struct Case {
+    std::optional<std::string> own, config, home;
+    std::string want;
+  };
+  const std::vector<Case> cases = {
+      {"/tmp/elsewhere/my.reg", "/tmp/cfg", "/home/someone", "/tmp/elsewhere/my.reg"},
+      {std::nullopt, "/tmp/cfg", "/home/someone", "/tmp/cfg/gildex/registry.reg"},
+      {std::nullopt, std::nullopt, "/home/someone", "/home/someone/.config/gildex/registry.reg"},
+      {std::nullopt, "not/absolute", "/home/someone", "/home/someone/.config/gildex/registry.reg"},
+  };
+  for (const Case& c : cases) {
+    ScopedEnv own("GILDEX_REGISTRY", c.own), config("XDG_CONFIG_HOME", c.config), home("HOME", c.home);
+    EXPECT_EQ(DefaultRegistryPath(), c.want);
   }
-  ScopedEnv own("GILDEX_REGISTRY", std::nullopt);
-  {
-    ScopedEnv config("XDG_CONFIG_HOME", "/tmp/cfg");
-    EXPECT_EQ(DefaultRegistryPath(), "/tmp/cfg/gildex/registry.reg");
-  }
-  ScopedEnv config("XDG_CONFIG_HOME", std::nullopt);
-  ScopedEnv home("HOME", "/home/someone");
-  EXPECT_EQ(DefaultRegistryPath(), "/home/someone/.config/gildex/registry.reg");
 }
 
 }  // namespace

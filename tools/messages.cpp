@@ -221,7 +221,6 @@ void ConfigureAtStartUp(clsMessages& messages) {
   messages.Caption(std::string(kAppTitle));
   messages.ProgressBar(false);
   messages.Resize(true);
-  messages.MaxWidth(4600);
 }
 
 }  // namespace gildex

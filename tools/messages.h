@@ -61,19 +61,11 @@ class clsMessages : public Progress {
   // 1 is idle (OK usable, toolbar on); any other value is busy (only Cancel usable).
   void ButtonState(std::int16_t state) override;
   void Value(std::int32_t value);
-  std::int32_t Value() const { return value_; }
   void Resize(bool value) { resize_ = value; }
-  bool Resize() const { return resize_; }
   void Min(std::int32_t value);
-  std::int32_t Min() const { return min_; }
   void Max(std::int32_t value);
-  std::int32_t Max() const { return max_; }
   void ProgressBar(bool on);
-  bool ProgressBar() const { return progress_bar_; }
   void Caption(std::string value) { caption_ = std::move(value); }
-  const std::string& Caption() const { return caption_; }
-  void MaxWidth(std::int32_t value) { max_width_ = value; }
-  std::int32_t MaxWidth() const { return max_width_; }
   void MessageText(std::string text);
   const std::string& MessageText() const { return message_; }
   // Lays out and shows the window; `no_repaint` true leaves the repaint to the host.
@@ -92,9 +84,7 @@ class clsMessages : public Progress {
   // What the user sees: the window as last set, or null while there is none.
   const MessageWindowState* Window() const { return window_ ? &*window_ : nullptr; }
   std::vector<std::string> StatusLines() const { return window_ ? window_->status : std::vector<std::string>{}; }
-  bool Shown() const { return shown_; }
   bool Busy() const { return busy_; }
-  const std::string& LastStatus() const { return last_status_; }
 
  private:
   MessageView& Form();
@@ -110,7 +100,6 @@ class clsMessages : public Progress {
 
   std::string caption_;
   std::string message_;
-  std::int32_t max_width_ = 0;
   bool progress_bar_ = false;
   std::int32_t max_ = 0, min_ = 0, value_ = 0;
   bool shown_ = false;
