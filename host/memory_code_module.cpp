@@ -338,6 +338,16 @@ struct MemoryCodeModule::Impl {
   void ReserveGap(std::size_t count) {
     if (GapSize() >= count) return;
     const std::size_t gap = std::max(count, static_cast<std::size_t>(Count()) / 4 + 16);
+    if (lines.capacity() >= static_cast<std::size_t>(Count()) + gap) {
+      // Room in the array already (a loaded file comes with some): the lines below the gap
+      // move down in place, and no second array of the whole module is touched.
+      const std::size_t old_size = lines.size();
+      lines.resize(old_size + gap - GapSize());
+      std::move_backward(lines.begin() + static_cast<std::ptrdiff_t>(gap_end),
+                         lines.begin() + static_cast<std::ptrdiff_t>(old_size), lines.end());
+      gap_end = gap_begin + gap;
+      return;
+    }
     std::vector<CodeLine> grown;
     grown.reserve(static_cast<std::size_t>(Count()) + gap);
     for (std::size_t i = 0; i < gap_begin; ++i) grown.push_back(std::move(lines[i]));
