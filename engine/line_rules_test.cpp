@@ -45,6 +45,7 @@ TEST(LineRules, MatchFirstToken) {
       {"   '", "'", true},
       {"x = 1 ' note", "'", false},
       {"", "Sub", false},
+      {"  Su", "Sub", false},
       {"Function\tF()", "Function", false},  // a tab is not a blank
   };
   EngineRig rig;
