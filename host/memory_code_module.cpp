@@ -113,6 +113,15 @@ LineInfo ClassifyLine(std::string_view text) {
   }
   if (!SkipLineLabel(reader)) return Only(LineKind::Code);
   std::string_view word = reader.Word();
+  // Every word that can open or close a procedure starts with E, F, P or S; most lines start
+  // with another one, and this runs for every line at load and at every edit.
+  if (word.empty()) return Only(LineKind::Code);
+  switch (word.front()) {
+    case 'E': case 'e': case 'F': case 'f': case 'P': case 'p': case 'S': case 's':
+      break;
+    default:
+      return Only(LineKind::Code);
+  }
   bool modified = false;
   if (IsAnyOf(word, {"Public", "Private", "Friend"})) {
     modified = true;
