@@ -124,7 +124,7 @@ void CheckBytes(std::string_view bytes, const std::vector<LineView>& lines, cons
   for (std::size_t n = 0; n < lines.size(); ++n)
     if (lines[n].text.size() > kMaxLineLength) report.Warn(static_cast<long>(n) + 1, "line longer than 1023 characters");
   // Line ends hold no NUL, so the first NUL of the file is on the first line that has one.
-  if (const void* nul = std::memchr(bytes.data(), '\0', bytes.size()))
+  if (const void* nul = bytes.empty() ? nullptr : std::memchr(bytes.data(), '\0', bytes.size()))
     report.Warn(static_cast<long>(LineOfOffset(bytes, lines, static_cast<std::size_t>(static_cast<const char*>(nul) - bytes.data()))) + 1,
                 "NUL bytes; kept as bytes");
   if (long utf8 = FirstUtf8Line(bytes, lines); utf8 != 0) report.Warn(utf8, "looks like UTF-8; kept as bytes");
