@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Times gildex insert, remove, number and unnumber on whole generated projects of growing
-# size, against the floor of reading and rewriting every file of the project, and each
-# command's --dry-run against the command (its diff must apply to give the command's bytes).
+# Times gildex verify, insert, remove, number and unnumber on whole generated projects of growing
+# size, against two floors of reading and rewriting every file of the project (a python3
+# process, and a C++ program, bench/project_floor.cpp, that also splits each file into lines),
+# and each writing command's --dry-run against the command (its diff must apply to give the
+# command's bytes).
 #
 #   bench/project_bench.sh [BUILD_DIR] [FULL_LINES]
 #
@@ -25,6 +27,13 @@ fi
 cmake --build "$build" -j2 --target gildex >"$scratch/build.log" 2>&1 ||
   { cat "$scratch/build.log" >&2; echo "$0: building gildex in $build failed" >&2; exit 1; }
 gildex=$(cd "$build" && pwd)/app/gildex
+# The C++ floor: the build's own when it has one (GILDEX_BENCH on), else compiled here.
+floor_cxx=$build/bench/project_floor
+if [[ ! -x $floor_cxx ]]; then
+  floor_cxx=$scratch/project_floor
+  "${CXX:-c++}" -std=c++20 -O2 -o "$floor_cxx" "$repo/bench/project_floor.cpp" >"$scratch/build.log" 2>&1 ||
+    { cat "$scratch/build.log" >&2; echo "$0: compiling bench/project_floor.cpp failed" >&2; exit 1; }
+fi
 # Settings of our own, so the user's registry file is neither read nor changed.
 export GILDEX_REGISTRY=$scratch/registry.reg
 export GILDEX_HOME=$repo/data
@@ -72,13 +81,15 @@ timed() {
 }
 
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.1f", a / b; else print "-" }'; }
+# Both ratios of a time: to the python floor, then to the C++ floor.
+ratios() { echo "$(ratio "$1" "$2")/$(ratio "$1" "$3")"; }
 
-commands=(insert remove number unnumber)
+commands=(verify insert remove number unnumber)
 sizes=($((full / 16)) $((full / 4)) "$full")
 declare -A seconds failure
 
-printf '%-9s %8s' "lines" "floor s"
-for c in "${commands[@]}"; do printf ' %20s %22s' "$c s (x floor)" "dry-run s (x $c)"; done
+printf '%-9s %8s %8s' "lines" "py s" "c++ s"
+for c in "${commands[@]}"; do printf ' %24s %22s' "$c s (x py/c++)" "dry-run s (x $c)"; done
 printf ' %8s %s %s\n' "peak MB" " back to start" " dry runs apply"
 
 for lines in "${sizes[@]}"; do
@@ -90,40 +101,55 @@ for lines in "${sizes[@]}"; do
   rm -rf "$scratch/floor"
   floor=$elapsed
   seconds[floor,$lines]=$floor
-  printf '%-9s %8s' "$lines" "$floor"
+  cp -r "$source" "$scratch/floor"
+  timed "$scratch/floor-cxx-$lines" "$floor_cxx" "$scratch/floor"
+  rm -rf "$scratch/floor"
+  floor_c=$elapsed
+  seconds[floor_cxx,$lines]=$floor_c
+  printf '%-9s %8s %8s' "$lines" "$floor" "$floor_c"
 
-  # The four commands in turn on one copy; after all four it should be the source again.
+  # The commands in turn on one copy (verify writes nothing); after all it should be the source again.
   work=$scratch/work-$lines
   cp -r "$source" "$work"
   peak_kb=0
   all_ran=yes
   dry_applies=yes
   for c in "${commands[@]}"; do
-    # First the dry run on the same bytes; its diff, applied to a copy, must give what the
-    # command itself then writes. Run in the project folder, so that the paths start there.
-    rm -rf "$scratch/before"
-    cp -r "$work" "$scratch/before"
+    dry_status=0
+    dry_elapsed=
+    if [[ $c != verify ]]; then
+      # First the dry run on the same bytes; its diff, applied to a copy, must give what the
+      # command itself then writes. Run in the project folder, so that the paths start there.
+      rm -rf "$scratch/before"
+      cp -r "$work" "$scratch/before"
+      pushd "$work" >/dev/null
+      timed "$scratch/$c-dry-$lines" "$gildex" "$c" "$work/Big.vbp" --yes --quiet --dry-run
+      popd >/dev/null
+      dry_status=$status
+      dry_elapsed=$elapsed
+      [[ -n $peak ]] && ((peak > peak_kb)) && peak_kb=$peak
+    fi
     pushd "$work" >/dev/null
-    timed "$scratch/$c-dry-$lines" "$gildex" "$c" "$work/Big.vbp" --yes --quiet --dry-run
-    popd >/dev/null
-    dry_status=$status
-    dry_elapsed=$elapsed
-    [[ -n $peak ]] && ((peak > peak_kb)) && peak_kb=$peak
-    pushd "$work" >/dev/null
-    timed "$scratch/$c-$lines" "$gildex" "$c" "$work/Big.vbp" --yes --quiet
+    if [[ $c == verify ]]; then
+      timed "$scratch/$c-$lines" "$gildex" verify "$work/Big.vbp"
+    else
+      timed "$scratch/$c-$lines" "$gildex" "$c" "$work/Big.vbp" --yes --quiet
+    fi
     popd >/dev/null
     # Exit 1 means done, with some procedures or components reported (already trapped,
     # too small): a finished run all the same.
     if ((status != 0 && status != 1)); then
-      printf ' %20s' "failed: exit $status"
+      printf ' %24s' "failed: exit $status"
       failure[$c]=$(head -n 1 "$scratch/$c-$lines.err")
       all_ran=no
       continue
     fi
     seconds[$c,$lines]=$elapsed
-    printf ' %20s' "$elapsed ($(ratio "$elapsed" "$floor")x)"
+    printf ' %24s' "$elapsed ($(ratios "$elapsed" "$floor" "$floor_c")x)"
     [[ -n $peak ]] && ((peak > peak_kb)) && peak_kb=$peak
-    if ((dry_status != 0 && dry_status != 1)); then
+    if [[ $c == verify ]]; then
+      printf ' %22s' "-"
+    elif ((dry_status != 0 && dry_status != 1)); then
       printf ' %22s' "failed: exit $dry_status"
       failure[$c-dry-run]=$(head -n 1 "$scratch/$c-dry-$lines.err")
       dry_applies=no
@@ -149,12 +175,13 @@ for lines in "${sizes[@]}"; do
 done
 
 small=${sizes[0]}
-printf '%-9s %8s' "growth" "$(ratio "${seconds[floor,$full]}" "${seconds[floor,$small]}")x"
+printf '%-9s %8s %8s' "growth" "$(ratio "${seconds[floor,$full]}" "${seconds[floor,$small]}")x" \
+  "$(ratio "${seconds[floor_cxx,$full]}" "${seconds[floor_cxx,$small]}")x"
 for c in "${commands[@]}"; do
   if [[ -n ${seconds[$c,$full]:-} && -n ${seconds[$c,$small]:-} ]]; then
-    printf ' %20s %22s' "$(ratio "${seconds[$c,$full]}" "${seconds[$c,$small]}")x" ""
+    printf ' %24s %22s' "$(ratio "${seconds[$c,$full]}" "${seconds[$c,$small]}")x" ""
   else
-    printf ' %20s %22s' "-" ""
+    printf ' %24s %22s' "-" ""
   fi
 done
 printf '   (16x the lines; linear cost grows 16x)\n'
@@ -163,4 +190,5 @@ for c in "${commands[@]}"; do
   [[ -n ${failure[$c]+set} ]] && echo "$c failed, first error: ${failure[$c]}"
   [[ -n ${failure[$c-dry-run]+set} ]] && echo "$c --dry-run failed, first error: ${failure[$c-dry-run]}"
 done
-echo "floor: one python3 process reads each file and rewrites it through a flushed temporary file and a rename"
+echo "py floor: one python3 process reads each file and rewrites it through a flushed temporary file and a rename"
+echo "c++ floor: bench/project_floor.cpp reads each file, splits it into lines, joins them and rewrites it as gildex saves"

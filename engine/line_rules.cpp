@@ -41,7 +41,19 @@ constexpr std::array<TypeGroup, 3> kTypeGroups = {{
 
 bool CGildex::MatchFirstToken(std::string_view line, std::string_view token) {
   return report_.Trap("CGildex.MatchFirstToken", false, [&] {
-    const std::size_t found = cp1252::FindNoCase(line, token);
+    std::size_t found = std::string_view::npos;
+    if (!token.empty() && token.front() != ' ') {
+      // Only spaces may come before the token, so the one place worth comparing is the first
+      // other character: this runs for every line of every procedure, a search did not pay.
+      found = line.find_first_not_of(' ');
+      if (found == std::string_view::npos || line.size() - found < token.size()) return false;
+      const char first = cp1252::ToLower(token.front());
+      if ((line[found] != first && line[found] != cp1252::ToUpper(first)) ||
+          !cp1252::EqualsNoCase(line.substr(found + 1, token.size() - 1), token.substr(1)))
+        return false;
+    } else {
+      found = cp1252::FindNoCase(line, token);
+    }
     if (found == std::string_view::npos) return false;
     const std::size_t position = found + 1;
     const bool nothing_before = IsBlank(line.substr(0, found));

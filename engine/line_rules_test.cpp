@@ -28,7 +28,7 @@ TEST(LineRules, MatchFirstToken) {
       // The trimmed length is compared with the untrimmed position: an indented short line
       // matches even with a letter right after the token.
       {"      Sub1", "Sub", true}, {"   Subtotal", "Sub", false},
-      {"' comment", "'", true}, {"'comment", "'", false}, {"'", "'", true}, {"x = 1 ' note", "'", false},
+      {"' comment", "'", true}, {"'comment", "'", false}, {"'", "'", true}, {"   '", "'", true}, {"  Su", "Sub", false}, {"x = 1 ' note", "'", false},
       {"Function\tF()", "Function", false},  // a tab is not a blank
   };
   EngineRig rig;

@@ -194,8 +194,14 @@ bool CGildex::ValidLineForNumbering(const std::string& previous_line, const std:
     if (MatchFirstToken(line, "Sub") || MatchFirstToken(line, "Function")) return false;
     // The first line below "Select Case" is its first Case: Basic allows no label there.
     if (cp1252::FindNoCase(previous_line, "Select Case") != std::string::npos) return false;
+    // A token can only match where its first letter is the line's first non-space character;
+    // the others (all of them ASCII, none starting with a space) need no call.
+    const auto ascii_lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    const std::size_t first = line.find_first_not_of(' ');
     for (std::string_view token : kNeverNumbered)
-      if (MatchFirstToken(line, token)) return false;
+      if (first != std::string::npos && ascii_lower(line[first]) == ascii_lower(token.front()) &&
+          MatchFirstToken(line, token))
+        return false;
     if (!trimmed.empty() && trimmed.front() == '#') return false;
     const std::string word = GetField(line, " ", 1);
     if (word.empty()) return true;

@@ -114,6 +114,15 @@ LineInfo ClassifyLine(std::string_view text) {
   }
   if (!SkipLineLabel(reader)) return Only(LineKind::Code);
   std::string_view word = reader.Word();
+  // Every word that can open or close a procedure starts with E, F, P or S; most lines start
+  // with another one, and this runs for every line at load and at every edit.
+  if (word.empty()) return Only(LineKind::Code);
+  switch (word.front()) {
+    case 'E': case 'e': case 'F': case 'f': case 'P': case 'p': case 'S': case 's':
+      break;
+    default:
+      return Only(LineKind::Code);
+  }
   bool modified = false;
   if (IsAnyOf(word, {"Public", "Private", "Friend"})) {
     modified = true;
@@ -339,6 +348,16 @@ struct MemoryCodeModule::Impl {
   void ReserveGap(std::size_t count) {
     if (GapSize() >= count) return;
     const std::size_t gap = std::max(count, static_cast<std::size_t>(Count()) / 4 + 16);
+    if (lines.capacity() >= static_cast<std::size_t>(Count()) + gap) {
+      // Room in the array already (a loaded file comes with some): the lines below the gap
+      // move down in place, and no second array of the whole module is touched.
+      const std::size_t old_size = lines.size();
+      lines.resize(old_size + gap - GapSize());
+      std::move_backward(lines.begin() + static_cast<std::ptrdiff_t>(gap_end),
+                         lines.begin() + static_cast<std::ptrdiff_t>(old_size), lines.end());
+      gap_end = gap_begin + gap;
+      return;
+    }
     std::vector<CodeLine> grown;
     grown.reserve(static_cast<std::size_t>(Count()) + gap);
     for (std::size_t i = 0; i < gap_begin; ++i) grown.push_back(std::move(lines[i]));

@@ -27,16 +27,19 @@ bool ReadBytes(const fs::path& file, std::string& bytes, std::string& reason) {
     return false;
   }
   bytes.clear();
+  // Straight into the string, sized by the file's length, and grown only if the file grew.
   struct stat info {};
-  if (::fstat(fd, &info) == 0 && !S_ISREG(info.st_mode)) {
+  const bool stated = ::fstat(fd, &info) == 0;
+  if (stated && !S_ISREG(info.st_mode)) {
     reason = S_ISDIR(info.st_mode) ? "is a directory" : "is not a regular file";
     ::close(fd);
     return false;
   }
-  if (info.st_size > 0) bytes.reserve(static_cast<std::size_t>(info.st_size));
-  char buffer[65536];
+  std::size_t capacity = stated && info.st_size > 0 ? static_cast<std::size_t>(info.st_size) + 1 : 65536;
+  std::size_t size = 0;
   for (;;) {
-    ssize_t got = ::read(fd, buffer, sizeof buffer);
+    if (size == bytes.size()) bytes.resize(std::max(capacity, bytes.size() * 2));
+    ssize_t got = ::read(fd, bytes.data() + size, bytes.size() - size);
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) {
       reason = std::strerror(errno);
@@ -44,8 +47,9 @@ bool ReadBytes(const fs::path& file, std::string& bytes, std::string& reason) {
       return false;
     }
     if (got == 0) break;
-    bytes.append(buffer, static_cast<std::size_t>(got));
+    size += static_cast<std::size_t>(got);
   }
+  bytes.resize(size);
   ::close(fd);
   return true;
 }

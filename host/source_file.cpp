@@ -1,7 +1,8 @@
 #include "host/source_file.h"
 
+#include <algorithm>
 #include <array>
-#include <iterator>
+#include <cstring>
 
 #include "platform/cp1252.h"
 
@@ -63,29 +64,47 @@ std::size_t Utf8SequenceAt(std::string_view bytes, std::size_t i) {
   return length;
 }
 
-// 1-based line of the first UTF-8 sequence when every byte above 0x7F of the file belongs to
-// one; 0 otherwise. Windows-1252 text almost never forms such sequences throughout.
-long FirstUtf8Line(const std::vector<RawLine>& lines) {
-  long first = 0;
-  for (std::size_t n = 0; n < lines.size(); ++n) {
-    std::string_view text = lines[n].text;
-    for (std::size_t i = 0; i < text.size();) {
-      if (static_cast<unsigned char>(text[i]) < 0x80) {
-        ++i;
-        continue;
-      }
-      std::size_t length = Utf8SequenceAt(text, i);
-      if (length == 0) return 0;
-      if (first == 0) first = static_cast<long>(n) + 1;
-      i += length;
-    }
-  }
-  return first;
+// 0-based line of the byte at `offset` of the file the lines were split from.
+std::size_t LineOfOffset(std::string_view bytes, const std::vector<LineView>& lines, std::size_t offset) {
+  const char* at = bytes.data() + offset;
+  auto after = std::upper_bound(lines.begin(), lines.end(), at,
+                                [](const char* p, const LineView& line) { return p < line.text.data(); });
+  return static_cast<std::size_t>(after - lines.begin()) - 1;
 }
 
-std::string MixedLineEnds(const std::vector<RawLine>& lines) {
+// 1-based line of the first UTF-8 sequence when every byte above 0x7F of the file belongs to
+// one; 0 otherwise. Windows-1252 text almost never forms such sequences throughout. Line
+// ends are below 0x80, so a sequence never spans two lines and the file is read as a whole.
+long FirstUtf8Line(std::string_view bytes, const std::vector<LineView>& lines) {
+  std::size_t first = std::string_view::npos;
+  for (std::size_t i = 0; i < bytes.size();) {
+    if (static_cast<unsigned char>(bytes[i]) < 0x80) {
+      ++i;
+      continue;
+    }
+    std::size_t length = Utf8SequenceAt(bytes, i);
+    if (length == 0) return 0;
+    if (first == std::string_view::npos) first = i;
+    i += length;
+  }
+  return first == std::string_view::npos ? 0 : static_cast<long>(LineOfOffset(bytes, lines, first)) + 1;
+}
+
+std::array<std::size_t, 4> CountLineEnds(const std::vector<LineView>& lines) {
   std::array<std::size_t, 4> uses{};
-  for (const RawLine& line : lines) ++uses[static_cast<std::size_t>(line.end)];
+  for (const LineView& line : lines) ++uses[static_cast<std::size_t>(line.end)];
+  return uses;
+}
+
+LineEnd Dominant(const std::array<std::size_t, 4>& uses) {
+  // On a tie CR LF wins, as it is what the IDE itself writes.
+  LineEnd best = LineEnd::CrLf;
+  for (LineEnd end : {LineEnd::Lf, LineEnd::Cr})
+    if (uses[static_cast<std::size_t>(end)] > uses[static_cast<std::size_t>(best)]) best = end;
+  return best;
+}
+
+std::string MixedLineEnds(const std::array<std::size_t, 4>& uses) {
   const std::array<std::pair<LineEnd, const char*>, 3> kinds{
       {{LineEnd::CrLf, "CR LF"}, {LineEnd::Lf, "LF"}, {LineEnd::Cr, "CR"}}};
   std::string list;
@@ -100,24 +119,31 @@ std::string MixedLineEnds(const std::vector<RawLine>& lines) {
   return used > 1 ? "mixed line ends (" + list + ")" : std::string();
 }
 
-void CheckBytes(const std::vector<RawLine>& lines, Reporter& report) {
-  long first_nul = 0;
-  for (std::size_t n = 0; n < lines.size(); ++n) {
-    const long line = static_cast<long>(n) + 1;
-    if (lines[n].text.size() > kMaxLineLength) report.Warn(line, "line longer than 1023 characters");
-    if (first_nul == 0 && lines[n].text.find('\0') != std::string::npos) first_nul = line;
-  }
-  if (first_nul != 0) report.Warn(first_nul, "NUL bytes; kept as bytes");
-  if (long utf8 = FirstUtf8Line(lines); utf8 != 0) report.Warn(utf8, "looks like UTF-8; kept as bytes");
-  if (std::string mixed = MixedLineEnds(lines); !mixed.empty()) report.Warn(0, mixed);
+void CheckBytes(std::string_view bytes, const std::vector<LineView>& lines, const std::array<std::size_t, 4>& ends,
+                Reporter& report) {
+  for (std::size_t n = 0; n < lines.size(); ++n)
+    if (lines[n].text.size() > kMaxLineLength) report.Warn(static_cast<long>(n) + 1, "line longer than 1023 characters");
+  // Line ends hold no NUL, so the first NUL of the file is on the first line that has one.
+  if (const void* nul = bytes.empty() ? nullptr : std::memchr(bytes.data(), '\0', bytes.size()))
+    report.Warn(static_cast<long>(LineOfOffset(bytes, lines, static_cast<std::size_t>(static_cast<const char*>(nul) - bytes.data()))) + 1,
+                "NUL bytes; kept as bytes");
+  if (long utf8 = FirstUtf8Line(bytes, lines); utf8 != 0) report.Warn(utf8, "looks like UTF-8; kept as bytes");
+  if (std::string mixed = MixedLineEnds(ends); !mixed.empty()) report.Warn(0, mixed);
 }
 
 // What the header tests look at: the line without leading blanks, and without the byte
 // order mark an editor may have put before the first line.
-std::string_view HeaderText(const std::vector<RawLine>& lines, std::size_t n) {
+std::string_view HeaderText(const std::vector<LineView>& lines, std::size_t n) {
   std::string_view text = lines[n].text;
   if (n == 0 && text.starts_with(kUtf8Bom)) text.remove_prefix(kUtf8Bom.size());
   return TrimLeft(text);
+}
+
+std::vector<RawLine> Copies(const std::vector<LineView>& lines, std::size_t count) {
+  std::vector<RawLine> copies;
+  copies.reserve(count);
+  for (std::size_t n = 0; n < count; ++n) copies.push_back({std::string(lines[n].text), lines[n].end});
+  return copies;
 }
 
 bool StartsWithWord(std::string_view text, std::string_view word) {
@@ -143,13 +169,24 @@ std::string VbNameOf(std::string_view text) {
 }
 
 // Walks the header: VERSION, Object= lines, the Begin ... End block, the Attribute VB_ lines.
-// Returns the index of the first code line.
-std::size_t ReadHeader(const std::vector<RawLine>& lines, SourceFile& file, Reporter& report) {
+// Fills file.header with copies of its lines and returns the index of the first code line.
+std::size_t ReadHeader(const std::vector<LineView>& lines, SourceFile& file, Reporter& report) {
   std::size_t n = 0;
   if (n < lines.size() && StartsWithWord(HeaderText(lines, n), "VERSION")) ++n;
   while (n < lines.size() && IsObjectLine(HeaderText(lines, n))) ++n;
   if (n < lines.size() && StartsWithWord(HeaderText(lines, n), "Begin")) {
-    DesignerParse parse = ParseDesignerBlock(lines, n);
+    // The block reader wants copies of the lines; the block ends before the Attribute VB_
+    // lines, so those above the first of them are enough when the block closes in them.
+    // Otherwise (a broken block, or none of those lines) it reads every line, as it reads
+    // forward only and gives the same answer either way.
+    std::size_t limit = n + 1;
+    while (limit < lines.size() && !StartsWithNoCase(HeaderText(lines, limit), "Attribute VB_")) ++limit;
+    file.header = Copies(lines, limit);
+    DesignerParse parse = ParseDesignerBlock(file.header, n);
+    if (!parse.block && limit < lines.size()) {
+      file.header = Copies(lines, lines.size());
+      parse = ParseDesignerBlock(file.header, n);
+    }
     if (!parse.block) {
       report.Fatal(parse.error_line, parse.error);
     } else if (!parse.block->root->prog_id.empty()) {
@@ -159,6 +196,12 @@ std::size_t ReadHeader(const std::vector<RawLine>& lines, SourceFile& file, Repo
   }
   for (; n < lines.size() && StartsWithNoCase(HeaderText(lines, n), "Attribute VB_"); ++n) {
     if (file.vb_name.empty()) file.vb_name = VbNameOf(HeaderText(lines, n));
+  }
+  if (file.header.size() > n) {
+    file.header.resize(n);
+  } else {
+    file.header.reserve(n);
+    for (std::size_t k = file.header.size(); k < n; ++k) file.header.push_back({std::string(lines[k].text), lines[k].end});
   }
   return n;
 }
@@ -178,25 +221,29 @@ bool IsHiddenAttribute(std::string_view text) {
 SourceFile ParseSourceFile(std::string_view bytes, std::string_view file_name, std::vector<LoadProblem>& problems) {
   SourceFile file;
   Reporter report(file_name, problems);
-  std::vector<RawLine> lines = SplitLines(bytes);
-  file.new_line_end = DominantLineEnd(lines);
+  // One split into views; only the lines kept are copied, each once, straight into place.
+  const std::vector<LineView> lines = SplitLineViews(bytes);
+  const std::array<std::size_t, 4> ends = CountLineEnds(lines);
+  file.new_line_end = Dominant(ends);
   if (LooksBinary(bytes)) {
     report.Fatal(0, "not a VB6 text file");
-    file.header = std::move(lines);
+    file.header = Copies(lines, lines.size());
     return file;
   }
-  CheckBytes(lines, report);
+  CheckBytes(bytes, lines, ends, report);
 
   const std::size_t first_code = ReadHeader(lines, file, report);
-  file.header.assign(std::make_move_iterator(lines.begin()),
-                     std::make_move_iterator(lines.begin() + static_cast<std::ptrdiff_t>(first_code)));
-  file.code.reserve(lines.size() - first_code);
+  // With room for the gap the code module opens at its first insertion, so that it does not
+  // copy the whole module into a larger array then.
+  const std::size_t code_lines = lines.size() - first_code;
+  file.code.reserve(code_lines + code_lines / 4 + 16);
   for (std::size_t n = first_code; n < lines.size(); ++n) {
+    RawLine line{std::string(lines[n].text), lines[n].end};
     // With no code line above it there is nothing to hide it behind, so it stays visible.
     if (!file.code.empty() && IsHiddenAttribute(lines[n].text)) {
-      file.code.back().hidden.push_back(std::move(lines[n]));
+      file.code.back().hidden.push_back(std::move(line));
     } else {
-      file.code.push_back(CodeLine{std::move(lines[n]), {}});
+      file.code.push_back(CodeLine{std::move(line), {}});
     }
   }
   // A broken file has enough said about it; the name is missing because the parse stopped.

@@ -18,11 +18,19 @@ struct RawLine {
   LineEnd end = LineEnd::CrLf;
 };
 
+// A line of bytes still in the buffer it was split from.
+struct LineView {
+  std::string_view text;  // without its line end
+  LineEnd end = LineEnd::CrLf;
+};
+
 // Position of the first CR or LF at or after `from`; npos when there is none.
 std::size_t FindLineBreak(std::string_view text, std::size_t from);
 // Splits bytes into lines at CR LF, LF or lone CR. Only the last line may end with
 // LineEnd::None (no line end after the last line); empty input gives no lines.
 std::vector<RawLine> SplitLines(std::string_view bytes);
+// The same split without copying: the views point into `bytes`.
+std::vector<LineView> SplitLineViews(std::string_view bytes);
 // Joins lines back: the exact inverse of SplitLines.
 std::string JoinLines(const std::vector<RawLine>& lines);
 // The line end most lines use (CR LF when there are none): new lines get this one.

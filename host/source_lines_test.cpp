@@ -29,6 +29,8 @@ TEST(SourceLines, SplitsAtEveryLineEndAndJoinsBackExactly) {
       {"a\n\rb", {{"a", LineEnd::Lf}, {"", LineEnd::Cr}, {"b", LineEnd::None}}},
       {"a\r\r\n", {{"a", LineEnd::Cr}, {"", LineEnd::CrLf}}},
       {"\xe9t\xe9\r\n", {{"\xe9t\xe9", LineEnd::CrLf}}},
+      {"a\r", {{"a", LineEnd::Cr}}},
+      {"a\rb\rc\nd\r", {{"a", LineEnd::Cr}, {"b", LineEnd::Cr}, {"c", LineEnd::Lf}, {"d", LineEnd::Cr}}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.bytes);

@@ -93,8 +93,9 @@ bool IsDateLiteral(std::string_view inner) {
 
 // The tokens of one logical line: comments (' and Rem) dropped, each string or date literal
 // one token, ":" a statement separator unless it belongs to ":=".
-std::vector<Token> Tokenize(std::string_view text) {
-  std::vector<Token> tokens;
+// Into `tokens`, which the caller keeps from line to line so that its storage is reused.
+void Tokenize(std::string_view text, std::vector<Token>& tokens) {
+  tokens.clear();
   bool statement_start = true;
   std::size_t i = 0;
   auto push = [&](TokenKind kind, std::size_t start) { tokens.push_back({kind, text.substr(start, i - start)}); };
@@ -129,7 +130,7 @@ std::vector<Token> Tokenize(std::string_view text) {
       std::string_view word = text.substr(start, i - start);
       if (statement_start && EqualsNoCase(word, "Rem")) break;
       push(TokenKind::Word, start);
-      statement_start = IsAnyOf(word, {"Then", "Else"});
+      statement_start = word.size() == 4 && IsAnyOf(word, {"Then", "Else"});
     } else if (IsDigit(c) || (c == '.' && i + 1 < text.size() && IsDigit(text[i + 1]))) {
       while (i < text.size() && (IsNameChar(text[i]) || text[i] == '.')) ++i;
       if (i < text.size() && IsTypeSuffix(text[i])) ++i;
@@ -142,8 +143,8 @@ std::vector<Token> Tokenize(std::string_view text) {
       if (i < text.size() && (text[i] == '&' || text[i] == '%')) ++i;
       push(TokenKind::Number, start);
       statement_start = false;
-    } else if (std::size_t close = text.find('#', i + 1);
-               c == '#' && close != std::string_view::npos && IsDateLiteral(text.substr(i + 1, close - i - 1))) {
+    } else if (std::size_t close = c == '#' ? text.find('#', i + 1) : std::string_view::npos;
+               close != std::string_view::npos && IsDateLiteral(text.substr(i + 1, close - i - 1))) {
       i = close + 1;
       push(TokenKind::Literal, start);
       statement_start = false;
@@ -159,7 +160,6 @@ std::vector<Token> Tokenize(std::string_view text) {
       statement_start = false;
     }
   }
-  return tokens;
 }
 
 // Parts of a token list between separators (each part may be empty).
@@ -454,13 +454,13 @@ class Checker {
     std::size_t first = text.find_first_not_of(" \t");
     if (first == std::string_view::npos) return;
     if (text[first] == '#' && first + 1 < text.size() && IsLetter(text[first + 1])) {
-      std::vector<Token> tokens = Tokenize(text.substr(first + 1));
-      Directive(tokens, line);
+      Tokenize(text.substr(first + 1), tokens_);
+      Directive(tokens_, line);
       return;
     }
     if (!Active()) return;
-    std::vector<Token> tokens = Tokenize(text);
-    Tokens rest(tokens);
+    Tokenize(text, tokens_);
+    Tokens rest(tokens_);
     if (!rest.empty() && rest[0].kind == TokenKind::Number) {
       DefineLabel(LineNumberKey(rest[0].text), true, line);
       rest = rest.subspan(rest.size() > 1 && rest[1].kind == TokenKind::Colon ? 2 : 1);
@@ -754,6 +754,7 @@ class Checker {
   }
 
   const std::string& component_;
+  std::vector<Token> tokens_;  // the current line's, kept for its storage
   std::vector<StructureProblem> problems_;
   std::optional<Procedure> procedure_;
   std::optional<TypeBlock> type_block_;
