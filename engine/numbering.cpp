@@ -115,6 +115,7 @@ class NumberingPass {
     counter_ = start > 0 ? std::int64_t{start} - gildex_.LineIncrement() : 0;
   }
   void EnterProcedure(const std::string& name, host::ProcKind kind, long line);
+  bool HasEndLine(const std::string& name, host::ProcKind kind);
   std::string StrippedLine(long line) { return gildex_.RemoveLineNumber(module_.Lines(line, 1)); }
 
   CGildex& gildex_;
@@ -147,6 +148,18 @@ void NumberingPass::EnterProcedure(const std::string& name, host::ProcKind kind,
   // The filter answers the same for every line of a procedure; asking once keeps a skipped
   // procedure to one note in the status list.
   skip_proc_ = gildex_.FailRestrictions("", name, module_.Lines(first, 1));
+  if (!skip_proc_ && !name.empty() && !HasEndLine(name, kind)) {
+    // A truncated file: numbers would run into whatever the missing End was to close.
+    progress_.AddStatus(name + " in " + module_.Name() + " has no End line; left as it was.");
+    skip_proc_ = true;
+  }
+}
+
+bool NumberingPass::HasEndLine(const std::string& name, host::ProcKind kind) {
+  const long last = module_.ProcStartLine(name, kind) + module_.ProcCountLines(name, kind) - 1;
+  for (long line = body_line_ + 1; line <= last; ++line)
+    if (gildex_.IsEndProc(module_.Lines(line, 1))) return true;
+  return false;
 }
 
 bool NumberingPass::Plan(long& line) {

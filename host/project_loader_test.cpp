@@ -2,9 +2,11 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <csignal>
 #include <map>
 
 #include "host/corpus_test.h"
@@ -372,25 +374,61 @@ TEST(SmallProject, AWriteKeepsThePermissionBits) {
   EXPECT_THAT(ReadBytes(project.dir / "Util.bas"), ::testing::StartsWith("Attribute VB_Name = \"Util\"\r\n' note\r\n"));
 }
 
-// Another program saved a module after the load: that file is left and reported, the
-// others are written; a file rewritten with the bytes it had is not a change.
-TEST(SmallProject, AFileChangedOnDiskSinceTheLoadIsNotOverwritten) {
-  SmallProject project;
-  MemoryVBE vbe;
-  Load(vbe, project.vbp);
-  vbe.Project(1).Component(2).Code()->InsertLines(1, "' ours");
-  vbe.Project(1).Component(3).Code()->InsertLines(1, "' ours");
-  std::string theirs = ReadBytes(project.dir / "Util.bas");
-  theirs.replace(theirs.find("Beep"), 4, "Stop");
-  WriteBytes(project.dir / "Util.bas", theirs);
-  WriteBytes(project.dir / "Thing.cls", ReadBytes(project.dir / "Thing.cls"));
-  SaveResult saved = SaveChanged(vbe);
-  EXPECT_EQ(saved.written, std::vector<std::string>{(project.dir / "Thing.cls").string()});
-  ASSERT_EQ(saved.skipped.size(), 1u);
-  EXPECT_EQ(saved.skipped[0].file, (project.dir / "Util.bas").string());
-  EXPECT_EQ(saved.skipped[0].message, "not written: the file changed on disk since it was loaded");
-  EXPECT_TRUE(saved.skipped[0].fatal);
-  EXPECT_EQ(ReadBytes(project.dir / "Util.bas"), theirs);
+// A file that cannot be written now (another program saved it after the load, or the disk
+// fills up mid-write) is left with the bytes it has and reported; the others are written. A
+// file rewritten with the bytes it had is not a change.
+TEST(SmallProject, AFileThatCannotBeWrittenKeepsItsBytesAndTheOthersAreWritten) {
+  struct Case {
+    std::string name;
+    std::string util_line;  // inserted into Util.bas
+    rlim_t file_size_limit;  // RLIM_INFINITY: none
+    std::string message;     // after "not written: "; %F is Util.bas's path
+  };
+  const std::vector<Case> cases = {
+      {"changed on disk", "' ours", RLIM_INFINITY, "the file changed on disk since it was loaded"},
+      // A limit on file size fails the write as a full disk does, for the superuser too.
+      {"the disk fills up", "' " + std::string(3000, 'x'), 1024, "cannot write %F: File too large"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    SmallProject project;
+    const fs::path util = project.dir / "Util.bas";
+    MemoryVBE vbe;
+    Load(vbe, project.vbp);
+    vbe.Project(1).Component(2).Code()->InsertLines(1, c.util_line);
+    vbe.Project(1).Component(3).Code()->InsertLines(1, "' ours");
+    if (c.file_size_limit == RLIM_INFINITY) {
+      std::string theirs = ReadBytes(util);
+      theirs.replace(theirs.find("Beep"), 4, "Stop");
+      WriteBytes(util, theirs);
+      WriteBytes(project.dir / "Thing.cls", ReadBytes(project.dir / "Thing.cls"));
+    }
+    const auto before = Snapshot(project.dir.Path());
+    rlimit old_limit{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old_limit), 0);
+    rlimit limit = old_limit;
+    limit.rlim_cur = std::min(c.file_size_limit, old_limit.rlim_max);
+    auto* old_handler = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
+    SaveResult saved = SaveChanged(vbe);
+    ::setrlimit(RLIMIT_FSIZE, &old_limit);
+    std::signal(SIGXFSZ, old_handler);
+
+    EXPECT_EQ(saved.written, std::vector<std::string>{(project.dir / "Thing.cls").string()});
+    ASSERT_EQ(saved.skipped.size(), 1u) << Describe(saved.skipped);
+    EXPECT_EQ(saved.skipped[0].file, util.string());
+    std::string message = "not written: " + c.message;
+    if (const std::size_t at = message.find("%F"); at != std::string::npos) message.replace(at, 2, util.string());
+    EXPECT_EQ(saved.skipped[0].message, message);
+    EXPECT_TRUE(saved.skipped[0].fatal);
+    // Util.bas as it was, and nothing left beside it.
+    auto after = Snapshot(project.dir.Path());
+    EXPECT_TRUE(after[util] == before.at(util));
+    after.erase(project.dir / "Thing.cls");
+    auto untouched = before;
+    untouched.erase(project.dir / "Thing.cls");
+    EXPECT_TRUE(after == untouched);
+  }
 }
 
 TEST(SmallProject, DamagedInputIsReportedWithFileAndLineAndNothingIsWritten) {

@@ -37,12 +37,12 @@ fs::path ResolveLink(const fs::path& file) {
   return target;
 }
 
-void WriteAll(int fd, const std::string& bytes, const fs::path& temp) {
+void WriteAll(int fd, const std::string& bytes, const fs::path& target) {
   std::size_t done = 0;
   while (done < bytes.size()) {
     const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0) Fail("write", temp, Reason());
+    if (n < 0) Fail("write", target, Reason());
     done += static_cast<std::size_t>(n);
   }
 }
@@ -65,10 +65,17 @@ void CreateParents(const fs::path& file) {
 
 constexpr std::string_view kTempMark = ".gildex-tmp-";
 
+// ".NAME.gildex-tmp-": NAME cut short so that a file whose name is near the longest a folder
+// takes still gets a temporary file beside it.
+std::string TempStem(const fs::path& target) {
+  constexpr std::size_t kLongestName = 200;
+  return "." + target.filename().string().substr(0, kLongestName) + std::string(kTempMark);
+}
+
 // Temporary files of ours beside `target` whose writer no longer runs: a run killed between
 // creating and renaming one.
 void RemoveLeftovers(const fs::path& target) {
-  const std::string prefix = "." + target.filename().string() + std::string(kTempMark);
+  const std::string prefix = TempStem(target);
   const fs::path folder = target.parent_path().empty() ? fs::path(".") : target.parent_path();
   DIR* dir = ::opendir(folder.c_str());
   if (!dir) return;
@@ -150,9 +157,7 @@ void WriteFileAtomically(const fs::path& file, const std::string& bytes, unsigne
     mode &= ~mask;
   }
 
-  std::string temp_name =
-      (target.parent_path() / fmt::format(".{}{}{}-XXXXXX", target.filename().string(), kTempMark, ::getpid()))
-          .string();
+  std::string temp_name = (target.parent_path() / fmt::format("{}{}-XXXXXX", TempStem(target), ::getpid())).string();
   const int fd = ::mkstemp(temp_name.data());
   if (fd < 0) Fail("create a temporary file beside", target, Reason());
   const fs::path temp = temp_name;
@@ -166,11 +171,12 @@ void WriteFileAtomically(const fs::path& file, const std::string& bytes, unsigne
         // Neither is ours to set.
       }
     }
-    if (::fchmod(fd, mode) != 0) Fail("set the mode of", temp, Reason());
-    WriteAll(fd, bytes, temp);
-    if (::fsync(fd) != 0) Fail("flush", temp, Reason());
+    // Failures name the file being saved: the temporary file is gone by the time anyone reads them.
+    if (::fchmod(fd, mode) != 0) Fail("set the mode of", target, Reason());
+    WriteAll(fd, bytes, target);
+    if (::fsync(fd) != 0) Fail("flush", target, Reason());
     open = false;
-    if (::close(fd) != 0) Fail("close", temp, Reason());
+    if (::close(fd) != 0) Fail("write", target, Reason());
   } catch (...) {
     if (open) ::close(fd);
     ::unlink(temp.c_str());

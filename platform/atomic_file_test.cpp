@@ -55,6 +55,11 @@ TEST(AtomicFile, ReplacingKeepsModeAndOwnerAndSweepsOnlyDeadLeftovers) {
   if (root) {
     EXPECT_EQ(std::make_pair(after.st_uid, after.st_gid), std::make_pair(uid_t(65534), gid_t(65534)));
   }
+
+  // A name as long as a folder takes leaves no room for a mark after it in the temporary name.
+  const fs::path longest = dir / (std::string(251, 'L') + ".bas");
+  WriteFileAtomically(longest, "new", 0644, true);
+  EXPECT_EQ(ReadBytes(longest), "new");
 }
 
 TEST(AtomicFile, AStampTellsWhetherTheFileStillHoldsWhatWasRead) {

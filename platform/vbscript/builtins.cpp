@@ -260,6 +260,12 @@ Variant AscW(Interpreter&, Args a) {
   if (s.empty()) ThrowRuntime(5);
   return Variant::Int(CodePointOf(s[0]));
 }
+// Strings are UTF-16 to a script: the first byte is the low byte of the first character's code.
+Variant AscB(Interpreter&, Args a) {
+  std::string s = Str(A(a, 0));
+  if (s.empty()) ThrowRuntime(5);
+  return Variant::Integer(CodePointOf(s[0]) & 0xFF);
+}
 Variant Chr(Interpreter&, Args a) {
   std::int64_t n = ToLong(A(a, 0));
   if (n < 0 || n > 255) ThrowRuntime(5);
@@ -743,7 +749,7 @@ const Builtin kBuiltins[] = {
     {"Split", 1, 4, Split}, {"Join", 1, 2, Join}, {"Filter", 2, 4, Filter}, {"LCase", 1, 1, LCase},
     {"UCase", 1, 1, UCase}, {"Trim", 1, 1, Trim}, {"LTrim", 1, 1, LTrim}, {"RTrim", 1, 1, RTrim},
     {"Space", 1, 1, Space}, {"String", 2, 2, StringFn}, {"StrComp", 2, 3, StrComp},
-    {"StrReverse", 1, 1, StrReverse}, {"Asc", 1, 1, Asc}, {"AscB", 1, 1, Asc}, {"AscW", 1, 1, AscW},
+    {"StrReverse", 1, 1, StrReverse}, {"Asc", 1, 1, Asc}, {"AscB", 1, 1, AscB}, {"AscW", 1, 1, AscW},
     {"Chr", 1, 1, Chr}, {"ChrB", 1, 1, Chr}, {"ChrW", 1, 1, ChrW},
     {"IsEmpty", 1, 1, IsEmptyFn}, {"IsNull", 1, 1, IsNullFn}, {"IsNumeric", 1, 1, IsNumericFn, true},
     {"IsArray", 1, 1, IsArrayFn}, {"IsObject", 1, 1, IsObjectFn}, {"IsDate", 1, 1, IsDateFn},

@@ -200,6 +200,32 @@ TEST_F(ScriptControlTest, DateFunctions) {
   });
 }
 
+// The built-ins no other group calls, each with a value that shows its rule.
+TEST_F(ScriptControlTest, MathsBytesAndTheRestOfTheBuiltIns) {
+  ExpectAll({
+      {"Sqr(16)", "Double 4"}, {"Sqr(-1)", "Error 5: Invalid procedure call or argument"},
+      {"Exp(1)", "Double 2.71828182845905"}, {"Exp(710)", "Error 6: Overflow"}, {"Log(Exp(2))", "Double 2"},
+      {"Log(0)", "Error 5: Invalid procedure call or argument"}, {"Atn(1) * 4", "Double 3.14159265358979"},
+      {"Sin(0) & Cos(0) & Tan(0)", "String \"010\""},
+      {"RGB(255, 30, 30)", "Long 1974015"}, {"RGB(300, 0, 256)", "Long 16711935"},  // above 255 counts as 255
+      // A string holds UTF-16: AscB gives the low byte of the first character's code.
+      {"AscB(\"A\") & \" \" & AscB(Chr(&H82))", "String \"65 26\""}, {"AscB(ChrB(200))", "Integer 200"},
+      {"ChrB(256)", "Error 5: Invalid procedure call or argument"}, {"Timer", "Single 50707"},
+      {"DateValue(\"March 9, 2024 2:05 PM\")", "Date 3/9/2024"}, {"TimeValue(\"2:30 PM\")", "Date 2:30:00 PM"},
+      {"TimeValue(#12/29/1899 6:00 AM#)", "Date 6:00:00 AM"},  // before day 0 the time still counts forward
+  });
+  ExpectScripts({
+      // The same seed after Rnd(-1) gives the same sequence again.
+      {"Function Test()\r\nx = Rnd(-1) : Randomize 10 : a = Rnd\r\nx = Rnd(-1) : Randomize 10 : b = Rnd\r\n"
+       "x = Rnd(-1) : Randomize 11 : c = Rnd\r\nTest = (a = b) & (a = c)\r\nEnd Function",
+       "String \"TrueFalse\""},
+      // ExecuteGlobal defines at script level, even from inside a procedure.
+      {"Sub Define()\r\nExecuteGlobal \"Dim g : g = 5 : Function Twice(x) : Twice = 2 * x : End Function\"\r\n"
+       "End Sub\r\nFunction Test()\r\nDefine\r\nTest = Twice(g)\r\nEnd Function",
+       "Integer 10"},
+  });
+}
+
 TEST_F(ScriptControlTest, ArraysAndReDim) {
   ExpectBodies({
       {"Dim a(2)\r\na(0) = 1 : a(2) = 3\r\nTest = UBound(a) & \":\" & a(0) & a(1) & a(2)", "String \"2:13\""},
