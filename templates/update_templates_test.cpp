@@ -71,9 +71,7 @@ TEST(UpdateProjectTemplates, ReplacesTheBlocksOfTheTemplateInEveryModuleExceptSk
   EXPECT_TRUE(first.Saw("message: Updating modErrors."));
   EXPECT_FALSE(first.Saw("message: Updating modGlobals."));
   EXPECT_EQ(gated, sample.vbe.Project(1).ComponentCount());
-
-  // Applying it again puts the same blocks back in place of the old ones, and the engine is
-  // left as it was.
+  // Again: the same blocks replace the old ones, and the engine is left as it was.
   RecordingWindow second;
   UpdateProjectTemplates(engine, sample.vbe, second, skip_globals, sample.rig.report);
   EXPECT_EQ(sample.Code(), once);
@@ -81,19 +79,7 @@ TEST(UpdateProjectTemplates, ReplacesTheBlocksOfTheTemplateInEveryModuleExceptSk
   EXPECT_FALSE(engine.IgnoreExisting());
   EXPECT_EQ(engine.HeaderCode(), "On Error GoTo %ProcName%_ErrorHandler");
   EXPECT_TRUE(sample.rig.dialogs.Asked().empty());
-
-  SampleRig numbering;
-  numbering.rig.gildex.DefaultTemplate("Standard");
-  numbering.rig.gildex.Numbering(false);
-  RecordingWindow window;
-  UpdateProjectTemplates(numbering.rig.gildex, numbering.vbe, window, nullptr, numbering.rig.report);
-  EXPECT_TRUE(window.Saw("message: Adding line-numbers to modErrors, please wait..."));
-}
-
-// A failing component is reported; Ignore goes on with the next and the engine is left as it was.
-TEST(UpdateProjectTemplates, FailureIsReportedAndTheEngineRestored) {
-  SampleRig sample;
-  sample.rig.gildex.DefaultTemplate("Raise");
+  // A failing component is reported; Ignore goes on with the next.
   sample.rig.dialogs.Answer(platform::vbIgnore);
   int calls = 0;
   const FileSkipGate failing_first = [&](host::VBComponent&) -> bool {
@@ -101,11 +87,11 @@ TEST(UpdateProjectTemplates, FailureIsReportedAndTheEngineRestored) {
     return false;
   };
   RecordingWindow window;
-  UpdateProjectTemplates(sample.rig.gildex, sample.vbe, window, failing_first, sample.rig.report);
+  UpdateProjectTemplates(engine, sample.vbe, window, failing_first, sample.rig.report);
   EXPECT_EQ(testing::ReportedNames(sample.rig.dialogs), std::vector<std::string>{"AddIn.UpdateProjectTemplates"});
   EXPECT_EQ(window.events.back(), "button: 1");
   EXPECT_EQ(calls, sample.vbe.Project(1).ComponentCount());
-  EXPECT_FALSE(sample.rig.gildex.UpdateMode());
+  EXPECT_FALSE(engine.UpdateMode());
 }
 
 }  // namespace
