@@ -116,8 +116,8 @@ TEST(OptionsGetAndList, ShowTheStoredValues) {
   const std::string list = rig.out.str();
   EXPECT_EQ(std::count(list.begin(), list.end(), '\n'), static_cast<long>(CGildex::StoredSettings().size() + 1));
   EXPECT_TRUE(list.starts_with("Setting")) << list;
-  for (const std::string row : {"\"Comment Template\"  \"' a\\n' b\"\n", "LineDelimiter", "  \" \"\n",
-                                "  \"" + rig.folder.path.string() + "/\"\n"})
+  for (const std::string& row : std::vector<std::string>{"\"Comment Template\"", "  \"' a\\n' b\"\n", "  \" \"\n",
+                                                        "  \"" + rig.folder.path.string() + "/\"\n"})
     EXPECT_NE(list.find(row), std::string::npos) << row;
 }
 
