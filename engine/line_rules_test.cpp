@@ -89,70 +89,48 @@ TEST(LineRules, ProcedureTypes) {
   EXPECT_TRUE(rig.dialogs.Asked().empty());
 }
 
-TEST(LineRules, ProcedureKindOfADeclaration) {
-  auto module = host::MemoryCodeModule::FromText(
-      "cPerson", testing::Module(R"(
+// ProcKindOf looks from the comment above down to the declaration; SkipJunkLines steps past a
+// continued declaration, and with HeaderAfterComments past the comments below it.
+TEST(LineRules, ProcedureKindAndTheFirstLineOfTheBody) {
+  auto module = host::MemoryCodeModule::FromText("cPerson", testing::Module(R"(
 Option Explicit
-Private m_Name As String
-
 ' The name shown
 Public Property Get Name() As String
-    Name = m_Name
 End Property
-
-Public Property Let Name(ByVal value As String)
-    m_Name = value
-End Property
-
 Public Property Set Font(ByVal value As StdFont)
 End Property
-
+Public Property Let Name(ByVal value As String, _
+                         ByVal other As Long)
+' Sets it.
+   ' Never fails.
+'TODO check
+    m_Name = value
+End Property
 Public Sub Reset(ByVal how As Long) ' LET it go
-    m_Name = ""
 End Sub
 )"));
+  auto at_end = host::MemoryCodeModule::FromText("modEnd", "Sub A( _\r\n)\r\n'\r\n' x");
+  EngineRig rig;
   const struct {
     std::string name;
     long line;
     host::ProcKind kind;
-  } cases[] = {
-      {"Name", 4, host::ProcKind::Get},  // from the comment above, down to the declaration
-      {"Name", 9, host::ProcKind::Let},
-      {"Font", 13, host::ProcKind::Set},
+  } kinds[] = {
+      {"Name", 2, host::ProcKind::Get}, {"Name", 7, host::ProcKind::Let},
       {"Font", 0, host::ProcKind::Set},     // the declarations at the top say Proc; the host refuses it
-      {"Reset", 16, host::ProcKind::Proc},  // " LET " in the comment; the host knows better
+      {"Reset", 14, host::ProcKind::Proc},  // " LET " in the comment; the host knows better
   };
-  EngineRig rig;
-  for (const auto& c : cases) EXPECT_EQ(rig.gildex.ProcKindOf(*module, c.name, c.line), c.kind) << c.name << c.line;
-  EXPECT_TRUE(rig.dialogs.Asked().empty());
-}
-
-TEST(LineRules, SkipJunkLinesStepsPastContinuationsAndComments) {
-  auto module = host::MemoryCodeModule::FromText("modMath", testing::Module(R"(
-Public Function Total(ByVal a As Long, _
-                      ByVal b As Long) _
-                      As Long
-' Adds two numbers.
-   ' Never fails.
-'TODO check overflow
-    Total = a + b
-End Function
-Sub Plain()
-    Beep
-End Sub
-)"));
-  auto at_end = host::MemoryCodeModule::FromText("modEnd", "Sub A( _\r\n)\r\n'\r\n' x");
+  for (const auto& c : kinds) EXPECT_EQ(rig.gildex.ProcKindOf(*module, c.name, c.line), c.kind) << c.name << c.line;
   const struct {
     host::MemoryCodeModule* module;
     long line;
     bool after_comments;
     long result;
-  } cases[] = {
-      {module.get(), 2, false, 4}, {module.get(), 2, true, 6}, {module.get(), 10, true, 10}, {module.get(), 4, true, 6},
+  } skips[] = {
+      {module.get(), 8, false, 9}, {module.get(), 8, true, 11}, {module.get(), 15, true, 15},
       {at_end.get(), 2, true, 5},  // stops past the end of the module
   };
-  EngineRig rig;
-  for (const auto& c : cases) {
+  for (const auto& c : skips) {
     rig.gildex.HeaderAfterComments(c.after_comments);
     EXPECT_EQ(rig.gildex.SkipJunkLines(*c.module, c.line), c.result) << c.line << " " << c.after_comments;
   }
