@@ -50,35 +50,13 @@ std::vector<std::string> HandledProcedures(const std::string& text) {
   return names;
 }
 
-const std::string kMixedModule = Module(R"(
-Option Explicit
-Private mItems As Collection
-
-Public Sub LoadItems()
-    Set mItems = New Collection
-    Refresh
-End Sub
-
-Public Function FunctionList() As String
-    FunctionList = "A"
-    Beep
-End Function
-
-Sub FillList() ' GX2/Standard
-    lst.Clear
-    lst.AddItem "x"
-End Sub
-
-Private Function CountItems() As Long
-    CountItems = mItems.Count
-    Beep
-End Function
-
-Public Property Get Items() As Collection
-    Set Items = mItems
-    Beep
-End Property
-)");
+// Five procedures; FillList is declared on line 14 and tagged for the Standard template.
+const std::string kMixedModule = Module(
+    "Option Explicit\nPrivate mItems As Collection\n\nPublic Sub LoadItems()\n    Set mItems = New Collection\n"
+    "    Refresh\nEnd Sub\n\nPublic Function FunctionList() As String\n    FunctionList = \"A\"\n    Beep\n"
+    "End Function\n\nSub FillList() ' GX2/Standard\n    lst.Clear\n    lst.AddItem \"x\"\nEnd Sub\n\n"
+    "Private Function CountItems() As Long\n    CountItems = mItems.Count\n    Beep\nEnd Function\n\n"
+    "Public Property Get Items() As Collection\n    Set Items = mItems\n    Beep\nEnd Property\n");
 
 TEST(InsertModule, InsertIntoAndTheTemplateTagChooseTheProcedures) {
   const struct {
@@ -104,52 +82,25 @@ TEST(InsertModule, InsertIntoAndTheTemplateTagChooseTheProcedures) {
 }
 
 TEST(InsertModule, TheStatusListSaysWhyAProcedureWasPassedOver) {
-  const std::string before = Module(R"(
-Public Sub Empty()
-End Sub
-
-Public Sub Tiny()
-    Beep
-End Sub
-
-Private Sub Handled()
-    ' On Error handled by caller
-    Kill mFile
-End Sub
-
-Private Sub Skipped() ' <<>>
-    Kill mFile
-    Beep
-End Sub
-
-Private Sub Trapped()
-    On Local Error Resume Next
-    Kill mFile
-End Sub
-
-Private Sub Cut()
-    Kill mFile
-    Beep
-)");
+  const std::string before = Module(
+      "Public Sub Empty()\nEnd Sub\n\nPublic Sub Tiny()\n    Beep\nEnd Sub\n\n"
+      "Private Sub Handled()\n    ' On Error handled by caller\n    Kill mFile\nEnd Sub\n\n"
+      "Private Sub Skipped() ' <<>>\n    Kill mFile\n    Beep\nEnd Sub\n\n"
+      "Private Sub Trapped()\n    On Local Error Resume Next\n    Kill mFile\nEnd Sub\n\n"
+      "Private Sub Cut()\n    Kill mFile\n    Beep\n");
+  auto small = [](const char* name) { return std::string(name) + " in modOrders too small for error handling."; };
+  auto trapping = [](const char* name) { return std::string(name) + " in modOrders already has error trapping."; };
+  const std::string skipped = "Skipped skipped (user set set the skip tags)";
   const std::string cut = "Cut in modOrders has no End line; left as it was.";
   const struct {
     bool ignore_existing, ignore_small;
     std::vector<std::string> handled, statuses;
   } cases[] = {
       // One statement is enough for a handler; nothing between declaration and End is not.
-      {false, false, {"Tiny"}, {"Empty in modOrders too small for error handling.",
-                                "Handled in modOrders already has error trapping.",
-                                "Skipped skipped (user set set the skip tags)",
-                                "Trapped in modOrders already has error trapping.", cut}},
-      {true, false, {"Tiny", "Handled", "Trapped"}, {"Empty in modOrders too small for error handling.",
-                                                     "Skipped skipped (user set set the skip tags)", cut}},
+      {false, false, {"Tiny"}, {small("Empty"), trapping("Handled"), skipped, trapping("Trapped"), cut}},
+      {true, false, {"Tiny", "Handled", "Trapped"}, {small("Empty"), skipped, cut}},
       // Smallness is judged first: three lines between declaration and End are not more than MinLines.
-      {false, true, {}, {"Empty in modOrders too small for error handling.",
-                         "Tiny in modOrders too small for error handling.",
-                         "Handled in modOrders too small for error handling.",
-                         "Skipped in modOrders too small for error handling.",
-                         "Trapped in modOrders too small for error handling.",
-                         "Cut in modOrders too small for error handling."}},
+      {false, true, {}, {small("Empty"), small("Tiny"), small("Handled"), small("Skipped"), small("Trapped"), small("Cut")}},
   };
   for (const auto& c : cases) {
     Engine engine;
@@ -163,23 +114,8 @@ Private Sub Cut()
 }
 
 TEST(InsertModule, ADuplicateNameAsksWhetherToGoOn) {
-  const std::string before = Module(R"(
-Sub First()
-    Beep
-End Sub
-
-Sub Twice()
-    x = 1
-End Sub
-
-Sub Twice()
-    y = 1
-End Sub
-
-Sub Last()
-    Beep
-End Sub
-)");
+  const std::string before = Module("Sub First()\n    Beep\nEnd Sub\n\nSub Twice()\n    x = 1\nEnd Sub\n\n"
+                                    "Sub Twice()\n    y = 1\nEnd Sub\n\nSub Last()\n    Beep\nEnd Sub\n");
   Engine no;
   no.rig.dialogs.Answer(platform::vbNo);
   EXPECT_EQ(HandledProcedures(no.Run(Operation::Insert, before)), (std::vector<std::string>{"First", "Twice"}));
