@@ -84,11 +84,9 @@ TEST(EngineSettings, LoadConvertsTheStoredText) {
   const struct {
     std::string key, value_name, stored, property, reads;
   } cases[] = {
-      // Numbers take the numeric start of the text, rounded half to even.
-      {kOptions, "Minimum Lines", "12abc", "MinLines", "12"}, {kOptions, "Minimum Lines", " 1 2", "MinLines", "12"},
-      {kOptions, "Minimum Lines", "2.5", "MinLines", "2"},    {kOptions, "Minimum Lines", "3.5", "MinLines", "4"},
-      {kOptions, "Minimum Lines", "&H10", "MinLines", "16"},  {kOptions, "Minimum Lines", "abc", "MinLines", "0"},
-      {kOptions, "Minimum Lines", "99999999999", "MinLines", "0"},
+      // Numbers take the numeric start of the text (as Val), rounded half to even.
+      {kOptions, "Minimum Lines", "12abc", "MinLines", "12"}, {kOptions, "Minimum Lines", "2.5", "MinLines", "2"},
+      {kOptions, "Minimum Lines", "3.5", "MinLines", "4"}, {kOptions, "Minimum Lines", "99999999999", "MinLines", "0"},
       // Loaded straight into the field: the accessor's rule does not run.
       {kOptions, "Minimum Lines", "-3", "MinLines", "-3"}, {kOptions, "Line Incrementor", "70000", "LineIncrement", "1"},
       // Booleans: "True"/"False" in any case, numbers non-zero true, anything else false.
