@@ -117,6 +117,19 @@ TEST(InsertModule, PutsTheTemplateAroundEachBody) {
   });
 }
 
+// Past the module's end: each block reports under its own name and changes nothing.
+TEST(InsertBlocks, AFailureIsReportedUnderTheirOwnName) {
+  EngineRig rig;
+  testing::UseStandardTemplate(rig.gildex);
+  auto module = host::MemoryCodeModule::FromText("modA", Module("Sub A()\n    x = 1\nEnd Sub\n"));
+  const std::string text = module->Text();
+  EXPECT_EQ(rig.gildex.insertTopOfProcErrorCode(*module, "A", 40, "On Error Resume Next"), 0);
+  EXPECT_EQ(rig.gildex.InsertBottomOfProcErrorCode(*module, "A", 3, "Sub A()", "A_ErrorHandler:", 40), 0);
+  EXPECT_EQ(testing::ReportedNames(rig.dialogs),
+            (std::vector<std::string>{"CGildex.insertTopOfProcErrorCode", "CGildex.InsertBottomOfProcErrorCode"}));
+  EXPECT_EQ(module->Text(), text);
+}
+
 TEST(BodyPass, ReturnsTheCorrectionThatPutsTheLastLineOnEnd) {
   const std::string handlers = "Sub A()\n    On Error GoTo 0\n    x = 1\n    y = 2\nEnd Sub\n' trailing\n' lines\n";
   const struct {

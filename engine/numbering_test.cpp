@@ -89,7 +89,6 @@ TEST(NumberModule, NumbersEveryStatementThatCanCarryANumberUnderEachSetting) {
   const std::vector<NumberCase> cases = {
       {"statements that can carry a label", nullptr, Unmarked(), Numbered(" ")},
       {"colon delimiter", [](CGildex& g) { g.LineDelimiter(":"); }, Unmarked(), Numbered(":")},
-      {"tab delimiter", [](CGildex& g) { g.LineDelimiter("\t"); }, Unmarked(), Numbered("\t")},
       {"no start line: the first number is the increment, never 0", numbering(10, 0, false, " "), Two("", "", ""),
        Two("10", "20", "30")},
       {"negative start line", numbering(5, -40, false, " "), Two("", "", ""), Two("5", "10", "15")},
