@@ -323,6 +323,33 @@ TEST(FindProcAtLine, FindsAndSelectsTheProcedureUnderTheCursor) {
   EXPECT_FALSE(no_host.rig.gildex.FindProcAtLine(4, first, last, false));
 }
 
+// Declarations, hidden Attribute lines and the user's own line ends survive every operation.
+TEST(ModuleDriver, DeclarationsAndHiddenAttributeLinesNeverChange) {
+  using host::CodeLine;
+  using host::LineEnd;
+  std::vector<CodeLine> lines;
+  for (const char* text : {"Option Explicit", "10 Private mValue As Long 'gildexlog", "",
+                           "Public Property Get Value() As Long", "    Value = mValue", "    Beep", "End Property"})
+    lines.push_back(CodeLine{host::RawLine{text, LineEnd::CrLf}, {}});
+  lines[3].hidden.push_back(host::RawLine{"Attribute Value.VB_UserMemId = 0", LineEnd::CrLf});
+  lines[4].line.end = LineEnd::Lf;
+  host::MemoryCodeModule module("clsThing", lines, LineEnd::CrLf, nullptr);
+  Engine engine;
+  for (Operation operation : {Operation::Insert, Operation::Number, Operation::UnNumber, Operation::Remove}) {
+    Apply(engine.rig.gildex, operation, module);
+    ASSERT_EQ(module.CheckConsistency(), "") << NameOf(operation);
+    const std::vector<CodeLine> after = module.ExportLines();
+    for (std::size_t i = 0; i < 4; ++i) EXPECT_EQ(after[i].line.text, lines[i].line.text) << NameOf(operation);
+    ASSERT_EQ(after[3].hidden.size(), 1u) << NameOf(operation);
+    EXPECT_EQ(after[3].hidden[0].text, "Attribute Value.VB_UserMemId = 0");
+    const auto user_line = std::find_if(after.begin(), after.end(),
+                                        [](const CodeLine& l) { return l.line.text.ends_with("Value = mValue"); });
+    ASSERT_NE(user_line, after.end());
+    EXPECT_EQ(user_line->line.end, LineEnd::Lf) << NameOf(operation);
+  }
+  EXPECT_EQ(module.ExportLines().size(), lines.size());
+}
+
 // --- Round trips. ---
 
 // Texts that are Gildex's own: a module holding one may lose it on removal.

@@ -46,7 +46,7 @@ TEST(LineRules, StartEndAndDeclarationLines) {
       {"Private Declare Function GetTickCount Lib \"kernel32\" () As Long", false, false, true},
       {"End Sub ' done", false, true, true}, {"  End Function", false, true, true}, {"End Property", false, true, true},
       {"EndSub", false, false, false}, {"End If", false, false, false}, {"End Type", false, false, true},
-      {"     ", false, false, true}, {"Global g As Long", false, false, true}, {"x = x + 1", false, false, false},
+      {"     ", false, false, true}, {"Const MAX = 10", false, false, true}, {"Global g As Long", false, false, true}, {"x = x + 1", false, false, false},
       {"' Sub Main()", false, false, false}, {"Call Subroutine", false, false, false},
   };
   EngineRig rig;
@@ -69,6 +69,7 @@ TEST(LineRules, ProcedureTypes) {
       {"Public Static Sub Foo()", 0, "Sub", "Sub"},
       {"Private Static Property Get P()", 0, "Property", "Property"},
       {"x = 1", 0, "Function", ""}, {"' a function that sub-divides", 0, "Function", "Function"},
+      {"Dim subtotal As Long", 0, "Function", ""},
       {"Function Call sub (x)", 2, "Function", "Sub"},  // " sub " anywhere comes first
   };
   std::string text;
