@@ -164,7 +164,7 @@ TEST(ValidLineForNumbering, DecidesByTheFirstRuleThatApplies) {
     bool valid;
     bool dims = false, blanks = false, comments = false;
   } cases[] = {
-      {"", "x = 1", true}, {"", "    ", false}, {"", "    ' comment", false}, {"", "'comment", false},
+      {"", "x = 1", true}, {"", "", false}, {"", "    ", false}, {"", "    ' comment", false}, {"", "'comment", false},
       {"    s = \"a\" & _", "        \"b\"", false},  // continues the statement above
       {"' note _", "    x = 1", false}, {"", "    MsgBox \"Count \" & _", false}, {"", "    If a Then _", true},
       {"", "Retry:", false}, {"", "    Dim x As Long", false},

@@ -89,6 +89,7 @@ TEST(EngineSettings, LoadConvertsTheStoredText) {
       {kOptions, "Minimum Lines", "3.5", "MinLines", "4"}, {kOptions, "Minimum Lines", "99999999999", "MinLines", "0"},
       // Loaded straight into the field: the accessor's rule does not run.
       {kOptions, "Minimum Lines", "-3", "MinLines", "-3"}, {kOptions, "Line Incrementor", "70000", "LineIncrement", "1"},
+      {kOptions, "Line Incrementor", "0", "LineIncrement", "1"},
       // Booleans: "True"/"False" in any case, numbers non-zero true, anything else false.
       {kOptions, "BodyCode", "true", "BodyCode", "True"}, {kOptions, "BodyCode", "-1", "BodyCode", "True"},
       {kOptions, "BodyCode", "yes", "BodyCode", "False"}, {kCopier, "Enabled", "True", "CopierEnabled", "True"},
