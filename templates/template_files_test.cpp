@@ -93,12 +93,6 @@ TEST(LoadTemplate, MakesTheTemplateTheEnginesHeaderAndFooter) {
     EXPECT_EQ(rig.gildex.HeaderCode(), c.header) << c.name;
     EXPECT_EQ(rig.gildex.FooterCode(), c.footer) << c.name;
   }
-  // A blank template path reads the program folder's templates.
-  std::filesystem::create_directories(rig.ProgramFolder() / "Templates");
-  WriteBytes(rig.ProgramFolder() / "Templates" / "Std.hdr", "On Error Resume Next\r\n");
-  rig.gildex.TemplatePath("   ");
-  LoadTemplate(rig.gildex, "Std");
-  EXPECT_EQ(rig.gildex.HeaderCode(), "On Error Resume Next");
   EXPECT_TRUE(rig.dialogs.Asked().empty());
 }
 
