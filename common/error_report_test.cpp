@@ -50,9 +50,7 @@ TEST(ErrorReportTrap, TheAnswerDecidesBetweenRunningAgainAndTheFallback) {
     int failures;
     int result, runs;
   } cases[] = {
-      {{}, 0, 42, 1},
-      {{platform::vbRetry}, 1, 42, 2},
-      {{platform::vbRetry, platform::vbAbort}, 9, -1, 2},
+      {{}, 0, 42, 1}, {{platform::vbRetry}, 1, 42, 2}, {{platform::vbRetry, platform::vbAbort}, 9, -1, 2},
       {{platform::vbIgnore}, 9, -1, 1},
   };
   for (const auto& c : cases) {

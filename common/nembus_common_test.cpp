@@ -51,11 +51,9 @@ TEST(TextHelpers, BehaveAsTheirBasicCounterparts) {
   EXPECT_EQ(VbErrorNumber([] { Val("1e999"); }), 6);
   EXPECT_EQ(VbErrorNumber([] { Val("&H100000000"); }), 6);
 
-  EXPECT_EQ(TrimSpaces("  a b  "), "a b");
-  EXPECT_EQ(TrimSpaces("\ta\t"), "\ta\t") << "Basic's Trim leaves tabs";
+  EXPECT_EQ(TrimSpaces("  \ta b\t  "), "\ta b\t") << "Basic's Trim leaves tabs";
   EXPECT_EQ(TrimSpaces("   "), "");
-  EXPECT_EQ(ReplaceAll("%ProcName% in %ProcName%", "%ProcName%", "Main"), "Main in Main");
-  EXPECT_EQ(ReplaceAll("%procname%", "%ProcName%", "Main"), "%procname%");
+  EXPECT_EQ(ReplaceAll("%ProcName% in %procname%", "%ProcName%", "Main"), "Main in %procname%");
   EXPECT_EQ(ReplaceAll("aaa", "a", "aa"), "aaaaaa") << "replaced text is not searched again";
   EXPECT_EQ(ReplaceAll("abc", "", "x"), "abc");
 
@@ -66,9 +64,8 @@ TEST(TextHelpers, BehaveAsTheirBasicCounterparts) {
 
 TEST(PathHelpers, SplitAtTheLastSeparatorOfEitherKind) {
   for (const auto& [path, file, folder] : std::vector<std::tuple<std::string, std::string, std::string>>{
-           {"C:\\dir\\file.txt", "file.txt", "C:\\dir"}, {"C:\\file.txt", "file.txt", "C:\\"}, {"C:\\dir\\", "", "C:\\dir"},
-           {"/home/me\\Form1.frm", "Form1.frm", "/home/me"}, {"/file", "file", "/"}, {"", "", ""}})
-  {
+           {"C:\\file.txt", "file.txt", "C:\\"}, {"C:\\dir\\", "", "C:\\dir"},
+           {"/home/me\\Form1.frm", "Form1.frm", "/home/me"}, {"/file", "file", "/"}, {"", "", ""}}) {
     EXPECT_EQ(GetFile(path), file) << path;
     EXPECT_EQ(GetFilePath(path), folder) << path;
   }
@@ -84,8 +81,7 @@ TEST(FileHelpers, ListMatchingFilesAndReadIniValues) {
   const std::vector<std::string> all = {"B.TXT", "a.txt", "ab.txt.bak", "readme"};
   for (const auto& [pattern, expected] : std::vector<std::pair<std::string, std::vector<std::string>>>{
            {"*.TXT", {"B.TXT", "a.txt"}}, {"?.txt", {"B.TXT", "a.txt"}}, {"*.*", all}, {"  ", all},
-           {"readme.*", {"readme"}}, {"a*", {"a.txt", "ab.txt.bak"}}, {"*.vbp", {}}})
-  {
+           {"readme.*", {"readme"}}, {"a*", {"a.txt", "ab.txt.bak"}}, {"*.vbp", {}}}) {
     std::vector<std::string> names = Files(folder.Path(), pattern);
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, expected) << "'" << pattern << "'";

@@ -15,21 +15,25 @@ namespace {
 using testing::EngineRig;
 using Lines = std::vector<std::string>;
 
-TEST(PrefixTable, LoadsEveryLineUpToARepeatedControlType) {
+// Loading reads every line up to a repeated control type; saving replaces an existing file
+// with CR LF lines and never creates one.
+TEST(PrefixTable, LoadsUpToARepeatedControlTypeAndSavesOnlyAFileThatExists) {
   const struct {
     std::optional<std::string> file;  // nothing: no file; "/": a folder of that name
     bool complete;
     Lines table;
+    Lines saved_table;
+    std::optional<std::string> after_save;
   } cases[] = {
-      {"TextBox=txt\r\nLabel=lbl\r\n", true, {"TextBox=txt", "Label=lbl"}},
-      {"TextBox=txt\nLabel=lbl", true, {"TextBox=txt", "Label=lbl"}},
-      {"", true, {}},
+      {"TextBox=txt\r\nLabel=lbl\r\n", true, {"TextBox=txt", "Label=lbl"}, {"A=a", "B=b"}, "A=a\r\nB=b\r\n"},
+      {"TextBox=txt\nLabel=lbl", true, {"TextBox=txt", "Label=lbl"}, {}, ""},
+      {"", true, {}, {"A=a"}, "A=a\r\n"},
       // A line without "=" is a control type without a prefix; a prefix keeps its own "=".
-      {"Timer\r\nShape=shp=x\r\n", true, {"Timer", "Shape=shp=x"}},
+      {"Timer\r\nShape=shp=x\r\n", true, {"Timer", "Shape=shp=x"}, {"A=a"}, "A=a\r\n"},
       // Keyed by control type, in any letter case: a repeat ends the load there.
-      {"TextBox=txt\r\nLabel=lbl\r\ntextbox=tb\r\nImage=img\r\n", false, {"TextBox=txt", "Label=lbl"}},
-      {std::nullopt, false, {}},
-      {"/", false, {}},
+      {"TextBox=txt\r\nLabel=lbl\r\ntextbox=tb\r\nImage=img\r\n", false, {"TextBox=txt", "Label=lbl"}, {"A=a"}, "A=a\r\n"},
+      {std::nullopt, false, {}, {"A=a"}, std::nullopt},
+      {"/", false, {}, {"A=a"}, "/"},
   };
   for (const auto& c : cases) {
     EngineRig rig;
@@ -39,41 +43,19 @@ TEST(PrefixTable, LoadsEveryLineUpToARepeatedControlType) {
     rig.gildex.Prefixes({"Old=o"});
     EXPECT_EQ(rig.gildex.LoadPrefixes(), c.complete) << c.file.value_or("(none)");
     EXPECT_EQ(rig.gildex.Prefixes(), c.table) << c.file.value_or("(none)");
+    rig.gildex.Prefixes(c.saved_table);
+    EXPECT_EQ(rig.gildex.SavePrefixes(), c.after_save.has_value() && c.after_save != "/");
+    std::optional<std::string> after;
+    if (std::filesystem::is_directory(file)) after = "/";
+    else if (std::filesystem::exists(file)) after = platform::testing::ReadBytes(file);
+    EXPECT_EQ(after, c.after_save) << c.file.value_or("(none)");
+    EXPECT_EQ(rig.gildex.Prefixes(), c.saved_table);
     EXPECT_TRUE(rig.dialogs.Asked().empty());
   }
   EngineRig rig;
   platform::testing::WriteBytes(rig.ProgramFolder() / "pfx.dat", "ListBox=lst\r\n");
   rig.gildex.LoadSettings();
   EXPECT_EQ(rig.gildex.Prefixes(), Lines{"ListBox=lst"}) << "loading the settings loads the table";
-}
-
-// Saving replaces an existing file with CR LF lines, and never creates one.
-TEST(PrefixTable, SaveWritesOnlyAFileThatExists) {
-  const struct {
-    std::optional<std::string> file;
-    Lines table;
-    bool saved;
-    std::optional<std::string> after;
-  } cases[] = {
-      {"Old=o\r\n", {"TextBox=txt", "Label=lbl"}, true, "TextBox=txt\r\nLabel=lbl\r\n"},
-      {"Old=o\r\n", {}, true, ""},
-      {std::nullopt, {"TextBox=txt"}, false, std::nullopt},
-      {"/", {"TextBox=txt"}, false, "/"},
-  };
-  for (const auto& c : cases) {
-    EngineRig rig;
-    const std::filesystem::path file = rig.ProgramFolder() / "pfx.dat";
-    if (c.file == "/") std::filesystem::create_directory(file);
-    else if (c.file) platform::testing::WriteBytes(file, *c.file);
-    rig.gildex.Prefixes(c.table);
-    EXPECT_EQ(rig.gildex.SavePrefixes(), c.saved);
-    std::optional<std::string> after;
-    if (std::filesystem::is_directory(file)) after = "/";
-    else if (std::filesystem::exists(file)) after = platform::testing::ReadBytes(file);
-    EXPECT_EQ(after, c.after);
-    EXPECT_EQ(rig.gildex.Prefixes(), c.table);
-    EXPECT_TRUE(rig.dialogs.Asked().empty());
-  }
 }
 
 }  // namespace

@@ -119,21 +119,6 @@ TEST(RemoveModule, RecognisesEachShapeOfInsertedCode) {
   testing::ExpectRewrites(Operation::Remove, cases);
 }
 
-TEST(RemoveBlocks, ReturnTheLinesTheyRemoved) {
-  testing::Engine engine;
-  CGildex& g = engine.rig.gildex;
-  auto module = host::MemoryCodeModule::FromText("modOrders", Module(WithStandard(
-      "Sub A()", "    x = 1\nx = 1'gildexlog\n    On Error GoTo A_ErrorHandler\n", "")));
-  EXPECT_EQ(g.RemoveBottomOfProcErrorCode(*module, "A", 3, 2, 10, "Sub A()"), 3);
-  EXPECT_EQ(g.RemoveTopOfProcErrorCode(*module, "A", 2, 7), 2);
-  g.RestoreBodyLines(*module, "A", 2, 5);
-  EXPECT_EQ(module->Text(), Module("Sub A()\n    x = 1\n    On Error GoTo 0\nEnd Sub\n"));
-  // Nothing to find: nothing removed.
-  EXPECT_EQ(g.RemoveTopOfProcErrorCode(*module, "A", 2, 4), 0);
-  EXPECT_EQ(g.RemoveBottomOfProcErrorCode(*module, "A", 3, 2, 4, "Sub A()"), 0);
-  EXPECT_EQ(module->CheckConsistency(), "");
-}
-
 TEST(RemoveModule, ABlockTheHostRefusesIsReportedUnderItsOwnNameAndTheWalkGoesOn) {
   const std::string text = Module("Sub A()\nOn Error GoTo A_ErrorHandler\n' ---- Code Body Starts ----  (Standard)\n"
                                   "    x = 1\n' ---- Code Body Ends ---- (Standard)\nA_ErrorHandler:\nEnd Sub\n");

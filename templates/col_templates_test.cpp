@@ -21,8 +21,8 @@ std::vector<std::string> Rows(const colTemplates& templates) {
   return rows;
 }
 
-// Every header file is a template, in folder order; a footer alone is not, and of two names
-// differing only in letter case the first listed wins silently.
+// Every header file is a template, in folder order; a footer alone or another file is not, and
+// of two names differing only in letter case the first listed wins silently.
 TEST(colTemplates, PopulateReadsEveryTemplateInFolderOrder) {
   EngineRig rig;
   TemplateFolder folder(rig);
@@ -34,6 +34,7 @@ TEST(colTemplates, PopulateReadsEveryTemplateInFolderOrder) {
   folder.Write("Quiet", "On Error Resume Next\r\n", std::nullopt);
   folder.Write("QUIET", "b\r\n", std::nullopt);
   platform::testing::WriteBytes(folder.path / "Orphan.ftr", "x\r\n");
+  platform::testing::WriteBytes(folder.path / "notes.txt", "x\r\n");
   templates.populate(rig.gildex);
   std::vector<std::string> expected;
   bool quiet = false;

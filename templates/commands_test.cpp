@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -53,46 +54,35 @@ struct CommandRig {
   std::size_t boxes = 0;
 };
 
-struct SetCase {
-  std::string name, value;
-  int code;
-  std::string out, err, registry_name, stored;
-};
-
+// The engine owns the names and rules; the command adds terminal text, messages and the refusal to store.
 TEST(OptionsSet, TakesPropertyOrRegistryNamesAndRefusesWrongTypes) {
-  const std::vector<SetCase> cases = {
-      {"IgnoreExisting", "True", 0, "IgnoreExisting = True\n", "", "Ignore Existing", "True"},
-      {"ignore existing", "true", 0, "IgnoreExisting = True\n", "", "Ignore Existing", "True"},
-      {"BodyCode", "False", 0, "BodyCode = False\n", "", "BodyCode", "False"},
-      {"Minimum Lines", "+12", 0, "MinLines = 12\n", "", "Minimum Lines", "12"},
-      {"Line Delimiter", ":", 0, "LineDelimiter = \":\"\n", "", "Line Delimiter", ":"},
-      {"Insert Into", "Caf\xC3\xA9", 0, "InsertInto = \"Caf\xC3\xA9\"\n", "", "Insert Into", "Caf\xE9"},
-      {"BodyCode", "yes", 2, "", "gildex: BodyCode (\"BodyCode\") takes True or False, not \"yes\".\n", "BodyCode",
-       "(absent)"},
-      {"MinLines", "4.5", 2, "",
-       "gildex: MinLines (\"Minimum Lines\") takes a whole number from -2147483648 to 2147483647, not \"4.5\".\n",
-       "Minimum Lines", "(absent)"},
-      {"Insert Into", "\xE2\x82\xAC\xE2\x84\xA2\xF0\x9F\x98\x80", 2, "",
-       "gildex: the value holds a character that Windows-1252 cannot store.\n", "Insert Into", "(absent)"},
-      {"LineDelimiter", ":\r\n", 2, "",
-       "gildex: LineDelimiter (\"Line Delimiter\") takes one line of text; the value holds a line break.\n",
-       "Line Delimiter", "(absent)"},
-      {"Default Template", "../../outside/evil", 2, "",
+  const struct {
+    std::string name, value;
+    int code;
+    std::string said;  // on standard output for 0, standard error otherwise
+    std::string registry_name = "", stored = "";
+  } cases[] = {
+      {"IgnoreExisting", "True", 0, "IgnoreExisting = True\n", "Ignore Existing", "True"},
+      {"Line Delimiter", ":", 0, "LineDelimiter = \":\"\n", "Line Delimiter", ":"},
+      {"Insert Into", "Caf\xC3\xA9", 0, "InsertInto = \"Caf\xC3\xA9\"\n", "Insert Into", "Caf\xE9"},
+      {"BodyCode", "yes", 2, "gildex: BodyCode (\"BodyCode\") takes True or False, not \"yes\".\n"},
+      {"Insert Into", "\xE2\x82\xAC\xE2\x84\xA2\xF0\x9F\x98\x80", 2,
+       "gildex: the value holds a character that Windows-1252 cannot store.\n"},
+      {"LineDelimiter", ":\r\n", 2,
+       "gildex: LineDelimiter (\"Line Delimiter\") takes one line of text; the value holds a line break.\n"},
+      {"Default Template", "../../outside/evil", 2,
        "gildex: DefaultTemplate (\"Default Template\") was not changed: \"../../outside/evil\" is not a template "
-       "name: a template name is a file name in the templates folder, without /, \\ or :.\n",
-       "Default Template", "(absent)"},
-      {"NoSuchThing", "1", 2, "",
-       "gildex: there is no setting named \"NoSuchThing\" (\"gildex options list\" shows them all).\n", "NoSuchThing",
-       "(absent)"},
+       "name: a template name is a file name in the templates folder, without /, \\ or :.\n"},
+      {"NoSuchThing", "1", 2, "gildex: there is no setting named \"NoSuchThing\" (\"gildex options list\" shows them all).\n"},
   };
-  for (const SetCase& c : cases) {
+  for (const auto& c : cases) {
     CommandRig rig;
     const std::string before = ReadBytes(rig.home / "registry.reg");
     EXPECT_EQ(rig.Run([&](CommandContext& context) { return OptionsSet(context, c.name, c.value); }), c.code)
         << c.name << "=" << c.value;
-    EXPECT_EQ(rig.out.str(), c.out) << c.name;
-    EXPECT_EQ(rig.err.str(), c.err) << c.name;
+    EXPECT_EQ(rig.out.str() + rig.err.str(), c.said) << c.name;
     if (c.code != 0) {
+      EXPECT_EQ(rig.out.str(), "") << c.name;
       EXPECT_EQ(ReadBytes(rig.home / "registry.reg"), before) << c.name;
     } else {
       EXPECT_EQ(rig.Stored(c.registry_name), c.stored) << c.name;
@@ -118,37 +108,13 @@ TEST(OptionsGetAndList, ShowTheStoredValues) {
   EXPECT_EQ(rig.out.str(), "' a\n' b\n");
   EXPECT_EQ(rig.Run([](CommandContext& context) { return OptionsGet(context, "Nope"); }), 2);
   EXPECT_EQ(rig.out.str(), "");
-
   EXPECT_EQ(rig.Run([](CommandContext& context) { return OptionsList(context); }), 0);
-  std::istringstream lines(rig.out.str());
-  std::string line;
-  std::vector<std::string> rows;
-  while (std::getline(lines, line)) rows.push_back(line);
-  ASSERT_EQ(rows.size(), CGildex::StoredSettings().size() + 1);
-  EXPECT_EQ(rows[0].substr(0, 7), "Setting");
-  EXPECT_EQ(rows[1].substr(0, 8), "BodyCode");
-  auto row_of = [&](const std::string& property) {
-    for (const std::string& row : rows)
-      if (row.compare(0, property.size() + 1, property + " ") == 0) return row;
-    return std::string();
-  };
-  EXPECT_NE(row_of("CommentTemplate").find("\"Comment Template\""), std::string::npos);
-  EXPECT_TRUE(row_of("CommentTemplate").ends_with("  \"' a\\n' b\"")) << row_of("CommentTemplate");
-  EXPECT_TRUE(row_of("LineDelimiter").ends_with("  \" \"")) << row_of("LineDelimiter");
-  EXPECT_TRUE(row_of("TemplatePath").ends_with("  \"" + rig.folder.path.string() + "/\"")) << row_of("TemplatePath");
-}
-
-TEST(TemplatesDefault, ChoosesAnExistingTemplateBySpellingOfItsFile) {
-  CommandRig rig;
-  EXPECT_EQ(rig.Run([](CommandContext& context) { return TemplatesDefault(context, "standard"); }), 0);
-  EXPECT_EQ(rig.out.str(), "Default template: Standard\n");
-  EXPECT_EQ(rig.Stored("Default Template"), "Standard");
-
-  EXPECT_EQ(rig.Run([](CommandContext& context) { return TemplatesDefault(context, "Fancy"); }), 2);
-  EXPECT_EQ(rig.err.str(), "gildex: there is no template \"Fancy\" in " + rig.folder.path.string() +
-                               "/; the templates there are: \"Quiet\" \"Standard\".\n");
-  EXPECT_EQ(rig.Stored("Default Template"), "Standard");
-  EXPECT_EQ(rig.boxes, 0u);
+  const std::string list = rig.out.str();
+  EXPECT_EQ(std::count(list.begin(), list.end(), '\n'), static_cast<long>(CGildex::StoredSettings().size() + 1));
+  EXPECT_TRUE(list.starts_with("Setting")) << list;
+  for (const std::string& row : std::vector<std::string>{"\"Comment Template\"", "  \"' a\\n' b\"\n", "  \" \"\n",
+                                                        "  \"" + rig.folder.path.string() + "/\"\n"})
+    EXPECT_NE(list.find(row), std::string::npos) << row;
 }
 
 TEST(FindTemplate, TakesTheExactNameElseTheOneThatDiffersInCaseOnly) {
@@ -179,21 +145,22 @@ TEST(FindTemplate, TakesTheExactNameElseTheOneThatDiffersInCaseOnly) {
     EXPECT_EQ(FindTemplate(folder, c.name, problem), c.found) << c.name;
     EXPECT_EQ(problem.substr(0, c.problem.size()), c.problem) << c.name;
   }
-  // The command refuses a long name before looking for it, and stores nothing.
+  // The command takes the file's spelling; a long name is refused before it is looked for.
+  EXPECT_EQ(rig.Run([](CommandContext& context) { return TemplatesDefault(context, "standard"); }), 0);
+  EXPECT_EQ(rig.out.str(), "Default template: Standard\n");
   EXPECT_EQ(rig.Run([](CommandContext& context) { return TemplatesDefault(context, std::string(5000, 'a')); }), 2);
   EXPECT_NE(rig.err.str().find("is not a template name: it is longer than 200 characters."), std::string::npos);
-  EXPECT_EQ(rig.Stored("Default Template"), "");
+  EXPECT_EQ(rig.Stored("Default Template"), "Standard");
+  EXPECT_EQ(rig.boxes, 0u);
 }
 
+// The tree itself is PopulateTree's; the command adds the note about a missing default.
 TEST(TemplatesList, PrintsTheTreeWithTheDefaultMarked) {
   CommandRig rig;
   EXPECT_EQ(rig.Run([](CommandContext& context) { return TemplatesList(context); }), 0);
-  std::string expected = "Templates\n";
-  for (const std::string& file : Files(rig.folder.path, "*.hdr")) expected += "  " + file.substr(0, file.size() - 4) + "\n";
-  EXPECT_EQ(rig.out.str(), expected);
+  EXPECT_TRUE(rig.out.str().starts_with("Templates\n")) << rig.out.str();
   EXPECT_EQ(rig.err.str(),
             "gildex: note: no default template is chosen yet (\"gildex templates default NAME\" chooses one).\n");
-
   ASSERT_EQ(rig.Run([](CommandContext& context) { return TemplatesDefault(context, "Quiet"); }), 0);
   EXPECT_EQ(rig.Run([](CommandContext& context) { return TemplatesList(context); }), 0);
   EXPECT_NE(rig.out.str().find("  Quiet (default)\n"), std::string::npos);

@@ -21,8 +21,6 @@ TEST(PopulateTree, ListsTemplatesMarksTheDefaultAndAddsTheCommentHeaderForOption
       {"wizard with default", "frmWizard", "Raise", "Raise", ""},
       {"options with default", "frmOptions", "Raise", "Raise", "Comment Header\n"},
       {"default compared with letter case", "frmWizard", "raise", "", ""},
-      {"default without a file", "frmOptions", "Gone", "", "Comment Header\n"},
-      {"no default", "frmWizard", "", "", ""},
       {"empty folder", "frmOptions", "Raise", "", "Comment Header\n", true},
   };
   for (const auto& c : cases) {
@@ -61,13 +59,9 @@ TEST(PopulateTree, ListsTemplatesMarksTheDefaultAndAddsTheCommentHeaderForOption
       }
     }
   }
-}
-
-// A template named like the root node cannot be added: the tree control refuses the key.
-TEST(PopulateTree, TreeFailureIsReportedUnderPopulateTree) {
+  // A template named like the root node: the tree control refuses the key.
   EngineRig rig;
-  TemplateFolder folder(rig);
-  folder.Write("root", "a\r\n", "b\r\n");
+  TemplateFolder(rig).Write("root", "a\r\n", "b\r\n");
   TextTemplateTree tree("frmWizard");
   std::string default_key;
   PopulateTree(tree, rig.gildex, rig.report, default_key);

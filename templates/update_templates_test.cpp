@@ -15,14 +15,11 @@ namespace {
 
 using testing::EngineRig;
 
-class RecordingWindow : public NullProgress {
- public:
-  void SetMessageText(const std::string& text) override { events.push_back("message: " + text); }
-  void Show() override { events.push_back("show"); }
-  void ButtonState(std::int16_t state) override { events.push_back("button: " + std::to_string(state)); }
-  bool Saw(const std::string& event) const { return std::find(events.begin(), events.end(), event) != events.end(); }
-  std::vector<std::string> events;
-};
+using Window = testing::RecordingProgress;
+
+bool Saw(const Window& window, const std::string& message) {
+  return std::find(window.messages.begin(), window.messages.end(), message) != window.messages.end();
+}
 
 // A copy of the sample project, with the shipped templates.
 struct SampleRig {
@@ -59,53 +56,46 @@ TEST(UpdateProjectTemplates, ReplacesTheBlocksOfTheTemplateInEveryModuleExceptSk
     return component.Name() == "modGlobals";
   };
   engine.DefaultTemplate("Raise");
-  RecordingWindow first;
+  Window first;
   UpdateProjectTemplates(engine, sample.vbe, first, skip_globals, sample.rig.report);
   const std::map<std::string, std::string> once = sample.Code();
   EXPECT_EQ(once.at("modGlobals"), original.at("modGlobals"));
   EXPECT_NE(once.at("modErrors").find("' ---- Code Body Starts ----  (Raise)"), std::string::npos);
-  EXPECT_EQ(std::vector<std::string>(first.events.begin(), first.events.begin() + 3),
-            (std::vector<std::string>{"message: Updating Templates, please wait...", "show", "button: 0"}));
-  EXPECT_EQ(std::vector<std::string>(first.events.end() - 2, first.events.end()),
-            (std::vector<std::string>{"message: All project templates have been updated.", "button: 1"}));
-  EXPECT_TRUE(first.Saw("message: Updating modErrors."));
-  EXPECT_FALSE(first.Saw("message: Updating modGlobals."));
+  EXPECT_EQ(first.messages.front(), "Updating Templates, please wait...");
+  EXPECT_EQ(first.messages.back(), "All project templates have been updated.");
+  EXPECT_EQ(first.shown, 1);
+  EXPECT_EQ(first.button_states, (std::vector<std::int16_t>{0, 1}));
+  EXPECT_TRUE(Saw(first, "Updating modErrors."));
+  EXPECT_FALSE(Saw(first, "Updating modGlobals."));
   EXPECT_EQ(gated, sample.vbe.Project(1).ComponentCount());
-
-  // Applying it again puts the same blocks back in place of the old ones, and the engine is
-  // left as it was.
-  RecordingWindow second;
+  // Again: the same blocks replace the old ones, and the engine is left as it was.
+  Window second;
   UpdateProjectTemplates(engine, sample.vbe, second, skip_globals, sample.rig.report);
   EXPECT_EQ(sample.Code(), once);
   EXPECT_FALSE(engine.UpdateMode());
   EXPECT_FALSE(engine.IgnoreExisting());
   EXPECT_EQ(engine.HeaderCode(), "On Error GoTo %ProcName%_ErrorHandler");
   EXPECT_TRUE(sample.rig.dialogs.Asked().empty());
-
-  SampleRig numbering;
-  numbering.rig.gildex.DefaultTemplate("Standard");
-  numbering.rig.gildex.Numbering(false);
-  RecordingWindow window;
-  UpdateProjectTemplates(numbering.rig.gildex, numbering.vbe, window, nullptr, numbering.rig.report);
-  EXPECT_TRUE(window.Saw("message: Adding line-numbers to modErrors, please wait..."));
-}
-
-// A failing component is reported; Ignore goes on with the next and the engine is left as it was.
-TEST(UpdateProjectTemplates, FailureIsReportedAndTheEngineRestored) {
-  SampleRig sample;
-  sample.rig.gildex.DefaultTemplate("Raise");
+  // A failing component is reported; Ignore goes on with the next.
   sample.rig.dialogs.Answer(platform::vbIgnore);
   int calls = 0;
   const FileSkipGate failing_first = [&](host::VBComponent&) -> bool {
     if (++calls == 1) throw VbError(70, "Permission denied");
     return false;
   };
-  RecordingWindow window;
-  UpdateProjectTemplates(sample.rig.gildex, sample.vbe, window, failing_first, sample.rig.report);
+  Window window;
+  UpdateProjectTemplates(engine, sample.vbe, window, failing_first, sample.rig.report);
   EXPECT_EQ(testing::ReportedNames(sample.rig.dialogs), std::vector<std::string>{"AddIn.UpdateProjectTemplates"});
-  EXPECT_EQ(window.events.back(), "button: 1");
+  EXPECT_EQ(window.button_states.back(), 1);
   EXPECT_EQ(calls, sample.vbe.Project(1).ComponentCount());
-  EXPECT_FALSE(sample.rig.gildex.UpdateMode());
+  EXPECT_FALSE(engine.UpdateMode());
+  // With numbering on, every updated module is numbered too.
+  SampleRig numbering;
+  numbering.rig.gildex.DefaultTemplate("Standard");
+  numbering.rig.gildex.Numbering(false);
+  Window numbered;
+  UpdateProjectTemplates(numbering.rig.gildex, numbering.vbe, numbered, nullptr, numbering.rig.report);
+  EXPECT_TRUE(Saw(numbered, "Adding line-numbers to modErrors, please wait..."));
 }
 
 }  // namespace
