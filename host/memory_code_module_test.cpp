@@ -58,16 +58,12 @@ TEST(MemoryCodeModule, ProcedureRangesAsTheIdeGivesThem) {
       {"comments above procedures belong to them",
        "Option Explicit\nPrivate mCount As Long\n\n' Adds one.\nPublic Sub Add()\n"
        "  mCount = mCount + 1\nEnd Sub\n\n' Reads it.\nPublic Function Value() As Long\n"
-       "  Value = mCount\nEnd Function\n",
-       {"decl 2", "Add/Proc 3-5-7", "Value/Proc 8-10-12"}},
-      {"continued declaration",
-       "Option Explicit\nPrivate Function Sum( _\n    ByVal a As Long, _\n"
-       "    ByVal b As Long) As Long\n  Sum = a + b\nEnd Function\nPublic _\n  Sub Later()\n"
-       "End Sub\n",
+       "  Value = mCount\nEnd Function\n", {"decl 2", "Add/Proc 3-5-7", "Value/Proc 8-10-12"}},
+      {"continued declaration", "Option Explicit\nPrivate Function Sum( _\n    ByVal a As Long, _\n"
+       "    ByVal b As Long) As Long\n  Sum = a + b\nEnd Function\nPublic _\n  Sub Later()\nEnd Sub\n",
        {"decl 1", "Sum/Proc 2-2-6", "Later/Proc 7-7-9"}},
       {"continued declaration in the declarations section",
-       "Private Declare Function GetTickCount _\n    Lib \"kernel32\" () As Long\n' next\n"
-       "Sub Main()\nEnd Sub\n",
+       "Private Declare Function GetTickCount _\n    Lib \"kernel32\" () As Long\n' next\nSub Main()\nEnd Sub\n",
        {"decl 2", "Main/Proc 3-4-5"}},
       {"property Get, Let and Set of one name",
        "Private mName As String\nPublic Property Get Name() As String\n  Name = mName\n"
@@ -76,15 +72,13 @@ TEST(MemoryCodeModule, ProcedureRangesAsTheIdeGivesThem) {
        {"decl 1", "Name/Get 2-2-4", "Name/Let 5-5-7", "Name/Set 8-8-9"}},
       {"Static and Friend, any letter case",
        "public static function Counter() As Long\n  Static n As Long\nEND FUNCTION\n"
-       "Friend Static Sub Touch()\nEnd Sub\nPrivate Static Property Get Size() As Long\n"
-       "End Property\n",
+       "Friend Static Sub Touch()\nEnd Sub\nPrivate Static Property Get Size() As Long\nEnd Property\n",
        {"decl 0", "Counter/Proc 1-1-3", "Touch/Proc 4-4-5", "Size/Get 6-6-7"}},
       {"Declare, Event and look-alikes are not procedures",
        "Public Declare Function GetTickCount Lib \"kernel32\" () As Long\n"
        "Private Declare Sub Sleep Lib \"kernel32\" (ByVal ms As Long)\n"
        "Public Event Changed(ByVal value As Long)\nDim Sub_Total As Long\nRem Sub NotThis()\n"
-       "' Sub NorThis()\nSub Real()\n  Subtotal = 1\n  EndSub = 2\nEnd Sub\n",
-       {"decl 4", "Real/Proc 5-7-10"}},
+       "' Sub NorThis()\nSub Real()\n  Subtotal = 1\n  EndSub = 2\nEnd Sub\n", {"decl 4", "Real/Proc 5-7-10"}},
       {"End with a comment, labels and line numbers",
        "Sub Numbered()\n10 On Error GoTo Fail\n20 Exit Sub\nFail:\n30 Resume Next\n"
        "40 End Sub ' done\nRetry: Sub NotValid()\nEnd Sub   ' also done\n",
@@ -92,15 +86,12 @@ TEST(MemoryCodeModule, ProcedureRangesAsTheIdeGivesThem) {
       {"lines after the last End belong to none", "Sub A()\nEnd Sub\n\n' trailing comment\n",
        {"decl 0", "A/Proc 1-1-2"}},
       {"stray code between procedures belongs to the next one",
-       "Sub A()\nEnd Sub\nx = 1\n' comment\nSub B()\nEnd Sub\n",
-       {"decl 0", "A/Proc 1-1-2", "B/Proc 3-5-6"}},
+       "Sub A()\nEnd Sub\nx = 1\n' comment\nSub B()\nEnd Sub\n", {"decl 0", "A/Proc 1-1-2", "B/Proc 3-5-6"}},
       {"truncated module: the last procedure runs to the end", "Dim x\nSub A()\nEnd Sub\nFunction B()\n  B = 1\n",
        {"decl 1", "A/Proc 2-2-3", "B/Proc 4-4-5"}},
       {"a declaration before the End is a line of the open procedure",
-       "Sub A()\n  x = 1\n' about B\nSub B()\nEnd Sub\n",
-       {"decl 0", "A/Proc 1-1-5"}},
-      {"only declarations", "Option Explicit\n' comment\nPrivate x As Long\n\n' trailing\n",
-       {"decl 3"}},
+       "Sub A()\n  x = 1\n' about B\nSub B()\nEnd Sub\n", {"decl 0", "A/Proc 1-1-5"}},
+      {"only declarations", "Option Explicit\n' comment\nPrivate x As Long\n\n' trailing\n", {"decl 3"}},
       {"empty module", "", {"decl 0"}},
   };
   for (const RangeCase& c : cases) {
@@ -210,23 +201,17 @@ TEST(MemoryCodeModule, EveryAnswerIsRightAfterEveryKindOfEdit) {
        {"decl 2", "A/Proc 3-4-6", "C/Proc 7-7-8", "B/Proc 9-10-12"}},
       {"append a procedure below the last", [](M& m) { m.InsertLines(11, "\nSub Z()\nEnd Sub"); },
        {"decl 2", "A/Proc 3-4-6", "B/Proc 7-8-10", "Z/Proc 11-12-13"}},
-      {"delete an End line: two procedures merge", [](M& m) { m.DeleteLines(6); },
-       {"decl 2", "A/Proc 3-4-9"}},
-      {"delete a whole procedure", [](M& m) { m.DeleteLines(3, 4); },
-       {"decl 2", "B/Proc 3-4-6"}},
-      {"delete the declarations", [](M& m) { m.DeleteLines(1, 2); },
-       {"decl 0", "A/Proc 1-2-4", "B/Proc 5-6-8"}},
+      {"delete an End line: two procedures merge", [](M& m) { m.DeleteLines(6); }, {"decl 2", "A/Proc 3-4-9"}},
+      {"delete a whole procedure", [](M& m) { m.DeleteLines(3, 4); }, {"decl 2", "B/Proc 3-4-6"}},
+      {"delete the declarations", [](M& m) { m.DeleteLines(1, 2); }, {"decl 0", "A/Proc 1-2-4", "B/Proc 5-6-8"}},
       {"replace a declaration: the procedure is renamed",
-       [](M& m) { m.ReplaceLine(8, "Private Property Get B() As Long"); },
-       {"decl 2", "A/Proc 3-4-6", "B/Get 7-8-10"}},
-      {"replace a body line", [](M& m) { m.ReplaceLine(5, "10 x = 1"); },
-       {"decl 2", "A/Proc 3-4-6", "B/Proc 7-8-10"}},
+       [](M& m) { m.ReplaceLine(8, "Private Property Get B() As Long"); }, {"decl 2", "A/Proc 3-4-6", "B/Get 7-8-10"}},
+      {"replace a body line", [](M& m) { m.ReplaceLine(5, "10 x = 1"); }, {"decl 2", "A/Proc 3-4-6", "B/Proc 7-8-10"}},
       {"replace a body line by a continued one", [](M& m) { m.ReplaceLine(5, "  x = _"); },
        {"decl 2", "A/Proc 3-4-10"}},
       {"replace a line by several", [](M& m) { m.ReplaceLine(5, "  x = 1\r\nEnd Sub\r\nSub A2()"); },
        {"decl 2", "A/Proc 3-4-6", "A2/Proc 7-7-8", "B/Proc 9-10-12"}},
-      {"comment out a declaration", [](M& m) { m.ReplaceLine(4, "'Sub A()"); },
-       {"decl 6", "B/Proc 7-8-10"}},
+      {"comment out a declaration", [](M& m) { m.ReplaceLine(4, "'Sub A()"); }, {"decl 6", "B/Proc 7-8-10"}},
       {"delete everything", [](M& m) { m.DeleteLines(1, 10); }, {"decl 0"}},
   };
   for (const EditCase& c : cases) {

@@ -136,10 +136,7 @@ TEST(SourceFile, TrickyFilesComeBackExactlyWithTheirWarnings) {
   const std::vector<Case> cases = {
       {"LF only", module + "\nOption Explicit\nSub Main()\nEnd Sub\n", 1, 3, {}},
       {"lone CR", module + "\rSub Main()\rEnd Sub\r", 1, 2, {}},
-      {"mixed line ends",
-       module + "\r\nSub Main()\nEnd Sub\r\n' x\r\n",
-       1,
-       3,
+      {"mixed line ends", module + "\r\nSub Main()\nEnd Sub\r\n' x\r\n", 1, 3,
        {"m.bas:0: mixed line ends (3 CR LF, 1 LF)"}},
       {"three kinds of line end", module + "\r\nA\nB\rC\r\n", 1, 3, {"m.bas:0: mixed line ends (2 CR LF, 1 LF, 1 CR)"}},
       {"no final line end", module + "\r\nSub Main()\r\nEnd Sub", 1, 2, {}},
