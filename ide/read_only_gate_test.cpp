@@ -17,19 +17,13 @@ namespace {
 using testing::RecordingProgress;
 
 namespace fs = std::filesystem;
+using platform::testing::ModeOf;
 using platform::testing::ReadBytes;
 using platform::testing::WriteBytes;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
 const fs::path kSample = fs::path(GILDEX_SOURCE_DIR) / "data" / "Sample";
-
-
-mode_t ModeOf(const fs::path& file) {
-  struct stat info {};
-  ::stat(file.c_str(), &info);
-  return info.st_mode & 07777;
-}
 
 // Writes a file whatever its permission bits, keeping them.
 void Rewrite(const fs::path& file, const std::string& bytes) {

@@ -19,11 +19,9 @@ TEST(Dialogs, StylesOfferTheirButtonsAndDefaultAnswer) {
       {vbAbortRetryIgnore | vbExclamation, {vbAbort, vbRetry, vbIgnore}, vbAbort},
       {vbAbortRetryIgnore | vbDefaultButton3, {vbAbort, vbRetry, vbIgnore}, vbIgnore},
       {vbYesNoCancel | vbDefaultButton2, {vbYes, vbNo, vbCancel}, vbNo},
-      {vbYesNo | vbQuestion, {vbYes, vbNo}, vbYes},
       {vbYesNo | vbDefaultButton2 | vbCritical, {vbYes, vbNo}, vbNo},
       {vbYesNo | vbDefaultButton3, {vbYes, vbNo}, vbYes},  // no third button: the first
       {vbRetryCancel | vbDefaultButton2, {vbRetry, vbCancel}, vbCancel},
-      {vbOKOnly | vbDefaultButton2, {vbOK}, vbOK},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(ButtonsOf(c.style), c.buttons) << c.style;
@@ -65,7 +63,6 @@ TEST(Dialogs, TerminalReadsTheAnswerByItsFirstLetters) {
       {"  c  \r\n", vbYesNoCancel, vbCancel},
       {"\n", vbYesNo | vbDefaultButton2, vbNo},  // empty line: default
       {"", vbYesNo, vbYes},                      // end of input: default
-      {"r\n", vbAbortRetryIgnore, vbRetry},
       {"ig\n", vbAbortRetryIgnore, vbIgnore},
       {"ok\n", vbOKCancel, vbOK},
       {"maybe\nyes\n", vbYesNo, vbYes},  // asked again after an unknown answer
