@@ -202,27 +202,13 @@ struct SmallProject {
                "Public Property Get Count() As Long\r\n    Count = 1\r\nEnd Property\r\n");
   }
   static constexpr const char* kForm =
-      "VERSION 5.00\r\n"
-      "Begin VB.Form frmMain \r\n"
-      "   Caption         =   \"Orders\"\r\n"
-      "   ClientHeight    =   3195\r\n"
-      "   Icon            =   \"Main.frx\":0000\r\n"
-      "   ScaleMode       =   3  'Pixel\r\n"
-      "   Begin VB.CommandButton cmdOK \r\n"
-      "      Caption         =   \"OK\"\r\n"
-      "      Height          =   375\r\n"
-      "   End\r\n"
-      "End\r\n"
-      "Attribute VB_Name = \"frmMain\"\r\n"
-      "Attribute VB_GlobalNameSpace = False\r\n"
-      "Attribute VB_Creatable = False\r\n"
-      "Attribute VB_PredeclaredId = True\r\n"
-      "Attribute VB_Exposed = False\r\n"
-      "Option Explicit\r\n"
-      "\r\n"
-      "Private Sub cmdOK_Click()\r\n"
-      "    Unload Me\r\n"
-      "End Sub\r\n";
+      "VERSION 5.00\r\nBegin VB.Form frmMain \r\n   Caption         =   \"Orders\"\r\n"
+      "   ClientHeight    =   3195\r\n   Icon            =   \"Main.frx\":0000\r\n"
+      "   ScaleMode       =   3  'Pixel\r\n   Begin VB.CommandButton cmdOK \r\n      Caption         =   \"OK\"\r\n"
+      "      Height          =   375\r\n   End\r\nEnd\r\nAttribute VB_Name = \"frmMain\"\r\n"
+      "Attribute VB_GlobalNameSpace = False\r\nAttribute VB_Creatable = False\r\n"
+      "Attribute VB_PredeclaredId = True\r\nAttribute VB_Exposed = False\r\nOption Explicit\r\n\r\n"
+      "Private Sub cmdOK_Click()\r\n    Unload Me\r\nEnd Sub\r\n";
 };
 
 TEST(SmallProject, LoadsCleanlyIntoTheObjectModel) {

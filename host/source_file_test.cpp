@@ -84,22 +84,11 @@ TEST(SourceFile, EveryCorpusComponentFileSplitsAfterItsLastModuleAttribute) {
 
 TEST(SourceFile, ClassHeaderStopsAtTheLastModuleAttributeAndProcedureAttributesHide) {
   const std::string text =
-      "VERSION 1.0 CLASS\r\n"
-      "BEGIN\r\n"
-      "  MultiUse = -1  'True\r\n"
-      "END\r\n"
-      "Attribute VB_Name = \"clsOrder\"\r\n"
-      "Attribute VB_Exposed = False\r\n"
-      "Attribute VB_Ext_KEY = \"SavedWithClassBuilder6\" ,\"Yes\"\r\n"
-      "Option Explicit\r\n"
-      "Public WithEvents Timer As clsTimer\r\n"
-      "Attribute Timer.VB_VarHelpID = -1\r\n"
-      "\r\n"
-      "Public Property Get Total() As Currency\r\n"
-      "Attribute Total.VB_Description = \"Sum of the lines\"\r\n"
-      "attribute Total.VB_UserMemId = 0\r\n"
-      "    Total = mTotal\r\n"
-      "End Property";
+      "VERSION 1.0 CLASS\r\nBEGIN\r\n  MultiUse = -1  'True\r\nEND\r\nAttribute VB_Name = \"clsOrder\"\r\n"
+      "Attribute VB_Exposed = False\r\nAttribute VB_Ext_KEY = \"SavedWithClassBuilder6\" ,\"Yes\"\r\n"
+      "Option Explicit\r\nPublic WithEvents Timer As clsTimer\r\nAttribute Timer.VB_VarHelpID = -1\r\n\r\n"
+      "Public Property Get Total() As Currency\r\nAttribute Total.VB_Description = \"Sum of the lines\"\r\n"
+      "attribute Total.VB_UserMemId = 0\r\n    Total = mTotal\r\nEnd Property";
   std::vector<LoadProblem> problems;
   SourceFile file = ParseSourceFile(text, "clsOrder.cls", problems);
   EXPECT_TRUE(problems.empty());

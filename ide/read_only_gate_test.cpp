@@ -46,11 +46,8 @@ struct OrdersUnderSourceControl {
     WriteBytes(folder / "Orders.RES", std::string("\0\0\0\0\x20\0\0\0", 8));
     WriteBytes(folder / "ReadMe.txt", "Orders: customers and orders.\r\n");
     WriteBytes(folder / "MSSCCPRJ.SCC",
-               "SCC = This is a Source Code Control file\r\n"
-               "\r\n"
-               "[Orders.vbp]\r\n"
-               "SCC_Aux_Path = \"\\\\fileserver\\vss\"\r\n"
-               "SCC_Project_Name = \"$/Orders\", BAAAAAAA\r\n");
+               "SCC = This is a Source Code Control file\r\n\r\n[Orders.vbp]\r\n"
+               "SCC_Aux_Path = \"\\\\fileserver\\vss\"\r\nSCC_Project_Name = \"$/Orders\", BAAAAAAA\r\n");
     db.AddItem("$/Orders/modGlobals.bas", folder / "modGlobals.bas");
     rig.env.Set(platform::kSourceSafeVariable, (rig.dir / "vss").string());
     rig.env.SetUserName("anna");

@@ -82,11 +82,8 @@ TEST(Dialogs, TerminalShowsTitlePromptAndChoices) {
   TerminalDialogs dialogs(in, out);
   EXPECT_EQ(dialogs.MsgBox({"Remove from caf\xe9?\r\nAll modules", vbYesNoCancel | vbQuestion, "Gildex"}), vbNo);
   EXPECT_EQ(out.str(),
-            "Gildex\n"
-            "Remove from caf\xc3\xa9?\nAll modules\n"
-            "[Y]es / [N]o / [C]ancel (default: Yes): "
-            "Please answer with one of: [Y]es / [N]o / [C]ancel\n"
-            "[Y]es / [N]o / [C]ancel (default: Yes): ");
+            "Gildex\nRemove from caf\xc3\xa9?\nAll modules\n[Y]es / [N]o / [C]ancel (default: Yes): "
+            "Please answer with one of: [Y]es / [N]o / [C]ancel\n[Y]es / [N]o / [C]ancel (default: Yes): ");
 }
 
 TEST(Dialogs, UnattendedTakesTheDefaultOrTheForcedAnswerAndSaysSo) {

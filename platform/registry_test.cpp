@@ -67,21 +67,10 @@ TEST(Registry, WritesTheLayoutOfARegistryExport) {
   registry.Set(kOptions, "Path", Text("C:\\a \"b\""));
   registry.Set(kOptions, "", Text("default"));
   EXPECT_EQ(ReadBytes(registry.File()),
-            "REGEDIT4\n"
-            "\n"
-            "[HKEY_CURRENT_USER\\Software]\n"
-            "\n"
-            "[HKEY_CURRENT_USER\\Software\\Nembus]\n"
-            "\n"
-            "[HKEY_CURRENT_USER\\Software\\Nembus\\Gildex]\n"
-            "\n"
-            "[HKEY_CURRENT_USER\\Software\\Nembus\\Gildex\\Options]\n"
-            "@=\"default\"\n"
-            "\"Blob\"=hex:01,02,ff\n"
-            "\"BodyCode\"=\"True\"\n"
-            "\"Count\"=dword:0000000c\n"
-            "\"Path\"=\"C:\\\\a \\\"b\\\"\"\n"
-            "\n");
+            "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software]\n\n[HKEY_CURRENT_USER\\Software\\Nembus]\n\n"
+            "[HKEY_CURRENT_USER\\Software\\Nembus\\Gildex]\n\n"
+            "[HKEY_CURRENT_USER\\Software\\Nembus\\Gildex\\Options]\n@=\"default\"\n\"Blob\"=hex:01,02,ff\n"
+            "\"BodyCode\"=\"True\"\n\"Count\"=dword:0000000c\n\"Path\"=\"C:\\\\a \\\"b\\\"\"\n\n");
 }
 
 TEST(Registry, FindsKeysAndNamesWhateverTheirCaseAndKeepsTheFirstCase) {
