@@ -352,10 +352,8 @@ TEST(BuildStep, OnlyInsertsBuildAndOnlyProjectsWithABuildFile) {
     bool builds;
   };
   const std::vector<Case> cases = {
-      {"Orders.vbp", &Connect::hWndFormInsert_Click, true},
       {"Orders.vbp", &Connect::hWndProjectInsert_Click, true},
       {"Orders.vbp", &Connect::hWndModuleNumber_Click, false},
-      {"Orders.vbp", &Connect::hWndModuleDelete_Click, false},
       {"Orders.vbp", &Connect::hWndModuleFNInsert_Click, false},
       {"modOrders.bas", &Connect::hWndModuleInsert_Click, false},  // no project file, no build file
   };
@@ -381,8 +379,6 @@ TEST(BuildStep, OnlyInsertsBuildAndOnlyProjectsWithABuildFile) {
 TEST(Failure, ACommandWithoutASelectedComponentReportsItsName) {
   const std::vector<std::pair<const char*, Handler>> cases = {
       {"Connect.hWndModuleFNInsert_Click", &Connect::hWndModuleFNInsert_Click},
-      {"Connect.hWndCodeInsert_Click", &Connect::hWndCodeInsert_Click},
-      {"Connect.hWndFormDelete_Click", &Connect::hWndFormDelete_Click},
       {"Connect.hWndModuleUnNumber_Click", &Connect::hWndModuleUnNumber_Click},
   };
   for (const auto& [name, handler] : cases) {
