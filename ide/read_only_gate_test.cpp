@@ -25,14 +25,6 @@ using ::testing::IsEmpty;
 
 const fs::path kSample = fs::path(GILDEX_SOURCE_DIR) / "data" / "Sample";
 
-// Writes a file whatever its permission bits, keeping them.
-void Rewrite(const fs::path& file, const std::string& bytes) {
-  const mode_t mode = ModeOf(file);
-  ::chmod(file.c_str(), 0644);
-  WriteBytes(file, bytes);
-  ::chmod(file.c_str(), mode);
-}
-
 // The sample Orders project in a folder of its own, with a resource file and a related
 // document, under source control: "MSSCCPRJ.SCC" names "$/Orders", whose database holds
 // modGlobals.bas (read-only until checked out). Its user is "anna".
@@ -75,7 +67,9 @@ TEST(FileSkip, WithSourceControlAReadOnlyFileIsCheckedOutReloadedAndThenChanged)
   // The version in the database is newer than the one the IDE loaded.
   const fs::path file = orders.folder / "modGlobals.bas";
   const std::string newer = ReadBytes(file) + "' Released 1.3.12\r\n";
-  Rewrite(file, newer);
+  ::chmod(file.c_str(), 0644);
+  WriteBytes(file, newer);
+  ::chmod(file.c_str(), 0444);
   int reloads = 0;
   orders.vbe.Project(1).ComponentReloaded.Connect([&](host::VBComponent&) { ++reloads; });
 
