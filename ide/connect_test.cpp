@@ -36,16 +36,18 @@ constexpr const char* kOrders =
     "Option Explicit\r\n\r\nPublic Sub LoadOrders()\r\n    Set mOrders = New Collection\r\n    Refresh\r\nEnd Sub\r\n"
     "\r\nPublic Function CountOrders() As Long\r\n    CountOrders = mOrders.Count\r\n    Beep\r\nEnd Function";
 
-// How many handlers and numbered lines a module holds: enough to tell which operation ran where.
+// The procedures of a module that have a handler, and how many lines are numbered: enough to
+// tell which operation ran where.
 std::string Shape(const std::string& text) {
-  int handlers = 0, numbered = 0;
+  std::string handlers;
+  int numbered = 0;
   std::istringstream lines(text);
   for (std::string line; std::getline(lines, line);) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
-    handlers += line.ends_with("_Err:");
+    if (line.ends_with("_Err:")) handlers += line.substr(0, line.size() - 5) + " ";
     numbered += !line.empty() && std::isdigit(static_cast<unsigned char>(line[0]));
   }
-  return "h" + std::to_string(handlers) + " n" + std::to_string(numbered);
+  return handlers + "n" + std::to_string(numbered);
 }
 
 // The Orders sample in a folder of its own with modOrders as its first component, the
@@ -156,30 +158,30 @@ TEST(ComponentCommands, EachRunsItsOperationOnTheSelectedComponentOrRefuses) {
   const std::string add_code = "Adding Error Code, please wait...", remove_code = "Removing Error Code, please wait...";
   const std::vector<Case> cases = {
       {&Connect::hWndCodeInsert_Click, false, Plain, {"Adding Error Handler, please wait...",
-       "Gildex Error trapping added to component."}, "h2 n0", "Cannot add error-trapping to read-only components."},
+       "Gildex Error trapping added to component."}, "LoadOrders CountOrders n0", "Cannot add error-trapping to read-only components."},
       {&Connect::hWndModuleInsert_Click, true, Plain, {add_code, adding, "Gildex Error trapping added to module."},
-       "h2 n8", "Cannot insert error handling into read-only modules."},
-      {&Connect::hWndFormInsert_Click, false, Plain, {add_code, "Gildex Error trapping added to form."}, "h2 n0",
+       "LoadOrders CountOrders n8", "Cannot insert error handling into read-only modules."},
+      {&Connect::hWndFormInsert_Click, false, Plain, {add_code, "Gildex Error trapping added to form."}, "Form_Load cmdOK_Click n0",
        "Cannot add error-trapping to read-only forms."},
       {&Connect::hWndCodeDelete_Click, false, HandledNumbered, {unnumbering, remove_code,
-       "Removed Error trapping code from component."}, "h0 n0", "Cannot remove handling from read-only components"},
+       "Removed Error trapping code from component."}, "n0", "Cannot remove handling from read-only components"},
       {&Connect::hWndModuleDelete_Click, true, HandledNumbered, {unnumbering, remove_code,
-       "Removed error trapping code from module."}, "h0 n0", "Cannot remove error handling from read-only modules."},
+       "Removed error trapping code from module."}, "n0", "Cannot remove error handling from read-only modules."},
       {&Connect::hWndFormDelete_Click, false, HandledNumbered, {unnumbering, remove_code,
-       "Removed error trapping code from form."}, "h0 n0", "Cannot remove handling from read-only forms."},
+       "Removed error trapping code from form."}, "n0", "Cannot remove handling from read-only forms."},
       // The explicit number commands number whatever the option says.
       {&Connect::hWndCodeNumber_Click, false, Plain, {"Adding Line Numbers, please wait...",
-       "Line Numbers added to component."}, "h0 n4", "Cannot add line-numbers to read-only components."},
-      {&Connect::hWndModuleNumber_Click, false, Plain, {adding, "Line Numbers added to module."}, "h0 n4",
+       "Line Numbers added to component."}, "n4", "Cannot add line-numbers to read-only components."},
+      {&Connect::hWndModuleNumber_Click, false, Plain, {adding, "Line Numbers added to module."}, "n4",
        "Cannot insert line numbers into read-only modules."},
       {&Connect::hWndFormNumber_Click, false, HandledNumbered, {"Adding Line Numbers, please wait...",
-       "Line numbers added to form."}, "h2 n7", "Cannot add line-numbers to read-only forms."},
+       "Line numbers added to form."}, "Form_Load cmdOK_Click n7", "Cannot add line-numbers to read-only forms."},
       {&Connect::hWndCodeUnNumber_Click, true, Numbered, {unnumbering, "Line Numbers removed from component."},
-       "h0 n0", "Cannot remove line-numbers from read-only components."},
+       "n0", "Cannot remove line-numbers from read-only components."},
       {&Connect::hWndModuleUnNumber_Click, false, Numbered, {"Removing Line numbers from Module, please wait...",
-       "Line Numbers removed from module."}, "h0 n0", "Cannot remove line numbers from read-only modules."},
+       "Line Numbers removed from module."}, "n0", "Cannot remove line numbers from read-only modules."},
       {&Connect::hWndFormUnNumber_Click, false, Numbered, {"Removing Line Numbers, please wait...",
-       "Line numbers removed from form."}, "h0 n0", "Cannot remove line-numbers from read-only forms."},
+       "Line numbers removed from form."}, "n0", "Cannot remove line-numbers from read-only forms."},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.said.back());
@@ -225,16 +227,16 @@ TEST(InsertMode, ACodeWindowSelectionAsksWhereToWork) {
     int asked = 1;
   };
   const std::vector<Case> cases = {
-      {&Connect::hWndCodeInsert_Click, FakeInsertMode::SelectedText, false, "h1 n0", "Gildex Error trapping added to component."},
-      {&Connect::hWndCodeInsert_Click, FakeInsertMode::EntireModule, false, "h2 n0", "Gildex Error trapping added to component."},
-      {&Connect::hWndCodeInsert_Click, FakeInsertMode::Close, false, "h0 n0", kCancelled},
-      {&Connect::hWndModuleInsert_Click, FakeInsertMode::Close, false, "h2 n0", "Gildex Error trapping added to module.", 0},
-      {&Connect::hWndCodeNumber_Click, FakeInsertMode::SelectedText, false, "h0 n2", "Line Numbers added to component."},
-      {&Connect::hWndCodeUnNumber_Click, FakeInsertMode::SelectedText, true, "h2 n4", "Line Numbers removed from component."},
+      {&Connect::hWndCodeInsert_Click, FakeInsertMode::SelectedText, false, "CountOrders n0", "Gildex Error trapping added to component."},
+      {&Connect::hWndCodeInsert_Click, FakeInsertMode::EntireModule, false, "LoadOrders CountOrders n0", "Gildex Error trapping added to component."},
+      {&Connect::hWndCodeInsert_Click, FakeInsertMode::Close, false, "n0", kCancelled},
+      {&Connect::hWndModuleInsert_Click, FakeInsertMode::Close, false, "LoadOrders CountOrders n0", "Gildex Error trapping added to module.", 0},
+      {&Connect::hWndCodeNumber_Click, FakeInsertMode::SelectedText, false, "n2", "Line Numbers added to component."},
+      {&Connect::hWndCodeUnNumber_Click, FakeInsertMode::SelectedText, true, "LoadOrders CountOrders n4", "Line Numbers removed from component."},
       // Removing takes handlers from the selection only, but line numbers from the whole module.
-      {&Connect::hWndCodeDelete_Click, FakeInsertMode::SelectedText, true, "h1 n0", "Removed Error trapping code from component."},
-      {&Connect::hWndModuleDelete_Click, FakeInsertMode::SelectedText, true, "h1 n0", "Removed error trapping code from module."},
-      {&Connect::hWndModuleDelete_Click, FakeInsertMode::Close, true, "h2 n8", kCancelled},
+      {&Connect::hWndCodeDelete_Click, FakeInsertMode::SelectedText, true, "LoadOrders n0", "Removed Error trapping code from component."},
+      {&Connect::hWndModuleDelete_Click, FakeInsertMode::SelectedText, true, "LoadOrders n0", "Removed error trapping code from module."},
+      {&Connect::hWndModuleDelete_Click, FakeInsertMode::Close, true, "LoadOrders CountOrders n8", kCancelled},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.result);
@@ -264,11 +266,11 @@ TEST(ProcedureCommands, WorkOnTheProcedureUnderTheCursorOnly) {
   };
   const Strings inserted = {"Gildex Error trapping added to Proc/FN", "Gildex Error trapping added succesfully"};
   const std::vector<Case> cases = {
-      {&Connect::hWndModuleFNInsert_Click, false, false, true, 4, "h1 n0", inserted},
+      {&Connect::hWndModuleFNInsert_Click, false, false, true, 4, "LoadOrders n0", inserted},
       // The whole procedure as it is after the insertion is numbered, not just its old lines.
-      {&Connect::hWndModuleFNInsert_Click, true, false, false, 10, "h1 n4",
+      {&Connect::hWndModuleFNInsert_Click, true, false, false, 10, "CountOrders n4",
        {inserted[0], "Adding line-numbers, please wait...", inserted[1]}},
-      {&Connect::hWndModuleFNDelete_Click, true, true, false, 16, "h1 n4",
+      {&Connect::hWndModuleFNDelete_Click, true, true, false, 16, "LoadOrders n4",
        {"Gildex Error trapping removed from Proc/FN", "Remove line-numbers, please wait...",
         "Gildex Error trapping removed succesfully"}},
   };
