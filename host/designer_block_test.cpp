@@ -9,14 +9,14 @@
 
 #include "host/corpus_test.h"
 #include "host/source_file.h"
-#include "platform/atomic_file.h"
+#include "platform/test_files.h"
 
 namespace gildex::host {
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string ReadBytes(const fs::path& path) { return platform::ReadWholeFile(path).value_or(""); }
+using platform::testing::ReadBytes;
 
 SourceFile LoadCorpusFile(const std::string& relative) {
   std::vector<LoadProblem> problems;

@@ -20,18 +20,8 @@ using platform::testing::TempDir;
 using platform::testing::WriteBytes;
 using ::testing::HasSubstr;
 
+using testing::CorpusFiles;
 using testing::kCorpus;
-
-std::vector<fs::path> CorpusFiles(std::initializer_list<std::string_view> extensions) {
-  std::vector<fs::path> files;
-  for (const auto& entry : fs::recursive_directory_iterator(kCorpus)) {
-    if (!entry.is_regular_file()) continue;
-    for (std::string_view extension : extensions)
-      if (cp1252::EqualsNoCase(entry.path().extension().string(), extension)) files.push_back(entry.path());
-  }
-  std::sort(files.begin(), files.end());
-  return files;
-}
 
 // A writable copy of one corpus project folder.
 fs::path CopyCorpusProject(const TempDir& dir, const std::string& project) {

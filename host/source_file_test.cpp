@@ -8,7 +8,7 @@
 #include <sstream>
 
 #include "host/corpus_test.h"
-#include "platform/atomic_file.h"
+#include "platform/test_files.h"
 #include "platform/cp1252.h"
 
 namespace gildex::host {
@@ -16,7 +16,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string ReadBytes(const fs::path& path) { return platform::ReadWholeFile(path).value_or(""); }
+using platform::testing::ReadBytes;
 
 std::vector<std::string> Texts(const std::vector<RawLine>& lines) {
   std::vector<std::string> texts;

@@ -26,19 +26,10 @@ std::vector<StructureProblem> Check(const std::string& text) {
   return CheckStructure(*module, "Module1");
 }
 
-std::vector<fs::path> ProjectsUnder(const fs::path& folder) {
-  std::vector<fs::path> projects;
-  for (const auto& entry : fs::recursive_directory_iterator(folder))
-    if (entry.is_regular_file() && cp1252::EqualsNoCase(entry.path().extension().string(), ".vbp"))
-      projects.push_back(entry.path());
-  std::sort(projects.begin(), projects.end());
-  return projects;
-}
-
 // Real projects that VB6 compiles: the check must find nothing in any of them.
 TEST(StructuralCheck, EveryCorpusAndSampleProjectIsSound) {
   GILDEX_SKIP_WITHOUT_CORPUS();
-  std::vector<fs::path> projects = ProjectsUnder(testing::kCorpus);
+  std::vector<fs::path> projects = testing::CorpusFiles({".vbp"});
   projects.push_back(fs::path(GILDEX_SOURCE_DIR) / "data/Sample/Orders.vbp");
   long modules = 0, lines = 0;
   for (const fs::path& path : projects) {
