@@ -229,7 +229,6 @@ TEST(MessagesTest, WindowFailuresAreReportedUnderTheOperation) {
     const char* fail_in;  // empty: no window can be made at all
     Steps run;
     const char* name;
-    std::vector<std::string> status = {};
   };
   const Case cases[] = {
       {"ShowWindow", [](M m) { m.Show(false); }, "clsMessages.Show"},
