@@ -201,7 +201,7 @@ struct SmallProject {
       "Private Sub cmdOK_Click()\r\n    Unload Me\r\nEnd Sub\r\n";
 };
 
-TEST(SmallProject, LoadsCleanlyIntoTheObjectModel) {
+TEST(SmallProject, LoadsCleanlyIntoTheObjectModelAndItsWindows) {
   SmallProject project;
   MemoryVBE vbe;
   LoadResult loaded = Load(vbe, project.vbp);
@@ -228,13 +228,8 @@ TEST(SmallProject, LoadsCleanlyIntoTheObjectModel) {
   EXPECT_THROW(button.FindProperty("Caption")->SetValue("\"Cancel\""), HostError);
   EXPECT_EQ(p.Component(2).GetDesigner(), nullptr);
   EXPECT_EQ(p.Component(3).Type(), ComponentType::ClassModule);
-  EXPECT_THROW(p.MakeCompiledFile(), HostError);
-}
 
-TEST(SmallProject, CodeWindowsFollowWhatTheUserOpens) {
-  SmallProject project;
-  MemoryVBE vbe;
-  Load(vbe, project.vbp);
+  // Code windows follow what the user opens.
   auto& util = *vbe.Projects()[0]->Components()[1];
   EXPECT_EQ(vbe.ActiveCodePane(), nullptr);
   std::vector<std::string> selected;
@@ -246,20 +241,15 @@ TEST(SmallProject, CodeWindowsFollowWhatTheUserOpens) {
   EXPECT_EQ(vbe.ActiveCodePane(), &util.Code()->Pane());
   EXPECT_EQ(vbe.SelectedVBComponent(), &util);
   EXPECT_EQ(&vbe.ShowCode(util), &window);  // one code window per component
-  Window& designer = vbe.ShowDesigner(*vbe.Projects()[0]->Components()[0]);
+  Window& design_window = vbe.ShowDesigner(*vbe.Projects()[0]->Components()[0]);
   EXPECT_TRUE(vbe.Projects()[0]->Components()[0]->HasOpenDesigner());
   EXPECT_EQ(vbe.Windows().size(), 2u);
   window.Close();
   EXPECT_EQ(vbe.ActiveCodePane(), nullptr);
-  designer.Close();
+  design_window.Close();
   EXPECT_TRUE(vbe.Windows().empty());
-}
 
-TEST(SmallProject, RenameAndReloadGoThroughTheFile) {
-  SmallProject project;
-  MemoryVBE vbe;
-  Load(vbe, project.vbp);
-  MemoryComponent& util = *vbe.Projects()[0]->Components()[1];
+  // A rename and a reload go through the file.
   util.SetName("Helpers");
   EXPECT_TRUE(util.IsDirty());
   EXPECT_THAT(util.Serialize(), ::testing::StartsWith("Attribute VB_Name = \"Helpers\"\r\nOption Explicit\r\n"));
