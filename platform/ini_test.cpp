@@ -43,7 +43,6 @@ TEST(Ini, ReadsValuesAsTheProfileCallsDo) {
       {"S", "Long", "", "", 1},
       {"S", "Long", "", "", 0},
       {"S", "Missing", "abcdef", "abc", 4},
-      {"S", "Missing", "abcdef", "", 0},
   };
   for (const Case& c : cases)
     EXPECT_EQ(GetPrivateProfileString(c.section, c.key, c.def, c.size, file), c.want)
