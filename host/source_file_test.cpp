@@ -112,7 +112,6 @@ TEST(SourceFile, ClassHeaderStopsAtTheLastModuleAttributeAndProcedureAttributesH
   EXPECT_EQ(WriteSourceFile(file.header, file.code), text);
 }
 
-// Unusual but loadable files: each must come back exactly, with the warnings it deserves.
 TEST(SourceFile, TrickyFilesComeBackExactlyWithTheirWarnings) {
   struct Case {
     const char* name;

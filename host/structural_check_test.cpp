@@ -119,7 +119,6 @@ TEST(StructuralCheck, FindsTheFaultsOfBrokenModules) {
   }
 }
 
-// Taking any one closing line out of a real module must be caught.
 TEST(StructuralCheck, EveryClosingLineRemovedFromARealModuleIsFound) {
   GILDEX_SKIP_WITHOUT_CORPUS();
   const std::vector<std::string_view> closers = {"End If", "Next", "Loop", "Wend", "End Select",
