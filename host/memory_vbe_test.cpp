@@ -19,13 +19,8 @@ const char* const kProjectFile =
     "Type=Exe\r\nModule=Module1; Module1.bas\r\nName=\"Orders\"\r\nExeName32=\"Orders.exe\"\r\n";
 
 const char* const kSoundModule =
-    "Attribute VB_Name = \"Module1\"\r\n"
-    "Option Explicit\r\n"
-    "Sub Main()\r\n"
-    "    Dim i As Long\r\n"
-    "    For i = 1 To 3\r\n"
-    "    Next i\r\n"
-    "End Sub\r\n";
+    "Attribute VB_Name = \"Module1\"\r\nOption Explicit\r\nSub Main()\r\n    Dim i As Long\r\n    For i = 1 To 3\r\n"
+    "    Next i\r\nEnd Sub\r\n";
 
 const char* const kBrokenModule =
     "Attribute VB_Name = \"Module1\"\r\n"

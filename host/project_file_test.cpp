@@ -13,25 +13,12 @@ using platform::testing::WriteBytes;
 
 TEST(ProjectFile, ReadsTheLinesGildexNeedsAndKeepsTheRest) {
   const std::string bytes =
-      "Type=Exe\r\n"
-      "Reference=*\\G{00020430-0000-0000-C000-000000000046}#2.0#0#..\\stdole2.tlb#OLE Automation\r\n"
-      "Form=frmMain.frm\r\n"
-      "Module=modMain; Modules\\modMain.bas\r\n"
-      "class=cCell;cCell.cls\r\n"
-      "UserControl=Controls\\XP.ctl\r\n"
-      "PropertyPage=ppg.pag\r\n"
-      "UserDocument=doc.dob\r\n"
-      "Designer=DataEnvironment1.Dsr\r\n"
-      "RelatedDoc=ReadMe.txt\r\n"
-      "ResFile32=\"MineSweeper.RES\"\r\n"
-      "Startup=\"frmMain\"\r\n"
-      "ExeName32=\"Orders.exe\"\r\n"
-      "Path32=\"..\\bin\"\r\n"
-      "Name=\"Orders\"\r\n"
-      "\r\n"
-      "[MS Transaction Server]\r\n"
-      "AutoRefresh=1\r\n"
-      "Form=NotAMember.frm\r\n";
+      "Type=Exe\r\nReference=*\\G{00020430-0000-0000-C000-000000000046}#2.0#0#..\\stdole2.tlb#OLE Automation\r\n"
+      "Form=frmMain.frm\r\nModule=modMain; Modules\\modMain.bas\r\nclass=cCell;cCell.cls\r\n"
+      "UserControl=Controls\\XP.ctl\r\nPropertyPage=ppg.pag\r\nUserDocument=doc.dob\r\n"
+      "Designer=DataEnvironment1.Dsr\r\nRelatedDoc=ReadMe.txt\r\nResFile32=\"MineSweeper.RES\"\r\n"
+      "Startup=\"frmMain\"\r\nExeName32=\"Orders.exe\"\r\nPath32=\"..\\bin\"\r\nName=\"Orders\"\r\n\r\n"
+      "[MS Transaction Server]\r\nAutoRefresh=1\r\nForm=NotAMember.frm\r\n";
   ProjectFile file = ParseProjectFile(bytes);
   EXPECT_EQ(WriteProjectFile(file), bytes);
   EXPECT_EQ(file.type, "Exe");

@@ -22,18 +22,8 @@ using platform::testing::TempDir;
 using platform::testing::WriteBytes;
 using ::testing::HasSubstr;
 
+using testing::CorpusFiles;
 using testing::kCorpus;
-
-std::vector<fs::path> CorpusFiles(std::initializer_list<std::string_view> extensions) {
-  std::vector<fs::path> files;
-  for (const auto& entry : fs::recursive_directory_iterator(kCorpus)) {
-    if (!entry.is_regular_file()) continue;
-    for (std::string_view extension : extensions)
-      if (cp1252::EqualsNoCase(entry.path().extension().string(), extension)) files.push_back(entry.path());
-  }
-  std::sort(files.begin(), files.end());
-  return files;
-}
 
 // A writable copy of one corpus project folder.
 fs::path CopyCorpusProject(const TempDir& dir, const std::string& project) {
@@ -204,30 +194,16 @@ struct SmallProject {
                "Public Property Get Count() As Long\r\n    Count = 1\r\nEnd Property\r\n");
   }
   static constexpr const char* kForm =
-      "VERSION 5.00\r\n"
-      "Begin VB.Form frmMain \r\n"
-      "   Caption         =   \"Orders\"\r\n"
-      "   ClientHeight    =   3195\r\n"
-      "   Icon            =   \"Main.frx\":0000\r\n"
-      "   ScaleMode       =   3  'Pixel\r\n"
-      "   Begin VB.CommandButton cmdOK \r\n"
-      "      Caption         =   \"OK\"\r\n"
-      "      Height          =   375\r\n"
-      "   End\r\n"
-      "End\r\n"
-      "Attribute VB_Name = \"frmMain\"\r\n"
-      "Attribute VB_GlobalNameSpace = False\r\n"
-      "Attribute VB_Creatable = False\r\n"
-      "Attribute VB_PredeclaredId = True\r\n"
-      "Attribute VB_Exposed = False\r\n"
-      "Option Explicit\r\n"
-      "\r\n"
-      "Private Sub cmdOK_Click()\r\n"
-      "    Unload Me\r\n"
-      "End Sub\r\n";
+      "VERSION 5.00\r\nBegin VB.Form frmMain \r\n   Caption         =   \"Orders\"\r\n"
+      "   ClientHeight    =   3195\r\n   Icon            =   \"Main.frx\":0000\r\n"
+      "   ScaleMode       =   3  'Pixel\r\n   Begin VB.CommandButton cmdOK \r\n      Caption         =   \"OK\"\r\n"
+      "      Height          =   375\r\n   End\r\nEnd\r\nAttribute VB_Name = \"frmMain\"\r\n"
+      "Attribute VB_GlobalNameSpace = False\r\nAttribute VB_Creatable = False\r\n"
+      "Attribute VB_PredeclaredId = True\r\nAttribute VB_Exposed = False\r\nOption Explicit\r\n\r\n"
+      "Private Sub cmdOK_Click()\r\n    Unload Me\r\nEnd Sub\r\n";
 };
 
-TEST(SmallProject, LoadsCleanlyIntoTheObjectModel) {
+TEST(SmallProject, LoadsCleanlyIntoTheObjectModelAndItsWindows) {
   SmallProject project;
   MemoryVBE vbe;
   LoadResult loaded = Load(vbe, project.vbp);
@@ -254,13 +230,8 @@ TEST(SmallProject, LoadsCleanlyIntoTheObjectModel) {
   EXPECT_THROW(button.FindProperty("Caption")->SetValue("\"Cancel\""), HostError);
   EXPECT_EQ(p.Component(2).GetDesigner(), nullptr);
   EXPECT_EQ(p.Component(3).Type(), ComponentType::ClassModule);
-  EXPECT_THROW(p.MakeCompiledFile(), HostError);
-}
 
-TEST(SmallProject, CodeWindowsFollowWhatTheUserOpens) {
-  SmallProject project;
-  MemoryVBE vbe;
-  Load(vbe, project.vbp);
+  // Code windows follow what the user opens.
   auto& util = *vbe.Projects()[0]->Components()[1];
   EXPECT_EQ(vbe.ActiveCodePane(), nullptr);
   std::vector<std::string> selected;
@@ -272,20 +243,15 @@ TEST(SmallProject, CodeWindowsFollowWhatTheUserOpens) {
   EXPECT_EQ(vbe.ActiveCodePane(), &util.Code()->Pane());
   EXPECT_EQ(vbe.SelectedVBComponent(), &util);
   EXPECT_EQ(&vbe.ShowCode(util), &window);  // one code window per component
-  Window& designer = vbe.ShowDesigner(*vbe.Projects()[0]->Components()[0]);
+  Window& design_window = vbe.ShowDesigner(*vbe.Projects()[0]->Components()[0]);
   EXPECT_TRUE(vbe.Projects()[0]->Components()[0]->HasOpenDesigner());
   EXPECT_EQ(vbe.Windows().size(), 2u);
   window.Close();
   EXPECT_EQ(vbe.ActiveCodePane(), nullptr);
-  designer.Close();
+  design_window.Close();
   EXPECT_TRUE(vbe.Windows().empty());
-}
 
-TEST(SmallProject, RenameAndReloadGoThroughTheFile) {
-  SmallProject project;
-  MemoryVBE vbe;
-  Load(vbe, project.vbp);
-  MemoryComponent& util = *vbe.Projects()[0]->Components()[1];
+  // A rename and a reload go through the file.
   util.SetName("Helpers");
   EXPECT_TRUE(util.IsDirty());
   EXPECT_THAT(util.Serialize(), ::testing::StartsWith("Attribute VB_Name = \"Helpers\"\r\nOption Explicit\r\n"));

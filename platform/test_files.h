@@ -1,6 +1,7 @@
 #pragma once
 // Helpers for tests that work on real files and environment variables.
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -43,6 +44,13 @@ inline std::string ReadBytes(const std::filesystem::path& file) {
   std::ostringstream s;
   s << in.rdbuf();
   return s.str();
+}
+
+// The permission bits of a file.
+inline mode_t ModeOf(const std::filesystem::path& file) {
+  struct stat info {};
+  ::stat(file.c_str(), &info);
+  return info.st_mode & 07777;
 }
 
 // Sets (or unsets, with nullopt) an environment variable for the life of the object.

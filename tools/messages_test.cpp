@@ -44,7 +44,8 @@ struct Controller {
   clsMessages messages;
 };
 
-using Steps = std::function<void(clsMessages&)>;
+using M = clsMessages&;
+using Steps = std::function<void(M)>;
 using Log = std::vector<std::string>;
 const Log kLoading{"Load", "Center", "Repaint", "SetHourglass on"};
 
@@ -69,80 +70,61 @@ TEST(MessagesTest, EachCallReachesTheWindowAsItsRulesSay) {
       {"start-up configuration loads a hidden window without bar", none, ConfigureAtStartUp,
        Then(kLoading, {"ShowProgress off"}), {}, 1},
       {"stored-only properties never touch the window", none,
-       [](clsMessages& m) {
-         m.Caption("Gildex"), m.Resize(true);
-         m.MessageText("Working");  // not shown yet
-         m.Value(12);               // bar off
-       },
+       // The message is not shown yet, the bar is off.
+       [](M m) { m.Caption("Gildex"), m.Resize(true), m.MessageText("Working"), m.Value(12); },
        Log{}, {}, 0},
-      {"an empty status adds nothing but repaints", none, [](clsMessages& m) { m.AddStatus(""); },
+      {"an empty status adds nothing but repaints", none, [](M m) { m.AddStatus(""); },
        Then(kLoading, {"Repaint"}), {}, 1},
       {"only a repeat of the last status is skipped", none,
-       [](clsMessages& m) {
-         for (const char* text : {"A", "A", "B", "A", "", "", "Module1 skipped", "module1 skipped"}) m.AddStatus(text);
-       },
+       [](M m) { for (auto t : {"A", "A", "B", "A", "", "", "Module1 skipped", "module1 skipped"}) m.AddStatus(t); },
        std::nullopt, {"A", "B", "A", "", "Module1 skipped", "module1 skipped"}, 1},
       {"the last status survives Hide and Show",
-       [](clsMessages& m) { m.Show(false), m.AddStatus("Form1 skipped"), m.Hide(), m.Show(false); },
-       [](clsMessages& m) { m.AddStatus("Form1 skipped"), m.AddStatus("Module2 skipped"); }, std::nullopt,
+       [](M m) { m.Show(false), m.AddStatus("Form1 skipped"), m.Hide(), m.Show(false); },
+       [](M m) { m.AddStatus("Form1 skipped"), m.AddStatus("Module2 skipped"); }, std::nullopt,
        {"Module2 skipped"}, 2},
-      {"Show empties the status list", [](clsMessages& m) { m.AddStatus("before"); },
-       [](clsMessages& m) { m.Show(false); }, std::nullopt, {}, 1},
       {"the value reaches the bar only while it is on", none,
-       [](clsMessages& m) { m.ProgressBar(false), m.Value(5), m.ProgressBar(true), m.Value(7); },
+       [](M m) { m.ProgressBar(false), m.Value(5), m.ProgressBar(true), m.Value(7); },
        Then(kLoading, {"ShowProgress off", "ShowProgress on", "SetProgressValue 7"}), {}, 1},
-      {"Min and Max always reach the bar", none, [](clsMessages& m) { m.Min(3), m.Max(40); },
+      {"Min and Max always reach the bar", none, [](M m) { m.Min(3), m.Max(40); },
        Then(kLoading, {"SetProgressRange 3 100", "SetProgressRange 3 40"}), {}, 1},
       {"Show lays out the window with the bar",
-       [](clsMessages& m) {
-         ConfigureAtStartUp(m);
-         m.ProgressBar(true);
-         m.MessageText("Inserting error handling\r\ninto Module1");
-       },
-       [](clsMessages& m) { m.Show(false); },
+       [](M m) { ConfigureAtStartUp(m), m.ProgressBar(true), m.MessageText("Inserting error handling\r\ninto Module1"); },
+       [](M m) { m.Show(false); },
        Log{"SetCaption Gildex", "SetMessage Inserting error handling\r\ninto Module1", "ClearStatus",
            "SetMessageHeight 440", "ShowProgress on", "PlaceProgress 100 660 7065", "Center", "ShowWindow", "Repaint"},
        {}, 1},
-      {"Show without the bar hides it", none, [](clsMessages& m) { m.Caption("Gildex"), m.Show(true); },
+      {"Show without the bar hides it", none, [](M m) { m.Caption("Gildex"), m.Show(true); },
        Then(kLoading, {"SetCaption Gildex", "SetMessage ", "ClearStatus", "SetMessageHeight 245", "ShowProgress off",
-                       "Center", "ShowWindow"}),
-       {}, 1},
-      {"only Show measures the message", [](clsMessages& m) { m.MessageText("Processing Form1"), m.Show(false); },
-       [](clsMessages& m) { m.MessageText("Processing Form2\r\nand its controls"); },
+       "Center", "ShowWindow"}), {}, 1},
+      {"only Show measures the message", [](M m) { m.MessageText("Processing Form1"), m.Show(false); },
+       [](M m) { m.MessageText("Processing Form2\r\nand its controls"); },
        Log{"SetMessage Processing Form2\r\nand its controls"}, {}, 1},
-      {"Hide clears the window and unloads it", [](clsMessages& m) { m.Show(false), m.AddStatus("X"); },
-       [](clsMessages& m) { m.Hide(); }, Log{"ClearStatus", "SetMessage ", "Unload"}, {}, 1},
-      {"after Hide the message is only stored", [](clsMessages& m) { m.Show(false), m.Hide(); },
-       [](clsMessages& m) { m.MessageText("Operation was cancelled by user."); }, Log{}, {}, 1},
-      {"Hide without a window makes none", none, [](clsMessages& m) { m.Hide(); }, Log{}, {}, 0},
-      {"busy", none, [](clsMessages& m) { m.ButtonState(0); },
-       Then(kLoading, {"SetHourglass on", "EnableButtons ok=off cancel=on", "Repaint"}), {}, 1},
-      {"button state 2 is exactly button state 0", none, [](clsMessages& m) { m.ButtonState(2); },
-       Then(kLoading, {"SetHourglass on", "EnableButtons ok=off cancel=on", "Repaint"}), {}, 1},
+      {"Hide clears the window and unloads it", [](M m) { m.Show(false), m.AddStatus("X"); },
+       [](M m) { m.Hide(); }, Log{"ClearStatus", "SetMessage ", "Unload"}, {}, 1},
+      {"after Hide the message is only stored", [](M m) { m.Show(false), m.Hide(); },
+       [](M m) { m.MessageText("Operation was cancelled by user."); }, Log{}, {}, 1},
+      {"Hide without a window makes none", none, [](M m) { m.Hide(); }, Log{}, {}, 0},
       {"OK closes the window",
-       [](clsMessages& m) { m.Show(false), m.AddStatus("Line 40: too long to number"), m.ButtonState(1); },
-       [](clsMessages& m) { m.OkClicked(); }, Log{"Unload"}, {}, 1},
+       [](M m) { m.Show(false), m.AddStatus("Line 40: too long to number"), m.ButtonState(1); },
+       [](M m) { m.OkClicked(); }, Log{"Unload"}, {}, 1},
       {"after OK the next access makes a fresh window",
-       [](clsMessages& m) { m.Show(false), m.AddStatus("Line 40"), m.ButtonState(1), m.OkClicked(); },
-       [](clsMessages& m) { m.AddStatus("next run"); }, Then(kLoading, {"AppendStatus next run", "Repaint"}),
-       {"next run"}, 2},
-      {"while busy OK does nothing", [](clsMessages& m) { m.ButtonState(0), m.Show(false); },
-       [](clsMessages& m) { m.OkClicked(); }, Log{}, {}, 1},
-      {"while idle Cancel does nothing", [](clsMessages& m) { m.ButtonState(1), m.Show(false); },
-       [](clsMessages& m) { m.CancelClicked(); }, Log{}, {}, 1},
-      {"closed by the user: nothing more to the window", [](clsMessages& m) { m.Show(false), m.AddStatus("A"); },
-       [](clsMessages& m) { m.Unloaded(); }, Log{}, {}, 1},
+       [](M m) { m.Show(false), m.AddStatus("Line 40"), m.ButtonState(1), m.OkClicked(); },
+       [](M m) { m.AddStatus("next run"); }, Then(kLoading, {"AppendStatus next run", "Repaint"}), {"next run"}, 2},
+      {"while busy OK does nothing", [](M m) { m.ButtonState(0), m.Show(false); },
+       [](M m) { m.OkClicked(); }, Log{}, {}, 1},
+      {"while idle Cancel does nothing", [](M m) { m.ButtonState(1), m.Show(false); },
+       [](M m) { m.CancelClicked(); }, Log{}, {}, 1},
+      {"closed by the user: nothing more to the window", [](M m) { m.Show(false), m.AddStatus("A"); },
+       [](M m) { m.Unloaded(); }, Log{}, {}, 1},
       {"closed by the user: the next message loads a hidden window",
-       [](clsMessages& m) { m.Show(false), m.AddStatus("A"), m.Unloaded(); },
-       [](clsMessages& m) { m.MessageText("Processing Module3"); },
+       [](M m) { m.Show(false), m.AddStatus("A"), m.Unloaded(); }, [](M m) { m.MessageText("Processing Module3"); },
        Then(kLoading, {"SetMessage Processing Module3"}), {}, 2},
-      {"resizing re-lays the controls when resizable", [](clsMessages& m) { m.Resize(true), m.Show(false); },
-       [](clsMessages& m) { m.Resized(); }, Log{"LayOutControls"}, {}, 1},
-      {"resizing a fixed window", [](clsMessages& m) { m.Show(false); }, [](clsMessages& m) { m.Resized(); }, Log{},
-       {}, 1},
+      {"resizing re-lays the controls when resizable", [](M m) { m.Resize(true), m.Show(false); },
+       [](M m) { m.Resized(); }, Log{"LayOutControls"}, {}, 1},
+      {"resizing a fixed window", [](M m) { m.Show(false); }, [](M m) { m.Resized(); }, Log{}, {}, 1},
       {"a double click shows the whole status line",
-       [long_line](clsMessages& m) { m.Show(false), m.AddStatus("first"), m.AddStatus(long_line); },
-       [](clsMessages& m) { m.StatusDoubleClicked(1), m.StatusDoubleClicked(-1), m.StatusDoubleClicked(2); },
+       [long_line](M m) { m.Show(false), m.AddStatus("first"), m.AddStatus(long_line); },
+       [](M m) { m.StatusDoubleClicked(1), m.StatusDoubleClicked(-1), m.StatusDoubleClicked(2); },
        Log{}, {"first", long_line}, 1, {long_line}},
   };
   for (const Case& c : cases) {
@@ -247,16 +229,14 @@ TEST(MessagesTest, WindowFailuresAreReportedUnderTheOperation) {
     const char* fail_in;  // empty: no window can be made at all
     Steps run;
     const char* name;
-    std::vector<std::string> status = {};
   };
   const Case cases[] = {
-      {"ShowWindow", [](clsMessages& m) { m.Show(false); }, "clsMessages.Show"},
-      {"AppendStatus", [](clsMessages& m) { m.AddStatus("x"); }, "clsMessages.AddStatus"},
-      {"SetProgressRange", [](clsMessages& m) { m.Max(9); }, "clsMessages.Max"},
-      {"SetProgressRange", [](clsMessages& m) { m.Min(1); }, "clsMessages.Min"},
-      {"ShowProgress", [](clsMessages& m) { m.ProgressBar(true); }, "clsMessages.ProgressBar"},
-      {"Load", [](clsMessages& m) { m.ButtonState(0); }, "clsMessages.ButtonState"},
-      {"Center", [](clsMessages& m) { m.Resize(true), m.AddStatus("y"); }, "frmMessage.Form_Load"},
+      {"ShowWindow", [](M m) { m.Show(false); }, "clsMessages.Show"},
+      {"AppendStatus", [](M m) { m.AddStatus("x"); }, "clsMessages.AddStatus"},
+      {"SetProgressRange", [](M m) { m.Max(9); }, "clsMessages.Max"},
+      {"ShowProgress", [](M m) { m.ProgressBar(true); }, "clsMessages.ProgressBar"},
+      {"Load", [](M m) { m.ButtonState(0); }, "clsMessages.ButtonState"},
+      {"Center", [](M m) { m.Resize(true), m.AddStatus("y"); }, "frmMessage.Form_Load"},
       {"", ConfigureAtStartUp, "clsMessages.ProgressBar"},
   };
   for (const Case& c : cases) {
@@ -273,39 +253,6 @@ TEST(MessagesTest, WindowFailuresAreReportedUnderTheOperation) {
   run.messages.AddStatus("Form1 skipped");
   EXPECT_EQ(testing::ReportedNames(run.rig.dialogs), std::vector<std::string>{"clsMessages.AddStatus"});
   EXPECT_EQ(run.messages.StatusLines(), std::vector<std::string>{"Form1 skipped"});
-}
-
-TEST(MessagesTest, ACommandFromStartToEnd) {
-  Controller run;
-  clsMessages& messages = run.messages;
-  ConfigureAtStartUp(messages);
-  messages.ButtonState(0);
-  messages.MessageText("Inserting error handling into Module1");
-  messages.Show(false);
-  messages.AddStatus("Form1.frm is read-only: skipped");
-  messages.Max(10);
-  messages.Value(3);
-  messages.AddStatus("Form1.frm is read-only: skipped");
-  messages.MessageText("Gildex Error trapping added to project.");
-  messages.ButtonState(1);
-
-  MessageWindowState expected;
-  expected.caption = "Gildex";
-  expected.message = "Gildex Error trapping added to project.";
-  expected.message_rect = {120, 120, 7215, 245};
-  expected.progress_on = false;
-  expected.progress_max = 10;
-  expected.status = {"Form1.frm is read-only: skipped"};
-  expected.hourglass = false;
-  expected.ok_enabled = true;
-  expected.cancel_enabled = false;
-  expected.resizable = true;
-  expected.visible = true;
-  EXPECT_EQ(*messages.Window(), expected);
-  EXPECT_EQ(run.ToolbarEnabled(), std::vector<bool>(6, true));
-  EXPECT_FALSE(messages.Busy());
-  EXPECT_EQ(run.windows_made, 1);
-  EXPECT_TRUE(run.rig.dialogs.Asked().empty());
 }
 
 }  // namespace
