@@ -1,6 +1,7 @@
 #pragma once
 // Runs resolved units: a tree-walking evaluator over the nodes of ast.h with a step
 // budget, a call-depth limit and a string-size limit.
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -146,27 +147,52 @@ class Interpreter {
   void CheckNativeStack() const;
   [[noreturn]] void StepLimit() const;
 
-  // Vectors kept for reuse: once warm, a call's locals and arguments allocate nothing.
+  // Locals and arguments of the running calls, taken and given back in stack order. The
+  // slots never move (ByRef arguments point at them), and once warm a call allocates nothing.
   template <typename T>
-  struct VectorPool {
-    std::vector<std::vector<T>> spare;
-    std::vector<T> Take() {
-      if (spare.empty()) return {};
-      std::vector<T> v = std::move(spare.back());
-      spare.pop_back();
-      return v;
-    }
-    void Give(std::vector<T>& v) noexcept {
-      v.clear();
-      if (spare.size() >= 256 || v.capacity() > 64) return;
-      try {
-        spare.push_back(std::move(v));
-      } catch (...) {
+  class SlabStack {
+   public:
+    struct Mark {
+      std::size_t chunk, top;
+    };
+    Mark Top() const { return {chunk_, top_}; }
+    T* Push(std::size_t n) {
+      if (chunk_ < chunks_.size() && top_ + n <= chunks_[chunk_].size) {
+        T* p = chunks_[chunk_].items.get() + top_;
+        top_ += n;
+        return p;
       }
+      return PushSlow(n);
     }
+    void PopTo(Mark m) {
+      chunk_ = m.chunk;
+      top_ = m.top;
+    }
+
+   private:
+    struct Chunk {
+      std::unique_ptr<T[]> items;
+      std::size_t size = 0;
+    };
+    T* PushSlow(std::size_t n) {
+      const std::size_t next = chunks_.empty() ? 0 : chunk_ + 1;
+      if (next == chunks_.size()) chunks_.emplace_back();
+      Chunk& c = chunks_[next];
+      if (c.size < n) {  // above the top, so unused
+        const std::size_t size = std::max<std::size_t>(n, 1024);
+        c.items = std::make_unique<T[]>(size);
+        c.size = size;
+      }
+      chunk_ = next;
+      top_ = n;
+      return c.items.get();
+    }
+    std::vector<Chunk> chunks_;
+    std::size_t chunk_ = 0, top_ = 0;
   };
-  VectorPool<Variant> variants_;
-  VectorPool<Variant*> pointers_;
+  SlabStack<Variant> variants_;  // every slot not taken is Empty
+  SlabStack<Variant*> pointers_;
+  struct Slots;
 
   const platform::Clock& clock_;
   GlobalTable globals_;
