@@ -723,17 +723,26 @@ Interpreter::Flow Interpreter::ExecFor(ForStmt& s) {
     const std::int64_t end = to.i, inc = step.i;
     const VT type = std::max(from.type, std::max(to.type, step.type)) == VT::Long || from.type == VT::Long ? VT::Long : from.type;
     *var = Variant::Int(from.i);
+    const bool local = var_name.binding == Binding::Local;
     while (true) {
-      var = Slot(var_name);
+      var = local ? frame_->vars[var_name.slot] : Slot(var_name);
       std::int64_t cur = (var->type == VT::Integer || var->type == VT::Long || var->type == VT::Byte) ? var->i : ToLong(*var);
       if (inc >= 0 ? cur > end : cur < end) break;
       Flow f = ExecBlock(s.body);
       if (f == Flow::ExitFor) break;
       if (f == Flow::ExitProc || f == Flow::ExitDo) return f;
       Tick();
-      var = Slot(var_name);
+      var = local ? frame_->vars[var_name.slot] : Slot(var_name);
       std::int64_t now = (var->type == VT::Integer || var->type == VT::Long) ? var->i : ToLong(*var);
-      Variant next = Variant::Int(now + inc);
+      now += inc;
+      if (var->type != VT::Array && !var->HasHeap() && now >= std::numeric_limits<std::int32_t>::min() &&
+          now <= std::numeric_limits<std::int32_t>::max()) {
+        // The counter as Variant::Int makes it, written in place.
+        var->type = type == VT::Long || now < -32768 || now > 32767 ? VT::Long : VT::Integer;
+        var->i = now;
+        continue;
+      }
+      Variant next = Variant::Int(now);
       if (type == VT::Long && next.type == VT::Integer) next.type = VT::Long;
       *var = std::move(next);
     }
@@ -891,52 +900,77 @@ Variant Interpreter::EvalExpr(Expr& e) {
   return Variant();
 }
 
+namespace {
+// Literals of Integer or Long type and locals, joined by + - * \ Mod: what EvalIntegral
+// may compute, depending on what the locals hold when it runs.
+bool IntegralShape(const Expr& e) {
+  switch (e.kind) {
+    case ExprKind::Literal: {
+      const VT t = static_cast<const LiteralExpr&>(e).value.type;
+      return t == VT::Integer || t == VT::Long;
+    }
+    case ExprKind::Name: return static_cast<const NameExpr&>(e).binding == Binding::Local;
+    case ExprKind::Paren: return IntegralShape(*static_cast<const ParenExpr&>(e).inner);
+    case ExprKind::Binary: {
+      auto& b = static_cast<const BinaryExpr&>(e);
+      return b.op <= BinaryOp::Sub && b.op != BinaryOp::Pow && b.op != BinaryOp::Div && IntegralShape(*b.left) &&
+             IntegralShape(*b.right);
+    }
+    default: return false;
+  }
+}
+}  // namespace
+
 // Integer and Long arithmetic over literals and locals without making Variants, the common
 // case of loops and counters. False when any operand is something else, or the result
 // would overflow to Double or divide by zero: nothing has run then (only literals and
 // locals were read), so the caller evaluates the expression the general way.
-bool Interpreter::EvalIntegral(Expr& e, std::int64_t& value, int& rank) {
+Interpreter::IntResult Interpreter::EvalInt(Expr& e) {
   const Variant* v;
-  switch (e.kind) {
-    case ExprKind::Literal: v = &static_cast<LiteralExpr&>(e).value; break;
-    case ExprKind::Name: {
-      auto& n = static_cast<NameExpr&>(e);
-      if (n.binding != Binding::Local) return false;
-      v = frame_->vars[n.slot];
-      break;
-    }
-    case ExprKind::Paren: return EvalIntegral(*static_cast<ParenExpr&>(e).inner, value, rank);
-    case ExprKind::Binary: {
-      auto& b = static_cast<BinaryExpr&>(e);
-      if (b.op > BinaryOp::Sub || b.op == BinaryOp::Pow || b.op == BinaryOp::Div) return false;
-      std::int64_t x, y;
-      int rx, ry;
-      if (!EvalIntegral(*b.left, x, rx) || !EvalIntegral(*b.right, y, ry)) return false;
-      switch (b.op) {
-        case BinaryOp::Add: value = x + y; break;
-        case BinaryOp::Sub: value = x - y; break;
-        case BinaryOp::Mul: value = x * y; break;
-        case BinaryOp::Mod:
-          if (y == 0) return false;
-          value = x % y;
-          break;
-        default:  // IntDiv
-          if (y == 0) return false;
-          value = x / y;
-          break;
-      }
-      rank = std::max(rx, ry);
-      if (rank == 1 && value >= -32768 && value <= 32767) return true;
-      rank = 2;
-      return value >= std::numeric_limits<std::int32_t>::min() && value <= std::numeric_limits<std::int32_t>::max();
-    }
-    default: return false;
+  if (e.kind == ExprKind::Name) {
+    auto& n = static_cast<NameExpr&>(e);
+    if (n.binding != Binding::Local) return {0, 0};
+    v = frame_->vars[n.slot];
+  } else if (e.kind == ExprKind::Literal) {
+    v = &static_cast<LiteralExpr&>(e).value;
+  } else if (e.kind == ExprKind::Binary) {
+    return EvalIntBinary(static_cast<BinaryExpr&>(e));
+  } else if (e.kind == ExprKind::Paren) {
+    return EvalInt(*static_cast<ParenExpr&>(e).inner);
+  } else {
+    return {0, 0};
   }
-  if (v->type == VT::Integer) rank = 1;
-  else if (v->type == VT::Long) rank = 2;
-  else return false;
-  value = v->i;
-  return true;
+  if (v->type == VT::Integer) return {v->i, 1};
+  if (v->type == VT::Long) return {v->i, 2};
+  return {0, 0};
+}
+
+Interpreter::IntResult Interpreter::EvalIntBinary(BinaryExpr& b) {
+  if (b.integral_shape == 0) b.integral_shape = IntegralShape(b) ? 1 : 2;
+  if (b.integral_shape == 2) return {0, 0};
+  const IntResult l = EvalInt(*b.left);
+  if (l.rank == 0) return {0, 0};
+  const IntResult r = EvalInt(*b.right);
+  if (r.rank == 0) return {0, 0};
+  const std::int64_t x = l.value, y = r.value;
+  std::int64_t value;
+  switch (b.op) {
+    case BinaryOp::Add: value = x + y; break;
+    case BinaryOp::Sub: value = x - y; break;
+    case BinaryOp::Mul: value = x * y; break;
+    case BinaryOp::Mod:
+      if (y == 0) return {0, 0};
+      value = x % y;
+      break;
+    default:  // IntDiv
+      if (y == 0) return {0, 0};
+      value = x / y;
+      break;
+  }
+  if (l.rank == 1 && r.rank == 1 && value >= -32768 && value <= 32767) return {value, 1};
+  if (value >= std::numeric_limits<std::int32_t>::min() && value <= std::numeric_limits<std::int32_t>::max())
+    return {value, 2};
+  return {0, 0};
 }
 
 Variant Interpreter::EvalBinary(BinaryExpr& b) {

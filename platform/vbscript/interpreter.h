@@ -124,7 +124,19 @@ class Interpreter {
   Variant EvalExpr(Expr& e);
   const Variant* EvalPtr(Expr& e, Variant& temp);
   Variant EvalBinary(BinaryExpr& b);
-  bool EvalIntegral(Expr& e, std::int64_t& value, int& rank);
+  // An Integer (rank 1) or Long (rank 2) result; rank 0 when it is not computed this way.
+  struct IntResult {
+    std::int64_t value;
+    int rank;
+  };
+  IntResult EvalInt(Expr& e);
+  IntResult EvalIntBinary(BinaryExpr& b);
+  bool EvalIntegral(Expr& e, std::int64_t& value, int& rank) {
+    const IntResult r = EvalInt(e);
+    value = r.value;
+    rank = r.rank;
+    return r.rank != 0;
+  }
   Variant* Slot(NameExpr& n);
   Variant Invoke(Expr& callee, std::vector<ExprPtr>* args);
   Variant InvokeName(NameExpr& n, std::vector<ExprPtr>* args);
@@ -153,20 +165,23 @@ class Interpreter {
   class SlabStack {
    public:
     struct Mark {
-      std::size_t chunk, top;
+      std::size_t chunk;
+      T* top;
+      T* end;
     };
-    Mark Top() const { return {chunk_, top_}; }
+    Mark Top() const { return {chunk_, top_, end_}; }
     T* Push(std::size_t n) {
-      if (chunk_ < chunks_.size() && top_ + n <= chunks_[chunk_].size) {
-        T* p = chunks_[chunk_].items.get() + top_;
+      if (static_cast<std::size_t>(end_ - top_) >= n) {
+        T* p = top_;
         top_ += n;
         return p;
       }
       return PushSlow(n);
     }
-    void PopTo(Mark m) {
+    void PopTo(const Mark& m) {
       chunk_ = m.chunk;
       top_ = m.top;
+      end_ = m.end;
     }
 
    private:
@@ -175,7 +190,7 @@ class Interpreter {
       std::size_t size = 0;
     };
     T* PushSlow(std::size_t n) {
-      const std::size_t next = chunks_.empty() ? 0 : chunk_ + 1;
+      const std::size_t next = top_ ? chunk_ + 1 : 0;
       if (next == chunks_.size()) chunks_.emplace_back();
       Chunk& c = chunks_[next];
       if (c.size < n) {  // above the top, so unused
@@ -184,11 +199,14 @@ class Interpreter {
         c.size = size;
       }
       chunk_ = next;
-      top_ = n;
+      top_ = c.items.get() + n;
+      end_ = c.items.get() + c.size;
       return c.items.get();
     }
     std::vector<Chunk> chunks_;
-    std::size_t chunk_ = 0, top_ = 0;
+    std::size_t chunk_ = 0;
+    T* top_ = nullptr;  // null before the first chunk
+    T* end_ = nullptr;
   };
   SlabStack<Variant> variants_;  // every slot not taken is Empty
   SlabStack<Variant*> pointers_;
