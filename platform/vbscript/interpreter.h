@@ -189,7 +189,7 @@ class Interpreter {
       std::unique_ptr<T[]> items;
       std::size_t size = 0;
     };
-    T* PushSlow(std::size_t n) {
+    [[gnu::noinline]] T* PushSlow(std::size_t n) {
       const std::size_t next = top_ ? chunk_ + 1 : 0;
       if (next == chunks_.size()) chunks_.emplace_back();
       Chunk& c = chunks_[next];
