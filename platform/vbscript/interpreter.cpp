@@ -19,7 +19,7 @@ struct Interpreter::Frame {
   std::shared_ptr<Object> me;
   ProcDef* proc = nullptr;
   const std::string* source = nullptr;
-  std::vector<Variant> with;
+  const Variant* with = nullptr;  // the object of the innermost With block running
   bool resume_next = false;
   // Locals that Dim inside Execute added; made on first use, as few procedures run Execute.
   struct Added {
@@ -594,11 +594,13 @@ Interpreter::Flow Interpreter::Exec(Stmt& s) {
       return Flow::Normal;
     case StmtKind::With: {
       auto& st = static_cast<WithStmt&>(s);
-      frame_->with.push_back(EvalExpr(*st.object));
-      struct Pop {
-        std::vector<Variant>& w;
-        ~Pop() { w.pop_back(); }
-      } pop{frame_->with};
+      const Variant object = EvalExpr(*st.object);
+      struct Restore {
+        Frame* f;
+        const Variant* saved;
+        ~Restore() { f->with = saved; }
+      } restore{frame_, frame_->with};
+      frame_->with = &object;
       return ExecBlock(st.body);
     }
     case StmtKind::Erase: {
@@ -1236,8 +1238,8 @@ Variant Interpreter::CallBuiltin(int id, std::vector<ExprPtr>* args, const std::
 
 std::shared_ptr<Object> Interpreter::ObjectOf(Expr* object, const std::string& member) {
   if (!object) {
-    if (frame_->with.empty()) ThrowRuntime(505);
-    const Variant& w = frame_->with.back();
+    if (!frame_->with) ThrowRuntime(505);
+    const Variant& w = *frame_->with;
     if (!w.IsObject() || !w.obj) ThrowRuntime(424);
     return w.obj;
   }
