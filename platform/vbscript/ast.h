@@ -77,6 +77,9 @@ struct BinaryExpr : Expr {
   BinaryExpr() : Expr(ExprKind::Binary) {}
   BinaryOp op = BinaryOp::Add;
   ExprPtr left, right;
+  // Whether only Integer and Long arithmetic over literals and locals could compute it:
+  // 0 not known yet, 1 may, 2 never. Set by the evaluator on first use.
+  std::int8_t integral_shape = 0;
 };
 
 struct NewExpr : Expr {

@@ -19,7 +19,7 @@ struct Interpreter::Frame {
   std::shared_ptr<Object> me;
   ProcDef* proc = nullptr;
   const std::string* source = nullptr;
-  std::vector<Variant> with;
+  const Variant* with = nullptr;  // the object of the innermost With block running
   bool resume_next = false;
   // Locals that Dim inside Execute added; made on first use, as few procedures run Execute.
   struct Added {
@@ -230,6 +230,41 @@ struct Interpreter::Nesting {
   Nesting& operator=(const Nesting&) = delete;
 };
 
+// n values and n pointers from the call stacks, cleared and given back when it ends.
+struct Interpreter::Slots {
+  Interpreter& in;
+  SlabStack<Variant>::Mark value_mark;
+  SlabStack<Variant*>::Mark ref_mark;
+  Variant* values;
+  Variant** refs;
+  std::size_t n;
+  Slots(Interpreter& i, std::size_t count)
+      : in(i), value_mark(i.variants_.Top()), ref_mark(i.pointers_.Top()), n(count) {
+    refs = in.pointers_.Push(n);
+    try {
+      values = in.variants_.Push(n);
+    } catch (...) {
+      in.pointers_.PopTo(ref_mark);
+      throw;
+    }
+  }
+  ~Slots() {
+    for (std::size_t k = 0; k < n; ++k) {
+      Variant& v = values[k];
+      if (v.HasHeap()) {
+        v = Variant();
+      } else {
+        v.type = VT::Empty;
+        v.i = 0;
+      }
+    }
+    in.variants_.PopTo(value_mark);
+    in.pointers_.PopTo(ref_mark);
+  }
+  Slots(const Slots&) = delete;
+  Slots& operator=(const Slots&) = delete;
+};
+
 bool Interpreter::InsideOf(const Object* instance) const { return frame_ && frame_->me.get() == instance; }
 
 void Interpreter::QueueTerminate(std::shared_ptr<Object> instance) { terminations_.push_back(std::move(instance)); }
@@ -395,28 +430,16 @@ Variant Interpreter::CallProc(ProcDef& proc, const std::shared_ptr<Object>& me_i
   if (depth_ >= limits.max_depth) ThrowOutOfStack();
   CheckNativeStack();
   std::shared_ptr<Object> me = me_in;
-  struct Locals {
-    Interpreter& in;
-    std::vector<Variant> storage;
-    std::vector<Variant*> vars;
-    Locals(Interpreter& i, std::size_t n) : in(i), storage(i.variants_.Take()), vars(i.pointers_.Take()) {
-      storage.resize(n);
-      vars.resize(n);
-    }
-    ~Locals() {
-      in.variants_.Give(storage);
-      in.pointers_.Give(vars);
-    }
-  } locals(*this, static_cast<std::size_t>(proc.local_count));
-  std::vector<Variant>& storage = locals.storage;
-  std::vector<Variant*>& vars = locals.vars;
-  for (std::size_t k = 0; k < storage.size(); ++k) vars[k] = &storage[k];
+  Slots locals(*this, static_cast<std::size_t>(proc.local_count));
+  Variant* storage = locals.values;
+  Variant** vars = locals.refs;
+  for (std::size_t k = 0; k < locals.n; ++k) vars[k] = &storage[k];
   for (std::size_t k = 0; k < args.size(); ++k) {
     if (proc.params[k].by_val) storage[k] = *args[k];
     else vars[k] = args[k];
   }
   Frame frame;
-  frame.vars = vars.data();
+  frame.vars = vars;
   frame.me = std::move(me);
   frame.proc = &proc;
   frame.source = proc.source;
@@ -469,7 +492,29 @@ void Interpreter::Resumed(const ScriptException& e) {
   err_.Set(e.error);
 }
 
+namespace {
+bool CompareIntegral(BinaryOp op, std::int64_t x, std::int64_t y) {
+  switch (op) {
+    case BinaryOp::Eq: return x == y;
+    case BinaryOp::Ne: return x != y;
+    case BinaryOp::Lt: return x < y;
+    case BinaryOp::Gt: return x > y;
+    case BinaryOp::Le: return x <= y;
+    default: return x >= y;
+  }
+}
+}  // namespace
+
 bool Interpreter::Truthy(Expr& e) {
+  if (e.kind == ExprKind::Binary) {
+    // A comparison of Integers and Longs, the usual loop or If condition, without a Variant.
+    auto& b = static_cast<BinaryExpr&>(e);
+    std::int64_t x, y;
+    int rank;
+    if (b.op >= BinaryOp::Eq && b.op <= BinaryOp::Ge && EvalIntegral(*b.left, x, rank) &&
+        EvalIntegral(*b.right, y, rank))
+      return CompareIntegral(b.op, x, y);
+  }
   Variant temp;
   const Variant* v = EvalPtr(e, temp);
   if (v->type == VT::Boolean) return v->i != 0;
@@ -482,6 +527,21 @@ Interpreter::Flow Interpreter::Exec(Stmt& s) {
   switch (s.kind) {
     case StmtKind::Assign: {
       auto& st = static_cast<AssignStmt&>(s);
+      if (st.target->kind == ExprKind::Name && !st.is_set &&
+          static_cast<NameExpr&>(*st.target).binding == Binding::Local) {
+        // An Integer or Long stored in a local that holds no string, array or object: the
+        // bits are written in place, the common case of counters and sums.
+        std::int64_t value;
+        int rank;
+        if (EvalIntegral(*st.value, value, rank)) {
+          Variant* slot = frame_->vars[static_cast<NameExpr&>(*st.target).slot];
+          if (slot->type != VT::Array && !slot->HasHeap()) {
+            slot->type = rank == 1 ? VT::Integer : VT::Long;
+            slot->i = value;
+            return Flow::Normal;
+          }
+        }
+      }
       Assign(*st.target, EvalExpr(*st.value), st.is_set);
       return Flow::Normal;
     }
@@ -534,11 +594,13 @@ Interpreter::Flow Interpreter::Exec(Stmt& s) {
       return Flow::Normal;
     case StmtKind::With: {
       auto& st = static_cast<WithStmt&>(s);
-      frame_->with.push_back(EvalExpr(*st.object));
-      struct Pop {
-        std::vector<Variant>& w;
-        ~Pop() { w.pop_back(); }
-      } pop{frame_->with};
+      const Variant object = EvalExpr(*st.object);
+      struct Restore {
+        Frame* f;
+        const Variant* saved;
+        ~Restore() { f->with = saved; }
+      } restore{frame_, frame_->with};
+      frame_->with = &object;
       return ExecBlock(st.body);
     }
     case StmtKind::Erase: {
@@ -663,17 +725,26 @@ Interpreter::Flow Interpreter::ExecFor(ForStmt& s) {
     const std::int64_t end = to.i, inc = step.i;
     const VT type = std::max(from.type, std::max(to.type, step.type)) == VT::Long || from.type == VT::Long ? VT::Long : from.type;
     *var = Variant::Int(from.i);
+    const bool local = var_name.binding == Binding::Local;
     while (true) {
-      var = Slot(var_name);
+      var = local ? frame_->vars[var_name.slot] : Slot(var_name);
       std::int64_t cur = (var->type == VT::Integer || var->type == VT::Long || var->type == VT::Byte) ? var->i : ToLong(*var);
       if (inc >= 0 ? cur > end : cur < end) break;
       Flow f = ExecBlock(s.body);
       if (f == Flow::ExitFor) break;
       if (f == Flow::ExitProc || f == Flow::ExitDo) return f;
       Tick();
-      var = Slot(var_name);
+      var = local ? frame_->vars[var_name.slot] : Slot(var_name);
       std::int64_t now = (var->type == VT::Integer || var->type == VT::Long) ? var->i : ToLong(*var);
-      Variant next = Variant::Int(now + inc);
+      now += inc;
+      if (var->type != VT::Array && !var->HasHeap() && now >= std::numeric_limits<std::int32_t>::min() &&
+          now <= std::numeric_limits<std::int32_t>::max()) {
+        // The counter as Variant::Int makes it, written in place.
+        var->type = type == VT::Long || now < -32768 || now > 32767 ? VT::Long : VT::Integer;
+        var->i = now;
+        continue;
+      }
+      Variant next = Variant::Int(now);
       if (type == VT::Long && next.type == VT::Integer) next.type = VT::Long;
       *var = std::move(next);
     }
@@ -819,16 +890,8 @@ Variant Interpreter::EvalExpr(Expr& e) {
       }
       if (b.op >= BinaryOp::Eq && b.op <= BinaryOp::Ge) {
         std::int64_t x, y;
-        if (EvalIntegral(*b.left, x, rank) && EvalIntegral(*b.right, y, rank)) {
-          switch (b.op) {
-            case BinaryOp::Eq: return Variant::Bool(x == y);
-            case BinaryOp::Ne: return Variant::Bool(x != y);
-            case BinaryOp::Lt: return Variant::Bool(x < y);
-            case BinaryOp::Gt: return Variant::Bool(x > y);
-            case BinaryOp::Le: return Variant::Bool(x <= y);
-            default: return Variant::Bool(x >= y);
-          }
-        }
+        if (EvalIntegral(*b.left, x, rank) && EvalIntegral(*b.right, y, rank))
+          return Variant::Bool(CompareIntegral(b.op, x, y));
       }
       return EvalBinary(b);
     }
@@ -839,52 +902,77 @@ Variant Interpreter::EvalExpr(Expr& e) {
   return Variant();
 }
 
+namespace {
+// Literals of Integer or Long type and locals, joined by + - * \ Mod: what EvalIntegral
+// may compute, depending on what the locals hold when it runs.
+bool IntegralShape(const Expr& e) {
+  switch (e.kind) {
+    case ExprKind::Literal: {
+      const VT t = static_cast<const LiteralExpr&>(e).value.type;
+      return t == VT::Integer || t == VT::Long;
+    }
+    case ExprKind::Name: return static_cast<const NameExpr&>(e).binding == Binding::Local;
+    case ExprKind::Paren: return IntegralShape(*static_cast<const ParenExpr&>(e).inner);
+    case ExprKind::Binary: {
+      auto& b = static_cast<const BinaryExpr&>(e);
+      return b.op <= BinaryOp::Sub && b.op != BinaryOp::Pow && b.op != BinaryOp::Div && IntegralShape(*b.left) &&
+             IntegralShape(*b.right);
+    }
+    default: return false;
+  }
+}
+}  // namespace
+
 // Integer and Long arithmetic over literals and locals without making Variants, the common
 // case of loops and counters. False when any operand is something else, or the result
 // would overflow to Double or divide by zero: nothing has run then (only literals and
 // locals were read), so the caller evaluates the expression the general way.
-bool Interpreter::EvalIntegral(Expr& e, std::int64_t& value, int& rank) {
+Interpreter::IntResult Interpreter::EvalInt(Expr& e) {
   const Variant* v;
-  switch (e.kind) {
-    case ExprKind::Literal: v = &static_cast<LiteralExpr&>(e).value; break;
-    case ExprKind::Name: {
-      auto& n = static_cast<NameExpr&>(e);
-      if (n.binding != Binding::Local) return false;
-      v = frame_->vars[n.slot];
-      break;
-    }
-    case ExprKind::Paren: return EvalIntegral(*static_cast<ParenExpr&>(e).inner, value, rank);
-    case ExprKind::Binary: {
-      auto& b = static_cast<BinaryExpr&>(e);
-      if (b.op > BinaryOp::Sub || b.op == BinaryOp::Pow || b.op == BinaryOp::Div) return false;
-      std::int64_t x, y;
-      int rx, ry;
-      if (!EvalIntegral(*b.left, x, rx) || !EvalIntegral(*b.right, y, ry)) return false;
-      switch (b.op) {
-        case BinaryOp::Add: value = x + y; break;
-        case BinaryOp::Sub: value = x - y; break;
-        case BinaryOp::Mul: value = x * y; break;
-        case BinaryOp::Mod:
-          if (y == 0) return false;
-          value = x % y;
-          break;
-        default:  // IntDiv
-          if (y == 0) return false;
-          value = x / y;
-          break;
-      }
-      rank = std::max(rx, ry);
-      if (rank == 1 && value >= -32768 && value <= 32767) return true;
-      rank = 2;
-      return value >= std::numeric_limits<std::int32_t>::min() && value <= std::numeric_limits<std::int32_t>::max();
-    }
-    default: return false;
+  if (e.kind == ExprKind::Name) {
+    auto& n = static_cast<NameExpr&>(e);
+    if (n.binding != Binding::Local) return {0, 0};
+    v = frame_->vars[n.slot];
+  } else if (e.kind == ExprKind::Literal) {
+    v = &static_cast<LiteralExpr&>(e).value;
+  } else if (e.kind == ExprKind::Binary) {
+    return EvalIntBinary(static_cast<BinaryExpr&>(e));
+  } else if (e.kind == ExprKind::Paren) {
+    return EvalInt(*static_cast<ParenExpr&>(e).inner);
+  } else {
+    return {0, 0};
   }
-  if (v->type == VT::Integer) rank = 1;
-  else if (v->type == VT::Long) rank = 2;
-  else return false;
-  value = v->i;
-  return true;
+  if (v->type == VT::Integer) return {v->i, 1};
+  if (v->type == VT::Long) return {v->i, 2};
+  return {0, 0};
+}
+
+Interpreter::IntResult Interpreter::EvalIntBinary(BinaryExpr& b) {
+  if (b.integral_shape == 0) b.integral_shape = IntegralShape(b) ? 1 : 2;
+  if (b.integral_shape == 2) return {0, 0};
+  const IntResult l = EvalInt(*b.left);
+  if (l.rank == 0) return {0, 0};
+  const IntResult r = EvalInt(*b.right);
+  if (r.rank == 0) return {0, 0};
+  const std::int64_t x = l.value, y = r.value;
+  std::int64_t value;
+  switch (b.op) {
+    case BinaryOp::Add: value = x + y; break;
+    case BinaryOp::Sub: value = x - y; break;
+    case BinaryOp::Mul: value = x * y; break;
+    case BinaryOp::Mod:
+      if (y == 0) return {0, 0};
+      value = x % y;
+      break;
+    default:  // IntDiv
+      if (y == 0) return {0, 0};
+      value = x / y;
+      break;
+  }
+  if (l.rank == 1 && r.rank == 1 && value >= -32768 && value <= 32767) return {value, 1};
+  if (value >= std::numeric_limits<std::int32_t>::min() && value <= std::numeric_limits<std::int32_t>::max())
+    return {value, 2};
+  return {0, 0};
 }
 
 Variant Interpreter::EvalBinary(BinaryExpr& b) {
@@ -966,18 +1054,17 @@ struct Interpreter::ArgPack {
     std::vector<std::int64_t> index;
     std::weak_ptr<ArrayValue> locked;
   };
-  Interpreter& in;
-  std::vector<Variant> temps;
-  std::vector<Variant*> ptrs;
+  Slots slots;  // the values of arguments that are not variables, and what each argument points at
+  Variant* temps;
+  Variant** ptrs;
   std::vector<ElementRef> elements;
-  explicit ArgPack(Interpreter& i) : in(i), temps(i.variants_.Take()), ptrs(i.pointers_.Take()) {}
+  ArgPack(Interpreter& i, std::size_t n) : slots(i, n), temps(slots.values), ptrs(slots.refs) {
+    for (std::size_t k = 0; k < n; ++k) ptrs[k] = &temps[k];
+  }
   ArgPack(const ArgPack&) = delete;
   ArgPack& operator=(const ArgPack&) = delete;
-  ~ArgPack() {
-    Unlock();
-    in.variants_.Give(temps);
-    in.pointers_.Give(ptrs);
-  }
+  ~ArgPack() { Unlock(); }
+  std::span<Variant* const> Ptrs() const { return {ptrs, slots.n}; }
   void Unlock() {
     for (auto& e : elements)
       if (auto locked = e.locked.lock()) --locked->locks.n;
@@ -995,15 +1082,9 @@ Variant Interpreter::Index(const Variant& v, std::vector<ExprPtr>* args, const s
   if (v.IsObject()) {
     if (!v.obj) ThrowRuntime(91);
     std::shared_ptr<Object> keep = v.obj;
-    ArgPack pack(*this);
-    if (args) {
-      pack.temps.resize(args->size());
-      for (std::size_t k = 0; k < args->size(); ++k) {
-        pack.temps[k] = EvalExpr(*(*args)[k]);
-        pack.ptrs.push_back(&pack.temps[k]);
-      }
-    }
-    return keep->Get(*this, "", pack.ptrs);
+    ArgPack pack(*this, args->size());
+    for (std::size_t k = 0; k < args->size(); ++k) pack.temps[k] = EvalExpr(*(*args)[k]);
+    return keep->Get(*this, "", pack.Ptrs());
   }
   ThrowRuntime(13, name);
 }
@@ -1038,8 +1119,6 @@ NameExpr* Interpreter::ArrayOfElement(Expr& a) {
 
 void Interpreter::PackArgs(std::vector<ExprPtr>* args, ArgPack& pack) {
   if (!args) return;
-  pack.temps.resize(args->size());
-  pack.ptrs.resize(args->size());
   for (std::size_t k = 0; k < args->size(); ++k) {
     Expr& a = *(*args)[k];
     if (a.kind == ExprKind::Name && IsVariable(static_cast<NameExpr&>(a))) {
@@ -1048,7 +1127,6 @@ void Interpreter::PackArgs(std::vector<ExprPtr>* args, ArgPack& pack) {
         continue;
       }
     }
-    pack.ptrs[k] = &pack.temps[k];
     if (NameExpr* array = ArrayOfElement(a)) {
       std::vector<std::int64_t> index = Indexes(static_cast<CallExpr&>(a).args);
       Variant* v = Slot(*array);
@@ -1096,9 +1174,9 @@ Variant Interpreter::InvokeName(NameExpr& n, std::vector<ExprPtr>* args) {
     case Binding::Local:
       if (args && frame_->proc && n.slot == frame_->proc->result_slot) {
         // The function's own name with arguments is a recursive call.
-        ArgPack pack(*this);
+        ArgPack pack(*this, args ? args->size() : 0);
         PackArgs(args, pack);
-        return CallPacked(pack, [&] { return CallProc(*frame_->proc, frame_->me, pack.ptrs); });
+        return CallPacked(pack, [&] { return CallProc(*frame_->proc, frame_->me, pack.Ptrs()); });
       }
       [[fallthrough]];
     case Binding::Field:
@@ -1106,10 +1184,10 @@ Variant Interpreter::InvokeName(NameExpr& n, std::vector<ExprPtr>* args) {
     case Binding::Global: {
       GlobalSlot& g = globals_.slots[static_cast<std::size_t>(n.slot)];
       if (g.kind == GlobalSlot::Kind::Procedure) {
-        ArgPack pack(*this);
+        ArgPack pack(*this, args ? args->size() : 0);
         PackArgs(args, pack);
         ProcDef* proc = g.proc;
-        return CallPacked(pack, [&] { return CallProc(*proc, nullptr, pack.ptrs); });
+        return CallPacked(pack, [&] { return CallProc(*proc, nullptr, pack.Ptrs()); });
       }
       if (g.kind == GlobalSlot::Kind::Class) ThrowRuntime(13, n.name);
       if (g.kind == GlobalSlot::Kind::Constant) return Index(g.value, args, n.name);
@@ -1120,11 +1198,11 @@ Variant Interpreter::InvokeName(NameExpr& n, std::vector<ExprPtr>* args) {
       return Index(*Slot(n), args, n.name);
     }
     case Binding::MeMember: {
-      ArgPack pack(*this);
+      ArgPack pack(*this, args ? args->size() : 0);
       PackArgs(args, pack);
       std::shared_ptr<Object> me = frame_->me;
       if (!me) ThrowRuntime(424, n.name);
-      return CallPacked(pack, [&] { return me->Get(*this, n.upper, pack.ptrs); });
+      return CallPacked(pack, [&] { return me->Get(*this, n.upper, pack.Ptrs()); });
     }
     case Binding::Builtin: return CallBuiltin(n.slot, args, n.name);
     default: ThrowRuntime(500, n.name);
@@ -1160,8 +1238,8 @@ Variant Interpreter::CallBuiltin(int id, std::vector<ExprPtr>* args, const std::
 
 std::shared_ptr<Object> Interpreter::ObjectOf(Expr* object, const std::string& member) {
   if (!object) {
-    if (frame_->with.empty()) ThrowRuntime(505);
-    const Variant& w = frame_->with.back();
+    if (!frame_->with) ThrowRuntime(505);
+    const Variant& w = *frame_->with;
     if (!w.IsObject() || !w.obj) ThrowRuntime(424);
     return w.obj;
   }
@@ -1179,9 +1257,9 @@ Variant Interpreter::Invoke(Expr& callee, std::vector<ExprPtr>* args) {
     case ExprKind::Member: {
       auto& m = static_cast<MemberExpr&>(callee);
       std::shared_ptr<Object> obj = ObjectOf(m.object.get(), m.name);
-      ArgPack pack(*this);
+      ArgPack pack(*this, args ? args->size() : 0);
       PackArgs(args, pack);
-      return CallPacked(pack, [&] { return obj->Get(*this, m.upper, pack.ptrs); });
+      return CallPacked(pack, [&] { return obj->Get(*this, m.upper, pack.Ptrs()); });
     }
     default: {
       Variant v = EvalExpr(callee);
@@ -1214,13 +1292,11 @@ void Interpreter::Assign(Expr& target, Variant value, bool is_set) {
   if (base->kind == ExprKind::Name) {
     auto& n = static_cast<NameExpr&>(*base);
     if (n.binding == Binding::MeMember) {
-      ArgPack pack(*this);
-      if (args)
-        for (auto& a : *args) pack.temps.push_back(EvalExpr(*a));
-      for (auto& t : pack.temps) pack.ptrs.push_back(&t);
+      ArgPack pack(*this, args ? args->size() : 0);
+      for (std::size_t k = 0; k < pack.slots.n; ++k) pack.temps[k] = EvalExpr(*(*args)[k]);
       std::shared_ptr<Object> me = frame_->me;
       if (!me) ThrowRuntime(424, n.name);
-      me->Put(*this, n.upper, pack.ptrs, value, is_set);
+      me->Put(*this, n.upper, pack.Ptrs(), value, is_set);
       return;
     }
     Variant* slot = Slot(n);
@@ -1249,10 +1325,9 @@ void Interpreter::Assign(Expr& target, Variant value, bool is_set) {
     }
     if (slot->IsObject() && slot->obj) {
       std::shared_ptr<Object> obj = slot->obj;
-      ArgPack pack(*this);
-      for (auto& a : *args) pack.temps.push_back(EvalExpr(*a));
-      for (auto& t : pack.temps) pack.ptrs.push_back(&t);
-      obj->Put(*this, "", pack.ptrs, value, is_set);
+      ArgPack pack(*this, args->size());
+      for (std::size_t k = 0; k < pack.slots.n; ++k) pack.temps[k] = EvalExpr(*(*args)[k]);
+      obj->Put(*this, "", pack.Ptrs(), value, is_set);
       return;
     }
     ThrowRuntime(13, n.name);
@@ -1260,11 +1335,9 @@ void Interpreter::Assign(Expr& target, Variant value, bool is_set) {
   if (base->kind == ExprKind::Member) {
     auto& m = static_cast<MemberExpr&>(*base);
     std::shared_ptr<Object> obj = ObjectOf(m.object.get(), m.name);
-    ArgPack pack(*this);
-    if (args)
-      for (auto& a : *args) pack.temps.push_back(EvalExpr(*a));
-    for (auto& t : pack.temps) pack.ptrs.push_back(&t);
-    obj->Put(*this, m.upper, pack.ptrs, value, is_set);
+    ArgPack pack(*this, args ? args->size() : 0);
+    for (std::size_t k = 0; k < pack.slots.n; ++k) pack.temps[k] = EvalExpr(*(*args)[k]);
+    obj->Put(*this, m.upper, pack.Ptrs(), value, is_set);
     return;
   }
   ThrowRuntime(450);

@@ -1,6 +1,7 @@
 #pragma once
 // Runs resolved units: a tree-walking evaluator over the nodes of ast.h with a step
 // budget, a call-depth limit and a string-size limit.
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -123,7 +124,19 @@ class Interpreter {
   Variant EvalExpr(Expr& e);
   const Variant* EvalPtr(Expr& e, Variant& temp);
   Variant EvalBinary(BinaryExpr& b);
-  bool EvalIntegral(Expr& e, std::int64_t& value, int& rank);
+  // An Integer (rank 1) or Long (rank 2) result; rank 0 when it is not computed this way.
+  struct IntResult {
+    std::int64_t value;
+    int rank;
+  };
+  IntResult EvalInt(Expr& e);
+  IntResult EvalIntBinary(BinaryExpr& b);
+  bool EvalIntegral(Expr& e, std::int64_t& value, int& rank) {
+    const IntResult r = EvalInt(e);
+    value = r.value;
+    rank = r.rank;
+    return r.rank != 0;
+  }
   Variant* Slot(NameExpr& n);
   Variant Invoke(Expr& callee, std::vector<ExprPtr>* args);
   Variant InvokeName(NameExpr& n, std::vector<ExprPtr>* args);
@@ -146,27 +159,58 @@ class Interpreter {
   void CheckNativeStack() const;
   [[noreturn]] void StepLimit() const;
 
-  // Vectors kept for reuse: once warm, a call's locals and arguments allocate nothing.
+  // Locals and arguments of the running calls, taken and given back in stack order. The
+  // slots never move (ByRef arguments point at them), and once warm a call allocates nothing.
   template <typename T>
-  struct VectorPool {
-    std::vector<std::vector<T>> spare;
-    std::vector<T> Take() {
-      if (spare.empty()) return {};
-      std::vector<T> v = std::move(spare.back());
-      spare.pop_back();
-      return v;
-    }
-    void Give(std::vector<T>& v) noexcept {
-      v.clear();
-      if (spare.size() >= 256 || v.capacity() > 64) return;
-      try {
-        spare.push_back(std::move(v));
-      } catch (...) {
+  class SlabStack {
+   public:
+    struct Mark {
+      std::size_t chunk;
+      T* top;
+      T* end;
+    };
+    Mark Top() const { return {chunk_, top_, end_}; }
+    T* Push(std::size_t n) {
+      if (static_cast<std::size_t>(end_ - top_) >= n) {
+        T* p = top_;
+        top_ += n;
+        return p;
       }
+      return PushSlow(n);
     }
+    void PopTo(const Mark& m) {
+      chunk_ = m.chunk;
+      top_ = m.top;
+      end_ = m.end;
+    }
+
+   private:
+    struct Chunk {
+      std::unique_ptr<T[]> items;
+      std::size_t size = 0;
+    };
+    [[gnu::noinline]] T* PushSlow(std::size_t n) {
+      const std::size_t next = top_ ? chunk_ + 1 : 0;
+      if (next == chunks_.size()) chunks_.emplace_back();
+      Chunk& c = chunks_[next];
+      if (c.size < n) {  // above the top, so unused
+        const std::size_t size = std::max<std::size_t>(n, 1024);
+        c.items = std::make_unique<T[]>(size);
+        c.size = size;
+      }
+      chunk_ = next;
+      top_ = c.items.get() + n;
+      end_ = c.items.get() + c.size;
+      return c.items.get();
+    }
+    std::vector<Chunk> chunks_;
+    std::size_t chunk_ = 0;
+    T* top_ = nullptr;  // null before the first chunk
+    T* end_ = nullptr;
   };
-  VectorPool<Variant> variants_;
-  VectorPool<Variant*> pointers_;
+  SlabStack<Variant> variants_;  // every slot not taken is Empty
+  SlabStack<Variant*> pointers_;
+  struct Slots;
 
   const platform::Clock& clock_;
   GlobalTable globals_;

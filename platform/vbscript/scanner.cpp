@@ -251,13 +251,25 @@ class Scanner {
   void Operator() {
     const char c = src_[pos_];
     const char next = pos_ + 1 < src_.size() ? src_[pos_ + 1] : '\0';
-    std::string op(1, c);
-    if ((c == '<' && (next == '>' || next == '=')) || (c == '>' && next == '=')) op += next;
-    else if (c == '>' && next == '<') op = "<>";
-    else if (c == '=' && (next == '<' || next == '>')) op = next == '<' ? "<=" : ">=";
-    else if (std::string_view("()+-*/\\^&=<>,.").find(c) == std::string_view::npos) Fail(1032);
-    pos_ += op.size();
-    Push(TokenKind::Operator, op);
+    // Built in a buffer: GCC 12 at -O3 warns falsely about a std::string grown here.
+    char op[2] = {c, '\0'};
+    std::size_t size = 1;
+    if ((c == '<' && (next == '>' || next == '=')) || (c == '>' && next == '=')) {
+      op[1] = next;
+      size = 2;
+    } else if (c == '>' && next == '<') {
+      op[0] = '<';
+      op[1] = '>';
+      size = 2;
+    } else if (c == '=' && (next == '<' || next == '>')) {  // =< and => mean <= and >=
+      op[0] = next;
+      op[1] = '=';
+      size = 2;
+    } else if (std::string_view("()+-*/\\^&=<>,.").find(c) == std::string_view::npos) {
+      Fail(1032);
+    }
+    pos_ += size;
+    Push(TokenKind::Operator, std::string(op, size));
   }
 
   std::string_view src_;
