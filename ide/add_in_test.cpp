@@ -105,8 +105,8 @@ TEST(OnConnection, EachModeBuildsWhatItShould) {
     bool own_templates = false;       // a template folder of the user's without Standard
   };
   const std::vector<Case> cases = {
-      {ext_cm_AfterStartup, true, 1, true},  {ext_cm_External, true, 1, true},     {ext_cm_CommandLine, true, 0, true},
-      {ext_cm_CommandLine, false, 0, true},  {ext_cm_Startup, false, 0, false},
+      {ext_cm_AfterStartup, true, 1, true}, {ext_cm_CommandLine, true, 0, true}, {ext_cm_CommandLine, false, 0, true},
+      {ext_cm_Startup, false, 0, false},
       {ext_cm_Startup, true, 1, true, false},  // the splash window switched off
       {ext_cm_AfterStartup, true, 1, true, true, "modGlobals.bas", ""},  // a project without a form
       {ext_cm_AfterStartup, true, 1, true, true, "", ""},                // no project open at all
@@ -144,7 +144,6 @@ TEST(OnConnection, EachModeBuildsWhatItShould) {
     }
     EXPECT_EQ(engine.TemplatePath(), host.rig.services.program_folder.string() + "/Templates/");
     EXPECT_EQ(engine.HeaderCode(), "On Error GoTo %ProcName%_Err") << name;
-    EXPECT_EQ(engine.FooterCode(), "%ProcName%_Err:\r\n    MsgBox Err.Description") << name;
     EXPECT_EQ(host.rig.add_in.Templates().Count(), 1) << name;
   }
 }

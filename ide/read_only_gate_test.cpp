@@ -187,8 +187,6 @@ TEST(VSSProjectName, ReadsTheDatabaseProjectOfTheProjectFile) {
     std::string project;
   };
   const std::vector<Case> cases = {
-      {"MSSCCPRJ.SCC", "[Orders.vbp]\r\nSCC_Aux_Path = \"\\\\fs\\vss\"\r\nSCC_Project_Name = \"$/Orders\", BAAAAAAA\r\n",
-       "Orders.vbp", "$/Orders"},
       {"mssccprj.scc", "[Orders.vbp]\nSCC_Project_Name = $/Sales/Orders\n", "ORDERS.VBP", "$/Sales/Orders"},
       {"MSSCCPRJ.SCC", "[Orders.vbp]\r\nSCC_Project_Name = \"$/Old \"\"Orders\"\"\"\r\n", "Orders.vbp", "$/Old Orders"},
       {"MSSCCPRJ.SCC", "[Billing.vbp]\r\nSCC_Project_Name = \"$/Billing\", CAAAAAAA\r\n", "Orders.vbp", ""},
