@@ -23,7 +23,6 @@ namespace fs = std::filesystem;
 using platform::testing::ReadBytes;
 using platform::testing::WriteBytes;
 
-const fs::path kSample = fs::path(GILDEX_SOURCE_DIR) / "data" / "Sample";
 const std::string kCouldNotConnect =
     "Gildex could not connect to your current VB IDE.\r\nPlease close your VB IDE and try again.";
 
@@ -75,22 +74,11 @@ TEST(AddToINI, TheFirstStartRegistersTheAddInAndTheSourceControlAddInDecidesSour
   EXPECT_EQ(testing::ReportedNames(unwritable.dialogs), std::vector<std::string>{"AddIn.AddToINI"});
 }
 
-// The sample project (or a single module of it) open in the IDE, and the add-in's views.
-struct Host {
+// The sample project, a single module of it, or nothing open in the IDE.
+struct Host : testing::SampleHost {
   explicit Host(const std::string& open = "Orders.vbp") {
-    fs::copy(kSample, folder, fs::copy_options::recursive);
-    rig.Option("Default Template", "Standard");
     if (!open.empty()) host::Load(vbe, folder / open);
   }
-  ConnectViews Views(bool interactive = true) { return {&insert_mode, &options, &splash, interactive ? &ui : nullptr}; }
-
-  testing::AddInRig rig;
-  fs::path folder = rig.dir / "Orders";
-  host::MemoryVBE vbe;
-  testing::FakeInsertMode insert_mode;
-  testing::FakeOptionsDialog options;
-  testing::FakeSplash splash;
-  testing::FakeInterface ui;
 };
 
 TEST(OnConnection, EachModeBuildsWhatItShould) {

@@ -52,14 +52,12 @@ std::string Shape(const std::string& text) {
 
 // The Orders sample in a folder of its own with modOrders as its first component, the
 // "Standard" template chosen and line numbering off, connected to the IDE.
-struct Ide {
+struct Ide : testing::SampleHost {
   explicit Ide(const std::string& open = "Orders.vbp") {
-    fs::copy(fs::path(GILDEX_SOURCE_DIR) / "data" / "Sample", folder, fs::copy_options::recursive);
     std::string vbp = ReadBytes(folder / "Orders.vbp");
     vbp.insert(vbp.find("Module="), "Module=modOrders; modOrders.bas\r\n");
     WriteBytes(folder / "Orders.vbp", vbp);
     WriteBytes(folder / "modOrders.bas", "Attribute VB_Name = \"modOrders\"\r\n" + std::string(kOrders) + "\r\n");
-    rig.Option("Default Template", "Standard");
     rig.Option("Numbering", "True");  // stored inverted: True means no line numbers
     rig.Option("BodyCode", "True");   // marker lines, by which removal finds the blocks again
     loaded = host::Load(vbe, folder / open);
@@ -111,13 +109,7 @@ struct Ide {
     const host::CommandBar* bar = vbe.Bars().Find(kToolbarName);
     return !Window().Busy() && bar != nullptr && bar->controls[0]->enabled;
   }
-  testing::AddInRig rig;
-  fs::path folder = rig.dir / "Orders";
-  host::MemoryVBE vbe;
   host::LoadResult loaded;
-  FakeInsertMode insert_mode;
-  testing::FakeOptionsDialog options;
-  testing::FakeInterface ui;
   std::unique_ptr<Connect> connect;
 };
 

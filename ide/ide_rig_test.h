@@ -12,6 +12,7 @@
 #include "common/registry_tools.h"
 #include "engine/gildex.h"
 #include "host/command_bars.h"
+#include "host/memory_vbe.h"
 #include "ide/add_in.h"
 #include "ide/connect.h"
 #include "platform/services.h"
@@ -94,6 +95,24 @@ struct AddInRig {
   std::string fail_in;
   AddIn add_in{services, report, tools, WindowsFolder(),
                [this](clsMessages&) { return std::make_unique<RecordingView>(window_log, fail_in); }};
+};
+
+// The sample Orders project in a folder of its own, "Standard" chosen, and Connect's views.
+struct SampleHost {
+  SampleHost() {
+    std::filesystem::copy(std::filesystem::path(GILDEX_SOURCE_DIR) / "data" / "Sample", folder,
+                          std::filesystem::copy_options::recursive);
+    rig.Option("Default Template", "Standard");
+  }
+  ConnectViews Views(bool interactive = true) { return {&insert_mode, &options, &splash, interactive ? &ui : nullptr}; }
+
+  AddInRig rig;
+  std::filesystem::path folder = rig.dir / "Orders";
+  host::MemoryVBE vbe;
+  FakeInsertMode insert_mode;
+  FakeOptionsDialog options;
+  FakeSplash splash;
+  FakeInterface ui;
 };
 
 }  // namespace gildex::testing
