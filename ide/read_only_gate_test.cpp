@@ -84,11 +84,6 @@ TEST(FileSkip, WithSourceControlAReadOnlyFileIsCheckedOutReloadedAndThenChanged)
   EXPECT_EQ(code.Lines(code.CountOfLines(), 1), "' Released 1.3.12");
   EXPECT_EQ(*orders.db.Find("$/Orders/modGlobals.bas"),
             (platform::SourceSafeRecord{"$/Orders/modGlobals.bas", "anna", file.string(), "Gildex: error handling"}));
-
-  code.InsertLines(code.CountOfLines() + 1, "' Checked by Gildex");
-  const host::SaveResult saved = host::SaveChanged(orders.vbe);
-  EXPECT_THAT(saved.written, ElementsAre(fs::path(file).string()));
-  EXPECT_EQ(ReadBytes(file), newer + "' Checked by Gildex\r\n");
 }
 
 TEST(FileSkip, AFileThatStaysReadOnlyIsSkippedWithTheReasonInTheStatusList) {
