@@ -3,7 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <map>
+#include <string>
+#include <vector>
 
 #include "engine/engine_rig_test.h"
 #include "host/memory_code_module.h"
@@ -123,28 +124,19 @@ End Function)"),
 }
 
 // Every procedure of the sample project as the driver hands it to a script.
-std::map<std::string, std::string> SampleProcedures() {
+std::vector<std::string> SampleProcedures() {
   host::MemoryVBE vbe;
   const auto loaded = host::Load(vbe, std::filesystem::path(GILDEX_SOURCE_DIR) / "data" / "Sample" / "Orders.vbp");
   EXPECT_TRUE(loaded.readable) << loaded.error;
-  std::map<std::string, std::string> procedures;
+  std::vector<std::string> procedures;
   for (host::MemoryProject* project : loaded.projects)
-    for (int i = 1; i <= project->ComponentCount(); ++i) {
-      host::VBComponent& component = project->Component(i);
-      host::CodeModule* code = component.Code();
-      if (code == nullptr) continue;
-      for (long line = code->CountOfDeclarationLines() + 1; line <= code->CountOfLines();) {
+    for (host::MemoryComponent* component : project->Components()) {
+      host::CodeModule* code = component->Code();
+      for (long line = 1; code != nullptr && line <= code->CountOfLines(); ++line) {
         host::ProcKind kind{};
         const std::string name = code->ProcOfLine(line, kind);
-        if (name.empty()) {
-          ++line;
-          continue;
-        }
-        const long start = code->ProcStartLine(name, kind);
-        const long count = code->ProcCountLines(name, kind);
-        procedures[component.Name() + "." + name + (kind == host::ProcKind::Let ? " Let" : "")] =
-            code->Lines(start, count);
-        line = start + count;
+        if (!name.empty() && line > code->CountOfDeclarationLines() && code->ProcStartLine(name, kind) == line)
+          procedures.push_back(code->Lines(line, code->ProcCountLines(name, kind)));
       }
     }
   return procedures;
@@ -159,10 +151,10 @@ TEST(ShippedScripts, EachPassesTheCheckAndRunsOnEveryProcedure) {
     ScripterRig rig;
     EXPECT_EQ(rig.Check(ShippedScript(script)), "") << script;
     std::size_t skipped = 0;
-    for (const auto& [name, code] : procedures) {
+    for (const std::string& code : procedures) {
       std::string out;
       const ScriptErrors result = rig.Run(code, out);
-      EXPECT_NE(result, errSYNTAX_ERR) << script << " failed on " << name;
+      EXPECT_NE(result, errSYNTAX_ERR) << script << " failed on " << code;
       skipped += result == errSKIP_PROCEDURE;
     }
     EXPECT_EQ(skipped > 0, script != "Trace Entry.vbs") << script;
