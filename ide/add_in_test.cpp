@@ -115,7 +115,6 @@ TEST(OnConnection, EachModeBuildsWhatItShould) {
       EXPECT_TRUE(host.rig.dialogs.Asked().empty()) << name;
       EXPECT_EQ(host.splash.loaded, c.splash) << name << ": the splash window closes itself later";
       EXPECT_EQ(connect.CurrentComponent() != nullptr ? connect.CurrentComponent()->Name() : "", c.current) << name;
-      EXPECT_EQ(connect.VBInstance(), &host.vbe) << name;
     } else {
       ASSERT_FALSE(host.rig.dialogs.Asked().empty()) << name;
       EXPECT_EQ(host.rig.dialogs.Asked().back().prompt, kCouldNotConnect) << name;
