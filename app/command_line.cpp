@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <functional>
 #include <ostream>
-#include <regex>
+#include <string_view>
 
 #include "app/app_context.h"
 #include "app/scope_command.h"
@@ -93,6 +93,16 @@ bool UnknownCommand(CLI::App& app, const std::vector<std::string>& args, std::si
   return true;
 }
 
+// "START:END", each one to nine digits.
+bool IsLineRange(std::string_view text) {
+  const std::size_t colon = text.find(':');
+  const auto digits = [](std::string_view part) {
+    return !part.empty() && part.size() <= 9 &&
+           std::all_of(part.begin(), part.end(), [](char c) { return c >= '0' && c <= '9'; });
+  };
+  return colon != std::string_view::npos && digits(text.substr(0, colon)) && digits(text.substr(colon + 1));
+}
+
 // What CLI11 cannot check alone; a message when the options do not fit together.
 std::string ScopeProblem(const CLI::App& command, const ScopeOptions& scope, const std::string& selection,
                          bool yes, bool no) {
@@ -104,7 +114,7 @@ std::string ScopeProblem(const CLI::App& command, const ScopeOptions& scope, con
     if (option != nullptr && option->count() > 0 && option->as<std::string>().empty())
       return std::string(name) + " wants a name, not an empty text";
   }
-  if (!selection.empty() && !std::regex_match(selection, std::regex("[0-9]{1,9}:[0-9]{1,9}")))
+  if (!selection.empty() && !IsLineRange(selection))
     return "--selection wants START:END (two line numbers), not \"" + selection + "\"";
   if (scope.whole_module && selection.empty()) return "--whole-module goes with --selection only";
   return {};

@@ -300,7 +300,8 @@ std::string NotOneProcedure(std::string_view text) {
     host::ProcKind kind = host::ProcKind::Proc;
     const std::string name = module->ProcOfLine(line, kind);
     if (name.empty()) {
-      const std::string_view trimmed = TrimSpaces(module->Lines(line, 1));
+      const std::string text = module->Lines(line, 1);
+      const std::string_view trimmed = TrimSpaces(text);
       if (!trimmed.empty() && trimmed.front() != '\'' && !cp1252::StartsWithNoCase(trimmed, "Rem ") &&
           !cp1252::EqualsNoCase(trimmed, "Rem"))
         return "line " + std::to_string(line) + " stands outside a procedure";
