@@ -256,7 +256,7 @@ int ScopeRun::Load() {
   vbe_.SetBeforeBuild([this](host::MemoryProject& project) {
     const host::SaveResult saved = host::SaveProject(project);
     if (!saved.error.empty()) throw host::HostError(5, saved.error);
-    if (!saved.skipped.empty()) throw host::HostError(5, saved.skipped.front().file + ": not written");
+    if (!saved.skipped.empty()) throw host::HostError(5, saved.skipped.front().file + ": " + saved.skipped.front().message);
     built_and_saved_ = true;
   });
   loaded_ = host::Load(vbe_, options_.project);
@@ -519,13 +519,7 @@ int ScopeRun::Finish() {
   } else {
     const host::SaveResult saved = host::SaveChanged(vbe_);
     if (!saved.error.empty()) return Fail(kBadInput, saved.error);
-    for (const host::LoadProblem& skipped : saved.skipped) {
-      // The saving side may already say what was not done.
-      constexpr std::string_view kNotWritten = "not written: ";
-      const std::string why =
-          skipped.message.starts_with(kNotWritten) ? skipped.message : std::string(kNotWritten) + skipped.message;
-      console_->Problem(skipped.file + ": " + why);
-    }
+    for (const host::LoadProblem& skipped : saved.skipped) console_->Problem(skipped.file + ": " + skipped.message);
     files = static_cast<long>(saved.written.size());
     if (!console_->Mode().terminal || console_->Mode().verbose)
       for (const std::string& file : saved.written) console_->Line("wrote " + file);
@@ -548,9 +542,8 @@ void ScopeRun::PrintDiff() {
   for (host::MemoryProject* project : loaded_.projects)
     for (host::MemoryComponent* component : project->Components()) {
       if (!component->IsDirty()) continue;
-      if (!component->Usable() || component->IsReadOnly()) {
-        console_->Problem(component->File().string() + ": not written: " +
-                          (component->Usable() ? "the file is read-only" : "the file did not load completely"));
+      if (const std::string why = host::WhyNotWritable(*component); !why.empty()) {
+        console_->Problem(component->File().string() + ": not written: " + why);
         continue;
       }
       changed.push_back(component);

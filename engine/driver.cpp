@@ -250,7 +250,7 @@ long ModuleWalk::Process(const ProcFacts& proc) {
   }
   // A truncated file: the header would name a label the missing footer was to define.
   if (EndLineFrom(proc.body + 1, proc.last) == 0) {
-    Status(proc.name + " in " + component_ + " has no End line; left as it was.");
+    Status(CGildex::NoEndLineStatus(proc.name, component_));
     ++gildex_.Tally().skipped;
     return after;
   }
@@ -398,11 +398,7 @@ long ModuleWalk::HeaderLine(const ProcFacts& proc) const {
   return gildex_.SkipJunkLines(module_, top);
 }
 
-long ModuleWalk::EndLineFrom(long first, long last) const {
-  for (long line = first; line <= last; ++line)
-    if (gildex_.IsEndProc(module_.Lines(line, 1))) return line;
-  return 0;
-}
+long ModuleWalk::EndLineFrom(long first, long last) const { return gildex_.EndLineIn(module_, first, last); }
 
 long ModuleWalk::LineAfterEndFrom(long line) const {
   const long end = EndLineFrom(line, module_.CountOfLines());
@@ -545,6 +541,16 @@ void CGildex::InsertModule(host::CodeModule& module, const std::string& componen
     }
   }
   walk.End();
+}
+
+long CGildex::EndLineIn(host::CodeModule& module, long first, long last) {
+  for (long line = first; line <= last; ++line)
+    if (IsEndProc(module.Lines(line, 1))) return line;
+  return 0;
+}
+
+std::string CGildex::NoEndLineStatus(const std::string& proc_name, const std::string& component) {
+  return proc_name + " in " + component + " has no End line; left as it was.";
 }
 
 std::string CGildex::ProcAtLine(host::CodeModule& module, long line, host::ProcKind& kind) {

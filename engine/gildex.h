@@ -224,6 +224,10 @@ class CGildex {
   bool IsDeclarationLine(std::string_view line);
   bool IsStartProc(std::string_view line);
   bool IsEndProc(std::string_view line);
+  // The first End line of a procedure among lines first..last of `module`, or 0.
+  long EndLineIn(host::CodeModule& module, long first, long last);
+  // A truncated file: what the operations say when they leave a procedure without its End line.
+  static std::string NoEndLineStatus(const std::string& proc_name, const std::string& component);
   bool MatchFirstToken(std::string_view line, std::string_view token);
 
   // Template variables: %ProcName%, %Date%, %[ENV]% and the rest. `project` may be null.

@@ -150,16 +150,14 @@ void NumberingPass::EnterProcedure(const std::string& name, host::ProcKind kind,
   skip_proc_ = gildex_.FailRestrictions("", name, module_.Lines(first, 1));
   if (!skip_proc_ && !name.empty() && !HasEndLine(name, kind)) {
     // A truncated file: numbers would run into whatever the missing End was to close.
-    progress_.AddStatus(name + " in " + module_.Name() + " has no End line; left as it was.");
+    progress_.AddStatus(CGildex::NoEndLineStatus(name, module_.Name()));
     skip_proc_ = true;
   }
 }
 
 bool NumberingPass::HasEndLine(const std::string& name, host::ProcKind kind) {
   const long last = module_.ProcStartLine(name, kind) + module_.ProcCountLines(name, kind) - 1;
-  for (long line = body_line_ + 1; line <= last; ++line)
-    if (gildex_.IsEndProc(module_.Lines(line, 1))) return true;
-  return false;
+  return gildex_.EndLineIn(module_, body_line_ + 1, last) != 0;
 }
 
 bool NumberingPass::Plan(long& line) {

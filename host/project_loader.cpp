@@ -222,14 +222,20 @@ void LoadSingleComponent(MemoryVBE& vbe, const fs::path& file, ComponentType typ
   result.projects.push_back(&vbe.AddProject(std::move(project)));
 }
 
+}  // namespace
+
+std::string WhyNotWritable(const MemoryComponent& component) {
+  if (!component.Usable()) return "the file did not load completely";
+  if (component.IsReadOnly()) return "the file is read-only";
+  return {};
+}
+
+namespace {
+
 void WriteComponent(MemoryProject& project, MemoryComponent& component, SaveResult& result) {
   std::string file = component.File().string();
-  if (!component.Usable()) {
-    result.skipped.push_back({file, 0, "not written: the file did not load completely", true});
-    return;
-  }
-  if (component.IsReadOnly()) {
-    result.skipped.push_back({file, 0, "not written: the file is read-only", true});
+  if (const std::string why = WhyNotWritable(component); !why.empty()) {
+    result.skipped.push_back({file, 0, "not written: " + why, true});
     return;
   }
   bool cancel = false;

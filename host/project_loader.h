@@ -59,6 +59,9 @@ struct SaveResult {
 // file that another program changed since it was loaded is left as it is and listed in
 // `skipped` (fatal), and the others are written.
 SaveResult SaveChanged(MemoryVBE& vbe);
+// Why a save would pass the component over before asking anyone ("the file is read-only"), or
+// empty when it may be written.
+std::string WhyNotWritable(const MemoryComponent& component);
 SaveResult SaveProject(MemoryProject& project);
 
 // The bytes the component's file would be written with now.
