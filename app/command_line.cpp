@@ -107,7 +107,6 @@ bool IsLineRange(std::string_view text) {
 std::string ScopeProblem(const CLI::App& command, const ScopeOptions& scope, const std::string& selection,
                          bool yes, bool no) {
   if (yes && no) return "--yes and --no together make no answer";
-  if (scope.check && scope.dry_run) return "--check and --dry-run together: choose one";
   if (scope.quiet && scope.verbose) return "--quiet and --verbose together: choose one";
   for (const char* name : {"--component", "--proc", "--template", "--script", "--selection"}) {
     const CLI::Option* option = command.get_option_no_throw(name);

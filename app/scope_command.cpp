@@ -613,16 +613,9 @@ bool Decode(std::string_view bytes, int unit, bool big_endian, std::string& out,
         }
       }
     } else {
-      const auto lead = static_cast<unsigned char>(bytes[at]);
-      const std::size_t length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 0;
-      if (length == 0 || at + length > bytes.size() || lead >= 0xF8) return fail("bytes that are not UTF-8");
-      code_point = length == 1 ? lead : lead & (0x7F >> length);
-      for (std::size_t k = 1; k < length; ++k) {
-        const auto next = static_cast<unsigned char>(bytes[at + k]);
-        if ((next & 0xC0) != 0x80) return fail("bytes that are not UTF-8");
-        code_point = (code_point << 6) | (next & 0x3F);
-      }
-      at += length;
+      const std::optional<char32_t> decoded = cp1252::NextUtf8(bytes, at);
+      if (!decoded) return fail("bytes that are not UTF-8");
+      code_point = *decoded;
     }
     const std::optional<char> byte = cp1252::FromUnicode(code_point);
     if (!byte) return fail(fmt::format("the character U+{:04X}, which Windows-1252 cannot store", +code_point));

@@ -18,7 +18,8 @@ constexpr long kMaxEdits = 2000;
 // Nesting of regions searched for lines found once on each side; past it, the edit search.
 constexpr int kMaxDepth = 32;
 
-// Lines with their LF; the last one may have none.
+// Lines with their LF, split at LF only as git and patch see them (a CR stays in its line);
+// the last one may have no LF.
 std::vector<std::string_view> SplitLines(std::string_view text) {
   std::vector<std::string_view> lines;
   lines.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1);

@@ -123,6 +123,20 @@ std::string ToUtf8(std::string_view bytes) {
   return out;
 }
 
+std::optional<char32_t> NextUtf8(std::string_view text, std::size_t& at) {
+  const auto lead = static_cast<unsigned char>(text[at]);
+  const std::size_t length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 0;
+  if (length == 0 || at + length > text.size() || lead >= 0xF8) return std::nullopt;
+  char32_t code_point = length == 1 ? lead : lead & (0x7F >> length);
+  for (std::size_t k = 1; k < length; ++k) {
+    const auto next = static_cast<unsigned char>(text[at + k]);
+    if ((next & 0xC0) != 0x80) return std::nullopt;
+    code_point = (code_point << 6) | (next & 0x3F);
+  }
+  at += length;
+  return code_point;
+}
+
 std::optional<char> FromUnicode(char32_t code_point) {
   if (code_point < 0x80 || (code_point >= 0xA0 && code_point <= 0xFF)) return static_cast<char>(code_point);
   for (std::size_t i = 0; i < kHigh.size(); ++i)

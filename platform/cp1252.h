@@ -30,5 +30,8 @@ std::string ToDisplay(std::string_view text);
 // The byte of a Unicode code point, for reading files that Windows wrote in UTF-16;
 // nothing when the code page has no such character.
 std::optional<char> FromUnicode(char32_t code_point);
+// The code point of the UTF-8 sequence at `at`, moving `at` past it; nothing (and `at` left
+// where it was) when the bytes there are no UTF-8.
+std::optional<char32_t> NextUtf8(std::string_view text, std::size_t& at);
 
 }  // namespace gildex::cp1252

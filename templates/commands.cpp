@@ -291,23 +291,12 @@ std::string StoredTemplateProblem(const CGildex& engine) {
 std::optional<std::string> FromTerminalText(std::string_view text) {
   std::string out;
   for (std::size_t i = 0; i < text.size();) {
-    const auto lead = static_cast<unsigned char>(text[i]);
-    if (lead < 0x80) {
-      out += text[i++];
-      continue;
-    }
-    const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 0;
-    if (length == 0 || i + length > text.size() || lead >= 0xF8) return std::string(text);
-    char32_t code_point = lead & (0x7F >> length);
-    for (std::size_t k = 1; k < length; ++k) {
-      const auto next = static_cast<unsigned char>(text[i + k]);
-      if ((next & 0xC0) != 0x80) return std::string(text);
-      code_point = (code_point << 6) | (next & 0x3F);
-    }
-    const std::optional<char> byte = cp1252::FromUnicode(code_point);
+    const std::optional<char32_t> code_point = cp1252::NextUtf8(text, i);
+    // Not UTF-8 at all: the terminal already speaks the code page.
+    if (!code_point) return std::string(text);
+    const std::optional<char> byte = cp1252::FromUnicode(*code_point);
     if (!byte) return std::nullopt;
     out += *byte;
-    i += length;
   }
   return out;
 }
