@@ -10,6 +10,9 @@
 #include <cerrno>
 #include <cstring>
 #include <fstream>
+#include <map>
+#include <mutex>
+#include <vector>
 #include <sstream>
 #include <stdexcept>
 #include <system_error>
@@ -72,29 +75,46 @@ std::string TempStem(const fs::path& target) {
   return "." + target.filename().string().substr(0, kLongestName) + std::string(kTempMark);
 }
 
-// Temporary files of ours beside `target` whose writer no longer runs: a run killed between
-// creating and renaming one.
-void RemoveLeftovers(const fs::path& target) {
-  const std::string prefix = TempStem(target);
-  const fs::path folder = target.parent_path().empty() ? fs::path(".") : target.parent_path();
-  DIR* dir = ::opendir(folder.c_str());
-  if (!dir) return;
-  while (const dirent* entry = ::readdir(dir)) {
-    const std::string_view name = entry->d_name;
-    if (!name.starts_with(prefix)) continue;
-    const std::string_view rest = name.substr(prefix.size());
-    const std::size_t dash = rest.find('-');
-    if (dash == 0 || dash == std::string_view::npos) continue;
-    long pid = 0;
-    bool digits = true;
-    for (char c : rest.substr(0, dash)) {
-      digits = digits && c >= '0' && c <= '9' && pid < 100000000;
-      pid = pid * 10 + (c - '0');
-    }
-    if (!digits) continue;
-    if (::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH) ::unlinkat(::dirfd(dir), entry->d_name, 0);
+// The pid in "PID-XXXXXX", or 0.
+long WriterPid(std::string_view rest) {
+  const std::size_t dash = rest.find('-');
+  if (dash == 0 || dash == std::string_view::npos) return 0;
+  long pid = 0;
+  for (char c : rest.substr(0, dash)) {
+    if (c < '0' || c > '9' || pid >= 100000000) return 0;
+    pid = pid * 10 + (c - '0');
   }
-  ::closedir(dir);
+  return pid;
+}
+
+// Temporary files of ours beside `target` whose writer no longer runs: a run killed between
+// creating and renaming one. A folder is read once a process; each file's own leftovers go
+// when that file is written.
+void RemoveLeftovers(const fs::path& target) {
+  static std::mutex mutex;
+  static std::map<fs::path, std::vector<std::string>> dead_by_folder;
+  const fs::path folder = target.parent_path().empty() ? fs::path(".") : target.parent_path();
+  const std::lock_guard<std::mutex> lock(mutex);
+  auto [found, fresh] = dead_by_folder.try_emplace(folder);
+  std::vector<std::string>& dead = found->second;
+  if (fresh) {
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir) return;
+    while (const dirent* entry = ::readdir(dir)) {
+      const std::string_view name = entry->d_name;
+      const std::size_t mark = name.find(kTempMark);
+      if (!name.starts_with('.') || mark == std::string_view::npos) continue;
+      const long pid = WriterPid(name.substr(mark + kTempMark.size()));
+      if (pid != 0 && ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH) dead.emplace_back(name);
+    }
+    ::closedir(dir);
+  }
+  const std::string prefix = TempStem(target);
+  std::erase_if(dead, [&](const std::string& name) {
+    if (!name.starts_with(prefix) || WriterPid(std::string_view(name).substr(prefix.size())) == 0) return false;
+    ::unlink((folder / name).c_str());
+    return true;
+  });
 }
 
 }  // namespace
