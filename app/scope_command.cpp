@@ -287,7 +287,7 @@ int ScopeRun::Connect() {
   add_in_->Persist(!options_.dry_run && !options_.check);
   add_in_->Main();
   connect_ = std::make_unique<gildex::Connect>(
-      *add_in_, ConnectViews{&insert_options_, &options_dialog_, nullptr, nullptr});
+      *add_in_, ConnectViews{.insert_options = &insert_options_, .options_dialog = &options_dialog_});
   // The settings are loaded now; the connection reads the default template's files next.
   if (const std::string problem = StoredTemplateProblem(add_in_->Engine()); !problem.empty())
     return Fail(kBadInput, problem);

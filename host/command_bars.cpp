@@ -27,6 +27,24 @@ CommandBarControl& CommandBar::Add(ControlKind kind, int before) {
   return added;
 }
 
+namespace {
+
+std::string WithoutAccessKeys(std::string_view caption) {
+  std::string plain;
+  for (char c : caption)
+    if (c != '&') plain += c;
+  return plain;
+}
+
+}  // namespace
+
+CommandBarControl* CommandBar::Control(std::string_view caption) {
+  const std::string wanted = WithoutAccessKeys(caption);
+  for (auto& control : controls)
+    if (cp1252::EqualsNoCase(WithoutAccessKeys(control->caption), wanted)) return control.get();
+  return nullptr;
+}
+
 CommandBarControl* CommandBar::FindControl(ControlKind kind, std::string_view tag) {
   for (auto& control : controls) {
     if (control->kind == kind && control->tag == tag) return control.get();
@@ -54,6 +72,8 @@ CommandBar& CommandBars::Add(std::string_view name, BarPosition position, bool m
   bar->name = std::string(name);
   bar->position = position;
   bar->menu_bar = menu_bar;
+  // The host puts a new floating bar at a place of its own, clear of the docked bars.
+  if (position == BarPosition::Floating) bar->top = kNewFloatingTop, bar->left = kNewFloatingLeft;
   bars.push_back(std::move(bar));
   return *bars.back();
 }

@@ -38,10 +38,16 @@ class CommandBar {
   std::vector<std::unique_ptr<CommandBarControl>> controls;
   // Before = 0 appends.
   CommandBarControl& Add(ControlKind kind, int before = 0);
+  // The first control directly on this bar with that caption, as the host's Controls(caption)
+  // finds it: letter case and the "&" of access keys do not count. nullptr when absent.
+  CommandBarControl* Control(std::string_view caption);
   // Depth-first search below this bar for the first control of that kind and tag.
   CommandBarControl* FindControl(ControlKind kind, std::string_view tag);
   bool Remove(CommandBarControl& control);
 };
+
+// Where the host puts a bar added floating, in pixels from the screen's top left corner.
+inline constexpr int kNewFloatingTop = 160, kNewFloatingLeft = 240;
 
 class CommandBars {
  public:

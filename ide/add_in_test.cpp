@@ -84,34 +84,41 @@ struct Host : testing::SampleHost {
 TEST(OnConnection, EachModeBuildsWhatItShould) {
   struct Case {
     ConnectMode mode;
-    bool interactive;  // the host program has menus, toolbar and event hooks to offer
-    int built;
-    bool connected;
+    bool built;  // menus and toolbar
     bool splash = true;
     std::string open = "Orders.vbp";
     std::string current = "frmMain";  // frmMDI comes first, but an MDI form is no form here
     bool own_templates = false;       // a template folder of the user's without Standard
+    bool broken = false;              // the host fails when asked for its active project
+  };
+  struct BrokenVBE : host::MemoryVBE {
+    host::VBProject* ActiveVBProject() override { throw host::HostError(440, "Automation error"); }
   };
   const std::vector<Case> cases = {
-      {ext_cm_AfterStartup, true, 1, true}, {ext_cm_CommandLine, true, 0, true}, {ext_cm_CommandLine, false, 0, true},
-      {ext_cm_Startup, false, 0, false},
-      {ext_cm_Startup, true, 1, true, false},  // the splash window switched off
-      {ext_cm_AfterStartup, true, 1, true, true, "modGlobals.bas", ""},  // a project without a form
-      {ext_cm_AfterStartup, true, 1, true, true, "", ""},                // no project open at all
-      {ext_cm_AfterStartup, true, 1, true, true, "Orders.vbp", "frmMain", true},
+      {ext_cm_AfterStartup, true},
+      {ext_cm_CommandLine, false},
+      {ext_cm_External, true},
+      {ext_cm_Startup, true, false},                          // the splash window switched off
+      {ext_cm_AfterStartup, true, true, "modGlobals.bas", ""},  // a project without a form
+      {ext_cm_AfterStartup, true, true, "", ""},                // no project open at all
+      {ext_cm_AfterStartup, true, true, "Orders.vbp", "frmMain", true},
+      {ext_cm_Startup, false, true, "Orders.vbp", "", false, true},
   };
   for (const Case& c : cases) {
     Host host(c.open);
     if (!c.splash) host.rig.Option("Disable Splash", "True");
     const fs::path mine = host.rig.dir / "My Templates";
     if (c.own_templates) host.rig.Option("Template Path", mine.string() + "/");
-    Connect connect(host.rig.add_in, host.Views(c.interactive));
-    connect.OnConnection(&host.vbe, c.mode);
-    const std::string name = "mode " + std::to_string(c.mode) + (c.interactive ? " interactive " : " ") + c.open;
-    EXPECT_EQ(host.ui.built, c.built) << name;
-    EXPECT_EQ(connect.Connected(), c.connected) << name;
+    BrokenVBE broken;
+    host::MemoryVBE& vbe = c.broken ? broken : host.vbe;
+    Connect connect(host.rig.add_in, host.Views());
+    connect.OnConnection(&vbe, c.mode);
+    const std::string name = "mode " + std::to_string(c.mode) + (c.broken ? " broken " : " ") + c.open;
+    EXPECT_EQ(vbe.Bars().Find(kToolbarName) != nullptr, c.built) << name;
+    EXPECT_EQ(vbe.Bars().FindControl(host::ControlKind::Button, "Gildex_Insert") != nullptr, c.built) << name;
+    EXPECT_EQ(connect.Connected(), !c.broken) << name;
     EXPECT_EQ(host.splash.shown, c.splash ? 1 : 0) << name;
-    if (c.connected) {
+    if (!c.broken) {
       EXPECT_TRUE(host.rig.dialogs.Asked().empty()) << name;
       EXPECT_EQ(host.splash.loaded, c.splash) << name << ": the splash window closes itself later";
       EXPECT_EQ(connect.CurrentComponent() != nullptr ? connect.CurrentComponent()->Name() : "", c.current) << name;
@@ -154,7 +161,7 @@ TEST(AddInLife, CreationConnectionDisconnectionAndReconnection) {
     ASSERT_TRUE(host.rig.timers.IsRunning(timer));
     shared.Engine().DefaultTemplate("Other");
     connect.OnDisconnection(0);
-    EXPECT_EQ(host.ui.removed, 1);
+    EXPECT_EQ(host.vbe.Bars().Find(kToolbarName), nullptr);
     EXPECT_FALSE(host.rig.timers.IsRunning(timer));
     EXPECT_FALSE(shared.HasEngine() || shared.HasMessages() || shared.HasTemplates());
     EXPECT_EQ(shared.VBE(), nullptr);

@@ -62,8 +62,9 @@ void Connect::CreateSharedObjects() {
 }
 
 Connect::~Connect() {
+  *self_ = nullptr;
   add_in_.Report().Trap("Connect.Class_Terminate", [&] {
-    if (connected_ && views_.interactive != nullptr) views_.interactive->Remove();
+    if (menus_built_ && add_in_.VBE() != nullptr) RemoveMenus();
     add_in_.ReleaseScripter();
     add_in_.ReleaseEngine();
     add_in_.ReleaseMessages();
@@ -105,13 +106,9 @@ void Connect::OnConnection(host::VBE* application, ConnectMode mode) {
         }
     add_in_.Messages().WithoutToolbar(mode == ext_cm_CommandLine);
     if (mode != ext_cm_CommandLine) {
-      if (views_.interactive == nullptr) {
-        add_in_.Services().dialogs.MsgBox(platform::MessageBox{
-            "The Gildex menus, toolbar and IDE event hooks are not available yet: use the gildex command line.",
-            platform::vbExclamation, std::string(kAppTitle)});
-        throw VbError(5, "no interactive interface");
-      }
-      views_.interactive->Build(*this);
+      CreateMenus();
+      CreateTemplateMenu();
+      CreateToolbar();
     }
     connected_ = true;
   } catch (const std::exception&) {
@@ -126,7 +123,9 @@ void Connect::OnConnection(host::VBE* application, ConnectMode mode) {
 void Connect::OnDisconnection(int /*remove_mode*/) {
   add_in_.Report().Trap("Connect.IDTExtensibility_OnDisconnection", [&] {
     if (add_in_.HasEngine()) add_in_.Engine().AutoSave(false);
-    if (connected_ && views_.interactive != nullptr) views_.interactive->Remove();
+    if (menus_built_) RemoveMenus();
+    if (toolbar_built_) RemoveToolbar();
+    menus_built_ = toolbar_built_ = false;
     connected_ = false;
     add_in_.ReleaseEngine();
     add_in_.ReleaseMessages();

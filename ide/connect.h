@@ -2,15 +2,22 @@
 // Connect: the add-in object the host creates and connects. It runs the start-up routine,
 // builds the interactive interface for the interactive connect modes, and holds the sixteen
 // scope commands that apply the engine to one procedure, one component or every component
-// of every open project. Every rule of the commands lives here; the windows they open (the
-// insert-mode choice, the options dialog, the splash window) and the menus and toolbar are
-// views handed in by the host program.
+// of every open project, the context menus and toolbar with the other commands behind them.
+// Every rule lives here; the windows the commands open (the insert-mode choice, the options
+// dialog, the splash window, the tool windows) are views handed in by the host program.
 #include <cstdint>
 #include <functional>
 #include <string>
 
+#include <initializer_list>
+#include <memory>
+#include <string_view>
+#include <vector>
+
 #include "host/vbide.h"
 #include "ide/add_in.h"
+#include "ide/command_table.h"
+#include "platform/help_viewer.h"
 
 namespace gildex {
 
@@ -55,7 +62,8 @@ class InsertOptionsView {
   virtual void ShowModal(frmInsertOptions& form) = 0;
 };
 
-// The options dialog, opened when an insert into the project finds no template chosen.
+// The options dialog: its menu entries and toolbar button, and an insert into the project
+// that finds no template chosen.
 class OptionsDialogView {
  public:
   virtual ~OptionsDialogView() = default;
@@ -71,21 +79,56 @@ class SplashView {
   virtual void Close() = 0;
 };
 
-// The interface the interactive connect modes build: context menus and template submenus,
-// the toolbar and the IDE event hooks.
-class InteractiveInterface {
+// The windows of the other commands. Each comes with the desktop program; a host without
+// one (the command line) leaves it null and the command says so.
+class ComponentInfoView {
  public:
-  virtual ~InteractiveInterface() = default;
-  virtual void Build(Connect& connect) = 0;
-  virtual void Remove() = 0;
+  virtual ~ComponentInfoView() = default;
+  virtual void Display(host::VBComponent& component) = 0;
+};
+
+// Made on first use and shown again afterwards: the function finder and the insert wizard.
+class ToolWindowView {
+ public:
+  virtual ~ToolWindowView() = default;
+  virtual void Show() = 0;
+};
+
+class FormConverterView {
+ public:
+  virtual ~FormConverterView() = default;
+  // `form` is a form whose designer is open.
+  virtual void ShowConverter(host::VBComponent& form) = 0;
+};
+
+// The task-list component that keeps a project's To-Do list.
+class ToDoListView {
+ public:
+  virtual ~ToDoListView() = default;
+  // Loads the list of `file` and shows it, titled `caption`.
+  virtual void Open(const std::string& caption, const std::string& file) = 0;
+};
+
+// The commands of the form designer's "Controls" menu, on the current component (may be null).
+class ControlCommandsView {
+ public:
+  virtual ~ControlCommandsView() = default;
+  virtual void CopyProperties(host::VBComponent* current) = 0;
+  virtual void EditTemplates() = 0;
+  virtual void ApplyTemplates(host::VBComponent* current) = 0;
 };
 
 struct ConnectViews {
   InsertOptionsView* insert_options = nullptr;
   OptionsDialogView* options_dialog = nullptr;
   SplashView* splash = nullptr;
-  // None: the interactive modes cannot connect (this host has the command line only).
-  InteractiveInterface* interactive = nullptr;
+  ComponentInfoView* component_info = nullptr;
+  ToolWindowView* function_finder = nullptr;
+  ToolWindowView* insert_wizard = nullptr;
+  FormConverterView* form_converter = nullptr;
+  ToDoListView* todo_list = nullptr;
+  ControlCommandsView* control_commands = nullptr;
+  const platform::HelpViewer* help_viewer = nullptr;
 };
 
 class Connect {
@@ -127,6 +170,44 @@ class Connect {
   void hWndModuleUnNumber_Click();
   void hWndFormUnNumber_Click();
 
+  // Menus and toolbar
+  // Built by the interactive connect modes, removed by the disconnection. The builders and the
+  // remover report their failures themselves.
+  void CreateMenus();
+  void CreateTemplateMenu();
+  void RemoveMenus();
+  void CreateToolbar();
+  void RemoveToolbar();
+  void RestoreToolbarPos(host::CommandBar& bar);
+  void SaveToolbarPos(host::CommandBar& bar);
+  // Clicks an entry as the user would: the bar by name, then the captions down its popups (a
+  // toolbar button by its tooltip), letter case and access keys not counting; or the first
+  // button with `tag`. False when there is no such entry.
+  bool Click(std::string_view bar, std::initializer_list<std::string_view> captions);
+  bool ClickTag(std::string_view tag);
+  void hWndProjectOptions_Click();
+  void hWndModuleOptions_Click();
+  void hWndFormOptions_Click();
+  void hWndCodeOptions_Click();
+  void hWndModuleInfo_Click();
+  void hWndFormInfo_Click();
+  void hWndCodeFinder_Click();
+  void hWndFormToASP_Click();
+  void hWndInsertComment_Click();
+  void hWndWindowCloseCode_Click();
+  void hWndWindowCloseForms_Click();
+  void hWndWindowCloseAll_Click();
+  void hWndControlCopy_Click();
+  void hWndCTemplateEdit_Click();
+  void hWndCTemplateView_Click();
+  void hWndToolbarInsert_Click();
+  void hWndToolbarRemove_Click();
+  void hWndToolbarOptions_Click();
+  void hWndToolbarWizard_Click();
+  void hWndToolbarFNFinder_Click();
+  void hWndToolbarToDo_Click();
+  void hWndToolbarHelp_Click();
+
   // The start line of the selection in the module's code pane.
   std::int32_t GetCursorPosition(host::CodeModule& module);
   // Builds the active project's compiled file; a failure becomes one status line.
@@ -145,6 +226,25 @@ class Connect {
   bool AskInsertMode(host::CodeModule& module, bool& selection_only);
   void StartUp();
   void CreateSharedObjects();
+
+  // Menus and toolbar
+  struct CommandLink {
+    host::CommandBarControl* control;
+    int connection;
+  };
+  void Bind(host::CommandBarControl& control, CommandHandler handler);
+  void OpenOptions(const char* name);
+  void ShowInfo(const char* name);
+  void ShowToolWindow(const char* name, ToolWindowView* view, const char* what);
+  void CloseWindows(const char* name, bool code, bool designers);
+  // The box a command shows when this host has not got its window.
+  void WindowMissing(const char* what);
+  void CloseSplash();
+  // The click connections of the entries built; each handler reaches Connect through
+  // `self_`, which Connect clears when it goes, as the host may keep its bars longer.
+  std::vector<CommandLink> command_links_;
+  std::shared_ptr<Connect*> self_ = std::make_shared<Connect*>(this);
+  bool menus_built_ = false, toolbar_built_ = false;
 
   AddIn& add_in_;
   ConnectViews views_;

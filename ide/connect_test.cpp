@@ -61,7 +61,7 @@ struct Ide : testing::SampleHost {
     rig.Option("Numbering", "True");  // stored inverted: True means no line numbers
     rig.Option("BodyCode", "True");   // marker lines, by which removal finds the blocks again
     loaded = host::Load(vbe, folder / open);
-    connect = std::make_unique<Connect>(rig.add_in, ConnectViews{&insert_mode, &options, nullptr, &ui});
+    connect = std::make_unique<Connect>(rig.add_in, ConnectViews{.insert_options = &insert_mode, .options_dialog = &options});
     connect->OnConnection(&vbe, ext_cm_AfterStartup);
   }
   CGildex& Engine() { return rig.add_in.Engine(); }

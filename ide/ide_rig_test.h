@@ -15,6 +15,7 @@
 #include "host/memory_vbe.h"
 #include "ide/add_in.h"
 #include "ide/connect.h"
+#include "platform/help_viewer.h"
 #include "platform/services.h"
 #include "platform/test_files.h"
 #include "tools/message_view.h"
@@ -51,19 +52,26 @@ struct FakeSplash : SplashView {
   int shown = 0;
 };
 
-// Stands in for the menus, toolbar and event hooks; builds the "Gildex" toolbar the progress
-// window switches, as the real toolbar would.
-struct FakeInterface : InteractiveInterface {
-  void Build(Connect& connect) override {
-    ++built;
-    host::CommandBars& bars = connect.VBInstance()->Bars();
-    if (bars.Find(kToolbarName) != nullptr) return;
-    host::CommandBar& bar = bars.Add(kToolbarName, host::BarPosition::Top, false);
-    for (std::size_t i = 0; i < kToolbarCommandButtons; ++i) bar.Add(host::ControlKind::Button);
+// The tool windows of the desktop program: each call noted in `log` as "window argument".
+struct FakeWindows : ComponentInfoView, FormConverterView, ToDoListView, ControlCommandsView {
+  struct Tool : ToolWindowView {
+    Tool(std::vector<std::string>& log, std::string name) : log(log), name(std::move(name)) {}
+    void Show() override { log.push_back(name); }
+    std::vector<std::string>& log;
+    std::string name;
+  };
+  void Display(host::VBComponent& component) override { log.push_back("info " + component.Name()); }
+  void ShowConverter(host::VBComponent& form) override { log.push_back("converter " + form.Name()); }
+  void Open(const std::string& caption, const std::string& file) override {
+    log.push_back("todo " + caption + " " + std::filesystem::path(file).filename().string());
   }
-  void Remove() override { ++removed; }
-  int built = 0;
-  int removed = 0;
+  void CopyProperties(host::VBComponent* current) override { log.push_back("copy " + Name(current)); }
+  void EditTemplates() override { log.push_back("control templates"); }
+  void ApplyTemplates(host::VBComponent* current) override { log.push_back("apply " + Name(current)); }
+  static std::string Name(host::VBComponent* component) { return component != nullptr ? component->Name() : "-"; }
+
+  std::vector<std::string> log;
+  Tool finder{log, "finder"}, wizard{log, "wizard"};
 };
 
 struct AddInRig {
@@ -104,7 +112,16 @@ struct SampleHost {
                           std::filesystem::copy_options::recursive);
     rig.Option("Default Template", "Standard");
   }
-  ConnectViews Views(bool interactive = true) { return {&insert_mode, &options, &splash, interactive ? &ui : nullptr}; }
+  // Without windows: the insert-mode choice and the splash window only.
+  ConnectViews Views(bool windows = true) {
+    ConnectViews views{.insert_options = &insert_mode, .splash = &splash};
+    if (windows) {
+      views.options_dialog = &options, views.component_info = &tools, views.function_finder = &tools.finder, views.insert_wizard = &tools.wizard;
+      views.form_converter = &tools, views.todo_list = &tools, views.control_commands = &tools;
+      views.help_viewer = &help;
+    }
+    return views;
+  }
 
   AddInRig rig;
   std::filesystem::path folder = rig.dir / "Orders";
@@ -112,7 +129,8 @@ struct SampleHost {
   FakeInsertMode insert_mode;
   FakeOptionsDialog options;
   FakeSplash splash;
-  FakeInterface ui;
+  FakeWindows tools;
+  platform::HelpViewer help;
 };
 
 }  // namespace gildex::testing

@@ -1,0 +1,394 @@
+// Connect's context menus, toolbar and the commands behind them that run no engine pass.
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "common/nembus_common.h"
+#include "ide/connect.h"
+#include "platform/cp1252.h"
+
+namespace gildex {
+namespace {
+
+constexpr const char* kMenuBuildFailed =
+    "An error occured creating the menu add-ins, please check your installation,\r\nand try again.";
+constexpr const char* kMenuRemoveFailed =
+    "An error has occured whilst trying to remove the context-sensitive menus.\r\n"
+    "Please close any open applications and try again.";
+constexpr const char* kToolbarBuildFailed =
+    "An error occured creating the Gildex toolbar, please check your installation,\r\nand try again.";
+constexpr const char* kToolbarRemoveFailed =
+    "An error has occured whilst trying to remove the Gildex toolbar.\r\n"
+    "Please close any open applications and try again.";
+constexpr const char* kToDoCaption = "To Do..";
+constexpr const char* kToDoFile = "todo.dat";
+
+VbError ObjectNotSet() { return VbError(91, "Object variable or With block variable not set"); }
+
+host::CommandBars& BarsOf(host::VBE* vbe) {
+  if (vbe == nullptr) throw ObjectNotSet();
+  return vbe->Bars();
+}
+
+// Basic's CLng of a stored number: to the nearest integer, halves to even; overflow is error 6.
+std::int32_t StoredLong(const std::string& text) {
+  const double value = std::nearbyint(Val(text));
+  if (!(value >= -2147483648.0 && value <= 2147483647.0)) throw VbError(6, "Overflow");
+  return static_cast<std::int32_t>(value);
+}
+
+// A toolbar button has no caption: the user knows it by its tooltip.
+host::CommandBarControl* ControlNamed(host::CommandBar& bar, std::string_view caption) {
+  if (host::CommandBarControl* control = bar.Control(caption)) return control;
+  for (auto& control : bar.controls)
+    if (control->caption.empty() && cp1252::EqualsNoCase(control->tooltip_text, caption)) return control.get();
+  return nullptr;
+}
+
+bool RaiseClick(host::CommandBarControl* control) {
+  if (control == nullptr || control->kind != host::ControlKind::Button || !control->visible || !control->enabled)
+    return false;
+  bool handled = false, cancel_default = false;
+  control->Click.Raise(*control, handled, cancel_default);
+  return true;
+}
+
+}  // namespace
+
+void Connect::CloseSplash() {
+  if (views_.splash != nullptr && views_.splash->Loaded()) views_.splash->Close();
+}
+
+void Connect::Bind(host::CommandBarControl& control, CommandHandler handler) {
+  // The host's bars may outlive Connect: a click then reaches nobody.
+  const int id = control.Click.Connect([self = self_, handler](host::CommandBarControl&, bool&, bool&) {
+    if (Connect* connect = *self) (connect->*handler)();
+  });
+  command_links_.push_back({&control, id});
+}
+
+void Connect::CreateMenus() {
+  try {
+    menus_built_ = true;
+    RemoveMenus();
+    command_links_.clear();
+    host::CommandBars& bars = BarsOf(add_in_.VBE());
+    host::CommandBar* bar = nullptr;
+    std::string_view bar_name;
+    std::vector<std::string_view> popups;  // the captions of the popups above the next entry
+    for (const MenuEntry& entry : MenuTable()) {
+      if (entry.bar == kControlsBar) continue;  // CreateTemplateMenu's
+      if (entry.bar != bar_name) {
+        bar_name = entry.bar;
+        bar = bars.Find(bar_name);
+        popups.clear();
+      }
+      if (bar == nullptr) continue;  // this host has no such menu
+      // A nested entry goes into its popup found again by caption, as the host hands it out.
+      host::CommandBar* parent = bar;
+      for (int level = 0; level < entry.depth; ++level) {
+        host::CommandBarControl* popup = parent->Control(popups.at(static_cast<std::size_t>(level)));
+        if (popup == nullptr || popup->popup == nullptr) throw ObjectNotSet();
+        parent = popup->popup.get();
+      }
+      host::CommandBarControl& control = parent->Add(entry.kind);
+      control.begin_group = entry.begin_group;
+      control.tag = std::string(entry.tag);
+      if (entry.handler != nullptr) Bind(control, entry.handler);
+      control.caption = std::string(entry.caption);
+      control.face_id = entry.face_id;
+      control.visible = entry.visible;
+      if (entry.kind == host::ControlKind::Popup) {
+        popups.resize(static_cast<std::size_t>(entry.depth));
+        popups.push_back(entry.caption);
+      }
+    }
+    if (host::VBProject* project = add_in_.VBE()->ActiveVBProject()) SetActiveProject(project);
+  } catch (const std::exception&) {
+    CloseSplash();
+    add_in_.Services().dialogs.MsgBox(platform::MessageBox{kMenuBuildFailed, platform::vbOKOnly, std::string(kAppTitle)});
+  }
+}
+
+void Connect::CreateTemplateMenu() {
+  add_in_.Report().Trap("Connect.CreateTemplateMenu", [&] {
+    host::CommandBar* bar = BarsOf(add_in_.VBE()).Find(kControlsBar);
+    if (bar == nullptr) return;
+    // Built once: the menu builder's removal has run before, so an entry here is this build's.
+    if (bar->FindControl(host::ControlKind::Button, "Gildex_Property") != nullptr) return;
+    for (const MenuEntry& entry : MenuTable()) {
+      if (entry.bar != kControlsBar) continue;
+      host::CommandBarControl& control = bar->Add(entry.kind);
+      control.begin_group = entry.begin_group;
+      control.tag = std::string(entry.tag);
+      Bind(control, entry.handler);
+      control.caption = std::string(entry.caption);
+      control.visible = entry.visible;
+    }
+  });
+}
+
+void Connect::RemoveMenus() {
+  try {
+    host::CommandBars& bars = BarsOf(add_in_.VBE());
+    // One entry found at a time, as the host's search gives them.
+    for (const TaggedKind& removed : RemovalTable())
+      while (host::CommandBarControl* control = bars.FindControl(removed.kind, removed.tag)) control->Delete();
+  } catch (const std::exception&) {
+    CloseSplash();
+    add_in_.Services().dialogs.MsgBox(
+        platform::MessageBox{kMenuRemoveFailed, platform::vbOKOnly, std::string(kAppTitle)});
+  }
+}
+
+void Connect::CreateToolbar() {
+  try {
+    toolbar_built_ = true;
+    host::CommandBars& bars = BarsOf(add_in_.VBE());
+    // A bar left over from a run that never disconnected.
+    while (bars.Delete(kToolbarName)) {
+    }
+    host::CommandBar& bar = bars.Add(kToolbarName, host::BarPosition::Floating, false);
+    bar.enabled = true;
+    bar.visible = true;
+    RestoreToolbarPos(bar);
+    for (const ToolbarButton& button : ToolbarTable()) {
+      host::CommandBarControl& control = bar.Add(host::ControlKind::Button);
+      control.tooltip_text = std::string(button.tooltip);
+      control.face_id = button.face_id;
+      control.begin_group = button.begin_group;
+      Bind(control, button.handler);
+    }
+  } catch (const std::exception&) {
+    CloseSplash();
+    add_in_.Services().dialogs.MsgBox(
+        platform::MessageBox{kToolbarBuildFailed, platform::vbOKOnly, std::string(kAppTitle)});
+  }
+}
+
+void Connect::RemoveToolbar() {
+  try {
+    host::CommandBars& bars = BarsOf(add_in_.VBE());
+    host::CommandBar* bar = bars.Find(kToolbarName);
+    if (bar == nullptr) throw VbError(5, "Invalid procedure call or argument");
+    SaveToolbarPos(*bar);
+    bars.Delete(kToolbarName);
+  } catch (const std::exception&) {
+    CloseSplash();
+    add_in_.Services().dialogs.MsgBox(
+        platform::MessageBox{kToolbarRemoveFailed, platform::vbOKOnly, std::string(kAppTitle)});
+  }
+}
+
+void Connect::RestoreToolbarPos(host::CommandBar& bar) {
+  add_in_.Report().Trap("Connect.RestoreToolbarPos", [&] {
+    RegistryTools& registry = add_in_.Registry();
+    const std::string key(kProductKey);
+    const std::int32_t top = StoredLong(registry.fnsGetRegistryValue(key, "Top"));
+    const std::int32_t left = StoredLong(registry.fnsGetRegistryValue(key, "Left"));
+    const std::int32_t position = StoredLong(registry.fnsGetRegistryValue(key, "Position"));
+    bar.position = static_cast<host::BarPosition>(position);
+    // Nothing stored reads as 0: the host then places the bar itself.
+    if (top != 0 || left != 0) {
+      bar.left = left;
+      bar.top = top;
+    }
+    bar.visible = StrToBool(registry.fnsGetRegistryValue(key, "Visible", "BOOL"));
+  });
+}
+
+void Connect::SaveToolbarPos(host::CommandBar& bar) {
+  add_in_.Report().Trap("Connect.SaveToolbarPos", [&] {
+    RegistryTools& registry = add_in_.Registry();
+    const std::string key(kProductKey);
+    registry.WriteTogether([&] {
+      registry.subSetRegistryValue(key, "Top", std::to_string(bar.top));
+      registry.subSetRegistryValue(key, "Left", std::to_string(bar.left));
+      registry.subSetRegistryValue(key, "Position", std::to_string(static_cast<int>(bar.position)));
+      registry.subSetRegistryValue(key, "Visible", bar.visible ? "True" : "False");
+    });
+  });
+}
+
+bool Connect::Click(std::string_view bar_name, std::initializer_list<std::string_view> captions) {
+  host::VBE* vbe = add_in_.VBE();
+  host::CommandBar* bar = vbe != nullptr ? vbe->Bars().Find(bar_name) : nullptr;
+  host::CommandBarControl* control = nullptr;
+  for (std::string_view caption : captions) {
+    if (bar == nullptr || (control != nullptr && (!control->visible || !control->enabled))) return false;
+    control = ControlNamed(*bar, caption);
+    if (control == nullptr) return false;
+    bar = control->popup.get();
+  }
+  return RaiseClick(control);
+}
+
+bool Connect::ClickTag(std::string_view tag) {
+  host::VBE* vbe = add_in_.VBE();
+  return vbe != nullptr && RaiseClick(vbe->Bars().FindControl(host::ControlKind::Button, tag));
+}
+
+void Connect::WindowMissing(const char* what) {
+  add_in_.Services().dialogs.MsgBox(platform::MessageBox{std::string(what) + " is not available on the command line.",
+                                                         platform::vbExclamation, std::string(kAppTitle)});
+}
+
+void Connect::OpenOptions(const char* name) {
+  add_in_.Report().Trap(name, [&] {
+    if (views_.options_dialog == nullptr) return WindowMissing("The Gildex options window");
+    views_.options_dialog->ShowOptions();
+  });
+}
+
+void Connect::hWndProjectOptions_Click() { OpenOptions("Connect.hWndProjectOptions_Click"); }
+void Connect::hWndModuleOptions_Click() { OpenOptions("Connect.hWndModuleOptions_Click"); }
+void Connect::hWndFormOptions_Click() { OpenOptions("Connect.hWndFormOptions_Click"); }
+void Connect::hWndCodeOptions_Click() { OpenOptions("Connect.hWndCodeOptions_Click"); }
+
+void Connect::ShowInfo(const char* name) {
+  add_in_.Report().Trap(name, [&] {
+    if (views_.component_info == nullptr) return WindowMissing("The component information window");
+    host::VBComponent* component = add_in_.VBE() != nullptr ? add_in_.VBE()->SelectedVBComponent() : nullptr;
+    if (component == nullptr) throw ObjectNotSet();
+    views_.component_info->Display(*component);
+  });
+}
+
+void Connect::hWndModuleInfo_Click() { ShowInfo("Connect.hWndModuleInfo_Click"); }
+void Connect::hWndFormInfo_Click() { ShowInfo("Connect.hWndFormInfo_Click"); }
+
+void Connect::ShowToolWindow(const char* name, ToolWindowView* view, const char* what) {
+  add_in_.Report().Trap(name, [&] {
+    if (view == nullptr) return WindowMissing(what);
+    view->Show();
+  });
+}
+
+void Connect::hWndCodeFinder_Click() {
+  ShowToolWindow("Connect.hWndCodeFinder_Click", views_.function_finder, "The function finder");
+}
+void Connect::hWndToolbarFNFinder_Click() {
+  ShowToolWindow("Connect.hWndToolbarFNFinder_Click", views_.function_finder, "The function finder");
+}
+void Connect::hWndToolbarWizard_Click() {
+  ShowToolWindow("Connect.hWndToolbarWizard_Click", views_.insert_wizard, "The insert wizard");
+}
+
+void Connect::hWndFormToASP_Click() {
+  add_in_.Report().Trap("Connect.hWndFormToASP_Click", [&] {
+    clsMessages& messages = add_in_.Messages();
+    messages.ButtonState(0);
+    host::VBComponent* form = current_component_;
+    if (form != nullptr && form->Type() == host::ComponentType::VBForm && form->HasOpenDesigner()) {
+      if (views_.form_converter == nullptr)
+        WindowMissing("The form-to-HTML converter");
+      else
+        views_.form_converter->ShowConverter(*form);
+    }
+    messages.ButtonState(1);
+  });
+}
+
+void Connect::hWndInsertComment_Click() {
+  add_in_.Report().Trap("Connect.hWndInsertComment_Click", [&] {
+    host::VBE* vbe = add_in_.VBE();
+    host::VBComponent* component = vbe != nullptr ? vbe->SelectedVBComponent() : nullptr;
+    if (component == nullptr || component->Code() == nullptr) throw ObjectNotSet();
+    host::CodeModule& module = *component->Code();
+    CGildex& engine = add_in_.Engine();
+    const long line = GetCursorPosition(module);
+    host::ProcKind kind = host::ProcKind::Proc;
+    const std::string name = module.ProcOfLine(line, kind);
+    long first = 0, last = 0;
+    // Outside any procedure there is no line to put the block at.
+    if (name.empty() || !engine.FindProcAtLine(line, first, last, false))
+      throw VbError(5, "Invalid procedure call or argument");
+    const std::string declaration = module.Lines(module.ProcBodyLine(name, kind), 1);
+    const std::string scope = engine.MatchFirstToken(declaration, "Friend")    ? "Friend"
+                              : engine.MatchFirstToken(declaration, "Private") ? "Private"
+                                                                               : "Public";
+    const std::string block = engine.InsertUserVars(engine.CommentTemplate(), name, module, vbe->ActiveVBProject(),
+                                                    engine.GetProcString(declaration, true), scope, "");
+    module.InsertLines(first, block);
+    module.InsertLines(first, "");
+  });
+}
+
+void Connect::CloseWindows(const char* name, bool code, bool designers) {
+  add_in_.Report().Trap(name, [&] {
+    host::VBE* vbe = add_in_.VBE();
+    if (vbe == nullptr) throw ObjectNotSet();
+    if (code && designers) {
+      // The collection shrinks as windows close: the first one, as many times as there were.
+      const std::size_t count = vbe->Windows().size();
+      for (std::size_t i = 0; i < count; ++i) {
+        const std::vector<host::Window*> windows = vbe->Windows();
+        if (windows.empty()) break;
+        windows.front()->Close();
+      }
+      return;
+    }
+    const host::WindowType closed = code ? host::WindowType::CodeWindow : host::WindowType::Designer;
+    for (std::size_t i = 0;;) {
+      const std::vector<host::Window*> windows = vbe->Windows();
+      if (i >= windows.size()) break;
+      if (windows[i]->Type() == closed)
+        windows[i]->Close();  // the next window moves up to this index
+      else
+        ++i;
+    }
+  });
+}
+
+void Connect::hWndWindowCloseCode_Click() { CloseWindows("Connect.hWndWindowCloseCode_Click", true, false); }
+void Connect::hWndWindowCloseForms_Click() { CloseWindows("Connect.hWndWindowCloseForms_Click", false, true); }
+void Connect::hWndWindowCloseAll_Click() { CloseWindows("Connect.hWndWindowCloseAll_Click", true, true); }
+
+void Connect::hWndControlCopy_Click() {
+  add_in_.Report().Trap("Connect.hWndControlCopy_Click", [&] {
+    if (views_.control_commands == nullptr) return WindowMissing("The property copier");
+    views_.control_commands->CopyProperties(current_component_);
+  });
+}
+
+void Connect::hWndCTemplateEdit_Click() {
+  add_in_.Report().Trap("Connect.hWndCTemplateEdit_Click", [&] {
+    if (views_.control_commands == nullptr) return WindowMissing("The control templates window");
+    views_.control_commands->EditTemplates();
+  });
+}
+
+void Connect::hWndCTemplateView_Click() {
+  add_in_.Report().Trap("Connect.hWndCTemplateView_Click", [&] {
+    if (views_.control_commands == nullptr) return WindowMissing("The control templates window");
+    views_.control_commands->ApplyTemplates(current_component_);
+  });
+}
+
+void Connect::hWndToolbarInsert_Click() { hWndProjectInsert_Click(); }
+void Connect::hWndToolbarRemove_Click() { hWndProjectDelete_Click(); }
+void Connect::hWndToolbarOptions_Click() { hWndProjectOptions_Click(); }
+
+void Connect::hWndToolbarToDo_Click() {
+  add_in_.Report().Trap("Connect.hWndToolbarToDo_Click", [&] {
+    if (views_.todo_list == nullptr) return WindowMissing("The To-Do list");
+    host::VBProject* project = add_in_.VBE() != nullptr ? add_in_.VBE()->ActiveVBProject() : nullptr;
+    if (project == nullptr) throw ObjectNotSet();
+    views_.todo_list->Open(kToDoCaption, GetFilePath(project->FileName()) + kPathSeparator + kToDoFile);
+  });
+}
+
+void Connect::hWndToolbarHelp_Click() {
+  add_in_.Report().Trap("Connect.hWndToolbarHelp_Click", [&] {
+    const std::filesystem::path file = add_in_.Services().program_folder / std::string(kHelpFileName);
+    if (views_.help_viewer == nullptr || !views_.help_viewer->Configured()) {
+      add_in_.Services().dialogs.MsgBox(platform::MessageBox{
+          "No help viewer is configured, so the help file " + file.string() + " cannot be opened.",
+          platform::vbExclamation, std::string(kAppTitle)});
+      return;
+    }
+    views_.help_viewer->Open(file);
+  });
+}
+
+}  // namespace gildex

@@ -1,0 +1,336 @@
+// The add-in's entries in the host's command bars: what connecting builds, what a click on
+// each runs, where the toolbar comes back, and that disconnecting leaves nothing behind.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "host/project_loader.h"
+#include "ide/connect.h"
+#include "ide/ide_rig_test.h"
+
+namespace gildex {
+namespace {
+
+namespace fs = std::filesystem;
+using Strings = std::vector<std::string>;
+
+struct Host : testing::SampleHost {
+  Host() {
+    rig.Option("Comment Template", "' %ProcName% of %ModuleName%");
+    host::Load(vbe, folder / "Orders.vbp");
+  }
+  host::MemoryComponent& Component(const std::string& name) {
+    for (host::MemoryComponent* component : vbe.Projects().front()->Components())
+      if (component->Name() == name) return *component;
+    throw std::logic_error("no component " + name);
+  }
+  host::CommandBar& Bar(const std::string& name) { return *vbe.Bars().Find(name); }
+};
+
+// Our entries as the user sees them, bar by bar: caption (a toolbar button's tooltip) indented
+// by nesting, tag, icon, separator, hidden, popup. An IDE entry after ours is flagged: ours go
+// at the end of each bar.
+Strings Printed(host::CommandBars& bars) {
+  Strings lines;
+  std::function<void(host::CommandBar&, const std::string&, int)> walk = [&](host::CommandBar& bar,
+                                                                             const std::string& name, int depth) {
+    bool ours_seen = false;
+    for (auto& control : bar.controls) {
+      if (!control->tag.starts_with("Gildex_") && name != kToolbarName) {
+        if (ours_seen) lines.push_back(name + ": IDE entry after ours: " + control->caption);
+        continue;
+      }
+      ours_seen = true;
+      std::string line = name + ": " + std::string(2 * depth, ' ') +
+                         (control->caption.empty() ? control->tooltip_text : control->caption) + " |" + control->tag;
+      if (control->face_id != 0) line += " icon " + std::to_string(control->face_id);
+      if (control->begin_group) line += " group";
+      if (!control->visible) line += " hidden";
+      if (control->popup) line += " >";
+      lines.push_back(line);
+      if (control->popup) walk(*control->popup, name, depth + 1);
+    }
+  };
+  for (auto& bar : bars.bars) walk(*bar, bar->name, 0);
+  return lines;
+}
+
+const Strings kBuilt = {
+    "Project Window Project: Insert error handling into entire project. |Gildex_Insert icon 6 group",
+    "Project Window Project: Remove error handling from entire project. |Gildex_Remove icon 7",
+    "Project Window Project: Gildex Options |Gildex_Options icon 10",
+    "Project Window Module/Class Folder: Insert Error Handling into Class/Module |Gildex_Insert icon 6 group",
+    "Project Window Module/Class Folder: Remove Error Handling from Class/Module |Gildex_Remove icon 7",
+    "Project Window Module/Class Folder: Insert Line-Numbers into Class/Module |Gildex_Number group",
+    "Project Window Module/Class Folder: Remove Line-Numbers form Class/Module |Gildex_Number",
+    "Project Window Module/Class Folder: Gildex Options |Gildex_Options icon 10 group",
+    "Project Window Module/Class Folder: Component Information |Gildex_Info icon 15 group",
+    "Project Window Form Folder: Insert Error Handling into form. |Gildex_Insert icon 6 group",
+    "Project Window Form Folder: Remove Error Handling from form. |Gildex_Remove icon 7",
+    "Project Window Form Folder: Insert Line-Numbers into form. |Gildex_Number group",
+    "Project Window Form Folder: Remove Line-Numbers form form. |Gildex_Number",
+    "Project Window Form Folder: Convert to VBScript/HTML |Gildex_Number",
+    "Project Window Form Folder: Gildex Options |Gildex_Options icon 10 group",
+    "Project Window Form Folder: Component Information |Gildex_Info icon 15 group",
+    "Code Window: Gildex insert |Gildex_Insert group >",
+    "Code Window:   Default template |Gildex_Insert group >",
+    "Code Window:     Into this module |Gildex_Insert icon 6",
+    "Code Window:     Into this proc/function |Gildex_Insert icon 6",
+    "Code Window:   Line numbers |Gildex_Number group",
+    "Code Window:   Comment block |Gildex_Number",
+    "Code Window: Gildex remove |Gildex_Remove >",
+    "Code Window:   Default template |Gildex_Remove group >",
+    "Code Window:     From this module |Gildex_Remove icon 7",
+    "Code Window:     From this proc/function |Gildex_Remove icon 7",
+    "Code Window:   Line numbers |Gildex_Number group",
+    "Code Window: Function Finder |Gildex_Options group",
+    "Code Window: Gildex Options |Gildex_Options icon 10 group",
+    "Code Window: Close Windows |Gildex_CloseWindows group >",
+    "Code Window:   Close Code Windows |Gildex_CloseWindows",
+    "Code Window:   Close Designer Windows |Gildex_CloseWindows",
+    "Code Window:   Close Both |Gildex_CloseWindows",
+    "Controls: Copy Properties |Gildex_Property hidden",
+    "Controls: View Control Templates |Gildex_ControlTemplates group hidden",
+    "Controls: Apply Control Templates |Gildex_ControlTemplates hidden",
+    "Gildex: Insert Gildex Handler | icon 231",
+    "Gildex: Remove Error Handler | icon 232",
+    "Gildex: Gildex Options | icon 548 group",
+    "Gildex: Gildex Wizard | icon 625 group",
+    "Gildex: Code Repository | icon 46",
+    "Gildex: To-Do List | icon 1046",
+    "Gildex: Gildex Help | icon 1004",
+};
+
+std::vector<bool> ToolbarEnabled(Host& host) {
+  std::vector<bool> enabled;
+  for (auto& button : host.Bar(kToolbarName).controls) enabled.push_back(button->enabled);
+  return enabled;
+}
+
+// One set of entries however often the add-in connects, a toolbar the progress window
+// switches, and nothing of ours left after disconnecting but the toolbar's place.
+TEST(Menus, ConnectingBuildsOneSetAndDisconnectingLeavesNone) {
+  Host host;
+  {
+    Connect connect(host.rig.add_in, host.Views());
+    connect.OnConnection(&host.vbe, ext_cm_AfterStartup);
+    EXPECT_EQ(Printed(host.vbe.Bars()), kBuilt);
+    EXPECT_EQ(connect.ActiveProject(), host.vbe.ActiveVBProject());
+    connect.OnConnection(&host.vbe, ext_cm_External);
+    EXPECT_EQ(Printed(host.vbe.Bars()), kBuilt) << "a reconnection replaces the entries";
+    ASSERT_TRUE(connect.Click("Project Window Project", {"gildex options"}));
+    EXPECT_EQ(host.options.opened, 1) << "one click connection per entry";
+
+    clsMessages& messages = host.rig.add_in.Messages();
+    messages.ButtonState(0);
+    EXPECT_EQ(ToolbarEnabled(host), (std::vector<bool>{false, false, false, false, false, true, true}));
+    EXPECT_FALSE(connect.Click(kToolbarName, {"Gildex Options"})) << "a disabled button takes no click";
+    messages.ButtonState(1);
+    EXPECT_EQ(ToolbarEnabled(host), std::vector<bool>(7, true));
+
+    // The user docks the bar on the right and shows it.
+    host::CommandBar& bar = host.Bar(kToolbarName);
+    bar.position = host::BarPosition::Right, bar.top = 33, bar.left = 44, bar.visible = true;
+    connect.OnDisconnection(0);
+    EXPECT_EQ(Printed(host.vbe.Bars()), Strings{});
+    const std::string key(kProductKey);
+    Strings stored;
+    for (const char* value : {"Top", "Left", "Position", "Visible"})
+      stored.push_back(host.rig.tools.fnsGetRegistryValue(key, value));
+    EXPECT_EQ(stored, (Strings{"33", "44", "2", "True"}));
+    EXPECT_TRUE(host.rig.dialogs.Asked().empty());
+  }
+  Connect again(host.rig.add_in, host.Views());
+  again.OnConnection(&host.vbe, ext_cm_Startup);
+  const host::CommandBar& bar = host.Bar(kToolbarName);
+  EXPECT_EQ(std::tuple(bar.position, bar.top, bar.left, bar.visible), std::tuple(host::BarPosition::Right, 33, 44, true));
+  EXPECT_EQ(Printed(host.vbe.Bars()), kBuilt);
+}
+
+// Where the toolbar appears, from what the last disconnection stored; a host lacking a bar
+// or holding a bar left over from a crashed run.
+TEST(Menus, ToolbarPlaceAndHostsThatDiffer) {
+  struct Case {
+    std::string name;
+    Strings stored;  // Top, Left, Position, Visible; "-" not stored
+    host::BarPosition position;
+    int top, left;
+    bool visible;
+    bool leftover = false, without_code_window = false;
+  };
+  const int T = host::kNewFloatingTop, L = host::kNewFloatingLeft;
+  const std::vector<Case> cases = {
+      {"first connection ever", {"-", "-", "-", "-"}, host::BarPosition::Left, T, L, false},
+      {"top and left 0: position only", {"0", "0", "1", "True"}, host::BarPosition::Top, T, L, true},
+      {"one of them set", {"12", "0", "4", "True"}, host::BarPosition::Floating, 12, 0, true},
+      {"closed by the user", {"70.5", "301.5", "4", "False"}, host::BarPosition::Floating, 70, 302, false},
+      {"not a number", {"abc", "-", "3", "yes"}, host::BarPosition::Bottom, T, L, false},
+      {"a leftover bar", {"-", "-", "4", "True"}, host::BarPosition::Floating, T, L, true, true},
+      {"no code window menu", {"-", "-", "4", "True"}, host::BarPosition::Floating, T, L, true, false, true},
+  };
+  for (const Case& c : cases) {
+    Host host;
+    const char* names[] = {"Top", "Left", "Position", "Visible"};
+    for (std::size_t i = 0; i < 4; ++i)
+      if (c.stored[i] != "-") host.rig.tools.subSetRegistryValue(std::string(kProductKey), names[i], c.stored[i]);
+    if (c.leftover) host.vbe.Bars().Add(kToolbarName, host::BarPosition::Top, false).Add(host::ControlKind::Button);
+    if (c.without_code_window) host.vbe.Bars().Delete("Code Window");
+    Connect connect(host.rig.add_in, host.Views());
+    connect.OnConnection(&host.vbe, ext_cm_AfterStartup);
+    int toolbars = 0;
+    for (auto& bar : host.vbe.Bars().bars) toolbars += bar->name == kToolbarName;
+    EXPECT_EQ(toolbars, 1) << c.name;
+    const host::CommandBar& bar = host.Bar(kToolbarName);
+    EXPECT_EQ(std::tuple(bar.position, bar.top, bar.left, bar.visible), std::tuple(c.position, c.top, c.left, c.visible))
+        << c.name;
+    Strings expected;
+    for (const std::string& line : kBuilt)
+      if (!c.without_code_window || !line.starts_with("Code Window")) expected.push_back(line);
+    EXPECT_EQ(Printed(host.vbe.Bars()), expected) << c.name;
+    EXPECT_TRUE(host.rig.dialogs.Asked().empty()) << c.name;
+  }
+}
+
+// A click on every entry and button runs its command, seen in what it leaves behind: the
+// progress window's last message, a window opened, a message box, lines added, windows left.
+// Without the desktop program's windows each of those commands says so.
+TEST(Menus, EveryEntryRunsItsCommand) {
+  const std::string PWP = "Project Window Project", MOD = "Project Window Module/Class Folder",
+                    FORM = "Project Window Form Folder", CODE = "Code Window", TB = kToolbarName;
+  auto missing = [](const std::string& what) { return "box " + what + " is not available on the command line."; };
+  using Prepare = std::function<void(Host&)>;
+  const Prepare none = [](Host&) {};
+  const Prepare module = [](Host& h) { h.vbe.SelectComponent(h.Component("modGlobals")); };
+  const Prepare form = [](Host& h) { h.vbe.SelectComponent(h.Component("frmMain")); };
+  // The cursor in Sub Main of modGlobals' code window.
+  const Prepare code = [](Host& h) {
+    host::MemoryComponent& globals = h.Component("modGlobals");
+    h.vbe.SelectComponent(globals);
+    h.vbe.ShowCode(globals);
+    const long line = globals.Code()->ProcBodyLine("Main", host::ProcKind::Proc) + 1;
+    globals.Code()->Pane().SetSelection({line, 1, line, 1});
+  };
+  // Two code windows, around a designer window and ending the collection.
+  const Prepare windows = [](Host& h) {
+    for (host::Window* window : h.vbe.Windows()) window->Close();
+    h.vbe.ShowCode(h.Component("modGlobals"));
+    h.vbe.ShowDesigner(h.Component("frmMain"));
+    h.vbe.ShowCode(h.Component("clsCustomer"));
+  };
+  const Prepare show_controls = [](Host& h) {
+    for (auto& control : h.Bar("Controls").controls) control->visible = true;
+  };
+  struct Row {
+    std::string bar;  // empty: `path` is one tag
+    Strings path;
+    Prepare prepare;
+    std::string seen;
+    std::string seen_without_windows = "";  // empty: the same
+  };
+  const std::vector<Row> rows = {
+      {PWP, {"Gildex Options"}, none, "options", missing("The Gildex options window")},
+      {PWP, {"Insert error handling into entire project."}, none, "message Gildex Error trapping added to project."},
+      {PWP, {"Remove error handling from entire project."}, none, "message Removed error trapping code from project."},
+      {MOD, {"Insert Error Handling into Class/Module"}, module, "message Gildex Error trapping added to module."},
+      {MOD, {"Insert Line-Numbers into Class/Module"}, none, "message Line Numbers added to module."},
+      {MOD, {"Remove Line-Numbers form Class/Module"}, none, "message Line Numbers removed from module."},
+      {MOD, {"Remove Error Handling from Class/Module"}, none, "message Removed error trapping code from module."},
+      {MOD, {"Gildex Options"}, none, "options", missing("The Gildex options window")},
+      {MOD, {"Component Information"}, none, "info modGlobals", missing("The component information window")},
+      {"", {"Gildex_Info"}, none, "info modGlobals", missing("The component information window")},
+      {FORM, {"Insert Error Handling into form."}, form, "message Gildex Error trapping added to form."},
+      {FORM, {"Insert Line-Numbers into form."}, none, "message Line numbers added to form."},
+      {FORM, {"Remove Line-Numbers form form."}, none, "message Line numbers removed from form."},
+      {FORM, {"Remove Error Handling from form."}, none, "message Removed error trapping code from form."},
+      {FORM, {"Convert to VBScript/HTML"}, none, "nothing: frmMain's designer is closed"},
+      {FORM, {"Convert to VBScript/HTML"}, [](Host& h) { h.vbe.ShowDesigner(h.Component("frmMain")); },
+       "converter frmMain", missing("The form-to-HTML converter")},
+      {FORM, {"Gildex Options"}, none, "options", missing("The Gildex options window")},
+      {FORM, {"Component Information"}, none, "info frmMain", missing("The component information window")},
+      {CODE, {"Gildex Insert", "Default Template", "Into this module"}, code,
+       "message Gildex Error trapping added to component."},
+      {CODE, {"Gildex Remove", "Default Template", "From this proc/function"}, code,
+       "message Gildex Error trapping removed succesfully"},
+      {CODE, {"Gildex Insert", "Default Template", "Into this proc/function"}, code,
+       "message Gildex Error trapping added succesfully"},
+      {CODE, {"Gildex remove", "default template", "From this module"}, code,
+       "message Removed Error trapping code from component."},
+      {CODE, {"Gildex insert", "Line numbers"}, code, "message Line Numbers added to component."},
+      {CODE, {"Gildex remove", "Line numbers"}, code, "message Line Numbers removed from component."},
+      {CODE, {"Gildex insert", "Comment block"}, code, "lines +2"},
+      {CODE, {"Function Finder"}, none, "finder", missing("The function finder")},
+      {CODE, {"Gildex Options"}, none, "options", missing("The Gildex options window")},
+      {CODE, {"Close Windows", "Close Code Windows"}, windows, "windows 1"},
+      {CODE, {"Close Windows", "Close Designer Windows"}, windows, "windows 2"},
+      {CODE, {"Close Windows", "Close Both"}, windows, "windows 0"},
+      {"Controls", {"Copy Properties"}, none, "nothing: hidden"},
+      {"Controls", {"Copy Properties"}, show_controls, "copy frmMain", missing("The property copier")},
+      {"Controls", {"View Control Templates"}, none, "control templates", missing("The control templates window")},
+      {"Controls", {"Apply Control Templates"}, none, "apply frmMain", missing("The control templates window")},
+      {TB, {"Insert Gildex Handler"}, none, "message Gildex Error trapping added to project."},
+      {TB, {"Remove Error Handler"}, none, "message Removed error trapping code from project."},
+      {TB, {"Gildex Options"}, none, "options", missing("The Gildex options window")},
+      {TB, {"Gildex Wizard"}, none, "wizard", missing("The insert wizard")},
+      {TB, {"Code Repository"}, none, "finder", missing("The function finder")},
+      {TB, {"To-Do List"}, none, "todo To Do.. todo.dat", missing("The To-Do list")},
+      {TB, {"Gildex Help"}, none, "help Gildex.hlp",
+       "box No help viewer is configured, so the help file PROGRAM/Gildex.hlp cannot be opened."},
+  };
+  for (const bool with_windows : {true, false}) {
+    Host host;
+    const fs::path opened = host.rig.dir / "help-opened";
+    host.help = platform::HelpViewer("basename {file} > '" + opened.string() + "'");
+    Connect connect(host.rig.add_in, host.Views(with_windows));
+    connect.OnConnection(&host.vbe, ext_cm_AfterStartup);
+    host::CodeModule& globals = *host.Component("modGlobals").Code();
+    const std::string program = host.rig.services.program_folder.string();
+    for (const Row& row : rows) {
+      row.prepare(host);
+      const std::string before = host.rig.add_in.Messages().MessageText();
+      const std::size_t logged = host.tools.log.size(), boxes = host.rig.dialogs.Asked().size(),
+                        windows = host.vbe.Windows().size();
+      const int options = host.options.opened;
+      const long lines = globals.CountOfLines();
+      const bool clicked = row.bar.empty() ? connect.ClickTag(row.path.front()) : [&] {
+        if (row.path.size() == 1) return connect.Click(row.bar, {row.path[0]});
+        if (row.path.size() == 2) return connect.Click(row.bar, {row.path[0], row.path[1]});
+        return connect.Click(row.bar, {row.path[0], row.path[1], row.path[2]});
+      }();
+      Strings seen;
+      if (!clicked) seen.push_back("nothing: hidden");
+      for (std::size_t i = logged; i < host.tools.log.size(); ++i) seen.push_back(host.tools.log[i]);
+      for (std::size_t i = boxes; i < host.rig.dialogs.Asked().size(); ++i) {
+        std::string prompt = host.rig.dialogs.Asked()[i].prompt;
+        if (const std::size_t at = prompt.find(program); at != std::string::npos) prompt.replace(at, program.size(), "PROGRAM");
+        seen.push_back("box " + prompt);
+      }
+      if (host.options.opened != options) seen.push_back("options");
+      if (host.rig.add_in.Messages().MessageText() != before)
+        seen.push_back("message " + host.rig.add_in.Messages().MessageText());
+      if (globals.CountOfLines() != lines && row.seen.starts_with("lines"))
+        seen.push_back("lines +" + std::to_string(globals.CountOfLines() - lines));
+      if (host.vbe.Windows().size() != windows) seen.push_back("windows " + std::to_string(host.vbe.Windows().size()));
+      if (with_windows && fs::exists(opened)) {
+        seen.push_back("help " + platform::testing::ReadBytes(opened).substr(0, 10));
+        fs::remove(opened);
+      }
+      if (seen.empty()) seen.push_back("nothing: frmMain's designer is closed");
+      const std::string expected = with_windows || row.seen_without_windows.empty() ? row.seen : row.seen_without_windows;
+      EXPECT_EQ(seen, Strings{expected}) << row.bar << " " << row.path.back() << (with_windows ? "" : " (no windows)");
+    }
+    // One comment block at Sub Main's first line (the blank one after the declarations), after
+    // one empty line of its own.
+    Strings around;
+    for (long line = 2; line <= globals.CountOfLines(); ++line)
+      if (globals.Lines(line, 1) == "' Main of modGlobals")
+        around.push_back(globals.Lines(line - 2, 1) + "|" + globals.Lines(line - 1, 1) + "|" + globals.Lines(line + 1, 1));
+    EXPECT_EQ(around, Strings{"Private mNextOrderNo As Long||"});
+  }
+}
+
+}  // namespace
+}  // namespace gildex
