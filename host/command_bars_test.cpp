@@ -19,6 +19,14 @@ TEST(CommandBars, FindAddDeleteByNameAndTag) {
   remove.tag = "Gildex_Remove";
   EXPECT_EQ(popup.popup->controls.front().get(), &remove);
 
+  // Controls(caption): this bar's own controls, letter case and access keys not counting.
+  popup.caption = "Gildex &Menu";
+  insert.caption = "Insert";
+  EXPECT_EQ(menu.Control("gildex menu"), &popup);
+  EXPECT_EQ(menu.Control("GILDEX &MENU"), &popup);
+  EXPECT_EQ(menu.Control("Insert"), nullptr);
+  EXPECT_EQ(popup.popup->Control("iNSERT"), &insert);
+
   EXPECT_EQ(bars.FindControl(ControlKind::Button, "Gildex_Insert"), &insert);
   EXPECT_EQ(bars.FindControl(ControlKind::Popup, "Gildex_Insert"), nullptr);
   EXPECT_EQ(bars.FindControl(ControlKind::Popup, "Gildex_Menu"), &popup);
