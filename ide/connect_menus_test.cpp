@@ -151,34 +151,40 @@ TEST(Menus, ConnectingBuildsOneSetAndDisconnectingLeavesNone) {
   EXPECT_EQ(Printed(host.vbe.Bars()), kBuilt);
 }
 
-// Where the toolbar appears, from what the last disconnection stored; a host lacking a bar
-// or holding a bar left over from a crashed run.
+// Where the toolbar appears, from what the last disconnection stored; hosts that lack a bar,
+// hold a bar left over from a crashed run or an entry in the way; a toolbar the user deleted.
+// Whatever was built, disconnecting takes it all away again.
 TEST(Menus, ToolbarPlaceAndHostsThatDiffer) {
+  enum Host_ { Plain, Leftover, NoCodeWindow, InTheWay, ToolbarGone };
   struct Case {
     std::string name;
     Strings stored;  // Top, Left, Position, Visible; "-" not stored
     host::BarPosition position;
     int top, left;
     bool visible;
-    bool leftover = false, without_code_window = false;
+    Host_ host = Plain;
   };
   const int T = host::kNewFloatingTop, L = host::kNewFloatingLeft;
+  const Strings none = {"-", "-", "-", "-"}, shown = {"-", "-", "4", "True"};
   const std::vector<Case> cases = {
-      {"first connection ever", {"-", "-", "-", "-"}, host::BarPosition::Left, T, L, false},
+      {"first connection ever", none, host::BarPosition::Left, T, L, false},
       {"top and left 0: position only", {"0", "0", "1", "True"}, host::BarPosition::Top, T, L, true},
       {"one of them set", {"12", "0", "4", "True"}, host::BarPosition::Floating, 12, 0, true},
       {"closed by the user", {"70.5", "301.5", "4", "False"}, host::BarPosition::Floating, 70, 302, false},
       {"not a number", {"abc", "-", "3", "yes"}, host::BarPosition::Bottom, T, L, false},
-      {"a leftover bar", {"-", "-", "4", "True"}, host::BarPosition::Floating, T, L, true, true},
-      {"no code window menu", {"-", "-", "4", "True"}, host::BarPosition::Floating, T, L, true, false, true},
+      {"a leftover bar", shown, host::BarPosition::Floating, T, L, true, Leftover},
+      {"no code window menu", shown, host::BarPosition::Floating, T, L, true, NoCodeWindow},
+      {"an entry of that caption in the way", shown, host::BarPosition::Floating, T, L, true, InTheWay},
+      {"toolbar deleted by the user", shown, host::BarPosition::Floating, T, L, true, ToolbarGone},
   };
   for (const Case& c : cases) {
     Host host;
     const char* names[] = {"Top", "Left", "Position", "Visible"};
     for (std::size_t i = 0; i < 4; ++i)
       if (c.stored[i] != "-") host.rig.tools.subSetRegistryValue(std::string(kProductKey), names[i], c.stored[i]);
-    if (c.leftover) host.vbe.Bars().Add(kToolbarName, host::BarPosition::Top, false).Add(host::ControlKind::Button);
-    if (c.without_code_window) host.vbe.Bars().Delete("Code Window");
+    if (c.host == Leftover) host.vbe.Bars().Add(kToolbarName, host::BarPosition::Top, false).Add(host::ControlKind::Button);
+    if (c.host == NoCodeWindow) host.vbe.Bars().Delete("Code Window");
+    if (c.host == InTheWay) host.Bar("Code Window").Add(host::ControlKind::Button).caption = "Gildex &Insert";
     Connect connect(host.rig.add_in, host.Views());
     connect.OnConnection(&host.vbe, ext_cm_AfterStartup);
     int toolbars = 0;
@@ -187,11 +193,25 @@ TEST(Menus, ToolbarPlaceAndHostsThatDiffer) {
     const host::CommandBar& bar = host.Bar(kToolbarName);
     EXPECT_EQ(std::tuple(bar.position, bar.top, bar.left, bar.visible), std::tuple(c.position, c.top, c.left, c.visible))
         << c.name;
+    // The builder stops at an entry it cannot place; what it built stays: here the first popup.
     Strings expected;
+    int code_window_lines = c.host == NoCodeWindow ? 0 : c.host == InTheWay ? 1 : 100;
     for (const std::string& line : kBuilt)
-      if (!c.without_code_window || !line.starts_with("Code Window")) expected.push_back(line);
+      if (!line.starts_with("Code Window") || code_window_lines-- > 0) expected.push_back(line);
     EXPECT_EQ(Printed(host.vbe.Bars()), expected) << c.name;
-    EXPECT_TRUE(host.rig.dialogs.Asked().empty()) << c.name;
+
+    if (c.host == ToolbarGone) host.vbe.Bars().Delete(kToolbarName);
+    connect.OnDisconnection(0);
+    EXPECT_EQ(Printed(host.vbe.Bars()), Strings{}) << c.name;
+    Strings boxes;
+    for (const platform::MessageBox& box : host.rig.dialogs.Asked()) boxes.push_back(box.prompt);
+    Strings expected_boxes;
+    if (c.host == InTheWay)
+      expected_boxes = {"An error occured creating the menu add-ins, please check your installation,\r\nand try again."};
+    if (c.host == ToolbarGone)
+      expected_boxes = {"An error has occured whilst trying to remove the Gildex toolbar.\r\n"
+                        "Please close any open applications and try again."};
+    EXPECT_EQ(boxes, expected_boxes) << c.name;
   }
 }
 
