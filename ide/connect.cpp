@@ -64,6 +64,7 @@ void Connect::CreateSharedObjects() {
 Connect::~Connect() {
   add_in_.Report().Trap("Connect.Class_Terminate", [&] {
     if (connected_ && views_.interactive != nullptr) views_.interactive->Remove();
+    ReleaseEventProcs();
     add_in_.ReleaseScripter();
     add_in_.ReleaseEngine();
     add_in_.ReleaseMessages();
@@ -112,6 +113,7 @@ void Connect::OnConnection(host::VBE* application, ConnectMode mode) {
         throw VbError(5, "no interactive interface");
       }
       views_.interactive->Build(*this);
+      CreateEventProcs();
     }
     connected_ = true;
   } catch (const std::exception&) {
@@ -127,6 +129,7 @@ void Connect::OnDisconnection(int /*remove_mode*/) {
   add_in_.Report().Trap("Connect.IDTExtensibility_OnDisconnection", [&] {
     if (add_in_.HasEngine()) add_in_.Engine().AutoSave(false);
     if (connected_ && views_.interactive != nullptr) views_.interactive->Remove();
+    ReleaseEventProcs();
     connected_ = false;
     add_in_.ReleaseEngine();
     add_in_.ReleaseMessages();
