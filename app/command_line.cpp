@@ -187,22 +187,6 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
   make_default->add_option("NAME", name, "template name (its file name without .hdr)")->required();
   make_default->callback(commands([&](auto& c) { return TemplatesDefault(c, name); }));
 
-  std::string control_type, prefix;
-  auto* prefixes = app.add_subcommand("prefixes", "Show and change the control prefix table pfx.dat of the program folder");
-  prefixes->require_subcommand(1);
-  prefixes->footer("A new control of a listed type gets its prefix when \"Auto Prefix\" is on. set and remove create "
-                   "pfx.dat when it does not exist yet; a class or prefix that is empty or holds \"=\" or a line break "
-                   "is refused (exit 2) and nothing is written.");
-  prefixes->add_subcommand("list", "Every control type with its prefix, tab-separated")
-      ->callback(commands([](auto& c) { return PrefixesList(c, platform::ProgramFolder()); }));
-  auto* set_prefix = prefixes->add_subcommand("set", "Give a control type its prefix (replacing the old one) and save");
-  set_prefix->add_option("CLASS", control_type, "control type as VB names it (CommandButton), any letter case")->required();
-  set_prefix->add_option("PREFIX", prefix, "prefix for new controls of that type (cmd)")->required();
-  set_prefix->callback(commands([&](auto& c) { return PrefixesSet(c, platform::ProgramFolder(), control_type, prefix); }));
-  auto* remove_prefix = prefixes->add_subcommand("remove", "Drop a control type's prefix and save");
-  remove_prefix->add_option("CLASS", control_type, "control type, any letter case")->required();
-  remove_prefix->callback(commands([&](auto& c) { return PrefixesRemove(c, platform::ProgramFolder(), control_type); }));
-
   ScopeOptions scope;
   bool yes = false, no = false;
   std::string selection;
@@ -272,6 +256,22 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
   auto* finder = app.add_subcommand("finder", "List every procedure with its kind and line range");
   finder->add_option("FILE", name, "a .vbp, .vbg or single module file")->required();
   finder->callback([&] { run = [&] { return Finder(name, out, err); }; });
+
+  std::string control_type, prefix;
+  auto* prefixes = app.add_subcommand("prefixes", "Show and change the control prefix table pfx.dat of the program folder");
+  prefixes->require_subcommand(1);
+  prefixes->footer("A new control of a listed type gets its prefix when \"Auto Prefix\" is on. set creates pfx.dat "
+                   "when it does not exist yet; a class or prefix that is empty or holds \"=\" or a line break "
+                   "is refused (exit 2) and nothing is written.");
+  prefixes->add_subcommand("list", "Every control type with its prefix, tab-separated")
+      ->callback(commands([](auto& c) { return PrefixesList(c, platform::ProgramFolder()); }));
+  auto* set_prefix = prefixes->add_subcommand("set", "Give a control type its prefix (replacing the old one) and save");
+  set_prefix->add_option("CLASS", control_type, "control type as VB names it (CommandButton), any letter case")->required();
+  set_prefix->add_option("PREFIX", prefix, "prefix for new controls of that type (cmd)")->required();
+  set_prefix->callback(commands([&](auto& c) { return PrefixesSet(c, platform::ProgramFolder(), control_type, prefix); }));
+  auto* remove_prefix = prefixes->add_subcommand("remove", "Drop a control type's prefix and save");
+  remove_prefix->add_option("CLASS", control_type, "control type, any letter case")->required();
+  remove_prefix->callback(commands([&](auto& c) { return PrefixesRemove(c, platform::ProgramFolder(), control_type); }));
 
   if (UnknownCommand(app, args, 1, "gildex", err)) return kBadInput;
   std::vector<const char*> argv;

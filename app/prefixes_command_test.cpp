@@ -34,26 +34,26 @@ TEST(PrefixesCommand, EditsPfxDatAndRefusesBadInputWritingNothing) {
     std::string after;   // pfx.dat afterwards
     const char* before;  // pfx.dat written first
   } cases[] = {
-      {{"list"}, 0, "", kNone},
-      {{"remove", "TextBox"}, 2, "no prefix for the control type \"TextBox\"", kNone},
-      {{"set", "Label", "\xE4\xB8\xAD"}, 2, "Windows-1252 cannot store", kNone},
+      {{"list"}, 0, "", kNone, nullptr},
+      {{"remove", "TextBox"}, 2, "no prefix for the control type \"TextBox\"", kNone, nullptr},
+      {{"set", "Label", "\xE4\xB8\xAD"}, 2, "Windows-1252 cannot store", kNone, nullptr},
       // Asked explicitly, a missing table is made.
-      {{"set", "CommandButton", "cmd"}, 0, "CommandButton=cmd\n", "CommandButton=cmd\r\n"},
-      {{"set", "TextBox", "txt"}, 0, "", "CommandButton=cmd\r\nTextBox=txt\r\n"},
-      {{"set", "commandbutton", "btn"}, 0, "", "TextBox=txt\r\ncommandbutton=btn\r\n"},
-      {{"set", "", "x"}, 2, "the control type is empty", "TextBox=txt\r\ncommandbutton=btn\r\n"},
-      {{"set", "Label", ""}, 2, "the prefix is empty", "TextBox=txt\r\ncommandbutton=btn\r\n"},
-      {{"set", "Label=x", "lbl"}, 2, "the control type holds \"=\"", "TextBox=txt\r\ncommandbutton=btn\r\n"},
-      {{"set", "Label", "l=b"}, 2, "the prefix holds \"=\"", "TextBox=txt\r\ncommandbutton=btn\r\n"},
-      {{"set", "Label", "l\nb"}, 2, "the prefix holds a line break", "TextBox=txt\r\ncommandbutton=btn\r\n"},
-      {{"remove", "Frame\r"}, 2, "the control type holds a line break", "TextBox=txt\r\ncommandbutton=btn\r\n"},
-      {{"list"}, 0, "TextBox\ttxt\ncommandbutton\tbtn\n", "TextBox=txt\r\ncommandbutton=btn\r\n"},
-      {{"remove", "TEXTBOX"}, 0, "", "commandbutton=btn\r\n"},
+      {{"set", "CommandButton", "cmd"}, 0, "CommandButton=cmd\n", "CommandButton=cmd\r\n", nullptr},
+      {{"set", "TextBox", "txt"}, 0, "", "CommandButton=cmd\r\nTextBox=txt\r\n", nullptr},
+      {{"set", "commandbutton", "btn"}, 0, "", "TextBox=txt\r\ncommandbutton=btn\r\n", nullptr},
+      {{"set", "", "x"}, 2, "the control type is empty", "TextBox=txt\r\ncommandbutton=btn\r\n", nullptr},
+      {{"set", "Label", ""}, 2, "the prefix is empty", "TextBox=txt\r\ncommandbutton=btn\r\n", nullptr},
+      {{"set", "Label=x", "lbl"}, 2, "the control type holds \"=\"", "TextBox=txt\r\ncommandbutton=btn\r\n", nullptr},
+      {{"set", "Label", "l=b"}, 2, "the prefix holds \"=\"", "TextBox=txt\r\ncommandbutton=btn\r\n", nullptr},
+      {{"set", "Label", "l\nb"}, 2, "the prefix holds a line break", "TextBox=txt\r\ncommandbutton=btn\r\n", nullptr},
+      {{"remove", "Frame\r"}, 2, "the control type holds a line break", "TextBox=txt\r\ncommandbutton=btn\r\n", nullptr},
+      {{"list"}, 0, "TextBox\ttxt\ncommandbutton\tbtn\n", "TextBox=txt\r\ncommandbutton=btn\r\n", nullptr},
+      {{"remove", "TEXTBOX"}, 0, "", "commandbutton=btn\r\n", nullptr},
       // A save would drop the rows after a repeated control type.
       {{"set", "Frame", "fra"}, 2, "repeats an earlier control type at line 2", "A=a\r\na=b\r\nC=c\r\n",
        "A=a\r\na=b\r\nC=c\r\n"},
-      {{"list"}, 0, "A\ta\n", "A=a\r\na=b\r\nC=c\r\n"},
-      {{"set", "--help"}, 0, "CLASS", "A=a\r\na=b\r\nC=c\r\n"},
+      {{"list"}, 0, "A\ta\n", "A=a\r\na=b\r\nC=c\r\n", nullptr},
+      {{"set", "--help"}, 0, "CLASS", "A=a\r\na=b\r\nC=c\r\n", nullptr},
   };
   for (const auto& c : cases) {
     if (c.before != nullptr) WriteBytes(file, c.before);

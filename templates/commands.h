@@ -42,8 +42,8 @@ int TemplatesDefault(CommandContext& context, std::string_view name);
 // The control prefix table "pfx.dat" of `program_folder`, edited through the options dialog's
 // list editor (prefix_list.h). `list` prints "TYPE<tab>PREFIX" rows. `set` replaces or adds a
 // control type's prefix (the row moves to the end, as Add does) and `remove` drops it; both
-// save the table and create "pfx.dat" when it does not exist yet, since the user asked for
-// a table. An empty control type or prefix, or "=" or a line break in either, is refused
+// save the table, and `set` creates "pfx.dat" when it does not exist yet, since the user
+// asked for a table (the options dialog writes only an existing file). An empty control type or prefix, or "=" or a line break in either, is refused
 // (exit 2) as is a file whose control types repeat, which a save would cut short: nothing
 // is written then. Exit 1 when the file could not be written.
 int PrefixesList(CommandContext& context, const std::filesystem::path& program_folder);
