@@ -46,7 +46,8 @@ BuilderStart StartBuilderTool(const Environment& env, const std::filesystem::pat
   if (child == 0) {
     // Only async-signal-safe calls between fork and exec.
     ::setsid();
-    if (::fork() != 0) ::_exit(0);
+    const pid_t tool = ::fork();
+    if (tool != 0) ::_exit(tool < 0 ? 1 : 0);
     const int null_fd = ::open("/dev/null", O_RDONLY);
     if (null_fd >= 0) ::dup2(null_fd, 0);
     if (::chdir(dir.c_str()) != 0) ::_exit(126);

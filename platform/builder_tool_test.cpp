@@ -17,10 +17,7 @@ namespace fs = std::filesystem;
 // The tool runs detached: its output file is waited for, not its exit.
 std::optional<std::string> AwaitFile(const fs::path& file) {
   for (int i = 0; i < 500; ++i) {
-    if (fs::exists(file)) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(20));
-      return testing::ReadBytes(file);
-    }
+    if (fs::exists(file)) return testing::ReadBytes(file);  // moved into place whole
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
   return std::nullopt;

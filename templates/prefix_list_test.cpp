@@ -96,15 +96,5 @@ TEST(PrefixList, EditsTheTableAsTheOptionsPageDoes) {
   }
 }
 
-TEST(PrefixList, AClickOutsideTheListIsReportedUnderItsHandlersName) {
-  testing::EngineRig rig;
-  PrefixList list(rig.gildex, rig.report);
-  rig.dialogs.Answer(platform::vbAbort);
-  list.lvwPrefix_ItemClick(0);
-  ASSERT_EQ(rig.dialogs.Asked().size(), 1u);
-  EXPECT_NE(rig.dialogs.Asked()[0].prompt.find("frmOptions.lvwPrefix_ItemClick"), std::string::npos);
-  EXPECT_EQ(list.Selected(), std::nullopt);
-}
-
 }  // namespace
 }  // namespace gildex
