@@ -11,6 +11,7 @@
 #include "app/scope_command.h"
 #include "host/verify.h"
 #include "platform/cp1252.h"
+#include "platform/system.h"
 #include "templates/commands.h"
 
 namespace gildex::app {
@@ -31,6 +32,8 @@ constexpr const char* kTopFooter =
     "  GILDEX_WINDIR         the folder of the add-in list vbaddin.ini (default ~/.config/gildex/windows/)\n"
     "  GILDEX_SOURCESAFE     the source-control database read-only files are checked out of\n"
     "  GILDEX_BUILD_COMMAND  the build command of BuildProject ({project} and {output} are replaced)\n"
+    "  GILDEX_BUILDER_COMMAND  the separate build tool offered (ShowBuilderDialog) when the compiled\n"
+    "                        file is written, started and left to run ({project}, {output} as above)\n"
     "  SOURCE_DATE_EPOCH     the date and time put into templates, for reproducible output\n"
     "  XDG_CONFIG_HOME, XDG_DATA_HOME, HOME  where the default folders above lie\n"
     "\n"
@@ -253,6 +256,22 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
   auto* finder = app.add_subcommand("finder", "List every procedure with its kind and line range");
   finder->add_option("FILE", name, "a .vbp, .vbg or single module file")->required();
   finder->callback([&] { run = [&] { return Finder(name, out, err); }; });
+
+  std::string control_type, prefix;
+  auto* prefixes = app.add_subcommand("prefixes", "Show and change the control prefix table pfx.dat of the program folder");
+  prefixes->require_subcommand(1);
+  prefixes->footer("A new control of a listed type gets its prefix when \"Auto Prefix\" is on. set creates pfx.dat "
+                   "when it does not exist yet; a class or prefix that is empty or holds \"=\" or a line break "
+                   "is refused (exit 2) and nothing is written.");
+  prefixes->add_subcommand("list", "Every control type with its prefix, tab-separated")
+      ->callback(commands([](auto& c) { return PrefixesList(c, platform::ProgramFolder()); }));
+  auto* set_prefix = prefixes->add_subcommand("set", "Give a control type its prefix (replacing the old one) and save");
+  set_prefix->add_option("CLASS", control_type, "control type as VB names it (CommandButton), any letter case")->required();
+  set_prefix->add_option("PREFIX", prefix, "prefix for new controls of that type (cmd)")->required();
+  set_prefix->callback(commands([&](auto& c) { return PrefixesSet(c, platform::ProgramFolder(), control_type, prefix); }));
+  auto* remove_prefix = prefixes->add_subcommand("remove", "Drop a control type's prefix and save");
+  remove_prefix->add_option("CLASS", control_type, "control type, any letter case")->required();
+  remove_prefix->callback(commands([&](auto& c) { return PrefixesRemove(c, platform::ProgramFolder(), control_type); }));
 
   if (UnknownCommand(app, args, 1, "gildex", err)) return kBadInput;
   std::vector<const char*> argv;

@@ -457,6 +457,12 @@ void MemoryProject::Remove(VBComponent& component) {
 }
 
 void MemoryProject::MakeCompiledFile() {
+  // As the IDE does before it writes the compiled file: an add-in may take the build over.
+  if (const std::string output = BuildFileName(); !output.empty()) {
+    bool cancel = false;
+    RequestWriteFile.Raise(output, cancel);
+    if (cancel) return;
+  }
   const std::string& command = vbe_.BuildCommand();
   if (command.empty()) {
     // Nothing here can compile VB6; never report a build that did not happen.
@@ -656,9 +662,19 @@ void MemoryVBE::RemoveProject(MemoryProject& project) {
   auto it = std::find_if(projects_.begin(), projects_.end(), [&](const auto& p) { return p.get() == &project; });
   if (it == projects_.end()) throw OutOfRange();
   for (MemoryComponent* component : project.Components()) CloseWindowsOf(*component);
+  // As in VB6, handlers see the project that stays active, not the one going; the removed
+  // one is still alive while they run, so they can let go of its events.
+  if (active_ == &project) {
+    active_ = nullptr;
+    for (const auto& other : projects_)
+      if (other.get() != &project) {
+        active_ = other.get();
+        break;
+      }
+  }
+  if (selected_ != nullptr && &selected_->Project() == &project) selected_ = nullptr;
   ProjectRemoved.Raise(project);
-  projects_.erase(it);
-  if (active_ == &project) active_ = projects_.empty() ? nullptr : projects_.front().get();
+  projects_.erase(std::find_if(projects_.begin(), projects_.end(), [&](const auto& p) { return p.get() == &project; }));
 }
 
 void MemoryVBE::SetActiveProject(MemoryProject& project) {

@@ -159,7 +159,8 @@ class MemoryProject : public VBProject {
   // changes, when it cannot start, or when it ends with a non-zero exit status; the message
   // then ends with the last line of its output). Without one there is no compiler to run:
   // checks the structure of every code module (LastStructureProblems()) and always throws
-  // HostError 5, saying whether the check found problems.
+  // HostError 5, saying whether the check found problems. First raises RequestWriteFile for
+  // the build file name; a cancel there ends the call with nothing built.
   void MakeCompiledFile() override;
   bool IsDirty() const override;
   // Writes the changed components and the project file under a new name in the same folder.

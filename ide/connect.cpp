@@ -65,6 +65,7 @@ Connect::~Connect() {
   *self_ = nullptr;
   add_in_.Report().Trap("Connect.Class_Terminate", [&] {
     if (menus_built_ && add_in_.VBE() != nullptr) RemoveMenus();
+    ReleaseEventProcs();
     add_in_.ReleaseScripter();
     add_in_.ReleaseEngine();
     add_in_.ReleaseMessages();
@@ -109,6 +110,7 @@ void Connect::OnConnection(host::VBE* application, ConnectMode mode) {
       CreateMenus();
       CreateTemplateMenu();
       CreateToolbar();
+      CreateEventProcs();
     }
     connected_ = true;
   } catch (const std::exception&) {
@@ -126,6 +128,7 @@ void Connect::OnDisconnection(int /*remove_mode*/) {
     if (menus_built_) RemoveMenus();
     if (toolbar_built_) RemoveToolbar();
     menus_built_ = toolbar_built_ = false;
+    ReleaseEventProcs();
     connected_ = false;
     add_in_.ReleaseEngine();
     add_in_.ReleaseMessages();

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include <initializer_list>
 #include <memory>
@@ -251,6 +252,39 @@ class Connect {
   host::VBComponent* current_component_ = nullptr;
   host::VBProject* active_project_ = nullptr;
   bool connected_ = false;
+
+  // IDE event reactions
+ public:
+  // Follows the host's projects, and through the active project its components, its file
+  // writes and the controls of the form designer last activated.
+  void CreateEventProcs();
+  // Lets go of every event source (disconnection, termination).
+  void ReleaseEventProcs();
+  void hWndVBProjEvents_ItemActivated(host::VBProject& project);
+  void hWndVBProjEvents_ItemAdded(host::VBProject& project);
+  void hWndVBProjEvents_ItemRemoved(host::VBProject& project);
+  void hWndVBProjEvents_ItemRenamed(host::VBProject& project, const std::string& old_name);
+  void hWndComponentEvents_ItemActivated(host::VBComponent& component);
+  void hWndComponentEvents_ItemAdded(host::VBComponent& component);
+  void hWndComponentEvents_ItemReloaded(host::VBComponent& component);
+  void hWndComponentEvents_ItemRenamed(host::VBComponent& component, const std::string& old_name);
+  void hWndComponentEvents_ItemSelected(host::VBComponent& component);
+  // Gives a new control its type's prefix (AutoPrefix).
+  void hWndControlEvents_ItemAdded(host::VBControl& control);
+  void hWndControlEvents_ItemRemoved(host::VBControl& control);
+  // Carries the control's event procedures over to its new name (AutoRename).
+  void hWndControlEvents_ItemRenamed(host::VBControl& control, const std::string& old_name, int old_index);
+  // Backs the file up (BackupFiles) and offers the build tool for the compiled file.
+  void hWndVBFileEvents_RequestWriteFile(host::VBProject& project, const std::string& file_name, bool& cancel);
+
+ private:
+  // One host event source: a connection for each of its events. Assigning a new one
+  // disconnects the old.
+  using EventSource = std::vector<host::Connection>;
+  EventSource hWndVBProjEvents;
+  EventSource hWndComponentEvents;
+  EventSource hWndVBFileEvents;
+  EventSource hWndControlEvents;
 };
 
 }  // namespace gildex

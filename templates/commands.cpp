@@ -10,7 +10,9 @@
 #include "common/nembus_common.h"
 #include "platform/cp1252.h"
 #include "platform/system.h"
+#include "platform/atomic_file.h"
 #include "templates/cls_template.h"
+#include "templates/prefix_list.h"
 #include "templates/template_files.h"
 #include "templates/template_tree.h"
 
@@ -286,6 +288,104 @@ std::string StoredTemplateProblem(const CGildex& engine) {
   return fmt::format("the stored setting DefaultTemplate (\"Default Template\") is unusable: {} Choose a template with "
                      "\"gildex templates default NAME\" (\"gildex templates list\" shows them).",
                      problem);
+}
+
+namespace {
+
+constexpr int kNotWritten = 1;
+
+// A control type or prefix as the command line typed it, or nothing after saying why not.
+std::optional<std::string> PrefixArgument(CommandContext& context, std::string_view what, std::string_view text) {
+  std::optional<std::string> bytes = ArgumentText(context, what, text);
+  if (!bytes) return std::nullopt;
+  const char* problem = bytes->empty()                                         ? "is empty"
+                        : bytes->find('=') != std::string::npos                ? "holds \"=\", which ends the control type in pfx.dat"
+                        : bytes->find_first_of("\r\n") != std::string::npos ? "holds a line break"
+                                                                               : nullptr;
+  if (problem == nullptr) return bytes;
+  Refuse(context, fmt::format("the {} {}; nothing was changed.", what, problem));
+  return std::nullopt;
+}
+
+// The list editor with the table loaded, or nothing (after saying why) when the file exists
+// but was not read to its end: saving that would lose its last rows.
+bool LoadWhole(CommandContext& context, const std::filesystem::path& file, PrefixList& list) {
+  if (list.LoadPrefix()) return true;
+  std::error_code error;
+  if (!std::filesystem::exists(file, error)) return true;
+  Refuse(context, fmt::format("{} repeats an earlier control type at line {} (or cannot be read), so nothing was "
+                              "changed. Repair the file and try again.",
+                              file.string(), list.Items().size() + 1));
+  return false;
+}
+
+int SaveTable(CommandContext& context, const std::filesystem::path& file, PrefixList& list) {
+  std::error_code error;
+  if (!std::filesystem::exists(file, error)) {
+    try {
+      platform::WriteFileAtomically(file, "", 0644, true);
+    } catch (const std::exception& e) {
+      context.err << "gildex: cannot create " << file.string() << ": " << e.what() << "\n";
+      return kNotWritten;
+    }
+  }
+  if (list.SavePrefix()) return kDone;
+  context.err << "gildex: " << file.string() << " was not written.\n";
+  return kNotWritten;
+}
+
+}  // namespace
+
+int PrefixesList(CommandContext& context, const std::filesystem::path& program_folder) {
+  const std::filesystem::path file = program_folder / std::string(kPrefixFileName);
+  PrefixList list(context.engine, context.report);
+  const bool whole = list.LoadPrefix();
+  for (const PrefixList::Item& item : list.Items()) {
+    Print(context.out, item.control_type + "\t" + item.prefix);
+    context.out << '\n';
+  }
+  std::error_code error;
+  if (!std::filesystem::exists(file, error))
+    context.err << "gildex: note: there is no prefix table " << file.string()
+                << " yet (\"gildex prefixes set CLASS PREFIX\" makes one).\n";
+  else if (!whole)
+    context.err << "gildex: note: " << file.string() << " repeats an earlier control type at line "
+                << list.Items().size() + 1 << "; the rows from there on are not used.\n";
+  return kDone;
+}
+
+int PrefixesSet(CommandContext& context, const std::filesystem::path& program_folder, std::string_view control_type,
+                std::string_view prefix) {
+  const std::optional<std::string> type_bytes = PrefixArgument(context, "control type", control_type);
+  if (!type_bytes) return kBadInput;
+  const std::optional<std::string> prefix_bytes = PrefixArgument(context, "prefix", prefix);
+  if (!prefix_bytes) return kBadInput;
+  const std::filesystem::path file = program_folder / std::string(kPrefixFileName);
+  PrefixList list(context.engine, context.report);
+  if (!LoadWhole(context, file, list)) return kBadInput;
+  list.txtControlName = *type_bytes;
+  list.txtPrefix = *prefix_bytes;
+  list.cmdPrefixItem_Click(PrefixList::kAdd);
+  if (const int code = SaveTable(context, file, list); code != kDone) return code;
+  Print(context.out, *type_bytes + "=" + *prefix_bytes);
+  context.out << '\n';
+  return kDone;
+}
+
+int PrefixesRemove(CommandContext& context, const std::filesystem::path& program_folder,
+                   std::string_view control_type) {
+  const std::optional<std::string> type_bytes = PrefixArgument(context, "control type", control_type);
+  if (!type_bytes) return kBadInput;
+  const std::filesystem::path file = program_folder / std::string(kPrefixFileName);
+  PrefixList list(context.engine, context.report);
+  if (!LoadWhole(context, file, list)) return kBadInput;
+  if (!list.Find(*type_bytes))
+    return Refuse(context, fmt::format("there is no prefix for the control type \"{}\" (\"gildex prefixes list\" shows "
+                                       "them); nothing was changed.",
+                                       *type_bytes));
+  list.txtControlName = *type_bytes;
+  list.cmdPrefixItem_Click(PrefixList::kRemove);
+  return SaveTable(context, file, list);
 }
 
 std::optional<std::string> FromTerminalText(std::string_view text) {

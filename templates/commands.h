@@ -5,6 +5,7 @@
 // Arguments arrive as the terminal typed them (UTF-8) and are stored as Windows-1252;
 // everything printed is converted back for the terminal.
 #include <cstddef>
+#include <filesystem>
 #include <iosfwd>
 #include <optional>
 #include <string>
@@ -37,6 +38,19 @@ int TemplatesList(CommandContext& context);
 int TemplatesShow(CommandContext& context, std::string_view name);
 // Makes an existing template the default one and saves the settings.
 int TemplatesDefault(CommandContext& context, std::string_view name);
+
+// The control prefix table "pfx.dat" of `program_folder`, edited through the options dialog's
+// list editor (prefix_list.h). `list` prints "TYPE<tab>PREFIX" rows. `set` replaces or adds a
+// control type's prefix (the row moves to the end, as Add does) and `remove` drops it; both
+// save the table, and `set` creates "pfx.dat" when it does not exist yet, since the user
+// asked for a table (the options dialog writes only an existing file). An empty control type or prefix, or "=" or a line break in either, is refused
+// (exit 2) as is a file whose control types repeat, which a save would cut short: nothing
+// is written then. Exit 1 when the file could not be written.
+int PrefixesList(CommandContext& context, const std::filesystem::path& program_folder);
+int PrefixesSet(CommandContext& context, const std::filesystem::path& program_folder, std::string_view control_type,
+                std::string_view prefix);
+int PrefixesRemove(CommandContext& context, const std::filesystem::path& program_folder,
+                   std::string_view control_type);
 
 // Longer template names are refused: a name is a file name, not a place for text.
 inline constexpr std::size_t kMaxTemplateNameLength = 200;
