@@ -241,7 +241,9 @@ TEST(Menus, EveryEntryRunsItsCommand) {
     h.vbe.ShowDesigner(h.Component("frmMain"));
     h.vbe.ShowCode(h.Component("clsCustomer"));
   };
+  // The current component follows the latest component event.
   const Prepare show_controls = [](Host& h) {
+    h.vbe.SelectComponent(h.Component("frmMain"));
     for (auto& control : h.Bar("Controls").controls) control->visible = true;
   };
   struct Row {
@@ -290,7 +292,7 @@ TEST(Menus, EveryEntryRunsItsCommand) {
       {"Controls", {"Copy Properties"}, none, "nothing: hidden"},
       {"Controls", {"Copy Properties"}, show_controls, "copy frmMain", missing("The property copier")},
       {"Controls", {"View Control Templates"}, none, "control templates", missing("The control templates window")},
-      {"Controls", {"Apply Control Templates"}, none, "apply frmMain", missing("The control templates window")},
+      {"Controls", {"Apply Control Templates"}, form, "apply frmMain", missing("The control templates window")},
       {TB, {"Insert Gildex Handler"}, none, "message Gildex Error trapping added to project."},
       {TB, {"Remove Error Handler"}, none, "message Removed error trapping code from project."},
       {TB, {"Gildex Options"}, none, "options", missing("The Gildex options window")},
