@@ -1,47 +1,23 @@
 #include "app/scope_command.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <filesystem>
 #include <functional>
-#include <map>
 #include <sstream>
 
 #include "app/command_line.h"
-#include "platform/test_files.h"
+#include "session/sample_project_test.h"
 
 namespace gildex::app {
 namespace {
 
 namespace fs = std::filesystem;
 using platform::testing::ReadBytes;
-using platform::testing::ScopedEnv;
-using platform::testing::TempDir;
 using platform::testing::WriteBytes;
 
-// A scratch copy of the sample project and settings of its own; the shipped templates.
-struct Workspace {
-  Workspace() {
-    fs::copy(fs::path(GILDEX_SOURCE_DIR) / "data" / "Sample", dir / "Sample", fs::copy_options::recursive);
-    for (const auto& entry : fs::recursive_directory_iterator(dir.Path()))
-      fs::permissions(entry.path(), fs::perms::owner_write, fs::perm_options::add);
-    original = Files();
-  }
-
-  std::map<std::string, std::string> Files() const {
-    std::map<std::string, std::string> files;
-    for (const auto& entry : fs::directory_iterator(dir / "Sample"))
-      if (entry.is_regular_file()) files[entry.path().filename().string()] = ReadBytes(entry.path());
-    return files;
-  }
-  std::vector<std::string> Changed() const {
-    std::vector<std::string> changed;
-    for (const auto& [name, bytes] : Files()) if (original.at(name) != bytes) changed.push_back(name);
-    return changed;
-  }
-  std::string Project() const { return (dir / "Sample" / "Orders.vbp").string(); }
-
+// Runs the commands of the command line on the sample.
+struct Workspace : testing::SampleProject {
   int Run(ScopeOptions options) {
     out.str("");
     err.str("");
@@ -58,11 +34,6 @@ struct Workspace {
     return o;
   }
 
-  TempDir dir;
-  ScopedEnv registry{"GILDEX_REGISTRY", (dir / "registry.reg").string()};
-  ScopedEnv windows{"GILDEX_WINDIR", (dir / "windows").string()};
-  ScopedEnv epoch{"SOURCE_DATE_EPOCH", "1700000000"};
-  std::map<std::string, std::string> original;
   std::ostringstream out, err;
 };
 
@@ -163,39 +134,26 @@ TEST(ScopeCommand, CtrlCStopsBetweenProceduresAndKeepsEveryFileWhole) {
         << name << ": every inserted header has its footer";
 }
 
-// A listed member file that is not there: --yes leaves it out, --no loads nothing; the project
-// and group files are never rewritten.
+// A listed member file that is not there, also in a group's project: --yes leaves it out, --no
+// loads nothing; project and group files are never rewritten.
 TEST(CommandLine, MissingMembersAreLeftOutOnlyWhenTheUserSaysSo) {
   Workspace w;
   const fs::path folder = w.dir / "Sample";
   std::string orders = ReadBytes(folder / "Orders.vbp");
-  orders.insert(orders.find("\r\n") + 2, "Form=Gone.frm\r\n");
-  WriteBytes(folder / "Orders.vbp", orders);
-  WriteBytes(folder / "Lib.vbp", "Type=OleDll\r\nModule=Util; Util.bas\r\nModule=Lost; Lost.bas\r\nName=\"Lib\"\r\n");
-  WriteBytes(folder / "Util.bas", "Attribute VB_Name = \"Util\"\r\nPublic Sub Ping()\r\n    Beep\r\n    Beep\r\n"
-                                  "    Beep\r\nEnd Sub\r\n");
-  WriteBytes(folder / "All.vbg", "VBGROUP 5.0\r\nStartupProject=Lib.vbp\r\n");
-  const struct {
-    std::string project, answer;
-    int code;
-    std::string said;
-    std::size_t changed;
-  } cases[] = {
-      {"Orders.vbp", "--no", kBadInput, "Orders.vbp:2: error: file not found: \"Gone.frm\"", 0},
-      {"All.vbg", "--yes", kDone, "Lib.vbp:3: warning: file not found: \"Lost.bas\"; left out", 1},
-      {"Orders.vbp", "--yes", kDone, "gildex: 147 procedures changed", 10},
-  };
-  for (const auto& c : cases) {
-    w.original = w.Files();
+  WriteBytes(folder / "Orders.vbp", orders.insert(orders.find("\r\n") + 2, "Form=Gone.frm\r\n"));
+  WriteBytes(folder / "All.vbg", "VBGROUP 5.0\r\nStartupProject=Orders.vbp\r\n");
+  w.original = w.Files();
+  for (const std::string answer : {"--no", "--yes"}) {
     std::ostringstream out, err;
-    EXPECT_EQ(RunCommandLine({"gildex", "insert", (folder / c.project).string(), "--template", "Standard", c.answer},
-                             out, err),
-              c.code)
+    const std::string project = (folder / (answer == "--no" ? "Orders.vbp" : "All.vbg")).string();
+    EXPECT_EQ(RunCommandLine({"gildex", "insert", project, "--template", "Standard", answer}, out, err),
+              answer == "--no" ? kBadInput : kDone);
+    EXPECT_NE(err.str().find(answer == "--no" ? "Orders.vbp:2: error: file not found: \"Gone.frm\""
+                                              : "Orders.vbp:2: warning: file not found: \"Gone.frm\"; left out"),
+              std::string::npos)
         << err.str();
-    EXPECT_NE(err.str().find(c.said), std::string::npos) << err.str();
-    const auto changed = w.Changed();
-    EXPECT_EQ(changed.size(), c.changed) << c.project << " " << c.answer;
-    for (const std::string& name : changed) EXPECT_NE(fs::path(name).extension(), ".vbp") << name;
+    EXPECT_EQ(w.Changed().size(), answer == "--no" ? 0u : 10u);
+    for (const std::string& name : w.Changed()) EXPECT_NE(fs::path(name).extension(), ".vbp") << name;
   }
 }
 

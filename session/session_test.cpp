@@ -4,10 +4,9 @@
 #include <sys/stat.h>
 
 #include <filesystem>
-#include <map>
 #include <sstream>
 
-#include "platform/test_files.h"
+#include "session/sample_project_test.h"
 #include "tools/terminal_view.h"
 
 namespace gildex::session {
@@ -24,27 +23,7 @@ ScopeTarget Procedure(std::string name) { return {"", std::move(name), std::null
 
 Overrides Standard(std::vector<std::string> settings = {}) { return {std::move(settings), "Standard", ""}; }
 
-// A scratch copy of the sample project and settings of its own; the shipped templates.
-struct Workspace {
-  Workspace() {
-    fs::copy(fs::path(GILDEX_SOURCE_DIR) / "data" / "Sample", dir / "Sample", fs::copy_options::recursive);
-    for (const auto& entry : fs::recursive_directory_iterator(dir.Path()))
-      fs::permissions(entry.path(), fs::perms::owner_write, fs::perm_options::add);
-    original = Files();
-  }
-
-  std::map<std::string, std::string> Files() const {
-    std::map<std::string, std::string> files;
-    for (const auto& entry : fs::directory_iterator(dir / "Sample"))
-      if (entry.is_regular_file()) files[entry.path().filename().string()] = ReadBytes(entry.path());
-    return files;
-  }
-  std::vector<std::string> Changed() const {
-    std::vector<std::string> changed;
-    for (const auto& [name, bytes] : Files()) if (original.at(name) != bytes) changed.push_back(name);
-    return changed;
-  }
-
+struct Workspace : testing::SampleProject {
   // One command as a host runs it: open, connect in command-line mode, override, select, run,
   // save. What stopped it, or empty; `messages` gets the handlers' final messages, `said` the
   // progress window's and the dialogs' lines.
@@ -56,7 +35,7 @@ struct Workspace {
     PlatformContext context(dialogs);
     Console console(said, ConsoleMode{false, true, false});
     Session session(context);
-    if (project.empty()) project = (dir / "Sample" / "Orders.vbp").string();
+    if (project.empty()) project = Project();
     std::string problem = session.Open(project, true);
     if (problem.empty())
       problem = session.ConnectAddIn(ext_cm_CommandLine, true, [&](clsMessages&) -> std::unique_ptr<MessageView> {
@@ -72,11 +51,6 @@ struct Workspace {
     return saved.error;
   }
 
-  TempDir dir;
-  ScopedEnv registry{"GILDEX_REGISTRY", (dir / "registry.reg").string()};
-  ScopedEnv windows{"GILDEX_WINDIR", (dir / "windows").string()};
-  ScopedEnv epoch{"SOURCE_DATE_EPOCH", "1700000000"};
-  std::map<std::string, std::string> original;
   std::string messages;
   std::ostringstream said;
 };
