@@ -109,6 +109,7 @@ std::string Session::ConnectAddIn(ConnectMode mode, bool persist, MessageViewFac
   if (const std::string problem = StoredTemplateProblem(add_in_->Engine()); !problem.empty()) return problem;
   connect_->OnConnection(&vbe_, mode);
   if (!connect_->Connected()) return "the add-in could not connect";
+  // Connected: what every host needs hooked to the add-in right after connecting belongs here.
   // A cancel reaches the engine the way the progress window's Cancel button does: between
   // two procedures, when the engine lets the host run its message loop.
   context_.loop.OnIdle([this] {
