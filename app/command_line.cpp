@@ -7,7 +7,6 @@
 #include <ostream>
 #include <string_view>
 
-#include "app/app_context.h"
 #include "app/scope_command.h"
 #include "host/verify.h"
 #include "platform/cp1252.h"
@@ -147,7 +146,9 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
   auto commands = [&](const std::function<int(CommandContext&)>& command) {
     return [&, command] {
       run = [&, command] {
-        AppContext context;
+        const auto dialogs = CommandLineDialogs(platform::MsgBoxResult{});
+        session::PlatformContext context(*dialogs);
+        WarnAboutRegistry(context, err);
         CommandContext commands = context.Commands(out, err);
         return command(commands);
       };

@@ -1,20 +1,23 @@
 #pragma once
-// `gildex insert|remove|number|unnumber PROJECT`: the command line as a host of the add-in.
-// It loads the project into the in-memory IDE, starts the add-in and connects it in
-// command-line mode, points the IDE's selection at the target the user named, clicks the
-// command's handler on Connect, and writes back what changed (or prints it as a diff).
+// `gildex insert|remove|number|unnumber PROJECT`: the command line over a session of the
+// add-in (session/session.h), connected in command-line mode. Here are only what the terminal
+// shows (progress line, questions, problems, the diff of a dry run, the summary line) and the
+// exit code.
 #include <functional>
 #include <iosfwd>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "engine/gildex.h"
 #include "platform/dialogs.h"
+#include "session/platform_context.h"
+#include "session/session.h"
 
 namespace gildex::app {
 
-enum class ScopeAction { Insert, Remove, Number, UnNumber };
+using session::ScopeAction;
 
 struct ScopeOptions {
   ScopeAction action = ScopeAction::Insert;
@@ -52,10 +55,11 @@ int RunScopeCommand(const ScopeOptions& options, std::ostream& out, std::ostream
 std::string SummaryLine(ScopeAction action, const ProcedureTally& tally, long changed_files, long written_files,
                         bool would);
 
-// A script file's text as Windows-1252: a regular file of at most 16 MB; UTF-16 (with its
-// byte order mark) and UTF-8 with a byte order mark are converted. Nothing, and `problem`
-// says why, for anything else.
-std::optional<std::string> ReadScriptFile(const std::string& file, std::string& problem);
+// The dialogs of a run: a person's at a terminal unless `forced` (--yes, --no) answers every
+// Yes/No question; without a terminal each question's default answer, printed with the question.
+std::unique_ptr<platform::Dialogs> CommandLineDialogs(platform::MsgBoxResult forced);
+// A damaged registry file, said once on `err`; the run goes on with the settings unset.
+void WarnAboutRegistry(const session::PlatformContext& context, std::ostream& err);
 
 // `gildex script check FILE`: the Validate command's message; 0 when the script is OK.
 int ScriptCheck(const std::string& file, std::ostream& out, std::ostream& err);

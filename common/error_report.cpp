@@ -51,6 +51,7 @@ ErrorAction ErrorReport::Report(const VbError& error, std::string_view qualified
   box.prompt = ErrorReportText(error.Number(), error.Description(), error.Line(), qualified_name);
   box.style = platform::vbAbortRetryIgnore | platform::vbExclamation;
   box.title = std::string(kAppTitle) + " Error.";
+  ++shown_;
   return ActionOf(dialogs_.MsgBox(box));
 }
 

@@ -64,9 +64,13 @@ class ErrorReport {
   }
 
   platform::Dialogs& Dialogs() { return dialogs_; }
+  // How many reports have been shown: a host tells a run that met an error by this, whatever
+  // its dialogs do with the box.
+  long Shown() const { return shown_; }
 
  private:
   platform::Dialogs& dialogs_;
+  long shown_ = 0;
 };
 
 // The message box text of the report, exactly as the user sees it.

@@ -37,6 +37,7 @@ TEST(ErrorReport, ShowsOneBoxWithTheBasicNumberOfAnyFailure) {
       EXPECT_EQ(report.Report(e, "M.P"), ErrorAction::Abort) << "nobody to ask means Abort";
     }
     ASSERT_EQ(dialogs.Asked().size(), 1u);
+    EXPECT_EQ(report.Shown(), 1);
     EXPECT_EQ(dialogs.Asked()[0].prompt, c.prompt);
     EXPECT_EQ(dialogs.Asked()[0].title, "Gildex Error.");
     EXPECT_EQ(dialogs.Asked()[0].style, platform::vbAbortRetryIgnore | platform::vbExclamation);

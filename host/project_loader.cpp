@@ -89,7 +89,9 @@ class MemberLoader {
     std::string vbp = project_.File().string();
     ResolvedPath resolved = ResolveMemberPath(project_.Folder(), member.path_text);
     if (resolved.match == PathMatch::Missing) {
-      project_.problems.push_back({vbp, member.line, WhyNotAFile(member), true});
+      bool absent = false;
+      project_.problems.push_back({vbp, member.line, WhyNotAFile(member, absent), true});
+      if (absent) result_.missing.push_back(project_.problems.back());
       return;
     }
     if (resolved.match == PathMatch::Beside)
@@ -128,13 +130,14 @@ class MemberLoader {
   }
 
  private:
-  // The member's path names no regular file: say what is there instead.
-  std::string WhyNotAFile(const ProjectMember& member) const {
+  // The member's path names no regular file: say what is there instead; `absent` when nothing is.
+  std::string WhyNotAFile(const ProjectMember& member, bool& absent) const {
     std::string native = member.path_text;
     std::replace(native.begin(), native.end(), '\\', '/');
     struct stat info {};
     const fs::path literal = project_.Folder() / native;
-    if (native.empty() || ::stat(literal.c_str(), &info) != 0) return "file not found: " + Quoted(member.path_text);
+    absent = native.empty() || ::stat(literal.c_str(), &info) != 0;
+    if (absent) return "file not found: " + Quoted(member.path_text);
     return Quoted(member.path_text) + (S_ISDIR(info.st_mode) ? " is a directory" : " is not a regular file");
   }
 
@@ -316,6 +319,21 @@ LoadResult Load(MemoryVBE& vbe, const fs::path& path) {
     result.error = CannotRead(path, "not a VB6 project (.vbp), group (.vbg) or component file");
   }
   return result;
+}
+
+void DropMissingMembers(LoadResult& loaded) {
+  auto drop = [&loaded](std::vector<LoadProblem>& problems) {
+    for (LoadProblem& problem : problems)
+      for (const LoadProblem& missing : loaded.missing)
+        if (problem.fatal && problem.file == missing.file && problem.line == missing.line &&
+            problem.message == missing.message) {
+          problem.fatal = false;
+          problem.message += "; left out (the project file keeps the line)";
+        }
+  };
+  for (MemoryProject* project : loaded.projects) drop(project->problems);
+  drop(loaded.problems);
+  loaded.missing.clear();
 }
 
 SaveResult SaveProject(MemoryProject& project) {

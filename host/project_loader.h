@@ -9,7 +9,9 @@
 //   SaveResult saved = SaveChanged(vbe);   // only the changed files, each replaced atomically
 //
 // Bad input never throws and never loses data: a member that cannot be loaded is reported
-// (fatal) and left alone on disk; a project with such a problem is not written at all.
+// (fatal) and left alone on disk; a project with such a problem is not written at all. A
+// member whose file is simply not there is also listed in `missing`: as in the VB6 IDE, the
+// host may ask whether to go on without it (DropMissingMembers).
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -28,6 +30,9 @@ struct LoadResult {
   std::string error;
   std::vector<LoadProblem> problems;  // warnings, and fatal problems of single members
   std::vector<LoadProblem> notes;     // harmless: a member path written in another letter case
+  // Members listed in a project file whose file is not there (the project file and its
+  // line); each is also a fatal problem until DropMissingMembers.
+  std::vector<LoadProblem> missing;
   std::vector<MemoryProject*> projects;  // in load order
   // For a .vbg: the group file as read, so that it can be checked and written back.
   std::filesystem::path group_path;
@@ -40,6 +45,11 @@ struct LoadResult {
 // Loads a .vbp, every project a .vbg lists, or one component file (.bas .cls .frm .ctl .pag
 // .dob .dsr) as a project of its own without a project file.
 LoadResult Load(MemoryVBE& vbe, const std::filesystem::path& path);
+
+// Goes on without the missing members, as the VB6 IDE does when the user answers Yes: their
+// problems become warnings, so the projects count as loaded and the components that did load
+// can be saved. The project files keep listing them: saving never writes a project file.
+void DropMissingMembers(LoadResult& loaded);
 
 // The component type a file's extension gives, for a file loaded on its own; nothing for
 // files that are not VB6 components.

@@ -1,0 +1,24 @@
+#include "session/platform_context.h"
+
+namespace gildex::session {
+
+PlatformContext::PlatformContext(platform::Dialogs& dialogs)
+    : registry(platform::DefaultRegistryPath()),
+      dialogs(dialogs),
+      services{dialogs, clock, timers, loop, registry, env, platform::ProgramFolder()},
+      report(dialogs),
+      tools(registry, report) {}
+
+CGildex& PlatformContext::Engine() {
+  if (!engine_) {
+    engine_.emplace(services, report, tools);
+    engine_->LoadSettings();
+  }
+  return *engine_;
+}
+
+CommandContext PlatformContext::Commands(std::ostream& out, std::ostream& err) {
+  return CommandContext{Engine(), registry, report, out, err};
+}
+
+}  // namespace gildex::session

@@ -1,0 +1,49 @@
+#pragma once
+// What a session of the add-in stands on: the real platform services (system clock, timers,
+// environment, the registry file, the program folder), the dialogs the host program shows
+// (a terminal's, an unattended run's, a desktop window's), the one error report over them,
+// and the engine with its settings loaded. Nothing else in a host reaches for the system.
+#include <iosfwd>
+#include <optional>
+
+#include "common/error_report.h"
+#include "common/registry_tools.h"
+#include "engine/gildex.h"
+#include "platform/clock.h"
+#include "platform/dialogs.h"
+#include "platform/registry.h"
+#include "platform/services.h"
+#include "platform/system.h"
+#include "platform/timers.h"
+#include "templates/commands.h"
+
+namespace gildex::session {
+
+struct PlatformContext {
+  // `dialogs` belongs to the host and outlives the context. A damaged registry file leaves
+  // the settings at their absent values; RegistryWarning() says why, for the host to show.
+  explicit PlatformContext(platform::Dialogs& dialogs);
+  PlatformContext(const PlatformContext&) = delete;
+  PlatformContext& operator=(const PlatformContext&) = delete;
+
+  const std::string& RegistryWarning() const { return registry.Warning(); }
+  // The context the options and templates commands run in, printing on `out` and `err`;
+  // makes the engine with its settings loaded.
+  CommandContext Commands(std::ostream& out, std::ostream& err);
+  CGildex& Engine();
+
+  platform::SystemClock clock;
+  platform::Timers timers{clock};
+  platform::MessageLoop loop{timers};
+  platform::Registry registry;
+  platform::SystemEnvironment env;
+  platform::Dialogs& dialogs;
+  platform::Services services;
+  ErrorReport report;
+  RegistryTools tools;
+
+ private:
+  std::optional<CGildex> engine_;
+};
+
+}  // namespace gildex::session
