@@ -482,6 +482,9 @@ void MemoryDesigner::SetProperty(MemoryControl& control, std::vector<std::string
   if (path.size() == 1 && cp1252::EqualsNoCase(path[0], "Index") && &control != root_) return SetIndex(control, value);
   const DesignerProperty* old = control.Find(path);
   const std::string name = path.back();
+  for (const std::string& part : path)
+    if (part.empty() || part.find_first_of(" \t\"'=\r\n") != std::string::npos)
+      throw InvalidValue("\"" + part + "\" is not a property name");
   if (old && old->is_group) throw InvalidValue(old->name + " is a group of properties: set its members (" + old->name + ".Name)");
   // A string property given plain text, as a property window takes it, gets its quotes.
   std::string text(value);
@@ -489,10 +492,10 @@ void MemoryDesigner::SetProperty(MemoryControl& control, std::vector<std::string
   if (text.empty() || text.find_first_of("\r\n") != std::string::npos || DesignerValueText(text) != text ||
       (text.front() == '"' && !IsQuotedLiteral(text) && !ParseFrxReference(text)))
     throw InvalidValue("the form file cannot hold the value " + std::string(value) + " of " + name);
-  if (old && old->value == text) return;
+  const bool same = old && old->value == text;
   if (!SetPropertyLine(lines_, block_, block, path, text))
     throw NotSupportedYet("adding the property group " + path.front() + " to " + block.name);
-  Changed();
+  if (!same) Changed();  // the same value writes the same line
 }
 
 VBControl& MemoryDesigner::AddControl(std::string_view class_name, VBControl* container) {

@@ -118,7 +118,8 @@ class VBControl {
   virtual std::string Name() const = 0;
   // Throws HostError 380 for a name that is not a VB identifier of at most 40 characters or
   // that another control (or the form) already has, unless the control joins that control
-  // array with an index not taken there. Renaming the form renames its component.
+  // array with an index not taken there. Raises the designer's ControlRenamed; renaming the
+  // form itself renames its component instead (ComponentRenamed, Attribute VB_Name).
   virtual void SetName(std::string_view name) = 0;
   virtual int Index() const = 0;  // -1 when not part of a control array
   // The properties the form file holds for the control, in its order (the designer leaves
