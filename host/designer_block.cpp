@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <initializer_list>
 #include <utility>
 
 #include "platform/cp1252.h"
@@ -278,21 +279,92 @@ std::string BooleanText(std::string_view value) {
   return text + (value == "0" ? "'False" : "'True");
 }
 
+// The names VB6 writes after the values of the intrinsic controls' enumerated properties.
+struct EnumNames {
+  std::string_view property;
+  std::string_view classes;  // blank-separated class names; empty: every class not listed before
+  int first;                 // the value of the first name
+  std::initializer_list<std::string_view> names;
+};
+
+const EnumNames kEnums[] = {
+    {"Align", "", 0, {"None", "Align Top", "Align Bottom", "Align Left", "Align Right"}},
+    {"Alignment", "", 0, {"Left Justify", "Right Justify", "Center"}},
+    {"Appearance", "", 0, {"Flat", "3D"}},
+    {"BackStyle", "", 0, {"Transparent", "Opaque"}},
+    {"BorderStyle", "Shape Line", 0, {"Transparent", "Solid", "Dash", "Dot", "Dash-Dot", "Dash-Dot-Dot", "Inside Solid"}},
+    {"BorderStyle", "", 0, {"None", "Fixed Single", "Sizable", "Fixed Dialog", "Fixed ToolWindow", "Sizable ToolWindow"}},
+    {"DefaultCursorType", "", 0, {"DefaultCursor", "ODBCCursor", "ServerSideCursor"}},
+    {"DefaultType", "", 1, {"UseJet", "UseODBC"}},
+    {"DragMode", "", 0, {"Manual", "Automatic"}},
+    {"DrawMode", "", 1, {"Blackness", "Not Merge Pen", "Mask Not Pen", "Not Copy Pen", "Mask Pen Not", "Invert", "Xor Pen",
+                         "Not Mask Pen", "Mask Pen", "Not Xor Pen", "Nop", "Merge Not Pen", "Copy Pen", "Merge Pen Not",
+                         "Merge Pen", "Whiteness"}},
+    {"DrawStyle", "", 0, {"Solid", "Dash", "Dot", "Dash-Dot", "Dash-Dot-Dot", "Transparent", "Inside Solid"}},
+    {"FillStyle", "", 0, {"Solid", "Transparent", "Horizontal Line", "Vertical Line", "Upward Diagonal",
+                          "Downward Diagonal", "Cross", "Diagonal Cross"}},
+    {"MousePointer", "", 0, {"Default", "Arrow", "Cross", "I-Beam", "Icon", "Size", "Size NE SW", "Size N S",
+                             "Size NW SE", "Size W E", "Up Arrow", "Hourglass", "No Drop", "Arrow and Hourglass",
+                             "Arrow and Question", "Size All"}},
+    {"MousePointer", "", 99, {"Custom"}},
+    {"MultiSelect", "", 0, {"None", "Simple", "Extended"}},
+    {"OLEDragMode", "", 0, {"Manual", "Automatic"}},
+    {"OLEDropMode", "", 0, {"None", "Manual"}},
+    {"RecordsetType", "", 0, {"Table", "Dynaset", "Snapshot"}},
+    {"ScaleMode", "", 0, {"User", "Twip", "Point", "Pixel", "Character", "Inch", "Millimeter", "Centimeter"}},
+    {"ScrollBars", "", 0, {"None", "Horizontal", "Vertical", "Both"}},
+    {"Shape", "", 0, {"Rectangle", "Square", "Oval", "Circle", "Rounded Rectangle", "Rounded Square"}},
+    {"StartUpPosition", "", 0, {"Manual", "CenterOwner", "CenterScreen", "Windows Default"}},
+    {"Style", "ComboBox", 0, {"Dropdown Combo", "Simple Combo", "Dropdown List"}},
+    {"Style", "ListBox", 0, {"Standard", "Checkbox"}},
+    {"Style", "CommandButton CheckBox OptionButton", 0, {"Standard", "Graphical"}},
+    {"Value", "CheckBox", 0, {"Unchecked", "Checked", "Grayed"}},
+    {"WindowState", "", 0, {"Normal", "Minimized", "Maximized"}},
+};
+
+bool ListsClass(std::string_view classes, std::string_view class_name) {
+  for (std::string_view word : Words(classes))
+    if (EqualsNoCase(word, class_name)) return true;
+  return false;
+}
+
+// "Fixed Dialog" for BorderStyle 3 of a VB.Form; empty when the value has no known name.
+std::string_view EnumName(std::string_view prog_id, std::string_view property, std::string_view value) {
+  if (!cp1252::StartsWithNoCase(prog_id, "VB.")) return {};
+  const std::string_view class_name = prog_id.substr(3);
+  const std::optional<int> number = ParseIndex(value);
+  if (!number) return {};
+  bool listed_elsewhere = false;  // a class with its own names takes no general ones
+  for (const EnumNames& names : kEnums) {
+    if (!EqualsNoCase(names.property, property)) continue;
+    if (!names.classes.empty() && !ListsClass(names.classes, class_name)) continue;
+    if (names.classes.empty() && listed_elsewhere) continue;
+    if (!names.classes.empty()) listed_elsewhere = true;
+    const int at = *number - names.first;
+    if (at >= 0 && at < static_cast<int>(names.names.size())) return *(names.names.begin() + at);
+  }
+  return {};
+}
+
+// The value with the comment VB6 writes after it, if any: "3  'Fixed Dialog", "0   'False".
+std::string ValueText(std::string_view prog_id, std::string_view name, std::string_view value) {
+  if ((value == "-1" || value == "0") && IsBooleanProperty(name)) return BooleanText(value);
+  std::string_view enum_name = EnumName(prog_id, name, value);
+  return enum_name.empty() ? std::string(value) : std::string(value) + "  '" + std::string(enum_name);
+}
+
 // "   Caption         =   " + value: names padded to 16 characters, as VB6 aligns them.
-std::string PropertyLineText(std::string_view indent, std::string_view name, std::string_view value) {
+std::string PropertyLineText(std::string_view indent, std::string_view prog_id, std::string_view name,
+                             std::string_view value) {
   std::string text(indent);
   text += name;
   if (name.size() < 16) text.append(16 - name.size(), ' ');
-  text += "=   ";
-  if ((value == "-1" || value == "0") && IsBooleanProperty(name))
-    text += BooleanText(value);
-  else
-    text += value;
-  return text;
+  return text + "=   " + ValueText(prog_id, name, value);
 }
 
 // The line with `value` in place of `old_value`: what stands before the value stays.
-std::string RewriteValue(std::string_view text, std::string_view old_value, std::string_view value) {
+std::string RewriteValue(std::string_view text, std::string_view prog_id, std::string_view name,
+                         std::string_view old_value, std::string_view value) {
   std::size_t start = text.find('=') + 1;
   while (start < text.size() && IsBlank(text[start])) ++start;
   std::string_view prefix = text.substr(0, start);
@@ -301,8 +373,8 @@ std::string RewriteValue(std::string_view text, std::string_view old_value, std:
   std::string_view comment = Trim(rest);
   if ((value == "-1" || value == "0") && (comment == "'True" || comment == "'False"))
     return std::string(prefix) + BooleanText(value);
-  // Another comment names an enumeration's value; the new value's name is not known here,
-  // and the designer reads the line the same without it.
+  // A value without a known name goes without one: the designer reads the line the same.
+  if (comment.starts_with('\'')) return std::string(prefix) + ValueText(prog_id, name, value);
   return std::string(prefix) + std::string(value);
 }
 
@@ -351,7 +423,7 @@ bool SetPropertyLine(std::vector<RawLine>& lines, DesignerBlock& block, Designer
   if (DesignerProperty* property = FindIn(*siblings, name)) {
     if (property->is_group) return false;
     std::string& text = lines.at(static_cast<std::size_t>(property->line - 1)).text;
-    text = RewriteValue(text, property->value, value);
+    text = RewriteValue(text, control.prog_id, group ? std::string_view() : name, property->value, value);
     property->value = std::string(value);
     property->frx = ParseFrxReference(value);
     return true;
@@ -376,7 +448,7 @@ bool SetPropertyLine(std::vector<RawLine>& lines, DesignerBlock& block, Designer
   else
     indent = std::string(Indentation(lines.at(static_cast<std::size_t>((group ? group->line : control.begin_line) - 1)).text)) +
              std::string(kLevel);
-  InsertLine(lines, block, line, PropertyLineText(indent, name, value));
+  InsertLine(lines, block, line, PropertyLineText(indent, group ? std::string_view() : std::string_view(control.prog_id), name, value));
   DesignerProperty property;
   property.name = name;
   property.value = std::string(value);
@@ -412,7 +484,7 @@ DesignerControl& InsertControlLines(std::vector<RawLine>& lines, DesignerBlock& 
   const std::string inner = indent + std::string(kLevel);
   std::vector<std::string> texts;
   texts.push_back(indent + "Begin " + std::string(prog_id) + " " + std::string(name) + " ");  // VB6 ends it with a blank
-  for (const auto& [property, value] : properties) texts.push_back(PropertyLineText(inner, property, value));
+  for (const auto& [property, value] : properties) texts.push_back(PropertyLineText(inner, prog_id, property, value));
   texts.push_back(indent + "End");
 
   const long count = static_cast<long>(texts.size());
@@ -434,8 +506,8 @@ DesignerControl& InsertControlLines(std::vector<RawLine>& lines, DesignerBlock& 
   for (const auto& [property_name, value] : properties) {
     DesignerProperty property;
     property.name = property_name;
-    property.value = value;
-    property.frx = ParseFrxReference(value);
+    property.value = DesignerValueText(value);
+    property.frx = ParseFrxReference(property.value);
     property.line = property.end_line = ++line;
     if (EqualsNoCase(property_name, "Index")) {
       if (auto index = ParseIndex(value)) control->index = *index;

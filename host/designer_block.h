@@ -85,8 +85,9 @@ void RenameControlLine(std::vector<RawLine>& lines, DesignerControl& control, st
 
 // Sets the property `path` ({"Caption"}, or {"Font", "Name"} for a member of a group) to
 // `value`, written as the file writes it. An existing line keeps its indentation, padding
-// and, while the value stays the same, its trailing comment; a -1/0 value on a line that
-// says 'True or 'False gets the matching comment. A property the control does not have is
+// and, while the value stays the same, its trailing comment; a new value gets the comment
+// VB6 writes after it ('True, 'False, or the name of an intrinsic control's enumerated value
+// such as 'Fixed Dialog) when the line had one, or none. A property the control does not have is
 // inserted as VB6 writes one: in name order among the properties of an intrinsic (VB.)
 // control, after the last property otherwise (and after the last member of a group), always
 // before the child controls. Returns false, changing nothing, when `path` names a group
@@ -97,7 +98,8 @@ bool SetPropertyLine(std::vector<RawLine>& lines, DesignerBlock& block, Designer
 bool RemovePropertyLine(std::vector<RawLine>& lines, DesignerBlock& block, DesignerControl& control, std::string_view name);
 
 // Adds a control as the last child of `container` (before its menus, which VB6 keeps last):
-// its Begin line, one line for each (name, value) in the order given, and its End line.
+// its Begin line, one line for each (name, value) in the order given (with the comments VB6
+// writes after Booleans and enumerated values), and its End line.
 DesignerControl& InsertControlLines(std::vector<RawLine>& lines, DesignerBlock& block, DesignerControl& container,
                                     std::string_view prog_id, std::string_view name,
                                     const std::vector<std::pair<std::string, std::string>>& properties);

@@ -305,22 +305,29 @@ TEST(DesignerBlock, DataEnvironmentDesignerIsReadWithItsGuidClass) {
 
 // ---- edits through the object model ----
 
-// The lines that differ: "@N -old" and "@N +new" for lines changed in place, else one hunk
-// between the common head and tail. Line ends count as part of a line.
+// The lines that differ, by longest common subsequence: "@N -old" with its line number
+// before, "@N +new" with its line number after. Line ends count as part of a line.
 std::string LineDiff(const std::string& before, const std::string& after) {
   const std::vector<RawLine> a = SplitLines(before), b = SplitLines(after);
-  const auto same = [](const RawLine& x, const RawLine& y) { return x.text == y.text && x.end == y.end; };
+  const auto same = [&](std::size_t i, std::size_t j) { return a[i].text == b[j].text && a[i].end == b[j].end; };
+  // common[i][j]: the longest common run of a[i..] and b[j..].
+  std::vector<std::vector<int>> common(a.size() + 1, std::vector<int>(b.size() + 1, 0));
+  for (std::size_t i = a.size(); i-- > 0;)
+    for (std::size_t j = b.size(); j-- > 0;)
+      common[i][j] = same(i, j) ? common[i + 1][j + 1] + 1 : std::max(common[i + 1][j], common[i][j + 1]);
   std::string diff;
-  if (a.size() == b.size()) {
-    for (std::size_t i = 0; i < a.size(); ++i)
-      if (!same(a[i], b[i])) diff += "@" + std::to_string(i + 1) + " -" + a[i].text + "\n@" + std::to_string(i + 1) + " +" + b[i].text + "\n";
-    return diff;
+  std::size_t i = 0, j = 0;
+  while (i < a.size() || j < b.size()) {
+    if (i < a.size() && j < b.size() && same(i, j)) {
+      ++i, ++j;
+    } else if (i < a.size() && (j == b.size() || common[i + 1][j] >= common[i][j + 1])) {
+      diff += "@" + std::to_string(i + 1) + " -" + a[i].text + "\n";
+      ++i;
+    } else {
+      diff += "@" + std::to_string(j + 1) + " +" + b[j].text + "\n";
+      ++j;
+    }
   }
-  std::size_t head = 0, tail = 0;
-  while (head < a.size() && head < b.size() && same(a[head], b[head])) ++head;
-  while (tail < a.size() - head && tail < b.size() - head && same(a[a.size() - 1 - tail], b[b.size() - 1 - tail])) ++tail;
-  for (std::size_t i = head; i < a.size() - tail; ++i) diff += "@" + std::to_string(i + 1) + " -" + a[i].text + "\n";
-  for (std::size_t i = head; i < b.size() - tail; ++i) diff += "@" + std::to_string(i + 1) + " +" + b[i].text + "\n";
   return diff;
 }
 
@@ -399,9 +406,16 @@ TEST(DesignerEdits, EachEditChangesOnlyItsLinesAndReloadsAsTheSameModel) {
       {"a Boolean keeps its comment in step",
        [](CustomerForm& f) { f.Control("cmdCancel").FindProperty("Cancel")->SetValue("0"); },
        "@27 -      Cancel          =   -1  'True\n@27 +      Cancel          =   0   'False\n", {}},
-      {"another value of an enumeration loses the old value's name",
-       [](CustomerForm& f) { f.designer->Root().SetPropertyValue("BorderStyle", "1"); },
-       "@3 -   BorderStyle     =   3  'Fixed Dialog\n@3 +   BorderStyle     =   1\n", {}},
+      {"enumerated values are named as VB6 names them, or not at all",
+       [](CustomerForm& f) {
+         f.designer->Root().SetPropertyValue("BorderStyle", "1");
+         f.designer->Root().SetPropertyValue("StartUpPosition", "9");
+         f.Control("cmdOK").SetPropertyValue("Style", "1");
+       },
+       "@3 -   BorderStyle     =   3  'Fixed Dialog\n@3 +   BorderStyle     =   1  'Fixed Single\n"
+       "@25 -   StartUpPosition =   1  'CenterOwner\n@25 +   StartUpPosition =   9\n"
+       "@58 +      Style           =   1  'Graphical\n",
+       {}},
       {"a new property goes in name order, before the group that follows it",
        [](CustomerForm& f) { f.Control("cmdOK").SetPropertyValue("Enabled", "0"); },
        "@47 +      Enabled         =   0   'False\n", {}},
@@ -413,8 +427,8 @@ TEST(DesignerEdits, EachEditChangesOnlyItsLinesAndReloadsAsTheSameModel) {
          f.Control("cmdOK").FindProperty("font.name")->SetValue("Arial");
          EXPECT_EQ(f.Control("cmdOK").FindProperty("Font.Name")->Value(), "\"Arial\"");
        },
-       "@48 -         Name            =   \"Tahoma\"\n@48 +         Name            =   \"Arial\"\n"
-       "@49 -         Size            =   8.25\n@49 +         Size            =   9.75\n", {}},
+       "@48 -         Name            =   \"Tahoma\"\n@49 -         Size            =   8.25\n"
+       "@48 +         Name            =   \"Arial\"\n@49 +         Size            =   9.75\n", {}},
       {"a command button in the middle of the form, next in the tab order",
        [](CustomerForm& f) {
          VBControl& added = f.designer->AddControl("VB.CommandButton");

@@ -546,9 +546,8 @@ VBControl& MemoryDesigner::AddControl(std::string_view class_name, VBControl* co
   }
   if (kind->class_name == "Data") {
     for (auto [property, value] : std::initializer_list<std::pair<const char*, const char*>>{
-             {"Connect", "\"Access\""}, {"DatabaseName", "\"\""}, {"DefaultCursorType", "0  'DefaultCursor"},
-             {"DefaultType", "2  'UseODBC"}, {"Exclusive", "0"}, {"Options", "0"}, {"ReadOnly", "0"},
-             {"RecordsetType", "1  'Dynaset"}, {"RecordSource", "\"\""}})
+             {"Connect", "\"Access\""}, {"DatabaseName", "\"\""}, {"DefaultCursorType", "0"}, {"DefaultType", "2"},
+             {"Exclusive", "0"}, {"Options", "0"}, {"ReadOnly", "0"}, {"RecordsetType", "1"}, {"RecordSource", "\"\""}})
       properties.emplace_back(property, value);
   }
   // VB6 writes an intrinsic control's properties in name order.
