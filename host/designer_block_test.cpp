@@ -459,6 +459,32 @@ TEST(DesignerEdits, EachEditChangesOnlyItsLinesAndReloadsAsTheSameModel) {
        "@445 +      Left            =   2700\n@446 +      TabIndex        =   24\n@447 +      Top             =   2812\n"
        "@448 +      Width           =   1215\n@449 +   End\n",
        {"added Timer1", "added Line1", "added Label1", "renamed Label1(-1) Label3", "added Label1"}},
+      // The frame keeps its numbers, which the form's scale now reads as pixels.
+      {"a pixel form measures a new control in pixels; a data control and a picture box",
+       [](CustomerForm& f) {
+         MemoryControl& form = f.designer->Root();
+         form.SetPropertyValue("ScaleMode", "3");
+         form.SetPropertyValue("ScaleHeight", "408");
+         form.SetPropertyValue("ScaleWidth", "441");
+         f.designer->AddControl("CommandButton");
+         f.designer->AddControl("Data");
+         f.designer->AddControl("PictureBox", &f.Control("fraAddress"));
+       },
+       "@22 -   ScaleHeight     =   6120\n@23 -   ScaleWidth      =   6615\n"
+       "@22 +   ScaleHeight     =   408\n@23 +   ScaleMode       =   3  'Pixel\n@24 +   ScaleWidth      =   441\n"
+       "@305 +      Begin VB.PictureBox Picture1 \n@306 +         Height          =   33\n@307 +         Left            =   2067\n"
+       "@308 +         ScaleHeight     =   29\n@309 +         ScaleWidth      =   77\n@310 +         TabIndex        =   24\n"
+       "@311 +         Top             =   823\n@312 +         Width           =   81\n@313 +      End\n"
+       "@434 +   Begin VB.CommandButton Command1 \n@435 +      Caption         =   \"Command1\"\n@436 +      Height          =   33\n"
+       "@437 +      Left            =   180\n@438 +      TabIndex        =   23\n@439 +      Top             =   187\n"
+       "@440 +      Width           =   81\n@441 +   End\n"
+       "@442 +   Begin VB.Data Data1 \n@443 +      Caption         =   \"Data1\"\n@444 +      Connect         =   \"Access\"\n"
+       "@445 +      DatabaseName    =   \"\"\n@446 +      DefaultCursorType=   0  'DefaultCursor\n"
+       "@447 +      DefaultType     =   2  'UseODBC\n@448 +      Exclusive       =   0   'False\n@449 +      Height          =   23\n"
+       "@450 +      Left            =   180\n@451 +      Options         =   0\n@452 +      ReadOnly        =   0   'False\n"
+       "@453 +      RecordsetType   =   1  'Dynaset\n@454 +      RecordSource    =   \"\"\n@455 +      Top             =   192\n"
+       "@456 +      Width           =   81\n@457 +   End\n",
+       {"added Command1", "added Data1", "added Picture1"}},
       {"remove a frame with the controls inside it",
        [](CustomerForm& f) {
          VBControl& frame = f.Control("fraStatus");

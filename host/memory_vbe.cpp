@@ -283,10 +283,10 @@ double InnerSize(const DesignerControl& container, bool across) {
   const bool form = container.container == nullptr;
   const bool own_scale = form || cp1252::EqualsNoCase(container.prog_id, "VB.PictureBox");
   if (own_scale && container.Find(scale)) return ValueReal(container, scale, 0);
-  // A new form's client area is 4680 by 3195 twips.
-  double twips = form ? ValueReal(container, across ? "ClientWidth" : "ClientHeight", across ? 4680 : 3195)
-                      : ValueReal(container, across ? "Width" : "Height", 0);
-  return twips / TwipsPerUnit(container, across);
+  // A form's client size is in twips (a new form's is 4680 by 3195); a frame's size is in
+  // the scale of the form it is on, which is the one its controls use too.
+  if (form) return ValueReal(container, across ? "ClientWidth" : "ClientHeight", across ? 4680 : 3195) / TwipsPerUnit(container, across);
+  return ValueReal(container, across ? "Width" : "Height", 0);
 }
 
 int HighestTabIndex(const DesignerBlock& block) {
