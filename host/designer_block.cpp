@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <charconv>
-#include <initializer_list>
 #include <utility>
 
 #include "platform/cp1252.h"
@@ -284,42 +283,42 @@ struct EnumNames {
   std::string_view property;
   std::string_view classes;  // blank-separated class names; empty: every class not listed before
   int first;                 // the value of the first name
-  std::initializer_list<std::string_view> names;
+  std::string_view names;    // separated by '|'
 };
 
 const EnumNames kEnums[] = {
-    {"Align", "", 0, {"None", "Align Top", "Align Bottom", "Align Left", "Align Right"}},
-    {"Alignment", "", 0, {"Left Justify", "Right Justify", "Center"}},
-    {"Appearance", "", 0, {"Flat", "3D"}},
-    {"BackStyle", "", 0, {"Transparent", "Opaque"}},
-    {"BorderStyle", "Shape Line", 0, {"Transparent", "Solid", "Dash", "Dot", "Dash-Dot", "Dash-Dot-Dot", "Inside Solid"}},
-    {"BorderStyle", "", 0, {"None", "Fixed Single", "Sizable", "Fixed Dialog", "Fixed ToolWindow", "Sizable ToolWindow"}},
-    {"DefaultCursorType", "", 0, {"DefaultCursor", "ODBCCursor", "ServerSideCursor"}},
-    {"DefaultType", "", 1, {"UseJet", "UseODBC"}},
-    {"DragMode", "", 0, {"Manual", "Automatic"}},
-    {"DrawMode", "", 1, {"Blackness", "Not Merge Pen", "Mask Not Pen", "Not Copy Pen", "Mask Pen Not", "Invert", "Xor Pen",
-                         "Not Mask Pen", "Mask Pen", "Not Xor Pen", "Nop", "Merge Not Pen", "Copy Pen", "Merge Pen Not",
-                         "Merge Pen", "Whiteness"}},
-    {"DrawStyle", "", 0, {"Solid", "Dash", "Dot", "Dash-Dot", "Dash-Dot-Dot", "Transparent", "Inside Solid"}},
-    {"FillStyle", "", 0, {"Solid", "Transparent", "Horizontal Line", "Vertical Line", "Upward Diagonal",
-                          "Downward Diagonal", "Cross", "Diagonal Cross"}},
-    {"MousePointer", "", 0, {"Default", "Arrow", "Cross", "I-Beam", "Icon", "Size", "Size NE SW", "Size N S",
-                             "Size NW SE", "Size W E", "Up Arrow", "Hourglass", "No Drop", "Arrow and Hourglass",
-                             "Arrow and Question", "Size All"}},
-    {"MousePointer", "", 99, {"Custom"}},
-    {"MultiSelect", "", 0, {"None", "Simple", "Extended"}},
-    {"OLEDragMode", "", 0, {"Manual", "Automatic"}},
-    {"OLEDropMode", "", 0, {"None", "Manual"}},
-    {"RecordsetType", "", 0, {"Table", "Dynaset", "Snapshot"}},
-    {"ScaleMode", "", 0, {"User", "Twip", "Point", "Pixel", "Character", "Inch", "Millimeter", "Centimeter"}},
-    {"ScrollBars", "", 0, {"None", "Horizontal", "Vertical", "Both"}},
-    {"Shape", "", 0, {"Rectangle", "Square", "Oval", "Circle", "Rounded Rectangle", "Rounded Square"}},
-    {"StartUpPosition", "", 0, {"Manual", "CenterOwner", "CenterScreen", "Windows Default"}},
-    {"Style", "ComboBox", 0, {"Dropdown Combo", "Simple Combo", "Dropdown List"}},
-    {"Style", "ListBox", 0, {"Standard", "Checkbox"}},
-    {"Style", "CommandButton CheckBox OptionButton", 0, {"Standard", "Graphical"}},
-    {"Value", "CheckBox", 0, {"Unchecked", "Checked", "Grayed"}},
-    {"WindowState", "", 0, {"Normal", "Minimized", "Maximized"}},
+    {"Align", "", 0, "None|Align Top|Align Bottom|Align Left|Align Right"},
+    {"Alignment", "", 0, "Left Justify|Right Justify|Center"},
+    {"Appearance", "", 0, "Flat|3D"},
+    {"BackStyle", "", 0, "Transparent|Opaque"},
+    {"BorderStyle", "Shape Line", 0, "Transparent|Solid|Dash|Dot|Dash-Dot|Dash-Dot-Dot|Inside Solid"},
+    {"BorderStyle", "", 0, "None|Fixed Single|Sizable|Fixed Dialog|Fixed ToolWindow|Sizable ToolWindow"},
+    {"DefaultCursorType", "", 0, "DefaultCursor|ODBCCursor|ServerSideCursor"},
+    {"DefaultType", "", 1, "UseJet|UseODBC"},
+    {"DragMode", "", 0, "Manual|Automatic"},
+    {"DrawMode", "", 1,
+     "Blackness|Not Merge Pen|Mask Not Pen|Not Copy Pen|Mask Pen Not|Invert|Xor Pen|Not Mask Pen|Mask Pen|"
+     "Not Xor Pen|Nop|Merge Not Pen|Copy Pen|Merge Pen Not|Merge Pen|Whiteness"},
+    {"DrawStyle", "", 0, "Solid|Dash|Dot|Dash-Dot|Dash-Dot-Dot|Transparent|Inside Solid"},
+    {"FillStyle", "", 0,
+     "Solid|Transparent|Horizontal Line|Vertical Line|Upward Diagonal|Downward Diagonal|Cross|Diagonal Cross"},
+    {"MousePointer", "", 0,
+     "Default|Arrow|Cross|I-Beam|Icon|Size|Size NE SW|Size N S|Size NW SE|Size W E|Up Arrow|Hourglass|No Drop|"
+     "Arrow and Hourglass|Arrow and Question|Size All"},
+    {"MousePointer", "", 99, "Custom"},
+    {"MultiSelect", "", 0, "None|Simple|Extended"},
+    {"OLEDragMode", "", 0, "Manual|Automatic"},
+    {"OLEDropMode", "", 0, "None|Manual"},
+    {"RecordsetType", "", 0, "Table|Dynaset|Snapshot"},
+    {"ScaleMode", "", 0, "User|Twip|Point|Pixel|Character|Inch|Millimeter|Centimeter"},
+    {"ScrollBars", "", 0, "None|Horizontal|Vertical|Both"},
+    {"Shape", "", 0, "Rectangle|Square|Oval|Circle|Rounded Rectangle|Rounded Square"},
+    {"StartUpPosition", "", 0, "Manual|CenterOwner|CenterScreen|Windows Default"},
+    {"Style", "ComboBox", 0, "Dropdown Combo|Simple Combo|Dropdown List"},
+    {"Style", "ListBox", 0, "Standard|Checkbox"},
+    {"Style", "CommandButton CheckBox OptionButton", 0, "Standard|Graphical"},
+    {"Value", "CheckBox", 0, "Unchecked|Checked|Grayed"},
+    {"WindowState", "", 0, "Normal|Minimized|Maximized"},
 };
 
 bool ListsClass(std::string_view classes, std::string_view class_name) {
@@ -340,8 +339,13 @@ std::string_view EnumName(std::string_view prog_id, std::string_view property, s
     if (!names.classes.empty() && !ListsClass(names.classes, class_name)) continue;
     if (names.classes.empty() && listed_elsewhere) continue;
     if (!names.classes.empty()) listed_elsewhere = true;
-    const int at = *number - names.first;
-    if (at >= 0 && at < static_cast<int>(names.names.size())) return *(names.names.begin() + at);
+    std::string_view rest = names.names;
+    for (int at = *number - names.first; at >= 0; --at) {
+      const std::size_t bar = rest.find('|');
+      if (at == 0) return rest.substr(0, bar);
+      if (bar == std::string_view::npos) break;
+      rest.remove_prefix(bar + 1);
+    }
   }
   return {};
 }

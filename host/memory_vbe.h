@@ -59,7 +59,6 @@ class MemoryControl : public VBControl {
   void SetPropertyValue(std::string_view name, std::string_view value) override;
   VBControl* Container() override;
   const DesignerControl& Block() const { return control_; }
-  DesignerControl& Block() { return control_; }
   // The property at `path`, or nullptr.
   const DesignerProperty* Find(const std::vector<std::string>& path) const;
   // Removed from its form: what it held can still be read, nothing changed.
@@ -90,10 +89,10 @@ class MemoryDesigner : public Designer {
   std::string Caption() const override;
   MemoryControl& Root() { return *root_; }
 
+ private:
+  friend class MemoryControl;  // its changes go through here
   void Rename(MemoryControl& control, std::string_view name);
   void SetProperty(MemoryControl& control, std::vector<std::string> path, std::string_view value);
-
- private:
   MemoryControl& Wrap(DesignerControl& control, MemoryControl* container);
   MemoryControl* Of(const DesignerControl* control) const;
   MemoryControl& Own(VBControl& control, std::string_view action) const;
