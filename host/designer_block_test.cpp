@@ -342,20 +342,21 @@ void CollectFrx(const DesignerControl& control, std::multiset<std::string>& out)
   for (const auto& child : control.children) CollectFrx(*child, out);
 }
 
-// The sample project's customer form, with its .frx, loaded on its own from a scratch folder.
-struct CustomerForm {
+// A form of the sample project (the customer form unless named), with its .frx, loaded on its
+// own from a scratch folder.
+struct SampleForm {
   TempDir dir;
   MemoryVBE vbe;
   MemoryComponent* component = nullptr;
   MemoryDesigner* designer = nullptr;
   std::string disk;
   std::vector<std::string> events;
-  CustomerForm() {
+  explicit SampleForm(const std::string& form = "frmCustomer") {
     const fs::path sample = fs::path(GILDEX_SOURCE_DIR) / "data/Sample";
-    disk = ReadBytes(sample / "frmCustomer.frm");
-    WriteBytes(dir / "frmCustomer.frm", disk);
-    WriteBytes(dir / "frmCustomer.frx", ReadBytes(sample / "frmCustomer.frx"));
-    LoadResult loaded = Load(vbe, dir / "frmCustomer.frm");
+    disk = ReadBytes(sample / (form + ".frm"));
+    WriteBytes(dir / (form + ".frm"), disk);
+    WriteBytes(dir / (form + ".frx"), ReadBytes(sample / (form + ".frx")));
+    LoadResult loaded = Load(vbe, dir / (form + ".frm"));
     EXPECT_TRUE(loaded.problems.empty());
     component = loaded.projects.at(0)->Components().at(0);
     designer = static_cast<MemoryDesigner*>(component->GetDesigner());
@@ -377,7 +378,7 @@ struct CustomerForm {
 TEST(DesignerEdits, EachEditChangesOnlyItsLinesAndReloadsAsTheSameModel) {
   struct Case {
     std::string name;
-    std::function<void(CustomerForm&)> edit;
+    std::function<void(SampleForm&)> edit;
     std::string diff;
     std::vector<std::string> events;
   };
@@ -386,10 +387,10 @@ TEST(DesignerEdits, EachEditChangesOnlyItsLinesAndReloadsAsTheSameModel) {
       "@426 +      Height          =   495\n@427 +      Left            =   2700\n@428 +      TabIndex        =   23\n"
       "@429 +      Top             =   2812\n@430 +      Width           =   1215\n@431 +   End\n";
   const std::vector<Case> cases = {
-      {"rename a control", [](CustomerForm& f) { f.Control("cmdOK").SetName("cmdSave"); },
+      {"rename a control", [](SampleForm& f) { f.Control("cmdOK").SetName("cmdSave"); },
        "@44 -   Begin VB.CommandButton cmdOK \n@44 +   Begin VB.CommandButton cmdSave \n", {"renamed cmdOK(-1) cmdSave"}},
       {"rename the form: its component and VB_Name follow",
-       [](CustomerForm& f) {
+       [](SampleForm& f) {
          f.designer->Root().SetName("frmClient");
          EXPECT_EQ(f.component->Name(), "frmClient");
          EXPECT_EQ(f.component->Code()->Name(), "frmClient");
@@ -398,16 +399,16 @@ TEST(DesignerEdits, EachEditChangesOnlyItsLinesAndReloadsAsTheSameModel) {
        "@425 -Attribute VB_Name = \"frmCustomer\"\n@425 +Attribute VB_Name = \"frmClient\"\n",
        {"component frmCustomer frmClient"}},
       {"set a string, quoted as the file writes it",
-       [](CustomerForm& f) { f.Control("cmdOK").FindProperty("caption")->SetValue("\"&Save\""); },
+       [](SampleForm& f) { f.Control("cmdOK").FindProperty("caption")->SetValue("\"&Save\""); },
        "@45 -      Caption         =   \"OK\"\n@45 +      Caption         =   \"&Save\"\n", {}},
       {"plain text for a string property gets its quotes",
-       [](CustomerForm& f) { f.Control("lblName").SetPropertyValue("Caption", "Say \"hi\""); },
+       [](SampleForm& f) { f.Control("lblName").SetPropertyValue("Caption", "Say \"hi\""); },
        "@391 -      Caption         =   \"&Name:\"\n@391 +      Caption         =   \"Say \"\"hi\"\"\"\n", {}},
       {"a Boolean keeps its comment in step",
-       [](CustomerForm& f) { f.Control("cmdCancel").FindProperty("Cancel")->SetValue("0"); },
+       [](SampleForm& f) { f.Control("cmdCancel").FindProperty("Cancel")->SetValue("0"); },
        "@27 -      Cancel          =   -1  'True\n@27 +      Cancel          =   0   'False\n", {}},
       {"enumerated values are named as VB6 names them, or not at all",
-       [](CustomerForm& f) {
+       [](SampleForm& f) {
          f.designer->Root().SetPropertyValue("BorderStyle", "1");
          f.designer->Root().SetPropertyValue("StartUpPosition", "9");
          f.Control("cmdOK").SetPropertyValue("Style", "1");
@@ -417,12 +418,12 @@ TEST(DesignerEdits, EachEditChangesOnlyItsLinesAndReloadsAsTheSameModel) {
        "@58 +      Style           =   1  'Graphical\n",
        {}},
       {"a new property goes in name order, before the group that follows it",
-       [](CustomerForm& f) { f.Control("cmdOK").SetPropertyValue("Enabled", "0"); },
+       [](SampleForm& f) { f.Control("cmdOK").SetPropertyValue("Enabled", "0"); },
        "@47 +      Enabled         =   0   'False\n", {}},
-      {"a new property of the form", [](CustomerForm& f) { f.designer->Root().SetPropertyValue("KeyPreview", "-1"); },
+      {"a new property of the form", [](SampleForm& f) { f.designer->Root().SetPropertyValue("KeyPreview", "-1"); },
        "@19 +   KeyPreview      =   -1  'True\n", {}},
       {"a member of a group, by group.member",
-       [](CustomerForm& f) {
+       [](SampleForm& f) {
          f.Control("cmdOK").SetPropertyValue("Font.Size", "9.75");
          f.Control("cmdOK").FindProperty("font.name")->SetValue("Arial");
          EXPECT_EQ(f.Control("cmdOK").FindProperty("Font.Name")->Value(), "\"Arial\"");
@@ -430,20 +431,20 @@ TEST(DesignerEdits, EachEditChangesOnlyItsLinesAndReloadsAsTheSameModel) {
        "@48 -         Name            =   \"Tahoma\"\n@49 -         Size            =   8.25\n"
        "@48 +         Name            =   \"Arial\"\n@49 +         Size            =   9.75\n", {}},
       {"a command button in the middle of the form, next in the tab order",
-       [](CustomerForm& f) {
+       [](SampleForm& f) {
          VBControl& added = f.designer->AddControl("VB.CommandButton");
          EXPECT_EQ(added.Container(), &f.designer->Root());
          EXPECT_EQ(f.designer->Controls().back(), &added);
        },
        command1, {"added Command1"}},
       {"a text box inside a frame, centred in it",
-       [](CustomerForm& f) { f.designer->AddControl("textbox", &f.Control("fraAddress")); },
+       [](SampleForm& f) { f.designer->AddControl("textbox", &f.Control("fraAddress")); },
        "@304 +      Begin VB.TextBox Text1 \n@305 +         Height          =   495\n@306 +         Left            =   1500\n"
        "@307 +         TabIndex        =   23\n@308 +         Text            =   \"Text1\"\n@309 +         Top             =   592\n"
        "@310 +         Width           =   1215\n@311 +      End\n",
        {"added Text1"}},
       {"classes without a tab stop, a line, and the lowest free number",
-       [](CustomerForm& f) {
+       [](SampleForm& f) {
          f.designer->AddControl("Timer");
          f.designer->AddControl("Line");
          f.designer->AddControl("Label").SetName("Label3");
@@ -461,7 +462,7 @@ TEST(DesignerEdits, EachEditChangesOnlyItsLinesAndReloadsAsTheSameModel) {
        {"added Timer1", "added Line1", "added Label1", "renamed Label1(-1) Label3", "added Label1"}},
       // The frame keeps its numbers, which the form's scale now reads as pixels.
       {"a pixel form measures a new control in pixels; a data control and a picture box",
-       [](CustomerForm& f) {
+       [](SampleForm& f) {
          MemoryControl& form = f.designer->Root();
          form.SetPropertyValue("ScaleMode", "3");
          form.SetPropertyValue("ScaleHeight", "408");
@@ -486,7 +487,7 @@ TEST(DesignerEdits, EachEditChangesOnlyItsLinesAndReloadsAsTheSameModel) {
        "@456 +      Width           =   81\n@457 +   End\n",
        {"added Command1", "added Data1", "added Picture1"}},
       {"remove a frame with the controls inside it",
-       [](CustomerForm& f) {
+       [](SampleForm& f) {
          VBControl& frame = f.Control("fraStatus");
          VBControl& vip = f.Control("chkVip");
          f.designer->Select({&vip, &f.Control("cmdOK")});
@@ -504,7 +505,7 @@ TEST(DesignerEdits, EachEditChangesOnlyItsLinesAndReloadsAsTheSameModel) {
        }(),
        {"removed fraStatus"}},
       {"a new element of a control array: index first, then the array's name",
-       [](CustomerForm& f) {
+       [](SampleForm& f) {
          VBControl& option = f.designer->AddControl("OptionButton", &f.Control("fraStatus"));
          option.SetPropertyValue("Index", "3");
          option.SetName("optStatus");
@@ -516,7 +517,7 @@ TEST(DesignerEdits, EachEditChangesOnlyItsLinesAndReloadsAsTheSameModel) {
        "@176 +      End\n",
        {"added Option1", "renamed Option1(3) optStatus"}},
       {"another index for an element; leaving an array under a new name",
-       [](CustomerForm& f) {
+       [](SampleForm& f) {
          f.Control("optStatus", 1).FindProperty("Index")->SetValue("7");
          f.Control("optStatus", 0).SetName("optNone");
        },
@@ -524,7 +525,7 @@ TEST(DesignerEdits, EachEditChangesOnlyItsLinesAndReloadsAsTheSameModel) {
        "@149 -      Begin VB.OptionButton optStatus \n@149 +      Begin VB.OptionButton optNone \n",
        {"renamed optStatus(0) optNone"}},
       {"a value set to itself, .frx references too, changes nothing",
-       [](CustomerForm& f) {
+       [](SampleForm& f) {
          for (VBControl* control : f.designer->Controls())
            for (int i = 1; i <= control->PropertyCount(); ++i)
              if (control->PropertyAt(i).Name() != "Font") control->PropertyAt(i).SetValue(control->PropertyAt(i).Value());
@@ -535,7 +536,7 @@ TEST(DesignerEdits, EachEditChangesOnlyItsLinesAndReloadsAsTheSameModel) {
   };
   std::multiset<std::string> frx_before;
   {
-    CustomerForm form;
+    SampleForm form;
     EXPECT_EQ(form.component->Serialize(), form.disk);
     CollectFrx(form.designer->Root().Block(), frx_before);
     EXPECT_EQ(frx_before.size(), 4u);
@@ -543,7 +544,7 @@ TEST(DesignerEdits, EachEditChangesOnlyItsLinesAndReloadsAsTheSameModel) {
   }
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    CustomerForm form;
+    SampleForm form;
     c.edit(form);
     const std::string bytes = form.component->Serialize();
     EXPECT_EQ(LineDiff(form.disk, bytes), c.diff);
@@ -563,39 +564,42 @@ TEST(DesignerEdits, EachEditChangesOnlyItsLinesAndReloadsAsTheSameModel) {
 TEST(DesignerEdits, RefusedEditsLeaveTheFileAsItWas) {
   struct Case {
     std::string name;
-    std::function<void(CustomerForm&)> edit;
+    std::function<void(SampleForm&)> edit;
     int number;
     std::string message_part;
+    std::string form = "frmCustomer";
   };
   const std::vector<Case> cases = {
-      {"a name with a blank", [](CustomerForm& f) { f.Control("cmdOK").SetName("cmd OK"); }, 380, "Invalid property value"},
-      {"a name starting with a digit", [](CustomerForm& f) { f.Control("cmdOK").SetName("1cmd"); }, 380, "not a name"},
-      {"a name of 41 characters", [](CustomerForm& f) { f.Control("cmdOK").SetName(std::string(41, 'c')); }, 380, "at most 40"},
-      {"another control's name", [](CustomerForm& f) { f.Control("cmdOK").SetName("CMDCANCEL"); }, 380, "already used"},
-      {"an array's name for a control outside arrays", [](CustomerForm& f) { f.Control("chkVip").SetName("optStatus"); }, 380, "already used"},
+      {"a name with a blank", [](SampleForm& f) { f.Control("cmdOK").SetName("cmd OK"); }, 380, "Invalid property value"},
+      {"a name starting with a digit", [](SampleForm& f) { f.Control("cmdOK").SetName("1cmd"); }, 380, "not a name"},
+      {"a name of 41 characters", [](SampleForm& f) { f.Control("cmdOK").SetName(std::string(41, 'c')); }, 380, "at most 40"},
+      {"another control's name", [](SampleForm& f) { f.Control("cmdOK").SetName("CMDCANCEL"); }, 380, "already used"},
+      {"an array's name for a control outside arrays", [](SampleForm& f) { f.Control("chkVip").SetName("optStatus"); }, 380, "already used"},
       {"an array's name and an index it has",
-       [](CustomerForm& f) {
+       [](SampleForm& f) {
          VBControl& vip = f.Control("chkVip");
          vip.SetPropertyValue("Index", "2");
          vip.SetName("optStatus");
        },
        380, "already used"},
-      {"the form's name", [](CustomerForm& f) { f.Control("cmdOK").SetName("frmCustomer"); }, 380, "the form itself"},
-      {"a control's name for the form", [](CustomerForm& f) { f.designer->Root().SetName("txtName"); }, 380, "txtName"},
-      {"an index taken in the array", [](CustomerForm& f) { f.Control("optStatus", 2).FindProperty("Index")->SetValue("1"); }, 380, "optStatus(1)"},
-      {"an index that is no number", [](CustomerForm& f) { f.Control("optStatus", 2).FindProperty("Index")->SetValue("-1"); }, 380, "0 to 32767"},
-      {"no index while the array has others", [](CustomerForm& f) { f.Control("optStatus", 2).FindProperty("Index")->SetValue(""); }, 380, "only member"},
-      {"a value over two lines", [](CustomerForm& f) { f.Control("cmdOK").SetPropertyValue("Caption", "a\r\nb"); }, 380, "cannot hold"},
-      {"a bare value the file would cut at its apostrophe", [](CustomerForm& f) { f.Control("cmdOK").SetPropertyValue("Tag", "it's"); }, 380, "cannot hold"},
-      {"a property name with a blank", [](CustomerForm& f) { f.Control("cmdOK").SetPropertyValue("Back Color", "1"); }, 380, "not a property name"},
-      {"a whole group", [](CustomerForm& f) { f.Control("cmdOK").SetPropertyValue("Font", "\"Arial\""); }, 380, "group of properties"},
-      {"a class VB6 does not make here", [](CustomerForm& f) { f.designer->AddControl("MSComctlLib.ListView"); }, 711, "Invalid class string"},
-      {"a container that holds no controls", [](CustomerForm& f) { f.designer->AddControl("Label", &f.Control("cmdOK")); }, 5, "cannot hold controls"},
-      {"the form itself removed", [](CustomerForm& f) { f.designer->RemoveControl(f.designer->Root()); }, 5, "cannot remove itself"},
+      {"the form's name", [](SampleForm& f) { f.Control("cmdOK").SetName("frmCustomer"); }, 380, "the form itself"},
+      {"a control's name for the form", [](SampleForm& f) { f.designer->Root().SetName("txtName"); }, 380, "txtName"},
+      {"an index taken in the array", [](SampleForm& f) { f.Control("optStatus", 2).FindProperty("Index")->SetValue("1"); }, 380, "optStatus(1)"},
+      {"an index that is no number", [](SampleForm& f) { f.Control("optStatus", 2).FindProperty("Index")->SetValue("-1"); }, 380, "0 to 32767"},
+      {"no index while the array has others", [](SampleForm& f) { f.Control("optStatus", 2).FindProperty("Index")->SetValue(""); }, 380, "only member"},
+      {"a value over two lines", [](SampleForm& f) { f.Control("cmdOK").SetPropertyValue("Caption", "a\r\nb"); }, 380, "cannot hold"},
+      {"a bare value the file would cut at its apostrophe", [](SampleForm& f) { f.Control("cmdOK").SetPropertyValue("Tag", "it's"); }, 380, "cannot hold"},
+      {"a property name with a blank", [](SampleForm& f) { f.Control("cmdOK").SetPropertyValue("Back Color", "1"); }, 380, "not a property name"},
+      {"a whole group", [](SampleForm& f) { f.Control("cmdOK").SetPropertyValue("Font", "\"Arial\""); }, 380, "group of properties"},
+      {"a class VB6 does not make here", [](SampleForm& f) { f.designer->AddControl("MSComctlLib.ListView"); }, 711, "Invalid class string"},
+      {"a container that holds no controls", [](SampleForm& f) { f.designer->AddControl("Label", &f.Control("cmdOK")); }, 5, "cannot hold controls"},
+      {"a text box straight on an MDI form", [](SampleForm& f) { f.designer->AddControl("TextBox"); }, 5,
+       "cannot hold a TextBox", "frmMDI"},
+      {"the form itself removed", [](SampleForm& f) { f.designer->RemoveControl(f.designer->Root()); }, 5, "cannot remove itself"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    CustomerForm form;
+    SampleForm form(c.form);
     try {
       c.edit(form);
       ADD_FAILURE() << "no error";

@@ -510,6 +510,15 @@ VBControl& MemoryDesigner::AddControl(std::string_view class_name, VBControl* co
   const bool can_contain = &parent == root_ || cp1252::EqualsNoCase(inside.prog_id, "VB.Frame") ||
                            cp1252::EqualsNoCase(inside.prog_id, "VB.PictureBox") || !inside.children.empty();
   if (!can_contain) throw HostError(5, "Invalid procedure call or argument: " + inside.name + " cannot hold controls");
+  // Other designers (data environments, data reports) hold no VB controls; an MDI form holds
+  // only controls that align to its edges, and those never seen at run time.
+  const std::string& root_class = block_.root->prog_id;
+  const bool mdi_form = cp1252::EqualsNoCase(root_class, "VB.MDIForm");
+  if (!cp1252::StartsWithNoCase(root_class, "VB.") ||
+      (mdi_form && &parent == root_ && kind->class_name != "PictureBox" && kind->class_name != "Timer" &&
+       kind->class_name != "Data"))
+    throw HostError(5, "Invalid procedure call or argument: " + block_.root->name + " cannot hold a " +
+                           std::string(kind->class_name));
 
   std::string name;
   for (int n = 1; name.empty(); ++n) {
