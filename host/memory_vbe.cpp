@@ -486,9 +486,13 @@ void MemoryDesigner::SetProperty(MemoryControl& control, std::vector<std::string
     if (part.empty() || part.find_first_of(" \t\"'=\r\n") != std::string::npos)
       throw InvalidValue("\"" + part + "\" is not a property name");
   if (old && old->is_group) throw InvalidValue(old->name + " is a group of properties: set its members (" + old->name + ".Name)");
-  // A string property given plain text, as a property window takes it, gets its quotes.
+  // A string property given plain text, as a property window takes it, gets its quotes; so
+  // does a text kept in the .frx ($"file":offset, or a caption or text too long for a line).
   std::string text(value);
-  if (old && !old->frx && IsQuotedLiteral(old->value) && !IsQuotedLiteral(text)) text = Quoted(text);
+  const bool is_text = old && (old->frx ? old->frx->string_list || cp1252::EqualsNoCase(name, "Caption") ||
+                                              cp1252::EqualsNoCase(name, "Text")
+                                        : IsQuotedLiteral(old->value));
+  if (is_text && !IsQuotedLiteral(text) && !ParseFrxReference(text)) text = Quoted(text);
   if (text.empty() || text.find_first_of("\r\n") != std::string::npos || DesignerValueText(text) != text ||
       (text.front() == '"' && !IsQuotedLiteral(text) && !ParseFrxReference(text)))
     throw InvalidValue("the form file cannot hold the value " + std::string(value) + " of " + name);
