@@ -524,7 +524,10 @@ TEST(DesignerEdits, EachEditChangesOnlyItsLinesAndReloadsAsTheSameModel) {
       {"another index for an element; leaving an array under a new name",
        [](SampleForm& f) {
          f.Control("optStatus", 1).FindProperty("Index")->SetValue("7");
-         f.Control("optStatus", 0).SetName("optNone");
+         Property& name = *f.Control("optStatus", 0).FindProperty("name");
+         EXPECT_EQ(name.Value(), "optStatus");
+         name.SetValue("optNone");
+         EXPECT_EQ(name.Value(), "optNone");
        },
        "@143 -         Index           =   1\n@143 +         Index           =   7\n"
        "@149 -      Begin VB.OptionButton optStatus \n@149 +      Begin VB.OptionButton optNone \n",

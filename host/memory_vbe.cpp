@@ -306,6 +306,7 @@ std::string MemoryProperty::Name() const {
 
 std::string MemoryProperty::Value() const {
   const DesignerProperty* property = control_.Find(path_);
+  if (!property && path_.size() == 1 && cp1252::EqualsNoCase(path_[0], "Name")) return control_.Name();
   return property ? property->value : std::string();
 }
 
@@ -355,6 +356,8 @@ Property& MemoryControl::PropertyAt(int index) {
 // group.member.
 Property* MemoryControl::FindProperty(std::string_view name) {
   if (const DesignerProperty* property = Find({std::string(name)})) return &PropertyFor({property->name});
+  // The name is no line of the file (it is on the Begin line), but a property all the same.
+  if (cp1252::EqualsNoCase(name, "Name")) return &PropertyFor({"Name"});
   std::size_t dot = name.find('.');
   if (dot == std::string_view::npos) return nullptr;
   const DesignerProperty* group = Find({std::string(name.substr(0, dot))});

@@ -126,7 +126,8 @@ class VBControl {
   // out those at their default value).
   virtual int PropertyCount() const = 0;
   virtual Property& PropertyAt(int index) = 0;                  // from 1
-  virtual Property* FindProperty(std::string_view name) = 0;  // nullptr when absent; "Font.Size" finds a member
+  // nullptr when absent; "Font.Size" finds a member, "Name" the control's name.
+  virtual Property* FindProperty(std::string_view name) = 0;
   // As Property::SetValue, and adds the property when the control does not have it yet.
   virtual void SetPropertyValue(std::string_view name, std::string_view value) = 0;
   virtual VBControl* Container() = 0;                           // nullptr for the form itself
