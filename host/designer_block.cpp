@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <utility>
 
 #include "platform/cp1252.h"
 
@@ -234,7 +235,304 @@ void CollectControls(const DesignerControl& control, std::vector<DesignerControl
   }
 }
 
+// ---- edits ----
+
+void ShiftProperty(DesignerProperty& property, long from, long delta) {
+  if (property.line >= from) property.line += delta;
+  if (property.end_line >= from) property.end_line += delta;
+  for (DesignerProperty& member : property.group) ShiftProperty(member, from, delta);
+}
+
+// Every line number at or below `from` moves by `delta`.
+void ShiftLines(DesignerControl& control, long from, long delta) {
+  if (control.begin_line >= from) control.begin_line += delta;
+  if (control.end_line >= from) control.end_line += delta;
+  for (DesignerProperty& property : control.properties) ShiftProperty(property, from, delta);
+  for (auto& child : control.children) ShiftLines(*child, from, delta);
+}
+
+std::string_view Indentation(std::string_view text) {
+  std::size_t i = 0;
+  while (i < text.size() && IsBlank(text[i])) ++i;
+  return text.substr(0, i);
+}
+
+// One nesting level of the designer block, as VB6 indents it.
+constexpr std::string_view kLevel = "   ";
+
+// Boolean properties of the intrinsic controls: VB6 writes 'True or 'False after their value.
+bool IsBooleanProperty(std::string_view name) {
+  static constexpr std::string_view kNames[] = {
+      "Archive",    "AutoRedraw",   "AutoSize",      "Cancel",       "Checked",     "ClipControls", "ControlBox",
+      "Default",    "Enabled",      "Exclusive",     "FontTransparent", "Hidden",   "HideSelection", "IntegralHeight",
+      "KeyPreview", "Locked",       "MaxButton",     "MinButton",    "Moveable",    "MultiLine",    "Negotiate",
+      "NegotiateMenus", "Normal",   "ReadOnly",      "ShowInTaskbar", "Sorted",     "System",       "TabStop",
+      "UseMnemonic", "Visible",     "WhatsThisButton", "WhatsThisHelp", "WindowList", "WordWrap"};
+  return std::any_of(std::begin(kNames), std::end(kNames), [&](std::string_view n) { return EqualsNoCase(n, name); });
+}
+
+// The value with the comment VB6 writes after a Boolean: "0   'False", "-1  'True".
+std::string BooleanText(std::string_view value) {
+  std::string text(value);
+  text.resize(std::max<std::size_t>(text.size(), 4), ' ');
+  return text + (value == "0" ? "'False" : "'True");
+}
+
+// The names VB6 writes after the values of the intrinsic controls' enumerated properties.
+struct EnumNames {
+  std::string_view property;
+  std::string_view classes;  // blank-separated class names; empty: every class not listed before
+  int first;                 // the value of the first name
+  std::string_view names;    // separated by '|'
+};
+
+const EnumNames kEnums[] = {
+    {"Align", "", 0, "None|Align Top|Align Bottom|Align Left|Align Right"},
+    {"Alignment", "", 0, "Left Justify|Right Justify|Center"},
+    {"Appearance", "", 0, "Flat|3D"},
+    {"BackStyle", "", 0, "Transparent|Opaque"},
+    {"BorderStyle", "Shape Line", 0, "Transparent|Solid|Dash|Dot|Dash-Dot|Dash-Dot-Dot|Inside Solid"},
+    {"BorderStyle", "", 0, "None|Fixed Single|Sizable|Fixed Dialog|Fixed ToolWindow|Sizable ToolWindow"},
+    {"DefaultCursorType", "", 0, "DefaultCursor|ODBCCursor|ServerSideCursor"},
+    {"DefaultType", "", 1, "UseJet|UseODBC"},
+    {"DragMode", "", 0, "Manual|Automatic"},
+    {"DrawMode", "", 1,
+     "Blackness|Not Merge Pen|Mask Not Pen|Not Copy Pen|Mask Pen Not|Invert|Xor Pen|Not Mask Pen|Mask Pen|"
+     "Not Xor Pen|Nop|Merge Not Pen|Copy Pen|Merge Pen Not|Merge Pen|Whiteness"},
+    {"DrawStyle", "", 0, "Solid|Dash|Dot|Dash-Dot|Dash-Dot-Dot|Transparent|Inside Solid"},
+    {"FillStyle", "", 0,
+     "Solid|Transparent|Horizontal Line|Vertical Line|Upward Diagonal|Downward Diagonal|Cross|Diagonal Cross"},
+    {"MousePointer", "", 0,
+     "Default|Arrow|Cross|I-Beam|Icon|Size|Size NE SW|Size N S|Size NW SE|Size W E|Up Arrow|Hourglass|No Drop|"
+     "Arrow and Hourglass|Arrow and Question|Size All"},
+    {"MousePointer", "", 99, "Custom"},
+    {"MultiSelect", "", 0, "None|Simple|Extended"},
+    {"OLEDragMode", "", 0, "Manual|Automatic"},
+    {"OLEDropMode", "", 0, "None|Manual"},
+    {"RecordsetType", "", 0, "Table|Dynaset|Snapshot"},
+    {"ScaleMode", "", 0, "User|Twip|Point|Pixel|Character|Inch|Millimeter|Centimeter"},
+    {"ScrollBars", "", 0, "None|Horizontal|Vertical|Both"},
+    {"Shape", "", 0, "Rectangle|Square|Oval|Circle|Rounded Rectangle|Rounded Square"},
+    {"StartUpPosition", "", 0, "Manual|CenterOwner|CenterScreen|Windows Default"},
+    {"Style", "ComboBox", 0, "Dropdown Combo|Simple Combo|Dropdown List"},
+    {"Style", "ListBox", 0, "Standard|Checkbox"},
+    {"Style", "CommandButton CheckBox OptionButton", 0, "Standard|Graphical"},
+    {"Value", "CheckBox", 0, "Unchecked|Checked|Grayed"},
+    {"WindowState", "", 0, "Normal|Minimized|Maximized"},
+};
+
+bool ListsClass(std::string_view classes, std::string_view class_name) {
+  for (std::string_view word : Words(classes))
+    if (EqualsNoCase(word, class_name)) return true;
+  return false;
+}
+
+// "Fixed Dialog" for BorderStyle 3 of a VB.Form; empty when the value has no known name.
+std::string_view EnumName(std::string_view prog_id, std::string_view property, std::string_view value) {
+  if (!cp1252::StartsWithNoCase(prog_id, "VB.")) return {};
+  const std::string_view class_name = prog_id.substr(3);
+  const std::optional<int> number = ParseIndex(value);
+  if (!number) return {};
+  bool listed_elsewhere = false;  // a class with its own names takes no general ones
+  for (const EnumNames& names : kEnums) {
+    if (!EqualsNoCase(names.property, property)) continue;
+    if (!names.classes.empty() && !ListsClass(names.classes, class_name)) continue;
+    if (names.classes.empty() && listed_elsewhere) continue;
+    if (!names.classes.empty()) listed_elsewhere = true;
+    std::string_view rest = names.names;
+    for (int at = *number - names.first; at >= 0; --at) {
+      const std::size_t bar = rest.find('|');
+      if (at == 0) return rest.substr(0, bar);
+      if (bar == std::string_view::npos) break;
+      rest.remove_prefix(bar + 1);
+    }
+  }
+  return {};
+}
+
+// The value with the comment VB6 writes after it, if any: "3  'Fixed Dialog", "0   'False".
+std::string ValueText(std::string_view prog_id, std::string_view name, std::string_view value) {
+  if ((value == "-1" || value == "0") && IsBooleanProperty(name)) return BooleanText(value);
+  std::string_view enum_name = EnumName(prog_id, name, value);
+  return enum_name.empty() ? std::string(value) : std::string(value) + "  '" + std::string(enum_name);
+}
+
+// "   Caption         =   " + value: names padded to 16 characters, as VB6 aligns them.
+std::string PropertyLineText(std::string_view indent, std::string_view prog_id, std::string_view name,
+                             std::string_view value) {
+  std::string text(indent);
+  text += name;
+  if (name.size() < 16) text.append(16 - name.size(), ' ');
+  return text + "=   " + ValueText(prog_id, name, value);
+}
+
+// The line with `value` in place of `old_value`: what stands before the value stays.
+std::string RewriteValue(std::string_view text, std::string_view prog_id, std::string_view name,
+                         std::string_view old_value, std::string_view value) {
+  std::size_t start = text.find('=') + 1;
+  while (start < text.size() && IsBlank(text[start])) ++start;
+  std::string_view prefix = text.substr(0, start);
+  std::string_view rest = text.substr(std::min(text.size(), start + old_value.size()));
+  if (value == old_value) return std::string(prefix) + std::string(value) + std::string(rest);
+  std::string_view comment = Trim(rest);
+  if ((value == "-1" || value == "0") && (comment == "'True" || comment == "'False"))
+    return std::string(prefix) + BooleanText(value);
+  // A value without a known name goes without one: the designer reads the line the same.
+  if (comment.starts_with('\'')) return std::string(prefix) + ValueText(prog_id, name, value);
+  return std::string(prefix) + std::string(value);
+}
+
+DesignerProperty* FindIn(std::vector<DesignerProperty>& properties, std::string_view name) {
+  for (DesignerProperty& property : properties)
+    if (EqualsNoCase(property.name, name)) return &property;
+  return nullptr;
+}
+
+void InsertLine(std::vector<RawLine>& lines, DesignerBlock& block, long line, std::string text) {
+  const std::size_t at = static_cast<std::size_t>(line - 1);
+  const LineEnd end = at < lines.size() ? lines[at].end : lines.empty() ? LineEnd::CrLf : lines.back().end;
+  ShiftLines(*block.root, line, 1);
+  lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), RawLine{std::move(text), end});
+}
+
 }  // namespace
+
+void RenameControlLine(std::vector<RawLine>& lines, DesignerControl& control, std::string_view name) {
+  std::string& text = lines.at(static_cast<std::size_t>(control.begin_line - 1)).text;
+  // The third word: Begin, the class, the name.
+  std::size_t i = 0;
+  for (int word = 0; word < 2; ++word) {
+    while (i < text.size() && IsBlank(text[i])) ++i;
+    while (i < text.size() && !IsBlank(text[i])) ++i;
+  }
+  while (i < text.size() && IsBlank(text[i])) ++i;
+  std::size_t end = i;
+  while (end < text.size() && !IsBlank(text[end])) ++end;
+  if (end == i && (i == 0 || !IsBlank(text[i - 1]))) text.insert(i++, 1, ' ');
+  text.replace(i, end - i, name);
+  control.name = std::string(name);
+}
+
+bool SetPropertyLine(std::vector<RawLine>& lines, DesignerBlock& block, DesignerControl& control,
+                     const std::vector<std::string>& path, std::string_view value) {
+  if (path.empty() || path.size() > 2) return false;
+  std::vector<DesignerProperty>* siblings = &control.properties;
+  DesignerProperty* group = nullptr;
+  if (path.size() == 2) {
+    group = FindIn(control.properties, path[0]);
+    if (!group || !group->is_group) return false;
+    siblings = &group->group;
+  }
+  const std::string& name = path.back();
+  if (DesignerProperty* property = FindIn(*siblings, name)) {
+    if (property->is_group) return false;
+    std::string& text = lines.at(static_cast<std::size_t>(property->line - 1)).text;
+    text = RewriteValue(text, control.prog_id, group ? std::string_view() : name, property->value, value);
+    property->value = std::string(value);
+    property->frx = ParseFrxReference(value);
+    return true;
+  }
+  // Where the new line goes, and the indentation of its neighbours (or one level deeper
+  // than the line that opens the control or group).
+  std::size_t position = siblings->size();
+  if (!group && cp1252::StartsWithNoCase(control.prog_id, "VB.")) {
+    position = 0;
+    while (position < siblings->size() && !cp1252::LessNoCase()(name, (*siblings)[position].name)) ++position;
+  }
+  long line = 0;
+  if (position < siblings->size())
+    line = (*siblings)[position].line;
+  else if (!siblings->empty())
+    line = siblings->back().end_line + 1;
+  else
+    line = (group ? group->line : control.begin_line) + 1;
+  std::string indent;
+  if (!siblings->empty())
+    indent = std::string(Indentation(lines.at(static_cast<std::size_t>(siblings->front().line - 1)).text));
+  else
+    indent = std::string(Indentation(lines.at(static_cast<std::size_t>((group ? group->line : control.begin_line) - 1)).text)) +
+             std::string(kLevel);
+  InsertLine(lines, block, line, PropertyLineText(indent, group ? std::string_view() : std::string_view(control.prog_id), name, value));
+  DesignerProperty property;
+  property.name = name;
+  property.value = std::string(value);
+  property.frx = ParseFrxReference(value);
+  property.line = property.end_line = line;
+  siblings->insert(siblings->begin() + static_cast<std::ptrdiff_t>(position), std::move(property));
+  if (!group && EqualsNoCase(name, "Index")) {
+    if (auto index = ParseIndex(value)) control.index = *index;
+  }
+  return true;
+}
+
+bool RemovePropertyLine(std::vector<RawLine>& lines, DesignerBlock& block, DesignerControl& control, std::string_view name) {
+  auto it = std::find_if(control.properties.begin(), control.properties.end(),
+                         [&](const DesignerProperty& p) { return !p.is_group && EqualsNoCase(p.name, name); });
+  if (it == control.properties.end()) return false;
+  const long line = it->line;
+  control.properties.erase(it);
+  if (EqualsNoCase(name, "Index")) control.index = -1;
+  lines.erase(lines.begin() + (line - 1));
+  ShiftLines(*block.root, line + 1, -1);
+  return true;
+}
+
+DesignerControl& InsertControlLines(std::vector<RawLine>& lines, DesignerBlock& block, DesignerControl& container,
+                                    std::string_view prog_id, std::string_view name,
+                                    const std::vector<std::pair<std::string, std::string>>& properties) {
+  auto position = std::find_if(container.children.begin(), container.children.end(),
+                               [](const auto& child) { return EqualsNoCase(child->prog_id, "VB.Menu"); });
+  const long first = position == container.children.end() ? container.end_line : (*position)->begin_line;
+  const std::string indent =
+      std::string(Indentation(lines.at(static_cast<std::size_t>(container.begin_line - 1)).text)) + std::string(kLevel);
+  const std::string inner = indent + std::string(kLevel);
+  std::vector<std::string> texts;
+  texts.push_back(indent + "Begin " + std::string(prog_id) + " " + std::string(name) + " ");  // VB6 ends it with a blank
+  for (const auto& [property, value] : properties) texts.push_back(PropertyLineText(inner, prog_id, property, value));
+  texts.push_back(indent + "End");
+
+  const long count = static_cast<long>(texts.size());
+  const std::size_t at = static_cast<std::size_t>(first - 1);
+  const LineEnd end = lines.at(at).end;
+  ShiftLines(*block.root, first, count);
+  std::vector<RawLine> added;
+  for (std::string& text : texts) added.push_back(RawLine{std::move(text), end});
+  lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), std::make_move_iterator(added.begin()),
+               std::make_move_iterator(added.end()));
+
+  auto control = std::make_unique<DesignerControl>();
+  control->prog_id = std::string(prog_id);
+  control->name = std::string(name);
+  control->container = &container;
+  control->begin_line = first;
+  control->end_line = first + count - 1;
+  long line = first;
+  for (const auto& [property_name, value] : properties) {
+    DesignerProperty property;
+    property.name = property_name;
+    property.value = DesignerValueText(value);
+    property.frx = ParseFrxReference(property.value);
+    property.line = property.end_line = ++line;
+    if (EqualsNoCase(property_name, "Index")) {
+      if (auto index = ParseIndex(value)) control->index = *index;
+    }
+    control->properties.push_back(std::move(property));
+  }
+  return **container.children.insert(position, std::move(control));
+}
+
+std::unique_ptr<DesignerControl> RemoveControlLines(std::vector<RawLine>& lines, DesignerBlock& block,
+                                                    DesignerControl& control) {
+  DesignerControl& container = *control.container;
+  auto it = std::find_if(container.children.begin(), container.children.end(),
+                         [&](const auto& child) { return child.get() == &control; });
+  std::unique_ptr<DesignerControl> removed = std::move(*it);
+  container.children.erase(it);
+  const long first = removed->begin_line, last = removed->end_line;
+  lines.erase(lines.begin() + (first - 1), lines.begin() + last);
+  ShiftLines(*block.root, last + 1, -(last - first + 1));
+  return removed;
+}
 
 std::string DesignerControl::ClassName() const {
   std::size_t dot = prog_id.rfind('.');
@@ -246,6 +544,10 @@ const DesignerProperty* DesignerControl::Find(const std::string& property_name) 
     if (EqualsNoCase(property.name, property_name)) return &property;
   }
   return nullptr;
+}
+
+DesignerProperty* DesignerControl::Find(const std::string& property_name) {
+  return const_cast<DesignerProperty*>(std::as_const(*this).Find(property_name));
 }
 
 std::vector<DesignerControl*> DesignerBlock::AllControls() const {

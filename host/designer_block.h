@@ -11,14 +11,15 @@
 //      End
 //   End
 // parsed into controls (class, name, index, properties in order, nested controls,
-// property groups, .frx references) for the form commands. The parse is read-only: the
-// file's bytes come from the header lines; an edit through the model rewrites only the
-// lines of the property it changes.
+// property groups, .frx references) for the form commands. The file's bytes stay in the
+// header lines; the edits below change only the lines they are about and keep the model's
+// line numbers in step, so everything else (and every .frx offset) stays as it was.
 #include <cstddef>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "host/source_lines.h"
@@ -53,6 +54,7 @@ struct DesignerControl {
 
   std::string ClassName() const;  // the part of prog_id after the last '.'
   const DesignerProperty* Find(const std::string& name) const;  // case-insensitive
+  DesignerProperty* Find(const std::string& name);
 };
 
 struct DesignerBlock {
@@ -71,6 +73,40 @@ struct DesignerParse {
 // Reads the block whose Begin line is lines[first]; lines[0] is line 1 of the file. A
 // class's BEGIN ... END block reads as a root control with no prog_id and no name.
 DesignerParse ParseDesignerBlock(const std::vector<RawLine>& lines, std::size_t first);
+
+// ---- edits ----
+// Each takes the lines the block was read from (lines[0] is line 1 of the file), changes
+// whole lines only, and moves the line numbers of the block's controls and properties below
+// the change. New lines take the line end of the line they are inserted before. Checking
+// that an edit makes sense (names, values) is the caller's business.
+
+// Puts `name` in place of the name on the control's Begin line; every other byte stays.
+void RenameControlLine(std::vector<RawLine>& lines, DesignerControl& control, std::string_view name);
+
+// Sets the property `path` ({"Caption"}, or {"Font", "Name"} for a member of a group) to
+// `value`, written as the file writes it. An existing line keeps its indentation, padding
+// and, while the value stays the same, its trailing comment; a new value gets the comment
+// VB6 writes after it ('True, 'False, or the name of an intrinsic control's enumerated value
+// such as 'Fixed Dialog) when the line had one, or none. A property the control does not have is
+// inserted as VB6 writes one: in name order among the properties of an intrinsic (VB.)
+// control, after the last property otherwise (and after the last member of a group), always
+// before the child controls. Returns false, changing nothing, when `path` names a group
+// that does not exist or a group itself.
+bool SetPropertyLine(std::vector<RawLine>& lines, DesignerBlock& block, DesignerControl& control,
+                     const std::vector<std::string>& path, std::string_view value);
+// Removes a plain property's line; false when the control has no such property.
+bool RemovePropertyLine(std::vector<RawLine>& lines, DesignerBlock& block, DesignerControl& control, std::string_view name);
+
+// Adds a control as the last child of `container` (before its menus, which VB6 keeps last):
+// its Begin line, one line for each (name, value) in the order given (with the comments VB6
+// writes after Booleans and enumerated values), and its End line.
+DesignerControl& InsertControlLines(std::vector<RawLine>& lines, DesignerBlock& block, DesignerControl& container,
+                                    std::string_view prog_id, std::string_view name,
+                                    const std::vector<std::pair<std::string, std::string>>& properties);
+// Takes the control's Begin ... End lines (children included) out of the file and the
+// control out of its container; returns it, detached.
+std::unique_ptr<DesignerControl> RemoveControlLines(std::vector<RawLine>& lines, DesignerBlock& block,
+                                                    DesignerControl& control);
 
 // The value as a designer line carries it: the text after "=" without blanks around it
 // and without a trailing comment such as 'True; quoted strings are kept as written.

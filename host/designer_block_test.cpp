@@ -5,9 +5,14 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iostream>
+#include <set>
+#include <stdexcept>
 #include <sstream>
 
 #include "host/corpus_test.h"
+#include "host/memory_vbe.h"
+#include "host/project_loader.h"
 #include "host/source_file.h"
 #include "platform/test_files.h"
 
@@ -17,6 +22,8 @@ namespace {
 namespace fs = std::filesystem;
 
 using platform::testing::ReadBytes;
+using platform::testing::TempDir;
+using platform::testing::WriteBytes;
 
 SourceFile LoadCorpusFile(const std::string& relative) {
   std::vector<LoadProblem> problems;
@@ -293,6 +300,380 @@ TEST(DesignerBlock, DataEnvironmentDesignerIsReadWithItsGuidClass) {
   int fields = 0;
   for (const DesignerProperty& p : root.Find("Recordset1")->group) fields += p.is_group ? 1 : 0;
   EXPECT_EQ(fields, 18);
+}
+
+
+// ---- edits through the object model ----
+
+// The lines that differ, by longest common subsequence: "@N -old" with its line number
+// before, "@N +new" with its line number after. Line ends count as part of a line.
+std::string LineDiff(const std::string& before, const std::string& after) {
+  const std::vector<RawLine> a = SplitLines(before), b = SplitLines(after);
+  const auto same = [&](std::size_t i, std::size_t j) { return a[i].text == b[j].text && a[i].end == b[j].end; };
+  // common[i][j]: the longest common run of a[i..] and b[j..].
+  std::vector<std::vector<int>> common(a.size() + 1, std::vector<int>(b.size() + 1, 0));
+  for (std::size_t i = a.size(); i-- > 0;)
+    for (std::size_t j = b.size(); j-- > 0;)
+      common[i][j] = same(i, j) ? common[i + 1][j + 1] + 1 : std::max(common[i + 1][j], common[i][j + 1]);
+  std::string diff;
+  std::size_t i = 0, j = 0;
+  while (i < a.size() || j < b.size()) {
+    if (i < a.size() && j < b.size() && same(i, j)) {
+      ++i, ++j;
+    } else if (i < a.size() && (j == b.size() || common[i + 1][j] >= common[i][j + 1])) {
+      diff += "@" + std::to_string(i + 1) + " -" + a[i].text + "\n";
+      ++i;
+    } else {
+      diff += "@" + std::to_string(j + 1) + " +" + b[j].text + "\n";
+      ++j;
+    }
+  }
+  return diff;
+}
+
+void CollectFrx(const DesignerControl& control, std::multiset<std::string>& out) {
+  std::function<void(const std::vector<DesignerProperty>&)> walk = [&](const std::vector<DesignerProperty>& properties) {
+    for (const DesignerProperty& p : properties) {
+      if (p.frx) out.insert(control.ClassName() + "." + p.name + "=" + p.value);
+      walk(p.group);
+    }
+  };
+  walk(control.properties);
+  for (const auto& child : control.children) CollectFrx(*child, out);
+}
+
+// A form of the sample project (the customer form unless named), with its .frx, loaded on its
+// own from a scratch folder.
+struct SampleForm {
+  TempDir dir;
+  MemoryVBE vbe;
+  MemoryComponent* component = nullptr;
+  MemoryDesigner* designer = nullptr;
+  std::string disk;
+  std::vector<std::string> events;
+  explicit SampleForm(const std::string& form = "frmCustomer") {
+    const fs::path sample = fs::path(GILDEX_SOURCE_DIR) / "data/Sample";
+    disk = ReadBytes(sample / (form + ".frm"));
+    WriteBytes(dir / (form + ".frm"), disk);
+    WriteBytes(dir / (form + ".frx"), ReadBytes(sample / (form + ".frx")));
+    LoadResult loaded = Load(vbe, dir / (form + ".frm"));
+    EXPECT_TRUE(loaded.problems.empty());
+    component = loaded.projects.at(0)->Components().at(0);
+    designer = static_cast<MemoryDesigner*>(component->GetDesigner());
+    designer->ControlAdded.Connect([this](VBControl& c) { events.push_back("added " + c.Name()); });
+    designer->ControlRemoved.Connect([this](VBControl& c) { events.push_back("removed " + c.Name()); });
+    designer->ControlRenamed.Connect([this](VBControl& c, const std::string& old, int index) {
+      events.push_back("renamed " + old + "(" + std::to_string(index) + ") " + c.Name());
+    });
+    component->Project().ComponentRenamed.Connect(
+        [this](VBComponent& c, const std::string& old) { events.push_back("component " + old + " " + c.Name()); });
+  }
+  VBControl& Control(const std::string& name, int index = -1) {
+    for (VBControl* control : designer->Controls())
+      if (control->Name() == name && control->Index() == index) return *control;
+    throw std::runtime_error("no control " + name);
+  }
+};
+
+TEST(DesignerEdits, EachEditChangesOnlyItsLinesAndReloadsAsTheSameModel) {
+  struct Case {
+    std::string name;
+    std::function<void(SampleForm&)> edit;
+    std::string diff;
+    std::vector<std::string> events;
+    std::string frx_dropped = "";  // the one .frx reference the edit replaces, if any
+  };
+  const std::string command1 =
+      "@424 +   Begin VB.CommandButton Command1 \n@425 +      Caption         =   \"Command1\"\n"
+      "@426 +      Height          =   495\n@427 +      Left            =   2700\n@428 +      TabIndex        =   23\n"
+      "@429 +      Top             =   2812\n@430 +      Width           =   1215\n@431 +   End\n";
+  const std::vector<Case> cases = {
+      {"rename a control", [](SampleForm& f) { f.Control("cmdOK").SetName("cmdSave"); },
+       "@44 -   Begin VB.CommandButton cmdOK \n@44 +   Begin VB.CommandButton cmdSave \n", {"renamed cmdOK(-1) cmdSave"}},
+      {"rename the form: its component and VB_Name follow",
+       [](SampleForm& f) {
+         f.designer->Root().SetName("frmClient");
+         EXPECT_EQ(f.component->Name(), "frmClient");
+         EXPECT_EQ(f.component->Code()->Name(), "frmClient");
+       },
+       "@2 -Begin VB.Form frmCustomer \n@2 +Begin VB.Form frmClient \n"
+       "@425 -Attribute VB_Name = \"frmCustomer\"\n@425 +Attribute VB_Name = \"frmClient\"\n",
+       {"component frmCustomer frmClient"}},
+      {"set a string, quoted as the file writes it",
+       [](SampleForm& f) { f.Control("cmdOK").FindProperty("caption")->SetValue("\"&Save\""); },
+       "@45 -      Caption         =   \"OK\"\n@45 +      Caption         =   \"&Save\"\n", {}},
+      {"plain text for a string property gets its quotes",
+       [](SampleForm& f) { f.Control("lblName").SetPropertyValue("Caption", "Say \"hi\""); },
+       "@391 -      Caption         =   \"&Name:\"\n@391 +      Caption         =   \"Say \"\"hi\"\"\"\n", {}},
+      {"a text kept in the .frx replaced by plain text; the other references stay",
+       [](SampleForm& f) { f.Control("lblInfo").SetPropertyValue("Caption", "Fill in the form"); },
+       "@339 -      Caption         =   $\"frmCustomer.frx\":03B8\n@339 +      Caption         =   \"Fill in the form\"\n", {},
+       "Label.Caption=$\"frmCustomer.frx\":03B8"},
+      {"a Boolean keeps its comment in step",
+       [](SampleForm& f) { f.Control("cmdCancel").FindProperty("Cancel")->SetValue("0"); },
+       "@27 -      Cancel          =   -1  'True\n@27 +      Cancel          =   0   'False\n", {}},
+      {"enumerated values are named as VB6 names them, or not at all",
+       [](SampleForm& f) {
+         f.designer->Root().SetPropertyValue("BorderStyle", "1");
+         f.designer->Root().SetPropertyValue("StartUpPosition", "9");
+         f.Control("cmdOK").SetPropertyValue("Style", "1");
+       },
+       "@3 -   BorderStyle     =   3  'Fixed Dialog\n@3 +   BorderStyle     =   1  'Fixed Single\n"
+       "@25 -   StartUpPosition =   1  'CenterOwner\n@25 +   StartUpPosition =   9\n"
+       "@58 +      Style           =   1  'Graphical\n",
+       {}},
+      {"a new property goes in name order, before the group that follows it",
+       [](SampleForm& f) { f.Control("cmdOK").SetPropertyValue("Enabled", "0"); },
+       "@47 +      Enabled         =   0   'False\n", {}},
+      {"a new property of the form", [](SampleForm& f) { f.designer->Root().SetPropertyValue("KeyPreview", "-1"); },
+       "@19 +   KeyPreview      =   -1  'True\n", {}},
+      {"a member of a group, by group.member",
+       [](SampleForm& f) {
+         f.Control("cmdOK").SetPropertyValue("Font.Size", "9.75");
+         f.Control("cmdOK").FindProperty("font.name")->SetValue("Arial");
+         EXPECT_EQ(f.Control("cmdOK").FindProperty("Font.Name")->Value(), "\"Arial\"");
+       },
+       "@48 -         Name            =   \"Tahoma\"\n@49 -         Size            =   8.25\n"
+       "@48 +         Name            =   \"Arial\"\n@49 +         Size            =   9.75\n", {}},
+      {"a command button in the middle of the form, next in the tab order",
+       [](SampleForm& f) {
+         VBControl& added = f.designer->AddControl("VB.CommandButton");
+         EXPECT_EQ(added.Container(), &f.designer->Root());
+         EXPECT_EQ(f.designer->Controls().back(), &added);
+       },
+       command1, {"added Command1"}},
+      {"a text box inside a frame, centred in it",
+       [](SampleForm& f) { f.designer->AddControl("textbox", &f.Control("fraAddress")); },
+       "@304 +      Begin VB.TextBox Text1 \n@305 +         Height          =   495\n@306 +         Left            =   1500\n"
+       "@307 +         TabIndex        =   23\n@308 +         Text            =   \"Text1\"\n@309 +         Top             =   592\n"
+       "@310 +         Width           =   1215\n@311 +      End\n",
+       {"added Text1"}},
+      {"classes without a tab stop, a line, and the lowest free number",
+       [](SampleForm& f) {
+         f.designer->AddControl("Timer");
+         f.designer->AddControl("Line");
+         f.designer->AddControl("Label").SetName("Label3");
+         f.designer->AddControl("Label");
+       },
+       "@424 +   Begin VB.Timer Timer1 \n@425 +      Left            =   3307\n@426 +      Top             =   3060\n@427 +   End\n"
+       "@428 +   Begin VB.Line Line1 \n@429 +      X1              =   2700\n@430 +      X2              =   3915\n"
+       "@431 +      Y1              =   3060\n@432 +      Y2              =   3060\n@433 +   End\n"
+       "@434 +   Begin VB.Label Label3 \n@435 +      Caption         =   \"Label1\"\n@436 +      Height          =   495\n"
+       "@437 +      Left            =   2700\n@438 +      TabIndex        =   23\n@439 +      Top             =   2812\n"
+       "@440 +      Width           =   1215\n@441 +   End\n"
+       "@442 +   Begin VB.Label Label1 \n@443 +      Caption         =   \"Label1\"\n@444 +      Height          =   495\n"
+       "@445 +      Left            =   2700\n@446 +      TabIndex        =   24\n@447 +      Top             =   2812\n"
+       "@448 +      Width           =   1215\n@449 +   End\n",
+       {"added Timer1", "added Line1", "added Label1", "renamed Label1(-1) Label3", "added Label1"}},
+      // The frame keeps its numbers, which the form's scale now reads as pixels.
+      {"a pixel form measures a new control in pixels; a data control and a picture box",
+       [](SampleForm& f) {
+         MemoryControl& form = f.designer->Root();
+         form.SetPropertyValue("ScaleMode", "3");
+         form.SetPropertyValue("ScaleHeight", "408");
+         form.SetPropertyValue("ScaleWidth", "441");
+         f.designer->AddControl("CommandButton");
+         f.designer->AddControl("Data");
+         f.designer->AddControl("PictureBox", &f.Control("fraAddress"));
+       },
+       "@22 -   ScaleHeight     =   6120\n@23 -   ScaleWidth      =   6615\n"
+       "@22 +   ScaleHeight     =   408\n@23 +   ScaleMode       =   3  'Pixel\n@24 +   ScaleWidth      =   441\n"
+       "@305 +      Begin VB.PictureBox Picture1 \n@306 +         Height          =   33\n@307 +         Left            =   2067\n"
+       "@308 +         ScaleHeight     =   29\n@309 +         ScaleWidth      =   77\n@310 +         TabIndex        =   24\n"
+       "@311 +         Top             =   823\n@312 +         Width           =   81\n@313 +      End\n"
+       "@434 +   Begin VB.CommandButton Command1 \n@435 +      Caption         =   \"Command1\"\n@436 +      Height          =   33\n"
+       "@437 +      Left            =   180\n@438 +      TabIndex        =   23\n@439 +      Top             =   187\n"
+       "@440 +      Width           =   81\n@441 +   End\n"
+       "@442 +   Begin VB.Data Data1 \n@443 +      Caption         =   \"Data1\"\n@444 +      Connect         =   \"Access\"\n"
+       "@445 +      DatabaseName    =   \"\"\n@446 +      DefaultCursorType=   0  'DefaultCursor\n"
+       "@447 +      DefaultType     =   2  'UseODBC\n@448 +      Exclusive       =   0   'False\n@449 +      Height          =   23\n"
+       "@450 +      Left            =   180\n@451 +      Options         =   0\n@452 +      ReadOnly        =   0   'False\n"
+       "@453 +      RecordsetType   =   1  'Dynaset\n@454 +      RecordSource    =   \"\"\n@455 +      Top             =   192\n"
+       "@456 +      Width           =   81\n@457 +   End\n",
+       {"added Command1", "added Data1", "added Picture1"}},
+      {"remove a frame with the controls inside it",
+       [](SampleForm& f) {
+         VBControl& frame = f.Control("fraStatus");
+         VBControl& vip = f.Control("chkVip");
+         f.designer->Select({&vip, &f.Control("cmdOK")});
+         f.designer->RemoveControl(frame);
+         EXPECT_EQ(f.designer->Controls().size(), 18u);  // 23 less the frame and the 4 in it
+         EXPECT_EQ(f.designer->SelectedVBControls(), std::vector<VBControl*>{&f.Control("cmdOK")});
+         EXPECT_EQ(vip.FindProperty("Caption")->Value(), "\"&VIP customer\"");  // still readable, no longer changeable
+         EXPECT_THROW(vip.SetName("chkGold"), HostError);
+       },
+       [&] {
+         std::string diff;
+         const std::vector<RawLine> lines = SplitLines(ReadBytes(fs::path(GILDEX_SOURCE_DIR) / "data/Sample/frmCustomer.frm"));
+         for (long n = 80; n <= 168; ++n) diff += "@" + std::to_string(n) + " -" + lines[n - 1].text + "\n";
+         return diff;
+       }(),
+       {"removed fraStatus"}},
+      {"a new element of a control array: index first, then the array's name",
+       [](SampleForm& f) {
+         VBControl& option = f.designer->AddControl("OptionButton", &f.Control("fraStatus"));
+         option.SetPropertyValue("Index", "3");
+         option.SetName("optStatus");
+         EXPECT_EQ(&f.Control("optStatus", 3), &option);
+       },
+       "@168 +      Begin VB.OptionButton optStatus \n@169 +         Caption         =   \"Option1\"\n"
+       "@170 +         Height          =   495\n@171 +         Index           =   3\n@172 +         Left            =   420\n"
+       "@173 +         TabIndex        =   23\n@174 +         Top             =   592\n@175 +         Width           =   1215\n"
+       "@176 +      End\n",
+       {"added Option1", "renamed Option1(3) optStatus"}},
+      {"another index for an element; leaving an array under a new name",
+       [](SampleForm& f) {
+         f.Control("optStatus", 1).FindProperty("Index")->SetValue("7");
+         Property& name = *f.Control("optStatus", 0).FindProperty("name");
+         EXPECT_EQ(name.Value(), "optStatus");
+         name.SetValue("optNone");
+         EXPECT_EQ(name.Value(), "optNone");
+       },
+       "@143 -         Index           =   1\n@143 +         Index           =   7\n"
+       "@149 -      Begin VB.OptionButton optStatus \n@149 +      Begin VB.OptionButton optNone \n",
+       {"renamed optStatus(0) optNone"}},
+      {"a value set to itself, .frx references too, changes nothing",
+       [](SampleForm& f) {
+         for (VBControl* control : f.designer->Controls())
+           for (int i = 1; i <= control->PropertyCount(); ++i)
+             if (control->PropertyAt(i).Name() != "Font") control->PropertyAt(i).SetValue(control->PropertyAt(i).Value());
+         f.Control("lblName").SetName("lblName");
+         EXPECT_FALSE(f.component->IsDirty());
+       },
+       "", {}},
+  };
+  std::multiset<std::string> frx_before;
+  {
+    SampleForm form;
+    EXPECT_EQ(form.component->Serialize(), form.disk);
+    CollectFrx(form.designer->Root().Block(), frx_before);
+    EXPECT_EQ(frx_before.size(), 4u);
+    EXPECT_EQ(form.designer->Controls().size(), 23u);
+  }
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    SampleForm form;
+    c.edit(form);
+    const std::string bytes = form.component->Serialize();
+    EXPECT_EQ(LineDiff(form.disk, bytes), c.diff);
+    EXPECT_EQ(form.events, c.events);
+    EXPECT_EQ(form.component->IsDirty(), !c.diff.empty());
+    // Written and read again, the file gives the model the edits left, line numbers and all.
+    std::vector<LoadProblem> problems;
+    SourceFile reread = ParseSourceFile(bytes, "frmCustomer.frm", problems);
+    ASSERT_TRUE(reread.designer);
+    EXPECT_EQ(Describe(*reread.designer->root), Describe(form.designer->Root().Block()));
+    std::multiset<std::string> frx;
+    CollectFrx(*reread.designer->root, frx);
+    std::multiset<std::string> expected = frx_before;
+    if (!c.frx_dropped.empty()) {
+      EXPECT_EQ(expected.erase(c.frx_dropped), 1u);
+    }
+    EXPECT_EQ(frx, expected);
+  }
+}
+
+TEST(DesignerEdits, RefusedEditsLeaveTheFileAsItWas) {
+  struct Case {
+    std::string name;
+    std::function<void(SampleForm&)> edit;
+    int number;
+    std::string message_part;
+    std::string form = "frmCustomer";
+  };
+  const std::vector<Case> cases = {
+      {"a name with a blank", [](SampleForm& f) { f.Control("cmdOK").SetName("cmd OK"); }, 380, "Invalid property value"},
+      {"a name starting with a digit", [](SampleForm& f) { f.Control("cmdOK").SetName("1cmd"); }, 380, "not a name"},
+      {"a name of 41 characters", [](SampleForm& f) { f.Control("cmdOK").SetName(std::string(41, 'c')); }, 380, "at most 40"},
+      {"another control's name", [](SampleForm& f) { f.Control("cmdOK").SetName("CMDCANCEL"); }, 380, "already used"},
+      {"an array's name for a control outside arrays", [](SampleForm& f) { f.Control("chkVip").SetName("optStatus"); }, 380, "already used"},
+      {"an array's name and an index it has",
+       [](SampleForm& f) {
+         VBControl& vip = f.Control("chkVip");
+         vip.SetPropertyValue("Index", "2");
+         vip.SetName("optStatus");
+       },
+       380, "already used"},
+      {"the form's name", [](SampleForm& f) { f.Control("cmdOK").SetName("frmCustomer"); }, 380, "the form itself"},
+      {"a control's name for the form", [](SampleForm& f) { f.designer->Root().SetName("txtName"); }, 380, "txtName"},
+      {"an index taken in the array", [](SampleForm& f) { f.Control("optStatus", 2).FindProperty("Index")->SetValue("1"); }, 380, "optStatus(1)"},
+      {"an index that is no number", [](SampleForm& f) { f.Control("optStatus", 2).FindProperty("Index")->SetValue("-1"); }, 380, "0 to 32767"},
+      {"no index while the array has others", [](SampleForm& f) { f.Control("optStatus", 2).FindProperty("Index")->SetValue(""); }, 380, "only member"},
+      {"a value over two lines", [](SampleForm& f) { f.Control("cmdOK").SetPropertyValue("Caption", "a\r\nb"); }, 380, "cannot hold"},
+      {"a bare value the file would cut at its apostrophe", [](SampleForm& f) { f.Control("cmdOK").SetPropertyValue("Tag", "it's"); }, 380, "cannot hold"},
+      {"a property name with a blank", [](SampleForm& f) { f.Control("cmdOK").SetPropertyValue("Back Color", "1"); }, 380, "not a property name"},
+      {"a whole group", [](SampleForm& f) { f.Control("cmdOK").SetPropertyValue("Font", "\"Arial\""); }, 380, "group of properties"},
+      {"a class VB6 does not make here", [](SampleForm& f) { f.designer->AddControl("MSComctlLib.ListView"); }, 711, "Invalid class string"},
+      {"a container that holds no controls", [](SampleForm& f) { f.designer->AddControl("Label", &f.Control("cmdOK")); }, 5, "cannot hold controls"},
+      {"a text box straight on an MDI form", [](SampleForm& f) { f.designer->AddControl("TextBox"); }, 5,
+       "cannot hold a TextBox", "frmMDI"},
+      {"the form itself removed", [](SampleForm& f) { f.designer->RemoveControl(f.designer->Root()); }, 5, "cannot remove itself"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    SampleForm form(c.form);
+    try {
+      c.edit(form);
+      ADD_FAILURE() << "no error";
+    } catch (const HostError& e) {
+      EXPECT_EQ(e.Number(), c.number);
+      EXPECT_NE(e.Description().find(c.message_part), std::string::npos) << e.Description();
+    }
+    if (c.name != "an array's name and an index it has") {
+      EXPECT_EQ(form.component->Serialize(), form.disk);
+      EXPECT_FALSE(form.component->IsDirty());
+    }
+    EXPECT_EQ(form.events, std::vector<std::string>{});
+  }
+}
+
+TEST(DesignerEdits, CorpusFormsEditedAndUneditedWriteTheSameBytesAndKeepTheirLineNumbers) {
+  GILDEX_SKIP_WITHOUT_CORPUS();
+  int designers = 0, controls = 0, added = 0;
+  for (const fs::path& project_file : testing::CorpusFiles({".vbp"})) {
+    SCOPED_TRACE(project_file.string());
+    MemoryVBE vbe;
+    LoadResult loaded = Load(vbe, project_file);
+    ASSERT_TRUE(loaded.readable) << loaded.error;
+    for (MemoryProject* project : loaded.projects) {
+      for (MemoryComponent* component : project->Components()) {
+        auto* designer = static_cast<MemoryDesigner*>(component->GetDesigner());
+        if (!designer || !component->Usable()) continue;
+        SCOPED_TRACE(component->File().string());
+        ++designers;
+        const std::string before = component->Serialize();
+        std::vector<VBControl*> all{&designer->Root()};
+        for (VBControl* control : designer->Controls()) all.push_back(control);
+        for (VBControl* control : all) {
+          ++controls;
+          const std::string name = control->Name();
+          control->SetName("GxRenamed" + std::to_string(controls));
+          control->SetName(name);
+          for (int i = 1; i <= control->PropertyCount(); ++i) {
+            Property& property = control->PropertyAt(i);
+            if (property.Value().empty()) continue;  // a group
+            property.SetValue(property.Value());
+            break;
+          }
+        }
+        // A control added, given a property and removed again leaves nothing behind either.
+        if (designer->Root().ProgId().starts_with("VB.")) {
+          VBControl& timer = designer->AddControl("Timer");
+          timer.SetPropertyValue("Interval", "100");
+          designer->RemoveControl(timer);
+          ++added;
+        }
+        EXPECT_EQ(component->Serialize(), before);
+        std::vector<LoadProblem> problems;
+        SourceFile reread = ParseSourceFile(before, component->File().string(), problems);
+        ASSERT_TRUE(reread.designer);
+        EXPECT_EQ(Describe(*reread.designer->root), Describe(designer->Root().Block()));
+      }
+    }
+  }
+  EXPECT_GT(designers, 100);
+  std::cout << designers << " designers, " << controls << " controls renamed and back, " << added
+            << " timers added and removed\n";
 }
 
 }  // namespace

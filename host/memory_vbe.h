@@ -25,59 +25,86 @@ class MemoryVBE;
 class MemoryProject;
 class MemoryComponent;
 class MemoryControl;
+class MemoryDesigner;
 
 // The name users see for a component type: "Module", "Class", "Form", "MDIForm" ...
 std::string_view ComponentTypeName(ComponentType type);
 
+// A property found by its path ({"Caption"}, {"Font", "Name"}), so that it stays valid
+// while lines are added to the control around it.
 class MemoryProperty : public Property {
  public:
-  MemoryProperty(MemoryControl& control, const DesignerProperty& property) : control_(control), property_(&property) {}
+  MemoryProperty(MemoryControl& control, std::vector<std::string> path) : control_(control), path_(std::move(path)) {}
   std::string Name() const override;
-  std::string Value() const override;
-  // Throws HostError 445: changing a designer property is not supported yet.
+  std::string Value() const override;  // "" once the property is gone
   void SetValue(std::string_view value) override;
 
  private:
+  friend class MemoryControl;
   MemoryControl& control_;
-  const DesignerProperty* property_;
+  std::vector<std::string> path_;
 };
 
 class MemoryControl : public VBControl {
  public:
-  MemoryControl(const DesignerControl& control, MemoryControl* container);
+  MemoryControl(MemoryDesigner& designer, DesignerControl& control, MemoryControl* container);
   std::string ClassName() const override;
   std::string ProgId() const override;
   std::string Name() const override;
-  // Throws HostError 445: renaming a control is not supported yet.
   void SetName(std::string_view name) override;
   int Index() const override;
   int PropertyCount() const override;
   Property& PropertyAt(int index) override;
   Property* FindProperty(std::string_view name) override;
+  void SetPropertyValue(std::string_view name, std::string_view value) override;
   VBControl* Container() override;
   const DesignerControl& Block() const { return control_; }
+  // The property at `path`, or nullptr.
+  const DesignerProperty* Find(const std::vector<std::string>& path) const;
+  // Removed from its form: what it held can still be read, nothing changed.
+  bool Removed() const { return removed_; }
 
  private:
-  const DesignerControl& control_;
+  friend class MemoryDesigner;
+  Property& PropertyFor(std::vector<std::string> path);
+
+  MemoryDesigner& designer_;
+  DesignerControl& control_;
   MemoryControl* container_;
-  std::vector<std::unique_ptr<MemoryProperty>> properties_;
+  bool removed_ = false;
+  std::vector<std::unique_ptr<MemoryProperty>> properties_;  // handed out, kept for the control's life
 };
 
+// The designer of a form (or user control, property page ...): its edits go into the lines
+// of the component's file header, so that Serialize() writes them and nothing else changes.
 class MemoryDesigner : public Designer {
  public:
-  explicit MemoryDesigner(const DesignerBlock& block);
+  MemoryDesigner(MemoryComponent& component, DesignerBlock& block, std::vector<RawLine>& lines);
   std::vector<VBControl*> Controls() override;  // every control below the form, in file order
   std::vector<VBControl*> SelectedVBControls() override;
   void Select(const std::vector<VBControl*>& controls) override;
-  // Throws HostError 445: removing a control is not supported yet.
+  VBControl& AddControl(std::string_view class_name, VBControl* container = nullptr) override;
   void RemoveControl(VBControl& control) override;
   int ScaleMode() const override;
   std::string Caption() const override;
   MemoryControl& Root() { return *root_; }
 
  private:
-  std::unique_ptr<MemoryControl> root_;
-  std::vector<std::unique_ptr<MemoryControl>> controls_;
+  friend class MemoryControl;  // its changes go through here
+  void Rename(MemoryControl& control, std::string_view name);
+  void SetProperty(MemoryControl& control, std::vector<std::string> path, std::string_view value);
+  MemoryControl& Wrap(DesignerControl& control, MemoryControl* container);
+  MemoryControl* Of(const DesignerControl* control) const;
+  MemoryControl& Own(VBControl& control, std::string_view action) const;
+  void SetIndex(MemoryControl& control, std::string_view value);
+  void Changed();
+
+  MemoryComponent& component_;
+  DesignerBlock& block_;
+  std::vector<RawLine>& lines_;
+  MemoryControl* root_ = nullptr;
+  std::vector<std::unique_ptr<MemoryControl>> controls_;  // every control ever shown, removed ones too
+  std::vector<std::unique_ptr<DesignerControl>> removed_;  // what removed controls still read
   std::vector<VBControl*> selected_;
 };
 
@@ -121,6 +148,7 @@ class MemoryComponent : public VBComponent {
   std::optional<platform::FileStamp> disk_stamp;
 
  private:
+  friend class MemoryDesigner;  // edits the designer block's lines of the header
   void Parse(std::vector<LoadProblem>& problems);
   // Warns about .frx/.ctx/.dsx files the designer block refers to that are not on disk.
   void CheckBinaryFiles(std::vector<LoadProblem>& problems) const;

@@ -98,12 +98,15 @@ class CodeModule {
                     bool whole_word = false, bool match_case = false, bool pattern_search = false) const = 0;
 };
 
-// One property of a designer control, with its value as the form file writes it.
+// One property of a designer control, with its value as the form file writes it: strings
+// in quotes ("\"OK\""), Booleans as -1 and 0, .frx data as "file.frx":offset. A member of a
+// property group is named group.member ("Font.Name").
 class Property {
  public:
   virtual ~Property() = default;
   virtual std::string Name() const = 0;
   virtual std::string Value() const = 0;
+  // Throws HostError 380 "Invalid property value" for a value the form file cannot hold.
   virtual void SetValue(std::string_view value) = 0;
 };
 
@@ -113,11 +116,20 @@ class VBControl {
   virtual std::string ClassName() const = 0;  // "CommandButton"
   virtual std::string ProgId() const = 0;     // "VB.CommandButton"
   virtual std::string Name() const = 0;
+  // Throws HostError 380 for a name that is not a VB identifier of at most 40 characters or
+  // that another control (or the form) already has, unless the control joins that control
+  // array with an index not taken there. Raises the designer's ControlRenamed; renaming the
+  // form itself renames its component instead (ComponentRenamed, Attribute VB_Name).
   virtual void SetName(std::string_view name) = 0;
   virtual int Index() const = 0;  // -1 when not part of a control array
+  // The properties the form file holds for the control, in its order (the designer leaves
+  // out those at their default value).
   virtual int PropertyCount() const = 0;
   virtual Property& PropertyAt(int index) = 0;                  // from 1
-  virtual Property* FindProperty(std::string_view name) = 0;  // nullptr when absent
+  // nullptr when absent; "Font.Size" finds a member, "Name" the control's name.
+  virtual Property* FindProperty(std::string_view name) = 0;
+  // As Property::SetValue, and adds the property when the control does not have it yet.
+  virtual void SetPropertyValue(std::string_view name, std::string_view value) = 0;
   virtual VBControl* Container() = 0;                           // nullptr for the form itself
 };
 
@@ -127,6 +139,11 @@ class Designer {
   virtual std::vector<VBControl*> Controls() = 0;
   virtual std::vector<VBControl*> SelectedVBControls() = 0;
   virtual void Select(const std::vector<VBControl*>& controls) = 0;
+  // A new control of an intrinsic class ("VB.CommandButton" or "CommandButton") inside
+  // `container` (the form when null), with the name, place, size, tab index and caption VB6
+  // gives one. HostError 711 for a class it cannot make, 5 for a container that is not one.
+  virtual VBControl& AddControl(std::string_view class_name, VBControl* container = nullptr) = 0;
+  // Raises ControlRemoved, then takes the control and the controls inside it off the form.
   virtual void RemoveControl(VBControl& control) = 0;
   virtual int ScaleMode() const = 0;
   virtual std::string Caption() const = 0;
