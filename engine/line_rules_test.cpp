@@ -14,7 +14,6 @@ namespace gildex {
 namespace {
 
 using testing::EngineRig;
-using testing::ReportedNames;
 
 TEST(LineRules, MatchFirstToken) {
   const struct {
