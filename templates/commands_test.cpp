@@ -67,7 +67,6 @@ TEST(OptionsSet, TakesPropertyOrRegistryNamesAndRefusesWrongTypes) {
       {"Insert Into", "Caf\xC3\xA9", 0, "InsertInto = \"Caf\xC3\xA9\"\n", "Insert Into", "Caf\xE9"},
       // Not UTF-8: taken as Windows-1252 already.
       {"Insert Into", "Gr\xFC\xDF", 0, "InsertInto = \"Gr\xC3\xBC\xC3\x9F\"\n", "Insert Into", "Gr\xFC\xDF"},
-      {"BodyCode", "yes", 2, "gildex: BodyCode (\"BodyCode\") takes True or False, not \"yes\".\n"},
       {"Insert Into", "\xE2\x82\xAC\xE2\x84\xA2\xF0\x9F\x98\x80", 2,
        "gildex: the value holds a character that Windows-1252 cannot store.\n"},
       {"LineDelimiter", ":\r\n", 2,
