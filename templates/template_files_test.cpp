@@ -38,7 +38,7 @@ TEST(ReadTemplateBlock, TakesTheBlockAfterAnOptionalPreamble) {
       {"marker with a tab is not the marker", "\t" + m + "T\r\n", true, "\t" + m + "T", "||"},
       {"marker not on the first line", "x\r\n" + m + "T\r\n", true, "x\r\n" + m + "T", "||"},
       {"only the preamble", m + "T\r\n2\r\n3", true, "", "T|2|3"},
-      {"file ends inside the preamble", m + "T\r\n", false, "", "T||"},
+      {"file ends inside the preamble", m + "T\r\n2\r\n", false, "", "T|2|"},
       {"Windows-1252 bytes kept", "' Gr\xFC\xDF\x65 \x80\r\n", true, "' Gr\xFC\xDF\x65 \x80", "||"},
       {"a file written in another letter case", "On Error GoTo X\r\n", true, "On Error GoTo X", "||", "t.HDR"},
       {"no file", std::nullopt, false, "", "||"}, {"a folder of that name", "/", false, "", "||"},
