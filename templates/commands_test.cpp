@@ -71,6 +71,8 @@ TEST(OptionsSet, TakesPropertyOrRegistryNamesAndRefusesWrongTypes) {
        "gildex: the value holds a character that Windows-1252 cannot store.\n"},
       {"LineDelimiter", ":\r\n", 2,
        "gildex: LineDelimiter (\"Line Delimiter\") takes one line of text; the value holds a line break.\n"},
+      {"Default Template", "a..b", 2, "gildex: DefaultTemplate (\"Default Template\") was not changed: \"a..b\" is not a "
+       "template name: a template name is a file name in the templates folder, without \"..\".\n"},
       {"NoSuchThing", "1", 2, "gildex: there is no setting named \"NoSuchThing\" (\"gildex options list\" shows them all).\n"},
   };
   for (const auto& c : cases) {
@@ -150,6 +152,11 @@ TEST(FindTemplate, TakesTheExactNameElseTheOneThatDiffersInCaseOnly) {
   EXPECT_NE(rig.err.str().find("is not a template name: it is longer than 200 characters."), std::string::npos);
   EXPECT_EQ(rig.Stored("Default Template"), "Standard");
   EXPECT_EQ(rig.boxes, 0u);
+  // A stored name is checked by the same rules when a command loads it.
+  rig.rig.gildex.DefaultTemplate("a:b");
+  const std::string stored = StoredTemplateProblem(rig.rig.gildex);
+  EXPECT_TRUE(stored.starts_with("the stored setting DefaultTemplate (\"Default Template\") is unusable: \"a:b\" is not"))
+      << stored;
 }
 
 // The tree itself is PopulateTree's; list adds the note about a missing default, show prints
