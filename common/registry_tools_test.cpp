@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <deque>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
-#include "platform/test_files.h"
+#include "platform/services.h"
 
 namespace gildex {
 namespace {
@@ -16,18 +18,23 @@ using platform::RegValue;
 
 const std::string kOptions = "HKEY_CURRENT_USER\\Software\\Nembus\\Gildex\\Options";
 
-// A missing value, one of another type or one too long for the query's buffer reads as the type's default.
-TEST(RegistryTools, ReadsByTypeKeywordWithTheDefaultForAnythingUnreadable) {
+struct Rig {
+  explicit Rig(std::deque<platform::MsgBoxResult> answers = {}) : dialogs(std::move(answers)) {}
   platform::Registry registry;
   platform::ScriptedDialogs dialogs;
-  ErrorReport report(dialogs);
-  RegistryTools tools(registry, report);
-  registry.Set(kOptions, "Count", RegValue{RegType::Number, "", 7});
+  ErrorReport report{dialogs};
+  RegistryTools tools{registry, report};
+};
+
+// A missing value, one of another type or one too long for the query's buffer reads as the type's default.
+TEST(RegistryTools, ReadsByTypeKeywordWithTheDefaultForAnythingUnreadable) {
+  Rig rig({platform::vbRetry, platform::vbAbort});
+  rig.registry.Set(kOptions, "Count", RegValue{RegType::Number, "", 7});
   for (const auto& [name, text] : std::vector<std::pair<std::string, std::string>>{
            {"Flag", "True"}, {"Blank", "   "}, {"Tab", "\t"}, {"Fits", std::string(254, 'a')}, {"Long", std::string(255, 'a')}})
-    registry.Set(kOptions, name, RegValue{RegType::String, text, 0});
-  registry.Set(kOptions, "Blob", RegValue{RegType::Binary, std::string("\x01\x00\xff", 3), 0});
-  registry.Set(kOptions, "Big", RegValue{RegType::Binary, std::string(256, 'b'), 0});
+    rig.registry.Set(kOptions, name, RegValue{RegType::String, text, 0});
+  rig.registry.Set(kOptions, "Blob", RegValue{RegType::Binary, std::string("\x01\x00\xff", 3), 0});
+  rig.registry.Set(kOptions, "Big", RegValue{RegType::Binary, std::string(256, 'b'), 0});
   const struct {
     std::string key, name, type, expected;
   } cases[] = {
@@ -38,22 +45,16 @@ TEST(RegistryTools, ReadsByTypeKeywordWithTheDefaultForAnythingUnreadable) {
       {kOptions, "Long", "STRING", ""}, {kOptions, "Blob", "BINARY", std::string("\x01\x00\xff", 3)},
       {kOptions, "Big", "BINARY", ""}, {kOptions, "Flag", "DWORD", ""}, {kOptions, "Missing", "BOOL", "False"},
       {"hkey_current_user\\Software\\Nembus\\Gildex\\Options", "count", "Number", "7"},
-      {"HKCU\\Software\\Nembus\\Gildex\\Options", "Count", "NUMBER", ""},
-      {"Software", "Count", "BOOL", "False"},
+      {"HKCU\\Software\\Nembus\\Gildex\\Options", "Count", "NUMBER", ""}, {"Software", "Count", "BOOL", "False"},
   };
   for (const auto& c : cases)
-    EXPECT_EQ(tools.fnsGetRegistryValue(c.key, c.name, c.type), c.expected) << c.key << " " << c.name << " " << c.type;
-  EXPECT_TRUE(dialogs.Asked().empty());
-
+    EXPECT_EQ(rig.tools.fnsGetRegistryValue(c.key, c.name, c.type), c.expected) << c.key << " " << c.name << " " << c.type;
+  EXPECT_TRUE(rig.dialogs.Asked().empty());
   // A number beyond a Long is reported, and the retry fails again.
-  platform::ScriptedDialogs retrying({platform::vbRetry, platform::vbAbort});
-  ErrorReport retry_report(retrying);
-  RegistryTools reader(registry, retry_report);
-  registry.Set(kOptions, "Count", RegValue{RegType::Number, "", 0x80000000u});
-  EXPECT_EQ(reader.fnsGetRegistryValue(kOptions, "Count", "NUMBER"), "");
-  ASSERT_EQ(retrying.Asked().size(), 2u);
-  EXPECT_EQ(retrying.Asked()[0].prompt,
-            "Error 6: \r\nOverflow\r\nOccurred at line 0in Gildex: RegistryTools.fnsGetRegistryValue");
+  rig.registry.Set(kOptions, "Count", RegValue{RegType::Number, "", 0x80000000u});
+  EXPECT_EQ(rig.tools.fnsGetRegistryValue(kOptions, "Count", "NUMBER"), "");
+  ASSERT_EQ(rig.dialogs.Asked().size(), 2u);
+  EXPECT_EQ(rig.dialogs.Asked()[0].prompt, "Error 6: \r\nOverflow\r\nOccurred at line 0in Gildex: RegistryTools.fnsGetRegistryValue");
 }
 
 TEST(RegistryTools, WritesTheTypeTheKeywordNamesAndRefusesWhatItCannotStore) {
@@ -72,45 +73,25 @@ TEST(RegistryTools, WritesTheTypeTheKeywordNamesAndRefusesWhatItCannotStore) {
       {kOptions, "3.5", "NUMBER", RegValue{RegType::Number, "", 4}, ""},
       {kOptions, bytes, "Binary", RegValue{RegType::Binary, bytes, 0}, ""},
       {kOptions, "True", "BOOL", std::nullopt, ""},  // Booleans are written as strings
-      {kOptions, "x", "DWORD", std::nullopt, ""},
-      {"HKEY_NOWHERE\\Software\\Nembus", "1", "STRING", std::nullopt, ""},
-      {"Software", "1", "STRING", std::nullopt, ""},
-      {kOptions, "-1", "NUMBER", std::nullopt, "Error 5: "},
+      {kOptions, "x", "DWORD", std::nullopt, ""}, {"HKEY_NOWHERE\\Software\\Nembus", "1", "STRING", std::nullopt, ""},
+      {"Software", "1", "STRING", std::nullopt, ""}, {kOptions, "-1", "NUMBER", std::nullopt, "Error 5: "},
       {kOptions, "99999999999", "NUMBER", std::nullopt, "Error 6: "},
   };
   for (const auto& c : cases) {
-    platform::Registry registry;
-    platform::ScriptedDialogs dialogs;
-    ErrorReport report(dialogs);
-    RegistryTools tools(registry, report);
-    tools.subSetRegistryValue(c.key, "Value", c.value, c.type);
-    const std::optional<RegValue> stored = registry.Get(c.key, "Value");
+    Rig rig;
+    rig.tools.subSetRegistryValue(c.key, "Value", c.value, c.type);
+    const std::optional<RegValue> stored = rig.registry.Get(c.key, "Value");
     ASSERT_EQ(stored.has_value(), c.stored.has_value()) << c.key << " " << c.value << " " << c.type;
     if (stored) {
-      EXPECT_EQ(stored->type, c.stored->type) << c.value;
-      EXPECT_EQ(stored->data, c.stored->data) << c.value;
-      EXPECT_EQ(stored->number, c.stored->number) << c.value;
+      EXPECT_EQ(std::tie(stored->type, stored->data, stored->number), std::tie(c.stored->type, c.stored->data, c.stored->number));
     } else if (c.key.find('\\') == std::string::npos || c.key.starts_with("HKEY_NOWHERE")) {
-      EXPECT_FALSE(registry.KeyExists(c.key)) << c.key;
+      EXPECT_FALSE(rig.registry.KeyExists(c.key)) << c.key;
     }
-    ASSERT_EQ(dialogs.Asked().size(), c.box.empty() ? 0u : 1u) << c.value;
+    ASSERT_EQ(rig.dialogs.Asked().size(), c.box.empty() ? 0u : 1u) << c.value;
     if (!c.box.empty()) {
-      EXPECT_TRUE(dialogs.Asked()[0].prompt.starts_with(c.box)) << dialogs.Asked()[0].prompt;
+      EXPECT_TRUE(rig.dialogs.Asked()[0].prompt.starts_with(c.box)) << rig.dialogs.Asked()[0].prompt;
     }
   }
-}
-
-TEST(RegistryTools, AFailedSaveIsReportedAndTheFileIsLeftAlone) {
-  platform::testing::TempDir dir;
-  const std::string damaged = "this is not a registry export\n";
-  platform::testing::WriteBytes(dir / "registry.reg", damaged);
-  platform::Registry registry(dir / "registry.reg");
-  platform::ScriptedDialogs dialogs;
-  ErrorReport report(dialogs);
-  RegistryTools(registry, report).subSetRegistryValue(kOptions, "Mode", "1");
-  ASSERT_EQ(dialogs.Asked().size(), 1u);
-  EXPECT_TRUE(dialogs.Asked()[0].prompt.ends_with("in Gildex: RegistryTools.subSetRegistryValue"));
-  EXPECT_EQ(platform::testing::ReadBytes(dir / "registry.reg"), damaged);
 }
 
 }  // namespace

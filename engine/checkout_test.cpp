@@ -60,22 +60,6 @@ TEST(CheckOutFile, ChecksOutTheFileOfTheDatabaseProjectOrItsOwnPath) {
   }
 }
 
-// Checked out already, to this user or another, from a copy elsewhere: nothing to do.
-TEST(CheckOutFile, AFileCheckedOutAlreadyIsLeftAsItIs) {
-  for (const std::string user : {"bert", "anna"}) {
-    OrdersCheckOut t;
-    platform::SourceSafe server(t.rig.dir / "vss", user);
-    server.Open();
-    server.VSSItem("$/Orders/frmMain.frm")->CheckOut("mine", "", 0);
-    ::chmod(t.form.c_str(), 0444);
-    const std::string items = t.Items();
-    EXPECT_TRUE(t.rig.gildex.CheckOutFile(t.form.string(), "$/Orders", t.message)) << user;
-    EXPECT_EQ(t.message + t.Items(), items) << user;
-    EXPECT_FALSE(IsWritable(t.form)) << user;
-    EXPECT_TRUE(t.rig.dialogs.Asked().empty()) << user;
-  }
-}
-
 TEST(CheckOutFile, FailuresTellTheUserWhyAndChangeNothing) {
   const struct {
     std::string name;

@@ -34,8 +34,10 @@ struct FakeScript : ScriptRunner {
     new_text = text;
     return result;
   }
+  ScriptFailure LastFailure() const override { return failure; }
   ScriptErrors result = errSCRIPT_OK;
   std::string text;
+  ScriptFailure failure;
   std::vector<std::string> seen;
 };
 
@@ -166,30 +168,62 @@ TEST(ModuleDriver, CancelStopsAfterTheProcedureUnderWay) {
   }
 }
 
+// The script's answer decides each procedure; text that is not one whole procedure is refused,
+// a failure falls back to the template, and after a limit the script is not run again: the
+// user chooses the template for the rest or a stop.
 TEST(InsertModule, ScriptModeGivesEachProcedureToTheScriptFirst) {
-  const std::string before = "Sub Save()\n    Close #1\nEnd Sub\n";
+  const std::string save = "Sub Save()\n    Close #1\nEnd Sub\n", load = "\nSub Load()\n    Beep\nEnd Sub\n";
   const std::string scripted = "Sub Save()\n    Debug.Print \"saved\"\n    Close #1\nEnd Sub\n";
-  const std::string with_template = WithStandard("Sub Save()", "    Close #1\n");
+  const std::string trapped = WithStandard("Sub Save()", "    Close #1\n");
+  const std::string both = trapped + "\n" + WithStandard("Sub Load()", "    Beep\n");
+  const std::string failed = "Save in modOrders: the script failed with ";
+  auto refused = [](const std::string& why) {
+    return std::vector<std::string>{"Save in modOrders: the script's text is not one whole procedure (" + why + "); Save left as it was."};
+  };
+  const ScriptFailure limit{1000000, "Out of steps", true};
   const struct {
     ScriptErrors result;
-    std::string expected;
+    std::string text, before, after;
+    std::vector<std::string> statuses;
+    ScriptFailure failure = {};
+    platform::MsgBoxResult answer = platform::vbOK;
+    std::size_t runs = 1;
   } cases[] = {
-      {errSCRIPT_OK, scripted},          {errSKIP_PROCEDURE, before},     {errPROCEDURE_NORMAL, with_template},
-      {errSYNTAX_ERR, with_template},    {errSTOP_GILDEX, with_template},
+      {errSCRIPT_OK, scripted, save, scripted, {}}, {errSKIP_PROCEDURE, "", save, save, {}},
+      {errPROCEDURE_NORMAL, "X", save, trapped, {}}, {errSTOP_GILDEX, "", save, trapped, {failed + "an error it did not name; falling back to the template."}},
+      {errSYNTAX_ERR, "", save, trapped, {failed + "error 5 (Bad)" + "; falling back to the template."}, {5, "Bad", false}},
+      {errSCRIPT_OK, "x = 1", save, save, refused("line 1 stands outside a procedure")},
+      {errSCRIPT_OK, "' nothing", save, save, refused("it holds no procedure")},
+      {errSCRIPT_OK, save + "Sub Extra()\nEnd Sub\n", save, save, refused("it holds more than one procedure")},
+      {errSCRIPT_OK, "Sub Save()\n    Beep\nEnd Function\n", save, save, refused("line 3: Sub Save ends with End Function")},
+      {errSCRIPT_OK, "Sub Save()\n    x = \"" + std::string(1100, 'x') + "\"\nEnd Sub", save, save,
+       {"modOrders line 1: the script's text for Save would pass VB6's limit of 1,023 characters a line or 65,534 lines a "
+        "module; Save left as it was."}},
+      {errSYNTAX_ERR, "", save + load, both,
+       {failed + "error 1000000 (Out of steps); falling back to the template.",
+        "The script hit a limit and was not run on the remaining procedures."}, limit, platform::vbYes},
+      {errSYNTAX_ERR, "", save + load, save + load,
+       {failed + "error 1000000 (Out of steps); left as it was.", "Processing halted: the script hit a limit."}, limit,
+       platform::vbNo},
   };
   for (const auto& c : cases) {
     Engine engine;
     FakeScript script;
     script.result = c.result;
-    script.text = Module(scripted);
+    script.text = Module(c.text);
+    script.failure = c.failure;
+    if (c.answer != platform::vbOK) engine.rig.dialogs.Answer(c.answer);
     engine.rig.gildex.InsertInto("*SCRIPT");
     engine.rig.gildex.SetScriptRunner(&script);
-    EXPECT_EQ(engine.Run(Operation::Insert, Module(before)), Module(c.expected)) << c.result;
-    EXPECT_EQ(script.seen, std::vector<std::string>{Module(before)});
+    EXPECT_EQ(engine.Run(Operation::Insert, Module(c.before)), Module(c.after)) << c.text;
+    EXPECT_EQ(script.seen.size(), c.runs) << c.text;
+    EXPECT_EQ(engine.progress.statuses, c.statuses) << c.text;
+    EXPECT_EQ(engine.rig.dialogs.Asked().size(), c.answer == platform::vbOK ? 0u : 1u);
+    EXPECT_EQ(engine.rig.gildex.Cancel(), c.answer == platform::vbNo);
   }
   Engine no_script_host;
   no_script_host.rig.gildex.InsertInto("*SCRIPT");
-  EXPECT_EQ(no_script_host.Run(Operation::Insert, Module(before)), Module(with_template));
+  EXPECT_EQ(no_script_host.Run(Operation::Insert, Module(save)), Module(trapped));
 }
 
 // A module that a change would take past what VB6 can load is reported and left whole.
@@ -200,26 +234,17 @@ TEST(ModuleDriver, AChangePastVb6sLimitsIsReportedAndTheModuleLeftAsItWas) {
   // 1,021 characters: "10 " in front would make it 1,024; one less fits.
   const std::string long_line = "Sub A()\r\n    s = \"" + std::string(1011, 'x') + "\"\r\nEnd Sub";
   const std::string fits = "Sub A()\r\n    s = \"" + std::string(1010, 'x') + "\"\r\nEnd Sub";
-  auto script = std::make_shared<FakeScript>();
-  script->text = "Sub Save()\r\n    x = \"" + std::string(1100, 'x') + "\"\r\nEnd Sub";
   const struct {
     std::string what;
     Operation operation;
     std::function<void(CGildex&)> settings;
     std::string module;
     std::string status;  // how it starts; empty: the change is made
-    std::string left = "modOrders";  // what was left as it was
   } cases[] = {
       {"a header line longer than 1,023 characters", Operation::Insert,
        [](CGildex& g) { g.HeaderCode("On Error GoTo %ProcName%_ErrorHandler ' " + std::string(1000, '-')); }, save,
        "modOrders line 1: "},
       {"more than 65,534 lines", Operation::Insert, nullptr, long_module, "modOrders line 52001: "},
-      {"a script's line longer than 1,023 characters", Operation::Insert,
-       [&](CGildex& g) {
-         g.InsertInto("*SCRIPT");
-         g.SetScriptRunner(script.get());
-       },
-       save, "modOrders line 1: the script's text for Save", "Save"},
       {"a line number past 1,023 characters", Operation::Number, nullptr, long_line,
        "modOrders line 2: its line number would make the line longer than 1,023 characters, more than VB6 allows; "
        "modOrders left as it was."},
@@ -229,7 +254,7 @@ TEST(ModuleDriver, AChangePastVb6sLimitsIsReportedAndTheModuleLeftAsItWas) {
     Engine engine;
     if (c.settings) c.settings(engine.rig.gildex);
     // A module left whole keeps even its trailing blank lines.
-    const std::string before = c.module + (c.left == "modOrders" ? "\r\n\r\n" : "");
+    const std::string before = c.module + "\r\n\r\n";
     const std::string after = engine.Run(c.operation, before);
     if (c.status.empty()) {
       EXPECT_TRUE(engine.progress.statuses.empty()) << c.what;
@@ -239,7 +264,7 @@ TEST(ModuleDriver, AChangePastVb6sLimitsIsReportedAndTheModuleLeftAsItWas) {
     EXPECT_EQ(after, host::MemoryCodeModule::FromText("modOrders", before)->Text()) << c.what;
     ASSERT_EQ(engine.progress.statuses.size(), 1u) << c.what;
     EXPECT_TRUE(engine.progress.statuses[0].starts_with(c.status)) << engine.progress.statuses[0];
-    EXPECT_TRUE(engine.progress.statuses[0].ends_with(c.left + " left as it was.")) << engine.progress.statuses[0];
+    EXPECT_TRUE(engine.progress.statuses[0].ends_with("modOrders left as it was.")) << engine.progress.statuses[0];
   }
 }
 
@@ -321,33 +346,6 @@ TEST(FindProcAtLine, FindsAndSelectsTheProcedureUnderTheCursor) {
   Engine no_host;
   long first = 0, last = 0;
   EXPECT_FALSE(no_host.rig.gildex.FindProcAtLine(4, first, last, false));
-}
-
-// Declarations, hidden Attribute lines and the user's own line ends survive every operation.
-TEST(ModuleDriver, DeclarationsAndHiddenAttributeLinesNeverChange) {
-  using host::CodeLine;
-  using host::LineEnd;
-  std::vector<CodeLine> lines;
-  for (const char* text : {"Option Explicit", "10 Private mValue As Long 'gildexlog", "",
-                           "Public Property Get Value() As Long", "    Value = mValue", "    Beep", "End Property"})
-    lines.push_back(CodeLine{host::RawLine{text, LineEnd::CrLf}, {}});
-  lines[3].hidden.push_back(host::RawLine{"Attribute Value.VB_UserMemId = 0", LineEnd::CrLf});
-  lines[4].line.end = LineEnd::Lf;
-  host::MemoryCodeModule module("clsThing", lines, LineEnd::CrLf, nullptr);
-  Engine engine;
-  for (Operation operation : {Operation::Insert, Operation::Number, Operation::UnNumber, Operation::Remove}) {
-    Apply(engine.rig.gildex, operation, module);
-    ASSERT_EQ(module.CheckConsistency(), "") << NameOf(operation);
-    const std::vector<CodeLine> after = module.ExportLines();
-    for (std::size_t i = 0; i < 4; ++i) EXPECT_EQ(after[i].line.text, lines[i].line.text) << NameOf(operation);
-    ASSERT_EQ(after[3].hidden.size(), 1u) << NameOf(operation);
-    EXPECT_EQ(after[3].hidden[0].text, "Attribute Value.VB_UserMemId = 0");
-    const auto user_line = std::find_if(after.begin(), after.end(),
-                                        [](const CodeLine& l) { return l.line.text.ends_with("Value = mValue"); });
-    ASSERT_NE(user_line, after.end());
-    EXPECT_EQ(user_line->line.end, LineEnd::Lf) << NameOf(operation);
-  }
-  EXPECT_EQ(module.ExportLines().size(), lines.size());
 }
 
 // --- Round trips. ---

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "common/nembus_common.h"
 #include "engine/engine_rig_test.h"
 #include "engine/gildex.h"
 #include "host/memory_code_module.h"
@@ -13,12 +14,20 @@
 namespace gildex {
 namespace {
 
-using testing::EngineRig;
 using testing::Module;
 using testing::Operation;
 using testing::WithStandard;
 
 const std::string kSave = "Sub Save()\n    Put #1, , mData\n    Close #1\nEnd Sub\n";
+const std::string kStart = "' ---- Code Body Starts ----  (Standard)\n", kEnd = "' ---- Code Body Ends ---- (Standard)\n";
+
+const std::string kPost = "Sub Post(ByVal Customer As String, _\n         ByVal Amount As Currency)\n    ' Posts one amount.\n"
+                          "    Ledger.Add Customer, Amount\nEnd Sub\n";
+
+// kSave with `top` above its body and `bottom` below it.
+std::string Save(const std::string& top, const std::string& bottom) {
+  return "Sub Save()\n" + top + "    Put #1, , mData\n    Close #1\n" + bottom + "End Sub\n";
+}
 
 void Blocks(CGildex& g, const std::string& header, const std::string& footer) {
   g.HeaderCode(header);
@@ -44,32 +53,19 @@ TEST(InsertModule, PutsTheTemplateAroundEachBody) {
            WithStandard("Property Let Name(ByVal v As String)", "    mName = v\n") + "\n" +
            WithStandard("Property Set Name(ByVal v As Object)", "    Set mName = v\n")},
       {"no exit line without AutoExit", [](CGildex& g) { g.AutoExit(false); g.FooterCode("Exit Sub\r\nSave_ErrorHandler:"); },
-       kSave,
-       "Sub Save()\nOn Error GoTo Save_ErrorHandler\n' ---- Code Body Starts ----  (Standard)\n    Put #1, , mData\n"
-       "    Close #1\n' ---- Code Body Ends ---- (Standard)\nExit Sub\nSave_ErrorHandler:\nEnd Sub\n"},
+       kSave, Save("On Error GoTo Save_ErrorHandler\n" + kStart, kEnd + "Exit Sub\nSave_ErrorHandler:\n")},
       {"markers off leave empty lines in their place", [](CGildex& g) { g.BodyCode(false); }, kSave,
-       "Sub Save()\nOn Error GoTo Save_ErrorHandler\n\n    Put #1, , mData\n    Close #1\n\n\tExit Sub\n"
-       "Save_ErrorHandler:\n    MsgBox Err.Description\nEnd Sub\n"},
+       Save("On Error GoTo Save_ErrorHandler\n\n", "\n\tExit Sub\nSave_ErrorHandler:\n    MsgBox Err.Description\n")},
       {"a blank footer inserts nothing, not even its marker",
        [](CGildex& g) { Blocks(g, "On Error GoTo %ProcName%_ErrorHandler", "  "); }, kSave,
-       "Sub Save()\nOn Error GoTo Save_ErrorHandler\n' ---- Code Body Starts ----  (Standard)\n    Put #1, , mData\n"
-       "    Close #1\nEnd Sub\n"},
+       Save("On Error GoTo Save_ErrorHandler\n" + kStart, "")},
       {"a blank header inserts nothing, not even its marker", [](CGildex& g) { Blocks(g, "", "Save_ErrorHandler:"); },
-       kSave,
-       "Sub Save()\n    Put #1, , mData\n    Close #1\n' ---- Code Body Ends ---- (Standard)\n\tExit Sub\n"
-       "Save_ErrorHandler:\nEnd Sub\n"},
-      {"two blank blocks insert nothing", [](CGildex& g) { Blocks(g, " ", ""); }, kSave, kSave},
-      {"the header goes below a continued declaration", [](CGildex& g) { g.FooterCode(""); },
-       "Sub Post(ByVal Customer As String, _\n         ByVal Amount As Currency)\n    ' Posts one amount.\n"
-       "    Ledger.Add Customer, Amount\nEnd Sub\n",
-       "Sub Post(ByVal Customer As String, _\n         ByVal Amount As Currency)\nOn Error GoTo Post_ErrorHandler\n"
-       "' ---- Code Body Starts ----  (Standard)\n    ' Posts one amount.\n    Ledger.Add Customer, Amount\nEnd Sub\n"},
-      {"HeaderAfterComments puts it below the comments too",
-       [](CGildex& g) { g.FooterCode(""); g.HeaderAfterComments(true); },
-       "Sub Post(ByVal Customer As String, _\n         ByVal Amount As Currency)\n    ' Posts one amount.\n"
-       "    Ledger.Add Customer, Amount\nEnd Sub\n",
-       "Sub Post(ByVal Customer As String, _\n         ByVal Amount As Currency)\n    ' Posts one amount.\n"
-       "On Error GoTo Post_ErrorHandler\n' ---- Code Body Starts ----  (Standard)\n    Ledger.Add Customer, Amount\nEnd Sub\n"},
+       kSave, Save("", kEnd + "\tExit Sub\nSave_ErrorHandler:\n")},
+      {"two blank blocks insert nothing", [](CGildex& g) { Blocks(g, " ", ""); }, kSave, ""},
+      {"the header goes below a continued declaration", [](CGildex& g) { g.FooterCode(""); }, kPost,
+       ReplaceAll(kPost, "    ' Posts", "On Error GoTo Post_ErrorHandler\n" + kStart + "    ' Posts")},
+      {"HeaderAfterComments puts it below the comments too", [](CGildex& g) { g.FooterCode(""); g.HeaderAfterComments(true); },
+       kPost, ReplaceAll(kPost, "    Ledger", "On Error GoTo Post_ErrorHandler\n" + kStart + "    Ledger")},
       {"ReplaceBodyHandlers points reset statements at the procedure's handler",
        [](CGildex& g) { g.ReplaceBodyHandlers(true); g.IgnoreExisting(true); },
        "Sub Save()\n    On Error GoTo 0\nOn error goto 0 ' stop ignoring\n    If mDirty Then On Error GoTo 0\nEnd Sub\n",
@@ -112,52 +108,8 @@ TEST(InsertModule, PutsTheTemplateAroundEachBody) {
        "' ---- Code Body Ends ---- (Logging)\n\tExit Sub\nLoad_ErrorHandler:\n' ---- Code Body Ends ---- (Standard)\n"
        "\tExit Sub\nLoad_ErrorHandler:\n    LogError \"Load\"\nEnd Sub\n"},
       {"a module of declarations only stays as it was", nullptr,
-       "Option Explicit\nPublic Const APP_TITLE As String = \"Orders\"\nPublic Type OrderLine\n    Amount As Currency\nEnd Type\n",
-       "Option Explicit\nPublic Const APP_TITLE As String = \"Orders\"\nPublic Type OrderLine\n    Amount As Currency\nEnd Type\n"},
+       "Option Explicit\nPublic Const APP_TITLE As String = \"Orders\"\nPublic Type OrderLine\n    Amount As Currency\nEnd Type\n", ""},
   });
-}
-
-// Past the module's end: each block reports under its own name and changes nothing.
-TEST(InsertBlocks, AFailureIsReportedUnderTheirOwnName) {
-  EngineRig rig;
-  testing::UseStandardTemplate(rig.gildex);
-  auto module = host::MemoryCodeModule::FromText("modA", Module("Sub A()\n    x = 1\nEnd Sub\n"));
-  const std::string text = module->Text();
-  EXPECT_EQ(rig.gildex.insertTopOfProcErrorCode(*module, "A", 40, "On Error Resume Next"), 0);
-  EXPECT_EQ(rig.gildex.InsertBottomOfProcErrorCode(*module, "A", 3, "Sub A()", "A_ErrorHandler:", 40), 0);
-  EXPECT_EQ(testing::ReportedNames(rig.dialogs),
-            (std::vector<std::string>{"CGildex.insertTopOfProcErrorCode", "CGildex.InsertBottomOfProcErrorCode"}));
-  EXPECT_EQ(module->Text(), text);
-}
-
-TEST(BodyPass, ReturnsTheCorrectionThatPutsTheLastLineOnEnd) {
-  const std::string handlers = "Sub A()\n    On Error GoTo 0\n    x = 1\n    y = 2\nEnd Sub\n' trailing\n' lines\n";
-  const struct {
-    std::string module;
-    bool logging;
-    long first, last;
-    long correction, last_after;
-  } cases[] = {
-      // Line 5 holds "End Sub"; lines 6 and 7 belong to no procedure.
-      {handlers, false, 2, 5, 0, 5}, {handlers, false, 2, 7, -2, 7}, {handlers, false, 2, 4, 0, 4},
-      {handlers, false, 5, 5, 0, 5},
-      // Two logging lines move End from line 4 to 6.
-      {"Sub A()\n    x = 1\n    y = 2\nEnd Sub\n", true, 2, 5, -1, 7},
-  };
-  for (const auto& c : cases) {
-    EngineRig rig;
-    rig.gildex.ReplaceBodyHandlers(!c.logging);
-    rig.gildex.FullLogging(c.logging);
-    rig.gildex.FullLoggingCode("Trace \"%PrevLine%\" ");
-    auto module = host::MemoryCodeModule::FromText("modA", Module(c.module));
-    long last = c.last;
-    EXPECT_EQ(rig.gildex.BodyPass(*module, "A", c.first, last, "SUB", "Public"), c.correction) << c.first << "-" << c.last;
-    EXPECT_EQ(last, c.last_after);
-    if (c.last >= 5) {
-      EXPECT_EQ(module->Lines(last + c.correction, 1), "End Sub") << c.first << "-" << c.last;
-    }
-    EXPECT_EQ(module->CheckConsistency(), "");
-  }
 }
 
 }  // namespace

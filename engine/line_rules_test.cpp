@@ -14,7 +14,6 @@ namespace gildex {
 namespace {
 
 using testing::EngineRig;
-using testing::ReportedNames;
 
 TEST(LineRules, MatchFirstToken) {
   const struct {
@@ -28,66 +27,13 @@ TEST(LineRules, MatchFirstToken) {
       // The trimmed length is compared with the untrimmed position: an indented short line
       // matches even with a letter right after the token.
       {"      Sub1", "Sub", true}, {"   Subtotal", "Sub", false},
-      {"' comment", "'", true}, {"'comment", "'", false}, {"'", "'", true}, {"   '", "'", true}, {"  Su", "Sub", false}, {"x = 1 ' note", "'", false},
+      {"' comment", "'", true}, {"'comment", "'", false}, {"'", "'", true}, {"   '", "'", true}, {"  Su", "Sub", false},
+      {"x = 1 ' note", "'", false},
       {"Function\tF()", "Function", false},  // a tab is not a blank
   };
   EngineRig rig;
   for (const auto& c : cases)
     EXPECT_EQ(rig.gildex.MatchFirstToken(c.line, c.token), c.matches) << '"' << c.line << "\" / " << c.token;
-}
-
-TEST(LineRules, StartEndAndDeclarationLines) {
-  const struct {
-    std::string line;
-    bool start, end, declaration;
-  } cases[] = {
-      {"   Private Sub Foo()", true, false, true}, {"Friend Property Get P() As Long", true, false, true},
-      {"Public Static Sub Foo()", false, false, true},
-      {"Private Declare Function GetTickCount Lib \"kernel32\" () As Long", false, false, true},
-      {"End Sub ' done", false, true, true}, {"  End Function", false, true, true}, {"End Property", false, true, true},
-      {"EndSub", false, false, false}, {"End If", false, false, false}, {"End Type", false, false, true},
-      {"     ", false, false, true}, {"Const MAX = 10", false, false, true}, {"Global g As Long", false, false, true}, {"x = x + 1", false, false, false},
-      {"' Sub Main()", false, false, false}, {"Call Subroutine", false, false, false},
-  };
-  EngineRig rig;
-  for (const auto& c : cases) {
-    EXPECT_EQ(rig.gildex.IsStartProc(c.line), c.start) << c.line;
-    EXPECT_EQ(rig.gildex.IsEndProc(c.line), c.end) << c.line;
-    EXPECT_EQ(rig.gildex.IsDeclarationLine(c.line), c.declaration) << c.line;
-  }
-}
-
-TEST(LineRules, ProcedureTypes) {
-  const struct {
-    std::string line;
-    int type;
-    std::string type_string, proc_string;
-  } cases[] = {
-      {"Static Property Get Count() As Long", 1, "Property", "Property"},
-      {"Private Sub Form_Load()", 3, "Sub", "Sub"}, {"Friend Function Clone() As cItem", 2, "Function", "Function"},
-      // Not a procedure start for ProcType; the words in the line still tell.
-      {"Public Static Sub Foo()", 0, "Sub", "Sub"},
-      {"Private Static Property Get P()", 0, "Property", "Property"},
-      {"x = 1", 0, "Function", ""}, {"' a function that sub-divides", 0, "Function", "Function"},
-      {"Dim subtotal As Long", 0, "Function", ""},
-      {"Function Call sub (x)", 2, "Function", "Sub"},  // " sub " anywhere comes first
-  };
-  std::string text;
-  for (const auto& c : cases) text += c.line + "\r\n";
-  auto module = host::MemoryCodeModule::FromText("modTypes", text);
-  EngineRig rig;
-  long line = 0;
-  for (const auto& c : cases) {
-    const int type = rig.gildex.ProcType(*module, ++line);
-    EXPECT_EQ(type, c.type) << c.line;
-    EXPECT_EQ(rig.gildex.ProcTypeString(type, c.line), c.type_string) << c.line;
-    EXPECT_EQ(rig.gildex.GetProcString(c.line, false), c.proc_string) << c.line;
-    EXPECT_EQ(rig.gildex.GetProcString(c.line, true), cp1252::Upper(c.proc_string)) << c.line;
-  }
-  // A type code that says something wins over the declaration's words.
-  EXPECT_EQ(rig.gildex.ProcTypeString(1, "Sub Main()"), "Property");
-  EXPECT_EQ(rig.gildex.ProcTypeString(7, "Public Static Sub Foo()"), "Sub");
-  EXPECT_TRUE(rig.dialogs.Asked().empty());
 }
 
 // ProcKindOf looks from the comment above down to the declaration; SkipJunkLines steps past a
@@ -136,45 +82,6 @@ End Sub
     EXPECT_EQ(rig.gildex.SkipJunkLines(*c.module, c.line), c.result) << c.line << " " << c.after_comments;
   }
   EXPECT_TRUE(rig.dialogs.Asked().empty());
-}
-
-TEST(LineRules, SmallProcedureAndTrailingBlankLines) {
-  const struct {
-    long last, body;
-    bool ignore_small;
-    std::int32_t min_lines;
-    bool small;
-  } small_cases[] = {
-      {11, 10, false, 0, true}, {12, 10, false, 0, false}, {12, 10, true, 2, true}, {13, 10, true, 2, false},
-  };
-  EngineRig rig;
-  for (const auto& c : small_cases) {
-    rig.gildex.IgnoreSmallFunctions(c.ignore_small);
-    rig.gildex.MinLines(c.min_lines);
-    EXPECT_EQ(rig.gildex.SmallProcedure(c.last, c.body), c.small) << c.last << "-" << c.body;
-  }
-  const struct {
-    std::string before, after;
-  } blank_cases[] = {
-      {"Option Explicit\r\n\r\nSub A()\r\nEnd Sub\r\n\r\n \r\n\r\n", "Option Explicit\r\n\r\nSub A()\r\nEnd Sub"},
-      {"Sub A()\r\n\r\nEnd Sub", "Sub A()\r\n\r\nEnd Sub"},
-      {"\r\n  \r\n", ""},
-  };
-  for (const auto& c : blank_cases) {
-    auto module = host::MemoryCodeModule::FromText("modA", c.before);
-    rig.gildex.TruncateBlankLinesIn(*module);
-    EXPECT_EQ(module->Text(), c.after) << c.before;
-  }
-}
-
-TEST(LineRules, AHostFailureIsReportedUnderTheOperationsNameAndRetryRunsItAgain) {
-  auto module = host::MemoryCodeModule::FromText("modA", "Sub A()\r\nEnd Sub\r\n");
-  EngineRig rig;
-  rig.dialogs.Answer(platform::vbRetry);
-  rig.dialogs.Answer(platform::vbIgnore);
-  EXPECT_EQ(rig.gildex.ProcType(*module, 99), 0);
-  EXPECT_EQ(ReportedNames(rig.dialogs), (std::vector<std::string>{"CGildex.ProcType", "CGildex.ProcType"}));
-  EXPECT_TRUE(rig.dialogs.Asked()[0].prompt.starts_with("Error 9: \r\n")) << rig.dialogs.Asked()[0].prompt;
 }
 
 }  // namespace

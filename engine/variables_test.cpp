@@ -70,13 +70,5 @@ TEST(TemplateVariables, ProjectAndFileComeFromTheHost) {
   EXPECT_TRUE(project.FileName().ends_with("Orders.vbp"));
 }
 
-TEST(TemplateVariables, AFailureIsReportedAndGivesEmptyText) {
-  EngineRig rig;
-  rig.clock.Set(platform::LocalTime{2024, 3, 9, 25, 0, 0, 6});  // no such time of day
-  auto module = host::MemoryCodeModule::FromText("modA", "Sub A()\r\nEnd Sub\r\n");
-  EXPECT_EQ(rig.gildex.InsertUserVars("' %ProcName%", "A", *module, nullptr, "SUB", "Public", ""), "");
-  EXPECT_EQ(testing::ReportedNames(rig.dialogs), std::vector<std::string>{"CGildex.InsertUserVars"});
-}
-
 }  // namespace
 }  // namespace gildex

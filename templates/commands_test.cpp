@@ -65,11 +65,14 @@ TEST(OptionsSet, TakesPropertyOrRegistryNamesAndRefusesWrongTypes) {
       {"IgnoreExisting", "True", 0, "IgnoreExisting = True\n", "Ignore Existing", "True"},
       {"Line Delimiter", ":", 0, "LineDelimiter = \":\"\n", "Line Delimiter", ":"},
       {"Insert Into", "Caf\xC3\xA9", 0, "InsertInto = \"Caf\xC3\xA9\"\n", "Insert Into", "Caf\xE9"},
-      {"BodyCode", "yes", 2, "gildex: BodyCode (\"BodyCode\") takes True or False, not \"yes\".\n"},
+      // Not UTF-8: taken as Windows-1252 already.
+      {"Insert Into", "Gr\xFC\xDF", 0, "InsertInto = \"Gr\xC3\xBC\xC3\x9F\"\n", "Insert Into", "Gr\xFC\xDF"},
       {"Insert Into", "\xE2\x82\xAC\xE2\x84\xA2\xF0\x9F\x98\x80", 2,
        "gildex: the value holds a character that Windows-1252 cannot store.\n"},
       {"LineDelimiter", ":\r\n", 2,
        "gildex: LineDelimiter (\"Line Delimiter\") takes one line of text; the value holds a line break.\n"},
+      {"Default Template", "a..b", 2, "gildex: DefaultTemplate (\"Default Template\") was not changed: \"a..b\" is not a "
+       "template name: a template name is a file name in the templates folder, without \"..\".\n"},
       {"NoSuchThing", "1", 2, "gildex: there is no setting named \"NoSuchThing\" (\"gildex options list\" shows them all).\n"},
   };
   for (const auto& c : cases) {
@@ -149,10 +152,16 @@ TEST(FindTemplate, TakesTheExactNameElseTheOneThatDiffersInCaseOnly) {
   EXPECT_NE(rig.err.str().find("is not a template name: it is longer than 200 characters."), std::string::npos);
   EXPECT_EQ(rig.Stored("Default Template"), "Standard");
   EXPECT_EQ(rig.boxes, 0u);
+  // A stored name is checked by the same rules when a command loads it.
+  rig.rig.gildex.DefaultTemplate("a:b");
+  const std::string stored = StoredTemplateProblem(rig.rig.gildex);
+  EXPECT_TRUE(stored.starts_with("the stored setting DefaultTemplate (\"Default Template\") is unusable: \"a:b\" is not"))
+      << stored;
 }
 
-// The tree itself is PopulateTree's; the command adds the note about a missing default.
-TEST(TemplatesList, PrintsTheTreeWithTheDefaultMarked) {
+// The tree itself is PopulateTree's; list adds the note about a missing default, show prints
+// both blocks and says what is missing.
+TEST(TemplatesListAndShow, PrintTheTreeWithTheDefaultMarkedAndATemplatesBlocks) {
   CommandRig rig;
   EXPECT_EQ(rig.Run([](CommandContext& context) { return TemplatesList(context); }), 0);
   EXPECT_TRUE(rig.out.str().starts_with("Templates\n")) << rig.out.str();
@@ -162,10 +171,6 @@ TEST(TemplatesList, PrintsTheTreeWithTheDefaultMarked) {
   EXPECT_EQ(rig.Run([](CommandContext& context) { return TemplatesList(context); }), 0);
   EXPECT_NE(rig.out.str().find("  Quiet (default)\n"), std::string::npos);
   EXPECT_EQ(rig.err.str(), "");
-}
-
-TEST(TemplatesShow, PrintsBothBlocksAndSaysWhatIsMissing) {
-  CommandRig rig;
   const std::string folder = rig.folder.path.string() + "/";
   EXPECT_EQ(rig.Run([](CommandContext& context) { return TemplatesShow(context, "Standard"); }), 0);
   EXPECT_EQ(rig.out.str(), "Template: Standard\nTitle: Standard box\nHeader (" + folder +
@@ -176,13 +181,6 @@ TEST(TemplatesShow, PrintsBothBlocksAndSaysWhatIsMissing) {
                                folder + "Quiet.ftr, no such file: taken as empty):\n");
   EXPECT_EQ(rig.Run([](CommandContext& context) { return TemplatesShow(context, "Nope"); }), 2);
   EXPECT_EQ(rig.out.str(), "");
-}
-
-TEST(FromTerminalText, ConvertsUtf8AndKeepsOtherBytes) {
-  EXPECT_EQ(FromTerminalText("plain"), "plain");
-  EXPECT_EQ(FromTerminalText("\xE2\x82\xAC \xC3\xBC"), "\x80 \xFC");
-  EXPECT_EQ(FromTerminalText("Gr\xFC\xDF"), "Gr\xFC\xDF");  // not UTF-8: already Windows-1252
-  EXPECT_EQ(FromTerminalText("\xE4\xB8\xAD"), std::nullopt);
 }
 
 }  // namespace

@@ -6,17 +6,13 @@
 #include <string>
 #include <vector>
 
-#include "engine/engine_rig_test.h"
-#include "host/memory_code_module.h"
 #include "host/project_loader.h"
 #include "platform/atomic_file.h"
+#include "platform/services.h"
 #include "platform/test_files.h"
 
 namespace gildex {
 namespace {
-
-using testing::EngineRig;
-using testing::Module;
 
 struct ScripterRig {
   platform::ScriptedDialogs dialogs;
@@ -85,41 +81,60 @@ TEST(ScriptCheck, TheStoredScriptIsCheckedAndEarlierCodeStaysLoaded) {
   EXPECT_EQ(out, "Ab");
 }
 
-TEST(ScriptRun, TheReturnValueDecidesTheProcedure) {
+// The return value decides the procedure; a failure names the script's error, and steps, depth
+// and string space are limits the next procedure would most likely hit too.
+TEST(ScriptRun, TheReturnValueDecidesTheProcedureAndAFailureSaysWhy) {
   ScripterRig rig;
+  std::string out;
+  EXPECT_EQ(rig.Run("x", out), errSYNTAX_ERR) << "no script checked yet";
+  EXPECT_EQ(rig.scripter.LastFailure().number, 35) << "Sub or Function not defined";
   rig.scripter.Control()->Settings().max_steps = 1'000'000;
-  ASSERT_EQ(rig.Check(R"(Function Process(ProcCode)
+  ASSERT_EQ(rig.Check(R"(Class Box
+End Class
+Function Process(ProcCode)
   Select Case ProcCode
     Case "skip": Process = ""
     Case "normal": Process = "X"
     Case "lower": Process = "x"
-    Case "fail": Err.Raise 5
+    Case "fail": Err.Raise 1234, "Mine", "Broken on purpose"
     Case "loop": Do: Loop
     Case "deep": Process = Process(ProcCode)
     Case "huge": Process = String(20000000, "a")
     Case "number": Process = 42
     Case "null": Process = Null
+    Case "object": Set Process = New Box
+    Case "nothing": Set Process = Nothing
+    Case "array": Process = Array(1)
   End Select
 End Function)"),
             "");
+  const std::string mismatch = "Type mismatch: Process returned ";
   const struct {
     std::string code;
     ScriptErrors result;
     std::string text;
+    long number = 0;
+    std::string description = "";
   } cases[] = {
-      {"skip", errSKIP_PROCEDURE, ""},  {"normal", errPROCEDURE_NORMAL, "X"}, {"lower", errSCRIPT_OK, "x"},
-      {"fail", errSYNTAX_ERR, "fail"},  {"loop", errSYNTAX_ERR, "loop"},     {"deep", errSYNTAX_ERR, "deep"},
-      {"huge", errSYNTAX_ERR, "huge"},  {"number", errSCRIPT_OK, "42"},     {"null", errSKIP_PROCEDURE, ""},
+      {"skip", errSKIP_PROCEDURE, ""}, {"normal", errPROCEDURE_NORMAL, "X"}, {"lower", errSCRIPT_OK, "x"},
+      {"fail", errSYNTAX_ERR, "fail", 1234, "Broken on purpose"}, {"loop", errSYNTAX_ERR, "loop", 1000000},
+      {"deep", errSYNTAX_ERR, "deep", 28}, {"huge", errSYNTAX_ERR, "huge", 14}, {"number", errSCRIPT_OK, "42"},
+      {"null", errSKIP_PROCEDURE, ""}, {"object", errSYNTAX_ERR, "object", 13, mismatch + "an object instead of text"},
+      {"nothing", errSYNTAX_ERR, "nothing", 13, mismatch + "Nothing instead of text"},
+      {"array", errSYNTAX_ERR, "array", 13, mismatch + "an array instead of text"},
   };
   for (const auto& c : cases) {
-    std::string out = "stale";
+    out = "stale";
     EXPECT_EQ(rig.Run(c.code, out), c.result) << c.code;
     EXPECT_EQ(out, c.text) << c.code;
-    // Steps, depth and string space are limits the next procedure would most likely hit too.
-    EXPECT_EQ(rig.scripter.LastFailure().limit, c.code == "loop" || c.code == "deep" || c.code == "huge") << c.code;
+    const ScriptFailure failure = rig.scripter.LastFailure();
+    EXPECT_EQ(failure.number, c.number) << c.code;
+    if (!c.description.empty()) {
+      EXPECT_EQ(failure.description, c.description) << c.code;
+    }
+    EXPECT_EQ(failure.limit, c.code == "loop" || c.code == "deep" || c.code == "huge") << c.code;
   }
   // A failure leaves the control usable for the next procedure.
-  std::string out;
   EXPECT_EQ(rig.Run("normal", out), errPROCEDURE_NORMAL);
 }
 
@@ -159,87 +174,6 @@ TEST(ShippedScripts, EachPassesTheCheckAndRunsOnEveryProcedure) {
     }
     EXPECT_EQ(skipped > 0, script != "Trace Entry.vbs") << script;
     EXPECT_LT(skipped, procedures.size()) << script;
-  }
-}
-
-// Insert in script mode with the real script host: whatever the script does, the module stays
-// sound, and a script that hits a limit is stopped for the rest of the run once the user answered.
-TEST(ScriptMode, AFailingScriptIsReportedAndNeverBreaksAModule) {
-  // The module with the template in Save and/or Load, or Load's text changed by the script.
-  auto module = [](bool save, bool load, bool load_changed = false) {
-    return Module(std::string("Option Explicit\n\nPublic Sub Save()\n") + (save ? "On Error Resume Next\n\n" : "") +
-                  "    Close #1\nEnd Sub\n\nPublic Sub Load()\n" + (load ? "On Error Resume Next\n\n" : "") +
-                  "    Open mFile For " + (load_changed ? "Binary" : "Input") + " As #1\nEnd Sub\n");
-  };
-  const std::string before = module(false, false), trapped = module(true, true);
-  const std::string failed = ": the script failed with error ", fallback = "; falling back to the template.";
-  const std::string refused = ": the script's text is not one whole procedure (";
-  const std::string returned = failed + "13 (Type mismatch: Process returned ";
-  const std::string steps = "1000000 (Script stopped after 100000 steps: it may be in an endless loop)";
-  auto both = [](const std::string& what) {
-    return std::vector<std::string>{"Save in modA" + what, "Load in modA" + what};
-  };
-  auto both_left = [](const std::string& what) {
-    return std::vector<std::string>{"Save in modA" + what + "Save left as it was.", "Load in modA" + what + "Load left as it was."};
-  };
-  const std::string binary = "Process = Replace(ProcCode, \"Input\", \"Binary\")";
-  const std::string loop_on_save = "If InStr(ProcCode, \"Save\") Then\r\n Do : Loop\r\nElse\r\n " + binary + "\r\nEnd If";
-  const struct {
-    std::string process;  // the body of Process
-    std::vector<platform::MsgBoxResult> answers;
-    std::string after;
-    std::vector<std::string> statuses;
-    std::vector<long> tally;  // changed, already handled, too small, skipped, script failed
-  } cases[] = {
-      {"Err.Raise 1234, \"Mine\", \"Broken on purpose\"", {}, trapped, both(failed + "1234 (Broken on purpose)" + fallback),
-       {0, 0, 0, 0, 2}},
-      {"Set Process = New Box", {}, trapped, both(returned + "an object instead of text)" + fallback), {0, 0, 0, 0, 2}},
-      {"Process = 42", {}, before, both_left(refused + "line 1 stands outside a procedure); "), {0, 0, 0, 2, 0}},
-      {"Process = Replace(ProcCode, \"End Sub\", \"\") & \"End Function\"", {}, before,
-       {"Save in modA" + refused + "line 4: Sub Save ends with End Function); Save left as it was.",
-        "Load in modA" + refused + "line 4: Sub Load ends with End Function); Load left as it was."},
-       {0, 0, 0, 2, 0}},
-      {"Process = Replace(" + binary.substr(10) + ", \"Close #1\", \"Close #1\" & vbCrLf & \"End Sub\" & vbCrLf & "
-       "\"Sub Extra()\")", {}, module(false, false, true),
-       {"Save in modA" + refused + "it holds more than one procedure); Save left as it was."}, {1, 0, 0, 1, 0}},
-      // The budget runs out on Save; after the answer the script is not run on Load, which it would have changed.
-      {loop_on_save, {platform::vbYes}, trapped,
-       {"Save in modA" + failed + steps + fallback, "The script hit a limit and was not run on the remaining procedures."},
-       {1, 0, 0, 0, 1}},
-      {loop_on_save, {platform::vbNo}, before,
-       {"Save in modA" + failed + steps + "; left as it was.", "Processing halted: the script hit a limit."},
-       {0, 0, 0, 0, 1}},
-  };
-  for (const auto& c : cases) {
-    EngineRig rig;
-    testing::RecordingProgress progress;
-    rig.gildex.SetProgress(&progress);
-    rig.gildex.DefaultTemplate("Standard");
-    rig.gildex.HeaderCode("On Error Resume Next");
-    rig.gildex.FooterCode("");
-    rig.gildex.BodyCode(false);
-    rig.gildex.InsertInto("*SCRIPT");
-    for (platform::MsgBoxResult answer : c.answers) rig.dialogs.Answer(answer);
-    clsScripter scripter(rig.report, rig.clock);
-    scripter.Control()->Settings().max_steps = 100000;
-    rig.gildex.SetScriptRunner(&scripter);
-    std::string message;
-    ScriptErrors result{};
-    scripter.CheckScript("Class Box\r\nEnd Class\r\nFunction Process(ProcCode)\r\n  If ProcCode = \"\" Then Exit Function\r\n  " +
-                             c.process + "\r\nEnd Function",
-                         message, result);
-    ASSERT_EQ(result, errSCRIPT_OK) << message;
-    EXPECT_EQ(testing::Rewritten(before, [&](host::CodeModule& m) { rig.gildex.InsertModule(m, "modA", nullptr, false); },
-                                 "modA"),
-              c.after)
-        << c.process;
-    EXPECT_EQ(progress.statuses, c.statuses) << c.process;
-    const ProcedureTally& t = rig.gildex.Tally();
-    EXPECT_EQ(std::vector<long>({t.changed, t.already_handled, t.too_small, t.skipped, t.script_failed}), c.tally)
-        << c.process;
-    EXPECT_EQ(rig.dialogs.Asked().size(), c.answers.size()) << c.process;
-    for (const platform::MessageBox& box : rig.dialogs.Asked()) EXPECT_EQ(box.style & platform::vbYesNo, platform::vbYesNo);
-    EXPECT_EQ(rig.gildex.Cancel(), c.answers == std::vector<platform::MsgBoxResult>{platform::vbNo}) << c.process;
   }
 }
 

@@ -17,15 +17,11 @@ using testing::EngineRig;
 
 using Window = testing::RecordingProgress;
 
-bool Saw(const Window& window, const std::string& message) {
-  return std::find(window.messages.begin(), window.messages.end(), message) != window.messages.end();
-}
-
-// A copy of the sample project, with the shipped templates.
+// The sample project, with the shipped templates.
 struct SampleRig {
   SampleRig() : rig({}, &vbe) {
-    std::filesystem::copy(std::filesystem::path(GILDEX_SOURCE_DIR) / "data/Sample", copy.Path() / "Sample");
-    const host::LoadResult loaded = host::Load(vbe, copy.Path() / "Sample/Orders.vbp");
+    // Nothing is saved: the shipped sample itself is loaded.
+    const host::LoadResult loaded = host::Load(vbe, std::filesystem::path(GILDEX_SOURCE_DIR) / "data/Sample/Orders.vbp");
     EXPECT_TRUE(loaded.readable) << loaded.error;
     rig.gildex.TemplatePath(testing::ShippedTemplates().string());
     rig.gildex.BodyCode(true);
@@ -41,34 +37,26 @@ struct SampleRig {
     }
     return code;
   }
-  platform::testing::TempDir copy;
   host::MemoryVBE vbe;
   EngineRig rig;
 };
 
+// Each module but the skipped one gets the template's blocks in place of the old ones; a second
+// run changes nothing more and leaves the engine's settings as they were; a failing component is
+// reported and Ignore goes on with the next; with numbering on, updated modules are numbered.
 TEST(UpdateProjectTemplates, ReplacesTheBlocksOfTheTemplateInEveryModuleExceptSkippedOnes) {
   SampleRig sample;
   CGildex& engine = sample.rig.gildex;
   const std::map<std::string, std::string> original = sample.Code();
-  int gated = 0;
-  const FileSkipGate skip_globals = [&](host::VBComponent& component) {
-    ++gated;
-    return component.Name() == "modGlobals";
-  };
+  const FileSkipGate skip_globals = [&](host::VBComponent& component) { return component.Name() == "modGlobals"; };
   engine.DefaultTemplate("Raise");
   Window first;
   UpdateProjectTemplates(engine, sample.vbe, first, skip_globals, sample.rig.report);
   const std::map<std::string, std::string> once = sample.Code();
   EXPECT_EQ(once.at("modGlobals"), original.at("modGlobals"));
   EXPECT_NE(once.at("modErrors").find("' ---- Code Body Starts ----  (Raise)"), std::string::npos);
-  EXPECT_EQ(first.messages.front(), "Updating Templates, please wait...");
   EXPECT_EQ(first.messages.back(), "All project templates have been updated.");
-  EXPECT_EQ(first.shown, 1);
   EXPECT_EQ(first.button_states, (std::vector<std::int16_t>{0, 1}));
-  EXPECT_TRUE(Saw(first, "Updating modErrors."));
-  EXPECT_FALSE(Saw(first, "Updating modGlobals."));
-  EXPECT_EQ(gated, sample.vbe.Project(1).ComponentCount());
-  // Again: the same blocks replace the old ones, and the engine is left as it was.
   Window second;
   UpdateProjectTemplates(engine, sample.vbe, second, skip_globals, sample.rig.report);
   EXPECT_EQ(sample.Code(), once);
@@ -76,7 +64,7 @@ TEST(UpdateProjectTemplates, ReplacesTheBlocksOfTheTemplateInEveryModuleExceptSk
   EXPECT_FALSE(engine.IgnoreExisting());
   EXPECT_EQ(engine.HeaderCode(), "On Error GoTo %ProcName%_ErrorHandler");
   EXPECT_TRUE(sample.rig.dialogs.Asked().empty());
-  // A failing component is reported; Ignore goes on with the next.
+
   sample.rig.dialogs.Answer(platform::vbIgnore);
   int calls = 0;
   const FileSkipGate failing_first = [&](host::VBComponent&) -> bool {
@@ -89,13 +77,12 @@ TEST(UpdateProjectTemplates, ReplacesTheBlocksOfTheTemplateInEveryModuleExceptSk
   EXPECT_EQ(window.button_states.back(), 1);
   EXPECT_EQ(calls, sample.vbe.Project(1).ComponentCount());
   EXPECT_FALSE(engine.UpdateMode());
-  // With numbering on, every updated module is numbered too.
-  SampleRig numbering;
-  numbering.rig.gildex.DefaultTemplate("Standard");
-  numbering.rig.gildex.Numbering(false);
+
+  engine.Numbering(false);
   Window numbered;
-  UpdateProjectTemplates(numbering.rig.gildex, numbering.vbe, numbered, nullptr, numbering.rig.report);
-  EXPECT_TRUE(Saw(numbered, "Adding line-numbers to modErrors, please wait..."));
+  UpdateProjectTemplates(engine, sample.vbe, numbered, nullptr, sample.rig.report);
+  EXPECT_NE(std::find(numbered.messages.begin(), numbered.messages.end(), "Adding line-numbers to modErrors, please wait..."),
+            numbered.messages.end());
 }
 
 }  // namespace
