@@ -38,6 +38,7 @@ struct FakeControl : host::VBControl {
   int PropertyCount() const override { return 0; }
   host::Property& PropertyAt(int) override { throw host::HostError(9, "Subscript out of range"); }
   host::Property* FindProperty(std::string_view) override { return nullptr; }
+  void SetPropertyValue(std::string_view, std::string_view) override {}
   host::VBControl* Container() override { return nullptr; }
   std::string class_name, name;
   int renamed = 0;
@@ -108,6 +109,10 @@ TEST(ConnectEvents, NewControlGetsItsTypesPrefix) {
     EXPECT_EQ(control.name, row.expected) << row.table.front() << " " << row.name;
   }
   EXPECT_TRUE(ide.Boxes().empty());
+  // A control placed on the real designer: the form file gets the prefixed name.
+  ide.Engine().Prefixes({"CommandButton=cmd"});
+  EXPECT_EQ(designer.AddControl("CommandButton").Name(), "cmdCommand1");
+  EXPECT_NE(ide.Component("frmAbout").Serialize().find("Begin VB.CommandButton cmdCommand1"), std::string::npos);
 }
 
 TEST(ConnectEvents, RenamedControlTakesItsEventProceduresAlong) {
