@@ -11,6 +11,7 @@
 #include "host/verify.h"
 #include "platform/cp1252.h"
 #include "platform/system.h"
+#include "session/session_script.h"
 #include "templates/commands.h"
 
 namespace gildex::app {
@@ -273,6 +274,14 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
   auto* remove_prefix = prefixes->add_subcommand("remove", "Drop a control type's prefix and save");
   remove_prefix->add_option("CLASS", control_type, "control type, any letter case")->required();
   remove_prefix->callback(commands([&](auto& c) { return PrefixesRemove(c, platform::ProgramFolder(), control_type); }));
+
+  std::string session_file;
+  auto* session = app.add_subcommand("session", "Play a scripted IDE session with the add-in connected, printing what a user sees");
+  session->add_option("FILE", session_file, "the session script (steps are listed in the README)")->required();
+  session->footer("Each step is printed after \"> \", with every message box, answer and status line it led to. Exit "
+                  "status: 0 every step done, 1 a step could not be done (the session stops there), 2 the script "
+                  "cannot be read or does not parse (no step runs).");
+  session->callback([&] { run = [&] { return session::PlaySessionFile(session_file, out, err); }; });
 
   if (UnknownCommand(app, args, 1, "gildex", err)) return kBadInput;
   std::vector<const char*> argv;

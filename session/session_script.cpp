@@ -1,0 +1,578 @@
+#include "session/session_script.h"
+
+#include <fmt/core.h>
+
+#include <algorithm>
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <ostream>
+#include <stdexcept>
+#include <utility>
+
+#include "host/memory_vbe.h"
+#include "host/project_loader.h"
+#include "platform/atomic_file.h"
+#include "session/session.h"
+#include "templates/commands.h"
+#include "ide/add_in.h"
+#include "ide/connect.h"
+#include "platform/cp1252.h"
+#include "tools/message_view.h"
+
+namespace gildex::session {
+namespace {
+
+// A session script is a short text a person writes.
+constexpr std::uintmax_t kMaxScriptBytes = 1024 * 1024;
+
+std::string Display(std::string_view bytes) { return cp1252::ToDisplay(bytes); }
+
+std::string Lower(std::string text) {
+  for (char& c : text) c = cp1252::ToLower(c);
+  return text;
+}
+
+std::string Trim(std::string_view text) {
+  const std::size_t first = text.find_first_not_of(" \t");
+  if (first == std::string_view::npos) return {};
+  const std::size_t last = text.find_last_not_of(" \t\r");
+  return std::string(text.substr(first, last - first + 1));
+}
+
+// Words separated by blanks; "a b" is one word, "" inside quotes a quote.
+bool SplitWords(std::string_view text, std::vector<std::string>& words) {
+  for (std::size_t at = 0; at < text.size();) {
+    if (text[at] == ' ' || text[at] == '\t') {
+      ++at;
+      continue;
+    }
+    std::string word;
+    if (text[at] == '"') {
+      for (++at;; ++at) {
+        if (at >= text.size()) return false;
+        if (text[at] == '"') {
+          if (at + 1 < text.size() && text[at + 1] == '"') {
+            word += '"';
+            ++at;
+            continue;
+          }
+          ++at;
+          break;
+        }
+        word += text[at];
+      }
+    } else {
+      while (at < text.size() && text[at] != ' ' && text[at] != '\t') word += text[at++];
+    }
+    words.push_back(std::move(word));
+  }
+  return true;
+}
+
+// The text after the first `count` words, as written (a value keeps its blanks and quotes).
+std::string AfterWords(std::string_view text, int count) {
+  std::size_t at = 0;
+  for (int i = 0; i < count; ++i) {
+    at = text.find_first_not_of(" \t", at);
+    if (at == std::string_view::npos) return {};
+    if (text[at] == '"') {
+      for (++at; at < text.size(); ++at)
+        if (text[at] == '"' && !(at + 1 < text.size() && text[at + 1] == '"')) break;
+        else if (text[at] == '"') ++at;
+      ++at;
+    } else {
+      at = text.find_first_of(" \t", at);
+      if (at == std::string_view::npos) return {};
+    }
+  }
+  return Trim(text.substr(std::min(at, text.size())));
+}
+
+struct VerbShape {
+  const char* verb;
+  int min_words, max_words;  // -1: any number
+  const char* usage;
+};
+
+constexpr VerbShape kVerbs[] = {
+    {"open", 1, 1, "open PATH"},
+    {"select", 1, 1, "select COMPONENT"},
+    {"code", 1, 1, "code COMPONENT"},
+    {"designer", 1, 1, "designer COMPONENT"},
+    {"cursor", 1, 1, "cursor LINE"},
+    {"selection", 4, 4, "selection START_LINE START_COLUMN END_LINE END_COLUMN"},
+    {"controls", 0, -1, "controls [NAME...]"},
+    {"add", 1, 1, "add CLASS"},
+    {"rename", 2, 2, "rename NAME NEW_NAME"},
+    {"remove", 1, 1, "remove NAME"},
+    {"property", 3, -1, "property NAME PROPERTY VALUE"},
+    {"click", 1, -1, "click BAR > CAPTION [> CAPTION...] | click tag TAG"},
+    {"toolbar", 1, -1, "toolbar TOOLTIP"},
+    {"answer", 1, 1, "answer yes|no|ok|cancel|abort|retry|ignore|selected|module|close"},
+    {"bar", 2, 4, "bar NAME show|hide|top|left|right|bottom|float [TOP LEFT]"},
+    {"save", 0, 0, "save"},
+    {"menus", 0, -1, "menus [BAR]"},
+    {"print", 1, 1, "print COMPONENT"},
+    {"option", 2, -1, "option NAME VALUE"},
+    {"connect", 0, 0, "connect"},
+    {"disconnect", 0, 0, "disconnect"},
+};
+
+bool IsLineNumber(const std::string& word) {
+  return !word.empty() && word.size() <= 9 && std::all_of(word.begin(), word.end(), [](char c) {
+    return c >= '0' && c <= '9';
+  });
+}
+
+// The answers a script may give, by word; the insert-mode window has three of its own.
+const std::map<std::string, int, std::less<>>& AnswerWords() {
+  static const std::map<std::string, int, std::less<>> kWords = {
+      {"ok", platform::vbOK},       {"cancel", platform::vbCancel}, {"abort", platform::vbAbort},
+      {"retry", platform::vbRetry}, {"ignore", platform::vbIgnore}, {"yes", platform::vbYes},
+      {"no", platform::vbNo},       {"selected", -1},               {"module", -2},
+      {"close", -3}};
+  return kWords;
+}
+
+constexpr int kSelectedText = -1, kEntireModule = -2, kCloseWindow = -3;
+
+// A step the session cannot carry out; ends the session.
+class StepFailed : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// Every box is written to the record and answered from the script, else by its default.
+class SessionDialogs : public platform::Dialogs {
+ public:
+  SessionDialogs(std::ostream& record, std::deque<int>& answers) : record_(record), answers_(answers) {}
+  platform::MsgBoxResult MsgBox(const platform::MessageBox& box) override {
+    std::string prompt = box.prompt;
+    for (std::size_t at = prompt.find("\r\n"); at != std::string::npos; at = prompt.find("\r\n", at))
+      prompt.replace(at, 2, " / ");
+    record_ << "  message box \"" << Display(box.title) << "\": " << Display(prompt) << "\n";
+    const std::vector<platform::MsgBoxResult> offered = platform::ButtonsOf(box.style);
+    platform::MsgBoxResult answer = platform::DefaultAnswer(box.style);
+    bool scripted = false;
+    if (!answers_.empty() && answers_.front() > 0) {
+      const auto wanted = static_cast<platform::MsgBoxResult>(answers_.front());
+      answers_.pop_front();
+      // Thrown from here the failure would reach the add-in's own error trap: the step is
+      // failed once the add-in is done with the box.
+      if (std::find(offered.begin(), offered.end(), wanted) == offered.end())
+        failure_ = fmt::format("the box offers no {} button", platform::AnswerName(wanted));
+      else
+        answer = wanted, scripted = true;
+    }
+    record_ << "  answer: " << platform::AnswerName(answer) << (scripted ? "" : " (default)") << "\n";
+    return answer;
+  }
+  // Why the last step must fail because of a box, once; empty when none.
+  std::string TakeFailure() { return std::exchange(failure_, {}); }
+
+ private:
+  std::ostream& record_;
+  std::deque<int>& answers_;
+  std::string failure_;
+};
+
+// The progress window as the record shows it: each status line, and the message it rests on
+// when a command ends.
+class SessionMessageView : public MessageView {
+ public:
+  explicit SessionMessageView(std::ostream& record) : record_(record) {}
+  void Load(const MessageWindowState& initial) override { message_ = initial.message; }
+  void Unload() override {}
+  void SetCaption(const std::string&) override {}
+  void SetMessage(const std::string& text) override { message_ = text; }
+  void SetMessageHeight(long) override {}
+  void ShowProgress(bool) override {}
+  void SetProgressRange(std::int32_t, std::int32_t) override {}
+  void SetProgressValue(std::int32_t) override {}
+  void PlaceProgress(long, long, long) override {}
+  void AppendStatus(const std::string& line) override { record_ << "  status: " << Display(line) << "\n"; }
+  void ClearStatus() override {}
+  void SetHourglass(bool) override {}
+  void EnableButtons(bool ok, bool cancel) override {
+    // OK alone: the command is over and the window shows its result.
+    if (ok && !cancel && busy_) record_ << "  progress window: " << Display(message_) << "\n";
+    busy_ = cancel;
+  }
+  void LayOutControls() override {}
+  void Center() override {}
+  void ShowWindow() override {}
+  void Repaint() override {}
+  long TextHeight(const std::string&) const override { return 195; }
+  long OuterWidth() const override { return kMessageClientWidth + 120; }
+
+ private:
+  std::ostream& record_;
+  std::string message_;
+  bool busy_ = false;
+};
+
+// The insert-mode window, answered from the script ("answer module"), else "Selected Text".
+class SessionInsertMode : public InsertOptionsView {
+ public:
+  SessionInsertMode(std::ostream& record, std::deque<int>& answers) : record_(record), answers_(answers) {}
+  void ShowModal(frmInsertOptions& form) override {
+    record_ << "  window \"" << frmInsertOptions::kCaption << "\"\n";
+    int answer = kSelectedText;
+    if (!answers_.empty() && answers_.front() < 0) {
+      answer = answers_.front();
+      answers_.pop_front();
+    }
+    if (answer == kCloseWindow) {
+      record_ << "  answer: " << frmInsertOptions::kCloseCaption << "\n";
+      return form.cmdClose_Click();
+    }
+    if (answer == kEntireModule) form.ChooseEntireModule();
+    record_ << "  answer: "
+            << (answer == kEntireModule ? frmInsertOptions::kEntireModule : frmInsertOptions::kSelectedText) << "\n";
+    form.cmdGo_Click();
+  }
+
+ private:
+  std::ostream& record_;
+  std::deque<int>& answers_;
+};
+
+void PrintBar(std::ostream& out, const host::CommandBar& bar, int depth) {
+  for (const auto& control : bar.controls) {
+    const std::string indent(static_cast<std::size_t>(depth) * 2, ' ');
+    if (control->begin_group) out << indent << "----\n";
+    std::string text = control->caption.empty() ? control->tooltip_text : control->caption;
+    if (control->kind == host::ControlKind::Popup) text += " >";
+    std::vector<std::string> notes;
+    if (!control->visible) notes.push_back("hidden");
+    if (!control->enabled) notes.push_back("disabled");
+    if (!control->tag.empty()) notes.push_back("tag " + control->tag);
+    if (control->face_id != 0) notes.push_back(fmt::format("icon {}", control->face_id));
+    std::string note;
+    for (const std::string& n : notes) note += (note.empty() ? "  [" : ", ") + n;
+    if (!note.empty()) note += "]";
+    out << indent << Display(text) << note << "\n";
+    if (control->popup) PrintBar(out, *control->popup, depth + 1);
+  }
+}
+
+class ScriptedSession {
+ public:
+  ScriptedSession(const std::filesystem::path& base, std::ostream& record)
+      : base_(base), record_(record), dialogs_(record, answers_), context_(dialogs_), insert_mode_(record, answers_),
+        session_(context_) {}
+
+  void Start() {
+    if (!context_.RegistryWarning().empty()) record_ << "  warning: " << Display(context_.RegistryWarning()) << "\n";
+    // Loaded with the IDE, before any project is opened.
+    const std::string problem = session_.ConnectAddIn(
+        ext_cm_Startup, true, [this](clsMessages&) { return std::make_unique<SessionMessageView>(record_); },
+        ConnectViews{.insert_options = &insert_mode_});
+    if (!problem.empty()) throw StepFailed(problem);
+  }
+
+  void Run(const ScriptStep& step);
+  void Idle() {
+    context_.loop.DoEvents();
+    if (const std::string failure = dialogs_.TakeFailure(); !failure.empty()) throw StepFailed(failure);
+  }
+  void Finish() {
+    if (!answers_.empty()) throw StepFailed(fmt::format("{} answer(s) were never asked for", answers_.size()));
+  }
+
+ private:
+  host::MemoryComponent& Component(const std::string& name);
+  host::Designer& ActiveDesigner();
+  host::VBControl& Control(const std::string& name);
+  host::CodePane& ActivePane();
+  void Click(const std::string& rest);
+  void Press(host::CommandBarControl& control, const std::string& what);
+
+  std::filesystem::path base_;
+  std::ostream& record_;
+  std::deque<int> answers_;
+  SessionDialogs dialogs_;
+  PlatformContext context_;
+  SessionInsertMode insert_mode_;
+  Session session_;
+  host::MemoryVBE& vbe_ = session_.Vbe();
+  host::MemoryComponent* designer_of_ = nullptr;
+};
+
+host::MemoryComponent& ScriptedSession::Component(const std::string& name) {
+  for (host::MemoryProject* project : vbe_.Projects())
+    for (host::MemoryComponent* component : project->Components())
+      if (cp1252::EqualsNoCase(component->Name(), name)) return *component;
+  throw StepFailed(vbe_.ProjectCount() == 0 ? "no project is open" : "no component named \"" + name + "\"");
+}
+
+host::Designer& ScriptedSession::ActiveDesigner() {
+  if (designer_of_ == nullptr || !vbe_.HasWindow(*designer_of_, host::WindowType::Designer))
+    throw StepFailed("no designer is open: open one with \"designer COMPONENT\"");
+  return *designer_of_->GetDesigner();
+}
+
+// "Text1" or "Text1(2)" for the element of a control array.
+host::VBControl& ScriptedSession::Control(const std::string& name) {
+  std::string base = name;
+  int index = -1;
+  if (const std::size_t open = name.find('('); open != std::string::npos && name.ends_with(")")) {
+    base = name.substr(0, open);
+    const std::string digits = name.substr(open + 1, name.size() - open - 2);
+    if (!IsLineNumber(digits)) throw StepFailed("\"" + name + "\" is no control name");
+    index = std::stoi(digits);
+  }
+  for (host::VBControl* control : ActiveDesigner().Controls())
+    if (cp1252::EqualsNoCase(control->Name(), base) && (index < 0 || control->Index() == index))
+      return *control;
+  throw StepFailed("no control named \"" + name + "\" on " + designer_of_->Name());
+}
+
+host::CodePane& ScriptedSession::ActivePane() {
+  host::CodePane* pane = vbe_.ActiveCodePane();
+  if (pane == nullptr) throw StepFailed("no code window is open: open one with \"code COMPONENT\"");
+  return *pane;
+}
+
+void ScriptedSession::Press(host::CommandBarControl& control, const std::string& what) {
+  if (!control.visible) throw StepFailed(what + " is hidden");
+  if (!control.enabled) throw StepFailed(what + " is disabled");
+  if (control.kind != host::ControlKind::Button) throw StepFailed(what + " is a menu, not a command");
+  bool handled = false, cancel_default = false;
+  control.Click.Raise(control, handled, cancel_default);
+}
+
+void ScriptedSession::Click(const std::string& rest) {
+  std::vector<std::string> words;
+  SplitWords(rest, words);
+  host::CommandBars& bars = vbe_.Bars();
+  if (words.size() == 2 && Lower(words[0]) == "tag") {
+    host::CommandBarControl* found = bars.FindControl(host::ControlKind::Button, words[1]);
+    if (found == nullptr) throw StepFailed("no entry is tagged " + words[1]);
+    return Press(*found, "the entry tagged " + words[1]);
+  }
+  std::vector<std::string> path;
+  for (std::size_t at = 0;;) {
+    const std::size_t next = rest.find('>', at);
+    path.push_back(Trim(rest.substr(at, next == std::string::npos ? std::string::npos : next - at)));
+    if (next == std::string::npos) break;
+    at = next + 1;
+  }
+  if (path.size() < 2) throw StepFailed("click wants BAR > CAPTION");
+  host::CommandBar* bar = bars.Find(path[0]);
+  if (bar == nullptr) throw StepFailed("the IDE has no bar \"" + path[0] + "\"");
+  for (std::size_t i = 1; i < path.size(); ++i) {
+    auto found = std::find_if(bar->controls.begin(), bar->controls.end(), [&](const auto& control) {
+      return cp1252::EqualsNoCase(control->caption, path[i]);
+    });
+    if (found == bar->controls.end()) throw StepFailed("\"" + path[i] + "\" is not on " + path[i - 1]);
+    if (i + 1 == path.size()) return Press(**found, "\"" + path[i] + "\"");
+    if (!(*found)->visible) throw StepFailed("\"" + path[i] + "\" is hidden");
+    if (!(*found)->popup) throw StepFailed("\"" + path[i] + "\" is a command, not a menu");
+    bar = (*found)->popup.get();
+  }
+}
+
+void ScriptedSession::Run(const ScriptStep& step) {
+  const std::vector<std::string>& w = step.words;
+  if (step.verb == "open") {
+    std::filesystem::path path = std::filesystem::path(w[0]);
+    if (path.is_relative()) path = base_ / path;
+    const std::string problem = session_.Open(path, false);
+    const host::LoadResult& loaded = session_.Loaded();
+    for (const host::LoadProblem& problem : loaded.problems)
+      record_ << "  " << (problem.fatal ? "error" : "warning") << ": "
+              << Display(std::filesystem::path(problem.file).filename().string()) << ":" << problem.line << ": "
+              << Display(problem.message) << "\n";
+    if (!problem.empty()) throw StepFailed(problem);
+    for (host::MemoryProject* project : loaded.projects)
+      record_ << "  project " << Display(project->Name()) << ": " << project->ComponentCount() << " components\n";
+  } else if (step.verb == "select") {
+    vbe_.SelectComponent(Component(w[0]));
+  } else if (step.verb == "code") {
+    host::MemoryComponent& component = Component(w[0]);
+    if (component.Code() == nullptr) throw StepFailed(w[0] + " has no code");
+    vbe_.ShowCode(component);
+  } else if (step.verb == "designer") {
+    host::MemoryComponent& component = Component(w[0]);
+    if (component.GetDesigner() == nullptr) throw StepFailed(w[0] + " has no designer");
+    vbe_.ShowDesigner(component);
+    designer_of_ = &component;
+  } else if (step.verb == "cursor" || step.verb == "selection") {
+    host::CodePane& pane = ActivePane();
+    for (const std::string& word : w)
+      if (!IsLineNumber(word) || word == "0") throw StepFailed("\"" + word + "\" is no line or column");
+    std::vector<long> n;
+    for (const std::string& word : w) n.push_back(std::stol(word));
+    if (n.size() == 1) n = {n[0], 1, n[0], 1};
+    const long lines = pane.Module().CountOfLines();
+    if (n[0] > lines + 1 || n[2] > lines + 1 || n[2] < n[0])
+      throw StepFailed(fmt::format("the module has {} lines", lines));
+    pane.SetSelection(host::Selection{n[0], n[1], n[2], n[3]});
+  } else if (step.verb == "controls") {
+    std::vector<host::VBControl*> chosen;
+    for (const std::string& name : w) chosen.push_back(&Control(name));
+    ActiveDesigner().Select(chosen);
+  } else if (step.verb == "add") {
+    host::VBControl& added = ActiveDesigner().AddControl(w[0]);
+    record_ << "  added " << Display(added.Name()) << " (" << added.ClassName() << ")\n";
+  } else if (step.verb == "rename") {
+    host::VBControl& control = Control(w[0]);
+    control.SetName(w[1]);
+    record_ << "  renamed to " << Display(control.Name()) << "\n";
+  } else if (step.verb == "remove") {
+    ActiveDesigner().RemoveControl(Control(w[0]));
+  } else if (step.verb == "property") {
+    host::VBControl& control = Control(w[0]);
+    control.SetPropertyValue(w[1], AfterWords(step.rest, 2));
+  } else if (step.verb == "click") {
+    Click(step.rest);
+  } else if (step.verb == "toolbar") {
+    host::CommandBar* bar = vbe_.Bars().Find(kToolbarName);
+    if (bar == nullptr) throw StepFailed("the IDE has no \"Gildex\" toolbar");
+    if (!bar->visible) throw StepFailed("the \"Gildex\" toolbar is hidden: show it with \"bar Gildex show\"");
+    for (auto& control : bar->controls)
+      if (cp1252::EqualsNoCase(control->tooltip_text, step.rest)) return Press(*control, "\"" + step.rest + "\"");
+    throw StepFailed("the \"Gildex\" toolbar has no button \"" + step.rest + "\"");
+  } else if (step.verb == "bar") {
+    // As the user shows, hides, docks or drags a toolbar.
+    host::CommandBar* bar = vbe_.Bars().Find(w[0]);
+    if (bar == nullptr) throw StepFailed("the IDE has no bar \"" + w[0] + "\"");
+    static const std::map<std::string, host::BarPosition, std::less<>> kDocks = {
+        {"top", host::BarPosition::Top},       {"left", host::BarPosition::Left},
+        {"right", host::BarPosition::Right},   {"bottom", host::BarPosition::Bottom},
+        {"float", host::BarPosition::Floating}};
+    const std::string how = Lower(w[1]);
+    if (how == "show" || how == "hide") {
+      bar->visible = how == "show";
+    } else if (const auto dock = kDocks.find(how); dock != kDocks.end()) {
+      bar->position = dock->second;
+      if (w.size() == 4) {
+        if (!IsLineNumber(w[2]) || !IsLineNumber(w[3])) throw StepFailed("TOP and LEFT are numbers");
+        bar->top = std::stoi(w[2]);
+        bar->left = std::stoi(w[3]);
+      }
+    } else {
+      throw StepFailed("\"" + w[1] + "\" is not show, hide, top, left, right, bottom or float");
+    }
+  } else if (step.verb == "answer") {
+    answers_.push_back(AnswerWords().find(Lower(w[0]))->second);
+  } else if (step.verb == "save") {
+    const host::SaveResult saved = session_.Save();
+    for (const std::string& file : saved.written)
+      record_ << "  wrote " << Display(std::filesystem::path(file).filename().string()) << "\n";
+    for (const host::LoadProblem& skipped : saved.skipped)
+      record_ << "  not written: " << Display(std::filesystem::path(skipped.file).filename().string()) << ": "
+              << Display(skipped.message) << "\n";
+    if (!saved.error.empty()) throw StepFailed(saved.error);
+    if (saved.written.empty() && saved.skipped.empty()) record_ << "  nothing to save\n";
+  } else if (step.verb == "menus") {
+    for (const auto& bar : vbe_.Bars().bars) {
+      if (!step.rest.empty() && !cp1252::EqualsNoCase(bar->name, step.rest)) continue;
+      const char* shown = bar->position == host::BarPosition::Popup ? " (context menu)"
+                          : bar->visible                               ? ""
+                                                                       : " (hidden)";
+      record_ << "[" << Display(bar->name) << "]" << shown << "\n";
+      PrintBar(record_, *bar, 1);
+    }
+  } else if (step.verb == "print") {
+    host::MemoryComponent& component = Component(w[0]);
+    host::CodeModule* code = component.Code();
+    if (code == nullptr) throw StepFailed(w[0] + " has no code");
+    for (long line = 1; line <= code->CountOfLines(); ++line) record_ << "  | " << Display(code->Lines(line, 1)) << "\n";
+  } else if (step.verb == "option") {
+    // As if chosen in the options dialog for this session; the stored settings stay.
+    const std::string problem =
+        session_.ApplyOverrides(Overrides{{w[0] + "=" + AfterWords(step.rest, 1)}, "", ""}, false);
+    if (!problem.empty()) throw StepFailed(problem);
+  } else if (step.verb == "connect") {
+    // As the Add-In Manager does once the IDE runs.
+    session_.Connection().OnConnection(&vbe_, ext_cm_AfterStartup);
+    if (!session_.Connection().Connected()) throw StepFailed("the add-in could not connect");
+  } else if (step.verb == "disconnect") {
+    session_.Disconnect();
+  }
+}
+
+}  // namespace
+
+std::optional<std::vector<ScriptStep>> ParseSessionScript(const std::string& text, std::string& problem) {
+  std::vector<ScriptStep> steps;
+  long number = 0;
+  for (std::size_t at = 0; at <= text.size();) {
+    const std::size_t end = std::min(text.find('\n', at), text.size());
+    const std::string line = Trim(std::string_view(text).substr(at, end - at));
+    at = end + 1;
+    ++number;
+    if (line.empty() || line[0] == '#') continue;
+    ScriptStep step;
+    step.line = number;
+    const std::size_t verb_end = std::min(line.find_first_of(" \t"), line.size());
+    step.verb = Lower(line.substr(0, verb_end));
+    step.rest = Trim(std::string_view(line).substr(verb_end));
+    auto fail = [&](const std::string& why) {
+      problem = fmt::format("line {}: {}", number, why);
+      return std::nullopt;
+    };
+    const VerbShape* shape = nullptr;
+    for (const VerbShape& known : kVerbs)
+      if (step.verb == known.verb) shape = &known;
+    if (shape == nullptr) return fail("\"" + step.verb + "\" is no step");
+    if (!SplitWords(step.rest, step.words)) return fail("a quote is not closed");
+    const int count = static_cast<int>(step.words.size());
+    if (count < shape->min_words || (shape->max_words >= 0 && count > shape->max_words))
+      return fail(std::string("the step is written ") + shape->usage);
+    if (step.verb == "answer" && !AnswerWords().count(Lower(step.words[0])))
+      return fail(std::string("the step is written ") + shape->usage);
+    steps.push_back(std::move(step));
+  }
+  return steps;
+}
+
+int RunSessionScript(const std::vector<ScriptStep>& steps, const std::filesystem::path& base, std::ostream& record) {
+  const ScriptStep* current = nullptr;
+  try {
+    ScriptedSession session(base, record);
+    session.Start();
+    for (const ScriptStep& step : steps) {
+      current = &step;
+      record << "> " << step.verb << (step.rest.empty() ? "" : " ") << Display(step.rest) << "\n";
+      session.Run(step);
+      session.Idle();
+    }
+    current = nullptr;
+    session.Finish();
+    return 0;
+  } catch (const std::exception& e) {
+    record << "  error: " << (current ? fmt::format("line {}: ", current->line) : std::string()) << Display(e.what())
+           << "\n";
+    return 1;
+  }
+}
+
+int PlaySessionFile(const std::filesystem::path& file, std::ostream& out, std::ostream& err) {
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(file, error) || std::filesystem::file_size(file, error) > kMaxScriptBytes) {
+    err << "gildex: " << file.string() << " is no session script (not a regular file of at most 1 MB)\n";
+    return 2;
+  }
+  const std::optional<std::string> bytes = platform::ReadWholeFile(file);
+  if (!bytes) {
+    err << "gildex: cannot read " << file.string() << "\n";
+    return 2;
+  }
+  const std::optional<std::string> text = FromTerminalText(*bytes);
+  std::string problem;
+  const auto steps = ParseSessionScript(text ? *text : *bytes, problem);
+  if (!steps) {
+    err << "gildex: " << file.string() << ": " << problem << "\n";
+    return 2;
+  }
+  const int code = RunSessionScript(*steps, std::filesystem::absolute(file).parent_path(), out);
+  if (code != 0) err << "gildex: " << file.string() << ": the session stopped at a step that could not be done\n";
+  return code;
+}
+
+}  // namespace gildex::session

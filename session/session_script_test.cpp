@@ -1,0 +1,123 @@
+#include "session/session_script.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+
+#include "session/sample_project_test.h"
+
+namespace gildex::session {
+namespace {
+
+namespace fs = std::filesystem;
+using platform::testing::ReadBytes;
+using platform::testing::WriteBytes;
+using ::testing::HasSubstr;
+using ::testing::Not;
+
+struct Played {
+  int code;
+  std::string record, err;
+};
+
+Played Play(const testing::SampleProject& sample, const std::string& script) {
+  const fs::path file = sample.dir / "Sample" / "story.session";
+  WriteBytes(file, script);
+  std::ostringstream out, err;
+  const int code = PlaySessionFile(file, out, err);
+  return {code, out.str(), err.str()};
+}
+
+// A day's work as a user does it in the IDE with Gildex connected, and what each step left.
+TEST(SessionScript, AUsersSessionPrefixesRenamesBacksUpAndCleansUp) {
+  testing::SampleProject sample;
+  const fs::path backups = sample.dir / "backups";
+  fs::create_directories(backups);
+  const Played played = Play(sample,
+                             "open Orders.vbp\n"
+                             "option AutoPrefix True\n"
+                             "option AutoRename True\n"
+                             "option DeleteEvents True\n"
+                             "option BackupFiles True\n"
+                             "option BackupDirectory " + backups.string() + "/\n"
+                             "option BackupExt bak\n"
+                             "option \"Default Template\" Standard\n"
+                             "designer frmAbout\n"
+                             "add CommandButton\n"
+                             "add Label\n"
+                             "rename cmdOK cmdClose\n"
+                             "property cmdClose Caption \"&Close\"\n"
+                             "remove lblLabel1\n"
+                             "bar Gildex show\n"
+                             "bar Gildex float 200 300\n"
+                             "toolbar Insert Gildex Handler\n"
+                             "save\n"
+                             "disconnect\n"
+                             "menus\n");
+  ASSERT_EQ(played.code, 0) << played.record << played.err;
+  for (const char* seen :
+       {"  added cmdCommand1 (CommandButton)\n", "  added lblLabel1 (Label)\n", "  renamed to cmdClose\n",
+        "  message box \"Gildex\": Do you wish to remove all code for this control also?\n  answer: OK (default)\n",
+        "  progress window: Gildex Error trapping added to project.\n", "  wrote frmAbout.frm\n"})
+    EXPECT_THAT(played.record, HasSubstr(seen));
+  // Disconnected: no entry of the add-in is left in any bar.
+  const std::string after = played.record.substr(played.record.find("> disconnect"));
+  EXPECT_THAT(after, Not(HasSubstr("Gildex")));
+  const std::string form = ReadBytes(sample.dir / "Sample" / "frmAbout.frm");
+  for (const char* line : {"Begin VB.CommandButton cmdCommand1 \r\n", "Begin VB.CommandButton cmdClose \r\n",
+                           "Caption         =   \"&Close\"\r\n", "Private Sub cmdClose_Click()\r\n"})
+    EXPECT_THAT(form, HasSubstr(line));
+  EXPECT_THAT(form, Not(HasSubstr("Label1")));
+  // The backup is the file as it was before the write; the toolbar's place was stored.
+  EXPECT_EQ(ReadBytes(backups / "frmAbout.frm.bak"), sample.original.at("frmAbout.frm"));
+  const std::string registry = ReadBytes(sample.dir / "registry.reg");
+  for (const char* value : {"\"Top\"=\"200\"", "\"Left\"=\"300\"", "\"Position\"=\"4\"", "\"Visible\"=\"True\""})
+    EXPECT_THAT(registry, HasSubstr(value));  // The example shipped beside the sample project plays as it says.
+  testing::SampleProject fresh;
+  const Played example =
+      Play(fresh, ReadBytes(fs::path(GILDEX_SOURCE_DIR) / "data" / "Sessions" / "prefix-and-rename.session"));
+  EXPECT_EQ(example.code, 0) << example.record << example.err;
+}
+
+// A script that does not parse runs nothing (2); a step that cannot be done stops the session
+// there (1) and says why, and nothing is saved that the script did not save.
+TEST(SessionScript, BadScriptsAndImpossibleStepsSayWhy) {
+  const struct {
+    std::string script;
+    int code;
+    std::string said;
+  } rows[] = {
+      {"open Orders.vbp\nfrobnicate x\n", 2, "line 2: \"frobnicate\" is no step"},
+      {"open\n", 2, "line 1: the step is written open PATH"},
+      {"answer maybe\n", 2, "answer yes|no|ok"},
+      {"property cmdOK Caption\n", 2, "property NAME PROPERTY VALUE"},
+      {"click \"Code Window\n", 2, "a quote is not closed"},
+      {"open Missing.vbp\n", 1, "Missing.vbp"},
+      {"open Orders.vbp\nrename cmdOK cmdX\n", 1, "line 2: no designer is open"},
+      {"open Orders.vbp\ndesigner frmAbout\nrename cmdOK 1bad\nsave\n", 1, "line 3: Invalid property value"},
+      {"open Orders.vbp\nclick Code Window > Gildex insert\n", 1, "is a menu, not a command"},
+      {"open Orders.vbp\nclick Controls > Copy Properties\n", 1, "\"Copy Properties\" is hidden"},
+      {"open Orders.vbp\nclick Code Window > Gildex Nothing\n", 1, "\"Gildex Nothing\" is not on Code Window"},
+      {"open Orders.vbp\ntoolbar Gildex Help\n", 1, "toolbar is hidden"},
+      {"open Orders.vbp\ncode modGlobals\ncursor 100000\n", 1, "the module has"},
+      {"open Orders.vbp\noption AutoPrefix maybe\n", 1, "AutoPrefix"},
+      {"open Orders.vbp\noption DeleteEvents True\ndesigner frmAbout\nanswer yes\nremove cmdOK\n", 1,
+       "the box offers no Yes button"},
+      {"open Orders.vbp\nanswer no\n", 1, "1 answer(s) were never asked for"},
+  };
+  for (const auto& row : rows) {
+    testing::SampleProject sample;
+    const Played played = Play(sample, row.script);
+    EXPECT_EQ(played.code, row.code) << row.script << played.record;
+    EXPECT_THAT(played.record + played.err, HasSubstr(row.said)) << row.script;
+    if (row.code == 2) {
+      EXPECT_THAT(played.record, Not(HasSubstr("> "))) << row.script;
+    }
+    EXPECT_TRUE(sample.Changed().size() == 1 && sample.Changed()[0] == "story.session") << row.script;
+  }
+}
+
+}  // namespace
+}  // namespace gildex::session
