@@ -16,6 +16,7 @@
 
 #include "host/project_loader.h"
 #include "platform/atomic_file.h"
+#include "platform/shell_command.h"
 #include "platform/cp1252.h"
 
 namespace gildex::host {
@@ -43,30 +44,6 @@ std::string DesignerText(std::string_view value) {
 void CollectBinaryReferences(const DesignerProperty& property, std::vector<const DesignerProperty*>& out) {
   if (property.frx) out.push_back(&property);
   for (const auto& member : property.group) CollectBinaryReferences(member, out);
-}
-
-// Single quotes keep every byte as it is; a quote inside becomes '\''.
-std::string ShellQuoted(std::string_view text) {
-  std::string quoted = "'";
-  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
-}
-
-// Both placeholders in one pass, so that a path holding "{output}" stays as it is.
-std::string ExpandBuildCommand(std::string_view command, const std::string& project, const std::string& output) {
-  std::string line;
-  for (std::size_t i = 0; i < command.size();) {
-    if (command.substr(i).starts_with("{project}")) {
-      line += ShellQuoted(project);
-      i += 9;
-    } else if (command.substr(i).starts_with("{output}")) {
-      line += ShellQuoted(output);
-      i += 8;
-    } else {
-      line += command[i++];
-    }
-  }
-  return line;
 }
 
 constexpr std::size_t kBuildOutputLimit = 64 * 1024;
@@ -861,7 +838,7 @@ void MemoryProject::MakeCompiledFile() {
   if (IsDirty()) throw HostError(5, "cannot build " + Name() + ": the project has unsaved changes");
   fs::path project_file = fs::absolute(file_).lexically_normal();
   CommandResult result =
-      RunShellCommand(ExpandBuildCommand(command, project_file.string(), BuildFileName()), project_file.parent_path());
+      RunShellCommand(platform::ExpandShellCommand(command, {{"{project}", project_file.string()}, {"{output}", BuildFileName()}}), project_file.parent_path());
   last_build_output_ = std::move(result.output);
   std::string last_line = LastLine(last_build_output_);
   std::string tail = last_line.empty() ? std::string() : ": " + last_line;

@@ -9,26 +9,9 @@
 #include <optional>
 #include <utility>
 
+#include "platform/shell_command.h"
+
 namespace gildex::platform {
-
-namespace {
-
-std::string ShellQuoted(const std::string& text) {
-  std::string quoted = "'";
-  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
-}
-
-std::string Expanded(std::string command, const std::string& project, const std::string& output) {
-  for (const auto& [placeholder, value] : {std::pair<std::string, std::string>{"{project}", ShellQuoted(project)},
-                                           std::pair<std::string, std::string>{"{output}", ShellQuoted(output)}})
-    for (std::size_t at = command.find(placeholder); at != std::string::npos;
-         at = command.find(placeholder, at + value.size()))
-      command.replace(at, placeholder.size(), value);
-  return command;
-}
-
-}  // namespace
 
 BuilderStart StartBuilderTool(const Environment& env, const std::filesystem::path& project_file,
                               const std::string& output_file) {
@@ -37,7 +20,7 @@ BuilderStart StartBuilderTool(const Environment& env, const std::filesystem::pat
     return {BuilderStart::NotConfigured, std::string("No build tool is configured: set ") + kBuilderCommandVariable +
                                              " to the command that starts it"};
   const std::filesystem::path project = std::filesystem::absolute(project_file).lexically_normal();
-  const std::string command = Expanded(*configured, project.string(), output_file);
+  const std::string command = ExpandShellCommand(*configured, {{"{project}", project.string()}, {"{output}", output_file}});
   const std::string dir = project.has_parent_path() ? project.parent_path().string() : std::string(".");
   // The grandchild runs the tool; the child that made it ends at once and is reaped here,
   // so the tool is nobody's zombie and the add-in never waits for it.

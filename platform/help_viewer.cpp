@@ -5,29 +5,13 @@
 #include <cstdlib>
 #include <stdexcept>
 
+#include "platform/shell_command.h"
+
 namespace gildex::platform {
-namespace {
-
-std::string ShellQuoted(const std::string& text) {
-  std::string quoted = "'";
-  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
-}
-
-}  // namespace
 
 void HelpViewer::Open(const std::filesystem::path& file) const {
   if (!Configured()) throw std::runtime_error("no help viewer is configured");
-  std::string line;
-  const std::string placeholder = "{file}";
-  for (std::size_t i = 0; i < command_.size();) {
-    if (command_.compare(i, placeholder.size(), placeholder) == 0) {
-      line += ShellQuoted(file.string());
-      i += placeholder.size();
-    } else {
-      line += command_[i++];
-    }
-  }
+  const std::string line = ExpandShellCommand(command_, {{"{file}", file.string()}});
   const int status = std::system(line.c_str());
   if (status == -1) throw std::runtime_error("the help viewer could not be started: " + command_);
   if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
