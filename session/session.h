@@ -88,6 +88,7 @@ class Session {
   // nothing (no add-in list, no folder). Views left null are answered without a window.
   std::string ConnectAddIn(ConnectMode mode, bool persist, MessageViewFactory make_view, ConnectViews views = {});
   AddIn& Shared() { return *add_in_; }
+  gildex::Connect& Connection() { return *connect_; }
   CGildex& Engine() { return add_in_->Engine(); }
 
   // --set/--template/--script for this session. `write_nothing`: no compiled file is built
