@@ -193,22 +193,32 @@ bool FormRun::Rename(host::Designer& designer, const Group& group, const std::st
 
 void FormRun::FindReferences() {
   host::MemoryCodeModule& code = *form_.MemoryCode();
+  // A call of a moved event procedure by its old name (tmrClock_Timer) is a use as well.
+  std::vector<std::string> procedures;
+  for (const host::Member& member : code.Members())
+    if (member.type == host::MemberType::Method) procedures.push_back(member.name);
+  // The new text for a word that uses an old name, or nothing.
+  auto replacement = [&](std::string_view word) -> std::optional<std::string> {
+    for (const auto& [old_name, new_name] : renamed_) {
+      if (cp1252::EqualsNoCase(word, old_name)) return new_name;
+      if (word.size() <= old_name.size() + 1 || !StartsWithNoCase(word, old_name + "_")) continue;
+      const std::string moved = new_name + std::string(word.substr(old_name.size()));
+      if (std::any_of(procedures.begin(), procedures.end(),
+                      [&](const std::string& p) { return cp1252::EqualsNoCase(p, moved); }))
+        return moved;
+    }
+    return std::nullopt;
+  };
   std::vector<long> lines;
   bool comment = false;
   for (long n = 1; n <= code.CountOfLines(); ++n) {
     std::string text = code.Lines(n, 1);
-    std::vector<Span> found;
+    std::vector<std::pair<Span, std::string>> found;
     for (const Span& word : Words(text, comment))
-      for (const auto& [old_name, new_name] : renamed_)
-        if (cp1252::EqualsNoCase(std::string_view(text).substr(word.at, word.size), old_name)) found.push_back(word);
+      if (auto to = replacement(std::string_view(text).substr(word.at, word.size))) found.emplace_back(word, *to);
     if (found.empty()) continue;
     if (options_.rewrite_references) {
-      for (auto it = found.rbegin(); it != found.rend(); ++it)
-        for (const auto& [old_name, new_name] : renamed_)
-          if (cp1252::EqualsNoCase(std::string_view(text).substr(it->at, it->size), old_name)) {
-            text.replace(it->at, it->size, new_name);
-            break;
-          }
+      for (auto it = found.rbegin(); it != found.rend(); ++it) text.replace(it->first.at, it->first.size, it->second);
       code.ReplaceLine(n, text);
     }
     lines.push_back(n);

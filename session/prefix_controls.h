@@ -28,7 +28,8 @@ struct PrefixedControl {
   int elements = 1;  // the members of a control array
 };
 
-// A line of a form's code that uses an old name outside strings and comments.
+// A line of a form's code that uses an old name outside strings and comments, or calls a
+// moved event procedure by its old name.
 struct NameReference {
   std::string file;
   long line = 0;     // in the file, counting the form's description and hidden lines
