@@ -178,14 +178,15 @@ bool FormRun::Rename(host::Designer& designer, const Group& group, const std::st
     Problem(group.name, e.what());
     return false;
   }
-  // The reaction rewrites the name in the letter case the control has; a procedure written
-  // in another case keeps the old name, and nothing would call it any more.
+  // The reaction rewrites the name in the letter case the control has, but VB binds an event
+  // procedure in any case (Private Sub command1_Click for Command1): those are moved here.
   host::CodeModule& code = *form_.Code();
   const std::string target = "Sub " + group.name + "_";
   long line = 1, column = 1, end_line = -1, end_column = -1;
   while (line <= code.CountOfLines() && code.Find(target, line, column, end_line, end_column, false, false, false)) {
-    outcome_.problems.push_back(file_ + ": " + group.name + " was prefixed, but this event procedure still has the " +
-                                "old name: " + code.Lines(line, 1));
+    std::string text = code.Lines(line, 1);
+    text.replace(static_cast<std::size_t>(column - 1) + 4, group.name.size(), new_name);
+    code.ReplaceLine(line, text);
     line = line + 1, column = 1, end_line = -1, end_column = -1;
   }
   return true;
