@@ -172,6 +172,22 @@ bool FormRun::Rename(host::Designer& designer, const Group& group, const std::st
       return false;
     }
   }
+  // The reaction replaces every occurrence of the name on each line it finds, inside other
+  // words too (a button named t, or Ind beside "Index As Integer"): such a line would break.
+  host::CodeModule& code = *form_.Code();
+  const std::string target = "Sub " + group.name + "_";
+  long line = 1, column = 1, end_line = -1, end_column = -1;
+  while (line <= code.CountOfLines() && code.Find(target, line, column, end_line, end_column, false, false, false)) {
+    const std::string text = code.Lines(line, 1);
+    std::size_t count = 0;
+    for (std::size_t at = text.find(group.name); at != std::string::npos; at = text.find(group.name, at + 1)) ++count;
+    const bool own = text.compare(static_cast<std::size_t>(column - 1) + 4, group.name.size(), group.name) == 0;
+    if (count > (own ? 1u : 0u)) {
+      Problem(group.name, "moving its event procedures would change the other \"" + group.name + "\" in: " + text);
+      return false;
+    }
+    line = line + 1, column = 1, end_line = -1, end_column = -1;
+  }
   try {
     for (host::VBControl* member : group.members) member->SetName(new_name);
   } catch (const host::HostError& e) {
@@ -180,9 +196,7 @@ bool FormRun::Rename(host::Designer& designer, const Group& group, const std::st
   }
   // The reaction rewrites the name in the letter case the control has, but VB binds an event
   // procedure in any case (Private Sub command1_Click for Command1): those are moved here.
-  host::CodeModule& code = *form_.Code();
-  const std::string target = "Sub " + group.name + "_";
-  long line = 1, column = 1, end_line = -1, end_column = -1;
+  line = 1, column = 1, end_line = -1, end_column = -1;
   while (line <= code.CountOfLines() && code.Find(target, line, column, end_line, end_column, false, false, false)) {
     std::string text = code.Lines(line, 1);
     text.replace(static_cast<std::size_t>(column - 1) + 4, group.name.size(), new_name);

@@ -21,19 +21,20 @@ host::MemoryComponent& Component(Session& s, const std::string& name) {
   return *static_cast<host::MemoryComponent*>(s.Loaded().projects.front()->FindComponent(name));
 }
 
-// Two buttons placed on frmAbout as a user places them, one with a click procedure; a label
-// already holds the name the second would get.
+// Three buttons placed on frmAbout as a user places them, with procedures; a label already
+// holds the name the second would get, and the third's name is part of a parameter's.
 void PlaceButtons(Session& s) {
   host::MemoryComponent& about = Component(s, "frmAbout");
   host::Designer& designer = *about.GetDesigner();
   EXPECT_EQ(designer.AddControl("CommandButton").Name(), "Command1");
   EXPECT_EQ(designer.AddControl("VB.CommandButton").Name(), "Command2");
+  designer.AddControl("CommandButton").SetName("Ind");
   for (host::VBControl* control : designer.Controls())
     if (control->Name() == "lblTitle") control->SetName("cmdCommand2");
   host::CodeModule& code = *about.Code();
   code.InsertLines(code.CountOfLines() + 1,
                    "\r\nPrivate Sub Command1_Click()\r\n    Command1.Caption = \"Command1\" ' Command1\r\nEnd Sub\r\n"
-                   "Private Sub command1_GotFocus()\r\nEnd Sub");
+                   "Private Sub command1_GotFocus()\r\nEnd Sub\r\nPrivate Sub Ind_Click(Index As Integer)\r\nEnd Sub");
 }
 
 struct Workspace : testing::SampleProject {
@@ -123,8 +124,10 @@ TEST(PrefixControls, RenamesControlsWithTheirProceduresAndFindsTheOtherUses) {
        {"frmAbout", false},
        PlaceButtons,
        {"Command1>cmdCommand1"},
-       {":108:     Command1.Caption = \"Command1\" ' Command1"},
-       {"frmAbout.frm: Command2 was not prefixed: cmdCommand2 is already the name of another control"},
+       {":116:     Command1.Caption = \"Command1\" ' Command1"},
+       {"frmAbout.frm: Command2 was not prefixed: cmdCommand2 is already the name of another control",
+        "Ind was not prefixed: moving its event procedures would change the other \"Ind\" in: Private Sub "
+        "Ind_Click(Index As Integer)"},
        {about},
        {{about, "Begin VB.CommandButton Command2 "}, {about, "Begin VB.CommandButton cmdCommand1 "},
         {about, "Private Sub cmdCommand1_Click()\r\n    Command1.Caption"},
