@@ -72,9 +72,6 @@ TEST(PrefixCommand, DryRunCheckAndRealRunAgree) {
       {"bad usage", {project, "--check", "--dry-run"}, kBadInput, "gildex: --check and --dry-run together: choose one",
        "", forms},
       {"empty component", {project, "--component", ""}, kBadInput, "gildex: --component wants a name, not an empty text", "", forms},
-      {"a class", {project, "--component", "CLSADDRESS"}, kBadInput,
-       "gildex: clsAddress is a Class: only forms, MDI forms, user controls and property pages have controls to prefix",
-       "", forms},
       // The button's name back, and a label holding the name it would get.
       {"collision", {project, "--component", "frmAbout"}, kReported, "gildex: nothing to change.", "", forms, [&] {
          const fs::path about = w.dir / "Sample" / "frmAbout.frm";

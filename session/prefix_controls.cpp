@@ -141,7 +141,7 @@ void FormRun::Run() {
     else same->members.push_back(control);
   }
   // Longest names first: the reaction's plain search for "Sub Command1_" must not meet the
-  // procedures of a Command10 or Command1_Extra that are still to be renamed.
+  // procedures of a Command1_Extra still to be renamed (one that stays is refused below).
   std::stable_sort(groups.begin(), groups.end(),
                    [](const Group& a, const Group& b) { return a.name.size() > b.name.size(); });
   for (const Group& group : groups) {

@@ -21,14 +21,17 @@ host::MemoryComponent& Component(Session& s, const std::string& name) {
   return *static_cast<host::MemoryComponent*>(s.Loaded().projects.front()->FindComponent(name));
 }
 
-// Three buttons placed on frmAbout as a user places them, with procedures; a label already
-// holds the name the second would get, and the third's name is part of a parameter's.
+// Buttons placed on frmAbout as a user places them, with procedures: a label already holds
+// the name the second would get, the third's name is part of a parameter's, and the fourth's
+// procedures could not be told from a label's.
 void PlaceButtons(Session& s) {
   host::MemoryComponent& about = Component(s, "frmAbout");
   host::Designer& designer = *about.GetDesigner();
   EXPECT_EQ(designer.AddControl("CommandButton").Name(), "Command1");
   EXPECT_EQ(designer.AddControl("VB.CommandButton").Name(), "Command2");
   designer.AddControl("CommandButton").SetName("Ind");
+  designer.AddControl("CommandButton").SetName("Command9");
+  designer.AddControl("Label").SetName("Command9_Extra");
   for (host::VBControl* control : designer.Controls())
     if (control->Name() == "lblTitle") control->SetName("cmdCommand2");
   host::CodeModule& code = *about.Code();
@@ -124,8 +127,9 @@ TEST(PrefixControls, RenamesControlsWithTheirProceduresAndFindsTheOtherUses) {
        {"frmAbout", false},
        PlaceButtons,
        {"Command1>cmdCommand1"},
-       {":116:     Command1.Caption = \"Command1\" ' Command1"},
+       {":     Command1.Caption = \"Command1\" ' Command1"},
        {"frmAbout.frm: Command2 was not prefixed: cmdCommand2 is already the name of another control",
+        "Command9 was not prefixed: moving its event procedures would rename those of Command9_Extra too",
         "Ind was not prefixed: moving its event procedures would change the other \"Ind\" in: Private Sub "
         "Ind_Click(Index As Integer)"},
        {about},
