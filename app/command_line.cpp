@@ -7,6 +7,7 @@
 #include <ostream>
 #include <string_view>
 
+#include "app/prefix_command.h"
 #include "app/scope_command.h"
 #include "host/verify.h"
 #include "platform/cp1252.h"
@@ -258,6 +259,48 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
   auto* finder = app.add_subcommand("finder", "List every procedure with its kind and line range");
   finder->add_option("FILE", name, "a .vbp, .vbg or single module file")->required();
   finder->callback([&] { run = [&] { return Finder(name, out, err); }; });
+
+  PrefixCommandOptions prefix_run;
+  auto* prefix_command = app.add_subcommand(
+      "prefix", "Give the controls already on the forms the prefix pfx.dat lists for their type, moving their event "
+                "procedures along");
+  prefix_command->footer(
+      "Forms, MDI forms, user controls and property pages are processed; a control array is renamed as one. A control "
+      "whose new name another control has already is left as it is (exit 1). The other uses of an old name in the "
+      "form's code are listed as FILE:LINE: text on standard output; --references rewrites them (whole words outside "
+      "strings and comments).\n"
+      "Exit status: 0 done, 1 a control left as it was or a file not written (with --check: something would change), "
+      "2 bad usage or input (nothing written).");
+  prefix_command->add_option("PROJECT", prefix_run.project, "a .vbp, .vbg or single form file")->required();
+  prefix_command->add_option("--component", prefix_run.component, "only this form, user control or property page")
+      ->type_name("NAME");
+  prefix_command->add_flag("--references", prefix_run.references,
+                           "also rewrite the other uses of the old names in the form's code");
+  prefix_command->add_flag("--dry-run", prefix_run.dry_run,
+                           "write nothing; print (alone on standard output) a git-style diff of the exact bytes that "
+                           "would change, for git apply or patch -p1; the uses of old names go to standard error");
+  prefix_command->add_flag("--check", prefix_run.check,
+                           "write nothing, print no diff; exit status 1 when something would change");
+  prefix_command->add_flag("--yes", yes, "answer Yes to every question");
+  prefix_command->add_flag("--no", no, "answer No to every question");
+  prefix_command->add_flag("-q,--quiet", prefix_run.quiet, "only problems and uses of old names: no summary");
+  prefix_command->add_flag("-v,--verbose", prefix_run.verbose, "every message, and each file written");
+  prefix_command->callback([&] {
+    run = [&] {
+      const std::string problem = yes && no ? "--yes and --no together make no answer"
+                                  : prefix_run.quiet && prefix_run.verbose
+                                      ? "--quiet and --verbose together: choose one"
+                                  : prefix_command->count("--component") > 0 && prefix_run.component.empty()
+                                      ? "--component wants a name, not an empty text"
+                                      : "";
+      if (!problem.empty()) {
+        err << "gildex: " << problem << "\n";
+        return static_cast<int>(kBadInput);
+      }
+      prefix_run.forced = yes ? platform::vbYes : no ? platform::vbNo : platform::MsgBoxResult{};
+      return RunPrefixCommand(prefix_run, out, err);
+    };
+  });
 
   std::string control_type, prefix;
   auto* prefixes = app.add_subcommand("prefixes", "Show and change the control prefix table pfx.dat of the program folder");

@@ -46,28 +46,6 @@ class InterruptGuard {
   struct sigaction previous_ {};
 };
 
-// Passes every question on. A box with nothing to choose (an OK alone) is a line on standard
-// error: a run never waits for Enter.
-class ConsoleDialogs : public platform::Dialogs {
- public:
-  ConsoleDialogs(platform::Dialogs& inner, Console& console) : inner_(inner), console_(console) {}
-  platform::MsgBoxResult MsgBox(const platform::MessageBox& box) override {
-    if ((box.style & 7) != platform::vbOKOnly) {
-      console_.EndProgress();  // a question starts on a line of its own
-      return inner_.MsgBox(box);
-    }
-    std::string text = box.prompt;
-    for (std::size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at))
-      text.replace(at, 2, " ");
-    console_.Line("gildex: " + text);
-    return platform::vbOK;
-  }
-
- private:
-  platform::Dialogs& inner_;
-  Console& console_;
-};
-
 std::string Display(std::string_view bytes) { return cp1252::ToDisplay(bytes); }
 
 const char* ActionName(ScopeAction action) {
@@ -97,7 +75,6 @@ class ScopeRun {
   bool WritesNothing() const { return options_.dry_run || options_.check; }
   void ShowProgress(bool now = false);
   int Finish(bool cancelled);
-  void PrintDiff();
 
   const ScopeOptions& options_;
   std::ostream& out_;
@@ -188,7 +165,7 @@ int ScopeRun::Finish(bool cancelled) {
   if (options_.check) {
     // Like `git diff --exit-code`: the answer is the exit code.
   } else if (options_.dry_run) {
-    PrintDiff();
+    PrintDiff(*session_, options_.project, out_, *console_);
   } else {
     const host::SaveResult saved = session_->Save();
     if (!saved.error.empty()) return Fail(kBadInput, saved.error);
@@ -206,14 +183,30 @@ int ScopeRun::Finish(bool cancelled) {
   return kDone;
 }
 
+}  // namespace
+
+void RequestCancel() { g_interrupted = true; }
+
+platform::MsgBoxResult ConsoleDialogs::MsgBox(const platform::MessageBox& box) {
+  if ((box.style & 7) != platform::vbOKOnly) {
+    console_.EndProgress();  // a question starts on a line of its own
+    return inner_.MsgBox(box);
+  }
+  std::string text = box.prompt;
+  for (std::size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at))
+    text.replace(at, 2, " ");
+  console_.Line("gildex: " + text);
+  return platform::vbOK;
+}
+
 // What the save would write, as one diff of the bytes on disk against the bytes it would
 // write, passed to standard output untouched so that it applies.
-void ScopeRun::PrintDiff() {
+void PrintDiff(session::Session& session, const std::string& project, std::ostream& out, Console& console) {
   std::vector<host::MemoryComponent*> changed;
   std::vector<std::filesystem::path> files;
-  for (host::MemoryComponent* component : session_->Changed()) {
+  for (host::MemoryComponent* component : session.Changed()) {
     if (const std::string why = host::WhyNotWritable(*component); !why.empty()) {
-      console_->Problem(component->File().string() + ": not written: " + why);
+      console.Problem(component->File().string() + ": not written: " + why);
       continue;
     }
     changed.push_back(component);
@@ -221,24 +214,20 @@ void ScopeRun::PrintDiff() {
   }
   const std::filesystem::path cwd = std::filesystem::current_path();
   const std::filesystem::path root =
-      DiffRoot(files, cwd, std::filesystem::absolute(options_.project).parent_path());
+      DiffRoot(files, cwd, std::filesystem::absolute(project).parent_path());
   if (!changed.empty() && root != cwd)
-    console_->Line("gildex: the paths of the diff are relative to " + root.string() +
-                   "/ (the current folder does not hold every file): apply it there");
+    console.Line("gildex: the paths of the diff are relative to " + root.string() +
+                 "/ (the current folder does not hold every file): apply it there");
   for (host::MemoryComponent* component : changed) {
     const auto before = platform::ReadWholeFile(component->File());
     if (!before) {
-      console_->Problem("gildex: cannot read " + component->File().string() + " to compare it");
+      console.Problem("gildex: cannot read " + component->File().string() + " to compare it");
       continue;
     }
     const std::string diff = UnifiedDiff(DiffPath(component->File(), root), *before, component->Serialize());
-    out_.write(diff.data(), static_cast<std::streamsize>(diff.size()));
+    out.write(diff.data(), static_cast<std::streamsize>(diff.size()));
   }
 }
-
-}  // namespace
-
-void RequestCancel() { g_interrupted = true; }
 
 std::unique_ptr<platform::Dialogs> CommandLineDialogs(platform::MsgBoxResult forced) {
   // Questions go to standard error so that standard output stays the command's result.

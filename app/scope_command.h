@@ -14,6 +14,7 @@
 #include "platform/dialogs.h"
 #include "session/platform_context.h"
 #include "session/session.h"
+#include "tools/terminal_view.h"
 
 namespace gildex::app {
 
@@ -54,6 +55,23 @@ int RunScopeCommand(const ScopeOptions& options, std::ostream& out, std::ostream
 // procedures and lines, and how many of the changed files were (or, `would`, would be) written.
 std::string SummaryLine(ScopeAction action, const ProcedureTally& tally, long changed_files, long written_files,
                         bool would);
+
+// Passes every question on. A box with nothing to choose (an OK alone) is a line on the
+// console: a run never waits for Enter.
+class ConsoleDialogs : public platform::Dialogs {
+ public:
+  ConsoleDialogs(platform::Dialogs& inner, Console& console) : inner_(inner), console_(console) {}
+  platform::MsgBoxResult MsgBox(const platform::MessageBox& box) override;
+
+ private:
+  platform::Dialogs& inner_;
+  Console& console_;
+};
+
+// What saving `session` would write, as one diff of the bytes on disk against the bytes it
+// would write, on `out` untouched so that it applies; `project` is the file the run was
+// given. Files that cannot be written are problems on `console`.
+void PrintDiff(session::Session& session, const std::string& project, std::ostream& out, Console& console);
 
 // The dialogs of a run: a person's at a terminal unless `forced` (--yes, --no) answers every
 // Yes/No question; without a terminal each question's default answer, printed with the question.

@@ -12,6 +12,7 @@
 
 #include <initializer_list>
 #include <memory>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -131,6 +132,11 @@ struct ConnectViews {
   ControlCommandsView* control_commands = nullptr;
   const platform::HelpViewer* help_viewer = nullptr;
 };
+
+// The prefix the table `prefixes` (lines CLASS=PREFIX) gives a control of `class_name`: the
+// first row whose class equals it in any letter case, the prefix in lower case; nothing when
+// no row names the class. A name lacks it unless it starts with exactly that text.
+std::optional<std::string> ControlPrefix(const std::vector<std::string>& prefixes, std::string_view class_name);
 
 class Connect {
  public:

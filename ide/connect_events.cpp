@@ -26,6 +26,15 @@ std::string ReplaceAll(std::string text, const std::string& from, const std::str
 
 }  // namespace
 
+std::optional<std::string> ControlPrefix(const std::vector<std::string>& prefixes, std::string_view class_name) {
+  const std::string wanted = cp1252::Lower(class_name);
+  for (const std::string& entry : prefixes) {
+    const std::string line = cp1252::Lower(entry);
+    if (GetField(line, "=", 1) == wanted) return GetField(line, "=", 2);
+  }
+  return std::nullopt;
+}
+
 void Connect::CreateEventProcs() {
   add_in_.Report().Trap("Connect.CreateEventProcs", [&] {
     host::VBE* vbe = add_in_.VBE();
@@ -143,15 +152,7 @@ void Connect::hWndControlEvents_ItemAdded(host::VBControl& control) {
   add_in_.Report().Trap("Connect.hWndControlEvents_ItemAdded", [&] {
     CGildex& engine = add_in_.Engine();
     if (!engine.AutoPrefix()) return;
-    const std::string class_name = cp1252::Lower(control.ClassName());
-    std::optional<std::string> prefix;
-    for (const std::string& entry : engine.Prefixes()) {
-      const std::string line = cp1252::Lower(entry);
-      if (GetField(line, "=", 1) == class_name) {
-        prefix = GetField(line, "=", 2);
-        break;
-      }
-    }
+    const std::optional<std::string> prefix = ControlPrefix(engine.Prefixes(), control.ClassName());
     if (!prefix) return;
     const std::string name = control.Name();
     if (name.compare(0, prefix->size(), *prefix) != 0) control.SetName(*prefix + name);

@@ -1,0 +1,106 @@
+#include "app/prefix_command.h"
+
+#include <fmt/core.h>
+#include <unistd.h>
+
+#include <iostream>
+#include <memory>
+
+#include "app/scope_command.h"
+#include "platform/cp1252.h"
+#include "session/prefix_controls.h"
+#include "tools/terminal_view.h"
+
+namespace gildex::app {
+namespace {
+
+std::string Display(std::string_view bytes) { return cp1252::ToDisplay(bytes); }
+
+std::string Count(long n, std::string_view one, std::string_view many) {
+  return fmt::format("{} {}", n, n == 1 ? one : many);
+}
+
+int Run(const PrefixCommandOptions& options, std::ostream& out, std::ostream& err) {
+  if (options.check && options.dry_run) {
+    err << "gildex: --check and --dry-run together: choose one\n";
+    return kBadInput;
+  }
+  const bool writes_nothing = options.check || options.dry_run;
+  Console console(err, ConsoleMode{&err == &std::cerr && ::isatty(STDERR_FILENO), options.verbose, options.quiet});
+  auto fail = [&](int code, const std::string& message) {
+    console.EndProgress();
+    err << "gildex: " << Display(message) << "\n";
+    return code;
+  };
+  const std::unique_ptr<platform::Dialogs> answers = CommandLineDialogs(options.forced);
+  ConsoleDialogs dialogs(*answers, console);
+  session::PlatformContext context(dialogs);
+  WarnAboutRegistry(context, err);
+  session::Session s(context);
+  // A dry run only reads: it takes no lock.
+  const std::string opened = s.Open(options.project, !options.dry_run);
+  for (const host::LoadProblem& problem : s.Loaded().problems)
+    err << Display(problem.file) << ":" << problem.line << ": " << (problem.fatal ? "error" : "warning") << ": "
+        << Display(problem.message) << "\n";
+  if (!opened.empty()) return fail(kBadInput, opened);
+  const std::string connected =
+      s.ConnectAddIn(ext_cm_CommandLine, !writes_nothing, [&](clsMessages&) -> std::unique_ptr<MessageView> {
+        return std::make_unique<TerminalMessageView>(console);
+      });
+  if (!connected.empty()) return fail(kBadInput, connected);
+
+  session::PrefixOutcome outcome;
+  if (const std::string problem = session::PrefixControls(s, {options.component, options.references}, outcome);
+      !problem.empty())
+    return fail(kBadInput, problem);
+  for (const session::PrefixedControl& control : outcome.prefixed)
+    console.Line(fmt::format("{}: {} -> {}{}", control.file, control.old_name, control.new_name,
+                             control.elements > 1 ? fmt::format(" (a control array of {})", control.elements) : ""));
+  std::ostream& listed = options.dry_run ? err : out;
+  for (const session::NameReference& reference : outcome.references)
+    listed << Display(reference.file) << ":" << reference.line << ": " << Display(reference.text) << "\n";
+  listed.flush();
+  for (const std::string& problem : outcome.problems) console.Problem(problem);
+  if (outcome.errors_reported > 0) return fail(kReported, "nothing was written because of the error reported above");
+
+  const long changed_files = static_cast<long>(s.Changed().size());
+  long files = changed_files;
+  if (options.dry_run) {
+    PrintDiff(s, options.project, out, console);
+  } else if (!options.check) {
+    const host::SaveResult saved = s.Save();
+    if (!saved.error.empty()) return fail(kBadInput, saved.error);
+    for (const host::LoadProblem& skipped : saved.skipped) console.Problem(skipped.file + ": " + skipped.message);
+    files = static_cast<long>(saved.written.size());
+    if (!console.Mode().terminal || console.Mode().verbose)
+      for (const std::string& file : saved.written) console.Line("wrote " + file);
+  }
+  s.Disconnect();
+  console.Line("gildex: " + PrefixSummaryLine(static_cast<long>(outcome.prefixed.size()),
+                                              static_cast<long>(outcome.references.size()), options.references,
+                                              changed_files, files, writes_nothing));
+  if (console.Problems() > 0 || (options.check && changed_files > 0)) return kReported;
+  return kDone;
+}
+
+}  // namespace
+
+int RunPrefixCommand(const PrefixCommandOptions& options, std::ostream& out, std::ostream& err) {
+  try {
+    return Run(options, out, err);
+  } catch (const std::exception& e) {
+    err << "gildex: prefix: " << Display(e.what()) << "\n";
+    return kBadInput;
+  }
+}
+
+std::string PrefixSummaryLine(long prefixed, long references, bool rewritten, long changed_files, long written_files,
+                              bool would) {
+  if (changed_files == 0) return "nothing to change.";
+  return fmt::format("{}, {}; {}.", Count(prefixed, "control prefixed", "controls prefixed"),
+                     Count(references, rewritten ? "reference rewritten" : "reference listed",
+                           rewritten ? "references rewritten" : "references listed"),
+                     Count(written_files, "file", "files") + (would ? " would be written" : " written"));
+}
+
+}  // namespace gildex::app

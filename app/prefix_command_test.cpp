@@ -1,0 +1,162 @@
+// `gildex prefix` as a user runs it: on the sample, one command after another, and on a copy
+// of every corpus project.
+#include "app/prefix_command.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <sstream>
+
+#include "app/command_line.h"
+#include "app/scope_command.h"
+#include "host/corpus_test.h"
+#include "host/project_loader.h"
+#include "session/sample_project_test.h"
+
+namespace gildex::app {
+namespace {
+
+namespace fs = std::filesystem;
+using platform::testing::ReadBytes;
+using platform::testing::ScopedEnv;
+using platform::testing::TempDir;
+using platform::testing::WriteBytes;
+
+struct Outcome {
+  int code;
+  std::string out, err;
+  std::string Summary() const {
+    const std::size_t end = err.rfind('\n');
+    return err.substr(err.rfind('\n', end - 1) + 1, end - err.rfind('\n', end - 1) - 1);
+  }
+};
+
+Outcome Gildex(std::vector<std::string> args) {
+  args.insert(args.begin(), {"gildex", "prefix"});
+  std::ostringstream out, err;
+  const int code = RunCommandLine(args, out, err);
+  return {code, out.str(), err.str()};
+}
+
+std::string Quoted(const fs::path& path) { return "'" + path.string() + "'"; }
+
+TEST(PrefixCommand, DryRunCheckAndRealRunAgree) {
+  testing::SampleProject w;
+  fs::create_directories(w.dir / "home");
+  ScopedEnv home{"GILDEX_HOME", (w.dir / "home").string()};
+  WriteBytes(w.dir / "home" / "pfx.dat", "CommandButton=b\r\nTimer=x\r\n");
+  const std::string project = w.Project();
+  // What git apply makes of the dry run's diff, in a copy of the sample.
+  fs::copy(w.dir / "Sample", w.dir / "applied", fs::copy_options::recursive);
+  const std::vector<std::string> forms = {"ctlStatusBar.ctl", "frmAbout.frm", "frmCustomer.frm", "frmMDI.frm",
+                                          "frmMain.frm"};
+  const std::string would = "gildex: 10 controls prefixed, 11 references listed; 5 files would be written.";
+  const struct {
+    std::string name;
+    std::vector<std::string> args;
+    int code;
+    std::string summary;       // the last line of standard error
+    std::string out;           // found on standard output
+    std::vector<std::string> changed;  // since the start
+    std::function<void()> before = nullptr;
+  } cases[] = {
+      {"check", {project, "--check"}, kReported, would, "frmMain.frm:430:     cmdClose.Left", {}},
+      {"dry run", {project, "--dry-run", "--references"}, kDone,
+       "gildex: 10 controls prefixed, 11 references rewritten; 5 files would be written.",
+       "diff --git a/frmMDI.frm b/frmMDI.frm\n", {}},
+      {"real run", {project, "--references"}, kDone,
+       "gildex: 10 controls prefixed, 11 references rewritten; 5 files written.", "", forms},
+      {"again", {project, "--check"}, kDone, "gildex: nothing to change.", "", forms},
+      {"bad usage", {project, "--check", "--dry-run"}, kBadInput, "gildex: --check and --dry-run together: choose one",
+       "", forms},
+      {"empty component", {project, "--component", ""}, kBadInput, "gildex: --component wants a name, not an empty text", "", forms},
+      // The button's name back, and a label holding the name it would get.
+      {"collision", {project, "--component", "frmAbout"}, kReported, "gildex: nothing to change.", "", forms, [&] {
+         const fs::path about = w.dir / "Sample" / "frmAbout.frm";
+         std::string text = ReadBytes(about);
+         text.replace(text.find("VB.CommandButton bcmdOK"), 23, "VB.CommandButton cmdOK");
+         text.replace(text.find("VB.Label lblTitle"), 17, "VB.Label bcmdOK");
+         WriteBytes(about, text);
+         w.original["frmAbout.frm"] = text;
+       }},
+  };
+  for (const auto& c : cases) {
+    if (c.before) c.before();
+    const Outcome run = Gildex(c.args);
+    EXPECT_EQ(run.code, c.code) << c.name << "\n" << run.err;
+    EXPECT_EQ(run.Summary(), c.summary) << c.name << "\n" << run.err;
+    EXPECT_NE(run.out.find(c.out), std::string::npos) << c.name << "\n" << run.out;
+    std::vector<std::string> changed = c.changed;
+    if (c.before) std::erase(changed, "frmAbout.frm");
+    EXPECT_EQ(w.Changed(), changed) << c.name;
+    if (c.name == "dry run") {
+      EXPECT_EQ(run.out.rfind("diff --git a/", 0), 0u) << "standard output holds the diff alone";
+      WriteBytes(w.dir / "dry.diff", run.out);
+      ASSERT_EQ(std::system(("cd " + Quoted(w.dir / "applied") + " && git apply --whitespace=nowarn " + Quoted(w.dir / "dry.diff")).c_str()), 0);
+      EXPECT_NE(run.err.find(":131:     xtmrClock_Timer\n"), std::string::npos) << run.err;
+    }
+    if (c.name == "real run") {
+      for (const std::string& form : forms)
+        EXPECT_EQ(w.Files().at(form), ReadBytes(w.dir / "applied" / form)) << form << ": the diff gives the same bytes";
+    }
+    if (c.name == "collision") {
+      EXPECT_NE(run.err.find("frmAbout.frm: cmdOK was not prefixed: bcmdOK is already the name of another control\n"),
+                std::string::npos)
+          << run.err;
+    }
+  }
+}
+
+// Every corpus project, each on a copy of its own: the command ends with a result and names
+// the reason when it is not 0, every project loads again, and every file that was not written
+// is byte for byte what it was.
+TEST(PrefixCommand, CorpusProjectsStayWhole) {
+  GILDEX_SKIP_WITHOUT_CORPUS();
+  TempDir dir;
+  fs::create_directories(dir / "home");
+  fs::copy_file(fs::path(GILDEX_SOURCE_DIR) / "data" / "pfx.dat", dir / "home" / "pfx.dat");
+  ScopedEnv home{"GILDEX_HOME", (dir / "home").string()};
+  ScopedEnv registry{"GILDEX_REGISTRY", (dir / "registry.reg").string()};
+  ScopedEnv windows{"GILDEX_WINDIR", (dir / "windows").string()};
+  long prefixed = 0;
+  for (const fs::path& project : host::testing::CorpusFiles({".vbp", ".vbg"})) {
+    const fs::path relative = project.lexically_relative(host::testing::kCorpus);
+    const fs::path top = *relative.begin();
+    const fs::path copy = dir / "copy";
+    fs::remove_all(copy);
+    fs::create_directories(copy);
+    fs::copy(host::testing::kCorpus / top, copy / top, fs::copy_options::recursive);
+    for (const auto& entry : fs::recursive_directory_iterator(copy))
+      fs::permissions(entry.path(), fs::perms::owner_write, fs::perm_options::add);
+    const Outcome run = Gildex({(copy / relative).string(), "--yes"});
+    const std::string name = relative.string();
+    EXPECT_TRUE(run.code == kDone || run.code == kReported) << name << "\n" << run.err;
+    if (run.code == kReported) {
+      const bool reason = run.err.find(" was not prefixed: ") != std::string::npos ||
+                          run.err.find(": not processed: ") != std::string::npos ||
+                          run.err.find(": not written") != std::string::npos;
+      EXPECT_TRUE(reason) << name << "\n" << run.err;
+    }
+    host::MemoryVBE vbe;
+    const host::LoadResult loaded = host::Load(vbe, copy / relative);
+    EXPECT_FALSE(loaded.HasFatal()) << name;
+    for (const auto& entry : fs::recursive_directory_iterator(copy / top)) {
+      if (!entry.is_regular_file()) continue;
+      const fs::path inside = entry.path().lexically_relative(copy);
+      if (ReadBytes(entry.path()) == ReadBytes(host::testing::kCorpus / inside)) continue;
+      const std::string ext = cp1252::Lower(entry.path().extension().string());
+      EXPECT_TRUE(ext == ".frm" || ext == ".ctl" || ext == ".pag") << name << ": " << inside.string();
+      EXPECT_NE(run.err.find("wrote " + (copy / inside).string() + "\n"), std::string::npos)
+          << name << ": " << inside.string() << " changed without being written\n" << run.err;
+    }
+    const Outcome again = Gildex({(copy / relative).string(), "--check"});
+    EXPECT_EQ(again.Summary(), "gildex: nothing to change.") << name << "\n" << again.err;
+    if (run.Summary() != "gildex: nothing to change.") ++prefixed;
+  }
+  EXPECT_GT(prefixed, 0) << "some corpus project has controls without their prefix";
+}
+
+}  // namespace
+}  // namespace gildex::app
