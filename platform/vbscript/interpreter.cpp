@@ -947,9 +947,48 @@ Interpreter::IntResult Interpreter::EvalInt(Expr& e) {
   return {0, 0};
 }
 
+namespace {
+constexpr int kIntStack = 16;
+
+// Appends the postfix code of an integral-shaped expression; returns the stack depth it needs.
+int FlattenIntegral(const Expr& e, std::vector<BinaryExpr::IntOp>& code) {
+  using Op = BinaryExpr::IntOp;
+  switch (e.kind) {
+    case ExprKind::Literal: {
+      const Variant& v = static_cast<const LiteralExpr&>(e).value;
+      code.push_back({Op::Const, static_cast<std::int8_t>(v.type == VT::Integer ? 1 : 2), 0, v.i});
+      return 1;
+    }
+    case ExprKind::Name:
+      code.push_back({Op::Local, 0, static_cast<const NameExpr&>(e).slot, 0});
+      return 1;
+    case ExprKind::Paren: return FlattenIntegral(*static_cast<const ParenExpr&>(e).inner, code);
+    default: {
+      auto& b = static_cast<const BinaryExpr&>(e);
+      const int left = FlattenIntegral(*b.left, code);
+      const int right = FlattenIntegral(*b.right, code);
+      Op::Code c;
+      switch (b.op) {
+        case BinaryOp::Add: c = Op::Add; break;
+        case BinaryOp::Sub: c = Op::Sub; break;
+        case BinaryOp::Mul: c = Op::Mul; break;
+        case BinaryOp::Mod: c = Op::Mod; break;
+        default: c = Op::IntDiv; break;
+      }
+      code.push_back({c, 0, 0, 0});
+      return std::max(left, right + 1);
+    }
+  }
+}
+}  // namespace
+
 Interpreter::IntResult Interpreter::EvalIntBinary(BinaryExpr& b) {
-  if (b.integral_shape == 0) b.integral_shape = IntegralShape(b) ? 1 : 2;
+  if (b.integral_shape == 0) {
+    b.integral_shape = IntegralShape(b) ? 1 : 2;
+    if (b.integral_shape == 1 && FlattenIntegral(b, b.int_code) > kIntStack) b.int_code.clear();
+  }
   if (b.integral_shape == 2) return {0, 0};
+  if (!b.int_code.empty()) return RunIntCode(b.int_code);
   const IntResult l = EvalInt(*b.left);
   if (l.rank == 0) return {0, 0};
   const IntResult r = EvalInt(*b.right);
@@ -973,6 +1012,58 @@ Interpreter::IntResult Interpreter::EvalIntBinary(BinaryExpr& b) {
   if (value >= std::numeric_limits<std::int32_t>::min() && value <= std::numeric_limits<std::int32_t>::max())
     return {value, 2};
   return {0, 0};
+}
+
+// EvalIntBinary's arithmetic over the postfix code, with the same ranks and the same
+// refusals (a local holding another type, division by zero, a result beyond Long).
+Interpreter::IntResult Interpreter::RunIntCode(const std::vector<BinaryExpr::IntOp>& code) {
+  using Op = BinaryExpr::IntOp;
+  std::int64_t values[kIntStack];
+  int ranks[kIntStack];
+  int top = 0;
+  Variant** vars = frame_->vars;
+  for (const Op& op : code) {
+    switch (op.code) {
+      case Op::Local: {
+        const Variant* v = vars[op.slot];
+        if (v->type == VT::Integer) ranks[top] = 1;
+        else if (v->type == VT::Long) ranks[top] = 2;
+        else return {0, 0};
+        values[top++] = v->i;
+        continue;
+      }
+      case Op::Const:
+        values[top] = op.value;
+        ranks[top++] = op.rank;
+        continue;
+      default: break;
+    }
+    --top;
+    const std::int64_t x = values[top - 1], y = values[top];
+    std::int64_t value;
+    switch (op.code) {
+      case Op::Add: value = x + y; break;
+      case Op::Sub: value = x - y; break;
+      case Op::Mul: value = x * y; break;
+      case Op::Mod:
+        if (y == 0) return {0, 0};
+        value = x % y;
+        break;
+      default:
+        if (y == 0) return {0, 0};
+        value = x / y;
+        break;
+    }
+    if (ranks[top - 1] == 1 && ranks[top] == 1 && value >= -32768 && value <= 32767) {
+      ranks[top - 1] = 1;
+    } else if (value >= std::numeric_limits<std::int32_t>::min() && value <= std::numeric_limits<std::int32_t>::max()) {
+      ranks[top - 1] = 2;
+    } else {
+      return {0, 0};
+    }
+    values[top - 1] = value;
+  }
+  return {values[0], ranks[0]};
 }
 
 Variant Interpreter::EvalBinary(BinaryExpr& b) {
