@@ -248,21 +248,25 @@ struct Interpreter::Slots {
       throw;
     }
   }
+  // Slots below `args_first` hold arguments; they are freed after the rest, as a separate
+  // stack of argument temporaries would be, so Class_Terminate runs in the same order.
+  std::size_t args_first = 0;
   ~Slots() {
-    for (std::size_t k = 0; k < n; ++k) {
-      Variant& v = values[k];
-      if (v.HasHeap()) {
-        v = Variant();
-      } else {
-        v.type = VT::Empty;
-        v.i = 0;
-      }
-    }
+    for (std::size_t k = args_first; k < n; ++k) Clear(values[k]);
+    for (std::size_t k = 0; k < args_first; ++k) Clear(values[k]);
     in.variants_.PopTo(value_mark);
     in.pointers_.PopTo(ref_mark);
   }
   Slots(const Slots&) = delete;
   Slots& operator=(const Slots&) = delete;
+  static void Clear(Variant& v) {
+    if (v.HasHeap()) {
+      v = Variant();
+    } else {
+      v.type = VT::Empty;
+      v.i = 0;
+    }
+  }
 };
 
 bool Interpreter::InsideOf(const Object* instance) const { return frame_ && frame_->me.get() == instance; }
@@ -438,8 +442,60 @@ Variant Interpreter::CallProc(ProcDef& proc, const std::shared_ptr<Object>& me_i
     if (proc.params[k].by_val) storage[k] = *args[k];
     else vars[k] = args[k];
   }
+  return RunProc(proc, std::move(me), locals);
+}
+
+// Arguments none of which is an array element (those travel through an ArgPack, to be
+// written back), evaluated straight into the callee's slots: no second stack of temporaries
+// and no copies. Order and meaning are CallProc's after PackArgs: every argument is
+// evaluated first, then ByVal parameters copy the variables they were given.
+bool Interpreter::DirectArgs(const std::vector<ExprPtr>* args) const {
+  if (!args) return true;
+  for (const auto& a : *args) {
+    if (a->kind != ExprKind::Call) continue;
+    auto& c = static_cast<const CallExpr&>(*a);
+    if (c.args.empty() || c.target->kind != ExprKind::Name) continue;
+    auto& n = static_cast<const NameExpr&>(*c.target);
+    const bool self_call = n.binding == Binding::Local && frame_->proc && n.slot == frame_->proc->result_slot;
+    if (n.binding != Binding::Builtin && !self_call) return false;
+  }
+  return true;
+}
+
+Variant Interpreter::CallDirect(ProcDef& proc, const std::shared_ptr<Object>& me_in, std::vector<ExprPtr>* args) {
+  const std::size_t n = args ? args->size() : 0;
+  std::shared_ptr<Object> me = me_in;
+  Slots locals(*this, std::max(static_cast<std::size_t>(proc.local_count), n));
+  locals.args_first = n;
+  Variant* storage = locals.values;
+  Variant** vars = locals.refs;
+  for (std::size_t k = 0; k < locals.n; ++k) vars[k] = &storage[k];
+  for (std::size_t k = 0; k < n; ++k) {
+    Expr& a = *(*args)[k];
+    if (a.kind == ExprKind::Name && IsVariable(static_cast<NameExpr&>(a))) {
+      if (Variant* ref = Slot(static_cast<NameExpr&>(a))) {
+        vars[k] = ref;
+        continue;
+      }
+    }
+    storage[k] = EvalExpr(a);
+  }
+  if (n != proc.params.size()) ThrowRuntime(450, proc.name);
+  if (depth_ >= limits.max_depth) ThrowOutOfStack();
+  CheckNativeStack();
+  for (std::size_t k = 0; k < n; ++k) {
+    if (proc.params[k].by_val && vars[k] != &storage[k]) {
+      storage[k] = *vars[k];
+      vars[k] = &storage[k];
+    }
+  }
+  return RunProc(proc, std::move(me), locals);
+}
+
+Variant Interpreter::RunProc(ProcDef& proc, std::shared_ptr<Object> me, Slots& locals) {
+  Variant* storage = locals.values;
   Frame frame;
-  frame.vars = vars;
+  frame.vars = locals.refs;
   frame.me = std::move(me);
   frame.proc = &proc;
   frame.source = proc.source;
@@ -1265,6 +1321,7 @@ Variant Interpreter::InvokeName(NameExpr& n, std::vector<ExprPtr>* args) {
     case Binding::Local:
       if (args && frame_->proc && n.slot == frame_->proc->result_slot) {
         // The function's own name with arguments is a recursive call.
+        if (DirectArgs(args)) return CallDirect(*frame_->proc, frame_->me, args);
         ArgPack pack(*this, args ? args->size() : 0);
         PackArgs(args, pack);
         return CallPacked(pack, [&] { return CallProc(*frame_->proc, frame_->me, pack.Ptrs()); });
@@ -1275,6 +1332,7 @@ Variant Interpreter::InvokeName(NameExpr& n, std::vector<ExprPtr>* args) {
     case Binding::Global: {
       GlobalSlot& g = globals_.slots[static_cast<std::size_t>(n.slot)];
       if (g.kind == GlobalSlot::Kind::Procedure) {
+        if (DirectArgs(args)) return CallDirect(*g.proc, nullptr, args);
         ArgPack pack(*this, args ? args->size() : 0);
         PackArgs(args, pack);
         ProcDef* proc = g.proc;
