@@ -587,16 +587,29 @@ Interpreter::Flow Interpreter::Exec(Stmt& s) {
           static_cast<NameExpr&>(*st.target).binding == Binding::Local) {
         // An Integer or Long stored in a local that holds no string, array or object: the
         // bits are written in place, the common case of counters and sums.
-        std::int64_t value;
-        int rank;
-        if (EvalIntegral(*st.value, value, rank)) {
+        const IntResult r = st.value->kind == ExprKind::Binary && !static_cast<BinaryExpr&>(*st.value).int_code.empty()
+                                ? RunIntCode(static_cast<BinaryExpr&>(*st.value).int_code)
+                                : EvalInt(*st.value);
+        if (r.rank != 0) {
           Variant* slot = frame_->vars[static_cast<NameExpr&>(*st.target).slot];
           if (slot->type != VT::Array && !slot->HasHeap()) {
-            slot->type = rank == 1 ? VT::Integer : VT::Long;
-            slot->i = value;
+            slot->type = r.rank == 1 ? VT::Integer : VT::Long;
+            slot->i = r.value;
             return Flow::Normal;
           }
         }
+      }
+      if (st.target->kind == ExprKind::Name && !st.is_set &&
+          static_cast<NameExpr&>(*st.target).binding == Binding::Local) {
+        // Any other value that Assign would store as it is, into a local not holding an array.
+        Variant value = EvalExpr(*st.value);
+        Variant* slot = frame_->vars[static_cast<NameExpr&>(*st.target).slot];
+        if (!value.IsObject() && !value.IsArray() && !slot->IsArray()) {
+          *slot = std::move(value);
+          return Flow::Normal;
+        }
+        Assign(*st.target, std::move(value), false);
+        return Flow::Normal;
       }
       Assign(*st.target, EvalExpr(*st.value), st.is_set);
       return Flow::Normal;
@@ -938,7 +951,7 @@ Variant Interpreter::EvalExpr(Expr& e) {
       auto& b = static_cast<BinaryExpr&>(e);
       std::int64_t value;
       int rank;
-      if (b.op <= BinaryOp::Sub && EvalIntegral(e, value, rank)) {
+      if (b.op <= BinaryOp::Sub && b.integral_shape != 2 && EvalIntegral(e, value, rank)) {
         Variant v;
         v.type = rank == 1 ? VT::Integer : VT::Long;
         v.i = value;
@@ -1012,17 +1025,29 @@ int FlattenIntegral(const Expr& e, std::vector<BinaryExpr::IntOp>& code) {
   switch (e.kind) {
     case ExprKind::Literal: {
       const Variant& v = static_cast<const LiteralExpr&>(e).value;
-      code.push_back({Op::Const, static_cast<std::int8_t>(v.type == VT::Integer ? 1 : 2), 0, v.i});
+      code.push_back({Op::Const, Op::Stack, static_cast<std::int8_t>(v.type == VT::Integer ? 1 : 2), 0, v.i});
       return 1;
     }
     case ExprKind::Name:
-      code.push_back({Op::Local, 0, static_cast<const NameExpr&>(e).slot, 0});
+      code.push_back({Op::Local, Op::Stack, 0, static_cast<const NameExpr&>(e).slot, 0});
       return 1;
     case ExprKind::Paren: return FlattenIntegral(*static_cast<const ParenExpr&>(e).inner, code);
     default: {
       auto& b = static_cast<const BinaryExpr&>(e);
       const int left = FlattenIntegral(*b.left, code);
-      const int right = FlattenIntegral(*b.right, code);
+      // A right operand that is a Const or Local goes into the op itself.
+      const Expr* right_expr = b.right.get();
+      while (right_expr->kind == ExprKind::Paren) right_expr = static_cast<const ParenExpr&>(*right_expr).inner.get();
+      int right = 0;
+      Op operand{Op::Local, Op::Stack, 0, 0, 0};
+      if (right_expr->kind == ExprKind::Literal || right_expr->kind == ExprKind::Name) {
+        std::vector<Op> one;
+        FlattenIntegral(*right_expr, one);
+        operand = one.front();
+        operand.operand = operand.code == Op::Const ? Op::FromConst : Op::FromLocal;
+      } else {
+        right = FlattenIntegral(*b.right, code);
+      }
       Op::Code c;
       switch (b.op) {
         case BinaryOp::Add: c = Op::Add; break;
@@ -1031,7 +1056,8 @@ int FlattenIntegral(const Expr& e, std::vector<BinaryExpr::IntOp>& code) {
         case BinaryOp::Mod: c = Op::Mod; break;
         default: c = Op::IntDiv; break;
       }
-      code.push_back({c, 0, 0, 0});
+      operand.code = c;
+      code.push_back(operand);
       return std::max(left, right + 1);
     }
   }
@@ -1094,8 +1120,23 @@ Interpreter::IntResult Interpreter::RunIntCode(const std::vector<BinaryExpr::Int
         continue;
       default: break;
     }
-    --top;
-    const std::int64_t x = values[top - 1], y = values[top];
+    std::int64_t y;
+    int y_rank;
+    if (op.operand == Op::FromConst) {
+      y = op.value;
+      y_rank = op.rank;
+    } else if (op.operand == Op::FromLocal) {
+      const Variant* v = vars[op.slot];
+      if (v->type == VT::Integer) y_rank = 1;
+      else if (v->type == VT::Long) y_rank = 2;
+      else return {0, 0};
+      y = v->i;
+    } else {
+      --top;
+      y = values[top];
+      y_rank = ranks[top];
+    }
+    const std::int64_t x = values[top - 1];
     std::int64_t value;
     switch (op.code) {
       case Op::Add: value = x + y; break;
@@ -1110,7 +1151,7 @@ Interpreter::IntResult Interpreter::RunIntCode(const std::vector<BinaryExpr::Int
         value = x / y;
         break;
     }
-    if (ranks[top - 1] == 1 && ranks[top] == 1 && value >= -32768 && value <= 32767) {
+    if (ranks[top - 1] == 1 && y_rank == 1 && value >= -32768 && value <= 32767) {
       ranks[top - 1] = 1;
     } else if (value >= std::numeric_limits<std::int32_t>::min() && value <= std::numeric_limits<std::int32_t>::max()) {
       ranks[top - 1] = 2;
