@@ -587,9 +587,10 @@ Interpreter::Flow Interpreter::Exec(Stmt& s) {
           static_cast<NameExpr&>(*st.target).binding == Binding::Local) {
         // An Integer or Long stored in a local that holds no string, array or object: the
         // bits are written in place, the common case of counters and sums.
-        const IntResult r = st.value->kind == ExprKind::Binary && !static_cast<BinaryExpr&>(*st.value).int_code.empty()
-                                ? RunIntCode(static_cast<BinaryExpr&>(*st.value).int_code)
-                                : EvalInt(*st.value);
+        IntResult r{0, 0};
+        if (st.value->kind != ExprKind::Binary) r = EvalInt(*st.value);
+        else if (auto& b = static_cast<BinaryExpr&>(*st.value); !b.int_code.empty()) r = RunIntCode(b.int_code);
+        else if (b.integral_shape != 2) r = EvalIntBinary(b);
         if (r.rank != 0) {
           Variant* slot = frame_->vars[static_cast<NameExpr&>(*st.target).slot];
           if (slot->type != VT::Array && !slot->HasHeap()) {
@@ -951,7 +952,10 @@ Variant Interpreter::EvalExpr(Expr& e) {
       auto& b = static_cast<BinaryExpr&>(e);
       std::int64_t value;
       int rank;
-      if (b.op <= BinaryOp::Sub && b.integral_shape != 2 && EvalIntegral(e, value, rank)) {
+      if (!b.int_code.empty()) {
+        const IntResult r = RunIntCode(b.int_code);
+        if (r.rank != 0) return r.rank == 1 ? Variant::Integer(r.value) : Variant::Long(r.value);
+      } else if (b.op <= BinaryOp::Sub && b.integral_shape != 2 && EvalIntegral(e, value, rank)) {
         Variant v;
         v.type = rank == 1 ? VT::Integer : VT::Long;
         v.i = value;
