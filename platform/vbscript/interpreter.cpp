@@ -492,7 +492,7 @@ Variant Interpreter::CallDirect(ProcDef& proc, const std::shared_ptr<Object>& me
   return RunProc(proc, std::move(me), locals);
 }
 
-Variant Interpreter::RunProc(ProcDef& proc, std::shared_ptr<Object> me, Slots& locals) {
+inline Variant Interpreter::RunProc(ProcDef& proc, std::shared_ptr<Object> me, Slots& locals) {
   Variant* storage = locals.values;
   Frame frame;
   frame.vars = locals.refs;
@@ -939,6 +939,7 @@ Variant Interpreter::EvalExpr(Expr& e) {
     }
     case ExprKind::Call: {
       auto& c = static_cast<CallExpr&>(e);
+      if (c.target->kind == ExprKind::Name) return InvokeName(static_cast<NameExpr&>(*c.target), &c.args);
       return Invoke(*c.target, &c.args);
     }
     case ExprKind::Member: return Invoke(e, nullptr);
