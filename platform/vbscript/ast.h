@@ -80,6 +80,18 @@ struct BinaryExpr : Expr {
   // Whether only Integer and Long arithmetic over literals and locals could compute it:
   // 0 not known yet, 1 may, 2 never. Set by the evaluator on first use.
   std::int8_t integral_shape = 0;
+  // When it may: the same arithmetic in postfix order, run by one loop instead of a call
+  // per node (empty when the expression needs more stack than the loop keeps).
+  // Push a Local or Const, or combine the top of the stack with a right operand: popped
+  // from the stack, or a Const or Local given in the op itself.
+  struct IntOp {
+    enum Code : std::uint8_t { Local, Const, Add, Sub, Mul, Mod, IntDiv } code;
+    enum Operand : std::uint8_t { Stack, FromConst, FromLocal } operand = Stack;
+    std::int8_t rank = 0;    // of a Const: 1 Integer, 2 Long
+    int slot = 0;            // of a Local
+    std::int64_t value = 0;  // of a Const
+  };
+  std::vector<IntOp> int_code;
 };
 
 struct NewExpr : Expr {

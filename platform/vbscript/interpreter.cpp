@@ -248,21 +248,25 @@ struct Interpreter::Slots {
       throw;
     }
   }
+  // Slots below `args_first` hold arguments; they are freed after the rest, as a separate
+  // stack of argument temporaries would be, so Class_Terminate runs in the same order.
+  std::size_t args_first = 0;
   ~Slots() {
-    for (std::size_t k = 0; k < n; ++k) {
-      Variant& v = values[k];
-      if (v.HasHeap()) {
-        v = Variant();
-      } else {
-        v.type = VT::Empty;
-        v.i = 0;
-      }
-    }
+    for (std::size_t k = args_first; k < n; ++k) Clear(values[k]);
+    for (std::size_t k = 0; k < args_first; ++k) Clear(values[k]);
     in.variants_.PopTo(value_mark);
     in.pointers_.PopTo(ref_mark);
   }
   Slots(const Slots&) = delete;
   Slots& operator=(const Slots&) = delete;
+  static void Clear(Variant& v) {
+    if (v.HasHeap()) {
+      v = Variant();
+    } else {
+      v.type = VT::Empty;
+      v.i = 0;
+    }
+  }
 };
 
 bool Interpreter::InsideOf(const Object* instance) const { return frame_ && frame_->me.get() == instance; }
@@ -438,8 +442,60 @@ Variant Interpreter::CallProc(ProcDef& proc, const std::shared_ptr<Object>& me_i
     if (proc.params[k].by_val) storage[k] = *args[k];
     else vars[k] = args[k];
   }
+  return RunProc(proc, std::move(me), locals);
+}
+
+// Arguments none of which is an array element (those travel through an ArgPack, to be
+// written back), evaluated straight into the callee's slots: no second stack of temporaries
+// and no copies. Order and meaning are CallProc's after PackArgs: every argument is
+// evaluated first, then ByVal parameters copy the variables they were given.
+bool Interpreter::DirectArgs(const std::vector<ExprPtr>* args) const {
+  if (!args) return true;
+  for (const auto& a : *args) {
+    if (a->kind != ExprKind::Call) continue;
+    auto& c = static_cast<const CallExpr&>(*a);
+    if (c.args.empty() || c.target->kind != ExprKind::Name) continue;
+    auto& n = static_cast<const NameExpr&>(*c.target);
+    const bool self_call = n.binding == Binding::Local && frame_->proc && n.slot == frame_->proc->result_slot;
+    if (n.binding != Binding::Builtin && !self_call) return false;
+  }
+  return true;
+}
+
+Variant Interpreter::CallDirect(ProcDef& proc, const std::shared_ptr<Object>& me_in, std::vector<ExprPtr>* args) {
+  const std::size_t n = args ? args->size() : 0;
+  std::shared_ptr<Object> me = me_in;
+  Slots locals(*this, std::max(static_cast<std::size_t>(proc.local_count), n));
+  locals.args_first = n;
+  Variant* storage = locals.values;
+  Variant** vars = locals.refs;
+  for (std::size_t k = 0; k < locals.n; ++k) vars[k] = &storage[k];
+  for (std::size_t k = 0; k < n; ++k) {
+    Expr& a = *(*args)[k];
+    if (a.kind == ExprKind::Name && IsVariable(static_cast<NameExpr&>(a))) {
+      if (Variant* ref = Slot(static_cast<NameExpr&>(a))) {
+        vars[k] = ref;
+        continue;
+      }
+    }
+    storage[k] = EvalExpr(a);
+  }
+  if (n != proc.params.size()) ThrowRuntime(450, proc.name);
+  if (depth_ >= limits.max_depth) ThrowOutOfStack();
+  CheckNativeStack();
+  for (std::size_t k = 0; k < n; ++k) {
+    if (proc.params[k].by_val && vars[k] != &storage[k]) {
+      storage[k] = *vars[k];
+      vars[k] = &storage[k];
+    }
+  }
+  return RunProc(proc, std::move(me), locals);
+}
+
+inline Variant Interpreter::RunProc(ProcDef& proc, std::shared_ptr<Object> me, Slots& locals) {
+  Variant* storage = locals.values;
   Frame frame;
-  frame.vars = vars;
+  frame.vars = locals.refs;
   frame.me = std::move(me);
   frame.proc = &proc;
   frame.source = proc.source;
@@ -531,16 +587,30 @@ Interpreter::Flow Interpreter::Exec(Stmt& s) {
           static_cast<NameExpr&>(*st.target).binding == Binding::Local) {
         // An Integer or Long stored in a local that holds no string, array or object: the
         // bits are written in place, the common case of counters and sums.
-        std::int64_t value;
-        int rank;
-        if (EvalIntegral(*st.value, value, rank)) {
+        IntResult r{0, 0};
+        if (st.value->kind != ExprKind::Binary) r = EvalInt(*st.value);
+        else if (auto& b = static_cast<BinaryExpr&>(*st.value); !b.int_code.empty()) r = RunIntCode(b.int_code);
+        else if (b.integral_shape != 2) r = EvalIntBinary(b);
+        if (r.rank != 0) {
           Variant* slot = frame_->vars[static_cast<NameExpr&>(*st.target).slot];
           if (slot->type != VT::Array && !slot->HasHeap()) {
-            slot->type = rank == 1 ? VT::Integer : VT::Long;
-            slot->i = value;
+            slot->type = r.rank == 1 ? VT::Integer : VT::Long;
+            slot->i = r.value;
             return Flow::Normal;
           }
         }
+      }
+      if (st.target->kind == ExprKind::Name && !st.is_set &&
+          static_cast<NameExpr&>(*st.target).binding == Binding::Local) {
+        // Any other value that Assign would store as it is, into a local not holding an array.
+        Variant value = EvalExpr(*st.value);
+        Variant* slot = frame_->vars[static_cast<NameExpr&>(*st.target).slot];
+        if (!value.IsObject() && !value.IsArray() && !slot->IsArray()) {
+          *slot = std::move(value);
+          return Flow::Normal;
+        }
+        Assign(*st.target, std::move(value), false);
+        return Flow::Normal;
       }
       Assign(*st.target, EvalExpr(*st.value), st.is_set);
       return Flow::Normal;
@@ -869,6 +939,7 @@ Variant Interpreter::EvalExpr(Expr& e) {
     }
     case ExprKind::Call: {
       auto& c = static_cast<CallExpr&>(e);
+      if (c.target->kind == ExprKind::Name) return InvokeName(static_cast<NameExpr&>(*c.target), &c.args);
       return Invoke(*c.target, &c.args);
     }
     case ExprKind::Member: return Invoke(e, nullptr);
@@ -882,7 +953,10 @@ Variant Interpreter::EvalExpr(Expr& e) {
       auto& b = static_cast<BinaryExpr&>(e);
       std::int64_t value;
       int rank;
-      if (b.op <= BinaryOp::Sub && EvalIntegral(e, value, rank)) {
+      if (!b.int_code.empty()) {
+        const IntResult r = RunIntCode(b.int_code);
+        if (r.rank != 0) return r.rank == 1 ? Variant::Integer(r.value) : Variant::Long(r.value);
+      } else if (b.op <= BinaryOp::Sub && b.integral_shape != 2 && EvalIntegral(e, value, rank)) {
         Variant v;
         v.type = rank == 1 ? VT::Integer : VT::Long;
         v.i = value;
@@ -947,9 +1021,61 @@ Interpreter::IntResult Interpreter::EvalInt(Expr& e) {
   return {0, 0};
 }
 
+namespace {
+constexpr int kIntStack = 16;
+
+// Appends the postfix code of an integral-shaped expression; returns the stack depth it needs.
+int FlattenIntegral(const Expr& e, std::vector<BinaryExpr::IntOp>& code) {
+  using Op = BinaryExpr::IntOp;
+  switch (e.kind) {
+    case ExprKind::Literal: {
+      const Variant& v = static_cast<const LiteralExpr&>(e).value;
+      code.push_back({Op::Const, Op::Stack, static_cast<std::int8_t>(v.type == VT::Integer ? 1 : 2), 0, v.i});
+      return 1;
+    }
+    case ExprKind::Name:
+      code.push_back({Op::Local, Op::Stack, 0, static_cast<const NameExpr&>(e).slot, 0});
+      return 1;
+    case ExprKind::Paren: return FlattenIntegral(*static_cast<const ParenExpr&>(e).inner, code);
+    default: {
+      auto& b = static_cast<const BinaryExpr&>(e);
+      const int left = FlattenIntegral(*b.left, code);
+      // A right operand that is a Const or Local goes into the op itself.
+      const Expr* right_expr = b.right.get();
+      while (right_expr->kind == ExprKind::Paren) right_expr = static_cast<const ParenExpr&>(*right_expr).inner.get();
+      int right = 0;
+      Op operand{Op::Local, Op::Stack, 0, 0, 0};
+      if (right_expr->kind == ExprKind::Literal || right_expr->kind == ExprKind::Name) {
+        std::vector<Op> one;
+        FlattenIntegral(*right_expr, one);
+        operand = one.front();
+        operand.operand = operand.code == Op::Const ? Op::FromConst : Op::FromLocal;
+      } else {
+        right = FlattenIntegral(*b.right, code);
+      }
+      Op::Code c;
+      switch (b.op) {
+        case BinaryOp::Add: c = Op::Add; break;
+        case BinaryOp::Sub: c = Op::Sub; break;
+        case BinaryOp::Mul: c = Op::Mul; break;
+        case BinaryOp::Mod: c = Op::Mod; break;
+        default: c = Op::IntDiv; break;
+      }
+      operand.code = c;
+      code.push_back(operand);
+      return std::max(left, right + 1);
+    }
+  }
+}
+}  // namespace
+
 Interpreter::IntResult Interpreter::EvalIntBinary(BinaryExpr& b) {
-  if (b.integral_shape == 0) b.integral_shape = IntegralShape(b) ? 1 : 2;
+  if (b.integral_shape == 0) {
+    b.integral_shape = IntegralShape(b) ? 1 : 2;
+    if (b.integral_shape == 1 && FlattenIntegral(b, b.int_code) > kIntStack) b.int_code.clear();
+  }
   if (b.integral_shape == 2) return {0, 0};
+  if (!b.int_code.empty()) return RunIntCode(b.int_code);
   const IntResult l = EvalInt(*b.left);
   if (l.rank == 0) return {0, 0};
   const IntResult r = EvalInt(*b.right);
@@ -973,6 +1099,73 @@ Interpreter::IntResult Interpreter::EvalIntBinary(BinaryExpr& b) {
   if (value >= std::numeric_limits<std::int32_t>::min() && value <= std::numeric_limits<std::int32_t>::max())
     return {value, 2};
   return {0, 0};
+}
+
+// EvalIntBinary's arithmetic over the postfix code, with the same ranks and the same
+// refusals (a local holding another type, division by zero, a result beyond Long).
+Interpreter::IntResult Interpreter::RunIntCode(const std::vector<BinaryExpr::IntOp>& code) {
+  using Op = BinaryExpr::IntOp;
+  std::int64_t values[kIntStack];
+  int ranks[kIntStack];
+  int top = 0;
+  Variant** vars = frame_->vars;
+  for (const Op& op : code) {
+    switch (op.code) {
+      case Op::Local: {
+        const Variant* v = vars[op.slot];
+        if (v->type == VT::Integer) ranks[top] = 1;
+        else if (v->type == VT::Long) ranks[top] = 2;
+        else return {0, 0};
+        values[top++] = v->i;
+        continue;
+      }
+      case Op::Const:
+        values[top] = op.value;
+        ranks[top++] = op.rank;
+        continue;
+      default: break;
+    }
+    std::int64_t y;
+    int y_rank;
+    if (op.operand == Op::FromConst) {
+      y = op.value;
+      y_rank = op.rank;
+    } else if (op.operand == Op::FromLocal) {
+      const Variant* v = vars[op.slot];
+      if (v->type == VT::Integer) y_rank = 1;
+      else if (v->type == VT::Long) y_rank = 2;
+      else return {0, 0};
+      y = v->i;
+    } else {
+      --top;
+      y = values[top];
+      y_rank = ranks[top];
+    }
+    const std::int64_t x = values[top - 1];
+    std::int64_t value;
+    switch (op.code) {
+      case Op::Add: value = x + y; break;
+      case Op::Sub: value = x - y; break;
+      case Op::Mul: value = x * y; break;
+      case Op::Mod:
+        if (y == 0) return {0, 0};
+        value = x % y;
+        break;
+      default:
+        if (y == 0) return {0, 0};
+        value = x / y;
+        break;
+    }
+    if (ranks[top - 1] == 1 && y_rank == 1 && value >= -32768 && value <= 32767) {
+      ranks[top - 1] = 1;
+    } else if (value >= std::numeric_limits<std::int32_t>::min() && value <= std::numeric_limits<std::int32_t>::max()) {
+      ranks[top - 1] = 2;
+    } else {
+      return {0, 0};
+    }
+    values[top - 1] = value;
+  }
+  return {values[0], ranks[0]};
 }
 
 Variant Interpreter::EvalBinary(BinaryExpr& b) {
@@ -1174,6 +1367,7 @@ Variant Interpreter::InvokeName(NameExpr& n, std::vector<ExprPtr>* args) {
     case Binding::Local:
       if (args && frame_->proc && n.slot == frame_->proc->result_slot) {
         // The function's own name with arguments is a recursive call.
+        if (DirectArgs(args)) return CallDirect(*frame_->proc, frame_->me, args);
         ArgPack pack(*this, args ? args->size() : 0);
         PackArgs(args, pack);
         return CallPacked(pack, [&] { return CallProc(*frame_->proc, frame_->me, pack.Ptrs()); });
@@ -1184,6 +1378,7 @@ Variant Interpreter::InvokeName(NameExpr& n, std::vector<ExprPtr>* args) {
     case Binding::Global: {
       GlobalSlot& g = globals_.slots[static_cast<std::size_t>(n.slot)];
       if (g.kind == GlobalSlot::Kind::Procedure) {
+        if (DirectArgs(args)) return CallDirect(*g.proc, nullptr, args);
         ArgPack pack(*this, args ? args->size() : 0);
         PackArgs(args, pack);
         ProcDef* proc = g.proc;

@@ -131,6 +131,7 @@ class Interpreter {
   };
   IntResult EvalInt(Expr& e);
   IntResult EvalIntBinary(BinaryExpr& b);
+  IntResult RunIntCode(const std::vector<BinaryExpr::IntOp>& code);
   bool EvalIntegral(Expr& e, std::int64_t& value, int& rank) {
     const IntResult r = EvalInt(e);
     value = r.value;
@@ -139,6 +140,10 @@ class Interpreter {
   }
   Variant* Slot(NameExpr& n);
   Variant Invoke(Expr& callee, std::vector<ExprPtr>* args);
+  struct Slots;
+  bool DirectArgs(const std::vector<ExprPtr>* args) const;
+  Variant CallDirect(ProcDef& proc, const std::shared_ptr<Object>& me, std::vector<ExprPtr>* args);
+  Variant RunProc(ProcDef& proc, std::shared_ptr<Object> me, Slots& locals);
   Variant InvokeName(NameExpr& n, std::vector<ExprPtr>* args);
   struct ArgPack;
   bool IsVariable(const NameExpr& n) const;
@@ -210,7 +215,6 @@ class Interpreter {
   };
   SlabStack<Variant> variants_;  // every slot not taken is Empty
   SlabStack<Variant*> pointers_;
-  struct Slots;
 
   const platform::Clock& clock_;
   GlobalTable globals_;

@@ -264,6 +264,9 @@ TEST_F(ScriptControlTest, ControlFlow) {
       {"Select Case \"x\"\r\nCase \"y\"\r\nTest = 1\r\nCase Else\r\nTest = 2\r\nEnd Select", "Integer 2"},
       {"Dim d : Set d = CreateObject(\"Scripting.Dictionary\")\r\nd.Add \"k\", 1\r\nWith d\r\n.Add \"j\", 2\r\nTest = .Count & .Item(\"j\")\r\nEnd With", "String \"22\""},
       {"Test = 1 : Test = Test + 1 ' comment\r\nRem another comment", "Integer 2"},
+      {"Dim a, b, c : a = 200 : b = 300 : c = \"7\"\r\nTest = TypeName(a * b) & TypeName((a + 1) * 2) & (a * b * b * b) & TypeName(c + a \\ 7) & TypeName(a - c)",
+       "String \"LongInteger5400000000DoubleDouble\""},
+      {"Dim a, b : a = 5 : b = 0\r\nTest = a Mod (b * 2)", "Error 11: Division by zero"},
       {"Dim s\r\ns = \"a\" & _\r\n  \"b\"\r\nTest = s", "String \"ab\""},
   });
 }
