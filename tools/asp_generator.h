@@ -41,7 +41,8 @@ class clsASPGenerator {
   // double quotes when given). 0 on success, else the number of the error that stopped it;
   // what was written of the page by then stays. The form keeps ScaleMode 3 (pixels).
   std::int32_t ConvertForm(host::VBComponent& component, std::optional<std::string> file_name = {});
-  // The markup of one control; a PictureBox's or Image's picture goes into `folder`.
+  // The markup of one control; a PictureBox's or Image's picture goes into `folder`. The
+  // .frx data it reads are those beside the form of the last ConvertForm.
   std::string ControlToHTML(host::VBControl& control, double ratio, const std::string& folder);
   // Table markup for a change of row; mode 1 opens a table, 2 (or any other) closes one.
   std::string AddTableInfo(std::optional<std::int16_t> mode = {});
