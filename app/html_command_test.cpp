@@ -29,10 +29,11 @@ TEST(HtmlCommand, WritesThePageOrSaysWhyNot) {
     std::string in_page;   // found in the page written; empty: no page
   } cases[] = {
       {{sample + "/Orders.vbp"}, 2, "", "name the form with --component; the forms are: frmMain, frmCustomer, frmAbout", ""},
-      {{sample + "/Orders.vbp", "--component", "modGlobals"}, 2, "", "modGlobals is not a form", ""},
+      {{sample + "/Orders.vbp", "--component", "modGlobals"}, 2, "", "modGlobals is not a form but a Module", ""},
       {{sample + "/Orders.vbp", "--component", "frmNone"}, 2, "", "there is no component frmNone", ""},
       {{about, "--method", "PUT"}, 2, "", "--method is GET or POST, not \"PUT\"", ""},
       {{about, "--out", (dir / "no/such/folder/a.html").string()}, 1, "", "FAILED to convert frmAbout (76): Path not found", ""},
+      {{sample + "/Orders.vbp", "--component", "frmMDI"}, 2, "", "frmMDI is not a form but a MDIForm", ""},
       {{about, "--out", page, "--title", "\xC3\x9C" "ber <uns>", "--method", "get", "--action", "/send"},
        0,
        "Form 'frmAbout' converted OK\nwrote " + page + "\n",

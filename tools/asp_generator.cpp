@@ -192,7 +192,7 @@ std::string clsASPGenerator::SavePicture(host::VBControl& control, const std::st
   std::string data;
   try {
     const host::Property* picture = Find(control, "Picture");
-    if (picture == nullptr) throw VbError(481, "Invalid picture: the control has none");
+    if (picture == nullptr) return folder + control.Name() + extension;  // nothing to save, nothing to say
     const auto reference = host::ParseFrxReference(picture->Value());
     if (!reference) throw VbError(481, "Invalid picture: " + picture->Value());
     const std::string bytes = FrxBytes(form_folder_, *reference);
@@ -210,6 +210,8 @@ std::string clsASPGenerator::SavePicture(host::VBControl& control, const std::st
   }
   const std::string path = folder + control.Name() + extension;
   try {
+    // As the page's own write, a folder that is not there is not made.
+    if (!fs::is_directory(folder)) throw VbError(76, "Path not found: " + folder);
     platform::WriteFileAtomically(path, data, 0644, true);
     pictures_written_.push_back(path);
   } catch (const std::exception& e) {

@@ -306,8 +306,7 @@ TEST(AspGenerator, WritesPicturesInTheirStoredFormat) {
   EXPECT_EQ(Read(rig.dir / "picBar.gif"), gif);
   EXPECT_EQ(rig.generator.PicturesWritten(), (std::vector<std::string>{folder + "imgLogo.bmp", folder + "picBar.gif"}));
   EXPECT_EQ(rig.generator.PictureProblems(),
-            (std::vector<std::string>{"imgEmpty: Invalid picture: the stored picture is empty", "imgLost: File not found: Lost.frx",
-                                      "imgNone: Invalid picture: the control has none"}));
+            (std::vector<std::string>{"imgEmpty: Invalid picture: the stored picture is empty", "imgLost: File not found: Lost.frx"}));
   EXPECT_FALSE(fs::exists(rig.dir / "imgEmpty.gif"));
 }
 

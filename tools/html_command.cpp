@@ -99,7 +99,7 @@ int RunHtmlCommand(const HtmlOptions& options, RegistryTools& registry, std::ost
     chosen = forms.front();
   }
   if (chosen == nullptr) return Bad(err, "there is no component " + *wanted + "; the forms are: " + names);
-  if (chosen->Type() != host::ComponentType::VBForm) return Bad(err, chosen->Name() + " is not a form");
+  if (chosen->Type() != host::ComponentType::VBForm) return Bad(err, chosen->Name() + " is not a form but a " + std::string(host::ComponentTypeName(chosen->Type())));
   if (!chosen->Usable()) return Bad(err, chosen->Name() + " did not load completely");
 
   const fs::path page = fs::absolute(options.out.empty() ? fs::path(chosen->Name() + ".html") : fs::path(options.out));
