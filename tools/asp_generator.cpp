@@ -290,7 +290,7 @@ std::int32_t clsASPGenerator::ConvertForm(host::VBComponent& component, std::opt
   }
 }
 
-std::string clsASPGenerator::BuildPage(host::VBComponent& component) {
+void clsASPGenerator::BuildPage(host::VBComponent& component) {
   host::Designer* designer = component.GetDesigner();
   host::CodeModule* code = component.Code();
   if (designer == nullptr || code == nullptr) throw VbError(91, "Object variable or With block variable not set");
@@ -347,7 +347,6 @@ std::string clsASPGenerator::BuildPage(host::VBComponent& component) {
   const std::string part_one = ScriptPartOne(names, *code);
   WriteBytes(filename_, html_header_ + kCrLf + form_header_ + kCrLf + body + kCrLf + part_one + kCrLf, false);
   WriteBytes(filename_, ScriptPartTwo(*code) + kCrLf, true);
-  return filename_;
 }
 
 }  // namespace gildex

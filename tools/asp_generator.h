@@ -56,7 +56,7 @@ class clsASPGenerator {
   const std::string& LastError() const { return last_error_; }
 
  private:
-  std::string BuildPage(host::VBComponent& component);
+  void BuildPage(host::VBComponent& component);
   std::string SavePicture(host::VBControl& control, const std::string& folder);
   // The form file's folder, where its .frx files are.
   std::string form_folder_;
