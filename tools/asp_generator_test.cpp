@@ -201,7 +201,7 @@ TEST(AspGenerator, ConvertsEventCodeToVBScript) {
   const std::string code =
       "Option Explicit\nPrivate mCount As Long\n"
       "Private Sub Command1_Click()\n    Dim a As Integer, b As Long\n    For i = 1 To 3: Next i\nEnd Sub\n"
-      "Private Sub Command1_DblClick()\n    MsgBox \"</script><b>\" ' </SCRIPT>\nEnd Sub\n"
+      "Private Sub Command1_DblClick()\n    MsgBox \"</script><b>\" ' </SCRIPT>\n    s = \"<!--<script>\"\nEnd Sub\n"
       "Private Sub Form_Load()\n    mCount = 0\nEnd Sub\n"
       "Private Sub Form_Unload(Cancel As Integer)\n    mCount = -1\nEnd Sub\n"
       "Private Sub Form_Resize()\nEnd Sub\n"
@@ -220,7 +220,7 @@ TEST(AspGenerator, ConvertsEventCodeToVBScript) {
       {"part one: the control's two handlers under the browser's names, then the window's",
        [&] { return ScriptPartOne({"Command1", "Text1"}, rig.Code()); },
        header + CrLf("\nSub Command1_Click\n\n    Dim a ' As Integer, b ' As Long\n    For i = 1 To 3: Next ' i\nEnd Sub\n"
-                     "\nSub Command1_OnDblClick\n\n    MsgBox \"<\" & \"/script><b>\" ' < /SCRIPT>\nEnd Sub\n"
+                     "\nSub Command1_OnDblClick\n\n    MsgBox \"<\" & \"/script><b>\" ' < /SCRIPT>\n    s = \"<\" & \"!--<script>\"\nEnd Sub\n"
                      "\nSub Window_OnLoad\n\n    mCount = 0\nEnd Sub\n"
                      "\nSub Window_OnUnLoad\n\n    mCount = -1\nEnd Sub\n")},
       {"part two: the rest under their own names; copied handlers, x_Key, variables and properties give nothing",

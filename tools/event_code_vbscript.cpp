@@ -107,7 +107,8 @@ std::string KeepScriptBlockClosed(std::string_view script) {
       in_string = !in_string;
     } else if (!in_string && c == '\'') {
       in_comment = true;
-    } else if (c == '<' && cp1252::StartsWithNoCase(script.substr(i + 1), "/script")) {
+    } else if (c == '<' && (cp1252::StartsWithNoCase(script.substr(i + 1), "/script") ||
+                            script.substr(i + 1, 3) == "!--")) {
       kept += in_string ? "<\" & \"" : "< ";
       continue;
     }

@@ -44,9 +44,10 @@ std::string ConvertEventProc(const std::string& basic_name, const std::string& s
 std::string ScriptPartOne(const std::vector<std::string>& control_names, const host::CodeModule& module);
 std::string ScriptPartTwo(const host::CodeModule& module);
 
-// `script` with every "</script" (any letter case) broken so that the page's parser cannot
-// end the script block there: inside a string literal the string is split into two joined
-// with &, elsewhere (a comment) a blank goes after the "<".
+// `script` with every "</script" (any letter case) and "<!--" broken so that the page's
+// parser can neither end the script block there nor miss its real end: inside a string
+// literal the string is split into two joined with &, elsewhere (a comment) a blank goes
+// after the "<".
 std::string KeepScriptBlockClosed(std::string_view script);
 
 }  // namespace gildex
