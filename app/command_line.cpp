@@ -14,6 +14,7 @@
 #include "platform/system.h"
 #include "session/session_script.h"
 #include "templates/commands.h"
+#include "tools/html_command.h"
 
 namespace gildex::app {
 namespace {
@@ -299,6 +300,29 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
       }
       prefix_run.forced = yes ? platform::vbYes : no ? platform::vbNo : platform::MsgBoxResult{};
       return RunPrefixCommand(prefix_run, out, err);
+    };
+  });
+
+  HtmlOptions html_options;
+  auto* html = app.add_subcommand("html", "Convert a form to an HTML page with its event code as client-side VBScript");
+  html->add_option("FORM", html_options.input, "a .frm file, or a .vbp/.vbg holding the form")->required();
+  html->add_option("--component", html_options.component, "the form to convert (needed when there are several)")
+      ->type_name("NAME");
+  html->add_option("--out", html_options.out, "the page to write (default: FORM-NAME.html here); pictures go beside it")
+      ->type_name("FILE");
+  html->add_option("--title", html_options.title, "the page title (default: the form's caption)")->type_name("TEXT");
+  html->add_option("--method", html_options.method, "the form's method, GET or POST (default POST)")
+      ->type_name("GET|POST");
+  html->add_option("--action", html_options.action, "the form's action (default --WEBBOT-SELF--)")->type_name("URL");
+  html->footer("Controls without a place on the form (menus, timers) are left out and named. The form file is not "
+               "changed.\nExit status: 0 done, 1 the conversion failed, 2 bad usage or input (nothing written).");
+  html->callback([&, html] {
+    run = [&, html] {
+      html_options.title_set = html->get_option("--title")->count() > 0;
+      const auto dialogs = CommandLineDialogs(platform::MsgBoxResult{});
+      session::PlatformContext context(*dialogs);
+      WarnAboutRegistry(context, err);
+      return RunHtmlCommand(html_options, context.tools, out, err);
     };
   });
 

@@ -87,6 +87,7 @@ class MemoryDesigner : public Designer {
   void RemoveControl(VBControl& control) override;
   int ScaleMode() const override;
   std::string Caption() const override;
+  VBControl& Form() override { return *root_; }
   MemoryControl& Root() { return *root_; }
 
  private:

@@ -147,6 +147,8 @@ class Designer {
   virtual void RemoveControl(VBControl& control) = 0;
   virtual int ScaleMode() const = 0;
   virtual std::string Caption() const = 0;
+  // The form (or user control ...) itself, for its own properties.
+  virtual VBControl& Form() = 0;
   // Signals of the selected-control events source.
   Signal<VBControl&> ControlAdded;
   Signal<VBControl&> ControlRemoved;

@@ -1,0 +1,63 @@
+// `gildex html` as a user runs it on the sample project.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/command_line.h"
+#include "platform/test_files.h"
+
+namespace gildex::app {
+namespace {
+
+namespace fs = std::filesystem;
+using platform::testing::ReadBytes;
+using platform::testing::ScopedEnv;
+using platform::testing::TempDir;
+
+TEST(HtmlCommand, WritesThePageOrSaysWhyNot) {
+  TempDir dir;
+  ScopedEnv registry{"GILDEX_REGISTRY", (dir / "registry.reg").string()};
+  const std::string sample = fs::path(GILDEX_SOURCE_DIR) / "data/Sample";
+  const std::string about = sample + "/frmAbout.frm", page = (dir / "about.html").string();
+  const struct {
+    std::vector<std::string> args;
+    int code;
+    std::string out, err;  // standard output whole; a part of standard error
+    std::string in_page;   // found in the page written; empty: no page
+  } cases[] = {
+      {{sample + "/Orders.vbp"}, 2, "", "name the form with --component; the forms are: frmMain, frmCustomer, frmAbout", ""},
+      {{sample + "/Orders.vbp", "--component", "modGlobals"}, 2, "", "modGlobals is not a form but a Module", ""},
+      {{sample + "/Orders.vbp", "--component", "frmNone"}, 2, "", "there is no component frmNone", ""},
+      {{about, "--method", "PUT"}, 2, "", "--method is GET or POST, not \"PUT\"", ""},
+      {{about, "--out", (dir / "no/such/folder/a.html").string()}, 1, "", "FAILED to convert frmAbout (76): Path not found", ""},
+      {{sample + "/Orders.vbp", "--component", "frmMDI"}, 2, "", "frmMDI is not a form but a MDIForm", ""},
+      {{about, "--out", page, "--title", "\xC3\x9C" "ber <uns>", "--method", "get", "--action", "/send"},
+       0,
+       "Form 'frmAbout' converted OK\nwrote " + page + "\n",
+       "Left out of the page (no place on the form): linSep",
+       "<TITLE>\xDC" "ber &lt;uns&gt;</TITLE>\r\n<META name=\"title\" content=\"\xDC" "ber &lt;uns&gt;\">\r\n"
+       "<META name=\"keywords\" content=\"\">\r\n<META name=\"description\" content=\"\">\r\n</HEAD>\r\n<BODY>\r\n"
+       "<FORM method=GET action=\"/send\">"},
+      {{sample + "/Orders.vbp", "--component", "FRMABOUT", "--out", page}, 0, "Form 'frmAbout' converted OK\nwrote " + page + "\n",
+       "", "<TITLE>About Orders</TITLE>"},
+  };
+  for (const auto& c : cases) {
+    fs::remove(page);
+    std::vector<std::string> args = {"gildex", "html"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    std::ostringstream out, err;
+    EXPECT_EQ(RunCommandLine(args, out, err), c.code) << c.args.back() << " " << err.str();
+    EXPECT_EQ(out.str(), c.out);
+    EXPECT_NE(err.str().find(c.err), std::string::npos) << err.str();
+    if (c.in_page.empty())
+      EXPECT_FALSE(fs::exists(page));
+    else
+      EXPECT_NE(ReadBytes(page).find(c.in_page), std::string::npos) << ReadBytes(page);
+  }
+}
+
+}  // namespace
+}  // namespace gildex::app

@@ -1,0 +1,394 @@
+#include "tools/asp_generator.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "host/corpus_test.h"
+#include "host/memory_vbe.h"
+#include "host/project_loader.h"
+#include "platform/atomic_file.h"
+#include "platform/dialogs.h"
+#include "platform/registry.h"
+#include "platform/test_files.h"
+#include "tools/asp_converter.h"
+#include "tools/event_code_vbscript.h"
+
+namespace gildex {
+namespace {
+
+namespace fs = std::filesystem;
+using platform::testing::TempDir;
+
+// Test texts are written with "\n"; form files and pages have CR LF.
+std::string CrLf(std::string_view text) {
+  std::string out;
+  for (char c : text) out += c == '\n' ? std::string("\r\n") : std::string(1, c);
+  return out;
+}
+
+std::string Read(const fs::path& file) { return platform::ReadWholeFile(file).value_or("<missing>"); }
+
+// The script of a form without code.
+const std::string kNoCodeScript = CrLf(
+    "\n<SCRIPT Language=VBScript>\n' Converted from original VB Project using Gildex\n"
+    "' Visit https://gildex.example.org for more details\n\n\n</SCRIPT>\n</BODY>\n</HTML>\n");
+
+// A form file made of `inside` (its properties and controls) and `code`, loaded into an IDE,
+// with a generator over a registry that knows one ActiveX class.
+struct FormRig {
+  explicit FormRig(const std::string& inside, const std::string& code = "", const std::string& frx = "") {
+    registry.Set("HKEY_CLASSES_ROOT\\VB.OptionButton\\Clsid", "", {platform::RegType::String, "{0D0F1E2A-1111-2222-3333-444455556666}"});
+    if (!frx.empty()) platform::testing::WriteBytes(dir / "Form1.frx", frx);
+    platform::testing::WriteBytes(dir / "Form1.frm",
+                                  CrLf("VERSION 5.00\nBegin VB.Form Form1 \n   Caption         =   \"Form1\"\n" + inside +
+                                       "End\nAttribute VB_Name = \"Form1\"\n" + code));
+    const host::LoadResult loaded = host::Load(vbe, dir / "Form1.frm");
+    EXPECT_TRUE(loaded.readable && !loaded.HasFatal()) << loaded.error;
+    form = &vbe.Projects().front()->At(0);
+    generator.HTMLHeader("H");
+    generator.FORMHeader("F");
+  }
+  std::string Convert() {
+    result = generator.ConvertForm(*form, (dir / "page.html").string());
+    return Read(dir / "page.html");
+  }
+  host::CodeModule& Code() { return *form->Code(); }
+
+  TempDir dir;
+  platform::ScriptedDialogs dialogs;
+  ErrorReport report{dialogs};
+  platform::Registry registry;
+  RegistryTools tools{registry, report};
+  host::MemoryVBE vbe;
+  host::MemoryComponent* form = nullptr;
+  clsASPGenerator generator{tools};
+  std::int32_t result = -1;
+};
+
+std::string Control(const std::string& type, const std::string& name, long top, long left, long width,
+                    const std::string& more = "") {
+  return "   Begin VB." + type + " " + name + " \n" + more + "      Height          =   300\n      Left            =   " +
+         std::to_string(left) + "\n      Top             =   " + std::to_string(top) + "\n      Width           =   " +
+         std::to_string(width) + "\n   End\n";
+}
+
+const std::string kOpen = "<TABLE WIDTH=\"100%\" border=0>\n\t<TR>\n";
+const std::string kClose = "\t</TR>\n</TABLE>\n";
+std::string Cell(long width, const std::string& markup) {
+  return "\t\t<TD width=\"" + std::to_string(width) + "\" align=right>\n\t\t\t" + markup + "\n\t\t</TD>\n";
+}
+
+// A stored picture as the .frx holds it.
+std::string StoredPicture(const std::string& data) {
+  const auto word = [](std::uint32_t n) { return std::string{char(n), char(n >> 8), char(n >> 16), char(n >> 24)}; };
+  return word(static_cast<std::uint32_t>(data.size() + 8)) + std::string("lt\0\0", 4) + word(static_cast<std::uint32_t>(data.size())) + data;
+}
+
+TEST(AspGenerator, SamplePageIsWritten) {
+  TempDir dir;
+  platform::ScriptedDialogs dialogs;
+  ErrorReport report(dialogs);
+  platform::Registry registry;
+  registry.Set("HKEY_CLASSES_ROOT\\VB.OptionButton\\Clsid", "", {platform::RegType::String, "{0D0F1E2A-1111-2222-3333-444455556666}"});
+  RegistryTools tools(registry, report);
+  host::MemoryVBE vbe;
+  const host::LoadResult loaded = host::Load(vbe, fs::path(GILDEX_SOURCE_DIR) / "data/Sample/frmCustomer.frm");
+  ASSERT_TRUE(loaded.readable) << loaded.error;
+  host::MemoryComponent& form = vbe.Projects().front()->At(0);
+
+  struct Answers : ASPConverterView {
+    void ShowModal(frmASPConverter& window) override {
+      shown_file = window.txtFilename;
+      window.txtFilename = file;
+      window.txtKeywords = "customers";
+      window.txtDescription = "Edit one customer";
+      window.optMethod = 0;
+      window.cmdGo_Click();
+    }
+    std::string SaveFileName(const std::string&, const std::string&) override { return {}; }
+    void DefaultMousePointer() override {}
+    void Unload() override { ++unloaded; }
+    std::string file, shown_file;
+    int unloaded = 0;
+  } view;
+  struct Status : NullProgress {
+    void AddStatus(const std::string& text) override { lines.push_back(text); }
+    void SetMessageText(const std::string& text) override { lines.push_back("message: " + text); }
+    std::vector<std::string> lines;
+  } status;
+  view.file = (dir / "customer.html").string();
+  frmASPConverter window(view);
+  clsASPGenerator generator(tools);
+  window.ShowConverter(form, generator, status);
+
+  EXPECT_EQ(view.shown_file, "frmCustomer.html");
+  EXPECT_EQ(Read(dir / "customer.html"), Read(fs::path(GILDEX_SOURCE_DIR) / "tools/testdata/frmCustomer.html"));
+  EXPECT_EQ(status.lines, (std::vector<std::string>{"message: Converting your form to HTML..please wait",
+                                                     "Form 'frmCustomer' converted OK",
+                                                     "message: Finished Conversion Process"}));
+  EXPECT_EQ(view.unloaded, 1);
+  EXPECT_EQ(form.GetDesigner()->ScaleMode(), 3);
+}
+
+TEST(AspGenerator, LaysOutRowsAndMarksUpControls) {
+  const std::string list = std::string("\3\0\2\0", 4) + std::string("\1\0a", 3) + std::string("\2\0bb", 4) + std::string("\1\0c", 3);
+  const struct {
+    const char* what;
+    std::string inside, frx;
+    std::string body;  // between the form's opening tag and the script
+    std::vector<std::string> left_out;
+    std::int32_t result;
+  } rows[] = {
+      {"one row of two, ordered by left, in twips read as thirds",
+       Control("CommandButton", "cmdSecond", 120, 1500, 600, "      Caption         =   \"&Reset form\"\n") +
+           Control("CommandButton", "cmdGo", 120, 120, 1000, "      Caption         =   \"Submit Order\"\n") +
+           Control("CommandButton", "cmdOK", 900, 120, 900, "      Default         =   -1  'True\n") +
+           Control("CommandButton", "cmdHelp", 900, 1200, 900, "      Caption         =   \"Help\"\n"),
+       "", kOpen + Cell(40, "<input type=submit value=\"cmdGo\" name=\"cmdGo\">") +
+               Cell(127, "<input type=reset value=\"cmdSecond\" name=\"cmdSecond\">") + kClose + kOpen +
+               Cell(40, "<input type=submit value=\"cmdOK\" name=\"cmdOK\">") +
+               Cell(60, "<input type=button value=\"cmdHelp\" name=\"cmdHelp\">") + kClose + "</FORM>",
+       {}, 0},
+      {"pixels, every control at top 0: cells before any table, then a closing part",
+       "   ScaleMode       =   3  'Pixel\n" +
+           Control("TextBox", "txtNotes", 0, 10, 100, "      MultiLine       =   -1  'True\n") +
+           Control("TextBox", "txtPassword", 0, 120, 50, "      MaxLength       =   8\n      PasswordChar    =   \"*\"\n") +
+           Control("TextBox", "txtName", 0, 200, 50) + Control("CheckBox", "chkVip", 0, 260, 20, "      Value           =   1  'Checked\n") +
+           Control("ListBox", "lstEmpty", 0, 300, 40) +
+           Control("ListBox", "lstThree", 0, 400, 40, "      List            =   \"Form1.frx\":0000\n"),
+       list,
+       Cell(10, "<textarea rows=3 name=\"txtNotes\" cols=20></textarea>") +
+           Cell(10, "<input type=password name=\"txtPassword\" size=8>") +
+           Cell(30, "<input type=text name=\"txtName\" size=0>") + Cell(10, "<input type=checkbox name=\"chkVip\" value=ON>") +
+           Cell(20, "<SELECT size=1 name=\"lstEmpty\"></SELECT>") +
+           Cell(60, "<SELECT size=3 name=\"lstThree\">\n<OPTION>a</OPTION>\n<OPTION>bb</OPTION>\n<OPTION>c</OPTION></SELECT>") +
+           kClose + "</FORM>",
+       {}, 0},
+      {"no controls", "", "", kClose + "</FORM>", {}, 0},
+      {"menus, a timer and a line have no place: left out, named",
+       "   Begin VB.Menu mnuFile \n      Caption         =   \"&File\"\n      Begin VB.Menu mnuExit \n"
+       "         Caption         =   \"E&xit\"\n      End\n   End\n"
+       "   Begin VB.Timer tmrClock \n      Interval        =   1000\n      Left            =   0\n      Top             =   0\n   End\n"
+       "   Begin VB.Line linSep \n      X1              =   0\n      X2              =   100\n      Y1              =   0\n"
+       "      Y2              =   0\n   End\n" +
+           Control("OptionButton", "optA", 300, 300, 300) + Control("Frame", "fraX", 300, 900, 300),
+       "",
+       kOpen + Cell(100, "<object classid=\"clsid:0D0F1E2A-1111-2222-3333-444455556666\" id=\"optA\" width=100 height=100></object>") +
+           Cell(100, "<object classid=\"clsid:\" id=\"fraX\" width=100 height=100></object>") + kClose + "</FORM>",
+       {"mnuFile", "mnuExit", "tmrClock", "linSep"}, 0},
+      {"a list whose .frx is missing becomes an embedded object",
+       Control("ComboBox", "cboLost", 60, 60, 60, "      List            =   \"Form1.frx\":0000\n"), "",
+       kOpen + Cell(20, "<object classid=\"clsid:\" id=\"cboLost\" width=20 height=100></object>") + kClose + "</FORM>", {}, 0},
+      {"user scale: the ratio divides by zero and nothing is written", "   ScaleMode       =   0  'User\n" +
+           Control("Label", "lblA", 60, 60, 60), "", "", {}, 11},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.what);
+    FormRig rig(row.inside, "", row.frx);
+    const std::string page = rig.Convert();
+    EXPECT_EQ(rig.result, row.result) << rig.generator.LastError();
+    EXPECT_EQ(page, row.result == 0 ? CrLf("H\nF\n" + row.body + "\n") + kNoCodeScript : "<missing>");
+    EXPECT_EQ(rig.generator.LeftOut(), row.left_out);
+  }
+}
+
+TEST(AspGenerator, ConvertsEventCodeToVBScript) {
+  const std::string code =
+      "Option Explicit\nPrivate mCount As Long\n"
+      "Private Sub Command1_Click()\n    Dim a As Integer, b As Long\n    For i = 1 To 3: Next i\nEnd Sub\n"
+      "Private Sub Command1_DblClick()\n    MsgBox \"</script><b>\" ' </SCRIPT>\n    s = \"<!--<script>\"\nEnd Sub\n"
+      "Private Sub Form_Load()\n    mCount = 0\nEnd Sub\n"
+      "Private Sub Form_Unload(Cancel As Integer)\n    mCount = -1\nEnd Sub\n"
+      "Private Sub Form_Resize()\nEnd Sub\n"
+      "Private Sub Text1_Change()\n    DoWork\nEnd Sub\n"
+      "Public Sub DoWork()\n    x = 1\nEnd Sub ' done\nPrivate Sub x_Key()\n    y = 2\nEnd Sub\n"
+      "Property Get Total() As Long\n    Total = mCount\nEnd Property\n";
+  FormRig rig(Control("CommandButton", "Command1", 60, 60, 60) + Control("TextBox", "Text1", 600, 60, 60), code);
+  const std::string header = CrLf(
+      "\n<SCRIPT Language=VBScript>\n' Converted from original VB Project using Gildex\n"
+      "' Visit https://gildex.example.org for more details");
+  const struct {
+    const char* what;
+    std::function<std::string()> run;
+    std::string expected;
+  } rows[] = {
+      {"part one: the control's two handlers under the browser's names, then the window's",
+       [&] { return ScriptPartOne({"Command1", "Text1"}, rig.Code()); },
+       header + CrLf("\nSub Command1_Click\n\n    Dim a ' As Integer, b ' As Long\n    For i = 1 To 3: Next ' i\nEnd Sub\n"
+                     "\nSub Command1_OnDblClick\n\n    MsgBox \"<\" & \"/script><b>\" ' < /SCRIPT>\n    s = \"<\" & \"!--<script>\"\nEnd Sub\n"
+                     "\nSub Window_OnLoad\n\n    mCount = 0\nEnd Sub\n"
+                     "\nSub Window_OnUnLoad\n\n    mCount = -1\nEnd Sub\n")},
+      {"part two: the rest under their own names; copied handlers, x_Key, variables and properties give nothing",
+       [&] { return ScriptPartTwo(rig.Code()); },
+       CrLf("\n\nSub Form_Resize\n\n\nEnd Sub\n\nSub Text1_Change\n\n    DoWork\nEnd Sub\n"
+            "\nSub DoWork\n\n    x = 1\nEnd Sub ' done\nPrivate Sub x_Key()\n    y = 2\nEnd Sub\n\n</SCRIPT>\n</BODY>\n</HTML>")},
+      {"a missing procedure gives nothing at all", [&] { return ConvertEventProc("Text1_Click", "Text1_Click", rig.Code()); }, ""},
+      {"an end line followed by a comment does not end the body: the scan runs to its limit, one line past the count",
+       [&] { return RemoveInvalidVBScript("DoWork", rig.Code()); }, CrLf("    x = 1\nEnd Sub ' done\nPrivate Sub x_Key()\n    y = 2")},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.what);
+    EXPECT_EQ(row.run(), row.expected);
+  }
+  for (const auto& [line, end] : std::vector<std::pair<std::string, bool>>{
+           {"End Sub", true}, {"   end function   ", true}, {"End Property", true}, {"End Sub ' done", false},
+           {"x = 1: End Sub", false}, {"End If", false}, {"  End SubX", false}})
+    EXPECT_EQ(IsEndProc(line), end) << line;
+}
+
+TEST(AspGenerator, NothingFromTheFormGetsInAsMarkup) {
+  const std::string list = std::string("\1\0\x11\0", 4) + std::string("\x11\0</SELECT><script>", 19);
+  FormRig rig("   ScaleMode       =   3  'Pixel\n" +
+                  Control("Label", "lblA", 10, 10, 10,
+                          "      Caption         =   \"<script>alert(\"\"x\"\")</script> & Co\"\n"
+                          "      BeginProperty Font \n         Name            =   \"x onmouseover=alert(1)\"\n"
+                          "      EndProperty\n") +
+                  Control("ComboBox", "cboA", 20, 10, 10, "      List            =   \"Form1.frx\":0000\n"),
+              "", list);
+  rig.Convert();  // the form's .frx is found beside the form being converted
+  EXPECT_EQ(rig.generator.ControlToHTML(**rig.form->GetDesigner()->Controls().begin(), 1, rig.dir.Path().string()),
+            "<FONT Face=x&#32;onmouseover&#61;alert(1)>&lt;script&gt;alert(&quot;x&quot;)&lt;/script&gt; &amp; Co</FONT>");
+  EXPECT_EQ(rig.generator.ControlToHTML(*rig.form->GetDesigner()->Controls().back(), 1, rig.dir.Path().string()),
+            "<SELECT size=1 name=\"cboA\">\r\n<OPTION>&lt;/SELECT&gt;&lt;script&gt;</OPTION></SELECT>");
+
+  struct NoWindow : ASPConverterView {
+    void ShowModal(frmASPConverter&) override {}
+    std::string SaveFileName(const std::string&, const std::string&) override { return {}; }
+    void DefaultMousePointer() override {}
+    void Unload() override {}
+  } view;
+  frmASPConverter window(view);
+  window.txtTitle = "</TITLE><script>";
+  window.txtKeywords = "a\"b";
+  window.txtDescription = "it's <b>";
+  window.txtAction = "x\" onsubmit=\"evil()";
+  EXPECT_EQ(window.GenerateHeader(),
+            CrLf("<HTML>\n<HEAD>\n<TITLE>&lt;/TITLE&gt;&lt;script&gt;</TITLE>\n"
+                 "<META name=\"title\" content=\"&lt;/TITLE&gt;&lt;script&gt;\">\n<META name=\"keywords\" content=\"a&quot;b\">\n"
+                 "<META name=\"description\" content=\"it&#39;s &lt;b&gt;\">\n</HEAD>\n<BODY>"));
+  EXPECT_EQ(window.GenerateForm(), "<FORM method=POST action=\"x&quot; onsubmit=&quot;evil()\">");
+  window.optMethod = 0;
+  window.txtAction = kConverterAction;
+  EXPECT_EQ(window.GenerateForm(), "<FORM method=GET action=\"--WEBBOT-SELF--\">");
+}
+
+TEST(AspGenerator, WritesPicturesInTheirStoredFormat) {
+  const std::string bmp("BM\x06\0\0\0", 6), gif = "GIF89a-picture";
+  const std::string frx = StoredPicture(bmp) + StoredPicture(gif) + StoredPicture("");
+  const auto at = [](std::size_t offset) {
+    char hex[8];
+    std::snprintf(hex, sizeof hex, "%04zX", offset);
+    return std::string(hex);
+  };
+  FormRig rig("   ScaleMode       =   3  'Pixel\n" +
+                  Control("Image", "imgLogo", 10, 10, 10, "      Picture         =   \"Form1.frx\":" + at(0) + "\n") +
+                  Control("PictureBox", "picBar", 10, 30, 10, "      Picture         =   \"Form1.frx\":" + at(18) + "\n") +
+                  Control("Image", "imgEmpty", 10, 50, 10, "      Picture         =   \"Form1.frx\":" + at(44) + "\n") +
+                  Control("Image", "imgLost", 10, 70, 10, "      Picture         =   \"Lost.frx\":0000\n") +
+                  Control("Image", "imgNone", 10, 90, 10),
+              "", frx);
+  const std::string page = rig.Convert();
+  ASSERT_EQ(rig.result, 0) << rig.generator.LastError();
+  const std::string folder = rig.dir.Path().string() + "/";
+  const auto image = [&](const std::string& file) {
+    return "<input border=0 src=\"" + folder + file + "\" width=10 height=300 type=image>";
+  };
+  EXPECT_EQ(page, CrLf("H\nF\n" + kOpen + Cell(10, image("imgLogo.bmp")) + Cell(10, image("picBar.gif")) +
+                       Cell(10, image("imgEmpty.gif")) + Cell(10, image("imgLost.gif")) + Cell(10, image("imgNone.gif")) +
+                       kClose + "</FORM>\n") +
+                      kNoCodeScript);
+  EXPECT_EQ(Read(rig.dir / "imgLogo.bmp"), bmp);
+  EXPECT_EQ(Read(rig.dir / "picBar.gif"), gif);
+  EXPECT_EQ(rig.generator.PicturesWritten(), (std::vector<std::string>{folder + "imgLogo.bmp", folder + "picBar.gif"}));
+  EXPECT_EQ(rig.generator.PictureProblems(),
+            (std::vector<std::string>{"imgEmpty: Invalid picture: the stored picture is empty", "imgLost: File not found: Lost.frx"}));
+  EXPECT_FALSE(fs::exists(rig.dir / "imgEmpty.gif"));
+}
+
+// For each page, what is wrong with the nesting of its tags as Python's HTML parser reads
+// them: "unopened </tr>" ... one a line; nothing when they balance.
+std::vector<std::string> TagProblems(const std::vector<fs::path>& pages) {
+  std::string command =
+      "python3 -c \"import sys, html.parser\n"
+      "class P(html.parser.HTMLParser):\n"
+      "  void = {'input', 'meta', 'br', 'img', 'hr'}\n"
+      "  def __init__(s): super().__init__(); s.open = []; s.problems = []\n"
+      "  def handle_starttag(s, tag, attrs):\n"
+      "    if tag not in s.void: s.open.append(tag)\n"
+      "  def handle_endtag(s, tag):\n"
+      "    if s.open and s.open[-1] == tag: s.open.pop()\n"
+      "    else: s.problems.append('unopened </' + tag + '>')\n"
+      "for page in sys.argv[1:]:\n"
+      "  p = P(); p.feed(open(page, encoding='cp1252', errors='replace').read()); p.close()\n"
+      "  print(''.join(x + chr(10) for x in p.problems + ['unclosed <' + t + '>' for t in p.open]), end=chr(0))\"";
+  for (const fs::path& page : pages) command += " '" + page.string() + "'";
+  std::string output;
+  if (FILE* pipe = ::popen(command.c_str(), "r")) {
+    char buffer[4096];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, n);
+    EXPECT_EQ(::pclose(pipe), 0) << "python3 failed";
+  }
+  std::vector<std::string> problems;
+  for (std::size_t at = 0, end; (end = output.find('\0', at)) != std::string::npos; at = end + 1)
+    problems.push_back(output.substr(at, end - at));
+  return problems;
+}
+
+TEST(AspGenerator, EveryCorpusFormConverts) {
+  GILDEX_SKIP_WITHOUT_CORPUS();
+  if (std::system("python3 -c 'import html.parser' >/dev/null 2>&1") != 0) GTEST_SKIP() << "python3 is not installed; this test needs it";
+  TempDir out;
+  platform::ScriptedDialogs dialogs;
+  ErrorReport report(dialogs);
+  platform::Registry registry;
+  RegistryTools tools(registry, report);
+  long forms = 0, pictures = 0, user_scales = 0;
+  std::vector<fs::path> pages;
+  std::vector<std::string> expected;  // each page's tag problems
+  for (const fs::path& project : host::testing::CorpusFiles({".vbp"})) {
+    host::MemoryVBE vbe;
+    host::LoadResult loaded = host::Load(vbe, project);
+    host::DropMissingMembers(loaded);
+    for (host::MemoryComponent* form : vbe.Projects().front()->Components()) {
+      if (form->Type() != host::ComponentType::VBForm || !form->Usable()) continue;
+      SCOPED_TRACE(form->File().string());
+      const fs::path folder = out / std::to_string(++forms);
+      fs::create_directory(folder);
+      // Pictures the form holds in a .frx that is there.
+      long stored = 0;
+      for (host::VBControl* control : form->GetDesigner()->Controls())
+        if (const host::Property* picture = control->FindProperty("Picture");
+            picture != nullptr && (control->ClassName() == "Image" || control->ClassName() == "PictureBox")) {
+          const auto reference = host::ParseFrxReference(picture->Value());
+          stored += reference && host::FindIgnoringCase(form->File().parent_path(), reference->file) ? 1 : 0;
+        }
+      clsASPGenerator generator(tools);
+      generator.HTMLHeader("<HTML>\r\n<BODY>");
+      generator.FORMHeader("<FORM method=POST action=\"x\">");
+      // A user scale cannot be converted: the ratio divides by zero.
+      const bool user_scale = form->GetDesigner()->ScaleMode() == 0;
+      user_scales += user_scale ? 1 : 0;
+      ASSERT_EQ(generator.ConvertForm(*form, (folder / "page.html").string()), user_scale ? 11 : 0) << generator.LastError();
+      if (user_scale) continue;
+      EXPECT_EQ(static_cast<long>(generator.PicturesWritten().size()), stored);
+      for (const std::string& picture : generator.PicturesWritten()) EXPECT_GT(fs::file_size(picture), 0u) << picture;
+      pictures += static_cast<long>(generator.PicturesWritten().size());
+      // A page whose placed controls all sit at the top has a table's end without its start.
+      pages.push_back(folder / "page.html");
+      expected.push_back(Read(pages.back()).find("<TABLE") != std::string::npos ? ""
+                                                                              : "unopened </tr>\nunopened </table>\n");
+    }
+  }
+  EXPECT_EQ(TagProblems(pages), expected);
+  EXPECT_EQ(forms, 94);
+  EXPECT_EQ(user_scales, 1);
+  EXPECT_GT(pictures, 10);
+}
+
+}  // namespace
+}  // namespace gildex
