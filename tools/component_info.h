@@ -21,7 +21,6 @@ struct ComponentInformation {
   bool source_control = false;  // chkVSSControl
   std::string status;         // lblVSSStatus
   std::vector<std::string> members;  // lbFunctions, one line each
-  bool operator==(const ComponentInformation&) const = default;
 };
 
 // The source-control status values the host reports for a component.
