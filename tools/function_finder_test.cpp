@@ -39,6 +39,9 @@ const std::string kLib = std::string(kClassHeader) +
                          "Public Property Let Label(ByVal Value As String)\r\n"
                          "End Property\r\n"
                          "\r\n"
+                         "Public Property Set Target(ByVal Value As Object)\r\n"
+                         "End Property\r\n"
+                         "\r\n"
                          "Private Sub Reset()\r\n"
                          "    mTotal = 0\r\n"
                          "End Sub\r\n";
@@ -64,7 +67,7 @@ std::string RowsText(const FunctionFinder& finder) {
 TEST(FunctionFinder, LoadsListsShowsCopiesAndOffersRemoval) {
   const std::string lib_rows =
       "Changed4 Event <none>; Total1 Method Adds them up; Amount2 Property <none>; Label2 Property <none>; "
-      "Reset1 Method <none>; ";
+      "Target2 Property <none>; Reset1 Method <none>; ";
   const struct {
     const char* what;
     const char* file;  // browsed to; "" cancels the dialog
@@ -75,14 +78,15 @@ TEST(FunctionFinder, LoadsListsShowsCopiesAndOffersRemoval) {
     std::vector<std::string> boxes;  // every box asked, closing included
     int components_after;            // after closing
   } cases[] = {
-      {"a new file, two rows chosen, removed on closing", "clsLib.cls", {1, 4}, platform::vbYes, true, true, lib_rows,
+      {"a new file, two rows chosen, removed on closing", "clsLib.cls", {1, 5}, platform::vbYes, true, true, lib_rows,
        "\r\nPublic Function Total() As Long\r\n    Total = mTotal\r\nEnd Function\r\n"
        "\r\nPrivate Sub Reset()\r\n    mTotal = 0\r\nEnd Sub",
        {FunctionFinder::kRemoveQuestion}, 1},
       // A property's row shows the procedure its declaration line names, else the Let.
-      {"properties, kept on closing", "clsLib.cls", {3, 2}, platform::vbNo, true, true, lib_rows,
+      {"properties, kept on closing", "clsLib.cls", {3, 2, 4}, platform::vbNo, true, true, lib_rows,
        "\r\nPublic Property Get Label() As String\r\n    Label = \"L\" & mTotal\r\nEnd Property\r\n"
-       "\r\nPublic Property Let Amount(ByVal Value As Long)\r\n    mTotal = Value\r\nEnd Property",
+       "\r\nPublic Property Let Amount(ByVal Value As Long)\r\n    mTotal = Value\r\nEnd Property\r\n"
+       "\r\nPublic Property Set Target(ByVal Value As Object)\r\nEnd Property",
        {FunctionFinder::kRemoveQuestion}, 2},
       {"an event row shows its declaration", "clsLib.cls", {0}, platform::vbYes, true, true, lib_rows,
        "Public Event Changed(ByVal What As String)", {FunctionFinder::kRemoveQuestion}, 1},
