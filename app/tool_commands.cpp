@@ -97,8 +97,7 @@ int ShowMembers(const FinderOptions& options, std::ostream& out, std::ostream& e
   NoWindow window;
   FunctionFinder finder(session.Vbe(), report, *clipboard, &window);
   // A component file opened alone is already the project's component: nothing is added.
-  const std::string file = fs::absolute(options.file).string();
-  if (!finder.LoadFile(file) && !finder.LoadFile(options.file)) return kBadInput;
+  if (!finder.LoadFile(fs::absolute(options.file).lexically_normal().string())) return kBadInput;
   for (const std::string& name : options.show) {
     std::size_t found = finder.Rows().size();
     for (std::size_t i = 0; i < finder.Rows().size(); ++i)
