@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "common/error_report.h"
 #include "host/vbide.h"
 #include "platform/system.h"
 

@@ -66,9 +66,24 @@ bool FunctionFinder::LoadFile(const std::string& file) {
     component_ = component;
     added_ = added;
     filename_ = file;
+    host::VBProject* owner = &project;
+    component_removed_ = host::Connection(project.ComponentRemoved, [this](host::VBComponent& removed) {
+      if (&removed == component_) Forget();
+    });
+    project_removed_ = host::Connection(vbe_.ProjectRemoved, [this, owner](host::VBProject& removed) {
+      if (&removed == owner) Forget();
+    });
     GetFNs(*component);
     return true;
   });
+}
+
+void FunctionFinder::Forget() {
+  component_ = nullptr;
+  added_ = false;
+  filename_ = kNoFile;
+  rows_.clear();
+  Redraw();
 }
 
 void FunctionFinder::GetFNs(host::VBComponent& component) {
@@ -127,11 +142,8 @@ void FunctionFinder::Form_Unload() {
     if (component_ == nullptr || !added_) return;
     const platform::MsgBoxResult answer = report_.Dialogs().MsgBox(
         platform::MessageBox{kRemoveQuestion, platform::vbYesNo | platform::vbQuestion, std::string(kAppTitle)});
-    if (answer == platform::vbYes) {
-      ActiveProject(vbe_).Remove(*component_);
-      component_ = nullptr;
-      added_ = false;
-    }
+    // The project it was added to: the one active then.
+    if (answer == platform::vbYes) component_->Project().Remove(*component_);
   });
 }
 

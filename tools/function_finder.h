@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "common/error_report.h"
+#include "host/event.h"
 #include "host/vbide.h"
 #include "platform/clipboard.h"
 #include "platform/dialogs.h"
@@ -73,6 +74,8 @@ class FunctionFinder {
   void GetFNs(host::VBComponent& component);
   std::string CodeOf(const FinderRow& row) const;
   void Redraw();
+  // The component went out of the IDE (removed, or its project closed): nothing is loaded.
+  void Forget();
 
   host::VBE& vbe_;
   ErrorReport& report_;
@@ -83,6 +86,7 @@ class FunctionFinder {
   std::string code_;
   host::VBComponent* component_ = nullptr;
   bool added_ = false;
+  host::Connection component_removed_, project_removed_;
 };
 
 }  // namespace gildex

@@ -77,6 +77,7 @@ TEST(FunctionFinder, LoadsListsShowsCopiesAndOffersRemoval) {
     std::string rows, code;
     std::vector<std::string> boxes;  // every box asked, closing included
     int components_after;            // after closing
+    bool removed_elsewhere = false;  // the user removes the component before closing
   } cases[] = {
       {"a new file, two rows chosen, removed on closing", "clsLib.cls", {1, 5}, platform::vbYes, true, true, lib_rows,
        "\r\nPublic Function Total() As Long\r\n    Total = mTotal\r\nEnd Function\r\n"
@@ -94,6 +95,8 @@ TEST(FunctionFinder, LoadsListsShowsCopiesAndOffersRemoval) {
        "Main1 Method <none>; ", "Sub Main()\r\nEnd Sub", {}, 1},
       {"only variables and constants", "modVars.bas", {}, platform::vbYes, true, true, "", "",
        {FunctionFinder::kRemoveQuestion}, 1},
+      {"a component removed meanwhile is not asked about", "clsLib.cls", {}, platform::MsgBoxResult{}, true, true,
+       lib_rows, "", {}, 1, true},
       {"a file that is not there", "nothing.bas", {}, platform::MsgBoxResult{}, false, false, "", "", {"File not found: "}, 1},
       {"not a component file", "notes.txt", {}, platform::MsgBoxResult{}, false, false, "", "", {"Path/File access error: "}, 1},
       {"the dialog cancelled", "", {}, platform::vbYes, false, false, "", "", {}, 1},
@@ -121,13 +124,17 @@ TEST(FunctionFinder, LoadsListsShowsCopiesAndOffersRemoval) {
     EXPECT_EQ(finder.Code(), c.code);
     finder.cmdCopy_Click();
     EXPECT_EQ(clipboard.Text(), c.code);
+    if (c.removed_elsewhere) rig.Project().Remove(*finder.Component());
     finder.Form_Unload();
+    const bool kept = c.loaded && !c.removed_elsewhere && !(c.added && c.answer == platform::vbYes);
+    EXPECT_EQ(finder.Component() != nullptr, kept);
     std::vector<std::string> boxes;
     for (const platform::MessageBox& box : rig.dialogs.Asked())
       boxes.push_back(box.prompt.substr(0, box.prompt.find(':') == std::string::npos ? box.prompt.size()
                                                                                        : box.prompt.find(':') + 2));
     EXPECT_EQ(boxes, c.boxes);
     EXPECT_EQ(rig.Project().ComponentCount(), c.components_after);
+    EXPECT_EQ(finder.Filename(), kept ? rig.Path(c.file) : "<none>");
     if (c.loaded) {
       finder.cmdClear_Click();
       EXPECT_EQ(finder.Code(), "");
