@@ -66,8 +66,13 @@ struct FakeWindows : ComponentInfoView, FormConverterView, ToDoListView, Control
     std::optional<std::string> AskFile(const std::string&, const std::string&, int) override { return std::nullopt; }
     void Refresh(const FunctionFinder&) override {}
     platform::Clipboard& Clipboard() override { return clipboard; }
-    void Show(FunctionFinder&) override { log.push_back("finder"); }
+    // The model is made once and shown again afterwards.
+    void Show(FunctionFinder& finder) override {
+      if (first == nullptr) first = &finder;
+      log.push_back(&finder == first ? "finder" : "finder (another model)");
+    }
     std::vector<std::string>& log;
+    FunctionFinder* first = nullptr;
     platform::MemoryClipboard clipboard;
   };
   void Display(const ComponentInformation& info) override { log.push_back("info " + info.name); }
