@@ -9,12 +9,14 @@
 
 #include "app/prefix_command.h"
 #include "app/scope_command.h"
+#include "app/tool_commands.h"
 #include "host/verify.h"
 #include "platform/cp1252.h"
 #include "platform/system.h"
 #include "session/session_script.h"
 #include "templates/commands.h"
 #include "tools/html_command.h"
+#include "tools/procedure_report.h"
 
 namespace gildex::app {
 namespace {
@@ -47,14 +49,23 @@ constexpr const char* kScopeFooter =
     "Exit status: 0 done, 1 a component could not be processed as asked (with --check: something would change), "
     "2 bad usage or input (nothing written), 3 cancelled with Ctrl-C.";
 
-int Verify(const std::vector<std::string>& paths, bool with_procedures, std::ostream& out, std::ostream& err) {
+int Verify(const std::vector<std::string>& paths, bool with_procedures, bool json, std::ostream& out,
+           std::ostream& err) {
   int exit_code = 0;
+  if (json) out << "[";
   for (const std::string& path : paths) {
     host::VerifyReport report = host::VerifyProject(path, with_procedures);
+    if (json) {
+      // One report a path, all of them on standard output, so that the whole is one document.
+      out << (&path == &paths.front() ? "" : ",\n") << VerifyReportJson(report, with_procedures);
+      exit_code = std::max(exit_code, report.ExitCode());
+      continue;
+    }
     // Source text is Windows-1252 bytes; terminals expect UTF-8.
     (report.readable ? out : err) << cp1252::ToUtf8(host::FormatVerifyReport(report, with_procedures));
     exit_code = std::max(exit_code, report.ExitCode());
   }
+  if (json) out << "]\n";
   return exit_code;
 }
 
@@ -159,11 +170,12 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
   };
 
   std::vector<std::string> paths;
-  bool with_procedures = false;
+  bool with_procedures = false, json = false;
   auto* verify = app.add_subcommand("verify", "Load projects and check that every file would be written back unchanged");
   verify->add_option("PROJECT", paths, "a .vbp, .vbg or single module file")->required();
   verify->add_flag("--procedures", with_procedures, "list each procedure with its line range");
-  verify->callback([&] { run = [&] { return Verify(paths, with_procedures, out, err); }; });
+  verify->add_flag("--json", json, "print the reports as one JSON array (UTF-8) on standard output");
+  verify->callback([&] { run = [&] { return Verify(paths, with_procedures, json, out, err); }; });
 
   std::string name, value;
   auto* options = app.add_subcommand("options", "Show and change the settings (the registry file of $GILDEX_REGISTRY)");
@@ -257,9 +269,33 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
   check->add_option("FILE", name, "the script file")->required();
   check->callback([&] { run = [&] { return ScriptCheck(name, out, err); }; });
 
-  auto* finder = app.add_subcommand("finder", "List every procedure with its kind and line range");
-  finder->add_option("FILE", name, "a .vbp, .vbg or single module file")->required();
-  finder->callback([&] { run = [&] { return Finder(name, out, err); }; });
+  FinderOptions finder_options;
+  auto* finder = app.add_subcommand("finder", "List every procedure with its kind and line range, or show and copy "
+                                              "the code of a component file's members");
+  finder->add_option("FILE", finder_options.file, "a .vbp, .vbg or single module file (with --show: a component file)")
+      ->required();
+  finder->add_flag("--json", finder_options.json, "the procedures as JSON (UTF-8)");
+  finder->add_option("--show", finder_options.show, "print the code of this method, property or event; repeatable")
+      ->type_name("NAME")
+      ->allow_extra_args(false);
+  finder->add_option("--project", finder_options.project, "with --show: load FILE into this project first")
+      ->type_name("PROJECT");
+  finder->add_option("--copy", finder_options.copy, "with --show: put the code on this clipboard file (- standard output)")
+      ->type_name("FILE");
+  finder->callback([&] { run = [&] { return Finder(finder_options, out, err); }; });
+
+  std::string info_project;
+  auto* info = app.add_subcommand("info", "What the component information window shows for one component");
+  info->add_option("COMPONENT", name, "a component's name (with --project) or its file")->required();
+  info->add_option("--project", info_project, "the .vbp or .vbg holding the component")->type_name("PROJECT");
+  info->callback([&] { run = [&] { return Info(name, info_project, out, err); }; });
+
+  bool report_json = false;
+  auto* report = app.add_subcommand("report", "Every procedure with its kind, scope, lines and error handling "
+                                              "(none, own, gildex)");
+  report->add_option("PROJECT", name, "a .vbp, .vbg or single module file")->required();
+  report->add_flag("--json", report_json, "as JSON (UTF-8)");
+  report->callback([&] { run = [&] { return Report(name, report_json, out, err); }; });
 
   PrefixCommandOptions prefix_run;
   auto* prefix_command = app.add_subcommand(

@@ -304,18 +304,4 @@ int ScriptCheck(const std::string& file, std::ostream& out, std::ostream& err) {
   return result == errSCRIPT_OK ? kDone : kBadInput;
 }
 
-int Finder(const std::string& file, std::ostream& out, std::ostream& err) {
-  const host::VerifyReport report = host::VerifyProject(file, true);
-  if (!report.readable) {
-    err << "gildex: " << Display(report.error) << "\n";
-    return kBadInput;
-  }
-  for (const host::ProjectInfo& project : report.projects)
-    for (const host::ComponentInfo& component : project.components)
-      for (const host::ProcedureInfo& proc : component.procedures)
-        out << Display(component.name + "." + proc.name) << "\t" << proc.scope << " " << proc.kind << "\tlines "
-            << proc.start_line << "-" << proc.end_line << "\n";
-  return report.ExitCode() == 2 ? kBadInput : kDone;
-}
-
 }  // namespace gildex::app

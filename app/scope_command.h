@@ -82,7 +82,4 @@ void WarnAboutRegistry(const session::PlatformContext& context, std::ostream& er
 // `gildex script check FILE`: the Validate command's message; 0 when the script is OK.
 int ScriptCheck(const std::string& file, std::ostream& out, std::ostream& err);
 
-// `gildex finder FILE`: every procedure of a project or component with kind and lines.
-int Finder(const std::string& file, std::ostream& out, std::ostream& err);
-
 }  // namespace gildex::app

@@ -191,11 +191,5 @@ TEST(CommandLine, RefusesWhatCannotBeMeant) {
   }
 }
 
-TEST(ScopeCommand, FinderListsProcedures) {
-  std::ostringstream out, err;
-  EXPECT_EQ(Finder(std::string(GILDEX_SOURCE_DIR) + "/data/Sample/clsAddress.cls", out, err), kDone);
-  EXPECT_NE(out.str().find("clsAddress.Street\tPublic Property Get\tlines "), std::string::npos) << out.str();
-}
-
 }  // namespace
 }  // namespace gildex::app

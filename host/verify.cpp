@@ -51,30 +51,6 @@ void ReadDeclaration(std::string_view line, ProcKind kind, ProcedureInfo& info) 
   }
 }
 
-// Every procedure, walking the module the way the engine does: from the first line after
-// the declarations, asking the host which procedure holds each line.
-std::vector<ProcedureInfo> Procedures(CodeModule& code) {
-  std::vector<ProcedureInfo> procedures;
-  long count = code.CountOfLines();
-  for (long line = code.CountOfDeclarationLines() + 1; line <= count;) {
-    ProcKind kind = ProcKind::Proc;
-    std::string name = code.ProcOfLine(line, kind);
-    if (name.empty()) {
-      ++line;
-      continue;
-    }
-    ProcedureInfo info;
-    info.name = name;
-    info.start_line = code.ProcStartLine(name, kind);
-    info.body_line = code.ProcBodyLine(name, kind);
-    info.end_line = info.start_line + code.ProcCountLines(name, kind) - 1;
-    ReadDeclaration(code.Lines(info.body_line, 1), kind, info);
-    procedures.push_back(info);
-    line = std::max(line + 1, info.end_line + 1);
-  }
-  return procedures;
-}
-
 std::string RelativeTo(const fs::path& file, const fs::path& folder) {
   fs::path relative = file.lexically_normal().lexically_relative((folder.empty() ? fs::path(".") : folder).lexically_normal());
   return relative.empty() ? file.string() : relative.string();
@@ -123,6 +99,29 @@ std::string Padded(std::string_view text, std::size_t width) {
 }
 
 }  // namespace
+
+std::vector<ProcedureInfo> Procedures(CodeModule& code) {
+  std::vector<ProcedureInfo> procedures;
+  long count = code.CountOfLines();
+  for (long line = code.CountOfDeclarationLines() + 1; line <= count;) {
+    ProcKind kind = ProcKind::Proc;
+    std::string name = code.ProcOfLine(line, kind);
+    if (name.empty()) {
+      ++line;
+      continue;
+    }
+    ProcedureInfo info;
+    info.name = name;
+    info.start_line = code.ProcStartLine(name, kind);
+    info.body_line = code.ProcBodyLine(name, kind);
+    info.end_line = info.start_line + code.ProcCountLines(name, kind) - 1;
+    ReadDeclaration(code.Lines(info.body_line, 1), kind, info);
+    procedures.push_back(info);
+    line = std::max(line + 1, info.end_line + 1);
+  }
+  return procedures;
+}
+
 
 int VerifyReport::ExitCode() const {
   if (!readable) return 2;

@@ -48,6 +48,11 @@ struct VerifyReport {
   int ExitCode() const;
 };
 
+// Every procedure of a code module, walking it the way the engine does: from the first line
+// after the declarations, asking the host which procedure holds each line.
+class CodeModule;
+std::vector<ProcedureInfo> Procedures(CodeModule& code);
+
 VerifyReport VerifyProject(const std::filesystem::path& path, bool with_procedures);
 
 // The report as text lines (Windows-1252 bytes as in the files; convert for display).

@@ -20,6 +20,8 @@
 #include "ide/add_in.h"
 #include "ide/command_table.h"
 #include "platform/help_viewer.h"
+#include "tools/component_info.h"
+#include "tools/function_finder.h"
 
 namespace gildex {
 
@@ -83,10 +85,14 @@ class SplashView {
 
 // The windows of the other commands. Each comes with the desktop program; a host without
 // one (the command line) leaves it null and the command says so.
-class ComponentInfoView {
+// frmInfo: shows the information gathered for the selected component.
+using ComponentInfoView = ComponentInfoWindow;
+
+// frmFNFinder: made on first use over the IDE, and shown again afterwards with what it holds.
+class FunctionFinderWindow : public FunctionFinderView {
  public:
-  virtual ~ComponentInfoView() = default;
-  virtual void Display(host::VBComponent& component) = 0;
+  virtual platform::Clipboard& Clipboard() = 0;
+  virtual void Show(FunctionFinder& finder) = 0;
 };
 
 // Made on first use and shown again afterwards: the function finder and the insert wizard.
@@ -125,7 +131,7 @@ struct ConnectViews {
   OptionsDialogView* options_dialog = nullptr;
   SplashView* splash = nullptr;
   ComponentInfoView* component_info = nullptr;
-  ToolWindowView* function_finder = nullptr;
+  FunctionFinderWindow* function_finder = nullptr;
   ToolWindowView* insert_wizard = nullptr;
   FormConverterView* form_converter = nullptr;
   ToDoListView* todo_list = nullptr;
@@ -243,6 +249,7 @@ class Connect {
   void OpenOptions(const char* name);
   void ShowInfo(const char* name);
   void ShowToolWindow(const char* name, ToolWindowView* view, const char* what);
+  void ShowFunctionFinder(const char* name);
   void CloseWindows(const char* name, bool code, bool designers);
   // The box a command shows when this host has not got its window.
   void WindowMissing(const char* what);
@@ -255,6 +262,7 @@ class Connect {
 
   AddIn& add_in_;
   ConnectViews views_;
+  std::unique_ptr<FunctionFinder> function_finder_;
   host::VBComponent* current_component_ = nullptr;
   host::VBProject* active_project_ = nullptr;
   bool connected_ = false;

@@ -250,7 +250,8 @@ void Connect::ShowInfo(const char* name) {
     if (views_.component_info == nullptr) return WindowMissing("The component information window");
     host::VBComponent* component = add_in_.VBE() != nullptr ? add_in_.VBE()->SelectedVBComponent() : nullptr;
     if (component == nullptr) throw ObjectNotSet();
-    views_.component_info->Display(*component);
+    views_.component_info->Display(
+        DescribeComponent(*component, SourceControlStatus(*component, add_in_.Services().env)));
   });
 }
 
@@ -264,12 +265,20 @@ void Connect::ShowToolWindow(const char* name, ToolWindowView* view, const char*
   });
 }
 
-void Connect::hWndCodeFinder_Click() {
-  ShowToolWindow("Connect.hWndCodeFinder_Click", views_.function_finder, "The function finder");
+void Connect::ShowFunctionFinder(const char* name) {
+  add_in_.Report().Trap(name, [&] {
+    if (views_.function_finder == nullptr) return WindowMissing("The function finder");
+    host::VBE* vbe = add_in_.VBE();
+    if (vbe == nullptr) throw ObjectNotSet();
+    if (!function_finder_)
+      function_finder_ = std::make_unique<FunctionFinder>(*vbe, add_in_.Report(), views_.function_finder->Clipboard(),
+                                                          views_.function_finder);
+    views_.function_finder->Show(*function_finder_);
+  });
 }
-void Connect::hWndToolbarFNFinder_Click() {
-  ShowToolWindow("Connect.hWndToolbarFNFinder_Click", views_.function_finder, "The function finder");
-}
+
+void Connect::hWndCodeFinder_Click() { ShowFunctionFinder("Connect.hWndCodeFinder_Click"); }
+void Connect::hWndToolbarFNFinder_Click() { ShowFunctionFinder("Connect.hWndToolbarFNFinder_Click"); }
 void Connect::hWndToolbarWizard_Click() {
   ShowToolWindow("Connect.hWndToolbarWizard_Click", views_.insert_wizard, "The insert wizard");
 }

@@ -5,6 +5,7 @@
 // window that records every call, and fakes for the windows Connect opens.
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -60,7 +61,21 @@ struct FakeWindows : ComponentInfoView, FormConverterView, ToDoListView, Control
     std::vector<std::string>& log;
     std::string name;
   };
-  void Display(host::VBComponent& component) override { log.push_back("info " + component.Name()); }
+  struct Finder : FunctionFinderWindow {
+    explicit Finder(std::vector<std::string>& log) : log(log) {}
+    std::optional<std::string> AskFile(const std::string&, const std::string&, int) override { return std::nullopt; }
+    void Refresh(const FunctionFinder&) override {}
+    platform::Clipboard& Clipboard() override { return clipboard; }
+    // The model is made once and shown again afterwards.
+    void Show(FunctionFinder& finder) override {
+      if (first == nullptr) first = &finder;
+      log.push_back(&finder == first ? "finder" : "finder (another model)");
+    }
+    std::vector<std::string>& log;
+    FunctionFinder* first = nullptr;
+    platform::MemoryClipboard clipboard;
+  };
+  void Display(const ComponentInformation& info) override { log.push_back("info " + info.name); }
   void ShowConverter(host::VBComponent& form) override { log.push_back("converter " + form.Name()); }
   void Open(const std::string& caption, const std::string& file) override {
     log.push_back("todo " + caption + " " + std::filesystem::path(file).filename().string());
@@ -71,7 +86,8 @@ struct FakeWindows : ComponentInfoView, FormConverterView, ToDoListView, Control
   static std::string Name(host::VBComponent* component) { return component != nullptr ? component->Name() : "-"; }
 
   std::vector<std::string> log;
-  Tool finder{log, "finder"}, wizard{log, "wizard"};
+  Finder finder{log};
+  Tool wizard{log, "wizard"};
 };
 
 struct AddInRig {

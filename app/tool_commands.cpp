@@ -1,0 +1,180 @@
+#include "app/tool_commands.h"
+
+#include <filesystem>
+#include <memory>
+#include <ostream>
+
+#include "app/scope_command.h"
+#include "platform/clipboard.h"
+#include "platform/cp1252.h"
+#include "session/session.h"
+#include "tools/component_info.h"
+#include "tools/function_finder.h"
+#include "tools/procedure_report.h"
+
+namespace gildex::app {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Display(std::string_view bytes) { return cp1252::ToDisplay(bytes); }
+
+// A session with `path` open read-only: no lock, nothing written. Missing members are asked
+// about as every command asks (default No: nothing loads).
+class ReadSession {
+ public:
+  explicit ReadSession(std::ostream& err) : err_(err) {}
+
+  // False after printing why nothing could be opened.
+  bool Open(const std::string& path) {
+    WarnAboutRegistry(context_, err_);
+    const std::string opened = session_.Open(path, false);
+    for (const host::LoadProblem& problem : session_.Loaded().problems)
+      err_ << Display(problem.file) << ":" << problem.line << ": " << (problem.fatal ? "error" : "warning") << ": "
+           << Display(problem.message) << "\n";
+    if (opened.empty()) return true;
+    err_ << "gildex: " << Display(opened) << "\n";
+    return false;
+  }
+  host::MemoryVBE& Vbe() { return session_.Vbe(); }
+  session::PlatformContext& Context() { return context_; }
+  bool Damaged() const {
+    for (const host::LoadProblem& problem : session_.Loaded().problems)
+      if (problem.fatal) return true;
+    return false;
+  }
+
+ private:
+  std::ostream& err_;
+  std::unique_ptr<platform::Dialogs> dialogs_ = CommandLineDialogs(platform::MsgBoxResult{});
+  session::PlatformContext context_{*dialogs_};
+  session::Session session_{context_};
+};
+
+bool SameFile(const std::string& a, const std::string& b) {
+  std::error_code ec;
+  return !a.empty() && !b.empty() && fs::equivalent(a, b, ec);
+}
+
+// By name in any letter case, else by file.
+host::VBComponent* FindComponent(host::VBE& vbe, const std::string& wanted) {
+  for (int p = 1; p <= vbe.ProjectCount(); ++p)
+    if (host::VBComponent* component = vbe.Project(p).FindComponent(wanted)) return component;
+  for (int p = 1; p <= vbe.ProjectCount(); ++p)
+    for (int c = 1; c <= vbe.Project(p).ComponentCount(); ++c)
+      if (SameFile(vbe.Project(p).Component(c).FileNames(1), wanted)) return &vbe.Project(p).Component(c);
+  return nullptr;
+}
+
+int ListProcedures(const FinderOptions& options, std::ostream& out, std::ostream& err) {
+  ReadSession session(err);
+  if (!session.Open(options.file)) return kBadInput;
+  const auto projects = ReportProcedures(session.Vbe(), session.Context().Engine().CodeBodyStart());
+  if (options.json)
+    out << ProcedureReportJson(projects, false);
+  else
+    out << Display(FormatProcedureReport(projects, false));
+  return kDone;
+}
+
+// Answers the finder's own questions on the command line: the component is never kept.
+class NoWindow : public FunctionFinderView {
+ public:
+  std::optional<std::string> AskFile(const std::string&, const std::string&, int) override { return std::nullopt; }
+  void Refresh(const FunctionFinder&) override {}
+};
+
+int ShowMembers(const FinderOptions& options, std::ostream& out, std::ostream& err) {
+  ReadSession session(err);
+  if (!session.Open(options.project.empty() ? options.file : options.project)) return kBadInput;
+  std::unique_ptr<platform::Clipboard> clipboard;
+  if (options.copy.empty() || options.copy == "-")
+    clipboard = std::make_unique<platform::StreamClipboard>(out);
+  else
+    clipboard = std::make_unique<platform::FileClipboard>(options.copy);
+  ErrorReport& report = session.Context().report;
+  const long reports_before = report.Shown();
+  NoWindow window;
+  FunctionFinder finder(session.Vbe(), report, *clipboard, &window);
+  // A component file opened alone is already the project's component: nothing is added.
+  if (!finder.LoadFile(fs::absolute(options.file).lexically_normal().string())) return kBadInput;
+  for (const std::string& name : options.show) {
+    std::size_t found = finder.Rows().size();
+    for (std::size_t i = 0; i < finder.Rows().size(); ++i)
+      if (cp1252::EqualsNoCase(finder.Rows()[i].name, name)) found = i;
+    if (found == finder.Rows().size()) {
+      err << "gildex: " << Display(finder.Component()->Name()) << " has no method, property or event named "
+          << Display(name) << "; it has:";
+      for (const FinderRow& row : finder.Rows()) err << " " << Display(row.name);
+      err << "\n";
+      return kBadInput;
+    }
+    finder.lvwProcs_Click(found);
+  }
+  finder.cmdCopy_Click();
+  if (!options.copy.empty() && options.copy != "-" && report.Shown() == reports_before)
+    err << "gildex: " << finder.Code().size() << " bytes of code put on the clipboard " << options.copy << "\n";
+  return report.Shown() == reports_before ? kDone : kReported;
+}
+
+}  // namespace
+
+int Finder(const FinderOptions& options, std::ostream& out, std::ostream& err) {
+  try {
+    if (options.show.empty()) {
+      if (!options.project.empty() || !options.copy.empty()) {
+        err << "gildex: --project and --copy go with --show only\n";
+        return kBadInput;
+      }
+      return ListProcedures(options, out, err);
+    }
+    if (options.json) {
+      err << "gildex: --json lists procedures; it does not go with --show\n";
+      return kBadInput;
+    }
+    return ShowMembers(options, out, err);
+  } catch (const std::exception& e) {
+    err << "gildex: finder: " << Display(e.what()) << "\n";
+    return kBadInput;
+  }
+}
+
+int Info(const std::string& component, const std::string& project, std::ostream& out, std::ostream& err) {
+  try {
+    ReadSession session(err);
+    if (!session.Open(project.empty() ? component : project)) return kBadInput;
+    host::VBComponent* found = FindComponent(session.Vbe(), component);
+    if (found == nullptr && project.empty() && session.Vbe().ProjectCount() == 1 &&
+        session.Vbe().Project(1).ComponentCount() == 1)
+      found = &session.Vbe().Project(1).Component(1);
+    if (found == nullptr) {
+      err << "gildex: no component named or loaded from " << Display(component) << " in " << Display(project.empty() ? component : project) << "\n";
+      return kBadInput;
+    }
+    const ComponentInformation info = DescribeComponent(*found, SourceControlStatus(*found, session.Context().env));
+    out << Display(FormatComponentInformation(info));
+    return kDone;
+  } catch (const std::exception& e) {
+    err << "gildex: info: " << Display(e.what()) << "\n";
+    return kBadInput;
+  }
+}
+
+int Report(const std::string& project, bool json, std::ostream& out, std::ostream& err) {
+  try {
+    ReadSession session(err);
+    if (!session.Open(project)) return kBadInput;
+    const auto projects = ReportProcedures(session.Vbe(), session.Context().Engine().CodeBodyStart());
+    if (json)
+      out << ProcedureReportJson(projects, true);
+    else
+      out << Display(FormatProcedureReport(projects, true));
+    // A member that could not be read is missing from the report.
+    return session.Damaged() ? kReported : kDone;
+  } catch (const std::exception& e) {
+    err << "gildex: report: " << Display(e.what()) << "\n";
+    return kBadInput;
+  }
+}
+
+}  // namespace gildex::app

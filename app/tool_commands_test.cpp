@@ -1,0 +1,137 @@
+// `gildex report`, `finder`, `info` and `verify --json` as a user runs them on the sample
+// project and on the corpus.
+#include "app/tool_commands.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <sstream>
+
+#include "app/command_line.h"
+#include "host/corpus_test.h"
+#include "session/sample_project_test.h"
+
+namespace gildex::app {
+namespace {
+
+namespace fs = std::filesystem;
+using platform::testing::ReadBytes;
+
+struct Gildex {
+  explicit Gildex(std::vector<std::string> args) {
+    args.insert(args.begin(), "gildex");
+    code = RunCommandLine(args, out_stream, err_stream);
+    out = out_stream.str();
+    err = err_stream.str();
+  }
+  std::ostringstream out_stream, err_stream;
+  int code = -1;
+  std::string out, err;
+};
+
+bool HavePython() { return std::system("python3 -c '' >/dev/null 2>&1") == 0; }
+
+// Whether python3's own JSON reader takes `text` whole.
+bool ParsesAsJson(const std::string& text) {
+  FILE* pipe = ::popen("python3 -m json.tool >/dev/null 2>&1", "w");
+  if (pipe == nullptr) return false;
+  std::fwrite(text.data(), 1, text.size(), pipe);
+  return ::pclose(pipe) == 0;
+}
+
+TEST(ToolCommands, ReportFinderAndInfoOnTheSample) {
+  testing::SampleProject sample;
+  const fs::path folder = sample.dir / "Sample";
+  const std::string project = sample.Project(), address = (folder / "clsAddress.cls").string();
+  const std::string address_info =
+      "Component Name : clsAddress\nFilename : " + address +
+      "\nLines of code : 67\nSource Control : [ ] - File is not under source code control.\nComponent Members\n"
+      "(Event)\t - Changed(Public)\n(Variable)\t - mStreet(Private)\n(Variable)\t - mZipCode(Private)\n"
+      "(Variable)\t - mCity(Private)\n(Variable)\t - mCountry(Private)\n(Method)\t - Class_Initialize(Private)\n"
+      "(Property)\t - Street(Public)\n(Property)\t - ZipCode(Public)\n(Property)\t - City(Public)\n"
+      "(Property)\t - Country(Public)\n(Property)\t - IsBlank(Public)\n";
+  const fs::path clip = sample.dir / "clip.txt";
+  const std::string street = "\r\nPublic Property Get Street() As String\r\n    Street = mStreet\r\nEnd Property";
+  const struct {
+    std::vector<std::string> args;
+    int code;
+    std::string out;  // whole standard output
+    std::string err;  // found on standard error
+  } cases[] = {
+      {{"report", project, "--json"}, 0, ReadBytes(fs::path(GILDEX_SOURCE_DIR) / "app/testdata/sample_report.json"), ""},
+      {{"info", "CLSADDRESS", "--project", project}, 0, address_info, ""},
+      {{"info", address}, 0, address_info, ""},
+      {{"info", address, "--project", project}, 0, address_info, ""},
+      {{"info", "clsNothing", "--project", project}, 2, "", "no component named or loaded from clsNothing in "},
+      {{"info", (folder / "missing.bas").string()}, 2, "", "missing.bas"},
+      {{"finder", address}, 0,
+       "clsAddress.Class_Initialize\tPrivate Sub\tlines 13-16\nclsAddress.Street\tPublic Property Get\tlines 17-20\n"
+       "clsAddress.Street\tPublic Property Let\tlines 21-27\nclsAddress.ZipCode\tPublic Property Get\tlines 28-31\n"
+       "clsAddress.ZipCode\tPublic Property Let\tlines 32-38\nclsAddress.City\tPublic Property Get\tlines 39-42\n"
+       "clsAddress.City\tPublic Property Let\tlines 43-49\nclsAddress.Country\tPublic Property Get\tlines 50-53\n"
+       "clsAddress.Country\tPublic Property Let\tlines 54-62\nclsAddress.IsBlank\tPublic Property Get\tlines 63-67\n",
+       ""},
+      {{"finder", address, "--show", "street", "--show", "Changed"}, 0,
+       "\nPublic Property Get Street() As String\n    Street = mStreet\nEnd Property\nPublic Event Changed()\n", ""},
+      {{"finder", address, "--project", project, "--show", "Street", "--copy", clip.string()}, 0, "",
+       "bytes of code put on the clipboard"},
+      {{"finder", address, "--show", "Nope"}, 2, "", "clsAddress has no method, property or event named Nope; it has: "
+                                                     "Changed Class_Initialize Street ZipCode City Country IsBlank"},
+      {{"finder", address, "--copy", clip.string()}, 2, "", "--project and --copy go with --show only"},
+      {{"finder", address, "--json", "--show", "Street"}, 2, "", "does not go with --show"},
+      {{"report", (folder / "missing.vbp").string()}, 2, "", "missing.vbp"},
+  };
+  for (const auto& c : cases) {
+    Gildex run(c.args);
+    SCOPED_TRACE(c.args[0] + " " + c.args[1]);
+    EXPECT_EQ(run.code, c.code) << run.err;
+    EXPECT_EQ(run.out, c.out);
+    EXPECT_NE(run.err.find(c.err), std::string::npos) << run.err;
+  }
+  EXPECT_EQ(ReadBytes(clip), street);
+  EXPECT_EQ(sample.Changed(), std::vector<std::string>{});
+
+  // After an insertion that marks its blocks the report tells Gildex's from the procedures' own.
+  ASSERT_EQ(Gildex({"insert", project, "--template", "Standard", "--set", "BodyCode=True", "--yes", "--quiet"}).code, 0);
+  const Gildex after({"report", project});
+  std::map<std::string, int> handling;
+  std::istringstream lines(after.out);
+  for (std::string line; std::getline(lines, line);) ++handling[line.substr(line.rfind('\t') + 1)];
+  EXPECT_EQ(handling, (std::map<std::string, int>{{"gildex", 147}, {"own", 13}, {"none", 2}}));
+}
+
+TEST(ToolCommands, JsonOfEveryCorpusProjectParses) {
+  GILDEX_SKIP_WITHOUT_CORPUS();
+  if (!HavePython()) GTEST_SKIP() << "python3 is not installed; its JSON reader checks the output here";
+  platform::testing::TempDir dir;
+  platform::testing::ScopedEnv registry{"GILDEX_REGISTRY", (dir / "registry.reg").string()};
+  // Each python3 start takes long on a busy machine: every output goes through one reader as
+  // one array, and only when that fails is each looked at alone to name the culprit.
+  std::vector<std::pair<std::string, std::string>> outputs;
+  for (const fs::path& project : host::testing::CorpusFiles({".vbp"})) {
+    for (const char* command : {"report", "verify"}) {
+      const Gildex run({command, "--json", project.string()});
+      SCOPED_TRACE(std::string(command) + " " + project.string());
+      // A project that cannot be loaded says why and prints nothing to parse.
+      if (run.code == 2 && run.out.empty()) {
+        EXPECT_FALSE(run.err.empty());
+        continue;
+      }
+      outputs.emplace_back(std::string(command) + " " + project.string(), run.out);
+    }
+  }
+  ASSERT_FALSE(outputs.empty());
+  std::string all = "[";
+  for (const auto& [what, json] : outputs) all += (all.size() > 1 ? "," : "") + json;
+  if (!ParsesAsJson(all + "]")) {
+    for (const auto& [what, json] : outputs) {
+      EXPECT_TRUE(ParsesAsJson(json)) << what << "\n" << json.substr(0, 2000);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace gildex::app
