@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "common/nembus_common.h"
+#include "platform/cp1252.h"
 
 namespace gildex {
 namespace {
@@ -170,6 +171,45 @@ void ToDoList::Release() {
   ToDoView* view = view_;
   view_ = nullptr;
   if (view != nullptr) view->Hide(*this);
+}
+
+}  // namespace gildex
+
+namespace gildex {
+
+ToDoOutcome RunToDoCommand(const std::string& project_file, ToDoAction action, const std::string& argument) {
+  ToDoOutcome outcome;
+  auto refuse = [&](std::string problem) {
+    outcome.problem = std::move(problem);
+    outcome.bad_input = true;
+    return outcome;
+  };
+  std::error_code ec;
+  const std::filesystem::path project = std::filesystem::absolute(project_file, ec).lexically_normal();
+  if (!cp1252::EqualsNoCase(project.extension().string(), ".vbp"))
+    return refuse(project_file + " is not a project file (.vbp): the To-Do list is kept beside one");
+  if (!std::filesystem::is_regular_file(project, ec)) return refuse("no project file " + project_file);
+  ToDoList list;
+  list.FileName(ToDoFileOf(project.string()));
+  if (std::string problem = list.Load(); !problem.empty()) return refuse(std::move(problem));
+  std::size_t item = 0;
+  if (action == ToDoAction::Done || action == ToDoAction::Remove) {
+    const bool digits = !argument.empty() && argument.size() <= 9 &&
+                        argument.find_first_not_of("0123456789") == std::string::npos;
+    if (!digits) return refuse("an item is given by its number (1, 2, ...), not \"" + argument + "\"");
+    item = std::stoul(argument);
+    if (std::string problem = list.ItemProblem(item); !problem.empty()) return refuse(std::move(problem));
+  }
+  if (action == ToDoAction::Add)
+    if (std::string problem = ToDoTextProblem(argument); !problem.empty()) return refuse(std::move(problem));
+  switch (action) {
+    case ToDoAction::List: break;
+    case ToDoAction::Add: outcome.problem = list.Add(argument); break;
+    case ToDoAction::Done: outcome.problem = list.MarkDone(item); break;
+    case ToDoAction::Remove: outcome.problem = list.Remove(item); break;
+  }
+  outcome.items = list.Items();
+  return outcome;
 }
 
 }  // namespace gildex

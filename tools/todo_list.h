@@ -80,6 +80,8 @@ class ToDoList {
   std::string Add(const std::string& text);
   std::string MarkDone(std::size_t item, bool done = true);
   std::string Remove(std::size_t item);
+  // Why `item` names no item; empty when it does.
+  std::string ItemProblem(std::size_t item) const;
 
   void Show(ToDoView& view);
   // The window was closed: raises Unloaded, the last thing done, so a handler may release
@@ -91,7 +93,6 @@ class ToDoList {
 
  private:
   std::string Write(std::vector<ToDoItem> items);
-  std::string ItemProblem(std::size_t item) const;
 
   std::string caption_, file_;
   std::vector<ToDoItem> items_;
@@ -99,5 +100,15 @@ class ToDoList {
   std::optional<platform::FileStamp> stamp_;  // what the file held when read or last written; none: no file
   ToDoView* view_ = nullptr;
 };
+
+// One edit of a project's list from the command line: PROJECT is the project file, the list
+// "todo.dat" beside it. `argument` is the text to add or the item's number.
+enum class ToDoAction { List, Add, Done, Remove };
+struct ToDoOutcome {
+  std::vector<ToDoItem> items;  // the list after the edit
+  std::string problem;          // empty when it went well
+  bool bad_input = false;       // the problem is what was asked (nothing written), not the write
+};
+ToDoOutcome RunToDoCommand(const std::string& project_file, ToDoAction action, const std::string& argument);
 
 }  // namespace gildex
