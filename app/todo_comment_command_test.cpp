@@ -113,8 +113,9 @@ TEST(CommentCommand, InsertsTheBlockAboveTheProcedure) {
   };
   for (const auto& c : cases) {
     // Every case after the first has a comment block set.
-    if (&c == &cases[1])
+    if (&c == &cases[1]) {
       ASSERT_EQ(Gildex({"options", "set", "CommentTemplate", "' %ProcName% of %ModuleName%, %ProjectName%"}).code, 0);
+    }
     std::vector<std::string> args = {"comment", vbp};
     args.insert(args.end(), c.args.begin(), c.args.end());
     const Ran run = Gildex(args);
