@@ -10,6 +10,7 @@
 #include "app/prefix_command.h"
 #include "app/scope_command.h"
 #include "app/tool_commands.h"
+#include "app/todo_comment_command.h"
 #include "host/verify.h"
 #include "platform/cp1252.h"
 #include "platform/system.h"
@@ -385,6 +386,50 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
                   "status: 0 every step done, 1 a step could not be done (the session stops there), 2 the script "
                   "cannot be read or does not parse (no step runs).");
   session->callback([&] { run = [&] { return session::PlaySessionFile(session_file, out, err); }; });
+
+  std::string todo_project, todo_argument;
+  auto* todo = app.add_subcommand("todo", "Show and edit a project's To-Do list (todo.dat beside the project file)");
+  // Not required by CLI11: PROJECT comes before the action, where a required one would take it
+  // for a mistyped action.
+  todo->require_subcommand(0, 1);
+  todo->callback([&, todo] {
+    if (todo->get_subcommands().empty())
+      run = [&] {
+        err << "gildex: todo PROJECT wants an action: list, add TEXT, done N or remove N\n";
+        return static_cast<int>(kBadInput);
+      };
+  });
+  todo->footer("The list the toolbar's To-Do List button opens. Each edit is written at once; a damaged todo.dat "
+               "is reported (exit 2) and never overwritten.");
+  todo->add_option("PROJECT", todo_project, "the project file (.vbp)")->required();
+  const struct {
+    const char* name;
+    ToDoAction action;
+    const char* help;
+    const char* argument;
+  } todo_actions[] = {
+      {"list", ToDoAction::List, "Print the items, numbered, [x] for done", nullptr},
+      {"add", ToDoAction::Add, "Add an open item", "TEXT"},
+      {"done", ToDoAction::Done, "Mark item N done", "N"},
+      {"remove", ToDoAction::Remove, "Remove item N", "N"},
+  };
+  for (const auto& action : todo_actions) {
+    auto* command = todo->add_subcommand(action.name, action.help);
+    if (action.argument != nullptr) command->add_option(action.argument, todo_argument, action.help)->required();
+    const ToDoAction chosen = action.action;
+    command->callback([&, chosen] { run = [&, chosen] { return ToDoCommand(todo_project, chosen, todo_argument, out, err); }; });
+  }
+
+  CommentOptions comment_options;
+  auto* comment = app.add_subcommand("comment", "Insert the comment block (CommentTemplate) above a procedure");
+  comment->add_option("PROJECT", comment_options.project, "a .vbp, .vbg or single module file")->required();
+  comment->add_option("--proc", comment_options.procedure, "the procedure (of --component, or of the one component having it)")
+      ->type_name("NAME")
+      ->required();
+  comment->add_option("--component", comment_options.component, "the component holding the procedure")->type_name("NAME");
+  comment->add_flag("--dry-run", comment_options.dry_run, "write nothing; print the git-style diff of what would change");
+  comment->add_flag("--check", comment_options.check, "write nothing, print no diff; exit status 1 when something would change");
+  comment->callback([&] { run = [&] { return CommentCommand(comment_options, out, err); }; });
 
   if (UnknownCommand(app, args, 1, "gildex", err)) return kBadInput;
   std::vector<const char*> argv;

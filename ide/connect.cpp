@@ -55,6 +55,7 @@ void Connect::CreateSharedObjects() {
   clsMessages& messages = add_in_.Messages();
   CGildex& engine = add_in_.Engine();
   add_in_.Scripter();
+  HookAutoSave(engine);  // before loading: a stored AutoSave starts the timer
   engine.LoadSettings();
   messages.Caption(std::string(kAppTitle));
   messages.ProgressBar(false);
@@ -76,7 +77,10 @@ Connect::~Connect() {
 void Connect::StartUp() {
   // The progress controller cannot be made without the engine, so an engine made here (after
   // a disconnection) loads its settings first: the templates come from the user's folder.
-  if (!add_in_.HasEngine()) add_in_.Engine().LoadSettings();
+  if (!add_in_.HasEngine()) {
+    HookAutoSave(add_in_.Engine());
+    add_in_.Engine().LoadSettings();
+  }
   add_in_.Messages();
   if (!add_in_.HasTemplates()) add_in_.Templates().populate(add_in_.Engine());
   CGildex& engine = add_in_.Engine();

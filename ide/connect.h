@@ -22,6 +22,7 @@
 #include "platform/help_viewer.h"
 #include "tools/component_info.h"
 #include "tools/function_finder.h"
+#include "tools/todo_list.h"
 
 namespace gildex {
 
@@ -109,14 +110,6 @@ class FormConverterView {
   virtual void ShowConverter(host::VBComponent& form) = 0;
 };
 
-// The task-list component that keeps a project's To-Do list.
-class ToDoListView {
- public:
-  virtual ~ToDoListView() = default;
-  // Loads the list of `file` and shows it, titled `caption`.
-  virtual void Open(const std::string& caption, const std::string& file) = 0;
-};
-
 // The commands of the form designer's "Controls" menu, on the current component (may be null).
 class ControlCommandsView {
  public:
@@ -134,7 +127,7 @@ struct ConnectViews {
   FunctionFinderWindow* function_finder = nullptr;
   ToolWindowView* insert_wizard = nullptr;
   FormConverterView* form_converter = nullptr;
-  ToDoListView* todo_list = nullptr;
+  ToDoView* todo_list = nullptr;  // the To-Do list's window
   ControlCommandsView* control_commands = nullptr;
   const platform::HelpViewer* help_viewer = nullptr;
 };
@@ -221,6 +214,15 @@ class Connect {
   void hWndToolbarToDo_Click();
   void hWndToolbarHelp_Click();
 
+  // The To-Do list the toolbar opened, until its window reports that it has closed.
+  ToDoList* ToDo() const { return moToDo.get(); }
+  void moToDo_Unloaded();
+
+  // The timed auto-save: each tick of the engine's auto-save timer runs it with `forced`
+  // false (in design mode only, asking first when ConfirmSave is on, and arming the next
+  // tick); `forced` saves at once and arms nothing.
+  void AutoSaveProject(bool forced);
+
   // The start line of the selection in the module's code pane.
   std::int32_t GetCursorPosition(host::CodeModule& module);
   // Builds the active project's compiled file; a failure becomes one status line.
@@ -254,11 +256,17 @@ class Connect {
   // The box a command shows when this host has not got its window.
   void WindowMissing(const char* what);
   void CloseSplash();
+  // Saves the active project and its changed components, asking for the names of those never
+  // saved; true when something was saved.
+  bool SaveActiveProject();
+  // The engine made now runs AutoSaveProject on its timer's ticks.
+  void HookAutoSave(CGildex& engine);
   // The click connections of the entries built; each handler reaches Connect through
   // `self_`, which Connect clears when it goes, as the host may keep its bars longer.
   std::vector<CommandLink> command_links_;
   std::shared_ptr<Connect*> self_ = std::make_shared<Connect*>(this);
   bool menus_built_ = false, toolbar_built_ = false;
+  std::unique_ptr<ToDoList> moToDo;
 
   AddIn& add_in_;
   ConnectViews views_;

@@ -21,7 +21,8 @@ constexpr const char* kToolbarRemoveFailed =
     "An error has occured whilst trying to remove the Gildex toolbar.\r\n"
     "Please close any open applications and try again.";
 constexpr const char* kToDoCaption = "To Do..";
-constexpr const char* kToDoFile = "todo.dat";
+constexpr const char* kToDoNoFolder =
+    "The To-Do list is kept in the project's folder: save the project first.";
 
 VbError ObjectNotSet() { return VbError(91, "Object variable or With block variable not set"); }
 
@@ -383,8 +384,30 @@ void Connect::hWndToolbarToDo_Click() {
     if (views_.todo_list == nullptr) return WindowMissing("The To-Do list");
     host::VBProject* project = add_in_.VBE() != nullptr ? add_in_.VBE()->ActiveVBProject() : nullptr;
     if (project == nullptr) throw ObjectNotSet();
-    views_.todo_list->Open(kToDoCaption, GetFilePath(project->FileName()) + kPathSeparator + kToDoFile);
+    // The list lives beside the project file: one never saved has no place for it yet.
+    const std::string file = ToDoFileOf(TrimSpaces(project->FileName()).empty() ? "" : project->FileName());
+    if (file.empty()) {
+      add_in_.Services().dialogs.MsgBox(platform::MessageBox{kToDoNoFolder, platform::vbExclamation, std::string(kAppTitle)});
+      return;
+    }
+    auto list = std::make_unique<ToDoList>();
+    list->Caption(kToDoCaption);
+    list->FileName(file);
+    list->Unloaded = [self = self_] {
+      if (Connect* connect = *self) connect->moToDo_Unloaded();
+    };
+    // A damaged file is shown all the same, empty and unchangeable, after saying why.
+    if (const std::string problem = list->Load(); !problem.empty())
+      add_in_.Services().dialogs.MsgBox(platform::MessageBox{problem, platform::vbExclamation, std::string(kAppTitle)});
+    list->Show(*views_.todo_list);
+    moToDo = std::move(list);  // a list opened before goes now; the window shows this one
   });
+}
+
+void Connect::moToDo_Unloaded() {
+  if (moToDo == nullptr) return;
+  moToDo->Release();
+  moToDo.reset();
 }
 
 void Connect::hWndToolbarHelp_Click() {

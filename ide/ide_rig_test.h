@@ -54,7 +54,7 @@ struct FakeSplash : SplashView {
 };
 
 // The tool windows of the desktop program: each call noted in `log` as "window argument".
-struct FakeWindows : ComponentInfoView, FormConverterView, ToDoListView, ControlCommandsView {
+struct FakeWindows : ComponentInfoView, FormConverterView, ToDoView, ControlCommandsView {
   struct Tool : ToolWindowView {
     Tool(std::vector<std::string>& log, std::string name) : log(log), name(std::move(name)) {}
     void Show() override { log.push_back(name); }
@@ -77,8 +77,18 @@ struct FakeWindows : ComponentInfoView, FormConverterView, ToDoListView, Control
   };
   void Display(const ComponentInformation& info) override { log.push_back("info " + info.name); }
   void ShowConverter(host::VBComponent& form) override { log.push_back("converter " + form.Name()); }
-  void Open(const std::string& caption, const std::string& file) override {
-    log.push_back("todo " + caption + " " + std::filesystem::path(file).filename().string());
+  // The To-Do window: the list it shows, which the user closes with CloseToDo().
+  void Show(ToDoList& list) override {
+    todo = &list;
+    log.push_back("todo " + list.Caption() + " " + std::filesystem::path(list.FileName()).filename().string());
+  }
+  void Hide(ToDoList& list) override {
+    if (todo == &list) todo = nullptr, log.push_back("todo closed");
+  }
+  void CloseToDo() {
+    ToDoList* list = todo;
+    todo = nullptr;
+    if (list != nullptr) list->Unload();
   }
   void CopyProperties(host::VBComponent* current) override { log.push_back("copy " + Name(current)); }
   void EditTemplates() override { log.push_back("control templates"); }
@@ -86,6 +96,7 @@ struct FakeWindows : ComponentInfoView, FormConverterView, ToDoListView, Control
   static std::string Name(host::VBComponent* component) { return component != nullptr ? component->Name() : "-"; }
 
   std::vector<std::string> log;
+  ToDoList* todo = nullptr;
   Finder finder{log};
   Tool wizard{log, "wizard"};
 };

@@ -143,3 +143,52 @@ MsgBoxResult UnattendedDialogs::MsgBox(const MessageBox& box) {
 }
 
 }  // namespace gildex::platform
+
+namespace gildex::platform {
+namespace {
+
+std::string FilterList(const SaveFileDialog& dialog) {
+  std::string list;
+  for (const FileFilter& filter : dialog.filters)
+    list += fmt::format("{}{} ({})", list.empty() ? "" : ", ", filter.description, filter.pattern);
+  return list;
+}
+
+}  // namespace
+
+std::string ScriptedDialogs::SaveFileName(const SaveFileDialog& dialog) {
+  saves_asked_.push_back(dialog);
+  if (save_answers_.empty()) return {};
+  std::string answer = std::move(save_answers_.front());
+  save_answers_.pop_front();
+  return answer;
+}
+
+std::string TerminalDialogs::SaveFileName(const SaveFileDialog& dialog) {
+  out_ << cp1252::ToDisplay(dialog.title) << ": save as (" << cp1252::ToDisplay(FilterList(dialog)) << ")";
+  if (!dialog.initial_folder.empty()) out_ << " in " << cp1252::ToDisplay(dialog.initial_folder);
+  out_ << "\nFile name (empty cancels): " << std::flush;
+  std::string line;
+  if (!std::getline(in_, line)) {
+    out_ << '\n';
+    return {};
+  }
+  std::string name(TrimLine(line));
+  if (name.empty()) return {};
+  // "*.VBP" and ".VBP" both name the extension VBP.
+  std::string_view extension = dialog.default_extension;
+  while (!extension.empty() && (extension.front() == '*' || extension.front() == '.')) extension.remove_prefix(1);
+  const std::size_t slash = name.find_last_of('/');
+  const std::size_t dot = name.find_last_of('.');
+  if (!extension.empty() && (dot == std::string::npos || (slash != std::string::npos && dot < slash)))
+    name += "." + std::string(extension);
+  return name;
+}
+
+std::string UnattendedDialogs::SaveFileName(const SaveFileDialog& dialog) {
+  out_ << cp1252::ToDisplay(dialog.title) << (dialog.title.empty() ? "" : ": ") << "save as ("
+       << cp1252::ToDisplay(FilterList(dialog)) << ") -> Cancel (no terminal to name a file)\n";
+  return {};
+}
+
+}  // namespace gildex::platform

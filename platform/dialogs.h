@@ -41,10 +41,26 @@ MsgBoxResult DefaultAnswer(int style);
 // "Yes", "No", "OK", ...
 const char* AnswerName(MsgBoxResult answer);
 
+// The save-as dialog: filters such as {"Project Files", "*.VBP"}, the name and folder
+// proposed, the title and the extension a name typed without one gets.
+struct FileFilter {
+  std::string description, pattern;
+  bool operator==(const FileFilter&) const = default;
+};
+struct SaveFileDialog {
+  std::vector<FileFilter> filters;
+  std::string file_name;
+  std::string initial_folder;
+  std::string title;
+  std::string default_extension;
+};
+
 class Dialogs {
  public:
   virtual ~Dialogs() = default;
   virtual MsgBoxResult MsgBox(const MessageBox& box) = 0;
+  // The path chosen, or empty when the user cancels; a host that cannot ask cancels.
+  virtual std::string SaveFileName(const SaveFileDialog& /*dialog*/) { return {}; }
 };
 
 // Tests: answers come from a script, in order; every box asked is recorded. A box asked
@@ -56,10 +72,16 @@ class ScriptedDialogs : public Dialogs {
   MsgBoxResult MsgBox(const MessageBox& box) override;
   void Answer(MsgBoxResult answer) { answers_.push_back(answer); }
   const std::vector<MessageBox>& Asked() const { return asked_; }
+  // Save dialogs take the scripted paths in order ("" cancels); none left cancels.
+  std::string SaveFileName(const SaveFileDialog& dialog) override;
+  void AnswerSave(std::string path) { save_answers_.push_back(std::move(path)); }
+  const std::vector<SaveFileDialog>& SavesAsked() const { return saves_asked_; }
 
  private:
   std::deque<MsgBoxResult> answers_;
   std::vector<MessageBox> asked_;
+  std::deque<std::string> save_answers_;
+  std::vector<SaveFileDialog> saves_asked_;
 };
 
 // A person at a terminal: the box is printed on `out` (converted to UTF-8 for display) and
@@ -69,6 +91,9 @@ class TerminalDialogs : public Dialogs {
  public:
   TerminalDialogs(std::istream& in, std::ostream& out) : in_(in), out_(out) {}
   MsgBoxResult MsgBox(const MessageBox& box) override;
+  // Asks for a path; an empty line or end of input cancels. A name typed without an
+  // extension gets the default one.
+  std::string SaveFileName(const SaveFileDialog& dialog) override;
 
  private:
   std::istream& in_;
@@ -81,6 +106,8 @@ class UnattendedDialogs : public Dialogs {
  public:
   explicit UnattendedDialogs(std::ostream& out, MsgBoxResult forced = MsgBoxResult{}) : out_(out), forced_(forced) {}
   MsgBoxResult MsgBox(const MessageBox& box) override;
+  // Nobody can name a file: cancels, and says so on `out`.
+  std::string SaveFileName(const SaveFileDialog& dialog) override;
 
  private:
   std::ostream& out_;

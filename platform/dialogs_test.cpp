@@ -86,6 +86,27 @@ TEST(Dialogs, TerminalShowsTitlePromptAndChoices) {
             "Please answer with one of: [Y]es / [N]o / [C]ancel\n[Y]es / [N]o / [C]ancel (default: Yes): ");
 }
 
+// A save dialog on a terminal takes a typed path, giving a name without an extension the
+// default one; nobody there cancels.
+TEST(Dialogs, SaveAsTakesATypedPathOrCancels) {
+  const SaveFileDialog dialog{{{"Project Files", "*.VBP"}, {"All Files", "*.*"}}, "Orders.vbp", "", "Gildex AutoSave", "*.VBP"};
+  const struct {
+    std::string typed, want;
+  } cases[] = {
+      {"Orders\n", "Orders.VBP"}, {"  saved/Orders  \r\n", "saved/Orders.VBP"}, {"old.v1/Orders\n", "old.v1/Orders.VBP"},
+      {"Orders.bak\n", "Orders.bak"}, {"\n", ""}, {"", ""},
+  };
+  for (const auto& c : cases) {
+    std::istringstream in(c.typed);
+    std::ostringstream out;
+    EXPECT_EQ(TerminalDialogs(in, out).SaveFileName(dialog), c.want) << c.typed;
+    EXPECT_TRUE(out.str().starts_with("Gildex AutoSave: save as (Project Files (*.VBP), All Files (*.*))\n")) << out.str();
+  }
+  std::ostringstream out;
+  EXPECT_EQ(UnattendedDialogs(out, vbYes).SaveFileName(dialog), "");
+  EXPECT_EQ(out.str(), "Gildex AutoSave: save as (Project Files (*.VBP), All Files (*.*)) -> Cancel (no terminal to name a file)\n");
+}
+
 TEST(Dialogs, UnattendedTakesTheDefaultOrTheForcedAnswerAndSaysSo) {
   struct Case {
     MsgBoxResult forced;

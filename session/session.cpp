@@ -112,7 +112,12 @@ std::string Session::ConnectAddIn(ConnectMode mode, bool persist, MessageViewFac
   // The command-line mode builds no menus but follows the IDE's events all the same: every
   // write goes through the write-file request (backups), and a renamed control carries its
   // event procedures along.
-  if (mode == ext_cm_CommandLine) connect_->CreateEventProcs();
+  if (mode == ext_cm_CommandLine) {
+    connect_->CreateEventProcs();
+    // A run saves once, at its end: a timed save in the middle (or in a dry run) would write
+    // what the command has not finished, and ask its question in the middle of the output.
+    add_in_->Engine().AutoSave(false);
+  }
   // A cancel reaches the engine the way the progress window's Cancel button does: between
   // two procedures, when the engine lets the host run its message loop.
   context_.loop.OnIdle([this] {

@@ -103,6 +103,12 @@ class Session {
   // form command once for each code component.
   CommandOutcome Run();
 
+  // Puts the code window's cursor on the declaration of `procedure` (of `component`, or of the
+  // one component having it), where the "Comment block" entry finds its procedure.
+  std::string SelectProcedure(const std::string& component, const std::string& procedure);
+  // Clicks the "Comment block" entry's handler.
+  CommandOutcome RunCommentBlock();
+
   // Called whenever the engine lets the host process its messages (between procedures), and
   // when the command starts on a component.
   void OnIdle(std::function<void()> handler) { on_idle_ = std::move(handler); }

@@ -140,6 +140,23 @@ TEST(Session, BadInputChangesNothing) {
   EXPECT_TRUE(w.Changed().empty());
 }
 
+// A stored auto-save never ticks in a command-line session: a run saves once, at its end.
+TEST(Session, ACommandLineSessionRunsNoAutoSaveTimer) {
+  testing::SampleProject w;
+  WriteBytes(w.dir / "registry.reg",
+             "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Nembus\\Gildex\\Options]\r\n"
+             "\"Save Interval\"=\"1\"\r\n\"AutoSave\"=\"True\"\r\n");
+  std::ostringstream said;
+  platform::UnattendedDialogs dialogs(said);
+  PlatformContext context(dialogs);
+  EXPECT_EQ(context.timers.Count(), 0u);
+  Session session(context);
+  ASSERT_EQ(session.Open(w.Project(), false), "");
+  ASSERT_EQ(session.ConnectAddIn(ext_cm_CommandLine, false, {}), "");
+  EXPECT_EQ(context.timers.Count(), 0u);
+  EXPECT_EQ(session.Engine().SaveInterval(), 1) << "the stored settings were read";
+}
+
 TEST(Session, ScriptModeRunsTheUsersScript) {
   Workspace w;
   // An empty procedure is too small to be given to the script at all.

@@ -1,0 +1,191 @@
+// The timed auto-save over the sample project on disk, driven by the fixed clock and the
+// platform timers; and the To-Do list the toolbar opens, with its file on disk.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "host/project_loader.h"
+#include "ide/connect.h"
+#include "ide/ide_rig_test.h"
+
+namespace gildex {
+namespace {
+
+namespace fs = std::filesystem;
+using Strings = std::vector<std::string>;
+using platform::testing::ReadBytes;
+using platform::testing::WriteBytes;
+
+// The IDE in design mode, or running the project.
+struct RunnableVbe : host::MemoryVBE {
+  std::string MainWindowCaption() const override {
+    return running ? "Orders - Microsoft Visual Basic [run]" : MemoryVBE::MainWindowCaption();
+  }
+  bool running = false;
+};
+
+struct Host {
+  Host() {
+    fs::copy(fs::path(GILDEX_SOURCE_DIR) / "data" / "Sample", folder, fs::copy_options::recursive);
+    rig.Option("Default Template", "Standard");
+  }
+  testing::AddInRig rig;
+  fs::path folder = rig.dir / "Orders";
+  RunnableVbe vbe;
+  testing::FakeWindows windows;
+};
+
+constexpr std::int64_t kInterval = 5 * 60000;
+
+TEST(AutoSave, EachTickSavesInDesignModeAsConfirmedAndArmsTheNext) {
+  enum Load { Project, LoneModule };
+  struct Case {
+    std::string name;
+    bool running = false, confirm = false, forced = false, change = true;
+    platform::MsgBoxResult answer = platform::vbYes;
+    Load load = Project;
+    std::string save_as = "";  // the save dialog's answer
+    Strings seen;
+  };
+  const std::string question = "ask Gildex is about to autosave your project, do you wish to continue?";
+  const std::string finished = "status AutoSave Finished 14:05 09/Mar/2024";
+  const std::string project_dialog = "dialog Gildex AutoSave: Project Files *.VBP|All Files *.*, default *.VBP";
+  const std::string rearmed = "timer again after the interval";
+  const std::vector<Case> cases = {
+      {"no question asked", false, false, false, true, {}, Project, "", {"wrote modGlobals.bas", finished, rearmed}},
+      {"running: nothing saved", true, true, false, true, {}, Project, "", {rearmed}},
+      {"answered Yes", false, true, false, true, platform::vbYes, Project, "",
+       {question, "wrote modGlobals.bas", finished, rearmed}},
+      {"answered No", false, true, false, true, platform::vbNo, Project, "", {question, rearmed}},
+      {"answered Cancel", false, true, false, true, platform::vbCancel, Project, "", {question, "AutoSave off"}},
+      {"nothing changed", false, false, false, false, {}, Project, "", {"window hidden", rearmed}},
+      {"forced while running", true, true, true, true, {}, Project, "", {"wrote modGlobals.bas", finished, "no timer"}},
+      {"never-saved project, dialog cancelled", false, false, false, true, {}, LoneModule, "",
+       {project_dialog, "wrote modGlobals.bas", finished, rearmed}},
+      {"never-saved project given a name", false, false, false, true, {}, LoneModule, "Orders2.vbp",
+       {"error report", project_dialog, rearmed}},
+  };
+  for (const Case& c : cases) {
+    Host host;
+    host.rig.Option("AutoSave", "True");
+    host.rig.Option("Save Interval", "5");
+    host.rig.Option("Confirm Save", c.confirm ? "True" : "False");
+    const fs::path module_file = host.folder / "modGlobals.bas";
+    host::Load(host.vbe, c.load == Project ? host.folder / "Orders.vbp" : module_file);
+    const std::string module_before = ReadBytes(module_file), project_before = ReadBytes(host.folder / "Orders.vbp");
+    Connect connect(host.rig.add_in, {.todo_list = &host.windows});
+    connect.OnConnection(&host.vbe, ext_cm_AfterStartup);
+    CGildex& engine = host.rig.add_in.Engine();
+    host.vbe.running = c.running;
+    if (c.change) {
+      host::CodeModule& code = *host.vbe.ActiveVBProject()->FindComponent("modGlobals")->Code();
+      code.InsertLines(code.CountOfLines() + 1, "' changed");
+    }
+    if (c.confirm) host.rig.dialogs.Answer(c.answer);
+    if (!c.save_as.empty()) host.rig.dialogs.AnswerSave((host.folder / c.save_as).string());
+    const std::size_t logged = host.rig.window_log.size();
+    ASSERT_EQ(host.rig.timers.Count(), 1u) << c.name << ": loading AutoSave starts the timer";
+    std::int32_t timer = engine.AutoSaveTimer();
+    if (c.forced) {
+      connect.AutoSaveProject(true);
+    } else {
+      host.rig.clock.AdvanceTicks(kInterval - 1);
+      host.rig.timers.ProcessDue();
+      EXPECT_EQ(engine.AutoSaveTimer(), timer) << c.name << ": no tick before the interval";
+      host.rig.clock.AdvanceTicks(1);
+      host.rig.timers.ProcessDue();
+    }
+    Strings seen;
+    for (const platform::MessageBox& box : host.rig.dialogs.Asked()) {
+      if (box.title.ends_with(" Error.")) {
+        seen.push_back("error report");
+        continue;
+      }
+      seen.push_back("ask " + box.prompt);
+      EXPECT_EQ(box.style, platform::vbYesNoCancel | platform::vbQuestion) << c.name;
+    }
+    for (const platform::SaveFileDialog& dialog : host.rig.dialogs.SavesAsked()) {
+      std::string filters;
+      for (const platform::FileFilter& f : dialog.filters) filters += (filters.empty() ? "" : "|") + f.description + " " + f.pattern;
+      seen.push_back("dialog " + dialog.title + ": " + filters + ", default " + dialog.default_extension);
+    }
+    if (ReadBytes(module_file) != module_before) seen.push_back("wrote modGlobals.bas");
+    if (ReadBytes(host.folder / "Orders.vbp") != project_before) seen.push_back("wrote Orders.vbp");
+    for (std::size_t i = logged; i < host.rig.window_log.size(); ++i) {
+      const std::string& call = host.rig.window_log[i];
+      if (call.starts_with("AppendStatus ")) seen.push_back("status " + call.substr(13));
+      if (call == "Unload") seen.push_back("window hidden");
+    }
+    if (!engine.AutoSave()) seen.push_back("AutoSave off");
+    if (engine.AutoSaveTimer() == 0) {
+      if (engine.AutoSave()) seen.push_back("no timer");
+      EXPECT_EQ(host.rig.timers.Count(), 0u) << c.name;
+      const std::size_t boxes = host.rig.dialogs.Asked().size(), logged_now = host.rig.window_log.size();
+      host.rig.clock.AdvanceTicks(10 * kInterval);
+      host.rig.timers.ProcessDue();
+      EXPECT_EQ(host.rig.dialogs.Asked().size(), boxes) << c.name << ": no more ticks";
+      EXPECT_EQ(host.rig.window_log.size(), logged_now) << c.name << ": no more ticks";
+    } else {
+      // The next tick comes one interval after this one ended.
+      EXPECT_EQ(host.rig.timers.Count(), 1u) << c.name;
+      EXPECT_EQ(host.rig.timers.PeriodOf(engine.AutoSaveTimer()), kInterval) << c.name;
+      timer = engine.AutoSaveTimer();
+      host.rig.clock.AdvanceTicks(kInterval - 1);
+      host.rig.timers.ProcessDue();
+      const bool early = engine.AutoSaveTimer() != timer;
+      host.rig.clock.AdvanceTicks(1);
+      host.rig.timers.ProcessDue();
+      if (!early && engine.AutoSaveTimer() != timer) seen.push_back(rearmed);
+    }
+    EXPECT_EQ(seen, c.seen) << c.name;
+  }
+}
+
+// The toolbar's To-Do list: made with its caption and file beside the project file, loaded
+// and shown; released when its window closes; a second click replaces it; a damaged file is
+// reported and left as it is; a project never saved has no place for one.
+TEST(ToDoCommand, OpensTheProjectsListAndReleasesItWhenItsWindowCloses) {
+  Host host;
+  host::Load(host.vbe, host.folder / "Orders.vbp");
+  Connect connect(host.rig.add_in, {.todo_list = &host.windows});
+  connect.OnConnection(&host.vbe, ext_cm_AfterStartup);
+  const fs::path file = host.folder / "todo.dat";
+  const std::string list = std::string(kToDoSignature) + "\r\n[ ] Number the forms\r\n";
+  WriteBytes(file, list);
+
+  ASSERT_TRUE(connect.Click(kToolbarName, {"To-Do List"}));
+  ASSERT_NE(connect.ToDo(), nullptr);
+  EXPECT_EQ(connect.ToDo()->FileName(), fs::absolute(file).lexically_normal().string());
+  EXPECT_EQ(connect.ToDo()->Items(), (std::vector<ToDoItem>{{false, "Number the forms"}}));
+  EXPECT_EQ(connect.ToDo()->Add("Remove the old logging"), "");
+  EXPECT_EQ(ReadBytes(file), list + "[ ] Remove the old logging\r\n");
+
+  ASSERT_TRUE(connect.Click(kToolbarName, {"To-Do List"}));
+  EXPECT_EQ(host.windows.todo, connect.ToDo()) << "the window shows the new list";
+  EXPECT_EQ(connect.ToDo()->Items().size(), 2u);
+  host.windows.CloseToDo();
+  EXPECT_EQ(connect.ToDo(), nullptr) << "released when its window closed";
+  EXPECT_EQ(host.windows.log, (Strings{"todo To Do.. todo.dat", "todo To Do.. todo.dat"}));
+
+  WriteBytes(file, "[ ] no signature\r\n");
+  ASSERT_TRUE(connect.Click(kToolbarName, {"To-Do List"}));
+  ASSERT_EQ(host.rig.dialogs.Asked().size(), 1u);
+  EXPECT_EQ(host.rig.dialogs.Asked()[0].prompt, connect.ToDo()->FileName() +
+                                                    ": line 1: not a To-Do list: it starts \"[ ] no signature\"; "
+                                                    "the list is left as it is");
+
+  RunnableVbe lone;
+  host::Load(lone, host.folder / "modGlobals.bas");
+  host.rig.add_in.SetVBE(&lone);
+  connect.hWndToolbarToDo_Click();
+  ASSERT_EQ(host.rig.dialogs.Asked().size(), 2u);
+  EXPECT_EQ(host.rig.dialogs.Asked()[1].prompt, "The To-Do list is kept in the project's folder: save the project first.");
+  host.rig.add_in.SetVBE(&host.vbe);
+  host.windows.CloseToDo();
+  EXPECT_EQ(connect.ToDo(), nullptr);
+}
+
+}  // namespace
+}  // namespace gildex

@@ -1,0 +1,215 @@
+#include "tools/todo_list.h"
+
+#include <fmt/core.h>
+
+#include <stdexcept>
+
+#include "common/nembus_common.h"
+#include "platform/cp1252.h"
+
+namespace gildex {
+namespace {
+
+constexpr std::string_view kOpen = "[ ] ", kDone = "[x] ";
+
+std::string ControlProblem(const std::string& text) {
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte == '\r' || byte == '\n') return "an item is one line: its text holds a line break";
+    if ((byte < 0x20 && byte != '\t') || byte == 0x7F)
+      return fmt::format("an item's text holds the control character {:#04x}", +byte);
+  }
+  return {};
+}
+
+// Blanks around an item's text are no part of it.
+std::string Trimmed(std::string_view text) {
+  const std::size_t first = text.find_first_not_of(" \t");
+  if (first == std::string_view::npos) return {};
+  return std::string(text.substr(first, text.find_last_not_of(" \t") - first + 1));
+}
+
+}  // namespace
+
+std::string FormatToDoFile(const std::vector<ToDoItem>& items) {
+  std::string bytes = std::string(kToDoSignature) + "\r\n";
+  for (const ToDoItem& item : items) bytes += std::string(item.done ? kDone : kOpen) + item.text + "\r\n";
+  return bytes;
+}
+
+std::optional<std::vector<ToDoItem>> ParseToDoFile(const std::string& bytes, std::string& problem) {
+  std::vector<ToDoItem> items;
+  std::size_t at = 0;
+  for (int line = 1; at < bytes.size(); ++line) {
+    const std::size_t end = bytes.find("\r\n", at);
+    const std::string text = bytes.substr(at, end == std::string::npos ? std::string::npos : end - at);
+    auto damaged = [&](const std::string& why) {
+      problem = fmt::format("line {}: {}", line, why);
+      return std::nullopt;
+    };
+    if (end == std::string::npos) return damaged("the last line has no line end (the file was cut off)");
+    at = end + 2;
+    if (text.find_first_of("\r\n") != std::string::npos) return damaged("a lone CR or LF; lines end with CR LF");
+    if (line == 1) {
+      if (text != kToDoSignature) return damaged(fmt::format("not a To-Do list: it starts \"{}\"", text));
+      continue;
+    }
+    ToDoItem item;
+    if (text.starts_with(kOpen))
+      item.done = false;
+    else if (text.starts_with(kDone))
+      item.done = true;
+    else
+      return damaged("an item starts \"[ ] \" or \"[x] \"");
+    item.text = text.substr(kOpen.size());
+    if (const std::string why = ToDoTextProblem(item.text); !why.empty()) return damaged(why);
+    items.push_back(std::move(item));
+  }
+  if (bytes.empty()) {
+    problem = "line 1: the file is empty, without the line \"" + std::string(kToDoSignature) + "\"";
+    return std::nullopt;
+  }
+  return items;
+}
+
+std::string ToDoTextProblem(const std::string& text) {
+  if (Trimmed(text).empty()) return "an item's text is empty";
+  return ControlProblem(text);
+}
+
+std::string ToDoFileOf(const std::string& project_file) {
+  if (project_file.empty()) return {};
+  std::string folder = GetFilePath(project_file);
+  if (!IsPathSeparator(folder.back())) folder += kPathSeparator;
+  return folder + kToDoFileName;
+}
+
+ToDoList::~ToDoList() { Release(); }
+
+std::string ToDoList::Load() {
+  items_.clear();
+  stamp_.reset();
+  damaged_ = false;
+  loaded_ = true;
+  std::optional<std::string> bytes;
+  try {
+    bytes = platform::ReadWholeFile(file_);
+  } catch (const std::exception& e) {
+    damaged_ = true;
+    return e.what();
+  }
+  if (!bytes) return {};
+  std::string problem;
+  std::optional<std::vector<ToDoItem>> items = ParseToDoFile(*bytes, problem);
+  if (!items) {
+    damaged_ = true;
+    return file_ + ": " + problem + "; the list is left as it is";
+  }
+  items_ = std::move(*items);
+  stamp_ = platform::StampOf(*bytes);
+  return {};
+}
+
+std::string ToDoList::Write(std::vector<ToDoItem> items) {
+  if (!loaded_) return file_ + ": the list was not loaded; nothing was written";
+  if (damaged_) return file_ + " is damaged; repair or remove it first (nothing was written)";
+  // Another program (a second window, a command line run) may have changed the file.
+  const bool unchanged = stamp_ ? platform::StillAsStamped(file_, *stamp_) : !std::filesystem::exists(file_);
+  if (!unchanged) return file_ + " was changed by another program since it was read; load it again (nothing was written)";
+  const std::string bytes = FormatToDoFile(items);
+  try {
+    platform::WriteFileAtomically(file_, bytes, 0644, true);
+  } catch (const std::exception& e) {
+    return e.what();
+  }
+  items_ = std::move(items);
+  stamp_ = platform::StampOf(bytes);
+  return {};
+}
+
+std::string ToDoList::ItemProblem(std::size_t item) const {
+  if (item >= 1 && item <= items_.size()) return {};
+  if (items_.empty()) return fmt::format("there is no item {}: the list is empty", item);
+  return fmt::format("there is no item {}: the items are 1 to {}", item, items_.size());
+}
+
+std::string ToDoList::Add(const std::string& text) {
+  if (const std::string problem = ToDoTextProblem(text); !problem.empty()) return problem;
+  std::vector<ToDoItem> items = items_;
+  items.push_back({false, Trimmed(text)});
+  return Write(std::move(items));
+}
+
+std::string ToDoList::MarkDone(std::size_t item, bool done) {
+  if (const std::string problem = ItemProblem(item); !problem.empty()) return problem;
+  std::vector<ToDoItem> items = items_;
+  items[item - 1].done = done;
+  return Write(std::move(items));
+}
+
+std::string ToDoList::Remove(std::size_t item) {
+  if (const std::string problem = ItemProblem(item); !problem.empty()) return problem;
+  std::vector<ToDoItem> items = items_;
+  items.erase(items.begin() + static_cast<std::ptrdiff_t>(item - 1));
+  return Write(std::move(items));
+}
+
+void ToDoList::Show(ToDoView& view) {
+  if (view_ != nullptr && view_ != &view) view_->Hide(*this);
+  view_ = &view;
+  view.Show(*this);
+}
+
+void ToDoList::Unload() {
+  view_ = nullptr;
+  // The handler may destroy this list: nothing of it is touched after the call.
+  const std::function<void()> unloaded = Unloaded;
+  if (unloaded) unloaded();
+}
+
+void ToDoList::Release() {
+  ToDoView* view = view_;
+  view_ = nullptr;
+  if (view != nullptr) view->Hide(*this);
+}
+
+}  // namespace gildex
+
+namespace gildex {
+
+ToDoOutcome RunToDoCommand(const std::string& project_file, ToDoAction action, const std::string& argument) {
+  ToDoOutcome outcome;
+  auto refuse = [&](std::string problem) {
+    outcome.problem = std::move(problem);
+    outcome.bad_input = true;
+    return outcome;
+  };
+  std::error_code ec;
+  const std::filesystem::path project = std::filesystem::absolute(project_file, ec).lexically_normal();
+  if (!cp1252::EqualsNoCase(project.extension().string(), ".vbp"))
+    return refuse(project_file + " is not a project file (.vbp): the To-Do list is kept beside one");
+  if (!std::filesystem::is_regular_file(project, ec)) return refuse("no project file " + project_file);
+  ToDoList list;
+  list.FileName(ToDoFileOf(project.string()));
+  if (std::string problem = list.Load(); !problem.empty()) return refuse(std::move(problem));
+  std::size_t item = 0;
+  if (action == ToDoAction::Done || action == ToDoAction::Remove) {
+    const bool digits = !argument.empty() && argument.size() <= 9 &&
+                        argument.find_first_not_of("0123456789") == std::string::npos;
+    if (!digits) return refuse("an item is given by its number (1, 2, ...), not \"" + argument + "\"");
+    item = std::stoul(argument);
+    if (std::string problem = list.ItemProblem(item); !problem.empty()) return refuse(std::move(problem));
+  }
+  if (action == ToDoAction::Add)
+    if (std::string problem = ToDoTextProblem(argument); !problem.empty()) return refuse(std::move(problem));
+  switch (action) {
+    case ToDoAction::List: break;
+    case ToDoAction::Add: outcome.problem = list.Add(argument); break;
+    case ToDoAction::Done: outcome.problem = list.MarkDone(item); break;
+    case ToDoAction::Remove: outcome.problem = list.Remove(item); break;
+  }
+  outcome.items = list.Items();
+  return outcome;
+}
+
+}  // namespace gildex
