@@ -3,9 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <set>
-#include <sstream>
 
 #include "host/corpus_test.h"
 #include "platform/test_files.h"
@@ -42,28 +39,18 @@ std::vector<std::string> Describe(const std::vector<LoadProblem>& problems) {
   return texts;
 }
 
-bool IsComponentFile(const fs::path& path) {
-  static const std::set<std::string> kExtensions = {".frm", ".bas", ".cls", ".ctl", ".pag", ".dob", ".dsr"};
-  return kExtensions.count(cp1252::Lower(path.extension().string())) != 0;
-}
-
 // The header ends at the last module attribute of every real file (byte-exact round trips
 // of the corpus are the loader's test).
 TEST(SourceFile, EveryCorpusComponentFileSplitsAfterItsLastModuleAttribute) {
   GILDEX_SKIP_WITHOUT_CORPUS();
-  const fs::path& corpus = testing::kCorpus;
   std::vector<LoadProblem> problems;
-  int files = 0;
   std::size_t header_lines = 0, code_lines = 0, hidden_lines = 0;
-  for (const auto& entry : fs::recursive_directory_iterator(corpus)) {
-    if (!entry.is_regular_file() || !IsComponentFile(entry.path())) continue;
-    ++files;
-    const std::string name = fs::relative(entry.path(), corpus).generic_string();
-    const std::string bytes = ReadBytes(entry.path());
-    SourceFile file = ParseSourceFile(bytes, name, problems);
-
+  const std::vector<fs::path> files = testing::CorpusFiles({".frm", ".bas", ".cls", ".ctl", ".pag", ".dob", ".dsr"});
+  for (const fs::path& path : files) {
+    const std::string name = fs::relative(path, testing::kCorpus).generic_string();
+    SourceFile file = ParseSourceFile(ReadBytes(path), name, problems);
     EXPECT_FALSE(file.vb_name.empty()) << name;
-    const std::string ext = cp1252::Lower(entry.path().extension().string());
+    const std::string ext = cp1252::Lower(path.extension().string());
     EXPECT_EQ(file.designer != nullptr, ext != ".bas" && ext != ".cls") << name;
     ASSERT_FALSE(file.header.empty()) << name;
     EXPECT_TRUE(cp1252::StartsWithNoCase(file.header.back().text, "Attribute VB_")) << name;
@@ -74,7 +61,7 @@ TEST(SourceFile, EveryCorpusComponentFileSplitsAfterItsLastModuleAttribute) {
     header_lines += file.header.size();
     code_lines += file.code.size();
   }
-  EXPECT_EQ(files, 185);
+  EXPECT_EQ(files.size(), 185u);
   EXPECT_EQ(header_lines, 26835u);
   EXPECT_EQ(code_lines, 51681u);
   EXPECT_EQ(hidden_lines, 59u);
@@ -144,22 +131,16 @@ TEST(SourceFile, TrickyFilesComeBackExactlyWithTheirWarnings) {
        {"m.bas:0: no Attribute VB_Name line; the IDE names the component itself"}},
   };
   for (const Case& c : cases) {
-    std::vector<LoadProblem> problems;
+    // The problems of earlier files stay ahead of this one's.
+    std::vector<LoadProblem> problems = {{"old.frm", 4, "earlier", true}};
     SourceFile file = ParseSourceFile(c.bytes, "m.bas", problems);
     EXPECT_EQ(WriteSourceFile(file.header, file.code), c.bytes) << c.name;
     EXPECT_EQ(file.header.size(), c.header) << c.name;
     EXPECT_EQ(file.code.size(), c.code) << c.name;
-    EXPECT_EQ(Describe(problems), c.problems) << c.name;
+    std::vector<std::string> expected = c.problems;
+    expected.insert(expected.begin(), "old.frm:4: fatal: earlier");
+    EXPECT_EQ(Describe(problems), expected) << c.name;
   }
-}
-
-TEST(SourceFile, ProblemsAreAddedToThoseOfEarlierFiles) {
-  std::vector<LoadProblem> problems = {{"frmOld.frm", 4, "Begin VB.Form frmOld at line 4 has no End", true}};
-  ParseSourceFile("Option Explicit\r\n", "modNew.bas", problems);
-  EXPECT_EQ(Describe(problems), (std::vector<std::string>{
-                                    "frmOld.frm:4: fatal: Begin VB.Form frmOld at line 4 has no End",
-                                    "modNew.bas:0: no Attribute VB_Name line; the IDE names the component itself",
-                                }));
 }
 
 // Files the IDE would refuse: reported fatal, never thrown, and still not one byte lost (what
@@ -190,30 +171,6 @@ TEST(SourceFile, BrokenFilesAreFatalAndKeptWhole) {
     EXPECT_EQ(file.designer, nullptr) << c.name;
     EXPECT_EQ(WriteSourceFile(file.header, file.code), c.bytes) << c.name;
   }
-}
-
-TEST(SourceFile, TruncatedCorpusFormNamesTheControlLeftOpen) {
-  GILDEX_SKIP_WITHOUT_CORPUS();
-  const std::string bytes = ReadBytes(testing::kCorpus / "billing-app/frmEmployees.frm");
-  // Cut just after line 630, inside Text32's Font group nested five controls deep.
-  std::size_t cut = 0;
-  for (int line = 0; line < 630; ++line) cut = bytes.find('\n', cut) + 1;
-  std::vector<LoadProblem> problems;
-  SourceFile file = ParseSourceFile(std::string_view(bytes).substr(0, cut), "frmEmployees.frm", problems);
-  EXPECT_EQ(Describe(problems),
-            std::vector<std::string>{"frmEmployees.frm:625: fatal: BeginProperty Font at line 625 has no EndProperty"});
-  EXPECT_EQ(WriteSourceFile(file.header, file.code), bytes.substr(0, cut));
-
-  // Without Text32's End every later control sinks one level, and the form's own End
-  // closes the wrong control: the form is what is left open.
-  const std::size_t end_line = bytes.find("            End\r\n", bytes.find("Begin VB.TextBox Text32"));
-  std::string without_end = bytes;
-  without_end.erase(end_line, std::string_view("            End\r\n").size());
-  problems.clear();
-  file = ParseSourceFile(without_end, "frmEmployees.frm", problems);
-  EXPECT_EQ(Describe(problems),
-            std::vector<std::string>{"frmEmployees.frm:9: fatal: Begin VB.Form frmEmployees at line 9 has no End"});
-  EXPECT_EQ(WriteSourceFile(file.header, file.code), without_end);
 }
 
 }  // namespace
