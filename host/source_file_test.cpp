@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 
 #include "host/corpus_test.h"
 #include "platform/test_files.h"
@@ -39,12 +40,22 @@ std::vector<std::string> Describe(const std::vector<LoadProblem>& problems) {
   return texts;
 }
 
-// The header ends at the last module attribute of every real file (byte-exact round trips
-// of the corpus are the loader's test).
+// The header ends at the last module attribute of every real file, and the designer blocks hold
+// what was counted by hand (byte-exact round trips of the corpus are the loader's test).
 TEST(SourceFile, EveryCorpusComponentFileSplitsAfterItsLastModuleAttribute) {
   GILDEX_SKIP_WITHOUT_CORPUS();
   std::vector<LoadProblem> problems;
   std::size_t header_lines = 0, code_lines = 0, hidden_lines = 0;
+  // The billing application's forms and user control, counted by hand.
+  int forms = 0, fonts = 0, frx = 0, string_lists = 0, array_members = 0;
+  std::function<void(const std::vector<DesignerProperty>&)> count = [&](const std::vector<DesignerProperty>& properties) {
+    for (const DesignerProperty& p : properties) {
+      fonts += p.is_group && p.name == "Font";
+      frx += p.frx.has_value();
+      string_lists += p.frx && p.frx->string_list;
+      count(p.group);
+    }
+  };
   const std::vector<fs::path> files = testing::CorpusFiles({".frm", ".bas", ".cls", ".ctl", ".pag", ".dob", ".dsr"});
   for (const fs::path& path : files) {
     const std::string name = fs::relative(path, testing::kCorpus).generic_string();
@@ -60,7 +71,19 @@ TEST(SourceFile, EveryCorpusComponentFileSplitsAfterItsLastModuleAttribute) {
     }
     header_lines += file.header.size();
     code_lines += file.code.size();
+    if (!name.starts_with("billing-app/") || !file.designer) continue;
+    ++forms;
+    count(file.designer->root->properties);
+    for (DesignerControl* control : file.designer->AllControls()) {
+      count(control->properties);
+      array_members += control->index >= 0;
+    }
   }
+  EXPECT_EQ(forms, 54);  // 53 forms and the UserControl
+  EXPECT_EQ(fonts, 461);
+  EXPECT_EQ(frx, 220);
+  EXPECT_EQ(string_lists, 4);
+  EXPECT_EQ(array_members, 67);
   EXPECT_EQ(files.size(), 185u);
   EXPECT_EQ(header_lines, 26835u);
   EXPECT_EQ(code_lines, 51681u);
