@@ -505,16 +505,5 @@ TEST(Load, AGroupReportsAProjectItCannotFindAndLoadsTheOthers) {
   EXPECT_TRUE(loaded.problems[0].fatal);
 }
 
-TEST(SampleProject, LoadsCleanly) {
-  fs::path sample = fs::path(GILDEX_SOURCE_DIR) / "data/Sample/Orders.vbp";
-  if (!fs::exists(sample)) GTEST_SKIP() << "data/Sample/Orders.vbp is not there yet";
-  MemoryVBE vbe;
-  LoadResult loaded = Load(vbe, sample);
-  ASSERT_TRUE(loaded.readable) << loaded.error;
-  EXPECT_TRUE(loaded.problems.empty()) << Describe(loaded.problems);
-  for (MemoryComponent* component : loaded.projects[0]->Components())
-    EXPECT_EQ(SerializeComponent(*component), ReadBytes(component->File()));
-}
-
 }  // namespace
 }  // namespace gildex::host

@@ -137,6 +137,8 @@ TEST(SourceFile, TrickyFilesComeBackExactlyWithTheirWarnings) {
       {"mixed line ends", module + "\r\nSub Main()\nEnd Sub\r\n' x\r\n", 1, 3,
        {"m.bas:0: mixed line ends (3 CR LF, 1 LF)"}},
       {"three kinds of line end", module + "\r\nA\nB\rC\r\n", 1, 3, {"m.bas:0: mixed line ends (2 CR LF, 1 LF, 1 CR)"}},
+      {"LF CR is two line ends, CR CR LF too", module + "\r\na\n\rb\r\r\n\r\n", 1, 5,
+       {"m.bas:0: mixed line ends (3 CR LF, 1 LF, 2 CR)"}},
       {"no final line end", module + "\r\nSub Main()\r\nEnd Sub", 1, 2, {}},
       {"blank lines at the end", module + "\r\nSub Main()\r\nEnd Sub\r\n\r\n\r\n", 1, 4, {}},
       {"NUL bytes", module + "\r\nConst A = \"x\"\r\n' a\0b\0\r\n"s, 1, 2, {"m.bas:3: NUL bytes; kept as bytes"}},
