@@ -169,9 +169,6 @@ TEST(DesignerBlock, BrokenBlocksNameTheLineThatIsMissingItsEnd) {
        "BeginProperty Font at line 2 has no EndProperty"},
       {"EndProperty without group", "Begin VB.Form frmMain\n   Caption = \"x\"\n   EndProperty\nEnd\n", 3,
        "EndProperty at line 3 does not close Begin VB.Form frmMain at line 1"},
-      // Every later control sinks one level, so the form's own End closes the wrong control.
-      {"a control's End missing", "Begin VB.Form f\n   Begin VB.Frame a\n      Begin VB.Label b\n   End\nEnd\n", 1,
-       "Begin VB.Form f at line 1 has no End"},
       {"absurd nesting is an error, not a crash", nested, 202, "Begin VB.Frame f201 at line 202 is nested too deeply"},
   };
   for (const Case& c : cases) {

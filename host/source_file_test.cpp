@@ -186,6 +186,11 @@ TEST(SourceFile, BrokenFilesAreFatalAndKeptWhole) {
       {"form cut short",
        "VERSION 5.00\r\nBegin VB.Form f\r\n   Caption = \"x\"\r\n   Begin VB.CommandButton cmdOK \r\n      Caption = \"OK\"\r\n",
        {"f.frm:4: fatal: Begin VB.CommandButton cmdOK at line 4 has no End"}},
+      // Every later control sinks one level, so the form's own End closes the wrong control.
+      {"a control's End missing",
+       "VERSION 5.00\r\nBegin VB.Form f\r\n   Begin VB.Frame a\r\n      Begin VB.Label b\r\n   End\r\nEnd\r\n"
+       "Attribute VB_Name = \"f\"\r\nOption Explicit\r\n",
+       {"f.frm:2: fatal: Begin VB.Form f at line 2 has no End"}},
       {"class block cut short", "VERSION 1.0 CLASS\nBEGIN\n  MultiUse = -1  'True\n",
        {"f.frm:2: fatal: BEGIN at line 2 has no End"}},
   };
