@@ -8,7 +8,7 @@
 #include <set>
 #include <stdexcept>
 
-#include "host/corpus_test.h"
+#include "host/host_test.h"
 #include "host/memory_vbe.h"
 #include "host/project_loader.h"
 #include "host/source_file.h"

@@ -9,7 +9,7 @@
 #include <csignal>
 #include <map>
 
-#include "host/corpus_test.h"
+#include "host/host_test.h"
 #include "platform/cp1252.h"
 #include "platform/test_files.h"
 
@@ -178,30 +178,7 @@ TEST(Corpus, AnEditedProcedureIsTheOnlyChangeWritten) {
   EXPECT_TRUE(SaveChanged(vbe).written.empty());
 }
 
-// A small project on disk that each damage case spoils in one way.
-struct SmallProject {
-  TempDir dir;
-  fs::path vbp = dir / "Orders.vbp";
-  SmallProject() {
-    WriteBytes(vbp, "Type=Exe\r\nForm=Main.frm\r\nModule=Util; Util.bas\r\nClass=Thing; Thing.cls\r\nName=\"Orders\"\r\n");
-    WriteBytes(dir / "Main.frm", kForm);
-    WriteBytes(dir / "Main.frx", std::string("\x10\0\0\0", 4));
-    WriteBytes(dir / "Util.bas", "Attribute VB_Name = \"Util\"\r\nOption Explicit\r\n\r\nPublic Sub Ping()\r\n    Beep\r\nEnd Sub\r\n");
-    WriteBytes(dir / "Thing.cls",
-               "VERSION 1.0 CLASS\r\nBEGIN\r\n  MultiUse = -1  'True\r\nEND\r\nAttribute VB_Name = \"Thing\"\r\n"
-               "Attribute VB_GlobalNameSpace = False\r\nAttribute VB_Creatable = True\r\n"
-               "Attribute VB_PredeclaredId = False\r\nAttribute VB_Exposed = False\r\nOption Explicit\r\n\r\n"
-               "Public Property Get Count() As Long\r\n    Count = 1\r\nEnd Property\r\n");
-  }
-  static constexpr const char* kForm =
-      "VERSION 5.00\r\nBegin VB.Form frmMain \r\n   Caption         =   \"Orders\"\r\n"
-      "   ClientHeight    =   3195\r\n   Icon            =   \"Main.frx\":0000\r\n"
-      "   ScaleMode       =   3  'Pixel\r\n   Begin VB.CommandButton cmdOK \r\n      Caption         =   \"OK\"\r\n"
-      "      Height          =   375\r\n   End\r\nEnd\r\nAttribute VB_Name = \"frmMain\"\r\n"
-      "Attribute VB_GlobalNameSpace = False\r\nAttribute VB_Creatable = False\r\n"
-      "Attribute VB_PredeclaredId = True\r\nAttribute VB_Exposed = False\r\nOption Explicit\r\n\r\n"
-      "Private Sub cmdOK_Click()\r\n    Unload Me\r\nEnd Sub\r\n";
-};
+using testing::SmallProject;
 
 TEST(SmallProject, LoadsCleanlyIntoTheObjectModelAndItsWindows) {
   SmallProject project;

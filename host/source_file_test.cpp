@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <functional>
 
-#include "host/corpus_test.h"
+#include "host/host_test.h"
 #include "platform/test_files.h"
 #include "platform/cp1252.h"
 

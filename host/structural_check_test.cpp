@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "host/corpus_test.h"
+#include "host/host_test.h"
 #include "host/memory_code_module.h"
 #include "host/project_loader.h"
 #include "platform/cp1252.h"
