@@ -3,14 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <iostream>
 #include <set>
 #include <stdexcept>
-#include <sstream>
 
-#include "host/corpus_test.h"
+#include "host/host_test.h"
 #include "host/memory_vbe.h"
 #include "host/project_loader.h"
 #include "host/source_file.h"
@@ -24,13 +22,6 @@ namespace fs = std::filesystem;
 using platform::testing::ReadBytes;
 using platform::testing::TempDir;
 using platform::testing::WriteBytes;
-
-SourceFile LoadCorpusFile(const std::string& relative) {
-  std::vector<LoadProblem> problems;
-  SourceFile file = ParseSourceFile(ReadBytes(testing::kCorpus / relative), relative, problems);
-  EXPECT_TRUE(file.designer) << relative;
-  return file;
-}
 
 void DescribeProperties(const std::vector<DesignerProperty>& properties, int depth, std::string& out) {
   for (const DesignerProperty& p : properties) {
@@ -76,19 +67,28 @@ constexpr const char* kOrderForm =
     "         Index           =   0\r\n"                              // 16
     "      End\r\n"                                                   // 17
     "   End\r\n"                                                      // 18
-    "   Begin VB.Menu mnuFile \r\n"                                   // 19
-    "      Caption         =   \"&File\"\r\n"                         // 20
-    "   End\r\n"                                                      // 21
-    "End\r\n"                                                         // 22
-    "Attribute VB_Name = \"frmOrders\"\r\n";                          // 23
+    "   Begin MSComctlLib.ImageList imlIcons \r\n"                    // 19
+    "      DefaultCursorType=   0\r\n"                                // 20: long names get no blank
+    "      BeginProperty Images {2C247F25-8591-11D1-B16A-00C0F0283628} \r\n"  // 21
+    "         NumListImages   =   1\r\n"                              // 22
+    "         BeginProperty ListImage1 {2C247F27-8591-11D1-B16A-00C0F0283628} \r\n"  // 23
+    "            Picture         =   \"frmOrders.frx\":0442\r\n"      // 24
+    "         EndProperty\r\n"                                        // 25
+    "      EndProperty\r\n"                                           // 26
+    "   End\r\n"                                                      // 27
+    "   Begin VB.Menu mnuFile \r\n"                                   // 28
+    "      Caption         =   \"&File\"\r\n"                         // 29
+    "   End\r\n"                                                      // 30
+    "End\r\n"                                                         // 31
+    "Attribute VB_Name = \"frmOrders\"\r\n";                          // 32
 
 TEST(DesignerBlock, ReadsControlsPropertiesGroupsAndFrxReferences) {
   std::vector<RawLine> lines = SplitLines(kOrderForm);
   DesignerParse parse = ParseDesignerBlock(lines, 1);
   ASSERT_TRUE(parse.block) << parse.error;
-  EXPECT_EQ(parse.end, 22u);
+  EXPECT_EQ(parse.end, 31u);
   EXPECT_EQ(Describe(*parse.block->root),
-            "VB.Form frmOrders @2-22\n"
+            "VB.Form frmOrders @2-31\n"
             "  Caption = \"Orders 'open'\" @3\n"
             "  Font {0BE35203-8F91-11CE-9DE3-00AA004BB851} @4-7\n"
             "    Name = \"Tahoma\" @5\n"
@@ -101,12 +101,19 @@ TEST(DesignerBlock, ReadsControlsPropertiesGroupsAndFrxReferences) {
             "      Index = 1 @13\n"
             "    VB.CommandButton cmdPay(0) @15-17\n"
             "      Index = 0 @16\n"
-            "  VB.Menu mnuFile @19-21\n"
-            "    Caption = \"&File\" @20\n");
+            "  MSComctlLib.ImageList imlIcons @19-27\n"
+            "    DefaultCursorType = 0 @20\n"
+            "    Images {2C247F25-8591-11D1-B16A-00C0F0283628} @21-26\n"
+            "      NumListImages = 1 @22\n"
+            "      ListImage1 {2C247F27-8591-11D1-B16A-00C0F0283628} @23-25\n"
+            "        Picture = \"frmOrders.frx\":0442 [frmOrders.frx:1090] @24\n"
+            "  VB.Menu mnuFile @28-30\n"
+            "    Caption = \"&File\" @29\n");
 
   std::vector<std::string> order;
   for (DesignerControl* control : parse.block->AllControls()) order.push_back(control->name + ":" + control->ClassName());
-  EXPECT_EQ(order, (std::vector<std::string>{"fraTotals:Frame", "cmdPay:CommandButton", "cmdPay:CommandButton", "mnuFile:Menu"}));
+  EXPECT_EQ(order, (std::vector<std::string>{"fraTotals:Frame", "cmdPay:CommandButton", "cmdPay:CommandButton",
+                                             "imlIcons:ImageList", "mnuFile:Menu"}));
   const DesignerControl& pay = *parse.block->AllControls()[1];
   ASSERT_NE(pay.container, nullptr);
   EXPECT_EQ(pay.container->name, "fraTotals");
@@ -121,45 +128,22 @@ TEST(DesignerBlock, ReadsControlsPropertiesGroupsAndFrxReferences) {
   EXPECT_EQ(form.Find("Left"), nullptr);
 }
 
-TEST(DesignerBlock, ValueTextDropsBlanksAndCommentsButNotQuotedText) {
-  const std::vector<std::pair<std::string, std::string>> cases = {
-      {"   -1  'True", "-1"},
-      {"   \"Don't panic\"", "\"Don't panic\""},
-      {"   \"say \"\"hi\"\"\" 'note", "\"say \"\"hi\"\"\""},
-      {"   &H8000000F&", "&H8000000F&"},
-      {"   ^N", "^N"},
-      {"", ""},
-      {"\t12 \t", "12"},
+TEST(DesignerBlock, ValuesAndFrxReferencesAreReadAsTheFileWritesThem) {
+  const std::vector<std::pair<std::string, std::string>> values = {
+      {"   -1  'True", "-1"},         {"   \"Don't panic\"", "\"Don't panic\""},
+      {"   \"say \"\"hi\"\"\" 'note", "\"say \"\"hi\"\"\""}, {"   &H8000000F&", "&H8000000F&"},
+      {"", ""},                      {"\t12 \t", "12"},
   };
-  for (const auto& [input, expected] : cases) EXPECT_EQ(DesignerValueText(input), expected) << input;
-}
-
-TEST(DesignerBlock, FrxReferencesAreRecognisedOnlyInTheirOwnForm) {
-  struct Case {
-    std::string value;
-    bool is_reference;
-    std::string file;
-    unsigned long offset;
-    bool string_list;
+  for (const auto& [input, expected] : values) EXPECT_EQ(DesignerValueText(input), expected) << input;
+  // "" when the value is no reference; else file, offset and whether it is a string list.
+  const std::vector<std::pair<std::string, std::string>> references = {
+      {"$\"frmMain.frx\":00A6", "$frmMain.frx:166"}, {"\"PLOSCA.FRX\":1F2C3", "PLOSCA.FRX:127683"},
+      {"\"frmMain.frx\"", ""},  {"\"frmMain.frx\":", ""}, {"\"frmMain.frx\":00G0", ""},
+      {"\"frmMain.frx\":123456789", ""}, {"\"12:30\"", ""}, {"$", ""},
   };
-  const std::vector<Case> cases = {
-      {"\"frmMain.frx\":0000", true, "frmMain.frx", 0, false},
-      {"$\"frmMain.frx\":00A6", true, "frmMain.frx", 0xA6, true},
-      {"\"PLOSCA.FRX\":1F2C3", true, "PLOSCA.FRX", 0x1F2C3, false},
-      {"\"frmMain.frx\"", false, "", 0, false},
-      {"\"frmMain.frx\":", false, "", 0, false},
-      {"\"frmMain.frx\":00G0", false, "", 0, false},
-      {"\"frmMain.frx\":123456789", false, "", 0, false},
-      {"\"12:30\"", false, "", 0, false},
-      {"$", false, "", 0, false},
-  };
-  for (const Case& c : cases) {
-    std::optional<FrxReference> frx = ParseFrxReference(c.value);
-    ASSERT_EQ(frx.has_value(), c.is_reference) << c.value;
-    if (!frx) continue;
-    EXPECT_EQ(frx->file, c.file);
-    EXPECT_EQ(frx->offset, c.offset);
-    EXPECT_EQ(frx->string_list, c.string_list);
+  for (const auto& [value, expected] : references) {
+    std::optional<FrxReference> frx = ParseFrxReference(value);
+    EXPECT_EQ(frx ? (frx->string_list ? "$" : "") + frx->file + ":" + std::to_string(frx->offset) : "", expected) << value;
   }
 }
 
@@ -170,6 +154,8 @@ TEST(DesignerBlock, BrokenBlocksNameTheLineThatIsMissingItsEnd) {
     long line;
     std::string error;
   };
+  std::string nested;
+  for (int i = 0; i < 5000; ++i) nested += "Begin VB.Frame f" + std::to_string(i) + "\n";
   const std::vector<Case> cases = {
       {"file cut inside a control",
        "Begin VB.Form frmMain\n   Caption = \"x\"\n   Begin VB.CommandButton cmdOK \n      Caption = \"OK\"\n", 3,
@@ -183,6 +169,7 @@ TEST(DesignerBlock, BrokenBlocksNameTheLineThatIsMissingItsEnd) {
        "BeginProperty Font at line 2 has no EndProperty"},
       {"EndProperty without group", "Begin VB.Form frmMain\n   Caption = \"x\"\n   EndProperty\nEnd\n", 3,
        "EndProperty at line 3 does not close Begin VB.Form frmMain at line 1"},
+      {"absurd nesting is an error, not a crash", nested, 202, "Begin VB.Frame f201 at line 202 is nested too deeply"},
   };
   for (const Case& c : cases) {
     DesignerParse parse = ParseDesignerBlock(SplitLines(c.text), 0);
@@ -191,117 +178,6 @@ TEST(DesignerBlock, BrokenBlocksNameTheLineThatIsMissingItsEnd) {
     EXPECT_EQ(parse.error, c.error) << c.name;
   }
 }
-
-TEST(DesignerBlock, AbsurdNestingIsAnErrorNotACrash) {
-  std::string text;
-  for (int i = 0; i < 5000; ++i) text += "Begin VB.Frame f" + std::to_string(i) + "\n";
-  DesignerParse parse = ParseDesignerBlock(SplitLines(text), 0);
-  EXPECT_FALSE(parse.block);
-  EXPECT_NE(parse.error.find("nested too deeply"), std::string::npos) << parse.error;
-}
-
-TEST(DesignerBlock, BillingAppFormsHaveTheFontsFrxReferencesAndControlArraysCountedByHand) {
-  GILDEX_SKIP_WITHOUT_CORPUS();
-  int forms = 0, fonts = 0, frx = 0, string_lists = 0, array_members = 0;
-  std::function<void(const std::vector<DesignerProperty>&)> count = [&](const std::vector<DesignerProperty>& properties) {
-    for (const DesignerProperty& p : properties) {
-      if (p.is_group && p.name == "Font") ++fonts;
-      if (p.frx) ++frx;
-      if (p.frx && p.frx->string_list) ++string_lists;
-      count(p.group);
-    }
-  };
-  for (const auto& entry : fs::recursive_directory_iterator(testing::kCorpus / "billing-app")) {
-    const std::string ext = entry.path().extension().string();
-    if (ext != ".frm" && ext != ".ctl") continue;
-    std::vector<LoadProblem> problems;
-    SourceFile file = ParseSourceFile(ReadBytes(entry.path()), entry.path().string(), problems);
-    ASSERT_TRUE(file.designer) << entry.path();
-    ++forms;
-    count(file.designer->root->properties);
-    for (DesignerControl* control : file.designer->AllControls()) {
-      count(control->properties);
-      if (control->index >= 0) ++array_members;
-    }
-  }
-  EXPECT_EQ(forms, 54);  // 53 forms and the UserControl
-  EXPECT_EQ(fonts, 461);
-  EXPECT_EQ(frx, 220);
-  EXPECT_EQ(string_lists, 4);
-  EXPECT_EQ(array_members, 67);
-}
-
-TEST(DesignerBlock, DeepNestingAndControlArrayOfTheEmployeesForm) {
-  GILDEX_SKIP_WITHOUT_CORPUS();
-  SourceFile file = LoadCorpusFile("billing-app/frmEmployees.frm");
-  ASSERT_TRUE(file.designer);
-  std::vector<DesignerControl*> controls = file.designer->AllControls();
-  EXPECT_EQ(controls.size(), 118u);  // 119 Begin lines less the form's own
-
-  std::vector<int> browse_indexes;
-  const DesignerControl* text32 = nullptr;
-  for (DesignerControl* control : controls) {
-    if (control->name == "cmdBrowse") browse_indexes.push_back(control->index);
-    if (control->name == "Text32") text32 = control;
-  }
-  EXPECT_EQ(browse_indexes, (std::vector<int>{3, 2, 1, 0}));
-
-  ASSERT_NE(text32, nullptr);
-  std::string chain;
-  for (const DesignerControl* c = text32; c != nullptr; c = c->container) chain = c->ClassName() + " " + c->name + (chain.empty() ? "" : " > ") + chain;
-  EXPECT_EQ(chain, "Form frmEmployees > SSTab SSTab1 > Frame Frame2 > Frame Frame3 > TextBox Text32");
-  EXPECT_EQ(text32->begin_line, 622);
-  EXPECT_EQ(text32->end_line, 641);
-  const DesignerProperty* font = text32->Find("Font");
-  ASSERT_NE(font, nullptr);
-  EXPECT_EQ(font->line, 625);
-  EXPECT_EQ(font->end_line, 633);
-  EXPECT_EQ(font->group.size(), 7u);
-}
-
-TEST(DesignerBlock, ImageListKeepsItsNestedListImageGroups) {
-  GILDEX_SKIP_WITHOUT_CORPUS();
-  SourceFile file = LoadCorpusFile("billing-app/MDIForm1.frm");
-  ASSERT_TRUE(file.designer);
-  const DesignerControl& images = *file.designer->root->children.at(0);
-  EXPECT_EQ(images.prog_id, "MSComctlLib.ImageList");
-  std::string text;
-  DescribeProperties({*images.Find("Images")}, 0, text);
-  EXPECT_EQ(text,
-            "Images {2C247F25-8591-11D1-B16A-00C0F0283628} @23-33\n"
-            "  NumListImages = 2 @24\n"
-            "  ListImage1 {2C247F27-8591-11D1-B16A-00C0F0283628} @25-28\n"
-            "    Picture = \"MDIForm1.frx\":0442 [MDIForm1.frx:1090] @26\n"
-            "    Key = \"Vendor\" @27\n"
-            "  ListImage2 {2C247F27-8591-11D1-B16A-00C0F0283628} @29-32\n"
-            "    Picture = \"MDIForm1.frx\":0D1C [MDIForm1.frx:3356] @30\n"
-            "    Key = \"UpdateStock\" @31\n");
-}
-
-TEST(DesignerBlock, DataEnvironmentDesignerIsReadWithItsGuidClass) {
-  GILDEX_SKIP_WITHOUT_CORPUS();
-  SourceFile file = LoadCorpusFile("video-rental/DataEnvironment1.Dsr");
-  ASSERT_TRUE(file.designer);
-  const DesignerControl& root = *file.designer->root;
-  EXPECT_EQ(root.prog_id, "{C0E45035-5775-11D0-B388-00A0C9055D8E}");
-  EXPECT_EQ(root.name, "DataEnvironment1");
-  EXPECT_EQ(root.begin_line, 2);
-  EXPECT_EQ(root.end_line, 341);
-  EXPECT_TRUE(root.children.empty());
-  const DesignerProperty* connection = root.Find("Connection1");
-  ASSERT_NE(connection, nullptr);
-  ASSERT_TRUE(connection->is_group);
-  // Names of 16 characters and more are written without a blank before "=".
-  EXPECT_EQ(connection->group.at(3).name, "ConnectionSource");
-  EXPECT_EQ(connection->group.at(3).value,
-            "\"Provider=Microsoft.Jet.OLEDB.4.0;Data Source=C:\\omaremno\\video.mdb;Persist Security Info=False\"");
-  EXPECT_EQ(root.Find("NumRecordsets")->value, "3");
-  ASSERT_NE(root.Find("Recordset1"), nullptr);
-  int fields = 0;
-  for (const DesignerProperty& p : root.Find("Recordset1")->group) fields += p.is_group ? 1 : 0;
-  EXPECT_EQ(fields, 18);
-}
-
 
 // ---- edits through the object model ----
 
@@ -375,6 +251,37 @@ struct SampleForm {
   }
 };
 
+// A property line as VB6 writes it: three blanks a level, the name padded to 16 characters.
+std::string PropertyLine(int depth, const std::string& name, const std::string& value) {
+  return std::string(3 * depth, ' ') + name + std::string(name.size() < 16 ? 16 - name.size() : 0, ' ') + "=   " + value;
+}
+
+// LineDiff's text for one property line changed at `line`.
+std::string Changed(long line, int depth, const std::string& name, const std::string& from, const std::string& to) {
+  const std::string at = "@" + std::to_string(line);
+  return at + " -" + PropertyLine(depth, name, from) + "\n" + at + " +" + PropertyLine(depth, name, to) + "\n";
+}
+
+// LineDiff's text for a control added from `line` on: Begin, its properties, End.
+std::string Added(long line, int depth, const std::string& control,
+                  const std::vector<std::pair<std::string, std::string>>& properties) {
+  const std::string indent(3 * depth, ' ');
+  std::string diff = "@" + std::to_string(line++) + " +" + indent + "Begin " + control + " \n";
+  for (const auto& [name, value] : properties) diff += "@" + std::to_string(line++) + " +" + PropertyLine(depth + 1, name, value) + "\n";
+  return diff + "@" + std::to_string(line) + " +" + indent + "End\n";
+}
+
+// A control of default size at `left`, `top` with tab index `tab`, its caption (or text) first.
+std::vector<std::pair<std::string, std::string>> Placed(const std::string& caption, const std::string& left,
+                                                        const std::string& top, int tab, const std::string& index = "") {
+  std::vector<std::pair<std::string, std::string>> properties = {{caption.substr(0, caption.find(' ')), caption.substr(caption.find(' ') + 1)},
+                                                                  {"Height", "495"}};
+  if (!index.empty()) properties.push_back({"Index", index});
+  for (auto p : std::vector<std::pair<std::string, std::string>>{{"Left", left}, {"TabIndex", std::to_string(tab)}, {"Top", top}, {"Width", "1215"}})
+    properties.push_back(p);
+  return properties;
+}
+
 TEST(DesignerEdits, EachEditChangesOnlyItsLinesAndReloadsAsTheSameModel) {
   struct Case {
     std::string name;
@@ -383,10 +290,7 @@ TEST(DesignerEdits, EachEditChangesOnlyItsLinesAndReloadsAsTheSameModel) {
     std::vector<std::string> events;
     std::string frx_dropped = "";  // the one .frx reference the edit replaces, if any
   };
-  const std::string command1 =
-      "@424 +   Begin VB.CommandButton Command1 \n@425 +      Caption         =   \"Command1\"\n"
-      "@426 +      Height          =   495\n@427 +      Left            =   2700\n@428 +      TabIndex        =   23\n"
-      "@429 +      Top             =   2812\n@430 +      Width           =   1215\n@431 +   End\n";
+  const std::string command1 = Added(424, 1, "VB.CommandButton Command1", Placed("Caption \"Command1\"", "2700", "2812", 23));
   const std::vector<Case> cases = {
       {"rename a control", [](SampleForm& f) { f.Control("cmdOK").SetName("cmdSave"); },
        "@44 -   Begin VB.CommandButton cmdOK \n@44 +   Begin VB.CommandButton cmdSave \n", {"renamed cmdOK(-1) cmdSave"}},
@@ -399,42 +303,40 @@ TEST(DesignerEdits, EachEditChangesOnlyItsLinesAndReloadsAsTheSameModel) {
        "@2 -Begin VB.Form frmCustomer \n@2 +Begin VB.Form frmClient \n"
        "@425 -Attribute VB_Name = \"frmCustomer\"\n@425 +Attribute VB_Name = \"frmClient\"\n",
        {"component frmCustomer frmClient"}},
-      {"set a string, quoted as the file writes it",
-       [](SampleForm& f) { f.Control("cmdOK").FindProperty("caption")->SetValue("\"&Save\""); },
-       "@45 -      Caption         =   \"OK\"\n@45 +      Caption         =   \"&Save\"\n", {}},
-      {"plain text for a string property gets its quotes",
-       [](SampleForm& f) { f.Control("lblName").SetPropertyValue("Caption", "Say \"hi\""); },
-       "@391 -      Caption         =   \"&Name:\"\n@391 +      Caption         =   \"Say \"\"hi\"\"\"\n", {}},
-      {"a text kept in the .frx replaced by plain text; the other references stay",
-       [](SampleForm& f) { f.Control("lblInfo").SetPropertyValue("Caption", "Fill in the form"); },
-       "@339 -      Caption         =   $\"frmCustomer.frx\":03B8\n@339 +      Caption         =   \"Fill in the form\"\n", {},
-       "Label.Caption=$\"frmCustomer.frx\":03B8"},
-      {"a Boolean keeps its comment in step",
-       [](SampleForm& f) { f.Control("cmdCancel").FindProperty("Cancel")->SetValue("0"); },
-       "@27 -      Cancel          =   -1  'True\n@27 +      Cancel          =   0   'False\n", {}},
-      {"enumerated values are named as VB6 names them, or not at all",
+      {"values as the file writes them: strings quoted, Booleans and enumerated values with VB6's comment or none",
        [](SampleForm& f) {
+         f.Control("cmdOK").FindProperty("caption")->SetValue("\"&Save\"");
+         f.Control("lblName").SetPropertyValue("Caption", "Say \"hi\"");
+         f.Control("cmdCancel").FindProperty("Cancel")->SetValue("0");
          f.designer->Root().SetPropertyValue("BorderStyle", "1");
          f.designer->Root().SetPropertyValue("StartUpPosition", "9");
+       },
+       Changed(3, 1, "BorderStyle", "3  'Fixed Dialog", "1  'Fixed Single") + Changed(25, 1, "StartUpPosition", "1  'CenterOwner", "9") +
+           Changed(27, 2, "Cancel", "-1  'True", "0   'False") + Changed(45, 2, "Caption", "\"OK\"", "\"&Save\"") +
+           Changed(391, 2, "Caption", "\"&Name:\"", "\"Say \"\"hi\"\"\""),
+       {}},
+      {"a text kept in the .frx replaced by plain text; the other references stay",
+       [](SampleForm& f) { f.Control("lblInfo").SetPropertyValue("Caption", "Fill in the form"); },
+       Changed(339, 2, "Caption", "$\"frmCustomer.frx\":03B8", "\"Fill in the form\""), {},
+       "Label.Caption=$\"frmCustomer.frx\":03B8"},
+      {"new properties go in name order, before a group that follows",
+       [](SampleForm& f) {
+         f.designer->Root().SetPropertyValue("KeyPreview", "-1");
+         f.Control("cmdOK").SetPropertyValue("Enabled", "0");
          f.Control("cmdOK").SetPropertyValue("Style", "1");
        },
-       "@3 -   BorderStyle     =   3  'Fixed Dialog\n@3 +   BorderStyle     =   1  'Fixed Single\n"
-       "@25 -   StartUpPosition =   1  'CenterOwner\n@25 +   StartUpPosition =   9\n"
-       "@58 +      Style           =   1  'Graphical\n",
+       "@19 +" + PropertyLine(1, "KeyPreview", "-1  'True") + "\n@48 +" + PropertyLine(2, "Enabled", "0   'False") + "\n@60 +" +
+           PropertyLine(2, "Style", "1  'Graphical") + "\n",
        {}},
-      {"a new property goes in name order, before the group that follows it",
-       [](SampleForm& f) { f.Control("cmdOK").SetPropertyValue("Enabled", "0"); },
-       "@47 +      Enabled         =   0   'False\n", {}},
-      {"a new property of the form", [](SampleForm& f) { f.designer->Root().SetPropertyValue("KeyPreview", "-1"); },
-       "@19 +   KeyPreview      =   -1  'True\n", {}},
       {"a member of a group, by group.member",
        [](SampleForm& f) {
          f.Control("cmdOK").SetPropertyValue("Font.Size", "9.75");
          f.Control("cmdOK").FindProperty("font.name")->SetValue("Arial");
          EXPECT_EQ(f.Control("cmdOK").FindProperty("Font.Name")->Value(), "\"Arial\"");
        },
-       "@48 -         Name            =   \"Tahoma\"\n@49 -         Size            =   8.25\n"
-       "@48 +         Name            =   \"Arial\"\n@49 +         Size            =   9.75\n", {}},
+       "@48 -" + PropertyLine(3, "Name", "\"Tahoma\"") + "\n@49 -" + PropertyLine(3, "Size", "8.25") + "\n@48 +" +
+           PropertyLine(3, "Name", "\"Arial\"") + "\n@49 +" + PropertyLine(3, "Size", "9.75") + "\n",
+       {}},
       {"a command button in the middle of the form, next in the tab order",
        [](SampleForm& f) {
          VBControl& added = f.designer->AddControl("VB.CommandButton");
@@ -444,9 +346,8 @@ TEST(DesignerEdits, EachEditChangesOnlyItsLinesAndReloadsAsTheSameModel) {
        command1, {"added Command1"}},
       {"a text box inside a frame, centred in it",
        [](SampleForm& f) { f.designer->AddControl("textbox", &f.Control("fraAddress")); },
-       "@304 +      Begin VB.TextBox Text1 \n@305 +         Height          =   495\n@306 +         Left            =   1500\n"
-       "@307 +         TabIndex        =   23\n@308 +         Text            =   \"Text1\"\n@309 +         Top             =   592\n"
-       "@310 +         Width           =   1215\n@311 +      End\n",
+       Added(304, 2, "VB.TextBox Text1",
+             {{"Height", "495"}, {"Left", "1500"}, {"TabIndex", "23"}, {"Text", "\"Text1\""}, {"Top", "592"}, {"Width", "1215"}}),
        {"added Text1"}},
       {"classes without a tab stop, a line, and the lowest free number",
        [](SampleForm& f) {
@@ -455,15 +356,10 @@ TEST(DesignerEdits, EachEditChangesOnlyItsLinesAndReloadsAsTheSameModel) {
          f.designer->AddControl("Label").SetName("Label3");
          f.designer->AddControl("Label");
        },
-       "@424 +   Begin VB.Timer Timer1 \n@425 +      Left            =   3307\n@426 +      Top             =   3060\n@427 +   End\n"
-       "@428 +   Begin VB.Line Line1 \n@429 +      X1              =   2700\n@430 +      X2              =   3915\n"
-       "@431 +      Y1              =   3060\n@432 +      Y2              =   3060\n@433 +   End\n"
-       "@434 +   Begin VB.Label Label3 \n@435 +      Caption         =   \"Label1\"\n@436 +      Height          =   495\n"
-       "@437 +      Left            =   2700\n@438 +      TabIndex        =   23\n@439 +      Top             =   2812\n"
-       "@440 +      Width           =   1215\n@441 +   End\n"
-       "@442 +   Begin VB.Label Label1 \n@443 +      Caption         =   \"Label1\"\n@444 +      Height          =   495\n"
-       "@445 +      Left            =   2700\n@446 +      TabIndex        =   24\n@447 +      Top             =   2812\n"
-       "@448 +      Width           =   1215\n@449 +   End\n",
+       Added(424, 1, "VB.Timer Timer1", {{"Left", "3307"}, {"Top", "3060"}}) +
+           Added(428, 1, "VB.Line Line1", {{"X1", "2700"}, {"X2", "3915"}, {"Y1", "3060"}, {"Y2", "3060"}}) +
+           Added(434, 1, "VB.Label Label3", Placed("Caption \"Label1\"", "2700", "2812", 23)) +
+           Added(442, 1, "VB.Label Label1", Placed("Caption \"Label1\"", "2700", "2812", 24)),
        {"added Timer1", "added Line1", "added Label1", "renamed Label1(-1) Label3", "added Label1"}},
       // The frame keeps its numbers, which the form's scale now reads as pixels.
       {"a pixel form measures a new control in pixels; a data control and a picture box",
@@ -476,20 +372,17 @@ TEST(DesignerEdits, EachEditChangesOnlyItsLinesAndReloadsAsTheSameModel) {
          f.designer->AddControl("Data");
          f.designer->AddControl("PictureBox", &f.Control("fraAddress"));
        },
-       "@22 -   ScaleHeight     =   6120\n@23 -   ScaleWidth      =   6615\n"
-       "@22 +   ScaleHeight     =   408\n@23 +   ScaleMode       =   3  'Pixel\n@24 +   ScaleWidth      =   441\n"
-       "@305 +      Begin VB.PictureBox Picture1 \n@306 +         Height          =   33\n@307 +         Left            =   2067\n"
-       "@308 +         ScaleHeight     =   29\n@309 +         ScaleWidth      =   77\n@310 +         TabIndex        =   24\n"
-       "@311 +         Top             =   823\n@312 +         Width           =   81\n@313 +      End\n"
-       "@434 +   Begin VB.CommandButton Command1 \n@435 +      Caption         =   \"Command1\"\n@436 +      Height          =   33\n"
-       "@437 +      Left            =   180\n@438 +      TabIndex        =   23\n@439 +      Top             =   187\n"
-       "@440 +      Width           =   81\n@441 +   End\n"
-       "@442 +   Begin VB.Data Data1 \n@443 +      Caption         =   \"Data1\"\n@444 +      Connect         =   \"Access\"\n"
-       "@445 +      DatabaseName    =   \"\"\n@446 +      DefaultCursorType=   0  'DefaultCursor\n"
-       "@447 +      DefaultType     =   2  'UseODBC\n@448 +      Exclusive       =   0   'False\n@449 +      Height          =   23\n"
-       "@450 +      Left            =   180\n@451 +      Options         =   0\n@452 +      ReadOnly        =   0   'False\n"
-       "@453 +      RecordsetType   =   1  'Dynaset\n@454 +      RecordSource    =   \"\"\n@455 +      Top             =   192\n"
-       "@456 +      Width           =   81\n@457 +   End\n",
+       "@22 -" + PropertyLine(1, "ScaleHeight", "6120") + "\n@23 -" + PropertyLine(1, "ScaleWidth", "6615") + "\n@22 +" +
+           PropertyLine(1, "ScaleHeight", "408") + "\n@23 +" + PropertyLine(1, "ScaleMode", "3  'Pixel") + "\n@24 +" +
+           PropertyLine(1, "ScaleWidth", "441") + "\n" +
+           Added(305, 2, "VB.PictureBox Picture1",
+                 {{"Height", "33"}, {"Left", "2067"}, {"ScaleHeight", "29"}, {"ScaleWidth", "77"}, {"TabIndex", "24"}, {"Top", "823"}, {"Width", "81"}}) +
+           Added(434, 1, "VB.CommandButton Command1",
+                 {{"Caption", "\"Command1\""}, {"Height", "33"}, {"Left", "180"}, {"TabIndex", "23"}, {"Top", "187"}, {"Width", "81"}}) +
+           Added(442, 1, "VB.Data Data1",
+                 {{"Caption", "\"Data1\""}, {"Connect", "\"Access\""}, {"DatabaseName", "\"\""}, {"DefaultCursorType", "0  'DefaultCursor"},
+                  {"DefaultType", "2  'UseODBC"}, {"Exclusive", "0   'False"}, {"Height", "23"}, {"Left", "180"}, {"Options", "0"},
+                  {"ReadOnly", "0   'False"}, {"RecordsetType", "1  'Dynaset"}, {"RecordSource", "\"\""}, {"Top", "192"}, {"Width", "81"}}),
        {"added Command1", "added Data1", "added Picture1"}},
       {"remove a frame with the controls inside it",
        [](SampleForm& f) {
@@ -516,10 +409,7 @@ TEST(DesignerEdits, EachEditChangesOnlyItsLinesAndReloadsAsTheSameModel) {
          option.SetName("optStatus");
          EXPECT_EQ(&f.Control("optStatus", 3), &option);
        },
-       "@168 +      Begin VB.OptionButton optStatus \n@169 +         Caption         =   \"Option1\"\n"
-       "@170 +         Height          =   495\n@171 +         Index           =   3\n@172 +         Left            =   420\n"
-       "@173 +         TabIndex        =   23\n@174 +         Top             =   592\n@175 +         Width           =   1215\n"
-       "@176 +      End\n",
+       Added(168, 2, "VB.OptionButton optStatus", Placed("Caption \"Option1\"", "420", "592", 23, "3")),
        {"added Option1", "renamed Option1(3) optStatus"}},
       {"another index for an element; leaving an array under a new name",
        [](SampleForm& f) {
@@ -529,8 +419,7 @@ TEST(DesignerEdits, EachEditChangesOnlyItsLinesAndReloadsAsTheSameModel) {
          name.SetValue("optNone");
          EXPECT_EQ(name.Value(), "optNone");
        },
-       "@143 -         Index           =   1\n@143 +         Index           =   7\n"
-       "@149 -      Begin VB.OptionButton optStatus \n@149 +      Begin VB.OptionButton optNone \n",
+       Changed(143, 3, "Index", "1", "7") + "@149 -      Begin VB.OptionButton optStatus \n@149 +      Begin VB.OptionButton optNone \n",
        {"renamed optStatus(0) optNone"}},
       {"a value set to itself, .frx references too, changes nothing",
        [](SampleForm& f) {

@@ -123,26 +123,23 @@ long ErrorOf(const std::function<void()>& call) {
 TEST(MemoryCodeModule, BadNamesKindsAndLinesFailWithHostNumbers) {
   auto module = Module("Property Get P()\nEnd Property\nSub S()\nEnd Sub\n");
   ProcKind kind = ProcKind::Proc;
-  const std::vector<std::pair<const char*, std::function<void()>>> calls = {
-      {"Let of a Get-only property", [&] { module->ProcStartLine("P", ProcKind::Let); }},
-      {"Proc kind of a property", [&] { module->ProcBodyLine("P", ProcKind::Proc); }},
-      {"unknown name", [&] { module->ProcCountLines("Nope", ProcKind::Proc); }},
-      {"Get of a sub", [&] { module->ProcStartLine("S", ProcKind::Get); }},
+  const std::vector<std::tuple<const char*, long, std::function<void()>>> calls = {
+      {"Let of a Get-only property", 35, [&] { module->ProcStartLine("P", ProcKind::Let); }},
+      {"Proc kind of a property", 35, [&] { module->ProcBodyLine("P", ProcKind::Proc); }},
+      {"unknown name", 35, [&] { module->ProcCountLines("Nope", ProcKind::Proc); }},
+      {"Get of a sub", 35, [&] { module->ProcStartLine("S", ProcKind::Get); }},
+      {"ProcOfLine 0", 9, [&] { module->ProcOfLine(0, kind); }},
+      {"ProcOfLine past the end", 9, [&] { module->ProcOfLine(5, kind); }},
+      {"Lines past the end", 9, [&] { module->Lines(4, 2); }},
+      {"Lines from 0", 9, [&] { module->Lines(0, 1); }},
+      {"Lines negative count", 9, [&] { module->Lines(1, -1); }},
+      {"InsertLines past the end", 9, [&] { module->InsertLines(6, "x"); }},
+      {"InsertLines at 0", 9, [&] { module->InsertLines(0, "x"); }},
+      {"DeleteLines past the end", 9, [&] { module->DeleteLines(4, 2); }},
+      {"ReplaceLine past the end", 9, [&] { module->ReplaceLine(5, "x"); }},
+      {"Parent of a module outside a project", 91, [&] { module->Parent(); }},
   };
-  for (const auto& [what, call] : calls) EXPECT_EQ(ErrorOf(call), 35) << what;
-  const std::vector<std::pair<const char*, std::function<void()>>> bad_lines = {
-      {"ProcOfLine 0", [&] { module->ProcOfLine(0, kind); }},
-      {"ProcOfLine past the end", [&] { module->ProcOfLine(5, kind); }},
-      {"Lines past the end", [&] { module->Lines(4, 2); }},
-      {"Lines from 0", [&] { module->Lines(0, 1); }},
-      {"Lines negative count", [&] { module->Lines(1, -1); }},
-      {"InsertLines past the end", [&] { module->InsertLines(6, "x"); }},
-      {"InsertLines at 0", [&] { module->InsertLines(0, "x"); }},
-      {"DeleteLines past the end", [&] { module->DeleteLines(4, 2); }},
-      {"ReplaceLine past the end", [&] { module->ReplaceLine(5, "x"); }},
-  };
-  for (const auto& [what, call] : bad_lines) EXPECT_EQ(ErrorOf(call), 9) << what;
-  EXPECT_EQ(ErrorOf([&] { module->Parent(); }), 91);
+  for (const auto& [what, number, call] : calls) EXPECT_EQ(ErrorOf(call), number) << what;
   EXPECT_EQ(module->Text(), "Property Get P()\r\nEnd Property\r\nSub S()\r\nEnd Sub");
   EXPECT_FALSE(module->IsDirty());
 }
@@ -232,53 +229,43 @@ std::vector<CodeLine> CodeLines(const std::vector<std::pair<std::string, std::ve
   return code;
 }
 
+// Each line with its line end ("|LF", "|CRLF", "|" for none), hidden lines in brackets.
 std::vector<std::string> FileLines(const MemoryCodeModule& module) {
+  const auto end = [](LineEnd e) { return e == LineEnd::Lf ? "|LF" : e == LineEnd::CrLf ? "|CRLF" : e == LineEnd::Cr ? "|CR" : "|"; };
   std::vector<std::string> lines;
   for (const CodeLine& line : module.ExportLines()) {
-    lines.push_back(line.line.text);
-    for (const RawLine& hidden : line.hidden) lines.push_back("[" + hidden.text + "]");
+    lines.push_back(line.line.text + end(line.line.end));
+    for (const RawLine& hidden : line.hidden) lines.push_back("[" + hidden.text + "]" + end(hidden.end));
   }
   return lines;
 }
 
-TEST(MemoryCodeModule, HiddenAttributeLinesStayWithTheirLine) {
-  MemoryCodeModule module("Class1",
-                          CodeLines({{"Public Function Total() As Long", {"Attribute Total.VB_Description = \"Sum\""}},
-                                     {"  Total = 1", {}},
-                                     {"End Function", {}},
-                                     {"Public Sub Gone()", {"Attribute Gone.VB_UserMemId = 0"}},
-                                     {"End Sub", {}}}),
-                          LineEnd::CrLf, nullptr);
+// Hidden attribute lines stay under their line; each line keeps its own end, new lines take the
+// module's, and the last line has none when the file had none.
+TEST(MemoryCodeModule, HiddenAttributeLinesAndLineEndsStayWithTheirLine) {
+  std::vector<CodeLine> lines = CodeLines({{"Public Function Total() As Long", {"Attribute Total.VB_Description = \"Sum\""}},
+                                           {"  Total = 1", {}},
+                                           {"End Function", {}},
+                                           {"Public Sub Gone()", {"Attribute Gone.VB_UserMemId = 0"}},
+                                           {"End Sub", {}}});
+  lines[0].line.end = lines[0].hidden[0].end = lines[2].line.end = LineEnd::Lf;
+  lines[4].line.end = LineEnd::None;
+  MemoryCodeModule module("Class1", lines, LineEnd::Lf, nullptr);
   EXPECT_EQ(module.CountOfLines(), 5);
   module.InsertLines(2, "  On Error GoTo Fail");
   module.ReplaceLine(1, "Public Function Total() As Long ' <<>>");
-  module.DeleteLines(5, 2);
+  module.ReplaceLine(3, "  Total = 2");
+  module.InsertLines(7, "' tail");
   EXPECT_THAT(FileLines(module),
-              ElementsAre("Public Function Total() As Long ' <<>>", "[Attribute Total.VB_Description = \"Sum\"]",
-                          "  On Error GoTo Fail", "  Total = 1", "End Function"));
-  EXPECT_EQ(module.Text(),
-            "Public Function Total() As Long ' <<>>\r\n  On Error GoTo Fail\r\n  Total = 1\r\nEnd Function");
+              ElementsAre("Public Function Total() As Long ' <<>>|LF", "[Attribute Total.VB_Description = \"Sum\"]|LF",
+                          "  On Error GoTo Fail|LF", "  Total = 2|CRLF", "End Function|LF", "Public Sub Gone()|CRLF",
+                          "[Attribute Gone.VB_UserMemId = 0]|CRLF", "End Sub|LF", "' tail|"));
+  module.DeleteLines(5, 3);
+  EXPECT_THAT(FileLines(module),
+              ElementsAre("Public Function Total() As Long ' <<>>|LF", "[Attribute Total.VB_Description = \"Sum\"]|LF",
+                          "  On Error GoTo Fail|LF", "  Total = 2|CRLF", "End Function|"));
+  EXPECT_EQ(module.Text(), "Public Function Total() As Long ' <<>>\r\n  On Error GoTo Fail\r\n  Total = 2\r\nEnd Function");
   EXPECT_THAT(Outline(module), ElementsAre("decl 0", "Total/Proc 1-1-4"));
-}
-
-TEST(MemoryCodeModule, EachLineKeepsItsLineEnd) {
-  std::vector<CodeLine> lines = {
-      {{"Sub A()", LineEnd::Lf}, {}}, {{"  x = 1", LineEnd::CrLf}, {}}, {{"End Sub", LineEnd::None}, {}}};
-  MemoryCodeModule module("Module1", lines, LineEnd::Lf, nullptr);
-  module.ReplaceLine(2, "  x = 2");
-  module.InsertLines(2, "  y = 1");
-  module.InsertLines(5, "' tail");
-  auto ends = [&] {
-    std::vector<std::pair<std::string, LineEnd>> result;
-    for (const CodeLine& line : module.ExportLines()) result.emplace_back(line.line.text, line.line.end);
-    return result;
-  };
-  EXPECT_THAT(ends(), ElementsAre(std::pair{"Sub A()", LineEnd::Lf}, std::pair{"  y = 1", LineEnd::Lf},
-                                  std::pair{"  x = 2", LineEnd::CrLf}, std::pair{"End Sub", LineEnd::Lf},
-                                  std::pair{"' tail", LineEnd::None}));
-  module.DeleteLines(5);
-  EXPECT_THAT(ends(), ElementsAre(std::pair{"Sub A()", LineEnd::Lf}, std::pair{"  y = 1", LineEnd::Lf},
-                                  std::pair{"  x = 2", LineEnd::CrLf}, std::pair{"End Sub", LineEnd::None}));
 }
 
 TEST(MemoryCodeModule, MembersListProceduresAndModuleLevelNames) {
@@ -347,29 +334,11 @@ TEST(MemoryCodeModule, FindsTextAsTheIdeDoes) {
 
 // Lines whose structure matters, so random edits keep opening, closing, continuing and
 // cutting procedures.
-const std::vector<std::string> kRandomLines = {"Sub A()",
-                                               "Public Function B() As Long",
-                                               "Private Property Get P()",
-                                               "Property Let P(v)",
-                                               "End Sub",
-                                               "End Function",
-                                               "End Property ' x",
-                                               "  x = 1",
-                                               "' comment",
-                                               "",
-                                               "Dim y As Long",
-                                               "Private Sub C( _",
-                                               "  ByVal z As Long)",
-                                               "  y = y + _",
-                                               "Fail:",
-                                               "10 End Sub",
-                                               "Static Sub S()",
-                                               "Public Event E()",
-                                               "Private Declare Sub Sleep Lib \"k\" ()",
-                                               "Friend Sub A()",
-                                               "  ' End Sub",
-                                               "_",
-                                               "End Sub _"};
+const std::vector<std::string> kRandomLines = {
+    "Sub A()", "Public Function B() As Long", "Private Property Get P()", "Property Let P(v)", "End Sub", "End Function",
+    "End Property ' x", "  x = 1", "' comment", "", "Dim y As Long", "Private Sub C( _", "  ByVal z As Long)", "  y = y + _",
+    "Fail:", "10 End Sub", "Static Sub S()", "Public Event E()", "Private Declare Sub Sleep Lib \"k\" ()", "Friend Sub A()",
+    "  ' End Sub", "_", "End Sub _"};
 
 TEST(MemoryCodeModule, RandomEditsKeepTheTableRight) {
   std::mt19937 random(20240611);

@@ -22,15 +22,6 @@ const char* const kSoundModule =
     "Attribute VB_Name = \"Module1\"\r\nOption Explicit\r\nSub Main()\r\n    Dim i As Long\r\n    For i = 1 To 3\r\n"
     "    Next i\r\nEnd Sub\r\n";
 
-const char* const kBrokenModule =
-    "Attribute VB_Name = \"Module1\"\r\n"
-    "Option Explicit\r\n"             // 1
-    "Sub Main()\r\n"                  // 2
-    "    On Error GoTo Main_Err\r\n"  // 3
-    "    Dim i As Long\r\n"           // 4
-    "    For i = 1 To 3\r\n"          // 5
-    "End Sub\r\n";                    // 6
-
 // A project on disk in a folder whose name needs quoting for the shell, loaded into `vbe`.
 class MakeCompiledFile : public ::testing::Test {
  protected:
@@ -65,7 +56,7 @@ TEST_F(MakeCompiledFile, RunsTheCommandInTheProjectFolderAndReportsHowItEnded) {
     std::optional<std::string> command;  // nullopt: none configured
     std::string message;                 // "built" when it returned; a prefix for the exit code 127 case
     std::optional<std::string> output = std::nullopt;
-    bool edited = false;  // the last case: the project has unsaved changes
+    bool edited = false;  // the last cases: the project has unsaved changes
   };
   const std::string warnings = "yes 'warning: something' | head -n 20000; echo 'fatal: out of disk'; exit 3";
   const std::vector<Case> cases = {
@@ -81,7 +72,9 @@ TEST_F(MakeCompiledFile, RunsTheCommandInTheProjectFolderAndReportsHowItEnded) {
       {"kill -9 $$", "build command was stopped by signal 9"},
       {warnings, "build command failed with exit code 3: fatal: out of disk"},
       {std::nullopt, "no build command configured; structural check passed, nothing compiled"},
+      // Unsaved edits: a command would build the files on disk, so it is not run; the check takes them as they stand.
       {"cp {project} {output}.check", "cannot build Orders: the project has unsaved changes", std::nullopt, true},
+      {std::nullopt, "no build command configured; structural check found 1 problem(s)", std::nullopt, true},
   };
   MemoryProject& project = LoadProject(kSoundModule);
   EXPECT_EQ(project.BuildFileName(), (folder_ / "Orders.exe").string());
@@ -93,7 +86,7 @@ TEST_F(MakeCompiledFile, RunsTheCommandInTheProjectFolderAndReportsHowItEnded) {
     SCOPED_TRACE(c.command.value_or("no command"));
     fs::remove(folder_ / "Orders.exe.check");
     vbe_.SetBuildCommand(c.command.value_or(""));
-    if (c.edited) project.At(0).Code()->ReplaceLine(1, "Option Explicit ' edited");
+    if (c.edited) project.At(0).Code()->ReplaceLine(5, "    ' Next i");
     const std::string message = Build(project);
     if (c.message.ends_with(": ")) {
       EXPECT_TRUE(message.starts_with(c.message)) << message;
@@ -108,21 +101,10 @@ TEST_F(MakeCompiledFile, RunsTheCommandInTheProjectFolderAndReportsHowItEnded) {
       EXPECT_EQ(ReadBytes(folder_ / "Module1.bas"), kSoundModule);
     }
   }
-}
-
-TEST_F(MakeCompiledFile, WithoutACommandOnlyTheStructureIsChecked) {
-  MemoryVBE other;
-  WriteBytes(dir_ / "Broken.vbp", kProjectFile);
-  WriteBytes(dir_ / "Module1.bas", kBrokenModule);
-  LoadResult loaded = Load(other, dir_ / "Broken.vbp");
-  MemoryProject& broken = *loaded.projects.at(0);
-  broken.At(0).Code()->InsertLines(6, "    Next i");  // unsaved edits are checked as they stand
-  EXPECT_EQ(Build(broken), "no build command configured; structural check found 1 problem(s)");
-  ASSERT_EQ(broken.LastStructureProblems().size(), 1u);
-  const StructureProblem& problem = broken.LastStructureProblems()[0];
-  EXPECT_EQ(problem.component + ":" + std::to_string(problem.line) + ": " + problem.message,
-            "Module1:3: label Main_Err not defined in Main");
-  EXPECT_FALSE(fs::exists(dir_ / "Orders.exe"));
+  ASSERT_EQ(project.LastStructureProblems().size(), 1u);
+  const StructureProblem& problem = project.LastStructureProblems()[0];
+  EXPECT_EQ(problem.component + ":" + std::to_string(problem.line) + ": " + problem.message, "Module1:4: For without Next");
+  EXPECT_FALSE(fs::exists(folder_ / "Orders.exe"));
 }
 
 TEST_F(MakeCompiledFile, AModuleWithoutProjectFileCannotBeBuilt) {

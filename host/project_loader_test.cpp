@@ -9,7 +9,7 @@
 #include <csignal>
 #include <map>
 
-#include "host/corpus_test.h"
+#include "host/host_test.h"
 #include "platform/cp1252.h"
 #include "platform/test_files.h"
 
@@ -178,30 +178,7 @@ TEST(Corpus, AnEditedProcedureIsTheOnlyChangeWritten) {
   EXPECT_TRUE(SaveChanged(vbe).written.empty());
 }
 
-// A small project on disk that each damage case spoils in one way.
-struct SmallProject {
-  TempDir dir;
-  fs::path vbp = dir / "Orders.vbp";
-  SmallProject() {
-    WriteBytes(vbp, "Type=Exe\r\nForm=Main.frm\r\nModule=Util; Util.bas\r\nClass=Thing; Thing.cls\r\nName=\"Orders\"\r\n");
-    WriteBytes(dir / "Main.frm", kForm);
-    WriteBytes(dir / "Main.frx", std::string("\x10\0\0\0", 4));
-    WriteBytes(dir / "Util.bas", "Attribute VB_Name = \"Util\"\r\nOption Explicit\r\n\r\nPublic Sub Ping()\r\n    Beep\r\nEnd Sub\r\n");
-    WriteBytes(dir / "Thing.cls",
-               "VERSION 1.0 CLASS\r\nBEGIN\r\n  MultiUse = -1  'True\r\nEND\r\nAttribute VB_Name = \"Thing\"\r\n"
-               "Attribute VB_GlobalNameSpace = False\r\nAttribute VB_Creatable = True\r\n"
-               "Attribute VB_PredeclaredId = False\r\nAttribute VB_Exposed = False\r\nOption Explicit\r\n\r\n"
-               "Public Property Get Count() As Long\r\n    Count = 1\r\nEnd Property\r\n");
-  }
-  static constexpr const char* kForm =
-      "VERSION 5.00\r\nBegin VB.Form frmMain \r\n   Caption         =   \"Orders\"\r\n"
-      "   ClientHeight    =   3195\r\n   Icon            =   \"Main.frx\":0000\r\n"
-      "   ScaleMode       =   3  'Pixel\r\n   Begin VB.CommandButton cmdOK \r\n      Caption         =   \"OK\"\r\n"
-      "      Height          =   375\r\n   End\r\nEnd\r\nAttribute VB_Name = \"frmMain\"\r\n"
-      "Attribute VB_GlobalNameSpace = False\r\nAttribute VB_Creatable = False\r\n"
-      "Attribute VB_PredeclaredId = True\r\nAttribute VB_Exposed = False\r\nOption Explicit\r\n\r\n"
-      "Private Sub cmdOK_Click()\r\n    Unload Me\r\nEnd Sub\r\n";
-};
+using testing::SmallProject;
 
 TEST(SmallProject, LoadsCleanlyIntoTheObjectModelAndItsWindows) {
   SmallProject project;
@@ -218,15 +195,12 @@ TEST(SmallProject, LoadsCleanlyIntoTheObjectModelAndItsWindows) {
   EXPECT_FALSE(form.IsReadOnly());
   Designer* designer = form.GetDesigner();
   ASSERT_NE(designer, nullptr);
-  EXPECT_EQ(designer->Caption(), "Orders");
-  EXPECT_EQ(designer->ScaleMode(), 3);
+  EXPECT_EQ(designer->Caption() + " " + std::to_string(designer->ScaleMode()), "Orders 3");
   ASSERT_EQ(designer->Controls().size(), 1u);
   VBControl& button = *designer->Controls()[0];
-  EXPECT_EQ(button.ProgId(), "VB.CommandButton");
-  EXPECT_EQ(button.ClassName(), "CommandButton");
-  EXPECT_EQ(button.FindProperty("caption")->Value(), "\"OK\"");
   ASSERT_NE(button.Container(), nullptr);
-  EXPECT_EQ(button.Container()->Name(), "frmMain");
+  EXPECT_EQ(button.ProgId() + " " + button.ClassName() + " " + button.FindProperty("caption")->Value() + " in " + button.Container()->Name(),
+            "VB.CommandButton CommandButton \"OK\" in frmMain");
   EXPECT_EQ(p.Component(2).GetDesigner(), nullptr);
   EXPECT_EQ(p.Component(3).Type(), ComponentType::ClassModule);
 
@@ -259,13 +233,23 @@ TEST(SmallProject, LoadsCleanlyIntoTheObjectModelAndItsWindows) {
   EXPECT_FALSE(util.IsDirty());
 }
 
-TEST(SmallProject, AChangeThatCannotBeWrittenIsSkippedAndNamedAndNothingIsWritten) {
+// A change that cannot be written (the host cancels it, the file is read-only, another program
+// saved it after the load, the disk fills up mid-write) is skipped and named, its file keeps the
+// bytes it has, and the other changes are written. A file rewritten with the bytes it had is not a change.
+TEST(SmallProject, AChangeThatCannotBeWrittenIsSkippedAndNamedAndItsFileKeepsItsBytes) {
   struct Case {
     std::string name;
     std::function<void(SmallProject&)> before_load;
     std::function<void(SmallProject&, MemoryProject&)> edit;
     std::string file;  // the one skipped, in the project folder
-    std::string message_part;
+    std::string message;  // after "not written: "; %F is the file's path
+    bool fatal = true;
+    std::vector<std::string> written = {};
+    rlim_t file_size_limit = RLIM_INFINITY;
+  };
+  const auto ours = [](MemoryProject& p, const std::string& util_line) {
+    p.Component(2).Code()->InsertLines(1, util_line);
+    p.Component(3).Code()->InsertLines(1, "' ours");
   };
   const std::vector<Case> cases = {
       {"a write the host cancels", [](SmallProject&) {},
@@ -273,14 +257,14 @@ TEST(SmallProject, AChangeThatCannotBeWrittenIsSkippedAndNamedAndNothingIsWritte
          p.RequestWriteFile.Connect([](const std::string&, bool& cancel) { cancel = true; });
          p.Component(2).Code()->ReplaceLine(5, "    Beep: Beep");
        },
-       "Util.bas", "cancelled"},
+       "Util.bas", "the write was cancelled", false},
       // The write bits are what the loader looks at, so this holds for the superuser too.
       {"a read-only file", [](SmallProject& p) { fs::permissions(p.dir / "Thing.cls", fs::perms(0444)); },
        [](SmallProject&, MemoryProject& p) {
          EXPECT_TRUE(p.Component(3).IsReadOnly());
          p.Component(3).Code()->InsertLines(1, "' edited");
        },
-       "Thing.cls", "read-only"},
+       "Thing.cls", "the file is read-only"},
       {"components added and removed",
        [](SmallProject& p) { WriteBytes(p.dir / "Extra.bas", "Attribute VB_Name = \"Extra\"\r\n"); },
        [](SmallProject& small, MemoryProject& p) {
@@ -291,83 +275,28 @@ TEST(SmallProject, AChangeThatCannotBeWrittenIsSkippedAndNamedAndNothingIsWritte
          EXPECT_TRUE(p.IsDirty());
          EXPECT_THROW(p.AddFromFile((small.dir / "Nowhere.bas").string()), HostError);
        },
-       "Orders.vbp", "not supported yet"},
+       "Orders.vbp", "saving a changed member list into the project file is not supported yet"},
+      {"changed on disk", [](SmallProject&) {},
+       [&](SmallProject& small, MemoryProject& p) {
+         ours(p, "' ours");
+         std::string theirs = ReadBytes(small.dir / "Util.bas");
+         theirs.replace(theirs.find("Beep"), 4, "Stop");
+         WriteBytes(small.dir / "Util.bas", theirs);
+         WriteBytes(small.dir / "Thing.cls", ReadBytes(small.dir / "Thing.cls"));
+       },
+       "Util.bas", "the file changed on disk since it was loaded", true, {"Thing.cls"}},
+      // A limit on file size fails the write as a full disk does, for the superuser too.
+      {"the disk fills up", [](SmallProject&) {}, [&](SmallProject&, MemoryProject& p) { ours(p, "' " + std::string(3000, 'x')); },
+       "Util.bas", "cannot write %F: File too large", true, {"Thing.cls"}, 1024},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     SmallProject project;
     c.before_load(project);
-    const auto before = Snapshot(project.dir.Path());
     MemoryVBE vbe;
     LoadResult loaded = Load(vbe, project.vbp);
     EXPECT_TRUE(loaded.problems.empty()) << Describe(loaded.problems);
     c.edit(project, *vbe.Projects()[0]);
-    SaveResult saved = SaveChanged(vbe);
-    ASSERT_EQ(saved.skipped.size(), 1u) << Describe(saved.skipped);
-    EXPECT_EQ(fs::path(saved.skipped[0].file), project.dir / c.file);
-    EXPECT_THAT(saved.skipped[0].message, HasSubstr(c.message_part));
-    EXPECT_TRUE(saved.written.empty());
-    EXPECT_TRUE(Snapshot(project.dir.Path()) == before);
-  }
-}
-
-TEST(SmallProject, AModuleFileLoadsAsAProjectOfItsOwn) {
-  SmallProject project;
-  MemoryVBE vbe;
-  LoadResult loaded = Load(vbe, project.dir / "Thing.cls");
-  ASSERT_TRUE(loaded.readable);
-  ASSERT_EQ(vbe.ProjectCount(), 1);
-  EXPECT_EQ(vbe.Project(1).FileName(), "");
-  EXPECT_EQ(vbe.Project(1).BuildFileName(), "");
-  ASSERT_EQ(vbe.Project(1).ComponentCount(), 1);
-  VBComponent& thing = vbe.Project(1).Component(1);
-  EXPECT_EQ(thing.Name(), "Thing");
-  thing.Code()->ReplaceLine(thing.Code()->CountOfLines() - 1, "    Count = 2");
-  SaveResult saved = SaveChanged(vbe);
-  EXPECT_EQ(saved.written.size(), 1u);
-  EXPECT_THAT(ReadBytes(project.dir / "Thing.cls"), HasSubstr("    Count = 2\r\nEnd Property\r\n"));
-}
-
-TEST(SmallProject, AWriteKeepsThePermissionBits) {
-  SmallProject project;
-  fs::permissions(project.dir / "Util.bas", fs::perms(0640));
-  MemoryVBE vbe;
-  Load(vbe, project.vbp);
-  vbe.Project(1).Component(2).Code()->InsertLines(1, "' note");
-  ASSERT_EQ(SaveChanged(vbe).written.size(), 1u);
-  EXPECT_EQ(fs::status(project.dir / "Util.bas").permissions() & fs::perms::all, fs::perms(0640));
-  EXPECT_THAT(ReadBytes(project.dir / "Util.bas"), ::testing::StartsWith("Attribute VB_Name = \"Util\"\r\n' note\r\n"));
-}
-
-// A file that cannot be written now (another program saved it after the load, or the disk
-// fills up mid-write) is left with the bytes it has and reported; the others are written. A
-// file rewritten with the bytes it had is not a change.
-TEST(SmallProject, AFileThatCannotBeWrittenKeepsItsBytesAndTheOthersAreWritten) {
-  struct Case {
-    std::string name;
-    std::string util_line;  // inserted into Util.bas
-    rlim_t file_size_limit;  // RLIM_INFINITY: none
-    std::string message;     // after "not written: "; %F is Util.bas's path
-  };
-  const std::vector<Case> cases = {
-      {"changed on disk", "' ours", RLIM_INFINITY, "the file changed on disk since it was loaded"},
-      // A limit on file size fails the write as a full disk does, for the superuser too.
-      {"the disk fills up", "' " + std::string(3000, 'x'), 1024, "cannot write %F: File too large"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    SmallProject project;
-    const fs::path util = project.dir / "Util.bas";
-    MemoryVBE vbe;
-    Load(vbe, project.vbp);
-    vbe.Project(1).Component(2).Code()->InsertLines(1, c.util_line);
-    vbe.Project(1).Component(3).Code()->InsertLines(1, "' ours");
-    if (c.file_size_limit == RLIM_INFINITY) {
-      std::string theirs = ReadBytes(util);
-      theirs.replace(theirs.find("Beep"), 4, "Stop");
-      WriteBytes(util, theirs);
-      WriteBytes(project.dir / "Thing.cls", ReadBytes(project.dir / "Thing.cls"));
-    }
     const auto before = Snapshot(project.dir.Path());
     rlimit old_limit{};
     ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old_limit), 0);
@@ -379,21 +308,40 @@ TEST(SmallProject, AFileThatCannotBeWrittenKeepsItsBytesAndTheOthersAreWritten) 
     ::setrlimit(RLIMIT_FSIZE, &old_limit);
     std::signal(SIGXFSZ, old_handler);
 
-    EXPECT_EQ(saved.written, std::vector<std::string>{(project.dir / "Thing.cls").string()});
+    std::vector<std::string> written;
+    for (const std::string& file : c.written) written.push_back((project.dir / file).string());
+    EXPECT_EQ(saved.written, written);
     ASSERT_EQ(saved.skipped.size(), 1u) << Describe(saved.skipped);
-    EXPECT_EQ(saved.skipped[0].file, util.string());
+    const fs::path skipped = project.dir / c.file;
+    EXPECT_EQ(saved.skipped[0].file, skipped.string());
     std::string message = "not written: " + c.message;
-    if (const std::size_t at = message.find("%F"); at != std::string::npos) message.replace(at, 2, util.string());
+    if (const std::size_t at = message.find("%F"); at != std::string::npos) message.replace(at, 2, skipped.string());
     EXPECT_EQ(saved.skipped[0].message, message);
-    EXPECT_TRUE(saved.skipped[0].fatal);
-    // Util.bas as it was, and nothing left beside it.
+    EXPECT_EQ(saved.skipped[0].fatal, c.fatal);
+    // Only the written files changed, and nothing was left beside them.
     auto after = Snapshot(project.dir.Path());
-    EXPECT_TRUE(after[util] == before.at(util));
-    after.erase(project.dir / "Thing.cls");
     auto untouched = before;
-    untouched.erase(project.dir / "Thing.cls");
+    for (const std::string& file : written) after.erase(file), untouched.erase(file);
     EXPECT_TRUE(after == untouched);
   }
+}
+
+// A module file opened on its own is a project without a file; a write keeps the file's permission bits.
+TEST(SmallProject, AModuleFileLoadsAsAProjectOfItsOwnAndKeepsItsPermissionBits) {
+  SmallProject project;
+  fs::permissions(project.dir / "Thing.cls", fs::perms(0640));
+  MemoryVBE vbe;
+  ASSERT_TRUE(Load(vbe, project.dir / "Thing.cls").readable);
+  ASSERT_EQ(vbe.ProjectCount(), 1);
+  EXPECT_EQ(vbe.Project(1).FileName(), "");
+  EXPECT_EQ(vbe.Project(1).BuildFileName(), "");
+  ASSERT_EQ(vbe.Project(1).ComponentCount(), 1);
+  VBComponent& thing = vbe.Project(1).Component(1);
+  EXPECT_EQ(thing.Name(), "Thing");
+  thing.Code()->ReplaceLine(thing.Code()->CountOfLines() - 1, "    Count = 2");
+  EXPECT_EQ(SaveChanged(vbe).written.size(), 1u);
+  EXPECT_EQ(fs::status(project.dir / "Thing.cls").permissions() & fs::perms::all, fs::perms(0640));
+  EXPECT_THAT(ReadBytes(project.dir / "Thing.cls"), HasSubstr("    Count = 2\r\nEnd Property\r\n"));
 }
 
 TEST(SmallProject, DamagedInputIsReportedWithFileAndLineAndNothingIsWritten) {
@@ -499,23 +447,21 @@ TEST(Load, AFileThatCannotBeReadAtAllIsAnError) {
   WriteBytes(dir / "junk.vbp", std::string("\x01\x02\x03\0\xff", 5));
   WriteBytes(dir / "junk.vbg", "Project=a.vbp\r\n");
   WriteBytes(dir / "notes.txt", "hello");
-  struct Case {
-    fs::path path;
-    std::string error;
+  const auto cannot = [&](const char* file, const std::string& why) {
+    return std::pair{dir / file, "cannot read project " + (dir / file).string() + ": " + why};
   };
-  const std::vector<Case> cases = {
-      {dir / "Missing.vbp", "cannot read project " + (dir / "Missing.vbp").string() + ": No such file or directory"},
-      {dir / "junk.vbp", "cannot read project " + (dir / "junk.vbp").string() + ": not a VB6 project file (no Type= line)"},
-      {dir / "junk.vbg", "cannot read project " + (dir / "junk.vbg").string() + ": not a VB6 group file (no VBGROUP line)"},
-      {dir / "notes.txt",
-       "cannot read project " + (dir / "notes.txt").string() + ": not a VB6 project (.vbp), group (.vbg) or component file"},
-      {dir / "Gone.bas", "cannot read project " + (dir / "Gone.bas").string() + ": No such file or directory"},
+  const std::vector<std::pair<fs::path, std::string>> cases = {
+      cannot("Missing.vbp", "No such file or directory"),
+      cannot("junk.vbp", "not a VB6 project file (no Type= line)"),
+      cannot("junk.vbg", "not a VB6 group file (no VBGROUP line)"),
+      cannot("notes.txt", "not a VB6 project (.vbp), group (.vbg) or component file"),
+      cannot("Gone.bas", "No such file or directory"),
   };
-  for (const Case& c : cases) {
+  for (const auto& [path, error] : cases) {
     MemoryVBE vbe;
-    LoadResult loaded = Load(vbe, c.path);
+    LoadResult loaded = Load(vbe, path);
     EXPECT_FALSE(loaded.readable);
-    EXPECT_EQ(loaded.error, c.error);
+    EXPECT_EQ(loaded.error, error);
     EXPECT_EQ(vbe.ProjectCount(), 0);
   }
 }
@@ -531,17 +477,6 @@ TEST(Load, AGroupReportsAProjectItCannotFindAndLoadsTheOthers) {
   EXPECT_EQ(loaded.problems[0].file, (project.dir / "All.vbg").string());
   EXPECT_EQ(loaded.problems[0].line, 3);
   EXPECT_TRUE(loaded.problems[0].fatal);
-}
-
-TEST(SampleProject, LoadsCleanly) {
-  fs::path sample = fs::path(GILDEX_SOURCE_DIR) / "data/Sample/Orders.vbp";
-  if (!fs::exists(sample)) GTEST_SKIP() << "data/Sample/Orders.vbp is not there yet";
-  MemoryVBE vbe;
-  LoadResult loaded = Load(vbe, sample);
-  ASSERT_TRUE(loaded.readable) << loaded.error;
-  EXPECT_TRUE(loaded.problems.empty()) << Describe(loaded.problems);
-  for (MemoryComponent* component : loaded.projects[0]->Components())
-    EXPECT_EQ(SerializeComponent(*component), ReadBytes(component->File()));
 }
 
 }  // namespace

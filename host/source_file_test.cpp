@@ -3,11 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <set>
-#include <sstream>
+#include <functional>
 
-#include "host/corpus_test.h"
+#include "host/host_test.h"
 #include "platform/test_files.h"
 #include "platform/cp1252.h"
 
@@ -42,28 +40,28 @@ std::vector<std::string> Describe(const std::vector<LoadProblem>& problems) {
   return texts;
 }
 
-bool IsComponentFile(const fs::path& path) {
-  static const std::set<std::string> kExtensions = {".frm", ".bas", ".cls", ".ctl", ".pag", ".dob", ".dsr"};
-  return kExtensions.count(cp1252::Lower(path.extension().string())) != 0;
-}
-
-// The header ends at the last module attribute of every real file (byte-exact round trips
-// of the corpus are the loader's test).
+// The header ends at the last module attribute of every real file, and the designer blocks hold
+// what was counted by hand (byte-exact round trips of the corpus are the loader's test).
 TEST(SourceFile, EveryCorpusComponentFileSplitsAfterItsLastModuleAttribute) {
   GILDEX_SKIP_WITHOUT_CORPUS();
-  const fs::path& corpus = testing::kCorpus;
   std::vector<LoadProblem> problems;
-  int files = 0;
   std::size_t header_lines = 0, code_lines = 0, hidden_lines = 0;
-  for (const auto& entry : fs::recursive_directory_iterator(corpus)) {
-    if (!entry.is_regular_file() || !IsComponentFile(entry.path())) continue;
-    ++files;
-    const std::string name = fs::relative(entry.path(), corpus).generic_string();
-    const std::string bytes = ReadBytes(entry.path());
-    SourceFile file = ParseSourceFile(bytes, name, problems);
-
+  // The billing application's forms and user control, counted by hand.
+  int forms = 0, fonts = 0, frx = 0, string_lists = 0, array_members = 0;
+  std::function<void(const std::vector<DesignerProperty>&)> count = [&](const std::vector<DesignerProperty>& properties) {
+    for (const DesignerProperty& p : properties) {
+      fonts += p.is_group && p.name == "Font";
+      frx += p.frx.has_value();
+      string_lists += p.frx && p.frx->string_list;
+      count(p.group);
+    }
+  };
+  const std::vector<fs::path> files = testing::CorpusFiles({".frm", ".bas", ".cls", ".ctl", ".pag", ".dob", ".dsr"});
+  for (const fs::path& path : files) {
+    const std::string name = fs::relative(path, testing::kCorpus).generic_string();
+    SourceFile file = ParseSourceFile(ReadBytes(path), name, problems);
     EXPECT_FALSE(file.vb_name.empty()) << name;
-    const std::string ext = cp1252::Lower(entry.path().extension().string());
+    const std::string ext = cp1252::Lower(path.extension().string());
     EXPECT_EQ(file.designer != nullptr, ext != ".bas" && ext != ".cls") << name;
     ASSERT_FALSE(file.header.empty()) << name;
     EXPECT_TRUE(cp1252::StartsWithNoCase(file.header.back().text, "Attribute VB_")) << name;
@@ -73,8 +71,20 @@ TEST(SourceFile, EveryCorpusComponentFileSplitsAfterItsLastModuleAttribute) {
     }
     header_lines += file.header.size();
     code_lines += file.code.size();
+    if (!name.starts_with("billing-app/") || !file.designer) continue;
+    ++forms;
+    count(file.designer->root->properties);
+    for (DesignerControl* control : file.designer->AllControls()) {
+      count(control->properties);
+      array_members += control->index >= 0;
+    }
   }
-  EXPECT_EQ(files, 185);
+  EXPECT_EQ(forms, 54);  // 53 forms and the UserControl
+  EXPECT_EQ(fonts, 461);
+  EXPECT_EQ(frx, 220);
+  EXPECT_EQ(string_lists, 4);
+  EXPECT_EQ(array_members, 67);
+  EXPECT_EQ(files.size(), 185u);
   EXPECT_EQ(header_lines, 26835u);
   EXPECT_EQ(code_lines, 51681u);
   EXPECT_EQ(hidden_lines, 59u);
@@ -127,6 +137,8 @@ TEST(SourceFile, TrickyFilesComeBackExactlyWithTheirWarnings) {
       {"mixed line ends", module + "\r\nSub Main()\nEnd Sub\r\n' x\r\n", 1, 3,
        {"m.bas:0: mixed line ends (3 CR LF, 1 LF)"}},
       {"three kinds of line end", module + "\r\nA\nB\rC\r\n", 1, 3, {"m.bas:0: mixed line ends (2 CR LF, 1 LF, 1 CR)"}},
+      {"LF CR is two line ends, CR CR LF too", module + "\r\na\n\rb\r\r\n\r\n", 1, 5,
+       {"m.bas:0: mixed line ends (3 CR LF, 1 LF, 2 CR)"}},
       {"no final line end", module + "\r\nSub Main()\r\nEnd Sub", 1, 2, {}},
       {"blank lines at the end", module + "\r\nSub Main()\r\nEnd Sub\r\n\r\n\r\n", 1, 4, {}},
       {"NUL bytes", module + "\r\nConst A = \"x\"\r\n' a\0b\0\r\n"s, 1, 2, {"m.bas:3: NUL bytes; kept as bytes"}},
@@ -144,22 +156,16 @@ TEST(SourceFile, TrickyFilesComeBackExactlyWithTheirWarnings) {
        {"m.bas:0: no Attribute VB_Name line; the IDE names the component itself"}},
   };
   for (const Case& c : cases) {
-    std::vector<LoadProblem> problems;
+    // The problems of earlier files stay ahead of this one's.
+    std::vector<LoadProblem> problems = {{"old.frm", 4, "earlier", true}};
     SourceFile file = ParseSourceFile(c.bytes, "m.bas", problems);
     EXPECT_EQ(WriteSourceFile(file.header, file.code), c.bytes) << c.name;
     EXPECT_EQ(file.header.size(), c.header) << c.name;
     EXPECT_EQ(file.code.size(), c.code) << c.name;
-    EXPECT_EQ(Describe(problems), c.problems) << c.name;
+    std::vector<std::string> expected = c.problems;
+    expected.insert(expected.begin(), "old.frm:4: fatal: earlier");
+    EXPECT_EQ(Describe(problems), expected) << c.name;
   }
-}
-
-TEST(SourceFile, ProblemsAreAddedToThoseOfEarlierFiles) {
-  std::vector<LoadProblem> problems = {{"frmOld.frm", 4, "Begin VB.Form frmOld at line 4 has no End", true}};
-  ParseSourceFile("Option Explicit\r\n", "modNew.bas", problems);
-  EXPECT_EQ(Describe(problems), (std::vector<std::string>{
-                                    "frmOld.frm:4: fatal: Begin VB.Form frmOld at line 4 has no End",
-                                    "modNew.bas:0: no Attribute VB_Name line; the IDE names the component itself",
-                                }));
 }
 
 // Files the IDE would refuse: reported fatal, never thrown, and still not one byte lost (what
@@ -180,6 +186,11 @@ TEST(SourceFile, BrokenFilesAreFatalAndKeptWhole) {
       {"form cut short",
        "VERSION 5.00\r\nBegin VB.Form f\r\n   Caption = \"x\"\r\n   Begin VB.CommandButton cmdOK \r\n      Caption = \"OK\"\r\n",
        {"f.frm:4: fatal: Begin VB.CommandButton cmdOK at line 4 has no End"}},
+      // Every later control sinks one level, so the form's own End closes the wrong control.
+      {"a control's End missing",
+       "VERSION 5.00\r\nBegin VB.Form f\r\n   Begin VB.Frame a\r\n      Begin VB.Label b\r\n   End\r\nEnd\r\n"
+       "Attribute VB_Name = \"f\"\r\nOption Explicit\r\n",
+       {"f.frm:2: fatal: Begin VB.Form f at line 2 has no End"}},
       {"class block cut short", "VERSION 1.0 CLASS\nBEGIN\n  MultiUse = -1  'True\n",
        {"f.frm:2: fatal: BEGIN at line 2 has no End"}},
   };
@@ -190,30 +201,6 @@ TEST(SourceFile, BrokenFilesAreFatalAndKeptWhole) {
     EXPECT_EQ(file.designer, nullptr) << c.name;
     EXPECT_EQ(WriteSourceFile(file.header, file.code), c.bytes) << c.name;
   }
-}
-
-TEST(SourceFile, TruncatedCorpusFormNamesTheControlLeftOpen) {
-  GILDEX_SKIP_WITHOUT_CORPUS();
-  const std::string bytes = ReadBytes(testing::kCorpus / "billing-app/frmEmployees.frm");
-  // Cut just after line 630, inside Text32's Font group nested five controls deep.
-  std::size_t cut = 0;
-  for (int line = 0; line < 630; ++line) cut = bytes.find('\n', cut) + 1;
-  std::vector<LoadProblem> problems;
-  SourceFile file = ParseSourceFile(std::string_view(bytes).substr(0, cut), "frmEmployees.frm", problems);
-  EXPECT_EQ(Describe(problems),
-            std::vector<std::string>{"frmEmployees.frm:625: fatal: BeginProperty Font at line 625 has no EndProperty"});
-  EXPECT_EQ(WriteSourceFile(file.header, file.code), bytes.substr(0, cut));
-
-  // Without Text32's End every later control sinks one level, and the form's own End
-  // closes the wrong control: the form is what is left open.
-  const std::size_t end_line = bytes.find("            End\r\n", bytes.find("Begin VB.TextBox Text32"));
-  std::string without_end = bytes;
-  without_end.erase(end_line, std::string_view("            End\r\n").size());
-  problems.clear();
-  file = ParseSourceFile(without_end, "frmEmployees.frm", problems);
-  EXPECT_EQ(Describe(problems),
-            std::vector<std::string>{"frmEmployees.frm:9: fatal: Begin VB.Form frmEmployees at line 9 has no End"});
-  EXPECT_EQ(WriteSourceFile(file.header, file.code), without_end);
 }
 
 }  // namespace

@@ -1,0 +1,65 @@
+#pragma once
+// What the host's tests share: the corpus of real VB6 projects they load and write back, when
+// the machine has it (a fresh clone may not; tests that need it skip without it), and a small
+// project of each kind of component, written to a scratch folder.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <initializer_list>
+#include <string_view>
+#include <vector>
+
+#include "platform/cp1252.h"
+#include "platform/test_files.h"
+
+namespace gildex::host::testing {
+
+inline const std::filesystem::path kCorpus = std::filesystem::path(GILDEX_CORPUS_DIR).lexically_normal();
+
+// The corpus files with one of `extensions` (any letter case), sorted.
+inline std::vector<std::filesystem::path> CorpusFiles(std::initializer_list<std::string_view> extensions) {
+  std::vector<std::filesystem::path> files;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(kCorpus)) {
+    if (!entry.is_regular_file()) continue;
+    for (std::string_view extension : extensions)
+      if (cp1252::EqualsNoCase(entry.path().extension().string(), extension)) files.push_back(entry.path());
+  }
+  std::sort(files.begin(), files.end());
+  return files;
+}
+
+using platform::testing::TempDir;
+using platform::testing::WriteBytes;
+
+// A small project on disk: a form with its .frx, a module and a class.
+struct SmallProject {
+  TempDir dir;
+  std::filesystem::path vbp = dir / "Orders.vbp";
+  SmallProject() {
+    WriteBytes(vbp, "Type=Exe\r\nForm=Main.frm\r\nModule=Util; Util.bas\r\nClass=Thing; Thing.cls\r\nName=\"Orders\"\r\n");
+    WriteBytes(dir / "Main.frm", kForm);
+    WriteBytes(dir / "Main.frx", std::string("\x10\0\0\0", 4));
+    WriteBytes(dir / "Util.bas", "Attribute VB_Name = \"Util\"\r\nOption Explicit\r\n\r\nPublic Sub Ping()\r\n    Beep\r\nEnd Sub\r\n");
+    WriteBytes(dir / "Thing.cls",
+               "VERSION 1.0 CLASS\r\nBEGIN\r\n  MultiUse = -1  'True\r\nEND\r\nAttribute VB_Name = \"Thing\"\r\n"
+               "Attribute VB_GlobalNameSpace = False\r\nAttribute VB_Creatable = True\r\n"
+               "Attribute VB_PredeclaredId = False\r\nAttribute VB_Exposed = False\r\nOption Explicit\r\n\r\n"
+               "Public Property Get Count() As Long\r\n    Count = 1\r\nEnd Property\r\n");
+  }
+  static constexpr const char* kForm =
+      "VERSION 5.00\r\nBegin VB.Form frmMain \r\n   Caption         =   \"Orders\"\r\n"
+      "   ClientHeight    =   3195\r\n   Icon            =   \"Main.frx\":0000\r\n"
+      "   ScaleMode       =   3  'Pixel\r\n   Begin VB.CommandButton cmdOK \r\n      Caption         =   \"OK\"\r\n"
+      "      Height          =   375\r\n   End\r\nEnd\r\nAttribute VB_Name = \"frmMain\"\r\n"
+      "Attribute VB_GlobalNameSpace = False\r\nAttribute VB_Creatable = False\r\n"
+      "Attribute VB_PredeclaredId = True\r\nAttribute VB_Exposed = False\r\nOption Explicit\r\n\r\n"
+      "Private Sub cmdOK_Click()\r\n    Unload Me\r\nEnd Sub\r\n";
+};
+
+}  // namespace gildex::host::testing
+
+#define GILDEX_SKIP_WITHOUT_CORPUS()                                                                       \
+  if (!std::filesystem::is_directory(::gildex::host::testing::kCorpus))                                    \
+  GTEST_SKIP() << "the corpus of real VB6 projects is not at " << ::gildex::host::testing::kCorpus.string() \
+               << "; this test needs it"
