@@ -11,7 +11,7 @@
 
 #include "app/command_line.h"
 #include "app/scope_command.h"
-#include "host/corpus_test.h"
+#include "host/host_test.h"
 #include "host/project_loader.h"
 #include "session/sample_project_test.h"
 

@@ -11,7 +11,7 @@
 #include <sstream>
 
 #include "app/command_line.h"
-#include "host/corpus_test.h"
+#include "host/host_test.h"
 #include "session/sample_project_test.h"
 
 namespace gildex::app {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "host/corpus_test.h"
+#include "host/host_test.h"
 #include "host/memory_vbe.h"
 #include "host/project_loader.h"
 #include "platform/atomic_file.h"
