@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "app/command_line.h"
+#include "app/command_line_test.h"
 #include "app/scope_command.h"
 #include "host/host_test.h"
 #include "host/project_loader.h"
@@ -24,20 +25,9 @@ using platform::testing::ScopedEnv;
 using platform::testing::TempDir;
 using platform::testing::WriteBytes;
 
-struct Outcome {
-  int code;
-  std::string out, err;
-  std::string Summary() const {
-    const std::size_t end = err.rfind('\n');
-    return err.substr(err.rfind('\n', end - 1) + 1, end - err.rfind('\n', end - 1) - 1);
-  }
-};
-
-Outcome Gildex(std::vector<std::string> args) {
-  args.insert(args.begin(), {"gildex", "prefix"});
-  std::ostringstream out, err;
-  const int code = RunCommandLine(args, out, err);
-  return {code, out.str(), err.str()};
+Ran Gildex(std::vector<std::string> args) {
+  args.insert(args.begin(), "prefix");
+  return RunGildex(std::move(args));
 }
 
 std::string Quoted(const fs::path& path) { return "'" + path.string() + "'"; }
@@ -84,7 +74,7 @@ TEST(PrefixCommand, DryRunCheckAndRealRunAgree) {
   };
   for (const auto& c : cases) {
     if (c.before) c.before();
-    const Outcome run = Gildex(c.args);
+    const Ran run = Gildex(c.args);
     EXPECT_EQ(run.code, c.code) << c.name << "\n" << run.err;
     EXPECT_EQ(run.Summary(), c.summary) << c.name << "\n" << run.err;
     EXPECT_NE(run.out.find(c.out), std::string::npos) << c.name << "\n" << run.out;
@@ -130,7 +120,7 @@ TEST(PrefixCommand, CorpusProjectsStayWhole) {
     fs::copy(host::testing::kCorpus / top, copy / top, fs::copy_options::recursive);
     for (const auto& entry : fs::recursive_directory_iterator(copy))
       fs::permissions(entry.path(), fs::perms::owner_write, fs::perm_options::add);
-    const Outcome run = Gildex({(copy / relative).string(), "--yes"});
+    const Ran run = Gildex({(copy / relative).string(), "--yes"});
     const std::string name = relative.string();
     EXPECT_TRUE(run.code == kDone || run.code == kReported) << name << "\n" << run.err;
     if (run.code == kReported) {
@@ -151,7 +141,7 @@ TEST(PrefixCommand, CorpusProjectsStayWhole) {
       EXPECT_NE(run.err.find("wrote " + (copy / inside).string() + "\n"), std::string::npos)
           << name << ": " << inside.string() << " changed without being written\n" << run.err;
     }
-    const Outcome again = Gildex({(copy / relative).string(), "--check"});
+    const Ran again = Gildex({(copy / relative).string(), "--check"});
     EXPECT_EQ(again.Summary(), "gildex: nothing to change.") << name << "\n" << again.err;
     if (run.Summary() != "gildex: nothing to change.") ++prefixed;
   }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/command_line.h"
+#include "app/command_line_test.h"
 #include "platform/test_files.h"
 
 namespace gildex::app {
@@ -17,18 +18,6 @@ namespace fs = std::filesystem;
 using platform::testing::ReadBytes;
 using platform::testing::ScopedEnv;
 using platform::testing::TempDir;
-
-struct Ran {
-  int code;
-  std::string out, err;
-};
-
-Ran Gildex(std::vector<std::string> args) {
-  args.insert(args.begin(), "gildex");
-  std::ostringstream out, err;
-  const int code = RunCommandLine(args, out, err);
-  return {code, out.str(), err.str()};
-}
 
 struct Sandbox {
   Sandbox() {
@@ -65,7 +54,7 @@ TEST(ToDoCommand, EditsTheProjectsListAndRefusesBadInputWritingNothing) {
   for (const auto& c : cases) {
     std::vector<std::string> args = {"todo", vbp};
     args.insert(args.end(), c.args.begin(), c.args.end());
-    const Ran run = Gildex(args);
+    const Ran run = RunGildex(args);
     const std::string what = c.args.empty() ? "(none)" : c.args[0];
     EXPECT_EQ(run.code, c.code) << what << " " << run.err;
     if (c.code == 0) {
@@ -76,7 +65,7 @@ TEST(ToDoCommand, EditsTheProjectsListAndRefusesBadInputWritingNothing) {
     EXPECT_EQ(fs::exists(file) ? ReadBytes(file) : none, c.after) << what;
   }
   // The list lives beside a project file only.
-  EXPECT_EQ(Gildex({"todo", (box.project.parent_path() / "modGlobals.bas").string(), "list"}).code, 2);
+  EXPECT_EQ(RunGildex({"todo", (box.project.parent_path() / "modGlobals.bas").string(), "list"}).code, 2);
 }
 
 // The comment block goes above the procedure, after one empty line of its own; a dry run
@@ -107,11 +96,11 @@ TEST(CommentCommand, InsertsTheBlockAboveTheProcedure) {
   for (const auto& c : cases) {
     // Every case after the first has a comment block set.
     if (&c == &cases[1]) {
-      ASSERT_EQ(Gildex({"options", "set", "CommentTemplate", "' %ProcName% of %ModuleName%, %ProjectName%"}).code, 0);
+      ASSERT_EQ(RunGildex({"options", "set", "CommentTemplate", "' %ProcName% of %ModuleName%, %ProjectName%"}).code, 0);
     }
     std::vector<std::string> args = {"comment", vbp};
     args.insert(args.end(), c.args.begin(), c.args.end());
-    const Ran run = Gildex(args);
+    const Ran run = RunGildex(args);
     EXPECT_EQ(run.code, c.code) << c.args.back() << " " << run.err;
     EXPECT_NE((c.code == 0 ? run.out : run.err).find(c.said), std::string::npos) << c.args.back() << "\n" << run.out << run.err;
     EXPECT_EQ(ReadBytes(module), c.after) << c.args.back();

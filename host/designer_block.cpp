@@ -599,4 +599,14 @@ std::optional<FrxReference> ParseFrxReference(std::string_view value) {
   return reference;
 }
 
+std::string DesignerStringText(std::string_view value) {
+  if (value.size() < 2 || value.front() != '"' || value.back() != '"') return std::string(value);
+  std::string text;
+  for (std::size_t i = 1; i + 1 < value.size(); ++i) {
+    text += value[i];
+    if (value[i] == '"' && i + 2 < value.size() && value[i + 1] == '"') ++i;
+  }
+  return text;
+}
+
 }  // namespace gildex::host

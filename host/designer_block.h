@@ -111,6 +111,9 @@ std::unique_ptr<DesignerControl> RemoveControlLines(std::vector<RawLine>& lines,
 // The value as a designer line carries it: the text after "=" without blanks around it
 // and without a trailing comment such as 'True; quoted strings are kept as written.
 std::string DesignerValueText(std::string_view after_equals);
+// A string value as the property window shows it: quotes gone, doubled quotes single; any
+// other value as it is.
+std::string DesignerStringText(std::string_view value);
 // "frmMain.frx":00A6 or $"frmMain.frx":00A6; nothing for any other value.
 std::optional<FrxReference> ParseFrxReference(std::string_view value);
 

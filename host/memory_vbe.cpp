@@ -30,17 +30,6 @@ HostError NotSupportedYet(std::string_view what) {
   return HostError(445, "Object doesn't support this action: " + std::string(what) + " is not supported yet");
 }
 
-// A designer string value as the property window shows it: quotes gone, doubled quotes single.
-std::string DesignerText(std::string_view value) {
-  if (value.size() < 2 || value.front() != '"' || value.back() != '"') return std::string(value);
-  std::string text;
-  for (std::size_t i = 1; i + 1 < value.size(); ++i) {
-    text += value[i];
-    if (value[i] == '"' && i + 2 < value.size() && value[i + 1] == '"') ++i;
-  }
-  return text;
-}
-
 void CollectBinaryReferences(const DesignerProperty& property, std::vector<const DesignerProperty*>& out) {
   if (property.frx) out.push_back(&property);
   for (const auto& member : property.group) CollectBinaryReferences(member, out);
@@ -577,7 +566,7 @@ int MemoryDesigner::ScaleMode() const {
 
 std::string MemoryDesigner::Caption() const {
   const DesignerProperty* caption = root_->Block().Find("Caption");
-  return caption ? DesignerText(caption->value) : std::string();
+  return caption ? DesignerStringText(caption->value) : std::string();
 }
 
 // ---- component ----

@@ -21,17 +21,6 @@ constexpr const char* kCrLf = "\r\n";
 
 // ---- what the form file holds ----
 
-// A designer string as the property window shows it: quotes gone, doubled quotes single.
-std::string Unquote(std::string_view value) {
-  if (value.size() < 2 || value.front() != '"' || value.back() != '"') return std::string(value);
-  std::string text;
-  for (std::size_t i = 1; i + 1 < value.size(); ++i) {
-    text += value[i];
-    if (value[i] == '"' && i + 2 < value.size() && value[i + 1] == '"') ++i;
-  }
-  return text;
-}
-
 const host::Property* Find(host::VBControl& control, std::string_view name) { return control.FindProperty(name); }
 
 double Number(host::VBControl& control, std::string_view name) {
@@ -69,7 +58,7 @@ std::string Text(host::VBControl& control, std::string_view name, const std::str
   if (property == nullptr) return {};
   const std::string value = property->Value();
   const auto reference = host::ParseFrxReference(value);
-  if (!reference) return Unquote(value);
+  if (!reference) return host::DesignerStringText(value);
   const std::string bytes = FrxBytes(form_folder, *reference);
   const std::size_t at = reference->offset;
   if (at + 4 > bytes.size() || Little(bytes, at, 4) > bytes.size() - at - 4) throw DamagedFrx(*reference);
@@ -114,7 +103,7 @@ std::string PictureExtension(std::string_view data) {
 // The font name a control shows: its own, else the nearest container's, else VB's default.
 std::string FontName(host::VBControl& control) {
   for (host::VBControl* at = &control; at != nullptr; at = at->Container())
-    if (const host::Property* name = Find(*at, "Font.Name")) return Unquote(name->Value());
+    if (const host::Property* name = Find(*at, "Font.Name")) return host::DesignerStringText(name->Value());
   return "MS Sans Serif";
 }
 
