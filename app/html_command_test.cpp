@@ -2,11 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include "app/command_line.h"
+#include "app/command_line_test.h"
 #include "platform/test_files.h"
 
 namespace gildex::app {
@@ -46,12 +45,12 @@ TEST(HtmlCommand, WritesThePageOrSaysWhyNot) {
   };
   for (const auto& c : cases) {
     fs::remove(page);
-    std::vector<std::string> args = {"gildex", "html"};
+    std::vector<std::string> args = {"html"};
     args.insert(args.end(), c.args.begin(), c.args.end());
-    std::ostringstream out, err;
-    EXPECT_EQ(RunCommandLine(args, out, err), c.code) << c.args.back() << " " << err.str();
-    EXPECT_EQ(out.str(), c.out);
-    EXPECT_NE(err.str().find(c.err), std::string::npos) << err.str();
+    const Ran run = RunGildex(args);
+    EXPECT_EQ(run.code, c.code) << c.args.back() << " " << run.err;
+    EXPECT_EQ(run.out, c.out);
+    EXPECT_NE(run.err.find(c.err), std::string::npos) << run.err;
     if (c.in_page.empty())
       EXPECT_FALSE(fs::exists(page));
     else

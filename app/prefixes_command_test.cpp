@@ -3,11 +3,10 @@
 
 #include <filesystem>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include "app/command_line.h"
+#include "app/command_line_test.h"
 #include "platform/test_files.h"
 
 namespace gildex::app {
@@ -57,15 +56,13 @@ TEST(PrefixesCommand, EditsPfxDatAndRefusesBadInputWritingNothing) {
   };
   for (const auto& c : cases) {
     if (c.before != nullptr) WriteBytes(file, c.before);
-    std::vector<std::string> args = {"gildex", "prefixes"};
+    std::vector<std::string> args = {"prefixes"};
     args.insert(args.end(), c.args.begin(), c.args.end());
-    std::ostringstream out, err;
-    EXPECT_EQ(RunCommandLine(args, out, err), c.code) << c.args[0] << " " << err.str();
-    const std::string said = c.code == 0 ? out.str() : err.str();
+    const Ran run = RunGildex(args);
+    EXPECT_EQ(run.code, c.code) << c.args[0] << " " << run.err;
+    const std::string said = c.code == 0 ? run.out : run.err;
     EXPECT_NE(said.find(c.said), std::string::npos) << c.args[0] << "\n" << said;
-    if (c.code != 0) {
-      EXPECT_EQ(out.str(), "");
-    }
+    EXPECT_TRUE(c.code == 0 || run.out.empty()) << run.out;
     EXPECT_EQ(fs::exists(file) ? ReadBytes(file) : kNone, c.after) << c.args[0];
   }
 }

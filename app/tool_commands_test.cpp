@@ -8,9 +8,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <map>
-#include <sstream>
+#include <string>
+#include <vector>
 
-#include "app/command_line.h"
+#include "app/command_line_test.h"
 #include "host/host_test.h"
 #include "session/sample_project_test.h"
 
@@ -19,18 +20,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using platform::testing::ReadBytes;
-
-struct Gildex {
-  explicit Gildex(std::vector<std::string> args) {
-    args.insert(args.begin(), "gildex");
-    code = RunCommandLine(args, out_stream, err_stream);
-    out = out_stream.str();
-    err = err_stream.str();
-  }
-  std::ostringstream out_stream, err_stream;
-  int code = -1;
-  std::string out, err;
-};
 
 bool HavePython() { return std::system("python3 -c '' >/dev/null 2>&1") == 0; }
 
@@ -85,7 +74,7 @@ TEST(ToolCommands, ReportFinderAndInfoOnTheSample) {
       {{"report", (folder / "missing.vbp").string()}, 2, "", "missing.vbp"},
   };
   for (const auto& c : cases) {
-    Gildex run(c.args);
+    const Ran run = RunGildex(c.args);
     SCOPED_TRACE(c.args[0] + " " + c.args[1]);
     EXPECT_EQ(run.code, c.code) << run.err;
     EXPECT_EQ(run.out, c.out);
@@ -95,8 +84,8 @@ TEST(ToolCommands, ReportFinderAndInfoOnTheSample) {
   EXPECT_EQ(sample.Changed(), std::vector<std::string>{});
 
   // After an insertion that marks its blocks the report tells Gildex's from the procedures' own.
-  ASSERT_EQ(Gildex({"insert", project, "--template", "Standard", "--set", "BodyCode=True", "--yes", "--quiet"}).code, 0);
-  const Gildex after({"report", project});
+  ASSERT_EQ(RunGildex({"insert", project, "--template", "Standard", "--set", "BodyCode=True", "--yes", "--quiet"}).code, 0);
+  const Ran after = RunGildex({"report", project});
   std::map<std::string, int> handling;
   std::istringstream lines(after.out);
   for (std::string line; std::getline(lines, line);) ++handling[line.substr(line.rfind('\t') + 1)];
@@ -113,7 +102,7 @@ TEST(ToolCommands, JsonOfEveryCorpusProjectParses) {
   std::vector<std::pair<std::string, std::string>> outputs;
   for (const fs::path& project : host::testing::CorpusFiles({".vbp"})) {
     for (const char* command : {"report", "verify"}) {
-      const Gildex run({command, "--json", project.string()});
+      const Ran run = RunGildex({command, "--json", project.string()});
       SCOPED_TRACE(std::string(command) + " " + project.string());
       // A project that cannot be loaded says why and prints nothing to parse.
       if (run.code == 2 && run.out.empty()) {
