@@ -6,7 +6,7 @@
 #include <functional>
 #include <sstream>
 
-#include "app/command_line.h"
+#include "app/command_line_test.h"
 #include "session/sample_project_test.h"
 
 namespace gildex::app {
@@ -144,14 +144,13 @@ TEST(CommandLine, MissingMembersAreLeftOutOnlyWhenTheUserSaysSo) {
   WriteBytes(folder / "All.vbg", "VBGROUP 5.0\r\nStartupProject=Orders.vbp\r\n");
   w.original = w.Files();
   for (const std::string answer : {"--no", "--yes"}) {
-    std::ostringstream out, err;
     const std::string project = (folder / (answer == "--no" ? "Orders.vbp" : "All.vbg")).string();
-    EXPECT_EQ(RunCommandLine({"gildex", "insert", project, "--template", "Standard", answer}, out, err),
-              answer == "--no" ? kBadInput : kDone);
-    EXPECT_NE(err.str().find(answer == "--no" ? "Orders.vbp:2: error: file not found: \"Gone.frm\""
-                                              : "Orders.vbp:2: warning: file not found: \"Gone.frm\"; left out"),
+    const Ran run = RunGildex({"insert", project, "--template", "Standard", answer});
+    EXPECT_EQ(run.code, answer == "--no" ? kBadInput : kDone);
+    EXPECT_NE(run.err.find(answer == "--no" ? "Orders.vbp:2: error: file not found: \"Gone.frm\""
+                                            : "Orders.vbp:2: warning: file not found: \"Gone.frm\"; left out"),
               std::string::npos)
-        << err.str();
+        << run.err;
     EXPECT_EQ(w.Changed().size(), answer == "--no" ? 0u : 10u);
     for (const std::string& name : w.Changed()) EXPECT_NE(fs::path(name).extension(), ".vbp") << name;
   }
