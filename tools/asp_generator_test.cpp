@@ -38,11 +38,22 @@ const std::string kNoCodeScript = CrLf(
     "\n<SCRIPT Language=VBScript>\n' Converted from original VB Project using Gildex\n"
     "' Visit https://gildex.example.org for more details\n\n\n</SCRIPT>\n</BODY>\n</HTML>\n");
 
-// A form file made of `inside` (its properties and controls) and `code`, loaded into an IDE,
-// with a generator over a registry that knows one ActiveX class.
-struct FormRig {
-  explicit FormRig(const std::string& inside, const std::string& code = "", const std::string& frx = "") {
+// A folder and a registry that knows one ActiveX class, for the generators.
+struct GeneratorRig {
+  GeneratorRig() {
     registry.Set("HKEY_CLASSES_ROOT\\VB.OptionButton\\Clsid", "", {platform::RegType::String, "{0D0F1E2A-1111-2222-3333-444455556666}"});
+  }
+  TempDir dir;
+  platform::ScriptedDialogs dialogs;
+  ErrorReport report{dialogs};
+  platform::Registry registry;
+  RegistryTools tools{registry, report};
+  host::MemoryVBE vbe;
+};
+
+// A form file made of `inside` (its properties and controls) and `code`, loaded into an IDE.
+struct FormRig : GeneratorRig {
+  explicit FormRig(const std::string& inside, const std::string& code = "", const std::string& frx = "") {
     if (!frx.empty()) platform::testing::WriteBytes(dir / "Form1.frx", frx);
     platform::testing::WriteBytes(dir / "Form1.frm",
                                   CrLf("VERSION 5.00\nBegin VB.Form Form1 \n   Caption         =   \"Form1\"\n" + inside +
@@ -59,12 +70,6 @@ struct FormRig {
   }
   host::CodeModule& Code() { return *form->Code(); }
 
-  TempDir dir;
-  platform::ScriptedDialogs dialogs;
-  ErrorReport report{dialogs};
-  platform::Registry registry;
-  RegistryTools tools{registry, report};
-  host::MemoryVBE vbe;
   host::MemoryComponent* form = nullptr;
   clsASPGenerator generator{tools};
   std::int32_t result = -1;
@@ -90,16 +95,10 @@ std::string StoredPicture(const std::string& data) {
 }
 
 TEST(AspGenerator, SamplePageIsWritten) {
-  TempDir dir;
-  platform::ScriptedDialogs dialogs;
-  ErrorReport report(dialogs);
-  platform::Registry registry;
-  registry.Set("HKEY_CLASSES_ROOT\\VB.OptionButton\\Clsid", "", {platform::RegType::String, "{0D0F1E2A-1111-2222-3333-444455556666}"});
-  RegistryTools tools(registry, report);
-  host::MemoryVBE vbe;
-  const host::LoadResult loaded = host::Load(vbe, fs::path(GILDEX_SOURCE_DIR) / "data/Sample/frmCustomer.frm");
+  GeneratorRig rig;
+  const host::LoadResult loaded = host::Load(rig.vbe, fs::path(GILDEX_SOURCE_DIR) / "data/Sample/frmCustomer.frm");
   ASSERT_TRUE(loaded.readable) << loaded.error;
-  host::MemoryComponent& form = vbe.Projects().front()->At(0);
+  host::MemoryComponent& form = rig.vbe.Projects().front()->At(0);
 
   struct Answers : ASPConverterView {
     void ShowModal(frmASPConverter& window) override {
@@ -121,13 +120,13 @@ TEST(AspGenerator, SamplePageIsWritten) {
     void SetMessageText(const std::string& text) override { lines.push_back("message: " + text); }
     std::vector<std::string> lines;
   } status;
-  view.file = (dir / "customer.html").string();
+  view.file = (rig.dir / "customer.html").string();
   frmASPConverter window(view);
-  clsASPGenerator generator(tools);
+  clsASPGenerator generator(rig.tools);
   window.ShowConverter(form, generator, status);
 
   EXPECT_EQ(view.shown_file, "frmCustomer.html");
-  EXPECT_EQ(Read(dir / "customer.html"), Read(fs::path(GILDEX_SOURCE_DIR) / "tools/testdata/frmCustomer.html"));
+  EXPECT_EQ(Read(rig.dir / "customer.html"), Read(fs::path(GILDEX_SOURCE_DIR) / "tools/testdata/frmCustomer.html"));
   EXPECT_EQ(status.lines, (std::vector<std::string>{"message: Converting your form to HTML..please wait",
                                                      "Form 'frmCustomer' converted OK",
                                                      "message: Finished Conversion Process"}));
@@ -342,11 +341,8 @@ std::vector<std::string> TagProblems(const std::vector<fs::path>& pages) {
 TEST(AspGenerator, EveryCorpusFormConverts) {
   GILDEX_SKIP_WITHOUT_CORPUS();
   if (std::system("python3 -c 'import html.parser' >/dev/null 2>&1") != 0) GTEST_SKIP() << "python3 is not installed; this test needs it";
-  TempDir out;
-  platform::ScriptedDialogs dialogs;
-  ErrorReport report(dialogs);
-  platform::Registry registry;
-  RegistryTools tools(registry, report);
+  GeneratorRig rig;
+  const fs::path out = rig.dir.Path();
   long forms = 0, pictures = 0, user_scales = 0;
   std::vector<fs::path> pages;
   std::vector<std::string> expected;  // each page's tag problems
@@ -367,7 +363,7 @@ TEST(AspGenerator, EveryCorpusFormConverts) {
           const auto reference = host::ParseFrxReference(picture->Value());
           stored += reference && host::FindIgnoringCase(form->File().parent_path(), reference->file) ? 1 : 0;
         }
-      clsASPGenerator generator(tools);
+      clsASPGenerator generator(rig.tools);
       generator.HTMLHeader("<HTML>\r\n<BODY>");
       generator.FORMHeader("<FORM method=POST action=\"x\">");
       // A user scale cannot be converted: the ratio divides by zero.

@@ -69,13 +69,8 @@ TEST(ComponentInfo, ShowsNameFileLinesStatusAndMembers) {
     int status;
     const char* text;
   } statuses[] = {
-      {0, "- File is not under source code control."},
-      {1, "- File is under source code control."},
       {2, "- File is checked out to current user."},
       {3, "- File under source code control (Status unknown)."},
-      {4, "- File is checked out to another user."},
-      {32, "- The file is out of date."},
-      {512, "- The file is shared between projects."},
       {-1, "- File under source code control (Status unknown)."},
   };
   for (const auto& s : statuses) {
