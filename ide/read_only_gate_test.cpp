@@ -169,9 +169,6 @@ TEST(FileSkip, WithoutMssccprjTheFileIsLookedUpByItsOwnPath) {
   EXPECT_FALSE(orders.Skip(orders.Component("clsAddress")));
   EXPECT_THAT(orders.status.statuses, IsEmpty());
   EXPECT_EQ(orders.db.Find("$" + file.string())->checked_out_by, "anna");
-  EXPECT_TRUE(orders.Skip(orders.Component("modGlobals")));
-  EXPECT_THAT(orders.status.statuses, ElementsAre("Could not check-out file " + (orders.folder / "modGlobals.bas").string(),
-                                               "Item 'modGlobals' is still read-only."));
 }
 
 TEST(VSSProjectName, ReadsTheDatabaseProjectOfTheProjectFile) {
