@@ -25,11 +25,6 @@ struct Controller {
     host::CommandBar& bar = bars.Add("Gildex", host::BarPosition::Top, false);
     for (int i = 0; i < 6; ++i) bar.Add(host::ControlKind::Button);
   }
-  std::vector<bool> ToolbarEnabled() {
-    std::vector<bool> enabled;
-    for (const auto& control : bars.Find("Gildex")->controls) enabled.push_back(control->enabled);
-    return enabled;
-  }
   std::vector<std::string> Prompts() const {
     std::vector<std::string> prompts;
     for (const platform::MessageBox& box : rig.dialogs.Asked()) prompts.push_back(box.prompt);
@@ -122,6 +117,10 @@ TEST(MessagesTest, EachCallReachesTheWindowAsItsRulesSay) {
       {"resizing re-lays the controls when resizable", [](M m) { m.Resize(true), m.Show(false); },
        [](M m) { m.Resized(); }, Log{"LayOutControls"}, {}, 1},
       {"resizing a fixed window", [](M m) { m.Show(false); }, [](M m) { m.Resized(); }, Log{}, {}, 1},
+      {"every state but 1 is busy", none, [](M m) { m.ButtonState(2), m.ButtonState(-1), m.ButtonState(1); },
+       Then(kLoading, {"SetHourglass on", "EnableButtons ok=off cancel=on", "Repaint", "SetHourglass on",
+                       "EnableButtons ok=off cancel=on", "Repaint", "SetHourglass off", "EnableButtons ok=on cancel=off",
+                       "Repaint"}), {}, 1},
       {"a double click shows the whole status line",
        [long_line](M m) { m.Show(false), m.AddStatus("first"), m.AddStatus(long_line); },
        [](M m) { m.StatusDoubleClicked(1), m.StatusDoubleClicked(-1), m.StatusDoubleClicked(2); },
@@ -141,22 +140,6 @@ TEST(MessagesTest, EachCallReachesTheWindowAsItsRulesSay) {
     EXPECT_EQ(run.Prompts(), c.asked);
     EXPECT_FALSE(run.rig.gildex.Cancel());
   }
-}
-
-TEST(MessagesTest, ButtonStateSwitchesWindowAndToolbar) {
-  Controller run;
-  for (const std::int16_t state : {0, 1, 2, -1, 1}) {
-    const bool idle = state == 1;
-    run.messages.ButtonState(state);
-    const MessageWindowState& window = *run.messages.Window();
-    EXPECT_EQ(run.messages.Busy(), !idle) << state;
-    EXPECT_EQ(window.hourglass, !idle) << state;
-    EXPECT_EQ(window.ok_enabled, idle) << state;
-    EXPECT_EQ(window.cancel_enabled, !idle) << state;
-    // The sixth button (information) stays usable while a command runs.
-    EXPECT_EQ(run.ToolbarEnabled(), (std::vector<bool>{idle, idle, idle, idle, idle, true})) << state;
-  }
-  EXPECT_TRUE(run.rig.dialogs.Asked().empty());
 }
 
 TEST(MessagesTest, MissingToolbarIsReportedAfterTheButtonsAreSet) {
