@@ -268,7 +268,6 @@ class Connect {
   AddIn& add_in_;
   ConnectViews views_;
   std::unique_ptr<FunctionFinder> function_finder_;
-  std::unique_ptr<frmControlTemplate> control_templates_;
   // The apply command from its first check; `choose` gives the entries, nullopt for none.
   void ApplyTemplates(const std::function<std::optional<std::vector<std::string>>()>& choose);
   host::VBComponent* current_component_ = nullptr;

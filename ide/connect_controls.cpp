@@ -93,9 +93,9 @@ void Connect::hWndControlCopy_Click() {
 void Connect::hWndCTemplateEdit_Click() {
   add_in_.Report().Trap("Connect.hWndCTemplateEdit_Click", [&] {
     if (views_.control_templates == nullptr) return WindowMissing("The control templates window");
-    if (control_templates_ == nullptr)
-      control_templates_ = std::make_unique<frmControlTemplate>(add_in_.Services().dialogs, add_in_.Engine().TemplatePath());
-    control_templates_->ShowEdit(*views_.control_templates);
+    // Made anew each time, as the window unloads on closing and reads the template folder
+    // when it loads.
+    frmControlTemplate(add_in_.Services().dialogs, add_in_.Engine().TemplatePath()).ShowEdit(*views_.control_templates);
   });
 }
 
@@ -106,10 +106,8 @@ void Connect::hWndCTemplateView_Click() {
         WindowMissing("The control templates window");
         return std::nullopt;
       }
-      if (control_templates_ == nullptr)
-        control_templates_ =
-            std::make_unique<frmControlTemplate>(add_in_.Services().dialogs, add_in_.Engine().TemplatePath());
-      return control_templates_->ShowSelect(*views_.control_templates);
+      return frmControlTemplate(add_in_.Services().dialogs, add_in_.Engine().TemplatePath())
+          .ShowSelect(*views_.control_templates);
     });
   });
 }
