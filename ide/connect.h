@@ -21,6 +21,7 @@
 #include "ide/command_table.h"
 #include "platform/help_viewer.h"
 #include "tools/component_info.h"
+#include "tools/control_template.h"
 #include "tools/function_finder.h"
 #include "tools/todo_list.h"
 
@@ -110,15 +111,6 @@ class FormConverterView {
   virtual void ShowConverter(host::VBComponent& form) = 0;
 };
 
-// The commands of the form designer's "Controls" menu, on the current component (may be null).
-class ControlCommandsView {
- public:
-  virtual ~ControlCommandsView() = default;
-  virtual void CopyProperties(host::VBComponent* current) = 0;
-  virtual void EditTemplates() = 0;
-  virtual void ApplyTemplates(host::VBComponent* current) = 0;
-};
-
 struct ConnectViews {
   InsertOptionsView* insert_options = nullptr;
   OptionsDialogView* options_dialog = nullptr;
@@ -128,7 +120,7 @@ struct ConnectViews {
   ToolWindowView* insert_wizard = nullptr;
   FormConverterView* form_converter = nullptr;
   ToDoView* todo_list = nullptr;  // the To-Do list's window
-  ControlCommandsView* control_commands = nullptr;
+  ControlTemplateView* control_templates = nullptr;  // frmControlTemplate's window
   const platform::HelpViewer* help_viewer = nullptr;
 };
 
@@ -206,6 +198,11 @@ class Connect {
   void hWndControlCopy_Click();
   void hWndCTemplateEdit_Click();
   void hWndCTemplateView_Click();
+  // The apply command with the template `name` of the controls folder instead of the one the
+  // window would let the user choose: needs no window.
+  void ApplyControlTemplate(const std::string& name);
+  // True exactly for "Height" and "Width" (`dimensions`) or "Top" and "Left" (not).
+  static void PositionProperty(std::string_view name, bool dimensions, bool& result);
   void hWndToolbarInsert_Click();
   void hWndToolbarRemove_Click();
   void hWndToolbarOptions_Click();
@@ -271,6 +268,8 @@ class Connect {
   AddIn& add_in_;
   ConnectViews views_;
   std::unique_ptr<FunctionFinder> function_finder_;
+  // The apply command from its first check; `choose` gives the entries, nullopt for none.
+  void ApplyTemplates(const std::function<std::optional<std::vector<std::string>>()>& choose);
   host::VBComponent* current_component_ = nullptr;
   host::VBProject* active_project_ = nullptr;
   bool connected_ = false;

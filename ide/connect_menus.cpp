@@ -354,27 +354,6 @@ void Connect::hWndWindowCloseCode_Click() { CloseWindows("Connect.hWndWindowClos
 void Connect::hWndWindowCloseForms_Click() { CloseWindows("Connect.hWndWindowCloseForms_Click", false, true); }
 void Connect::hWndWindowCloseAll_Click() { CloseWindows("Connect.hWndWindowCloseAll_Click", true, true); }
 
-void Connect::hWndControlCopy_Click() {
-  add_in_.Report().Trap("Connect.hWndControlCopy_Click", [&] {
-    if (views_.control_commands == nullptr) return WindowMissing("The property copier");
-    views_.control_commands->CopyProperties(current_component_);
-  });
-}
-
-void Connect::hWndCTemplateEdit_Click() {
-  add_in_.Report().Trap("Connect.hWndCTemplateEdit_Click", [&] {
-    if (views_.control_commands == nullptr) return WindowMissing("The control templates window");
-    views_.control_commands->EditTemplates();
-  });
-}
-
-void Connect::hWndCTemplateView_Click() {
-  add_in_.Report().Trap("Connect.hWndCTemplateView_Click", [&] {
-    if (views_.control_commands == nullptr) return WindowMissing("The control templates window");
-    views_.control_commands->ApplyTemplates(current_component_);
-  });
-}
-
 void Connect::hWndToolbarInsert_Click() { hWndProjectInsert_Click(); }
 void Connect::hWndToolbarRemove_Click() { hWndProjectDelete_Click(); }
 void Connect::hWndToolbarOptions_Click() { hWndProjectOptions_Click(); }

@@ -206,6 +206,7 @@ TEST(Menus, EveryEntryRunsItsCommand) {
   };
   // The current component follows the latest component event.
   const Prepare show_controls = [](Host& h) {
+    h.vbe.ShowDesigner(h.Component("frmMain"));
     h.vbe.SelectComponent(h.Component("frmMain"));
     for (auto& control : h.Bar("Controls").controls) control->visible = true;
   };
@@ -253,9 +254,10 @@ TEST(Menus, EveryEntryRunsItsCommand) {
       {CODE, {"Close Windows", "Close Designer Windows"}, windows, "windows 2"},
       {CODE, {"Close Windows", "Close Both"}, windows, "windows 0"},
       {"Controls", {"Copy Properties"}, none, "nothing: hidden"},
-      {"Controls", {"Copy Properties"}, show_controls, "copy frmMain", missing("The property copier")},
-      {"Controls", {"View Control Templates"}, none, "control templates", missing("The control templates window")},
-      {"Controls", {"Apply Control Templates"}, form, "apply frmMain", missing("The control templates window")},
+      {"Controls", {"Copy Properties"}, show_controls, "box Please select at least 2 controls to use this option."},
+      {"Controls", {"View Control Templates"}, none, "control templates edit", missing("The control templates window")},
+      {"Controls", {"Apply Control Templates"}, show_controls,
+       "box You must have selected at least one control for template to apply to"},
       {TB, {"Insert Gildex Handler"}, none, "message Gildex Error trapping added to project."},
       {TB, {"Remove Error Handler"}, none, "message Removed error trapping code from project."},
       {TB, {"Gildex Options"}, none, "options", missing("The Gildex options window")},

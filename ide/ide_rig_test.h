@@ -54,7 +54,7 @@ struct FakeSplash : SplashView {
 };
 
 // The tool windows of the desktop program: each call noted in `log` as "window argument".
-struct FakeWindows : ComponentInfoView, FormConverterView, ToDoView, ControlCommandsView {
+struct FakeWindows : ComponentInfoView, FormConverterView, ToDoView, ControlTemplateView {
   struct Tool : ToolWindowView {
     Tool(std::vector<std::string>& log, std::string name) : log(log), name(std::move(name)) {}
     void Show() override { log.push_back(name); }
@@ -90,10 +90,17 @@ struct FakeWindows : ComponentInfoView, FormConverterView, ToDoView, ControlComm
     todo = nullptr;
     if (list != nullptr) list->Unload();
   }
-  void CopyProperties(host::VBComponent* current) override { log.push_back("copy " + Name(current)); }
-  void EditTemplates() override { log.push_back("control templates"); }
-  void ApplyTemplates(host::VBComponent* current) override { log.push_back("apply " + Name(current)); }
-  static std::string Name(host::VBComponent* component) { return component != nullptr ? component->Name() : "-"; }
+  // The control-template window: in select mode chooses `chosen_template` (closes when empty).
+  void ShowModal(frmControlTemplate& form) override {
+    log.push_back(form.SelectMode() ? "control templates select" : "control templates edit");
+    if (!form.SelectMode() || chosen_template.empty()) return form.cmdClose_Click();
+    form.cboTemplates_Click(chosen_template);
+    form.cmdApply_Click();
+  }
+  std::optional<std::string> AskValue(const std::string&, const std::string&, const std::string&) override {
+    return std::nullopt;
+  }
+  std::string chosen_template;
 
   std::vector<std::string> log;
   ToDoList* todo = nullptr;
@@ -144,7 +151,7 @@ struct SampleHost {
     ConnectViews views{.insert_options = &insert_mode, .splash = &splash};
     if (windows) {
       views.options_dialog = &options, views.component_info = &tools, views.function_finder = &tools.finder, views.insert_wizard = &tools.wizard;
-      views.form_converter = &tools, views.todo_list = &tools, views.control_commands = &tools;
+      views.form_converter = &tools, views.todo_list = &tools, views.control_templates = &tools;
       views.help_viewer = &help;
     }
     return views;

@@ -1,0 +1,212 @@
+// The "Controls" menu's commands on frmCustomer of the Orders sample, seen in its form file
+// as written afterwards and in the boxes the user saw.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "host/project_loader.h"
+#include "ide/connect.h"
+#include "ide/ide_rig_test.h"
+
+namespace gildex {
+namespace {
+
+namespace fs = std::filesystem;
+using platform::testing::ReadBytes;
+using platform::testing::WriteBytes;
+using Strings = std::vector<std::string>;
+
+Strings SplitLines(const std::string& text) {
+  Strings lines;
+  for (std::size_t start = 0; start < text.size();) {
+    std::size_t end = text.find("\r\n", start);
+    if (end == std::string::npos) end = text.size();
+    lines.push_back(text.substr(start, end - start));
+    start = end + 2;
+  }
+  return lines;
+}
+
+// The lines taken out ("-") and put in ("+"), in file order, by the longest common subsequence.
+Strings LineDiff(const std::string& before, const std::string& after) {
+  const Strings a = SplitLines(before), b = SplitLines(after);
+  std::vector<std::vector<int>> common(a.size() + 1, std::vector<int>(b.size() + 1));
+  for (std::size_t i = a.size(); i-- > 0;)
+    for (std::size_t j = b.size(); j-- > 0;)
+      common[i][j] = a[i] == b[j] ? common[i + 1][j + 1] + 1 : std::max(common[i + 1][j], common[i][j + 1]);
+  Strings out;
+  std::size_t i = 0, j = 0;
+  while (i < a.size() || j < b.size()) {
+    if (i < a.size() && j < b.size() && a[i] == b[j]) ++i, ++j;
+    else if (i < a.size() && (j == b.size() || common[i + 1][j] >= common[i][j + 1])) out.push_back("-" + a[i++]);
+    else out.push_back("+" + b[j++]);
+  }
+  return out;
+}
+
+struct ControlsIde : testing::SampleHost {
+  explicit ControlsIde(bool windows = true) {
+    loaded = host::Load(vbe, folder / "Orders.vbp");
+    connect = std::make_unique<Connect>(rig.add_in, Views(windows));
+    connect->OnConnection(&vbe, ext_cm_AfterStartup);
+    before = ReadBytes(File());
+  }
+  host::MemoryComponent& Customer() {
+    return static_cast<host::MemoryComponent&>(*vbe.Project(1).FindComponent("frmCustomer"));
+  }
+  fs::path File() const { return folder / "frmCustomer.frm"; }
+  // frmCustomer's designer open and current, with `names` selected in that order.
+  // "-closed": current with its designer closed.
+  void Select(const Strings& names) {
+    if (!names.empty() && names[0] == "-closed") return vbe.SelectComponent(Customer());
+    vbe.ShowDesigner(Customer());
+    vbe.SelectComponent(Customer());
+    host::Designer& designer = *Customer().GetDesigner();
+    std::vector<host::VBControl*> chosen;
+    for (const std::string& name : names)
+      for (host::VBControl* control : designer.Controls())
+        if (control->Name() == name) chosen.push_back(control);
+    designer.Select(chosen);
+  }
+  // The boxes shown, then the form file's changed lines once saved.
+  Strings Outcome() {
+    Strings seen;
+    for (const std::string& shown : tools.log) seen.push_back(shown);
+    const std::string program = rig.services.program_folder.string();
+    for (const platform::MessageBox& box : rig.dialogs.Asked()) {
+      std::string prompt = box.prompt;
+      if (const std::size_t at = prompt.find(program); at != std::string::npos) prompt.replace(at, program.size(), "PROGRAM");
+      seen.push_back("box " + box.title + ": " + prompt);
+    }
+    if (Customer().IsDirty()) Customer().SaveAs(File().string());
+    for (std::string& line : LineDiff(before, ReadBytes(File()))) seen.push_back(std::move(line));
+    return seen;
+  }
+
+  host::LoadResult loaded;
+  std::unique_ptr<Connect> connect;
+  std::string before;
+};
+
+constexpr const char* kTwo = "box Gildex: Please select at least 2 controls to use this option.";
+constexpr const char* kAsk = "box Property Copy: Proceed to copy properties FROM txtStreet?";
+
+TEST(ControlsMenu, CopyPropertiesWritesOnlyTheChangedLines) {
+  struct Row {
+    const char* name;
+    Strings selected;
+    bool silent, position, dimensions;
+    int discard;
+    std::vector<platform::MsgBoxResult> answers;
+    Strings seen;
+  };
+  const Strings tab = {"-         TabIndex        =   9", "+         TabIndex        =   6"};
+  const Strings width = {"-         Width           =   2055", "+         Width           =   3015"};
+  auto join = [](std::initializer_list<Strings> parts) {
+    Strings all;
+    for (const Strings& part : parts) all.insert(all.end(), part.begin(), part.end());
+    return all;
+  };
+  const std::vector<Row> rows = {
+      {"neither place nor size, names kept", {"txtStreet", "txtCity"}, true, false, false, 2, {}, tab},
+      {"size only", {"txtStreet", "txtCity"}, true, false, true, 2, {}, join({tab, width})},
+      {"place and size", {"txtStreet", "txtCity"}, true, true, true, 2, {},
+       {"-         Left            =   2040", "-         TabIndex        =   9", "-         Top             =   720",
+        "-         Width           =   2055", "+         Left            =   1080", "+         TabIndex        =   6",
+        "+         Top             =   315", "+         Width           =   3015"}},
+      {"rename the source", {"txtStreet", "txtCity"}, true, false, false, 1, {},
+       join({{"-      Begin VB.TextBox txtCity ", "+      Begin VB.TextBox txtStreet "}, tab,
+             {"-      Begin VB.TextBox txtStreet ", "+      Begin VB.TextBox txtCityold "}})},
+      {"discard the source", {"txtStreet", "txtCity"}, true, false, false, 0, {},
+       join({{"-      Begin VB.TextBox txtCity ", "+      Begin VB.TextBox txtStreet "}, tab,
+             {"-      Begin VB.TextBox txtStreet ", "-         BeginProperty Font ", "-            Name            =   \"Tahoma\"",
+              "-            Size            =   8.25", "-            Charset         =   0",
+              "-            Weight          =   400", "-            Underline       =   0   'False",
+              "-            Italic          =   0   'False", "-            Strikethrough   =   0   'False",
+              "-         EndProperty", "-         Height          =   315", "-         Left            =   1080",
+              "-         TabIndex        =   6", "-         Top             =   315", "-         Width           =   3015",
+              "-      End"}})},
+      {"asked, answered No", {"txtStreet", "txtCity"}, false, true, true, 0, {platform::vbNo}, {kAsk}},
+      {"asked, answered Yes", {"txtStreet", "txtCity"}, false, false, false, 2, {platform::vbYes}, join({{kAsk}, tab})},
+      // A label knows no MaxLength: another class takes only the properties its file lists.
+      {"to another class", {"txtZip", "lblZip"}, true, true, true, 2, {},
+       {"-         Height          =   255", "-         Left            =   120", "-         TabIndex        =   7",
+        "-         Top             =   765", "+         Height          =   315", "+         Left            =   1080",
+        "+         TabIndex        =   8", "+         Top             =   720"}},
+      {"one control selected", {"txtStreet"}, true, true, true, 0, {}, {kTwo}},
+      {"none selected", {}, false, true, true, 0, {}, {kTwo}},
+      {"designer closed", {"-closed"}, true, true, true, 0, {}, {}},
+  };
+  for (const Row& row : rows) {
+    ControlsIde ide;
+    CGildex& engine = ide.rig.add_in.Engine();
+    engine.CopierSilent(row.silent), engine.CopierPosition(row.position), engine.CopierDimensions(row.dimensions);
+    engine.CopierDiscard(static_cast<std::int16_t>(row.discard));
+    for (platform::MsgBoxResult answer : row.answers) ide.rig.dialogs.Answer(answer);
+    ide.Select(row.selected);
+    ide.connect->hWndControlCopy_Click();
+    EXPECT_EQ(ide.Outcome(), row.seen) << row.name;
+  }
+}
+
+// A template applied by name (no window needed) or chosen in the window, and the refusals.
+TEST(ControlsMenu, ApplyControlTemplateSetsTheListedProperties) {
+  enum How { Named, Window };
+  struct Row {
+    const char* name;
+    bool windows;
+    How how;
+    std::string file;  // Boxes.ctt's bytes
+    Strings selected;
+    std::string chosen;  // in the window; "" closes it
+    Strings seen;
+  };
+  const std::string boxes = "Width = 1500\r\nMaxLength=5\r\nCaption=\"&Postcode:\"\r\nNoSuch=1\r\nWidth=9\r\n";
+  // Every selected control takes each entry it has a property for, the first of a name only;
+  // quotes go, and a text property gets its own back.
+  const Strings applied = {"-         Width           =   2055",        "+         Width           =   1500",
+                           "-         MaxLength       =   10",          "+         MaxLength       =   5",
+                           "-         Width           =   855",         "+         Width           =   1500",
+                           "-         Caption         =   \"&ZIP, city:\"", "+         Caption         =   \"&Postcode:\"",
+                           "-         Width           =   855",         "+         Width           =   1500"};
+  auto error = [](const std::string& text) {
+    return "box Gildex Error.: Error 5: \r\nInvalid procedure call or argument (" + text +
+           ")\r\nOccurred at line 0in Gildex: Connect.ApplyControlTemplate";
+  };
+  const std::string file = "PROGRAM/Templates/Controls/Boxes.ctt";
+  Strings windowed = applied;
+  windowed.insert(windowed.begin(), "control templates select");
+  const std::vector<Row> rows = {
+      {"by name", false, Named, boxes, {"txtCity", "txtZip", "lblZip"}, "", applied},
+      {"chosen in the window", true, Window, boxes, {"txtCity", "txtZip", "lblZip"}, "Boxes", windowed},
+      {"window closed", true, Window, boxes, {"txtCity"}, "", {"control templates select"}},
+      {"no window here", false, Window, boxes, {"txtCity"}, "Boxes",
+       {"box Gildex: The control templates window is not available on the command line."}},
+      {"nothing selected", true, Named, boxes, {}, "",
+       {"box Gildex: You must have selected at least one control for template to apply to"}},
+      {"designer closed", true, Named, boxes, {"-closed"}, "", {}},
+      {"damaged file", true, Named, "Width=1500\r\nMaxLength=5\n", {"txtCity", "txtZip"}, "",
+       {error("The control template " + file + " is damaged (line 2 holds a stray line break or NUL byte).")}},
+      {"no such template", true, Named, "", {"txtCity"}, "", {error("There is no control template " + file + ".")}},
+  };
+  for (const Row& row : rows) {
+    ControlsIde ide(row.windows);
+    const fs::path controls = ide.rig.services.program_folder / "Templates" / "Controls";
+    fs::create_directories(controls);
+    if (!row.file.empty()) WriteBytes(controls / "Boxes.ctt", row.file);
+    ide.tools.chosen_template = row.chosen;
+    ide.Select(row.selected);
+    if (row.how == Named) ide.connect->ApplyControlTemplate("Boxes");
+    else ide.connect->hWndCTemplateView_Click();
+    EXPECT_EQ(ide.Outcome(), row.seen) << row.name;
+    if (!row.file.empty()) {
+      EXPECT_EQ(ReadBytes(controls / "Boxes.ctt"), row.file) << row.name;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace gildex
