@@ -88,8 +88,9 @@ void WriteControlTemplate(const fs::path& file, const std::vector<ControlTemplat
 frmControlTemplate::frmControlTemplate(platform::Dialogs& dialogs, std::string template_path)
     : dialogs_(dialogs), folder_(ControlsFolder(template_path)) {}
 
-void frmControlTemplate::ShowEdit(ControlTemplateView& view) {
-  select_mode_ = false;
+void frmControlTemplate::ShowModal(ControlTemplateView& view, bool select_mode) {
+  select_mode_ = select_mode;
+  chosen_.clear();
   view_ = &view;
   LoadControlTemplates();
   visible_ = true;
@@ -98,15 +99,10 @@ void frmControlTemplate::ShowEdit(ControlTemplateView& view) {
   view_ = nullptr;
 }
 
+void frmControlTemplate::ShowEdit(ControlTemplateView& view) { ShowModal(view, false); }
+
 std::optional<std::vector<std::string>> frmControlTemplate::ShowSelect(ControlTemplateView& view) {
-  select_mode_ = true;
-  chosen_.clear();
-  view_ = &view;
-  LoadControlTemplates();
-  visible_ = true;
-  view.ShowModal(*this);
-  visible_ = false;
-  view_ = nullptr;
+  ShowModal(view, true);
   if (chosen_.empty()) return std::nullopt;
   std::vector<std::string> result;
   for (const ControlTemplateEntry& entry : ReadControlTemplate(ControlTemplateFile(folder_, chosen_)))

@@ -97,6 +97,8 @@ class frmControlTemplate {
   void RemoveEntry(std::size_t row);                // "&Remove Entry", asks first
 
  private:
+  // Loads the templates and hands the window to the view until the user closes it.
+  void ShowModal(ControlTemplateView& view, bool select_mode);
   void Touched() { apply_enabled_ = true, changed_ = true; }
 
   platform::Dialogs& dialogs_;
