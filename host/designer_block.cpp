@@ -609,4 +609,10 @@ std::string DesignerStringText(std::string_view value) {
   return text;
 }
 
+std::string DesignerStringLiteral(std::string_view text) {
+  std::string quoted = "\"";
+  for (char c : text) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+  return quoted + "\"";
+}
+
 }  // namespace gildex::host

@@ -114,6 +114,8 @@ std::string DesignerValueText(std::string_view after_equals);
 // A string value as the property window shows it: quotes gone, doubled quotes single; any
 // other value as it is.
 std::string DesignerStringText(std::string_view value);
+// The other way: `text` as a designer line writes a string, quotes doubled.
+std::string DesignerStringLiteral(std::string_view text);
 // "frmMain.frx":00A6 or $"frmMain.frx":00A6; nothing for any other value.
 std::optional<FrxReference> ParseFrxReference(std::string_view value);
 

@@ -153,12 +153,6 @@ bool IsQuotedLiteral(std::string_view value) {
   return true;
 }
 
-std::string Quoted(std::string_view text) {
-  std::string quoted = "\"";
-  for (char c : text) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
-  return quoted + "\"";
-}
-
 // The defaults of a new control of an intrinsic class, in twips.
 struct NewControl {
   std::string_view class_name;
@@ -461,7 +455,7 @@ void MemoryDesigner::SetProperty(MemoryControl& control, std::vector<std::string
   const bool is_text = old && (old->frx ? old->frx->string_list || cp1252::EqualsNoCase(name, "Caption") ||
                                               cp1252::EqualsNoCase(name, "Text")
                                         : IsQuotedLiteral(old->value));
-  if (is_text && !IsQuotedLiteral(text) && !ParseFrxReference(text)) text = Quoted(text);
+  if (is_text && !IsQuotedLiteral(text) && !ParseFrxReference(text)) text = DesignerStringLiteral(text);
   if (text.empty() || text.find_first_of("\r\n") != std::string::npos || DesignerValueText(text) != text ||
       (text.front() == '"' && !IsQuotedLiteral(text) && !ParseFrxReference(text)))
     throw InvalidValue("the form file cannot hold the value " + std::string(value) + " of " + name);
@@ -507,7 +501,7 @@ VBControl& MemoryDesigner::AddControl(std::string_view class_name, VBControl* co
   const double left = std::max(0.0, std::floor((InnerSize(inside, true) - width) / 2));
   const double top = std::max(0.0, std::floor((InnerSize(inside, false) - height) / 2));
   std::vector<std::pair<std::string, std::string>> properties;
-  if (!kind->text_property.empty()) properties.emplace_back(kind->text_property, Quoted(name));
+  if (!kind->text_property.empty()) properties.emplace_back(kind->text_property, DesignerStringLiteral(name));
   if (kind->class_name == "Line") {
     properties.emplace_back("X1", SingleText(left));
     properties.emplace_back("X2", SingleText(left + width));

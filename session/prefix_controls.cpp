@@ -22,10 +22,6 @@ bool IsWordByte(char c) {
   return (u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z') || (u >= '0' && u <= '9') || c == '_' || u >= 0x80;
 }
 
-bool StartsWithNoCase(std::string_view text, std::string_view start) {
-  return text.size() >= start.size() && cp1252::EqualsNoCase(text.substr(0, start.size()), start);
-}
-
 // A comment that ends in " _" goes on in the next line, as VB reads it.
 bool Continues(std::string_view rest) {
   while (!rest.empty() && (rest.back() == ' ' || rest.back() == '\t')) rest.remove_suffix(1);
@@ -167,7 +163,7 @@ bool FormRun::Rename(host::Designer& designer, const Group& group, const std::st
       Problem(group.name, new_name + " is already the name of another control");
       return false;
     }
-    if (StartsWithNoCase(other->Name(), group.name + "_")) {
+    if (cp1252::StartsWithNoCase(other->Name(), group.name + "_")) {
       Problem(group.name, "moving its event procedures would rename those of " + other->Name() + " too");
       return false;
     }
@@ -216,7 +212,7 @@ void FormRun::FindReferences() {
   auto replacement = [&](std::string_view word) -> std::optional<std::string> {
     for (const auto& [old_name, new_name] : renamed_) {
       if (cp1252::EqualsNoCase(word, old_name)) return new_name;
-      if (word.size() <= old_name.size() + 1 || !StartsWithNoCase(word, old_name + "_")) continue;
+      if (word.size() <= old_name.size() + 1 || !cp1252::StartsWithNoCase(word, old_name + "_")) continue;
       const std::string moved = new_name + std::string(word.substr(old_name.size()));
       if (std::any_of(procedures.begin(), procedures.end(),
                       [&](const std::string& p) { return cp1252::EqualsNoCase(p, moved); }))

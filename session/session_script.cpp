@@ -29,11 +29,6 @@ constexpr std::uintmax_t kMaxScriptBytes = 1024 * 1024;
 
 std::string Display(std::string_view bytes) { return cp1252::ToDisplay(bytes); }
 
-std::string Lower(std::string text) {
-  for (char& c : text) c = cp1252::ToLower(c);
-  return text;
-}
-
 std::string Trim(std::string_view text) {
   const std::size_t first = text.find_first_not_of(" \t");
   if (first == std::string_view::npos) return {};
@@ -348,7 +343,7 @@ void ScriptedSession::Click(const std::string& rest) {
   std::vector<std::string> words;
   SplitWords(rest, words);
   host::CommandBars& bars = vbe_.Bars();
-  if (words.size() == 2 && Lower(words[0]) == "tag") {
+  if (words.size() == 2 && cp1252::Lower(words[0]) == "tag") {
     host::CommandBarControl* found = bars.FindControl(host::ControlKind::Button, words[1]);
     if (found == nullptr) throw StepFailed("no entry is tagged " + words[1]);
     return Press(*found, "the entry tagged " + words[1]);
@@ -444,7 +439,7 @@ void ScriptedSession::Run(const ScriptStep& step) {
         {"top", host::BarPosition::Top},       {"left", host::BarPosition::Left},
         {"right", host::BarPosition::Right},   {"bottom", host::BarPosition::Bottom},
         {"float", host::BarPosition::Floating}};
-    const std::string how = Lower(w[1]);
+    const std::string how = cp1252::Lower(w[1]);
     if (how == "show" || how == "hide") {
       bar->visible = how == "show";
     } else if (const auto dock = kDocks.find(how); dock != kDocks.end()) {
@@ -458,7 +453,7 @@ void ScriptedSession::Run(const ScriptStep& step) {
       throw StepFailed("\"" + w[1] + "\" is not show, hide, top, left, right, bottom or float");
     }
   } else if (step.verb == "answer") {
-    answers_.push_back(AnswerWords().find(Lower(w[0]))->second);
+    answers_.push_back(AnswerWords().find(cp1252::Lower(w[0]))->second);
   } else if (step.verb == "save") {
     const host::SaveResult saved = session_.Save();
     for (const std::string& file : saved.written)
@@ -510,7 +505,7 @@ std::optional<std::vector<ScriptStep>> ParseSessionScript(const std::string& tex
     ScriptStep step;
     step.line = number;
     const std::size_t verb_end = std::min(line.find_first_of(" \t"), line.size());
-    step.verb = Lower(line.substr(0, verb_end));
+    step.verb = cp1252::Lower(line.substr(0, verb_end));
     step.rest = Trim(std::string_view(line).substr(verb_end));
     auto fail = [&](const std::string& why) {
       problem = fmt::format("line {}: {}", number, why);
@@ -524,7 +519,7 @@ std::optional<std::vector<ScriptStep>> ParseSessionScript(const std::string& tex
     const int count = static_cast<int>(step.words.size());
     if (count < shape->min_words || (shape->max_words >= 0 && count > shape->max_words))
       return fail(std::string("the step is written ") + shape->usage);
-    if (step.verb == "answer" && !AnswerWords().count(Lower(step.words[0])))
+    if (step.verb == "answer" && !AnswerWords().count(cp1252::Lower(step.words[0])))
       return fail(std::string("the step is written ") + shape->usage);
     steps.push_back(std::move(step));
   }

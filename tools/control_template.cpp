@@ -9,19 +9,14 @@
 #include "common/error_report.h"
 #include "common/nembus_common.h"
 #include "platform/atomic_file.h"
+#include "platform/cp1252.h"
 
 namespace gildex {
 namespace fs = std::filesystem;
 
 namespace {
-std::string Lower(std::string_view text) {
-  std::string out(text);
-  for (char& c : out)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return out;
-}
 bool EndsWithCtt(std::string_view name) {
-  const std::string lower = Lower(TrimSpaces(name));
+  const std::string lower = cp1252::Lower(TrimSpaces(name));
   return lower.size() >= 4 && lower.compare(lower.size() - 4, 4, ".ctt") == 0;
 }
 std::string Unquoted(std::string text) {
