@@ -179,6 +179,8 @@ std::string Session::Select(ScopeAction action, const ScopeTarget& target) {
     project_ = loaded_.projects[0];
     component_ = &project_->At(0);
   }
+  // The lines of the procedure named, once found.
+  std::optional<std::pair<long, long>> found;
   if (!target.component.empty()) {
     const auto wanted = FromTerminalText(target.component);
     for (host::MemoryProject* project : loaded_.projects)
@@ -194,6 +196,7 @@ std::string Session::Select(ScopeAction action, const ScopeTarget& target) {
         if (component_ != nullptr)
           return "more than one component has a procedure \"" + target.procedure + "\": name one with --component";
         project_ = project, component_ = &project->At(i);
+        found = {first, last};
       }
     if (component_ == nullptr) return "no procedure named \"" + target.procedure + "\" in " + where;
   } else if (target.selection && component_ == nullptr) {
@@ -210,9 +213,13 @@ std::string Session::Select(ScopeAction action, const ScopeTarget& target) {
     vbe_.SelectComponent(*component_);
     host::CodeModule& module = *component_->Code();
     if (!target.procedure.empty()) {
-      long first = 0, last = 0;
-      if (!FindProcedure(*component_, target.procedure, first, last))
-        return "no procedure named \"" + target.procedure + "\" in " + component_->Name();
+      if (!found) {
+        long first = 0, last = 0;
+        if (!FindProcedure(*component_, target.procedure, first, last))
+          return "no procedure named \"" + target.procedure + "\" in " + component_->Name();
+        found = {first, last};
+      }
+      const auto [first, last] = *found;
       vbe_.ShowCode(*component_);
       // Insert and remove find the procedure under the cursor; numbering works on its lines.
       module.Pane().SetSelection(Numbers(action) ? host::Selection{first, 1, last + 1, 1}
