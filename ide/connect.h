@@ -252,7 +252,7 @@ class Connect {
   void CloseWindows(const char* name, bool code, bool designers);
   // The box a command shows when this host has not got its window.
   void WindowMissing(const char* what);
-  void CloseSplash();
+  void InterfaceFailed(const char* message);
   // Saves the active project and its changed components, asking for the names of those never
   // saved; true when something was saved.
   bool SaveActiveProject();

@@ -56,8 +56,10 @@ bool RaiseClick(host::CommandBarControl* control) {
 
 }  // namespace
 
-void Connect::CloseSplash() {
+// A failure of the menus or the toolbar: the splash window must not hide the message.
+void Connect::InterfaceFailed(const char* message) {
   if (views_.splash != nullptr && views_.splash->Loaded()) views_.splash->Close();
+  add_in_.Services().dialogs.MsgBox(platform::MessageBox{message, platform::vbOKOnly, std::string(kAppTitle)});
 }
 
 void Connect::Bind(host::CommandBarControl& control, CommandHandler handler) {
@@ -106,8 +108,7 @@ void Connect::CreateMenus() {
     }
     if (host::VBProject* project = add_in_.VBE()->ActiveVBProject()) SetActiveProject(project);
   } catch (const std::exception&) {
-    CloseSplash();
-    add_in_.Services().dialogs.MsgBox(platform::MessageBox{kMenuBuildFailed, platform::vbOKOnly, std::string(kAppTitle)});
+    InterfaceFailed(kMenuBuildFailed);
   }
 }
 
@@ -136,9 +137,7 @@ void Connect::RemoveMenus() {
     for (const TaggedKind& removed : RemovalTable())
       while (host::CommandBarControl* control = bars.FindControl(removed.kind, removed.tag)) control->Delete();
   } catch (const std::exception&) {
-    CloseSplash();
-    add_in_.Services().dialogs.MsgBox(
-        platform::MessageBox{kMenuRemoveFailed, platform::vbOKOnly, std::string(kAppTitle)});
+    InterfaceFailed(kMenuRemoveFailed);
   }
 }
 
@@ -161,9 +160,7 @@ void Connect::CreateToolbar() {
       Bind(control, button.handler);
     }
   } catch (const std::exception&) {
-    CloseSplash();
-    add_in_.Services().dialogs.MsgBox(
-        platform::MessageBox{kToolbarBuildFailed, platform::vbOKOnly, std::string(kAppTitle)});
+    InterfaceFailed(kToolbarBuildFailed);
   }
 }
 
@@ -175,9 +172,7 @@ void Connect::RemoveToolbar() {
     SaveToolbarPos(*bar);
     bars.Delete(kToolbarName);
   } catch (const std::exception&) {
-    CloseSplash();
-    add_in_.Services().dialogs.MsgBox(
-        platform::MessageBox{kToolbarRemoveFailed, platform::vbOKOnly, std::string(kAppTitle)});
+    InterfaceFailed(kToolbarRemoveFailed);
   }
 }
 
