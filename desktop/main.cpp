@@ -1,0 +1,70 @@
+// gildex-ide: a VB6 IDE for Linux with Gildex connected as an add-in.
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QFileInfo>
+#include <iostream>
+
+#include "desktop/face_icons.h"
+#include "desktop/main_window.h"
+#include "desktop/progress_window.h"
+#include "desktop/qt_dialogs.h"
+#include "desktop/screenshots.h"
+#include "workbench/workbench.h"
+
+namespace {
+
+// The sample project beside the program's sources, or as installed.
+QString SampleProject() {
+  for (const QString& candidate : {QString(GILDEX_SOURCE_DIR "/data/Sample/Orders.vbp"),
+                                   QCoreApplication::applicationDirPath() + "/../share/gildex/Sample/Orders.vbp"})
+    if (QFileInfo::exists(candidate)) return candidate;
+  return {};
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  QApplication::setApplicationName("gildex-ide");
+  QApplication::setApplicationVersion(GILDEX_VERSION);
+  QApplication::setWindowIcon(gildex::desktop::AppIcon());
+
+  QCommandLineParser parser;
+  parser.setApplicationDescription("A VB6 IDE for VB6 projects with the Gildex add-in connected.");
+  parser.addHelpOption();
+  parser.addVersionOption();
+  parser.addPositionalArgument("PROJECT", "A .vbp, .vbg or component file to open.", "[PROJECT]");
+  const QCommandLineOption screenshots(
+      "screenshots", "Open PROJECT (the sample project by default), save a PNG of every window into DIR, and exit.",
+      "DIR");
+  const QCommandLineOption no_addin("no-addin", "Start without connecting Gildex.");
+  parser.addOption(screenshots);
+  parser.addOption(no_addin);
+  parser.process(app);
+  const QStringList arguments = parser.positionalArguments();
+  if (arguments.size() > 1) {
+    std::cerr << "gildex-ide: give at most one PROJECT\n";
+    return 2;
+  }
+  QString project = arguments.isEmpty() ? QString() : arguments.front();
+  const bool shooting = parser.isSet(screenshots);
+  if (shooting && project.isEmpty()) project = SampleProject();
+
+  gildex::desktop::QtDialogs dialogs;
+  // Screenshots change nothing of the user's: the add-in keeps no list and no folder then.
+  gildex::workbench::Workbench bench(dialogs, !shooting, [] { QApplication::processEvents(); });
+  bench.SetAddInWindows({gildex::desktop::ProgressWindowFactory(), {}});
+  gildex::desktop::MainWindow window(bench, dialogs);
+  if (!parser.isSet(no_addin)) window.ConnectAddIn();
+  if (!project.isEmpty() && !window.OpenProject(QDir::current().absoluteFilePath(project).toStdString()) &&
+      shooting)
+    return 1;
+  if (shooting) {
+    const int failed = gildex::desktop::TakeScreenshots(window, parser.value(screenshots));
+    bench.Close();
+    return failed == 0 ? 0 : 1;
+  }
+  window.show();
+  return app.exec();
+}

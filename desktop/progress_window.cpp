@@ -1,0 +1,160 @@
+#include "desktop/progress_window.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFontDatabase>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QPointer>
+#include <QScreen>
+
+#include "desktop/text.h"
+
+namespace gildex::desktop {
+
+namespace {
+
+QRect PixelRect(const TwipsRect& rect) {
+  return {Pixels(rect.left), Pixels(rect.top), Pixels(rect.width), Pixels(rect.height)};
+}
+
+class QtMessageView : public MessageView {
+ public:
+  explicit QtMessageView(clsMessages& controller) : controller_(controller) {}
+  ~QtMessageView() override {
+    if (window_) window_->UnloadQuietly();
+  }
+
+  void Load(const MessageWindowState& initial) override {
+    window_ = new ProgressWindow(controller_);
+    window_->setWindowTitle(FromVb(initial.caption));
+    window_->message->setText(FromVb(initial.message));
+    window_->message->setGeometry(PixelRect(initial.message_rect));
+    window_->progress->setGeometry(PixelRect(initial.progress_rect));
+    window_->progress->setRange(initial.progress_min, initial.progress_max);
+    window_->progress->setVisible(initial.progress_on);
+    window_->ok->setEnabled(initial.ok_enabled);
+    window_->cancel->setEnabled(initial.cancel_enabled);
+  }
+  void Unload() override {
+    if (window_) window_->UnloadQuietly();
+    window_ = nullptr;
+  }
+  void SetCaption(const std::string& caption) override { window_->setWindowTitle(FromVb(caption)); }
+  void SetMessage(const std::string& text) override { window_->message->setText(FromVb(text)); }
+  void SetMessageHeight(long height) override { window_->message->resize(window_->message->width(), Pixels(height)); }
+  void ShowProgress(bool on) override {
+    window_->progress->setVisible(on);
+    window_->progress->setEnabled(on);
+  }
+  void SetProgressRange(std::int32_t min, std::int32_t max) override { window_->progress->setRange(min, max); }
+  void SetProgressValue(std::int32_t value) override {
+    window_->progress->setValue(std::clamp(value, window_->progress->minimum(), window_->progress->maximum()));
+  }
+  void PlaceProgress(long left, long top, long width) override {
+    window_->progress->setGeometry(Pixels(left), Pixels(top), Pixels(width), window_->progress->height());
+  }
+  void AppendStatus(const std::string& line) override {
+    window_->status->addItem(FromVb(line));
+    window_->status->scrollToBottom();
+  }
+  void ClearStatus() override { window_->status->clear(); }
+  void SetHourglass(bool on) override {
+    if (on)
+      window_->setCursor(Qt::WaitCursor);
+    else
+      window_->unsetCursor();
+  }
+  void EnableButtons(bool ok, bool cancel) override {
+    window_->ok->setEnabled(ok);
+    window_->cancel->setEnabled(cancel);
+  }
+  void LayOutControls() override {}
+  void Center() override {
+    if (const QScreen* screen = QApplication::primaryScreen()) {
+      QRect frame = window_->frameGeometry();
+      frame.moveCenter(screen->availableGeometry().center());
+      window_->move(frame.topLeft());
+    }
+  }
+  void ShowWindow() override {
+    window_->show();
+    window_->raise();
+  }
+  void Repaint() override { window_->repaint(); }
+  long TextHeight(const std::string& text) const override {
+    const QFontMetrics metrics(window_->message->font());
+    const QRect needed =
+        metrics.boundingRect(QRect(0, 0, window_->message->width(), 10000), Qt::TextWordWrap, FromVb(text));
+    return Twips(needed.height());
+  }
+  long OuterWidth() const override { return Twips(window_->frameGeometry().width()); }
+
+ private:
+  clsMessages& controller_;
+  // Deleted by Qt once closed, whoever closed it.
+  QPointer<ProgressWindow> window_;
+};
+
+}  // namespace
+
+ProgressWindow::ProgressWindow(clsMessages& controller) : controller_(controller) {
+  setObjectName("frmMessages");
+  setAttribute(Qt::WA_DeleteOnClose);
+  setModal(false);
+  setFixedSize(Pixels(kMessageClientWidth), Pixels(kMessageClientHeight));
+  message = new QLabel(this);
+  message->setObjectName("lblMessage");
+  message->setWordWrap(true);
+  message->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  progress = new QProgressBar(this);
+  progress->setObjectName("prgProgress");
+  progress->setTextVisible(false);
+  auto* heading = new QLabel(FromVb(kHeadingText), this);
+  heading->setObjectName("lblStatus");
+  heading->setGeometry(PixelRect(kHeadingRect));
+  status = new QListWidget(this);
+  status->setObjectName("lbStatus");
+  status->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+  status->setGeometry(PixelRect(kStatusListRect));
+  ok = new QPushButton(FromVb(kOkButtonText), this);
+  ok->setObjectName("cmdOK");
+  ok->setGeometry(PixelRect(kOkButtonRect));
+  cancel = new QPushButton(FromVb(kCancelButtonText), this);
+  cancel->setObjectName("cmdCancel");
+  cancel->setGeometry(PixelRect(kCancelButtonRect));
+  connect(ok, &QPushButton::clicked, this, [this] { controller_.OkClicked(); });
+  connect(cancel, &QPushButton::clicked, this, [this] { controller_.CancelClicked(); });
+  connect(status, &QListWidget::itemDoubleClicked, this,
+          [this](QListWidgetItem* item) { controller_.StatusDoubleClicked(status->row(item)); });
+}
+
+void ProgressWindow::UnloadQuietly() {
+  unloading_ = true;
+  close();
+}
+
+void ProgressWindow::closeEvent(QCloseEvent* event) {
+  if (!unloading_) {
+    // The user closed it with the title bar: the controller forgets the window.
+    unloading_ = true;
+    controller_.Unloaded();
+  }
+  event->accept();
+}
+
+void ProgressWindow::resizeEvent(QResizeEvent* event) {
+  QDialog::resizeEvent(event);
+  if (isVisible()) controller_.Resized();
+}
+
+MessageViewFactory ProgressWindowFactory() {
+  return [](clsMessages& controller) -> std::unique_ptr<MessageView> {
+    return std::make_unique<QtMessageView>(controller);
+  };
+}
+
+}  // namespace gildex::desktop

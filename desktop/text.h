@@ -1,0 +1,14 @@
+#pragma once
+// VB6 text is Windows-1252 bytes; Qt shows Unicode. Converting at the widget's edge keeps
+// every byte the user did not touch as it was.
+#include <QString>
+#include <string>
+#include <string_view>
+
+namespace gildex::desktop {
+
+QString FromVb(std::string_view bytes);
+// Characters Windows-1252 lacks become "?", as VB6's own code window stores them.
+std::string ToVb(const QString& text);
+
+}  // namespace gildex::desktop

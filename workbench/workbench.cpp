@@ -1,0 +1,97 @@
+#include "workbench/workbench.h"
+
+#include "common/error_report.h"
+
+namespace gildex::workbench {
+
+Workbench::Workbench(platform::Dialogs& dialogs, bool persist, std::function<void()> idle)
+    : dialogs_(dialogs), context_(dialogs), persist_(persist), idle_(std::move(idle)) {
+  NewSession();
+}
+
+Workbench::~Workbench() {
+  if (connected_) session_->Disconnect();
+}
+
+void Workbench::NewSession() {
+  session_ = std::make_unique<session::Session>(context_);
+  session_->OnIdle([this] {
+    if (idle_) idle_();
+  });
+}
+
+std::string Workbench::Open(const std::filesystem::path& file) {
+  if (!Close()) return "the project is still open";
+  const bool reconnect = connected_;
+  DisconnectAddIn();
+  NewSession();
+  std::string problem = session_->Open(file, true);
+  if (!problem.empty()) {
+    NewSession();
+    has_project_ = false;
+  } else {
+    has_project_ = true;
+    opened_ = file;
+  }
+  if (reconnect) {
+    if (std::string connect_problem = ConnectAddIn(); !connect_problem.empty() && problem.empty())
+      problem = std::move(connect_problem);
+  }
+  return problem;
+}
+
+bool Workbench::Close() {
+  if (!has_project_) return true;
+  if (HasUnsavedChanges()) {
+    platform::MessageBox box;
+    box.title = std::string(kAppTitle);
+    box.style = platform::vbYesNoCancel | platform::vbExclamation;
+    box.prompt = "Save changes to the following files?";
+    for (host::MemoryComponent* component : session_->Changed()) box.prompt += "\r\n" + component->File().string();
+    switch (dialogs_.MsgBox(box)) {
+      case platform::vbYes:
+        if (!SaveAll().error.empty()) return false;
+        break;
+      case platform::vbNo:
+        break;
+      default:
+        return false;
+    }
+  }
+  const bool reconnect = connected_;
+  DisconnectAddIn();
+  NewSession();
+  has_project_ = false;
+  opened_.clear();
+  if (reconnect) ConnectAddIn();
+  return true;
+}
+
+std::string Workbench::ConnectAddIn() {
+  if (connected_) return {};
+  std::string problem = session_->ConnectAddIn(ext_cm_AfterStartup, persist_, windows_.progress, windows_.views);
+  connected_ = problem.empty();
+  return problem;
+}
+
+void Workbench::DisconnectAddIn() {
+  if (!connected_) return;
+  session_->Disconnect();
+  connected_ = false;
+}
+
+host::SaveResult Workbench::SaveAll() {
+  host::SaveResult saved = session_->Save();
+  std::string said = saved.error;
+  for (const auto& skipped : saved.skipped) said += (said.empty() ? "" : "\r\n") + skipped.file + ": " + skipped.message;
+  if (!said.empty()) {
+    dialogs_.MsgBox({"Not everything could be saved:\r\n" + said, platform::vbOKOnly | platform::vbExclamation,
+                     std::string(kAppTitle)});
+    if (saved.error.empty()) saved.error = said;
+  }
+  return saved;
+}
+
+bool Workbench::HasUnsavedChanges() const { return has_project_ && !session_->Changed().empty(); }
+
+}  // namespace gildex::workbench
