@@ -10,6 +10,7 @@
 #include "host/designer_block.h"
 #include "host/project_file.h"
 #include "platform/atomic_file.h"
+#include "platform/picture.h"
 #include "platform/cp1252.h"
 #include "tools/event_code_vbscript.h"
 
@@ -205,6 +206,23 @@ std::string clsASPGenerator::SavePicture(host::VBControl& control, const std::st
     pictures_written_.push_back(path);
   } catch (const std::exception& e) {
     picture_problems_.push_back(control.Name() + ": " + e.what());
+    return path;
+  }
+  // Browsers show few of the formats VB6 keeps (no cursors, no metafiles, not every
+  // bitmap): a PNG copy beside the stored file is one any page can use.
+  if (extension != ".png") {
+    std::string problem;
+    try {
+      if (const auto image = platform::DecodePicture(data, problem)) {
+        const std::string png = folder + control.Name() + ".png";
+        platform::WriteFileAtomically(png, platform::EncodePng(*image), 0644, true);
+        pictures_written_.push_back(png);
+      } else {
+        picture_problems_.push_back(control.Name() + ": no PNG copy: " + problem);
+      }
+    } catch (const std::exception& e) {
+      picture_problems_.push_back(control.Name() + ": no PNG copy: " + e.what());
+    }
   }
   return path;
 }

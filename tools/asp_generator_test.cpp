@@ -277,7 +277,10 @@ TEST(AspGenerator, NothingFromTheFormGetsInAsMarkup) {
 }
 
 TEST(AspGenerator, WritesPicturesInTheirStoredFormat) {
-  const std::string bmp("BM\x06\0\0\0", 6), gif = "GIF89a-picture";
+  // One red pixel, 24 bits: the bitmap gets a PNG copy; the damaged GIF does not.
+  const std::string bmp = std::string("BM:\0\0\0\0\0\0\0\x36\0\0\0\x28\0\0\0\1\0\0\0\1\0\0\0\1\0\x18\0", 30) +
+                          std::string(24, '\0') + std::string("\0\0\xFF\0", 4);
+  const std::string gif = "GIF89a-picture";
   const std::string frx = StoredPicture(bmp) + StoredPicture(gif) + StoredPicture("");
   const auto at = [](std::size_t offset) {
     char hex[8];
@@ -286,8 +289,8 @@ TEST(AspGenerator, WritesPicturesInTheirStoredFormat) {
   };
   FormRig rig("   ScaleMode       =   3  'Pixel\n" +
                   Control("Image", "imgLogo", 10, 10, 10, "      Picture         =   \"Form1.frx\":" + at(0) + "\n") +
-                  Control("PictureBox", "picBar", 10, 30, 10, "      Picture         =   \"Form1.frx\":" + at(18) + "\n") +
-                  Control("Image", "imgEmpty", 10, 50, 10, "      Picture         =   \"Form1.frx\":" + at(44) + "\n") +
+                  Control("PictureBox", "picBar", 10, 30, 10, "      Picture         =   \"Form1.frx\":" + at(12 + bmp.size()) + "\n") +
+                  Control("Image", "imgEmpty", 10, 50, 10, "      Picture         =   \"Form1.frx\":" + at(24 + bmp.size() + gif.size()) + "\n") +
                   Control("Image", "imgLost", 10, 70, 10, "      Picture         =   \"Lost.frx\":0000\n") +
                   Control("Image", "imgNone", 10, 90, 10),
               "", frx);
@@ -303,9 +306,12 @@ TEST(AspGenerator, WritesPicturesInTheirStoredFormat) {
                       kNoCodeScript);
   EXPECT_EQ(Read(rig.dir / "imgLogo.bmp"), bmp);
   EXPECT_EQ(Read(rig.dir / "picBar.gif"), gif);
-  EXPECT_EQ(rig.generator.PicturesWritten(), (std::vector<std::string>{folder + "imgLogo.bmp", folder + "picBar.gif"}));
+  EXPECT_EQ(Read(rig.dir / "imgLogo.png").substr(1, 3), "PNG");
+  EXPECT_EQ(rig.generator.PicturesWritten(),
+            (std::vector<std::string>{folder + "imgLogo.bmp", folder + "imgLogo.png", folder + "picBar.gif"}));
   EXPECT_EQ(rig.generator.PictureProblems(),
-            (std::vector<std::string>{"imgEmpty: Invalid picture: the stored picture is empty", "imgLost: File not found: Lost.frx"}));
+            (std::vector<std::string>{"picBar: no PNG copy: Wrong record type detected",
+                                      "imgEmpty: Invalid picture: the stored picture is empty", "imgLost: File not found: Lost.frx"}));
   EXPECT_FALSE(fs::exists(rig.dir / "imgEmpty.gif"));
 }
 
@@ -371,7 +377,14 @@ TEST(AspGenerator, EveryCorpusFormConverts) {
       user_scales += user_scale ? 1 : 0;
       ASSERT_EQ(generator.ConvertForm(*form, (folder / "page.html").string()), user_scale ? 11 : 0) << generator.LastError();
       if (user_scale) continue;
-      EXPECT_EQ(static_cast<long>(generator.PicturesWritten().size()), stored);
+      // Each stored picture, and a PNG copy of each that is no metafile.
+      long copies = 0;
+      for (const std::string& picture : generator.PicturesWritten()) copies += picture.ends_with(".png") ? 1 : 0;
+      EXPECT_EQ(static_cast<long>(generator.PicturesWritten().size()) - copies, stored);
+      for (const std::string& problem : generator.PictureProblems())
+        if (problem.find("no PNG copy") != std::string::npos) {
+          EXPECT_TRUE(problem.ends_with("metafiles and unknown formats have no PNG copy")) << problem;
+        }
       for (const std::string& picture : generator.PicturesWritten()) EXPECT_GT(fs::file_size(picture), 0u) << picture;
       pictures += static_cast<long>(generator.PicturesWritten().size());
       // A page whose placed controls all sit at the top has a table's end without its start.
