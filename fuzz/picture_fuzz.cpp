@@ -1,0 +1,25 @@
+// Arbitrary bytes as a picture kept in a form: decoding either fails with a reason or gives
+// an image whose PNG decodes back to the same pixels; nothing may crash.
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+#include "platform/picture.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  // The first byte picks the format's signature, so every decoder sees most inputs.
+  static constexpr std::string_view kMagic[] = {"BM", std::string_view("\0\0\1\0", 4), "GIF89a", "\xFF\xD8\xFF", ""};
+  if (size == 0) return 0;
+  const std::string bytes = std::string(kMagic[data[0] % 5]) + std::string(reinterpret_cast<const char*>(data) + 1, size - 1);
+  std::string problem;
+  const auto image = gildex::platform::DecodePicture(bytes, problem);
+  if (!image) {
+    if (problem.empty()) std::abort();
+    return 0;
+  }
+  std::string again;
+  const auto round = gildex::platform::DecodePicture(gildex::platform::EncodePng(*image), again);
+  if (!round || round->pixels != image->pixels) std::abort();
+  return 0;
+}
