@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <set>
 
 #include "host/project_loader.h"
@@ -795,6 +796,7 @@ void MemoryProject::Remove(VBComponent& component) {
   if (it == components_.end()) throw HostError(9, "Subscript out of range: " + component.Name() + " is not in " + Name());
   ComponentRemoved.Raise(**it);
   vbe_.CloseWindowsOf(**it);
+  if ((*it)->Member()) removed_member_lines_.push_back((*it)->Member()->line);
   components_.erase(it);
   members_changed_ = true;
 }
@@ -836,23 +838,102 @@ bool MemoryProject::IsDirty() const {
   return std::any_of(components_.begin(), components_.end(), [](const auto& c) { return c->IsDirty(); });
 }
 
+namespace {
+
+// The project file line VB6 writes for `component` in a project file in `folder`.
+std::string MemberLineFor(MemoryComponent& component, const fs::path& folder) {
+  const fs::path file = fs::absolute(component.File()).lexically_normal();
+  const fs::path relative = file.lexically_relative(folder);
+  std::string path = (relative.empty() ? file : relative).string();
+  std::replace(path.begin(), path.end(), '/', '\\');
+  switch (component.Type()) {
+    case ComponentType::VBForm:
+    case ComponentType::VBMDIForm: return "Form=" + path;
+    case ComponentType::StdModule: return "Module=" + component.Name() + "; " + path;
+    case ComponentType::ClassModule: return "Class=" + component.Name() + "; " + path;
+    case ComponentType::UserControl: return "UserControl=" + path;
+    case ComponentType::PropPage: return "PropertyPage=" + path;
+    case ComponentType::DocObject: return "UserDocument=" + path;
+    case ComponentType::ActiveXDesigner: return "Designer=" + path;
+    default: throw HostError(75, "Path/File access error: " + component.Name() + " has no line of a project file");
+  }
+}
+
+}  // namespace
+
+std::vector<RawLine> MemoryProject::ProjectFileLines(const fs::path& folder,
+                                                     std::vector<std::pair<MemoryComponent*, long>>& placed) const {
+  std::vector<RawLine> old = parsed_.lines;
+  // New members go after the last member line, else after the Type line, else first.
+  long insert_after = 0;
+  for (const ProjectMember& member : parsed_.members) insert_after = std::max(insert_after, member.line);
+  if (file_.empty()) {
+    // Never saved: the lines VB6 starts a project file with, the members to follow Type.
+    std::string startup = "Sub Main";
+    for (const auto& component : components_)
+      if (component->Type() == ComponentType::VBForm || component->Type() == ComponentType::VBMDIForm) {
+        startup = component->Name();
+        break;
+      }
+    old = {{"Type=Exe"}, {"Startup=\"" + startup + "\""}, {"Command32=\"\""}, {"Name=\"" + Name() + "\""}};
+    insert_after = 1;
+  } else if (insert_after == 0) {
+    for (std::size_t i = 0; i < old.size() && insert_after == 0; ++i)
+      if (cp1252::StartsWithNoCase(old[i].text, "Type=")) insert_after = static_cast<long>(i) + 1;
+  }
+  const LineEnd end = DominantLineEnd(old);
+  std::vector<RawLine> lines;
+  std::map<long, long> moved;  // a line of `old` -> its line in `lines`
+  auto add_new_members = [&] {
+    if (!lines.empty() && lines.back().end == LineEnd::None) lines.back().end = end;
+    for (const auto& component : components_)
+      if (!component->Member()) {
+        lines.push_back({MemberLineFor(*component, folder), end});
+        placed.emplace_back(component.get(), static_cast<long>(lines.size()));
+      }
+  };
+  if (insert_after == 0) add_new_members();
+  for (long line = 1; line <= static_cast<long>(old.size()); ++line) {
+    if (std::find(removed_member_lines_.begin(), removed_member_lines_.end(), line) == removed_member_lines_.end()) {
+      lines.push_back(old[static_cast<std::size_t>(line - 1)]);
+      moved[line] = static_cast<long>(lines.size());
+    }
+    if (line == insert_after) add_new_members();
+  }
+  for (const auto& component : components_)
+    if (component->Member()) placed.emplace_back(component.get(), moved.at(component->Member()->line));
+  return lines;
+}
+
 void MemoryProject::SaveAs(const std::string& file_name) {
-  fs::path target(file_name);
-  if (file_.empty() || fs::absolute(target.parent_path()) != fs::absolute(Folder()))
+  const fs::path target = fs::absolute(fs::path(file_name)).lexically_normal();
+  // The member lines kept are relative to the project file's folder.
+  if (!file_.empty() && target.parent_path() != fs::absolute(file_).lexically_normal().parent_path())
     throw NotSupportedYet("saving a project into another folder");
+  // Made first: a member that has no line of a project file stops the save before any write.
+  std::vector<std::pair<MemoryComponent*, long>> placed;
+  const std::string bytes = JoinLines(ProjectFileLines(target.parent_path(), placed));
   SaveResult saved = SaveProject(*this);
   if (!saved.error.empty()) throw HostError(75, saved.error);
-  if (!saved.skipped.empty()) throw HostError(75, saved.skipped.front().file + ": " + saved.skipped.front().message);
-  if (members_changed_) throw NotSupportedYet("writing a changed member list into the project file");
+  // The save of the components leaves a changed member list to the project file, written here.
+  for (const LoadProblem& skipped : saved.skipped)
+    if (skipped.file != file_.string()) throw HostError(75, skipped.file + ": " + skipped.message);
   bool cancel = false;
   RequestWriteFile.Raise(file_name, cancel);
   if (cancel) return;
   try {
-    platform::WriteFileAtomically(target, disk_bytes_, 0644, true);
+    platform::WriteFileAtomically(target, bytes, 0644, true);
   } catch (const std::exception& e) {
     throw HostError(75, std::string("Path/File access error: ") + e.what());
   }
-  file_ = target;
+  file_ = fs::path(file_name);
+  disk_bytes_ = bytes;
+  parsed_ = ParseProjectFile(disk_bytes_);
+  members_changed_ = false;
+  removed_member_lines_.clear();
+  for (const auto& [component, line] : placed)
+    for (const ProjectMember& member : parsed_.members)
+      if (member.line == line) component->member_ = member;
 }
 
 bool MemoryProject::LoadedCompletely() const {

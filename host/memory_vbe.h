@@ -150,6 +150,7 @@ class MemoryComponent : public VBComponent {
 
  private:
   friend class MemoryDesigner;  // edits the designer block's lines of the header
+  friend class MemoryProject;   // gives it its line of a project file written under a new name
   void Parse(std::vector<LoadProblem>& problems);
   // Warns about .frx/.ctx/.dsx files the designer block refers to that are not on disk.
   void CheckBinaryFiles(std::vector<LoadProblem>& problems) const;
@@ -192,7 +193,11 @@ class MemoryProject : public VBProject {
   // the build file name; a cancel there ends the call with nothing built.
   void MakeCompiledFile() override;
   bool IsDirty() const override;
-  // Writes the changed components and the project file under a new name in the same folder.
+  // Writes the changed components and the project file under a new name in the same folder
+  // (a project never saved yet may go to any folder: its member paths are written relative to
+  // it). The project file has the bytes it was read with but for the member list: a removed
+  // component's line is left out, an added one's line follows the last member line. The file
+  // read before is never touched; FileName() then names the new one.
   void SaveAs(const std::string& file_name) override;
 
   MemoryComponent& Add(std::unique_ptr<MemoryComponent> component);
@@ -218,8 +223,14 @@ class MemoryProject : public VBProject {
   MemoryVBE& vbe_;
   std::filesystem::path file_;
   ProjectFile parsed_;
+  // The project file's lines for the member list as it is now, with the member line each
+  // component of the list gets (1-based) in `placed`.
+  std::vector<RawLine> ProjectFileLines(const std::filesystem::path& folder,
+                                        std::vector<std::pair<MemoryComponent*, long>>& placed) const;
+
   std::string disk_bytes_;
   bool members_changed_ = false;
+  std::vector<long> removed_member_lines_;  // of parsed_, for the components removed since
   std::vector<std::unique_ptr<MemoryComponent>> components_;
   std::vector<StructureProblem> last_structure_problems_;
   std::string last_build_output_;

@@ -115,5 +115,89 @@ TEST_F(MakeCompiledFile, AModuleWithoutProjectFileCannotBeBuilt) {
   EXPECT_EQ(Build(*loaded.projects.at(0)), "cannot build Project1: it has no project file");
 }
 
+// Project.SaveAs: the changed components and the project file under its new name, the member
+// list as it is now and every other line as read; the file read before stays as it was.
+TEST(ProjectSaveAs, WritesTheProjectFileUnderItsNewNameWithTheMembersItHasNow) {
+  TempDir dir;
+  // LF line ends, a section of another tool and no line end at the end: all kept.
+  const std::string vbp = "Type=Exe\nModule=Module1; Module1.bas\nClass=Thing; Thing.cls\nName=\"Orders\"\n"
+                          "[MS Transaction Server]\nAutoRefresh=1";
+  const std::string thing = "VERSION 1.0 CLASS\r\nBEGIN\r\n  MultiUse = -1  'True\r\nEND\r\nAttribute VB_Name = \"Thing\"\r\n";
+  WriteBytes(dir / "Orders.vbp", vbp);
+  WriteBytes(dir / "Module1.bas", kSoundModule);
+  WriteBytes(dir / "Thing.cls", thing);
+  fs::create_directory(dir / "forms");
+  WriteBytes(dir / "forms" / "Main.frm", "VERSION 5.00\r\nBegin VB.Form frmMain \r\nEnd\r\nAttribute VB_Name = \"frmMain\"\r\n");
+  MemoryVBE vbe;
+  ASSERT_TRUE(Load(vbe, dir / "Orders.vbp").readable);
+  MemoryProject& project = *vbe.Projects().at(0);
+  auto save_as = [&](const fs::path& file) -> std::string {
+    try {
+      project.SaveAs(file.string());
+      return "saved";
+    } catch (const HostError& e) {
+      return e.Description();
+    }
+  };
+
+  // Unchanged: the same bytes under the new name.
+  EXPECT_EQ(save_as(dir / "Copy.vbp"), "saved");
+  EXPECT_EQ(ReadBytes(dir / "Copy.vbp"), vbp);
+  EXPECT_EQ(project.FileName(), (dir / "Copy.vbp").string());
+
+  // A member added, one removed, a module edited; then another folder, which the member
+  // lines kept cannot follow, is refused with nothing written.
+  project.AddFromFile((dir / "forms" / "Main.frm").string());
+  project.Remove(*project.FindComponent("Thing"));
+  project.At(0).Code()->InsertLines(2, "' edited");
+  fs::create_directory(dir / "elsewhere");
+  EXPECT_EQ(save_as(dir / "elsewhere" / "Orders.vbp"),
+            "Object doesn't support this action: saving a project into another folder is not supported yet");
+  EXPECT_TRUE(fs::is_empty(dir / "elsewhere"));
+  EXPECT_EQ(save_as(dir / "Orders2.vbp"), "saved");
+  const std::string added = "Type=Exe\nModule=Module1; Module1.bas\nForm=forms\\Main.frm\nName=\"Orders\"\n"
+                            "[MS Transaction Server]\nAutoRefresh=1";
+  EXPECT_EQ(ReadBytes(dir / "Orders2.vbp"), added);
+  EXPECT_EQ(ReadBytes(dir / "Orders.vbp"), vbp);
+  EXPECT_EQ(ReadBytes(dir / "Copy.vbp"), vbp);
+  EXPECT_EQ(ReadBytes(dir / "Thing.cls"), thing);
+  EXPECT_NE(ReadBytes(dir / "Module1.bas").find("Option Explicit\r\n' edited\r\n"), std::string::npos);
+  EXPECT_FALSE(project.IsDirty());
+  // The members' lines moved with the save: a second removal takes out the right one.
+  project.Remove(*project.FindComponent("Module1"));
+  EXPECT_EQ(save_as(dir / "Orders3.vbp"), "saved");
+  EXPECT_EQ(ReadBytes(dir / "Orders3.vbp"),
+            "Type=Exe\nForm=forms\\Main.frm\nName=\"Orders\"\n[MS Transaction Server]\nAutoRefresh=1");
+  MemoryVBE again;
+  LoadResult reloaded = Load(again, dir / "Orders2.vbp");
+  ASSERT_FALSE(reloaded.HasFatal());
+  EXPECT_EQ(again.Projects().at(0)->ComponentCount(), 2);
+
+  // A module loaded on its own never had a project file: it gets a new one, wherever it goes,
+  // with its member path relative to it; a module that cannot be written stops the save.
+  MemoryVBE lone;
+  ASSERT_TRUE(Load(lone, dir / "Module1.bas").readable);
+  MemoryProject& module_project = *lone.Projects().at(0);
+  module_project.At(0).Code()->InsertLines(2, "' again");
+  fs::permissions(dir / "Module1.bas", fs::perms::owner_write, fs::perm_options::remove);
+  EXPECT_EQ(module_project.IsDirty(), true);
+  try {
+    module_project.SaveAs((dir / "elsewhere" / "Project1.vbp").string());
+    ADD_FAILURE() << "a read-only module was saved";
+  } catch (const HostError& e) {
+    EXPECT_NE(e.Description().find("read-only"), std::string::npos) << e.Description();
+  }
+  EXPECT_TRUE(fs::is_empty(dir / "elsewhere"));
+  fs::permissions(dir / "Module1.bas", fs::perms::owner_write, fs::perm_options::add);
+  module_project.SaveAs((dir / "elsewhere" / "Project1.vbp").string());
+  EXPECT_EQ(ReadBytes(dir / "elsewhere" / "Project1.vbp"),
+            "Type=Exe\r\nModule=Module1; ..\\Module1.bas\r\nStartup=\"Sub Main\"\r\nCommand32=\"\"\r\n"
+            "Name=\"Project1\"\r\n");
+  EXPECT_EQ(module_project.FileName(), (dir / "elsewhere" / "Project1.vbp").string());
+  EXPECT_FALSE(module_project.IsDirty());
+  MemoryVBE third;
+  ASSERT_FALSE(Load(third, dir / "elsewhere" / "Project1.vbp").HasFatal());
+}
+
 }  // namespace
 }  // namespace gildex::host

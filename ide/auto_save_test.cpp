@@ -65,7 +65,7 @@ TEST(AutoSave, EachTickSavesInDesignModeAsConfirmedAndArmsTheNext) {
       {"never-saved project, dialog cancelled", false, false, false, true, {}, LoneModule, "",
        {project_dialog, "wrote modGlobals.bas", finished, rearmed}},
       {"never-saved project given a name", false, false, false, true, {}, LoneModule, "Orders2.vbp",
-       {"error report", project_dialog, rearmed}},
+       {project_dialog, "wrote modGlobals.bas", "wrote Orders2.vbp", finished, rearmed}},
   };
   for (const Case& c : cases) {
     Host host;
@@ -113,6 +113,7 @@ TEST(AutoSave, EachTickSavesInDesignModeAsConfirmedAndArmsTheNext) {
     }
     if (ReadBytes(module_file) != module_before) seen.push_back("wrote modGlobals.bas");
     if (ReadBytes(host.folder / "Orders.vbp") != project_before) seen.push_back("wrote Orders.vbp");
+    if (!c.save_as.empty() && fs::exists(host.folder / c.save_as)) seen.push_back("wrote " + c.save_as);
     for (std::size_t i = logged; i < host.rig.window_log.size(); ++i) {
       const std::string& call = host.rig.window_log[i];
       if (call.starts_with("AppendStatus ")) seen.push_back("status " + call.substr(13));

@@ -17,8 +17,11 @@
 #include "session/session.h"
 #include "templates/commands.h"
 #include "ide/add_in.h"
+#include "ide/command_table.h"
 #include "ide/connect.h"
 #include "platform/cp1252.h"
+#include "tools/asp_converter.h"
+#include "tools/control_template.h"
 #include "tools/message_view.h"
 
 namespace gildex::session {
@@ -85,6 +88,10 @@ std::string AfterWords(std::string_view text, int count) {
   return Trim(text.substr(std::min(at, text.size())));
 }
 
+constexpr const char* kAnswerUsage =
+    "answer yes|no|ok|cancel|abort|retry|ignore|selected|module|close | answer template NAME | "
+    "answer convert [file|title|keywords|description|method|action VALUE]...";
+
 struct VerbShape {
   const char* verb;
   int min_words, max_words;  // -1: any number
@@ -105,7 +112,7 @@ constexpr VerbShape kVerbs[] = {
     {"property", 3, -1, "property NAME PROPERTY VALUE"},
     {"click", 1, -1, "click BAR > CAPTION [> CAPTION...] | click tag TAG"},
     {"toolbar", 1, -1, "toolbar TOOLTIP"},
-    {"answer", 1, 1, "answer yes|no|ok|cancel|abort|retry|ignore|selected|module|close"},
+    {"answer", 1, -1, kAnswerUsage},
     {"bar", 2, 4, "bar NAME show|hide|top|left|right|bottom|float [TOP LEFT]"},
     {"save", 0, 0, "save"},
     {"menus", 0, -1, "menus [BAR]"},
@@ -121,17 +128,39 @@ bool IsLineNumber(const std::string& word) {
   });
 }
 
-// The answers a script may give, by word; the insert-mode window has three of its own.
+// The windows' answers; a box's are its buttons, all positive.
+constexpr int kSelectedText = -1, kEntireModule = -2, kCloseWindow = -3, kChooseTemplate = -4, kConvert = -5;
+
+// The answers a script may give, by word.
 const std::map<std::string, int, std::less<>>& AnswerWords() {
   static const std::map<std::string, int, std::less<>> kWords = {
       {"ok", platform::vbOK},       {"cancel", platform::vbCancel}, {"abort", platform::vbAbort},
       {"retry", platform::vbRetry}, {"ignore", platform::vbIgnore}, {"yes", platform::vbYes},
-      {"no", platform::vbNo},       {"selected", -1},               {"module", -2},
-      {"close", -3}};
+      {"no", platform::vbNo},       {"selected", kSelectedText},    {"module", kEntireModule},
+      {"close", kCloseWindow},      {"template", kChooseTemplate},  {"convert", kConvert}};
   return kWords;
 }
 
-constexpr int kSelectedText = -1, kEntireModule = -2, kCloseWindow = -3;
+// The converter window's fields an answer may fill.
+constexpr const char* kConverterFields[] = {"file", "title", "keywords", "description", "method", "action"};
+
+// Why the words after `answer` do not make one answer; empty when they do.
+std::string AnswerProblem(const std::vector<std::string>& words) {
+  const auto known = AnswerWords().find(cp1252::Lower(words[0]));
+  if (known == AnswerWords().end()) return std::string("the step is written ") + kAnswerUsage;
+  if (known->second == kChooseTemplate)
+    return words.size() == 2 ? "" : "the step is written answer template NAME";
+  if (known->second != kConvert) return words.size() == 1 ? "" : std::string("the step is written ") + kAnswerUsage;
+  if (words.size() % 2 == 0) return "answer convert wants a value after each field";
+  for (std::size_t i = 1; i < words.size(); i += 2) {
+    const std::string field = cp1252::Lower(words[i]);
+    if (std::none_of(std::begin(kConverterFields), std::end(kConverterFields), [&](const char* f) { return field == f; }))
+      return "\"" + words[i] + "\" is no field of the converter (file, title, keywords, description, method, action)";
+    if (field == "method" && !cp1252::EqualsNoCase(words[i + 1], "GET") && !cp1252::EqualsNoCase(words[i + 1], "POST"))
+      return "the method is GET or POST, not \"" + words[i + 1] + "\"";
+  }
+  return {};
+}
 
 // A step the session cannot carry out; ends the session.
 class StepFailed : public std::runtime_error {
@@ -139,10 +168,48 @@ class StepFailed : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// One answer of the script, waiting for the box or window it is meant for.
+struct Answer {
+  int code = 0;                    // a button (> 0), or a window's answer
+  std::vector<std::string> words;  // what a window's answer names or fills in
+};
+
+// The answers given and not yet asked for, and why a step must fail because of one.
+class Answers {
+ public:
+  void Add(Answer answer) { queue_.push_back(std::move(answer)); }
+  std::size_t Left() const { return queue_.size(); }
+  // The next answer when it is a button, else nothing (the box takes its default).
+  std::optional<int> NextButton() {
+    if (queue_.empty() || queue_.front().code <= 0) return std::nullopt;
+    return Take().code;
+  }
+  // The next answer when it is a window's, else nothing.
+  std::optional<Answer> NextWindowAnswer() {
+    if (queue_.empty() || queue_.front().code > 0) return std::nullopt;
+    return Take();
+  }
+  // Thrown from a box or window the failure would reach the add-in's own error trap: the step
+  // is failed once the add-in is done with it.
+  void Fail(std::string why) {
+    if (failure_.empty()) failure_ = std::move(why);
+  }
+  std::string TakeFailure() { return std::exchange(failure_, {}); }
+
+ private:
+  Answer Take() {
+    Answer answer = std::move(queue_.front());
+    queue_.pop_front();
+    return answer;
+  }
+  std::deque<Answer> queue_;
+  std::string failure_;
+};
+
 // Every box is written to the record and answered from the script, else by its default.
 class SessionDialogs : public platform::Dialogs {
  public:
-  SessionDialogs(std::ostream& record, std::deque<int>& answers) : record_(record), answers_(answers) {}
+  SessionDialogs(std::ostream& record, Answers& answers) : record_(record), answers_(answers) {}
   platform::MsgBoxResult MsgBox(const platform::MessageBox& box) override {
     std::string prompt = box.prompt;
     for (std::size_t at = prompt.find("\r\n"); at != std::string::npos; at = prompt.find("\r\n", at))
@@ -151,26 +218,20 @@ class SessionDialogs : public platform::Dialogs {
     const std::vector<platform::MsgBoxResult> offered = platform::ButtonsOf(box.style);
     platform::MsgBoxResult answer = platform::DefaultAnswer(box.style);
     bool scripted = false;
-    if (!answers_.empty() && answers_.front() > 0) {
-      const auto wanted = static_cast<platform::MsgBoxResult>(answers_.front());
-      answers_.pop_front();
-      // Thrown from here the failure would reach the add-in's own error trap: the step is
-      // failed once the add-in is done with the box.
+    if (const std::optional<int> button = answers_.NextButton()) {
+      const auto wanted = static_cast<platform::MsgBoxResult>(*button);
       if (std::find(offered.begin(), offered.end(), wanted) == offered.end())
-        failure_ = fmt::format("the box offers no {} button", platform::AnswerName(wanted));
+        answers_.Fail(fmt::format("the box offers no {} button", platform::AnswerName(wanted)));
       else
         answer = wanted, scripted = true;
     }
     record_ << "  answer: " << platform::AnswerName(answer) << (scripted ? "" : " (default)") << "\n";
     return answer;
   }
-  // Why the last step must fail because of a box, once; empty when none.
-  std::string TakeFailure() { return std::exchange(failure_, {}); }
 
  private:
   std::ostream& record_;
-  std::deque<int>& answers_;
-  std::string failure_;
+  Answers& answers_;
 };
 
 // The progress window as the record shows it: each status line, and the message it rests on
@@ -208,17 +269,27 @@ class SessionMessageView : public MessageView {
   bool busy_ = false;
 };
 
+// The next answer for a window whose own answers are `takes`: code 0 when the script gave
+// none, "close" (and the step failed) when it answered with another window's.
+Answer WindowAnswer(Answers& answers, const char* window, std::initializer_list<int> takes) {
+  std::optional<Answer> answer = answers.NextWindowAnswer();
+  if (!answer) return {};
+  if (std::find(takes.begin(), takes.end(), answer->code) == takes.end()) {
+    for (const auto& [word, code] : AnswerWords())
+      if (code == answer->code) answers.Fail(fmt::format("the window \"{}\" takes no \"answer {}\"", window, word));
+    return {kCloseWindow, {}};
+  }
+  return *answer;
+}
+
 // The insert-mode window, answered from the script ("answer module"), else "Selected Text".
 class SessionInsertMode : public InsertOptionsView {
  public:
-  SessionInsertMode(std::ostream& record, std::deque<int>& answers) : record_(record), answers_(answers) {}
+  SessionInsertMode(std::ostream& record, Answers& answers) : record_(record), answers_(answers) {}
   void ShowModal(frmInsertOptions& form) override {
     record_ << "  window \"" << frmInsertOptions::kCaption << "\"\n";
-    int answer = kSelectedText;
-    if (!answers_.empty() && answers_.front() < 0) {
-      answer = answers_.front();
-      answers_.pop_front();
-    }
+    const Answer given = WindowAnswer(answers_, frmInsertOptions::kCaption, {kSelectedText, kEntireModule, kCloseWindow});
+    const int answer = given.code != 0 ? given.code : kSelectedText;
     if (answer == kCloseWindow) {
       record_ << "  answer: " << frmInsertOptions::kCloseCaption << "\n";
       return form.cmdClose_Click();
@@ -231,7 +302,108 @@ class SessionInsertMode : public InsertOptionsView {
 
  private:
   std::ostream& record_;
-  std::deque<int>& answers_;
+  Answers& answers_;
+};
+
+// The control-template window: "answer template NAME" picks a template (and in select mode
+// presses "&Select"); unanswered, or with "answer close", it is closed with nothing chosen.
+class SessionControlTemplates : public ControlTemplateView {
+ public:
+  SessionControlTemplates(std::ostream& record, Answers& answers) : record_(record), answers_(answers) {}
+  void ShowModal(frmControlTemplate& form) override {
+    std::string names;
+    for (const std::string& name : form.Templates()) names += (names.empty() ? "" : ", ") + name;
+    record_ << "  window \"" << frmControlTemplate::kCaption << "\": templates "
+            << (names.empty() ? "(none)" : Display(names)) << "\n";
+    const Answer answer = WindowAnswer(answers_, frmControlTemplate::kCaption, {kChooseTemplate, kCloseWindow});
+    if (answer.code == kChooseTemplate) {
+      const std::string& wanted = answer.words[0];
+      const auto found = std::find_if(form.Templates().begin(), form.Templates().end(),
+                                      [&](const std::string& name) { return cp1252::EqualsNoCase(name, wanted); });
+      if (found == form.Templates().end()) {
+        answers_.Fail("the window offers no template \"" + wanted + "\"");
+      } else {
+        form.cboTemplates_Click(*found);
+        record_ << "  template " << Display(*found) << ":";
+        for (const frmControlTemplate::Row& row : form.Rows())
+          record_ << " " << Display(row.text) << "=" << Display(row.value);
+        record_ << "\n";
+        if (form.SelectMode()) {
+          record_ << "  answer: Select\n";
+          return form.cmdApply_Click();
+        }
+      }
+    }
+    record_ << "  answer: Close" << (answer.code != 0 ? "" : " (default)") << "\n";
+    form.cmdClose_Click();
+  }
+  // No row is edited from a script.
+  std::optional<std::string> AskValue(const std::string&, const std::string&, const std::string&) override {
+    return std::nullopt;
+  }
+
+ private:
+  std::ostream& record_;
+  Answers& answers_;
+};
+
+// The form-to-HTML converter window: "answer convert FIELD VALUE..." fills the fields and
+// presses Convert (a relative page is taken from the script's folder); unanswered, or with
+// "answer close", it is closed and nothing is written.
+class SessionFormConverter : public FormConverterView, public ASPConverterView {
+ public:
+  // `progress` gives the add-in's progress window, which the conversion reports to.
+  SessionFormConverter(std::ostream& record, Answers& answers, const std::filesystem::path& base,
+                       RegistryTools& registry, std::function<gildex::Progress&()> progress)
+      : record_(record), answers_(answers), base_(base), registry_(registry), progress_(std::move(progress)) {}
+
+  void ShowConverter(host::VBComponent& form) override {
+    frmASPConverter window(*this);
+    clsASPGenerator generator(registry_);
+    converted_ = false;
+    window.ShowConverter(form, generator, progress_());
+    if (!converted_) return;
+    for (const std::string& problem : generator.PictureProblems())
+      record_ << "  picture not written: " << Display(problem) << "\n";
+    if (!generator.LastError().empty()) return;
+    record_ << "  wrote " << Display(std::filesystem::path(window.txtFilename).filename().string()) << "\n";
+    for (const std::string& picture : generator.PicturesWritten())
+      record_ << "  wrote " << Display(std::filesystem::path(picture).filename().string()) << "\n";
+  }
+  void ShowModal(frmASPConverter& window) override {
+    record_ << "  window \"" << kConverterCaption << "\"\n";
+    const Answer answer = WindowAnswer(answers_, kConverterCaption, {kConvert, kCloseWindow});
+    if (answer.code != kConvert) {
+      record_ << "  answer: Close" << (answer.code != 0 ? "" : " (default)") << "\n";
+      return window.cmdClose_Click();
+    }
+    for (std::size_t i = 0; i + 1 < answer.words.size(); i += 2) {
+      const std::string field = cp1252::Lower(answer.words[i]);
+      const std::string& value = answer.words[i + 1];
+      if (field == "file") window.txtFilename = value;
+      if (field == "title") window.txtTitle = value;
+      if (field == "keywords") window.txtKeywords = value;
+      if (field == "description") window.txtDescription = value;
+      if (field == "action") window.txtAction = value;
+      if (field == "method") window.optMethod = cp1252::EqualsNoCase(value, "GET") ? 0 : 1;
+    }
+    if (const std::filesystem::path page(window.txtFilename); page.is_relative())
+      window.txtFilename = (base_ / page).string();
+    record_ << "  answer: Convert\n";
+    converted_ = true;
+    window.cmdGo_Click();
+  }
+  std::string SaveFileName(const std::string&, const std::string&) override { return {}; }
+  void DefaultMousePointer() override {}
+  void Unload() override {}
+
+ private:
+  std::ostream& record_;
+  Answers& answers_;
+  std::filesystem::path base_;
+  RegistryTools& registry_;
+  std::function<gildex::Progress&()> progress_;
+  bool converted_ = false;
 };
 
 void PrintBar(std::ostream& out, const host::CommandBar& bar, int depth) {
@@ -257,6 +429,8 @@ class ScriptedSession {
  public:
   ScriptedSession(const std::filesystem::path& base, std::ostream& record)
       : base_(base), record_(record), dialogs_(record, answers_), context_(dialogs_), insert_mode_(record, answers_),
+        control_templates_(record, answers_),
+        form_converter_(record, answers_, base, context_.tools, [this]() -> gildex::Progress& { return session_.Shared().Messages(); }),
         session_(context_) {}
 
   void Start() {
@@ -264,17 +438,19 @@ class ScriptedSession {
     // Loaded with the IDE, before any project is opened.
     const std::string problem = session_.ConnectAddIn(
         ext_cm_Startup, true, [this](clsMessages&) { return std::make_unique<SessionMessageView>(record_); },
-        ConnectViews{.insert_options = &insert_mode_});
+        ConnectViews{.insert_options = &insert_mode_,
+                     .form_converter = &form_converter_,
+                     .control_templates = &control_templates_});
     if (!problem.empty()) throw StepFailed(problem);
   }
 
   void Run(const ScriptStep& step);
   void Idle() {
     context_.loop.DoEvents();
-    if (const std::string failure = dialogs_.TakeFailure(); !failure.empty()) throw StepFailed(failure);
+    if (const std::string failure = answers_.TakeFailure(); !failure.empty()) throw StepFailed(failure);
   }
   void Finish() {
-    if (!answers_.empty()) throw StepFailed(fmt::format("{} answer(s) were never asked for", answers_.size()));
+    if (answers_.Left() != 0) throw StepFailed(fmt::format("{} answer(s) were never asked for", answers_.Left()));
   }
 
  private:
@@ -287,10 +463,12 @@ class ScriptedSession {
 
   std::filesystem::path base_;
   std::ostream& record_;
-  std::deque<int> answers_;
+  Answers answers_;
   SessionDialogs dialogs_;
   PlatformContext context_;
   SessionInsertMode insert_mode_;
+  SessionControlTemplates control_templates_;
+  SessionFormConverter form_converter_;
   Session session_;
   host::MemoryVBE& vbe_ = session_.Vbe();
   host::MemoryComponent* designer_of_ = nullptr;
@@ -453,7 +631,7 @@ void ScriptedSession::Run(const ScriptStep& step) {
       throw StepFailed("\"" + w[1] + "\" is not show, hide, top, left, right, bottom or float");
     }
   } else if (step.verb == "answer") {
-    answers_.push_back(AnswerWords().find(cp1252::Lower(w[0]))->second);
+    answers_.Add({AnswerWords().find(cp1252::Lower(w[0]))->second, {w.begin() + 1, w.end()}});
   } else if (step.verb == "save") {
     const host::SaveResult saved = session_.Save();
     for (const std::string& file : saved.written)
@@ -482,6 +660,12 @@ void ScriptedSession::Run(const ScriptStep& step) {
     const std::string problem =
         session_.ApplyOverrides(Overrides{{w[0] + "=" + AfterWords(step.rest, 1)}, "", ""}, false);
     if (!problem.empty()) throw StepFailed(problem);
+    // The dialog's Apply shows the designer's "Controls" entries exactly while the property
+    // copier is enabled; the control-template entries go with it, as nothing else shows them.
+    if (host::CommandBar* controls = vbe_.Bars().Find(kControlsBar))
+      for (auto& control : controls->controls)
+        if (control->tag == "Gildex_Property" || control->tag == "Gildex_ControlTemplates")
+          control->visible = session_.Engine().CopierEnabled();
   } else if (step.verb == "connect") {
     // As the Add-In Manager does once the IDE runs.
     session_.Connection().OnConnection(&vbe_, ext_cm_AfterStartup);
@@ -519,8 +703,8 @@ std::optional<std::vector<ScriptStep>> ParseSessionScript(const std::string& tex
     const int count = static_cast<int>(step.words.size());
     if (count < shape->min_words || (shape->max_words >= 0 && count > shape->max_words))
       return fail(std::string("the step is written ") + shape->usage);
-    if (step.verb == "answer" && !AnswerWords().count(cp1252::Lower(step.words[0])))
-      return fail(std::string("the step is written ") + shape->usage);
+    if (step.verb == "answer")
+      if (const std::string why = AnswerProblem(step.words); !why.empty()) return fail(why);
     steps.push_back(std::move(step));
   }
   return steps;

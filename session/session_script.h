@@ -21,10 +21,16 @@
 //   toolbar Insert Gildex Handler    a button of the "Gildex" toolbar, by its tooltip
 //   bar Gildex show                  show, hide, dock (top left right bottom) or float [TOP LEFT] a bar
 //   answer yes                       the answer to the next message box (yes no ok cancel abort retry ignore)
+//                                    or Insert Mode window (selected module close)
+//   answer template Buttons          the template chosen in the next control-template window
+//   answer convert file x.html title "Orders" method GET
+//                                    the next converter window's fields (file title keywords
+//                                    description method action), then Convert
 //   save                             write every changed file (each through the write-file request)
 //   menus [BAR]                      print the bars (or one bar) as the IDE shows them
 //   print modGlobals                 print a module's code
 //   option AutoPrefix True           a setting for this session, as the options dialog applies it
+//                                    (CopierEnabled shows or hides the designer's "Controls" entries)
 //   disconnect / connect             through the Add-In Manager
 //
 // A step that cannot be done ends the session (exit 1), and so does an answer left unused;

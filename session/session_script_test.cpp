@@ -74,11 +74,71 @@ TEST(SessionScript, AUsersSessionPrefixesRenamesBacksUpAndCleansUp) {
   EXPECT_EQ(ReadBytes(backups / "frmAbout.frm.bak"), sample.original.at("frmAbout.frm"));
   const std::string registry = ReadBytes(sample.dir / "registry.reg");
   for (const char* value : {"\"Top\"=\"200\"", "\"Left\"=\"300\"", "\"Position\"=\"4\"", "\"Visible\"=\"True\""})
-    EXPECT_THAT(registry, HasSubstr(value));  // The example shipped beside the sample project plays as it says.
-  testing::SampleProject fresh;
-  const Played example =
-      Play(fresh, ReadBytes(fs::path(GILDEX_SOURCE_DIR) / "data" / "Sessions" / "prefix-and-rename.session"));
-  EXPECT_EQ(example.code, 0) << example.record << example.err;
+    EXPECT_THAT(registry, HasSubstr(value));  // The examples shipped beside the sample project play as they say.
+  for (const char* shipped : {"prefix-and-rename.session", "designer-commands.session"}) {
+    testing::SampleProject fresh;
+    const Played example = Play(fresh, ReadBytes(fs::path(GILDEX_SOURCE_DIR) / "data" / "Sessions" / shipped));
+    EXPECT_EQ(example.code, 0) << shipped << example.record << example.err;
+  }
+}
+
+// The form designer's commands as a user reaches them: copy properties between selected
+// controls, apply a control template chosen in its window, convert the form to a page.
+TEST(SessionScript, DesignerCommandsCopyApplyAndConvert) {
+  testing::SampleProject sample;
+  const fs::path templates = sample.dir / "templates";
+  fs::create_directories(templates / "Controls");
+  WriteBytes(templates / "Controls" / "Boxes.ctt", "Width = 1500\r\nMaxLength=5\r\nCaption=\"&Postcode:\"\r\n");
+  const Played played = Play(sample,
+                             "open Orders.vbp\n"
+                             "option CopierEnabled True\n"
+                             "option CopierDimensions True\n"
+                             "option CopierPosition False\n"
+                             "option CopierDiscard 2\n"
+                             "option TemplatePath " + templates.string() + "/\n"
+                             "designer frmCustomer\n"
+                             "controls txtStreet txtCity\n"
+                             "answer yes\n"
+                             "click Controls > Copy Properties\n"
+                             "controls txtZip lblZip\n"
+                             "answer template boxes\n"
+                             "click Controls > Apply Control Templates\n"
+                             "click Controls > View Control Templates\n"
+                             "answer convert file customer.html title \"Customer & co\" method GET keywords orders\n"
+                             "click Project Window Form Folder > Convert to VBScript/HTML\n"
+                             "save\n");
+  ASSERT_EQ(played.code, 0) << played.record << played.err;
+  for (const char* seen :
+       {"  message box \"Property Copy\": Proceed to copy properties FROM txtStreet?\n  answer: Yes\n",
+        "  window \"Custom Controls Tempalte\": templates Boxes\n  template Boxes: Width=1500 MaxLength=5 "
+        "Caption=\"&Postcode:\"\n  answer: Select\n",
+        "> click Controls > View Control Templates\n  window \"Custom Controls Tempalte\": templates Boxes\n"
+        "  answer: Close (default)\n",
+        "  window \"Gildex HTML Form Converter\"\n  answer: Convert\n", "  status: Form 'frmCustomer' converted OK\n",
+        "  wrote customer.html\n", "  wrote frmCustomer.frm\n"})
+    EXPECT_THAT(played.record, HasSubstr(seen));
+  EXPECT_EQ(sample.Changed(), (std::vector<std::string>{"customer.html", "frmCustomer.frm", "story.session"}));
+  // The form file changes on exactly the copied and applied lines: txtCity takes txtStreet's
+  // size and tab place but keeps its own place; the template reaches txtZip and lblZip.
+  std::string expected = sample.original.at("frmCustomer.frm");
+  const auto change = [&](const std::string& control, const std::string& from, const std::string& to) {
+    const std::size_t at = expected.find(from, expected.find("Begin VB." + control + " "));
+    ASSERT_NE(at, std::string::npos) << control << from;
+    expected.replace(at, from.size(), to);
+  };
+  change("TextBox txtCity", "TabIndex        =   9\r", "TabIndex        =   6\r");
+  change("TextBox txtCity", "Width           =   2055\r", "Width           =   3015\r");
+  change("TextBox txtZip", "MaxLength       =   10\r", "MaxLength       =   5\r");
+  change("TextBox txtZip", "Width           =   855\r", "Width           =   1500\r");
+  change("Label lblZip", "Caption         =   \"&ZIP, city:\"", "Caption         =   \"&Postcode:\"");
+  change("Label lblZip", "Width           =   855\r", "Width           =   1500\r");
+  // The converter leaves the form in pixels, and the form was saved after it.
+  change("Form frmCustomer", "   ScaleWidth ", "   ScaleMode       =   3  'Pixel\r\n   ScaleWidth ");
+  EXPECT_EQ(ReadBytes(sample.dir / "Sample" / "frmCustomer.frm"), expected);
+  const std::string page = ReadBytes(sample.dir / "Sample" / "customer.html");
+  for (const char* part : {"<TITLE>Customer &amp; co</TITLE>", "<META name=\"keywords\" content=\"orders\">",
+                           "<FORM method=GET action=\"--WEBBOT-SELF--\">", "txtCity"})
+    EXPECT_THAT(page, HasSubstr(part));
 }
 
 // A script that does not parse runs nothing (2); a step that cannot be done stops the session
@@ -94,6 +154,10 @@ TEST(SessionScript, BadScriptsAndImpossibleStepsSayWhy) {
       {"answer maybe\n", 2, "answer yes|no|ok"},
       {"property cmdOK Caption\n", 2, "property NAME PROPERTY VALUE"},
       {"click \"Code Window\n", 2, "a quote is not closed"},
+      {"answer template\n", 2, "answer template NAME"},
+      {"answer convert title\n", 2, "a value after each field"},
+      {"answer convert colour red\n", 2, "\"colour\" is no field of the converter"},
+      {"answer convert method PUT\n", 2, "GET or POST"},
       {"open Missing.vbp\n", 1, "Missing.vbp"},
       {"open Orders.vbp\nrename cmdOK cmdX\n", 1, "line 2: no designer is open"},
       {"open Orders.vbp\ndesigner frmAbout\nrename cmdOK 1bad\nsave\n", 1, "line 3: Invalid property value"},
@@ -106,6 +170,11 @@ TEST(SessionScript, BadScriptsAndImpossibleStepsSayWhy) {
       {"open Orders.vbp\noption DeleteEvents True\ndesigner frmAbout\nanswer yes\nremove cmdOK\n", 1,
        "the box offers no Yes button"},
       {"open Orders.vbp\nanswer no\n", 1, "1 answer(s) were never asked for"},
+      {"open Orders.vbp\noption CopierEnabled True\ndesigner frmCustomer\ncontrols txtCity\nanswer template Boxes\n"
+       "click Controls > Apply Control Templates\n",
+       1, "line 6: the window offers no template \"Boxes\""},
+      {"open Orders.vbp\ndesigner frmCustomer\nanswer module\nclick Project Window Form Folder > Convert to VBScript/HTML\n",
+       1, "the window \"Gildex HTML Form Converter\" takes no \"answer module\""},
   };
   for (const auto& row : rows) {
     testing::SampleProject sample;
