@@ -73,6 +73,8 @@ TEST(CheckOutFile, FailuresTellTheUserWhyAndChangeNothing) {
       {"database folder missing",
        [](OrdersCheckOut& t) { t.rig.env.Set(platform::kSourceSafeVariable, (t.rig.dir / "nowhere").string()); },
        "frmMain.frm", "$/Orders", "Error logging into SourceSafe: Invalid SRCSAFE.INI file."},
+      {"user not allowed", [](OrdersCheckOut& t) { t.db.AddUser("bert"); }, "frmMain.frm", "$/Orders",
+       "Error logging into SourceSafe: Invalid user name"},
       {"damaged database", [](OrdersCheckOut& t) { WriteBytes(t.rig.dir / "vss" / "items.txt", "frmMain.frm\n"); },
        "frmMain.frm", "$/Orders", "Error logging into SourceSafe"},
       {"file not in the database", nullptr, "frmAbout.frm", "$/Orders", "Could not check-out file <file>"},

@@ -115,7 +115,6 @@ TEST(OnConnection, EachModeBuildsWhatItShould) {
     connect.OnConnection(&vbe, c.mode);
     const std::string name = "mode " + std::to_string(c.mode) + (c.broken ? " broken " : " ") + c.open;
     EXPECT_EQ(vbe.Bars().Find(kToolbarName) != nullptr, c.built) << name;
-    EXPECT_EQ(vbe.Bars().FindControl(host::ControlKind::Button, "Gildex_Insert") != nullptr, c.built) << name;
     EXPECT_EQ(connect.Connected(), !c.broken) << name;
     EXPECT_EQ(host.splash.shown, c.splash ? 1 : 0) << name;
     if (!c.broken) {
@@ -161,7 +160,6 @@ TEST(AddInLife, CreationConnectionDisconnectionAndReconnection) {
     ASSERT_TRUE(host.rig.timers.IsRunning(timer));
     shared.Engine().DefaultTemplate("Other");
     connect.OnDisconnection(0);
-    EXPECT_EQ(host.vbe.Bars().Find(kToolbarName), nullptr);
     EXPECT_FALSE(host.rig.timers.IsRunning(timer));
     EXPECT_FALSE(shared.HasEngine() || shared.HasMessages() || shared.HasTemplates());
     EXPECT_EQ(shared.VBE(), nullptr);

@@ -49,14 +49,10 @@ Strings LineDiff(const std::string& before, const std::string& after) {
 
 struct ControlsIde : testing::SampleHost {
   explicit ControlsIde(bool windows = true) {
-    loaded = host::Load(vbe, folder / "Orders.vbp");
-    connect = std::make_unique<Connect>(rig.add_in, Views(windows));
-    connect->OnConnection(&vbe, ext_cm_AfterStartup);
+    Start("Orders.vbp", Views(windows));
     before = ReadBytes(File());
   }
-  host::MemoryComponent& Customer() {
-    return static_cast<host::MemoryComponent&>(*vbe.Project(1).FindComponent("frmCustomer"));
-  }
+  host::MemoryComponent& Customer() { return Component("frmCustomer"); }
   fs::path File() const { return folder / "frmCustomer.frm"; }
   // frmCustomer's designer open and current, with `names` selected in that order.
   // "-closed": current with its designer closed.
@@ -86,8 +82,6 @@ struct ControlsIde : testing::SampleHost {
     return seen;
   }
 
-  host::LoadResult loaded;
-  std::unique_ptr<Connect> connect;
   std::string before;
 };
 

@@ -23,11 +23,6 @@ struct Host : testing::SampleHost {
     rig.Option("Comment Template", "' %ProcName% of %ModuleName%");
     host::Load(vbe, folder / "Orders.vbp");
   }
-  host::MemoryComponent& Component(const std::string& name) {
-    for (host::MemoryComponent* component : vbe.Projects().front()->Components())
-      if (component->Name() == name) return *component;
-    throw std::logic_error("no component " + name);
-  }
   host::CommandBar& Bar(const std::string& name) { return *vbe.Bars().Find(name); }
 };
 

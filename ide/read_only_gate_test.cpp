@@ -98,18 +98,6 @@ TEST(FileSkip, AFileThatStaysReadOnlyIsSkippedWithTheReasonInTheStatusList) {
       {"source control off", "modGlobals", [](OrdersUnderSourceControl& o) { o.rig.gildex.SourceControl(false); }, {}},
       {"not in the database", "frmAbout", [](OrdersUnderSourceControl&) {},
        {"Could not check-out file <file>", "Item 'frmAbout' is still read-only."}},
-      {"no database configured", "modGlobals",
-       [](OrdersUnderSourceControl& o) { o.rig.env.Unset(platform::kSourceSafeVariable); },
-       {"Error logging into SourceSafe", "Item 'modGlobals' is still read-only."}},
-      {"user not allowed", "modGlobals", [](OrdersUnderSourceControl& o) { o.db.AddUser("bert"); },
-       {"Error logging into SourceSafe: Invalid user name", "Item 'modGlobals' is still read-only."}},
-      {"checked out to a copy elsewhere", "modErrors",
-       [](OrdersUnderSourceControl& o) {
-         fs::create_directories(o.rig.dir / "elsewhere");
-         WriteBytes(o.rig.dir / "elsewhere" / "modErrors.bas", "Attribute VB_Name = \"modErrors\"\r\n");
-         o.db.AddItem("$/Orders/modErrors.bas", o.rig.dir / "elsewhere" / "modErrors.bas");
-       },
-       {"Item 'modErrors' is still read-only."}},
       {"checked out by another user", "modGlobals",
        [](OrdersUnderSourceControl& o) {
          platform::SourceSafe bert(o.rig.dir / "vss", "bert");
@@ -158,17 +146,6 @@ TEST(FileSkip, RelatedDocumentsAndResourceFilesAreAlwaysSkippedWritableFilesNeve
     EXPECT_THAT(orders.status.statuses, IsEmpty());
     EXPECT_THAT(orders.db.Find("$/Orders/modGlobals.bas")->checked_out_by, "");
   }
-}
-
-TEST(FileSkip, WithoutMssccprjTheFileIsLookedUpByItsOwnPath) {
-  OrdersUnderSourceControl orders;
-  fs::remove(orders.folder / "MSSCCPRJ.SCC");
-  const fs::path file = orders.folder / "clsAddress.cls";
-  orders.db.AddItem("$" + file.string(), file);
-
-  EXPECT_FALSE(orders.Skip(orders.Component("clsAddress")));
-  EXPECT_THAT(orders.status.statuses, IsEmpty());
-  EXPECT_EQ(orders.db.Find("$" + file.string())->checked_out_by, "anna");
 }
 
 TEST(VSSProjectName, ReadsTheDatabaseProjectOfTheProjectFile) {
