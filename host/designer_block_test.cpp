@@ -22,6 +22,7 @@ namespace fs = std::filesystem;
 using platform::testing::ReadBytes;
 using platform::testing::TempDir;
 using platform::testing::WriteBytes;
+using testing::LineDiff;
 
 void DescribeProperties(const std::vector<DesignerProperty>& properties, int depth, std::string& out) {
   for (const DesignerProperty& p : properties) {
@@ -180,32 +181,6 @@ TEST(DesignerBlock, BrokenBlocksNameTheLineThatIsMissingItsEnd) {
 }
 
 // ---- edits through the object model ----
-
-// The lines that differ, by longest common subsequence: "@N -old" with its line number
-// before, "@N +new" with its line number after. Line ends count as part of a line.
-std::string LineDiff(const std::string& before, const std::string& after) {
-  const std::vector<RawLine> a = SplitLines(before), b = SplitLines(after);
-  const auto same = [&](std::size_t i, std::size_t j) { return a[i].text == b[j].text && a[i].end == b[j].end; };
-  // common[i][j]: the longest common run of a[i..] and b[j..].
-  std::vector<std::vector<int>> common(a.size() + 1, std::vector<int>(b.size() + 1, 0));
-  for (std::size_t i = a.size(); i-- > 0;)
-    for (std::size_t j = b.size(); j-- > 0;)
-      common[i][j] = same(i, j) ? common[i + 1][j + 1] + 1 : std::max(common[i + 1][j], common[i][j + 1]);
-  std::string diff;
-  std::size_t i = 0, j = 0;
-  while (i < a.size() || j < b.size()) {
-    if (i < a.size() && j < b.size() && same(i, j)) {
-      ++i, ++j;
-    } else if (i < a.size() && (j == b.size() || common[i + 1][j] >= common[i][j + 1])) {
-      diff += "@" + std::to_string(i + 1) + " -" + a[i].text + "\n";
-      ++i;
-    } else {
-      diff += "@" + std::to_string(j + 1) + " +" + b[j].text + "\n";
-      ++j;
-    }
-  }
-  return diff;
-}
 
 void CollectFrx(const DesignerControl& control, std::multiset<std::string>& out) {
   std::function<void(const std::vector<DesignerProperty>&)> walk = [&](const std::vector<DesignerProperty>& properties) {

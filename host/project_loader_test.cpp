@@ -103,7 +103,6 @@ TEST(Corpus, ComponentsGetTheTypeAndNameTheIdeGivesThem) {
                       "Form frmCustom FRMCUSTOM.FRM", "ResFile MineSweeper MineSweeper.RES"}));
   MemoryProject& project = *loaded.projects[0];
   EXPECT_EQ(project.Name(), "MineSweeper");
-  EXPECT_EQ(project.BuildFileName(), (fs::absolute(kCorpus / "minesweeper") / "MineSweeper.exe").string());
   EXPECT_EQ(project.Component(9).Code(), nullptr);  // the related document has no code
   EXPECT_NE(project.FindComponent("mstringsortroutines"), nullptr);
   EXPECT_EQ(project.Component(1).FileNames(1), fs::absolute(kCorpus / "minesweeper/frmMineSweeper.frm").string());
@@ -334,7 +333,6 @@ TEST(SmallProject, AModuleFileLoadsAsAProjectOfItsOwnAndKeepsItsPermissionBits) 
   ASSERT_TRUE(Load(vbe, project.dir / "Thing.cls").readable);
   ASSERT_EQ(vbe.ProjectCount(), 1);
   EXPECT_EQ(vbe.Project(1).FileName(), "");
-  EXPECT_EQ(vbe.Project(1).BuildFileName(), "");
   ASSERT_EQ(vbe.Project(1).ComponentCount(), 1);
   VBComponent& thing = vbe.Project(1).Component(1);
   EXPECT_EQ(thing.Name(), "Thing");
