@@ -26,12 +26,6 @@ using platform::testing::WriteBytes;
 const std::string kCouldNotConnect =
     "Gildex could not connect to your current VB IDE.\r\nPlease close your VB IDE and try again.";
 
-std::vector<std::string> Prompts(const platform::ScriptedDialogs& dialogs) {
-  std::vector<std::string> prompts;
-  for (const platform::MessageBox& box : dialogs.Asked()) prompts.push_back(box.prompt);
-  return prompts;
-}
-
 TEST(AddToINI, TheFirstStartRegistersTheAddInAndTheSourceControlAddInDecidesSourceControl) {
   struct Case {
     const char* name;
@@ -61,7 +55,7 @@ TEST(AddToINI, TheFirstStartRegistersTheAddInAndTheSourceControlAddInDecidesSour
     rig.add_in.Engine().SourceControl(!c.source_control);
     rig.add_in.AddToINI();
     EXPECT_EQ(ReadBytes(ini), c.after.empty() ? *c.list : c.after);
-    EXPECT_EQ(Prompts(rig.dialogs), c.said);
+    EXPECT_EQ(testing::Prompts(rig.dialogs), c.said);
     if (!c.said.empty()) {
       EXPECT_EQ(rig.dialogs.Asked()[0].style, platform::vbInformation);
       EXPECT_EQ(rig.dialogs.Asked()[0].title, "Gildex");

@@ -11,6 +11,7 @@
 
 #include "common/error_report.h"
 #include "common/registry_tools.h"
+#include "engine/engine_rig_test.h"
 #include "engine/gildex.h"
 #include "host/command_bars.h"
 #include "host/memory_vbe.h"
@@ -171,11 +172,7 @@ struct SampleHost {
     host::CodeModule& code = *Component(name).Code();
     return code.Lines(1, code.CountOfLines());
   }
-  std::vector<std::string> Boxes() const {
-    std::vector<std::string> prompts;
-    for (const platform::MessageBox& box : rig.dialogs.Asked()) prompts.push_back(box.prompt);
-    return prompts;
-  }
+  std::vector<std::string> Boxes() const { return Prompts(rig.dialogs); }
 
   AddInRig rig;
   std::filesystem::path folder = rig.dir / "Orders";
