@@ -337,14 +337,13 @@ TEST(DesignerEdits, EachEditChangesOnlyItsLinesAndReloadsAsTheSameModel) {
            Added(442, 1, "VB.Label Label1", Placed("Caption \"Label1\"", "2700", "2812", 24)),
        {"added Timer1", "added Line1", "added Label1", "renamed Label1(-1) Label3", "added Label1"}},
       // The frame keeps its numbers, which the form's scale now reads as pixels.
-      {"a pixel form measures a new control in pixels; a data control and a picture box",
+      {"a pixel form measures a new control in pixels, a picture box its scale too",
        [](SampleForm& f) {
          MemoryControl& form = f.designer->Root();
          form.SetPropertyValue("ScaleMode", "3");
          form.SetPropertyValue("ScaleHeight", "408");
          form.SetPropertyValue("ScaleWidth", "441");
          f.designer->AddControl("CommandButton");
-         f.designer->AddControl("Data");
          f.designer->AddControl("PictureBox", &f.Control("fraAddress"));
        },
        "@22 -" + PropertyLine(1, "ScaleHeight", "6120") + "\n@23 -" + PropertyLine(1, "ScaleWidth", "6615") + "\n@22 +" +
@@ -353,12 +352,8 @@ TEST(DesignerEdits, EachEditChangesOnlyItsLinesAndReloadsAsTheSameModel) {
            Added(305, 2, "VB.PictureBox Picture1",
                  {{"Height", "33"}, {"Left", "2067"}, {"ScaleHeight", "29"}, {"ScaleWidth", "77"}, {"TabIndex", "24"}, {"Top", "823"}, {"Width", "81"}}) +
            Added(434, 1, "VB.CommandButton Command1",
-                 {{"Caption", "\"Command1\""}, {"Height", "33"}, {"Left", "180"}, {"TabIndex", "23"}, {"Top", "187"}, {"Width", "81"}}) +
-           Added(442, 1, "VB.Data Data1",
-                 {{"Caption", "\"Data1\""}, {"Connect", "\"Access\""}, {"DatabaseName", "\"\""}, {"DefaultCursorType", "0  'DefaultCursor"},
-                  {"DefaultType", "2  'UseODBC"}, {"Exclusive", "0   'False"}, {"Height", "23"}, {"Left", "180"}, {"Options", "0"},
-                  {"ReadOnly", "0   'False"}, {"RecordsetType", "1  'Dynaset"}, {"RecordSource", "\"\""}, {"Top", "192"}, {"Width", "81"}}),
-       {"added Command1", "added Data1", "added Picture1"}},
+                 {{"Caption", "\"Command1\""}, {"Height", "33"}, {"Left", "180"}, {"TabIndex", "23"}, {"Top", "187"}, {"Width", "81"}}),
+       {"added Command1", "added Picture1"}},
       {"remove a frame with the controls inside it",
        [](SampleForm& f) {
          VBControl& frame = f.Control("fraStatus");

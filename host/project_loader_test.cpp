@@ -362,13 +362,6 @@ TEST(SmallProject, DamagedInputIsReportedWithFileAndLineAndNothingIsWritten) {
          WriteBytes(p.dir / "Main.frm", form.substr(0, form.find("   End\r\n")));
        },
        "Main.frm", 0, true, ""},
-      {"binary junk",
-       [](SmallProject& p) {
-         std::string junk;
-         for (int i = 0; i < 4096; ++i) junk += static_cast<char>((i * 7919) % 32);
-         WriteBytes(p.dir / "Util.bas", junk);
-       },
-       "Util.bas", 0, true, ""},
       {"duplicate member", [](SmallProject& p) { WriteBytes(p.vbp, ReadBytes(p.vbp) + "Module=Util; UTIL.BAS\r\n"); },
        "Orders.vbp", 6, false, "listed twice (first at line 3)"},
       {"line too long",
