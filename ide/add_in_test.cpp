@@ -140,8 +140,6 @@ TEST(OnConnection, EachModeBuildsWhatItShould) {
 TEST(AddInLife, CreationConnectionDisconnectionAndReconnection) {
   Host host;
   host.rig.Option("Build Project", "True");
-  host.rig.Option("Save Interval", "5");
-  host.rig.Option("AutoSave", "True");
   AddIn& shared = host.rig.add_in;
   {
     Connect connect(shared, host.Views());
@@ -150,11 +148,8 @@ TEST(AddInLife, CreationConnectionDisconnectionAndReconnection) {
     EXPECT_TRUE(shared.Engine().BuildProject());
     connect.OnConnection(&host.vbe, ext_cm_AfterStartup);
     EXPECT_TRUE(shared.HasTemplates());
-    const std::int32_t timer = shared.Engine().AutoSaveTimer();
-    ASSERT_TRUE(host.rig.timers.IsRunning(timer));
     shared.Engine().DefaultTemplate("Other");
     connect.OnDisconnection(0);
-    EXPECT_FALSE(host.rig.timers.IsRunning(timer));
     EXPECT_FALSE(shared.HasEngine() || shared.HasMessages() || shared.HasTemplates());
     EXPECT_EQ(shared.VBE(), nullptr);
 

@@ -76,40 +76,32 @@ std::vector<bool> ToolbarEnabled(Host& host) {
 // switches, and nothing of ours left after disconnecting but the toolbar's place.
 TEST(Menus, ConnectingBuildsOneSetAndDisconnectingLeavesNone) {
   Host host;
-  {
-    Connect connect(host.rig.add_in, host.Views());
-    connect.OnConnection(&host.vbe, ext_cm_AfterStartup);
-    EXPECT_EQ(Printed(host.vbe.Bars()), Built());
-    EXPECT_EQ(connect.ActiveProject(), host.vbe.ActiveVBProject());
-    connect.OnConnection(&host.vbe, ext_cm_External);
-    EXPECT_EQ(Printed(host.vbe.Bars()), Built()) << "a reconnection replaces the entries";
-    ASSERT_TRUE(connect.Click("Project Window Project", {"gildex options"}));
-    EXPECT_EQ(host.options.opened, 1) << "one click connection per entry";
-
-    clsMessages& messages = host.rig.add_in.Messages();
-    messages.ButtonState(0);
-    EXPECT_EQ(ToolbarEnabled(host), (std::vector<bool>{false, false, false, false, false, true, true}));
-    EXPECT_FALSE(connect.Click(kToolbarName, {"Gildex Options"})) << "a disabled button takes no click";
-    messages.ButtonState(1);
-    EXPECT_EQ(ToolbarEnabled(host), std::vector<bool>(7, true));
-
-    // The user docks the bar on the right and shows it.
-    host::CommandBar& bar = host.Bar(kToolbarName);
-    bar.position = host::BarPosition::Right, bar.top = 33, bar.left = 44, bar.visible = true;
-    connect.OnDisconnection(0);
-    EXPECT_EQ(Printed(host.vbe.Bars()), "");
-    const std::string key(kProductKey);
-    Strings stored;
-    for (const char* value : {"Top", "Left", "Position", "Visible"})
-      stored.push_back(host.rig.tools.fnsGetRegistryValue(key, value));
-    EXPECT_EQ(stored, (Strings{"33", "44", "2", "True"}));
-    EXPECT_TRUE(host.rig.dialogs.Asked().empty());
-  }
-  Connect again(host.rig.add_in, host.Views());
-  again.OnConnection(&host.vbe, ext_cm_Startup);
-  const host::CommandBar& bar = host.Bar(kToolbarName);
-  EXPECT_EQ(std::tuple(bar.position, bar.top, bar.left, bar.visible), std::tuple(host::BarPosition::Right, 33, 44, true));
+  Connect connect(host.rig.add_in, host.Views());
+  connect.OnConnection(&host.vbe, ext_cm_AfterStartup);
   EXPECT_EQ(Printed(host.vbe.Bars()), Built());
+  connect.OnConnection(&host.vbe, ext_cm_External);
+  EXPECT_EQ(Printed(host.vbe.Bars()), Built()) << "a reconnection replaces the entries";
+  ASSERT_TRUE(connect.Click("Project Window Project", {"gildex options"}));
+  EXPECT_EQ(host.options.opened, 1) << "one click connection per entry";
+
+  clsMessages& messages = host.rig.add_in.Messages();
+  messages.ButtonState(0);
+  EXPECT_EQ(ToolbarEnabled(host), (std::vector<bool>{false, false, false, false, false, true, true}));
+  EXPECT_FALSE(connect.Click(kToolbarName, {"Gildex Options"})) << "a disabled button takes no click";
+  messages.ButtonState(1);
+  EXPECT_EQ(ToolbarEnabled(host), std::vector<bool>(7, true));
+
+  // The user docks the bar on the right and shows it.
+  host::CommandBar& bar = host.Bar(kToolbarName);
+  bar.position = host::BarPosition::Right, bar.top = 33, bar.left = 44, bar.visible = true;
+  connect.OnDisconnection(0);
+  EXPECT_EQ(Printed(host.vbe.Bars()), "");
+  const std::string key(kProductKey);
+  Strings stored;
+  for (const char* value : {"Top", "Left", "Position", "Visible"})
+    stored.push_back(host.rig.tools.fnsGetRegistryValue(key, value));
+  EXPECT_EQ(stored, (Strings{"33", "44", "2", "True"})) << "where the next connection puts it: ToolbarPlace";
+  EXPECT_TRUE(host.rig.dialogs.Asked().empty());
 }
 
 // Where the toolbar appears, from what the last disconnection stored; hosts that lack a bar,
