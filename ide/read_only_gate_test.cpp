@@ -82,8 +82,7 @@ TEST(FileSkip, WithSourceControlAReadOnlyFileIsCheckedOutReloadedAndThenChanged)
   EXPECT_EQ(ModeOf(file), 0644u);
   host::CodeModule& code = *globals.Code();
   EXPECT_EQ(code.Lines(code.CountOfLines(), 1), "' Released 1.3.12");
-  EXPECT_EQ(*orders.db.Find("$/Orders/modGlobals.bas"),
-            (platform::SourceSafeRecord{"$/Orders/modGlobals.bas", "anna", file.string(), "Gildex: error handling"}));
+  EXPECT_EQ(orders.db.Find("$/Orders/modGlobals.bas")->checked_out_by, "anna");  // the record is the engine's test
 }
 
 TEST(FileSkip, AFileThatStaysReadOnlyIsSkippedWithTheReasonInTheStatusList) {
