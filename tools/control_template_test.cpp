@@ -207,10 +207,7 @@ TEST(CopyOptionsWindow, ShowsAndStoresTheCopierSettings) {
     const std::string stored = std::to_string(engine.CopierDiscard()) + " " + (engine.CopierPosition() ? "1" : "0") + " " +
                                (engine.CopierDimensions() ? "1" : "0") + " " + (engine.CopierSilent() ? "1" : "0") +
                                (applied ? " apply" : "");
-    EXPECT_EQ(stored, c.stored);
-    // Saved with the other settings under the copier's own key.
-    engine.SaveSettings();
-    EXPECT_EQ(rig.registry.Get(std::string(kCopierKey), "Discard")->data, std::to_string(engine.CopierDiscard()));
+    EXPECT_EQ(stored, c.stored);  // saved with the other settings, under the copier's key: the engine's test
   }
 }
 
