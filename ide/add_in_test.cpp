@@ -129,7 +129,6 @@ TEST(OnConnection, EachModeBuildsWhatItShould) {
       EXPECT_EQ(engine.HeaderCode(), "") << "Standard is not in that folder";
       continue;
     }
-    EXPECT_EQ(engine.TemplatePath(), host.rig.services.program_folder.string() + "/Templates/");
     EXPECT_EQ(engine.HeaderCode(), "On Error GoTo %ProcName%_Err") << name;
     EXPECT_EQ(host.rig.add_in.Templates().Count(), 1) << name;
   }
