@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "common/nembus_common.h"
 #include "host/host_test.h"
 #include "host/memory_vbe.h"
 #include "host/project_loader.h"
@@ -136,12 +137,22 @@ TEST(AspGenerator, SamplePageIsWritten) {
 
 TEST(AspGenerator, LaysOutRowsAndMarksUpControls) {
   const std::string list = std::string("\3\0\2\0", 4) + std::string("\1\0a", 3) + std::string("\2\0bb", 4) + std::string("\1\0c", 3);
+  // Pictures: a bitmap and a GIF stored in the .frx, an empty one, one whose .frx is missing, none.
+  const std::string bmp("BM\x06\0\0\0", 6), gif = "GIF89a-picture";
+  const auto picture = [](const std::string& name, const std::string& type, long left, const std::string& at) {
+    return Control(type, name, 10, left, 10, at.empty() ? "" : "      Picture         =   " + at + "\n");
+  };
+  const auto image = [](const std::string& file) {
+    return Cell(10, "<input border=0 src=\"<dir>" + file + "\" width=10 height=300 type=image>");
+  };
   const struct {
     const char* what;
     std::string inside, frx;
-    std::string body;  // between the form's opening tag and the script
+    std::string body;  // between the form's opening tag and the script; <dir> the form's folder
     std::vector<std::string> left_out;
     std::int32_t result;
+    std::vector<std::pair<std::string, std::string>> pictures = {};  // file and bytes written, in order
+    std::vector<std::string> picture_problems = {};
   } rows[] = {
       {"one row of two, ordered by left, in twips read as thirds",
        Control("CommandButton", "cmdSecond", 120, 1500, 600, "      Caption         =   \"&Reset form\"\n") +
@@ -185,14 +196,34 @@ TEST(AspGenerator, LaysOutRowsAndMarksUpControls) {
        kOpen + Cell(20, "<object classid=\"clsid:\" id=\"cboLost\" width=20 height=100></object>") + kClose + "</FORM>", {}, 0},
       {"user scale: the ratio divides by zero and nothing is written", "   ScaleMode       =   0  'User\n" +
            Control("Label", "lblA", 60, 60, 60), "", "", {}, 11},
+      {"pictures written in their stored format",
+       "   ScaleMode       =   3  'Pixel\n" + picture("imgLogo", "Image", 10, "\"Form1.frx\":0000") +
+           picture("picBar", "PictureBox", 30, "\"Form1.frx\":0012") + picture("imgEmpty", "Image", 50, "\"Form1.frx\":002C") +
+           picture("imgLost", "Image", 70, "\"Lost.frx\":0000") + picture("imgNone", "Image", 90, ""),
+       StoredPicture(bmp) + StoredPicture(gif) + StoredPicture(""),
+       kOpen + image("imgLogo.bmp") + image("picBar.gif") + image("imgEmpty.gif") + image("imgLost.gif") +
+           image("imgNone.gif") + kClose + "</FORM>",
+       {}, 0, {{"imgLogo.bmp", bmp}, {"picBar.gif", gif}},
+       {"imgEmpty: Invalid picture: the stored picture is empty", "imgLost: File not found: Lost.frx"}},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.what);
     FormRig rig(row.inside, "", row.frx);
+    const std::string folder = rig.dir.Path().string() + "/";
     const std::string page = rig.Convert();
     EXPECT_EQ(rig.result, row.result) << rig.generator.LastError();
-    EXPECT_EQ(page, row.result == 0 ? CrLf("H\nF\n" + row.body + "\n") + kNoCodeScript : "<missing>");
+    EXPECT_EQ(page, row.result == 0 ? ReplaceAll(CrLf("H\nF\n" + row.body + "\n"), "<dir>", folder) + kNoCodeScript : "<missing>");
     EXPECT_EQ(rig.generator.LeftOut(), row.left_out);
+    std::vector<std::string> written, files;
+    for (const auto& [file, bytes] : row.pictures) {
+      written.push_back(folder + file);
+      EXPECT_EQ(Read(rig.dir / file), bytes);
+    }
+    EXPECT_EQ(rig.generator.PicturesWritten(), written);
+    EXPECT_EQ(rig.generator.PictureProblems(), row.picture_problems);
+    for (const auto& entry : fs::directory_iterator(rig.dir.Path())) files.push_back(entry.path().string());
+    EXPECT_EQ(files.size(), written.size() + 2 + (row.frx.empty() ? 0 : 1) - (row.result == 0 ? 0 : 1))
+        << "the form, its .frx, the page and the pictures written, nothing else";
   }
 }
 
@@ -274,39 +305,6 @@ TEST(AspGenerator, NothingFromTheFormGetsInAsMarkup) {
   window.optMethod = 0;
   window.txtAction = kConverterAction;
   EXPECT_EQ(window.GenerateForm(), "<FORM method=GET action=\"--WEBBOT-SELF--\">");
-}
-
-TEST(AspGenerator, WritesPicturesInTheirStoredFormat) {
-  const std::string bmp("BM\x06\0\0\0", 6), gif = "GIF89a-picture";
-  const std::string frx = StoredPicture(bmp) + StoredPicture(gif) + StoredPicture("");
-  const auto at = [](std::size_t offset) {
-    char hex[8];
-    std::snprintf(hex, sizeof hex, "%04zX", offset);
-    return std::string(hex);
-  };
-  FormRig rig("   ScaleMode       =   3  'Pixel\n" +
-                  Control("Image", "imgLogo", 10, 10, 10, "      Picture         =   \"Form1.frx\":" + at(0) + "\n") +
-                  Control("PictureBox", "picBar", 10, 30, 10, "      Picture         =   \"Form1.frx\":" + at(18) + "\n") +
-                  Control("Image", "imgEmpty", 10, 50, 10, "      Picture         =   \"Form1.frx\":" + at(44) + "\n") +
-                  Control("Image", "imgLost", 10, 70, 10, "      Picture         =   \"Lost.frx\":0000\n") +
-                  Control("Image", "imgNone", 10, 90, 10),
-              "", frx);
-  const std::string page = rig.Convert();
-  ASSERT_EQ(rig.result, 0) << rig.generator.LastError();
-  const std::string folder = rig.dir.Path().string() + "/";
-  const auto image = [&](const std::string& file) {
-    return "<input border=0 src=\"" + folder + file + "\" width=10 height=300 type=image>";
-  };
-  EXPECT_EQ(page, CrLf("H\nF\n" + kOpen + Cell(10, image("imgLogo.bmp")) + Cell(10, image("picBar.gif")) +
-                       Cell(10, image("imgEmpty.gif")) + Cell(10, image("imgLost.gif")) + Cell(10, image("imgNone.gif")) +
-                       kClose + "</FORM>\n") +
-                      kNoCodeScript);
-  EXPECT_EQ(Read(rig.dir / "imgLogo.bmp"), bmp);
-  EXPECT_EQ(Read(rig.dir / "picBar.gif"), gif);
-  EXPECT_EQ(rig.generator.PicturesWritten(), (std::vector<std::string>{folder + "imgLogo.bmp", folder + "picBar.gif"}));
-  EXPECT_EQ(rig.generator.PictureProblems(),
-            (std::vector<std::string>{"imgEmpty: Invalid picture: the stored picture is empty", "imgLost: File not found: Lost.frx"}));
-  EXPECT_FALSE(fs::exists(rig.dir / "imgEmpty.gif"));
 }
 
 // For each page, what is wrong with the nesting of its tags as Python's HTML parser reads
