@@ -1,5 +1,4 @@
 // Checking a read-only file out of source control before it is changed.
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -44,77 +43,73 @@ struct OrdersCheckOut {
   std::string message = "left from before";
 };
 
-TEST(CheckOutFile, ChecksOutTheFileOfTheDatabaseProjectOrItsOwnPath) {
-  for (const bool by_project : {true, false}) {
-    OrdersCheckOut t;
-    const std::filesystem::path& file = by_project ? t.form : t.module;
-    const std::string spec = by_project ? "$/Orders/frmMain.frm" : "$" + t.module.string();
-    const std::string bytes = ReadBytes(file);
-    EXPECT_TRUE(t.rig.gildex.CheckOutFile(file.string(), by_project ? "$/Orders" : "", t.message));
-    EXPECT_EQ(t.message, "");
-    EXPECT_TRUE(IsWritable(file));
-    EXPECT_EQ(ReadBytes(file), bytes);
-    EXPECT_EQ(*t.db.Find(spec), (platform::SourceSafeRecord{spec, "anna", file.string(), "Gildex: error handling"}));
-    EXPECT_FALSE(IsWritable(by_project ? t.module : t.form)) << "the other file is left alone";
-    EXPECT_TRUE(t.rig.dialogs.Asked().empty());
-  }
-}
-
-TEST(CheckOutFile, FailuresTellTheUserWhyAndChangeNothing) {
+// The file of the database project or the file's own path is checked out; a failure tells the
+// user why and changes nothing; a writable local copy is replaced only when the user says Yes.
+TEST(CheckOutFile, ChecksOutOrSaysWhyNotAndChangesNothing) {
+  const std::string server_error = "Error " + std::to_string(static_cast<std::int32_t>(platform::kSsLocalFileMissing)) +
+                                   ": \r\nFile not found: ";
+  const auto writable = [](OrdersCheckOut& t) { ::chmod(t.form.c_str(), 0644); };
+  const std::string replace = "frmMain.frm is writable. Replace?";
+  const std::string already = "Could not check-out file frmMain.frm, already writable!";
   const struct {
     std::string name;
     std::function<void(OrdersCheckOut&)> prepare;
     std::string file_name;  // in the Orders folder
     std::string project;
+    bool checked_out;
     std::string message;  // "<file>" stands for the file's path
+    platform::MsgBoxResult answer = platform::vbOK;  // vbOK: no box
+    std::string box = "";                             // how the box's prompt starts
   } cases[] = {
+      {"by the database project", nullptr, "frmMain.frm", "$/Orders", true, ""},
+      {"by its own path", nullptr, "modGlobals.bas", "", true, ""},
       {"no database configured", [](OrdersCheckOut& t) { t.rig.env.Unset(platform::kSourceSafeVariable); },
-       "frmMain.frm", "$/Orders", "Error logging into SourceSafe"},
+       "frmMain.frm", "$/Orders", false, "Error logging into SourceSafe"},
       {"database folder missing",
        [](OrdersCheckOut& t) { t.rig.env.Set(platform::kSourceSafeVariable, (t.rig.dir / "nowhere").string()); },
-       "frmMain.frm", "$/Orders", "Error logging into SourceSafe: Invalid SRCSAFE.INI file."},
+       "frmMain.frm", "$/Orders", false, "Error logging into SourceSafe: Invalid SRCSAFE.INI file."},
+      {"user not allowed", [](OrdersCheckOut& t) { t.db.AddUser("bert"); }, "frmMain.frm", "$/Orders", false,
+       "Error logging into SourceSafe: Invalid user name"},
       {"damaged database", [](OrdersCheckOut& t) { WriteBytes(t.rig.dir / "vss" / "items.txt", "frmMain.frm\n"); },
-       "frmMain.frm", "$/Orders", "Error logging into SourceSafe"},
-      {"file not in the database", nullptr, "frmAbout.frm", "$/Orders", "Could not check-out file <file>"},
-      {"file in another project", nullptr, "frmMain.frm", "$/Billing", "Could not check-out file <file>"},
+       "frmMain.frm", "$/Orders", false, "Error logging into SourceSafe"},
+      {"file not in the database", nullptr, "frmAbout.frm", "$/Orders", false, "Could not check-out file <file>"},
+      {"file in another project", nullptr, "frmMain.frm", "$/Billing", false, "Could not check-out file <file>"},
+      {"writable, Yes", writable, "frmMain.frm", "$/Orders", true, "", platform::vbYes, replace},
+      {"writable, No", writable, "frmMain.frm", "$/Orders", false, already, platform::vbNo, replace},
+      {"writable, Cancel", writable, "frmMain.frm", "$/Orders", false, already, platform::vbCancel, replace},
+      {"an unexpected server failure is reported", [](OrdersCheckOut& t) { std::filesystem::remove(t.form); },
+       "frmMain.frm", "$/Orders", false, "Could not check-out file <file>", platform::vbAbort, server_error},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
     OrdersCheckOut t;
     if (c.prepare) c.prepare(t);
-    const std::string file = (t.work / c.file_name).string();
-    const std::string items = t.Items();
-    EXPECT_FALSE(t.rig.gildex.CheckOutFile(file, c.project, t.message)) << c.name;
-    EXPECT_EQ(t.message, ReplaceAll(c.message, "<file>", file)) << c.name;
-    EXPECT_FALSE(IsWritable(t.form)) << c.name;
-    EXPECT_EQ(t.Items(), items) << c.name;
-    EXPECT_TRUE(t.rig.dialogs.Asked().empty()) << c.name;
+    if (c.answer != platform::vbOK) t.rig.dialogs.Answer(c.answer);
+    const std::filesystem::path file = t.work / c.file_name;
+    const std::filesystem::path& other = file == t.form ? t.module : t.form;
+    const bool was_writable = IsWritable(file);
+    const std::string bytes = std::filesystem::exists(file) ? ReadBytes(file) : "", items = t.Items();
+    EXPECT_EQ(t.rig.gildex.CheckOutFile(file.string(), c.project, t.message), c.checked_out);
+    EXPECT_EQ(t.message, ReplaceAll(c.message, "<file>", file.string()));
+    EXPECT_EQ(IsWritable(file), c.checked_out || was_writable);
+    EXPECT_FALSE(IsWritable(other)) << "the other file is left alone";
+    const std::string spec = c.project.empty() ? "$" + file.string() : c.project + "/" + c.file_name;
+    if (c.checked_out) {
+      EXPECT_EQ(ReadBytes(file), bytes);
+      EXPECT_EQ(*t.db.Find(spec), (platform::SourceSafeRecord{spec, "anna", file.string(), "Gildex: error handling"}));
+    } else {
+      EXPECT_EQ(t.Items(), items);
+    }
+    ASSERT_EQ(t.rig.dialogs.Asked().size(), c.box.empty() ? 0u : 1u);
+    if (c.box.empty()) continue;
+    const platform::MessageBox& box = t.rig.dialogs.Asked()[0];
+    EXPECT_TRUE(box.prompt.starts_with(c.box)) << box.prompt;
+    if (c.box == replace) {
+      EXPECT_EQ(box.style, platform::vbYesNoCancel | platform::vbQuestion);
+    } else {
+      EXPECT_EQ(testing::ReportedNames(t.rig.dialogs), std::vector<std::string>{"CGildex.CheckOutFile"});
+    }
   }
-}
-
-TEST(CheckOutFile, AWritableLocalCopyIsReplacedOnlyWhenTheUserSaysYes) {
-  for (const platform::MsgBoxResult answer : {platform::vbYes, platform::vbNo, platform::vbCancel}) {
-    OrdersCheckOut t;
-    ::chmod(t.form.c_str(), 0644);
-    t.rig.dialogs.Answer(answer);
-    EXPECT_EQ(t.rig.gildex.CheckOutFile(t.form.string(), "$/Orders", t.message), answer == platform::vbYes);
-    EXPECT_EQ(t.message, answer == platform::vbYes ? "" : "Could not check-out file frmMain.frm, already writable!");
-    ASSERT_EQ(t.rig.dialogs.Asked().size(), 1u);
-    EXPECT_EQ(t.rig.dialogs.Asked()[0].prompt, "frmMain.frm is writable. Replace?");
-    EXPECT_EQ(t.rig.dialogs.Asked()[0].style, platform::vbYesNoCancel | platform::vbQuestion);
-    EXPECT_EQ(t.db.Find("$/Orders/frmMain.frm")->checked_out_by, answer == platform::vbYes ? "anna" : "") << answer;
-  }
-}
-
-TEST(CheckOutFile, AnUnexpectedServerFailureIsReportedAndTheFileStaysReadOnly) {
-  OrdersCheckOut t;
-  std::filesystem::remove(t.form);
-  t.rig.dialogs.Answer(platform::vbAbort);
-  EXPECT_FALSE(t.rig.gildex.CheckOutFile(t.form.string(), "$/Orders", t.message));
-  EXPECT_EQ(t.message, "Could not check-out file " + t.form.string());
-  EXPECT_THAT(testing::ReportedNames(t.rig.dialogs), ::testing::ElementsAre("CGildex.CheckOutFile"));
-  const std::string number = std::to_string(static_cast<std::int32_t>(platform::kSsLocalFileMissing));
-  EXPECT_THAT(t.rig.dialogs.Asked()[0].prompt, ::testing::StartsWith("Error " + number + ": \r\nFile not found: "));
-  EXPECT_EQ(t.db.Find("$/Orders/frmMain.frm")->checked_out_by, "");
 }
 
 }  // namespace

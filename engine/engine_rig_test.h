@@ -177,6 +177,13 @@ inline void ExpectRewrites(Operation operation, const std::vector<ModuleCase>& c
   }
 }
 
+// The prompts of the boxes shown so far, in order.
+inline std::vector<std::string> Prompts(const platform::ScriptedDialogs& dialogs) {
+  std::vector<std::string> prompts;
+  for (const platform::MessageBox& box : dialogs.Asked()) prompts.push_back(box.prompt);
+  return prompts;
+}
+
 // The qualified names of the error boxes shown so far, in order.
 inline std::vector<std::string> ReportedNames(const platform::ScriptedDialogs& dialogs) {
   std::vector<std::string> names;

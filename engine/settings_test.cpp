@@ -97,13 +97,6 @@ TEST(EngineSettings, LoadConvertsTheStoredText) {
     rig.gildex.LoadSettings();
     EXPECT_EQ(rig.gildex.GetSettingText(c.property), c.reads) << c.value_name << "=" << c.stored;
   }
-  // Loading names a backup folder; only setting one creates it.
-  EngineRig rig;
-  const std::filesystem::path folder = rig.dir / "not-yet";
-  rig.registry.Set(kOptions, "Backup Directory", platform::RegValue{platform::RegType::String, folder.string(), 0});
-  rig.gildex.LoadSettings();
-  EXPECT_FALSE(std::filesystem::exists(folder));
-  EXPECT_EQ(rig.gildex.BackupDirectory(), folder.string() + "/");
 }
 
 // The options command sets a value by either name in any letter case, through the
@@ -148,6 +141,10 @@ TEST(EngineSettings, SetSettingTextAppliesTheAccessorRulesOrSaysWhatIsWrong) {
 TEST(EngineSettings, TheBackupFolderIsCreatedOrRefusedAndAnEmptyOneIsTheProjectsFolder) {
   EngineRig rig;
   const std::filesystem::path folder = rig.dir / "backups" / "vb";
+  rig.registry.Set(kOptions, "Backup Directory", platform::RegValue{platform::RegType::String, folder.string(), 0});
+  rig.gildex.LoadSettings();
+  EXPECT_FALSE(std::filesystem::exists(folder)) << "loading names a folder; only setting one creates it";
+  EXPECT_EQ(rig.gildex.BackupDirectory(), folder.string() + "/");
   rig.gildex.BackupDirectory(folder.string());
   EXPECT_TRUE(std::filesystem::is_directory(folder));
   EXPECT_EQ(rig.gildex.BackupDirectory(), folder.string() + "/");

@@ -7,9 +7,11 @@
 #include <algorithm>
 #include <filesystem>
 #include <initializer_list>
+#include <string>
 #include <string_view>
 #include <vector>
 
+#include "host/source_lines.h"
 #include "platform/cp1252.h"
 #include "platform/test_files.h"
 
@@ -27,6 +29,32 @@ inline std::vector<std::filesystem::path> CorpusFiles(std::initializer_list<std:
   }
   std::sort(files.begin(), files.end());
   return files;
+}
+
+// The lines that differ, by longest common subsequence: "@N -old" with its line number
+// before, "@N +new" with its line number after. Line ends count as part of a line.
+inline std::string LineDiff(const std::string& before, const std::string& after) {
+  const std::vector<RawLine> a = SplitLines(before), b = SplitLines(after);
+  const auto same = [&](std::size_t i, std::size_t j) { return a[i].text == b[j].text && a[i].end == b[j].end; };
+  // common[i][j]: the longest common run of a[i..] and b[j..].
+  std::vector<std::vector<int>> common(a.size() + 1, std::vector<int>(b.size() + 1, 0));
+  for (std::size_t i = a.size(); i-- > 0;)
+    for (std::size_t j = b.size(); j-- > 0;)
+      common[i][j] = same(i, j) ? common[i + 1][j + 1] + 1 : std::max(common[i + 1][j], common[i][j + 1]);
+  std::string diff;
+  std::size_t i = 0, j = 0;
+  while (i < a.size() || j < b.size()) {
+    if (i < a.size() && j < b.size() && same(i, j)) {
+      ++i, ++j;
+    } else if (i < a.size() && (j == b.size() || common[i + 1][j] >= common[i][j + 1])) {
+      diff += "@" + std::to_string(i + 1) + " -" + a[i].text + "\n";
+      ++i;
+    } else {
+      diff += "@" + std::to_string(j + 1) + " +" + b[j].text + "\n";
+      ++j;
+    }
+  }
+  return diff;
 }
 
 using platform::testing::TempDir;

@@ -103,7 +103,6 @@ TEST(Corpus, ComponentsGetTheTypeAndNameTheIdeGivesThem) {
                       "Form frmCustom FRMCUSTOM.FRM", "ResFile MineSweeper MineSweeper.RES"}));
   MemoryProject& project = *loaded.projects[0];
   EXPECT_EQ(project.Name(), "MineSweeper");
-  EXPECT_EQ(project.BuildFileName(), (fs::absolute(kCorpus / "minesweeper") / "MineSweeper.exe").string());
   EXPECT_EQ(project.Component(9).Code(), nullptr);  // the related document has no code
   EXPECT_NE(project.FindComponent("mstringsortroutines"), nullptr);
   EXPECT_EQ(project.Component(1).FileNames(1), fs::absolute(kCorpus / "minesweeper/frmMineSweeper.frm").string());
@@ -334,7 +333,6 @@ TEST(SmallProject, AModuleFileLoadsAsAProjectOfItsOwnAndKeepsItsPermissionBits) 
   ASSERT_TRUE(Load(vbe, project.dir / "Thing.cls").readable);
   ASSERT_EQ(vbe.ProjectCount(), 1);
   EXPECT_EQ(vbe.Project(1).FileName(), "");
-  EXPECT_EQ(vbe.Project(1).BuildFileName(), "");
   ASSERT_EQ(vbe.Project(1).ComponentCount(), 1);
   VBComponent& thing = vbe.Project(1).Component(1);
   EXPECT_EQ(thing.Name(), "Thing");
@@ -364,13 +362,6 @@ TEST(SmallProject, DamagedInputIsReportedWithFileAndLineAndNothingIsWritten) {
          WriteBytes(p.dir / "Main.frm", form.substr(0, form.find("   End\r\n")));
        },
        "Main.frm", 0, true, ""},
-      {"binary junk",
-       [](SmallProject& p) {
-         std::string junk;
-         for (int i = 0; i < 4096; ++i) junk += static_cast<char>((i * 7919) % 32);
-         WriteBytes(p.dir / "Util.bas", junk);
-       },
-       "Util.bas", 0, true, ""},
       {"duplicate member", [](SmallProject& p) { WriteBytes(p.vbp, ReadBytes(p.vbp) + "Module=Util; UTIL.BAS\r\n"); },
        "Orders.vbp", 6, false, "listed twice (first at line 3)"},
       {"line too long",

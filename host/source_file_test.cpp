@@ -183,9 +183,6 @@ TEST(SourceFile, BrokenFilesAreFatalAndKeptWhole) {
   const std::vector<Case> cases = {
       {"binary junk", junk, {"f.frm:0: fatal: not a VB6 text file"}},
       {"UTF-16", utf16, {"f.frm:0: fatal: not a VB6 text file"}},
-      {"form cut short",
-       "VERSION 5.00\r\nBegin VB.Form f\r\n   Caption = \"x\"\r\n   Begin VB.CommandButton cmdOK \r\n      Caption = \"OK\"\r\n",
-       {"f.frm:4: fatal: Begin VB.CommandButton cmdOK at line 4 has no End"}},
       // Every later control sinks one level, so the form's own End closes the wrong control.
       {"a control's End missing",
        "VERSION 5.00\r\nBegin VB.Form f\r\n   Begin VB.Frame a\r\n      Begin VB.Label b\r\n   End\r\nEnd\r\n"

@@ -87,14 +87,10 @@ TEST(AutoSave, EachTickSavesInDesignModeAsConfirmedAndArmsTheNext) {
     if (!c.save_as.empty()) host.rig.dialogs.AnswerSave((host.folder / c.save_as).string());
     const std::size_t logged = host.rig.window_log.size();
     ASSERT_EQ(host.rig.timers.Count(), 1u) << c.name << ": loading AutoSave starts the timer";
-    std::int32_t timer = engine.AutoSaveTimer();
     if (c.forced) {
       connect.AutoSaveProject(true);
-    } else {
-      host.rig.clock.AdvanceTicks(kInterval - 1);
-      host.rig.timers.ProcessDue();
-      EXPECT_EQ(engine.AutoSaveTimer(), timer) << c.name << ": no tick before the interval";
-      host.rig.clock.AdvanceTicks(1);
+    } else {  // the first tick; when it comes is the engine's timer's test
+      host.rig.clock.AdvanceTicks(kInterval);
       host.rig.timers.ProcessDue();
     }
     Strings seen;
@@ -132,7 +128,7 @@ TEST(AutoSave, EachTickSavesInDesignModeAsConfirmedAndArmsTheNext) {
       // The next tick comes one interval after this one ended.
       EXPECT_EQ(host.rig.timers.Count(), 1u) << c.name;
       EXPECT_EQ(host.rig.timers.PeriodOf(engine.AutoSaveTimer()), kInterval) << c.name;
-      timer = engine.AutoSaveTimer();
+      const std::int32_t timer = engine.AutoSaveTimer();
       host.rig.clock.AdvanceTicks(kInterval - 1);
       host.rig.timers.ProcessDue();
       const bool early = engine.AutoSaveTimer() != timer;

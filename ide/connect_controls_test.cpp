@@ -4,9 +4,11 @@
 
 #include <filesystem>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "host/host_test.h"
 #include "host/project_loader.h"
 #include "ide/connect.h"
 #include "ide/ide_rig_test.h"
@@ -19,44 +21,12 @@ using platform::testing::ReadBytes;
 using platform::testing::WriteBytes;
 using Strings = std::vector<std::string>;
 
-Strings SplitLines(const std::string& text) {
-  Strings lines;
-  for (std::size_t start = 0; start < text.size();) {
-    std::size_t end = text.find("\r\n", start);
-    if (end == std::string::npos) end = text.size();
-    lines.push_back(text.substr(start, end - start));
-    start = end + 2;
-  }
-  return lines;
-}
-
-// The lines taken out ("-") and put in ("+"), in file order, by the longest common subsequence.
-Strings LineDiff(const std::string& before, const std::string& after) {
-  const Strings a = SplitLines(before), b = SplitLines(after);
-  std::vector<std::vector<int>> common(a.size() + 1, std::vector<int>(b.size() + 1));
-  for (std::size_t i = a.size(); i-- > 0;)
-    for (std::size_t j = b.size(); j-- > 0;)
-      common[i][j] = a[i] == b[j] ? common[i + 1][j + 1] + 1 : std::max(common[i + 1][j], common[i][j + 1]);
-  Strings out;
-  std::size_t i = 0, j = 0;
-  while (i < a.size() || j < b.size()) {
-    if (i < a.size() && j < b.size() && a[i] == b[j]) ++i, ++j;
-    else if (i < a.size() && (j == b.size() || common[i + 1][j] >= common[i][j + 1])) out.push_back("-" + a[i++]);
-    else out.push_back("+" + b[j++]);
-  }
-  return out;
-}
-
 struct ControlsIde : testing::SampleHost {
   explicit ControlsIde(bool windows = true) {
-    loaded = host::Load(vbe, folder / "Orders.vbp");
-    connect = std::make_unique<Connect>(rig.add_in, Views(windows));
-    connect->OnConnection(&vbe, ext_cm_AfterStartup);
+    Start("Orders.vbp", Views(windows));
     before = ReadBytes(File());
   }
-  host::MemoryComponent& Customer() {
-    return static_cast<host::MemoryComponent&>(*vbe.Project(1).FindComponent("frmCustomer"));
-  }
+  host::MemoryComponent& Customer() { return Component("frmCustomer"); }
   fs::path File() const { return folder / "frmCustomer.frm"; }
   // frmCustomer's designer open and current, with `names` selected in that order.
   // "-closed": current with its designer closed.
@@ -82,12 +52,11 @@ struct ControlsIde : testing::SampleHost {
       seen.push_back("box " + box.title + ": " + prompt);
     }
     if (Customer().IsDirty()) Customer().SaveAs(File().string());
-    for (std::string& line : LineDiff(before, ReadBytes(File()))) seen.push_back(std::move(line));
+    std::istringstream diff(host::testing::LineDiff(before, ReadBytes(File())));
+    for (std::string line; std::getline(diff, line);) seen.push_back(line.substr(line.find(' ') + 1));  // no "@N "
     return seen;
   }
 
-  host::LoadResult loaded;
-  std::unique_ptr<Connect> connect;
   std::string before;
 };
 

@@ -45,15 +45,8 @@ struct FakeControl : host::VBControl {
 };
 
 struct EventsIde : testing::SampleHost {
-  EventsIde() {
-    loaded = host::Load(vbe, folder / "Orders.vbp");
-    connect = std::make_unique<Connect>(rig.add_in, Views());
-    connect->OnConnection(&vbe, ext_cm_AfterStartup);
-  }
+  EventsIde() { Start("Orders.vbp", Views()); }
   CGildex& Engine() { return rig.add_in.Engine(); }
-  host::MemoryComponent& Component(const std::string& name, int project = 1) {
-    return static_cast<host::MemoryComponent&>(*vbe.Project(project).FindComponent(name));
-  }
   // frmAbout's designer open, so that its controls' events reach Connect.
   host::Designer& OpenAbout() {
     vbe.ShowDesigner(Component("frmAbout"));
@@ -64,18 +57,6 @@ struct EventsIde : testing::SampleHost {
     code.DeleteLines(1, code.CountOfLines());
     code.InsertLines(1, text);
   }
-  std::string Code(const std::string& component) {
-    host::CodeModule& code = *Component(component).Code();
-    return code.Lines(1, code.CountOfLines());
-  }
-  Strings Boxes() const {
-    Strings prompts;
-    for (const platform::MessageBox& box : rig.dialogs.Asked()) prompts.push_back(box.prompt);
-    return prompts;
-  }
-
-  host::LoadResult loaded;
-  std::unique_ptr<Connect> connect;
 };
 
 TEST(ConnectEvents, NewControlGetsItsTypesPrefix) {
@@ -156,7 +137,7 @@ TEST(ConnectEvents, RenamedControlTakesItsEventProceduresAlong) {
     ide.Engine().AutoRename(row.auto_rename);
     FakeControl control("CommandButton", row.new_name);
     designer.ControlRenamed.Raise(control, row.old_name, -1);
-    EXPECT_EQ(ide.Code("frmAbout"), row.after) << row.old_name << " auto rename " << row.auto_rename;
+    EXPECT_EQ(ide.Text("frmAbout"), row.after) << row.old_name << " auto rename " << row.auto_rename;
   }
 }
 
@@ -164,12 +145,12 @@ TEST(ConnectEvents, RemovedControlAsksOnceAndKeepsItsCode) {
   for (bool delete_events : {true, false}) {
     EventsIde ide;
     host::Designer& designer = ide.OpenAbout();
-    const std::string code = ide.Code("frmAbout");
+    const std::string code = ide.Text("frmAbout");
     ide.Engine().DeleteEvents(delete_events);
     FakeControl control("CommandButton", "cmdOK");
     designer.ControlRemoved.Raise(control);
     EXPECT_EQ(ide.Boxes(), delete_events ? Strings{kRemoveCode} : Strings{});
-    EXPECT_EQ(ide.Code("frmAbout"), code);
+    EXPECT_EQ(ide.Text("frmAbout"), code);
   }
 }
 

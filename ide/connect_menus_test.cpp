@@ -23,11 +23,6 @@ struct Host : testing::SampleHost {
     rig.Option("Comment Template", "' %ProcName% of %ModuleName%");
     host::Load(vbe, folder / "Orders.vbp");
   }
-  host::MemoryComponent& Component(const std::string& name) {
-    for (host::MemoryComponent* component : vbe.Projects().front()->Components())
-      if (component->Name() == name) return *component;
-    throw std::logic_error("no component " + name);
-  }
   host::CommandBar& Bar(const std::string& name) { return *vbe.Bars().Find(name); }
 };
 
@@ -81,40 +76,32 @@ std::vector<bool> ToolbarEnabled(Host& host) {
 // switches, and nothing of ours left after disconnecting but the toolbar's place.
 TEST(Menus, ConnectingBuildsOneSetAndDisconnectingLeavesNone) {
   Host host;
-  {
-    Connect connect(host.rig.add_in, host.Views());
-    connect.OnConnection(&host.vbe, ext_cm_AfterStartup);
-    EXPECT_EQ(Printed(host.vbe.Bars()), Built());
-    EXPECT_EQ(connect.ActiveProject(), host.vbe.ActiveVBProject());
-    connect.OnConnection(&host.vbe, ext_cm_External);
-    EXPECT_EQ(Printed(host.vbe.Bars()), Built()) << "a reconnection replaces the entries";
-    ASSERT_TRUE(connect.Click("Project Window Project", {"gildex options"}));
-    EXPECT_EQ(host.options.opened, 1) << "one click connection per entry";
-
-    clsMessages& messages = host.rig.add_in.Messages();
-    messages.ButtonState(0);
-    EXPECT_EQ(ToolbarEnabled(host), (std::vector<bool>{false, false, false, false, false, true, true}));
-    EXPECT_FALSE(connect.Click(kToolbarName, {"Gildex Options"})) << "a disabled button takes no click";
-    messages.ButtonState(1);
-    EXPECT_EQ(ToolbarEnabled(host), std::vector<bool>(7, true));
-
-    // The user docks the bar on the right and shows it.
-    host::CommandBar& bar = host.Bar(kToolbarName);
-    bar.position = host::BarPosition::Right, bar.top = 33, bar.left = 44, bar.visible = true;
-    connect.OnDisconnection(0);
-    EXPECT_EQ(Printed(host.vbe.Bars()), "");
-    const std::string key(kProductKey);
-    Strings stored;
-    for (const char* value : {"Top", "Left", "Position", "Visible"})
-      stored.push_back(host.rig.tools.fnsGetRegistryValue(key, value));
-    EXPECT_EQ(stored, (Strings{"33", "44", "2", "True"}));
-    EXPECT_TRUE(host.rig.dialogs.Asked().empty());
-  }
-  Connect again(host.rig.add_in, host.Views());
-  again.OnConnection(&host.vbe, ext_cm_Startup);
-  const host::CommandBar& bar = host.Bar(kToolbarName);
-  EXPECT_EQ(std::tuple(bar.position, bar.top, bar.left, bar.visible), std::tuple(host::BarPosition::Right, 33, 44, true));
+  Connect connect(host.rig.add_in, host.Views());
+  connect.OnConnection(&host.vbe, ext_cm_AfterStartup);
   EXPECT_EQ(Printed(host.vbe.Bars()), Built());
+  connect.OnConnection(&host.vbe, ext_cm_External);
+  EXPECT_EQ(Printed(host.vbe.Bars()), Built()) << "a reconnection replaces the entries";
+  ASSERT_TRUE(connect.Click("Project Window Project", {"gildex options"}));
+  EXPECT_EQ(host.options.opened, 1) << "one click connection per entry";
+
+  clsMessages& messages = host.rig.add_in.Messages();
+  messages.ButtonState(0);
+  EXPECT_EQ(ToolbarEnabled(host), (std::vector<bool>{false, false, false, false, false, true, true}));
+  EXPECT_FALSE(connect.Click(kToolbarName, {"Gildex Options"})) << "a disabled button takes no click";
+  messages.ButtonState(1);
+  EXPECT_EQ(ToolbarEnabled(host), std::vector<bool>(7, true));
+
+  // The user docks the bar on the right and shows it.
+  host::CommandBar& bar = host.Bar(kToolbarName);
+  bar.position = host::BarPosition::Right, bar.top = 33, bar.left = 44, bar.visible = true;
+  connect.OnDisconnection(0);
+  EXPECT_EQ(Printed(host.vbe.Bars()), "");
+  const std::string key(kProductKey);
+  Strings stored;
+  for (const char* value : {"Top", "Left", "Position", "Visible"})
+    stored.push_back(host.rig.tools.fnsGetRegistryValue(key, value));
+  EXPECT_EQ(stored, (Strings{"33", "44", "2", "True"})) << "where the next connection puts it: ToolbarPlace";
+  EXPECT_TRUE(host.rig.dialogs.Asked().empty());
 }
 
 // Where the toolbar appears, from what the last disconnection stored; hosts that lack a bar,
@@ -166,15 +153,13 @@ TEST(Menus, ToolbarPlaceAndHostsThatDiffer) {
     if (c.host == ToolbarGone) host.vbe.Bars().Delete(kToolbarName);
     connect.OnDisconnection(0);
     EXPECT_EQ(Printed(host.vbe.Bars()), "") << c.name;
-    Strings boxes;
-    for (const platform::MessageBox& box : host.rig.dialogs.Asked()) boxes.push_back(box.prompt);
     Strings expected_boxes;
     if (c.host == InTheWay)
       expected_boxes = {"An error occured creating the menu add-ins, please check your installation,\r\nand try again."};
     if (c.host == ToolbarGone)
       expected_boxes = {"An error has occured whilst trying to remove the Gildex toolbar.\r\n"
                         "Please close any open applications and try again."};
-    EXPECT_EQ(boxes, expected_boxes) << c.name;
+    EXPECT_EQ(host.Boxes(), expected_boxes) << c.name;
   }
 }
 

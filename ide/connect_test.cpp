@@ -51,7 +51,7 @@ std::string Shape(const std::string& text) {
 }
 
 // The Orders sample in a folder of its own with modOrders as its first component, the
-// "Standard" template chosen and line numbering off, connected to the IDE.
+// "Standard" template chosen, line numbering off and the build step on, connected to the IDE.
 struct Ide : testing::SampleHost {
   explicit Ide(const std::string& open = "Orders.vbp") {
     std::string vbp = ReadBytes(folder / "Orders.vbp");
@@ -60,24 +60,16 @@ struct Ide : testing::SampleHost {
     WriteBytes(folder / "modOrders.bas", "Attribute VB_Name = \"modOrders\"\r\n" + std::string(kOrders) + "\r\n");
     rig.Option("Numbering", "True");  // stored inverted: True means no line numbers
     rig.Option("BodyCode", "True");   // marker lines, by which removal finds the blocks again
-    loaded = host::Load(vbe, folder / open);
-    connect = std::make_unique<Connect>(rig.add_in, ConnectViews{.insert_options = &insert_mode, .options_dialog = &options});
-    connect->OnConnection(&vbe, ext_cm_AfterStartup);
+    rig.Option("Build Project", "True");  // inserting commands end with the build's one status line
+    Start(open, ConnectViews{.insert_options = &insert_mode, .options_dialog = &options});
   }
   CGildex& Engine() { return rig.add_in.Engine(); }
   clsMessages& Window() { return rig.add_in.Messages(); }
-  host::MemoryComponent& Component(const std::string& name) {
-    return static_cast<host::MemoryComponent&>(*vbe.Project(1).FindComponent(name));
-  }
   // As the user does before a command: a click on the component, its code window opened.
   host::CodeModule& Open(const std::string& name) {
     vbe.SelectComponent(Component(name));
     vbe.ShowCode(Component(name));
     return *Component(name).Code();
-  }
-  std::string Text(const std::string& name) {
-    host::CodeModule& code = *Component(name).Code();
-    return code.Lines(1, code.CountOfLines());
   }
   std::map<std::string, std::string> Texts() {
     std::map<std::string, std::string> texts;
@@ -109,8 +101,6 @@ struct Ide : testing::SampleHost {
     const host::CommandBar* bar = vbe.Bars().Find(kToolbarName);
     return !Window().Busy() && bar != nullptr && bar->controls[0]->enabled;
   }
-  host::LoadResult loaded;
-  std::unique_ptr<Connect> connect;
 };
 
 // The template check, as the user meets it: only inserting commands ask for a template, and
@@ -175,7 +165,9 @@ TEST(ComponentCommands, EachRunsItsOperationOnTheSelectedComponentOrRefuses) {
     ide.Run(c.handler);
     EXPECT_EQ(Shape(ide.Text(component)), c.shape);
     EXPECT_EQ(ide.Said(), c.said);
-    EXPECT_TRUE(ide.Window().StatusLines().empty());
+    const Strings status = ide.Window().StatusLines();
+    EXPECT_EQ(status.size(), c.said.back().starts_with("Gildex") ? 1u : 0u);
+    EXPECT_TRUE(status.empty() || status[0].starts_with("Could not create compiled file! (")) << status[0];
     EXPECT_TRUE(ide.Idle());
     EXPECT_EQ(ide.insert_mode.shown, 0) << "a bare cursor asks for no insert mode";
     EXPECT_TRUE(ide.rig.dialogs.Asked().empty());
@@ -195,6 +187,11 @@ TEST(ComponentCommands, EachRunsItsOperationOnTheSelectedComponentOrRefuses) {
     if (c.start != Numbered)
       ExpectTemplateCheck(c.handler, c.said.back().starts_with("Gildex"));
   }
+  Ide lone("modOrders.bas");  // no project file, so no build file and no build
+  lone.Open("modOrders");
+  lone.Run(&Connect::hWndModuleInsert_Click);
+  EXPECT_EQ(Shape(lone.Text("modOrders")), "LoadOrders CountOrders n0");
+  EXPECT_TRUE(lone.Window().StatusLines().empty());
 }
 
 TEST(InsertMode, ACodeWindowSelectionAsksWhereToWork) {
@@ -269,6 +266,11 @@ TEST(ProcedureCommands, WorkOnTheProcedureUnderTheCursorOnly) {
     EXPECT_TRUE(ide.Idle());
     ExpectTemplateCheck(c.handler, true);
   }
+  Ide none_selected;
+  const auto before = none_selected.Texts();
+  none_selected.Run(&Connect::hWndModuleFNInsert_Click);
+  EXPECT_EQ(testing::ReportedNames(none_selected.rig.dialogs), Strings{"Connect.hWndModuleFNInsert_Click"});
+  EXPECT_EQ(none_selected.Texts(), before);
 }
 
 // A module the insertion left as it was (its lines would break VB6's limits) is not numbered
@@ -294,6 +296,7 @@ TEST(ProjectCommands, InsertChangesEveryComponentListsTheReadOnlyOnesAndRemoveUn
   for (const auto& [name, text] : before) EXPECT_EQ(ide.Text(name) == text, name == "frmAbout") << name;
   const Strings status = ide.Window().StatusLines();
   EXPECT_EQ(std::count(status.begin(), status.end(), "Skipping component frmAbout"), 1);
+  EXPECT_TRUE(status.back().starts_with("Could not create compiled file! (")) << "the build comes last";
   Strings expected = {"Adding Error Code, please wait..."};
   for (const char* name : {"modOrders", "modGlobals", "modErrors", "frmMDI", "frmMain", "frmCustomer", "clsCustomer",
                            "clsAddress", "clsCustomers", "ctlStatusBar"})
@@ -321,45 +324,6 @@ TEST(ProjectCommands, InsertChangesEveryComponentListsTheReadOnlyOnesAndRemoveUn
   no_template.Run(&Connect::hWndProjectInsert_Click);
   EXPECT_EQ(no_template.options.opened, 1) << "the project command opens the options to choose one";
   EXPECT_EQ(no_template.rig.dialogs.Asked().size(), 1u);
-}
-
-TEST(BuildStep, OnlyInsertsBuildAndOnlyProjectsWithABuildFile) {
-  struct Case {
-    const char* open;
-    Handler handler;
-    bool builds;
-  };
-  const std::vector<Case> cases = {
-      {"Orders.vbp", &Connect::hWndProjectInsert_Click, true},
-      {"Orders.vbp", &Connect::hWndModuleNumber_Click, false},
-      {"Orders.vbp", &Connect::hWndModuleFNInsert_Click, false},
-      {"modOrders.bas", &Connect::hWndModuleInsert_Click, false},  // no project file, no build file
-  };
-  for (const Case& c : cases) {
-    Ide ide(c.open);
-    ide.Engine().BuildProject(true);
-    if (c.open == std::string("Orders.vbp")) {
-      ide.Open("frmAbout");
-    } else {
-      ide.vbe.SelectComponent(*ide.loaded.projects.at(0)->Components().at(0));
-    }
-    ide.Run(c.handler);
-    // The build's one line is the last of the status list.
-    const Strings status = ide.Window().StatusLines();
-    const auto built = [](const std::string& s) { return s.starts_with("Could not create compiled file! ("); };
-    EXPECT_EQ(std::count_if(status.begin(), status.end(), built), c.builds ? 1 : 0) << c.open << ide.Window().MessageText();
-    if (c.builds) {
-      EXPECT_TRUE(built(status.back())) << status.back();
-    }
-  }
-}
-
-TEST(Failure, ACommandWithoutASelectedComponentReportsItsName) {
-  Ide ide;
-  const auto before = ide.Texts();
-  ide.Run(&Connect::hWndModuleFNInsert_Click);
-  EXPECT_EQ(testing::ReportedNames(ide.rig.dialogs), Strings{"Connect.hWndModuleFNInsert_Click"});
-  EXPECT_EQ(ide.Texts(), before);
 }
 
 }  // namespace

@@ -11,9 +11,11 @@
 
 #include "common/error_report.h"
 #include "common/registry_tools.h"
+#include "engine/engine_rig_test.h"
 #include "engine/gildex.h"
 #include "host/command_bars.h"
 #include "host/memory_vbe.h"
+#include "host/project_loader.h"
 #include "ide/add_in.h"
 #include "ide/connect.h"
 #include "platform/help_viewer.h"
@@ -157,9 +159,26 @@ struct SampleHost {
     return views;
   }
 
+  // `open` (a file of the copy) loaded and Connect connected after start-up, as the IDE does.
+  void Start(const std::string& open, const ConnectViews& views) {
+    loaded = host::Load(vbe, folder / open);
+    connect = std::make_unique<Connect>(rig.add_in, views);
+    connect->OnConnection(&vbe, ext_cm_AfterStartup);
+  }
+  host::MemoryComponent& Component(const std::string& name, int project = 1) {
+    return static_cast<host::MemoryComponent&>(*vbe.Project(project).FindComponent(name));
+  }
+  std::string Text(const std::string& name) {
+    host::CodeModule& code = *Component(name).Code();
+    return code.Lines(1, code.CountOfLines());
+  }
+  std::vector<std::string> Boxes() const { return Prompts(rig.dialogs); }
+
   AddInRig rig;
   std::filesystem::path folder = rig.dir / "Orders";
   host::MemoryVBE vbe;
+  host::LoadResult loaded;
+  std::unique_ptr<Connect> connect;
   FakeInsertMode insert_mode;
   FakeOptionsDialog options;
   FakeSplash splash;

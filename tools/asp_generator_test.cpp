@@ -8,7 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "common/nembus_common.h"
 #include "host/host_test.h"
+#include "platform/picture.h"
 #include "host/memory_vbe.h"
 #include "host/project_loader.h"
 #include "platform/atomic_file.h"
@@ -136,12 +138,30 @@ TEST(AspGenerator, SamplePageIsWritten) {
 
 TEST(AspGenerator, LaysOutRowsAndMarksUpControls) {
   const std::string list = std::string("\3\0\2\0", 4) + std::string("\1\0a", 3) + std::string("\2\0bb", 4) + std::string("\1\0c", 3);
+  // Pictures: a bitmap and a GIF stored in the .frx, an empty one, one whose .frx is missing, none.
+  // One red pixel of 24 bits, which also gets a PNG copy, and a damaged GIF, which does not.
+  const std::string bmp = std::string("BM:\0\0\0\0\0\0\0\x36\0\0\0\x28\0\0\0\1\0\0\0\1\0\0\0\1\0\x18\0", 30) +
+                          std::string(24, '\0') + std::string("\0\0\xFF\0", 4);
+  const std::string gif = "GIF89a-picture", red = platform::EncodePng({1, 1, {255, 0, 0, 255}});
+  const auto at = [](std::size_t offset) {
+    char hex[24];
+    std::snprintf(hex, sizeof hex, "\"Form1.frx\":%04zX", offset);
+    return std::string(hex);
+  };
+  const auto picture = [](const std::string& name, const std::string& type, long left, const std::string& at) {
+    return Control(type, name, 10, left, 10, at.empty() ? "" : "      Picture         =   " + at + "\n");
+  };
+  const auto image = [](const std::string& file) {
+    return Cell(10, "<input border=0 src=\"<dir>" + file + "\" width=10 height=300 type=image>");
+  };
   const struct {
     const char* what;
     std::string inside, frx;
-    std::string body;  // between the form's opening tag and the script
+    std::string body;  // between the form's opening tag and the script; <dir> the form's folder
     std::vector<std::string> left_out;
     std::int32_t result;
+    std::vector<std::pair<std::string, std::string>> pictures = {};  // file and bytes written, in order
+    std::vector<std::string> picture_problems = {};
   } rows[] = {
       {"one row of two, ordered by left, in twips read as thirds",
        Control("CommandButton", "cmdSecond", 120, 1500, 600, "      Caption         =   \"&Reset form\"\n") +
@@ -185,14 +205,36 @@ TEST(AspGenerator, LaysOutRowsAndMarksUpControls) {
        kOpen + Cell(20, "<object classid=\"clsid:\" id=\"cboLost\" width=20 height=100></object>") + kClose + "</FORM>", {}, 0},
       {"user scale: the ratio divides by zero and nothing is written", "   ScaleMode       =   0  'User\n" +
            Control("Label", "lblA", 60, 60, 60), "", "", {}, 11},
+      {"pictures written in their stored format",
+       "   ScaleMode       =   3  'Pixel\n" + picture("imgLogo", "Image", 10, at(0)) +
+           picture("picBar", "PictureBox", 30, at(12 + bmp.size())) +
+           picture("imgEmpty", "Image", 50, at(24 + bmp.size() + gif.size())) +
+           picture("imgLost", "Image", 70, "\"Lost.frx\":0000") + picture("imgNone", "Image", 90, ""),
+       StoredPicture(bmp) + StoredPicture(gif) + StoredPicture(""),
+       kOpen + image("imgLogo.bmp") + image("picBar.gif") + image("imgEmpty.gif") + image("imgLost.gif") +
+           image("imgNone.gif") + kClose + "</FORM>",
+       {}, 0, {{"imgLogo.bmp", bmp}, {"imgLogo.png", red}, {"picBar.gif", gif}},
+       {"picBar: no PNG copy: Wrong record type detected", "imgEmpty: Invalid picture: the stored picture is empty",
+        "imgLost: File not found: Lost.frx"}},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.what);
     FormRig rig(row.inside, "", row.frx);
+    const std::string folder = rig.dir.Path().string() + "/";
     const std::string page = rig.Convert();
     EXPECT_EQ(rig.result, row.result) << rig.generator.LastError();
-    EXPECT_EQ(page, row.result == 0 ? CrLf("H\nF\n" + row.body + "\n") + kNoCodeScript : "<missing>");
+    EXPECT_EQ(page, row.result == 0 ? ReplaceAll(CrLf("H\nF\n" + row.body + "\n"), "<dir>", folder) + kNoCodeScript : "<missing>");
     EXPECT_EQ(rig.generator.LeftOut(), row.left_out);
+    std::vector<std::string> written, files;
+    for (const auto& [file, bytes] : row.pictures) {
+      written.push_back(folder + file);
+      EXPECT_EQ(Read(rig.dir / file), bytes);
+    }
+    EXPECT_EQ(rig.generator.PicturesWritten(), written);
+    EXPECT_EQ(rig.generator.PictureProblems(), row.picture_problems);
+    for (const auto& entry : fs::directory_iterator(rig.dir.Path())) files.push_back(entry.path().string());
+    EXPECT_EQ(files.size(), written.size() + 2 + (row.frx.empty() ? 0 : 1) - (row.result == 0 ? 0 : 1))
+        << "the form, its .frx, the page and the pictures written, nothing else";
   }
 }
 
@@ -276,45 +318,6 @@ TEST(AspGenerator, NothingFromTheFormGetsInAsMarkup) {
   EXPECT_EQ(window.GenerateForm(), "<FORM method=GET action=\"--WEBBOT-SELF--\">");
 }
 
-TEST(AspGenerator, WritesPicturesInTheirStoredFormat) {
-  // One red pixel, 24 bits: the bitmap gets a PNG copy; the damaged GIF does not.
-  const std::string bmp = std::string("BM:\0\0\0\0\0\0\0\x36\0\0\0\x28\0\0\0\1\0\0\0\1\0\0\0\1\0\x18\0", 30) +
-                          std::string(24, '\0') + std::string("\0\0\xFF\0", 4);
-  const std::string gif = "GIF89a-picture";
-  const std::string frx = StoredPicture(bmp) + StoredPicture(gif) + StoredPicture("");
-  const auto at = [](std::size_t offset) {
-    char hex[8];
-    std::snprintf(hex, sizeof hex, "%04zX", offset);
-    return std::string(hex);
-  };
-  FormRig rig("   ScaleMode       =   3  'Pixel\n" +
-                  Control("Image", "imgLogo", 10, 10, 10, "      Picture         =   \"Form1.frx\":" + at(0) + "\n") +
-                  Control("PictureBox", "picBar", 10, 30, 10, "      Picture         =   \"Form1.frx\":" + at(12 + bmp.size()) + "\n") +
-                  Control("Image", "imgEmpty", 10, 50, 10, "      Picture         =   \"Form1.frx\":" + at(24 + bmp.size() + gif.size()) + "\n") +
-                  Control("Image", "imgLost", 10, 70, 10, "      Picture         =   \"Lost.frx\":0000\n") +
-                  Control("Image", "imgNone", 10, 90, 10),
-              "", frx);
-  const std::string page = rig.Convert();
-  ASSERT_EQ(rig.result, 0) << rig.generator.LastError();
-  const std::string folder = rig.dir.Path().string() + "/";
-  const auto image = [&](const std::string& file) {
-    return "<input border=0 src=\"" + folder + file + "\" width=10 height=300 type=image>";
-  };
-  EXPECT_EQ(page, CrLf("H\nF\n" + kOpen + Cell(10, image("imgLogo.bmp")) + Cell(10, image("picBar.gif")) +
-                       Cell(10, image("imgEmpty.gif")) + Cell(10, image("imgLost.gif")) + Cell(10, image("imgNone.gif")) +
-                       kClose + "</FORM>\n") +
-                      kNoCodeScript);
-  EXPECT_EQ(Read(rig.dir / "imgLogo.bmp"), bmp);
-  EXPECT_EQ(Read(rig.dir / "picBar.gif"), gif);
-  EXPECT_EQ(Read(rig.dir / "imgLogo.png").substr(1, 3), "PNG");
-  EXPECT_EQ(rig.generator.PicturesWritten(),
-            (std::vector<std::string>{folder + "imgLogo.bmp", folder + "imgLogo.png", folder + "picBar.gif"}));
-  EXPECT_EQ(rig.generator.PictureProblems(),
-            (std::vector<std::string>{"picBar: no PNG copy: Wrong record type detected",
-                                      "imgEmpty: Invalid picture: the stored picture is empty", "imgLost: File not found: Lost.frx"}));
-  EXPECT_FALSE(fs::exists(rig.dir / "imgEmpty.gif"));
-}
-
 // For each page, what is wrong with the nesting of its tags as Python's HTML parser reads
 // them: "unopened </tr>" ... one a line; nothing when they balance.
 std::vector<std::string> TagProblems(const std::vector<fs::path>& pages) {
@@ -381,10 +384,11 @@ TEST(AspGenerator, EveryCorpusFormConverts) {
       long copies = 0;
       for (const std::string& picture : generator.PicturesWritten()) copies += picture.ends_with(".png") ? 1 : 0;
       EXPECT_EQ(static_cast<long>(generator.PicturesWritten().size()) - copies, stored);
-      for (const std::string& problem : generator.PictureProblems())
+      for (const std::string& problem : generator.PictureProblems()) {
         if (problem.find("no PNG copy") != std::string::npos) {
           EXPECT_TRUE(problem.ends_with("metafiles and unknown formats have no PNG copy")) << problem;
         }
+      }
       for (const std::string& picture : generator.PicturesWritten()) EXPECT_GT(fs::file_size(picture), 0u) << picture;
       pictures += static_cast<long>(generator.PicturesWritten().size());
       // A page whose placed controls all sit at the top has a table's end without its start.

@@ -144,9 +144,7 @@ TEST(ControlTemplateWindow, EditsSavesAndSelectsTemplates) {
   EXPECT_EQ(rows, (Strings{": item1|Caption=\"OK\"", "Buttons: Caption|Caption=\"OK\""}));
   EXPECT_EQ(ReadBytes(controls / "Buttons.ctt"), "Caption=\"OK\"\r\n");
   EXPECT_EQ(ReadBytes(controls / "Labels.ctt"), "Caption=\"Your name:\"\r\nAutoSize=-1\r\n");
-  Strings boxes;
-  for (const auto& box : dialogs.Asked()) boxes.push_back(box.prompt);
-  EXPECT_EQ(boxes, (Strings{"Are you sure you wish to remove the property 'Tag' from the template?",
+  EXPECT_EQ(testing::Prompts(dialogs), (Strings{"Are you sure you wish to remove the property 'Tag' from the template?",
                             "Please specify a name for this template", "Save your changes??"}));
   EXPECT_EQ(window.asked, (Strings{"Please enter a value for this property []", "Please enter a value for this property []",
                                    "Please enter a value for this property [\"Name:\"]"}));
@@ -209,10 +207,7 @@ TEST(CopyOptionsWindow, ShowsAndStoresTheCopierSettings) {
     const std::string stored = std::to_string(engine.CopierDiscard()) + " " + (engine.CopierPosition() ? "1" : "0") + " " +
                                (engine.CopierDimensions() ? "1" : "0") + " " + (engine.CopierSilent() ? "1" : "0") +
                                (applied ? " apply" : "");
-    EXPECT_EQ(stored, c.stored);
-    // Saved with the other settings under the copier's own key.
-    engine.SaveSettings();
-    EXPECT_EQ(rig.registry.Get(std::string(kCopierKey), "Discard")->data, std::to_string(engine.CopierDiscard()));
+    EXPECT_EQ(stored, c.stored);  // saved with the other settings, under the copier's key: the engine's test
   }
 }
 

@@ -25,11 +25,7 @@ struct Controller {
     host::CommandBar& bar = bars.Add("Gildex", host::BarPosition::Top, false);
     for (int i = 0; i < 6; ++i) bar.Add(host::ControlKind::Button);
   }
-  std::vector<std::string> Prompts() const {
-    std::vector<std::string> prompts;
-    for (const platform::MessageBox& box : rig.dialogs.Asked()) prompts.push_back(box.prompt);
-    return prompts;
-  }
+  std::vector<std::string> Prompts() const { return testing::Prompts(rig.dialogs); }
 
   testing::EngineRig rig;
   host::CommandBars bars;
@@ -58,7 +54,11 @@ TEST(MessagesTest, EachCallReachesTheWindowAsItsRulesSay) {
     std::vector<std::string> status;
     int windows;
     std::vector<std::string> asked = {};
+    platform::MsgBoxResult answer = platform::vbOK;  // to a question; vbOK: none expected
+    bool cancel_before = false, cancel_after = false;  // the engine's flag
   };
+  const std::string sure = "Are you sure you wish to Cancel?";
+  const auto busy = [](M m) { m.ButtonState(0), m.Show(false); };
   const std::string long_line = "Module1.ProcessOrders: procedure already traps its errors and was left as it is";
   const auto none = [](clsMessages&) {};
   const std::vector<Case> cases = {
@@ -125,12 +125,19 @@ TEST(MessagesTest, EachCallReachesTheWindowAsItsRulesSay) {
        [long_line](M m) { m.Show(false), m.AddStatus("first"), m.AddStatus(long_line); },
        [](M m) { m.StatusDoubleClicked(1), m.StatusDoubleClicked(-1), m.StatusDoubleClicked(2); },
        Log{}, {"first", long_line}, 1, {long_line}},
+      // Cancel asks and only Yes sets the engine's flag; the window stays open either way.
+      {"Cancel answered Yes", busy, [](M m) { m.CancelClicked(); }, Log{}, {}, 1, {sure}, platform::vbYes, false, true},
+      {"Cancel answered No", busy, [](M m) { m.CancelClicked(); }, Log{}, {}, 1, {sure}, platform::vbNo, false, false},
+      {"Cancel answered No keeps a flag set", busy, [](M m) { m.CancelClicked(); }, Log{}, {}, 1, {sure}, platform::vbNo,
+       true, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     Controller run;
     c.setup(run.messages);
     run.log.clear();
+    run.rig.gildex.Cancel(c.cancel_before);
+    if (c.answer != platform::vbOK) run.rig.dialogs.Answer(c.answer);
     c.act(run.messages);
     if (c.log) {
       EXPECT_EQ(run.log, *c.log);
@@ -138,7 +145,12 @@ TEST(MessagesTest, EachCallReachesTheWindowAsItsRulesSay) {
     EXPECT_EQ(run.messages.StatusLines(), c.status);
     EXPECT_EQ(run.windows_made, c.windows);
     EXPECT_EQ(run.Prompts(), c.asked);
-    EXPECT_FALSE(run.rig.gildex.Cancel());
+    EXPECT_EQ(run.rig.gildex.Cancel(), c.cancel_after);
+    if (c.answer != platform::vbOK) {
+      EXPECT_EQ(run.rig.dialogs.Asked()[0].style, platform::vbYesNo | platform::vbCritical | platform::vbSystemModal);
+      EXPECT_EQ(run.rig.dialogs.Asked()[0].title, "Gildex");
+      EXPECT_TRUE(run.messages.Window() != nullptr && run.messages.Window()->visible);
+    }
   }
 }
 
@@ -177,33 +189,6 @@ TEST(MessagesTest, MissingToolbarIsReportedAfterTheButtonsAreSet) {
     EXPECT_TRUE(other_bars.bars[0]->controls[0]->enabled) << "other bars untouched";
     for (std::size_t i = 0; i < c.buttons; ++i)
       EXPECT_EQ(other_bars.Find("Gildex")->controls[i]->enabled, i == 5) << i;
-  }
-}
-
-TEST(MessagesTest, CancelAsksAndOnlyYesSetsTheEngineFlag) {
-  struct Case {
-    platform::MsgBoxResult answer;
-    bool flag_before;
-    bool flag_after;
-  };
-  for (const Case c : {Case{platform::vbYes, false, true}, Case{platform::vbNo, false, false},
-                       Case{platform::vbNo, true, true}}) {
-    Controller run;
-    run.messages.ButtonState(0);
-    run.messages.Show(false);
-    run.rig.gildex.Cancel(c.flag_before);
-    run.rig.dialogs.Answer(c.answer);
-
-    run.messages.CancelClicked();
-
-    EXPECT_EQ(run.rig.gildex.Cancel(), c.flag_after) << c.answer << c.flag_before;
-    ASSERT_EQ(run.rig.dialogs.Asked().size(), 1u);
-    const platform::MessageBox& question = run.rig.dialogs.Asked()[0];
-    EXPECT_EQ(question.prompt, "Are you sure you wish to Cancel?");
-    EXPECT_EQ(question.style, platform::vbYesNo | platform::vbCritical | platform::vbSystemModal);
-    EXPECT_EQ(question.title, "Gildex");
-    ASSERT_NE(run.messages.Window(), nullptr) << "the window stays open";
-    EXPECT_TRUE(run.messages.Window()->visible);
   }
 }
 
