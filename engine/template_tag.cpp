@@ -39,6 +39,8 @@ std::string WithoutTemplateTag(std::string_view line) {
 }
 
 std::string WithTemplateTag(std::string_view line, std::string_view template_name) {
+  // Also keeps a tag that cannot be cut (in the first column) from being written twice.
+  if (TemplateTagOf(line) == template_name) return std::string(line);
   std::string tagged = WithoutTemplateTag(line);
   if (tagged.empty() || tagged.back() != ' ') tagged += ' ';
   tagged += kTemplateTagMarker;
