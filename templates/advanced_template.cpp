@@ -36,9 +36,25 @@ std::optional<std::string> ListedType(host::MemberType type) {
   }
 }
 
-// The line a member's tag goes on.
+// The line a member's tag is read from.
 long TagLine(const host::CodeModule& module, const host::Member& member) {
   return LastDeclarationLine(module, member.code_location);
+}
+
+// The lines a member's tag is written to. The list has one row for a property, but the engine
+// treats each of its procedures alone: all of them get the row's tag, or the property would be
+// half handled.
+std::vector<long> TagLines(const host::CodeModule& module, const host::Member& member) {
+  if (member.type != host::MemberType::Property) return {TagLine(module, member)};
+  std::vector<long> lines;
+  for (host::ProcKind kind : {host::ProcKind::Get, host::ProcKind::Let, host::ProcKind::Set}) {
+    try {
+      lines.push_back(LastDeclarationLine(module, module.ProcBodyLine(member.name, kind)));
+    } catch (const host::HostError&) {
+      // The property has no procedure of this kind.
+    }
+  }
+  return lines;
 }
 
 }  // namespace
@@ -121,10 +137,11 @@ bool frmAdvancedTemplate::AddTemplates() {
           break;
         }
       if (member == nullptr) throw host::HostError(35, "Sub or Function not defined");
-      const long line = TagLine(module, *member);
-      const std::string text = module.Lines(line, 1);
-      const std::string wanted = row.checked ? WithTemplateTag(text, template_name) : WithoutTemplateTag(text);
-      if (wanted != text) edits.push_back({line, wanted});
+      for (const long line : TagLines(module, *member)) {
+        const std::string text = module.Lines(line, 1);
+        const std::string wanted = row.checked ? WithTemplateTag(text, template_name) : WithoutTemplateTag(text);
+        if (wanted != text) edits.push_back({line, wanted});
+      }
     }
     // A tag without a name would name no template, and no run would ever treat it.
     const bool tags_added = std::any_of(state_.rows.begin(), state_.rows.end(), [](const MemberRow& row) { return row.checked; });

@@ -20,8 +20,9 @@ namespace {
 using Strings = std::vector<std::string>;
 using testing::Module;
 
-// Load's declaration runs over three lines; Total is tagged for another template; Odd's last
-// declaration line starts with the marker; the variable and the constant are not listed.
+// Load's declaration runs over three lines; Total is tagged for another template; the row of
+// the property Count stands for both its procedures; Odd's last declaration line starts with
+// the marker; the variable and the constant are not listed.
 const std::string kOrders = Module(R"(
 Option Explicit
 Private mCount As Long
@@ -41,6 +42,11 @@ End Function
 
 Public Property Get Count() As Long ' GX2/Standard
     Count = mCount
+    Beep
+End Property
+
+Public Property Let Count(ByVal value As Long)
+    mCount = value
     Beep
 End Property
 
@@ -137,9 +143,10 @@ TEST(AdvancedTemplate, WritesAndReadsTheTagsOfTheCheckedMembers) {
                      "Load Method [x] Standard|Total Method [ ] |Count Property [ ] Standard|Odd Method [x] Standard| apply",
                      "Changed Event [ ] |Save Method [ ] |", "unload"}));
   EXPECT_EQ(project.Text("modOrders"),
-            ReplaceAll(ReplaceAll(ReplaceAll(kOrders, "quiet As Boolean)", "quiet As Boolean) ' GX2/Standard"),
+            ReplaceAll(ReplaceAll(ReplaceAll(ReplaceAll(kOrders, "quiet As Boolean)", "quiet As Boolean) ' GX2/Standard"),
                                   "Total() As Long ' GX2/Logging", "Total() As Long "),
-                       "Count() As Long ' GX2/Standard", "Count() As Long "));
+                       "Count() As Long ' GX2/Standard", "Count() As Long "),
+                       "Count(ByVal value As Long)", "Count(ByVal value As Long) "));
   EXPECT_EQ(project.Text("clsOrder"), kOrder);
   EXPECT_EQ(rig.dialogs.Asked().size(), 0u);
 
