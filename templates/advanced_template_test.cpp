@@ -1,5 +1,5 @@
-// The per-procedure template window: tags written into a module and read back, what the
-// window shows after each action, and a Selected Routines run treating what was tagged.
+// The per-procedure template window: tags written into a module and read back, and what the
+// window shows after each action. `gildex tag` runs an insert over what it tagged.
 #include "templates/advanced_template.h"
 
 #include <gtest/gtest.h>
@@ -150,17 +150,6 @@ TEST(AdvancedTemplate, WritesAndReadsTheTagsOfTheCheckedMembers) {
   EXPECT_EQ(project.Text("clsOrder"), kOrder);
   EXPECT_EQ(rig.dialogs.Asked().size(), 0u);
 
-  // Selected Routines treats what is tagged for the template in use, Load's tag on its third line included.
-  testing::RecordingProgress progress;
-  rig.gildex.SetProgress(&progress);
-  rig.gildex.HeaderCode("On Error GoTo %ProcName%_ErrorHandler");
-  rig.gildex.InsertInto("--");
-  host::CodeModule& code = *project.vbe.Project(1).FindComponent("modOrders")->Code();
-  rig.gildex.InsertModule(code, "modOrders", &project.vbe.Project(1), false);
-  for (const char* name : {"Load", "Total", "Count", "Odd"})
-    EXPECT_EQ(project.Text("modOrders").find(std::string(name) + "_ErrorHandler") != std::string::npos,
-              std::string(name) == "Load" || std::string(name) == "Odd")
-        << name;
 }
 
 TEST(AdvancedTemplate, RefusesToTagWithoutATemplateAndReportsAMissingComponent) {
