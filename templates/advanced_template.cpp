@@ -144,7 +144,8 @@ bool frmAdvancedTemplate::AddTemplates() {
       }
     }
     // A tag without a name would name no template, and no run would ever treat it.
-    const bool tags_added = std::any_of(state_.rows.begin(), state_.rows.end(), [](const MemberRow& row) { return row.checked; });
+    const bool tags_added =
+        std::any_of(state_.rows.begin(), state_.rows.end(), [](const MemberRow& row) { return row.checked; });
     if (template_name.empty() && tags_added && !edits.empty()) {
       report_.Dialogs().MsgBox(platform::MessageBox{kNoTemplate, platform::vbOKOnly, std::string(kAppTitle)});
       return false;
