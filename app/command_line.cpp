@@ -10,6 +10,7 @@
 #include "app/prefix_command.h"
 #include "app/scope_command.h"
 #include "app/tool_commands.h"
+#include "app/tag_command.h"
 #include "app/todo_comment_command.h"
 #include "host/verify.h"
 #include "platform/cp1252.h"
@@ -430,6 +431,39 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
   comment->add_flag("--dry-run", comment_options.dry_run, "write nothing; print the git-style diff of what would change");
   comment->add_flag("--check", comment_options.check, "write nothing, print no diff; exit status 1 when something would change");
   comment->callback([&] { run = [&] { return CommentCommand(comment_options, out, err); }; });
+
+  TagOptions tag_options;
+  auto* tag = app.add_subcommand("tag", "Choose the procedures of a component that Selected Routines (InsertInto --) "
+                                        "treats, as the options dialog's Advanced window does");
+  tag->footer("Lists the component's methods, properties and events (name, type and the template of its tag, "
+              "tab-separated). --proc checks a member and --untag unchecks it; then, as the window's Apply, every "
+              "checked member of the component is tagged for the default template (a tag for another template is "
+              "replaced) and the tags of the unchecked ones are removed. An insert with --set InsertInto=-- treats "
+              "only the procedures tagged for its template.\n"
+              "Exit status: 0 done, 1 an error reported or a file not written (with --check: something would change), "
+              "2 bad usage or input: an unknown component or member, no template (nothing written).");
+  tag->add_option("PROJECT", tag_options.project, "a .vbp, .vbg or single module file")->required();
+  tag->add_option("--component", tag_options.component, "the component of the active project")
+      ->type_name("NAME")
+      ->required();
+  tag->add_option("--proc", tag_options.tag, "tag this member (repeatable)")->type_name("NAME");
+  tag->add_option("--untag", tag_options.untag, "remove this member's tag (repeatable)")->type_name("NAME");
+  tag->add_option("--template", tag_options.template_name, "the template to tag for, instead of the default one")
+      ->type_name("NAME");
+  tag->add_flag("--dry-run", tag_options.dry_run, "write nothing; print the git-style diff of what would change");
+  tag->add_flag("--check", tag_options.check, "write nothing, print no diff; exit status 1 when something would change");
+  tag->add_flag("--yes", yes, "answer Yes to every question");
+  tag->add_flag("--no", no, "answer No to every question");
+  tag->callback([&] {
+    run = [&] {
+      if (yes && no) {
+        err << "gildex: --yes and --no together make no answer\n";
+        return static_cast<int>(kBadInput);
+      }
+      tag_options.forced = yes ? platform::vbYes : no ? platform::vbNo : platform::MsgBoxResult{};
+      return RunTagCommand(tag_options, out, err);
+    };
+  });
 
   if (UnknownCommand(app, args, 1, "gildex", err)) return kBadInput;
   std::vector<const char*> argv;

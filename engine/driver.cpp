@@ -15,6 +15,7 @@
 
 #include "common/nembus_common.h"
 #include "engine/gildex.h"
+#include "engine/template_tag.h"
 #include "host/memory_code_module.h"
 #include "host/structural_check.h"
 #include "platform/cp1252.h"
@@ -27,8 +28,6 @@ constexpr std::size_t kMaxLineLength = 1023;
 constexpr long kMaxModuleLines = 65534;
 constexpr std::string_view kSkipTag = "<<>>";
 constexpr std::string_view kScriptMode = "*SCRIPT";
-constexpr std::string_view kTaggedMode = "--";
-constexpr std::string_view kTemplateTag = "GX2/";
 
 bool Contains(std::string_view text, std::string_view part) {
   return cp1252::FindNoCase(text, part) != std::string_view::npos;
@@ -56,7 +55,7 @@ bool HasErrorTrapping(const host::CodeModule& module, long first, long count) {
 bool FilteredOut(std::string_view insert_into, std::string_view template_name, std::string_view type_text,
                  std::string_view proc_name, std::string_view declaration) {
   if (insert_into.empty() || insert_into == kScriptMode) return false;
-  if (insert_into == kTaggedMode) return !Contains(declaration, std::string(kTemplateTag) + std::string(template_name));
+  if (insert_into == kSelectedRoutines) return !TaggedFor(declaration, template_name);
   return !(type_text == insert_into || Contains(proc_name, insert_into));
 }
 
@@ -96,6 +95,8 @@ struct ProcFacts {
   long last = 0;
   int type_code = 0;
   std::string declaration;
+  // Down to the last continuation line, where the template tag stands.
+  std::string declaration_lines;
   std::string type_text;
   std::string scope;
 };
@@ -190,6 +191,9 @@ ProcFacts ModuleWalk::Gather(const std::string& name, host::ProcKind kind) const
   proc.last = proc.start + proc.count - 1;
   proc.type_code = gildex_.ProcType(module_, proc.body);
   proc.declaration = module_.Lines(proc.body, 1);
+  const long declaration_end = LastDeclarationLine(module_, proc.body);
+  proc.declaration_lines =
+      declaration_end > proc.body ? module_.Lines(proc.body, declaration_end - proc.body + 1) : proc.declaration;
   proc.type_text = gildex_.GetProcString(proc.declaration, true);
   proc.scope = gildex_.MatchFirstToken(proc.declaration, "Friend")    ? "Friend"
                : gildex_.MatchFirstToken(proc.declaration, "Private") ? "Private"
@@ -276,7 +280,7 @@ long ModuleWalk::Process(const ProcFacts& proc) {
   auto count = [&](long ProcedureTally::*field) {
     ++(gildex_.Tally().*(script_failed ? &ProcedureTally::script_failed : field));
   };
-  if (gildex_.FailRestrictions(proc.type_text, proc.name, proc.declaration)) {
+  if (gildex_.FailRestrictions(proc.type_text, proc.name, proc.declaration_lines)) {
     count(&ProcedureTally::skipped);
     return after;
   }
@@ -473,8 +477,8 @@ std::string ModuleWalk::LimitProblem() {
     const bool seen = proc.start == previous_start;
     previous_start = proc.start;
     line = seen ? LineAfterEndFrom(line) : std::max(proc.last + 1, line + 1);
-    if (seen || gildex_.SmallProcedure(proc.last, proc.body) || Contains(proc.declaration, kSkipTag) ||
-        FilteredOut(gildex_.InsertInto(), template_name, proc.type_text, proc.name, proc.declaration) ||
+    if (seen || gildex_.SmallProcedure(proc.last, proc.body) || Contains(proc.declaration_lines, kSkipTag) ||
+        FilteredOut(gildex_.InsertInto(), template_name, proc.type_text, proc.name, proc.declaration_lines) ||
         (!gildex_.IgnoreExisting() && HasErrorTrapping(module_, proc.start, proc.count)))
       continue;
     std::size_t longest = gildex_.BodyCode() ? marker_length : 0;
@@ -566,12 +570,12 @@ std::string CGildex::ProcAtLine(host::CodeModule& module, long line, host::ProcK
 }
 
 bool CGildex::FailRestrictions(const std::string& type_text, const std::string& proc_name,
-                               const std::string& declaration_line) {
-  if (declaration_line.find(kSkipTag) != std::string::npos) {
+                               const std::string& declaration) {
+  if (declaration.find(kSkipTag) != std::string::npos) {
     progress_->AddStatus(proc_name + " skipped (user set set the skip tags)");
     return true;
   }
-  return FilteredOut(insert_into_, default_template_, type_text, proc_name, declaration_line);
+  return FilteredOut(insert_into_, default_template_, type_text, proc_name, declaration);
 }
 
 bool CGildex::FindProcAtLine(long line, long& first_line, long& last_line, bool select) {

@@ -52,12 +52,14 @@ std::vector<std::string> HandledProcedures(const std::string& text) {
   return names;
 }
 
-// Five procedures; FillList is declared on line 14 and tagged for the Standard template.
+// Five procedures; FillList is declared on line 14 and tagged for the Standard template,
+// CountItems on the last line of its continued declaration, LoadItems for another template.
 const std::string kMixedModule = Module(
-    "Option Explicit\nPrivate mItems As Collection\n\nPublic Sub LoadItems()\n    Set mItems = New Collection\n"
+    "Option Explicit\nPrivate mItems As Collection\n\nPublic Sub LoadItems() ' GX2/StandardPlus\n"
+    "    Set mItems = New Collection\n"
     "    Refresh\nEnd Sub\n\nPublic Function FunctionList() As String\n    FunctionList = \"A\"\n    Beep\n"
     "End Function\n\nSub FillList() ' GX2/Standard\n    lst.Clear\n    lst.AddItem \"x\"\nEnd Sub\n\n"
-    "Private Function CountItems() As Long\n    CountItems = mItems.Count\n    Beep\nEnd Function\n\n"
+    "Private Function CountItems( _\n    ) As Long ' gx2/STANDARD \n    CountItems = mItems.Count\nEnd Function\n\n"
     "Public Property Get Items() As Collection\n    Set Items = mItems\n    Beep\nEnd Property\n");
 
 TEST(InsertModule, InsertIntoAndTheTemplateTagChooseTheProcedures) {
@@ -71,7 +73,8 @@ TEST(InsertModule, InsertIntoAndTheTemplateTagChooseTheProcedures) {
       {"PROPERTY", "Standard", {"Items"}},
       {"Items", "Standard", {"LoadItems", "CountItems", "Items"}},  // by name, any letter case
       {"Function", "Standard", {"FunctionList"}},  // the type text is compared exactly
-      {"--", "Standard", {"FillList"}},            // only the procedures tagged for this template
+      {"--", "Standard", {"FillList", "CountItems"}},  // only the procedures tagged for this template
+      {"--", "standardplus", {"LoadItems"}},
       {"--", "Logging", {}},
   };
   for (const auto& c : cases) {

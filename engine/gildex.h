@@ -192,8 +192,10 @@ class CGildex {
                                    long insertion_line);
   // The host's procedure at `line`, trying each procedure kind; empty when none.
   std::string ProcAtLine(host::CodeModule& module, long line, host::ProcKind& kind);
+  // `declaration`: the declaration line, or all of its lines when continued (the template
+  // tag stands on the last).
   bool FailRestrictions(const std::string& type_text, const std::string& proc_name,
-                        const std::string& declaration_line);
+                        const std::string& declaration);
   // In the active code pane: the procedure containing `line`; selects it when `select`.
   bool FindProcAtLine(long line, long& first_line, long& last_line, bool select);
 

@@ -15,6 +15,7 @@
 
 #include "common/nembus_common.h"
 #include "engine/gildex.h"
+#include "engine/template_tag.h"
 #include "platform/cp1252.h"
 
 namespace gildex {
@@ -147,7 +148,9 @@ void NumberingPass::EnterProcedure(const std::string& name, host::ProcKind kind,
   }
   // The filter answers the same for every line of a procedure; asking once keeps a skipped
   // procedure to one note in the status list.
-  skip_proc_ = gildex_.FailRestrictions("", name, module_.Lines(first, 1));
+  // A declaration continued with "_" carries the template tag on its last line.
+  const long declaration_end = LastDeclarationLine(module_, first);
+  skip_proc_ = gildex_.FailRestrictions("", name, module_.Lines(first, declaration_end - first + 1));
   if (!skip_proc_ && !name.empty() && !HasEndLine(name, kind)) {
     // A truncated file: numbers would run into whatever the missing End was to close.
     progress_.AddStatus(CGildex::NoEndLineStatus(name, module_.Name()));

@@ -85,8 +85,8 @@ TEST(NumberModule, NumbersEveryStatementThatCanCarryANumberUnderEachSetting) {
     };
   };
   const std::string save = "Sub Save()\n    Dim f As Integer\n    'no space after the apostrophe\n\n    ' a note\n    f = FreeFile\nEnd Sub\n";
-  const std::string filtered = "Sub SubtotalOrders()\n    a = 1\nEnd Sub\n\nFunction Tax() As Currency ' GX2/Standard\n"
-                               "    Tax = 1\nEnd Function\n\nSub Report() ' <<>>\n    b = 2\nEnd Sub\n";
+  const std::string filtered = "Sub SubtotalOrders()\n    a = 1\nEnd Sub\n\nFunction Tax( _\n"
+                               "    ) As Currency ' GX2/Standard\n    Tax = 1\nEnd Function\n\nSub Report() ' <<>>\n    b = 2\nEnd Sub\n";
   const std::vector<NumberCase> cases = {
       {"statements that can carry a label", nullptr, Unmarked(), Numbered(" ")},
       {"colon delimiter", [](CGildex& g) { g.LineDelimiter(":"); }, Unmarked(), Numbered(":")},

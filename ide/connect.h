@@ -20,6 +20,7 @@
 #include "ide/add_in.h"
 #include "ide/command_table.h"
 #include "platform/help_viewer.h"
+#include "templates/advanced_template.h"
 #include "tools/component_info.h"
 #include "tools/control_template.h"
 #include "tools/function_finder.h"
@@ -121,6 +122,7 @@ struct ConnectViews {
   FormConverterView* form_converter = nullptr;
   ToDoView* todo_list = nullptr;  // the To-Do list's window
   ControlTemplateView* control_templates = nullptr;  // frmControlTemplate's window
+  AdvancedTemplateView* advanced_template = nullptr;  // frmAdvancedTemplate's window
   const platform::HelpViewer* help_viewer = nullptr;
 };
 
@@ -210,6 +212,9 @@ class Connect {
   void hWndToolbarFNFinder_Click();
   void hWndToolbarToDo_Click();
   void hWndToolbarHelp_Click();
+  // The options dialog's "&Advanced.." button (Selected Routines): the per-procedure template
+  // window over the active project, modal.
+  void cmdAdvanced_Click();
 
   // The To-Do list the toolbar opened, until its window reports that it has closed.
   ToDoList* ToDo() const { return moToDo.get(); }

@@ -279,6 +279,16 @@ void Connect::hWndToolbarWizard_Click() {
   ShowToolWindow("Connect.hWndToolbarWizard_Click", views_.insert_wizard, "The insert wizard");
 }
 
+void Connect::cmdAdvanced_Click() {
+  add_in_.Report().Trap("frmOptions.cmdAdvanced_Click", [&] {
+    if (views_.advanced_template == nullptr) return WindowMissing("The per-procedure template window");
+    host::VBE* vbe = add_in_.VBE();
+    if (vbe == nullptr) throw ObjectNotSet();
+    frmAdvancedTemplate form(*vbe, add_in_.Engine(), add_in_.Report(), views_.advanced_template);
+    form.Display();
+  });
+}
+
 void Connect::hWndFormToASP_Click() {
   add_in_.Report().Trap("Connect.hWndFormToASP_Click", [&] {
     clsMessages& messages = add_in_.Messages();

@@ -56,7 +56,7 @@ struct FakeSplash : SplashView {
 };
 
 // The tool windows of the desktop program: each call noted in `log` as "window argument".
-struct FakeWindows : ComponentInfoView, FormConverterView, ToDoView, ControlTemplateView {
+struct FakeWindows : ComponentInfoView, FormConverterView, ToDoView, ControlTemplateView, AdvancedTemplateView {
   struct Tool : ToolWindowView {
     Tool(std::vector<std::string>& log, std::string name) : log(log), name(std::move(name)) {}
     void Show() override { log.push_back(name); }
@@ -102,6 +102,17 @@ struct FakeWindows : ComponentInfoView, FormConverterView, ToDoView, ControlTemp
   std::optional<std::string> AskValue(const std::string&, const std::string&, const std::string&) override {
     return std::nullopt;
   }
+  // The per-procedure template window: notes the tree it was given and is closed.
+  void ShowModal(frmAdvancedTemplate& form) override {
+    const std::vector<ProjectNode>& nodes = form.State().nodes;
+    advanced_unloaded = false;
+    form.Command1_Click();
+    log.push_back("advanced template " + nodes.front().text + " (" + std::to_string(nodes.size() - 1) +
+                  " components)" + (advanced_unloaded ? " closed" : ""));
+  }
+  void Draw(const AdvancedTemplateState&) override {}
+  void Unload() override { advanced_unloaded = true; }
+  bool advanced_unloaded = false;
   std::string chosen_template;
 
   std::vector<std::string> log;
@@ -154,6 +165,7 @@ struct SampleHost {
     if (windows) {
       views.options_dialog = &options, views.component_info = &tools, views.function_finder = &tools.finder, views.insert_wizard = &tools.wizard;
       views.form_converter = &tools, views.todo_list = &tools, views.control_templates = &tools;
+      views.advanced_template = &tools;
       views.help_viewer = &help;
     }
     return views;

@@ -1,0 +1,171 @@
+#include "app/tag_command.h"
+
+#include <fmt/core.h>
+
+#include <memory>
+#include <ostream>
+
+#include "app/scope_command.h"
+#include "platform/cp1252.h"
+#include "templates/advanced_template.h"
+#include "tools/terminal_view.h"
+
+namespace gildex::app {
+namespace {
+
+std::string Display(std::string_view bytes) { return cp1252::ToDisplay(bytes); }
+
+std::string Count(long n, std::string_view one, std::string_view many) {
+  return fmt::format("{} {}", n, n == 1 ? one : many);
+}
+
+// The window as the command line works it: the component's node clicked, the named rows
+// checked or unchecked, Apply (unless only listing), Close.
+class ScriptedTagWindow : public AdvancedTemplateView {
+ public:
+  explicit ScriptedTagWindow(const TagOptions& options) : options_(options) {}
+
+  void ShowModal(frmAdvancedTemplate& form) override {
+    shown_ = true;
+    Work(form);
+    form.Command1_Click();
+  }
+  void Draw(const AdvancedTemplateState&) override {}
+  void Unload() override {}
+
+  bool Shown() const { return shown_; }
+  const std::string& Problem() const { return problem_; }
+  const std::vector<MemberRow>& Rows() const { return rows_; }
+  long Tagged() const { return tagged_; }
+  long Untagged() const { return untagged_; }
+
+ private:
+  void Work(frmAdvancedTemplate& form) {
+    const std::vector<ProjectNode>& nodes = form.State().nodes;
+    const ProjectNode* node = nullptr;
+    for (std::size_t i = 1; i < nodes.size() && node == nullptr; ++i)
+      if (cp1252::EqualsNoCase(nodes[i].key, options_.component)) node = &nodes[i];
+    if (node == nullptr) {
+      problem_ = "there is no component \"" + options_.component + "\" in the project " +
+                 (nodes.empty() ? std::string() : nodes.front().text);
+      return;
+    }
+    const std::string component = node->text;
+    form.tvwVBProjects_NodeClick(node->key);
+    if (form.ShownComponent() != component) return;  // the error was reported
+    const std::vector<MemberRow> before = form.State().rows;
+    for (const auto& [names, checked] : {std::pair{&options_.tag, true}, std::pair{&options_.untag, false}})
+      for (const std::string& name : *names) {
+        std::size_t row = 0;
+        while (row < before.size() && !cp1252::EqualsNoCase(before[row].name, name)) ++row;
+        if (row == before.size()) {
+          problem_ = component + " has no method, property or event \"" + name + "\"";
+          return;
+        }
+        form.lvwMembers_ItemCheck(row, checked);
+      }
+    if (!options_.tag.empty() || !options_.untag.empty()) {
+      form.cmdApply_Click();
+      if (form.State().apply_enabled) {
+        problem_ = "nothing was written: the tags would name no template; give --template NAME";
+        return;
+      }
+    }
+    rows_ = form.State().rows;
+    for (std::size_t i = 0; i < rows_.size() && i < before.size(); ++i) {
+      if (rows_[i].checked && (!before[i].checked || rows_[i].template_name != before[i].template_name)) ++tagged_;
+      if (!rows_[i].checked && before[i].checked) ++untagged_;
+    }
+  }
+
+  const TagOptions& options_;
+  bool shown_ = false;
+  std::string problem_;
+  std::vector<MemberRow> rows_;
+  long tagged_ = 0, untagged_ = 0;
+};
+
+int Run(const TagOptions& options, std::ostream& out, std::ostream& err) {
+  if (options.check && options.dry_run) {
+    err << "gildex: --check and --dry-run together: choose one\n";
+    return kBadInput;
+  }
+  const bool listing = options.tag.empty() && options.untag.empty();
+  const bool writes_nothing = listing || options.check || options.dry_run;
+  Console console(err, ConsoleMode{false, false, false});
+  auto fail = [&](int code, const std::string& message) {
+    err << "gildex: " << Display(message) << "\n";
+    return code;
+  };
+  const std::unique_ptr<platform::Dialogs> answers = CommandLineDialogs(options.forced);
+  ConsoleDialogs dialogs(*answers, console);
+  session::PlatformContext context(dialogs);
+  WarnAboutRegistry(context, err);
+  session::Session s(context);
+  const std::string opened = s.Open(options.project, !listing && !options.dry_run);
+  for (const host::LoadProblem& problem : s.Loaded().problems)
+    err << Display(problem.file) << ":" << problem.line << ": " << (problem.fatal ? "error" : "warning") << ": "
+        << Display(problem.message) << "\n";
+  if (!opened.empty()) return fail(kBadInput, opened);
+  ScriptedTagWindow window(options);
+  ConnectViews views;
+  views.advanced_template = &window;
+  const std::string connected = s.ConnectAddIn(
+      ext_cm_CommandLine, !writes_nothing,
+      [&](clsMessages&) -> std::unique_ptr<MessageView> { return std::make_unique<TerminalMessageView>(console); },
+      views);
+  if (!connected.empty()) return fail(kBadInput, connected);
+  if (const std::string problem = s.ApplyOverrides({{}, options.template_name, ""}, writes_nothing); !problem.empty())
+    return fail(kBadInput, problem);
+  const std::string template_name = s.Engine().DefaultTemplate();
+  if (!options.tag.empty() && template_name.empty())
+    return fail(kBadInput,
+                "no template is chosen; choose one with: gildex templates default NAME (gildex templates list shows "
+                "them), or give --template NAME");
+
+  const long reports = s.Shared().Report().Shown();
+  s.Connection().cmdAdvanced_Click();
+  if (!window.Problem().empty()) return fail(kBadInput, window.Problem());
+  if (!window.Shown() || s.Shared().Report().Shown() > reports)
+    return fail(kReported, "nothing was written because of the error reported above");
+  if (!options.dry_run && !options.check)
+    for (const MemberRow& row : window.Rows())
+      out << Display(row.name) << "\t" << row.type << "\t" << Display(row.template_name) << "\n";
+  out.flush();
+  if (listing) return kDone;
+
+  const long changed_files = static_cast<long>(s.Changed().size());
+  long files = changed_files;
+  if (options.dry_run) {
+    PrintDiff(s, options.project, out, console);
+  } else if (!options.check) {
+    const host::SaveResult saved = s.Save();
+    if (!saved.error.empty()) return fail(kReported, saved.error);
+    for (const host::LoadProblem& skipped : saved.skipped) console.Problem(skipped.file + ": " + skipped.message);
+    files = static_cast<long>(saved.written.size());
+  }
+  s.Disconnect();
+  std::string done;
+  if (window.Tagged() > 0)
+    done = Count(window.Tagged(), "procedure tagged", "procedures tagged") + " for " + Display(template_name);
+  if (window.Untagged() > 0)
+    done += (done.empty() ? "" : ", ") + Count(window.Untagged(), "tag removed", "tags removed");
+  console.Line("gildex: " + (changed_files == 0 ? std::string("nothing to change.")
+                                                : done + "; " + Count(files, "file", "files") +
+                                                      (writes_nothing ? " would be written." : " written.")));
+  if (console.Problems() > 0 || (options.check && changed_files > 0)) return kReported;
+  return kDone;
+}
+
+}  // namespace
+
+int RunTagCommand(const TagOptions& options, std::ostream& out, std::ostream& err) {
+  try {
+    return Run(options, out, err);
+  } catch (const std::exception& e) {
+    err << "gildex: tag: " << Display(e.what()) << "\n";
+    return kBadInput;
+  }
+}
+
+}  // namespace gildex::app

@@ -1,0 +1,79 @@
+// `gildex tag` as a user runs it, one command after another on a copy of the sample project:
+// the module compared after each, and a Selected Routines insert treating what was tagged.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/command_line_test.h"
+#include "common/nembus_common.h"
+#include "platform/test_files.h"
+
+namespace gildex::app {
+namespace {
+
+namespace fs = std::filesystem;
+using platform::testing::ReadBytes;
+using platform::testing::ScopedEnv;
+using platform::testing::TempDir;
+
+TEST(TagCommand, TagsAndUntagsMembersAsTheWindowDoes) {
+  TempDir dir;
+  ScopedEnv home{"GILDEX_HOME", (fs::path(GILDEX_SOURCE_DIR) / "data").string()};
+  ScopedEnv registry{"GILDEX_REGISTRY", (dir / "registry.reg").string()};
+  ScopedEnv windows{"GILDEX_WINDIR", (dir / "windows").string()};
+  const fs::path folder = dir / "Orders";
+  fs::copy(fs::path(GILDEX_SOURCE_DIR) / "data" / "Sample", folder, fs::copy_options::recursive);
+  const std::string vbp = (folder / "Orders.vbp").string();
+  const fs::path module = folder / "modGlobals.bas";
+  const std::string original = ReadBytes(module);
+  const std::string main = "Public Sub Main()\r\n";
+  const std::string read_ini = "Optional ByVal Default As String = \"\") As String\r\n";
+  auto tagged = [&](const std::string& text, const std::string& line, const std::string& name) {
+    return ReplaceAll(text, line, line.substr(0, line.size() - 2) + " ' GX2/" + name + "\r\n");
+  };
+  const std::string both = tagged(tagged(original, main, "Standard"), read_ini, "Standard");
+  const std::string logging = ReplaceAll(tagged(original, read_ini, "Logging"), main, "Public Sub Main() \r\n");
+  const struct {
+    std::vector<std::string> args;
+    int code;
+    std::string said;  // a part of standard output for 0, of standard error otherwise
+    std::string after;
+    std::string component = "modGlobals";
+  } cases[] = {
+      {{}, 0, "Main\tMethod\t\nReadIni\tMethod\t\n", original},
+      {{"--proc", "Main"}, 2, "no template is chosen", original},
+      {{"--proc", "Nope", "--template", "Standard"}, 2, "modGlobals has no method, property or event \"Nope\"", original},
+      {{}, 2, "there is no component \"modnope\" in the project Orders", original, "modnope"},
+      {{"--proc", "main", "--proc", "READINI", "--template", "Standard", "--dry-run"}, 0,
+       "-Public Sub Main()\r\n+Public Sub Main() ' GX2/Standard\r\n", original},
+      {{"--proc", "main", "--proc", "READINI", "--template", "Standard"}, 0, "ReadIni\tMethod\tStandard\n", both},
+      {{"--proc", "Main", "--template", "Standard", "--check"}, 0, "", both},
+      // Apply tags every checked member for the template in use, as the window does.
+      {{"--untag", "Main", "--template", "Logging"}, 0, "Main\tMethod\t\nReadIni\tMethod\tLogging\n", logging},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> args = {"tag", vbp, "--component", c.component};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    const Ran run = RunGildex(args);
+    const std::string what = c.args.empty() ? c.component : c.args.front() + " " + c.args.back();
+    EXPECT_EQ(run.code, c.code) << what << "\n" << run.err;
+    EXPECT_NE((c.code == 0 ? run.out : run.err).find(c.said), std::string::npos) << what << "\n" << run.out << run.err;
+    EXPECT_EQ(ReadBytes(module), c.after) << what;
+  }
+  EXPECT_EQ(RunGildex({"tag", vbp, "--component", "modGlobals", "--untag", "Main", "--template", "Logging"}).Summary(),
+            "gildex: nothing to change.");
+  EXPECT_EQ(RunGildex({"tag", vbp, "--component", "modGlobals", "--untag", "readini", "--proc", "Main", "--template",
+                       "Logging", "--check"})
+                .Summary(),
+            "gildex: 1 procedure tagged for Logging, 1 tag removed; 1 file would be written.");
+
+  const Ran insert = RunGildex({"insert", vbp, "--component", "modGlobals", "--template", "Logging", "--set",
+                                "InsertInto=--", "--set", "Numbering=True"});
+  EXPECT_EQ(insert.code, 0) << insert.err;
+  EXPECT_EQ(insert.Summary(), "gildex: 1 procedure changed, 1 too small, 25 skipped; 1 file written.");
+}
+
+}  // namespace
+}  // namespace gildex::app
