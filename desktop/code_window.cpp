@@ -31,6 +31,18 @@ class Raised {
   bool was_;
 };
 
+// Every line passes here when a module opens: Latin-1 characters are the byte they are in
+// Windows-1252 too (but for its 0x80-0x9F), and only a line with another one goes the long way.
+std::string LineBytes(const QString& text) {
+  std::string bytes(static_cast<std::size_t>(text.size()), '\0');
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    const char16_t c = text[i].unicode();
+    if (c >= 0x100 || (c >= 0x80 && c < 0xA0)) return ToVb(text);
+    bytes[static_cast<std::size_t>(i)] = static_cast<char>(c);
+  }
+  return bytes;
+}
+
 class BasicHighlighter final : public QSyntaxHighlighter {
  public:
   explicit BasicHighlighter(QTextDocument* document) : QSyntaxHighlighter(document) {
@@ -43,7 +55,7 @@ class BasicHighlighter final : public QSyntaxHighlighter {
   void highlightBlock(const QString& text) override {
     // State 1: the line above is a comment that goes on in this one.
     bool goes_on = previousBlockState() == 1;
-    for (const workbench::ColourSpan& span : workbench::ColourLine(ToVb(text), goes_on))
+    for (const workbench::ColourSpan& span : workbench::ColourLine(LineBytes(text), goes_on))
       setFormat(span.start, span.length, span.colour == workbench::CodeColour::Keyword ? keyword_ : comment_);
     setCurrentBlockState(goes_on ? 1 : 0);
   }
@@ -256,12 +268,12 @@ void CodeWindow::PaneSelectionSet(const host::Selection& selection) {
   cursor.setPosition(static_cast<int>(PositionOf(document, selection.start_line, selection.start_column)));
   cursor.setPosition(static_cast<int>(PositionOf(document, selection.end_line, selection.end_column)),
                      QTextCursor::KeepAnchor);
-  // The view moves only when none of the selection is in it.
+  // The view moves only when none of the selection is in it, and then shows it from the top.
   const int top = text_->verticalScrollBar()->value();
   const int rows = std::max(1, text_->viewport()->height() / std::max(1, text_->fontMetrics().lineSpacing()));
   const bool visible = selection.end_line - 1 >= top && selection.start_line - 1 < top + rows;
   text_->setTextCursor(cursor);
-  if (visible) text_->verticalScrollBar()->setValue(top);
+  text_->verticalScrollBar()->setValue(visible ? top : std::max(0, document->findBlock(cursor.selectionStart()).blockNumber() - 1));
 }
 
 void CodeWindow::CursorMoved() {
@@ -299,17 +311,19 @@ void CodeWindow::RenderLine(int block_number) {
 
 void CodeWindow::RefreshDropDowns() {
   if (Module() == nullptr) return;
-  const QString object = objects_->currentText();
   objects_->clear();
-  for (const std::string& name : model_.Objects()) objects_->addItem(FromVb(name));
+  QStringList names;
+  for (const std::string& name : model_.Objects()) names << FromVb(name);
+  objects_->addItems(names);
   procedures_->clear();
   ShowPlace(model_.PlaceOfLine(text_->textCursor().blockNumber() + 1));
 }
 
 void CodeWindow::FillProcedures(const QString& object) {
   procedures_->clear();
-  for (const workbench::ProcedureEntry& entry : model_.Procedures(ToVb(object)))
-    procedures_->addItem(FromVb(entry.caption));
+  QStringList captions;
+  for (const workbench::ProcedureEntry& entry : model_.Procedures(ToVb(object))) captions << FromVb(entry.caption);
+  procedures_->addItems(captions);
 }
 
 void CodeWindow::ShowPlace(const workbench::CodePlace& place) {
