@@ -2,11 +2,14 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QMdiSubWindow>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTest>
 #include <QTextBlock>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include "desktop/main_window.h"
@@ -112,8 +115,20 @@ TEST(CodeWindow, TypingTheAddInAndTheDropDownsAllMeetInTheModule) {
   EXPECT_EQ(module.Text(), original);
   EXPECT_EQ(text->toPlainText(), Shown(module));
 
-  // The add-in inserts error handling into the procedure at the cursor through the window's
-  // menu: the new lines appear in the window, which stays where the user was looking.
+  // A right click shows the host's "Code Window" bar with the add-in's entries.
+  QStringList entries;
+  QTimer::singleShot(0, [&entries] {
+    if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+      for (QAction* action : menu->actions()) entries << action->text();
+      menu->close();
+    }
+  });
+  QContextMenuEvent right_click(QContextMenuEvent::Mouse, QPoint(40, 40), text->viewport()->mapToGlobal(QPoint(40, 40)));
+  QApplication::sendEvent(text->viewport(), &right_click);
+  EXPECT_TRUE(entries.contains("Gildex insert")) << entries.join(", ").toStdString();
+
+  // The add-in inserts error handling into the procedure at the cursor through that menu: the
+  // new lines appear in the window, which stays where the user was looking.
   Choose(code->Objects(), "cmdDelete");
   Choose(code->Procedures(), "Click");
   text->verticalScrollBar()->setValue(text->verticalScrollBar()->value() + 3);
