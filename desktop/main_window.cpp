@@ -11,13 +11,13 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QPlainTextEdit>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
 #include "common/error_report.h"
+#include "desktop/code_window.h"
 #include "desktop/face_icons.h"
 #include "desktop/text.h"
 #include "workbench/explorer.h"
@@ -218,11 +218,8 @@ QMdiSubWindow* MainWindow::ShowCode(host::MemoryComponent& component) {
   bench_.Vbe().ShowCode(component);
   QMdiSubWindow* window = FindWindow(component, host::WindowType::CodeWindow);
   if (window == nullptr) {
-    auto* text = new QPlainTextEdit;
-    text->setObjectName("CodeWindow");
-    text->setReadOnly(true);
-    text->setPlainText(FromVb(component.MemoryCode()->Text()));
-    window = AddWindow(text, component, host::WindowType::CodeWindow);
+    auto* code = new CodeWindow(component, [this, &component] { bench_.Vbe().ShowCode(component); }, *bars_);
+    window = AddWindow(code, component, host::WindowType::CodeWindow);
   }
   workspace_->setActiveSubWindow(window);
   return window;

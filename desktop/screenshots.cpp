@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QDockWidget>
 #include <QMenu>
+#include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
@@ -37,6 +38,32 @@ bool SaveMenu(MainWindow& window, const std::string& bar, const QString& folder,
   return saved;
 }
 
+// The code window of the first form (else the first module) with the cursor in an event
+// procedure, so that both drop-downs show what VB6 shows there.
+bool SaveCodeWindow(MainWindow& window, const QString& folder) {
+  host::MemoryComponent* shown = nullptr;
+  for (host::MemoryProject* project : window.Bench().Vbe().Projects())
+    for (host::MemoryComponent* component : project->Components())
+      if (component->Code() != nullptr &&
+          (shown == nullptr || (component->Type() == host::ComponentType::VBForm &&
+                                shown->Type() != host::ComponentType::VBForm)))
+        shown = component;
+  if (shown == nullptr) return true;
+  QMdiSubWindow* sub = window.ShowCode(*shown);
+  if (sub == nullptr) return false;
+  sub->resize(760, 460);
+  host::CodeModule& module = *shown->Code();
+  for (long line = module.CountOfDeclarationLines() + 1; line <= module.CountOfLines(); ++line) {
+    host::ProcKind kind = host::ProcKind::Proc;
+    const std::string name = module.ProcOfLine(line, kind);
+    if (name.find('_') == std::string::npos) continue;
+    const long body = module.ProcBodyLine(name, kind) + 1;
+    module.Pane().SetSelection({body, 5, body, 5});
+    break;
+  }
+  return Save(sub, folder, "code-window");
+}
+
 }  // namespace
 
 int TakeScreenshots(MainWindow& window, const QString& folder) {
@@ -66,6 +93,7 @@ int TakeScreenshots(MainWindow& window, const QString& folder) {
     menu->close();
   }
   if (!window.GildexToolbar()->isHidden()) failed += !Save(window.GildexToolbar(), folder, "toolbar-gildex");
+  failed += !SaveCodeWindow(window, folder);
   return failed;
 }
 

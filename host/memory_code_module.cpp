@@ -268,6 +268,7 @@ class MemoryCodePane final : public CodePane {
       std::swap(s.start_column, s.end_column);
     }
     selection_ = s;
+    SelectionSet.Raise(selection_);
   }
   CodeModule& Module() override { return module_; }
 
@@ -311,6 +312,7 @@ struct MemoryCodeModule::Impl {
   long declaration_lines = 0;
   bool dirty = false;
   std::unique_ptr<MemoryCodePane> pane;
+  Signal<long, long, long>* edited = nullptr;  // the module's own Edited
 
   std::size_t GapSize() const { return gap_end - gap_begin; }
   long Count() const { return static_cast<long>(lines.size() - GapSize()); }
@@ -555,6 +557,7 @@ struct MemoryCodeModule::Impl {
 
     if (!shift) Rescan(first + added - 1);
     dirty = true;
+    edited->Raise(first, removed, added);
   }
 
   // --- answers ---
@@ -582,6 +585,7 @@ MemoryCodeModule::MemoryCodeModule(std::string name, std::vector<CodeLine> lines
   impl_->lines = std::move(lines);
   impl_->gap_begin = impl_->gap_end = impl_->lines.size();
   impl_->pane = std::make_unique<MemoryCodePane>(*this);
+  impl_->edited = &Edited;
   impl_->BuildStructure();
 }
 

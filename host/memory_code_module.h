@@ -54,6 +54,10 @@ class MemoryCodeModule : public CodeModule {
   bool Find(std::string_view target, long& start_line, long& start_column, long& end_line, long& end_column,
             bool whole_word = false, bool match_case = false, bool pattern_search = false) const override;
 
+  // Raised after every edit, whoever made it: (first line, lines removed there, lines added
+  // there). A window showing the module redraws just those lines.
+  Signal<long, long, long> Edited;
+
  private:
   struct Impl;
   std::unique_ptr<Impl> impl_;

@@ -146,6 +146,9 @@ TEST(MemoryCodeModule, BadNamesKindsAndLinesFailWithHostNumbers) {
 
 TEST(MemoryCodeModule, LinesJoinWithCrLfAndInsertSplitsAtEveryBreak) {
   auto module = Module("a\nb\nc");
+  // Every edit says which lines it replaced, however it was made.
+  std::vector<std::vector<long>> edits;
+  Connection watch(module->Edited, [&](long first, long removed, long added) { edits.push_back({first, removed, added}); });
   EXPECT_EQ(module->Lines(2, 2), "b\r\nc");
   EXPECT_EQ(module->Lines(2, 0), "");
   EXPECT_EQ(module->Lines(4, 0), "");
@@ -156,6 +159,11 @@ TEST(MemoryCodeModule, LinesJoinWithCrLfAndInsertSplitsAtEveryBreak) {
   module->InsertLines(module->CountOfLines() + 1, "");
   EXPECT_EQ(module->CountOfLines(), 10);
   EXPECT_EQ(module->Lines(10, 1), "");
+  module->ReplaceLine(2, "p\nq");
+  module->DeleteLines(3, 2);
+  module->DeleteLines(1, 0);
+  EXPECT_THAT(edits, ElementsAre(ElementsAre(2, 0, 4), ElementsAre(1, 0, 2), ElementsAre(10, 0, 1),
+                                 ElementsAre(2, 1, 2), ElementsAre(3, 2, 0)));
   EXPECT_TRUE(module->IsDirty());
   module->ClearDirty();
   EXPECT_FALSE(module->IsDirty());
@@ -164,9 +172,13 @@ TEST(MemoryCodeModule, LinesJoinWithCrLfAndInsertSplitsAtEveryBreak) {
   module = Module("a\nb\nc");
   CodePane& pane = module->Pane();
   EXPECT_EQ(&pane.Module(), module.get());
+  std::vector<long> told;
+  Connection follow(pane.SelectionSet,
+                    [&](const Selection& s) { told = {s.start_line, s.start_column, s.end_line, s.end_column}; });
   pane.SetSelection({2, 3, 9, 1});
   Selection s = pane.GetSelection();
   EXPECT_THAT((std::vector<long>{s.start_line, s.start_column, s.end_line, s.end_column}), ElementsAre(2, 3, 3, 1));
+  EXPECT_THAT(told, ElementsAre(2, 3, 3, 1));
   pane.SetSelection({3, 1, 1, 0});
   s = pane.GetSelection();
   EXPECT_THAT((std::vector<long>{s.start_line, s.start_column, s.end_line, s.end_column}), ElementsAre(1, 1, 3, 1));

@@ -59,6 +59,8 @@ bool IsWordChar(char c) {
 
 }  // namespace
 
+bool IsKeyword(std::string_view word) { return !Keyword(word).empty(); }
+
 std::string RenderKeywords(std::string_view line) {
   // A keyword keeps its length: the line is copied once and its keywords written over.
   std::string out(line);

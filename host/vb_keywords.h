@@ -12,4 +12,8 @@ namespace gildex::host {
 // every other byte (names, spacing, line numbers, labels) as given.
 std::string RenderKeywords(std::string_view line);
 
+// True for a word VB6 reserves or a built-in type name, in any letter case (the words the
+// code window draws in its keyword colour).
+bool IsKeyword(std::string_view word);
+
 }  // namespace gildex::host

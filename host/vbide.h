@@ -63,6 +63,9 @@ class CodePane {
   virtual Selection GetSelection() const = 0;
   virtual void SetSelection(const Selection& selection) = 0;
   virtual CodeModule& Module() = 0;
+  // Raised by SetSelection with the selection as kept, so that a window drawing the pane
+  // follows the cursor the add-in moves.
+  Signal<const Selection&> SelectionSet;
 };
 
 // Exactly the text the VB6 code window shows: no file header, no designer block, no hidden

@@ -154,6 +154,10 @@ class Session {
   std::vector<std::string> walk_;  // the code components the command walks, in order
   std::string current_;
   std::function<void()> on_idle_, on_step_;
+  // The message loop belongs to the context, which outlives this session (a desktop IDE makes
+  // one session per project): its handler must know when the session is gone.
+  std::shared_ptr<void> alive_ = std::make_shared<int>(0);
+  bool idle_hooked_ = false;
   bool built_and_saved_ = false;
 };
 

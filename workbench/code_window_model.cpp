@@ -1,0 +1,249 @@
+#include "workbench/code_window_model.h"
+
+#include <algorithm>
+#include <initializer_list>
+
+#include "host/vb_keywords.h"
+#include "platform/cp1252.h"
+
+namespace gildex::workbench {
+
+namespace {
+
+using cp1252::EqualsNoCase;
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+bool IsWordChar(char c) {
+  const auto u = static_cast<unsigned char>(c);
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' || u >= 0x80;
+}
+
+// A line ending in " _" goes on in the next one; a comment does too.
+bool IsContinued(std::string_view text) {
+  std::size_t i = text.size();
+  while (i > 0 && IsBlank(text[i - 1])) --i;
+  return i > 0 && text[i - 1] == '_' && (i == 1 || IsBlank(text[i - 2]));
+}
+
+bool IsAnyOf(std::string_view word, std::initializer_list<std::string_view> words) {
+  return std::any_of(words.begin(), words.end(), [&](std::string_view w) { return EqualsNoCase(word, w); });
+}
+
+// Words VB6 colours only in the one statement that gives them a meaning; elsewhere they
+// may be a user's names.
+bool IsStatementKeyword(std::string_view previous, std::string_view word, bool in_declare) {
+  if (EqualsNoCase(previous, "Option")) return IsAnyOf(word, {"Explicit", "Base", "Compare"});
+  if (EqualsNoCase(previous, "Compare")) return IsAnyOf(word, {"Binary", "Text", "Database"});
+  if (EqualsNoCase(previous, "Private")) return EqualsNoCase(word, "Module");
+  return in_declare && IsAnyOf(word, {"Lib", "Alias"});
+}
+
+// The name its event procedures give the component itself, or empty for a standard module.
+std::string_view SelfName(host::ComponentType type) {
+  switch (type) {
+    case host::ComponentType::VBForm:
+      return "Form";
+    case host::ComponentType::VBMDIForm:
+      return "MDIForm";
+    case host::ComponentType::UserControl:
+      return "UserControl";
+    case host::ComponentType::PropPage:
+      return "PropertyPage";
+    case host::ComponentType::DocObject:
+      return "UserDocument";
+    case host::ComponentType::ClassModule:
+      return "Class";
+    default:
+      return {};
+  }
+}
+
+std::string Caption(const std::string& name, host::ProcKind kind) {
+  switch (kind) {
+    case host::ProcKind::Get:
+      return name + " [PropertyGet]";
+    case host::ProcKind::Let:
+      return name + " [PropertyLet]";
+    case host::ProcKind::Set:
+      return name + " [PropertySet]";
+    case host::ProcKind::Proc:
+      break;
+  }
+  return name;
+}
+
+}  // namespace
+
+std::vector<ColourSpan> ColourLine(std::string_view line, bool& comment_goes_on) {
+  std::vector<ColourSpan> spans;
+  const auto comment_from = [&](std::size_t start) {
+    if (start < line.size())
+      spans.push_back({static_cast<int>(start), static_cast<int>(line.size() - start), CodeColour::Comment});
+    comment_goes_on = IsContinued(line);
+  };
+  if (comment_goes_on) {
+    comment_from(0);
+    return spans;
+  }
+  comment_goes_on = false;
+  std::string_view previous;
+  bool in_declare = false;
+  std::size_t i = 0;
+  while (i < line.size()) {
+    const char c = line[i];
+    if (c == '\'') {
+      comment_from(i);
+      return spans;
+    }
+    if (c == '"' || c == '[') {
+      // A string ("" is one quote) or a bracketed name; an unclosed one runs to the end.
+      const char close = c == '"' ? '"' : ']';
+      std::size_t stop = line.find(close, i + 1);
+      while (close == '"' && stop != std::string_view::npos && stop + 1 < line.size() && line[stop + 1] == '"')
+        stop = line.find('"', stop + 2);
+      i = stop == std::string_view::npos ? line.size() : stop + 1;
+      previous = {};
+      continue;
+    }
+    if (!IsWordChar(c)) {
+      ++i;
+      continue;
+    }
+    std::size_t stop = i;
+    while (stop < line.size() && IsWordChar(line[stop])) ++stop;
+    const std::string_view word = line.substr(i, stop - i);
+    // A member after "." or "!" is the object's own name (Debug.Print excepted).
+    const bool member = i > 0 && (line[i - 1] == '.' || line[i - 1] == '!');
+    if (!member && EqualsNoCase(word, "Rem")) {
+      comment_from(i);
+      return spans;
+    }
+    bool keyword = host::IsKeyword(word) || IsStatementKeyword(previous, word, in_declare);
+    if (member) keyword = EqualsNoCase(previous, "Debug") && EqualsNoCase(word, "Print");
+    if (keyword) spans.push_back({static_cast<int>(i), static_cast<int>(word.size()), CodeColour::Keyword});
+    in_declare = in_declare || (!member && EqualsNoCase(word, "Declare"));
+    previous = word;
+    i = stop;
+  }
+  return spans;
+}
+
+CodeWindowModel::CodeWindowModel(host::CodeModule& module, host::VBComponent* component)
+    : module_(module), component_(component) {}
+
+std::vector<std::string> CodeWindowModel::ObjectNames() const {
+  std::vector<std::string> names;
+  if (component_ == nullptr) return names;
+  if (host::Designer* designer = component_->GetDesigner())
+    for (host::VBControl* control : designer->Controls()) names.push_back(control->Name());
+  // Variables declared WithEvents raise events of their own.
+  const long declarations = std::min(module_.CountOfDeclarationLines(), module_.CountOfLines());
+  for (long line = 1; line <= declarations; ++line) {
+    const std::string text = module_.Lines(line, 1);
+    const std::size_t at = cp1252::FindNoCase(text, "WithEvents");
+    if (at == std::string::npos || text.find('\'') < at || at == 0 || !IsBlank(text[at - 1])) continue;
+    std::size_t start = at + 10, stop = start;
+    while (start < text.size() && IsBlank(text[start])) ++start;
+    stop = start;
+    while (stop < text.size() && IsWordChar(text[stop])) ++stop;
+    if (stop > start && start > at + 10) names.push_back(text.substr(start, stop - start));
+  }
+  std::sort(names.begin(), names.end(), cp1252::LessNoCase());
+  // A control array is one object.
+  names.erase(std::unique(names.begin(), names.end(),
+                          [](const std::string& a, const std::string& b) { return EqualsNoCase(a, b); }),
+              names.end());
+  if (std::string_view self = SelfName(component_->Type()); !self.empty()) names.insert(names.begin(), std::string(self));
+  return names;
+}
+
+std::vector<std::string> CodeWindowModel::Objects() const {
+  std::vector<std::string> objects = ObjectNames();
+  objects.insert(objects.begin(), std::string(kGeneral));
+  return objects;
+}
+
+std::vector<CodeWindowModel::Proc> CodeWindowModel::AllProcedures() const {
+  std::vector<Proc> procs;
+  const long count = module_.CountOfLines();
+  long line = module_.CountOfDeclarationLines() + 1;
+  while (line <= count) {
+    host::ProcKind kind = host::ProcKind::Proc;
+    std::string name = module_.ProcOfLine(line, kind);
+    if (name.empty()) {
+      ++line;
+      continue;
+    }
+    const long end = module_.ProcStartLine(name, kind) + module_.ProcCountLines(name, kind);
+    long next = end;
+    if (end <= line) {
+      // A second procedure of the same name: the host answers only for the first one.
+      next = line + 1;
+      host::ProcKind other = host::ProcKind::Proc;
+      while (next <= count && module_.ProcOfLine(next, other) == name && other == kind) ++next;
+    }
+    procs.push_back({std::move(name), kind});
+    line = next;
+  }
+  return procs;
+}
+
+CodePlace CodeWindowModel::PlaceOf(const std::string& name, host::ProcKind kind,
+                                   const std::vector<std::string>& objects) const {
+  CodePlace place{std::string(kGeneral), Caption(name, kind)};
+  if (kind != host::ProcKind::Proc) return place;
+  std::size_t longest = 0;
+  for (const std::string& object : objects) {
+    if (object.size() + 1 >= name.size() || object.size() <= longest || name[object.size()] != '_' ||
+        !EqualsNoCase(std::string_view(name).substr(0, object.size()), object))
+      continue;
+    longest = object.size();
+    place = {object, name.substr(object.size() + 1)};
+  }
+  return place;
+}
+
+std::vector<ProcedureEntry> CodeWindowModel::Procedures(std::string_view object) const {
+  const bool general = EqualsNoCase(object, kGeneral);
+  const std::vector<std::string> objects = ObjectNames();
+  std::vector<ProcedureEntry> entries;
+  for (Proc& proc : AllProcedures()) {
+    CodePlace place = PlaceOf(proc.name, proc.kind, objects);
+    if (!EqualsNoCase(place.object, general ? kGeneral : object)) continue;
+    entries.push_back({std::move(place.procedure), std::move(proc.name), proc.kind});
+  }
+  std::sort(entries.begin(), entries.end(), [](const ProcedureEntry& a, const ProcedureEntry& b) {
+    return cp1252::LessNoCase()(a.caption, b.caption);
+  });
+  if (general) entries.insert(entries.begin(), {std::string(kDeclarations), {}, host::ProcKind::Proc});
+  return entries;
+}
+
+CodePlace CodeWindowModel::PlaceOfLine(long line) const {
+  const CodePlace declarations{std::string(kGeneral), std::string(kDeclarations)};
+  if (line < 1 || line > module_.CountOfLines()) return declarations;
+  host::ProcKind kind = host::ProcKind::Proc;
+  const std::string name = module_.ProcOfLine(line, kind);
+  if (name.empty()) return declarations;
+  // Only a Sub with an underscore can be an event procedure: the objects are read just then.
+  if (kind != host::ProcKind::Proc || name.find('_') == std::string::npos)
+    return {std::string(kGeneral), Caption(name, kind)};
+  return PlaceOf(name, kind, ObjectNames());
+}
+
+long CodeWindowModel::LineOf(std::string_view object, std::string_view procedure) const {
+  const bool general = EqualsNoCase(object, kGeneral);
+  if (general && (procedure.empty() || EqualsNoCase(procedure, kDeclarations))) return 1;
+  for (const ProcedureEntry& entry : Procedures(object)) {
+    if (entry.name.empty() || (!procedure.empty() && !EqualsNoCase(entry.caption, procedure))) continue;
+    const long declaration = module_.ProcBodyLine(entry.name, entry.kind);
+    const long last = module_.ProcStartLine(entry.name, entry.kind) + module_.ProcCountLines(entry.name, entry.kind) - 1;
+    long line = declaration;
+    while (line < last && IsContinued(module_.Lines(line, 1))) ++line;
+    return line + 1 < last ? line + 1 : declaration;
+  }
+  return general ? 1 : 0;
+}
+
+}  // namespace gildex::workbench
