@@ -63,7 +63,8 @@ int main(int argc, char** argv) {
       shooting)
     return 1;
   if (shooting) {
-    const int failed = gildex::desktop::TakeScreenshots(window, parser.value(screenshots));
+    const int failed = gildex::desktop::TakeScreenshots(window, parser.value(screenshots)) +
+                       gildex::desktop::TakeToolWindowShots(window, tool_windows, parser.value(screenshots));
     bench.Close();
     return failed == 0 ? 0 : 1;
   }
