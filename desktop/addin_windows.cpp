@@ -6,7 +6,7 @@
 
 namespace gildex::desktop {
 
-AddInWindows::AddInWindows(QtDialogs& dialogs)
+AddInWindows::AddInWindows(platform::Dialogs& dialogs)
     : splash_(std::make_unique<SplashWindow>(GILDEX_VERSION)),
       function_finder_(std::make_unique<FunctionFinderDialog>()),
       converter_(std::make_unique<ConverterWindow>(

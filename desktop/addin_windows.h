@@ -19,7 +19,7 @@ namespace gildex::desktop {
 
 class AddInWindows {
  public:
-  explicit AddInWindows(QtDialogs& dialogs);
+  explicit AddInWindows(platform::Dialogs& dialogs);
   ~AddInWindows();
   AddInWindows(const AddInWindows&) = delete;
   AddInWindows& operator=(const AddInWindows&) = delete;

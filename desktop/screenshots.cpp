@@ -250,7 +250,9 @@ bool ProgressShot(MainWindow& window, const QString& folder) {
 int TakeToolWindowShots(MainWindow& window, AddInWindows& tools, const QString& folder) {
   if (!window.Bench().AddInConnected()) return 0;
   // The commands that insert need a template; chosen for this run only.
-  window.Bench().Session().Shared().Engine().DefaultTemplate("Standard");
+  session::Overrides overrides;
+  overrides.template_name = "Standard";
+  if (!window.Bench().Session().ApplyOverrides(overrides, true).empty()) return 1;
   int failed = 0;
   failed += !SplashShot(tools, folder);
   failed += !ComponentInfoShot(window, tools, folder);

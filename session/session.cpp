@@ -58,7 +58,7 @@ Session::Session(PlatformContext& context)
       selection_mode_(std::make_unique<SelectionMode>()),
       options_dialog_(std::make_unique<NoOptionsDialog>()) {}
 
-Session::~Session() = default;
+Session::~Session() { *alive_ = nullptr; }
 
 std::string Session::Open(const std::filesystem::path& project, bool writing, std::chrono::milliseconds wait) {
   // A writing run has the project to itself until it ends.
@@ -120,9 +120,12 @@ std::string Session::ConnectAddIn(ConnectMode mode, bool persist, MessageViewFac
   }
   // A cancel reaches the engine the way the progress window's Cancel button does: between
   // two procedures, when the engine lets the host run its message loop.
-  context_.loop.OnIdle([this] {
-    if (on_idle_) on_idle_();
-  });
+  if (!idle_hooked_) {
+    idle_hooked_ = true;
+    context_.loop.OnIdle([alive = alive_] {
+      if (Session* session = *alive; session != nullptr && session->on_idle_) session->on_idle_();
+    });
+  }
   return {};
 }
 

@@ -154,6 +154,10 @@ class Session {
   std::vector<std::string> walk_;  // the code components the command walks, in order
   std::string current_;
   std::function<void()> on_idle_, on_step_;
+  // The context's message loop outlives this session (a host makes one session after another
+  // over one context): its idle handler reaches the session only while it lives.
+  std::shared_ptr<Session*> alive_ = std::make_shared<Session*>(this);
+  bool idle_hooked_ = false;
   bool built_and_saved_ = false;
 };
 
