@@ -23,6 +23,7 @@ ComponentInfoView::~ComponentInfoView() {
 void ComponentInfoView::Display(const ComponentInformation& info) {
   auto* window = new QDialog;
   window->setAttribute(Qt::WA_DeleteOnClose);
+  window->setAttribute(Qt::WA_QuitOnClose, false);
   window->setObjectName("frmInfo");
   window->setWindowTitle(FromVb(ComponentInformation::kCaption));
   auto* layout = new QVBoxLayout(window);

@@ -2,6 +2,7 @@
 // For tests and screenshots: clicks an entry of the host's bars as the user would, and acts
 // on a modal window once it is up while the command that opened it waits in its exec().
 #include <QApplication>
+#include <QDialog>
 #include <QTimer>
 #include <QWidget>
 #include <cctype>
@@ -16,13 +17,15 @@
 
 namespace gildex::desktop {
 
-// Calls `act` with the active modal window as soon as `is_it` accepts it; gives up after
-// `tries` polls of 10 ms.
+// Calls `act` with the active modal window as soon as `is_it` accepts it. After `tries` polls
+// of 10 ms it gives up and closes whatever modal dialog is up instead, so that a run waiting in
+// a window nobody answers ends (the caller sees that `act` never ran).
 inline void WhenModal(std::function<bool(QWidget*)> is_it, std::function<void(QWidget*)> act, int tries = 500) {
   QTimer::singleShot(10, [is_it = std::move(is_it), act = std::move(act), tries] {
     QWidget* modal = QApplication::activeModalWidget();
     if (modal != nullptr && is_it(modal)) return act(modal);
-    if (tries > 0) WhenModal(is_it, act, tries - 1);
+    if (tries > 0) return WhenModal(is_it, act, tries - 1);
+    if (auto* dialog = qobject_cast<QDialog*>(modal)) dialog->reject();
   });
 }
 inline void WhenModal(const QString& name, std::function<void(QWidget*)> act) {

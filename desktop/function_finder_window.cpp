@@ -58,6 +58,8 @@ void QtClipboard::SetText(const std::string& text) {
 
 FunctionFinderDialog::FunctionFinderDialog() {
   setObjectName("frmFNFinder");
+  // A tool window of the IDE: closing the IDE's main window ends the program all the same.
+  setAttribute(Qt::WA_QuitOnClose, false);
   setWindowTitle(FromVb(FunctionFinder::kCaption));
   setModal(false);
   auto* layout = new QVBoxLayout(this);

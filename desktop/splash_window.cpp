@@ -56,6 +56,7 @@ void DrawEmblem(QPainter& p, const QRectF& at) {
 SplashWindow::SplashWindow(const QString& program_version)
     : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
   setObjectName("frmSplash");
+  setAttribute(Qt::WA_QuitOnClose, false);
   setFixedSize(kWidth, kHeight);
   version = new QLabel(FromVb(SplashVersion(ToVb(program_version))), this);
   version->setObjectName("lblVersion");

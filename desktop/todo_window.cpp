@@ -16,6 +16,7 @@ namespace gildex::desktop {
 
 ToDoWindow::ToDoWindow(platform::Dialogs& dialogs) : dialogs_(dialogs) {
   setObjectName("frmToDo");
+  setAttribute(Qt::WA_QuitOnClose, false);
   setModal(false);
   auto* layout = new QVBoxLayout(this);
   auto* heading = new QLabel("&Items (tick those that are done):", this);
