@@ -10,7 +10,6 @@
 #include "desktop/control_template_window.h"
 #include "desktop/converter_window.h"
 #include "desktop/function_finder_window.h"
-#include "desktop/qt_dialogs.h"
 #include "desktop/splash_window.h"
 #include "desktop/todo_window.h"
 #include "workbench/workbench.h"

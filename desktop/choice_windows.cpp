@@ -50,6 +50,7 @@ void InsertModeWindow::ShowModal(frmInsertOptions& form) {
   buttons->addWidget(ok);
   buttons->addWidget(close);
   layout->addLayout(buttons);
+  dialog.setMinimumWidth(260);
   QObject::connect(selected, &QRadioButton::toggled, &dialog, [&form](bool on) {
     if (on) form.ChooseSelectedText();
   });

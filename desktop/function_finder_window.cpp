@@ -98,7 +98,6 @@ FunctionFinderDialog::FunctionFinderDialog() {
   code->setLineWrapMode(QPlainTextEdit::NoWrap);
   code->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
   layout->addWidget(code, 3);
-  layout->addWidget(new Divider({}, this));
   auto* buttons = new QHBoxLayout;
   QPushButton* library = Button("cmdLibrary", "&Librarian...", this);
   // The librarian does nothing yet: shown as the window has it, but not offered.
