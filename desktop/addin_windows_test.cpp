@@ -3,6 +3,8 @@
 // what the model says.
 #include "desktop/addin_windows.h"
 
+#include <gtest/gtest.h>
+
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
@@ -20,8 +22,6 @@
 #include <QTreeWidget>
 #include <filesystem>
 #include <functional>
-
-#include <gtest/gtest.h>
 
 #include "desktop/drive.h"
 #include "desktop/main_window.h"
@@ -107,7 +107,8 @@ TEST(AddInWindowsTest, EachWindowOpensFromItsEntryShowsItsModelAndItsButtonActs)
   const Case cases[] = {
       {"splash, shown on connecting, closes on its timer", "frmSplash", false, [](Rig&) {},
        [](Rig&, QWidget* splash) {
-         EXPECT_TRUE(QRegularExpression("^v[0-9]+\\.[0-9]+$").match(Child<QLabel>(splash, "lblVersion")->text()).hasMatch());
+         EXPECT_TRUE(
+             QRegularExpression("^v[0-9]+\\.[0-9]+$").match(Child<QLabel>(splash, "lblVersion")->text()).hasMatch());
          EXPECT_TRUE(Child<QLabel>(splash, "lblInfo")->text().startsWith("Technical Support is available"));
          QTimer* timer = splash->findChild<QTimer*>("Timer1");
          ASSERT_NE(timer, nullptr);
@@ -155,7 +156,8 @@ TEST(AddInWindowsTest, EachWindowOpensFromItsEntryShowsItsModelAndItsButtonActs)
          auto* procs = Child<QTreeWidget>(finder, "lvwProcs");
          ASSERT_GT(procs->topLevelItemCount(), 10);
          EXPECT_EQ(procs->topLevelItem(0)->text(0) + " " + procs->topLevelItem(0)->text(1), "Main Method");
-         QTest::mouseClick(procs->viewport(), Qt::LeftButton, {}, procs->visualItemRect(procs->topLevelItem(0)).center());
+         QTest::mouseClick(procs->viewport(), Qt::LeftButton, {},
+                           procs->visualItemRect(procs->topLevelItem(0)).center());
          const QString code = Child<QPlainTextEdit>(finder, "rtfCode")->toPlainText();
          EXPECT_TRUE(code.contains("\nPublic Sub Main()\n")) << code.toStdString();
          EXPECT_TRUE(code.endsWith("End Sub"));
@@ -274,10 +276,13 @@ TEST(AddInWindowsTest, EachWindowOpensFromItsEntryShowsItsModelAndItsButtonActs)
        [](Rig& rig) {
          const auto count = [](const std::string& text) {
            std::size_t n = 0;
-           for (std::size_t at = text.find("On Error GoTo"); at != std::string::npos; at = text.find("On Error GoTo", at + 1)) ++n;
+           for (std::size_t at = text.find("On Error GoTo"); at != std::string::npos;
+                at = text.find("On Error GoTo", at + 1))
+             ++n;
            return n;
          };
-         EXPECT_EQ(count(rig.Component("modGlobals").MemoryCode()->Text()), count(rig.sample.original.at("modGlobals.bas")) + 1);
+         EXPECT_EQ(count(rig.Component("modGlobals").MemoryCode()->Text()),
+                   count(rig.sample.original.at("modGlobals.bas")) + 1);
        }},
 
       {"property copier options: OK stores the choices", "frmCopyOptions", true,

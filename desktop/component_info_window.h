@@ -1,8 +1,8 @@
 #pragma once
 // "Component Information" (frmInfo): a new window for each Display, showing the fields the
 // model gathered for one component, closed by its Close button.
-#include <QPointer>
 #include <QDialog>
+#include <QPointer>
 
 #include "tools/component_info.h"
 

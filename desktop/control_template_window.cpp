@@ -51,9 +51,9 @@ void ControlTemplateWindow::ShowModal(frmControlTemplate& form) {
   properties->setRootIsDecorated(false);
   properties->setColumnWidth(0, 180);
   properties->setContextMenuPolicy(Qt::CustomContextMenu);
-  properties->setEditTriggers(form.SelectMode() ? QAbstractItemView::NoEditTriggers
-                                                : QAbstractItemView::EditKeyPressed |
-                                                      QAbstractItemView::SelectedClicked);
+  properties->setEditTriggers(form.SelectMode()
+                                  ? QAbstractItemView::NoEditTriggers
+                                  : QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
   layout->addWidget(properties, 1);
   layout->addWidget(new Divider({}, &dialog));
   auto* buttons = new QHBoxLayout;
@@ -146,7 +146,8 @@ void ControlTemplateWindow::ShowModal(frmControlTemplate& form) {
     act("cmdApply_Click", [&] { form.cmdApply_Click(); });
     if (!form.SelectMode() && form.ComboText().empty()) templates->setFocus();
   });
-  QObject::connect(close, &QPushButton::clicked, &dialog, [&] { act("cmdClose_Click", [&] { form.cmdClose_Click(); }); });
+  QObject::connect(close, &QPushButton::clicked, &dialog,
+                   [&] { act("cmdClose_Click", [&] { form.cmdClose_Click(); }); });
 
   redraw();
   dialog.resize(470, 460);

@@ -107,9 +107,9 @@ void ConverterWindow::ShowModal(frmASPConverter& window) {
 
 std::string ConverterWindow::SaveFileName(const std::string& title, const std::string& pattern) {
   const QString suffix = FromVb(pattern);
-  const QString file = QFileDialog::getSaveFileName(dialog_, FromVb(title), FromVb(form_folder_),
-                                                    "HTML pages (" + suffix.toLower() + " " + suffix.toUpper() +
-                                                        ");;All files (*)");
+  const QString file =
+      QFileDialog::getSaveFileName(dialog_, FromVb(title), FromVb(form_folder_),
+                                   "HTML pages (" + suffix.toLower() + " " + suffix.toUpper() + ");;All files (*)");
   return file.isEmpty() ? std::string() : ToVb(file);
 }
 

@@ -3,14 +3,14 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QDockWidget>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
-#include <QDockWidget>
-#include <QMenu>
-#include <QMenuBar>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
 #include <functional>
@@ -81,7 +81,8 @@ namespace {
 
 host::MemoryComponent* Component(MainWindow& window, const std::string& name) {
   for (host::MemoryProject* project : window.Bench().Vbe().Projects())
-    if (host::VBComponent* component = project->FindComponent(name)) return dynamic_cast<host::MemoryComponent*>(component);
+    if (host::VBComponent* component = project->FindComponent(name))
+      return dynamic_cast<host::MemoryComponent*>(component);
   return nullptr;
 }
 

@@ -65,7 +65,8 @@ ToDoWindow::ToDoWindow(platform::Dialogs& dialogs) : dialogs_(dialogs) {
     Took(list_->MarkDone(static_cast<std::size_t>(items->row(item)) + 1, item->checkState() == Qt::Checked));
     Redraw();
   });
-  connect(items, &QListWidget::currentRowChanged, this, [this] { remove->setEnabled(list_ != nullptr && !list_->Damaged() && items->currentRow() >= 0); });
+  connect(items, &QListWidget::currentRowChanged, this,
+          [this] { remove->setEnabled(list_ != nullptr && !list_->Damaged() && items->currentRow() >= 0); });
   connect(close, &QPushButton::clicked, this, &QDialog::close);
 }
 
