@@ -57,6 +57,21 @@ struct Rig {
   bool Click(const std::string& bar, std::initializer_list<std::string_view> captions) {
     return ClickEntry(window.Bars(), bench.Vbe().Bars(), bar, captions);
   }
+  // The control templates' entries stay hidden in the menus: clicked as the host's own control.
+  bool ClickHidden(const std::string& bar, const std::string& caption) {
+    for (const auto& control : bench.Vbe().Bars().Find(bar)->controls)
+      if (control->caption == caption) {
+        bool handled = false, cancel = false;
+        control->Click.Raise(*control, handled, cancel);
+        return true;
+      }
+    return false;
+  }
+  host::VBControl& Control(const std::string& form, const std::string& name) {
+    for (host::VBControl* control : Component(form).GetDesigner()->Controls())
+      if (control->Name() == name) return *control;
+    throw std::runtime_error("no control " + name);
+  }
   std::string Read(const fs::path& file) { return platform::testing::ReadBytes(file); }
 
   testing::SampleProject sample;
@@ -221,13 +236,7 @@ TEST(AddInWindowsTest, EachWindowOpensFromItsEntryShowsItsModelAndItsButtonActs)
       {"control templates: a row edited and its value asked, saved by Apply", "frmControlTemplate", true,
        [](Rig& rig) {
          platform::testing::WriteBytes(rig.sample.dir / "templates" / "Controls" / "Labels.ctt", "AutoSize=-1\r\n");
-         // The entry stays hidden in the menu: clicked as the host's own control.
-         host::CommandBarControl* entry = nullptr;
-         for (const auto& control : rig.bench.Vbe().Bars().Find("Controls")->controls)
-           if (control->caption == "View Control Templates") entry = control.get();
-         ASSERT_NE(entry, nullptr);
-         bool handled = false, cancel = false;
-         entry->Click.Raise(*entry, handled, cancel);
+         EXPECT_TRUE(rig.ClickHidden("Controls", "View Control Templates"));
        },
        [](Rig&, QWidget* window) {
          EXPECT_EQ(window->windowTitle(), "Custom Controls Tempalte");
@@ -257,6 +266,33 @@ TEST(AddInWindowsTest, EachWindowOpensFromItsEntryShowsItsModelAndItsButtonActs)
        },
        [](Rig& rig) {
          EXPECT_EQ(rig.Read(rig.sample.dir / "templates" / "Controls" / "Labels.ctt"), "Visible=0\r\n");
+       }},
+
+      {"control templates in select mode: Select applies the chosen one to the selected control", "frmControlTemplate",
+       true,
+       [](Rig& rig) {
+         platform::testing::WriteBytes(rig.sample.dir / "templates" / "Controls" / "Buttons.ctt",
+                                       "Height=500\r\nCaption=\"&Save\"\r\n");
+         rig.window.ShowDesigner(rig.Component("frmCustomer"));
+         rig.Select(rig.Component("frmCustomer"));
+         rig.Component("frmCustomer").GetDesigner()->Select({&rig.Control("frmCustomer", "cmdOK")});
+         EXPECT_TRUE(rig.ClickHidden("Controls", "Apply Control Templates"));
+       },
+       [](Rig&, QWidget* window) {
+         auto* templates = Child<QComboBox>(window, "cboTemplates");
+         EXPECT_FALSE(templates->isEditable());
+         auto* apply = Child<QPushButton>(window, "cmdApply");
+         EXPECT_EQ(apply->text(), "&Select");
+         EXPECT_FALSE(apply->isEnabled());
+         Q_EMIT templates->activated(0);
+         EXPECT_EQ(Child<QTreeWidget>(window, "lvwProperties")->topLevelItemCount(), 2);
+         EXPECT_TRUE(apply->isEnabled());
+         QTest::mouseClick(apply, Qt::LeftButton);
+       },
+       [](Rig& rig) {
+         EXPECT_EQ(rig.Control("frmCustomer", "cmdOK").FindProperty("Height")->Value(), "500");
+         EXPECT_EQ(rig.Control("frmCustomer", "cmdOK").FindProperty("Caption")->Value(),
+                   "\"&Save\"");  // as the form file writes it
        }},
 
       {"insert mode for a selection: OK inserts into the selected procedure only", "frmInsertOptions", true,
