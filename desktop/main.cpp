@@ -5,9 +5,9 @@
 #include <QFileInfo>
 #include <iostream>
 
+#include "desktop/addin_windows.h"
 #include "desktop/face_icons.h"
 #include "desktop/main_window.h"
-#include "desktop/progress_window.h"
 #include "desktop/qt_dialogs.h"
 #include "desktop/screenshots.h"
 #include "workbench/workbench.h"
@@ -52,16 +52,19 @@ int main(int argc, char** argv) {
   if (shooting && project.isEmpty()) project = SampleProject();
 
   gildex::desktop::QtDialogs dialogs;
+  gildex::desktop::AddInWindows tool_windows(dialogs);
   // Screenshots change nothing of the user's: the add-in keeps no list and no folder then.
   gildex::workbench::Workbench bench(dialogs, !shooting, [] { QApplication::processEvents(); });
-  bench.SetAddInWindows({gildex::desktop::ProgressWindowFactory(), {}});
+  tool_windows.Attach(bench);
+  bench.SetAddInWindows(tool_windows.Windows());
   gildex::desktop::MainWindow window(bench, dialogs);
   if (!parser.isSet(no_addin)) window.ConnectAddIn();
   if (!project.isEmpty() && !window.OpenProject(QDir::current().absoluteFilePath(project).toStdString()) &&
       shooting)
     return 1;
   if (shooting) {
-    const int failed = gildex::desktop::TakeScreenshots(window, parser.value(screenshots));
+    const int failed = gildex::desktop::TakeScreenshots(window, parser.value(screenshots)) +
+                       gildex::desktop::TakeToolWindowShots(window, tool_windows, parser.value(screenshots));
     bench.Close();
     return failed == 0 ? 0 : 1;
   }

@@ -1,16 +1,24 @@
 #include "desktop/screenshots.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QDockWidget>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTemporaryDir>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
 #include <functional>
 #include <vector>
 
+#include "desktop/addin_windows.h"
+#include "desktop/drive.h"
 #include "desktop/main_window.h"
 #include "desktop/text.h"
 #include "tools/messages.h"
@@ -94,6 +102,196 @@ int TakeScreenshots(MainWindow& window, const QString& folder) {
   }
   if (!window.GildexToolbar()->isHidden()) failed += !Save(window.GildexToolbar(), folder, "toolbar-gildex");
   failed += !SaveCodeWindow(window, folder);
+  return failed;
+}
+
+namespace {
+
+host::MemoryComponent* Component(MainWindow& window, const std::string& name) {
+  for (host::MemoryProject* project : window.Bench().Vbe().Projects())
+    if (host::VBComponent* component = project->FindComponent(name))
+      return dynamic_cast<host::MemoryComponent*>(component);
+  return nullptr;
+}
+
+// Clicks the component in the project window, as the user does before its context menu.
+void SelectInExplorer(MainWindow& window, host::MemoryComponent& component) {
+  if (QTreeWidgetItem* item = window.ExplorerItem(component)) window.Explorer()->setCurrentItem(item);
+}
+
+QWidget* TopLevel(const QString& name) {
+  for (QWidget* widget : QApplication::topLevelWidgets())
+    if (widget->objectName() == name && widget->isVisible()) return widget;
+  return nullptr;
+}
+
+// A modal window opened by `open`: saved once it is up, then closed with its button `close`.
+bool SaveModal(const QString& name, const QString& close, const QString& folder, const QString& file,
+               const std::function<void()>& open, const std::function<void(QWidget*)>& fill = {}) {
+  bool saved = false;
+  WhenModal(name, [&](QWidget* modal) {
+    if (fill) fill(modal);
+    saved = Save(modal, folder, file);
+    if (auto* button = modal->findChild<QPushButton*>(close)) button->click();
+  });
+  open();
+  return saved;
+}
+
+bool SplashShot(AddInWindows& tools, const QString& folder) {
+  tools.Splash().ShowTopmost();
+  const bool saved = Save(&tools.Splash(), folder, "splash");
+  tools.Splash().Close();
+  return saved;
+}
+
+bool ComponentInfoShot(MainWindow& window, AddInWindows& tools, const QString& folder) {
+  host::MemoryComponent* component = Component(window, "clsCustomer");
+  if (component == nullptr) return false;
+  SelectInExplorer(window, *component);
+  if (!ClickEntry(window.Bars(), window.Bench().Vbe().Bars(), "Project Window Module/Class Folder",
+                  {"Component Information"}) ||
+      tools.ComponentInfo().Last() == nullptr)
+    return false;
+  QDialog* info = tools.ComponentInfo().Last();
+  const bool saved = Save(info, folder, "component-info");
+  info->close();
+  return saved;
+}
+
+bool FunctionFinderShot(MainWindow& window, AddInWindows& tools, const QString& folder) {
+  host::MemoryComponent* module = Component(window, "modGlobals");
+  if (module == nullptr) return false;
+  window.ShowCode(*module);
+  if (!ClickEntry(window.Bars(), window.Bench().Vbe().Bars(), "Code Window", {"Function Finder"})) return false;
+  FunctionFinderDialog& finder = tools.FunctionFinder();
+  const QString file = QString::fromStdString(module->File().string());
+  WhenModal([](QWidget* modal) { return qobject_cast<QFileDialog*>(modal) != nullptr; },
+            [file](QWidget* modal) {
+              auto* dialog = qobject_cast<QFileDialog*>(modal);
+              dialog->selectFile(file);
+              static_cast<QDialog*>(dialog)->accept();  // QFileDialog's own accept, called as the OK button does
+            });
+  finder.findChild<QPushButton*>("cmdBrowse")->click();
+  for (int row : {0, 1})
+    if (QTreeWidgetItem* item = finder.procs->topLevelItem(row)) Q_EMIT finder.procs->itemClicked(item, 0);
+  const bool saved = finder.procs->topLevelItemCount() > 0 && Save(&finder, folder, "function-finder");
+  finder.close();
+  return saved;
+}
+
+bool ConverterShot(MainWindow& window, const QString& folder) {
+  host::MemoryComponent* form = Component(window, "frmCustomer");
+  if (form == nullptr) return false;
+  window.ShowDesigner(*form);
+  SelectInExplorer(window, *form);
+  return SaveModal("frmASPConverter", "cmdClose", folder, "converter", [&] {
+    ClickEntry(window.Bars(), window.Bench().Vbe().Bars(), "Project Window Form Folder", {"Convert to VBScript/HTML"});
+  }, [](QWidget* modal) {
+    modal->findChild<QLineEdit*>("txtKeywords")->setText("customers, orders");
+    modal->findChild<QLineEdit*>("txtDescription")->setText("Edit a customer of the order system");
+  });
+}
+
+bool ControlTemplatesShot(MainWindow& window, const QString& folder) {
+  // Two templates of our own in a scratch folder: the shipped folder is not written to.
+  QTemporaryDir scratch;
+  QDir(scratch.path()).mkpath("Controls");
+  for (const auto& [name, text] : std::vector<std::pair<QString, QByteArray>>{
+           {"Buttons.ctt", "Height=375\r\nWidth=1455\r\nFont.Name=Tahoma\r\nCaption=\"&OK\"\r\n"},
+           {"Labels.ctt", "AutoSize=-1\r\nBackStyle=0\r\n"}}) {
+    QFile file(QDir(scratch.path()).filePath("Controls/" + name));
+    if (!file.open(QIODevice::WriteOnly)) return false;
+    file.write(text);
+  }
+  CGildex& engine = window.Bench().Session().Shared().Engine();
+  const std::string template_path = engine.TemplatePath();
+  engine.TemplatePath(scratch.path().toStdString() + "/");
+  host::CommandBar* bar = window.Bench().Vbe().Bars().Find("Controls");
+  host::CommandBarControl* entry = nullptr;
+  if (bar != nullptr)
+    for (const auto& control : bar->controls)
+      if (control->caption == "View Control Templates") entry = control.get();
+  bool saved = false;
+  if (entry != nullptr)
+    saved = SaveModal("frmControlTemplate", "cmdClose", folder, "control-templates", [&] {
+      // Hidden in the menu until the options show it: clicked as the host's own control.
+      bool handled = false, cancel = false;
+      entry->Click.Raise(*entry, handled, cancel);
+    }, [](QWidget* modal) {
+      auto* templates = modal->findChild<QComboBox*>("cboTemplates");
+      templates->setCurrentIndex(0);
+      Q_EMIT templates->activated(0);
+    });
+  engine.TemplatePath(template_path);
+  return saved;
+}
+
+bool CopyOptionsShot(MainWindow& window, AddInWindows& tools, const QString& folder) {
+  frmCopyOptions form(window.Bench().Session().Shared().Engine(), {});
+  return SaveModal("frmCopyOptions", "cmdClose", folder, "copy-options", [&] { tools.CopyOptions().ShowModal(form); });
+}
+
+bool ToDoShot(AddInWindows& tools, const QString& folder) {
+  // A list of its own beside no project of the user's.
+  QTemporaryDir scratch;
+  ToDoList list;
+  list.Caption("To Do..");
+  list.FileName(QDir(scratch.path()).filePath("todo.dat").toStdString());
+  list.Load();
+  list.Add("Number the order forms before the release");
+  list.Add("Remove the old logging from modErrors");
+  list.MarkDone(2);
+  list.Show(tools.ToDo());
+  const bool saved = list.Items().size() == 2 && Save(&tools.ToDo(), folder, "todo-list");
+  list.Release();
+  return saved;
+}
+
+bool InsertModeShot(MainWindow& window, const QString& folder) {
+  host::MemoryComponent* module = Component(window, "modErrors");
+  if (module == nullptr || module->Code() == nullptr) return false;
+  window.ShowCode(*module);
+  module->Code()->Pane().SetSelection({3, 1, 8, 1});
+  const bool saved = SaveModal("frmInsertOptions", "cmdClose", folder, "insert-mode", [&] {
+    ClickEntry(window.Bars(), window.Bench().Vbe().Bars(), "Code Window",
+               {"Gildex insert", "Default template", "Into this module"});
+  });
+  if (QWidget* progress = TopLevel("frmMessages")) progress->close();
+  return saved;
+}
+
+// Last: the insert changes the project in memory, which is then closed without saving.
+bool ProgressShot(MainWindow& window, const QString& folder) {
+  if (!ClickEntry(window.Bars(), window.Bench().Vbe().Bars(), kToolbarName, {"Insert Gildex Handler"})) return false;
+  QWidget* progress = TopLevel("frmMessages");
+  const bool saved = progress != nullptr && Save(progress, folder, "progress-insert-project");
+  if (progress != nullptr) progress->close();
+  WhenModal("MsgBox", [](QWidget* box) {
+    if (auto* message = qobject_cast<QMessageBox*>(box)) message->button(QMessageBox::No)->click();
+  });
+  window.Bench().Close();
+  return saved;
+}
+
+}  // namespace
+
+int TakeToolWindowShots(MainWindow& window, AddInWindows& tools, const QString& folder) {
+  if (!window.Bench().AddInConnected()) return 0;
+  // The commands that insert need a template; chosen for this run only.
+  session::Overrides overrides;
+  overrides.template_name = "Standard";
+  if (!window.Bench().Session().ApplyOverrides(overrides, true).empty()) return 1;
+  int failed = 0;
+  failed += !SplashShot(tools, folder);
+  failed += !ComponentInfoShot(window, tools, folder);
+  failed += !FunctionFinderShot(window, tools, folder);
+  failed += !ConverterShot(window, folder);
+  failed += !ControlTemplatesShot(window, folder);
+  failed += !CopyOptionsShot(window, tools, folder);
+  failed += !ToDoShot(tools, folder);
+  failed += !InsertModeShot(window, folder);
+  failed += !ProgressShot(window, folder);
   return failed;
 }
 

@@ -8,6 +8,15 @@
 
 namespace gildex {
 
+class frmCopyOptions;
+
+// The window: shown modally until OK or Close unloads the form.
+class CopyOptionsView {
+ public:
+  virtual ~CopyOptionsView() = default;
+  virtual void ShowModal(frmCopyOptions& form) = 0;
+};
+
 class frmCopyOptions {
  public:
   static constexpr const char* kCaption = "Property Copier Options";

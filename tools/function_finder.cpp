@@ -28,6 +28,10 @@ FunctionFinder::FunctionFinder(host::VBE& vbe, ErrorReport& report, platform::Cl
                                FunctionFinderView* view)
     : vbe_(vbe), report_(report), clipboard_(clipboard), view_(view) {}
 
+FunctionFinder::~FunctionFinder() {
+  if (view_ != nullptr) view_->Released(*this);
+}
+
 void FunctionFinder::Redraw() {
   if (view_ != nullptr) view_->Refresh(*this);
 }

@@ -35,6 +35,8 @@ class FunctionFinderView {
   // Nothing when the user cancelled.
   virtual std::optional<std::string> AskFile(const std::string& title, const std::string& filter, int flags) = 0;
   virtual void Refresh(const FunctionFinder& finder) = 0;
+  // `finder` is going (the add-in disconnected): a window still showing it closes, asking nothing.
+  virtual void Released(const FunctionFinder& /*finder*/) {}
 };
 
 class FunctionFinder {
@@ -49,6 +51,9 @@ class FunctionFinder {
 
   // `view` may be null (nothing is drawn, Browse has no dialog).
   FunctionFinder(host::VBE& vbe, ErrorReport& report, platform::Clipboard& clipboard, FunctionFinderView* view);
+  ~FunctionFinder();
+  FunctionFinder(const FunctionFinder&) = delete;
+  FunctionFinder& operator=(const FunctionFinder&) = delete;
 
   // The window's buttons and list.
   void cmdBrowse_Click();

@@ -53,9 +53,10 @@ class TestWindow : public FunctionFinderView {
     return answer;
   }
   void Refresh(const FunctionFinder&) override { ++redrawn; }
+  void Released(const FunctionFinder&) override { ++released; }
   std::optional<std::string> answer;
   std::string asked;
-  int redrawn = 0;
+  int redrawn = 0, released = 0;
 };
 
 std::string RowsText(const FunctionFinder& finder) {
@@ -113,32 +114,36 @@ TEST(FunctionFinder, LoadsListsShowsCopiesAndOffersRemoval) {
     if (*c.file) window.answer = rig.Path(c.file);
     platform::MemoryClipboard clipboard;
     clipboard.SetText("old");
-    FunctionFinder finder(rig.vbe, rig.report, clipboard, &window);
-    finder.cmdBrowse_Click();
+    std::optional<FunctionFinder> finder;
+    finder.emplace(rig.vbe, rig.report, clipboard, &window);
+    finder->cmdBrowse_Click();
     EXPECT_EQ(window.asked, std::string(FunctionFinder::kBrowseTitle) + "|" + FunctionFinder::kBrowseFilter + "|4096");
-    EXPECT_EQ(finder.Component() != nullptr, c.loaded);
-    EXPECT_EQ(finder.AddedByFinder(), c.added);
-    EXPECT_EQ(finder.Filename(), c.loaded ? rig.Path(c.file) : "<none>");
-    EXPECT_EQ(RowsText(finder), c.rows);
-    for (std::size_t row : c.chosen) finder.lvwProcs_Click(row);
-    EXPECT_EQ(finder.Code(), c.code);
-    finder.cmdCopy_Click();
+    EXPECT_EQ(finder->Component() != nullptr, c.loaded);
+    EXPECT_EQ(finder->AddedByFinder(), c.added);
+    EXPECT_EQ(finder->Filename(), c.loaded ? rig.Path(c.file) : "<none>");
+    EXPECT_EQ(RowsText(*finder), c.rows);
+    for (std::size_t row : c.chosen) finder->lvwProcs_Click(row);
+    EXPECT_EQ(finder->Code(), c.code);
+    finder->cmdCopy_Click();
     EXPECT_EQ(clipboard.Text(), c.code);
-    if (c.removed_elsewhere) rig.Project().Remove(*finder.Component());
-    finder.Form_Unload();
+    if (c.removed_elsewhere) rig.Project().Remove(*finder->Component());
+    finder->Form_Unload();
     const bool kept = c.loaded && !c.removed_elsewhere && !(c.added && c.answer == platform::vbYes);
-    EXPECT_EQ(finder.Component() != nullptr, kept);
+    EXPECT_EQ(finder->Component() != nullptr, kept);
     std::vector<std::string> boxes;
     for (const platform::MessageBox& box : rig.dialogs.Asked())
       boxes.push_back(box.prompt.substr(0, box.prompt.find(':') == std::string::npos ? box.prompt.size()
                                                                                        : box.prompt.find(':') + 2));
     EXPECT_EQ(boxes, c.boxes);
     EXPECT_EQ(rig.Project().ComponentCount(), c.components_after);
-    EXPECT_EQ(finder.Filename(), kept ? rig.Path(c.file) : "<none>");
+    EXPECT_EQ(finder->Filename(), kept ? rig.Path(c.file) : "<none>");
     if (c.loaded) {
-      finder.cmdClear_Click();
-      EXPECT_EQ(finder.Code(), "");
+      finder->cmdClear_Click();
+      EXPECT_EQ(finder->Code(), "");
     }
+    EXPECT_EQ(window.released, 0);
+    finder.reset();
+    EXPECT_EQ(window.released, 1);
   }
 }
 

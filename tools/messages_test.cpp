@@ -7,6 +7,7 @@
 
 #include "engine/engine_rig_test.h"
 #include "tools/recording_view_test.h"
+#include "tools/splash.h"
 
 namespace gildex {
 namespace {
@@ -221,6 +222,14 @@ TEST(MessagesTest, WindowFailuresAreReportedUnderTheOperation) {
   run.messages.AddStatus("Form1 skipped");
   EXPECT_EQ(testing::ReportedNames(run.rig.dialogs), std::vector<std::string>{"clsMessages.AddStatus"});
   EXPECT_EQ(run.messages.StatusLines(), std::vector<std::string>{"Form1 skipped"});
+}
+
+// The splash window's version label from the program's version string.
+TEST(SplashTest, VersionLabelTakesMajorAndMinor) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"0.1.0", "v0.1"}, {"2.10.3", "v2.10"}, {"3", "v3.0"}, {"", "v0.0"}, {"1.07-beta", "v1.7"}, {"x.2", "v0.2"},
+  };
+  for (const auto& [version, label] : cases) EXPECT_EQ(SplashVersion(version), label) << version;
 }
 
 }  // namespace
