@@ -58,7 +58,7 @@ Session::Session(PlatformContext& context)
       selection_mode_(std::make_unique<SelectionMode>()),
       options_dialog_(std::make_unique<NoOptionsDialog>()) {}
 
-Session::~Session() = default;
+Session::~Session() { *alive_ = nullptr; }
 
 std::string Session::Open(const std::filesystem::path& project, bool writing, std::chrono::milliseconds wait) {
   // A writing run has the project to itself until it ends.
@@ -98,6 +98,8 @@ std::string Session::Open(const std::filesystem::path& project, bool writing, st
 }
 
 std::string Session::ConnectAddIn(ConnectMode mode, bool persist, MessageViewFactory make_view, ConnectViews views) {
+  // Connecting again after a disconnection: the old connection lets go of its add-in first.
+  connect_.reset();
   add_in_ = std::make_unique<AddIn>(context_.services, context_.report, context_.tools, platform::WindowsFolder(),
                                     std::move(make_view));
   add_in_->Persist(persist);
@@ -120,9 +122,14 @@ std::string Session::ConnectAddIn(ConnectMode mode, bool persist, MessageViewFac
   }
   // A cancel reaches the engine the way the progress window's Cancel button does: between
   // two procedures, when the engine lets the host run its message loop.
-  context_.loop.OnIdle([this] {
-    if (on_idle_) on_idle_();
-  });
+  // The loop belongs to the context, which outlives this session (a desktop program makes a
+  // session for each project opened): one handler a session, inert once the session is gone.
+  if (!idle_hooked_) {
+    idle_hooked_ = true;
+    context_.loop.OnIdle([alive = alive_] {
+      if (*alive != nullptr && (*alive)->on_idle_) (*alive)->on_idle_();
+    });
+  }
   return {};
 }
 
