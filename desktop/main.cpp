@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <iostream>
 
+#include "desktop/event_pump.h"
 #include "desktop/face_icons.h"
 #include "desktop/main_window.h"
 #include "desktop/progress_window.h"
@@ -59,7 +60,7 @@ int main(int argc, char** argv) {
 
   gildex::desktop::QtDialogs dialogs;
   // Screenshots change nothing of the user's: the add-in keeps no list and no folder then.
-  gildex::workbench::Workbench bench(dialogs, !shooting, [] { QApplication::processEvents(); });
+  gildex::workbench::Workbench bench(dialogs, !shooting, gildex::desktop::EventPump());
   bench.SetAddInWindows({gildex::desktop::ProgressWindowFactory(), {}});
   gildex::desktop::MainWindow window(bench, dialogs);
   if (!parser.isSet(no_addin)) window.ConnectAddIn();
