@@ -4,6 +4,7 @@
 #include <QPainterPath>
 #include <QPixmap>
 #include <functional>
+#include <initializer_list>
 
 namespace gildex::desktop {
 
@@ -11,9 +12,9 @@ namespace {
 
 using Draw = std::function<void(QPainter&)>;
 
-QIcon Drawn(const Draw& draw) {
+QIcon Drawn(const Draw& draw, std::initializer_list<int> sizes = {16, 24, 32}) {
   QIcon icon;
-  for (int size : {16, 24, 32}) {
+  for (int size : sizes) {
     QPixmap pixmap(size, size);
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
@@ -152,7 +153,7 @@ QIcon AppIcon() {
     p.setFont(font);
     p.setPen(QColor(110, 70, 0));
     p.drawText(QRectF(0, 0, 16, 16), Qt::AlignCenter, "G");
-  });
+  }, {16, 24, 32, 48, 64});  // up to the desktop's launcher size
 }
 
 }  // namespace gildex::desktop

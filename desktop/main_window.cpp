@@ -39,10 +39,10 @@ T* PointerOf(const QVariant& value) {
 
 }  // namespace
 
-MainWindow::MainWindow(workbench::Workbench& bench, QtDialogs& dialogs) : bench_(bench), dialogs_(dialogs) {
+MainWindow::MainWindow(workbench::Workbench& bench, platform::Dialogs& dialogs) : bench_(bench), dialogs_(dialogs) {
   setObjectName("MainWindow");
   setWindowIcon(AppIcon());
-  dialogs_.SetOwner(this);
+  if (auto* qt = dynamic_cast<QtDialogs*>(&dialogs_)) qt->SetOwner(this);
   bars_ = new CommandBarView([this]() -> host::CommandBars& { return bench_.Vbe().Bars(); },
                              [this](IdeAction action) { RunIdeAction(action); }, this);
   connect(bars_, &CommandBarView::clicked, this, &MainWindow::Refresh);
@@ -314,7 +314,7 @@ void MainWindow::RunIdeAction(IdeAction action) {
   host::MemoryComponent* component = SelectedComponent();
   switch (action) {
     case IdeAction::OpenProject: {
-      const std::string file = dialogs_.OpenFileName("Open Project");
+      const std::string file = QtDialogs(this).OpenFileName("Open Project");
       if (!file.empty()) OpenProject(file);
       break;
     }

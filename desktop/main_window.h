@@ -23,7 +23,9 @@ class MainWindow : public QMainWindow {
   Q_OBJECT
 
  public:
-  MainWindow(workbench::Workbench& bench, QtDialogs& dialogs);
+  // `dialogs` answers the IDE's boxes: the Qt ones (boxes are then owned by this window), or
+  // any other, such as a test's scripted answers.
+  MainWindow(workbench::Workbench& bench, platform::Dialogs& dialogs);
 
   // Opens a project, group or file; a problem is shown in a box. False when it did not open.
   bool OpenProject(const std::filesystem::path& file);
@@ -67,7 +69,7 @@ class MainWindow : public QMainWindow {
   QMdiSubWindow* AddWindow(QWidget* content, host::MemoryComponent& component, host::WindowType type);
 
   workbench::Workbench& bench_;
-  QtDialogs& dialogs_;
+  platform::Dialogs& dialogs_;
   CommandBarView* bars_ = nullptr;
   QMdiArea* workspace_ = nullptr;
   QTreeWidget* explorer_ = nullptr;

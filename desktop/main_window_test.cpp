@@ -1,0 +1,160 @@
+#include "desktop/main_window.h"
+
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+#include <functional>
+#include <gtest/gtest.h>
+
+#include "app/command_line_test.h"
+#include "desktop/progress_window.h"
+#include "session/sample_project_test.h"
+
+namespace gildex::desktop {
+namespace {
+
+// The sample project open in the IDE with Gildex connected, every box answered by the test.
+struct Ide {
+  explicit Ide(const testing::SampleProject& sample) {
+    bench.SetAddInWindows({ProgressWindowFactory(), {}});
+    window.ConnectAddIn();
+    window.show();
+    EXPECT_TRUE(window.OpenProject(sample.Project()));
+    // The shipped template, as if chosen in the options dialog.
+    EXPECT_EQ(bench.Session().ApplyOverrides({{}, "Standard", {}}, false), "");
+  }
+
+  platform::ScriptedDialogs dialogs;
+  std::function<void()> on_idle;  // runs whenever the command lets the windows work
+  workbench::Workbench bench{dialogs, false, [this] {
+                               QApplication::processEvents();
+                               if (on_idle) on_idle();
+                             }};
+  MainWindow window{bench, dialogs};
+};
+
+ProgressWindow* ShownProgress() {
+  for (QWidget* top : QApplication::topLevelWidgets())
+    if (auto* progress = qobject_cast<ProgressWindow*>(top); progress != nullptr && progress->isVisible())
+      return progress;
+  return nullptr;
+}
+
+template <class Widget>
+Widget* Part(const char* name) {
+  ProgressWindow* progress = ShownProgress();
+  return progress == nullptr ? nullptr : progress->findChild<Widget*>(name);
+}
+
+// Right-clicks the explorer's row with `caption` and clicks the context menu's entry named
+// `entry` (the add-in's tag and the caption). False when the row or the entry is not there.
+bool ChooseFromContextMenu(QTreeWidget* explorer, const QString& caption, const QString& entry) {
+  const QList<QTreeWidgetItem*> rows = explorer->findItems(caption, Qt::MatchExactly | Qt::MatchRecursive);
+  if (rows.size() != 1) return false;
+  const QPoint at = explorer->visualItemRect(rows.front()).center();
+  bool chosen = false;
+  QTimer chooser;
+  QObject::connect(&chooser, &QTimer::timeout, [&] {
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    if (menu == nullptr) return;
+    chooser.stop();
+    QAction* action = menu->findChild<QAction*>(entry);
+    if (action == nullptr || !action->isEnabled()) {
+      menu->close();
+      return;
+    }
+    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
+    chosen = true;
+  });
+  chooser.start(10);
+  QContextMenuEvent right_click(QContextMenuEvent::Mouse, at, explorer->viewport()->mapToGlobal(at));
+  QApplication::sendEvent(explorer->viewport(), &right_click);
+  return chosen;
+}
+
+// The project's files that differ from the copy's first bytes, but for the lock the IDE
+// holds on an open project.
+std::vector<std::string> Written(const testing::SampleProject& sample) {
+  std::vector<std::string> written = sample.Changed();
+  std::erase(written, ".Orders.vbp.gildex-lock");
+  return written;
+}
+
+const QString kInsertIntoProject = "Gildex_Insert:Insert error handling into entire project.";
+
+// The whole job as a user does it in the IDE gives the same files as the command line.
+TEST(MainWindowTest, InsertIntoProjectFromExplorerThenSaveAsCommandLineWrites) {
+  testing::SampleProject sample;
+  Ide ide(sample);
+  bool busy_seen = false;
+  ide.on_idle = [&] {
+    if (auto* ok = Part<QPushButton>("cmdOK"))
+      busy_seen |= !ok->isEnabled() && Part<QPushButton>("cmdCancel")->isEnabled();
+  };
+  ASSERT_TRUE(ChooseFromContextMenu(ide.window.Explorer(), "Orders (Orders.vbp)", kInsertIntoProject));
+  ASSERT_TRUE(QTest::qWaitFor([] { return Part<QPushButton>("cmdOK") && Part<QPushButton>("cmdOK")->isEnabled(); },
+                              60000));
+  EXPECT_TRUE(busy_seen) << "only Cancel works while the command runs";
+  EXPECT_FALSE(Part<QPushButton>("cmdCancel")->isEnabled());
+  EXPECT_EQ(Part<QLabel>("lblMessage")->text(), "Gildex Error trapping added to project.");
+  EXPECT_GT(Part<QListWidget>("lbStatus")->count(), 0);
+  EXPECT_TRUE(ide.dialogs.Asked().empty()) << ide.dialogs.Asked().front().prompt;
+  EXPECT_TRUE(Written(sample).empty()) << "nothing is written before the user saves";
+
+  QMenu* file = ide.window.menuBar()->findChild<QMenu*>("&File");
+  ASSERT_NE(file, nullptr);
+  QAction* save = nullptr;
+  for (QAction* action : file->actions())
+    if (action->text() == "Sa&ve Project") save = action;
+  ASSERT_NE(save, nullptr);
+  save->trigger();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !ide.bench.HasUnsavedChanges(); }, 10000));
+  QTest::mouseClick(Part<QPushButton>("cmdOK"), Qt::LeftButton);
+  EXPECT_EQ(ShownProgress(), nullptr) << "OK closes the progress window";
+  ASSERT_TRUE(ide.bench.Close()) << "saved: closes without asking";
+
+  testing::SampleProject command_line;
+  const app::Ran ran = app::RunGildex({"insert", command_line.Project(), "--template", "Standard", "--yes"});
+  ASSERT_EQ(ran.code, 0) << ran.err;
+  EXPECT_FALSE(command_line.Changed().empty());
+  EXPECT_EQ(sample.Changed(), command_line.Changed());
+  for (const auto& [name, bytes] : command_line.Files()) EXPECT_EQ(sample.Files()[name], bytes) << name;
+}
+
+// Cancel half-way: the question, then the command stops after the current procedure and
+// says so; what it did stays in the IDE, unsaved.
+TEST(MainWindowTest, CancelHalfWayThroughTheProject) {
+  testing::SampleProject sample;
+  Ide ide(sample);
+  ide.dialogs.Answer(platform::vbYes);
+  bool pressed = false;
+  long done_when_pressed = 0;
+  ide.on_idle = [&] {
+    const long done = ide.bench.Session().Engine().Tally().changed;
+    if (pressed || done < 3) return;
+    pressed = true;
+    done_when_pressed = done;
+    QTest::mouseClick(Part<QPushButton>("cmdCancel"), Qt::LeftButton);
+  };
+  ASSERT_TRUE(ChooseFromContextMenu(ide.window.Explorer(), "Orders (Orders.vbp)", kInsertIntoProject));
+  ASSERT_TRUE(QTest::qWaitFor([] { return Part<QPushButton>("cmdOK") && Part<QPushButton>("cmdOK")->isEnabled(); },
+                              60000));
+  ASSERT_TRUE(pressed);
+  ASSERT_EQ(ide.dialogs.Asked().size(), 1u);
+  EXPECT_EQ(ide.dialogs.Asked().front().prompt, "Are you sure you wish to Cancel?");
+  EXPECT_EQ(Part<QLabel>("lblMessage")->text(), "Operation was cancelled by user.");
+  EXPECT_EQ(ide.bench.Session().Engine().Tally().changed, done_when_pressed) << "stops after that procedure";
+  const std::size_t changed = ide.bench.Session().Changed().size();
+  EXPECT_GE(changed, 1u);
+  EXPECT_LT(changed, 8u) << "the rest of the project is left as it was";
+  EXPECT_TRUE(Written(sample).empty());
+}
+
+}  // namespace
+}  // namespace gildex::desktop

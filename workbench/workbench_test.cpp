@@ -1,0 +1,129 @@
+#include "workbench/workbench.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "session/sample_project_test.h"
+#include "tools/recording_view_test.h"
+#include "workbench/explorer.h"
+#include "workbench/ide_actions.h"
+
+namespace gildex::workbench {
+namespace {
+
+using platform::MsgBoxResult;
+
+host::CommandBarControl* Entry(host::MemoryVBE& vbe, const std::string& bar, const std::string& caption_or_tag) {
+  host::CommandBar* found = vbe.Bars().Find(bar);
+  if (found == nullptr) return nullptr;
+  if (host::CommandBarControl* control = found->Control(caption_or_tag)) return control;
+  return found->FindControl(host::ControlKind::Button, caption_or_tag);
+}
+
+// The sample project in the explorer, one row a line: indent, caption, the bar its context
+// menu draws; then what the IDE lets the user click; then closing with unsaved changes.
+TEST(WorkbenchTest, SampleProjectThroughExplorerMenusAndClose) {
+  testing::SampleProject sample;
+  platform::ScriptedDialogs dialogs;
+  Workbench bench(dialogs, false, {});
+  std::vector<std::string> drawn;
+  std::string fail_in;
+  bench.SetAddInWindows({[&](clsMessages&) { return std::make_unique<testing::RecordingView>(drawn, fail_in); }, {}});
+  ASSERT_EQ(bench.ConnectAddIn(), "");
+  ASSERT_EQ(bench.Open(sample.Project()), "");
+  ASSERT_TRUE(bench.AddInConnected()) << "opening connects Gildex again over the new project";
+
+  std::string rows;
+  const std::function<void(const ExplorerNode&, int)> draw = [&](const ExplorerNode& node, int depth) {
+    rows += std::string(static_cast<std::size_t>(depth) * 2, ' ') + node.caption + " [" + node.menu_bar + "]\n";
+    for (const ExplorerNode& child : node.children) draw(child, depth + 1);
+  };
+  for (const ExplorerNode& root : ExplorerTree(bench.Vbe())) draw(root, 0);
+  EXPECT_EQ(rows,
+            "Orders (Orders.vbp) [Project Window Project]\n"
+            "  Forms [Project Window]\n"
+            "    frmAbout (frmAbout.frm) [Project Window Form Folder]\n"
+            "    frmCustomer (frmCustomer.frm) [Project Window Form Folder]\n"
+            "    frmMain (frmMain.frm) [Project Window Form Folder]\n"
+            "    frmMDI (frmMDI.frm) [Project Window Form Folder]\n"
+            "  Modules [Project Window]\n"
+            "    modErrors (modErrors.bas) [Project Window Module/Class Folder]\n"
+            "    modGlobals (modGlobals.bas) [Project Window Module/Class Folder]\n"
+            "  Class Modules [Project Window]\n"
+            "    clsAddress (clsAddress.cls) [Project Window Module/Class Folder]\n"
+            "    clsCustomer (clsCustomer.cls) [Project Window Module/Class Folder]\n"
+            "    clsCustomers (clsCustomers.cls) [Project Window Module/Class Folder]\n"
+            "  User Controls [Project Window]\n"
+            "    ctlStatusBar (ctlStatusBar.ctl) [Project Window Form Folder]\n");
+
+  struct Click {
+    std::string bar, entry;  // caption, or the add-in's tag
+    bool clickable;
+  };
+  const Click clicks[] = {
+      {"Project Window Project", "Gildex_Insert", true},     // the add-in's handler
+      {"Project Window Project", "Sa&ve Project", true},     // the IDE's own action
+      {"Project Window Project", "&Print...", false},        // a VB6 feature this IDE lacks
+      {"Project Window Project", "&Add", false},             // a popup of such entries only
+      {"Menu Bar", "&File", true},                           // a popup with one that works
+      {"Project Window Form Folder", "View O&bject", true},  // action by caption, access key ignored
+  };
+  for (const Click& c : clicks) {
+    host::CommandBarControl* control = Entry(bench.Vbe(), c.bar, c.entry);
+    ASSERT_NE(control, nullptr) << c.bar << " > " << c.entry;
+    EXPECT_EQ(Clickable(*control), c.clickable) << c.bar << " > " << c.entry;
+  }
+  host::CommandBarControl* save = Entry(bench.Vbe(), "Project Window Project", "Sa&ve Project");
+  save->enabled = false;
+  EXPECT_FALSE(Clickable(*save)) << "a disabled entry";
+
+  bench.DisconnectAddIn();
+  EXPECT_FALSE(bench.AddInConnected());
+  EXPECT_EQ(Entry(bench.Vbe(), "Project Window Project", "Gildex_Insert"), nullptr) << "disconnecting removes it";
+  ASSERT_EQ(bench.ConnectAddIn(), "");
+  EXPECT_NE(Entry(bench.Vbe(), "Project Window Project", "Gildex_Insert"), nullptr) << "connecting again";
+  EXPECT_FALSE(bench.HasUnsavedChanges());
+
+  // Each answer to the unsaved-changes question, on the project as just opened.
+  struct Closing {
+    MsgBoxResult answer;
+    bool closed;
+    bool written;
+  };
+  const Closing closings[] = {{platform::vbCancel, false, false},
+                              {platform::vbNo, true, false},
+                              {platform::vbYes, true, true}};
+  const std::string changed_line = "' changed in the IDE";
+  for (const Closing& c : closings) {
+    if (!bench.HasProject()) {
+      ASSERT_EQ(bench.Open(sample.Project()), "");
+    }
+    host::MemoryComponent* module = nullptr;
+    for (host::MemoryComponent* component : bench.Vbe().Projects().front()->Components())
+      if (component->Name() == "modGlobals") module = component;
+    ASSERT_NE(module, nullptr);
+    if (!bench.HasUnsavedChanges()) module->MemoryCode()->InsertLines(1, changed_line);
+    const std::filesystem::path file = module->File();  // the module goes with the project
+    const std::size_t asked = dialogs.Asked().size();
+    dialogs.Answer(c.answer);
+    EXPECT_EQ(bench.Close(), c.closed) << platform::AnswerName(c.answer);
+    ASSERT_EQ(dialogs.Asked().size(), asked + 1) << platform::AnswerName(c.answer);
+    EXPECT_EQ(dialogs.Asked().back().prompt, "Save changes to the following files?\r\n" + file.string())
+        << platform::AnswerName(c.answer);
+    EXPECT_EQ(bench.HasProject(), !c.closed) << platform::AnswerName(c.answer);
+    EXPECT_EQ(bench.AddInConnected(), true) << "closing keeps Gildex connected";
+    std::vector<std::string> written = sample.Changed();
+    std::erase(written, ".Orders.vbp.gildex-lock");  // held while the project is open
+    EXPECT_EQ(written, c.written ? std::vector<std::string>{"modGlobals.bas"} : std::vector<std::string>{})
+        << platform::AnswerName(c.answer);
+    if (c.written) {
+      EXPECT_NE(platform::testing::ReadBytes(file).find(changed_line), std::string::npos);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace gildex::workbench
