@@ -12,14 +12,18 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QScrollArea>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
 #include "common/error_report.h"
+#include "desktop/designer_window.h"
 #include "desktop/face_icons.h"
+#include "desktop/properties_window.h"
 #include "desktop/text.h"
+#include "desktop/toolbox.h"
 #include "workbench/explorer.h"
 
 namespace gildex::desktop {
@@ -80,6 +84,7 @@ MainWindow::MainWindow(workbench::Workbench& bench, QtDialogs& dialogs) : bench_
   explorer_dock_->setWidget(explorer_);
   addDockWidget(Qt::RightDockWidgetArea, explorer_dock_);
   resizeDocks({explorer_dock_}, {300}, Qt::Horizontal);
+  AddDesignerDocks();
 
   standard_ = addToolBar("Standard");
   standard_->setObjectName("Standard");
@@ -233,12 +238,49 @@ QMdiSubWindow* MainWindow::ShowDesigner(host::MemoryComponent& component) {
   bench_.Vbe().ShowDesigner(component);
   QMdiSubWindow* window = FindWindow(component, host::WindowType::Designer);
   if (window == nullptr) {
-    auto* label = new QLabel(FromVb(component.Name()));
-    label->setObjectName("DesignerWindow");
-    window = AddWindow(label, component, host::WindowType::Designer);
+    auto* designer = new DesignerWindow(component, toolbox_);
+    connect(designer, &DesignerWindow::changed, this, &MainWindow::Refresh);
+    connect(designer, &DesignerWindow::selectionChanged, properties_, &PropertiesWindow::Redraw);
+    connect(designer, &DesignerWindow::problem, this, &MainWindow::ShowDesignerProblem);
+    connect(designer, &DesignerWindow::contextMenu, this,
+            [this](const std::string& bar, const QPoint& at) { bars_->Popup(bar, at); });
+    connect(this, &MainWindow::ideChanged, designer, &DesignerWindow::Redraw);
+    auto* scroll = new QScrollArea;
+    scroll->setObjectName("DesignerScroll");
+    scroll->setWidget(designer);
+    scroll->setWidgetResizable(true);
+    window = AddWindow(scroll, component, host::WindowType::Designer);
+    window->resize((designer->sizeHint() + QSize(12, 36)).boundedTo(workspace_->size()));
   }
   workspace_->setActiveSubWindow(window);
+  properties_->Redraw();
   return window;
+}
+
+DesignerWindow* MainWindow::ActiveDesigner() {
+  const QList<QMdiSubWindow*> windows = workspace_->subWindowList(QMdiArea::ActivationHistoryOrder);
+  for (auto it = windows.rbegin(); it != windows.rend(); ++it)
+    if (auto* designer = (*it)->findChild<DesignerWindow*>(); designer != nullptr && designer->Model() != nullptr)
+      return designer;
+  return nullptr;
+}
+
+void MainWindow::AddDesignerDocks() {
+  properties_ = new PropertiesWindow([this] { return ActiveDesigner(); }, this);
+  addDockWidget(Qt::RightDockWidgetArea, properties_);
+  connect(properties_, &PropertiesWindow::changed, this, &MainWindow::Refresh);
+  connect(properties_, &PropertiesWindow::problem, this, &MainWindow::ShowDesignerProblem);
+  connect(this, &MainWindow::ideChanged, properties_, &PropertiesWindow::Redraw);
+  connect(workspace_, &QMdiArea::subWindowActivated, properties_, &PropertiesWindow::Redraw);
+  toolbox_ = new Toolbox(this);
+  addDockWidget(Qt::LeftDockWidgetArea, toolbox_);
+  connect(toolbox_, &Toolbox::addRequested, this, [this](const QString& class_name) {
+    if (DesignerWindow* designer = ActiveDesigner()) designer->AddControl(class_name.toStdString());
+  });
+}
+
+void MainWindow::ShowDesignerProblem(const QString& message) {
+  dialogs_.MsgBox({ToVb(message), platform::vbOKOnly | platform::vbExclamation, "Microsoft Visual Basic"});
 }
 
 void MainWindow::SyncWindows() {
@@ -252,6 +294,7 @@ void MainWindow::SyncWindows() {
       for (host::MemoryComponent* candidate : project->Components())
         if (candidate == component) open = bench_.Vbe().HasWindow(*component, type);
     if (!open) {
+      if (auto* designer = window->findChild<DesignerWindow*>()) designer->Detach();
       window->setProperty("component", QVariant::fromValue(quintptr{0}));
       window->close();
     }
@@ -338,6 +381,17 @@ void MainWindow::RunIdeAction(IdeAction action) {
       break;
     case IdeAction::ProjectExplorer:
       explorer_dock_->show();
+      break;
+    case IdeAction::PropertiesWindow:
+      properties_->show();
+      properties_->raise();
+      break;
+    case IdeAction::Toolbox:
+      toolbox_->show();
+      toolbox_->raise();
+      break;
+    case IdeAction::DeleteControl:
+      if (DesignerWindow* designer = ActiveDesigner()) designer->DeleteSelection();
       break;
     case IdeAction::AddInManager:
       ShowAddInManager();

@@ -120,9 +120,14 @@ std::string Session::ConnectAddIn(ConnectMode mode, bool persist, MessageViewFac
   }
   // A cancel reaches the engine the way the progress window's Cancel button does: between
   // two procedures, when the engine lets the host run its message loop.
-  context_.loop.OnIdle([this] {
-    if (on_idle_) on_idle_();
-  });
+  // The context outlives this session (a desktop IDE makes a new session for each project it
+  // opens): the handler must not reach a session that is gone, nor run twice after a reconnect.
+  if (!idle_hooked_) {
+    idle_hooked_ = true;
+    context_.loop.OnIdle([this, alive = std::weak_ptr<bool>(alive_)] {
+      if (!alive.expired() && on_idle_) on_idle_();
+    });
+  }
   return {};
 }
 

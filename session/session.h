@@ -155,6 +155,8 @@ class Session {
   std::string current_;
   std::function<void()> on_idle_, on_step_;
   bool built_and_saved_ = false;
+  bool idle_hooked_ = false;
+  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);  // gone with the session
 };
 
 // A script file's text as Windows-1252: a regular file of at most 16 MB; UTF-16 (with its

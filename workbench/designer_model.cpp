@@ -217,6 +217,7 @@ void DesignerModel::Reload() {
   caption_ = !caption ? std::string() : host::ParseFrxReference(*caption) ? FrxText(*caption)
                                                                           : host::DesignerStringText(*caption);
   back_color_ = Colour(form, "BackColor");
+  border_style_ = Whole(form, "BorderStyle", 2);
   // The client size is kept in twips whatever the scale; a user control may have only its scale.
   const Scale own = ScaleOf(form, 0, 0);
   client_width_ = Has(form, "ClientWidth") ? Pixels(Number(form, "ClientWidth", 0), 1)
@@ -426,6 +427,13 @@ host::VBControl& DesignerModel::AddAt(std::string_view class_name, Point at) {
     Place(added, after);
   }
   designer_.Select({&added});
+  return added;
+}
+
+host::VBControl& DesignerModel::Add(std::string_view class_name) {
+  host::VBControl& added = designer_.AddControl(class_name);
+  designer_.Select({&added});
+  Reload();
   return added;
 }
 

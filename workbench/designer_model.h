@@ -106,6 +106,7 @@ class DesignerModel {
   int ClientHeight() const { return client_height_; }
   const std::vector<std::string>& MenuBar() const { return menu_bar_; }
   bool MdiForm() const { return mdi_; }
+  int BorderStyle() const { return border_style_; }  // 2 sizable, 3 fixed dialog, 4 and 5 tool windows
   std::optional<std::uint32_t> BackColor() const { return back_color_; }
 
   // Every control with a place, back to front: windowed controls above graphical ones, later
@@ -129,6 +130,8 @@ class DesignerModel {
   // Adds a control of `class_name` into the container under `at`, its top left at `at`; the
   // add-in may have renamed it by the time this returns.
   host::VBControl& AddAt(std::string_view class_name, Point at);
+  // Adds a control of `class_name` in the middle of the form, as a double-click on its tool does.
+  host::VBControl& Add(std::string_view class_name);
   // Removes the selected controls (one inside another selected one goes with it).
   void DeleteSelection();
 
@@ -157,6 +160,7 @@ class DesignerModel {
   std::string caption_;
   int client_width_ = 0, client_height_ = 0;
   bool mdi_ = false;
+  int border_style_ = 2;
   std::optional<std::uint32_t> back_color_;
   std::vector<std::string> menu_bar_;
   std::vector<ControlView> views_;
