@@ -40,7 +40,18 @@ QRect ToQt(const workbench::Rect& r) { return {r.x, r.y, r.width, r.height}; }
 QFont FormFont() {
   QFont font("Tahoma");
   font.setPixelSize(11);
+  // Forms are laid out for Tahoma: a wider stand-in is narrowed so that captions still fit.
+  if (!QFontInfo(font).family().contains("Tahoma", Qt::CaseInsensitive)) font.setStretch(90);
   return font;
+}
+
+// The window frame, caption bar and menu bar around the client area; none for a user control.
+struct Chrome {
+  int border = 0, caption = 0, menu = 0;
+};
+Chrome ChromeOf(const workbench::DesignerModel& model) {
+  if (!model.Windowed()) return {};
+  return {kBorder, kCaption, model.MenuBar().empty() ? 0 : kMenuBar};
 }
 
 int Align(int alignment) {
@@ -111,7 +122,7 @@ void Paint(QPainter& p, const ControlView& view, const QColor& form_back) {
       p.drawText(r.adjusted(3, 2, -3, -2), Qt::AlignCenter | Qt::TextWordWrap | mnemonic, text);
       break;
     case DrawKind::Label:
-      if (view.back_color && *view.back_color != 0xD4D0C8) p.fillRect(r, back);
+      if (view.opaque) p.fillRect(r, back);
       if (view.border_style != 0) Sunken(p, r, back, view.three_d);
       p.setPen(fore);
       p.drawText(r.adjusted(view.border_style ? 2 : 0, view.border_style ? 2 : 0, -1, 0),
@@ -127,7 +138,7 @@ void Paint(QPainter& p, const ControlView& view, const QColor& form_back) {
       break;
     case DrawKind::CheckBox:
     case DrawKind::OptionButton: {
-      if (view.back_color && *view.back_color != 0xD4D0C8) p.fillRect(r, back);
+      p.fillRect(r, back);
       if (view.style == 1) {  // graphical: a button
         Button(p, r, view.value != 0);
         p.setPen(fore);
@@ -162,7 +173,7 @@ void Paint(QPainter& p, const ControlView& view, const QColor& form_back) {
       break;
     }
     case DrawKind::Frame: {
-      if (view.back_color && *view.back_color != 0xD4D0C8) p.fillRect(r, back);
+      p.fillRect(r, back);
       const QFontMetrics metrics(p.font());
       const int top = r.y() + metrics.height() / 2;
       if (view.border_style != 0) {
@@ -233,8 +244,8 @@ void Paint(QPainter& p, const ControlView& view, const QColor& form_back) {
     case DrawKind::Shape: {
       p.save();
       p.setRenderHint(QPainter::Antialiasing);
-      p.setPen(QPen(Rgb(std::nullopt, Qt::black), 1));
-      p.setBrush(Qt::NoBrush);
+      p.setPen(QPen(Qt::black, 1));
+      p.setBrush(view.opaque ? QBrush(Rgb(view.back_color, Qt::white)) : QBrush(Qt::NoBrush));
       QRectF box = QRectF(r).adjusted(0.5, 0.5, -0.5, -0.5);
       if (view.shape == 1 || view.shape == 3 || view.shape == 5) {  // square, circle, rounded square
         const double side = std::min(box.width(), box.height());
@@ -298,8 +309,9 @@ void Paint(QPainter& p, const ControlView& view, const QColor& form_back) {
 
 }  // namespace
 
-DesignerWindow::DesignerWindow(host::MemoryComponent& component, Toolbox* toolbox, QWidget* parent)
-    : QWidget(parent), component_(&component), toolbox_(toolbox) {
+DesignerWindow::DesignerWindow(host::MemoryComponent& component, std::function<bool()> alive, Toolbox* toolbox,
+                               QWidget* parent)
+    : QWidget(parent), component_(&component), alive_(std::move(alive)), toolbox_(toolbox) {
   setObjectName("DesignerWindow");
   setFocusPolicy(Qt::StrongFocus);
   setAutoFillBackground(true);
@@ -311,6 +323,11 @@ DesignerWindow::DesignerWindow(host::MemoryComponent& component, Toolbox* toolbo
   setMinimumSize(sizeHint());
 }
 
+bool DesignerWindow::Live() {
+  if (model_ && alive_ && !alive_()) Detach();
+  return model_ != nullptr;
+}
+
 void DesignerWindow::Detach() {
   model_.reset();
   component_ = nullptr;
@@ -318,21 +335,22 @@ void DesignerWindow::Detach() {
 }
 
 void DesignerWindow::Redraw() {
-  if (!model_) return;
+  if (!Live()) return;
   model_->Reload();
   setMinimumSize(sizeHint());
   update();
 }
 
 QPoint DesignerWindow::ClientOrigin() const {
-  const int menu = model_ && !model_->MenuBar().empty() ? kMenuBar : 0;
-  return {kMargin + kBorder, kMargin + kBorder + kCaption + menu};
+  const Chrome chrome = model_ ? ChromeOf(*model_) : Chrome{};
+  return {kMargin + chrome.border, kMargin + chrome.border + chrome.caption + chrome.menu};
 }
 
 QSize DesignerWindow::sizeHint() const {
   if (!model_) return {200, 100};
   const QPoint origin = ClientOrigin();
-  return {origin.x() + model_->ClientWidth() + kBorder + kMargin, origin.y() + model_->ClientHeight() + kBorder + kMargin};
+  const int border = ChromeOf(*model_).border;
+  return {origin.x() + model_->ClientWidth() + border + kMargin, origin.y() + model_->ClientHeight() + border + kMargin};
 }
 
 workbench::Point DesignerWindow::FormPoint(const QPoint& at) const {
@@ -341,14 +359,21 @@ workbench::Point DesignerWindow::FormPoint(const QPoint& at) const {
 }
 
 void DesignerWindow::paintEvent(QPaintEvent*) {
-  if (!model_) return;
+  if (!Live()) return;
   QPainter p(this);
   p.setFont(FormFont());
-  const QPoint origin = ClientOrigin();
-  const QRect client(origin, QSize(model_->ClientWidth(), model_->ClientHeight()));
-  const int menu = model_->MenuBar().empty() ? 0 : kMenuBar;
-
+  const QRect client(ClientOrigin(), QSize(model_->ClientWidth(), model_->ClientHeight()));
   // The window around the client area: frame, caption bar with its buttons, menu bar.
+  if (model_->Windowed()) {
+    PaintWindow(p, client, ChromeOf(*model_).menu);
+  } else {
+    p.setPen(kShadow);
+    p.drawRect(client.adjusted(-1, -1, 0, 0));
+  }
+  PaintClient(p, client);
+}
+
+void DesignerWindow::PaintWindow(QPainter& p, const QRect& client, int menu) {
   const QRect frame(kMargin, kMargin, client.width() + 2 * kBorder, client.height() + 2 * kBorder + kCaption + menu);
   qDrawWinButton(&p, frame, QPalette(kFace), false, nullptr);
   p.fillRect(frame.adjusted(2, 2, -2, -2), kFace);
@@ -393,6 +418,10 @@ void DesignerWindow::paintEvent(QPaintEvent*) {
     }
   }
 
+}
+
+void DesignerWindow::PaintClient(QPainter& p, const QRect& client) {
+  const QPoint origin = client.topLeft();
   // The client area with its grid, then the controls back to front, each inside its container.
   const QColor back = model_->MdiForm() ? QColor(0x80, 0x80, 0x80) : Rgb(model_->BackColor(), kFace);
   p.fillRect(client, back);
@@ -453,15 +482,15 @@ void DesignerWindow::Change(Edit edit) {
 }
 
 void DesignerWindow::AddControl(const std::string& class_name) {
-  if (model_) Change([&] { model_->Add(class_name); });
+  if (Live()) Change([&] { model_->Add(class_name); });
 }
 
 void DesignerWindow::DeleteSelection() {
-  if (model_ && !model_->Designer().SelectedVBControls().empty()) Change([&] { model_->DeleteSelection(); });
+  if (Live() && !model_->Designer().SelectedVBControls().empty()) Change([&] { model_->DeleteSelection(); });
 }
 
 void DesignerWindow::mousePressEvent(QMouseEvent* event) {
-  if (!model_) return;
+  if (!Live()) return;
   setFocus();
   const workbench::Point at = FormPoint(event->position().toPoint());
   const bool on_form = at.x >= 0 && at.y >= 0 && at.x < model_->ClientWidth() && at.y < model_->ClientHeight();
@@ -503,14 +532,14 @@ void DesignerWindow::mousePressEvent(QMouseEvent* event) {
 }
 
 void DesignerWindow::mouseMoveEvent(QMouseEvent* event) {
-  if (!model_ || !pressed_) return;
+  if (!Live() || !pressed_) return;
   dragged_ = event->position().toPoint();
   if ((dragged_ - *pressed_).manhattanLength() >= kDragStart) dragging_ = true;
   update();
 }
 
 void DesignerWindow::mouseReleaseEvent(QMouseEvent* event) {
-  if (!model_ || !pressed_) return;
+  if (!Live() || !pressed_) return;
   dragged_ = event->position().toPoint();
   const QPoint delta = dragged_ - *pressed_;
   const bool moved = dragging_ || (delta.manhattanLength() >= kDragStart);
@@ -535,7 +564,7 @@ void DesignerWindow::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void DesignerWindow::keyPressEvent(QKeyEvent* event) {
-  if (!model_) return;
+  if (!Live()) return;
   if (event->key() == Qt::Key_Delete) {
     DeleteSelection();
     return;

@@ -5,7 +5,9 @@
 // removes, a right click opens the "Controls" or "Form Designer" menu, and a chosen toolbox
 // tool places a control. workbench::DesignerModel makes every change through the host's
 // designer; this widget draws and reports.
+#include <QPainter>
 #include <QWidget>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -21,11 +23,14 @@ class DesignerWindow : public QWidget {
   Q_OBJECT
 
  public:
-  DesignerWindow(host::MemoryComponent& component, Toolbox* toolbox, QWidget* parent = nullptr);
+  // `alive` says whether the component is still there (the IDE drops a project's components
+  // when it closes or opens one, before the windows hear of it).
+  DesignerWindow(host::MemoryComponent& component, std::function<bool()> alive, Toolbox* toolbox,
+                 QWidget* parent = nullptr);
 
-  // Null once the component is gone (the project was closed or reloaded).
-  workbench::DesignerModel* Model() { return model_.get(); }
-  host::MemoryComponent* Component() { return component_; }
+  // Null once the component is gone.
+  workbench::DesignerModel* Model() { return Live() ? model_.get() : nullptr; }
+  host::MemoryComponent* Component() { return Live() ? component_ : nullptr; }
   // The component is going away: nothing is drawn or changed from now on.
   void Detach();
   // Reads the form again and redraws it.
@@ -58,12 +63,17 @@ class DesignerWindow : public QWidget {
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
+  void PaintWindow(QPainter& p, const QRect& client, int menu);
+  void PaintClient(QPainter& p, const QRect& client);
+  // Whether the component is still there; detaches when it is not.
+  bool Live();
   workbench::Point FormPoint(const QPoint& at) const;
   // Runs an edit; a refusal of the host is reported, and the windows redraw either way.
   template <class Edit>
   void Change(Edit edit);
 
   host::MemoryComponent* component_;
+  std::function<bool()> alive_;
   Toolbox* toolbox_;
   std::unique_ptr<workbench::DesignerModel> model_;
   // A drag in progress: moving the selection, or resizing `resizing` by `handle`.

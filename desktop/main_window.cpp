@@ -238,7 +238,8 @@ QMdiSubWindow* MainWindow::ShowDesigner(host::MemoryComponent& component) {
   bench_.Vbe().ShowDesigner(component);
   QMdiSubWindow* window = FindWindow(component, host::WindowType::Designer);
   if (window == nullptr) {
-    auto* designer = new DesignerWindow(component, toolbox_);
+    auto* designer = new DesignerWindow(
+        component, [this, number = bench_.SessionNumber()] { return bench_.SessionNumber() == number; }, toolbox_);
     connect(designer, &DesignerWindow::changed, this, &MainWindow::Refresh);
     connect(designer, &DesignerWindow::selectionChanged, properties_, &PropertiesWindow::Redraw);
     connect(designer, &DesignerWindow::problem, this, &MainWindow::ShowDesignerProblem);

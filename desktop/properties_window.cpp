@@ -38,7 +38,7 @@ PropertiesWindow::PropertiesWindow(std::function<DesignerWindow*()> designer, QW
   grid_->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Interactive);
   grid_->horizontalHeader()->setStretchLastSection(true);
   grid_->verticalHeader()->setDefaultSectionSize(18);
-  grid_->setColumnWidth(0, 110);
+  grid_->setColumnWidth(0, 125);
   grid_->setSelectionBehavior(QAbstractItemView::SelectRows);
   grid_->setSelectionMode(QAbstractItemView::SingleSelection);
   grid_->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::SelectedClicked |

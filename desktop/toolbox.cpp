@@ -207,6 +207,9 @@ Toolbox::Toolbox(QWidget* parent) : QDockWidget("General", parent) {
     grid->addWidget(tool, static_cast<int>(i / 2), static_cast<int>(i % 2));
   }
   grid->setRowStretch(static_cast<int>(classes.size() / 2) + 1, 1);
+  grid->setColumnStretch(2, 1);
+  setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
+  setMinimumWidth(84);
   Reset();
   setWidget(body);
 }

@@ -213,6 +213,7 @@ void DesignerModel::Reload() {
   scales_.clear();
   menu_bar_.clear();
   mdi_ = cp1252::EqualsNoCase(form.ClassName(), "MDIForm");
+  windowed_ = mdi_ || cp1252::EqualsNoCase(form.ClassName(), "Form");
   const auto caption = ValueOf(form, "Caption");
   caption_ = !caption ? std::string() : host::ParseFrxReference(*caption) ? FrxText(*caption)
                                                                           : host::DesignerStringText(*caption);
@@ -276,9 +277,8 @@ void DesignerModel::Lay(host::VBControl* container, const Rect& clip, Point orig
       view.text = frx ? FrxText(*text) : host::DesignerStringText(*text);
       break;
     }
-    if (view.kind == DrawKind::ListBox || view.kind == DrawKind::Other ||
-        (view.kind == DrawKind::TextBox && !Has(control, "Text")) ||
-        (view.kind == DrawKind::ComboBox && !Has(control, "Text")))
+    // A list box shows its name at design time; a text box without a Text is empty.
+    if (view.kind == DrawKind::ListBox || view.kind == DrawKind::Other)
       view.text = view.kind == DrawKind::Other ? view.name + " (" + view.class_name + ")" : view.name;
     view.graphical = view.kind == DrawKind::Label || view.kind == DrawKind::Image || view.kind == DrawKind::Shape ||
                      view.kind == DrawKind::Line;
@@ -288,6 +288,7 @@ void DesignerModel::Lay(host::VBControl* container, const Rect& clip, Point orig
     view.alignment = Whole(control, "Alignment", 0);
     view.border_style = Whole(control, "BorderStyle", view.kind == DrawKind::Label ? 0 : 1);
     view.three_d = Whole(control, "Appearance", 1) != 0;
+    view.opaque = Whole(control, "BackStyle", view.kind == DrawKind::Shape ? 0 : 1) != 0;
     view.back_color = Colour(control, "BackColor");
     view.fore_color = Colour(control, "ForeColor");
     scales_.emplace_back(&control, scale);

@@ -66,6 +66,7 @@ struct ControlView {
   int alignment = 0;     // 0 left, 1 right, 2 centre
   int border_style = 1;  // 0 none
   bool three_d = true;   // Appearance 1
+  bool opaque = true;    // BackStyle 1: its back colour hides what is behind it (a Shape's is 0)
   std::optional<std::uint32_t> back_color, fore_color;  // 0xRRGGBB
 };
 
@@ -106,6 +107,8 @@ class DesignerModel {
   int ClientHeight() const { return client_height_; }
   const std::vector<std::string>& MenuBar() const { return menu_bar_; }
   bool MdiForm() const { return mdi_; }
+  // A form has a window around it (caption bar, frame); a user control or property page not.
+  bool Windowed() const { return windowed_; }
   int BorderStyle() const { return border_style_; }  // 2 sizable, 3 fixed dialog, 4 and 5 tool windows
   std::optional<std::uint32_t> BackColor() const { return back_color_; }
 
@@ -160,6 +163,7 @@ class DesignerModel {
   std::string caption_;
   int client_width_ = 0, client_height_ = 0;
   bool mdi_ = false;
+  bool windowed_ = true;
   int border_style_ = 2;
   std::optional<std::uint32_t> back_color_;
   std::vector<std::string> menu_bar_;
