@@ -458,7 +458,9 @@ void DesignerWindow::PaintClient(QPainter& p, const QRect& client) {
     p.setPen(QPen(Qt::black, 1, Qt::DotLine));
     p.setBrush(Qt::NoBrush);
     const QPoint delta = dragged_ - *pressed_;
-    if (resizing_ != nullptr) {
+    if (lasso_) {
+      p.drawRect(QRect(*pressed_, dragged_).normalized().translated(-ClientOrigin()));
+    } else if (resizing_ != nullptr) {
       if (const ControlView* view = model_->ViewOf(resizing_))
         p.drawRect(ToQt(workbench::Resized(view->rect, handle_, delta.x(), delta.y())).adjusted(0, 0, -1, -1));
     } else {
@@ -527,6 +529,11 @@ void DesignerWindow::mousePressEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton) return;
   model_->Click(hit, adding);
   if (hit != nullptr && model_->Selected(hit)) pressed_ = dragged_ = event->position().toPoint();
+  if (hit == nullptr && on_form) {
+    lasso_ = true;
+    lasso_adds_ = adding;
+    pressed_ = dragged_ = event->position().toPoint();
+  }
   update();
   Q_EMIT selectionChanged();
 }
@@ -545,12 +552,22 @@ void DesignerWindow::mouseReleaseEvent(QMouseEvent* event) {
   const bool moved = dragging_ || (delta.manhattanLength() >= kDragStart);
   host::VBControl* resizing = resizing_;
   const workbench::Handle handle = handle_;
+  const QPoint pressed = *pressed_;
+  const bool lasso = lasso_;
   pressed_.reset();
+  lasso_ = false;
   dragging_ = false;
   resizing_ = nullptr;
   handle_ = workbench::Handle::None;
   if (!moved) {
     update();
+    return;
+  }
+  if (lasso) {
+    const QRect band = QRect(pressed, dragged_).normalized().translated(-ClientOrigin());
+    model_->SelectWithin({band.x(), band.y(), band.width(), band.height()}, lasso_adds_);
+    update();
+    Q_EMIT selectionChanged();
     return;
   }
   if (resizing != nullptr) {

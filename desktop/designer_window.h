@@ -80,6 +80,8 @@ class DesignerWindow : public QWidget {
   std::optional<QPoint> pressed_;
   QPoint dragged_;
   bool dragging_ = false;
+  bool lasso_ = false;  // a band over the form, selecting what it touches
+  bool lasso_adds_ = false;
   host::VBControl* resizing_ = nullptr;
   workbench::Handle handle_ = workbench::Handle::None;
 };

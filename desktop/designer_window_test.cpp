@@ -126,6 +126,11 @@ TEST(DesignerWindow, PlacesRenamesAndMovesControlsWithGildexConnected) {
   Settle();
   EXPECT_EQ(control("cmdApply"), nullptr);
   EXPECT_EQ(designer->Model()->ViewOf(added), nullptr);
+  // So does the Delete entry of the "Controls" menu a right click opens.
+  QTest::mouseClick(designer, Qt::LeftButton, {}, centre("lblNotes"));
+  window.Bars().Click("Controls", {4});
+  Settle();
+  EXPECT_EQ(control("lblNotes"), nullptr);
   EXPECT_TRUE(asked.Asked().empty()) << asked.Asked().front().prompt;
 }
 

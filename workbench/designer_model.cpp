@@ -358,6 +358,18 @@ void DesignerModel::Click(host::VBControl* control, bool add_to_selection) {
   }
 }
 
+void DesignerModel::SelectWithin(const Rect& band, bool add_to_selection) {
+  std::vector<host::VBControl*> selected;
+  if (add_to_selection) selected = designer_.SelectedVBControls();
+  for (const ControlView& view : views_) {
+    if (view.control->Container() != &designer_.Form() || view.placement == Placement::None) continue;
+    const Rect touched = Intersect(band, view.rect);
+    if (touched.width == 0 || touched.height == 0) continue;
+    if (std::find(selected.begin(), selected.end(), view.control) == selected.end()) selected.push_back(view.control);
+  }
+  designer_.Select(selected);
+}
+
 namespace {
 
 // The selected controls that no other selected control holds.

@@ -123,6 +123,9 @@ class DesignerModel {
 
   // A click on `control` (null: the form): alone, or added to / taken out of the selection.
   void Click(host::VBControl* control, bool add_to_selection);
+  // A band dragged over the form: selects the controls on the form that it touches (added to
+  // the selection, or in its place).
+  void SelectWithin(const Rect& band, bool add_to_selection);
   // Whether the control is selected.
   bool Selected(const host::VBControl* control);
   // Moves the selected controls (those inside a selected container go with it).

@@ -141,6 +141,10 @@ TEST(DesignerModel, DrawsEditsAndListsTheSampleForms) {
   EXPECT_EQ(customer.Designer().SelectedVBControls(), std::vector<host::VBControl*>{Control(customer, "txtName")});
   customer.Click(nullptr, false);
   EXPECT_TRUE(customer.Designer().SelectedVBControls().empty());
+  // A band over the form selects the controls on the form it touches, not those in a frame.
+  customer.SelectWithin({76, 60, 14, 140}, false);
+  EXPECT_EQ(customer.Designer().SelectedVBControls(),
+            (std::vector<host::VBControl*>{Control(customer, "fraAddress"), Control(customer, "txtEmail")}));
 
   // The properties window: the form and its controls by name, the rows of one.
   const auto objects = customer.Objects();
