@@ -14,9 +14,10 @@ namespace gildex::desktop {
 
 namespace {
 
-host::VBControl* Shown(workbench::DesignerModel& model) {
+// The selected controls, or the form when none is.
+std::vector<host::VBControl*> Shown(workbench::DesignerModel& model) {
   const auto selected = model.Designer().SelectedVBControls();
-  return selected.empty() ? &model.Designer().Form() : selected.front();
+  return selected.empty() ? std::vector<host::VBControl*>{&model.Designer().Form()} : selected;
 }
 
 }  // namespace
@@ -70,13 +71,14 @@ void PropertiesWindow::Redraw() {
     filling_ = false;
     return;
   }
-  host::VBControl* shown = Shown(*model);
+  const std::vector<host::VBControl*> shown = Shown(*model);
   setWindowTitle("Properties - " + FromVb(model->Designer().Form().Name()));
   for (const workbench::ObjectEntry& entry : model->Objects()) {
     objects_->addItem(FromVb(entry.text), QVariant::fromValue(reinterpret_cast<quintptr>(entry.control)));
-    if (entry.control == shown) objects_->setCurrentIndex(objects_->count() - 1);
+    if (shown.size() == 1 && entry.control == shown.front()) objects_->setCurrentIndex(objects_->count() - 1);
   }
-  const auto rows = model->Rows(*shown);
+  if (shown.size() > 1) objects_->setCurrentIndex(-1);  // several controls: none of them named
+  const auto rows = model->Rows(shown);
   grid_->setRowCount(static_cast<int>(rows.size()));
   for (int i = 0; i < static_cast<int>(rows.size()); ++i) {
     const workbench::PropertyRow& row = rows[static_cast<std::size_t>(i)];
@@ -111,14 +113,14 @@ void PropertiesWindow::Edited(QTableWidgetItem* item) {
   if (window == nullptr || window->Model() == nullptr) return;
   const std::string name = ToVb(grid_->item(item->row(), 0)->text());
   const std::string typed = ToVb(item->text());
-  host::VBControl* control = Shown(*window->Model());
+  const std::vector<host::VBControl*> controls = Shown(*window->Model());
   // Later: the grid is still closing its editor, and the redraw replaces its items.
-  QTimer::singleShot(0, this, [this, control, name, typed] {
+  QTimer::singleShot(0, this, [this, controls, name, typed] {
     DesignerWindow* window = designer_ ? designer_() : nullptr;
     if (window == nullptr || window->Model() == nullptr) return;
     workbench::DesignerModel& model = *window->Model();
     try {
-      model.SetProperty(*control, name, typed);
+      model.SetProperty(controls, name, typed);
     } catch (const VbError& error) {
       Q_EMIT problem(FromVb(error.Description()));
     }

@@ -513,6 +513,34 @@ std::vector<PropertyRow> DesignerModel::Rows(host::VBControl& control) const {
   return rows;
 }
 
+std::vector<PropertyRow> DesignerModel::Rows(const std::vector<host::VBControl*>& controls) const {
+  if (controls.size() == 1) return Rows(*controls.front());
+  std::vector<PropertyRow> common;
+  for (std::size_t i = 0; i < controls.size(); ++i) {
+    std::vector<PropertyRow> rows = Rows(*controls[i]);
+    rows.erase(rows.begin());  // each has a name of its own
+    if (i == 0) {
+      common = std::move(rows);
+      continue;
+    }
+    std::erase_if(common, [&](PropertyRow& row) {
+      auto it = std::find_if(rows.begin(), rows.end(), [&](const PropertyRow& other) {
+        return cp1252::EqualsNoCase(other.name, row.name);
+      });
+      if (it == rows.end()) return true;
+      if (it->value != row.value) row.value = row.shown = "";
+      row.editable = row.editable && it->editable;
+      return false;
+    });
+  }
+  return common;
+}
+
+void DesignerModel::SetProperty(const std::vector<host::VBControl*>& controls, std::string_view name,
+                                std::string_view typed) {
+  for (host::VBControl* control : controls) SetProperty(*control, name, typed);
+}
+
 void DesignerModel::SetProperty(host::VBControl& control, std::string_view name, std::string_view typed) {
   if (name == "(Name)" || cp1252::EqualsNoCase(name, "Name")) {
     if (typed != control.Name()) control.SetName(typed);

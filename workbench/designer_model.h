@@ -147,6 +147,10 @@ class DesignerModel {
   // Sets a property from what the user typed in the window ("(Name)" renames through SetName,
   // so the rename event fires). Throws HostError for a value the form file cannot hold.
   void SetProperty(host::VBControl& control, std::string_view name, std::string_view typed);
+  // What the window shows for several controls: the properties all of them have, a value
+  // where they agree (else empty), no name; a value typed there goes to each of them.
+  std::vector<PropertyRow> Rows(const std::vector<host::VBControl*>& controls) const;
+  void SetProperty(const std::vector<host::VBControl*>& controls, std::string_view name, std::string_view typed);
 
   // Text kept in the .frx ($"file":offset, or a caption or text there): a 32-bit length and
   // the bytes. Empty when the file or the data is not there.

@@ -174,6 +174,19 @@ TEST(DesignerModel, DrawsEditsAndListsTheSampleForms) {
   EXPECT_EQ(shown(ok, "(Name)"), "cmdSave | cmdSave");
   EXPECT_EQ(shown(ok, "Caption"), "\"&Save\" | &Save");
   EXPECT_THROW(customer.SetProperty(ok, "(Name)", "not a name"), host::HostError);
+  // Several controls: what they share, a value where they agree, set in each of them.
+  const std::vector<host::VBControl*> labels{Control(customer, "lblName"), Control(customer, "lblEmail")};
+  const auto common = customer.Rows(labels);
+  EXPECT_EQ(common.size(), 13u);  // Caption, the 7 of Font, Height, Left, TabIndex, Top, Width; no name
+  const auto value_of = [&](const std::string& name) {
+    for (const PropertyRow& row : customer.Rows(labels))
+      if (row.name == name) return row.shown;
+    return std::string("absent");
+  };
+  EXPECT_EQ(value_of("Width"), "975");
+  EXPECT_EQ(value_of("Top"), "");
+  customer.SetProperty(labels, "Left", "240");
+  EXPECT_EQ(value_of("Left"), "240");
 
   // A new control goes into the container under the pointer, at the pointer, selected.
   host::VBControl& added = customer.AddAt("CommandButton", {420, 200});
