@@ -237,9 +237,20 @@ QMdiSubWindow* MainWindow::ShowDesigner(host::MemoryComponent& component) {
   if (component.GetDesigner() == nullptr) return ShowCode(component);
   bench_.Vbe().ShowDesigner(component);
   QMdiSubWindow* window = FindWindow(component, host::WindowType::Designer);
+  if (auto* old = window != nullptr ? window->findChild<DesignerWindow*>() : nullptr; old && !old->Model()) {
+    // Left from the component before a reload: a new window shows the new one.
+    window->setProperty("component", QVariant::fromValue(quintptr{0}));
+    window->close();
+    window = nullptr;
+  }
   if (window == nullptr) {
-    auto* designer = new DesignerWindow(
-        component, [this, number = bench_.SessionNumber()] { return bench_.SessionNumber() == number; }, toolbox_);
+    // The designer is gone with its session, when its window was closed (the component was
+    // removed or reloaded), and when a reload made the component a new one.
+    const auto alive = [this, number = bench_.SessionNumber(), &component, made = component.GetDesigner()] {
+      return bench_.SessionNumber() == number && bench_.Vbe().HasWindow(component, host::WindowType::Designer) &&
+             component.GetDesigner() == made;
+    };
+    auto* designer = new DesignerWindow(component, alive, toolbox_);
     connect(designer, &DesignerWindow::changed, this, &MainWindow::Refresh);
     connect(designer, &DesignerWindow::selectionChanged, properties_, &PropertiesWindow::Redraw);
     connect(designer, &DesignerWindow::problem, this, &MainWindow::ShowDesignerProblem);

@@ -11,7 +11,6 @@
 #include "workbench/workbench.h"
 
 class QDockWidget;
-class QScrollArea;
 class QMdiArea;
 class QMdiSubWindow;
 class QToolBar;
