@@ -24,6 +24,9 @@ constexpr int kCaption = 18;   // its caption bar
 constexpr int kMenuBar = 19;   // its menu bar, when it has menus
 constexpr int kGrid = 8;       // VB6's grid: 120 twips
 constexpr int kDragStart = 3;  // pixels the mouse moves before a press becomes a drag
+// The form's own handles, shown while it is selected.
+constexpr workbench::Handle kFormHandles[] = {workbench::Handle::Right, workbench::Handle::BottomRight,
+                                              workbench::Handle::Bottom};
 
 const QColor kFace(0xD4, 0xD0, 0xC8);
 const QColor kShadow(0x80, 0x80, 0x80);
@@ -439,6 +442,13 @@ void DesignerWindow::PaintClient(QPainter& p, const QRect& client) {
     Paint(p, view, back);
     p.restore();
   }
+  const workbench::Rect form_area{0, 0, model_->ClientWidth(), model_->ClientHeight()};
+  if (selected.empty()) {
+    for (workbench::Handle handle : kFormHandles) {
+      const QRect square = ToQt(workbench::HandleRect(form_area, handle)).adjusted(0, 0, -1, -1);
+      p.fillRect(square, kSelection);
+    }
+  }
   // Selection handles: filled for the one control that can be resized, hollow for a group.
   for (host::VBControl* control : selected) {
     const ControlView* view = model_->ViewOf(control);
@@ -458,7 +468,9 @@ void DesignerWindow::PaintClient(QPainter& p, const QRect& client) {
     p.setPen(QPen(Qt::black, 1, Qt::DotLine));
     p.setBrush(Qt::NoBrush);
     const QPoint delta = dragged_ - *pressed_;
-    if (lasso_) {
+    if (resizing_form_) {
+      p.drawRect(ToQt(workbench::Resized(form_area, handle_, delta.x(), delta.y())).adjusted(0, 0, -1, -1));
+    } else if (lasso_) {
       p.drawRect(QRect(*pressed_, dragged_).normalized().translated(-ClientOrigin()));
     } else if (resizing_ != nullptr) {
       if (const ControlView* view = model_->ViewOf(resizing_))
@@ -503,8 +515,19 @@ void DesignerWindow::mousePressEvent(QMouseEvent* event) {
     Change([&] { model_->AddAt(class_name, at); });
     return;
   }
-  // The handles of the one selected control resize it.
+  // The handles of the one selected control resize it, those of the form (selected when no
+  // control is) the form.
   const std::vector<host::VBControl*> selected = model_->Designer().SelectedVBControls();
+  if (event->button() == Qt::LeftButton && selected.empty()) {
+    const workbench::Handle handle =
+        workbench::HandleAt({0, 0, model_->ClientWidth(), model_->ClientHeight()}, at);
+    if (std::find(std::begin(kFormHandles), std::end(kFormHandles), handle) != std::end(kFormHandles)) {
+      resizing_form_ = true;
+      handle_ = handle;
+      pressed_ = dragged_ = event->position().toPoint();
+      return;
+    }
+  }
   if (event->button() == Qt::LeftButton && selected.size() == 1) {
     if (const ControlView* view = model_->ViewOf(selected.front());
         view != nullptr && view->placement != Placement::Icon) {
@@ -553,14 +576,22 @@ void DesignerWindow::mouseReleaseEvent(QMouseEvent* event) {
   host::VBControl* resizing = resizing_;
   const workbench::Handle handle = handle_;
   const QPoint pressed = *pressed_;
-  const bool lasso = lasso_;
+  const bool lasso = lasso_, resizing_form = resizing_form_;
   pressed_.reset();
-  lasso_ = false;
+  lasso_ = resizing_form_ = false;
   dragging_ = false;
   resizing_ = nullptr;
   handle_ = workbench::Handle::None;
   if (!moved) {
     update();
+    return;
+  }
+  if (resizing_form) {
+    Change([&] {
+      const workbench::Rect after = workbench::Resized({0, 0, model_->ClientWidth(), model_->ClientHeight()}, handle,
+                                                       delta.x(), delta.y());
+      model_->ResizeForm(after.width, after.height);
+    });
     return;
   }
   if (lasso) {

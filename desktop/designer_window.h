@@ -80,6 +80,7 @@ class DesignerWindow : public QWidget {
   std::optional<QPoint> pressed_;
   QPoint dragged_;
   bool dragging_ = false;
+  bool resizing_form_ = false;  // by the handles on its right and bottom edges
   bool lasso_ = false;  // a band over the form, selecting what it touches
   bool lasso_adds_ = false;
   host::VBControl* resizing_ = nullptr;

@@ -87,6 +87,13 @@ TEST(DesignerWindow, PlacesRenamesAndMovesControlsWithGildexConnected) {
   QTest::mouseClick(designer, Qt::LeftButton, {}, designer->WidgetPoint({436, 404}));
   EXPECT_TRUE(host_designer.SelectedVBControls().empty());
   EXPECT_EQ(window.Properties()->Objects()->currentText(), "frmCustomer Form");
+  // The selected form's corner handle resizes it.
+  const QPoint corner = designer->WidgetPoint({441, 408});
+  QTest::mousePress(designer, Qt::LeftButton, {}, corner);
+  QTest::mouseMove(designer, corner + QPoint(4, 0));
+  QTest::mouseRelease(designer, Qt::LeftButton, {}, corner + QPoint(8, 0));
+  EXPECT_EQ(host_designer.Form().FindProperty("ClientWidth")->Value(), "6735");
+  EXPECT_EQ(host_designer.Form().FindProperty("ClientHeight")->Value(), "6120");
 
   // A toolbox tool, then a click on the form: a CommandButton there, prefixed by the add-in.
   QTest::mouseClick(window.Tools()->Tool("CommandButton"), Qt::LeftButton);

@@ -430,6 +430,21 @@ void DesignerModel::Place(host::VBControl& control, const Rect& after) {
   Reload();
 }
 
+void DesignerModel::ResizeForm(int width, int height) {
+  host::VBControl& form = designer_.Form();
+  const Scale scale = ScaleOf(form, client_width_, client_height_);
+  const bool user_scale = Whole(form, "ScaleMode", 1) == 0;
+  const auto grow = [&](const char* client, const char* scaled, int pixels, int now, double twips_per_unit) {
+    if (pixels == 0) return;
+    form.SetPropertyValue(client, SingleText(Number(form, client, now * kTwipsPerPixel) + pixels * kTwipsPerPixel));
+    if (!user_scale && Has(form, scaled))
+      form.SetPropertyValue(scaled, SingleText(Number(form, scaled, 0) + pixels * kTwipsPerPixel / twips_per_unit));
+  };
+  grow("ClientWidth", "ScaleWidth", std::max(1, width) - client_width_, client_width_, scale.across);
+  grow("ClientHeight", "ScaleHeight", std::max(1, height) - client_height_, client_height_, scale.down);
+  Reload();
+}
+
 host::VBControl& DesignerModel::AddAt(std::string_view class_name, Point at) {
   host::VBControl& added = designer_.AddControl(class_name, ContainerAt(at));
   Reload();

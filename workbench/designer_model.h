@@ -133,6 +133,10 @@ class DesignerModel {
   // Gives the control the rectangle `after` (a line: its ends follow the box). Writes only the
   // properties whose pixels changed, each in its container's scale.
   void Place(host::VBControl& control, const Rect& after);
+  // Gives the form's client area `width` by `height` pixels, as the handles on its edges do:
+  // ClientWidth and ClientHeight in twips, and a scale that follows the size (any but a user
+  // scale) with them.
+  void ResizeForm(int width, int height);
   // Adds a control of `class_name` into the container under `at`, its top left at `at`; the
   // add-in may have renamed it by the time this returns.
   host::VBControl& AddAt(std::string_view class_name, Point at);

@@ -125,6 +125,12 @@ TEST(DesignerModel, DrawsEditsAndListsTheSampleForms) {
   EXPECT_EQ(ChangedLines(before, sample.Component("frmAbout").Serialize()),
             (std::vector<std::string>{"      X1              =   135", "      X2              =   4575",
                                       "      Y1              =   1875", "      Y2              =   1875"}));
+  // The form's handles: its client size in twips, and its scale with it.
+  before = sample.Component("frmAbout").Serialize();
+  about.ResizeForm(about.ClientWidth() + 10, about.ClientHeight());
+  EXPECT_EQ(ChangedLines(before, sample.Component("frmAbout").Serialize()),
+            (std::vector<std::string>{"   ClientWidth     =   4845", "   ScaleWidth      =   4845"}));
+  EXPECT_EQ(about.ClientWidth(), 323);
   // In pixels the same values mean pixels, and moves write pixels.
   about.Designer().Form().SetPropertyValue("ScaleMode", "3");
   about.Reload();
