@@ -1,11 +1,12 @@
 #include "desktop/designer_window.h"
 
+#include <qdrawutil.h>
+
 #include <QKeyEvent>
 #include <QLinearGradient>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
-#include <qdrawutil.h>
 
 #include "desktop/text.h"
 #include "desktop/toolbox.h"
@@ -57,18 +58,24 @@ Chrome ChromeOf(const workbench::DesignerModel& model) {
   return {kBorder, kCaption, model.MenuBar().empty() ? 0 : kMenuBar};
 }
 
-int Align(int alignment) {
-  return alignment == 1 ? Qt::AlignRight : alignment == 2 ? Qt::AlignHCenter : Qt::AlignLeft;
-}
+int Align(int alignment) { return alignment == 1 ? Qt::AlignRight : alignment == 2 ? Qt::AlignHCenter : Qt::AlignLeft; }
 
 void Arrow(QPainter& p, const QRect& box, Qt::ArrowType direction, const QColor& colour = Qt::black) {
   const QPoint c = box.center();
   QPolygon triangle;
   switch (direction) {
-    case Qt::UpArrow: triangle << QPoint(c.x() - 3, c.y() + 1) << QPoint(c.x() + 3, c.y() + 1) << QPoint(c.x(), c.y() - 2); break;
-    case Qt::DownArrow: triangle << QPoint(c.x() - 3, c.y() - 1) << QPoint(c.x() + 3, c.y() - 1) << QPoint(c.x(), c.y() + 2); break;
-    case Qt::LeftArrow: triangle << QPoint(c.x() + 1, c.y() - 3) << QPoint(c.x() + 1, c.y() + 3) << QPoint(c.x() - 2, c.y()); break;
-    default: triangle << QPoint(c.x() - 1, c.y() - 3) << QPoint(c.x() - 1, c.y() + 3) << QPoint(c.x() + 2, c.y()); break;
+    case Qt::UpArrow:
+      triangle << QPoint(c.x() - 3, c.y() + 1) << QPoint(c.x() + 3, c.y() + 1) << QPoint(c.x(), c.y() - 2);
+      break;
+    case Qt::DownArrow:
+      triangle << QPoint(c.x() - 3, c.y() - 1) << QPoint(c.x() + 3, c.y() - 1) << QPoint(c.x(), c.y() + 2);
+      break;
+    case Qt::LeftArrow:
+      triangle << QPoint(c.x() + 1, c.y() - 3) << QPoint(c.x() + 1, c.y() + 3) << QPoint(c.x() - 2, c.y());
+      break;
+    default:
+      triangle << QPoint(c.x() - 1, c.y() - 3) << QPoint(c.x() - 1, c.y() + 3) << QPoint(c.x() + 2, c.y());
+      break;
   }
   p.save();
   p.setPen(colour);
@@ -154,8 +161,8 @@ void Paint(QPainter& p, const ControlView& view, const QColor& form_back) {
         Sunken(p, box, view.value == 2 ? kFace : Qt::white);
         if (view.value != 0) {
           p.setPen(QPen(view.value == 2 ? kShadow : Qt::black, 2));
-          p.drawPolyline(QPolygon({box.topLeft() + QPoint(3, 6), box.topLeft() + QPoint(5, 9),
-                                   box.topLeft() + QPoint(10, 3)}));
+          p.drawPolyline(
+              QPolygon({box.topLeft() + QPoint(3, 6), box.topLeft() + QPoint(5, 9), box.topLeft() + QPoint(10, 3)}));
         }
       } else {
         p.save();
@@ -267,8 +274,12 @@ void Paint(QPainter& p, const ControlView& view, const QColor& form_back) {
       p.setPen(QPen(Qt::black, 1));
       p.drawLine(view.from.x, view.from.y, view.to.x, view.to.y);
       break;
-    case DrawKind::HScrollBar: ScrollBar(p, r, true); break;
-    case DrawKind::VScrollBar: ScrollBar(p, r, false); break;
+    case DrawKind::HScrollBar:
+      ScrollBar(p, r, true);
+      break;
+    case DrawKind::VScrollBar:
+      ScrollBar(p, r, false);
+      break;
     case DrawKind::Timer:
       Button(p, r);
       ToolIcon("Timer").paint(&p, r.adjusted(4, 4, -4, -4));
@@ -353,7 +364,8 @@ QSize DesignerWindow::sizeHint() const {
   if (!model_) return {200, 100};
   const QPoint origin = ClientOrigin();
   const int border = ChromeOf(*model_).border;
-  return {origin.x() + model_->ClientWidth() + border + kMargin, origin.y() + model_->ClientHeight() + border + kMargin};
+  return {origin.x() + model_->ClientWidth() + border + kMargin,
+          origin.y() + model_->ClientHeight() + border + kMargin};
 }
 
 workbench::Point DesignerWindow::FormPoint(const QPoint& at) const {
@@ -391,8 +403,7 @@ void DesignerWindow::PaintWindow(QPainter& p, const QRect& client, int menu) {
   p.setPen(Qt::white);
   const bool dialog = model_->BorderStyle() == 3 || model_->BorderStyle() == 4 || model_->BorderStyle() == 5;
   if (!dialog) ToolIcon("Frame").paint(&p, QRect(caption.x() + 1, caption.y() + 1, 16, 16));
-  p.drawText(caption.adjusted(dialog ? 4 : 20, 0, -60, 0), Qt::AlignVCenter | Qt::AlignLeft,
-             FromVb(model_->Caption()));
+  p.drawText(caption.adjusted(dialog ? 4 : 20, 0, -60, 0), Qt::AlignVCenter | Qt::AlignLeft, FromVb(model_->Caption()));
   p.setFont(FormFont());
   int right = caption.right() - 2;
   for (int i = 0; i < (dialog ? 1 : 3); ++i) {
@@ -420,7 +431,6 @@ void DesignerWindow::PaintWindow(QPainter& p, const QRect& client, int menu) {
       x = place.right() + 1;
     }
   }
-
 }
 
 void DesignerWindow::PaintClient(QPainter& p, const QRect& client) {
@@ -519,8 +529,7 @@ void DesignerWindow::mousePressEvent(QMouseEvent* event) {
   // control is) the form.
   const std::vector<host::VBControl*> selected = model_->Designer().SelectedVBControls();
   if (event->button() == Qt::LeftButton && selected.empty()) {
-    const workbench::Handle handle =
-        workbench::HandleAt({0, 0, model_->ClientWidth(), model_->ClientHeight()}, at);
+    const workbench::Handle handle = workbench::HandleAt({0, 0, model_->ClientWidth(), model_->ClientHeight()}, at);
     if (std::find(std::begin(kFormHandles), std::end(kFormHandles), handle) != std::end(kFormHandles)) {
       resizing_form_ = true;
       handle_ = handle;
@@ -588,8 +597,8 @@ void DesignerWindow::mouseReleaseEvent(QMouseEvent* event) {
   }
   if (resizing_form) {
     Change([&] {
-      const workbench::Rect after = workbench::Resized({0, 0, model_->ClientWidth(), model_->ClientHeight()}, handle,
-                                                       delta.x(), delta.y());
+      const workbench::Rect after =
+          workbench::Resized({0, 0, model_->ClientWidth(), model_->ClientHeight()}, handle, delta.x(), delta.y());
       model_->ResizeForm(after.width, after.height);
     });
     return;
@@ -609,6 +618,14 @@ void DesignerWindow::mouseReleaseEvent(QMouseEvent* event) {
   } else {
     Change([&] { model_->MoveSelection(delta.x(), delta.y()); });
   }
+}
+
+void DesignerWindow::mouseDoubleClickEvent(QMouseEvent* event) {
+  if (!Live() || event->button() != Qt::LeftButton) return;
+  pressed_.reset();
+  lasso_ = resizing_form_ = dragging_ = false;
+  resizing_ = nullptr;
+  Q_EMIT viewCode();
 }
 
 void DesignerWindow::keyPressEvent(QKeyEvent* event) {

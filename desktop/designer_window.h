@@ -54,12 +54,15 @@ class DesignerWindow : public QWidget {
   void contextMenu(const std::string& bar_name, const QPoint& global);
   // The host refused an edit.
   void problem(const QString& message);
+  // A double-click on a control or the form: the form's code, as in VB6.
+  void viewCode();
 
  protected:
   void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
@@ -81,7 +84,7 @@ class DesignerWindow : public QWidget {
   QPoint dragged_;
   bool dragging_ = false;
   bool resizing_form_ = false;  // by the handles on its right and bottom edges
-  bool lasso_ = false;  // a band over the form, selecting what it touches
+  bool lasso_ = false;          // a band over the form, selecting what it touches
   bool lasso_adds_ = false;
   host::VBControl* resizing_ = nullptr;
   workbench::Handle handle_ = workbench::Handle::None;

@@ -2,6 +2,8 @@
 // connected: its prefixing of new controls and its rename of event procedures follow.
 #include "desktop/designer_window.h"
 
+#include <gtest/gtest.h>
+
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
@@ -9,8 +11,6 @@
 #include <QTableWidget>
 #include <QTest>
 #include <QToolButton>
-#include <gtest/gtest.h>
-
 #include <sstream>
 
 #include "desktop/main_window.h"

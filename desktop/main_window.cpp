@@ -254,6 +254,9 @@ QMdiSubWindow* MainWindow::ShowDesigner(host::MemoryComponent& component) {
     connect(designer, &DesignerWindow::changed, this, &MainWindow::Refresh);
     connect(designer, &DesignerWindow::selectionChanged, properties_, &PropertiesWindow::Redraw);
     connect(designer, &DesignerWindow::problem, this, &MainWindow::ShowDesignerProblem);
+    connect(designer, &DesignerWindow::viewCode, this, [this, designer] {
+      if (host::MemoryComponent* shown = designer->Component()) ShowCode(*shown);
+    });
     connect(designer, &DesignerWindow::contextMenu, this,
             [this](const std::string& bar, const QPoint& at) { bars_->Popup(bar, at); });
     connect(this, &MainWindow::ideChanged, designer, &DesignerWindow::Redraw);

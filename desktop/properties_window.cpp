@@ -102,7 +102,7 @@ void PropertiesWindow::Choose(int index) {
   auto* control = reinterpret_cast<host::VBControl*>(objects_->itemData(index).value<quintptr>());
   // The form is chosen by selecting no control, as a click on it does.
   model.Designer().Select(control == &model.Designer().Form() ? std::vector<host::VBControl*>{}
-                                                               : std::vector<host::VBControl*>{control});
+                                                              : std::vector<host::VBControl*>{control});
   Redraw();
   Q_EMIT changed();
 }

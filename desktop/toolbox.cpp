@@ -1,12 +1,13 @@
 #include "desktop/toolbox.h"
 
+#include <qdrawutil.h>
+
 #include <QButtonGroup>
 #include <QEvent>
 #include <QGridLayout>
 #include <QPainter>
 #include <QPainterPath>
 #include <QToolButton>
-#include <qdrawutil.h>
 
 #include "workbench/designer_model.h"
 
@@ -49,7 +50,9 @@ void DrawTool(QPainter& p, const std::string& class_name) {
       p.setBrush(Qt::yellow);
       p.drawEllipse(QPoint(13, 8), 2, 2);
       break;
-    case DrawKind::Label: text(QRect(0, 0, 20, 20), "A", 16, true); break;
+    case DrawKind::Label:
+      text(QRect(0, 0, 20, 20), "A", 16, true);
+      break;
     case DrawKind::TextBox:
       p.fillRect(2, 4, 16, 12, Qt::white);
       p.setPen(Qt::black);
@@ -166,8 +169,12 @@ void DrawTool(QPainter& p, const std::string& class_name) {
       p.drawPolygon(QPolygon({QPoint(7, 7), QPoint(7, 12), QPoint(4, 9)}));
       p.drawPolygon(QPolygon({QPoint(12, 7), QPoint(12, 12), QPoint(15, 9)}));
       break;
-    case DrawKind::OLE: text(QRect(0, 0, 20, 20), "OLE", 8, true); break;
-    default: text(QRect(0, 0, 20, 20), QString::fromStdString(class_name.substr(0, 3)), 8); break;
+    case DrawKind::OLE:
+      text(QRect(0, 0, 20, 20), "OLE", 8, true);
+      break;
+    default:
+      text(QRect(0, 0, 20, 20), QString::fromStdString(class_name.substr(0, 3)), 8);
+      break;
   }
 }
 

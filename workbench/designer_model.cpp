@@ -96,16 +96,26 @@ bool Near(Point p, Point a, Point b, int slack) {
 
 DrawKind DrawKindOf(std::string_view class_name) {
   static const std::pair<std::string_view, DrawKind> kKinds[] = {
-      {"CommandButton", DrawKind::CommandButton}, {"Label", DrawKind::Label},
-      {"TextBox", DrawKind::TextBox},             {"CheckBox", DrawKind::CheckBox},
-      {"OptionButton", DrawKind::OptionButton},   {"Frame", DrawKind::Frame},
-      {"ListBox", DrawKind::ListBox},             {"ComboBox", DrawKind::ComboBox},
-      {"PictureBox", DrawKind::PictureBox},       {"Image", DrawKind::Image},
-      {"Shape", DrawKind::Shape},                 {"Line", DrawKind::Line},
-      {"HScrollBar", DrawKind::HScrollBar},       {"VScrollBar", DrawKind::VScrollBar},
-      {"Timer", DrawKind::Timer},                 {"DriveListBox", DrawKind::DriveListBox},
-      {"DirListBox", DrawKind::DirListBox},       {"FileListBox", DrawKind::FileListBox},
-      {"Data", DrawKind::Data},                   {"OLE", DrawKind::OLE},
+      {"CommandButton", DrawKind::CommandButton},
+      {"Label", DrawKind::Label},
+      {"TextBox", DrawKind::TextBox},
+      {"CheckBox", DrawKind::CheckBox},
+      {"OptionButton", DrawKind::OptionButton},
+      {"Frame", DrawKind::Frame},
+      {"ListBox", DrawKind::ListBox},
+      {"ComboBox", DrawKind::ComboBox},
+      {"PictureBox", DrawKind::PictureBox},
+      {"Image", DrawKind::Image},
+      {"Shape", DrawKind::Shape},
+      {"Line", DrawKind::Line},
+      {"HScrollBar", DrawKind::HScrollBar},
+      {"VScrollBar", DrawKind::VScrollBar},
+      {"Timer", DrawKind::Timer},
+      {"DriveListBox", DrawKind::DriveListBox},
+      {"DirListBox", DrawKind::DirListBox},
+      {"FileListBox", DrawKind::FileListBox},
+      {"Data", DrawKind::Data},
+      {"OLE", DrawKind::OLE},
       {"Menu", DrawKind::Menu},
   };
   for (const auto& [name, kind] : kKinds)
@@ -115,9 +125,9 @@ DrawKind DrawKindOf(std::string_view class_name) {
 
 const std::vector<std::string>& ToolboxClasses() {
   static const std::vector<std::string> kClasses = {
-      "PictureBox", "Label",      "TextBox",      "Frame",     "CommandButton", "CheckBox",    "OptionButton",
-      "ComboBox",   "ListBox",    "HScrollBar",   "VScrollBar", "Timer",        "DriveListBox", "DirListBox",
-      "FileListBox", "Shape",     "Line",         "Image",     "Data",          "OLE"};
+      "PictureBox",  "Label",   "TextBox",    "Frame",      "CommandButton", "CheckBox",     "OptionButton",
+      "ComboBox",    "ListBox", "HScrollBar", "VScrollBar", "Timer",         "DriveListBox", "DirListBox",
+      "FileListBox", "Shape",   "Line",       "Image",      "Data",          "OLE"};
   return kClasses;
 }
 
@@ -127,15 +137,32 @@ Rect HandleRect(const Rect& rect, Handle handle) {
   const int middle_x = rect.x + rect.width / 2 - kHandleSize / 2, middle_y = rect.y + rect.height / 2 - kHandleSize / 2;
   Point at;
   switch (handle) {
-    case Handle::TopLeft: at = {left, top}; break;
-    case Handle::Top: at = {middle_x, top}; break;
-    case Handle::TopRight: at = {right, top}; break;
-    case Handle::Right: at = {right, middle_y}; break;
-    case Handle::BottomRight: at = {right, bottom}; break;
-    case Handle::Bottom: at = {middle_x, bottom}; break;
-    case Handle::BottomLeft: at = {left, bottom}; break;
-    case Handle::Left: at = {left, middle_y}; break;
-    case Handle::None: return {};
+    case Handle::TopLeft:
+      at = {left, top};
+      break;
+    case Handle::Top:
+      at = {middle_x, top};
+      break;
+    case Handle::TopRight:
+      at = {right, top};
+      break;
+    case Handle::Right:
+      at = {right, middle_y};
+      break;
+    case Handle::BottomRight:
+      at = {right, bottom};
+      break;
+    case Handle::Bottom:
+      at = {middle_x, bottom};
+      break;
+    case Handle::BottomLeft:
+      at = {left, bottom};
+      break;
+    case Handle::Left:
+      at = {left, middle_y};
+      break;
+    case Handle::None:
+      return {};
   }
   return {at.x, at.y, kHandleSize, kHandleSize};
 }
@@ -173,7 +200,8 @@ std::string DesignerModel::FrxText(const std::string& value) const {
   const std::size_t at = reference->offset;
   if (!bytes || at + 4 > bytes->size()) return {};
   std::size_t length = 0;
-  for (std::size_t i = 0; i < 4; ++i) length |= static_cast<std::size_t>(static_cast<unsigned char>((*bytes)[at + i])) << (8 * i);
+  for (std::size_t i = 0; i < 4; ++i)
+    length |= static_cast<std::size_t>(static_cast<unsigned char>((*bytes)[at + i])) << (8 * i);
   if (length > bytes->size() - at - 4) return {};
   return bytes->substr(at + 4, length);
 }
@@ -189,13 +217,26 @@ DesignerModel::Scale DesignerModel::ScaleOf(host::VBControl& owner, int inner_wi
       scale.top = Number(owner, "ScaleTop", 0);
       break;
     }
-    case 2: scale.across = scale.down = 20; break;
-    case 3: scale.across = scale.down = kTwipsPerPixel; break;
-    case 4: scale.across = 120, scale.down = 240; break;
-    case 5: scale.across = scale.down = 1440; break;
-    case 6: scale.across = scale.down = 1440 / 25.4; break;
-    case 7: scale.across = scale.down = 1440 / 2.54; break;
-    default: break;  // twips
+    case 2:
+      scale.across = scale.down = 20;
+      break;
+    case 3:
+      scale.across = scale.down = kTwipsPerPixel;
+      break;
+    case 4:
+      scale.across = 120, scale.down = 240;
+      break;
+    case 5:
+      scale.across = scale.down = 1440;
+      break;
+    case 6:
+      scale.across = scale.down = 1440 / 25.4;
+      break;
+    case 7:
+      scale.across = scale.down = 1440 / 2.54;
+      break;
+    default:
+      break;  // twips
   }
   return scale;
 }
@@ -215,16 +256,17 @@ void DesignerModel::Reload() {
   mdi_ = cp1252::EqualsNoCase(form.ClassName(), "MDIForm");
   windowed_ = mdi_ || cp1252::EqualsNoCase(form.ClassName(), "Form");
   const auto caption = ValueOf(form, "Caption");
-  caption_ = !caption ? std::string() : host::ParseFrxReference(*caption) ? FrxText(*caption)
-                                                                          : host::DesignerStringText(*caption);
+  caption_ = !caption                            ? std::string()
+             : host::ParseFrxReference(*caption) ? FrxText(*caption)
+                                                 : host::DesignerStringText(*caption);
   back_color_ = Colour(form, "BackColor");
   border_style_ = Whole(form, "BorderStyle", 2);
   // The client size is kept in twips whatever the scale; a user control may have only its scale.
   const Scale own = ScaleOf(form, 0, 0);
-  client_width_ = Has(form, "ClientWidth") ? Pixels(Number(form, "ClientWidth", 0), 1)
+  client_width_ = Has(form, "ClientWidth")  ? Pixels(Number(form, "ClientWidth", 0), 1)
                   : Has(form, "ScaleWidth") ? Pixels(Number(form, "ScaleWidth", 0), own.across)
                                             : Pixels(4680, 1);
-  client_height_ = Has(form, "ClientHeight") ? Pixels(Number(form, "ClientHeight", 0), 1)
+  client_height_ = Has(form, "ClientHeight")  ? Pixels(Number(form, "ClientHeight", 0), 1)
                    : Has(form, "ScaleHeight") ? Pixels(Number(form, "ScaleHeight", 0), own.down)
                                               : Pixels(3195, 1);
   for (host::VBControl* control : designer_.Controls()) {
@@ -243,8 +285,8 @@ void DesignerModel::Lay(host::VBControl* container, const Rect& clip, Point orig
     if (control->Container() != container) continue;
     const DrawKind kind = DrawKindOf(control->ClassName());
     if (kind == DrawKind::Menu) continue;
-    const bool light = kind == DrawKind::Label || kind == DrawKind::Image || kind == DrawKind::Shape ||
-                       kind == DrawKind::Line;
+    const bool light =
+        kind == DrawKind::Label || kind == DrawKind::Image || kind == DrawKind::Shape || kind == DrawKind::Line;
     (light ? graphical : windowed).push_back(control);
   }
   const auto place = [&](host::VBControl& control) -> ControlView& {
@@ -539,9 +581,8 @@ std::vector<PropertyRow> DesignerModel::Rows(const std::vector<host::VBControl*>
       continue;
     }
     std::erase_if(common, [&](PropertyRow& row) {
-      auto it = std::find_if(rows.begin(), rows.end(), [&](const PropertyRow& other) {
-        return cp1252::EqualsNoCase(other.name, row.name);
-      });
+      auto it = std::find_if(rows.begin(), rows.end(),
+                             [&](const PropertyRow& other) { return cp1252::EqualsNoCase(other.name, row.name); });
       if (it == rows.end()) return true;
       if (it->value != row.value) row.value = row.shown = "";
       row.editable = row.editable && it->editable;

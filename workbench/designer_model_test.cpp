@@ -39,7 +39,9 @@ std::vector<std::string> ChangedLines(const std::string& before, const std::stri
   return changed;
 }
 
-std::ptrdiff_t Depth(const DesignerModel& model, const std::string& name) { return &View(model, name) - model.Views().data(); }
+std::ptrdiff_t Depth(const DesignerModel& model, const std::string& name) {
+  return &View(model, name) - model.Views().data();
+}
 
 TEST(DesignerModel, DrawsEditsAndListsTheSampleForms) {
   Sample sample;
@@ -61,7 +63,11 @@ TEST(DesignerModel, DrawsEditsAndListsTheSampleForms) {
       {"frmCustomer", "cboCountry", Placement::Box, DrawKind::ComboBox, {80, 171, 201, 21}, ""},
       {"frmCustomer", "txtEmail", Placement::Box, DrawKind::TextBox, {80, 64, 353, 21}, ""},
       // a long caption kept in the .frx
-      {"frmCustomer", "lblInfo", Placement::Box, DrawKind::Label, {8, 300, 425, 65},
+      {"frmCustomer",
+       "lblInfo",
+       Placement::Box,
+       DrawKind::Label,
+       {8, 300, 425, 65},
        "Customer data is stored only in the customer file you opened"},
       // picture boxes aligned to the form's edges, a frame inside one
       {"frmMain", "picButtons", Placement::Box, DrawKind::PictureBox, {0, 322, 577, 37}, ""},
@@ -70,7 +76,11 @@ TEST(DesignerModel, DrawsEditsAndListsTheSampleForms) {
       {"frmMain", "optFilter(3)", Placement::Box, DrawKind::OptionButton, {296, 56, 81, 17}, "&Closed"},
       {"frmMain", "lvwCustomers", Placement::Box, DrawKind::Other, {0, 89, 577, 233}, "lvwCustomers (ListView)"},
       {"frmAbout", "linSep", Placement::Segment, DrawKind::Line, {8, 124, 297, 1}, ""},
-      {"frmAbout", "lblCopyright", Placement::Box, DrawKind::Label, {16, 72, 281, 17},
+      {"frmAbout",
+       "lblCopyright",
+       Placement::Box,
+       DrawKind::Label,
+       {16, 72, 281, 17},
        "\xA9 2003-2004 J. Hofmann, Softwareentwicklung, K\xF6ln"},
       // unseen at run time: an icon at its place
       {"ctlStatusBar", "tmrClock", Placement::Icon, DrawKind::Timer, {312, 0, 28, 28}, ""},
@@ -171,8 +181,8 @@ TEST(DesignerModel, DrawsEditsAndListsTheSampleForms) {
 
   // Setting a value as typed: a string gets its quotes; the name goes through the rename event.
   int renamed = 0;
-  host::Connection subscription(customer.Designer().ControlRenamed,
-      [&](host::VBControl&, const std::string& old_name, int) { renamed += old_name == "cmdOK"; });
+  host::Connection subscription(customer.Designer().ControlRenamed, [&](host::VBControl&, const std::string& old_name,
+                                                                        int) { renamed += old_name == "cmdOK"; });
   customer.SetProperty(ok, "(Name)", "cmdSave");
   customer.SetProperty(ok, "Caption", "&Save");
   customer.SetProperty(ok, "Font.Name", "Tahoma");  // unchanged: not written
