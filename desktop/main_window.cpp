@@ -11,6 +11,8 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QScrollArea>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QTreeWidget>
@@ -18,8 +20,11 @@
 
 #include "common/error_report.h"
 #include "desktop/code_window.h"
+#include "desktop/designer_window.h"
 #include "desktop/face_icons.h"
+#include "desktop/properties_window.h"
 #include "desktop/text.h"
+#include "desktop/toolbox.h"
 #include "workbench/explorer.h"
 
 namespace gildex::desktop {
@@ -80,6 +85,7 @@ MainWindow::MainWindow(workbench::Workbench& bench, platform::Dialogs& dialogs) 
   explorer_dock_->setWidget(explorer_);
   addDockWidget(Qt::RightDockWidgetArea, explorer_dock_);
   resizeDocks({explorer_dock_}, {300}, Qt::Horizontal);
+  AddDesignerDocks();
 
   standard_ = addToolBar("Standard");
   standard_->setObjectName("Standard");
@@ -229,13 +235,65 @@ QMdiSubWindow* MainWindow::ShowDesigner(host::MemoryComponent& component) {
   if (component.GetDesigner() == nullptr) return ShowCode(component);
   bench_.Vbe().ShowDesigner(component);
   QMdiSubWindow* window = FindWindow(component, host::WindowType::Designer);
+  if (auto* old = window != nullptr ? window->findChild<DesignerWindow*>() : nullptr; old && !old->Model()) {
+    // Left from the component before a reload: a new window shows the new one.
+    window->setProperty("component", QVariant::fromValue(quintptr{0}));
+    window->close();
+    window = nullptr;
+  }
   if (window == nullptr) {
-    auto* label = new QLabel(FromVb(component.Name()));
-    label->setObjectName("DesignerWindow");
-    window = AddWindow(label, component, host::WindowType::Designer);
+    // The designer is gone with its session, when its window was closed (the component was
+    // removed or reloaded), and when a reload made the component a new one.
+    const auto alive = [this, number = bench_.SessionNumber(), &component, made = component.GetDesigner()] {
+      return bench_.SessionNumber() == number && bench_.Vbe().HasWindow(component, host::WindowType::Designer) &&
+             component.GetDesigner() == made;
+    };
+    auto* designer = new DesignerWindow(component, alive, toolbox_);
+    connect(designer, &DesignerWindow::changed, this, &MainWindow::Refresh);
+    connect(designer, &DesignerWindow::selectionChanged, properties_, &PropertiesWindow::Redraw);
+    connect(designer, &DesignerWindow::problem, this, &MainWindow::ShowDesignerProblem);
+    connect(designer, &DesignerWindow::viewCode, this, [this, designer] {
+      if (host::MemoryComponent* shown = designer->Component()) ShowCode(*shown);
+    });
+    connect(designer, &DesignerWindow::contextMenu, this,
+            [this](const std::string& bar, const QPoint& at) { bars_->Popup(bar, at); });
+    connect(this, &MainWindow::ideChanged, designer, &DesignerWindow::Redraw);
+    auto* scroll = new QScrollArea;
+    scroll->setObjectName("DesignerScroll");
+    scroll->setWidget(designer);
+    scroll->setWidgetResizable(true);
+    window = AddWindow(scroll, component, host::WindowType::Designer);
+    window->resize((designer->sizeHint() + QSize(12, 36)).boundedTo(workspace_->size()));
   }
   workspace_->setActiveSubWindow(window);
+  properties_->Redraw();
   return window;
+}
+
+DesignerWindow* MainWindow::ActiveDesigner() {
+  const QList<QMdiSubWindow*> windows = workspace_->subWindowList(QMdiArea::ActivationHistoryOrder);
+  for (auto it = windows.rbegin(); it != windows.rend(); ++it)
+    if (auto* designer = (*it)->findChild<DesignerWindow*>(); designer != nullptr && designer->Model() != nullptr)
+      return designer;
+  return nullptr;
+}
+
+void MainWindow::AddDesignerDocks() {
+  properties_ = new PropertiesWindow([this] { return ActiveDesigner(); }, this);
+  addDockWidget(Qt::RightDockWidgetArea, properties_);
+  connect(properties_, &PropertiesWindow::changed, this, &MainWindow::Refresh);
+  connect(properties_, &PropertiesWindow::problem, this, &MainWindow::ShowDesignerProblem);
+  connect(this, &MainWindow::ideChanged, properties_, &PropertiesWindow::Redraw);
+  connect(workspace_, &QMdiArea::subWindowActivated, properties_, &PropertiesWindow::Redraw);
+  toolbox_ = new Toolbox(this);
+  addDockWidget(Qt::LeftDockWidgetArea, toolbox_);
+  connect(toolbox_, &Toolbox::addRequested, this, [this](const QString& class_name) {
+    if (DesignerWindow* designer = ActiveDesigner()) designer->AddControl(class_name.toStdString());
+  });
+}
+
+void MainWindow::ShowDesignerProblem(const QString& message) {
+  dialogs_.MsgBox({ToVb(message), platform::vbOKOnly | platform::vbExclamation, "Microsoft Visual Basic"});
 }
 
 void MainWindow::SyncWindows() {
@@ -249,6 +307,7 @@ void MainWindow::SyncWindows() {
       for (host::MemoryComponent* candidate : project->Components())
         if (candidate == component) open = bench_.Vbe().HasWindow(*component, type);
     if (!open) {
+      if (auto* designer = window->findChild<DesignerWindow*>()) designer->Detach();
       window->setProperty("component", QVariant::fromValue(quintptr{0}));
       window->close();
     }
@@ -335,6 +394,17 @@ void MainWindow::RunIdeAction(IdeAction action) {
       break;
     case IdeAction::ProjectExplorer:
       explorer_dock_->show();
+      break;
+    case IdeAction::PropertiesWindow:
+      properties_->show();
+      properties_->raise();
+      break;
+    case IdeAction::Toolbox:
+      toolbox_->show();
+      toolbox_->raise();
+      break;
+    case IdeAction::DeleteControl:
+      if (DesignerWindow* designer = ActiveDesigner()) designer->DeleteSelection();
       break;
     case IdeAction::AddInManager:
       ShowAddInManager();

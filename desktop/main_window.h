@@ -19,6 +19,10 @@ class QTreeWidgetItem;
 
 namespace gildex::desktop {
 
+class DesignerWindow;
+class PropertiesWindow;
+class Toolbox;
+
 class MainWindow : public QMainWindow {
   Q_OBJECT
 
@@ -41,6 +45,11 @@ class MainWindow : public QMainWindow {
   QTreeWidget* Explorer() { return explorer_; }
   QMdiArea* Workspace() { return workspace_; }
   QDockWidget* GildexToolbar() { return gildex_dock_; }
+  PropertiesWindow* Properties() { return properties_; }
+  Toolbox* Tools() { return toolbox_; }
+  // The designer the properties window and the toolbox work on: the active window's, else
+  // the one last active; null when no designer is open.
+  DesignerWindow* ActiveDesigner();
   // The explorer row of a component, or null.
   QTreeWidgetItem* ExplorerItem(const host::MemoryComponent& component);
   // Redraws everything from the IDE after a command or an open.
@@ -64,6 +73,8 @@ class MainWindow : public QMainWindow {
   void SyncGildexToolbar();
   void StoreGildexToolbarPlace();
   void ShowAddInManager();
+  void AddDesignerDocks();
+  void ShowDesignerProblem(const QString& message);
   host::MemoryComponent* SelectedComponent();
   QMdiSubWindow* FindWindow(const host::MemoryComponent& component, host::WindowType type);
   QMdiSubWindow* AddWindow(QWidget* content, host::MemoryComponent& component, host::WindowType type);
@@ -78,6 +89,8 @@ class MainWindow : public QMainWindow {
   QDockWidget* gildex_dock_ = nullptr;
   QToolBar* gildex_bar_ = nullptr;
   bool syncing_toolbar_ = false;
+  PropertiesWindow* properties_ = nullptr;
+  Toolbox* toolbox_ = nullptr;
 };
 
 }  // namespace gildex::desktop

@@ -9,6 +9,8 @@
 #include <QMenu>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QPainter>
+#include <QToolButton>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -19,7 +21,10 @@
 
 #include "desktop/addin_windows.h"
 #include "desktop/drive.h"
+#include "desktop/designer_window.h"
 #include "desktop/main_window.h"
+#include "desktop/properties_window.h"
+#include "desktop/toolbox.h"
 #include "desktop/text.h"
 #include "tools/messages.h"
 
@@ -72,6 +77,46 @@ bool SaveCodeWindow(MainWindow& window, const QString& folder) {
   return Save(sub, folder, "code-window");
 }
 
+// The sample's richest form in its designer with one control selected, the properties window
+// and the toolbox beside it, and the "Controls" menu a right click on the control opens.
+int SaveDesignerShots(MainWindow& window, const QString& folder) {
+  host::VBProject* project = window.Bench().Vbe().ActiveVBProject();
+  auto* form = project != nullptr ? dynamic_cast<host::MemoryComponent*>(project->FindComponent("frmCustomer")) : nullptr;
+  if (form == nullptr) return 0;
+  QMdiSubWindow* sub = window.ShowDesigner(*form);
+  auto* designer = sub != nullptr ? sub->findChild<DesignerWindow*>() : nullptr;
+  if (designer == nullptr) return 1;
+  host::VBControl* chosen = nullptr;
+  for (host::VBControl* control : form->GetDesigner()->Controls())
+    if (control->Name() == "txtName") chosen = control;
+  if (chosen != nullptr) form->GetDesigner()->Select({chosen});
+  window.Refresh();
+  int failed = 0;
+  failed += !Save(sub, folder, "designer");
+  failed += !Save(window.Properties(), folder, "properties-window");
+  // The toolbox down to its last tool: the dock below it is empty.
+  Settle();
+  const QToolButton* last = window.Tools()->Tool(workbench::ToolboxClasses().back());
+  const int bottom = last->mapTo(window.Tools(), QPoint(0, last->height())).y() + 6;
+  failed += !window.Tools()->grab(QRect(0, 0, window.Tools()->width(), bottom)).save(QDir(folder).filePath("toolbox.png"));
+  // The menu is a window of its own: drawn onto the designer where the click was.
+  const workbench::ControlView* view = designer->Model()->ViewOf(chosen);
+  if (view == nullptr) return failed + 1;
+  QMenu menu;
+  window.Bars().Fill(&menu, "Controls");
+  menu.popup(QPoint(0, 0));
+  Settle();
+  const QPixmap menu_picture = menu.grab();
+  menu.close();
+  QPixmap picture = sub->grab();
+  const QPoint click = designer->mapTo(sub, designer->WidgetPoint({view->rect.x + 40, view->rect.y + 12}));
+  QPainter painter(&picture);
+  painter.drawPixmap(click, menu_picture);
+  painter.end();
+  failed += !picture.save(QDir(folder).filePath("designer-controls-menu.png"));
+  return failed;
+}
+
 }  // namespace
 
 int TakeScreenshots(MainWindow& window, const QString& folder) {
@@ -102,6 +147,7 @@ int TakeScreenshots(MainWindow& window, const QString& folder) {
   }
   if (!window.GildexToolbar()->isHidden()) failed += !Save(window.GildexToolbar(), folder, "toolbar-gildex");
   failed += !SaveCodeWindow(window, folder);
+  failed += SaveDesignerShots(window, folder);
   return failed;
 }
 

@@ -98,6 +98,8 @@ std::string Session::Open(const std::filesystem::path& project, bool writing, st
 }
 
 std::string Session::ConnectAddIn(ConnectMode mode, bool persist, MessageViewFactory make_view, ConnectViews views) {
+  // Connecting again after a disconnection: the old connection lets go of its add-in first.
+  connect_.reset();
   add_in_ = std::make_unique<AddIn>(context_.services, context_.report, context_.tools, platform::WindowsFolder(),
                                     std::move(make_view));
   add_in_->Persist(persist);

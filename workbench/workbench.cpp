@@ -14,6 +14,7 @@ Workbench::~Workbench() {
 }
 
 void Workbench::NewSession() {
+  ++session_number_;
   session_ = std::make_unique<session::Session>(context_);
   session_->OnIdle([this] {
     if (idle_) idle_();

@@ -53,6 +53,9 @@ class Workbench {
 
   host::MemoryVBE& Vbe() { return session_->Vbe(); }
   session::Session& Session() { return *session_; }
+  // Counts the sessions made: what a window took from an earlier one (a designer, a control)
+  // is gone once this has moved on.
+  int SessionNumber() const { return session_number_; }
   session::PlatformContext& Context() { return context_; }
   platform::Dialogs& Dialogs() { return dialogs_; }
   // The running command's progress (the command itself runs through a menu click).
@@ -70,6 +73,7 @@ class Workbench {
   std::filesystem::path opened_;
   bool has_project_ = false;
   bool connected_ = false;
+  int session_number_ = 0;
 };
 
 }  // namespace gildex::workbench

@@ -1,0 +1,145 @@
+// The form designer, properties window and toolbox driven as a user drives them, with Gildex
+// connected: its prefixing of new controls and its rename of event procedures follow.
+#include "desktop/designer_window.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMdiSubWindow>
+#include <QTableWidget>
+#include <QTest>
+#include <QToolButton>
+#include <sstream>
+
+#include "desktop/main_window.h"
+#include "desktop/progress_window.h"
+#include "desktop/properties_window.h"
+#include "desktop/toolbox.h"
+#include "session/sample_project_test.h"
+
+namespace gildex::desktop {
+namespace {
+
+void Settle() {
+  for (int i = 0; i < 5; ++i) QApplication::processEvents();
+}
+
+// The lines of `after` that differ from `before`, line ends cut off.
+std::vector<std::string> ChangedLines(const std::string& before, const std::string& after) {
+  std::istringstream a(before), b(after);
+  std::vector<std::string> changed;
+  for (std::string old_line, new_line; std::getline(b, new_line);)
+    if (!std::getline(a, old_line) || old_line != new_line) changed.push_back(new_line.substr(0, new_line.find('\r')));
+  return changed;
+}
+
+TEST(DesignerWindow, PlacesRenamesAndMovesControlsWithGildexConnected) {
+  testing::SampleProject sample;
+  platform::testing::ScopedEnv home("GILDEX_HOME", std::string(GILDEX_SOURCE_DIR) + "/data");
+  // The add-in's boxes are recorded: none may come up.
+  platform::ScriptedDialogs asked;
+  QtDialogs dialogs;
+  workbench::Workbench bench(asked, false, {});
+  bench.SetAddInWindows({ProgressWindowFactory(), {}});
+  MainWindow window(bench, dialogs);
+  ASSERT_TRUE(window.ConnectAddIn());
+  ASSERT_TRUE(window.OpenProject(sample.Project()));
+  ASSERT_EQ(bench.Session().ApplyOverrides({{"AutoPrefix=True", "AutoRename=True"}, "", ""}, false), "");
+  window.show();
+  auto& form = dynamic_cast<host::MemoryComponent&>(*bench.Vbe().Project(1).FindComponent("frmCustomer"));
+  QMdiSubWindow* sub = window.ShowDesigner(form);
+  ASSERT_NE(sub, nullptr);
+  Settle();
+  auto* designer = sub->findChild<DesignerWindow*>("DesignerWindow");
+  ASSERT_NE(designer, nullptr);
+  ASSERT_EQ(window.ActiveDesigner(), designer);
+  host::Designer& host_designer = *form.GetDesigner();
+  const auto control = [&](const std::string& name) -> host::VBControl* {
+    for (host::VBControl* c : host_designer.Controls())
+      if (c->Name() == name) return c;
+    return nullptr;
+  };
+  const auto centre = [&](const std::string& name) {
+    const workbench::Rect r = designer->Model()->ViewOf(control(name))->rect;
+    return designer->WidgetPoint({r.x + r.width / 2, r.y + r.height / 2});
+  };
+
+  // A drag moves the control: the saved form differs in its Left and Top only.
+  const QPoint from = centre("txtEmail");
+  QTest::mousePress(designer, Qt::LeftButton, {}, from);
+  QTest::mouseMove(designer, from + QPoint(5, 3));
+  QTest::mouseMove(designer, from + QPoint(10, 6));
+  QTest::mouseRelease(designer, Qt::LeftButton, {}, from + QPoint(10, 6));
+  Settle();
+  EXPECT_EQ(host_designer.SelectedVBControls(), std::vector<host::VBControl*>{control("txtEmail")});
+  ASSERT_TRUE(bench.SaveAll().error.empty());
+  std::vector<std::string> written = sample.Changed();
+  std::erase_if(written, [](const std::string& name) { return name.starts_with(".Orders.vbp"); });  // the lock
+  EXPECT_EQ(written, std::vector<std::string>{"frmCustomer.frm"});
+  EXPECT_EQ(ChangedLines(sample.original.at("frmCustomer.frm"), sample.Files().at("frmCustomer.frm")),
+            (std::vector<std::string>{"      Left            =   1350", "      Top             =   1050"}));
+
+  // Shift-click adds to the selection the add-in reads; a click on the form selects the form.
+  QTest::mouseClick(designer, Qt::LeftButton, Qt::ShiftModifier, centre("txtName"));
+  EXPECT_EQ(host_designer.SelectedVBControls().size(), 2u);
+  QTest::mouseClick(designer, Qt::LeftButton, {}, designer->WidgetPoint({436, 404}));
+  EXPECT_TRUE(host_designer.SelectedVBControls().empty());
+  EXPECT_EQ(window.Properties()->Objects()->currentText(), "frmCustomer Form");
+  // The selected form's corner handle resizes it.
+  const QPoint corner = designer->WidgetPoint({441, 408});
+  QTest::mousePress(designer, Qt::LeftButton, {}, corner);
+  QTest::mouseMove(designer, corner + QPoint(4, 0));
+  QTest::mouseRelease(designer, Qt::LeftButton, {}, corner + QPoint(8, 0));
+  EXPECT_EQ(host_designer.Form().FindProperty("ClientWidth")->Value(), "6735");
+  EXPECT_EQ(host_designer.Form().FindProperty("ClientHeight")->Value(), "6120");
+
+  // A toolbox tool, then a click on the form: a CommandButton there, prefixed by the add-in.
+  QTest::mouseClick(window.Tools()->Tool("CommandButton"), Qt::LeftButton);
+  EXPECT_EQ(window.Tools()->Chosen(), "CommandButton");
+  QTest::mouseClick(designer, Qt::LeftButton, {}, designer->WidgetPoint({24, 372}));
+  Settle();
+  EXPECT_EQ(window.Tools()->Chosen(), "");
+  host::VBControl* added = control("cmdCommand1");
+  ASSERT_NE(added, nullptr);
+  EXPECT_EQ(host_designer.SelectedVBControls(), std::vector<host::VBControl*>{added});
+  EXPECT_EQ(designer->Model()->ViewOf(added)->rect.x, 24);
+
+  // Renamed in the properties window: its event procedure follows in the form's code.
+  host::CodeModule& code = *form.Code();
+  code.InsertLines(code.CountOfLines() + 1, "\r\nPrivate Sub cmdCommand1_Click()\r\n    Unload Me\r\nEnd Sub");
+  PropertiesWindow& properties = *window.Properties();
+  EXPECT_EQ(properties.Objects()->currentText(), "cmdCommand1 CommandButton");
+  QTableWidget* grid = properties.Grid();
+  const int row = properties.RowOf("(Name)");
+  ASSERT_GE(row, 0);
+  grid->setCurrentCell(row, 1);
+  grid->editItem(grid->item(row, 1));
+  auto* editor = grid->findChild<QLineEdit*>();
+  ASSERT_NE(editor, nullptr);
+  editor->selectAll();
+  QTest::keyClicks(editor, "cmdApply");
+  QTest::keyClick(editor, Qt::Key_Return);
+  Settle();
+  EXPECT_EQ(added->Name(), "cmdApply");
+  const std::string text = code.Lines(1, code.CountOfLines());
+  EXPECT_NE(text.find("Private Sub cmdApply_Click()"), std::string::npos);
+  EXPECT_EQ(text.find("cmdCommand1"), std::string::npos);
+  EXPECT_EQ(grid->item(properties.RowOf("(Name)"), 1)->text(), "cmdApply");
+
+  // The Delete key takes it off the form.
+  QTest::keyClick(designer, Qt::Key_Delete);
+  Settle();
+  EXPECT_EQ(control("cmdApply"), nullptr);
+  EXPECT_EQ(designer->Model()->ViewOf(added), nullptr);
+  // So does the Delete entry of the "Controls" menu a right click opens.
+  QTest::mouseClick(designer, Qt::LeftButton, {}, centre("lblNotes"));
+  window.Bars().Click("Controls", {4});
+  Settle();
+  EXPECT_EQ(control("lblNotes"), nullptr);
+  EXPECT_TRUE(asked.Asked().empty()) << asked.Asked().front().prompt;
+}
+
+}  // namespace
+}  // namespace gildex::desktop

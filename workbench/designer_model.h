@@ -1,0 +1,185 @@
+#pragma once
+// The form designer, its properties window and toolbox without any window toolkit: where each
+// control of a form stands in pixels, what it shows, which one is under the mouse, and the
+// edits (select, move, resize, add, delete, set a property) made through the host's designer,
+// so that the add-in hears of them as it would in VB6 and the form file changes only in the
+// lines an edit is about.
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "host/vbide.h"
+
+namespace gildex::workbench {
+
+// How the designer draws a control: one kind per intrinsic class, a labelled box for others.
+enum class DrawKind {
+  CommandButton, Label, TextBox, CheckBox, OptionButton, Frame, ListBox, ComboBox, PictureBox, Image, Shape,
+  Line, HScrollBar, VScrollBar, Timer, DriveListBox, DirListBox, FileListBox, Data, OLE, Menu, Other,
+};
+DrawKind DrawKindOf(std::string_view class_name);
+
+// The intrinsic classes in the toolbox's order (after its pointer).
+const std::vector<std::string>& ToolboxClasses();
+
+// Twips per pixel of the 96-dot screen VB6 forms are laid out for.
+constexpr double kTwipsPerPixel = 15;
+
+struct Point {
+  int x = 0, y = 0;
+};
+
+struct Rect {
+  int x = 0, y = 0, width = 0, height = 0;
+  bool Contains(Point p) const { return p.x >= x && p.y >= y && p.x < x + width && p.y < y + height; }
+  bool operator==(const Rect&) const = default;
+};
+
+enum class Placement {
+  Box,    // Left, Top, Width, Height
+  Icon,   // a control unseen at run time (Timer, CommonDialog): a small icon at Left, Top
+  Segment,  // a Line: X1, Y1 to X2, Y2
+  None,   // a menu: it has no place on the form
+};
+
+// One control as the designer draws it. Pixels count from the top left of the form's client
+// area.
+struct ControlView {
+  host::VBControl* control = nullptr;
+  std::string name;        // "optStatus(2)" for a member of a control array
+  std::string class_name;  // "OptionButton", "ListView"
+  DrawKind kind = DrawKind::Other;
+  Placement placement = Placement::Box;
+  Rect rect;         // a line's bounding box
+  Point from, to;    // a line's ends
+  Rect clip;         // the inside of its container: what of it can be seen
+  Point origin;      // where its container's Left 0, Top 0 is
+  bool graphical = false;  // drawn on its container (Label, Image, Shape, Line), below the windowed ones
+  std::string text;  // the caption or text it shows
+  // What the look depends on, as the form file says (defaults when absent).
+  int value = 0;         // CheckBox 1 checked, OptionButton -1 True
+  int style = 0;         // ComboBox style; 1 for a graphical CheckBox, OptionButton, CommandButton
+  int shape = 0;         // Shape
+  int alignment = 0;     // 0 left, 1 right, 2 centre
+  int border_style = 1;  // 0 none
+  bool three_d = true;   // Appearance 1
+  bool opaque = true;    // BackStyle 1: its back colour hides what is behind it (a Shape's is 0)
+  std::optional<std::uint32_t> back_color, fore_color;  // 0xRRGGBB
+};
+
+// Resize handles of a selected control, clockwise from the top left.
+enum class Handle { None, TopLeft, Top, TopRight, Right, BottomRight, Bottom, BottomLeft, Left };
+// The handle squares (6 pixels) around `rect`, and which of them holds `p`.
+Rect HandleRect(const Rect& rect, Handle handle);
+Handle HandleAt(const Rect& rect, Point p);
+// `rect` with the edges a handle moves moved by (dx, dy); never narrower or lower than 1.
+Rect Resized(const Rect& rect, Handle handle, int dx, int dy);
+
+// A row of the properties window.
+struct PropertyRow {
+  std::string name;   // "(Name)", "Caption", "Font.Name"
+  std::string value;  // as the form file holds it: "\"OK\"", "-1", "\"frmMain.frx\":0000"
+  std::string shown;  // as the window shows it: a string without its quotes, a picture as "(Bitmap)"
+  bool editable = true;  // pictures and lists kept in the .frx are not
+};
+
+// An entry of the properties window's drop-down.
+struct ObjectEntry {
+  host::VBControl* control = nullptr;
+  std::string text;  // "cmdOK CommandButton"
+};
+
+class DesignerModel {
+ public:
+  // `folder` is where the form's .frx files are (long captions are read from there).
+  DesignerModel(host::Designer& designer, std::filesystem::path folder);
+
+  // Reads the designer again after a change.
+  void Reload();
+  host::Designer& Designer() { return designer_; }
+
+  // The form: its caption, its client size in pixels, the captions of its menu bar.
+  const std::string& Caption() const { return caption_; }
+  int ClientWidth() const { return client_width_; }
+  int ClientHeight() const { return client_height_; }
+  const std::vector<std::string>& MenuBar() const { return menu_bar_; }
+  bool MdiForm() const { return mdi_; }
+  // A form has a window around it (caption bar, frame); a user control or property page not.
+  bool Windowed() const { return windowed_; }
+  int BorderStyle() const { return border_style_; }  // 2 sizable, 3 fixed dialog, 4 and 5 tool windows
+  std::optional<std::uint32_t> BackColor() const { return back_color_; }
+
+  // Every control with a place, back to front: windowed controls above graphical ones, later
+  // ones in the form file above earlier ones, a container's controls above it.
+  const std::vector<ControlView>& Views() const { return views_; }
+  const ControlView* ViewOf(const host::VBControl* control) const;
+  // The topmost control at `p` (a line within 3 pixels), or null for the form.
+  host::VBControl* HitTest(Point p) const;
+  // The Frame or PictureBox a new control at `p` goes into; null for the form.
+  host::VBControl* ContainerAt(Point p) const;
+
+  // A click on `control` (null: the form): alone, or added to / taken out of the selection.
+  void Click(host::VBControl* control, bool add_to_selection);
+  // A band dragged over the form: selects the controls on the form that it touches (added to
+  // the selection, or in its place).
+  void SelectWithin(const Rect& band, bool add_to_selection);
+  // Whether the control is selected.
+  bool Selected(const host::VBControl* control);
+  // Moves the selected controls (those inside a selected container go with it).
+  void MoveSelection(int dx, int dy);
+  // Gives the control the rectangle `after` (a line: its ends follow the box). Writes only the
+  // properties whose pixels changed, each in its container's scale.
+  void Place(host::VBControl& control, const Rect& after);
+  // Gives the form's client area `width` by `height` pixels, as the handles on its edges do:
+  // ClientWidth and ClientHeight in twips, and a scale that follows the size (any but a user
+  // scale) with them.
+  void ResizeForm(int width, int height);
+  // Adds a control of `class_name` into the container under `at`, its top left at `at`; the
+  // add-in may have renamed it by the time this returns.
+  host::VBControl& AddAt(std::string_view class_name, Point at);
+  // Adds a control of `class_name` in the middle of the form, as a double-click on its tool does.
+  host::VBControl& Add(std::string_view class_name);
+  // Removes the selected controls (one inside another selected one goes with it).
+  void DeleteSelection();
+
+  // The properties window: the form and its controls, and the rows of one of them.
+  std::vector<ObjectEntry> Objects() const;
+  std::vector<PropertyRow> Rows(host::VBControl& control) const;
+  // Sets a property from what the user typed in the window ("(Name)" renames through SetName,
+  // so the rename event fires). Throws HostError for a value the form file cannot hold.
+  void SetProperty(host::VBControl& control, std::string_view name, std::string_view typed);
+  // What the window shows for several controls: the properties all of them have, a value
+  // where they agree (else empty), no name; a value typed there goes to each of them.
+  std::vector<PropertyRow> Rows(const std::vector<host::VBControl*>& controls) const;
+  void SetProperty(const std::vector<host::VBControl*>& controls, std::string_view name, std::string_view typed);
+
+  // Text kept in the .frx ($"file":offset, or a caption or text there): a 32-bit length and
+  // the bytes. Empty when the file or the data is not there.
+  std::string FrxText(const std::string& value) const;
+
+ private:
+  struct Scale {
+    double across = 1, down = 1;  // twips per unit
+    double left = 0, top = 0;     // the unit at the origin
+  };
+  void Lay(host::VBControl* container, const Rect& clip, Point origin, Scale scale);
+  Scale ScaleOf(host::VBControl& owner, int inner_width, int inner_height) const;
+  const Scale& ScaleFor(const host::VBControl& control) const;
+
+  host::Designer& designer_;
+  std::filesystem::path folder_;
+  std::string caption_;
+  int client_width_ = 0, client_height_ = 0;
+  bool mdi_ = false;
+  bool windowed_ = true;
+  int border_style_ = 2;
+  std::optional<std::uint32_t> back_color_;
+  std::vector<std::string> menu_bar_;
+  std::vector<ControlView> views_;
+  std::vector<std::pair<const host::VBControl*, Scale>> scales_;
+};
+
+}  // namespace gildex::workbench

@@ -1,0 +1,221 @@
+#include "workbench/designer_model.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "host/memory_vbe.h"
+#include "host/project_loader.h"
+
+namespace gildex::workbench {
+namespace {
+
+struct Sample {
+  host::MemoryVBE vbe;
+  host::LoadResult loaded = host::Load(vbe, std::filesystem::path(GILDEX_SOURCE_DIR) / "data/Sample/Orders.vbp");
+  host::MemoryComponent& Component(const std::string& name) {
+    return dynamic_cast<host::MemoryComponent&>(*vbe.Project(1).FindComponent(name));
+  }
+  DesignerModel Model(const std::string& name) {
+    host::MemoryComponent& component = Component(name);
+    return DesignerModel(*component.GetDesigner(), component.File().parent_path());
+  }
+};
+
+const ControlView& View(const DesignerModel& model, const std::string& name) {
+  for (const ControlView& view : model.Views())
+    if (view.name == name) return view;
+  throw std::runtime_error("no control " + name);
+}
+
+host::VBControl* Control(const DesignerModel& model, const std::string& name) { return View(model, name).control; }
+
+// The lines of the file that an edit changed, as they are now.
+std::vector<std::string> ChangedLines(const std::string& before, const std::string& after) {
+  std::istringstream a(before), b(after);
+  std::vector<std::string> changed;
+  for (std::string old_line, new_line; std::getline(b, new_line);)
+    if (!std::getline(a, old_line) || old_line != new_line) changed.push_back(new_line.substr(0, new_line.find('\r')));
+  return changed;
+}
+
+std::ptrdiff_t Depth(const DesignerModel& model, const std::string& name) {
+  return &View(model, name) - model.Views().data();
+}
+
+TEST(DesignerModel, DrawsEditsAndListsTheSampleForms) {
+  Sample sample;
+  ASSERT_TRUE(sample.loaded.problems.empty() || !sample.loaded.problems.front().fatal);
+
+  // Where each control stands, in pixels of the form's client area, and what it shows.
+  struct Row {
+    std::string form, control;
+    Placement placement;
+    DrawKind kind;
+    Rect rect;
+    std::string text;
+  };
+  const Row rows[] = {
+      {"frmCustomer", "cmdOK", Placement::Box, DrawKind::CommandButton, {264, 376, 81, 25}, "OK"},
+      // inside frames: from the frame's top left
+      {"frmCustomer", "optStatus(0)", Placement::Box, DrawKind::OptionButton, {304, 116, 121, 17}, "&Active"},
+      {"frmCustomer", "chkVip", Placement::Box, DrawKind::CheckBox, {304, 180, 121, 17}, "&VIP customer"},
+      {"frmCustomer", "cboCountry", Placement::Box, DrawKind::ComboBox, {80, 171, 201, 21}, ""},
+      {"frmCustomer", "txtEmail", Placement::Box, DrawKind::TextBox, {80, 64, 353, 21}, ""},
+      // a long caption kept in the .frx
+      {"frmCustomer",
+       "lblInfo",
+       Placement::Box,
+       DrawKind::Label,
+       {8, 300, 425, 65},
+       "Customer data is stored only in the customer file you opened"},
+      // picture boxes aligned to the form's edges, a frame inside one
+      {"frmMain", "picButtons", Placement::Box, DrawKind::PictureBox, {0, 322, 577, 37}, ""},
+      {"frmMain", "cmdClose", Placement::Box, DrawKind::CommandButton, {496, 328, 73, 25}, "Close"},
+      {"frmMain", "fraFilter", Placement::Box, DrawKind::Frame, {8, 40, 385, 41}, "Show"},
+      {"frmMain", "optFilter(3)", Placement::Box, DrawKind::OptionButton, {296, 56, 81, 17}, "&Closed"},
+      {"frmMain", "lvwCustomers", Placement::Box, DrawKind::Other, {0, 89, 577, 233}, "lvwCustomers (ListView)"},
+      {"frmAbout", "linSep", Placement::Segment, DrawKind::Line, {8, 124, 297, 1}, ""},
+      {"frmAbout",
+       "lblCopyright",
+       Placement::Box,
+       DrawKind::Label,
+       {16, 72, 281, 17},
+       "\xA9 2003-2004 J. Hofmann, Softwareentwicklung, K\xF6ln"},
+      // unseen at run time: an icon at its place
+      {"ctlStatusBar", "tmrClock", Placement::Icon, DrawKind::Timer, {312, 0, 28, 28}, ""},
+      {"frmMDI", "dlgFile", Placement::Icon, DrawKind::Other, {592, 48, 28, 28}, "dlgFile (CommonDialog)"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.form + "." + row.control);
+    const DesignerModel model = sample.Model(row.form);
+    const ControlView& view = View(model, row.control);
+    EXPECT_EQ(view.placement, row.placement);
+    EXPECT_EQ(view.kind, row.kind);
+    EXPECT_EQ(view.rect, row.rect);
+    EXPECT_EQ(row.text.empty() ? view.text : view.text.substr(0, row.text.size()), row.text);
+  }
+
+  // The form itself; menus have no place but make the menu bar.
+  DesignerModel mdi = sample.Model("frmMDI");
+  EXPECT_EQ(mdi.MenuBar(), (std::vector<std::string>{"&File", "&View", "&Window", "&Help"}));
+  for (const ControlView& view : mdi.Views()) EXPECT_NE(view.kind, DrawKind::Menu) << view.name;
+  DesignerModel customer = sample.Model("frmCustomer");
+  EXPECT_EQ(customer.Caption(), "Customer");
+  EXPECT_EQ(customer.ClientWidth(), 441);
+  EXPECT_EQ(customer.ClientHeight(), 408);
+  EXPECT_EQ(View(customer, "optStatus(0)").value, -1);  // True
+
+  // Back to front: windowed controls over graphical ones whatever the file order, a
+  // container's controls over it; hit testing takes the topmost.
+  EXPECT_LT(Depth(customer, "lblTitle"), Depth(customer, "cmdCancel"));
+  EXPECT_LT(Depth(customer, "fraAddress"), Depth(customer, "lblStreet"));
+  EXPECT_LT(Depth(customer, "lblStreet"), Depth(customer, "txtStreet"));
+  EXPECT_EQ(customer.HitTest({305, 181}), Control(customer, "chkVip"));
+  EXPECT_EQ(customer.HitTest({430, 200}), Control(customer, "fraStatus"));
+  EXPECT_EQ(customer.HitTest({4, 4}), nullptr);
+  EXPECT_EQ(customer.ContainerAt({150, 150}), Control(customer, "fraAddress"));
+  EXPECT_EQ(customer.ContainerAt({4, 4}), nullptr);
+
+  // Moving and resizing write only the values whose edge moved, in the form's units.
+  host::MemoryComponent& file = sample.Component("frmCustomer");
+  std::string before = file.Serialize();
+  customer.Click(Control(customer, "cmdOK"), false);
+  customer.MoveSelection(2, -1);
+  EXPECT_EQ(ChangedLines(before, file.Serialize()),
+            (std::vector<std::string>{"      Left            =   3990", "      Top             =   5625"}));
+  before = file.Serialize();
+  const Rect zip = View(customer, "txtZip").rect;
+  customer.Place(*Control(customer, "txtZip"), Resized(zip, HandleAt(zip, {zip.x + zip.width, zip.y + 10}), 3, 0));
+  EXPECT_EQ(ChangedLines(before, file.Serialize()), (std::vector<std::string>{"         Width           =   900"}));
+  DesignerModel about = sample.Model("frmAbout");
+  before = sample.Component("frmAbout").Serialize();
+  about.Click(Control(about, "linSep"), false);
+  about.MoveSelection(1, 1);
+  EXPECT_EQ(ChangedLines(before, sample.Component("frmAbout").Serialize()),
+            (std::vector<std::string>{"      X1              =   135", "      X2              =   4575",
+                                      "      Y1              =   1875", "      Y2              =   1875"}));
+  // The form's handles: its client size in twips, and its scale with it.
+  before = sample.Component("frmAbout").Serialize();
+  about.ResizeForm(about.ClientWidth() + 10, about.ClientHeight());
+  EXPECT_EQ(ChangedLines(before, sample.Component("frmAbout").Serialize()),
+            (std::vector<std::string>{"   ClientWidth     =   4845", "   ScaleWidth      =   4845"}));
+  EXPECT_EQ(about.ClientWidth(), 323);
+  // In pixels the same values mean pixels, and moves write pixels.
+  about.Designer().Form().SetPropertyValue("ScaleMode", "3");
+  about.Reload();
+  EXPECT_EQ(View(about, "cmdOK").rect, (Rect{3480, 2040, 1095, 375}));
+  about.Click(Control(about, "cmdOK"), false);
+  about.MoveSelection(2, 0);
+  EXPECT_EQ(about.Designer().Form().FindProperty("ScaleMode")->Value(), "3");
+  EXPECT_EQ(Control(about, "cmdOK")->FindProperty("Left")->Value(), "3482");
+
+  // Shift-click adds to the selection and takes out again; a click on the form clears it.
+  customer.Click(Control(customer, "txtName"), true);
+  EXPECT_EQ(customer.Designer().SelectedVBControls().size(), 2u);
+  customer.Click(Control(customer, "cmdOK"), true);
+  EXPECT_EQ(customer.Designer().SelectedVBControls(), std::vector<host::VBControl*>{Control(customer, "txtName")});
+  customer.Click(nullptr, false);
+  EXPECT_TRUE(customer.Designer().SelectedVBControls().empty());
+  // A band over the form selects the controls on the form it touches, not those in a frame.
+  customer.SelectWithin({76, 60, 14, 140}, false);
+  EXPECT_EQ(customer.Designer().SelectedVBControls(),
+            (std::vector<host::VBControl*>{Control(customer, "fraAddress"), Control(customer, "txtEmail")}));
+
+  // The properties window: the form and its controls by name, the rows of one.
+  const auto objects = customer.Objects();
+  EXPECT_EQ(objects[0].text, "frmCustomer Form");
+  EXPECT_EQ(objects[1].text, "cboCountry ComboBox");
+  const auto shown = [&](host::VBControl& control, const std::string& name) {
+    for (const PropertyRow& row : customer.Rows(control))
+      if (row.name == name) return row.value + " | " + row.shown + (row.editable ? "" : " | fixed");
+    return std::string("absent");
+  };
+  host::VBControl& ok = *Control(customer, "cmdOK");
+  EXPECT_EQ(customer.Rows(ok).front().name, "(Name)");
+  EXPECT_EQ(shown(ok, "Caption"), "\"OK\" | OK");
+  EXPECT_EQ(shown(ok, "Font.Name"), "\"Tahoma\" | Tahoma");
+  EXPECT_EQ(shown(customer.Designer().Form(), "Icon"), "\"frmCustomer.frx\":0000 | (Icon) | fixed");
+  EXPECT_EQ(shown(*Control(customer, "lblInfo"), "Caption").substr(0, 51),
+            "$\"frmCustomer.frx\":03B8 | Customer data is stored o");
+
+  // Setting a value as typed: a string gets its quotes; the name goes through the rename event.
+  int renamed = 0;
+  host::Connection subscription(customer.Designer().ControlRenamed, [&](host::VBControl&, const std::string& old_name,
+                                                                        int) { renamed += old_name == "cmdOK"; });
+  customer.SetProperty(ok, "(Name)", "cmdSave");
+  customer.SetProperty(ok, "Caption", "&Save");
+  customer.SetProperty(ok, "Font.Name", "Tahoma");  // unchanged: not written
+  EXPECT_EQ(renamed, 1);
+  EXPECT_EQ(shown(ok, "(Name)"), "cmdSave | cmdSave");
+  EXPECT_EQ(shown(ok, "Caption"), "\"&Save\" | &Save");
+  EXPECT_THROW(customer.SetProperty(ok, "(Name)", "not a name"), host::HostError);
+  // Several controls: what they share, a value where they agree, set in each of them.
+  const std::vector<host::VBControl*> labels{Control(customer, "lblName"), Control(customer, "lblEmail")};
+  const auto common = customer.Rows(labels);
+  EXPECT_EQ(common.size(), 13u);  // Caption, the 7 of Font, Height, Left, TabIndex, Top, Width; no name
+  const auto value_of = [&](const std::string& name) {
+    for (const PropertyRow& row : customer.Rows(labels))
+      if (row.name == name) return row.shown;
+    return std::string("absent");
+  };
+  EXPECT_EQ(value_of("Width"), "975");
+  EXPECT_EQ(value_of("Top"), "");
+  customer.SetProperty(labels, "Left", "240");
+  EXPECT_EQ(value_of("Left"), "240");
+
+  // A new control goes into the container under the pointer, at the pointer, selected.
+  host::VBControl& added = customer.AddAt("CommandButton", {420, 200});
+  EXPECT_EQ(added.Container(), Control(customer, "fraStatus"));
+  EXPECT_EQ(View(customer, added.Name()).rect, (Rect{420, 200, 81, 33}));
+  EXPECT_EQ(customer.Designer().SelectedVBControls(), std::vector<host::VBControl*>{&added});
+
+  // Deleting a frame with one of its controls selected too removes both once.
+  customer.Designer().Select({Control(customer, "fraStatus"), Control(customer, "chkVip")});
+  customer.DeleteSelection();
+  EXPECT_EQ(customer.ViewOf(&added), nullptr);
+  for (const ControlView& view : customer.Views()) EXPECT_NE(view.name, "chkVip");
+}
+
+}  // namespace
+}  // namespace gildex::workbench
