@@ -170,10 +170,26 @@ class ProcRef : public Object {
 
 Interpreter::Interpreter(const platform::Clock& clock) : clock_(clock), alive_(std::make_shared<bool>(true)) {}
 
+namespace {
+// The variables freed while it lives give their charges back to this interpreter's meter.
+class MeterScope {
+ public:
+  explicit MeterScope(const std::shared_ptr<MemoryMeter>& meter) : saved_(CurrentMeter()) { CurrentMeter() = meter; }
+  ~MeterScope() { CurrentMeter() = std::move(saved_); }
+  MeterScope(const MeterScope&) = delete;
+  MeterScope& operator=(const MeterScope&) = delete;
+
+ private:
+  std::shared_ptr<MemoryMeter> saved_;
+};
+}  // namespace
+
 Interpreter::~Interpreter() {
+  MeterScope meter(meter_);
   *alive_ = false;
   terminations_.clear();
   BreakCycles();
+  globals_ = GlobalTable();
 }
 
 void Interpreter::Track(const std::shared_ptr<Object>& object) {
@@ -190,6 +206,7 @@ void Interpreter::BreakCycles() {
 }
 
 void Interpreter::Reset() {
+  MeterScope meter(meter_);
   *alive_ = false;
   terminations_.clear();
   BreakCycles();
@@ -349,7 +366,9 @@ Variant Interpreter::Eval(std::string_view expression) {
   top.source = &text;
   FrameScope scope(frame_, &top);
   try {
-    return EvalText(expression);
+    Variant result = EvalText(expression);
+    result.Uncharge();  // the host's now
+    return result;
   } catch (ScriptException& e) {
     if (e.error.line == 0) e.error.line = 1;
     FillText(e.error, text);
@@ -368,6 +387,7 @@ Variant Interpreter::Run(std::string_view procedure, std::span<const Variant> ar
   FrameScope scope(frame_, &top);
   Variant result = CallProc(*globals_.slots[slot].proc, nullptr, ptrs);
   RunTerminations();
+  result.Uncharge();  // the host's now
   return result;
 }
 
@@ -439,8 +459,12 @@ Variant Interpreter::CallProc(ProcDef& proc, const std::shared_ptr<Object>& me_i
   Variant** vars = locals.refs;
   for (std::size_t k = 0; k < locals.n; ++k) vars[k] = &storage[k];
   for (std::size_t k = 0; k < args.size(); ++k) {
-    if (proc.params[k].by_val) storage[k] = *args[k];
-    else vars[k] = args[k];
+    if (proc.params[k].by_val) {
+      storage[k] = *args[k];
+      storage[k].HoldInVariable();
+    } else {
+      vars[k] = args[k];
+    }
   }
   return RunProc(proc, std::move(me), locals);
 }
@@ -479,6 +503,7 @@ Variant Interpreter::CallDirect(ProcDef& proc, const std::shared_ptr<Object>& me
       }
     }
     storage[k] = EvalExpr(a);
+    storage[k].HoldInVariable();
   }
   if (n != proc.params.size()) ThrowRuntime(450, proc.name);
   if (depth_ >= limits.max_depth) ThrowOutOfStack();
@@ -486,6 +511,7 @@ Variant Interpreter::CallDirect(ProcDef& proc, const std::shared_ptr<Object>& me
   for (std::size_t k = 0; k < n; ++k) {
     if (proc.params[k].by_val && vars[k] != &storage[k]) {
       storage[k] = *vars[k];
+      storage[k].HoldInVariable();
       vars[k] = &storage[k];
     }
   }
@@ -606,6 +632,7 @@ Interpreter::Flow Interpreter::Exec(Stmt& s) {
         Variant value = EvalExpr(*st.value);
         Variant* slot = frame_->vars[static_cast<NameExpr&>(*st.target).slot];
         if (!value.IsObject() && !value.IsArray() && !slot->IsArray()) {
+          value.HoldInVariable();
           *slot = std::move(value);
           return Flow::Normal;
         }
@@ -1331,6 +1358,7 @@ void Interpreter::PackArgs(std::vector<ExprPtr>* args, ArgPack& pack) {
       continue;
     }
     pack.temps[k] = EvalExpr(a);
+    pack.temps[k].HoldInVariable();  // the callee's parameter
   }
 }
 
@@ -1505,6 +1533,7 @@ void Interpreter::Assign(Expr& target, Variant value, bool is_set) {
         value.arr = std::make_shared<ArrayValue>(*value.arr);
         value.arr->fixed = false;
       }
+      if (n.binding != Binding::Field) value.HoldInVariable();  // a field is charged to its instance
       *slot = std::move(value);
       return;
     }

@@ -1,6 +1,8 @@
 #include "platform/vbscript/value.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <limits>
@@ -14,6 +16,7 @@ namespace {
 void SwapValues(Variant& a, Variant& b) noexcept {
   std::swap(a.type, b.type);
   std::swap(a.i, b.i);
+  std::swap(a.charged, b.charged);
   a.s.swap(b.s);
   a.arr.swap(b.arr);
   a.obj.swap(b.obj);
@@ -100,6 +103,7 @@ thread_local std::vector<std::shared_ptr<ArrayValue>> dead_arrays;
 // A long chain (a linked list of class instances, arrays nested in arrays) would otherwise
 // be freed by recursion as deep as the chain.
 void Variant::Release() noexcept {
+  Uncharge();
   if (obj && obj.use_count() == 1) dead_objects.push_back(std::move(obj));
   if (arr && arr.use_count() == 1) dead_arrays.push_back(std::move(arr));
   obj.reset();
@@ -145,6 +149,23 @@ std::size_t ArrayValue::Offset(std::span<const std::int64_t> index) const {
 std::shared_ptr<MemoryMeter>& CurrentMeter() {
   thread_local std::shared_ptr<MemoryMeter> meter;
   return meter;
+}
+
+void Variant::ChargeString() {
+  const std::shared_ptr<MemoryMeter>& meter = CurrentMeter();
+  if (!meter) return;
+  const auto bytes = static_cast<std::uint32_t>(std::min<std::size_t>(s.size(), UINT32_MAX));
+  if (meter->used + bytes > meter->limit) ThrowLimit(7, std::string(ErrorDescription(7)));
+  meter->used += bytes;
+  charged = bytes;
+}
+
+void Variant::Uncharge() noexcept {
+  if (charged == 0) return;
+  // The meter running now is the one charged: values leave the interpreter uncharged, and
+  // it makes its own meter current while it frees its variables.
+  if (const std::shared_ptr<MemoryMeter>& meter = CurrentMeter()) meter->used -= charged;
+  charged = 0;
 }
 
 void MemoryCharge::OverBudget() const {

@@ -24,6 +24,10 @@ enum class VT : std::uint16_t {
 
 struct Variant {
   VT type = VT::Empty;
+  // Bytes of this string charged to the running script's memory budget: set when a
+  // variable takes a long string (see HoldInVariable), given back when the string is freed.
+  // A copy is not charged; a move takes the charge along.
+  std::uint32_t charged = 0;
   union {
     std::int64_t i = 0;  // Integer, Long, Byte, Boolean (0 / -1), Currency (scaled by 10,000)
     double d;            // Single, Double, Date (days since 30 Dec 1899)
@@ -47,6 +51,8 @@ struct Variant {
       s = std::move(o.s);
       arr = std::move(o.arr);
       obj = std::move(o.obj);
+      charged = o.charged;
+      o.charged = 0;
     }
   }
   // Numbers, Empty, Null and Booleans are copied as bits: the common case of arithmetic.
@@ -66,9 +72,19 @@ struct Variant {
   }
   // Inlined: a Variant is made and dropped for nearly every step of evaluation.
   [[gnu::always_inline]] ~Variant() {
-    if (obj || arr) Release();
+    if (obj || arr || charged) Release();
   }
   void Release() noexcept;  // frees deep structures one at a time, never recursively
+  // A variable is about to hold this value: a string of kChargedString bytes or more is
+  // charged to the budget, which raises "Out of memory" (7) when it would be passed.
+  // Shorter strings stay out of it: each is bounded, and checking them would slow every
+  // assignment.
+  static constexpr std::size_t kChargedString = 4096;
+  void HoldInVariable() {
+    if (type == VT::String && charged == 0 && s.size() >= kChargedString) ChargeString();
+  }
+  // Gives the charge back now, for a value leaving the interpreter.
+  void Uncharge() noexcept;
   bool HasHeap() const { return !s.empty() || arr || obj; }
 
   static Variant Null() { Variant v; v.type = VT::Null; return v; }
@@ -100,12 +116,13 @@ struct Variant {
   }
   Variant& AssignSlow(const Variant& o);
   Variant& MoveSlow(Variant&& o) noexcept;
+  void ChargeString();
 };
 
 // The memory a script's values hold, against the budget of the interpreter running it.
 // Containers (arrays, dictionaries, class instances, regular expressions) charge what they
-// hold when they are made or written, and give it back when they are freed; scalar
-// variables are left out (each string is bounded by the string-size limit).
+// hold when they are made or written, and give it back when they are freed; variables
+// charge the long strings they hold (Variant::HoldInVariable).
 struct MemoryMeter {
   std::int64_t used = 0;
   std::int64_t limit = std::numeric_limits<std::int64_t>::max();
