@@ -81,13 +81,13 @@ struct BinaryExpr : Expr {
   // 0 not known yet, 1 may, 2 never. Set by the evaluator on first use.
   std::int8_t integral_shape = 0;
   // When it may: the same arithmetic in postfix order, run by one loop instead of a call
-  // per node (empty when the expression needs more stack than the loop keeps).
-  // Push a Local or Const, or combine the top of the stack with a right operand: popped
-  // from the stack, or a Const or Local given in the op itself.
+  // per node (empty when the expression needs more stack than the loop keeps). Each op
+  // takes an operand (a Const or Local given in the op, or the value popped from the stack)
+  // and pushes it, or combines the top of the stack with it.
   struct IntOp {
-    enum Code : std::uint8_t { Local, Const, Add, Sub, Mul, Mod, IntDiv } code;
+    enum Code : std::uint8_t { Push, Add, Sub, Mul, Mod, IntDiv } code;
     enum Operand : std::uint8_t { Stack, FromConst, FromLocal } operand = Stack;
-    std::int8_t rank = 0;    // of a Const: 1 Integer, 2 Long
+    bool is_long = false;    // of a Const: Long rather than Integer
     int slot = 0;            // of a Local
     std::int64_t value = 0;  // of a Const
   };
@@ -124,6 +124,8 @@ struct AssignStmt : Stmt {
   AssignStmt() : Stmt(StmtKind::Assign) {}
   ExprPtr target, value;
   bool is_set = false;
+  // Set by the evaluator on first run: 1 a Let of a local, 2 anything else.
+  std::int8_t shape = 0;
 };
 
 struct CallStmt : Stmt {

@@ -609,37 +609,39 @@ Interpreter::Flow Interpreter::Exec(Stmt& s) {
   switch (s.kind) {
     case StmtKind::Assign: {
       auto& st = static_cast<AssignStmt&>(s);
-      if (st.target->kind == ExprKind::Name && !st.is_set &&
-          static_cast<NameExpr&>(*st.target).binding == Binding::Local) {
-        // An Integer or Long stored in a local that holds no string, array or object: the
-        // bits are written in place, the common case of counters and sums.
-        IntResult r{0, 0};
-        if (st.value->kind != ExprKind::Binary) r = EvalInt(*st.value);
-        else if (auto& b = static_cast<BinaryExpr&>(*st.value); !b.int_code.empty()) r = RunIntCode(b.int_code);
-        else if (b.integral_shape != 2) r = EvalIntBinary(b);
-        if (r.rank != 0) {
-          Variant* slot = frame_->vars[static_cast<NameExpr&>(*st.target).slot];
-          if (slot->type != VT::Array && !slot->HasHeap()) {
-            slot->type = r.rank == 1 ? VT::Integer : VT::Long;
-            slot->i = r.value;
-            return Flow::Normal;
-          }
-        }
+      if (st.shape == 0) {
+        const bool local = st.target->kind == ExprKind::Name && !st.is_set &&
+                           static_cast<NameExpr&>(*st.target).binding == Binding::Local;
+        st.shape = local ? 1 : 2;
       }
-      if (st.target->kind == ExprKind::Name && !st.is_set &&
-          static_cast<NameExpr&>(*st.target).binding == Binding::Local) {
-        // Any other value that Assign would store as it is, into a local not holding an array.
-        Variant value = EvalExpr(*st.value);
-        Variant* slot = frame_->vars[static_cast<NameExpr&>(*st.target).slot];
-        if (!value.IsObject() && !value.IsArray() && !slot->IsArray()) {
-          value.HoldInVariable();
-          *slot = std::move(value);
-          return Flow::Normal;
-        }
-        Assign(*st.target, std::move(value), false);
+      if (st.shape != 1) {
+        Assign(*st.target, EvalExpr(*st.value), st.is_set);
         return Flow::Normal;
       }
-      Assign(*st.target, EvalExpr(*st.value), st.is_set);
+      const int target = static_cast<NameExpr&>(*st.target).slot;
+      // An Integer or Long stored in a local that holds no string, array or object: the
+      // bits are written in place, the common case of counters and sums.
+      IntResult r{0, 0};
+      if (st.value->kind != ExprKind::Binary) r = EvalInt(*st.value);
+      else if (auto& b = static_cast<BinaryExpr&>(*st.value); !b.int_code.empty()) r = RunIntCode(b.int_code);
+      else if (b.integral_shape != 2) r = EvalIntBinary(b);
+      if (r.rank != 0) {
+        Variant* slot = frame_->vars[target];
+        if (!slot->HasHeap()) {
+          slot->type = r.rank == 1 ? VT::Integer : VT::Long;
+          slot->i = r.value;
+          return Flow::Normal;
+        }
+      }
+      // Any other value that Assign would store as it is, into a local not holding an array.
+      Variant value = EvalExpr(*st.value);
+      Variant* slot = frame_->vars[target];
+      if (!value.IsObject() && !value.IsArray() && !slot->IsArray()) {
+        value.HoldInVariable();
+        *slot = std::move(value);
+        return Flow::Normal;
+      }
+      Assign(*st.target, std::move(value), false);
       return Flow::Normal;
     }
     case StmtKind::Call: {
@@ -1057,11 +1059,11 @@ int FlattenIntegral(const Expr& e, std::vector<BinaryExpr::IntOp>& code) {
   switch (e.kind) {
     case ExprKind::Literal: {
       const Variant& v = static_cast<const LiteralExpr&>(e).value;
-      code.push_back({Op::Const, Op::Stack, static_cast<std::int8_t>(v.type == VT::Integer ? 1 : 2), 0, v.i});
+      code.push_back({Op::Push, Op::FromConst, v.type == VT::Long, 0, v.i});
       return 1;
     }
     case ExprKind::Name:
-      code.push_back({Op::Local, Op::Stack, 0, static_cast<const NameExpr&>(e).slot, 0});
+      code.push_back({Op::Push, Op::FromLocal, false, static_cast<const NameExpr&>(e).slot, 0});
       return 1;
     case ExprKind::Paren: return FlattenIntegral(*static_cast<const ParenExpr&>(e).inner, code);
     default: {
@@ -1071,24 +1073,21 @@ int FlattenIntegral(const Expr& e, std::vector<BinaryExpr::IntOp>& code) {
       const Expr* right_expr = b.right.get();
       while (right_expr->kind == ExprKind::Paren) right_expr = static_cast<const ParenExpr&>(*right_expr).inner.get();
       int right = 0;
-      Op operand{Op::Local, Op::Stack, 0, 0, 0};
+      Op operand{Op::Push, Op::Stack, false, 0, 0};
       if (right_expr->kind == ExprKind::Literal || right_expr->kind == ExprKind::Name) {
         std::vector<Op> one;
         FlattenIntegral(*right_expr, one);
         operand = one.front();
-        operand.operand = operand.code == Op::Const ? Op::FromConst : Op::FromLocal;
       } else {
         right = FlattenIntegral(*b.right, code);
       }
-      Op::Code c;
       switch (b.op) {
-        case BinaryOp::Add: c = Op::Add; break;
-        case BinaryOp::Sub: c = Op::Sub; break;
-        case BinaryOp::Mul: c = Op::Mul; break;
-        case BinaryOp::Mod: c = Op::Mod; break;
-        default: c = Op::IntDiv; break;
+        case BinaryOp::Add: operand.code = Op::Add; break;
+        case BinaryOp::Sub: operand.code = Op::Sub; break;
+        case BinaryOp::Mul: operand.code = Op::Mul; break;
+        case BinaryOp::Mod: operand.code = Op::Mod; break;
+        default: operand.code = Op::IntDiv; break;
       }
-      operand.code = c;
       code.push_back(operand);
       return std::max(left, right + 1);
     }
@@ -1128,47 +1127,34 @@ Interpreter::IntResult Interpreter::EvalIntBinary(BinaryExpr& b) {
   return {0, 0};
 }
 
-// EvalIntBinary's arithmetic over the postfix code, with the same ranks and the same
-// refusals (a local holding another type, division by zero, a result beyond Long).
+// EvalIntBinary's arithmetic over the postfix code, with the same refusals (a local holding
+// another type, division by zero, a result beyond Long). The result is a Long when any
+// operand is one or any step leaves the range of Integer, which is what ranking each node
+// as EvalIntBinary does comes to.
 Interpreter::IntResult Interpreter::RunIntCode(const std::vector<BinaryExpr::IntOp>& code) {
   using Op = BinaryExpr::IntOp;
   std::int64_t values[kIntStack];
-  int ranks[kIntStack];
   int top = 0;
+  bool is_long = false;
   Variant** vars = frame_->vars;
   for (const Op& op : code) {
-    switch (op.code) {
-      case Op::Local: {
-        const Variant* v = vars[op.slot];
-        if (v->type == VT::Integer) ranks[top] = 1;
-        else if (v->type == VT::Long) ranks[top] = 2;
-        else return {0, 0};
-        values[top++] = v->i;
-        continue;
-      }
-      case Op::Const:
-        values[top] = op.value;
-        ranks[top++] = op.rank;
-        continue;
-      default: break;
-    }
     std::int64_t y;
-    int y_rank;
-    if (op.operand == Op::FromConst) {
-      y = op.value;
-      y_rank = op.rank;
-    } else if (op.operand == Op::FromLocal) {
+    if (op.operand == Op::FromLocal) {
       const Variant* v = vars[op.slot];
-      if (v->type == VT::Integer) y_rank = 1;
-      else if (v->type == VT::Long) y_rank = 2;
-      else return {0, 0};
+      if (v->type == VT::Long) is_long = true;
+      else if (v->type != VT::Integer) return {0, 0};
       y = v->i;
+    } else if (op.operand == Op::FromConst) {
+      y = op.value;
+      is_long |= op.is_long;
     } else {
-      --top;
-      y = values[top];
-      y_rank = ranks[top];
+      y = values[--top];
     }
-    const std::int64_t x = values[top - 1];
+    if (op.code == Op::Push) {
+      values[top++] = y;
+      continue;
+    }
+    std::int64_t& x = values[top - 1];
     std::int64_t value;
     switch (op.code) {
       case Op::Add: value = x + y; break;
@@ -1183,16 +1169,11 @@ Interpreter::IntResult Interpreter::RunIntCode(const std::vector<BinaryExpr::Int
         value = x / y;
         break;
     }
-    if (ranks[top - 1] == 1 && y_rank == 1 && value >= -32768 && value <= 32767) {
-      ranks[top - 1] = 1;
-    } else if (value >= std::numeric_limits<std::int32_t>::min() && value <= std::numeric_limits<std::int32_t>::max()) {
-      ranks[top - 1] = 2;
-    } else {
-      return {0, 0};
-    }
-    values[top - 1] = value;
+    if (value != static_cast<std::int32_t>(value)) return {0, 0};
+    if (value != static_cast<std::int16_t>(value)) is_long = true;
+    x = value;
   }
-  return {values[0], ranks[0]};
+  return {values[0], is_long ? 2 : 1};
 }
 
 Variant Interpreter::EvalBinary(BinaryExpr& b) {
