@@ -116,6 +116,8 @@ struct Stmt : Node {
   explicit Stmt(StmtKind k) : kind(k) {}
   virtual ~Stmt() = default;
   StmtKind kind;
+  // Set by the evaluator: an assignment to a local of integer code (BinaryExpr::int_code).
+  bool int_assign = false;
 };
 using StmtPtr = std::unique_ptr<Stmt>;
 using Block = std::vector<StmtPtr>;

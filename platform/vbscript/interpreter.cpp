@@ -536,11 +536,28 @@ inline Variant Interpreter::RunProc(ProcDef& proc, std::shared_ptr<Object> me, S
   return Variant();
 }
 
+// An assignment of Integer or Long arithmetic over literals and locals, already flattened,
+// to a local holding no string, array or object: the bits are written in place without
+// going through Exec, the common case of counters and sums in loops. False when it does not
+// apply; nothing has run then.
+inline bool Interpreter::AssignInPlace(Stmt& s) {
+  if (!s.int_assign) return false;
+  auto& st = static_cast<AssignStmt&>(s);
+  const IntResult r = RunIntCode(static_cast<BinaryExpr&>(*st.value).int_code);
+  if (r.rank == 0) return false;
+  Variant* slot = frame_->vars[static_cast<NameExpr&>(*st.target).slot];
+  if (slot->HasHeap()) return false;
+  slot->type = r.rank == 1 ? VT::Integer : VT::Long;
+  slot->i = r.value;
+  return true;
+}
+
 Interpreter::Flow Interpreter::ExecBlock(Block& block) {
   CheckNativeStack();
   for (auto& s : block) {
     if (++steps_ > limits.max_steps) StepLimit();
     if (!terminations_.empty()) RunTerminations();
+    if (AssignInPlace(*s)) continue;
     Flow flow;
     try {
       flow = Exec(*s);
@@ -624,7 +641,10 @@ Interpreter::Flow Interpreter::Exec(Stmt& s) {
       IntResult r{0, 0};
       if (st.value->kind != ExprKind::Binary) r = EvalInt(*st.value);
       else if (auto& b = static_cast<BinaryExpr&>(*st.value); !b.int_code.empty()) r = RunIntCode(b.int_code);
-      else if (b.integral_shape != 2) r = EvalIntBinary(b);
+      else if (b.integral_shape != 2) {
+        r = EvalIntBinary(b);
+        st.int_assign = !b.int_code.empty();  // flattened now: ExecBlock runs it from here on
+      }
       if (r.rank != 0) {
         Variant* slot = frame_->vars[target];
         if (!slot->HasHeap()) {
@@ -825,21 +845,22 @@ Interpreter::Flow Interpreter::ExecFor(ForStmt& s) {
     const VT type = std::max(from.type, std::max(to.type, step.type)) == VT::Long || from.type == VT::Long ? VT::Long : from.type;
     *var = Variant::Int(from.i);
     const bool local = var_name.binding == Binding::Local;
+    const bool is_long = type == VT::Long;
     while (true) {
       var = local ? frame_->vars[var_name.slot] : Slot(var_name);
       std::int64_t cur = (var->type == VT::Integer || var->type == VT::Long || var->type == VT::Byte) ? var->i : ToLong(*var);
       if (inc >= 0 ? cur > end : cur < end) break;
-      Flow f = ExecBlock(s.body);
-      if (f == Flow::ExitFor) break;
-      if (f == Flow::ExitProc || f == Flow::ExitDo) return f;
+      if (Flow f = ExecBlock(s.body); f != Flow::Normal) {
+        if (f == Flow::ExitFor) break;
+        return f;  // Exit Do or Exit of the procedure
+      }
       Tick();
       var = local ? frame_->vars[var_name.slot] : Slot(var_name);
       std::int64_t now = (var->type == VT::Integer || var->type == VT::Long) ? var->i : ToLong(*var);
       now += inc;
-      if (var->type != VT::Array && !var->HasHeap() && now >= std::numeric_limits<std::int32_t>::min() &&
-          now <= std::numeric_limits<std::int32_t>::max()) {
+      if (!var->HasHeap() && now == static_cast<std::int32_t>(now)) {
         // The counter as Variant::Int makes it, written in place.
-        var->type = type == VT::Long || now < -32768 || now > 32767 ? VT::Long : VT::Integer;
+        var->type = is_long || now != static_cast<std::int16_t>(now) ? VT::Long : VT::Integer;
         var->i = now;
         continue;
       }

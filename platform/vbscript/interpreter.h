@@ -112,6 +112,7 @@ class Interpreter {
   void MakeAddedLocals();
   void RunUnit(Unit& unit, bool new_frame);
   Flow ExecBlock(Block& block);
+  bool AssignInPlace(Stmt& s);
   Flow Exec(Stmt& s);
   Flow ExecFor(ForStmt& s);
   Flow ExecForEach(ForEachStmt& s);
