@@ -14,9 +14,16 @@
 
 namespace gildex::vbscript {
 
+namespace {
+const std::shared_ptr<Object> kNoObject;
+}  // namespace
+
 struct Interpreter::Frame {
   Variant** vars = nullptr;
-  std::shared_ptr<Object> me;
+  // The instance a method runs on (null outside classes). It points at the reference its
+  // caller holds for the whole call (a caller's frame, or the object's own shared_from_this
+  // for a call through Get or Put), which keeps the instance alive.
+  const std::shared_ptr<Object>* me = &kNoObject;
   ProcDef* proc = nullptr;
   const std::string* source = nullptr;
   const Variant* with = nullptr;  // the object of the innermost With block running
@@ -286,7 +293,7 @@ struct Interpreter::Slots {
   }
 };
 
-bool Interpreter::InsideOf(const Object* instance) const { return frame_ && frame_->me.get() == instance; }
+bool Interpreter::InsideOf(const Object* instance) const { return frame_ && frame_->me->get() == instance; }
 
 void Interpreter::QueueTerminate(std::shared_ptr<Object> instance) { terminations_.push_back(std::move(instance)); }
 
@@ -449,11 +456,10 @@ Variant Interpreter::EvalText(std::string_view expression) {
   return v;
 }
 
-Variant Interpreter::CallProc(ProcDef& proc, const std::shared_ptr<Object>& me_in, std::span<Variant* const> args) {
+Variant Interpreter::CallProc(ProcDef& proc, const std::shared_ptr<Object>& me, std::span<Variant* const> args) {
   if (args.size() != proc.params.size()) ThrowRuntime(450, proc.name);
   if (depth_ >= limits.max_depth) ThrowOutOfStack();
   CheckNativeStack();
-  std::shared_ptr<Object> me = me_in;
   Slots locals(*this, static_cast<std::size_t>(proc.local_count));
   Variant* storage = locals.values;
   Variant** vars = locals.refs;
@@ -466,7 +472,7 @@ Variant Interpreter::CallProc(ProcDef& proc, const std::shared_ptr<Object>& me_i
       vars[k] = args[k];
     }
   }
-  return RunProc(proc, std::move(me), locals);
+  return RunProc(proc, me, locals);
 }
 
 // Arguments none of which is an array element (those travel through an ArgPack, to be
@@ -486,9 +492,8 @@ bool Interpreter::DirectArgs(const std::vector<ExprPtr>* args) const {
   return true;
 }
 
-Variant Interpreter::CallDirect(ProcDef& proc, const std::shared_ptr<Object>& me_in, std::vector<ExprPtr>* args) {
+Variant Interpreter::CallDirect(ProcDef& proc, const std::shared_ptr<Object>& me, std::vector<ExprPtr>* args) {
   const std::size_t n = args ? args->size() : 0;
-  std::shared_ptr<Object> me = me_in;
   Slots locals(*this, std::max(static_cast<std::size_t>(proc.local_count), n));
   locals.args_first = n;
   Variant* storage = locals.values;
@@ -515,14 +520,14 @@ Variant Interpreter::CallDirect(ProcDef& proc, const std::shared_ptr<Object>& me
       vars[k] = &storage[k];
     }
   }
-  return RunProc(proc, std::move(me), locals);
+  return RunProc(proc, me, locals);
 }
 
-inline Variant Interpreter::RunProc(ProcDef& proc, std::shared_ptr<Object> me, Slots& locals) {
+inline Variant Interpreter::RunProc(ProcDef& proc, const std::shared_ptr<Object>& me, Slots& locals) {
   Variant* storage = locals.values;
   Frame frame;
   frame.vars = locals.refs;
-  frame.me = std::move(me);
+  frame.me = &me;
   frame.proc = &proc;
   frame.source = proc.source;
   FrameScope scope(frame_, &frame);
@@ -604,15 +609,33 @@ bool CompareIntegral(BinaryOp op, std::int64_t x, std::int64_t y) {
 }
 }  // namespace
 
+// The Integer or Long a local or a literal holds; false for any other expression or value.
+inline bool Interpreter::IntOperand(const Expr& e, std::int64_t& value) const {
+  const Variant* v;
+  if (e.kind == ExprKind::Name) {
+    auto& n = static_cast<const NameExpr&>(e);
+    if (n.binding != Binding::Local) return false;
+    v = frame_->vars[n.slot];
+  } else if (e.kind == ExprKind::Literal) {
+    v = &static_cast<const LiteralExpr&>(e).value;
+  } else {
+    return false;
+  }
+  if (v->type != VT::Integer && v->type != VT::Long) return false;
+  value = v->i;
+  return true;
+}
+
 bool Interpreter::Truthy(Expr& e) {
   if (e.kind == ExprKind::Binary) {
     // A comparison of Integers and Longs, the usual loop or If condition, without a Variant.
     auto& b = static_cast<BinaryExpr&>(e);
     std::int64_t x, y;
     int rank;
-    if (b.op >= BinaryOp::Eq && b.op <= BinaryOp::Ge && EvalIntegral(*b.left, x, rank) &&
-        EvalIntegral(*b.right, y, rank))
-      return CompareIntegral(b.op, x, y);
+    if (b.op >= BinaryOp::Eq && b.op <= BinaryOp::Ge) {
+      if (IntOperand(*b.left, x) && IntOperand(*b.right, y)) return CompareIntegral(b.op, x, y);
+      if (EvalIntegral(*b.left, x, rank) && EvalIntegral(*b.right, y, rank)) return CompareIntegral(b.op, x, y);
+    }
   }
   Variant temp;
   const Variant* v = EvalPtr(e, temp);
@@ -938,7 +961,7 @@ Variant* Interpreter::Slot(NameExpr& n) {
     case Binding::Local: return frame_->vars[n.slot];
     case Binding::ExecuteLocal: return &frame_->added->values[static_cast<std::size_t>(n.slot)];
     case Binding::Field: {
-      auto* inst = dynamic_cast<ClassInstance*>(frame_->me.get());
+      auto* inst = dynamic_cast<ClassInstance*>(frame_->me->get());
       if (!inst || static_cast<std::size_t>(n.slot) >= inst->fields_.size()) ThrowRuntime(424, n.name);
       return &inst->fields_[static_cast<std::size_t>(n.slot)];
     }
@@ -1020,7 +1043,7 @@ Variant Interpreter::EvalExpr(Expr& e) {
       return EvalBinary(b);
     }
     case ExprKind::New: return NewObject(static_cast<NewExpr&>(e));
-    case ExprKind::Me: return Variant::Obj(frame_->me);
+    case ExprKind::Me: return Variant::Obj(*frame_->me);
     case ExprKind::Paren: return EvalExpr(*static_cast<ParenExpr&>(e).inner);
   }
   return Variant();
@@ -1247,6 +1270,17 @@ Variant Interpreter::EvalBinary(BinaryExpr& b) {
     }
     case BinaryOp::And: case BinaryOp::Or: case BinaryOp::Xor: case BinaryOp::Eqv: case BinaryOp::Imp:
       return Logical(b.op, *l, *r);
+    case BinaryOp::Add: case BinaryOp::Sub: case BinaryOp::Mul:
+      // Integers and Longs whose result stays a Long, as Arithmetic computes them.
+      if ((l->type == VT::Integer || l->type == VT::Long) && (r->type == VT::Integer || r->type == VT::Long)) {
+        const std::int64_t x = l->i, y = r->i;
+        const std::int64_t value = b.op == BinaryOp::Add ? x + y : b.op == BinaryOp::Sub ? x - y : x * y;
+        if (value == static_cast<std::int32_t>(value)) {
+          const bool is_long = l->type == VT::Long || r->type == VT::Long || value != static_cast<std::int16_t>(value);
+          return is_long ? Variant::Long(value) : Variant::Integer(value);
+        }
+      }
+      [[fallthrough]];
     default: {
       Variant result = Arithmetic(b.op, *l, *r);
       if (result.IsString()) CheckString(result.s.size());
@@ -1397,10 +1431,10 @@ Variant Interpreter::InvokeName(NameExpr& n, std::vector<ExprPtr>* args) {
     case Binding::Local:
       if (args && frame_->proc && n.slot == frame_->proc->result_slot) {
         // The function's own name with arguments is a recursive call.
-        if (DirectArgs(args)) return CallDirect(*frame_->proc, frame_->me, args);
+        if (DirectArgs(args)) return CallDirect(*frame_->proc, *frame_->me, args);
         ArgPack pack(*this, args ? args->size() : 0);
         PackArgs(args, pack);
-        return CallPacked(pack, [&] { return CallProc(*frame_->proc, frame_->me, pack.Ptrs()); });
+        return CallPacked(pack, [&] { return CallProc(*frame_->proc, *frame_->me, pack.Ptrs()); });
       }
       [[fallthrough]];
     case Binding::Field:
@@ -1425,7 +1459,7 @@ Variant Interpreter::InvokeName(NameExpr& n, std::vector<ExprPtr>* args) {
     case Binding::MeMember: {
       ArgPack pack(*this, args ? args->size() : 0);
       PackArgs(args, pack);
-      std::shared_ptr<Object> me = frame_->me;
+      std::shared_ptr<Object> me = *frame_->me;
       if (!me) ThrowRuntime(424, n.name);
       return CallPacked(pack, [&] { return me->Get(*this, n.upper, pack.Ptrs()); });
     }
@@ -1519,7 +1553,7 @@ void Interpreter::Assign(Expr& target, Variant value, bool is_set) {
     if (n.binding == Binding::MeMember) {
       ArgPack pack(*this, args ? args->size() : 0);
       for (std::size_t k = 0; k < pack.slots.n; ++k) pack.temps[k] = EvalExpr(*(*args)[k]);
-      std::shared_ptr<Object> me = frame_->me;
+      std::shared_ptr<Object> me = *frame_->me;
       if (!me) ThrowRuntime(424, n.name);
       me->Put(*this, n.upper, pack.Ptrs(), value, is_set);
       return;
@@ -1529,7 +1563,7 @@ void Interpreter::Assign(Expr& target, Variant value, bool is_set) {
     if (!args) {
       if (slot->IsArray() && slot->arr->fixed) ThrowRuntime(501, n.name);
       if (slot->IsArray() && slot->arr->locks.n > 0) ThrowRuntime(10);
-      if (n.binding == Binding::Field) static_cast<ClassInstance&>(*frame_->me).charge.Replace(*slot, value);
+      if (n.binding == Binding::Field) static_cast<ClassInstance&>(**frame_->me).charge.Replace(*slot, value);
       if (value.IsArray() && value.arr->fixed) {
         // A copy of a fixed-size array is an ordinary dynamic array.
         value.arr = std::make_shared<ArrayValue>(*value.arr);

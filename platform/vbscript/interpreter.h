@@ -140,11 +140,12 @@ class Interpreter {
     return r.rank != 0;
   }
   Variant* Slot(NameExpr& n);
+  bool IntOperand(const Expr& e, std::int64_t& value) const;
   Variant Invoke(Expr& callee, std::vector<ExprPtr>* args);
   struct Slots;
   bool DirectArgs(const std::vector<ExprPtr>* args) const;
   Variant CallDirect(ProcDef& proc, const std::shared_ptr<Object>& me, std::vector<ExprPtr>* args);
-  Variant RunProc(ProcDef& proc, std::shared_ptr<Object> me, Slots& locals);
+  Variant RunProc(ProcDef& proc, const std::shared_ptr<Object>& me, Slots& locals);
   Variant InvokeName(NameExpr& n, std::vector<ExprPtr>* args);
   struct ArgPack;
   bool IsVariable(const NameExpr& n) const;
