@@ -177,26 +177,10 @@ class ProcRef : public Object {
 
 Interpreter::Interpreter(const platform::Clock& clock) : clock_(clock), alive_(std::make_shared<bool>(true)) {}
 
-namespace {
-// The variables freed while it lives give their charges back to this interpreter's meter.
-class MeterScope {
- public:
-  explicit MeterScope(const std::shared_ptr<MemoryMeter>& meter) : saved_(CurrentMeter()) { CurrentMeter() = meter; }
-  ~MeterScope() { CurrentMeter() = std::move(saved_); }
-  MeterScope(const MeterScope&) = delete;
-  MeterScope& operator=(const MeterScope&) = delete;
-
- private:
-  std::shared_ptr<MemoryMeter> saved_;
-};
-}  // namespace
-
 Interpreter::~Interpreter() {
-  MeterScope meter(meter_);
   *alive_ = false;
   terminations_.clear();
   BreakCycles();
-  globals_ = GlobalTable();
 }
 
 void Interpreter::Track(const std::shared_ptr<Object>& object) {
@@ -213,7 +197,6 @@ void Interpreter::BreakCycles() {
 }
 
 void Interpreter::Reset() {
-  MeterScope meter(meter_);
   *alive_ = false;
   terminations_.clear();
   BreakCycles();

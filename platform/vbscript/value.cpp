@@ -16,7 +16,6 @@ namespace {
 void SwapValues(Variant& a, Variant& b) noexcept {
   std::swap(a.type, b.type);
   std::swap(a.i, b.i);
-  std::swap(a.charged, b.charged);
   a.s.swap(b.s);
   a.arr.swap(b.arr);
   a.obj.swap(b.obj);
@@ -103,7 +102,6 @@ thread_local std::vector<std::shared_ptr<ArrayValue>> dead_arrays;
 // A long chain (a linked list of class instances, arrays nested in arrays) would otherwise
 // be freed by recursion as deep as the chain.
 void Variant::Release() noexcept {
-  Uncharge();
   if (obj && obj.use_count() == 1) dead_objects.push_back(std::move(obj));
   if (arr && arr.use_count() == 1) dead_arrays.push_back(std::move(arr));
   obj.reset();
@@ -151,21 +149,22 @@ std::shared_ptr<MemoryMeter>& CurrentMeter() {
   return meter;
 }
 
-void Variant::ChargeString() {
-  const std::shared_ptr<MemoryMeter>& meter = CurrentMeter();
-  if (!meter) return;
-  const auto bytes = static_cast<std::uint32_t>(std::min<std::size_t>(s.size(), UINT32_MAX));
-  if (meter->used + bytes > meter->limit) ThrowLimit(7, std::string(ErrorDescription(7)));
-  meter->used += bytes;
-  charged = bytes;
-}
+namespace {
+// The charge of a long string held by a variable, kept in the string's Variant.
+class StringCharge : public Object {
+ public:
+  MemoryCharge charge;
+  std::string TypeName() const override { return "String"; }
+  Variant Get(Interpreter&, const std::string& name, std::span<Variant* const>) override { ThrowRuntime(438, name); }
+};
+}  // namespace
 
-void Variant::Uncharge() noexcept {
-  if (charged == 0) return;
-  // The meter running now is the one charged: values leave the interpreter uncharged, and
-  // it makes its own meter current while it frees its variables.
-  if (const std::shared_ptr<MemoryMeter>& meter = CurrentMeter()) meter->used -= charged;
-  charged = 0;
+void Variant::ChargeString() {
+  if (obj && obj.use_count() == 1) return;  // charged already, to this value alone
+  if (!CurrentMeter()) return;
+  auto token = std::make_shared<StringCharge>();
+  token->charge.Add(static_cast<std::int64_t>(s.size()));
+  obj = std::move(token);
 }
 
 void MemoryCharge::OverBudget() const {

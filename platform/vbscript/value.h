@@ -24,17 +24,16 @@ enum class VT : std::uint16_t {
 
 struct Variant {
   VT type = VT::Empty;
-  // Bytes of this string charged to the running script's memory budget: set when a
-  // variable takes a long string (see HoldInVariable), given back when the string is freed.
-  // A copy is not charged; a move takes the charge along.
-  std::uint32_t charged = 0;
   union {
     std::int64_t i = 0;  // Integer, Long, Byte, Boolean (0 / -1), Currency (scaled by 10,000)
     double d;            // Single, Double, Date (days since 30 Dec 1899)
   };
   std::string s;
   std::shared_ptr<ArrayValue> arr;
-  std::shared_ptr<Object> obj;  // null with type Object is Nothing
+  // Null with type Object is Nothing. A String variable holding a long string keeps the
+  // charge of its bytes here (see HoldInVariable), so it is given back when the last copy
+  // of the string is freed, wherever that happens.
+  std::shared_ptr<Object> obj;
 
   Variant() = default;
   [[gnu::always_inline]] Variant(const Variant& o) : type(o.type) {
@@ -51,8 +50,6 @@ struct Variant {
       s = std::move(o.s);
       arr = std::move(o.arr);
       obj = std::move(o.obj);
-      charged = o.charged;
-      o.charged = 0;
     }
   }
   // Numbers, Empty, Null and Booleans are copied as bits: the common case of arithmetic.
@@ -72,19 +69,21 @@ struct Variant {
   }
   // Inlined: a Variant is made and dropped for nearly every step of evaluation.
   [[gnu::always_inline]] ~Variant() {
-    if (obj || arr || charged) Release();
+    if (obj || arr) Release();
   }
   void Release() noexcept;  // frees deep structures one at a time, never recursively
   // A variable is about to hold this value: a string of kChargedString bytes or more is
-  // charged to the budget, which raises "Out of memory" (7) when it would be passed.
-  // Shorter strings stay out of it: each is bounded, and checking them would slow every
-  // assignment.
+  // charged to the running script's memory budget, which raises "Out of memory" (7) when it
+  // would be passed. A copy taken from another variable gets a charge of its own. Shorter
+  // strings stay out of it: each is bounded, and checking them would slow every assignment.
   static constexpr std::size_t kChargedString = 4096;
   void HoldInVariable() {
-    if (type == VT::String && charged == 0 && s.size() >= kChargedString) ChargeString();
+    if (type == VT::String && s.size() >= kChargedString) ChargeString();
   }
   // Gives the charge back now, for a value leaving the interpreter.
-  void Uncharge() noexcept;
+  void Uncharge() noexcept {
+    if (type == VT::String) obj.reset();
+  }
   bool HasHeap() const { return !s.empty() || arr || obj; }
 
   static Variant Null() { Variant v; v.type = VT::Null; return v; }
