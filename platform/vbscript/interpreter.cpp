@@ -6,6 +6,8 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <memory>
+#include <new>
 
 #include "platform/vbscript/objects.h"
 #include "platform/vbscript/parser.h"
@@ -490,8 +492,16 @@ Variant Interpreter::CallDirect(ProcDef& proc, const std::shared_ptr<Object>& me
         continue;
       }
     }
-    storage[k] = EvalExpr(a);
-    storage[k].HoldInVariable();
+    // Made in the slot itself (Empty, as every slot not taken is) rather than moved there.
+    Variant* slot = &storage[k];
+    std::destroy_at(slot);
+    try {
+      new (slot) Variant(EvalExpr(a));
+    } catch (...) {
+      new (slot) Variant();
+      throw;
+    }
+    slot->HoldInVariable();
   }
   if (n != proc.params.size()) ThrowRuntime(450, proc.name);
   if (depth_ >= limits.max_depth) ThrowOutOfStack();
@@ -964,11 +974,12 @@ Variant* Interpreter::Slot(NameExpr& n) {
   }
 }
 
-const Variant* Interpreter::EvalPtr(Expr& e, Variant& temp) {
+// The value of a variable or literal where it is kept, or null when `e` must be evaluated.
+const Variant* Interpreter::PeekPtr(Expr& e) {
   if (e.kind == ExprKind::Name) {
     auto& n = static_cast<NameExpr&>(e);
     if (n.binding == Binding::Local) return frame_->vars[n.slot];
-    if (n.binding == Binding::Local || n.binding == Binding::Field || n.binding == Binding::ExecuteLocal) return Slot(n);
+    if (n.binding == Binding::Field || n.binding == Binding::ExecuteLocal) return Slot(n);
     if (n.binding == Binding::Global) {
       const GlobalSlot& g = globals_.slots[static_cast<std::size_t>(n.slot)];
       if (g.kind == GlobalSlot::Kind::Variable || g.kind == GlobalSlot::Kind::Undeclared) return Slot(n);
@@ -977,8 +988,13 @@ const Variant* Interpreter::EvalPtr(Expr& e, Variant& temp) {
     return &static_cast<LiteralExpr&>(e).value;
   } else if (e.kind == ExprKind::Paren) {
     // Parentheses matter only to ByRef arguments, never to a value read here.
-    return EvalPtr(*static_cast<ParenExpr&>(e).inner, temp);
+    return PeekPtr(*static_cast<ParenExpr&>(e).inner);
   }
+  return nullptr;
+}
+
+const Variant* Interpreter::EvalPtr(Expr& e, Variant& temp) {
+  if (const Variant* v = PeekPtr(e)) return v;
   temp = EvalExpr(e);
   return &temp;
 }
@@ -1205,13 +1221,18 @@ Interpreter::IntResult Interpreter::RunIntCode(const std::vector<BinaryExpr::Int
 
 Variant Interpreter::EvalBinary(BinaryExpr& b) {
   CheckNativeStack();
-  Variant lt, rt;
-  const Variant* l = EvalPtr(*b.left, lt);
-  if (l != &lt && b.right->kind != ExprKind::Literal && b.right->kind != ExprKind::Name) {
+  // An operand that must be evaluated is made where it is kept, not moved there.
+  const Variant* l = PeekPtr(*b.left);
+  Variant lt = l ? Variant() : EvalExpr(*b.left);
+  if (!l) {
+    l = &lt;
+  } else if (b.right->kind != ExprKind::Literal && b.right->kind != ExprKind::Name) {
     lt = *l;  // the right side may run code that changes the left variable
     l = &lt;
   }
-  const Variant* r = EvalPtr(*b.right, rt);
+  const Variant* r = PeekPtr(*b.right);
+  Variant rt = r ? Variant() : EvalExpr(*b.right);
+  if (!r) r = &rt;
   if (b.op == BinaryOp::Is) {
     if (!l->IsObject() || !r->IsObject()) ThrowRuntime(424);
     return Variant::Bool(l->obj == r->obj);

@@ -123,6 +123,7 @@ class Interpreter {
   void RunTerminations();
 
   Variant EvalExpr(Expr& e);
+  const Variant* PeekPtr(Expr& e);
   const Variant* EvalPtr(Expr& e, Variant& temp);
   Variant EvalBinary(BinaryExpr& b);
   // An Integer (rank 1) or Long (rank 2) result; rank 0 when it is not computed this way.
