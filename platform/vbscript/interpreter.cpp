@@ -1176,10 +1176,21 @@ Interpreter::IntResult Interpreter::EvalIntBinary(BinaryExpr& b) {
 // as EvalIntBinary does comes to.
 Interpreter::IntResult Interpreter::RunIntCode(const std::vector<BinaryExpr::IntOp>& code) {
   using Op = BinaryExpr::IntOp;
+  Variant** vars = frame_->vars;
+  if (code.size() == 2 && code[0].operand == Op::FromLocal && code[1].operand == Op::FromConst &&
+      code[1].code <= Op::Mul) {
+    // A local plus, minus or times a constant (i + 1, n - 1), the commonest shape, unrolled.
+    const Variant* v = vars[code[0].slot];
+    if (v->type != VT::Integer && v->type != VT::Long) return {0, 0};
+    const std::int64_t x = v->i, y = code[1].value;
+    const std::int64_t value = code[1].code == Op::Add ? x + y : code[1].code == Op::Sub ? x - y : x * y;
+    if (value != static_cast<std::int32_t>(value)) return {0, 0};
+    const bool is_long = v->type == VT::Long || code[1].is_long || value != static_cast<std::int16_t>(value);
+    return {value, is_long ? 2 : 1};
+  }
   std::int64_t values[kIntStack];
   int top = 0;
   bool is_long = false;
-  Variant** vars = frame_->vars;
   for (const Op& op : code) {
     std::int64_t y;
     if (op.operand == Op::FromLocal) {

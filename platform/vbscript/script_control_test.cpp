@@ -266,6 +266,10 @@ TEST_F(ScriptControlTest, ControlFlow) {
       {"Test = 1 : Test = Test + 1 ' comment\r\nRem another comment", "Integer 2"},
       {"Dim a, b, c : a = 200 : b = 300 : c = \"7\"\r\nTest = TypeName(a * b) & TypeName((a + 1) * 2) & (a * b * b * b) & TypeName(c + a \\ 7) & TypeName(a - c)",
        "String \"LongInteger5400000000DoubleDouble\""},
+      // A local and a constant: the type follows the local and the result's size.
+      {"Dim a, b, c, l : a = 32767 : b = a + 1 : c = &H7FFFFFFF& : l = CLng(5)\r\n"
+       "Test = TypeName(b) & TypeName(a - 1) & TypeName(c * 2) & (c * 2) & TypeName(l + 1) & TypeName(b - 1)",
+       "String \"LongIntegerDouble4294967294LongLong\""},
       {"Dim a, b : a = 5 : b = 0\r\nTest = a Mod (b * 2)", "Error 11: Division by zero"},
       {"Dim s\r\ns = \"a\" & _\r\n  \"b\"\r\nTest = s", "String \"ab\""},
   });
