@@ -52,6 +52,9 @@ struct NameExpr : Expr {
   int slot = -1;
   int fallback = -1;
   bool explicit_vars = false;  // Option Explicit was in force where the name was written
+  // Of a called procedure, set by the evaluator on first call: 1 when the call's arguments
+  // are evaluated straight into the callee's slots (none is an array element), 2 when not.
+  std::int8_t direct_args = 0;
 };
 
 struct CallExpr : Expr {  // target(args): a call, an array element or a default member
@@ -256,6 +259,7 @@ struct ProcDef : Node {
   std::map<std::string, int> implicit_locals;  // undeclared names used as locals -> slot
   bool explicit_vars = false;
   const std::string* source = nullptr;  // the text it was written in, for error reports
+  int by_val_params = -1;  // counted by the evaluator on first call
 };
 
 struct FieldDef {

@@ -464,7 +464,15 @@ Variant Interpreter::CallProc(ProcDef& proc, const std::shared_ptr<Object>& me, 
 // written back), evaluated straight into the callee's slots: no second stack of temporaries
 // and no copies. Order and meaning are CallProc's after PackArgs: every argument is
 // evaluated first, then ByVal parameters copy the variables they were given.
-bool Interpreter::DirectArgs(const std::vector<ExprPtr>* args) const {
+bool Interpreter::DirectArgs(NameExpr& callee, const std::vector<ExprPtr>* args) const {
+  // What decides it is fixed where the call is written: kept on the callee's name.
+  if (callee.direct_args != 0) return callee.direct_args == 1;
+  const bool direct = ArgsAreValues(args);
+  callee.direct_args = direct ? 1 : 2;
+  return direct;
+}
+
+bool Interpreter::ArgsAreValues(const std::vector<ExprPtr>* args) const {
   if (!args) return true;
   for (const auto& a : *args) {
     if (a->kind != ExprKind::Call) continue;
@@ -483,7 +491,7 @@ Variant Interpreter::CallDirect(ProcDef& proc, const std::shared_ptr<Object>& me
   locals.args_first = n;
   Variant* storage = locals.values;
   Variant** vars = locals.refs;
-  for (std::size_t k = 0; k < locals.n; ++k) vars[k] = &storage[k];
+  for (Variant **ref = vars, **end = vars + locals.n, *value = storage; ref != end; ++ref, ++value) *ref = value;
   for (std::size_t k = 0; k < n; ++k) {
     Expr& a = *(*args)[k];
     if (a.kind == ExprKind::Name && IsVariable(static_cast<NameExpr&>(a))) {
@@ -506,7 +514,9 @@ Variant Interpreter::CallDirect(ProcDef& proc, const std::shared_ptr<Object>& me
   if (n != proc.params.size()) ThrowRuntime(450, proc.name);
   if (depth_ >= limits.max_depth) ThrowOutOfStack();
   CheckNativeStack();
-  for (std::size_t k = 0; k < n; ++k) {
+  if (proc.by_val_params < 0)
+    proc.by_val_params = static_cast<int>(std::count_if(proc.params.begin(), proc.params.end(), [](const Param& p) { return p.by_val; }));
+  for (std::size_t k = 0; proc.by_val_params > 0 && k < n; ++k) {
     if (proc.params[k].by_val && vars[k] != &storage[k]) {
       storage[k] = *vars[k];
       storage[k].HoldInVariable();
@@ -1446,7 +1456,7 @@ Variant Interpreter::InvokeName(NameExpr& n, std::vector<ExprPtr>* args) {
     case Binding::Local:
       if (args && frame_->proc && n.slot == frame_->proc->result_slot) {
         // The function's own name with arguments is a recursive call.
-        if (DirectArgs(args)) return CallDirect(*frame_->proc, *frame_->me, args);
+        if (DirectArgs(n, args)) return CallDirect(*frame_->proc, *frame_->me, args);
         ArgPack pack(*this, args ? args->size() : 0);
         PackArgs(args, pack);
         return CallPacked(pack, [&] { return CallProc(*frame_->proc, *frame_->me, pack.Ptrs()); });
@@ -1457,7 +1467,7 @@ Variant Interpreter::InvokeName(NameExpr& n, std::vector<ExprPtr>* args) {
     case Binding::Global: {
       GlobalSlot& g = globals_.slots[static_cast<std::size_t>(n.slot)];
       if (g.kind == GlobalSlot::Kind::Procedure) {
-        if (DirectArgs(args)) return CallDirect(*g.proc, nullptr, args);
+        if (DirectArgs(n, args)) return CallDirect(*g.proc, nullptr, args);
         ArgPack pack(*this, args ? args->size() : 0);
         PackArgs(args, pack);
         ProcDef* proc = g.proc;

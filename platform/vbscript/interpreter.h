@@ -144,7 +144,8 @@ class Interpreter {
   bool IntOperand(const Expr& e, std::int64_t& value) const;
   Variant Invoke(Expr& callee, std::vector<ExprPtr>* args);
   struct Slots;
-  bool DirectArgs(const std::vector<ExprPtr>* args) const;
+  bool DirectArgs(NameExpr& callee, const std::vector<ExprPtr>* args) const;
+  bool ArgsAreValues(const std::vector<ExprPtr>* args) const;
   Variant CallDirect(ProcDef& proc, const std::shared_ptr<Object>& me, std::vector<ExprPtr>* args);
   Variant RunProc(ProcDef& proc, const std::shared_ptr<Object>& me, Slots& locals);
   Variant InvokeName(NameExpr& n, std::vector<ExprPtr>* args);
