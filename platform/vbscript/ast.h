@@ -52,6 +52,9 @@ struct NameExpr : Expr {
   int slot = -1;
   int fallback = -1;
   bool explicit_vars = false;  // Option Explicit was in force where the name was written
+  // Of a called procedure, set by the evaluator on first call: 1 when the call's arguments
+  // are evaluated straight into the callee's slots (none is an array element), 2 when not.
+  std::int8_t direct_args = 0;
 };
 
 struct CallExpr : Expr {  // target(args): a call, an array element or a default member
@@ -81,13 +84,13 @@ struct BinaryExpr : Expr {
   // 0 not known yet, 1 may, 2 never. Set by the evaluator on first use.
   std::int8_t integral_shape = 0;
   // When it may: the same arithmetic in postfix order, run by one loop instead of a call
-  // per node (empty when the expression needs more stack than the loop keeps).
-  // Push a Local or Const, or combine the top of the stack with a right operand: popped
-  // from the stack, or a Const or Local given in the op itself.
+  // per node (empty when the expression needs more stack than the loop keeps). Each op
+  // takes an operand (a Const or Local given in the op, or the value popped from the stack)
+  // and pushes it, or combines the top of the stack with it.
   struct IntOp {
-    enum Code : std::uint8_t { Local, Const, Add, Sub, Mul, Mod, IntDiv } code;
+    enum Code : std::uint8_t { Push, Add, Sub, Mul, Mod, IntDiv } code;
     enum Operand : std::uint8_t { Stack, FromConst, FromLocal } operand = Stack;
-    std::int8_t rank = 0;    // of a Const: 1 Integer, 2 Long
+    bool is_long = false;    // of a Const: Long rather than Integer
     int slot = 0;            // of a Local
     std::int64_t value = 0;  // of a Const
   };
@@ -116,6 +119,8 @@ struct Stmt : Node {
   explicit Stmt(StmtKind k) : kind(k) {}
   virtual ~Stmt() = default;
   StmtKind kind;
+  // Set by the evaluator: an assignment to a local of integer code (BinaryExpr::int_code).
+  bool int_assign = false;
 };
 using StmtPtr = std::unique_ptr<Stmt>;
 using Block = std::vector<StmtPtr>;
@@ -124,6 +129,8 @@ struct AssignStmt : Stmt {
   AssignStmt() : Stmt(StmtKind::Assign) {}
   ExprPtr target, value;
   bool is_set = false;
+  // Set by the evaluator on first run: 1 a Let of a local, 2 anything else.
+  std::int8_t shape = 0;
 };
 
 struct CallStmt : Stmt {
@@ -252,6 +259,7 @@ struct ProcDef : Node {
   std::map<std::string, int> implicit_locals;  // undeclared names used as locals -> slot
   bool explicit_vars = false;
   const std::string* source = nullptr;  // the text it was written in, for error reports
+  int by_val_params = -1;  // counted by the evaluator on first call
 };
 
 struct FieldDef {

@@ -6,6 +6,8 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <memory>
+#include <new>
 
 #include "platform/vbscript/objects.h"
 #include "platform/vbscript/parser.h"
@@ -14,9 +16,16 @@
 
 namespace gildex::vbscript {
 
+namespace {
+const std::shared_ptr<Object> kNoObject;
+}  // namespace
+
 struct Interpreter::Frame {
   Variant** vars = nullptr;
-  std::shared_ptr<Object> me;
+  // The instance a method runs on (null outside classes). It points at the reference its
+  // caller holds for the whole call (a caller's frame, or the object's own shared_from_this
+  // for a call through Get or Put), which keeps the instance alive.
+  const std::shared_ptr<Object>* me = &kNoObject;
   ProcDef* proc = nullptr;
   const std::string* source = nullptr;
   const Variant* with = nullptr;  // the object of the innermost With block running
@@ -269,7 +278,7 @@ struct Interpreter::Slots {
   }
 };
 
-bool Interpreter::InsideOf(const Object* instance) const { return frame_ && frame_->me.get() == instance; }
+bool Interpreter::InsideOf(const Object* instance) const { return frame_ && frame_->me->get() == instance; }
 
 void Interpreter::QueueTerminate(std::shared_ptr<Object> instance) { terminations_.push_back(std::move(instance)); }
 
@@ -349,7 +358,9 @@ Variant Interpreter::Eval(std::string_view expression) {
   top.source = &text;
   FrameScope scope(frame_, &top);
   try {
-    return EvalText(expression);
+    Variant result = EvalText(expression);
+    result.Uncharge();  // the host's now
+    return result;
   } catch (ScriptException& e) {
     if (e.error.line == 0) e.error.line = 1;
     FillText(e.error, text);
@@ -368,6 +379,7 @@ Variant Interpreter::Run(std::string_view procedure, std::span<const Variant> ar
   FrameScope scope(frame_, &top);
   Variant result = CallProc(*globals_.slots[slot].proc, nullptr, ptrs);
   RunTerminations();
+  result.Uncharge();  // the host's now
   return result;
 }
 
@@ -429,27 +441,38 @@ Variant Interpreter::EvalText(std::string_view expression) {
   return v;
 }
 
-Variant Interpreter::CallProc(ProcDef& proc, const std::shared_ptr<Object>& me_in, std::span<Variant* const> args) {
+Variant Interpreter::CallProc(ProcDef& proc, const std::shared_ptr<Object>& me, std::span<Variant* const> args) {
   if (args.size() != proc.params.size()) ThrowRuntime(450, proc.name);
   if (depth_ >= limits.max_depth) ThrowOutOfStack();
   CheckNativeStack();
-  std::shared_ptr<Object> me = me_in;
   Slots locals(*this, static_cast<std::size_t>(proc.local_count));
   Variant* storage = locals.values;
   Variant** vars = locals.refs;
   for (std::size_t k = 0; k < locals.n; ++k) vars[k] = &storage[k];
   for (std::size_t k = 0; k < args.size(); ++k) {
-    if (proc.params[k].by_val) storage[k] = *args[k];
-    else vars[k] = args[k];
+    if (proc.params[k].by_val) {
+      storage[k] = *args[k];
+      storage[k].HoldInVariable();
+    } else {
+      vars[k] = args[k];
+    }
   }
-  return RunProc(proc, std::move(me), locals);
+  return RunProc(proc, me, locals);
 }
 
 // Arguments none of which is an array element (those travel through an ArgPack, to be
 // written back), evaluated straight into the callee's slots: no second stack of temporaries
 // and no copies. Order and meaning are CallProc's after PackArgs: every argument is
 // evaluated first, then ByVal parameters copy the variables they were given.
-bool Interpreter::DirectArgs(const std::vector<ExprPtr>* args) const {
+bool Interpreter::DirectArgs(NameExpr& callee, const std::vector<ExprPtr>* args) const {
+  // What decides it is fixed where the call is written: kept on the callee's name.
+  if (callee.direct_args != 0) return callee.direct_args == 1;
+  const bool direct = ArgsAreValues(args);
+  callee.direct_args = direct ? 1 : 2;
+  return direct;
+}
+
+bool Interpreter::ArgsAreValues(const std::vector<ExprPtr>* args) const {
   if (!args) return true;
   for (const auto& a : *args) {
     if (a->kind != ExprKind::Call) continue;
@@ -462,14 +485,13 @@ bool Interpreter::DirectArgs(const std::vector<ExprPtr>* args) const {
   return true;
 }
 
-Variant Interpreter::CallDirect(ProcDef& proc, const std::shared_ptr<Object>& me_in, std::vector<ExprPtr>* args) {
+Variant Interpreter::CallDirect(ProcDef& proc, const std::shared_ptr<Object>& me, std::vector<ExprPtr>* args) {
   const std::size_t n = args ? args->size() : 0;
-  std::shared_ptr<Object> me = me_in;
   Slots locals(*this, std::max(static_cast<std::size_t>(proc.local_count), n));
   locals.args_first = n;
   Variant* storage = locals.values;
   Variant** vars = locals.refs;
-  for (std::size_t k = 0; k < locals.n; ++k) vars[k] = &storage[k];
+  for (Variant **ref = vars, **end = vars + locals.n, *value = storage; ref != end; ++ref, ++value) *ref = value;
   for (std::size_t k = 0; k < n; ++k) {
     Expr& a = *(*args)[k];
     if (a.kind == ExprKind::Name && IsVariable(static_cast<NameExpr&>(a))) {
@@ -478,25 +500,37 @@ Variant Interpreter::CallDirect(ProcDef& proc, const std::shared_ptr<Object>& me
         continue;
       }
     }
-    storage[k] = EvalExpr(a);
+    // Made in the slot itself (Empty, as every slot not taken is) rather than moved there.
+    Variant* slot = &storage[k];
+    std::destroy_at(slot);
+    try {
+      new (slot) Variant(EvalExpr(a));
+    } catch (...) {
+      new (slot) Variant();
+      throw;
+    }
+    slot->HoldInVariable();
   }
   if (n != proc.params.size()) ThrowRuntime(450, proc.name);
   if (depth_ >= limits.max_depth) ThrowOutOfStack();
   CheckNativeStack();
-  for (std::size_t k = 0; k < n; ++k) {
+  if (proc.by_val_params < 0)
+    proc.by_val_params = static_cast<int>(std::count_if(proc.params.begin(), proc.params.end(), [](const Param& p) { return p.by_val; }));
+  for (std::size_t k = 0; proc.by_val_params > 0 && k < n; ++k) {
     if (proc.params[k].by_val && vars[k] != &storage[k]) {
       storage[k] = *vars[k];
+      storage[k].HoldInVariable();
       vars[k] = &storage[k];
     }
   }
-  return RunProc(proc, std::move(me), locals);
+  return RunProc(proc, me, locals);
 }
 
-inline Variant Interpreter::RunProc(ProcDef& proc, std::shared_ptr<Object> me, Slots& locals) {
+inline Variant Interpreter::RunProc(ProcDef& proc, const std::shared_ptr<Object>& me, Slots& locals) {
   Variant* storage = locals.values;
   Frame frame;
   frame.vars = locals.refs;
-  frame.me = std::move(me);
+  frame.me = &me;
   frame.proc = &proc;
   frame.source = proc.source;
   FrameScope scope(frame_, &frame);
@@ -510,11 +544,28 @@ inline Variant Interpreter::RunProc(ProcDef& proc, std::shared_ptr<Object> me, S
   return Variant();
 }
 
+// An assignment of Integer or Long arithmetic over literals and locals, already flattened,
+// to a local holding no string, array or object: the bits are written in place without
+// going through Exec, the common case of counters and sums in loops. False when it does not
+// apply; nothing has run then.
+inline bool Interpreter::AssignInPlace(Stmt& s) {
+  if (!s.int_assign) return false;
+  auto& st = static_cast<AssignStmt&>(s);
+  const IntResult r = RunIntCode(static_cast<BinaryExpr&>(*st.value).int_code);
+  if (r.rank == 0) return false;
+  Variant* slot = frame_->vars[static_cast<NameExpr&>(*st.target).slot];
+  if (slot->HasHeap()) return false;
+  slot->type = r.rank == 1 ? VT::Integer : VT::Long;
+  slot->i = r.value;
+  return true;
+}
+
 Interpreter::Flow Interpreter::ExecBlock(Block& block) {
   CheckNativeStack();
   for (auto& s : block) {
     if (++steps_ > limits.max_steps) StepLimit();
     if (!terminations_.empty()) RunTerminations();
+    if (AssignInPlace(*s)) continue;
     Flow flow;
     try {
       flow = Exec(*s);
@@ -561,15 +612,33 @@ bool CompareIntegral(BinaryOp op, std::int64_t x, std::int64_t y) {
 }
 }  // namespace
 
+// The Integer or Long a local or a literal holds; false for any other expression or value.
+inline bool Interpreter::IntOperand(const Expr& e, std::int64_t& value) const {
+  const Variant* v;
+  if (e.kind == ExprKind::Name) {
+    auto& n = static_cast<const NameExpr&>(e);
+    if (n.binding != Binding::Local) return false;
+    v = frame_->vars[n.slot];
+  } else if (e.kind == ExprKind::Literal) {
+    v = &static_cast<const LiteralExpr&>(e).value;
+  } else {
+    return false;
+  }
+  if (v->type != VT::Integer && v->type != VT::Long) return false;
+  value = v->i;
+  return true;
+}
+
 bool Interpreter::Truthy(Expr& e) {
   if (e.kind == ExprKind::Binary) {
     // A comparison of Integers and Longs, the usual loop or If condition, without a Variant.
     auto& b = static_cast<BinaryExpr&>(e);
     std::int64_t x, y;
     int rank;
-    if (b.op >= BinaryOp::Eq && b.op <= BinaryOp::Ge && EvalIntegral(*b.left, x, rank) &&
-        EvalIntegral(*b.right, y, rank))
-      return CompareIntegral(b.op, x, y);
+    if (b.op >= BinaryOp::Eq && b.op <= BinaryOp::Ge) {
+      if (IntOperand(*b.left, x) && IntOperand(*b.right, y)) return CompareIntegral(b.op, x, y);
+      if (EvalIntegral(*b.left, x, rank) && EvalIntegral(*b.right, y, rank)) return CompareIntegral(b.op, x, y);
+    }
   }
   Variant temp;
   const Variant* v = EvalPtr(e, temp);
@@ -583,36 +652,42 @@ Interpreter::Flow Interpreter::Exec(Stmt& s) {
   switch (s.kind) {
     case StmtKind::Assign: {
       auto& st = static_cast<AssignStmt&>(s);
-      if (st.target->kind == ExprKind::Name && !st.is_set &&
-          static_cast<NameExpr&>(*st.target).binding == Binding::Local) {
-        // An Integer or Long stored in a local that holds no string, array or object: the
-        // bits are written in place, the common case of counters and sums.
-        IntResult r{0, 0};
-        if (st.value->kind != ExprKind::Binary) r = EvalInt(*st.value);
-        else if (auto& b = static_cast<BinaryExpr&>(*st.value); !b.int_code.empty()) r = RunIntCode(b.int_code);
-        else if (b.integral_shape != 2) r = EvalIntBinary(b);
-        if (r.rank != 0) {
-          Variant* slot = frame_->vars[static_cast<NameExpr&>(*st.target).slot];
-          if (slot->type != VT::Array && !slot->HasHeap()) {
-            slot->type = r.rank == 1 ? VT::Integer : VT::Long;
-            slot->i = r.value;
-            return Flow::Normal;
-          }
-        }
+      if (st.shape == 0) {
+        const bool local = st.target->kind == ExprKind::Name && !st.is_set &&
+                           static_cast<NameExpr&>(*st.target).binding == Binding::Local;
+        st.shape = local ? 1 : 2;
       }
-      if (st.target->kind == ExprKind::Name && !st.is_set &&
-          static_cast<NameExpr&>(*st.target).binding == Binding::Local) {
-        // Any other value that Assign would store as it is, into a local not holding an array.
-        Variant value = EvalExpr(*st.value);
-        Variant* slot = frame_->vars[static_cast<NameExpr&>(*st.target).slot];
-        if (!value.IsObject() && !value.IsArray() && !slot->IsArray()) {
-          *slot = std::move(value);
-          return Flow::Normal;
-        }
-        Assign(*st.target, std::move(value), false);
+      if (st.shape != 1) {
+        Assign(*st.target, EvalExpr(*st.value), st.is_set);
         return Flow::Normal;
       }
-      Assign(*st.target, EvalExpr(*st.value), st.is_set);
+      const int target = static_cast<NameExpr&>(*st.target).slot;
+      // An Integer or Long stored in a local that holds no string, array or object: the
+      // bits are written in place, the common case of counters and sums.
+      IntResult r{0, 0};
+      if (st.value->kind != ExprKind::Binary) r = EvalInt(*st.value);
+      else if (auto& b = static_cast<BinaryExpr&>(*st.value); !b.int_code.empty()) r = RunIntCode(b.int_code);
+      else if (b.integral_shape != 2) {
+        r = EvalIntBinary(b);
+        st.int_assign = !b.int_code.empty();  // flattened now: ExecBlock runs it from here on
+      }
+      if (r.rank != 0) {
+        Variant* slot = frame_->vars[target];
+        if (!slot->HasHeap()) {
+          slot->type = r.rank == 1 ? VT::Integer : VT::Long;
+          slot->i = r.value;
+          return Flow::Normal;
+        }
+      }
+      // Any other value that Assign would store as it is, into a local not holding an array.
+      Variant value = EvalExpr(*st.value);
+      Variant* slot = frame_->vars[target];
+      if (!value.IsObject() && !value.IsArray() && !slot->IsArray()) {
+        value.HoldInVariable();
+        *slot = std::move(value);
+        return Flow::Normal;
+      }
+      Assign(*st.target, std::move(value), false);
       return Flow::Normal;
     }
     case StmtKind::Call: {
@@ -796,21 +871,22 @@ Interpreter::Flow Interpreter::ExecFor(ForStmt& s) {
     const VT type = std::max(from.type, std::max(to.type, step.type)) == VT::Long || from.type == VT::Long ? VT::Long : from.type;
     *var = Variant::Int(from.i);
     const bool local = var_name.binding == Binding::Local;
+    const bool is_long = type == VT::Long;
     while (true) {
       var = local ? frame_->vars[var_name.slot] : Slot(var_name);
       std::int64_t cur = (var->type == VT::Integer || var->type == VT::Long || var->type == VT::Byte) ? var->i : ToLong(*var);
       if (inc >= 0 ? cur > end : cur < end) break;
-      Flow f = ExecBlock(s.body);
-      if (f == Flow::ExitFor) break;
-      if (f == Flow::ExitProc || f == Flow::ExitDo) return f;
+      if (Flow f = ExecBlock(s.body); f != Flow::Normal) {
+        if (f == Flow::ExitFor) break;
+        return f;  // Exit Do or Exit of the procedure
+      }
       Tick();
       var = local ? frame_->vars[var_name.slot] : Slot(var_name);
       std::int64_t now = (var->type == VT::Integer || var->type == VT::Long) ? var->i : ToLong(*var);
       now += inc;
-      if (var->type != VT::Array && !var->HasHeap() && now >= std::numeric_limits<std::int32_t>::min() &&
-          now <= std::numeric_limits<std::int32_t>::max()) {
+      if (!var->HasHeap() && now == static_cast<std::int32_t>(now)) {
         // The counter as Variant::Int makes it, written in place.
-        var->type = type == VT::Long || now < -32768 || now > 32767 ? VT::Long : VT::Integer;
+        var->type = is_long || now != static_cast<std::int16_t>(now) ? VT::Long : VT::Integer;
         var->i = now;
         continue;
       }
@@ -888,7 +964,7 @@ Variant* Interpreter::Slot(NameExpr& n) {
     case Binding::Local: return frame_->vars[n.slot];
     case Binding::ExecuteLocal: return &frame_->added->values[static_cast<std::size_t>(n.slot)];
     case Binding::Field: {
-      auto* inst = dynamic_cast<ClassInstance*>(frame_->me.get());
+      auto* inst = dynamic_cast<ClassInstance*>(frame_->me->get());
       if (!inst || static_cast<std::size_t>(n.slot) >= inst->fields_.size()) ThrowRuntime(424, n.name);
       return &inst->fields_[static_cast<std::size_t>(n.slot)];
     }
@@ -908,11 +984,12 @@ Variant* Interpreter::Slot(NameExpr& n) {
   }
 }
 
-const Variant* Interpreter::EvalPtr(Expr& e, Variant& temp) {
+// The value of a variable or literal where it is kept, or null when `e` must be evaluated.
+const Variant* Interpreter::PeekPtr(Expr& e) {
   if (e.kind == ExprKind::Name) {
     auto& n = static_cast<NameExpr&>(e);
     if (n.binding == Binding::Local) return frame_->vars[n.slot];
-    if (n.binding == Binding::Local || n.binding == Binding::Field || n.binding == Binding::ExecuteLocal) return Slot(n);
+    if (n.binding == Binding::Field || n.binding == Binding::ExecuteLocal) return Slot(n);
     if (n.binding == Binding::Global) {
       const GlobalSlot& g = globals_.slots[static_cast<std::size_t>(n.slot)];
       if (g.kind == GlobalSlot::Kind::Variable || g.kind == GlobalSlot::Kind::Undeclared) return Slot(n);
@@ -921,8 +998,13 @@ const Variant* Interpreter::EvalPtr(Expr& e, Variant& temp) {
     return &static_cast<LiteralExpr&>(e).value;
   } else if (e.kind == ExprKind::Paren) {
     // Parentheses matter only to ByRef arguments, never to a value read here.
-    return EvalPtr(*static_cast<ParenExpr&>(e).inner, temp);
+    return PeekPtr(*static_cast<ParenExpr&>(e).inner);
   }
+  return nullptr;
+}
+
+const Variant* Interpreter::EvalPtr(Expr& e, Variant& temp) {
+  if (const Variant* v = PeekPtr(e)) return v;
   temp = EvalExpr(e);
   return &temp;
 }
@@ -970,7 +1052,7 @@ Variant Interpreter::EvalExpr(Expr& e) {
       return EvalBinary(b);
     }
     case ExprKind::New: return NewObject(static_cast<NewExpr&>(e));
-    case ExprKind::Me: return Variant::Obj(frame_->me);
+    case ExprKind::Me: return Variant::Obj(*frame_->me);
     case ExprKind::Paren: return EvalExpr(*static_cast<ParenExpr&>(e).inner);
   }
   return Variant();
@@ -1030,11 +1112,11 @@ int FlattenIntegral(const Expr& e, std::vector<BinaryExpr::IntOp>& code) {
   switch (e.kind) {
     case ExprKind::Literal: {
       const Variant& v = static_cast<const LiteralExpr&>(e).value;
-      code.push_back({Op::Const, Op::Stack, static_cast<std::int8_t>(v.type == VT::Integer ? 1 : 2), 0, v.i});
+      code.push_back({Op::Push, Op::FromConst, v.type == VT::Long, 0, v.i});
       return 1;
     }
     case ExprKind::Name:
-      code.push_back({Op::Local, Op::Stack, 0, static_cast<const NameExpr&>(e).slot, 0});
+      code.push_back({Op::Push, Op::FromLocal, false, static_cast<const NameExpr&>(e).slot, 0});
       return 1;
     case ExprKind::Paren: return FlattenIntegral(*static_cast<const ParenExpr&>(e).inner, code);
     default: {
@@ -1044,24 +1126,21 @@ int FlattenIntegral(const Expr& e, std::vector<BinaryExpr::IntOp>& code) {
       const Expr* right_expr = b.right.get();
       while (right_expr->kind == ExprKind::Paren) right_expr = static_cast<const ParenExpr&>(*right_expr).inner.get();
       int right = 0;
-      Op operand{Op::Local, Op::Stack, 0, 0, 0};
+      Op operand{Op::Push, Op::Stack, false, 0, 0};
       if (right_expr->kind == ExprKind::Literal || right_expr->kind == ExprKind::Name) {
         std::vector<Op> one;
         FlattenIntegral(*right_expr, one);
         operand = one.front();
-        operand.operand = operand.code == Op::Const ? Op::FromConst : Op::FromLocal;
       } else {
         right = FlattenIntegral(*b.right, code);
       }
-      Op::Code c;
       switch (b.op) {
-        case BinaryOp::Add: c = Op::Add; break;
-        case BinaryOp::Sub: c = Op::Sub; break;
-        case BinaryOp::Mul: c = Op::Mul; break;
-        case BinaryOp::Mod: c = Op::Mod; break;
-        default: c = Op::IntDiv; break;
+        case BinaryOp::Add: operand.code = Op::Add; break;
+        case BinaryOp::Sub: operand.code = Op::Sub; break;
+        case BinaryOp::Mul: operand.code = Op::Mul; break;
+        case BinaryOp::Mod: operand.code = Op::Mod; break;
+        default: operand.code = Op::IntDiv; break;
       }
-      operand.code = c;
       code.push_back(operand);
       return std::max(left, right + 1);
     }
@@ -1101,47 +1180,45 @@ Interpreter::IntResult Interpreter::EvalIntBinary(BinaryExpr& b) {
   return {0, 0};
 }
 
-// EvalIntBinary's arithmetic over the postfix code, with the same ranks and the same
-// refusals (a local holding another type, division by zero, a result beyond Long).
+// EvalIntBinary's arithmetic over the postfix code, with the same refusals (a local holding
+// another type, division by zero, a result beyond Long). The result is a Long when any
+// operand is one or any step leaves the range of Integer, which is what ranking each node
+// as EvalIntBinary does comes to.
 Interpreter::IntResult Interpreter::RunIntCode(const std::vector<BinaryExpr::IntOp>& code) {
   using Op = BinaryExpr::IntOp;
-  std::int64_t values[kIntStack];
-  int ranks[kIntStack];
-  int top = 0;
   Variant** vars = frame_->vars;
+  if (code.size() == 2 && code[0].operand == Op::FromLocal && code[1].operand == Op::FromConst &&
+      code[1].code <= Op::Mul) {
+    // A local plus, minus or times a constant (i + 1, n - 1), the commonest shape, unrolled.
+    const Variant* v = vars[code[0].slot];
+    if (v->type != VT::Integer && v->type != VT::Long) return {0, 0};
+    const std::int64_t x = v->i, y = code[1].value;
+    const std::int64_t value = code[1].code == Op::Add ? x + y : code[1].code == Op::Sub ? x - y : x * y;
+    if (value != static_cast<std::int32_t>(value)) return {0, 0};
+    const bool is_long = v->type == VT::Long || code[1].is_long || value != static_cast<std::int16_t>(value);
+    return {value, is_long ? 2 : 1};
+  }
+  std::int64_t values[kIntStack];
+  int top = 0;
+  bool is_long = false;
   for (const Op& op : code) {
-    switch (op.code) {
-      case Op::Local: {
-        const Variant* v = vars[op.slot];
-        if (v->type == VT::Integer) ranks[top] = 1;
-        else if (v->type == VT::Long) ranks[top] = 2;
-        else return {0, 0};
-        values[top++] = v->i;
-        continue;
-      }
-      case Op::Const:
-        values[top] = op.value;
-        ranks[top++] = op.rank;
-        continue;
-      default: break;
-    }
     std::int64_t y;
-    int y_rank;
-    if (op.operand == Op::FromConst) {
-      y = op.value;
-      y_rank = op.rank;
-    } else if (op.operand == Op::FromLocal) {
+    if (op.operand == Op::FromLocal) {
       const Variant* v = vars[op.slot];
-      if (v->type == VT::Integer) y_rank = 1;
-      else if (v->type == VT::Long) y_rank = 2;
-      else return {0, 0};
+      if (v->type == VT::Long) is_long = true;
+      else if (v->type != VT::Integer) return {0, 0};
       y = v->i;
+    } else if (op.operand == Op::FromConst) {
+      y = op.value;
+      is_long |= op.is_long;
     } else {
-      --top;
-      y = values[top];
-      y_rank = ranks[top];
+      y = values[--top];
     }
-    const std::int64_t x = values[top - 1];
+    if (op.code == Op::Push) {
+      values[top++] = y;
+      continue;
+    }
+    std::int64_t& x = values[top - 1];
     std::int64_t value;
     switch (op.code) {
       case Op::Add: value = x + y; break;
@@ -1156,27 +1233,27 @@ Interpreter::IntResult Interpreter::RunIntCode(const std::vector<BinaryExpr::Int
         value = x / y;
         break;
     }
-    if (ranks[top - 1] == 1 && y_rank == 1 && value >= -32768 && value <= 32767) {
-      ranks[top - 1] = 1;
-    } else if (value >= std::numeric_limits<std::int32_t>::min() && value <= std::numeric_limits<std::int32_t>::max()) {
-      ranks[top - 1] = 2;
-    } else {
-      return {0, 0};
-    }
-    values[top - 1] = value;
+    if (value != static_cast<std::int32_t>(value)) return {0, 0};
+    if (value != static_cast<std::int16_t>(value)) is_long = true;
+    x = value;
   }
-  return {values[0], ranks[0]};
+  return {values[0], is_long ? 2 : 1};
 }
 
 Variant Interpreter::EvalBinary(BinaryExpr& b) {
   CheckNativeStack();
-  Variant lt, rt;
-  const Variant* l = EvalPtr(*b.left, lt);
-  if (l != &lt && b.right->kind != ExprKind::Literal && b.right->kind != ExprKind::Name) {
+  // An operand that must be evaluated is made where it is kept, not moved there.
+  const Variant* l = PeekPtr(*b.left);
+  Variant lt = l ? Variant() : EvalExpr(*b.left);
+  if (!l) {
+    l = &lt;
+  } else if (b.right->kind != ExprKind::Literal && b.right->kind != ExprKind::Name) {
     lt = *l;  // the right side may run code that changes the left variable
     l = &lt;
   }
-  const Variant* r = EvalPtr(*b.right, rt);
+  const Variant* r = PeekPtr(*b.right);
+  Variant rt = r ? Variant() : EvalExpr(*b.right);
+  if (!r) r = &rt;
   if (b.op == BinaryOp::Is) {
     if (!l->IsObject() || !r->IsObject()) ThrowRuntime(424);
     return Variant::Bool(l->obj == r->obj);
@@ -1218,6 +1295,17 @@ Variant Interpreter::EvalBinary(BinaryExpr& b) {
     }
     case BinaryOp::And: case BinaryOp::Or: case BinaryOp::Xor: case BinaryOp::Eqv: case BinaryOp::Imp:
       return Logical(b.op, *l, *r);
+    case BinaryOp::Add: case BinaryOp::Sub: case BinaryOp::Mul:
+      // Integers and Longs whose result stays a Long, as Arithmetic computes them.
+      if ((l->type == VT::Integer || l->type == VT::Long) && (r->type == VT::Integer || r->type == VT::Long)) {
+        const std::int64_t x = l->i, y = r->i;
+        const std::int64_t value = b.op == BinaryOp::Add ? x + y : b.op == BinaryOp::Sub ? x - y : x * y;
+        if (value == static_cast<std::int32_t>(value)) {
+          const bool is_long = l->type == VT::Long || r->type == VT::Long || value != static_cast<std::int16_t>(value);
+          return is_long ? Variant::Long(value) : Variant::Integer(value);
+        }
+      }
+      [[fallthrough]];
     default: {
       Variant result = Arithmetic(b.op, *l, *r);
       if (result.IsString()) CheckString(result.s.size());
@@ -1331,6 +1419,7 @@ void Interpreter::PackArgs(std::vector<ExprPtr>* args, ArgPack& pack) {
       continue;
     }
     pack.temps[k] = EvalExpr(a);
+    pack.temps[k].HoldInVariable();  // the callee's parameter
   }
 }
 
@@ -1367,10 +1456,10 @@ Variant Interpreter::InvokeName(NameExpr& n, std::vector<ExprPtr>* args) {
     case Binding::Local:
       if (args && frame_->proc && n.slot == frame_->proc->result_slot) {
         // The function's own name with arguments is a recursive call.
-        if (DirectArgs(args)) return CallDirect(*frame_->proc, frame_->me, args);
+        if (DirectArgs(n, args)) return CallDirect(*frame_->proc, *frame_->me, args);
         ArgPack pack(*this, args ? args->size() : 0);
         PackArgs(args, pack);
-        return CallPacked(pack, [&] { return CallProc(*frame_->proc, frame_->me, pack.Ptrs()); });
+        return CallPacked(pack, [&] { return CallProc(*frame_->proc, *frame_->me, pack.Ptrs()); });
       }
       [[fallthrough]];
     case Binding::Field:
@@ -1378,7 +1467,7 @@ Variant Interpreter::InvokeName(NameExpr& n, std::vector<ExprPtr>* args) {
     case Binding::Global: {
       GlobalSlot& g = globals_.slots[static_cast<std::size_t>(n.slot)];
       if (g.kind == GlobalSlot::Kind::Procedure) {
-        if (DirectArgs(args)) return CallDirect(*g.proc, nullptr, args);
+        if (DirectArgs(n, args)) return CallDirect(*g.proc, nullptr, args);
         ArgPack pack(*this, args ? args->size() : 0);
         PackArgs(args, pack);
         ProcDef* proc = g.proc;
@@ -1395,7 +1484,7 @@ Variant Interpreter::InvokeName(NameExpr& n, std::vector<ExprPtr>* args) {
     case Binding::MeMember: {
       ArgPack pack(*this, args ? args->size() : 0);
       PackArgs(args, pack);
-      std::shared_ptr<Object> me = frame_->me;
+      std::shared_ptr<Object> me = *frame_->me;
       if (!me) ThrowRuntime(424, n.name);
       return CallPacked(pack, [&] { return me->Get(*this, n.upper, pack.Ptrs()); });
     }
@@ -1489,7 +1578,7 @@ void Interpreter::Assign(Expr& target, Variant value, bool is_set) {
     if (n.binding == Binding::MeMember) {
       ArgPack pack(*this, args ? args->size() : 0);
       for (std::size_t k = 0; k < pack.slots.n; ++k) pack.temps[k] = EvalExpr(*(*args)[k]);
-      std::shared_ptr<Object> me = frame_->me;
+      std::shared_ptr<Object> me = *frame_->me;
       if (!me) ThrowRuntime(424, n.name);
       me->Put(*this, n.upper, pack.Ptrs(), value, is_set);
       return;
@@ -1499,12 +1588,13 @@ void Interpreter::Assign(Expr& target, Variant value, bool is_set) {
     if (!args) {
       if (slot->IsArray() && slot->arr->fixed) ThrowRuntime(501, n.name);
       if (slot->IsArray() && slot->arr->locks.n > 0) ThrowRuntime(10);
-      if (n.binding == Binding::Field) static_cast<ClassInstance&>(*frame_->me).charge.Replace(*slot, value);
+      if (n.binding == Binding::Field) static_cast<ClassInstance&>(**frame_->me).charge.Replace(*slot, value);
       if (value.IsArray() && value.arr->fixed) {
         // A copy of a fixed-size array is an ordinary dynamic array.
         value.arr = std::make_shared<ArrayValue>(*value.arr);
         value.arr->fixed = false;
       }
+      if (n.binding != Binding::Field) value.HoldInVariable();  // a field is charged to its instance
       *slot = std::move(value);
       return;
     }

@@ -112,6 +112,7 @@ class Interpreter {
   void MakeAddedLocals();
   void RunUnit(Unit& unit, bool new_frame);
   Flow ExecBlock(Block& block);
+  bool AssignInPlace(Stmt& s);
   Flow Exec(Stmt& s);
   Flow ExecFor(ForStmt& s);
   Flow ExecForEach(ForEachStmt& s);
@@ -122,6 +123,7 @@ class Interpreter {
   void RunTerminations();
 
   Variant EvalExpr(Expr& e);
+  const Variant* PeekPtr(Expr& e);
   const Variant* EvalPtr(Expr& e, Variant& temp);
   Variant EvalBinary(BinaryExpr& b);
   // An Integer (rank 1) or Long (rank 2) result; rank 0 when it is not computed this way.
@@ -139,11 +141,13 @@ class Interpreter {
     return r.rank != 0;
   }
   Variant* Slot(NameExpr& n);
+  bool IntOperand(const Expr& e, std::int64_t& value) const;
   Variant Invoke(Expr& callee, std::vector<ExprPtr>* args);
   struct Slots;
-  bool DirectArgs(const std::vector<ExprPtr>* args) const;
+  bool DirectArgs(NameExpr& callee, const std::vector<ExprPtr>* args) const;
+  bool ArgsAreValues(const std::vector<ExprPtr>* args) const;
   Variant CallDirect(ProcDef& proc, const std::shared_ptr<Object>& me, std::vector<ExprPtr>* args);
-  Variant RunProc(ProcDef& proc, std::shared_ptr<Object> me, Slots& locals);
+  Variant RunProc(ProcDef& proc, const std::shared_ptr<Object>& me, Slots& locals);
   Variant InvokeName(NameExpr& n, std::vector<ExprPtr>* args);
   struct ArgPack;
   bool IsVariable(const NameExpr& n) const;

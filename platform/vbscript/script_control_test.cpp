@@ -266,6 +266,10 @@ TEST_F(ScriptControlTest, ControlFlow) {
       {"Test = 1 : Test = Test + 1 ' comment\r\nRem another comment", "Integer 2"},
       {"Dim a, b, c : a = 200 : b = 300 : c = \"7\"\r\nTest = TypeName(a * b) & TypeName((a + 1) * 2) & (a * b * b * b) & TypeName(c + a \\ 7) & TypeName(a - c)",
        "String \"LongInteger5400000000DoubleDouble\""},
+      // A local and a constant: the type follows the local and the result's size.
+      {"Dim a, b, c, l : a = 32767 : b = a + 1 : c = &H7FFFFFFF& : l = CLng(5)\r\n"
+       "Test = TypeName(b) & TypeName(a - 1) & TypeName(c * 2) & (c * 2) & TypeName(l + 1) & TypeName(b - 1)",
+       "String \"LongIntegerDouble4294967294LongLong\""},
       {"Dim a, b : a = 5 : b = 0\r\nTest = a Mod (b * 2)", "Error 11: Division by zero"},
       {"Dim s\r\ns = \"a\" & _\r\n  \"b\"\r\nTest = s", "String \"ab\""},
   });
@@ -547,7 +551,6 @@ TEST_F(ScriptControlTest, RunawayScriptsStopWithAClearError) {
       {"On Error Resume Next\r\nDo\r\nx = 1 / 0\r\nLoop", kStepLimitError},
       {"While True : Wend", kStepLimitError},
       {"Function R(n) : R = R(n + 1) : End Function\r\nR 1", 28},
-      {"Dim s : s = \"x\"\r\nDo : s = s & s : Loop", 14},
       {"Dim s : s = String(100000000, \"x\")", 14},
       {"Dim s : s = Space(2000000000)", 14},
       {"Dim a : a = Array(1) : Do : a = Array(a) : Loop", kStepLimitError},
@@ -566,6 +569,11 @@ TEST_F(ScriptControlTest, RunawayScriptsStopWithAClearError) {
       {"Dim d, i, s : Set d = CreateObject(\"Scripting.Dictionary\") : s = Space(1000000)\r\nDo : i = i + 1 : d.Add i, s & i : Loop", 7},
       {"Class C : Public A : End Class\r\nDim d, i : Set d = CreateObject(\"Scripting.Dictionary\")\r\nDo : i = i + 1 : d.Add i, New C : Loop", 7},
       {"Class C : Public A : End Class\r\nDim o : Set o = New C\r\nDo : o.A = o.A & Space(100000) : Set o = New C : Loop", kStepLimitError},
+      // Long strings held by variables: globals, locals of deep recursion, ByVal arguments.
+      {"Dim s : s = \"x\"\r\nDo : s = s & s : Loop", 7},  // the budget is passed before 16 MB
+      {"Dim i : For i = 1 To 1000 : Execute \"v\" & i & \" = Space(1000000)\" : Next", 7},
+      {"Sub R(n) : Dim s : s = Space(100000) & n : R n + 1 : End Sub\r\nR 1", 7},
+      {"Function R(ByVal s) : R = R(s & \"x\") : End Function\r\nR Space(100000)", 7},
   };
   for (const auto& c : cases) {
     sc_.Reset();
@@ -576,6 +584,13 @@ TEST_F(ScriptControlTest, RunawayScriptsStopWithAClearError) {
   // After a runaway call the control is still usable, with a fresh budget.
   sc_.AddCode("Function Ok() : Ok = 1 : End Function");
   EXPECT_EQ(Show(sc_.Run("Ok")), "Integer 1");
+  // A long string gives its charge back when overwritten, when its call returns, and when it
+  // is returned to the host: many of them one after another stay within the budget.
+  sc_.AddCode(
+      "Function Pass(ByVal s) : Pass = s : End Function\r\n"
+      "Function Deep(n) : Dim s : s = Space(100000) : If n > 0 Then Deep = Deep(n - 1) Else Deep = s\r\nEnd Function\r\n"
+      "Dim big, k : For k = 1 To 100 : big = Pass(Space(1000000) & k) : Next");
+  for (int k = 0; k < 20; ++k) EXPECT_EQ(sc_.ToText(sc_.Run("Deep", 50)).size(), 100000u);
 }
 
 TEST_F(ScriptControlTest, LongChainsOfObjectsAreReleasedWithoutRecursion) {

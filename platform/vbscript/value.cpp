@@ -1,6 +1,8 @@
 #include "platform/vbscript/value.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <limits>
@@ -145,6 +147,24 @@ std::size_t ArrayValue::Offset(std::span<const std::int64_t> index) const {
 std::shared_ptr<MemoryMeter>& CurrentMeter() {
   thread_local std::shared_ptr<MemoryMeter> meter;
   return meter;
+}
+
+namespace {
+// The charge of a long string held by a variable, kept in the string's Variant.
+class StringCharge : public Object {
+ public:
+  MemoryCharge charge;
+  std::string TypeName() const override { return "String"; }
+  Variant Get(Interpreter&, const std::string& name, std::span<Variant* const>) override { ThrowRuntime(438, name); }
+};
+}  // namespace
+
+void Variant::ChargeString() {
+  if (obj && obj.use_count() == 1) return;  // charged already, to this value alone
+  if (!CurrentMeter()) return;
+  auto token = std::make_shared<StringCharge>();
+  token->charge.Add(static_cast<std::int64_t>(s.size()));
+  obj = std::move(token);
 }
 
 void MemoryCharge::OverBudget() const {

@@ -30,7 +30,10 @@ struct Variant {
   };
   std::string s;
   std::shared_ptr<ArrayValue> arr;
-  std::shared_ptr<Object> obj;  // null with type Object is Nothing
+  // Null with type Object is Nothing. A String variable holding a long string keeps the
+  // charge of its bytes here (see HoldInVariable), so it is given back when the last copy
+  // of the string is freed, wherever that happens.
+  std::shared_ptr<Object> obj;
 
   Variant() = default;
   [[gnu::always_inline]] Variant(const Variant& o) : type(o.type) {
@@ -69,6 +72,18 @@ struct Variant {
     if (obj || arr) Release();
   }
   void Release() noexcept;  // frees deep structures one at a time, never recursively
+  // A variable is about to hold this value: a string of kChargedString bytes or more is
+  // charged to the running script's memory budget, which raises "Out of memory" (7) when it
+  // would be passed. A copy taken from another variable gets a charge of its own. Shorter
+  // strings stay out of it: each is bounded, and checking them would slow every assignment.
+  static constexpr std::size_t kChargedString = 4096;
+  void HoldInVariable() {
+    if (type == VT::String && s.size() >= kChargedString) ChargeString();
+  }
+  // Gives the charge back now, for a value leaving the interpreter.
+  void Uncharge() noexcept {
+    if (type == VT::String) obj.reset();
+  }
   bool HasHeap() const { return !s.empty() || arr || obj; }
 
   static Variant Null() { Variant v; v.type = VT::Null; return v; }
@@ -100,12 +115,13 @@ struct Variant {
   }
   Variant& AssignSlow(const Variant& o);
   Variant& MoveSlow(Variant&& o) noexcept;
+  void ChargeString();
 };
 
 // The memory a script's values hold, against the budget of the interpreter running it.
 // Containers (arrays, dictionaries, class instances, regular expressions) charge what they
-// hold when they are made or written, and give it back when they are freed; scalar
-// variables are left out (each string is bounded by the string-size limit).
+// hold when they are made or written, and give it back when they are freed; variables
+// charge the long strings they hold (Variant::HoldInVariable).
 struct MemoryMeter {
   std::int64_t used = 0;
   std::int64_t limit = std::numeric_limits<std::int64_t>::max();
