@@ -20,7 +20,8 @@ namespace gildex {
 class Connect;
 class frmWizard;
 
-// The wizard's window. It draws the model again after each handler it calls.
+// The wizard's window. It draws the model again after each handler it calls. A closed
+// wizard's model lives on until the button is clicked again or the add-in disconnects.
 class InsertWizardView {
  public:
   virtual ~InsertWizardView() = default;
