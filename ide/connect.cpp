@@ -3,6 +3,7 @@
 #include <system_error>
 
 #include "common/nembus_common.h"
+#include "ide/insert_wizard.h"
 #include "ide/read_only_gate.h"
 #include "platform/cp1252.h"
 #include "platform/system.h"
@@ -129,6 +130,7 @@ void Connect::OnConnection(host::VBE* application, ConnectMode mode) {
 void Connect::OnDisconnection(int /*remove_mode*/) {
   add_in_.Report().Trap("Connect.IDTExtensibility_OnDisconnection", [&] {
     if (add_in_.HasEngine()) add_in_.Engine().AutoSave(false);
+    CloseWizard();
     if (menus_built_) RemoveMenus();
     if (toolbar_built_) RemoveToolbar();
     menus_built_ = toolbar_built_ = false;
@@ -139,6 +141,13 @@ void Connect::OnDisconnection(int /*remove_mode*/) {
     add_in_.SetVBE(nullptr);
     add_in_.ReleaseTemplates();
   });
+}
+
+// The wizard works on the shared objects that go with the connection, so it closes with it.
+// (Connect's end does not call the view: the host may have destroyed its windows first.)
+void Connect::CloseWizard() {
+  if (Wizard() != nullptr && views_.insert_wizard != nullptr) views_.insert_wizard->Close(*wizard_);
+  wizard_.reset();
 }
 
 bool Connect::TemplateChosen(bool open_options) {
@@ -338,7 +347,10 @@ void Connect::hWndFormUnNumber_Click() {
 
 // A cancel ends the whole walk, over the remaining projects of a group too: the user asked
 // to stop, and the result must not read as a success.
-bool Connect::WalkProjects(bool name_non_code, const ComponentStep& step) {
+// Components not chosen are passed over before the gate, so that none is checked out for
+// nothing.
+bool Connect::WalkProjects(bool name_non_code, const ComponentStep& step,
+                           const std::function<bool(const std::string&)>& chosen) {
   CGildex& engine = add_in_.Engine();
   clsMessages& messages = add_in_.Messages();
   host::VBE& vbe = *add_in_.VBE();
@@ -347,6 +359,7 @@ bool Connect::WalkProjects(bool name_non_code, const ComponentStep& step) {
     for (int c = 1; c <= project.ComponentCount(); ++c) {
       host::VBComponent& component = project.Component(c);
       const std::string name = component.Name();
+      if (chosen && !chosen(name)) continue;
       if (FileSkip(component, engine, messages, add_in_.Report())) {
         messages.AddStatus(name_non_code && TrimSpaces(name).empty() ? "Skipping non-code component"
                                                                       : "Skipping component " + name);
@@ -368,17 +381,7 @@ void Connect::hWndProjectInsert_Click() {
     messages.MessageText("Adding Error Code, please wait...");
     messages.Show(true);
     messages.ButtonState(0);
-    host::VBE& vbe = *add_in_.VBE();
-    engine.ScriptHalted(false);
-    const bool cancelled = WalkProjects(true, [&](host::CodeModule& module, const std::string& name) {
-      messages.MessageText("Adding to " + name + ".");
-      engine.InsertModule(module, name, vbe.ActiveVBProject(), false);
-      if (NumberingOn(engine) && !engine.Cancel() && !engine.ModuleRefused()) {
-        messages.MessageText("Adding line-numbers to " + name + ", please wait...");
-        engine.NumberModule(module, false);
-      }
-    });
-    if (cancelled) {
+    if (InsertIntoComponents("Adding to ")) {
       messages.MessageText(kCancelled);
     } else {
       if (engine.BuildProject()) BuildActiveProject();
@@ -386,6 +389,25 @@ void Connect::hWndProjectInsert_Click() {
     }
     messages.ButtonState(1);
   });
+}
+
+bool Connect::InsertIntoComponents(const std::string& working,
+                                   const std::function<bool(const std::string&)>& chosen) {
+  CGildex& engine = add_in_.Engine();
+  clsMessages& messages = add_in_.Messages();
+  host::VBE& vbe = *add_in_.VBE();
+  engine.ScriptHalted(false);
+  return WalkProjects(
+      true,
+      [&](host::CodeModule& module, const std::string& name) {
+        messages.MessageText(working + name + ".");
+        engine.InsertModule(module, name, vbe.ActiveVBProject(), false);
+        if (NumberingOn(engine) && !engine.Cancel() && !engine.ModuleRefused()) {
+          messages.MessageText("Adding line-numbers to " + name + ", please wait...");
+          engine.NumberModule(module, false);
+        }
+      },
+      chosen);
 }
 
 void Connect::hWndProjectDelete_Click() {

@@ -29,6 +29,8 @@
 namespace gildex {
 
 class Connect;
+class frmWizard;
+class InsertWizardView;
 
 // How the host connects the add-in.
 enum ConnectMode : int {
@@ -98,13 +100,6 @@ class FunctionFinderWindow : public FunctionFinderView {
   virtual void Show(FunctionFinder& finder) = 0;
 };
 
-// Made on first use and shown again afterwards: the function finder and the insert wizard.
-class ToolWindowView {
- public:
-  virtual ~ToolWindowView() = default;
-  virtual void Show() = 0;
-};
-
 class FormConverterView {
  public:
   virtual ~FormConverterView() = default;
@@ -118,7 +113,7 @@ struct ConnectViews {
   SplashView* splash = nullptr;
   ComponentInfoView* component_info = nullptr;
   FunctionFinderWindow* function_finder = nullptr;
-  ToolWindowView* insert_wizard = nullptr;
+  InsertWizardView* insert_wizard = nullptr;  // frmWizard's window (ide/insert_wizard.h)
   FormConverterView* form_converter = nullptr;
   ToDoView* todo_list = nullptr;  // the To-Do list's window
   ControlTemplateView* control_templates = nullptr;  // frmControlTemplate's window
@@ -225,6 +220,14 @@ class Connect {
   // tick); `forced` saves at once and arms nothing.
   void AutoSaveProject(bool forced);
 
+  // The insertion of the project's insert command, over the components of every project
+  // that `chosen` takes by name (every one without it): each passes the read-only gate, gets
+  // `working` + name + "." as the message, the current template and, with the line-numbering
+  // option on, line numbers. True when the user cancelled.
+  bool InsertIntoComponents(const std::string& working, const std::function<bool(const std::string&)>& chosen = {});
+  // The wizard the toolbar opened, until it is finished or cancelled.
+  frmWizard* Wizard() const;
+
   // The start line of the selection in the module's code pane.
   std::int32_t GetCursorPosition(host::CodeModule& module);
   // Builds the active project's compiled file; a failure becomes one status line.
@@ -235,7 +238,8 @@ class Connect {
   using ComponentStep = std::function<void(host::CodeModule& module, const std::string& name)>;
   // Every component of every project through the read-only gate and `step`; true when the
   // user cancelled.
-  bool WalkProjects(bool name_non_code, const ComponentStep& step);
+  bool WalkProjects(bool name_non_code, const ComponentStep& step,
+                    const std::function<bool(const std::string&)>& chosen = {});
   void RunComponentCommand(const ComponentCommand& command);
   void RunProcedureCommand(bool insert);
   bool TemplateChosen(bool open_options);
@@ -252,11 +256,11 @@ class Connect {
   void Bind(host::CommandBarControl& control, CommandHandler handler);
   void OpenOptions(const char* name);
   void ShowInfo(const char* name);
-  void ShowToolWindow(const char* name, ToolWindowView* view, const char* what);
   void ShowFunctionFinder(const char* name);
   void CloseWindows(const char* name, bool code, bool designers);
   // The box a command shows when this host has not got its window.
   void WindowMissing(const char* what);
+  void CloseWizard();
   void InterfaceFailed(const char* message);
   // Saves the active project and its changed components, asking for the names of those never
   // saved; true when something was saved.
@@ -273,6 +277,7 @@ class Connect {
   AddIn& add_in_;
   ConnectViews views_;
   std::unique_ptr<FunctionFinder> function_finder_;
+  std::unique_ptr<frmWizard> wizard_;
   // The apply command from its first check; `choose` gives the entries, nullopt for none.
   void ApplyTemplates(const std::function<std::optional<std::vector<std::string>>()>& choose);
   host::VBComponent* current_component_ = nullptr;

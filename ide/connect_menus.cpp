@@ -5,6 +5,7 @@
 
 #include "common/nembus_common.h"
 #include "ide/connect.h"
+#include "ide/insert_wizard.h"
 #include "platform/cp1252.h"
 
 namespace gildex {
@@ -254,13 +255,6 @@ void Connect::ShowInfo(const char* name) {
 void Connect::hWndModuleInfo_Click() { ShowInfo("Connect.hWndModuleInfo_Click"); }
 void Connect::hWndFormInfo_Click() { ShowInfo("Connect.hWndFormInfo_Click"); }
 
-void Connect::ShowToolWindow(const char* name, ToolWindowView* view, const char* what) {
-  add_in_.Report().Trap(name, [&] {
-    if (view == nullptr) return WindowMissing(what);
-    view->Show();
-  });
-}
-
 void Connect::ShowFunctionFinder(const char* name) {
   add_in_.Report().Trap(name, [&] {
     if (views_.function_finder == nullptr) return WindowMissing("The function finder");
@@ -275,8 +269,16 @@ void Connect::ShowFunctionFinder(const char* name) {
 
 void Connect::hWndCodeFinder_Click() { ShowFunctionFinder("Connect.hWndCodeFinder_Click"); }
 void Connect::hWndToolbarFNFinder_Click() { ShowFunctionFinder("Connect.hWndToolbarFNFinder_Click"); }
+// A finished or cancelled wizard is done with; the next click starts a fresh one.
 void Connect::hWndToolbarWizard_Click() {
-  ShowToolWindow("Connect.hWndToolbarWizard_Click", views_.insert_wizard, "The insert wizard");
+  add_in_.Report().Trap("Connect.hWndToolbarWizard_Click", [&] {
+    if (views_.insert_wizard == nullptr) return WindowMissing("The insert wizard");
+    if (wizard_ == nullptr || wizard_->Unloaded()) {
+      wizard_.reset();
+      wizard_ = std::make_unique<frmWizard>(*this, *views_.insert_wizard);
+    }
+    views_.insert_wizard->Show(*wizard_);
+  });
 }
 
 void Connect::cmdAdvanced_Click() {
@@ -288,6 +290,7 @@ void Connect::cmdAdvanced_Click() {
     form.Display();
   });
 }
+frmWizard* Connect::Wizard() const { return wizard_ != nullptr && !wizard_->Unloaded() ? wizard_.get() : nullptr; }
 
 void Connect::hWndFormToASP_Click() {
   add_in_.Report().Trap("Connect.hWndFormToASP_Click", [&] {

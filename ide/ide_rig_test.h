@@ -4,6 +4,7 @@
 // folder holding the "Standard" template, a windows folder for "vbaddin.ini", a progress
 // window that records every call, and fakes for the windows Connect opens.
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -18,6 +19,7 @@
 #include "host/project_loader.h"
 #include "ide/add_in.h"
 #include "ide/connect.h"
+#include "ide/insert_wizard.h"
 #include "platform/help_viewer.h"
 #include "platform/services.h"
 #include "platform/test_files.h"
@@ -57,11 +59,16 @@ struct FakeSplash : SplashView {
 
 // The tool windows of the desktop program: each call noted in `log` as "window argument".
 struct FakeWindows : ComponentInfoView, FormConverterView, ToDoView, ControlTemplateView, AdvancedTemplateView {
-  struct Tool : ToolWindowView {
-    Tool(std::vector<std::string>& log, std::string name) : log(log), name(std::move(name)) {}
-    void Show() override { log.push_back(name); }
+  // The wizard's window: `play` acts as the user on each showing.
+  struct Wizard : InsertWizardView {
+    explicit Wizard(std::vector<std::string>& log) : log(log) {}
+    void Show(frmWizard& form) override {
+      log.push_back("wizard");
+      if (play) play(form);
+    }
+    void Close(frmWizard&) override { log.push_back("wizard closed"); }
     std::vector<std::string>& log;
-    std::string name;
+    std::function<void(frmWizard&)> play;
   };
   struct Finder : FunctionFinderWindow {
     explicit Finder(std::vector<std::string>& log) : log(log) {}
@@ -118,7 +125,7 @@ struct FakeWindows : ComponentInfoView, FormConverterView, ToDoView, ControlTemp
   std::vector<std::string> log;
   ToDoList* todo = nullptr;
   Finder finder{log};
-  Tool wizard{log, "wizard"};
+  Wizard wizard{log};
 };
 
 struct AddInRig {

@@ -18,7 +18,9 @@
 #include "templates/commands.h"
 #include "ide/add_in.h"
 #include "ide/command_table.h"
+#include "common/event_list.h"
 #include "ide/connect.h"
+#include "ide/insert_wizard.h"
 #include "platform/cp1252.h"
 #include "tools/asp_converter.h"
 #include "tools/control_template.h"
@@ -90,7 +92,8 @@ std::string AfterWords(std::string_view text, int count) {
 
 constexpr const char* kAnswerUsage =
     "answer yes|no|ok|cancel|abort|retry|ignore|selected|module|close | answer template NAME | "
-    "answer convert [file|title|keywords|description|method|action VALUE]...";
+    "answer convert [file|title|keywords|description|method|action VALUE]... | "
+    "answer wizard TEMPLATE all|subs|functions|properties|EVENT COMPONENT...";
 
 struct VerbShape {
   const char* verb;
@@ -129,7 +132,8 @@ bool IsLineNumber(const std::string& word) {
 }
 
 // The windows' answers; a box's are its buttons, all positive.
-constexpr int kSelectedText = -1, kEntireModule = -2, kCloseWindow = -3, kChooseTemplate = -4, kConvert = -5;
+constexpr int kSelectedText = -1, kEntireModule = -2, kCloseWindow = -3, kChooseTemplate = -4, kConvert = -5,
+              kWizard = -6;
 
 // The answers a script may give, by word.
 const std::map<std::string, int, std::less<>>& AnswerWords() {
@@ -137,8 +141,21 @@ const std::map<std::string, int, std::less<>>& AnswerWords() {
       {"ok", platform::vbOK},       {"cancel", platform::vbCancel}, {"abort", platform::vbAbort},
       {"retry", platform::vbRetry}, {"ignore", platform::vbIgnore}, {"yes", platform::vbYes},
       {"no", platform::vbNo},       {"selected", kSelectedText},    {"module", kEntireModule},
-      {"close", kCloseWindow},      {"template", kChooseTemplate},  {"convert", kConvert}};
+      {"close", kCloseWindow},      {"template", kChooseTemplate},  {"convert", kConvert},
+      {"wizard", kWizard}};
   return kWords;
+}
+
+// The wizard's procedure filters by word, as the entries of its insert-option list; any
+// other word is an event ("Click" or "_Click").
+constexpr const char* kWizardFilters[] = {"all", "subs", "functions", "properties"};
+
+// The event of the wizard's event list that `word` names; nothing when none.
+std::optional<int> WizardEvent(const std::string& word) {
+  const std::string suffix = word.starts_with("_") ? word : "_" + word;
+  for (std::size_t i = 0; i < kEventSuffixes.size(); ++i)
+    if (cp1252::EqualsNoCase(kEventSuffixes[i], suffix)) return static_cast<int>(i);
+  return std::nullopt;
 }
 
 // The converter window's fields an answer may fill.
@@ -150,6 +167,14 @@ std::string AnswerProblem(const std::vector<std::string>& words) {
   if (known == AnswerWords().end()) return std::string("the step is written ") + kAnswerUsage;
   if (known->second == kChooseTemplate)
     return words.size() == 2 ? "" : "the step is written answer template NAME";
+  if (known->second == kWizard) {
+    if (words.size() < 4) return "the step is written answer wizard TEMPLATE FILTER COMPONENT...";
+    const std::string filter = cp1252::Lower(words[2]);
+    if (std::none_of(std::begin(kWizardFilters), std::end(kWizardFilters), [&](const char* f) { return filter == f; }) &&
+        !WizardEvent(words[2]))
+      return "\"" + words[2] + "\" is no filter of the wizard (all, subs, functions, properties or an event such as Click)";
+    return {};
+  }
   if (known->second != kConvert) return words.size() == 1 ? "" : std::string("the step is written ") + kAnswerUsage;
   if (words.size() % 2 == 0) return "answer convert wants a value after each field";
   for (std::size_t i = 1; i < words.size(); i += 2) {
@@ -406,6 +431,65 @@ class SessionFormConverter : public FormConverterView, public ASPConverterView {
   bool converted_ = false;
 };
 
+// The insert wizard: "answer wizard TEMPLATE FILTER COMPONENT..." walks it through its steps
+// from wherever it stands and presses "&Finish"; unanswered, it stays open where it is.
+class SessionWizard : public InsertWizardView {
+ public:
+  SessionWizard(std::ostream& record, Answers& answers) : record_(record), answers_(answers) {}
+  void Show(frmWizard& w) override {
+    record_ << "  window \"" << frmWizard::kCaption << "\"\n";
+    const Answer answer = WindowAnswer(answers_, frmWizard::kCaption, {kWizard});
+    if (answer.code != kWizard) {
+      record_ << "  left open at step " << w.Step() << "\n";
+      return;
+    }
+    while (w.Step() > 0) w.cmdNav_Click(frmWizard::kBack);
+    w.cmdNav_Click(frmWizard::kNext);
+    const std::string& wanted = answer.words[0];
+    const auto& nodes = w.Templates().Nodes();
+    const auto node = std::find_if(nodes.begin(), nodes.end(), [&](const TemplateTreeNode& n) {
+      return n.key != kTemplatesRootKey && cp1252::EqualsNoCase(n.text, wanted);
+    });
+    if (node == nodes.end()) return answers_.Fail("the wizard offers no template \"" + wanted + "\"");
+    w.tvwTemplates_NodeClick(node->key);
+    record_ << "  answer: template " << Display(node->text) << "\n";
+    w.cmdNav_Click(frmWizard::kNext);
+    const std::vector<std::string> names(answer.words.begin() + 2, answer.words.end());
+    for (const std::string& name : names)
+      if (std::none_of(w.Components().begin(), w.Components().end(),
+                       [&](const frmWizard::ComponentRow& row) { return cp1252::EqualsNoCase(row.name, name); }))
+        return answers_.Fail("the wizard lists no component \"" + name + "\"");
+    for (std::size_t i = 0; i < w.Components().size(); ++i) {
+      const bool chosen = std::any_of(names.begin(), names.end(), [&](const std::string& name) {
+        return cp1252::EqualsNoCase(w.Components()[i].name, name);
+      });
+      if (w.Components()[i].checked != chosen) w.lvwComponents_ItemCheck(i, chosen);
+    }
+    const std::string filter = cp1252::Lower(answer.words[1]);
+    const auto option = std::find_if(std::begin(kWizardFilters), std::end(kWizardFilters),
+                                     [&](const char* f) { return filter == f; });
+    if (option != std::end(kWizardFilters)) {
+      w.cboInsertOpts_Click(static_cast<int>(option - std::begin(kWizardFilters)));
+    } else {
+      w.cboEventType_Click(*WizardEvent(answer.words[1]));
+      w.cboInsertOpts_Click(frmWizard::kSpecifiedEvents);
+    }
+    w.cmdNav_Click(frmWizard::kNext);
+    for (std::string_view summary = w.Summary(); !summary.empty();) {
+      const std::size_t end = summary.find("\r\n");
+      record_ << "  | " << Display(summary.substr(0, end)) << "\n";
+      summary = end == std::string_view::npos ? std::string_view() : summary.substr(end + 2);
+    }
+    record_ << "  answer: Finish\n";
+    w.cmdNav_Click(frmWizard::kFinish);
+  }
+  void Close(frmWizard&) override {}
+
+ private:
+  std::ostream& record_;
+  Answers& answers_;
+};
+
 void PrintBar(std::ostream& out, const host::CommandBar& bar, int depth) {
   for (const auto& control : bar.controls) {
     const std::string indent(static_cast<std::size_t>(depth) * 2, ' ');
@@ -429,7 +513,7 @@ class ScriptedSession {
  public:
   ScriptedSession(const std::filesystem::path& base, std::ostream& record)
       : base_(base), record_(record), dialogs_(record, answers_), context_(dialogs_), insert_mode_(record, answers_),
-        control_templates_(record, answers_),
+        control_templates_(record, answers_), wizard_(record, answers_),
         form_converter_(record, answers_, base, context_.tools, [this]() -> gildex::Progress& { return session_.Shared().Messages(); }),
         session_(context_) {}
 
@@ -439,6 +523,7 @@ class ScriptedSession {
     const std::string problem = session_.ConnectAddIn(
         ext_cm_Startup, true, [this](clsMessages&) { return std::make_unique<SessionMessageView>(record_); },
         ConnectViews{.insert_options = &insert_mode_,
+                     .insert_wizard = &wizard_,
                      .form_converter = &form_converter_,
                      .control_templates = &control_templates_});
     if (!problem.empty()) throw StepFailed(problem);
@@ -468,6 +553,7 @@ class ScriptedSession {
   PlatformContext context_;
   SessionInsertMode insert_mode_;
   SessionControlTemplates control_templates_;
+  SessionWizard wizard_;
   SessionFormConverter form_converter_;
   Session session_;
   host::MemoryVBE& vbe_ = session_.Vbe();

@@ -26,6 +26,9 @@
 //   answer convert file x.html title "Orders" method GET
 //                                    the next converter window's fields (file title keywords
 //                                    description method action), then Convert
+//   answer wizard Standard click frmAbout
+//                                    the next insert wizard: template, filter (all subs functions
+//                                    properties or an event), the components checked; then Finish
 //   save                             write every changed file (each through the write-file request)
 //   menus [BAR]                      print the bars (or one bar) as the IDE shows them
 //   print modGlobals                 print a module's code

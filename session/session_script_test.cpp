@@ -52,6 +52,8 @@ TEST(SessionScript, AUsersSessionPrefixesRenamesBacksUpAndCleansUp) {
                              "remove lblLabel1\n"
                              "bar Gildex show\n"
                              "bar Gildex float 200 300\n"
+                             "answer wizard Standard click frmAbout\n"
+                             "toolbar Gildex Wizard\n"
                              "toolbar Insert Gildex Handler\n"
                              "save\n"
                              "disconnect\n"
@@ -60,7 +62,11 @@ TEST(SessionScript, AUsersSessionPrefixesRenamesBacksUpAndCleansUp) {
   for (const char* seen :
        {"  added cmdCommand1 (CommandButton)\n", "  added lblLabel1 (Label)\n", "  renamed to cmdClose\n",
         "  message box \"Gildex\": Do you wish to remove all code for this control also?\n  answer: OK (default)\n",
-        "  progress window: Gildex Error trapping added to project.\n", "  wrote frmAbout.frm\n"})
+        "  progress window: Gildex Error trapping added to project.\n", "  wrote frmAbout.frm\n",
+        "  window \"Gildex Wizard\"\n  answer: template Standard\n",
+        "  | You wish to insert error-handling into : _Click\n  | In the following file(s) :\n  | * frmAbout\n",
+        "  progress window: Wizard has completed\n",
+        "  status: cmdClose_Click in frmAbout already has error trapping.\n"})
     EXPECT_THAT(played.record, HasSubstr(seen));
   // Disconnected: no entry of the add-in is left in any bar.
   const std::string after = played.record.substr(played.record.find("> disconnect"));
@@ -158,6 +164,7 @@ TEST(SessionScript, BadScriptsAndImpossibleStepsSayWhy) {
       {"answer convert title\n", 2, "a value after each field"},
       {"answer convert colour red\n", 2, "\"colour\" is no field of the converter"},
       {"answer convert method PUT\n", 2, "GET or POST"},
+      {"answer wizard Standard sometimes frmAbout\n", 2, "\"sometimes\" is no filter of the wizard"},
       {"open Missing.vbp\n", 1, "Missing.vbp"},
       {"open Orders.vbp\nrename cmdOK cmdX\n", 1, "line 2: no designer is open"},
       {"open Orders.vbp\ndesigner frmAbout\nrename cmdOK 1bad\nsave\n", 1, "line 3: Invalid property value"},
