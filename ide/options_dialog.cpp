@@ -549,6 +549,8 @@ void frmOptions::cmdApply_Click() {
   }
   report_.Trap("frmOptions.cmdApply_Click", [&] {
     LoadTemplate(engine_, "");
+    add_in_.Registry().subSetRegistryValue(std::string(kOptionsKey), std::string(kEditorPathValue),
+                                           Control("txtEditorPath").text);
     engine_.SaveSettings();
     Control("cmdApply").enabled = false;
     prefixes_.ApplyDone();

@@ -227,6 +227,7 @@ TEST(OptionsDialog, ClosingBrowsingAndFieldChecks) {
 
   // The template path: a chosen file's folder becomes the templates folder at once.
   const std::filesystem::path other = rig.rig.dir.Path() / "Other";
+  std::filesystem::create_directories(other);
   platform::testing::WriteBytes(other / "Mine.hdr", "Mine");
   rig.rig.dialogs.AnswerOpen((other / "Mine.hdr").string());
   rig.form.cmdBrowse_Click(0);
