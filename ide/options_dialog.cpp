@@ -382,7 +382,7 @@ void frmOptions::cmdBrowse_Click(int index) {
       // Programs here carry no ".EXE": every file is offered.
       dialog.filters = {{"Program Files", "*"}};
     }
-    const std::string chosen = report_.Dialogs().OpenFileName(dialog);
+    const std::string chosen = report_.Dialogs().ChooseFileToOpen(dialog);
     if (chosen.empty()) return;
     if (index == 0) {
       Control("txtTemplatePath").text = GetFilePath(chosen);

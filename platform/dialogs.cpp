@@ -175,7 +175,7 @@ std::string NextAnswer(std::deque<std::string>& answers) {
 
 }  // namespace
 
-std::string ScriptedDialogs::OpenFileName(const OpenFileDialog& dialog) {
+std::string ScriptedDialogs::ChooseFileToOpen(const OpenFileDialog& dialog) {
   opens_asked_.push_back(dialog);
   return NextAnswer(open_answers_);
 }

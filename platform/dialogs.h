@@ -68,7 +68,7 @@ class Dialogs {
   virtual MsgBoxResult MsgBox(const MessageBox& box) = 0;
   // The path chosen, or empty when the user cancels; a host that cannot ask cancels.
   virtual std::string SaveFileName(const SaveFileDialog& /*dialog*/) { return {}; }
-  virtual std::string OpenFileName(const OpenFileDialog& /*dialog*/) { return {}; }
+  virtual std::string ChooseFileToOpen(const OpenFileDialog& /*dialog*/) { return {}; }
   // The folder picker with `title` as its prompt: the folder chosen, or empty.
   virtual std::string BrowseForFolder(const std::string& /*title*/) { return {}; }
 };
@@ -87,7 +87,7 @@ class ScriptedDialogs : public Dialogs {
   void AnswerSave(std::string path) { save_answers_.push_back(std::move(path)); }
   const std::vector<SaveFileDialog>& SavesAsked() const { return saves_asked_; }
   // Open-file dialogs and folder pickers take their own scripted paths the same way.
-  std::string OpenFileName(const OpenFileDialog& dialog) override;
+  std::string ChooseFileToOpen(const OpenFileDialog& dialog) override;
   void AnswerOpen(std::string path) { open_answers_.push_back(std::move(path)); }
   const std::vector<OpenFileDialog>& OpensAsked() const { return opens_asked_; }
   std::string BrowseForFolder(const std::string& title) override;
