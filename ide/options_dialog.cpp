@@ -298,11 +298,13 @@ void frmOptions::chk_Click(std::string_view check_box, int value) {
 void frmOptions::txt_Change(std::string_view text_box, std::string text) {
   Control(text_box).text = std::move(text);
   EnableApply();
+  Refresh();
 }
 
 void frmOptions::cboDelimiter_Click(int index) {
   Control("cboDelimiter").value = index;
   EnableApply();
+  Refresh();
 }
 
 void frmOptions::cboInsertOpts_Click(int index) {
@@ -340,6 +342,7 @@ void frmOptions::cboEventType_Click(int index) {
   events.text = events.items[static_cast<std::size_t>(index)];
   pending_insert_into_ = cp1252::Upper(events.text);
   EnableApply();
+  Refresh();
 }
 
 void frmOptions::txtTemplatePath_LostFocus() {
@@ -421,6 +424,7 @@ void frmOptions::cmdAdvanced_Click() {
 bool frmOptions::rtfLogger_KeyDown(int key_code, std::size_t sel_start, std::size_t sel_length) {
   return report_.Trap("frmOptions.rtfLogger_KeyDown", false, [&] {
     EnableApply();
+    Refresh();
     if (key_code != kTabKey) return false;
     std::string& text = Control("rtfLogger").text;
     const std::size_t start = std::min(sel_start, text.size());
@@ -516,8 +520,10 @@ void frmOptions::ApplyStep(std::string_view step) {
     return add_in_.Registry().subSetRegistryValue(options_key, std::string(row->setting), SettingText(*row));
   if (row->bound == Bound::TemplatePath) {
     // A path typed into the field is taken too, not only one chosen with the browse button.
-    const std::string typed(TrimSpaces(Control(row->control).text));
-    if (typed.empty() || typed == engine_.TemplatePath()) return;
+    std::string typed(TrimSpaces(Control(row->control).text));
+    if (typed.empty()) return;
+    if (!IsPathSeparator(typed.back())) typed += kPathSeparator;
+    if (typed == engine_.TemplatePath()) return;
     engine_.TemplatePath(typed);
     editor_.Fill();
     return;

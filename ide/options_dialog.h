@@ -101,7 +101,8 @@ class OptionsView : public TemplateEditorView {
   // Unloads the window; the model has already agreed to close.
   virtual void CloseDialog() = 0;
   virtual void Center() = 0;
-  // Draws the model's state again after an action changed it.
+  // Draws the model's state again after an action changed it. It also comes while the user
+  // types, so a window sets a control's text only where it differs from what it shows.
   virtual void Refresh() = 0;
   virtual void SetFocus(const std::string& control) = 0;
   // frmCopyOptions, modally.
@@ -116,6 +117,9 @@ class frmOptions {
  public:
   // `view` may be null: the model then only keeps its state (tests, scripted sessions).
   frmOptions(AddIn& add_in, OptionsView* view, platform::Clipboard& clipboard);
+  // The pages' models call back into this object.
+  frmOptions(const frmOptions&) = delete;
+  frmOptions& operator=(const frmOptions&) = delete;
 
   // Fills every page from the settings; shows the dialog when `shown` is false.
   void Display(bool shown);

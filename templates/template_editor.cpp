@@ -70,6 +70,8 @@ bool TemplateEditor::IsTemplateNode(const std::string& key) const {
 
 void TemplateEditor::Fill() {
   ShowTemplateLayout();
+  // With no default template nothing is loaded: nothing of a template shown before may stay.
+  ClearEditors();
   dirty_ = false;
   PopulateTree(tree_, engine_, report_, default_key_);
   LoadTemplates(engine_.DefaultTemplate());

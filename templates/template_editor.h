@@ -106,6 +106,8 @@ class TemplateEditor {
 
   TemplateEditor(CGildex& engine, ErrorReport& report, platform::Clipboard& clipboard, DialogControl& block_start,
                  DialogControl& block_end, TemplateEditorHost host);
+  TemplateEditor(const TemplateEditor&) = delete;
+  TemplateEditor& operator=(const TemplateEditor&) = delete;
   void SetView(TemplateEditorView* view) { view_ = view; }
 
   // What the dialog's display does: the tree refilled, the editors back to a template's
