@@ -206,7 +206,7 @@ void TemplateEditor::tvwTemplates_MouseDown(MouseButton button, const std::strin
 
 bool TemplateEditor::tvwTemplates_AfterLabelEdit(const std::string& new_text) {
   const std::string key = tree_.SelectedKey();
-  if (!IsTemplateNode(key) || new_text.empty() || new_text == key) return false;
+  if (!IsTemplateNode(key) || new_text.empty()) return false;
   for (const TemplateTreeNode& node : tree_.Nodes()) {
     if (node.key != key && cp1252::EqualsNoCase(node.key, new_text)) {
       Say("There is already a template called " + new_text + ", please select another name.", platform::vbOKOnly);
