@@ -287,4 +287,11 @@ std::string ReplaceAll(std::string_view text, std::string_view find, std::string
   return result;
 }
 
+std::string MakeValidFilename(std::string_view name) {
+  std::string valid;
+  for (char c : name)
+    if (std::string_view(":/\\*?<>|").find(c) == std::string_view::npos) valid += c;
+  return valid;
+}
+
 }  // namespace gildex

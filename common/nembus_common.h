@@ -37,6 +37,9 @@ std::string READ_INI(const std::string& section, const std::string& key, const s
 std::string NTDomainUserName(const platform::Environment& env);
 // Trims spaces only (not tabs), as Basic's Trim does.
 std::string_view TrimSpaces(std::string_view s);
+// `name` without the characters a Windows file name cannot hold (: / \ * ? < > |); nothing is
+// put in their place, and everything else (the double quote too) stays.
+std::string MakeValidFilename(std::string_view name);
 // Replace every occurrence, case-sensitively, as Basic's Replace with binary compare.
 std::string ReplaceAll(std::string_view text, std::string_view find, std::string_view with);
 

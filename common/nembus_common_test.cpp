@@ -53,6 +53,7 @@ TEST(TextHelpers, BehaveAsTheirBasicCounterparts) {
   EXPECT_EQ(VbErrorNumber([] { Val("&H100000000"); }), 6);
 
   EXPECT_EQ(TrimSpaces("  \ta b\t  "), "\ta b\t") << "Basic's Trim leaves tabs";
+  EXPECT_EQ(MakeValidFilename("a:b/c\\d*e?f<g>h|i\"j"), "abcdefghi\"j");
   EXPECT_EQ(ReplaceAll("aaa", "a", "aa") + ReplaceAll("abc", "", "x"), "aaaaaaabc") << "replaced text is not searched again";
   platform::FakeEnvironment env;
   env.SetUserName("j\xe9r\xf4me");

@@ -13,6 +13,8 @@ class Clipboard {
   virtual void Clear() = 0;
   // `text` is Windows-1252, lines separated by CR LF as the code window gives them.
   virtual void SetText(const std::string& text) = 0;
+  // The text it holds (what a paste takes); empty when it holds none or cannot be read.
+  virtual std::string GetText() const { return {}; }
 };
 
 // Keeps the text; for tests and for a host that reads it back.
@@ -20,6 +22,7 @@ class MemoryClipboard : public Clipboard {
  public:
   void Clear() override { text_.clear(); }
   void SetText(const std::string& text) override { text_ = text; }
+  std::string GetText() const override { return text_; }
   const std::string& Text() const { return text_; }
 
  private:

@@ -164,6 +164,27 @@ std::string ScriptedDialogs::SaveFileName(const SaveFileDialog& dialog) {
   return answer;
 }
 
+namespace {
+
+std::string NextAnswer(std::deque<std::string>& answers) {
+  if (answers.empty()) return {};
+  std::string answer = std::move(answers.front());
+  answers.pop_front();
+  return answer;
+}
+
+}  // namespace
+
+std::string ScriptedDialogs::ChooseFileToOpen(const OpenFileDialog& dialog) {
+  opens_asked_.push_back(dialog);
+  return NextAnswer(open_answers_);
+}
+
+std::string ScriptedDialogs::BrowseForFolder(const std::string& title) {
+  folders_asked_.push_back(title);
+  return NextAnswer(folder_answers_);
+}
+
 std::string TerminalDialogs::SaveFileName(const SaveFileDialog& dialog) {
   out_ << cp1252::ToDisplay(dialog.title) << ": save as (" << cp1252::ToDisplay(FilterList(dialog)) << ")";
   if (!dialog.initial_folder.empty()) out_ << " in " << cp1252::ToDisplay(dialog.initial_folder);

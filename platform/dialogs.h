@@ -55,12 +55,22 @@ struct SaveFileDialog {
   std::string default_extension;
 };
 
+// The open-file dialog: an existing file to choose, starting in `initial_folder`.
+struct OpenFileDialog {
+  std::vector<FileFilter> filters;
+  std::string initial_folder;
+  std::string title;
+};
+
 class Dialogs {
  public:
   virtual ~Dialogs() = default;
   virtual MsgBoxResult MsgBox(const MessageBox& box) = 0;
   // The path chosen, or empty when the user cancels; a host that cannot ask cancels.
   virtual std::string SaveFileName(const SaveFileDialog& /*dialog*/) { return {}; }
+  virtual std::string ChooseFileToOpen(const OpenFileDialog& /*dialog*/) { return {}; }
+  // The folder picker with `title` as its prompt: the folder chosen, or empty.
+  virtual std::string BrowseForFolder(const std::string& /*title*/) { return {}; }
 };
 
 // Tests: answers come from a script, in order; every box asked is recorded. A box asked
@@ -76,12 +86,22 @@ class ScriptedDialogs : public Dialogs {
   std::string SaveFileName(const SaveFileDialog& dialog) override;
   void AnswerSave(std::string path) { save_answers_.push_back(std::move(path)); }
   const std::vector<SaveFileDialog>& SavesAsked() const { return saves_asked_; }
+  // Open-file dialogs and folder pickers take their own scripted paths the same way.
+  std::string ChooseFileToOpen(const OpenFileDialog& dialog) override;
+  void AnswerOpen(std::string path) { open_answers_.push_back(std::move(path)); }
+  const std::vector<OpenFileDialog>& OpensAsked() const { return opens_asked_; }
+  std::string BrowseForFolder(const std::string& title) override;
+  void AnswerFolder(std::string path) { folder_answers_.push_back(std::move(path)); }
+  const std::vector<std::string>& FoldersAsked() const { return folders_asked_; }
 
  private:
   std::deque<MsgBoxResult> answers_;
   std::vector<MessageBox> asked_;
   std::deque<std::string> save_answers_;
   std::vector<SaveFileDialog> saves_asked_;
+  std::deque<std::string> open_answers_, folder_answers_;
+  std::vector<OpenFileDialog> opens_asked_;
+  std::vector<std::string> folders_asked_;
 };
 
 // A person at a terminal: the box is printed on `out` (converted to UTF-8 for display) and

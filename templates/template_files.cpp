@@ -103,6 +103,11 @@ bool ReadTemplateBlock(const std::string& path_without_extension, std::string_vi
   return true;
 }
 
+std::string FindTemplateFile(const std::string& path) {
+  const std::optional<fs::path> file = FindFile(platform::NativePath(path));
+  return file ? file->string() : std::string();
+}
+
 std::vector<std::string> TemplateNames(const std::string& template_path) {
   std::vector<std::string> names = Files(platform::NativePath(template_path), std::string("*") + std::string(kHeaderExtension));
   for (std::string& name : names) name.resize(name.size() - kHeaderExtension.size());

@@ -26,6 +26,10 @@ inline constexpr std::string_view kFooterExtension = ".ftr";
 // result is true only when the file was read to its end.
 bool ReadTemplateBlock(const std::string& path_without_extension, std::string_view extension, clsTemplate& record);
 
+// The file `path` names, or, when there is none, the one in its folder whose name differs only
+// in letter case (folders copied from Windows hold "STANDARD.HDR"); empty when neither exists.
+std::string FindTemplateFile(const std::string& path);
+
 // The names of the templates in `template_path` (a folder ending with a separator): every
 // "*.hdr" file without its extension, in the order the file system lists them.
 std::vector<std::string> TemplateNames(const std::string& template_path);

@@ -27,6 +27,35 @@ TemplateTreeNode& TextTemplateTree::Find(const std::string& key) {
   throw VbError(35601, "Element not found");
 }
 
+const TemplateTreeNode* TextTemplateTree::Node(const std::string& key) const {
+  for (const TemplateTreeNode& node : nodes_)
+    if (node.key == key) return &node;
+  return nullptr;
+}
+
+std::vector<std::string> TextTemplateTree::Children(const std::string& parent_key) const {
+  std::vector<std::string> keys;
+  for (const TemplateTreeNode& node : nodes_)
+    if (node.parent_key == parent_key) keys.push_back(node.key);
+  return keys;
+}
+
+void TextTemplateTree::Remove(const std::string& key) {
+  Find(key);
+  for (const std::string& child : Children(key)) Remove(child);
+  if (selected_ == key) selected_.clear();
+  std::erase_if(nodes_, [&](const TemplateTreeNode& node) { return node.key == key; });
+}
+
+void TextTemplateTree::Rename(const std::string& key, const std::string& name) {
+  TemplateTreeNode& renamed = Find(key);
+  for (TemplateTreeNode& node : nodes_)
+    if (node.parent_key == key) node.parent_key = name;
+  renamed.key = name;
+  renamed.text = name;
+  if (selected_ == key) selected_ = name;
+}
+
 std::string TextTemplateTree::Render() const {
   std::string out;
   RenderChildren("", 0, out);

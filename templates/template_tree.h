@@ -55,6 +55,14 @@ class TextTemplateTree : public TemplateTree {
 
   const std::vector<TemplateTreeNode>& Nodes() const { return nodes_; }
   const std::string& SelectedKey() const { return selected_; }
+  // The node with `key`, or null.
+  const TemplateTreeNode* Node(const std::string& key) const;
+  // The keys of `parent_key`'s children, in order.
+  std::vector<std::string> Children(const std::string& parent_key) const;
+  // Removes the node and its children; the selection goes when it was among them.
+  void Remove(const std::string& key);
+  // A label edit that was accepted: the node's key and text both become `name`.
+  void Rename(const std::string& key, const std::string& name);
   // What the tree shows: one line a visible node, two spaces of indent a level, the default
   // template followed by " (default)". Children of a collapsed node are hidden.
   std::string Render() const;
