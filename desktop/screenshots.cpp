@@ -7,6 +7,7 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QPainter>
@@ -148,6 +149,9 @@ int TakeScreenshots(MainWindow& window, const QString& folder) {
   if (!window.GildexToolbar()->isHidden()) failed += !Save(window.GildexToolbar(), folder, "toolbar-gildex");
   failed += !SaveCodeWindow(window, folder);
   failed += SaveDesignerShots(window, folder);
+  // The IDE at work: a code window and a designer side by side in the workspace.
+  window.Workspace()->tileSubWindows();
+  failed += !Save(&window, folder, "main-window-working");
   return failed;
 }
 
