@@ -109,7 +109,11 @@ MainWindow::MainWindow(workbench::Workbench& bench, platform::Dialogs& dialogs) 
 }
 
 bool MainWindow::OpenProject(const std::filesystem::path& file) {
+  // The windows keep drawing while a large project loads, but take no clicks on it.
+  setEnabled(false);
+  statusBar()->showMessage("Opening " + QString::fromStdString(file.string()) + "...");
   const std::string problem = bench_.Open(file);
+  setEnabled(true);
   Refresh();
   if (!problem.empty()) {
     dialogs_.MsgBox({problem, platform::vbOKOnly | platform::vbExclamation, std::string(kAppTitle)});

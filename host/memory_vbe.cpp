@@ -767,6 +767,7 @@ std::vector<MemoryComponent*> MemoryProject::Components() const {
 
 MemoryComponent& MemoryProject::Add(std::unique_ptr<MemoryComponent> component) {
   components_.push_back(std::move(component));
+  if (vbe_.LoadingStep()) vbe_.LoadingStep()();
   return *components_.back();
 }
 

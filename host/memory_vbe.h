@@ -290,6 +290,10 @@ class MemoryVBE : public VBE {
   // changes the compiler must see (VB6 compiles the text in memory; a command reads files).
   void SetBeforeBuild(std::function<void(MemoryProject&)> before) { before_build_ = std::move(before); }
   const std::function<void(MemoryProject&)>& BeforeBuild() const { return before_build_; }
+  // Runs after each component file is read into a project, so that a host with windows can
+  // keep them drawn while a large project loads.
+  void SetLoadingStep(std::function<void()> step) { loading_step_ = std::move(step); }
+  const std::function<void()>& LoadingStep() const { return loading_step_; }
 
  private:
   Window& OpenWindow(MemoryComponent& component, WindowType type);
@@ -304,6 +308,7 @@ class MemoryVBE : public VBE {
   CommandBars bars_;
   std::string build_command_;
   std::function<void(MemoryProject&)> before_build_;
+  std::function<void()> loading_step_;
 };
 
 }  // namespace gildex::host

@@ -77,7 +77,11 @@ std::string Session::Open(const std::filesystem::path& project, bool writing, st
     built_and_saved_ = true;
   });
   opened_ = project;
+  vbe_.SetLoadingStep([this] {
+    if (on_idle_) on_idle_();
+  });
   loaded_ = host::Load(vbe_, project);
+  vbe_.SetLoadingStep(nullptr);
   if (!loaded_.readable) return loaded_.error;
   if (!loaded_.missing.empty()) {
     // As the VB6 IDE does: the user decides whether a project without these files is worth
