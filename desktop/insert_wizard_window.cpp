@@ -287,8 +287,7 @@ InsertWizardWindow::InsertWizardWindow() {
   connect(show_intro, &QCheckBox::toggled, this, [this](bool checked) {
     if (!drawing_) Act([checked](frmWizard& w) { w.chkShowIntro_Click(checked); });
   });
-  connect(templates, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) {
-    if (drawing_ || item == nullptr) return;
+  OnNodeClick(templates, &drawing_, [this](QTreeWidgetItem* item) {
     const std::string key = ToVb(item->data(0, kKeyRole).toString());
     Act([key](frmWizard& w) { w.tvwTemplates_NodeClick(key); });
   });

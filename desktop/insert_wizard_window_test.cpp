@@ -96,6 +96,12 @@ TEST(InsertWizardWindowTest, WizardTreatsTheCheckedComponentsAndTheProcedureWind
   EXPECT_TRUE(Child<QCheckBox>(&wizard, "chkShowIntro")->isChecked());
   QTest::mouseClick(next, Qt::LeftButton);
   step("wizard-template", true, false, false);
+  // The default template is the current node already: clicking it chooses it all the same.
+  ASSERT_EQ(wizard.templates->currentItem(), Item(wizard.templates, "Standard"));
+  ClickRow(wizard.templates, Item(wizard.templates, "Standard"));
+  step("wizard-template", true, true, false);
+  ClickRow(wizard.templates, Item(wizard.templates, "Templates"));
+  step("wizard-template", true, false, false);
   ClickRow(wizard.templates, Item(wizard.templates, "Logging"));
   step("wizard-template", true, true, false);
   QTest::mouseClick(next, Qt::LeftButton);

@@ -101,8 +101,8 @@ void ProcedureTemplatesWindow::ShowModal(frmAdvancedTemplate& form) {
   layout->addLayout(buttons);
   dialog.resize(640, 420);
 
-  QObject::connect(projects_, &QTreeWidget::currentItemChanged, &dialog, [&](QTreeWidgetItem* item) {
-    if (!drawing_ && item != nullptr) form.tvwVBProjects_NodeClick(ToVb(item->data(0, kKeyRole).toString()));
+  OnNodeClick(projects_, &drawing_, [&](QTreeWidgetItem* item) {
+    form.tvwVBProjects_NodeClick(ToVb(item->data(0, kKeyRole).toString()));
   });
   QObject::connect(members_, &QTreeWidget::itemChanged, &dialog, [&](QTreeWidgetItem* item, int column) {
     if (drawing_ || column != 0) return;

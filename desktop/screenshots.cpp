@@ -302,7 +302,7 @@ bool WizardShots(MainWindow& window, AddInWindows& tools, const QString& folder)
   bool saved = Save(&wizard, folder, "wizard-intro");
   wizard.nav[frmWizard::kNext]->click();
   const auto standard = wizard.templates->findItems("Standard", Qt::MatchExactly | Qt::MatchRecursive);
-  if (!standard.isEmpty()) wizard.templates->setCurrentItem(standard.front());
+  if (!standard.isEmpty()) Q_EMIT wizard.templates->itemClicked(standard.front(), 0);  // the default, current already
   saved = Save(&wizard, folder, "wizard-template") && saved;
   wizard.nav[frmWizard::kNext]->click();
   for (const char* name : {"clsAddress", "modGlobals"})
@@ -317,7 +317,8 @@ bool WizardShots(MainWindow& window, AddInWindows& tools, const QString& folder)
   return saved && !wizard.isVisible();
 }
 
-// The per-procedure window with a class clicked and one member ticked; closed without applying.
+// The per-procedure window with a class clicked and two members tagged (in memory only: the
+// project is closed unsaved at the end).
 bool ProcedureTemplatesShot(MainWindow& window, const QString& folder) {
   return SaveModal("frmAdvancedTemplate", "Command1", folder, "procedure-templates",
                    [&] { window.Bench().Session().Connection().cmdAdvanced_Click(); }, [](QWidget* modal) {
@@ -325,7 +326,9 @@ bool ProcedureTemplatesShot(MainWindow& window, const QString& folder) {
                      const auto found = tree->findItems("clsCustomer", Qt::MatchExactly | Qt::MatchRecursive);
                      if (!found.isEmpty()) tree->setCurrentItem(found.front());
                      auto* members = modal->findChild<QTreeWidget*>("lvwMembers");
-                     if (members->topLevelItemCount() > 1) members->topLevelItem(1)->setCheckState(0, Qt::Checked);
+                     for (int row : {1, 4})
+                       if (row < members->topLevelItemCount()) members->topLevelItem(row)->setCheckState(0, Qt::Checked);
+                     modal->findChild<QPushButton*>("cmdApply")->click();
                    });
 }
 
