@@ -142,6 +142,19 @@ TEST(InsertWizardWindowTest, WizardTreatsTheCheckedComponentsAndTheProcedureWind
   const std::string globals = after.at("modGlobals");
   EXPECT_NE(globals.find("On Error GoTo Main_ErrorHandler"), std::string::npos) << globals;
 
+  // Escape and the title bar's close button ask before cancelling a fresh wizard.
+  ASSERT_TRUE(ClickEntry(rig.window.Bars(), rig.bench.Vbe().Bars(), kToolbarName, {"Gildex Wizard"}));
+  step("wizard-intro", false, true, false);
+  rig.dialogs.Answer(platform::vbNo);
+  QTest::keyClick(&wizard, Qt::Key_Escape);
+  EXPECT_TRUE(wizard.isVisible());
+  rig.dialogs.Answer(platform::vbYes);
+  wizard.close();
+  EXPECT_FALSE(wizard.isVisible());
+  ASSERT_EQ(rig.dialogs.Asked().size(), 2u);
+  EXPECT_EQ(rig.dialogs.Asked()[1].prompt, frmWizard::kCancelQuestion);
+  EXPECT_EQ(rig.Code(), after);
+
   // The per-procedure window on clsCustomer: two members ticked and applied.
   const std::string tag = " ' GX2/" + rig.bench.Session().Shared().Engine().DefaultTemplate();
   bool acted = false;
@@ -170,7 +183,7 @@ TEST(InsertWizardWindowTest, WizardTreatsTheCheckedComponentsAndTheProcedureWind
   std::size_t tags = 0;
   for (std::size_t at = customer.find(tag); at != std::string::npos; at = customer.find(tag, at + 1)) ++tags;
   EXPECT_EQ(tags, 2u) << customer;
-  EXPECT_TRUE(rig.dialogs.Asked().empty());
+  EXPECT_EQ(rig.dialogs.Asked().size(), 2u);
 }
 
 }  // namespace
