@@ -34,6 +34,8 @@ workbench::AddInWindows AddInWindows::Windows() {
   views.form_converter = converter_.get();
   views.todo_list = todo_.get();
   views.control_templates = control_templates_.get();
+  views.insert_wizard = wizard_.get();
+  views.advanced_template = &procedure_templates_;
   return {ProgressWindowFactory(), views};
 }
 

@@ -10,6 +10,8 @@
 #include "desktop/control_template_window.h"
 #include "desktop/converter_window.h"
 #include "desktop/function_finder_window.h"
+#include "desktop/insert_wizard_window.h"
+#include "desktop/procedure_templates_window.h"
 #include "desktop/splash_window.h"
 #include "desktop/todo_window.h"
 #include "workbench/workbench.h"
@@ -35,6 +37,7 @@ class AddInWindows {
   ConverterWindow& Converter() { return *converter_; }
   ToDoWindow& ToDo() { return *todo_; }
   ControlTemplateWindow& ControlTemplates() { return *control_templates_; }
+  InsertWizardWindow& Wizard() { return *wizard_; }
   // Opened by the options dialog's "customise..." button.
   CopyOptionsWindow& CopyOptions() { return copy_options_; }
 
@@ -50,6 +53,8 @@ class AddInWindows {
   std::unique_ptr<ToDoWindow> todo_;
   std::unique_ptr<ControlTemplateWindow> control_templates_;
   CopyOptionsWindow copy_options_;
+  std::unique_ptr<InsertWizardWindow> wizard_ = std::make_unique<InsertWizardWindow>();
+  ProcedureTemplatesWindow procedure_templates_;
 };
 
 }  // namespace gildex::desktop

@@ -27,6 +27,7 @@
 #include "desktop/properties_window.h"
 #include "desktop/toolbox.h"
 #include "desktop/text.h"
+#include "ide/connect.h"
 #include "tools/messages.h"
 
 namespace gildex::desktop {
@@ -298,6 +299,43 @@ bool ToDoShot(AddInWindows& tools, const QString& folder) {
   return saved;
 }
 
+// The four steps with Standard chosen and two components checked; cancelled, nothing inserted.
+bool WizardShots(MainWindow& window, AddInWindows& tools, const QString& folder) {
+  if (!ClickEntry(window.Bars(), window.Bench().Vbe().Bars(), kToolbarName, {"Gildex Wizard"})) return false;
+  InsertWizardWindow& wizard = tools.Wizard();
+  bool saved = Save(&wizard, folder, "wizard-intro");
+  wizard.nav[frmWizard::kNext]->click();
+  const auto standard = wizard.templates->findItems("Standard", Qt::MatchExactly | Qt::MatchRecursive);
+  if (!standard.isEmpty()) Q_EMIT wizard.templates->itemClicked(standard.front(), 0);  // the default, current already
+  saved = Save(&wizard, folder, "wizard-template") && saved;
+  wizard.nav[frmWizard::kNext]->click();
+  for (const char* name : {"clsAddress", "modGlobals"})
+    for (QTreeWidgetItem* item : wizard.components->findItems(name, Qt::MatchExactly)) item->setCheckState(0, Qt::Checked);
+  saved = Save(&wizard, folder, "wizard-components") && saved;
+  wizard.nav[frmWizard::kNext]->click();
+  saved = Save(&wizard, folder, "wizard-summary") && saved && !standard.isEmpty();
+  WhenModal("MsgBox", [](QWidget* box) {
+    if (auto* message = qobject_cast<QMessageBox*>(box)) message->button(QMessageBox::Yes)->click();
+  });
+  wizard.nav[frmWizard::kCancel]->click();
+  return saved && !wizard.isVisible();
+}
+
+// The per-procedure window with a class clicked and two members tagged (in memory only: the
+// project is closed unsaved at the end).
+bool ProcedureTemplatesShot(MainWindow& window, const QString& folder) {
+  return SaveModal("frmAdvancedTemplate", "Command1", folder, "procedure-templates",
+                   [&] { window.Bench().Session().Connection().cmdAdvanced_Click(); }, [](QWidget* modal) {
+                     auto* tree = modal->findChild<QTreeWidget*>("tvwVBProjects");
+                     const auto found = tree->findItems("clsCustomer", Qt::MatchExactly | Qt::MatchRecursive);
+                     if (!found.isEmpty()) tree->setCurrentItem(found.front());
+                     auto* members = modal->findChild<QTreeWidget*>("lvwMembers");
+                     for (int row : {1, 4})
+                       if (row < members->topLevelItemCount()) members->topLevelItem(row)->setCheckState(0, Qt::Checked);
+                     modal->findChild<QPushButton*>("cmdApply")->click();
+                   });
+}
+
 bool InsertModeShot(MainWindow& window, const QString& folder) {
   host::MemoryComponent* module = Component(window, "modErrors");
   if (module == nullptr || module->Code() == nullptr) return false;
@@ -340,6 +378,8 @@ int TakeToolWindowShots(MainWindow& window, AddInWindows& tools, const QString& 
   failed += !ControlTemplatesShot(window, folder);
   failed += !CopyOptionsShot(window, tools, folder);
   failed += !ToDoShot(tools, folder);
+  failed += !WizardShots(window, tools, folder);
+  failed += !ProcedureTemplatesShot(window, folder);
   failed += !InsertModeShot(window, folder);
   failed += !ProgressShot(window, folder);
   return failed;

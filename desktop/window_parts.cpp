@@ -5,6 +5,8 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QScreen>
+#include <QTreeWidget>
+#include <memory>
 
 namespace gildex::desktop {
 
@@ -35,6 +37,21 @@ void CentreOnScreen(QWidget* window) {
   QRect frame = window->frameGeometry();
   frame.moveCenter(screen->availableGeometry().center());
   window->move(frame.topLeft());
+}
+
+void OnNodeClick(QTreeWidget* tree, const bool* drawing, std::function<void(QTreeWidgetItem*)> click) {
+  // A press that changes the current node reports it; its release (itemClicked) then does not.
+  auto reported = std::make_shared<QTreeWidgetItem*>(nullptr);
+  QObject::connect(tree, &QTreeWidget::currentItemChanged, tree, [=](QTreeWidgetItem* item) {
+    if (*drawing || item == nullptr) return;
+    *reported = item;
+    click(item);
+  });
+  QObject::connect(tree, &QTreeWidget::itemClicked, tree, [=](QTreeWidgetItem* item) {
+    const bool already = *reported == item;
+    *reported = nullptr;
+    if (!*drawing && !already) click(item);
+  });
 }
 
 }  // namespace gildex::desktop
