@@ -86,12 +86,7 @@ int Run(const PrefixCommandOptions& options, std::ostream& out, std::ostream& er
 }  // namespace
 
 int RunPrefixCommand(const PrefixCommandOptions& options, std::ostream& out, std::ostream& err) {
-  try {
-    return Run(options, out, err);
-  } catch (const std::exception& e) {
-    err << "gildex: prefix: " << Display(e.what()) << "\n";
-    return kBadInput;
-  }
+  return RunReportingFailure("prefix", err, [&]() -> int { return Run(options, out, err); });
 }
 
 std::string PrefixSummaryLine(long prefixed, long references, bool rewritten, long changed_files, long written_files,

@@ -243,12 +243,8 @@ void WarnAboutRegistry(const session::PlatformContext& context, std::ostream& er
 }
 
 int RunScopeCommand(const ScopeOptions& options, std::ostream& out, std::ostream& err) {
-  try {
-    return ScopeRun(options, out, err).Run();
-  } catch (const std::exception& e) {
-    err << "gildex: " << ActionName(options.action) << ": " << Display(e.what()) << "\n";
-    return kBadInput;
-  }
+  return RunReportingFailure(ActionName(options.action), err,
+                             [&]() -> int { return ScopeRun(options, out, err).Run(); });
 }
 
 namespace {

@@ -7,10 +7,14 @@
 #include <iosfwd>
 #include <memory>
 #include <optional>
+#include <ostream>
+#include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "engine/gildex.h"
+#include "platform/cp1252.h"
 #include "platform/dialogs.h"
 #include "session/platform_context.h"
 #include "session/session.h"
@@ -46,6 +50,18 @@ void RequestCancel();
 // an error reported; with --check also: something would change), 2 bad usage or input
 // (nothing written), 3 cancelled (what was done before the cancel is written).
 enum ExitCode : int { kDone = 0, kReported = 1, kBadInput = 2, kCancelled = 3 };
+
+// Runs one command; a failure nothing in it foresaw is said as "gildex: NAME: why" and is bad
+// input, since nothing was written by then.
+template <class Command>
+int RunReportingFailure(std::string_view name, std::ostream& err, Command command) {
+  try {
+    return command();
+  } catch (const std::exception& e) {
+    err << "gildex: " << name << ": " << cp1252::ToDisplay(e.what()) << "\n";
+    return kBadInput;
+  }
+}
 
 // `out` gets the handler's final message and diffs, `err` the progress, questions, problems
 // and the summary line.

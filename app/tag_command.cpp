@@ -160,12 +160,7 @@ int Run(const TagOptions& options, std::ostream& out, std::ostream& err) {
 }  // namespace
 
 int RunTagCommand(const TagOptions& options, std::ostream& out, std::ostream& err) {
-  try {
-    return Run(options, out, err);
-  } catch (const std::exception& e) {
-    err << "gildex: tag: " << Display(e.what()) << "\n";
-    return kBadInput;
-  }
+  return RunReportingFailure("tag", err, [&]() -> int { return Run(options, out, err); });
 }
 
 }  // namespace gildex::app

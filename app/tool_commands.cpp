@@ -120,7 +120,7 @@ int ShowMembers(const FinderOptions& options, std::ostream& out, std::ostream& e
 }  // namespace
 
 int Finder(const FinderOptions& options, std::ostream& out, std::ostream& err) {
-  try {
+  return RunReportingFailure("finder", err, [&]() -> int {
     if (options.show.empty()) {
       if (!options.project.empty() || !options.copy.empty()) {
         err << "gildex: --project and --copy go with --show only\n";
@@ -133,14 +133,11 @@ int Finder(const FinderOptions& options, std::ostream& out, std::ostream& err) {
       return kBadInput;
     }
     return ShowMembers(options, out, err);
-  } catch (const std::exception& e) {
-    err << "gildex: finder: " << Display(e.what()) << "\n";
-    return kBadInput;
-  }
+  });
 }
 
 int Info(const std::string& component, const std::string& project, std::ostream& out, std::ostream& err) {
-  try {
+  return RunReportingFailure("info", err, [&]() -> int {
     ReadSession session(err);
     if (!session.Open(project.empty() ? component : project)) return kBadInput;
     host::VBComponent* found = FindComponent(session.Vbe(), component);
@@ -154,14 +151,11 @@ int Info(const std::string& component, const std::string& project, std::ostream&
     const ComponentInformation info = DescribeComponent(*found, SourceControlStatus(*found, session.Context().env));
     out << Display(FormatComponentInformation(info));
     return kDone;
-  } catch (const std::exception& e) {
-    err << "gildex: info: " << Display(e.what()) << "\n";
-    return kBadInput;
-  }
+  });
 }
 
 int Report(const std::string& project, bool json, std::ostream& out, std::ostream& err) {
-  try {
+  return RunReportingFailure("report", err, [&]() -> int {
     ReadSession session(err);
     if (!session.Open(project)) return kBadInput;
     const auto projects = ReportProcedures(session.Vbe(), session.Context().Engine().CodeBodyStart());
@@ -171,10 +165,7 @@ int Report(const std::string& project, bool json, std::ostream& out, std::ostrea
       out << Display(FormatProcedureReport(projects, true));
     // A member that could not be read is missing from the report.
     return session.Damaged() ? kReported : kDone;
-  } catch (const std::exception& e) {
-    err << "gildex: report: " << Display(e.what()) << "\n";
-    return kBadInput;
-  }
+  });
 }
 
 }  // namespace gildex::app

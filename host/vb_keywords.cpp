@@ -52,12 +52,20 @@ std::string_view Keyword(std::string_view word) {
   return found != by_upper_case.end() && found->first == upper ? found->second : std::string_view();
 }
 
+}  // namespace
+
 bool IsWordChar(char c) {
   const auto u = static_cast<unsigned char>(c);
   return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' || u >= 0x80;
 }
 
-}  // namespace
+std::size_t PastQuoted(std::string_view line, std::size_t at) {
+  const char close = line[at] == '"' ? '"' : ']';
+  std::size_t stop = line.find(close, at + 1);
+  while (close == '"' && stop != std::string_view::npos && stop + 1 < line.size() && line[stop + 1] == '"')
+    stop = line.find('"', stop + 2);
+  return stop == std::string_view::npos ? line.size() : stop + 1;
+}
 
 bool IsKeyword(std::string_view word) { return !Keyword(word).empty(); }
 
@@ -70,13 +78,8 @@ std::string RenderKeywords(std::string_view line) {
     const char c = line[i];
     if (c == '\'') break;  // the comment, as written
     if (c == '"' || c == '[') {
-      // A string literal ("" stands for one quote) or a bracketed name, as written; an
-      // unclosed one runs to the end of the line.
-      const char close = c == '"' ? '"' : ']';
-      std::size_t stop = line.find(close, i + 1);
-      while (close == '"' && stop != std::string_view::npos && stop + 1 < line.size() && line[stop + 1] == '"')
-        stop = line.find('"', stop + 2);
-      i = stop == std::string_view::npos ? line.size() : stop + 1;
+      // A string literal or a bracketed name stays as written.
+      i = PastQuoted(line, i);
       previous_word = {};
       continue;
     }

@@ -14,10 +14,7 @@ using cp1252::EqualsNoCase;
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
-bool IsWordChar(char c) {
-  const auto u = static_cast<unsigned char>(c);
-  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' || u >= 0x80;
-}
+using host::IsWordChar;
 
 // A line ending in " _" goes on in the next one; a comment does too.
 bool IsContinued(std::string_view text) {
@@ -97,12 +94,7 @@ std::vector<ColourSpan> ColourLine(std::string_view line, bool& comment_goes_on)
       return spans;
     }
     if (c == '"' || c == '[') {
-      // A string ("" is one quote) or a bracketed name; an unclosed one runs to the end.
-      const char close = c == '"' ? '"' : ']';
-      std::size_t stop = line.find(close, i + 1);
-      while (close == '"' && stop != std::string_view::npos && stop + 1 < line.size() && line[stop + 1] == '"')
-        stop = line.find('"', stop + 2);
-      i = stop == std::string_view::npos ? line.size() : stop + 1;
+      i = host::PastQuoted(line, i);
       previous = {};
       continue;
     }
