@@ -384,6 +384,9 @@ void MainWindow::RunIdeAction(IdeAction action) {
     case IdeAction::SaveProject:
       bench_.SaveAll();
       break;
+    case IdeAction::SaveProjectAs:
+      bench_.SaveProjectAs();
+      break;
     case IdeAction::RemoveProject:
       bench_.Close();
       break;

@@ -93,6 +93,27 @@ host::SaveResult Workbench::SaveAll() {
   return saved;
 }
 
+bool Workbench::SaveProjectAs() {
+  auto* project = dynamic_cast<host::MemoryProject*>(Vbe().ActiveVBProject());
+  if (project == nullptr) return false;
+  platform::SaveFileDialog dialog;
+  dialog.title = "Save Project As";
+  dialog.filters = {{"Project Files", "*.vbp"}};
+  dialog.default_extension = "vbp";
+  dialog.file_name = project->File().filename().string();
+  dialog.initial_folder = project->Folder().string();
+  const std::string chosen = dialogs_.SaveFileName(dialog);
+  if (chosen.empty()) return false;
+  try {
+    project->SaveAs(chosen);
+    return true;
+  } catch (const std::exception& e) {
+    dialogs_.MsgBox({"The project was not saved as " + chosen + ":\r\n" + e.what(),
+                     platform::vbOKOnly | platform::vbExclamation, std::string(kAppTitle)});
+    return false;
+  }
+}
+
 bool Workbench::HasUnsavedChanges() const { return has_project_ && !session_->Changed().empty(); }
 
 }  // namespace gildex::workbench

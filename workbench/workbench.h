@@ -50,6 +50,10 @@ class Workbench {
   // Writes every changed component; what could not be written is said in one box.
   host::SaveResult SaveAll();
   bool HasUnsavedChanges() const;
+  // File > Save Project As...: asks for a new project file name (in the project's folder, as
+  // VB6 keeps its members beside it) and writes the project and its changed members there.
+  // False when the user cancelled or the write failed (said in a box).
+  bool SaveProjectAs();
 
   host::MemoryVBE& Vbe() { return session_->Vbe(); }
   session::Session& Session() { return *session_; }
