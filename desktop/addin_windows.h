@@ -10,6 +10,7 @@
 #include "desktop/control_template_window.h"
 #include "desktop/converter_window.h"
 #include "desktop/function_finder_window.h"
+#include "desktop/options_window.h"
 #include "desktop/splash_window.h"
 #include "desktop/todo_window.h"
 #include "workbench/workbench.h"
@@ -37,6 +38,7 @@ class AddInWindows {
   ControlTemplateWindow& ControlTemplates() { return *control_templates_; }
   // Opened by the options dialog's "customise..." button.
   CopyOptionsWindow& CopyOptions() { return copy_options_; }
+  OptionsWindow& Options() { return *options_; }
 
  private:
   workbench::Workbench& Bench();
@@ -50,6 +52,7 @@ class AddInWindows {
   std::unique_ptr<ToDoWindow> todo_;
   std::unique_ptr<ControlTemplateWindow> control_templates_;
   CopyOptionsWindow copy_options_;
+  std::unique_ptr<OptionsWindow> options_;
 };
 
 }  // namespace gildex::desktop
