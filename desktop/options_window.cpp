@@ -187,6 +187,8 @@ void OptionsWindow::Build() {
   auto* layout = new QVBoxLayout(this);
   auto* tabs = new QTabWidget(this);
   tabs->setObjectName("tabOptions");
+  // Every tab in sight, as the add-in's tab strip shows them.
+  tabs->setUsesScrollButtons(false);
   widgets_["tabOptions"] = tabs;
   for (int page = 0; page < kPages; ++page) {
     QWidget* widget = BuildPage(page);
@@ -206,7 +208,7 @@ void OptionsWindow::Build() {
     buttons->addWidget(button);
   }
   layout->addLayout(buttons);
-  resize(640, 470);
+  resize(std::max(640, sizeHint().width()), 480);
 }
 
 QWidget* OptionsWindow::BuildPage(int page) {

@@ -288,7 +288,7 @@ bool OptionsShots(MainWindow& window, AddInWindows& tools, const QString& folder
     for (int page = 0; page < tabs->count(); ++page) {
       tabs->setCurrentIndex(page);
       if (page == 4 && options.Form() != nullptr) {
-        options.Form()->Editor().tvwTemplates_NodeClick("Standard");
+        options.Form()->Editor().tvwTemplates_MouseDown(vbLeftButton, "Standard");
         options.Refresh();
       }
       const QString name = tabs->tabText(page).remove('.').toLower().replace(' ', '-');
@@ -302,7 +302,10 @@ bool OptionsShots(MainWindow& window, AddInWindows& tools, const QString& folder
     modal->findChild<QPushButton*>("cmdCancel")->click();
   });
   window.Bench().Session().Connection().hWndToolbarOptions_Click();
-  return saved == 8;
+  // The dialog loaded the stored settings again: this run's template choice is made anew.
+  session::Overrides overrides;
+  overrides.template_name = "Standard";
+  return window.Bench().Session().ApplyOverrides(overrides, true).empty() && saved == 8;
 }
 
 bool ToDoShot(AddInWindows& tools, const QString& folder) {
