@@ -14,7 +14,10 @@ AddInWindows::AddInWindows(platform::Dialogs& dialogs)
                                             [this]() -> Progress& { return Bench().Session().Shared().Messages(); })),
       todo_(std::make_unique<ToDoWindow>(dialogs)),
       control_templates_(
-          std::make_unique<ControlTemplateWindow>([this]() -> ErrorReport& { return Bench().Context().report; })) {}
+          std::make_unique<ControlTemplateWindow>([this]() -> ErrorReport& { return Bench().Context().report; })),
+      options_(std::make_unique<OptionsWindow>([this]() -> session::Session& { return Bench().Session(); },
+                                               [this] { return Bench().SessionNumber(); },
+                                               function_finder_->Clipboard(), copy_options_)) {}
 
 AddInWindows::~AddInWindows() = default;
 
@@ -36,6 +39,7 @@ workbench::AddInWindows AddInWindows::Windows() {
   views.control_templates = control_templates_.get();
   views.insert_wizard = wizard_.get();
   views.advanced_template = &procedure_templates_;
+  views.options_dialog = options_.get();
   return {ProgressWindowFactory(), views};
 }
 

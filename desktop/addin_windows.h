@@ -12,6 +12,7 @@
 #include "desktop/function_finder_window.h"
 #include "desktop/insert_wizard_window.h"
 #include "desktop/procedure_templates_window.h"
+#include "desktop/options_window.h"
 #include "desktop/splash_window.h"
 #include "desktop/todo_window.h"
 #include "workbench/workbench.h"
@@ -40,6 +41,7 @@ class AddInWindows {
   InsertWizardWindow& Wizard() { return *wizard_; }
   // Opened by the options dialog's "customise..." button.
   CopyOptionsWindow& CopyOptions() { return copy_options_; }
+  OptionsWindow& Options() { return *options_; }
 
  private:
   workbench::Workbench& Bench();
@@ -55,6 +57,7 @@ class AddInWindows {
   CopyOptionsWindow copy_options_;
   std::unique_ptr<InsertWizardWindow> wizard_ = std::make_unique<InsertWizardWindow>();
   ProcedureTemplatesWindow procedure_templates_;
+  std::unique_ptr<OptionsWindow> options_;
 };
 
 }  // namespace gildex::desktop

@@ -14,6 +14,7 @@
 #include <QToolButton>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
@@ -283,6 +284,35 @@ bool CopyOptionsShot(MainWindow& window, AddInWindows& tools, const QString& fol
   return SaveModal("frmCopyOptions", "cmdClose", folder, "copy-options", [&] { tools.CopyOptions().ShowModal(form); });
 }
 
+// One picture a page of the options dialog, the template editor showing Standard.
+bool OptionsShots(MainWindow& window, AddInWindows& tools, const QString& folder) {
+  int saved = 0;
+  WhenModal("frmOptions", [&](QWidget* modal) {
+    OptionsWindow& options = tools.Options();
+    auto* tabs = modal->findChild<QTabWidget*>("tabOptions");
+    for (int page = 0; page < tabs->count(); ++page) {
+      tabs->setCurrentIndex(page);
+      if (page == 4 && options.Form() != nullptr) {
+        options.Form()->Editor().tvwTemplates_MouseDown(vbLeftButton, "Standard");
+        options.Refresh();
+      }
+      const QString name = tabs->tabText(page).remove('.').toLower().replace(' ', '-');
+      saved += Save(modal, folder, QString("options-%1-%2").arg(page + 1).arg(name));
+    }
+    // Without a stored default template, closing asks first.
+    if (window.Bench().Session().Shared().Engine().DefaultTemplate().empty())
+      WhenModal("MsgBox", [](QWidget* box) {
+        if (auto* message = qobject_cast<QMessageBox*>(box)) message->button(QMessageBox::Yes)->click();
+      });
+    modal->findChild<QPushButton*>("cmdCancel")->click();
+  });
+  window.Bench().Session().Connection().hWndToolbarOptions_Click();
+  // The dialog loaded the stored settings again: this run's template choice is made anew.
+  session::Overrides overrides;
+  overrides.template_name = "Standard";
+  return window.Bench().Session().ApplyOverrides(overrides, true).empty() && saved == 8;
+}
+
 bool ToDoShot(AddInWindows& tools, const QString& folder) {
   // A list of its own beside no project of the user's.
   QTemporaryDir scratch;
@@ -380,6 +410,7 @@ int TakeToolWindowShots(MainWindow& window, AddInWindows& tools, const QString& 
   failed += !ToDoShot(tools, folder);
   failed += !WizardShots(window, tools, folder);
   failed += !ProcedureTemplatesShot(window, folder);
+  failed += !OptionsShots(window, tools, folder);
   failed += !InsertModeShot(window, folder);
   failed += !ProgressShot(window, folder);
   return failed;

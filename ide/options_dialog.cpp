@@ -147,11 +147,12 @@ const OptionsControl* FindOptionsControl(std::string_view control) {
   return nullptr;
 }
 
-frmOptions::frmOptions(AddIn& add_in, OptionsView* view, platform::Clipboard& clipboard)
+frmOptions::frmOptions(AddIn& add_in, OptionsView* view, platform::Clipboard& clipboard, Connect* connect)
     : add_in_(add_in),
       engine_(add_in.Engine()),
       report_(add_in.Report()),
       view_(view),
+      connect_(connect),
       controls_([] {
         std::map<std::string, DialogControl, std::less<>> controls;
         for (const OptionsControl& row : kControlTable) controls[std::string(row.control)].text = row.caption;
@@ -416,9 +417,8 @@ void frmOptions::cmdCopyCustom_Click() {
 }
 
 void frmOptions::cmdAdvanced_Click() {
-  if (view_ != nullptr && view_->ShowProcedureTemplates()) return;
-  report_.Dialogs().MsgBox({"The per-procedure template window is not available in this program.",
-                            platform::vbExclamation, std::string(kAppTitle)});
+  // The connection owns the window (and says when this host has none).
+  if (connect_ != nullptr) connect_->cmdAdvanced_Click();
 }
 
 bool frmOptions::rtfLogger_KeyDown(int key_code, std::size_t sel_start, std::size_t sel_length) {
@@ -588,7 +588,7 @@ bool frmOptions::cmdCancel_Click() {
 }
 
 void OptionsDialog::ShowOptions() {
-  if (!form_) form_ = std::make_unique<frmOptions>(add_in_, view_, clipboard_);
+  if (!form_) form_ = std::make_unique<frmOptions>(add_in_, view_, clipboard_, connect_);
   form_->Display(form_->Shown());
 }
 

@@ -109,14 +109,13 @@ class OptionsView : public TemplateEditorView {
   virtual void ShowCopyOptions(frmCopyOptions& form) = 0;
   // The shell's "open" verb on a web address or "mailto:" address.
   virtual void ShellOpen(const std::string& target) = 0;
-  // The per-procedure template window; false when this host has none.
-  virtual bool ShowProcedureTemplates() { return false; }
 };
 
 class frmOptions {
  public:
   // `view` may be null: the model then only keeps its state (tests, scripted sessions).
-  frmOptions(AddIn& add_in, OptionsView* view, platform::Clipboard& clipboard);
+  // `connect` opens the per-procedure template window for "&Advanced.."; null: no button acts.
+  frmOptions(AddIn& add_in, OptionsView* view, platform::Clipboard& clipboard, Connect* connect = nullptr);
   // The pages' models call back into this object.
   frmOptions(const frmOptions&) = delete;
   frmOptions& operator=(const frmOptions&) = delete;
@@ -179,6 +178,7 @@ class frmOptions {
   CGildex& engine_;
   ErrorReport& report_;
   OptionsView* view_;
+  Connect* connect_;
   std::map<std::string, DialogControl, std::less<>> controls_;
   std::string pending_insert_into_;
   bool shown_ = false;
@@ -191,8 +191,8 @@ class frmOptions {
 // opening. A host program hands this to Connect as its options dialog.
 class OptionsDialog : public OptionsDialogView {
  public:
-  OptionsDialog(AddIn& add_in, OptionsView* view, platform::Clipboard& clipboard)
-      : add_in_(add_in), view_(view), clipboard_(clipboard) {}
+  OptionsDialog(AddIn& add_in, OptionsView* view, platform::Clipboard& clipboard, Connect* connect = nullptr)
+      : add_in_(add_in), view_(view), clipboard_(clipboard), connect_(connect) {}
   void ShowOptions() override;
   // The form once it was opened; null before.
   frmOptions* Form() { return form_.get(); }
@@ -201,6 +201,7 @@ class OptionsDialog : public OptionsDialogView {
   AddIn& add_in_;
   OptionsView* view_;
   platform::Clipboard& clipboard_;
+  Connect* connect_;
   std::unique_ptr<frmOptions> form_;
 };
 
