@@ -108,6 +108,13 @@ MainWindow::MainWindow(workbench::Workbench& bench, platform::Dialogs& dialogs) 
   Refresh();
 }
 
+MainWindow::~MainWindow() {
+  // Qt closes the workspace's windows while it takes this one apart, and closing one activates
+  // another: nothing of this half-destroyed window may answer those signals.
+  workspace_->disconnect();
+  disconnect();
+}
+
 bool MainWindow::OpenProject(const std::filesystem::path& file) {
   // The windows keep drawing while a large project loads, but take no clicks on it.
   setEnabled(false);

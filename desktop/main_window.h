@@ -30,6 +30,7 @@ class MainWindow : public QMainWindow {
   // `dialogs` answers the IDE's boxes: the Qt ones (boxes are then owned by this window), or
   // any other, such as a test's scripted answers.
   MainWindow(workbench::Workbench& bench, platform::Dialogs& dialogs);
+  ~MainWindow() override;
 
   // Opens a project, group or file; a problem is shown in a box. False when it did not open.
   bool OpenProject(const std::filesystem::path& file);

@@ -28,9 +28,10 @@ host::CommandBarControl* Entry(host::MemoryVBE& vbe, const std::string& bar, con
 TEST(WorkbenchTest, SampleProjectThroughExplorerMenusAndClose) {
   testing::SampleProject sample;
   platform::ScriptedDialogs dialogs;
-  Workbench bench(dialogs, false, {});
+  // What the progress windows draw outlives the workbench, whose disconnection closes them.
   std::vector<std::string> drawn;
   std::string fail_in;
+  Workbench bench(dialogs, false, {});
   bench.SetAddInWindows({[&](clsMessages&) { return std::make_unique<testing::RecordingView>(drawn, fail_in); }, {}});
   ASSERT_EQ(bench.ConnectAddIn(), "");
   ASSERT_EQ(bench.Open(sample.Project()), "");
