@@ -64,17 +64,14 @@ int Run(const PrefixCommandOptions& options, std::ostream& out, std::ostream& er
   if (outcome.errors_reported > 0) return fail(kReported, "nothing was written because of the error reported above");
 
   const long changed_files = static_cast<long>(s.Changed().size());
-  long files = changed_files;
-  if (options.dry_run) {
-    PrintDiff(s, options.project, out, console);
-  } else if (!options.check) {
-    const host::SaveResult saved = s.Save();
-    if (!saved.error.empty()) return fail(kBadInput, saved.error);
-    for (const host::LoadProblem& skipped : saved.skipped) console.Problem(skipped.file + ": " + skipped.message);
-    files = static_cast<long>(saved.written.size());
-    if (!console.Mode().terminal || console.Mode().verbose)
-      for (const std::string& file : saved.written) console.Line("wrote " + file);
-  }
+  std::string save_error;
+  std::vector<std::string> written_files;
+  const std::optional<long> written =
+      WriteChanges(s, options.project, options.dry_run, options.check, out, console, save_error, &written_files);
+  if (!written) return fail(kBadInput, save_error);
+  const long files = *written;
+  if (!console.Mode().terminal || console.Mode().verbose)
+    for (const std::string& file : written_files) console.Line("wrote " + file);
   s.Disconnect();
   console.Line("gildex: " + PrefixSummaryLine(static_cast<long>(outcome.prefixed.size()),
                                               static_cast<long>(outcome.references.size()), options.references,

@@ -201,6 +201,22 @@ platform::MsgBoxResult ConsoleDialogs::MsgBox(const platform::MessageBox& box) {
 
 // What the save would write, as one diff of the bytes on disk against the bytes it would
 // write, passed to standard output untouched so that it applies.
+std::optional<long> WriteChanges(session::Session& session, const std::string& project, bool dry_run, bool check,
+                                 std::ostream& out, Console& console, std::string& error,
+                                 std::vector<std::string>* written) {
+  const long changed_files = static_cast<long>(session.Changed().size());
+  if (dry_run) PrintDiff(session, project, out, console);
+  if (dry_run || check) return changed_files;
+  const host::SaveResult saved = session.Save();
+  if (!saved.error.empty()) {
+    error = saved.error;
+    return std::nullopt;
+  }
+  for (const host::LoadProblem& skipped : saved.skipped) console.Problem(skipped.file + ": " + skipped.message);
+  if (written != nullptr) *written = saved.written;
+  return static_cast<long>(saved.written.size());
+}
+
 void PrintDiff(session::Session& session, const std::string& project, std::ostream& out, Console& console) {
   std::vector<host::MemoryComponent*> changed;
   std::vector<std::filesystem::path> files;

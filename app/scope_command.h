@@ -88,6 +88,13 @@ class ConsoleDialogs : public platform::Dialogs {
 // would write, on `out` untouched so that it applies; `project` is the file the run was
 // given. Files that cannot be written are problems on `console`.
 void PrintDiff(session::Session& session, const std::string& project, std::ostream& out, Console& console);
+// The end of a command that changed components: a dry run prints the diff, --check writes
+// nothing, else the changed files are saved (skipped ones are problems on `console`). Returns
+// the number of files written (or that would be), or nothing with `error` set when the save
+// wrote nothing.
+std::optional<long> WriteChanges(session::Session& session, const std::string& project, bool dry_run, bool check,
+                                 std::ostream& out, Console& console, std::string& error,
+                                 std::vector<std::string>* written = nullptr);
 
 // The dialogs of a run: a person's at a terminal unless `forced` (--yes, --no) answers every
 // Yes/No question; without a terminal each question's default answer, printed with the question.

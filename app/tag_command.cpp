@@ -135,15 +135,10 @@ int Run(const TagOptions& options, std::ostream& out, std::ostream& err) {
   if (listing) return kDone;
 
   const long changed_files = static_cast<long>(s.Changed().size());
-  long files = changed_files;
-  if (options.dry_run) {
-    PrintDiff(s, options.project, out, console);
-  } else if (!options.check) {
-    const host::SaveResult saved = s.Save();
-    if (!saved.error.empty()) return fail(kReported, saved.error);
-    for (const host::LoadProblem& skipped : saved.skipped) console.Problem(skipped.file + ": " + skipped.message);
-    files = static_cast<long>(saved.written.size());
-  }
+  std::string save_error;
+  const std::optional<long> written = WriteChanges(s, options.project, options.dry_run, options.check, out, console, save_error);
+  if (!written) return fail(kReported, save_error);
+  const long files = *written;
   s.Disconnect();
   std::string done;
   if (window.Tagged() > 0)
