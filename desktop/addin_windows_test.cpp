@@ -23,6 +23,7 @@
 #include <filesystem>
 #include <functional>
 
+#include "desktop/desktop_test.h"
 #include "desktop/drive.h"
 #include "desktop/main_window.h"
 #include "desktop/text.h"
@@ -81,13 +82,6 @@ struct Rig {
   workbench::Workbench bench{dialogs, false, [] { QApplication::processEvents(); }};
   MainWindow window{bench, qt_dialogs};
 };
-
-template <class T>
-T* Child(QWidget* window, const char* name) {
-  T* child = window->findChild<T*>(name);
-  EXPECT_NE(child, nullptr) << name;
-  return child;
-}
 
 QWidget* TopLevel(const QString& name) {
   for (QWidget* widget : QApplication::topLevelWidgets())

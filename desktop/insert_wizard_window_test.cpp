@@ -12,6 +12,7 @@
 #include <map>
 
 #include "desktop/addin_windows.h"
+#include "desktop/desktop_test.h"
 #include "desktop/drive.h"
 #include "desktop/main_window.h"
 #include "desktop/text.h"
@@ -48,13 +49,6 @@ struct Rig {
   workbench::Workbench bench{dialogs, false, [] { QApplication::processEvents(); }};
   MainWindow window{bench, qt_dialogs};
 };
-
-template <class T>
-T* Child(QWidget* window, const char* name) {
-  T* child = window->findChild<T*>(name);
-  EXPECT_NE(child, nullptr) << name;
-  return child;
-}
 
 QTreeWidgetItem* Item(QTreeWidget* tree, const QString& text) {
   const auto found = tree->findItems(text, Qt::MatchExactly | Qt::MatchRecursive);
