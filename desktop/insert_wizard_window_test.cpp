@@ -7,10 +7,12 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QStackedWidget>
+#include <QTabWidget>
 #include <QTest>
 #include <QTreeWidget>
 #include <map>
 
+#include "app/command_line_test.h"
 #include "desktop/addin_windows.h"
 #include "desktop/desktop_test.h"
 #include "desktop/drive.h"
@@ -27,6 +29,8 @@ struct Rig {
   Rig() {
     tools.Attach(bench);
     bench.SetAddInWindows(tools.Windows());
+    // Stored, so that the options dialog, which reloads the settings, keeps it.
+    EXPECT_EQ(app::RunGildex({"templates", "default", "Standard"}).code, 0);
     window.ConnectAddIn();
     window.OpenProject(sample.Project());
     session::Overrides overrides;
@@ -149,30 +153,46 @@ TEST(InsertWizardWindowTest, WizardTreatsTheCheckedComponentsAndTheProcedureWind
   EXPECT_EQ(rig.dialogs.Asked()[1].prompt, frmWizard::kCancelQuestion);
   EXPECT_EQ(rig.Code(), after);
 
-  // The per-procedure window on clsCustomer: two members ticked and applied.
+  // The per-procedure window, from the options dialog's "&Advanced.." button once "Selected
+  // Routines" is chosen: two members of clsCustomer ticked and applied.
   const std::string tag = " ' GX2/" + rig.bench.Session().Shared().Engine().DefaultTemplate();
   bool acted = false;
-  WhenModal("frmAdvancedTemplate", [&](QWidget* window) {
-    acted = true;
-    EXPECT_EQ(window->windowTitle(), "Advanced Template Options");
-    auto* projects = Child<QTreeWidget>(window, "tvwVBProjects");
-    auto* members = Child<QTreeWidget>(window, "lvwMembers");
-    auto* apply = Child<QPushButton>(window, "cmdApply");
-    ClickRow(projects, Item(projects, "clsCustomer"));
-    ASSERT_GE(members->topLevelItemCount(), 3);
-    EXPECT_FALSE(apply->isEnabled());
-    for (int row : {0, 2}) TickRow(members, members->topLevelItem(row));
-    EXPECT_TRUE(apply->isEnabled());
-    QTest::mouseClick(apply, Qt::LeftButton);
-    EXPECT_FALSE(apply->isEnabled());
-    for (int row : {0, 1, 2}) {
-      EXPECT_EQ(members->topLevelItem(row)->checkState(0) == Qt::Checked, row != 1);
-      EXPECT_EQ(members->topLevelItem(row)->text(2).isEmpty(), row == 1);
-    }
-    QTest::mouseClick(Child<QPushButton>(window, "Command1"), Qt::LeftButton);
+  WhenModal("frmOptions", [&](QWidget* options) {
+    Child<QTabWidget>(options, "tabOptions")->setCurrentIndex(5);
+    auto* advanced = Child<QPushButton>(options, "cmdAdvanced");
+    EXPECT_FALSE(advanced->isEnabled());
+    auto* insert_into = Child<QComboBox>(options, "cboInsertOpts");
+    insert_into->setFocus();
+    QTest::keyClick(insert_into, Qt::Key_End);
+    EXPECT_EQ(insert_into->currentText(), "Selected Routines");
+    EXPECT_TRUE(advanced->isEnabled());
+    WhenModal("frmAdvancedTemplate", [&](QWidget* window) {
+      acted = true;
+      EXPECT_EQ(window->windowTitle(), "Advanced Template Options");
+      auto* projects = Child<QTreeWidget>(window, "tvwVBProjects");
+      auto* members = Child<QTreeWidget>(window, "lvwMembers");
+      auto* apply = Child<QPushButton>(window, "cmdApply");
+      EXPECT_EQ(projects->topLevelItem(0)->text(0), "Orders");
+      EXPECT_EQ(projects->topLevelItem(0)->childCount(), static_cast<int>(before.size()));
+      ClickRow(projects, Item(projects, "clsCustomer"));
+      ASSERT_GE(members->topLevelItemCount(), 3);
+      EXPECT_FALSE(apply->isEnabled());
+      for (int row : {0, 2}) TickRow(members, members->topLevelItem(row));
+      EXPECT_TRUE(apply->isEnabled());
+      QTest::mouseClick(apply, Qt::LeftButton);
+      EXPECT_FALSE(apply->isEnabled());
+      for (int row : {0, 1, 2}) {
+        EXPECT_EQ(members->topLevelItem(row)->checkState(0) == Qt::Checked, row != 1);
+        EXPECT_EQ(members->topLevelItem(row)->text(2).isEmpty(), row == 1);
+      }
+      QTest::mouseClick(Child<QPushButton>(window, "Command1"), Qt::LeftButton);
+    });
+    QTest::mouseClick(advanced, Qt::LeftButton);
+    QTest::mouseClick(Child<QPushButton>(options, "cmdCancel"), Qt::LeftButton);
   });
-  rig.bench.Session().Connection().cmdAdvanced_Click();
+  ASSERT_TRUE(ClickEntry(rig.window.Bars(), rig.bench.Vbe().Bars(), kToolbarName, {"Gildex Options"}));
   EXPECT_TRUE(acted);
+  EXPECT_FALSE(rig.tools.Options().isVisible());
   const std::string customer = rig.Code().at("clsCustomer");
   std::size_t tags = 0;
   for (std::size_t at = customer.find(tag); at != std::string::npos; at = customer.find(tag, at + 1)) ++tags;

@@ -58,6 +58,8 @@ int main(int argc, char** argv) {
   const bool shooting = parser.isSet(screenshots);
   if (shooting && project.isEmpty()) project = SampleProject();
 
+  const std::unique_ptr<QTemporaryDir> scratch_home =
+      shooting ? gildex::desktop::UseScratchProgramFolder() : nullptr;
   gildex::desktop::QtDialogs dialogs;
   gildex::desktop::AddInWindows tool_windows(dialogs);
   // Screenshots change nothing of the user's: the add-in keeps no list and no folder then.

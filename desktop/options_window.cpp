@@ -183,6 +183,12 @@ void OptionsWindow::ShowOptions() {
   dialog_->ShowOptions();
 }
 
+void OptionsWindow::ShowOptionsToChooseTemplate() {
+  start_page_ = kTemplateEditorPage;
+  ShowOptions();
+  start_page_ = -1;
+}
+
 void OptionsWindow::Build() {
   auto* layout = new QVBoxLayout(this);
   auto* tabs = new QTabWidget(this);
@@ -208,7 +214,9 @@ void OptionsWindow::Build() {
     buttons->addWidget(button);
   }
   layout->addLayout(buttons);
-  resize(std::max(640, sizeHint().width()), 480);
+  // Tall enough for a shipped footer (nine lines and the scroll bar its long line needs) to
+  // show whole beside a header of the same height.
+  resize(std::max(640, sizeHint().width()), 540);
 }
 
 QWidget* OptionsWindow::BuildPage(int page) {
@@ -773,6 +781,8 @@ void OptionsWindow::DrawTree() {
 }
 
 void OptionsWindow::ShowDialog() {
+  // The model opens on the first page; the window takes the user where the reason to open is.
+  if (start_page_ >= 0 && Form() != nullptr) Form()->tabOptions_Click(start_page_);
   Draw();
   exec();
 }

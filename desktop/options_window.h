@@ -27,6 +27,9 @@ class OptionsWindow : public QDialog, public OptionsView, public OptionsDialogVi
 
   // OptionsDialogView: the add-in's options commands.
   void ShowOptions() override;
+  // Opens on the template editor, where the user picks the default template.
+  void ShowOptionsToChooseTemplate() override;
+  static constexpr int kTemplateEditorPage = 4;
   // The model of the dialog once it was opened in this session; null before.
   frmOptions* Form();
 
@@ -65,6 +68,7 @@ class OptionsWindow : public QDialog, public OptionsView, public OptionsDialogVi
   CopyOptionsView& copy_options_;
   std::unique_ptr<gildex::OptionsDialog> dialog_;
   int dialog_session_ = -1;
+  int start_page_ = -1;  // the page the next showing opens on instead of the first; -1: none
   std::map<std::string, QWidget*> widgets_;
   // Set while the window itself changes its widgets, so that their change signals are not
   // taken for the user's.

@@ -1,23 +1,28 @@
-// The options dialog on a scratch program folder: a setting applied reaches the registry file,
-// a footer edited reaches its template file, a prefix row reaches pfx.dat, and Validate says
-// what is wrong with a script.
+// The options dialog on a scratch program folder and a scratch copy of the sample project,
+// driven through its widgets from the IDE's toolbar.
 #include "desktop/options_window.h"
 
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
 #include <QTextEdit>
+#include <QTimer>
 #include <QTreeWidget>
 #include <filesystem>
+#include <map>
 
 #include "app/command_line_test.h"
 #include "desktop/addin_windows.h"
+#include "desktop/desktop_test.h"
 #include "desktop/drive.h"
 #include "desktop/main_window.h"
+#include "ide/connect.h"
 #include "platform/test_files.h"
 #include "session/sample_project_test.h"
 
@@ -27,7 +32,7 @@ namespace {
 namespace fs = std::filesystem;
 using app::RunGildex;
 
-// A program folder of its own, so that Apply writes no shipped file; Standard is the default.
+// A program folder of its own, so that Apply writes no shipped file. No template is chosen.
 struct Home {
   explicit Home(const fs::path& dir) : path(dir / "home") {
     fs::create_directories(path);
@@ -36,13 +41,57 @@ struct Home {
     for (const auto& entry : fs::recursive_directory_iterator(path))
       fs::permissions(entry.path(), fs::perms::owner_write, fs::perm_options::add);
     env.emplace("GILDEX_HOME", path.string());
-    EXPECT_EQ(RunGildex({"templates", "default", "Standard"}).code, 0);
   }
   fs::path path;
   std::optional<platform::testing::ScopedEnv> env;
 };
 
-TEST(OptionsWindowTest, AppliesSettingsSavesTemplatesPrefixesAndChecksScripts) {
+// Right-clicks the template tree's node `node` and picks `entry` of the menu that comes up;
+// false when the menu had no such entry enabled.
+bool ChooseFromTemplateMenu(QTreeWidget* tree, const QString& node, const QString& entry) {
+  const auto found = tree->findItems(node, Qt::MatchExactly | Qt::MatchRecursive);
+  if (found.size() != 1) return false;
+  bool chosen = false;
+  QTimer chooser;
+  QObject::connect(&chooser, &QTimer::timeout, [&] {
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    if (menu == nullptr) return;
+    chooser.stop();
+    for (QAction* action : menu->actions())
+      if (action->text() == entry && action->isEnabled()) {
+        QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
+        chosen = true;
+        return;
+      }
+    menu->close();
+  });
+  chooser.start(10);
+  QTest::mouseClick(tree->viewport(), Qt::RightButton, {}, tree->visualItemRect(found.front()).center());
+  return chosen;
+}
+
+// Each code module's text by component name.
+std::map<std::string, std::string> Code(workbench::Workbench& bench) {
+  std::map<std::string, std::string> code;
+  host::VBProject& project = bench.Vbe().Project(1);
+  for (int i = 1; i <= project.ComponentCount(); ++i)
+    if (host::CodeModule* module = project.Component(i).Code())
+      code[project.Component(i).Name()] = module->Lines(1, module->CountOfLines());
+  return code;
+}
+
+std::size_t Count(const std::string& text, const std::string& what) {
+  std::size_t count = 0;
+  for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++count;
+  return count;
+}
+
+// From no template chosen to a project whose inserted blocks follow an edited footer: the
+// insert sends the user to the options dialog, where a template is made the default; a footer
+// saved with the update answered Yes reaches every inserted block and, saved, the files.
+// Along the way: a setting applied reaches the registry file, a prefix row reaches pfx.dat,
+// and Validate says what is wrong with a script.
+TEST(OptionsWindowTest, ChoosesTemplateAppliesSettingsUpdatesTheProjectsBlocksAndChecksScripts) {
   testing::SampleProject sample;
   Home home(sample.dir.Path());
   platform::ScriptedDialogs dialogs;
@@ -54,7 +103,46 @@ TEST(OptionsWindowTest, AppliesSettingsSavesTemplatesPrefixesAndChecksScripts) {
   MainWindow window{bench, qt_dialogs};
   window.ConnectAddIn();
   window.OpenProject(sample.Project());
+  const std::map<std::string, std::string> before = Code(bench);
+  const auto insert = [&] {
+    ASSERT_TRUE(ClickEntry(window.Bars(), bench.Vbe().Bars(), kToolbarName, {"Insert Gildex Handler"}));
+  };
+
+  // No template: the insert says so, changes nothing and opens the dialog on the template
+  // editor, where the user makes Standard the default, has the blocks marked (which later
+  // updates find them by) and applies.
+  bool chosen = false;
+  WhenModal("frmOptions", [&](QWidget* modal) {
+    auto* tabs = Child<QTabWidget>(modal, "tabOptions");
+    EXPECT_EQ(tabs->tabText(tabs->currentIndex()), "Template Editor");
+    auto* apply = Child<QPushButton>(modal, "cmdApply");
+    EXPECT_FALSE(apply->isEnabled());
+    chosen = ChooseFromTemplateMenu(Child<QTreeWidget>(modal, "tvwTemplates"), "Standard", "Set as D&efault");
+    EXPECT_TRUE(apply->isEnabled());
+    tabs->setCurrentIndex(0);
+    auto* body = Child<QCheckBox>(modal, "chkBodyText");
+    QTest::mouseClick(body, Qt::LeftButton, {}, QPoint(8, body->height() / 2));
+    EXPECT_TRUE(body->isChecked());
+    QTest::mouseClick(apply, Qt::LeftButton);
+    QTest::mouseClick(Child<QPushButton>(modal, "cmdCancel"), Qt::LeftButton);
+  });
+  insert();
+  ASSERT_TRUE(chosen);
+  EXPECT_FALSE(tools.Options().isVisible());
+  ASSERT_EQ(dialogs.Asked().size(), 1u);
+  EXPECT_EQ(dialogs.Asked()[0].prompt, "Please select a template to use before continuing");
+  EXPECT_EQ(Code(bench), before);
+  EXPECT_NE(RunGildex({"options", "get", "DefaultTemplate"}).out.find("Standard"), std::string::npos);
   const std::string body_code_before = RunGildex({"options", "get", "BodyCode"}).out;
+  EXPECT_NE(body_code_before.find("True"), std::string::npos) << body_code_before;
+  // Run again, the insert goes ahead with the template chosen.
+  insert();
+  std::map<std::string, std::string> inserted = Code(bench);
+  EXPECT_NE(inserted, before);
+  const std::string end_marker = bench.Session().Engine().CodeBodyEnd() + " (Standard)\r\n";
+  std::size_t blocks = 0;
+  for (const auto& [name, code] : inserted) blocks += Count(code, end_marker);
+  ASSERT_GT(blocks, 5u);
 
   bool ran = false;
   WhenModal("frmOptions", [&](QWidget* modal) {
@@ -62,30 +150,40 @@ TEST(OptionsWindowTest, AppliesSettingsSavesTemplatesPrefixesAndChecksScripts) {
     auto* options = static_cast<OptionsWindow*>(modal);
     auto* apply = modal->findChild<QPushButton*>("cmdApply");
     auto* tabs = modal->findChild<QTabWidget*>("tabOptions");
+    EXPECT_EQ(tabs->currentIndex(), 0);
     EXPECT_FALSE(apply->isEnabled());
 
-    // A check box, applied: the registry file and the command line see it.
-    auto* body = modal->findChild<QCheckBox*>("chkBodyText");
-    const bool was = body->isChecked();
-    QTest::mouseClick(body, Qt::LeftButton, {}, QPoint(8, body->height() / 2));
-    EXPECT_TRUE(apply->isEnabled());
-    apply->click();
-    EXPECT_FALSE(apply->isEnabled());
-    const std::string body_code_after = RunGildex({"options", "get", "BodyCode"}).out;
-    EXPECT_NE(body_code_after, body_code_before);
-    EXPECT_EQ(body_code_after.find("True") != std::string::npos, !was) << body_code_after;
-
-    // The Standard footer, typed into and saved by Apply (no update of the project's blocks).
+    // The Standard footer, typed into and saved by Apply, which asks whether the project's
+    // blocks should follow: yes, so every inserted footer ends with the new line.
     tabs->setCurrentIndex(4);
     auto* footer = modal->findChild<QTextEdit*>("rtfFooter");
     EXPECT_TRUE(footer->toPlainText().contains("Err"));
     footer->setFocus();
     footer->moveCursor(QTextCursor::End);
     QTest::keyClicks(footer, "'edited");
-    dialogs.Answer(platform::vbNo);
+    dialogs.Answer(platform::vbYes);
     apply->click();
+    EXPECT_EQ(dialogs.Asked().back().prompt, "Do you wish to change all inserted templates in the current project?");
     const std::string ftr = platform::testing::ReadBytes(home.path / "Templates" / "Standard.ftr");
     EXPECT_TRUE(ftr.ends_with("'edited")) << ftr;
+    // Each block marked before has the new footer in place of the old one (the update also
+    // treats procedures that trap errors themselves, which the insert had passed over).
+    for (const auto& [name, code] : Code(bench)) {
+      SCOPED_TRACE(name);
+      EXPECT_GE(Count(code, end_marker), Count(inserted.at(name), end_marker));
+      EXPECT_EQ(Count(code, "'edited\r\n"), Count(code, end_marker)) << code;
+    }
+
+    // A check box cleared, applied: the registry file and the command line see it.
+    tabs->setCurrentIndex(0);
+    auto* body = modal->findChild<QCheckBox*>("chkBodyText");
+    EXPECT_TRUE(body->isChecked());
+    QTest::mouseClick(body, Qt::LeftButton, {}, QPoint(8, body->height() / 2));
+    EXPECT_TRUE(apply->isEnabled());
+    apply->click();
+    EXPECT_FALSE(apply->isEnabled());
+    const std::string body_code_after = RunGildex({"options", "get", "BodyCode"}).out;
+    EXPECT_NE(body_code_after.find("False"), std::string::npos) << body_code_after;
 
     // A prefix row, listed and written with the table.
     tabs->setCurrentIndex(3);
@@ -114,6 +212,16 @@ TEST(OptionsWindowTest, AppliesSettingsSavesTemplatesPrefixesAndChecksScripts) {
   bench.Session().Connection().hWndToolbarOptions_Click();
   EXPECT_TRUE(ran);
   EXPECT_FALSE(tools.Options().isVisible());
+
+  // File > Save Project writes the updated blocks.
+  QAction* save = nullptr;
+  for (QAction* action : window.menuBar()->findChild<QMenu*>("&File")->actions())
+    if (action->text() == "Sa&ve Project") save = action;
+  ASSERT_NE(save, nullptr);
+  save->trigger();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !bench.HasUnsavedChanges(); }, 10000));
+  const std::string globals = sample.Files()["modGlobals.bas"];
+  EXPECT_EQ(Count(globals, "'edited\r\n"), Count(inserted.at("modGlobals"), end_marker)) << globals;
 }
 
 }  // namespace

@@ -21,6 +21,9 @@
 #include <functional>
 #include <vector>
 
+#include <filesystem>
+#include <system_error>
+
 #include "desktop/addin_windows.h"
 #include "desktop/drive.h"
 #include "desktop/designer_window.h"
@@ -29,6 +32,7 @@
 #include "desktop/toolbox.h"
 #include "desktop/text.h"
 #include "ide/connect.h"
+#include "platform/system.h"
 #include "tools/messages.h"
 
 namespace gildex::desktop {
@@ -296,6 +300,11 @@ bool OptionsShots(MainWindow& window, AddInWindows& tools, const QString& folder
         options.Form()->Editor().tvwTemplates_MouseDown(vbLeftButton, "Standard");
         options.Refresh();
       }
+      // A shipped script chosen, as the user would from the list.
+      if (page == 6 && options.Form() != nullptr && !options.Form()->Scripts().cboScripts.items.empty()) {
+        options.Form()->Scripts().cboScripts_Click(0);
+        options.Refresh();
+      }
       const QString name = tabs->tabText(page).remove('.').toLower().replace(' ', '-');
       saved += Save(modal, folder, QString("options-%1-%2").arg(page + 1).arg(name));
     }
@@ -393,6 +402,22 @@ bool ProgressShot(MainWindow& window, const QString& folder) {
 }
 
 }  // namespace
+
+std::unique_ptr<QTemporaryDir> UseScratchProgramFolder() {
+  namespace fs = std::filesystem;
+  const fs::path executable = QCoreApplication::applicationFilePath().toStdString();
+  const fs::path shipped = platform::DataFolderOfBuildTree(executable).value_or(platform::InstalledDataFolder(executable));
+  auto scratch = std::make_unique<QTemporaryDir>();
+  std::error_code error;
+  if (!scratch->isValid() || !fs::is_directory(shipped, error)) return nullptr;
+  try {
+    if (platform::SeedProgramFolder(shipped, scratch->path().toStdString()).empty()) return nullptr;
+  } catch (const fs::filesystem_error&) {
+    return nullptr;
+  }
+  qputenv("GILDEX_HOME", scratch->path().toUtf8());
+  return scratch;
+}
 
 int TakeToolWindowShots(MainWindow& window, AddInWindows& tools, const QString& folder) {
   if (!window.Bench().AddInConnected()) return 0;

@@ -153,7 +153,7 @@ void Connect::CloseWizard() {
 bool Connect::TemplateChosen(bool open_options) {
   if (!add_in_.Engine().DefaultTemplate().empty()) return true;
   add_in_.Services().dialogs.MsgBox(platform::MessageBox{kNoTemplate, platform::vbOKOnly, std::string(kAppTitle)});
-  if (open_options && views_.options_dialog != nullptr) views_.options_dialog->ShowOptions();
+  if (open_options && views_.options_dialog != nullptr) views_.options_dialog->ShowOptionsToChooseTemplate();
   return false;
 }
 

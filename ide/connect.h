@@ -77,6 +77,9 @@ class OptionsDialogView {
  public:
   virtual ~OptionsDialogView() = default;
   virtual void ShowOptions() = 0;
+  // The same dialog for an insert that found no template chosen: a window may open it where
+  // the user chooses one.
+  virtual void ShowOptionsToChooseTemplate() { ShowOptions(); }
 };
 
 // The splash window of the start-up routine.
