@@ -1,5 +1,6 @@
 #include "common/nembus_common.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
@@ -262,6 +263,12 @@ std::vector<std::string> Files(const std::filesystem::path& folder, std::string_
     if (name.empty() || name.front() == '.') continue;  // hidden on this platform
     if (MatchesFilePattern(wanted, name)) names.push_back(std::move(name));
   }
+  // Windows' file system lists a folder in case-insensitive name order, and users expect
+  // template and script lists in that order; the order here would be the hash order of ext4.
+  std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+    const std::string upper_a = cp1252::Upper(a), upper_b = cp1252::Upper(b);
+    return upper_a != upper_b ? upper_a < upper_b : a < b;
+  });
   return names;
 }
 

@@ -30,7 +30,8 @@ double Val(std::string_view text);
 std::string GetFile(std::string_view path);
 std::string GetFilePath(std::string_view path);
 // Names of the ordinary, non-hidden files in `folder` matching the wildcard pattern
-// (case-insensitive, '*' and '?'; empty = "*.*"), in the order the file system lists them.
+// (case-insensitive, '*' and '?'; empty = "*.*"), in the order Windows lists them:
+// case-insensitive name order.
 std::vector<std::string> Files(const std::filesystem::path& folder, std::string_view pattern);
 std::string READ_INI(const std::string& section, const std::string& key, const std::filesystem::path& file);
 // The logged-on user's name in upper case, as the add-in shows it in %User%.
