@@ -9,29 +9,18 @@
 
 #include "app/command_line_test.h"
 #include "platform/test_files.h"
+#include "session/sample_project_test.h"
 
 namespace gildex::app {
 namespace {
 
 namespace fs = std::filesystem;
 using platform::testing::ReadBytes;
-using platform::testing::ScopedEnv;
-using platform::testing::TempDir;
-
-struct Sandbox {
-  Sandbox() {
-    fs::copy(fs::path(GILDEX_SOURCE_DIR) / "data" / "Sample", project.parent_path(), fs::copy_options::recursive);
-  }
-  TempDir dir;
-  ScopedEnv home{"GILDEX_HOME", (fs::path(GILDEX_SOURCE_DIR) / "data").string()};
-  ScopedEnv registry{"GILDEX_REGISTRY", (dir / "registry.reg").string()};
-  ScopedEnv windows{"GILDEX_WINDIR", (dir / "windows").string()};
-  fs::path project = dir / "Orders" / "Orders.vbp";
-};
 
 TEST(ToDoCommand, EditsTheProjectsListAndRefusesBadInputWritingNothing) {
-  Sandbox box;
-  const std::string vbp = box.project.string(), file = (box.project.parent_path() / "todo.dat").string();
+  testing::SampleProject sample;
+  const fs::path folder = sample.dir / "Sample";
+  const std::string vbp = sample.Project(), file = (folder / "todo.dat").string();
   const std::string sig = "Gildex To-Do list 1\r\n", none = "(no file)";
   const struct {
     std::vector<std::string> args;
@@ -63,15 +52,15 @@ TEST(ToDoCommand, EditsTheProjectsListAndRefusesBadInputWritingNothing) {
     EXPECT_EQ(fs::exists(file) ? ReadBytes(file) : none, c.after) << what;
   }
   // The list lives beside a project file only.
-  EXPECT_EQ(RunGildex({"todo", (box.project.parent_path() / "modGlobals.bas").string(), "list"}).code, 2);
+  EXPECT_EQ(RunGildex({"todo", (folder / "modGlobals.bas").string(), "list"}).code, 2);
 }
 
 // The comment block goes above the procedure, after one empty line of its own; a dry run
 // prints it as a diff and --check answers with the exit code, both writing nothing.
 TEST(CommentCommand, InsertsTheBlockAboveTheProcedure) {
-  Sandbox box;
-  const std::string vbp = box.project.string();
-  const fs::path module = box.project.parent_path() / "modGlobals.bas";
+  testing::SampleProject sample;
+  const std::string vbp = sample.Project();
+  const fs::path module = sample.dir / "Sample" / "modGlobals.bas";
   const std::string original = ReadBytes(module);
   const std::string anchor = "Private mNextOrderNo As Long\r\n\r\n";
   ASSERT_NE(original.find(anchor), std::string::npos);

@@ -1,5 +1,5 @@
 // The per-procedure template window: tags written into a module and read back, and what the
-// window shows after each action. `gildex tag` runs an insert over what it tagged.
+// window shows after each action.
 #include "templates/advanced_template.h"
 
 #include <gtest/gtest.h>
@@ -149,7 +149,6 @@ TEST(AdvancedTemplate, WritesAndReadsTheTagsOfTheCheckedMembers) {
                        "Count(ByVal value As Long)", "Count(ByVal value As Long) "));
   EXPECT_EQ(project.Text("clsOrder"), kOrder);
   EXPECT_EQ(rig.dialogs.Asked().size(), 0u);
-
 }
 
 TEST(AdvancedTemplate, RefusesToTagWithoutATemplateAndReportsAMissingComponent) {

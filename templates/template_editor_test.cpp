@@ -119,10 +119,6 @@ struct EditorRig {
 };
 
 TEST(TemplateEditor, EditsTheTemplatesOfTheFolder) {
-  const std::string standard_files =
-      "Logging.ftr=Log.Leave\nLogging.hdr=DO NOT CHANGE THE NEXT 4 LINES\r\nLogging\r\n2\r\n3\r\nLog.Enter "
-      "\"%ProcName%\"\nStandard.ftr=%ProcName%_Err:\r\n    MsgBox Err.Description\nStandard.hdr=On Error GoTo "
-      "%ProcName%_Err\n";
   struct Row {
     std::string what;
     std::vector<std::string> steps;
@@ -137,55 +133,49 @@ TEST(TemplateEditor, EditsTheTemplatesOfTheFolder) {
   };
   // Lines sorted: the folder lists its files in no fixed order.
   const std::string tree_both = "  Logging\n  Standard (default)\nComment Header\nTemplates\n";
+  // The header and footer editors' texts, each with its file's name, for the two templates.
+  const std::string logging = "DO NOT CHANGE THE NEXT 4 LINES\r\nLogging\r\n2\r\n3\r\nLog.Enter \"%ProcName%\"";
+  const std::string lh = logging + "|Logging.hdr", lf = "Log.Leave|Logging.ftr";
+  const std::string sh = "On Error GoTo %ProcName%_Err|Standard.hdr", sf = "%ProcName%_Err:\r\n    MsgBox Err.Description|Standard.ftr";
+  const std::string logging_files = "Logging.ftr=Log.Leave\nLogging.hdr=" + logging + "\n";
+  const std::string standard_files =
+      logging_files + "Standard.ftr=%ProcName%_Err:\r\n    MsgBox Err.Description\nStandard.hdr=On Error GoTo %ProcName%_Err\n";
   const Row rows[] = {
-      {"display: the default template loaded whole, its files remembered",
-       {}, {}, tree_both + "@Standard", "On Error GoTo %ProcName%_Err|Standard.hdr",
-       "%ProcName%_Err:\r\n    MsgBox Err.Description|Standard.ftr", false, "", "", "="},
+      {"display: the default template loaded whole, its files remembered", {}, {}, tree_both + "@Standard", sh, sf, false,
+       "", "", "="},
       {"a second new template before the first is named does nothing; a named one saves two new files without asking",
        {"down right -", "add", "add", "label Raise", "type header Err.Raise 1", "type footer Exit Sub", "save"},
        {}, "  Logging\n  Raise\n  Standard (default)\nComment Header\nTemplates\n@Raise", "Err.Raise 1|Raise.hdr",
        "Exit Sub|Raise.ftr", false, "", "menu mnuTemplates\nedit NewTemplate\nrenamed",
-       standard_files.substr(0, standard_files.find("Logging.hdr")) + "Logging.hdr=DO NOT CHANGE THE NEXT 4 LINES\r\nLogging\r\n2\r\n3\r\nLog.Enter \"%ProcName%\"\nRaise.ftr=Exit Sub\nRaise.hdr=Err.Raise 1\n" + standard_files.substr(standard_files.find("Standard.ftr"))},
+       logging_files + "Raise.ftr=Exit Sub\nRaise.hdr=Err.Raise 1\n" + standard_files.substr(logging_files.size())},
       {"renaming to another template's name, in any letter case, is refused",
-       {"down right Logging", "rename", "label STANDARD"}, {}, tree_both + "@Logging",
-       "DO NOT CHANGE THE NEXT 4 LINES\r\nLogging\r\n2\r\n3\r\nLog.Enter \"%ProcName%\"|Logging.hdr", "Log.Leave|Logging.ftr",
-       false, "There is already a template called STANDARD, please select another name.\n",
+       {"down right Logging", "rename", "label STANDARD"}, {}, tree_both + "@Logging", lh, lf, false,
+       "There is already a template called STANDARD, please select another name.\n",
        "menu mnuTemplates\nedit Logging\nrefused", "="},
-      {"a name that is no file name is refused",
-       {"down right Logging", "rename", "label ../x"}, {}, tree_both + "@Logging",
-       "DO NOT CHANGE THE NEXT 4 LINES\r\nLogging\r\n2\r\n3\r\nLog.Enter \"%ProcName%\"|Logging.hdr", "Log.Leave|Logging.ftr",
-       false, "*", "menu mnuTemplates\nedit Logging\nrefused", "="},
+      {"a name that is no file name is refused", {"down right Logging", "rename", "label ../x"}, {},
+       tree_both + "@Logging", lh, lf, false, "*", "menu mnuTemplates\nedit Logging\nrefused", "="},
       {"a renamed template is saved under its new name; the old files stay and come back on refilling",
        {"down left Logging", "rename", "label Trace", "save", "fill"}, {},
-       "  Logging\n  Standard (default)\n  Trace\nComment Header\nTemplates\n@Standard",
-       "On Error GoTo %ProcName%_Err|Standard.hdr", "%ProcName%_Err:\r\n    MsgBox Err.Description|Standard.ftr", false,
-       "", "edit Logging\nrenamed",
-       standard_files + "Trace.ftr=Log.Leave\nTrace.hdr=DO NOT CHANGE THE NEXT 4 LINES\r\nLogging\r\n2\r\n3\r\nLog.Enter \"%ProcName%\"\n"},
+       "  Logging\n  Standard (default)\n  Trace\nComment Header\nTemplates\n@Standard", sh, sf, false, "",
+       "edit Logging\nrenamed", standard_files + "Trace.ftr=Log.Leave\nTrace.hdr=" + logging + "\n"},
       {"deleting the default template leaves no default and shows the first one left",
-       {"down right Standard", "delete"}, {vbYes}, "  Logging\nComment Header\nTemplates\n@Logging",
-       "DO NOT CHANGE THE NEXT 4 LINES\r\nLogging\r\n2\r\n3\r\nLog.Enter \"%ProcName%\"|Logging.hdr", "Log.Leave|Logging.ftr",
-       false, "Are you sure you want to delete the Standard template?\n", "menu mnuTemplates",
-       standard_files.substr(0, standard_files.find("Standard.ftr"))},
-      {"answering no deletes nothing", {"down right Standard", "delete"}, {vbNo}, tree_both + "@Standard",
-       "On Error GoTo %ProcName%_Err|Standard.hdr", "%ProcName%_Err:\r\n    MsgBox Err.Description|Standard.ftr", false,
+       {"down right Standard", "delete"}, {vbYes}, "  Logging\nComment Header\nTemplates\n@Logging", lh, lf, false,
+       "Are you sure you want to delete the Standard template?\n", "menu mnuTemplates", logging_files},
+      {"answering no deletes nothing", {"down right Standard", "delete"}, {vbNo}, tree_both + "@Standard", sh, sf, false,
        "Are you sure you want to delete the Standard template?\n", "menu mnuTemplates", "="},
       {"the comment header is saved into its setting and writes no file",
        {"down left CommentHeader@", "type header ' %ProcName%|' by %User%", "save"}, {}, tree_both + "@CommentHeader@",
-       "' %ProcName%\r\n' by %User%|Standard.hdr", "%ProcName%_Err:\r\n    MsgBox Err.Description|Standard.ftr", false,
-       "", "", "="},
+       "' %ProcName%\r\n' by %User%|Standard.hdr", sf, false, "", "", "="},
       {"an existing template saved asks about the project's inserted templates",
        {"type header On Error GoTo Handler", "select header 0 100", "tab header", "save"}, {vbYes}, tree_both + "@Standard",
-       "\t|Standard.hdr", "%ProcName%_Err:\r\n    MsgBox Err.Description|Standard.ftr", false,
-       "Do you wish to change all inserted templates in the current project?\n", "",
+       "\t|Standard.hdr", sf, false, "Do you wish to change all inserted templates in the current project?\n", "",
        standard_files.substr(0, standard_files.find("Standard.hdr")) + "Standard.hdr=\t\n"},
-      {"leaving a changed template asks first; no drops the change",
-       {"type header changed", "down left Logging"}, {vbNo}, tree_both + "@Logging",
-       "DO NOT CHANGE THE NEXT 4 LINES\r\nLogging\r\n2\r\n3\r\nLog.Enter \"%ProcName%\"|Logging.hdr", "Log.Leave|Logging.ftr",
-       false, "Do you wish to save your changes?\n", "", "="},
+      {"leaving a changed template asks first; no drops the change", {"type header changed", "down left Logging"},
+       {vbNo}, tree_both + "@Logging", lh, lf, false, "Do you wish to save your changes?\n", "", "="},
       {"setting the default moves the mark and checks the menu item the next time",
-       {"down right Logging", "default", "down right Logging"}, {}, "  Logging (default)\n  Standard\nComment Header\nTemplates\n@Logging",
-       "DO NOT CHANGE THE NEXT 4 LINES\r\nLogging\r\n2\r\n3\r\nLog.Enter \"%ProcName%\"|Logging.hdr", "Log.Leave|Logging.ftr",
-       false, "", "menu mnuTemplates\nmenu mnuTemplates", "="},
+       {"down right Logging", "default", "down right Logging"}, {},
+       "  Logging (default)\n  Standard\nComment Header\nTemplates\n@Logging", lh, lf, false, "",
+       "menu mnuTemplates\nmenu mnuTemplates", "="},
       {"cut and paste through the clipboard change the block",
        {"select header 14 10", "menu header", "cut", "select header 0 0", "menu footer", "select footer 0 0", "paste"},
        {}, tree_both + "@Standard", "On Error GoTo _Err|Standard.hdr",
