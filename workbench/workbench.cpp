@@ -23,21 +23,18 @@ void Workbench::NewSession() {
 
 std::string Workbench::Open(const std::filesystem::path& file) {
   if (!Close()) return "the project is still open";
-  const bool reconnect = connected_;
-  DisconnectAddIn();
-  NewSession();
+  // The add-in stays connected, as in VB6 for the whole of an IDE session: it follows the new
+  // project through the IDE's project events instead of connecting (and greeting) again.
+  ++session_number_;
   std::string problem = session_->Open(file, true);
   if (!problem.empty()) {
-    NewSession();
-    has_project_ = false;
-  } else {
-    has_project_ = true;
-    opened_ = file;
+    session_->Close();
+    return problem;
   }
-  if (reconnect) {
-    if (std::string connect_problem = ConnectAddIn(); !connect_problem.empty() && problem.empty())
-      problem = std::move(connect_problem);
-  }
+  has_project_ = true;
+  opened_ = file;
+  // The project the IDE made active is the one whose components the add-in follows.
+  if (auto* active = dynamic_cast<host::MemoryProject*>(Vbe().ActiveVBProject())) Vbe().SetActiveProject(*active);
   return problem;
 }
 
@@ -59,12 +56,10 @@ bool Workbench::Close() {
         return false;
     }
   }
-  const bool reconnect = connected_;
-  DisconnectAddIn();
-  NewSession();
+  ++session_number_;
+  session_->Close();
   has_project_ = false;
   opened_.clear();
-  if (reconnect) ConnectAddIn();
   return true;
 }
 
