@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <sstream>
+#include <tuple>
 
 #include "host/memory_vbe.h"
 #include "host/project_loader.h"
@@ -178,6 +179,51 @@ TEST(DesignerModel, DrawsEditsAndListsTheSampleForms) {
   EXPECT_EQ(shown(customer.Designer().Form(), "Icon"), "\"frmCustomer.frx\":0000 | (Icon) | fixed");
   EXPECT_EQ(shown(*Control(customer, "lblInfo"), "Caption").substr(0, 51),
             "$\"frmCustomer.frx\":03B8 | Customer data is stored o");
+
+  // Booleans and enumerated values as VB6's window shows them, with their drop-downs; colours
+  // and plain numbers as the file holds them.
+  struct Shown {
+    std::string control, property, value;
+    std::size_t choices;
+  };
+  const Shown values[] = {
+      {"", "BorderStyle", "3 | 3 - Fixed Dialog", 6},   {"", "MaxButton", "0 | False", 2},
+      {"", "StartUpPosition", "1 | 1 - CenterOwner", 4}, {"cmdOK", "Default", "-1 | True", 2},
+      {"txtNotes", "ScrollBars", "2 | 2 - Vertical", 4}, {"cmdOK", "Font.Italic", "0 | False", 2},
+      {"cmdOK", "TabIndex", "19 | 19", 0},               {"lblInfo", "ForeColor", "&H00808080& | &H00808080&", 0},
+  };
+  for (const Shown& v : values) {
+    host::VBControl& control = v.control.empty() ? customer.Designer().Form() : *Control(customer, v.control);
+    EXPECT_EQ(shown(control, v.property), v.value) << v.control << "." << v.property;
+    std::size_t choices = 0;
+    for (const PropertyRow& row : customer.Rows(control))
+      if (row.name == v.property) choices = row.choices.size();
+    EXPECT_EQ(choices, v.choices) << v.control << "." << v.property;
+  }
+  EXPECT_EQ(ChoicesOf("VB.Form", "MousePointer").back(), (std::pair<std::string, std::string>{"99", "99 - Custom"}));
+  EXPECT_EQ(ChoicesOf("MSComctlLib.ListViewCtrl", "BorderStyle"), ValueChoices{}) << "not an intrinsic control";
+  // Picked or typed, a choice writes its value into that one line, with VB6's comment; any
+  // other text is refused and changes nothing.
+  const std::vector<std::tuple<std::string, std::string, std::string, std::string>> edits = {
+      {"", "MaxButton", "True", "   MaxButton       =   -1  'True"},
+      {"", "BorderStyle", "sizable", "   BorderStyle     =   2  'Sizable"},
+      {"txtNotes", "ScrollBars", "3 - Both", "      ScrollBars      =   3  'Both"},
+      {"cmdOK", "Font.Italic", "-1", "         Italic          =   -1  'True"},
+      {"", "MaxButton", "Maybe", ""},
+      {"", "StartUpPosition", "7", ""},
+  };
+  for (const auto& [name, property, typed, line] : edits) {
+    host::VBControl& control = name.empty() ? customer.Designer().Form() : *Control(customer, name);
+    before = file.Serialize();
+    if (line.empty()) {
+      EXPECT_THROW(customer.SetProperty(control, property, typed), host::HostError) << typed;
+    } else {
+      customer.SetProperty(control, property, typed);
+    }
+    EXPECT_EQ(ChangedLines(before, file.Serialize()),
+              line.empty() ? std::vector<std::string>{} : std::vector<std::string>{line})
+        << property << " " << typed;
+  }
 
   // Setting a value as typed: a string gets its quotes; the name goes through the rename event.
   int renamed = 0;
