@@ -104,6 +104,13 @@ TEST(DesignerWindow, PlacesRenamesAndMovesControlsWithGildexConnected) {
   Settle();
   EXPECT_EQ(host_designer.Form().FindProperty("MaxButton")->Value(), "-1");
   EXPECT_EQ(form_grid->item(window.Properties()->RowOf("MaxButton"), 1)->text(), "True");
+  // A double-click on it sets the next choice, round to the first.
+  QTableWidgetItem* max_value = form_grid->item(window.Properties()->RowOf("MaxButton"), 1);
+  const QPoint max_at = form_grid->visualItemRect(max_value).center();
+  QTest::mouseClick(form_grid->viewport(), Qt::LeftButton, {}, max_at);
+  QTest::mouseDClick(form_grid->viewport(), Qt::LeftButton, {}, max_at);
+  Settle();
+  EXPECT_EQ(host_designer.Form().FindProperty("MaxButton")->Value(), "0");
   // The selected form's corner handle resizes it.
   const QPoint corner = designer->WidgetPoint({441, 408});
   QTest::mousePress(designer, Qt::LeftButton, {}, corner);

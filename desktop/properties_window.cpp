@@ -82,14 +82,16 @@ PropertiesWindow::PropertiesWindow(std::function<DesignerWindow*()> designer, QW
   grid_->setColumnWidth(0, 125);
   grid_->setSelectionBehavior(QAbstractItemView::SelectRows);
   grid_->setSelectionMode(QAbstractItemView::SingleSelection);
-  grid_->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::SelectedClicked |
-                         QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
+  // A double-click edits too, unless the row has choices: then it sets the next one.
+  grid_->setEditTriggers(QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed |
+                         QAbstractItemView::AnyKeyPressed);
   grid_->setShowGrid(true);
   grid_->setItemDelegateForColumn(1, new ChoiceDelegate(grid_));
   layout->addWidget(grid_);
   setWidget(body);
   connect(objects_, &QComboBox::activated, this, &PropertiesWindow::Choose);
   connect(grid_, &QTableWidget::itemChanged, this, &PropertiesWindow::Edited);
+  connect(grid_, &QTableWidget::itemDoubleClicked, this, &PropertiesWindow::DoubleClicked);
   Redraw();
 }
 
@@ -107,6 +109,7 @@ void PropertiesWindow::Redraw() {
   const QString current = grid_->currentItem() != nullptr ? grid_->item(grid_->currentRow(), 0)->text() : QString();
   objects_->clear();
   grid_->setRowCount(0);
+  rows_.clear();
   if (model == nullptr) {
     setWindowTitle("Properties");
     filling_ = false;
@@ -119,7 +122,8 @@ void PropertiesWindow::Redraw() {
     if (shown.size() == 1 && entry.control == shown.front()) objects_->setCurrentIndex(objects_->count() - 1);
   }
   if (shown.size() > 1) objects_->setCurrentIndex(-1);  // several controls: none of them named
-  const auto rows = model->Rows(shown);
+  rows_ = model->Rows(shown);
+  const auto& rows = rows_;
   grid_->setRowCount(static_cast<int>(rows.size()));
   for (int i = 0; i < static_cast<int>(rows.size()); ++i) {
     const workbench::PropertyRow& row = rows[static_cast<std::size_t>(i)];
@@ -151,6 +155,17 @@ void PropertiesWindow::Choose(int index) {
                                                               : std::vector<host::VBControl*>{control});
   Redraw();
   Q_EMIT changed();
+}
+
+void PropertiesWindow::DoubleClicked(QTableWidgetItem* item) {
+  QTableWidgetItem* value = grid_->item(item->row(), 1);
+  if (value == nullptr || !(value->flags() & Qt::ItemIsEditable) || item->row() >= static_cast<int>(rows_.size()))
+    return;
+  const std::string next = workbench::NextChoice(rows_[static_cast<std::size_t>(item->row())]);
+  if (next.empty())
+    grid_->editItem(value);
+  else
+    value->setText(FromVb(next));  // set as if picked from the drop-down
 }
 
 void PropertiesWindow::Edited(QTableWidgetItem* item) {

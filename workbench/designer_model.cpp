@@ -552,6 +552,12 @@ std::optional<std::string> ChosenValue(const ValueChoices& choices, std::string_
   return std::nullopt;
 }
 
+std::string NextChoice(const PropertyRow& row) {
+  if (row.choices.empty()) return {};
+  const auto at = std::find(row.choices.begin(), row.choices.end(), row.shown);
+  return at == row.choices.end() || at + 1 == row.choices.end() ? row.choices.front() : *(at + 1);
+}
+
 std::vector<PropertyRow> DesignerModel::Rows(host::VBControl& control) const {
   std::vector<PropertyRow> rows;
   const std::string prog_id = control.ProgId();

@@ -98,6 +98,9 @@ ValueChoices ChoicesOf(std::string_view prog_id, std::string_view property);
 // name of an enumerated value alone, in any letter case ("true", "2", "sizable"); nothing
 // for any other text.
 std::optional<std::string> ChosenValue(const ValueChoices& choices, std::string_view typed);
+// What a double-click on a row with choices sets, as in VB6: the choice after the one shown,
+// the first after the last (or after a value that is none of them). Empty for a row without.
+std::string NextChoice(const PropertyRow& row);
 
 // An entry of the properties window's drop-down.
 struct ObjectEntry {

@@ -200,6 +200,15 @@ TEST(DesignerModel, DrawsEditsAndListsTheSampleForms) {
       if (row.name == v.property) choices = row.choices.size();
     EXPECT_EQ(choices, v.choices) << v.control << "." << v.property;
   }
+  // A double-click on such a value sets the next choice, round to the first.
+  PropertyRow border{"BorderStyle", "5", "5 - Sizable ToolWindow", true, {"0 - None", "1 - Fixed Single"}};
+  border.choices.push_back(border.shown);
+  EXPECT_EQ(NextChoice(border), "0 - None");
+  border.shown = "0 - None";
+  EXPECT_EQ(NextChoice(border), "1 - Fixed Single");
+  border.shown = "7";
+  EXPECT_EQ(NextChoice(border), "0 - None") << "a value that is none of them";
+  EXPECT_EQ(NextChoice(PropertyRow{"Left", "120", "120", true, {}}), "");
   EXPECT_EQ(ChoicesOf("VB.Form", "MousePointer").back(), (std::pair<std::string, std::string>{"99", "99 - Custom"}));
   EXPECT_EQ(ChoicesOf("MSComctlLib.ListViewCtrl", "BorderStyle"), ValueChoices{}) << "not an intrinsic control";
   // Picked or typed, a choice writes its value into that one line, with VB6's comment; any
