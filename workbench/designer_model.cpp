@@ -1,7 +1,9 @@
 #include "workbench/designer_model.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
@@ -552,6 +554,36 @@ std::optional<std::string> ChosenValue(const ValueChoices& choices, std::string_
   return std::nullopt;
 }
 
+namespace {
+
+// A colour an ActiveX control's file holds in decimal ("-2147483640"), as VB6's window shows
+// every colour: "&H80000008&". Nothing for any other value.
+std::optional<std::string> HexColour(std::string_view name, std::string_view value) {
+  if (name.size() < 5 || !cp1252::EqualsNoCase(name.substr(name.size() - 5), "Color") || value.empty()) return std::nullopt;
+  const std::string text(value);
+  char* end = nullptr;
+  const long long number = std::strtoll(text.c_str(), &end, 10);
+  if (*end != '\0' || !(std::isdigit(static_cast<unsigned char>(text.back()))) || number < INT32_MIN ||
+      number > UINT32_MAX)
+    return std::nullopt;
+  char hex[16];
+  std::snprintf(hex, sizeof hex, "&H%08X&", static_cast<unsigned>(static_cast<std::uint32_t>(number)));
+  return std::string(hex);
+}
+
+// The other way, for such a colour typed as &H...& (the closing & may be left out): the
+// decimal the file holds; nothing for any other text.
+std::optional<std::string> DecimalColour(std::string_view typed) {
+  if (!cp1252::StartsWithNoCase(typed, "&H")) return std::nullopt;
+  std::string digits(typed.substr(2));
+  if (!digits.empty() && digits.back() == '&') digits.pop_back();
+  if (digits.empty() || digits.size() > 8 || digits.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
+    return std::nullopt;
+  return std::to_string(static_cast<std::int32_t>(static_cast<std::uint32_t>(std::stoul(digits, nullptr, 16))));
+}
+
+}  // namespace
+
 std::string NextChoice(const PropertyRow& row) {
   if (row.choices.empty()) return {};
   const auto at = std::find(row.choices.begin(), row.choices.end(), row.shown);
@@ -574,7 +606,7 @@ std::vector<PropertyRow> DesignerModel::Rows(host::VBControl& control) const {
                       ? "(List)"
                       : "(Bitmap)";
     } else {
-      row.shown = host::DesignerStringText(property.value);
+      row.shown = HexColour(property.name, property.value).value_or(host::DesignerStringText(property.value));
       for (const auto& [value, shown] : ChoicesOf(prog_id, property.name)) {
         row.choices.push_back(shown);
         if (value == property.value) row.shown = shown;
@@ -643,6 +675,10 @@ void DesignerModel::SetProperty(host::VBControl& control, std::string_view name,
     for (const PropertyRow& row : Rows(control)) {
       if (!cp1252::EqualsNoCase(row.name, name)) continue;
       if (row.shown == typed || !row.editable) return;
+      if (row.shown != row.value && HexColour(name, row.value)) {
+        value = DecimalColour(typed).value_or(value);
+        break;
+      }
       if (row.choices.empty()) break;
       const std::string_view member = name.substr(name.rfind('.') == std::string_view::npos ? 0 : name.rfind('.') + 1);
       const std::optional<std::string> chosen = ChosenValue(ChoicesOf(control.ProgId(), member), typed);

@@ -200,6 +200,23 @@ TEST(DesignerModel, DrawsEditsAndListsTheSampleForms) {
       if (row.name == v.property) choices = row.choices.size();
     EXPECT_EQ(choices, v.choices) << v.control << "." << v.property;
   }
+  // An ActiveX control's file holds colours in decimal: shown as VB6 shows every colour, and
+  // written back in decimal.
+  DesignerModel main = sample.Model("frmMain");
+  host::VBControl& list = *Control(main, "lvwCustomers");
+  const auto main_row = [&](const std::string& name) {
+    for (const PropertyRow& row : main.Rows(list))
+      if (row.name == name) return row.value + " | " + row.shown;
+    return std::string("absent");
+  };
+  EXPECT_EQ(main_row("ForeColor"), "-2147483640 | &H80000008&");
+  EXPECT_EQ(main_row("BorderStyle"), "1 | 1") << "an ActiveX control's enumerations are not known here";
+  before = sample.Component("frmMain").Serialize();
+  main.SetProperty(list, "BackColor", "&H00FF0000&");
+  main.SetProperty(list, "ForeColor", "&H80000008&");  // unchanged: not written
+  EXPECT_EQ(ChangedLines(before, sample.Component("frmMain").Serialize()),
+            (std::vector<std::string>{"      BackColor       =   16711680"}));
+
   // A double-click on such a value sets the next choice, round to the first.
   PropertyRow border{"BorderStyle", "5", "5 - Sizable ToolWindow", true, {"0 - None", "1 - Fixed Single"}};
   border.choices.push_back(border.shown);
