@@ -67,8 +67,8 @@ TEST(CodeWindowModel, DropDownsFollowTheCodeAndLeadToItAndLinesAreColoured) {
 
   // The form itself under its event name, then every control once (the array too, the
   // nested button, the menu) and the WithEvents variable, sorted; a comment declares nothing.
-  EXPECT_THAT(model.Objects(), ElementsAre("(General)", "Form", "cmdOK", "fraKind", "linTop", "mnuFile", "mTicker", "optKind",
-                                           "picBar"));
+  EXPECT_THAT(model.Objects(),
+              ElementsAre("(General)", "Form", "cmdOK", "fraKind", "linTop", "mnuFile", "mTicker", "optKind", "picBar"));
   // (General) keeps what belongs to no object: a Sub whose prefix is no object, properties
   // by kind.
   EXPECT_THAT(Captions(model.Procedures("(General)")),

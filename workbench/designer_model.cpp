@@ -548,7 +548,8 @@ std::optional<std::string> ChosenValue(const ValueChoices& choices, std::string_
   while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
   for (const auto& [value, shown] : choices) {
     const std::size_t dash = shown.find(" - ");
-    const std::string_view name = dash == std::string::npos ? std::string_view(shown) : std::string_view(shown).substr(dash + 3);
+    const std::string_view name =
+        dash == std::string::npos ? std::string_view(shown) : std::string_view(shown).substr(dash + 3);
     if (cp1252::EqualsNoCase(text, shown) || text == value || cp1252::EqualsNoCase(text, name)) return value;
   }
   return std::nullopt;
@@ -559,7 +560,8 @@ namespace {
 // A colour an ActiveX control's file holds in decimal ("-2147483640"), as VB6's window shows
 // every colour: "&H80000008&". Nothing for any other value.
 std::optional<std::string> HexColour(std::string_view name, std::string_view value) {
-  if (name.size() < 5 || !cp1252::EqualsNoCase(name.substr(name.size() - 5), "Color") || value.empty()) return std::nullopt;
+  if (name.size() < 5 || !cp1252::EqualsNoCase(name.substr(name.size() - 5), "Color") || value.empty())
+    return std::nullopt;
   const std::string text(value);
   char* end = nullptr;
   const long long number = std::strtoll(text.c_str(), &end, 10);

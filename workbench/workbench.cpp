@@ -5,20 +5,18 @@
 namespace gildex::workbench {
 
 Workbench::Workbench(platform::Dialogs& dialogs, bool persist, std::function<void()> idle)
-    : dialogs_(dialogs), context_(dialogs), persist_(persist), idle_(std::move(idle)) {
-  NewSession();
+    : dialogs_(dialogs),
+      context_(dialogs),
+      persist_(persist),
+      idle_(std::move(idle)),
+      session_(std::make_unique<session::Session>(context_)) {
+  session_->OnIdle([this] {
+    if (idle_) idle_();
+  });
 }
 
 Workbench::~Workbench() {
   if (connected_) session_->Disconnect();
-}
-
-void Workbench::NewSession() {
-  ++session_number_;
-  session_ = std::make_unique<session::Session>(context_);
-  session_->OnIdle([this] {
-    if (idle_) idle_();
-  });
 }
 
 std::string Workbench::Open(const std::filesystem::path& file) {

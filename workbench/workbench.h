@@ -66,8 +66,6 @@ class Workbench {
   void Cancel() { session_->Cancel(); }
 
  private:
-  void NewSession();
-
   platform::Dialogs& dialogs_;
   session::PlatformContext context_;
   bool persist_;
