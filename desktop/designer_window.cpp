@@ -10,6 +10,7 @@
 
 #include "desktop/text.h"
 #include "desktop/toolbox.h"
+#include "workbench/code_window_model.h"
 
 namespace gildex::desktop {
 
@@ -625,7 +626,10 @@ void DesignerWindow::mouseDoubleClickEvent(QMouseEvent* event) {
   pressed_.reset();
   lasso_ = resizing_form_ = dragging_ = false;
   resizing_ = nullptr;
-  Q_EMIT viewCode();
+  host::VBControl* control = model_->HitTest(FormPoint(event->position().toPoint()));
+  long line = 0;
+  Change([&] { line = workbench::OpenDefaultEvent(*component_, control); });
+  Q_EMIT viewCode(line);
 }
 
 void DesignerWindow::keyPressEvent(QKeyEvent* event) {

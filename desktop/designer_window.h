@@ -54,8 +54,9 @@ class DesignerWindow : public QWidget {
   void contextMenu(const std::string& bar_name, const QPoint& global);
   // The host refused an edit.
   void problem(const QString& message);
-  // A double-click on a control or the form: the form's code, as in VB6.
-  void viewCode();
+  // A double-click on a control or the form: the form's code at `line` (0: where it was), in
+  // the default event procedure the double-click found or made, as in VB6.
+  void viewCode(long line);
 
  protected:
   void paintEvent(QPaintEvent* event) override;

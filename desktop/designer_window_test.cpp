@@ -7,12 +7,15 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QMdiArea>
+#include <QPlainTextEdit>
 #include <QMdiSubWindow>
 #include <QTableWidget>
 #include <QTest>
 #include <QToolButton>
 #include <sstream>
 
+#include "desktop/code_window.h"
 #include "desktop/main_window.h"
 #include "desktop/progress_window.h"
 #include "desktop/properties_window.h"
@@ -87,6 +90,27 @@ TEST(DesignerWindow, PlacesRenamesAndMovesControlsWithGildexConnected) {
   QTest::mouseClick(designer, Qt::LeftButton, {}, designer->WidgetPoint({436, 404}));
   EXPECT_TRUE(host_designer.SelectedVBControls().empty());
   EXPECT_EQ(window.Properties()->Objects()->currentText(), "frmCustomer Form");
+  // Its MaxButton shows False; True picked in the value's drop-down sets -1.
+  QTableWidget* form_grid = window.Properties()->Grid();
+  const int max_button = window.Properties()->RowOf("MaxButton");
+  ASSERT_GE(max_button, 0);
+  EXPECT_EQ(form_grid->item(max_button, 1)->text(), "False");
+  form_grid->setCurrentCell(max_button, 1);
+  form_grid->editItem(form_grid->item(max_button, 1));
+  auto* choices = form_grid->findChild<QComboBox*>("cboValue");
+  ASSERT_NE(choices, nullptr);
+  EXPECT_EQ(choices->count(), 2);
+  QTest::keyClick(choices, Qt::Key_Down);
+  Settle();
+  EXPECT_EQ(host_designer.Form().FindProperty("MaxButton")->Value(), "-1");
+  EXPECT_EQ(form_grid->item(window.Properties()->RowOf("MaxButton"), 1)->text(), "True");
+  // A double-click on it sets the next choice, round to the first.
+  QTableWidgetItem* max_value = form_grid->item(window.Properties()->RowOf("MaxButton"), 1);
+  const QPoint max_at = form_grid->visualItemRect(max_value).center();
+  QTest::mouseClick(form_grid->viewport(), Qt::LeftButton, {}, max_at);
+  QTest::mouseDClick(form_grid->viewport(), Qt::LeftButton, {}, max_at);
+  Settle();
+  EXPECT_EQ(host_designer.Form().FindProperty("MaxButton")->Value(), "0");
   // The selected form's corner handle resizes it.
   const QPoint corner = designer->WidgetPoint({441, 408});
   QTest::mousePress(designer, Qt::LeftButton, {}, corner);
@@ -106,9 +130,19 @@ TEST(DesignerWindow, PlacesRenamesAndMovesControlsWithGildexConnected) {
   EXPECT_EQ(host_designer.SelectedVBControls(), std::vector<host::VBControl*>{added});
   EXPECT_EQ(designer->Model()->ViewOf(added)->rect.x, 24);
 
-  // Renamed in the properties window: its event procedure follows in the form's code.
+  // A double-click on it opens the form's code inside its Click procedure, added through the
+  // code module; renamed in the properties window, the procedure follows.
   host::CodeModule& code = *form.Code();
-  code.InsertLines(code.CountOfLines() + 1, "\r\nPrivate Sub cmdCommand1_Click()\r\n    Unload Me\r\nEnd Sub");
+  const long lines = code.CountOfLines();
+  QTest::mouseDClick(designer, Qt::LeftButton, {}, centre("cmdCommand1"));
+  Settle();
+  EXPECT_EQ(code.Lines(lines + 1, code.CountOfLines() - lines), "\r\nPrivate Sub cmdCommand1_Click()\r\n\r\nEnd Sub");
+  QMdiSubWindow* code_sub = window.Workspace()->activeSubWindow();
+  auto* code_window = code_sub != nullptr ? code_sub->findChild<CodeWindow*>() : nullptr;
+  ASSERT_NE(code_window, nullptr);
+  EXPECT_EQ(code_window->Text()->textCursor().blockNumber() + 1, lines + 3);
+  EXPECT_EQ(code_window->Objects()->currentText(), "cmdCommand1");
+  EXPECT_EQ(code_window->Procedures()->currentText(), "Click");
   PropertiesWindow& properties = *window.Properties();
   EXPECT_EQ(properties.Objects()->currentText(), "cmdCommand1 CommandButton");
   QTableWidget* grid = properties.Grid();

@@ -263,8 +263,10 @@ QMdiSubWindow* MainWindow::ShowDesigner(host::MemoryComponent& component) {
     connect(designer, &DesignerWindow::changed, this, &MainWindow::Refresh);
     connect(designer, &DesignerWindow::selectionChanged, properties_, &PropertiesWindow::Redraw);
     connect(designer, &DesignerWindow::problem, this, &MainWindow::ShowDesignerProblem);
-    connect(designer, &DesignerWindow::viewCode, this, [this, designer] {
-      if (host::MemoryComponent* shown = designer->Component()) ShowCode(*shown);
+    connect(designer, &DesignerWindow::viewCode, this, [this, designer](long line) {
+      host::MemoryComponent* shown = designer->Component();
+      if (shown == nullptr || ShowCode(*shown) == nullptr || line <= 0) return;
+      shown->Code()->Pane().SetSelection({line, 1, line, 1});
     });
     connect(designer, &DesignerWindow::contextMenu, this,
             [this](const std::string& bar, const QPoint& at) { bars_->Popup(bar, at); });

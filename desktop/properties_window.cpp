@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QHeaderView>
+#include <QStyledItemDelegate>
 #include <QTableWidget>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -13,6 +14,45 @@
 namespace gildex::desktop {
 
 namespace {
+
+// The grid's value cells keep their drop-down's entries here.
+constexpr int kChoicesRole = Qt::UserRole + 1;
+
+// A value cell with choices (True and False, "1 - Fixed Single", ...) is edited in a drop-down
+// list, as in VB6; any other in a line of text.
+class ChoiceDelegate : public QStyledItemDelegate {
+ public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+
+  QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    const QStringList choices = index.data(kChoicesRole).toStringList();
+    if (choices.isEmpty()) return QStyledItemDelegate::createEditor(parent, option, index);
+    auto* box = new QComboBox(parent);
+    box->setObjectName("cboValue");
+    box->addItems(choices);
+    // A pick is the edit: the list closes and the value is set at once.
+    auto* self = const_cast<ChoiceDelegate*>(this);
+    connect(box, &QComboBox::activated, self, [self, box] {
+      Q_EMIT self->commitData(box);
+      Q_EMIT self->closeEditor(box);
+    });
+    return box;
+  }
+  void setEditorData(QWidget* editor, const QModelIndex& index) const override {
+    if (auto* box = qobject_cast<QComboBox*>(editor)) {
+      box->setCurrentIndex(box->findText(index.data().toString()));
+      return;
+    }
+    QStyledItemDelegate::setEditorData(editor, index);
+  }
+  void setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const override {
+    if (auto* box = qobject_cast<QComboBox*>(editor)) {
+      if (box->currentIndex() >= 0) model->setData(index, box->currentText());
+      return;
+    }
+    QStyledItemDelegate::setModelData(editor, model, index);
+  }
+};
 
 // The selected controls, or the form when none is.
 std::vector<host::VBControl*> Shown(workbench::DesignerModel& model) {
@@ -42,13 +82,16 @@ PropertiesWindow::PropertiesWindow(std::function<DesignerWindow*()> designer, QW
   grid_->setColumnWidth(0, 125);
   grid_->setSelectionBehavior(QAbstractItemView::SelectRows);
   grid_->setSelectionMode(QAbstractItemView::SingleSelection);
-  grid_->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::SelectedClicked |
-                         QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
+  // A double-click edits too, unless the row has choices: then it sets the next one.
+  grid_->setEditTriggers(QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed |
+                         QAbstractItemView::AnyKeyPressed);
   grid_->setShowGrid(true);
+  grid_->setItemDelegateForColumn(1, new ChoiceDelegate(grid_));
   layout->addWidget(grid_);
   setWidget(body);
   connect(objects_, &QComboBox::activated, this, &PropertiesWindow::Choose);
   connect(grid_, &QTableWidget::itemChanged, this, &PropertiesWindow::Edited);
+  connect(grid_, &QTableWidget::itemDoubleClicked, this, &PropertiesWindow::DoubleClicked);
   Redraw();
 }
 
@@ -66,6 +109,7 @@ void PropertiesWindow::Redraw() {
   const QString current = grid_->currentItem() != nullptr ? grid_->item(grid_->currentRow(), 0)->text() : QString();
   objects_->clear();
   grid_->setRowCount(0);
+  rows_.clear();
   if (model == nullptr) {
     setWindowTitle("Properties");
     filling_ = false;
@@ -78,7 +122,8 @@ void PropertiesWindow::Redraw() {
     if (shown.size() == 1 && entry.control == shown.front()) objects_->setCurrentIndex(objects_->count() - 1);
   }
   if (shown.size() > 1) objects_->setCurrentIndex(-1);  // several controls: none of them named
-  const auto rows = model->Rows(shown);
+  rows_ = model->Rows(shown);
+  const auto& rows = rows_;
   grid_->setRowCount(static_cast<int>(rows.size()));
   for (int i = 0; i < static_cast<int>(rows.size()); ++i) {
     const workbench::PropertyRow& row = rows[static_cast<std::size_t>(i)];
@@ -88,6 +133,11 @@ void PropertiesWindow::Redraw() {
     value->setFlags(row.editable ? Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable
                                  : Qt::ItemIsEnabled | Qt::ItemIsSelectable);
     value->setToolTip(FromVb(row.value));
+    if (!row.choices.empty()) {
+      QStringList choices;
+      for (const std::string& choice : row.choices) choices << FromVb(choice);
+      value->setData(kChoicesRole, choices);
+    }
     grid_->setItem(i, 0, name);
     grid_->setItem(i, 1, value);
     if (name->text() == current) grid_->setCurrentCell(i, 1);
@@ -105,6 +155,17 @@ void PropertiesWindow::Choose(int index) {
                                                               : std::vector<host::VBControl*>{control});
   Redraw();
   Q_EMIT changed();
+}
+
+void PropertiesWindow::DoubleClicked(QTableWidgetItem* item) {
+  QTableWidgetItem* value = grid_->item(item->row(), 1);
+  if (value == nullptr || !(value->flags() & Qt::ItemIsEditable) || item->row() >= static_cast<int>(rows_.size()))
+    return;
+  const std::string next = workbench::NextChoice(rows_[static_cast<std::size_t>(item->row())]);
+  if (next.empty())
+    grid_->editItem(value);
+  else
+    value->setText(FromVb(next));  // set as if picked from the drop-down
 }
 
 void PropertiesWindow::Edited(QTableWidgetItem* item) {

@@ -4,6 +4,9 @@
 // The rows and every change come from workbench::DesignerModel.
 #include <QDockWidget>
 #include <functional>
+#include <vector>
+
+#include "workbench/designer_model.h"
 
 class QComboBox;
 class QTableWidget;
@@ -37,11 +40,13 @@ class PropertiesWindow : public QDockWidget {
  private:
   void Choose(int index);
   void Edited(QTableWidgetItem* item);
+  void DoubleClicked(QTableWidgetItem* item);
 
   std::function<DesignerWindow*()> designer_;
   QComboBox* objects_ = nullptr;
   QTableWidget* grid_ = nullptr;
   bool filling_ = false;
+  std::vector<workbench::PropertyRow> rows_;  // as the grid shows them
 };
 
 }  // namespace gildex::desktop

@@ -15,6 +15,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
@@ -101,6 +102,19 @@ int SaveDesignerShots(MainWindow& window, const QString& folder) {
   int failed = 0;
   failed += !Save(sub, folder, "designer");
   failed += !Save(window.Properties(), folder, "properties-window");
+  // The form's own rows: its Booleans and enumerated values as VB6's window names them, one
+  // of them in its drop-down.
+  form->GetDesigner()->Select({});
+  window.Refresh();
+  QTableWidget* grid = window.Properties()->Grid();
+  if (const int row = window.Properties()->RowOf("BorderStyle"); row >= 0) {
+    grid->setCurrentCell(row, 1);
+    grid->editItem(grid->item(row, 1));
+  }
+  failed += !Save(window.Properties(), folder, "properties-form");
+  grid->setCurrentItem(nullptr);  // the drop-down closes, the value as it was
+  if (chosen != nullptr) form->GetDesigner()->Select({chosen});
+  window.Refresh();
   // The toolbox down to its last tool: the dock below it is empty.
   Settle();
   const QToolButton* last = window.Tools()->Tool(workbench::ToolboxClasses().back());

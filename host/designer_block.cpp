@@ -397,6 +397,29 @@ void InsertLine(std::vector<RawLine>& lines, DesignerBlock& block, long line, st
 
 }  // namespace
 
+bool DesignerBooleanProperty(std::string_view name) { return IsBooleanProperty(name); }
+
+std::vector<std::pair<int, std::string_view>> DesignerEnumValues(std::string_view prog_id, std::string_view property) {
+  std::vector<std::pair<int, std::string_view>> values;
+  if (!cp1252::StartsWithNoCase(prog_id, "VB.")) return values;
+  const std::string_view class_name = prog_id.substr(3);
+  bool listed_elsewhere = false;  // as EnumName: a class with its own names takes no general ones
+  for (const EnumNames& names : kEnums) {
+    if (!EqualsNoCase(names.property, property)) continue;
+    if (!names.classes.empty() && !ListsClass(names.classes, class_name)) continue;
+    if (names.classes.empty() && listed_elsewhere) continue;
+    if (!names.classes.empty()) listed_elsewhere = true;
+    int value = names.first;
+    for (std::string_view rest = names.names;;) {
+      const std::size_t bar = rest.find('|');
+      values.emplace_back(value++, rest.substr(0, bar));
+      if (bar == std::string_view::npos) break;
+      rest.remove_prefix(bar + 1);
+    }
+  }
+  return values;
+}
+
 void RenameControlLine(std::vector<RawLine>& lines, DesignerControl& control, std::string_view name) {
   std::string& text = lines.at(static_cast<std::size_t>(control.begin_line - 1)).text;
   // The third word: Begin, the class, the name.

@@ -101,6 +101,17 @@ std::string Session::Open(const std::filesystem::path& project, bool writing, st
   return {};
 }
 
+void Session::Close() {
+  project_ = nullptr;
+  component_ = nullptr;
+  walk_.clear();
+  current_.clear();
+  for (host::MemoryProject* project : vbe_.Projects()) vbe_.RemoveProject(*project);
+  loaded_ = {};
+  opened_.clear();
+  lock_.reset();
+}
+
 std::string Session::ConnectAddIn(ConnectMode mode, bool persist, MessageViewFactory make_view, ConnectViews views) {
   // Connecting again after a disconnection: the old connection lets go of its add-in first.
   connect_.reset();

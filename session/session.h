@@ -82,6 +82,10 @@ class Session {
   std::string Open(const std::filesystem::path& project, bool writing,
                    std::chrono::milliseconds wait = std::chrono::seconds(5));
   const host::LoadResult& Loaded() const { return loaded_; }
+  // Takes what Open loaded out of the IDE, as VB6 does before it opens another project: each
+  // project leaves with its ProjectRemoved event while a connected add-in stays connected,
+  // and the project's lock is let go.
+  void Close();
   host::MemoryVBE& Vbe() { return vbe_; }
 
   // Starts the add-in and connects Connect in `mode`. `persist` false: the add-in writes

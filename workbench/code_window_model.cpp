@@ -121,6 +121,65 @@ std::vector<ColourSpan> ColourLine(std::string_view line, bool& comment_goes_on)
   return spans;
 }
 
+std::optional<DefaultEvent> DefaultEventOf(std::string_view class_name) {
+  struct Entry {
+    std::string_view class_name;
+    DefaultEvent event;
+  };
+  static constexpr Entry kEvents[] = {
+      {"CommandButton", {"Click", ""}},
+      {"Label", {"Click", ""}},
+      {"CheckBox", {"Click", ""}},
+      {"OptionButton", {"Click", ""}},
+      {"PictureBox", {"Click", ""}},
+      {"Image", {"Click", ""}},
+      {"ListBox", {"Click", ""}},
+      {"FileListBox", {"Click", ""}},
+      {"Menu", {"Click", ""}},
+      {"TextBox", {"Change", ""}},
+      {"ComboBox", {"Change", ""}},
+      {"HScrollBar", {"Change", ""}},
+      {"VScrollBar", {"Change", ""}},
+      {"DirListBox", {"Change", ""}},
+      {"DriveListBox", {"Change", ""}},
+      {"Timer", {"Timer", ""}},
+      {"Frame", {"DragDrop", "Source As Control, X As Single, Y As Single"}},
+      {"Data", {"Validate", "Action As Integer, Save As Integer"}},
+      {"OLE", {"Updated", "Code As Integer"}},
+  };
+  for (const Entry& entry : kEvents)
+    if (EqualsNoCase(entry.class_name, class_name)) return entry.event;
+  return std::nullopt;
+}
+
+long OpenDefaultEvent(host::VBComponent& component, host::VBControl* control) {
+  host::CodeModule* module = component.Code();
+  if (module == nullptr) return 0;
+  std::string object;
+  std::string_view event, parameters;
+  if (control == nullptr) {
+    object = std::string(SelfName(component.Type()));
+    const host::ComponentType type = component.Type();
+    if (type == host::ComponentType::VBForm || type == host::ComponentType::VBMDIForm) event = "Load";
+    else if (type == host::ComponentType::PropPage) event = "SelectionChanged";
+    else if (type == host::ComponentType::UserControl || type == host::ComponentType::DocObject) event = "Initialize";
+  } else if (const std::optional<DefaultEvent> found = DefaultEventOf(control->ClassName())) {
+    object = control->Name();
+    event = found->event;
+    parameters = found->parameters;
+  }
+  if (object.empty() || event.empty()) return 0;
+  if (const long line = CodeWindowModel(*module, &component).LineOf(object, event); line > 0) return line;
+  std::string arguments = control != nullptr && control->Index() >= 0 ? "Index As Integer" : "";
+  if (!parameters.empty()) arguments += (arguments.empty() ? "" : ", ") + std::string(parameters);
+  const long count = module->CountOfLines();
+  // A blank line parts it from what is above, as between any two procedures.
+  const bool apart = count > 0 && module->Lines(count, 1).find_first_not_of(" \t") != std::string::npos;
+  module->InsertLines(count + 1, std::string(apart ? "\r\n" : "") + "Private Sub " + object + "_" + std::string(event) +
+                                     "(" + arguments + ")\r\n\r\nEnd Sub");
+  return count + (apart ? 3 : 2);
+}
+
 CodeWindowModel::CodeWindowModel(host::CodeModule& module, host::VBComponent* component)
     : module_(module), component_(component) {}
 

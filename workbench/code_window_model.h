@@ -3,6 +3,7 @@
 // the form or class itself, its controls), the procedure drop-down of the chosen object,
 // which entries the cursor line belongs to, the line an entry leads to, and the colours of
 // each line (keywords, comments).
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,6 +29,22 @@ struct ColourSpan {
 // when the line above was a comment ending in " _", which makes this line a comment too; on
 // return it says the same of the next line.
 std::vector<ColourSpan> ColourLine(std::string_view line, bool& comment_goes_on);
+
+// The event VB6's designer leads a double-click on a control of `class_name` to, with the
+// parameters of its procedure ("" for none); nothing for a class without events (Line, Shape)
+// or one not known here.
+struct DefaultEvent {
+  std::string_view event;
+  std::string_view parameters;  // "Action As Integer, Save As Integer"
+};
+std::optional<DefaultEvent> DefaultEventOf(std::string_view class_name);
+
+// A double-click on `control` (null: the form itself) in the designer of `component`: its
+// default event procedure ("Private Sub cmdOK_Click()", a blank line, "End Sub"; "Index As
+// Integer" first for a member of a control array) is added after the last procedure when the
+// code has none yet, through the code module so that the add-in hears of it as of any edit.
+// Returns the line the cursor goes to, inside the procedure; 0 for a control without events.
+long OpenDefaultEvent(host::VBComponent& component, host::VBControl* control);
 
 struct ProcedureEntry {
   std::string caption;  // "Click", "RefreshList", "Count [PropertyGet]", "(Declarations)"

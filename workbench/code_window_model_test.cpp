@@ -18,6 +18,8 @@ constexpr const char* kForm =
     "      Begin VB.CommandButton cmdOK \r\n         Caption         =   \"OK\"\r\n      End\r\n   End\r\n"
     "   Begin VB.OptionButton optKind \r\n      Index           =   1\r\n   End\r\n"
     "   Begin VB.OptionButton optKind \r\n      Index           =   0\r\n   End\r\n"
+    "   Begin VB.Frame fraKind \r\n      Index           =   0\r\n   End\r\n"
+    "   Begin VB.Line linTop \r\n      X2              =   900\r\n   End\r\n"
     "   Begin VB.Menu mnuFile \r\n      Caption         =   \"&File\"\r\n   End\r\n"
     "End\r\nAttribute VB_Name = \"frmOrders\"\r\nAttribute VB_GlobalNameSpace = False\r\n"
     "Attribute VB_Creatable = False\r\nAttribute VB_PredeclaredId = True\r\nAttribute VB_Exposed = False\r\n"
@@ -65,7 +67,8 @@ TEST(CodeWindowModel, DropDownsFollowTheCodeAndLeadToItAndLinesAreColoured) {
 
   // The form itself under its event name, then every control once (the array too, the
   // nested button, the menu) and the WithEvents variable, sorted; a comment declares nothing.
-  EXPECT_THAT(model.Objects(), ElementsAre("(General)", "Form", "cmdOK", "mnuFile", "mTicker", "optKind", "picBar"));
+  EXPECT_THAT(model.Objects(),
+              ElementsAre("(General)", "Form", "cmdOK", "fraKind", "linTop", "mnuFile", "mTicker", "optKind", "picBar"));
   // (General) keeps what belongs to no object: a Sub whose prefix is no object, properties
   // by kind.
   EXPECT_THAT(Captions(model.Procedures("(General)")),
@@ -98,6 +101,24 @@ TEST(CodeWindowModel, DropDownsFollowTheCodeAndLeadToItAndLinesAreColoured) {
   // The model reads the module afresh: a procedure typed in is listed at once.
   form.Code()->InsertLines(27, "Private Sub cmdok_GotFocus()\r\nEnd Sub");
   EXPECT_THAT(Captions(model.Procedures("cmdOK")), ElementsAre("Click", "GotFocus"));
+
+  // A double-click in the designer leads to the default event procedure, adding a missing one
+  // after the last procedure (Index first for a member of a control array); a Line has no
+  // events.
+  const auto control = [&](const std::string& name) -> host::VBControl* {
+    for (host::VBControl* c : form.GetDesigner()->Controls())
+      if (c->Name() == name) return c;
+    return nullptr;
+  };
+  const long before = form.Code()->CountOfLines();
+  const std::vector<std::pair<std::string, long>> clicks = {
+      {"", 6}, {"cmdOK", 8}, {"optKind", 11}, {"linTop", 0}, {"mnuFile", 31}, {"fraKind", 35}, {"mnuFile", 31}};
+  for (const auto& [name, line] : clicks)
+    EXPECT_EQ(OpenDefaultEvent(form, name.empty() ? nullptr : control(name)), line) << name;
+  EXPECT_EQ(form.Code()->Lines(before + 1, form.Code()->CountOfLines() - before),
+            "\r\nPrivate Sub mnuFile_Click()\r\n\r\nEnd Sub\r\n"
+            "\r\nPrivate Sub fraKind_DragDrop(Index As Integer, Source As Control, X As Single, Y As Single)\r\n"
+            "\r\nEnd Sub");
 
   // A module of its own has only (General).
   auto module = host::MemoryCodeModule::FromText("Util", "Sub Form_Load()\r\nEnd Sub");

@@ -1,7 +1,9 @@
 #include "workbench/designer_model.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
@@ -526,10 +528,75 @@ std::vector<ObjectEntry> DesignerModel::Objects() const {
   return entries;
 }
 
+ValueChoices ChoicesOf(std::string_view prog_id, std::string_view property) {
+  // Booleans whose lines VB6 may write without 'True or 'False: a font's styles, an option
+  // button's value.
+  const bool boolean = host::DesignerBooleanProperty(property) ||
+                       cp1252::EqualsNoCase(property, "Italic") || cp1252::EqualsNoCase(property, "Underline") ||
+                       cp1252::EqualsNoCase(property, "Strikethrough") ||
+                       (cp1252::EqualsNoCase(prog_id, "VB.OptionButton") && cp1252::EqualsNoCase(property, "Value"));
+  if (boolean) return {{"0", "False"}, {"-1", "True"}};
+  ValueChoices choices;
+  for (const auto& [value, name] : host::DesignerEnumValues(prog_id, property))
+    choices.emplace_back(std::to_string(value), std::to_string(value) + " - " + std::string(name));
+  return choices;
+}
+
+std::optional<std::string> ChosenValue(const ValueChoices& choices, std::string_view typed) {
+  std::string_view text = typed;
+  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+  for (const auto& [value, shown] : choices) {
+    const std::size_t dash = shown.find(" - ");
+    const std::string_view name =
+        dash == std::string::npos ? std::string_view(shown) : std::string_view(shown).substr(dash + 3);
+    if (cp1252::EqualsNoCase(text, shown) || text == value || cp1252::EqualsNoCase(text, name)) return value;
+  }
+  return std::nullopt;
+}
+
+namespace {
+
+// A colour an ActiveX control's file holds in decimal ("-2147483640"), as VB6's window shows
+// every colour: "&H80000008&". Nothing for any other value.
+std::optional<std::string> HexColour(std::string_view name, std::string_view value) {
+  if (name.size() < 5 || !cp1252::EqualsNoCase(name.substr(name.size() - 5), "Color") || value.empty())
+    return std::nullopt;
+  const std::string text(value);
+  char* end = nullptr;
+  const long long number = std::strtoll(text.c_str(), &end, 10);
+  if (*end != '\0' || !(std::isdigit(static_cast<unsigned char>(text.back()))) || number < INT32_MIN ||
+      number > UINT32_MAX)
+    return std::nullopt;
+  char hex[16];
+  std::snprintf(hex, sizeof hex, "&H%08X&", static_cast<unsigned>(static_cast<std::uint32_t>(number)));
+  return std::string(hex);
+}
+
+// The other way, for such a colour typed as &H...& (the closing & may be left out): the
+// decimal the file holds; nothing for any other text.
+std::optional<std::string> DecimalColour(std::string_view typed) {
+  if (!cp1252::StartsWithNoCase(typed, "&H")) return std::nullopt;
+  std::string digits(typed.substr(2));
+  if (!digits.empty() && digits.back() == '&') digits.pop_back();
+  if (digits.empty() || digits.size() > 8 || digits.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
+    return std::nullopt;
+  return std::to_string(static_cast<std::int32_t>(static_cast<std::uint32_t>(std::stoul(digits, nullptr, 16))));
+}
+
+}  // namespace
+
+std::string NextChoice(const PropertyRow& row) {
+  if (row.choices.empty()) return {};
+  const auto at = std::find(row.choices.begin(), row.choices.end(), row.shown);
+  return at == row.choices.end() || at + 1 == row.choices.end() ? row.choices.front() : *(at + 1);
+}
+
 std::vector<PropertyRow> DesignerModel::Rows(host::VBControl& control) const {
   std::vector<PropertyRow> rows;
+  const std::string prog_id = control.ProgId();
   const auto add = [&](std::string name, const host::DesignerProperty& property) {
-    PropertyRow row{std::move(name), property.value, property.value, true};
+    PropertyRow row{std::move(name), property.value, property.value, true, {}};
     const bool text = property.frx && (property.frx->string_list || cp1252::EqualsNoCase(property.name, "Caption") ||
                                        cp1252::EqualsNoCase(property.name, "Text"));
     if (text) {
@@ -541,7 +608,11 @@ std::vector<PropertyRow> DesignerModel::Rows(host::VBControl& control) const {
                       ? "(List)"
                       : "(Bitmap)";
     } else {
-      row.shown = host::DesignerStringText(property.value);
+      row.shown = HexColour(property.name, property.value).value_or(host::DesignerStringText(property.value));
+      for (const auto& [value, shown] : ChoicesOf(prog_id, property.name)) {
+        row.choices.push_back(shown);
+        if (value == property.value) row.shown = shown;
+      }
     }
     rows.push_back(std::move(row));
   };
@@ -566,7 +637,7 @@ std::vector<PropertyRow> DesignerModel::Rows(host::VBControl& control) const {
   }
   std::stable_sort(rows.begin(), rows.end(),
                    [](const PropertyRow& a, const PropertyRow& b) { return cp1252::LessNoCase()(a.name, b.name); });
-  rows.insert(rows.begin(), PropertyRow{"(Name)", control.Name(), control.Name(), true});
+  rows.insert(rows.begin(), PropertyRow{"(Name)", control.Name(), control.Name(), true, {}});
   return rows;
 }
 
@@ -586,6 +657,7 @@ std::vector<PropertyRow> DesignerModel::Rows(const std::vector<host::VBControl*>
       if (it == rows.end()) return true;
       if (it->value != row.value) row.value = row.shown = "";
       row.editable = row.editable && it->editable;
+      if (it->choices != row.choices) row.choices.clear();  // each takes what is typed its own way
       return false;
     });
   }
@@ -601,9 +673,26 @@ void DesignerModel::SetProperty(host::VBControl& control, std::string_view name,
   if (name == "(Name)" || cp1252::EqualsNoCase(name, "Name")) {
     if (typed != control.Name()) control.SetName(typed);
   } else {
-    for (const PropertyRow& row : Rows(control))
-      if (cp1252::EqualsNoCase(row.name, name) && (row.shown == typed || !row.editable)) return;
-    control.SetPropertyValue(name, typed);
+    std::string value(typed);
+    for (const PropertyRow& row : Rows(control)) {
+      if (!cp1252::EqualsNoCase(row.name, name)) continue;
+      if (row.shown == typed || !row.editable) return;
+      if (row.shown != row.value && HexColour(name, row.value)) {
+        value = DecimalColour(typed).value_or(value);
+        break;
+      }
+      if (row.choices.empty()) break;
+      const std::string_view member = name.substr(name.rfind('.') == std::string_view::npos ? 0 : name.rfind('.') + 1);
+      const std::optional<std::string> chosen = ChosenValue(ChoicesOf(control.ProgId(), member), typed);
+      if (!chosen) {
+        std::string allowed;
+        for (const std::string& choice : row.choices) allowed += (allowed.empty() ? "" : ", ") + choice;
+        throw host::HostError(380, "Invalid property value: " + row.name + " takes " + allowed);
+      }
+      value = *chosen;
+      break;
+    }
+    control.SetPropertyValue(name, value);
   }
   Reload();
 }

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "host/vbide.h"
@@ -84,7 +85,22 @@ struct PropertyRow {
   std::string value;  // as the form file holds it: "\"OK\"", "-1", "\"frmMain.frx\":0000"
   std::string shown;  // as the window shows it: a string without its quotes, a picture as "(Bitmap)"
   bool editable = true;  // pictures and lists kept in the .frx are not
+  std::vector<std::string> choices;  // the drop-down of a Boolean or enumerated value, as shown
 };
+
+// How VB6's properties window offers a value of `property` (a group's member by its own name:
+// "Italic") of a control of `prog_id` ("VB.Form"): each value as the form file holds it and as
+// the window shows it, {"0", "False"}, {"-1", "True"} for a Boolean, {"1", "1 - Fixed Single"}
+// for an enumerated property of an intrinsic control; empty for any other property.
+using ValueChoices = std::vector<std::pair<std::string, std::string>>;
+ValueChoices ChoicesOf(std::string_view prog_id, std::string_view property);
+// What the form file gets for a value picked or typed: an entry as shown, its value, or the
+// name of an enumerated value alone, in any letter case ("true", "2", "sizable"); nothing
+// for any other text.
+std::optional<std::string> ChosenValue(const ValueChoices& choices, std::string_view typed);
+// What a double-click on a row with choices sets, as in VB6: the choice after the one shown,
+// the first after the last (or after a value that is none of them). Empty for a row without.
+std::string NextChoice(const PropertyRow& row);
 
 // An entry of the properties window's drop-down.
 struct ObjectEntry {
@@ -149,7 +165,8 @@ class DesignerModel {
   std::vector<ObjectEntry> Objects() const;
   std::vector<PropertyRow> Rows(host::VBControl& control) const;
   // Sets a property from what the user typed in the window ("(Name)" renames through SetName,
-  // so the rename event fires). Throws HostError for a value the form file cannot hold.
+  // so the rename event fires; a Boolean or enumerated value is one of its choices). Throws
+  // HostError for a value the form file cannot hold.
   void SetProperty(host::VBControl& control, std::string_view name, std::string_view typed);
   // What the window shows for several controls: the properties all of them have, a value
   // where they agree (else empty), no name; a value typed there goes to each of them.

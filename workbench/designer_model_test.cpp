@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <sstream>
+#include <tuple>
 
 #include "host/memory_vbe.h"
 #include "host/project_loader.h"
@@ -178,6 +179,77 @@ TEST(DesignerModel, DrawsEditsAndListsTheSampleForms) {
   EXPECT_EQ(shown(customer.Designer().Form(), "Icon"), "\"frmCustomer.frx\":0000 | (Icon) | fixed");
   EXPECT_EQ(shown(*Control(customer, "lblInfo"), "Caption").substr(0, 51),
             "$\"frmCustomer.frx\":03B8 | Customer data is stored o");
+
+  // Booleans and enumerated values as VB6's window shows them, with their drop-downs; colours
+  // and plain numbers as the file holds them.
+  struct Shown {
+    std::string control, property, value;
+    std::size_t choices;
+  };
+  const Shown values[] = {
+      {"", "BorderStyle", "3 | 3 - Fixed Dialog", 6},   {"", "MaxButton", "0 | False", 2},
+      {"", "StartUpPosition", "1 | 1 - CenterOwner", 4}, {"cmdOK", "Default", "-1 | True", 2},
+      {"txtNotes", "ScrollBars", "2 | 2 - Vertical", 4}, {"cmdOK", "Font.Italic", "0 | False", 2},
+      {"cmdOK", "TabIndex", "19 | 19", 0},               {"lblInfo", "ForeColor", "&H00808080& | &H00808080&", 0},
+  };
+  for (const Shown& v : values) {
+    host::VBControl& control = v.control.empty() ? customer.Designer().Form() : *Control(customer, v.control);
+    EXPECT_EQ(shown(control, v.property), v.value) << v.control << "." << v.property;
+    std::size_t choices = 0;
+    for (const PropertyRow& row : customer.Rows(control))
+      if (row.name == v.property) choices = row.choices.size();
+    EXPECT_EQ(choices, v.choices) << v.control << "." << v.property;
+  }
+  // An ActiveX control's file holds colours in decimal: shown as VB6 shows every colour, and
+  // written back in decimal.
+  DesignerModel main = sample.Model("frmMain");
+  host::VBControl& list = *Control(main, "lvwCustomers");
+  const auto main_row = [&](const std::string& name) {
+    for (const PropertyRow& row : main.Rows(list))
+      if (row.name == name) return row.value + " | " + row.shown;
+    return std::string("absent");
+  };
+  EXPECT_EQ(main_row("ForeColor"), "-2147483640 | &H80000008&");
+  EXPECT_EQ(main_row("BorderStyle"), "1 | 1") << "an ActiveX control's enumerations are not known here";
+  before = sample.Component("frmMain").Serialize();
+  main.SetProperty(list, "BackColor", "&H00FF0000&");
+  main.SetProperty(list, "ForeColor", "&H80000008&");  // unchanged: not written
+  EXPECT_EQ(ChangedLines(before, sample.Component("frmMain").Serialize()),
+            (std::vector<std::string>{"      BackColor       =   16711680"}));
+
+  // A double-click on such a value sets the next choice, round to the first.
+  PropertyRow border{"BorderStyle", "5", "5 - Sizable ToolWindow", true, {"0 - None", "1 - Fixed Single"}};
+  border.choices.push_back(border.shown);
+  EXPECT_EQ(NextChoice(border), "0 - None");
+  border.shown = "0 - None";
+  EXPECT_EQ(NextChoice(border), "1 - Fixed Single");
+  border.shown = "7";
+  EXPECT_EQ(NextChoice(border), "0 - None") << "a value that is none of them";
+  EXPECT_EQ(NextChoice(PropertyRow{"Left", "120", "120", true, {}}), "");
+  EXPECT_EQ(ChoicesOf("VB.Form", "MousePointer").back(), (std::pair<std::string, std::string>{"99", "99 - Custom"}));
+  EXPECT_EQ(ChoicesOf("MSComctlLib.ListViewCtrl", "BorderStyle"), ValueChoices{}) << "not an intrinsic control";
+  // Picked or typed, a choice writes its value into that one line, with VB6's comment; any
+  // other text is refused and changes nothing.
+  const std::vector<std::tuple<std::string, std::string, std::string, std::string>> edits = {
+      {"", "MaxButton", "True", "   MaxButton       =   -1  'True"},
+      {"", "BorderStyle", "sizable", "   BorderStyle     =   2  'Sizable"},
+      {"txtNotes", "ScrollBars", "3 - Both", "      ScrollBars      =   3  'Both"},
+      {"cmdOK", "Font.Italic", "-1", "         Italic          =   -1  'True"},
+      {"", "MaxButton", "Maybe", ""},
+      {"", "StartUpPosition", "7", ""},
+  };
+  for (const auto& [name, property, typed, line] : edits) {
+    host::VBControl& control = name.empty() ? customer.Designer().Form() : *Control(customer, name);
+    before = file.Serialize();
+    if (line.empty()) {
+      EXPECT_THROW(customer.SetProperty(control, property, typed), host::HostError) << typed;
+    } else {
+      customer.SetProperty(control, property, typed);
+    }
+    EXPECT_EQ(ChangedLines(before, file.Serialize()),
+              line.empty() ? std::vector<std::string>{} : std::vector<std::string>{line})
+        << property << " " << typed;
+  }
 
   // Setting a value as typed: a string gets its quotes; the name goes through the rename event.
   int renamed = 0;

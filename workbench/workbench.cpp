@@ -5,39 +5,34 @@
 namespace gildex::workbench {
 
 Workbench::Workbench(platform::Dialogs& dialogs, bool persist, std::function<void()> idle)
-    : dialogs_(dialogs), context_(dialogs), persist_(persist), idle_(std::move(idle)) {
-  NewSession();
+    : dialogs_(dialogs),
+      context_(dialogs),
+      persist_(persist),
+      idle_(std::move(idle)),
+      session_(std::make_unique<session::Session>(context_)) {
+  session_->OnIdle([this] {
+    if (idle_) idle_();
+  });
 }
 
 Workbench::~Workbench() {
   if (connected_) session_->Disconnect();
 }
 
-void Workbench::NewSession() {
-  ++session_number_;
-  session_ = std::make_unique<session::Session>(context_);
-  session_->OnIdle([this] {
-    if (idle_) idle_();
-  });
-}
-
 std::string Workbench::Open(const std::filesystem::path& file) {
   if (!Close()) return "the project is still open";
-  const bool reconnect = connected_;
-  DisconnectAddIn();
-  NewSession();
+  // The add-in stays connected, as in VB6 for the whole of an IDE session: it follows the new
+  // project through the IDE's project events instead of connecting (and greeting) again.
+  ++session_number_;
   std::string problem = session_->Open(file, true);
   if (!problem.empty()) {
-    NewSession();
-    has_project_ = false;
-  } else {
-    has_project_ = true;
-    opened_ = file;
+    session_->Close();
+    return problem;
   }
-  if (reconnect) {
-    if (std::string connect_problem = ConnectAddIn(); !connect_problem.empty() && problem.empty())
-      problem = std::move(connect_problem);
-  }
+  has_project_ = true;
+  opened_ = file;
+  // The project the IDE made active is the one whose components the add-in follows.
+  if (auto* active = dynamic_cast<host::MemoryProject*>(Vbe().ActiveVBProject())) Vbe().SetActiveProject(*active);
   return problem;
 }
 
@@ -59,12 +54,10 @@ bool Workbench::Close() {
         return false;
     }
   }
-  const bool reconnect = connected_;
-  DisconnectAddIn();
-  NewSession();
+  ++session_number_;
+  session_->Close();
   has_project_ = false;
   opened_.clear();
-  if (reconnect) ConnectAddIn();
   return true;
 }
 

@@ -33,8 +33,8 @@ class Workbench {
   void SetAddInWindows(AddInWindows windows) { windows_ = std::move(windows); }
 
   // Opens a .vbp, .vbg or component file in place of what is open (asking first about
-  // unsaved changes); Gildex, when connected, is connected again over it. Returns what
-  // stopped it; the IDE then keeps what it had.
+  // unsaved changes); Gildex, when connected, stays connected and hears of the projects
+  // leaving and coming. Returns what stopped it; nothing is open then.
   std::string Open(const std::filesystem::path& file);
   // Asks about unsaved changes (Yes saves, No drops them, Cancel keeps the project open).
   // False when the user cancelled.
@@ -57,8 +57,8 @@ class Workbench {
 
   host::MemoryVBE& Vbe() { return session_->Vbe(); }
   session::Session& Session() { return *session_; }
-  // Counts the sessions made: what a window took from an earlier one (a designer, a control)
-  // is gone once this has moved on.
+  // Counts the times the open projects changed (opened, closed): what a window took from
+  // earlier ones (a designer, a control) is gone once this has moved on.
   int SessionNumber() const { return session_number_; }
   session::PlatformContext& Context() { return context_; }
   platform::Dialogs& Dialogs() { return dialogs_; }
@@ -66,8 +66,6 @@ class Workbench {
   void Cancel() { session_->Cancel(); }
 
  private:
-  void NewSession();
-
   platform::Dialogs& dialogs_;
   session::PlatformContext context_;
   bool persist_;

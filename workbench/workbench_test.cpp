@@ -23,19 +23,32 @@ host::CommandBarControl* Entry(host::MemoryVBE& vbe, const std::string& bar, con
   return found->FindControl(host::ControlKind::Button, caption_or_tag);
 }
 
+// The add-in's splash window counts its showings.
+struct CountingSplash : SplashView {
+  void ShowTopmost() override { ++shown; }
+  bool Loaded() const override { return false; }
+  void Close() override {}
+  int shown = 0;
+};
+
 // The sample project in the explorer, one row a line: indent, caption, the bar its context
 // menu draws; then what the IDE lets the user click; then closing with unsaved changes.
 TEST(WorkbenchTest, SampleProjectThroughExplorerMenusAndClose) {
   testing::SampleProject sample;
+  platform::testing::ScopedEnv home("GILDEX_HOME", std::string(GILDEX_SOURCE_DIR) + "/data");  // pfx.dat
   platform::ScriptedDialogs dialogs;
+  CountingSplash splash;
   // What the progress windows draw outlives the workbench, whose disconnection closes them.
   std::vector<std::string> drawn;
   std::string fail_in;
   Workbench bench(dialogs, false, {});
-  bench.SetAddInWindows({[&](clsMessages&) { return std::make_unique<testing::RecordingView>(drawn, fail_in); }, {}});
+  ConnectViews views;
+  views.splash = &splash;
+  bench.SetAddInWindows(
+      {[&](clsMessages&) { return std::make_unique<testing::RecordingView>(drawn, fail_in); }, views});
   ASSERT_EQ(bench.ConnectAddIn(), "");
   ASSERT_EQ(bench.Open(sample.Project()), "");
-  ASSERT_TRUE(bench.AddInConnected()) << "opening connects Gildex again over the new project";
+  ASSERT_TRUE(bench.AddInConnected()) << "opening keeps Gildex connected";
 
   std::string rows;
   const std::function<void(const ExplorerNode&, int)> draw = [&](const ExplorerNode& node, int depth) {
@@ -87,6 +100,7 @@ TEST(WorkbenchTest, SampleProjectThroughExplorerMenusAndClose) {
   ASSERT_EQ(bench.ConnectAddIn(), "");
   EXPECT_NE(Entry(bench.Vbe(), "Project Window Project", "Gildex_Insert"), nullptr) << "connecting again";
   EXPECT_FALSE(bench.HasUnsavedChanges());
+  ASSERT_EQ(bench.Session().ApplyOverrides({{"AutoPrefix=True"}, "", ""}, false), "");
 
   // Each answer to the unsaved-changes question, on the project as just opened.
   struct Closing {
@@ -124,6 +138,17 @@ TEST(WorkbenchTest, SampleProjectThroughExplorerMenusAndClose) {
       EXPECT_NE(platform::testing::ReadBytes(file).find(changed_line), std::string::npos);
     }
   }
+
+  // Opened again (twice over): the add-in, connected once per connection and not per
+  // project, follows the new project's designers and prefixes a control added there.
+  ASSERT_EQ(bench.Open(sample.Project()), "");
+  ASSERT_EQ(bench.Open(sample.Project()), "");
+  EXPECT_EQ(splash.shown, 2) << "one splash for each of the two connections";
+  EXPECT_EQ(bench.Vbe().ProjectCount(), 1);
+  auto& about = dynamic_cast<host::MemoryComponent&>(*bench.Vbe().Project(1).FindComponent("frmAbout"));
+  bench.Vbe().ShowDesigner(about);
+  EXPECT_EQ(about.GetDesigner()->AddControl("CommandButton").Name(), "cmdCommand1");
+  EXPECT_EQ(dialogs.Asked().size(), 3u) << "no box but the three questions about changes";
 }
 
 }  // namespace
