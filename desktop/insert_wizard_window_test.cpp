@@ -27,10 +27,9 @@ namespace {
 
 struct Rig {
   Rig() {
+    EXPECT_EQ(stored_default, 0);
     tools.Attach(bench);
     bench.SetAddInWindows(tools.Windows());
-    // Stored, so that the options dialog, which reloads the settings, keeps it.
-    EXPECT_EQ(app::RunGildex({"templates", "default", "Standard"}).code, 0);
     window.ConnectAddIn();
     window.OpenProject(sample.Project());
     session::Overrides overrides;
@@ -47,6 +46,9 @@ struct Rig {
   }
 
   testing::SampleProject sample;
+  // Stored before the workbench reads the settings, so that the options dialog, which
+  // reloads them, keeps it.
+  const int stored_default = app::RunGildex({"templates", "default", "Standard"}).code;
   platform::ScriptedDialogs dialogs;
   QtDialogs qt_dialogs;
   AddInWindows tools{dialogs};
