@@ -65,11 +65,10 @@ bool IsTrueOrFalse(std::string_view value) {
 std::pair<std::string, std::string> FileSetting(host::VBControl& control, std::string name, std::string value) {
   const std::string group = GroupOf(name);
   const std::string_view member = std::string_view(name).substr(group.empty() ? 0 : group.size() + 1);
-  if (!group.empty() && cp1252::EqualsNoCase(member, "Bold")) {
-    if (IsTrueOrFalse(value) || value == "-1" || value == "0" || value == "1")
-      value = cp1252::EqualsNoCase(value, "False") || value == "0" ? "400" : "700";
-    return {group + ".Weight", value};
-  }
+  // Anything else for Bold stays Bold, which the designer refuses.
+  if (!group.empty() && cp1252::EqualsNoCase(member, "Bold") &&
+      (IsTrueOrFalse(value) || value == "-1" || value == "0" || value == "1"))
+    return {group + ".Weight", cp1252::EqualsNoCase(value, "False") || value == "0" ? "400" : "700"};
   if (IsTrueOrFalse(value)) {
     const host::Property* held = control.FindProperty(name);
     const bool boolean = held ? held->Value() == "-1" || held->Value() == "0"
