@@ -28,9 +28,8 @@ QPushButton* Button(const char* name, const char* caption, QWidget* parent) {
 
 }  // namespace
 
-void ConverterWindow::ShowConverter(host::VBComponent& form) {
+void ConverterWindow::ShowConverter(host::VBComponent& form, clsASPGenerator& generator) {
   frmASPConverter window(*this);
-  clsASPGenerator generator(registry_());
   // This IDE has no current folder of its own: a page named without one goes beside the form.
   const std::string file = form.FileNames(1);
   form_folder_ = file.empty() ? std::string() : std::filesystem::path(file).parent_path().string();

@@ -267,7 +267,9 @@ bool IsBooleanProperty(std::string_view name) {
       "Default",    "Enabled",      "Exclusive",     "FontTransparent", "Hidden",   "HideSelection", "IntegralHeight",
       "KeyPreview", "Locked",       "MaxButton",     "MinButton",    "Moveable",    "MultiLine",    "Negotiate",
       "NegotiateMenus", "Normal",   "ReadOnly",      "ShowInTaskbar", "Sorted",     "System",       "TabStop",
-      "UseMnemonic", "Visible",     "WhatsThisButton", "WhatsThisHelp", "WindowList", "WordWrap"};
+      "UseMnemonic", "Visible",     "WhatsThisButton", "WhatsThisHelp", "WindowList", "WordWrap",
+      // members of a Font group
+      "Italic", "Strikethrough", "Underline"};
   return std::any_of(std::begin(kNames), std::end(kNames), [&](std::string_view n) { return EqualsNoCase(n, name); });
 }
 
@@ -436,6 +438,41 @@ void RenameControlLine(std::vector<RawLine>& lines, DesignerControl& control, st
   control.name = std::string(name);
 }
 
+namespace {
+
+struct NewPropertyPlace {
+  std::size_t position = 0;  // among its siblings
+  long line = 0;             // the line it goes in front of
+  std::string indent;
+};
+
+// Where a new property `name` of the control (or of its `group`) goes, and the indentation of
+// its neighbours (or one level deeper than the line that opens the control or group).
+NewPropertyPlace PlaceFor(const std::vector<RawLine>& lines, const DesignerControl& control, const DesignerProperty* group,
+                          std::string_view name) {
+  const std::vector<DesignerProperty>& siblings = group ? group->group : control.properties;
+  NewPropertyPlace place;
+  place.position = siblings.size();
+  if (!group && cp1252::StartsWithNoCase(control.prog_id, "VB.")) {
+    place.position = 0;
+    while (place.position < siblings.size() && !cp1252::LessNoCase()(name, siblings[place.position].name)) ++place.position;
+  }
+  if (place.position < siblings.size())
+    place.line = siblings[place.position].line;
+  else if (!siblings.empty())
+    place.line = siblings.back().end_line + 1;
+  else
+    place.line = (group ? group->line : control.begin_line) + 1;
+  if (!siblings.empty())
+    place.indent = std::string(Indentation(lines.at(static_cast<std::size_t>(siblings.front().line - 1)).text));
+  else
+    place.indent = std::string(Indentation(lines.at(static_cast<std::size_t>((group ? group->line : control.begin_line) - 1)).text)) +
+                   std::string(kLevel);
+  return place;
+}
+
+}  // namespace
+
 bool SetPropertyLine(std::vector<RawLine>& lines, DesignerBlock& block, DesignerControl& control,
                      const std::vector<std::string>& path, std::string_view value) {
   if (path.empty() || path.size() > 2) return false;
@@ -455,37 +492,46 @@ bool SetPropertyLine(std::vector<RawLine>& lines, DesignerBlock& block, Designer
     property->frx = ParseFrxReference(value);
     return true;
   }
-  // Where the new line goes, and the indentation of its neighbours (or one level deeper
-  // than the line that opens the control or group).
-  std::size_t position = siblings->size();
-  if (!group && cp1252::StartsWithNoCase(control.prog_id, "VB.")) {
-    position = 0;
-    while (position < siblings->size() && !cp1252::LessNoCase()(name, (*siblings)[position].name)) ++position;
-  }
-  long line = 0;
-  if (position < siblings->size())
-    line = (*siblings)[position].line;
-  else if (!siblings->empty())
-    line = siblings->back().end_line + 1;
-  else
-    line = (group ? group->line : control.begin_line) + 1;
-  std::string indent;
-  if (!siblings->empty())
-    indent = std::string(Indentation(lines.at(static_cast<std::size_t>(siblings->front().line - 1)).text));
-  else
-    indent = std::string(Indentation(lines.at(static_cast<std::size_t>((group ? group->line : control.begin_line) - 1)).text)) +
-             std::string(kLevel);
-  InsertLine(lines, block, line, PropertyLineText(indent, group ? std::string_view() : std::string_view(control.prog_id), name, value));
+  const NewPropertyPlace place = PlaceFor(lines, control, group, name);
+  InsertLine(lines, block, place.line,
+             PropertyLineText(place.indent, group ? std::string_view() : std::string_view(control.prog_id), name, value));
   DesignerProperty property;
   property.name = name;
   property.value = std::string(value);
   property.frx = ParseFrxReference(value);
-  property.line = property.end_line = line;
-  siblings->insert(siblings->begin() + static_cast<std::ptrdiff_t>(position), std::move(property));
+  property.line = property.end_line = place.line;
+  siblings->insert(siblings->begin() + static_cast<std::ptrdiff_t>(place.position), std::move(property));
   if (!group && EqualsNoCase(name, "Index")) {
     if (auto index = ParseIndex(value)) control.index = *index;
   }
   return true;
+}
+
+DesignerProperty& InsertGroupLines(std::vector<RawLine>& lines, DesignerBlock& block, DesignerControl& control,
+                                   std::string_view name, const std::vector<std::pair<std::string, std::string>>& members) {
+  const NewPropertyPlace place = PlaceFor(lines, control, nullptr, name);
+  const std::string inner = place.indent + std::string(kLevel);
+  std::vector<std::string> texts;
+  texts.push_back(place.indent + "BeginProperty " + std::string(name) + " ");  // VB6 ends it with a blank
+  for (const auto& [member, value] : members) texts.push_back(PropertyLineText(inner, {}, member, value));
+  texts.push_back(place.indent + "EndProperty");
+
+  DesignerProperty group;
+  group.name = std::string(name);
+  group.is_group = true;
+  group.line = place.line;
+  group.end_line = place.line + static_cast<long>(texts.size()) - 1;
+  long line = place.line;
+  for (const auto& [member, value] : members) {
+    DesignerProperty property;
+    property.name = member;
+    property.value = value;
+    property.line = property.end_line = ++line;
+    group.group.push_back(std::move(property));
+  }
+  // Each line goes in front of the one before it was inserted in front of, so the last first.
+  for (auto text = texts.rbegin(); text != texts.rend(); ++text) InsertLine(lines, block, place.line, std::move(*text));
+  return *control.properties.insert(control.properties.begin() + static_cast<std::ptrdiff_t>(place.position), std::move(group));
 }
 
 bool RemovePropertyLine(std::vector<RawLine>& lines, DesignerBlock& block, DesignerControl& control, std::string_view name) {

@@ -94,6 +94,12 @@ void RenameControlLine(std::vector<RawLine>& lines, DesignerControl& control, st
 // that does not exist or a group itself.
 bool SetPropertyLine(std::vector<RawLine>& lines, DesignerBlock& block, DesignerControl& control,
                      const std::vector<std::string>& path, std::string_view value);
+// Adds the property group `name` ("Font") with its `members` (name, value as the file writes
+// them) where SetPropertyLine would put a property of that name: "BeginProperty Font " as VB6
+// writes it, one line a member (Booleans with their 'True or 'False) and "EndProperty". The
+// control must not have a property of that name yet.
+DesignerProperty& InsertGroupLines(std::vector<RawLine>& lines, DesignerBlock& block, DesignerControl& control,
+                                   std::string_view name, const std::vector<std::pair<std::string, std::string>>& members);
 // Removes a plain property's line; false when the control has no such property.
 bool RemovePropertyLine(std::vector<RawLine>& lines, DesignerBlock& block, DesignerControl& control, std::string_view name);
 

@@ -312,6 +312,28 @@ TEST(DesignerEdits, EachEditChangesOnlyItsLinesAndReloadsAsTheSameModel) {
        "@48 -" + PropertyLine(3, "Name", "\"Tahoma\"") + "\n@49 -" + PropertyLine(3, "Size", "8.25") + "\n@48 +" +
            PropertyLine(3, "Name", "\"Arial\"") + "\n@49 +" + PropertyLine(3, "Size", "9.75") + "\n",
        {}},
+      {"a control on VB6's default font gets the whole Font group, in name order, once a member changes",
+       [](SampleForm& f) {
+         VBControl& added = f.designer->AddControl("VB.CommandButton");
+         added.SetPropertyValue("Font.Size", "12");
+         added.FindProperty("font.name")->SetValue("Arial");
+         added.SetPropertyValue("Font.Italic", "-1");
+       },
+       [] {
+         std::string diff = "@424 +   Begin VB.CommandButton Command1 \n@425 +" + PropertyLine(2, "Caption", "\"Command1\"") +
+                            "\n@426 +      BeginProperty Font \n";
+         long line = 427;
+         for (const auto& [name, value] : std::vector<std::pair<std::string, std::string>>{
+                  {"Name", "\"Arial\""}, {"Size", "12"}, {"Charset", "0"}, {"Weight", "400"}, {"Underline", "0   'False"},
+                  {"Italic", "-1  'True"}, {"Strikethrough", "0   'False"}})
+           diff += "@" + std::to_string(line++) + " +" + PropertyLine(3, name, value) + "\n";
+         diff += "@434 +      EndProperty\n";
+         line = 435;
+         for (const auto& [name, value] : Placed("Caption -", "2700", "2812", 23))
+           if (name != "Caption") diff += "@" + std::to_string(line++) + " +" + PropertyLine(2, name, value) + "\n";
+         return diff + "@440 +   End\n";
+       }(),
+       {"added Command1"}},
       {"a command button in the middle of the form, next in the tab order",
        [](SampleForm& f) {
          VBControl& added = f.designer->AddControl("VB.CommandButton");
@@ -462,6 +484,12 @@ TEST(DesignerEdits, RefusedEditsLeaveTheFileAsItWas) {
       {"a bare value the file would cut at its apostrophe", [](SampleForm& f) { f.Control("cmdOK").SetPropertyValue("Tag", "it's"); }, 380, "cannot hold"},
       {"a property name with a blank", [](SampleForm& f) { f.Control("cmdOK").SetPropertyValue("Back Color", "1"); }, 380, "not a property name"},
       {"a whole group", [](SampleForm& f) { f.Control("cmdOK").SetPropertyValue("Font", "\"Arial\""); }, 380, "group of properties"},
+      {"a member a font does not have", [](SampleForm& f) { f.Control("cmdOK").SetPropertyValue("Font.Bold", "-1"); }, 380,
+       "not a member of Font"},
+      {"a font for a form that has none", [](SampleForm& f) { f.designer->Root().SetPropertyValue("Font.Size", "12"); }, 380,
+       "frmMDI has no property Font", "frmMDI"},
+      {"a font member no form file holds", [](SampleForm& f) { f.Control("cmdTool", 3).SetPropertyValue("Font.Size", "1\r\n2"); },
+       380, "cannot hold", "frmMDI"},
       {"a class VB6 does not make here", [](SampleForm& f) { f.designer->AddControl("MSComctlLib.ListView"); }, 711, "Invalid class string"},
       {"a container that holds no controls", [](SampleForm& f) { f.designer->AddControl("Label", &f.Control("cmdOK")); }, 5, "cannot hold controls"},
       {"a text box straight on an MDI form", [](SampleForm& f) { f.designer->AddControl("TextBox"); }, 5,

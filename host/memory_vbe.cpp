@@ -134,6 +134,23 @@ namespace {
 
 HostError InvalidValue(const std::string& why) { return HostError(380, "Invalid property value: " + why); }
 
+// The Font group as VB6 writes it for a control still on its default font, members in order.
+const std::vector<std::pair<std::string, std::string>> kDefaultFont = {
+    {"Name", "\"MS Sans Serif\""}, {"Size", "8.25"},   {"Charset", "0"},       {"Weight", "400"},
+    {"Underline", "0"},            {"Italic", "0"},    {"Strikethrough", "0"}};
+
+// The intrinsic classes that have a Font; the others (Timer, Image, Shape, Line, the scroll
+// bars, OLE, Menu, MDIForm) have none.
+bool HasFont(std::string_view prog_id) {
+  static constexpr std::string_view kClasses[] = {
+      "VB.Form",        "VB.CommandButton", "VB.Label",        "VB.TextBox",      "VB.Frame",
+      "VB.CheckBox",    "VB.OptionButton",  "VB.ComboBox",     "VB.ListBox",      "VB.DriveListBox",
+      "VB.DirListBox",  "VB.FileListBox",   "VB.PictureBox",   "VB.Data",         "VB.UserControl",
+      "VB.PropertyPage", "VB.UserDocument"};
+  return std::any_of(std::begin(kClasses), std::end(kClasses),
+                     [&](std::string_view name) { return cp1252::EqualsNoCase(name, prog_id); });
+}
+
 bool IsAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
 // A name the designer takes: a letter, then letters, digits and underscores, at most 40.
@@ -273,6 +290,13 @@ std::string MemoryProperty::Value() const {
 
 void MemoryProperty::SetValue(std::string_view value) { control_.SetPropertyValue(Name(), value); }
 
+std::vector<std::string> MemoryProperty::MemberNames() const {
+  std::vector<std::string> names;
+  if (const DesignerProperty* property = control_.Find(path_); property && property->is_group)
+    for (const DesignerProperty& member : property->group) names.push_back(property->name + "." + member.name);
+  return names;
+}
+
 MemoryControl::MemoryControl(MemoryDesigner& designer, DesignerControl& control, MemoryControl* container)
     : designer_(designer), control_(control), container_(container) {}
 
@@ -333,6 +357,10 @@ void MemoryControl::SetPropertyValue(std::string_view name, std::string_view val
     std::size_t dot = name.find('.');
     const DesignerProperty* group = dot == std::string_view::npos ? nullptr : Find({std::string(name.substr(0, dot))});
     if (group && group->is_group) path = {group->name, std::string(name.substr(dot + 1))};
+    // An intrinsic control has no names with dots of its own: this is a group's member, the
+    // group is written (or refused) by the designer. Other classes may have such names.
+    else if (!group && dot != std::string_view::npos && cp1252::StartsWithNoCase(control_.prog_id, "VB."))
+      path = {std::string(name.substr(0, dot)), std::string(name.substr(dot + 1))};
   }
   designer_.SetProperty(*this, std::move(path), value);
 }
@@ -450,6 +478,23 @@ void MemoryDesigner::SetProperty(MemoryControl& control, std::vector<std::string
     if (part.empty() || part.find_first_of(" \t\"'=\r\n") != std::string::npos)
       throw InvalidValue("\"" + part + "\" is not a property name");
   if (old && old->is_group) throw InvalidValue(old->name + " is a group of properties: set its members (" + old->name + ".Name)");
+  // A font has its seven members and no others (Bold is Weight 700 in the file). A control on
+  // its default font has no Font group yet: VB6 writes the whole group once a member changes.
+  const bool font = path.size() == 2 && cp1252::EqualsNoCase(path[0], "Font");
+  const auto font_member = std::find_if(kDefaultFont.begin(), kDefaultFont.end(),
+                                        [&](const auto& member) { return cp1252::EqualsNoCase(member.first, name); });
+  if (font && font_member == kDefaultFont.end())
+    throw InvalidValue(name + " is not a member of Font (Name, Size, Charset, Weight, Underline, Italic, Strikethrough)");
+  const bool new_font = font && !control.Find({path[0]});
+  if (path.size() == 2 && !control.Find({path[0]}) && !(new_font && HasFont(block.prog_id)))
+    throw InvalidValue(block.name + " has no property " + path[0]);
+  DesignerProperty default_member;
+  if (new_font) {
+    default_member.name = font_member->first;
+    default_member.value = font_member->second;
+    old = &default_member;
+    path = {"Font", font_member->first};
+  }
   // A string property given plain text, as a property window takes it, gets its quotes; so
   // does a text kept in the .frx ($"file":offset, or a caption or text too long for a line).
   std::string text(value);
@@ -460,7 +505,8 @@ void MemoryDesigner::SetProperty(MemoryControl& control, std::vector<std::string
   if (text.empty() || text.find_first_of("\r\n") != std::string::npos || DesignerValueText(text) != text ||
       (text.front() == '"' && !IsQuotedLiteral(text) && !ParseFrxReference(text)))
     throw InvalidValue("the form file cannot hold the value " + std::string(value) + " of " + name);
-  const bool same = old && old->value == text;
+  const bool same = !new_font && old && old->value == text;
+  if (new_font) InsertGroupLines(lines_, block_, block, "Font", kDefaultFont);
   if (!SetPropertyLine(lines_, block_, block, path, text))
     throw NotSupportedYet("adding the property group " + path.front() + " to " + block.name);
   if (!same) Changed();  // the same value writes the same line

@@ -38,6 +38,7 @@ class MemoryProperty : public Property {
   std::string Name() const override;
   std::string Value() const override;  // "" once the property is gone
   void SetValue(std::string_view value) override;
+  std::vector<std::string> MemberNames() const override;
 
  private:
   friend class MemoryControl;

@@ -111,6 +111,9 @@ class Property {
   virtual std::string Value() const = 0;
   // Throws HostError 380 "Invalid property value" for a value the form file cannot hold.
   virtual void SetValue(std::string_view value) = 0;
+  // A group's members in the file's order, each named group.member ("Font.Size"); none for a
+  // plain property. A group's own Value() is empty.
+  virtual std::vector<std::string> MemberNames() const { return {}; }
 };
 
 class VBControl {

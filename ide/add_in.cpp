@@ -76,6 +76,11 @@ clsScripter& AddIn::Scripter() {
   return *scripter_;
 }
 
+clsASPGenerator& AddIn::ASPGenerator() {
+  if (!generator_) generator_ = std::make_unique<clsASPGenerator>(registry_);
+  return *generator_;
+}
+
 void AddIn::ReleaseEngine() {
   ReleaseMessages();  // the controller cannot outlive the engine it cancels
   engine_.reset();

@@ -1,6 +1,7 @@
 #pragma once
 // The AddIn module: the objects every part of the add-in shares for the life of the process
-// (the host, the engine, the progress controller, the template collection, the script host),
+// (the host, the engine, the progress controller, the template collection, the script host,
+// the HTML generator),
 // the process entry `Main` and the registration in the host's add-in list "vbaddin.ini".
 // Each object is made at most once, by whichever step needs it first.
 #include <memory>
@@ -14,6 +15,7 @@
 #include "platform/services.h"
 #include "templates/col_templates.h"
 #include "templates/scripter.h"
+#include "tools/asp_generator.h"
 #include "tools/messages.h"
 
 namespace gildex {
@@ -50,6 +52,12 @@ class AddIn {
   clsMessages& Messages();
   colTemplates& Templates();
   clsScripter& Scripter();
+  // Made by the menu builder with the form folder's "Convert to VBScript/HTML" entry (or by the
+  // first conversion when no menu was built), kept until Connect ends: every conversion of the
+  // add-in's life goes through it.
+  clsASPGenerator& ASPGenerator();
+  bool HasASPGenerator() const { return generator_ != nullptr; }
+  void ReleaseASPGenerator() { generator_.reset(); }
   bool HasEngine() const { return engine_ != nullptr; }
   bool HasMessages() const { return messages_ != nullptr; }
   bool HasTemplates() const { return templates_ != nullptr; }
@@ -79,6 +87,7 @@ class AddIn {
   std::unique_ptr<clsMessages> messages_;
   std::unique_ptr<colTemplates> templates_;
   std::unique_ptr<clsScripter> scripter_;
+  std::unique_ptr<clsASPGenerator> generator_;
 };
 
 }  // namespace gildex

@@ -135,18 +135,29 @@ TEST(OnConnection, EachModeBuildsWhatItShould) {
 }
 
 // Creation makes the shared objects with the stored settings; disconnection removes the
-// interface and lets them go, and a reconnection starts again; destruction lets go too.
+// interface and lets them go, and a reconnection starts again; destruction lets go too. The
+// HTML generator, made with the menus, lives until Connect ends: every conversion of that
+// Connect, reconnected or not, goes through the one generator.
 TEST(AddInLife, CreationConnectionDisconnectionAndReconnection) {
   Host host;
   host.rig.Option("Build Project", "True");
   AddIn& shared = host.rig.add_in;
+  host.vbe.ShowDesigner(host.Component("frmMain"));
+  const auto convert = [&](Connect& connect) {
+    host.tools.converter_generator = nullptr;
+    EXPECT_TRUE(connect.Click("Project Window Form Folder", {"Convert to VBScript/HTML"}));
+    return host.tools.converter_generator;
+  };
   {
     Connect connect(shared, host.Views());
     EXPECT_TRUE(shared.HasEngine() && shared.HasMessages() && shared.HasScripter());
-    EXPECT_FALSE(shared.HasTemplates());
+    EXPECT_FALSE(shared.HasTemplates() || shared.HasASPGenerator());
     EXPECT_TRUE(shared.Engine().BuildProject());
     connect.OnConnection(&host.vbe, ext_cm_AfterStartup);
-    EXPECT_TRUE(shared.HasTemplates());
+    EXPECT_TRUE(shared.HasTemplates() && shared.HasASPGenerator());
+    clsASPGenerator* generator = &shared.ASPGenerator();
+    generator->Filename("page.html");
+    EXPECT_EQ(convert(connect), generator);
     shared.Engine().DefaultTemplate("Other");
     connect.OnDisconnection(0);
     EXPECT_FALSE(shared.HasEngine() || shared.HasMessages() || shared.HasTemplates());
@@ -157,8 +168,14 @@ TEST(AddInLife, CreationConnectionDisconnectionAndReconnection) {
     EXPECT_EQ(shared.Engine().DefaultTemplate(), "Standard");
     EXPECT_EQ(shared.Engine().HeaderCode(), "On Error GoTo %ProcName%_Err");
     EXPECT_EQ(shared.Templates().Count(), 1);
+    EXPECT_EQ(convert(connect), generator);
+    EXPECT_EQ(generator->Filename(), "page.html");
   }
-  EXPECT_FALSE(shared.HasScripter() || shared.HasEngine() || shared.HasMessages());
+  EXPECT_FALSE(shared.HasScripter() || shared.HasEngine() || shared.HasMessages() || shared.HasASPGenerator());
+  // A Connect made afterwards converts through a generator of its own.
+  Connect again(shared, host.Views());
+  again.OnConnection(&host.vbe, ext_cm_AfterStartup);
+  EXPECT_TRUE(convert(again) != nullptr && convert(again) == &shared.ASPGenerator());
   EXPECT_TRUE(host.rig.dialogs.Asked().empty());
 }
 

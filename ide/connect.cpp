@@ -68,6 +68,7 @@ Connect::~Connect() {
   add_in_.Report().Trap("Connect.Class_Terminate", [&] {
     if (menus_built_ && add_in_.VBE() != nullptr) RemoveMenus();
     ReleaseEventProcs();
+    add_in_.ReleaseASPGenerator();
     add_in_.ReleaseScripter();
     add_in_.ReleaseEngine();
     add_in_.ReleaseMessages();

@@ -106,8 +106,9 @@ class FunctionFinderWindow : public FunctionFinderView {
 class FormConverterView {
  public:
   virtual ~FormConverterView() = default;
-  // `form` is a form whose designer is open.
-  virtual void ShowConverter(host::VBComponent& form) = 0;
+  // `form` is a form whose designer is open; `generator` is the add-in's one, which the
+  // window fills and runs (frmASPConverter::ShowConverter).
+  virtual void ShowConverter(host::VBComponent& form, clsASPGenerator& generator) = 0;
 };
 
 struct ConnectViews {

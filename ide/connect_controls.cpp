@@ -1,12 +1,15 @@
 // The commands of the form designer's "Controls" menu: copy the properties of the first
 // selected control to the others, and view or apply control templates. Every change goes
 // through the designer, so the form file changes only on the lines of changed properties.
+#include <algorithm>
 #include <exception>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "common/nembus_common.h"
 #include "ide/connect.h"
+#include "platform/cp1252.h"
 #include "tools/messages.h"
 
 namespace gildex {
@@ -29,6 +32,52 @@ void Skipping(Step step) {
     step();
   } catch (const std::exception&) {
   }
+}
+
+// The names a property stands for in the form file: itself, or a group's members
+// ("Font.Name", "Font.Size" ...), each set on its own line inside the group.
+std::vector<std::string> FileNames(const host::Property& property, bool& members) {
+  std::vector<std::string> names = property.MemberNames();
+  members = !names.empty();
+  return members ? names : std::vector<std::string>{property.Name()};
+}
+
+// "Font" of "Font.Size"; empty for a plain name.
+std::string GroupOf(std::string_view name) {
+  const std::size_t dot = name.find('.');
+  return dot == std::string_view::npos ? std::string() : std::string(name.substr(0, dot));
+}
+
+// Whether `control` can take the member `name` of a group its file does not list: an
+// intrinsic control's designer writes the group as VB6 does (or refuses a class without it);
+// for other classes nobody here knows their groups.
+bool TakesNewMember(host::VBControl& control, std::string_view name) {
+  return !GroupOf(name).empty() && control.FindProperty(GroupOf(name)) == nullptr &&
+         cp1252::StartsWithNoCase(control.ProgId(), "VB.");
+}
+
+bool IsTrueOrFalse(std::string_view value) {
+  return cp1252::EqualsNoCase(value, "True") || cp1252::EqualsNoCase(value, "False");
+}
+
+// A template entry as the form file writes it: True and False as -1 and 0 where the file
+// keeps a Boolean, and a font's Bold as the Weight the file keeps (700 bold, 400 not).
+std::pair<std::string, std::string> FileSetting(host::VBControl& control, std::string name, std::string value) {
+  const std::string group = GroupOf(name);
+  const std::string_view member = std::string_view(name).substr(group.empty() ? 0 : group.size() + 1);
+  // Anything else for Bold stays Bold, which the designer refuses.
+  if (!group.empty() && cp1252::EqualsNoCase(member, "Bold") &&
+      (IsTrueOrFalse(value) || value == "-1" || value == "0" || value == "1"))
+    return {group + ".Weight", cp1252::EqualsNoCase(value, "False") || value == "0" ? "400" : "700"};
+  if (IsTrueOrFalse(value)) {
+    const host::Property* held = control.FindProperty(name);
+    const bool boolean = held ? held->Value() == "-1" || held->Value() == "0"
+                              : !group.empty() && (cp1252::EqualsNoCase(member, "Italic") ||
+                                                   cp1252::EqualsNoCase(member, "Underline") ||
+                                                   cp1252::EqualsNoCase(member, "Strikethrough"));
+    if (boolean) value = cp1252::EqualsNoCase(value, "True") ? "-1" : "0";
+  }
+  return {std::move(name), std::move(value)};
 }
 }  // namespace
 
@@ -64,18 +113,22 @@ void Connect::hWndControlCopy_Click() {
       // same class takes every one; one of another class only those its file lists already,
       // since it may not know the others at all (a Label has no MultiLine).
       const bool same_class = target.ProgId() == source.ProgId();
+      // A group (the font) goes member by member, so that only the members that differ
+      // change their lines; a target without the group gets it from its designer.
       for (int i = 1; i <= source.PropertyCount(); ++i) {
-        Skipping([&] {
-          host::Property& property = source.PropertyAt(i);
-          const std::string name = property.Name();
-          bool size = false, place = false;
-          PositionProperty(name, true, size);
-          PositionProperty(name, false, place);
-          if ((size && !dimensions) || (place && !position)) return;
-          if (name == "Name") return;  // below
-          if (!same_class && target.FindProperty(name) == nullptr) return;
-          target.SetPropertyValue(name, property.Value());
-        });
+        std::vector<std::string> names;
+        bool members = false;
+        Skipping([&] { names = FileNames(source.PropertyAt(i), members); });
+        for (const std::string& name : names)
+          Skipping([&] {
+            bool size = false, place = false;
+            PositionProperty(name, true, size);
+            PositionProperty(name, false, place);
+            if ((size && !dimensions) || (place && !position)) return;
+            if (name == "Name") return;  // below
+            if (target.FindProperty(name) == nullptr && !(members ? TakesNewMember(target, name) : same_class)) return;
+            target.SetPropertyValue(name, source.FindProperty(name)->Value());
+          });
       }
       // The name is no line of the form file, so not in the list above: the target takes the
       // source's name, and the source makes way under the target's name + "old".
@@ -147,15 +200,38 @@ void Connect::ApplyTemplates(const std::function<std::optional<std::vector<std::
     }
     const std::optional<std::vector<std::string>> entries = choose();
     if (!entries) return;
-    // Every selected control takes every entry it has a property for, the last entry included.
-    for (host::VBControl* control : selected)
-      for (int i = 1; i <= control->PropertyCount(); ++i)
+    // Every selected control takes every entry it has a property for, the last entry included:
+    // first those its file lists, a group's members one by one, then the members of groups
+    // the file does not hold yet (a control still on the default font), which its designer
+    // writes as VB6 does.
+    for (host::VBControl* control : selected) {
+      const auto setting = [&](const std::string& entry) {
+        return FileSetting(*control, GetField(entry, "=", 1), GetField(entry, "=", 2));
+      };
+      for (int i = 1; i <= control->PropertyCount(); ++i) {
+        std::vector<std::string> names;
+        bool members = false;
+        Skipping([&] { names = FileNames(control->PropertyAt(i), members); });
+        for (const std::string& name : names)
+          Skipping([&] {
+            for (const std::string& entry : *entries)
+              if (const auto [entry_name, value] = setting(entry); entry_name == name)
+                return control->SetPropertyValue(name, value);
+          });
+      }
+      std::vector<std::string> new_groups, done;
+      for (const std::string& entry : *entries)
         Skipping([&] {
-          host::Property& property = control->PropertyAt(i);
-          const std::string name = property.Name();
-          for (const std::string& entry : *entries)
-            if (GetField(entry, "=", 1) == name) return property.SetValue(GetField(entry, "=", 2));
+          const auto [name, value] = setting(entry);
+          const std::string group = GroupOf(name);
+          const bool is_new = std::find(new_groups.begin(), new_groups.end(), group) != new_groups.end();
+          if (!is_new && !TakesNewMember(*control, name)) return;
+          if (!is_new) new_groups.push_back(group);
+          if (std::find(done.begin(), done.end(), name) != done.end()) return;
+          done.push_back(name);  // the first entry of a name wins, as above
+          control->SetPropertyValue(name, value);
         });
+    }
   }();
   messages.ButtonState(1);
 }

@@ -71,6 +71,7 @@ TEST(ControlsMenu, CopyPropertiesWritesOnlyTheChangedLines) {
     int discard;
     std::vector<platform::MsgBoxResult> answers;
     Strings seen;
+    const char* add = nullptr;  // a control placed first, on VB6's default font
   };
   const Strings tab = {"-         TabIndex        =   9", "+         TabIndex        =   6"};
   const Strings width = {"-         Width           =   2055", "+         Width           =   3015"};
@@ -105,6 +106,18 @@ TEST(ControlsMenu, CopyPropertiesWritesOnlyTheChangedLines) {
        {"-         Height          =   255", "-         Left            =   120", "-         TabIndex        =   7",
         "-         Top             =   765", "+         Height          =   315", "+         Left            =   1080",
         "+         TabIndex        =   8", "+         Top             =   720"}},
+      // The font goes member by member: only the lines that differ change.
+      {"a font to another class", {"lblTitle", "txtName"}, true, false, false, 2, {},
+       {"-         Size            =   8.25", "+         Size            =   9.75", "-         Weight          =   400",
+        "+         Weight          =   700", "-      TabIndex        =   1", "+      TabIndex        =   21"}},
+      {"a font to a control on the default font", {"lblTitle", "Command1"}, true, false, false, 2, {},
+       join({{"+   Begin VB.CommandButton Command1 ", "+      Caption         =   \"New customer\""},
+             {"+      BeginProperty Font ", "+         Name            =   \"Tahoma\"", "+         Size            =   9.75",
+              "+         Charset         =   0", "+         Weight          =   700", "+         Underline       =   0   'False",
+              "+         Italic          =   0   'False", "+         Strikethrough   =   0   'False", "+      EndProperty"},
+             {"+      Height          =   495", "+      Left            =   2700", "+      TabIndex        =   21",
+              "+      Top             =   2812", "+      Width           =   1215", "+   End"}}),
+       "CommandButton"},
       {"one control selected", {"txtStreet"}, true, true, true, 0, {}, {kTwo}},
       {"none selected", {}, false, true, true, 0, {}, {kTwo}},
       {"designer closed", {"-closed"}, true, true, true, 0, {}, {}},
@@ -115,6 +128,7 @@ TEST(ControlsMenu, CopyPropertiesWritesOnlyTheChangedLines) {
     engine.CopierSilent(row.silent), engine.CopierPosition(row.position), engine.CopierDimensions(row.dimensions);
     engine.CopierDiscard(static_cast<std::int16_t>(row.discard));
     for (platform::MsgBoxResult answer : row.answers) ide.rig.dialogs.Answer(answer);
+    if (row.add) ide.Customer().GetDesigner()->AddControl(row.add);
     ide.Select(row.selected);
     ide.connect->hWndControlCopy_Click();
     EXPECT_EQ(ide.Outcome(), row.seen) << row.name;
@@ -132,6 +146,7 @@ TEST(ControlsMenu, ApplyControlTemplateSetsTheListedProperties) {
     Strings selected;
     std::string chosen;  // in the window; "" closes it
     Strings seen;
+    const char* add = nullptr;  // a control placed first, on VB6's default font
   };
   const std::string boxes = "Width = 1500\r\nMaxLength=5\r\nCaption=\"&Postcode:\"\r\nNoSuch=1\r\nWidth=9\r\n";
   // Every selected control takes each entry it has a property for, the first of a name only;
@@ -160,6 +175,19 @@ TEST(ControlsMenu, ApplyControlTemplateSetsTheListedProperties) {
       {"damaged file", true, Named, "Width=1500\r\nMaxLength=5\n", {"txtCity", "txtZip"}, "",
        {error("The control template " + file + " is damaged (line 2 holds a stray line break or NUL byte).")}},
       {"no such template", true, Named, "", {"txtCity"}, "", {error("There is no control template " + file + ".")}},
+      // A font's members set inside its group; a control on the default font gets the whole
+      // group; True and Bold written as the file keeps them.
+      {"font members", false, Named, "Font.Size=12\r\nFont.Bold=True\r\nFont.Name=Arial\r\nFont.Italic=True\r\nFont.Size=14\r\n",
+       {"lblTitle", "Command1"}, "",
+       {"-         Name            =   \"Tahoma\"", "-         Size            =   9.75", "+         Name            =   \"Arial\"",
+        "+         Size            =   12", "-         Italic          =   0   'False", "+         Italic          =   -1  'True",
+        "+   Begin VB.CommandButton Command1 ", "+      Caption         =   \"Command1\"",
+        "+      BeginProperty Font ", "+         Name            =   \"Arial\"", "+         Size            =   12",
+        "+         Charset         =   0", "+         Weight          =   700", "+         Underline       =   0   'False",
+        "+         Italic          =   -1  'True", "+         Strikethrough   =   0   'False", "+      EndProperty",
+        "+      Height          =   495", "+      Left            =   2700", "+      TabIndex        =   23",
+        "+      Top             =   2812", "+      Width           =   1215", "+   End"},
+       "CommandButton"},
   };
   for (const Row& row : rows) {
     ControlsIde ide(row.windows);
@@ -167,6 +195,7 @@ TEST(ControlsMenu, ApplyControlTemplateSetsTheListedProperties) {
     fs::create_directories(controls);
     if (!row.file.empty()) WriteBytes(controls / "Boxes.ctt", row.file);
     ide.tools.chosen_template = row.chosen;
+    if (row.add) ide.Customer().GetDesigner()->AddControl(row.add);
     ide.Select(row.selected);
     if (row.how == Named) ide.connect->ApplyControlTemplate("Boxes");
     else ide.connect->hWndCTemplateView_Click();

@@ -102,6 +102,7 @@ void Connect::CreateMenus() {
       control.caption = std::string(entry.caption);
       control.face_id = entry.face_id;
       control.visible = entry.visible;
+      if (entry.handler == &Connect::hWndFormToASP_Click) add_in_.ASPGenerator();  // the entry's converter
       if (entry.kind == host::ControlKind::Popup) {
         popups.resize(static_cast<std::size_t>(entry.depth));
         popups.push_back(entry.caption);
@@ -301,7 +302,7 @@ void Connect::hWndFormToASP_Click() {
       if (views_.form_converter == nullptr)
         WindowMissing("The form-to-HTML converter");
       else
-        views_.form_converter->ShowConverter(*form);
+        views_.form_converter->ShowConverter(*form, add_in_.ASPGenerator());
     }
     messages.ButtonState(1);
   });

@@ -85,7 +85,11 @@ struct FakeWindows : ComponentInfoView, FormConverterView, ToDoView, ControlTemp
     platform::MemoryClipboard clipboard;
   };
   void Display(const ComponentInformation& info) override { log.push_back("info " + info.name); }
-  void ShowConverter(host::VBComponent& form) override { log.push_back("converter " + form.Name()); }
+  void ShowConverter(host::VBComponent& form, clsASPGenerator& generator) override {
+    log.push_back("converter " + form.Name());
+    converter_generator = &generator;
+  }
+  clsASPGenerator* converter_generator = nullptr;  // the generator of the last conversion
   // The To-Do window: the list it shows, which the user closes with CloseToDo().
   void Show(ToDoList& list) override {
     todo = &list;

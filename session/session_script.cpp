@@ -379,12 +379,11 @@ class SessionFormConverter : public FormConverterView, public ASPConverterView {
  public:
   // `progress` gives the add-in's progress window, which the conversion reports to.
   SessionFormConverter(std::ostream& record, Answers& answers, const std::filesystem::path& base,
-                       RegistryTools& registry, std::function<gildex::Progress&()> progress)
-      : record_(record), answers_(answers), base_(base), registry_(registry), progress_(std::move(progress)) {}
+                       std::function<gildex::Progress&()> progress)
+      : record_(record), answers_(answers), base_(base), progress_(std::move(progress)) {}
 
-  void ShowConverter(host::VBComponent& form) override {
+  void ShowConverter(host::VBComponent& form, clsASPGenerator& generator) override {
     frmASPConverter window(*this);
-    clsASPGenerator generator(registry_);
     converted_ = false;
     window.ShowConverter(form, generator, progress_());
     if (!converted_) return;
@@ -426,7 +425,6 @@ class SessionFormConverter : public FormConverterView, public ASPConverterView {
   std::ostream& record_;
   Answers& answers_;
   std::filesystem::path base_;
-  RegistryTools& registry_;
   std::function<gildex::Progress&()> progress_;
   bool converted_ = false;
 };
@@ -514,7 +512,7 @@ class ScriptedSession {
   ScriptedSession(const std::filesystem::path& base, std::ostream& record)
       : base_(base), record_(record), dialogs_(record, answers_), context_(dialogs_), insert_mode_(record, answers_),
         control_templates_(record, answers_), wizard_(record, answers_),
-        form_converter_(record, answers_, base, context_.tools, [this]() -> gildex::Progress& { return session_.Shared().Messages(); }),
+        form_converter_(record, answers_, base, [this]() -> gildex::Progress& { return session_.Shared().Messages(); }),
         session_(context_) {}
 
   void Start() {
