@@ -537,8 +537,17 @@ class Player {
   }
   // A filled and outlined shape that `make` draws in a box: the fill covers the box, the
   // outline runs on its pixels, one in from the right and bottom edges.
+  // Whether the world transform turns or slants what it draws.
+  bool Turned() const { return enhanced_ && (state_.world.b != 0 || state_.world.c != 0); }
   template <typename Make>
   void BoxShape(Point a, Point b, bool filled, Make make) {
+    if (Turned()) {
+      // The shape made in logical units, then turned with everything else.
+      const Polygon shape = ToDevice(make(std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x), std::max(a.y, b.y)));
+      if (in_path_) return AddToPath(shape, filled);
+      if (filled) FillDevice({shape});
+      return StrokeDevice(shape, filled);
+    }
     const Box box = DeviceBox(a, b);
     if (in_path_) return AddToPath(make(box.x0, box.y0, box.x1, box.y1), filled);
     if (filled) FillDevice({make(box.x0, box.y0, box.x1, box.y1)});
@@ -551,7 +560,9 @@ class Player {
   }
   void EllipseShape(Point a, Point b) { BoxShape(a, b, true, Ellipse); }
   void RoundRect(Point a, Point b, Point corner) {
-    const double cw = std::abs(Device(corner).x - Device(0, 0).x) / 2, ch = std::abs(Device(corner).y - Device(0, 0).y) / 2;
+    const bool turned = Turned();
+    const double cw = turned ? std::abs(corner.x) / 2 : std::abs(Device(corner).x - Device(0, 0).x) / 2;
+    const double ch = turned ? std::abs(corner.y) / 2 : std::abs(Device(corner).y - Device(0, 0).y) / 2;
     BoxShape(a, b, true, [&](double x0, double y0, double x1, double y1) {
       const double rx = std::min(cw, (x1 - x0) / 2), ry = std::min(ch, (y1 - y0) / 2);
       const Point centres[] = {{x1 - rx, y0 + ry}, {x0 + rx, y0 + ry}, {x0 + rx, y1 - ry}, {x1 - rx, y1 - ry}};
@@ -566,7 +577,8 @@ class Player {
   }
   // kind: 0 arc, 1 chord, 2 pie.
   void ArcShape(Point a, Point b, Point start, Point end, int kind) {
-    const Point s = Device(start), e = Device(end);
+    const bool turned = Turned();
+    const Point s = turned ? start : Device(start), e = turned ? end : Device(end);
     BoxShape(a, b, kind != 0, [&](double x0, double y0, double x1, double y1) {
       Polygon points = Arc(x0, y0, x1, y1, s, e);
       if (kind == 2 && !points.empty()) points.push_back({(x0 + x1) / 2, (y0 + y1) / 2});
