@@ -20,7 +20,9 @@ constexpr long long kMaxRecords = 1'000'000;
 constexpr long long kMaxWork = 300'000'000;
 constexpr std::size_t kMaxSavedStates = 256;
 constexpr std::size_t kMaxObjects = 65536;
-constexpr double kFar = 1e7;  // device coordinates are kept within this, far off any canvas
+constexpr double kFar = 1e7;
+constexpr std::size_t kMaxPathPoints = 4'000'000;
+constexpr long long kMaxPatternPixels = 256 * 256;  // device coordinates are kept within this, far off any canvas
 
 struct Bad : std::runtime_error {
   using std::runtime_error::runtime_error;
@@ -232,6 +234,12 @@ class Player {
   bool in_path_ = false;
   std::vector<Polygon> path_;
   std::vector<bool> path_closed_;
+  std::size_t path_points_ = 0;
+
+  void ClearPath() {
+    path_.clear(), path_closed_.clear();
+    path_points_ = 0;
+  }
 
   Point Device(Point p) const {
     const State& s = state_;
@@ -485,9 +493,14 @@ class Player {
     for (const Point& p : logical) points.push_back(Device(p));
     return points;
   }
+  void GrowPath(std::size_t points) {
+    path_points_ += points;
+    if (path_points_ > kMaxPathPoints) throw Bad("the metafile's path is too long");
+    canvas_.Spend(static_cast<long long>(points));
+  }
   void AddToPath(Polygon points, bool closed) {
     if (points.empty()) return;
-    canvas_.Spend(static_cast<long long>(points.size()));
+    GrowPath(points.size());
     path_.push_back(std::move(points));
     path_closed_.push_back(closed);
   }
@@ -505,7 +518,7 @@ class Player {
     state_.position = logical.back();
     if (in_path_) {
       if (path_.empty() || path_closed_.back()) AddToPath({start}, false);
-      canvas_.Spend(static_cast<long long>(points.size()));
+      GrowPath(points.size());
       path_.back().insert(path_.back().end(), points.begin(), points.end());
       return;
     }
@@ -603,7 +616,8 @@ class Player {
     if (fill) FillDevice(path_);
     if (stroke)
       for (std::size_t i = 0; i < path_.size(); ++i) StrokeDevice(path_[i], path_closed_[i] || fill);
-    path_.clear(), path_closed_.clear();
+    in_path_ = false;
+    ClearPath();
   }
 
   // A rectangle filled by a raster operation without a source: the brush, black or white.
@@ -619,7 +633,8 @@ class Player {
   // `source` (cx by cy at sx, sy, rows from the top) stretched onto the logical rectangle.
   void Blit(const RgbaImage& source, int sx, int sy, int cx, int cy, Point at, Point size, std::uint32_t rop) {
     const Point p = Device(at), q = Device(at.x + size.x, at.y + size.y);
-    if (p.x == q.x || p.y == q.y || cx == 0 || cy == 0) return;
+    // A sliver draws nothing and would make the source steps below overflow.
+    if (std::abs(p.x - q.x) < 1e-3 || std::abs(p.y - q.y) < 1e-3 || cx == 0 || cy == 0) return;
     const Clip& c = state_.clip;
     const int x0 = std::max(c.x0, static_cast<int>(std::ceil(std::min(p.x, q.x) - 0.5)));
     const int x1 = std::min(c.x1, static_cast<int>(std::ceil(std::max(p.x, q.x) - 0.5)));
@@ -668,6 +683,17 @@ std::optional<RgbaImage> RecordBitmap(std::string_view info, std::string_view bi
   auto image = DecodeBitmapInfo(dib, bits.empty() ? 0 : info.size(), problem);
   if (!image) throw Bad("a bitmap in the metafile: " + problem);
   return image;
+}
+// A brush that repeats `image`; one of more than a small tile is kept as its first colour.
+Brush PatternBrush(RgbaImage image) {
+  Brush brush;
+  if (static_cast<long long>(image.width) * image.height > kMaxPatternPixels) {
+    brush.colour = {image.pixels[0], image.pixels[1], image.pixels[2]};
+    return brush;
+  }
+  brush.style = 5;
+  brush.pattern = std::make_shared<const RgbaImage>(std::move(image));
+  return brush;
 }
 // Where a StretchDIB-style source rectangle starts, from the top row: such a DIB counts its
 // source rows from the bottom unless it is stored top down.
@@ -785,10 +811,7 @@ RgbaImage PlayWmf(std::string_view data) {
         Object brush = Made(Object::kBrush);
         brush.brush.style = 1;
         if (Le(p, 2, 2) == 0)
-          if (auto image = RecordBitmap(p.substr(4), {})) {
-            brush.brush.style = 5;
-            brush.brush.pattern = std::make_shared<const RgbaImage>(std::move(*image));
-          }
+          if (auto image = RecordBitmap(p.substr(4), {})) brush.brush = PatternBrush(std::move(*image));
         player.Add(brush);
         break;
       }
@@ -1060,10 +1083,7 @@ RgbaImage PlayEmf(std::string_view data) {
         Object brush = Made(Object::kBrush);
         brush.brush.style = 1;
         if (Le(r, 12, 4) == 0)
-          if (auto image = bitmap(r, 16)) {
-            brush.brush.style = 5;
-            brush.brush.pattern = std::make_shared<const RgbaImage>(std::move(image->first));
-          }
+          if (auto image = bitmap(r, 16)) brush.brush = PatternBrush(std::move(image->first));
         player.Put(Le(r, 8, 4), brush);
         break;
       }
@@ -1078,7 +1098,7 @@ RgbaImage PlayEmf(std::string_view data) {
       case 57: s.clockwise = Le(r, 8, 4) == 2; break;
       case 59:
         player.in_path_ = true;
-        player.path_.clear(), player.path_closed_.clear();
+        player.ClearPath();
         break;
       case 60: player.in_path_ = false; break;
       case 61:
@@ -1090,7 +1110,7 @@ RgbaImage PlayEmf(std::string_view data) {
       case 67:  // SelectClipPath: clipping is not drawn
       case 68:
         player.in_path_ = false;
-        player.path_.clear(), player.path_closed_.clear();
+        player.ClearPath();
         break;
       case 76:
       case 77: {  // BitBlt, StretchBlt
