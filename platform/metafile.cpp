@@ -309,8 +309,10 @@ class Player {
     state_ = saved_[static_cast<std::size_t>(at)];
     saved_.resize(static_cast<std::size_t>(at));
   }
-  void IntersectClip(Point a, Point b) {
-    const Point p = Device(a), q = Device(b);
+  void IntersectClip(Point a, Point b) { IntersectDeviceClip(Device(a), Device(b)); }
+  void IntersectDeviceClip(Point p, Point q) {
+    const auto tame = [](double v) { return std::isfinite(v) ? std::clamp(v, -kFar, kFar) : 0.0; };
+    p = {tame(p.x), tame(p.y)}, q = {tame(q.x), tame(q.y)};
     Clip& c = state_.clip;
     c.x0 = std::max(c.x0, static_cast<int>(std::lround(std::min(p.x, q.x))));
     c.y0 = std::max(c.y0, static_cast<int>(std::lround(std::min(p.y, q.y))));
@@ -319,6 +321,13 @@ class Player {
   }
 
   // --- drawing in device coordinates
+
+  void SetPixel(Point at, Colour colour) {
+    const Point p = Device(at);
+    const int x = static_cast<int>(std::lround(p.x)), y = static_cast<int>(std::lround(p.y));
+    const Clip& c = state_.clip;
+    if (!state_.nop && x >= c.x0 && x < c.x1 && y >= c.y0 && y < c.y1) canvas_.Put(x, y, colour);
+  }
 
   bool BrushColour(int x, int y, Colour& out) const {
     const Brush& brush = state_.brush;
@@ -795,6 +804,7 @@ RgbaImage PlayWmf(std::string_view data) {
       case 0x001E: player.Save(); break;
       case 0x0127: player.Restore(S16(p, 0)); break;
       case 0x0416: player.IntersectClip(point(p, 4), point(p, 0)); break;
+      case 0x041F: player.SetPixel(point(p, 4), ColourRef(Le(p, 0, 4))); break;
       case 0x02FA: {
         Object pen = Made(Object::kPen);
         pen.pen = {static_cast<int>(Le(p, 0, 2) & 0xF), static_cast<double>(S16(p, 2)), ColourRef(Le(p, 6, 4))};
@@ -1010,12 +1020,7 @@ RgbaImage PlayEmf(std::string_view data) {
       }
       case 10: s.window_org = point(r, 8); break;
       case 12: s.viewport_org = point(r, 8); break;
-      case 15: {  // SetPixelV
-        const Point p = player.Device(point(r, 8));
-        const int x = static_cast<int>(std::lround(p.x)), y = static_cast<int>(std::lround(p.y));
-        if (x >= s.clip.x0 && x < s.clip.x1 && y >= s.clip.y0 && y < s.clip.y1) player.canvas_.Put(x, y, ColourRef(Le(r, 16, 4)));
-        break;
-      }
+      case 15: player.SetPixel(point(r, 8), ColourRef(Le(r, 16, 4))); break;
       case 17: s.map_mode = static_cast<int>(std::clamp<std::uint32_t>(Le(r, 8, 4), 1, 8)); break;
       case 18: s.opaque = Le(r, 8, 4) == 2; break;
       case 19: s.winding = Le(r, 8, 4) == 2; break;
@@ -1023,6 +1028,21 @@ RgbaImage PlayEmf(std::string_view data) {
       case 25: s.background = ColourRef(Le(r, 8, 4)); break;
       case 27: player.MoveTo(point(r, 8)); break;
       case 30: player.IntersectClip(point(r, 8), point(r, 16)); break;
+      case 75: {  // ExtSelectClipRgn: a region's bounds (reference device pixels) copied or intersected; none copied clears it
+        const std::uint32_t size = Le(r, 8, 4), mode = Le(r, 12, 4);
+        if (mode != 1 && mode != 5) break;
+        if (size == 0) {
+          if (mode == 5) s.clip = {0, 0, w, h};
+          break;
+        }
+        const auto frame = [&](double x, double y) {
+          return Point{(x - player.frame_origin_.x) * player.frame_scale_.x, (y - player.frame_origin_.y) * player.frame_scale_.y};
+        };
+        const Point a = frame(S32(r, 32), S32(r, 36)), b = frame(S32(r, 40), S32(r, 44));
+        if (mode == 5) s.clip = {0, 0, w, h};
+        player.IntersectDeviceClip(a, b);
+        break;
+      }
       case 31:
       case 32: {  // ScaleViewportExtEx, ScaleWindowExtEx
         const int xn = S32(r, 8), xd = S32(r, 12), yn = S32(r, 16), yd = S32(r, 20);
