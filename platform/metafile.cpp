@@ -17,7 +17,7 @@ constexpr int kMaxSide = 2048;
 constexpr double kPi = 3.14159265358979323846;
 // Limits that keep hostile data from running long: records read, pixels and edges visited.
 constexpr long long kMaxRecords = 1'000'000;
-constexpr long long kMaxWork = 300'000'000;
+constexpr long long kMaxWork = 150'000'000;
 constexpr std::size_t kMaxSavedStates = 256;
 constexpr std::size_t kMaxObjects = 65536;
 constexpr double kFar = 1e7;
@@ -457,9 +457,10 @@ class Player {
       const double length = std::hypot(p.x - o.x, p.y - o.y);
       if (length == 0) continue;
       const double nx = -(p.y - o.y) / length * half, ny = (p.x - o.x) / length * half;
-      shapes.push_back({{o.x + nx, o.y + ny}, {p.x + nx, p.y + ny}, {p.x - nx, p.y - ny}, {o.x - nx, o.y - ny}});
+      // Turning the same way as the discs, so that the union fills once.
+      shapes.push_back({{o.x - nx, o.y - ny}, {p.x - nx, p.y - ny}, {p.x + nx, p.y + ny}, {o.x + nx, o.y + ny}});
     }
-    for (const Polygon& shape : shapes) PaintSolid({shape}, state_.pen.colour);
+    PaintSolid(shapes, state_.pen.colour);
   }
 
   static int Steps(double rx, double ry) {
