@@ -136,7 +136,6 @@ class Canvas {
     const std::size_t i = Index(x, y);
     image.pixels[i] = colour.r, image.pixels[i + 1] = colour.g, image.pixels[i + 2] = colour.b, image.pixels[i + 3] = 255;
   }
-  void Erase(int x, int y) { image.pixels[Index(x, y) + 3] = 0; }
 
   // Calls `span(y, x0, x1)` for each run of pixels whose centres lie inside `polygons`.
   template <typename Span>
@@ -287,6 +286,7 @@ class Player {
   }
   // WMF: a new object takes the lowest free slot.
   void Add(Object object) {
+    canvas_.Spend(static_cast<long long>(objects_.size()));  // the search below, which hostile data could repeat
     const auto free = std::find_if(objects_.begin(), objects_.end(), [](const auto& o) { return !o.has_value(); });
     Put(static_cast<std::size_t>(free - objects_.begin()), std::move(object));
   }
