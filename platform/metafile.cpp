@@ -719,8 +719,54 @@ std::pair<int, int> Fit(double width, double height) {
   return {std::max(1, static_cast<int>(std::lround(width * scale))), std::max(1, static_cast<int>(std::lround(height * scale)))};
 }
 
-RgbaImage PlayWmf(std::string_view data) {
-  std::size_t at = 0;
+// --- WMF: records of 16-bit words, each its size in words, its function and its parameters
+
+// A point as WMF records keep it, y first.
+Point WmfPoint(std::string_view p, std::size_t at) {
+  return Point{static_cast<double>(S16(p, at + 2)), static_cast<double>(S16(p, at))};
+}
+// `count` points as polygons keep them, x first.
+Polygon WmfPoints(std::string_view p, std::size_t at, std::size_t count) {
+  Slice(p, at, count * 4);
+  Polygon out;
+  for (std::size_t i = 0; i < count; ++i)
+    out.push_back({static_cast<double>(S16(p, at + i * 4)), static_cast<double>(S16(p, at + i * 4 + 2))});
+  return out;
+}
+
+struct WmfRecord {
+  std::uint32_t function;
+  std::string_view p;  // the parameters
+  std::uint64_t words;
+};
+
+// Calls `handle` with each record from `first` up to the end record.
+template <typename Handle>
+void EachWmfRecord(std::string_view data, std::size_t first, Handle handle) {
+  long long count = 0;
+  for (std::size_t at = first; at + 6 <= data.size();) {
+    const std::uint64_t words = Le(data, at, 4);
+    const std::uint32_t function = Le(data, at + 4, 2);
+    if (words < 3) throw Bad("a metafile record has no size");
+    if (words * 2 > data.size() - at) throw Bad("the metafile is cut short");
+    if (function == 0) return;
+    if (++count > kMaxRecords) throw Bad("the metafile has too many records");
+    handle(WmfRecord{function, data.substr(at + 6, words * 2 - 6), words});
+    at += words * 2;
+  }
+}
+
+// Where the records start, and the window that fills the picture.
+struct WmfLayout {
+  std::size_t header = 0;
+  Point origin, extent;
+  double width = 0, height = 0;
+};
+
+// The placeable header gives the window and, with its units an inch, the size; without it, the
+// first window the metafile sets, its units taken as pixels.
+WmfLayout ReadWmfLayout(std::string_view data) {
+  WmfLayout layout;
   std::optional<Point> origin, extent;
   double inch = 0;
   if (data.starts_with("\xD7\xCD\xC6\x9A")) {
@@ -728,197 +774,229 @@ RgbaImage PlayWmf(std::string_view data) {
     inch = Le(data, 14, 2);
     origin = Point{static_cast<double>(left), static_cast<double>(top)};
     extent = Point{static_cast<double>(right - left), static_cast<double>(bottom - top)};
-    at = 22;
+    layout.header = 22;
   }
-  const std::uint32_t type = Le(data, at, 2), header_words = Le(data, at + 2, 2);
+  const std::uint32_t type = Le(data, layout.header, 2), header_words = Le(data, layout.header + 2, 2);
   if ((type != 1 && type != 2) || header_words != 9) throw Bad("an unknown metafile header");
-  const std::size_t first = at + 18;
-
-  // Each record: its size in 16-bit words, its function, its parameters.
-  const auto each = [&](auto&& handle) {
-    long long count = 0;
-    for (std::size_t r = first; r + 6 <= data.size();) {
-      const std::uint64_t words = Le(data, r, 4);
-      const std::uint32_t function = Le(data, r + 4, 2);
-      if (words < 3) throw Bad("a metafile record has no size");
-      if (words * 2 > data.size() - r) throw Bad("the metafile is cut short");
-      if (function == 0) return;
-      if (++count > kMaxRecords) throw Bad("the metafile has too many records");
-      handle(function, data.substr(r + 6, words * 2 - 6), words);
-      r += words * 2;
-    }
-  };
-
-  double width, height;
   if (extent) {
     if (inch <= 0) inch = 1440;
-    width = std::abs(extent->x) * 96 / inch, height = std::abs(extent->y) * 96 / inch;
+    layout.width = std::abs(extent->x) * 96 / inch, layout.height = std::abs(extent->y) * 96 / inch;
   } else {
-    // Without the placeable header, the first window the metafile sets gives its size.
-    each([&](std::uint32_t function, std::string_view p, std::uint64_t) {
-      if (function == 0x020C && !extent) extent = Point{static_cast<double>(S16(p, 2)), static_cast<double>(S16(p, 0))};
-      if (function == 0x020B && !origin) origin = Point{static_cast<double>(S16(p, 2)), static_cast<double>(S16(p, 0))};
+    EachWmfRecord(data, layout.header + 18, [&](const WmfRecord& r) {
+      if (r.function == 0x020C && !extent) extent = WmfPoint(r.p, 0);
+      if (r.function == 0x020B && !origin) origin = WmfPoint(r.p, 0);
     });
     if (!extent) throw Bad("the metafile does not say its size");
-    width = std::abs(extent->x), height = std::abs(extent->y);
+    layout.width = std::abs(extent->x), layout.height = std::abs(extent->y);
   }
-  const auto [w, h] = Fit(width, height);
-  Player player(w, h, false);
-  State& s = player.state_;
-  if (origin) s.window_org = *origin;
-  if (extent->x != 0) s.window_ext.x = extent->x;
-  if (extent->y != 0) s.window_ext.y = extent->y;
-  player.objects_.resize(std::min<std::size_t>(Le(data, at + 10, 2), kMaxObjects));
+  layout.origin = origin.value_or(Point{});
+  layout.extent = {extent->x != 0 ? extent->x : 1, extent->y != 0 ? extent->y : 1};
+  return layout;
+}
 
-  const auto point = [](std::string_view p, std::size_t at) {
-    return Point{static_cast<double>(S16(p, at + 2)), static_cast<double>(S16(p, at))};
-  };
-  // (x, y) pairs, as polygons keep them.
-  const auto points = [](std::string_view p, std::size_t at, std::size_t count) {
-    Slice(p, at, count * 4);
-    Polygon out;
-    for (std::size_t i = 0; i < count; ++i) out.push_back({static_cast<double>(S16(p, at + i * 4)), static_cast<double>(S16(p, at + i * 4 + 2))});
-    return out;
-  };
-  each([&](std::uint32_t function, std::string_view p, std::uint64_t words) {
-    switch (function) {
-      case 0x020B: s.window_org = point(p, 0); break;
-      case 0x020C: {
-        const Point e = point(p, 0);
-        if (e.x != 0 && e.y != 0) s.window_ext = e;
-        break;
-      }
-      case 0x020F: {  // OffsetWindowOrg
-        const Point d = point(p, 0);
-        s.window_org = {s.window_org.x + d.x, s.window_org.y + d.y};
-        break;
-      }
-      case 0x0410: {  // ScaleWindowExt: y denominator, y numerator, x denominator, x numerator
-        const int yd = S16(p, 0), yn = S16(p, 2), xd = S16(p, 4), xn = S16(p, 6);
-        if (xd != 0 && yd != 0 && xn != 0 && yn != 0) s.window_ext = {s.window_ext.x * xn / xd, s.window_ext.y * yn / yd};
-        break;
-      }
-      case 0x0201: s.background = ColourRef(Le(p, 0, 4)); break;
-      case 0x0102: s.opaque = Le(p, 0, 2) == 2; break;
-      case 0x0104: s.nop = Le(p, 0, 2) == 11; break;
-      case 0x0106: s.winding = Le(p, 0, 2) == 2; break;
-      case 0x001E: player.Save(); break;
-      case 0x0127: player.Restore(S16(p, 0)); break;
-      case 0x0416: player.IntersectClip(point(p, 4), point(p, 0)); break;
-      case 0x041F: player.SetPixel(point(p, 4), ColourRef(Le(p, 0, 4))); break;
-      case 0x02FA: {
-        Object pen = Made(Object::kPen);
-        pen.pen = {static_cast<int>(Le(p, 0, 2) & 0xF), static_cast<double>(S16(p, 2)), ColourRef(Le(p, 6, 4))};
-        player.Add(pen);
-        break;
-      }
-      case 0x02FC: {
-        Object brush = Made(Object::kBrush);
-        brush.brush = {static_cast<int>(Le(p, 0, 2)), ColourRef(Le(p, 2, 4)), static_cast<int>(Le(p, 6, 2)), nullptr};
-        player.Add(brush);
-        break;
-      }
-      case 0x0142: {  // DIBCreatePatternBrush: style, colour usage, a packed DIB
-        Object brush = Made(Object::kBrush);
-        brush.brush.style = 1;
-        if (Le(p, 2, 2) == 0)
-          if (auto image = RecordBitmap(p.substr(4), {})) brush.brush = PatternBrush(std::move(*image));
-        player.Add(brush);
-        break;
-      }
-      // Fonts, palettes, regions and old pattern brushes take a slot and draw nothing here.
-      case 0x00F7:
-      case 0x01F9:
-      case 0x02FB:
-      case 0x06FF: player.Add(Object{}); break;
-      case 0x012D: player.Select(Le(p, 0, 2)); break;
-      case 0x01F0: player.Delete(Le(p, 0, 2)); break;
-      case 0x0214: player.MoveTo(point(p, 0)); break;
-      case 0x0213: player.PolylineTo({point(p, 0)}); break;
-      case 0x0325: player.Polyline(points(p, 2, Le(p, 0, 2))); break;
-      case 0x0324: player.PolyPolygon({points(p, 2, Le(p, 0, 2))}); break;
-      case 0x0538: {
-        const std::size_t polygons = Le(p, 0, 2);
-        Slice(p, 2, polygons * 2);
-        std::vector<Polygon> all;
-        std::size_t next = 2 + polygons * 2;
-        for (std::size_t i = 0; i < polygons; ++i) {
-          const std::size_t count = Le(p, 2 + i * 2, 2);
-          all.push_back(points(p, next, count));
-          next += count * 4;
-        }
-        player.PolyPolygon(all);
-        break;
-      }
-      // Shapes give bottom, right, top, left (and more before them), each point y first.
-      case 0x041B: player.Rectangle(point(p, 4), point(p, 0)); break;
-      case 0x0418: player.EllipseShape(point(p, 4), point(p, 0)); break;
-      case 0x061C: player.RoundRect(point(p, 8), point(p, 4), point(p, 0)); break;
-      case 0x0817: player.ArcShape(point(p, 12), point(p, 8), point(p, 4), point(p, 0), 0); break;
-      case 0x0830: player.ArcShape(point(p, 12), point(p, 8), point(p, 4), point(p, 0), 1); break;
-      case 0x081A: player.ArcShape(point(p, 12), point(p, 8), point(p, 4), point(p, 0), 2); break;
-      case 0x061D: {  // PatBlt: operation, height, width, top, left
-        player.PatBlt(point(p, 8), point(p, 4), Le(p, 0, 4));
-        break;
-      }
-      case 0x0940:    // DIBBitBlt
-      case 0x0B41: {  // DIBStretchBlt
-        const bool stretch = function == 0x0B41;
-        const std::uint32_t rop = Le(p, 0, 4);
-        // Without a bitmap the record is one word longer before the destination and has no DIB.
-        const bool bitmap = words != (function >> 8) + 3;
-        const std::size_t d = stretch ? (bitmap ? 12 : 14) : (bitmap ? 8 : 10);
-        const Point size = point(p, d), dest = point(p, d + 4);
-        if (!bitmap || !UsesSource(rop)) {
-          player.PatBlt(dest, size, rop);
-          break;
-        }
-        const Point source_at = point(p, stretch ? 8 : 4);
-        const Point source_size = stretch ? point(p, 4) : size;
-        if (auto image = RecordBitmap(p.substr(std::min(p.size(), d + 8)), {}))
-          player.Blit(*image, static_cast<int>(source_at.x), static_cast<int>(source_at.y), static_cast<int>(source_size.x),
-                      static_cast<int>(source_size.y), dest, size, rop);
-        break;
-      }
-      case 0x0F43: {  // StretchDIB: operation, colour usage, source size and place, destination, DIB
-        const std::uint32_t rop = Le(p, 0, 4);
-        const std::string_view info = p.substr(std::min(p.size(), std::size_t{22}));
-        if (Le(p, 4, 2) != 0) break;  // colours as palette indices
-        if (!UsesSource(rop)) {
-          player.PatBlt(point(p, 18), point(p, 14), rop);
-          break;
-        }
-        if (auto image = RecordBitmap(info, {})) {
-          const Point source_at = point(p, 10), source_size = point(p, 6);
-          const int cy = static_cast<int>(source_size.y);
-          player.Blit(*image, static_cast<int>(source_at.x), TopRow(info, image->height, static_cast<int>(source_at.y), cy),
-                      static_cast<int>(source_size.x), cy, point(p, 18), point(p, 14), rop);
-        }
-        break;
-      }
-      default: break;  // text, palettes, clipping regions, escapes: not drawn
+// Window, colours, modes, saved states and clipping.
+bool PlayWmfState(Player& player, const WmfRecord& r) {
+  State& s = player.state_;
+  switch (r.function) {
+    case 0x020B: s.window_org = WmfPoint(r.p, 0); return true;
+    case 0x020C: {
+      const Point e = WmfPoint(r.p, 0);
+      if (e.x != 0 && e.y != 0) s.window_ext = e;
+      return true;
     }
+    case 0x020F: {  // OffsetWindowOrg
+      const Point d = WmfPoint(r.p, 0);
+      s.window_org = {s.window_org.x + d.x, s.window_org.y + d.y};
+      return true;
+    }
+    case 0x0410: {  // ScaleWindowExt: y denominator, y numerator, x denominator, x numerator
+      const int yd = S16(r.p, 0), yn = S16(r.p, 2), xd = S16(r.p, 4), xn = S16(r.p, 6);
+      if (xd != 0 && yd != 0 && xn != 0 && yn != 0) s.window_ext = {s.window_ext.x * xn / xd, s.window_ext.y * yn / yd};
+      return true;
+    }
+    case 0x0201: s.background = ColourRef(Le(r.p, 0, 4)); return true;
+    case 0x0102: s.opaque = Le(r.p, 0, 2) == 2; return true;
+    case 0x0104: s.nop = Le(r.p, 0, 2) == 11; return true;
+    case 0x0106: s.winding = Le(r.p, 0, 2) == 2; return true;
+    case 0x001E: player.Save(); return true;
+    case 0x0127: player.Restore(S16(r.p, 0)); return true;
+    case 0x0416: player.IntersectClip(WmfPoint(r.p, 4), WmfPoint(r.p, 0)); return true;
+    default: return false;
+  }
+}
+
+// Pens, brushes and the other objects that take a slot of the table.
+bool PlayWmfObject(Player& player, const WmfRecord& r) {
+  switch (r.function) {
+    case 0x02FA: {
+      Object pen = Made(Object::kPen);
+      pen.pen = {static_cast<int>(Le(r.p, 0, 2) & 0xF), static_cast<double>(S16(r.p, 2)), ColourRef(Le(r.p, 6, 4))};
+      player.Add(pen);
+      return true;
+    }
+    case 0x02FC: {
+      Object brush = Made(Object::kBrush);
+      brush.brush = {static_cast<int>(Le(r.p, 0, 2)), ColourRef(Le(r.p, 2, 4)), static_cast<int>(Le(r.p, 6, 2)), nullptr};
+      player.Add(brush);
+      return true;
+    }
+    case 0x0142: {  // DIBCreatePatternBrush: style, colour usage, a packed DIB
+      Object brush = Made(Object::kBrush);
+      brush.brush.style = 1;
+      if (Le(r.p, 2, 2) == 0)
+        if (auto image = RecordBitmap(r.p.substr(4), {})) brush.brush = PatternBrush(std::move(*image));
+      player.Add(brush);
+      return true;
+    }
+    // Fonts, palettes, regions and old pattern brushes take a slot and draw nothing here.
+    case 0x00F7:
+    case 0x01F9:
+    case 0x02FB:
+    case 0x06FF: player.Add(Object{}); return true;
+    case 0x012D: player.Select(Le(r.p, 0, 2)); return true;
+    case 0x01F0: player.Delete(Le(r.p, 0, 2)); return true;
+    default: return false;
+  }
+}
+
+bool PlayWmfShape(Player& player, const WmfRecord& r) {
+  const std::string_view p = r.p;
+  switch (r.function) {
+    case 0x041F: player.SetPixel(WmfPoint(p, 4), ColourRef(Le(p, 0, 4))); return true;
+    case 0x0214: player.MoveTo(WmfPoint(p, 0)); return true;
+    case 0x0213: player.PolylineTo({WmfPoint(p, 0)}); return true;
+    case 0x0325: player.Polyline(WmfPoints(p, 2, Le(p, 0, 2))); return true;
+    case 0x0324: player.PolyPolygon({WmfPoints(p, 2, Le(p, 0, 2))}); return true;
+    case 0x0538: {  // PolyPolygon: the count of polygons, each one's count of points, all the points
+      const std::size_t polygons = Le(p, 0, 2);
+      Slice(p, 2, polygons * 2);
+      std::vector<Polygon> all;
+      std::size_t next = 2 + polygons * 2;
+      for (std::size_t i = 0; i < polygons; ++i) {
+        const std::size_t count = Le(p, 2 + i * 2, 2);
+        all.push_back(WmfPoints(p, next, count));
+        next += count * 4;
+      }
+      player.PolyPolygon(all);
+      return true;
+    }
+    // Shapes give bottom, right, top, left (and more before them), each point y first.
+    case 0x041B: player.Rectangle(WmfPoint(p, 4), WmfPoint(p, 0)); return true;
+    case 0x0418: player.EllipseShape(WmfPoint(p, 4), WmfPoint(p, 0)); return true;
+    case 0x061C: player.RoundRect(WmfPoint(p, 8), WmfPoint(p, 4), WmfPoint(p, 0)); return true;
+    case 0x0817: player.ArcShape(WmfPoint(p, 12), WmfPoint(p, 8), WmfPoint(p, 4), WmfPoint(p, 0), 0); return true;
+    case 0x0830: player.ArcShape(WmfPoint(p, 12), WmfPoint(p, 8), WmfPoint(p, 4), WmfPoint(p, 0), 1); return true;
+    case 0x081A: player.ArcShape(WmfPoint(p, 12), WmfPoint(p, 8), WmfPoint(p, 4), WmfPoint(p, 0), 2); return true;
+    default: return false;
+  }
+}
+
+bool PlayWmfBitmap(Player& player, const WmfRecord& r) {
+  const std::string_view p = r.p;
+  switch (r.function) {
+    case 0x061D:  // PatBlt: operation, height, width, top, left
+      player.PatBlt(WmfPoint(p, 8), WmfPoint(p, 4), Le(p, 0, 4));
+      return true;
+    case 0x0940:    // DIBBitBlt
+    case 0x0B41: {  // DIBStretchBlt
+      const bool stretch = r.function == 0x0B41;
+      const std::uint32_t rop = Le(p, 0, 4);
+      // Without a bitmap the record is one word longer before the destination and has no DIB.
+      const bool bitmap = r.words != (r.function >> 8) + 3;
+      const std::size_t d = stretch ? (bitmap ? 12 : 14) : (bitmap ? 8 : 10);
+      const Point size = WmfPoint(p, d), dest = WmfPoint(p, d + 4);
+      if (!bitmap || !UsesSource(rop)) {
+        player.PatBlt(dest, size, rop);
+        return true;
+      }
+      const Point source_at = WmfPoint(p, stretch ? 8 : 4);
+      const Point source_size = stretch ? WmfPoint(p, 4) : size;
+      if (auto image = RecordBitmap(p.substr(std::min(p.size(), d + 8)), {}))
+        player.Blit(*image, static_cast<int>(source_at.x), static_cast<int>(source_at.y), static_cast<int>(source_size.x),
+                    static_cast<int>(source_size.y), dest, size, rop);
+      return true;
+    }
+    case 0x0F43: {  // StretchDIB: operation, colour usage, source size and place, destination, DIB
+      const std::uint32_t rop = Le(p, 0, 4);
+      if (Le(p, 4, 2) != 0) return true;  // colours as palette indices
+      if (!UsesSource(rop)) {
+        player.PatBlt(WmfPoint(p, 18), WmfPoint(p, 14), rop);
+        return true;
+      }
+      const std::string_view info = p.substr(std::min(p.size(), std::size_t{22}));
+      if (auto image = RecordBitmap(info, {})) {
+        const Point source_at = WmfPoint(p, 10), source_size = WmfPoint(p, 6);
+        const int cy = static_cast<int>(source_size.y);
+        player.Blit(*image, static_cast<int>(source_at.x), TopRow(info, image->height, static_cast<int>(source_at.y), cy),
+                    static_cast<int>(source_size.x), cy, WmfPoint(p, 18), WmfPoint(p, 14), rop);
+      }
+      return true;
+    }
+    default: return false;
+  }
+}
+
+RgbaImage PlayWmf(std::string_view data) {
+  const WmfLayout layout = ReadWmfLayout(data);
+  const auto [width, height] = Fit(layout.width, layout.height);
+  Player player(width, height, false);
+  player.state_.window_org = layout.origin;
+  player.state_.window_ext = layout.extent;
+  player.objects_.resize(std::min<std::size_t>(Le(data, layout.header + 10, 2), kMaxObjects));
+  // Text, palettes, clipping regions and escapes are not drawn.
+  EachWmfRecord(data, layout.header + 18, [&](const WmfRecord& r) {
+    PlayWmfState(player, r) || PlayWmfObject(player, r) || PlayWmfShape(player, r) || PlayWmfBitmap(player, r);
   });
   return std::move(player.canvas_.image);
 }
 
-RgbaImage PlayEmf(std::string_view data) {
-  const std::uint32_t header_size = Le(data, 4, 4);
-  if (header_size < 88 || header_size > data.size()) throw Bad("the metafile's header is cut short");
-  const std::string_view header = data.substr(0, header_size);
+// --- EMF: records of 32-bit values, each its type and size in bytes
+
+Point EmfPoint(std::string_view r, std::size_t at) {
+  return Point{static_cast<double>(S32(r, at)), static_cast<double>(S32(r, at + 4))};
+}
+// `count` points at `at`, of 16 or 32 bits a coordinate.
+Polygon EmfPoints(std::string_view r, std::size_t at, std::size_t count, bool small) {
+  const std::size_t size = small ? 2 : 4;
+  Slice(r, at, count * size * 2);
+  Polygon out;
+  out.reserve(count);
+  for (std::size_t i = 0; i < count; ++i) {
+    const std::size_t p = at + i * size * 2;
+    out.push_back(small ? Point{static_cast<double>(S16(r, p)), static_cast<double>(S16(r, p + 2))}
+                        : Point{static_cast<double>(S32(r, p)), static_cast<double>(S32(r, p + 4))});
+  }
+  return out;
+}
+// The bitmap a record carries at the offsets named from `fields` on, and its header.
+std::optional<std::pair<RgbaImage, std::string_view>> EmfBitmap(std::string_view r, std::size_t fields) {
+  const std::uint32_t off_info = Le(r, fields, 4), info_size = Le(r, fields + 4, 4);
+  const std::uint32_t off_bits = Le(r, fields + 8, 4), bits_size = Le(r, fields + 12, 4);
+  if (info_size == 0) return std::nullopt;
+  const std::string_view info = Slice(r, off_info, info_size);
+  if (auto image = RecordBitmap(info, Slice(r, off_bits, bits_size))) return std::pair{std::move(*image), info};
+  return std::nullopt;
+}
+Affine EmfTransform(std::string_view r, std::size_t at) {
+  return Affine{F32(r, at), F32(r, at + 4), F32(r, at + 8), F32(r, at + 12), F32(r, at + 16), F32(r, at + 20)};
+}
+
+// A player for the picture the header describes: the frame, in hundredths of a millimetre, says
+// its size and where it sits on the reference device; the bounds in that device's pixels stand
+// in when the frame is empty.
+Player EmfPlayer(std::string_view header) {
   const int bounds[] = {S32(header, 8), S32(header, 12), S32(header, 16), S32(header, 20)};
-  const int frame[] = {S32(header, 24), S32(header, 28), S32(header, 32), S32(header, 36)};
+  const double frame[] = {static_cast<double>(S32(header, 24)), static_cast<double>(S32(header, 28)),
+                          static_cast<double>(S32(header, 32)), static_cast<double>(S32(header, 36))};
   const double device_x = S32(header, 72), device_y = S32(header, 76), mm_x = S32(header, 80), mm_y = S32(header, 84);
   double dots_x = 96 / 25.4, dots_y = 96 / 25.4;
   if (device_x > 0 && device_y > 0 && mm_x > 0 && mm_y > 0) dots_x = device_x / mm_x, dots_y = device_y / mm_y;
-  // The frame, in hundredths of a millimetre, says the picture's size and where it sits on
-  // the reference device; the bounds in its pixels stand in when the frame is empty.
   double width, height;
   Point origin, span;
   if (frame[2] > frame[0] && frame[3] > frame[1]) {
-    width = (static_cast<double>(frame[2]) - frame[0]) * 96 / 2540, height = (static_cast<double>(frame[3]) - frame[1]) * 96 / 2540;
-    origin = {frame[0] / 100.0 * dots_x, frame[1] / 100.0 * dots_y};
-    span = {(static_cast<double>(frame[2]) - frame[0]) / 100.0 * dots_x, (static_cast<double>(frame[3]) - frame[1]) / 100.0 * dots_y};
+    width = (frame[2] - frame[0]) * 96 / 2540, height = (frame[3] - frame[1]) * 96 / 2540;
+    origin = {frame[0] / 100 * dots_x, frame[1] / 100 * dots_y};
+    span = {(frame[2] - frame[0]) / 100 * dots_x, (frame[3] - frame[1]) / 100 * dots_y};
   } else if (bounds[2] >= bounds[0] && bounds[3] >= bounds[1]) {
     width = static_cast<double>(bounds[2]) - bounds[0] + 1, height = static_cast<double>(bounds[3]) - bounds[1] + 1;
     origin = {static_cast<double>(bounds[0]), static_cast<double>(bounds[1])};
@@ -931,37 +1009,233 @@ RgbaImage PlayEmf(std::string_view data) {
   player.dots_x_ = dots_x, player.dots_y_ = dots_y;
   player.frame_origin_ = origin;
   player.frame_scale_ = {w / span.x, h / span.y};
+  return player;
+}
+
+// Mapping, colours, modes, transforms, saved states and clipping.
+bool PlayEmfState(Player& player, std::uint32_t type, std::string_view r) {
   State& s = player.state_;
-
-  const auto point = [](std::string_view r, std::size_t at) {
-    return Point{static_cast<double>(S32(r, at)), static_cast<double>(S32(r, at + 4))};
-  };
-  // `count` points at `at`, of 16 or 32 bits a coordinate.
-  const auto points = [](std::string_view r, std::size_t at, std::size_t count, bool small) {
-    const std::size_t size = small ? 2 : 4;
-    Slice(r, at, count * size * 2);
-    Polygon out;
-    out.reserve(count);
-    for (std::size_t i = 0; i < count; ++i) {
-      const std::size_t p = at + i * size * 2;
-      out.push_back(small ? Point{static_cast<double>(S16(r, p)), static_cast<double>(S16(r, p + 2))}
-                          : Point{static_cast<double>(S32(r, p)), static_cast<double>(S32(r, p + 4))});
+  switch (type) {
+    case 9:
+    case 11: {  // SetWindowExtEx, SetViewportExtEx
+      const Point e = EmfPoint(r, 8);
+      if (e.x != 0 && e.y != 0) (type == 9 ? s.window_ext : s.viewport_ext) = e;
+      return true;
     }
-    return out;
-  };
-  // A bitmap a record carries at the offsets it names.
-  const auto bitmap = [](std::string_view r, std::size_t fields) -> std::optional<std::pair<RgbaImage, std::string_view>> {
-    const std::uint32_t off_info = Le(r, fields, 4), info_size = Le(r, fields + 4, 4);
-    const std::uint32_t off_bits = Le(r, fields + 8, 4), bits_size = Le(r, fields + 12, 4);
-    if (info_size == 0) return std::nullopt;
-    const std::string_view info = Slice(r, off_info, info_size);
-    if (auto image = RecordBitmap(info, Slice(r, off_bits, bits_size))) return std::pair{std::move(*image), info};
-    return std::nullopt;
-  };
-  const auto xform = [](std::string_view r, std::size_t at) {
-    return Affine{F32(r, at), F32(r, at + 4), F32(r, at + 8), F32(r, at + 12), F32(r, at + 16), F32(r, at + 20)};
-  };
+    case 10: s.window_org = EmfPoint(r, 8); return true;
+    case 12: s.viewport_org = EmfPoint(r, 8); return true;
+    case 17: s.map_mode = static_cast<int>(std::clamp<std::uint32_t>(Le(r, 8, 4), 1, 8)); return true;
+    case 18: s.opaque = Le(r, 8, 4) == 2; return true;
+    case 19: s.winding = Le(r, 8, 4) == 2; return true;
+    case 20: s.nop = Le(r, 8, 4) == 11; return true;
+    case 25: s.background = ColourRef(Le(r, 8, 4)); return true;
+    case 57: s.clockwise = Le(r, 8, 4) == 2; return true;
+    case 30: player.IntersectClip(EmfPoint(r, 8), EmfPoint(r, 16)); return true;
+    case 75: {  // ExtSelectClipRgn: a region (by its bounds, in reference pixels) copied or intersected
+      const std::uint32_t size = Le(r, 8, 4), mode = Le(r, 12, 4);
+      if (mode != 1 && mode != 5) return true;
+      if (mode == 5) s.clip = {0, 0, player.canvas_.image.width, player.canvas_.image.height};
+      if (size == 0) return true;
+      const auto frame = [&](std::size_t at) {
+        return Point{(S32(r, at) - player.frame_origin_.x) * player.frame_scale_.x,
+                     (S32(r, at + 4) - player.frame_origin_.y) * player.frame_scale_.y};
+      };
+      player.IntersectDeviceClip(frame(32), frame(40));
+      return true;
+    }
+    case 31:
+    case 32: {  // ScaleViewportExtEx, ScaleWindowExtEx
+      const int xn = S32(r, 8), xd = S32(r, 12), yn = S32(r, 16), yd = S32(r, 20);
+      Point& e = type == 31 ? s.viewport_ext : s.window_ext;
+      if (xn != 0 && xd != 0 && yn != 0 && yd != 0) e = {e.x * xn / xd, e.y * yn / yd};
+      return true;
+    }
+    case 33: player.Save(); return true;
+    case 34: player.Restore(S32(r, 8)); return true;
+    case 35: s.world = EmfTransform(r, 8); return true;
+    case 36: {  // ModifyWorldTransform: identity, the new one first, the new one last, set
+      const Affine m = EmfTransform(r, 8);
+      switch (Le(r, 32, 4)) {
+        case 1: s.world = {}; break;
+        case 2: s.world = m.Then(s.world); break;
+        case 3: s.world = s.world.Then(m); break;
+        case 4: s.world = m; break;
+        default: break;
+      }
+      return true;
+    }
+    default: return false;
+  }
+}
 
+// Pens and brushes in the slots the records name, and the stock objects.
+bool PlayEmfObject(Player& player, std::uint32_t type, std::string_view r) {
+  State& s = player.state_;
+  switch (type) {
+    case 37: {
+      const std::uint32_t index = Le(r, 8, 4);
+      if (!(index & 0x80000000u)) {
+        player.Select(index);
+        return true;
+      }
+      // Stock objects: brushes white, light grey, grey, dark grey, black, none; pens white, black, none.
+      static constexpr std::uint8_t kGreys[] = {255, 192, 128, 64, 0};
+      const std::uint32_t stock = index & 0x7FFFFFFF;
+      if (stock <= 4) s.brush = {0, {kGreys[stock], kGreys[stock], kGreys[stock]}, 0, nullptr};
+      else if (stock == 5) s.brush = {1, {}, 0, nullptr};
+      else if (stock == 6 || stock == 7) s.pen = {0, 0, stock == 6 ? Colour{255, 255, 255} : Colour{0, 0, 0}};
+      else if (stock == 8) s.pen = {5, 0, {}};
+      return true;
+    }
+    case 38: {
+      Object pen = Made(Object::kPen);
+      pen.pen = {static_cast<int>(Le(r, 12, 4) & 0xF), static_cast<double>(S32(r, 16)), ColourRef(Le(r, 24, 4))};
+      player.Put(Le(r, 8, 4), pen);
+      return true;
+    }
+    case 95: {  // ExtCreatePen: a pen of its brush's colour; a hollow brush makes no line
+      Object pen = Made(Object::kPen);
+      const int style = static_cast<int>(Le(r, 28, 4) & 0xF);
+      pen.pen = {Le(r, 36, 4) == 1 ? 5 : style, static_cast<double>(Le(r, 32, 4)), ColourRef(Le(r, 40, 4))};
+      player.Put(Le(r, 8, 4), pen);
+      return true;
+    }
+    case 39: {
+      Object brush = Made(Object::kBrush);
+      brush.brush = {static_cast<int>(Le(r, 12, 4)), ColourRef(Le(r, 16, 4)), static_cast<int>(Le(r, 20, 4)), nullptr};
+      player.Put(Le(r, 8, 4), brush);
+      return true;
+    }
+    case 93:
+    case 94: {  // CreateMonoBrush, CreateDIBPatternBrushPt
+      Object brush = Made(Object::kBrush);
+      brush.brush.style = 1;
+      if (Le(r, 12, 4) == 0)
+        if (auto image = EmfBitmap(r, 16)) brush.brush = PatternBrush(std::move(image->first));
+      player.Put(Le(r, 8, 4), brush);
+      return true;
+    }
+    case 40: player.Delete(Le(r, 8, 4)); return true;
+    default: return false;
+  }
+}
+
+// Lines, shapes and paths.
+bool PlayEmfShape(Player& player, std::uint32_t type, std::string_view r) {
+  // Most carry their bounds, a count and the points at 28, of 16 bits for the types from 85 on.
+  const auto points = [&] { return EmfPoints(r, 28, Le(r, 24, 4), type >= 85); };
+  switch (type) {
+    case 2:
+    case 85: {  // PolyBezier
+      const Polygon controls = points();
+      if (controls.empty()) return true;
+      Polygon line{controls[0]};
+      const Polygon rest = Player::Flatten(controls[0], Polygon(controls.begin() + 1, controls.end()));
+      line.insert(line.end(), rest.begin(), rest.end());
+      player.Polyline(line);
+      return true;
+    }
+    case 5:
+    case 88: player.PolylineTo(Player::Flatten(player.state_.position, points())); return true;  // PolyBezierTo
+    case 3:
+    case 86: player.PolyPolygon({points()}); return true;
+    case 4:
+    case 87: player.Polyline(points()); return true;
+    case 6:
+    case 89: player.PolylineTo(points()); return true;
+    case 7:
+    case 8:
+    case 90:
+    case 91: {  // PolyPolyline, PolyPolygon: the counts, then all the points
+      const std::size_t polygons = Le(r, 24, 4), total = Le(r, 28, 4);
+      Slice(r, 32, polygons * 4);
+      const Polygon all = EmfPoints(r, 32 + polygons * 4, total, type >= 90);
+      std::vector<Polygon> split;
+      std::size_t next = 0;
+      for (std::size_t i = 0; i < polygons; ++i) {
+        const std::size_t n = Le(r, 32 + i * 4, 4);
+        if (n > all.size() - next) throw Bad("a metafile record is cut short");
+        split.emplace_back(all.begin() + static_cast<std::ptrdiff_t>(next), all.begin() + static_cast<std::ptrdiff_t>(next + n));
+        next += n;
+      }
+      if (type == 8 || type == 91) player.PolyPolygon(split);
+      else
+        for (const Polygon& line : split) player.Polyline(line);
+      return true;
+    }
+    case 15: player.SetPixel(EmfPoint(r, 8), ColourRef(Le(r, 16, 4))); return true;
+    case 27: player.MoveTo(EmfPoint(r, 8)); return true;
+    case 54: player.PolylineTo({EmfPoint(r, 8)}); return true;
+    case 42: player.EllipseShape(EmfPoint(r, 8), EmfPoint(r, 16)); return true;
+    case 43: player.Rectangle(EmfPoint(r, 8), EmfPoint(r, 16)); return true;
+    case 44: player.RoundRect(EmfPoint(r, 8), EmfPoint(r, 16), EmfPoint(r, 24)); return true;
+    case 45:
+    case 46:
+    case 47:  // Arc, Chord, Pie
+      player.ArcShape(EmfPoint(r, 8), EmfPoint(r, 16), EmfPoint(r, 24), EmfPoint(r, 32), static_cast<int>(type) - 45);
+      return true;
+    case 59:
+      player.in_path_ = true;
+      player.ClearPath();
+      return true;
+    case 60: player.in_path_ = false; return true;
+    case 61:
+      if (!player.path_closed_.empty()) player.path_closed_.back() = true;
+      return true;
+    case 62: player.FillPath(true, false); return true;
+    case 63: player.FillPath(true, true); return true;
+    case 64: player.FillPath(false, true); return true;
+    case 67:  // SelectClipPath: clipping to a path is not drawn
+    case 68:  // AbortPath
+      player.in_path_ = false;
+      player.ClearPath();
+      return true;
+    default: return false;
+  }
+}
+
+bool PlayEmfBitmap(Player& player, std::uint32_t type, std::string_view r) {
+  switch (type) {
+    case 76:
+    case 77: {  // BitBlt, StretchBlt
+      const Point dest = EmfPoint(r, 24), size = EmfPoint(r, 32);
+      const std::uint32_t rop = Le(r, 40, 4);
+      if (!UsesSource(rop) || Le(r, 88, 4) == 0) {
+        player.PatBlt(dest, size, rop);
+        return true;
+      }
+      if (Le(r, 80, 4) != 0) return true;  // colours as palette indices
+      const Point source_size = type == 77 ? EmfPoint(r, 100) : size;
+      if (auto image = EmfBitmap(r, 84))
+        player.Blit(image->first, S32(r, 44), S32(r, 48), static_cast<int>(source_size.x), static_cast<int>(source_size.y),
+                    dest, size, rop);
+      return true;
+    }
+    case 80:
+    case 81: {  // SetDIBitsToDevice, StretchDIBits
+      if (Le(r, 64, 4) != 0) return true;  // colours as palette indices
+      const std::uint32_t rop = type == 81 ? Le(r, 68, 4) : 0xCC0020;
+      const Point dest = EmfPoint(r, 24), source = EmfPoint(r, 32), source_size = EmfPoint(r, 40);
+      const Point size = type == 81 ? EmfPoint(r, 72) : source_size;
+      if (!UsesSource(rop)) {
+        player.PatBlt(dest, size, rop);
+        return true;
+      }
+      if (auto image = EmfBitmap(r, 48)) {
+        const int cy = static_cast<int>(source_size.y);
+        const int top = TopRow(image->second, image->first.height, static_cast<int>(source.y), cy);
+        player.Blit(image->first, static_cast<int>(source.x), top, static_cast<int>(source_size.x), cy, dest, size, rop);
+      }
+      return true;
+    }
+    default: return false;
+  }
+}
+
+RgbaImage PlayEmf(std::string_view data) {
+  const std::uint32_t header_size = Le(data, 4, 4);
+  if (header_size < 88 || header_size > data.size()) throw Bad("the metafile's header is cut short");
+  Player player = EmfPlayer(data.substr(0, header_size));
   long long count = 0;
   for (std::size_t at = header_size; at + 8 <= data.size();) {
     const std::uint32_t type = Le(data, at, 4), size = Le(data, at + 4, 4);
@@ -971,202 +1245,9 @@ RgbaImage PlayEmf(std::string_view data) {
     if (++count > kMaxRecords) throw Bad("the metafile has too many records");
     const std::string_view r = data.substr(at, size);
     at += size;
-    switch (type) {
-      case 2:
-      case 85: {  // PolyBezier
-        const Polygon controls = points(r, 28, Le(r, 24, 4), type == 85);
-        if (controls.empty()) break;
-        Polygon line{controls[0]};
-        const Polygon rest = Player::Flatten(controls[0], Polygon(controls.begin() + 1, controls.end()));
-        line.insert(line.end(), rest.begin(), rest.end());
-        player.Polyline(line);
-        break;
-      }
-      case 5:
-      case 88:  // PolyBezierTo
-        player.PolylineTo(Player::Flatten(s.position, points(r, 28, Le(r, 24, 4), type == 88)));
-        break;
-      case 3:
-      case 86: player.PolyPolygon({points(r, 28, Le(r, 24, 4), type == 86)}); break;
-      case 4:
-      case 87: player.Polyline(points(r, 28, Le(r, 24, 4), type == 87)); break;
-      case 6:
-      case 89: player.PolylineTo(points(r, 28, Le(r, 24, 4), type == 89)); break;
-      case 7:
-      case 8:
-      case 90:
-      case 91: {  // PolyPolyline, PolyPolygon: counts, then all the points
-        const bool small = type == 90 || type == 91;
-        const std::size_t polygons = Le(r, 24, 4), total = Le(r, 28, 4);
-        Slice(r, 32, polygons * 4);
-        const Polygon all = points(r, 32 + polygons * 4, total, small);
-        std::vector<Polygon> split;
-        std::size_t next = 0;
-        for (std::size_t i = 0; i < polygons; ++i) {
-          const std::size_t n = Le(r, 32 + i * 4, 4);
-          if (n > all.size() - next) throw Bad("a metafile record is cut short");
-          split.emplace_back(all.begin() + static_cast<std::ptrdiff_t>(next), all.begin() + static_cast<std::ptrdiff_t>(next + n));
-          next += n;
-        }
-        if (type == 8 || type == 91) player.PolyPolygon(split);
-        else
-          for (const Polygon& line : split) player.Polyline(line);
-        break;
-      }
-      case 9:
-      case 11: {
-        const Point e = point(r, 8);
-        if (e.x != 0 && e.y != 0) (type == 9 ? s.window_ext : s.viewport_ext) = e;
-        break;
-      }
-      case 10: s.window_org = point(r, 8); break;
-      case 12: s.viewport_org = point(r, 8); break;
-      case 15: player.SetPixel(point(r, 8), ColourRef(Le(r, 16, 4))); break;
-      case 17: s.map_mode = static_cast<int>(std::clamp<std::uint32_t>(Le(r, 8, 4), 1, 8)); break;
-      case 18: s.opaque = Le(r, 8, 4) == 2; break;
-      case 19: s.winding = Le(r, 8, 4) == 2; break;
-      case 20: s.nop = Le(r, 8, 4) == 11; break;
-      case 25: s.background = ColourRef(Le(r, 8, 4)); break;
-      case 27: player.MoveTo(point(r, 8)); break;
-      case 30: player.IntersectClip(point(r, 8), point(r, 16)); break;
-      case 75: {  // ExtSelectClipRgn: a region's bounds (reference device pixels) copied or intersected; none copied clears it
-        const std::uint32_t size = Le(r, 8, 4), mode = Le(r, 12, 4);
-        if (mode != 1 && mode != 5) break;
-        if (size == 0) {
-          if (mode == 5) s.clip = {0, 0, w, h};
-          break;
-        }
-        const auto frame = [&](double x, double y) {
-          return Point{(x - player.frame_origin_.x) * player.frame_scale_.x, (y - player.frame_origin_.y) * player.frame_scale_.y};
-        };
-        const Point a = frame(S32(r, 32), S32(r, 36)), b = frame(S32(r, 40), S32(r, 44));
-        if (mode == 5) s.clip = {0, 0, w, h};
-        player.IntersectDeviceClip(a, b);
-        break;
-      }
-      case 31:
-      case 32: {  // ScaleViewportExtEx, ScaleWindowExtEx
-        const int xn = S32(r, 8), xd = S32(r, 12), yn = S32(r, 16), yd = S32(r, 20);
-        Point& e = type == 31 ? s.viewport_ext : s.window_ext;
-        if (xn != 0 && xd != 0 && yn != 0 && yd != 0) e = {e.x * xn / xd, e.y * yn / yd};
-        break;
-      }
-      case 33: player.Save(); break;
-      case 34: player.Restore(S32(r, 8)); break;
-      case 35: s.world = xform(r, 8); break;
-      case 36: {  // ModifyWorldTransform: identity, the new one first, the new one last, set
-        const Affine m = xform(r, 8);
-        switch (Le(r, 32, 4)) {
-          case 1: s.world = {}; break;
-          case 2: s.world = m.Then(s.world); break;
-          case 3: s.world = s.world.Then(m); break;
-          case 4: s.world = m; break;
-          default: break;
-        }
-        break;
-      }
-      case 37: {
-        const std::uint32_t index = Le(r, 8, 4);
-        if (index & 0x80000000u) {
-          // Stock objects: brushes white, light grey, grey, dark grey, black, none; pens white, black, none.
-          static constexpr std::uint8_t kGreys[] = {255, 192, 128, 64, 0};
-          const std::uint32_t stock = index & 0x7FFFFFFF;
-          if (stock <= 4) s.brush = {0, {kGreys[stock], kGreys[stock], kGreys[stock]}, 0, nullptr};
-          else if (stock == 5) s.brush = {1, {}, 0, nullptr};
-          else if (stock == 6 || stock == 7) s.pen = {0, 0, stock == 6 ? Colour{255, 255, 255} : Colour{0, 0, 0}};
-          else if (stock == 8) s.pen = {5, 0, {}};
-        } else {
-          player.Select(index);
-        }
-        break;
-      }
-      case 38: {
-        Object pen = Made(Object::kPen);
-        pen.pen = {static_cast<int>(Le(r, 12, 4) & 0xF), static_cast<double>(S32(r, 16)), ColourRef(Le(r, 24, 4))};
-        player.Put(Le(r, 8, 4), pen);
-        break;
-      }
-      case 95: {  // ExtCreatePen: a solid pen of the brush's colour; a hollow brush makes no line
-        Object pen = Made(Object::kPen);
-        const int style = static_cast<int>(Le(r, 28, 4) & 0xF);
-        pen.pen = {Le(r, 36, 4) == 1 ? 5 : style, static_cast<double>(Le(r, 32, 4)), ColourRef(Le(r, 40, 4))};
-        player.Put(Le(r, 8, 4), pen);
-        break;
-      }
-      case 39: {
-        Object brush = Made(Object::kBrush);
-        brush.brush = {static_cast<int>(Le(r, 12, 4)), ColourRef(Le(r, 16, 4)), static_cast<int>(Le(r, 20, 4)), nullptr};
-        player.Put(Le(r, 8, 4), brush);
-        break;
-      }
-      case 93:
-      case 94: {  // CreateMonoBrush, CreateDIBPatternBrushPt
-        Object brush = Made(Object::kBrush);
-        brush.brush.style = 1;
-        if (Le(r, 12, 4) == 0)
-          if (auto image = bitmap(r, 16)) brush.brush = PatternBrush(std::move(image->first));
-        player.Put(Le(r, 8, 4), brush);
-        break;
-      }
-      case 40: player.Delete(Le(r, 8, 4)); break;
-      case 42: player.EllipseShape(point(r, 8), point(r, 16)); break;
-      case 43: player.Rectangle(point(r, 8), point(r, 16)); break;
-      case 44: player.RoundRect(point(r, 8), point(r, 16), point(r, 24)); break;
-      case 45: player.ArcShape(point(r, 8), point(r, 16), point(r, 24), point(r, 32), 0); break;
-      case 46: player.ArcShape(point(r, 8), point(r, 16), point(r, 24), point(r, 32), 1); break;
-      case 47: player.ArcShape(point(r, 8), point(r, 16), point(r, 24), point(r, 32), 2); break;
-      case 54: player.PolylineTo({point(r, 8)}); break;
-      case 57: s.clockwise = Le(r, 8, 4) == 2; break;
-      case 59:
-        player.in_path_ = true;
-        player.ClearPath();
-        break;
-      case 60: player.in_path_ = false; break;
-      case 61:
-        if (!player.path_closed_.empty()) player.path_closed_.back() = true;
-        break;
-      case 62: player.FillPath(true, false); break;
-      case 63: player.FillPath(true, true); break;
-      case 64: player.FillPath(false, true); break;
-      case 67:  // SelectClipPath: clipping is not drawn
-      case 68:
-        player.in_path_ = false;
-        player.ClearPath();
-        break;
-      case 76:
-      case 77: {  // BitBlt, StretchBlt
-        const Point dest = point(r, 24), size = point(r, 32);
-        const std::uint32_t rop = Le(r, 40, 4);
-        if (!UsesSource(rop) || Le(r, 88, 4) == 0) {
-          player.PatBlt(dest, size, rop);
-          break;
-        }
-        if (Le(r, 80, 4) != 0) break;  // colours as palette indices
-        const Point source_size = type == 77 ? point(r, 100) : size;
-        if (auto image = bitmap(r, 84))
-          player.Blit(image->first, S32(r, 44), S32(r, 48), static_cast<int>(source_size.x), static_cast<int>(source_size.y),
-                      dest, size, rop);
-        break;
-      }
-      case 80:
-      case 81: {  // SetDIBitsToDevice, StretchDIBits
-        if (Le(r, 64, 4) != 0) break;  // colours as palette indices
-        const std::uint32_t rop = type == 81 ? Le(r, 68, 4) : 0xCC0020;
-        const Point dest = point(r, 24), source = point(r, 32), source_size = point(r, 40);
-        const Point size = type == 81 ? point(r, 72) : source_size;
-        if (!UsesSource(rop)) {
-          player.PatBlt(dest, size, rop);
-          break;
-        }
-        if (auto image = bitmap(r, 48)) {
-          const int cy = static_cast<int>(source_size.y);
-          player.Blit(image->first, static_cast<int>(source.x), TopRow(image->second, image->first.height, static_cast<int>(source.y), cy),
-                      static_cast<int>(source_size.x), cy, dest, size, rop);
-        }
-        break;
-      }
-      default: break;  // text, fonts, palettes, clipping regions, comments: not drawn
-    }
+    // Text, fonts, palettes, clipping regions and comments are not drawn.
+    PlayEmfState(player, type, r) || PlayEmfObject(player, type, r) || PlayEmfShape(player, type, r) ||
+        PlayEmfBitmap(player, type, r);
   }
   return std::move(player.canvas_.image);
 }
