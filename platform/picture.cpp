@@ -175,16 +175,22 @@ int ReadGif(GifFileType* gif, GifByteType* into, int wanted) {
   return static_cast<int>(n);
 }
 
+// giflib's words for an error; some failures (an image of no width) come without any.
+std::string GifProblem(int error) {
+  const char* text = GifErrorString(error);
+  return text != nullptr ? text : "a damaged GIF";
+}
+
 RgbaImage DecodeGif(std::string_view data) {
   GifReader reader{data};
   int error = 0;
   GifFileType* gif = DGifOpen(&reader, ReadGif, &error);
-  if (gif == nullptr) throw Bad(GifErrorString(error));
+  if (gif == nullptr) throw Bad(GifProblem(error));
   struct Closer {
     GifFileType* gif;
     ~Closer() { DGifCloseFile(gif, nullptr); }
   } closer{gif};
-  if (DGifSlurp(gif) != GIF_OK || gif->ImageCount < 1) throw Bad(GifErrorString(gif->Error));
+  if (DGifSlurp(gif) != GIF_OK || gif->ImageCount < 1) throw Bad(GifProblem(gif->Error));
   RgbaImage image = Blank(gif->SWidth, gif->SHeight);
   const SavedImage& frame = gif->SavedImages[0];
   const ColorMapObject* map = frame.ImageDesc.ColorMap ? frame.ImageDesc.ColorMap : gif->SColorMap;

@@ -138,6 +138,9 @@ TEST(Picture, DecodesStoredFormatsAndSaysWhyNot) {
       {"EMF record past the end", Emf({Emr(43, {0, 0, 4, 4})}, 100, 50).substr(0, 100), "the metafile is cut short"},
       {"unknown", "hello", "an unknown picture format"},
       {"bad GIF", "GIF89a", "No screen descriptor detected"},
+      {"GIF image of no width", "GIF89a" + Le(1, 2) + Le(1, 2) + std::string(3, '\0') + "," + Le(0, 2) + Le(0, 2) + Le(0, 2) +
+                                    Le(1, 2) + std::string("\0\2\0;", 4),
+       "a damaged GIF"},
   };
   for (const Case& c : cases) {
     std::string problem;
