@@ -1,5 +1,7 @@
 #include "platform/picture.h"
 
+#include "platform/metafile.h"
+
 #include <gif_lib.h>
 #include <png.h>
 
@@ -30,8 +32,12 @@ std::uint32_t Le(std::string_view bytes, std::size_t at, int size) {
   return value;
 }
 
-RgbaImage Blank(long long width, long long height) {
+void CheckSize(long long width, long long height) {
   if (width <= 0 || height <= 0 || width * height > kMaxPixels) throw Bad("the picture's size is not plausible");
+}
+
+RgbaImage Blank(long long width, long long height) {
+  CheckSize(width, height);
   RgbaImage image;
   image.width = static_cast<int>(width);
   image.height = static_cast<int>(height);
@@ -73,9 +79,11 @@ RgbaImage DecodeDib(std::string_view data, std::size_t at, std::size_t bits, boo
   if (bpp > 8) colours = 0;
   if (colours > 256) throw Bad("a colour table of " + std::to_string(colours) + " entries");
   if (bits == 0) bits = table + colours * entry;
-  RgbaImage image = Blank(width, height);
+  CheckSize(width, height);
   const std::size_t stride = ((static_cast<std::size_t>(width) * bpp + 31) / 32) * 4;
+  // Checked before the pixels are allocated: a few bytes must not claim a huge bitmap.
   if (bits + stride * static_cast<std::size_t>(height) > data.size()) throw Bad("the bitmap is cut short");
+  RgbaImage image = Blank(width, height);
   for (long long y = 0; y < height; ++y) {
     const std::size_t row = bits + stride * static_cast<std::size_t>(top_down ? y : height - 1 - y);
     std::uint8_t* out = &image.pixels[static_cast<std::size_t>(y * width * 4)];
@@ -167,16 +175,22 @@ int ReadGif(GifFileType* gif, GifByteType* into, int wanted) {
   return static_cast<int>(n);
 }
 
+// giflib's words for an error; some failures (an image of no width) come without any.
+std::string GifProblem(int error) {
+  const char* text = GifErrorString(error);
+  return text != nullptr ? text : "a damaged GIF";
+}
+
 RgbaImage DecodeGif(std::string_view data) {
   GifReader reader{data};
   int error = 0;
   GifFileType* gif = DGifOpen(&reader, ReadGif, &error);
-  if (gif == nullptr) throw Bad(GifErrorString(error));
+  if (gif == nullptr) throw Bad(GifProblem(error));
   struct Closer {
     GifFileType* gif;
     ~Closer() { DGifCloseFile(gif, nullptr); }
   } closer{gif};
-  if (DGifSlurp(gif) != GIF_OK || gif->ImageCount < 1) throw Bad(GifErrorString(gif->Error));
+  if (DGifSlurp(gif) != GIF_OK || gif->ImageCount < 1) throw Bad(GifProblem(gif->Error));
   RgbaImage image = Blank(gif->SWidth, gif->SHeight);
   const SavedImage& frame = gif->SavedImages[0];
   const ColorMapObject* map = frame.ImageDesc.ColorMap ? frame.ImageDesc.ColorMap : gif->SColorMap;
@@ -257,7 +271,17 @@ std::optional<RgbaImage> DecodePicture(std::string_view bytes, std::string& prob
       if (DecodeJpegInto(bytes, image, problem)) return image;
       return std::nullopt;
     }
-    problem = "metafiles and unknown formats have no PNG copy";
+    if (IsMetafile(bytes)) return DrawMetafile(bytes, problem);
+    problem = "an unknown picture format";
+  } catch (const Bad& bad) {
+    problem = bad.what();
+  }
+  return std::nullopt;
+}
+
+std::optional<RgbaImage> DecodeBitmapInfo(std::string_view dib, std::size_t bits, std::string& problem) {
+  try {
+    return DecodeDib(dib, 0, bits, false);
   } catch (const Bad& bad) {
     problem = bad.what();
   }

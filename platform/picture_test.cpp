@@ -1,5 +1,7 @@
 #include "platform/picture.h"
 
+#include "platform/metafile.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -36,6 +38,52 @@ std::string Icon1() {
          Le(static_cast<std::uint32_t>(image.size()), 4) + Le(22, 4) + image;
 }
 
+// A WMF record: its function and 16-bit parameters, then `tail`.
+std::string Record(int function, const std::vector<int>& words, const std::string& tail = "") {
+  std::string params;
+  for (int word : words) params += Le(static_cast<std::uint32_t>(word), 2);
+  params += tail;
+  return Le(static_cast<std::uint32_t>(3 + params.size() / 2), 4) + Le(function, 2) + params;
+}
+
+// A WMF of `records` and an end, placeable (bounds 0, 0, width, height at `inch` units an
+// inch) unless `inch` is 0.
+std::string Wmf(const std::vector<std::string>& records, int width, int height, int inch) {
+  std::string body;
+  for (const std::string& record : records) body += record;
+  body += Record(0, {});
+  const std::string header = Le(1, 2) + Le(9, 2) + Le(0x300, 2) + Le(static_cast<std::uint32_t>(9 + body.size() / 2), 4) +
+                             Le(4, 2) + Le(0, 4) + Le(0, 2);
+  if (inch == 0) return header + body;
+  return "\xD7\xCD\xC6\x9A" + Le(0, 2) + Le(0, 2) + Le(0, 2) + Le(width, 2) + Le(height, 2) + Le(inch, 2) + Le(0, 4) +
+         Le(0, 2) + header + body;
+}
+
+// An EMF record: its type and 32-bit values, then `tail`.
+std::string Emr(int type, const std::vector<std::uint32_t>& values, const std::string& tail = "") {
+  std::string params;
+  for (std::uint32_t value : values) params += Le(value, 4);
+  params += tail;
+  return Le(type, 4) + Le(static_cast<std::uint32_t>(8 + params.size()), 4) + params;
+}
+
+// An EMF of `records` whose frame is width by height hundredths of a millimetre, on a reference
+// device of 4 pixels a millimetre.
+std::string Emf(const std::vector<std::string>& records, int width, int height) {
+  std::string body;
+  for (const std::string& record : records) body += record;
+  body += Emr(14, {0, 0, 0});
+  return Emr(1, {0, 0, 0, 0, 0, 0, static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height), 0x464D4520, 0x10000,
+                 static_cast<std::uint32_t>(88 + body.size()), 0, 0, 0, 0, 0, 400, 300, 100, 75}) +
+         body;
+}
+
+std::string Repeat(const std::string& text, int times) {
+  std::string out;
+  for (int i = 0; i < times; ++i) out += text;
+  return out;
+}
+
 std::string Rgba(const RgbaImage& image) {
   std::string text;
   for (std::size_t i = 0; i < image.pixels.size(); i += 4) {
@@ -58,8 +106,41 @@ TEST(Picture, DecodesStoredFormatsAndSaysWhyNot) {
       {"PNG round trip", EncodePng(two), "1x2 01020304 fafbfcfd "},
       {"cut short", Bmp24().substr(0, 60), "the bitmap is cut short"},
       {"huge", "BM" + Le(0, 4) + Le(0, 4) + Le(54, 4) + Dib(100000, 100000, 24, 0), "the picture's size is not plausible"},
-      {"metafile", "\xD7\xCD\xC6\x9A" + std::string(40, '\0'), "metafiles and unknown formats have no PNG copy"},
+      // Null pen, red brush, Rectangle(12, 10, 16, 14) in a window at (10, 10) of 8 by 4. The blue
+      // brush keeps slot 1 while the red one takes slot 0, the lowest free.
+      {"placeable WMF", Wmf({Record(0x20B, {10, 10}), Record(0x20C, {4, 8}), Record(0x2FA, {5, 0, 0, 0, 0}),
+                             Record(0x12D, {0}), Record(0x2FC, {0, 0, 0xFF, 0}), Record(0x1F0, {0}),
+                             Record(0x2FC, {0, 0xFF, 0, 0}), Record(0x12D, {1}), Record(0x12D, {0}),
+                             Record(0x41B, {14, 16, 10, 12})},
+                            4, 2, 96),
+       "4x2 00000000 ff0000ff ff0000ff 00000000 00000000 ff0000ff ff0000ff 00000000 "},
+      // A window of 4 by 4 sizes a WMF without the placeable header; the bitmap keeps its rows the right way up.
+      {"WMF bitmap", Wmf({Record(0x20C, {4, 4}), Record(0xB41, {0x20, 0xCC, 2, 2, 0, 0, 2, 2, 1, 1}, Bmp24().substr(14))}, 0, 0, 0),
+       "4x4 00000000 00000000 00000000 00000000 00000000 ff0000ff ffffffff 00000000 00000000 0000ffff 00ff00ff 00000000 "
+       "00000000 00000000 00000000 00000000 "},
+      // A window of 40 by 20 on a viewport of 4 by 2; a green path through (10, 0) (30, 0) (30, 20) (10, 20).
+      {"EMF path", Emf({Emr(17, {8}), Emr(9, {40, 20}), Emr(11, {4, 2}), Emr(39, {1, 0, 0xFF00, 0}), Emr(37, {1}),
+                        Emr(59, {}), Emr(86, {0, 0, 0, 0, 4}, Le(10, 2) + Le(0, 2) + Le(30, 2) + Le(0, 2) + Le(30, 2) + Le(20, 2) + Le(10, 2) + Le(20, 2)),
+                        Emr(60, {}), Emr(62, {0, 0, 0, 0})},
+                       100, 50),
+       "4x2 00000000 00ff00ff 00ff00ff 00000000 00000000 00ff00ff 00ff00ff 00000000 "},
+      {"WMF of 30000 units at 10 an inch", Wmf({}, 30000, 1, 10), "2048x1 " + Repeat("00000000 ", 2048)},
+      {"WMF header damaged", "\xD7\xCD\xC6\x9A" + std::string(40, '\0'), "an unknown metafile header"},
+      {"WMF record past the end", Wmf({Record(0x41B, {1, 1, 0, 0})}, 4, 2, 96).substr(0, 48), "the metafile is cut short"},
+      {"WMF record of no size", Wmf({Le(0, 4) + Le(0x41B, 2)}, 4, 2, 96), "a metafile record has no size"},
+      {"WMF record short of its parameters", Wmf({Record(0x41B, {1})}, 4, 2, 96), "a metafile record is cut short"},
+      {"WMF without a size", Wmf({}, 0, 0, 0), "the metafile does not say its size"},
+      {"WMF bitmap cut short", Wmf({Record(0xB41, {0x20, 0xCC, 2, 2, 0, 0, 2, 2, 0, 0}, Bmp24().substr(14, 44))}, 4, 2, 96),
+       "a bitmap in the metafile: the bitmap is cut short"},
+      {"WMF that fills its picture 40 times", Wmf(std::vector<std::string>(40, Record(0x41B, {30000, 30000, 0, 0})), 30000, 30000, 10),
+       "the metafile draws too much to be a picture"},
+      {"EMF header cut short", Emr(1, std::vector<std::uint32_t>(8, 0), " EMF"), "the metafile's header is cut short"},
+      {"EMF record past the end", Emf({Emr(43, {0, 0, 4, 4})}, 100, 50).substr(0, 100), "the metafile is cut short"},
+      {"unknown", "hello", "an unknown picture format"},
       {"bad GIF", "GIF89a", "No screen descriptor detected"},
+      {"GIF image of no width", "GIF89a" + Le(1, 2) + Le(1, 2) + std::string(3, '\0') + "," + Le(0, 2) + Le(0, 2) + Le(0, 2) +
+                                    Le(1, 2) + std::string("\0\2\0;", 4),
+       "a damaged GIF"},
   };
   for (const Case& c : cases) {
     std::string problem;
@@ -68,7 +149,7 @@ TEST(Picture, DecodesStoredFormatsAndSaysWhyNot) {
   }
 }
 
-// Every picture the shared corpus keeps in its forms, apart from metafiles, gives a PNG.
+// Every picture the shared corpus keeps in its forms gives a PNG.
 TEST(Picture, DecodesThePicturesOfRealForms) {
   const std::filesystem::path corpus = GILDEX_CORPUS_DIR;
   if (!std::filesystem::is_directory(corpus)) GTEST_SKIP() << "no corpus at " << corpus;
@@ -82,7 +163,7 @@ TEST(Picture, DecodesThePicturesOfRealForms) {
          at = bytes.find("lt\0\0", at + 4, 4)) {
       const std::string_view data = std::string_view(bytes).substr(at + 8);
       const bool known = data.starts_with("BM") || data.starts_with("GIF8") || data.starts_with("\xFF\xD8\xFF") ||
-                         data.starts_with(std::string_view("\0\0\1\0", 4));
+                         data.starts_with(std::string_view("\0\0\1\0", 4)) || IsMetafile(data);
       if (!known) continue;
       std::string problem;
       const auto image = DecodePicture(data, problem);

@@ -138,10 +138,16 @@ TEST(AspGenerator, SamplePageIsWritten) {
 
 TEST(AspGenerator, LaysOutRowsAndMarksUpControls) {
   const std::string list = std::string("\3\0\2\0", 4) + std::string("\1\0a", 3) + std::string("\2\0bb", 4) + std::string("\1\0c", 3);
-  // Pictures: a bitmap and a GIF stored in the .frx, an empty one, one whose .frx is missing, none.
-  // One red pixel of 24 bits, which also gets a PNG copy, and a damaged GIF, which does not.
+  // Pictures: a bitmap, a GIF and a metafile stored in the .frx, an empty one, one whose .frx is
+  // missing, none. One red pixel of 24 bits and a placeable WMF that fills its one pixel red (null
+  // pen, red brush, Rectangle(0, 0, 1, 1)) also get a PNG copy; a damaged GIF does not.
   const std::string bmp = std::string("BM:\0\0\0\0\0\0\0\x36\0\0\0\x28\0\0\0\1\0\0\0\1\0\0\0\1\0\x18\0", 30) +
                           std::string(24, '\0') + std::string("\0\0\xFF\0", 4);
+  const std::string wmf = std::string("\xD7\xCD\xC6\x9A\0\0\0\0\0\0\1\0\1\0\x60\0\0\0\0\0\0\0", 22) +
+                          std::string("\1\0\x09\0\0\x03\0\0\0\0\2\0\0\0\0\0\0\0", 18) +
+                          std::string("\x08\0\0\0\xFA\x02\5\0\0\0\0\0\0\0\0\0\4\0\0\0\x2D\x01\0\0", 24) +
+                          std::string("\7\0\0\0\xFC\x02\0\0\xFF\0\0\0\0\0\4\0\0\0\x2D\x01\1\0", 22) +
+                          std::string("\7\0\0\0\x1B\x04\1\0\1\0\0\0\0\0\3\0\0\0\0\0", 20);
   const std::string gif = "GIF89a-picture", red = platform::EncodePng({1, 1, {255, 0, 0, 255}});
   const auto at = [](std::size_t offset) {
     char hex[24];
@@ -209,11 +215,12 @@ TEST(AspGenerator, LaysOutRowsAndMarksUpControls) {
        "   ScaleMode       =   3  'Pixel\n" + picture("imgLogo", "Image", 10, at(0)) +
            picture("picBar", "PictureBox", 30, at(12 + bmp.size())) +
            picture("imgEmpty", "Image", 50, at(24 + bmp.size() + gif.size())) +
-           picture("imgLost", "Image", 70, "\"Lost.frx\":0000") + picture("imgNone", "Image", 90, ""),
-       StoredPicture(bmp) + StoredPicture(gif) + StoredPicture(""),
+           picture("imgLost", "Image", 70, "\"Lost.frx\":0000") + picture("imgNone", "Image", 90, "") +
+           picture("imgMeta", "Image", 110, at(36 + bmp.size() + gif.size())),
+       StoredPicture(bmp) + StoredPicture(gif) + StoredPicture("") + StoredPicture(wmf),
        kOpen + image("imgLogo.bmp") + image("picBar.gif") + image("imgEmpty.gif") + image("imgLost.gif") +
-           image("imgNone.gif") + kClose + "</FORM>",
-       {}, 0, {{"imgLogo.bmp", bmp}, {"imgLogo.png", red}, {"picBar.gif", gif}},
+           image("imgNone.gif") + image("imgMeta.wmf") + kClose + "</FORM>",
+       {}, 0, {{"imgLogo.bmp", bmp}, {"imgLogo.png", red}, {"picBar.gif", gif}, {"imgMeta.wmf", wmf}, {"imgMeta.png", red}},
        {"picBar: no PNG copy: Wrong record type detected", "imgEmpty: Invalid picture: the stored picture is empty",
         "imgLost: File not found: Lost.frx"}},
   };
@@ -380,13 +387,13 @@ TEST(AspGenerator, EveryCorpusFormConverts) {
       user_scales += user_scale ? 1 : 0;
       ASSERT_EQ(generator.ConvertForm(*form, (folder / "page.html").string()), user_scale ? 11 : 0) << generator.LastError();
       if (user_scale) continue;
-      // Each stored picture, and a PNG copy of each that is no metafile.
+      // Each stored picture, and a PNG copy of each in a format we know.
       long copies = 0;
       for (const std::string& picture : generator.PicturesWritten()) copies += picture.ends_with(".png") ? 1 : 0;
       EXPECT_EQ(static_cast<long>(generator.PicturesWritten().size()) - copies, stored);
       for (const std::string& problem : generator.PictureProblems()) {
         if (problem.find("no PNG copy") != std::string::npos) {
-          EXPECT_TRUE(problem.ends_with("metafiles and unknown formats have no PNG copy")) << problem;
+          EXPECT_TRUE(problem.ends_with("an unknown picture format")) << problem;
         }
       }
       for (const std::string& picture : generator.PicturesWritten()) EXPECT_GT(fs::file_size(picture), 0u) << picture;
