@@ -50,9 +50,7 @@ int CommentCommand(const CommentOptions& options, std::ostream& out, std::ostrea
   Console console(err, ConsoleMode{false, false, true});  // the window's problems only; outlives the session
   session::Session session(context);
   const std::string opened = session.Open(options.project, !options.dry_run);
-  for (const host::LoadProblem& problem : session.Loaded().problems)
-    err << cp1252::ToDisplay(problem.file) << ":" << problem.line << ": " << (problem.fatal ? "error" : "warning")
-        << ": " << cp1252::ToDisplay(problem.message) << "\n";
+  PrintLoadProblems(session.Loaded().problems, err);
   if (!opened.empty()) return fail(kBadInput, opened);
   if (const std::string problem =
           session.ConnectAddIn(ext_cm_CommandLine, writes,

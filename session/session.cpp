@@ -155,8 +155,10 @@ std::string Session::ApplyOverrides(const Overrides& overrides, bool write_nothi
     const auto name = FromTerminalText(setting.substr(0, equals));
     const auto value = FromTerminalText(setting.substr(equals + 1));
     if (!name || !value) return "--set " + setting + ": a character has no place in Windows-1252";
-    if (const SettingInfo* info = CGildex::FindSetting(*name))
-      if (const std::string problem = SettingValueProblem(*info, *value); !problem.empty()) return "--set: " + problem;
+    const SettingInfo* info = CGildex::FindSetting(*name);
+    if (info == nullptr)
+      return "--set: there is no setting named \"" + *name + "\" (\"gildex options list\" shows them all)";
+    if (const std::string problem = SettingValueProblem(*info, *value); !problem.empty()) return "--set: " + problem;
     if (const std::string problem = engine.SetSettingText(*name, *value); !problem.empty()) return problem;
     reload_template = true;
   }
