@@ -166,6 +166,12 @@ TEST(CommandLine, RefusesWhatCannotBeMeant) {
       {{"insert", project, "--component", ""}, kBadInput, "--component wants a name"},
       {{"insert", project, "--yes", "--no"}, kBadInput, "--yes and --no together"},
       {{"remove", project, "--check", "--dry-run"}, kBadInput, "--check and --dry-run together"},
+      {{"options"}, kBadInput, "'gildex options' wants a command.\nThe commands are: list, get, set"},
+      {{"todo", "list"}, kBadInput, "PROJECT comes first: gildex todo PROJECT list"},
+      {{"todo", project, "lst"}, kBadInput, "Did you mean 'gildex todo PROJECT list'?"},
+      {{"verify", project}, kBadInput, "gildex: cannot read project /nonexistent/Orders.vbp"},
+      // Each command's help tells its own exit status, not the list of all commands.
+      {{"options", "set", "--help"}, kDone, "1 the registry file could not be written"},
   };
   for (const auto& c : cases) {
     std::vector<std::string> args = {"/some/where/gildex"};
@@ -177,6 +183,8 @@ TEST(CommandLine, RefusesWhatCannotBeMeant) {
     EXPECT_EQ((out.str() + err.str()).find("/some/where"), std::string::npos) << "usage names gildex";
     if (c.code != kDone) {
       EXPECT_EQ(out.str(), "") << c.args[0];
+    } else if (c.args.size() > 1) {
+      EXPECT_EQ(out.str().find("Environment:"), std::string::npos) << c.args[0] << ": the whole program's footer";
     }
   }
 }
