@@ -460,9 +460,20 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
   comment->add_option("--component", comment_options.component, "the component holding the procedure")->type_name("NAME");
   comment->add_flag("--dry-run", comment_options.dry_run, "write nothing; print the git-style diff of what would change");
   comment->add_flag("--check", comment_options.check, "write nothing, print no diff; exit status 1 when something would change");
+  comment->add_flag("--yes", yes, "answer Yes to every question");
+  comment->add_flag("--no", no, "answer No to every question");
   comment->footer("Exit status: 0 done, 1 an error reported or a file not written (with --check: something would "
                   "change), 2 bad usage or input: no comment block set, an unknown procedure (nothing written).");
-  comment->callback([&] { run = [&] { return CommentCommand(comment_options, out, err); }; });
+  comment->callback([&] {
+    run = [&] {
+      if (yes && no) {
+        err << "gildex: --yes and --no together make no answer\n";
+        return static_cast<int>(kBadInput);
+      }
+      comment_options.forced = yes ? platform::vbYes : no ? platform::vbNo : platform::MsgBoxResult{};
+      return CommentCommand(comment_options, out, err);
+    };
+  });
 
   TagOptions tag_options;
   auto* tag = app.add_subcommand("tag", "Choose the procedures of a component that Selected Routines (InsertInto --) "

@@ -44,7 +44,7 @@ int CommentCommand(const CommentOptions& options, std::ostream& out, std::ostrea
   if (options.dry_run && options.check) return fail(kBadInput, "--check and --dry-run together: choose one");
   if (options.procedure.empty()) return fail(kBadInput, "--proc wants a name, not an empty text");
   const bool writes = !options.dry_run && !options.check;
-  const auto dialogs = CommandLineDialogs(platform::MsgBoxResult{});
+  const auto dialogs = CommandLineDialogs(options.forced);
   session::PlatformContext context(*dialogs);
   WarnAboutRegistry(context, err);
   Console console(err, ConsoleMode{false, false, true});  // the window's problems only; outlives the session
