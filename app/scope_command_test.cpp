@@ -81,7 +81,8 @@ TEST(ScopeCommand, ExitCodesAndTheSummarySayWhatHappened) {
       // The procedure commands do not ask; the file is not written.
       {"read-only procedure", proc, true, kReported,
        "gildex: 0 procedures changed, 1 had nothing to remove; 9 line numbers removed; 0 files written.", none},
-      {"read-only in the project", quiet_remove, true, kReported, "Skipping component frmAbout", all},
+      {"read-only in the project", quiet_remove, true, kReported,
+       (w.dir / "Sample" / "frmAbout.frm").string() + ": not processed: the file is read-only", all},
       {"error report", failing, false, kReported, "gildex: nothing was written because of the error reported above",
        none},
   };

@@ -334,6 +334,12 @@ CommandOutcome Session::Run() {
       connect_->hWndProjectDelete_Click();
     outcome.messages.push_back(messages.MessageText());
     messages.Hide();
+    // The project command only says "Skipping component NAME"; the file and why come here, as
+    // for one component.
+    for (host::MemoryProject* project : loaded_.projects)
+      for (host::MemoryComponent* component : project->Components())
+        if (component->Code() != nullptr && component->IsReadOnly())
+          outcome.problems.push_back(component->File().string() + ": not processed: the file is read-only");
   } else {
     // No project-wide numbering command exists: number each code component as the user
     // would, one click each, until one is cancelled.
