@@ -54,6 +54,10 @@ TEST(ScopeCommand, ExitCodesAndTheSummarySayWhatHappened) {
     o.component = "frmAbout";
     o.procedure = "Form_Load";
   });
+  const ScopeOptions no_files = w.Insert([](O o) {
+    o.template_name.clear();
+    o.settings = {"DefaultTemplate=Gone"};
+  });
   const ScopeOptions failing = w.Insert([](O o) { o.on_idle = [] { throw std::runtime_error("disk on fire"); }; });
   const std::vector<std::string> none;
   const std::vector<std::string> all = {"clsAddress.cls", "clsCustomer.cls", "clsCustomers.cls", "ctlStatusBar.ctl",
@@ -84,6 +88,10 @@ TEST(ScopeCommand, ExitCodesAndTheSummarySayWhatHappened) {
       {"read-only in the project", quiet_remove, true, kReported,
        (w.dir / "Sample" / "frmAbout.frm").string() + ": not processed: the file is read-only", all},
       {"error report", failing, false, kReported, "gildex: nothing was written because of the error reported above",
+       none},
+      {"a template without files", no_files, false, kBadInput,
+       "gildex: the template \"Gone\" is not in the templates folder; choose one with: gildex templates default NAME "
+       "(gildex templates list shows them), or give --template NAME",
        none},
   };
   for (const auto& c : cases) {

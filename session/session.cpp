@@ -260,6 +260,12 @@ std::string Session::Select(ScopeAction action, const ScopeTarget& target) {
   if (needs_template && Engine().DefaultTemplate().empty())
     return "no template is chosen; choose one with: gildex templates default NAME (gildex templates list shows "
            "them), or give --template NAME";
+  // The add-in would insert the empty blocks of a template without files, and count that as done.
+  std::string missing;
+  if (needs_template && !FindTemplate(Engine().TemplatePath(), Engine().DefaultTemplate(), missing))
+    return "the template \"" + Engine().DefaultTemplate() +
+           "\" is not in the templates folder; choose one with: gildex templates default NAME (gildex templates "
+           "list shows them), or give --template NAME";
   return {};
 }
 
