@@ -393,8 +393,8 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
   prefixes->require_subcommand(1);
   prefixes->footer("A new control of a listed type gets its prefix when \"Auto Prefix\" is on. set creates pfx.dat "
                    "when it does not exist yet; a class or prefix that is empty or holds \"=\" or a line break "
-                   "is refused and nothing is written.\nExit status: 0 done, 1 pfx.dat could not be written, 2 bad usage or "
-                   "input (nothing written).");
+                   "is refused and nothing is written.\nExit status: 0 done, 1 pfx.dat could not be written, 2 bad "
+                   "usage or input (nothing written).");
   prefixes->add_subcommand("list", "Every control type with its prefix, tab-separated")
       ->callback(commands([](auto& c) { return PrefixesList(c, platform::ProgramFolder()); }));
   auto* set_prefix = prefixes->add_subcommand("set", "Give a control type its prefix (replacing the old one) and save");

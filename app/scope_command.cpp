@@ -254,7 +254,8 @@ class NoticeLines : public platform::Dialogs {
   platform::MsgBoxResult MsgBox(const platform::MessageBox& box) override {
     if ((box.style & 7) != platform::vbOKOnly) return inner_->MsgBox(box);
     std::string text = box.prompt;
-    for (std::size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at)) text.replace(at, 2, " ");
+    for (std::size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at))
+      text.replace(at, 2, " ");
     std::cerr << "gildex: " << Display(text) << "\n";
     return platform::vbOK;
   }
