@@ -245,9 +245,10 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
     command->add_option("--selection", selection, "only lines START:END of --component, as a code-window selection")
         ->type_name("START:END");
     command->add_flag("--whole-module", scope.whole_module, "with --selection: answer \"Entire Module\" to the insert mode");
-    if (action.action == ScopeAction::Insert)
-      command->add_option("--script", scope.script_file, "script mode: FILE's Process function decides for each procedure")
-          ->type_name("FILE");
+    // Taken (unlisted) by the other commands too, to be refused with a reason rather than as an unknown word.
+    command->add_option("--script", scope.script_file, "script mode: FILE's Process function decides for each procedure")
+        ->type_name("FILE")
+        ->group(action.action == ScopeAction::Insert ? "Options" : "");
     command->add_option("--template", scope.template_name, "use this template for this run (not saved)")->type_name("NAME");
     // One value an occurrence, so that "--set A=1 PROJECT" leaves PROJECT alone.
     command->add_option("--set", scope.settings, "a setting for this run only (not saved); repeatable")

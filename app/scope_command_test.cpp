@@ -175,6 +175,7 @@ TEST(CommandLine, RefusesWhatCannotBeMeant) {
       {{"insert", project, "--component", ""}, kBadInput, "--component wants a name"},
       {{"insert", project, "--yes", "--no"}, kBadInput, "--yes and --no together"},
       {{"remove", project, "--check", "--dry-run"}, kBadInput, "--check and --dry-run together"},
+      {{"number", project, "--script", "a.vbs"}, kBadInput, "--script runs with insert only"},
       {{"options"}, kBadInput, "'gildex options' wants a command.\nThe commands are: list, get, set"},
       {{"todo", "list"}, kBadInput, "PROJECT comes first: gildex todo PROJECT list"},
       {{"todo", project, "lst"}, kBadInput, "Did you mean 'gildex todo PROJECT list'?"},
