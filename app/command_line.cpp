@@ -64,7 +64,10 @@ int Verify(const std::vector<std::string>& paths, bool with_procedures, bool jso
       continue;
     }
     // Source text is Windows-1252 bytes; terminals expect UTF-8.
-    (report.readable ? out : err) << cp1252::ToUtf8(host::FormatVerifyReport(report, with_procedures));
+    if (report.readable)
+      out << cp1252::ToUtf8(host::FormatVerifyReport(report, with_procedures));
+    else
+      err << "gildex: " << cp1252::ToUtf8(report.error) << "\n";
     exit_code = std::max(exit_code, report.ExitCode());
   }
   if (json) out << "]\n";
@@ -94,20 +97,27 @@ std::vector<std::string> NamesOf(CLI::App& app) {
 }
 
 // A word where a command belongs that names none: CLI11 would call it an unexpected argument.
+// `help` is the command whose --help lists them, when not `path`.
 bool UnknownCommand(CLI::App& app, const std::vector<std::string>& args, std::size_t at, const std::string& path,
-                    std::ostream& err) {
-  if (at >= args.size() || args[at].empty() || args[at][0] == '-') return false;
+                    std::ostream& err, std::string help = {}) {
+  if (help.empty()) help = path;
   const std::vector<std::string> names = NamesOf(app);
   if (names.empty()) return false;
+  std::string list;
+  for (const std::string& name : names) list += (list.empty() ? "" : ", ") + name;
+  if (at >= args.size()) {
+    err << "gildex: " << (at == 1 ? std::string("a command is needed") : "'" + path + "' wants a command")
+        << ".\nThe commands are: " << list << " (" << help << " --help tells more).\n";
+    return true;
+  }
+  if (args[at].empty() || args[at][0] == '-') return false;
   for (CLI::App* known : app.get_subcommands({}))
     if (known->check_name(args[at]))
       return known->get_require_subcommand_min() > 0 && UnknownCommand(*known, args, at + 1, path + " " + args[at], err);
   err << "gildex: '" << args[at] << "' is not a " << path << " command.";
   if (const std::string near = NearestCommand(args[at], names); !near.empty())
     err << " Did you mean '" << path << " " << near << "'?";
-  std::string list;
-  for (const std::string& name : names) list += (list.empty() ? "" : ", ") + name;
-  err << "\nThe commands are: " << list << " (" << path << " --help tells more).\n";
+  err << "\nThe commands are: " << list << " (" << help << " --help tells more).\n";
   return true;
 }
 
@@ -154,7 +164,6 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
   CLI::App app{"gildex: rewrites the Basic source of Visual Basic 6 projects procedure by procedure", "gildex"};
   app.require_subcommand(1);
   app.set_version_flag("--version", std::string("gildex ") + GILDEX_VERSION);
-  app.footer(kTopFooter);
   app.failure_message([](const CLI::App*, const CLI::Error& e) {
     return std::string("gildex: ") + e.what() + "\n" + "Run 'gildex --help' (or 'gildex COMMAND --help') for more.\n";
   });
@@ -177,11 +186,16 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
   verify->add_option("PROJECT", paths, "a .vbp, .vbg or single module file")->required();
   verify->add_flag("--procedures", with_procedures, "list each procedure with its line range");
   verify->add_flag("--json", json, "print the reports as one JSON array (UTF-8) on standard output");
+  verify->footer("Writes nothing. Exit status: 0 every file loads and would be written back byte for byte (warnings "
+                 "allowed), 1 a file has a problem, 2 bad usage or a project that cannot be read.");
   verify->callback([&] { run = [&] { return Verify(paths, with_procedures, json, out, err); }; });
 
   std::string name, value;
   auto* options = app.add_subcommand("options", "Show and change the settings (the registry file of $GILDEX_REGISTRY)");
   options->require_subcommand(1);
+  // Before its commands are made, so that they show it too.
+  options->footer("Exit status: 0 done, 1 the registry file could not be written, 2 bad usage, an unknown setting, "
+                  "a value of the wrong type or a damaged registry file (nothing written).");
   options->add_subcommand("list", "Every setting: property name, registry value name and current value")
       ->callback(commands([](auto& c) { return OptionsList(c); }));
   auto* get = options->add_subcommand("get", "Print one setting's current value");
@@ -196,6 +210,8 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
 
   auto* templates = app.add_subcommand("templates", "Show the templates and choose the default one");
   templates->require_subcommand(1);
+  templates->footer("Exit status: 0 done, 1 the registry file could not be written, 2 bad usage, no such template "
+                    "or a damaged registry file (nothing written).");
   templates->add_subcommand("list", "The templates of the templates folder, the default one marked")
       ->callback(commands([](auto& c) { return TemplatesList(c); }));
   auto* show = templates->add_subcommand("show", "Print a template's header and footer blocks");
@@ -229,9 +245,10 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
     command->add_option("--selection", selection, "only lines START:END of --component, as a code-window selection")
         ->type_name("START:END");
     command->add_flag("--whole-module", scope.whole_module, "with --selection: answer \"Entire Module\" to the insert mode");
-    if (action.action == ScopeAction::Insert)
-      command->add_option("--script", scope.script_file, "script mode: FILE's Process function decides for each procedure")
-          ->type_name("FILE");
+    // Taken (unlisted) by the other commands too, to be refused with a reason rather than as an unknown word.
+    command->add_option("--script", scope.script_file, "script mode: FILE's Process function decides for each procedure")
+        ->type_name("FILE")
+        ->group(action.action == ScopeAction::Insert ? "Options" : "");
     command->add_option("--template", scope.template_name, "use this template for this run (not saved)")->type_name("NAME");
     // One value an occurrence, so that "--set A=1 PROJECT" leaves PROJECT alone.
     command->add_option("--set", scope.settings, "a setting for this run only (not saved); repeatable")
@@ -269,6 +286,7 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
   script->require_subcommand(1);
   auto* check = script->add_subcommand("check", "Check a script as the Validate button does");
   check->add_option("FILE", name, "the script file")->required();
+  check->footer("Exit status: 0 the script is OK, 2 it has errors or cannot be read.");
   check->callback([&] { run = [&] { return ScriptCheck(name, out, err); }; });
 
   FinderOptions finder_options;
@@ -284,12 +302,15 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
       ->type_name("PROJECT");
   finder->add_option("--copy", finder_options.copy, "with --show: put the code on this clipboard file (- standard output)")
       ->type_name("FILE");
+  finder->footer("Writes nothing but the --copy file. Exit status: 0 done, 1 an error was reported, 2 bad usage, "
+                 "no such member or a file that cannot be read.");
   finder->callback([&] { run = [&] { return Finder(finder_options, out, err); }; });
 
   std::string info_project;
   auto* info = app.add_subcommand("info", "What the component information window shows for one component");
   info->add_option("COMPONENT", name, "a component's name (with --project) or its file")->required();
   info->add_option("--project", info_project, "the .vbp or .vbg holding the component")->type_name("PROJECT");
+  info->footer("Writes nothing. Exit status: 0 done, 2 bad usage, no such component or a file that cannot be read.");
   info->callback([&] { run = [&] { return Info(name, info_project, out, err); }; });
 
   bool report_json = false;
@@ -297,6 +318,10 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
                                               "(none, own, gildex)");
   report->add_option("PROJECT", name, "a .vbp, .vbg or single module file")->required();
   report->add_flag("--json", report_json, "as JSON (UTF-8)");
+  report->footer("Writes nothing. A procedure's handling is gildex when it holds the code-body marker an insertion "
+                 "writes with BodyCode on, own with an On Error of its own, else none.\nExit status: 0 done, 1 a "
+                 "member could not be read (it is missing from the report), 2 bad usage or a project that cannot be "
+                 "read.");
   report->callback([&] { run = [&] { return Report(name, report_json, out, err); }; });
 
   PrefixCommandOptions prefix_run;
@@ -369,7 +394,8 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
   prefixes->require_subcommand(1);
   prefixes->footer("A new control of a listed type gets its prefix when \"Auto Prefix\" is on. set creates pfx.dat "
                    "when it does not exist yet; a class or prefix that is empty or holds \"=\" or a line break "
-                   "is refused (exit 2) and nothing is written.");
+                   "is refused and nothing is written.\nExit status: 0 done, 1 pfx.dat could not be written, 2 bad "
+                   "usage or input (nothing written).");
   prefixes->add_subcommand("list", "Every control type with its prefix, tab-separated")
       ->callback(commands([](auto& c) { return PrefixesList(c, platform::ProgramFolder()); }));
   auto* set_prefix = prefixes->add_subcommand("set", "Give a control type its prefix (replacing the old one) and save");
@@ -395,13 +421,18 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
   todo->require_subcommand(0, 1);
   todo->callback([&, todo] {
     if (todo->get_subcommands().empty())
-      run = [&] {
-        err << "gildex: todo PROJECT wants an action: list, add TEXT, done N or remove N\n";
+      run = [&, todo] {
+        // "gildex todo list": the action was taken for the project.
+        const std::vector<std::string> actions = NamesOf(*todo);
+        const bool action_first = std::find(actions.begin(), actions.end(), todo_project) != actions.end();
+        err << "gildex: todo PROJECT wants an action: list, add TEXT, done N or remove N"
+            << (action_first ? "; PROJECT comes first: gildex todo PROJECT " + todo_project : std::string()) << "\n";
         return static_cast<int>(kBadInput);
       };
   });
   todo->footer("The list the toolbar's To-Do List button opens. Each edit is written at once; a damaged todo.dat "
-               "is reported (exit 2) and never overwritten.");
+               "is never overwritten.\nExit status: 0 done, 1 todo.dat could not be written, 2 bad usage, a damaged "
+               "list, a number that names no item, an empty or multi-line text (nothing written).");
   todo->add_option("PROJECT", todo_project, "the project file (.vbp)")->required();
   const struct {
     const char* name;
@@ -430,7 +461,20 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
   comment->add_option("--component", comment_options.component, "the component holding the procedure")->type_name("NAME");
   comment->add_flag("--dry-run", comment_options.dry_run, "write nothing; print the git-style diff of what would change");
   comment->add_flag("--check", comment_options.check, "write nothing, print no diff; exit status 1 when something would change");
-  comment->callback([&] { run = [&] { return CommentCommand(comment_options, out, err); }; });
+  comment->add_flag("--yes", yes, "answer Yes to every question");
+  comment->add_flag("--no", no, "answer No to every question");
+  comment->footer("Exit status: 0 done, 1 an error reported or a file not written (with --check: something would "
+                  "change), 2 bad usage or input: no comment block set, an unknown procedure (nothing written).");
+  comment->callback([&] {
+    run = [&] {
+      if (yes && no) {
+        err << "gildex: --yes and --no together make no answer\n";
+        return static_cast<int>(kBadInput);
+      }
+      comment_options.forced = yes ? platform::vbYes : no ? platform::vbNo : platform::MsgBoxResult{};
+      return CommentCommand(comment_options, out, err);
+    };
+  });
 
   TagOptions tag_options;
   auto* tag = app.add_subcommand("tag", "Choose the procedures of a component that Selected Routines (InsertInto --) "
@@ -465,7 +509,13 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
     };
   });
 
+  // Set last: a command made after it would show it as its own.
+  app.footer(kTopFooter);
   if (UnknownCommand(app, args, 1, "gildex", err)) return kBadInput;
+  // The action of todo comes after its PROJECT.
+  if (args.size() > 3 && args[1] == "todo" && !args[2].starts_with("-") &&
+      UnknownCommand(*todo, args, 3, "gildex todo PROJECT", err, "gildex todo"))
+    return kBadInput;
   std::vector<const char*> argv;
   for (const std::string& arg : args) argv.push_back(arg.c_str());
   try {

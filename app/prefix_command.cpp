@@ -39,9 +39,7 @@ int Run(const PrefixCommandOptions& options, std::ostream& out, std::ostream& er
   session::Session s(context);
   // A dry run only reads: it takes no lock.
   const std::string opened = s.Open(options.project, !options.dry_run);
-  for (const host::LoadProblem& problem : s.Loaded().problems)
-    err << Display(problem.file) << ":" << problem.line << ": " << (problem.fatal ? "error" : "warning") << ": "
-        << Display(problem.message) << "\n";
+  PrintLoadProblems(s.Loaded().problems, err);
   if (!opened.empty()) return fail(kBadInput, opened);
   const std::string connected =
       s.ConnectAddIn(ext_cm_CommandLine, !writes_nothing, [&](clsMessages&) -> std::unique_ptr<MessageView> {

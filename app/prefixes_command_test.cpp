@@ -37,7 +37,7 @@ TEST(PrefixesCommand, EditsPfxDatAndRefusesBadInputWritingNothing) {
       {{"remove", "TextBox"}, 2, "no prefix for the control type \"TextBox\"", kNone, nullptr},
       {{"set", "Label", "\xE4\xB8\xAD"}, 2, "Windows-1252 cannot store", kNone, nullptr},
       // Asked explicitly, a missing table is made.
-      {{"set", "CommandButton", "cmd"}, 0, "CommandButton=cmd\n", "CommandButton=cmd\r\n", nullptr},
+      {{"set", "CommandButton", "cmd"}, 0, "CommandButton\tcmd\n", "CommandButton=cmd\r\n", nullptr},
       {{"set", "TextBox", "txt"}, 0, "", "CommandButton=cmd\r\nTextBox=txt\r\n", nullptr},
       {{"set", "commandbutton", "btn"}, 0, "", "TextBox=txt\r\ncommandbutton=btn\r\n", nullptr},
       {{"set", "", "x"}, 2, "the control type is empty", "TextBox=txt\r\ncommandbutton=btn\r\n", nullptr},

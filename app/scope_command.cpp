@@ -104,9 +104,7 @@ int ScopeRun::Run() {
 
   // A dry run only reads: it takes no lock.
   const std::string opened = s.Open(options_.project, !options_.dry_run);
-  for (const host::LoadProblem& problem : s.Loaded().problems)
-    err_ << Display(problem.file) << ":" << problem.line << ": " << (problem.fatal ? "error" : "warning") << ": "
-         << Display(problem.message) << "\n";
+  PrintLoadProblems(s.Loaded().problems, err_);
   if (!opened.empty()) return Fail(kBadInput, opened);
   // A run that writes nothing registers nothing: the add-in list stays as it is.
   const std::string connected = s.ConnectAddIn(
@@ -136,11 +134,13 @@ int ScopeRun::Run() {
   const session::CommandOutcome outcome = s.Run();
   console_->EndProgress();
   for (const std::string& problem : outcome.problems) console_->Problem(problem);
-  // A dry run keeps standard output for the diff alone.
-  std::ostream& said = options_.dry_run ? err_ : out_;
-  for (const std::string& message : outcome.messages)
-    if (!message.empty()) said << Display(message) << "\n";
-  said.flush();
+  // A dry run keeps standard output for the diff alone, and there a quiet run shows problems only.
+  if (!(options_.dry_run && options_.quiet)) {
+    std::ostream& said = options_.dry_run ? err_ : out_;
+    for (const std::string& message : outcome.messages)
+      if (!message.empty()) said << Display(message) << "\n";
+    said.flush();
+  }
   if (outcome.errors_reported > 0)
     return Fail(kReported, s.BuiltAndSaved() ? "an error was reported above; the changes were written for the build"
                                              : "nothing was written because of the error reported above");
@@ -245,11 +245,43 @@ void PrintDiff(session::Session& session, const std::string& project, std::ostre
   }
 }
 
+namespace {
+
+// A box with only OK asks nothing: its text is a line, and the run goes on.
+class NoticeLines : public platform::Dialogs {
+ public:
+  explicit NoticeLines(std::unique_ptr<platform::Dialogs> inner) : inner_(std::move(inner)) {}
+  platform::MsgBoxResult MsgBox(const platform::MessageBox& box) override {
+    if ((box.style & 7) != platform::vbOKOnly) return inner_->MsgBox(box);
+    std::string text = box.prompt;
+    for (std::size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at))
+      text.replace(at, 2, " ");
+    std::cerr << "gildex: " << Display(text) << "\n";
+    return platform::vbOK;
+  }
+  std::string SaveFileName(const platform::SaveFileDialog& dialog) override { return inner_->SaveFileName(dialog); }
+  std::string ChooseFileToOpen(const platform::OpenFileDialog& dialog) override {
+    return inner_->ChooseFileToOpen(dialog);
+  }
+  std::string BrowseForFolder(const std::string& title) override { return inner_->BrowseForFolder(title); }
+
+ private:
+  std::unique_ptr<platform::Dialogs> inner_;
+};
+
+}  // namespace
+
 std::unique_ptr<platform::Dialogs> CommandLineDialogs(platform::MsgBoxResult forced) {
   // Questions go to standard error so that standard output stays the command's result.
   if (forced == platform::MsgBoxResult{} && ::isatty(STDIN_FILENO) && ::isatty(STDERR_FILENO))
-    return std::make_unique<platform::TerminalDialogs>(std::cin, std::cerr);
-  return std::make_unique<platform::UnattendedDialogs>(std::cerr, forced);
+    return std::make_unique<NoticeLines>(std::make_unique<platform::TerminalDialogs>(std::cin, std::cerr));
+  return std::make_unique<NoticeLines>(std::make_unique<platform::UnattendedDialogs>(std::cerr, forced));
+}
+
+void PrintLoadProblems(const std::vector<host::LoadProblem>& problems, std::ostream& err) {
+  for (const host::LoadProblem& problem : problems)
+    err << Display(problem.file) << (problem.line > 0 ? ":" + std::to_string(problem.line) : std::string()) << ": "
+        << (problem.fatal ? "error" : "warning") << ": " << Display(problem.message) << "\n";
 }
 
 void WarnAboutRegistry(const session::PlatformContext& context, std::ostream& err) {

@@ -98,7 +98,10 @@ std::optional<long> WriteChanges(session::Session& session, const std::string& p
 
 // The dialogs of a run: a person's at a terminal unless `forced` (--yes, --no) answers every
 // Yes/No question; without a terminal each question's default answer, printed with the question.
+// A box with only OK is one line on standard error: no run waits for Enter.
 std::unique_ptr<platform::Dialogs> CommandLineDialogs(platform::MsgBoxResult forced);
+// The problems of a load, one "FILE:LINE: error|warning: why" line each (no LINE for a whole file).
+void PrintLoadProblems(const std::vector<host::LoadProblem>& problems, std::ostream& err);
 // A damaged registry file, said once on `err`; the run goes on with the settings unset.
 void WarnAboutRegistry(const session::PlatformContext& context, std::ostream& err);
 

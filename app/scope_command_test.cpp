@@ -54,6 +54,10 @@ TEST(ScopeCommand, ExitCodesAndTheSummarySayWhatHappened) {
     o.component = "frmAbout";
     o.procedure = "Form_Load";
   });
+  const ScopeOptions no_files = w.Insert([](O o) {
+    o.template_name.clear();
+    o.settings = {"DefaultTemplate=Gone"};
+  });
   const ScopeOptions failing = w.Insert([](O o) { o.on_idle = [] { throw std::runtime_error("disk on fire"); }; });
   const std::vector<std::string> none;
   const std::vector<std::string> all = {"clsAddress.cls", "clsCustomer.cls", "clsCustomers.cls", "ctlStatusBar.ctl",
@@ -81,8 +85,13 @@ TEST(ScopeCommand, ExitCodesAndTheSummarySayWhatHappened) {
       // The procedure commands do not ask; the file is not written.
       {"read-only procedure", proc, true, kReported,
        "gildex: 0 procedures changed, 1 had nothing to remove; 9 line numbers removed; 0 files written.", none},
-      {"read-only in the project", quiet_remove, true, kReported, "Skipping component frmAbout", all},
+      {"read-only in the project", quiet_remove, true, kReported,
+       (w.dir / "Sample" / "frmAbout.frm").string() + ": not processed: the file is read-only", all},
       {"error report", failing, false, kReported, "gildex: nothing was written because of the error reported above",
+       none},
+      {"a template without files", no_files, false, kBadInput,
+       "gildex: the template \"Gone\" is not in the templates folder; choose one with: gildex templates default NAME "
+       "(gildex templates list shows them), or give --template NAME",
        none},
   };
   for (const auto& c : cases) {
@@ -166,6 +175,13 @@ TEST(CommandLine, RefusesWhatCannotBeMeant) {
       {{"insert", project, "--component", ""}, kBadInput, "--component wants a name"},
       {{"insert", project, "--yes", "--no"}, kBadInput, "--yes and --no together"},
       {{"remove", project, "--check", "--dry-run"}, kBadInput, "--check and --dry-run together"},
+      {{"number", project, "--script", "a.vbs"}, kBadInput, "--script runs with insert only"},
+      {{"options"}, kBadInput, "'gildex options' wants a command.\nThe commands are: list, get, set"},
+      {{"todo", "list"}, kBadInput, "PROJECT comes first: gildex todo PROJECT list"},
+      {{"todo", project, "lst"}, kBadInput, "Did you mean 'gildex todo PROJECT list'?"},
+      {{"verify", project}, kBadInput, "gildex: cannot read project /nonexistent/Orders.vbp"},
+      // Each command's help tells its own exit status, not the list of all commands.
+      {{"options", "set", "--help"}, kDone, "1 the registry file could not be written"},
   };
   for (const auto& c : cases) {
     std::vector<std::string> args = {"/some/where/gildex"};
@@ -177,6 +193,8 @@ TEST(CommandLine, RefusesWhatCannotBeMeant) {
     EXPECT_EQ((out.str() + err.str()).find("/some/where"), std::string::npos) << "usage names gildex";
     if (c.code != kDone) {
       EXPECT_EQ(out.str(), "") << c.args[0];
+    } else if (c.args.size() > 1) {
+      EXPECT_EQ(out.str().find("Environment:"), std::string::npos) << c.args[0] << ": the whole program's footer";
     }
   }
 }

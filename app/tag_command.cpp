@@ -46,7 +46,7 @@ class ScriptedTagWindow : public AdvancedTemplateView {
     for (std::size_t i = 1; i < nodes.size() && node == nullptr; ++i)
       if (cp1252::EqualsNoCase(nodes[i].key, options_.component)) node = &nodes[i];
     if (node == nullptr) {
-      problem_ = "there is no component \"" + options_.component + "\" in the project " +
+      problem_ = "no component named \"" + options_.component + "\" in the project " +
                  (nodes.empty() ? std::string() : nodes.front().text);
       return;
     }
@@ -103,9 +103,7 @@ int Run(const TagOptions& options, std::ostream& out, std::ostream& err) {
   WarnAboutRegistry(context, err);
   session::Session s(context);
   const std::string opened = s.Open(options.project, !listing && !options.dry_run);
-  for (const host::LoadProblem& problem : s.Loaded().problems)
-    err << Display(problem.file) << ":" << problem.line << ": " << (problem.fatal ? "error" : "warning") << ": "
-        << Display(problem.message) << "\n";
+  PrintLoadProblems(s.Loaded().problems, err);
   if (!opened.empty()) return fail(kBadInput, opened);
   ScriptedTagWindow window(options);
   ConnectViews views;

@@ -40,7 +40,7 @@ TEST(TagCommand, TagsAndUntagsMembersAsTheWindowDoes) {
       {{}, 0, "Main\tMethod\t\nReadIni\tMethod\t\n", original},
       {{"--proc", "Main"}, 2, "no template is chosen", original},
       {{"--proc", "Nope", "--template", "Standard"}, 2, "modGlobals has no method, property or event \"Nope\"", original},
-      {{}, 2, "there is no component \"modnope\" in the project Orders", original, "modnope"},
+      {{}, 2, "no component named \"modnope\" in the project Orders", original, "modnope"},
       {{"--proc", "main", "--proc", "READINI", "--template", "Standard", "--dry-run"}, 0,
        "-Public Sub Main()\r\n+Public Sub Main() ' GX2/Standard\r\n", original},
       {{"--proc", "main", "--proc", "READINI", "--template", "Standard"}, 0, "ReadIni\tMethod\tStandard\n", both},

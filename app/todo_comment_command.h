@@ -5,6 +5,7 @@
 #include <iosfwd>
 #include <string>
 
+#include "platform/dialogs.h"
 #include "tools/todo_list.h"
 
 namespace gildex::app {
@@ -17,6 +18,7 @@ int ToDoCommand(const std::string& project, ToDoAction action, const std::string
 struct CommentOptions {
   std::string project, component, procedure;
   bool dry_run = false, check = false;
+  platform::MsgBoxResult forced{};  // --yes / --no
 };
 // 0 done, 1 an error was reported or a file not written (with --check: something would
 // change), 2 bad usage or input (nothing written).

@@ -29,9 +29,7 @@ class ReadSession {
   bool Open(const std::string& path) {
     WarnAboutRegistry(context_, err_);
     const std::string opened = session_.Open(path, false);
-    for (const host::LoadProblem& problem : session_.Loaded().problems)
-      err_ << Display(problem.file) << ":" << problem.line << ": " << (problem.fatal ? "error" : "warning") << ": "
-           << Display(problem.message) << "\n";
+    PrintLoadProblems(session_.Loaded().problems, err_);
     if (opened.empty()) return true;
     err_ << "gildex: " << Display(opened) << "\n";
     return false;
@@ -138,6 +136,10 @@ int Finder(const FinderOptions& options, std::ostream& out, std::ostream& err) {
 
 int Info(const std::string& component, const std::string& project, std::ostream& out, std::ostream& err) {
   return RunReportingFailure("info", err, [&]() -> int {
+    if (project.empty() && !fs::exists(component)) {
+      err << "gildex: there is no file " << component << " (a component given by its name needs --project PROJECT)\n";
+      return kBadInput;
+    }
     ReadSession session(err);
     if (!session.Open(project.empty() ? component : project)) return kBadInput;
     host::VBComponent* found = FindComponent(session.Vbe(), component);

@@ -193,10 +193,12 @@ std::string FormatVerifyReport(const VerifyReport& report, bool with_procedures)
   if (!report.structure.empty())
     structure = ", " + std::to_string(report.structure.size()) + " structure problem" +
                 (report.structure.size() == 1 ? "" : "s");
-  text += std::to_string(components) + " components in " + std::to_string(report.projects.size()) + " project" +
-          (report.projects.size() == 1 ? "" : "s") + ": " + std::to_string(errors) + " errors, " +
-          std::to_string(warnings) + " warnings, " + std::to_string(report.not_round_trip.size()) +
-          " files not written back byte for byte" + structure + "\n";
+  const auto count = [](std::size_t n, const char* what) {
+    return std::to_string(n) + " " + what + (n == 1 ? "" : "s");
+  };
+  text += count(components, "component") + " in " + count(report.projects.size(), "project") + ": " +
+          count(errors, "error") + ", " + count(warnings, "warning") + ", " +
+          count(report.not_round_trip.size(), "file") + " not written back byte for byte" + structure + "\n";
   return text;
 }
 

@@ -44,7 +44,7 @@ TEST(Verify, ListsComponentsProceduresAndProblemsAtTheirFileLines) {
             "      Public  Property Let Size                            6-7 (body 6)\n" +
                 project + ":7: error: file not found: \"Gone.bas\"\n" + tools + ":4: structure: If without End If\n" + tools +
                 ":6: structure: Next without For\n"
-                "4 components in 1 project: 1 errors, 0 warnings, 0 files not written back byte for byte, 2 structure problems\n");
+                "4 components in 1 project: 1 error, 0 warnings, 0 files not written back byte for byte, 2 structure problems\n");
 }
 
 TEST(Verify, ExitCodeSaysHowBadItIs) {

@@ -155,8 +155,10 @@ std::string Session::ApplyOverrides(const Overrides& overrides, bool write_nothi
     const auto name = FromTerminalText(setting.substr(0, equals));
     const auto value = FromTerminalText(setting.substr(equals + 1));
     if (!name || !value) return "--set " + setting + ": a character has no place in Windows-1252";
-    if (const SettingInfo* info = CGildex::FindSetting(*name))
-      if (const std::string problem = SettingValueProblem(*info, *value); !problem.empty()) return "--set: " + problem;
+    const SettingInfo* info = CGildex::FindSetting(*name);
+    if (info == nullptr)
+      return "--set: there is no setting named \"" + *name + "\" (\"gildex options list\" shows them all)";
+    if (const std::string problem = SettingValueProblem(*info, *value); !problem.empty()) return "--set: " + problem;
     if (const std::string problem = engine.SetSettingText(*name, *value); !problem.empty()) return problem;
     reload_template = true;
   }
@@ -258,6 +260,12 @@ std::string Session::Select(ScopeAction action, const ScopeTarget& target) {
   if (needs_template && Engine().DefaultTemplate().empty())
     return "no template is chosen; choose one with: gildex templates default NAME (gildex templates list shows "
            "them), or give --template NAME";
+  // The add-in would insert the empty blocks of a template without files, and count that as done.
+  std::string missing;
+  if (needs_template && !FindTemplate(Engine().TemplatePath(), Engine().DefaultTemplate(), missing))
+    return "the template \"" + Engine().DefaultTemplate() +
+           "\" is not in the templates folder; choose one with: gildex templates default NAME (gildex templates "
+           "list shows them), or give --template NAME";
   return {};
 }
 
@@ -332,6 +340,12 @@ CommandOutcome Session::Run() {
       connect_->hWndProjectDelete_Click();
     outcome.messages.push_back(messages.MessageText());
     messages.Hide();
+    // The project command only says "Skipping component NAME"; the file and why come here, as
+    // for one component.
+    for (host::MemoryProject* project : loaded_.projects)
+      for (host::MemoryComponent* component : project->Components())
+        if (component->Code() != nullptr && component->IsReadOnly())
+          outcome.problems.push_back(component->File().string() + ": not processed: the file is read-only");
   } else {
     // No project-wide numbering command exists: number each code component as the user
     // would, one click each, until one is cancelled.

@@ -817,6 +817,10 @@ int RunSessionScript(const std::vector<ScriptStep>& steps, const std::filesystem
 
 int PlaySessionFile(const std::filesystem::path& file, std::ostream& out, std::ostream& err) {
   std::error_code error;
+  if (!std::filesystem::exists(file, error)) {
+    err << "gildex: no session script " << file.string() << ": no such file\n";
+    return 2;
+  }
   if (!std::filesystem::is_regular_file(file, error) || std::filesystem::file_size(file, error) > kMaxScriptBytes) {
     err << "gildex: " << file.string() << " is no session script (not a regular file of at most 1 MB)\n";
     return 2;

@@ -20,6 +20,7 @@ namespace gildex {
 namespace {
 
 constexpr int kDone = 0;
+constexpr int kNotWritten = 1;
 constexpr int kBadInput = 2;
 // The command line's tree is the insert wizard's: no comment header node.
 constexpr const char* kCommandLineTreeOwner = "gildex";
@@ -70,8 +71,11 @@ int SaveAndConfirm(CommandContext& context, const SettingInfo& info) {
   const std::optional<platform::RegValue> wanted = context.registry.Get(key, name);
   platform::Registry on_disk(context.registry.File());
   const std::optional<platform::RegValue> stored = on_disk.Get(key, name);
-  if (!wanted || !stored || stored->data != wanted->data)
-    return Refuse(context, fmt::format("{} could not be saved to {}.", info.property, context.registry.File().string()));
+  if (!wanted || !stored || stored->data != wanted->data) {
+    // The input was good; the write failed.
+    Refuse(context, fmt::format("{} could not be saved to {}.", info.property, context.registry.File().string()));
+    return kNotWritten;
+  }
   return kDone;
 }
 
@@ -292,8 +296,6 @@ std::string StoredTemplateProblem(const CGildex& engine) {
 
 namespace {
 
-constexpr int kNotWritten = 1;
-
 // A control type or prefix as the command line typed it, or nothing after saying why not.
 std::optional<std::string> PrefixArgument(CommandContext& context, std::string_view what, std::string_view text) {
   std::optional<std::string> bytes = ArgumentText(context, what, text);
@@ -367,7 +369,8 @@ int PrefixesSet(CommandContext& context, const std::filesystem::path& program_fo
   list.txtPrefix = *prefix_bytes;
   list.cmdPrefixItem_Click(PrefixList::kAdd);
   if (const int code = SaveTable(context, file, list); code != kDone) return code;
-  Print(context.out, *type_bytes + "=" + *prefix_bytes);
+  // The row as `list` shows it.
+  Print(context.out, *type_bytes + "\t" + *prefix_bytes);
   context.out << '\n';
   return kDone;
 }

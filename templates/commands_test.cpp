@@ -90,7 +90,7 @@ TEST(OptionsSet, TakesPropertyOrRegistryNamesAndRefusesWrongTypes) {
   }
 }
 
-TEST(OptionsSet, DamagedRegistryIsNeverOverwritten) {
+TEST(OptionsSet, DamagedRegistryIsNeverOverwrittenAndAFailedWriteIsNoBadInput) {
   CommandRig rig;
   const std::string damaged = "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Nembus\\Gildex\\Options\r\n\"BodyCode\"=\"True\"\r\n";
   WriteBytes(rig.home / "registry.reg", damaged);
@@ -99,6 +99,12 @@ TEST(OptionsSet, DamagedRegistryIsNeverOverwritten) {
   EXPECT_NE(rig.err.str().find("nothing was changed"), std::string::npos) << rig.err.str();
   EXPECT_EQ(rig.Run([](CommandContext& context) { return TemplatesDefault(context, "Standard"); }), 2);
   EXPECT_EQ(ReadBytes(rig.home / "registry.reg"), damaged);
+  // A registry file whose folder cannot be made: the value was good, the write failed.
+  WriteBytes(rig.home / "blocked", "");
+  EngineRig blocked(rig.home / "blocked" / "registry.reg");
+  CommandContext context{blocked.gildex, blocked.registry, blocked.report, rig.out, rig.err};
+  EXPECT_EQ(OptionsSet(context, "BodyCode", "True"), 1);
+  EXPECT_NE(rig.err.str().find("could not be saved"), std::string::npos) << rig.err.str();
 }
 
 TEST(OptionsGetAndList, ShowTheStoredValues) {

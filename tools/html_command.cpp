@@ -80,8 +80,8 @@ int RunHtmlCommand(const HtmlOptions& options, RegistryTools& registry, std::ost
   if (!loaded.readable) return Bad(err, loaded.error);
   host::DropMissingMembers(loaded);  // only reads: the forms that are there can be converted
   for (const host::LoadProblem& problem : loaded.problems)
-    err << Display(problem.file) << ":" << problem.line << ": " << (problem.fatal ? "error" : "warning") << ": "
-        << Display(problem.message) << "\n";
+    err << Display(problem.file) << (problem.line > 0 ? ":" + std::to_string(problem.line) : std::string()) << ": "
+        << (problem.fatal ? "error" : "warning") << ": " << Display(problem.message) << "\n";
 
   std::vector<host::MemoryComponent*> forms;
   host::MemoryComponent* chosen = nullptr;
