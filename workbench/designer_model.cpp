@@ -515,10 +515,31 @@ void DesignerModel::MoveInto(host::VBControl& control, host::VBControl& containe
       values.emplace_back("Height", Number(control, "Height", 0) * from->scale.down / to->scale.down);
   }
   control.SetContainer(container);
+  const bool twips = to->scale.across == 1 && to->scale.down == 1;
   for (const auto& [name, units] : values) {
     // Twips are whole numbers in a form file.
-    const std::string text = SingleText(to->scale.across == 1 && to->scale.down == 1 ? std::round(units) : units);
+    const std::string text = SingleText(twips ? std::round(units) : units);
     if (ValueOf(control, name) != text) control.SetPropertyValue(name, text);
+  }
+  // A frame's controls count in the scale of the frame's container: in another one, each
+  // keeps its place and size on the screen.
+  if (DrawKindOf(control.ClassName()) == DrawKind::Frame &&
+      (from->scale.across != to->scale.across || from->scale.down != to->scale.down))
+    Rescale(control, from->scale.across / to->scale.across, from->scale.down / to->scale.down, twips);
+}
+
+void DesignerModel::Rescale(host::VBControl& frame, double across, double down, bool twips) {
+  for (host::VBControl* control : designer_.Controls()) {
+    if (control->Container() != &frame) continue;
+    for (const char* name : {"Left", "Width", "X1", "X2", "Top", "Height", "Y1", "Y2"}) {
+      const auto value = ValueOf(*control, name);
+      if (!value) continue;
+      const double factor = name[0] == 'L' || name[0] == 'W' || name[0] == 'X' ? across : down;
+      const double units = Number(*control, name, 0) * factor;
+      const std::string text = SingleText(twips ? std::round(units) : units);
+      if (*value != text) control->SetPropertyValue(name, text);
+    }
+    if (DrawKindOf(control->ClassName()) == DrawKind::Frame) Rescale(*control, across, down, twips);
   }
 }
 

@@ -214,6 +214,7 @@ class DesignerModel {
   void Lay(host::VBControl* container, const Rect& clip, Point origin, Scale scale, double twips_x, double twips_y);
   const Inner* InnerOf(const host::VBControl* container) const;
   void MoveInto(host::VBControl& control, host::VBControl& container, int dx, int dy);
+  void Rescale(host::VBControl& frame, double across, double down, bool twips);
   void Arrange(int position);
   Scale ScaleOf(host::VBControl& owner, int inner_width, int inner_height) const;
   const Scale& ScaleFor(const host::VBControl& control) const;

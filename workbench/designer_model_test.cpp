@@ -372,6 +372,21 @@ TEST(DesignerModel, DrawsEditsAndListsTheSampleForms) {
       EXPECT_EQ(Control(model, moved)->Container()->Name(), a.container);
     }
   }
+  // A frame dropped into a picture box of pixels: it and its controls keep their places and
+  // sizes on the screen, in pixels now.
+  {
+    Sample fresh;
+    DesignerModel model = fresh.Model("frmMain");
+    Control(model, "picButtons")->SetPropertyValue("ScaleMode", "3");
+    model.Reload();
+    const Rect frame = View(model, "fraFilter").rect, option = View(model, "optFilter(3)").rect;
+    select(model, {"fraFilter"});
+    model.DropSelection(0, 290, {300, 335});
+    EXPECT_EQ(Control(model, "fraFilter")->Container(), Control(model, "picButtons"));
+    EXPECT_EQ(View(model, "fraFilter").rect, (Rect{frame.x, frame.y + 290, frame.width, frame.height}));
+    EXPECT_EQ(View(model, "optFilter(3)").rect, (Rect{option.x, option.y + 290, option.width, option.height}));
+    EXPECT_EQ(Control(model, "optFilter(3)")->FindProperty("Width")->Value(), "81");
+  }
   Sample fresh;
   DesignerModel model = fresh.Model("frmCustomer");
   EXPECT_FALSE(model.CanArrange());
