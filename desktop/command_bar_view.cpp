@@ -44,7 +44,7 @@ QAction* CommandBarView::ActionFor(host::CommandBarControl& control, const std::
   auto* action = new QAction(FaceIcon(control.face_id), FromVb(control.caption), owner);
   action->setObjectName(FromVb(control.tag.empty() ? control.caption : control.tag + ":" + control.caption));
   action->setToolTip(FromVb(control.tooltip_text.empty() ? control.caption : control.tooltip_text));
-  action->setEnabled(workbench::Clickable(control));
+  action->setEnabled(workbench::Clickable(control, State()));
   // Deferred: the menu closes first, and the handler may rebuild the very bar it came from.
   connect(action, &QAction::triggered, this,
           [this, bar_name, path] { QTimer::singleShot(0, this, [this, bar_name, path] { Click(bar_name, path); }); });
@@ -61,7 +61,7 @@ void CommandBarView::FillFrom(QMenu* menu, host::CommandBar& bar, const std::str
     if (control.popup) {
       QMenu* sub = menu->addMenu(FaceIcon(control.face_id), FromVb(control.caption));
       sub->setObjectName(FromVb(control.tag.empty() ? control.caption : control.tag + ":" + control.caption));
-      sub->setEnabled(workbench::Clickable(control));
+      sub->setEnabled(workbench::Clickable(control, State()));
       FillFrom(sub, *control.popup, bar_name, path);
     } else {
       menu->addAction(ActionFor(control, bar_name, path, menu));
@@ -144,7 +144,7 @@ void CommandBarView::FillToolBar(QToolBar* toolbar, const std::string& bar_name)
 
 void CommandBarView::Click(const std::string& bar_name, const std::vector<int>& path) {
   host::CommandBarControl* control = At(bars_().Find(bar_name), path);
-  if (control == nullptr || !workbench::Clickable(*control)) return;
+  if (control == nullptr || !workbench::Clickable(*control, State())) return;
   if (!control->Click.Empty()) {
     bool handled = false, cancel = false;
     control->Click.Raise(*control, handled, cancel);

@@ -33,6 +33,9 @@ class CommandBarView : public QObject {
   void FillMenuBar(QMenuBar* menu_bar);
   // Redraws the buttons of `toolbar` from the bar: its clickable entries only.
   void FillToolBar(QToolBar* toolbar, const std::string& bar_name);
+  // What the IDE's own entries would act on now (the designer's arranging entries are drawn
+  // disabled while no control is selected); without one, they all can.
+  void SetState(std::function<workbench::IdeState()> state) { state_ = std::move(state); }
   // Runs the entry at `path` (indexes from the bar's first control) of the bar.
   void Click(const std::string& bar_name, const std::vector<int>& path);
 
@@ -45,9 +48,11 @@ class CommandBarView : public QObject {
   void AddToolbarToggles(QMenu* menu);
   QAction* ActionFor(host::CommandBarControl& control, const std::string& bar_name, const std::vector<int>& path,
                      QObject* owner);
+  workbench::IdeState State() const { return state_ ? state_() : workbench::IdeState{}; }
 
   BarsOf bars_;
   IdeHandler ide_;
+  std::function<workbench::IdeState()> state_;
 };
 
 }  // namespace gildex::desktop

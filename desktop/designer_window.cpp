@@ -24,7 +24,6 @@ constexpr int kMargin = 10;    // the designer's background around the form
 constexpr int kBorder = 4;     // the form's window frame
 constexpr int kCaption = 18;   // its caption bar
 constexpr int kMenuBar = 19;   // its menu bar, when it has menus
-constexpr int kGrid = 8;       // VB6's grid: 120 twips
 constexpr int kDragStart = 3;  // pixels the mouse moves before a press becomes a drag
 // The form's own handles, shown while it is selected.
 constexpr workbench::Handle kFormHandles[] = {workbench::Handle::Right, workbench::Handle::BottomRight,
@@ -441,8 +440,10 @@ void DesignerWindow::PaintClient(QPainter& p, const QRect& client) {
   p.fillRect(client, back);
   if (!model_->MdiForm()) {
     p.setPen(back.lightness() > 128 ? Qt::black : Qt::white);
-    for (int y = 0; y < client.height(); y += kGrid)
-      for (int x = 0; x < client.width(); x += kGrid) p.drawPoint(client.x() + x, client.y() + y);
+    const int grid_x = std::max(2, static_cast<int>(model_->Grid().width / workbench::kTwipsPerPixel));
+    const int grid_y = std::max(2, static_cast<int>(model_->Grid().height / workbench::kTwipsPerPixel));
+    for (int y = 0; y < client.height(); y += grid_y)
+      for (int x = 0; x < client.width(); x += grid_x) p.drawPoint(client.x() + x, client.y() + y);
   }
   p.save();
   p.translate(origin);
@@ -512,6 +513,15 @@ void DesignerWindow::AddControl(const std::string& class_name) {
 
 void DesignerWindow::DeleteSelection() {
   if (Live() && !model_->Designer().SelectedVBControls().empty()) Change([&] { model_->DeleteSelection(); });
+}
+
+void DesignerWindow::Arrange(workbench::IdeAction action) {
+  if (!Live() || !model_->CanArrange()) return;
+  Change([&] {
+    if (action == workbench::IdeAction::BringToFront) model_->BringToFront();
+    if (action == workbench::IdeAction::SendToBack) model_->SendToBack();
+    if (action == workbench::IdeAction::AlignToGrid) model_->AlignToGrid();
+  });
 }
 
 void DesignerWindow::mousePressEvent(QMouseEvent* event) {
@@ -617,7 +627,8 @@ void DesignerWindow::mouseReleaseEvent(QMouseEvent* event) {
         model_->Place(*resizing, workbench::Resized(view->rect, handle, delta.x(), delta.y()));
     });
   } else {
-    Change([&] { model_->MoveSelection(delta.x(), delta.y()); });
+    // Let go over a frame or picture box (or out of one), the controls go into it.
+    Change([&] { model_->DropSelection(delta.x(), delta.y(), FormPoint(dragged_)); });
   }
 }
 

@@ -14,6 +14,7 @@
 
 #include "host/memory_vbe.h"
 #include "workbench/designer_model.h"
+#include "workbench/ide_actions.h"
 
 namespace gildex::desktop {
 
@@ -39,6 +40,8 @@ class DesignerWindow : public QWidget {
   // The toolbox's double-click, and the Delete entry of the "Controls" menu.
   void AddControl(const std::string& class_name);
   void DeleteSelection();
+  // Format > Order > Bring to Front, Send to Back and Format > Align > to Grid.
+  void Arrange(workbench::IdeAction action);
 
   // Where the pixel (0, 0) of the form's client area is in this widget.
   QPoint ClientOrigin() const;

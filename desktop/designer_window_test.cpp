@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QMdiArea>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QMdiSubWindow>
 #include <QTableWidget>
@@ -16,6 +17,7 @@
 #include <sstream>
 
 #include "desktop/code_window.h"
+#include "desktop/drive.h"
 #include "desktop/main_window.h"
 #include "desktop/progress_window.h"
 #include "desktop/properties_window.h"
@@ -83,6 +85,30 @@ TEST(DesignerWindow, PlacesRenamesAndMovesControlsWithGildexConnected) {
   EXPECT_EQ(written, std::vector<std::string>{"frmCustomer.frm"});
   EXPECT_EQ(ChangedLines(sample.original.at("frmCustomer.frm"), sample.Files().at("frmCustomer.frm")),
             (std::vector<std::string>{"      Left            =   1350", "      Top             =   1050"}));
+
+  // Let go over a frame, a control goes into it; Format > Order, enabled while a control is
+  // selected, sends it behind the frame's others.
+  const QPoint email = centre("txtEmail");
+  const QPoint drop = designer->WidgetPoint({100, 170});
+  QTest::mousePress(designer, Qt::LeftButton, {}, email);
+  QTest::mouseMove(designer, email + QPoint(5, 5));
+  QTest::mouseRelease(designer, Qt::LeftButton, {}, drop);
+  Settle();
+  EXPECT_EQ(control("txtEmail")->Container(), control("fraAddress"));
+  EXPECT_EQ(designer->Model()->ContainerAt({100, 170}), control("fraAddress"));
+  ASSERT_TRUE(ClickEntry(window.Bars(), bench.Vbe().Bars(), "Menu Bar", {"Format", "Order", "Send to Back"}));
+  Settle();
+  const std::vector<host::VBControl*> order = host_designer.Controls();
+  const auto frame_at = std::find(order.begin(), order.end(), control("fraAddress"));
+  ASSERT_NE(frame_at + 1, order.end());
+  EXPECT_EQ(*(frame_at + 1), control("txtEmail"));
+  host_designer.Select({});
+  QMenu controls_menu;
+  window.Bars().Fill(&controls_menu, "Controls");
+  auto* to_front = controls_menu.findChild<QAction*>("Bring to &Front");
+  ASSERT_NE(to_front, nullptr);
+  EXPECT_FALSE(to_front->isEnabled()) << "nothing selected";
+  host_designer.Select({control("txtEmail")});
 
   // Shift-click adds to the selection the add-in reads; a click on the form selects the form.
   QTest::mouseClick(designer, Qt::LeftButton, Qt::ShiftModifier, centre("txtName"));

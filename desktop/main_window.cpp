@@ -51,6 +51,10 @@ MainWindow::MainWindow(workbench::Workbench& bench, platform::Dialogs& dialogs) 
   bars_ = new CommandBarView([this]() -> host::CommandBars& { return bench_.Vbe().Bars(); },
                              [this](IdeAction action) { RunIdeAction(action); }, this);
   connect(bars_, &CommandBarView::clicked, this, &MainWindow::Refresh);
+  bars_->SetState([this] {
+    DesignerWindow* designer = ActiveDesigner();
+    return workbench::IdeState{designer != nullptr && designer->Model()->CanArrange()};
+  });
 
   workspace_ = new QMdiArea(this);
   workspace_->setObjectName("Workspace");
@@ -421,6 +425,11 @@ void MainWindow::RunIdeAction(IdeAction action) {
       break;
     case IdeAction::DeleteControl:
       if (DesignerWindow* designer = ActiveDesigner()) designer->DeleteSelection();
+      break;
+    case IdeAction::BringToFront:
+    case IdeAction::SendToBack:
+    case IdeAction::AlignToGrid:
+      if (DesignerWindow* designer = ActiveDesigner()) designer->Arrange(action);
       break;
     case IdeAction::AddInManager:
       ShowAddInManager();

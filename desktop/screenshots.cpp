@@ -19,6 +19,7 @@
 #include <QTemporaryDir>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
+#include <algorithm>
 #include <functional>
 #include <vector>
 
@@ -85,6 +86,35 @@ bool SaveCodeWindow(MainWindow& window, const QString& folder) {
   return Save(sub, folder, "code-window");
 }
 
+// The menu bar's Format menu with its Order submenu open beside it, a control selected.
+bool SaveFormatMenu(MainWindow& window, const QString& folder) {
+  QMenu* format = nullptr;
+  for (QMenu* menu : window.menuBar()->findChildren<QMenu*>(Qt::FindDirectChildrenOnly))
+    if (menu->objectName() == "F&ormat") format = menu;
+  if (format == nullptr) return false;
+  format->popup(window.mapToGlobal(QPoint(10, 30)));  // rebuilt as it opens
+  Settle();
+  QMenu* order = nullptr;  // the one of this filling: each opening fills the menu anew
+  for (QMenu* sub : format->findChildren<QMenu*>("O&rder"))
+    if (format->actions().contains(sub->menuAction())) order = sub;
+  if (order == nullptr) return false;
+  order->popup(QPoint(0, 0));
+  Settle();
+  const QPixmap order_picture = order->grab();
+  const int order_top = format->actionGeometry(order->menuAction()).top();
+  const QPixmap format_picture = format->grab();
+  order->close();
+  format->close();
+  QPixmap picture(format_picture.width() + order_picture.width() - 4,
+                  std::max(format_picture.height(), order_top + order_picture.height()));
+  picture.fill(QColor(0x80, 0x80, 0x80));
+  QPainter painter(&picture);
+  painter.drawPixmap(0, 0, format_picture);
+  painter.drawPixmap(format_picture.width() - 4, order_top, order_picture);
+  painter.end();
+  return picture.save(QDir(folder).filePath("menu-bar-format.png"));
+}
+
 // The sample's richest form in its designer with one control selected, the properties window
 // and the toolbox beside it, and the "Controls" menu a right click on the control opens.
 int SaveDesignerShots(MainWindow& window, const QString& folder) {
@@ -135,7 +165,7 @@ int SaveDesignerShots(MainWindow& window, const QString& folder) {
   painter.drawPixmap(click, menu_picture);
   painter.end();
   failed += !picture.save(QDir(folder).filePath("designer-controls-menu.png"));
-  return failed;
+  return failed + !SaveFormatMenu(window, folder);
 }
 
 }  // namespace

@@ -603,6 +603,57 @@ std::unique_ptr<DesignerControl> RemoveControlLines(std::vector<RawLine>& lines,
   return removed;
 }
 
+namespace {
+
+int Depth(const DesignerControl& control) {
+  int depth = 0;
+  for (const DesignerControl* up = control.container; up != nullptr; up = up->container) ++depth;
+  return depth;
+}
+
+// Lines moved `levels` deeper (or shallower, taking off only the blanks they have).
+void Reindent(std::vector<RawLine>& lines, int levels) {
+  const std::size_t blanks = kLevel.size() * static_cast<std::size_t>(levels < 0 ? -levels : levels);
+  for (RawLine& line : lines) {
+    if (line.text.empty() || levels == 0) continue;
+    if (levels > 0) {
+      line.text.insert(0, blanks, ' ');
+      continue;
+    }
+    std::size_t cut = 0;
+    while (cut < blanks && cut < line.text.size() && IsBlank(line.text[cut])) ++cut;
+    line.text.erase(0, cut);
+  }
+}
+
+}  // namespace
+
+void MoveControlLines(std::vector<RawLine>& lines, DesignerBlock& block, DesignerControl& control,
+                      DesignerControl& container, std::size_t position) {
+  const int levels = Depth(container) + 1 - Depth(control);
+  DesignerControl& from = *control.container;
+  auto it = std::find_if(from.children.begin(), from.children.end(),
+                         [&](const auto& child) { return child.get() == &control; });
+  std::unique_ptr<DesignerControl> moved = std::move(*it);
+  from.children.erase(it);
+  const long first = moved->begin_line, last = moved->end_line, count = last - first + 1;
+  std::vector<RawLine> texts(std::make_move_iterator(lines.begin() + (first - 1)),
+                             std::make_move_iterator(lines.begin() + last));
+  lines.erase(lines.begin() + (first - 1), lines.begin() + last);
+  ShiftLines(*block.root, last + 1, -count);
+
+  const auto menu = std::find_if(container.children.begin(), container.children.end(),
+                                 [](const auto& child) { return EqualsNoCase(child->prog_id, "VB.Menu"); });
+  position = std::min(position, static_cast<std::size_t>(menu - container.children.begin()));
+  const long at = position < container.children.size() ? container.children[position]->begin_line : container.end_line;
+  Reindent(texts, levels);
+  ShiftLines(*block.root, at, count);
+  lines.insert(lines.begin() + (at - 1), std::make_move_iterator(texts.begin()), std::make_move_iterator(texts.end()));
+  ShiftLines(*moved, 0, at - first);
+  moved->container = &container;
+  container.children.insert(container.children.begin() + static_cast<std::ptrdiff_t>(position), std::move(moved));
+}
+
 std::string DesignerControl::ClassName() const {
   std::size_t dot = prog_id.rfind('.');
   return dot == std::string::npos ? prog_id : prog_id.substr(dot + 1);

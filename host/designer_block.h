@@ -114,6 +114,15 @@ DesignerControl& InsertControlLines(std::vector<RawLine>& lines, DesignerBlock& 
 std::unique_ptr<DesignerControl> RemoveControlLines(std::vector<RawLine>& lines, DesignerBlock& block,
                                                     DesignerControl& control);
 
+// Moves the control's Begin ... End lines (children included) into `container` (its own or
+// another, never one inside the control itself) as its child number `position` (0 first,
+// counted without the control; past the last control goes before the menus, which VB6 keeps
+// last). The lines keep their bytes but for the indentation, which follows the new depth
+// three blanks a level. In a form file the order of a container's controls is their z-order:
+// the last is on top.
+void MoveControlLines(std::vector<RawLine>& lines, DesignerBlock& block, DesignerControl& control,
+                      DesignerControl& container, std::size_t position);
+
 // Whether VB6 writes `name` as a Boolean ('True or 'False after -1 or 0).
 bool DesignerBooleanProperty(std::string_view name);
 // The names VB6 writes after the values of an intrinsic control's enumerated property

@@ -257,6 +257,19 @@ std::vector<std::pair<std::string, std::string>> Placed(const std::string& capti
   return properties;
 }
 
+// The diff of a file whose lines `first` to `last` went before line `before` (numbers as
+// read), `levels` nesting levels deeper (or shallower): a block moved in the z-order or into
+// another container.
+std::string MovedBlock(const std::string& text, long first, long last, long before, int levels = 0) {
+  std::vector<RawLine> lines = SplitLines(text);
+  std::vector<RawLine> block(lines.begin() + (first - 1), lines.begin() + last);
+  for (RawLine& line : block) line.text = levels >= 0 ? std::string(3 * levels, ' ') + line.text : line.text.substr(-3 * levels);
+  lines.insert(lines.begin() + (before - 1), block.begin(), block.end());
+  const long from = before <= first ? first + (last - first + 1) : first;
+  lines.erase(lines.begin() + (from - 1), lines.begin() + (from - 1) + (last - first + 1));
+  return LineDiff(text, JoinLines(lines));
+}
+
 TEST(DesignerEdits, EachEditChangesOnlyItsLinesAndReloadsAsTheSameModel) {
   struct Case {
     std::string name;
@@ -413,6 +426,32 @@ TEST(DesignerEdits, EachEditChangesOnlyItsLinesAndReloadsAsTheSameModel) {
        },
        Changed(143, 3, "Index", "1", "7") + "@149 -      Begin VB.OptionButton optStatus \n@149 +      Begin VB.OptionButton optNone \n",
        {"renamed optStatus(0) optNone"}},
+      {"bring to front: the block goes after its siblings, its tab index stays; in front already, it stays",
+       [](SampleForm& f) {
+         f.Control("cmdCancel").ZOrder(0);
+         f.Control("cmdCancel").ZOrder(0);
+         f.Control("lblStreet").ZOrder(0);
+         EXPECT_EQ(f.designer->Controls().back(), &f.Control("cmdCancel"));
+       },
+       MovedBlock(ReadBytes(fs::path(GILDEX_SOURCE_DIR) / "data/Sample/frmCustomer.frm"), 26, 43, 424), {}},
+      {"send to back: the block goes before its siblings; at the back already, it stays",
+       [](SampleForm& f) {
+         f.Control("lblTitle").ZOrder(1);
+         f.Control("chkVip").ZOrder(1);
+         EXPECT_EQ(f.designer->Controls().front(), &f.Control("lblTitle"));
+       },
+       MovedBlock(ReadBytes(fs::path(GILDEX_SOURCE_DIR) / "data/Sample/frmCustomer.frm"), 407, 423, 26), {}},
+      {"onto a frame: the block goes in front of the frame's controls, a level deeper",
+       [](SampleForm& f) {
+         VBControl& info = f.Control("lblInfo");
+         info.SetContainer(f.Control("fraStatus"));
+         EXPECT_EQ(info.Container(), &f.Control("fraStatus"));
+         info.SetContainer(f.Control("fraStatus"));
+       },
+       MovedBlock(ReadBytes(fs::path(GILDEX_SOURCE_DIR) / "data/Sample/frmCustomer.frm"), 338, 355, 168, 1), {}},
+      {"out of a frame onto the form: in front of the form's controls, a level shallower",
+       [](SampleForm& f) { f.Control("chkVip").SetContainer(f.designer->Root()); },
+       MovedBlock(ReadBytes(fs::path(GILDEX_SOURCE_DIR) / "data/Sample/frmCustomer.frm"), 96, 112, 424, -1), {}},
       {"a value set to itself, .frx references too, changes nothing",
        [](SampleForm& f) {
          for (VBControl* control : f.designer->Controls())
@@ -494,6 +533,12 @@ TEST(DesignerEdits, RefusedEditsLeaveTheFileAsItWas) {
       {"a container that holds no controls", [](SampleForm& f) { f.designer->AddControl("Label", &f.Control("cmdOK")); }, 5, "cannot hold controls"},
       {"a text box straight on an MDI form", [](SampleForm& f) { f.designer->AddControl("TextBox"); }, 5,
        "cannot hold a TextBox", "frmMDI"},
+      {"a z-order position other than front and back", [](SampleForm& f) { f.Control("cmdOK").ZOrder(2); }, 5, "0 (front) or 1 (back)"},
+      {"the form's z-order", [](SampleForm& f) { f.designer->Root().ZOrder(0); }, 5, "no place in the z-order"},
+      {"a frame into a control inside it", [](SampleForm& f) { f.Control("fraStatus").SetContainer(f.Control("chkVip")); }, 5,
+       "inside it"},
+      {"a control into one that holds none", [](SampleForm& f) { f.Control("chkVip").SetContainer(f.Control("cmdOK")); }, 5,
+       "cannot hold controls"},
       {"the form itself removed", [](SampleForm& f) { f.designer->RemoveControl(f.designer->Root()); }, 5, "cannot remove itself"},
   };
   for (const Case& c : cases) {
@@ -516,7 +561,7 @@ TEST(DesignerEdits, RefusedEditsLeaveTheFileAsItWas) {
 
 TEST(DesignerEdits, CorpusFormsEditedAndUneditedWriteTheSameBytesAndKeepTheirLineNumbers) {
   GILDEX_SKIP_WITHOUT_CORPUS();
-  int designers = 0, controls = 0, added = 0;
+  int designers = 0, controls = 0, added = 0, reordered = 0;
   for (const fs::path& project_file : testing::CorpusFiles({".vbp"})) {
     SCOPED_TRACE(project_file.string());
     MemoryVBE vbe;
@@ -542,6 +587,23 @@ TEST(DesignerEdits, CorpusFormsEditedAndUneditedWriteTheSameBytesAndKeepTheirLin
             property.SetValue(property.Value());
             break;
           }
+          // The frontmost control of its container sent to the back and brought to the front
+          // again; one in a frame or picture box moved onto the form and back.
+          const DesignerControl& block = static_cast<MemoryControl*>(control)->Block();
+          if (block.container == nullptr || block.prog_id == "VB.Menu") continue;
+          const DesignerControl* front = nullptr;
+          for (const auto& sibling : block.container->children)
+            if (sibling->prog_id != "VB.Menu") front = sibling.get();
+          if (front != &block) continue;
+          control->ZOrder(1);
+          control->ZOrder(0);
+          ++reordered;
+          VBControl* container = control->Container();
+          if ((container->ProgId() == "VB.Frame" || container->ProgId() == "VB.PictureBox") &&
+              designer->Root().ProgId() == "VB.Form") {
+            control->SetContainer(designer->Root());
+            control->SetContainer(*container);
+          }
         }
         // A control added, given a property and removed again leaves nothing behind either.
         if (designer->Root().ProgId().starts_with("VB.")) {
@@ -560,7 +622,8 @@ TEST(DesignerEdits, CorpusFormsEditedAndUneditedWriteTheSameBytesAndKeepTheirLin
   }
   EXPECT_GT(designers, 100);
   std::cout << designers << " designers, " << controls << " controls renamed and back, " << added
-            << " timers added and removed\n";
+            << " timers added and removed, "
+            << reordered << " controls sent back and to the front\n";
 }
 
 }  // namespace

@@ -366,6 +366,8 @@ void MemoryControl::SetPropertyValue(std::string_view name, std::string_view val
 }
 
 VBControl* MemoryControl::Container() { return container_; }
+void MemoryControl::ZOrder(int position) { designer_.ZOrder(*this, position); }
+void MemoryControl::SetContainer(VBControl& container) { designer_.MoveInto(*this, container); }
 
 MemoryDesigner::MemoryDesigner(MemoryComponent& component, DesignerBlock& block, std::vector<RawLine>& lines)
     : component_(component), block_(block), lines_(lines) {
@@ -597,6 +599,54 @@ void MemoryDesigner::RemoveControl(VBControl& control) {
     selected_.erase(std::remove(selected_.begin(), selected_.end(), wrapped), selected_.end());
   }
   removed_.push_back(RemoveControlLines(lines_, block_, target.control_));
+  Changed();
+}
+
+void MemoryDesigner::ZOrder(MemoryControl& control, int position) {
+  Own(control, "reorder");
+  DesignerControl& block = control.control_;
+  if (&control == root_ || cp1252::EqualsNoCase(block.prog_id, "VB.Menu"))
+    throw HostError(5, "Invalid procedure call or argument: " + block.name + " has no place in the z-order");
+  if (position != 0 && position != 1)
+    throw HostError(5, "Invalid procedure call or argument: the z-order position is 0 (front) or 1 (back), not " +
+                           std::to_string(position));
+  DesignerControl& container = *block.container;
+  const auto at = std::find_if(container.children.begin(), container.children.end(),
+                               [&](const auto& child) { return child.get() == &block; });
+  const std::size_t now = static_cast<std::size_t>(at - container.children.begin());
+  // Menus stay last, whatever the order of the controls before them.
+  std::size_t front = 0;
+  while (front < container.children.size() && !cp1252::EqualsNoCase(container.children[front]->prog_id, "VB.Menu"))
+    ++front;
+  const std::size_t wanted = position == 0 ? front - 1 : 0;
+  if (wanted == now) return;
+  MoveControlLines(lines_, block_, block, container, wanted);
+  Changed();
+}
+
+void MemoryDesigner::MoveInto(MemoryControl& control, VBControl& container) {
+  Own(control, "move");
+  MemoryControl& parent = Own(container, "move a control onto");
+  DesignerControl& block = control.control_;
+  DesignerControl& inside = parent.control_;
+  const auto refuse = [&](const std::string& why) {
+    throw HostError(5, "Invalid procedure call or argument: " + block.name + " cannot go " + why);
+  };
+  if (&control == root_) refuse("into another control: it is the form");
+  if (cp1252::EqualsNoCase(block.prog_id, "VB.Menu")) refuse("into " + inside.name + ": it is a menu");
+  if (block.container == &inside) return;
+  for (const DesignerControl* up = &inside; up != nullptr; up = up->container)
+    if (up == &block) refuse("into " + inside.name + ", which is inside it");
+  const bool can_contain = &parent == root_ || cp1252::EqualsNoCase(inside.prog_id, "VB.Frame") ||
+                           cp1252::EqualsNoCase(inside.prog_id, "VB.PictureBox") || !inside.children.empty();
+  if (!can_contain) refuse("into " + inside.name + ": it cannot hold controls");
+  // As for a new control: an MDI form holds only controls that align to its edges or are unseen.
+  const std::string class_name = block.ClassName();
+  if (&parent == root_ && cp1252::EqualsNoCase(block_.root->prog_id, "VB.MDIForm") && class_name != "PictureBox" &&
+      class_name != "Timer" && class_name != "Data" && cp1252::StartsWithNoCase(block.prog_id, "VB."))
+    refuse("onto " + block_.root->name + ": an MDI form cannot hold a " + class_name);
+  MoveControlLines(lines_, block_, block, inside, inside.children.size());
+  control.container_ = &parent;
   Changed();
 }
 
@@ -1043,7 +1093,11 @@ void AddIdeBars(CommandBars& bars) {
                    {"|&Toolbars", {{"&Debug"}, {"&Edit"}, {"&Form Editor"}, {"&Standard"}}}}},
         {"&Project", {{"Add &Form"}, {"Add &Module"}, {"Add &Class Module"}, {"|&Remove"},
                       {"|Re&ferences..."}, {"Co&mponents..."}, {"|Project1 Pr&operties..."}}},
-        {"F&ormat", {{"&Align"}, {"Make &Same Size"}, {"|&Lock Controls"}}},
+        {"F&ormat", {{"&Align", {{"&Lefts"}, {"&Centers"}, {"&Rights"}, {"|&Tops"}, {"&Middles"}, {"&Bottoms"},
+                                 {"|to &Grid"}}},
+                     {"Make &Same Size", {{"&Width"}, {"&Height"}, {"&Both"}}}, {"Size to Gr&id"},
+                     {"|Center in F&orm", {{"&Horizontally"}, {"&Vertically"}}},
+                     {"|O&rder", {{"&Bring to Front"}, {"&Send to Back"}}}, {"|&Lock Controls"}}},
         {"&Debug", {{"Step &Into"}, {"Step &Over"}, {"Step O&ut"}, {"|&Toggle Breakpoint"}}},
         {"&Run", {{"&Start"}, {"Start With &Full Compile"}, {"|&Break"}, {"&End"}, {"&Restart"}}},
         {"&Tools", {{"&Add Procedure..."}, {"Procedure Attri&butes..."}, {"|&Menu Editor..."}, {"|&Options..."}}},

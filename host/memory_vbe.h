@@ -59,6 +59,8 @@ class MemoryControl : public VBControl {
   Property* FindProperty(std::string_view name) override;
   void SetPropertyValue(std::string_view name, std::string_view value) override;
   VBControl* Container() override;
+  void ZOrder(int position) override;
+  void SetContainer(VBControl& container) override;
   const DesignerControl& Block() const { return control_; }
   // The property at `path`, or nullptr.
   const DesignerProperty* Find(const std::vector<std::string>& path) const;
@@ -99,6 +101,8 @@ class MemoryDesigner : public Designer {
   MemoryControl* Of(const DesignerControl* control) const;
   MemoryControl& Own(VBControl& control, std::string_view action) const;
   void SetIndex(MemoryControl& control, std::string_view value);
+  void ZOrder(MemoryControl& control, int position);
+  void MoveInto(MemoryControl& control, VBControl& container);
   void Changed();
 
   MemoryComponent& component_;

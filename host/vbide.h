@@ -137,6 +137,14 @@ class VBControl {
   // As Property::SetValue, and adds the property when the control does not have it yet.
   virtual void SetPropertyValue(std::string_view name, std::string_view value) = 0;
   virtual VBControl* Container() = 0;                           // nullptr for the form itself
+  // As VB6's ZOrder: 0 brings the control to the front of its container's controls, 1 sends it
+  // to the back (its block goes after, or before, those of the others in the form file; its
+  // tab index stays). HostError 5 for the form, a menu, or another position.
+  virtual void ZOrder(int position) = 0;
+  // Moves the control, with the controls inside it, onto `container` (a Frame, PictureBox or
+  // the form), in front of the controls there; its Left and Top are left for the caller to
+  // give in the new container's scale. HostError 5 for a container that cannot hold it.
+  virtual void SetContainer(VBControl& container) = 0;
 };
 
 class Designer {

@@ -277,11 +277,14 @@ void DesignerModel::Reload() {
     const auto text = ValueOf(*control, "Caption");
     menu_bar_.push_back(text ? host::DesignerStringText(*text) : control->Name());
   }
+  inners_.clear();
   const Rect client{0, 0, client_width_, client_height_};
-  Lay(&form, client, {0, 0}, ScaleOf(form, client_width_, client_height_));
+  Lay(&form, client, {0, 0}, ScaleOf(form, client_width_, client_height_), 0, 0);
 }
 
-void DesignerModel::Lay(host::VBControl* container, const Rect& clip, Point origin, Scale scale) {
+void DesignerModel::Lay(host::VBControl* container, const Rect& clip, Point origin, Scale scale, double twips_x,
+                        double twips_y) {
+  inners_.push_back({container, scale, twips_x, twips_y});
   std::vector<host::VBControl*> graphical, windowed;
   for (host::VBControl* control : designer_.Controls()) {
     if (control->Container() != container) continue;
@@ -346,13 +349,17 @@ void DesignerModel::Lay(host::VBControl* container, const Rect& clip, Point orig
     // from inside its border, in a scale of its own.
     Rect inside = view.rect;
     Scale inner = {scale.across, scale.down, 0, 0};
+    double inner_x = twips_x + (Number(*control, "Left", 0) - scale.left) * scale.across;
+    double inner_y = twips_y + (Number(*control, "Top", 0) - scale.top) * scale.down;
     if (view.kind == DrawKind::PictureBox) {
       const int border = view.border_style == 0 ? 0 : view.three_d ? 2 : 1;
+      inner_x += border * kTwipsPerPixel;
+      inner_y += border * kTwipsPerPixel;
       inside = {view.rect.x + border, view.rect.y + border, std::max(0, view.rect.width - 2 * border),
                 std::max(0, view.rect.height - 2 * border)};
       inner = ScaleOf(*control, inside.width, inside.height);
     }
-    Lay(control, Intersect(clip, inside), {inside.x, inside.y}, inner);
+    Lay(control, Intersect(clip, inside), {inside.x, inside.y}, inner, inner_x, inner_y);
   }
 }
 
@@ -371,10 +378,27 @@ host::VBControl* DesignerModel::HitTest(Point p) const {
   return nullptr;
 }
 
-host::VBControl* DesignerModel::ContainerAt(Point p) const {
+host::VBControl* DesignerModel::ContainerAt(Point p, const std::vector<host::VBControl*>& moving) const {
   host::VBControl* form = &designer_.Form();
-  for (host::VBControl* control = HitTest(p); control != nullptr && control != form; control = control->Container())
+  const auto moved = [&](host::VBControl* control) {
+    for (host::VBControl* up = control; up != nullptr && up != form; up = up->Container())
+      if (std::find(moving.begin(), moving.end(), up) != moving.end()) return true;
+    return false;
+  };
+  host::VBControl* hit = nullptr;
+  for (auto it = views_.rbegin(); it != views_.rend() && hit == nullptr; ++it) {
+    if (!it->clip.Contains(p) || moved(it->control)) continue;
+    if (it->placement == Placement::Segment ? Near(p, it->from, it->to, kLineSlack) : it->rect.Contains(p))
+      hit = it->control;
+  }
+  for (host::VBControl* control = hit; control != nullptr && control != form; control = control->Container())
     if (Contains(DrawKindOf(control->ClassName()))) return control;
+  return nullptr;
+}
+
+const DesignerModel::Inner* DesignerModel::InnerOf(const host::VBControl* container) const {
+  for (const Inner& inner : inners_)
+    if (inner.container == container) return &inner;
   return nullptr;
 }
 
@@ -439,6 +463,121 @@ void DesignerModel::MoveSelection(int dx, int dy) {
     after.x += dx;
     after.y += dy;
     Place(*control, after);
+  }
+  Reload();
+}
+
+void DesignerModel::DropSelection(int dx, int dy, Point drop) {
+  const std::vector<host::VBControl*> moving = Outermost(designer_.SelectedVBControls());
+  const bool on_form = drop.x >= 0 && drop.y >= 0 && drop.x < client_width_ && drop.y < client_height_;
+  host::VBControl* target = ContainerAt(drop, moving);
+  host::VBControl& into = target != nullptr ? *target : designer_.Form();
+  for (host::VBControl* control : moving) {
+    const ControlView* view = ViewOf(control);
+    if (view == nullptr) continue;
+    if (on_form && control->Container() != &into) {
+      MoveInto(*control, into, dx, dy);
+      continue;
+    }
+    Rect after = view->rect;
+    after.x += dx;
+    after.y += dy;
+    Place(*control, after);
+  }
+  Reload();
+}
+
+void DesignerModel::MoveInto(host::VBControl& control, host::VBControl& container, int dx, int dy) {
+  const Inner* from = InnerOf(control.Container());
+  const Inner* to = InnerOf(&container);
+  const ControlView* view = ViewOf(&control);
+  if (from == nullptr || to == nullptr || view == nullptr || view->placement == Placement::None) return;
+  // A value of the old container's scale, moved by the drag, in the new one's.
+  const auto across = [&](double units) {
+    const double twips = from->x + (units - from->scale.left) * from->scale.across + dx * kTwipsPerPixel;
+    return (twips - to->x) / to->scale.across + to->scale.left;
+  };
+  const auto down = [&](double units) {
+    const double twips = from->y + (units - from->scale.top) * from->scale.down + dy * kTwipsPerPixel;
+    return (twips - to->y) / to->scale.down + to->scale.top;
+  };
+  std::vector<std::pair<const char*, double>> values;
+  if (view->placement == Placement::Segment) {
+    for (const char* name : {"X1", "X2"}) values.emplace_back(name, across(Number(control, name, 0)));
+    for (const char* name : {"Y1", "Y2"}) values.emplace_back(name, down(Number(control, name, 0)));
+  } else {
+    values.emplace_back("Left", across(Number(control, "Left", 0)));
+    values.emplace_back("Top", down(Number(control, "Top", 0)));
+    // The same size on the screen in a container of another scale.
+    if (view->placement == Placement::Box && from->scale.across != to->scale.across)
+      values.emplace_back("Width", Number(control, "Width", 0) * from->scale.across / to->scale.across);
+    if (view->placement == Placement::Box && from->scale.down != to->scale.down)
+      values.emplace_back("Height", Number(control, "Height", 0) * from->scale.down / to->scale.down);
+  }
+  control.SetContainer(container);
+  const bool twips = to->scale.across == 1 && to->scale.down == 1;
+  for (const auto& [name, units] : values) {
+    // Twips are whole numbers in a form file.
+    const std::string text = SingleText(twips ? std::round(units) : units);
+    if (ValueOf(control, name) != text) control.SetPropertyValue(name, text);
+  }
+  // A frame's controls count in the scale of the frame's container: in another one, each
+  // keeps its place and size on the screen.
+  if (DrawKindOf(control.ClassName()) == DrawKind::Frame &&
+      (from->scale.across != to->scale.across || from->scale.down != to->scale.down))
+    Rescale(control, from->scale.across / to->scale.across, from->scale.down / to->scale.down, twips);
+}
+
+void DesignerModel::Rescale(host::VBControl& frame, double across, double down, bool twips) {
+  for (host::VBControl* control : designer_.Controls()) {
+    if (control->Container() != &frame) continue;
+    for (const char* name : {"Left", "Width", "X1", "X2", "Top", "Height", "Y1", "Y2"}) {
+      const auto value = ValueOf(*control, name);
+      if (!value) continue;
+      const double factor = name[0] == 'L' || name[0] == 'W' || name[0] == 'X' ? across : down;
+      const double units = Number(*control, name, 0) * factor;
+      const std::string text = SingleText(twips ? std::round(units) : units);
+      if (*value != text) control->SetPropertyValue(name, text);
+    }
+    if (DrawKindOf(control->ClassName()) == DrawKind::Frame) Rescale(*control, across, down, twips);
+  }
+}
+
+void DesignerModel::Arrange(int position) {
+  const std::vector<host::VBControl*> selected = designer_.SelectedVBControls();
+  std::vector<host::VBControl*> order;
+  for (host::VBControl* control : designer_.Controls())
+    if (std::find(selected.begin(), selected.end(), control) != selected.end() && ViewOf(control) != nullptr)
+      order.push_back(control);
+  // Each goes to the end it is sent to in turn: the last sent ends up outermost.
+  if (position == 1) std::reverse(order.begin(), order.end());
+  for (host::VBControl* control : order) control->ZOrder(position);
+  Reload();
+}
+
+void DesignerModel::BringToFront() { Arrange(0); }
+void DesignerModel::SendToBack() { Arrange(1); }
+
+bool DesignerModel::CanArrange() {
+  for (host::VBControl* control : designer_.SelectedVBControls())
+    if (ViewOf(control) != nullptr) return true;
+  return false;
+}
+
+void DesignerModel::AlignToGrid() {
+  for (host::VBControl* control : designer_.SelectedVBControls()) {
+    const ControlView* view = ViewOf(control);
+    const Inner* inner = InnerOf(control->Container());
+    if (view == nullptr || inner == nullptr || view->placement == Placement::Segment) continue;
+    const auto snap = [&](const char* name, double origin, double twips_per_unit, int grid) {
+      if (grid <= 0) return;
+      const double twips = (Number(*control, name, 0) - origin) * twips_per_unit;
+      const double units = std::round(twips / grid) * grid / twips_per_unit + origin;
+      const std::string text = SingleText(units);
+      if (ValueOf(*control, name) != text) control->SetPropertyValue(name, text);
+    };
+    snap("Left", inner->scale.left, inner->scale.across, grid_.width);
+    snap("Top", inner->scale.top, inner->scale.down, grid_.height);
   }
   Reload();
 }

@@ -79,6 +79,11 @@ Handle HandleAt(const Rect& rect, Point p);
 // `rect` with the edges a handle moves moved by (dx, dy); never narrower or lower than 1.
 Rect Resized(const Rect& rect, Handle handle, int dx, int dy);
 
+// VB6's form grid (Options, General): the spacing of the dots and of Align to Grid, in twips.
+struct FormGrid {
+  int width = 120, height = 120;
+};
+
 // A row of the properties window.
 struct PropertyRow {
   std::string name;   // "(Name)", "Caption", "Font.Name"
@@ -134,8 +139,9 @@ class DesignerModel {
   const ControlView* ViewOf(const host::VBControl* control) const;
   // The topmost control at `p` (a line within 3 pixels), or null for the form.
   host::VBControl* HitTest(Point p) const;
-  // The Frame or PictureBox a new control at `p` goes into; null for the form.
-  host::VBControl* ContainerAt(Point p) const;
+  // The Frame or PictureBox a new control at `p` goes into; null for the form. The controls
+  // in `moving` (and those inside them) are not under `p`.
+  host::VBControl* ContainerAt(Point p, const std::vector<host::VBControl*>& moving = {}) const;
 
   // A click on `control` (null: the form): alone, or added to / taken out of the selection.
   void Click(host::VBControl* control, bool add_to_selection);
@@ -146,6 +152,22 @@ class DesignerModel {
   bool Selected(const host::VBControl* control);
   // Moves the selected controls (those inside a selected container go with it).
   void MoveSelection(int dx, int dy);
+  // A drag of the selection by (dx, dy) let go at `drop`: controls dropped onto another
+  // Frame or PictureBox (or out of theirs onto the form) go into it, their Left and Top (a
+  // line's ends) given from its origin in its scale, where they were let go; dropped outside
+  // the form, or on their own container, they only move.
+  void DropSelection(int dx, int dy, Point drop);
+  // Format > Order: the selected controls in front of (behind) the others in their containers,
+  // keeping their order among themselves.
+  void BringToFront();
+  void SendToBack();
+  // Format > Align > to Grid: the selected controls' Left and Top to the nearest point of the
+  // grid, counted from their container's origin; a value already there is not written.
+  void AlignToGrid();
+  // Whether those have something to act on: a selected control with a place on the form.
+  bool CanArrange();
+  const FormGrid& Grid() const { return grid_; }
+  void SetGrid(const FormGrid& grid) { grid_ = grid; }
   // Gives the control the rectangle `after` (a line: its ends follow the box). Writes only the
   // properties whose pixels changed, each in its container's scale.
   void Place(host::VBControl& control, const Rect& after);
@@ -182,7 +204,18 @@ class DesignerModel {
     double across = 1, down = 1;  // twips per unit
     double left = 0, top = 0;     // the unit at the origin
   };
-  void Lay(host::VBControl* container, const Rect& clip, Point origin, Scale scale);
+  // Where a container's controls count from: its scale, and its origin in twips from the
+  // client area's top left (exact, where pixels are rounded).
+  struct Inner {
+    const host::VBControl* container = nullptr;
+    Scale scale;
+    double x = 0, y = 0;
+  };
+  void Lay(host::VBControl* container, const Rect& clip, Point origin, Scale scale, double twips_x, double twips_y);
+  const Inner* InnerOf(const host::VBControl* container) const;
+  void MoveInto(host::VBControl& control, host::VBControl& container, int dx, int dy);
+  void Rescale(host::VBControl& frame, double across, double down, bool twips);
+  void Arrange(int position);
   Scale ScaleOf(host::VBControl& owner, int inner_width, int inner_height) const;
   const Scale& ScaleFor(const host::VBControl& control) const;
 
@@ -197,6 +230,8 @@ class DesignerModel {
   std::vector<std::string> menu_bar_;
   std::vector<ControlView> views_;
   std::vector<std::pair<const host::VBControl*, Scale>> scales_;
+  std::vector<Inner> inners_;
+  FormGrid grid_;
 };
 
 }  // namespace gildex::workbench

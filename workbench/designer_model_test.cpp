@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <sstream>
 #include <tuple>
 
@@ -287,6 +288,110 @@ TEST(DesignerModel, DrawsEditsAndListsTheSampleForms) {
   customer.DeleteSelection();
   EXPECT_EQ(customer.ViewOf(&added), nullptr);
   for (const ControlView& view : customer.Views()) EXPECT_NE(view.name, "chkVip");
+
+  // Arranging, each on the customer form as read: the control on top where two overlap, the
+  // values written, the container; the host's test owns the lines that move.
+  struct Arranged {
+    std::string name;
+    std::function<void(DesignerModel&)> edit;
+    std::string on_top;  // at the middle of cmdCancel, which cmdOK is first moved over
+    std::vector<std::string> values;  // "control.Property=value" after the edit
+    std::string container = "";       // of the first control named in `values`
+  };
+  const auto select = [](DesignerModel& model, std::vector<std::string> names) {
+    std::vector<host::VBControl*> controls;
+    for (const std::string& name : names) controls.push_back(Control(model, name));
+    model.Designer().Select(controls);
+  };
+  const std::vector<Arranged> arranged = {
+      {"the later in the file is on top", [](DesignerModel&) {}, "cmdOK", {"cmdOK.TabIndex=19"}},
+      {"sent to the back",
+       [&](DesignerModel& m) {
+         select(m, {"cmdOK"});
+         m.SendToBack();
+       },
+       "cmdCancel", {"cmdOK.TabIndex=19", "cmdCancel.TabIndex=20"}},
+      {"both brought to the front keep their order",
+       [&](DesignerModel& m) {
+         select(m, {"cmdOK", "cmdCancel"});
+         m.BringToFront();
+         EXPECT_EQ(m.Designer().Controls().back(), Control(m, "cmdOK"));
+       },
+       "cmdOK", {}},
+      {"to the grid's 120 twips (halves up), inside a frame from its origin",
+       [&](DesignerModel& m) {
+         select(m, {"cmdCancel", "chkVip", "optStatus(1)"});
+         Control(m, "chkVip")->SetPropertyValue("Left", "170");
+         Control(m, "cmdCancel")->SetPropertyValue("Top", "5699");
+         m.AlignToGrid();
+       },
+       "cmdOK", {"chkVip.Left=120", "chkVip.Top=1320", "cmdCancel.Top=5640", "cmdCancel.Left=5280"}},
+      {"to a grid of another size",
+       [&](DesignerModel& m) {
+         m.SetGrid({100, 50});
+         select(m, {"chkVip"});
+         m.AlignToGrid();
+       },
+       "cmdOK", {"chkVip.Left=100", "chkVip.Top=1250"}},
+      {"dragged onto a frame: from its origin, where it was let go",
+       [&](DesignerModel& m) {
+         select(m, {"txtEmail"});
+         m.DropSelection(16, 100, {100, 170});
+         EXPECT_EQ(View(m, "txtEmail").rect, (Rect{96, 164, 353, 21}));
+       },
+       "cmdOK", {"txtEmail.Left=1320", "txtEmail.Top=1020", "txtEmail.TabIndex=3"}, "fraAddress"},
+      {"dragged out of a frame onto the form",
+       [&](DesignerModel& m) {
+         select(m, {"chkVip"});
+         m.DropSelection(0, 60, {310, 245});
+         EXPECT_EQ(m.HitTest({310, 245}), Control(m, "chkVip"));
+       },
+       "cmdOK", {"chkVip.Left=4560", "chkVip.Top=3600"}, "frmCustomer"},
+      {"dropped on its own frame it only moves", [&](DesignerModel& m) {
+         select(m, {"chkVip"});
+         m.DropSelection(-2, -4, {310, 180});
+       },
+       "cmdOK", {"chkVip.Left=90", "chkVip.Top=1200"}, "fraStatus"},
+  };
+  for (const Arranged& a : arranged) {
+    SCOPED_TRACE(a.name);
+    Sample fresh;
+    DesignerModel model = fresh.Model("frmCustomer");
+    const Rect cancel = View(model, "cmdCancel").rect;
+    model.Place(*Control(model, "cmdOK"), cancel);
+    a.edit(model);
+    const Point middle{cancel.x + cancel.width / 2, cancel.y + cancel.height / 2};
+    EXPECT_EQ(model.HitTest(middle), Control(model, a.on_top));
+    for (const std::string& value : a.values) {
+      const std::size_t dot = value.find('.'), equals = value.find('=');
+      host::VBControl& control = *Control(model, value.substr(0, dot));
+      EXPECT_EQ(control.FindProperty(value.substr(dot + 1, equals - dot - 1))->Value(), value.substr(equals + 1)) << value;
+    }
+    if (!a.container.empty()) {
+      const std::string moved = a.values.front().substr(0, a.values.front().find('.'));
+      EXPECT_EQ(Control(model, moved)->Container()->Name(), a.container);
+    }
+  }
+  // A frame dropped into a picture box of pixels: it and its controls keep their places and
+  // sizes on the screen, in pixels now.
+  {
+    Sample fresh;
+    DesignerModel model = fresh.Model("frmMain");
+    Control(model, "picButtons")->SetPropertyValue("ScaleMode", "3");
+    model.Reload();
+    const Rect frame = View(model, "fraFilter").rect, option = View(model, "optFilter(3)").rect;
+    select(model, {"fraFilter"});
+    model.DropSelection(0, 290, {300, 335});
+    EXPECT_EQ(Control(model, "fraFilter")->Container(), Control(model, "picButtons"));
+    EXPECT_EQ(View(model, "fraFilter").rect, (Rect{frame.x, frame.y + 290, frame.width, frame.height}));
+    EXPECT_EQ(View(model, "optFilter(3)").rect, (Rect{option.x, option.y + 290, option.width, option.height}));
+    EXPECT_EQ(Control(model, "optFilter(3)")->FindProperty("Width")->Value(), "81");
+  }
+  Sample fresh;
+  DesignerModel model = fresh.Model("frmCustomer");
+  EXPECT_FALSE(model.CanArrange());
+  model.Click(Control(model, "cmdOK"), false);
+  EXPECT_TRUE(model.CanArrange());
 }
 
 }  // namespace

@@ -40,6 +40,10 @@ IdeAction ActionOfEntry(std::string_view caption) {
       {"tile vertically", IdeAction::TileVertically},
       {"cascade", IdeAction::Cascade},
       {"delete", IdeAction::DeleteControl},
+      {"bring to front", IdeAction::BringToFront},
+      {"send to back", IdeAction::SendToBack},
+      {"to grid", IdeAction::AlignToGrid},
+      {"align to grid", IdeAction::AlignToGrid},
       {"about microsoft visual basic...", IdeAction::About},
   };
   const std::string plain = Plain(caption);
@@ -48,14 +52,20 @@ IdeAction ActionOfEntry(std::string_view caption) {
   return IdeAction::None;
 }
 
-bool Clickable(const host::CommandBarControl& control) {
+bool Clickable(const host::CommandBarControl& control) { return Clickable(control, IdeState{}); }
+
+bool Clickable(const host::CommandBarControl& control, const IdeState& state) {
   if (!control.visible || !control.enabled) return false;
   if (control.popup) {
     for (const auto& entry : control.popup->controls)
-      if (Clickable(*entry)) return true;
+      if (Clickable(*entry, state)) return true;
     return false;
   }
-  return !control.Click.Empty() || ActionOfEntry(control.caption) != IdeAction::None;
+  if (!control.Click.Empty()) return true;
+  const IdeAction action = ActionOfEntry(control.caption);
+  const bool arranges =
+      action == IdeAction::BringToFront || action == IdeAction::SendToBack || action == IdeAction::AlignToGrid;
+  return action != IdeAction::None && (!arranges || state.controls_selected);
 }
 
 }  // namespace gildex::workbench

@@ -26,7 +26,15 @@ enum class IdeAction {
   TileVertically,
   Cascade,
   DeleteControl,
+  BringToFront,
+  SendToBack,
+  AlignToGrid,
   About,
+};
+
+// What the IDE's own entries would act on now.
+struct IdeState {
+  bool controls_selected = true;  // the active form designer has controls selected
 };
 
 // The action of an IDE entry, by its caption (access keys and letter case do not count).
@@ -34,5 +42,8 @@ IdeAction ActionOfEntry(std::string_view caption);
 // Whether the entry can be clicked: visible and enabled, and either the IDE's own action or
 // with an add-in's handler; popups when any entry below them can.
 bool Clickable(const host::CommandBarControl& control);
+// As above, and an action of the form designer (Bring to Front, Send to Back, Align to Grid)
+// only while controls are selected, as VB6 greys them.
+bool Clickable(const host::CommandBarControl& control, const IdeState& state);
 
 }  // namespace gildex::workbench

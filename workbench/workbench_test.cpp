@@ -16,11 +16,17 @@ namespace {
 
 using platform::MsgBoxResult;
 
+// On the bar or in its menus by caption, or anywhere below it by the add-in's tag.
+host::CommandBarControl* Entry(host::CommandBar* bar, const std::string& caption_or_tag) {
+  if (bar == nullptr) return nullptr;
+  if (host::CommandBarControl* control = bar->Control(caption_or_tag)) return control;
+  for (const auto& control : bar->controls)
+    if (host::CommandBarControl* inside = Entry(control->popup.get(), caption_or_tag)) return inside;
+  return bar->FindControl(host::ControlKind::Button, caption_or_tag);
+}
+
 host::CommandBarControl* Entry(host::MemoryVBE& vbe, const std::string& bar, const std::string& caption_or_tag) {
-  host::CommandBar* found = vbe.Bars().Find(bar);
-  if (found == nullptr) return nullptr;
-  if (host::CommandBarControl* control = found->Control(caption_or_tag)) return control;
-  return found->FindControl(host::ControlKind::Button, caption_or_tag);
+  return Entry(vbe.Bars().Find(bar), caption_or_tag);
 }
 
 // The add-in's splash window counts its showings.
@@ -76,6 +82,7 @@ TEST(WorkbenchTest, SampleProjectThroughExplorerMenusAndClose) {
   struct Click {
     std::string bar, entry;  // caption, or the add-in's tag
     bool clickable;
+    IdeState state = {};
   };
   const Click clicks[] = {
       {"Project Window Project", "Gildex_Insert", true},     // the add-in's handler
@@ -84,11 +91,19 @@ TEST(WorkbenchTest, SampleProjectThroughExplorerMenusAndClose) {
       {"Project Window Project", "&Add", false},             // a popup of such entries only
       {"Menu Bar", "&File", true},                           // a popup with one that works
       {"Project Window Form Folder", "View O&bject", true},  // action by caption, access key ignored
+      // the designer's arranging entries, only with controls selected
+      {"Controls", "Bring to &Front", true},
+      {"Form Editor", "Send to Back", true},
+      {"Menu Bar", "to &Grid", true},
+      {"Controls", "&Align to Grid", false, {.controls_selected = false}},
+      {"Menu Bar", "O&rder", false, {.controls_selected = false}},
+      {"Menu Bar", "F&ormat", false, {.controls_selected = false}},  // nothing else of it works yet
+      {"Menu Bar", "&Lefts", false},
   };
   for (const Click& c : clicks) {
     host::CommandBarControl* control = Entry(bench.Vbe(), c.bar, c.entry);
     ASSERT_NE(control, nullptr) << c.bar << " > " << c.entry;
-    EXPECT_EQ(Clickable(*control), c.clickable) << c.bar << " > " << c.entry;
+    EXPECT_EQ(Clickable(*control, c.state), c.clickable) << c.bar << " > " << c.entry;
   }
   host::CommandBarControl* save = Entry(bench.Vbe(), "Project Window Project", "Sa&ve Project");
   save->enabled = false;
