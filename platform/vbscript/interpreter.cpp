@@ -500,6 +500,18 @@ Variant Interpreter::CallDirect(ProcDef& proc, const std::shared_ptr<Object>& me
         continue;
       }
     }
+    if (a.kind == ExprKind::Binary) {
+      // Integer arithmetic (n - 1) is written into the slot's bits, with no Variant made.
+      auto& b = static_cast<BinaryExpr&>(a);
+      if (!b.int_code.empty()) {
+        const IntResult r = RunIntCode(b.int_code);
+        if (r.rank != 0) {
+          storage[k].type = r.rank == 1 ? VT::Integer : VT::Long;
+          storage[k].i = r.value;
+          continue;
+        }
+      }
+    }
     // Made in the slot itself (Empty, as every slot not taken is) rather than moved there.
     Variant* slot = &storage[k];
     std::destroy_at(slot);
@@ -562,13 +574,23 @@ inline bool Interpreter::AssignInPlace(Stmt& s) {
 
 Interpreter::Flow Interpreter::ExecBlock(Block& block) {
   CheckNativeStack();
-  for (auto& s : block) {
+  auto it = block.begin(), end = block.end();
+  while (it != end) {
+    StmtPtr& s = *it++;
     if (++steps_ > limits.max_steps) StepLimit();
     if (!terminations_.empty()) RunTerminations();
     if (AssignInPlace(*s)) continue;
     Flow flow;
     try {
-      flow = Exec(*s);
+      if (s->kind == StmtKind::If && it == end) {
+        // An If that ends the block (a function's usual body) runs its branch in this loop:
+        // what follows the branch is what follows the block.
+        Block& branch = Branch(static_cast<IfStmt&>(*s));
+        it = branch.begin();
+        end = branch.end();
+        continue;
+      }
+      flow = s->kind == StmtKind::Assign ? ExecAssign(static_cast<AssignStmt&>(*s)) : Exec(*s);
     } catch (ScriptException& e) {
       if (e.error.line == 0) {
         e.error.line = s->line;
@@ -600,7 +622,7 @@ void Interpreter::Resumed(const ScriptException& e) {
 }
 
 namespace {
-bool CompareIntegral(BinaryOp op, std::int64_t x, std::int64_t y) {
+[[gnu::always_inline]] inline bool CompareIntegral(BinaryOp op, std::int64_t x, std::int64_t y) {
   switch (op) {
     case BinaryOp::Eq: return x == y;
     case BinaryOp::Ne: return x != y;
@@ -629,7 +651,24 @@ inline bool Interpreter::IntOperand(const Expr& e, std::int64_t& value) const {
   return true;
 }
 
-bool Interpreter::Truthy(Expr& e) {
+inline bool Interpreter::Truthy(Expr& e) {
+  if (e.kind == ExprKind::Binary) {
+    // A local compared with an Integer or Long literal (n < 2), the commonest condition.
+    auto& b = static_cast<BinaryExpr&>(e);
+    if (b.op >= BinaryOp::Eq && b.op <= BinaryOp::Ge && b.left->kind == ExprKind::Name &&
+        b.right->kind == ExprKind::Literal) {
+      auto& n = static_cast<NameExpr&>(*b.left);
+      const Variant& y = static_cast<LiteralExpr&>(*b.right).value;
+      if (n.binding == Binding::Local && (y.type == VT::Integer || y.type == VT::Long)) {
+        const Variant* x = frame_->vars[n.slot];
+        if (x->type == VT::Integer || x->type == VT::Long) return CompareIntegral(b.op, x->i, y.i);
+      }
+    }
+  }
+  return TruthySlow(e);
+}
+
+bool Interpreter::TruthySlow(Expr& e) {
   if (e.kind == ExprKind::Binary) {
     // A comparison of Integers and Longs, the usual loop or If condition, without a Variant.
     auto& b = static_cast<BinaryExpr&>(e);
@@ -648,48 +687,67 @@ bool Interpreter::Truthy(Expr& e) {
   return ToBool(*v);
 }
 
-Interpreter::Flow Interpreter::Exec(Stmt& s) {
-  switch (s.kind) {
-    case StmtKind::Assign: {
-      auto& st = static_cast<AssignStmt&>(s);
-      if (st.shape == 0) {
-        const bool local = st.target->kind == ExprKind::Name && !st.is_set &&
-                           static_cast<NameExpr&>(*st.target).binding == Binding::Local;
-        st.shape = local ? 1 : 2;
-      }
-      if (st.shape != 1) {
-        Assign(*st.target, EvalExpr(*st.value), st.is_set);
-        return Flow::Normal;
-      }
-      const int target = static_cast<NameExpr&>(*st.target).slot;
-      // An Integer or Long stored in a local that holds no string, array or object: the
-      // bits are written in place, the common case of counters and sums.
-      IntResult r{0, 0};
-      if (st.value->kind != ExprKind::Binary) r = EvalInt(*st.value);
-      else if (auto& b = static_cast<BinaryExpr&>(*st.value); !b.int_code.empty()) r = RunIntCode(b.int_code);
-      else if (b.integral_shape != 2) {
-        r = EvalIntBinary(b);
-        st.int_assign = !b.int_code.empty();  // flattened now: ExecBlock runs it from here on
-      }
-      if (r.rank != 0) {
-        Variant* slot = frame_->vars[target];
-        if (!slot->HasHeap()) {
-          slot->type = r.rank == 1 ? VT::Integer : VT::Long;
-          slot->i = r.value;
-          return Flow::Normal;
-        }
-      }
-      // Any other value that Assign would store as it is, into a local not holding an array.
-      Variant value = EvalExpr(*st.value);
-      Variant* slot = frame_->vars[target];
-      if (!value.IsObject() && !value.IsArray() && !slot->IsArray()) {
-        value.HoldInVariable();
-        *slot = std::move(value);
-        return Flow::Normal;
-      }
-      Assign(*st.target, std::move(value), false);
+// The block of the If that runs.
+Block& Interpreter::Branch(IfStmt& st) {
+  for (std::size_t k = 0; k < st.conditions.size(); ++k) {
+    bool taken;
+    try {
+      taken = Truthy(*st.conditions[k]);
+    } catch (ScriptException& e) {
+      // Under Resume Next the statement after a failing condition is the first one
+      // of its branch, so VBScript goes into that branch.
+      if (!e.catchable || !frame_->resume_next) throw;
+      Resumed(e);
+      taken = true;
+    }
+    if (taken) return st.blocks[k];
+  }
+  return st.else_block;
+}
+
+Interpreter::Flow Interpreter::ExecAssign(AssignStmt& st) {
+  if (st.shape == 0) {
+    const bool local = st.target->kind == ExprKind::Name && !st.is_set &&
+                       static_cast<NameExpr&>(*st.target).binding == Binding::Local;
+    st.shape = local ? 1 : 2;
+  }
+  if (st.shape != 1) {
+    Assign(*st.target, EvalExpr(*st.value), st.is_set);
+    return Flow::Normal;
+  }
+  const int target = static_cast<NameExpr&>(*st.target).slot;
+  // An Integer or Long stored in a local that holds no string, array or object: the
+  // bits are written in place, the common case of counters and sums.
+  IntResult r{0, 0};
+  if (st.value->kind != ExprKind::Binary) r = EvalInt(*st.value);
+  else if (auto& b = static_cast<BinaryExpr&>(*st.value); !b.int_code.empty()) r = RunIntCode(b.int_code);
+  else if (b.integral_shape != 2) {
+    r = EvalIntBinary(b);
+    st.int_assign = !b.int_code.empty();  // flattened now: ExecBlock runs it from here on
+  }
+  if (r.rank != 0) {
+    Variant* slot = frame_->vars[target];
+    if (!slot->HasHeap()) {
+      slot->type = r.rank == 1 ? VT::Integer : VT::Long;
+      slot->i = r.value;
       return Flow::Normal;
     }
+  }
+  // Any other value that Assign would store as it is, into a local not holding an array.
+  Variant value = EvalExpr(*st.value);
+  Variant* slot = frame_->vars[target];
+  if (!value.IsObject() && !value.IsArray() && !slot->IsArray()) {
+    value.HoldInVariable();
+    *slot = std::move(value);
+    return Flow::Normal;
+  }
+  Assign(*st.target, std::move(value), false);
+  return Flow::Normal;
+}
+
+Interpreter::Flow Interpreter::Exec(Stmt& s) {
+  switch (s.kind) {
+    case StmtKind::Assign: return ExecAssign(static_cast<AssignStmt&>(s));
     case StmtKind::Call: {
       auto& st = static_cast<CallStmt&>(s);
       if (st.callee->kind == ExprKind::Name) {
@@ -706,23 +764,7 @@ Interpreter::Flow Interpreter::Exec(Stmt& s) {
       ExecDim(st.items, true, st.preserve);
       return Flow::Normal;
     }
-    case StmtKind::If: {
-      auto& st = static_cast<IfStmt&>(s);
-      for (std::size_t k = 0; k < st.conditions.size(); ++k) {
-        bool taken;
-        try {
-          taken = Truthy(*st.conditions[k]);
-        } catch (ScriptException& e) {
-          // Under Resume Next the statement after a failing condition is the first one
-          // of its branch, so VBScript goes into that branch.
-          if (!e.catchable || !frame_->resume_next) throw;
-          Resumed(e);
-          taken = true;
-        }
-        if (taken) return ExecBlock(st.blocks[k]);
-      }
-      return ExecBlock(st.else_block);
-    }
+    case StmtKind::If: return ExecBlock(Branch(static_cast<IfStmt&>(s)));
     case StmtKind::Select: return ExecSelect(static_cast<SelectStmt&>(s));
     case StmtKind::For: return ExecFor(static_cast<ForStmt&>(s));
     case StmtKind::ForEach: return ExecForEach(static_cast<ForEachStmt&>(s));
@@ -1021,8 +1063,19 @@ Variant Interpreter::EvalExpr(Expr& e) {
     }
     case ExprKind::Call: {
       auto& c = static_cast<CallExpr&>(e);
-      if (c.target->kind == ExprKind::Name) return InvokeName(static_cast<NameExpr&>(*c.target), &c.args);
-      return Invoke(*c.target, &c.args);
+      if (c.target->kind != ExprKind::Name) return Invoke(*c.target, &c.args);
+      auto& n = static_cast<NameExpr&>(*c.target);
+      if (n.direct_args == 1) {
+        // A script procedure called here before with arguments that go straight into its
+        // slots: what InvokeName would do, without its dispatch.
+        if (n.binding == Binding::Local) {
+          if (n.slot == frame_->proc->result_slot) return CallDirect(*frame_->proc, *frame_->me, &c.args);
+        } else if (n.binding == Binding::Global) {
+          GlobalSlot& g = globals_.slots[static_cast<std::size_t>(n.slot)];
+          if (g.kind == GlobalSlot::Kind::Procedure) return CallDirect(*g.proc, nullptr, &c.args);
+        }
+      }
+      return InvokeName(n, &c.args);
     }
     case ExprKind::Member: return Invoke(e, nullptr);
     case ExprKind::Unary: {

@@ -114,6 +114,8 @@ class Interpreter {
   Flow ExecBlock(Block& block);
   bool AssignInPlace(Stmt& s);
   Flow Exec(Stmt& s);
+  Block& Branch(IfStmt& s);
+  Flow ExecAssign(AssignStmt& s);
   Flow ExecFor(ForStmt& s);
   Flow ExecForEach(ForEachStmt& s);
   Flow ExecDo(DoStmt& s);
@@ -162,6 +164,7 @@ class Interpreter {
   void Assign(Expr& target, Variant value, bool is_set);
   Variant NewObject(NewExpr& n);
   bool Truthy(Expr& e);
+  bool TruthySlow(Expr& e);
   void Resumed(const ScriptException& e);
   bool HeadFailed(const ScriptException& e);  // an error passed over by On Error Resume Next
   std::vector<std::int64_t> Indexes(std::vector<ExprPtr>& args);
