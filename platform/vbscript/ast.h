@@ -95,6 +95,7 @@ struct BinaryExpr : Expr {
     std::int64_t value = 0;  // of a Const
   };
   std::vector<IntOp> int_code;
+  bool local_and_const = false;  // int_code is a Local pushed, then an op with a Const
 };
 
 struct NewExpr : Expr {
@@ -259,7 +260,8 @@ struct ProcDef : Node {
   std::map<std::string, int> implicit_locals;  // undeclared names used as locals -> slot
   bool explicit_vars = false;
   const std::string* source = nullptr;  // the text it was written in, for error reports
-  int by_val_params = -1;  // counted by the evaluator on first call
+  std::size_t param_count = 0;  // params.size(), and how many of them are ByVal
+  int by_val_params = 0;
 };
 
 struct FieldDef {

@@ -38,6 +38,21 @@ struct Interpreter::Frame {
   std::unique_ptr<Added> added;
 };
 
+// RunIntCode with the commonest shape, a local plus, minus or times a constant (i + 1,
+// n - 1), unrolled where it is called.
+[[gnu::always_inline]] inline Interpreter::IntResult Interpreter::RunInt(const BinaryExpr& b) {
+  if (!b.local_and_const) return RunIntCode(b.int_code);
+  const BinaryExpr::IntOp& op = b.int_code[1];
+  const Variant* v = frame_->vars[b.int_code[0].slot];
+  if (v->type != VT::Integer && v->type != VT::Long) return {0, 0};
+  const std::int64_t x = v->i, y = op.value;
+  using Op = BinaryExpr::IntOp;
+  const std::int64_t value = op.code == Op::Add ? x + y : op.code == Op::Sub ? x - y : x * y;
+  if (value != static_cast<std::int32_t>(value)) return {0, 0};
+  const bool is_long = v->type == VT::Long || op.is_long || value != static_cast<std::int16_t>(value);
+  return {value, is_long ? 2 : 1};
+}
+
 namespace {
 
 constexpr std::int64_t kErrorSteps = 100;
@@ -260,7 +275,7 @@ struct Interpreter::Slots {
   // Slots below `args_first` hold arguments; they are freed after the rest, as a separate
   // stack of argument temporaries would be, so Class_Terminate runs in the same order.
   std::size_t args_first = 0;
-  ~Slots() {
+  [[gnu::always_inline]] ~Slots() {
     for (std::size_t k = args_first; k < n; ++k) Clear(values[k]);
     for (std::size_t k = 0; k < args_first; ++k) Clear(values[k]);
     in.variants_.PopTo(value_mark);
@@ -268,7 +283,7 @@ struct Interpreter::Slots {
   }
   Slots(const Slots&) = delete;
   Slots& operator=(const Slots&) = delete;
-  static void Clear(Variant& v) {
+  [[gnu::always_inline]] static void Clear(Variant& v) {
     if (v.HasHeap()) {
       v = Variant();
     } else {
@@ -504,7 +519,7 @@ Variant Interpreter::CallDirect(ProcDef& proc, const std::shared_ptr<Object>& me
       // Integer arithmetic (n - 1) is written into the slot's bits, with no Variant made.
       auto& b = static_cast<BinaryExpr&>(a);
       if (!b.int_code.empty()) {
-        const IntResult r = RunIntCode(b.int_code);
+        const IntResult r = RunInt(b);
         if (r.rank != 0) {
           storage[k].type = r.rank == 1 ? VT::Integer : VT::Long;
           storage[k].i = r.value;
@@ -523,11 +538,9 @@ Variant Interpreter::CallDirect(ProcDef& proc, const std::shared_ptr<Object>& me
     }
     slot->HoldInVariable();
   }
-  if (n != proc.params.size()) ThrowRuntime(450, proc.name);
+  if (n != proc.param_count) ThrowRuntime(450, proc.name);
+  // The native stack is checked by ExecBlock as the body starts.
   if (depth_ >= limits.max_depth) ThrowOutOfStack();
-  CheckNativeStack();
-  if (proc.by_val_params < 0)
-    proc.by_val_params = static_cast<int>(std::count_if(proc.params.begin(), proc.params.end(), [](const Param& p) { return p.by_val; }));
   for (std::size_t k = 0; proc.by_val_params > 0 && k < n; ++k) {
     if (proc.params[k].by_val && vars[k] != &storage[k]) {
       storage[k] = *vars[k];
@@ -538,7 +551,7 @@ Variant Interpreter::CallDirect(ProcDef& proc, const std::shared_ptr<Object>& me
   return RunProc(proc, me, locals);
 }
 
-inline Variant Interpreter::RunProc(ProcDef& proc, const std::shared_ptr<Object>& me, Slots& locals) {
+[[gnu::always_inline]] inline Variant Interpreter::RunProc(ProcDef& proc, const std::shared_ptr<Object>& me, Slots& locals) {
   Variant* storage = locals.values;
   Frame frame;
   frame.vars = locals.refs;
@@ -563,7 +576,7 @@ inline Variant Interpreter::RunProc(ProcDef& proc, const std::shared_ptr<Object>
 inline bool Interpreter::AssignInPlace(Stmt& s) {
   if (!s.int_assign) return false;
   auto& st = static_cast<AssignStmt&>(s);
-  const IntResult r = RunIntCode(static_cast<BinaryExpr&>(*st.value).int_code);
+  const IntResult r = RunInt(static_cast<BinaryExpr&>(*st.value));
   if (r.rank == 0) return false;
   Variant* slot = frame_->vars[static_cast<NameExpr&>(*st.target).slot];
   if (slot->HasHeap()) return false;
@@ -720,7 +733,7 @@ Interpreter::Flow Interpreter::ExecAssign(AssignStmt& st) {
   // bits are written in place, the common case of counters and sums.
   IntResult r{0, 0};
   if (st.value->kind != ExprKind::Binary) r = EvalInt(*st.value);
-  else if (auto& b = static_cast<BinaryExpr&>(*st.value); !b.int_code.empty()) r = RunIntCode(b.int_code);
+  else if (auto& b = static_cast<BinaryExpr&>(*st.value); !b.int_code.empty()) r = RunInt(b);
   else if (b.integral_shape != 2) {
     r = EvalIntBinary(b);
     st.int_assign = !b.int_code.empty();  // flattened now: ExecBlock runs it from here on
@@ -1089,7 +1102,7 @@ Variant Interpreter::EvalExpr(Expr& e) {
       std::int64_t value;
       int rank;
       if (!b.int_code.empty()) {
-        const IntResult r = RunIntCode(b.int_code);
+        const IntResult r = RunInt(b);
         if (r.rank != 0) return r.rank == 1 ? Variant::Integer(r.value) : Variant::Long(r.value);
       } else if (b.op <= BinaryOp::Sub && b.integral_shape != 2 && EvalIntegral(e, value, rank)) {
         Variant v;
@@ -1205,9 +1218,13 @@ Interpreter::IntResult Interpreter::EvalIntBinary(BinaryExpr& b) {
   if (b.integral_shape == 0) {
     b.integral_shape = IntegralShape(b) ? 1 : 2;
     if (b.integral_shape == 1 && FlattenIntegral(b, b.int_code) > kIntStack) b.int_code.clear();
+    using Op = BinaryExpr::IntOp;
+    const auto& code = b.int_code;
+    b.local_and_const = code.size() == 2 && code[0].operand == Op::FromLocal && code[1].operand == Op::FromConst &&
+                        code[1].code <= Op::Mul;
   }
   if (b.integral_shape == 2) return {0, 0};
-  if (!b.int_code.empty()) return RunIntCode(b.int_code);
+  if (!b.int_code.empty()) return RunInt(b);
   const IntResult l = EvalInt(*b.left);
   if (l.rank == 0) return {0, 0};
   const IntResult r = EvalInt(*b.right);
@@ -1240,17 +1257,6 @@ Interpreter::IntResult Interpreter::EvalIntBinary(BinaryExpr& b) {
 Interpreter::IntResult Interpreter::RunIntCode(const std::vector<BinaryExpr::IntOp>& code) {
   using Op = BinaryExpr::IntOp;
   Variant** vars = frame_->vars;
-  if (code.size() == 2 && code[0].operand == Op::FromLocal && code[1].operand == Op::FromConst &&
-      code[1].code <= Op::Mul) {
-    // A local plus, minus or times a constant (i + 1, n - 1), the commonest shape, unrolled.
-    const Variant* v = vars[code[0].slot];
-    if (v->type != VT::Integer && v->type != VT::Long) return {0, 0};
-    const std::int64_t x = v->i, y = code[1].value;
-    const std::int64_t value = code[1].code == Op::Add ? x + y : code[1].code == Op::Sub ? x - y : x * y;
-    if (value != static_cast<std::int32_t>(value)) return {0, 0};
-    const bool is_long = v->type == VT::Long || code[1].is_long || value != static_cast<std::int16_t>(value);
-    return {value, is_long ? 2 : 1};
-  }
   std::int64_t values[kIntStack];
   int top = 0;
   bool is_long = false;

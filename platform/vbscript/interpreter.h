@@ -136,6 +136,7 @@ class Interpreter {
   IntResult EvalInt(Expr& e);
   IntResult EvalIntBinary(BinaryExpr& b);
   IntResult RunIntCode(const std::vector<BinaryExpr::IntOp>& code);
+  IntResult RunInt(const BinaryExpr& b);
   bool EvalIntegral(Expr& e, std::int64_t& value, int& rank) {
     const IntResult r = EvalInt(e);
     value = r.value;
