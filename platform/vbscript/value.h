@@ -86,7 +86,7 @@ struct Variant {
   }
   // Only a String (its text, or the charge of a long one), an array or an object holds
   // anything beyond the bits; every other type is told by its tag alone.
-  bool HasHeap() const {
+  [[gnu::always_inline]] bool HasHeap() const {
     return (type == VT::String || type == VT::Object || type == VT::Array) && (!s.empty() || arr || obj);
   }
 
