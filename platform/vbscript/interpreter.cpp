@@ -82,6 +82,7 @@ struct Interpreter::Entry {
       in.depth_ = 0;
       in.stack_limit_ = StackLimitBelow(static_cast<const char*>(__builtin_frame_address(0)));
     }
+    in.ArmSteps();
     ++in.host_depth_;
   }
   ~Entry() {
@@ -295,7 +296,20 @@ struct Interpreter::Slots {
 
 bool Interpreter::InsideOf(const Object* instance) const { return frame_ && frame_->me->get() == instance; }
 
-void Interpreter::QueueTerminate(std::shared_ptr<Object> instance) { terminations_.push_back(std::move(instance)); }
+void Interpreter::QueueTerminate(std::shared_ptr<Object> instance) {
+  terminations_.push_back(std::move(instance));
+  step_check_ = std::min(step_check_, steps_);  // the next statement runs it first
+}
+
+void Interpreter::ArmSteps() {
+  step_check_ = terminations_.empty() ? limits.max_steps : std::min(steps_, limits.max_steps);
+}
+
+void Interpreter::StepChecks() {
+  if (steps_ > limits.max_steps) StepLimit();
+  if (!terminations_.empty()) RunTerminations();
+  ArmSteps();
+}
 
 void Interpreter::RunTerminations() {
   while (!terminations_.empty()) {
@@ -590,8 +604,7 @@ Interpreter::Flow Interpreter::ExecBlock(Block& block) {
   auto it = block.begin(), end = block.end();
   while (it != end) {
     StmtPtr& s = *it++;
-    if (++steps_ > limits.max_steps) StepLimit();
-    if (!terminations_.empty()) RunTerminations();
+    if (++steps_ > step_check_) StepChecks();
     if (AssignInPlace(*s)) continue;
     Flow flow;
     try {
@@ -701,7 +714,7 @@ bool Interpreter::TruthySlow(Expr& e) {
 }
 
 // The block of the If that runs.
-Block& Interpreter::Branch(IfStmt& st) {
+[[gnu::always_inline]] inline Block& Interpreter::Branch(IfStmt& st) {
   for (std::size_t k = 0; k < st.conditions.size(); ++k) {
     bool taken;
     try {
@@ -747,7 +760,7 @@ Interpreter::Flow Interpreter::ExecAssign(AssignStmt& st) {
     }
   }
   // Any other value that Assign would store as it is, into a local not holding an array.
-  Variant value = EvalExpr(*st.value);
+  Variant value = EvalOperand(*st.value);
   Variant* slot = frame_->vars[target];
   if (!value.IsObject() && !value.IsArray() && !slot->IsArray()) {
     value.HoldInVariable();
@@ -1064,6 +1077,38 @@ const Variant* Interpreter::EvalPtr(Expr& e, Variant& temp) {
   return &temp;
 }
 
+// A script procedure called here before with arguments that go straight into its slots
+// (what InvokeName would call, without its dispatch), or null.
+[[gnu::always_inline]] inline ProcDef* Interpreter::KnownCallee(const NameExpr& n, const std::shared_ptr<Object>*& me) {
+  if (n.direct_args != 1) return nullptr;
+  if (n.binding == Binding::Local) {
+    if (n.slot != frame_->proc->result_slot) return nullptr;
+    me = frame_->me;
+    return frame_->proc;
+  }
+  if (n.binding != Binding::Global) return nullptr;
+  GlobalSlot& g = globals_.slots[static_cast<std::size_t>(n.slot)];
+  if (g.kind != GlobalSlot::Kind::Procedure) return nullptr;
+  me = &kNoObject;
+  return g.proc;
+}
+
+// EvalExpr for an operand or a value assigned: a call of a known procedure and arithmetic
+// that is not integer code go to their work without EvalExpr's dispatch.
+[[gnu::always_inline]] inline Variant Interpreter::EvalOperand(Expr& e) {
+  if (e.kind == ExprKind::Call) {
+    auto& c = static_cast<CallExpr&>(e);
+    if (c.target->kind == ExprKind::Name) {
+      const std::shared_ptr<Object>* me;
+      if (ProcDef* proc = KnownCallee(static_cast<NameExpr&>(*c.target), me)) return CallDirect(*proc, *me, &c.args);
+    }
+  } else if (e.kind == ExprKind::Binary) {
+    auto& b = static_cast<BinaryExpr&>(e);
+    if (b.integral_shape == 2 && (b.op < BinaryOp::Eq || b.op > BinaryOp::Ge)) return EvalBinary(b);
+  }
+  return EvalExpr(e);
+}
+
 Variant Interpreter::EvalExpr(Expr& e) {
   switch (e.kind) {
     case ExprKind::Literal: return static_cast<LiteralExpr&>(e).value;
@@ -1078,16 +1123,8 @@ Variant Interpreter::EvalExpr(Expr& e) {
       auto& c = static_cast<CallExpr&>(e);
       if (c.target->kind != ExprKind::Name) return Invoke(*c.target, &c.args);
       auto& n = static_cast<NameExpr&>(*c.target);
-      if (n.direct_args == 1) {
-        // A script procedure called here before with arguments that go straight into its
-        // slots: what InvokeName would do, without its dispatch.
-        if (n.binding == Binding::Local) {
-          if (n.slot == frame_->proc->result_slot) return CallDirect(*frame_->proc, *frame_->me, &c.args);
-        } else if (n.binding == Binding::Global) {
-          GlobalSlot& g = globals_.slots[static_cast<std::size_t>(n.slot)];
-          if (g.kind == GlobalSlot::Kind::Procedure) return CallDirect(*g.proc, nullptr, &c.args);
-        }
-      }
+      const std::shared_ptr<Object>* me;
+      if (ProcDef* proc = KnownCallee(n, me)) return CallDirect(*proc, *me, &c.args);
       return InvokeName(n, &c.args);
     }
     case ExprKind::Member: return Invoke(e, nullptr);
@@ -1303,7 +1340,7 @@ Variant Interpreter::EvalBinary(BinaryExpr& b) {
   CheckNativeStack();
   // An operand that must be evaluated is made where it is kept, not moved there.
   const Variant* l = PeekPtr(*b.left);
-  Variant lt = l ? Variant() : EvalExpr(*b.left);
+  Variant lt = l ? Variant() : EvalOperand(*b.left);
   if (!l) {
     l = &lt;
   } else if (b.right->kind != ExprKind::Literal && b.right->kind != ExprKind::Name) {
@@ -1311,7 +1348,7 @@ Variant Interpreter::EvalBinary(BinaryExpr& b) {
     l = &lt;
   }
   const Variant* r = PeekPtr(*b.right);
-  Variant rt = r ? Variant() : EvalExpr(*b.right);
+  Variant rt = r ? Variant() : EvalOperand(*b.right);
   if (!r) r = &rt;
   if (b.op == BinaryOp::Is) {
     if (!l->IsObject() || !r->IsObject()) ThrowRuntime(424);

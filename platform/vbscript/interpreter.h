@@ -122,9 +122,13 @@ class Interpreter {
   Flow ExecSelect(SelectStmt& s);
   void ExecDim(std::vector<DimItem>& items, bool redim, bool preserve);
   void Tick();
+  void ArmSteps();
+  void StepChecks();
   void RunTerminations();
 
   Variant EvalExpr(Expr& e);
+  ProcDef* KnownCallee(const NameExpr& n, const std::shared_ptr<Object>*& me);
+  Variant EvalOperand(Expr& e);
   const Variant* PeekPtr(Expr& e);
   const Variant* EvalPtr(Expr& e, Variant& temp);
   Variant EvalBinary(BinaryExpr& b);
@@ -230,6 +234,9 @@ class Interpreter {
   ErrState err_;
   Frame* frame_ = nullptr;
   std::int64_t steps_ = 0;
+  // ExecBlock looks at the step limit and at waiting Class_Terminate calls only once steps_
+  // passes this: the limit, or at once when a termination waits.
+  std::int64_t step_check_ = 0;
   int depth_ = 0;
   int host_depth_ = 0;
   const char* stack_limit_ = nullptr;
