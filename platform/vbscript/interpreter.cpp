@@ -1339,7 +1339,11 @@ Interpreter::IntResult Interpreter::RunIntCode(const std::vector<BinaryExpr::Int
 Variant Interpreter::EvalBinary(BinaryExpr& b) {
   CheckNativeStack();
   // An operand that must be evaluated is made where it is kept, not moved there.
-  const Variant* l = PeekPtr(*b.left);
+  // Only names, literals and parentheses can be peeked at; a call is not asked.
+  auto peek = [this](Expr& e) -> const Variant* {
+    return e.kind == ExprKind::Name || e.kind == ExprKind::Literal || e.kind == ExprKind::Paren ? PeekPtr(e) : nullptr;
+  };
+  const Variant* l = peek(*b.left);
   Variant lt = l ? Variant() : EvalOperand(*b.left);
   if (!l) {
     l = &lt;
@@ -1347,7 +1351,7 @@ Variant Interpreter::EvalBinary(BinaryExpr& b) {
     lt = *l;  // the right side may run code that changes the left variable
     l = &lt;
   }
-  const Variant* r = PeekPtr(*b.right);
+  const Variant* r = peek(*b.right);
   Variant rt = r ? Variant() : EvalOperand(*b.right);
   if (!r) r = &rt;
   if (b.op == BinaryOp::Is) {
