@@ -96,6 +96,11 @@ struct BinaryExpr : Expr {
   };
   std::vector<IntOp> int_code;
   bool local_and_const = false;  // int_code is a Local pushed, then an op with a Const
+  // A comparison of a local with an Integer or Long literal (n < 2): 0 not known yet, 1 it
+  // is (the local's slot and the literal's value below), 2 not. Set by the evaluator.
+  std::int8_t local_compare = 0;
+  int compare_slot = 0;
+  std::int64_t compare_value = 0;
 };
 
 struct NewExpr : Expr {

@@ -681,14 +681,22 @@ inline bool Interpreter::Truthy(Expr& e) {
   if (e.kind == ExprKind::Binary) {
     // A local compared with an Integer or Long literal (n < 2), the commonest condition.
     auto& b = static_cast<BinaryExpr&>(e);
-    if (b.op >= BinaryOp::Eq && b.op <= BinaryOp::Ge && b.left->kind == ExprKind::Name &&
-        b.right->kind == ExprKind::Literal) {
-      auto& n = static_cast<NameExpr&>(*b.left);
-      const Variant& y = static_cast<LiteralExpr&>(*b.right).value;
-      if (n.binding == Binding::Local && (y.type == VT::Integer || y.type == VT::Long)) {
-        const Variant* x = frame_->vars[n.slot];
-        if (x->type == VT::Integer || x->type == VT::Long) return CompareIntegral(b.op, x->i, y.i);
+    if (b.local_compare == 0) {
+      b.local_compare = 2;
+      if (b.op >= BinaryOp::Eq && b.op <= BinaryOp::Ge && b.left->kind == ExprKind::Name &&
+          b.right->kind == ExprKind::Literal) {
+        auto& n = static_cast<NameExpr&>(*b.left);
+        const Variant& y = static_cast<LiteralExpr&>(*b.right).value;
+        if (n.binding == Binding::Local && (y.type == VT::Integer || y.type == VT::Long)) {
+          b.local_compare = 1;
+          b.compare_slot = n.slot;
+          b.compare_value = y.i;
+        }
       }
+    }
+    if (b.local_compare == 1) {
+      const Variant* x = frame_->vars[b.compare_slot];
+      if (x->type == VT::Integer || x->type == VT::Long) return CompareIntegral(b.op, x->i, b.compare_value);
     }
   }
   return TruthySlow(e);
