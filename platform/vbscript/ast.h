@@ -137,6 +137,7 @@ struct AssignStmt : Stmt {
   bool is_set = false;
   // Set by the evaluator on first run: 1 a Let of a local, 2 anything else.
   std::int8_t shape = 0;
+  int value_local = -1;  // of a Let of a local: the slot of the local it is given, if any
 };
 
 struct CallStmt : Stmt {

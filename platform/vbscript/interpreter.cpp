@@ -744,6 +744,8 @@ Interpreter::Flow Interpreter::ExecAssign(AssignStmt& st) {
     const bool local = st.target->kind == ExprKind::Name && !st.is_set &&
                        static_cast<NameExpr&>(*st.target).binding == Binding::Local;
     st.shape = local ? 1 : 2;
+    if (local && st.value->kind == ExprKind::Name && static_cast<NameExpr&>(*st.value).binding == Binding::Local)
+      st.value_local = static_cast<NameExpr&>(*st.value).slot;
   }
   if (st.shape != 1) {
     Assign(*st.target, EvalExpr(*st.value), st.is_set);
@@ -753,7 +755,10 @@ Interpreter::Flow Interpreter::ExecAssign(AssignStmt& st) {
   // An Integer or Long stored in a local that holds no string, array or object: the
   // bits are written in place, the common case of counters and sums.
   IntResult r{0, 0};
-  if (st.value->kind != ExprKind::Binary) r = EvalInt(*st.value);
+  if (st.value_local >= 0) {
+    const Variant* v = frame_->vars[st.value_local];
+    if (v->type == VT::Integer || v->type == VT::Long) r = {v->i, v->type == VT::Integer ? 1 : 2};
+  } else if (st.value->kind != ExprKind::Binary) r = EvalInt(*st.value);
   else if (auto& b = static_cast<BinaryExpr&>(*st.value); !b.int_code.empty()) r = RunInt(b);
   else if (b.integral_shape != 2) {
     r = EvalIntBinary(b);
