@@ -95,6 +95,12 @@ struct BinaryExpr : Expr {
     std::int64_t value = 0;  // of a Const
   };
   std::vector<IntOp> int_code;
+  bool local_and_const = false;  // int_code is a Local pushed, then an op with a Const
+  // A comparison of a local with an Integer or Long literal (n < 2): 0 not known yet, 1 it
+  // is (the local's slot and the literal's value below), 2 not. Set by the evaluator.
+  std::int8_t local_compare = 0;
+  int compare_slot = 0;
+  std::int64_t compare_value = 0;
 };
 
 struct NewExpr : Expr {
@@ -131,6 +137,7 @@ struct AssignStmt : Stmt {
   bool is_set = false;
   // Set by the evaluator on first run: 1 a Let of a local, 2 anything else.
   std::int8_t shape = 0;
+  int value_local = -1;  // of a Let of a local: the slot of the local it is given, if any
 };
 
 struct CallStmt : Stmt {
@@ -259,7 +266,8 @@ struct ProcDef : Node {
   std::map<std::string, int> implicit_locals;  // undeclared names used as locals -> slot
   bool explicit_vars = false;
   const std::string* source = nullptr;  // the text it was written in, for error reports
-  int by_val_params = -1;  // counted by the evaluator on first call
+  std::size_t param_count = 0;  // params.size(), and how many of them are ByVal
+  int by_val_params = 0;
 };
 
 struct FieldDef {

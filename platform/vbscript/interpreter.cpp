@@ -38,6 +38,21 @@ struct Interpreter::Frame {
   std::unique_ptr<Added> added;
 };
 
+// RunIntCode with the commonest shape, a local plus, minus or times a constant (i + 1,
+// n - 1), unrolled where it is called.
+[[gnu::always_inline]] inline Interpreter::IntResult Interpreter::RunInt(const BinaryExpr& b) {
+  if (!b.local_and_const) return RunIntCode(b.int_code);
+  const BinaryExpr::IntOp& op = b.int_code[1];
+  const Variant* v = frame_->vars[b.int_code[0].slot];
+  if (v->type != VT::Integer && v->type != VT::Long) return {0, 0};
+  const std::int64_t x = v->i, y = op.value;
+  using Op = BinaryExpr::IntOp;
+  const std::int64_t value = op.code == Op::Add ? x + y : op.code == Op::Sub ? x - y : x * y;
+  if (value != static_cast<std::int32_t>(value)) return {0, 0};
+  const bool is_long = v->type == VT::Long || op.is_long || value != static_cast<std::int16_t>(value);
+  return {value, is_long ? 2 : 1};
+}
+
 namespace {
 
 constexpr std::int64_t kErrorSteps = 100;
@@ -67,6 +82,7 @@ struct Interpreter::Entry {
       in.depth_ = 0;
       in.stack_limit_ = StackLimitBelow(static_cast<const char*>(__builtin_frame_address(0)));
     }
+    in.ArmSteps();
     ++in.host_depth_;
   }
   ~Entry() {
@@ -260,7 +276,7 @@ struct Interpreter::Slots {
   // Slots below `args_first` hold arguments; they are freed after the rest, as a separate
   // stack of argument temporaries would be, so Class_Terminate runs in the same order.
   std::size_t args_first = 0;
-  ~Slots() {
+  [[gnu::always_inline]] ~Slots() {
     for (std::size_t k = args_first; k < n; ++k) Clear(values[k]);
     for (std::size_t k = 0; k < args_first; ++k) Clear(values[k]);
     in.variants_.PopTo(value_mark);
@@ -268,7 +284,7 @@ struct Interpreter::Slots {
   }
   Slots(const Slots&) = delete;
   Slots& operator=(const Slots&) = delete;
-  static void Clear(Variant& v) {
+  [[gnu::always_inline]] static void Clear(Variant& v) {
     if (v.HasHeap()) {
       v = Variant();
     } else {
@@ -280,7 +296,20 @@ struct Interpreter::Slots {
 
 bool Interpreter::InsideOf(const Object* instance) const { return frame_ && frame_->me->get() == instance; }
 
-void Interpreter::QueueTerminate(std::shared_ptr<Object> instance) { terminations_.push_back(std::move(instance)); }
+void Interpreter::QueueTerminate(std::shared_ptr<Object> instance) {
+  terminations_.push_back(std::move(instance));
+  step_check_ = std::min(step_check_, steps_);  // the next statement runs it first
+}
+
+void Interpreter::ArmSteps() {
+  step_check_ = terminations_.empty() ? limits.max_steps : std::min(steps_, limits.max_steps);
+}
+
+void Interpreter::StepChecks() {
+  if (steps_ > limits.max_steps) StepLimit();
+  if (!terminations_.empty()) RunTerminations();
+  ArmSteps();
+}
 
 void Interpreter::RunTerminations() {
   while (!terminations_.empty()) {
@@ -500,6 +529,18 @@ Variant Interpreter::CallDirect(ProcDef& proc, const std::shared_ptr<Object>& me
         continue;
       }
     }
+    if (a.kind == ExprKind::Binary) {
+      // Integer arithmetic (n - 1) is written into the slot's bits, with no Variant made.
+      auto& b = static_cast<BinaryExpr&>(a);
+      if (!b.int_code.empty()) {
+        const IntResult r = RunInt(b);
+        if (r.rank != 0) {
+          storage[k].type = r.rank == 1 ? VT::Integer : VT::Long;
+          storage[k].i = r.value;
+          continue;
+        }
+      }
+    }
     // Made in the slot itself (Empty, as every slot not taken is) rather than moved there.
     Variant* slot = &storage[k];
     std::destroy_at(slot);
@@ -511,11 +552,9 @@ Variant Interpreter::CallDirect(ProcDef& proc, const std::shared_ptr<Object>& me
     }
     slot->HoldInVariable();
   }
-  if (n != proc.params.size()) ThrowRuntime(450, proc.name);
+  if (n != proc.param_count) ThrowRuntime(450, proc.name);
+  // The native stack is checked by ExecBlock as the body starts.
   if (depth_ >= limits.max_depth) ThrowOutOfStack();
-  CheckNativeStack();
-  if (proc.by_val_params < 0)
-    proc.by_val_params = static_cast<int>(std::count_if(proc.params.begin(), proc.params.end(), [](const Param& p) { return p.by_val; }));
   for (std::size_t k = 0; proc.by_val_params > 0 && k < n; ++k) {
     if (proc.params[k].by_val && vars[k] != &storage[k]) {
       storage[k] = *vars[k];
@@ -526,7 +565,7 @@ Variant Interpreter::CallDirect(ProcDef& proc, const std::shared_ptr<Object>& me
   return RunProc(proc, me, locals);
 }
 
-inline Variant Interpreter::RunProc(ProcDef& proc, const std::shared_ptr<Object>& me, Slots& locals) {
+[[gnu::always_inline]] inline Variant Interpreter::RunProc(ProcDef& proc, const std::shared_ptr<Object>& me, Slots& locals) {
   Variant* storage = locals.values;
   Frame frame;
   frame.vars = locals.refs;
@@ -551,7 +590,7 @@ inline Variant Interpreter::RunProc(ProcDef& proc, const std::shared_ptr<Object>
 inline bool Interpreter::AssignInPlace(Stmt& s) {
   if (!s.int_assign) return false;
   auto& st = static_cast<AssignStmt&>(s);
-  const IntResult r = RunIntCode(static_cast<BinaryExpr&>(*st.value).int_code);
+  const IntResult r = RunInt(static_cast<BinaryExpr&>(*st.value));
   if (r.rank == 0) return false;
   Variant* slot = frame_->vars[static_cast<NameExpr&>(*st.target).slot];
   if (slot->HasHeap()) return false;
@@ -562,13 +601,22 @@ inline bool Interpreter::AssignInPlace(Stmt& s) {
 
 Interpreter::Flow Interpreter::ExecBlock(Block& block) {
   CheckNativeStack();
-  for (auto& s : block) {
-    if (++steps_ > limits.max_steps) StepLimit();
-    if (!terminations_.empty()) RunTerminations();
+  auto it = block.begin(), end = block.end();
+  while (it != end) {
+    StmtPtr& s = *it++;
+    if (++steps_ > step_check_) StepChecks();
     if (AssignInPlace(*s)) continue;
     Flow flow;
     try {
-      flow = Exec(*s);
+      if (s->kind == StmtKind::If && it == end) {
+        // An If that ends the block (a function's usual body) runs its branch in this loop:
+        // what follows the branch is what follows the block.
+        Block& branch = Branch(static_cast<IfStmt&>(*s));
+        it = branch.begin();
+        end = branch.end();
+        continue;
+      }
+      flow = s->kind == StmtKind::Assign ? ExecAssign(static_cast<AssignStmt&>(*s)) : Exec(*s);
     } catch (ScriptException& e) {
       if (e.error.line == 0) {
         e.error.line = s->line;
@@ -600,7 +648,7 @@ void Interpreter::Resumed(const ScriptException& e) {
 }
 
 namespace {
-bool CompareIntegral(BinaryOp op, std::int64_t x, std::int64_t y) {
+[[gnu::always_inline]] inline bool CompareIntegral(BinaryOp op, std::int64_t x, std::int64_t y) {
   switch (op) {
     case BinaryOp::Eq: return x == y;
     case BinaryOp::Ne: return x != y;
@@ -629,7 +677,32 @@ inline bool Interpreter::IntOperand(const Expr& e, std::int64_t& value) const {
   return true;
 }
 
-bool Interpreter::Truthy(Expr& e) {
+inline bool Interpreter::Truthy(Expr& e) {
+  if (e.kind == ExprKind::Binary) {
+    // A local compared with an Integer or Long literal (n < 2), the commonest condition.
+    auto& b = static_cast<BinaryExpr&>(e);
+    if (b.local_compare == 0) {
+      b.local_compare = 2;
+      if (b.op >= BinaryOp::Eq && b.op <= BinaryOp::Ge && b.left->kind == ExprKind::Name &&
+          b.right->kind == ExprKind::Literal) {
+        auto& n = static_cast<NameExpr&>(*b.left);
+        const Variant& y = static_cast<LiteralExpr&>(*b.right).value;
+        if (n.binding == Binding::Local && (y.type == VT::Integer || y.type == VT::Long)) {
+          b.local_compare = 1;
+          b.compare_slot = n.slot;
+          b.compare_value = y.i;
+        }
+      }
+    }
+    if (b.local_compare == 1) {
+      const Variant* x = frame_->vars[b.compare_slot];
+      if (x->type == VT::Integer || x->type == VT::Long) return CompareIntegral(b.op, x->i, b.compare_value);
+    }
+  }
+  return TruthySlow(e);
+}
+
+bool Interpreter::TruthySlow(Expr& e) {
   if (e.kind == ExprKind::Binary) {
     // A comparison of Integers and Longs, the usual loop or If condition, without a Variant.
     auto& b = static_cast<BinaryExpr&>(e);
@@ -648,48 +721,72 @@ bool Interpreter::Truthy(Expr& e) {
   return ToBool(*v);
 }
 
-Interpreter::Flow Interpreter::Exec(Stmt& s) {
-  switch (s.kind) {
-    case StmtKind::Assign: {
-      auto& st = static_cast<AssignStmt&>(s);
-      if (st.shape == 0) {
-        const bool local = st.target->kind == ExprKind::Name && !st.is_set &&
-                           static_cast<NameExpr&>(*st.target).binding == Binding::Local;
-        st.shape = local ? 1 : 2;
-      }
-      if (st.shape != 1) {
-        Assign(*st.target, EvalExpr(*st.value), st.is_set);
-        return Flow::Normal;
-      }
-      const int target = static_cast<NameExpr&>(*st.target).slot;
-      // An Integer or Long stored in a local that holds no string, array or object: the
-      // bits are written in place, the common case of counters and sums.
-      IntResult r{0, 0};
-      if (st.value->kind != ExprKind::Binary) r = EvalInt(*st.value);
-      else if (auto& b = static_cast<BinaryExpr&>(*st.value); !b.int_code.empty()) r = RunIntCode(b.int_code);
-      else if (b.integral_shape != 2) {
-        r = EvalIntBinary(b);
-        st.int_assign = !b.int_code.empty();  // flattened now: ExecBlock runs it from here on
-      }
-      if (r.rank != 0) {
-        Variant* slot = frame_->vars[target];
-        if (!slot->HasHeap()) {
-          slot->type = r.rank == 1 ? VT::Integer : VT::Long;
-          slot->i = r.value;
-          return Flow::Normal;
-        }
-      }
-      // Any other value that Assign would store as it is, into a local not holding an array.
-      Variant value = EvalExpr(*st.value);
-      Variant* slot = frame_->vars[target];
-      if (!value.IsObject() && !value.IsArray() && !slot->IsArray()) {
-        value.HoldInVariable();
-        *slot = std::move(value);
-        return Flow::Normal;
-      }
-      Assign(*st.target, std::move(value), false);
+// The block of the If that runs.
+[[gnu::always_inline]] inline Block& Interpreter::Branch(IfStmt& st) {
+  for (std::size_t k = 0; k < st.conditions.size(); ++k) {
+    bool taken;
+    try {
+      taken = Truthy(*st.conditions[k]);
+    } catch (ScriptException& e) {
+      // Under Resume Next the statement after a failing condition is the first one
+      // of its branch, so VBScript goes into that branch.
+      if (!e.catchable || !frame_->resume_next) throw;
+      Resumed(e);
+      taken = true;
+    }
+    if (taken) return st.blocks[k];
+  }
+  return st.else_block;
+}
+
+Interpreter::Flow Interpreter::ExecAssign(AssignStmt& st) {
+  if (st.shape == 0) {
+    const bool local = st.target->kind == ExprKind::Name && !st.is_set &&
+                       static_cast<NameExpr&>(*st.target).binding == Binding::Local;
+    st.shape = local ? 1 : 2;
+    if (local && st.value->kind == ExprKind::Name && static_cast<NameExpr&>(*st.value).binding == Binding::Local)
+      st.value_local = static_cast<NameExpr&>(*st.value).slot;
+  }
+  if (st.shape != 1) {
+    Assign(*st.target, EvalExpr(*st.value), st.is_set);
+    return Flow::Normal;
+  }
+  const int target = static_cast<NameExpr&>(*st.target).slot;
+  // An Integer or Long stored in a local that holds no string, array or object: the
+  // bits are written in place, the common case of counters and sums.
+  IntResult r{0, 0};
+  if (st.value_local >= 0) {
+    const Variant* v = frame_->vars[st.value_local];
+    if (v->type == VT::Integer || v->type == VT::Long) r = {v->i, v->type == VT::Integer ? 1 : 2};
+  } else if (st.value->kind != ExprKind::Binary) r = EvalInt(*st.value);
+  else if (auto& b = static_cast<BinaryExpr&>(*st.value); !b.int_code.empty()) r = RunInt(b);
+  else if (b.integral_shape != 2) {
+    r = EvalIntBinary(b);
+    st.int_assign = !b.int_code.empty();  // flattened now: ExecBlock runs it from here on
+  }
+  if (r.rank != 0) {
+    Variant* slot = frame_->vars[target];
+    if (!slot->HasHeap()) {
+      slot->type = r.rank == 1 ? VT::Integer : VT::Long;
+      slot->i = r.value;
       return Flow::Normal;
     }
+  }
+  // Any other value that Assign would store as it is, into a local not holding an array.
+  Variant value = EvalOperand(*st.value);
+  Variant* slot = frame_->vars[target];
+  if (!value.IsObject() && !value.IsArray() && !slot->IsArray()) {
+    value.HoldInVariable();
+    *slot = std::move(value);
+    return Flow::Normal;
+  }
+  Assign(*st.target, std::move(value), false);
+  return Flow::Normal;
+}
+
+Interpreter::Flow Interpreter::Exec(Stmt& s) {
+  switch (s.kind) {
+    case StmtKind::Assign: return ExecAssign(static_cast<AssignStmt&>(s));
     case StmtKind::Call: {
       auto& st = static_cast<CallStmt&>(s);
       if (st.callee->kind == ExprKind::Name) {
@@ -706,23 +803,7 @@ Interpreter::Flow Interpreter::Exec(Stmt& s) {
       ExecDim(st.items, true, st.preserve);
       return Flow::Normal;
     }
-    case StmtKind::If: {
-      auto& st = static_cast<IfStmt&>(s);
-      for (std::size_t k = 0; k < st.conditions.size(); ++k) {
-        bool taken;
-        try {
-          taken = Truthy(*st.conditions[k]);
-        } catch (ScriptException& e) {
-          // Under Resume Next the statement after a failing condition is the first one
-          // of its branch, so VBScript goes into that branch.
-          if (!e.catchable || !frame_->resume_next) throw;
-          Resumed(e);
-          taken = true;
-        }
-        if (taken) return ExecBlock(st.blocks[k]);
-      }
-      return ExecBlock(st.else_block);
-    }
+    case StmtKind::If: return ExecBlock(Branch(static_cast<IfStmt&>(s)));
     case StmtKind::Select: return ExecSelect(static_cast<SelectStmt&>(s));
     case StmtKind::For: return ExecFor(static_cast<ForStmt&>(s));
     case StmtKind::ForEach: return ExecForEach(static_cast<ForEachStmt&>(s));
@@ -1009,6 +1090,38 @@ const Variant* Interpreter::EvalPtr(Expr& e, Variant& temp) {
   return &temp;
 }
 
+// A script procedure called here before with arguments that go straight into its slots
+// (what InvokeName would call, without its dispatch), or null.
+[[gnu::always_inline]] inline ProcDef* Interpreter::KnownCallee(const NameExpr& n, const std::shared_ptr<Object>*& me) {
+  if (n.direct_args != 1) return nullptr;
+  if (n.binding == Binding::Local) {
+    if (n.slot != frame_->proc->result_slot) return nullptr;
+    me = frame_->me;
+    return frame_->proc;
+  }
+  if (n.binding != Binding::Global) return nullptr;
+  GlobalSlot& g = globals_.slots[static_cast<std::size_t>(n.slot)];
+  if (g.kind != GlobalSlot::Kind::Procedure) return nullptr;
+  me = &kNoObject;
+  return g.proc;
+}
+
+// EvalExpr for an operand or a value assigned: a call of a known procedure and arithmetic
+// that is not integer code go to their work without EvalExpr's dispatch.
+[[gnu::always_inline]] inline Variant Interpreter::EvalOperand(Expr& e) {
+  if (e.kind == ExprKind::Call) {
+    auto& c = static_cast<CallExpr&>(e);
+    if (c.target->kind == ExprKind::Name) {
+      const std::shared_ptr<Object>* me;
+      if (ProcDef* proc = KnownCallee(static_cast<NameExpr&>(*c.target), me)) return CallDirect(*proc, *me, &c.args);
+    }
+  } else if (e.kind == ExprKind::Binary) {
+    auto& b = static_cast<BinaryExpr&>(e);
+    if (b.integral_shape == 2 && (b.op < BinaryOp::Eq || b.op > BinaryOp::Ge)) return EvalBinary(b);
+  }
+  return EvalExpr(e);
+}
+
 Variant Interpreter::EvalExpr(Expr& e) {
   switch (e.kind) {
     case ExprKind::Literal: return static_cast<LiteralExpr&>(e).value;
@@ -1021,8 +1134,11 @@ Variant Interpreter::EvalExpr(Expr& e) {
     }
     case ExprKind::Call: {
       auto& c = static_cast<CallExpr&>(e);
-      if (c.target->kind == ExprKind::Name) return InvokeName(static_cast<NameExpr&>(*c.target), &c.args);
-      return Invoke(*c.target, &c.args);
+      if (c.target->kind != ExprKind::Name) return Invoke(*c.target, &c.args);
+      auto& n = static_cast<NameExpr&>(*c.target);
+      const std::shared_ptr<Object>* me;
+      if (ProcDef* proc = KnownCallee(n, me)) return CallDirect(*proc, *me, &c.args);
+      return InvokeName(n, &c.args);
     }
     case ExprKind::Member: return Invoke(e, nullptr);
     case ExprKind::Unary: {
@@ -1036,7 +1152,7 @@ Variant Interpreter::EvalExpr(Expr& e) {
       std::int64_t value;
       int rank;
       if (!b.int_code.empty()) {
-        const IntResult r = RunIntCode(b.int_code);
+        const IntResult r = RunInt(b);
         if (r.rank != 0) return r.rank == 1 ? Variant::Integer(r.value) : Variant::Long(r.value);
       } else if (b.op <= BinaryOp::Sub && b.integral_shape != 2 && EvalIntegral(e, value, rank)) {
         Variant v;
@@ -1152,9 +1268,13 @@ Interpreter::IntResult Interpreter::EvalIntBinary(BinaryExpr& b) {
   if (b.integral_shape == 0) {
     b.integral_shape = IntegralShape(b) ? 1 : 2;
     if (b.integral_shape == 1 && FlattenIntegral(b, b.int_code) > kIntStack) b.int_code.clear();
+    using Op = BinaryExpr::IntOp;
+    const auto& code = b.int_code;
+    b.local_and_const = code.size() == 2 && code[0].operand == Op::FromLocal && code[1].operand == Op::FromConst &&
+                        code[1].code <= Op::Mul;
   }
   if (b.integral_shape == 2) return {0, 0};
-  if (!b.int_code.empty()) return RunIntCode(b.int_code);
+  if (!b.int_code.empty()) return RunInt(b);
   const IntResult l = EvalInt(*b.left);
   if (l.rank == 0) return {0, 0};
   const IntResult r = EvalInt(*b.right);
@@ -1187,17 +1307,6 @@ Interpreter::IntResult Interpreter::EvalIntBinary(BinaryExpr& b) {
 Interpreter::IntResult Interpreter::RunIntCode(const std::vector<BinaryExpr::IntOp>& code) {
   using Op = BinaryExpr::IntOp;
   Variant** vars = frame_->vars;
-  if (code.size() == 2 && code[0].operand == Op::FromLocal && code[1].operand == Op::FromConst &&
-      code[1].code <= Op::Mul) {
-    // A local plus, minus or times a constant (i + 1, n - 1), the commonest shape, unrolled.
-    const Variant* v = vars[code[0].slot];
-    if (v->type != VT::Integer && v->type != VT::Long) return {0, 0};
-    const std::int64_t x = v->i, y = code[1].value;
-    const std::int64_t value = code[1].code == Op::Add ? x + y : code[1].code == Op::Sub ? x - y : x * y;
-    if (value != static_cast<std::int32_t>(value)) return {0, 0};
-    const bool is_long = v->type == VT::Long || code[1].is_long || value != static_cast<std::int16_t>(value);
-    return {value, is_long ? 2 : 1};
-  }
   std::int64_t values[kIntStack];
   int top = 0;
   bool is_long = false;
@@ -1243,16 +1352,20 @@ Interpreter::IntResult Interpreter::RunIntCode(const std::vector<BinaryExpr::Int
 Variant Interpreter::EvalBinary(BinaryExpr& b) {
   CheckNativeStack();
   // An operand that must be evaluated is made where it is kept, not moved there.
-  const Variant* l = PeekPtr(*b.left);
-  Variant lt = l ? Variant() : EvalExpr(*b.left);
+  // Only names, literals and parentheses can be peeked at; a call is not asked.
+  auto peek = [this](Expr& e) -> const Variant* {
+    return e.kind == ExprKind::Name || e.kind == ExprKind::Literal || e.kind == ExprKind::Paren ? PeekPtr(e) : nullptr;
+  };
+  const Variant* l = peek(*b.left);
+  Variant lt = l ? Variant() : EvalOperand(*b.left);
   if (!l) {
     l = &lt;
   } else if (b.right->kind != ExprKind::Literal && b.right->kind != ExprKind::Name) {
     lt = *l;  // the right side may run code that changes the left variable
     l = &lt;
   }
-  const Variant* r = PeekPtr(*b.right);
-  Variant rt = r ? Variant() : EvalExpr(*b.right);
+  const Variant* r = peek(*b.right);
+  Variant rt = r ? Variant() : EvalOperand(*b.right);
   if (!r) r = &rt;
   if (b.op == BinaryOp::Is) {
     if (!l->IsObject() || !r->IsObject()) ThrowRuntime(424);

@@ -114,15 +114,21 @@ class Interpreter {
   Flow ExecBlock(Block& block);
   bool AssignInPlace(Stmt& s);
   Flow Exec(Stmt& s);
+  Block& Branch(IfStmt& s);
+  Flow ExecAssign(AssignStmt& s);
   Flow ExecFor(ForStmt& s);
   Flow ExecForEach(ForEachStmt& s);
   Flow ExecDo(DoStmt& s);
   Flow ExecSelect(SelectStmt& s);
   void ExecDim(std::vector<DimItem>& items, bool redim, bool preserve);
   void Tick();
+  void ArmSteps();
+  void StepChecks();
   void RunTerminations();
 
   Variant EvalExpr(Expr& e);
+  ProcDef* KnownCallee(const NameExpr& n, const std::shared_ptr<Object>*& me);
+  Variant EvalOperand(Expr& e);
   const Variant* PeekPtr(Expr& e);
   const Variant* EvalPtr(Expr& e, Variant& temp);
   Variant EvalBinary(BinaryExpr& b);
@@ -134,6 +140,7 @@ class Interpreter {
   IntResult EvalInt(Expr& e);
   IntResult EvalIntBinary(BinaryExpr& b);
   IntResult RunIntCode(const std::vector<BinaryExpr::IntOp>& code);
+  IntResult RunInt(const BinaryExpr& b);
   bool EvalIntegral(Expr& e, std::int64_t& value, int& rank) {
     const IntResult r = EvalInt(e);
     value = r.value;
@@ -162,6 +169,7 @@ class Interpreter {
   void Assign(Expr& target, Variant value, bool is_set);
   Variant NewObject(NewExpr& n);
   bool Truthy(Expr& e);
+  bool TruthySlow(Expr& e);
   void Resumed(const ScriptException& e);
   bool HeadFailed(const ScriptException& e);  // an error passed over by On Error Resume Next
   std::vector<std::int64_t> Indexes(std::vector<ExprPtr>& args);
@@ -226,6 +234,9 @@ class Interpreter {
   ErrState err_;
   Frame* frame_ = nullptr;
   std::int64_t steps_ = 0;
+  // ExecBlock looks at the step limit and at waiting Class_Terminate calls only once steps_
+  // passes this: the limit, or at once when a termination waits.
+  std::int64_t step_check_ = 0;
   int depth_ = 0;
   int host_depth_ = 0;
   const char* stack_limit_ = nullptr;

@@ -1,5 +1,7 @@
 #include "platform/vbscript/resolver.h"
 
+#include <algorithm>
+
 #include "platform/vbscript/errors.h"
 
 namespace gildex::vbscript {
@@ -193,6 +195,8 @@ class Resolver {
     p.local_count = 0;
     p.explicit_vars = explicit_;
     for (const auto& param : p.params) AddLocal(p, cp1252::Upper(param.name), p, true);
+    p.param_count = p.params.size();
+    p.by_val_params = static_cast<int>(std::count_if(p.params.begin(), p.params.end(), [](const Param& q) { return q.by_val; }));
     p.result_slot = -1;
     if (p.kind == ProcKind::Function || p.kind == ProcKind::PropertyGet) {
       if (p.locals.count(p.upper)) Redefined(p);

@@ -285,6 +285,9 @@ TEST_F(ScriptControlTest, ProceduresPassByRefUnlessParenthesizedOrByVal) {
       {"Dim g\r\nSub SetG()\r\ng = \"set\"\r\nEnd Sub\r\nFunction Test()\r\nSetG\r\nTest = g\r\nEnd Function", "String \"set\""},
       {"Function Fact(n)\r\nIf n <= 1 Then Fact = 1 Else Fact = n * Fact(n - 1)\r\nEnd Function\r\nFunction Test()\r\nTest = Fact(10)\r\nEnd Function", "Long 3628800"},
       {"Function Test()\r\nTest = \"a\"\r\nTest = Test & \"b\"\r\nExit Function\r\nTest = \"c\"\r\nEnd Function", "String \"ab\""},
+      // A recursive call passes its variable on by reference; Exit in an If that ends a loop's body.
+      {"Function Down(n)\r\nIf n > 0 Then\r\nn = n - 1\r\nDown = Down(n) + 1\r\nElse\r\nDown = 0\r\nEnd If\r\nEnd Function\r\n"
+       "Function Test()\r\nDim x, i : x = 3\r\nFor i = 1 To 9\r\nIf i = 2 Then Exit For\r\nNext\r\nTest = Down(x) & x & i\r\nEnd Function", "String \"302\""},
       {"Function Two(a, b)\r\nTwo = a + b\r\nEnd Function\r\nFunction Test()\r\nTest = Two(1)\r\nEnd Function", "Error 450: Wrong number of arguments or invalid property assignment: 'Two'"},
       {"Function Test()\r\nTest = Nowhere(1)\r\nEnd Function", "Error 13: Type mismatch: 'Nowhere'"},
       {"Sub Show(v)\r\nEnd Sub\r\nFunction Test()\r\nShow Nowhere(1)\r\nEnd Function", "Error 13: Type mismatch: 'Nowhere'"},

@@ -84,7 +84,11 @@ struct Variant {
   void Uncharge() noexcept {
     if (type == VT::String) obj.reset();
   }
-  bool HasHeap() const { return !s.empty() || arr || obj; }
+  // Only a String (its text, or the charge of a long one), an array or an object holds
+  // anything beyond the bits; every other type is told by its tag alone.
+  [[gnu::always_inline]] bool HasHeap() const {
+    return (type == VT::String || type == VT::Object || type == VT::Array) && (!s.empty() || arr || obj);
+  }
 
   static Variant Null() { Variant v; v.type = VT::Null; return v; }
   static Variant Bool(bool b) { Variant v; v.type = VT::Boolean; v.i = b ? -1 : 0; return v; }
