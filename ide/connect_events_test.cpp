@@ -40,6 +40,8 @@ struct FakeControl : host::VBControl {
   host::Property* FindProperty(std::string_view) override { return nullptr; }
   void SetPropertyValue(std::string_view, std::string_view) override {}
   host::VBControl* Container() override { return nullptr; }
+  void ZOrder(int) override { throw host::HostError(5, "Invalid procedure call or argument"); }
+  void SetContainer(host::VBControl&) override { throw host::HostError(5, "Invalid procedure call or argument"); }
   std::string class_name, name;
   int renamed = 0;
 };
