@@ -36,14 +36,7 @@ struct Rig {
     overrides.template_name = "Standard";
     EXPECT_EQ(bench.Session().ApplyOverrides(overrides, true), "");
   }
-  std::map<std::string, std::string> Code() {
-    std::map<std::string, std::string> code;
-    host::VBProject& project = bench.Vbe().Project(1);
-    for (int i = 1; i <= project.ComponentCount(); ++i)
-      if (host::CodeModule* module = project.Component(i).Code())
-        code[project.Component(i).Name()] = module->Lines(1, module->CountOfLines());
-    return code;
-  }
+  std::map<std::string, std::string> Code() { return ProjectCode(bench); }
 
   testing::SampleProject sample;
   // Stored before the workbench reads the settings, so that the options dialog, which

@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include "app/command_line_test.h"
+#include "desktop/desktop_test.h"
 #include "desktop/progress_window.h"
 #include "session/sample_project_test.h"
 
@@ -58,24 +59,12 @@ bool ChooseFromContextMenu(QTreeWidget* explorer, const QString& caption, const 
   const QList<QTreeWidgetItem*> rows = explorer->findItems(caption, Qt::MatchExactly | Qt::MatchRecursive);
   if (rows.size() != 1) return false;
   const QPoint at = explorer->visualItemRect(rows.front()).center();
-  bool chosen = false;
-  QTimer chooser;
-  QObject::connect(&chooser, &QTimer::timeout, [&] {
-    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-    if (menu == nullptr) return;
-    chooser.stop();
-    QAction* action = menu->findChild<QAction*>(entry);
-    if (action == nullptr || !action->isEnabled()) {
-      menu->close();
-      return;
-    }
-    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
-    chosen = true;
-  });
-  chooser.start(10);
-  QContextMenuEvent right_click(QContextMenuEvent::Mouse, at, explorer->viewport()->mapToGlobal(at));
-  QApplication::sendEvent(explorer->viewport(), &right_click);
-  return chosen;
+  return ChooseFromPopup(
+      [&] {
+        QContextMenuEvent right_click(QContextMenuEvent::Mouse, at, explorer->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(explorer->viewport(), &right_click);
+      },
+      [&](QAction* action) { return action->objectName() == entry; });
 }
 
 // The project's files that differ from the copy's first bytes, but for the lock the IDE

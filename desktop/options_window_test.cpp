@@ -51,34 +51,11 @@ struct Home {
 bool ChooseFromTemplateMenu(QTreeWidget* tree, const QString& node, const QString& entry) {
   const auto found = tree->findItems(node, Qt::MatchExactly | Qt::MatchRecursive);
   if (found.size() != 1) return false;
-  bool chosen = false;
-  QTimer chooser;
-  QObject::connect(&chooser, &QTimer::timeout, [&] {
-    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-    if (menu == nullptr) return;
-    chooser.stop();
-    for (QAction* action : menu->actions())
-      if (action->text() == entry && action->isEnabled()) {
-        QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
-        chosen = true;
-        return;
-      }
-    menu->close();
-  });
-  chooser.start(10);
-  QTest::mouseClick(tree->viewport(), Qt::RightButton, {}, tree->visualItemRect(found.front()).center());
-  return chosen;
+  return ChooseFromPopup(
+      [&] { QTest::mouseClick(tree->viewport(), Qt::RightButton, {}, tree->visualItemRect(found.front()).center()); },
+      [&](QAction* action) { return action->text() == entry; });
 }
 
-// Each code module's text by component name.
-std::map<std::string, std::string> Code(workbench::Workbench& bench) {
-  std::map<std::string, std::string> code;
-  host::VBProject& project = bench.Vbe().Project(1);
-  for (int i = 1; i <= project.ComponentCount(); ++i)
-    if (host::CodeModule* module = project.Component(i).Code())
-      code[project.Component(i).Name()] = module->Lines(1, module->CountOfLines());
-  return code;
-}
 
 std::size_t Count(const std::string& text, const std::string& what) {
   std::size_t count = 0;
@@ -103,7 +80,7 @@ TEST(OptionsWindowTest, ChoosesTemplateAppliesSettingsUpdatesTheProjectsBlocksAn
   MainWindow window{bench, qt_dialogs};
   window.ConnectAddIn();
   window.OpenProject(sample.Project());
-  const std::map<std::string, std::string> before = Code(bench);
+  const std::map<std::string, std::string> before = ProjectCode(bench);
   const auto insert = [&] {
     ASSERT_TRUE(ClickEntry(window.Bars(), bench.Vbe().Bars(), kToolbarName, {"Insert Gildex Handler"}));
   };
@@ -131,13 +108,13 @@ TEST(OptionsWindowTest, ChoosesTemplateAppliesSettingsUpdatesTheProjectsBlocksAn
   EXPECT_FALSE(tools.Options().isVisible());
   ASSERT_EQ(dialogs.Asked().size(), 1u);
   EXPECT_EQ(dialogs.Asked()[0].prompt, "Please select a template to use before continuing");
-  EXPECT_EQ(Code(bench), before);
+  EXPECT_EQ(ProjectCode(bench), before);
   EXPECT_NE(RunGildex({"options", "get", "DefaultTemplate"}).out.find("Standard"), std::string::npos);
   const std::string body_code_before = RunGildex({"options", "get", "BodyCode"}).out;
   EXPECT_NE(body_code_before.find("True"), std::string::npos) << body_code_before;
   // Run again, the insert goes ahead with the template chosen.
   insert();
-  std::map<std::string, std::string> inserted = Code(bench);
+  std::map<std::string, std::string> inserted = ProjectCode(bench);
   EXPECT_NE(inserted, before);
   const std::string end_marker = bench.Session().Engine().CodeBodyEnd() + " (Standard)\r\n";
   std::size_t blocks = 0;
@@ -168,7 +145,7 @@ TEST(OptionsWindowTest, ChoosesTemplateAppliesSettingsUpdatesTheProjectsBlocksAn
     EXPECT_TRUE(ftr.ends_with("'edited")) << ftr;
     // Each block marked before has the new footer in place of the old one (the update also
     // treats procedures that trap errors themselves, which the insert had passed over).
-    for (const auto& [name, code] : Code(bench)) {
+    for (const auto& [name, code] : ProjectCode(bench)) {
       SCOPED_TRACE(name);
       EXPECT_GE(Count(code, end_marker), Count(inserted.at(name), end_marker));
       EXPECT_EQ(Count(code, "'edited\r\n"), Count(code, end_marker)) << code;
