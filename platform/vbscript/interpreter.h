@@ -116,6 +116,7 @@ class Interpreter {
   Flow Exec(Stmt& s);
   Block& Branch(IfStmt& s);
   Flow ExecAssign(AssignStmt& s);
+  Flow StoreLocal(AssignStmt& s, Variant value);
   Flow ExecFor(ForStmt& s);
   Flow ExecForEach(ForEachStmt& s);
   Flow ExecDo(DoStmt& s);
@@ -154,7 +155,15 @@ class Interpreter {
   bool DirectArgs(NameExpr& callee, const std::vector<ExprPtr>* args) const;
   bool ArgsAreValues(const std::vector<ExprPtr>* args) const;
   Variant CallDirect(ProcDef& proc, const std::shared_ptr<Object>& me, std::vector<ExprPtr>* args);
-  Variant RunProc(ProcDef& proc, const std::shared_ptr<Object>& me, Slots& locals);
+  IntResult CallDirectInt(ProcDef& proc, const std::shared_ptr<Object>& me, std::vector<ExprPtr>* args,
+                          Variant& spill);
+  template <typename Take>
+  auto CallDirectWith(ProcDef& proc, const std::shared_ptr<Object>& me, std::vector<ExprPtr>* args, Take&& take);
+  template <typename Take>
+  auto RunProc(ProcDef& proc, const std::shared_ptr<Object>& me, Slots& locals, Take&& take);
+  IntResult OperandInt(Expr& e, Variant& spill);
+  IntResult EvalIntOperands(BinaryExpr& b, Variant& out);
+  Variant Combine(BinaryExpr& b, const Variant& l, const Variant& r);
   Variant InvokeName(NameExpr& n, std::vector<ExprPtr>* args);
   struct ArgPack;
   bool IsVariable(const NameExpr& n) const;
