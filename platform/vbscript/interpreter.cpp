@@ -255,16 +255,25 @@ struct Interpreter::Nesting {
   Nesting& operator=(const Nesting&) = delete;
 };
 
-// n values and n pointers from the call stacks, cleared and given back when it ends.
+// n values and n pointers from the call stacks, cleared and given back when it ends. The
+// pointers of a call with few slots (nearly every call) are kept here, on the native stack:
+// nothing outlives the call that could point at them.
 struct Interpreter::Slots {
+  static constexpr std::size_t kNativeRefs = 8;
   Interpreter& in;
   SlabStack<Variant>::Mark value_mark;
-  SlabStack<Variant*>::Mark ref_mark;
+  SlabStack<Variant*>::Mark ref_mark;  // when the pointers were pushed
   Variant* values;
   Variant** refs;
   std::size_t n;
-  Slots(Interpreter& i, std::size_t count)
-      : in(i), value_mark(i.variants_.Top()), ref_mark(i.pointers_.Top()), n(count) {
+  Variant* native_refs[kNativeRefs];
+  Slots(Interpreter& i, std::size_t count) : in(i), value_mark(i.variants_.Top()), n(count) {
+    if (n <= kNativeRefs) {
+      refs = native_refs;
+      values = in.variants_.Push(n);
+      return;
+    }
+    ref_mark = in.pointers_.Top();
     refs = in.pointers_.Push(n);
     try {
       values = in.variants_.Push(n);
@@ -280,7 +289,7 @@ struct Interpreter::Slots {
     for (std::size_t k = args_first; k < n; ++k) Clear(values[k]);
     for (std::size_t k = 0; k < args_first; ++k) Clear(values[k]);
     in.variants_.PopTo(value_mark);
-    in.pointers_.PopTo(ref_mark);
+    if (refs != native_refs) in.pointers_.PopTo(ref_mark);
   }
   Slots(const Slots&) = delete;
   Slots& operator=(const Slots&) = delete;
