@@ -602,15 +602,15 @@ Variant Interpreter::CallDirect(ProcDef& proc, const std::shared_ptr<Object>& me
 // CallDirect for an operand of integer arithmetic: an Integer or Long result is taken from
 // the callee's slot as bits, with no Variant made; any other result goes to `spill`.
 Interpreter::IntResult Interpreter::CallDirectInt(ProcDef& proc, const std::shared_ptr<Object>& me,
-                                                  std::vector<ExprPtr>* args, Variant& spill) {
+                                                  std::vector<ExprPtr>* args, Spill& spill) {
   return CallDirectWith(proc, me, args, [&spill](Variant* result) -> IntResult {
     if (!result) {
-      spill = Variant();
+      *spill = Variant();
       return {0, 0};
     }
     if (result->type == VT::Integer) return {result->i, 1};
     if (result->type == VT::Long) return {result->i, 2};
-    spill = std::move(*result);
+    *spill = std::move(*result);
     return {0, 0};
   });
 }
@@ -797,7 +797,7 @@ Interpreter::Flow Interpreter::ExecAssign(AssignStmt& st) {
     st.int_assign = !b.int_code.empty();  // flattened now: ExecBlock runs it from here on
   } else if (b.op == BinaryOp::Add || b.op == BinaryOp::Sub || b.op == BinaryOp::Mul) {
     // Operands that are calls (Fib = Fib(n - 1) + Fib(n - 2)) run once: the value is kept.
-    Variant value;
+    Spill value;
     r = EvalIntOperands(b, value);
     Variant* slot = frame_->vars[target];
     if (r.rank != 0 && !slot->HasHeap()) {
@@ -805,8 +805,8 @@ Interpreter::Flow Interpreter::ExecAssign(AssignStmt& st) {
       slot->i = r.value;
       return Flow::Normal;
     }
-    if (r.rank != 0) value = r.rank == 1 ? Variant::Integer(r.value) : Variant::Long(r.value);
-    return StoreLocal(st, std::move(value));
+    if (r.rank != 0) *value = r.rank == 1 ? Variant::Integer(r.value) : Variant::Long(r.value);
+    return StoreLocal(st, std::move(*value));
   }
   if (r.rank != 0) {
     Variant* slot = frame_->vars[target];
@@ -1168,12 +1168,10 @@ const Variant* Interpreter::EvalPtr(Expr& e, Variant& temp) {
     auto& b = static_cast<BinaryExpr&>(e);
     if (b.integral_shape == 2 && (b.op < BinaryOp::Eq || b.op > BinaryOp::Ge)) {
       if (b.op != BinaryOp::Add && b.op != BinaryOp::Sub && b.op != BinaryOp::Mul) return EvalBinary(b);
-      Variant out;
-      if (const IntResult r = EvalIntOperands(b, out); r.rank != 0) {
-        out.type = r.rank == 1 ? VT::Integer : VT::Long;
-        out.i = r.value;
-      }
-      return out;
+      Spill out;
+      const IntResult r = EvalIntOperands(b, out);
+      if (r.rank != 0) return r.rank == 1 ? Variant::Integer(r.value) : Variant::Long(r.value);
+      return std::move(*out);
     }
   }
   return EvalExpr(e);
@@ -1409,7 +1407,7 @@ Interpreter::IntResult Interpreter::RunIntCode(const std::vector<BinaryExpr::Int
 // An operand of integer arithmetic as Integer or Long bits, with no Variant made when it is
 // a call of a known procedure, integer code, a literal or a local; any other value goes to
 // `spill` (rank 0).
-inline Interpreter::IntResult Interpreter::OperandInt(Expr& e, Variant& spill) {
+inline Interpreter::IntResult Interpreter::OperandInt(Expr& e, Spill& spill) {
   const Variant* v = nullptr;
   switch (e.kind) {
     case ExprKind::Call: {
@@ -1433,29 +1431,30 @@ inline Interpreter::IntResult Interpreter::OperandInt(Expr& e, Variant& spill) {
   }
   if (v && v->type == VT::Integer) return {v->i, 1};
   if (v && v->type == VT::Long) return {v->i, 2};
-  spill = EvalOperand(e);
-  if (spill.type == VT::Integer) return {spill.i, 1};
-  if (spill.type == VT::Long) return {spill.i, 2};
+  Variant& value = *spill;
+  value = EvalOperand(e);
+  if (value.type == VT::Integer) return {value.i, 1};
+  if (value.type == VT::Long) return {value.i, 2};
   return {0, 0};
 }
 
 // +, - or * of two operands (Fib(n - 1) + Fib(n - 2)): an Integer or Long result as bits,
 // with no Variant made for either operand or the result; any other result is left in `out`
 // (rank 0).
-Interpreter::IntResult Interpreter::EvalIntOperands(BinaryExpr& b, Variant& out) {
+Interpreter::IntResult Interpreter::EvalIntOperands(BinaryExpr& b, Spill& out) {
   CheckNativeStack();
   const IntResult x = OperandInt(*b.left, out);
   if (x.rank == 0) {
-    const Variant l = std::move(out);
+    const Variant l = std::move(*out);
     Variant rt;
     const Variant* r = EvalPtr(*b.right, rt);
-    out = Combine(b, l, *r);
+    *out = Combine(b, l, *r);
     return {0, 0};
   }
   const IntResult y = OperandInt(*b.right, out);
   const auto as_variant = [](IntResult v) { return v.rank == 1 ? Variant::Integer(v.value) : Variant::Long(v.value); };
   if (y.rank == 0) {
-    out = Combine(b, as_variant(x), out);
+    *out = Combine(b, as_variant(x), *out);
     return {0, 0};
   }
   const std::int64_t value = b.op == BinaryOp::Add ? x.value + y.value : b.op == BinaryOp::Sub ? x.value - y.value : x.value * y.value;
@@ -1463,7 +1462,7 @@ Interpreter::IntResult Interpreter::EvalIntOperands(BinaryExpr& b, Variant& out)
     const bool is_long = x.rank == 2 || y.rank == 2 || value != static_cast<std::int16_t>(value);
     return {value, is_long ? 2 : 1};
   }
-  out = Arithmetic(b.op, as_variant(x), as_variant(y));
+  *out = Arithmetic(b.op, as_variant(x), as_variant(y));
   return {0, 0};
 }
 
