@@ -267,7 +267,7 @@ struct Interpreter::Slots {
   Variant** refs;
   std::size_t n;
   Variant* native_refs[kNativeRefs];
-  Slots(Interpreter& i, std::size_t count) : in(i), value_mark(i.variants_.Top()), n(count) {
+  [[gnu::always_inline]] Slots(Interpreter& i, std::size_t count) : in(i), value_mark(i.variants_.Top()), n(count) {
     if (n <= kNativeRefs) {
       refs = native_refs;
       values = in.variants_.Push(n);
