@@ -1410,16 +1410,21 @@ Interpreter::IntResult Interpreter::RunIntCode(const std::vector<BinaryExpr::Int
 // An operand of integer arithmetic as Integer or Long bits, with no Variant made when it is
 // a call of a known procedure, integer code, a literal or a local; any other value goes to
 // `spill` (rank 0).
-inline Interpreter::IntResult Interpreter::OperandInt(Expr& e, Spill& spill) {
+[[gnu::always_inline]] inline Interpreter::IntResult Interpreter::OperandInt(Expr& e, Spill& spill) {
+  if (e.kind == ExprKind::Call) {
+    auto& c = static_cast<CallExpr&>(e);
+    const std::shared_ptr<Object>* me;
+    if (c.target->kind == ExprKind::Name) {
+      if (ProcDef* proc = KnownCallee(static_cast<NameExpr&>(*c.target), me)) return CallDirectInt(*proc, *me, &c.args, spill);
+    }
+  }
+  return OtherOperandInt(e, spill);
+}
+
+// OperandInt for an operand that is not a call of a known procedure.
+Interpreter::IntResult Interpreter::OtherOperandInt(Expr& e, Spill& spill) {
   const Variant* v = nullptr;
   switch (e.kind) {
-    case ExprKind::Call: {
-      auto& c = static_cast<CallExpr&>(e);
-      if (c.target->kind != ExprKind::Name) break;
-      const std::shared_ptr<Object>* me;
-      if (ProcDef* proc = KnownCallee(static_cast<NameExpr&>(*c.target), me)) return CallDirectInt(*proc, *me, &c.args, spill);
-      break;
-    }
     case ExprKind::Binary: {
       auto& b = static_cast<BinaryExpr&>(e);
       if (b.int_code.empty()) break;

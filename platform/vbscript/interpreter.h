@@ -188,6 +188,7 @@ class Interpreter {
   template <typename Take>
   auto RunProc(ProcDef& proc, const std::shared_ptr<Object>& me, Slots& locals, Take&& take);
   IntResult OperandInt(Expr& e, Spill& spill);
+  IntResult OtherOperandInt(Expr& e, Spill& spill);
   IntResult EvalIntOperands(BinaryExpr& b, Spill& out);
   Variant Combine(BinaryExpr& b, const Variant& l, const Variant& r);
   Variant InvokeName(NameExpr& n, std::vector<ExprPtr>* args);
