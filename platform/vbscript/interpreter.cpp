@@ -824,7 +824,7 @@ Interpreter::Flow Interpreter::ExecAssign(AssignStmt& st) {
 
 // A value given to a local: stored as it is, as Assign would, unless it is an object or an
 // array, or the local holds an array.
-Interpreter::Flow Interpreter::StoreLocal(AssignStmt& st, Variant value) {
+[[gnu::always_inline]] inline Interpreter::Flow Interpreter::StoreLocal(AssignStmt& st, Variant value) {
   const int target = static_cast<NameExpr&>(*st.target).slot;
   Variant* slot = frame_->vars[target];
   if (!value.IsObject() && !value.IsArray() && !slot->IsArray()) {
