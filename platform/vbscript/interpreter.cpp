@@ -494,7 +494,7 @@ template <typename Take>
     int& d;
     ~DepthGuard() { --d; }
   } guard{depth_};
-  RunBlock(proc.body);
+  ExecBlock(proc.body);
   return take(proc.result_slot >= 0 ? &storage[static_cast<std::size_t>(proc.result_slot)] : nullptr);
 }
 
@@ -631,10 +631,7 @@ inline bool Interpreter::AssignInPlace(Stmt& s) {
   return true;
 }
 
-Interpreter::Flow Interpreter::ExecBlock(Block& block) { return RunBlock(block); }
-
-// ExecBlock, inlined where a procedure's body runs.
-[[gnu::always_inline]] inline Interpreter::Flow Interpreter::RunBlock(Block& block) {
+Interpreter::Flow Interpreter::ExecBlock(Block& block) {
   CheckNativeStack();
   auto it = block.begin(), end = block.end();
   while (it != end) {

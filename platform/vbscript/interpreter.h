@@ -113,7 +113,6 @@ class Interpreter {
   void MakeAddedLocals();
   void RunUnit(Unit& unit, bool new_frame);
   Flow ExecBlock(Block& block);
-  Flow RunBlock(Block& block);
   bool AssignInPlace(Stmt& s);
   Flow Exec(Stmt& s);
   Block& Branch(IfStmt& s);
