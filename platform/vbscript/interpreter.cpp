@@ -255,16 +255,25 @@ struct Interpreter::Nesting {
   Nesting& operator=(const Nesting&) = delete;
 };
 
-// n values and n pointers from the call stacks, cleared and given back when it ends.
+// n values and n pointers from the call stacks, cleared and given back when it ends. The
+// pointers of a call with few slots (nearly every call) are kept here, on the native stack:
+// nothing outlives the call that could point at them.
 struct Interpreter::Slots {
+  static constexpr std::size_t kNativeRefs = 8;
   Interpreter& in;
   SlabStack<Variant>::Mark value_mark;
-  SlabStack<Variant*>::Mark ref_mark;
+  SlabStack<Variant*>::Mark ref_mark;  // when the pointers were pushed
   Variant* values;
   Variant** refs;
   std::size_t n;
-  Slots(Interpreter& i, std::size_t count)
-      : in(i), value_mark(i.variants_.Top()), ref_mark(i.pointers_.Top()), n(count) {
+  Variant* native_refs[kNativeRefs];
+  [[gnu::always_inline]] Slots(Interpreter& i, std::size_t count) : in(i), value_mark(i.variants_.Top()), n(count) {
+    if (n <= kNativeRefs) {
+      refs = native_refs;
+      values = in.variants_.Push(n);
+      return;
+    }
+    ref_mark = in.pointers_.Top();
     refs = in.pointers_.Push(n);
     try {
       values = in.variants_.Push(n);
@@ -280,7 +289,7 @@ struct Interpreter::Slots {
     for (std::size_t k = args_first; k < n; ++k) Clear(values[k]);
     for (std::size_t k = 0; k < args_first; ++k) Clear(values[k]);
     in.variants_.PopTo(value_mark);
-    in.pointers_.PopTo(ref_mark);
+    if (refs != native_refs) in.pointers_.PopTo(ref_mark);
   }
   Slots(const Slots&) = delete;
   Slots& operator=(const Slots&) = delete;
@@ -470,6 +479,25 @@ Variant Interpreter::EvalText(std::string_view expression) {
   return v;
 }
 
+template <typename Take>
+[[gnu::always_inline]] inline auto Interpreter::RunProc(ProcDef& proc, const std::shared_ptr<Object>& me, Slots& locals,
+                                                        Take&& take) {
+  Variant* storage = locals.values;
+  Frame frame;
+  frame.vars = locals.refs;
+  frame.me = &me;
+  frame.proc = &proc;
+  frame.source = proc.source;
+  FrameScope scope(frame_, &frame);
+  ++depth_;
+  struct DepthGuard {
+    int& d;
+    ~DepthGuard() { --d; }
+  } guard{depth_};
+  ExecBlock(proc.body);
+  return take(proc.result_slot >= 0 ? &storage[static_cast<std::size_t>(proc.result_slot)] : nullptr);
+}
+
 Variant Interpreter::CallProc(ProcDef& proc, const std::shared_ptr<Object>& me, std::span<Variant* const> args) {
   if (args.size() != proc.params.size()) ThrowRuntime(450, proc.name);
   if (depth_ >= limits.max_depth) ThrowOutOfStack();
@@ -486,7 +514,7 @@ Variant Interpreter::CallProc(ProcDef& proc, const std::shared_ptr<Object>& me, 
       vars[k] = args[k];
     }
   }
-  return RunProc(proc, me, locals);
+  return RunProc(proc, me, locals, [](Variant* result) { return result ? std::move(*result) : Variant(); });
 }
 
 // Arguments none of which is an array element (those travel through an ArgPack, to be
@@ -514,7 +542,9 @@ bool Interpreter::ArgsAreValues(const std::vector<ExprPtr>* args) const {
   return true;
 }
 
-Variant Interpreter::CallDirect(ProcDef& proc, const std::shared_ptr<Object>& me, std::vector<ExprPtr>* args) {
+template <typename Take>
+[[gnu::always_inline]] inline auto Interpreter::CallDirectWith(ProcDef& proc, const std::shared_ptr<Object>& me,
+                                                               std::vector<ExprPtr>* args, Take&& take) {
   const std::size_t n = args ? args->size() : 0;
   Slots locals(*this, std::max(static_cast<std::size_t>(proc.local_count), n));
   locals.args_first = n;
@@ -562,25 +592,27 @@ Variant Interpreter::CallDirect(ProcDef& proc, const std::shared_ptr<Object>& me
       vars[k] = &storage[k];
     }
   }
-  return RunProc(proc, me, locals);
+  return RunProc(proc, me, locals, take);
 }
 
-[[gnu::always_inline]] inline Variant Interpreter::RunProc(ProcDef& proc, const std::shared_ptr<Object>& me, Slots& locals) {
-  Variant* storage = locals.values;
-  Frame frame;
-  frame.vars = locals.refs;
-  frame.me = &me;
-  frame.proc = &proc;
-  frame.source = proc.source;
-  FrameScope scope(frame_, &frame);
-  ++depth_;
-  struct DepthGuard {
-    int& d;
-    ~DepthGuard() { --d; }
-  } guard{depth_};
-  ExecBlock(proc.body);
-  if (proc.result_slot >= 0) return std::move(storage[static_cast<std::size_t>(proc.result_slot)]);
-  return Variant();
+Variant Interpreter::CallDirect(ProcDef& proc, const std::shared_ptr<Object>& me, std::vector<ExprPtr>* args) {
+  return CallDirectWith(proc, me, args, [](Variant* result) { return result ? std::move(*result) : Variant(); });
+}
+
+// CallDirect for an operand of integer arithmetic: an Integer or Long result is taken from
+// the callee's slot as bits, with no Variant made; any other result goes to `spill`.
+Interpreter::IntResult Interpreter::CallDirectInt(ProcDef& proc, const std::shared_ptr<Object>& me,
+                                                  std::vector<ExprPtr>* args, Spill& spill) {
+  return CallDirectWith(proc, me, args, [&spill](Variant* result) -> IntResult {
+    if (!result) {
+      *spill = Variant();
+      return {0, 0};
+    }
+    if (result->type == VT::Integer) return {result->i, 1};
+    if (result->type == VT::Long) return {result->i, 2};
+    *spill = std::move(*result);
+    return {0, 0};
+  });
 }
 
 // An assignment of Integer or Long arithmetic over literals and locals, already flattened,
@@ -763,6 +795,18 @@ Interpreter::Flow Interpreter::ExecAssign(AssignStmt& st) {
   else if (b.integral_shape != 2) {
     r = EvalIntBinary(b);
     st.int_assign = !b.int_code.empty();  // flattened now: ExecBlock runs it from here on
+  } else if (b.op == BinaryOp::Add || b.op == BinaryOp::Sub || b.op == BinaryOp::Mul) {
+    // Operands that are calls (Fib = Fib(n - 1) + Fib(n - 2)) run once: the value is kept.
+    Spill value;
+    r = EvalIntOperands(b, value);
+    Variant* slot = frame_->vars[target];
+    if (r.rank != 0 && !slot->HasHeap()) {
+      slot->type = r.rank == 1 ? VT::Integer : VT::Long;
+      slot->i = r.value;
+      return Flow::Normal;
+    }
+    if (r.rank != 0) *value = r.rank == 1 ? Variant::Integer(r.value) : Variant::Long(r.value);
+    return StoreLocal(st, std::move(*value));
   }
   if (r.rank != 0) {
     Variant* slot = frame_->vars[target];
@@ -772,8 +816,13 @@ Interpreter::Flow Interpreter::ExecAssign(AssignStmt& st) {
       return Flow::Normal;
     }
   }
-  // Any other value that Assign would store as it is, into a local not holding an array.
-  Variant value = EvalOperand(*st.value);
+  return StoreLocal(st, EvalOperand(*st.value));
+}
+
+// A value given to a local: stored as it is, as Assign would, unless it is an object or an
+// array, or the local holds an array.
+[[gnu::always_inline]] inline Interpreter::Flow Interpreter::StoreLocal(AssignStmt& st, Variant value) {
+  const int target = static_cast<NameExpr&>(*st.target).slot;
   Variant* slot = frame_->vars[target];
   if (!value.IsObject() && !value.IsArray() && !slot->IsArray()) {
     value.HoldInVariable();
@@ -1117,7 +1166,13 @@ const Variant* Interpreter::EvalPtr(Expr& e, Variant& temp) {
     }
   } else if (e.kind == ExprKind::Binary) {
     auto& b = static_cast<BinaryExpr&>(e);
-    if (b.integral_shape == 2 && (b.op < BinaryOp::Eq || b.op > BinaryOp::Ge)) return EvalBinary(b);
+    if (b.integral_shape == 2 && (b.op < BinaryOp::Eq || b.op > BinaryOp::Ge)) {
+      if (b.op != BinaryOp::Add && b.op != BinaryOp::Sub && b.op != BinaryOp::Mul) return EvalBinary(b);
+      Spill out;
+      const IntResult r = EvalIntOperands(b, out);
+      if (r.rank != 0) return r.rank == 1 ? Variant::Integer(r.value) : Variant::Long(r.value);
+      return std::move(*out);
+    }
   }
   return EvalExpr(e);
 }
@@ -1347,6 +1402,85 @@ Interpreter::IntResult Interpreter::RunIntCode(const std::vector<BinaryExpr::Int
     x = value;
   }
   return {values[0], is_long ? 2 : 1};
+}
+
+// An operand of integer arithmetic as Integer or Long bits, with no Variant made when it is
+// a call of a known procedure, integer code, a literal or a local; any other value goes to
+// `spill` (rank 0).
+[[gnu::always_inline]] inline Interpreter::IntResult Interpreter::OperandInt(Expr& e, Spill& spill) {
+  if (e.kind == ExprKind::Call) {
+    auto& c = static_cast<CallExpr&>(e);
+    const std::shared_ptr<Object>* me;
+    if (c.target->kind == ExprKind::Name) {
+      if (ProcDef* proc = KnownCallee(static_cast<NameExpr&>(*c.target), me)) return CallDirectInt(*proc, *me, &c.args, spill);
+    }
+  }
+  return OtherOperandInt(e, spill);
+}
+
+// OperandInt for an operand that is not a call of a known procedure.
+Interpreter::IntResult Interpreter::OtherOperandInt(Expr& e, Spill& spill) {
+  const Variant* v = nullptr;
+  switch (e.kind) {
+    case ExprKind::Binary: {
+      auto& b = static_cast<BinaryExpr&>(e);
+      if (b.int_code.empty()) break;
+      if (const IntResult r = RunInt(b); r.rank != 0) return r;
+      break;
+    }
+    case ExprKind::Literal: v = &static_cast<LiteralExpr&>(e).value; break;
+    case ExprKind::Name:
+      if (static_cast<NameExpr&>(e).binding == Binding::Local) v = frame_->vars[static_cast<NameExpr&>(e).slot];
+      break;
+    default: break;
+  }
+  if (v && v->type == VT::Integer) return {v->i, 1};
+  if (v && v->type == VT::Long) return {v->i, 2};
+  Variant& value = *spill;
+  value = EvalOperand(e);
+  if (value.type == VT::Integer) return {value.i, 1};
+  if (value.type == VT::Long) return {value.i, 2};
+  return {0, 0};
+}
+
+// +, - or * of two operands (Fib(n - 1) + Fib(n - 2)): an Integer or Long result as bits,
+// with no Variant made for either operand or the result; any other result is left in `out`
+// (rank 0).
+Interpreter::IntResult Interpreter::EvalIntOperands(BinaryExpr& b, Spill& out) {
+  CheckNativeStack();
+  const IntResult x = OperandInt(*b.left, out);
+  if (x.rank == 0) {
+    const Variant l = std::move(*out);
+    Variant rt;
+    const Variant* r = EvalPtr(*b.right, rt);
+    *out = Combine(b, l, *r);
+    return {0, 0};
+  }
+  const IntResult y = OperandInt(*b.right, out);
+  const auto as_variant = [](IntResult v) { return v.rank == 1 ? Variant::Integer(v.value) : Variant::Long(v.value); };
+  if (y.rank == 0) {
+    *out = Combine(b, as_variant(x), *out);
+    return {0, 0};
+  }
+  const std::int64_t value = b.op == BinaryOp::Add ? x.value + y.value : b.op == BinaryOp::Sub ? x.value - y.value : x.value * y.value;
+  if (value == static_cast<std::int32_t>(value)) {
+    const bool is_long = x.rank == 2 || y.rank == 2 || value != static_cast<std::int16_t>(value);
+    return {value, is_long ? 2 : 1};
+  }
+  *out = Arithmetic(b.op, as_variant(x), as_variant(y));
+  return {0, 0};
+}
+
+// +, - or * of values already evaluated, as EvalBinary computes it.
+Variant Interpreter::Combine(BinaryExpr& b, const Variant& l, const Variant& r) {
+  if (l.IsObject() || r.IsObject()) {
+    const Variant lv = l.IsObject() ? DefaultValue(l) : l;
+    const Variant rv = r.IsObject() ? DefaultValue(r) : r;
+    return Combine(b, lv, rv);
+  }
+  Variant result = Arithmetic(b.op, l, r);
+  if (result.IsString()) CheckString(result.s.size());
+  return result;
 }
 
 Variant Interpreter::EvalBinary(BinaryExpr& b) {

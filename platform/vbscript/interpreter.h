@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <memory>
+#include <new>
 #include <span>
 #include <string>
 #include <string_view>
@@ -116,6 +117,7 @@ class Interpreter {
   Flow Exec(Stmt& s);
   Block& Branch(IfStmt& s);
   Flow ExecAssign(AssignStmt& s);
+  Flow StoreLocal(AssignStmt& s, Variant value);
   Flow ExecFor(ForStmt& s);
   Flow ExecForEach(ForEachStmt& s);
   Flow ExecDo(DoStmt& s);
@@ -137,6 +139,30 @@ class Interpreter {
     std::int64_t value;
     int rank;
   };
+  // A Variant made only when first asked for: a value that is not an Integer or Long, which
+  // integer arithmetic over calls seldom meets.
+  class Spill {
+   public:
+    Spill() {}
+    ~Spill() {
+      if (made_) value_.~Variant();
+    }
+    Spill(const Spill&) = delete;
+    Spill& operator=(const Spill&) = delete;
+    Variant& operator*() {
+      if (!made_) {
+        new (&value_) Variant();
+        made_ = true;
+      }
+      return value_;
+    }
+
+   private:
+    union {
+      Variant value_;
+    };
+    bool made_ = false;
+  };
   IntResult EvalInt(Expr& e);
   IntResult EvalIntBinary(BinaryExpr& b);
   IntResult RunIntCode(const std::vector<BinaryExpr::IntOp>& code);
@@ -154,7 +180,16 @@ class Interpreter {
   bool DirectArgs(NameExpr& callee, const std::vector<ExprPtr>* args) const;
   bool ArgsAreValues(const std::vector<ExprPtr>* args) const;
   Variant CallDirect(ProcDef& proc, const std::shared_ptr<Object>& me, std::vector<ExprPtr>* args);
-  Variant RunProc(ProcDef& proc, const std::shared_ptr<Object>& me, Slots& locals);
+  IntResult CallDirectInt(ProcDef& proc, const std::shared_ptr<Object>& me, std::vector<ExprPtr>* args,
+                          Spill& spill);
+  template <typename Take>
+  auto CallDirectWith(ProcDef& proc, const std::shared_ptr<Object>& me, std::vector<ExprPtr>* args, Take&& take);
+  template <typename Take>
+  auto RunProc(ProcDef& proc, const std::shared_ptr<Object>& me, Slots& locals, Take&& take);
+  IntResult OperandInt(Expr& e, Spill& spill);
+  IntResult OtherOperandInt(Expr& e, Spill& spill);
+  IntResult EvalIntOperands(BinaryExpr& b, Spill& out);
+  Variant Combine(BinaryExpr& b, const Variant& l, const Variant& r);
   Variant InvokeName(NameExpr& n, std::vector<ExprPtr>* args);
   struct ArgPack;
   bool IsVariable(const NameExpr& n) const;

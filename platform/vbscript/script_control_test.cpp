@@ -284,6 +284,15 @@ TEST_F(ScriptControlTest, ProceduresPassByRefUnlessParenthesizedOrByVal) {
       {"Sub Inc(n)\r\nn = n + 1\r\nEnd Sub\r\nFunction Test()\r\nDim x : x = 1\r\nInc x + 0\r\nTest = x\r\nEnd Function", "Integer 1"},
       {"Dim g\r\nSub SetG()\r\ng = \"set\"\r\nEnd Sub\r\nFunction Test()\r\nSetG\r\nTest = g\r\nEnd Function", "String \"set\""},
       {"Function Fact(n)\r\nIf n <= 1 Then Fact = 1 Else Fact = n * Fact(n - 1)\r\nEnd Function\r\nFunction Test()\r\nTest = Fact(10)\r\nEnd Function", "Long 3628800"},
+      // Arithmetic over call results: the left operand is read before the right call runs,
+      // and results that are not Integer or Long keep VBScript's types.
+      {"Function Half(v)\r\nHalf = v / 2\r\nEnd Function\r\nFunction Big(v)\r\nBig = v * 1000\r\nEnd Function\r\n"
+       "Function Bump(n)\r\nn = n + 1\r\nBump = n\r\nEnd Function\r\nFunction Word()\r\nWord = \"4\"\r\nEnd Function\r\n"
+       "Class C : Public Default Property Get V : V = 5 : End Property : End Class\r\nFunction Obj()\r\nSet Obj = New C\r\nEnd Function\r\n"
+       "Function Test()\r\nDim x, a, b, c, d, e, g, h\r\nx = 1\r\na = x + Bump(x)\r\nb = Half(3) + 1\r\nc = Big(40) * Big(40)\r\n"
+       "d = Big(100) * Big(100)\r\ne = Word() + Word()\r\ng = Big(30) + Big(30)\r\nh = 1 - Obj()\r\n"
+       "Test = TypeName(a) & a & TypeName(b) & b & TypeName(c) & c & TypeName(d) & TypeName(e) & e & TypeName(g) & g & TypeName(h) & h\r\nEnd Function",
+       "String \"Integer3Double2.5Long1600000000DoubleString44Long60000Integer-4\""},
       {"Function Test()\r\nTest = \"a\"\r\nTest = Test & \"b\"\r\nExit Function\r\nTest = \"c\"\r\nEnd Function", "String \"ab\""},
       // A recursive call passes its variable on by reference; Exit in an If that ends a loop's body.
       {"Function Down(n)\r\nIf n > 0 Then\r\nn = n - 1\r\nDown = Down(n) + 1\r\nElse\r\nDown = 0\r\nEnd If\r\nEnd Function\r\n"
