@@ -131,10 +131,26 @@ bool IsLineRange(std::string_view text) {
   return colon != std::string_view::npos && digits(text.substr(0, colon)) && digits(text.substr(colon + 1));
 }
 
+// The answer --yes or --no gives every question; none when neither is given (the questions are asked).
+platform::MsgBoxResult ForcedAnswer(bool yes, bool no) {
+  return yes ? platform::vbYes : no ? platform::vbNo : platform::MsgBoxResult{};
+}
+constexpr const char* kYesAndNo = "--yes and --no together make no answer";
+
+// Runs `command` with the answer --yes/--no force; both together are bad input, and nothing runs.
+int RunAnswering(bool yes, bool no, std::ostream& err, platform::MsgBoxResult& forced, const std::function<int()>& command) {
+  if (yes && no) {
+    err << "gildex: " << kYesAndNo << "\n";
+    return static_cast<int>(kBadInput);
+  }
+  forced = ForcedAnswer(yes, no);
+  return command();
+}
+
 // What CLI11 cannot check alone; a message when the options do not fit together.
 std::string ScopeProblem(const CLI::App& command, const ScopeOptions& scope, const std::string& selection,
                          bool yes, bool no) {
-  if (yes && no) return "--yes and --no together make no answer";
+  if (yes && no) return kYesAndNo;
   if (scope.quiet && scope.verbose) return "--quiet and --verbose together: choose one";
   for (const char* name : {"--component", "--proc", "--template", "--script", "--selection"}) {
     const CLI::Option* option = command.get_option_no_throw(name);
@@ -272,7 +288,7 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
           err << "gildex: " << problem << "\n";
           return static_cast<int>(kBadInput);
         }
-        scope.forced = yes ? platform::vbYes : no ? platform::vbNo : platform::MsgBoxResult{};
+        scope.forced = ForcedAnswer(yes, no);
         if (!selection.empty()) {
           const std::size_t colon = selection.find(':');
           scope.selection = std::make_pair(std::stol(selection.substr(0, colon)), std::stol(selection.substr(colon + 1)));
@@ -351,7 +367,7 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
   prefix_command->add_flag("-v,--verbose", prefix_run.verbose, "every message, and each file written");
   prefix_command->callback([&] {
     run = [&] {
-      const std::string problem = yes && no ? "--yes and --no together make no answer"
+      const std::string problem = yes && no ? kYesAndNo
                                   : prefix_run.quiet && prefix_run.verbose
                                       ? "--quiet and --verbose together: choose one"
                                   : prefix_command->count("--component") > 0 && prefix_run.component.empty()
@@ -361,7 +377,7 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
         err << "gildex: " << problem << "\n";
         return static_cast<int>(kBadInput);
       }
-      prefix_run.forced = yes ? platform::vbYes : no ? platform::vbNo : platform::MsgBoxResult{};
+      prefix_run.forced = ForcedAnswer(yes, no);
       return RunPrefixCommand(prefix_run, out, err);
     };
   });
@@ -466,14 +482,7 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
   comment->footer("Exit status: 0 done, 1 an error reported or a file not written (with --check: something would "
                   "change), 2 bad usage or input: no comment block set, an unknown procedure (nothing written).");
   comment->callback([&] {
-    run = [&] {
-      if (yes && no) {
-        err << "gildex: --yes and --no together make no answer\n";
-        return static_cast<int>(kBadInput);
-      }
-      comment_options.forced = yes ? platform::vbYes : no ? platform::vbNo : platform::MsgBoxResult{};
-      return CommentCommand(comment_options, out, err);
-    };
+    run = [&] { return RunAnswering(yes, no, err, comment_options.forced, [&] { return CommentCommand(comment_options, out, err); }); };
   });
 
   TagOptions tag_options;
@@ -499,14 +508,7 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
   tag->add_flag("--yes", yes, "answer Yes to every question");
   tag->add_flag("--no", no, "answer No to every question");
   tag->callback([&] {
-    run = [&] {
-      if (yes && no) {
-        err << "gildex: --yes and --no together make no answer\n";
-        return static_cast<int>(kBadInput);
-      }
-      tag_options.forced = yes ? platform::vbYes : no ? platform::vbNo : platform::MsgBoxResult{};
-      return RunTagCommand(tag_options, out, err);
-    };
+    run = [&] { return RunAnswering(yes, no, err, tag_options.forced, [&] { return RunTagCommand(tag_options, out, err); }); };
   });
 
   // Set last: a command made after it would show it as its own.
