@@ -32,14 +32,10 @@ int Run(const PrefixCommandOptions& options, std::ostream& out, std::ostream& er
     err << "gildex: " << Display(message) << "\n";
     return code;
   };
-  const std::unique_ptr<platform::Dialogs> answers = CommandLineDialogs(options.forced);
-  ConsoleDialogs dialogs(*answers, console);
-  session::PlatformContext context(dialogs);
-  WarnAboutRegistry(context, err);
-  session::Session s(context);
+  CommandSession command(err, options.forced, &console);
+  session::Session& s = command.Session();
   // A dry run only reads: it takes no lock.
-  const std::string opened = s.Open(options.project, !options.dry_run);
-  PrintLoadProblems(s.Loaded().problems, err);
+  const std::string opened = command.Open(options.project, !options.dry_run);
   if (!opened.empty()) return fail(kBadInput, opened);
   const std::string connected =
       s.ConnectAddIn(ext_cm_CommandLine, !writes_nothing, [&](clsMessages&) -> std::unique_ptr<MessageView> {

@@ -290,6 +290,21 @@ void WarnAboutRegistry(const session::PlatformContext& context, std::ostream& er
         << " (the settings are read as unset and the file is left as it is)\n";
 }
 
+CommandSession::CommandSession(std::ostream& err, platform::MsgBoxResult forced, Console* console)
+    : err_(err),
+      answers_(CommandLineDialogs(forced)),
+      console_dialogs_(console != nullptr ? std::make_unique<ConsoleDialogs>(*answers_, *console) : nullptr),
+      context_(console_dialogs_ != nullptr ? *console_dialogs_ : *answers_) {
+  WarnAboutRegistry(context_, err_);
+  session_.emplace(context_);
+}
+
+std::string CommandSession::Open(const std::string& path, bool lock) {
+  const std::string opened = session_->Open(path, lock);
+  PrintLoadProblems(session_->Loaded().problems, err_);
+  return opened;
+}
+
 int RunScopeCommand(const ScopeOptions& options, std::ostream& out, std::ostream& err) {
   return RunReportingFailure(ActionName(options.action), err,
                              [&]() -> int { return ScopeRun(options, out, err).Run(); });

@@ -105,6 +105,25 @@ void PrintLoadProblems(const std::vector<host::LoadProblem>& problems, std::ostr
 // A damaged registry file, said once on `err`; the run goes on with the settings unset.
 void WarnAboutRegistry(const session::PlatformContext& context, std::ostream& err);
 
+// What a command that opens a project sets up first: the dialogs --yes/--no answer (shown
+// through `console` when there is one, so questions do not break its progress line), a
+// warning about a damaged registry, and then the session.
+class CommandSession {
+ public:
+  CommandSession(std::ostream& err, platform::MsgBoxResult forced, Console* console);
+  // Opens `path` (locked when `lock`) and prints its load problems; empty when it opened,
+  // else why not.
+  std::string Open(const std::string& path, bool lock);
+  session::Session& Session() { return *session_; }
+
+ private:
+  std::ostream& err_;
+  std::unique_ptr<platform::Dialogs> answers_;
+  std::unique_ptr<ConsoleDialogs> console_dialogs_;
+  session::PlatformContext context_;
+  std::optional<session::Session> session_;
+};
+
 // `gildex script check FILE`: the Validate command's message; 0 when the script is OK.
 int ScriptCheck(const std::string& file, std::ostream& out, std::ostream& err);
 

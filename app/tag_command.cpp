@@ -97,13 +97,9 @@ int Run(const TagOptions& options, std::ostream& out, std::ostream& err) {
     err << "gildex: " << Display(message) << "\n";
     return code;
   };
-  const std::unique_ptr<platform::Dialogs> answers = CommandLineDialogs(options.forced);
-  ConsoleDialogs dialogs(*answers, console);
-  session::PlatformContext context(dialogs);
-  WarnAboutRegistry(context, err);
-  session::Session s(context);
-  const std::string opened = s.Open(options.project, !listing && !options.dry_run);
-  PrintLoadProblems(s.Loaded().problems, err);
+  CommandSession command(err, options.forced, &console);
+  session::Session& s = command.Session();
+  const std::string opened = command.Open(options.project, !listing && !options.dry_run);
   if (!opened.empty()) return fail(kBadInput, opened);
   ScriptedTagWindow window(options);
   ConnectViews views;

@@ -44,13 +44,10 @@ int CommentCommand(const CommentOptions& options, std::ostream& out, std::ostrea
   if (options.dry_run && options.check) return fail(kBadInput, "--check and --dry-run together: choose one");
   if (options.procedure.empty()) return fail(kBadInput, "--proc wants a name, not an empty text");
   const bool writes = !options.dry_run && !options.check;
-  const auto dialogs = CommandLineDialogs(options.forced);
-  session::PlatformContext context(*dialogs);
-  WarnAboutRegistry(context, err);
   Console console(err, ConsoleMode{false, false, true});  // the window's problems only; outlives the session
-  session::Session session(context);
-  const std::string opened = session.Open(options.project, !options.dry_run);
-  PrintLoadProblems(session.Loaded().problems, err);
+  CommandSession command(err, options.forced, nullptr);
+  session::Session& session = command.Session();
+  const std::string opened = command.Open(options.project, !options.dry_run);
   if (!opened.empty()) return fail(kBadInput, opened);
   if (const std::string problem =
           session.ConnectAddIn(ext_cm_CommandLine, writes,
