@@ -1,19 +1,53 @@
 // Arbitrary text as a user script: AddCode, then Run "Process" on a procedure's text. Any
 // outcome is fine except a crash, a hang or a sanitizer report; the limits keep each run short.
+// An input that starts with "RE" is a regular expression instead: the byte after the marker
+// holds the flags (1 IgnoreCase, 2 MultiLine), then come the pattern and, after a zero byte,
+// the text it is searched in, every match in turn as Global does.
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
 
+#include "platform/vbscript/regexp.h"
 #include "platform/vbscript/script_control.h"
+
+namespace {
+
+void FuzzRegex(std::string_view input) {
+  using namespace gildex::vbscript;
+  if (input.empty()) return;
+  const unsigned flags = static_cast<unsigned char>(input[0]);
+  input.remove_prefix(1);
+  const std::size_t split = input.find('\0');
+  const std::string_view pattern = input.substr(0, split);
+  const std::string_view text = split == std::string_view::npos ? std::string_view() : input.substr(split + 1);
+  try {
+    Regex re(pattern, flags & 1, flags & 2);
+    RegexMatch m;
+    std::size_t from = 0;
+    while (from <= text.size() && re.Search(text, from, m)) {
+      if (m.Start() > m.End() || m.End() > text.size() || m.Start() < from) __builtin_trap();
+      for (std::size_t g = 1; g < m.starts.size(); ++g)
+        if (m.Matched(g) && (m.starts[g] > m.ends[g] || m.ends[g] > text.size())) __builtin_trap();
+      from = m.End() == m.Start() ? m.End() + 1 : m.End();
+    }
+  } catch (const ScriptException&) {
+  }
+}
+
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace gildex::vbscript;
+  std::string_view text(reinterpret_cast<const char*>(data), size);
+  if (text.starts_with("RE")) {
+    FuzzRegex(text.substr(2));
+    return 0;
+  }
   static const gildex::platform::FixedClock clock;
   ScriptControl sc(clock);
   sc.Settings().max_steps = 200000;
   sc.Settings().max_string = 1u << 20;
   sc.Settings().max_memory = 64 << 20;
-  std::string_view text(reinterpret_cast<const char*>(data), size);
   try {
     sc.AddCode(text);
   } catch (const ScriptException&) {

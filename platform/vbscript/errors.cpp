@@ -44,6 +44,10 @@ std::string_view ErrorDescription(int number) {
     case 505: return "Invalid or unqualified reference";
     case 506: return "Class not defined";
     case 5017: return "Syntax error in regular expression";
+    case 5018: return "Unexpected quantifier";
+    case 5019: return "Expected ']' in regular expression";
+    case 5020: return "Expected ')' in regular expression";
+    case 5021: return "Invalid range in character set";
     case 32811: return "Element not found";
     case 1001: return "Out of memory";
     case 1002: return "Syntax error";

@@ -1,17 +1,12 @@
 #include "platform/vbscript/objects.h"
 
-// GCC 12 with the sanitizers reports a false "may be used uninitialized" inside <regex>'s
-// own std::function members; the warning is about the library, not this file.
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
-#endif
 #include <cctype>
-#include <regex>
 #include <unordered_map>
 
 #include "platform/cp1252.h"
 #include "platform/vbscript/errors.h"
 #include "platform/vbscript/interpreter.h"
+#include "platform/vbscript/regexp.h"
 
 namespace gildex::vbscript {
 namespace {
@@ -224,42 +219,39 @@ class RegExp : public Object {
     if (name == "MULTILINE") return Variant::Bool(multiline_);
     if (name == "TEST") {
       ExpectArgs(args, 1, "Test");
-      std::string subject = Subject(*args[0]);
-      return Variant::Bool(std::regex_search(subject, Compiled()));
+      std::string subject = ToString(*args[0]);
+      RegexMatch m;
+      return Variant::Bool(Compiled().Search(subject, 0, m));
     }
     if (name == "REPLACE") {
       ExpectArgs(args, 2, "Replace");
-      std::string subject = Subject(*args[0]);
+      std::string subject = ToString(*args[0]);
       // A Boolean replacement is its number (True gives "-1").
       const Variant& with = *args[1];
       std::string replacement = with.type == VT::Boolean ? (with.i ? "-1" : "0") : ToString(with);
       std::string result;
-      auto last = subject.cbegin();
-      for (auto it = std::sregex_iterator(subject.begin(), subject.end(), Compiled()); it != std::sregex_iterator(); ++it) {
-        const std::smatch& m = *it;
-        result.append(last, m[0].first);
+      std::size_t last = 0;
+      ForEachMatch(subject, [&](const RegexMatch& m) {
+        result.append(subject, last, m.Start() - last);
         Expand(m, replacement, subject, result);
         in.CheckString(result.size());
-        last = m[0].second;
-        if (!global_) break;
-      }
-      result.append(last, subject.cend());
+        last = m.End();
+      });
+      result.append(subject, last);
       in.CheckString(result.size());
       return Variant::Str(std::move(result));
     }
     if (name == "EXECUTE") {
       ExpectArgs(args, 1, "Execute");
-      std::string subject = Subject(*args[0]);
+      std::string subject = ToString(*args[0]);
       std::vector<Variant> found;
-      const std::regex& re = Compiled();
-      for (auto it = std::sregex_iterator(subject.begin(), subject.end(), re); it != std::sregex_iterator(); ++it) {
-        const std::smatch& m = *it;
+      ForEachMatch(subject, [&](const RegexMatch& m) {
         std::vector<Variant> subs;
-        for (std::size_t g = 1; g < m.size(); ++g)
-          subs.push_back(m[g].matched ? Variant::Str(m[g].str()) : Variant());
-        found.push_back(Variant::Obj(std::make_shared<Match>(m.str(), m.position(), std::move(subs))));
-        if (!global_) break;
-      }
+        for (std::size_t g = 1; g < m.starts.size(); ++g)
+          subs.push_back(m.Matched(g) ? Variant::Str(subject.substr(m.starts[g], m.ends[g] - m.starts[g])) : Variant());
+        found.push_back(Variant::Obj(std::make_shared<Match>(subject.substr(m.Start(), m.End() - m.Start()),
+                                                             static_cast<std::int64_t>(m.Start()), std::move(subs))));
+      });
       return Variant::Obj(std::make_shared<ReadOnlyCollection>("IMatchCollection2", std::move(found)));
     }
     ThrowRuntime(438, name);
@@ -276,17 +268,27 @@ class RegExp : public Object {
   }
 
  private:
-  static std::string Subject(const Variant& v) {
-    std::string s = ToString(v);
-    if (s.size() > kMaxRegExpSubject)
-      ThrowLimit(14, "Out of string space: regular expressions run on at most " + std::to_string(kMaxRegExpSubject) + " bytes");
-    return s;
+  // Each match in turn (only the first unless Global); after an empty match the search goes
+  // on one character further, as JScript's does.
+  template <typename F>
+  void ForEachMatch(const std::string& subject, F&& f) {
+    const Regex& re = Compiled();
+    RegexMatch m;
+    std::size_t from = 0;
+    while (from <= subject.size() && re.Search(subject, from, m)) {
+      f(m);
+      if (!global_) break;
+      from = m.End() == m.Start() ? m.End() + 1 : m.End();
+    }
   }
 
   // $1..$99 (a group the pattern has), $& (the match), $` and $' (the text before and after
   // it), $$; anything else, such as $3 with two groups, stays as written.
-  static void Expand(const std::smatch& m, const std::string& with, const std::string& subject, std::string& out) {
-    const std::size_t groups = m.size() - 1;
+  static void Expand(const RegexMatch& m, const std::string& with, const std::string& subject, std::string& out) {
+    const std::size_t groups = m.starts.size() - 1;
+    auto group = [&](std::size_t g) {
+      if (m.Matched(g)) out.append(subject, m.starts[g], m.ends[g] - m.starts[g]);
+    };
     for (std::size_t k = 0; k < with.size(); ++k) {
       if (with[k] != '$' || k + 1 >= with.size()) {
         out += with[k];
@@ -298,21 +300,22 @@ class RegExp : public Object {
         out += '$';
         ++k;
       } else if (c == '&') {
-        out += m.str(0);
+        group(0);
         ++k;
       } else if (c == '`') {
-        out.append(subject.cbegin(), m[0].first);
+        out.append(subject, 0, m.Start());
         ++k;
       } else if (c == '\'') {
-        out.append(m[0].second, subject.cend());
+        out.append(subject, m.End());
         ++k;
       } else if (digit(k + 1)) {
-        std::size_t n = static_cast<std::size_t>(c - '0');
-        if (digit(k + 2) && n * 10 + static_cast<std::size_t>(with[k + 2] - '0') <= groups && n * 10 + static_cast<std::size_t>(with[k + 2] - '0') > 0) {
-          out += m.str(n * 10 + static_cast<std::size_t>(with[k + 2] - '0'));
+        const std::size_t n = static_cast<std::size_t>(c - '0');
+        const std::size_t nn = digit(k + 2) ? n * 10 + static_cast<std::size_t>(with[k + 2] - '0') : 0;
+        if (nn >= 1 && nn <= groups) {
+          group(nn);
           k += 2;
         } else if (n >= 1 && n <= groups) {
-          out += m.str(n);
+          group(n);
           ++k;
         } else {
           out += '$';
@@ -323,48 +326,15 @@ class RegExp : public Object {
     }
   }
 
-  // The standard library's compiler overflows on long back-reference numbers and expands
-  // counted repeats state by state: such patterns are refused before it sees them.
-  static void CheckPattern(std::string_view p) {
-    for (std::size_t k = 0; k < p.size(); ++k) {
-      if (p[k] == '\\' && k + 1 < p.size()) {
-        std::size_t digits = 0;
-        while (k + 1 + digits < p.size() && std::isdigit(static_cast<unsigned char>(p[k + 1 + digits]))) ++digits;
-        if (digits > 3) ThrowRuntime(5017);
-        k += digits ? digits : 1;
-      } else if (p[k] == '{') {
-        std::size_t j = k + 1, value = 0;
-        while (j < p.size() && (std::isdigit(static_cast<unsigned char>(p[j])) || p[j] == ',')) {
-          value = p[j] == ',' ? 0 : value * 10 + static_cast<std::size_t>(p[j] - '0');
-          if (value > 1000) ThrowRuntime(5017);
-          ++j;
-        }
-      }
-    }
-  }
-
-  const std::regex& Compiled() {
-    if (!compiled_) {
-      CheckPattern(pattern_);
-      // The polynomial (breadth-first) matcher: the default one recurses once per character
-      // and backtracks exponentially, so a long text or a pattern like (a*)*b could crash or
-      // hang the process. Back-references are then refused as a pattern error.
-      auto flags = std::regex_constants::ECMAScript | std::regex_constants::__polynomial;
-      if (ignore_case_) flags |= std::regex_constants::icase;
-      if (multiline_) flags |= std::regex_constants::multiline;
-      try {
-        compiled_ = std::make_unique<std::regex>(pattern_, flags);
-      } catch (const std::regex_error&) {
-        ThrowRuntime(5017);
-      }
-    }
+  const Regex& Compiled() {
+    if (!compiled_) compiled_ = std::make_unique<Regex>(pattern_, ignore_case_, multiline_);
     return *compiled_;
   }
 
   MemoryCharge charge_;
   std::string pattern_;
   bool global_ = false, ignore_case_ = false, multiline_ = false;
-  std::unique_ptr<std::regex> compiled_;
+  std::unique_ptr<Regex> compiled_;
 };
 
 class ErrObject : public Object {

@@ -4,6 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "platform/cp1252.h"
 #include "platform/vbscript/test_support.h"
 
 namespace gildex::vbscript {
@@ -453,9 +459,86 @@ TEST_F(ScriptControlTest, RegExpObject) {
       {"re.Pattern = \"\\d+\" : re.Global = True\r\nDim m, s\r\nFor Each m In re.Execute(\"a1 b22 c333\")\r\ns = s & m.Value & \"@\" & m.FirstIndex & \"/\" & m.Length & \" \"\r\nNext\r\nTest = s", "String \"1@1/1 22@4/2 333@8/3 \""},
       {"re.Pattern = \"(\\w)(\\d)\"\r\nDim ms : Set ms = re.Execute(\"x1 y2\")\r\nTest = ms.Count & ms(0).SubMatches(1) & ms.Item(0).SubMatches.Count", "String \"112\""},
       {"re.Pattern = \"^End\" : re.MultiLine = True : re.Global = True\r\nTest = re.Execute(\"Sub A\" & vbLf & \"End Sub\").Count", "Long 1"},
-      {"re.Pattern = \"(\"\r\nTest = re.Test(\"x\")", "Error 5017: Syntax error in regular expression"},
+      {"re.Pattern = \"(\"\r\nTest = re.Test(\"x\")", "Error 5020: Expected ')' in regular expression: missing closing parenthesis"},
       {"Set re = New RegExp\r\nre.Pattern = \"b+\"\r\nTest = re.Execute(\"abbbc\")(0)", "String \"bbb\""},
   }, "", "Dim re : Set re = CreateObject(\"VBScript.RegExp\")\r\n");
+}
+
+// The assertions of tests/*.vbs, defined before each script runs. The driver puts the
+// number of the line into Line_ before every line that starts with Assert.
+constexpr const char* kAssertions = R"(Dim Failures_, Line_
+Sub Fail_(message)
+  Failures_ = Failures_ & "line " & Line_ & ": " & message & vbLf
+End Sub
+Function Shown_(v)
+  If IsObject(v) Then
+    Shown_ = "object " & TypeName(v)
+  ElseIf IsArray(v) Then
+    Shown_ = TypeName(v)
+  ElseIf IsNull(v) Or IsEmpty(v) Then
+    Shown_ = TypeName(v)
+  Else
+    Shown_ = TypeName(v) & " " & CStr(v)
+  End If
+End Function
+Sub Assert(ok, what)
+  If VarType(ok) <> vbBoolean Then
+    Fail_ what & ": not a Boolean but " & Shown_(ok)
+  ElseIf Not ok Then
+    Fail_ what
+  End If
+End Sub
+' The same type and value (Null equals Null).
+Sub AssertEq(actual, expected)
+  Dim same
+  If IsNull(actual) Or IsNull(expected) Then
+    same = IsNull(actual) And IsNull(expected)
+  Else
+    same = TypeName(actual) = TypeName(expected)
+    If same Then same = (actual = expected)
+  End If
+  If Not same Then Fail_ "got " & Shown_(actual) & ", expected " & Shown_(expected)
+End Sub
+' The statement raises error `number`.
+Sub AssertError(statement, number)
+  Dim got, text
+  On Error Resume Next
+  Execute statement
+  got = Err.Number : text = Err.Description
+  On Error GoTo 0
+  If got <> number Then Fail_ statement & ": error " & got & " (" & text & "), expected " & number
+End Sub
+)";
+
+// Every script in tests/ states a topic of the language as assertions that hold on Windows.
+TEST(VBScriptScripts, EveryAssertionHolds) {
+  const std::filesystem::path dir = std::filesystem::path(GILDEX_SOURCE_DIR) / "platform/vbscript/tests";
+  std::vector<std::filesystem::path> scripts;
+  for (const auto& entry : std::filesystem::directory_iterator(dir))
+    if (entry.path().extension() == ".vbs") scripts.push_back(entry.path());
+  std::sort(scripts.begin(), scripts.end());
+  ASSERT_FALSE(scripts.empty()) << dir;
+  for (const auto& path : scripts) {
+    std::ifstream in(path, std::ios::binary);
+    std::string line, code;
+    for (int number = 1; std::getline(in, line); ++number) {
+      std::size_t first = line.find_first_not_of(" \t");
+      if (first != std::string::npos && cp1252::StartsWithNoCase(std::string_view(line).substr(first), "Assert"))
+        line.insert(first, "Line_ = " + std::to_string(number) + " : ");
+      code += line + "\n";
+    }
+    platform::FixedClock clock{{2024, 3, 9, 14, 5, 7, 6}};
+    ScriptControl sc(clock);
+    sc.AddCode(kAssertions);
+    try {
+      sc.AddCode(code);
+    } catch (const ScriptException&) {
+      ADD_FAILURE() << path.filename() << " line " << sc.Error().Line << ": error " << sc.Error().Number << " "
+                    << sc.Error().Description;
+      continue;
+    }
+    EXPECT_EQ(sc.ToText(sc.Eval("Failures_")), "") << path.filename();
+  }
 }
 
 struct BrokenScript {
