@@ -187,7 +187,11 @@ Variant Join(Interpreter& in, Args a) {
   std::string out;
   for (std::size_t k = 0; k < arr.items.size(); ++k) {
     if (k) out += delim;
-    if (!arr.items[k].IsNull()) out += Str(arr.items[k]);
+    // An element is converted as CStr converts it: Null is "Invalid use of Null", an object
+    // a type mismatch.
+    if (arr.items[k].IsNull()) ThrowRuntime(94);
+    if (arr.items[k].IsObject()) ThrowRuntime(13);
+    out += Str(arr.items[k]);
     in.CheckString(out.size());
   }
   return Variant::Str(std::move(out));
@@ -284,8 +288,21 @@ Variant IsEmptyFn(Interpreter&, Args a) { return Variant::Bool(A(a, 0).IsEmpty()
 Variant IsNullFn(Interpreter&, Args a) { return Variant::Bool(A(a, 0).IsNull()); }
 Variant IsArrayFn(Interpreter&, Args a) { return Variant::Bool(A(a, 0).IsArray()); }
 Variant IsObjectFn(Interpreter&, Args a) { return Variant::Bool(A(a, 0).IsObject()); }
-Variant IsNumericFn(Interpreter&, Args a) {
-  const Variant& v = A(a, 0);
+Variant IsNumericFn(Interpreter& in, Args a) {
+  // An object is numeric when its default value is: Nothing, or one without a default
+  // member, is simply not.
+  Variant value;
+  if (A(a, 0).IsObject()) {
+    if (!A(a, 0).obj) return Variant::Bool(false);
+    try {
+      value = in.DefaultValue(A(a, 0));
+    } catch (const ScriptException& e) {
+      if (!e.catchable) throw;
+      return Variant::Bool(false);
+    }
+    if (value.IsObject()) return Variant::Bool(false);
+  }
+  const Variant& v = A(a, 0).IsObject() ? value : A(a, 0);
   if (v.IsString()) {
     double x;
     return Variant::Bool(ParseNumber(v.s, x));
@@ -751,7 +768,7 @@ const Builtin kBuiltins[] = {
     {"Space", 1, 1, Space}, {"String", 2, 2, StringFn}, {"StrComp", 2, 3, StrComp},
     {"StrReverse", 1, 1, StrReverse}, {"Asc", 1, 1, Asc}, {"AscB", 1, 1, AscB}, {"AscW", 1, 1, AscW},
     {"Chr", 1, 1, Chr}, {"ChrB", 1, 1, Chr}, {"ChrW", 1, 1, ChrW},
-    {"IsEmpty", 1, 1, IsEmptyFn}, {"IsNull", 1, 1, IsNullFn}, {"IsNumeric", 1, 1, IsNumericFn, true},
+    {"IsEmpty", 1, 1, IsEmptyFn}, {"IsNull", 1, 1, IsNullFn}, {"IsNumeric", 1, 1, IsNumericFn},
     {"IsArray", 1, 1, IsArrayFn}, {"IsObject", 1, 1, IsObjectFn}, {"IsDate", 1, 1, IsDateFn},
     {"VarType", 1, 1, VarTypeFn}, {"TypeName", 1, 1, TypeNameFn},
     {"CStr", 1, 1, CStr, true}, {"CInt", 1, 1, CInt, true}, {"CLng", 1, 1, CLng, true}, {"CDbl", 1, 1, CDbl, true},
@@ -800,9 +817,10 @@ std::map<std::string, Variant, std::less<>> MakeConstants() {
   i("vbDefaultButton1", 0); i("vbDefaultButton2", 256); i("vbDefaultButton3", 512); i("vbDefaultButton4", 768);
   i("vbApplicationModal", 0); i("vbSystemModal", 4096);
   i("vbOK", 1); i("vbCancel", 2); i("vbAbort", 3); i("vbRetry", 4); i("vbIgnore", 5); i("vbYes", 6); i("vbNo", 7);
-  i("vbMsgBoxHelpButton", 16384); i("vbMsgBoxSetForeground", 65536); i("vbMsgBoxRight", 524288);
-  i("vbMsgBoxRtlReading", 1048576);
   auto l = [&](const char* n, std::int64_t v) { c[cp1252::Upper(n)] = Variant::Long(v); };
+  // The MsgBox flags of the higher words are Longs even where the value would fit an Integer.
+  l("vbMsgBoxHelpButton", 16384); l("vbMsgBoxSetForeground", 65536); l("vbMsgBoxRight", 524288);
+  l("vbMsgBoxRtlReading", 1048576);
   l("vbBlack", 0); l("vbRed", 255); l("vbGreen", 65280); l("vbYellow", 65535); l("vbBlue", 16711680);
   l("vbMagenta", 16711935); l("vbCyan", 16776960); l("vbWhite", 16777215);
   return c;

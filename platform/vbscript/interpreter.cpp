@@ -106,6 +106,8 @@ Variant ClassInstance::Get(Interpreter& in, const std::string& name, std::span<V
   if (auto f = cls_.field_slots.find(name); f != cls_.field_slots.end() && (inside || cls_.fields[f->second].is_public)) {
     Variant& v = fields_[f->second];
     if (args.empty()) return v;
+    // o.Member(i): an array's element, or an object's default member.
+    if (v.IsObject() && v.obj) return v.obj->Get(in, "", args);
     if (!v.IsArray()) ThrowRuntime(13, cls_.fields[f->second].name);
     std::vector<std::int64_t> index;
     for (auto* a : args) index.push_back(ToLong(*a));
@@ -840,8 +842,12 @@ Interpreter::Flow Interpreter::Exec(Stmt& s) {
       auto& st = static_cast<CallStmt&>(s);
       if (st.callee->kind == ExprKind::Name) {
         auto& n = static_cast<NameExpr&>(*st.callee);
-        // A conversion's result cannot be thrown away: VBScript refuses `Call CLng(1)`.
-        if (n.binding == Binding::Builtin && BuiltinTable()[static_cast<std::size_t>(n.slot)].values) ThrowRuntime(458);
+        // A conversion's result cannot be thrown away: VBScript refuses `Call CLng(1)`, once
+        // the conversion itself has run (`Call CLng(Null)` is "Invalid use of Null").
+        if (n.binding == Binding::Builtin && BuiltinTable()[static_cast<std::size_t>(n.slot)].values) {
+          Invoke(*st.callee, &st.args);
+          ThrowRuntime(458);
+        }
       }
       Invoke(*st.callee, &st.args);
       return Flow::Normal;
@@ -1069,13 +1075,14 @@ Interpreter::Flow Interpreter::ExecForEach(ForEachStmt& s) {
 }
 
 Interpreter::Flow Interpreter::ExecDo(DoStmt& s) {
-  // Whether the loop ends; a failing condition under Resume Next goes on into the body.
+  // Whether the loop ends. A failing condition under Resume Next goes on with the next
+  // statement: into the body at the head of the loop, after the loop at its foot.
   auto ends = [&] {
     try {
       return Truthy(*s.condition) == s.until;
     } catch (const ScriptException& e) {
       if (!HeadFailed(e)) throw;
-      return false;
+      return !s.test_first;
     }
   };
   while (true) {

@@ -897,10 +897,14 @@ class Parser {
     while (true) {
       const Token& t = Peek();
       if (t.IsOp("(")) {
-        // `(f)(2)` and `Call (s)(x)` call f and s.
-        if (e->kind == ExprKind::Paren) {
-          auto& inner = static_cast<ParenExpr&>(*e).inner;
-          if (inner->kind == ExprKind::Name || inner->kind == ExprKind::Member) e = std::move(inner);
+        // `(f)(2)`, `Call (s)(x)` and `Call (((s))) (x)` call f and s.
+        const Expr* named = e.get();
+        while (named->kind == ExprKind::Paren) named = static_cast<const ParenExpr&>(*named).inner.get();
+        if (named != e.get() && (named->kind == ExprKind::Name || named->kind == ExprKind::Member)) {
+          while (e->kind == ExprKind::Paren) {
+            ExprPtr inner = std::move(static_cast<ParenExpr&>(*e).inner);
+            e = std::move(inner);
+          }
         }
         ++pos_;
         auto call = At<CallExpr>(t);

@@ -159,7 +159,9 @@ class Resolver {
         case StmtKind::ReDim:
           for (const auto& item : static_cast<const ReDimStmt&>(*s).items) {
             const auto& n = static_cast<const NameExpr&>(*item.target);
-            if (!p.locals.count(n.upper) && !IsKnownGlobal(n.upper)) AddLocal(p, n.upper, n, false);
+            // ReDim of a name no Dim declared makes a local, unless it is a field of the class.
+            const bool field = cls_ && cls_->field_slots.count(n.upper);
+            if (!p.locals.count(n.upper) && !field && !IsKnownGlobal(n.upper)) AddLocal(p, n.upper, n, false);
           }
           break;
         case StmtKind::If: {

@@ -677,7 +677,19 @@ Variant Arithmetic(BinaryOp op, const Variant& a0, const Variant& b0) {
   }
 }
 
-Variant Logical(BinaryOp op, const Variant& a, const Variant& b) {
+namespace {
+// The logical operators read "True", "False", "#TRUE#" and "#FALSE#" as the Booleans they
+// name, as CBool does; other text must be a number.
+Variant LogicalOperand(const Variant& v) {
+  if (!v.IsString()) return v;
+  for (const char* word : {"True", "#TRUE#", "False", "#FALSE#"})
+    if (cp1252::EqualsNoCase(v.s, word)) return Variant::Bool(word[0] == 'T' || word[1] == 'T');
+  return v;
+}
+}  // namespace
+
+Variant Logical(BinaryOp op, const Variant& a0, const Variant& b0) {
+  const Variant a = LogicalOperand(a0), b = LogicalOperand(b0);
   auto bits = [](const Variant& v) { return ToLong(v); };
   if (a.IsNull() || b.IsNull()) {
     const Variant& other = a.IsNull() ? b : a;
@@ -705,7 +717,8 @@ Variant Logical(BinaryOp op, const Variant& a, const Variant& b) {
   return Variant::Long(static_cast<std::int32_t>(r));
 }
 
-Variant Not(const Variant& a) {
+Variant Not(const Variant& a0) {
+  const Variant a = LogicalOperand(a0);
   if (a.IsNull()) return a;
   if (a.type == VT::Boolean) return Variant::Bool(a.i == 0);
   std::int64_t x = ToLong(a);
