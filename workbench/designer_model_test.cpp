@@ -144,10 +144,10 @@ TEST(DesignerModel, DrawsEditsAndListsTheSampleForms) {
             (std::vector<std::string>{"   ClientWidth     =   4845", "   ScaleWidth      =   4845"}));
   EXPECT_EQ(about.ClientWidth(), 323);
   // In pixels the values are given in pixels, so nothing moves, and moves write pixels.
-  const Rect ok = View(about, "cmdOK").rect;
+  const Rect ok_rect = View(about, "cmdOK").rect;
   about.Designer().Form().SetPropertyValue("ScaleMode", "3");
   about.Reload();
-  EXPECT_EQ(View(about, "cmdOK").rect, ok);
+  EXPECT_EQ(View(about, "cmdOK").rect, ok_rect);
   about.Click(Control(about, "cmdOK"), false);
   about.MoveSelection(2, 0);
   EXPECT_EQ(about.Designer().Form().FindProperty("ScaleMode")->Value(), "3");
