@@ -577,6 +577,7 @@ TEST(DesignerEdits, ScalesAndTheTabOrderMoveTheValuesTheyMeasure) {
        [](MemoryDesigner& d, auto control) {
          for (const char* name : {"ScaleMode", "ScaleWidth", "ClientHeight"})
            d.Root().SetPropertyValue(name, d.Root().FindProperty(name) ? d.Root().FindProperty(name)->Value() : "1");
+         d.Root().SetPropertyValue("ScaleLeft", "0");  // the origin the file leaves out
          control("cmdIn").SetPropertyValue("TabIndex", "7");
        },
        "", false},

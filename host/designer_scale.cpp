@@ -111,12 +111,12 @@ void WriteOrRemove(std::vector<RawLine>& lines, DesignerBlock& block, DesignerCo
     SetPropertyLine(lines, block, control, {name}, SingleText(value));
 }
 
-std::optional<double> NumberOrRefuse(std::string_view name, std::string_view value, bool zero_allowed) {
+double NumberOrRefuse(std::string_view name, std::string_view value, bool zero_allowed) {
   const std::optional<double> number = Number(value);
   if (!number || (!zero_allowed && *number == 0))
     throw InvalidValue(std::string(name) + " is a number" + (zero_allowed ? "" : " other than 0") + ", not " +
                        std::string(value));
-  return number;
+  return *number;
 }
 
 bool SetScaleMode(std::vector<RawLine>& lines, DesignerBlock& block, DesignerControl& owner, std::string_view value) {
@@ -145,8 +145,9 @@ bool SetUserScale(std::vector<RawLine>& lines, DesignerBlock& block, DesignerCon
                   std::string_view value) {
   const bool across = EqualsNoCase(name, "ScaleWidth") || EqualsNoCase(name, "ScaleLeft");
   const bool size = EqualsNoCase(name, "ScaleWidth") || EqualsNoCase(name, "ScaleHeight");
-  const double number = *NumberOrRefuse(name, value, !size);
-  if (Number(owner, name) == number) return false;
+  const double number = NumberOrRefuse(name, value, !size);
+  const std::optional<double> now = Number(owner, name);
+  if (now == number || (!size && !now && number == 0)) return false;  // an origin the file leaves out is 0
   const DesignerScale from = OwnScale(owner);
   DesignerScale to = from;
   if (size) {
@@ -168,7 +169,7 @@ bool SetUserScale(std::vector<RawLine>& lines, DesignerBlock& block, DesignerCon
 // ScaleHeight follows (a user scale too: VB6 keeps the unit of a resized form).
 bool SetSize(std::vector<RawLine>& lines, DesignerBlock& block, DesignerControl& owner, const std::string& name,
              std::string_view value, bool across) {
-  const double number = *NumberOrRefuse(name, value, true);
+  const double number = NumberOrRefuse(name, value, true);
   if (Number(owner, name) == number) return false;
   const DesignerScale scale = OwnScale(owner);
   SetPropertyLine(lines, block, owner, {name}, SingleText(number));
