@@ -7,6 +7,7 @@
 #include <iostream>
 #include <set>
 #include <stdexcept>
+#include <tuple>
 
 #include "host/host_test.h"
 #include "host/memory_vbe.h"
@@ -371,25 +372,7 @@ TEST(DesignerEdits, EachEditChangesOnlyItsLinesAndReloadsAsTheSameModel) {
            Added(434, 1, "VB.Label Label3", Placed("Caption \"Label1\"", "2700", "2812", 23)) +
            Added(442, 1, "VB.Label Label1", Placed("Caption \"Label1\"", "2700", "2812", 24)),
        {"added Timer1", "added Line1", "added Label1", "renamed Label1(-1) Label3", "added Label1"}},
-      // The frame keeps its numbers, which the form's scale now reads as pixels.
-      {"a pixel form measures a new control in pixels, a picture box its scale too",
-       [](SampleForm& f) {
-         MemoryControl& form = f.designer->Root();
-         form.SetPropertyValue("ScaleMode", "3");
-         form.SetPropertyValue("ScaleHeight", "408");
-         form.SetPropertyValue("ScaleWidth", "441");
-         f.designer->AddControl("CommandButton");
-         f.designer->AddControl("PictureBox", &f.Control("fraAddress"));
-       },
-       "@22 -" + PropertyLine(1, "ScaleHeight", "6120") + "\n@23 -" + PropertyLine(1, "ScaleWidth", "6615") + "\n@22 +" +
-           PropertyLine(1, "ScaleHeight", "408") + "\n@23 +" + PropertyLine(1, "ScaleMode", "3  'Pixel") + "\n@24 +" +
-           PropertyLine(1, "ScaleWidth", "441") + "\n" +
-           Added(305, 2, "VB.PictureBox Picture1",
-                 {{"Height", "33"}, {"Left", "2067"}, {"ScaleHeight", "29"}, {"ScaleWidth", "77"}, {"TabIndex", "24"}, {"Top", "823"}, {"Width", "81"}}) +
-           Added(434, 1, "VB.CommandButton Command1",
-                 {{"Caption", "\"Command1\""}, {"Height", "33"}, {"Left", "180"}, {"TabIndex", "23"}, {"Top", "187"}, {"Width", "81"}}),
-       {"added Command1", "added Picture1"}},
-      {"remove a frame with the controls inside it",
+      {"remove a frame with the controls inside it: the tab indexes behind theirs close up",
        [](SampleForm& f) {
          VBControl& frame = f.Control("fraStatus");
          VBControl& vip = f.Control("chkVip");
@@ -401,9 +384,14 @@ TEST(DesignerEdits, EachEditChangesOnlyItsLinesAndReloadsAsTheSameModel) {
          EXPECT_THROW(vip.SetName("chkGold"), HostError);
        },
        [&] {
-         std::string diff;
+         std::string diff = Changed(40, 2, "TabIndex", "20", "15") + Changed(58, 2, "TabIndex", "19", "14") +
+                            Changed(76, 2, "TabIndex", "18", "13");
          const std::vector<RawLine> lines = SplitLines(ReadBytes(fs::path(GILDEX_SOURCE_DIR) / "data/Sample/frmCustomer.frm"));
          for (long n = 80; n <= 168; ++n) diff += "@" + std::to_string(n) + " -" + lines[n - 1].text + "\n";
+         // Below the 89 lines taken out: lblInfo, lblNotes and lblTitle.
+         for (const auto& [line, from, to] : {std::tuple{352, "22", "17"}, {369, "17", "12"}, {420, "21", "16"}})
+           diff += "@" + std::to_string(line) + " -" + PropertyLine(2, "TabIndex", from) + "\n@" + std::to_string(line - 89) +
+                   " +" + PropertyLine(2, "TabIndex", to) + "\n";
          return diff;
        }(),
        {"removed fraStatus"}},
@@ -493,6 +481,142 @@ TEST(DesignerEdits, EachEditChangesOnlyItsLinesAndReloadsAsTheSameModel) {
   }
 }
 
+// A form with a frame, a picture box of its own scale, a line and a label, in twips.
+constexpr const char* kScaledForm =
+    "VERSION 5.00\r\nBegin VB.Form frmScale \r\n"
+    "   ClientHeight    =   3000\r\n   ClientWidth     =   4500\r\n   ScaleHeight     =   3000\r\n   ScaleWidth      =   4500\r\n"
+    "   Begin VB.Frame fraBox \r\n      Height          =   1500\r\n      Left            =   300\r\n"
+    "      TabIndex        =   1\r\n      Top             =   150\r\n      Width           =   2000\r\n"
+    "      Begin VB.TextBox txtIn \r\n         Left            =   100\r\n         TabIndex        =   2\r\n"
+    "         Top             =   240\r\n      End\r\n   End\r\n"
+    "   Begin VB.PictureBox picArea \r\n      Height          =   1000\r\n      Left            =   2400\r\n"
+    "      ScaleHeight     =   940\r\n      ScaleWidth      =   1440\r\n      TabIndex        =   3\r\n      Width           =   1500\r\n"
+    "      Begin VB.CommandButton cmdIn \r\n         Height          =   375\r\n         Left            =   120\r\n"
+    "         TabIndex        =   4\r\n         Top             =   120\r\n         Width           =   735\r\n      End\r\n   End\r\n"
+    "   Begin VB.Line linSep \r\n      X1              =   0\r\n      X2              =   4500\r\n"
+    "      Y1              =   2800\r\n      Y2              =   2800\r\n   End\r\n"
+    "   Begin VB.Label lblName \r\n      Left            =   120\r\n      TabIndex        =   0\r\n      Top             =   1800\r\n   End\r\n"
+    "End\r\nAttribute VB_Name = \"frmScale\"\r\n";
+
+// Writes that move other values as VB6's designer moves them: a scale re-expresses every place it
+// measures, so that nothing moves on the screen, and the tab order stays 0 to n - 1.
+TEST(DesignerEdits, ScalesAndTheTabOrderMoveTheValuesTheyMeasure) {
+  struct Case {
+    std::string name;
+    std::function<void(MemoryDesigner&, std::function<VBControl&(const char*)>)> edit;
+    std::string values;  // every control's values afterwards, one line each; empty: the file as it was
+    bool dirty = true;
+  };
+  const std::string twips = "frmScale ClientHeight=3000 ClientWidth=4500 ScaleHeight=3000 ScaleWidth=4500\n";
+  const std::string rest_in_twips = "linSep X1=0 X2=4500 Y1=2800 Y2=2800\nlblName Left=120 TabIndex=0 Top=1800\n";
+  const std::string picture_in_twips = "cmdIn Height=375 Left=120 TabIndex=4 Top=120 Width=735\n";
+  const std::vector<Case> cases = {
+      {"twips to pixels: whole where they were whole twips, Singles where not; a frame's controls too, not a picture box's",
+       [](MemoryDesigner& d, auto) { d.Root().SetPropertyValue("ScaleMode", "3"); },
+       "frmScale ClientHeight=3000 ClientWidth=4500 ScaleHeight=200 ScaleMode=3 ScaleWidth=300\n"
+       "fraBox Height=100 Left=20 TabIndex=1 Top=10 Width=133.3333\ntxtIn Left=6.666667 TabIndex=2 Top=16\n"
+       "picArea Height=66.66667 Left=160 ScaleHeight=940 ScaleWidth=1440 TabIndex=3 Width=100\n" + picture_in_twips +
+           "linSep X1=0 X2=300 Y1=186.6667 Y2=186.6667\nlblName Left=8 TabIndex=0 Top=120\n"},
+      {"twips to pixels and back, and through centimetres: the file as it was",
+       [](MemoryDesigner& d, auto) {
+         for (const char* mode : {"3", "1", "7", "3", "1"}) d.Root().SetPropertyValue("ScaleMode", mode);
+       },
+       ""},
+      {"a picture box in characters: its inside within the border, 120 by 240 twips a unit",
+       [](MemoryDesigner&, auto control) { control("picArea").SetPropertyValue("ScaleMode", "4"); },
+       twips + "fraBox Height=1500 Left=300 TabIndex=1 Top=150 Width=2000\ntxtIn Left=100 TabIndex=2 Top=240\n"
+               "picArea Height=1000 Left=2400 ScaleHeight=3.916667 ScaleMode=4 ScaleWidth=12 TabIndex=3 Width=1500\n"
+               "cmdIn Height=1.5625 Left=1 TabIndex=4 Top=0.5 Width=6.125\n" + rest_in_twips},
+      {"a user scale: a width of 100 units, then an origin of 10; a frame's controls count from its corner",
+       [](MemoryDesigner& d, auto) {
+         d.Root().SetPropertyValue("ScaleWidth", "100");
+         d.Root().SetPropertyValue("ScaleLeft", "10");
+       },
+       "frmScale ClientHeight=3000 ClientWidth=4500 ScaleHeight=3000 ScaleLeft=10 ScaleMode=0 ScaleWidth=100\n"
+       "fraBox Height=1500 Left=16.66667 TabIndex=1 Top=150 Width=44.44444\ntxtIn Left=2.222222 TabIndex=2 Top=240\n"
+       "picArea Height=1000 Left=63.33333 ScaleHeight=940 ScaleWidth=1440 TabIndex=3 Width=33.33333\n" + picture_in_twips +
+           "linSep X1=10 X2=110 Y1=2800 Y2=2800\nlblName Left=12.66667 TabIndex=0 Top=1800\n"},
+      {"a new size keeps the unit: the form's and the picture box's scale follow",
+       [](MemoryDesigner& d, auto control) {
+         d.Root().SetPropertyValue("ScaleMode", "3");
+         d.Root().SetPropertyValue("ClientWidth", "6000");
+         control("picArea").SetPropertyValue("Width", "120");  // pixels
+         d.Root().SetPropertyValue("ScaleMode", "1");
+       },
+       "frmScale ClientHeight=3000 ClientWidth=6000 ScaleHeight=3000 ScaleWidth=6000\n"
+       "fraBox Height=1500 Left=300 TabIndex=1 Top=150 Width=2000\ntxtIn Left=100 TabIndex=2 Top=240\n"
+       "picArea Height=1000 Left=2400 ScaleHeight=940 ScaleWidth=1740 TabIndex=3 Width=1800\n" + picture_in_twips +
+           rest_in_twips},
+      {"new controls in pixels, centred; a new picture box measures in twips",
+       [](MemoryDesigner& d, auto control) {
+         d.Root().SetPropertyValue("ScaleMode", "3");
+         d.AddControl("CommandButton");
+         d.AddControl("PictureBox", &control("fraBox"));
+       },
+       "frmScale ClientHeight=3000 ClientWidth=4500 ScaleHeight=200 ScaleMode=3 ScaleWidth=300\n"
+       "fraBox Height=100 Left=20 TabIndex=1 Top=10 Width=133.3333\ntxtIn Left=6.666667 TabIndex=2 Top=16\n"
+       "Picture1 Height=33 Left=26 ScaleHeight=435 ScaleWidth=1155 TabIndex=6 Top=33 Width=81\n"
+       "picArea Height=66.66667 Left=160 ScaleHeight=940 ScaleWidth=1440 TabIndex=3 Width=100\n" + picture_in_twips +
+           "linSep X1=0 X2=300 Y1=186.6667 Y2=186.6667\nlblName Left=8 TabIndex=0 Top=120\n"
+           "Command1 Caption=\"Command1\" Height=33 Left=109 TabIndex=5 Top=83 Width=81\n"},
+      {"a tab index moved down and up: those between move by one; past the end is the last",
+       [](MemoryDesigner&, auto control) {
+         control("txtIn").SetPropertyValue("TabIndex", "0");
+         control("lblName").SetPropertyValue("TabIndex", "3");
+         control("fraBox").SetPropertyValue("TabIndex", "99");
+       },
+       twips + "fraBox Height=1500 Left=300 TabIndex=4 Top=150 Width=2000\ntxtIn Left=100 TabIndex=0 Top=240\n"
+               "picArea Height=1000 Left=2400 ScaleHeight=940 ScaleWidth=1440 TabIndex=1 Width=1500\n"
+               "cmdIn Height=375 Left=120 TabIndex=3 Top=120 Width=735\n"
+               "linSep X1=0 X2=4500 Y1=2800 Y2=2800\nlblName Left=120 TabIndex=2 Top=1800\n"},
+      {"a frame removed with its control: the tab order closes up",
+       [](MemoryDesigner& d, auto control) { d.RemoveControl(control("fraBox")); },
+       twips + "picArea Height=1000 Left=2400 ScaleHeight=940 ScaleWidth=1440 TabIndex=1 Width=1500\n"
+               "cmdIn Height=375 Left=120 TabIndex=2 Top=120 Width=735\n" + rest_in_twips},
+      {"the same values again, and the last place for the last: nothing changes",
+       [](MemoryDesigner& d, auto control) {
+         for (const char* name : {"ScaleMode", "ScaleWidth", "ClientHeight"})
+           d.Root().SetPropertyValue(name, d.Root().FindProperty(name) ? d.Root().FindProperty(name)->Value() : "1");
+         d.Root().SetPropertyValue("ScaleLeft", "0");  // the origin the file leaves out
+         control("cmdIn").SetPropertyValue("TabIndex", "7");
+       },
+       "", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempDir dir;
+    WriteBytes(dir / "frmScale.frm", kScaledForm);
+    MemoryVBE vbe;
+    ASSERT_TRUE(Load(vbe, dir / "frmScale.frm").problems.empty());
+    MemoryComponent& component = *vbe.Projects().at(0)->Components().at(0);
+    auto& designer = static_cast<MemoryDesigner&>(*component.GetDesigner());
+    c.edit(designer, [&](const char* name) -> VBControl& {
+      for (VBControl* control : designer.Controls())
+        if (control->Name() == name) return *control;
+      throw std::runtime_error(std::string("no control ") + name);
+    });
+    const std::string bytes = component.Serialize();
+    EXPECT_EQ(component.IsDirty(), c.dirty);
+    if (c.values.empty()) {
+      EXPECT_EQ(bytes, kScaledForm);
+      continue;
+    }
+    std::string values;
+    const auto list = [&](auto& self, const DesignerControl& control) -> void {
+      values += control.name;
+      for (const DesignerProperty& property : control.properties) values += " " + property.name + "=" + property.value;
+      values += "\n";
+      for (const auto& child : control.children) self(self, *child);
+    };
+    list(list, designer.Root().Block());
+    EXPECT_EQ(values, c.values);
+    std::vector<LoadProblem> problems;
+    SourceFile reread = ParseSourceFile(bytes, "frmScale.frm", problems);
+    ASSERT_TRUE(reread.designer);
+    EXPECT_EQ(Describe(*reread.designer->root), Describe(designer.Root().Block()));
+  }
+}
+
 TEST(DesignerEdits, RefusedEditsLeaveTheFileAsItWas) {
   struct Case {
     std::string name;
@@ -540,6 +664,9 @@ TEST(DesignerEdits, RefusedEditsLeaveTheFileAsItWas) {
       {"a control into one that holds none", [](SampleForm& f) { f.Control("chkVip").SetContainer(f.Control("cmdOK")); }, 5,
        "cannot hold controls"},
       {"the form itself removed", [](SampleForm& f) { f.designer->RemoveControl(f.designer->Root()); }, 5, "cannot remove itself"},
+      {"a scale mode VB6 does not have", [](SampleForm& f) { f.designer->Root().SetPropertyValue("ScaleMode", "8"); }, 380, "0 to 7"},
+      {"a scale 0 units wide", [](SampleForm& f) { f.designer->Root().SetPropertyValue("ScaleWidth", "0"); }, 380, "other than 0"},
+      {"a tab index below 0", [](SampleForm& f) { f.Control("cmdOK").SetPropertyValue("TabIndex", "-1"); }, 380, "0 to 32767"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

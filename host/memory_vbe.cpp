@@ -15,7 +15,9 @@
 #include <map>
 #include <set>
 
+#include "host/designer_scale.h"
 #include "host/project_loader.h"
+#include "host/tab_order.h"
 #include "platform/atomic_file.h"
 #include "platform/shell_command.h"
 #include "platform/cp1252.h"
@@ -219,52 +221,16 @@ double ValueReal(const DesignerControl& control, const std::string& name, double
   return end == property->value.c_str() ? fallback : value;
 }
 
-// The control whose scale places the children of `container`: a frame has none of its own.
-const DesignerControl& ScaleOwner(const DesignerControl& container) {
-  const DesignerControl* owner = &container;
-  while (owner->container && !cp1252::EqualsNoCase(owner->prog_id, "VB.PictureBox")) owner = owner->container;
-  return *owner;
-}
-
-// Twips per unit of the scale that places the children of `container`, across or down.
-double TwipsPerUnit(const DesignerControl& container, bool across) {
-  const DesignerControl& owner = ScaleOwner(container);
-  switch (ValueNumber(owner, "ScaleMode", 1)) {
-    case 0: {  // user scale: the inner size over its scale width or height
-      const bool form = owner.container == nullptr;
-      double twips = form ? ValueReal(owner, across ? "ClientWidth" : "ClientHeight", 0)
-                          : ValueReal(owner, across ? "Width" : "Height", 0) - 60;
-      double units = ValueReal(owner, across ? "ScaleWidth" : "ScaleHeight", 0);
-      return twips > 0 && units != 0 ? twips / units : 1;
-    }
-    case 2: return 20;
-    case 3: return 15;
-    case 4: return across ? 120 : 240;
-    case 5: return 1440;
-    case 6: return 1440 / 25.4;
-    case 7: return 1440 / 2.54;
-    default: return 1;
-  }
-}
-
-// A Single as the form file writes it: whole numbers without a point.
-std::string SingleText(double value) {
-  if (std::abs(value - std::round(value)) < 1e-6) return std::to_string(static_cast<long>(std::lround(value)));
-  char text[32];
-  std::snprintf(text, sizeof text, "%.7g", value);
-  return text;
-}
-
-// The inner size of a container in its children's scale: a new control goes in its middle.
+// The inside of a container in its children's scale: a new control goes in its middle. A frame's
+// size is in the scale of the form it is on, which is the one its controls use too.
 double InnerSize(const DesignerControl& container, bool across) {
+  if (!HasOwnScale(container)) return ValueReal(container, across ? "Width" : "Height", 0);
   const char* scale = across ? "ScaleWidth" : "ScaleHeight";
-  const bool form = container.container == nullptr;
-  const bool own_scale = form || cp1252::EqualsNoCase(container.prog_id, "VB.PictureBox");
-  if (own_scale && container.Find(scale)) return ValueReal(container, scale, 0);
-  // A form's client size is in twips (a new form's is 4680 by 3195); a frame's size is in
-  // the scale of the form it is on, which is the one its controls use too.
-  if (form) return ValueReal(container, across ? "ClientWidth" : "ClientHeight", across ? 4680 : 3195) / TwipsPerUnit(container, across);
-  return ValueReal(container, across ? "Width" : "Height", 0);
+  if (container.Find(scale)) return ValueReal(container, scale, 0);
+  double twips = InsideTwips(container, across);
+  if (twips <= 0) twips = across ? 4680 : 3195;  // a new form's client size
+  const DesignerScale units = ScaleInside(container);
+  return twips / (across ? units.across : units.down);
 }
 
 int HighestTabIndex(const DesignerBlock& block) {
@@ -480,6 +446,17 @@ void MemoryDesigner::SetProperty(MemoryControl& control, std::vector<std::string
     if (part.empty() || part.find_first_of(" \t\"'=\r\n") != std::string::npos)
       throw InvalidValue("\"" + part + "\" is not a property name");
   if (old && old->is_group) throw InvalidValue(old->name + " is a group of properties: set its members (" + old->name + ".Name)");
+  // The tab order and the scales keep themselves as VB6 keeps them: such a write moves other values too.
+  if (path.size() == 1 && &control != root_ && cp1252::EqualsNoCase(name, "TabIndex")) {
+    if (SetTabIndex(lines_, block_, block, value)) Changed();
+    return;
+  }
+  if (path.size() == 1) {
+    if (const std::optional<bool> changed = WriteScaleProperty(lines_, block_, block, name, value)) {
+      if (*changed) Changed();
+      return;
+    }
+  }
   // A font has its seven members and no others (Bold is Weight 700 in the file). A control on
   // its default font has no Font group yet: VB6 writes the whole group once a member changes.
   const bool font = path.size() == 2 && cp1252::EqualsNoCase(path[0], "Font");
@@ -545,10 +522,10 @@ VBControl& MemoryDesigner::AddControl(std::string_view class_name, VBControl* co
   }
 
   // Centred in its container, in the container's scale.
-  const double across = TwipsPerUnit(inside, true), down = TwipsPerUnit(inside, false);
-  const double width = kind->width / across, height = kind->height / down;
-  const double left = std::max(0.0, std::floor((InnerSize(inside, true) - width) / 2));
-  const double top = std::max(0.0, std::floor((InnerSize(inside, false) - height) / 2));
+  const DesignerScale scale = ScaleInside(inside);
+  const double width = kind->width / scale.across, height = kind->height / scale.down;
+  const double left = scale.left + std::max(0.0, std::floor((InnerSize(inside, true) - width) / 2));
+  const double top = scale.top + std::max(0.0, std::floor((InnerSize(inside, false) - height) / 2));
   std::vector<std::pair<std::string, std::string>> properties;
   if (!kind->text_property.empty()) properties.emplace_back(kind->text_property, DesignerStringLiteral(name));
   if (kind->class_name == "Line") {
@@ -565,9 +542,9 @@ VBControl& MemoryDesigner::AddControl(std::string_view class_name, VBControl* co
     }
   }
   if (kind->tab_index) properties.emplace_back("TabIndex", std::to_string(HighestTabIndex(block_) + 1));
-  if (kind->class_name == "PictureBox") {  // inside its 3-D border
-    properties.emplace_back("ScaleWidth", SingleText((kind->width - 60) / across));
-    properties.emplace_back("ScaleHeight", SingleText((kind->height - 60) / down));
+  if (kind->class_name == "PictureBox") {  // in twips, whatever its container's scale, inside its 3-D border
+    properties.emplace_back("ScaleWidth", SingleText(kind->width - 60));
+    properties.emplace_back("ScaleHeight", SingleText(kind->height - 60));
   }
   if (kind->class_name == "Data") {
     for (auto [property, value] : std::initializer_list<std::pair<const char*, const char*>>{
@@ -598,7 +575,9 @@ void MemoryDesigner::RemoveControl(VBControl& control) {
     wrapped->removed_ = true;
     selected_.erase(std::remove(selected_.begin(), selected_.end(), wrapped), selected_.end());
   }
+  const bool in_tab_order = std::any_of(gone.begin(), gone.end(), [](const DesignerControl* block) { return InTabOrder(*block); });
   removed_.push_back(RemoveControlLines(lines_, block_, target.control_));
+  if (in_tab_order) CloseTabOrder(lines_, block_);
   Changed();
 }
 

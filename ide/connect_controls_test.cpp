@@ -6,6 +6,7 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "host/host_test.h"
@@ -73,7 +74,18 @@ TEST(ControlsMenu, CopyPropertiesWritesOnlyTheChangedLines) {
     Strings seen;
     const char* add = nullptr;  // a control placed first, on VB6's default font
   };
-  const Strings tab = {"-         TabIndex        =   9", "+         TabIndex        =   6"};
+  // TabIndex lines changed, (depth, from, to) each: the tab order keeps its places 0 to n - 1.
+  auto tabs = [](std::initializer_list<std::tuple<int, int, int>> changes) {
+    Strings lines;
+    for (const auto& [depth, from, to] : changes) {
+      const std::string name = std::string(3 * depth, ' ') + "TabIndex        =   ";
+      lines.push_back("-" + name + std::to_string(from));
+      lines.push_back("+" + name + std::to_string(to));
+    }
+    return lines;
+  };
+  // txtCity takes txtStreet's place 6: txtZip, txtStreet and lblZip move one back.
+  const Strings tab = tabs({{3, 9, 6}}), moved = tabs({{3, 8, 9}, {3, 6, 7}, {3, 7, 8}});
   const Strings width = {"-         Width           =   2055", "+         Width           =   3015"};
   auto join = [](std::initializer_list<Strings> parts) {
     Strings all;
@@ -81,37 +93,47 @@ TEST(ControlsMenu, CopyPropertiesWritesOnlyTheChangedLines) {
     return all;
   };
   const std::vector<Row> rows = {
-      {"neither place nor size, names kept", {"txtStreet", "txtCity"}, true, false, false, 2, {}, tab},
-      {"size only", {"txtStreet", "txtCity"}, true, false, true, 2, {}, join({tab, width})},
+      {"neither place nor size, names kept", {"txtStreet", "txtCity"}, true, false, false, 2, {}, join({tab, moved})},
+      {"size only", {"txtStreet", "txtCity"}, true, false, true, 2, {}, join({tab, width, moved})},
       {"place and size", {"txtStreet", "txtCity"}, true, true, true, 2, {},
        {"-         Left            =   2040", "-         TabIndex        =   9", "-         Top             =   720",
         "-         Width           =   2055", "+         Left            =   1080", "+         TabIndex        =   6",
-        "+         Top             =   315", "+         Width           =   3015"}},
+        "+         Top             =   315", "+         Width           =   3015", moved[0], moved[1], moved[2], moved[3], moved[4],
+        moved[5]}},
       {"rename the source", {"txtStreet", "txtCity"}, true, false, false, 1, {},
-       join({{"-      Begin VB.TextBox txtCity ", "+      Begin VB.TextBox txtStreet "}, tab,
-             {"-      Begin VB.TextBox txtStreet ", "+      Begin VB.TextBox txtCityold "}})},
+       join({{"-      Begin VB.TextBox txtCity ", "+      Begin VB.TextBox txtStreet "}, tab, tabs({{3, 8, 9}}),
+             {"-      Begin VB.TextBox txtStreet ", "+      Begin VB.TextBox txtCityold "}, tabs({{3, 6, 7}, {3, 7, 8}})})},
+      // txtStreet, moved to 7 by the copy, leaves a gap that the places behind it close.
       {"discard the source", {"txtStreet", "txtCity"}, true, false, false, 0, {},
-       join({{"-      Begin VB.TextBox txtCity ", "+      Begin VB.TextBox txtStreet "}, tab,
+       join({tabs({{2, 20, 19}, {2, 19, 18}, {2, 18, 17}, {2, 12, 11}, {3, 16, 15}, {3, 15, 14}, {3, 14, 13}, {3, 13, 12},
+                   {3, 11, 10}}),
+             {"-      Begin VB.TextBox txtCity ", "+      Begin VB.TextBox txtStreet "}, tab,
              {"-      Begin VB.TextBox txtStreet ", "-         BeginProperty Font ", "-            Name            =   \"Tahoma\"",
               "-            Size            =   8.25", "-            Charset         =   0",
               "-            Weight          =   400", "-            Underline       =   0   'False",
               "-            Italic          =   0   'False", "-            Strikethrough   =   0   'False",
               "-         EndProperty", "-         Height          =   315", "-         Left            =   1080",
               "-         TabIndex        =   6", "-         Top             =   315", "-         Width           =   3015",
-              "-      End"}})},
+              "-      End"},
+             tabs({{3, 10, 9}, {2, 22, 21}, {2, 17, 16}, {2, 21, 20}})})},
       {"asked, answered No", {"txtStreet", "txtCity"}, false, true, true, 0, {platform::vbNo}, {kAsk}},
-      {"asked, answered Yes", {"txtStreet", "txtCity"}, false, false, false, 2, {platform::vbYes}, join({{kAsk}, tab})},
+      {"asked, answered Yes", {"txtStreet", "txtCity"}, false, false, false, 2, {platform::vbYes}, join({{kAsk}, tab, moved})},
       // A label knows no MaxLength: another class takes only the properties its file lists.
       {"to another class", {"txtZip", "lblZip"}, true, true, true, 2, {},
-       {"-         Height          =   255", "-         Left            =   120", "-         TabIndex        =   7",
-        "-         Top             =   765", "+         Height          =   315", "+         Left            =   1080",
-        "+         TabIndex        =   8", "+         Top             =   720"}},
+       join({tabs({{3, 8, 7}}),
+             {"-         Height          =   255", "-         Left            =   120", "-         TabIndex        =   7",
+              "-         Top             =   765", "+         Height          =   315", "+         Left            =   1080",
+              "+         TabIndex        =   8", "+         Top             =   720"}})},
       // The font goes member by member: only the lines that differ change.
       {"a font to another class", {"lblTitle", "txtName"}, true, false, false, 2, {},
-       {"-         Size            =   8.25", "+         Size            =   9.75", "-         Weight          =   400",
-        "+         Weight          =   700", "-      TabIndex        =   1", "+      TabIndex        =   21"}},
+       // txtName goes from 1 to lblTitle's 21: the places from 2 to 21 move one forward.
+       join({tabs({{2, 20, 19}, {2, 19, 18}, {2, 18, 17}, {2, 12, 11}, {3, 16, 15}, {3, 15, 14}, {3, 14, 13}, {3, 13, 12},
+                   {2, 4, 3}, {3, 11, 10}, {3, 9, 8}, {3, 8, 7}, {3, 6, 5}, {3, 10, 9}, {3, 7, 6}, {3, 5, 4}, {2, 3, 2}}),
+             {"-         Size            =   8.25", "+         Size            =   9.75", "-         Weight          =   400",
+              "+         Weight          =   700"},
+             tabs({{2, 1, 21}, {2, 17, 16}, {2, 2, 1}, {2, 21, 20}})})},
       {"a font to a control on the default font", {"lblTitle", "Command1"}, true, false, false, 2, {},
-       join({{"+   Begin VB.CommandButton Command1 ", "+      Caption         =   \"New customer\""},
+       join({tabs({{2, 22, 23}, {2, 21, 22}}), {"+   Begin VB.CommandButton Command1 ", "+      Caption         =   \"New customer\""},
              {"+      BeginProperty Font ", "+         Name            =   \"Tahoma\"", "+         Size            =   9.75",
               "+         Charset         =   0", "+         Weight          =   700", "+         Underline       =   0   'False",
               "+         Italic          =   0   'False", "+         Strikethrough   =   0   'False", "+      EndProperty"},

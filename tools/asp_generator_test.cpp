@@ -169,15 +169,16 @@ TEST(AspGenerator, LaysOutRowsAndMarksUpControls) {
     std::vector<std::pair<std::string, std::string>> pictures = {};  // file and bytes written, in order
     std::vector<std::string> picture_problems = {};
   } rows[] = {
-      {"one row of two, ordered by left, in twips read as thirds",
+      // A form in twips is given in pixels once its ScaleMode is 3; the ratio 3 / 1 then makes thirds of them.
+      {"one row of two, ordered by left, in twips: pixels read as thirds",
        Control("CommandButton", "cmdSecond", 120, 1500, 600, "      Caption         =   \"&Reset form\"\n") +
            Control("CommandButton", "cmdGo", 120, 120, 1000, "      Caption         =   \"Submit Order\"\n") +
            Control("CommandButton", "cmdOK", 900, 120, 900, "      Default         =   -1  'True\n") +
            Control("CommandButton", "cmdHelp", 900, 1200, 900, "      Caption         =   \"Help\"\n"),
-       "", kOpen + Cell(40, "<input type=submit value=\"cmdGo\" name=\"cmdGo\">") +
-               Cell(127, "<input type=reset value=\"cmdSecond\" name=\"cmdSecond\">") + kClose + kOpen +
-               Cell(40, "<input type=submit value=\"cmdOK\" name=\"cmdOK\">") +
-               Cell(60, "<input type=button value=\"cmdHelp\" name=\"cmdHelp\">") + kClose + "</FORM>",
+       "", kOpen + Cell(3, "<input type=submit value=\"cmdGo\" name=\"cmdGo\">") +
+               Cell(8, "<input type=reset value=\"cmdSecond\" name=\"cmdSecond\">") + kClose + kOpen +
+               Cell(3, "<input type=submit value=\"cmdOK\" name=\"cmdOK\">") +
+               Cell(4, "<input type=button value=\"cmdHelp\" name=\"cmdHelp\">") + kClose + "</FORM>",
        {}, 0},
       {"pixels, every control at top 0: cells before any table, then a closing part",
        "   ScaleMode       =   3  'Pixel\n" +
@@ -203,12 +204,12 @@ TEST(AspGenerator, LaysOutRowsAndMarksUpControls) {
        "      Y2              =   0\n   End\n" +
            Control("OptionButton", "optA", 300, 300, 300) + Control("Frame", "fraX", 300, 900, 300),
        "",
-       kOpen + Cell(100, "<object classid=\"clsid:0D0F1E2A-1111-2222-3333-444455556666\" id=\"optA\" width=100 height=100></object>") +
-           Cell(100, "<object classid=\"clsid:\" id=\"fraX\" width=100 height=100></object>") + kClose + "</FORM>",
+       kOpen + Cell(7, "<object classid=\"clsid:0D0F1E2A-1111-2222-3333-444455556666\" id=\"optA\" width=7 height=7></object>") +
+           Cell(6, "<object classid=\"clsid:\" id=\"fraX\" width=7 height=7></object>") + kClose + "</FORM>",
        {"mnuFile", "mnuExit", "tmrClock", "linSep"}, 0},
       {"a list whose .frx is missing becomes an embedded object",
        Control("ComboBox", "cboLost", 60, 60, 60, "      List            =   \"Form1.frx\":0000\n"), "",
-       kOpen + Cell(20, "<object classid=\"clsid:\" id=\"cboLost\" width=20 height=100></object>") + kClose + "</FORM>", {}, 0},
+       kOpen + Cell(1, "<object classid=\"clsid:\" id=\"cboLost\" width=1 height=7></object>") + kClose + "</FORM>", {}, 0},
       {"user scale: the ratio divides by zero and nothing is written", "   ScaleMode       =   0  'User\n" +
            Control("Label", "lblA", 60, 60, 60), "", "", {}, 11},
       {"pictures written in their stored format",

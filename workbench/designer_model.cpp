@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <map>
 
+#include "host/designer_scale.h"
 #include "host/memory_vbe.h"
 #include "host/project_file.h"
 #include "platform/atomic_file.h"
@@ -60,13 +61,7 @@ std::optional<std::uint32_t> Colour(host::VBControl& control, std::string_view n
   return static_cast<std::uint32_t>(((raw & 0xFF) << 16) | (raw & 0xFF00) | ((raw >> 16) & 0xFF));
 }
 
-// A Single as the form file writes it: whole numbers without a point.
-std::string SingleText(double value) {
-  if (std::abs(value - std::round(value)) < 1e-6) return std::to_string(std::lround(value));
-  char text[32];
-  std::snprintf(text, sizeof text, "%.7g", value);
-  return text;
-}
+using host::SingleText;
 
 std::string DisplayName(host::VBControl& control) {
   return control.Index() < 0 ? control.Name() : control.Name() + "(" + std::to_string(control.Index()) + ")";
@@ -210,35 +205,16 @@ std::string DesignerModel::FrxText(const std::string& value) const {
 
 DesignerModel::Scale DesignerModel::ScaleOf(host::VBControl& owner, int inner_width, int inner_height) const {
   Scale scale;
-  switch (Whole(owner, "ScaleMode", 1)) {
-    case 0: {  // a user scale: the inside over ScaleWidth and ScaleHeight units, from ScaleLeft, ScaleTop
-      const double width = Number(owner, "ScaleWidth", 0), height = Number(owner, "ScaleHeight", 0);
-      scale.across = width != 0 && inner_width > 0 ? inner_width * kTwipsPerPixel / width : 1;
-      scale.down = height != 0 && inner_height > 0 ? inner_height * kTwipsPerPixel / height : 1;
-      scale.left = Number(owner, "ScaleLeft", 0);
-      scale.top = Number(owner, "ScaleTop", 0);
-      break;
-    }
-    case 2:
-      scale.across = scale.down = 20;
-      break;
-    case 3:
-      scale.across = scale.down = kTwipsPerPixel;
-      break;
-    case 4:
-      scale.across = 120, scale.down = 240;
-      break;
-    case 5:
-      scale.across = scale.down = 1440;
-      break;
-    case 6:
-      scale.across = scale.down = 1440 / 25.4;
-      break;
-    case 7:
-      scale.across = scale.down = 1440 / 2.54;
-      break;
-    default:
-      break;  // twips
+  const int mode = Whole(owner, "ScaleMode", 1);
+  if (mode == 0) {  // a user scale: the inside over ScaleWidth and ScaleHeight units, from ScaleLeft, ScaleTop
+    const double width = Number(owner, "ScaleWidth", 0), height = Number(owner, "ScaleHeight", 0);
+    scale.across = width != 0 && inner_width > 0 ? inner_width * kTwipsPerPixel / width : 1;
+    scale.down = height != 0 && inner_height > 0 ? inner_height * kTwipsPerPixel / height : 1;
+    scale.left = Number(owner, "ScaleLeft", 0);
+    scale.top = Number(owner, "ScaleTop", 0);
+  } else if (host::TwipsPerUnit(mode, true) > 0) {
+    scale.across = host::TwipsPerUnit(mode, true);
+    scale.down = host::TwipsPerUnit(mode, false);
   }
   return scale;
 }
@@ -615,16 +591,13 @@ void DesignerModel::Place(host::VBControl& control, const Rect& after) {
 
 void DesignerModel::ResizeForm(int width, int height) {
   host::VBControl& form = designer_.Form();
-  const Scale scale = ScaleOf(form, client_width_, client_height_);
-  const bool user_scale = Whole(form, "ScaleMode", 1) == 0;
-  const auto grow = [&](const char* client, const char* scaled, int pixels, int now, double twips_per_unit) {
+  // The designer keeps the scale's unit: ScaleWidth and ScaleHeight follow the client size.
+  const auto grow = [&](const char* client, int pixels, int now) {
     if (pixels == 0) return;
     form.SetPropertyValue(client, SingleText(Number(form, client, now * kTwipsPerPixel) + pixels * kTwipsPerPixel));
-    if (!user_scale && Has(form, scaled))
-      form.SetPropertyValue(scaled, SingleText(Number(form, scaled, 0) + pixels * kTwipsPerPixel / twips_per_unit));
   };
-  grow("ClientWidth", "ScaleWidth", std::max(1, width) - client_width_, client_width_, scale.across);
-  grow("ClientHeight", "ScaleHeight", std::max(1, height) - client_height_, client_height_, scale.down);
+  grow("ClientWidth", std::max(1, width) - client_width_, client_width_);
+  grow("ClientHeight", std::max(1, height) - client_height_, client_height_);
   Reload();
 }
 

@@ -172,8 +172,8 @@ class DesignerModel {
   // properties whose pixels changed, each in its container's scale.
   void Place(host::VBControl& control, const Rect& after);
   // Gives the form's client area `width` by `height` pixels, as the handles on its edges do:
-  // ClientWidth and ClientHeight in twips, and a scale that follows the size (any but a user
-  // scale) with them.
+  // ClientWidth and ClientHeight in twips; the form's scale keeps its unit, so the host's designer
+  // gives ScaleWidth and ScaleHeight the new size in it.
   void ResizeForm(int width, int height);
   // Adds a control of `class_name` into the container under `at`, its top left at `at`; the
   // add-in may have renamed it by the time this returns.
