@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
+#include <filesystem>
 #include <functional>
 #include <ostream>
 #include <string_view>
@@ -13,6 +14,7 @@
 #include "app/tag_command.h"
 #include "app/todo_comment_command.h"
 #include "host/verify.h"
+#include "ide/command_table.h"
 #include "platform/cp1252.h"
 #include "platform/system.h"
 #include "session/session_script.h"
@@ -33,7 +35,7 @@ constexpr const char* kTopFooter =
     "  3  cancelled with Ctrl-C; what was done before is written\n"
     "\n"
     "Environment:\n"
-    "  GILDEX_HOME           the program folder (Templates/, Scripts/, pfx.dat)\n"
+    "  GILDEX_HOME           the program folder (Templates/, Scripts/, Help/, pfx.dat)\n"
     "  GILDEX_REGISTRY       the settings file (default ~/.config/gildex/registry.reg)\n"
     "  GILDEX_WINDIR         the folder of the add-in list vbaddin.ini (default ~/.config/gildex/windows/)\n"
     "  GILDEX_SOURCESAFE     the source-control database read-only files are checked out of\n"
@@ -72,6 +74,18 @@ int Verify(const std::vector<std::string>& paths, bool with_procedures, bool jso
   }
   if (json) out << "]\n";
   return exit_code;
+}
+
+// The help file's path alone on standard output, for a browser: xdg-open "$(gildex help)".
+int HelpFile(std::ostream& out, std::ostream& err) {
+  const std::filesystem::path file = platform::ProgramFolder() / std::string(kHelpFileName);
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(file, error)) {
+    err << "gildex: the help file " << file.string() << " is missing: Gildex was not installed completely.\n";
+    return kReported;
+  }
+  out << file.string() << "\n";
+  return kDone;
 }
 
 std::size_t Distance(const std::string& a, const std::string& b) {
@@ -510,6 +524,12 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
   tag->callback([&] {
     run = [&] { return RunAnswering(yes, no, err, tag_options.forced, [&] { return RunTagCommand(tag_options, out, err); }); };
   });
+
+  auto* help = app.add_subcommand("help", "Print where the help is: an HTML page on the menus, the toolbar, the "
+                                          "windows, the settings and the templates' variables");
+  help->footer("Open it in a web browser: xdg-open \"$(gildex help)\". gildex-ide shows it with the toolbar's Help "
+               "button and Help > Gildex Help.\nExit status: 0 done, 1 the help file is missing.");
+  help->callback([&] { run = [&] { return HelpFile(out, err); }; });
 
   // Set last: a command made after it would show it as its own.
   app.footer(kTopFooter);

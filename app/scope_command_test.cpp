@@ -164,7 +164,7 @@ TEST(CommandLine, RefusesWhatCannotBeMeant) {
     std::string said;  // on standard output for 0, standard error otherwise
   } cases[] = {
       {{"--version"}, kDone, "gildex 0.1.0\n"}, {{"--help"}, kDone, "GILDEX_BUILD_COMMAND"},
-      {{"insert", "--help"}, kDone, "Usage: gildex insert"},
+      {{"insert", "--help"}, kDone, "Usage: gildex insert"}, {{"help"}, kDone, "/Help/Gildex.html\n"},
       {{"instal", project}, kBadInput, "gildex: 'instal' is not a gildex command. Did you mean 'gildex insert'?"},
       {{"options", "lst"}, kBadInput, "Did you mean 'gildex options list'?"},
       {{"frobnicate"}, kBadInput, "The commands are: verify, options, templates, insert,"},

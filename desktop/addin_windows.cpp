@@ -39,6 +39,7 @@ workbench::AddInWindows AddInWindows::Windows() {
   views.insert_wizard = wizard_.get();
   views.advanced_template = &procedure_templates_;
   views.options_dialog = options_.get();
+  views.help_viewer = help_.get();
   return {ProgressWindowFactory(), views};
 }
 

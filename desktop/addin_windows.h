@@ -10,6 +10,7 @@
 #include "desktop/control_template_window.h"
 #include "desktop/converter_window.h"
 #include "desktop/function_finder_window.h"
+#include "desktop/help_window.h"
 #include "desktop/insert_wizard_window.h"
 #include "desktop/procedure_templates_window.h"
 #include "desktop/options_window.h"
@@ -42,6 +43,7 @@ class AddInWindows {
   // Opened by the options dialog's "customise..." button.
   CopyOptionsWindow& CopyOptions() { return copy_options_; }
   OptionsWindow& Options() { return *options_; }
+  HelpWindow& Help() { return *help_; }
 
  private:
   workbench::Workbench& Bench();
@@ -58,6 +60,7 @@ class AddInWindows {
   std::unique_ptr<InsertWizardWindow> wizard_ = std::make_unique<InsertWizardWindow>();
   ProcedureTemplatesWindow procedure_templates_;
   std::unique_ptr<OptionsWindow> options_;
+  std::unique_ptr<HelpWindow> help_ = std::make_unique<HelpWindow>();
 };
 
 }  // namespace gildex::desktop

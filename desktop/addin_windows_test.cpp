@@ -19,6 +19,9 @@
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextBrowser>
+#include <QTextDocument>
 #include <QTreeWidget>
 #include <filesystem>
 #include <functional>
@@ -314,6 +317,27 @@ TEST(AddInWindowsTest, EachWindowOpensFromItsEntryShowsItsModelAndItsButtonActs)
          EXPECT_EQ(count(rig.Component("modGlobals").MemoryCode()->Text()),
                    count(rig.sample.original.at("modGlobals.bas")) + 1);
        }},
+
+      {"help from the IDE's Help menu, every contents link leading to its topic", "frmHelp", false,
+       [](Rig& rig) { EXPECT_TRUE(rig.Click("Menu Bar", {"Help", "Gildex Help"})); },
+       [](Rig&, QWidget* help) {
+         EXPECT_EQ(help->windowTitle(), "Gildex Help");
+         auto* browser = Child<QTextBrowser>(help, "txtHelp");
+         EXPECT_TRUE(browser->source().path().endsWith("/Help/Gildex.html")) << browser->source().toString().toStdString();
+         EXPECT_TRUE(browser->toPlainText().contains("%ProcName%"));
+         QStringList links;
+         QSet<QString> topics;
+         for (QTextBlock block = browser->document()->begin(); block.isValid(); block = block.next())
+           for (auto part = block.begin(); !part.atEnd(); ++part) {
+             const QTextCharFormat format = part.fragment().charFormat();
+             if (!format.anchorHref().isEmpty()) links << format.anchorHref();
+             for (const QString& name : format.anchorNames()) topics << name;
+           }
+         EXPECT_GT(links.size(), 30);
+         for (const QString& link : links) EXPECT_TRUE(topics.contains(link.mid(1))) << link.toStdString();
+         help->close();
+       },
+       [](Rig& rig) { EXPECT_FALSE(rig.tools.Help().Window()->isVisible()); }},
 
       {"property copier options: OK stores the choices", "frmCopyOptions", true,
        [](Rig& rig) {

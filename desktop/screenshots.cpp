@@ -245,6 +245,18 @@ bool SplashShot(AddInWindows& tools, const QString& folder) {
   return saved;
 }
 
+// The help as the IDE's Help menu opens it, and its table of the templates' variables.
+bool HelpShots(MainWindow& window, AddInWindows& tools, const QString& folder) {
+  if (!ClickEntry(window.Bars(), window.Bench().Vbe().Bars(), "Menu Bar", {"Help", "Gildex Help"}) ||
+      !tools.Help().Window()->isVisible())
+    return false;
+  bool saved = Save(tools.Help().Window(), folder, "help");
+  tools.Help().Browser()->scrollToAnchor("variables");
+  saved = Save(tools.Help().Window(), folder, "help-variables") && saved;
+  tools.Help().Window()->close();
+  return saved;
+}
+
 bool ComponentInfoShot(MainWindow& window, AddInWindows& tools, const QString& folder) {
   host::MemoryComponent* component = Component(window, "clsCustomer");
   if (component == nullptr) return false;
@@ -482,6 +494,7 @@ int TakeToolWindowShots(MainWindow& window, AddInWindows& tools, const QString& 
   failed += !OptionsShots(window, tools, folder);
   failed += !InsertModeShot(window, folder);
   failed += !ProgressShot(window, folder);
+  failed += !HelpShots(window, tools, folder);
   return failed;
 }
 

@@ -97,6 +97,9 @@ const std::array kToolbar = {
     ToolbarButton{"Gildex Help", 1004, false, &Connect::hWndToolbarHelp_Click},
 };
 
+const MenuEntry kHelpEntry{kMenuBar, 1, B, "Gildex Help", "Gildex_Help", 1004, true, true,
+                           &Connect::hWndToolbarHelp_Click};
+
 // "Gildex_sep" is no tag of ours any more; earlier versions left separators with it.
 constexpr std::array kRemoval = {
     TaggedKind{B, "Gildex_Insert"},       TaggedKind{P, "Gildex_Insert"},
@@ -105,7 +108,7 @@ constexpr std::array kRemoval = {
     TaggedKind{B, "Gildex_Options"},      TaggedKind{B, "Gildex_CloseWindows"},
     TaggedKind{P, "Gildex_CloseWindows"}, TaggedKind{B, "Gildex_Property"},
     TaggedKind{B, "Gildex_sep"},          TaggedKind{B, "Gildex_ControlTemplates"},
-    TaggedKind{P, "Gildex_ControlTemplates"},
+    TaggedKind{P, "Gildex_ControlTemplates"}, TaggedKind{B, "Gildex_Help"},
 };
 
 }  // namespace
@@ -113,5 +116,6 @@ constexpr std::array kRemoval = {
 std::span<const MenuEntry> MenuTable() { return kMenu; }
 std::span<const ToolbarButton> ToolbarTable() { return kToolbar; }
 std::span<const TaggedKind> RemovalTable() { return kRemoval; }
+const MenuEntry& HelpMenuEntry() { return kHelpEntry; }
 
 }  // namespace gildex

@@ -14,7 +14,8 @@ class Connect;
 using CommandHandler = void (Connect::*)();
 
 inline constexpr std::string_view kProductKey = "HKEY_CURRENT_USER\\Software\\Nembus\\Gildex";
-inline constexpr std::string_view kHelpFileName = "Gildex.hlp";
+// The help file in the program folder: HTML, which every host program's help viewer shows.
+inline constexpr std::string_view kHelpFileName = "Help/Gildex.html";
 
 inline constexpr int kIconInsert = 6, kIconRemove = 7, kIconOptions = 10, kIconInfo = 15;
 
@@ -47,6 +48,11 @@ std::span<const MenuEntry> MenuTable();
 // The bar `CreateTemplateMenu` extends; its entries are last in MenuTable().
 inline constexpr std::string_view kControlsBar = "Controls";
 std::span<const ToolbarButton> ToolbarTable();
+// The entry the IDE's own Help menu (popup `kHelpMenu` of `kMenuBar`) gets, so that the help
+// is found with the toolbar hidden too.
+inline constexpr std::string_view kMenuBar = "Menu Bar";
+inline constexpr std::string_view kHelpMenu = "&Help";
+const MenuEntry& HelpMenuEntry();
 // What the remover deletes, in this order, each as long as one is found.
 std::span<const TaggedKind> RemovalTable();
 

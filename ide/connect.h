@@ -122,7 +122,7 @@ struct ConnectViews {
   ToDoView* todo_list = nullptr;  // the To-Do list's window
   ControlTemplateView* control_templates = nullptr;  // frmControlTemplate's window
   AdvancedTemplateView* advanced_template = nullptr;  // frmAdvancedTemplate's window
-  const platform::HelpViewer* help_viewer = nullptr;
+  platform::HelpViewer* help_viewer = nullptr;  // shows the help file
 };
 
 // The prefix the table `prefixes` (lines CLASS=PREFIX) gives a control of `class_name`: the
@@ -258,6 +258,7 @@ class Connect {
     int connection;
   };
   void Bind(host::CommandBarControl& control, CommandHandler handler);
+  void AddMenuEntry(host::CommandBar& parent, const MenuEntry& entry);
   void OpenOptions(const char* name);
   void ShowInfo(const char* name);
   void ShowFunctionFinder(const char* name);

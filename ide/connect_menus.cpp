@@ -1,5 +1,6 @@
 // Connect's context menus, toolbar and the commands behind them that run no engine pass.
 #include <cmath>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -95,23 +96,30 @@ void Connect::CreateMenus() {
         if (popup == nullptr || popup->popup == nullptr) throw ObjectNotSet();
         parent = popup->popup.get();
       }
-      host::CommandBarControl& control = parent->Add(entry.kind);
-      control.begin_group = entry.begin_group;
-      control.tag = std::string(entry.tag);
-      if (entry.handler != nullptr) Bind(control, entry.handler);
-      control.caption = std::string(entry.caption);
-      control.face_id = entry.face_id;
-      control.visible = entry.visible;
+      AddMenuEntry(*parent, entry);
       if (entry.handler == &Connect::hWndFormToASP_Click) add_in_.ASPGenerator();  // the entry's converter
       if (entry.kind == host::ControlKind::Popup) {
         popups.resize(static_cast<std::size_t>(entry.depth));
         popups.push_back(entry.caption);
       }
     }
+    if (host::CommandBar* menu_bar = bars.Find(kMenuBar))
+      if (host::CommandBarControl* help = menu_bar->Control(kHelpMenu); help != nullptr && help->popup)
+        AddMenuEntry(*help->popup, HelpMenuEntry());
     if (host::VBProject* project = add_in_.VBE()->ActiveVBProject()) SetActiveProject(project);
   } catch (const std::exception&) {
     InterfaceFailed(kMenuBuildFailed);
   }
+}
+
+void Connect::AddMenuEntry(host::CommandBar& parent, const MenuEntry& entry) {
+  host::CommandBarControl& control = parent.Add(entry.kind);
+  control.begin_group = entry.begin_group;
+  control.tag = std::string(entry.tag);
+  if (entry.handler != nullptr) Bind(control, entry.handler);
+  control.caption = std::string(entry.caption);
+  control.face_id = entry.face_id;
+  control.visible = entry.visible;
 }
 
 void Connect::CreateTemplateMenu() {
@@ -401,12 +409,14 @@ void Connect::moToDo_Unloaded() {
 void Connect::hWndToolbarHelp_Click() {
   add_in_.Report().Trap("Connect.hWndToolbarHelp_Click", [&] {
     const std::filesystem::path file = add_in_.Services().program_folder / std::string(kHelpFileName);
-    if (views_.help_viewer == nullptr || !views_.help_viewer->Configured()) {
-      add_in_.Services().dialogs.MsgBox(platform::MessageBox{
-          "No help viewer is configured, so the help file " + file.string() + " cannot be opened.",
-          platform::vbExclamation, std::string(kAppTitle)});
-      return;
-    }
+    const auto notice = [&](const std::string& text) {
+      add_in_.Services().dialogs.MsgBox(platform::MessageBox{text, platform::vbExclamation, std::string(kAppTitle)});
+    };
+    if (views_.help_viewer == nullptr)
+      return notice("No help viewer is configured, so the help file " + file.string() + " cannot be opened.");
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(file, error))
+      return notice("The help file " + file.string() + " is missing: Gildex was not installed completely.");
     views_.help_viewer->Open(file);
   });
 }

@@ -195,6 +195,9 @@ TEST(Menus, EveryEntryRunsItsCommand) {
     h.vbe.SelectComponent(h.Component("frmMain"));
     for (auto& control : h.Bar("Controls").controls) control->visible = true;
   };
+  const std::string no_viewer =
+      "box No help viewer is configured, so the help file PROGRAM/Help/Gildex.html cannot be opened.";
+  const std::string kMenuBarName(kMenuBar);
   struct Row {
     std::string bar;  // empty: `path` is one tag
     Strings path;
@@ -251,13 +254,17 @@ TEST(Menus, EveryEntryRunsItsCommand) {
       {TB, {"To-Do List"}, none, "todo To Do.. todo.dat", missing("The To-Do list")},
       {"frmOptions", {"&Advanced.."}, none, "advanced template Orders (10 components) closed",
        missing("The per-procedure template window")},
-      {TB, {"Gildex Help"}, none, "help Gildex.hlp",
-       "box No help viewer is configured, so the help file PROGRAM/Gildex.hlp cannot be opened."},
+      {TB, {"Gildex Help"}, none, "help Gildex.htm", no_viewer},
+      {kMenuBarName, {"Help", "Gildex Help"}, none, "help Gildex.htm", no_viewer},
+      {kMenuBarName, {"Help", "Gildex Help"}, [](Host& h) { fs::remove_all(h.rig.services.program_folder / "Help"); },
+       "box The help file PROGRAM/Help/Gildex.html is missing: Gildex was not installed completely.", no_viewer},
   };
   for (const bool with_windows : {true, false}) {
     Host host;
     const fs::path opened = host.rig.dir / "help-opened";
-    host.help = platform::HelpViewer("basename {file} > '" + opened.string() + "'");
+    host.help = platform::ShellHelpViewer("basename {file} > '" + opened.string() + "'");
+    fs::create_directories(host.rig.services.program_folder / "Help");
+    platform::testing::WriteBytes(host.rig.services.program_folder / "Help" / "Gildex.html", "<html></html>\n");
     Connect connect(host.rig.add_in, host.Views(with_windows));
     connect.OnConnection(&host.vbe, ext_cm_AfterStartup);
     host::CodeModule& globals = *host.Component("modGlobals").Code();

@@ -206,7 +206,7 @@ struct SampleHost {
   FakeOptionsDialog options;
   FakeSplash splash;
   FakeWindows tools;
-  platform::HelpViewer help;
+  platform::ShellHelpViewer help;
 };
 
 }  // namespace gildex::testing

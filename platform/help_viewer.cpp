@@ -9,7 +9,7 @@
 
 namespace gildex::platform {
 
-void HelpViewer::Open(const std::filesystem::path& file) const {
+void ShellHelpViewer::Open(const std::filesystem::path& file) {
   if (!Configured()) throw std::runtime_error("no help viewer is configured");
   const std::string line = ExpandShellCommand(command_, {{"{file}", file.string()}});
   const int status = std::system(line.c_str());

@@ -1,7 +1,7 @@
 #pragma once
-// The help viewer: a shell command the host program configures, "{file}" standing for the
-// help file's path (quoted for the shell). The command runs to its end, so a viewer that
-// stays open is started in the background by the command itself ("viewer {file} &").
+// The help viewer: what shows the add-in's help file. Each host program gives its own: the
+// desktop program a window, a scripted session a line naming the file, or a shell command
+// the host configures (ShellHelpViewer).
 #include <filesystem>
 #include <string>
 
@@ -9,11 +9,21 @@ namespace gildex::platform {
 
 class HelpViewer {
  public:
-  explicit HelpViewer(std::string command = "") : command_(std::move(command)) {}
+  virtual ~HelpViewer() = default;
+  // Shows `file` from its beginning (WinHelp's force-file mode). Throws std::runtime_error
+  // when it cannot.
+  virtual void Open(const std::filesystem::path& file) = 0;
+};
+
+// A shell command, "{file}" standing for the help file's path (quoted for the shell). The
+// command runs to its end, so a viewer that stays open is started in the background by the
+// command itself ("viewer {file} &").
+class ShellHelpViewer : public HelpViewer {
+ public:
+  explicit ShellHelpViewer(std::string command = "") : command_(std::move(command)) {}
   bool Configured() const { return !command_.empty(); }
-  // Opens `file` at its beginning. Throws std::runtime_error when no viewer is configured,
-  // when the command cannot start or when it fails.
-  void Open(const std::filesystem::path& file) const;
+  // Throws when no command is configured, when it cannot start or when it fails.
+  void Open(const std::filesystem::path& file) override;
 
  private:
   std::string command_;

@@ -11,7 +11,7 @@
 namespace gildex::platform {
 namespace {
 
-TEST(HelpViewer, RunsTheConfiguredCommandOnTheFileAndSaysWhyItCannot) {
+TEST(ShellHelpViewer, RunsTheConfiguredCommandOnTheFileAndSaysWhyItCannot) {
   testing::TempDir dir;
   const std::filesystem::path out = dir.Path() / "opened";
   struct Case {
@@ -26,7 +26,7 @@ TEST(HelpViewer, RunsTheConfiguredCommandOnTheFileAndSaysWhyItCannot) {
   // A name the shell would split or unquote if the viewer got it bare.
   const std::filesystem::path help = dir.Path() / "it's $HOME; help.hlp";
   for (const Case& c : cases) {
-    HelpViewer viewer(c.command);
+    ShellHelpViewer viewer(c.command);
     EXPECT_EQ(viewer.Configured(), !c.command.empty()) << c.command;
     if (c.error.empty()) {
       viewer.Open(help);

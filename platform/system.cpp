@@ -63,7 +63,7 @@ std::optional<fs::path> SourceOfBuildTree(const fs::path& build) {
 }
 
 // What an installed Gildex ships into a user's program folder.
-constexpr std::array<std::string_view, 3> kShippedItems = {"Templates", "Scripts", "pfx.dat"};
+constexpr std::array<std::string_view, 4> kShippedItems = {"Templates", "Scripts", "Help", "pfx.dat"};
 
 constexpr std::string_view kSeededList = ".gildex-seeded";
 

@@ -46,7 +46,7 @@ std::filesystem::path ProgramFolder();
 // P/share/gildex/.
 std::filesystem::path InstalledDataFolder(const std::filesystem::path& executable);
 // Gives the user's program folder `user` what it lacks of the shipped data in `installed`
-// (the files under Templates/ and Scripts/, and pfx.dat), file by file: a shipped file is
+// (the files under Templates/, Scripts/ and Help/, and pfx.dat), file by file: a shipped file is
 // copied when the user has nothing of that name and no earlier seeding offered it (the
 // offered files are listed in `user`/.gildex-seeded), so a newer installation's new
 // template reaches an existing folder, while nothing of the user's is ever replaced and a

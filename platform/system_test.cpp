@@ -92,6 +92,8 @@ class Installation {
     testing::WriteBytes(Data() / "Templates/Standard.ftr", "ErrHandler:\r\n    Resume Next\r\n");
     testing::WriteBytes(Data() / "Scripts/Upper.vbs", "Function Process(ProcCode)\r\n' Gr\xf6\xdf" "e\r\nEnd Function\r\n");
     testing::WriteBytes(Data() / "Scripts/Samples/Skip.vbs", "Function Process(ProcCode)\nEnd Function\n");
+    fs::create_directories(Data() / "Help");
+    testing::WriteBytes(Data() / "Help/Gildex.html", "<html></html>\n");
     testing::WriteBytes(Data() / "pfx.dat", "CommandButton=cmd\r\nTextBox=txt\r\n");
   }
   fs::path Data() const { return dir_ / "share/gildex"; }
@@ -122,7 +124,7 @@ std::map<std::string, std::string> FilesUnder(const fs::path& folder) {
 
 using Names = std::vector<std::string>;
 const Names kAll = {"Templates/Standard.ftr", "Templates/Standard.hdr", "Scripts/Samples/Skip.vbs",
-                    "Scripts/Upper.vbs", "pfx.dat"};
+                    "Scripts/Upper.vbs", "Help/Gildex.html", "pfx.dat"};
 
 Names AllBut(const std::string& prefix) {
   Names names;

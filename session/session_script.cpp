@@ -507,11 +507,40 @@ void PrintBar(std::ostream& out, const host::CommandBar& bar, int depth) {
   }
 }
 
+// The options dialog is not played: said as the add-in says it of the other windows a session
+// lacks, with the step that stands in for it.
+class SessionOptions : public OptionsDialogView {
+ public:
+  explicit SessionOptions(platform::Dialogs& dialogs) : dialogs_(dialogs) {}
+  void ShowOptions() override {
+    dialogs_.MsgBox(platform::MessageBox{
+        "The Gildex options window is not available on the command line: an \"option NAME VALUE\" step sets a "
+        "setting for the session.",
+        platform::vbExclamation, std::string(kAppTitle)});
+  }
+
+ private:
+  platform::Dialogs& dialogs_;
+};
+
+// The help viewer of a session: the record names the help file for the user to open.
+class SessionHelpViewer : public platform::HelpViewer {
+ public:
+  explicit SessionHelpViewer(std::ostream& record) : record_(record) {}
+  void Open(const std::filesystem::path& file) override {
+    record_ << "  help file: " << Display(file.string()) << " (open it in a web browser)\n";
+  }
+
+ private:
+  std::ostream& record_;
+};
+
 class ScriptedSession {
  public:
   ScriptedSession(const std::filesystem::path& base, std::ostream& record)
-      : base_(base), record_(record), dialogs_(record, answers_), context_(dialogs_), insert_mode_(record, answers_),
-        control_templates_(record, answers_), wizard_(record, answers_),
+      : base_(base), record_(record), dialogs_(record, answers_), options_(dialogs_), context_(dialogs_),
+        insert_mode_(record, answers_),
+        control_templates_(record, answers_), wizard_(record, answers_), help_(record),
         form_converter_(record, answers_, base, [this]() -> gildex::Progress& { return session_.Shared().Messages(); }),
         session_(context_) {}
 
@@ -521,9 +550,11 @@ class ScriptedSession {
     const std::string problem = session_.ConnectAddIn(
         ext_cm_Startup, true, [this](clsMessages&) { return std::make_unique<SessionMessageView>(record_); },
         ConnectViews{.insert_options = &insert_mode_,
+                     .options_dialog = &options_,
                      .insert_wizard = &wizard_,
                      .form_converter = &form_converter_,
-                     .control_templates = &control_templates_});
+                     .control_templates = &control_templates_,
+                     .help_viewer = &help_});
     if (!problem.empty()) throw StepFailed(problem);
   }
 
@@ -548,10 +579,12 @@ class ScriptedSession {
   std::ostream& record_;
   Answers answers_;
   SessionDialogs dialogs_;
+  SessionOptions options_;
   PlatformContext context_;
   SessionInsertMode insert_mode_;
   SessionControlTemplates control_templates_;
   SessionWizard wizard_;
+  SessionHelpViewer help_;
   SessionFormConverter form_converter_;
   Session session_;
   host::MemoryVBE& vbe_ = session_.Vbe();
@@ -740,9 +773,11 @@ void ScriptedSession::Run(const ScriptStep& step) {
     if (code == nullptr) throw StepFailed(w[0] + " has no code");
     for (long line = 1; line <= code->CountOfLines(); ++line) record_ << "  | " << Display(code->Lines(line, 1)) << "\n";
   } else if (step.verb == "option") {
-    // As if chosen in the options dialog for this session; the stored settings stay.
-    const std::string problem =
-        session_.ApplyOverrides(Overrides{{w[0] + "=" + AfterWords(step.rest, 1)}, "", ""}, false);
+    // As if chosen in the options dialog for this session; the stored settings stay. One
+    // value word loses its quotes as every step's words do ("" is the empty text); more
+    // words are the text as written, blanks kept.
+    const std::string value = w.size() == 2 ? w[1] : AfterWords(step.rest, 1);
+    const std::string problem = session_.ApplyOverrides(Overrides{{w[0] + "=" + value}, "", ""}, false);
     if (!problem.empty()) throw StepFailed(problem);
     // The dialog's Apply shows the designer's "Controls" entries exactly while the property
     // copier is enabled; the control-template entries go with it, as nothing else shows them.

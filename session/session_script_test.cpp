@@ -56,7 +56,7 @@ TEST(SessionScript, AUsersSessionPrefixesRenamesAndCleansUp) {
   const Played played = Play(sample,
                              "open Orders.vbp\n"
                              "option AutoPrefix True\n"
-                             "option AutoRename True\n"
+                             "option AutoRename \"True\"\n"
                              "option DeleteEvents True\n"
                              "option \"Default Template\" Standard\n"
                              "designer frmAbout\n"
@@ -67,6 +67,8 @@ TEST(SessionScript, AUsersSessionPrefixesRenamesAndCleansUp) {
                              "remove lblLabel1\n"
                              "bar Gildex show\n"
                              "bar Gildex float 200 300\n"
+                             "toolbar Gildex Help\n"
+                             "click Project Window Project > Gildex Options\n"
                              "answer wizard Standard click frmAbout\n"
                              "toolbar Gildex Wizard\n"
                              "toolbar Insert Gildex Handler\n"
@@ -81,7 +83,10 @@ TEST(SessionScript, AUsersSessionPrefixesRenamesAndCleansUp) {
         "  window \"Gildex Wizard\"\n  answer: template Standard\n",
         "  | You wish to insert error-handling into : _Click\n  | In the following file(s) :\n  | * frmAbout\n",
         "  progress window: Wizard has completed\n",
-        "  status: cmdClose_Click in frmAbout already has error trapping.\n"})
+        "  status: cmdClose_Click in frmAbout already has error trapping.\n",
+        "/data/Help/Gildex.html (open it in a web browser)\n",
+        "  message box \"Gildex\": The Gildex options window is not available on the command line: an \"option "
+        "NAME VALUE\" step sets a setting for the session.\n"})
     EXPECT_THAT(played.record, HasSubstr(seen));
   // Disconnected: no entry of the add-in is left in any bar.
   const std::string after = played.record.substr(played.record.find("> disconnect"));

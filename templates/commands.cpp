@@ -3,7 +3,11 @@
 #include <fmt/core.h>
 
 #include <algorithm>
+#include <charconv>
+#include <utility>
+#include <cstdint>
 #include <filesystem>
+#include <limits>
 #include <ostream>
 #include <vector>
 
@@ -69,6 +73,9 @@ int SaveAndConfirm(CommandContext& context, const SettingInfo& info) {
   if (context.registry.File().empty()) return kDone;
   const std::string key(info.key), name(info.registry_name);
   const std::optional<platform::RegValue> wanted = context.registry.Get(key, name);
+  // Nothing to write: the setting already held the value, as an absent one reads (a fresh
+  // registry's "False", 0 or empty text); a write that failed would still be held here.
+  if (!wanted) return kDone;
   platform::Registry on_disk(context.registry.File());
   const std::optional<platform::RegValue> stored = on_disk.Get(key, name);
   if (!wanted || !stored || stored->data != wanted->data) {
@@ -269,6 +276,22 @@ std::optional<std::string> FindTemplate(const std::string& folder, std::string_v
 }
 
 std::string SettingValueProblem(const SettingInfo& info, std::string_view value) {
+  // The engine's accessors quietly ignore a negative MinLines and raise a LineIncrement below
+  // 1, as the options dialog relies on; a typed value is refused rather than something else
+  // saved. Text that is no whole number is the type check's to refuse.
+  static constexpr std::pair<std::string_view, long long> kLeast[] = {{"MinLines", 0}, {"LineIncrement", 1}};
+  for (const auto& [property, least] : kLeast) {
+    if (info.property != property) continue;
+    std::string_view digits = value;
+    if (digits.starts_with('+')) digits.remove_prefix(1);
+    long long number = 0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), number);
+    if (error != std::errc() || end != digits.data() + digits.size() || number >= least) return {};
+    const long long most = info.type == SettingType::Integer16 ? std::numeric_limits<std::int16_t>::max()
+                                                               : std::numeric_limits<std::int32_t>::max();
+    return fmt::format("{} (\"{}\") takes a whole number from {} to {}, not \"{}\".", info.property, info.registry_name,
+                       least, most, value);
+  }
   if (info.type != SettingType::Text) return {};
   if (info.property == "DefaultTemplate") {
     if (value.empty()) return {};  // no template chosen

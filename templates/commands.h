@@ -66,8 +66,9 @@ std::string TemplateNameProblem(std::string_view name);
 std::optional<std::string> FindTemplate(const std::string& folder, std::string_view name, std::string& problem);
 
 // What is wrong with `value` (Windows-1252) for the stored setting `info` beyond its type, or
-// empty: a line break in a one-line text setting (it would break every line it is written
-// into), a bad template name for DefaultTemplate.
+// empty: a number below the setting's least (MinLines -1, LineIncrement 0), a line break in
+// a one-line text setting (it would break every line it is written into), a bad template
+// name for DefaultTemplate.
 std::string SettingValueProblem(const SettingInfo& info, std::string_view value);
 
 // The loaded DefaultTemplate when it is not a usable name: a message naming the setting and

@@ -61,7 +61,13 @@ TEST(OptionsSet, TakesPropertyOrRegistryNamesAndRefusesWrongTypes) {
     int code;
     std::string said;  // on standard output for 0, standard error otherwise
     std::string registry_name = "", stored = "";
+    bool fresh = false;  // no registry file before the run
   } cases[] = {
+      // The value a fresh registry reads already: nothing to write is no failure.
+      {"ConfirmSave", "False", 0, "ConfirmSave = False\n", "Confirm Save", "(absent)", true},
+      {"MinLines", "-1", 2, "gildex: MinLines (\"Minimum Lines\") takes a whole number from 0 to 2147483647, not \"-1\".\n"},
+      {"Line Incrementor", "0", 2,
+       "gildex: LineIncrement (\"Line Incrementor\") takes a whole number from 1 to 32767, not \"0\".\n"},
       {"IgnoreExisting", "True", 0, "IgnoreExisting = True\n", "Ignore Existing", "True"},
       {"Line Delimiter", ":", 0, "LineDelimiter = \":\"\n", "Line Delimiter", ":"},
       {"Insert Into", "Caf\xC3\xA9", 0, "InsertInto = \"Caf\xC3\xA9\"\n", "Insert Into", "Caf\xE9"},
@@ -77,6 +83,7 @@ TEST(OptionsSet, TakesPropertyOrRegistryNamesAndRefusesWrongTypes) {
   };
   for (const auto& c : cases) {
     CommandRig rig;
+    if (c.fresh) std::filesystem::remove(rig.home / "registry.reg");
     const std::string before = ReadBytes(rig.home / "registry.reg");
     EXPECT_EQ(rig.Run([&](CommandContext& context) { return OptionsSet(context, c.name, c.value); }), c.code)
         << c.name << "=" << c.value;
