@@ -14,6 +14,7 @@
 #include <QTableWidget>
 #include <QTest>
 #include <QToolButton>
+#include <QTreeWidget>
 #include <sstream>
 
 #include "desktop/code_window.h"
@@ -169,6 +170,17 @@ TEST(DesignerWindow, PlacesRenamesAndMovesControlsWithGildexConnected) {
   EXPECT_EQ(code_window->Text()->textCursor().blockNumber() + 1, lines + 3);
   EXPECT_EQ(code_window->Objects()->currentText(), "cmdCommand1");
   EXPECT_EQ(code_window->Procedures()->currentText(), "Click");
+  // Back in the designer after a module was clicked in the explorer, the form is the current
+  // component again (as VB6 has it), so the rename below carries the procedure along.
+  QTest::mouseClick(designer, Qt::LeftButton, {}, centre("cmdCommand1"));
+  auto& module = dynamic_cast<host::MemoryComponent&>(*bench.Vbe().Project(1).FindComponent("modGlobals"));
+  window.Explorer()->setFocus();
+  window.Explorer()->setCurrentItem(window.ExplorerItem(module));
+  ASSERT_EQ(bench.Session().Connection().CurrentComponent(), &module);
+  QTest::mouseClick(designer, Qt::LeftButton, {}, centre("cmdCommand1"));
+  EXPECT_EQ(bench.Session().Connection().CurrentComponent(), &form);
+  EXPECT_EQ(bench.Vbe().SelectedVBComponent(), &form);
+  EXPECT_EQ(window.Explorer()->currentItem(), window.ExplorerItem(form));
   PropertiesWindow& properties = *window.Properties();
   EXPECT_EQ(properties.Objects()->currentText(), "cmdCommand1 CommandButton");
   QTableWidget* grid = properties.Grid();

@@ -167,8 +167,7 @@ void FunctionFinderDialog::Released(const FunctionFinder& finder) {
 }
 
 void FunctionFinderDialog::closeEvent(QCloseEvent* event) {
-  // Unloading offers to take out the component the finder added; the finder keeps the rest
-  // for the next time the window is shown.
+  // Unloading offers to take out the component the finder added, and empties the finder.
   if (finder_ != nullptr) finder_->Form_Unload();
   event->accept();
 }

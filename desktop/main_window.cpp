@@ -24,6 +24,7 @@
 #include "desktop/face_icons.h"
 #include "desktop/properties_window.h"
 #include "desktop/text.h"
+#include "desktop/timer_pump.h"
 #include "desktop/toolbox.h"
 #include "workbench/explorer.h"
 
@@ -60,16 +61,10 @@ MainWindow::MainWindow(workbench::Workbench& bench, platform::Dialogs& dialogs) 
   workspace_->setObjectName("Workspace");
   workspace_->setBackground(QColor(128, 128, 128));
   setCentralWidget(workspace_);
-  connect(workspace_, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* window) {
-    if (window == nullptr) return;
-    auto* component = PointerOf<host::MemoryComponent>(window->property("component"));
-    if (component == nullptr) return;
-    // The IDE learns which window the user works in: its pane becomes the active one.
-    if (window->property("type").toInt() == static_cast<int>(host::WindowType::CodeWindow))
-      bench_.Vbe().ShowCode(*component);
-    else
-      bench_.Vbe().ShowDesigner(*component);
-  });
+  // The IDE learns which window the user works in: activated, or clicked or typed into while
+  // it already was the active one (after a click in the explorer, say).
+  connect(workspace_, &QMdiArea::subWindowActivated, this, &MainWindow::WindowUsed);
+  qApp->installEventFilter(this);
 
   explorer_ = new QTreeWidget(this);
   explorer_->setObjectName("ProjectExplorer");
@@ -109,12 +104,15 @@ MainWindow::MainWindow(workbench::Workbench& bench, platform::Dialogs& dialogs) 
 
   statusBar()->showMessage("Ready");
   resize(1200, 800);
+  // The add-in's auto-save timer ticks while the IDE waits for the user, as in VB6.
+  new TimerPump(bench_.Context().timers, this);
   Refresh();
 }
 
 MainWindow::~MainWindow() {
   // Qt closes the workspace's windows while it takes this one apart, and closing one activates
   // another: nothing of this half-destroyed window may answer those signals.
+  qApp->removeEventFilter(this);
   workspace_->disconnect();
   disconnect();
 }
@@ -473,7 +471,23 @@ void MainWindow::ShowAddInManager() {
     DisconnectAddIn();
 }
 
+void MainWindow::WindowUsed(QMdiSubWindow* window) {
+  auto* component = window != nullptr ? PointerOf<host::MemoryComponent>(window->property("component")) : nullptr;
+  if (component == nullptr) return;
+  if (!bench_.WindowUsed(*component, static_cast<host::WindowType>(window->property("type").toInt()))) return;
+  if (QTreeWidgetItem* row = ExplorerItem(*component)) {
+    const QSignalBlocker quiet(explorer_);
+    explorer_->setCurrentItem(row);
+  }
+}
+
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  if ((event->type() == QEvent::MouseButtonPress || event->type() == QEvent::FocusIn) && watched->isWidgetType())
+    for (QWidget* widget = static_cast<QWidget*>(watched); widget != nullptr; widget = widget->parentWidget())
+      if (auto* window = qobject_cast<QMdiSubWindow*>(widget); window != nullptr && window->mdiArea() == workspace_) {
+        WindowUsed(window);
+        break;
+      }
   if (watched == gildex_dock_ && event->type() == QEvent::Move) StoreGildexToolbarPlace();
   return QMainWindow::eventFilter(watched, event);
 }

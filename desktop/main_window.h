@@ -77,6 +77,8 @@ class MainWindow : public QMainWindow {
   void AddDesignerDocks();
   void ShowDesignerProblem(const QString& message);
   host::MemoryComponent* SelectedComponent();
+  // The user works in `window`: its component becomes the IDE's selected one again.
+  void WindowUsed(QMdiSubWindow* window);
   QMdiSubWindow* FindWindow(const host::MemoryComponent& component, host::WindowType type);
   QMdiSubWindow* AddWindow(QWidget* content, host::MemoryComponent& component, host::WindowType type);
 

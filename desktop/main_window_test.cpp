@@ -2,10 +2,12 @@
 
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
@@ -22,7 +24,13 @@ namespace {
 
 // The sample project open in the IDE with Gildex connected, every box answered by the test.
 struct Ide {
-  explicit Ide(const testing::SampleProject& sample) {
+  explicit Ide(const testing::SampleProject& sample, const platform::Clock* clock = nullptr)
+      : bench{dialogs, false,
+              [this] {
+                QApplication::processEvents();
+                if (on_idle) on_idle();
+              },
+              clock} {
     bench.SetAddInWindows({ProgressWindowFactory(), {}});
     window.ConnectAddIn();
     window.show();
@@ -33,10 +41,7 @@ struct Ide {
 
   platform::ScriptedDialogs dialogs;
   std::function<void()> on_idle;  // runs whenever the command lets the windows work
-  workbench::Workbench bench{dialogs, false, [this] {
-                               QApplication::processEvents();
-                               if (on_idle) on_idle();
-                             }};
+  workbench::Workbench bench;
   MainWindow window{bench, dialogs};
 };
 
@@ -143,6 +148,43 @@ TEST(MainWindowTest, CancelHalfWayThroughTheProject) {
   EXPECT_GE(changed, 1u);
   EXPECT_LT(changed, 8u) << "the rest of the project is left as it was";
   EXPECT_TRUE(Written(sample).empty());
+}
+
+// Auto-save on, every minute, without asking: while the IDE only waits for the user, a minute
+// after it was switched on the changed module is saved and the progress window says so.
+// The progress window fits a status line longer than it was made for.
+TEST(MainWindowTest, AutoSaveSavesAfterItsIntervalAndTheProgressWindowGrowsToItsLines) {
+  testing::SampleProject sample;
+  platform::FixedClock clock;
+  Ide ide(sample, &clock);
+  ASSERT_EQ(ide.bench.Session().ApplyOverrides({{"ConfirmSave=False", "SaveInterval=1", "AutoSave=True"}, "", ""},
+                                               false),
+            "");
+  ide.bench.Vbe().Project(1).FindComponent("modGlobals")->Code()->InsertLines(1, "' changed");
+  clock.AdvanceTicks(59000);
+  QTest::qWait(1200);
+  EXPECT_TRUE(Written(sample).empty()) << "not yet: a second is left";
+  clock.AdvanceTicks(1000);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !Written(sample).empty(); }, 5000));
+  EXPECT_EQ(Written(sample), std::vector<std::string>{"modGlobals.bas"});
+  EXPECT_FALSE(ide.bench.HasUnsavedChanges());
+  ASSERT_NE(ShownProgress(), nullptr);
+  auto* status = Part<QListWidget>("lbStatus");
+  ASSERT_EQ(status->count(), 1);
+  EXPECT_EQ(status->item(0)->text(), "AutoSave Finished 14:05 09/Mar/2024");
+  EXPECT_TRUE(ide.dialogs.Asked().empty());
+
+  // Never smaller than 4000 by 4000 twips; wider as a status line needs, as far as the screen goes.
+  ProgressWindow* progress = ShownProgress();
+  EXPECT_GE(progress->height(), Pixels(kMessageMinimumHeight));
+  const int narrow = progress->width();
+  const QString long_line = "frmOrders.cmdSave_Click: line 12 holds a label beyond 65529 and was left without a number";
+  ide.bench.Session().Shared().Messages().AddStatus(long_line.toStdString());
+  const int needed = QFontMetrics(status->font()).horizontalAdvance(long_line);
+  EXPECT_GT(progress->width(), narrow);
+  EXPECT_GE(status->viewport()->width(), needed);
+  EXPECT_LE(progress->frameGeometry().width(), progress->screen()->availableGeometry().width());
+  EXPECT_GT(Part<QPushButton>("cmdCancel")->geometry().right(), narrow) << "the buttons move along";
 }
 
 }  // namespace

@@ -162,8 +162,25 @@ TEST(OptionsWindowTest, ChoosesTemplateAppliesSettingsUpdatesTheProjectsBlocksAn
     const std::string body_code_after = RunGildex({"options", "get", "BodyCode"}).out;
     EXPECT_NE(body_code_after.find("False"), std::string::npos) << body_code_after;
 
-    // A prefix row, listed and written with the table.
+    // The property copier enabled and applied: the designer's "Controls" menu offers its
+    // entries and the control templates'.
+    const auto controls_menu = [&] {
+      QMenu menu;
+      window.Bars().Fill(&menu, "Controls");
+      QStringList ours;
+      for (const QAction* action : menu.actions())
+        if (action->objectName().startsWith("Gildex_")) ours << action->text();
+      return ours;
+    };
+    EXPECT_EQ(controls_menu(), QStringList());
     tabs->setCurrentIndex(3);
+    auto* copier = modal->findChild<QCheckBox*>("chkPropertyCopy");
+    QTest::mouseClick(copier, Qt::LeftButton, {}, QPoint(8, copier->height() / 2));
+    apply->click();
+    EXPECT_EQ(controls_menu(),
+              (QStringList{"Copy Properties", "View Control Templates", "Apply Control Templates"}));
+
+    // A prefix row, listed and written with the table.
     QTest::keyClicks(modal->findChild<QLineEdit*>("txtControlName"), "Spinner");
     QTest::keyClicks(modal->findChild<QLineEdit*>("txtPrefix"), "spn");
     modal->findChild<QPushButton*>("cmdPrefixItem(0)")->click();

@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QPointer>
 #include <QScreen>
+#include <QStyle>
 #include <QTimer>
 
 #include "desktop/text.h"
@@ -84,7 +85,17 @@ class QtMessageView : public MessageView {
     window_->ok->setEnabled(ok);
     window_->cancel->setEnabled(cancel);
   }
-  void LayOutControls() override {}
+  void LayOutControls() override {
+    const MessageWindowState* state = controller_.Window();
+    if (!window_ || state == nullptr) return;
+    window_->message->setGeometry(PixelRect(state->message_rect));
+    window_->progress->setGeometry(PixelRect(state->progress_rect));
+    window_->heading->setGeometry(PixelRect(state->heading_rect));
+    window_->status->setGeometry(PixelRect(state->status_rect));
+    window_->ok->setGeometry(PixelRect(state->ok_rect));
+    window_->cancel->setGeometry(PixelRect(state->cancel_rect));
+  }
+  void ResizeWindow(TwipsSize size) override { window_->resize(Pixels(size.width), Pixels(size.height)); }
   void Center() override {
     if (const QScreen* screen = QApplication::primaryScreen()) {
       QRect frame = window_->frameGeometry();
@@ -109,6 +120,18 @@ class QtMessageView : public MessageView {
     return Twips(needed.height());
   }
   long OuterWidth() const override { return Twips(window_->frameGeometry().width()); }
+  long StatusWidth(const std::string& line) const override {
+    const QListWidget& list = *window_->status;
+    // The text, the item's own margins, the list's frame and its vertical scroll bar.
+    const int text = QFontMetrics(list.font()).horizontalAdvance(FromVb(line));
+    return Twips(text + 8 + 2 * list.frameWidth() + list.style()->pixelMetric(QStyle::PM_ScrollBarExtent));
+  }
+  long ScreenWidth() const override {
+    const QScreen* screen = window_->screen() != nullptr ? window_->screen() : QApplication::primaryScreen();
+    if (screen == nullptr) return 0;
+    const int frame = window_->frameGeometry().width() - window_->width();
+    return Twips(screen->availableGeometry().width() - frame);
+  }
 
  private:
   // Drawing at once keeps the window current while a command holds the event loop, but once
@@ -135,7 +158,7 @@ ProgressWindow::ProgressWindow(clsMessages& controller) : controller_(controller
   setObjectName("frmMessages");
   setAttribute(Qt::WA_DeleteOnClose);
   setModal(false);
-  setFixedSize(Pixels(kMessageClientWidth), Pixels(kMessageClientHeight));
+  resize(Pixels(kMessageClientWidth), Pixels(kMessageClientHeight));
   message = new QLabel(this);
   message->setObjectName("lblMessage");
   message->setWordWrap(true);
@@ -143,7 +166,7 @@ ProgressWindow::ProgressWindow(clsMessages& controller) : controller_(controller
   progress = new QProgressBar(this);
   progress->setObjectName("prgProgress");
   progress->setTextVisible(false);
-  auto* heading = new QLabel(FromVb(kHeadingText), this);
+  heading = new QLabel(FromVb(kHeadingText), this);
   heading->setObjectName("lblStatus");
   heading->setGeometry(PixelRect(kHeadingRect));
   status = new QListWidget(this);
@@ -181,7 +204,7 @@ void ProgressWindow::closeEvent(QCloseEvent* event) {
 
 void ProgressWindow::resizeEvent(QResizeEvent* event) {
   QDialog::resizeEvent(event);
-  if (isVisible()) controller_.Resized();
+  if (!unloading_) controller_.Resized({Twips(width()), Twips(height())}, isMinimized());
 }
 
 MessageViewFactory ProgressWindowFactory() {

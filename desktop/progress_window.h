@@ -1,5 +1,6 @@
 #pragma once
-// The progress and status window drawn with Qt; clsMessages keeps every rule of it.
+// The progress and status window drawn with Qt; clsMessages keeps every rule of it, its size
+// and where its controls go included.
 #include <QDialog>
 #include <memory>
 
@@ -26,6 +27,7 @@ class ProgressWindow : public QDialog {
 
   QLabel* message = nullptr;
   QProgressBar* progress = nullptr;
+  QLabel* heading = nullptr;
   QListWidget* status = nullptr;
   QPushButton* ok = nullptr;
   QPushButton* cancel = nullptr;

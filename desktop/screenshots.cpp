@@ -179,6 +179,13 @@ int TakeScreenshots(MainWindow& window, const QString& folder) {
     bar->position = host::BarPosition::Top;
     window.Refresh();
   }
+  // The property copier on, as an Apply in the options dialog leaves it: the designer's menu
+  // offers the add-in's entries.
+  if (window.Bench().AddInConnected()) {
+    CGildex& engine = window.Bench().Session().Engine();
+    engine.CopierEnabled(true);
+    ShowControlsEntries(window.Bench().Vbe().Bars(), engine);
+  }
   window.show();
   window.resize(1280, 820);
   failed += !Save(&window, folder, "main-window");

@@ -130,6 +130,11 @@ struct ConnectViews {
 // no row names the class. A name lacks it unless it starts with exactly that text.
 std::optional<std::string> ControlPrefix(const std::vector<std::string>& prefixes, std::string_view class_name);
 
+// What the form designer's "Controls" menu shows of ours, from the stored settings: every
+// entry exactly while the property copier is enabled. Connecting and the options dialog's
+// Apply both decide it here, in every host.
+void ShowControlsEntries(host::CommandBars& bars, const CGildex& engine);
+
 class Connect {
  public:
   // Connect creation: makes the shared objects that are missing and loads the settings.

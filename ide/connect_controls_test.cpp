@@ -194,7 +194,7 @@ TEST(ControlsMenu, ApplyControlTemplateSetsTheListedProperties) {
       {"nothing selected", true, Named, boxes, {}, "",
        {"box Gildex: You must have selected at least one control for template to apply to"}},
       {"designer closed", true, Named, boxes, {"-closed"}, "", {}},
-      {"damaged file", true, Named, "Width=1500\r\nMaxLength=5\n", {"txtCity", "txtZip"}, "",
+      {"damaged file", true, Named, "Width=1500\r\nMaxLength=5\r", {"txtCity", "txtZip"}, "",
        {error("The control template " + file + " is damaged (line 2 holds a stray line break or NUL byte).")}},
       {"no such template", true, Named, "", {"txtCity"}, "", {error("There is no control template " + file + ".")}},
       // A font's members set inside its group; a control on the default font gets the whole

@@ -137,7 +137,16 @@ void Connect::CreateTemplateMenu() {
       control.caption = std::string(entry.caption);
       control.visible = entry.visible;
     }
+    ShowControlsEntries(BarsOf(add_in_.VBE()), add_in_.Engine());
   });
+}
+
+void ShowControlsEntries(host::CommandBars& bars, const CGildex& engine) {
+  // The control templates are the copier's companions: nothing else would ever show them.
+  if (host::CommandBar* bar = bars.Find(kControlsBar))
+    for (auto& control : bar->controls)
+      if (control->tag == "Gildex_Property" || control->tag == "Gildex_ControlTemplates")
+        control->visible = engine.CopierEnabled();
 }
 
 void Connect::RemoveMenus() {

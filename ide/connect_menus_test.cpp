@@ -59,11 +59,12 @@ std::string Printed(host::CommandBars& bars) {
 const std::string kCodeWindow =
     "Code Window: Insertg[ Insertg[ Insert6 Insert6 ] Numberg Number ] Remove[ Removeg[ Remove7 Remove7 ] Numberg ]"
     " Optionsg Options10g CloseWindowsg[ CloseWindows CloseWindows CloseWindows ]\n";
-std::string Built(const std::string& code_window = kCodeWindow) {
+const std::string kControlsHidden = "Controls: Propertyh ControlTemplatesgh ControlTemplatesh\n";
+std::string Built(const std::string& code_window = kCodeWindow, const std::string& controls = kControlsHidden) {
   return "Project Window Project: Insert6g Remove7 Options10\n"
          "Project Window Module/Class Folder: Insert6g Remove7 Numberg Number Options10g Info15g\n"
          "Project Window Form Folder: Insert6g Remove7 Numberg Number Number Options10g Info15g\n" +
-         code_window + "Controls: Propertyh ControlTemplatesgh ControlTemplatesh\nGildex: 231 232 548g 625g 46 1046 1004\n";
+         code_window + controls + "Gildex: 231 232 548g 625g 46 1046 1004\n";
 }
 
 std::vector<bool> ToolbarEnabled(Host& host) {
@@ -79,8 +80,11 @@ TEST(Menus, ConnectingBuildsOneSetAndDisconnectingLeavesNone) {
   Connect connect(host.rig.add_in, host.Views());
   connect.OnConnection(&host.vbe, ext_cm_AfterStartup);
   EXPECT_EQ(Printed(host.vbe.Bars()), Built());
+  // With the property copier enabled, the designer's entries show from the start.
+  host.rig.add_in.Engine().CopierEnabled(true);
   connect.OnConnection(&host.vbe, ext_cm_External);
-  EXPECT_EQ(Printed(host.vbe.Bars()), Built()) << "a reconnection replaces the entries";
+  EXPECT_EQ(Printed(host.vbe.Bars()), Built(kCodeWindow, "Controls: Property ControlTemplatesg ControlTemplates\n"))
+      << "a reconnection replaces the entries";
   ASSERT_TRUE(connect.Click("Project Window Project", {"gildex options"}));
   EXPECT_EQ(host.options.opened, 1) << "one click connection per entry";
 

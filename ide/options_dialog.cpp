@@ -530,11 +530,8 @@ void frmOptions::ApplyStep(std::string_view step) {
   }
   const std::string problem = engine_.SetSettingText(row->setting, SettingText(*row));
   if (!problem.empty()) throw VbError(5, problem);
-  if (row->bound == Bound::CopierCheck) {
-    if (host::VBE* vbe = add_in_.VBE())
-      if (host::CommandBarControl* entry = vbe->Bars().FindControl(host::ControlKind::Button, "Gildex_Property"))
-        entry->visible = engine_.CopierEnabled();
-  }
+  if (row->bound == Bound::CopierCheck)
+    if (host::VBE* vbe = add_in_.VBE()) ShowControlsEntries(vbe->Bars(), engine_);
 }
 
 void frmOptions::cmdApply_Click() {

@@ -271,12 +271,20 @@ TEST(OptionsDialog, OpensThroughTheAddInsMenus) {
   ASSERT_NE(dialog.Form(), nullptr);
   EXPECT_TRUE(dialog.Form()->Shown());
   EXPECT_EQ(dialog.Form()->Editor().DefaultTemplateKey(), "Standard");
-  // Apply shows the "Copy Properties" entry of the designer's menu as the copier box says.
-  dialog.Form()->chk_Click("chkPropertyCopy", 1);
-  dialog.Form()->cmdApply_Click();
-  host::CommandBarControl* entry = host.vbe.Bars().FindControl(host::ControlKind::Button, "Gildex_Property");
-  ASSERT_NE(entry, nullptr);
-  EXPECT_TRUE(entry->visible);
+  // Apply shows the designer's "Controls" entries as the copier box says, the control
+  // templates with "Copy Properties".
+  const auto shown = [&] {
+    std::string visible;
+    for (auto& entry : host.vbe.Bars().Find(kControlsBar)->controls)
+      if (entry->tag.starts_with("Gildex_")) visible += entry->visible ? "1" : "0";
+    return visible;
+  };
+  EXPECT_EQ(shown(), "000");
+  for (int ticked : {1, 0}) {
+    dialog.Form()->chk_Click("chkPropertyCopy", ticked);
+    dialog.Form()->cmdApply_Click();
+    EXPECT_EQ(shown(), ticked ? "111" : "000");
+  }
   connect.OnDisconnection(0);
 }
 

@@ -1,5 +1,6 @@
 #include "platform/timers.h"
 
+#include <algorithm>
 #include <limits>
 #include <vector>
 
@@ -26,6 +27,14 @@ bool Timers::KillTimer(std::int32_t id) { return timers_.erase(id) != 0; }
 std::int64_t Timers::PeriodOf(std::int32_t id) const {
   const auto found = timers_.find(id);
   return found == timers_.end() ? -1 : found->second.period;
+}
+
+std::optional<std::int64_t> Timers::NextDue() const {
+  std::optional<std::int64_t> next;
+  for (const auto& [id, entry] : timers_)
+    if (!next || entry.next_due < *next) next = entry.next_due;
+  if (!next) return std::nullopt;
+  return std::max<std::int64_t>(*next - clock_.TickCount(), 0);
 }
 
 void Timers::ProcessDue() {

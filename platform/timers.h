@@ -2,10 +2,12 @@
 // System timers as the add-in sees them: a period in milliseconds and a callback that runs
 // on the user-interface thread when the host processes its messages. Here the host's
 // message loop is Timers::ProcessDue, called by whoever plays the host (the command line
-// between units of work, tests after advancing the clock).
+// between units of work, the desktop program's event loop when NextDue says, tests after
+// advancing the clock).
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <optional>
 
 #include "platform/clock.h"
 
@@ -23,6 +25,9 @@ class Timers {
   std::int64_t PeriodOf(std::int32_t id) const;
   // Runs every timer whose period has elapsed since it was set or last ticked.
   void ProcessDue();
+  // How long ProcessDue may wait before a timer is due (0 when one is due now); nothing when
+  // no timer runs. A host's own event loop arms its wake-up with it.
+  std::optional<std::int64_t> NextDue() const;
 
  private:
   struct Entry {

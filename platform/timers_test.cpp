@@ -13,22 +13,30 @@ TEST(Timers, TicksOncePerElapsedPeriodAndAfterALongWaitStartsAfresh) {
   struct Step {
     std::int64_t advance;
     int ticks;  // in total after ProcessDue
+    std::int64_t next_due;  // then
   };
   const std::vector<Step> steps = {
-      {0, 0}, {999, 0}, {1, 1}, {0, 1},
-      {1000, 2},  // the next period counts from when it was due, not from the tick
-      {5500, 3},  // far behind: one tick, and the next period counts from now
-      {999, 3}, {1, 4},
+      {0, 0, 1000}, {999, 0, 1}, {1, 1, 1000}, {0, 1, 1000},
+      {1000, 2, 1000},  // the next period counts from when it was due, not from the tick
+      {5500, 3, 1000},  // far behind: one tick, and the next period counts from now
+      {999, 3, 1}, {1, 4, 1000},
   };
   FixedClock clock;
   Timers timers(clock);
+  EXPECT_EQ(timers.NextDue(), std::nullopt);
   int ticks = 0;
-  timers.SetTimer(1000, [&] { ++ticks; });
+  const std::int32_t id = timers.SetTimer(1000, [&] { ++ticks; });
   for (const Step& s : steps) {
     clock.AdvanceTicks(s.advance);
     timers.ProcessDue();
     EXPECT_EQ(ticks, s.ticks) << "at " << clock.TickCount();
+    EXPECT_EQ(timers.NextDue(), s.next_due) << "at " << clock.TickCount();
   }
+  timers.SetTimer(300, [] {});
+  EXPECT_EQ(timers.NextDue(), 300) << "the earliest of all";
+  timers.KillTimer(id);
+  clock.AdvanceTicks(400);
+  EXPECT_EQ(timers.NextDue(), 0) << "overdue";
 }
 
 TEST(Timers, IdentifiersStartAtOneAndUnknownOnesAreRefused) {

@@ -2,8 +2,9 @@
 
 namespace gildex::session {
 
-PlatformContext::PlatformContext(platform::Dialogs& dialogs)
-    : registry(platform::DefaultRegistryPath()),
+PlatformContext::PlatformContext(platform::Dialogs& dialogs, const platform::Clock* given_clock)
+    : clock(given_clock != nullptr ? *given_clock : system_clock),
+      registry(platform::DefaultRegistryPath()),
       dialogs(dialogs),
       services{dialogs, clock, timers, loop, registry, env, platform::ProgramFolder()},
       report(dialogs),

@@ -22,7 +22,8 @@ namespace gildex::session {
 struct PlatformContext {
   // `dialogs` belongs to the host and outlives the context. A damaged registry file leaves
   // the settings at their absent values; RegistryWarning() says why, for the host to show.
-  explicit PlatformContext(platform::Dialogs& dialogs);
+  // `clock`, when given, outlives the context and stands in for the system's (tests).
+  explicit PlatformContext(platform::Dialogs& dialogs, const platform::Clock* clock = nullptr);
   PlatformContext(const PlatformContext&) = delete;
   PlatformContext& operator=(const PlatformContext&) = delete;
 
@@ -32,7 +33,8 @@ struct PlatformContext {
   CommandContext Commands(std::ostream& out, std::ostream& err);
   CGildex& Engine();
 
-  platform::SystemClock clock;
+  platform::SystemClock system_clock;
+  const platform::Clock& clock;
   platform::Timers timers{clock};
   platform::MessageLoop loop{timers};
   platform::Registry registry;

@@ -54,15 +54,19 @@ std::vector<ControlTemplateEntry> ReadControlTemplate(const fs::path& file) {
   for (std::size_t start = 0; start < bytes.size(); ++line_no) {
     std::size_t end = start;
     while (end < bytes.size() && bytes[end] != '\r' && bytes[end] != '\n' && bytes[end] != '\0') ++end;
-    const bool crlf = end + 1 < bytes.size() && bytes[end] == '\r' && bytes[end + 1] == '\n';
-    if (end < bytes.size() && !crlf)
+    // CR LF as written here, or a bare LF as any Linux editor writes it; a lone CR is not a
+    // line end on either system.
+    const std::size_t line_end = end + 1 < bytes.size() && bytes[end] == '\r' && bytes[end + 1] == '\n' ? 2
+                                 : end < bytes.size() && bytes[end] == '\n'                              ? 1
+                                                                                                           : 0;
+    if (end < bytes.size() && line_end == 0)
       throw std::runtime_error("The control template " + file.string() + " is damaged (line " +
                                std::to_string(line_no) + " holds a stray line break or NUL byte).");
     const std::string_view line(bytes.data() + start, end - start);
     std::string name(TrimSpaces(GetField(line, "=", 1))), value(TrimSpaces(GetField(line, "=", 2)));
     if (std::none_of(entries.begin(), entries.end(), [&](const auto& e) { return e.name == name; }))
       entries.push_back({std::move(name), std::move(value)});
-    start = end + (crlf ? 2 : 0);
+    start = end + line_end;
   }
   return entries;
 }

@@ -30,8 +30,8 @@ std::filesystem::path ControlTemplateFile(const std::filesystem::path& controls_
 // The template names (file names less ".ctt") of the folder, sorted; none when it is missing.
 std::vector<std::string> ControlTemplateNames(const std::filesystem::path& controls_folder);
 // The entries of a file; none when it does not exist. Throws std::runtime_error naming the
-// file when it cannot be read or is damaged (a NUL byte, a CR or LF that is not part of a
-// CR LF line end), so that nobody works on, or saves over, half of it.
+// file when it cannot be read or is damaged (a NUL byte, a CR that is not part of a CR LF
+// line end), so that nobody works on, or saves over, half of it. Lines end in CR LF or LF.
 std::vector<ControlTemplateEntry> ReadControlTemplate(const std::filesystem::path& file);
 // Writes the entries (atomically). Throws std::runtime_error, writing nothing, for an empty
 // name, a name holding "=", or a line break in either part, which would not read back.

@@ -35,8 +35,9 @@ TEST(ControlTemplateFile, ReadsEntriesOrRefusesADamagedFile) {
       {"BackColor=1\r\nBackColor=2\r\nbackcolor=3\r\n", {{"BackColor", "1"}, {"backcolor", "3"}}, ""},
       {"Locked\r\n  Caption  =  \"Caf\xE9 \" \r\n=x\r\n", {{"Locked", ""}, {"Caption", "\"Caf\xE9 \""}, {"=x", ""}}, ""},
       {"Width=10", {{"Width", "10"}}, ""},  // a last line without its line end, as an editor leaves it
-      {"Width=10\r\nHeight=5\n", {}, "is damaged (line 2 holds a stray line break"},
+      {"Width=10\nHeight=5\r\nTag=\n", {{"Width", "10"}, {"Height", "5"}, {"Tag", ""}}, ""},  // a Linux editor's
       {"Width=10\rHeight=5\r\n", {}, "is damaged (line 1 holds a stray line break"},
+      {"Width=10\n\rHeight=5\n", {}, "is damaged (line 2 holds a stray line break"},
       {std::string("Width=1\0\r\n", 10), {}, "is damaged (line 1"},
   };
   for (const Case& c : cases) {
@@ -163,7 +164,7 @@ TEST(ControlTemplateWindow, EditsSavesAndSelectsTemplates) {
     f.cmdClose_Click();
   };
   EXPECT_EQ(form.ShowSelect(window), std::nullopt);
-  WriteBytes(controls / "Broken.ctt", "Width=1\n");
+  WriteBytes(controls / "Broken.ctt", "Width=1\rHeight=2\r\n");
   window.act = [&](frmControlTemplate& f) {
     f.cboTemplates_Click("Buttons");
     EXPECT_THROW(f.cboTemplates_Click("Broken"), std::runtime_error);
@@ -172,7 +173,7 @@ TEST(ControlTemplateWindow, EditsSavesAndSelectsTemplates) {
   };
   EXPECT_EQ(form.ShowSelect(window), std::nullopt);
   EXPECT_EQ(rows.back(), "Buttons: Caption|Caption=\"OK\"");
-  EXPECT_EQ(ReadBytes(controls / "Broken.ctt"), "Width=1\n");
+  EXPECT_EQ(ReadBytes(controls / "Broken.ctt"), "Width=1\rHeight=2\r\n");
 }
 
 TEST(CopyOptionsWindow, ShowsAndStoresTheCopierSettings) {

@@ -83,10 +83,13 @@ bool FunctionFinder::LoadFile(const std::string& file) {
 }
 
 void FunctionFinder::Forget() {
+  component_removed_ = {};
+  project_removed_ = {};
   component_ = nullptr;
   added_ = false;
   filename_ = kNoFile;
   rows_.clear();
+  code_.clear();
   Redraw();
 }
 
@@ -149,6 +152,8 @@ void FunctionFinder::Form_Unload() {
     // The project it was added to: the one active then.
     if (answer == platform::vbYes) component_->Project().Remove(*component_);
   });
+  // Unloaded: the next showing starts from nothing, as a freshly loaded window does.
+  Forget();
 }
 
 }  // namespace gildex

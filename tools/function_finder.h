@@ -61,7 +61,8 @@ class FunctionFinder {
   void cmdClear_Click() { code_.clear(), Redraw(); }
   // Appends the code of row `index` (from 0) to the code box.
   void lvwProcs_Click(std::size_t index);
-  // Unloading the window: offers to remove a component the finder added.
+  // Unloading the window: offers to remove a component the finder added, then forgets the
+  // component, its rows and the code, as a window unloaded and loaded again shows nothing.
   void Form_Unload();
 
   // Browse after the dialog: adds `file` to the active project, or takes the component already
@@ -79,7 +80,8 @@ class FunctionFinder {
   void GetFNs(host::VBComponent& component);
   std::string CodeOf(const FinderRow& row) const;
   void Redraw();
-  // The component went out of the IDE (removed, or its project closed): nothing is loaded.
+  // The component went out of the IDE (removed, or its project closed) or the window unloaded:
+  // nothing is loaded and the code box is empty.
   void Forget();
 
   host::VBE& vbe_;

@@ -126,21 +126,25 @@ TEST(FunctionFinder, LoadsListsShowsCopiesAndOffersRemoval) {
     EXPECT_EQ(finder->Code(), c.code);
     finder->cmdCopy_Click();
     EXPECT_EQ(clipboard.Text(), c.code);
+    if (c.loaded) {
+      finder->cmdClear_Click();
+      EXPECT_EQ(finder->Code(), "");
+      if (!c.rows.empty()) finder->lvwProcs_Click(0);  // code in the box when it closes
+    }
     if (c.removed_elsewhere) rig.Project().Remove(*finder->Component());
     finder->Form_Unload();
-    const bool kept = c.loaded && !c.removed_elsewhere && !(c.added && c.answer == platform::vbYes);
-    EXPECT_EQ(finder->Component() != nullptr, kept);
+    // Closed, it holds nothing, so a later close asks nothing again.
+    EXPECT_EQ(finder->Component(), nullptr);
+    EXPECT_EQ(finder->Filename(), "<none>");
+    EXPECT_EQ(finder->Code(), "");
+    EXPECT_EQ(finder->Rows().size(), 0u);
+    finder->Form_Unload();
     std::vector<std::string> boxes;
     for (const platform::MessageBox& box : rig.dialogs.Asked())
       boxes.push_back(box.prompt.substr(0, box.prompt.find(':') == std::string::npos ? box.prompt.size()
                                                                                        : box.prompt.find(':') + 2));
     EXPECT_EQ(boxes, c.boxes);
     EXPECT_EQ(rig.Project().ComponentCount(), c.components_after);
-    EXPECT_EQ(finder->Filename(), kept ? rig.Path(c.file) : "<none>");
-    if (c.loaded) {
-      finder->cmdClear_Click();
-      EXPECT_EQ(finder->Code(), "");
-    }
     EXPECT_EQ(window.released, 0);
     finder.reset();
     EXPECT_EQ(window.released, 1);

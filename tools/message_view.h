@@ -8,12 +8,9 @@
 #include <string>
 #include <vector>
 
-namespace gildex {
+#include "tools/elastic_form.h"
 
-struct TwipsRect {
-  long left = 0, top = 0, width = 0, height = 0;
-  bool operator==(const TwipsRect&) const = default;
-};
+namespace gildex {
 
 // The fixed parts of the window's layout.
 inline constexpr long kMessageClientWidth = 7245;
@@ -38,6 +35,11 @@ struct MessageWindowState {
   bool progress_on = true;  // prgProgress visible and enabled
   std::int32_t progress_min = 0, progress_max = 100, progress_value = 0;
   TwipsRect progress_rect{120, 720, 6975, 255};
+  TwipsRect heading_rect = kHeadingRect;
+  TwipsRect status_rect = kStatusListRect;
+  TwipsRect ok_rect = kOkButtonRect;
+  TwipsRect cancel_rect = kCancelButtonRect;
+  TwipsSize size{kMessageClientWidth, kMessageClientHeight};  // the client area
   std::vector<std::string> status;  // lbStatus, font Courier New
   bool hourglass = false;
   bool ok_enabled = true, cancel_enabled = true;
@@ -68,8 +70,10 @@ class MessageView {
   virtual void ClearStatus() = 0;
   virtual void SetHourglass(bool on) = 0;
   virtual void EnableButtons(bool ok, bool cancel) = 0;
-  // Re-lays the controls to the window's size (the elastic layout).
+  // Puts every control where the controller's window state (clsMessages::Window) now has it.
   virtual void LayOutControls() = 0;
+  // Gives the client area this size. A window of a fixed size (a terminal's) ignores it.
+  virtual void ResizeWindow(TwipsSize /*size*/) {}
   virtual void Center() = 0;
   // Non-modal and without an owner.
   virtual void ShowWindow() = 0;
@@ -79,6 +83,10 @@ class MessageView {
   virtual long TextHeight(const std::string& text) const = 0;
   // The window's width including its borders.
   virtual long OuterWidth() const = 0;
+  // The width the status list needs to show `line` whole (its frame and scroll bar included),
+  // and the widest client area the screen has room for; 0 where nothing is measured.
+  virtual long StatusWidth(const std::string& /*line*/) const { return 0; }
+  virtual long ScreenWidth() const { return 0; }
 };
 
 }  // namespace gildex

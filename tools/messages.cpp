@@ -1,5 +1,7 @@
 #include "tools/messages.h"
 
+#include <algorithm>
+#include <iterator>
 #include <stdexcept>
 #include <utility>
 
@@ -35,6 +37,9 @@ void clsMessages::LoadWindow() {
   window_ = initial;
   report_.Trap("frmMessage.Form_Load", [&] {
     window_->resizable = true;
+    elastic_.MinWidth(kMessageMinimumWidth);
+    elastic_.MinHeight(kMessageMinimumHeight);
+    RecordLayout();
     view_->Center();
     view_->Repaint();
     view_->SetHourglass(true);
@@ -55,6 +60,7 @@ void clsMessages::AddStatus(const std::string& text) {
     if (text != last_status_) {
       Form().AppendStatus(text);
       window_->status.push_back(text);
+      FitStatus(text);
     }
     last_status_ = text;
     Form().Repaint();
@@ -156,8 +162,11 @@ void clsMessages::Show(bool no_repaint) {
       window_->progress_rect = place;
     }
 
-    form.Center();
+    // What Show arranged is what the window's controls keep in proportion from now on.
+    RecordLayout();
     window_->resizable = resize_;
+    if (resize_) Relayout(window_->size, window_->size, false);
+    form.Center();
 
     shown_ = true;
     form.ShowWindow();
@@ -203,10 +212,55 @@ void clsMessages::StatusDoubleClicked(int index) {
   });
 }
 
-void clsMessages::Resized() {
+void clsMessages::Resized(TwipsSize size, bool minimised) {
   report_.Trap("frmMessage.Form_Resize", [&] {
-    if (window_ && window_->resizable) view_->LayOutControls();
+    if (!window_ || relaying_) return;
+    if (!window_->resizable) {
+      if (!minimised) window_->size = size;
+      return;
+    }
+    Relayout(size, size, minimised);
   });
+}
+
+void clsMessages::RecordLayout() {
+  const MessageWindowState& w = *window_;
+  elastic_.Form(w.size, {w.message_rect, w.progress_rect, w.heading_rect, w.status_rect, w.ok_rect, w.cancel_rect});
+}
+
+void clsMessages::Relayout(TwipsSize wanted, TwipsSize current, bool minimised) {
+  const std::optional<ElasticLayout> layout = elastic_.FormResize(wanted, minimised);
+  if (!layout) return;
+  if (layout->size != current) {
+    // The window answers its new size with a resize event of its own, which has nothing to add.
+    relaying_ = true;
+    try {
+      view_->ResizeWindow(layout->size);
+    } catch (...) {
+      relaying_ = false;
+      throw;
+    }
+    relaying_ = false;
+  }
+  MessageWindowState& w = *window_;
+  w.size = layout->size;
+  // In the order RecordLayout gave them.
+  TwipsRect* const places[] = {&w.message_rect, &w.progress_rect, &w.heading_rect,
+                               &w.status_rect,  &w.ok_rect,       &w.cancel_rect};
+  for (std::size_t i = 0; i < std::size(places); ++i) *places[i] = layout->controls[i];
+  view_->LayOutControls();
+}
+
+void clsMessages::FitStatus(const std::string& line) {
+  if (!window_->resizable || window_->status_rect.width <= 0) return;
+  const long needed = view_->StatusWidth(line);
+  if (needed <= window_->status_rect.width) return;
+  // The list grows in proportion with the window: the width at which it is wide enough.
+  long width = (needed * window_->size.width + window_->status_rect.width - 1) / window_->status_rect.width;
+  if (const long screen = view_->ScreenWidth(); screen > 0) width = std::min(width, screen);
+  if (width <= window_->size.width) return;
+  Relayout({width, window_->size.height}, window_->size, false);
+  view_->Center();
 }
 
 void clsMessages::Unloaded() {
@@ -221,6 +275,7 @@ void ConfigureAtStartUp(clsMessages& messages) {
   messages.Caption(std::string(kAppTitle));
   messages.ProgressBar(false);
   messages.Resize(true);
+  messages.MaxWidth(4600);
 }
 
 }  // namespace gildex

@@ -61,11 +61,20 @@ class clsMessages : public Progress {
   // 1 is idle (OK usable, toolbar on); any other value is busy (only Cancel usable).
   void ButtonState(std::int16_t state) override;
   void Value(std::int32_t value);
+  std::int32_t Value() const { return value_; }
   void Resize(bool value) { resize_ = value; }
+  bool Resize() const { return resize_; }
   void Min(std::int32_t value);
+  std::int32_t Min() const { return min_; }
   void Max(std::int32_t value);
+  std::int32_t Max() const { return max_; }
   void ProgressBar(bool on);
+  bool ProgressBar() const { return progress_bar_; }
   void Caption(std::string value) { caption_ = std::move(value); }
+  const std::string& Caption() const { return caption_; }
+  // Kept for whoever reads it; the window measures the screen instead.
+  void MaxWidth(std::int32_t value) { max_width_ = value; }
+  std::int32_t MaxWidth() const { return max_width_; }
   void MessageText(std::string text);
   const std::string& MessageText() const { return message_; }
   // Lays out and shows the window; `no_repaint` true leaves the repaint to the host.
@@ -78,7 +87,9 @@ class clsMessages : public Progress {
   void CancelClicked();
   // `index` counts from 0; a negative one means no line was under the pointer.
   void StatusDoubleClicked(int index);
-  void Resized();
+  // The client area now has `size`: a resizable window keeps its controls in proportion,
+  // enlarged first to its minimum; a minimised one is left as it is.
+  void Resized(TwipsSize size, bool minimised);
   void Unloaded();
 
   // What the user sees: the window as last set, or null while there is none.
@@ -91,6 +102,12 @@ class clsMessages : public Progress {
   void LoadWindow();
   void UnloadWindow();
   void SetToolbarButtons(bool enabled);
+  // The elastic layout for `wanted`, the window first given its new size when it differs
+  // from `current`, the size it has.
+  void Relayout(TwipsSize wanted, TwipsSize current, bool minimised);
+  void RecordLayout();
+  // A status line wider than the list widens the window, as far as the screen allows.
+  void FitStatus(const std::string& line);
 
   CGildex& engine_;
   host::CommandBars* bars_;
@@ -101,7 +118,7 @@ class clsMessages : public Progress {
   std::string caption_;
   std::string message_;
   bool progress_bar_ = false;
-  std::int32_t max_ = 0, min_ = 0, value_ = 0;
+  std::int32_t max_ = 0, min_ = 0, value_ = 0, max_width_ = 0;
   bool shown_ = false;
   bool resize_ = false;
   std::string last_status_;
@@ -111,6 +128,8 @@ class clsMessages : public Progress {
   std::unique_ptr<MessageView> view_;
   std::unique_ptr<MessageView> finished_view_;
   std::optional<MessageWindowState> window_;
+  clsElasticForms elastic_;
+  bool relaying_ = false;  // the window's size is being corrected: its resize events are ours
 };
 
 // The settings the add-in's entry point gives the controller right after making it.

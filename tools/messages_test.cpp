@@ -87,7 +87,8 @@ TEST(MessagesTest, EachCallReachesTheWindowAsItsRulesSay) {
        [](M m) { ConfigureAtStartUp(m), m.ProgressBar(true), m.MessageText("Inserting error handling\r\ninto Module1"); },
        [](M m) { m.Show(false); },
        Log{"SetCaption Gildex", "SetMessage Inserting error handling\r\ninto Module1", "ClearStatus",
-           "SetMessageHeight 440", "ShowProgress on", "PlaceProgress 100 660 7065", "Center", "ShowWindow", "Repaint"},
+           "SetMessageHeight 440", "ShowProgress on", "PlaceProgress 100 660 7065", "ResizeWindow 7245x4000",
+           "LayOutControls", "Center", "ShowWindow", "Repaint"},
        {}, 1},
       {"Show without the bar hides it", none, [](M m) { m.Caption("Gildex"), m.Show(true); },
        Then(kLoading, {"SetCaption Gildex", "SetMessage ", "ClearStatus", "SetMessageHeight 245", "ShowProgress off",
@@ -116,8 +117,19 @@ TEST(MessagesTest, EachCallReachesTheWindowAsItsRulesSay) {
        [](M m) { m.Show(false), m.AddStatus("A"), m.Unloaded(); }, [](M m) { m.MessageText("Processing Module3"); },
        Then(kLoading, {"SetMessage Processing Module3"}), {}, 2},
       {"resizing re-lays the controls when resizable", [](M m) { m.Resize(true), m.Show(false); },
-       [](M m) { m.Resized(); }, Log{"LayOutControls"}, {}, 1},
-      {"resizing a fixed window", [](M m) { m.Show(false); }, [](M m) { m.Resized(); }, Log{}, {}, 1},
+       [](M m) { m.Resized({8000, 5000}, false); }, Log{"LayOutControls"}, {}, 1},
+      {"resizing below the minimum snaps back to it", [](M m) { m.Resize(true), m.Show(false); },
+       [](M m) { m.Resized({3000, 9000}, false); }, Log{"ResizeWindow 4000x9000", "LayOutControls"}, {}, 1},
+      {"resizing a minimised window", [](M m) { m.Resize(true), m.Show(false); },
+       [](M m) { m.Resized({0, 0}, true); }, Log{}, {}, 1},
+      {"resizing a fixed window", [](M m) { m.Show(false); }, [](M m) { m.Resized({8000, 5000}, false); }, Log{}, {},
+       1},
+      // 79 characters need 8200 twips: the list, 6975 of the window's 7245, grows to that.
+      {"a status line wider than the list widens the window", [](M m) { m.Resize(true), m.Show(false); },
+       [long_line](M m) { m.AddStatus(long_line), m.AddStatus(long_line + long_line); },
+       Log{"AppendStatus " + long_line, "ResizeWindow 8518x4000", "LayOutControls", "Center", "Repaint",
+           "AppendStatus " + long_line + long_line, "ResizeWindow 15000x4000", "LayOutControls", "Center", "Repaint"},
+       {long_line, long_line + long_line}, 1},
       {"every state but 1 is busy", none, [](M m) { m.ButtonState(2), m.ButtonState(-1), m.ButtonState(1); },
        Then(kLoading, {"SetHourglass on", "EnableButtons ok=off cancel=on", "Repaint", "SetHourglass on",
                        "EnableButtons ok=off cancel=on", "Repaint", "SetHourglass off", "EnableButtons ok=on cancel=off",
@@ -153,6 +165,28 @@ TEST(MessagesTest, EachCallReachesTheWindowAsItsRulesSay) {
       EXPECT_TRUE(run.messages.Window() != nullptr && run.messages.Window()->visible);
     }
   }
+}
+
+// The controls keep their proportions: twice as wide doubles every left and width and leaves
+// the tops and heights as Show made them (the window enlarged to its minimum height then).
+TEST(MessagesTest, ControlsFollowTheWindowsSize) {
+  Controller run;
+  ConfigureAtStartUp(run.messages);
+  EXPECT_EQ(run.messages.MaxWidth(), 4600);
+  EXPECT_TRUE(run.messages.Resize());
+  run.messages.Show(false);
+  const MessageWindowState shown = *run.messages.Window();
+  EXPECT_EQ(shown.size, (TwipsSize{7245, 4000}));
+  EXPECT_EQ(shown.status_rect, (TwipsRect{120, 1717, 6975, 1639}));
+  run.messages.Resized({14490, 4000}, false);
+  MessageWindowState wide = shown;
+  wide.size.width *= 2;
+  for (TwipsRect* rect : {&wide.message_rect, &wide.heading_rect, &wide.status_rect, &wide.ok_rect, &wide.cancel_rect})
+    rect->left *= 2, rect->width *= 2;
+  wide.progress_rect.left *= 2, wide.progress_rect.width *= 2;
+  EXPECT_EQ(*run.messages.Window(), wide);
+  run.messages.Resized({7245, 4000}, false);
+  EXPECT_EQ(*run.messages.Window(), shown);
 }
 
 TEST(MessagesTest, MissingToolbarIsReportedAfterTheButtonsAreSet) {

@@ -33,6 +33,9 @@ class RecordingView : public MessageView {
     Note(std::string("EnableButtons ok=") + (ok ? "on" : "off") + " cancel=" + (cancel ? "on" : "off"));
   }
   void LayOutControls() override { Note("LayOutControls"); }
+  void ResizeWindow(TwipsSize size) override {
+    Note("ResizeWindow " + std::to_string(size.width) + "x" + std::to_string(size.height));
+  }
   void Center() override { Note("Center"); }
   void ShowWindow() override { Note("ShowWindow"); }
   void Repaint() override { Note("Repaint"); }
@@ -42,6 +45,9 @@ class RecordingView : public MessageView {
     return lines * 195;
   }
   long OuterWidth() const override { return 7365; }
+  // 100 twips a character and 300 for the list's frame and scroll bar, on a 15000-twip screen.
+  long StatusWidth(const std::string& line) const override { return static_cast<long>(line.size()) * 100 + 300; }
+  long ScreenWidth() const override { return 15000; }
 
  private:
   // Fails once in the operation named by `fail_in`, as a window gone wrong would.

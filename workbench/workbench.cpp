@@ -4,9 +4,10 @@
 
 namespace gildex::workbench {
 
-Workbench::Workbench(platform::Dialogs& dialogs, bool persist, std::function<void()> idle)
+Workbench::Workbench(platform::Dialogs& dialogs, bool persist, std::function<void()> idle,
+                     const platform::Clock* clock)
     : dialogs_(dialogs),
-      context_(dialogs),
+      context_(dialogs, clock),
       persist_(persist),
       idle_(std::move(idle)),
       session_(std::make_unique<session::Session>(context_)) {
@@ -72,6 +73,22 @@ void Workbench::DisconnectAddIn() {
   if (!connected_) return;
   session_->Disconnect();
   connected_ = false;
+}
+
+bool Workbench::WindowUsed(host::MemoryComponent& component, host::WindowType type) {
+  if (!Vbe().HasWindow(component, type)) return false;
+  const bool code = type == host::WindowType::CodeWindow;
+  // The add-in's current component also moves with components it hears of being added or
+  // renamed, so the IDE's selection alone does not say that it is this one.
+  const bool current = Vbe().SelectedVBComponent() == &component &&
+                       (!code || Vbe().ActiveCodePane() == &component.Code()->Pane()) &&
+                       (!connected_ || session_->Connection().CurrentComponent() == &component);
+  if (current) return false;
+  if (code)
+    Vbe().ShowCode(component);
+  else
+    Vbe().ShowDesigner(component);
+  return true;
 }
 
 host::SaveResult Workbench::SaveAll() {

@@ -24,8 +24,10 @@ class Workbench {
  public:
   // `persist` false: the add-in writes nothing of its own (no add-in list, no folder); for
   // tests and screenshots. `idle` runs whenever a long command lets the host process its
-  // messages, so that the windows stay responsive and Cancel can act.
-  Workbench(platform::Dialogs& dialogs, bool persist, std::function<void()> idle);
+  // messages, so that the windows stay responsive and Cancel can act. `clock`, when given,
+  // stands in for the system's (tests) and outlives the workbench.
+  Workbench(platform::Dialogs& dialogs, bool persist, std::function<void()> idle,
+            const platform::Clock* clock = nullptr);
   ~Workbench();
   Workbench(const Workbench&) = delete;
   Workbench& operator=(const Workbench&) = delete;
@@ -46,6 +48,12 @@ class Workbench {
   std::string ConnectAddIn();
   void DisconnectAddIn();
   bool AddInConnected() const { return connected_; }
+
+  // The user works in the component's code or designer window (it got the mouse or the
+  // keyboard, or was activated): as in VB6 the component becomes the selected one and the
+  // IDE's activation event tells the add-in, whose commands and reactions work on its current
+  // component. False when it already was the selected, active and current one.
+  bool WindowUsed(host::MemoryComponent& component, host::WindowType type);
 
   // Writes every changed component; what could not be written is said in one box.
   host::SaveResult SaveAll();
