@@ -779,12 +779,8 @@ void ScriptedSession::Run(const ScriptStep& step) {
     const std::string value = w.size() == 2 ? w[1] : AfterWords(step.rest, 1);
     const std::string problem = session_.ApplyOverrides(Overrides{{w[0] + "=" + value}, "", ""}, false);
     if (!problem.empty()) throw StepFailed(problem);
-    // The dialog's Apply shows the designer's "Controls" entries exactly while the property
-    // copier is enabled; the control-template entries go with it, as nothing else shows them.
-    if (host::CommandBar* controls = vbe_.Bars().Find(kControlsBar))
-      for (auto& control : controls->controls)
-        if (control->tag == "Gildex_Property" || control->tag == "Gildex_ControlTemplates")
-          control->visible = session_.Engine().CopierEnabled();
+    // As the dialog's Apply does.
+    ide::ShowControlsEntries(vbe_.Bars(), session_.Engine());
   } else if (step.verb == "connect") {
     // As the Add-In Manager does once the IDE runs.
     session_.Connection().OnConnection(&vbe_, ext_cm_AfterStartup);
