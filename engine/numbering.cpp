@@ -290,14 +290,22 @@ void CGildex::NumberModule(host::CodeModule& module, bool selection_only) {
 void CGildex::UnNumberModule(host::CodeModule& module, bool selection_only) {
   report_.Trap("CGildex.UnNumberModule", [&] {
     const LineRange range = RangeOf(module, selection_only);
+    std::string previous;
     for (long line = range.first; line <= range.last; ++line) {
-      // What looks like a number at the start of a continuation is an operand ("10 + b").
-      if (ContinuesStatement(module, line)) continue;
       const std::string text = module.Lines(line, 1);
-      std::string stripped = RemoveLineNumber(text);
-      if (stripped == text) continue;
-      module.ReplaceLine(line, stripped);
-      ++tally_.line_numbers;
+      // What looks like a number at the start of a continuation is an operand ("10 + b").
+      const std::string stripped = ContinuesStatement(module, line) ? text : RemoveLineNumber(text);
+      if (stripped != text) {
+        // A number the numbering after an insert would not have put there was the user's
+        // own: the remove commands, which take every number off, say how many went.
+        const bool insert_writes = !numbering_ && !MatchFirstToken(stripped, "'") &&
+                                   ValidLineForNumbering(previous, stripped);
+        if (!insert_writes) ++tally_.foreign_line_numbers;
+        module.ReplaceLine(line, stripped);
+        ++tally_.line_numbers;
+      }
+      const std::string_view trimmed = TrimSpaces(stripped);
+      if (!trimmed.empty() && trimmed.front() != '\'') previous = stripped;
     }
   });
 }
