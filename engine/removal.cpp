@@ -7,10 +7,11 @@
 // Without a marker, a block is only taken out where it stands exactly: the header right at
 // the top of the body, the footer right above the End line, and the separator line next to it
 // only when it is what insertion put there. A blank template block matches nothing, so a run
-// without a template loaded never deletes a user's lines. Recognising a block by its lines
-// with wildcards is looser than by its stored text, so there both blocks must be found, each
-// with its empty separator, or the procedure is left exactly as it is: an error handler the
-// user wrote, or one changed by hand, is never half taken apart.
+// without a template loaded never deletes a user's lines. Without a start marker a
+// procedure's blocks go whole or not at all: both blocks the template has must be found, or
+// the procedure is left exactly as it is, so an error handler the user wrote, or one changed
+// by hand, is never half taken apart. Finding a block by its lines with wildcards is looser
+// than by its stored text, so there its empty separator must be found too.
 #include <algorithm>
 #include <string>
 #include <string_view>
@@ -178,8 +179,8 @@ class ProcedureRemoval {
       : gildex_(gildex), module_(module), name_(std::move(name)), body_(lines.body), last_(lines.last) {}
 
   struct Outcome {
-    long next = 0;             // the line below the procedure
-    bool unmatched = false;    // it begins with an error statement, but its blocks are not the template's
+    long next = 0;           // the line below the procedure
+    bool unmatched = false;  // it begins with an error statement, but its blocks are not the template's
   };
   Outcome Run();
 
