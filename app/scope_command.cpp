@@ -336,6 +336,10 @@ std::string SummaryLine(ScopeAction action, const ProcedureTally& tally, long ch
   if (tally.line_numbers > 0 || !(insert || action == ScopeAction::Remove))
     parts.push_back(numbering ? Count(tally.line_numbers, "line numbered", "lines numbered")
                               : Count(tally.line_numbers, "line number removed", "line numbers removed"));
+  // The remove commands take every line number off, also the user's own.
+  if (action == ScopeAction::Remove && tally.foreign_line_numbers > 0)
+    parts.push_back(Count(tally.foreign_line_numbers, "line lost a line number the insert did not write",
+                          "lines lost line numbers the insert did not write"));
   if (changed_files == 0)
     parts.push_back("nothing to change");
   else

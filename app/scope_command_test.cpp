@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "app/command_line_test.h"
+#include "host/host_test.h"
 #include "session/sample_project_test.h"
 
 namespace gildex::app {
@@ -14,6 +15,8 @@ namespace {
 
 namespace fs = std::filesystem;
 using platform::testing::ReadBytes;
+using platform::testing::ScopedEnv;
+using platform::testing::TempDir;
 using platform::testing::WriteBytes;
 
 // Runs the commands of the command line on the sample.
@@ -49,6 +52,10 @@ TEST(ScopeCommand, ExitCodesAndTheSummarySayWhatHappened) {
   const ScopeOptions form = w.Insert([](O o) { o.component = "frmAbout"; });
   const ScopeOptions quiet_remove = w.Insert([](O o) { o.action = ScopeAction::Remove; o.quiet = true; });
   const ScopeOptions number = w.Insert([](O o) { o.action = ScopeAction::Number; });
+  const ScopeOptions check_remove = w.Insert([](O o) {
+    o.action = ScopeAction::Remove;
+    o.check = true;
+  });
   const ScopeOptions proc = w.Insert([](O o) {
     o.action = ScopeAction::Remove;
     o.component = "frmAbout";
@@ -71,6 +78,11 @@ TEST(ScopeCommand, ExitCodesAndTheSummarySayWhatHappened) {
     std::string summary;  // the last line of standard error
     std::vector<std::string> changed;  // since the last case
   } cases[] = {
+      // Nothing was inserted; one function numbers its lines itself, and remove takes numbers off.
+      {"would remove", check_remove, false, kReported,
+       "gildex: 0 procedures changed, 162 had nothing to remove; 15 line numbers removed; 15 lines lost line numbers "
+       "the insert did not write; 1 file would be written.",
+       none},
       {"would insert", check, false, kReported,
        "gildex: 147 procedures changed, 13 already handled, 1 too small, 1 skipped; 1846 lines numbered; 10 files "
        "would be written.",
@@ -84,7 +96,7 @@ TEST(ScopeCommand, ExitCodesAndTheSummarySayWhatHappened) {
       {"read-only numbered", number, true, kReported, "gildex: 0 lines numbered; nothing to change.", none},
       // The procedure commands do not ask; the file is not written.
       {"read-only procedure", proc, true, kReported,
-       "gildex: 0 procedures changed, 1 had nothing to remove; 9 line numbers removed; 0 files written.", none},
+       "gildex: 1 procedure changed; 2 line numbers removed; 0 files written.", none},
       {"read-only in the project", quiet_remove, true, kReported,
        (w.dir / "Sample" / "frmAbout.frm").string() + ": not processed: the file is read-only", all},
       {"error report", failing, false, kReported, "gildex: nothing was written because of the error reported above",
@@ -111,7 +123,7 @@ TEST(ScopeCommand, ExitCodesAndTheSummarySayWhatHappened) {
     if (&c == &cases[0]) {
       EXPECT_FALSE(fs::exists(w.dir / "windows")) << "--check writes no add-in list either";
     }
-    if (&c == &cases[1]) {
+    if (&c == &cases[2]) {
       EXPECT_EQ(w.err.str().rfind("gildex: Gildex has been added to your VB AddIns List.\n", 0), 0u)
           << "the first run's notice is a line, not a question";
     }
@@ -132,6 +144,78 @@ TEST(ScopeCommand, CtrlCStopsBetweenProceduresAndKeepsEveryFileWhole) {
   // half done is the engine's cancel test.
   EXPECT_FALSE(w.Changed().empty());
   EXPECT_EQ(w.Files().at("frmAbout.frm"), w.original.at("frmAbout.frm")) << "the last component was never reached";
+}
+
+// Whether a source file numbers some of its lines itself: remove takes every number off.
+bool HasLineNumbers(const std::string& bytes) {
+  for (std::size_t at = 0; at < bytes.size(); at = bytes.find('\n', at) + 1) {
+    std::size_t digits = at;
+    while (digits < bytes.size() && bytes[digits] >= '0' && bytes[digits] <= '9') ++digits;
+    if (digits > at && digits < bytes.size() && (bytes[digits] == ' ' || bytes[digits] == ':')) return true;
+    if (bytes.find('\n', at) == std::string::npos) break;
+  }
+  return false;
+}
+
+// Whether the module's last lines are blank: insert takes them off before it starts.
+bool EndsWithBlankLines(std::string_view bytes) {
+  if (bytes.ends_with('\n')) bytes.remove_suffix(1);
+  if (bytes.ends_with('\r')) bytes.remove_suffix(1);
+  const std::size_t last = bytes.find_last_not_of(" \t");
+  return last != std::string_view::npos && (bytes[last] == '\n' || bytes[last] == '\r');
+}
+
+// Insert, then remove (which takes the line numbers off too) gives back every file byte for
+// byte: with each shipped template, on a fresh installation's settings and with BodyCode or
+// HeaderAfterComments on; on the sample and on every corpus project. Files numbered by their
+// authors, or ending in blank lines, cannot come back and are not compared.
+TEST(CommandLine, RemoveGivesBackWhatInsertChanged) {
+  const bool corpus = fs::is_directory(host::testing::kCorpus);
+  // Each project as its folder of projects and its path from there: that top folder is copied.
+  std::vector<std::pair<fs::path, fs::path>> projects = {{fs::path(GILDEX_SOURCE_DIR) / "data", "Sample/Orders.vbp"}};
+  if (corpus)
+    for (const fs::path& project : host::testing::CorpusFiles({".vbp", ".vbg"}))
+      projects.emplace_back(host::testing::kCorpus, project.lexically_relative(host::testing::kCorpus));
+  long compared = 0;
+  for (const auto& [root, relative] : projects) {
+    const fs::path top = *relative.begin();
+    for (const std::string name : {"Standard", "Logging", "Raise"}) {
+      for (const std::string setting : {"", "BodyCode=True", "HeaderAfterComments=True"}) {
+        const std::string where = relative.string() + " " + name + " " + setting;
+        TempDir dir;
+        ScopedEnv registry{"GILDEX_REGISTRY", (dir / "registry.reg").string()};
+        ScopedEnv windows{"GILDEX_WINDIR", (dir / "windows").string()};
+        fs::copy(root / top, dir / top, fs::copy_options::recursive);
+        for (const auto& entry : fs::recursive_directory_iterator(dir / top))
+          fs::permissions(entry.path(), fs::perms::owner_write, fs::perm_options::add);
+        const auto run = [&](const std::string& command) {
+          std::vector<std::string> args = {command, (dir / relative).string(), "--template", name, "--yes"};
+          if (!setting.empty()) args.insert(args.end(), {"--set", setting});
+          return RunGildex(args);
+        };
+        const Ran inserted = run("insert");
+        EXPECT_NE(inserted.Summary().find(" written."), std::string::npos) << where << "\n" << inserted.err;
+        const Ran removed = run("remove");
+        // A truncated procedure is a problem of the insert; remove passes it over too.
+        EXPECT_LE(removed.code, inserted.code) << where << "\n" << removed.err;
+        bool own_numbers = false;
+        for (const auto& entry : fs::recursive_directory_iterator(dir / top)) {
+          if (!entry.is_regular_file()) continue;
+          const fs::path inside = entry.path().lexically_relative(dir.Path());
+          const std::string before = ReadBytes(root / inside);
+          own_numbers |= HasLineNumbers(before);
+          if (HasLineNumbers(before) || EndsWithBlankLines(before)) continue;
+          EXPECT_TRUE(ReadBytes(entry.path()) == before) << where << ": " << inside.string();
+          ++compared;
+        }
+        if (!own_numbers) {
+          EXPECT_EQ(removed.Summary().find(" lost "), std::string::npos) << where << "\n" << removed.Summary();
+        }
+      }
+    }
+  }
+  EXPECT_GT(compared, 80);
+  if (!corpus) GTEST_SKIP() << "no corpus at " << host::testing::kCorpus << "; only the sample was checked";
 }
 
 // A listed member file that is not there, also in a group's project: --yes leaves it out, --no

@@ -46,6 +46,7 @@ struct ProcedureTally {
   long skipped = 0;          // skip tag, InsertInto filter, the script's skip, left as it was
   long script_failed = 0;    // the script failed or hit a limit; the template went in instead
   long line_numbers = 0;     // line numbers put on (number) or taken off (unnumber)
+  long foreign_line_numbers = 0;  // of those taken off: ones the numbering after an insert would not write
 };
 
 class CGildex {

@@ -8,6 +8,7 @@
 // module VB6 would refuse to load is worse than a module without numbers.
 #include <cstdint>
 #include <limits>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -83,9 +84,7 @@ LineRange RangeOf(host::CodeModule& module, bool selection_only) {
 // A line that continues a statement carries no label, whatever it starts with. The rest of a
 // continued comment line is still comment text, and numbering (which looks past comment lines
 // for its previous line) may have numbered it: that number comes off.
-bool ContinuesStatement(const host::CodeModule& module, long line) {
-  if (line <= 1) return false;
-  const std::string above = module.Lines(line - 1, 1);
+bool ContinuesStatement(std::string_view above) {
   const std::string_view trimmed = TrimSpaces(above);
   return EndsWith(trimmed, '_') && trimmed.front() != '\'';
 }
@@ -287,18 +286,100 @@ void CGildex::NumberModule(host::CodeModule& module, bool selection_only) {
   progress_->SetProgressBar(false);
 }
 
+namespace {
+
+// Taking every number off, the remove commands say how many of them no insert wrote: the
+// numbering after an insert numbers every line of a procedure that can carry a number and no
+// other, so a number elsewhere, or in a procedure where such a line goes without one, is the
+// user's own. (Numbers of the user's that an insert renumbered can no longer be told apart.)
+class UnNumberingPass {
+ public:
+  UnNumberingPass(CGildex& gildex, host::CodeModule& module) : gildex_(gildex), module_(module) {}
+
+  // Reads `line` and notes what un-numbering it gives.
+  void Read(long line);
+  // Writes what Read noted; returns how many numbers went and how many of them no insert wrote.
+  std::pair<long, long> Write();
+
+ private:
+  struct Line {
+    long line;
+    std::string stripped;
+    bool numbered;       // carries a number now
+    bool insert_writes;  // the numbering after an insert gives it one
+  };
+  void EndProcedure();
+  // The declaration line of the procedure; below the module's end outside any.
+  long BodyLine(const std::string& name, host::ProcKind kind) {
+    if (name.empty()) return module_.CountOfLines() + 1;
+    try {
+      return module_.ProcBodyLine(name, kind);
+    } catch (const host::HostError&) {
+      return module_.CountOfLines() + 1;
+    }
+  }
+
+  CGildex& gildex_;
+  host::CodeModule& module_;
+  std::vector<Line> procedure_;
+  std::string procedure_key_;
+  long body_line_ = 0;
+  std::string previous_;
+  std::optional<std::string> above_;  // the line above as un-numbering leaves it
+  std::vector<PlannedLine> planned_;
+  long foreign_ = 0;
+};
+
+void UnNumberingPass::Read(long line) {
+  host::ProcKind kind = host::ProcKind::Proc;
+  const std::string name = gildex_.ProcAtLine(module_, line, kind);
+  const std::string key = name + "/" + std::to_string(static_cast<int>(kind));
+  if (key != procedure_key_) {
+    EndProcedure();
+    procedure_key_ = key;
+    body_line_ = BodyLine(name, kind);
+    if (gildex_.ResetLines()) previous_.clear();
+  }
+  const std::string text = module_.Lines(line, 1);
+  // What looks like a number at the start of a continuation is an operand ("10 + b").
+  if (line > 1 && !above_) above_ = module_.Lines(line - 1, 1);
+  std::string stripped = above_ && ContinuesStatement(*above_) ? text : gildex_.RemoveLineNumber(text);
+  above_ = stripped;
+  const bool numbered = stripped != text;
+  const bool insert_writes = !gildex_.Numbering() && line > body_line_ && !gildex_.MatchFirstToken(stripped, "'") &&
+                             gildex_.ValidLineForNumbering(previous_, stripped);
+  const std::string_view trimmed = TrimSpaces(stripped);
+  if (!trimmed.empty() && trimmed.front() != '\'') previous_ = stripped;
+  procedure_.push_back({line, std::move(stripped), numbered, insert_writes});
+}
+
+void UnNumberingPass::EndProcedure() {
+  bool whole = true;
+  for (const Line& line : procedure_) whole &= line.numbered || !line.insert_writes;
+  for (Line& line : procedure_) {
+    if (!line.numbered) continue;
+    if (!whole || !line.insert_writes) ++foreign_;
+    planned_.push_back({line.line, std::move(line.stripped)});
+  }
+  procedure_.clear();
+}
+
+std::pair<long, long> UnNumberingPass::Write() {
+  EndProcedure();
+  for (const PlannedLine& planned : planned_) module_.ReplaceLine(planned.line, planned.text);
+  return {static_cast<long>(planned_.size()), foreign_};
+}
+
+}  // namespace
+
 void CGildex::UnNumberModule(host::CodeModule& module, bool selection_only) {
   report_.Trap("CGildex.UnNumberModule", [&] {
     const LineRange range = RangeOf(module, selection_only);
-    for (long line = range.first; line <= range.last; ++line) {
-      // What looks like a number at the start of a continuation is an operand ("10 + b").
-      if (ContinuesStatement(module, line)) continue;
-      const std::string text = module.Lines(line, 1);
-      std::string stripped = RemoveLineNumber(text);
-      if (stripped == text) continue;
-      module.ReplaceLine(line, stripped);
-      ++tally_.line_numbers;
-    }
+    UnNumberingPass pass(*this, module);
+    for (long line = range.first; line <= range.last; ++line) pass.Read(line);
+    const auto [removed, foreign] = pass.Write();
+    tally_.line_numbers += removed;
+    tally_.foreign_line_numbers += foreign;
   });
 }
 

@@ -159,6 +159,21 @@ TEST(UnNumberModule, TakesOffNumbersAndLeavesLabelsAndIndentedLines) {
   });
 }
 
+// The remove commands say how many numbers they took that an insert would not have written:
+// on a Dim (NumberDims off), on the first Case, on a comment, all of those in a procedure
+// where a line that takes a number has none; with Numbering on, every one.
+TEST(UnNumberModule, CountsTheNumbersTheNumberingAfterAnInsertWouldNotWrite) {
+  const std::string text = Module("Sub A()\n10 Dim x As Long\n20 Select Case x\n30 Case 1\n40 y = 2\n50 ' note\n"
+                                  "60 End Select\nEnd Sub\n\nSub B()\n10 x = 1\n    y = 2\nEnd Sub\n");
+  for (const bool numbering : {false, true}) {
+    testing::Engine engine;
+    engine.rig.gildex.Numbering(numbering);
+    engine.Run(Operation::UnNumber, text);
+    EXPECT_EQ(engine.rig.gildex.Tally().line_numbers, 7);
+    EXPECT_EQ(engine.rig.gildex.Tally().foreign_line_numbers, numbering ? 7 : 4) << numbering;
+  }
+}
+
 TEST(ValidLineForNumbering, DecidesByTheFirstRuleThatApplies) {
   const struct {
     std::string previous, line;

@@ -1,19 +1,26 @@
 // Taking inserted error handling out again: the header and footer blocks (found by their
-// marker lines, or by the current template's own text when they were written without
-// markers), the logging lines, and the handler statements the body pass pointed at the
-// procedure's handler, which go back to "On Error Goto 0".
+// marker lines, or, when they were written without markers, by the current template's own
+// text or by its lines with each variable standing for what it was filled in with), the
+// logging lines, and the handler statements the body pass pointed at the procedure's handler,
+// which go back to "On Error Goto 0".
 //
 // Without a marker, a block is only taken out where it stands exactly: the header right at
 // the top of the body, the footer right above the End line, and the separator line next to it
 // only when it is what insertion put there. A blank template block matches nothing, so a run
-// without a template loaded never deletes a user's lines.
+// without a template loaded never deletes a user's lines. Without a start marker a
+// procedure's blocks go whole or not at all: both blocks the template has must be found, or
+// the procedure is left exactly as it is, so an error handler the user wrote, or one changed
+// by hand, is never half taken apart. Finding a block by its lines with wildcards is looser
+// than by its stored text, so there its empty separator must be found too.
 #include <algorithm>
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "common/nembus_common.h"
 #include "engine/gildex.h"
+#include "engine/template_line.h"
 #include "platform/cp1252.h"
 
 namespace gildex {
@@ -66,22 +73,121 @@ bool BlockStandsAt(const host::CodeModule& module, long first, long count, std::
   return cp1252::EqualsNoCase(module.Lines(first, count), block);
 }
 
+// The lines of a template block as the host holds them once inserted.
+std::vector<std::string> BlockLines(std::string_view block) {
+  const std::string text = AsModuleText(block);
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  for (std::size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", start)) {
+    lines.push_back(text.substr(start, at - start));
+    start = at + 2;
+  }
+  lines.push_back(text.substr(start));
+  return lines;
+}
+
+// A line as the template wrote it: the numbering pass that follows an insert puts a number
+// in front of most of the block's lines.
+std::string Unnumbered(CGildex& gildex, const host::CodeModule& module, long line) {
+  return gildex.RemoveLineNumber(module.Lines(line, 1));
+}
+
+// Whether the template's lines stand one for one from `first`, variables matching anything.
+bool TemplateLinesStandAt(CGildex& gildex, const host::CodeModule& module, long first,
+                          const std::vector<std::string>& lines) {
+  const long count = static_cast<long>(lines.size());
+  if (first < 1 || first + count - 1 > module.CountOfLines()) return false;
+  for (long i = 0; i < count; ++i)
+    if (!MatchesTemplateLine(lines[static_cast<std::size_t>(i)], Unnumbered(gildex, module, first + i))) return false;
+  return true;
+}
+
+// Inserted lines found in a procedure; none found when `count` is 0.
+struct Block {
+  long first = 0;
+  long count = 0;
+  bool marked = false;  // found by its marker line
+};
+
+// The header and its separator at `top`: down to the start marker, else the template's
+// stored text, else its lines with wildcards followed by the empty separator.
+Block FindHeader(CGildex& gildex, const host::CodeModule& module, long top, long last) {
+  const std::string marker = gildex.CodeBodyStart();
+  const long bottom = std::min(last, module.CountOfLines());
+  for (long line = top; line <= bottom; ++line)
+    if (Contains(module.Lines(line, 1), marker)) return {top, line - top + 1, true};
+  const std::string code = gildex.HeaderCode();
+  if (IsBlankBlock(code)) return {};
+  const std::string header = AsModuleText(code);
+  const long header_lines = LineCount(header);
+  const long separator = top + header_lines;
+  if (BlockStandsAt(module, top, header_lines, header)) {
+    // The separator below a header written without a marker is an empty line; a line the
+    // user wrote there stays.
+    const bool with_separator = separator <= last && IsBlank(module.Lines(separator, 1));
+    return {top, header_lines + (with_separator ? 1 : 0)};
+  }
+  if (separator <= last && TemplateLinesStandAt(gildex, module, top, BlockLines(code)) &&
+      IsBlank(Unnumbered(gildex, module, separator)))
+    return {top, header_lines + 1};
+  return {};
+}
+
+// The footer above the End line `end`, with what stands above it: up from the end marker,
+// else the template's stored text, else its lines with wildcards below the empty separator
+// (and the exit line, when AutoExit wrote one).
+Block FindFooter(CGildex& gildex, const host::CodeModule& module, int type_code, std::string_view declaration,
+                 long top, long end) {
+  const std::string marker = gildex.CodeBodyEnd();
+  for (long line = end; line >= top && line >= 1; --line)
+    if (Contains(module.Lines(line, 1), marker)) return {line, end - line, true};
+  const std::string code = gildex.FooterCode();
+  if (IsBlankBlock(code)) return {};
+  const std::string footer = AsModuleText(code);
+  const long footer_lines = LineCount(footer);
+  const long first = end - footer_lines;
+  if (first < top) return {};
+  const auto is_exit_line = [&](std::string_view text) {
+    return cp1252::EqualsNoCase(TrimBlanks(text), "Exit " + gildex.ProcTypeString(type_code, declaration));
+  };
+  long above = first - 1;
+  if (BlockStandsAt(module, first, footer_lines, footer)) {
+    // Above a footer written without a marker stands the empty separator, or the exit line
+    // when AutoExit put one in; any other line is the user's.
+    bool with_above = false;
+    if (above >= top) {
+      const std::string text = module.Lines(above, 1);
+      with_above = IsBlank(text) || is_exit_line(text);
+    }
+    return with_above ? Block{above, footer_lines + 1} : Block{first, footer_lines};
+  }
+  if (!TemplateLinesStandAt(gildex, module, first, BlockLines(code))) return {};
+  if (above >= top && is_exit_line(Unnumbered(gildex, module, above))) --above;
+  if (above < top || !IsBlank(Unnumbered(gildex, module, above))) return {};
+  return {above, end - above};
+}
+
 struct ProcLines {
   long body = 0;
   long last = 0;
 };
 
-// Removal in one procedure; returns the line below it.
+// Removal in one procedure.
 class ProcedureRemoval {
  public:
   ProcedureRemoval(CGildex& gildex, host::CodeModule& module, std::string name, ProcLines lines)
       : gildex_(gildex), module_(module), name_(std::move(name)), body_(lines.body), last_(lines.last) {}
 
-  long Run();
+  struct Outcome {
+    long next = 0;           // the line below the procedure
+    bool unmatched = false;  // it begins with an error statement, but its blocks are not the template's
+  };
+  Outcome Run();
 
  private:
   long TopOfBody() const;
   long EndLine(long from) const;
+  bool BlocksFound(long top, int type_code) const;
   std::string Line(long line) const { return module_.Lines(line, 1); }
 
   CGildex& gildex_;
@@ -106,14 +212,27 @@ long ProcedureRemoval::EndLine(long from) const {
   return 0;
 }
 
-long ProcedureRemoval::Run() {
-  if (last_ - body_ < 2) return last_ + 1;
+// Marked blocks are taken out one by one, as they are found. Without a start marker both
+// blocks the template has must be found before anything goes.
+bool ProcedureRemoval::BlocksFound(long top, int type_code) const {
+  const Block header = FindHeader(gildex_, module_, top, last_);
+  if (header.marked) return true;
+  if (header.count == 0) return false;
+  if (IsBlankBlock(gildex_.FooterCode())) return true;
+  const long end = EndLine(top + header.count);
+  return end != 0 && FindFooter(gildex_, module_, type_code, Line(body_), top + header.count, end).count > 0;
+}
+
+ProcedureRemoval::Outcome ProcedureRemoval::Run() {
+  if (last_ - body_ < 2) return {last_ + 1};
   const long top = TopOfBody();
-  if (top > last_) return last_ + 1;
+  if (top > last_) return {last_ + 1};
   // Inserted code always begins with the template's error statement; anything else is the
   // user's own code, whatever markers it carries further down.
   const std::string first = Line(top);
-  if (!Contains(first, "On Error") && !Contains(first, "On Local Error")) return last_ + 1;
+  if (!Contains(first, "On Error") && !Contains(first, "On Local Error")) return {last_ + 1};
+  const int type_code = gildex_.ProcType(module_, body_);
+  if (!BlocksFound(top, type_code)) return {last_ + 1, true};
 
   last_ -= gildex_.RemoveTopOfProcErrorCode(module_, name_, top, last_);
   const long before = module_.CountOfLines();
@@ -121,13 +240,12 @@ long ProcedureRemoval::Run() {
   last_ -= before - module_.CountOfLines();
 
   long end = EndLine(top);
-  if (end == 0) return last_ + 1;
-  const int type_code = gildex_.ProcType(module_, body_);
+  if (end == 0) return {last_ + 1};
   const long removed =
       gildex_.RemoveBottomOfProcErrorCode(module_, name_, type_code, top, end, Line(body_));
   end -= removed;
   last_ -= removed;
-  return end + 1;
+  return {end + 1};
 }
 
 }  // namespace
@@ -170,7 +288,12 @@ void CGildex::RemoveModule(host::CodeModule& module, bool selection_only) {
     }
     progress_->SetMessageText("Processing " + module.Name() + " (" + name + ")");
     const long count_before = module.CountOfLines();
-    const long next = ProcedureRemoval(*this, module, name, lines).Run();
+    const ProcedureRemoval::Outcome outcome = ProcedureRemoval(*this, module, name, lines).Run();
+    const long next = outcome.next;
+    if (outcome.unmatched)
+      progress_->AddStatus(name + " in " + module.Name() +
+                           " left as it was: its error handling does not match the template " + default_template_ +
+                           ".");
     ++(module.CountOfLines() != count_before ? tally_.changed : tally_.already_handled);
     selection_end -= count_before - module.CountOfLines();
     // The walk only moves down, so a host answer pointing above the current line cannot loop.
@@ -184,26 +307,9 @@ long CGildex::RemoveTopOfProcErrorCode(host::CodeModule& module, const std::stri
                                        long last_line) {
   (void)proc_name;
   return report_.Trap("CGildex.RemoveTopOfProcErrorCode", 0L, [&]() -> long {
-    const std::string marker = CodeBodyStart();
-    const long bottom = std::min(last_line, module.CountOfLines());
-    for (long line = top_line; line <= bottom; ++line) {
-      if (Contains(module.Lines(line, 1), marker)) {
-        const long count = line - top_line + 1;
-        module.DeleteLines(top_line, count);
-        return count;
-      }
-    }
-    if (IsBlankBlock(header_code_)) return 0;
-    const std::string header = AsModuleText(header_code_);
-    const long header_lines = LineCount(header);
-    if (!BlockStandsAt(module, top_line, header_lines, header)) return 0;
-    // The separator below a header written without a marker is an empty line; a line the user
-    // wrote there stays.
-    const long separator = top_line + header_lines;
-    const bool with_separator = separator <= last_line && IsBlank(module.Lines(separator, 1));
-    const long count = header_lines + (with_separator ? 1 : 0);
-    module.DeleteLines(top_line, count);
-    return count;
+    const Block header = FindHeader(*this, module, top_line, last_line);
+    if (header.count > 0) module.DeleteLines(header.first, header.count);
+    return header.count;
   });
 }
 
@@ -228,31 +334,9 @@ long CGildex::RemoveBottomOfProcErrorCode(host::CodeModule& module, const std::s
                                           long top_line, long end_line, const std::string& declaration_line) {
   (void)proc_name;
   return report_.Trap("CGildex.RemoveBottomOfProcErrorCode", 0L, [&]() -> long {
-    const std::string marker = CodeBodyEnd();
-    for (long line = end_line; line >= top_line && line >= 1; --line) {
-      if (Contains(module.Lines(line, 1), marker)) {
-        const long count = end_line - line;
-        module.DeleteLines(line, count);
-        return count;
-      }
-    }
-    if (IsBlankBlock(footer_code_)) return 0;
-    const std::string footer = AsModuleText(footer_code_);
-    const long footer_lines = LineCount(footer);
-    const long first = end_line - footer_lines;
-    if (first < top_line || !BlockStandsAt(module, first, footer_lines, footer)) return 0;
-    // Above a footer written without a marker stands the empty separator, or the exit line
-    // when AutoExit put one in; any other line is the user's.
-    const long above = first - 1;
-    bool with_above = false;
-    if (above >= top_line) {
-      const std::string text = module.Lines(above, 1);
-      with_above = IsBlank(text) ||
-                   cp1252::EqualsNoCase(TrimBlanks(text), "Exit " + ProcTypeString(type_code, declaration_line));
-    }
-    const long count = footer_lines + (with_above ? 1 : 0);
-    module.DeleteLines(with_above ? above : first, count);
-    return count;
+    const Block footer = FindFooter(*this, module, type_code, declaration_line, top_line, end_line);
+    if (footer.count > 0) module.DeleteLines(footer.first, footer.count);
+    return footer.count;
   });
 }
 

@@ -33,6 +33,8 @@ TEST(RemoveModule, RecognisesEachShapeOfInsertedCode) {
                                 "' ---- Code Body Starts ----  (Standard)\n    x = 1\n' ---- Code Body Ends ---- (Standard)\n"
                                 "A_ErrorHandler:\nEnd Sub\n";
   const std::string fixed_not_at_top = "Sub A()\nOn Error Resume Next\n    x = 1\nOn Error GoTo ErrorHandler\n\n    y = 2\nEnd Sub\n";
+  const std::string unmarked = "Sub A()\nOn Error GoTo A_ErrorHandler\n\n    x = 1\n\n\n\tExit Sub\nA_ErrorHandler:\n"
+                               "    MsgBox Err.Description\nEnd Sub\n";
   const std::string fixed_not_above_end =
       "Sub A()\nOn Error Resume Next\n    x = 1\nExit Sub\nErrorHandler:\n    LogError Err\n    y = 2\nEnd Sub\n";
   std::vector<ModuleCase> cases = {
@@ -66,10 +68,22 @@ TEST(RemoveModule, RecognisesEachShapeOfInsertedCode) {
       {"On Local Error opens a header too", nullptr,
        "Sub A()\nOn Local Error Goto A_ErrorHandler\n' ---- Code Body Starts ----  (Standard)\n    x = 1\nEnd Sub\n",
        "Sub A()\n    x = 1\nEnd Sub\n"},
-      // Without markers a %ProcName% template cannot be found: only the handler statement goes back to 0.
-      {"blocks written without markers by a template with variables", nullptr,
-       "Sub A()\nOn Error GoTo A_ErrorHandler\n\n    x = 1\n\n\tExit Sub\nA_ErrorHandler:\n    MsgBox Err.Description\nEnd Sub\n",
-       "Sub A()\nOn Error GoTo 0\n\n    x = 1\n\n\tExit Sub\nA_ErrorHandler:\n    MsgBox Err.Description\nEnd Sub\n"},
+      // Without markers a template's lines are found with each variable matching what it was filled in with.
+      {"blocks written without markers by a template with variables", nullptr, unmarked,
+       "Sub A()\n    x = 1\n\nEnd Sub\n"},
+      {"numbered blocks written without markers", nullptr,
+       "Sub A()\n10 On Error GoTo A_ErrorHandler\n\n20     x = 1\n\n\n30 \tExit Sub\nA_ErrorHandler:\n"
+       "40     MsgBox Err.Description\nEnd Sub\n",
+       "Sub A()\n20     x = 1\n\nEnd Sub\n"},
+      // Changed by hand, or the user's own handler in the template's words: nothing of it goes,
+      // not even the handler statement.
+      {"a footer changed by hand keeps the header too", nullptr,
+       ReplaceAll(unmarked, "MsgBox Err.Description", "MsgBox Err.Description, vbCritical"), ""},
+      {"a header without its empty separator keeps the footer too", nullptr,
+       ReplaceAll(unmarked, "_ErrorHandler\n\n", "_ErrorHandler\n"), ""},
+      {"the user's own handler in the template's words", nullptr,
+       "Sub Save()\nOn Error GoTo Save_ErrorHandler\n    x = 1\n    Exit Sub\nSave_ErrorHandler:\n"
+       "    MsgBox Err.Description\nEnd Sub\n", ""},
       {"logging lines, but not the text inside a string", nullptr,
        WithStandard("Sub A()", "    x = 1\nDebug.Print \"A: x = 1\"'gildexlog\n    y = 2 ' 'gildexlog\n"
                                "    s = \"'gildexlog\" 'gildexlog\n    t = \"'gildexlog \"\n"),
@@ -114,6 +128,20 @@ TEST(RemoveModule, RecognisesEachShapeOfInsertedCode) {
                      own, ""});
   }
   testing::ExpectRewrites(Operation::Remove, cases);
+}
+
+TEST(RemoveModule, AProcedureLeftAsItWasIsNamedAndCountedAsHavingNothingToRemove) {
+  const std::string inserted = "On Error GoTo A_ErrorHandler\n\n    x = 1\n\nA_ErrorHandler:\n    MsgBox Err.Description\n";
+  testing::Engine engine;
+  const std::string after = engine.Run(
+      Operation::Remove, Module("Sub A()\n" + inserted + "End Sub\n\nSub B()\n" +
+                                ReplaceAll(ReplaceAll(inserted, "A_", "B_"), "MsgBox", "Debug.Print") + "End Sub\n"));
+  EXPECT_EQ(after.substr(0, after.find("Sub B()")), Module("Sub A()\n    x = 1\nEnd Sub\n\n\n"));
+  EXPECT_EQ(engine.progress.statuses,
+            std::vector<std::string>{
+                "B in modOrders left as it was: its error handling does not match the template Standard."});
+  EXPECT_EQ(engine.rig.gildex.Tally().changed, 1);
+  EXPECT_EQ(engine.rig.gildex.Tally().already_handled, 1);
 }
 
 TEST(RemoveModule, ABlockTheHostRefusesIsReportedUnderItsOwnNameAndTheWalkGoesOn) {

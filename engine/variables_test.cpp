@@ -8,6 +8,7 @@
 
 #include "engine/engine_rig_test.h"
 #include "engine/gildex.h"
+#include "engine/template_line.h"
 #include "host/memory_code_module.h"
 #include "host/memory_vbe.h"
 #include "host/project_loader.h"
@@ -48,11 +49,36 @@ TEST(TemplateVariables, ExpandsEachPlaceholder) {
   rig.env.Set("NESTED", "%Date%");
   auto module = host::MemoryCodeModule::FromText("modLoader", "Private Function Load()\r\nEnd Function\r\n");
   for (const auto& c : cases) {
-    EXPECT_EQ(rig.gildex.InsertUserVars(c.text, "Load", *module, nullptr, "FUNCTION", "Private", c.previous_line),
-              c.expanded)
-        << c.text;
+    const std::string expanded =
+        rig.gildex.InsertUserVars(c.text, "Load", *module, nullptr, "FUNCTION", "Private", c.previous_line);
+    EXPECT_EQ(expanded, c.expanded) << c.text;
+    if (c.text.find('\n') == std::string::npos) {
+      EXPECT_TRUE(MatchesTemplateLine(c.text, expanded)) << c.text;
+    }
   }
   EXPECT_TRUE(rig.dialogs.Asked().empty());
+}
+
+// Removal finds a block written without markers by its template's lines: each expanded line
+// matches the line it came from, letter case aside, and nothing else does.
+TEST(TemplateVariables, AnExpandedLineMatchesItsTemplateLine) {
+  const struct {
+    std::string template_line, line;
+    bool matches;
+  } cases[] = {
+      {"On Error GoTo %ProcName%_ErrorHandler", "on error goto Load_ErrorHandler", true},
+      {"On Error GoTo %ProcName%_ErrorHandler", "On Error GoTo ErrHandler", false},
+      {"On Error GoTo %ProcName%_ErrorHandler", "On Error GoTo Load_ErrorHandler ' mine", false},
+      {"  Log \"%ModuleName%.%ProcName%\", Erl", "  Log \"modA.Load\", Erl", true},
+      {"  Log \"%ModuleName%.%ProcName%\", Erl", "  Log \"modA\", Erl", false},
+      {"%ProcName%", "", true},  // a variable alone stands for a whole line, empty too
+      {"%[HOME]%/%[TEMP]%", "/home/tester/", true},
+      {"Dim i%, j%", "dim i%, j%", true},  // Basic's type suffix is no variable
+      {"Dim i%, j%", "Dim iX, j%", false},
+      {"%procname%", "Load", false},  // only the spellings that are replaced are variables
+      {"x = 1", "x = 10", false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(MatchesTemplateLine(c.template_line, c.line), c.matches) << c.template_line;
 }
 
 TEST(TemplateVariables, ProjectAndFileComeFromTheHost) {

@@ -408,7 +408,8 @@ void Session::Disconnect() {
 
 bool Session::IsInformation(const std::string& status) const {
   if (status.ends_with(" already has error trapping.") || status.ends_with(" too small for error handling.") ||
-      status == "Skipping non-code component")
+      status == "Skipping non-code component" ||
+      status.find(" left as it was: its error handling does not match the template ") != std::string::npos)
     return true;
   if (status.find(" skipped (") != std::string::npos && status.find("skip tag") != std::string::npos) return true;
   // Related documents and resource files are never code: passing them over is no problem.
