@@ -99,6 +99,9 @@ TEST(ControlsMenu, CopyPropertiesWritesOnlyTheChangedLines) {
               "-         EndProperty", "-         Height          =   315", "-         Left            =   1080",
               "-         TabIndex        =   6", "-         Top             =   315", "-         Width           =   3015",
               "-      End"}})},
+      // The source is at its default where the target is not: the target goes back to it.
+      {"a source at its default", {"txtStreet", "txtZip"}, true, false, false, 2, {},
+       {"-         MaxLength       =   10", "-         TabIndex        =   8", "+         TabIndex        =   6"}},
       {"asked, answered No", {"txtStreet", "txtCity"}, false, true, true, 0, {platform::vbNo}, {kAsk}},
       {"asked, answered Yes", {"txtStreet", "txtCity"}, false, false, false, 2, {platform::vbYes}, join({{kAsk}, tab})},
       // A label knows no MaxLength: another class takes only the properties its file lists.
@@ -167,6 +170,9 @@ TEST(ControlsMenu, ApplyControlTemplateSetsTheListedProperties) {
       {"by name", false, Named, boxes, {"txtCity", "txtZip", "lblZip"}, "", applied},
       {"chosen in the window", true, Window, boxes, {"txtCity", "txtZip", "lblZip"}, "Boxes", windowed},
       {"window closed", true, Window, boxes, {"txtCity"}, "", {"control templates select"}},
+      // Properties a text box's file leaves out at their defaults are its properties all the same.
+      {"properties the file leaves out", false, Named, "BackColor=&H80000018&\r\nMaxLength=5\r\nText=Hello\r\n", {"txtCity"}, "",
+       {"+         BackColor       =   &H80000018&", "+         MaxLength       =   5", "+         Text            =   \"Hello\""}},
       {"no window here", false, Window, boxes, {"txtCity"}, "Boxes",
        {"box Gildex: The control templates window is not available on the command line."}},
       {"nothing selected", true, Named, boxes, {}, "",
