@@ -104,15 +104,18 @@ TEST(ControlsMenu, CopyPropertiesWritesOnlyTheChangedLines) {
        {"-         MaxLength       =   10", "-         TabIndex        =   8", "+         TabIndex        =   6"}},
       {"asked, answered No", {"txtStreet", "txtCity"}, false, true, true, 0, {platform::vbNo}, {kAsk}},
       {"asked, answered Yes", {"txtStreet", "txtCity"}, false, false, false, 2, {platform::vbYes}, join({{kAsk}, tab})},
-      // A label knows no MaxLength: another class takes only the properties its file lists.
+      // Another class takes the properties it has, those at their defaults too (a label has no
+      // MaxLength, but a back colour and a border).
       {"to another class", {"txtZip", "lblZip"}, true, true, true, 2, {},
-       {"-         Height          =   255", "-         Left            =   120", "-         TabIndex        =   7",
-        "-         Top             =   765", "+         Height          =   315", "+         Left            =   1080",
-        "+         TabIndex        =   8", "+         Top             =   720"}},
+       {"+         BackColor       =   &H80000005&", "+         BorderStyle     =   1  'Fixed Single",
+        "-         Height          =   255", "-         Left            =   120", "-         TabIndex        =   7",
+        "-         Top             =   765", "+         ForeColor       =   &H80000008&", "+         Height          =   315",
+        "+         Left            =   1080", "+         TabIndex        =   8", "+         Top             =   720"}},
       // The font goes member by member: only the lines that differ change.
       {"a font to another class", {"lblTitle", "txtName"}, true, false, false, 2, {},
-       {"-         Size            =   8.25", "+         Size            =   9.75", "-         Weight          =   400",
-        "+         Weight          =   700", "-      TabIndex        =   1", "+      TabIndex        =   21"}},
+       {"+      BackColor       =   &H8000000F&", "+      BorderStyle     =   0  'None", "-         Size            =   8.25",
+        "+         Size            =   9.75", "-         Weight          =   400", "+         Weight          =   700",
+        "+      ForeColor       =   &H80000012&", "-      TabIndex        =   1", "+      TabIndex        =   21"}},
       {"a font to a control on the default font", {"lblTitle", "Command1"}, true, false, false, 2, {},
        join({{"+   Begin VB.CommandButton Command1 ", "+      Caption         =   \"New customer\""},
              {"+      BeginProperty Font ", "+         Name            =   \"Tahoma\"", "+         Size            =   9.75",
@@ -152,9 +155,9 @@ TEST(ControlsMenu, ApplyControlTemplateSetsTheListedProperties) {
     const char* add = nullptr;  // a control placed first, on VB6's default font
   };
   const std::string boxes = "Width = 1500\r\nMaxLength=5\r\nCaption=\"&Postcode:\"\r\nNoSuch=1\r\nWidth=9\r\n";
-  // Every selected control takes each entry it has a property for, the first of a name only;
-  // quotes go, and a text property gets its own back.
-  const Strings applied = {"-         Width           =   2055",        "+         Width           =   1500",
+  // Every selected control takes each entry it has a property for, the first of a name only,
+  // txtCity's MaxLength at its default too; quotes go, and a text property gets its own back.
+  const Strings applied = {"+         MaxLength       =   5",           "-         Width           =   2055",        "+         Width           =   1500",
                            "-         MaxLength       =   10",          "+         MaxLength       =   5",
                            "-         Width           =   855",         "+         Width           =   1500",
                            "-         Caption         =   \"&ZIP, city:\"", "+         Caption         =   \"&Postcode:\"",
