@@ -56,7 +56,8 @@ constexpr Kind kKinds[] = {
     {"FillStyle", Enumeration, "1",
      "Solid|Transparent|Horizontal Line|Vertical Line|Upward Diagonal|Downward Diagonal|Cross|Diagonal Cross"},
     {"HitBehavior", Enumeration, "1", "None|UseRegion|UsePaint"},
-    {"IMEMode", Enumeration, "0", "NoControl|ON|OFF|DISABLE|Hiragana|Katakana|Katakana Half|Alpha Full|Alpha|Hangul Full|Hangul"},
+    {"IMEMode", Enumeration, "0",
+     "NoControl|ON|OFF|DISABLE|Hiragana|Katakana|Katakana Half|Alpha Full|Alpha|Hangul Full|Hangul"},
     {"LinkMode", Enumeration, "0", "None|Automatic|Manual|Notify"},
     {"LinkMode/form", Enumeration, "0", "None|Source"},
     {"MousePointer", Enumeration, "0",
@@ -351,14 +352,6 @@ bool IsQuoted(std::string_view value) {
   return true;
 }
 
-// "file.frx":00A6 or $"file.frx":00A6.
-bool IsFrxReference(std::string_view value) {
-  if (value.starts_with('$')) value.remove_prefix(1);
-  const std::size_t close = value.size() > 1 && value.front() == '"' ? value.find('"', 1) : std::string_view::npos;
-  return close != std::string_view::npos && close + 2 < value.size() && value[close + 1] == ':' &&
-         value.substr(close + 2).find_first_not_of("0123456789abcdefABCDEF") == std::string_view::npos;
-}
-
 }  // namespace
 
 const CatalogueProperty* ControlClass::Find(std::string_view property) const {
@@ -474,7 +467,7 @@ std::string CatalogueValue(std::string_view control, const CatalogueProperty& pr
       if (auto colour = ColourText(value)) return *colour;
       throw wrong("a colour (&H00BBGGRR& or &H800000nn& for a system colour)");
     case String:
-      if (IsQuoted(value) || IsFrxReference(value)) return std::string(value);
+      if (IsQuoted(value) || ParseFrxReference(value).has_value()) return std::string(value);
       return DesignerStringLiteral(value);
     case Enumeration: {
       std::string names;
@@ -489,7 +482,7 @@ std::string CatalogueValue(std::string_view control, const CatalogueProperty& pr
     case Picture:
     case List:
       if (value.empty() || EqualsNoCase(value, "(None)")) return {};
-      if (IsFrxReference(value)) return std::string(value);
+      if (ParseFrxReference(value).has_value()) return std::string(value);
       throw wrong("data kept in the .frx file (\"file.frx\":offset)");
     case Text:
       break;

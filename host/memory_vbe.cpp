@@ -493,7 +493,8 @@ void MemoryDesigner::SetProperty(MemoryControl& control, std::vector<std::string
   if (old && old->is_group) throw InvalidValue(old->name + " is a group of properties: set its members (" + old->name + ".Name)");
   // An intrinsic control has its class's properties, each value written as its type is; a
   // value back at its default loses its line, as VB6 leaves it out.
-  const std::optional<CatalogueWrite> known = CatalogueCheck(block.prog_id, block.name, path, value, control.Find({path[0]}) != nullptr);
+  const std::optional<CatalogueWrite> known =
+      CatalogueCheck(block.prog_id, block.name, path, value, control.Find({path[0]}) != nullptr);
   if (known && known->is_default && !old) return;  // it reads so already
   if (known && known->is_default && !known->always_written) {
     if (RemovePropertyLine(lines_, block_, block, path[0])) Changed();
@@ -502,7 +503,8 @@ void MemoryDesigner::SetProperty(MemoryControl& control, std::vector<std::string
   // A control on its default font has no Font group yet: VB6 writes the whole group once a
   // member changes (Bold is Weight 700 in the file).
   const bool new_font = known && path.size() == 2 && !old && !control.Find({path[0]});
-  if (path.size() == 2 && !control.Find({path[0]}) && !new_font) throw InvalidValue(block.name + " has no property " + path[0]);
+  if (path.size() == 2 && !control.Find({path[0]}) && !new_font)
+    throw InvalidValue(block.name + " has no property " + path[0]);
   if (new_font) path = {"Font", CatalogueFind(block.prog_id, path)->name};
   // A string property given plain text, as a property window takes it, gets its quotes; so
   // does a text kept in the .frx ($"file":offset, or a caption or text too long for a line).
