@@ -4,6 +4,7 @@
 #include <charconv>
 #include <utility>
 
+#include "host/control_catalogue.h"
 #include "platform/cp1252.h"
 
 namespace gildex::host {
@@ -260,19 +261,6 @@ std::string_view Indentation(std::string_view text) {
 // One nesting level of the designer block, as VB6 indents it.
 constexpr std::string_view kLevel = "   ";
 
-// Boolean properties of the intrinsic controls: VB6 writes 'True or 'False after their value.
-bool IsBooleanProperty(std::string_view name) {
-  static constexpr std::string_view kNames[] = {
-      "Archive",    "AutoRedraw",   "AutoSize",      "Cancel",       "Checked",     "ClipControls", "ControlBox",
-      "Default",    "Enabled",      "Exclusive",     "FontTransparent", "Hidden",   "HideSelection", "IntegralHeight",
-      "KeyPreview", "Locked",       "MaxButton",     "MinButton",    "Moveable",    "MultiLine",    "Negotiate",
-      "NegotiateMenus", "Normal",   "ReadOnly",      "ShowInTaskbar", "Sorted",     "System",       "TabStop",
-      "UseMnemonic", "Visible",     "WhatsThisButton", "WhatsThisHelp", "WindowList", "WordWrap",
-      // members of a Font group
-      "Italic", "Strikethrough", "Underline"};
-  return std::any_of(std::begin(kNames), std::end(kNames), [&](std::string_view n) { return EqualsNoCase(n, name); });
-}
-
 // The value with the comment VB6 writes after a Boolean: "0   'False", "-1  'True".
 std::string BooleanText(std::string_view value) {
   std::string text(value);
@@ -280,83 +268,12 @@ std::string BooleanText(std::string_view value) {
   return text + (value == "0" ? "'False" : "'True");
 }
 
-// The names VB6 writes after the values of the intrinsic controls' enumerated properties.
-struct EnumNames {
-  std::string_view property;
-  std::string_view classes;  // blank-separated class names; empty: every class not listed before
-  int first;                 // the value of the first name
-  std::string_view names;    // separated by '|'
-};
-
-const EnumNames kEnums[] = {
-    {"Align", "", 0, "None|Align Top|Align Bottom|Align Left|Align Right"},
-    {"Alignment", "", 0, "Left Justify|Right Justify|Center"},
-    {"Appearance", "", 0, "Flat|3D"},
-    {"BackStyle", "", 0, "Transparent|Opaque"},
-    {"BorderStyle", "Shape Line", 0, "Transparent|Solid|Dash|Dot|Dash-Dot|Dash-Dot-Dot|Inside Solid"},
-    {"BorderStyle", "", 0, "None|Fixed Single|Sizable|Fixed Dialog|Fixed ToolWindow|Sizable ToolWindow"},
-    {"DefaultCursorType", "", 0, "DefaultCursor|ODBCCursor|ServerSideCursor"},
-    {"DefaultType", "", 1, "UseJet|UseODBC"},
-    {"DragMode", "", 0, "Manual|Automatic"},
-    {"DrawMode", "", 1,
-     "Blackness|Not Merge Pen|Mask Not Pen|Not Copy Pen|Mask Pen Not|Invert|Xor Pen|Not Mask Pen|Mask Pen|"
-     "Not Xor Pen|Nop|Merge Not Pen|Copy Pen|Merge Pen Not|Merge Pen|Whiteness"},
-    {"DrawStyle", "", 0, "Solid|Dash|Dot|Dash-Dot|Dash-Dot-Dot|Transparent|Inside Solid"},
-    {"FillStyle", "", 0,
-     "Solid|Transparent|Horizontal Line|Vertical Line|Upward Diagonal|Downward Diagonal|Cross|Diagonal Cross"},
-    {"MousePointer", "", 0,
-     "Default|Arrow|Cross|I-Beam|Icon|Size|Size NE SW|Size N S|Size NW SE|Size W E|Up Arrow|Hourglass|No Drop|"
-     "Arrow and Hourglass|Arrow and Question|Size All"},
-    {"MousePointer", "", 99, "Custom"},
-    {"MultiSelect", "", 0, "None|Simple|Extended"},
-    {"OLEDragMode", "", 0, "Manual|Automatic"},
-    {"OLEDropMode", "", 0, "None|Manual"},
-    {"RecordsetType", "", 0, "Table|Dynaset|Snapshot"},
-    {"ScaleMode", "", 0, "User|Twip|Point|Pixel|Character|Inch|Millimeter|Centimeter"},
-    {"ScrollBars", "", 0, "None|Horizontal|Vertical|Both"},
-    {"Shape", "", 0, "Rectangle|Square|Oval|Circle|Rounded Rectangle|Rounded Square"},
-    {"StartUpPosition", "", 0, "Manual|CenterOwner|CenterScreen|Windows Default"},
-    {"Style", "ComboBox", 0, "Dropdown Combo|Simple Combo|Dropdown List"},
-    {"Style", "ListBox", 0, "Standard|Checkbox"},
-    {"Style", "CommandButton CheckBox OptionButton", 0, "Standard|Graphical"},
-    {"Value", "CheckBox", 0, "Unchecked|Checked|Grayed"},
-    {"WindowState", "", 0, "Normal|Minimized|Maximized"},
-};
-
-bool ListsClass(std::string_view classes, std::string_view class_name) {
-  for (std::string_view word : Words(classes))
-    if (EqualsNoCase(word, class_name)) return true;
-  return false;
-}
-
-// "Fixed Dialog" for BorderStyle 3 of a VB.Form; empty when the value has no known name.
-std::string_view EnumName(std::string_view prog_id, std::string_view property, std::string_view value) {
-  if (!cp1252::StartsWithNoCase(prog_id, "VB.")) return {};
-  const std::string_view class_name = prog_id.substr(3);
-  const std::optional<int> number = ParseIndex(value);
-  if (!number) return {};
-  bool listed_elsewhere = false;  // a class with its own names takes no general ones
-  for (const EnumNames& names : kEnums) {
-    if (!EqualsNoCase(names.property, property)) continue;
-    if (!names.classes.empty() && !ListsClass(names.classes, class_name)) continue;
-    if (names.classes.empty() && listed_elsewhere) continue;
-    if (!names.classes.empty()) listed_elsewhere = true;
-    std::string_view rest = names.names;
-    for (int at = *number - names.first; at >= 0; --at) {
-      const std::size_t bar = rest.find('|');
-      if (at == 0) return rest.substr(0, bar);
-      if (bar == std::string_view::npos) break;
-      rest.remove_prefix(bar + 1);
-    }
-  }
-  return {};
-}
-
 // The value with the comment VB6 writes after it, if any: "3  'Fixed Dialog", "0   'False".
 std::string ValueText(std::string_view prog_id, std::string_view name, std::string_view value) {
-  if ((value == "-1" || value == "0") && IsBooleanProperty(name)) return BooleanText(value);
-  std::string_view enum_name = EnumName(prog_id, name, value);
-  return enum_name.empty() ? std::string(value) : std::string(value) + "  '" + std::string(enum_name);
+  const std::string comment = ValueComment(prog_id, name, value);
+  if (comment.empty()) return std::string(value);
+  if ((value == "-1" || value == "0") && (comment == "True" || comment == "False")) return BooleanText(value);
+  return std::string(value) + "  '" + comment;
 }
 
 // "   Caption         =   " + value: names padded to 16 characters, as VB6 aligns them.
@@ -398,29 +315,6 @@ void InsertLine(std::vector<RawLine>& lines, DesignerBlock& block, long line, st
 }
 
 }  // namespace
-
-bool DesignerBooleanProperty(std::string_view name) { return IsBooleanProperty(name); }
-
-std::vector<std::pair<int, std::string_view>> DesignerEnumValues(std::string_view prog_id, std::string_view property) {
-  std::vector<std::pair<int, std::string_view>> values;
-  if (!cp1252::StartsWithNoCase(prog_id, "VB.")) return values;
-  const std::string_view class_name = prog_id.substr(3);
-  bool listed_elsewhere = false;  // as EnumName: a class with its own names takes no general ones
-  for (const EnumNames& names : kEnums) {
-    if (!EqualsNoCase(names.property, property)) continue;
-    if (!names.classes.empty() && !ListsClass(names.classes, class_name)) continue;
-    if (names.classes.empty() && listed_elsewhere) continue;
-    if (!names.classes.empty()) listed_elsewhere = true;
-    int value = names.first;
-    for (std::string_view rest = names.names;;) {
-      const std::size_t bar = rest.find('|');
-      values.emplace_back(value++, rest.substr(0, bar));
-      if (bar == std::string_view::npos) break;
-      rest.remove_prefix(bar + 1);
-    }
-  }
-  return values;
-}
 
 void RenameControlLine(std::vector<RawLine>& lines, DesignerControl& control, std::string_view name) {
   std::string& text = lines.at(static_cast<std::size_t>(control.begin_line - 1)).text;

@@ -123,13 +123,6 @@ std::unique_ptr<DesignerControl> RemoveControlLines(std::vector<RawLine>& lines,
 void MoveControlLines(std::vector<RawLine>& lines, DesignerBlock& block, DesignerControl& control,
                       DesignerControl& container, std::size_t position);
 
-// Whether VB6 writes `name` as a Boolean ('True or 'False after -1 or 0).
-bool DesignerBooleanProperty(std::string_view name);
-// The names VB6 writes after the values of an intrinsic control's enumerated property
-// ("VB.Form", "BorderStyle": {0, "None"} ... {3, "Fixed Dialog"} ...), in the order of the
-// values; empty for another property or class.
-std::vector<std::pair<int, std::string_view>> DesignerEnumValues(std::string_view prog_id, std::string_view property);
-
 // The value as a designer line carries it: the text after "=" without blanks around it
 // and without a trailing comment such as 'True; quoted strings are kept as written.
 std::string DesignerValueText(std::string_view after_equals);

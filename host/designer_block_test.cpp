@@ -292,17 +292,37 @@ TEST(DesignerEdits, EachEditChangesOnlyItsLinesAndReloadsAsTheSameModel) {
        "@2 -Begin VB.Form frmCustomer \n@2 +Begin VB.Form frmClient \n"
        "@425 -Attribute VB_Name = \"frmCustomer\"\n@425 +Attribute VB_Name = \"frmClient\"\n",
        {"component frmCustomer frmClient"}},
-      {"values as the file writes them: strings quoted, Booleans and enumerated values with VB6's comment or none",
+      {"values as the file writes them: strings quoted, enumerated values with VB6's comment",
        [](SampleForm& f) {
          f.Control("cmdOK").FindProperty("caption")->SetValue("\"&Save\"");
          f.Control("lblName").SetPropertyValue("Caption", "Say \"hi\"");
-         f.Control("cmdCancel").FindProperty("Cancel")->SetValue("0");
          f.designer->Root().SetPropertyValue("BorderStyle", "1");
-         f.designer->Root().SetPropertyValue("StartUpPosition", "9");
+         f.designer->Root().SetPropertyValue("StartUpPosition", "2");
        },
-       Changed(3, 1, "BorderStyle", "3  'Fixed Dialog", "1  'Fixed Single") + Changed(25, 1, "StartUpPosition", "1  'CenterOwner", "9") +
-           Changed(27, 2, "Cancel", "-1  'True", "0   'False") + Changed(45, 2, "Caption", "\"OK\"", "\"&Save\"") +
+       Changed(3, 1, "BorderStyle", "3  'Fixed Dialog", "1  'Fixed Single") +
+           Changed(25, 1, "StartUpPosition", "1  'CenterOwner", "2  'CenterScreen") +
+           Changed(45, 2, "Caption", "\"OK\"", "\"&Save\"") +
            Changed(391, 2, "Caption", "\"&Name:\"", "\"Say \"\"hi\"\"\""),
+       {}},
+      {"a property the file leaves out reads its default; a value back at its default loses its line, one already "
+       "there writes nothing",
+       [](SampleForm& f) {
+         VBControl& zip = f.Control("txtZip");
+         for (const auto& [control, property, value] : std::vector<std::tuple<VBControl*, std::string, std::string>>{
+                  {&zip, "BackColor", "&H80000005&"}, {&zip, "Text", "\"\""}, {&zip, "BorderStyle", "1"},
+                  {&f.Control("cmdOK"), "BackColor", "&H8000000F&"}, {&f.designer->Root(), "ScaleMode", "1"},
+                  {&f.designer->Root(), "Picture", ""}})
+           EXPECT_EQ(control->FindProperty(property)->Value(), value) << property;
+         EXPECT_EQ(zip.FindProperty("SelText"), nullptr);
+         zip.SetPropertyValue("MaxLength", "0");
+         EXPECT_EQ(zip.FindProperty("MaxLength")->Value(), "0");
+         f.Control("chkVip").SetPropertyValue("Caption", "");
+         f.designer->Root().FindProperty("ShowInTaskbar")->SetValue("True");
+         f.Control("txtCity").SetPropertyValue("Locked", "False");
+         f.Control("txtCity").SetPropertyValue("BackColor", "&H80000005");
+       },
+       "@24 -" + PropertyLine(1, "ShowInTaskbar", "0   'False") + "\n@97 -" + PropertyLine(3, "Caption", "\"&VIP customer\"") +
+           "\n@232 -" + PropertyLine(3, "MaxLength", "10") + "\n",
        {}},
       {"a text kept in the .frx replaced by plain text; the other references stay",
        [](SampleForm& f) { f.Control("lblInfo").SetPropertyValue("Caption", "Fill in the form"); },
@@ -644,7 +664,15 @@ TEST(DesignerEdits, RefusedEditsLeaveTheFileAsItWas) {
       {"an index that is no number", [](SampleForm& f) { f.Control("optStatus", 2).FindProperty("Index")->SetValue("-1"); }, 380, "0 to 32767"},
       {"no index while the array has others", [](SampleForm& f) { f.Control("optStatus", 2).FindProperty("Index")->SetValue(""); }, 380, "only member"},
       {"a value over two lines", [](SampleForm& f) { f.Control("cmdOK").SetPropertyValue("Caption", "a\r\nb"); }, 380, "cannot hold"},
-      {"a bare value the file would cut at its apostrophe", [](SampleForm& f) { f.Control("cmdOK").SetPropertyValue("Tag", "it's"); }, 380, "cannot hold"},
+      {"a bare value the file would cut at its apostrophe", [](SampleForm& f) { f.Control("dlgFile").SetPropertyValue("CancelError", "it's"); },
+       380, "cannot hold", "frmMDI"},
+      {"a value outside an enumeration", [](SampleForm& f) { f.designer->Root().SetPropertyValue("StartUpPosition", "9"); }, 380,
+       "frmCustomer.StartUpPosition takes 0 (Manual), 1 (CenterOwner), 2 (CenterScreen), 3 (Windows Default), not 9"},
+      {"a number of the wrong kind", [](SampleForm& f) { f.Control("txtZip").SetPropertyValue("MaxLength", "ten"); }, 380, "a whole number"},
+      {"a property the class does not have", [](SampleForm& f) { f.Control("lblZip").SetPropertyValue("MaxLength", "5"); }, 380,
+       "lblZip has no property MaxLength"},
+      {"a property only a running program sets", [](SampleForm& f) { f.Control("txtZip").SetPropertyValue("SelText", "x"); }, 383,
+       "read-only at design time"},
       {"a property name with a blank", [](SampleForm& f) { f.Control("cmdOK").SetPropertyValue("Back Color", "1"); }, 380, "not a property name"},
       {"a whole group", [](SampleForm& f) { f.Control("cmdOK").SetPropertyValue("Font", "\"Arial\""); }, 380, "group of properties"},
       {"a member a font does not have", [](SampleForm& f) { f.Control("cmdOK").SetPropertyValue("Font.Bold", "-1"); }, 380,
@@ -652,7 +680,7 @@ TEST(DesignerEdits, RefusedEditsLeaveTheFileAsItWas) {
       {"a font for a form that has none", [](SampleForm& f) { f.designer->Root().SetPropertyValue("Font.Size", "12"); }, 380,
        "frmMDI has no property Font", "frmMDI"},
       {"a font member no form file holds", [](SampleForm& f) { f.Control("cmdTool", 3).SetPropertyValue("Font.Size", "1\r\n2"); },
-       380, "cannot hold", "frmMDI"},
+       380, "takes a number", "frmMDI"},
       {"a class VB6 does not make here", [](SampleForm& f) { f.designer->AddControl("MSComctlLib.ListView"); }, 711, "Invalid class string"},
       {"a container that holds no controls", [](SampleForm& f) { f.designer->AddControl("Label", &f.Control("cmdOK")); }, 5, "cannot hold controls"},
       {"a text box straight on an MDI form", [](SampleForm& f) { f.designer->AddControl("TextBox"); }, 5,

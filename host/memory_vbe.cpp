@@ -15,6 +15,7 @@
 #include <map>
 #include <set>
 
+#include "host/control_catalogue.h"
 #include "host/designer_scale.h"
 #include "host/project_loader.h"
 #include "host/tab_order.h"
@@ -137,20 +138,10 @@ namespace {
 HostError InvalidValue(const std::string& why) { return HostError(380, "Invalid property value: " + why); }
 
 // The Font group as VB6 writes it for a control still on its default font, members in order.
-const std::vector<std::pair<std::string, std::string>> kDefaultFont = {
-    {"Name", "\"MS Sans Serif\""}, {"Size", "8.25"},   {"Charset", "0"},       {"Weight", "400"},
-    {"Underline", "0"},            {"Italic", "0"},    {"Strikethrough", "0"}};
-
-// The intrinsic classes that have a Font; the others (Timer, Image, Shape, Line, the scroll
-// bars, OLE, Menu, MDIForm) have none.
-bool HasFont(std::string_view prog_id) {
-  static constexpr std::string_view kClasses[] = {
-      "VB.Form",        "VB.CommandButton", "VB.Label",        "VB.TextBox",      "VB.Frame",
-      "VB.CheckBox",    "VB.OptionButton",  "VB.ComboBox",     "VB.ListBox",      "VB.DriveListBox",
-      "VB.DirListBox",  "VB.FileListBox",   "VB.PictureBox",   "VB.Data",         "VB.UserControl",
-      "VB.PropertyPage", "VB.UserDocument"};
-  return std::any_of(std::begin(kClasses), std::end(kClasses),
-                     [&](std::string_view name) { return cp1252::EqualsNoCase(name, prog_id); });
+std::vector<std::pair<std::string, std::string>> DefaultFont() {
+  std::vector<std::pair<std::string, std::string>> members;
+  for (const CatalogueProperty& member : FontMembers()) members.emplace_back(member.name, member.default_value);
+  return members;
 }
 
 bool IsAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
@@ -251,7 +242,10 @@ std::string MemoryProperty::Name() const {
 std::string MemoryProperty::Value() const {
   const DesignerProperty* property = control_.Find(path_);
   if (!property && path_.size() == 1 && cp1252::EqualsNoCase(path_[0], "Name")) return control_.Name();
-  return property ? property->value : std::string();
+  if (property) return property->value;
+  // An intrinsic control's file leaves out what is at its default.
+  const CatalogueProperty* known = CatalogueFind(control_.ProgId(), path_);
+  return known ? known->default_value : std::string();
 }
 
 void MemoryProperty::SetValue(std::string_view value) { control_.SetPropertyValue(Name(), value); }
@@ -260,6 +254,9 @@ std::vector<std::string> MemoryProperty::MemberNames() const {
   std::vector<std::string> names;
   if (const DesignerProperty* property = control_.Find(path_); property && property->is_group)
     for (const DesignerProperty& member : property->group) names.push_back(property->name + "." + member.name);
+  else if (const CatalogueProperty* known = CatalogueFind(control_.ProgId(), path_); known && !property &&
+           known->type == PropertyType::Font)
+    for (const CatalogueProperty& member : FontMembers()) names.push_back(known->name + "." + member.name);
   return names;
 }
 
@@ -271,7 +268,13 @@ std::string MemoryControl::ProgId() const { return control_.prog_id; }
 std::string MemoryControl::Name() const { return control_.name; }
 void MemoryControl::SetName(std::string_view name) { designer_.Rename(*this, name); }
 int MemoryControl::Index() const { return control_.index; }
-int MemoryControl::PropertyCount() const { return static_cast<int>(control_.properties.size()); }
+int MemoryControl::PropertyCount() const { return static_cast<int>(Names().size()); }
+
+std::vector<std::string> MemoryControl::Names() const {
+  std::vector<std::string> listed;
+  for (const DesignerProperty& property : control_.properties) listed.push_back(property.name);
+  return PropertyNames(control_.prog_id, listed);
+}
 
 Property& MemoryControl::PropertyFor(std::vector<std::string> path) {
   for (auto& property : properties_) {
@@ -299,8 +302,9 @@ const DesignerProperty* MemoryControl::Find(const std::vector<std::string>& path
 }
 
 Property& MemoryControl::PropertyAt(int index) {
-  if (index < 1 || index > PropertyCount()) throw OutOfRange();
-  return PropertyFor({control_.properties[static_cast<std::size_t>(index - 1)].name});
+  const std::vector<std::string> names = Names();
+  if (index < 1 || index > static_cast<int>(names.size())) throw OutOfRange();
+  return PropertyFor({names[static_cast<std::size_t>(index - 1)]});
 }
 
 // Names may hold dots ("Object.Width", "Tab(0).Control(1)"): a whole name comes first, then
@@ -309,11 +313,18 @@ Property* MemoryControl::FindProperty(std::string_view name) {
   if (const DesignerProperty* property = Find({std::string(name)})) return &PropertyFor({property->name});
   // The name is no line of the file (it is on the Begin line), but a property all the same.
   if (cp1252::EqualsNoCase(name, "Name")) return &PropertyFor({"Name"});
+  const CatalogueProperty* known = CatalogueFind(control_.prog_id, {std::string(name)});
+  if (known && ReadsWithoutLine(*known)) return &PropertyFor({known->name});
   std::size_t dot = name.find('.');
   if (dot == std::string_view::npos) return nullptr;
-  const DesignerProperty* group = Find({std::string(name.substr(0, dot))});
-  if (!group || !group->is_group) return nullptr;
-  const DesignerProperty* member = Find({group->name, std::string(name.substr(dot + 1))});
+  const std::vector<std::string> path{std::string(name.substr(0, dot)), std::string(name.substr(dot + 1))};
+  const DesignerProperty* group = Find({path[0]});
+  if (!group) {  // an intrinsic control still on the default font
+    known = CatalogueFind(control_.prog_id, path);
+    return known ? &PropertyFor({CatalogueFind(control_.prog_id, {path[0]})->name, known->name}) : nullptr;
+  }
+  if (!group->is_group) return nullptr;
+  const DesignerProperty* member = Find({group->name, path[1]});
   return member ? &PropertyFor({group->name, member->name}) : nullptr;
 }
 
@@ -457,35 +468,33 @@ void MemoryDesigner::SetProperty(MemoryControl& control, std::vector<std::string
       return;
     }
   }
-  // A font has its seven members and no others (Bold is Weight 700 in the file). A control on
-  // its default font has no Font group yet: VB6 writes the whole group once a member changes.
-  const bool font = path.size() == 2 && cp1252::EqualsNoCase(path[0], "Font");
-  const auto font_member = std::find_if(kDefaultFont.begin(), kDefaultFont.end(),
-                                        [&](const auto& member) { return cp1252::EqualsNoCase(member.first, name); });
-  if (font && font_member == kDefaultFont.end())
-    throw InvalidValue(name + " is not a member of Font (Name, Size, Charset, Weight, Underline, Italic, Strikethrough)");
-  const bool new_font = font && !control.Find({path[0]});
-  if (path.size() == 2 && !control.Find({path[0]}) && !(new_font && HasFont(block.prog_id)))
-    throw InvalidValue(block.name + " has no property " + path[0]);
-  DesignerProperty default_member;
-  if (new_font) {
-    default_member.name = font_member->first;
-    default_member.value = font_member->second;
-    old = &default_member;
-    path = {"Font", font_member->first};
+  // An intrinsic control has its class's properties, each value written as its type is; a
+  // value back at its default loses its line, as VB6 leaves it out.
+  const std::optional<CatalogueWrite> known =
+      CatalogueCheck(block.prog_id, block.name, path, value, control.Find({path[0]}) != nullptr);
+  if (known && known->is_default && !old) return;  // it reads so already
+  if (known && known->is_default && !known->always_written) {
+    if (RemovePropertyLine(lines_, block_, block, path[0])) Changed();
+    return;
   }
+  // A control on its default font has no Font group yet: VB6 writes the whole group once a
+  // member changes (Bold is Weight 700 in the file).
+  const bool new_font = known && path.size() == 2 && !old && !control.Find({path[0]});
+  if (path.size() == 2 && !control.Find({path[0]}) && !new_font)
+    throw InvalidValue(block.name + " has no property " + path[0]);
+  if (new_font) path = {"Font", CatalogueFind(block.prog_id, path)->name};
   // A string property given plain text, as a property window takes it, gets its quotes; so
   // does a text kept in the .frx ($"file":offset, or a caption or text too long for a line).
-  std::string text(value);
-  const bool is_text = old && (old->frx ? old->frx->string_list || cp1252::EqualsNoCase(name, "Caption") ||
-                                              cp1252::EqualsNoCase(name, "Text")
-                                        : IsQuotedLiteral(old->value));
+  std::string text = known ? known->text : std::string(value);
+  const bool is_text = !known && old && (old->frx ? old->frx->string_list || cp1252::EqualsNoCase(name, "Caption") ||
+                                                        cp1252::EqualsNoCase(name, "Text")
+                                                  : IsQuotedLiteral(old->value));
   if (is_text && !IsQuotedLiteral(text) && !ParseFrxReference(text)) text = DesignerStringLiteral(text);
   if (text.empty() || text.find_first_of("\r\n") != std::string::npos || DesignerValueText(text) != text ||
       (text.front() == '"' && !IsQuotedLiteral(text) && !ParseFrxReference(text)))
     throw InvalidValue("the form file cannot hold the value " + std::string(value) + " of " + name);
   const bool same = !new_font && old && old->value == text;
-  if (new_font) InsertGroupLines(lines_, block_, block, "Font", kDefaultFont);
+  if (new_font) InsertGroupLines(lines_, block_, block, "Font", DefaultFont());
   if (!SetPropertyLine(lines_, block_, block, path, text))
     throw NotSupportedYet("adding the property group " + path.front() + " to " + block.name);
   if (!same) Changed();  // the same value writes the same line

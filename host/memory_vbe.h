@@ -70,6 +70,7 @@ class MemoryControl : public VBControl {
  private:
   friend class MemoryDesigner;
   Property& PropertyFor(std::vector<std::string> path);
+  std::vector<std::string> Names() const;  // of its properties, in order
 
   MemoryDesigner& designer_;
   DesignerControl& control_;

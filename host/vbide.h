@@ -128,13 +128,17 @@ class VBControl {
   // form itself renames its component instead (ComponentRenamed, Attribute VB_Name).
   virtual void SetName(std::string_view name) = 0;
   virtual int Index() const = 0;  // -1 when not part of a control array
-  // The properties the form file holds for the control, in its order (the designer leaves
-  // out those at their default value).
+  // The properties the form file holds for the control, in its order; an intrinsic control
+  // has those of its class the file leaves out at their defaults too, each where VB6 would
+  // write it, reading as its default.
   virtual int PropertyCount() const = 0;
   virtual Property& PropertyAt(int index) = 0;                  // from 1
   // nullptr when absent; "Font.Size" finds a member, "Name" the control's name.
   virtual Property* FindProperty(std::string_view name) = 0;
-  // As Property::SetValue, and adds the property when the control does not have it yet.
+  // As Property::SetValue, and adds the property when the control does not have it yet. An
+  // intrinsic control takes only its class's properties, and a value back at its default
+  // takes the line out (HostError 380 for another property, 383 for one only a running
+  // program sets).
   virtual void SetPropertyValue(std::string_view name, std::string_view value) = 0;
   virtual VBControl* Container() = 0;                           // nullptr for the form itself
   // As VB6's ZOrder: 0 brings the control to the front of its container's controls, 1 sends it

@@ -48,14 +48,6 @@ std::string GroupOf(std::string_view name) {
   return dot == std::string_view::npos ? std::string() : std::string(name.substr(0, dot));
 }
 
-// Whether `control` can take the member `name` of a group its file does not list: an
-// intrinsic control's designer writes the group as VB6 does (or refuses a class without it);
-// for other classes nobody here knows their groups.
-bool TakesNewMember(host::VBControl& control, std::string_view name) {
-  return !GroupOf(name).empty() && control.FindProperty(GroupOf(name)) == nullptr &&
-         cp1252::StartsWithNoCase(control.ProgId(), "VB.");
-}
-
 bool IsTrueOrFalse(std::string_view value) {
   return cp1252::EqualsNoCase(value, "True") || cp1252::EqualsNoCase(value, "False");
 }
@@ -109,12 +101,13 @@ void Connect::hWndControlCopy_Click() {
       return;
     for (std::size_t t = 1; t < selected.size(); ++t) {
       host::VBControl& target = *selected[t];
-      // The form file lists only the properties away from their defaults. A target of the
-      // same class takes every one; one of another class only those its file lists already,
-      // since it may not know the others at all (a Label has no MultiLine).
+      // An intrinsic control has every property of its class, those its file leaves out at
+      // their defaults too, so a source at a default puts the target back to it; the target
+      // takes those it has (a Label has no MultiLine). An ActiveX control has only what its
+      // file lists: a target of the same class takes the source's others too.
       const bool same_class = target.ProgId() == source.ProgId();
       // A group (the font) goes member by member, so that only the members that differ
-      // change their lines; a target without the group gets it from its designer.
+      // change their lines; a target still on the default font gets the group from its designer.
       for (int i = 1; i <= source.PropertyCount(); ++i) {
         std::vector<std::string> names;
         bool members = false;
@@ -126,7 +119,7 @@ void Connect::hWndControlCopy_Click() {
             PositionProperty(name, false, place);
             if ((size && !dimensions) || (place && !position)) return;
             if (name == "Name") return;  // below
-            if (target.FindProperty(name) == nullptr && !(members ? TakesNewMember(target, name) : same_class)) return;
+            if (target.FindProperty(name) == nullptr && (members || !same_class)) return;
             target.SetPropertyValue(name, source.FindProperty(name)->Value());
           });
       }
@@ -200,10 +193,8 @@ void Connect::ApplyTemplates(const std::function<std::optional<std::vector<std::
     }
     const std::optional<std::vector<std::string>> entries = choose();
     if (!entries) return;
-    // Every selected control takes every entry it has a property for, the last entry included:
-    // first those its file lists, a group's members one by one, then the members of groups
-    // the file does not hold yet (a control still on the default font), which its designer
-    // writes as VB6 does.
+    // Every selected control takes every entry it has a property for, the last entry included,
+    // a group's members one by one; an intrinsic control has those its file leaves out too.
     for (host::VBControl* control : selected) {
       const auto setting = [&](const std::string& entry) {
         return FileSetting(*control, GetField(entry, "=", 1), GetField(entry, "=", 2));
@@ -219,18 +210,6 @@ void Connect::ApplyTemplates(const std::function<std::optional<std::vector<std::
                 return control->SetPropertyValue(name, value);
           });
       }
-      std::vector<std::string> new_groups, done;
-      for (const std::string& entry : *entries)
-        Skipping([&] {
-          const auto [name, value] = setting(entry);
-          const std::string group = GroupOf(name);
-          const bool is_new = std::find(new_groups.begin(), new_groups.end(), group) != new_groups.end();
-          if (!is_new && !TakesNewMember(*control, name)) return;
-          if (!is_new) new_groups.push_back(group);
-          if (std::find(done.begin(), done.end(), name) != done.end()) return;
-          done.push_back(name);  // the first entry of a name wins, as above
-          control->SetPropertyValue(name, value);
-        });
     }
   }();
   messages.ButtonState(1);

@@ -114,24 +114,24 @@ TEST(ControlsMenu, CopyPropertiesWritesOnlyTheChangedLines) {
               "-            Italic          =   0   'False", "-            Strikethrough   =   0   'False",
               "-         EndProperty", "-         Height          =   315", "-         Left            =   1080",
               "-         TabIndex        =   6", "-         Top             =   315", "-         Width           =   3015",
-              "-      End"},
-             tabs({{3, 10, 9}, {2, 22, 21}, {2, 17, 16}, {2, 21, 20}})})},
+              "-      End"}})},
+      // The source is at its default where the target is not: the target goes back to it.
+      {"a source at its default", {"txtStreet", "txtZip"}, true, false, false, 2, {},
+       {"-         MaxLength       =   10", "-         TabIndex        =   8", "+         TabIndex        =   6"}},
       {"asked, answered No", {"txtStreet", "txtCity"}, false, true, true, 0, {platform::vbNo}, {kAsk}},
-      {"asked, answered Yes", {"txtStreet", "txtCity"}, false, false, false, 2, {platform::vbYes}, join({{kAsk}, tab, moved})},
-      // A label knows no MaxLength: another class takes only the properties its file lists.
+      {"asked, answered Yes", {"txtStreet", "txtCity"}, false, false, false, 2, {platform::vbYes}, join({{kAsk}, tab})},
+      // Another class takes the properties it has, those at their defaults too (a label has no
+      // MaxLength, but a back colour and a border).
       {"to another class", {"txtZip", "lblZip"}, true, true, true, 2, {},
-       join({tabs({{3, 8, 7}}),
-             {"-         Height          =   255", "-         Left            =   120", "-         TabIndex        =   7",
-              "-         Top             =   765", "+         Height          =   315", "+         Left            =   1080",
-              "+         TabIndex        =   8", "+         Top             =   720"}})},
+       {"+         BackColor       =   &H80000005&", "+         BorderStyle     =   1  'Fixed Single",
+        "-         Height          =   255", "-         Left            =   120", "-         TabIndex        =   7",
+        "-         Top             =   765", "+         ForeColor       =   &H80000008&", "+         Height          =   315",
+        "+         Left            =   1080", "+         TabIndex        =   8", "+         Top             =   720"}},
       // The font goes member by member: only the lines that differ change.
       {"a font to another class", {"lblTitle", "txtName"}, true, false, false, 2, {},
-       // txtName goes from 1 to lblTitle's 21: the places from 2 to 21 move one forward.
-       join({tabs({{2, 20, 19}, {2, 19, 18}, {2, 18, 17}, {2, 12, 11}, {3, 16, 15}, {3, 15, 14}, {3, 14, 13}, {3, 13, 12},
-                   {2, 4, 3}, {3, 11, 10}, {3, 9, 8}, {3, 8, 7}, {3, 6, 5}, {3, 10, 9}, {3, 7, 6}, {3, 5, 4}, {2, 3, 2}}),
-             {"-         Size            =   8.25", "+         Size            =   9.75", "-         Weight          =   400",
-              "+         Weight          =   700"},
-             tabs({{2, 1, 21}, {2, 17, 16}, {2, 2, 1}, {2, 21, 20}})})},
+       {"+      BackColor       =   &H8000000F&", "+      BorderStyle     =   0  'None", "-         Size            =   8.25",
+        "+         Size            =   9.75", "-         Weight          =   400", "+         Weight          =   700",
+        "+      ForeColor       =   &H80000012&", "-      TabIndex        =   1", "+      TabIndex        =   21"}},
       {"a font to a control on the default font", {"lblTitle", "Command1"}, true, false, false, 2, {},
        join({tabs({{2, 22, 23}, {2, 21, 22}}), {"+   Begin VB.CommandButton Command1 ", "+      Caption         =   \"New customer\""},
              {"+      BeginProperty Font ", "+         Name            =   \"Tahoma\"", "+         Size            =   9.75",
@@ -171,9 +171,9 @@ TEST(ControlsMenu, ApplyControlTemplateSetsTheListedProperties) {
     const char* add = nullptr;  // a control placed first, on VB6's default font
   };
   const std::string boxes = "Width = 1500\r\nMaxLength=5\r\nCaption=\"&Postcode:\"\r\nNoSuch=1\r\nWidth=9\r\n";
-  // Every selected control takes each entry it has a property for, the first of a name only;
-  // quotes go, and a text property gets its own back.
-  const Strings applied = {"-         Width           =   2055",        "+         Width           =   1500",
+  // Every selected control takes each entry it has a property for, the first of a name only,
+  // txtCity's MaxLength at its default too; quotes go, and a text property gets its own back.
+  const Strings applied = {"+         MaxLength       =   5",           "-         Width           =   2055",        "+         Width           =   1500",
                            "-         MaxLength       =   10",          "+         MaxLength       =   5",
                            "-         Width           =   855",         "+         Width           =   1500",
                            "-         Caption         =   \"&ZIP, city:\"", "+         Caption         =   \"&Postcode:\"",
@@ -189,6 +189,9 @@ TEST(ControlsMenu, ApplyControlTemplateSetsTheListedProperties) {
       {"by name", false, Named, boxes, {"txtCity", "txtZip", "lblZip"}, "", applied},
       {"chosen in the window", true, Window, boxes, {"txtCity", "txtZip", "lblZip"}, "Boxes", windowed},
       {"window closed", true, Window, boxes, {"txtCity"}, "", {"control templates select"}},
+      // Properties a text box's file leaves out at their defaults are its properties all the same.
+      {"properties the file leaves out", false, Named, "BackColor=&H80000018&\r\nMaxLength=5\r\nText=Hello\r\n", {"txtCity"}, "",
+       {"+         BackColor       =   &H80000018&", "+         MaxLength       =   5", "+         Text            =   \"Hello\""}},
       {"no window here", false, Window, boxes, {"txtCity"}, "Boxes",
        {"box Gildex: The control templates window is not available on the command line."}},
       {"nothing selected", true, Named, boxes, {}, "",

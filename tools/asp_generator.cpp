@@ -69,7 +69,7 @@ std::string Text(host::VBControl& control, std::string_view name, const std::str
 // A list box's entries: a 16-bit count, a 16-bit word, then each entry's 16-bit length and bytes.
 std::vector<std::string> ListEntries(host::VBControl& control, const std::string& form_folder) {
   const host::Property* property = Find(control, "List");
-  if (property == nullptr) return {};
+  if (property == nullptr || property->Value().empty()) return {};  // none
   const auto reference = host::ParseFrxReference(property->Value());
   if (!reference) throw VbError(380, "Invalid property value: List");
   const std::string bytes = FrxBytes(form_folder, *reference);
@@ -182,7 +182,8 @@ std::string clsASPGenerator::SavePicture(host::VBControl& control, const std::st
   std::string data;
   try {
     const host::Property* picture = Find(control, "Picture");
-    if (picture == nullptr) return folder + control.Name() + extension;  // nothing to save, nothing to say
+    // Nothing to save, nothing to say.
+    if (picture == nullptr || picture->Value().empty()) return folder + control.Name() + extension;
     const auto reference = host::ParseFrxReference(picture->Value());
     if (!reference) throw VbError(481, "Invalid picture: " + picture->Value());
     const std::string bytes = FrxBytes(form_folder_, *reference);

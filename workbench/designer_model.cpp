@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <map>
 
+#include "host/control_catalogue.h"
 #include "host/designer_scale.h"
 #include "host/memory_vbe.h"
 #include "host/project_file.h"
@@ -641,16 +642,14 @@ std::vector<ObjectEntry> DesignerModel::Objects() const {
 }
 
 ValueChoices ChoicesOf(std::string_view prog_id, std::string_view property) {
-  // Booleans whose lines VB6 may write without 'True or 'False: a font's styles, an option
-  // button's value.
-  const bool boolean = host::DesignerBooleanProperty(property) ||
-                       cp1252::EqualsNoCase(property, "Italic") || cp1252::EqualsNoCase(property, "Underline") ||
-                       cp1252::EqualsNoCase(property, "Strikethrough") ||
-                       (cp1252::EqualsNoCase(prog_id, "VB.OptionButton") && cp1252::EqualsNoCase(property, "Value"));
+  const host::CatalogueProperty* known = host::CatalogueFind(prog_id, {std::string(property)});
+  // A font's member by its own name, or an ActiveX control's property of a name that is a
+  // Boolean wherever an intrinsic control has it.
+  const bool boolean = known ? known->type == host::PropertyType::Boolean : host::BooleanByName(property);
   if (boolean) return {{"0", "False"}, {"-1", "True"}};
   ValueChoices choices;
-  for (const auto& [value, name] : host::DesignerEnumValues(prog_id, property))
-    choices.emplace_back(std::to_string(value), std::to_string(value) + " - " + std::string(name));
+  if (known)
+    for (const auto& [value, name] : known->values) choices.emplace_back(std::to_string(value), std::to_string(value) + " - " + name);
   return choices;
 }
 
@@ -698,6 +697,12 @@ std::optional<std::string> DecimalColour(std::string_view typed) {
 
 }  // namespace
 
+// A picture or list an intrinsic control does not have: VB6's window shows "(None)".
+bool NoneShown(std::string_view prog_id, const std::string& name, const std::string& value) {
+  const host::CatalogueProperty* known = host::CatalogueFind(prog_id, {name});
+  return value.empty() && known && (known->type == host::PropertyType::Picture || known->type == host::PropertyType::List);
+}
+
 std::string NextChoice(const PropertyRow& row) {
   if (row.choices.empty()) return {};
   const auto at = std::find(row.choices.begin(), row.choices.end(), row.shown);
@@ -713,9 +718,10 @@ std::vector<PropertyRow> DesignerModel::Rows(host::VBControl& control) const {
                                        cp1252::EqualsNoCase(property.name, "Text"));
     if (text) {
       row.shown = FrxText(property.value);
-    } else if (property.frx) {
+    } else if (property.frx || NoneShown(prog_id, property.name, property.value)) {
       row.editable = false;
-      row.shown = cp1252::FindNoCase(property.name, "Icon") != std::string::npos ? "(Icon)"
+      row.shown = !property.frx                                                   ? "(None)"
+                  : cp1252::FindNoCase(property.name, "Icon") != std::string::npos ? "(Icon)"
                   : cp1252::EqualsNoCase(property.name, "List") || cp1252::EqualsNoCase(property.name, "ItemData")
                       ? "(List)"
                       : "(Bitmap)";
@@ -728,24 +734,22 @@ std::vector<PropertyRow> DesignerModel::Rows(host::VBControl& control) const {
     }
     rows.push_back(std::move(row));
   };
-  if (auto* memory = dynamic_cast<host::MemoryControl*>(&control)) {
-    for (const host::DesignerProperty& property : memory->Block().properties) {
-      if (!property.is_group) {
-        add(property.name, property);
-        continue;
-      }
-      for (const host::DesignerProperty& member : property.group)
-        if (!member.is_group) add(property.name + "." + member.name, member);
-    }
-  } else {
-    for (int i = 1; i <= control.PropertyCount(); ++i) {
-      host::Property& property = control.PropertyAt(i);
-      host::DesignerProperty plain;
-      plain.name = property.Name();
-      plain.value = property.Value();
-      plain.frx = host::ParseFrxReference(plain.value);
-      add(plain.name, plain);
-    }
+  // Every property the control has, those its file leaves out at their defaults too; a group
+  // member by member.
+  const auto plain = [](std::string name, const host::Property& property) {
+    host::DesignerProperty held;
+    held.name = std::move(name);
+    held.value = property.Value();
+    held.frx = host::ParseFrxReference(held.value);
+    return held;
+  };
+  for (int i = 1; i <= control.PropertyCount(); ++i) {
+    host::Property& property = control.PropertyAt(i);
+    const std::vector<std::string> members = property.MemberNames();
+    if (members.empty()) add(property.Name(), plain(property.Name(), property));
+    for (const std::string& member : members)
+      if (host::Property* held = control.FindProperty(member); held && held->MemberNames().empty())
+        add(member, plain(member.substr(member.find('.') + 1), *held));
   }
   std::stable_sort(rows.begin(), rows.end(),
                    [](const PropertyRow& a, const PropertyRow& b) { return cp1252::LessNoCase()(a.name, b.name); });

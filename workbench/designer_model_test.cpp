@@ -193,6 +193,9 @@ TEST(DesignerModel, DrawsEditsAndListsTheSampleForms) {
       {"", "StartUpPosition", "1 | 1 - CenterOwner", 4}, {"cmdOK", "Default", "-1 | True", 2},
       {"txtNotes", "ScrollBars", "2 | 2 - Vertical", 4}, {"cmdOK", "Font.Italic", "0 | False", 2},
       {"cmdOK", "TabIndex", "19 | 19", 0},               {"lblInfo", "ForeColor", "&H00808080& | &H00808080&", 0},
+      // what the file leaves out, at VB6's defaults
+      {"txtNotes", "Alignment", "0 | 0 - Left Justify", 3}, {"txtNotes", "BackColor", "&H80000005& | &H80000005&", 0},
+      {"", "Picture", " | (None) | fixed", 0},
   };
   for (const Shown& v : values) {
     host::VBControl& control = v.control.empty() ? customer.Designer().Form() : *Control(customer, v.control);
@@ -233,8 +236,8 @@ TEST(DesignerModel, DrawsEditsAndListsTheSampleForms) {
   // Picked or typed, a choice writes its value into that one line, with VB6's comment; any
   // other text is refused and changes nothing.
   const std::vector<std::tuple<std::string, std::string, std::string, std::string>> edits = {
-      {"", "MaxButton", "True", "   MaxButton       =   -1  'True"},
-      {"", "BorderStyle", "sizable", "   BorderStyle     =   2  'Sizable"},
+      {"cmdOK", "Font.Underline", "True", "         Underline       =   -1  'True"},
+      {"", "BorderStyle", "fixed single", "   BorderStyle     =   1  'Fixed Single"},
       {"txtNotes", "ScrollBars", "3 - Both", "      ScrollBars      =   3  'Both"},
       {"cmdOK", "Font.Italic", "-1", "         Italic          =   -1  'True"},
       {"", "MaxButton", "Maybe", ""},
@@ -267,7 +270,7 @@ TEST(DesignerModel, DrawsEditsAndListsTheSampleForms) {
   // Several controls: what they share, a value where they agree, set in each of them.
   const std::vector<host::VBControl*> labels{Control(customer, "lblName"), Control(customer, "lblEmail")};
   const auto common = customer.Rows(labels);
-  EXPECT_EQ(common.size(), 13u);  // Caption, the 7 of Font, Height, Left, TabIndex, Top, Width; no name
+  EXPECT_EQ(common.size(), 40u);  // a label's 33 and the 7 of Font, those at their defaults too; no name
   const auto value_of = [&](const std::string& name) {
     for (const PropertyRow& row : customer.Rows(labels))
       if (row.name == name) return row.shown;
