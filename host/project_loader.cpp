@@ -248,14 +248,16 @@ void WriteComponent(MemoryProject& project, MemoryComponent& component, SaveResu
     return;
   }
   // Another program (an editor, a second run) saved the file after we read it: its change
-  // must not be lost under ours.
-  if (component.disk_stamp && !platform::StillAsStamped(component.File(), *component.disk_stamp)) {
-    result.skipped.push_back({file, 0, "not written: the file changed on disk since it was loaded", true});
-    return;
-  }
+  // must not be lost under ours, even when it lands just before our write.
   std::string bytes = component.Serialize();
   try {
-    platform::WriteFileAtomically(component.File(), bytes, 0644, true);
+    if (component.disk_stamp)
+      platform::WriteFileIfUnchanged(component.File(), bytes, *component.disk_stamp);
+    else
+      platform::WriteFileAtomically(component.File(), bytes, 0644, true);
+  } catch (const platform::ChangedOnDisk&) {
+    result.skipped.push_back({file, 0, "not written: the file changed on disk since it was loaded", true});
+    return;
   } catch (const std::exception& e) {
     result.skipped.push_back({file, 0, std::string("not written: ") + e.what(), true});
     return;

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
@@ -35,6 +36,19 @@ bool StillAsStamped(const std::filesystem::path& file, const FileStamp& loaded);
 // run left there (its PID no longer runs) is removed by the next write of that file.
 void WriteFileAtomically(const std::filesystem::path& file, const std::string& bytes, unsigned new_file_mode,
                          bool apply_umask);
+
+// Thrown by WriteFileIfUnchanged when the file no longer holds what was read.
+class ChangedOnDisk : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// As WriteFileAtomically, over a file that must still hold what `loaded` was taken from. The
+// new file is exchanged in with one atomic step and what came out is compared with `loaded`:
+// an edit by another program that lands after any earlier check is swapped back in, and
+// ChangedOnDisk names the file. Where the filesystem cannot exchange, the file is compared
+// and then renamed over.
+void WriteFileIfUnchanged(const std::filesystem::path& file, const std::string& bytes, const FileStamp& loaded);
 
 // An exclusive advisory lock held on "<file>.lock" for the lifetime of the object, so that
 // processes updating the same file take turns.
