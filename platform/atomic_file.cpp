@@ -267,21 +267,32 @@ void WriteFileIfUnchanged(const fs::path& file, const std::string& bytes, const 
   Replace(file, bytes, 0644, true, &loaded);
 }
 
-FileLock::FileLock(const fs::path& file) {
+FileLock::FileLock(const fs::path& file) : lock_(file.string() + ".lock") {
   CreateParents(file);
-  const fs::path lock = file.string() + ".lock";
-  fd_ = ::open(lock.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-  if (fd_ < 0) Fail("open the lock file", lock, Reason());
-  while (::flock(fd_, LOCK_EX) != 0) {
-    if (errno == EINTR) continue;
-    const std::string reason = Reason();
+  for (;;) {
+    fd_ = ::open(lock_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd_ < 0) Fail("open the lock file", lock_, Reason());
+    while (::flock(fd_, LOCK_EX) != 0) {
+      if (errno == EINTR) continue;
+      const std::string reason = Reason();
+      ::close(fd_);
+      Fail("lock", lock_, reason);
+    }
+    // The holder before us removed the file on leaving: lock the one that is there now.
+    struct stat held {}, now {};
+    if (::fstat(fd_, &held) == 0 && ::stat(lock_.c_str(), &now) == 0 && held.st_ino == now.st_ino &&
+        held.st_dev == now.st_dev)
+      return;
     ::close(fd_);
-    Fail("lock", lock, reason);
   }
 }
 
 FileLock::~FileLock() {
-  if (fd_ >= 0) ::close(fd_);  // closing releases the lock
+  if (fd_ < 0) return;
+  // Removed while still held, so no lock file stays beside the user's file; a waiting
+  // process finds it gone and makes a new one.
+  ::unlink(lock_.c_str());
+  ::close(fd_);
 }
 
 }  // namespace gildex::platform

@@ -51,7 +51,7 @@ class ChangedOnDisk : public std::runtime_error {
 void WriteFileIfUnchanged(const std::filesystem::path& file, const std::string& bytes, const FileStamp& loaded);
 
 // An exclusive advisory lock held on "<file>.lock" for the lifetime of the object, so that
-// processes updating the same file take turns.
+// processes updating the same file take turns. The lock file goes with the lock.
 class FileLock {
  public:
   explicit FileLock(const std::filesystem::path& file);
@@ -60,6 +60,7 @@ class FileLock {
   FileLock& operator=(const FileLock&) = delete;
 
  private:
+  std::filesystem::path lock_;
   int fd_ = -1;
 };
 
