@@ -130,7 +130,7 @@ TEST(ScopeCommand, CtrlCStopsBetweenProceduresAndKeepsEveryFileWhole) {
     if (++idle == 40) std::raise(SIGTERM);
   };
   EXPECT_EQ(w.Run(o), kCancelled) << w.err.str();
-  for (const auto& entry : fs::recursive_directory_iterator(w.dir)) {
+  for (const auto& entry : fs::recursive_directory_iterator(w.dir.Path())) {
     const std::string name = entry.path().filename().string();
     EXPECT_TRUE(name.find(".gildex-tmp-") == std::string::npos && name.find(".gildex-lock") == std::string::npos) << name;
   }
