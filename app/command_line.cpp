@@ -407,6 +407,7 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
   html->add_option("--method", html_options.method, "the form's method, GET or POST (default POST)")
       ->type_name("GET|POST");
   html->add_option("--action", html_options.action, "the form's action (default --WEBBOT-SELF--)")->type_name("URL");
+  html->add_flag("--force", html_options.force, "replace an existing page (a file of the project is never replaced)");
   html->footer("Controls without a place on the form (menus, timers) are left out and named. The form file is not "
                "changed.\nExit status: 0 done, 1 the conversion failed, 2 bad usage or input (nothing written).");
   html->callback([&, html] {

@@ -21,6 +21,8 @@ TEST(HtmlCommand, WritesThePageOrSaysWhyNot) {
   ScopedEnv registry{"GILDEX_REGISTRY", (dir / "registry.reg").string()};
   const std::string sample = fs::path(GILDEX_SOURCE_DIR) / "data/Sample";
   const std::string about = sample + "/frmAbout.frm", page = (dir / "about.html").string();
+  const std::string there = (dir / "there.html").string();
+  platform::testing::WriteBytes(there, "someone's page");
   const struct {
     std::vector<std::string> args;
     int code;
@@ -32,6 +34,12 @@ TEST(HtmlCommand, WritesThePageOrSaysWhyNot) {
       {{sample + "/Orders.vbp", "--component", "frmNone"}, 2, "", "there is no component frmNone", ""},
       {{about, "--method", "PUT"}, 2, "", "--method is GET or POST, not \"PUT\"", ""},
       {{about, "--out", (dir / "no/such/folder/a.html").string()}, 1, "", "FAILED to convert frmAbout (76): Path not found", ""},
+      // The project's own files are never replaced; another file only with --force.
+      {{about, "--out", about}, 2, "", "frmAbout.frm is one of the project's own files", ""},
+      {{sample + "/Orders.vbp", "--component", "frmAbout", "--out", sample + "/Orders.vbp", "--force"}, 2, "",
+       "Orders.vbp is one of the project's own files", ""},
+      {{about, "--out", there}, 2, "", there + " exists and was not replaced (--force replaces it)", ""},
+      {{about, "--out", there, "--force"}, 0, "Form 'frmAbout' converted OK\nwrote " + there + "\n", "", ""},
       {{sample + "/Orders.vbp", "--component", "frmMDI"}, 2, "", "frmMDI is not a form but a MDIForm", ""},
       {{about, "--out", page, "--title", "\xC3\x9C" "ber <uns>", "--method", "get", "--action", "/send"},
        0,

@@ -26,8 +26,9 @@ std::atomic<bool> g_interrupted{false};
 
 extern "C" void OnInterrupt(int) { g_interrupted = true; }
 
-// Ctrl-C asks for a cancel; the engine stops after the procedure it is in. A second Ctrl-C
-// ends the process at once (files are replaced whole, so none is left half-written).
+// Ctrl-C, or a polite kill (SIGTERM), asks for a cancel; the engine stops after the procedure
+// it is in and the run ends as a cancelled one, its lock and temporary files gone. A second
+// signal ends the process at once (files are replaced whole, so none is left half-written).
 class InterruptGuard {
  public:
   InterruptGuard() {
@@ -37,13 +38,18 @@ class InterruptGuard {
     action.sa_flags = SA_RESETHAND;
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, &previous_);
+    sigaction(SIGTERM, &action, &previous_term_);
   }
-  ~InterruptGuard() { sigaction(SIGINT, &previous_, nullptr); }
+  ~InterruptGuard() {
+    sigaction(SIGINT, &previous_, nullptr);
+    sigaction(SIGTERM, &previous_term_, nullptr);
+  }
   InterruptGuard(const InterruptGuard&) = delete;
   InterruptGuard& operator=(const InterruptGuard&) = delete;
 
  private:
   struct sigaction previous_ {};
+  struct sigaction previous_term_ {};
 };
 
 std::string Display(std::string_view bytes) { return cp1252::ToDisplay(bytes); }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+
 #include <filesystem>
 #include <functional>
 #include <sstream>
@@ -135,10 +137,15 @@ TEST(ScopeCommand, CtrlCStopsBetweenProceduresAndKeepsEveryFileWhole) {
   ScopeOptions o = w.Insert();
   o.settings = {"Numbering=True"};
   int idle = 0;
+  // A kill's SIGTERM is taken as Ctrl-C is: the run ends as cancelled and leaves no lock or temporary file.
   o.on_idle = [&] {
-    if (++idle == 40) RequestCancel();
+    if (++idle == 40) std::raise(SIGTERM);
   };
   EXPECT_EQ(w.Run(o), kCancelled) << w.err.str();
+  for (const auto& entry : fs::recursive_directory_iterator(w.dir.Path())) {
+    const std::string name = entry.path().filename().string();
+    EXPECT_TRUE(name.find(".gildex-tmp-") == std::string::npos && name.find(".gildex-lock") == std::string::npos) << name;
+  }
   EXPECT_EQ(w.out.str(), "Operation was cancelled by user.\n");
   // Components before the cancel are done, the rest untouched; that a procedure is never left
   // half done is the engine's cancel test.

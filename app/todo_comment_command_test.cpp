@@ -83,7 +83,8 @@ TEST(CommentCommand, InsertsTheBlockAboveTheProcedure) {
   for (const auto& c : cases) {
     // Every case after the first has a comment block set.
     if (&c == &cases[1]) {
-      ASSERT_EQ(RunGildex({"options", "set", "CommentTemplate", "' %ProcName% of %ModuleName%, %ProjectName%"}).code, 0);
+      // Written as plain text: it still goes in as a comment, not as code.
+      ASSERT_EQ(RunGildex({"options", "set", "CommentTemplate", "%ProcName% of %ModuleName%, %ProjectName%"}).code, 0);
     }
     std::vector<std::string> args = {"comment", vbp};
     args.insert(args.end(), c.args.begin(), c.args.end());

@@ -139,6 +139,8 @@ class ModuleWalk {
   long HeaderLine(const ProcFacts& proc) const;
   long InsertTemplate(const ProcFacts& proc, long top);
   long EndLineFrom(long first, long last) const;
+  // False when the End line is missing, or the first one belongs to a procedure declared below.
+  bool HasOwnEndLine(const ProcFacts& proc) const;
   long LineAfterEndFrom(long line) const;
   std::string Expand(const std::string& block, const ProcFacts& proc) const {
     return gildex_.InsertUserVars(block, proc.name, module_, project_, proc.type_text, proc.scope, "");
@@ -252,8 +254,10 @@ long ModuleWalk::Process(const ProcFacts& proc) {
     ++gildex_.Tally().too_small;
     return after;
   }
-  // A truncated file: the header would name a label the missing footer was to define.
-  if (EndLineFrom(proc.body + 1, proc.last) == 0) {
+  // A truncated file: the header would name a label the missing footer was to define. A
+  // procedure whose End is missing in the middle runs on into the next one, whose End would
+  // then take the footer: the host sees both as one, so both are left alone.
+  if (!HasOwnEndLine(proc)) {
     Status(CGildex::NoEndLineStatus(proc.name, component_));
     ++gildex_.Tally().skipped;
     return after;
@@ -403,6 +407,14 @@ long ModuleWalk::HeaderLine(const ProcFacts& proc) const {
 }
 
 long ModuleWalk::EndLineFrom(long first, long last) const { return gildex_.EndLineIn(module_, first, last); }
+
+bool ModuleWalk::HasOwnEndLine(const ProcFacts& proc) const {
+  const long end = EndLineFrom(proc.body + 1, proc.last);
+  if (end == 0) return false;
+  for (long line = LastDeclarationLine(module_, proc.body) + 1; line < end; ++line)
+    if (gildex_.IsStartProc(module_.Lines(line, 1))) return false;
+  return true;
+}
 
 long ModuleWalk::LineAfterEndFrom(long line) const {
   const long end = EndLineFrom(line, module_.CountOfLines());

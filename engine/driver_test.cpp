@@ -89,6 +89,7 @@ TEST(InsertModule, InsertIntoAndTheTemplateTagChooseTheProcedures) {
 TEST(InsertModule, TheStatusListSaysWhyAProcedureWasPassedOver) {
   const std::string before = Module(
       "Public Sub Empty()\nEnd Sub\n\nPublic Sub Tiny()\n    Beep\nEnd Sub\n\n"
+      "Private Sub Open()\n    Kill mFile\n    Beep\n\nPrivate Sub Closed()\n    Kill mFile\n    Beep\nEnd Sub\n\n"
       "Private Sub Handled()\n    ' On Error handled by caller\n    Kill mFile\nEnd Sub\n\n"
       "Private Sub Skipped() ' <<>>\n    Kill mFile\n    Beep\nEnd Sub\n\n"
       "Private Sub Trapped()\n    On Local Error Resume Next\n    Kill mFile\nEnd Sub\n\n"
@@ -97,15 +98,17 @@ TEST(InsertModule, TheStatusListSaysWhyAProcedureWasPassedOver) {
   auto trapping = [](const char* name) { return std::string(name) + " in modOrders already has error trapping."; };
   const std::string skipped = "Skipped skipped (user set set the skip tags)";
   const std::string cut = "Cut in modOrders has no End line; left as it was.";
+  const std::string open = "Open in modOrders has no End line; left as it was.";
   const struct {
     bool ignore_existing, ignore_small;
     std::vector<std::string> handled, statuses;
   } cases[] = {
       // One statement is enough for a handler; nothing between declaration and End is not.
-      {false, false, {"Tiny"}, {small("Empty"), trapping("Handled"), skipped, trapping("Trapped"), cut}},
-      {true, false, {"Tiny", "Handled", "Trapped"}, {small("Empty"), skipped, cut}},
+      // Open, without its End, runs on into Closed: both are left as they are.
+      {false, false, {"Tiny"}, {small("Empty"), open, trapping("Handled"), skipped, trapping("Trapped"), cut}},
+      {true, false, {"Tiny", "Handled", "Trapped"}, {small("Empty"), open, skipped, cut}},
       // Smallness is judged first: three lines between declaration and End are not more than MinLines.
-      {false, true, {}, {small("Empty"), small("Tiny"), small("Handled"), small("Skipped"), small("Trapped"), small("Cut")}},
+      {false, true, {}, {small("Empty"), small("Tiny"), open, small("Handled"), small("Skipped"), small("Trapped"), small("Cut")}},
   };
   for (const auto& c : cases) {
     Engine engine;
@@ -114,7 +117,7 @@ TEST(InsertModule, TheStatusListSaysWhyAProcedureWasPassedOver) {
     engine.rig.gildex.MinLines(3);
     EXPECT_EQ(HandledProcedures(engine.Run(Operation::Insert, before)), c.handled);
     EXPECT_EQ(engine.progress.statuses, c.statuses);
-    EXPECT_EQ(engine.progress.messages.size(), 6u) << "one message for every procedure";
+    EXPECT_EQ(engine.progress.messages.size(), 7u) << "one message for every procedure (Open and Closed are one)";
   }
 }
 

@@ -234,6 +234,9 @@ class CGildex {
   bool MatchFirstToken(std::string_view line, std::string_view token);
 
   // Template variables: %ProcName%, %Date%, %[ENV]% and the rest. `project` may be null.
+  // The expanded comment template as comments: each line that is neither blank nor a
+  // comment gets "' " before it, so a template written as plain text cannot become code.
+  static std::string AsCommentBlock(std::string_view block);
   std::string InsertUserVars(std::string_view template_text, std::string_view proc_name, host::CodeModule& module,
                              host::VBProject* project, std::string_view proc_type, std::string_view scope,
                              std::string_view previous_line);
@@ -294,6 +297,9 @@ class CGildex {
   std::int32_t start_line_ = 0;
   bool delete_events_ = false;
   std::vector<std::string> prefixes_;
+  // The table as last read or written: SavePrefixes carries only the rows changed since into
+  // the file as it is then, so another run's rows survive.
+  std::vector<std::string> prefixes_read_;
   bool auto_prefix_ = false;
   // Filled by the first read when empty, as the add-in always did.
   mutable std::string backup_directory_;

@@ -56,6 +56,12 @@ TEST(PrefixTable, LoadsUpToARepeatedControlTypeAndSavesOnlyAFileThatExists) {
   platform::testing::WriteBytes(rig.ProgramFolder() / "pfx.dat", "ListBox=lst\r\n");
   rig.gildex.LoadSettings();
   EXPECT_EQ(rig.gildex.Prefixes(), Lines{"ListBox=lst"}) << "loading the settings loads the table";
+  // Another run changed the file since: only our changes go into it as it is now.
+  platform::testing::WriteBytes(rig.ProgramFolder() / "pfx.dat", "ListBox=lst\r\nLabel=lbl\r\nImage=img\r\n");
+  rig.gildex.Prefixes({"TextBox=txt", "ListBox=lb"});
+  EXPECT_TRUE(rig.gildex.SavePrefixes());
+  EXPECT_EQ(platform::testing::ReadBytes(rig.ProgramFolder() / "pfx.dat"),
+            "Label=lbl\r\nImage=img\r\nTextBox=txt\r\nListBox=lb\r\n");
 }
 
 }  // namespace

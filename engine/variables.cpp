@@ -1,11 +1,13 @@
 // Template variable expansion. The placeholder set and its replacement order are the
 // template language users write their templates in: a value that holds a later
 // placeholder is expanded by the later step, so the order must stay.
+#include <algorithm>
 #include <string>
 #include <string_view>
 
 #include "common/nembus_common.h"
 #include "engine/gildex.h"
+#include "platform/cp1252.h"
 
 namespace gildex {
 
@@ -66,6 +68,23 @@ std::string CGildex::ExpandFacts(std::string text, std::string_view proc_name, h
   replace("%Time%", fixed(time));
   replace("%User%", [&] { return NTDomainUserName(services_.env); });
   return text;
+}
+
+std::string CGildex::AsCommentBlock(std::string_view block) {
+  std::string out;
+  for (std::size_t at = 0; at < block.size();) {
+    const std::size_t end = std::min(block.find('\n', at), block.size());
+    const std::string_view line = block.substr(at, end - at);
+    const std::size_t first = line.find_first_not_of(" \t\r");
+    const std::string_view rest = first == std::string_view::npos ? std::string_view() : line.substr(first);
+    const bool rem = rest.size() >= 3 && cp1252::EqualsNoCase(rest.substr(0, 3), "Rem") &&
+                     (rest.size() == 3 || rest[3] == ' ' || rest[3] == '\t' || rest[3] == '\r');
+    if (!rest.empty() && rest.front() != '\'' && !rem) out += "' ";
+    out += line;
+    if (end < block.size()) out += '\n';
+    at = end + 1;
+  }
+  return out;
 }
 
 std::string CGildex::InsertUserVars(std::string_view template_text, std::string_view proc_name,

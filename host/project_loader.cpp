@@ -87,6 +87,11 @@ class MemberLoader {
 
   void Load(const ProjectMember& member) {
     std::string vbp = project_.File().string();
+    // Read as a C string, a path with a NUL would name one file and be written back as another.
+    if (member.path_text.find('\0') != std::string::npos) {
+      project_.problems.push_back({vbp, member.line, "the path holds a NUL byte; the member is refused", true});
+      return;
+    }
     ResolvedPath resolved = ResolveMemberPath(project_.Folder(), member.path_text);
     if (resolved.match == PathMatch::Missing) {
       bool absent = false;
@@ -136,7 +141,10 @@ class MemberLoader {
     std::replace(native.begin(), native.end(), '\\', '/');
     struct stat info {};
     const fs::path literal = project_.Folder() / native;
-    absent = native.empty() || ::stat(literal.c_str(), &info) != 0;
+    const bool found = !native.empty() && ::stat(literal.c_str(), &info) == 0;
+    // A folder on the way that we may not enter hides the file; it is not missing.
+    if (!found && errno == EACCES) return "permission denied: " + Quoted(member.path_text);
+    absent = !found;
     if (absent) return "file not found: " + Quoted(member.path_text);
     return Quoted(member.path_text) + (S_ISDIR(info.st_mode) ? " is a directory" : " is not a regular file");
   }
@@ -168,8 +176,15 @@ std::string LoadProjectFile(MemoryVBE& vbe, const fs::path& file, LoadResult& re
   ProjectFile parsed = ParseProjectFile(bytes);
   if (!parsed.has_type_line) return "not a VB6 project file (no Type= line)";
   std::vector<ProjectMember> members = parsed.members;
+  // VB6 ends every line it writes: a last line without its end is a file cut off in writing.
+  const std::vector<RawLine>& lines = parsed.lines;
+  const bool cut_off = !lines.empty() && lines.back().end == LineEnd::None && !lines.back().text.empty();
+  const long last_line = static_cast<long>(lines.size());
   auto project = std::make_unique<MemoryProject>(vbe, file, std::move(parsed), std::move(bytes));
   MemberLoader loader(*project, result);
+  if (cut_off)
+    project->problems.push_back({file.string(), last_line,
+                                 "the last line has no line end; the file may be cut off", false});
   for (const ProjectMember& member : members) loader.Load(member);
   result.problems.insert(result.problems.end(), project->problems.begin(), project->problems.end());
   result.projects.push_back(&vbe.AddProject(std::move(project)));
@@ -248,14 +263,16 @@ void WriteComponent(MemoryProject& project, MemoryComponent& component, SaveResu
     return;
   }
   // Another program (an editor, a second run) saved the file after we read it: its change
-  // must not be lost under ours.
-  if (component.disk_stamp && !platform::StillAsStamped(component.File(), *component.disk_stamp)) {
-    result.skipped.push_back({file, 0, "not written: the file changed on disk since it was loaded", true});
-    return;
-  }
+  // must not be lost under ours, even when it lands just before our write.
   std::string bytes = component.Serialize();
   try {
-    platform::WriteFileAtomically(component.File(), bytes, 0644, true);
+    if (component.disk_stamp)
+      platform::WriteFileIfUnchanged(component.File(), bytes, *component.disk_stamp);
+    else
+      platform::WriteFileAtomically(component.File(), bytes, 0644, true);
+  } catch (const platform::ChangedOnDisk&) {
+    result.skipped.push_back({file, 0, "not written: the file changed on disk since it was loaded", true});
+    return;
   } catch (const std::exception& e) {
     result.skipped.push_back({file, 0, std::string("not written: ") + e.what(), true});
     return;

@@ -354,6 +354,11 @@ TEST(SmallProject, DamagedInputIsReportedWithFileAndLineAndNothingIsWritten) {
   const std::vector<Case> cases = {
       {"missing member", [](SmallProject& p) { WriteBytes(p.vbp, ReadBytes(p.vbp) + "Form=Gone.frm\r\n"); },
        "Orders.vbp", 6, true, "file not found: \"Gone.frm\""},
+      {"cut-off project file", [](SmallProject& p) { WriteBytes(p.vbp, ReadBytes(p.vbp) + "Description=\"Ord"); },
+       "Orders.vbp", 6, false, "the last line has no line end; the file may be cut off"},
+      {"NUL in a member path",
+       [](SmallProject& p) { WriteBytes(p.vbp, ReadBytes(p.vbp) + std::string("Module=U2; Util.bas\0x.bas\r\n", 27)); },
+       "Orders.vbp", 6, true, "the path holds a NUL byte"},
       {"missing frx", [](SmallProject& p) { fs::remove(p.dir / "Main.frx"); }, "Main.frm", 5, false,
        "\"Main.frx\" not found"},
       {"truncated form",

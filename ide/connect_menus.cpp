@@ -343,8 +343,8 @@ void Connect::hWndInsertComment_Click() {
     const std::string scope = engine.MatchFirstToken(declaration, "Friend")    ? "Friend"
                               : engine.MatchFirstToken(declaration, "Private") ? "Private"
                                                                                : "Public";
-    const std::string block = engine.InsertUserVars(engine.CommentTemplate(), name, module, vbe->ActiveVBProject(),
-                                                    engine.GetProcString(declaration, true), scope, "");
+    const std::string block = CGildex::AsCommentBlock(engine.InsertUserVars(
+        engine.CommentTemplate(), name, module, vbe->ActiveVBProject(), engine.GetProcString(declaration, true), scope, ""));
     module.InsertLines(first, block);
     module.InsertLines(first, "");
   });

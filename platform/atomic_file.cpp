@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
+#include <stdio.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -160,7 +161,57 @@ std::optional<std::string> ReadWholeFile(const fs::path& file) {
   return std::move(bytes).str();
 }
 
-void WriteFileAtomically(const fs::path& file, const std::string& bytes, unsigned new_file_mode, bool apply_umask) {
+namespace {
+
+[[noreturn]] void Changed(const fs::path& file) {
+  throw ChangedOnDisk(fmt::format("{} changed on disk since it was loaded; it is left as the other program wrote it",
+                                  file.string()));
+}
+
+// Puts `temp` in `target`'s place. With `loaded`, only over a target that still holds it: the
+// two are exchanged, and swapped back when what came out is not what was read.
+void PutInPlace(const fs::path& temp, const fs::path& target, const FileStamp* loaded) {
+  if (loaded != nullptr) {
+    if (::renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, target.c_str(), RENAME_EXCHANGE) == 0) {
+      std::optional<std::string> old;
+      try {
+        old = ReadWholeFile(temp);
+      } catch (const std::runtime_error&) {
+      }
+      if (!old || StampOf(*old) != *loaded) {
+        // Their edit goes back where it was; ours is dropped.
+        const int back = ::renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, target.c_str(), RENAME_EXCHANGE);
+        ::unlink(temp.c_str());
+        if (back != 0) Fail("put back the other program's version of", target, Reason());
+        Changed(target);
+      }
+      ::unlink(temp.c_str());
+      return;
+    }
+    const int error = errno;
+    if (error == ENOENT && ::access(temp.c_str(), F_OK) == 0) {
+      ::unlink(temp.c_str());
+      Changed(target);  // the file was removed meanwhile
+    }
+    // No exchange on this filesystem: compare, then rename over.
+    if (error != EINVAL && error != ENOSYS) {
+      ::unlink(temp.c_str());
+      Fail("replace", target, std::strerror(error));
+    }
+    if (!StillAsStamped(target, *loaded)) {
+      ::unlink(temp.c_str());
+      Changed(target);
+    }
+  }
+  if (::rename(temp.c_str(), target.c_str()) != 0) {
+    const std::string reason = Reason();
+    ::unlink(temp.c_str());
+    Fail("replace", target, reason);
+  }
+}
+
+void Replace(const fs::path& file, const std::string& bytes, unsigned new_file_mode, bool apply_umask,
+             const FileStamp* loaded) {
   const fs::path target = ResolveLink(file);
   CreateParents(target);
 
@@ -202,29 +253,46 @@ void WriteFileAtomically(const fs::path& file, const std::string& bytes, unsigne
     ::unlink(temp.c_str());
     throw;
   }
-  if (::rename(temp.c_str(), target.c_str()) != 0) {
-    const std::string reason = Reason();
-    ::unlink(temp.c_str());
-    Fail("replace", target, reason);
-  }
+  PutInPlace(temp, target, loaded);
   SyncFolder(target.parent_path());
 }
 
-FileLock::FileLock(const fs::path& file) {
+}  // namespace
+
+void WriteFileAtomically(const fs::path& file, const std::string& bytes, unsigned new_file_mode, bool apply_umask) {
+  Replace(file, bytes, new_file_mode, apply_umask, nullptr);
+}
+
+void WriteFileIfUnchanged(const fs::path& file, const std::string& bytes, const FileStamp& loaded) {
+  Replace(file, bytes, 0644, true, &loaded);
+}
+
+FileLock::FileLock(const fs::path& file) : lock_(file.string() + ".lock") {
   CreateParents(file);
-  const fs::path lock = file.string() + ".lock";
-  fd_ = ::open(lock.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-  if (fd_ < 0) Fail("open the lock file", lock, Reason());
-  while (::flock(fd_, LOCK_EX) != 0) {
-    if (errno == EINTR) continue;
-    const std::string reason = Reason();
+  for (;;) {
+    fd_ = ::open(lock_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd_ < 0) Fail("open the lock file", lock_, Reason());
+    while (::flock(fd_, LOCK_EX) != 0) {
+      if (errno == EINTR) continue;
+      const std::string reason = Reason();
+      ::close(fd_);
+      Fail("lock", lock_, reason);
+    }
+    // The holder before us removed the file on leaving: lock the one that is there now.
+    struct stat held {}, now {};
+    if (::fstat(fd_, &held) == 0 && ::stat(lock_.c_str(), &now) == 0 && held.st_ino == now.st_ino &&
+        held.st_dev == now.st_dev)
+      return;
     ::close(fd_);
-    Fail("lock", lock, reason);
   }
 }
 
 FileLock::~FileLock() {
-  if (fd_ >= 0) ::close(fd_);  // closing releases the lock
+  if (fd_ < 0) return;
+  // Removed while still held, so no lock file stays beside the user's file; a waiting
+  // process finds it gone and makes a new one.
+  ::unlink(lock_.c_str());
+  ::close(fd_);
 }
 
 }  // namespace gildex::platform

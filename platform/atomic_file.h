@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
@@ -36,8 +37,21 @@ bool StillAsStamped(const std::filesystem::path& file, const FileStamp& loaded);
 void WriteFileAtomically(const std::filesystem::path& file, const std::string& bytes, unsigned new_file_mode,
                          bool apply_umask);
 
+// Thrown by WriteFileIfUnchanged when the file no longer holds what was read.
+class ChangedOnDisk : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// As WriteFileAtomically, over a file that must still hold what `loaded` was taken from. The
+// new file is exchanged in with one atomic step and what came out is compared with `loaded`:
+// an edit by another program that lands after any earlier check is swapped back in, and
+// ChangedOnDisk names the file. Where the filesystem cannot exchange, the file is compared
+// and then renamed over.
+void WriteFileIfUnchanged(const std::filesystem::path& file, const std::string& bytes, const FileStamp& loaded);
+
 // An exclusive advisory lock held on "<file>.lock" for the lifetime of the object, so that
-// processes updating the same file take turns.
+// processes updating the same file take turns. The lock file goes with the lock.
 class FileLock {
  public:
   explicit FileLock(const std::filesystem::path& file);
@@ -46,6 +60,7 @@ class FileLock {
   FileLock& operator=(const FileLock&) = delete;
 
  private:
+  std::filesystem::path lock_;
   int fd_ = -1;
 };
 

@@ -4,6 +4,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <iterator>
+#include <optional>
 #include <set>
 
 #include <gtest/gtest.h>
@@ -84,6 +86,20 @@ TEST(AtomicFile, AStampTellsWhetherTheFileStillHoldsWhatWasRead) {
     const FileStamp stamp = StampOf(loaded);
     c.change(dir / "m.bas");
     EXPECT_EQ(StillAsStamped(dir / "m.bas", stamp), c.same);
+    // Writing over it goes through only when it still holds what was read; otherwise the
+    // other program's version stays and nothing of ours is left behind.
+    const auto before = fs::is_regular_file(dir / "m.bas") ? std::optional(ReadBytes(dir / "m.bas")) : std::nullopt;
+    bool refused = false;
+    try {
+      WriteFileIfUnchanged(dir / "m.bas", "ours", stamp);
+    } catch (const ChangedOnDisk& e) {
+      refused = true;
+      EXPECT_NE(std::string(e.what()).find("m.bas changed on disk since it was loaded"), std::string::npos) << e.what();
+    }
+    EXPECT_EQ(refused, !c.same);
+    const auto after = fs::is_regular_file(dir / "m.bas") ? std::optional(ReadBytes(dir / "m.bas")) : std::nullopt;
+    EXPECT_EQ(after, c.same ? std::optional<std::string>("ours") : before);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator()), c.what == "removed" ? 0 : 1);
   }
 }
 

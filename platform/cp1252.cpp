@@ -1,5 +1,7 @@
 #include "platform/cp1252.h"
 
+#include <fmt/core.h>
+
 #include <algorithm>
 #include <array>
 #include <cstring>
@@ -150,6 +152,9 @@ std::string ToDisplay(std::string_view text) {
     if (text[i] == '\r') {
       lines += '\n';
       if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    } else if ((static_cast<unsigned char>(text[i]) < 0x20 && text[i] != '\n' && text[i] != '\t') || text[i] == '\x7f') {
+      // A control character from a file name or a file must not drive the terminal.
+      lines += fmt::format("\\x{:02X}", static_cast<unsigned char>(text[i]));
     } else {
       lines += text[i];
     }

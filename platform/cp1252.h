@@ -25,7 +25,7 @@ struct LessNoCase {
 // For terminals and logs only: never write the result back into a source file.
 std::string ToUtf8(std::string_view bytes);
 // Text the add-in shows in a box or window (lines separated by CR LF or CR) as a terminal
-// wants it: line feeds and UTF-8.
+// wants it: line feeds and UTF-8, other control characters (ESC, BEL, NUL...) written as "\x1B".
 std::string ToDisplay(std::string_view text);
 // The byte of a Unicode code point, for reading files that Windows wrote in UTF-16;
 // nothing when the code page has no such character.

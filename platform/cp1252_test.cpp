@@ -24,6 +24,7 @@ TEST(Cp1252, ConvertsToAndFromUnicode) {
   EXPECT_EQ(ToUtf8("a\xe7\x80"), "a\xc3\xa7\xe2\x82\xac");
   EXPECT_EQ(ToUtf8("\x81"), "\xef\xbf\xbd");
   EXPECT_EQ(ToDisplay("Caf\xe9\r\nline\rend\n"), "Caf\xc3\xa9\nline\nend\n");
+  EXPECT_EQ(ToDisplay(std::string("a\x1b[2Jb\t\x07\0\x7f.frm", 14)), "a\\x1B[2Jb\t\\x07\\x00\\x7F.frm");
   EXPECT_EQ(FromUnicode(U'a'), 'a');
   EXPECT_EQ(FromUnicode(0xE9), '\xe9');
   EXPECT_EQ(FromUnicode(0x20AC), '\x80');  // euro sign

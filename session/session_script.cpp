@@ -92,7 +92,7 @@ std::string AfterWords(std::string_view text, int count) {
 
 constexpr const char* kAnswerUsage =
     "answer yes|no|ok|cancel|abort|retry|ignore|selected|module|close | answer template NAME | "
-    "answer convert [file|title|keywords|description|method|action VALUE]... | "
+    "answer convert [file|title|keywords|description|method|action VALUE | replace yes|no]... | "
     "answer wizard TEMPLATE all|subs|functions|properties|EVENT COMPONENT...";
 
 struct VerbShape {
@@ -159,7 +159,7 @@ std::optional<int> WizardEvent(const std::string& word) {
 }
 
 // The converter window's fields an answer may fill.
-constexpr const char* kConverterFields[] = {"file", "title", "keywords", "description", "method", "action"};
+constexpr const char* kConverterFields[] = {"file", "title", "keywords", "description", "method", "action", "replace"};
 
 // Why the words after `answer` do not make one answer; empty when they do.
 std::string AnswerProblem(const std::vector<std::string>& words) {
@@ -180,9 +180,11 @@ std::string AnswerProblem(const std::vector<std::string>& words) {
   for (std::size_t i = 1; i < words.size(); i += 2) {
     const std::string field = cp1252::Lower(words[i]);
     if (std::none_of(std::begin(kConverterFields), std::end(kConverterFields), [&](const char* f) { return field == f; }))
-      return "\"" + words[i] + "\" is no field of the converter (file, title, keywords, description, method, action)";
+      return "\"" + words[i] + "\" is no field of the converter (file, title, keywords, description, method, action, replace)";
     if (field == "method" && !cp1252::EqualsNoCase(words[i + 1], "GET") && !cp1252::EqualsNoCase(words[i + 1], "POST"))
       return "the method is GET or POST, not \"" + words[i + 1] + "\"";
+    if (field == "replace" && !cp1252::EqualsNoCase(words[i + 1], "yes") && !cp1252::EqualsNoCase(words[i + 1], "no"))
+      return "replace is yes or no, not \"" + words[i + 1] + "\"";
   }
   return {};
 }
@@ -374,7 +376,8 @@ class SessionControlTemplates : public ControlTemplateView {
 
 // The form-to-HTML converter window: "answer convert FIELD VALUE..." fills the fields and
 // presses Convert (a relative page is taken from the script's folder); unanswered, or with
-// "answer close", it is closed and nothing is written.
+// "answer close", it is closed and nothing is written. An existing page is replaced only with
+// "replace yes"; a file of the project never.
 class SessionFormConverter : public FormConverterView, public ASPConverterView {
  public:
   // `progress` gives the add-in's progress window, which the conversion reports to.
@@ -384,9 +387,13 @@ class SessionFormConverter : public FormConverterView, public ASPConverterView {
 
   void ShowConverter(host::VBComponent& form, clsASPGenerator& generator) override {
     frmASPConverter window(*this);
-    converted_ = false;
+    converted_ = replace_ = false;
     window.ShowConverter(form, generator, progress_());
     if (!converted_) return;
+    if (!window.Refusal().empty()) {
+      record_ << "  not converted: " << Display(window.Refusal()) << "\n";
+      return;
+    }
     for (const std::string& problem : generator.PictureProblems())
       record_ << "  picture not written: " << Display(problem) << "\n";
     if (!generator.LastError().empty()) return;
@@ -410,6 +417,7 @@ class SessionFormConverter : public FormConverterView, public ASPConverterView {
       if (field == "description") window.txtDescription = value;
       if (field == "action") window.txtAction = value;
       if (field == "method") window.optMethod = cp1252::EqualsNoCase(value, "GET") ? 0 : 1;
+      if (field == "replace") replace_ = cp1252::EqualsNoCase(value, "yes");
     }
     if (const std::filesystem::path page(window.txtFilename); page.is_relative())
       window.txtFilename = (base_ / page).string();
@@ -418,6 +426,11 @@ class SessionFormConverter : public FormConverterView, public ASPConverterView {
     window.cmdGo_Click();
   }
   std::string SaveFileName(const std::string&, const std::string&) override { return {}; }
+  bool ConfirmReplace(const std::string& file) override {
+    record_ << "  " << Display(std::filesystem::path(file).filename().string()) << " exists: "
+            << (replace_ ? "replaced" : "kept (answer convert ... replace yes replaces it)") << "\n";
+    return replace_;
+  }
   void DefaultMousePointer() override {}
   void Unload() override {}
 
@@ -426,7 +439,7 @@ class SessionFormConverter : public FormConverterView, public ASPConverterView {
   Answers& answers_;
   std::filesystem::path base_;
   std::function<gildex::Progress&()> progress_;
-  bool converted_ = false;
+  bool converted_ = false, replace_ = false;
 };
 
 // The insert wizard: "answer wizard TEMPLATE FILTER COMPONENT..." walks it through its steps

@@ -144,6 +144,10 @@ TEST(SessionScript, DesignerCommandsCopyApplyAndConvert) {
                              "click Controls > View Control Templates\n"
                              "answer convert file customer.html title \"Customer & co\" method GET keywords orders\n"
                              "click Project Window Form Folder > Convert to VBScript/HTML\n"
+                             "answer convert file Orders.vbp\n"
+                             "click Project Window Form Folder > Convert to VBScript/HTML\n"
+                             "answer convert file customer.html\n"
+                             "click Project Window Form Folder > Convert to VBScript/HTML\n"
                              "save\n");
   ASSERT_EQ(played.code, 0) << played.record << played.err;
   for (const char* seen :
@@ -153,7 +157,9 @@ TEST(SessionScript, DesignerCommandsCopyApplyAndConvert) {
         "> click Controls > View Control Templates\n  window \"Custom Controls Tempalte\": templates Boxes\n"
         "  answer: Close (default)\n",
         "  window \"Gildex HTML Form Converter\"\n  answer: Convert\n", "  status: Form 'frmCustomer' converted OK\n",
-        "  wrote customer.html\n", "  wrote frmCustomer.frm\n"})
+        "  wrote customer.html\n", "  wrote frmCustomer.frm\n",
+        "Orders.vbp is one of the project's own files; the page goes to a file of its own\n",
+        "  customer.html exists: kept (answer convert ... replace yes replaces it)\n  status: FAILED"})
     EXPECT_THAT(played.record, HasSubstr(seen));
   EXPECT_EQ(sample.Changed(), (std::vector<std::string>{"customer.html", "frmCustomer.frm", "story.session"}));
   // Which lines the copy and the template change is the Controls menu's test; here that the steps

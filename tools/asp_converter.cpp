@@ -1,6 +1,43 @@
 #include "tools/asp_converter.h"
 
+#include <filesystem>
+#include <system_error>
+#include <vector>
+
+#include "platform/cp1252.h"
+
 namespace gildex {
+namespace {
+namespace fs = std::filesystem;
+
+// Every file of `project` on disk: the project file, each member's file and the binary file
+// a designer keeps beside it.
+std::vector<fs::path> ProjectFiles(host::VBProject& project) {
+  static constexpr std::pair<const char*, const char*> kBinary[] = {
+      {".frm", ".frx"}, {".ctl", ".ctx"}, {".pag", ".pgx"}, {".dob", ".dox"}, {".dsr", ".dsx"}};
+  std::vector<fs::path> files = {project.FileName()};
+  for (int i = 1; i <= project.ComponentCount(); ++i) {
+    const fs::path file = project.Component(i).FileNames(1);
+    if (file.empty()) continue;
+    files.push_back(file);
+    for (const auto& [source, binary] : kBinary)
+      if (cp1252::EqualsNoCase(file.extension().string(), source)) files.push_back(fs::path(file).replace_extension(binary));
+  }
+  return files;
+}
+
+// Why the page may not be written to `page`; empty when it may.
+std::string PageProblem(const fs::path& page, host::VBComponent& component, ASPConverterView& view) {
+  std::error_code ec;
+  if (!fs::exists(page, ec)) return {};
+  for (const fs::path& file : ProjectFiles(component.Project()))
+    if (!file.empty() && fs::equivalent(page, file, ec))
+      return page.string() + " is one of the project's own files; the page goes to a file of its own";
+  if (!view.ConfirmReplace(page.string())) return page.string() + " exists and was not replaced";
+  return {};
+}
+
+}  // namespace
 
 void frmASPConverter::cmdBrowse_Click() {
   const std::string file = view_.SaveFileName("Please select file to save to", "*.html");
@@ -24,8 +61,14 @@ void frmASPConverter::ShowConverter(host::VBComponent& component, clsASPGenerato
   txtFilename = name + ".html";
   txtTitle = component.GetDesigner() != nullptr ? component.GetDesigner()->Caption() : std::string();
   convert_ = false;
+  refusal_.clear();
   view_.ShowModal(*this);
   if (!convert_) return view_.Unload();
+  refusal_ = PageProblem(txtFilename, component, view_);
+  if (!refusal_.empty()) {
+    progress.AddStatus("FAILED to convert " + name + ": " + refusal_);
+    return view_.Unload();
+  }
   generator.Filename(txtFilename);
   generator.HTMLHeader(GenerateHeader());
   generator.FORMHeader(GenerateForm());

@@ -21,6 +21,9 @@ class ASPConverterView {
   virtual void ShowModal(frmASPConverter& window) = 0;
   // The save-file dialog: the chosen file, or empty when cancelled.
   virtual std::string SaveFileName(const std::string& title, const std::string& pattern) = 0;
+  // The page file exists (and is none of the project's): true to replace it. A window that
+  // cannot ask keeps the file.
+  virtual bool ConfirmReplace(const std::string& /*file*/) { return false; }
   virtual void DefaultMousePointer() = 0;
   virtual void Unload() = 0;
 };
@@ -32,8 +35,12 @@ class frmASPConverter {
  public:
   explicit frmASPConverter(ASPConverterView& view) : view_(view) {}
 
-  // The whole conversion of `component`'s form with `generator`, reported to `progress`.
+  // The whole conversion of `component`'s form with `generator`, reported to `progress`. The
+  // page never replaces a file of the project; another existing file only when the view
+  // confirms it.
   void ShowConverter(host::VBComponent& component, clsASPGenerator& generator, Progress& progress);
+  // Why the last ShowConverter wrote nothing though Convert was pressed; empty otherwise.
+  const std::string& Refusal() const { return refusal_; }
   // The page header and the form's opening tag from the fields, every value escaped.
   std::string GenerateHeader() const;
   std::string GenerateForm() const;
@@ -50,6 +57,7 @@ class frmASPConverter {
  private:
   ASPConverterView& view_;
   bool convert_ = false;
+  std::string refusal_;
 };
 
 }  // namespace gildex

@@ -177,13 +177,31 @@ std::string clsASPGenerator::AddTableInfo(std::optional<std::int16_t> mode) {
   return close + open;
 }
 
+namespace {
+
+// A control's name as the plain name of a file in the page's folder: a form is someone's
+// file, and its names must not lead a write elsewhere ("../x", "/tmp/x").
+std::string PictureStem(const std::string& control_name) {
+  std::string stem = control_name;
+  for (char& c : stem)
+    if (c == '/' || c == '\\' || c == ':' || static_cast<unsigned char>(c) < 0x20) c = '_';
+  for (char& c : stem) {
+    if (c != '.') break;
+    c = '_';
+  }
+  return stem.empty() ? "_" : stem;
+}
+
+}  // namespace
+
 std::string clsASPGenerator::SavePicture(host::VBControl& control, const std::string& folder) {
+  const std::string stem = PictureStem(control.Name());
   std::string extension = ".gif";  // the page's name for a picture that could not be written
   std::string data;
   try {
     const host::Property* picture = Find(control, "Picture");
     // Nothing to save, nothing to say.
-    if (picture == nullptr || picture->Value().empty()) return folder + control.Name() + extension;
+    if (picture == nullptr || picture->Value().empty()) return folder + stem + extension;
     const auto reference = host::ParseFrxReference(picture->Value());
     if (!reference) throw VbError(481, "Invalid picture: " + picture->Value());
     const std::string bytes = FrxBytes(form_folder_, *reference);
@@ -197,9 +215,9 @@ std::string clsASPGenerator::SavePicture(host::VBControl& control, const std::st
     extension = PictureExtension(data);
   } catch (const std::exception& e) {
     picture_problems_.push_back(control.Name() + ": " + e.what());
-    return folder + control.Name() + extension;
+    return folder + stem + extension;
   }
-  const std::string path = folder + control.Name() + extension;
+  const std::string path = folder + stem + extension;
   try {
     // As the page's own write, a folder that is not there is not made.
     if (!fs::is_directory(folder)) throw VbError(76, "Path not found: " + folder);
@@ -215,7 +233,7 @@ std::string clsASPGenerator::SavePicture(host::VBControl& control, const std::st
     std::string problem;
     try {
       if (const auto image = platform::DecodePicture(data, problem)) {
-        const std::string png = folder + control.Name() + ".png";
+        const std::string png = folder + stem + ".png";
         platform::WriteFileAtomically(png, platform::EncodePng(*image), 0644, true);
         pictures_written_.push_back(png);
       } else {

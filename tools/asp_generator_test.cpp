@@ -224,6 +224,9 @@ TEST(AspGenerator, LaysOutRowsAndMarksUpControls) {
        {}, 0, {{"imgLogo.bmp", bmp}, {"imgLogo.png", red}, {"picBar.gif", gif}, {"imgMeta.wmf", wmf}, {"imgMeta.png", red}},
        {"picBar: no PNG copy: Wrong record type detected", "imgEmpty: Invalid picture: the stored picture is empty",
         "imgLost: File not found: Lost.frx"}},
+      {"a control's name is a plain file name in the page's folder",
+       "   ScaleMode       =   3  'Pixel\n" + picture("../escaped", "Image", 10, at(0)), StoredPicture(bmp),
+       kOpen + image("___escaped.bmp") + kClose + "</FORM>", {}, 0, {{"___escaped.bmp", bmp}, {"___escaped.png", red}}},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.what);

@@ -16,8 +16,8 @@ namespace {
 // The command's answers to the window: the fields from the options, then Convert.
 class FilledConverterView : public ASPConverterView {
  public:
-  FilledConverterView(std::string file, std::optional<std::string> title, int method, std::string action)
-      : file_(std::move(file)), title_(std::move(title)), method_(method), action_(std::move(action)) {}
+  FilledConverterView(std::string file, std::optional<std::string> title, int method, std::string action, bool force)
+      : file_(std::move(file)), title_(std::move(title)), method_(method), action_(std::move(action)), force_(force) {}
   void ShowModal(frmASPConverter& window) override {
     window.txtFilename = file_;
     if (title_) window.txtTitle = *title_;
@@ -26,6 +26,7 @@ class FilledConverterView : public ASPConverterView {
     window.cmdGo_Click();
   }
   std::string SaveFileName(const std::string&, const std::string&) override { return {}; }
+  bool ConfirmReplace(const std::string&) override { return force_; }
   void DefaultMousePointer() override {}
   void Unload() override {}
 
@@ -34,6 +35,7 @@ class FilledConverterView : public ASPConverterView {
   std::optional<std::string> title_;
   int method_;
   std::string action_;
+  bool force_;
 };
 
 class StatusList : public NullProgress {
@@ -103,11 +105,13 @@ int RunHtmlCommand(const HtmlOptions& options, RegistryTools& registry, std::ost
   if (!chosen->Usable()) return Bad(err, chosen->Name() + " did not load completely");
 
   const fs::path page = fs::absolute(options.out.empty() ? fs::path(chosen->Name() + ".html") : fs::path(options.out));
-  FilledConverterView view(page.string(), options.title_set ? title : std::nullopt, method, *action);
+  FilledConverterView view(page.string(), options.title_set ? title : std::nullopt, method, *action, options.force);
   frmASPConverter window(view);
   clsASPGenerator generator(registry);
   StatusList status;
   window.ShowConverter(*chosen, generator, status);
+  if (!window.Refusal().empty())
+    return Bad(err, window.Refusal() + (window.Refusal().ends_with("not replaced") ? " (--force replaces it)" : ""));
 
   for (const std::string& problem : generator.PictureProblems()) err << "gildex: picture not written: " << Display(problem) << "\n";
   bool failed = false;

@@ -17,6 +17,7 @@ struct HtmlOptions {
   bool title_set = false;
   std::string method = "POST";  // GET or POST, any letter case
   std::string action = "--WEBBOT-SELF--";
+  bool force = false;  // replace an existing page (never a file of the project)
 };
 
 // 0 done, 1 the conversion failed, 2 bad usage or input (nothing written).

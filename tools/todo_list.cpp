@@ -1,5 +1,7 @@
 #include "tools/todo_list.h"
 
+#include <algorithm>
+
 #include <fmt/core.h>
 
 #include <stdexcept>
@@ -110,14 +112,27 @@ std::string ToDoList::Load() {
   return {};
 }
 
-std::string ToDoList::Write(std::vector<ToDoItem> items) {
+std::string ToDoList::Write(const std::function<std::string(std::vector<ToDoItem>&)>& change) {
   if (!loaded_) return file_ + ": the list was not loaded; nothing was written";
   if (damaged_) return file_ + " is damaged; repair or remove it first (nothing was written)";
-  // Another program (a second window, a command line run) may have changed the file.
-  const bool unchanged = stamp_ ? platform::StillAsStamped(file_, *stamp_) : !std::filesystem::exists(file_);
-  if (!unchanged) return file_ + " was changed by another program since it was read; load it again (nothing was written)";
-  const std::string bytes = FormatToDoFile(items);
+  std::vector<ToDoItem> items;
+  std::string bytes;
   try {
+    // Another program (a second window, a command line run) may have changed the file since
+    // we read it: the change goes into the file as it is now, read under the lock.
+    platform::FileLock lock(file_);
+    const bool unchanged = stamp_ ? platform::StillAsStamped(file_, *stamp_) : !std::filesystem::exists(file_);
+    items = items_;
+    if (!unchanged) {
+      std::optional<std::string> now = platform::ReadWholeFile(file_);
+      std::string problem;
+      std::optional<std::vector<ToDoItem>> parsed = now ? ParseToDoFile(*now, problem) : std::vector<ToDoItem>{};
+      if (!parsed)
+        return file_ + " was damaged by another program (" + problem + "); nothing was written";
+      items = std::move(*parsed);
+    }
+    if (std::string problem = change(items); !problem.empty()) return problem;
+    bytes = FormatToDoFile(items);
     platform::WriteFileAtomically(file_, bytes, 0644, true);
   } catch (const std::exception& e) {
     return e.what();
@@ -125,6 +140,24 @@ std::string ToDoList::Write(std::vector<ToDoItem> items) {
   items_ = std::move(items);
   stamp_ = platform::StampOf(bytes);
   return {};
+}
+
+// Where `item` of what we read is in `items` (the file as it is now): the same place when it
+// still holds it, else the one place that holds such an item.
+std::string ToDoList::Locate(std::size_t item, const std::vector<ToDoItem>& items, std::size_t& at) const {
+  const ToDoItem& wanted = items_[item - 1];
+  if (item <= items.size() && items[item - 1] == wanted) {
+    at = item - 1;
+    return {};
+  }
+  const auto count = std::count(items.begin(), items.end(), wanted);
+  if (count == 1) {
+    at = static_cast<std::size_t>(std::find(items.begin(), items.end(), wanted) - items.begin());
+    return {};
+  }
+  return fmt::format("item {} was changed by another program since the list was read; load it again (nothing was "
+                     "written)",
+                     item);
 }
 
 std::string ToDoList::ItemProblem(std::size_t item) const {
@@ -135,23 +168,30 @@ std::string ToDoList::ItemProblem(std::size_t item) const {
 
 std::string ToDoList::Add(const std::string& text) {
   if (const std::string problem = ToDoTextProblem(text); !problem.empty()) return problem;
-  std::vector<ToDoItem> items = items_;
-  items.push_back({false, Trimmed(text)});
-  return Write(std::move(items));
+  return Write([&](std::vector<ToDoItem>& items) {
+    items.push_back({false, Trimmed(text)});
+    return std::string();
+  });
 }
 
 std::string ToDoList::MarkDone(std::size_t item, bool done) {
   if (const std::string problem = ItemProblem(item); !problem.empty()) return problem;
-  std::vector<ToDoItem> items = items_;
-  items[item - 1].done = done;
-  return Write(std::move(items));
+  return Write([&](std::vector<ToDoItem>& items) {
+    std::size_t at = 0;
+    std::string problem = Locate(item, items, at);
+    if (problem.empty()) items[at].done = done;
+    return problem;
+  });
 }
 
 std::string ToDoList::Remove(std::size_t item) {
   if (const std::string problem = ItemProblem(item); !problem.empty()) return problem;
-  std::vector<ToDoItem> items = items_;
-  items.erase(items.begin() + static_cast<std::ptrdiff_t>(item - 1));
-  return Write(std::move(items));
+  return Write([&](std::vector<ToDoItem>& items) {
+    std::size_t at = 0;
+    std::string problem = Locate(item, items, at);
+    if (problem.empty()) items.erase(items.begin() + static_cast<std::ptrdiff_t>(at));
+    return problem;
+  });
 }
 
 void ToDoList::Show(ToDoView& view) {

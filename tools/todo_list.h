@@ -14,8 +14,9 @@
 // A missing file is an empty list. A file that is not of that form (a different first line,
 // a line that is no item, a lone CR or LF, a last line without its CR LF as a cut-off write
 // leaves it) is damaged: Load says where, and the list refuses every change, so the file is
-// never overwritten. Each change is written at once, atomically; a file that another program
-// changed since it was read is not overwritten either.
+// never overwritten. Each change is written at once, atomically, under the file's lock into the
+// file as it is then, so concurrent edits lose none of each other's items; an item another
+// program changed or removed since the list was read is not touched.
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -92,7 +93,9 @@ class ToDoList {
   void Release();
 
  private:
-  std::string Write(std::vector<ToDoItem> items);
+  // Applies `change` to the file's items as they are now, under the file's lock, and writes them.
+  std::string Write(const std::function<std::string(std::vector<ToDoItem>&)>& change);
+  std::string Locate(std::size_t item, const std::vector<ToDoItem>& items, std::size_t& at) const;
 
   std::string caption_, file_;
   std::vector<ToDoItem> items_;

@@ -1,5 +1,9 @@
 // The To-Do list file: what a file's bytes read as, and a list edited on disk step by step,
 // the whole file compared after each step; a damaged or foreign-changed file is never written.
+#include <atomic>
+#include <thread>
+
+#include <fmt/core.h>
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -74,16 +78,22 @@ TEST(ToDoFile, EditsAreWrittenAtOnceAndRefusalsWriteNothing) {
       {"remove 3", [&] { return list.Remove(3); }, "there is no item 3: the items are 1 to 2", ""},
       {"remove 1", [&] { return list.Remove(1); }, "", sig + "[x] Caf\xE9\r\n"},
       {"open again", [&] { return list.MarkDone(1, false); }, "", sig + "[ ] Caf\xE9\r\n"},
-      {"changed by another program", [&] {
+      {"changed by another program: the add goes into their file", [&] {
          WriteBytes(file, sig + "[ ] theirs\r\n");
          return list.Add("mine");
        },
-       file + " was changed by another program since it was read; load it again (nothing was written)",
-       sig + "[ ] theirs\r\n"},
-      {"loaded again", [&] {
-         const std::string loaded = list.Load();
-         return loaded + list.Add("mine");
-       }, "", sig + "[ ] theirs\r\n[ ] mine\r\n"},
+       "", sig + "[ ] theirs\r\n[ ] mine\r\n"},
+      {"their item moved: found by its text", [&] {
+         WriteBytes(file, sig + "[ ] new\r\n[ ] theirs\r\n[ ] mine\r\n");
+         return list.MarkDone(2);
+       },
+       "", sig + "[ ] new\r\n[ ] theirs\r\n[x] mine\r\n"},
+      {"their edit of the same item wins", [&] {
+         WriteBytes(file, sig + "[ ] new\r\n[ ] theirs\r\n[ ] mine, reworded\r\n");
+         return list.Remove(3);
+       },
+       "item 3 was changed by another program since the list was read; load it again (nothing was written)",
+       sig + "[ ] new\r\n[ ] theirs\r\n[ ] mine, reworded\r\n"},
       {"damaged", [&] {
          WriteBytes(file, sig + "- [ ] hand-edited\r\n");
          return list.Load();
@@ -101,6 +111,28 @@ TEST(ToDoFile, EditsAreWrittenAtOnceAndRefusalsWriteNothing) {
   }
   EXPECT_TRUE(list.Damaged());
   EXPECT_TRUE(list.Items().empty());
+}
+
+// Runs adding at the same moment each keep their item: every write goes into the file as
+// the one before left it.
+TEST(ToDoFile, ConcurrentAddsLoseNoItem) {
+  platform::testing::TempDir dir;
+  const std::string file = (dir.Path() / "todo.dat").string();
+  std::vector<std::thread> writers;
+  std::atomic<int> failed{0};
+  for (int i = 0; i < 10; ++i)
+    writers.emplace_back([&, i] {
+      for (int j = 0; j < 2; ++j) {
+        ToDoList own;
+        own.FileName(file);
+        if (!own.Load().empty() || !own.Add(fmt::format("w{}-{}", i, j)).empty()) ++failed;
+      }
+    });
+  for (std::thread& writer : writers) writer.join();
+  std::string problem;
+  const auto items = ParseToDoFile(ReadBytes(file), problem);
+  EXPECT_EQ(failed.load(), 0);
+  EXPECT_EQ(items ? items->size() : 0u, 20u) << problem;
 }
 
 }  // namespace
