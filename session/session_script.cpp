@@ -793,7 +793,7 @@ void ScriptedSession::Run(const ScriptStep& step) {
     const std::string problem = session_.ApplyOverrides(Overrides{{w[0] + "=" + value}, "", ""}, false);
     if (!problem.empty()) throw StepFailed(problem);
     // As the dialog's Apply does.
-    ide::ShowControlsEntries(vbe_.Bars(), session_.Engine());
+    ShowControlsEntries(vbe_.Bars(), session_.Engine());
   } else if (step.verb == "connect") {
     // As the Add-In Manager does once the IDE runs.
     session_.Connection().OnConnection(&vbe_, ext_cm_AfterStartup);
