@@ -136,6 +136,7 @@ std::shared_ptr<MemoryMeter>& CurrentMeter();
 class MemoryCharge {
  public:
   MemoryCharge() : meter_(CurrentMeter()) {}
+  explicit MemoryCharge(std::shared_ptr<MemoryMeter> meter) : meter_(std::move(meter)) {}
   // A copy holds as much again.
   MemoryCharge(const MemoryCharge& o) : meter_(o.meter_) { Add(o.bytes_); }
   MemoryCharge& operator=(const MemoryCharge&) = delete;
