@@ -260,8 +260,8 @@ void Interpreter::PollSlow(std::chrono::steady_clock::time_point now) {
       const std::string part = std::to_string(1000 + ms % 1000);  // "1250" for .25
       seconds += "." + part.substr(1, part.find_last_not_of('0'));
     }
-    ThrowLimit(kTimeLimitError, "Script stopped after " + seconds +
-                                    " seconds: it may be in an endless loop or working on too much data");
+    ThrowLimit(kTimeLimitError, "Script stopped after " + seconds + (ms == 1000 ? " second" : " seconds") +
+                                    ": it may be in an endless loop or working on too much data");
   }
 }
 
@@ -375,7 +375,7 @@ namespace {
 // index's node, and the short string it may hold uncharged (strings are charged from 4 KB).
 constexpr std::int64_t kVariableBytes = sizeof(GlobalSlot) + 160 + 4096;
 // Parsed code per byte of source, measured on typical scripts with room to spare.
-constexpr std::int64_t kCodeBytesPerSourceByte = 64;
+constexpr std::int64_t kCodeBytesPerSourceByte = 128;
 }  // namespace
 
 void Interpreter::ChargeNames(std::size_t globals_before) {

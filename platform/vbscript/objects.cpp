@@ -137,7 +137,7 @@ class Dictionary : public Object {
 
   // An entry, its index node and the key's text held twice.
   static std::int64_t EntryBytes(const Variant& key, const Variant& value) {
-    auto text = [](const Variant& v) { return v.IsString() ? static_cast<std::int64_t>(v.s.size()) : 0; };
+    auto text = [](const Variant& v) { return v.IsString() ? TextBytes(v.s) : std::int64_t{0}; };
     // The entries' vector may hold twice what is in use, and the index node holds the key's
     // text again beside its own pointers and hash.
     return static_cast<std::int64_t>(2 * sizeof(Entry) + sizeof(std::string) + 48) + 2 * text(key) + text(value);
@@ -172,7 +172,7 @@ class ReadOnlyCollection : public Object {
       : type_name_(std::move(type_name)), items_(std::move(items)) {
     charge_.Add(static_cast<std::int64_t>(sizeof(*this) + items_.size() * sizeof(Variant)));
     for (const Variant& v : items_)
-      if (v.IsString()) charge_.Add(static_cast<std::int64_t>(v.s.size()));
+      if (v.IsString()) charge_.Add(TextBytes(v.s));
   }
   // Charged as it grows, so a search of countless matches stops at the budget.
   void Push(Variant item) {
