@@ -330,6 +330,7 @@ ModuleWalk::ScriptOutcome ModuleWalk::RunScript(const ProcFacts& proc, long& nex
   if (gildex_.ScriptHalted()) return ScriptOutcome::UseTemplate;
   std::string new_text;
   ScriptRunner* runner = script_runner_;
+  if (runner != nullptr) runner->SetBudget(gildex_.ScriptRunBudget());
   const ScriptErrors result =
       runner != nullptr ? runner->RunProcess(module_.Lines(proc.start, proc.count), new_text) : errSYNTAX_ERR;
   if (result == errSKIP_PROCEDURE) {
@@ -366,6 +367,11 @@ ModuleWalk::ScriptOutcome ModuleWalk::RunScript(const ProcFacts& proc, long& nex
 }
 
 ModuleWalk::ScriptOutcome ModuleWalk::ScriptFailed(const ProcFacts& proc, const ScriptFailure& failure) {
+  // Cancelled mid-script: the procedure stays as it was, those before keep what was done.
+  if (failure.cancelled) {
+    gildex_.Cancel(true);
+    return ScriptOutcome::Stop;
+  }
   // A runner that cannot tell why gives number 0: no error to name then.
   const std::string error = failure.number == 0 && failure.description.empty()
                                 ? std::string("an error it did not name")

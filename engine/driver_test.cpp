@@ -29,8 +29,13 @@ using testing::Operation;
 using testing::WithStandard;
 
 struct FakeScript : ScriptRunner {
+  void SetBudget(ScriptBudget given) override { budget = std::move(given); }
   ScriptErrors RunProcess(const std::string& proc_code, std::string& new_text) override {
     seen.push_back(proc_code);
+    // A cancel while the script runs reaches it through the host's loop.
+    if (failure.cancelled) {
+      EXPECT_TRUE(budget.cancelled && budget.cancelled());
+    }
     new_text = text;
     return result;
   }
@@ -39,6 +44,7 @@ struct FakeScript : ScriptRunner {
   std::string text;
   ScriptFailure failure;
   std::vector<std::string> seen;
+  ScriptBudget budget{0, nullptr};
 };
 
 // Names of the procedures that got a handler, in module order.
@@ -211,6 +217,7 @@ TEST(InsertModule, ScriptModeGivesEachProcedureToTheScriptFirst) {
       {errSYNTAX_ERR, "", save + load, save + load,
        {failed + "error 1000000 (Out of steps); left as it was.", "Processing halted: the script hit a limit."}, limit,
        platform::vbNo},
+      {errSYNTAX_ERR, "", save + load, save + load, {}, {1000002, "Operation was cancelled by user.", false, true}},
   };
   for (const auto& c : cases) {
     Engine engine;
@@ -221,11 +228,13 @@ TEST(InsertModule, ScriptModeGivesEachProcedureToTheScriptFirst) {
     if (c.answer != platform::vbOK) engine.rig.dialogs.Answer(c.answer);
     engine.rig.gildex.InsertInto("*SCRIPT");
     engine.rig.gildex.SetScriptRunner(&script);
+    if (c.failure.cancelled) engine.rig.loop.OnIdle([&] { engine.rig.gildex.Cancel(!script.seen.empty()); });
     EXPECT_EQ(engine.Run(Operation::Insert, Module(c.before)), Module(c.after)) << c.text;
+    EXPECT_EQ(script.budget.seconds, 10);
     EXPECT_EQ(script.seen.size(), c.runs) << c.text;
     EXPECT_EQ(engine.progress.statuses, c.statuses) << c.text;
     EXPECT_EQ(engine.rig.dialogs.Asked().size(), c.answer == platform::vbOK ? 0u : 1u);
-    EXPECT_EQ(engine.rig.gildex.Cancel(), c.answer == platform::vbNo);
+    EXPECT_EQ(engine.rig.gildex.Cancel(), c.answer == platform::vbNo || c.failure.cancelled);
   }
   Engine no_script_host;
   no_script_host.rig.gildex.InsertInto("*SCRIPT");

@@ -16,4 +16,13 @@ std::string CGildex::ProgramFolderPath() const {
   return folder;
 }
 
+ScriptBudget CGildex::ScriptRunBudget() {
+  // The script runs inside one procedure's turn, where the engine would not let the host run
+  // its loop until the script returns: the interpreter asks on its behalf.
+  return {script_time_limit_, [this] {
+            services_.loop.DoEvents();
+            return cancel_;
+          }};
+}
+
 }  // namespace gildex

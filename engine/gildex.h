@@ -129,6 +129,12 @@ class CGildex {
   // the command's run goes without it. The commands clear it when they start.
   bool ScriptHalted() const { return script_halted_; }
   void ScriptHalted(bool value) { script_halted_ = value; }
+  // Seconds one run of the user's script may take before it is stopped as at a limit. Below 1
+  // (an unreadable registry value too) it is the default, 10: a script always has a limit.
+  std::int32_t ScriptTimeLimit() const { return script_time_limit_; }
+  void ScriptTimeLimit(std::int32_t value) { script_time_limit_ = value < 1 ? 10 : value; }
+  // The time limit, and a cancel the host's message loop delivers while the script runs.
+  ScriptBudget ScriptRunBudget();
   // Whether the last InsertModule left its module as it was because the template would
   // have passed VB6's limits: nothing else of the command may touch that module then.
   bool ModuleRefused() const { return module_refused_; }
@@ -322,6 +328,7 @@ class CGildex {
   bool update_mode_ = false;
   bool cancel_ = false;
   bool script_halted_ = false;
+  std::int32_t script_time_limit_ = 10;
   bool module_refused_ = false;
   ProcedureTally tally_;
   // Each stored setting as last loaded or saved, so that a save writes only what changed.

@@ -1,6 +1,8 @@
 #pragma once
 // The user's script as the module driver sees it: a procedure's text goes in, a result code
 // and possibly new text come out. The script host of templates/ implements it.
+#include <cstdint>
+#include <functional>
 #include <string>
 
 namespace gildex {
@@ -22,11 +24,22 @@ struct ScriptFailure {
   // Steps, call depth or string space ran out: the script would most likely run out again
   // on the next procedure, so the driver stops running it.
   bool limit = false;
+  // The user cancelled while the script ran (Ctrl-C, the Cancel button).
+  bool cancelled = false;
+};
+
+// What one run of Process may take: seconds of wall-clock time (0: no limit), and a question
+// asked a few times a second while it runs, true when the user has cancelled.
+struct ScriptBudget {
+  std::int32_t seconds = 10;
+  std::function<bool()> cancelled;
 };
 
 class ScriptRunner {
  public:
   virtual ~ScriptRunner() = default;
+  // Applies to the runs that follow; a runner that cannot stop a script keeps none.
+  virtual void SetBudget(ScriptBudget budget) { (void)budget; }
   // Runs "Function Process(ProcCode)" on the procedure's text; on errSCRIPT_OK `new_text`
   // holds the text that replaces the procedure.
   virtual ScriptErrors RunProcess(const std::string& proc_code, std::string& new_text) = 0;

@@ -178,6 +178,8 @@ std::vector<SettingBinding> CGildex::MakeBindings() {
            &G::NumberCommentLines, F, F),
       Bind("NumberBlankLines", "Number Blank Lines", main, &G::number_blank_lines_, &G::NumberBlankLines,
            &G::NumberBlankLines, F, F),
+      Bind("ScriptTimeLimit", "Script Time Limit", main, &G::script_time_limit_, &G::ScriptTimeLimit,
+           &G::ScriptTimeLimit, A, F),
   };
 }
 

@@ -41,6 +41,7 @@ TEST(EngineSettings, AnEmptyOrDamagedRegistryLoadsTheAbsentValues) {
     rig.gildex.LoadSettings();
     const auto texts = AllSettingTexts(rig.gildex);
     EXPECT_EQ(texts.at("Numbering"), "False") << "an absent value turns line numbering on";
+    EXPECT_EQ(texts.at("ScriptTimeLimit"), "10");
     EXPECT_EQ(texts.at("TemplatePath"), rig.ProgramFolderText() + "Templates/");
     EXPECT_EQ(rig.timers.Count(), 0u);
     EXPECT_TRUE(rig.dialogs.Asked().empty());
@@ -57,7 +58,7 @@ TEST(EngineSettings, SaveThenLoadGivesBackEveryStoredValue) {
       {"BackupDirectory", (temp / "backups").string() + "/"}, {"CopierDiscard", "2"}, {"SaveInterval", "15"},
       {"FullLoggingCode", "Debug.Print \"%PrevLine%\" 'gildexlog"}, {"VSSComment", "Gildex check-out"},
       {"DefaultTemplate", "Standard"}, {"TemplatePath", "/opt/gildex/Templates/"}, {"CodeBodyStart", "' >>> body"},
-      {"CodeBodyEnd", "' <<< body"}};
+      {"CodeBodyEnd", "' <<< body"}, {"ScriptTimeLimit", "30"}};
   for (const SettingInfo& info : CGildex::StoredSettings())
     if (info.type == SettingType::Boolean) values[std::string(info.property)] = info.property < "M" ? "True" : "False";
   ASSERT_EQ(values.size(), CGildex::StoredSettings().size());
@@ -108,6 +109,7 @@ TEST(EngineSettings, SetSettingTextAppliesTheAccessorRulesOrSaysWhatIsWrong) {
       {"template path", "/srv/t", "/srv/t/", ""}, {"TemplatePath", "C:\\T\\", "C:\\T\\", ""},
       {"TemplatePath", "   ", "<program>Templates/", ""}, {"line incrementor", "-4", "1", ""},
       {"MinLines", "-1", "0", ""},  // a negative minimum keeps the one before
+      {"script time limit", "0", "10", ""},  // a script always has a time limit
       {"BackupExt", "", "BAK", ""}, {"CodeBodyStart", "  ", "' ---- Code Body Starts ---- ", ""},
       {"BODYCODE", "TRUE", "True", ""},
       {"Start Line", "+20", "20", ""}, {"enabled", "True", "True", ""},

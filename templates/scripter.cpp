@@ -71,13 +71,17 @@ void clsScripter::CheckScript(std::string_view text, std::string& message, Scrip
     message = FormatScriptError(*control_, true);
     return;
   }
+  bool limit = false;
   try {
     control_->Eval("Process(\"\")");
-  } catch (const vbscript::ScriptException&) {
+  } catch (const vbscript::ScriptException& e) {
+    limit = !e.catchable;
   }
   if (control_->Error().Number != 0) {
     result = errSYNTAX_ERR;
     message = FormatScriptError(*control_, false);
+    // A limit on an empty procedure's text is a limit on every procedure.
+    if (limit) message += std::string(kCrLf) + "The script hit a limit on its trial run; it would stop there on every procedure.";
     return;
   }
   result = errSCRIPT_OK;
@@ -106,13 +110,21 @@ ScriptErrors clsScripter::RunProcess(const std::string& proc_code, std::string& 
     }
     returned = control_->ToText(value);
   } catch (const vbscript::ScriptException& e) {
-    failure_ = {e.error.number, e.error.description, !e.catchable};
+    const bool cancelled = e.error.number == vbscript::kCancelledError;
+    failure_ = {e.error.number, e.error.description, !e.catchable && !cancelled, cancelled};
     return errSYNTAX_ERR;
   }
   new_text = std::move(returned);
   if (new_text.empty()) return errSKIP_PROCEDURE;
   if (new_text == "X") return errPROCEDURE_NORMAL;
   return errSCRIPT_OK;
+}
+
+void clsScripter::SetBudget(ScriptBudget budget) {
+  if (!control_) return;
+  vbscript::Limits& limits = control_->Settings();
+  limits.max_milliseconds = std::int64_t{budget.seconds} * 1000;
+  limits.cancelled = std::move(budget.cancelled);
 }
 
 std::string ValidateMessage(ScriptErrors result, std::string_view message) {

@@ -36,6 +36,7 @@ class clsScripter : public ScriptRunner {
   void CheckScript(std::string_view text, std::string& message, ScriptErrors& result);
   ScriptErrors RunProcess(const std::string& proc_code, std::string& new_text) override;
   ScriptFailure LastFailure() const override { return failure_; }
+  void SetBudget(ScriptBudget budget) override;
 
   bool Validated() const { return validated_; }
   vbscript::ScriptControl* Control() { return control_.get(); }

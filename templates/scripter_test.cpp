@@ -49,6 +49,9 @@ TEST(ScriptCheck, MessagesTellTheUserWhatIsWrong) {
        "Error in Script at line 4.\r\nExpected ')'"},
       {"Function Process(ProcCode)\r\n  Process = 1 / Len(ProcCode)\r\nEnd Function", errSYNTAX_ERR,
        "Error in Script at line 2\r\nDivision by zero"},
+      {"Function Process(ProcCode)\r\n  Process = Space(20000000)\r\nEnd Function", errSYNTAX_ERR,
+       "Error in Script at line 2\r\nOut of string space: a string would exceed 16777216 bytes\r\n"
+       "The script hit a limit on its trial run; it would stop there on every procedure."},
   };
   for (const auto& c : cases) {
     ScripterRig rig;

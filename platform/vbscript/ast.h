@@ -306,6 +306,7 @@ struct Unit {
   std::vector<std::pair<int, int>> variable_positions;
   bool explicit_vars = false;
   std::string source;
+  MemoryCharge charge;  // its parsed code, while it is kept
 };
 
 }  // namespace gildex::vbscript

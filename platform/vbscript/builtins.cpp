@@ -82,7 +82,7 @@ Variant Mid(Interpreter&, Args a) {
   std::size_t count = len < 0 ? std::string::npos : static_cast<std::size_t>(len);
   return Variant::Str(s.substr(static_cast<std::size_t>(start - 1), count));
 }
-Variant InStr(Interpreter&, Args a) {
+Variant InStr(Interpreter& in, Args a) {
   std::size_t base = 0;
   std::int64_t start = 1;
   if (a.size() >= 3) {
@@ -100,10 +100,11 @@ Variant InStr(Interpreter&, Args a) {
   const std::string& n = StrRef(needle, n_temp);
   if (static_cast<std::size_t>(start) > h.size()) return Variant::Long(n.empty() && static_cast<std::size_t>(start) == h.size() + 1 ? 0 : 0);
   if (n.empty()) return Variant::Long(start);
+  if (h.size() > kLongText) in.Poll();
   std::size_t at = Find(h, n, static_cast<std::size_t>(start - 1), text);
   return Variant::Long(at == std::string::npos ? 0 : static_cast<std::int64_t>(at) + 1);
 }
-Variant InStrRev(Interpreter&, Args a) {
+Variant InStrRev(Interpreter& in, Args a) {
   std::int64_t start = a.size() > 2 ? ToLong(A(a, 2)) : -1;
   if (a.size() > 3) ToLong(A(a, 3));
   bool text = TextCompare(a, 3);
@@ -115,6 +116,7 @@ Variant InStrRev(Interpreter&, Args a) {
   if (start > static_cast<std::int64_t>(h.size())) return Variant::Long(0);
   std::int64_t last = start - static_cast<std::int64_t>(n.size());
   for (std::int64_t p = last; p >= 0; --p) {
+    if ((p & 0xFFFF) == 0) in.Poll();
     std::string_view part(h.data() + p, n.size());
     if (text ? cp1252::EqualsNoCase(part, n) : part == n) return Variant::Long(p + 1);
   }
@@ -133,7 +135,9 @@ Variant Replace(Interpreter& in, Args a) {
   if (find.empty() || count == 0) return Variant::Str(s);
   std::string out;
   std::size_t pos = 0;
-  while (count != 0) {
+  if (s.size() > kLongText) in.Poll();
+  for (std::size_t turn = 1; count != 0; ++turn) {
+    if ((turn & 0x3FF) == 0) in.Poll();
     std::size_t at = Find(s, find, pos, text);
     if (at == std::string::npos) break;
     out.append(s, pos, at - pos);

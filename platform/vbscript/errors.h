@@ -36,8 +36,11 @@ class ScriptException : public std::runtime_error {
 inline constexpr std::string_view kRuntimeSource = "Microsoft VBScript runtime error";
 inline constexpr std::string_view kCompileSource = "Microsoft VBScript compilation error";
 
-// Error numbers with no VBScript counterpart: the step budget.
+// Error numbers with no VBScript counterpart: the step budget, the time budget, and a cancel
+// asked for by the host (Ctrl-C, the Cancel button).
 inline constexpr int kStepLimitError = 1000000;
+inline constexpr int kTimeLimitError = 1000001;
+inline constexpr int kCancelledError = 1000002;
 
 // VBScript's own text for an error number; empty for numbers it does not know.
 std::string_view ErrorDescription(int number);

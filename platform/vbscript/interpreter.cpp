@@ -32,6 +32,7 @@ struct Interpreter::Frame {
   bool resume_next = false;
   // Locals that Dim inside Execute added; made on first use, as few procedures run Execute.
   struct Added {
+    MemoryCharge charge;  // the locals Execute added, given back when the call returns
     std::map<std::string, int> names;
     std::deque<Variant> values;  // a deque: ByRef arguments may point at them
   };
@@ -78,6 +79,10 @@ struct Interpreter::Entry {
     in.meter_->limit = in.limits.max_memory;
     CurrentMeter() = in.meter_;
     if (outermost) {
+      const auto now = std::chrono::steady_clock::now();
+      in.deadline_ = in.limits.max_milliseconds > 0 ? now + std::chrono::milliseconds(in.limits.max_milliseconds)
+                                                     : std::chrono::steady_clock::time_point::max();
+      in.next_ask_ = now;
       in.steps_ = 0;
       in.depth_ = 0;
       in.stack_limit_ = StackLimitBelow(static_cast<const char*>(__builtin_frame_address(0)));
@@ -221,6 +226,7 @@ void Interpreter::Reset() {
   terminations_.clear();
   BreakCycles();
   globals_ = GlobalTable();
+  names_.Add(-names_.Bytes());
   units_.clear();
   err_.Clear();
   alive_ = std::make_shared<bool>(true);
@@ -236,8 +242,31 @@ void Interpreter::StepLimit() const {
                                   " steps: it may be in an endless loop");
 }
 
+void Interpreter::Poll() {
+  const auto now = std::chrono::steady_clock::now();
+  if (now >= deadline_ || now >= next_ask_) PollSlow(now);
+}
+
+void Interpreter::PollSlow(std::chrono::steady_clock::time_point now) {
+  if (host_depth_ == 0) return;  // between calls from the host nothing runs against a budget
+  if (now >= next_ask_) {
+    next_ask_ = now + std::chrono::milliseconds(50);
+    if (limits.cancelled && limits.cancelled()) ThrowLimit(kCancelledError, "Operation was cancelled by user.");
+  }
+  if (now >= deadline_) {
+    const std::int64_t ms = limits.max_milliseconds;
+    std::string seconds = std::to_string(ms / 1000);
+    if (ms % 1000 != 0) {
+      const std::string part = std::to_string(1000 + ms % 1000);  // "1250" for .25
+      seconds += "." + part.substr(1, part.find_last_not_of('0'));
+    }
+    ThrowLimit(kTimeLimitError, "Script stopped after " + seconds + (ms == 1000 ? " second" : " seconds") +
+                                    ": it may be in an endless loop or working on too much data");
+  }
+}
+
 void Interpreter::Tick() {
-  if (++steps_ > limits.max_steps) StepLimit();
+  if (++steps_ > step_check_) StepChecks();
 }
 
 void Interpreter::CheckNativeStack() const {
@@ -312,12 +341,17 @@ void Interpreter::QueueTerminate(std::shared_ptr<Object> instance) {
   step_check_ = std::min(step_check_, steps_);  // the next statement runs it first
 }
 
+// The clock is read once every this many steps: a few microseconds apart even on slow steps.
+constexpr std::int64_t kPollSteps = 1024;
+
 void Interpreter::ArmSteps() {
-  step_check_ = terminations_.empty() ? limits.max_steps : std::min(steps_, limits.max_steps);
+  step_check_ = terminations_.empty() ? std::min(steps_ + kPollSteps, limits.max_steps)
+                                      : std::min(steps_, limits.max_steps);
 }
 
 void Interpreter::StepChecks() {
   if (steps_ > limits.max_steps) StepLimit();
+  Poll();
   if (!terminations_.empty()) RunTerminations();
   ArmSteps();
 }
@@ -336,12 +370,35 @@ void Interpreter::RunTerminations() {
   }
 }
 
+namespace {
+// What a variable costs beside its value: its slot, its name twice (slot and index) and the
+// index's node, and the short string it may hold uncharged (strings are charged from 4 KB).
+constexpr std::int64_t kVariableBytes = sizeof(GlobalSlot) + 160 + 4096;
+// Parsed code per byte of source, measured on typical scripts with room to spare.
+constexpr std::int64_t kCodeBytesPerSourceByte = 128;
+}  // namespace
+
+void Interpreter::ChargeNames(std::size_t globals_before) {
+  if (globals_.slots.size() > globals_before)
+    names_.Add(static_cast<std::int64_t>(globals_.slots.size() - globals_before) * kVariableBytes);
+}
+
 std::unique_ptr<Unit> Interpreter::Compile(std::string_view source, ResolveScope scope) {
   auto unit = ParseScript(source, stack_limit_);
   for (auto& p : unit->procs) p->source = &unit->source;
   for (auto& c : unit->classes)
     for (auto& p : c->procs) p->source = &unit->source;
-  Resolve(*unit, globals_, scope);
+  const std::size_t globals_before = globals_.slots.size();
+  const std::size_t locals_before = scope.execute_locals ? scope.execute_locals->size() : 0;
+  try {
+    Resolve(*unit, globals_, scope);
+  } catch (...) {
+    ChargeNames(globals_before);
+    throw;
+  }
+  ChargeNames(globals_before);
+  if (scope.execute_locals && scope.execute_locals->size() > locals_before && frame_ && frame_->added)
+    frame_->added->charge.Add(static_cast<std::int64_t>(scope.execute_locals->size() - locals_before) * kVariableBytes);
   return unit;
 }
 
@@ -453,7 +510,17 @@ void Interpreter::MakeAddedLocals() {
   if (frame_ && frame_->added) frame_->added->values.resize(frame_->added->names.size());
 }
 
+namespace {
+void CheckExecuteText(std::string_view source) {
+  if (source.size() > kMaxExecuteText)
+    ThrowRuntimeText(7, "Out of memory: the text given to Execute, ExecuteGlobal or Eval is " +
+                            std::to_string(source.size()) + " bytes; at most " + std::to_string(kMaxExecuteText) +
+                            " are run, as its parsed code takes many times its size");
+}
+}  // namespace
+
 void Interpreter::ExecuteText(std::string_view source, bool global) {
+  CheckExecuteText(source);
   Nesting nesting(*this);
   ResolveScope scope;
   if (!global) scope = ProcScope();
@@ -465,6 +532,8 @@ void Interpreter::ExecuteText(std::string_view source, bool global) {
     throw;
   }
   MakeAddedLocals();
+  // The host's own code is not charged: the budget is for what the script makes.
+  unit->charge.Add(static_cast<std::int64_t>(sizeof(Unit) + source.size() * kCodeBytesPerSourceByte));
   Unit& u = *unit;
   // Code that declared procedures or classes must outlive this call; plain statements need not.
   const bool keep = !u.procs.empty() || !u.classes.empty();
@@ -473,10 +542,13 @@ void Interpreter::ExecuteText(std::string_view source, bool global) {
 }
 
 Variant Interpreter::EvalText(std::string_view expression) {
+  CheckExecuteText(expression);
   Nesting nesting(*this);
   ExprPtr e = ParseExpression(expression, stack_limit_);
   ResolveScope scope = ProcScope();
+  const std::size_t globals_before = globals_.slots.size();
   ResolveExpression(e, globals_, scope, frame_ && frame_->proc && frame_->proc->explicit_vars);
+  ChargeNames(globals_before);
   Variant v = EvalExpr(*e);
   return v;
 }
@@ -933,7 +1005,10 @@ void Interpreter::ExecDim(std::vector<DimItem>& items, bool redim, bool preserve
       for (std::size_t k = 0; k + 1 < counts.size(); ++k)
         if (old.counts[k] != counts[k]) ThrowRuntime(9);
       std::size_t keep = std::min(old.items.size(), fresh->items.size());
-      for (std::size_t k = 0; k < keep; ++k) fresh->items[k] = old.items[k];
+      for (std::size_t k = 0; k < keep; ++k) {
+        if ((k & 0xFFFF) == 0xFFFF) Poll();  // a ReDim Preserve in a loop copies for long
+        fresh->items[k] = old.items[k];
+      }
     }
     *v = Variant::Array(std::move(fresh));
   }
@@ -1533,6 +1608,7 @@ Variant Interpreter::EvalBinary(BinaryExpr& b) {
         }
       }
       CheckString(text.size());
+      if (text.size() > kLongText) Poll();  // each such step copies the whole text
       return Variant::Str(std::move(text));
     }
     case BinaryOp::Eq: case BinaryOp::Ne: case BinaryOp::Lt: case BinaryOp::Gt: case BinaryOp::Le: case BinaryOp::Ge: {

@@ -2,7 +2,9 @@
 // Runs resolved units: a tree-walking evaluator over the nodes of ast.h with a step
 // budget, a call-depth limit and a string-size limit.
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <new>
 #include <span>
@@ -17,11 +19,20 @@
 
 namespace gildex::vbscript {
 
+// Work on texts longer than this looks at the time budget, as a step does.
+inline constexpr std::size_t kLongText = 64 * 1024;
+// Text given to Execute, ExecuteGlobal and Eval: its parsed code takes many times its size.
+inline constexpr std::size_t kMaxExecuteText = 1024 * 1024;
+
 struct Limits {
   std::int64_t max_steps = 50'000'000;       // statements and loop turns per call from the host
   int max_depth = 1000;                      // nested procedure calls
   std::size_t max_string = 16u * 1024 * 1024;  // bytes in one string
   std::int64_t max_memory = 256 * 1024 * 1024;  // bytes in arrays, dictionaries and objects together
+  std::int64_t max_milliseconds = 10'000;      // wall-clock time per call from the host; 0: none
+  // Asked a few times a second while a script runs (between steps and inside long built-ins);
+  // true ends the script with kCancelledError.
+  std::function<bool()> cancelled;
 };
 
 // What Err holds.
@@ -85,6 +96,9 @@ class Interpreter {
   ErrState& Err() { return err_; }
   const platform::Clock& Clock() const { return clock_; }
   void CheckString(std::size_t size) const;
+  // The time budget and the host's cancel, for built-ins that work long without a step:
+  // cheap enough to call every few kilobytes.
+  void Poll();
   Variant CallProc(ProcDef& proc, const std::shared_ptr<Object>& me, std::span<Variant* const> args);
   Variant DefaultValue(const Variant& v);
   Variant CreateObject(std::string_view prog_id);
@@ -210,6 +224,7 @@ class Interpreter {
   std::vector<std::int64_t> Indexes(std::vector<ExprPtr>& args);
   void CheckNativeStack() const;
   [[noreturn]] void StepLimit() const;
+  void PollSlow(std::chrono::steady_clock::time_point now);
 
   // Locals and arguments of the running calls, taken and given back in stack order. The
   // slots never move (ByRef arguments point at them), and once warm a call allocates nothing.
@@ -274,9 +289,13 @@ class Interpreter {
   std::int64_t step_check_ = 0;
   int depth_ = 0;
   int host_depth_ = 0;
+  std::chrono::steady_clock::time_point deadline_{};
+  std::chrono::steady_clock::time_point next_ask_{};  // when `limits.cancelled` is asked next
   const char* stack_limit_ = nullptr;
   std::shared_ptr<bool> alive_;
   std::shared_ptr<MemoryMeter> meter_ = std::make_shared<MemoryMeter>();
+  MemoryCharge names_{meter_};  // the global variables, procedures and classes declared so far
+  void ChargeNames(std::size_t globals_before);
   std::vector<std::shared_ptr<Object>> terminations_;
   std::vector<std::weak_ptr<Object>> created_;
   void BreakCycles();

@@ -137,8 +137,10 @@ class Dictionary : public Object {
 
   // An entry, its index node and the key's text held twice.
   static std::int64_t EntryBytes(const Variant& key, const Variant& value) {
-    auto text = [](const Variant& v) { return v.IsString() ? static_cast<std::int64_t>(v.s.size()) : 0; };
-    return static_cast<std::int64_t>(sizeof(Entry)) + 64 + 2 * text(key) + text(value);
+    auto text = [](const Variant& v) { return v.IsString() ? TextBytes(v.s) : std::int64_t{0}; };
+    // The entries' vector may hold twice what is in use, and the index node holds the key's
+    // text again beside its own pointers and hash.
+    return static_cast<std::int64_t>(2 * sizeof(Entry) + sizeof(std::string) + 48) + 2 * text(key) + text(value);
   }
 
   void Insert(const Variant& key, const Variant& value) {
@@ -167,7 +169,16 @@ class Dictionary : public Object {
 class ReadOnlyCollection : public Object {
  public:
   ReadOnlyCollection(std::string type_name, std::vector<Variant> items)
-      : type_name_(std::move(type_name)), items_(std::move(items)) {}
+      : type_name_(std::move(type_name)), items_(std::move(items)) {
+    charge_.Add(static_cast<std::int64_t>(sizeof(*this) + items_.size() * sizeof(Variant)));
+    for (const Variant& v : items_)
+      if (v.IsString()) charge_.Add(TextBytes(v.s));
+  }
+  // Charged as it grows, so a search of countless matches stops at the budget.
+  void Push(Variant item) {
+    charge_.Add(static_cast<std::int64_t>(2 * sizeof(Variant)));  // with the vector's spare room
+    items_.push_back(std::move(item));
+  }
   std::string TypeName() const override { return type_name_; }
   Variant Get(Interpreter&, const std::string& name, std::span<Variant* const> args) override {
     if (name == "COUNT") return Variant::Long(static_cast<std::int64_t>(items_.size()));
@@ -182,6 +193,7 @@ class ReadOnlyCollection : public Object {
   std::vector<Variant> Elements(Interpreter&) override { return items_; }
 
  private:
+  MemoryCharge charge_;
   std::string type_name_;
   std::vector<Variant> items_;
 };
@@ -189,7 +201,9 @@ class ReadOnlyCollection : public Object {
 class Match : public Object {
  public:
   Match(std::string value, std::int64_t first, std::vector<Variant> subs)
-      : value_(std::move(value)), first_(first), subs_(std::make_shared<ReadOnlyCollection>("ISubMatches", std::move(subs))) {}
+      : value_((charge_.Add(static_cast<std::int64_t>(sizeof(Match) + 2 * sizeof(std::shared_ptr<Object>) + value.size())),
+                std::move(value))),
+        first_(first), subs_(std::make_shared<ReadOnlyCollection>("ISubMatches", std::move(subs))) {}
   std::string TypeName() const override { return "IMatch2"; }
   Variant Get(Interpreter& in, const std::string& name, std::span<Variant* const> args) override {
     if (name == "SUBMATCHES" && !args.empty()) return subs_->Get(in, "", args);
@@ -202,6 +216,7 @@ class Match : public Object {
   }
 
  private:
+  MemoryCharge charge_;
   std::string value_;
   std::int64_t first_;
   std::shared_ptr<Object> subs_;
@@ -231,7 +246,7 @@ class RegExp : public Object {
       std::string replacement = with.type == VT::Boolean ? (with.i ? "-1" : "0") : ToString(with);
       std::string result;
       std::size_t last = 0;
-      ForEachMatch(subject, [&](const RegexMatch& m) {
+      ForEachMatch(in, subject, [&](const RegexMatch& m) {
         result.append(subject, last, m.Start() - last);
         Expand(m, replacement, subject, result);
         in.CheckString(result.size());
@@ -244,15 +259,15 @@ class RegExp : public Object {
     if (name == "EXECUTE") {
       ExpectArgs(args, 1, "Execute");
       std::string subject = ToString(*args[0]);
-      std::vector<Variant> found;
-      ForEachMatch(subject, [&](const RegexMatch& m) {
+      auto found = std::make_shared<ReadOnlyCollection>("IMatchCollection2", std::vector<Variant>{});
+      ForEachMatch(in, subject, [&](const RegexMatch& m) {
         std::vector<Variant> subs;
         for (std::size_t g = 1; g < m.starts.size(); ++g)
           subs.push_back(m.Matched(g) ? Variant::Str(subject.substr(m.starts[g], m.ends[g] - m.starts[g])) : Variant());
-        found.push_back(Variant::Obj(std::make_shared<Match>(subject.substr(m.Start(), m.End() - m.Start()),
+        found->Push(Variant::Obj(std::make_shared<Match>(subject.substr(m.Start(), m.End() - m.Start()),
                                                              static_cast<std::int64_t>(m.Start()), std::move(subs))));
       });
-      return Variant::Obj(std::make_shared<ReadOnlyCollection>("IMatchCollection2", std::move(found)));
+      return Variant::Obj(std::move(found));
     }
     ThrowRuntime(438, name);
   }
@@ -271,11 +286,12 @@ class RegExp : public Object {
   // Each match in turn (only the first unless Global); after an empty match the search goes
   // on one character further, as JScript's does.
   template <typename F>
-  void ForEachMatch(const std::string& subject, F&& f) {
+  void ForEachMatch(Interpreter& in, const std::string& subject, F&& f) {
     const Regex& re = Compiled();
     RegexMatch m;
     std::size_t from = 0;
-    while (from <= subject.size() && re.Search(subject, from, m)) {
+    for (std::size_t turn = 1; from <= subject.size() && re.Search(subject, from, m); ++turn) {
+      if ((turn & 0xFF) == 0) in.Poll();
       f(m);
       if (!global_) break;
       from = m.End() == m.Start() ? m.End() + 1 : m.End();

@@ -1,5 +1,7 @@
 #include "platform/vbscript/script_control.h"
 
+#include <new>
+
 #include "platform/cp1252.h"
 
 namespace gildex::vbscript {
@@ -17,16 +19,28 @@ auto ScriptControl::Guard(F&& f) -> decltype(f()) {
   error_.Clear();
   try {
     return f();
+  } catch (const std::bad_alloc&) {
+    // What the budget did not foresee: the script ends, the host goes on.
+    ScriptError e;
+    e.number = 7;
+    e.description = std::string(ErrorDescription(7));
+    e.source = kRuntimeSource;
+    Fill(e);
+    throw ScriptException(std::move(e), false);
   } catch (const ScriptException& e) {
-    error_.Number = e.error.number;
-    error_.Line = e.error.line;
-    error_.Column = e.error.column;
-    error_.Description = e.error.description;
-    error_.Source = e.error.kind == ErrorKind::Compile ? std::string(kCompileSource)
-                                                       : (e.error.source.empty() ? std::string(kRuntimeSource) : e.error.source);
-    error_.Text = e.error.text;
+    Fill(e.error);
     throw;
   }
+}
+
+void ScriptControl::Fill(const ScriptError& e) {
+  error_.Number = e.number;
+  error_.Line = e.line;
+  error_.Column = e.column;
+  error_.Description = e.description;
+  error_.Source = e.kind == ErrorKind::Compile ? std::string(kCompileSource)
+                                               : (e.source.empty() ? std::string(kRuntimeSource) : e.source);
+  error_.Text = e.text;
 }
 
 void ScriptControl::SetLanguage(std::string_view language) {

@@ -69,6 +69,7 @@ class ScriptControl {
 
   template <typename F>
   auto Guard(F&& f) -> decltype(f());
+  void Fill(const ScriptError& e);
 
   const platform::Clock& clock_;
   std::unique_ptr<Interpreter> interpreter_;

@@ -639,8 +639,19 @@ TEST_F(ScriptControlTest, RunawayScriptsStopWithAClearError) {
   struct Case {
     std::string code;
     int number;
+    std::int64_t milliseconds = 10'000;
+    bool cancel = false;
   } cases[] = {
       {"Do : Loop", kStepLimitError},
+      // Time: steps that grow expensive, and single built-ins that work long.
+      {"Dim s, x : s = Space(4000000) : Do : x = InStr(s, \"y\") : Loop", kTimeLimitError, 100},
+      {"Dim a : ReDim a(10) : Do : ReDim Preserve a(UBound(a) + 1) : Loop", kTimeLimitError, 100},
+      {"Dim x : x = InStrRev(String(4000000, \"a\"), String(3000, \"a\") & \"b\")", kTimeLimitError, 50},
+      {"Dim x : x = Replace(String(8000000, \"a\"), \"a\", \"\")", kTimeLimitError, 5},
+      {"Dim r : Set r = New RegExp : r.Global = True : r.Pattern = \"a\"\r\nx = r.Replace(String(8000000, \"a\"), \"\")",
+       kTimeLimitError, 5},
+      {"On Error Resume Next\r\nDo : Loop", kCancelledError, 10'000, true},
+      {"Dim x : x = InStrRev(String(4000000, \"a\"), String(3000, \"a\") & \"b\")", kCancelledError, 10'000, true},
       {"On Error Resume Next\r\nDo\r\nx = 1 / 0\r\nLoop", kStepLimitError},
       {"While True : Wend", kStepLimitError},
       {"Function R(n) : R = R(n + 1) : End Function\r\nR 1", 28},
@@ -665,15 +676,32 @@ TEST_F(ScriptControlTest, RunawayScriptsStopWithAClearError) {
       // Long strings held by variables: globals, locals of deep recursion, ByVal arguments.
       {"Dim s : s = \"x\"\r\nDo : s = s & s : Loop", 7},  // the budget is passed before 16 MB
       {"Dim i : For i = 1 To 1000 : Execute \"v\" & i & \" = Space(1000000)\" : Next", 7},
+      // Variables made by Execute, matches kept, the text of Execute.
+      {"Dim i : For i = 1 To 100000 : ExecuteGlobal \"v\" & i & \" = Space(1000)\" : Next", 7},
+      {"Dim r, k(2), i : Set r = New RegExp : r.Global = True : r.Pattern = \"x\"\r\n"
+       "For i = 0 To 2 : Set k(i) = r.Execute(String(199000, \"x\")) : Next", 7},
+      {"Execute \"x = 1\" & Space(2000000)", 7},
+      // Short texts in an array take their heap blocks, not their lengths alone.
+      {"Dim a : a = Split(Replace(Space(68000), \" \", \"abcdefghijklmnop,\"), \",\")", 7},
       {"Sub R(n) : Dim s : s = Space(100000) & n : R n + 1 : End Sub\r\nR 1", 7},
       {"Function R(ByVal s) : R = R(s & \"x\") : End Function\r\nR Space(100000)", 7},
   };
   for (const auto& c : cases) {
     sc_.Reset();
+    sc_.Settings().max_milliseconds = c.milliseconds;
+    sc_.Settings().cancelled = [&] { return c.cancel; };
     EXPECT_THROW(sc_.AddCode(c.code), ScriptException) << c.code;
     EXPECT_EQ(sc_.Error().Number, c.number) << c.code;
     EXPECT_FALSE(sc_.Error().Description.empty());
+    if (c.number == kTimeLimitError) {
+      EXPECT_EQ(sc_.Error().Description.find("Script stopped after 0."), 0u) << sc_.Error().Description;
+    }
+    if (c.cancel) {
+      EXPECT_EQ(sc_.Error().Description, "Operation was cancelled by user.");
+    }
   }
+  sc_.Settings().cancelled = nullptr;
+  sc_.Settings().max_milliseconds = 10'000;
   // After a runaway call the control is still usable, with a fresh budget.
   sc_.AddCode("Function Ok() : Ok = 1 : End Function");
   EXPECT_EQ(Show(sc_.Run("Ok")), "Integer 1");

@@ -173,14 +173,13 @@ void MemoryCharge::OverBudget() const {
 
 void MemoryCharge::Replace(const Variant& old, const Variant& now) {
   if (old.type == VT::String || now.type == VT::String)
-    Add(static_cast<std::int64_t>(now.type == VT::String ? now.s.size() : 0) -
-        static_cast<std::int64_t>(old.type == VT::String ? old.s.size() : 0));
+    Add((now.type == VT::String ? TextBytes(now.s) : 0) - (old.type == VT::String ? TextBytes(old.s) : 0));
 }
 
 void ChargeStrings(ArrayValue& array) {
   std::int64_t bytes = 0;
   for (const Variant& v : array.items)
-    if (v.type == VT::String) bytes += static_cast<std::int64_t>(v.s.size());
+    if (v.type == VT::String) bytes += TextBytes(v.s);
   array.charge.Add(bytes);
 }
 

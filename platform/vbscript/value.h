@@ -133,9 +133,16 @@ struct MemoryMeter {
 // The meter of the script running on this thread; null when none runs.
 std::shared_ptr<MemoryMeter>& CurrentMeter();
 
+// What a string's text takes beside its Variant: nothing while it fits the string itself,
+// else its block on the heap with the allocator's rounding and header.
+inline std::int64_t TextBytes(const std::string& s) {
+  return s.size() < 16 ? 0 : static_cast<std::int64_t>((s.size() + 1 + 15) / 16 * 16 + 16);
+}
+
 class MemoryCharge {
  public:
   MemoryCharge() : meter_(CurrentMeter()) {}
+  explicit MemoryCharge(std::shared_ptr<MemoryMeter> meter) : meter_(std::move(meter)) {}
   // A copy holds as much again.
   MemoryCharge(const MemoryCharge& o) : meter_(o.meter_) { Add(o.bytes_); }
   MemoryCharge& operator=(const MemoryCharge&) = delete;
