@@ -552,7 +552,7 @@ void CGildex::InsertModule(host::CodeModule& module, const std::string& componen
     module_refused_ = true;
     return;
   }
-  TruncateBlankLinesIn(module);
+  const TrailingBlankLines aside = SetAsideTrailingBlankLines(module);
   if (walk.Begin()) {
     while (walk.InRange()) {
       services_.loop.DoEvents();
@@ -562,6 +562,7 @@ void CGildex::InsertModule(host::CodeModule& module, const std::string& componen
       if (!go_on || cancel_) break;
     }
   }
+  PutBackTrailingBlankLines(module, aside);
   walk.End();
 }
 

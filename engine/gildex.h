@@ -224,6 +224,14 @@ class CGildex {
 
   // Source line classification.
   void TruncateBlankLinesIn(host::CodeModule& module);
+  // Insert and remove walk a module without the blank lines at its end, as VB6's add-in did,
+  // but put them back afterwards: a module Gildex changed and changed back keeps its bytes.
+  struct TrailingBlankLines {
+    long count = 0;
+    std::string text;
+  };
+  TrailingBlankLines SetAsideTrailingBlankLines(host::CodeModule& module);
+  void PutBackTrailingBlankLines(host::CodeModule& module, const TrailingBlankLines& aside);
   // The kind of procedure `name`, judged from its declaration at or below `line` and
   // confirmed by the host.
   host::ProcKind ProcKindOf(const host::CodeModule& module, std::string_view name, long line);

@@ -37,7 +37,7 @@ void Blocks(CGildex& g, const std::string& header, const std::string& footer) {
 TEST(InsertModule, PutsTheTemplateAroundEachBody) {
   auto named = [](const char* name) { return std::string("    MsgBox Err.Description, vbCritical, \"") + name + "\""; };
   testing::ExpectRewrites(Operation::Insert, {
-      {"every procedure gets its own names; trailing blank lines go",
+      {"every procedure gets its own names; trailing blank lines stay",
        [](CGildex& g) { g.FooterCode("%ProcName%_ErrorHandler:\r\n    MsgBox Err.Description, vbCritical, \"%ProcName%\""); },
        "Option Explicit\n\n' Adds one line.\nPublic Sub AddLine(ByVal Amount As Currency)\n    mTotal = mTotal + Amount\n"
        "End Sub\n\nPrivate Function Total() As Currency\n    Dim c As Currency\n    Total = mTotal\nEnd Function\n\n"
@@ -45,7 +45,7 @@ TEST(InsertModule, PutsTheTemplateAroundEachBody) {
        "Option Explicit\n\n' Adds one line.\n" +
            WithStandard("Public Sub AddLine(ByVal Amount As Currency)", "    mTotal = mTotal + Amount\n", named("AddLine")) +
            "\n" + WithStandard("Private Function Total() As Currency", "    Dim c As Currency\n    Total = mTotal\n", named("Total")) +
-           "\n" + WithStandard("Friend Property Get Count() As Long", "    Count = mCount\n", named("Count"))},
+           "\n" + WithStandard("Friend Property Get Count() As Long", "    Count = mCount\n", named("Count")) + "\n"},
       {"Property Get, Let and Set of one name each get their handler", nullptr,
        "Property Get Name() As String\n    Name = mName\nEnd Property\n\nProperty Let Name(ByVal v As String)\n"
        "    mName = v\nEnd Property\n\nProperty Set Name(ByVal v As Object)\n    Set mName = v\nEnd Property\n",

@@ -195,6 +195,25 @@ bool CGildex::SmallProcedure(long last_line, long body_line) {
   });
 }
 
+CGildex::TrailingBlankLines CGildex::SetAsideTrailingBlankLines(host::CodeModule& module) {
+  TrailingBlankLines aside;
+  const long last = module.CountOfLines();
+  long first = last + 1;
+  while (first > 1 && IsBlank(module.Lines(first - 1, 1))) --first;
+  aside.count = last - first + 1;
+  if (aside.count > 0) aside.text = module.Lines(first, aside.count);
+  TruncateBlankLinesIn(module);
+  return aside;
+}
+
+void CGildex::PutBackTrailingBlankLines(host::CodeModule& module, const TrailingBlankLines& aside) {
+  // Only when the truncation really took them: a failed host call leaves them in place.
+  if (aside.count == 0) return;
+  const long last = module.CountOfLines();
+  if (last > 0 && IsBlank(module.Lines(last, 1))) return;
+  module.InsertLines(last + 1, aside.text);
+}
+
 void CGildex::TruncateBlankLinesIn(host::CodeModule& module) {
   report_.Trap("CGildex.TruncateBlankLinesIn", [&] {
     for (long line = module.CountOfLines(); line >= 1 && IsBlank(module.Lines(line, 1)); --line)

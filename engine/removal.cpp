@@ -252,7 +252,7 @@ ProcedureRemoval::Outcome ProcedureRemoval::Run() {
 
 void CGildex::RemoveModule(host::CodeModule& module, bool selection_only) {
   cancel_ = false;
-  TruncateBlankLinesIn(module);
+  const TrailingBlankLines aside = SetAsideTrailingBlankLines(module);
   long line = module.CountOfDeclarationLines() + 1;
   long selection_end = 0;
   if (selection_only) {
@@ -301,6 +301,7 @@ void CGildex::RemoveModule(host::CodeModule& module, bool selection_only) {
     services_.loop.DoEvents();
     if (cancel_) break;
   }
+  PutBackTrailingBlankLines(module, aside);
 }
 
 long CGildex::RemoveTopOfProcErrorCode(host::CodeModule& module, const std::string& proc_name, long top_line,
