@@ -68,9 +68,10 @@ int main(int argc, char** argv) {
   bench.SetAddInWindows(tool_windows.Windows());
   gildex::desktop::MainWindow window(bench, dialogs);
   if (!parser.isSet(no_addin)) window.ConnectAddIn();
-  if (!project.isEmpty() && !window.OpenProject(QDir::current().absoluteFilePath(project).toStdString()) &&
-      shooting)
-    return 1;
+  dialogs.SetUnattended(shooting);
+  const bool opened = project.isEmpty() || window.OpenProject(QDir::current().absoluteFilePath(project).toStdString());
+  dialogs.SetUnattended(false);
+  if (!opened && shooting) return 1;
   if (shooting) {
     const int failed = gildex::desktop::TakeScreenshots(window, parser.value(screenshots)) +
                        gildex::desktop::TakeToolWindowShots(window, tool_windows, parser.value(screenshots));

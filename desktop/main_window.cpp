@@ -114,6 +114,9 @@ MainWindow::~MainWindow() {
   // another: nothing of this half-destroyed window may answer those signals.
   qApp->removeEventFilter(this);
   workspace_->disconnect();
+  // The toolbar's dock hides as it goes and would store its place into a window already gone.
+  gildex_dock_->removeEventFilter(this);
+  gildex_dock_->disconnect(this);
   disconnect();
 }
 

@@ -1,5 +1,7 @@
 #include "desktop/qt_dialogs.h"
 
+#include <iostream>
+
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
@@ -60,6 +62,10 @@ QString FilterText(const std::vector<platform::FileFilter>& filters) {
 }  // namespace
 
 platform::MsgBoxResult QtDialogs::MsgBox(const platform::MessageBox& box) {
+  if (unattended_) {
+    std::cerr << box.title << ": " << cp1252::ToDisplay(box.prompt) << "\n";
+    return platform::DefaultAnswer(box.style);
+  }
   QMessageBox message(IconOf(box.style), FromVb(box.title), QString::fromStdString(cp1252::ToDisplay(box.prompt)),
                       QMessageBox::NoButton, owner_);
   message.setObjectName("MsgBox");
