@@ -313,13 +313,6 @@ bool IsWhole(std::string_view text, long long low, long long high) {
   return ec == std::errc() && end == text.data() + text.size() && number >= low && number <= high;
 }
 
-bool IsNumber(std::string_view text) {
-  const std::string copy(text);
-  char* end = nullptr;
-  std::strtod(copy.c_str(), &end);
-  return !copy.empty() && end == copy.c_str() + copy.size() && copy.find_first_of(" \t") == std::string::npos;
-}
-
 // &H...& with up to eight hex digits (the closing & may be left out), or a decimal number of
 // 32 bits: VB6's eight digits.
 std::optional<std::string> ColourText(std::string_view value) {
@@ -340,16 +333,6 @@ std::optional<std::string> ColourText(std::string_view value) {
   char text[16];
   std::snprintf(text, sizeof text, "&H%08llX&", number);
   return std::string(text);
-}
-
-bool IsQuoted(std::string_view value) {
-  if (value.size() < 2 || value.front() != '"' || value.back() != '"') return false;
-  for (std::size_t i = 1; i + 1 < value.size(); ++i) {
-    if (value[i] != '"') continue;
-    if (i + 2 >= value.size() || value[i + 1] != '"') return false;
-    ++i;
-  }
-  return true;
 }
 
 }  // namespace
@@ -461,13 +444,13 @@ std::string CatalogueValue(std::string_view control, const CatalogueProperty& pr
       if (IsWhole(value, INT32_MIN, INT32_MAX)) return std::string(value);
       throw wrong("a whole number");
     case Single:
-      if (IsNumber(value)) return std::string(value);
+      if (DesignerNumber(value)) return std::string(value);
       throw wrong("a number");
     case Colour:
       if (auto colour = ColourText(value)) return *colour;
       throw wrong("a colour (&H00BBGGRR& or &H800000nn& for a system colour)");
     case String:
-      if (IsQuoted(value) || ParseFrxReference(value).has_value()) return std::string(value);
+      if (IsDesignerStringLiteral(value) || ParseFrxReference(value).has_value()) return std::string(value);
       return DesignerStringLiteral(value);
     case Enumeration: {
       std::string names;

@@ -1,6 +1,7 @@
 #include "host/designer_block.h"
 
 #include <algorithm>
+#include <cmath>
 #include <charconv>
 #include <utility>
 
@@ -621,6 +622,25 @@ std::string DesignerStringText(std::string_view value) {
     if (value[i] == '"' && i + 2 < value.size() && value[i + 1] == '"') ++i;
   }
   return text;
+}
+
+std::optional<double> DesignerNumber(std::string_view value) {
+  if (value.empty() || value.front() == ' ' || value.front() == '\t') return std::nullopt;
+  const std::string copy(value);
+  char* end = nullptr;
+  const double number = std::strtod(copy.c_str(), &end);
+  if (end != copy.c_str() + copy.size() || !std::isfinite(number)) return std::nullopt;
+  return number;
+}
+
+bool IsDesignerStringLiteral(std::string_view value) {
+  if (value.size() < 2 || value.front() != '"' || value.back() != '"') return false;
+  for (std::size_t i = 1; i + 1 < value.size(); ++i) {
+    if (value[i] != '"') continue;
+    if (i + 2 >= value.size() || value[i + 1] != '"') return false;
+    ++i;
+  }
+  return true;
 }
 
 std::string DesignerStringLiteral(std::string_view text) {

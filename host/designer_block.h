@@ -131,6 +131,10 @@ std::string DesignerValueText(std::string_view after_equals);
 std::string DesignerStringText(std::string_view value);
 // The other way: `text` as a designer line writes a string, quotes doubled.
 std::string DesignerStringLiteral(std::string_view text);
+// Whether `value` is such a literal: in quotes, every inner quote doubled.
+bool IsDesignerStringLiteral(std::string_view value);
+// The whole value as a finite number, as the form file writes one; nothing for any other text.
+std::optional<double> DesignerNumber(std::string_view value);
 // "frmMain.frx":00A6 or $"frmMain.frx":00A6; nothing for any other value.
 std::optional<FrxReference> ParseFrxReference(std::string_view value);
 

@@ -15,20 +15,10 @@ using cp1252::EqualsNoCase;
 
 HostError InvalidValue(const std::string& why) { return HostError(380, "Invalid property value: " + why); }
 
-// The whole text as a number, as the form file writes one.
-std::optional<double> Number(std::string_view text) {
-  if (text.empty() || text.front() == ' ' || text.front() == '\t') return std::nullopt;
-  const std::string copy(text);
-  char* end = nullptr;
-  const double value = std::strtod(copy.c_str(), &end);
-  if (end != copy.c_str() + copy.size() || !std::isfinite(value)) return std::nullopt;
-  return value;
-}
-
 std::optional<double> Number(const DesignerControl& control, const std::string& name) {
   const DesignerProperty* property = control.Find(name);
   if (!property || property->is_group) return std::nullopt;
-  return Number(property->value);
+  return DesignerNumber(property->value);
 }
 
 // Twips unless the file says another mode VB6 has.
@@ -80,7 +70,7 @@ void Reexpress(std::vector<RawLine>& lines, DesignerBlock& block, DesignerContro
                const DesignerScale& to, bool origin) {
   for (const Place& place : kPlaces) {
     const DesignerProperty* property = control.Find(place.name);
-    const std::optional<double> value = property && !property->is_group ? Number(property->value) : std::nullopt;
+    const std::optional<double> value = property && !property->is_group ? DesignerNumber(property->value) : std::nullopt;
     if (!value) continue;
     const bool counted = origin && !place.size;
     const double from_origin = counted ? (place.across ? from.left : from.top) : 0;
@@ -112,7 +102,7 @@ void WriteOrRemove(std::vector<RawLine>& lines, DesignerBlock& block, DesignerCo
 }
 
 double NumberOrRefuse(std::string_view name, std::string_view value, bool zero_allowed) {
-  const std::optional<double> number = Number(value);
+  const std::optional<double> number = DesignerNumber(value);
   if (!number || (!zero_allowed && *number == 0))
     throw InvalidValue(std::string(name) + " is a number" + (zero_allowed ? "" : " other than 0") + ", not " +
                        std::string(value));
@@ -120,7 +110,7 @@ double NumberOrRefuse(std::string_view name, std::string_view value, bool zero_a
 }
 
 bool SetScaleMode(std::vector<RawLine>& lines, DesignerBlock& block, DesignerControl& owner, std::string_view value) {
-  const std::optional<double> number = Number(value);
+  const std::optional<double> number = DesignerNumber(value);
   if (!number || *number < 0 || *number > 7 || *number != std::floor(*number))
     throw InvalidValue("ScaleMode is a whole number from 0 to 7, not " + std::string(value));
   const int mode = static_cast<int>(*number);

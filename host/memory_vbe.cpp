@@ -153,17 +153,6 @@ bool IsControlName(std::string_view name) {
                      [](char c) { return IsAsciiLetter(c) || (c >= '0' && c <= '9') || c == '_'; });
 }
 
-// A string literal as the form file writes it: in quotes, inner quotes doubled.
-bool IsQuotedLiteral(std::string_view value) {
-  if (value.size() < 2 || value.front() != '"' || value.back() != '"') return false;
-  for (std::size_t i = 1; i + 1 < value.size(); ++i) {
-    if (value[i] != '"') continue;
-    if (i + 2 >= value.size() || value[i + 1] != '"') return false;
-    ++i;
-  }
-  return true;
-}
-
 // The defaults of a new control of an intrinsic class, in twips.
 struct NewControl {
   std::string_view class_name;
@@ -488,10 +477,10 @@ void MemoryDesigner::SetProperty(MemoryControl& control, std::vector<std::string
   std::string text = known ? known->text : std::string(value);
   const bool is_text = !known && old && (old->frx ? old->frx->string_list || cp1252::EqualsNoCase(name, "Caption") ||
                                                         cp1252::EqualsNoCase(name, "Text")
-                                                  : IsQuotedLiteral(old->value));
-  if (is_text && !IsQuotedLiteral(text) && !ParseFrxReference(text)) text = DesignerStringLiteral(text);
+                                                  : IsDesignerStringLiteral(old->value));
+  if (is_text && !IsDesignerStringLiteral(text) && !ParseFrxReference(text)) text = DesignerStringLiteral(text);
   if (text.empty() || text.find_first_of("\r\n") != std::string::npos || DesignerValueText(text) != text ||
-      (text.front() == '"' && !IsQuotedLiteral(text) && !ParseFrxReference(text)))
+      (text.front() == '"' && !IsDesignerStringLiteral(text) && !ParseFrxReference(text)))
     throw InvalidValue("the form file cannot hold the value " + std::string(value) + " of " + name);
   const bool same = !new_font && old && old->value == text;
   if (new_font) InsertGroupLines(lines_, block_, block, "Font", DefaultFont());
