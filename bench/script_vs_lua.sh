@@ -83,8 +83,8 @@ local function objects()
   end
   return count + d["k500"].value
 end
--- Arith and Objects at script level: their variables are globals (a for loop's counter is
--- always local in Lua).
+-- Arith and Objects at script level: their variables are globals (the counter of a for
+-- loop is always local in Lua).
 local function arith_globals() s = 0 for i = 1, 1000000 do s = s + (i % 7) * 3 end return s end
 local function objects_globals()
   d, count = {}, 0
