@@ -29,6 +29,8 @@ struct Interpreter::Frame {
     MemoryCharge charge;  // the locals Execute added, given back when the call returns
     std::map<std::string, int> names;
     std::deque<Variant> values;  // a deque: ByRef arguments may point at them
+    // Out of line, so a frame's end (nearly always without any) stays a test of a pointer.
+    ~Added();
   };
   std::unique_ptr<Added> added;
 };

@@ -18,6 +18,8 @@
 namespace gildex::vbscript {
 
 
+Interpreter::Frame::Added::~Added() = default;
+
 namespace {
 
 constexpr std::int64_t kErrorSteps = 100;
