@@ -15,6 +15,7 @@
 #include "app/todo_comment_command.h"
 #include "host/verify.h"
 #include "ide/command_table.h"
+#include "lsp/server.h"
 #include "platform/cp1252.h"
 #include "platform/system.h"
 #include "session/session_script.h"
@@ -531,6 +532,11 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
   help->footer("Open it in a web browser: xdg-open \"$(gildex help)\". gildex-ide shows it with the toolbar's Help "
                "button and Help > Gildex Help.\nExit status: 0 done, 1 the help file is missing.");
   help->callback([&] { run = [&] { return HelpFile(out, err); }; });
+
+  bool lsp_stdio = false;
+  auto* lsp = app.add_subcommand("lsp", "Serve the Language Server Protocol to an editor on standard input and output");
+  lsp->add_flag("--stdio", lsp_stdio, "talk over standard input and output (the only way; editors pass it)");
+  lsp->callback([&] { run = [] { return lsp::RunLanguageServer(); }; });
 
   // Set last: a command made after it would show it as its own.
   app.footer(kTopFooter);

@@ -1,0 +1,434 @@
+#include "lsp/server.h"
+
+#include <algorithm>
+#include <condition_variable>
+#include <deque>
+#include <iostream>
+#include <mutex>
+#include <thread>
+
+#include "lsp/protocol.h"
+#include "platform/cp1252.h"
+
+namespace gildex::lsp {
+namespace {
+
+// JSON-RPC error codes.
+constexpr int kParseError = -32700, kInvalidRequest = -32600, kMethodNotFound = -32601, kInvalidParams = -32602,
+              kInternalError = -32603, kNotInitialized = -32002, kInvalidAfterShutdown = -32600;
+
+// VB6 refuses longer lines and longer modules.
+constexpr std::size_t kLongestLine = 1023;
+constexpr std::size_t kMostLines = 65534;
+
+struct RpcError {
+  int code;
+  std::string message;
+};
+
+struct ActionKind {
+  Command command;
+  const char* procedure_title;
+  const char* module_title;
+};
+constexpr ActionKind kActions[] = {
+    {Command::Insert, "Insert error handling", "Insert error handling into module"},
+    {Command::Remove, "Remove error handling", "Remove error handling from module"},
+    {Command::Number, "Add line numbers", "Add line numbers to module"},
+    {Command::UnNumber, "Remove line numbers", "Remove line numbers from module"},
+    {Command::CommentBlock, "Insert comment block", nullptr},
+};
+
+Json Response(const Json& id, Json result) { return {{"jsonrpc", "2.0"}, {"id", id}, {"result", std::move(result)}}; }
+
+Json ErrorResponse(const Json& id, int code, const std::string& message) {
+  return {{"jsonrpc", "2.0"}, {"id", id}, {"error", {{"code", code}, {"message", message}}}};
+}
+
+Json Notification(const std::string& method, Json params) {
+  return {{"jsonrpc", "2.0"}, {"method", method}, {"params", std::move(params)}};
+}
+
+Json PositionJson(Position p) { return {{"line", p.line}, {"character", p.character}}; }
+
+Position PositionOfJson(const Json& json) {
+  return {json.at("line").get<std::size_t>(), json.at("character").get<std::size_t>()};
+}
+
+int SymbolKind(const std::string& kind) { return kind.starts_with("Property") ? 7 : 12; }
+
+}  // namespace
+
+Server::Server(std::ostream& log, std::chrono::milliseconds debounce) : log_(log), debounce_(debounce) {}
+
+void Server::Handle(const std::string& body) {
+  Json message;
+  try {
+    message = Json::parse(body);
+  } catch (const Json::exception& e) {
+    send(ErrorResponse(nullptr, kParseError, std::string("not JSON: ") + e.what()));
+    return;
+  }
+  const bool request = message.is_object() && message.contains("id");
+  const Json id = request ? message["id"] : Json();
+  if (!message.is_object() || !message.contains("method") || !message["method"].is_string() ||
+      (request && !id.is_string() && !id.is_number_integer())) {
+    // A response to a request of ours needs nothing; anything else is no request.
+    if (!(message.is_object() && request && (message.contains("result") || message.contains("error"))))
+      send(ErrorResponse(request && (id.is_string() || id.is_number_integer()) ? id : Json(), kInvalidRequest,
+                         "not a JSON-RPC request or notification"));
+    return;
+  }
+  const std::string method = message["method"];
+  try {
+    if (!initialized_ && method != "initialize" && method != "exit")
+      throw RpcError{kNotInitialized, "the server is not initialized"};
+    if (shut_down_ && method != "exit") throw RpcError{kInvalidAfterShutdown, "the server is shut down"};
+    Json result = Dispatch(method, message.value("params", Json::object()));
+    if (request) send(Response(id, std::move(result)));
+  } catch (const RpcError& e) {
+    if (request) send(ErrorResponse(id, e.code, e.message));
+  } catch (const Json::exception& e) {
+    if (request) send(ErrorResponse(id, kInvalidParams, std::string("bad parameters: ") + e.what()));
+  } catch (const std::exception& e) {
+    log_ << "gildex lsp: " << method << ": " << e.what() << "\n";
+    if (request) send(ErrorResponse(id, kInternalError, e.what()));
+  }
+}
+
+Json Server::Dispatch(const std::string& method, const Json& params) {
+  if (method == "initialize") return Initialize(params);
+  if (method == "initialized" || method.starts_with("$/")) return nullptr;
+  if (method == "shutdown") {
+    PublishDiagnostics();
+    shut_down_ = true;
+    return nullptr;
+  }
+  if (method == "exit") {
+    exited_ = true;
+    return nullptr;
+  }
+  if (method == "textDocument/didOpen") return DidOpen(params), nullptr;
+  if (method == "textDocument/didChange") return DidChange(params), nullptr;
+  if (method == "textDocument/didClose") {
+    const std::string uri = params.at("textDocument").at("uri");
+    documents_.erase(uri);
+    stale_.erase(uri);
+    send(Notification("textDocument/publishDiagnostics", {{"uri", uri}, {"diagnostics", Json::array()}}));
+    return nullptr;
+  }
+  if (method == "textDocument/didSave") return nullptr;
+  if (method == "textDocument/documentSymbol") return DocumentSymbols(params);
+  if (method == "workspace/symbol") return WorkspaceSymbols(params);
+  if (method == "textDocument/hover") return Hover(params);
+  if (method == "textDocument/codeAction") return CodeActions(params);
+  if (method == "codeAction/resolve") return ResolveCodeAction(params);
+  throw RpcError{kMethodNotFound, "no method " + method};
+}
+
+Json Server::Initialize(const Json& params) {
+  initialized_ = true;
+  const Json none = Json::object();
+  const Json general = params.value("capabilities", none).value("general", none);
+  utf16_ = true;
+  for (const Json& encoding : general.value("positionEncodings", Json::array()))
+    if (encoding == "utf-8") utf16_ = false;
+  const Json resolve = params.value("capabilities", none)
+                           .value("textDocument", none)
+                           .value("codeAction", none)
+                           .value("resolveSupport", none)
+                           .value("properties", Json::array());
+  resolve_edits_ = std::find(resolve.begin(), resolve.end(), "edit") != resolve.end();
+  Json capabilities = {
+      {"positionEncoding", utf16_ ? "utf-16" : "utf-8"},
+      {"textDocumentSync", {{"openClose", true}, {"change", 2}}},
+      {"documentSymbolProvider", true},
+      {"workspaceSymbolProvider", true},
+      {"hoverProvider", true},
+      {"codeActionProvider",
+       {{"codeActionKinds", {"quickfix", "refactor.rewrite"}}, {"resolveProvider", resolve_edits_}}},
+  };
+  return {{"capabilities", capabilities}, {"serverInfo", {{"name", "gildex"}}}};
+}
+
+Document& Server::DocumentOf(const Json& params) {
+  const std::string uri = params.at("textDocument").at("uri");
+  const auto found = documents_.find(uri);
+  if (found != documents_.end()) return found->second;
+  // A document the editor did not open is read from its file.
+  const auto path = PathOfUri(uri);
+  const auto bytes = path ? platform::ReadWholeFile(*path) : std::nullopt;
+  if (!bytes) throw RpcError{kInvalidParams, "no document " + uri};
+  return documents_.emplace(uri, Document(uri, *path, DecodeAnsi(*bytes), 0)).first->second;
+}
+
+void Server::DidOpen(const Json& params) {
+  const Json& item = params.at("textDocument");
+  const std::string uri = item.at("uri");
+  const auto path = PathOfUri(uri);
+  if (!path) throw RpcError{kInvalidParams, "not a file: " + uri};
+  documents_.insert_or_assign(uri, Document(uri, *path, item.at("text").get<std::string>(), item.value("version", 0L)));
+  stale_.insert(uri);
+}
+
+void Server::DidChange(const Json& params) {
+  Document& document = DocumentOf(params);
+  const long version = params.at("textDocument").value("version", document.Version() + 1);
+  for (const Json& change : params.at("contentChanges")) {
+    const std::string text = change.at("text");
+    if (change.contains("range"))
+      document.Change(PositionOfJson(change["range"].at("start")), PositionOfJson(change["range"].at("end")), text,
+                      version, utf16_);
+    else
+      document.Replace(text, version);
+  }
+  stale_.insert(document.Uri());
+}
+
+std::map<fs::path, std::string> Server::Texts() const {
+  std::map<fs::path, std::string> texts;
+  for (const auto& [uri, document] : documents_) texts[document.Path()] = document.Bytes();
+  return texts;
+}
+
+std::vector<Symbol> Server::SymbolsOf(const Document& document) {
+  ProjectView view(ProjectOf(document.Path()), Texts());
+  return view.Symbols(document.Path());
+}
+
+Json Server::RangeOf(const Document& document, long first_line, long last_line) const {
+  const auto last = static_cast<std::size_t>(std::max(last_line, first_line));
+  return {{"start", PositionJson({static_cast<std::size_t>(first_line), 0})},
+          {"end", PositionJson({last, ColumnOfByte(document.LineAt(std::min(last, document.LineCount() - 1)),
+                                                   std::string::npos, utf16_)})}};
+}
+
+Json Server::DocumentSymbols(const Json& params) {
+  const Document& document = DocumentOf(params);
+  Json symbols = Json::array();
+  for (const Symbol& symbol : SymbolsOf(document)) {
+    const host::ProcedureInfo& p = symbol.procedure.procedure;
+    symbols.push_back({{"name", DecodeAnsi(p.name)},
+                       {"detail", p.scope + " " + p.kind},
+                       {"kind", SymbolKind(p.kind)},
+                       {"range", RangeOf(document, symbol.first, symbol.last)},
+                       {"selectionRange", RangeOf(document, symbol.declaration, symbol.declaration)}});
+  }
+  return symbols;
+}
+
+Json Server::WorkspaceSymbols(const Json& params) {
+  const std::string query = EncodeAnsi(params.value("query", std::string()));
+  std::set<fs::path> projects;
+  for (const auto& [uri, document] : documents_) projects.insert(ProjectOf(document.Path()));
+  Json symbols = Json::array();
+  for (const fs::path& project : projects) {
+    ProjectView view(project, Texts());
+    for (const Symbol& symbol : view.Symbols({})) {
+      const host::ProcedureInfo& p = symbol.procedure.procedure;
+      if (cp1252::FindNoCase(p.name, query) == std::string::npos) continue;
+      symbols.push_back({{"name", DecodeAnsi(p.name)},
+                         {"kind", SymbolKind(p.kind)},
+                         {"containerName", DecodeAnsi(symbol.component)},
+                         {"location",
+                          {{"uri", UriOfPath(symbol.file)},
+                           {"range", {{"start", PositionJson({static_cast<std::size_t>(symbol.declaration), 0})},
+                                      {"end", PositionJson({static_cast<std::size_t>(symbol.declaration), 0})}}}}}});
+    }
+  }
+  return symbols;
+}
+
+Json Server::Hover(const Json& params) {
+  const Document& document = DocumentOf(params);
+  const Position at = PositionOfJson(params.at("position"));
+  for (const Symbol& symbol : SymbolsOf(document)) {
+    if (static_cast<std::size_t>(symbol.declaration) != at.line) continue;
+    const host::ProcedureInfo& p = symbol.procedure.procedure;
+    const std::string text = "**" + p.scope + " " + p.kind + " " + DecodeAnsi(p.name) + "**\n\n" +
+                             std::to_string(p.end_line - p.start_line + 1) + " lines (" +
+                             std::to_string(p.start_line) + "-" + std::to_string(p.end_line) +
+                             "), error handling: " + ErrorHandlingName(symbol.procedure.handling);
+    return {{"contents", {{"kind", "markdown"}, {"value", text}}},
+            {"range", RangeOf(document, symbol.declaration, symbol.declaration)}};
+  }
+  return nullptr;
+}
+
+Json Server::Diagnostics(const Document& document) {
+  Json diagnostics = Json::array();
+  auto add = [&](long line, int severity, const std::string& code, const std::string& message) {
+    diagnostics.push_back({{"range", RangeOf(document, line, line)},
+                           {"severity", severity},
+                           {"source", "gildex"},
+                           {"code", code},
+                           {"message", message}});
+  };
+  const std::vector<std::string_view> lines = document.Lines();
+  for (std::size_t n = 0; n < lines.size(); ++n)
+    if (ColumnOfByte(lines[n], std::string::npos, true) > kLongestLine)
+      add(static_cast<long>(n), 1, "gildex.long-line", "line longer than 1,023 characters: VB6 cuts it on load");
+  if (lines.size() > kMostLines) add(kMostLines, 1, "gildex.long-module", "module longer than 65,534 lines: VB6 refuses it");
+  const fs::path project = ProjectOf(document.Path());
+  ProjectView view(project, Texts());
+  if (!view.Problem().empty()) {
+    add(0, 1, "gildex.load", "the project " + project.filename().string() + " does not load: " + DecodeAnsi(view.Problem()));
+    return diagnostics;
+  }
+  std::error_code ec;
+  for (const host::LoadProblem& problem : view.LoadProblems())
+    if (problem.line > 0 && fs::equivalent(problem.file, document.Path(), ec) &&
+        EncodeAnsi(document.Text()) == platform::ReadWholeFile(document.Path()).value_or(""))
+      add(problem.line - 1, problem.fatal ? 1 : 2, "gildex.load", DecodeAnsi(problem.message));
+  std::string why;
+  for (const Symbol& symbol : view.WouldInsert(document.Path(), why))
+    add(symbol.declaration, 4, "gildex.no-handler",
+        DecodeAnsi(symbol.procedure.procedure.name) + " has no error handling");
+  if (!why.empty()) log_ << "gildex lsp: " << document.Uri() << ": " << why << "\n";
+  return diagnostics;
+}
+
+void Server::PublishDiagnostics() {
+  for (const std::string& uri : std::exchange(stale_, {})) {
+    const auto found = documents_.find(uri);
+    if (found == documents_.end()) continue;
+    Json diagnostics;
+    try {
+      diagnostics = Diagnostics(found->second);
+    } catch (const std::exception& e) {
+      log_ << "gildex lsp: diagnostics of " << uri << ": " << e.what() << "\n";
+      continue;
+    }
+    send(Notification("textDocument/publishDiagnostics",
+                      {{"uri", uri}, {"version", found->second.Version()}, {"diagnostics", diagnostics}}));
+  }
+}
+
+// One edit a file: the lines between the common start and the common end replaced.
+Json Server::EditOf(const std::vector<FileEdit>& edits) {
+  Json changes = Json::object();
+  for (const FileEdit& edit : edits) {
+    const Document before("", edit.file, DecodeAnsi(edit.before), 0);
+    const Document after("", edit.file, DecodeAnsi(edit.after), 0);
+    std::size_t prefix = 0, suffix = 0;
+    const std::size_t n = before.LineCount(), m = after.LineCount();
+    while (prefix < n && prefix < m && before.LineWithEnd(prefix) == after.LineWithEnd(prefix)) ++prefix;
+    while (suffix < n - prefix && suffix < m - prefix &&
+           before.LineWithEnd(n - 1 - suffix) == after.LineWithEnd(m - 1 - suffix))
+      ++suffix;
+    const std::size_t from = after.LineStart(prefix), to = after.LineStart(m - suffix);
+    changes[UriOfPath(edit.file)] = Json::array(
+        {{{"range",
+           {{"start", PositionJson(before.PositionOf(before.LineStart(prefix), utf16_))},
+            {"end", PositionJson(before.PositionOf(before.LineStart(n - suffix), utf16_))}}},
+          {"newText", after.Text().substr(from, to - from)}}});
+  }
+  return {{"changes", changes}};
+}
+
+Json Server::CodeActions(const Json& params) {
+  const Document& document = DocumentOf(params);
+  const std::size_t line = PositionOfJson(params.at("range").at("start")).line;
+  std::string procedure;
+  for (const Symbol& symbol : SymbolsOf(document))
+    if (static_cast<std::size_t>(symbol.first) <= line && line <= static_cast<std::size_t>(symbol.last))
+      procedure = symbol.procedure.procedure.name;
+  Json fixed = Json::array();
+  for (const Json& diagnostic : params.value("context", Json::object()).value("diagnostics", Json::array()))
+    if (diagnostic.value("code", "") == "gildex.no-handler") fixed.push_back(diagnostic);
+  Json actions = Json::array();
+  for (const ActionKind& kind : kActions)
+    for (const bool module : {false, true}) {
+      if ((module && kind.module_title == nullptr) || (!module && procedure.empty())) continue;
+      Json action = {{"title", module ? kind.module_title : kind.procedure_title},
+                     {"kind", "refactor.rewrite"},
+                     {"data",
+                      {{"uri", document.Uri()},
+                       {"command", static_cast<int>(kind.command)},
+                       {"procedure", module ? "" : DecodeAnsi(procedure)}}}};
+      if (!module && kind.command == Command::Insert && !fixed.empty())
+        action["kind"] = "quickfix", action["diagnostics"] = fixed, action["isPreferred"] = true;
+      if (!resolve_edits_) {
+        action = ResolveCodeAction(std::move(action));
+        if (!action.contains("edit") && action["disabled"]["reason"] == "nothing to change") continue;
+      }
+      actions.push_back(std::move(action));
+    }
+  return actions;
+}
+
+Json Server::ResolveCodeAction(Json action) {
+  const Json& data = action.at("data");
+  const Document& document = DocumentOf({{"textDocument", {{"uri", data.at("uri")}}}});
+  const int command = data.at("command");
+  if (command < 0 || command > static_cast<int>(Command::CommentBlock)) throw RpcError{kInvalidParams, "no such command"};
+  ProjectView view(ProjectOf(document.Path()), Texts());
+  std::string problem;
+  const std::vector<FileEdit> edits = view.Run(static_cast<Command>(command), document.Path(),
+                                               EncodeAnsi(data.at("procedure").get<std::string>()), problem);
+  if (!problem.empty())
+    action["disabled"] = {{"reason", problem}};
+  else if (!edits.empty())
+    action["edit"] = EditOf(edits);
+  else
+    action["disabled"] = {{"reason", "nothing to change"}};
+  return action;
+}
+
+int Server::Run(std::istream& in, std::ostream& out) {
+  // Shared with the reader, which may outlive this call while blocked on input nobody sends.
+  struct Inbox {
+    std::mutex mutex;
+    std::condition_variable arrived;
+    std::deque<std::string> queue;
+    bool ended = false;
+  };
+  auto inbox = std::make_shared<Inbox>();
+  send = [&out](const Json& message) { WriteMessage(out, message.dump(-1, ' ', false, Json::error_handler_t::replace)); };
+  std::thread reader([inbox, &in] {
+    std::string problem;
+    while (auto body = ReadMessage(in, problem)) {
+      std::lock_guard lock(inbox->mutex);
+      inbox->queue.push_back(problem.empty() ? std::move(*body) : "\x01" + problem);
+      inbox->arrived.notify_one();
+    }
+    std::lock_guard lock(inbox->mutex);
+    inbox->ended = true;
+    inbox->arrived.notify_one();
+  });
+  std::unique_lock lock(inbox->mutex);
+  while (!exited_) {
+    // Diagnostics wait until the typing pauses.
+    if (!inbox->arrived.wait_for(lock, HasPendingDiagnostics() ? debounce_ : std::chrono::hours(1),
+                                 [&] { return !inbox->queue.empty() || inbox->ended; })) {
+      lock.unlock();
+      PublishDiagnostics();
+      lock.lock();
+      continue;
+    }
+    if (inbox->queue.empty()) break;
+    std::string body = std::move(inbox->queue.front());
+    inbox->queue.pop_front();
+    lock.unlock();
+    if (body.starts_with('\x01'))
+      send(ErrorResponse(nullptr, kParseError, body.substr(1)));
+    else
+      Handle(body);
+    lock.lock();
+  }
+  const bool ended = inbox->arrived.wait_for(lock, std::chrono::milliseconds(100), [&] { return inbox->ended; });
+  lock.unlock();
+  if (ended)
+    reader.join();
+  else
+    reader.detach();
+  return shut_down_ ? 0 : 1;
+}
+
+int RunLanguageServer() {
+  std::ios::sync_with_stdio(false);
+  Server server(std::cerr);
+  return server.Run(std::cin, std::cout);
+}
+
+}  // namespace gildex::lsp

@@ -1,0 +1,121 @@
+#include "lsp/server.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "lsp/protocol.h"
+#include "session/sample_project_test.h"
+#include "templates/commands.h"
+
+namespace gildex::lsp {
+namespace {
+
+std::string Frame(const Json& message) {
+  const std::string body = message.dump();
+  return "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
+}
+
+Json Request(int id, const std::string& method, Json params) {
+  return {{"jsonrpc", "2.0"}, {"id", id}, {"method", method}, {"params", std::move(params)}};
+}
+
+// Plays `input` (framed messages) to a server; what it sent back, in order.
+std::vector<Json> Play(const std::string& input, int* exit_code = nullptr) {
+  std::istringstream in(input);
+  std::ostringstream out, log;
+  Server server(log, std::chrono::milliseconds(1));
+  const int code = server.Run(in, out);
+  if (exit_code != nullptr) *exit_code = code;
+  std::istringstream replies(out.str());
+  std::vector<Json> messages;
+  std::string problem;
+  while (auto body = ReadMessage(replies, problem)) messages.push_back(Json::parse(*body));
+  return messages;
+}
+
+std::string Session(const std::string& initialize_and_open, const std::string& rest) {
+  return Frame(Request(1, "initialize", {{"capabilities", Json::object()}})) +
+         Frame({{"jsonrpc", "2.0"}, {"method", "initialized"}, {"params", Json::object()}}) + initialize_and_open + rest +
+         Frame(Request(99, "shutdown", nullptr)) + Frame({{"jsonrpc", "2.0"}, {"method", "exit"}});
+}
+
+const Json* Reply(const std::vector<Json>& messages, int id) {
+  for (const Json& message : messages)
+    if (message.value("id", Json()) == id) return &message;
+  return nullptr;
+}
+
+// Applies the one edit of `uri` in a WorkspaceEdit to `text` (lines at CR LF, LF or CR).
+std::string Apply(const std::string& text, const Json& edit, const std::string& uri) {
+  Document document(uri, "", text, 0);
+  const Json& change = edit.at("changes").at(uri).at(0);
+  const auto at = [&](const Json& p) { return document.Offset({p["line"], p["character"]}, true); };
+  const std::size_t from = at(change["range"]["start"]), to = at(change["range"]["end"]);
+  return text.substr(0, from) + change["newText"].get<std::string>() + text.substr(to);
+}
+
+TEST(LanguageServer, InsertActionEqualsTheSessionsInsertOfTheProcedure) {
+  testing::SampleProject sample;
+  {
+    std::ostringstream out, err;
+    platform::UnattendedDialogs dialogs(err);
+    session::PlatformContext context(dialogs);
+    CommandContext commands = context.Commands(out, err);
+    ASSERT_EQ(TemplatesDefault(commands, "Standard"), 0) << err.str();
+  }
+  const struct {
+    std::string file, component, procedure;
+    bool fixes_a_hint;
+  } cases[] = {
+      {"modGlobals.bas", "modGlobals", "FormatMoney", true},
+      {"modErrors.bas", "modErrors", "SafeCDate", false},  // has its own handler
+      {"clsCustomer.cls", "clsCustomer", "Validate", true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.procedure);
+    const fs::path file = sample.dir / "Sample" / c.file;
+    const std::string uri = UriOfPath(file);
+    const std::string text = DecodeAnsi(platform::testing::ReadBytes(file));
+    const std::size_t declaration = text.find(" " + c.procedure + "(");
+    ASSERT_NE(declaration, std::string::npos);
+    const Position at = Document(uri, file, text, 1).PositionOf(declaration, true);
+    const Json range = {{"start", {{"line", at.line}, {"character", 0}}}, {"end", {{"line", at.line}, {"character", 0}}}};
+    const std::vector<Json> replies = Play(Session(
+        Frame({{"jsonrpc", "2.0"},
+               {"method", "textDocument/didOpen"},
+               {"params", {{"textDocument", {{"uri", uri}, {"languageId", "vb"}, {"version", 1}, {"text", text}}}}}}),
+        Frame(Request(2, "textDocument/codeAction",
+                      {{"textDocument", {{"uri", uri}}}, {"range", range}, {"context", {{"diagnostics", Json::array()}}}}))));
+    bool hinted = false;
+    for (const Json& message : replies)
+      if (message.value("method", "") == "textDocument/publishDiagnostics")
+        for (const Json& d : message["params"]["diagnostics"])
+          hinted |= d["code"] == "gildex.no-handler" && d["severity"] == 4 && d["range"]["start"]["line"] == at.line;
+    EXPECT_EQ(hinted, c.fixes_a_hint);
+    const Json* actions = Reply(replies, 2);
+    ASSERT_NE(actions, nullptr);
+    const Json* insert = nullptr;
+    for (const Json& action : actions->at("result"))
+      if (action["title"] == "Insert error handling") insert = &action;
+    ASSERT_NE(insert, nullptr) << actions->dump();
+    ASSERT_TRUE(insert->contains("edit")) << insert->dump();
+    const std::string edited = EncodeAnsi(Apply(text, insert->at("edit"), uri));
+
+    std::ostringstream said;
+    platform::UnattendedDialogs dialogs(said);
+    session::PlatformContext context(dialogs);
+    session::Session session(context);
+    ASSERT_EQ(session.Open(sample.Project(), false), "");
+    ASSERT_EQ(session.ConnectAddIn(ext_cm_CommandLine, false, {}), "");
+    ASSERT_EQ(session.Select(session::ScopeAction::Insert, {c.component, c.procedure, {}, false}), "");
+    session.Run();
+    ASSERT_EQ(session.Changed().size(), 1u);
+    EXPECT_EQ(edited, session.Changed()[0]->Serialize());
+    session.Disconnect();
+  }
+  EXPECT_TRUE(sample.Changed().empty()) << "the server wrote a file";
+}
+
+}  // namespace
+}  // namespace gildex::lsp
