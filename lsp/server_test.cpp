@@ -11,10 +11,8 @@
 namespace gildex::lsp {
 namespace {
 
-std::string Frame(const Json& message) {
-  const std::string body = message.dump();
-  return "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
-}
+std::string Raw(const std::string& body) { return "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body; }
+std::string Frame(const Json& message) { return Raw(message.dump()); }
 
 Json Request(int id, const std::string& method, Json params) {
   return {{"jsonrpc", "2.0"}, {"id", id}, {"method", method}, {"params", std::move(params)}};
@@ -67,11 +65,15 @@ TEST(LanguageServer, InsertActionEqualsTheSessionsInsertOfTheProcedure) {
   const struct {
     std::string file, component, procedure;
     bool fixes_a_hint;
+    std::string typed;  // put at the end of the line below the declaration before the action
   } cases[] = {
-      {"modGlobals.bas", "modGlobals", "FormatMoney", true},
-      {"modErrors.bas", "modErrors", "SafeCDate", false},  // has its own handler
-      {"clsCustomer.cls", "clsCustomer", "Validate", true},
+      {"modGlobals.bas", "modGlobals", "FormatMoney", true, ""},
+      {"modErrors.bas", "modErrors", "SafeCDate", false, ""},  // has its own handler
+      // The line ends in "€": UTF-16 columns, and the typing encoded back to Windows-1252.
+      {"modGlobals.bas", "modGlobals", "FormatMoney", true, " ' naïve\r\n    Beep"},
+      {"clsCustomer.cls", "clsCustomer", "Validate", true, "\r\n"},
   };
+
   for (const auto& c : cases) {
     SCOPED_TRACE(c.procedure);
     const fs::path file = sample.dir / "Sample" / c.file;
@@ -79,12 +81,18 @@ TEST(LanguageServer, InsertActionEqualsTheSessionsInsertOfTheProcedure) {
     const std::string text = DecodeAnsi(platform::testing::ReadBytes(file));
     const std::size_t declaration = text.find(" " + c.procedure + "(");
     ASSERT_NE(declaration, std::string::npos);
-    const Position at = Document(uri, file, text, 1).PositionOf(declaration, true);
+    Document document(uri, file, text, 1);
+    const Position at = document.PositionOf(declaration, true);
     const Json range = {{"start", {{"line", at.line}, {"character", 0}}}, {"end", {{"line", at.line}, {"character", 0}}}};
+    const Json end = {{"line", at.line + 1}, {"character", ColumnOfByte(document.LineAt(at.line + 1), 99999, true)}};
+    const Json change = {{"textDocument", {{"uri", uri}, {"version", 2}}},
+                         {"contentChanges", {{{"range", {{"start", end}, {"end", end}}}, {"text", c.typed}}}}};
+    document.Change({at.line + 1, end["character"]}, {at.line + 1, end["character"]}, c.typed, 2, true);
     const std::vector<Json> replies = Play(Session(
         Frame({{"jsonrpc", "2.0"},
                {"method", "textDocument/didOpen"},
-               {"params", {{"textDocument", {{"uri", uri}, {"languageId", "vb"}, {"version", 1}, {"text", text}}}}}}),
+               {"params", {{"textDocument", {{"uri", uri}, {"languageId", "vb"}, {"version", 1}, {"text", text}}}}}}) +
+            (c.typed.empty() ? "" : Frame({{"jsonrpc", "2.0"}, {"method", "textDocument/didChange"}, {"params", change}})),
         Frame(Request(2, "textDocument/codeAction",
                       {{"textDocument", {{"uri", uri}}}, {"range", range}, {"context", {{"diagnostics", Json::array()}}}}))));
     bool hinted = false;
@@ -100,7 +108,11 @@ TEST(LanguageServer, InsertActionEqualsTheSessionsInsertOfTheProcedure) {
       if (action["title"] == "Insert error handling") insert = &action;
     ASSERT_NE(insert, nullptr) << actions->dump();
     ASSERT_TRUE(insert->contains("edit")) << insert->dump();
-    const std::string edited = EncodeAnsi(Apply(text, insert->at("edit"), uri));
+    const std::string edited = EncodeAnsi(Apply(document.Text(), insert->at("edit"), uri));
+    // What the command line does with the typing saved.
+    if (!c.typed.empty()) {
+      platform::testing::WriteBytes(file, document.Bytes());
+    }
 
     std::ostringstream said;
     platform::UnattendedDialogs dialogs(said);
@@ -114,7 +126,41 @@ TEST(LanguageServer, InsertActionEqualsTheSessionsInsertOfTheProcedure) {
     EXPECT_EQ(edited, session.Changed()[0]->Serialize());
     session.Disconnect();
   }
-  EXPECT_TRUE(sample.Changed().empty()) << "the server wrote a file";
+  EXPECT_EQ(sample.Changed(), (std::vector<std::string>{"clsCustomer.cls", "modGlobals.bas"}))
+      << "the server wrote a file";
+}
+
+TEST(LanguageServer, BadMessagesGetErrorsAndTheServerReadsOn) {
+  const struct {
+    std::string name, input;
+    int code;  // of the error answered; 0: none
+  } cases[] = {
+      {"no JSON", Raw("{oops"), -32700},
+      {"no Content-Length", "X-Other: 1\r\n\r\n", -32700},
+      {"no request", Raw("[1,2]"), -32600},
+      {"unknown method", Frame(Request(7, "textDocument/rename", Json::object())), -32601},
+      {"bad parameters", Frame(Request(7, "textDocument/hover", {{"textDocument", 3}})), -32602},
+      {"unknown document", Frame(Request(7, "textDocument/documentSymbol", {{"textDocument", {{"uri", "file:///no/such.bas"}}}})), -32602},
+      {"not a file URI", Frame({{"jsonrpc", "2.0"}, {"method", "textDocument/didOpen"}, {"params", {{"textDocument", {{"uri", "untitled:1"}, {"text", ""}}}}}}), 0},
+      {"a response", Frame({{"jsonrpc", "2.0"}, {"id", 5}, {"result", nullptr}}), 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    int exit_code = -1;
+    const std::vector<Json> replies = Play(Session("", c.input), &exit_code);
+    EXPECT_EQ(exit_code, 0) << "shut down and exited";
+    ASSERT_EQ(replies.size(), c.code != 0 ? 3u : 2u);
+    if (c.code != 0) {
+      EXPECT_EQ(replies[1]["error"]["code"], c.code) << replies[1].dump();
+    }
+    ASSERT_NE(Reply(replies, 99), nullptr);
+  }
+  // Before initialize, and after shutdown, requests are refused; "exit" alone ends with 1.
+  int exit_code = 0;
+  const std::vector<Json> replies = Play(Frame(Request(3, "shutdown", nullptr)) + Frame({{"jsonrpc", "2.0"}, {"method", "exit"}}), &exit_code);
+  ASSERT_EQ(replies.size(), 1u);
+  EXPECT_EQ(replies[0]["error"]["code"], -32002);
+  EXPECT_EQ(exit_code, 1);
 }
 
 }  // namespace
