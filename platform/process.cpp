@@ -78,9 +78,10 @@ std::vector<std::string> ShellArgv(const std::string& command) { return {"/bin/s
 
 ProcessResult RunProcess(const ProcessRun& run, std::size_t output_limit) {
   const Argv argv(run);
-  int report[2], output[2];
+  const bool capture = output_limit > 0;
+  int report[2], output[2] = {-1, -1};
   if (::pipe2(report, O_CLOEXEC) != 0) throw ProcessError(Reason("pipe", errno));
-  if (::pipe2(output, O_CLOEXEC) != 0) {
+  if (capture && ::pipe2(output, O_CLOEXEC) != 0) {
     const int error = errno;
     CloseBoth(report);
     throw ProcessError(Reason("pipe", error));
@@ -89,23 +90,25 @@ ProcessResult RunProcess(const ProcessRun& run, std::size_t output_limit) {
   if (pid < 0) {
     const int error = errno;
     CloseBoth(report);
-    CloseBoth(output);
+    if (capture) CloseBoth(output);
     throw ProcessError(Reason("fork", error));
   }
   if (pid == 0) Exec(argv.pointers.data(), argv.folder.c_str(), output[1], report[1]);
   ::close(report[1]);
-  ::close(output[1]);
   ProcessResult result;
-  char buffer[4096];
-  for (;;) {
-    const ssize_t n = ::read(output[0], buffer, sizeof buffer);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    result.output.append(buffer, static_cast<std::size_t>(n));
-    if (result.output.size() > 2 * output_limit) result.output.erase(0, result.output.size() - output_limit);
+  if (capture) {
+    ::close(output[1]);
+    char buffer[4096];
+    for (;;) {
+      const ssize_t n = ::read(output[0], buffer, sizeof buffer);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) break;
+      result.output.append(buffer, static_cast<std::size_t>(n));
+      if (result.output.size() > 2 * output_limit) result.output.erase(0, result.output.size() - output_limit);
+    }
+    ::close(output[0]);
+    if (result.output.size() > output_limit) result.output.erase(0, result.output.size() - output_limit);
   }
-  ::close(output[0]);
-  if (result.output.size() > output_limit) result.output.erase(0, result.output.size() - output_limit);
   int status = 0;
   WaitFor(pid, status);
   ThrowChildFailure(report[0], run);

@@ -31,7 +31,9 @@ struct ProcessResult {
 std::vector<std::string> ShellArgv(const std::string& command);
 
 // Runs the program and waits for it, standard input /dev/null so that one that asks a
-// question cannot hang the caller. Throws ProcessError when it cannot be started.
+// question cannot hang the caller. With an `output_limit` of 0 its output is not captured but
+// goes where this process's goes (a viewer that leaves a program running must not keep us
+// waiting for the end of its output). Throws ProcessError when it cannot be started.
 ProcessResult RunProcess(const ProcessRun& run, std::size_t output_limit);
 
 // Starts the program detached (its own session, standard input /dev/null, nobody's zombie)

@@ -72,14 +72,8 @@ TEST(Process, StartsAnExistingProgramDetachedAndRefusesOthers) {
   for (int i = 0; i < 500 && !fs::exists(out); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
   EXPECT_EQ(testing::ReadBytes(out), "C:\\My 'Templates'\\Std.hdr");
 
-  for (const fs::path& refused : {dir.Path() / "missing", text}) {
-    try {
-      StartProgram(refused.string(), {});
-      ADD_FAILURE() << refused << " started";
-    } catch (const std::runtime_error& error) {
-      EXPECT_TRUE(std::string(error.what()).starts_with("Cannot start " + refused.string() + ": ")) << error.what();
-    }
-  }
+  EXPECT_THROW(StartProgram((dir.Path() / "missing").string(), {}), std::runtime_error);
+  EXPECT_THROW(StartProgram(text.string(), {}), std::runtime_error);
 }
 
 }  // namespace
