@@ -2,20 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
+#include <algorithm>
 
 #include "host/memory_code_module.h"
 
 namespace gildex::workbench {
 namespace {
-
-std::vector<std::string> Split(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  if (text.empty() || text.ends_with('\n')) lines.emplace_back();
-  return lines;
-}
 
 // Each edit of the window's text reaches the module as the edits of whole lines it was, and
 // leaves the module holding the text.
@@ -45,15 +37,14 @@ TEST(CodeEdit, TheLinesAnEditChangedAreWrittenAndNoOthers) {
     module->Edited.Connect([&](long first, long removed, long added) {
       edits += "(" + std::to_string(first) + "," + std::to_string(removed) + "," + std::to_string(added) + ")";
     });
-    const std::vector<std::string> text = Split(row.after);
-    const LineChange change = ChangedLines(module->CountOfLines(),
-                                           {static_cast<long>(text.size()), row.after.empty(), row.first, row.last});
+    // The window's text: an empty one still shows one line.
+    const auto text = host::MemoryCodeModule::FromText("Text", row.after);
+    const LineChange change =
+        ChangedLines(module->CountOfLines(), {std::max(1L, text->CountOfLines()), row.after.empty(), row.first, row.last});
     EXPECT_EQ(change, row.change);
-    WriteLineChange(*module, change, [&](long line) { return text.at(static_cast<std::size_t>(line - 1)); });
+    WriteLineChange(*module, change, [&](long line) { return line > text->CountOfLines() ? "" : text->Lines(line, 1); });
     EXPECT_EQ(edits, row.edits);
-    std::string expected = row.after;
-    for (std::size_t at = 0; (at = expected.find('\n', at)) != std::string::npos; at += 2) expected.replace(at, 1, "\r\n");
-    EXPECT_EQ(module->Text(), expected);
+    EXPECT_EQ(module->Text(), text->Text());
   }
 }
 
