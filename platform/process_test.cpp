@@ -63,10 +63,8 @@ TEST(Process, StartsAnExistingProgramDetachedAndRefusesOthers) {
   ::chmod(editor.c_str(), 0755);
   ::chmod(text.c_str(), 0644);
 
-  EXPECT_TRUE(ProgramExists(editor.string()));
-  EXPECT_FALSE(ProgramExists(text.string()));
-  EXPECT_FALSE(ProgramExists(dir.Path().string()));
-  EXPECT_FALSE(ProgramExists(""));
+  for (const auto& [program, exists] : {std::pair{editor, true}, {text, false}, {dir.Path(), false}, {fs::path(), false}})
+    EXPECT_EQ(ProgramExists(program.string()), exists) << program;
 
   StartProgram(editor.string(), {"C:\\My 'Templates'\\Std.hdr"});
   for (int i = 0; i < 500 && !fs::exists(out); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
