@@ -38,7 +38,6 @@ TEST(RenderKeywords, KeywordsTakeVb6sCaseAndNothingElseChanges) {
       {"s = date$ & left$(s, 1)", "s = Date$ & left$(s, 1)"},
       {"rs.close: rs!end = 1: me.print", "rs.close: rs!end = 1: Me.print"},
       {"[end] = endTime + EndIf_1 + subTotal + x.Type", "[end] = endTime + EndIf_1 + subTotal + x.Type"},
-      {"Retry:   x = &HEND + 5#  ' label and numbers", "Retry:   x = &HEND + 5#  ' label and numbers"},
       {"", ""},
   };
   for (const Case& c : cases) EXPECT_EQ(RenderKeywords(c.given), c.rendered) << c.given;
