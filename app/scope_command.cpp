@@ -87,10 +87,8 @@ class ScopeRun {
   std::ostream& out_;
   std::ostream& err_;
   std::unique_ptr<Console> console_;
-  std::unique_ptr<platform::Dialogs> answers_;
-  std::unique_ptr<ConsoleDialogs> dialogs_;
-  std::unique_ptr<session::PlatformContext> context_;
-  std::unique_ptr<session::Session> session_;
+  std::unique_ptr<CommandSession> command_;
+  session::Session* session_ = nullptr;
   std::chrono::steady_clock::time_point drawn_{};
 };
 
@@ -102,16 +100,12 @@ int ScopeRun::Run() {
   console_ = std::make_unique<Console>(err_, mode, [this](const std::string& line) {
     return session_ != nullptr && session_->IsInformation(line);
   });
-  answers_ = CommandLineDialogs(options_.forced);
-  dialogs_ = std::make_unique<ConsoleDialogs>(*answers_, *console_);
-  context_ = std::make_unique<session::PlatformContext>(*dialogs_);
-  WarnAboutRegistry(*context_, err_);
-  session_ = std::make_unique<session::Session>(*context_);
+  command_ = std::make_unique<CommandSession>(err_, options_.forced, console_.get());
+  session_ = &command_->Session();
   session::Session& s = *session_;
 
   // A dry run only reads: it takes no lock.
-  const std::string opened = s.Open(options_.project, !options_.dry_run);
-  PrintLoadProblems(s.Loaded().problems, err_);
+  const std::string opened = command_->Open(options_.project, !options_.dry_run);
   if (!opened.empty()) return Fail(kBadInput, opened);
   // A run that writes nothing registers nothing: the add-in list stays as it is.
   const Problem connected = s.ConnectAddIn(

@@ -115,6 +115,7 @@ class CommandSession {
   // else why not.
   std::string Open(const std::string& path, bool lock);
   session::Session& Session() { return *session_; }
+  session::PlatformContext& Context() { return context_; }
 
  private:
   std::ostream& err_;

@@ -24,30 +24,26 @@ std::string Display(std::string_view bytes) { return cp1252::ToDisplay(bytes); }
 // about as every command asks (default No: nothing loads).
 class ReadSession {
  public:
-  explicit ReadSession(std::ostream& err) : err_(err) {}
+  explicit ReadSession(std::ostream& err) : err_(err), command_(err, platform::MsgBoxResult{}, nullptr) {}
 
   // False after printing why nothing could be opened.
   bool Open(const std::string& path) {
-    WarnAboutRegistry(context_, err_);
-    const std::string opened = session_.Open(path, false);
-    PrintLoadProblems(session_.Loaded().problems, err_);
+    const std::string opened = command_.Open(path, false);
     if (opened.empty()) return true;
     Tell(err_, opened);
     return false;
   }
-  host::MemoryVBE& Vbe() { return session_.Vbe(); }
-  session::PlatformContext& Context() { return context_; }
-  bool Damaged() const {
-    for (const host::LoadProblem& problem : session_.Loaded().problems)
+  host::MemoryVBE& Vbe() { return command_.Session().Vbe(); }
+  session::PlatformContext& Context() { return command_.Context(); }
+  bool Damaged() {
+    for (const host::LoadProblem& problem : command_.Session().Loaded().problems)
       if (problem.fatal) return true;
     return false;
   }
 
  private:
   std::ostream& err_;
-  std::unique_ptr<platform::Dialogs> dialogs_ = CommandLineDialogs(platform::MsgBoxResult{});
-  session::PlatformContext context_{*dialogs_};
-  session::Session session_{context_};
+  CommandSession command_;
 };
 
 int ListProcedures(const FinderOptions& options, std::ostream& out, std::ostream& err) {
