@@ -42,7 +42,7 @@ TEST(DesignerWindow, PlacesRenamesAndMovesControlsWithGildexConnected) {
   MainWindow window(bench, dialogs);
   ASSERT_TRUE(window.ConnectAddIn());
   ASSERT_TRUE(window.OpenProject(sample.Project()));
-  ASSERT_EQ(bench.Session().ApplyOverrides({{"AutoPrefix=True", "AutoRename=True"}, "", ""}, false), "");
+  ASSERT_TRUE(bench.Session().ApplyOverrides({{{"AutoPrefix", "True"}, {"AutoRename", "True"}}, "", ""}, false).empty());
   window.show();
   auto& form = dynamic_cast<host::MemoryComponent&>(*bench.Vbe().Project(1).FindComponent("frmCustomer"));
   QMdiSubWindow* sub = window.ShowDesigner(form);

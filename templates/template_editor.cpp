@@ -9,7 +9,7 @@
 #include "platform/cp1252.h"
 #include "platform/process.h"
 #include "platform/system.h"
-#include "templates/commands.h"
+#include "templates/template_rules.h"
 #include "templates/template_files.h"
 
 namespace gildex {
