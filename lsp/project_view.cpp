@@ -8,9 +8,34 @@
 #include "platform/atomic_file.h"
 #include "platform/cp1252.h"
 #include "lsp/protocol.h"
+#include "tools/message_view.h"
 
 namespace gildex::lsp {
 namespace {
+
+// The progress window of a command: an editor shows none.
+class NoWindow : public MessageView {
+ public:
+  void Load(const MessageWindowState&) override {}
+  void Unload() override {}
+  void SetCaption(const std::string&) override {}
+  void SetMessage(const std::string&) override {}
+  void SetMessageHeight(long) override {}
+  void ShowProgress(bool) override {}
+  void SetProgressRange(std::int32_t, std::int32_t) override {}
+  void SetProgressValue(std::int32_t) override {}
+  void PlaceProgress(long, long, long) override {}
+  void AppendStatus(const std::string&) override {}
+  void ClearStatus() override {}
+  void SetHourglass(bool) override {}
+  void EnableButtons(bool, bool) override {}
+  void LayOutControls() override {}
+  void Center() override {}
+  void ShowWindow() override {}
+  void Repaint() override {}
+  long TextHeight(const std::string&) const override { return 195; }
+  long OuterWidth() const override { return 6000; }
+};
 
 bool SameFile(const fs::path& a, const fs::path& b) {
   std::error_code ec;
@@ -67,6 +92,22 @@ bool PutText(host::MemoryComponent& component, const std::string& bytes) {
   return true;
 }
 
+// A problem in an editor's words (UTF-8): the remedies name the settings and windows, which
+// the editor's user reaches through Gildex's options.
+std::string Worded(const Problem& problem) {
+  static constexpr const char* kRemedies[] = {
+      "",
+      "; Gildex's options list the settings",
+      ": choose a default template in Gildex's options",
+      ": the stored default template is no usable name; choose another in Gildex's options",
+      ": the templates folder holds no template; choose another folder in Gildex's options",
+      ": name the component",
+      ": give the control prefix table its rows",
+      ": set the comment block in Gildex's options",
+  };
+  return DecodeAnsi(problem.what) + kRemedies[static_cast<int>(problem.remedy)];
+}
+
 }  // namespace
 
 fs::path ProjectOf(const fs::path& file) {
@@ -82,7 +123,7 @@ fs::path ProjectOf(const fs::path& file) {
 }
 
 ProjectView::ProjectView(const fs::path& project, const std::map<fs::path, std::string>& texts) {
-  problem_ = session_.Open(project, false);
+  problem_ = DecodeAnsi(session_.Open(project, false));
   if (!problem_.empty()) return;
   for (host::MemoryProject* p : session_.Loaded().projects)
     for (int i = 0; i < p->ComponentCount(); ++i) {
@@ -104,10 +145,10 @@ ProjectView::~ProjectView() {
 
 std::string ProjectView::Connect() {
   if (!problem_.empty()) return problem_;
-  if (std::string problem = session_.ConnectAddIn(
+  if (Problem problem = session_.ConnectAddIn(
           ext_cm_CommandLine, false,
-          [this](clsMessages&) -> std::unique_ptr<MessageView> { return std::make_unique<TerminalMessageView>(console_); }); !problem.empty()) return problem;
-  return session_.ApplyOverrides({}, true);
+          [](clsMessages&) -> std::unique_ptr<MessageView> { return std::make_unique<NoWindow>(); }); !problem.empty()) return Worded(problem);
+  return Worded(session_.ApplyOverrides({}, true));
 }
 
 host::MemoryComponent* ProjectView::ComponentOf(const fs::path& file) {
@@ -148,7 +189,7 @@ std::vector<Symbol> ProjectView::WouldInsert(const fs::path& file, std::string& 
   host::MemoryComponent* component = ComponentOf(file);
   if (component == nullptr) return treated;
   problem = Connect();
-  if (problem.empty()) problem = session_.Select(session::ScopeAction::Insert, {DecodeAnsi(component->Name()), "", {}, false});
+  if (problem.empty()) problem = Worded(session_.Select(session::ScopeAction::Insert, {component->Name(), "", {}, false}));
   if (!problem.empty()) return treated;
   session_.Run();
   const std::vector<Symbol> after = Symbols(file);
@@ -172,17 +213,16 @@ std::vector<FileEdit> ProjectView::Run(Command command, const fs::path& file, co
   }
   problem = Connect();
   if (!problem.empty()) return edits;
-  const std::string name = component != nullptr ? DecodeAnsi(component->Name()) : std::string();
-  const std::string proc = DecodeAnsi(procedure);
+  const std::string name = component != nullptr ? component->Name() : std::string();
   const long errors_before = context_.report.Shown();
   session::CommandOutcome outcome;
   if (command == Command::CommentBlock) {
-    problem = session_.SelectProcedure(name, proc);
+    problem = Worded(session_.SelectProcedure(name, procedure));
     if (problem.empty()) outcome = session_.RunCommentBlock();
   } else {
     static constexpr session::ScopeAction kActions[] = {session::ScopeAction::Insert, session::ScopeAction::Remove,
                                                         session::ScopeAction::Number, session::ScopeAction::UnNumber};
-    problem = session_.Select(kActions[static_cast<int>(command)], {name, proc, {}, false});
+    problem = Worded(session_.Select(kActions[static_cast<int>(command)], {name, procedure, {}, false}));
     if (problem.empty()) outcome = session_.Run();
   }
   if (!problem.empty()) return edits;

@@ -14,7 +14,6 @@
 #include "session/platform_context.h"
 #include "session/session.h"
 #include "tools/procedure_report.h"
-#include "tools/terminal_view.h"
 
 namespace gildex::lsp {
 
@@ -45,7 +44,7 @@ class ProjectView {
   ProjectView(const fs::path& project, const std::map<fs::path, std::string>& texts);
   ~ProjectView();
   // Why the project did not open (empty when it did), and the loader's problems.
-  const std::string& Problem() const { return problem_; }
+  const std::string& OpenProblem() const { return problem_; }
   const std::vector<host::LoadProblem>& LoadProblems() const { return session_.Loaded().problems; }
 
   // The procedures of `file`, or of every file of the project when `file` is empty.
@@ -64,10 +63,6 @@ class ProjectView {
   platform::UnattendedDialogs dialogs_{said_};
   session::PlatformContext context_{dialogs_};
   session::Session session_{context_};
-  // The progress window of a command, drawn nowhere.
-  Console console_{said_, ConsoleMode{false, false, false}, [this](const std::string& line) {
-                     return session_.IsInformation(line);
-                   }};
   std::map<fs::path, std::string> before_;  // each component's bytes as the editor has them
   std::string problem_;
 };

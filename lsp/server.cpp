@@ -271,8 +271,8 @@ Json Server::Diagnostics(const Document& document) {
   if (lines.size() > kMostLines) add(kMostLines, 1, "gildex.long-module", "module longer than 65,534 lines: VB6 refuses it");
   const fs::path project = ProjectOf(document.Path());
   ProjectView view(project, Texts());
-  if (!view.Problem().empty()) {
-    add(0, 1, "gildex.load", "the project " + project.filename().string() + " does not load: " + DecodeAnsi(view.Problem()));
+  if (!view.OpenProblem().empty()) {
+    add(0, 1, "gildex.load", "the project " + project.filename().string() + " does not load: " + view.OpenProblem());
     return diagnostics;
   }
   std::error_code ec;

@@ -6,7 +6,6 @@
 
 #include "lsp/protocol.h"
 #include "session/sample_project_test.h"
-#include "templates/commands.h"
 
 namespace gildex::lsp {
 namespace {
@@ -56,11 +55,11 @@ std::string Apply(const std::string& text, const Json& edit, const std::string& 
 TEST(LanguageServer, InsertActionEqualsTheSessionsInsertOfTheProcedure) {
   testing::SampleProject sample;
   {
-    std::ostringstream out, err;
-    platform::UnattendedDialogs dialogs(err);
+    std::ostringstream said;
+    platform::UnattendedDialogs dialogs(said);
     session::PlatformContext context(dialogs);
-    CommandContext commands = context.Commands(out, err);
-    ASSERT_EQ(TemplatesDefault(commands, "Standard"), 0) << err.str();
+    context.Engine().DefaultTemplate("Standard");
+    context.Engine().SaveSettings();
   }
   const struct {
     std::string file, component, procedure;
@@ -119,8 +118,8 @@ TEST(LanguageServer, InsertActionEqualsTheSessionsInsertOfTheProcedure) {
     session::PlatformContext context(dialogs);
     session::Session session(context);
     ASSERT_EQ(session.Open(sample.Project(), false), "");
-    ASSERT_EQ(session.ConnectAddIn(ext_cm_CommandLine, false, {}), "");
-    ASSERT_EQ(session.Select(session::ScopeAction::Insert, {c.component, c.procedure, {}, false}), "");
+    ASSERT_TRUE(session.ConnectAddIn(ext_cm_CommandLine, false, {}).empty());
+    ASSERT_TRUE(session.Select(session::ScopeAction::Insert, {c.component, c.procedure, {}, false}).empty());
     session.Run();
     ASSERT_EQ(session.Changed().size(), 1u);
     EXPECT_EQ(edited, session.Changed()[0]->Serialize());
