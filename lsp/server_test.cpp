@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <sstream>
 
 #include "lsp/protocol.h"
@@ -52,15 +53,33 @@ std::string Apply(const std::string& text, const Json& edit, const std::string& 
   return text.substr(0, from) + change["newText"].get<std::string>() + text.substr(to);
 }
 
-TEST(LanguageServer, InsertActionEqualsTheSessionsInsertOfTheProcedure) {
-  testing::SampleProject sample;
-  {
+// The sample with "Standard" as the stored default template.
+struct Sample : testing::SampleProject {
+  Sample() {
     std::ostringstream said;
     platform::UnattendedDialogs dialogs(said);
     session::PlatformContext context(dialogs);
     context.Engine().DefaultTemplate("Standard");
     context.Engine().SaveSettings();
   }
+  // What the session's insert of `procedure` makes of its file, as the command line writes it.
+  std::string Insert(const std::string& component, const std::string& procedure) {
+    std::ostringstream said;
+    platform::UnattendedDialogs dialogs(said);
+    session::PlatformContext context(dialogs);
+    session::Session session(context);
+    if (!session.Open(Project(), false).empty() || !session.ConnectAddIn(ext_cm_CommandLine, false, {}).empty() ||
+        !session.Select(session::ScopeAction::Insert, {component, procedure, {}, false}).empty())
+      return "did not run";
+    session.Run();
+    const std::string bytes = session.Changed().size() == 1 ? session.Changed()[0]->Serialize() : "changed no file";
+    session.Disconnect();
+    return bytes;
+  }
+};
+
+TEST(LanguageServer, InsertActionEqualsTheSessionsInsertOfTheProcedure) {
+  Sample sample;
   const struct {
     std::string file, component, procedure;
     bool fixes_a_hint;
@@ -109,21 +128,8 @@ TEST(LanguageServer, InsertActionEqualsTheSessionsInsertOfTheProcedure) {
     ASSERT_TRUE(insert->contains("edit")) << insert->dump();
     const std::string edited = EncodeAnsi(Apply(document.Text(), insert->at("edit"), uri));
     // What the command line does with the typing saved.
-    if (!c.typed.empty()) {
-      platform::testing::WriteBytes(file, document.Bytes());
-    }
-
-    std::ostringstream said;
-    platform::UnattendedDialogs dialogs(said);
-    session::PlatformContext context(dialogs);
-    session::Session session(context);
-    ASSERT_EQ(session.Open(sample.Project(), false), "");
-    ASSERT_TRUE(session.ConnectAddIn(ext_cm_CommandLine, false, {}).empty());
-    ASSERT_TRUE(session.Select(session::ScopeAction::Insert, {c.component, c.procedure, {}, false}).empty());
-    session.Run();
-    ASSERT_EQ(session.Changed().size(), 1u);
-    EXPECT_EQ(edited, session.Changed()[0]->Serialize());
-    session.Disconnect();
+    if (!c.typed.empty()) platform::testing::WriteBytes(file, document.Bytes());
+    EXPECT_EQ(edited, sample.Insert(c.component, c.procedure));
   }
   EXPECT_EQ(sample.Changed(), (std::vector<std::string>{"clsCustomer.cls", "modGlobals.bas"}))
       << "the server wrote a file";
@@ -160,6 +166,24 @@ TEST(LanguageServer, BadMessagesGetErrorsAndTheServerReadsOn) {
   ASSERT_EQ(replies.size(), 1u);
   EXPECT_EQ(replies[0]["error"]["code"], -32002);
   EXPECT_EQ(exit_code, 1);
+}
+
+// The same through a client on VS Code's protocol library, talking to the program.
+TEST(LanguageServer, NodeClientAppliesTheSameEdit) {
+  const fs::path modules = GILDEX_NODE_MODULES;
+  if (std::system("node --version > /dev/null 2>&1") != 0) GTEST_SKIP() << "node is not installed";
+  if (!fs::exists(modules / "vscode-languageserver-protocol"))
+    GTEST_SKIP() << "no vscode-languageserver-protocol: npm install --prefix " << modules.parent_path()
+                 << " vscode-languageserver-protocol";
+  if (!fs::exists(GILDEX_PROGRAM)) GTEST_SKIP() << GILDEX_PROGRAM << " is not built";
+  Sample sample;
+  const fs::path out = sample.dir / "edited.bas";
+  const std::string command = "NODE_PATH='" + modules.string() + "' node '" GILDEX_SOURCE_DIR
+                              "/lsp/clients/insert_client.js' '" GILDEX_PROGRAM "' '" +
+                              (sample.dir / "Sample" / "modGlobals.bas").string() + "' FormatMoney '" + out.string() + "'";
+  ASSERT_EQ(std::system(command.c_str()), 0) << command;
+  EXPECT_EQ(platform::testing::ReadBytes(out), sample.Insert("modGlobals", "FormatMoney"));
+  EXPECT_TRUE(sample.Changed().empty()) << "the server wrote a file";
 }
 
 }  // namespace
