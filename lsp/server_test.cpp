@@ -186,5 +186,21 @@ TEST(LanguageServer, NodeClientAppliesTheSameEdit) {
   EXPECT_TRUE(sample.Changed().empty()) << "the server wrote a file";
 }
 
+// And through Neovim's built-in client with the configuration of editors/nvim.
+TEST(LanguageServer, NeovimAppliesTheSameEdit) {
+  if (std::system("nvim --version > /dev/null 2>&1") != 0) GTEST_SKIP() << "nvim is not installed";
+  if (!fs::exists(GILDEX_PROGRAM)) GTEST_SKIP() << GILDEX_PROGRAM << " is not built";
+  Sample sample;
+  const fs::path out = sample.dir / "edited.bas";
+  const std::string command = "PATH='" + fs::path(GILDEX_PROGRAM).parent_path().string() +
+                              "':\"$PATH\" GILDEX_PROCEDURE=FormatMoney GILDEX_OUT='" + out.string() +
+                              "' nvim --headless -u NONE -i NONE --cmd 'luafile " GILDEX_SOURCE_DIR
+                              "/editors/nvim/gildex.lua' -c 'luafile " GILDEX_SOURCE_DIR "/lsp/clients/nvim_client.lua' '" +
+                              (sample.dir / "Sample" / "modGlobals.bas").string() + "' < /dev/null";
+  ASSERT_EQ(std::system(command.c_str()), 0) << command;
+  EXPECT_EQ(platform::testing::ReadBytes(out), sample.Insert("modGlobals", "FormatMoney"));
+  EXPECT_TRUE(sample.Changed().empty()) << "the server wrote a file";
+}
+
 }  // namespace
 }  // namespace gildex::lsp
