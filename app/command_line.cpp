@@ -19,7 +19,7 @@
 #include "platform/system.h"
 #include "session/session_script.h"
 #include "templates/commands.h"
-#include "tools/html_command.h"
+#include "app/html_command.h"
 #include "tools/procedure_report.h"
 
 namespace gildex::app {
@@ -404,10 +404,17 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
   html->add_option("--out", html_options.out, "the page to write (default: FORM-NAME.html here); pictures go beside it")
       ->type_name("FILE");
   html->add_option("--title", html_options.title, "the page title (default: the form's caption)")->type_name("TEXT");
+  html->add_option("--keywords", html_options.keywords, "the page's keywords meta tag")->type_name("TEXT");
+  html->add_option("--description", html_options.description, "the page's description meta tag")->type_name("TEXT");
+  html->add_option("--layout", html_options.layout,
+                   "table (default): rows of controls in borderless tables; positioned: each control at its place, "
+                   "size and look on the form")
+      ->type_name("table|positioned");
   html->add_option("--method", html_options.method, "the form's method, GET or POST (default POST)")
       ->type_name("GET|POST");
   html->add_option("--action", html_options.action, "the form's action (default --WEBBOT-SELF--)")->type_name("URL");
-  html->add_flag("--force", html_options.force, "replace an existing page (a file of the project is never replaced)");
+  html->add_flag("--force", html_options.force,
+                 "replace an existing page or picture (a file of the project is never replaced)");
   html->footer("Controls without a place on the form (menus, timers) are left out and named. The form file is not "
                "changed.\nExit status: 0 done, 1 the conversion failed, 2 bad usage or input (nothing written).");
   html->callback([&, html] {
