@@ -110,9 +110,10 @@ int RunHtmlCommand(const HtmlOptions& options, RegistryTools& registry, std::ost
     }
   std::string names;
   for (host::MemoryComponent* form : forms) names += (names.empty() ? "" : ", ") + form->Name();
-  // An MDI form holds only menus and the windows of its children: it has no page of its own.
+  // An MDI form is the frame around its children's windows: it has no page of its own.
   const auto mdi = [](const std::string& name) {
-    return name + " is an MDI form, which holds no controls of its own to put on a page; convert one of its child forms";
+    return name + " is an MDI form, the frame around its child forms, which has no page of its own; convert one of its "
+                  "child forms";
   };
   if (wanted->empty()) {
     if (forms.empty() && mdi_forms.size() == 1) return Bad(err, mdi(mdi_forms.front()->Name()));

@@ -40,9 +40,9 @@ TEST(HtmlCommand, WritesThePageOrSaysWhyNot) {
        "Orders.vbp is one of the project's own files", ""},
       {{about, "--out", there}, 2, "", there + " exists and was not replaced (--force replaces it)", ""},
       {{about, "--out", there, "--force"}, 0, "Form 'frmAbout' converted OK\nwrote " + there + "\n", "", ""},
-      {{sample + "/Orders.vbp", "--component", "frmMDI"}, 2, "", "frmMDI is an MDI form, which holds no controls", ""},
-      {{sample + "/frmMDI.frm"}, 2, "", "frmMDI is an MDI form, which holds no controls of its own to put on a page; "
-                                        "convert one of its child forms", ""},
+      {{sample + "/Orders.vbp", "--component", "frmMDI"}, 2, "", "frmMDI is an MDI form, the frame around its child forms", ""},
+      {{sample + "/frmMDI.frm"}, 2, "", "frmMDI is an MDI form, the frame around its child forms, which has no page "
+                                        "of its own; convert one of its child forms", ""},
       {{about, "--layout", "free"}, 2, "", "--layout is table or positioned, not \"free\"", ""},
       {{about, "--out", page, "--title", "\xC3\x9C" "ber <uns>", "--method", "get", "--action", "/send", "--keywords",
         "orders, about", "--description", "Who \xC3\xA9" "crit it"},

@@ -98,6 +98,18 @@ std::string Placeholder(const std::string& clsid, const std::string& id, int wid
          "</span></object>";
 }
 
+// A converter window nobody fills or presses.
+struct NoWindow : ASPConverterView {
+  void ShowModal(frmASPConverter&) override {}
+  std::string SaveFileName(const std::string&, const std::string&) override { return {}; }
+  void DefaultMousePointer() override {}
+  void Unload() override {}
+};
+
+// One red pixel of 24 bits.
+const std::string kRedBitmap = std::string("BM:\0\0\0\0\0\0\0\x36\0\0\0\x28\0\0\0\1\0\0\0\1\0\0\0\1\0\x18\0", 30) +
+                               std::string(24, '\0') + std::string("\0\0\xFF\0", 4);
+
 // A stored picture as the .frx holds it.
 std::string StoredPicture(const std::string& data) {
   const auto word = [](std::uint32_t n) { return std::string{char(n), char(n >> 8), char(n >> 16), char(n >> 24)}; };
@@ -110,7 +122,7 @@ TEST(AspGenerator, SamplePageIsWritten) {
   ASSERT_TRUE(loaded.readable) << loaded.error;
   host::MemoryComponent& form = rig.vbe.Projects().front()->At(0);
 
-  struct Answers : ASPConverterView {
+  struct Answers : NoWindow {
     void ShowModal(frmASPConverter& window) override {
       shown_file = window.txtFilename;
       window.txtFilename = file;
@@ -119,8 +131,6 @@ TEST(AspGenerator, SamplePageIsWritten) {
       window.optMethod = 0;
       window.cmdGo_Click();
     }
-    std::string SaveFileName(const std::string&, const std::string&) override { return {}; }
-    void DefaultMousePointer() override {}
     void Unload() override { ++unloaded; }
     std::string file, shown_file;
     int unloaded = 0;
@@ -151,8 +161,7 @@ TEST(AspGenerator, LaysOutRowsAndMarksUpControls) {
   // Pictures: a bitmap, a GIF and a metafile stored in the .frx, an empty one, one whose .frx is
   // missing, none. One red pixel of 24 bits and a placeable WMF that fills its one pixel red (null
   // pen, red brush, Rectangle(0, 0, 1, 1)) also get a PNG copy; a damaged GIF does not.
-  const std::string bmp = std::string("BM:\0\0\0\0\0\0\0\x36\0\0\0\x28\0\0\0\1\0\0\0\1\0\0\0\1\0\x18\0", 30) +
-                          std::string(24, '\0') + std::string("\0\0\xFF\0", 4);
+  const std::string bmp = kRedBitmap;
   const std::string wmf = std::string("\xD7\xCD\xC6\x9A\0\0\0\0\0\0\1\0\1\0\x60\0\0\0\0\0\0\0", 22) +
                           std::string("\1\0\x09\0\0\x03\0\0\0\0\2\0\0\0\0\0\0\0", 18) +
                           std::string("\x08\0\0\0\xFA\x02\5\0\0\0\0\0\0\0\0\0\4\0\0\0\x2D\x01\0\0", 24) +
@@ -336,12 +345,7 @@ TEST(AspGenerator, NothingFromTheFormGetsInAsMarkup) {
   EXPECT_EQ(rig.generator.ControlToHTML(*rig.form->GetDesigner()->Controls().back(), 1, rig.dir.Path().string()),
             "<SELECT size=1 id=\"cboA\" name=\"cboA\">\r\n<OPTION>&lt;/SELECT&gt;&lt;script&gt;</OPTION></SELECT>");
 
-  struct NoWindow : ASPConverterView {
-    void ShowModal(frmASPConverter&) override {}
-    std::string SaveFileName(const std::string&, const std::string&) override { return {}; }
-    void DefaultMousePointer() override {}
-    void Unload() override {}
-  } view;
+  NoWindow view;
   frmASPConverter window(view);
   window.txtTitle = "</TITLE><script>";
   window.txtKeywords = "a\"b";
@@ -358,20 +362,16 @@ TEST(AspGenerator, NothingFromTheFormGetsInAsMarkup) {
 }
 
 TEST(AspGenerator, AsksBeforeAPictureReplacesAFile) {
-  const std::string bmp = std::string("BM:\0\0\0\0\0\0\0\x36\0\0\0\x28\0\0\0\1\0\0\0\1\0\0\0\1\0\x18\0", 30) +
-                          std::string(24, '\0') + std::string("\0\0\xFF\0", 4);
-  struct Asking : ASPConverterView {
+  const std::string bmp = kRedBitmap;
+  struct Asking : NoWindow {
     void ShowModal(frmASPConverter& window) override {
       window.txtFilename = file;
       window.cmdGo_Click();
     }
-    std::string SaveFileName(const std::string&, const std::string&) override { return {}; }
     bool ConfirmReplace(const std::string& file) override {
       asked.push_back(fs::path(file).filename().string());
       return answer;
     }
-    void DefaultMousePointer() override {}
-    void Unload() override {}
     std::string file;
     bool answer = false;
     std::vector<std::string> asked;
@@ -465,12 +465,7 @@ TEST(AspGenerator, EveryCorpusFormConverts) {
           stored += reference && host::FindIgnoringCase(form->File().parent_path(), reference->file) ? 1 : 0;
         }
       clsASPGenerator generator(rig.tools);
-      struct NoWindow : ASPConverterView {
-        void ShowModal(frmASPConverter&) override {}
-        std::string SaveFileName(const std::string&, const std::string&) override { return {}; }
-        void DefaultMousePointer() override {}
-        void Unload() override {}
-      } view;
+      NoWindow view;
       frmASPConverter window(view);
       window.chkPositioned = forms % 2 == 0;  // both layouts, each on half the forms
       generator.HTMLHeader(window.GenerateHeader());
