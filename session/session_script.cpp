@@ -589,6 +589,7 @@ class ScriptedSession {
   void Press(host::CommandBarControl& control, const std::string& what);
   void Open(const std::string& file);
   void Save();
+  void Bar(const std::vector<std::string>& w);
 
   std::filesystem::path base_;
   std::ostream& record_;
@@ -716,6 +717,29 @@ void ScriptedSession::Save() {
   if (saved.written.empty() && saved.skipped.empty()) record_ << "  nothing to save\n";
 }
 
+// As the user shows, hides, docks or drags a toolbar.
+void ScriptedSession::Bar(const std::vector<std::string>& w) {
+  host::CommandBar* bar = vbe_.Bars().Find(w[0]);
+  if (bar == nullptr) throw StepFailed("the IDE has no bar \"" + w[0] + "\"");
+  static const std::map<std::string, host::BarPosition, std::less<>> kDocks = {
+      {"top", host::BarPosition::Top},       {"left", host::BarPosition::Left},
+      {"right", host::BarPosition::Right},   {"bottom", host::BarPosition::Bottom},
+      {"float", host::BarPosition::Floating}};
+  const std::string how = cp1252::Lower(w[1]);
+  if (how == "show" || how == "hide") {
+    bar->visible = how == "show";
+  } else if (const auto dock = kDocks.find(how); dock != kDocks.end()) {
+    bar->position = dock->second;
+    if (w.size() == 4) {
+      if (!IsLineNumber(w[2]) || !IsLineNumber(w[3])) throw StepFailed("TOP and LEFT are numbers");
+      bar->top = std::stoi(w[2]);
+      bar->left = std::stoi(w[3]);
+    }
+  } else {
+    throw StepFailed("\"" + w[1] + "\" is not show, hide, top, left, right, bottom or float");
+  }
+}
+
 void ScriptedSession::Run(const ScriptStep& step) {
   const std::vector<std::string>& w = step.words;
   if (step.verb == "open") {
@@ -768,26 +792,7 @@ void ScriptedSession::Run(const ScriptStep& step) {
       if (cp1252::EqualsNoCase(control->tooltip_text, step.rest)) return Press(*control, "\"" + step.rest + "\"");
     throw StepFailed("the \"Gildex\" toolbar has no button \"" + step.rest + "\"");
   } else if (step.verb == "bar") {
-    // As the user shows, hides, docks or drags a toolbar.
-    host::CommandBar* bar = vbe_.Bars().Find(w[0]);
-    if (bar == nullptr) throw StepFailed("the IDE has no bar \"" + w[0] + "\"");
-    static const std::map<std::string, host::BarPosition, std::less<>> kDocks = {
-        {"top", host::BarPosition::Top},       {"left", host::BarPosition::Left},
-        {"right", host::BarPosition::Right},   {"bottom", host::BarPosition::Bottom},
-        {"float", host::BarPosition::Floating}};
-    const std::string how = cp1252::Lower(w[1]);
-    if (how == "show" || how == "hide") {
-      bar->visible = how == "show";
-    } else if (const auto dock = kDocks.find(how); dock != kDocks.end()) {
-      bar->position = dock->second;
-      if (w.size() == 4) {
-        if (!IsLineNumber(w[2]) || !IsLineNumber(w[3])) throw StepFailed("TOP and LEFT are numbers");
-        bar->top = std::stoi(w[2]);
-        bar->left = std::stoi(w[3]);
-      }
-    } else {
-      throw StepFailed("\"" + w[1] + "\" is not show, hide, top, left, right, bottom or float");
-    }
+    Bar(w);
   } else if (step.verb == "answer") {
     answers_.Add({AnswerWords().find(cp1252::Lower(w[0]))->second, {w.begin() + 1, w.end()}});
   } else if (step.verb == "save") {
