@@ -384,6 +384,8 @@ int Server::Run(std::istream& in, std::ostream& out) {
     bool ended = false;
   };
   auto inbox = std::make_shared<Inbox>();
+  // Reading must not flush `out` (std::cin is tied to std::cout): the reader has a thread of its own.
+  in.tie(nullptr);
   send = [&out](const Json& message) { WriteMessage(out, message.dump(-1, ' ', false, Json::error_handler_t::replace)); };
   std::thread reader([inbox, &in] {
     std::string problem;

@@ -31,6 +31,7 @@ for _, response in pairs(vim.lsp.buf_request_sync(buf, 'textDocument/codeAction'
           action = resolved.result or action
         end
       end
+      if not action.edit then fail('no edit: ' .. vim.inspect(action)) end
       vim.lsp.util.apply_workspace_edit(action.edit, 'utf-16')
       vim.cmd('write! ' .. vim.fn.fnameescape(out))
       vim.cmd('qall!')
