@@ -543,13 +543,13 @@ std::string ModuleWalk::LimitProblem() {
 
 void CGildex::InsertModule(host::CodeModule& module, const std::string& component_name, host::VBProject* project,
                            bool selection_only) {
-  cancel_ = false;
-  module_refused_ = false;
+  run_.cancel = false;
+  run_.module_refused = false;
   ModuleWalk walk(*this, module, component_name, project, *progress_, services_.dialogs, script_runner_,
                   selection_only);
   if (const std::string problem = walk.LimitProblem(); !problem.empty()) {
     progress_->AddStatus(problem);
-    module_refused_ = true;
+    run_.module_refused = true;
     return;
   }
   const TrailingBlankLines aside = SetAsideTrailingBlankLines(module);
@@ -559,7 +559,7 @@ void CGildex::InsertModule(host::CodeModule& module, const std::string& componen
       const bool go_on = walk.Round();
       services_.loop.DoEvents();
       // Read once a round: the procedure under way is always finished first.
-      if (!go_on || cancel_) break;
+      if (!go_on || run_.cancel) break;
     }
   }
   PutBackTrailingBlankLines(module, aside);
@@ -594,7 +594,7 @@ bool CGildex::FailRestrictions(const std::string& type_text, const std::string& 
     progress_->AddStatus(proc_name + " skipped (user set set the skip tags)");
     return true;
   }
-  return FilteredOut(insert_into_, default_template_, type_text, proc_name, declaration);
+  return FilteredOut(InsertInto(), DefaultTemplate(), type_text, proc_name, declaration);
 }
 
 bool CGildex::FindProcAtLine(long line, long& first_line, long& last_line, bool select) {

@@ -85,7 +85,9 @@ TEST(ConnectEvents, NewControlGetsItsTypesPrefix) {
   EventsIde ide;
   host::Designer& designer = ide.OpenAbout();
   for (const Row& row : rows) {
-    ide.Engine().Prefixes(row.table);
+    PrefixTable table;
+    for (const std::string& line : row.table) table.push_back(ParsePrefixRow(line));
+    ide.Engine().Prefixes(table);
     ide.Engine().AutoPrefix(row.auto_prefix);
     FakeControl control(row.class_name, row.name);
     designer.ControlAdded.Raise(control);
@@ -93,7 +95,7 @@ TEST(ConnectEvents, NewControlGetsItsTypesPrefix) {
   }
   EXPECT_TRUE(ide.Boxes().empty());
   // A control placed on the real designer: the form file gets the prefixed name.
-  ide.Engine().Prefixes({"CommandButton=cmd"});
+  ide.Engine().Prefixes({{"CommandButton", "cmd"}});
   EXPECT_EQ(designer.AddControl("CommandButton").Name(), "cmdCommand1");
   EXPECT_NE(ide.Component("frmAbout").Serialize().find("Begin VB.CommandButton cmdCommand1"), std::string::npos);
 }
@@ -160,7 +162,7 @@ TEST(ConnectEvents, EventsFollowTheActiveProjectAndTheLastActivatedForm) {
   EventsIde ide;
   auto current = [&] { return ide.connect->CurrentComponent() ? ide.connect->CurrentComponent()->Name() : "-"; };
   auto active = [&] { return ide.connect->ActiveProject() ? ide.connect->ActiveProject()->Name() : "-"; };
-  ide.Engine().Prefixes({"CommandButton=cmd"});
+  ide.Engine().Prefixes({{"CommandButton", "cmd"}});
   ide.Engine().AutoPrefix(true);
   auto prefixed = [&](const std::string& form) {
     FakeControl control("CommandButton", "Command1");
