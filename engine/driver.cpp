@@ -16,8 +16,7 @@
 #include "common/nembus_common.h"
 #include "engine/gildex.h"
 #include "engine/template_tag.h"
-#include "host/memory_code_module.h"
-#include "host/structural_check.h"
+#include "host/procedure_text.h"
 #include "platform/cp1252.h"
 
 namespace gildex {
@@ -298,33 +297,6 @@ long ModuleWalk::Process(const ProcFacts& proc) {
   return InsertTemplate(proc, top);
 }
 
-// Why `text` cannot take a procedure's place, or empty: it must be one procedure, whole
-// (declaration, balanced blocks, End line), with nothing but comments and blank lines
-// around it.
-std::string NotOneProcedure(std::string_view text) {
-  const auto module = host::MemoryCodeModule::FromText("Script", text);
-  int procedures = 0;
-  for (long line = 1; line <= module->CountOfLines();) {
-    host::ProcKind kind = host::ProcKind::Proc;
-    const std::string name = module->ProcOfLine(line, kind);
-    if (name.empty()) {
-      const std::string text = module->Lines(line, 1);
-      const std::string_view trimmed = TrimSpaces(text);
-      if (!trimmed.empty() && trimmed.front() != '\'' && !cp1252::StartsWithNoCase(trimmed, "Rem ") &&
-          !cp1252::EqualsNoCase(trimmed, "Rem"))
-        return "line " + std::to_string(line) + " stands outside a procedure";
-      ++line;
-      continue;
-    }
-    if (++procedures > 1) return "it holds more than one procedure";
-    line = module->ProcStartLine(name, kind) + module->ProcCountLines(name, kind);
-  }
-  if (procedures == 0) return "it holds no procedure";
-  const std::vector<host::StructureProblem> problems = host::CheckStructure(*module, "Script");
-  if (!problems.empty()) return "line " + std::to_string(problems.front().line) + ": " + problems.front().message;
-  return {};
-}
-
 ModuleWalk::ScriptOutcome ModuleWalk::RunScript(const ProcFacts& proc, long& next) {
   // After a limit the script is not run again in this run: the template goes in as usual.
   if (gildex_.ScriptHalted()) return ScriptOutcome::UseTemplate;
@@ -352,7 +324,7 @@ ModuleWalk::ScriptOutcome ModuleWalk::RunScript(const ProcFacts& proc, long& nex
     ++gildex_.Tally().skipped;
     return ScriptOutcome::Skipped;
   }
-  if (const std::string why = NotOneProcedure(new_text); !why.empty()) {
+  if (const std::string why = host::NotOneProcedure(new_text); !why.empty()) {
     Status(proc.name + " in " + component_ + ": the script's text is not one whole procedure (" + why + "); " +
            proc.name + " left as it was.");
     ++gildex_.Tally().skipped;

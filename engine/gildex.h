@@ -1,7 +1,7 @@
 #pragma once
 // CGildex: the one engine object of a session. It reads as its stored settings (a `Settings`
 // value, so every caller keeps writing engine.MinLines()), holds the control prefix table, the
-// current template's blocks, the auto-save timer and the state of the running command, and its
+// current template's blocks and the state of the running command, and its
 // operations classify source lines, expand template variables and rewrite the procedures of a
 // code module. Every operation that can fail traps its own errors through the shared
 // ErrorReport under "CGildex." + its name and returns its fallback result.
@@ -53,7 +53,6 @@ struct RunState {
 class CGildex : public Settings {
  public:
   CGildex(platform::Services& services, ErrorReport& report, RegistryTools& registry, host::VBE* vbe = nullptr);
-  ~CGildex();
   CGildex(const CGildex&) = delete;
   CGildex& operator=(const CGildex&) = delete;
 
@@ -70,16 +69,12 @@ class CGildex : public Settings {
   // The time limit, and a cancel the host's message loop delivers while the script runs.
   ScriptBudget ScriptRunBudget();
   bool ModuleRefused() const { return run_.module_refused; }
-  std::int32_t AutoSaveTimer() const { return auto_save_timer_; }
-  void AutoSaveTimer(std::int32_t value) { auto_save_timer_ = value; }
   std::string FooterCode() const { return footer_code_; }
   void FooterCode(std::string value) { footer_code_ = std::move(value); }
   std::string HeaderCode() const { return header_code_; }
   void HeaderCode(std::string value) { header_code_ = std::move(value); }
   const RunState& Run() const { return run_; }
 
-  // What a tick of the auto-save timer runs; the IDE layer owns the saving itself.
-  void SetAutoSaveHandler(std::function<void()> handler) { auto_save_handler_ = std::move(handler); }
   // Where the operations report what they do (a NullProgress until the add-in connects one)
   // and which script the "*SCRIPT" mode runs (none: every procedure falls back to the template).
   void SetProgress(Progress* progress) { progress_ = progress != nullptr ? progress : &null_progress_; }
@@ -174,8 +169,6 @@ class CGildex : public Settings {
   bool LoadPrefixes();
 
  private:
-  void ArmAutoSaveTimer();
-  void StopAutoSaveTimer();
   host::ProcKind GuessProcKind(const host::CodeModule& module, long line);
   std::string ExpandEnvironment(std::string text) const;
   std::string ExpandFacts(std::string text, std::string_view proc_name, host::CodeModule& module,
@@ -185,7 +178,6 @@ class CGildex : public Settings {
   ErrorReport& report_;
   RegistryTools& registry_;
   host::VBE* vbe_;
-  std::function<void()> auto_save_handler_;
   NullProgress null_progress_;
   Progress* progress_ = &null_progress_;
   ScriptRunner* script_runner_ = nullptr;
@@ -196,7 +188,6 @@ class CGildex : public Settings {
   PrefixTable prefixes_read_;
   bool update_mode_ = false;
   RunState run_;
-  std::int32_t auto_save_timer_ = 0;
   std::string footer_code_;
   std::string header_code_;
 };
