@@ -23,7 +23,7 @@
 #include "platform/cp1252.h"
 #include "platform/program_folder_warning.h"
 #include "platform/system.h"
-#include "tools/html_command.h"
+#include "app/html_command.h"
 #include "tools/procedure_report.h"
 
 namespace gildex::app {
@@ -452,9 +452,15 @@ void AddHtml(CLI::App& html, Chosen& chosen) {
   html.add_option("--out", o->out, "the page to write (default: FORM-NAME.html here); pictures go beside it")
       ->type_name("FILE");
   html.add_option("--title", o->title, "the page title (default: the form's caption)")->type_name("TEXT");
+  html.add_option("--keywords", o->keywords, "the page's keywords meta tag")->type_name("TEXT");
+  html.add_option("--description", o->description, "the page's description meta tag")->type_name("TEXT");
+  html.add_option("--layout", o->layout,
+                  "table (default): rows of controls in borderless tables; positioned: each control at its place, "
+                  "size and look on the form")
+      ->type_name("table|positioned");
   html.add_option("--method", o->method, "the form's method, GET or POST (default POST)")->type_name("GET|POST");
   html.add_option("--action", o->action, "the form's action (default --WEBBOT-SELF--)")->type_name("URL");
-  html.add_flag("--force", o->force, "replace an existing page (a file of the project is never replaced)");
+  html.add_flag("--force", o->force, "replace an existing page or picture (a file of the project is never replaced)");
   html.footer("Controls without a place on the form (menus, timers) are left out and named. The form file is not "
               "changed.\nExit status: 0 done, 1 the conversion failed, 2 bad usage or input (nothing written).");
   html.callback([&chosen, &html, o] {

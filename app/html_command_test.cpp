@@ -40,13 +40,18 @@ TEST(HtmlCommand, WritesThePageOrSaysWhyNot) {
        "Orders.vbp is one of the project's own files", ""},
       {{about, "--out", there}, 2, "", there + " exists and was not replaced (--force replaces it)", ""},
       {{about, "--out", there, "--force"}, 0, "Form 'frmAbout' converted OK\nwrote " + there + "\n", "", ""},
-      {{sample + "/Orders.vbp", "--component", "frmMDI"}, 2, "", "frmMDI is not a form but a MDIForm", ""},
-      {{about, "--out", page, "--title", "\xC3\x9C" "ber <uns>", "--method", "get", "--action", "/send"},
+      {{sample + "/Orders.vbp", "--component", "frmMDI"}, 2, "", "frmMDI is an MDI form, the frame around its child forms", ""},
+      {{sample + "/frmMDI.frm"}, 2, "", "frmMDI is an MDI form, the frame around its child forms, which has no page "
+                                        "of its own; convert one of its child forms", ""},
+      {{about, "--layout", "free"}, 2, "", "--layout is table or positioned, not \"free\"", ""},
+      {{about, "--out", page, "--title", "\xC3\x9C" "ber <uns>", "--method", "get", "--action", "/send", "--keywords",
+        "orders, about", "--description", "Who \xC3\xA9" "crit it"},
        0,
        "Form 'frmAbout' converted OK\nwrote " + page + "\n",
        "Left out of the page (no place on the form): linSep",
        "<TITLE>\xDC" "ber &lt;uns&gt;</TITLE>\r\n<META name=\"title\" content=\"\xDC" "ber &lt;uns&gt;\">\r\n"
-       "<META name=\"keywords\" content=\"\">\r\n<META name=\"description\" content=\"\">\r\n</HEAD>\r\n<BODY>\r\n"
+       "<META name=\"keywords\" content=\"orders, about\">\r\n<META name=\"description\" content=\"Who \xE9" "crit it\">\r\n"
+       "</HEAD>\r\n<BODY>\r\n"
        "<FORM method=GET action=\"/send\">"},
       {{sample + "/Orders.vbp", "--component", "FRMABOUT", "--out", page}, 0, "Form 'frmAbout' converted OK\nwrote " + page + "\n",
        "", "<TITLE>About Orders</TITLE>"},

@@ -9,16 +9,9 @@
 #include <map>
 #include <string>
 
-#include "common/error_report.h"
-#include "common/registry_tools.h"
+#include "common/services_rig.h"
 #include "engine/gildex.h"
 #include "host/memory_code_module.h"
-#include "platform/clock.h"
-#include "platform/dialogs.h"
-#include "platform/registry.h"
-#include "platform/services.h"
-#include "platform/system.h"
-#include "platform/timers.h"
 
 namespace {
 
@@ -74,23 +67,14 @@ const std::string& ModuleText(long lines) {
 }
 
 // An engine on stand-ins nobody watches: no registry file, no dialogs asked.
-struct QuietEngine {
-  QuietEngine() {
+struct QuietEngine : gildex::testing::ServicesRig {
+  QuietEngine() : ServicesRig("/tmp") {
     gildex.DefaultTemplate("Standard");
     gildex.HeaderCode("On Error Goto %ProcName%_ErrorHandler");
     gildex.FooterCode("%ProcName%_ErrorHandler:\r\n    MsgBox Err.Description, vbCritical, \"%ProcName%\"");
     gildex.BodyCode(true);
     gildex.AutoExit(true);
   }
-  gildex::platform::ScriptedDialogs dialogs;
-  gildex::platform::FixedClock clock;
-  gildex::platform::Timers timers{clock};
-  gildex::platform::MessageLoop loop{timers};
-  gildex::platform::Registry registry;
-  gildex::platform::FakeEnvironment env;
-  gildex::platform::Services services{dialogs, clock, timers, loop, registry, env, "/tmp"};
-  gildex::ErrorReport report{dialogs};
-  gildex::RegistryTools tools{registry, report};
   gildex::CGildex gildex{services, report, tools};
 };
 

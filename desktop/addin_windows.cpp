@@ -10,7 +10,7 @@ AddInWindows::AddInWindows(platform::Dialogs& dialogs)
     : splash_(std::make_unique<SplashWindow>(GILDEX_VERSION)),
       function_finder_(std::make_unique<FunctionFinderDialog>()),
       converter_(
-          std::make_unique<ConverterWindow>([this]() -> Progress& { return Bench().Session().Shared().Messages(); })),
+          std::make_unique<ConverterWindow>([this]() -> Progress& { return Bench().Session().Shared().Messages(); }, dialogs)),
       todo_(std::make_unique<ToDoWindow>(dialogs)),
       control_templates_(
           std::make_unique<ControlTemplateWindow>([this]() -> ErrorReport& { return Bench().Context().report; })),

@@ -183,8 +183,11 @@ TEST(AddInWindowsTest, EachWindowOpensFromItsEntryShowsItsModelAndItsButtonActs)
          EXPECT_FALSE(rig.tools.FunctionFinder().isVisible());
        }},
 
-      {"converter filled for frmCustomer writes the page", "frmASPConverter", true,
+      {"converter filled for frmCustomer asks before it replaces a page there and writes the positioned page",
+       "frmASPConverter", true,
        [](Rig& rig) {
+         platform::testing::WriteBytes(rig.sample.dir / "Sample" / "frmCustomer.html", "an older page");
+         rig.dialogs.Answer(platform::vbYes);
          rig.window.ShowDesigner(rig.Component("frmCustomer"));
          rig.Select(rig.Component("frmCustomer"));
          EXPECT_TRUE(rig.Click("Project Window Form Folder", {"Convert to VBScript/HTML"}));
@@ -197,10 +200,15 @@ TEST(AddInWindowsTest, EachWindowOpensFromItsEntryShowsItsModelAndItsButtonActs)
          EXPECT_TRUE(Child<QRadioButton>(converter, "optMethod(1)")->isChecked());
          Type(Child<QLineEdit>(converter, "txtTitle"), "Kunden & Aufträge");
          Tick(Child<QRadioButton>(converter, "optMethod(0)"));
+         Tick(Child<QCheckBox>(converter, "chkPositioned"));
          QTest::mouseClick(Child<QPushButton>(converter, "cmdGo"), Qt::LeftButton);
        },
        [](Rig& rig) {
+         ASSERT_EQ(rig.dialogs.Asked().size(), 1u);
+         EXPECT_EQ(rig.dialogs.Asked()[0].prompt,
+                   (rig.sample.dir / "Sample" / "frmCustomer.html").string() + " already exists.\r\nDo you want to replace it?");
          const std::string page = rig.Read(rig.sample.dir / "Sample" / "frmCustomer.html");
+         EXPECT_NE(page.find("<div id=\"gildex-form\""), std::string::npos);
          EXPECT_NE(page.find("<TITLE>Kunden &amp; Auftr\xE4ge</TITLE>"), std::string::npos);
          EXPECT_NE(page.find("<FORM method=GET action=\"--WEBBOT-SELF--\">"), std::string::npos);
          QWidget* progress = TopLevel("frmMessages");

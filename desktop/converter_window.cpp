@@ -1,6 +1,7 @@
 #include "desktop/converter_window.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDialog>
 #include <QFileDialog>
 #include <QGridLayout>
@@ -79,6 +80,11 @@ void ConverterWindow::ShowModal(frmASPConverter& window) {
   grid->addWidget(method, row, 0);
   grid->addLayout(methods, row++, 1);
   field("&Action", "txtAction", window.txtAction);
+  auto* positioned = new QCheckBox("&Place each control as on the form", &dialog);
+  positioned->setObjectName("chkPositioned");
+  positioned->setChecked(window.chkPositioned);
+  QObject::connect(positioned, &QCheckBox::toggled, &dialog, [&window](bool on) { window.chkPositioned = on; });
+  grid->addWidget(positioned, row++, 1);
   grid->setColumnStretch(1, 1);
   layout->addLayout(grid);
   layout->addWidget(new Divider({}, &dialog));
@@ -110,6 +116,12 @@ std::string ConverterWindow::SaveFileName(const std::string& title, const std::s
       QFileDialog::getSaveFileName(dialog_, FromVb(title), FromVb(form_folder_),
                                    "HTML pages (" + suffix.toLower() + " " + suffix.toUpper() + ");;All files (*)");
   return file.isEmpty() ? std::string() : ToVb(file);
+}
+
+bool ConverterWindow::ConfirmReplace(const std::string& file) {
+  const platform::MessageBox box{file + " already exists.\r\nDo you want to replace it?",
+                                 platform::vbYesNo | platform::vbQuestion | platform::vbDefaultButton2, kConverterCaption};
+  return dialogs_.MsgBox(box) == platform::MsgBoxResult::vbYes;
 }
 
 void ConverterWindow::DefaultMousePointer() {

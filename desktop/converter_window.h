@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "engine/progress.h"
+#include "platform/dialogs.h"
 #include "ide/connect.h"
 #include "tools/asp_converter.h"
 
@@ -15,17 +16,21 @@ namespace gildex::desktop {
 
 class ConverterWindow : public FormConverterView, public ASPConverterView {
  public:
-  // `progress` gives the add-in's progress window.
-  explicit ConverterWindow(std::function<Progress&()> progress) : progress_(std::move(progress)) {}
+  // `progress` gives the add-in's progress window; `dialogs` asks before a file is replaced.
+  ConverterWindow(std::function<Progress&()> progress, platform::Dialogs& dialogs)
+      : progress_(std::move(progress)), dialogs_(dialogs) {}
 
   void ShowConverter(host::VBComponent& form, clsASPGenerator& generator) override;
   void ShowModal(frmASPConverter& window) override;
   std::string SaveFileName(const std::string& title, const std::string& pattern) override;
+  // Asks before the page or a picture replaces an existing file.
+  bool ConfirmReplace(const std::string& file) override;
   void DefaultMousePointer() override;
   void Unload() override {}
 
  private:
   std::function<Progress&()> progress_;
+  platform::Dialogs& dialogs_;
   std::string form_folder_;
   QPointer<QDialog> dialog_;
 };

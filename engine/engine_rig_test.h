@@ -12,44 +12,21 @@
 
 #include <gtest/gtest.h>
 
-#include "common/error_report.h"
-#include "common/registry_tools.h"
+#include "common/services_rig.h"
 #include "engine/gildex.h"
 #include "engine/progress.h"
 #include "host/memory_code_module.h"
-#include "platform/services.h"
-#include "platform/test_files.h"
 
 namespace gildex::testing {
 
-inline platform::Registry MakeRegistry(const std::filesystem::path& file) {
-  return file.empty() ? platform::Registry() : platform::Registry(file);
-}
-
-struct EngineRig {
+struct EngineRig : ScratchProgramFolder, ServicesRig {
   explicit EngineRig(const std::filesystem::path& registry_file = {}, host::VBE* vbe = nullptr)
-      : registry(MakeRegistry(registry_file)), gildex(services, report, tools, vbe) {}
+      : ServicesRig(Program(), registry_file), gildex(services, report, tools, vbe) {}
 
   std::filesystem::path ProgramFolder() const { return services.program_folder; }
   std::string ProgramFolderText() const { return services.program_folder.string() + "/"; }
 
-  platform::testing::TempDir dir;
-  platform::ScriptedDialogs dialogs;
-  platform::FixedClock clock;
-  platform::Timers timers{clock};
-  platform::MessageLoop loop{timers};
-  platform::Registry registry;
-  platform::FakeEnvironment env;
-  platform::Services services{dialogs, clock, timers, loop, registry, env, CreateProgramFolder(dir)};
-  ErrorReport report{dialogs};
-  RegistryTools tools{registry, report};
   CGildex gildex;
-
- private:
-  static std::filesystem::path CreateProgramFolder(const platform::testing::TempDir& temp) {
-    std::filesystem::create_directories(temp.Path() / "program");
-    return temp.Path() / "program";
-  }
 };
 
 // A module as a raw string with "\n" line ends, given to the code module with CR LF; the

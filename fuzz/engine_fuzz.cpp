@@ -12,12 +12,10 @@
 #include <string_view>
 #include <vector>
 
-#include "common/error_report.h"
-#include "common/registry_tools.h"
+#include "common/services_rig.h"
 #include "engine/gildex.h"
 #include "host/memory_code_module.h"
 #include "platform/cp1252.h"
-#include "platform/services.h"
 #include "platform/test_files.h"
 
 namespace {
@@ -68,8 +66,8 @@ Choice ReadChoice(std::string_view& input) {
 // The engine with everything it stands on. Built afresh for each input so that no setting
 // or recorded box carries over; the program folder is shared because making one costs a
 // file system round trip and nothing here writes to it.
-struct Rig {
-  explicit Rig(const Choice& choice) {
+struct Rig : gildex::testing::ServicesRig {
+  explicit Rig(const Choice& choice) : ServicesRig(ProgramFolder()) {
     gildex.DefaultTemplate("Fuzz");
     // Without marker lines only a template free of variables can be found again, so that is
     // the one users run markers-off with.
@@ -99,15 +97,6 @@ struct Rig {
     return dir.Path();
   }
 
-  gildex::platform::ScriptedDialogs dialogs;
-  gildex::platform::FixedClock clock;
-  gildex::platform::Timers timers{clock};
-  gildex::platform::MessageLoop loop{timers};
-  gildex::platform::Registry registry;
-  gildex::platform::FakeEnvironment env;
-  gildex::platform::Services services{dialogs, clock, timers, loop, registry, env, ProgramFolder()};
-  gildex::ErrorReport report{dialogs};
-  gildex::RegistryTools tools{registry, report};
   CGildex gildex{services, report, tools};
 };
 

@@ -10,8 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "common/error_report.h"
-#include "common/registry_tools.h"
 #include "engine/engine_rig_test.h"
 #include "engine/gildex.h"
 #include "host/command_bars.h"
@@ -132,8 +130,8 @@ struct FakeWindows : ComponentInfoView, FormConverterView, ToDoView, ControlTemp
   Wizard wizard{log};
 };
 
-struct AddInRig {
-  AddInRig() {
+struct AddInRig : ScratchProgramFolder, ServicesRig {
+  AddInRig() : ServicesRig(Program()) {
     std::filesystem::create_directories(services.program_folder / "Templates");
     platform::testing::WriteBytes(services.program_folder / "Templates" / "Standard.hdr",
                                   "On Error GoTo %ProcName%_Err");
@@ -147,16 +145,6 @@ struct AddInRig {
   }
   std::filesystem::path WindowsFolder() const { return dir.Path() / "windows"; }
 
-  platform::testing::TempDir dir;
-  platform::ScriptedDialogs dialogs;
-  platform::FixedClock clock;
-  platform::Timers timers{clock};
-  platform::MessageLoop loop{timers};
-  platform::Registry registry;
-  platform::FakeEnvironment env;
-  platform::Services services{dialogs, clock, timers, loop, registry, env, dir.Path() / "program"};
-  ErrorReport report{dialogs};
-  RegistryTools tools{registry, report};
   std::vector<std::string> window_log;  // every call the progress windows had, in order
   std::string fail_in;
   AddIn add_in{services, report, tools, WindowsFolder(),

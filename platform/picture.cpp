@@ -230,6 +230,9 @@ bool DecodeJpegInto(std::string_view data, RgbaImage& image, std::string& proble
   JpegError error;
   info.err = jpeg_std_error(&error.manager);
   error.manager.error_exit = JpegFailed;
+  // A damaged picture that still decodes (libjpeg's warnings) is no message for the user's
+  // terminal: libjpeg would print them to stderr.
+  error.manager.output_message = [](j_common_ptr) {};
   if (setjmp(error.jump)) {
     jpeg_destroy_decompress(&info);
     problem = error.message;

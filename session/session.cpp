@@ -112,6 +112,17 @@ void Session::Close() {
   lock_.reset();
 }
 
+std::optional<platform::MessageBox> Session::SaveChangesBox() const {
+  const std::vector<host::MemoryComponent*> changed = Changed();
+  if (changed.empty()) return std::nullopt;
+  platform::MessageBox box;
+  box.title = std::string(kAppTitle);
+  box.style = platform::vbYesNoCancel | platform::vbExclamation;
+  box.prompt = "Save changes to the following files?";
+  for (host::MemoryComponent* component : changed) box.prompt += "\r\n" + component->File().string();
+  return box;
+}
+
 Problem Session::ConnectAddIn(ConnectMode mode, bool persist, MessageViewFactory make_view, ConnectViews views) {
   // Connecting again after a disconnection: the old connection lets go of its add-in first.
   connect_.reset();

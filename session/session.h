@@ -88,6 +88,9 @@ class Session {
   // project leaves with its ProjectRemoved event while a connected add-in stays connected,
   // and the project's lock is let go.
   void Close();
+  // The box VB6 shows before it closes a project whose changes are not saved (Yes saves them,
+  // No drops them, Cancel keeps the project open); none when nothing changed.
+  std::optional<platform::MessageBox> SaveChangesBox() const;
   host::MemoryVBE& Vbe() { return vbe_; }
 
   // Starts the add-in and connects Connect in `mode`. `persist` false: the add-in writes

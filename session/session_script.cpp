@@ -67,6 +67,8 @@ class ScriptedSession {
   void RunIdeStep(const ScriptStep& step);
   void Click(const std::string& rest);
   void Press(host::CommandBarControl& control, const std::string& what);
+  void Open(const std::string& file);
+  void Save();
 
   std::filesystem::path base_;
   std::ostream& record_;
@@ -159,20 +161,46 @@ void ScriptedSession::Click(const std::string& rest) {
   }
 }
 
+// As File > Open Project in VB6: the project open before leaves the IDE first, its changes
+// saved or dropped as the user answers, so a long session keeps one project, not all it opened.
+void ScriptedSession::Open(const std::string& file) {
+  if (vbe_.ProjectCount() != 0) {
+    if (const auto box = session_.SaveChangesBox()) {
+      const platform::MsgBoxResult answer = dialogs_.MsgBox(*box);
+      if (answer == platform::vbYes) Save();
+      if (answer != platform::vbYes && answer != platform::vbNo) throw StepFailed("the project is still open");
+    }
+    designer_of_ = nullptr;
+    session_.Close();
+  }
+  std::filesystem::path path = std::filesystem::path(file);
+  if (path.is_relative()) path = base_ / path;
+  const std::string problem = session_.Open(path, false);
+  const host::LoadResult& loaded = session_.Loaded();
+  for (const host::LoadProblem& problem : loaded.problems)
+    record_ << "  " << (problem.fatal ? "error" : "warning") << ": "
+            << Display(std::filesystem::path(problem.file).filename().string()) << ":" << problem.line << ": "
+            << Display(problem.message) << "\n";
+  if (!problem.empty()) throw StepFailed(problem);
+  for (host::MemoryProject* project : loaded.projects)
+    record_ << "  project " << Display(project->Name()) << ": " << project->ComponentCount() << " components\n";
+}
+
+void ScriptedSession::Save() {
+  const host::SaveResult saved = session_.Save();
+  for (const std::string& file : saved.written)
+    record_ << "  wrote " << Display(std::filesystem::path(file).filename().string()) << "\n";
+  for (const host::LoadProblem& skipped : saved.skipped)
+    record_ << "  not written: " << Display(std::filesystem::path(skipped.file).filename().string()) << ": "
+            << Display(skipped.message) << "\n";
+  if (!saved.error.empty()) throw StepFailed(saved.error);
+  if (saved.written.empty() && saved.skipped.empty()) record_ << "  nothing to save\n";
+}
+
 bool ScriptedSession::RunEditStep(const ScriptStep& step) {
   const std::vector<std::string>& w = step.words;
   if (step.verb == "open") {
-    std::filesystem::path path = std::filesystem::path(w[0]);
-    if (path.is_relative()) path = base_ / path;
-    const std::string problem = session_.Open(path, false);
-    const host::LoadResult& loaded = session_.Loaded();
-    for (const host::LoadProblem& problem : loaded.problems)
-      record_ << "  " << (problem.fatal ? "error" : "warning") << ": "
-              << Display(std::filesystem::path(problem.file).filename().string()) << ":" << problem.line << ": "
-              << Display(problem.message) << "\n";
-    if (!problem.empty()) throw StepFailed(problem);
-    for (host::MemoryProject* project : loaded.projects)
-      record_ << "  project " << Display(project->Name()) << ": " << project->ComponentCount() << " components\n";
+    Open(w[0]);
   } else if (step.verb == "select") {
     vbe_.SelectComponent(Component(w[0]));
   } else if (step.verb == "code") {
@@ -253,14 +281,7 @@ void ScriptedSession::RunIdeStep(const ScriptStep& step) {
   } else if (step.verb == "answer") {
     answers_.Add({AnswerWords().find(cp1252::Lower(w[0]))->second, {w.begin() + 1, w.end()}});
   } else if (step.verb == "save") {
-    const host::SaveResult saved = session_.Save();
-    for (const std::string& file : saved.written)
-      record_ << "  wrote " << Display(std::filesystem::path(file).filename().string()) << "\n";
-    for (const host::LoadProblem& skipped : saved.skipped)
-      record_ << "  not written: " << Display(std::filesystem::path(skipped.file).filename().string()) << ": "
-              << Display(skipped.message) << "\n";
-    if (!saved.error.empty()) throw StepFailed(saved.error);
-    if (saved.written.empty() && saved.skipped.empty()) record_ << "  nothing to save\n";
+    Save();
   } else if (step.verb == "menus") {
     for (const auto& bar : vbe_.Bars().bars) {
       if (!step.rest.empty() && !cp1252::EqualsNoCase(bar->name, step.rest)) continue;

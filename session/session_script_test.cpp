@@ -207,6 +207,12 @@ TEST(SessionScript, BadScriptsAndImpossibleStepsSayWhy) {
       {"open Orders.vbp\noption DeleteEvents True\ndesigner frmAbout\nanswer yes\nremove cmdOK\n", 1,
        "the box offers no Yes button"},
       {"open Orders.vbp\nanswer no\n", 1, "1 answer(s) were never asked for"},
+      // Opening a project closes the one open first, asking about its changes.
+      {"open Orders.vbp\ndesigner frmAbout\nrename cmdOK cmdGo\nanswer cancel\nopen Orders.vbp\n", 1,
+       "line 5: the project is still open"},
+      {"open Orders.vbp\ndesigner frmAbout\nrename cmdOK cmdGo\nanswer no\nopen Orders.vbp\ndesigner frmAbout\n"
+       "rename cmdGo cmdX\n",
+       1, "line 7: no control named \"cmdGo\" on frmAbout"},
       {"open Orders.vbp\noption CopierEnabled True\ndesigner frmCustomer\ncontrols txtCity\nanswer template Boxes\n"
        "click Controls > Apply Control Templates\n",
        1, "line 6: the window offers no template \"Boxes\""},

@@ -26,14 +26,19 @@ std::vector<fs::path> ProjectFiles(host::VBProject& project) {
   return files;
 }
 
-// Why the page may not be written to `page`; empty when it may.
-std::string PageProblem(const fs::path& page, host::VBComponent& component, ASPConverterView& view) {
+// Why the page and its pictures may not be written: a file of the project is never replaced,
+// another existing one only when the view confirms it. Empty when they may.
+std::string PageProblem(const std::vector<std::string>& files, host::VBComponent& component, ASPConverterView& view) {
   std::error_code ec;
-  if (!fs::exists(page, ec)) return {};
-  for (const fs::path& file : ProjectFiles(component.Project()))
-    if (!file.empty() && fs::equivalent(page, file, ec))
-      return page.string() + " is one of the project's own files; the page goes to a file of its own";
-  if (!view.ConfirmReplace(page.string())) return page.string() + " exists and was not replaced";
+  const std::vector<fs::path> own = ProjectFiles(component.Project());
+  for (const std::string& file : files) {
+    if (!fs::exists(file, ec)) continue;
+    for (const fs::path& mine : own)
+      if (!mine.empty() && fs::equivalent(file, mine, ec))
+        return file + " is one of the project's own files; the page goes to a file of its own";
+  }
+  for (const std::string& file : files)
+    if (fs::exists(file, ec) && !view.ConfirmReplace(file)) return file + " exists and was not replaced";
   return {};
 }
 
@@ -48,7 +53,8 @@ std::string frmASPConverter::GenerateHeader() const {
   const auto meta = [](const char* name, const std::string& content) {
     return std::string("<META name=\"") + name + "\" content=\"" + HtmlEscape(content) + "\">";
   };
-  return "<HTML>\r\n<HEAD>\r\n<TITLE>" + HtmlEscape(txtTitle) + "</TITLE>\r\n" + meta("title", txtTitle) + "\r\n" +
+  // The page is written in Windows-1252, as the form's text is.
+  return std::string(chkPositioned ? "<!DOCTYPE html>\r\n" : "") + "<HTML>\r\n<HEAD>\r\n<META charset=\"windows-1252\">\r\n<TITLE>" + HtmlEscape(txtTitle) + "</TITLE>\r\n" + meta("title", txtTitle) + "\r\n" +
          meta("keywords", txtKeywords) + "\r\n" + meta("description", txtDescription) + "\r\n</HEAD>\r\n<BODY>";
 }
 
@@ -64,7 +70,9 @@ void frmASPConverter::ShowConverter(host::VBComponent& component, clsASPGenerato
   refusal_.clear();
   view_.ShowModal(*this);
   if (!convert_) return view_.Unload();
-  refusal_ = PageProblem(txtFilename, component, view_);
+  std::vector<std::string> files = generator.PictureFiles(component, fs::absolute(txtFilename).string());
+  files.insert(files.begin(), txtFilename);
+  refusal_ = PageProblem(files, component, view_);
   if (!refusal_.empty()) {
     progress.AddStatus("FAILED to convert " + name + ": " + refusal_);
     return view_.Unload();
@@ -72,6 +80,7 @@ void frmASPConverter::ShowConverter(host::VBComponent& component, clsASPGenerato
   generator.Filename(txtFilename);
   generator.HTMLHeader(GenerateHeader());
   generator.FORMHeader(GenerateForm());
+  generator.Layout(chkPositioned ? PageLayout::Positioned : PageLayout::Table);
   progress.SetMessageText("Converting your form to HTML..please wait");
   progress.Show();
   const std::int32_t result = generator.ConvertForm(component);

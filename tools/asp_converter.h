@@ -21,8 +21,8 @@ class ASPConverterView {
   virtual void ShowModal(frmASPConverter& window) = 0;
   // The save-file dialog: the chosen file, or empty when cancelled.
   virtual std::string SaveFileName(const std::string& title, const std::string& pattern) = 0;
-  // The page file exists (and is none of the project's): true to replace it. A window that
-  // cannot ask keeps the file.
+  // The page or one of its pictures exists (and is none of the project's): true to replace
+  // it. A window that cannot ask keeps the file.
   virtual bool ConfirmReplace(const std::string& /*file*/) { return false; }
   virtual void DefaultMousePointer() = 0;
   virtual void Unload() = 0;
@@ -36,8 +36,8 @@ class frmASPConverter {
   explicit frmASPConverter(ASPConverterView& view) : view_(view) {}
 
   // The whole conversion of `component`'s form with `generator`, reported to `progress`. The
-  // page never replaces a file of the project; another existing file only when the view
-  // confirms it.
+  // page and its pictures never replace a file of the project; another existing file only
+  // when the view confirms it.
   void ShowConverter(host::VBComponent& component, clsASPGenerator& generator, Progress& progress);
   // Why the last ShowConverter wrote nothing though Convert was pressed; empty otherwise.
   const std::string& Refusal() const { return refusal_; }
@@ -50,9 +50,11 @@ class frmASPConverter {
   void cmdClose_Click() { convert_ = false; }
   void cmdBrowse_Click();
 
-  // Fields; optMethod 0 is GET, 1 POST.
+  // Fields; optMethod 0 is GET, 1 POST; chkPositioned places each control as the designer
+  // draws it instead of in tables.
   std::string txtFilename, txtTitle, txtKeywords, txtDescription, txtAction = kConverterAction;
   int optMethod = 1;
+  bool chkPositioned = false;
 
  private:
   ASPConverterView& view_;

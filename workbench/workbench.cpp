@@ -39,13 +39,8 @@ std::string Workbench::Open(const std::filesystem::path& file) {
 
 bool Workbench::Close() {
   if (!has_project_) return true;
-  if (HasUnsavedChanges()) {
-    platform::MessageBox box;
-    box.title = std::string(kAppTitle);
-    box.style = platform::vbYesNoCancel | platform::vbExclamation;
-    box.prompt = "Save changes to the following files?";
-    for (host::MemoryComponent* component : session_->Changed()) box.prompt += "\r\n" + component->File().string();
-    switch (dialogs_.MsgBox(box)) {
+  if (const auto box = session_->SaveChangesBox()) {
+    switch (dialogs_.MsgBox(*box)) {
       case platform::vbYes:
         if (!SaveAll().error.empty()) return false;
         break;

@@ -719,9 +719,19 @@ Variant Cos(Interpreter&, Args a) { return Variant::Double(std::cos(Num(a))); }
 Variant Tan(Interpreter&, Args a) { return Variant::Double(std::tan(Num(a))); }
 Variant Atn(Interpreter&, Args a) { return Variant::Double(std::atan(Num(a))); }
 Variant Rnd(Interpreter& in, Args a) { return Variant::Single(in.NextRandom(a.empty() ? 1.0 : ToDouble(A(a, 0)))); }
+// A seed that is no number (a text, an object) is a bad argument to Randomize, not a type
+// mismatch as elsewhere.
+double Seed(const Variant& v) {
+  try {
+    return ToDouble(v);
+  } catch (const ScriptException& e) {
+    if (e.error.number == 13) ThrowRuntime(5);
+    throw;
+  }
+}
 Variant Randomize(Interpreter& in, Args a) {
   platform::LocalTime t = in.Clock().Now();
-  in.Randomize(a.empty() ? static_cast<double>(t.hour * 3600 + t.minute * 60 + t.second) : ToDouble(A(a, 0)));
+  in.Randomize(a.empty() ? static_cast<double>(t.hour * 3600 + t.minute * 60 + t.second) : Seed(A(a, 0)));
   return Variant();
 }
 Variant Rgb(Interpreter&, Args a) {

@@ -33,7 +33,9 @@ AssertError "x = InStrRev(""abc"", ""b"", 0)", 5
 AssertError "x = InStrRev(""abc"", ""b"", -2)", 5
 AssertError "x = InStrRev(""abc"", ""b"", 1, 3)", 5
 AssertError "x = InStrRev(""abc"", ""b"", Null)", 94
-AssertError "Randomize ""abc""", 13
+AssertError "Randomize ""abc""", 5
+AssertError "Randomize CreateObject(""Scripting.Dictionary"")", 5
+AssertError "Randomize "" 12 """, 0
 AssertEq InStrRev("abc", "b", 9), CLng(0)
 
 ' The texts "#TRUE#" and "#FALSE#" are Booleans wherever a Boolean is read.

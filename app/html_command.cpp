@@ -1,4 +1,4 @@
-#include "tools/html_command.h"
+#include "app/html_command.h"
 
 #include <filesystem>
 #include <optional>
@@ -10,19 +10,31 @@
 #include "platform/cp1252.h"
 #include "tools/asp_converter.h"
 
-namespace gildex {
+namespace gildex::app {
 namespace {
+
+// The fields the options give.
+struct Fields {
+  std::string file;
+  std::optional<std::string> title;
+  std::string keywords, description;
+  int method = 1;
+  std::string action;
+  bool positioned = false;
+};
 
 // The command's answers to the window: the fields from the options, then Convert.
 class FilledConverterView : public ASPConverterView {
  public:
-  FilledConverterView(std::string file, std::optional<std::string> title, int method, std::string action, bool force)
-      : file_(std::move(file)), title_(std::move(title)), method_(method), action_(std::move(action)), force_(force) {}
+  FilledConverterView(Fields fields, bool force) : fields_(std::move(fields)), force_(force) {}
   void ShowModal(frmASPConverter& window) override {
-    window.txtFilename = file_;
-    if (title_) window.txtTitle = *title_;
-    window.optMethod = method_;
-    window.txtAction = action_;
+    window.txtFilename = fields_.file;
+    if (fields_.title) window.txtTitle = *fields_.title;
+    window.txtKeywords = fields_.keywords;
+    window.txtDescription = fields_.description;
+    window.optMethod = fields_.method;
+    window.txtAction = fields_.action;
+    window.chkPositioned = fields_.positioned;
     window.cmdGo_Click();
   }
   std::string SaveFileName(const std::string&, const std::string&) override { return {}; }
@@ -31,10 +43,7 @@ class FilledConverterView : public ASPConverterView {
   void Unload() override {}
 
  private:
-  std::string file_;
-  std::optional<std::string> title_;
-  int method_;
-  std::string action_;
+  Fields fields_;
   bool force_;
 };
 
@@ -72,10 +81,16 @@ int RunHtmlCommand(const HtmlOptions& options, RegistryTools& registry, std::ost
   if (cp1252::EqualsNoCase(options.method, "GET")) method = 0;
   if (cp1252::EqualsNoCase(options.method, "POST")) method = 1;
   if (method < 0) return Bad(err, "--method is GET or POST, not \"" + options.method + "\"");
+  const bool positioned = cp1252::EqualsNoCase(options.layout, "positioned");
+  if (!positioned && !cp1252::EqualsNoCase(options.layout, "table"))
+    return Bad(err, "--layout is table or positioned, not \"" + options.layout + "\"");
   const auto title = FromTerminal(options.title);
   const auto action = FromTerminal(options.action);
   const auto wanted = FromTerminal(options.component);
-  if (!title || !action || !wanted) return Bad(err, "a character of --title, --action or --component has no place in Windows-1252");
+  const auto keywords = FromTerminal(options.keywords);
+  const auto description = FromTerminal(options.description);
+  if (!title || !action || !wanted || !keywords || !description)
+    return Bad(err, "a character of --title, --keywords, --description, --action or --component has no place in Windows-1252");
 
   host::MemoryVBE vbe;
   host::LoadResult loaded = host::Load(vbe, options.input);
@@ -85,27 +100,37 @@ int RunHtmlCommand(const HtmlOptions& options, RegistryTools& registry, std::ost
     err << Display(problem.file) << (problem.line > 0 ? ":" + std::to_string(problem.line) : std::string()) << ": "
         << (problem.fatal ? "error" : "warning") << ": " << Display(problem.message) << "\n";
 
-  std::vector<host::MemoryComponent*> forms;
+  std::vector<host::MemoryComponent*> forms, mdi_forms;
   host::MemoryComponent* chosen = nullptr;
   for (host::MemoryProject* project : loaded.projects)
     for (host::MemoryComponent* component : project->Components()) {
       if (component->Type() == host::ComponentType::VBForm) forms.push_back(component);
+      if (component->Type() == host::ComponentType::VBMDIForm) mdi_forms.push_back(component);
       if (!wanted->empty() && cp1252::EqualsNoCase(component->Name(), *wanted)) chosen = component;
     }
   std::string names;
   for (host::MemoryComponent* form : forms) names += (names.empty() ? "" : ", ") + form->Name();
+  // An MDI form is the frame around its children's windows: it has no page of its own.
+  const auto mdi = [](const std::string& name) {
+    return name + " is an MDI form, the frame around its child forms, which has no page of its own; convert one of its "
+                  "child forms";
+  };
   if (wanted->empty()) {
+    if (forms.empty() && mdi_forms.size() == 1) return Bad(err, mdi(mdi_forms.front()->Name()));
     if (forms.size() != 1)
       return Bad(err, forms.empty() ? "there is no form in " + options.input
                                     : "name the form with --component; the forms are: " + names);
     chosen = forms.front();
   }
   if (chosen == nullptr) return Bad(err, "there is no component " + *wanted + "; the forms are: " + names);
+  if (chosen->Type() == host::ComponentType::VBMDIForm) return Bad(err, mdi(chosen->Name()));
   if (chosen->Type() != host::ComponentType::VBForm) return Bad(err, chosen->Name() + " is not a form but a " + std::string(host::ComponentTypeName(chosen->Type())));
   if (!chosen->Usable()) return Bad(err, chosen->Name() + " did not load completely");
 
   const fs::path page = fs::absolute(options.out.empty() ? fs::path(chosen->Name() + ".html") : fs::path(options.out));
-  FilledConverterView view(page.string(), options.title_set ? title : std::nullopt, method, *action, options.force);
+  FilledConverterView view({page.string(), options.title_set ? title : std::nullopt, *keywords, *description, method,
+                            *action, positioned},
+                           options.force);
   frmASPConverter window(view);
   clsASPGenerator generator(registry);
   StatusList status;
@@ -129,4 +154,4 @@ int RunHtmlCommand(const HtmlOptions& options, RegistryTools& registry, std::ost
   return 0;
 }
 
-}  // namespace gildex
+}  // namespace gildex::app

@@ -7,7 +7,7 @@
 
 #include "common/registry_tools.h"
 
-namespace gildex {
+namespace gildex::app {
 
 struct HtmlOptions {
   std::string input;      // a .frm, or a .vbp/.vbg holding the form
@@ -15,6 +15,8 @@ struct HtmlOptions {
   std::string out;        // the page; empty: the form's name + ".html" in the current folder
   std::string title;      // terminal text (UTF-8); `title_set` false: the form's caption
   bool title_set = false;
+  std::string keywords, description;  // terminal text (UTF-8)
+  std::string layout = "table";       // table or positioned
   std::string method = "POST";  // GET or POST, any letter case
   std::string action = "--WEBBOT-SELF--";
   bool force = false;  // replace an existing page (never a file of the project)
@@ -23,4 +25,4 @@ struct HtmlOptions {
 // 0 done, 1 the conversion failed, 2 bad usage or input (nothing written).
 int RunHtmlCommand(const HtmlOptions& options, RegistryTools& registry, std::ostream& out, std::ostream& err);
 
-}  // namespace gildex
+}  // namespace gildex::app
