@@ -116,7 +116,7 @@ TEST(AutoSave, EachTickSavesInDesignModeAsConfirmedAndArmsTheNext) {
       if (call == "Unload") seen.push_back("window hidden");
     }
     if (!engine.AutoSave()) seen.push_back("AutoSave off");
-    if (engine.AutoSaveTimer() == 0) {
+    if (host.rig.add_in.AutoSaveTimer() == 0) {
       if (engine.AutoSave()) seen.push_back("no timer");
       EXPECT_EQ(host.rig.timers.Count(), 0u) << c.name;
       const std::size_t boxes = host.rig.dialogs.Asked().size(), logged_now = host.rig.window_log.size();
@@ -127,17 +127,34 @@ TEST(AutoSave, EachTickSavesInDesignModeAsConfirmedAndArmsTheNext) {
     } else {
       // The next tick comes one interval after this one ended.
       EXPECT_EQ(host.rig.timers.Count(), 1u) << c.name;
-      EXPECT_EQ(host.rig.timers.PeriodOf(engine.AutoSaveTimer()), kInterval) << c.name;
-      const std::int32_t timer = engine.AutoSaveTimer();
+      EXPECT_EQ(host.rig.timers.PeriodOf(host.rig.add_in.AutoSaveTimer()), kInterval) << c.name;
+      const std::int32_t timer = host.rig.add_in.AutoSaveTimer();
       host.rig.clock.AdvanceTicks(kInterval - 1);
       host.rig.timers.ProcessDue();
-      const bool early = engine.AutoSaveTimer() != timer;
+      const bool early = host.rig.add_in.AutoSaveTimer() != timer;
       host.rig.clock.AdvanceTicks(1);
       host.rig.timers.ProcessDue();
-      if (!early && engine.AutoSaveTimer() != timer) seen.push_back(rearmed);
+      if (!early && host.rig.add_in.AutoSaveTimer() != timer) seen.push_back(rearmed);
     }
     EXPECT_EQ(seen, c.seen) << c.name;
   }
+}
+
+// Writing AutoSave arms the add-in's timer: an interval past what a Long holds in milliseconds
+// is reported and runs none; the timer goes with the engine.
+TEST(AutoSave, AnIntervalTooLongIsReportedAndTheTimerGoesWithTheEngine) {
+  testing::AddInRig rig;
+  CGildex& engine = rig.add_in.Engine();
+  engine.SaveInterval(35792);
+  engine.AutoSave(true);
+  ASSERT_EQ(rig.dialogs.Asked().size(), 1u);
+  EXPECT_TRUE(rig.dialogs.Asked().front().prompt.ends_with("CGildex.AutoSave"));
+  EXPECT_EQ(rig.timers.Count(), 0u);
+  engine.SaveInterval(35791);
+  engine.AutoSave(true);
+  EXPECT_EQ(rig.timers.Count(), 1u);
+  rig.add_in.ReleaseEngine();
+  EXPECT_EQ(rig.timers.Count(), 0u);
 }
 
 // The toolbar's To-Do list: made with its caption and file beside the project file, loaded

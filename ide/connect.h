@@ -125,10 +125,6 @@ struct ConnectViews {
   platform::HelpViewer* help_viewer = nullptr;  // shows the help file
 };
 
-// The prefix the table `prefixes` (lines CLASS=PREFIX) gives a control of `class_name`: the
-// first row whose class equals it in any letter case, the prefix in lower case; nothing when
-// no row names the class. A name lacks it unless it starts with exactly that text.
-std::optional<std::string> ControlPrefix(const std::vector<std::string>& prefixes, std::string_view class_name);
 
 // What the form designer's "Controls" menu shows of ours, from the stored settings: every
 // entry exactly while the property copier is enabled. Connecting and the options dialog's

@@ -26,15 +26,6 @@ std::string ReplaceAll(std::string text, const std::string& from, const std::str
 
 }  // namespace
 
-std::optional<std::string> ControlPrefix(const std::vector<std::string>& prefixes, std::string_view class_name) {
-  const std::string wanted = cp1252::Lower(class_name);
-  for (const std::string& entry : prefixes) {
-    const std::string line = cp1252::Lower(entry);
-    if (GetField(line, "=", 1) == wanted) return GetField(line, "=", 2);
-  }
-  return std::nullopt;
-}
-
 void Connect::CreateEventProcs() {
   add_in_.Report().Trap("Connect.CreateEventProcs", [&] {
     host::VBE* vbe = add_in_.VBE();
