@@ -378,7 +378,7 @@ bool OptionsShots(MainWindow& window, AddInWindows& tools, const QString& folder
       });
     modal->findChild<QPushButton*>("cmdCancel")->click();
   });
-  window.Bench().Session().Connection().hWndToolbarOptions_Click();
+  window.Bench().Session().Connection().Tools().hWndToolbarOptions_Click();
   // The dialog loaded the stored settings again: this run's template choice is made anew.
   session::Overrides overrides;
   overrides.template_name = "Standard";
@@ -427,7 +427,7 @@ bool WizardShots(MainWindow& window, AddInWindows& tools, const QString& folder)
 // project is closed unsaved at the end).
 bool ProcedureTemplatesShot(MainWindow& window, const QString& folder) {
   return SaveModal("frmAdvancedTemplate", "Command1", folder, "procedure-templates",
-                   [&] { window.Bench().Session().Connection().cmdAdvanced_Click(); }, [](QWidget* modal) {
+                   [&] { window.Bench().Session().Connection().Tools().cmdAdvanced_Click(); }, [](QWidget* modal) {
                      auto* tree = modal->findChild<QTreeWidget*>("tvwVBProjects");
                      const auto found = tree->findItems("clsCustomer", Qt::MatchExactly | Qt::MatchRecursive);
                      if (!found.isEmpty()) tree->setCurrentItem(found.front());

@@ -153,32 +153,32 @@ TEST(ToDoCommand, OpensTheProjectsListAndReleasesItWhenItsWindowCloses) {
   WriteBytes(file, list);
 
   ASSERT_TRUE(connect.Click(kToolbarName, {"To-Do List"}));
-  ASSERT_NE(connect.ToDo(), nullptr);
-  EXPECT_EQ(connect.ToDo()->FileName(), fs::absolute(file).lexically_normal().string());
-  EXPECT_EQ(connect.ToDo()->Items(), (std::vector<ToDoItem>{{false, "Number the forms"}}));
+  ASSERT_NE(connect.Tools().ToDo(), nullptr);
+  EXPECT_EQ(connect.Tools().ToDo()->FileName(), fs::absolute(file).lexically_normal().string());
+  EXPECT_EQ(connect.Tools().ToDo()->Items(), (std::vector<ToDoItem>{{false, "Number the forms"}}));
   WriteBytes(file, list + "[ ] Remove the old logging\r\n");
 
   ASSERT_TRUE(connect.Click(kToolbarName, {"To-Do List"}));
-  EXPECT_EQ(host.windows.todo, connect.ToDo()) << "the window shows the new list, read again";
-  EXPECT_EQ(connect.ToDo()->Items().size(), 2u);
+  EXPECT_EQ(host.windows.todo, connect.Tools().ToDo()) << "the window shows the new list, read again";
+  EXPECT_EQ(connect.Tools().ToDo()->Items().size(), 2u);
   host.windows.CloseToDo();
-  EXPECT_EQ(connect.ToDo(), nullptr) << "released when its window closed";
+  EXPECT_EQ(connect.Tools().ToDo(), nullptr) << "released when its window closed";
   EXPECT_EQ(host.windows.log, (Strings{"todo To Do.. todo.dat", "todo To Do.. todo.dat"}));
 
   WriteBytes(file, "[ ] no signature\r\n");
   ASSERT_TRUE(connect.Click(kToolbarName, {"To-Do List"}));
   ASSERT_EQ(host.rig.dialogs.Asked().size(), 1u);
-  EXPECT_TRUE(host.rig.dialogs.Asked()[0].prompt.starts_with(connect.ToDo()->FileName() + ": line 1: not a To-Do list"));
+  EXPECT_TRUE(host.rig.dialogs.Asked()[0].prompt.starts_with(connect.Tools().ToDo()->FileName() + ": line 1: not a To-Do list"));
 
   RunnableVbe lone;
   host::Load(lone, host.folder / "modGlobals.bas");
   host.rig.add_in.SetVBE(&lone);
-  connect.hWndToolbarToDo_Click();
+  connect.Tools().hWndToolbarToDo_Click();
   ASSERT_EQ(host.rig.dialogs.Asked().size(), 2u);
   EXPECT_EQ(host.rig.dialogs.Asked()[1].prompt, "The To-Do list is kept in the project's folder: save the project first.");
   host.rig.add_in.SetVBE(&host.vbe);
   host.windows.CloseToDo();
-  EXPECT_EQ(connect.ToDo(), nullptr);
+  EXPECT_EQ(connect.Tools().ToDo(), nullptr);
 }
 
 }  // namespace

@@ -281,7 +281,7 @@ TEST(Menus, EveryEntryRunsItsCommand) {
       const int options = host.options.opened;
       const long lines = globals.CountOfLines();
       // The options dialog is the desktop program's: its button is clicked through Connect.
-      if (row.bar == "frmOptions") connect.cmdAdvanced_Click();
+      if (row.bar == "frmOptions") connect.Tools().cmdAdvanced_Click();
       const bool clicked = row.bar == "frmOptions" || (row.bar.empty() ? connect.ClickTag(row.path.front()) : [&] {
         if (row.path.size() == 1) return connect.Click(row.bar, {row.path[0]});
         if (row.path.size() == 2) return connect.Click(row.bar, {row.path[0], row.path[1]});
