@@ -1,4 +1,4 @@
-// What Connect itself decides for each command: which operation runs on which component,
+// What the scope commands decide: which operation runs on which component,
 // what the progress window says, and what it refuses. What the operations do to the text is
 // the engine's; here only its shape is looked at.
 #include "ide/connect.h"
