@@ -3,8 +3,6 @@
 #include <system_error>
 
 #include "common/nembus_common.h"
-#include "ide/insert_wizard.h"
-#include "ide/read_only_gate.h"
 #include "platform/cp1252.h"
 #include "platform/system.h"
 #include "templates/template_files.h"

@@ -1,12 +1,10 @@
 // Connect's context menus and toolbar: built from the command table, each entry bound to its command.
 #include <cmath>
-#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "common/nembus_common.h"
 #include "ide/connect.h"
-#include "ide/insert_wizard.h"
 #include "platform/cp1252.h"
 
 namespace gildex {

@@ -161,10 +161,17 @@ TEST(Menus, ToolbarPlaceAndHostsThatDiffer) {
   }
 }
 
-// A click on every entry and button runs its command, seen in what it leaves behind: the
-// progress window's last message, a window opened, a message box, lines added, windows left.
-// Without the desktop program's windows each of those commands says so.
-TEST(Menus, EveryEntryRunsItsCommand) {
+// One entry to click, how to prepare for it and what the click leaves behind.
+struct EntryRow {
+  std::string bar;  // empty: `path` is one tag
+  Strings path;
+  std::function<void(Host&)> prepare;
+  std::string seen;
+  std::string seen_without_windows = "";  // empty: the same
+};
+
+// Every entry and button of ours, some twice: prepared differently or reached another way.
+std::vector<EntryRow> EntryRows() {
   const std::string PWP = "Project Window Project", MOD = "Project Window Module/Class Folder",
                     FORM = "Project Window Form Folder", CODE = "Code Window", TB = kToolbarName;
   auto missing = [](const std::string& what) { return "box " + what + " is not available on the command line."; };
@@ -196,14 +203,7 @@ TEST(Menus, EveryEntryRunsItsCommand) {
   const std::string no_viewer =
       "box No help viewer is configured, so the help file PROGRAM/Help/Gildex.html cannot be opened.";
   const std::string kMenuBarName(kMenuBar);
-  struct Row {
-    std::string bar;  // empty: `path` is one tag
-    Strings path;
-    Prepare prepare;
-    std::string seen;
-    std::string seen_without_windows = "";  // empty: the same
-  };
-  const std::vector<Row> rows = {
+  return {
       {PWP, {"Gildex Options"}, none, "options", missing("The Gildex options window")},
       {PWP, {"Insert error handling into entire project."}, none, "message Gildex Error trapping added to project."},
       {PWP, {"Remove error handling from entire project."}, none, "message Removed error trapping code from project."},
@@ -257,6 +257,13 @@ TEST(Menus, EveryEntryRunsItsCommand) {
       {kMenuBarName, {"Help", "Gildex Help"}, [](Host& h) { fs::remove_all(h.rig.services.program_folder / "Help"); },
        "box The help file PROGRAM/Help/Gildex.html is missing: Gildex was not installed completely.", no_viewer},
   };
+}
+
+// A click on every entry and button runs its command, seen in what it leaves behind: the
+// progress window's last message, a window opened, a message box, lines added, windows left.
+// Without the desktop program's windows each of those commands says so.
+TEST(Menus, EveryEntryRunsItsCommand) {
+  const std::vector<EntryRow> rows = EntryRows();
   for (const bool with_windows : {true, false}) {
     Host host;
     const fs::path opened = host.rig.dir / "help-opened";
@@ -267,7 +274,7 @@ TEST(Menus, EveryEntryRunsItsCommand) {
     connect.OnConnection(&host.vbe, ext_cm_AfterStartup);
     host::CodeModule& globals = *host.Component("modGlobals").Code();
     const std::string program = host.rig.services.program_folder.string();
-    for (const Row& row : rows) {
+    for (const EntryRow& row : rows) {
       row.prepare(host);
       const std::string before = host.rig.add_in.Messages().MessageText();
       const std::size_t logged = host.tools.log.size(), boxes = host.rig.dialogs.Asked().size(),
