@@ -145,6 +145,42 @@ BENCHMARK(BM_Arith)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Strings)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Objects)->Unit(benchmark::kMillisecond);
 
+// Arith and Objects at script level, outside any procedure, so every variable is a global:
+// a fresh control runs the program through AddCode and gives back `result`.
+constexpr const char* kArithGlobals = R"(
+s = 0
+For i = 1 To 1000000: s = s + (i Mod 7) * 3: Next
+result = s
+)";
+
+constexpr const char* kObjectsGlobals = R"(
+Class Item
+  Public Key, Value
+End Class
+Set d = CreateObject("Scripting.Dictionary")
+For i = 1 To 100000
+  Set o = New Item
+  o.Key = "k" & i
+  o.Value = i
+  d.Add o.Key, o
+Next
+result = d.Count + d("k500").Value
+)";
+
+void RunScriptLevel(benchmark::State& state, const char* program) {
+  double result = 0;
+  for (auto _ : state) {
+    ScriptControl sc;
+    sc.AddCode(program);
+    result = std::stod(sc.ToText(sc.Eval("result")));
+  }
+  state.counters["result"] = result;
+}
+void BM_ArithGlobals(benchmark::State& state) { RunScriptLevel(state, kArithGlobals); }
+void BM_ObjectsGlobals(benchmark::State& state) { RunScriptLevel(state, kObjectsGlobals); }
+BENCHMARK(BM_ArithGlobals)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ObjectsGlobals)->Unit(benchmark::kMillisecond);
+
 void BM_CompileScript(benchmark::State& state) {
   const std::string script = ProcessScript();
   for (auto _ : state) {

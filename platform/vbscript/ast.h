@@ -11,6 +11,7 @@
 namespace gildex::vbscript {
 
 struct ClassDef;
+struct GlobalSlot;
 struct ProcDef;
 
 struct Node {
@@ -55,6 +56,7 @@ struct NameExpr : Expr {
   // Of a called procedure, set by the evaluator on first call: 1 when the call's arguments
   // are evaluated straight into the callee's slots (none is an array element), 2 when not.
   std::int8_t direct_args = 0;
+  mutable GlobalSlot* global = nullptr;  // of a Global, its slot once first used (slots never move)
 };
 
 struct CallExpr : Expr {  // target(args): a call, an array element or a default member
@@ -68,6 +70,10 @@ struct MemberExpr : Expr {  // object.name; object is null inside With for `.nam
   ExprPtr object;
   std::string name;
   std::string upper;
+  // Set by the evaluator: the last class whose instance it was used on, and the index of the
+  // field it names there (-1 when it names none).
+  const ClassDef* field_class = nullptr;
+  int field = -1;
 };
 
 struct UnaryExpr : Expr {
@@ -80,7 +86,7 @@ struct BinaryExpr : Expr {
   BinaryExpr() : Expr(ExprKind::Binary) {}
   BinaryOp op = BinaryOp::Add;
   ExprPtr left, right;
-  // Whether only Integer and Long arithmetic over literals and locals could compute it:
+  // Whether only Integer and Long arithmetic over literals and variables could compute it:
   // 0 not known yet, 1 may, 2 never. Set by the evaluator on first use.
   std::int8_t integral_shape = 0;
   // When it may: the same arithmetic in postfix order, run by one loop instead of a call
@@ -89,10 +95,11 @@ struct BinaryExpr : Expr {
   // and pushes it, or combines the top of the stack with it.
   struct IntOp {
     enum Code : std::uint8_t { Push, Add, Sub, Mul, Mod, IntDiv } code;
-    enum Operand : std::uint8_t { Stack, FromConst, FromLocal } operand = Stack;
+    enum Operand : std::uint8_t { Stack, FromConst, FromLocal, FromGlobal } operand = Stack;
     bool is_long = false;    // of a Const: Long rather than Integer
-    int slot = 0;            // of a Local
+    int slot = 0;            // of a Local; of a Global, the implicit local it falls back to, or -1
     std::int64_t value = 0;  // of a Const
+    const GlobalSlot* global = nullptr;  // of a Global
   };
   std::vector<IntOp> int_code;
   bool local_and_const = false;  // int_code is a Local pushed, then an op with a Const
@@ -125,8 +132,9 @@ struct Stmt : Node {
   explicit Stmt(StmtKind k) : kind(k) {}
   virtual ~Stmt() = default;
   StmtKind kind;
-  // Set by the evaluator: an assignment to a local of integer code (BinaryExpr::int_code).
-  bool int_assign = false;
+  // Set by the evaluator: an assignment of integer code (BinaryExpr::int_code) to a local (1)
+  // or to a global (2), which the statement loop runs itself.
+  std::int8_t int_assign = 0;
 };
 using StmtPtr = std::unique_ptr<Stmt>;
 using Block = std::vector<StmtPtr>;
@@ -135,7 +143,7 @@ struct AssignStmt : Stmt {
   AssignStmt() : Stmt(StmtKind::Assign) {}
   ExprPtr target, value;
   bool is_set = false;
-  // Set by the evaluator on first run: 1 a Let of a local, 2 anything else.
+  // Set by the evaluator on first run: 1 a Let of a local, 3 a Let of a global, 2 anything else.
   std::int8_t shape = 0;
   int value_local = -1;  // of a Let of a local: the slot of the local it is given, if any
 };

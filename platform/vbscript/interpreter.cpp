@@ -9,6 +9,7 @@
 #include <memory>
 #include <new>
 
+#include "platform/vbscript/evaluator.h"
 #include "platform/vbscript/objects.h"
 #include "platform/vbscript/parser.h"
 #include "platform/vbscript/resolver.h"
@@ -16,43 +17,8 @@
 
 namespace gildex::vbscript {
 
-namespace {
-const std::shared_ptr<Object> kNoObject;
-}  // namespace
 
-struct Interpreter::Frame {
-  Variant** vars = nullptr;
-  // The instance a method runs on (null outside classes). It points at the reference its
-  // caller holds for the whole call (a caller's frame, or the object's own shared_from_this
-  // for a call through Get or Put), which keeps the instance alive.
-  const std::shared_ptr<Object>* me = &kNoObject;
-  ProcDef* proc = nullptr;
-  const std::string* source = nullptr;
-  const Variant* with = nullptr;  // the object of the innermost With block running
-  bool resume_next = false;
-  // Locals that Dim inside Execute added; made on first use, as few procedures run Execute.
-  struct Added {
-    MemoryCharge charge;  // the locals Execute added, given back when the call returns
-    std::map<std::string, int> names;
-    std::deque<Variant> values;  // a deque: ByRef arguments may point at them
-  };
-  std::unique_ptr<Added> added;
-};
-
-// RunIntCode with the commonest shape, a local plus, minus or times a constant (i + 1,
-// n - 1), unrolled where it is called.
-[[gnu::always_inline]] inline Interpreter::IntResult Interpreter::RunInt(const BinaryExpr& b) {
-  if (!b.local_and_const) return RunIntCode(b.int_code);
-  const BinaryExpr::IntOp& op = b.int_code[1];
-  const Variant* v = frame_->vars[b.int_code[0].slot];
-  if (v->type != VT::Integer && v->type != VT::Long) return {0, 0};
-  const std::int64_t x = v->i, y = op.value;
-  using Op = BinaryExpr::IntOp;
-  const std::int64_t value = op.code == Op::Add ? x + y : op.code == Op::Sub ? x - y : x * y;
-  if (value != static_cast<std::int32_t>(value)) return {0, 0};
-  const bool is_long = v->type == VT::Long || op.is_long || value != static_cast<std::int16_t>(value);
-  return {value, is_long ? 2 : 1};
-}
+Interpreter::Frame::Added::~Added() = default;
 
 namespace {
 
@@ -689,16 +655,21 @@ Interpreter::IntResult Interpreter::CallDirectInt(ProcDef& proc, const std::shar
   });
 }
 
-// An assignment of Integer or Long arithmetic over literals and locals, already flattened,
-// to a local holding no string, array or object: the bits are written in place without
-// going through Exec, the common case of counters and sums in loops. False when it does not
-// apply; nothing has run then.
+// An assignment of Integer or Long arithmetic, already flattened, to a local or a global
+// variable holding no string, array or object: the bits are written in place without going
+// through Exec, the common case of counters and sums in loops. False when it does not apply;
+// nothing has run then.
 inline bool Interpreter::AssignInPlace(Stmt& s) {
   if (!s.int_assign) return false;
   auto& st = static_cast<AssignStmt&>(s);
-  const IntResult r = RunInt(static_cast<BinaryExpr&>(*st.value));
+  auto& b = static_cast<BinaryExpr&>(*st.value);
+  const IntResult r = s.int_assign == 1 ? RunInt(b) : RunIntCode(b.int_code);
   if (r.rank == 0) return false;
-  Variant* slot = frame_->vars[static_cast<NameExpr&>(*st.target).slot];
+  auto& n = static_cast<NameExpr&>(*st.target);
+  Variant* slot;
+  if (s.int_assign == 1) slot = frame_->vars[n.slot];
+  else if (n.global->kind == GlobalSlot::Kind::Variable) slot = &n.global->value;
+  else return false;
   if (slot->HasHeap()) return false;
   slot->type = r.rank == 1 ? VT::Integer : VT::Long;
   slot->i = r.value;
@@ -753,18 +724,6 @@ void Interpreter::Resumed(const ScriptException& e) {
   err_.Set(e.error);
 }
 
-namespace {
-[[gnu::always_inline]] inline bool CompareIntegral(BinaryOp op, std::int64_t x, std::int64_t y) {
-  switch (op) {
-    case BinaryOp::Eq: return x == y;
-    case BinaryOp::Ne: return x != y;
-    case BinaryOp::Lt: return x < y;
-    case BinaryOp::Gt: return x > y;
-    case BinaryOp::Le: return x <= y;
-    default: return x >= y;
-  }
-}
-}  // namespace
 
 // The Integer or Long a local or a literal holds; false for any other expression or value.
 inline bool Interpreter::IntOperand(const Expr& e, std::int64_t& value) const {
@@ -849,10 +808,13 @@ Interpreter::Flow Interpreter::ExecAssign(AssignStmt& st) {
   if (st.shape == 0) {
     const bool local = st.target->kind == ExprKind::Name && !st.is_set &&
                        static_cast<NameExpr&>(*st.target).binding == Binding::Local;
-    st.shape = local ? 1 : 2;
+    const bool global = st.target->kind == ExprKind::Name && !st.is_set &&
+                        static_cast<NameExpr&>(*st.target).binding == Binding::Global;
+    st.shape = local ? 1 : global ? 3 : 2;
     if (local && st.value->kind == ExprKind::Name && static_cast<NameExpr&>(*st.value).binding == Binding::Local)
       st.value_local = static_cast<NameExpr&>(*st.value).slot;
   }
+  if (st.shape == 3) return AssignGlobal(st);
   if (st.shape != 1) {
     Assign(*st.target, EvalExpr(*st.value), st.is_set);
     return Flow::Normal;
@@ -868,7 +830,7 @@ Interpreter::Flow Interpreter::ExecAssign(AssignStmt& st) {
   else if (auto& b = static_cast<BinaryExpr&>(*st.value); !b.int_code.empty()) r = RunInt(b);
   else if (b.integral_shape != 2) {
     r = EvalIntBinary(b);
-    st.int_assign = !b.int_code.empty();  // flattened now: ExecBlock runs it from here on
+    st.int_assign = b.int_code.empty() ? 0 : 1;  // flattened now: ExecBlock runs it from here on
   } else if (b.op == BinaryOp::Add || b.op == BinaryOp::Sub || b.op == BinaryOp::Mul) {
     // Operands that are calls (Fib = Fib(n - 1) + Fib(n - 2)) run once: the value is kept.
     Spill value;
@@ -1084,7 +1046,7 @@ Interpreter::Flow Interpreter::ExecFor(ForStmt& s) {
     const bool local = var_name.binding == Binding::Local;
     const bool is_long = type == VT::Long;
     while (true) {
-      var = local ? frame_->vars[var_name.slot] : Slot(var_name);
+      var = local ? frame_->vars[var_name.slot] : VariableSlot(var_name);
       std::int64_t cur = (var->type == VT::Integer || var->type == VT::Long || var->type == VT::Byte) ? var->i : ToLong(*var);
       if (inc >= 0 ? cur > end : cur < end) break;
       if (Flow f = ExecBlock(s.body); f != Flow::Normal) {
@@ -1092,7 +1054,7 @@ Interpreter::Flow Interpreter::ExecFor(ForStmt& s) {
         return f;  // Exit Do or Exit of the procedure
       }
       Tick();
-      var = local ? frame_->vars[var_name.slot] : Slot(var_name);
+      var = local ? frame_->vars[var_name.slot] : VariableSlot(var_name);
       std::int64_t now = (var->type == VT::Integer || var->type == VT::Long) ? var->i : ToLong(*var);
       now += inc;
       if (!var->HasHeap() && now == static_cast<std::int32_t>(now)) {
@@ -1181,7 +1143,7 @@ Variant* Interpreter::Slot(NameExpr& n) {
       return &inst->fields_[static_cast<std::size_t>(n.slot)];
     }
     case Binding::Global: {
-      GlobalSlot& g = globals_.slots[static_cast<std::size_t>(n.slot)];
+      GlobalSlot& g = GlobalOf(n);
       switch (g.kind) {
         case GlobalSlot::Kind::Variable: return &g.value;
         case GlobalSlot::Kind::Undeclared:
@@ -1203,7 +1165,7 @@ const Variant* Interpreter::PeekPtr(Expr& e) {
     if (n.binding == Binding::Local) return frame_->vars[n.slot];
     if (n.binding == Binding::Field || n.binding == Binding::ExecuteLocal) return Slot(n);
     if (n.binding == Binding::Global) {
-      const GlobalSlot& g = globals_.slots[static_cast<std::size_t>(n.slot)];
+      const GlobalSlot& g = GlobalOf(n);
       if (g.kind == GlobalSlot::Kind::Variable || g.kind == GlobalSlot::Kind::Undeclared) return Slot(n);
     }
   } else if (e.kind == ExprKind::Literal) {
@@ -1231,7 +1193,7 @@ const Variant* Interpreter::EvalPtr(Expr& e, Variant& temp) {
     return frame_->proc;
   }
   if (n.binding != Binding::Global) return nullptr;
-  GlobalSlot& g = globals_.slots[static_cast<std::size_t>(n.slot)];
+  GlobalSlot& g = GlobalOf(n);
   if (g.kind != GlobalSlot::Kind::Procedure) return nullptr;
   me = &kNoObject;
   return g.proc;
@@ -1277,7 +1239,9 @@ Variant Interpreter::EvalExpr(Expr& e) {
       if (ProcDef* proc = KnownCallee(n, me)) return CallDirect(*proc, *me, &c.args);
       return InvokeName(n, &c.args);
     }
-    case ExprKind::Member: return Invoke(e, nullptr);
+    case ExprKind::Member:
+      if (const FieldRef f = FieldOf(static_cast<MemberExpr&>(e)); f.field) return *f.field;
+      return Invoke(e, nullptr);
     case ExprKind::Unary: {
       auto& u = static_cast<UnaryExpr&>(e);
       Variant v = EvalExpr(*u.operand);
@@ -1309,181 +1273,6 @@ Variant Interpreter::EvalExpr(Expr& e) {
     case ExprKind::Paren: return EvalExpr(*static_cast<ParenExpr&>(e).inner);
   }
   return Variant();
-}
-
-namespace {
-// Literals of Integer or Long type and locals, joined by + - * \ Mod: what EvalIntegral
-// may compute, depending on what the locals hold when it runs.
-bool IntegralShape(const Expr& e) {
-  switch (e.kind) {
-    case ExprKind::Literal: {
-      const VT t = static_cast<const LiteralExpr&>(e).value.type;
-      return t == VT::Integer || t == VT::Long;
-    }
-    case ExprKind::Name: return static_cast<const NameExpr&>(e).binding == Binding::Local;
-    case ExprKind::Paren: return IntegralShape(*static_cast<const ParenExpr&>(e).inner);
-    case ExprKind::Binary: {
-      auto& b = static_cast<const BinaryExpr&>(e);
-      return b.op <= BinaryOp::Sub && b.op != BinaryOp::Pow && b.op != BinaryOp::Div && IntegralShape(*b.left) &&
-             IntegralShape(*b.right);
-    }
-    default: return false;
-  }
-}
-}  // namespace
-
-// Integer and Long arithmetic over literals and locals without making Variants, the common
-// case of loops and counters. False when any operand is something else, or the result
-// would overflow to Double or divide by zero: nothing has run then (only literals and
-// locals were read), so the caller evaluates the expression the general way.
-Interpreter::IntResult Interpreter::EvalInt(Expr& e) {
-  const Variant* v;
-  if (e.kind == ExprKind::Name) {
-    auto& n = static_cast<NameExpr&>(e);
-    if (n.binding != Binding::Local) return {0, 0};
-    v = frame_->vars[n.slot];
-  } else if (e.kind == ExprKind::Literal) {
-    v = &static_cast<LiteralExpr&>(e).value;
-  } else if (e.kind == ExprKind::Binary) {
-    return EvalIntBinary(static_cast<BinaryExpr&>(e));
-  } else if (e.kind == ExprKind::Paren) {
-    return EvalInt(*static_cast<ParenExpr&>(e).inner);
-  } else {
-    return {0, 0};
-  }
-  if (v->type == VT::Integer) return {v->i, 1};
-  if (v->type == VT::Long) return {v->i, 2};
-  return {0, 0};
-}
-
-namespace {
-constexpr int kIntStack = 16;
-
-// Appends the postfix code of an integral-shaped expression; returns the stack depth it needs.
-int FlattenIntegral(const Expr& e, std::vector<BinaryExpr::IntOp>& code) {
-  using Op = BinaryExpr::IntOp;
-  switch (e.kind) {
-    case ExprKind::Literal: {
-      const Variant& v = static_cast<const LiteralExpr&>(e).value;
-      code.push_back({Op::Push, Op::FromConst, v.type == VT::Long, 0, v.i});
-      return 1;
-    }
-    case ExprKind::Name:
-      code.push_back({Op::Push, Op::FromLocal, false, static_cast<const NameExpr&>(e).slot, 0});
-      return 1;
-    case ExprKind::Paren: return FlattenIntegral(*static_cast<const ParenExpr&>(e).inner, code);
-    default: {
-      auto& b = static_cast<const BinaryExpr&>(e);
-      const int left = FlattenIntegral(*b.left, code);
-      // A right operand that is a Const or Local goes into the op itself.
-      const Expr* right_expr = b.right.get();
-      while (right_expr->kind == ExprKind::Paren) right_expr = static_cast<const ParenExpr&>(*right_expr).inner.get();
-      int right = 0;
-      Op operand{Op::Push, Op::Stack, false, 0, 0};
-      if (right_expr->kind == ExprKind::Literal || right_expr->kind == ExprKind::Name) {
-        std::vector<Op> one;
-        FlattenIntegral(*right_expr, one);
-        operand = one.front();
-      } else {
-        right = FlattenIntegral(*b.right, code);
-      }
-      switch (b.op) {
-        case BinaryOp::Add: operand.code = Op::Add; break;
-        case BinaryOp::Sub: operand.code = Op::Sub; break;
-        case BinaryOp::Mul: operand.code = Op::Mul; break;
-        case BinaryOp::Mod: operand.code = Op::Mod; break;
-        default: operand.code = Op::IntDiv; break;
-      }
-      code.push_back(operand);
-      return std::max(left, right + 1);
-    }
-  }
-}
-}  // namespace
-
-Interpreter::IntResult Interpreter::EvalIntBinary(BinaryExpr& b) {
-  if (b.integral_shape == 0) {
-    b.integral_shape = IntegralShape(b) ? 1 : 2;
-    if (b.integral_shape == 1 && FlattenIntegral(b, b.int_code) > kIntStack) b.int_code.clear();
-    using Op = BinaryExpr::IntOp;
-    const auto& code = b.int_code;
-    b.local_and_const = code.size() == 2 && code[0].operand == Op::FromLocal && code[1].operand == Op::FromConst &&
-                        code[1].code <= Op::Mul;
-  }
-  if (b.integral_shape == 2) return {0, 0};
-  if (!b.int_code.empty()) return RunInt(b);
-  const IntResult l = EvalInt(*b.left);
-  if (l.rank == 0) return {0, 0};
-  const IntResult r = EvalInt(*b.right);
-  if (r.rank == 0) return {0, 0};
-  const std::int64_t x = l.value, y = r.value;
-  std::int64_t value;
-  switch (b.op) {
-    case BinaryOp::Add: value = x + y; break;
-    case BinaryOp::Sub: value = x - y; break;
-    case BinaryOp::Mul: value = x * y; break;
-    case BinaryOp::Mod:
-      if (y == 0) return {0, 0};
-      value = x % y;
-      break;
-    default:  // IntDiv
-      if (y == 0) return {0, 0};
-      value = x / y;
-      break;
-  }
-  if (l.rank == 1 && r.rank == 1 && value >= -32768 && value <= 32767) return {value, 1};
-  if (value >= std::numeric_limits<std::int32_t>::min() && value <= std::numeric_limits<std::int32_t>::max())
-    return {value, 2};
-  return {0, 0};
-}
-
-// EvalIntBinary's arithmetic over the postfix code, with the same refusals (a local holding
-// another type, division by zero, a result beyond Long). The result is a Long when any
-// operand is one or any step leaves the range of Integer, which is what ranking each node
-// as EvalIntBinary does comes to.
-Interpreter::IntResult Interpreter::RunIntCode(const std::vector<BinaryExpr::IntOp>& code) {
-  using Op = BinaryExpr::IntOp;
-  Variant** vars = frame_->vars;
-  std::int64_t values[kIntStack];
-  int top = 0;
-  bool is_long = false;
-  for (const Op& op : code) {
-    std::int64_t y;
-    if (op.operand == Op::FromLocal) {
-      const Variant* v = vars[op.slot];
-      if (v->type == VT::Long) is_long = true;
-      else if (v->type != VT::Integer) return {0, 0};
-      y = v->i;
-    } else if (op.operand == Op::FromConst) {
-      y = op.value;
-      is_long |= op.is_long;
-    } else {
-      y = values[--top];
-    }
-    if (op.code == Op::Push) {
-      values[top++] = y;
-      continue;
-    }
-    std::int64_t& x = values[top - 1];
-    std::int64_t value;
-    switch (op.code) {
-      case Op::Add: value = x + y; break;
-      case Op::Sub: value = x - y; break;
-      case Op::Mul: value = x * y; break;
-      case Op::Mod:
-        if (y == 0) return {0, 0};
-        value = x % y;
-        break;
-      default:
-        if (y == 0) return {0, 0};
-        value = x / y;
-        break;
-    }
-    if (value != static_cast<std::int32_t>(value)) return {0, 0};
-    if (value != static_cast<std::int16_t>(value)) is_long = true;
-    x = value;
-  }
-  return {values[0], is_long ? 2 : 1};
 }
 
 // An operand of integer arithmetic as Integer or Long bits, with no Variant made when it is
@@ -1795,7 +1584,7 @@ Variant Interpreter::InvokeName(NameExpr& n, std::vector<ExprPtr>* args) {
     case Binding::Field:
     case Binding::ExecuteLocal: return Index(*Slot(n), args, n.name);
     case Binding::Global: {
-      GlobalSlot& g = globals_.slots[static_cast<std::size_t>(n.slot)];
+      GlobalSlot& g = GlobalOf(n);
       if (g.kind == GlobalSlot::Kind::Procedure) {
         if (DirectArgs(n, args)) return CallDirect(*g.proc, nullptr, args);
         ArgPack pack(*this, args ? args->size() : 0);
@@ -1857,6 +1646,7 @@ std::shared_ptr<Object> Interpreter::ObjectOf(Expr* object, const std::string& m
     if (!w.IsObject() || !w.obj) ThrowRuntime(424);
     return w.obj;
   }
+  if (const Variant* held = VariableValue(*object); held && held->IsObject() && held->obj) return held->obj;
   Variant v = EvalExpr(*object);
   if (!v.IsObject() || !v.obj) {
     if (object->kind == ExprKind::Name) ThrowRuntime(424, static_cast<NameExpr&>(*object).name);
@@ -1949,6 +1739,11 @@ void Interpreter::Assign(Expr& target, Variant value, bool is_set) {
   }
   if (base->kind == ExprKind::Member) {
     auto& m = static_cast<MemberExpr&>(*base);
+    if (const FieldRef f = args ? FieldRef{nullptr, nullptr} : FieldOf(m); f.field) {
+      f.instance->charge.Replace(*f.field, value);
+      *f.field = std::move(value);
+      return;
+    }
     std::shared_ptr<Object> obj = ObjectOf(m.object.get(), m.name);
     ArgPack pack(*this, args ? args->size() : 0);
     for (std::size_t k = 0; k < pack.slots.n; ++k) pack.temps[k] = EvalExpr(*(*args)[k]);

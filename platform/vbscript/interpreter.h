@@ -64,6 +64,9 @@ class ClassInstance : public Object, public std::enable_shared_from_this<ClassIn
            bool set) override;
   void LastRelease(const std::shared_ptr<Object>& self) override;
   void ClearReferences() override;
+  ClassInstance* AsInstance() override { return this; }
+  // Whether `in` may use it: its interpreter, not reset since it was made.
+  bool ReachableFrom(const Interpreter& in) const { return *alive_ && &in == &in_; }
 
   ClassDef& cls_;
   MemoryCharge charge;  // before the fields, which it counts
@@ -132,6 +135,7 @@ class Interpreter {
   Block& Branch(IfStmt& s);
   Flow ExecAssign(AssignStmt& s);
   Flow StoreLocal(AssignStmt& s, Variant value);
+  Flow AssignGlobal(AssignStmt& s);
   Flow ExecFor(ForStmt& s);
   Flow ExecForEach(ForEachStmt& s);
   Flow ExecDo(DoStmt& s);
@@ -188,6 +192,18 @@ class Interpreter {
     return r.rank != 0;
   }
   Variant* Slot(NameExpr& n);
+  [[gnu::always_inline]] GlobalSlot& GlobalOf(const NameExpr& n) {
+    if (!n.global) n.global = &globals_.slots[static_cast<std::size_t>(n.slot)];
+    return *n.global;
+  }
+  // Slot, with a global already a variable found at once (a For counter at script level).
+  Variant* VariableSlot(NameExpr& n) {
+    if (n.binding == Binding::Global) {
+      GlobalSlot& g = GlobalOf(n);
+      if (g.kind == GlobalSlot::Kind::Variable) return &g.value;
+    }
+    return Slot(n);
+  }
   bool IntOperand(const Expr& e, std::int64_t& value) const;
   Variant Invoke(Expr& callee, std::vector<ExprPtr>* args);
   struct Slots;
@@ -215,6 +231,12 @@ class Interpreter {
   Variant CallBuiltin(int id, std::vector<ExprPtr>* args, const std::string& name);
   Variant Index(const Variant& v, std::vector<ExprPtr>* args, const std::string& name);
   std::shared_ptr<Object> ObjectOf(Expr* object, const std::string& member);
+  const Variant* VariableValue(Expr& e);
+  struct FieldRef {
+    ClassInstance* instance;
+    Variant* field;
+  };
+  FieldRef FieldOf(MemberExpr& m);
   void Assign(Expr& target, Variant value, bool is_set);
   Variant NewObject(NewExpr& n);
   bool Truthy(Expr& e);

@@ -38,8 +38,9 @@ class Dictionary : public Object {
     }
     if (name == "ADD") {
       ExpectArgs(args, 2, "Add");
-      if (index_.count(KeyOf(*args[0]))) ThrowRuntime(457);
-      Insert(*args[0], *args[1]);
+      std::string key = KeyOf(*args[0]);
+      if (index_.count(key)) ThrowRuntime(457);
+      Insert(*args[0], *args[1], std::move(key));
       return Variant();
     }
     if (name == "REMOVE") {
@@ -143,9 +144,10 @@ class Dictionary : public Object {
     return static_cast<std::int64_t>(2 * sizeof(Entry) + sizeof(std::string) + 48) + 2 * text(key) + text(value);
   }
 
-  void Insert(const Variant& key, const Variant& value) {
+  void Insert(const Variant& key, const Variant& value) { Insert(key, value, KeyOf(key)); }
+  void Insert(const Variant& key, const Variant& value, std::string index_key) {
     charge_.Add(EntryBytes(key, value));
-    index_.emplace(KeyOf(key), entries_.size());
+    index_.emplace(std::move(index_key), entries_.size());
     entries_.push_back({key, value, true});
   }
 

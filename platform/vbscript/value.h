@@ -12,6 +12,7 @@
 
 namespace gildex::vbscript {
 
+class ClassInstance;
 class Object;
 class Interpreter;
 struct ArrayValue;
@@ -194,6 +195,8 @@ class Object {
  public:
   virtual ~Object() = default;
   virtual std::string TypeName() const = 0;
+  // An instance of a script's Class, whose fields the evaluator reaches directly; else null.
+  virtual ClassInstance* AsInstance() { return nullptr; }
   // Property get or method call.
   virtual Variant Get(Interpreter& in, const std::string& name, std::span<Variant* const> args) = 0;
   // Property let (set = false) or set.
