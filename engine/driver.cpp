@@ -16,6 +16,7 @@
 #include "common/nembus_common.h"
 #include "engine/gildex.h"
 #include "engine/template_tag.h"
+#include "host/basic_lexer.h"
 #include "host/memory_code_module.h"
 #include "host/structural_check.h"
 #include "platform/cp1252.h"
@@ -310,8 +311,7 @@ std::string NotOneProcedure(std::string_view text) {
     if (name.empty()) {
       const std::string text = module->Lines(line, 1);
       const std::string_view trimmed = TrimSpaces(text);
-      if (!trimmed.empty() && trimmed.front() != '\'' && !cp1252::StartsWithNoCase(trimmed, "Rem ") &&
-          !cp1252::EqualsNoCase(trimmed, "Rem"))
+      if (!trimmed.empty() && !host::IsCommentLine(trimmed))
         return "line " + std::to_string(line) + " stands outside a procedure";
       ++line;
       continue;

@@ -7,7 +7,7 @@
 
 #include "common/nembus_common.h"
 #include "engine/gildex.h"
-#include "platform/cp1252.h"
+#include "host/basic_lexer.h"
 
 namespace gildex {
 
@@ -77,9 +77,7 @@ std::string CGildex::AsCommentBlock(std::string_view block) {
     const std::string_view line = block.substr(at, end - at);
     const std::size_t first = line.find_first_not_of(" \t\r");
     const std::string_view rest = first == std::string_view::npos ? std::string_view() : line.substr(first);
-    const bool rem = rest.size() >= 3 && cp1252::EqualsNoCase(rest.substr(0, 3), "Rem") &&
-                     (rest.size() == 3 || rest[3] == ' ' || rest[3] == '\t' || rest[3] == '\r');
-    if (!rest.empty() && rest.front() != '\'' && !rem) out += "' ";
+    if (!rest.empty() && !host::IsCommentLine(rest)) out += "' ";
     out += line;
     if (end < block.size()) out += '\n';
     at = end + 1;

@@ -5,6 +5,7 @@
 #include <unordered_map>
 #include <utility>
 
+#include "host/basic_lexer.h"
 #include "host/vb_keywords.h"
 #include "platform/cp1252.h"
 
@@ -19,25 +20,6 @@ using cp1252::EqualsNoCase;
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-// Letters of Windows-1252 above 0x7F are allowed in VB names.
-bool IsNameChar(char c) {
-  auto u = static_cast<unsigned char>(c);
-  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || IsDigit(c) || c == '_' || u >= 0x80;
-}
-
-// A physical line that ends with " _" goes on in the next one (comments included, as in VB).
-bool IsContinued(std::string_view text) {
-  std::size_t i = text.size();
-  while (i > 0 && IsBlank(text[i - 1])) --i;
-  return i > 0 && text[i - 1] == '_' && (i == 1 || IsBlank(text[i - 2]));
-}
-
-// Text without its continuation mark, for joining a logical line.
-std::string_view WithoutContinuation(std::string_view text) {
-  std::size_t i = text.size();
-  while (i > 0 && IsBlank(text[i - 1])) --i;
-  return text.substr(0, i - 1);
-}
 
 enum class LineKind { Blank, Comment, Code, ProcStart, ProcEnd };
 
@@ -61,7 +43,7 @@ class WordReader {
   }
   std::string_view Word() {
     std::size_t start = pos_;
-    while (pos_ < text_.size() && IsNameChar(text_[pos_])) ++pos_;
+    while (pos_ < text_.size() && IsWordChar(text_[pos_])) ++pos_;
     return text_.substr(start, pos_ - start);
   }
   // The next word when blanks separate it from the previous one.
@@ -107,11 +89,7 @@ bool SkipLineLabel(WordReader& reader) {
 LineInfo ClassifyLine(std::string_view text) {
   WordReader reader(text);
   if (reader.AtEnd()) return Only(LineKind::Blank);
-  if (reader.Peek() == '\'') return Only(LineKind::Comment);
-  {
-    WordReader rem = reader;
-    if (EqualsNoCase(rem.Word(), "Rem") && (rem.AtEnd() || IsBlank(rem.Peek()))) return Only(LineKind::Comment);
-  }
+  if (IsCommentLine(text)) return Only(LineKind::Comment);
   if (!SkipLineLabel(reader)) return Only(LineKind::Code);
   std::string_view word = reader.Word();
   // Every word that can open or close a procedure starts with E, F, P or S; most lines start
@@ -769,27 +747,17 @@ void MemoryCodeModule::Impl::AddModuleLevelMembers(std::vector<Member>& members)
     }
     reader.SetPos(names_at);
     // The names: comma-separated, each possibly preceded by WithEvents.
-    std::string_view rest = std::string_view(text).substr(reader.Pos());
+    BasicLexer lexer(std::string_view(text).substr(reader.Pos()));
     int depth = 0;
     bool at_name = true;
-    for (std::size_t i = 0; i < rest.size(); ++i) {
-      char c = rest[i];
-      if (c == '"') {
-        std::size_t close = rest.find('"', i + 1);
-        i = close == std::string_view::npos ? rest.size() : close;
-        continue;
+    for (Token token; lexer.Next(token) && token.kind != TokenKind::Comment;) {
+      if (token.kind == TokenKind::Symbol) {
+        depth += token.text == "(" ? 1 : token.text == ")" ? -1 : 0;
+        at_name = at_name || (token.text == "," && depth == 0);
       }
-      if (c == '\'') break;
-      if (c == '(') ++depth;
-      if (c == ')') --depth;
-      if (c == ',' && depth == 0) at_name = true;
-      if (!at_name || !IsNameChar(c)) continue;
-      WordReader name_reader(rest.substr(i));
-      std::string_view name = name_reader.Word();
-      if (EqualsNoCase(name, "WithEvents")) name = name_reader.NextWord();
-      i += name_reader.Pos() - 1;
+      if (!at_name || token.kind != TokenKind::Word || token.Is(TokenKind::Word, "WithEvents")) continue;
       at_name = false;
-      if (name.empty()) continue;
+      const std::string_view name = token.Name();
       members.push_back(
           Member{std::string(name), type, scope, DescriptionOf(name, first, line), static_cast<long>(first)});
       if (type == MemberType::Event) break;
@@ -952,7 +920,7 @@ bool MemoryCodeModule::Find(std::string_view target, long& start_line, long& sta
       }
       if (length <= 0) continue;
       std::size_t after = pos + static_cast<std::size_t>(length);
-      if (whole_word && ((pos > 0 && IsNameChar(text[pos - 1])) || (after < text.size() && IsNameChar(text[after]))))
+      if (whole_word && ((pos > 0 && IsWordChar(text[pos - 1])) || (after < text.size() && IsWordChar(text[after]))))
         continue;
       start_line = end_line = line;
       start_column = static_cast<long>(pos) + 1;

@@ -8,6 +8,7 @@
 #include <span>
 #include <string_view>
 
+#include "host/basic_lexer.h"
 #include "platform/cp1252.h"
 
 namespace gildex::host {
@@ -15,41 +16,16 @@ namespace {
 
 using cp1252::EqualsNoCase;
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 // Letters of Windows-1252 above 0x7F are allowed in VB names.
 bool IsLetter(char c) {
   return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || static_cast<unsigned char>(c) >= 0x80;
 }
-bool IsNameChar(char c) { return IsLetter(c) || IsDigit(c) || c == '_'; }
 bool IsTypeSuffix(char c) { return c == '%' || c == '&' || c == '!' || c == '#' || c == '@' || c == '$'; }
-bool IsHexDigit(char c) { return IsDigit(c) || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f'); }
-
 bool IsAnyOf(std::string_view word, std::initializer_list<std::string_view> words) {
   return std::any_of(words.begin(), words.end(), [&](std::string_view w) { return EqualsNoCase(word, w); });
 }
 
-// A physical line that ends with " _" goes on in the next one (comments included, as in VB).
-bool IsContinued(std::string_view text) {
-  std::size_t i = text.size();
-  while (i > 0 && IsBlank(text[i - 1])) --i;
-  return i > 0 && text[i - 1] == '_' && (i == 1 || IsBlank(text[i - 2]));
-}
-
-std::size_t ContinuedLength(std::string_view text) {
-  std::size_t i = text.size();
-  while (i > 0 && IsBlank(text[i - 1])) --i;
-  return i - 1;
-}
-
 // ---- tokens ----
-
-enum class TokenKind { Word, Number, Literal, Symbol, Colon };
-
-struct Token {
-  TokenKind kind;
-  std::string_view text;
-};
 
 using Tokens = std::span<const Token>;
 
@@ -63,102 +39,14 @@ bool IsSymbol(const Token& token, std::string_view symbol) {
   return token.kind == TokenKind::Symbol && token.text == symbol;
 }
 
-bool IsDateWord(std::string_view word) {
-  return IsAnyOf(word, {"AM", "PM", "A", "P", "Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Sept",
-                        "Oct", "Nov", "Dec", "January", "February", "March", "April", "June", "July", "August",
-                        "September", "October", "November", "December"});
-}
-
-// "#1/2/2003#" and "#12:30:00 PM#" are date literals; the text between two file numbers
-// ("Close #1: Print #") is not, and its colon still ends a statement.
-bool IsDateLiteral(std::string_view inner) {
-  bool digit = false;
-  for (std::size_t i = 0; i < inner.size();) {
-    char c = inner[i];
-    if (IsDigit(c)) {
-      digit = true;
-      ++i;
-    } else if (IsBlank(c) || c == '/' || c == '-' || c == ':' || c == '.' || c == ',') {
-      ++i;
-    } else if (IsLetter(c)) {
-      std::size_t start = i;
-      while (i < inner.size() && IsLetter(inner[i])) ++i;
-      if (!IsDateWord(inner.substr(start, i - start))) return false;
-    } else {
-      return false;
-    }
-  }
-  return digit;
-}
-
-// The tokens of one logical line: comments (' and Rem) dropped, each string or date literal
-// one token, ":" a statement separator unless it belongs to ":=".
+// The tokens of one logical line, comments dropped; a bracketed name counts as a word.
 // Into `tokens`, which the caller keeps from line to line so that its storage is reused.
 void Tokenize(std::string_view text, std::vector<Token>& tokens) {
   tokens.clear();
-  bool statement_start = true;
-  std::size_t i = 0;
-  auto push = [&](TokenKind kind, std::size_t start) { tokens.push_back({kind, text.substr(start, i - start)}); };
-  while (i < text.size()) {
-    char c = text[i];
-    std::size_t start = i;
-    if (IsBlank(c) || static_cast<unsigned char>(c) < 0x20) {
-      ++i;
-      continue;
-    }
-    if (c == '\'') break;
-    if (c == '"') {
-      for (++i; i < text.size(); ++i) {
-        if (text[i] != '"') continue;
-        if (i + 1 < text.size() && text[i + 1] == '"') {
-          ++i;
-          continue;
-        }
-        ++i;
-        break;
-      }
-      push(TokenKind::Literal, start);
-      statement_start = false;
-    } else if (c == '[') {
-      while (i < text.size() && text[i] != ']') ++i;
-      if (i < text.size()) ++i;
-      push(TokenKind::Word, start);
-      statement_start = false;
-    } else if (IsLetter(c) || c == '_') {
-      while (i < text.size() && IsNameChar(text[i])) ++i;
-      if (i < text.size() && IsTypeSuffix(text[i]) && (i + 1 == text.size() || !IsNameChar(text[i + 1]))) ++i;
-      std::string_view word = text.substr(start, i - start);
-      if (statement_start && EqualsNoCase(word, "Rem")) break;
-      push(TokenKind::Word, start);
-      statement_start = word.size() == 4 && IsAnyOf(word, {"Then", "Else"});
-    } else if (IsDigit(c) || (c == '.' && i + 1 < text.size() && IsDigit(text[i + 1]))) {
-      while (i < text.size() && (IsNameChar(text[i]) || text[i] == '.')) ++i;
-      if (i < text.size() && IsTypeSuffix(text[i])) ++i;
-      statement_start = tokens.empty();  // a line number
-      push(TokenKind::Number, start);
-    } else if (c == '&' && i + 2 < text.size() && IsAnyOf(text.substr(i + 1, 1), {"H", "O"}) &&
-               IsHexDigit(text[i + 2])) {
-      i += 2;
-      while (i < text.size() && IsHexDigit(text[i])) ++i;
-      if (i < text.size() && (text[i] == '&' || text[i] == '%')) ++i;
-      push(TokenKind::Number, start);
-      statement_start = false;
-    } else if (std::size_t close = c == '#' ? text.find('#', i + 1) : std::string_view::npos;
-               close != std::string_view::npos && IsDateLiteral(text.substr(i + 1, close - i - 1))) {
-      i = close + 1;
-      push(TokenKind::Literal, start);
-      statement_start = false;
-    } else if (c == ':' && !(i + 1 < text.size() && text[i + 1] == '=')) {
-      ++i;
-      push(TokenKind::Colon, start);
-      statement_start = true;
-    } else {
-      char next = i + 1 < text.size() ? text[i + 1] : '\0';
-      bool pair = (c == ':' && next == '=') || (c == '<' && (next == '>' || next == '=')) || (c == '>' && next == '=');
-      i += pair ? 2 : 1;
-      push(TokenKind::Symbol, start);
-      statement_start = false;
-    }
+  BasicLexer lexer(text);
+  for (Token token; lexer.Next(token) && token.kind != TokenKind::Comment;) {
+    if (token.kind == TokenKind::Bracketed) token.kind = TokenKind::Word;
+    tokens.push_back(token);
   }
 }
 
@@ -772,7 +660,7 @@ std::vector<StructureProblem> CheckStructure(CodeModule& module, const std::stri
     long first = line;
     std::string text = module.Lines(line, 1);
     while (IsContinued(text) && line < count) {
-      text.resize(ContinuedLength(text));
+      text.resize(WithoutContinuation(text).size());
       text += ' ';
       text += module.Lines(++line, 1);
     }

@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "host/basic_lexer.h"
 #include "platform/cp1252.h"
 
 namespace gildex::host {
@@ -54,54 +55,34 @@ std::string_view Keyword(std::string_view word) {
 
 }  // namespace
 
-bool IsWordChar(char c) {
-  const auto u = static_cast<unsigned char>(c);
-  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' || u >= 0x80;
-}
-
-std::size_t PastQuoted(std::string_view line, std::size_t at) {
-  const char close = line[at] == '"' ? '"' : ']';
-  std::size_t stop = line.find(close, at + 1);
-  while (close == '"' && stop != std::string_view::npos && stop + 1 < line.size() && line[stop + 1] == '"')
-    stop = line.find('"', stop + 2);
-  return stop == std::string_view::npos ? line.size() : stop + 1;
-}
-
 bool IsKeyword(std::string_view word) { return !Keyword(word).empty(); }
 
 std::string RenderKeywords(std::string_view line) {
   // A keyword keeps its length: the line is copied once and its keywords written over.
   std::string out(line);
   std::string_view previous_word;
-  std::size_t i = 0;
-  while (i < line.size()) {
-    const char c = line[i];
-    if (c == '\'') break;  // the comment, as written
-    if (c == '"' || c == '[') {
-      // A string literal or a bracketed name stays as written.
-      i = PastQuoted(line, i);
-      previous_word = {};
+  BasicLexer lexer(line);
+  for (Token token; lexer.Next(token);) {
+    if (token.kind == TokenKind::Comment) {
+      // Rem takes its case; the comment itself stays as written.
+      if (token.text.front() != '\'') out.replace(token.at, 3, "Rem");
+      break;
+    }
+    if (token.kind != TokenKind::Word) {
+      if (token.text != "." && token.text != "!") previous_word = {};
       continue;
     }
-    if (!IsWordChar(c)) {
-      ++i;
-      if (c != '.' && c != '!' && c != ' ' && c != '\t') previous_word = {};
-      continue;
-    }
-    std::size_t stop = i;
-    while (stop < line.size() && IsWordChar(line[stop])) ++stop;
-    const std::string_view word = line.substr(i, stop - i);
+    const std::string_view word = token.Name();
+    const std::size_t at = token.at, stop = at + word.size();
     // A member after "." or "!" is the object's name, not a keyword; Debug.Print is the
     // one statement written that way.
-    const bool member = i > 0 && (line[i - 1] == '.' || line[i - 1] == '!');
+    const bool member = at > 0 && (line[at - 1] == '.' || line[at - 1] == '!');
     std::string_view keyword = Keyword(word);
     if (member && !(cp1252::EqualsNoCase(previous_word, "Debug") && keyword == "Print")) keyword = {};
     // Debug is the object only before its dot: "#Const DEBUG" names a constant of the user's.
     if (cp1252::EqualsNoCase(word, "Debug") && stop < line.size() && line[stop] == '.') keyword = "Debug";
-    if (!keyword.empty()) out.replace(i, keyword.size(), keyword);
-    if (keyword == "Rem") break;
+    if (!keyword.empty()) out.replace(at, keyword.size(), keyword);
     previous_word = word;
-    i = stop;
   }
   return out;
 }

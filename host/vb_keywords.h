@@ -16,10 +16,4 @@ std::string RenderKeywords(std::string_view line);
 // code window draws in its keyword colour).
 bool IsKeyword(std::string_view word);
 
-// A letter, digit, underscore or byte above 127: part of a Basic name.
-bool IsWordChar(char c);
-// Where the string literal ("" stands for one quote) or bracketed name that starts at `at`
-// ends, just past its closing character; an unclosed one runs to the end of the line.
-std::size_t PastQuoted(std::string_view line, std::size_t at);
-
 }  // namespace gildex::host

