@@ -5,20 +5,24 @@
 #include <algorithm>
 #include <filesystem>
 #include <functional>
+#include <iostream>
+#include <memory>
 #include <ostream>
 #include <string_view>
 
 #include "app/prefix_command.h"
+#include "app/printer.h"
 #include "app/scope_command.h"
-#include "app/tool_commands.h"
+#include "app/session_command.h"
+#include "app/settings_commands.h"
 #include "app/tag_command.h"
 #include "app/todo_comment_command.h"
+#include "app/tool_commands.h"
 #include "host/verify.h"
 #include "ide/command_table.h"
 #include "platform/cp1252.h"
+#include "platform/program_folder_warning.h"
 #include "platform/system.h"
-#include "session/session_script.h"
-#include "templates/commands.h"
 #include "tools/html_command.h"
 #include "tools/procedure_report.h"
 
@@ -69,7 +73,7 @@ int Verify(const std::vector<std::string>& paths, bool with_procedures, bool jso
     if (report.readable)
       out << cp1252::ToUtf8(host::FormatVerifyReport(report, with_procedures));
     else
-      err << "gildex: " << cp1252::ToUtf8(report.error) << "\n";
+      Say(err, cp1252::ToUtf8(report.error));
     exit_code = std::max(exit_code, report.ExitCode());
   }
   if (json) out << "]\n";
@@ -81,7 +85,7 @@ int HelpFile(std::ostream& out, std::ostream& err) {
   const std::filesystem::path file = platform::ProgramFolder() / std::string(kHelpFileName);
   std::error_code error;
   if (!std::filesystem::is_regular_file(file, error)) {
-    err << "gildex: the help file " << file.string() << " is missing: Gildex was not installed completely.\n";
+    Say(err, "the help file " + file.string() + " is missing: Gildex was not installed completely.");
     return kReported;
   }
   out << file.string() << "\n";
@@ -120,7 +124,7 @@ bool UnknownCommand(CLI::App& app, const std::vector<std::string>& args, std::si
   std::string list;
   for (const std::string& name : names) list += (list.empty() ? "" : ", ") + name;
   if (at >= args.size()) {
-    err << "gildex: " << (at == 1 ? std::string("a command is needed") : "'" + path + "' wants a command")
+    err << Said(at == 1 ? std::string("a command is needed") : "'" + path + "' wants a command")
         << ".\nThe commands are: " << list << " (" << help << " --help tells more).\n";
     return true;
   }
@@ -128,7 +132,7 @@ bool UnknownCommand(CLI::App& app, const std::vector<std::string>& args, std::si
   for (CLI::App* known : app.get_subcommands({}))
     if (known->check_name(args[at]))
       return known->get_require_subcommand_min() > 0 && UnknownCommand(*known, args, at + 1, path + " " + args[at], err);
-  err << "gildex: '" << args[at] << "' is not a " << path << " command.";
+  err << Said("'" + args[at] + "' is not a " + path + " command.");
   if (const std::string near = NearestCommand(args[at], names); !near.empty())
     err << " Did you mean '" << path << " " << near << "'?";
   err << "\nThe commands are: " << list << " (" << help << " --help tells more).\n";
@@ -154,7 +158,7 @@ constexpr const char* kYesAndNo = "--yes and --no together make no answer";
 // Runs `command` with the answer --yes/--no force; both together are bad input, and nothing runs.
 int RunAnswering(bool yes, bool no, std::ostream& err, platform::MsgBoxResult& forced, const std::function<int()>& command) {
   if (yes && no) {
-    err << "gildex: " << kYesAndNo << "\n";
+    Say(err, kYesAndNo);
     return static_cast<int>(kBadInput);
   }
   forced = ForcedAnswer(yes, no);
@@ -190,354 +194,472 @@ std::string NearestCommand(const std::string& typed, const std::vector<std::stri
   return best_distance <= std::max<std::size_t>(1, std::min(typed.size(), best.size()) / 2) ? best : std::string();
 }
 
-int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-  CLI::App app{"gildex: rewrites the Basic source of Visual Basic 6 projects procedure by procedure", "gildex"};
-  app.require_subcommand(1);
-  app.set_version_flag("--version", std::string("gildex ") + GILDEX_VERSION);
-  app.failure_message([](const CLI::App*, const CLI::Error& e) {
-    return std::string("gildex: ") + e.what() + "\n" + "Run 'gildex --help' (or 'gildex COMMAND --help') for more.\n";
-  });
-  std::function<int()> run;
-  auto commands = [&](const std::function<int(CommandContext&)>& command) {
-    return [&, command] {
-      run = [&, command] {
-        const auto dialogs = CommandLineDialogs(platform::MsgBoxResult{});
-        session::PlatformContext context(*dialogs);
-        WarnAboutRegistry(context, err);
-        CommandContext commands = context.Commands(out, err);
-        return command(commands);
-      };
-    };
+namespace {
+
+using Runner = std::function<int()>;
+
+// What a parse chose: the streams, and the run of the one command given.
+struct Chosen {
+  std::ostream& out;
+  std::ostream& err;
+  Runner run;
+};
+
+// What a command needs before it runs.
+enum class Needs {
+  Nothing,   // its arguments only
+  Settings,  // the stored settings (an engine without a project)
+  Project,   // a project opened in a session of the add-in
+};
+
+// One command of the table: its name and help line, what it needs, whether it may write, and
+// how its options are added to its CLI11 command.
+struct CommandSpec {
+  const char* name;
+  const char* help;
+  Needs needs;
+  bool writes;
+  void (*add)(CLI::App& command, Chosen& chosen);
+};
+
+// The one setup of the commands that need the stored settings and no project.
+Runner WithSettings(Chosen& chosen, std::function<int(CommandContext&)> command) {
+  return [&chosen, command = std::move(command)] {
+    const auto dialogs = CommandLineDialogs(platform::MsgBoxResult{});
+    session::PlatformContext context(*dialogs);
+    WarnAboutRegistry(context, chosen.err);
+    CommandContext commands{context.Engine(), context.registry, context.report, chosen.out, chosen.err};
+    return command(commands);
   };
+}
 
-  std::vector<std::string> paths;
-  bool with_procedures = false, json = false;
-  auto* verify = app.add_subcommand("verify", "Load projects and check that every file would be written back unchanged");
-  verify->add_option("PROJECT", paths, "a .vbp, .vbg or single module file")->required();
-  verify->add_flag("--procedures", with_procedures, "list each procedure with its line range");
-  verify->add_flag("--json", json, "print the reports as one JSON array (UTF-8) on standard output");
-  verify->footer("Writes nothing. Exit status: 0 every file loads and would be written back byte for byte (warnings "
-                 "allowed), 1 a file has a problem, 2 bad usage or a project that cannot be read.");
-  verify->callback([&] { run = [&] { return Verify(paths, with_procedures, json, out, err); }; });
+// An option's storage lives as long as the command that binds it.
+template <class T>
+std::shared_ptr<T> Bound() {
+  return std::make_shared<T>();
+}
 
-  std::string name, value;
-  auto* options = app.add_subcommand("options", "Show and change the settings (the registry file of $GILDEX_REGISTRY)");
-  options->require_subcommand(1);
+void AddVerify(CLI::App& verify, Chosen& chosen) {
+  struct Options {
+    std::vector<std::string> paths;
+    bool procedures = false, json = false;
+  };
+  auto o = Bound<Options>();
+  verify.add_option("PROJECT", o->paths, "a .vbp, .vbg or single module file")->required();
+  verify.add_flag("--procedures", o->procedures, "list each procedure with its line range");
+  verify.add_flag("--json", o->json, "print the reports as one JSON array (UTF-8) on standard output");
+  verify.footer("Writes nothing. Exit status: 0 every file loads and would be written back byte for byte (warnings "
+                "allowed), 1 a file has a problem, 2 bad usage or a project that cannot be read.");
+  verify.callback([&chosen, o] {
+    chosen.run = [&chosen, o] { return Verify(o->paths, o->procedures, o->json, chosen.out, chosen.err); };
+  });
+}
+
+constexpr const char* kSettingName = "property name (IgnoreExisting) or registry name (\"Ignore Existing\"), any case";
+
+void AddOptions(CLI::App& options, Chosen& chosen) {
+  auto o = Bound<std::pair<std::string, std::string>>();
+  options.require_subcommand(1);
   // Before its commands are made, so that they show it too.
-  options->footer("Exit status: 0 done, 1 the registry file could not be written, 2 bad usage, an unknown setting, "
-                  "a value of the wrong type or a damaged registry file (nothing written).");
-  options->add_subcommand("list", "Every setting: property name, registry value name and current value")
-      ->callback(commands([](auto& c) { return OptionsList(c); }));
-  auto* get = options->add_subcommand("get", "Print one setting's current value");
-  get->add_option("NAME", name, "property name (IgnoreExisting) or registry name (\"Ignore Existing\"), any case")
-      ->required();
-  get->callback(commands([&](auto& c) { return OptionsGet(c, name); }));
-  auto* set = options->add_subcommand("set", "Change one setting and save the settings; a value of the wrong type is refused");
-  set->add_option("NAME", name, "property name (IgnoreExisting) or registry name (\"Ignore Existing\"), any case")
-      ->required();
-  set->add_option("VALUE", value, "True/False, a whole number or text, as the setting takes")->required();
-  set->callback(commands([&](auto& c) { return OptionsSet(c, name, value); }));
+  options.footer("Exit status: 0 done, 1 the registry file could not be written, 2 bad usage, an unknown setting, "
+                 "a value of the wrong type or a damaged registry file (nothing written).");
+  options.add_subcommand("list", "Every setting: property name, registry value name and current value")
+      ->callback([&chosen] { chosen.run = WithSettings(chosen, [](auto& c) { return OptionsList(c); }); });
+  auto* get = options.add_subcommand("get", "Print one setting's current value");
+  get->add_option("NAME", o->first, kSettingName)->required();
+  get->callback([&chosen, o] { chosen.run = WithSettings(chosen, [o](auto& c) { return OptionsGet(c, o->first); }); });
+  auto* set =
+      options.add_subcommand("set", "Change one setting and save the settings; a value of the wrong type is refused");
+  set->add_option("NAME", o->first, kSettingName)->required();
+  set->add_option("VALUE", o->second, "True/False, a whole number or text, as the setting takes")->required();
+  set->callback([&chosen, o] {
+    chosen.run = WithSettings(chosen, [o](auto& c) { return OptionsSet(c, o->first, o->second); });
+  });
+}
 
-  auto* templates = app.add_subcommand("templates", "Show the templates and choose the default one");
-  templates->require_subcommand(1);
-  templates->footer("Exit status: 0 done, 1 the registry file could not be written, 2 bad usage, no such template "
-                    "or a damaged registry file (nothing written).");
-  templates->add_subcommand("list", "The templates of the templates folder, the default one marked")
-      ->callback(commands([](auto& c) { return TemplatesList(c); }));
-  auto* show = templates->add_subcommand("show", "Print a template's header and footer blocks");
-  show->add_option("NAME", name, "template name (its file name without .hdr)")->required();
-  show->callback(commands([&](auto& c) { return TemplatesShow(c, name); }));
-  auto* make_default = templates->add_subcommand("default", "Make a template the default one that insertion uses");
-  make_default->add_option("NAME", name, "template name (its file name without .hdr)")->required();
-  make_default->callback(commands([&](auto& c) { return TemplatesDefault(c, name); }));
+void AddTemplates(CLI::App& templates, Chosen& chosen) {
+  auto name = Bound<std::string>();
+  templates.require_subcommand(1);
+  templates.footer("Exit status: 0 done, 1 the registry file could not be written, 2 bad usage, no such template "
+                   "or a damaged registry file (nothing written).");
+  templates.add_subcommand("list", "The templates of the templates folder, the default one marked")
+      ->callback([&chosen] { chosen.run = WithSettings(chosen, [](auto& c) { return TemplatesList(c); }); });
+  auto* show = templates.add_subcommand("show", "Print a template's header and footer blocks");
+  show->add_option("NAME", *name, "template name (its file name without .hdr)")->required();
+  show->callback(
+      [&chosen, name] { chosen.run = WithSettings(chosen, [name](auto& c) { return TemplatesShow(c, *name); }); });
+  auto* make_default = templates.add_subcommand("default", "Make a template the default one that insertion uses");
+  make_default->add_option("NAME", *name, "template name (its file name without .hdr)")->required();
+  make_default->callback(
+      [&chosen, name] { chosen.run = WithSettings(chosen, [name](auto& c) { return TemplatesDefault(c, *name); }); });
+}
 
+// The options every scope command takes, and its run; `yes`/`no` and `selection` are checked
+// and turned into the run's answer and line range.
+struct ScopeCommand {
   ScopeOptions scope;
   bool yes = false, no = false;
   std::string selection;
-  const struct {
-    const char* name;
-    ScopeAction action;
-    const char* help;
-  } actions[] = {
-      {"insert", ScopeAction::Insert,
-       "Insert error handling from the default template (and line numbers unless Numbering is True)"},
-      {"remove", ScopeAction::Remove, "Remove the error handling Gildex inserted, and line numbers"},
-      {"number", ScopeAction::Number, "Add line numbers"},
-      {"unnumber", ScopeAction::UnNumber, "Remove line numbers"},
-  };
-  for (const auto& action : actions) {
-    auto* command = app.add_subcommand(action.name, action.help);
-    command->footer(kScopeFooter);
-    command->add_option("PROJECT", scope.project, "a .vbp, .vbg or single module file")->required();
-    command->add_option("--component", scope.component, "only this component (form, module, class...)")->type_name("NAME");
-    command->add_option("--proc", scope.procedure, "only this procedure (of --component, or of the one component having it)")
-        ->type_name("NAME");
-    command->add_option("--selection", selection, "only lines START:END of --component, as a code-window selection")
-        ->type_name("START:END");
-    command->add_flag("--whole-module", scope.whole_module, "with --selection: answer \"Entire Module\" to the insert mode");
-    // Taken (unlisted) by the other commands too, to be refused with a reason rather than as an unknown word.
-    command->add_option("--script", scope.script_file, "script mode: FILE's Process function decides for each procedure")
-        ->type_name("FILE")
-        ->group(action.action == ScopeAction::Insert ? "Options" : "");
-    command->add_option("--template", scope.template_name, "use this template for this run (not saved)")->type_name("NAME");
-    // One value an occurrence, so that "--set A=1 PROJECT" leaves PROJECT alone.
-    command->add_option("--set", scope.settings, "a setting for this run only (not saved); repeatable")
-        ->type_name("NAME=VALUE")
-        ->allow_extra_args(false);
-    command->add_flag("--dry-run", scope.dry_run,
-                      "write nothing; print (alone on standard output) a git-style diff of the exact bytes that "
-                      "would change, for git apply or patch -p1. Paths are relative to the current folder when it "
-                      "holds every changed file, else to the project folder (or the nearest folder above it holding "
-                      "them all), which a line on standard error then names");
-    command->add_flag("--check", scope.check, "write nothing, print no diff; exit status 1 when something would change");
-    command->add_flag("--yes", yes, "answer Yes to every question");
-    command->add_flag("--no", no, "answer No to every question");
-    command->add_flag("-q,--quiet", scope.quiet, "only problems on standard error: no progress, no summary");
-    command->add_flag("-v,--verbose", scope.verbose, "every message and status line, procedure by procedure");
-    const ScopeAction chosen = action.action;
-    command->callback([&, command, chosen] {
-      scope.action = chosen;
-      run = [&, command] {
-        if (const std::string problem = ScopeProblem(*command, scope, selection, yes, no); !problem.empty()) {
-          err << "gildex: " << problem << "\n";
-          return static_cast<int>(kBadInput);
-        }
-        scope.forced = ForcedAnswer(yes, no);
-        if (!selection.empty()) {
-          const std::size_t colon = selection.find(':');
-          scope.selection = std::make_pair(std::stol(selection.substr(0, colon)), std::stol(selection.substr(colon + 1)));
-        }
-        return RunScopeCommand(scope, out, err);
-      };
-    });
-  }
+};
 
-  auto* script = app.add_subcommand("script", "User scripts for script mode");
-  script->require_subcommand(1);
-  auto* check = script->add_subcommand("check", "Check a script as the Validate button does");
-  check->add_option("FILE", name, "the script file")->required();
+void AddScope(CLI::App& command, Chosen& chosen, ScopeAction action) {
+  auto o = Bound<ScopeCommand>();
+  ScopeOptions& scope = o->scope;
+  command.footer(kScopeFooter);
+  command.add_option("PROJECT", scope.project, "a .vbp, .vbg or single module file")->required();
+  command.add_option("--component", scope.component, "only this component (form, module, class...)")->type_name("NAME");
+  command.add_option("--proc", scope.procedure, "only this procedure (of --component, or of the one component having it)")
+      ->type_name("NAME");
+  command.add_option("--selection", o->selection, "only lines START:END of --component, as a code-window selection")
+      ->type_name("START:END");
+  command.add_flag("--whole-module", scope.whole_module, "with --selection: answer \"Entire Module\" to the insert mode");
+  // Taken (unlisted) by the other commands too, to be refused with a reason rather than as an unknown word.
+  command.add_option("--script", scope.script_file, "script mode: FILE's Process function decides for each procedure")
+      ->type_name("FILE")
+      ->group(action == ScopeAction::Insert ? "Options" : "");
+  command.add_option("--template", scope.template_name, "use this template for this run (not saved)")->type_name("NAME");
+  // One value an occurrence, so that "--set A=1 PROJECT" leaves PROJECT alone.
+  command.add_option("--set", scope.settings, "a setting for this run only (not saved); repeatable")
+      ->type_name("NAME=VALUE")
+      ->allow_extra_args(false);
+  command.add_flag("--dry-run", scope.dry_run,
+                   "write nothing; print (alone on standard output) a git-style diff of the exact bytes that "
+                   "would change, for git apply or patch -p1. Paths are relative to the current folder when it "
+                   "holds every changed file, else to the project folder (or the nearest folder above it holding "
+                   "them all), which a line on standard error then names");
+  command.add_flag("--check", scope.check, "write nothing, print no diff; exit status 1 when something would change");
+  command.add_flag("--yes", o->yes, "answer Yes to every question");
+  command.add_flag("--no", o->no, "answer No to every question");
+  command.add_flag("-q,--quiet", scope.quiet, "only problems on standard error: no progress, no summary");
+  command.add_flag("-v,--verbose", scope.verbose, "every message and status line, procedure by procedure");
+  command.callback([&chosen, &command, o, action] {
+    o->scope.action = action;
+    chosen.run = [&chosen, &command, o] {
+      if (const std::string problem = ScopeProblem(command, o->scope, o->selection, o->yes, o->no); !problem.empty()) {
+        Say(chosen.err, problem);
+        return static_cast<int>(kBadInput);
+      }
+      o->scope.forced = ForcedAnswer(o->yes, o->no);
+      if (!o->selection.empty()) {
+        const std::size_t colon = o->selection.find(':');
+        o->scope.selection =
+            std::make_pair(std::stol(o->selection.substr(0, colon)), std::stol(o->selection.substr(colon + 1)));
+      }
+      return RunScopeCommand(o->scope, chosen.out, chosen.err);
+    };
+  });
+}
+
+void AddInsert(CLI::App& command, Chosen& chosen) { AddScope(command, chosen, ScopeAction::Insert); }
+void AddRemove(CLI::App& command, Chosen& chosen) { AddScope(command, chosen, ScopeAction::Remove); }
+void AddNumber(CLI::App& command, Chosen& chosen) { AddScope(command, chosen, ScopeAction::Number); }
+void AddUnNumber(CLI::App& command, Chosen& chosen) { AddScope(command, chosen, ScopeAction::UnNumber); }
+
+void AddScript(CLI::App& script, Chosen& chosen) {
+  auto file = Bound<std::string>();
+  script.require_subcommand(1);
+  auto* check = script.add_subcommand("check", "Check a script as the Validate button does");
+  check->add_option("FILE", *file, "the script file")->required();
   check->footer("Exit status: 0 the script is OK, 2 it has errors or cannot be read.");
-  check->callback([&] { run = [&] { return ScriptCheck(name, out, err); }; });
+  check->callback([&chosen, file] { chosen.run = [&chosen, file] { return ScriptCheck(*file, chosen.out, chosen.err); }; });
+}
 
-  FinderOptions finder_options;
-  auto* finder = app.add_subcommand("finder", "List every procedure with its kind and line range, or show and copy "
-                                              "the code of a component file's members");
-  finder->add_option("FILE", finder_options.file, "a .vbp, .vbg or single module file (with --show: a component file)")
-      ->required();
-  finder->add_flag("--json", finder_options.json, "the procedures as JSON (UTF-8)");
-  finder->add_option("--show", finder_options.show, "print the code of this method, property or event; repeatable")
+void AddFinder(CLI::App& finder, Chosen& chosen) {
+  auto o = Bound<FinderOptions>();
+  finder.add_option("FILE", o->file, "a .vbp, .vbg or single module file (with --show: a component file)")->required();
+  finder.add_flag("--json", o->json, "the procedures as JSON (UTF-8)");
+  finder.add_option("--show", o->show, "print the code of this method, property or event; repeatable")
       ->type_name("NAME")
       ->allow_extra_args(false);
-  finder->add_option("--project", finder_options.project, "with --show: load FILE into this project first")
-      ->type_name("PROJECT");
-  finder->add_option("--copy", finder_options.copy, "with --show: put the code on this clipboard file (- standard output)")
+  finder.add_option("--project", o->project, "with --show: load FILE into this project first")->type_name("PROJECT");
+  finder.add_option("--copy", o->copy, "with --show: put the code on this clipboard file (- standard output)")
       ->type_name("FILE");
-  finder->footer("Writes nothing but the --copy file. Exit status: 0 done, 1 an error was reported, 2 bad usage, "
-                 "no such member or a file that cannot be read.");
-  finder->callback([&] { run = [&] { return Finder(finder_options, out, err); }; });
+  finder.footer("Writes nothing but the --copy file. Exit status: 0 done, 1 an error was reported, 2 bad usage, "
+                "no such member or a file that cannot be read.");
+  finder.callback([&chosen, o] { chosen.run = [&chosen, o] { return Finder(*o, chosen.out, chosen.err); }; });
+}
 
-  std::string info_project;
-  auto* info = app.add_subcommand("info", "What the component information window shows for one component");
-  info->add_option("COMPONENT", name, "a component's name (with --project) or its file")->required();
-  info->add_option("--project", info_project, "the .vbp or .vbg holding the component")->type_name("PROJECT");
-  info->footer("Writes nothing. Exit status: 0 done, 2 bad usage, no such component or a file that cannot be read.");
-  info->callback([&] { run = [&] { return Info(name, info_project, out, err); }; });
+void AddInfo(CLI::App& info, Chosen& chosen) {
+  auto o = Bound<std::pair<std::string, std::string>>();  // the component, its project
+  info.add_option("COMPONENT", o->first, "a component's name (with --project) or its file")->required();
+  info.add_option("--project", o->second, "the .vbp or .vbg holding the component")->type_name("PROJECT");
+  info.footer("Writes nothing. Exit status: 0 done, 2 bad usage, no such component or a file that cannot be read.");
+  info.callback([&chosen, o] {
+    chosen.run = [&chosen, o] { return Info(o->first, o->second, chosen.out, chosen.err); };
+  });
+}
 
-  bool report_json = false;
-  auto* report = app.add_subcommand("report", "Every procedure with its kind, scope, lines and error handling "
-                                              "(none, own, gildex)");
-  report->add_option("PROJECT", name, "a .vbp, .vbg or single module file")->required();
-  report->add_flag("--json", report_json, "as JSON (UTF-8)");
-  report->footer("Writes nothing. A procedure's handling is gildex when it holds the code-body marker an insertion "
-                 "writes with BodyCode on, own with an On Error of its own, else none.\nExit status: 0 done, 1 a "
-                 "member could not be read (it is missing from the report), 2 bad usage or a project that cannot be "
-                 "read.");
-  report->callback([&] { run = [&] { return Report(name, report_json, out, err); }; });
+void AddReport(CLI::App& report, Chosen& chosen) {
+  auto o = Bound<std::pair<std::string, bool>>();  // the project, --json
+  report.add_option("PROJECT", o->first, "a .vbp, .vbg or single module file")->required();
+  report.add_flag("--json", o->second, "as JSON (UTF-8)");
+  report.footer("Writes nothing. A procedure's handling is gildex when it holds the code-body marker an insertion "
+                "writes with BodyCode on, own with an On Error of its own, else none.\nExit status: 0 done, 1 a "
+                "member could not be read (it is missing from the report), 2 bad usage or a project that cannot be "
+                "read.");
+  report.callback([&chosen, o] {
+    chosen.run = [&chosen, o] { return Report(o->first, o->second, chosen.out, chosen.err); };
+  });
+}
 
-  PrefixCommandOptions prefix_run;
-  auto* prefix_command = app.add_subcommand(
-      "prefix", "Give the controls already on the forms the prefix pfx.dat lists for their type, moving their event "
-                "procedures along");
-  prefix_command->footer(
+void AddPrefix(CLI::App& prefix, Chosen& chosen) {
+  struct Options {
+    PrefixCommandOptions run;
+    bool yes = false, no = false;
+  };
+  auto o = Bound<Options>();
+  prefix.footer(
       "Forms, MDI forms, user controls and property pages are processed; a control array is renamed as one. A control "
       "whose new name another control has already is left as it is (exit 1). The other uses of an old name in the "
       "form's code are listed as FILE:LINE: text on standard output; --references rewrites them (whole words outside "
       "strings and comments).\n"
       "Exit status: 0 done, 1 a control left as it was or a file not written (with --check: something would change), "
       "2 bad usage or input (nothing written).");
-  prefix_command->add_option("PROJECT", prefix_run.project, "a .vbp, .vbg or single form file")->required();
-  prefix_command->add_option("--component", prefix_run.component, "only this form, user control or property page")
+  prefix.add_option("PROJECT", o->run.project, "a .vbp, .vbg or single form file")->required();
+  prefix.add_option("--component", o->run.component, "only this form, user control or property page")
       ->type_name("NAME");
-  prefix_command->add_flag("--references", prefix_run.references,
-                           "also rewrite the other uses of the old names in the form's code");
-  prefix_command->add_flag("--dry-run", prefix_run.dry_run,
-                           "write nothing; print (alone on standard output) a git-style diff of the exact bytes that "
-                           "would change, for git apply or patch -p1; the uses of old names go to standard error");
-  prefix_command->add_flag("--check", prefix_run.check,
-                           "write nothing, print no diff; exit status 1 when something would change");
-  prefix_command->add_flag("--yes", yes, "answer Yes to every question");
-  prefix_command->add_flag("--no", no, "answer No to every question");
-  prefix_command->add_flag("-q,--quiet", prefix_run.quiet, "only problems and uses of old names: no summary");
-  prefix_command->add_flag("-v,--verbose", prefix_run.verbose, "every message, and each file written");
-  prefix_command->callback([&] {
-    run = [&] {
-      const std::string problem = yes && no ? kYesAndNo
-                                  : prefix_run.quiet && prefix_run.verbose
+  prefix.add_flag("--references", o->run.references, "also rewrite the other uses of the old names in the form's code");
+  prefix.add_flag("--dry-run", o->run.dry_run,
+                  "write nothing; print (alone on standard output) a git-style diff of the exact bytes that "
+                  "would change, for git apply or patch -p1; the uses of old names go to standard error");
+  prefix.add_flag("--check", o->run.check, "write nothing, print no diff; exit status 1 when something would change");
+  prefix.add_flag("--yes", o->yes, "answer Yes to every question");
+  prefix.add_flag("--no", o->no, "answer No to every question");
+  prefix.add_flag("-q,--quiet", o->run.quiet, "only problems and uses of old names: no summary");
+  prefix.add_flag("-v,--verbose", o->run.verbose, "every message, and each file written");
+  prefix.callback([&chosen, &prefix, o] {
+    chosen.run = [&chosen, &prefix, o] {
+      const std::string problem = o->yes && o->no ? kYesAndNo
+                                  : o->run.quiet && o->run.verbose
                                       ? "--quiet and --verbose together: choose one"
-                                  : prefix_command->count("--component") > 0 && prefix_run.component.empty()
+                                  : prefix.count("--component") > 0 && o->run.component.empty()
                                       ? "--component wants a name, not an empty text"
                                       : "";
       if (!problem.empty()) {
-        err << "gildex: " << problem << "\n";
+        Say(chosen.err, problem);
         return static_cast<int>(kBadInput);
       }
-      prefix_run.forced = ForcedAnswer(yes, no);
-      return RunPrefixCommand(prefix_run, out, err);
+      o->run.forced = ForcedAnswer(o->yes, o->no);
+      return RunPrefixCommand(o->run, chosen.out, chosen.err);
     };
   });
+}
 
-  HtmlOptions html_options;
-  auto* html = app.add_subcommand("html", "Convert a form to an HTML page with its event code as client-side VBScript");
-  html->add_option("FORM", html_options.input, "a .frm file, or a .vbp/.vbg holding the form")->required();
-  html->add_option("--component", html_options.component, "the form to convert (needed when there are several)")
-      ->type_name("NAME");
-  html->add_option("--out", html_options.out, "the page to write (default: FORM-NAME.html here); pictures go beside it")
+void AddHtml(CLI::App& html, Chosen& chosen) {
+  auto o = Bound<HtmlOptions>();
+  html.add_option("FORM", o->input, "a .frm file, or a .vbp/.vbg holding the form")->required();
+  html.add_option("--component", o->component, "the form to convert (needed when there are several)")->type_name("NAME");
+  html.add_option("--out", o->out, "the page to write (default: FORM-NAME.html here); pictures go beside it")
       ->type_name("FILE");
-  html->add_option("--title", html_options.title, "the page title (default: the form's caption)")->type_name("TEXT");
-  html->add_option("--method", html_options.method, "the form's method, GET or POST (default POST)")
-      ->type_name("GET|POST");
-  html->add_option("--action", html_options.action, "the form's action (default --WEBBOT-SELF--)")->type_name("URL");
-  html->add_flag("--force", html_options.force, "replace an existing page (a file of the project is never replaced)");
-  html->footer("Controls without a place on the form (menus, timers) are left out and named. The form file is not "
-               "changed.\nExit status: 0 done, 1 the conversion failed, 2 bad usage or input (nothing written).");
-  html->callback([&, html] {
-    run = [&, html] {
-      html_options.title_set = html->get_option("--title")->count() > 0;
+  html.add_option("--title", o->title, "the page title (default: the form's caption)")->type_name("TEXT");
+  html.add_option("--method", o->method, "the form's method, GET or POST (default POST)")->type_name("GET|POST");
+  html.add_option("--action", o->action, "the form's action (default --WEBBOT-SELF--)")->type_name("URL");
+  html.add_flag("--force", o->force, "replace an existing page (a file of the project is never replaced)");
+  html.footer("Controls without a place on the form (menus, timers) are left out and named. The form file is not "
+              "changed.\nExit status: 0 done, 1 the conversion failed, 2 bad usage or input (nothing written).");
+  html.callback([&chosen, &html, o] {
+    chosen.run = [&chosen, &html, o] {
+      o->title_set = html.get_option("--title")->count() > 0;
       const auto dialogs = CommandLineDialogs(platform::MsgBoxResult{});
       session::PlatformContext context(*dialogs);
-      WarnAboutRegistry(context, err);
-      return RunHtmlCommand(html_options, context.tools, out, err);
+      WarnAboutRegistry(context, chosen.err);
+      return RunHtmlCommand(*o, context.tools, chosen.out, chosen.err);
     };
   });
+}
 
-  std::string control_type, prefix;
-  auto* prefixes = app.add_subcommand("prefixes", "Show and change the control prefix table pfx.dat of the program folder");
-  prefixes->require_subcommand(1);
-  prefixes->footer("A new control of a listed type gets its prefix when \"Auto Prefix\" is on. set creates pfx.dat "
-                   "when it does not exist yet; a class or prefix that is empty or holds \"=\" or a line break "
-                   "is refused and nothing is written.\nExit status: 0 done, 1 pfx.dat could not be written, 2 bad "
-                   "usage or input (nothing written).");
-  prefixes->add_subcommand("list", "Every control type with its prefix, tab-separated")
-      ->callback(commands([](auto& c) { return PrefixesList(c, platform::ProgramFolder()); }));
-  auto* set_prefix = prefixes->add_subcommand("set", "Give a control type its prefix (replacing the old one) and save");
-  set_prefix->add_option("CLASS", control_type, "control type as VB names it (CommandButton), any letter case")->required();
-  set_prefix->add_option("PREFIX", prefix, "prefix for new controls of that type (cmd)")->required();
-  set_prefix->callback(commands([&](auto& c) { return PrefixesSet(c, platform::ProgramFolder(), control_type, prefix); }));
-  auto* remove_prefix = prefixes->add_subcommand("remove", "Drop a control type's prefix and save");
-  remove_prefix->add_option("CLASS", control_type, "control type, any letter case")->required();
-  remove_prefix->callback(commands([&](auto& c) { return PrefixesRemove(c, platform::ProgramFolder(), control_type); }));
+void AddPrefixes(CLI::App& prefixes, Chosen& chosen) {
+  auto o = Bound<std::pair<std::string, std::string>>();  // the control type, its prefix
+  prefixes.require_subcommand(1);
+  prefixes.footer("A new control of a listed type gets its prefix when \"Auto Prefix\" is on. set creates pfx.dat "
+                  "when it does not exist yet; a class or prefix that is empty or holds \"=\" or a line break "
+                  "is refused and nothing is written.\nExit status: 0 done, 1 pfx.dat could not be written, 2 bad "
+                  "usage or input (nothing written).");
+  prefixes.add_subcommand("list", "Every control type with its prefix, tab-separated")->callback([&chosen] {
+    chosen.run = WithSettings(chosen, [](auto& c) { return PrefixesList(c, platform::ProgramFolder()); });
+  });
+  auto* set = prefixes.add_subcommand("set", "Give a control type its prefix (replacing the old one) and save");
+  set->add_option("CLASS", o->first, "control type as VB names it (CommandButton), any letter case")->required();
+  set->add_option("PREFIX", o->second, "prefix for new controls of that type (cmd)")->required();
+  set->callback([&chosen, o] {
+    chosen.run = WithSettings(chosen, [o](auto& c) { return PrefixesSet(c, platform::ProgramFolder(), o->first, o->second); });
+  });
+  auto* remove = prefixes.add_subcommand("remove", "Drop a control type's prefix and save");
+  remove->add_option("CLASS", o->first, "control type, any letter case")->required();
+  remove->callback([&chosen, o] {
+    chosen.run = WithSettings(chosen, [o](auto& c) { return PrefixesRemove(c, platform::ProgramFolder(), o->first); });
+  });
+}
 
-  std::string session_file;
-  auto* session = app.add_subcommand("session", "Play a scripted IDE session with the add-in connected, printing what a user sees");
-  session->add_option("FILE", session_file, "the session script (steps are listed in the README)")->required();
-  session->footer("Each step is printed after \"> \", with every message box, answer and status line it led to. Exit "
-                  "status: 0 every step done, 1 a step could not be done (the session stops there), 2 the script "
-                  "cannot be read or does not parse (no step runs).");
-  session->callback([&] { run = [&] { return session::PlaySessionFile(session_file, out, err); }; });
+void AddSession(CLI::App& session, Chosen& chosen) {
+  auto file = Bound<std::string>();
+  session.add_option("FILE", *file, "the session script (steps are listed in the README)")->required();
+  session.footer("Each step is printed after \"> \", with every message box, answer and status line it led to. Exit "
+                 "status: 0 every step done, 1 a step could not be done (the session stops there), 2 the script "
+                 "cannot be read or does not parse (no step runs).");
+  session.callback([&chosen, file] {
+    chosen.run = [&chosen, file] { return PlaySessionFile(*file, chosen.out, chosen.err); };
+  });
+}
 
-  std::string todo_project, todo_argument;
-  auto* todo = app.add_subcommand("todo", "Show and edit a project's To-Do list (todo.dat beside the project file)");
+void AddToDo(CLI::App& todo, Chosen& chosen) {
+  auto o = Bound<std::pair<std::string, std::string>>();  // the project, the action's argument
   // Not required by CLI11: PROJECT comes before the action, where a required one would take it
   // for a mistyped action.
-  todo->require_subcommand(0, 1);
-  todo->callback([&, todo] {
-    if (todo->get_subcommands().empty())
-      run = [&, todo] {
+  todo.require_subcommand(0, 1);
+  todo.callback([&chosen, &todo, o] {
+    if (todo.get_subcommands().empty())
+      chosen.run = [&chosen, &todo, o] {
         // "gildex todo list": the action was taken for the project.
-        const std::vector<std::string> actions = NamesOf(*todo);
-        const bool action_first = std::find(actions.begin(), actions.end(), todo_project) != actions.end();
-        err << "gildex: todo PROJECT wants an action: list, add TEXT, done N or remove N"
-            << (action_first ? "; PROJECT comes first: gildex todo PROJECT " + todo_project : std::string()) << "\n";
+        const std::vector<std::string> actions = NamesOf(todo);
+        const bool action_first = std::find(actions.begin(), actions.end(), o->first) != actions.end();
+        chosen.err << Said("todo PROJECT wants an action: list, add TEXT, done N or remove N")
+                   << (action_first ? "; PROJECT comes first: gildex todo PROJECT " + o->first : std::string()) << "\n";
         return static_cast<int>(kBadInput);
       };
   });
-  todo->footer("The list the toolbar's To-Do List button opens. Each edit is written at once; a damaged todo.dat "
-               "is never overwritten.\nExit status: 0 done, 1 todo.dat could not be written, 2 bad usage, a damaged "
-               "list, a number that names no item, an empty or multi-line text (nothing written).");
-  todo->add_option("PROJECT", todo_project, "the project file (.vbp)")->required();
+  todo.footer("The list the toolbar's To-Do List button opens. Each edit is written at once; a damaged todo.dat "
+              "is never overwritten.\nExit status: 0 done, 1 todo.dat could not be written, 2 bad usage, a damaged "
+              "list, a number that names no item, an empty or multi-line text (nothing written).");
+  todo.add_option("PROJECT", o->first, "the project file (.vbp)")->required();
   const struct {
     const char* name;
     ToDoAction action;
     const char* help;
     const char* argument;
-  } todo_actions[] = {
+  } actions[] = {
       {"list", ToDoAction::List, "Print the items, numbered, [x] for done", nullptr},
       {"add", ToDoAction::Add, "Add an open item", "TEXT"},
       {"done", ToDoAction::Done, "Mark item N done", "N"},
       {"remove", ToDoAction::Remove, "Remove item N", "N"},
   };
-  for (const auto& action : todo_actions) {
-    auto* command = todo->add_subcommand(action.name, action.help);
-    if (action.argument != nullptr) command->add_option(action.argument, todo_argument, action.help)->required();
-    const ToDoAction chosen = action.action;
-    command->callback([&, chosen] { run = [&, chosen] { return ToDoCommand(todo_project, chosen, todo_argument, out, err); }; });
+  for (const auto& action : actions) {
+    auto* command = todo.add_subcommand(action.name, action.help);
+    if (action.argument != nullptr) command->add_option(action.argument, o->second, action.help)->required();
+    const ToDoAction chosen_action = action.action;
+    command->callback([&chosen, o, chosen_action] {
+      chosen.run = [&chosen, o, chosen_action] {
+        return ToDoCommand(o->first, chosen_action, o->second, chosen.out, chosen.err);
+      };
+    });
   }
+}
 
-  CommentOptions comment_options;
-  auto* comment = app.add_subcommand("comment", "Insert the comment block (CommentTemplate) above a procedure");
-  comment->add_option("PROJECT", comment_options.project, "a .vbp, .vbg or single module file")->required();
-  comment->add_option("--proc", comment_options.procedure, "the procedure (of --component, or of the one component having it)")
+void AddComment(CLI::App& comment, Chosen& chosen) {
+  struct Options {
+    CommentOptions run;
+    bool yes = false, no = false;
+  };
+  auto o = Bound<Options>();
+  comment.add_option("PROJECT", o->run.project, "a .vbp, .vbg or single module file")->required();
+  comment.add_option("--proc", o->run.procedure, "the procedure (of --component, or of the one component having it)")
       ->type_name("NAME")
       ->required();
-  comment->add_option("--component", comment_options.component, "the component holding the procedure")->type_name("NAME");
-  comment->add_flag("--dry-run", comment_options.dry_run, "write nothing; print the git-style diff of what would change");
-  comment->add_flag("--check", comment_options.check, "write nothing, print no diff; exit status 1 when something would change");
-  comment->add_flag("--yes", yes, "answer Yes to every question");
-  comment->add_flag("--no", no, "answer No to every question");
-  comment->footer("Exit status: 0 done, 1 an error reported or a file not written (with --check: something would "
-                  "change), 2 bad usage or input: no comment block set, an unknown procedure (nothing written).");
-  comment->callback([&] {
-    run = [&] { return RunAnswering(yes, no, err, comment_options.forced, [&] { return CommentCommand(comment_options, out, err); }); };
+  comment.add_option("--component", o->run.component, "the component holding the procedure")->type_name("NAME");
+  comment.add_flag("--dry-run", o->run.dry_run, "write nothing; print the git-style diff of what would change");
+  comment.add_flag("--check", o->run.check, "write nothing, print no diff; exit status 1 when something would change");
+  comment.add_flag("--yes", o->yes, "answer Yes to every question");
+  comment.add_flag("--no", o->no, "answer No to every question");
+  comment.footer("Exit status: 0 done, 1 an error reported or a file not written (with --check: something would "
+                 "change), 2 bad usage or input: no comment block set, an unknown procedure (nothing written).");
+  comment.callback([&chosen, o] {
+    chosen.run = [&chosen, o] {
+      return RunAnswering(o->yes, o->no, chosen.err, o->run.forced,
+                          [&] { return CommentCommand(o->run, chosen.out, chosen.err); });
+    };
   });
+}
 
-  TagOptions tag_options;
-  auto* tag = app.add_subcommand("tag", "Choose the procedures of a component that Selected Routines (InsertInto --) "
-                                        "treats, as the options dialog's Advanced window does");
-  tag->footer("Lists the component's methods, properties and events (name, type and the template of its tag, "
-              "tab-separated). --proc checks a member and --untag unchecks it; then, as the window's Apply, every "
-              "checked member of the component is tagged for the default template (a tag for another template is "
-              "replaced) and the tags of the unchecked ones are removed. An insert with --set InsertInto=-- treats "
-              "only the procedures tagged for its template.\n"
-              "Exit status: 0 done, 1 an error reported or a file not written (with --check: something would change), "
-              "2 bad usage or input: an unknown component or member, no template (nothing written).");
-  tag->add_option("PROJECT", tag_options.project, "a .vbp, .vbg or single module file")->required();
-  tag->add_option("--component", tag_options.component, "the component of the active project")
-      ->type_name("NAME")
-      ->required();
-  tag->add_option("--proc", tag_options.tag, "tag this member (repeatable)")->type_name("NAME");
-  tag->add_option("--untag", tag_options.untag, "remove this member's tag (repeatable)")->type_name("NAME");
-  tag->add_option("--template", tag_options.template_name, "the template to tag for, instead of the default one")
+void AddTag(CLI::App& tag, Chosen& chosen) {
+  struct Options {
+    TagOptions run;
+    bool yes = false, no = false;
+  };
+  auto o = Bound<Options>();
+  tag.footer("Lists the component's methods, properties and events (name, type and the template of its tag, "
+             "tab-separated). --proc checks a member and --untag unchecks it; then, as the window's Apply, every "
+             "checked member of the component is tagged for the default template (a tag for another template is "
+             "replaced) and the tags of the unchecked ones are removed. An insert with --set InsertInto=-- treats "
+             "only the procedures tagged for its template.\n"
+             "Exit status: 0 done, 1 an error reported or a file not written (with --check: something would change), "
+             "2 bad usage or input: an unknown component or member, no template (nothing written).");
+  tag.add_option("PROJECT", o->run.project, "a .vbp, .vbg or single module file")->required();
+  tag.add_option("--component", o->run.component, "the component of the active project")->type_name("NAME")->required();
+  tag.add_option("--proc", o->run.tag, "tag this member (repeatable)")->type_name("NAME");
+  tag.add_option("--untag", o->run.untag, "remove this member's tag (repeatable)")->type_name("NAME");
+  tag.add_option("--template", o->run.template_name, "the template to tag for, instead of the default one")
       ->type_name("NAME");
-  tag->add_flag("--dry-run", tag_options.dry_run, "write nothing; print the git-style diff of what would change");
-  tag->add_flag("--check", tag_options.check, "write nothing, print no diff; exit status 1 when something would change");
-  tag->add_flag("--yes", yes, "answer Yes to every question");
-  tag->add_flag("--no", no, "answer No to every question");
-  tag->callback([&] {
-    run = [&] { return RunAnswering(yes, no, err, tag_options.forced, [&] { return RunTagCommand(tag_options, out, err); }); };
+  tag.add_flag("--dry-run", o->run.dry_run, "write nothing; print the git-style diff of what would change");
+  tag.add_flag("--check", o->run.check, "write nothing, print no diff; exit status 1 when something would change");
+  tag.add_flag("--yes", o->yes, "answer Yes to every question");
+  tag.add_flag("--no", o->no, "answer No to every question");
+  tag.callback([&chosen, o] {
+    chosen.run = [&chosen, o] {
+      return RunAnswering(o->yes, o->no, chosen.err, o->run.forced,
+                          [&] { return RunTagCommand(o->run, chosen.out, chosen.err); });
+    };
   });
+}
 
-  auto* help = app.add_subcommand("help", "Print where the help is: an HTML page on the menus, the toolbar, the "
-                                          "windows, the settings and the templates' variables");
-  help->footer("Open it in a web browser: xdg-open \"$(gildex help)\". gildex-ide shows it with the toolbar's Help "
-               "button and Help > Gildex Help.\nExit status: 0 done, 1 the help file is missing.");
-  help->callback([&] { run = [&] { return HelpFile(out, err); }; });
+void AddHelp(CLI::App& help, Chosen& chosen) {
+  help.footer("Open it in a web browser: xdg-open \"$(gildex help)\". gildex-ide shows it with the toolbar's Help "
+              "button and Help > Gildex Help.\nExit status: 0 done, 1 the help file is missing.");
+  help.callback([&chosen] { chosen.run = [&chosen] { return HelpFile(chosen.out, chosen.err); }; });
+}
 
+// Every command, in the order --help lists them.
+constexpr CommandSpec kCommands[] = {
+    {"verify", "Load projects and check that every file would be written back unchanged", Needs::Project, false,
+     AddVerify},
+    {"options", "Show and change the settings (the registry file of $GILDEX_REGISTRY)", Needs::Settings, true,
+     AddOptions},
+    {"templates", "Show the templates and choose the default one", Needs::Settings, true, AddTemplates},
+    {"insert", "Insert error handling from the default template (and line numbers unless Numbering is True)",
+     Needs::Project, true, AddInsert},
+    {"remove", "Remove the error handling Gildex inserted, and line numbers", Needs::Project, true, AddRemove},
+    {"number", "Add line numbers", Needs::Project, true, AddNumber},
+    {"unnumber", "Remove line numbers", Needs::Project, true, AddUnNumber},
+    {"script", "User scripts for script mode", Needs::Settings, false, AddScript},
+    {"finder", "List every procedure with its kind and line range, or show and copy the code of a component file's "
+     "members", Needs::Project, false, AddFinder},
+    {"info", "What the component information window shows for one component", Needs::Project, false, AddInfo},
+    {"report", "Every procedure with its kind, scope, lines and error handling (none, own, gildex)", Needs::Project,
+     false, AddReport},
+    {"prefix", "Give the controls already on the forms the prefix pfx.dat lists for their type, moving their event "
+     "procedures along", Needs::Project, true, AddPrefix},
+    {"html", "Convert a form to an HTML page with its event code as client-side VBScript", Needs::Project, true,
+     AddHtml},
+    {"prefixes", "Show and change the control prefix table pfx.dat of the program folder", Needs::Settings, true,
+     AddPrefixes},
+    {"session", "Play a scripted IDE session with the add-in connected, printing what a user sees", Needs::Nothing,
+     true, AddSession},
+    {"todo", "Show and edit a project's To-Do list (todo.dat beside the project file)", Needs::Nothing, true, AddToDo},
+    {"comment", "Insert the comment block (CommentTemplate) above a procedure", Needs::Project, true, AddComment},
+    {"tag", "Choose the procedures of a component that Selected Routines (InsertInto --) treats, as the options "
+     "dialog's Advanced window does", Needs::Project, true, AddTag},
+    {"help", "Print where the help is: an HTML page on the menus, the toolbar, the windows, the settings and the "
+     "templates' variables", Needs::Nothing, false, AddHelp},
+};
+
+}  // namespace
+
+int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  platform::OnProgramFolderWarning(
+      [](const std::string& text) { Say(std::cerr, "warning: " + text); });
+  CLI::App app{"gildex: rewrites the Basic source of Visual Basic 6 projects procedure by procedure", "gildex"};
+  app.require_subcommand(1);
+  app.set_version_flag("--version", std::string("gildex ") + GILDEX_VERSION);
+  app.failure_message([](const CLI::App*, const CLI::Error& e) {
+    return Said(e.what()) + "\n" + "Run 'gildex --help' (or 'gildex COMMAND --help') for more.\n";
+  });
+  Chosen chosen{out, err, {}};
+  for (const CommandSpec& spec : kCommands) spec.add(*app.add_subcommand(spec.name, spec.help), chosen);
   // Set last: a command made after it would show it as its own.
   app.footer(kTopFooter);
   if (UnknownCommand(app, args, 1, "gildex", err)) return kBadInput;
   // The action of todo comes after its PROJECT.
   if (args.size() > 3 && args[1] == "todo" && !args[2].starts_with("-") &&
-      UnknownCommand(*todo, args, 3, "gildex todo PROJECT", err, "gildex todo"))
+      UnknownCommand(*app.get_subcommand("todo"), args, 3, "gildex todo PROJECT", err, "gildex todo"))
     return kBadInput;
   std::vector<const char*> argv;
   for (const std::string& arg : args) argv.push_back(arg.c_str());
@@ -546,7 +668,7 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
   } catch (const CLI::ParseError& e) {
     return app.exit(e, out, err) == 0 ? kDone : kBadInput;
   }
-  return run ? run() : kBadInput;
+  return chosen.run ? chosen.run() : kBadInput;
 }
 
 }  // namespace gildex::app

@@ -6,10 +6,11 @@
 #include <iostream>
 #include <memory>
 
+#include "app/printer.h"
 #include "app/scope_command.h"
+#include "app/terminal_view.h"
 #include "platform/cp1252.h"
 #include "session/prefix_controls.h"
-#include "tools/terminal_view.h"
 
 namespace gildex::app {
 namespace {
@@ -22,14 +23,14 @@ std::string Count(long n, std::string_view one, std::string_view many) {
 
 int Run(const PrefixCommandOptions& options, std::ostream& out, std::ostream& err) {
   if (options.check && options.dry_run) {
-    err << "gildex: --check and --dry-run together: choose one\n";
+    Say(err, "--check and --dry-run together: choose one");
     return kBadInput;
   }
   const bool writes_nothing = options.check || options.dry_run;
   Console console(err, ConsoleMode{&err == &std::cerr && ::isatty(STDERR_FILENO), options.verbose, options.quiet});
   auto fail = [&](int code, const std::string& message) {
     console.EndProgress();
-    err << "gildex: " << Display(message) << "\n";
+    Tell(err, message);
     return code;
   };
   CommandSession command(err, options.forced, &console);
@@ -37,16 +38,17 @@ int Run(const PrefixCommandOptions& options, std::ostream& out, std::ostream& er
   // A dry run only reads: it takes no lock.
   const std::string opened = command.Open(options.project, !options.dry_run);
   if (!opened.empty()) return fail(kBadInput, opened);
-  const std::string connected =
+  const Problem connected =
       s.ConnectAddIn(ext_cm_CommandLine, !writes_nothing, [&](clsMessages&) -> std::unique_ptr<MessageView> {
         return std::make_unique<TerminalMessageView>(console);
       });
-  if (!connected.empty()) return fail(kBadInput, connected);
+  if (!connected.empty()) return fail(kBadInput, Worded(connected));
 
   session::PrefixOutcome outcome;
-  if (const std::string problem = session::PrefixControls(s, {options.component, options.references}, outcome);
+  if (const Problem problem =
+          session::PrefixControls(s, {TerminalName(options.component), options.references}, outcome);
       !problem.empty())
-    return fail(kBadInput, problem);
+    return fail(kBadInput, Worded(problem));
   for (const session::PrefixedControl& control : outcome.prefixed)
     console.Line(fmt::format("{}: {} -> {}{}", control.file, control.old_name, control.new_name,
                              control.elements > 1 ? fmt::format(" (a control array of {})", control.elements) : ""));
@@ -67,9 +69,9 @@ int Run(const PrefixCommandOptions& options, std::ostream& out, std::ostream& er
   if (!console.Mode().terminal || console.Mode().verbose)
     for (const std::string& file : written_files) console.Line("wrote " + file);
   s.Disconnect();
-  console.Line("gildex: " + PrefixSummaryLine(static_cast<long>(outcome.prefixed.size()),
-                                              static_cast<long>(outcome.references.size()), options.references,
-                                              changed_files, files, writes_nothing));
+  console.Line(Said(PrefixSummaryLine(static_cast<long>(outcome.prefixed.size()),
+                                      static_cast<long>(outcome.references.size()), options.references, changed_files,
+                                      files, writes_nothing)));
   if (console.Problems() > 0 || (options.check && changed_files > 0)) return kReported;
   return kDone;
 }

@@ -11,13 +11,14 @@
 #include <memory>
 #include <vector>
 
+#include "app/printer.h"
+#include "app/terminal_view.h"
 #include "app/unified_diff.h"
 #include "host/verify.h"
 #include "platform/atomic_file.h"
 #include "platform/cp1252.h"
 #include "session/session.h"
 #include "templates/scripter.h"
-#include "tools/terminal_view.h"
 
 namespace gildex::app {
 namespace {
@@ -75,7 +76,7 @@ class ScopeRun {
  private:
   int Fail(int code, const std::string& message) {
     if (console_) console_->EndProgress();
-    err_ << "gildex: " << Display(message) << "\n";
+    Tell(err_, message);
     return code;
   }
   bool WritesNothing() const { return options_.dry_run || options_.check; }
@@ -86,10 +87,8 @@ class ScopeRun {
   std::ostream& out_;
   std::ostream& err_;
   std::unique_ptr<Console> console_;
-  std::unique_ptr<platform::Dialogs> answers_;
-  std::unique_ptr<ConsoleDialogs> dialogs_;
-  std::unique_ptr<session::PlatformContext> context_;
-  std::unique_ptr<session::Session> session_;
+  std::unique_ptr<CommandSession> command_;
+  session::Session* session_ = nullptr;
   std::chrono::steady_clock::time_point drawn_{};
 };
 
@@ -101,40 +100,36 @@ int ScopeRun::Run() {
   console_ = std::make_unique<Console>(err_, mode, [this](const std::string& line) {
     return session_ != nullptr && session_->IsInformation(line);
   });
-  answers_ = CommandLineDialogs(options_.forced);
-  dialogs_ = std::make_unique<ConsoleDialogs>(*answers_, *console_);
-  context_ = std::make_unique<session::PlatformContext>(*dialogs_);
-  WarnAboutRegistry(*context_, err_);
-  session_ = std::make_unique<session::Session>(*context_);
+  command_ = std::make_unique<CommandSession>(err_, options_.forced, console_.get());
+  session_ = &command_->Session();
   session::Session& s = *session_;
 
   // A dry run only reads: it takes no lock.
-  const std::string opened = s.Open(options_.project, !options_.dry_run);
-  PrintLoadProblems(s.Loaded().problems, err_);
+  const std::string opened = command_->Open(options_.project, !options_.dry_run);
   if (!opened.empty()) return Fail(kBadInput, opened);
   // A run that writes nothing registers nothing: the add-in list stays as it is.
-  const std::string connected = s.ConnectAddIn(
+  const Problem connected = s.ConnectAddIn(
       ext_cm_CommandLine, !WritesNothing(), [this](clsMessages&) -> std::unique_ptr<MessageView> {
         return std::make_unique<TerminalMessageView>(*console_);
       });
-  if (!connected.empty()) return Fail(kBadInput, connected);
+  if (!connected.empty()) return Fail(kBadInput, Worded(connected));
   s.OnIdle([this] {
     if (options_.on_idle) options_.on_idle();
     ShowProgress();
     if (g_interrupted.exchange(false)) {
-      console_->Line("gildex: cancelling after the current procedure...");
+      console_->Line(Said("cancelling after the current procedure..."));
       session_->Cancel();
     }
   });
   s.OnStep([this] { ShowProgress(true); });
   if (const std::string problem =
-          s.ApplyOverrides({options_.settings, options_.template_name, options_.script_file}, WritesNothing());
+          ApplyTypedOverrides(s, options_.settings, options_.template_name, options_.script_file, WritesNothing());
       !problem.empty())
     return Fail(kBadInput, problem);
-  if (const std::string problem =
-          s.Select(options_.action, {options_.component, options_.procedure, options_.selection, options_.whole_module});
+  if (const Problem problem = s.Select(options_.action, {TerminalName(options_.component), TerminalName(options_.procedure),
+                                                         options_.selection, options_.whole_module});
       !problem.empty())
-    return Fail(kBadInput, problem);
+    return Fail(kBadInput, Worded(problem));
 
   InterruptGuard interrupt;
   const session::CommandOutcome outcome = s.Run();
@@ -183,7 +178,7 @@ int ScopeRun::Finish(bool cancelled) {
   // Disconnecting lets go of the engine and its tally.
   const ProcedureTally tally = session_->Tally();
   session_->Disconnect();
-  console_->Line("gildex: " + SummaryLine(options_.action, tally, changed_files, files, WritesNothing()));
+  console_->Line(Said(SummaryLine(options_.action, tally, changed_files, files, WritesNothing())));
   if (cancelled) return kCancelled;
   if (console_->Problems() > 0 || (options_.check && changed_files > 0)) return kReported;
   return kDone;
@@ -201,7 +196,7 @@ platform::MsgBoxResult ConsoleDialogs::MsgBox(const platform::MessageBox& box) {
   std::string text = box.prompt;
   for (std::size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at))
     text.replace(at, 2, " ");
-  console_.Line("gildex: " + text);
+  console_.Line(Said(text));
   return platform::vbOK;
 }
 
@@ -238,12 +233,12 @@ void PrintDiff(session::Session& session, const std::string& project, std::ostre
   const std::filesystem::path root =
       DiffRoot(files, cwd, std::filesystem::absolute(project).parent_path());
   if (!changed.empty() && root != cwd)
-    console.Line("gildex: the paths of the diff are relative to " + root.string() +
-                 "/ (the current folder does not hold every file): apply it there");
+    console.Line(Said("the paths of the diff are relative to " + root.string() +
+                      "/ (the current folder does not hold every file): apply it there"));
   for (host::MemoryComponent* component : changed) {
     const auto before = platform::ReadWholeFile(component->File());
     if (!before) {
-      console.Problem("gildex: cannot read " + component->File().string() + " to compare it");
+      console.Problem(Said("cannot read " + component->File().string() + " to compare it"));
       continue;
     }
     const std::string diff = UnifiedDiff(DiffPath(component->File(), root), *before, component->Serialize());
@@ -262,7 +257,7 @@ class NoticeLines : public platform::Dialogs {
     std::string text = box.prompt;
     for (std::size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at))
       text.replace(at, 2, " ");
-    std::cerr << "gildex: " << Display(text) << "\n";
+    Tell(std::cerr, text);
     return platform::vbOK;
   }
   std::string SaveFileName(const platform::SaveFileDialog& dialog) override { return inner_->SaveFileName(dialog); }
@@ -292,8 +287,8 @@ void PrintLoadProblems(const std::vector<host::LoadProblem>& problems, std::ostr
 
 void WarnAboutRegistry(const session::PlatformContext& context, std::ostream& err) {
   if (!context.RegistryWarning().empty())
-    err << "gildex: warning: " << cp1252::ToUtf8(context.RegistryWarning())
-        << " (the settings are read as unset and the file is left as it is)\n";
+    Say(err, "warning: " + cp1252::ToUtf8(context.RegistryWarning()) +
+                 " (the settings are read as unset and the file is left as it is)");
 }
 
 CommandSession::CommandSession(std::ostream& err, platform::MsgBoxResult forced, Console* console)
@@ -309,6 +304,37 @@ std::string CommandSession::Open(const std::string& path, bool lock) {
   const std::string opened = session_->Open(path, lock);
   PrintLoadProblems(session_->Loaded().problems, err_);
   return opened;
+}
+
+std::string ApplyTypedOverrides(session::Session& session, const std::vector<std::string>& settings,
+                                const std::string& template_name, const std::string& script_file, bool write_nothing) {
+  session::Overrides overrides;
+  // What of the typed text cannot be taken; said after the session's check of what came before it.
+  std::string typed;
+  for (const std::string& setting : settings) {
+    const std::size_t equals = setting.find('=');
+    if (equals == std::string::npos) {
+      typed = "--set wants NAME=VALUE, not \"" + setting + "\"";
+      break;
+    }
+    const auto name = FromTerminalText(setting.substr(0, equals));
+    const auto value = FromTerminalText(setting.substr(equals + 1));
+    if (!name || !value) {
+      typed = "--set " + setting + ": a character has no place in Windows-1252";
+      break;
+    }
+    overrides.settings.emplace_back(*name, *value);
+  }
+  if (typed.empty()) {
+    if (const auto name = FromTerminalText(template_name)) {
+      overrides.template_name = *name;
+      overrides.script_file = script_file;
+    } else {
+      typed = "--template: a character has no place in Windows-1252";
+    }
+  }
+  if (const Problem problem = session.ApplyOverrides(overrides, write_nothing); !problem.empty()) return Worded(problem);
+  return typed;
 }
 
 int RunScopeCommand(const ScopeOptions& options, std::ostream& out, std::ostream& err) {
@@ -359,7 +385,7 @@ int ScriptCheck(const std::string& file, std::ostream& out, std::ostream& err) {
   std::string problem;
   const auto text = session::ReadScriptFile(file, problem);
   if (!text) {
-    err << "gildex: " << problem << "\n";
+    Say(err, problem);
     return kBadInput;
   }
   platform::UnattendedDialogs dialogs(err);

@@ -18,7 +18,7 @@
 #include "platform/dialogs.h"
 #include "session/platform_context.h"
 #include "session/session.h"
-#include "tools/terminal_view.h"
+#include "app/terminal_view.h"
 
 namespace gildex::app {
 
@@ -115,6 +115,7 @@ class CommandSession {
   // else why not.
   std::string Open(const std::string& path, bool lock);
   session::Session& Session() { return *session_; }
+  session::PlatformContext& Context() { return context_; }
 
  private:
   std::ostream& err_;
@@ -123,6 +124,12 @@ class CommandSession {
   session::PlatformContext context_;
   std::optional<session::Session> session_;
 };
+
+// --set NAME=VALUE, --template and --script as typed, given to the session as Windows-1252;
+// the first problem, worded, or empty. A typed argument that cannot be taken is said after
+// the session has checked the ones typed before it.
+std::string ApplyTypedOverrides(session::Session& session, const std::vector<std::string>& settings,
+                                const std::string& template_name, const std::string& script_file, bool write_nothing);
 
 // `gildex script check FILE`: the Validate command's message; 0 when the script is OK.
 int ScriptCheck(const std::string& file, std::ostream& out, std::ostream& err);

@@ -263,6 +263,7 @@ TEST(CommandLine, RefusesWhatCannotBeMeant) {
       {{"todo", "list"}, kBadInput, "PROJECT comes first: gildex todo PROJECT list"},
       {{"todo", project, "lst"}, kBadInput, "Did you mean 'gildex todo PROJECT list'?"},
       {{"verify", project}, kBadInput, "gildex: cannot read project /nonexistent/Orders.vbp"},
+      {{"session", "/nonexistent/day.session"}, kBadInput, "gildex: no session script /nonexistent/day.session: no such"},
       // Each command's help tells its own exit status, not the list of all commands.
       {{"options", "set", "--help"}, kDone, "1 the registry file could not be written"},
   };

@@ -5,10 +5,12 @@
 #include <memory>
 #include <ostream>
 
+#include "app/printer.h"
 #include "app/scope_command.h"
+#include "app/terminal_view.h"
 #include "platform/cp1252.h"
 #include "templates/advanced_template.h"
-#include "tools/terminal_view.h"
+#include "templates/template_rules.h"
 
 namespace gildex::app {
 namespace {
@@ -87,14 +89,14 @@ class ScriptedTagWindow : public AdvancedTemplateView {
 
 int Run(const TagOptions& options, std::ostream& out, std::ostream& err) {
   if (options.check && options.dry_run) {
-    err << "gildex: --check and --dry-run together: choose one\n";
+    Say(err, "--check and --dry-run together: choose one");
     return kBadInput;
   }
   const bool listing = options.tag.empty() && options.untag.empty();
   const bool writes_nothing = listing || options.check || options.dry_run;
   Console console(err, ConsoleMode{false, false, false});
   auto fail = [&](int code, const std::string& message) {
-    err << "gildex: " << Display(message) << "\n";
+    Tell(err, message);
     return code;
   };
   CommandSession command(err, options.forced, &console);
@@ -104,18 +106,17 @@ int Run(const TagOptions& options, std::ostream& out, std::ostream& err) {
   ScriptedTagWindow window(options);
   ConnectViews views;
   views.advanced_template = &window;
-  const std::string connected = s.ConnectAddIn(
+  const Problem connected = s.ConnectAddIn(
       ext_cm_CommandLine, !writes_nothing,
       [&](clsMessages&) -> std::unique_ptr<MessageView> { return std::make_unique<TerminalMessageView>(console); },
       views);
-  if (!connected.empty()) return fail(kBadInput, connected);
-  if (const std::string problem = s.ApplyOverrides({{}, options.template_name, ""}, writes_nothing); !problem.empty())
+  if (!connected.empty()) return fail(kBadInput, Worded(connected));
+  if (const std::string problem = ApplyTypedOverrides(s, {}, options.template_name, "", writes_nothing);
+      !problem.empty())
     return fail(kBadInput, problem);
+  if (const gildex::Problem problem = TemplateChoiceProblem(s.Engine(), false); !options.tag.empty() && !problem.empty())
+    return fail(kBadInput, Worded(problem));
   const std::string template_name = s.Engine().DefaultTemplate();
-  if (!options.tag.empty() && template_name.empty())
-    return fail(kBadInput,
-                "no template is chosen; choose one with: gildex templates default NAME (gildex templates list shows "
-                "them), or give --template NAME");
 
   const long reports = s.Shared().Report().Shown();
   s.Connection().Tools().cmdAdvanced_Click();
@@ -139,9 +140,9 @@ int Run(const TagOptions& options, std::ostream& out, std::ostream& err) {
     done = Count(window.Tagged(), "procedure tagged", "procedures tagged") + " for " + Display(template_name);
   if (window.Untagged() > 0)
     done += (done.empty() ? "" : ", ") + Count(window.Untagged(), "tag removed", "tags removed");
-  console.Line("gildex: " + (changed_files == 0 ? std::string("nothing to change.")
-                                                : done + "; " + Count(files, "file", "files") +
-                                                      (writes_nothing ? " would be written." : " written.")));
+  console.Line(Said(changed_files == 0 ? std::string("nothing to change.")
+                                       : done + "; " + Count(files, "file", "files") +
+                                             (writes_nothing ? " would be written." : " written.")));
   if (console.Problems() > 0 || (options.check && changed_files > 0)) return kReported;
   return kDone;
 }

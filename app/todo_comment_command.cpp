@@ -2,17 +2,52 @@
 
 #include <fmt/core.h>
 
+#include <filesystem>
 #include <ostream>
 
+#include "app/printer.h"
 #include "app/scope_command.h"
-#include "app/unified_diff.h"
+#include "app/terminal_view.h"
 #include "host/project_file.h"
-#include "platform/atomic_file.h"
 #include "platform/cp1252.h"
-#include "templates/commands.h"
-#include "tools/terminal_view.h"
+#include "templates/template_rules.h"
 
 namespace gildex::app {
+
+ToDoOutcome RunToDoCommand(const std::string& project_file, ToDoAction action, const std::string& argument) {
+  ToDoOutcome outcome;
+  auto refuse = [&](std::string problem) {
+    outcome.problem = std::move(problem);
+    outcome.bad_input = true;
+    return outcome;
+  };
+  std::error_code ec;
+  const std::filesystem::path project = std::filesystem::absolute(project_file, ec).lexically_normal();
+  if (!cp1252::EqualsNoCase(project.extension().string(), ".vbp"))
+    return refuse(project_file + " is not a project file (.vbp): the To-Do list is kept beside one");
+  if (!std::filesystem::is_regular_file(project, ec)) return refuse("no project file " + project_file);
+  ToDoList list;
+  list.FileName(ToDoFileOf(project.string()));
+  if (std::string problem = list.Load(); !problem.empty()) return refuse(std::move(problem));
+  std::size_t item = 0;
+  if (action == ToDoAction::Done || action == ToDoAction::Remove) {
+    const bool digits = !argument.empty() && argument.size() <= 9 &&
+                        argument.find_first_not_of("0123456789") == std::string::npos;
+    if (!digits) return refuse("an item is given by its number (1, 2, ...), not \"" + argument + "\"");
+    item = std::stoul(argument);
+    if (std::string problem = list.ItemProblem(item); !problem.empty()) return refuse(std::move(problem));
+  }
+  if (action == ToDoAction::Add)
+    if (std::string problem = ToDoTextProblem(argument); !problem.empty()) return refuse(std::move(problem));
+  switch (action) {
+    case ToDoAction::List: break;
+    case ToDoAction::Add: outcome.problem = list.Add(argument); break;
+    case ToDoAction::Done: outcome.problem = list.MarkDone(item); break;
+    case ToDoAction::Remove: outcome.problem = list.Remove(item); break;
+  }
+  outcome.items = list.Items();
+  return outcome;
+}
 
 int ToDoCommand(const std::string& project, ToDoAction action, const std::string& argument, std::ostream& out,
                 std::ostream& err) {
@@ -20,14 +55,14 @@ int ToDoCommand(const std::string& project, ToDoAction action, const std::string
   if (action == ToDoAction::Add) {
     const auto converted = FromTerminalText(argument);
     if (!converted) {
-      err << "gildex: a character of the text has no place in Windows-1252; nothing was written\n";
+      Say(err, "a character of the text has no place in Windows-1252; nothing was written");
       return kBadInput;
     }
     text = *converted;
   }
   const ToDoOutcome outcome = RunToDoCommand(project, action, text);
   if (!outcome.problem.empty()) {
-    err << "gildex: " << cp1252::ToDisplay(outcome.problem) << "\n";
+    Tell(err, outcome.problem);
     return outcome.bad_input ? kBadInput : kReported;
   }
   for (std::size_t i = 0; i < outcome.items.size(); ++i)
@@ -38,7 +73,7 @@ int ToDoCommand(const std::string& project, ToDoAction action, const std::string
 
 int CommentCommand(const CommentOptions& options, std::ostream& out, std::ostream& err) {
   auto fail = [&](int code, const std::string& message) {
-    err << "gildex: " << cp1252::ToDisplay(message) << "\n";
+    Tell(err, message);
     return code;
   };
   if (options.dry_run && options.check) return fail(kBadInput, "--check and --dry-run together: choose one");
@@ -49,45 +84,32 @@ int CommentCommand(const CommentOptions& options, std::ostream& out, std::ostrea
   session::Session& session = command.Session();
   const std::string opened = command.Open(options.project, !options.dry_run);
   if (!opened.empty()) return fail(kBadInput, opened);
-  if (const std::string problem =
+  if (const Problem problem =
           session.ConnectAddIn(ext_cm_CommandLine, writes,
                                [&](clsMessages&) -> std::unique_ptr<MessageView> {
                                  return std::make_unique<TerminalMessageView>(console);
                                });
       !problem.empty())
-    return fail(kBadInput, problem);
-  if (session.Engine().CommentTemplate().empty())
-    return fail(kBadInput, "no comment block is set; set one with: gildex options set CommentTemplate TEXT");
-  if (const std::string problem = session.SelectProcedure(options.component, options.procedure); !problem.empty())
-    return fail(kBadInput, problem);
+    return fail(kBadInput, Worded(problem));
+  if (const Problem problem = CommentTemplateProblem(session.Engine()); !problem.empty())
+    return fail(kBadInput, Worded(problem));
+  if (const Problem problem =
+          session.SelectProcedure(TerminalName(options.component), TerminalName(options.procedure));
+      !problem.empty())
+    return fail(kBadInput, Worded(problem));
   const session::CommandOutcome outcome = session.RunCommentBlock();
   if (outcome.errors_reported > 0) return fail(kReported, "nothing was written because of the error reported above");
-  const std::vector<host::MemoryComponent*> changed = session.Changed();
-  int code = kDone;
-  if (options.check) {
-    code = changed.empty() ? kDone : kReported;
-  } else if (options.dry_run) {
-    std::vector<std::filesystem::path> files;
-    for (host::MemoryComponent* component : changed) files.push_back(component->File());
-    const std::filesystem::path root =
-        DiffRoot(files, std::filesystem::current_path(), std::filesystem::absolute(options.project).parent_path());
-    for (host::MemoryComponent* component : changed) {
-      const auto before = platform::ReadWholeFile(component->File());
-      if (!before) return fail(kReported, "cannot read " + component->File().string() + " to compare it");
-      const std::string diff = UnifiedDiff(DiffPath(component->File(), root), *before, component->Serialize());
-      out.write(diff.data(), static_cast<std::streamsize>(diff.size()));
-    }
-  } else {
-    const host::SaveResult saved = session.Save();
-    if (!saved.error.empty()) return fail(kReported, saved.error);
-    for (const host::LoadProblem& skipped : saved.skipped) {
-      err << "gildex: " << cp1252::ToDisplay(skipped.file + ": " + skipped.message) << "\n";
-      code = kReported;
-    }
-    for (const std::string& file : saved.written) err << "wrote " << file << "\n";
-  }
+  // The write tail every writing command shares: the diff of a dry run, --check's answer, or
+  // the save with the files it skipped.
+  Console tail(err, ConsoleMode{});
+  std::string save_error;
+  std::vector<std::string> written;
+  const std::optional<long> files =
+      WriteChanges(session, options.project, options.dry_run, options.check, out, tail, save_error, &written);
+  if (!files) return fail(kReported, save_error);
+  for (const std::string& file : written) err << "wrote " << file << "\n";
   session.Disconnect();
-  return code;
+  return tail.Problems() > 0 || (options.check && *files > 0) ? kReported : kDone;
 }
 
 }  // namespace gildex::app

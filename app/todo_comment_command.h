@@ -4,11 +4,22 @@
 // block is the add-in's own "Comment block" command reached through a session.
 #include <iosfwd>
 #include <string>
+#include <vector>
 
 #include "platform/dialogs.h"
 #include "tools/todo_list.h"
 
 namespace gildex::app {
+
+// One edit of a project's list: PROJECT is the project file, the list
+// "todo.dat" beside it. `argument` is the text to add or the item's number.
+enum class ToDoAction { List, Add, Done, Remove };
+struct ToDoOutcome {
+  std::vector<ToDoItem> items;  // the list after the edit
+  std::string problem;          // empty when it went well
+  bool bad_input = false;       // the problem is what was asked (nothing written), not the write
+};
+ToDoOutcome RunToDoCommand(const std::string& project_file, ToDoAction action, const std::string& argument);
 
 // Prints the list after the edit ("1. [ ] text"); 0 done, 1 the list could not be written,
 // 2 bad input (a damaged list, no such item, an empty or multi-line text; nothing written).

@@ -4,6 +4,7 @@
 #include <memory>
 #include <ostream>
 
+#include "app/printer.h"
 #include "app/scope_command.h"
 #include "platform/clipboard.h"
 #include "platform/cp1252.h"
@@ -23,46 +24,27 @@ std::string Display(std::string_view bytes) { return cp1252::ToDisplay(bytes); }
 // about as every command asks (default No: nothing loads).
 class ReadSession {
  public:
-  explicit ReadSession(std::ostream& err) : err_(err) {}
+  explicit ReadSession(std::ostream& err) : err_(err), command_(err, platform::MsgBoxResult{}, nullptr) {}
 
   // False after printing why nothing could be opened.
   bool Open(const std::string& path) {
-    WarnAboutRegistry(context_, err_);
-    const std::string opened = session_.Open(path, false);
-    PrintLoadProblems(session_.Loaded().problems, err_);
+    const std::string opened = command_.Open(path, false);
     if (opened.empty()) return true;
-    err_ << "gildex: " << Display(opened) << "\n";
+    Tell(err_, opened);
     return false;
   }
-  host::MemoryVBE& Vbe() { return session_.Vbe(); }
-  session::PlatformContext& Context() { return context_; }
-  bool Damaged() const {
-    for (const host::LoadProblem& problem : session_.Loaded().problems)
+  host::MemoryVBE& Vbe() { return command_.Session().Vbe(); }
+  session::PlatformContext& Context() { return command_.Context(); }
+  bool Damaged() {
+    for (const host::LoadProblem& problem : command_.Session().Loaded().problems)
       if (problem.fatal) return true;
     return false;
   }
 
  private:
   std::ostream& err_;
-  std::unique_ptr<platform::Dialogs> dialogs_ = CommandLineDialogs(platform::MsgBoxResult{});
-  session::PlatformContext context_{*dialogs_};
-  session::Session session_{context_};
+  CommandSession command_;
 };
-
-bool SameFile(const std::string& a, const std::string& b) {
-  std::error_code ec;
-  return !a.empty() && !b.empty() && fs::equivalent(a, b, ec);
-}
-
-// By name in any letter case, else by file.
-host::VBComponent* FindComponent(host::VBE& vbe, const std::string& wanted) {
-  for (int p = 1; p <= vbe.ProjectCount(); ++p)
-    if (host::VBComponent* component = vbe.Project(p).FindComponent(wanted)) return component;
-  for (int p = 1; p <= vbe.ProjectCount(); ++p)
-    for (int c = 1; c <= vbe.Project(p).ComponentCount(); ++c)
-      if (SameFile(vbe.Project(p).Component(c).FileNames(1), wanted)) return &vbe.Project(p).Component(c);
-  return nullptr;
-}
 
 int ListProcedures(const FinderOptions& options, std::ostream& out, std::ostream& err) {
   ReadSession session(err);
@@ -101,8 +83,8 @@ int ShowMembers(const FinderOptions& options, std::ostream& out, std::ostream& e
     for (std::size_t i = 0; i < finder.Rows().size(); ++i)
       if (cp1252::EqualsNoCase(finder.Rows()[i].name, name)) found = i;
     if (found == finder.Rows().size()) {
-      err << "gildex: " << Display(finder.Component()->Name()) << " has no method, property or event named "
-          << Display(name) << "; it has:";
+      err << Said(Display(finder.Component()->Name()) + " has no method, property or event named " + Display(name) +
+                  "; it has:");
       for (const FinderRow& row : finder.Rows()) err << " " << Display(row.name);
       err << "\n";
       return kBadInput;
@@ -111,7 +93,7 @@ int ShowMembers(const FinderOptions& options, std::ostream& out, std::ostream& e
   }
   finder.cmdCopy_Click();
   if (!options.copy.empty() && options.copy != "-" && report.Shown() == reports_before)
-    err << "gildex: " << finder.Code().size() << " bytes of code put on the clipboard " << options.copy << "\n";
+    Say(err, std::to_string(finder.Code().size()) + " bytes of code put on the clipboard " + options.copy);
   return report.Shown() == reports_before ? kDone : kReported;
 }
 
@@ -121,13 +103,13 @@ int Finder(const FinderOptions& options, std::ostream& out, std::ostream& err) {
   return RunReportingFailure("finder", err, [&]() -> int {
     if (options.show.empty()) {
       if (!options.project.empty() || !options.copy.empty()) {
-        err << "gildex: --project and --copy go with --show only\n";
+        Say(err, "--project and --copy go with --show only");
         return kBadInput;
       }
       return ListProcedures(options, out, err);
     }
     if (options.json) {
-      err << "gildex: --json lists procedures; it does not go with --show\n";
+      Say(err, "--json lists procedures; it does not go with --show");
       return kBadInput;
     }
     return ShowMembers(options, out, err);
@@ -137,17 +119,18 @@ int Finder(const FinderOptions& options, std::ostream& out, std::ostream& err) {
 int Info(const std::string& component, const std::string& project, std::ostream& out, std::ostream& err) {
   return RunReportingFailure("info", err, [&]() -> int {
     if (project.empty() && !fs::exists(component)) {
-      err << "gildex: there is no file " << component << " (a component given by its name needs --project PROJECT)\n";
+      Say(err, "there is no file " + component + " (a component given by its name needs --project PROJECT)");
       return kBadInput;
     }
     ReadSession session(err);
     if (!session.Open(project.empty() ? component : project)) return kBadInput;
-    host::VBComponent* found = FindComponent(session.Vbe(), component);
+    host::VBComponent* found = session::FindComponent(session.Vbe(), component);
     if (found == nullptr && project.empty() && session.Vbe().ProjectCount() == 1 &&
         session.Vbe().Project(1).ComponentCount() == 1)
       found = &session.Vbe().Project(1).Component(1);
     if (found == nullptr) {
-      err << "gildex: no component named or loaded from " << Display(component) << " in " << Display(project.empty() ? component : project) << "\n";
+      Say(err, "no component named or loaded from " + Display(component) + " in " +
+                   Display(project.empty() ? component : project));
       return kBadInput;
     }
     const ComponentInformation info = DescribeComponent(*found, SourceControlStatus(*found, session.Context().env));

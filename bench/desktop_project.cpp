@@ -70,7 +70,8 @@ Options Parse(int argc, char** argv) {
       else if (arg == "--template")
         options.overrides.template_name = value;
       else if (arg == "--set")
-        options.overrides.settings.push_back(value);
+        options.overrides.settings.emplace_back(value.substr(0, value.find('=')),
+                                                value.find('=') == std::string::npos ? "" : value.substr(value.find('=') + 1));
       else
         Usage("unknown option " + arg);
     } catch (const std::logic_error&) {
@@ -208,10 +209,10 @@ Figures RunSession(const fs::path& project, const session::Overrides& overrides)
   auto start = std::chrono::steady_clock::now();
   if (const std::string problem = session.Open(project, true); !problem.empty()) Usage("cannot open: " + problem);
   figures.open = Seconds(start);
-  for (const std::string& problem : {session.ConnectAddIn(ext_cm_CommandLine, false, nullptr),
-                                     session.ApplyOverrides(overrides, false),
-                                     session.Select(session::ScopeAction::Insert, {})})
-    if (!problem.empty()) Usage(problem);
+  for (const Problem& problem : {session.ConnectAddIn(ext_cm_CommandLine, false, nullptr),
+                                 session.ApplyOverrides(overrides, false),
+                                 session.Select(session::ScopeAction::Insert, {})})
+    if (!problem.empty()) Usage(problem.what);
   start = std::chrono::steady_clock::now();
   const session::CommandOutcome outcome = session.Run();
   figures.insert = Seconds(start);
@@ -242,7 +243,7 @@ int main(int argc, char** argv) {
   const long lines = CountLines(scratch / "floor", files);
   std::cout << "project: " << pristine.string() << ", " << lines << " lines in " << files << " files\n"
             << "template: " << options.overrides.template_name;
-  for (const std::string& setting : options.overrides.settings) std::cout << ", --set " << setting;
+  for (const auto& [name, value] : options.overrides.settings) std::cout << ", --set " << name << "=" << value;
   std::cout << std::endl;
 
   // The first run in a process also pays for growing the heap: it is not measured.
@@ -275,8 +276,8 @@ int main(int argc, char** argv) {
   window.Refresh();
   const double redraw = Seconds(start);
 
-  if (const std::string problem = bench.Session().ApplyOverrides(options.overrides, false); !problem.empty())
-    Usage(problem);
+  if (const Problem problem = bench.Session().ApplyOverrides(options.overrides, false); !problem.empty())
+    Usage(problem.what);
   host::CommandBar* bar = bench.Vbe().Bars().Find(kProjectBar);
   int index = -1;
   for (std::size_t i = 0; bar != nullptr && i < bar->controls.size(); ++i)

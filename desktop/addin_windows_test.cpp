@@ -49,7 +49,7 @@ struct Rig {
     // This run's choices: a template, and control templates kept in the scratch folder.
     session::Overrides overrides;
     overrides.template_name = "Standard";
-    EXPECT_EQ(bench.Session().ApplyOverrides(overrides, true), "");
+    EXPECT_TRUE(bench.Session().ApplyOverrides(overrides, true).empty());
     fs::create_directories(sample.dir / "templates" / "Controls");
     Engine().TemplatePath((sample.dir / "templates").string() + "/");
   }

@@ -13,6 +13,7 @@
 
 #include "desktop/command_bar_view.h"
 #include "desktop/text.h"
+#include "workbench/code_edit.h"
 
 namespace gildex::desktop {
 
@@ -186,40 +187,16 @@ void CodeWindow::UserEdited(int position, int /*removed*/, int added) {
   seen_revision_ = document->revision();
   host::MemoryCodeModule* module = Module();
   if (module == nullptr) return;
-  const long old_count = module->CountOfLines();
-  // One empty line is what an empty module looks like.
-  long new_count = document->blockCount();
-  if (new_count == 1 && document->isEmpty() && old_count == 0) new_count = 0;
-  QTextBlock first = document->findBlock(position);
+  const QTextBlock first = document->findBlock(position);
   QTextBlock last = document->findBlock(position + added);
   if (!last.isValid()) last = document->lastBlock();
-  long first_line = first.blockNumber() + 1;
-  long new_lines = last.blockNumber() - first.blockNumber() + 1;
-  long old_lines = new_lines - (new_count - old_count);
-  if (old_count == 0 || new_count == 0 || old_lines < 0 || first_line - 1 + old_lines > old_count) {
-    // Not a change of whole lines in place: the text replaces all lines.
-    first = document->firstBlock();
-    first_line = 1;
-    new_lines = new_count;
-    old_lines = old_count;
-  }
+  const workbench::LineChange change = workbench::ChangedLines(
+      module->CountOfLines(),
+      {document->blockCount(), document->isEmpty(), first.blockNumber() + 1L, last.blockNumber() + 1L});
   const Raised pushing(pushing_);
-  const long common = std::min(old_lines, new_lines);
-  QTextBlock block = first;
-  for (long k = 0; k < common; ++k, block = block.next()) {
-    const std::string text = ToVb(block.text());
-    if (module->Lines(first_line + k, 1) != text) module->ReplaceLine(first_line + k, text);
-  }
-  if (new_lines > common) {
-    std::string joined;
-    for (long k = common; k < new_lines; ++k, block = block.next()) {
-      if (k > common) joined += "\r\n";
-      joined += ToVb(block.text());
-    }
-    module->InsertLines(first_line + common, joined);
-  } else if (old_lines > common) {
-    module->DeleteLines(first_line + common, old_lines - common);
-  }
+  workbench::WriteLineChange(*module, change, [document](long line) {
+    return ToVb(document->findBlockByNumber(static_cast<int>(line - 1)).text());
+  });
   refresh_->start();
 }
 

@@ -105,12 +105,6 @@ TEST(CodeWindow, TypingTheAddInAndTheDropDownsAllMeetInTheModule) {
   QTest::keyClick(text, Qt::Key_Up);
   EXPECT_EQ(text->document()->findBlockByNumber(static_cast<int>(load + 1)).text(), "Dim n As Long");
   EXPECT_EQ(text->toPlainText(), Shown(module));
-  QTest::keyClick(text, Qt::Key_Down);
-  QTest::keyClick(text, Qt::Key_Home, Qt::ShiftModifier);
-  QTest::keyClick(text, Qt::Key_Up, Qt::ShiftModifier);
-  QTest::keyClick(text, Qt::Key_Delete);
-  EXPECT_EQ(text->toPlainText(), Shown(module));
-  EXPECT_NE(module.Text(), original);
   for (int i = 0; i < 20 && text->document()->isUndoAvailable(); ++i) QTest::keyClick(text, Qt::Key_Z, Qt::ControlModifier);
   EXPECT_EQ(module.Text(), original);
   EXPECT_EQ(text->toPlainText(), Shown(module));

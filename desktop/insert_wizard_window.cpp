@@ -15,7 +15,6 @@
 #include <QStackedWidget>
 #include <QStyle>
 #include <QTreeWidget>
-#include <QTreeWidgetItemIterator>
 #include <QVBoxLayout>
 #include <cmath>
 #include <map>
@@ -229,32 +228,7 @@ InsertWizardWindow::InsertWizardWindow() {
   templates->setHeaderHidden(true);
   choose->addWidget(templates, 1);
 
-  auto* pick = static_cast<QVBoxLayout*>(frames->widget(2)->layout());
-  components = new QTreeWidget(frames->widget(2));
-  components->setObjectName("lvwComponents");
-  components->setHeaderLabels({frmWizard::kComponentColumn, frmWizard::kCodeLinesColumn});
-  components->setRootIsDecorated(false);
-  components->header()->setStretchLastSection(false);
-  components->header()->setSectionResizeMode(0, QHeaderView::Stretch);
-  components->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
-  pick->addWidget(components, 1);
-  auto* filter = new QGridLayout;
-  auto* options_label = new QLabel("&Insert into :", frames->widget(2));
-  insert_options = new QComboBox(frames->widget(2));
-  insert_options->setObjectName("cboInsertOpts");
-  for (const char* option : frmWizard::kInsertOptions) insert_options->addItem(option);
-  options_label->setBuddy(insert_options);
-  event_label = new QLabel(frmWizard::kEventTypeLabel, frames->widget(2));
-  event_label->setObjectName("lblEventType");
-  event_types = new QComboBox(frames->widget(2));
-  event_types->setObjectName("cboEventType");
-  event_types->setMaxVisibleItems(16);
-  filter->addWidget(options_label, 0, 0);
-  filter->addWidget(insert_options, 0, 1);
-  filter->addWidget(event_label, 1, 0);
-  filter->addWidget(event_types, 1, 1);
-  filter->setColumnStretch(1, 1);
-  pick->addLayout(filter);
+  BuildComponentsStep();
 
   auto* verify = static_cast<QVBoxLayout*>(frames->widget(3)->layout());
   summary = new QLabel(frames->widget(3));
@@ -303,6 +277,36 @@ InsertWizardWindow::InsertWizardWindow() {
           [this](int index) { Act([index](frmWizard& w) { w.cboEventType_Click(index); }); });
 }
 
+// The third step: the components to treat, and which of their procedures.
+void InsertWizardWindow::BuildComponentsStep() {
+  auto* pick = static_cast<QVBoxLayout*>(frames->widget(2)->layout());
+  components = new QTreeWidget(frames->widget(2));
+  components->setObjectName("lvwComponents");
+  components->setHeaderLabels({frmWizard::kComponentColumn, frmWizard::kCodeLinesColumn});
+  components->setRootIsDecorated(false);
+  components->header()->setStretchLastSection(false);
+  components->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+  components->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+  pick->addWidget(components, 1);
+  auto* filter = new QGridLayout;
+  auto* options_label = new QLabel("&Insert into :", frames->widget(2));
+  insert_options = new QComboBox(frames->widget(2));
+  insert_options->setObjectName("cboInsertOpts");
+  for (const char* option : frmWizard::kInsertOptions) insert_options->addItem(option);
+  options_label->setBuddy(insert_options);
+  event_label = new QLabel(frmWizard::kEventTypeLabel, frames->widget(2));
+  event_label->setObjectName("lblEventType");
+  event_types = new QComboBox(frames->widget(2));
+  event_types->setObjectName("cboEventType");
+  event_types->setMaxVisibleItems(16);
+  filter->addWidget(options_label, 0, 0);
+  filter->addWidget(insert_options, 0, 1);
+  filter->addWidget(event_label, 1, 0);
+  filter->addWidget(event_types, 1, 1);
+  filter->setColumnStretch(1, 1);
+  pick->addLayout(filter);
+}
+
 void InsertWizardWindow::Show(frmWizard& wizard) {
   const bool placed = isVisible();
   wizard_ = &wizard;
@@ -341,56 +345,36 @@ void InsertWizardWindow::Redraw() {
   explanations_[step]->setText(FromVb(w.Explanation()));
   show_intro->setChecked(w.ShowIntro());
 
-  // The tree is rebuilt only when its nodes changed: a click must not delete the item clicked.
   const TextTemplateTree& tree = w.Templates();
-  bool same = templates->topLevelItemCount() > 0;
-  std::map<std::string, QTreeWidgetItem*> items;
-  if (same) {
-    for (QTreeWidgetItemIterator it(templates); *it != nullptr; ++it)
-      items[ToVb((*it)->data(0, kKeyRole).toString())] = *it;
-    same = items.size() == tree.Nodes().size();
-    for (const TemplateTreeNode& node : tree.Nodes())
-      same = same && items.count(node.key) != 0 && items[node.key]->text(0) == FromVb(node.text);
-  }
-  if (!same) {
-    templates->clear();
-    items.clear();
-    for (const TemplateTreeNode& node : tree.Nodes()) {
-      const auto parent = items.find(node.parent_key);
-      auto* item = parent != items.end() ? new QTreeWidgetItem(parent->second) : new QTreeWidgetItem(templates);
-      item->setText(0, FromVb(node.text));
-      item->setData(0, kKeyRole, FromVb(node.key));
-      items[node.key] = item;
-    }
-  }
-  for (const TemplateTreeNode& node : tree.Nodes()) {
-    QTreeWidgetItem* item = items[node.key];
+  std::vector<TreeNode> nodes;
+  for (const TemplateTreeNode& node : tree.Nodes())
+    nodes.push_back({FromVb(node.key), FromVb(node.parent_key), FromVb(node.text), {}});
+  const std::vector<QTreeWidgetItem*> items = FillTree(templates, nodes, kKeyRole);
+  QTreeWidgetItem* selected = nullptr;
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    const TemplateTreeNode& node = tree.Nodes()[i];
+    QTreeWidgetItem* item = items[i];
     const bool folder = node.image == kImageTemplates;
     item->setIcon(0, style()->standardIcon(folder ? QStyle::SP_DirIcon : QStyle::SP_FileIcon));
     QFont font = item->font(0);
     font.setBold(node.image == kImageDefault);
     item->setFont(0, font);
     item->setExpanded(node.expanded);
+    if (node.key == tree.SelectedKey()) selected = item;
   }
-  const auto selected = items.find(tree.SelectedKey());
-  templates->setCurrentItem(selected != items.end() ? selected->second : nullptr);
+  templates->setCurrentItem(selected);
 
   const auto& rows = w.Components();
-  same = components->topLevelItemCount() == static_cast<int>(rows.size());
-  for (std::size_t i = 0; same && i < rows.size(); ++i)
-    same = components->topLevelItem(static_cast<int>(i))->text(0) == FromVb(rows[i].name);
-  if (!same) {
-    components->clear();
-    for (const frmWizard::ComponentRow& row : rows) {
-      auto* item = new QTreeWidgetItem(components, {FromVb(row.name), QString::number(row.code_lines)});
-      item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
-      item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
-    }
-  }
+  nodes.clear();
+  for (std::size_t i = 0; i < rows.size(); ++i) nodes.push_back({QString::number(i), {}, FromVb(rows[i].name), {}});
+  const auto made = [](QTreeWidgetItem* item, const TreeNode&) {
+    item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
+    item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
+  };
+  const std::vector<QTreeWidgetItem*> checks = FillTree(components, nodes, kKeyRole, made);
   for (std::size_t i = 0; i < rows.size(); ++i) {
-    QTreeWidgetItem* item = components->topLevelItem(static_cast<int>(i));
-    item->setText(1, QString::number(rows[i].code_lines));
-    item->setCheckState(0, rows[i].checked ? Qt::Checked : Qt::Unchecked);
+    checks[i]->setText(1, QString::number(rows[i].code_lines));
+    checks[i]->setCheckState(0, rows[i].checked ? Qt::Checked : Qt::Unchecked);
   }
 
   if (event_types->count() != static_cast<int>(w.EventTypes().size())) {

@@ -61,6 +61,7 @@ class InsertWizardWindow : public QDialog, public InsertWizardView {
 
  private:
   void Redraw();
+  void BuildComponentsStep();
   // Calls a handler of the model, then draws it again unless it closed the window.
   void Act(const std::function<void(frmWizard&)>& handler);
 

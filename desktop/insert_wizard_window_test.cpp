@@ -34,7 +34,7 @@ struct Rig {
     window.OpenProject(sample.Project());
     session::Overrides overrides;
     overrides.template_name = "Standard";
-    EXPECT_EQ(bench.Session().ApplyOverrides(overrides, true), "");
+    EXPECT_TRUE(bench.Session().ApplyOverrides(overrides, true).empty());
   }
   std::map<std::string, std::string> Code() { return ProjectCode(bench); }
 

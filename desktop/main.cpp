@@ -60,6 +60,10 @@ int main(int argc, char** argv) {
 
   const std::unique_ptr<QTemporaryDir> scratch_home =
       shooting ? gildex::desktop::UseScratchProgramFolder() : nullptr;
+  if (shooting && scratch_home == nullptr) {
+    std::cerr << "gildex-ide: cannot make a scratch program folder for the screenshots\n";
+    return 1;
+  }
   gildex::desktop::QtDialogs dialogs;
   gildex::desktop::AddInWindows tool_windows(dialogs);
   // Screenshots change nothing of the user's: the add-in keeps no list and no folder then.

@@ -136,10 +136,10 @@ bool MainWindow::OpenProject(const std::filesystem::path& file) {
 }
 
 bool MainWindow::ConnectAddIn() {
-  const std::string problem = bench_.ConnectAddIn();
+  const Problem problem = bench_.ConnectAddIn();
   Refresh();
   if (!problem.empty()) {
-    dialogs_.MsgBox({"Gildex could not be connected: " + problem, platform::vbOKOnly | platform::vbExclamation,
+    dialogs_.MsgBox({"Gildex could not be connected: " + ProblemText(problem), platform::vbOKOnly | platform::vbExclamation,
                      std::string(kAppTitle)});
     return false;
   }

@@ -17,6 +17,7 @@
 #include "app/command_line_test.h"
 #include "desktop/desktop_test.h"
 #include "desktop/progress_window.h"
+#include "desktop/text.h"
 #include "session/sample_project_test.h"
 
 namespace gildex::desktop {
@@ -36,7 +37,7 @@ struct Ide {
     window.show();
     EXPECT_TRUE(window.OpenProject(sample.Project()));
     // The shipped template, as if chosen in the options dialog.
-    EXPECT_EQ(bench.Session().ApplyOverrides({{}, "Standard", {}}, false), "");
+    EXPECT_TRUE(bench.Session().ApplyOverrides({{}, "Standard", {}}, false).empty());
   }
 
   platform::ScriptedDialogs dialogs;
@@ -83,6 +84,21 @@ std::vector<std::string> Written(const testing::SampleProject& sample) {
 const QString kInsertIntoProject = "Gildex_Insert:Insert error handling into entire project.";
 
 // The whole job as a user does it in the IDE gives the same files as the command line.
+// A box of the IDE names the dialog that puts a problem right, never a command to type.
+TEST(MainWindowTest, ProblemsNameDialogsNeverCommands) {
+  for (const Remedy remedy : {Remedy::None, Remedy::ListSettings, Remedy::ChooseTemplate, Remedy::RepairStoredTemplate,
+                              Remedy::ChooseTemplateFolder, Remedy::NameComponent, Remedy::FillPrefixTable,
+                              Remedy::SetCommentTemplate})
+    for (const ProblemSubject subject :
+         {ProblemSubject::None, ProblemSubject::Setting, ProblemSubject::Template, ProblemSubject::Selection}) {
+      const std::string text = ProblemText({"it went wrong", subject, remedy});
+      EXPECT_EQ(text.find("gildex"), std::string::npos) << text;
+      EXPECT_EQ(text.find("--"), std::string::npos) << text;
+    }
+  EXPECT_EQ(ProblemText({"the stored setting is unusable.", Remedy::RepairStoredTemplate}),
+            "the stored setting is unusable. Choose a template on the Template Editor page of the Gildex Options dialog.");
+}
+
 TEST(MainWindowTest, InsertIntoProjectFromExplorerThenSaveAsCommandLineWrites) {
   testing::SampleProject sample;
   Ide ide(sample);
@@ -157,9 +173,9 @@ TEST(MainWindowTest, AutoSaveSavesAfterItsIntervalAndTheProgressWindowGrowsToIts
   testing::SampleProject sample;
   platform::FixedClock clock;
   Ide ide(sample, &clock);
-  ASSERT_EQ(ide.bench.Session().ApplyOverrides({{"ConfirmSave=False", "SaveInterval=1", "AutoSave=True"}, "", ""},
-                                               false),
-            "");
+  ASSERT_TRUE(ide.bench.Session()
+                  .ApplyOverrides({{{"ConfirmSave", "False"}, {"SaveInterval", "1"}, {"AutoSave", "True"}}, "", ""}, false)
+                  .empty());
   ide.bench.Vbe().Project(1).FindComponent("modGlobals")->Code()->InsertLines(1, "' changed");
   clock.AdvanceTicks(59000);
   QTest::qWait(1200);

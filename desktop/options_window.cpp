@@ -143,6 +143,44 @@ void SetItems(QComboBox* box, const std::vector<std::string>& items) {
 
 constexpr int kPages = static_cast<int>(std::size(kOptionsTabs));
 
+// A control of the options table, of the kind its name says.
+QWidget* MakeControl(const OptionsControl& row, QWidget* widget) {
+  const std::string name(row.control);
+  const QString caption = FromVb(row.caption);
+  QWidget* control = nullptr;
+  if (name.starts_with("chk")) {
+    control = new QCheckBox(caption, widget);
+  } else if (name.starts_with("lbl")) {
+    auto* label = new QLabel(caption, widget);
+    control = label;
+  } else if (name == "txtVSSComment") {
+    auto* edit = new QPlainTextEdit(widget);
+    edit->setFixedHeight(56);
+    control = edit;
+  } else if (name.starts_with("txt")) {
+    control = new QLineEdit(widget);
+  } else if (name.starts_with("cbo")) {
+    control = new QComboBox(widget);
+  } else if (name.starts_with("cmd")) {
+    auto* button = new QPushButton(caption, widget);
+    button->setAutoDefault(false);
+    control = button;
+  } else if (name.starts_with("rtf")) {
+    auto* edit = new QTextEdit(widget);
+    edit->setAcceptRichText(false);
+    edit->setFont(Courier());
+    control = edit;
+  }
+  return control;
+}
+
+QHBoxLayout* Indented(QWidget* control) {
+  auto* row = new QHBoxLayout;
+  row->addSpacing(20);
+  row->addWidget(control);
+  return row;
+}
+
 }  // namespace
 
 OptionsWindow::OptionsWindow(std::function<session::Session&()> session, std::function<int()> session_number,
@@ -224,266 +262,242 @@ QWidget* OptionsWindow::BuildPage(int page) {
   // The table's controls of this page, made as their names say.
   for (const OptionsControl& row : OptionsControlTable()) {
     if (row.page != page) continue;
-    const std::string name(row.control);
-    const QString caption = FromVb(row.caption);
-    QWidget* control = nullptr;
-    if (name.starts_with("chk")) {
-      control = new QCheckBox(caption, widget);
-    } else if (name.starts_with("lbl")) {
-      auto* label = new QLabel(caption, widget);
-      control = label;
-    } else if (name == "txtVSSComment") {
-      auto* edit = new QPlainTextEdit(widget);
-      edit->setFixedHeight(56);
-      control = edit;
-    } else if (name.starts_with("txt")) {
-      control = new QLineEdit(widget);
-    } else if (name.starts_with("cbo")) {
-      control = new QComboBox(widget);
-    } else if (name.starts_with("cmd")) {
-      auto* button = new QPushButton(caption, widget);
-      button->setAutoDefault(false);
-      control = button;
-    } else if (name.starts_with("rtf")) {
-      auto* edit = new QTextEdit(widget);
-      edit->setAcceptRichText(false);
-      edit->setFont(Courier());
-      control = edit;
-    }
-    control->setObjectName(FromVb(name));
-    widgets_[name] = control;
+    QWidget* control = MakeControl(row, widget);
+    control->setObjectName(FromVb(std::string(row.control)));
+    widgets_[std::string(row.control)] = control;
   }
-  const auto add = [&](const std::string& name, QWidget* control) {
-    control->setObjectName(FromVb(name));
-    widgets_[name] = control;
-    return control;
-  };
-  const auto w = [&](const std::string& name) { return Widget(name); };
-  const auto indent = [](QWidget* control) {
-    auto* row = new QHBoxLayout;
-    row->addSpacing(20);
-    row->addWidget(control);
-    return row;
-  };
   auto* layout = new QVBoxLayout(widget);
-  switch (page) {
-    case 0: {
-      auto* frame = new QGroupBox("Code Body", widget);
-      frame->setObjectName("fraBodyCode");
-      (new QVBoxLayout(frame))->addWidget(w("chkBodyText"));
-      layout->addWidget(frame);
-      auto* save = new QHBoxLayout;
-      save->addWidget(w("chkAutoSave"));
-      w("txtAutoSave")->setFixedWidth(50);
-      save->addWidget(w("txtAutoSave"));
-      save->addWidget(w("lblAutoSave"));
-      save->addStretch(1);
-      layout->addLayout(save);
-      layout->addLayout(indent(w("chkConfirmSave")));
-      layout->addWidget(w("chkIgnoreExisting"));
-      layout->addLayout(indent(w("chkReplaceBodyHandlers")));
-      layout->addWidget(w("chkMakeExes"));
-      layout->addWidget(w("chkCommentBlock"));
-      auto* small = new QHBoxLayout;
-      small->addWidget(w("chkIgnoreSmall"));
-      small->addWidget(w("lblSmallFN(0)"));
-      w("txtSmallFN")->setFixedWidth(50);
-      small->addWidget(w("txtSmallFN"));
-      small->addWidget(w("lblSmallFN(1)"));
-      small->addStretch(1);
-      layout->addLayout(small);
-      layout->addWidget(w("chkAutoExit"));
-      layout->addWidget(w("chkDisableSplash"));
-      break;
-    }
-    case 1: {
-      layout->addWidget(w("chkLineNumbers"));
-      auto* grid = new QGridLayout;
-      grid->setColumnMinimumWidth(0, 20);
-      grid->addWidget(w("lblStartLine"), 0, 1);
-      grid->addWidget(w("txtStartLine"), 0, 2);
-      grid->addWidget(w("lblIncrement(0)"), 1, 1);
-      grid->addWidget(w("txtIncrement"), 1, 2);
-      grid->addWidget(w("lblIncrement(1)"), 1, 3);
-      grid->addWidget(w("lblDelimiter"), 2, 1);
-      grid->addWidget(w("cboDelimiter"), 2, 2);
-      w("txtStartLine")->setFixedWidth(80);
-      w("txtIncrement")->setFixedWidth(80);
-      w("cboDelimiter")->setFixedWidth(110);
-      grid->setColumnStretch(4, 1);
-      layout->addLayout(grid);
-      layout->addWidget(new Divider({}, widget));
-      for (const char* name : {"chkNumberDim", "chkResetNumbers", "chkNumberComments", "chkNumberBlanks"})
-        layout->addWidget(w(name));
-      break;
-    }
-    case 2: {
-      layout->addWidget(w("chkBuilder"));
-      auto* backup = new QGroupBox("Backup", widget);
-      backup->setObjectName("fraBackup");
-      auto* grid = new QGridLayout(backup);
-      grid->addWidget(w("chkBackup"), 0, 0, 1, 3);
-      grid->addWidget(w("lblBackup"), 1, 0);
-      w("txtBackup")->setFixedWidth(60);
-      grid->addWidget(w("txtBackup"), 1, 1, Qt::AlignLeft);
-      grid->addWidget(w("lblBackupDir"), 2, 0);
-      grid->addWidget(w("txtBackupDir"), 2, 1);
-      w("cmdBackupDir")->setFixedWidth(30);
-      grid->addWidget(w("cmdBackupDir"), 2, 2);
-      grid->setColumnStretch(1, 1);
-      layout->addWidget(backup);
-      auto* vss = new QGroupBox("Source-Safe Integration", widget);
-      vss->setObjectName("fraVSS");
-      auto* column = new QVBoxLayout(vss);
-      column->addWidget(w("chkCheckOut"));
-      column->addWidget(w("lblVSSComment"));
-      column->addWidget(w("txtVSSComment"));
-      layout->addWidget(vss);
-      layout->addWidget(w("chkSkipReadOnly"));
-      break;
-    }
-    case 3: {
-      auto* copier = new QGroupBox("Property Copier", widget);
-      copier->setObjectName("fraCopier");
-      auto* row = new QHBoxLayout(copier);
-      row->addWidget(w("chkPropertyCopy"));
-      row->addStretch(1);
-      w("cmdCopyCustom")->setMinimumWidth(97);
-      row->addWidget(w("cmdCopyCustom"));
-      layout->addWidget(copier);
-      layout->addWidget(w("chkAutoRename"));
-      layout->addWidget(w("chkDelCode"));
-      layout->addWidget(w("chkPrefix"));
-      auto* prefixes = new QHBoxLayout;
-      auto* list = static_cast<QTreeWidget*>(add("lvwPrefix", new QTreeWidget(widget)));
-      list->setColumnCount(2);
-      list->setHeaderLabels({"Control Type", "Prefix"});
-      list->setRootIsDecorated(false);
-      list->header()->resizeSection(0, 200);
-      list->installEventFilter(this);
-      prefixes->addWidget(list, 1);
-      auto* side = new QVBoxLayout;
-      side->addWidget(new QLabel("Control Type", widget));
-      side->addWidget(add("txtControlName", new QLineEdit(widget)));
-      side->addWidget(new QLabel("Prefix", widget));
-      side->addWidget(add("txtPrefix", new QLineEdit(widget)));
-      for (int i = 0; i < 2; ++i) {
-        auto* button = new QPushButton(i == 0 ? "&Add" : "&Remove", widget);
-        button->setAutoDefault(false);
-        side->addWidget(add(fmt::format("cmdPrefixItem({})", i), button));
-      }
-      side->addStretch(1);
-      prefixes->addLayout(side);
-      layout->addLayout(prefixes, 1);
-      return widget;
-    }
-    case 4: {
-      auto* row = new QHBoxLayout;
-      auto* tree = static_cast<QTreeWidget*>(add("tvwTemplates", new QTreeWidget(widget)));
-      tree->setHeaderHidden(true);
-      tree->setFixedWidth(170);
-      tree->viewport()->installEventFilter(this);
-      row->addWidget(tree);
-      auto* editors = new QVBoxLayout;
-      editors->addWidget(add("divHeader", new Divider("Header", widget)));
-      for (const char* name : {"rtfHeader", "rtfFooter"}) {
-        auto* edit = new QTextEdit(widget);
-        edit->setAcceptRichText(false);
-        edit->setFont(Courier());
-        edit->setLineWrapMode(QTextEdit::NoWrap);
-        edit->installEventFilter(this);
-        edit->viewport()->installEventFilter(this);
-        if (std::string_view(name) == "rtfFooter") editors->addWidget(add("divFooter", new Divider("Footer", widget)));
-        editors->addWidget(add(name, edit), 1);
-      }
-      row->addLayout(editors, 1);
-      layout->addLayout(row, 1);
-      auto* markers = new QGridLayout;
-      markers->addWidget(new QLabel("Code body start:", widget), 0, 0);
-      markers->addWidget(w("txtBlockStart"), 0, 1);
-      markers->addWidget(new QLabel("Code body end:", widget), 1, 0);
-      markers->addWidget(w("txtBlockEnd"), 1, 1);
-      for (const char* name : {"txtBlockStart", "txtBlockEnd"}) w(name)->setFont(Courier());
-      layout->addLayout(markers);
-      return widget;
-    }
-    case 5: {
-      auto* grid = new QGridLayout;
-      grid->addWidget(w("lblTemplatePath"), 0, 0);
-      grid->addWidget(w("txtTemplatePath"), 0, 1);
-      grid->addWidget(w("cmdBrowse(0)"), 0, 2);
-      grid->addWidget(w("lblEditorPath"), 1, 0);
-      grid->addWidget(w("txtEditorPath"), 1, 1);
-      grid->addWidget(w("cmdBrowse(1)"), 1, 2);
-      for (const char* name : {"cmdBrowse(0)", "cmdBrowse(1)"}) w(name)->setFixedWidth(30);
-      static_cast<QLabel*>(w("lblTemplatePath"))->setBuddy(w("txtTemplatePath"));
-      static_cast<QLabel*>(w("lblEditorPath"))->setBuddy(w("txtEditorPath"));
-      grid->setColumnStretch(1, 1);
-      layout->addLayout(grid);
-      layout->addWidget(new Divider({}, widget));
-      auto* insert = new QGridLayout;
-      insert->addWidget(w("lblInsertOpts"), 0, 0);
-      insert->addWidget(w("cboInsertOpts"), 0, 1);
-      w("cmdAdvanced")->setMinimumWidth(97);
-      insert->addWidget(w("cmdAdvanced"), 0, 2);
-      insert->addWidget(w("lblEventType"), 1, 0);
-      insert->addWidget(w("cboEventType"), 1, 1);
-      insert->setColumnStretch(3, 1);
-      for (const char* name : {"cboInsertOpts", "cboEventType"}) w(name)->setMinimumWidth(180);
-      layout->addLayout(insert);
-      layout->addWidget(new Divider({}, widget));
-      layout->addWidget(w("chkLogger"));
-      w("rtfLogger")->installEventFilter(this);
-      layout->addWidget(w("rtfLogger"), 1);
-      return widget;
-    }
-    case 6: {
-      auto* row = new QHBoxLayout;
-      row->addWidget(new QLabel("Active Script :", widget));
-      auto* scripts = static_cast<QComboBox*>(add("cboScripts", new QComboBox(widget)));
-      scripts->setEditable(true);
-      scripts->setInsertPolicy(QComboBox::NoInsert);
-      scripts->setMinimumWidth(180);
-      row->addWidget(scripts, 1);
-      for (const auto& [name, caption] : {std::pair{"cmdNewScript", "&New"}, std::pair{"cmdSaveScript", "&Save"},
-                                          std::pair{"cmdValidate", "&Validate"}}) {
-        auto* button = new QPushButton(caption, widget);
-        button->setAutoDefault(false);
-        row->addWidget(add(name, button));
-      }
-      layout->addLayout(row);
-      layout->addWidget(new Divider("Script Editor", widget));
-      auto* script = new QTextEdit(widget);
-      script->setAcceptRichText(false);
-      script->setFont(Courier());
-      script->setLineWrapMode(QTextEdit::NoWrap);
-      script->installEventFilter(this);
-      layout->addWidget(add("rtfScript", script), 1);
-      return widget;
-    }
-    case 7: {
-      auto* version = static_cast<QLabel*>(w("lblVersion"));
-      QFont big = version->font();
-      big.setPointSize(big.pointSize() + 4);
-      big.setBold(true);
-      version->setFont(big);
-      static_cast<QLabel*>(w("lblDescription"))->setWordWrap(true);
-      layout->addWidget(version);
-      layout->addWidget(w("lblDescription"));
-      layout->addSpacing(16);
-      for (const char* name : {"lblWeb", "lblEMail"}) {
-        auto* link = static_cast<QLabel*>(w(name));
-        link->setStyleSheet("color: #0000c0; text-decoration: underline;");
-        link->setCursor(Qt::PointingHandCursor);
-        link->setToolTip("Double-click to open");
-        link->installEventFilter(this);
-        layout->addWidget(link);
-      }
-      break;
-    }
+  using Lay = void (OptionsWindow::*)(QWidget*, QVBoxLayout*);
+  static constexpr Lay kPages[] = {&OptionsWindow::LayGeneralPage, &OptionsWindow::LayNumberingPage,
+                                   &OptionsWindow::LayFilePage, &OptionsWindow::LayControlsPage,
+                                   &OptionsWindow::LayTemplateEditorPage, &OptionsWindow::LayTemplateOptionsPage,
+                                   &OptionsWindow::LayScriptPage, &OptionsWindow::LayAboutPage};
+  (this->*kPages[page])(widget, layout);
+  return widget;
+}
+
+QWidget* OptionsWindow::Add(const std::string& name, QWidget* control) {
+  control->setObjectName(FromVb(name));
+  widgets_[name] = control;
+  return control;
+}
+
+void OptionsWindow::LayGeneralPage(QWidget* widget, QVBoxLayout* layout) {
+  auto* frame = new QGroupBox("Code Body", widget);
+  frame->setObjectName("fraBodyCode");
+  (new QVBoxLayout(frame))->addWidget(Widget("chkBodyText"));
+  layout->addWidget(frame);
+  auto* save = new QHBoxLayout;
+  save->addWidget(Widget("chkAutoSave"));
+  Widget("txtAutoSave")->setFixedWidth(50);
+  save->addWidget(Widget("txtAutoSave"));
+  save->addWidget(Widget("lblAutoSave"));
+  save->addStretch(1);
+  layout->addLayout(save);
+  layout->addLayout(Indented(Widget("chkConfirmSave")));
+  layout->addWidget(Widget("chkIgnoreExisting"));
+  layout->addLayout(Indented(Widget("chkReplaceBodyHandlers")));
+  layout->addWidget(Widget("chkMakeExes"));
+  layout->addWidget(Widget("chkCommentBlock"));
+  auto* small = new QHBoxLayout;
+  small->addWidget(Widget("chkIgnoreSmall"));
+  small->addWidget(Widget("lblSmallFN(0)"));
+  Widget("txtSmallFN")->setFixedWidth(50);
+  small->addWidget(Widget("txtSmallFN"));
+  small->addWidget(Widget("lblSmallFN(1)"));
+  small->addStretch(1);
+  layout->addLayout(small);
+  layout->addWidget(Widget("chkAutoExit"));
+  layout->addWidget(Widget("chkDisableSplash"));
+  layout->addStretch(1);
+}
+
+void OptionsWindow::LayNumberingPage(QWidget* widget, QVBoxLayout* layout) {
+  layout->addWidget(Widget("chkLineNumbers"));
+  auto* grid = new QGridLayout;
+  grid->setColumnMinimumWidth(0, 20);
+  grid->addWidget(Widget("lblStartLine"), 0, 1);
+  grid->addWidget(Widget("txtStartLine"), 0, 2);
+  grid->addWidget(Widget("lblIncrement(0)"), 1, 1);
+  grid->addWidget(Widget("txtIncrement"), 1, 2);
+  grid->addWidget(Widget("lblIncrement(1)"), 1, 3);
+  grid->addWidget(Widget("lblDelimiter"), 2, 1);
+  grid->addWidget(Widget("cboDelimiter"), 2, 2);
+  Widget("txtStartLine")->setFixedWidth(80);
+  Widget("txtIncrement")->setFixedWidth(80);
+  Widget("cboDelimiter")->setFixedWidth(110);
+  grid->setColumnStretch(4, 1);
+  layout->addLayout(grid);
+  layout->addWidget(new Divider({}, widget));
+  for (const char* name : {"chkNumberDim", "chkResetNumbers", "chkNumberComments", "chkNumberBlanks"})
+    layout->addWidget(Widget(name));
+  layout->addStretch(1);
+}
+
+void OptionsWindow::LayFilePage(QWidget* widget, QVBoxLayout* layout) {
+  layout->addWidget(Widget("chkBuilder"));
+  auto* backup = new QGroupBox("Backup", widget);
+  backup->setObjectName("fraBackup");
+  auto* grid = new QGridLayout(backup);
+  grid->addWidget(Widget("chkBackup"), 0, 0, 1, 3);
+  grid->addWidget(Widget("lblBackup"), 1, 0);
+  Widget("txtBackup")->setFixedWidth(60);
+  grid->addWidget(Widget("txtBackup"), 1, 1, Qt::AlignLeft);
+  grid->addWidget(Widget("lblBackupDir"), 2, 0);
+  grid->addWidget(Widget("txtBackupDir"), 2, 1);
+  Widget("cmdBackupDir")->setFixedWidth(30);
+  grid->addWidget(Widget("cmdBackupDir"), 2, 2);
+  grid->setColumnStretch(1, 1);
+  layout->addWidget(backup);
+  auto* vss = new QGroupBox("Source-Safe Integration", widget);
+  vss->setObjectName("fraVSS");
+  auto* column = new QVBoxLayout(vss);
+  column->addWidget(Widget("chkCheckOut"));
+  column->addWidget(Widget("lblVSSComment"));
+  column->addWidget(Widget("txtVSSComment"));
+  layout->addWidget(vss);
+  layout->addWidget(Widget("chkSkipReadOnly"));
+  layout->addStretch(1);
+}
+
+void OptionsWindow::LayControlsPage(QWidget* widget, QVBoxLayout* layout) {
+  auto* copier = new QGroupBox("Property Copier", widget);
+  copier->setObjectName("fraCopier");
+  auto* row = new QHBoxLayout(copier);
+  row->addWidget(Widget("chkPropertyCopy"));
+  row->addStretch(1);
+  Widget("cmdCopyCustom")->setMinimumWidth(97);
+  row->addWidget(Widget("cmdCopyCustom"));
+  layout->addWidget(copier);
+  layout->addWidget(Widget("chkAutoRename"));
+  layout->addWidget(Widget("chkDelCode"));
+  layout->addWidget(Widget("chkPrefix"));
+  auto* prefixes = new QHBoxLayout;
+  auto* list = static_cast<QTreeWidget*>(Add("lvwPrefix", new QTreeWidget(widget)));
+  list->setColumnCount(2);
+  list->setHeaderLabels({"Control Type", "Prefix"});
+  list->setRootIsDecorated(false);
+  list->header()->resizeSection(0, 200);
+  list->installEventFilter(this);
+  prefixes->addWidget(list, 1);
+  auto* side = new QVBoxLayout;
+  side->addWidget(new QLabel("Control Type", widget));
+  side->addWidget(Add("txtControlName", new QLineEdit(widget)));
+  side->addWidget(new QLabel("Prefix", widget));
+  side->addWidget(Add("txtPrefix", new QLineEdit(widget)));
+  for (int i = 0; i < 2; ++i) {
+    auto* button = new QPushButton(i == 0 ? "&Add" : "&Remove", widget);
+    button->setAutoDefault(false);
+    side->addWidget(Add(fmt::format("cmdPrefixItem({})", i), button));
+  }
+  side->addStretch(1);
+  prefixes->addLayout(side);
+  layout->addLayout(prefixes, 1);
+}
+
+void OptionsWindow::LayTemplateEditorPage(QWidget* widget, QVBoxLayout* layout) {
+  auto* row = new QHBoxLayout;
+  auto* tree = static_cast<QTreeWidget*>(Add("tvwTemplates", new QTreeWidget(widget)));
+  tree->setHeaderHidden(true);
+  tree->setFixedWidth(170);
+  tree->viewport()->installEventFilter(this);
+  row->addWidget(tree);
+  auto* editors = new QVBoxLayout;
+  editors->addWidget(Add("divHeader", new Divider("Header", widget)));
+  for (const char* name : {"rtfHeader", "rtfFooter"}) {
+    auto* edit = new QTextEdit(widget);
+    edit->setAcceptRichText(false);
+    edit->setFont(Courier());
+    edit->setLineWrapMode(QTextEdit::NoWrap);
+    edit->installEventFilter(this);
+    edit->viewport()->installEventFilter(this);
+    if (std::string_view(name) == "rtfFooter") editors->addWidget(Add("divFooter", new Divider("Footer", widget)));
+    editors->addWidget(Add(name, edit), 1);
+  }
+  row->addLayout(editors, 1);
+  layout->addLayout(row, 1);
+  auto* markers = new QGridLayout;
+  markers->addWidget(new QLabel("Code body start:", widget), 0, 0);
+  markers->addWidget(Widget("txtBlockStart"), 0, 1);
+  markers->addWidget(new QLabel("Code body end:", widget), 1, 0);
+  markers->addWidget(Widget("txtBlockEnd"), 1, 1);
+  for (const char* name : {"txtBlockStart", "txtBlockEnd"}) Widget(name)->setFont(Courier());
+  layout->addLayout(markers);
+}
+
+void OptionsWindow::LayTemplateOptionsPage(QWidget* widget, QVBoxLayout* layout) {
+  auto* grid = new QGridLayout;
+  grid->addWidget(Widget("lblTemplatePath"), 0, 0);
+  grid->addWidget(Widget("txtTemplatePath"), 0, 1);
+  grid->addWidget(Widget("cmdBrowse(0)"), 0, 2);
+  grid->addWidget(Widget("lblEditorPath"), 1, 0);
+  grid->addWidget(Widget("txtEditorPath"), 1, 1);
+  grid->addWidget(Widget("cmdBrowse(1)"), 1, 2);
+  for (const char* name : {"cmdBrowse(0)", "cmdBrowse(1)"}) Widget(name)->setFixedWidth(30);
+  static_cast<QLabel*>(Widget("lblTemplatePath"))->setBuddy(Widget("txtTemplatePath"));
+  static_cast<QLabel*>(Widget("lblEditorPath"))->setBuddy(Widget("txtEditorPath"));
+  grid->setColumnStretch(1, 1);
+  layout->addLayout(grid);
+  layout->addWidget(new Divider({}, widget));
+  auto* insert = new QGridLayout;
+  insert->addWidget(Widget("lblInsertOpts"), 0, 0);
+  insert->addWidget(Widget("cboInsertOpts"), 0, 1);
+  Widget("cmdAdvanced")->setMinimumWidth(97);
+  insert->addWidget(Widget("cmdAdvanced"), 0, 2);
+  insert->addWidget(Widget("lblEventType"), 1, 0);
+  insert->addWidget(Widget("cboEventType"), 1, 1);
+  insert->setColumnStretch(3, 1);
+  for (const char* name : {"cboInsertOpts", "cboEventType"}) Widget(name)->setMinimumWidth(180);
+  layout->addLayout(insert);
+  layout->addWidget(new Divider({}, widget));
+  layout->addWidget(Widget("chkLogger"));
+  Widget("rtfLogger")->installEventFilter(this);
+  layout->addWidget(Widget("rtfLogger"), 1);
+}
+
+void OptionsWindow::LayScriptPage(QWidget* widget, QVBoxLayout* layout) {
+  auto* row = new QHBoxLayout;
+  row->addWidget(new QLabel("Active Script :", widget));
+  auto* scripts = static_cast<QComboBox*>(Add("cboScripts", new QComboBox(widget)));
+  scripts->setEditable(true);
+  scripts->setInsertPolicy(QComboBox::NoInsert);
+  scripts->setMinimumWidth(180);
+  row->addWidget(scripts, 1);
+  for (const auto& [name, caption] : {std::pair{"cmdNewScript", "&New"}, std::pair{"cmdSaveScript", "&Save"},
+                                      std::pair{"cmdValidate", "&Validate"}}) {
+    auto* button = new QPushButton(caption, widget);
+    button->setAutoDefault(false);
+    row->addWidget(Add(name, button));
+  }
+  layout->addLayout(row);
+  layout->addWidget(new Divider("Script Editor", widget));
+  auto* script = new QTextEdit(widget);
+  script->setAcceptRichText(false);
+  script->setFont(Courier());
+  script->setLineWrapMode(QTextEdit::NoWrap);
+  script->installEventFilter(this);
+  layout->addWidget(Add("rtfScript", script), 1);
+}
+
+void OptionsWindow::LayAboutPage(QWidget* /*widget*/, QVBoxLayout* layout) {
+  auto* version = static_cast<QLabel*>(Widget("lblVersion"));
+  QFont big = version->font();
+  big.setPointSize(big.pointSize() + 4);
+  big.setBold(true);
+  version->setFont(big);
+  static_cast<QLabel*>(Widget("lblDescription"))->setWordWrap(true);
+  layout->addWidget(version);
+  layout->addWidget(Widget("lblDescription"));
+  layout->addSpacing(16);
+  for (const char* name : {"lblWeb", "lblEMail"}) {
+    auto* link = static_cast<QLabel*>(Widget(name));
+    link->setStyleSheet("color: #0000c0; text-decoration: underline;");
+    link->setCursor(Qt::PointingHandCursor);
+    link->setToolTip("Double-click to open");
+    link->installEventFilter(this);
+    layout->addWidget(link);
   }
   layout->addStretch(1);
-  return widget;
 }
 
 void OptionsWindow::Act(const std::function<void(frmOptions&)>& action) {
@@ -745,35 +759,23 @@ void OptionsWindow::DrawTree() {
   auto* tree = Get<QTreeWidget>("tvwTemplates");
   const bool was_drawing = drawing_;
   drawing_ = true;
-  QString signature;
+  std::vector<TreeNode> nodes;
   for (const TemplateTreeNode& node : model.Nodes())
-    signature += FromVb(node.parent_key + "/" + node.key + "/" + node.text + "/" + node.image + "\n");
-  if (tree->property("nodes").toString() != signature || tree->topLevelItemCount() == 0) {
-    tree->clear();
-    std::map<std::string, QTreeWidgetItem*> items;
-    for (const TemplateTreeNode& node : model.Nodes()) {
-      auto* item = new QTreeWidgetItem(QStringList{FromVb(node.text)});
-      item->setData(0, Qt::UserRole, FromVb(node.key));
-      item->setFlags(item->flags() | Qt::ItemIsEditable);
-      item->setIcon(0, style()->standardIcon(node.image == kImageTemplates ? QStyle::SP_DirIcon
-                                             : node.image == kImageHeader  ? QStyle::SP_FileDialogDetailedView
-                                                                           : QStyle::SP_FileIcon));
-      if (node.image == kImageDefault) {
-        QFont bold = item->font(0);
-        bold.setBold(true);
-        item->setFont(0, bold);
-        item->setToolTip(0, "The default template");
-      }
-      const auto parent = items.find(node.parent_key);
-      if (parent != items.end())
-        parent->second->addChild(item);
-      else
-        tree->addTopLevelItem(item);
-      items[node.key] = item;
-      item->setExpanded(node.expanded);
+    nodes.push_back({FromVb(node.key), FromVb(node.parent_key), FromVb(node.text), FromVb(node.image)});
+  FillTree(tree, nodes, Qt::UserRole, [&](QTreeWidgetItem* item, const TreeNode& node) {
+    item->setFlags(item->flags() | Qt::ItemIsEditable);
+    const std::string image = ToVb(node.look);
+    item->setIcon(0, style()->standardIcon(image == kImageTemplates ? QStyle::SP_DirIcon
+                                           : image == kImageHeader  ? QStyle::SP_FileDialogDetailedView
+                                                                    : QStyle::SP_FileIcon));
+    if (image == kImageDefault) {
+      QFont bold = item->font(0);
+      bold.setBold(true);
+      item->setFont(0, bold);
+      item->setToolTip(0, "The default template");
     }
-    tree->setProperty("nodes", signature);
-  }
+    item->setExpanded(model.Node(ToVb(node.key))->expanded);
+  });
   for (QTreeWidgetItemIterator it(tree); *it != nullptr; ++it)
     if (ToVb((*it)->data(0, Qt::UserRole).toString()) == model.SelectedKey() && tree->currentItem() != *it)
       tree->setCurrentItem(*it);

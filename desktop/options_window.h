@@ -13,6 +13,7 @@
 #include "session/session.h"
 
 class QMenu;
+class QVBoxLayout;
 
 namespace gildex::desktop {
 
@@ -54,6 +55,17 @@ class OptionsWindow : public QDialog, public OptionsView, public OptionsDialogVi
  private:
   void Build();
   QWidget* BuildPage(int page);
+  // Each page's layout of its controls.
+  void LayGeneralPage(QWidget* widget, QVBoxLayout* layout);
+  void LayNumberingPage(QWidget* widget, QVBoxLayout* layout);
+  void LayFilePage(QWidget* widget, QVBoxLayout* layout);
+  void LayControlsPage(QWidget* widget, QVBoxLayout* layout);
+  void LayTemplateEditorPage(QWidget* widget, QVBoxLayout* layout);
+  void LayTemplateOptionsPage(QWidget* widget, QVBoxLayout* layout);
+  void LayScriptPage(QWidget* widget, QVBoxLayout* layout);
+  void LayAboutPage(QWidget* widget, QVBoxLayout* layout);
+  // Names a control made here and keeps it among the widgets.
+  QWidget* Add(const std::string& name, QWidget* control);
   void Wire();
   void Draw();
   void DrawTree();

@@ -10,7 +10,6 @@
 #include <QSignalBlocker>
 #include <QSplitter>
 #include <QTreeWidget>
-#include <QTreeWidgetItemIterator>
 #include <QVBoxLayout>
 #include <map>
 
@@ -129,41 +128,26 @@ void ProcedureTemplatesWindow::Draw(const AdvancedTemplateState& state) {
   drawing_ = true;
   caption_->setText(FromVb(state.label));
 
-  bool same = true;
-  int count = 0;
-  for (QTreeWidgetItemIterator it(projects_); *it != nullptr; ++it, ++count)
-    same = same && static_cast<std::size_t>(count) < state.nodes.size() &&
-           (*it)->data(0, kKeyRole).toString() == FromVb(state.nodes[static_cast<std::size_t>(count)].key);
-  if (!same || static_cast<std::size_t>(count) != state.nodes.size()) {
-    projects_->clear();
-    QTreeWidgetItem* root = nullptr;
-    for (const ProjectNode& node : state.nodes) {
-      auto* item = root == nullptr ? new QTreeWidgetItem(projects_) : new QTreeWidgetItem(root);
-      if (root == nullptr) root = item;
-      item->setText(0, FromVb(node.text));
-      item->setData(0, kKeyRole, FromVb(node.key));
-      item->setIcon(0, NodeIcon(node.image));
-    }
-    if (root != nullptr) root->setExpanded(true);
-  }
+  // The first node is the project's, the others its components.
+  std::vector<TreeNode> nodes;
+  for (const ProjectNode& node : state.nodes)
+    nodes.push_back({FromVb(node.key), nodes.empty() ? QString() : nodes.front().key, FromVb(node.text), FromVb(node.image)});
+  FillTree(projects_, nodes, kKeyRole, [](QTreeWidgetItem* item, const TreeNode& node) {
+    item->setIcon(0, NodeIcon(ToVb(node.look)));
+    if (node.parent.isEmpty()) item->setExpanded(true);
+  });
 
-  // Rows are drawn in place while the list shows the same members: a click must not delete
-  // the item it is in.
-  same = members_->topLevelItemCount() == static_cast<int>(state.rows.size());
-  for (std::size_t i = 0; same && i < state.rows.size(); ++i)
-    same = members_->topLevelItem(static_cast<int>(i))->text(0) == FromVb(state.rows[i].name);
-  if (!same) {
-    members_->clear();
-    for (const MemberRow& row : state.rows) {
-      auto* item = new QTreeWidgetItem(members_, {FromVb(row.name)});
-      item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
-    }
-  }
+  nodes.clear();
+  for (std::size_t i = 0; i < state.rows.size(); ++i)
+    nodes.push_back({QString::number(i), {}, FromVb(state.rows[i].name), {}});
+  const auto made = [](QTreeWidgetItem* item, const TreeNode&) {
+    item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
+  };
+  const std::vector<QTreeWidgetItem*> rows = FillTree(members_, nodes, kKeyRole, made);
   for (std::size_t i = 0; i < state.rows.size(); ++i) {
-    QTreeWidgetItem* item = members_->topLevelItem(static_cast<int>(i));
-    item->setText(1, FromVb(state.rows[i].type));
-    item->setText(2, FromVb(state.rows[i].template_name));
-    item->setCheckState(0, state.rows[i].checked ? Qt::Checked : Qt::Unchecked);
+    rows[i]->setText(1, FromVb(state.rows[i].type));
+    rows[i]->setText(2, FromVb(state.rows[i].template_name));
+    rows[i]->setCheckState(0, state.rows[i].checked ? Qt::Checked : Qt::Unchecked);
   }
   auto_apply_->setChecked(state.auto_apply);
   apply_->setEnabled(state.apply_enabled);

@@ -1,6 +1,7 @@
 #include "desktop/screenshots.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QDockWidget>
@@ -13,6 +14,7 @@
 #include <QPainter>
 #include <QToolButton>
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -35,6 +37,7 @@
 #include "desktop/text.h"
 #include "ide/connect.h"
 #include "platform/system.h"
+#include "tools/control_template.h"
 #include "tools/messages.h"
 
 namespace gildex::desktop {
@@ -48,6 +51,51 @@ void Settle() {
 bool Save(QWidget* widget, const QString& folder, const QString& name) {
   Settle();
   return widget->grab().save(QDir(folder).filePath(name + ".png"));
+}
+
+// Chooses `caption` in the next popup menu that opens, as the user picks an entry in it.
+void ChooseInNextMenu(const QString& caption, int tries = 500) {
+  QTimer::singleShot(10, [caption, tries] {
+    if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+      for (QAction* action : menu->actions())
+        if (action->text() == caption) action->trigger();
+      menu->close();
+    } else if (tries > 0) {
+      ChooseInNextMenu(caption, tries - 1);
+    }
+  });
+}
+
+// A click of the mouse `button` on the tree's item that shows `text`.
+bool ClickItem(QTreeWidget* tree, const QString& text, Qt::MouseButton button) {
+  const auto found = tree->findItems(text, Qt::MatchExactly | Qt::MatchRecursive);
+  if (found.isEmpty()) return false;
+  const QPoint at = tree->visualItemRect(found.front()).center();
+  for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+    QMouseEvent event(type, at, tree->viewport()->mapToGlobal(at), button,
+                      type == QEvent::MouseButtonPress ? button : Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(tree->viewport(), &event);
+  }
+  return true;
+}
+
+// The settings the pictures show, chosen as a user chooses them in the options dialog and
+// kept in the run's own registry: the property copier on, so that the designer's menu offers
+// the add-in's entries, and Standard the default template, which the commands that insert need.
+bool ChooseSettings(MainWindow& window) {
+  WhenModal("frmOptions", [](QWidget* modal) {
+    auto* tabs = modal->findChild<QTabWidget*>("tabOptions");
+    tabs->setCurrentIndex(3);
+    if (auto* copier = modal->findChild<QCheckBox*>("chkPropertyCopy"); !copier->isChecked()) copier->click();
+    tabs->setCurrentIndex(4);
+    ChooseInNextMenu("Set as D&efault");
+    ClickItem(modal->findChild<QTreeWidget*>("tvwTemplates"), "Standard", Qt::RightButton);
+    modal->findChild<QPushButton*>("cmdApply")->click();
+    modal->findChild<QPushButton*>("cmdCancel")->click();
+  });
+  ClickEntry(window.Bars(), window.Bench().Vbe().Bars(), kToolbarName, {"Gildex Options"});
+  const CGildex& engine = window.Bench().Session().Engine();
+  return engine.CopierEnabled() && engine.DefaultTemplate() == "Standard";
 }
 
 // A bar of the host drawn as the context menu it is.
@@ -179,13 +227,7 @@ int TakeScreenshots(MainWindow& window, const QString& folder) {
     bar->position = host::BarPosition::Top;
     window.Refresh();
   }
-  // The property copier on, as an Apply in the options dialog leaves it: the designer's menu
-  // offers the add-in's entries.
-  if (window.Bench().AddInConnected()) {
-    CGildex& engine = window.Bench().Session().Engine();
-    engine.CopierEnabled(true);
-    ShowControlsEntries(window.Bench().Vbe().Bars(), engine);
-  }
+  if (window.Bench().AddInConnected()) failed += !ChooseSettings(window);
   window.show();
   window.resize(1280, 820);
   failed += !Save(&window, folder, "main-window");
@@ -313,76 +355,68 @@ bool ConverterShot(MainWindow& window, const QString& folder) {
 }
 
 bool ControlTemplatesShot(MainWindow& window, const QString& folder) {
-  // Two templates of our own in a scratch folder: the shipped folder is not written to.
-  QTemporaryDir scratch;
-  QDir(scratch.path()).mkpath("Controls");
+  // Two templates of our own, in the run's scratch templates folder.
+  const QDir controls(QString::fromStdString(ControlsFolder(window.Bench().Session().Engine().TemplatePath()).string()));
+  QDir().mkpath(controls.path());
   for (const auto& [name, text] : std::vector<std::pair<QString, QByteArray>>{
            {"Buttons.ctt", "Height=375\r\nWidth=1455\r\nFont.Name=Tahoma\r\nCaption=\"&OK\"\r\n"},
            {"Labels.ctt", "AutoSize=-1\r\nBackStyle=0\r\n"}}) {
-    QFile file(QDir(scratch.path()).filePath("Controls/" + name));
+    QFile file(controls.filePath(name));
     if (!file.open(QIODevice::WriteOnly)) return false;
     file.write(text);
   }
-  CGildex& engine = window.Bench().Session().Shared().Engine();
-  const std::string template_path = engine.TemplatePath();
-  engine.TemplatePath(scratch.path().toStdString() + "/");
-  host::CommandBar* bar = window.Bench().Vbe().Bars().Find("Controls");
-  host::CommandBarControl* entry = nullptr;
-  if (bar != nullptr)
-    for (const auto& control : bar->controls)
-      if (control->caption == "View Control Templates") entry = control.get();
+  return SaveModal("frmControlTemplate", "cmdClose", folder, "control-templates", [&] {
+    ClickEntry(window.Bars(), window.Bench().Vbe().Bars(), "Controls", {"View Control Templates"});
+  }, [](QWidget* modal) {
+    auto* templates = modal->findChild<QComboBox*>("cboTemplates");
+    templates->setCurrentIndex(0);
+    Q_EMIT templates->activated(0);
+  });
+}
+
+// A window the options dialog opens from its page `page` with its button `button`, saved once
+// it is up and closed with its button `close`; the options dialog is then closed unapplied.
+bool SaveFromOptions(MainWindow& window, int page, const char* button, const QString& name, const QString& close,
+                     const QString& folder, const QString& file, const std::function<void(QWidget*)>& fill = {}) {
   bool saved = false;
-  if (entry != nullptr)
-    saved = SaveModal("frmControlTemplate", "cmdClose", folder, "control-templates", [&] {
-      // Hidden in the menu until the options show it: clicked as the host's own control.
-      bool handled = false, cancel = false;
-      entry->Click.Raise(*entry, handled, cancel);
-    }, [](QWidget* modal) {
-      auto* templates = modal->findChild<QComboBox*>("cboTemplates");
-      templates->setCurrentIndex(0);
-      Q_EMIT templates->activated(0);
-    });
-  engine.TemplatePath(template_path);
+  WhenModal("frmOptions", [&](QWidget* options) {
+    options->findChild<QTabWidget*>("tabOptions")->setCurrentIndex(page);
+    // The per-procedure templates are for the selected routines only.
+    if (auto* insert = options->findChild<QComboBox*>("cboInsertOpts"); page == 5) {
+      insert->setCurrentIndex(kSelectedRoutines);
+      Q_EMIT insert->activated(kSelectedRoutines);
+    }
+    saved = SaveModal(name, close, folder, file, [&] { options->findChild<QPushButton*>(button)->click(); }, fill);
+    options->findChild<QPushButton*>("cmdCancel")->click();
+  });
+  ClickEntry(window.Bars(), window.Bench().Vbe().Bars(), kToolbarName, {"Gildex Options"});
   return saved;
 }
 
-bool CopyOptionsShot(MainWindow& window, AddInWindows& tools, const QString& folder) {
-  frmCopyOptions form(window.Bench().Session().Shared().Engine(), {});
-  return SaveModal("frmCopyOptions", "cmdClose", folder, "copy-options", [&] { tools.CopyOptions().ShowModal(form); });
+bool CopyOptionsShot(MainWindow& window, const QString& folder) {
+  return SaveFromOptions(window, 3, "cmdCopyCustom", "frmCopyOptions", "cmdClose", folder, "copy-options");
 }
 
 // One picture a page of the options dialog, the template editor showing Standard.
-bool OptionsShots(MainWindow& window, AddInWindows& tools, const QString& folder) {
+bool OptionsShots(MainWindow& window, const QString& folder) {
   int saved = 0;
   WhenModal("frmOptions", [&](QWidget* modal) {
-    OptionsWindow& options = tools.Options();
     auto* tabs = modal->findChild<QTabWidget*>("tabOptions");
     for (int page = 0; page < tabs->count(); ++page) {
       tabs->setCurrentIndex(page);
-      if (page == 4 && options.Form() != nullptr) {
-        options.Form()->Editor().tvwTemplates_MouseDown(vbLeftButton, "Standard");
-        options.Refresh();
-      }
-      // A shipped script chosen, as the user would from the list.
-      if (page == 6 && options.Form() != nullptr && !options.Form()->Scripts().cboScripts.items.empty()) {
-        options.Form()->Scripts().cboScripts_Click(0);
-        options.Refresh();
+      if (page == 4) ClickItem(modal->findChild<QTreeWidget*>("tvwTemplates"), "Standard", Qt::LeftButton);
+      // A shipped script chosen from the list.
+      if (auto* scripts = modal->findChild<QComboBox*>("cboScripts"); page == 6 && scripts->count() > 0) {
+        scripts->setCurrentIndex(0);
+        Q_EMIT scripts->activated(0);
       }
       const QString name = tabs->tabText(page).remove('.').toLower().replace(' ', '-');
       saved += Save(modal, folder, QString("options-%1-%2").arg(page + 1).arg(name));
     }
-    // Without a stored default template, closing asks first.
-    if (window.Bench().Session().Shared().Engine().DefaultTemplate().empty())
-      WhenModal("MsgBox", [](QWidget* box) {
-        if (auto* message = qobject_cast<QMessageBox*>(box)) message->button(QMessageBox::Yes)->click();
-      });
     modal->findChild<QPushButton*>("cmdCancel")->click();
   });
-  window.Bench().Session().Connection().Tools().hWndToolbarOptions_Click();
-  // The dialog loaded the stored settings again: this run's template choice is made anew.
-  session::Overrides overrides;
-  overrides.template_name = "Standard";
-  return window.Bench().Session().ApplyOverrides(overrides, true).empty() && saved == 8;
+  ClickEntry(window.Bars(), window.Bench().Vbe().Bars(), kToolbarName, {"Gildex Options"});
+  return saved == 8;
 }
 
 bool ToDoShot(AddInWindows& tools, const QString& folder) {
@@ -426,16 +460,17 @@ bool WizardShots(MainWindow& window, AddInWindows& tools, const QString& folder)
 // The per-procedure window with a class clicked and two members tagged (in memory only: the
 // project is closed unsaved at the end).
 bool ProcedureTemplatesShot(MainWindow& window, const QString& folder) {
-  return SaveModal("frmAdvancedTemplate", "Command1", folder, "procedure-templates",
-                   [&] { window.Bench().Session().Connection().Tools().cmdAdvanced_Click(); }, [](QWidget* modal) {
-                     auto* tree = modal->findChild<QTreeWidget*>("tvwVBProjects");
-                     const auto found = tree->findItems("clsCustomer", Qt::MatchExactly | Qt::MatchRecursive);
-                     if (!found.isEmpty()) tree->setCurrentItem(found.front());
-                     auto* members = modal->findChild<QTreeWidget*>("lvwMembers");
-                     for (int row : {1, 4})
-                       if (row < members->topLevelItemCount()) members->topLevelItem(row)->setCheckState(0, Qt::Checked);
-                     modal->findChild<QPushButton*>("cmdApply")->click();
-                   });
+  return SaveFromOptions(window, 5, "cmdAdvanced", "frmAdvancedTemplate", "Command1", folder, "procedure-templates",
+                         [](QWidget* modal) {
+                           auto* tree = modal->findChild<QTreeWidget*>("tvwVBProjects");
+                           const auto found = tree->findItems("clsCustomer", Qt::MatchExactly | Qt::MatchRecursive);
+                           if (!found.isEmpty()) tree->setCurrentItem(found.front());
+                           auto* members = modal->findChild<QTreeWidget*>("lvwMembers");
+                           for (int row : {1, 4})
+                             if (row < members->topLevelItemCount())
+                               members->topLevelItem(row)->setCheckState(0, Qt::Checked);
+                           modal->findChild<QPushButton*>("cmdApply")->click();
+                         });
 }
 
 bool InsertModeShot(MainWindow& window, const QString& folder) {
@@ -479,26 +514,24 @@ std::unique_ptr<QTemporaryDir> UseScratchProgramFolder() {
     return nullptr;
   }
   qputenv("GILDEX_HOME", scratch->path().toUtf8());
+  // The settings the run chooses are its own too.
+  qputenv("GILDEX_REGISTRY", QDir(scratch->path()).filePath("registry.reg").toUtf8());
   return scratch;
 }
 
 int TakeToolWindowShots(MainWindow& window, AddInWindows& tools, const QString& folder) {
   if (!window.Bench().AddInConnected()) return 0;
-  // The commands that insert need a template; chosen for this run only.
-  session::Overrides overrides;
-  overrides.template_name = "Standard";
-  if (!window.Bench().Session().ApplyOverrides(overrides, true).empty()) return 1;
   int failed = 0;
   failed += !SplashShot(tools, folder);
   failed += !ComponentInfoShot(window, tools, folder);
   failed += !FunctionFinderShot(window, tools, folder);
   failed += !ConverterShot(window, folder);
   failed += !ControlTemplatesShot(window, folder);
-  failed += !CopyOptionsShot(window, tools, folder);
+  failed += !CopyOptionsShot(window, folder);
   failed += !ToDoShot(tools, folder);
   failed += !WizardShots(window, tools, folder);
   failed += !ProcedureTemplatesShot(window, folder);
-  failed += !OptionsShots(window, tools, folder);
+  failed += !OptionsShots(window, folder);
   failed += !InsertModeShot(window, folder);
   failed += !ProgressShot(window, folder);
   failed += !HelpShots(window, tools, folder);

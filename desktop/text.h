@@ -5,10 +5,16 @@
 #include <string>
 #include <string_view>
 
+#include "common/problem.h"
+
 namespace gildex::desktop {
 
 QString FromVb(std::string_view bytes);
 // Characters Windows-1252 lacks become "?", as VB6's own code window stores them.
 std::string ToVb(const QString& text);
+
+// A problem the session reports, as a message box of the IDE says it (Windows-1252): the
+// remedy names the dialog and page that put it right, never a command to type.
+std::string ProblemText(const Problem& problem);
 
 }  // namespace gildex::desktop

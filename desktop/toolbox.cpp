@@ -19,28 +19,19 @@ using workbench::DrawKind;
 
 const QColor kFace(0xD4, 0xD0, 0xC8);
 
-// Each tool's picture, 20 pixels square, in the spirit of VB6's own.
-void DrawTool(QPainter& p, const std::string& class_name) {
+void ToolText(QPainter& p, const QRect& r, const QString& s, int size, bool bold = false) {
+  QFont font("Sans");
+  font.setPixelSize(size);
+  font.setBold(bold);
+  p.setFont(font);
+  p.setPen(Qt::black);
+  p.drawText(r, Qt::AlignCenter, s);
+}
+
+// The tools of the controls that show text or a value: false for the others.
+bool DrawValueTool(QPainter& p, DrawKind kind, const std::string& class_name) {
   const QPalette palette(kFace);
-  p.setRenderHint(QPainter::Antialiasing, false);
-  const auto text = [&](const QRect& r, const QString& s, int size, bool bold = false) {
-    QFont font("Sans");
-    font.setPixelSize(size);
-    font.setBold(bold);
-    p.setFont(font);
-    p.setPen(Qt::black);
-    p.drawText(r, Qt::AlignCenter, s);
-  };
-  if (class_name.empty()) {  // the pointer: an arrow
-    QPolygon arrow;
-    arrow << QPoint(7, 2) << QPoint(7, 16) << QPoint(10, 13) << QPoint(12, 18) << QPoint(14, 17) << QPoint(12, 12)
-          << QPoint(16, 12);
-    p.setBrush(Qt::white);
-    p.setPen(Qt::black);
-    p.drawPolygon(arrow);
-    return;
-  }
-  switch (workbench::DrawKindOf(class_name)) {
+  switch (kind) {
     case DrawKind::PictureBox:
       qDrawWinPanel(&p, 2, 3, 16, 14, palette, true);
       p.fillRect(4, 5, 12, 10, QColor(0x80, 0xC0, 0xFF));
@@ -51,13 +42,13 @@ void DrawTool(QPainter& p, const std::string& class_name) {
       p.drawEllipse(QPoint(13, 8), 2, 2);
       break;
     case DrawKind::Label:
-      text(QRect(0, 0, 20, 20), "A", 16, true);
+      ToolText(p, QRect(0, 0, 20, 20), "A", 16, true);
       break;
     case DrawKind::TextBox:
       p.fillRect(2, 4, 16, 12, Qt::white);
       p.setPen(Qt::black);
       p.drawRect(2, 4, 15, 11);
-      text(QRect(2, 4, 13, 12), "ab", 9);
+      ToolText(p, QRect(2, 4, 13, 12), "ab", 9);
       p.drawLine(15, 6, 15, 13);
       break;
     case DrawKind::Frame:
@@ -66,7 +57,7 @@ void DrawTool(QPainter& p, const std::string& class_name) {
       p.setPen(Qt::white);
       p.drawRect(3, 7, 15, 11);
       p.fillRect(4, 2, 12, 9, kFace);
-      text(QRect(4, 1, 12, 10), "xy", 9);
+      ToolText(p, QRect(4, 1, 12, 10), "xy", 9);
       break;
     case DrawKind::CommandButton:
       qDrawWinButton(&p, 2, 5, 16, 11, palette, false);
@@ -101,6 +92,16 @@ void DrawTool(QPainter& p, const std::string& class_name) {
         p.drawLine(3, 10, 9, 10);
       }
       break;
+    default:
+      return false;
+  }
+  return true;
+}
+
+// The tools of lists, scroll bars and the controls that draw or hold: false for the others.
+bool DrawListOrGraphicTool(QPainter& p, DrawKind kind, const std::string& class_name) {
+  const QPalette palette(kFace);
+  switch (kind) {
     case DrawKind::ListBox:
     case DrawKind::FileListBox:
       p.fillRect(2, 2, 16, 16, Qt::white);
@@ -170,12 +171,29 @@ void DrawTool(QPainter& p, const std::string& class_name) {
       p.drawPolygon(QPolygon({QPoint(12, 7), QPoint(12, 12), QPoint(15, 9)}));
       break;
     case DrawKind::OLE:
-      text(QRect(0, 0, 20, 20), "OLE", 8, true);
+      ToolText(p, QRect(0, 0, 20, 20), "OLE", 8, true);
       break;
     default:
-      text(QRect(0, 0, 20, 20), QString::fromStdString(class_name.substr(0, 3)), 8);
-      break;
+      return false;
   }
+  return true;
+}
+
+// Each tool's picture, 20 pixels square, in the spirit of VB6's own.
+void DrawTool(QPainter& p, const std::string& class_name) {
+  p.setRenderHint(QPainter::Antialiasing, false);
+  if (class_name.empty()) {  // the pointer: an arrow
+    QPolygon arrow;
+    arrow << QPoint(7, 2) << QPoint(7, 16) << QPoint(10, 13) << QPoint(12, 18) << QPoint(14, 17) << QPoint(12, 12)
+          << QPoint(16, 12);
+    p.setBrush(Qt::white);
+    p.setPen(Qt::black);
+    p.drawPolygon(arrow);
+    return;
+  }
+  const DrawKind kind = workbench::DrawKindOf(class_name);
+  if (!DrawValueTool(p, kind, class_name) && !DrawListOrGraphicTool(p, kind, class_name))
+    ToolText(p, QRect(0, 0, 20, 20), QString::fromStdString(class_name.substr(0, 3)), 8);
 }
 
 }  // namespace

@@ -6,6 +6,8 @@
 #include <QLabel>
 #include <QScreen>
 #include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
+#include <map>
 #include <memory>
 
 namespace gildex::desktop {
@@ -52,6 +54,31 @@ void OnNodeClick(QTreeWidget* tree, const bool* drawing, std::function<void(QTre
     *reported = nullptr;
     if (!*drawing && !already) click(item);
   });
+}
+
+std::vector<QTreeWidgetItem*> FillTree(QTreeWidget* tree, const std::vector<TreeNode>& nodes, int role,
+                                       const std::function<void(QTreeWidgetItem*, const TreeNode&)>& made) {
+  QString signature;
+  for (const TreeNode& node : nodes)
+    signature += node.parent + QChar(0x1F) + node.key + QChar(0x1F) + node.text + QChar(0x1F) + node.look + '\n';
+  std::map<QString, QTreeWidgetItem*> items;
+  if (tree->property("nodes").toString() != signature || (tree->topLevelItemCount() == 0 && !nodes.empty())) {
+    tree->clear();
+    for (const TreeNode& node : nodes) {
+      const auto parent = node.parent.isEmpty() ? items.end() : items.find(node.parent);
+      auto* item = parent != items.end() ? new QTreeWidgetItem(parent->second) : new QTreeWidgetItem(tree);
+      item->setText(0, node.text);
+      item->setData(0, role, node.key);
+      if (made) made(item, node);
+      items[node.key] = item;
+    }
+    tree->setProperty("nodes", signature);
+  } else {
+    for (QTreeWidgetItemIterator it(tree); *it != nullptr; ++it) items[(*it)->data(0, role).toString()] = *it;
+  }
+  std::vector<QTreeWidgetItem*> ordered;
+  for (const TreeNode& node : nodes) ordered.push_back(items[node.key]);
+  return ordered;
 }
 
 }  // namespace gildex::desktop

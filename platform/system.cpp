@@ -15,6 +15,7 @@
 #include <string_view>
 
 #include "platform/atomic_file.h"
+#include "platform/program_folder_warning.h"
 
 namespace gildex::platform {
 namespace fs = std::filesystem;
@@ -108,13 +109,20 @@ bool CopyUnlessPresent(const fs::path& source, const fs::path& user, const std::
   }
 }
 
+std::function<void(const std::string&)>& FolderWarning() {
+  static std::function<void(const std::string&)> warn = [](const std::string& text) {
+    fmt::print(stderr, "warning: {}\n", text);
+  };
+  return warn;
+}
+
 // An installed Gildex must still start when the user's folder cannot be filled; the
 // templates commands then show what is missing.
 void SeedOrWarn(const fs::path& installed, const fs::path& user) {
   try {
     SeedProgramFolder(installed, user);
   } catch (const fs::filesystem_error& e) {
-    fmt::print(stderr, "gildex: warning: cannot copy the shipped data into {}: {}\n", user.string(), e.what());
+    FolderWarning()(fmt::format("cannot copy the shipped data into {}: {}", user.string(), e.what()));
   }
 }
 
@@ -166,6 +174,8 @@ fs::path ProgramFolder() {
   SeedOrWarn(InstalledDataFolder(exe), user);
   return user;
 }
+
+void OnProgramFolderWarning(std::function<void(const std::string&)> warn) { FolderWarning() = std::move(warn); }
 
 fs::path InstalledDataFolder(const fs::path& executable) {
   return AsFolder(executable.parent_path().parent_path() / "share" / "gildex");

@@ -1,20 +1,18 @@
 // The session's road to the "Comment block" entry: the cursor on a procedure, then its click.
 #include "platform/cp1252.h"
 #include "session/session.h"
-#include "templates/commands.h"
 
 namespace gildex::session {
 
-std::string Session::SelectProcedure(const std::string& component, const std::string& procedure) {
+Problem Session::SelectProcedure(const std::string& component, const std::string& procedure) {
   // Numbering one procedure finds it exactly as the comment block wants it, and needs no
   // template; its selection is then narrowed to the cursor on the declaration.
-  if (std::string problem = Select(ScopeAction::Number, {component, procedure, std::nullopt, false}); !problem.empty())
+  if (Problem problem = Select(ScopeAction::Number, {component, procedure, std::nullopt, false}); !problem.empty())
     return problem;
   host::CodeModule& module = *component_->Code();
-  const auto wanted = FromTerminalText(procedure);
   for (const host::Member& member : module.Members()) {
     if (member.type != host::MemberType::Method && member.type != host::MemberType::Property) continue;
-    if (!wanted || !cp1252::EqualsNoCase(member.name, *wanted)) continue;
+    if (!cp1252::EqualsNoCase(member.name, procedure)) continue;
     host::ProcKind kind{};
     const std::string name = module.ProcOfLine(member.code_location, kind);
     if (name.empty()) continue;

@@ -18,8 +18,4 @@ CGildex& PlatformContext::Engine() {
   return *engine_;
 }
 
-CommandContext PlatformContext::Commands(std::ostream& out, std::ostream& err) {
-  return CommandContext{Engine(), registry, report, out, err};
-}
-
 }  // namespace gildex::session

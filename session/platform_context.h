@@ -15,7 +15,6 @@
 #include "platform/services.h"
 #include "platform/system.h"
 #include "platform/timers.h"
-#include "templates/commands.h"
 
 namespace gildex::session {
 
@@ -28,9 +27,7 @@ struct PlatformContext {
   PlatformContext& operator=(const PlatformContext&) = delete;
 
   const std::string& RegistryWarning() const { return registry.Warning(); }
-  // The context the options and templates commands run in, printing on `out` and `err`;
-  // makes the engine with its settings loaded.
-  CommandContext Commands(std::ostream& out, std::ostream& err);
+  // The engine with its settings loaded (made at the first call).
   CGildex& Engine();
 
   platform::SystemClock system_clock;

@@ -6,7 +6,6 @@
 
 #include "host/basic_lexer.h"
 #include "platform/cp1252.h"
-#include "templates/commands.h"
 
 namespace gildex::session {
 namespace {
@@ -206,15 +205,12 @@ void FormRun::FindReferences() {
 
 }  // namespace
 
-std::string PrefixControls(Session& session, const PrefixOptions& options, PrefixOutcome& outcome) {
+Problem PrefixControls(Session& session, const PrefixOptions& options, PrefixOutcome& outcome) {
   CGildex& engine = session.Engine();
   if (engine.Prefixes().empty())
-    return "the prefix table (pfx.dat) is empty; give it rows with: gildex prefixes set CLASS PREFIX";
+    return {"the prefix table (pfx.dat) is empty", Remedy::FillPrefixTable};
   std::optional<std::string> wanted;
-  if (!options.component.empty()) {
-    wanted = FromTerminalText(options.component);
-    if (!wanted) return "no component named \"" + options.component + "\"";
-  }
+  if (!options.component.empty()) wanted = options.component;
   std::vector<std::pair<host::MemoryProject*, host::MemoryComponent*>> forms;
   bool named = false;
   for (host::MemoryProject* project : session.Loaded().projects)

@@ -7,7 +7,7 @@
 //
 //   session.Open(...); session.ConnectAddIn(ext_cm_CommandLine, ...);
 //   PrefixOutcome outcome;
-//   if (std::string problem = PrefixControls(session, {"frmMain", false}, outcome); ...) ...
+//   if (Problem problem = PrefixControls(session, {"frmMain", false}, outcome); ...) ...
 //   session.Save();
 #include <string>
 #include <vector>
@@ -46,7 +46,7 @@ struct PrefixOutcome {
 // Runs over the session's projects with the add-in connected; the rename reaction is on for
 // the run (the stored setting is not changed). Returns what stopped it before anything
 // changed (an empty prefix table, an unknown component or one without a designer), else
-// empty. The changes stay in memory for Session::Save.
-std::string PrefixControls(Session& session, const PrefixOptions& options, PrefixOutcome& outcome);
+// empty (Remedy::FillPrefixTable for an empty table). The changes stay in memory for Session::Save.
+Problem PrefixControls(Session& session, const PrefixOptions& options, PrefixOutcome& outcome);
 
 }  // namespace gildex::session

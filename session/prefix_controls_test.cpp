@@ -7,7 +7,7 @@
 #include <sstream>
 
 #include "session/sample_project_test.h"
-#include "tools/terminal_view.h"
+#include "tools/recording_view_test.h"
 
 namespace gildex::session {
 namespace {
@@ -50,16 +50,17 @@ struct Workspace : testing::SampleProject {
     std::ostringstream said;
     platform::UnattendedDialogs dialogs(said, platform::vbYes);
     PlatformContext context(dialogs);
-    Console console(said, ConsoleMode{});
+    std::vector<std::string> window;
+    std::string fail_in;
     Session session(context);
-    std::string problem = session.Open(Project(), true);
+    Problem problem = session.Open(Project(), true);
     if (problem.empty())
       problem = session.ConnectAddIn(ext_cm_CommandLine, true, [&](clsMessages&) -> std::unique_ptr<MessageView> {
-        return std::make_unique<TerminalMessageView>(console);
+        return std::make_unique<testing::RecordingView>(window, fail_in);
       });
-    if (!problem.empty()) return problem;
+    if (!problem.empty()) return problem.what;
     if (prepare) prepare(session);
-    if (problem = PrefixControls(session, options, outcome); !problem.empty()) return problem;
+    if (problem = PrefixControls(session, options, outcome); !problem.empty()) return problem.what;
     EXPECT_FALSE(session.Engine().AutoRename()) << "the stored setting is back";
     const host::SaveResult saved = session.Save();
     session.Disconnect();

@@ -10,8 +10,8 @@
 #include <fstream>
 
 #include "platform/cp1252.h"
-#include "templates/commands.h"
 #include "templates/scripter.h"
+#include "templates/template_rules.h"
 #include "templates/template_files.h"
 
 namespace gildex::session {
@@ -112,7 +112,7 @@ void Session::Close() {
   lock_.reset();
 }
 
-std::string Session::ConnectAddIn(ConnectMode mode, bool persist, MessageViewFactory make_view, ConnectViews views) {
+Problem Session::ConnectAddIn(ConnectMode mode, bool persist, MessageViewFactory make_view, ConnectViews views) {
   // Connecting again after a disconnection: the old connection lets go of its add-in first.
   connect_.reset();
   add_in_ = std::make_unique<AddIn>(context_.services, context_.report, context_.tools, platform::WindowsFolder(),
@@ -123,7 +123,7 @@ std::string Session::ConnectAddIn(ConnectMode mode, bool persist, MessageViewFac
   if (views.options_dialog == nullptr) views.options_dialog = options_dialog_.get();
   connect_ = std::make_unique<gildex::Connect>(*add_in_, views);
   // The settings are loaded now; the connection reads the default template's files next.
-  if (const std::string problem = StoredTemplateProblem(add_in_->Engine()); !problem.empty()) return problem;
+  if (Problem problem = StoredTemplateProblem(add_in_->Engine()); !problem.empty()) return problem;
   connect_->OnConnection(&vbe_, mode);
   if (!connect_->Connected()) return "the add-in could not connect";
   // The command-line mode builds no menus but follows the IDE's events all the same: every
@@ -146,28 +146,25 @@ std::string Session::ConnectAddIn(ConnectMode mode, bool persist, MessageViewFac
   return {};
 }
 
-std::string Session::ApplyOverrides(const Overrides& overrides, bool write_nothing) {
+Problem Session::ApplyOverrides(const Overrides& overrides, bool write_nothing) {
   CGildex& engine = Engine();
   bool reload_template = false;
-  for (const std::string& setting : overrides.settings) {
-    const std::size_t equals = setting.find('=');
-    if (equals == std::string::npos) return "--set wants NAME=VALUE, not \"" + setting + "\"";
-    const auto name = FromTerminalText(setting.substr(0, equals));
-    const auto value = FromTerminalText(setting.substr(equals + 1));
-    if (!name || !value) return "--set " + setting + ": a character has no place in Windows-1252";
-    const SettingInfo* info = CGildex::FindSetting(*name);
+  for (const auto& [name, value] : overrides.settings) {
+    const SettingInfo* info = CGildex::FindSetting(name);
     if (info == nullptr)
-      return "--set: there is no setting named \"" + *name + "\" (\"gildex options list\" shows them all)";
-    if (const std::string problem = SettingValueProblem(*info, *value); !problem.empty()) return "--set: " + problem;
-    if (const std::string problem = engine.SetSettingText(*name, *value); !problem.empty()) return problem;
+      return {"there is no setting named \"" + name + "\"", ProblemSubject::Setting, Remedy::ListSettings};
+    if (std::string problem = SettingValueProblem(*info, value); !problem.empty())
+      return {std::move(problem), ProblemSubject::Setting};
+    if (std::string problem = engine.SetSettingText(name, value); !problem.empty()) return problem;
     reload_template = true;
   }
   if (!overrides.template_name.empty()) {
-    const auto name = FromTerminalText(overrides.template_name);
-    if (!name) return "--template: a character has no place in Windows-1252";
-    std::string problem;
-    const std::optional<std::string> found = FindTemplate(engine.TemplatePath(), *name, problem);
-    if (!found) return "--template: " + problem;
+    Problem problem;
+    const std::optional<std::string> found = FindTemplate(engine.TemplatePath(), overrides.template_name, problem);
+    if (!found) {
+      problem.subject = ProblemSubject::Template;
+      return problem;
+    }
     engine.DefaultTemplate(*found);
     reload_template = true;
   }
@@ -189,7 +186,7 @@ std::string Session::ApplyOverrides(const Overrides& overrides, bool write_nothi
   return {};
 }
 
-std::string Session::Select(ScopeAction action, const ScopeTarget& target) {
+Problem Session::Select(ScopeAction action, const ScopeTarget& target) {
   action_ = action;
   target_ = target;
   selection_mode_->whole_module = target.whole_module;
@@ -204,10 +201,9 @@ std::string Session::Select(ScopeAction action, const ScopeTarget& target) {
   // The lines of the procedure named, once found.
   std::optional<std::pair<long, long>> found;
   if (!target.component.empty()) {
-    const auto wanted = FromTerminalText(target.component);
     for (host::MemoryProject* project : loaded_.projects)
       for (int i = 0; i < project->ComponentCount() && component_ == nullptr; ++i)
-        if (wanted && cp1252::EqualsNoCase(project->At(i).Name(), *wanted)) project_ = project, component_ = &project->At(i);
+        if (cp1252::EqualsNoCase(project->At(i).Name(), target.component)) project_ = project, component_ = &project->At(i);
     if (component_ == nullptr) return "no component named \"" + target.component + "\" in " + where;
   } else if (!target.procedure.empty() && component_ == nullptr) {
     // The procedure names its component when exactly one has it.
@@ -216,13 +212,13 @@ std::string Session::Select(ScopeAction action, const ScopeTarget& target) {
         long first = 0, last = 0;
         if (!FindProcedure(project->At(i), target.procedure, first, last)) continue;
         if (component_ != nullptr)
-          return "more than one component has a procedure \"" + target.procedure + "\": name one with --component";
+          return {"more than one component has a procedure \"" + target.procedure + "\"", Remedy::NameComponent};
         project_ = project, component_ = &project->At(i);
         found = {first, last};
       }
     if (component_ == nullptr) return "no procedure named \"" + target.procedure + "\" in " + where;
   } else if (target.selection && component_ == nullptr) {
-    return "--selection needs --component";
+    return {"", ProblemSubject::Selection, Remedy::NameComponent};
   }
   walk_.clear();
   for (host::MemoryProject* project : loaded_.projects)
@@ -249,33 +245,25 @@ std::string Session::Select(ScopeAction action, const ScopeTarget& target) {
     } else if (target.selection) {
       const auto [start, end] = *target.selection;
       if (start < 1 || end < start || end > module.CountOfLines())
-        return "--selection " + std::to_string(start) + ":" + std::to_string(end) + " is outside " +
-               component_->Name() + " (lines 1 to " + std::to_string(module.CountOfLines()) + ")";
+        return {std::to_string(start) + ":" + std::to_string(end) + " is outside " + component_->Name() +
+                    " (lines 1 to " + std::to_string(module.CountOfLines()) + ")",
+                ProblemSubject::Selection};
       vbe_.ShowCode(*component_);
       module.Pane().SetSelection(host::Selection{start, 1, end + 1, 1});
     }
   }
   const bool needs_template =
       action == ScopeAction::Insert || (action == ScopeAction::Remove && !target.procedure.empty());
-  if (needs_template && Engine().DefaultTemplate().empty())
-    return "no template is chosen; choose one with: gildex templates default NAME (gildex templates list shows "
-           "them), or give --template NAME";
-  // The add-in would insert the empty blocks of a template without files, and count that as done.
-  std::string missing;
-  if (needs_template && !FindTemplate(Engine().TemplatePath(), Engine().DefaultTemplate(), missing))
-    return "the template \"" + Engine().DefaultTemplate() +
-           "\" is not in the templates folder; choose one with: gildex templates default NAME (gildex templates "
-           "list shows them), or give --template NAME";
+  if (needs_template) return TemplateChoiceProblem(Engine());
   return {};
 }
 
 bool Session::FindProcedure(host::MemoryComponent& component, const std::string& procedure, long& first, long& last) {
   host::CodeModule* module = component.Code();
-  const auto wanted = FromTerminalText(procedure);
-  if (module == nullptr || !wanted) return false;
+  if (module == nullptr) return false;
   for (const host::Member& member : module->Members()) {
     if (member.type != host::MemberType::Method && member.type != host::MemberType::Property) continue;
-    if (!cp1252::EqualsNoCase(member.name, *wanted)) continue;
+    if (!cp1252::EqualsNoCase(member.name, procedure)) continue;
     host::ProcKind kind{};
     const std::string name = module->ProcOfLine(member.code_location, kind);
     if (name.empty()) continue;
@@ -421,6 +409,19 @@ bool Session::IsInformation(const std::string& status) const {
         if (project->At(i).Name() == name && project->At(i).Code() == nullptr) return true;
   }
   return false;
+}
+
+host::VBComponent* FindComponent(host::VBE& vbe, const std::string& name_or_file) {
+  for (int p = 1; p <= vbe.ProjectCount(); ++p)
+    if (host::VBComponent* component = vbe.Project(p).FindComponent(name_or_file)) return component;
+  std::error_code ec;
+  for (int p = 1; p <= vbe.ProjectCount(); ++p)
+    for (int c = 1; c <= vbe.Project(p).ComponentCount(); ++c) {
+      const std::string file = vbe.Project(p).Component(c).FileNames(1);
+      if (!file.empty() && !name_or_file.empty() && std::filesystem::equivalent(file, name_or_file, ec))
+        return &vbe.Project(p).Component(c);
+    }
+  return nullptr;
 }
 
 namespace {

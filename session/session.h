@@ -14,8 +14,9 @@
 //   host::SaveResult saved = session.Save();
 //   session.Disconnect();
 //
-// Each step returns an empty text when it went well, else what stopped it (nothing was
-// written then).
+// Each step returns an empty problem when it went well, else what stopped it (nothing was
+// written then), as data the host words (common/problem.h). Names and values are
+// Windows-1252: a host decodes what its user typed before it hands it over.
 #include <chrono>
 #include <filesystem>
 #include <functional>
@@ -25,6 +26,7 @@
 #include <utility>
 #include <vector>
 
+#include "common/problem.h"
 #include "engine/gildex.h"
 #include "host/memory_vbe.h"
 #include "host/project_loader.h"
@@ -48,9 +50,9 @@ struct ScopeTarget {
 
 // This session's changes to the stored settings; none of them is saved.
 struct Overrides {
-  std::vector<std::string> settings;  // NAME=VALUE, text as typed (UTF-8)
-  std::string template_name;          // the default template
-  std::string script_file;            // insert: script mode with this script
+  std::vector<std::pair<std::string, std::string>> settings;  // NAME and VALUE
+  std::string template_name;                                  // the default template
+  std::string script_file;                                    // insert: script mode with this script
 };
 
 struct CommandOutcome {
@@ -90,18 +92,18 @@ class Session {
 
   // Starts the add-in and connects Connect in `mode`. `persist` false: the add-in writes
   // nothing (no add-in list, no folder). Views left null are answered without a window.
-  std::string ConnectAddIn(ConnectMode mode, bool persist, MessageViewFactory make_view, ConnectViews views = {});
+  Problem ConnectAddIn(ConnectMode mode, bool persist, MessageViewFactory make_view, ConnectViews views = {});
   AddIn& Shared() { return *add_in_; }
   gildex::Connect& Connection() { return *connect_; }
   CGildex& Engine() { return add_in_->Engine(); }
 
-  // --set/--template/--script for this session. `write_nothing`: no compiled file is built
+  // This session's settings, template and script. `write_nothing`: no compiled file is built
   // and nothing is checked out of source control.
-  std::string ApplyOverrides(const Overrides& overrides, bool write_nothing);
+  Problem ApplyOverrides(const Overrides& overrides, bool write_nothing);
 
   // Points the IDE at `target` for `action` (the active project, the selected component, a
   // code pane's selection) and checks the command can run (a template is chosen).
-  std::string Select(ScopeAction action, const ScopeTarget& target);
+  Problem Select(ScopeAction action, const ScopeTarget& target);
   // Clicks the handler of the selected command: the project command, or the component,
   // "this procedure" or code-window command; numbering a whole project clicks the module or
   // form command once for each code component.
@@ -109,7 +111,7 @@ class Session {
 
   // Puts the code window's cursor on the declaration of `procedure` (of `component`, or of the
   // one component having it), where the "Comment block" entry finds its procedure.
-  std::string SelectProcedure(const std::string& component, const std::string& procedure);
+  Problem SelectProcedure(const std::string& component, const std::string& procedure);
   // Clicks the "Comment block" entry's handler.
   CommandOutcome RunCommentBlock();
 
@@ -164,6 +166,10 @@ class Session {
   bool idle_hooked_ = false;
   bool built_and_saved_ = false;
 };
+
+// A component of the IDE's projects by name in any letter case, else by its file; null when
+// none is either.
+host::VBComponent* FindComponent(host::VBE& vbe, const std::string& name_or_file);
 
 // A script file's text as Windows-1252: a regular file of at most 16 MB; UTF-16 (with its
 // byte order mark) and UTF-8 with a byte order mark are converted. Nothing, and `problem`

@@ -1,10 +1,9 @@
+// The player of session scripts: the IDE with the add-in connected at start-up, each step
+// done as a user would, its windows answered from the script (scripted_windows.h).
 #include "session/session_script.h"
 
 #include <fmt/core.h>
 
-#include <algorithm>
-#include <deque>
-#include <functional>
 #include <map>
 #include <memory>
 #include <ostream>
@@ -12,546 +11,22 @@
 #include <utility>
 
 #include "host/memory_vbe.h"
-#include "host/project_loader.h"
-#include "platform/atomic_file.h"
-#include "session/session.h"
-#include "templates/commands.h"
-#include "ide/add_in.h"
 #include "ide/command_table.h"
-#include "common/event_list.h"
 #include "ide/connect.h"
-#include "ide/insert_wizard.h"
 #include "platform/cp1252.h"
-#include "tools/asp_converter.h"
-#include "tools/control_template.h"
-#include "tools/message_view.h"
+#include "session/script_steps.h"
+#include "session/scripted_windows.h"
+#include "session/session.h"
 
 namespace gildex::session {
 namespace {
 
-// A session script is a short text a person writes.
-constexpr std::uintmax_t kMaxScriptBytes = 1024 * 1024;
-
-std::string Display(std::string_view bytes) { return cp1252::ToDisplay(bytes); }
-
-std::string Trim(std::string_view text) {
-  const std::size_t first = text.find_first_not_of(" \t");
-  if (first == std::string_view::npos) return {};
-  const std::size_t last = text.find_last_not_of(" \t\r");
-  return std::string(text.substr(first, last - first + 1));
-}
-
-// Words separated by blanks; "a b" is one word, "" inside quotes a quote.
-bool SplitWords(std::string_view text, std::vector<std::string>& words) {
-  for (std::size_t at = 0; at < text.size();) {
-    if (text[at] == ' ' || text[at] == '\t') {
-      ++at;
-      continue;
-    }
-    std::string word;
-    if (text[at] == '"') {
-      for (++at;; ++at) {
-        if (at >= text.size()) return false;
-        if (text[at] == '"') {
-          if (at + 1 < text.size() && text[at + 1] == '"') {
-            word += '"';
-            ++at;
-            continue;
-          }
-          ++at;
-          break;
-        }
-        word += text[at];
-      }
-    } else {
-      while (at < text.size() && text[at] != ' ' && text[at] != '\t') word += text[at++];
-    }
-    words.push_back(std::move(word));
-  }
-  return true;
-}
-
-// The text after the first `count` words, as written (a value keeps its blanks and quotes).
-std::string AfterWords(std::string_view text, int count) {
-  std::size_t at = 0;
-  for (int i = 0; i < count; ++i) {
-    at = text.find_first_not_of(" \t", at);
-    if (at == std::string_view::npos) return {};
-    if (text[at] == '"') {
-      for (++at; at < text.size(); ++at)
-        if (text[at] == '"' && !(at + 1 < text.size() && text[at + 1] == '"')) break;
-        else if (text[at] == '"') ++at;
-      ++at;
-    } else {
-      at = text.find_first_of(" \t", at);
-      if (at == std::string_view::npos) return {};
-    }
-  }
-  return Trim(text.substr(std::min(at, text.size())));
-}
-
-constexpr const char* kAnswerUsage =
-    "answer yes|no|ok|cancel|abort|retry|ignore|selected|module|close | answer template NAME | "
-    "answer convert [file|title|keywords|description|method|action VALUE | replace yes|no]... | "
-    "answer wizard TEMPLATE all|subs|functions|properties|EVENT COMPONENT...";
-
-struct VerbShape {
-  const char* verb;
-  int min_words, max_words;  // -1: any number
-  const char* usage;
-};
-
-constexpr VerbShape kVerbs[] = {
-    {"open", 1, 1, "open PATH"},
-    {"select", 1, 1, "select COMPONENT"},
-    {"code", 1, 1, "code COMPONENT"},
-    {"designer", 1, 1, "designer COMPONENT"},
-    {"cursor", 1, 1, "cursor LINE"},
-    {"selection", 4, 4, "selection START_LINE START_COLUMN END_LINE END_COLUMN"},
-    {"controls", 0, -1, "controls [NAME...]"},
-    {"add", 1, 1, "add CLASS"},
-    {"rename", 2, 2, "rename NAME NEW_NAME"},
-    {"remove", 1, 1, "remove NAME"},
-    {"property", 3, -1, "property NAME PROPERTY VALUE"},
-    {"click", 1, -1, "click BAR > CAPTION [> CAPTION...] | click tag TAG"},
-    {"toolbar", 1, -1, "toolbar TOOLTIP"},
-    {"answer", 1, -1, kAnswerUsage},
-    {"bar", 2, 4, "bar NAME show|hide|top|left|right|bottom|float [TOP LEFT]"},
-    {"save", 0, 0, "save"},
-    {"menus", 0, -1, "menus [BAR]"},
-    {"print", 1, 1, "print COMPONENT"},
-    {"option", 2, -1, "option NAME VALUE"},
-    {"connect", 0, 0, "connect"},
-    {"disconnect", 0, 0, "disconnect"},
-};
-
-bool IsLineNumber(const std::string& word) {
-  return !word.empty() && word.size() <= 9 && std::all_of(word.begin(), word.end(), [](char c) {
-    return c >= '0' && c <= '9';
-  });
-}
-
-// The windows' answers; a box's are its buttons, all positive.
-constexpr int kSelectedText = -1, kEntireModule = -2, kCloseWindow = -3, kChooseTemplate = -4, kConvert = -5,
-              kWizard = -6;
-
-// The answers a script may give, by word.
-const std::map<std::string, int, std::less<>>& AnswerWords() {
-  static const std::map<std::string, int, std::less<>> kWords = {
-      {"ok", platform::vbOK},       {"cancel", platform::vbCancel}, {"abort", platform::vbAbort},
-      {"retry", platform::vbRetry}, {"ignore", platform::vbIgnore}, {"yes", platform::vbYes},
-      {"no", platform::vbNo},       {"selected", kSelectedText},    {"module", kEntireModule},
-      {"close", kCloseWindow},      {"template", kChooseTemplate},  {"convert", kConvert},
-      {"wizard", kWizard}};
-  return kWords;
-}
-
-// The wizard's procedure filters by word, as the entries of its insert-option list; any
-// other word is an event ("Click" or "_Click").
-constexpr const char* kWizardFilters[] = {"all", "subs", "functions", "properties"};
-
-// The event of the wizard's event list that `word` names; nothing when none.
-std::optional<int> WizardEvent(const std::string& word) {
-  const std::string suffix = word.starts_with("_") ? word : "_" + word;
-  for (std::size_t i = 0; i < kEventSuffixes.size(); ++i)
-    if (cp1252::EqualsNoCase(kEventSuffixes[i], suffix)) return static_cast<int>(i);
-  return std::nullopt;
-}
-
-// The converter window's fields an answer may fill.
-constexpr const char* kConverterFields[] = {"file", "title", "keywords", "description", "method", "action", "replace"};
-
-// Why the words after `answer` do not make one answer; empty when they do.
-std::string AnswerProblem(const std::vector<std::string>& words) {
-  const auto known = AnswerWords().find(cp1252::Lower(words[0]));
-  if (known == AnswerWords().end()) return std::string("the step is written ") + kAnswerUsage;
-  if (known->second == kChooseTemplate)
-    return words.size() == 2 ? "" : "the step is written answer template NAME";
-  if (known->second == kWizard) {
-    if (words.size() < 4) return "the step is written answer wizard TEMPLATE FILTER COMPONENT...";
-    const std::string filter = cp1252::Lower(words[2]);
-    if (std::none_of(std::begin(kWizardFilters), std::end(kWizardFilters), [&](const char* f) { return filter == f; }) &&
-        !WizardEvent(words[2]))
-      return "\"" + words[2] + "\" is no filter of the wizard (all, subs, functions, properties or an event such as Click)";
-    return {};
-  }
-  if (known->second != kConvert) return words.size() == 1 ? "" : std::string("the step is written ") + kAnswerUsage;
-  if (words.size() % 2 == 0) return "answer convert wants a value after each field";
-  for (std::size_t i = 1; i < words.size(); i += 2) {
-    const std::string field = cp1252::Lower(words[i]);
-    if (std::none_of(std::begin(kConverterFields), std::end(kConverterFields), [&](const char* f) { return field == f; }))
-      return "\"" + words[i] + "\" is no field of the converter (file, title, keywords, description, method, action, replace)";
-    if (field == "method" && !cp1252::EqualsNoCase(words[i + 1], "GET") && !cp1252::EqualsNoCase(words[i + 1], "POST"))
-      return "the method is GET or POST, not \"" + words[i + 1] + "\"";
-    if (field == "replace" && !cp1252::EqualsNoCase(words[i + 1], "yes") && !cp1252::EqualsNoCase(words[i + 1], "no"))
-      return "replace is yes or no, not \"" + words[i + 1] + "\"";
-  }
-  return {};
-}
-
-// A step the session cannot carry out; ends the session.
-class StepFailed : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
-
-// One answer of the script, waiting for the box or window it is meant for.
-struct Answer {
-  int code = 0;                    // a button (> 0), or a window's answer
-  std::vector<std::string> words;  // what a window's answer names or fills in
-};
-
-// The answers given and not yet asked for, and why a step must fail because of one.
-class Answers {
- public:
-  void Add(Answer answer) { queue_.push_back(std::move(answer)); }
-  std::size_t Left() const { return queue_.size(); }
-  // The next answer when it is a button, else nothing (the box takes its default).
-  std::optional<int> NextButton() {
-    if (queue_.empty() || queue_.front().code <= 0) return std::nullopt;
-    return Take().code;
-  }
-  // The next answer when it is a window's, else nothing.
-  std::optional<Answer> NextWindowAnswer() {
-    if (queue_.empty() || queue_.front().code > 0) return std::nullopt;
-    return Take();
-  }
-  // Thrown from a box or window the failure would reach the add-in's own error trap: the step
-  // is failed once the add-in is done with it.
-  void Fail(std::string why) {
-    if (failure_.empty()) failure_ = std::move(why);
-  }
-  std::string TakeFailure() { return std::exchange(failure_, {}); }
-
- private:
-  Answer Take() {
-    Answer answer = std::move(queue_.front());
-    queue_.pop_front();
-    return answer;
-  }
-  std::deque<Answer> queue_;
-  std::string failure_;
-};
-
-// Every box is written to the record and answered from the script, else by its default.
-class SessionDialogs : public platform::Dialogs {
- public:
-  SessionDialogs(std::ostream& record, Answers& answers) : record_(record), answers_(answers) {}
-  platform::MsgBoxResult MsgBox(const platform::MessageBox& box) override {
-    std::string prompt = box.prompt;
-    for (std::size_t at = prompt.find("\r\n"); at != std::string::npos; at = prompt.find("\r\n", at))
-      prompt.replace(at, 2, " / ");
-    record_ << "  message box \"" << Display(box.title) << "\": " << Display(prompt) << "\n";
-    const std::vector<platform::MsgBoxResult> offered = platform::ButtonsOf(box.style);
-    platform::MsgBoxResult answer = platform::DefaultAnswer(box.style);
-    bool scripted = false;
-    if (const std::optional<int> button = answers_.NextButton()) {
-      const auto wanted = static_cast<platform::MsgBoxResult>(*button);
-      if (std::find(offered.begin(), offered.end(), wanted) == offered.end())
-        answers_.Fail(fmt::format("the box offers no {} button", platform::AnswerName(wanted)));
-      else
-        answer = wanted, scripted = true;
-    }
-    record_ << "  answer: " << platform::AnswerName(answer) << (scripted ? "" : " (default)") << "\n";
-    return answer;
-  }
-
- private:
-  std::ostream& record_;
-  Answers& answers_;
-};
-
-// The progress window as the record shows it: each status line, and the message it rests on
-// when a command ends.
-class SessionMessageView : public MessageView {
- public:
-  explicit SessionMessageView(std::ostream& record) : record_(record) {}
-  void Load(const MessageWindowState& initial) override { message_ = initial.message; }
-  void Unload() override {}
-  void SetCaption(const std::string&) override {}
-  void SetMessage(const std::string& text) override { message_ = text; }
-  void SetMessageHeight(long) override {}
-  void ShowProgress(bool) override {}
-  void SetProgressRange(std::int32_t, std::int32_t) override {}
-  void SetProgressValue(std::int32_t) override {}
-  void PlaceProgress(long, long, long) override {}
-  void AppendStatus(const std::string& line) override { record_ << "  status: " << Display(line) << "\n"; }
-  void ClearStatus() override {}
-  void SetHourglass(bool) override {}
-  void EnableButtons(bool ok, bool cancel) override {
-    // OK alone: the command is over and the window shows its result.
-    if (ok && !cancel && busy_) record_ << "  progress window: " << Display(message_) << "\n";
-    busy_ = cancel;
-  }
-  void LayOutControls() override {}
-  void Center() override {}
-  void ShowWindow() override {}
-  void Repaint() override {}
-  long TextHeight(const std::string&) const override { return 195; }
-  long OuterWidth() const override { return kMessageClientWidth + 120; }
-
- private:
-  std::ostream& record_;
-  std::string message_;
-  bool busy_ = false;
-};
-
-// The next answer for a window whose own answers are `takes`: code 0 when the script gave
-// none, "close" (and the step failed) when it answered with another window's.
-Answer WindowAnswer(Answers& answers, const char* window, std::initializer_list<int> takes) {
-  std::optional<Answer> answer = answers.NextWindowAnswer();
-  if (!answer) return {};
-  if (std::find(takes.begin(), takes.end(), answer->code) == takes.end()) {
-    for (const auto& [word, code] : AnswerWords())
-      if (code == answer->code) answers.Fail(fmt::format("the window \"{}\" takes no \"answer {}\"", window, word));
-    return {kCloseWindow, {}};
-  }
-  return *answer;
-}
-
-// The insert-mode window, answered from the script ("answer module"), else "Selected Text".
-class SessionInsertMode : public InsertOptionsView {
- public:
-  SessionInsertMode(std::ostream& record, Answers& answers) : record_(record), answers_(answers) {}
-  void ShowModal(frmInsertOptions& form) override {
-    record_ << "  window \"" << frmInsertOptions::kCaption << "\"\n";
-    const Answer given = WindowAnswer(answers_, frmInsertOptions::kCaption, {kSelectedText, kEntireModule, kCloseWindow});
-    const int answer = given.code != 0 ? given.code : kSelectedText;
-    if (answer == kCloseWindow) {
-      record_ << "  answer: " << frmInsertOptions::kCloseCaption << "\n";
-      return form.cmdClose_Click();
-    }
-    if (answer == kEntireModule) form.ChooseEntireModule();
-    record_ << "  answer: "
-            << (answer == kEntireModule ? frmInsertOptions::kEntireModule : frmInsertOptions::kSelectedText) << "\n";
-    form.cmdGo_Click();
-  }
-
- private:
-  std::ostream& record_;
-  Answers& answers_;
-};
-
-// The control-template window: "answer template NAME" picks a template (and in select mode
-// presses "&Select"); unanswered, or with "answer close", it is closed with nothing chosen.
-class SessionControlTemplates : public ControlTemplateView {
- public:
-  SessionControlTemplates(std::ostream& record, Answers& answers) : record_(record), answers_(answers) {}
-  void ShowModal(frmControlTemplate& form) override {
-    std::string names;
-    for (const std::string& name : form.Templates()) names += (names.empty() ? "" : ", ") + name;
-    record_ << "  window \"" << frmControlTemplate::kCaption << "\": templates "
-            << (names.empty() ? "(none)" : Display(names)) << "\n";
-    const Answer answer = WindowAnswer(answers_, frmControlTemplate::kCaption, {kChooseTemplate, kCloseWindow});
-    if (answer.code == kChooseTemplate) {
-      const std::string& wanted = answer.words[0];
-      const auto found = std::find_if(form.Templates().begin(), form.Templates().end(),
-                                      [&](const std::string& name) { return cp1252::EqualsNoCase(name, wanted); });
-      if (found == form.Templates().end()) {
-        answers_.Fail("the window offers no template \"" + wanted + "\"");
-      } else {
-        form.cboTemplates_Click(*found);
-        record_ << "  template " << Display(*found) << ":";
-        for (const frmControlTemplate::Row& row : form.Rows())
-          record_ << " " << Display(row.text) << "=" << Display(row.value);
-        record_ << "\n";
-        if (form.SelectMode()) {
-          record_ << "  answer: Select\n";
-          return form.cmdApply_Click();
-        }
-      }
-    }
-    record_ << "  answer: Close" << (answer.code != 0 ? "" : " (default)") << "\n";
-    form.cmdClose_Click();
-  }
-  // No row is edited from a script.
-  std::optional<std::string> AskValue(const std::string&, const std::string&, const std::string&) override {
-    return std::nullopt;
-  }
-
- private:
-  std::ostream& record_;
-  Answers& answers_;
-};
-
-// The form-to-HTML converter window: "answer convert FIELD VALUE..." fills the fields and
-// presses Convert (a relative page is taken from the script's folder); unanswered, or with
-// "answer close", it is closed and nothing is written. An existing page is replaced only with
-// "replace yes"; a file of the project never.
-class SessionFormConverter : public FormConverterView, public ASPConverterView {
- public:
-  // `progress` gives the add-in's progress window, which the conversion reports to.
-  SessionFormConverter(std::ostream& record, Answers& answers, const std::filesystem::path& base,
-                       std::function<gildex::Progress&()> progress)
-      : record_(record), answers_(answers), base_(base), progress_(std::move(progress)) {}
-
-  void ShowConverter(host::VBComponent& form, clsASPGenerator& generator) override {
-    frmASPConverter window(*this);
-    converted_ = replace_ = false;
-    window.ShowConverter(form, generator, progress_());
-    if (!converted_) return;
-    if (!window.Refusal().empty()) {
-      record_ << "  not converted: " << Display(window.Refusal()) << "\n";
-      return;
-    }
-    for (const std::string& problem : generator.PictureProblems())
-      record_ << "  picture not written: " << Display(problem) << "\n";
-    if (!generator.LastError().empty()) return;
-    record_ << "  wrote " << Display(std::filesystem::path(window.txtFilename).filename().string()) << "\n";
-    for (const std::string& picture : generator.PicturesWritten())
-      record_ << "  wrote " << Display(std::filesystem::path(picture).filename().string()) << "\n";
-  }
-  void ShowModal(frmASPConverter& window) override {
-    record_ << "  window \"" << kConverterCaption << "\"\n";
-    const Answer answer = WindowAnswer(answers_, kConverterCaption, {kConvert, kCloseWindow});
-    if (answer.code != kConvert) {
-      record_ << "  answer: Close" << (answer.code != 0 ? "" : " (default)") << "\n";
-      return window.cmdClose_Click();
-    }
-    for (std::size_t i = 0; i + 1 < answer.words.size(); i += 2) {
-      const std::string field = cp1252::Lower(answer.words[i]);
-      const std::string& value = answer.words[i + 1];
-      if (field == "file") window.txtFilename = value;
-      if (field == "title") window.txtTitle = value;
-      if (field == "keywords") window.txtKeywords = value;
-      if (field == "description") window.txtDescription = value;
-      if (field == "action") window.txtAction = value;
-      if (field == "method") window.optMethod = cp1252::EqualsNoCase(value, "GET") ? 0 : 1;
-      if (field == "replace") replace_ = cp1252::EqualsNoCase(value, "yes");
-    }
-    if (const std::filesystem::path page(window.txtFilename); page.is_relative())
-      window.txtFilename = (base_ / page).string();
-    record_ << "  answer: Convert\n";
-    converted_ = true;
-    window.cmdGo_Click();
-  }
-  std::string SaveFileName(const std::string&, const std::string&) override { return {}; }
-  bool ConfirmReplace(const std::string& file) override {
-    record_ << "  " << Display(std::filesystem::path(file).filename().string()) << " exists: "
-            << (replace_ ? "replaced" : "kept (answer convert ... replace yes replaces it)") << "\n";
-    return replace_;
-  }
-  void DefaultMousePointer() override {}
-  void Unload() override {}
-
- private:
-  std::ostream& record_;
-  Answers& answers_;
-  std::filesystem::path base_;
-  std::function<gildex::Progress&()> progress_;
-  bool converted_ = false, replace_ = false;
-};
-
-// The insert wizard: "answer wizard TEMPLATE FILTER COMPONENT..." walks it through its steps
-// from wherever it stands and presses "&Finish"; unanswered, it stays open where it is.
-class SessionWizard : public InsertWizardView {
- public:
-  SessionWizard(std::ostream& record, Answers& answers) : record_(record), answers_(answers) {}
-  void Show(frmWizard& w) override {
-    record_ << "  window \"" << frmWizard::kCaption << "\"\n";
-    const Answer answer = WindowAnswer(answers_, frmWizard::kCaption, {kWizard});
-    if (answer.code != kWizard) {
-      record_ << "  left open at step " << w.Step() << "\n";
-      return;
-    }
-    while (w.Step() > 0) w.cmdNav_Click(frmWizard::kBack);
-    w.cmdNav_Click(frmWizard::kNext);
-    const std::string& wanted = answer.words[0];
-    const auto& nodes = w.Templates().Nodes();
-    const auto node = std::find_if(nodes.begin(), nodes.end(), [&](const TemplateTreeNode& n) {
-      return n.key != kTemplatesRootKey && cp1252::EqualsNoCase(n.text, wanted);
-    });
-    if (node == nodes.end()) return answers_.Fail("the wizard offers no template \"" + wanted + "\"");
-    w.tvwTemplates_NodeClick(node->key);
-    record_ << "  answer: template " << Display(node->text) << "\n";
-    w.cmdNav_Click(frmWizard::kNext);
-    const std::vector<std::string> names(answer.words.begin() + 2, answer.words.end());
-    for (const std::string& name : names)
-      if (std::none_of(w.Components().begin(), w.Components().end(),
-                       [&](const frmWizard::ComponentRow& row) { return cp1252::EqualsNoCase(row.name, name); }))
-        return answers_.Fail("the wizard lists no component \"" + name + "\"");
-    for (std::size_t i = 0; i < w.Components().size(); ++i) {
-      const bool chosen = std::any_of(names.begin(), names.end(), [&](const std::string& name) {
-        return cp1252::EqualsNoCase(w.Components()[i].name, name);
-      });
-      if (w.Components()[i].checked != chosen) w.lvwComponents_ItemCheck(i, chosen);
-    }
-    const std::string filter = cp1252::Lower(answer.words[1]);
-    const auto option = std::find_if(std::begin(kWizardFilters), std::end(kWizardFilters),
-                                     [&](const char* f) { return filter == f; });
-    if (option != std::end(kWizardFilters)) {
-      w.cboInsertOpts_Click(static_cast<int>(option - std::begin(kWizardFilters)));
-    } else {
-      w.cboEventType_Click(*WizardEvent(answer.words[1]));
-      w.cboInsertOpts_Click(frmWizard::kSpecifiedEvents);
-    }
-    w.cmdNav_Click(frmWizard::kNext);
-    for (std::string_view summary = w.Summary(); !summary.empty();) {
-      const std::size_t end = summary.find("\r\n");
-      record_ << "  | " << Display(summary.substr(0, end)) << "\n";
-      summary = end == std::string_view::npos ? std::string_view() : summary.substr(end + 2);
-    }
-    record_ << "  answer: Finish\n";
-    w.cmdNav_Click(frmWizard::kFinish);
-  }
-  void Close(frmWizard&) override {}
-
- private:
-  std::ostream& record_;
-  Answers& answers_;
-};
-
-void PrintBar(std::ostream& out, const host::CommandBar& bar, int depth) {
-  for (const auto& control : bar.controls) {
-    const std::string indent(static_cast<std::size_t>(depth) * 2, ' ');
-    if (control->begin_group) out << indent << "----\n";
-    std::string text = control->caption.empty() ? control->tooltip_text : control->caption;
-    if (control->kind == host::ControlKind::Popup) text += " >";
-    std::vector<std::string> notes;
-    if (!control->visible) notes.push_back("hidden");
-    if (!control->enabled) notes.push_back("disabled");
-    if (!control->tag.empty()) notes.push_back("tag " + control->tag);
-    if (control->face_id != 0) notes.push_back(fmt::format("icon {}", control->face_id));
-    std::string note;
-    for (const std::string& n : notes) note += (note.empty() ? "  [" : ", ") + n;
-    if (!note.empty()) note += "]";
-    out << indent << Display(text) << note << "\n";
-    if (control->popup) PrintBar(out, *control->popup, depth + 1);
-  }
-}
-
-// The options dialog is not played: said as the add-in says it of the other windows a session
-// lacks, with the step that stands in for it.
-class SessionOptions : public OptionsDialogView {
- public:
-  explicit SessionOptions(platform::Dialogs& dialogs) : dialogs_(dialogs) {}
-  void ShowOptions() override {
-    dialogs_.MsgBox(platform::MessageBox{
-        "The Gildex options window is not available on the command line: an \"option NAME VALUE\" step sets a "
-        "setting for the session.",
-        platform::vbExclamation, std::string(kAppTitle)});
-  }
-
- private:
-  platform::Dialogs& dialogs_;
-};
-
-// The help viewer of a session: the record names the help file for the user to open.
-class SessionHelpViewer : public platform::HelpViewer {
- public:
-  explicit SessionHelpViewer(std::ostream& record) : record_(record) {}
-  void Open(const std::filesystem::path& file) override {
-    record_ << "  help file: " << Display(file.string()) << " (open it in a web browser)\n";
-  }
-
- private:
-  std::ostream& record_;
-};
+using namespace script;
 
 class ScriptedSession {
  public:
-  ScriptedSession(const std::filesystem::path& base, std::ostream& record)
-      : base_(base), record_(record), dialogs_(record, answers_), options_(dialogs_), context_(dialogs_),
+  ScriptedSession(const std::filesystem::path& base, std::ostream& record, ProblemWords word)
+      : base_(base), record_(record), word_(std::move(word)), dialogs_(record, answers_), options_(dialogs_), context_(dialogs_),
         insert_mode_(record, answers_),
         control_templates_(record, answers_), wizard_(record, answers_), help_(record),
         form_converter_(record, answers_, base, [this]() -> gildex::Progress& { return session_.Shared().Messages(); }),
@@ -560,7 +35,7 @@ class ScriptedSession {
   void Start() {
     if (!context_.RegistryWarning().empty()) record_ << "  warning: " << Display(context_.RegistryWarning()) << "\n";
     // Loaded with the IDE, before any project is opened.
-    const std::string problem = session_.ConnectAddIn(
+    const Problem problem = session_.ConnectAddIn(
         ext_cm_Startup, true, [this](clsMessages&) { return std::make_unique<SessionMessageView>(record_); },
         ConnectViews{.insert_options = &insert_mode_,
                      .options_dialog = &options_,
@@ -568,10 +43,12 @@ class ScriptedSession {
                      .form_converter = &form_converter_,
                      .control_templates = &control_templates_,
                      .help_viewer = &help_});
-    if (!problem.empty()) throw StepFailed(problem);
+    if (!problem.empty()) throw StepFailed(word_(problem));
   }
 
-  void Run(const ScriptStep& step);
+  void Run(const ScriptStep& step) {
+    if (!RunEditStep(step)) RunIdeStep(step);
+  }
   void Idle() {
     context_.loop.DoEvents();
     if (const std::string failure = answers_.TakeFailure(); !failure.empty()) throw StepFailed(failure);
@@ -585,11 +62,15 @@ class ScriptedSession {
   host::Designer& ActiveDesigner();
   host::VBControl& Control(const std::string& name);
   host::CodePane& ActivePane();
+  // The steps on projects, code windows and designers; false for any other step.
+  bool RunEditStep(const ScriptStep& step);
+  void RunIdeStep(const ScriptStep& step);
   void Click(const std::string& rest);
   void Press(host::CommandBarControl& control, const std::string& what);
 
   std::filesystem::path base_;
   std::ostream& record_;
+  ProblemWords word_;
   Answers answers_;
   SessionDialogs dialogs_;
   SessionOptions options_;
@@ -678,7 +159,7 @@ void ScriptedSession::Click(const std::string& rest) {
   }
 }
 
-void ScriptedSession::Run(const ScriptStep& step) {
+bool ScriptedSession::RunEditStep(const ScriptStep& step) {
   const std::vector<std::string>& w = step.words;
   if (step.verb == "open") {
     std::filesystem::path path = std::filesystem::path(w[0]);
@@ -730,7 +211,16 @@ void ScriptedSession::Run(const ScriptStep& step) {
   } else if (step.verb == "property") {
     host::VBControl& control = Control(w[0]);
     control.SetPropertyValue(w[1], AfterWords(step.rest, 2));
-  } else if (step.verb == "click") {
+  } else {
+    return false;
+  }
+  return true;
+}
+
+// The steps on the IDE's bars, its answers, files and settings, and the Add-In Manager.
+void ScriptedSession::RunIdeStep(const ScriptStep& step) {
+  const std::vector<std::string>& w = step.words;
+  if (step.verb == "click") {
     Click(step.rest);
   } else if (step.verb == "toolbar") {
     host::CommandBar* bar = vbe_.Bars().Find(kToolbarName);
@@ -790,8 +280,8 @@ void ScriptedSession::Run(const ScriptStep& step) {
     // value word loses its quotes as every step's words do ("" is the empty text); more
     // words are the text as written, blanks kept.
     const std::string value = w.size() == 2 ? w[1] : AfterWords(step.rest, 1);
-    const std::string problem = session_.ApplyOverrides(Overrides{{w[0] + "=" + value}, "", ""}, false);
-    if (!problem.empty()) throw StepFailed(problem);
+    const Problem problem = session_.ApplyOverrides(Overrides{{{w[0], value}}, "", ""}, false);
+    if (!problem.empty()) throw StepFailed(word_(problem));
     // As the dialog's Apply does.
     ShowControlsEntries(vbe_.Bars(), session_.Engine());
   } else if (step.verb == "connect") {
@@ -805,43 +295,11 @@ void ScriptedSession::Run(const ScriptStep& step) {
 
 }  // namespace
 
-std::optional<std::vector<ScriptStep>> ParseSessionScript(const std::string& text, std::string& problem) {
-  std::vector<ScriptStep> steps;
-  long number = 0;
-  for (std::size_t at = 0; at <= text.size();) {
-    const std::size_t end = std::min(text.find('\n', at), text.size());
-    const std::string line = Trim(std::string_view(text).substr(at, end - at));
-    at = end + 1;
-    ++number;
-    if (line.empty() || line[0] == '#') continue;
-    ScriptStep step;
-    step.line = number;
-    const std::size_t verb_end = std::min(line.find_first_of(" \t"), line.size());
-    step.verb = cp1252::Lower(line.substr(0, verb_end));
-    step.rest = Trim(std::string_view(line).substr(verb_end));
-    auto fail = [&](const std::string& why) {
-      problem = fmt::format("line {}: {}", number, why);
-      return std::nullopt;
-    };
-    const VerbShape* shape = nullptr;
-    for (const VerbShape& known : kVerbs)
-      if (step.verb == known.verb) shape = &known;
-    if (shape == nullptr) return fail("\"" + step.verb + "\" is no step");
-    if (!SplitWords(step.rest, step.words)) return fail("a quote is not closed");
-    const int count = static_cast<int>(step.words.size());
-    if (count < shape->min_words || (shape->max_words >= 0 && count > shape->max_words))
-      return fail(std::string("the step is written ") + shape->usage);
-    if (step.verb == "answer")
-      if (const std::string why = AnswerProblem(step.words); !why.empty()) return fail(why);
-    steps.push_back(std::move(step));
-  }
-  return steps;
-}
-
-int RunSessionScript(const std::vector<ScriptStep>& steps, const std::filesystem::path& base, std::ostream& record) {
+int RunSessionScript(const std::vector<ScriptStep>& steps, const std::filesystem::path& base, std::ostream& record,
+                     const ProblemWords& word) {
   const ScriptStep* current = nullptr;
   try {
-    ScriptedSession session(base, record);
+    ScriptedSession session(base, record, word);
     session.Start();
     for (const ScriptStep& step : steps) {
       current = &step;
@@ -857,33 +315,6 @@ int RunSessionScript(const std::vector<ScriptStep>& steps, const std::filesystem
            << "\n";
     return 1;
   }
-}
-
-int PlaySessionFile(const std::filesystem::path& file, std::ostream& out, std::ostream& err) {
-  std::error_code error;
-  if (!std::filesystem::exists(file, error)) {
-    err << "gildex: no session script " << file.string() << ": no such file\n";
-    return 2;
-  }
-  if (!std::filesystem::is_regular_file(file, error) || std::filesystem::file_size(file, error) > kMaxScriptBytes) {
-    err << "gildex: " << file.string() << " is no session script (not a regular file of at most 1 MB)\n";
-    return 2;
-  }
-  const std::optional<std::string> bytes = platform::ReadWholeFile(file);
-  if (!bytes) {
-    err << "gildex: cannot read " << file.string() << "\n";
-    return 2;
-  }
-  const std::optional<std::string> text = FromTerminalText(*bytes);
-  std::string problem;
-  const auto steps = ParseSessionScript(text ? *text : *bytes, problem);
-  if (!steps) {
-    err << "gildex: " << file.string() << ": " << problem << "\n";
-    return 2;
-  }
-  const int code = RunSessionScript(*steps, std::filesystem::absolute(file).parent_path(), out);
-  if (code != 0) err << "gildex: " << file.string() << ": the session stopped at a step that could not be done\n";
-  return code;
 }
 
 }  // namespace gildex::session

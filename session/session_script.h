@@ -39,11 +39,13 @@
 // A step that cannot be done ends the session (exit 1), and so does an answer left unused;
 // a script that does not parse runs no step at all (exit 2).
 #include <filesystem>
+#include <functional>
 #include <iosfwd>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "common/problem.h"
 
 namespace gildex::session {
 
@@ -57,14 +59,13 @@ struct ScriptStep {
 // Reads a script's text (Windows-1252, as the names it uses are); nothing, with `problem` naming the line, when a line does not parse.
 std::optional<std::vector<ScriptStep>> ParseSessionScript(const std::string& text, std::string& problem);
 
+// How the host words a problem the session reports (common/problem.h), for the record.
+using ProblemWords = std::function<std::string(const Problem&)>;
+
 // Plays the steps on the platform's services (settings, program folder, add-in list); the
 // session answers its message boxes itself, from the script. Relative paths are taken from
 // `base`. Exit code 0 when every step was done, 1 when one could not be.
-int RunSessionScript(const std::vector<ScriptStep>& steps, const std::filesystem::path& base, std::ostream& record);
-
-// `gildex session FILE`: reads the script (UTF-8, or Windows-1252 when it is no UTF-8), and
-// plays it with the record on `out`. 2 with the reason on `err` when it cannot be read or
-// does not parse (no step is run then).
-int PlaySessionFile(const std::filesystem::path& file, std::ostream& out, std::ostream& err);
+int RunSessionScript(const std::vector<ScriptStep>& steps, const std::filesystem::path& base, std::ostream& record,
+                     const ProblemWords& word);
 
 }  // namespace gildex::session

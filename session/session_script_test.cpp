@@ -45,9 +45,12 @@ struct Played {
 Played Play(const testing::SampleProject& sample, const std::string& script) {
   const fs::path file = sample.dir / "Sample" / "story.session";
   WriteBytes(file, script);
-  std::ostringstream out, err;
-  const int code = PlaySessionFile(file, out, err);
-  return {code, out.str(), err.str()};
+  std::string problem;
+  const auto steps = ParseSessionScript(script, problem);
+  if (!steps) return {2, "", problem};
+  std::ostringstream record;
+  const int code = RunSessionScript(*steps, file.parent_path(), record, [](const Problem& p) { return p.what; });
+  return {code, record.str(), ""};
 }
 
 // A day's work as a user does it in the IDE with Gildex connected, and what each step left.

@@ -7,7 +7,7 @@
 #include <sstream>
 
 #include "session/sample_project_test.h"
-#include "tools/terminal_view.h"
+#include "tools/recording_view_test.h"
 
 namespace gildex::session {
 namespace {
@@ -21,30 +21,38 @@ using platform::testing::WriteBytes;
 ScopeTarget Component(std::string name) { return {std::move(name), "", std::nullopt, false}; }
 ScopeTarget Procedure(std::string name) { return {"", std::move(name), std::nullopt, false}; }
 
-Overrides Standard(std::vector<std::string> settings = {}) { return {std::move(settings), "Standard", ""}; }
+// Settings as NAME=VALUE.
+Overrides Standard(const std::vector<std::string>& settings = {}) {
+  Overrides overrides{{}, "Standard", ""};
+  for (const std::string& setting : settings)
+    overrides.settings.emplace_back(setting.substr(0, setting.find('=')), setting.substr(setting.find('=') + 1));
+  return overrides;
+}
 
 struct Workspace : testing::SampleProject {
   // One command as a host runs it: open, connect in command-line mode, override, select, run,
   // save. What stopped it, or empty; `messages` gets the handlers' final messages, `said` the
-  // progress window's and the dialogs' lines.
+  // dialogs' lines and then the progress window's calls.
   std::string Command(ScopeAction action, const ScopeTarget& target = {}, const Overrides& overrides = Standard(),
                       std::string project = {}) {
     messages.clear();
     said.str("");
     platform::UnattendedDialogs dialogs(said, platform::vbYes);
     PlatformContext context(dialogs);
-    Console console(said, ConsoleMode{false, true, false});
+    std::vector<std::string> window;
+    std::string fail_in;
     Session session(context);
     if (project.empty()) project = Project();
-    std::string problem = session.Open(project, true);
+    Problem problem = session.Open(project, true);
     if (problem.empty())
       problem = session.ConnectAddIn(ext_cm_CommandLine, true, [&](clsMessages&) -> std::unique_ptr<MessageView> {
-        return std::make_unique<TerminalMessageView>(console);
+        return std::make_unique<testing::RecordingView>(window, fail_in);
       });
     if (problem.empty()) problem = session.ApplyOverrides(overrides, false);
     if (problem.empty()) problem = session.Select(action, target);
-    if (!problem.empty()) return problem;
+    if (!problem.empty()) return problem.what;
     const CommandOutcome outcome = session.Run();
+    for (const std::string& call : window) said << call << "\n";
     for (const std::string& message : outcome.messages) messages += message + "\n";
     const host::SaveResult saved = session.Save();
     session.Disconnect();
@@ -83,21 +91,21 @@ TEST(Session, BadInputChangesNothing) {
     std::string problem;
   } cases[] = {
       {"damaged form", ScopeAction::Insert, {}, Standard(), "", "did not load completely; nothing was changed"},
-      {"no template", ScopeAction::Insert, {}, {}, "", "choose one with: gildex templates default NAME"},
+      {"no template", ScopeAction::Insert, {}, {}, "", "no template is chosen"},
       {"missing project", ScopeAction::Insert, {}, Standard(), (w.dir / "Nowhere.vbp").string(), "cannot read project"},
       {"unknown component", ScopeAction::Insert, Component("frmNothing"), Standard(), "",
        "no component named \"frmNothing\""},
       {"unknown procedure", ScopeAction::Insert, Procedure("NoSuchProc"), Standard(), "",
        "no procedure named \"NoSuchProc\""},
-      {"unknown template", ScopeAction::Insert, {}, {{}, "Fancy", ""}, "", "--template: there is no template \"Fancy\" in "},
+      {"unknown template", ScopeAction::Insert, {}, {{}, "Fancy", ""}, "", "there is no template \"Fancy\" in "},
       {"selection outside", ScopeAction::Insert, {"frmAbout", "", std::make_pair(5L, 99999L), false},
        Standard(), "", "is outside frmAbout"},
       {"broken script", ScopeAction::Insert, {}, {{}, "Standard", (w.dir / "bad.vbs").string()}, "",
        "Errors in Script.\r\nError in Script at line 2."},
       {"a setting refused", ScopeAction::Insert, {}, Standard({"LineDelimiter=:\n"}), "",
-       "--set: LineDelimiter (\"Line Delimiter\") takes one line of text"},
+       "LineDelimiter (\"Line Delimiter\") takes one line of text"},
       {"remove a procedure without template", ScopeAction::Remove, Procedure("FormatMoney"), {}, "",
-       "no template is chosen; choose one with: gildex templates default"},
+       "no template is chosen"},
   };
   // The form's designer block loses its End line: the project must not be half-saved.
   const fs::path about = w.dir / "Sample" / "frmAbout.frm";
@@ -136,7 +144,7 @@ TEST(Session, ACommandLineSessionRunsNoAutoSaveTimer) {
   EXPECT_EQ(context.timers.Count(), 0u);
   Session session(context);
   ASSERT_EQ(session.Open(w.Project(), false), "");
-  ASSERT_EQ(session.ConnectAddIn(ext_cm_CommandLine, false, {}), "");
+  ASSERT_TRUE(session.ConnectAddIn(ext_cm_CommandLine, false, {}).empty());
   EXPECT_EQ(context.timers.Count(), 0u);
   EXPECT_EQ(session.Engine().SaveInterval(), 1) << "the stored settings were read";
 }
@@ -144,7 +152,9 @@ TEST(Session, ACommandLineSessionRunsNoAutoSaveTimer) {
 TEST(Session, ScriptModeRunsTheUsersScript) {
   Workspace w;
   EXPECT_EQ(w.Command(ScopeAction::Insert, Component("modGlobals"),
-                      {{"Numbering=True"}, "Standard", std::string(GILDEX_SOURCE_DIR) + "/data/Scripts/Trace Entry.vbs"}),
+                      {{{"Numbering", "True"}},
+                       "Standard",
+                       std::string(GILDEX_SOURCE_DIR) + "/data/Scripts/Trace Entry.vbs"}),
             "");
   const std::string text = w.Files().at("modGlobals.bas");
   EXPECT_NE(text.find("Public Sub Main()\r\n    Debug.Print \"Enter Main\"\r\n"), std::string::npos);

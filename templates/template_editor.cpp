@@ -7,9 +7,9 @@
 #include "common/nembus_common.h"
 #include "platform/atomic_file.h"
 #include "platform/cp1252.h"
-#include "platform/program_start.h"
+#include "platform/process.h"
 #include "platform/system.h"
-#include "templates/commands.h"
+#include "templates/template_rules.h"
 #include "templates/template_files.h"
 
 namespace gildex {

@@ -104,14 +104,4 @@ class ToDoList {
   ToDoView* view_ = nullptr;
 };
 
-// One edit of a project's list from the command line: PROJECT is the project file, the list
-// "todo.dat" beside it. `argument` is the text to add or the item's number.
-enum class ToDoAction { List, Add, Done, Remove };
-struct ToDoOutcome {
-  std::vector<ToDoItem> items;  // the list after the edit
-  std::string problem;          // empty when it went well
-  bool bad_input = false;       // the problem is what was asked (nothing written), not the write
-};
-ToDoOutcome RunToDoCommand(const std::string& project_file, ToDoAction action, const std::string& argument);
-
 }  // namespace gildex

@@ -62,9 +62,9 @@ bool Workbench::Close() {
   return true;
 }
 
-std::string Workbench::ConnectAddIn() {
+Problem Workbench::ConnectAddIn() {
   if (connected_) return {};
-  std::string problem = session_->ConnectAddIn(ext_cm_AfterStartup, persist_, windows_.progress, windows_.views);
+  Problem problem = session_->ConnectAddIn(ext_cm_AfterStartup, persist_, windows_.progress, windows_.views);
   connected_ = problem.empty();
   return problem;
 }

@@ -44,8 +44,9 @@ class Workbench {
   bool HasProject() const { return has_project_; }
   const std::filesystem::path& OpenedFile() const { return opened_; }
 
-  // Connects Gildex as the Add-In Manager does after start-up, or disconnects it.
-  std::string ConnectAddIn();
+  // Connects Gildex as the Add-In Manager does after start-up, or disconnects it. What kept
+  // it from connecting is data the desktop words.
+  Problem ConnectAddIn();
   void DisconnectAddIn();
   bool AddInConnected() const { return connected_; }
 

@@ -52,7 +52,7 @@ TEST(WorkbenchTest, SampleProjectThroughExplorerMenusAndClose) {
   views.splash = &splash;
   bench.SetAddInWindows(
       {[&](clsMessages&) { return std::make_unique<testing::RecordingView>(drawn, fail_in); }, views});
-  ASSERT_EQ(bench.ConnectAddIn(), "");
+  ASSERT_TRUE(bench.ConnectAddIn().empty());
   ASSERT_EQ(bench.Open(sample.Project()), "");
   ASSERT_TRUE(bench.AddInConnected()) << "opening keeps Gildex connected";
 
@@ -112,10 +112,10 @@ TEST(WorkbenchTest, SampleProjectThroughExplorerMenusAndClose) {
   bench.DisconnectAddIn();
   EXPECT_FALSE(bench.AddInConnected());
   EXPECT_EQ(Entry(bench.Vbe(), "Project Window Project", "Gildex_Insert"), nullptr) << "disconnecting removes it";
-  ASSERT_EQ(bench.ConnectAddIn(), "");
+  ASSERT_TRUE(bench.ConnectAddIn().empty());
   EXPECT_NE(Entry(bench.Vbe(), "Project Window Project", "Gildex_Insert"), nullptr) << "connecting again";
   EXPECT_FALSE(bench.HasUnsavedChanges());
-  ASSERT_EQ(bench.Session().ApplyOverrides({{"AutoPrefix=True"}, "", ""}, false), "");
+  ASSERT_TRUE(bench.Session().ApplyOverrides({{{"AutoPrefix", "True"}}, "", ""}, false).empty());
 
   // Each answer to the unsaved-changes question, on the project as just opened.
   struct Closing {

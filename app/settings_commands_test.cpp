@@ -1,19 +1,23 @@
-#include "templates/commands.h"
+#include "app/settings_commands.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "app/command_line_test.h"
 #include "common/nembus_common.h"
 #include "templates/template_folder_test.h"
 
 namespace gildex {
 namespace {
 
+namespace fs = std::filesystem;
 using platform::testing::ReadBytes;
+using platform::testing::ScopedEnv;
 using platform::testing::TempDir;
 using platform::testing::WriteBytes;
 using testing::EngineRig;
@@ -130,46 +134,16 @@ TEST(OptionsGetAndList, ShowTheStoredValues) {
     EXPECT_NE(list.find(row), std::string::npos) << row;
 }
 
-TEST(FindTemplate, TakesTheExactNameElseTheOneThatDiffersInCaseOnly) {
+// The rules are the templates folder's (template_rules.h); the command takes the file's
+// spelling and refuses a long name before it is looked for.
+TEST(TemplatesDefault, TakesTheFilesSpellingOfTheName) {
   CommandRig rig;
-  rig.folder.Write("quiet", "On Error GoTo 0\r\n", std::nullopt);
-  const std::string folder = rig.folder.path.string() + "/";
-  const struct {
-    std::string name;
-    std::optional<std::string> found;
-    std::string problem;
-  } cases[] = {
-      {"quiet", "quiet", ""},
-      {"Quiet", "Quiet", ""},
-      {"standard", "Standard", ""},
-      {"QUIET", std::nullopt, "\"QUIET\" could be any of the templates \"Quiet\" \"quiet\" in " + folder +
-                                  "; give the name exactly."},
-      {"Fancy", std::nullopt,
-       "there is no template \"Fancy\" in " + folder + "; the templates there are: \"Quiet\" \"quiet\" \"Standard\"."},
-      {"..", std::nullopt, "\"..\" is not a template name: a template name is a file name in the templates folder, "
-                           "without \"..\"."},
-      {"a\\b", std::nullopt, "\"a\\b\" is not a template name: a template name is a file name in the templates "
-                            "folder, without /, \\ or :."},
-      {"a\tb", std::nullopt, "\"a\tb\" is not a template name: it holds a control character"},
-      {std::string(201, 'x'), std::nullopt, "\"" + std::string(60, 'x') + "...\" is not a template name: it is longer than 200"},
-  };
-  for (const auto& c : cases) {
-    std::string problem;
-    EXPECT_EQ(FindTemplate(folder, c.name, problem), c.found) << c.name;
-    EXPECT_EQ(problem.substr(0, c.problem.size()), c.problem) << c.name;
-  }
-  // The command takes the file's spelling; a long name is refused before it is looked for.
   EXPECT_EQ(rig.Run([](CommandContext& context) { return TemplatesDefault(context, "standard"); }), 0);
   EXPECT_EQ(rig.out.str(), "Default template: Standard\n");
   EXPECT_EQ(rig.Run([](CommandContext& context) { return TemplatesDefault(context, std::string(5000, 'a')); }), 2);
   EXPECT_NE(rig.err.str().find("is not a template name: it is longer than 200 characters."), std::string::npos);
   EXPECT_EQ(rig.Stored("Default Template"), "Standard");
   EXPECT_EQ(rig.boxes, 0u);
-  // A stored name is checked by the same rules when a command loads it.
-  rig.rig.gildex.DefaultTemplate("a:b");
-  const std::string stored = StoredTemplateProblem(rig.rig.gildex);
-  EXPECT_TRUE(stored.starts_with("the stored setting DefaultTemplate (\"Default Template\") is unusable: \"a:b\" is not"))
-      << stored;
 }
 
 // The tree itself is PopulateTree's; list adds the note about a missing default, show prints
@@ -194,6 +168,56 @@ TEST(TemplatesListAndShow, PrintTheTreeWithTheDefaultMarkedAndATemplatesBlocks) 
                                folder + "Quiet.ftr, no such file: taken as empty):\n");
   EXPECT_EQ(rig.Run([](CommandContext& context) { return TemplatesShow(context, "Nope"); }), 2);
   EXPECT_EQ(rig.out.str(), "");
+}
+
+// `gildex prefixes` as a user runs it, one command after another on one program folder.
+TEST(PrefixesCommand, EditsPfxDatAndRefusesBadInputWritingNothing) {
+  TempDir dir;
+  fs::create_directories(dir / "program");
+  ScopedEnv home{"GILDEX_HOME", (dir / "program").string()};
+  ScopedEnv registry{"GILDEX_REGISTRY", (dir / "registry.reg").string()};
+  ScopedEnv windows{"GILDEX_WINDIR", (dir / "windows").string()};
+  const fs::path file = dir / "program" / "pfx.dat";
+  constexpr const char* kNone = "(no file)";
+  const struct {
+    std::vector<std::string> args;
+    int code;
+    std::string said;    // found on standard output for 0, standard error otherwise
+    std::string after;   // pfx.dat afterwards
+    const char* before;  // pfx.dat written first
+  } cases[] = {
+      {{"list"}, 0, "", kNone, nullptr},
+      {{"remove", "TextBox"}, 2, "no prefix for the control type \"TextBox\"", kNone, nullptr},
+      {{"set", "Label", "\xE4\xB8\xAD"}, 2, "Windows-1252 cannot store", kNone, nullptr},
+      // Asked explicitly, a missing table is made.
+      {{"set", "CommandButton", "cmd"}, 0, "CommandButton\tcmd\n", "CommandButton=cmd\r\n", nullptr},
+      {{"set", "TextBox", "txt"}, 0, "", "CommandButton=cmd\r\nTextBox=txt\r\n", nullptr},
+      {{"set", "commandbutton", "btn"}, 0, "", "TextBox=txt\r\ncommandbutton=btn\r\n", nullptr},
+      {{"set", "", "x"}, 2, "the control type is empty", "TextBox=txt\r\ncommandbutton=btn\r\n", nullptr},
+      {{"set", "Label", ""}, 2, "the prefix is empty", "TextBox=txt\r\ncommandbutton=btn\r\n", nullptr},
+      {{"set", "Label=x", "lbl"}, 2, "the control type holds \"=\"", "TextBox=txt\r\ncommandbutton=btn\r\n", nullptr},
+      {{"set", "Label", "l=b"}, 2, "the prefix holds \"=\"", "TextBox=txt\r\ncommandbutton=btn\r\n", nullptr},
+      {{"set", "Label", "l\nb"}, 2, "the prefix holds a line break", "TextBox=txt\r\ncommandbutton=btn\r\n", nullptr},
+      {{"remove", "Frame\r"}, 2, "the control type holds a line break", "TextBox=txt\r\ncommandbutton=btn\r\n", nullptr},
+      {{"list"}, 0, "TextBox\ttxt\ncommandbutton\tbtn\n", "TextBox=txt\r\ncommandbutton=btn\r\n", nullptr},
+      {{"remove", "TEXTBOX"}, 0, "", "commandbutton=btn\r\n", nullptr},
+      // A save would drop the rows after a repeated control type.
+      {{"set", "Frame", "fra"}, 2, "repeats an earlier control type at line 2", "A=a\r\na=b\r\nC=c\r\n",
+       "A=a\r\na=b\r\nC=c\r\n"},
+      {{"list"}, 0, "A\ta\n", "A=a\r\na=b\r\nC=c\r\n", nullptr},
+      {{"set", "--help"}, 0, "CLASS", "A=a\r\na=b\r\nC=c\r\n", nullptr},
+  };
+  for (const auto& c : cases) {
+    if (c.before != nullptr) WriteBytes(file, c.before);
+    std::vector<std::string> args = {"prefixes"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    const app::Ran run = app::RunGildex(args);
+    EXPECT_EQ(run.code, c.code) << c.args[0] << " " << run.err;
+    const std::string said = c.code == 0 ? run.out : run.err;
+    EXPECT_NE(said.find(c.said), std::string::npos) << c.args[0] << "\n" << said;
+    EXPECT_TRUE(c.code == 0 || run.out.empty()) << run.out;
+    EXPECT_EQ(fs::exists(file) ? ReadBytes(file) : kNone, c.after) << c.args[0];
+  }
 }
 
 }  // namespace

@@ -1,14 +1,11 @@
 #pragma once
-// The `gildex options` and `gildex templates` commands, as functions of an engine whose
-// settings are loaded, so that the command line only parses arguments and tests run them
-// as they are. Each returns the exit code: 0 done, 2 bad input (nothing was changed).
+// The `gildex options`, `gildex templates` and `gildex prefixes` commands, as functions of an
+// engine whose settings are loaded, so that the command line only parses arguments and tests
+// run them as they are. Each returns the exit code: 0 done, 2 bad input (nothing was changed).
 // Arguments arrive as the terminal typed them (UTF-8) and are stored as Windows-1252;
 // everything printed is converted back for the terminal.
-#include <cstddef>
 #include <filesystem>
 #include <iosfwd>
-#include <optional>
-#include <string>
 #include <string_view>
 
 #include "common/error_report.h"
@@ -51,32 +48,5 @@ int PrefixesSet(CommandContext& context, const std::filesystem::path& program_fo
                 std::string_view prefix);
 int PrefixesRemove(CommandContext& context, const std::filesystem::path& program_folder,
                    std::string_view control_type);
-
-// Longer template names are refused: a name is a file name, not a place for text.
-inline constexpr std::size_t kMaxTemplateNameLength = 200;
-
-// What is wrong with `name` (Windows-1252) as a template name, or empty: a template name is a
-// file name in the templates folder, never a path, so separators, "..", control characters
-// and over-long names are refused wherever the name comes from.
-std::string TemplateNameProblem(std::string_view name);
-
-// The template that `name` means among the .hdr files of `folder`: the exact name, else the
-// one name that differs only in letter case. Otherwise nothing, and `problem` says why
-// (naming the candidates). `templates show`, `templates default` and `--template` all ask this.
-std::optional<std::string> FindTemplate(const std::string& folder, std::string_view name, std::string& problem);
-
-// What is wrong with `value` (Windows-1252) for the stored setting `info` beyond its type, or
-// empty: a number below the setting's least (MinLines -1, LineIncrement 0), a line break in
-// a one-line text setting (it would break every line it is written into), a bad template
-// name for DefaultTemplate.
-std::string SettingValueProblem(const SettingInfo& info, std::string_view value);
-
-// The loaded DefaultTemplate when it is not a usable name: a message naming the setting and
-// how to repair it; empty when it is fine (or empty).
-std::string StoredTemplateProblem(const CGildex& engine);
-
-// Terminal text (UTF-8) as Windows-1252 bytes; text that is not UTF-8 is taken as already
-// being Windows-1252. Nothing when a character has no place in the code page.
-std::optional<std::string> FromTerminalText(std::string_view text);
 
 }  // namespace gildex

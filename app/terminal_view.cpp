@@ -1,4 +1,4 @@
-#include "tools/terminal_view.h"
+#include "app/terminal_view.h"
 
 #include <fmt/format.h>
 

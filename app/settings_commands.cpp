@@ -1,4 +1,4 @@
-#include "templates/commands.h"
+#include "app/settings_commands.h"
 
 #include <fmt/core.h>
 
@@ -8,16 +8,20 @@
 #include <cstdint>
 #include <filesystem>
 #include <limits>
+#include <optional>
 #include <ostream>
+#include <string>
 #include <vector>
 
+#include "app/printer.h"
 #include "common/nembus_common.h"
+#include "platform/atomic_file.h"
 #include "platform/cp1252.h"
 #include "platform/system.h"
-#include "platform/atomic_file.h"
 #include "templates/cls_template.h"
 #include "templates/prefix_list.h"
 #include "templates/template_files.h"
+#include "templates/template_rules.h"
 #include "templates/template_tree.h"
 
 namespace gildex {
@@ -32,9 +36,7 @@ constexpr const char* kCommandLineTreeOwner = "gildex";
 void Print(std::ostream& stream, std::string_view cp1252_text) { stream << cp1252::ToDisplay(cp1252_text); }
 
 int Refuse(CommandContext& context, std::string_view cp1252_message) {
-  context.err << "gildex: ";
-  Print(context.err, cp1252_message);
-  context.err << '\n';
+  app::Tell(context.err, cp1252_message);
   return kBadInput;
 }
 
@@ -87,23 +89,17 @@ int SaveAndConfirm(CommandContext& context, const SettingInfo& info) {
 }
 
 std::optional<std::string> ArgumentText(CommandContext& context, std::string_view what, std::string_view text) {
-  std::optional<std::string> bytes = FromTerminalText(text);
+  std::optional<std::string> bytes = app::FromTerminalText(text);
   if (!bytes) Refuse(context, fmt::format("the {} holds a character that Windows-1252 cannot store.", what));
   return bytes;
 }
 
 // The template's name as its file spells it, or nothing after saying why.
 std::optional<std::string> ResolveTemplate(CommandContext& context, const std::string& name) {
-  std::string problem;
+  Problem problem;
   std::optional<std::string> found = FindTemplate(context.engine.TemplatePath(), name, problem);
-  if (!found) Refuse(context, problem);
+  if (!found) Refuse(context, app::Worded(problem));
   return found;
-}
-
-std::string Quoted(const std::vector<std::string>& names) {
-  std::string list;
-  for (const std::string& name : names) list += (list.empty() ? "\"" : " \"") + name + "\"";
-  return list;
 }
 
 void PrintBlock(CommandContext& context, std::string_view title, const std::string& path, bool read,
@@ -181,15 +177,13 @@ int TemplatesList(CommandContext& context) {
   const std::string folder = context.engine.TemplatePath();
   std::error_code error;
   if (!std::filesystem::is_directory(platform::NativePath(folder), error)) {
-    context.err << "gildex: note: the templates folder ";
-    Print(context.err, folder);
-    context.err << " does not exist.\n";
+    app::Tell(context.err, "note: the templates folder " + folder + " does not exist.");
   } else if (default_key.empty()) {
     const std::string wanted = context.engine.DefaultTemplate();
-    context.err << "gildex: note: ";
-    Print(context.err, wanted.empty() ? std::string("no default template is chosen yet")
-                                      : "the default template \"" + wanted + "\" has no .hdr file in " + folder);
-    context.err << " (\"gildex templates default NAME\" chooses one).\n";
+    app::Tell(context.err, "note: " +
+                               (wanted.empty() ? std::string("no default template is chosen yet")
+                                               : "the default template \"" + wanted + "\" has no .hdr file in " + folder) +
+                               " (\"gildex templates default NAME\" chooses one).");
   }
   return kDone;
 }
@@ -231,92 +225,6 @@ int TemplatesDefault(CommandContext& context, std::string_view name) {
   return kDone;
 }
 
-std::string TemplateNameProblem(std::string_view name) {
-  std::string_view why;
-  if (name.size() > kMaxTemplateNameLength)
-    why = "it is longer than 200 characters";
-  else if (name.find_first_of("/\\:") != std::string_view::npos)
-    why = "a template name is a file name in the templates folder, without /, \\ or :";
-  else if (name.find("..") != std::string_view::npos)
-    why = "a template name is a file name in the templates folder, without \"..\"";
-  else if (std::any_of(name.begin(), name.end(),
-                       [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; }))
-    why = "it holds a control character (a line break, a tab...)";
-  if (why.empty()) return {};
-  const std::string shown = name.size() > 60 ? std::string(name.substr(0, 60)) + "..." : std::string(name);
-  return fmt::format("\"{}\" is not a template name: {}.", OneLine(shown), why);
-}
-
-std::optional<std::string> FindTemplate(const std::string& folder, std::string_view name, std::string& problem) {
-  problem = TemplateNameProblem(name);
-  if (!problem.empty()) return std::nullopt;
-  const std::vector<std::string> names = TemplateNames(folder);
-  if (std::find(names.begin(), names.end(), name) != names.end()) return std::string(name);
-  std::vector<std::string> near;
-  for (const std::string& candidate : names)
-    if (cp1252::EqualsNoCase(candidate, name)) near.push_back(candidate);
-  if (near.size() == 1) return near.front();
-  std::sort(near.begin(), near.end());
-  if (near.size() > 1) {
-    problem = fmt::format("\"{}\" could be any of the templates {} in {}; give the name exactly.", name, Quoted(near),
-                          folder);
-    return std::nullopt;
-  }
-  problem = fmt::format("there is no template \"{}\" in {}", name, folder);
-  if (names.empty()) {
-    problem += " (it holds no .hdr files; \"gildex options set TemplatePath FOLDER\" chooses another folder).";
-  } else {
-    std::vector<std::string> sorted = names;
-    std::sort(sorted.begin(), sorted.end(), [](const std::string& a, const std::string& b) {
-      return cp1252::LessNoCase()(a, b) || (!cp1252::LessNoCase()(b, a) && a < b);
-    });
-    problem += "; the templates there are: " + Quoted(sorted) + ".";
-  }
-  return std::nullopt;
-}
-
-std::string SettingValueProblem(const SettingInfo& info, std::string_view value) {
-  // The engine's accessors quietly ignore a negative MinLines and raise a LineIncrement below
-  // 1, as the options dialog relies on; a typed value is refused rather than something else
-  // saved. Text that is no whole number is the type check's to refuse.
-  static constexpr std::pair<std::string_view, long long> kLeast[] = {{"MinLines", 0}, {"LineIncrement", 1}};
-  for (const auto& [property, least] : kLeast) {
-    if (info.property != property) continue;
-    std::string_view digits = value;
-    if (digits.starts_with('+')) digits.remove_prefix(1);
-    long long number = 0;
-    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), number);
-    if (error != std::errc() || end != digits.data() + digits.size() || number >= least) return {};
-    const long long most = info.type == SettingType::Integer16 ? std::numeric_limits<std::int16_t>::max()
-                                                               : std::numeric_limits<std::int32_t>::max();
-    return fmt::format("{} (\"{}\") takes a whole number from {} to {}, not \"{}\".", info.property, info.registry_name,
-                       least, most, value);
-  }
-  if (info.type != SettingType::Text) return {};
-  if (info.property == "DefaultTemplate") {
-    if (value.empty()) return {};  // no template chosen
-    const std::string problem = TemplateNameProblem(value);
-    if (problem.empty()) return {};
-    return fmt::format("{} (\"{}\") was not changed: {}", info.property, info.registry_name, problem);
-  }
-  // The comment header is a block of lines and the check-out comment free text; every other
-  // text setting is written into one source line or names one file or folder.
-  if (info.property == "CommentTemplate" || info.property == "VSSComment") return {};
-  if (value.find_first_of("\r\n") == std::string_view::npos) return {};
-  return fmt::format("{} (\"{}\") takes one line of text; the value holds a line break.", info.property,
-                     info.registry_name);
-}
-
-std::string StoredTemplateProblem(const CGildex& engine) {
-  const std::string name = engine.DefaultTemplate();
-  if (name.empty()) return {};
-  const std::string problem = TemplateNameProblem(name);
-  if (problem.empty()) return {};
-  return fmt::format("the stored setting DefaultTemplate (\"Default Template\") is unusable: {} Choose a template with "
-                     "\"gildex templates default NAME\" (\"gildex templates list\" shows them).",
-                     problem);
-}
-
 namespace {
 
 // A control type or prefix as the command line typed it, or nothing after saying why not.
@@ -350,12 +258,12 @@ int SaveTable(CommandContext& context, const std::filesystem::path& file, Prefix
     try {
       platform::WriteFileAtomically(file, "", 0644, true);
     } catch (const std::exception& e) {
-      context.err << "gildex: cannot create " << file.string() << ": " << e.what() << "\n";
+      app::Say(context.err, "cannot create " + file.string() + ": " + e.what());
       return kNotWritten;
     }
   }
   if (list.SavePrefix()) return kDone;
-  context.err << "gildex: " << file.string() << " was not written.\n";
+  app::Say(context.err, file.string() + " was not written.");
   return kNotWritten;
 }
 
@@ -371,11 +279,12 @@ int PrefixesList(CommandContext& context, const std::filesystem::path& program_f
   }
   std::error_code error;
   if (!std::filesystem::exists(file, error))
-    context.err << "gildex: note: there is no prefix table " << file.string()
-                << " yet (\"gildex prefixes set CLASS PREFIX\" makes one).\n";
+    app::Say(context.err, "note: there is no prefix table " + file.string() +
+                              " yet (\"gildex prefixes set CLASS PREFIX\" makes one).");
   else if (!whole)
-    context.err << "gildex: note: " << file.string() << " repeats an earlier control type at line "
-                << list.Items().size() + 1 << "; the rows from there on are not used.\n";
+    app::Say(context.err, fmt::format("note: {} repeats an earlier control type at line {}; the rows from there on "
+                                      "are not used.",
+                                      file.string(), list.Items().size() + 1));
   return kDone;
 }
 
@@ -412,19 +321,6 @@ int PrefixesRemove(CommandContext& context, const std::filesystem::path& program
   list.txtControlName = *type_bytes;
   list.cmdPrefixItem_Click(PrefixList::kRemove);
   return SaveTable(context, file, list);
-}
-
-std::optional<std::string> FromTerminalText(std::string_view text) {
-  std::string out;
-  for (std::size_t i = 0; i < text.size();) {
-    const std::optional<char32_t> code_point = cp1252::NextUtf8(text, i);
-    // Not UTF-8 at all: the terminal already speaks the code page.
-    if (!code_point) return std::string(text);
-    const std::optional<char> byte = cp1252::FromUnicode(*code_point);
-    if (!byte) return std::nullopt;
-    out += *byte;
-  }
-  return out;
 }
 
 }  // namespace gildex
