@@ -61,7 +61,7 @@ struct EventsIde : testing::SampleHost {
   }
 };
 
-TEST(ConnectEvents, NewControlGetsItsTypesPrefix) {
+TEST(ConnectEvents, NewControlGetsItsTypesPrefixARemovedOneAsks) {
   struct Row {
     PrefixTable table;
     bool auto_prefix;
@@ -91,7 +91,15 @@ TEST(ConnectEvents, NewControlGetsItsTypesPrefix) {
     designer.ControlAdded.Raise(control);
     EXPECT_EQ(control.name, row.expected) << row.table.front().control_type << " " << row.name;
   }
-  EXPECT_TRUE(ide.Boxes().empty());
+  // A removed control asks the question while DeleteEvents is on; its code stays.
+  const std::string code = ide.Text("frmAbout");
+  for (bool delete_events : {true, false}) {
+    ide.Engine().DeleteEvents(delete_events);
+    FakeControl control("CommandButton", "cmdOK");
+    designer.ControlRemoved.Raise(control);
+  }
+  EXPECT_EQ(ide.Boxes(), Strings{kRemoveCode});
+  EXPECT_EQ(ide.Text("frmAbout"), code);
   // A control placed on the real designer: the form file gets the prefixed name.
   ide.Engine().Prefixes({{"CommandButton", "cmd"}});
   EXPECT_EQ(designer.AddControl("CommandButton").Name(), "cmdCommand1");
@@ -140,19 +148,6 @@ TEST(ConnectEvents, RenamedControlTakesItsEventProceduresAlong) {
     FakeControl control("CommandButton", row.new_name);
     designer.ControlRenamed.Raise(control, row.old_name, -1);
     EXPECT_EQ(ide.Text("frmAbout"), row.after) << row.old_name << " auto rename " << row.auto_rename;
-  }
-}
-
-TEST(ConnectEvents, RemovedControlAsksOnceAndKeepsItsCode) {
-  for (bool delete_events : {true, false}) {
-    EventsIde ide;
-    host::Designer& designer = ide.OpenAbout();
-    const std::string code = ide.Text("frmAbout");
-    ide.Engine().DeleteEvents(delete_events);
-    FakeControl control("CommandButton", "cmdOK");
-    designer.ControlRemoved.Raise(control);
-    EXPECT_EQ(ide.Boxes(), delete_events ? Strings{kRemoveCode} : Strings{});
-    EXPECT_EQ(ide.Text("frmAbout"), code);
   }
 }
 
