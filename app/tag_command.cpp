@@ -119,7 +119,7 @@ int Run(const TagOptions& options, std::ostream& out, std::ostream& err) {
   const std::string template_name = s.Engine().DefaultTemplate();
 
   const long reports = s.Shared().Report().Shown();
-  s.Connection().cmdAdvanced_Click();
+  s.Connection().Tools().cmdAdvanced_Click();
   if (!window.Problem().empty()) return fail(kBadInput, window.Problem());
   if (!window.Shown() || s.Shared().Report().Shown() > reports)
     return fail(kReported, "nothing was written because of the error reported above");

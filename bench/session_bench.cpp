@@ -35,8 +35,12 @@ void BM_SessionOpensProjectAgain(benchmark::State& state) {
   for (auto _ : state) {
     const double before = PeakKiB();
     const auto start = std::chrono::steady_clock::now();
-    std::ostringstream out, err;
-    if (gildex::session::PlaySessionFile(file, out, err) != 0) state.SkipWithError(err.str().c_str());
+    std::ostringstream record;
+    std::string problem;
+    const auto steps = gildex::session::ParseSessionScript(script, problem);
+    const auto word = [](const gildex::Problem& p) { return p.what; };
+    if (!steps || gildex::session::RunSessionScript(*steps, file.parent_path(), record, word) != 0)
+      state.SkipWithError(problem.empty() ? record.str().c_str() : problem.c_str());
     ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     kept = PeakKiB() - before;
   }

@@ -235,7 +235,7 @@ TEST(AddInWindowsTest, EachWindowOpensFromItsEntryShowsItsModelAndItsButtonActs)
        [](Rig& rig) {
          EXPECT_EQ(rig.Read(rig.sample.dir / "Sample" / "todo.dat"),
                    "Gildex To-Do list 1\r\n[ ] Number the order forms\r\n[x] Remove the old logging\r\n");
-         EXPECT_EQ(rig.bench.Session().Connection().ToDo(), nullptr);  // closing let the list go
+         EXPECT_EQ(rig.bench.Session().Connection().Tools().ToDo(), nullptr);  // closing let the list go
        }},
 
       {"control templates: a row edited and its value asked, saved by Apply", "frmControlTemplate", true,

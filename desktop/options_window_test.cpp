@@ -203,7 +203,7 @@ TEST(OptionsWindowTest, ChoosesTemplateAppliesSettingsUpdatesTheProjectsBlocksAn
     EXPECT_EQ(options->Form()->Scripts().rtfScript.text.find('\n'), options->Form()->Scripts().rtfScript.text.find("\r\n") + 1);
     modal->findChild<QPushButton*>("cmdCancel")->click();
   });
-  bench.Session().Connection().hWndToolbarOptions_Click();
+  bench.Session().Connection().Tools().hWndToolbarOptions_Click();
   EXPECT_TRUE(ran);
   EXPECT_FALSE(tools.Options().isVisible());
 

@@ -16,9 +16,7 @@
 #include "common/nembus_common.h"
 #include "engine/gildex.h"
 #include "engine/template_tag.h"
-#include "host/basic_lexer.h"
-#include "host/memory_code_module.h"
-#include "host/structural_check.h"
+#include "host/procedure_text.h"
 #include "platform/cp1252.h"
 
 namespace gildex {
@@ -299,32 +297,6 @@ long ModuleWalk::Process(const ProcFacts& proc) {
   return InsertTemplate(proc, top);
 }
 
-// Why `text` cannot take a procedure's place, or empty: it must be one procedure, whole
-// (declaration, balanced blocks, End line), with nothing but comments and blank lines
-// around it.
-std::string NotOneProcedure(std::string_view text) {
-  const auto module = host::MemoryCodeModule::FromText("Script", text);
-  int procedures = 0;
-  for (long line = 1; line <= module->CountOfLines();) {
-    host::ProcKind kind = host::ProcKind::Proc;
-    const std::string name = module->ProcOfLine(line, kind);
-    if (name.empty()) {
-      const std::string text = module->Lines(line, 1);
-      const std::string_view trimmed = TrimSpaces(text);
-      if (!trimmed.empty() && !host::IsCommentLine(trimmed))
-        return "line " + std::to_string(line) + " stands outside a procedure";
-      ++line;
-      continue;
-    }
-    if (++procedures > 1) return "it holds more than one procedure";
-    line = module->ProcStartLine(name, kind) + module->ProcCountLines(name, kind);
-  }
-  if (procedures == 0) return "it holds no procedure";
-  const std::vector<host::StructureProblem> problems = host::CheckStructure(*module, "Script");
-  if (!problems.empty()) return "line " + std::to_string(problems.front().line) + ": " + problems.front().message;
-  return {};
-}
-
 ModuleWalk::ScriptOutcome ModuleWalk::RunScript(const ProcFacts& proc, long& next) {
   // After a limit the script is not run again in this run: the template goes in as usual.
   if (gildex_.ScriptHalted()) return ScriptOutcome::UseTemplate;
@@ -352,7 +324,7 @@ ModuleWalk::ScriptOutcome ModuleWalk::RunScript(const ProcFacts& proc, long& nex
     ++gildex_.Tally().skipped;
     return ScriptOutcome::Skipped;
   }
-  if (const std::string why = NotOneProcedure(new_text); !why.empty()) {
+  if (const std::string why = host::NotOneProcedure(new_text); !why.empty()) {
     Status(proc.name + " in " + component_ + ": the script's text is not one whole procedure (" + why + "); " +
            proc.name + " left as it was.");
     ++gildex_.Tally().skipped;
@@ -543,13 +515,13 @@ std::string ModuleWalk::LimitProblem() {
 
 void CGildex::InsertModule(host::CodeModule& module, const std::string& component_name, host::VBProject* project,
                            bool selection_only) {
-  cancel_ = false;
-  module_refused_ = false;
+  run_.cancel = false;
+  run_.module_refused = false;
   ModuleWalk walk(*this, module, component_name, project, *progress_, services_.dialogs, script_runner_,
                   selection_only);
   if (const std::string problem = walk.LimitProblem(); !problem.empty()) {
     progress_->AddStatus(problem);
-    module_refused_ = true;
+    run_.module_refused = true;
     return;
   }
   const TrailingBlankLines aside = SetAsideTrailingBlankLines(module);
@@ -559,7 +531,7 @@ void CGildex::InsertModule(host::CodeModule& module, const std::string& componen
       const bool go_on = walk.Round();
       services_.loop.DoEvents();
       // Read once a round: the procedure under way is always finished first.
-      if (!go_on || cancel_) break;
+      if (!go_on || run_.cancel) break;
     }
   }
   PutBackTrailingBlankLines(module, aside);
@@ -594,7 +566,7 @@ bool CGildex::FailRestrictions(const std::string& type_text, const std::string& 
     progress_->AddStatus(proc_name + " skipped (user set set the skip tags)");
     return true;
   }
-  return FilteredOut(insert_into_, default_template_, type_text, proc_name, declaration);
+  return FilteredOut(InsertInto(), DefaultTemplate(), type_text, proc_name, declaration);
 }
 
 bool CGildex::FindProcAtLine(long line, long& first_line, long& last_line, bool select) {

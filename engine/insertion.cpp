@@ -49,7 +49,7 @@ long CGildex::insertTopOfProcErrorCode(host::CodeModule& module, const std::stri
   long inserted = 0;
   report_.Trap("CGildex.insertTopOfProcErrorCode", [&] {
     inserted = 0;
-    module.InsertLines(insertion_line, body_code_ ? MarkerLine(CodeBodyStart(), default_template_) : std::string());
+    module.InsertLines(insertion_line, BodyCode() ? MarkerLine(CodeBodyStart(), DefaultTemplate()) : std::string());
     // Inserted at the same line, so the header ends up above the marker.
     const std::string header = WithCrLf(expanded_header);
     module.InsertLines(insertion_line, header);
@@ -66,8 +66,8 @@ long CGildex::InsertBottomOfProcErrorCode(host::CodeModule& module, const std::s
   report_.Trap("CGildex.InsertBottomOfProcErrorCode", [&] {
     inserted = 0;
     const std::string type_word = ProcTypeString(type_code, declaration_line);
-    std::vector<std::string> above_footer = {body_code_ ? MarkerLine(CodeBodyEnd(), default_template_) : std::string()};
-    if (auto_exit_) above_footer.push_back("\tExit " + type_word);
+    std::vector<std::string> above_footer = {BodyCode() ? MarkerLine(CodeBodyEnd(), DefaultTemplate()) : std::string()};
+    if (AutoExit()) above_footer.push_back("\tExit " + type_word);
     const std::string footer = WithCrLf(expanded_footer);
     module.InsertLines(insertion_line, footer);
     for (auto entry = above_footer.rbegin(); entry != above_footer.rend(); ++entry)
@@ -84,7 +84,7 @@ long CGildex::BodyPass(host::CodeModule& module, const std::string& proc_name, l
     std::string text = module.Lines(line, 1);
     if (IsEndProc(text)) return line - last_line;
 
-    if (replace_body_handlers_) {
+    if (ReplaceBodyHandlers()) {
       const std::size_t found = cp1252::FindNoCase(text, kResetStatement);
       if (found != std::string::npos) {
         const std::string_view before = std::string_view(text).substr(0, found);
@@ -97,13 +97,13 @@ long CGildex::BodyPass(host::CodeModule& module, const std::string& proc_name, l
       }
     }
 
-    if (full_logging_) {
+    if (FullLogging()) {
       const std::string_view trimmed = TrimSpaces(text);
       if (!trimmed.empty() && trimmed.back() != '_' && ValidLineForNumbering(previous, text)) {
         const std::string logged = ReplaceAll(trimmed, "\"", "'");
         host::VBProject* project = vbe_ != nullptr ? vbe_->ActiveVBProject() : nullptr;
         const std::string logging =
-            WithCrLf(InsertUserVars(full_logging_code_, proc_name, module, project, proc_type, scope, logged) +
+            WithCrLf(InsertUserVars(FullLoggingCode(), proc_name, module, project, proc_type, scope, logged) +
                      std::string(kLogMarker));
         module.InsertLines(line + 1, logging);
         const long added = LineCount(logging);

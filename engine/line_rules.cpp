@@ -1,6 +1,7 @@
 // The token tests by which the engine recognises procedure starts, ends, declarations and
-// comments. They are deliberately simple text tests, not a parser: every other pass of the
-// engine relies on exactly these answers.
+// comments, and the engine's line operations that trap their errors around them.
+#include "engine/line_rules.h"
+
 #include <array>
 #include <string>
 #include <string_view>
@@ -11,10 +12,8 @@
 
 namespace gildex {
 
+namespace lines {
 namespace {
-
-bool IsBlank(std::string_view text) { return TrimSpaces(text).empty(); }
-
 constexpr std::array<std::string_view, 12> kProcStarts = {
     "Sub",         "Function",         "Property",         "Public Sub",  "Public Function",  "Public Property",
     "Private Sub", "Private Function", "Private Property", "Friend Sub",  "Friend Function",  "Friend Property"};
@@ -39,116 +38,138 @@ constexpr std::array<TypeGroup, 3> kTypeGroups = {{
 
 }  // namespace
 
+bool IsBlank(std::string_view text) { return TrimSpaces(text).empty(); }
+
+bool MatchFirstToken(std::string_view line, std::string_view token, After after) {
+  if (token.empty()) return false;
+  std::size_t found = std::string_view::npos;
+  if (token.front() != ' ') {
+    // Only spaces may come before the token, so the one place worth comparing is the first
+    // other character: this runs for every line of every procedure, a search did not pay.
+    found = line.find_first_not_of(' ');
+    if (found == std::string_view::npos || line.size() - found < token.size()) return false;
+    const char first = cp1252::ToLower(token.front());
+    if ((line[found] != first && line[found] != cp1252::ToUpper(first)) ||
+        !cp1252::EqualsNoCase(line.substr(found + 1, token.size() - 1), token.substr(1)))
+      return false;
+  } else {
+    found = cp1252::FindNoCase(line, token);
+  }
+  if (found == std::string_view::npos) return false;
+  const std::size_t position = found + 1;
+  const bool nothing_before = IsBlank(line.substr(0, found));
+  // The trimmed length is compared with a position in the untrimmed line: an indented
+  // "Subx" still counts as "Sub" when the line is short enough. The add-in has always
+  // matched that way, so existing modules are read the same.
+  if (TrimSpaces(line).size() > position) {
+    const std::size_t end = found + token.size();
+    const std::string_view rest = end < line.size() ? line.substr(end) : std::string_view();
+    return nothing_before && IsBlank(after == After::NextCharacter ? rest.substr(0, 1) : rest);
+  }
+  return nothing_before;
+}
+
+bool IsStartProc(std::string_view line) {
+  for (std::string_view token : kProcStarts)
+    if (MatchFirstToken(line, token)) return true;
+  return false;
+}
+
+bool IsEndProc(std::string_view line, After after) {
+  for (std::string_view token : kProcEnds)
+    if (MatchFirstToken(line, token, after)) return true;
+  return false;
+}
+
+bool IsDeclarationLine(std::string_view line) {
+  if (IsBlank(line)) return true;
+  for (std::string_view token : kDeclarationStarts)
+    if (MatchFirstToken(line, token)) return true;
+  return false;
+}
+
+int ProcType(std::string_view line) {
+  for (const TypeGroup& group : kTypeGroups)
+    for (std::string_view token : group.tokens)
+      if (MatchFirstToken(line, token)) return group.code;
+  return 0;
+}
+
+std::string ProcTypeString(int type_code, std::string_view declaration) {
+  switch (type_code) {
+    case 1:
+      return "Property";
+    case 2:
+      return "Function";
+    case 3:
+      return "Sub";
+    default: {
+      std::string word = GetProcString(declaration, false);
+      return IsBlank(word) ? "Function" : word;
+    }
+  }
+}
+
+std::string GetProcString(std::string_view line, bool upper) {
+  std::string word;
+  // A keyword anywhere in the line wins over the first token, so "Public Static Sub"
+  // still reads as a sub.
+  if (cp1252::FindNoCase(line, " sub ") != std::string_view::npos) word = "Sub";
+  else if (cp1252::FindNoCase(line, " function ") != std::string_view::npos) word = "Function";
+  else if (cp1252::FindNoCase(line, " property ") != std::string_view::npos) word = "Property";
+  else if (MatchFirstToken(line, "sub")) word = "Sub";
+  else if (MatchFirstToken(line, "function")) word = "Function";
+  else if (MatchFirstToken(line, "property")) word = "Property";
+  return upper ? cp1252::Upper(word) : word;
+}
+
+host::ProcKind ProcKindOfDeclaration(std::string_view declaration) {
+  const std::string upper = cp1252::Upper(declaration);
+  if (upper.find(" LET ") != std::string::npos) return host::ProcKind::Let;
+  if (upper.find(" GET ") != std::string::npos) return host::ProcKind::Get;
+  if (upper.find(" SET ") != std::string::npos) return host::ProcKind::Set;
+  return host::ProcKind::Proc;
+}
+
+}  // namespace lines
+
+using lines::IsBlank;
+
 bool CGildex::MatchFirstToken(std::string_view line, std::string_view token) {
-  return report_.Trap("CGildex.MatchFirstToken", false, [&] {
-    std::size_t found = std::string_view::npos;
-    if (!token.empty() && token.front() != ' ') {
-      // Only spaces may come before the token, so the one place worth comparing is the first
-      // other character: this runs for every line of every procedure, a search did not pay.
-      found = line.find_first_not_of(' ');
-      if (found == std::string_view::npos || line.size() - found < token.size()) return false;
-      const char first = cp1252::ToLower(token.front());
-      if ((line[found] != first && line[found] != cp1252::ToUpper(first)) ||
-          !cp1252::EqualsNoCase(line.substr(found + 1, token.size() - 1), token.substr(1)))
-        return false;
-    } else {
-      found = cp1252::FindNoCase(line, token);
-    }
-    if (found == std::string_view::npos) return false;
-    const std::size_t position = found + 1;
-    const bool nothing_before = IsBlank(line.substr(0, found));
-    // The trimmed length is compared with a position in the untrimmed line: an indented
-    // "Subx" still counts as "Sub" when the line is short enough. The add-in has always
-    // matched that way, so existing modules are read the same.
-    if (TrimSpaces(line).size() > position) {
-      const std::size_t after = found + token.size();
-      const std::string_view next = after < line.size() ? line.substr(after, 1) : std::string_view();
-      return nothing_before && IsBlank(next);
-    }
-    return nothing_before;
-  });
+  return report_.Trap("CGildex.MatchFirstToken", false, [&] { return lines::MatchFirstToken(line, token); });
 }
 
 bool CGildex::IsStartProc(std::string_view line) {
-  return report_.Trap("CGildex.IsStartProc", false, [&] {
-    for (std::string_view token : kProcStarts)
-      if (MatchFirstToken(line, token)) return true;
-    return false;
-  });
+  return report_.Trap("CGildex.IsStartProc", false, [&] { return lines::IsStartProc(line); });
 }
 
 bool CGildex::IsEndProc(std::string_view line) {
-  return report_.Trap("CGildex.IsEndProc", false, [&] {
-    for (std::string_view token : kProcEnds)
-      if (MatchFirstToken(line, token)) return true;
-    return false;
-  });
+  return report_.Trap("CGildex.IsEndProc", false, [&] { return lines::IsEndProc(line); });
 }
 
 bool CGildex::IsDeclarationLine(std::string_view line) {
-  return report_.Trap("CGildex.IsDeclarationLine", false, [&] {
-    if (IsBlank(line)) return true;
-    for (std::string_view token : kDeclarationStarts)
-      if (MatchFirstToken(line, token)) return true;
-    return false;
-  });
+  return report_.Trap("CGildex.IsDeclarationLine", false, [&] { return lines::IsDeclarationLine(line); });
 }
 
 int CGildex::ProcType(const host::CodeModule& module, long line) {
-  return report_.Trap("CGildex.ProcType", 0, [&] {
-    const std::string text = module.Lines(line, 1);
-    for (const TypeGroup& group : kTypeGroups)
-      for (std::string_view token : group.tokens)
-        if (MatchFirstToken(text, token)) return group.code;
-    return 0;
-  });
+  return report_.Trap("CGildex.ProcType", 0, [&] { return lines::ProcType(module.Lines(line, 1)); });
 }
 
 std::string CGildex::ProcTypeString(int type_code, std::string_view declaration) {
-  return report_.Trap("CGildex.ProcTypeString", std::string(), [&]() -> std::string {
-    switch (type_code) {
-      case 1:
-        return "Property";
-      case 2:
-        return "Function";
-      case 3:
-        return "Sub";
-      default: {
-        std::string word = GetProcString(declaration, false);
-        return IsBlank(word) ? "Function" : word;
-      }
-    }
-  });
+  return report_.Trap("CGildex.ProcTypeString", std::string(),
+                      [&] { return lines::ProcTypeString(type_code, declaration); });
 }
 
 std::string CGildex::GetProcString(std::string_view line, bool upper) {
-  return report_.Trap("CGildex.GetProcString", std::string(), [&] {
-    std::string word;
-    // A keyword anywhere in the line wins over the first token, so "Public Static Sub"
-    // still reads as a sub.
-    if (cp1252::FindNoCase(line, " sub ") != std::string_view::npos) word = "Sub";
-    else if (cp1252::FindNoCase(line, " function ") != std::string_view::npos) word = "Function";
-    else if (cp1252::FindNoCase(line, " property ") != std::string_view::npos) word = "Property";
-    else if (MatchFirstToken(line, "sub")) word = "Sub";
-    else if (MatchFirstToken(line, "function")) word = "Function";
-    else if (MatchFirstToken(line, "property")) word = "Property";
-    return upper ? cp1252::Upper(word) : word;
-  });
+  return report_.Trap("CGildex.GetProcString", std::string(), [&] { return lines::GetProcString(line, upper); });
 }
 
 host::ProcKind CGildex::GuessProcKind(const host::CodeModule& module, long line) {
-  std::string declaration;
   const long count = module.CountOfLines();
-  for (long current = line < 1 ? 1 : line; current <= count && !cancel_; ++current) {
+  for (long current = line < 1 ? 1 : line; current <= count && !run_.cancel; ++current) {
     std::string text = module.Lines(current, 1);
-    if (!IsBlank(text) && IsDeclarationLine(text)) {
-      declaration = cp1252::Upper(text);
-      break;
-    }
+    if (!IsBlank(text) && IsDeclarationLine(text)) return lines::ProcKindOfDeclaration(text);
   }
-  if (declaration.find(" LET ") != std::string::npos) return host::ProcKind::Let;
-  if (declaration.find(" GET ") != std::string::npos) return host::ProcKind::Get;
-  if (declaration.find(" SET ") != std::string::npos) return host::ProcKind::Set;
   return host::ProcKind::Proc;
 }
 
@@ -182,7 +203,7 @@ long CGildex::SkipJunkLines(const host::CodeModule& module, long line) {
     };
     long current = line;
     while (continues(current - 1)) ++current;
-    if (header_after_comments_)
+    if (HeaderAfterComments())
       while (current <= count && MatchFirstToken(module.Lines(current, 1), "'")) ++current;
     return current;
   });
@@ -191,7 +212,7 @@ long CGildex::SkipJunkLines(const host::CodeModule& module, long line) {
 bool CGildex::SmallProcedure(long last_line, long body_line) {
   return report_.Trap("CGildex.SmallProcedure", false, [&] {
     const long span = last_line - body_line;
-    return span < 2 || (ignore_small_functions_ && span <= min_lines_);
+    return span < 2 || (IgnoreSmallFunctions() && span <= MinLines());
   });
 }
 

@@ -7,6 +7,7 @@
 
 #include "engine/engine_rig_test.h"
 #include "engine/gildex.h"
+#include "engine/line_rules.h"
 #include "host/memory_code_module.h"
 #include "platform/cp1252.h"
 
@@ -16,24 +17,31 @@ namespace {
 using testing::EngineRig;
 
 TEST(LineRules, MatchFirstToken) {
+  using lines::After;
+  constexpr After N = After::NextCharacter, R = After::RestOfLine;
   const struct {
     std::string line, token;
+    After after;
     bool matches;
   } cases[] = {
-      {"sub main()", "SUB", true}, {"   Sub", "Sub", true}, {"Subtotal = 1", "Sub", false},
-      {"x = Sub1: Sub", "Sub", false},  // only the first occurrence counts
-      {"Private Sub Foo()", "Sub", false}, {"End Sub ' done", "End Sub", true}, {"EndSub", "End Sub", false},
-      {"", "Sub", false},
+      {"sub main()", "SUB", N, true}, {"   Sub", "Sub", N, true}, {"Subtotal = 1", "Sub", N, false},
+      {"x = Sub1: Sub", "Sub", N, false},  // only the first occurrence counts
+      {"Private Sub Foo()", "Sub", N, false}, {"End Sub ' done", "End Sub", N, true},
+      {"EndSub", "End Sub", N, false}, {"", "Sub", N, false},
       // The trimmed length is compared with the untrimmed position: an indented short line
       // matches even with a letter right after the token.
-      {"      Sub1", "Sub", true}, {"   Subtotal", "Sub", false},
-      {"' comment", "'", true}, {"'comment", "'", false}, {"'", "'", true}, {"   '", "'", true}, {"  Su", "Sub", false},
-      {"x = 1 ' note", "'", false},
-      {"Function\tF()", "Function", false},  // a tab is not a blank
+      {"      Sub1", "Sub", N, true}, {"   Subtotal", "Sub", N, false},
+      {"' comment", "'", N, true}, {"'comment", "'", N, false}, {"'", "'", N, true}, {"   '", "'", N, true},
+      {"  Su", "Sub", N, false}, {"x = 1 ' note", "'", N, false},
+      {"Function\tF()", "Function", N, false},  // a tab is not a blank
+      // The event-code converter wants the token alone on its line.
+      {"   end function   ", "End Function", R, true}, {"End Sub ' done", "End Sub", R, false},
+      {"x = 1: End Sub", "End Sub", R, false}, {"  End SubX", "End Sub", R, false},
   };
-  EngineRig rig;
   for (const auto& c : cases)
-    EXPECT_EQ(rig.gildex.MatchFirstToken(c.line, c.token), c.matches) << '"' << c.line << "\" / " << c.token;
+    EXPECT_EQ(lines::MatchFirstToken(c.line, c.token, c.after), c.matches) << '"' << c.line << "\" / " << c.token;
+  EXPECT_TRUE(lines::IsEndProc("End Property", R));
+  EXPECT_FALSE(lines::IsEndProc("End If", R));
 }
 
 // ProcKindOf looks from the comment above down to the declaration; SkipJunkLines steps past a

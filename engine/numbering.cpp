@@ -198,12 +198,12 @@ bool NumberingPass::Plan(long& line) {
 bool CGildex::ValidLineForNumbering(const std::string& previous_line, const std::string& line) {
   return report_.Trap("CGildex.ValidLineForNumbering", false, [&] {
     const std::string_view trimmed = TrimSpaces(line);
-    if (trimmed.empty() && !number_blank_lines_) return false;
-    if (!trimmed.empty() && trimmed.front() == '\'' && !number_comment_lines_) return false;
+    if (trimmed.empty() && !NumberBlankLines()) return false;
+    if (!trimmed.empty() && trimmed.front() == '\'' && !NumberCommentLines()) return false;
     if (EndsWith(TrimSpaces(previous_line), '_')) return false;
     if (EndsWith(trimmed, '_') && !MatchFirstToken(line, "If")) return false;
     if (EndsWith(trimmed, ':')) return false;
-    if (MatchFirstToken(line, "Dim")) return number_dims_;
+    if (MatchFirstToken(line, "Dim")) return NumberDims();
     if (MatchFirstToken(line, "Sub") || MatchFirstToken(line, "Function")) return false;
     // The first line below "Select Case" is its first Case: Basic allows no label there.
     if (cp1252::FindNoCase(previous_line, "Select Case") != std::string::npos) return false;
@@ -241,14 +241,14 @@ std::string CGildex::RemoveLineNumber(const std::string& line) {
 }
 
 void CGildex::NumberModule(host::CodeModule& module, bool selection_only) {
-  cancel_ = false;
+  run_.cancel = false;
   const auto note = [&](const std::exception& error) { progress_->AddStatus(DescriptionOf(error) + " in NumberModule"); };
   LineRange range;
   try {
     range = RangeOf(module, selection_only);
     progress_->SetProgressBar(true);
     progress_->SetMax(static_cast<std::int32_t>(range.last));
-    if (std::int64_t{LineIncrement()} * module.CountOfLines() > kMaxLineNumber) reset_lines_ = true;
+    if (std::int64_t{LineIncrement()} * module.CountOfLines() > kMaxLineNumber) ResetLines(true);
   } catch (const std::exception& error) {
     note(error);
     progress_->SetProgressBar(false);
@@ -282,7 +282,7 @@ void CGildex::NumberModule(host::CodeModule& module, bool selection_only) {
       note(error);
     }
   }
-  tally_.line_numbers += static_cast<long>(pass.Planned().size());
+  run_.tally.line_numbers += static_cast<long>(pass.Planned().size());
   progress_->SetProgressBar(false);
 }
 
@@ -378,8 +378,8 @@ void CGildex::UnNumberModule(host::CodeModule& module, bool selection_only) {
     UnNumberingPass pass(*this, module);
     for (long line = range.first; line <= range.last; ++line) pass.Read(line);
     const auto [removed, foreign] = pass.Write();
-    tally_.line_numbers += removed;
-    tally_.foreign_line_numbers += foreign;
+    run_.tally.line_numbers += removed;
+    run_.tally.foreign_line_numbers += foreign;
   });
 }
 

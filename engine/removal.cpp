@@ -251,7 +251,7 @@ ProcedureRemoval::Outcome ProcedureRemoval::Run() {
 }  // namespace
 
 void CGildex::RemoveModule(host::CodeModule& module, bool selection_only) {
-  cancel_ = false;
+  run_.cancel = false;
   const TrailingBlankLines aside = SetAsideTrailingBlankLines(module);
   long line = module.CountOfDeclarationLines() + 1;
   long selection_end = 0;
@@ -292,14 +292,14 @@ void CGildex::RemoveModule(host::CodeModule& module, bool selection_only) {
     const long next = outcome.next;
     if (outcome.unmatched)
       progress_->AddStatus(name + " in " + module.Name() +
-                           " left as it was: its error handling does not match the template " + default_template_ +
+                           " left as it was: its error handling does not match the template " + DefaultTemplate() +
                            ".");
-    ++(module.CountOfLines() != count_before ? tally_.changed : tally_.already_handled);
+    ++(module.CountOfLines() != count_before ? run_.tally.changed : run_.tally.already_handled);
     selection_end -= count_before - module.CountOfLines();
     // The walk only moves down, so a host answer pointing above the current line cannot loop.
     line = next > line ? next : line + 1;
     services_.loop.DoEvents();
-    if (cancel_) break;
+    if (run_.cancel) break;
   }
   PutBackTrailingBlankLines(module, aside);
 }

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "engine/gildex.h"
+#include "engine/settings.h"
 
 namespace gildex {
 
@@ -13,14 +13,14 @@ struct SettingBinding {
   SettingInfo info;
   // Registry text (Booleans read with "BOOL") into the field, or through the write
   // accessor where the setting's rules must run on load.
-  std::function<void(CGildex&, const std::string&)> load;
+  std::function<void(Settings&, const std::string&)> load;
   // The text written to the registry.
-  std::function<std::string(const CGildex&)> save;
+  std::function<std::string(const Settings&)> save;
   // The value as the read accessor gives it.
-  std::function<std::string(const CGildex&)> get;
+  std::function<std::string(const Settings&)> get;
   // Checks the text against the setting's type and sets it through the write accessor;
   // returns what is wrong, or empty.
-  std::function<std::string(CGildex&, std::string_view)> set;
+  std::function<std::string(Settings&, std::string_view)> set;
 };
 
 }  // namespace gildex

@@ -9,7 +9,7 @@
 #include <type_traits>
 
 #include "common/nembus_common.h"
-#include "engine/gildex.h"
+#include "engine/settings.h"
 #include "engine/setting_binding.h"
 #include "platform/cp1252.h"
 
@@ -88,25 +88,25 @@ std::string Expected() {
 
 template <class T>
 SettingBinding Bind(std::string_view property, std::string_view registry_name, std::string_view key,
-                    T CGildex::*field, T (CGildex::*get)() const, void (CGildex::*set)(T), Via load_via,
+                    T Settings::*field, T (Settings::*get)() const, void (Settings::*set)(T), Via load_via,
                     Via save_via) {
   SettingBinding binding;
   binding.info = SettingInfo{property, registry_name, key, TypeOf<T>()};
-  binding.load = [=](CGildex& gildex, const std::string& text) {
-    if (load_via == Via::Accessor) (gildex.*set)(FromRegistryText<T>(text));
-    else gildex.*field = FromRegistryText<T>(text);
+  binding.load = [=](Settings& settings, const std::string& text) {
+    if (load_via == Via::Accessor) (settings.*set)(FromRegistryText<T>(text));
+    else settings.*field = FromRegistryText<T>(text);
   };
-  binding.save = [=](const CGildex& gildex) {
-    return ToText<T>(save_via == Via::Accessor ? (gildex.*get)() : gildex.*field);
+  binding.save = [=](const Settings& settings) {
+    return ToText<T>(save_via == Via::Accessor ? (settings.*get)() : settings.*field);
   };
-  binding.get = [=](const CGildex& gildex) { return ToText<T>((gildex.*get)()); };
-  binding.set = [=](CGildex& gildex, std::string_view text) -> std::string {
+  binding.get = [=](const Settings& settings) { return ToText<T>((settings.*get)()); };
+  binding.set = [=](Settings& settings, std::string_view text) -> std::string {
     std::optional<T> value = ParseExactly<T>(text);
     if (!value) {
       return std::string(property) + " (\"" + std::string(registry_name) + "\") takes " + Expected<T>() +
              ", not \"" + std::string(text) + "\".";
     }
-    (gildex.*set)(std::move(*value));
+    (settings.*set)(std::move(*value));
     return {};
   };
   return binding;
@@ -114,12 +114,12 @@ SettingBinding Bind(std::string_view property, std::string_view registry_name, s
 
 }  // namespace
 
-std::vector<SettingBinding> CGildex::MakeBindings() {
+std::vector<SettingBinding> Settings::MakeBindings() {
   const std::string_view main = kOptionsKey;
   const std::string_view copier = kCopierKey;
   constexpr Via F = Via::Field;
   constexpr Via A = Via::Accessor;
-  using G = CGildex;
+  using G = Settings;
   return {
       Bind("BodyCode", "BodyCode", main, &G::body_code_, &G::BodyCode, &G::BodyCode, F, F),
       Bind("Numbering", "Numbering", main, &G::numbering_, &G::Numbering, &G::Numbering, F, F),

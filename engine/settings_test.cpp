@@ -1,11 +1,10 @@
 // The engine's settings in the registry: load, save, the accessors' rules, the options
-// command's text form, the backup folder and the auto-save timer.
+// command's text form and the backup folder.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <map>
 #include <string>
-#include <vector>
 
 #include "common/nembus_common.h"
 #include "engine/engine_rig_test.h"
@@ -163,35 +162,6 @@ TEST(EngineSettings, TheBackupFolderIsCreatedOrRefusedAndAnEmptyOneIsTheProjects
   ASSERT_TRUE(host::Load(vbe, sample / "Orders.vbp").readable);
   EngineRig with_project({}, &vbe);
   EXPECT_EQ(with_project.gildex.BackupDirectory(), sample.string() + "/");
-}
-
-// Loading AutoSave starts the timer (once, however often it loads); it ticks after its interval,
-// an interval past what a Long holds in milliseconds is reported, and the engine stops it when it goes.
-TEST(EngineSettings, TheAutoSaveTimerTicksAfterItsIntervalAndStops) {
-  EngineRig rig;
-  rig.registry.Set(kOptions, "AutoSave", platform::RegValue{platform::RegType::String, "True", 0});
-  rig.registry.Set(kOptions, "Save Interval", platform::RegValue{platform::RegType::String, "2", 0});
-  {
-    CGildex other(rig.services, rig.report, rig.tools);
-    int saves = 0;
-    other.SetAutoSaveHandler([&] { ++saves; });
-    other.LoadSettings();
-    other.LoadSettings();
-    EXPECT_EQ(rig.timers.Count(), 1u);
-    rig.clock.AdvanceTicks(2 * 60000 - 1);
-    rig.timers.ProcessDue();
-    EXPECT_EQ(saves, 0);
-    rig.clock.AdvanceTicks(1);
-    rig.timers.ProcessDue();
-    EXPECT_EQ(saves, 1);
-    other.SaveInterval(35792);
-    other.AutoSave(true);
-    EXPECT_EQ(ReportedNames(rig.dialogs), std::vector<std::string>{"CGildex.AutoSave"});
-    EXPECT_EQ(rig.timers.Count(), 0u);
-    other.SaveInterval(35791);
-    other.AutoSave(true);
-  }
-  EXPECT_EQ(rig.timers.Count(), 0u) << "the engine stops its timer when it goes";
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "ide/add_in.h"
 
+#include <limits>
 #include <system_error>
 
 #include "platform/ini.h"
@@ -47,6 +48,7 @@ void AddIn::AddToINI() {
 CGildex& AddIn::Engine() {
   if (!engine_) {
     engine_ = std::make_unique<CGildex>(services_, report_, registry_, vbe_);
+    engine_->OnAutoSaveChange([this] { ArmAutoSaveTimer(); });
     if (messages_) engine_->SetProgress(messages_.get());
     if (scripter_) engine_->SetScriptRunner(scripter_.get());
   }
@@ -83,7 +85,25 @@ clsASPGenerator& AddIn::ASPGenerator() {
 
 void AddIn::ReleaseEngine() {
   ReleaseMessages();  // the controller cannot outlive the engine it cancels
+  StopAutoSaveTimer();  // its settings go with the engine
   engine_.reset();
+}
+
+void AddIn::ArmAutoSaveTimer() {
+  report_.Trap("CGildex.AutoSave", [&] {
+    StopAutoSaveTimer();
+    if (!engine_ || !engine_->AutoSave() || engine_->SaveInterval() <= 0) return;
+    const std::int64_t period_ms = std::int64_t{engine_->SaveInterval()} * 60000;
+    if (period_ms > std::numeric_limits<std::int32_t>::max()) throw VbError(6, "Overflow");
+    auto_save_timer_ = services_.timers.SetTimer(period_ms, [this] {
+      if (auto_save_tick_) auto_save_tick_();
+    });
+  });
+}
+
+void AddIn::StopAutoSaveTimer() {
+  if (auto_save_timer_ != 0) services_.timers.KillTimer(auto_save_timer_);
+  auto_save_timer_ = 0;
 }
 
 void AddIn::ReleaseMessages() {

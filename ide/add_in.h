@@ -4,6 +4,8 @@
 // the HTML generator),
 // the process entry `Main` and the registration in the host's add-in list "vbaddin.ini".
 // Each object is made at most once, by whichever step needs it first.
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -67,6 +69,13 @@ class AddIn {
   void ReleaseTemplates();
   void ReleaseScripter();
 
+  // The auto-save timer: runs while the engine's AutoSave is on with a positive SaveInterval
+  // (minutes), armed whenever AutoSave is written; each tick runs `tick`. 0 when none runs.
+  void SetAutoSaveTick(std::function<void()> tick) { auto_save_tick_ = std::move(tick); }
+  std::int32_t AutoSaveTimer() const { return auto_save_timer_; }
+  void AutoSaveTimer(std::int32_t value) { auto_save_timer_ = value; }
+  void StopAutoSaveTimer();
+
   host::VBE* VBE() const { return vbe_; }
   void SetVBE(host::VBE* vbe);
 
@@ -83,6 +92,10 @@ class AddIn {
   MessageViewFactory make_view_;
   host::VBE* vbe_ = nullptr;
   bool persist_ = true;
+  void ArmAutoSaveTimer();
+
+  std::function<void()> auto_save_tick_;
+  std::int32_t auto_save_timer_ = 0;
   std::unique_ptr<CGildex> engine_;
   std::unique_ptr<clsMessages> messages_;
   std::unique_ptr<colTemplates> templates_;

@@ -69,11 +69,7 @@ TEST(AddToINI, TheFirstStartRegistersTheAddInAndTheSourceControlAddInDecidesSour
 }
 
 // The sample project, a single module of it, or nothing open in the IDE.
-struct Host : testing::SampleHost {
-  explicit Host(const std::string& open = "Orders.vbp") {
-    if (!open.empty()) host::Load(vbe, folder / open);
-  }
-};
+using Host = testing::SampleHost;
 
 TEST(OnConnection, EachModeBuildsWhatItShould) {
   struct Case {
@@ -139,7 +135,7 @@ TEST(OnConnection, EachModeBuildsWhatItShould) {
 // HTML generator, made with the menus, lives until Connect ends: every conversion of that
 // Connect, reconnected or not, goes through the one generator.
 TEST(AddInLife, CreationConnectionDisconnectionAndReconnection) {
-  Host host;
+  Host host("Orders.vbp");
   host.rig.Option("Build Project", "True");
   AddIn& shared = host.rig.add_in;
   host.vbe.ShowDesigner(host.Component("frmMain"));

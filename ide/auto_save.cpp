@@ -38,9 +38,9 @@ platform::FileFilter ComponentFilter(host::ComponentType type) {
 
 }  // namespace
 
-void Connect::HookAutoSave(CGildex& engine) {
-  // The engine may outlive this Connect: a tick then reaches nobody.
-  engine.SetAutoSaveHandler([self = self_] {
+void Connect::HookAutoSave(CGildex& /*engine*/) {
+  // The add-in may outlive this Connect: a tick then reaches nobody.
+  add_in_.SetAutoSaveTick([self = self_] {
     if (Connect* connect = *self) connect->AutoSaveProject(false);
   });
 }
@@ -84,8 +84,7 @@ void Connect::AutoSaveProject(bool forced) {
   add_in_.Report().Trap("Connect.AutoSaveProject", [&] {
     CGildex& engine = add_in_.Engine();
     platform::Timers& timers = add_in_.Services().timers;
-    if (engine.AutoSaveTimer() != 0) timers.KillTimer(engine.AutoSaveTimer());
-    engine.AutoSaveTimer(0);
+    add_in_.StopAutoSaveTimer();
     host::VBE* vbe = add_in_.VBE();
     if (vbe == nullptr) return;
     // Outside design mode the host runs or debugs the project: its files stay as they are.
@@ -114,7 +113,7 @@ void Connect::AutoSaveProject(bool forced) {
     const std::int64_t period_ms = std::int64_t{engine.SaveInterval()} * 60000;
     if (period_ms <= 0) return;  // the interval was cleared since the timer started
     if (period_ms > std::numeric_limits<std::int32_t>::max()) throw VbError(6, "Overflow");
-    engine.AutoSaveTimer(timers.SetTimer(period_ms, [self = self_] {
+    add_in_.AutoSaveTimer(timers.SetTimer(period_ms, [self = self_] {
       if (Connect* connect = *self) connect->AutoSaveProject(false);
     }));
   });

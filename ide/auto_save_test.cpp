@@ -1,5 +1,5 @@
 // The timed auto-save over the sample project on disk, driven by the fixed clock and the
-// platform timers; and the To-Do list the toolbar opens, with its file on disk.
+// platform timers.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -16,7 +16,6 @@ namespace {
 namespace fs = std::filesystem;
 using Strings = std::vector<std::string>;
 using platform::testing::ReadBytes;
-using platform::testing::WriteBytes;
 
 // The IDE in design mode, or running the project.
 struct RunnableVbe : host::MemoryVBE {
@@ -34,7 +33,6 @@ struct Host {
   testing::AddInRig rig;
   fs::path folder = rig.dir / "Orders";
   RunnableVbe vbe;
-  testing::FakeWindows windows;
 };
 
 constexpr std::int64_t kInterval = 5 * 60000;
@@ -75,7 +73,7 @@ TEST(AutoSave, EachTickSavesInDesignModeAsConfirmedAndArmsTheNext) {
     const fs::path module_file = host.folder / "modGlobals.bas";
     host::Load(host.vbe, c.load == Project ? host.folder / "Orders.vbp" : module_file);
     const std::string module_before = ReadBytes(module_file), project_before = ReadBytes(host.folder / "Orders.vbp");
-    Connect connect(host.rig.add_in, {.todo_list = &host.windows});
+    Connect connect(host.rig.add_in, {});
     connect.OnConnection(&host.vbe, ext_cm_AfterStartup);
     CGildex& engine = host.rig.add_in.Engine();
     host.vbe.running = c.running;
@@ -116,7 +114,7 @@ TEST(AutoSave, EachTickSavesInDesignModeAsConfirmedAndArmsTheNext) {
       if (call == "Unload") seen.push_back("window hidden");
     }
     if (!engine.AutoSave()) seen.push_back("AutoSave off");
-    if (engine.AutoSaveTimer() == 0) {
+    if (host.rig.add_in.AutoSaveTimer() == 0) {
       if (engine.AutoSave()) seen.push_back("no timer");
       EXPECT_EQ(host.rig.timers.Count(), 0u) << c.name;
       const std::size_t boxes = host.rig.dialogs.Asked().size(), logged_now = host.rig.window_log.size();
@@ -127,58 +125,34 @@ TEST(AutoSave, EachTickSavesInDesignModeAsConfirmedAndArmsTheNext) {
     } else {
       // The next tick comes one interval after this one ended.
       EXPECT_EQ(host.rig.timers.Count(), 1u) << c.name;
-      EXPECT_EQ(host.rig.timers.PeriodOf(engine.AutoSaveTimer()), kInterval) << c.name;
-      const std::int32_t timer = engine.AutoSaveTimer();
+      EXPECT_EQ(host.rig.timers.PeriodOf(host.rig.add_in.AutoSaveTimer()), kInterval) << c.name;
+      const std::int32_t timer = host.rig.add_in.AutoSaveTimer();
       host.rig.clock.AdvanceTicks(kInterval - 1);
       host.rig.timers.ProcessDue();
-      const bool early = engine.AutoSaveTimer() != timer;
+      const bool early = host.rig.add_in.AutoSaveTimer() != timer;
       host.rig.clock.AdvanceTicks(1);
       host.rig.timers.ProcessDue();
-      if (!early && engine.AutoSaveTimer() != timer) seen.push_back(rearmed);
+      if (!early && host.rig.add_in.AutoSaveTimer() != timer) seen.push_back(rearmed);
     }
     EXPECT_EQ(seen, c.seen) << c.name;
   }
 }
 
-// The toolbar's To-Do list: made with its caption and file beside the project file, loaded
-// and shown; released when its window closes; a second click replaces it; a damaged file is
-// reported and left as it is; a project never saved has no place for one.
-TEST(ToDoCommand, OpensTheProjectsListAndReleasesItWhenItsWindowCloses) {
-  Host host;
-  host::Load(host.vbe, host.folder / "Orders.vbp");
-  Connect connect(host.rig.add_in, {.todo_list = &host.windows});
-  connect.OnConnection(&host.vbe, ext_cm_AfterStartup);
-  const fs::path file = host.folder / "todo.dat";
-  const std::string list = std::string(kToDoSignature) + "\r\n[ ] Number the forms\r\n";
-  WriteBytes(file, list);
-
-  ASSERT_TRUE(connect.Click(kToolbarName, {"To-Do List"}));
-  ASSERT_NE(connect.ToDo(), nullptr);
-  EXPECT_EQ(connect.ToDo()->FileName(), fs::absolute(file).lexically_normal().string());
-  EXPECT_EQ(connect.ToDo()->Items(), (std::vector<ToDoItem>{{false, "Number the forms"}}));
-  WriteBytes(file, list + "[ ] Remove the old logging\r\n");
-
-  ASSERT_TRUE(connect.Click(kToolbarName, {"To-Do List"}));
-  EXPECT_EQ(host.windows.todo, connect.ToDo()) << "the window shows the new list, read again";
-  EXPECT_EQ(connect.ToDo()->Items().size(), 2u);
-  host.windows.CloseToDo();
-  EXPECT_EQ(connect.ToDo(), nullptr) << "released when its window closed";
-  EXPECT_EQ(host.windows.log, (Strings{"todo To Do.. todo.dat", "todo To Do.. todo.dat"}));
-
-  WriteBytes(file, "[ ] no signature\r\n");
-  ASSERT_TRUE(connect.Click(kToolbarName, {"To-Do List"}));
-  ASSERT_EQ(host.rig.dialogs.Asked().size(), 1u);
-  EXPECT_TRUE(host.rig.dialogs.Asked()[0].prompt.starts_with(connect.ToDo()->FileName() + ": line 1: not a To-Do list"));
-
-  RunnableVbe lone;
-  host::Load(lone, host.folder / "modGlobals.bas");
-  host.rig.add_in.SetVBE(&lone);
-  connect.hWndToolbarToDo_Click();
-  ASSERT_EQ(host.rig.dialogs.Asked().size(), 2u);
-  EXPECT_EQ(host.rig.dialogs.Asked()[1].prompt, "The To-Do list is kept in the project's folder: save the project first.");
-  host.rig.add_in.SetVBE(&host.vbe);
-  host.windows.CloseToDo();
-  EXPECT_EQ(connect.ToDo(), nullptr);
+// Writing AutoSave arms the add-in's timer: an interval past what a Long holds in milliseconds
+// is reported and runs none; the timer goes with the engine.
+TEST(AutoSave, AnIntervalTooLongIsReportedAndTheTimerGoesWithTheEngine) {
+  testing::AddInRig rig;
+  CGildex& engine = rig.add_in.Engine();
+  engine.SaveInterval(35792);
+  engine.AutoSave(true);
+  ASSERT_EQ(rig.dialogs.Asked().size(), 1u);
+  EXPECT_TRUE(rig.dialogs.Asked().front().prompt.ends_with("CGildex.AutoSave"));
+  EXPECT_EQ(rig.timers.Count(), 0u);
+  engine.SaveInterval(35791);
+  engine.AutoSave(true);
+  EXPECT_EQ(rig.timers.Count(), 1u);
+  rig.add_in.ReleaseEngine();
+  EXPECT_EQ(rig.timers.Count(), 0u);
 }
 
 }  // namespace

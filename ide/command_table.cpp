@@ -16,89 +16,106 @@ constexpr std::string_view kModule = "Project Window Module/Class Folder";
 constexpr std::string_view kForm = "Project Window Form Folder";
 constexpr std::string_view kCode = "Code Window";
 
+using S = ScopeCommands;
+using T = ToolWindows;
+using D = DesignerCommands;
+// The handler that runs `method` of the group Connect keeps for it.
+template <void (S::*method)()>
+void Scope(Connect& connect) {
+  (connect.Scope().*method)();
+}
+template <void (T::*method)()>
+void Tools(Connect& connect) {
+  (connect.Tools().*method)();
+}
+template <void (D::*method)()>
+void Designer(Connect& connect) {
+  (connect.Designer().*method)();
+}
+
 // Captions keep the product's spelling, typos included: users and their scripts know them.
 const std::array kMenu = {
     MenuEntry{kProject, 0, B, "Insert error handling into entire project.", "Gildex_Insert", kIconInsert, true, true,
-              &Connect::hWndProjectInsert_Click},
+              &Scope<&S::hWndProjectInsert_Click>},
     MenuEntry{kProject, 0, B, "Remove error handling from entire project.", "Gildex_Remove", kIconRemove, false, true,
-              &Connect::hWndProjectDelete_Click},
+              &Scope<&S::hWndProjectDelete_Click>},
     MenuEntry{kProject, 0, B, "Gildex Options", "Gildex_Options", kIconOptions, false, true,
-              &Connect::hWndProjectOptions_Click},
+              &Tools<&T::hWndProjectOptions_Click>},
 
     MenuEntry{kModule, 0, B, "Insert Error Handling into Class/Module", "Gildex_Insert", kIconInsert, true, true,
-              &Connect::hWndModuleInsert_Click},
+              &Scope<&S::hWndModuleInsert_Click>},
     MenuEntry{kModule, 0, B, "Remove Error Handling from Class/Module", "Gildex_Remove", kIconRemove, false, true,
-              &Connect::hWndModuleDelete_Click},
+              &Scope<&S::hWndModuleDelete_Click>},
     MenuEntry{kModule, 0, B, "Insert Line-Numbers into Class/Module", "Gildex_Number", 0, true, true,
-              &Connect::hWndModuleNumber_Click},
+              &Scope<&S::hWndModuleNumber_Click>},
     MenuEntry{kModule, 0, B, "Remove Line-Numbers form Class/Module", "Gildex_Number", 0, false, true,
-              &Connect::hWndModuleUnNumber_Click},
+              &Scope<&S::hWndModuleUnNumber_Click>},
     MenuEntry{kModule, 0, B, "Gildex Options", "Gildex_Options", kIconOptions, true, true,
-              &Connect::hWndModuleOptions_Click},
+              &Tools<&T::hWndModuleOptions_Click>},
     MenuEntry{kModule, 0, B, "Component Information", "Gildex_Info", kIconInfo, true, true,
-              &Connect::hWndModuleInfo_Click},
+              &Tools<&T::hWndModuleInfo_Click>},
 
     MenuEntry{kForm, 0, B, "Insert Error Handling into form.", "Gildex_Insert", kIconInsert, true, true,
-              &Connect::hWndFormInsert_Click},
+              &Scope<&S::hWndFormInsert_Click>},
     MenuEntry{kForm, 0, B, "Remove Error Handling from form.", "Gildex_Remove", kIconRemove, false, true,
-              &Connect::hWndFormDelete_Click},
+              &Scope<&S::hWndFormDelete_Click>},
     MenuEntry{kForm, 0, B, "Insert Line-Numbers into form.", "Gildex_Number", 0, true, true,
-              &Connect::hWndFormNumber_Click},
+              &Scope<&S::hWndFormNumber_Click>},
     MenuEntry{kForm, 0, B, "Remove Line-Numbers form form.", "Gildex_Number", 0, false, true,
-              &Connect::hWndFormUnNumber_Click},
+              &Scope<&S::hWndFormUnNumber_Click>},
     MenuEntry{kForm, 0, B, "Convert to VBScript/HTML", "Gildex_Number", 0, false, true,
-              &Connect::hWndFormToASP_Click},
+              &Tools<&T::hWndFormToASP_Click>},
     MenuEntry{kForm, 0, B, "Gildex Options", "Gildex_Options", kIconOptions, true, true,
-              &Connect::hWndFormOptions_Click},
+              &Tools<&T::hWndFormOptions_Click>},
     MenuEntry{kForm, 0, B, "Component Information", "Gildex_Info", kIconInfo, true, true,
-              &Connect::hWndFormInfo_Click},
+              &Tools<&T::hWndFormInfo_Click>},
 
     MenuEntry{kCode, 0, P, "Gildex insert", "Gildex_Insert", 0, true, true, nullptr},
     MenuEntry{kCode, 1, P, "Default template", "Gildex_Insert", 0, true, true, nullptr},
     MenuEntry{kCode, 2, B, "Into this module", "Gildex_Insert", kIconInsert, false, true,
-              &Connect::hWndCodeInsert_Click},
+              &Scope<&S::hWndCodeInsert_Click>},
     MenuEntry{kCode, 2, B, "Into this proc/function", "Gildex_Insert", kIconInsert, false, true,
-              &Connect::hWndModuleFNInsert_Click},
-    MenuEntry{kCode, 1, B, "Line numbers", "Gildex_Number", 0, true, true, &Connect::hWndCodeNumber_Click},
-    MenuEntry{kCode, 1, B, "Comment block", "Gildex_Number", 0, false, true, &Connect::hWndInsertComment_Click},
+              &Scope<&S::hWndModuleFNInsert_Click>},
+    MenuEntry{kCode, 1, B, "Line numbers", "Gildex_Number", 0, true, true, &Scope<&S::hWndCodeNumber_Click>},
+    MenuEntry{kCode, 1, B, "Comment block", "Gildex_Number", 0, false, true, &Scope<&S::hWndInsertComment_Click>},
     MenuEntry{kCode, 0, P, "Gildex remove", "Gildex_Remove", 0, false, true, nullptr},
     MenuEntry{kCode, 1, P, "Default template", "Gildex_Remove", 0, true, true, nullptr},
     MenuEntry{kCode, 2, B, "From this module", "Gildex_Remove", kIconRemove, false, true,
-              &Connect::hWndCodeDelete_Click},
+              &Scope<&S::hWndCodeDelete_Click>},
     MenuEntry{kCode, 2, B, "From this proc/function", "Gildex_Remove", kIconRemove, false, true,
-              &Connect::hWndModuleFNDelete_Click},
-    MenuEntry{kCode, 1, B, "Line numbers", "Gildex_Number", 0, true, true, &Connect::hWndCodeUnNumber_Click},
-    MenuEntry{kCode, 0, B, "Function Finder", "Gildex_Options", 0, true, true, &Connect::hWndCodeFinder_Click},
+              &Scope<&S::hWndModuleFNDelete_Click>},
+    MenuEntry{kCode, 1, B, "Line numbers", "Gildex_Number", 0, true, true, &Scope<&S::hWndCodeUnNumber_Click>},
+    MenuEntry{kCode, 0, B, "Function Finder", "Gildex_Options", 0, true, true, &Tools<&T::hWndCodeFinder_Click>},
     MenuEntry{kCode, 0, B, "Gildex Options", "Gildex_Options", kIconOptions, true, true,
-              &Connect::hWndCodeOptions_Click},
+              &Tools<&T::hWndCodeOptions_Click>},
     MenuEntry{kCode, 0, P, "Close Windows", "Gildex_CloseWindows", 0, true, true, nullptr},
     MenuEntry{kCode, 1, B, "Close Code Windows", "Gildex_CloseWindows", 0, false, true,
-              &Connect::hWndWindowCloseCode_Click},
+              &Tools<&T::hWndWindowCloseCode_Click>},
     MenuEntry{kCode, 1, B, "Close Designer Windows", "Gildex_CloseWindows", 0, false, true,
-              &Connect::hWndWindowCloseForms_Click},
-    MenuEntry{kCode, 1, B, "Close Both", "Gildex_CloseWindows", 0, false, true, &Connect::hWndWindowCloseAll_Click},
+              &Tools<&T::hWndWindowCloseForms_Click>},
+    MenuEntry{kCode, 1, B, "Close Both", "Gildex_CloseWindows", 0, false, true, &Tools<&T::hWndWindowCloseAll_Click>},
 
     // Hidden until the options show "Copy Properties"; the template entries stay hidden.
     MenuEntry{kControlsBar, 0, B, "Copy Properties", "Gildex_Property", 0, false, false,
-              &Connect::hWndControlCopy_Click},
+              &Designer<&D::hWndControlCopy_Click>},
     MenuEntry{kControlsBar, 0, B, "View Control Templates", "Gildex_ControlTemplates", 0, true, false,
-              &Connect::hWndCTemplateEdit_Click},
+              &Designer<&D::hWndCTemplateEdit_Click>},
     MenuEntry{kControlsBar, 0, B, "Apply Control Templates", "Gildex_ControlTemplates", 0, false, false,
-              &Connect::hWndCTemplateView_Click},
+              &Designer<&D::hWndCTemplateView_Click>},
 };
 
 const std::array kToolbar = {
-    ToolbarButton{"Insert Gildex Handler", 231, false, &Connect::hWndToolbarInsert_Click},
-    ToolbarButton{"Remove Error Handler", 232, false, &Connect::hWndToolbarRemove_Click},
-    ToolbarButton{"Gildex Options", 548, true, &Connect::hWndToolbarOptions_Click},
-    ToolbarButton{"Gildex Wizard", 625, true, &Connect::hWndToolbarWizard_Click},
-    ToolbarButton{"Code Repository", 46, false, &Connect::hWndToolbarFNFinder_Click},
-    ToolbarButton{"To-Do List", 1046, false, &Connect::hWndToolbarToDo_Click},
-    ToolbarButton{"Gildex Help", 1004, false, &Connect::hWndToolbarHelp_Click},
+    ToolbarButton{"Insert Gildex Handler", 231, false, &Scope<&S::hWndToolbarInsert_Click>},
+    ToolbarButton{"Remove Error Handler", 232, false, &Scope<&S::hWndToolbarRemove_Click>},
+    ToolbarButton{"Gildex Options", 548, true, &Tools<&T::hWndToolbarOptions_Click>},
+    ToolbarButton{"Gildex Wizard", 625, true, &Tools<&T::hWndToolbarWizard_Click>},
+    ToolbarButton{"Code Repository", 46, false, &Tools<&T::hWndToolbarFNFinder_Click>},
+    ToolbarButton{"To-Do List", 1046, false, &Tools<&T::hWndToolbarToDo_Click>},
+    ToolbarButton{"Gildex Help", 1004, false, &Tools<&T::hWndToolbarHelp_Click>},
 };
 
 const MenuEntry kHelpEntry{kMenuBar, 1, B, "Gildex Help", "Gildex_Help", 1004, true, true,
-                           &Connect::hWndToolbarHelp_Click};
+                           &Tools<&T::hWndToolbarHelp_Click>};
 
 // "Gildex_sep" is no tag of ours any more; earlier versions left separators with it.
 constexpr std::array kRemoval = {
@@ -117,5 +134,7 @@ std::span<const MenuEntry> MenuTable() { return kMenu; }
 std::span<const ToolbarButton> ToolbarTable() { return kToolbar; }
 std::span<const TaggedKind> RemovalTable() { return kRemoval; }
 const MenuEntry& HelpMenuEntry() { return kHelpEntry; }
+
+bool RunsConverter(CommandHandler handler) { return handler == &Tools<&T::hWndFormToASP_Click>; }
 
 }  // namespace gildex

@@ -10,8 +10,8 @@
 namespace gildex {
 
 class Connect;
-// A command handler of Connect; the host's click arguments are not used by any of them.
-using CommandHandler = void (Connect::*)();
+// A command of one of Connect's groups; the host's click arguments are not used by any of them.
+using CommandHandler = void (*)(Connect&);
 
 inline constexpr std::string_view kProductKey = "HKEY_CURRENT_USER\\Software\\Nembus\\Gildex";
 // The help file in the program folder: HTML, which every host program's help viewer shows.
@@ -53,6 +53,9 @@ std::span<const ToolbarButton> ToolbarTable();
 inline constexpr std::string_view kMenuBar = "Menu Bar";
 inline constexpr std::string_view kHelpMenu = "&Help";
 const MenuEntry& HelpMenuEntry();
+// True for the form folder's "Convert to VBScript/HTML": building its entry makes the add-in's
+// HTML generator.
+bool RunsConverter(CommandHandler handler);
 // What the remover deletes, in this order, each as long as one is found.
 std::span<const TaggedKind> RemovalTable();
 

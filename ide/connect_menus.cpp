@@ -1,12 +1,10 @@
-// Connect's context menus, toolbar and the commands behind them that run no engine pass.
+// Connect's context menus and toolbar: built from the command table, each entry bound to its command.
 #include <cmath>
-#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "common/nembus_common.h"
 #include "ide/connect.h"
-#include "ide/insert_wizard.h"
 #include "platform/cp1252.h"
 
 namespace gildex {
@@ -22,9 +20,6 @@ constexpr const char* kToolbarBuildFailed =
 constexpr const char* kToolbarRemoveFailed =
     "An error has occured whilst trying to remove the Gildex toolbar.\r\n"
     "Please close any open applications and try again.";
-constexpr const char* kToDoCaption = "To Do..";
-constexpr const char* kToDoNoFolder =
-    "The To-Do list is kept in the project's folder: save the project first.";
 
 VbError ObjectNotSet() { return VbError(91, "Object variable or With block variable not set"); }
 
@@ -67,7 +62,7 @@ void Connect::InterfaceFailed(const char* message) {
 void Connect::Bind(host::CommandBarControl& control, CommandHandler handler) {
   // The host's bars may outlive Connect: a click then reaches nobody.
   const int id = control.Click.Connect([self = self_, handler](host::CommandBarControl&, bool&, bool&) {
-    if (Connect* connect = *self) (connect->*handler)();
+    if (Connect* connect = *self) handler(*connect);
   });
   command_links_.push_back({&control, id});
 }
@@ -97,7 +92,7 @@ void Connect::CreateMenus() {
         parent = popup->popup.get();
       }
       AddMenuEntry(*parent, entry);
-      if (entry.handler == &Connect::hWndFormToASP_Click) add_in_.ASPGenerator();  // the entry's converter
+      if (RunsConverter(entry.handler)) add_in_.ASPGenerator();  // the entry's converter
       if (entry.kind == host::ControlKind::Popup) {
         popups.resize(static_cast<std::size_t>(entry.depth));
         popups.push_back(entry.caption);
@@ -241,193 +236,6 @@ bool Connect::Click(std::string_view bar_name, std::initializer_list<std::string
 bool Connect::ClickTag(std::string_view tag) {
   host::VBE* vbe = add_in_.VBE();
   return vbe != nullptr && RaiseClick(vbe->Bars().FindControl(host::ControlKind::Button, tag));
-}
-
-void Connect::WindowMissing(const char* what) {
-  add_in_.Services().dialogs.MsgBox(platform::MessageBox{std::string(what) + " is not available on the command line.",
-                                                         platform::vbExclamation, std::string(kAppTitle)});
-}
-
-void Connect::OpenOptions(const char* name) {
-  add_in_.Report().Trap(name, [&] {
-    if (views_.options_dialog == nullptr) return WindowMissing("The Gildex options window");
-    views_.options_dialog->ShowOptions();
-  });
-}
-
-void Connect::hWndProjectOptions_Click() { OpenOptions("Connect.hWndProjectOptions_Click"); }
-void Connect::hWndModuleOptions_Click() { OpenOptions("Connect.hWndModuleOptions_Click"); }
-void Connect::hWndFormOptions_Click() { OpenOptions("Connect.hWndFormOptions_Click"); }
-void Connect::hWndCodeOptions_Click() { OpenOptions("Connect.hWndCodeOptions_Click"); }
-
-void Connect::ShowInfo(const char* name) {
-  add_in_.Report().Trap(name, [&] {
-    if (views_.component_info == nullptr) return WindowMissing("The component information window");
-    host::VBComponent* component = add_in_.VBE() != nullptr ? add_in_.VBE()->SelectedVBComponent() : nullptr;
-    if (component == nullptr) throw ObjectNotSet();
-    views_.component_info->Display(
-        DescribeComponent(*component, SourceControlStatus(*component, add_in_.Services().env)));
-  });
-}
-
-void Connect::hWndModuleInfo_Click() { ShowInfo("Connect.hWndModuleInfo_Click"); }
-void Connect::hWndFormInfo_Click() { ShowInfo("Connect.hWndFormInfo_Click"); }
-
-void Connect::ShowFunctionFinder(const char* name) {
-  add_in_.Report().Trap(name, [&] {
-    if (views_.function_finder == nullptr) return WindowMissing("The function finder");
-    host::VBE* vbe = add_in_.VBE();
-    if (vbe == nullptr) throw ObjectNotSet();
-    if (!function_finder_)
-      function_finder_ = std::make_unique<FunctionFinder>(*vbe, add_in_.Report(), views_.function_finder->Clipboard(),
-                                                          views_.function_finder);
-    views_.function_finder->Show(*function_finder_);
-  });
-}
-
-void Connect::hWndCodeFinder_Click() { ShowFunctionFinder("Connect.hWndCodeFinder_Click"); }
-void Connect::hWndToolbarFNFinder_Click() { ShowFunctionFinder("Connect.hWndToolbarFNFinder_Click"); }
-// A finished or cancelled wizard is done with; the next click starts a fresh one.
-void Connect::hWndToolbarWizard_Click() {
-  add_in_.Report().Trap("Connect.hWndToolbarWizard_Click", [&] {
-    if (views_.insert_wizard == nullptr) return WindowMissing("The insert wizard");
-    if (wizard_ == nullptr || wizard_->Unloaded()) {
-      wizard_.reset();
-      wizard_ = std::make_unique<frmWizard>(*this, *views_.insert_wizard);
-    }
-    views_.insert_wizard->Show(*wizard_);
-  });
-}
-
-void Connect::cmdAdvanced_Click() {
-  add_in_.Report().Trap("frmOptions.cmdAdvanced_Click", [&] {
-    if (views_.advanced_template == nullptr) return WindowMissing("The per-procedure template window");
-    host::VBE* vbe = add_in_.VBE();
-    if (vbe == nullptr) throw ObjectNotSet();
-    frmAdvancedTemplate form(*vbe, add_in_.Engine(), add_in_.Report(), views_.advanced_template);
-    form.Display();
-  });
-}
-frmWizard* Connect::Wizard() const { return wizard_ != nullptr && !wizard_->Unloaded() ? wizard_.get() : nullptr; }
-
-void Connect::hWndFormToASP_Click() {
-  add_in_.Report().Trap("Connect.hWndFormToASP_Click", [&] {
-    clsMessages& messages = add_in_.Messages();
-    messages.ButtonState(0);
-    host::VBComponent* form = current_component_;
-    if (form != nullptr && form->Type() == host::ComponentType::VBForm && form->HasOpenDesigner()) {
-      if (views_.form_converter == nullptr)
-        WindowMissing("The form-to-HTML converter");
-      else
-        views_.form_converter->ShowConverter(*form, add_in_.ASPGenerator());
-    }
-    messages.ButtonState(1);
-  });
-}
-
-void Connect::hWndInsertComment_Click() {
-  add_in_.Report().Trap("Connect.hWndInsertComment_Click", [&] {
-    host::VBE* vbe = add_in_.VBE();
-    host::VBComponent* component = vbe != nullptr ? vbe->SelectedVBComponent() : nullptr;
-    if (component == nullptr || component->Code() == nullptr) throw ObjectNotSet();
-    host::CodeModule& module = *component->Code();
-    CGildex& engine = add_in_.Engine();
-    const long line = GetCursorPosition(module);
-    host::ProcKind kind = host::ProcKind::Proc;
-    const std::string name = module.ProcOfLine(line, kind);
-    long first = 0, last = 0;
-    // Outside any procedure there is no line to put the block at.
-    if (name.empty() || !engine.FindProcAtLine(line, first, last, false))
-      throw VbError(5, "Invalid procedure call or argument");
-    const std::string declaration = module.Lines(module.ProcBodyLine(name, kind), 1);
-    const std::string scope = engine.MatchFirstToken(declaration, "Friend")    ? "Friend"
-                              : engine.MatchFirstToken(declaration, "Private") ? "Private"
-                                                                               : "Public";
-    const std::string block = CGildex::AsCommentBlock(engine.InsertUserVars(
-        engine.CommentTemplate(), name, module, vbe->ActiveVBProject(), engine.GetProcString(declaration, true), scope, ""));
-    module.InsertLines(first, block);
-    module.InsertLines(first, "");
-  });
-}
-
-void Connect::CloseWindows(const char* name, bool code, bool designers) {
-  add_in_.Report().Trap(name, [&] {
-    host::VBE* vbe = add_in_.VBE();
-    if (vbe == nullptr) throw ObjectNotSet();
-    if (code && designers) {
-      // The collection shrinks as windows close: the first one, as many times as there were.
-      const std::size_t count = vbe->Windows().size();
-      for (std::size_t i = 0; i < count; ++i) {
-        const std::vector<host::Window*> windows = vbe->Windows();
-        if (windows.empty()) break;
-        windows.front()->Close();
-      }
-      return;
-    }
-    const host::WindowType closed = code ? host::WindowType::CodeWindow : host::WindowType::Designer;
-    for (std::size_t i = 0;;) {
-      const std::vector<host::Window*> windows = vbe->Windows();
-      if (i >= windows.size()) break;
-      if (windows[i]->Type() == closed)
-        windows[i]->Close();  // the next window moves up to this index
-      else
-        ++i;
-    }
-  });
-}
-
-void Connect::hWndWindowCloseCode_Click() { CloseWindows("Connect.hWndWindowCloseCode_Click", true, false); }
-void Connect::hWndWindowCloseForms_Click() { CloseWindows("Connect.hWndWindowCloseForms_Click", false, true); }
-void Connect::hWndWindowCloseAll_Click() { CloseWindows("Connect.hWndWindowCloseAll_Click", true, true); }
-
-void Connect::hWndToolbarInsert_Click() { hWndProjectInsert_Click(); }
-void Connect::hWndToolbarRemove_Click() { hWndProjectDelete_Click(); }
-void Connect::hWndToolbarOptions_Click() { hWndProjectOptions_Click(); }
-
-void Connect::hWndToolbarToDo_Click() {
-  add_in_.Report().Trap("Connect.hWndToolbarToDo_Click", [&] {
-    if (views_.todo_list == nullptr) return WindowMissing("The To-Do list");
-    host::VBProject* project = add_in_.VBE() != nullptr ? add_in_.VBE()->ActiveVBProject() : nullptr;
-    if (project == nullptr) throw ObjectNotSet();
-    // The list lives beside the project file: one never saved has no place for it yet.
-    const std::string file = ToDoFileOf(TrimSpaces(project->FileName()).empty() ? "" : project->FileName());
-    if (file.empty()) {
-      add_in_.Services().dialogs.MsgBox(platform::MessageBox{kToDoNoFolder, platform::vbExclamation, std::string(kAppTitle)});
-      return;
-    }
-    auto list = std::make_unique<ToDoList>();
-    list->Caption(kToDoCaption);
-    list->FileName(file);
-    list->Unloaded = [self = self_] {
-      if (Connect* connect = *self) connect->moToDo_Unloaded();
-    };
-    // A damaged file is shown all the same, empty and unchangeable, after saying why.
-    if (const std::string problem = list->Load(); !problem.empty())
-      add_in_.Services().dialogs.MsgBox(platform::MessageBox{problem, platform::vbExclamation, std::string(kAppTitle)});
-    list->Show(*views_.todo_list);
-    moToDo = std::move(list);  // a list opened before goes now; the window shows this one
-  });
-}
-
-void Connect::moToDo_Unloaded() {
-  if (moToDo == nullptr) return;
-  moToDo->Release();
-  moToDo.reset();
-}
-
-void Connect::hWndToolbarHelp_Click() {
-  add_in_.Report().Trap("Connect.hWndToolbarHelp_Click", [&] {
-    const std::filesystem::path file = add_in_.Services().program_folder / std::string(kHelpFileName);
-    const auto notice = [&](const std::string& text) {
-      add_in_.Services().dialogs.MsgBox(platform::MessageBox{text, platform::vbExclamation, std::string(kAppTitle)});
-    };
-    if (views_.help_viewer == nullptr)
-      return notice("No help viewer is configured, so the help file " + file.string() + " cannot be opened.");
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(file, error))
-      return notice("The help file " + file.string() + " is missing: Gildex was not installed completely.");
-    views_.help_viewer->Open(file);
-  });
 }
 
 }  // namespace gildex

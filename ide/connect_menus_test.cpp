@@ -17,12 +17,10 @@ namespace {
 
 namespace fs = std::filesystem;
 using Strings = std::vector<std::string>;
+using platform::testing::WriteBytes;
 
 struct Host : testing::SampleHost {
-  Host() {
-    rig.Option("Comment Template", "' %ProcName% of %ModuleName%");
-    host::Load(vbe, folder / "Orders.vbp");
-  }
+  Host() : SampleHost("Orders.vbp") { rig.Option("Comment Template", "' %ProcName% of %ModuleName%"); }
   host::CommandBar& Bar(const std::string& name) { return *vbe.Bars().Find(name); }
 };
 
@@ -73,8 +71,8 @@ std::vector<bool> ToolbarEnabled(Host& host) {
   return enabled;
 }
 
-// One set of entries however often the add-in connects, a toolbar the progress window
-// switches, and nothing of ours left after disconnecting but the toolbar's place.
+// One set of entries however often the add-in connects, and a toolbar the progress window
+// switches.
 TEST(Menus, ConnectingBuildsOneSetAndDisconnectingLeavesNone) {
   Host host;
   Connect connect(host.rig.add_in, host.Views());
@@ -95,22 +93,12 @@ TEST(Menus, ConnectingBuildsOneSetAndDisconnectingLeavesNone) {
   messages.ButtonState(1);
   EXPECT_EQ(ToolbarEnabled(host), std::vector<bool>(7, true));
 
-  // The user docks the bar on the right and shows it.
-  host::CommandBar& bar = host.Bar(kToolbarName);
-  bar.position = host::BarPosition::Right, bar.top = 33, bar.left = 44, bar.visible = true;
-  connect.OnDisconnection(0);
-  EXPECT_EQ(Printed(host.vbe.Bars()), "");
-  const std::string key(kProductKey);
-  Strings stored;
-  for (const char* value : {"Top", "Left", "Position", "Visible"})
-    stored.push_back(host.rig.tools.fnsGetRegistryValue(key, value));
-  EXPECT_EQ(stored, (Strings{"33", "44", "2", "True"})) << "where the next connection puts it: ToolbarPlace";
   EXPECT_TRUE(host.rig.dialogs.Asked().empty());
 }
 
 // Where the toolbar appears, from what the last disconnection stored; hosts that lack a bar,
 // hold a bar left over from a crashed run or an entry in the way; a toolbar the user deleted.
-// Whatever was built, disconnecting takes it all away again.
+// Whatever was built, disconnecting takes it all away again and stores where the bar was.
 TEST(Menus, ToolbarPlaceAndHostsThatDiffer) {
   enum Host_ { Plain, Leftover, NoCodeWindow, InTheWay, ToolbarGone };
   struct Case {
@@ -154,9 +142,15 @@ TEST(Menus, ToolbarPlaceAndHostsThatDiffer) {
     const std::string expected = Built(c.host == NoCodeWindow ? "" : c.host == InTheWay ? "Code Window: Insertg[ ]\n" : kCodeWindow);
     EXPECT_EQ(Printed(host.vbe.Bars()), expected) << c.name;
 
+    // The user docks the bar on the right and shows it.
+    host::CommandBar& docked = host.Bar(kToolbarName);
+    docked.position = host::BarPosition::Right, docked.top = 33, docked.left = 44, docked.visible = true;
     if (c.host == ToolbarGone) host.vbe.Bars().Delete(kToolbarName);
     connect.OnDisconnection(0);
     EXPECT_EQ(Printed(host.vbe.Bars()), "") << c.name;
+    Strings stored;
+    for (const char* name : names) stored.push_back(host.rig.tools.fnsGetRegistryValue(std::string(kProductKey), name));
+    EXPECT_EQ(stored, (c.host == ToolbarGone ? stored : Strings{"33", "44", "2", "True"})) << c.name;
     Strings expected_boxes;
     if (c.host == InTheWay)
       expected_boxes = {"An error occured creating the menu add-ins, please check your installation,\r\nand try again."};
@@ -167,10 +161,17 @@ TEST(Menus, ToolbarPlaceAndHostsThatDiffer) {
   }
 }
 
-// A click on every entry and button runs its command, seen in what it leaves behind: the
-// progress window's last message, a window opened, a message box, lines added, windows left.
-// Without the desktop program's windows each of those commands says so.
-TEST(Menus, EveryEntryRunsItsCommand) {
+// One entry to click, how to prepare for it and what the click leaves behind.
+struct EntryRow {
+  std::string bar;  // empty: `path` is one tag
+  Strings path;
+  std::function<void(Host&)> prepare;
+  std::string seen;
+  std::string seen_without_windows = "";  // empty: the same
+};
+
+// Every entry and button of ours, some twice: prepared differently or reached another way.
+std::vector<EntryRow> EntryRows() {
   const std::string PWP = "Project Window Project", MOD = "Project Window Module/Class Folder",
                     FORM = "Project Window Form Folder", CODE = "Code Window", TB = kToolbarName;
   auto missing = [](const std::string& what) { return "box " + what + " is not available on the command line."; };
@@ -202,14 +203,7 @@ TEST(Menus, EveryEntryRunsItsCommand) {
   const std::string no_viewer =
       "box No help viewer is configured, so the help file PROGRAM/Help/Gildex.html cannot be opened.";
   const std::string kMenuBarName(kMenuBar);
-  struct Row {
-    std::string bar;  // empty: `path` is one tag
-    Strings path;
-    Prepare prepare;
-    std::string seen;
-    std::string seen_without_windows = "";  // empty: the same
-  };
-  const std::vector<Row> rows = {
+  return {
       {PWP, {"Gildex Options"}, none, "options", missing("The Gildex options window")},
       {PWP, {"Insert error handling into entire project."}, none, "message Gildex Error trapping added to project."},
       {PWP, {"Remove error handling from entire project."}, none, "message Removed error trapping code from project."},
@@ -263,17 +257,24 @@ TEST(Menus, EveryEntryRunsItsCommand) {
       {kMenuBarName, {"Help", "Gildex Help"}, [](Host& h) { fs::remove_all(h.rig.services.program_folder / "Help"); },
        "box The help file PROGRAM/Help/Gildex.html is missing: Gildex was not installed completely.", no_viewer},
   };
+}
+
+// A click on every entry and button runs its command, seen in what it leaves behind: the
+// progress window's last message, a window opened, a message box, lines added, windows left.
+// Without the desktop program's windows each of those commands says so.
+TEST(Menus, EveryEntryRunsItsCommand) {
+  const std::vector<EntryRow> rows = EntryRows();
   for (const bool with_windows : {true, false}) {
     Host host;
     const fs::path opened = host.rig.dir / "help-opened";
     host.help = platform::ShellHelpViewer("basename {file} > '" + opened.string() + "'");
     fs::create_directories(host.rig.services.program_folder / "Help");
-    platform::testing::WriteBytes(host.rig.services.program_folder / "Help" / "Gildex.html", "<html></html>\n");
+    WriteBytes(host.rig.services.program_folder / "Help" / "Gildex.html", "<html></html>\n");
     Connect connect(host.rig.add_in, host.Views(with_windows));
     connect.OnConnection(&host.vbe, ext_cm_AfterStartup);
     host::CodeModule& globals = *host.Component("modGlobals").Code();
     const std::string program = host.rig.services.program_folder.string();
-    for (const Row& row : rows) {
+    for (const EntryRow& row : rows) {
       row.prepare(host);
       const std::string before = host.rig.add_in.Messages().MessageText();
       const std::size_t logged = host.tools.log.size(), boxes = host.rig.dialogs.Asked().size(),
@@ -281,7 +282,7 @@ TEST(Menus, EveryEntryRunsItsCommand) {
       const int options = host.options.opened;
       const long lines = globals.CountOfLines();
       // The options dialog is the desktop program's: its button is clicked through Connect.
-      if (row.bar == "frmOptions") connect.cmdAdvanced_Click();
+      if (row.bar == "frmOptions") connect.Tools().cmdAdvanced_Click();
       const bool clicked = row.bar == "frmOptions" || (row.bar.empty() ? connect.ClickTag(row.path.front()) : [&] {
         if (row.path.size() == 1) return connect.Click(row.bar, {row.path[0]});
         if (row.path.size() == 2) return connect.Click(row.bar, {row.path[0], row.path[1]});
@@ -317,6 +318,46 @@ TEST(Menus, EveryEntryRunsItsCommand) {
         around.push_back(globals.Lines(line - 2, 1) + "|" + globals.Lines(line - 1, 1) + "|" + globals.Lines(line + 1, 1));
     EXPECT_EQ(around, Strings{"Private mNextOrderNo As Long||"});
   }
+}
+
+// The toolbar's To-Do list: made with its caption and file beside the project file, loaded
+// and shown; released when its window closes; a second click replaces it; a damaged file is
+// reported and left as it is; a project never saved has no place for one.
+TEST(ToDoCommand, OpensTheProjectsListAndReleasesItWhenItsWindowCloses) {
+  Host host;
+  Connect connect(host.rig.add_in, host.Views());
+  connect.OnConnection(&host.vbe, ext_cm_AfterStartup);
+  const fs::path file = host.folder / "todo.dat";
+  const std::string list = std::string(kToDoSignature) + "\r\n[ ] Number the forms\r\n";
+  WriteBytes(file, list);
+
+  ASSERT_TRUE(connect.Click(kToolbarName, {"To-Do List"}));
+  ASSERT_NE(connect.Tools().ToDo(), nullptr);
+  EXPECT_EQ(connect.Tools().ToDo()->FileName(), fs::absolute(file).lexically_normal().string());
+  EXPECT_EQ(connect.Tools().ToDo()->Items(), (std::vector<ToDoItem>{{false, "Number the forms"}}));
+  WriteBytes(file, list + "[ ] Remove the old logging\r\n");
+
+  ASSERT_TRUE(connect.Click(kToolbarName, {"To-Do List"}));
+  EXPECT_EQ(host.tools.todo, connect.Tools().ToDo()) << "the window shows the new list, read again";
+  EXPECT_EQ(connect.Tools().ToDo()->Items().size(), 2u);
+  host.tools.CloseToDo();
+  EXPECT_EQ(connect.Tools().ToDo(), nullptr) << "released when its window closed";
+  EXPECT_EQ(host.tools.log, (Strings{"todo To Do.. todo.dat", "todo To Do.. todo.dat"}));
+
+  WriteBytes(file, "[ ] no signature\r\n");
+  ASSERT_TRUE(connect.Click(kToolbarName, {"To-Do List"}));
+  ASSERT_EQ(host.rig.dialogs.Asked().size(), 1u);
+  EXPECT_TRUE(host.rig.dialogs.Asked()[0].prompt.starts_with(connect.Tools().ToDo()->FileName() + ": line 1: not a To-Do list"));
+
+  host::MemoryVBE lone;
+  host::Load(lone, host.folder / "modGlobals.bas");
+  host.rig.add_in.SetVBE(&lone);
+  connect.Tools().hWndToolbarToDo_Click();
+  ASSERT_EQ(host.rig.dialogs.Asked().size(), 2u);
+  EXPECT_EQ(host.rig.dialogs.Asked()[1].prompt, "The To-Do list is kept in the project's folder: save the project first.");
+  host.rig.add_in.SetVBE(&host.vbe);
+  host.tools.CloseToDo();
+  EXPECT_EQ(connect.Tools().ToDo(), nullptr);
 }
 
 }  // namespace

@@ -152,11 +152,13 @@ struct AddInRig : ScratchProgramFolder, ServicesRig {
 };
 
 // The sample Orders project in a folder of its own, "Standard" chosen, and Connect's views.
+// `open` (a file of the copy) loaded now unless empty; or later by Start.
 struct SampleHost {
-  SampleHost() {
+  explicit SampleHost(const std::string& open = "") {
     std::filesystem::copy(std::filesystem::path(GILDEX_SOURCE_DIR) / "data" / "Sample", folder,
                           std::filesystem::copy_options::recursive);
     rig.Option("Default Template", "Standard");
+    if (!open.empty()) loaded = host::Load(vbe, folder / open);
   }
   // Without windows: the insert-mode choice and the splash window only.
   ConnectViews Views(bool windows = true) {

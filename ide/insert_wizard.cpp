@@ -4,7 +4,8 @@
 
 #include "common/event_list.h"
 #include "common/nembus_common.h"
-#include "ide/connect.h"
+#include "ide/add_in.h"
+#include "ide/scope_commands.h"
 #include "ide/read_only_gate.h"
 #include "platform/cp1252.h"
 #include "templates/template_files.h"
@@ -52,8 +53,8 @@ const char* frmWizard::NavCaption(Nav button) {
   return "";
 }
 
-frmWizard::frmWizard(Connect& connect, InsertWizardView& view) : connect_(connect), view_(view) {
-  AddIn& add_in = connect_.Shared();
+frmWizard::frmWizard(AddIn& add_in, ScopeCommands& scope, InsertWizardView& view)
+    : add_in_(add_in), scope_(scope), view_(view) {
   add_in.Report().Trap("frmWizard.Form_Load", [&] {
     events_.clear();
     BuildEventList([&](const std::string& item) { events_.push_back(item); });
@@ -78,7 +79,7 @@ bool frmWizard::NextEnabled() const {
 }
 
 bool frmWizard::FileInList(const std::string& name) const {
-  return connect_.Shared().Report().Trap("frmWizard.FileInList", false, [&] {
+  return add_in_.Report().Trap("frmWizard.FileInList", false, [&] {
     const std::string wanted = cp1252::Upper(name);
     return std::any_of(file_list_.begin(), file_list_.end(),
                        [&](const std::string& chosen) { return cp1252::Upper(chosen) == wanted; });
@@ -86,7 +87,7 @@ bool frmWizard::FileInList(const std::string& name) const {
 }
 
 void frmWizard::cmdNav_Click(int index) {
-  AddIn& add_in = connect_.Shared();
+  AddIn& add_in = add_in_;
   add_in.Report().Trap("frmWizard.cmdNav_Click", [&] {
     if (unloaded_) return;
     switch (index) {
@@ -117,7 +118,7 @@ void frmWizard::cmdNav_Click(int index) {
 }
 
 void frmWizard::NextStep(int step) {
-  AddIn& add_in = connect_.Shared();
+  AddIn& add_in = add_in_;
   add_in.Report().Trap("frmWizard.NextStep", [&] {
     step_ = std::clamp(step, 0, kSteps - 1);
     if (step_ == 1) {
@@ -141,7 +142,7 @@ void frmWizard::NextStep(int step) {
 }
 
 void frmWizard::PopulateList() {
-  AddIn& add_in = connect_.Shared();
+  AddIn& add_in = add_in_;
   add_in.Report().Trap("frmWizard.PopulateList", [&] {
     rows_.clear();
     host::VBE* vbe = add_in.VBE();
@@ -160,7 +161,7 @@ void frmWizard::PopulateList() {
 }
 
 void frmWizard::BuildFileList() {
-  connect_.Shared().Report().Trap("frmWizard.BuildFileList", [&] {
+  add_in_.Report().Trap("frmWizard.BuildFileList", [&] {
     file_list_.clear();
     for (const ComponentRow& row : rows_)
       if (row.checked) file_list_.push_back(row.name);
@@ -168,7 +169,7 @@ void frmWizard::BuildFileList() {
 }
 
 void frmWizard::lvwComponents_ItemCheck(std::size_t row, bool checked) {
-  connect_.Shared().Report().Trap("frmWizard.lvwComponents_ItemCheck", [&] {
+  add_in_.Report().Trap("frmWizard.lvwComponents_ItemCheck", [&] {
     CheckIndex(row, rows_.size());
     rows_[row].checked = checked;
     BuildFileList();
@@ -176,7 +177,7 @@ void frmWizard::lvwComponents_ItemCheck(std::size_t row, bool checked) {
 }
 
 void frmWizard::tvwTemplates_NodeClick(const std::string& key) {
-  connect_.Shared().Report().Trap("frmWizard.tvwTemplates_NodeClick", [&] {
+  add_in_.Report().Trap("frmWizard.tvwTemplates_NodeClick", [&] {
     const auto& nodes = tree_.Nodes();
     const auto node =
         std::find_if(nodes.begin(), nodes.end(), [&](const TemplateTreeNode& n) { return n.key == key; });
@@ -187,7 +188,7 @@ void frmWizard::tvwTemplates_NodeClick(const std::string& key) {
 }
 
 void frmWizard::cboInsertOpts_Click(int index) {
-  connect_.Shared().Report().Trap("frmWizard.cboInsertOpts_Click", [&] {
+  add_in_.Report().Trap("frmWizard.cboInsertOpts_Click", [&] {
     CheckIndex(static_cast<std::size_t>(index), kInsertOptions.size());
     insert_option_ = index;
     insert_choice_ = index == kSpecifiedEvents && !events_.empty() ? events_[static_cast<std::size_t>(event_type_)]
@@ -196,7 +197,7 @@ void frmWizard::cboInsertOpts_Click(int index) {
 }
 
 void frmWizard::cboEventType_Click(int index) {
-  connect_.Shared().Report().Trap("frmWizard.cboEventType_Click", [&] {
+  add_in_.Report().Trap("frmWizard.cboEventType_Click", [&] {
     CheckIndex(static_cast<std::size_t>(index), events_.size());
     event_type_ = index;
     if (insert_option_ == kSpecifiedEvents) insert_choice_ = events_[static_cast<std::size_t>(index)];
@@ -204,7 +205,7 @@ void frmWizard::cboEventType_Click(int index) {
 }
 
 void frmWizard::ShowSummary() {
-  connect_.Shared().Report().Trap("frmWizard.ShowSummary", [&] {
+  add_in_.Report().Trap("frmWizard.ShowSummary", [&] {
     summary_ = "Ready to insert Gildex templates into project.\r\n" + std::string(51, '-') +
                "\r\n\r\nUsing Template : " + template_name_ +
                "\r\nYou wish to insert error-handling into : " + insert_choice_ + "\r\nIn the following file(s) :";
@@ -214,7 +215,7 @@ void frmWizard::ShowSummary() {
 }
 
 void frmWizard::StartProcessing() {
-  AddIn& add_in = connect_.Shared();
+  AddIn& add_in = add_in_;
   add_in.Report().Trap("frmWizard.StartProcessing", [&] {
     CGildex& engine = add_in.Engine();
     clsMessages& messages = add_in.Messages();
@@ -232,7 +233,7 @@ void frmWizard::StartProcessing() {
     } restore{engine, engine.IgnoreExisting()};
     engine.IgnoreExisting(true);
     const bool cancelled =
-        connect_.InsertIntoComponents("Processing ", [&](const std::string& name) { return FileInList(name); });
+        scope_.InsertIntoComponents("Processing ", [&](const std::string& name) { return FileInList(name); });
     messages.MessageText(cancelled ? kCancelled : kCompleted);
     messages.ButtonState(1);
   });

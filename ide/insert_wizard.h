@@ -17,8 +17,9 @@
 
 namespace gildex {
 
-class Connect;
+class AddIn;
 class frmWizard;
+class ScopeCommands;
 
 // The wizard's window. It draws the model again after each handler it calls. A closed
 // wizard's model lives on until the button is clicked again or the add-in disconnects.
@@ -61,8 +62,9 @@ class frmWizard {
   };
 
   // Loads the window's state over the connected add-in (Form_Load): the event list, the
-  // first insert option and event, and the first step ("Show Wizard Intro").
-  frmWizard(Connect& connect, InsertWizardView& view);
+  // first insert option and event, and the first step ("Show Wizard Intro"). Finish inserts
+  // through `scope`.
+  frmWizard(AddIn& add_in, ScopeCommands& scope, InsertWizardView& view);
 
   // What the window shows.
   int Step() const { return step_; }
@@ -107,7 +109,8 @@ class frmWizard {
   void StartProcessing();
   void Unload();
 
-  Connect& connect_;
+  AddIn& add_in_;
+  ScopeCommands& scope_;
   InsertWizardView& view_;
   int step_ = 0;
   bool show_intro_ = true;

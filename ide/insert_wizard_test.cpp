@@ -36,8 +36,8 @@ struct WizardHost : testing::SampleHost {
   }
   frmWizard& Open() {
     EXPECT_TRUE(connect->Click("Gildex", {"Gildex Wizard"}));
-    EXPECT_NE(connect->Wizard(), nullptr);
-    return *connect->Wizard();
+    EXPECT_NE(connect->Tools().Wizard(), nullptr);
+    return *connect->Tools().Wizard();
   }
   // One user action: next, back, finish, cancel, node KEY, check NAME, uncheck NAME,
   // option N, event N, intro 0|1.
@@ -149,7 +149,7 @@ TEST(InsertWizardTest, StepsButtonsSummaryAndCancel) {
     host.rig.dialogs.Answer(platform::vbYes);
     host.Do(c, "cancel");
     EXPECT_TRUE(c.Unloaded()) << step;
-    EXPECT_EQ(host.connect->Wizard(), nullptr);
+    EXPECT_EQ(host.connect->Tools().Wizard(), nullptr);
     EXPECT_EQ(host.tools.log.back(), "wizard closed");
     ASSERT_EQ(host.rig.dialogs.Asked().size(), boxes + 2);
     EXPECT_EQ(host.rig.dialogs.Asked().back().prompt, frmWizard::kCancelQuestion);
@@ -207,7 +207,7 @@ TEST(InsertWizardTest, FinishInsertsIntoTheChosenComponents) {
   EXPECT_FALSE(engine.IgnoreExisting());
   EXPECT_EQ(engine.HeaderCode(), "On Error GoTo Raise_%ProcName%");
   EXPECT_EQ(host.Stored(), "0");
-  EXPECT_EQ(host.connect->Wizard(), nullptr);
+  EXPECT_EQ(host.connect->Tools().Wizard(), nullptr);
   // The next click starts afresh, here on the template step.
   EXPECT_EQ(State(host.Open()), "1 wizard-template back");
 }

@@ -418,7 +418,7 @@ void frmOptions::cmdCopyCustom_Click() {
 
 void frmOptions::cmdAdvanced_Click() {
   // The connection owns the window (and says when this host has none).
-  if (connect_ != nullptr) connect_->cmdAdvanced_Click();
+  if (connect_ != nullptr) connect_->Tools().cmdAdvanced_Click();
 }
 
 bool frmOptions::rtfLogger_KeyDown(int key_code, std::size_t sel_start, std::size_t sel_length) {

@@ -26,7 +26,7 @@ Problem Session::SelectProcedure(const std::string& component, const std::string
 CommandOutcome Session::RunCommentBlock() {
   CommandOutcome outcome;
   const long errors_before = context_.report.Shown();
-  connect_->hWndInsertComment_Click();
+  connect_->Scope().hWndInsertComment_Click();
   outcome.errors_reported = context_.report.Shown() - errors_before;
   return outcome;
 }

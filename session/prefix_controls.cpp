@@ -78,7 +78,7 @@ void FormRun::Run() {
   if (form_.Type() != ComponentType::VBForm) {
     gildex::Connect& connect = session_.Connection();
     forward.emplace(designer.ControlRenamed, [&connect](host::VBControl& control, const std::string& old, int index) {
-      connect.hWndControlEvents_ItemRenamed(control, old, index);
+      connect.Events().hWndControlEvents_ItemRenamed(control, old, index);
     });
   }
   std::vector<Group> groups;

@@ -141,7 +141,7 @@ Problem Session::ConnectAddIn(ConnectMode mode, bool persist, MessageViewFactory
   // write goes through the write-file request (backups), and a renamed control carries its
   // event procedures along.
   if (mode == ext_cm_CommandLine) {
-    connect_->CreateEventProcs();
+    connect_->Events().CreateEventProcs();
     // A run saves once, at its end: a timed save in the middle (or in a dry run) would write
     // what the command has not finished, and ask its question in the middle of the output.
     add_in_->Engine().AutoSave(false);
@@ -289,7 +289,7 @@ void Session::ClickOnComponent(host::MemoryComponent& component) {
   const bool form = IsForm(component.Type());
   const bool procedure = !target_.procedure.empty();
   const bool code_window = target_.selection.has_value() || (procedure && Numbers(action_));
-  gildex::Connect& c = *connect_;
+  gildex::ScopeCommands& c = connect_->Scope();
   switch (action_) {
     case ScopeAction::Insert:
       if (procedure) return c.hWndModuleFNInsert_Click();
@@ -334,9 +334,9 @@ CommandOutcome Session::Run() {
   } else if (action_ == ScopeAction::Insert || action_ == ScopeAction::Remove) {
     step({});
     if (action_ == ScopeAction::Insert)
-      connect_->hWndProjectInsert_Click();
+      connect_->Scope().hWndProjectInsert_Click();
     else
-      connect_->hWndProjectDelete_Click();
+      connect_->Scope().hWndProjectDelete_Click();
     outcome.messages.push_back(messages.MessageText());
     messages.Hide();
     // The project command only says "Skipping component NAME"; the file and why come here, as

@@ -10,16 +10,14 @@ bool PrefixList::LoadPrefix() {
     const bool complete = engine_.LoadPrefixes();
     items_.clear();
     selected_.reset();
-    for (const std::string& line : engine_.Prefixes()) items_.push_back({GetField(line, "=", 1), GetField(line, "=", 2)});
+    items_ = engine_.Prefixes();
     return complete;
   });
 }
 
 bool PrefixList::SavePrefix() {
   return report_.Trap("frmOptions.SavePrefix", false, [&] {
-    std::vector<std::string> table;
-    for (const Item& item : items_) table.push_back(item.control_type + "=" + item.prefix);
-    engine_.Prefixes(std::move(table));
+    engine_.Prefixes(items_);
     return engine_.SavePrefixes();
   });
 }

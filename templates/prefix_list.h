@@ -17,11 +17,7 @@ namespace gildex {
 class PrefixList {
  public:
   // One row: the control type is the item's text and key, the prefix its first sub-item.
-  struct Item {
-    std::string control_type;
-    std::string prefix;
-    bool operator==(const Item&) const = default;
-  };
+  using Item = PrefixRow;
   enum Button { kAdd = 0, kRemove = 1 };
   enum class Focus { None, ControlName, Prefix };
   static constexpr int kDeleteKey = 46;

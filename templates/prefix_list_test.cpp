@@ -54,9 +54,10 @@ TEST(PrefixList, EditsTheTableAsTheOptionsPageDoes) {
   };
   const std::string two = "TextBox=txt\r\nLabel=lbl\r\n";
   const Row rows[] = {
-      // A line without "=" has an empty prefix; text after a second "=" is lost on the way through.
+      // A line without "=" has an empty prefix, text after a second "=" is no part of it; a save
+      // keeps the lines of the rows left as they were.
       {"Frame\r\nTextBox=txt=old\r\n", {}, true, "Frame= TextBox=txt ||", false, Focus::None,
-       "Frame=\r\nTextBox=txt\r\n"},
+       "Frame\r\nTextBox=txt=old\r\n"},
       // Adding a listed type (in any letter case) replaces its prefix and moves it to the end.
       {two, {"add textbox tb"}, true, "Label=lbl textbox=tb ||", true, Focus::None, "Label=lbl\r\ntextbox=tb\r\n"},
       // An empty prefix still removes the listed row first, then stops at the empty box.

@@ -112,7 +112,7 @@ TEST(ShippedFiles, TemplatesFitInsertionAndRemovalAndThePrefixTableLoads) {
   std::filesystem::copy_file(shipped, rig.ProgramFolder() / "pfx.dat");
   ASSERT_TRUE(rig.gildex.LoadPrefixes()) << "no control type twice";
   std::string lines;
-  for (const std::string& line : rig.gildex.Prefixes()) lines += line + "\r\n";
+  for (const PrefixRow& row : rig.gildex.Prefixes()) lines += PrefixRowText(row) + "\r\n";
   EXPECT_EQ(ReadBytes(shipped), lines) << "every line loaded, each ended by CR LF";
   EXPECT_NE(lines.find("CommandButton=cmd\r\n"), std::string::npos);
 }

@@ -324,10 +324,6 @@ TEST(AspGenerator, ConvertsEventCodeToVBScript) {
     SCOPED_TRACE(row.what);
     EXPECT_EQ(row.run(), row.expected);
   }
-  for (const auto& [line, end] : std::vector<std::pair<std::string, bool>>{
-           {"End Sub", true}, {"   end function   ", true}, {"End Property", true}, {"End Sub ' done", false},
-           {"x = 1: End Sub", false}, {"End If", false}, {"  End SubX", false}})
-    EXPECT_EQ(IsEndProc(line), end) << line;
 }
 
 TEST(AspGenerator, NothingFromTheFormGetsInAsMarkup) {

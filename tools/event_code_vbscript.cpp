@@ -1,14 +1,13 @@
 #include "tools/event_code_vbscript.h"
 
 #include "common/nembus_common.h"
+#include "engine/line_rules.h"
 #include "platform/cp1252.h"
 
 namespace gildex {
 namespace {
 
 constexpr std::string_view kCrLf = "\r\n";
-
-bool Blank(std::string_view text) { return TrimSpaces(text).empty(); }
 
 // Puts "' " after the leading blank of every `occurrence` (case-sensitive), so that the rest
 // of that line becomes a comment. `blank_at` is the blank's offset within the occurrence.
@@ -21,20 +20,6 @@ void CommentOutAfter(std::string& code, std::string_view occurrence, std::size_t
 
 }  // namespace
 
-bool MatchScriptToken(std::string_view line, std::string_view token) {
-  const std::size_t found = cp1252::FindNoCase(line, token);
-  if (token.empty() || found == std::string_view::npos) return false;
-  const std::size_t position = found + 1;  // as Basic counts
-  const bool nothing_before = Blank(line.substr(0, found));
-  if (TrimSpaces(line).size() > position) return nothing_before && Blank(line.substr(found + token.size()));
-  return nothing_before;
-}
-
-bool IsEndProc(std::string_view line) {
-  return MatchScriptToken(line, "End Function") || MatchScriptToken(line, "End Sub") ||
-         MatchScriptToken(line, "End Property");
-}
-
 std::string RemoveInvalidVBScript(const std::string& basic_name, const host::CodeModule& module) {
   const long body_line = module.ProcBodyLine(basic_name, host::ProcKind::Proc);
   const long count = module.ProcCountLines(basic_name, host::ProcKind::Proc);
@@ -42,7 +27,7 @@ std::string RemoveInvalidVBScript(const std::string& basic_name, const host::Cod
   const long start = body_line + 1;
   long end = start + count + 1;  // no end line found: one past the scanned range
   for (long line = start; line <= start + count; ++line)
-    if (IsEndProc(module.Lines(line, 1))) {
+    if (lines::IsEndProc(module.Lines(line, 1), lines::After::RestOfLine)) {
       end = line;
       break;
     }

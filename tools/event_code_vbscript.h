@@ -24,12 +24,6 @@ inline constexpr EventNamePair kControlEvents[] = {
 inline constexpr std::string_view kCopiedEvents = "_Click_DblClick_MouseMove_MouseUp_KeyDown_KeyPress_KeyUp_Unload_Load";
 inline constexpr std::string_view kScriptWebAddress = "https://gildex.example.org";
 
-// True when `token` (any letter case) stands in the line with only blanks before it and, on
-// a line longer than its position, only blanks after it.
-bool MatchScriptToken(std::string_view line, std::string_view token);
-// "End Function", "End Sub" or "End Property" alone on the line.
-bool IsEndProc(std::string_view line);
-
 // The body of `basic_name` up to its end line, " As " clauses and loop counters commented
 // out; empty when there is no body. HostError 35 when the module has no such procedure.
 std::string RemoveInvalidVBScript(const std::string& basic_name, const host::CodeModule& module);

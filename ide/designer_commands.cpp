@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "common/nembus_common.h"
-#include "ide/connect.h"
+#include "ide/designer_commands.h"
 #include "platform/cp1252.h"
 #include "tools/messages.h"
 
@@ -73,22 +73,22 @@ std::pair<std::string, std::string> FileSetting(host::VBControl& control, std::s
 }
 }  // namespace
 
-void Connect::PositionProperty(std::string_view name, bool dimensions, bool& result) {
+void DesignerCommands::PositionProperty(std::string_view name, bool dimensions, bool& result) {
   result = dimensions ? name == "Height" || name == "Width" : name == "Top" || name == "Left";
 }
 
-void Connect::hWndControlCopy_Click() {
+void DesignerCommands::hWndControlCopy_Click() {
   add_in_.Report().Trap("Connect.hWndControlCopy_Click", [&] {
     CGildex& engine = add_in_.Engine();
     const bool position = engine.CopierPosition(), dimensions = engine.CopierDimensions();
     const std::int16_t discard = engine.CopierDiscard();
     const bool silent = engine.CopierSilent();
     platform::Dialogs& dialogs = add_in_.Services().dialogs;
-    if (current_component_ == nullptr) {
+    if (events_.CurrentComponent() == nullptr) {
       dialogs.MsgBox({kSelectForm, platform::vbOKOnly, std::string(kAppTitle)});
       return;
     }
-    host::Designer* designer = OpenFormDesigner(*current_component_);
+    host::Designer* designer = OpenFormDesigner(*events_.CurrentComponent());
     if (designer == nullptr) return;
     const std::vector<host::VBControl*> selected = designer->SelectedVBControls();
     if (selected.size() < 2) {
@@ -136,20 +136,20 @@ void Connect::hWndControlCopy_Click() {
   });
 }
 
-void Connect::hWndCTemplateEdit_Click() {
+void DesignerCommands::hWndCTemplateEdit_Click() {
   add_in_.Report().Trap("Connect.hWndCTemplateEdit_Click", [&] {
-    if (views_.control_templates == nullptr) return WindowMissing("The control templates window");
+    if (views_.control_templates == nullptr) return WindowMissing(add_in_, "The control templates window");
     // Made anew each time, as the window unloads on closing and reads the template folder
     // when it loads.
     frmControlTemplate(add_in_.Services().dialogs, add_in_.Engine().TemplatePath()).ShowEdit(*views_.control_templates);
   });
 }
 
-void Connect::hWndCTemplateView_Click() {
+void DesignerCommands::hWndCTemplateView_Click() {
   add_in_.Report().Trap("Connect.hWndCTemplateView_Click", [&] {
     ApplyTemplates([&]() -> std::optional<std::vector<std::string>> {
       if (views_.control_templates == nullptr) {
-        WindowMissing("The control templates window");
+        WindowMissing(add_in_, "The control templates window");
         return std::nullopt;
       }
       return frmControlTemplate(add_in_.Services().dialogs, add_in_.Engine().TemplatePath())
@@ -158,7 +158,7 @@ void Connect::hWndCTemplateView_Click() {
   });
 }
 
-void Connect::ApplyControlTemplate(const std::string& name) {
+void DesignerCommands::ApplyControlTemplate(const std::string& name) {
   add_in_.Report().Trap("Connect.ApplyControlTemplate", [&] {
     ApplyTemplates([&]() -> std::optional<std::vector<std::string>> {
       const std::filesystem::path file =
@@ -175,16 +175,16 @@ void Connect::ApplyControlTemplate(const std::string& name) {
   });
 }
 
-void Connect::ApplyTemplates(const std::function<std::optional<std::vector<std::string>>()>& choose) {
+void DesignerCommands::ApplyTemplates(const std::function<std::optional<std::vector<std::string>>()>& choose) {
   platform::Dialogs& dialogs = add_in_.Services().dialogs;
-  if (current_component_ == nullptr) {
+  if (events_.CurrentComponent() == nullptr) {
     dialogs.MsgBox({kSelectForm, platform::vbOKOnly, std::string(kAppTitle)});
     return;
   }
   clsMessages& messages = add_in_.Messages();
   messages.ButtonState(0);
   [&] {
-    host::Designer* designer = OpenFormDesigner(*current_component_);
+    host::Designer* designer = OpenFormDesigner(*events_.CurrentComponent());
     if (designer == nullptr) return;
     const std::vector<host::VBControl*> selected = designer->SelectedVBControls();
     if (selected.empty()) {

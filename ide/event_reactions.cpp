@@ -1,11 +1,10 @@
-// Connect's reactions to the host's events: which event sources are followed when, the
-// active project and current component they keep, and the automatic actions on controls
-// and file writes.
+// Connect's reactions to the host's events.
+#include "ide/event_reactions.h"
+
 #include <optional>
 #include <string>
 
 #include "common/nembus_common.h"
-#include "ide/connect.h"
 #include "platform/atomic_file.h"
 #include "platform/builder_tool.h"
 #include "platform/cp1252.h"
@@ -26,41 +25,32 @@ std::string ReplaceAll(std::string text, const std::string& from, const std::str
 
 }  // namespace
 
-std::optional<std::string> ControlPrefix(const std::vector<std::string>& prefixes, std::string_view class_name) {
-  const std::string wanted = cp1252::Lower(class_name);
-  for (const std::string& entry : prefixes) {
-    const std::string line = cp1252::Lower(entry);
-    if (GetField(line, "=", 1) == wanted) return GetField(line, "=", 2);
-  }
-  return std::nullopt;
-}
-
-void Connect::CreateEventProcs() {
+void EventReactions::CreateEventProcs() {
   add_in_.Report().Trap("Connect.CreateEventProcs", [&] {
     host::VBE* vbe = add_in_.VBE();
     if (vbe == nullptr) throw VbError(91, "Object variable or With block variable not set");
-    EventSource source;
+    Subscriptions source;
     source.emplace_back(vbe->ProjectActivated, [this](host::VBProject& p) { hWndVBProjEvents_ItemActivated(p); });
     source.emplace_back(vbe->ProjectAdded, [this](host::VBProject& p) { hWndVBProjEvents_ItemAdded(p); });
     source.emplace_back(vbe->ProjectRemoved, [this](host::VBProject& p) { hWndVBProjEvents_ItemRemoved(p); });
     source.emplace_back(vbe->ProjectRenamed,
                         [this](host::VBProject& p, const std::string& old) { hWndVBProjEvents_ItemRenamed(p, old); });
-    hWndVBProjEvents = std::move(source);
+    project_events_ = std::move(source);
     if (host::VBProject* active = vbe->ActiveVBProject()) hWndVBProjEvents_ItemActivated(*active);
   });
 }
 
-void Connect::ReleaseEventProcs() {
-  hWndControlEvents.clear();
-  hWndVBFileEvents.clear();
-  hWndComponentEvents.clear();
-  hWndVBProjEvents.clear();
+void EventReactions::ReleaseEventProcs() {
+  control_events_.clear();
+  file_events_.clear();
+  component_events_.clear();
+  project_events_.clear();
 }
 
-void Connect::hWndVBProjEvents_ItemActivated(host::VBProject& project) {
+void EventReactions::hWndVBProjEvents_ItemActivated(host::VBProject& project) {
   add_in_.Report().Trap("Connect.hWndVBProjEvents_ItemActivated", [&] {
     active_project_ = &project;
-    EventSource components;
+    Subscriptions components;
     components.emplace_back(project.ComponentActivated,
                             [this](host::VBComponent& c) { hWndComponentEvents_ItemActivated(c); });
     components.emplace_back(project.ComponentAdded, [this](host::VBComponent& c) { hWndComponentEvents_ItemAdded(c); });
@@ -75,29 +65,29 @@ void Connect::hWndVBProjEvents_ItemActivated(host::VBProject& project) {
     components.emplace_back(project.ComponentRemoved, [this](host::VBComponent& c) {
       if (current_component_ == &c) current_component_ = nullptr;
     });
-    hWndComponentEvents = std::move(components);
-    EventSource files;
+    component_events_ = std::move(components);
+    Subscriptions files;
     files.emplace_back(project.RequestWriteFile, [this, &project](const std::string& file, bool& cancel) {
       hWndVBFileEvents_RequestWriteFile(project, file, cancel);
     });
-    hWndVBFileEvents = std::move(files);
+    file_events_ = std::move(files);
   });
 }
 
-void Connect::hWndVBProjEvents_ItemAdded(host::VBProject& project) {
+void EventReactions::hWndVBProjEvents_ItemAdded(host::VBProject& project) {
   add_in_.Report().Trap("Connect.hWndVBProjEvents_ItemAdded", [&] { hWndVBProjEvents_ItemActivated(project); });
 }
 
-void Connect::hWndVBProjEvents_ItemRenamed(host::VBProject& project, const std::string& /*old_name*/) {
+void EventReactions::hWndVBProjEvents_ItemRenamed(host::VBProject& project, const std::string& /*old_name*/) {
   add_in_.Report().Trap("Connect.hWndVBProjEvents_ItemRenamed", [&] { hWndVBProjEvents_ItemActivated(project); });
 }
 
-void Connect::hWndVBProjEvents_ItemRemoved(host::VBProject& project) {
+void EventReactions::hWndVBProjEvents_ItemRemoved(host::VBProject& project) {
   add_in_.Report().Trap("Connect.hWndVBProjEvents_ItemRemoved", [&] {
     // The project is going: nothing of it may stay referenced.
     if (current_component_ != nullptr && &current_component_->Project() == &project) {
       current_component_ = nullptr;
-      hWndControlEvents.clear();
+      control_events_.clear();
     }
     host::VBE* vbe = add_in_.VBE();
     host::VBProject* active = vbe != nullptr ? vbe->ActiveVBProject() : nullptr;
@@ -106,49 +96,49 @@ void Connect::hWndVBProjEvents_ItemRemoved(host::VBProject& project) {
       hWndVBProjEvents_ItemActivated(*active);
     } else {
       active_project_ = nullptr;
-      hWndComponentEvents.clear();
-      hWndVBFileEvents.clear();
+      component_events_.clear();
+      file_events_.clear();
     }
   });
 }
 
-void Connect::hWndComponentEvents_ItemActivated(host::VBComponent& component) {
+void EventReactions::hWndComponentEvents_ItemActivated(host::VBComponent& component) {
   add_in_.Report().Trap("Connect.hWndComponentEvents_ItemActivated", [&] {
     host::Designer* designer = component.GetDesigner();
     if (component.Type() == host::ComponentType::VBForm && component.HasOpenDesigner() && designer != nullptr) {
-      EventSource controls;
+      Subscriptions controls;
       controls.emplace_back(designer->ControlAdded, [this](host::VBControl& c) { hWndControlEvents_ItemAdded(c); });
       controls.emplace_back(designer->ControlRemoved,
                             [this](host::VBControl& c) { hWndControlEvents_ItemRemoved(c); });
       controls.emplace_back(designer->ControlRenamed, [this](host::VBControl& c, const std::string& old, int index) {
         hWndControlEvents_ItemRenamed(c, old, index);
       });
-      hWndControlEvents = std::move(controls);
+      control_events_ = std::move(controls);
     }
     current_component_ = &component;
   });
 }
 
-void Connect::hWndComponentEvents_ItemAdded(host::VBComponent& component) {
+void EventReactions::hWndComponentEvents_ItemAdded(host::VBComponent& component) {
   add_in_.Report().Trap("Connect.hWndComponentEvents_ItemAdded", [&] { hWndComponentEvents_ItemActivated(component); });
 }
 
-void Connect::hWndComponentEvents_ItemReloaded(host::VBComponent& component) {
+void EventReactions::hWndComponentEvents_ItemReloaded(host::VBComponent& component) {
   add_in_.Report().Trap("Connect.hWndComponentEvents_ItemReloaded",
                         [&] { hWndComponentEvents_ItemActivated(component); });
 }
 
-void Connect::hWndComponentEvents_ItemRenamed(host::VBComponent& component, const std::string& /*old_name*/) {
+void EventReactions::hWndComponentEvents_ItemRenamed(host::VBComponent& component, const std::string& /*old_name*/) {
   add_in_.Report().Trap("Connect.hWndComponentEvents_ItemRenamed",
                         [&] { hWndComponentEvents_ItemActivated(component); });
 }
 
-void Connect::hWndComponentEvents_ItemSelected(host::VBComponent& component) {
+void EventReactions::hWndComponentEvents_ItemSelected(host::VBComponent& component) {
   add_in_.Report().Trap("Connect.hWndComponentEvents_ItemSelected",
                         [&] { hWndComponentEvents_ItemActivated(component); });
 }
 
-void Connect::hWndControlEvents_ItemAdded(host::VBControl& control) {
+void EventReactions::hWndControlEvents_ItemAdded(host::VBControl& control) {
   add_in_.Report().Trap("Connect.hWndControlEvents_ItemAdded", [&] {
     CGildex& engine = add_in_.Engine();
     if (!engine.AutoPrefix()) return;
@@ -159,7 +149,7 @@ void Connect::hWndControlEvents_ItemAdded(host::VBControl& control) {
   });
 }
 
-void Connect::hWndControlEvents_ItemRemoved(host::VBControl& /*control*/) {
+void EventReactions::hWndControlEvents_ItemRemoved(host::VBControl& /*control*/) {
   add_in_.Report().Trap("Connect.hWndControlEvents_ItemRemoved", [&] {
     // The question is all there is: the control's procedures are the user's to remove.
     if (add_in_.Engine().DeleteEvents())
@@ -167,7 +157,7 @@ void Connect::hWndControlEvents_ItemRemoved(host::VBControl& /*control*/) {
   });
 }
 
-void Connect::hWndControlEvents_ItemRenamed(host::VBControl& control, const std::string& old_name, int /*old_index*/) {
+void EventReactions::hWndControlEvents_ItemRenamed(host::VBControl& control, const std::string& old_name, int /*old_index*/) {
   add_in_.Report().Trap("Connect.hWndControlEvents_ItemRenamed", [&] {
     if (!add_in_.Engine().AutoRename() || old_name.empty()) return;
     host::CodeModule* code = current_component_ != nullptr ? current_component_->Code() : nullptr;
@@ -192,7 +182,7 @@ void Connect::hWndControlEvents_ItemRenamed(host::VBControl& control, const std:
   });
 }
 
-void Connect::hWndVBFileEvents_RequestWriteFile(host::VBProject& project, const std::string& file_name, bool& cancel) {
+void EventReactions::hWndVBFileEvents_RequestWriteFile(host::VBProject& project, const std::string& file_name, bool& cancel) {
   add_in_.Report().Trap("Connect.hWndVBFileEvents_RequestWriteFile", [&] {
     CGildex& engine = add_in_.Engine();
     // A run that must leave the disk as it is makes no copies either.

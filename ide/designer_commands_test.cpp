@@ -158,7 +158,7 @@ TEST(ControlsMenu, CopyPropertiesWritesOnlyTheChangedLines) {
     for (platform::MsgBoxResult answer : row.answers) ide.rig.dialogs.Answer(answer);
     if (row.add) ide.Customer().GetDesigner()->AddControl(row.add);
     ide.Select(row.selected);
-    ide.connect->hWndControlCopy_Click();
+    ide.connect->Designer().hWndControlCopy_Click();
     EXPECT_EQ(ide.Outcome(), row.seen) << row.name;
   }
 }
@@ -228,8 +228,8 @@ TEST(ControlsMenu, ApplyControlTemplateSetsTheListedProperties) {
     ide.tools.chosen_template = row.chosen;
     if (row.add) ide.Customer().GetDesigner()->AddControl(row.add);
     ide.Select(row.selected);
-    if (row.how == Named) ide.connect->ApplyControlTemplate("Boxes");
-    else ide.connect->hWndCTemplateView_Click();
+    if (row.how == Named) ide.connect->Designer().ApplyControlTemplate("Boxes");
+    else ide.connect->Designer().hWndCTemplateView_Click();
     EXPECT_EQ(ide.Outcome(), row.seen) << row.name;
     if (!row.file.empty()) {
       EXPECT_EQ(ReadBytes(controls / "Boxes.ctt"), row.file) << row.name;

@@ -1,4 +1,4 @@
-// What Connect itself decides for each command: which operation runs on which component,
+// What the scope commands decide: which operation runs on which component,
 // what the progress window says, and what it refuses. What the operations do to the text is
 // the engine's; here only its shape is looked at.
 #include "ide/connect.h"
@@ -28,7 +28,7 @@ using platform::testing::ReadBytes;
 using platform::testing::WriteBytes;
 using testing::FakeInsertMode;
 using Strings = std::vector<std::string>;
-using Handler = void (Connect::*)();
+using Handler = void (ScopeCommands::*)();
 
 constexpr const char* kCancelled = "Operation was cancelled by user.";
 // Lines 3-6 LoadOrders, 8-11 CountOrders.
@@ -84,7 +84,7 @@ struct Ide : testing::SampleHost {
   }
   void Run(Handler handler) {
     rig.window_log.clear();
-    (connect.get()->*handler)();
+    (connect->Scope().*handler)();
   }
   // What the command said in the progress window, without the engine's per-procedure lines.
   Strings Said() const {
@@ -140,18 +140,18 @@ TEST(ComponentCommands, EachRunsItsOperationOnTheSelectedComponentOrRefuses) {
   const std::string adding = "Adding line-numbers, please wait...", unnumbering = "Removing line-numbers, please wait...";
   const std::string add_code = "Adding Error Code, please wait...", remove_code = "Removing Error Code, please wait...";
   const std::vector<Case> cases = {
-      {&Connect::hWndCodeInsert_Click, false, Plain, {"Adding Error Handler, please wait...",
+      {&ScopeCommands::hWndCodeInsert_Click, false, Plain, {"Adding Error Handler, please wait...",
        "Gildex Error trapping added to component."}, "LoadOrders CountOrders n0", "Cannot add error-trapping to read-only components."},
-      {&Connect::hWndModuleInsert_Click, true, Plain, {add_code, adding, "Gildex Error trapping added to module."},
+      {&ScopeCommands::hWndModuleInsert_Click, true, Plain, {add_code, adding, "Gildex Error trapping added to module."},
        "LoadOrders CountOrders n8", "Cannot insert error handling into read-only modules."},
-      {&Connect::hWndFormDelete_Click, false, HandledNumbered, {unnumbering, remove_code,
+      {&ScopeCommands::hWndFormDelete_Click, false, HandledNumbered, {unnumbering, remove_code,
        "Removed error trapping code from form."}, "n0", "Cannot remove handling from read-only forms."},
       // The explicit number commands number whatever the option says.
-      {&Connect::hWndCodeNumber_Click, false, Plain, {"Adding Line Numbers, please wait...",
+      {&ScopeCommands::hWndCodeNumber_Click, false, Plain, {"Adding Line Numbers, please wait...",
        "Line Numbers added to component."}, "n4", "Cannot add line-numbers to read-only components."},
-      {&Connect::hWndFormNumber_Click, false, HandledNumbered, {"Adding Line Numbers, please wait...",
+      {&ScopeCommands::hWndFormNumber_Click, false, HandledNumbered, {"Adding Line Numbers, please wait...",
        "Line numbers added to form."}, "Form_Load cmdOK_Click n7", "Cannot add line-numbers to read-only forms."},
-      {&Connect::hWndCodeUnNumber_Click, true, Numbered, {unnumbering, "Line Numbers removed from component."},
+      {&ScopeCommands::hWndCodeUnNumber_Click, true, Numbered, {unnumbering, "Line Numbers removed from component."},
        "n0", "Cannot remove line-numbers from read-only components."},
   };
   for (const Case& c : cases) {
@@ -189,7 +189,7 @@ TEST(ComponentCommands, EachRunsItsOperationOnTheSelectedComponentOrRefuses) {
   }
   Ide lone("modOrders.bas");  // no project file, so no build file and no build
   lone.Open("modOrders");
-  lone.Run(&Connect::hWndModuleInsert_Click);
+  lone.Run(&ScopeCommands::hWndModuleInsert_Click);
   EXPECT_EQ(Shape(lone.Text("modOrders")), "LoadOrders CountOrders n0");
   EXPECT_TRUE(lone.Window().StatusLines().empty());
 }
@@ -204,15 +204,15 @@ TEST(InsertMode, ACodeWindowSelectionAsksWhereToWork) {
     int asked = 1;
   };
   const std::vector<Case> cases = {
-      {&Connect::hWndCodeInsert_Click, FakeInsertMode::SelectedText, false, "CountOrders n0", "Gildex Error trapping added to component."},
-      {&Connect::hWndCodeInsert_Click, FakeInsertMode::EntireModule, false, "LoadOrders CountOrders n0", "Gildex Error trapping added to component."},
-      {&Connect::hWndCodeInsert_Click, FakeInsertMode::Close, false, "n0", kCancelled},
-      {&Connect::hWndModuleInsert_Click, FakeInsertMode::Close, false, "LoadOrders CountOrders n0", "Gildex Error trapping added to module.", 0},
-      {&Connect::hWndCodeNumber_Click, FakeInsertMode::SelectedText, false, "n2", "Line Numbers added to component."},
-      {&Connect::hWndCodeUnNumber_Click, FakeInsertMode::SelectedText, true, "LoadOrders CountOrders n4", "Line Numbers removed from component."},
+      {&ScopeCommands::hWndCodeInsert_Click, FakeInsertMode::SelectedText, false, "CountOrders n0", "Gildex Error trapping added to component."},
+      {&ScopeCommands::hWndCodeInsert_Click, FakeInsertMode::EntireModule, false, "LoadOrders CountOrders n0", "Gildex Error trapping added to component."},
+      {&ScopeCommands::hWndCodeInsert_Click, FakeInsertMode::Close, false, "n0", kCancelled},
+      {&ScopeCommands::hWndModuleInsert_Click, FakeInsertMode::Close, false, "LoadOrders CountOrders n0", "Gildex Error trapping added to module.", 0},
+      {&ScopeCommands::hWndCodeNumber_Click, FakeInsertMode::SelectedText, false, "n2", "Line Numbers added to component."},
+      {&ScopeCommands::hWndCodeUnNumber_Click, FakeInsertMode::SelectedText, true, "LoadOrders CountOrders n4", "Line Numbers removed from component."},
       // Removing takes handlers from the selection only, but line numbers from the whole module.
-      {&Connect::hWndModuleDelete_Click, FakeInsertMode::SelectedText, true, "LoadOrders n0", "Removed error trapping code from module."},
-      {&Connect::hWndModuleDelete_Click, FakeInsertMode::Close, true, "LoadOrders CountOrders n8", kCancelled},
+      {&ScopeCommands::hWndModuleDelete_Click, FakeInsertMode::SelectedText, true, "LoadOrders n0", "Removed error trapping code from module."},
+      {&ScopeCommands::hWndModuleDelete_Click, FakeInsertMode::Close, true, "LoadOrders CountOrders n8", kCancelled},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.result);
@@ -242,11 +242,11 @@ TEST(ProcedureCommands, WorkOnTheProcedureUnderTheCursorOnly) {
   };
   const Strings inserted = {"Gildex Error trapping added to Proc/FN", "Gildex Error trapping added succesfully"};
   const std::vector<Case> cases = {
-      {&Connect::hWndModuleFNInsert_Click, false, false, true, 4, "LoadOrders n0", inserted},
+      {&ScopeCommands::hWndModuleFNInsert_Click, false, false, true, 4, "LoadOrders n0", inserted},
       // The whole procedure as it is after the insertion is numbered, not just its old lines.
-      {&Connect::hWndModuleFNInsert_Click, true, false, false, 10, "CountOrders n4",
+      {&ScopeCommands::hWndModuleFNInsert_Click, true, false, false, 10, "CountOrders n4",
        {inserted[0], "Adding line-numbers, please wait...", inserted[1]}},
-      {&Connect::hWndModuleFNDelete_Click, true, true, false, 16, "LoadOrders n4",
+      {&ScopeCommands::hWndModuleFNDelete_Click, true, true, false, 16, "LoadOrders n4",
        {"Gildex Error trapping removed from Proc/FN", "Remove line-numbers, please wait...",
         "Gildex Error trapping removed succesfully"}},
   };
@@ -268,7 +268,7 @@ TEST(ProcedureCommands, WorkOnTheProcedureUnderTheCursorOnly) {
   }
   Ide none_selected;
   const auto before = none_selected.Texts();
-  none_selected.Run(&Connect::hWndModuleFNInsert_Click);
+  none_selected.Run(&ScopeCommands::hWndModuleFNInsert_Click);
   EXPECT_EQ(testing::ReportedNames(none_selected.rig.dialogs), Strings{"Connect.hWndModuleFNInsert_Click"});
   EXPECT_EQ(none_selected.Texts(), before);
 }
@@ -276,7 +276,7 @@ TEST(ProcedureCommands, WorkOnTheProcedureUnderTheCursorOnly) {
 // A module the insertion left as it was (its lines would break VB6's limits) is not numbered
 // either, or the message would not say what happened.
 TEST(ComponentCommands, AModuleTheInsertionRefusedIsNotNumberedEither) {
-  for (Handler handler : {&Connect::hWndModuleInsert_Click, &Connect::hWndProjectInsert_Click}) {
+  for (Handler handler : {&ScopeCommands::hWndModuleInsert_Click, &ScopeCommands::hWndProjectInsert_Click}) {
     Ide ide;
     ide.Open("modOrders");
     ide.Engine().Numbering(false);
@@ -292,7 +292,7 @@ TEST(ProjectCommands, InsertChangesEveryComponentListsTheReadOnlyOnesAndRemoveUn
   Ide ide;
   const auto before = ide.Texts();
   ::chmod((ide.folder / "frmAbout.frm").c_str(), 0444);
-  ide.Run(&Connect::hWndProjectInsert_Click);
+  ide.Run(&ScopeCommands::hWndProjectInsert_Click);
   for (const auto& [name, text] : before) EXPECT_EQ(ide.Text(name) == text, name == "frmAbout") << name;
   const Strings status = ide.Window().StatusLines();
   EXPECT_EQ(std::count(status.begin(), status.end(), "Skipping component frmAbout"), 1);
@@ -308,7 +308,7 @@ TEST(ProjectCommands, InsertChangesEveryComponentListsTheReadOnlyOnesAndRemoveUn
 
   // Removal takes handlers first, then numbers; modErrors came with line numbers of its own,
   // and those go as well.
-  ide.Run(&Connect::hWndProjectDelete_Click);
+  ide.Run(&ScopeCommands::hWndProjectDelete_Click);
   for (const auto& [name, text] : before) EXPECT_EQ(ide.Text(name) == text, name != "modErrors") << name;
   const Strings said = ide.Said();
   ASSERT_GE(said.size(), 4u);
@@ -318,10 +318,10 @@ TEST(ProjectCommands, InsertChangesEveryComponentListsTheReadOnlyOnesAndRemoveUn
   EXPECT_EQ(said.back(), "Removed error trapping code from project.");
   EXPECT_TRUE(ide.Idle());
 
-  ExpectTemplateCheck(&Connect::hWndProjectDelete_Click, false);
+  ExpectTemplateCheck(&ScopeCommands::hWndProjectDelete_Click, false);
   Ide no_template;
   no_template.Engine().DefaultTemplate("");
-  no_template.Run(&Connect::hWndProjectInsert_Click);
+  no_template.Run(&ScopeCommands::hWndProjectInsert_Click);
   EXPECT_EQ(no_template.options.opened, 1) << "the project command opens the options to choose one";
   EXPECT_EQ(no_template.rig.dialogs.Asked().size(), 1u);
 }

@@ -61,26 +61,26 @@ struct EventsIde : testing::SampleHost {
   }
 };
 
-TEST(ConnectEvents, NewControlGetsItsTypesPrefix) {
+TEST(ConnectEvents, NewControlGetsItsTypesPrefixARemovedOneAsks) {
   struct Row {
-    Strings table;
+    PrefixTable table;
     bool auto_prefix;
     const char* class_name;
     const char* name;
     const char* expected;
   };
   const Row rows[] = {
-      {{"TextBox=txt", "CommandButton=cmd"}, true, "CommandButton", "Command1", "cmdCommand1"},
-      {{"CommandButton=cmd"}, true, "CommandButton", "cmdOK", "cmdOK"},
+      {{{"TextBox", "txt"}, {"CommandButton", "cmd"}}, true, "CommandButton", "Command1", "cmdCommand1"},
+      {{{"CommandButton", "cmd"}}, true, "CommandButton", "cmdOK", "cmdOK"},
       // The prefix is used in lower case, the name compared exactly.
-      {{"CommandButton=CMD"}, true, "CommandButton", "Command1", "cmdCommand1"},
-      {{"CommandButton=cmd"}, true, "CommandButton", "CMDOK", "cmdCMDOK"},
-      {{"commandbutton=cmd"}, true, "CommandButton", "Command1", "cmdCommand1"},
-      {{"TextBox=txt"}, true, "CommandButton", "Command1", "Command1"},
-      {{"CommandButton=cmd"}, false, "CommandButton", "Command1", "Command1"},
-      // The first entry of a type counts; an entry without "=" prefixes nothing.
-      {{"Label=lbl", "Label=x"}, true, "Label", "Label1", "lblLabel1"},
-      {{"Label"}, true, "Label", "Label1", "Label1"},
+      {{{"CommandButton", "CMD"}}, true, "CommandButton", "Command1", "cmdCommand1"},
+      {{{"CommandButton", "cmd"}}, true, "CommandButton", "CMDOK", "cmdCMDOK"},
+      {{{"commandbutton", "cmd"}}, true, "CommandButton", "Command1", "cmdCommand1"},
+      {{{"TextBox", "txt"}}, true, "CommandButton", "Command1", "Command1"},
+      {{{"CommandButton", "cmd"}}, false, "CommandButton", "Command1", "Command1"},
+      // The first row of a type counts; a row without a prefix prefixes nothing.
+      {{{"Label", "lbl"}, {"Label", "x"}}, true, "Label", "Label1", "lblLabel1"},
+      {{{"Label", ""}}, true, "Label", "Label1", "Label1"},
   };
   EventsIde ide;
   host::Designer& designer = ide.OpenAbout();
@@ -89,11 +89,19 @@ TEST(ConnectEvents, NewControlGetsItsTypesPrefix) {
     ide.Engine().AutoPrefix(row.auto_prefix);
     FakeControl control(row.class_name, row.name);
     designer.ControlAdded.Raise(control);
-    EXPECT_EQ(control.name, row.expected) << row.table.front() << " " << row.name;
+    EXPECT_EQ(control.name, row.expected) << row.table.front().control_type << " " << row.name;
   }
-  EXPECT_TRUE(ide.Boxes().empty());
+  // A removed control asks the question while DeleteEvents is on; its code stays.
+  const std::string code = ide.Text("frmAbout");
+  for (bool delete_events : {true, false}) {
+    ide.Engine().DeleteEvents(delete_events);
+    FakeControl control("CommandButton", "cmdOK");
+    designer.ControlRemoved.Raise(control);
+  }
+  EXPECT_EQ(ide.Boxes(), Strings{kRemoveCode});
+  EXPECT_EQ(ide.Text("frmAbout"), code);
   // A control placed on the real designer: the form file gets the prefixed name.
-  ide.Engine().Prefixes({"CommandButton=cmd"});
+  ide.Engine().Prefixes({{"CommandButton", "cmd"}});
   EXPECT_EQ(designer.AddControl("CommandButton").Name(), "cmdCommand1");
   EXPECT_NE(ide.Component("frmAbout").Serialize().find("Begin VB.CommandButton cmdCommand1"), std::string::npos);
 }
@@ -143,24 +151,11 @@ TEST(ConnectEvents, RenamedControlTakesItsEventProceduresAlong) {
   }
 }
 
-TEST(ConnectEvents, RemovedControlAsksOnceAndKeepsItsCode) {
-  for (bool delete_events : {true, false}) {
-    EventsIde ide;
-    host::Designer& designer = ide.OpenAbout();
-    const std::string code = ide.Text("frmAbout");
-    ide.Engine().DeleteEvents(delete_events);
-    FakeControl control("CommandButton", "cmdOK");
-    designer.ControlRemoved.Raise(control);
-    EXPECT_EQ(ide.Boxes(), delete_events ? Strings{kRemoveCode} : Strings{});
-    EXPECT_EQ(ide.Text("frmAbout"), code);
-  }
-}
-
 TEST(ConnectEvents, EventsFollowTheActiveProjectAndTheLastActivatedForm) {
   EventsIde ide;
   auto current = [&] { return ide.connect->CurrentComponent() ? ide.connect->CurrentComponent()->Name() : "-"; };
   auto active = [&] { return ide.connect->ActiveProject() ? ide.connect->ActiveProject()->Name() : "-"; };
-  ide.Engine().Prefixes({"CommandButton=cmd"});
+  ide.Engine().Prefixes({{"CommandButton", "cmd"}});
   ide.Engine().AutoPrefix(true);
   auto prefixed = [&](const std::string& form) {
     FakeControl control("CommandButton", "Command1");
