@@ -40,20 +40,6 @@ int Refuse(CommandContext& context, std::string_view cp1252_message) {
   return kBadInput;
 }
 
-// Line breaks inside a value shown as "\n", so that every setting stays on one line.
-std::string OneLine(std::string_view text) {
-  std::string out;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\r' || text[i] == '\n') {
-      if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-      out += "\\n";
-    } else {
-      out += text[i];
-    }
-  }
-  return out;
-}
-
 // Quoted for text settings, so that a delimiter of one blank or a marker's trailing blank shows.
 std::string ShownValue(const SettingInfo& info, std::string_view value) {
   if (info.type == SettingType::Text) return "\"" + OneLine(value) + "\"";

@@ -15,7 +15,14 @@
 namespace gildex {
 namespace {
 
-// Line breaks inside a value shown as "\n", so that every setting stays on one line.
+std::string Quoted(const std::vector<std::string>& names) {
+  std::string list;
+  for (const std::string& name : names) list += (list.empty() ? "\"" : " \"") + name + "\"";
+  return list;
+}
+
+}  // namespace
+
 std::string OneLine(std::string_view text) {
   std::string out;
   for (std::size_t i = 0; i < text.size(); ++i) {
@@ -28,14 +35,6 @@ std::string OneLine(std::string_view text) {
   }
   return out;
 }
-
-std::string Quoted(const std::vector<std::string>& names) {
-  std::string list;
-  for (const std::string& name : names) list += (list.empty() ? "\"" : " \"") + name + "\"";
-  return list;
-}
-
-}  // namespace
 
 std::string TemplateNameProblem(std::string_view name) {
   std::string_view why;

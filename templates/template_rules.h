@@ -21,6 +21,9 @@ inline constexpr std::size_t kMaxTemplateNameLength = 200;
 // and over-long names are refused wherever the name comes from.
 std::string TemplateNameProblem(std::string_view name);
 
+// Line breaks inside a value shown as "\n", so that a setting or a name stays on one line.
+std::string OneLine(std::string_view text);
+
 // The template that `name` means among the .hdr files of `folder`: the exact name, else the
 // one name that differs only in letter case. Otherwise nothing, and `problem` says why
 // (naming the candidates; Remedy::ChooseTemplateFolder when the folder holds no template).
