@@ -5,25 +5,13 @@
 #include <ostream>
 
 #include "platform/cp1252.h"
+#include "platform/utf8.h"
 
 namespace gildex::lsp {
 namespace {
 
 // A body larger than this is read and dropped: no editor sends one module of 256 MB.
 constexpr std::size_t kLargestBody = std::size_t{256} << 20;
-
-void AppendUtf8(std::string& out, char32_t cp) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-}
 
 // The length in bytes of the UTF-8 sequence at `at` (1 for a stray byte) and its UTF-16 units.
 std::size_t Step(std::string_view line, std::size_t at, std::size_t& units) {
@@ -129,11 +117,11 @@ std::string DecodeAnsi(std::string_view bytes) {
     if (b < 0x80) {
       out += ch;
     } else if (b >= 0xA0) {
-      AppendUtf8(out, b);
+      utf8::Append(out, b);
     } else {
       const std::string mapped = cp1252::ToUtf8(std::string_view(&ch, 1));
       if (mapped == "\xEF\xBF\xBD")
-        AppendUtf8(out, b);  // undefined in the code page: kept as the control character
+        utf8::Append(out, b);  // undefined in the code page: kept as the control character
       else
         out += mapped;
     }

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <map>
 
+#include "host/designer_colour.h"
 #include "host/designer_scale.h"
 #include "platform/cp1252.h"
 #include "tools/asp_generator.h"
@@ -54,22 +55,11 @@ Units UnitsOf(host::VBControl& owner, int inner_width, int inner_height) {
 // A colour as CSS: &H00BBGGRR&, or a system colour of the classic Windows scheme.
 std::string Colour(host::VBControl& control, std::string_view name) {
   const host::Property* property = Find(control, name);
-  if (property == nullptr || !cp1252::StartsWithNoCase(property->Value(), "&H")) return {};
-  const unsigned long raw = std::strtoul(property->Value().c_str() + 2, nullptr, 16);
-  unsigned long rgb = ((raw & 0xFF) << 16) | (raw & 0xFF00) | ((raw >> 16) & 0xFF);
-  if (raw & 0x80000000UL) {
-    static const std::map<unsigned long, unsigned long> kSystem = {
-        {0x00, 0xD4D0C8}, {0x01, 0x3A6EA5}, {0x02, 0x0A246A}, {0x03, 0x808080}, {0x04, 0xD4D0C8},
-        {0x05, 0xFFFFFF}, {0x06, 0x000000}, {0x07, 0x000000}, {0x08, 0x000000}, {0x09, 0xFFFFFF},
-        {0x0A, 0xD4D0C8}, {0x0B, 0xD4D0C8}, {0x0C, 0x808080}, {0x0D, 0x0A246A}, {0x0E, 0xFFFFFF},
-        {0x0F, 0xD4D0C8}, {0x10, 0x808080}, {0x11, 0x808080}, {0x12, 0x000000}, {0x13, 0xD4D0C8},
-        {0x14, 0xFFFFFF}, {0x15, 0x404040}, {0x16, 0xD4D0C8}, {0x17, 0x000000}, {0x18, 0xFFFFE1}};
-    const auto it = kSystem.find(raw & 0xFFUL);
-    if (it == kSystem.end()) return {};
-    rgb = it->second;
-  }
-  char text[8];
-  std::snprintf(text, sizeof text, "#%06lX", rgb & 0xFFFFFFUL);
+  if (property == nullptr) return {};
+  const auto rgb = host::DesignerColour(property->Value());
+  if (!rgb) return {};
+  char text[12];
+  std::snprintf(text, sizeof text, "#%06lX", static_cast<unsigned long>(*rgb & 0xFFFFFFu));
   return text;
 }
 

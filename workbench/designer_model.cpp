@@ -9,6 +9,7 @@
 #include <map>
 
 #include "host/control_catalogue.h"
+#include "host/designer_colour.h"
 #include "host/designer_scale.h"
 #include "host/memory_vbe.h"
 #include "host/project_file.h"
@@ -43,23 +44,9 @@ int Whole(host::VBControl& control, std::string_view name, int fallback) {
 
 bool Has(host::VBControl& control, std::string_view name) { return ValueOf(control, name).has_value(); }
 
-// The classic Windows scheme for the system colours forms refer to (&H8000000F& button face).
 std::optional<std::uint32_t> Colour(host::VBControl& control, std::string_view name) {
   const auto value = ValueOf(control, name);
-  if (!value || !cp1252::StartsWithNoCase(*value, "&H")) return std::nullopt;
-  const unsigned long raw = std::strtoul(value->c_str() + 2, nullptr, 16);
-  if (raw & 0x80000000UL) {
-    static const std::map<unsigned long, std::uint32_t> kSystem = {
-        {0x00, 0xD4D0C8}, {0x01, 0x3A6EA5}, {0x02, 0x0A246A}, {0x03, 0x808080}, {0x04, 0xD4D0C8},
-        {0x05, 0xFFFFFF}, {0x06, 0x000000}, {0x07, 0x000000}, {0x08, 0x000000}, {0x09, 0xFFFFFF},
-        {0x0A, 0xD4D0C8}, {0x0B, 0xD4D0C8}, {0x0C, 0x808080}, {0x0D, 0x0A246A}, {0x0E, 0xFFFFFF},
-        {0x0F, 0xD4D0C8}, {0x10, 0x808080}, {0x11, 0x808080}, {0x12, 0x000000}, {0x13, 0xD4D0C8},
-        {0x14, 0xFFFFFF}, {0x15, 0x404040}, {0x16, 0xD4D0C8}, {0x17, 0x000000}, {0x18, 0xFFFFE1}};
-    auto it = kSystem.find(raw & 0xFFUL);
-    return it == kSystem.end() ? std::nullopt : std::optional<std::uint32_t>(it->second);
-  }
-  // &H00BBGGRR&
-  return static_cast<std::uint32_t>(((raw & 0xFF) << 16) | (raw & 0xFF00) | ((raw >> 16) & 0xFF));
+  return value ? host::DesignerColour(*value) : std::nullopt;
 }
 
 using host::SingleText;
