@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "app/prefix_command.h"
+#include "app/report_output.h"
 #include "app/printer.h"
 #include "app/scope_command.h"
 #include "app/session_command.h"
@@ -25,7 +26,6 @@
 #include "platform/program_folder_warning.h"
 #include "platform/system.h"
 #include "app/html_command.h"
-#include "tools/procedure_report.h"
 
 namespace gildex::app {
 namespace {
@@ -58,26 +58,24 @@ constexpr const char* kScopeFooter =
     "Exit status: 0 done, 1 a component could not be processed as asked (with --check: something would change), "
     "2 bad usage or input (nothing written), 3 cancelled with Ctrl-C.";
 
-int Verify(const std::vector<std::string>& paths, bool with_procedures, bool json, std::ostream& out,
+int Verify(const std::vector<std::string>& paths, bool with_procedures, bool json, bool quiet, std::ostream& out,
            std::ostream& err) {
   int exit_code = 0;
-  if (json) out << "[";
+  std::vector<host::VerifyReport> reports;
   for (const std::string& path : paths) {
     host::VerifyReport report = host::VerifyProject(path, with_procedures);
-    if (json) {
-      // One report a path, all of them on standard output, so that the whole is one document.
-      out << (&path == &paths.front() ? "" : ",\n") << VerifyReportJson(report, with_procedures);
-      exit_code = std::max(exit_code, report.ExitCode());
-      continue;
-    }
-    // Source text is Windows-1252 bytes; terminals expect UTF-8.
-    if (report.readable)
-      out << cp1252::ToUtf8(host::FormatVerifyReport(report, with_procedures));
-    else
-      Say(err, cp1252::ToUtf8(report.error));
     exit_code = std::max(exit_code, report.ExitCode());
+    // One document for all the paths, printed at the end.
+    if (json) {
+      reports.push_back(std::move(report));
+    } else if (!report.readable) {
+      Say(err, cp1252::ToUtf8(report.error));
+    } else if (!quiet || report.ExitCode() != 0) {
+      // Source text is Windows-1252 bytes; terminals expect UTF-8.
+      out << cp1252::ToUtf8(host::FormatVerifyReport(report, with_procedures));
+    }
   }
-  if (json) out << "]\n";
+  if (json) out << VerifyReportJson(reports, with_procedures);
   return exit_code;
 }
 
@@ -243,16 +241,17 @@ std::shared_ptr<T> Bound() {
 void AddVerify(CLI::App& verify, Chosen& chosen) {
   struct Options {
     std::vector<std::string> paths;
-    bool procedures = false, json = false;
+    bool procedures = false, json = false, quiet = false;
   };
   auto o = Bound<Options>();
   verify.add_option("PROJECT", o->paths, "a .vbp, .vbg or single module file")->required();
   verify.add_flag("--procedures", o->procedures, "list each procedure with its line range");
-  verify.add_flag("--json", o->json, "print the reports as one JSON array (UTF-8) on standard output");
+  verify.add_flag("--json", o->json, "print the reports as one JSON object (UTF-8) on standard output");
+  verify.add_flag("-q,--quiet", o->quiet, "print the reports of the paths with a problem only");
   verify.footer("Writes nothing. Exit status: 0 every file loads and would be written back byte for byte (warnings "
                 "allowed), 1 a file has a problem, 2 bad usage or a project that cannot be read.");
   verify.callback([&chosen, o] {
-    chosen.run = [&chosen, o] { return Verify(o->paths, o->procedures, o->json, chosen.out, chosen.err); };
+    chosen.run = [&chosen, o] { return Verify(o->paths, o->procedures, o->json, o->quiet, chosen.out, chosen.err); };
   });
 }
 
@@ -391,16 +390,23 @@ void AddInfo(CLI::App& info, Chosen& chosen) {
 }
 
 void AddReport(CLI::App& report, Chosen& chosen) {
-  auto o = Bound<std::pair<std::string, bool>>();  // the project, --json
-  report.add_option("PROJECT", o->first, "a .vbp, .vbg or single module file")->required();
-  report.add_flag("--json", o->second, "as JSON (UTF-8)");
-  report.footer("Writes nothing. A procedure's handling is gildex when it holds the code-body marker an insertion "
-                "writes with BodyCode on, own with an On Error of its own, else none.\nExit status: 0 done, 1 a "
-                "member could not be read (it is missing from the report), 2 bad usage or a project that cannot be "
-                "read.");
-  report.callback([&chosen, o] {
-    chosen.run = [&chosen, o] { return Report(o->first, o->second, chosen.out, chosen.err); };
-  });
+  auto o = Bound<ReportOptions>();
+  report.add_option("PROJECT", o->project, "a .vbp, .vbg or single module file")->required();
+  report.add_flag("--json", o->json, "as JSON (UTF-8)");
+  report.add_flag("--check", o->check,
+                  "print FILE:LINE: NAME has no error handling for each procedure that insert would treat (its "
+                  "size, skip tag and InsertInto let it through) without error handling; exit status 1 when any");
+  report.add_option("--sarif", o->sarif,
+                    "write those procedures as a SARIF 2.1.0 log to FILE (- for standard output), paths relative "
+                    "to the repository root")
+      ->type_name("FILE");
+  report.add_flag("-q,--quiet", o->quiet, "no line that is not a problem");
+  report.footer("Writes nothing but the --sarif file. A procedure's handling is gildex when it holds the code-body "
+                "marker an insertion writes with BodyCode on or the default template's blocks, own with an On Error "
+                "of its own, else none.\nExit status: 0 done, 1 a member could not be read (it is missing from the "
+                "report), or with --check a procedure has no error handling, 2 bad usage or a project that cannot "
+                "be read.");
+  report.callback([&chosen, o] { chosen.run = [&chosen, o] { return Report(*o, chosen.out, chosen.err); }; });
 }
 
 void AddPrefix(CLI::App& prefix, Chosen& chosen) {
@@ -462,6 +468,7 @@ void AddHtml(CLI::App& html, Chosen& chosen) {
   html.add_option("--method", o->method, "the form's method, GET or POST (default POST)")->type_name("GET|POST");
   html.add_option("--action", o->action, "the form's action (default --WEBBOT-SELF--)")->type_name("URL");
   html.add_flag("--force", o->force, "replace an existing page or picture (a file of the project is never replaced)");
+  html.add_flag("-q,--quiet", o->quiet, "only problems: no line naming the files written");
   html.footer("Controls without a place on the form (menus, timers) are left out and named. The form file is not "
               "changed.\nExit status: 0 done, 1 the conversion failed, 2 bad usage or input (nothing written).");
   html.callback([&chosen, &html, o] {
@@ -567,6 +574,7 @@ void AddComment(CLI::App& comment, Chosen& chosen) {
   comment.add_flag("--check", o->run.check, "write nothing, print no diff; exit status 1 when something would change");
   comment.add_flag("--yes", o->yes, "answer Yes to every question");
   comment.add_flag("--no", o->no, "answer No to every question");
+  comment.add_flag("-q,--quiet", o->run.quiet, "only problems: no line naming the file written");
   comment.footer("Exit status: 0 done, 1 an error reported or a file not written (with --check: something would "
                  "change), 2 bad usage or input: no comment block set, an unknown procedure (nothing written).");
   comment.callback([&chosen, o] {
@@ -600,6 +608,7 @@ void AddTag(CLI::App& tag, Chosen& chosen) {
   tag.add_flag("--check", o->run.check, "write nothing, print no diff; exit status 1 when something would change");
   tag.add_flag("--yes", o->yes, "answer Yes to every question");
   tag.add_flag("--no", o->no, "answer No to every question");
+  tag.add_flag("-q,--quiet", o->run.quiet, "only problems: with a change, no member list and no summary");
   tag.callback([&chosen, o] {
     chosen.run = [&chosen, o] {
       return RunAnswering(o->yes, o->no, chosen.err, o->run.forced,

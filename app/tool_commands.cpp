@@ -5,10 +5,13 @@
 #include <ostream>
 
 #include "app/printer.h"
+#include "app/report_output.h"
 #include "app/scope_command.h"
+#include "platform/atomic_file.h"
 #include "platform/clipboard.h"
 #include "platform/cp1252.h"
 #include "session/session.h"
+#include "templates/template_files.h"
 #include "tools/component_info.h"
 #include "tools/function_finder.h"
 #include "tools/procedure_report.h"
@@ -49,7 +52,7 @@ class ReadSession {
 int ListProcedures(const FinderOptions& options, std::ostream& out, std::ostream& err) {
   ReadSession session(err);
   if (!session.Open(options.file)) return kBadInput;
-  const auto projects = ReportProcedures(session.Vbe(), session.Context().Engine().CodeBodyStart());
+  const auto projects = ReportProcedures(session.Vbe(), session.Context().Engine());
   if (options.json)
     out << ProcedureReportJson(projects, false);
   else
@@ -139,17 +142,41 @@ int Info(const std::string& component, const std::string& project, std::ostream&
   });
 }
 
-int Report(const std::string& project, bool json, std::ostream& out, std::ostream& err) {
+int Report(const ReportOptions& options, std::ostream& out, std::ostream& err) {
   return RunReportingFailure("report", err, [&]() -> int {
+    if (options.json && options.sarif == "-") {
+      Say(err, "--json and --sarif - both want standard output: give --sarif a file");
+      return kBadInput;
+    }
     ReadSession session(err);
-    if (!session.Open(project)) return kBadInput;
-    const auto projects = ReportProcedures(session.Vbe(), session.Context().Engine().CodeBodyStart());
-    if (json)
+    if (!session.Open(options.project)) return kBadInput;
+    CGildex& engine = session.Context().Engine();
+    // Handling written without marker lines is recognised by the default template's lines.
+    LoadTemplate(engine, "");
+    const auto projects = ReportProcedures(session.Vbe(), engine);
+    const std::vector<ReportedProcedure> missing = WithoutHandling(projects);
+    if (!options.sarif.empty()) {
+      const std::string log = SarifLog(missing, RepositoryRoot(fs::absolute(options.project).parent_path()));
+      if (options.sarif == "-")
+        out << log;
+      else
+        platform::WriteFileAtomically(options.sarif, log, 0644, true);
+    }
+    const bool document = options.json || options.sarif == "-";
+    if (options.json)
       out << ProcedureReportJson(projects, true);
-    else
+    else if (!options.check && options.sarif != "-")
       out << Display(FormatProcedureReport(projects, true));
+    if (options.check) {
+      (document ? err : out) << CheckLines(missing);
+      if (!options.quiet)
+        Say(err, missing.empty() ? std::string("every procedure that insert would treat has error handling")
+                                 : std::to_string(missing.size()) + (missing.size() == 1 ? " procedure" : " procedures") +
+                                       " that insert would treat " + (missing.size() == 1 ? "has" : "have") +
+                                       " no error handling");
+    }
     // A member that could not be read is missing from the report.
-    return session.Damaged() ? kReported : kDone;
+    return session.Damaged() || (options.check && !missing.empty()) ? kReported : kDone;
   });
 }
 

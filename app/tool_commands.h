@@ -27,8 +27,18 @@ int Finder(const FinderOptions& options, std::ostream& out, std::ostream& err);
 // of `project` (or of the component file loaded alone).
 int Info(const std::string& component, const std::string& project, std::ostream& out, std::ostream& err);
 
+struct ReportOptions {
+  std::string project;
+  bool json = false;
+  // The gate: "FILE:LINE: Name has no error handling" for each procedure insert would treat
+  // that has none (on standard error when standard output carries a document), exit 1 then.
+  bool check = false;
+  std::string sarif;  // the SARIF log's file, "-" for standard output
+  bool quiet = false;
+};
+
 // Every procedure of the project with its component, kind, scope, line range and error
 // handling (none, its own, Gildex's).
-int Report(const std::string& project, bool json, std::ostream& out, std::ostream& err);
+int Report(const ReportOptions& options, std::ostream& out, std::ostream& err);
 
 }  // namespace gildex::app
