@@ -34,8 +34,8 @@ constexpr const char* kTopFooter =
     "Exit status:\n"
     "  0  done\n"
     "  1  a component could not be processed as asked (read-only, not written, an error\n"
-    "     reported, a failed build); with --check: something would change; for verify: a file\n"
-    "     has a problem\n"
+    "     reported, a failed build); with --check: something would change (report --check: a\n"
+    "     procedure has no error handling); for verify: a file has a problem\n"
     "  2  bad usage or input; nothing was written\n"
     "  3  cancelled with Ctrl-C; what was done before is written\n"
     "\n"
@@ -52,9 +52,13 @@ constexpr const char* kTopFooter =
     "\n"
     "The manual: man gildex";
 
+constexpr const char* kCheckHelp =
+    "write nothing, print no diff: name the files that would change (as git diff --name-only); exit status 1 then";
+
 constexpr const char* kScopeFooter =
     "Without --component every component of every project is processed. Changed files are written in place "
-    "(atomically); --dry-run prints a diff that git apply takes instead, --check only answers with the exit status.\n"
+    "(atomically); --dry-run prints a diff that git apply takes instead, --check names the files that would "
+    "change.\n"
     "Exit status: 0 done, 1 a component could not be processed as asked (with --check: something would change), "
     "2 bad usage or input (nothing written), 3 cancelled with Ctrl-C.";
 
@@ -327,7 +331,7 @@ void AddScope(CLI::App& command, Chosen& chosen, ScopeAction action) {
                    "would change, for git apply or patch -p1. Paths are relative to the current folder when it "
                    "holds every changed file, else to the project folder (or the nearest folder above it holding "
                    "them all), which a line on standard error then names");
-  command.add_flag("--check", scope.check, "write nothing, print no diff; exit status 1 when something would change");
+  command.add_flag("--check", scope.check, kCheckHelp);
   command.add_flag("--yes", o->yes, "answer Yes to every question");
   command.add_flag("--no", o->no, "answer No to every question");
   command.add_flag("-q,--quiet", scope.quiet, "only problems on standard error: no progress, no summary");
@@ -429,7 +433,7 @@ void AddPrefix(CLI::App& prefix, Chosen& chosen) {
   prefix.add_flag("--dry-run", o->run.dry_run,
                   "write nothing; print (alone on standard output) a git-style diff of the exact bytes that "
                   "would change, for git apply or patch -p1; the uses of old names go to standard error");
-  prefix.add_flag("--check", o->run.check, "write nothing, print no diff; exit status 1 when something would change");
+  prefix.add_flag("--check", o->run.check, kCheckHelp);
   prefix.add_flag("--yes", o->yes, "answer Yes to every question");
   prefix.add_flag("--no", o->no, "answer No to every question");
   prefix.add_flag("-q,--quiet", o->run.quiet, "only problems and uses of old names: no summary");
@@ -571,7 +575,7 @@ void AddComment(CLI::App& comment, Chosen& chosen) {
       ->required();
   comment.add_option("--component", o->run.component, "the component holding the procedure")->type_name("NAME");
   comment.add_flag("--dry-run", o->run.dry_run, "write nothing; print the git-style diff of what would change");
-  comment.add_flag("--check", o->run.check, "write nothing, print no diff; exit status 1 when something would change");
+  comment.add_flag("--check", o->run.check, kCheckHelp);
   comment.add_flag("--yes", o->yes, "answer Yes to every question");
   comment.add_flag("--no", o->no, "answer No to every question");
   comment.add_flag("-q,--quiet", o->run.quiet, "only problems: no line naming the file written");
@@ -605,7 +609,7 @@ void AddTag(CLI::App& tag, Chosen& chosen) {
   tag.add_option("--template", o->run.template_name, "the template to tag for, instead of the default one")
       ->type_name("NAME");
   tag.add_flag("--dry-run", o->run.dry_run, "write nothing; print the git-style diff of what would change");
-  tag.add_flag("--check", o->run.check, "write nothing, print no diff; exit status 1 when something would change");
+  tag.add_flag("--check", o->run.check, kCheckHelp);
   tag.add_flag("--yes", o->yes, "answer Yes to every question");
   tag.add_flag("--no", o->no, "answer No to every question");
   tag.add_flag("-q,--quiet", o->run.quiet, "only problems: with a change, no member list and no summary");

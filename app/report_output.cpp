@@ -3,9 +3,9 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
-#include <cctype>
 #include <system_error>
 
+#include "lsp/protocol.h"
 #include "platform/cp1252.h"
 
 namespace gildex::app {
@@ -84,22 +84,6 @@ Json VerifyJson(const host::VerifyReport& report, bool with_procedures) {
   return json;
 }
 
-// A relative URI reference: bytes outside RFC 3986's unreserved set (and the slashes) as %XX.
-std::string UriOf(const fs::path& relative) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  std::string uri;
-  for (const unsigned char c : relative.generic_string()) {
-    if (std::isalnum(c) || c == '-' || c == '.' || c == '_' || c == '~' || c == '/') {
-      uri += static_cast<char>(c);
-    } else {
-      uri += '%';
-      uri += kHex[c >> 4];
-      uri += kHex[c & 15];
-    }
-  }
-  return uri;
-}
-
 std::string NoHandlerText(const ReportedProcedure& row) { return row.procedure.name + " has no error handling"; }
 
 // Readable in a diff: a list of objects one element a line, everything else on the line it starts.
@@ -163,7 +147,8 @@ std::string SarifLog(const std::vector<ReportedProcedure>& missing, const fs::pa
     const fs::path relative = fs::absolute(row.file).lexically_normal().lexically_relative(root);
     Json region = {{"startLine", std::max(1L, row.procedure.file_line)}};
     if (row.procedure.file_end_line > row.procedure.file_line) region["endLine"] = row.procedure.file_end_line;
-    Json artifact = {{"uri", UriOf(relative.empty() ? fs::path(row.file) : relative)}, {"uriBaseId", "SRCROOT"}};
+    Json artifact = {{"uri", lsp::UriReference(relative.empty() ? fs::path(row.file) : relative)},
+                     {"uriBaseId", "SRCROOT"}};
     Json physical = {{"artifactLocation", artifact}, {"region", region}};
     Json logical = {{"name", Text(row.procedure.name)},
                     {"fullyQualifiedName", Text(row.component + "." + row.procedure.name)},
@@ -184,7 +169,7 @@ std::string SarifLog(const std::vector<ReportedProcedure>& missing, const fs::pa
                {"defaultConfiguration", {{"level", "error"}}},
                {"help", {{"text", "Run gildex insert on the project, or trap the procedure's errors yourself."}}}};
   Json driver = {{"name", "gildex"}, {"version", GILDEX_VERSION}, {"rules", Json::array({rule})}};
-  Json base = {{"uri", "file://" + UriOf(root.generic_string() + "/")}};
+  Json base = {{"uri", lsp::UriOfPath(root) + "/"}};
   Json run = {{"tool", {{"driver", driver}}}, {"originalUriBaseIds", {{"SRCROOT", base}}}, {"results", results}};
   Json log = {{"$schema", "https://json.schemastore.org/sarif-2.1.0.json"},
               {"version", "2.1.0"},
