@@ -302,6 +302,19 @@ void AddTemplates(CLI::App& templates, Chosen& chosen) {
       [&chosen, name] { chosen.run = WithSettings(chosen, [name](auto& c) { return TemplatesDefault(c, *name); }); });
 }
 
+// Runs `run` on each project the arguments name (project_list.h), with `options` naming it.
+template <class Options>
+int OnEachProject(Chosen& chosen, const std::vector<std::string>& projects, const Options& options,
+                  int (*run)(const Options&, std::ostream&, std::ostream&)) {
+  return ForEachProject(projects, chosen.err, options.quiet, options.check ? "would change" : "with problems",
+                        [&](const std::string& project, bool many) {
+                          Options one = options;
+                          one.project = project;
+                          one.named = many;
+                          return run(one, chosen.out, chosen.err);
+                        });
+}
+
 // The options every scope command takes, and its run; `selection` is checked and turned into
 // the run's line range.
 struct ScopeCommand {
@@ -361,13 +374,7 @@ void AddScope(CLI::App& command, Chosen& chosen, ScopeAction action) {
         o->scope.selection =
             std::make_pair(std::stol(o->selection.substr(0, colon)), std::stol(o->selection.substr(colon + 1)));
       }
-      return ForEachProject(o->projects, chosen.err, o->scope.quiet, o->scope.check ? "would change" : "with problems",
-                            [&chosen, o](const std::string& project, bool many) {
-                              ScopeOptions one = o->scope;
-                              one.project = project;
-                              one.named = many;
-                              return RunScopeCommand(one, chosen.out, chosen.err);
-                            });
+      return OnEachProject(chosen, o->projects, o->scope, RunScopeCommand);
     };
   });
 }
@@ -465,13 +472,7 @@ void AddPrefix(CLI::App& prefix, Chosen& chosen) {
         return static_cast<int>(kBadInput);
       }
       o->run.forced = chosen.forced;
-      return ForEachProject(o->projects, chosen.err, o->run.quiet, o->run.check ? "would change" : "with problems",
-                            [&chosen, o](const std::string& project, bool many) {
-                              PrefixCommandOptions one = o->run;
-                              one.project = project;
-                              one.named = many;
-                              return RunPrefixCommand(one, chosen.out, chosen.err);
-                            });
+      return OnEachProject(chosen, o->projects, o->run, RunPrefixCommand);
     };
   });
 }
