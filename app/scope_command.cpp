@@ -122,8 +122,10 @@ void ScopeRun::ShowProgress(bool now) {
   drawn_ = time;
   const session::Progress p = session_->CurrentProgress();
   if (p.whole == 0) return;
-  console_->Progress(FitLine(fmt::format("{} {}/{}{}", Console::BarText(0, p.whole, p.index), p.index + 1, p.whole,
-                                         p.component.empty() ? "" : " "),
+  // One of several projects: which one.
+  const std::string project = options_.named ? std::filesystem::path(options_.project).filename().string() + " " : "";
+  console_->Progress(FitLine(fmt::format("{}{} {}/{}{}", project, Console::BarText(0, p.whole, p.index), p.index + 1,
+                                         p.whole, p.component.empty() ? "" : " "),
                              p.component, fmt::format(": {} {}", p.done, p.lines ? "lines" : "procedures"),
                              console_->ProgressWidth()));
 }

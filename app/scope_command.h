@@ -44,7 +44,7 @@ struct ScopeOptions {
   std::function<void()> on_idle;
   // Runs after each component the load reads.
   std::function<void()> on_load_step;
-  bool named = false;  // one of several projects: the summary line names it
+  bool named = false;  // one of several projects: the progress and summary lines name it
 };
 
 // Exit codes: 0 done, 1 a component could not be processed as asked (read-only, not written,
