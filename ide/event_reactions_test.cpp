@@ -7,7 +7,6 @@
 #include <filesystem>
 #include <thread>
 #include <utility>
-#include <memory>
 #include <string>
 #include <vector>
 

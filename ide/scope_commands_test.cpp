@@ -10,7 +10,6 @@
 #include <cctype>
 #include <filesystem>
 #include <map>
-#include <memory>
 #include <sstream>
 #include <string>
 #include <tuple>
