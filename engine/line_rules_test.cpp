@@ -1,9 +1,7 @@
 // The token tests that classify source lines, and how a failing one is reported.
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
-#include <vector>
 
 #include "engine/engine_rig_test.h"
 #include "engine/gildex.h"
