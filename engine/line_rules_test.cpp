@@ -7,7 +7,6 @@
 #include "engine/gildex.h"
 #include "engine/line_rules.h"
 #include "host/memory_code_module.h"
-#include "platform/cp1252.h"
 
 namespace gildex {
 namespace {

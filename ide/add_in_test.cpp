@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "engine/engine_rig_test.h"
-#include "host/project_loader.h"
 #include "ide/connect.h"
 #include "ide/ide_rig_test.h"
 

@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "host/host_test.h"
-#include "host/project_loader.h"
 #include "ide/connect.h"
 #include "ide/ide_rig_test.h"
 

@@ -16,7 +16,6 @@
 #include <vector>
 
 #include "engine/engine_rig_test.h"
-#include "host/project_loader.h"
 #include "ide/ide_rig_test.h"
 
 namespace gildex {
