@@ -78,6 +78,12 @@ endfunction()
 gildex_package_files(cli gildex)
 install(FILES packaging/bash-completion/gildex DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions
         COMPONENT cli)
+if(GILDEX_TESTS)
+  add_test(NAME bash_completion COMMAND bash ${PROJECT_SOURCE_DIR}/packaging/bash-completion/gildex_test.sh
+                                        $<TARGET_FILE:gildex>)
+  set_tests_properties(bash_completion PROPERTIES ENVIRONMENT
+                       "GILDEX_HOME=${PROJECT_SOURCE_DIR}/data;GILDEX_REGISTRY=${PROJECT_BINARY_DIR}/completion.reg;GILDEX_WINDIR=${PROJECT_BINARY_DIR}/completion-windows")
+endif()
 if(TARGET gildex-ide)
   gildex_package_files(ide gildex-ide)
   install(FILES packaging/desktop/gildex-ide.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications COMPONENT ide)
