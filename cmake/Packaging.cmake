@@ -1,7 +1,7 @@
 # `cpack` in a build folder makes two Debian packages from what `cmake --install` puts in
 # place under /usr, one a component: `gildex` (component cli: the command line, its data,
 # man page and bash completion; no Qt) and `gildex-ide` (component ide: the desktop program,
-# its man page, desktop entry, icon and file types), made only when the desktop is built.
+# its man page, desktop entry, icon, file types and the sample project), made only when the desktop is built.
 # The presets deb and deb-cli (CMakePresets.json) build them with Debian's hardening flags.
 set(CPACK_PACKAGE_NAME gildex)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
@@ -90,6 +90,9 @@ if(TARGET gildex-ide)
   install(FILES packaging/desktop/gildex-ide.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps
           COMPONENT ide)
   install(FILES packaging/desktop/gildex-ide.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages COMPONENT ide)
+  # The project `gildex-ide --screenshots` opens when given none.
+  install(DIRECTORY data/Sample DESTINATION ${CMAKE_INSTALL_DATADIR}/gildex COMPONENT ide
+          PATTERN .gitattributes EXCLUDE)
 endif()
 
 include(CPack)
