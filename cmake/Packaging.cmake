@@ -1,8 +1,8 @@
 # `cpack` in a build folder makes two Debian packages from what `cmake --install` puts in
 # place under /usr, one a component: `gildex` (component cli: the command line, its data,
 # man page and bash completion; no Qt) and `gildex-ide` (component ide: the desktop program,
-# its man page, desktop entry, icon, file types and the sample project), made only when the desktop is built.
-# The presets deb and deb-cli (CMakePresets.json) build them with Debian's hardening flags.
+# its man page, desktop entry, icon, file types and the sample project), made only when the
+# desktop is built. The presets deb and deb-cli (CMakePresets.json) build them with Debian's hardening flags.
 set(CPACK_PACKAGE_NAME gildex)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "The Gildex developers")
