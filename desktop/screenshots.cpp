@@ -28,6 +28,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include <unistd.h>
+
 #include "desktop/addin_windows.h"
 #include "desktop/drive.h"
 #include "desktop/designer_window.h"
@@ -102,12 +104,20 @@ void PickSubjects(MainWindow& window) {
     for (host::MemoryComponent* component : project->Components()) {
       switch (component->Type()) {
         case host::ComponentType::VBForm:
-          if (host::Designer* designer = component->GetDesigner();
-              designer != nullptr && (picked.form == nullptr || designer->Controls().size() > most_controls)) {
+        case host::ComponentType::VBMDIForm:
+        case host::ComponentType::UserControl:
+        case host::ComponentType::PropPage: {
+          // A form before any other designer, then the one with the most controls.
+          const auto form_first = [](host::MemoryComponent* c) { return c->Type() == host::ComponentType::VBForm; };
+          host::Designer* designer = component->GetDesigner();
+          if (designer == nullptr) break;
+          if (picked.form == nullptr || form_first(component) > form_first(picked.form) ||
+              (form_first(component) == form_first(picked.form) && designer->Controls().size() > most_controls)) {
             picked.form = component;
             most_controls = designer->Controls().size();
           }
           break;
+        }
         case host::ComponentType::ClassModule:
           if (more_members(picked.class_module, *component)) picked.class_module = component;
           break;
@@ -251,7 +261,7 @@ int SaveDesignerShots(MainWindow& window, const QString& folder) {
   host::MemoryComponent* form = Pick().form;
   if (form == nullptr) {
     for (const char* name : {"designer", "properties-window", "properties-form", "toolbox", "designer-controls-menu"})
-      Lack(name, "form");
+      Lack(name, "form or other designer");
     return 5;
   }
   QMdiSubWindow* sub = window.ShowDesigner(*form);
@@ -290,9 +300,14 @@ int SaveDesignerShots(MainWindow& window, const QString& folder) {
   Settle();
   const QPixmap menu_picture = menu.grab();
   menu.close();
-  QPixmap picture = sub->grab();
+  const QPixmap window_picture = sub->grab();
   const QPoint click = designer->mapTo(sub, designer->WidgetPoint({view->rect.x + 40, view->rect.y + 12}));
+  // Grown where the menu reaches past the window, as it would over the desktop.
+  QPixmap picture(std::max(window_picture.width(), click.x() + menu_picture.width()),
+                  std::max(window_picture.height(), click.y() + menu_picture.height()));
+  picture.fill(QColor(0x80, 0x80, 0x80));
   QPainter painter(&picture);
+  painter.drawPixmap(0, 0, window_picture);
   painter.drawPixmap(click, menu_picture);
   painter.end();
   failed += !picture.save(QDir(folder).filePath("designer-controls-menu.png"));
@@ -414,7 +429,7 @@ bool FunctionFinderShot(MainWindow& window, AddInWindows& tools, const QString& 
 
 bool ConverterShot(MainWindow& window, const QString& folder) {
   host::MemoryComponent* form = Pick().form;
-  if (form == nullptr) return Lack("converter", "form");
+  if (form == nullptr || form->Type() != host::ComponentType::VBForm) return Lack("converter", "form");
   window.ShowDesigner(*form);
   SelectInExplorer(window, *form);
   return SaveModal("frmASPConverter", "cmdClose", folder, "converter", [&] {
@@ -551,6 +566,9 @@ bool ProcedureTemplatesShot(MainWindow& window, const QString& folder) {
 bool InsertModeShot(MainWindow& window, const QString& folder) {
   host::MemoryComponent* module = Pick().module;
   if (module == nullptr) return Lack("insert-mode", "module with code");
+  // The add-in skips a read-only file before it asks anything.
+  if (!module->File().empty() && access(module->File().c_str(), W_OK) != 0)
+    return Miss("insert-mode", module->File().filename().string().c_str() + QString(" is read-only"), true);
   window.ShowCode(*module);
   const long first = module->Code()->CountOfDeclarationLines() + 1;
   module->Code()->Pane().SetSelection({first, 1, std::min(first + 5, module->Code()->CountOfLines()), 1});
