@@ -207,7 +207,7 @@ std::vector<Symbol> ProjectView::Symbols(const fs::path& file) {
   if (!problem_.empty()) return symbols;
   // Each component's file line of each code window line, worked out once.
   std::map<std::string, std::pair<fs::path, std::vector<long>>> lines;
-  for (const ReportedProject& project : ReportProcedures(session_.Vbe(), context_.Engine().CodeBodyStart()))
+  for (const ReportedProject& project : ReportProcedures(session_.Vbe(), context_.Engine()))
     for (const ReportedProcedure& procedure : project.procedures) {
       auto known = lines.find(procedure.component);
       if (known == lines.end()) {
