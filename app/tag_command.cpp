@@ -9,7 +9,7 @@
 #include "app/scope_command.h"
 #include "app/terminal_view.h"
 #include "platform/cp1252.h"
-#include "templates/advanced_template.h"
+#include "session/tag_window.h"
 #include "templates/template_rules.h"
 
 namespace gildex::app {
@@ -20,72 +20,6 @@ std::string Display(std::string_view bytes) { return cp1252::ToDisplay(bytes); }
 std::string Count(long n, std::string_view one, std::string_view many) {
   return fmt::format("{} {}", n, n == 1 ? one : many);
 }
-
-// The window as the command line works it: the component's node clicked, the named rows
-// checked or unchecked, Apply (unless only listing), Close.
-class ScriptedTagWindow : public AdvancedTemplateView {
- public:
-  explicit ScriptedTagWindow(const TagOptions& options) : options_(options) {}
-
-  void ShowModal(frmAdvancedTemplate& form) override {
-    shown_ = true;
-    Work(form);
-    form.Command1_Click();
-  }
-  void Draw(const AdvancedTemplateState&) override {}
-  void Unload() override {}
-
-  bool Shown() const { return shown_; }
-  const std::string& Problem() const { return problem_; }
-  const std::vector<MemberRow>& Rows() const { return rows_; }
-  long Tagged() const { return tagged_; }
-  long Untagged() const { return untagged_; }
-
- private:
-  void Work(frmAdvancedTemplate& form) {
-    const std::vector<ProjectNode>& nodes = form.State().nodes;
-    const ProjectNode* node = nullptr;
-    for (std::size_t i = 1; i < nodes.size() && node == nullptr; ++i)
-      if (cp1252::EqualsNoCase(nodes[i].key, options_.component)) node = &nodes[i];
-    if (node == nullptr) {
-      problem_ = "no component named \"" + options_.component + "\" in the project " +
-                 (nodes.empty() ? std::string() : nodes.front().text);
-      return;
-    }
-    const std::string component = node->text;
-    form.tvwVBProjects_NodeClick(node->key);
-    if (form.ShownComponent() != component) return;  // the error was reported
-    const std::vector<MemberRow> before = form.State().rows;
-    for (const auto& [names, checked] : {std::pair{&options_.tag, true}, std::pair{&options_.untag, false}})
-      for (const std::string& name : *names) {
-        std::size_t row = 0;
-        while (row < before.size() && !cp1252::EqualsNoCase(before[row].name, name)) ++row;
-        if (row == before.size()) {
-          problem_ = component + " has no method, property or event \"" + name + "\"";
-          return;
-        }
-        form.lvwMembers_ItemCheck(row, checked);
-      }
-    if (!options_.tag.empty() || !options_.untag.empty()) {
-      form.cmdApply_Click();
-      if (form.State().apply_enabled) {
-        problem_ = "nothing was written: the tags would name no template; give --template NAME";
-        return;
-      }
-    }
-    rows_ = form.State().rows;
-    for (std::size_t i = 0; i < rows_.size() && i < before.size(); ++i) {
-      if (rows_[i].checked && (!before[i].checked || rows_[i].template_name != before[i].template_name)) ++tagged_;
-      if (!rows_[i].checked && before[i].checked) ++untagged_;
-    }
-  }
-
-  const TagOptions& options_;
-  bool shown_ = false;
-  std::string problem_;
-  std::vector<MemberRow> rows_;
-  long tagged_ = 0, untagged_ = 0;
-};
 
 int Run(const TagOptions& options, std::ostream& out, std::ostream& err) {
   if (options.check && options.dry_run) {
@@ -103,7 +37,7 @@ int Run(const TagOptions& options, std::ostream& out, std::ostream& err) {
   session::Session& s = command.Session();
   const std::string opened = command.Open(options.project, !listing && !options.dry_run);
   if (!opened.empty()) return fail(kBadInput, opened);
-  ScriptedTagWindow window(options);
+  session::TagWindow window;
   ConnectViews views;
   views.advanced_template = &window;
   const Problem connected = s.ConnectAddIn(
@@ -119,8 +53,9 @@ int Run(const TagOptions& options, std::ostream& out, std::ostream& err) {
   const std::string template_name = s.Engine().DefaultTemplate();
 
   const long reports = s.Shared().Report().Shown();
+  window.Ask({options.component, options.tag, options.untag});
   s.Connection().Tools().cmdAdvanced_Click();
-  if (!window.Problem().empty()) return fail(kBadInput, window.Problem());
+  if (!window.Problem().empty()) return fail(kBadInput, Worded(window.Problem()));
   if (!window.Shown() || s.Shared().Report().Shown() > reports)
     return fail(kReported, "nothing was written because of the error reported above");
   if (!options.dry_run && !options.check && (listing || !options.quiet))

@@ -16,8 +16,9 @@ namespace gildex {
 
 namespace {
 
+// Page 6, Script, binds no control of the table.
 constexpr int kGeneral = 0, kNumbering = 1, kFile = 2, kControls = 3, kEditor = 4, kTemplateOptions = 5,
-              kScript = 6, kAbout = 7, kBelow = -1;
+              kAbout = 7, kBelow = -1;
 
 constexpr OptionsControl kControlTable[] = {
     {"chkBodyText", kGeneral, "BodyCode", Bound::Check, "Insert code body start/end tags."},

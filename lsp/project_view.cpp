@@ -43,6 +43,8 @@ bool SameFile(const fs::path& a, const fs::path& b) {
 }
 
 bool Lists(const fs::path& vbp, const fs::path& file) {
+  std::error_code ec;
+  if (!fs::is_regular_file(vbp, ec)) return false;
   const auto bytes = platform::ReadWholeFile(vbp);
   if (!bytes) return false;
   for (const host::ProjectMember& member : host::ParseProjectFile(*bytes).members) {
@@ -108,6 +110,17 @@ std::string Worded(const Problem& problem) {
   return DecodeAnsi(problem.what) + kRemedies[static_cast<int>(problem.remedy)];
 }
 
+// A file's time and size as a stamp; none for a file not there.
+std::pair<fs::file_time_type, std::uintmax_t> StampOf(const fs::path& file) {
+  std::error_code ec;
+  const fs::file_time_type time = fs::last_write_time(file, ec);
+  if (ec) return {};
+  const std::uintmax_t size = fs::is_directory(file, ec) ? 0 : fs::file_size(file, ec);
+  return {time, ec ? 0 : size};
+}
+
+fs::path Normal(const fs::path& file) { return fs::absolute(file).lexically_normal(); }
+
 }  // namespace
 
 fs::path ProjectOf(const fs::path& file) {
@@ -122,14 +135,18 @@ fs::path ProjectOf(const fs::path& file) {
   return absolute;
 }
 
-ProjectView::ProjectView(const fs::path& project, const std::map<fs::path, std::string>& texts) {
-  problem_ = DecodeAnsi(session_.Open(project, false));
-  if (!problem_.empty()) return;
+ProjectView::ProjectView(const fs::path& project, const std::map<fs::path, std::string>& texts) : project_(project) {
+  // A file added beside the project (one it missed) changes the folder's time.
+  for (const fs::path& file : {project, project.parent_path()}) stamps_[file] = StampOf(file);
+  // A device or folder named by a client is no project (and reading one may never end).
+  std::error_code ec;
+  problem_ = fs::is_regular_file(project, ec) ? DecodeAnsi(session_.Open(project, false)) : "not a file: " + project.string();
   for (host::MemoryProject* p : session_.Loaded().projects)
-    for (int i = 0; i < p->ComponentCount(); ++i) {
+    for (int i = 0; i < p->ComponentCount(); ++i, ++components_) {
       host::MemoryComponent& component = p->At(i);
+      const fs::path file = Normal(component.File());
+      stamps_[file] = StampOf(file);
       if (component.MemoryCode() == nullptr || !component.Usable()) continue;
-      const fs::path file = fs::absolute(component.File()).lexically_normal();
       const auto text = texts.find(file);
       if (text != texts.end() && PutText(component, text->second))
         before_[file] = text->second;
@@ -139,43 +156,80 @@ ProjectView::ProjectView(const fs::path& project, const std::map<fs::path, std::
 }
 
 ProjectView::~ProjectView() {
-  if (!problem_.empty()) return;
-  session_.Disconnect();
+  if (connected_) session_.Disconnect();
+}
+
+bool ProjectView::Current() const {
+  if (spoiled_) return false;
+  for (const auto& [file, stamp] : stamps_)
+    if (StampOf(file) != stamp) return false;
+  return true;
+}
+
+long ProjectView::ProjectLineOf(const fs::path& file) const {
+  if (!cp1252::EqualsNoCase(project_.extension().string(), ".vbp")) return 1;
+  for (const host::ProjectMember& member : host::ParseProjectFile(platform::ReadWholeFile(project_).value_or("")).members)
+    if (SameFile(host::ResolveMemberPath(project_.parent_path(), member.path_text).path, file)) return member.line;
+  return 1;
+}
+
+bool ProjectView::Update(const fs::path& file, const std::string& bytes) {
+  const auto before = before_.find(file);
+  if (before == before_.end() || before->second == bytes) return true;
+  host::MemoryComponent* component = ComponentOf(file);
+  if (component == nullptr || !PutText(*component, bytes)) return false;
+  before->second = bytes;
+  return true;
 }
 
 std::string ProjectView::Connect() {
-  if (!problem_.empty()) return problem_;
+  if (!problem_.empty() || connected_) return problem_;
+  ConnectViews views;
+  views.advanced_template = &tag_window_;
   if (Problem problem = session_.ConnectAddIn(
           ext_cm_CommandLine, false,
-          [](clsMessages&) -> std::unique_ptr<MessageView> { return std::make_unique<NoWindow>(); }); !problem.empty()) return Worded(problem);
+          [](clsMessages&) -> std::unique_ptr<MessageView> { return std::make_unique<NoWindow>(); }, views);
+      !problem.empty())
+    return Worded(problem);
+  connected_ = true;
   return Worded(session_.ApplyOverrides({}, true));
 }
 
 host::MemoryComponent* ProjectView::ComponentOf(const fs::path& file) {
   for (host::MemoryProject* p : session_.Loaded().projects)
     for (int i = 0; i < p->ComponentCount(); ++i)
-      if (fs::absolute(p->At(i).File()).lexically_normal() == file || SameFile(p->At(i).File(), file))
-        return &p->At(i);
+      if (Normal(p->At(i).File()) == file || SameFile(p->At(i).File(), file)) return &p->At(i);
   return nullptr;
 }
 
 std::vector<Symbol> ProjectView::Symbols(const fs::path& file) {
   std::vector<Symbol> symbols;
   if (!problem_.empty()) return symbols;
+  // Each component's file line of each code window line, worked out once.
+  std::map<std::string, std::pair<fs::path, std::vector<long>>> lines;
   for (const ReportedProject& project : ReportProcedures(session_.Vbe(), context_.Engine()))
     for (const ReportedProcedure& procedure : project.procedures) {
-      host::VBComponent* found = nullptr;
-      for (host::MemoryProject* p : session_.Loaded().projects)
-        if (found == nullptr) found = p->FindComponent(procedure.component);
-      auto* component = static_cast<host::MemoryComponent*>(found);
-      if (component == nullptr || component->MemoryCode() == nullptr) continue;
-      const fs::path path = fs::absolute(component->File()).lexically_normal();
-      if (!file.empty() && path != file && !SameFile(path, file)) continue;
-      const std::vector<long> where = CodeLinesOfFile(*component);
+      auto known = lines.find(procedure.component);
+      if (known == lines.end()) {
+        host::VBComponent* found = nullptr;
+        for (host::MemoryProject* p : session_.Loaded().projects)
+          if (found == nullptr) found = p->FindComponent(procedure.component);
+        auto* component = static_cast<host::MemoryComponent*>(found);
+        std::pair<fs::path, std::vector<long>> entry;
+        if (component != nullptr && component->MemoryCode() != nullptr) {
+          entry.first = Normal(component->File());
+          const std::vector<long> where = CodeLinesOfFile(*component);
+          for (std::size_t i = 0; i < where.size(); ++i)
+            if (where[i] > 0) entry.second.resize(static_cast<std::size_t>(where[i]) + 1), entry.second[where[i]] = static_cast<long>(i);
+        }
+        known = lines.emplace(procedure.component, std::move(entry)).first;
+      }
+      // Named, not bound: clang before 16 lets no lambda capture a structured binding.
+      const fs::path& path = known->second.first;
+      const std::vector<long>& file_line = known->second.second;
+      if (path.empty() || (!file.empty() && path != file && !SameFile(path, file))) continue;
       auto line = [&](long code_line) {
-        for (std::size_t i = 0; i < where.size(); ++i)
-          if (where[i] == code_line) return static_cast<long>(i);
-        return 0L;
+        return code_line > 0 && static_cast<std::size_t>(code_line) < file_line.size() ? file_line[code_line] : 0L;
       };
       symbols.push_back({path, procedure.component, procedure, line(procedure.procedure.start_line),
                          line(procedure.procedure.body_line), line(procedure.procedure.end_line)});
@@ -193,6 +247,7 @@ std::vector<Symbol> ProjectView::WouldInsert(const fs::path& file, std::string& 
   if (!problem.empty()) return treated;
   session_.Run();
   const std::vector<Symbol> after = Symbols(file);
+  Undo();
   for (const Symbol& was : before) {
     if (was.procedure.handling != ErrorHandling::None) continue;
     for (const Symbol& is : after)
@@ -203,41 +258,87 @@ std::vector<Symbol> ProjectView::WouldInsert(const fs::path& file, std::string& 
   return treated;
 }
 
-std::vector<FileEdit> ProjectView::Run(Command command, const fs::path& file, const std::string& procedure,
-                                       std::string& problem) {
+// Points the session at the target and clicks the command; the problem that stopped it.
+std::string ProjectView::Select(Command command, const Target& target, host::MemoryComponent* component) {
+  const std::string name = component != nullptr ? component->Name() : std::string();
+  if (command == Command::CommentBlock) {
+    if (std::string problem = Worded(session_.SelectProcedure(name, target.procedure)); !problem.empty()) return problem;
+    return session_.RunCommentBlock().errors_reported > 0 ? "the add-in reported an error" : "";
+  }
+  if (command == Command::Tag || command == Command::Untag) {
+    for (host::MemoryProject* p : session_.Loaded().projects)
+      for (int i = 0; i < p->ComponentCount(); ++i)
+        if (&p->At(i) == component) session_.Vbe().SetActiveProject(*p);
+    const std::vector<std::string> procedure = {target.procedure};
+    tag_window_.Ask({name, command == Command::Tag ? procedure : std::vector<std::string>{},
+                     command == Command::Untag ? procedure : std::vector<std::string>{}});
+    session_.Connection().Tools().cmdAdvanced_Click();
+    return tag_window_.Shown() ? Worded(tag_window_.Problem()) : "the add-in reported an error";
+  }
+  session::ScopeTarget scope{name, target.procedure, {}, false};
+  if (target.lines) {
+    // The code window lines of the procedures the lines cover.
+    const std::vector<long> where = CodeLinesOfFile(*component);
+    long first = 0, last = 0;
+    for (const Symbol& symbol : Symbols(target.file))
+      if (symbol.first <= target.lines->second && target.lines->first <= symbol.last) {
+        if (first == 0) first = where[static_cast<std::size_t>(symbol.first)];
+        last = where[static_cast<std::size_t>(symbol.last)];
+      }
+    if (first <= 0 || last < first) return "the selection covers no procedure";
+    scope.selection = {first, last};
+  }
+  static constexpr session::ScopeAction kScope[] = {session::ScopeAction::Insert, session::ScopeAction::Remove,
+                                                    session::ScopeAction::Number, session::ScopeAction::UnNumber};
+  if (std::string problem = Worded(session_.Select(kScope[static_cast<int>(command)], scope)); !problem.empty())
+    return problem;
+  return session_.Run().errors_reported > 0 ? "the add-in reported an error" : "";
+}
+
+std::vector<FileEdit> ProjectView::Run(Command command, const Target& target, std::string& problem) {
   std::vector<FileEdit> edits;
-  host::MemoryComponent* component = file.empty() ? nullptr : ComponentOf(file);
-  if (!file.empty() && component == nullptr) {
-    problem = "the file is not a component of " + DecodeAnsi(session_.Loaded().projects.empty() ? "" : session_.Loaded().projects[0]->Name());
+  host::MemoryComponent* component = target.file.empty() ? nullptr : ComponentOf(target.file);
+  if (!target.file.empty() && component == nullptr) {
+    problem = "the file is not a component of " +
+              DecodeAnsi(session_.Loaded().projects.empty() ? "" : session_.Loaded().projects[0]->Name());
     return edits;
   }
   problem = Connect();
   if (!problem.empty()) return edits;
-  const std::string name = component != nullptr ? component->Name() : std::string();
   const long errors_before = context_.report.Shown();
-  session::CommandOutcome outcome;
-  if (command == Command::CommentBlock) {
-    problem = Worded(session_.SelectProcedure(name, procedure));
-    if (problem.empty()) outcome = session_.RunCommentBlock();
-  } else {
-    static constexpr session::ScopeAction kActions[] = {session::ScopeAction::Insert, session::ScopeAction::Remove,
-                                                        session::ScopeAction::Number, session::ScopeAction::UnNumber};
-    problem = Worded(session_.Select(kActions[static_cast<int>(command)], {name, procedure, {}, false}));
-    if (problem.empty()) outcome = session_.Run();
-  }
-  if (!problem.empty()) return edits;
-  if (outcome.errors_reported > 0 || context_.report.Shown() > errors_before) {
-    problem = "the add-in reported an error: " + DecodeAnsi(said_.str());
+  said_.str("");
+  problem = Select(command, target, component);
+  if (problem.empty() && context_.report.Shown() > errors_before) problem = "the add-in reported an error";
+  if (!problem.empty()) {
+    if (problem.starts_with("the add-in reported")) problem += ": " + DecodeAnsi(said_.str());
+    Undo();
     return edits;
   }
   for (host::MemoryComponent* changed : session_.Changed()) {
-    const fs::path path = fs::absolute(changed->File()).lexically_normal();
+    const fs::path path = Normal(changed->File());
     const auto before = before_.find(path);
     if (before == before_.end()) continue;
     std::string after = changed->Serialize();
     if (after != before->second) edits.push_back({path, before->second, std::move(after)});
   }
+  Undo();
   return edits;
+}
+
+// Puts back the editor's text of every component the last command changed.
+void ProjectView::Undo() {
+  std::size_t components = 0;
+  for (host::MemoryProject* p : session_.Loaded().projects) components += static_cast<std::size_t>(p->ComponentCount());
+  if (components != components_) spoiled_ = true;
+  for (host::MemoryComponent* changed : session_.Changed()) {
+    const auto before = before_.find(Normal(changed->File()));
+    if (before == before_.end()) {
+      spoiled_ = true;
+      continue;
+    }
+    if (changed->Serialize() != before->second && (!PutText(*changed, before->second) || changed->Serialize() != before->second))
+      spoiled_ = true;
+  }
 }
 
 }  // namespace gildex::lsp

@@ -6,6 +6,7 @@
 #include <iostream>
 #include <mutex>
 #include <thread>
+#include <utility>
 
 #include "lsp/protocol.h"
 #include "platform/cp1252.h"
@@ -26,17 +27,27 @@ struct RpcError {
   std::string message;
 };
 
+enum class Scope { Procedure, Selection, Module, Project };
+
 struct ActionKind {
   Command command;
-  const char* procedure_title;
-  const char* module_title;
+  const char* titles[4];  // by scope; null where the command has no such action
 };
 constexpr ActionKind kActions[] = {
-    {Command::Insert, "Insert error handling", "Insert error handling into module"},
-    {Command::Remove, "Remove error handling", "Remove error handling from module"},
-    {Command::Number, "Add line numbers", "Add line numbers to module"},
-    {Command::UnNumber, "Remove line numbers", "Remove line numbers from module"},
-    {Command::CommentBlock, "Insert comment block", nullptr},
+    {Command::Insert,
+     {"Insert error handling", "Insert error handling into selection", "Insert error handling into module",
+      "Insert error handling into project"}},
+    {Command::Remove,
+     {"Remove error handling", "Remove error handling from selection", "Remove error handling from module",
+      "Remove error handling from project"}},
+    {Command::Number,
+     {"Add line numbers", "Add line numbers to selection", "Add line numbers to module", "Add line numbers to project"}},
+    {Command::UnNumber,
+     {"Remove line numbers", "Remove line numbers from selection", "Remove line numbers from module",
+      "Remove line numbers from project"}},
+    {Command::CommentBlock, {"Insert comment block", nullptr, nullptr, nullptr}},
+    {Command::Tag, {"Tag for the default template", nullptr, nullptr, nullptr}},
+    {Command::Untag, {"Remove template tag", nullptr, nullptr, nullptr}},
 };
 
 Json Response(const Json& id, Json result) { return {{"jsonrpc", "2.0"}, {"id", id}, {"result", std::move(result)}}; }
@@ -51,9 +62,27 @@ Json Notification(const std::string& method, Json params) {
 
 Json PositionJson(Position p) { return {{"line", p.line}, {"character", p.character}}; }
 
-Position PositionOfJson(const Json& json) {
-  return {json.at("line").get<std::size_t>(), json.at("character").get<std::size_t>()};
+// A whole number of a message; a number of another kind, or one out of range, is a bad parameter.
+template <typename T>
+T Whole(const Json& json) {
+  if (json.is_number_unsigned() && std::in_range<T>(json.get<std::uint64_t>()))
+    return static_cast<T>(json.get<std::uint64_t>());
+  if (json.is_number_integer() && std::in_range<T>(json.get<std::int64_t>()))
+    return static_cast<T>(json.get<std::int64_t>());
+  throw RpcError{kInvalidParams, "not a whole number in range: " + json.dump()};
 }
+
+Position PositionOfJson(const Json& json) {
+  return {Whole<std::size_t>(json.at("line")), Whole<std::size_t>(json.at("character"))};
+}
+
+// The version a message gives a document, else `otherwise`.
+long VersionOf(const Json& document, long otherwise) {
+  return document.contains("version") ? Whole<long>(document["version"]) : otherwise;
+}
+
+// Deeper nesting is no message of the protocol, and writing it back would recurse that deep.
+constexpr int kDeepest = 64;
 
 int SymbolKind(const std::string& kind) { return kind.starts_with("Property") ? 7 : 12; }
 
@@ -63,10 +92,15 @@ Server::Server(std::ostream& log, std::chrono::milliseconds debounce) : log_(log
 
 void Server::Handle(const std::string& body) {
   Json message;
+  bool deep = false;
   try {
-    message = Json::parse(body);
+    message = Json::parse(body, [&deep](int depth, Json::parse_event_t, Json&) { return !(deep |= depth > kDeepest); });
   } catch (const Json::exception& e) {
     send(ErrorResponse(nullptr, kParseError, std::string("not JSON: ") + e.what()));
+    return;
+  }
+  if (deep) {
+    send(ErrorResponse(nullptr, kInvalidRequest, "a message nested deeper than " + std::to_string(kDeepest) + " levels"));
     return;
   }
   const bool request = message.is_object() && message.contains("id");
@@ -112,8 +146,12 @@ Json Server::Dispatch(const std::string& method, const Json& params) {
   if (method == "textDocument/didChange") return DidChange(params), nullptr;
   if (method == "textDocument/didClose") {
     const std::string uri = params.at("textDocument").at("uri");
+    // The file's text is the one on disk again.
+    if (const auto project = projects_.find(uri); project != projects_.end()) views_.erase(project->second);
     documents_.erase(uri);
+    projects_.erase(uri);
     stale_.erase(uri);
+    unsynced_.erase(uri);
     send(Notification("textDocument/publishDiagnostics", {{"uri", uri}, {"diagnostics", Json::array()}}));
     return nullptr;
   }
@@ -157,7 +195,8 @@ Document& Server::DocumentOf(const Json& params) {
   if (found != documents_.end()) return found->second;
   // A document the editor did not open is read from its file.
   const auto path = PathOfUri(uri);
-  const auto bytes = path ? platform::ReadWholeFile(*path) : std::nullopt;
+  std::error_code ec;
+  const auto bytes = path && fs::is_regular_file(*path, ec) ? platform::ReadWholeFile(*path) : std::nullopt;
   if (!bytes) throw RpcError{kInvalidParams, "no document " + uri};
   return documents_.emplace(uri, Document(uri, *path, DecodeAnsi(*bytes), 0)).first->second;
 }
@@ -167,13 +206,14 @@ void Server::DidOpen(const Json& params) {
   const std::string uri = item.at("uri");
   const auto path = PathOfUri(uri);
   if (!path) throw RpcError{kInvalidParams, "not a file: " + uri};
-  documents_.insert_or_assign(uri, Document(uri, *path, item.at("text").get<std::string>(), item.value("version", 0L)));
+  documents_.insert_or_assign(uri, Document(uri, *path, item.at("text").get<std::string>(), VersionOf(item, 0)));
   stale_.insert(uri);
+  unsynced_.insert(uri);
 }
 
 void Server::DidChange(const Json& params) {
   Document& document = DocumentOf(params);
-  const long version = params.at("textDocument").value("version", document.Version() + 1);
+  const long version = VersionOf(params.at("textDocument"), document.Version());
   for (const Json& change : params.at("contentChanges")) {
     const std::string text = change.at("text");
     if (change.contains("range"))
@@ -183,6 +223,7 @@ void Server::DidChange(const Json& params) {
       document.Replace(text, version);
   }
   stale_.insert(document.Uri());
+  unsynced_.insert(document.Uri());
 }
 
 std::map<fs::path, std::string> Server::Texts() const {
@@ -191,10 +232,39 @@ std::map<fs::path, std::string> Server::Texts() const {
   return texts;
 }
 
-std::vector<Symbol> Server::SymbolsOf(const Document& document) {
-  ProjectView view(ProjectOf(document.Path()), Texts());
-  return view.Symbols(document.Path());
+const fs::path& Server::ProjectOfDocument(const Document& document) {
+  auto found = projects_.find(document.Uri());
+  if (found == projects_.end()) found = projects_.emplace(document.Uri(), ProjectOf(document.Path())).first;
+  return found->second;
 }
+
+ProjectView& Server::ViewOf(const Document& document) {
+  std::unique_ptr<ProjectView>* view = &views_[ProjectOfDocument(document)];
+  if (*view != nullptr && !(*view)->Current()) {
+    // A file changed on disk: which project a file belongs to may have changed too.
+    views_.erase(ProjectOfDocument(document));
+    projects_.clear();
+    view = &views_[ProjectOfDocument(document)];
+  }
+  const fs::path& project = ProjectOfDocument(document);
+  bool fresh = *view == nullptr;
+  for (auto uri = unsynced_.begin(); uri != unsynced_.end();) {
+    const auto open = documents_.find(*uri);
+    if (open == documents_.end() || ProjectOfDocument(open->second) != project) {
+      ++uri;
+      continue;
+    }
+    if (!fresh && !(*view)->Update(open->second.Path(), open->second.Bytes())) fresh = true;
+    uri = unsynced_.erase(uri);
+  }
+  if (fresh) {
+    view->reset();
+    *view = std::make_unique<ProjectView>(project, Texts());
+  }
+  return **view;
+}
+
+std::vector<Symbol> Server::SymbolsOf(const Document& document) { return ViewOf(document).Symbols(document.Path()); }
 
 Json Server::RangeOf(const Document& document, long first_line, long last_line) const {
   const auto last = static_cast<std::size_t>(std::max(last_line, first_line));
@@ -219,12 +289,11 @@ Json Server::DocumentSymbols(const Json& params) {
 
 Json Server::WorkspaceSymbols(const Json& params) {
   const std::string query = EncodeAnsi(params.value("query", std::string()));
-  std::set<fs::path> projects;
-  for (const auto& [uri, document] : documents_) projects.insert(ProjectOf(document.Path()));
+  std::map<fs::path, const Document*> projects;
+  for (const auto& [uri, document] : documents_) projects.emplace(ProjectOfDocument(document), &document);
   Json symbols = Json::array();
-  for (const fs::path& project : projects) {
-    ProjectView view(project, Texts());
-    for (const Symbol& symbol : view.Symbols({})) {
+  for (const auto& [project, document] : projects) {
+    for (const Symbol& symbol : ViewOf(*document).Symbols({})) {
       const host::ProcedureInfo& p = symbol.procedure.procedure;
       if (cp1252::FindNoCase(p.name, query) == std::string::npos) continue;
       symbols.push_back({{"name", DecodeAnsi(p.name)},
@@ -266,15 +335,29 @@ Json Server::Diagnostics(const Document& document) {
   };
   const std::vector<std::string_view> lines = document.Lines();
   for (std::size_t n = 0; n < lines.size(); ++n)
-    if (ColumnOfByte(lines[n], std::string::npos, true) > kLongestLine)
+    if (lines[n].size() > kLongestLine && ColumnOfByte(lines[n], std::string::npos, true) > kLongestLine)
       add(static_cast<long>(n), 1, "gildex.long-line", "line longer than 1,023 characters: VB6 cuts it on load");
   if (lines.size() > kMostLines) add(kMostLines, 1, "gildex.long-module", "module longer than 65,534 lines: VB6 refuses it");
-  const fs::path project = ProjectOf(document.Path());
-  ProjectView view(project, Texts());
+  const fs::path project = ProjectOfDocument(document);
+  ProjectView& view = ViewOf(document);
+  const std::string vbp = UriOfPath(project);
   if (!view.OpenProblem().empty()) {
-    add(0, 1, "gildex.load", "the project " + project.filename().string() + " does not load: " + view.OpenProblem());
+    const std::string message = "the project " + project.filename().string() + " does not load: " + view.OpenProblem();
+    add(0, 1, "gildex.load", message);
+    // And on the project file's line that names the module.
+    if (project != document.Path()) {
+      const long line = view.ProjectLineOf(document.Path()) - 1;
+      vbp_problems_[vbp][line] = {{"range", {{"start", PositionJson({static_cast<std::size_t>(line), 0})},
+                                             {"end", PositionJson({static_cast<std::size_t>(line) + 1, 0})}}},
+                                  {"severity", 1},
+                                  {"source", "gildex"},
+                                  {"code", "gildex.load"},
+                                  {"message", message}};
+      vbp_stale_.insert(vbp);
+    }
     return diagnostics;
   }
+  if (vbp_problems_.erase(vbp) > 0) vbp_stale_.insert(vbp);
   std::error_code ec;
   for (const host::LoadProblem& problem : view.LoadProblems())
     if (problem.line > 0 && fs::equivalent(problem.file, document.Path(), ec) &&
@@ -302,6 +385,11 @@ void Server::PublishDiagnostics() {
     send(Notification("textDocument/publishDiagnostics",
                       {{"uri", uri}, {"version", found->second.Version()}, {"diagnostics", diagnostics}}));
   }
+  for (const std::string& vbp : std::exchange(vbp_stale_, {})) {
+    Json diagnostics = Json::array();
+    for (const auto& [line, diagnostic] : vbp_problems_[vbp]) diagnostics.push_back(diagnostic);
+    send(Notification("textDocument/publishDiagnostics", {{"uri", vbp}, {"diagnostics", diagnostics}}));
+  }
 }
 
 // One edit a file: the lines between the common start and the common end replaced.
@@ -328,25 +416,34 @@ Json Server::EditOf(const std::vector<FileEdit>& edits) {
 
 Json Server::CodeActions(const Json& params) {
   const Document& document = DocumentOf(params);
-  const std::size_t line = PositionOfJson(params.at("range").at("start")).line;
+  const Position start = PositionOfJson(params.at("range").at("start")), end = PositionOfJson(params.at("range").at("end"));
+  // A selection of whole lines ends at the start of the line below.
+  const long first = static_cast<long>(start.line),
+             last = static_cast<long>(end.line > start.line && end.character == 0 ? end.line - 1 : end.line);
   std::string procedure;
-  for (const Symbol& symbol : SymbolsOf(document))
-    if (static_cast<std::size_t>(symbol.first) <= line && line <= static_cast<std::size_t>(symbol.last))
-      procedure = symbol.procedure.procedure.name;
+  bool covers = false;
+  for (const Symbol& symbol : SymbolsOf(document)) {
+    if (symbol.first <= first && first <= symbol.last) procedure = symbol.procedure.procedure.name;
+    covers |= symbol.first <= last && first <= symbol.last;
+  }
   Json fixed = Json::array();
   for (const Json& diagnostic : params.value("context", Json::object()).value("diagnostics", Json::array()))
     if (diagnostic.value("code", "") == "gildex.no-handler") fixed.push_back(diagnostic);
+  const bool offered[] = {!procedure.empty(), covers && last > first, true, ProjectOfDocument(document) != document.Path()};
   Json actions = Json::array();
   for (const ActionKind& kind : kActions)
-    for (const bool module : {false, true}) {
-      if ((module && kind.module_title == nullptr) || (!module && procedure.empty())) continue;
-      Json action = {{"title", module ? kind.module_title : kind.procedure_title},
+    for (const Scope scope : {Scope::Procedure, Scope::Selection, Scope::Module, Scope::Project}) {
+      const int n = static_cast<int>(scope);
+      if (kind.titles[n] == nullptr || !offered[n]) continue;
+      Json action = {{"title", kind.titles[n]},
                      {"kind", "refactor.rewrite"},
                      {"data",
                       {{"uri", document.Uri()},
                        {"command", static_cast<int>(kind.command)},
-                       {"procedure", module ? "" : DecodeAnsi(procedure)}}}};
-      if (!module && kind.command == Command::Insert && !fixed.empty())
+                       {"scope", n},
+                       {"procedure", scope == Scope::Procedure ? DecodeAnsi(procedure) : ""},
+                       {"lines", {first, last}}}}};
+      if (scope == Scope::Procedure && kind.command == Command::Insert && !fixed.empty())
         action["kind"] = "quickfix", action["diagnostics"] = fixed, action["isPreferred"] = true;
       if (!resolve_edits_) {
         action = ResolveCodeAction(std::move(action));
@@ -360,12 +457,15 @@ Json Server::CodeActions(const Json& params) {
 Json Server::ResolveCodeAction(Json action) {
   const Json& data = action.at("data");
   const Document& document = DocumentOf({{"textDocument", {{"uri", data.at("uri")}}}});
-  const int command = data.at("command");
-  if (command < 0 || command > static_cast<int>(Command::CommentBlock)) throw RpcError{kInvalidParams, "no such command"};
-  ProjectView view(ProjectOf(document.Path()), Texts());
+  const int command = Whole<int>(data.at("command")), scope = data.contains("scope") ? Whole<int>(data["scope"]) : 0;
+  if (command < 0 || command > static_cast<int>(Command::Untag) || scope < 0 || scope > static_cast<int>(Scope::Project))
+    throw RpcError{kInvalidParams, "no such command"};
+  Target target;
+  if (scope != static_cast<int>(Scope::Project)) target.file = document.Path();
+  if (scope == static_cast<int>(Scope::Procedure)) target.procedure = EncodeAnsi(data.at("procedure").get<std::string>());
+  if (scope == static_cast<int>(Scope::Selection)) target.lines = {Whole<long>(data.at("lines").at(0)), Whole<long>(data.at("lines").at(1))};
   std::string problem;
-  const std::vector<FileEdit> edits = view.Run(static_cast<Command>(command), document.Path(),
-                                               EncodeAnsi(data.at("procedure").get<std::string>()), problem);
+  const std::vector<FileEdit> edits = ViewOf(document).Run(static_cast<Command>(command), target, problem);
   if (!problem.empty())
     action["disabled"] = {{"reason", problem}};
   else if (!edits.empty())

@@ -55,6 +55,10 @@ class Server {
   Json RangeOf(const Document& document, long first_line, long last_line) const;
 
   Document& DocumentOf(const Json& params);
+  const fs::path& ProjectOfDocument(const Document& document);
+  // The loaded project of the document, with the editor's texts; loaded again when a file of
+  // it changed on disk.
+  ProjectView& ViewOf(const Document& document);
   std::map<fs::path, std::string> Texts() const;
   std::vector<Symbol> SymbolsOf(const Document& document);
 
@@ -62,6 +66,12 @@ class Server {
   std::chrono::milliseconds debounce_;
   std::map<std::string, Document> documents_;  // by URI
   std::set<std::string> stale_;                // URIs whose diagnostics are to be sent
+  std::set<std::string> unsynced_;             // URIs whose text their project's view lacks
+  std::map<std::string, fs::path> projects_;   // the project of each URI
+  std::map<fs::path, std::unique_ptr<ProjectView>> views_;
+  // The diagnostics of project files that do not load, by URI and line; those to send.
+  std::map<std::string, std::map<long, Json>> vbp_problems_;
+  std::set<std::string> vbp_stale_;
   bool initialized_ = false, shut_down_ = false, exited_ = false;
   bool utf16_ = true, resolve_edits_ = false;
 };

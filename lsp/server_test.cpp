@@ -3,10 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <map>
+#include <set>
 #include <sstream>
 
 #include "lsp/protocol.h"
 #include "session/sample_project_test.h"
+#include "session/tag_window.h"
 
 namespace gildex::lsp {
 namespace {
@@ -62,19 +65,33 @@ struct Sample : testing::SampleProject {
     context.Engine().DefaultTemplate("Standard");
     context.Engine().SaveSettings();
   }
-  // What the session's insert of `procedure` makes of its file, as the command line writes it.
-  std::string Insert(const std::string& component, const std::string& procedure) {
+  // What a fresh session's `command` makes of the files it changes, by name, as the command
+  // line writes them: of a procedure, of lines of a component, or (nothing named) of the project.
+  std::map<std::string, std::string> Run(Command command, const std::string& component, const std::string& procedure) {
     std::ostringstream said;
     platform::UnattendedDialogs dialogs(said);
     session::PlatformContext context(dialogs);
     session::Session session(context);
-    if (!session.Open(Project(), false).empty() || !session.ConnectAddIn(ext_cm_CommandLine, false, {}).empty() ||
-        !session.Select(session::ScopeAction::Insert, {component, procedure, {}, false}).empty())
-      return "did not run";
-    session.Run();
-    const std::string bytes = session.Changed().size() == 1 ? session.Changed()[0]->Serialize() : "changed no file";
+    session::TagWindow window;
+    ConnectViews views;
+    views.advanced_template = &window;
+    if (!session.Open(Project(), false).empty() || !session.ConnectAddIn(ext_cm_CommandLine, false, {}, views).empty())
+      return {{"", "did not run"}};
+    static constexpr session::ScopeAction kScope[] = {session::ScopeAction::Insert, session::ScopeAction::Remove,
+                                                      session::ScopeAction::Number, session::ScopeAction::UnNumber};
+    if (command == Command::CommentBlock) {
+      if (session.SelectProcedure(component, procedure).empty()) session.RunCommentBlock();
+    } else if (command == Command::Tag || command == Command::Untag) {
+      const std::vector<std::string> named = {procedure}, none;
+      window.Ask({component, command == Command::Tag ? named : none, command == Command::Untag ? named : none});
+      session.Connection().Tools().cmdAdvanced_Click();
+    } else if (session.Select(kScope[static_cast<int>(command)], {component, procedure, {}, false}).empty()) {
+      session.Run();
+    }
+    std::map<std::string, std::string> files;
+    for (host::MemoryComponent* changed : session.Changed()) files[changed->File().filename().string()] = changed->Serialize();
     session.Disconnect();
-    return bytes;
+    return files;
   }
 };
 
@@ -129,7 +146,7 @@ TEST(LanguageServer, InsertActionEqualsTheSessionsInsertOfTheProcedure) {
     const std::string edited = EncodeAnsi(Apply(document.Text(), insert->at("edit"), uri));
     // What the command line does with the typing saved.
     if (!c.typed.empty()) platform::testing::WriteBytes(file, document.Bytes());
-    EXPECT_EQ(edited, sample.Insert(c.component, c.procedure));
+    EXPECT_EQ(edited, sample.Run(Command::Insert, c.component, c.procedure)[c.file]);
   }
   EXPECT_EQ(sample.Changed(), (std::vector<std::string>{"clsCustomer.cls", "modGlobals.bas"}))
       << "the server wrote a file";
@@ -168,6 +185,89 @@ TEST(LanguageServer, BadMessagesGetErrorsAndTheServerReadsOn) {
   EXPECT_EQ(exit_code, 1);
 }
 
+// Every action on every procedure of the sample, and the project's, resolved by one server
+// (which undoes each command before the next) against a fresh session's command; an action
+// numbering the lines of a whole procedure numbers as the procedure's own.
+TEST(LanguageServer, EveryActionEqualsAFreshSessionsCommand) {
+  Sample sample;
+  std::ostringstream log;
+  Server server(log);
+  Json result;
+  server.send = [&](const Json& message) { result = message.value("result", result); };
+  const auto call = [&](const std::string& method, const Json& params) {
+    server.Handle(Request(1, method, params).dump());
+    return result;
+  };
+  call("initialize", {{"capabilities", {{"textDocument", {{"codeAction", {{"resolveSupport", {{"properties", {"edit"}}}}}}}}}}});
+  const auto edited = [&](const Json& edit) {
+    std::map<std::string, std::string> files;
+    const Json changes = edit.value("changes", Json::object());
+    for (const auto& [uri, _] : changes.items()) {
+      const std::string name = PathOfUri(uri)->filename().string();
+      files[name] = EncodeAnsi(Apply(DecodeAnsi(sample.original[name]), edit, uri));
+    }
+    return files;
+  };
+  int checked = 0;
+  std::set<int> projects;  // the project's commands checked, on the first procedure
+  for (const auto& [name, bytes] : sample.original) {
+    const fs::path file = sample.dir / "Sample" / name;
+    if (!std::set<std::string>{".bas", ".cls", ".frm", ".ctl"}.contains(file.extension().string())) continue;
+    const Json document = {{"uri", UriOfPath(file)}};
+    std::set<std::string> names;
+    for (const Json& symbol : call("textDocument/documentSymbol", {{"textDocument", document}})) {
+      std::map<int, Json> own;  // the procedure's edit of each command
+      // A procedure's action names it: a Property Let is found as the Get before it.
+      const bool named = names.insert(symbol["name"]).second;
+      for (Json action : call("textDocument/codeAction", {{"textDocument", document}, {"range", symbol["range"]}})) {
+        const int command = action["data"]["command"], scope = action["data"]["scope"];
+        if (scope == 2 || (scope == 3 && !projects.insert(command).second)) continue;
+        action = call("codeAction/resolve", action);
+        SCOPED_TRACE(name + " " + symbol["name"].get<std::string>() + ": " + action["title"].get<std::string>());
+        const Json edit = action.value("edit", Json::object());
+        if (scope == 1) {
+          // Numbering works on the lines alone (the insert numbers the selected lines, not the
+          // handler it adds below; the removes work on more than the lines).
+          if (named && command == static_cast<int>(Command::Number)) {
+            EXPECT_EQ(edit, own[command]);
+          }
+          continue;
+        }
+        if (scope == 0) own[command] = edit;
+        EXPECT_EQ(edited(edit), sample.Run(static_cast<Command>(command), scope == 0 ? file.stem().string() : "",
+                                           scope == 0 ? EncodeAnsi(symbol["name"].get<std::string>()) : ""));
+        ++checked;
+      }
+    }
+  }
+  EXPECT_GT(checked, 600);
+  EXPECT_TRUE(sample.Changed().empty()) << "the server wrote a file";
+}
+
+// A project that does not load is an error on its file's line naming the module, until the
+// missing member is back on disk and the server loads the project again.
+TEST(LanguageServer, AProjectThatDoesNotLoadIsShownOnItsLine) {
+  Sample sample;
+  const fs::path about = sample.dir / "Sample" / "frmAbout.frm", away = sample.dir / "away.frm";
+  const std::string uri = UriOfPath(sample.dir / "Sample" / "modGlobals.bas"), vbp = UriOfPath(sample.Project());
+  std::ostringstream log;
+  Server server(log);
+  std::map<std::string, Json> published;
+  server.send = [&](const Json& m) { published[m.value("/params/uri"_json_pointer, "")] = m.value("/params/diagnostics"_json_pointer, Json()); };
+  server.Handle(Request(1, "initialize", Json::object()).dump());
+  const Json open = {{"textDocument", {{"uri", uri}, {"text", DecodeAnsi(sample.original["modGlobals.bas"])}}}};
+  fs::rename(about, away);
+  for (const bool missing : {true, false}) {
+    server.Handle(Json({{"jsonrpc", "2.0"}, {"method", "textDocument/didOpen"}, {"params", open}}).dump());
+    server.PublishDiagnostics();
+    EXPECT_EQ(published[vbp].size(), missing ? 1u : 0u) << published[vbp].dump();
+    EXPECT_EQ(published[uri][0]["code"], missing ? "gildex.load" : "gildex.no-handler");
+    if (!missing) break;
+    EXPECT_EQ(published[vbp][0]["range"]["start"]["line"], 4) << "Module=modGlobals; modGlobals.bas";
+    fs::rename(away, about);
+  }
+}
+
 // The same through a client on VS Code's protocol library, talking to the program.
 TEST(LanguageServer, NodeClientAppliesTheSameEdit) {
   const fs::path modules = GILDEX_NODE_MODULES;
@@ -182,7 +282,7 @@ TEST(LanguageServer, NodeClientAppliesTheSameEdit) {
                               "/lsp/clients/insert_client.js' '" GILDEX_PROGRAM "' '" +
                               (sample.dir / "Sample" / "modGlobals.bas").string() + "' FormatMoney '" + out.string() + "'";
   ASSERT_EQ(std::system(command.c_str()), 0) << command;
-  EXPECT_EQ(platform::testing::ReadBytes(out), sample.Insert("modGlobals", "FormatMoney"));
+  EXPECT_EQ(platform::testing::ReadBytes(out), sample.Run(Command::Insert, "modGlobals", "FormatMoney")["modGlobals.bas"]);
   EXPECT_TRUE(sample.Changed().empty()) << "the server wrote a file";
 }
 
@@ -198,7 +298,7 @@ TEST(LanguageServer, NeovimAppliesTheSameEdit) {
                               "/editors/nvim/gildex.lua' -c 'luafile " GILDEX_SOURCE_DIR "/lsp/clients/nvim_client.lua' '" +
                               (sample.dir / "Sample" / "modGlobals.bas").string() + "' < /dev/null";
   ASSERT_EQ(std::system(command.c_str()), 0) << command;
-  EXPECT_EQ(platform::testing::ReadBytes(out), sample.Insert("modGlobals", "FormatMoney"));
+  EXPECT_EQ(platform::testing::ReadBytes(out), sample.Run(Command::Insert, "modGlobals", "FormatMoney")["modGlobals.bas"]);
   EXPECT_TRUE(sample.Changed().empty()) << "the server wrote a file";
 }
 

@@ -33,7 +33,7 @@ for _, response in pairs(vim.lsp.buf_request_sync(buf, 'textDocument/codeAction'
       end
       if not action.edit then fail('no edit: ' .. vim.inspect(action)) end
       vim.lsp.util.apply_workspace_edit(action.edit, 'utf-16')
-      vim.cmd('write! ' .. vim.fn.fnameescape(out))
+      vim.cmd('silent write! ' .. vim.fn.fnameescape(out))
       vim.cmd('qall!')
     end
   end
