@@ -157,8 +157,10 @@ void NumberingPass::EnterProcedure(const std::string& name, host::ProcKind kind,
 }
 
 bool NumberingPass::HasEndLine(const std::string& name, host::ProcKind kind) {
-  const long last = module_.ProcStartLine(name, kind) + module_.ProcCountLines(name, kind) - 1;
-  return gildex_.EndLineIn(module_, body_line_ + 1, last) != 0;
+  // From the bottom, where the End line nearly always is.
+  for (long line = module_.ProcStartLine(name, kind) + module_.ProcCountLines(name, kind) - 1; line > body_line_; --line)
+    if (gildex_.IsEndProc(module_.Lines(line, 1))) return true;
+  return false;
 }
 
 bool NumberingPass::Plan(long& line) {
