@@ -184,12 +184,16 @@ bool ReadFileBytes(const fs::path& file, std::string& bytes, std::string& reason
 }
 
 std::optional<std::string> ReadWholeFile(const fs::path& file) {
-  std::string bytes, reason;
-  if (ReadFileBytes(file, bytes, reason)) return bytes;
   std::error_code ec;
-  const fs::file_status status = fs::status(file, ec);
-  if (status.type() == fs::file_type::not_found) return std::nullopt;
-  if (status.type() == fs::file_type::regular) Fail("read", file, reason);
+  if (!fs::exists(file, ec)) {
+    if (ec && ec != std::errc::no_such_file_or_directory) Fail("read", file, ec.message());
+    return std::nullopt;
+  }
+  if (fs::is_regular_file(file, ec)) {
+    std::string bytes, reason;
+    if (!ReadFileBytes(file, bytes, reason)) Fail("read", file, reason);
+    return bytes;
+  }
   // A pipe or a device (a script given as <(...)): read as a stream, waiting for its writer.
   std::ifstream in(file, std::ios::binary);
   if (!in) Fail("read", file, Reason());
