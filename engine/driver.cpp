@@ -394,11 +394,14 @@ long ModuleWalk::HeaderLine(const ProcFacts& proc) const {
 long ModuleWalk::EndLineFrom(long first, long last) const { return gildex_.EndLineIn(module_, first, last); }
 
 bool ModuleWalk::HasOwnEndLine(const ProcFacts& proc) const {
-  const long end = EndLineFrom(proc.body + 1, proc.last);
-  if (end == 0) return false;
-  for (long line = LastDeclarationLine(module_, proc.body) + 1; line < end; ++line)
-    if (gildex_.IsStartProc(module_.Lines(line, 1))) return false;
-  return true;
+  // One pass down to the first End line, each line read once.
+  const long declaration_end = LastDeclarationLine(module_, proc.body);
+  for (long line = proc.body + 1; line <= proc.last; ++line) {
+    const std::string text = module_.Lines(line, 1);
+    if (gildex_.IsEndProc(text)) return true;
+    if (line > declaration_end && gildex_.IsStartProc(text)) return false;
+  }
+  return false;
 }
 
 long ModuleWalk::LineAfterEndFrom(long line) const {

@@ -116,7 +116,6 @@ class NumberingPass {
   }
   void EnterProcedure(const std::string& name, host::ProcKind kind, long line);
   bool HasEndLine(const std::string& name, host::ProcKind kind);
-  std::string StrippedLine(long line) { return gildex_.RemoveLineNumber(module_.Lines(line, 1)); }
 
   CGildex& gildex_;
   host::CodeModule& module_;
@@ -158,8 +157,10 @@ void NumberingPass::EnterProcedure(const std::string& name, host::ProcKind kind,
 }
 
 bool NumberingPass::HasEndLine(const std::string& name, host::ProcKind kind) {
-  const long last = module_.ProcStartLine(name, kind) + module_.ProcCountLines(name, kind) - 1;
-  return gildex_.EndLineIn(module_, body_line_ + 1, last) != 0;
+  // From the bottom, where the End line nearly always is.
+  for (long line = module_.ProcStartLine(name, kind) + module_.ProcCountLines(name, kind) - 1; line > body_line_; --line)
+    if (gildex_.IsEndProc(module_.Lines(line, 1))) return true;
+  return false;
 }
 
 bool NumberingPass::Plan(long& line) {
@@ -175,12 +176,14 @@ bool NumberingPass::Plan(long& line) {
   if (skip_proc_) return true;
 
   if (!IsBlank(handled_) && TrimSpaces(handled_).front() != '\'') previous_ = handled_;
-  std::string text = StrippedLine(line);
+  std::string original = module_.Lines(line, 1);
+  std::string text = gildex_.RemoveLineNumber(original);
   // Comment lines that start with "' " are notes, never statements: they keep whatever they hold.
   while (gildex_.MatchFirstToken(text, "'") && line < range_.last) {
     loop_.DoEvents();
     ++line;
-    text = StrippedLine(line);
+    original = module_.Lines(line, 1);
+    text = gildex_.RemoveLineNumber(original);
   }
   handled_ = text;
   if (name.empty() || line <= body_line_) return true;
@@ -189,7 +192,7 @@ bool NumberingPass::Plan(long& line) {
   counter_ += gildex_.LineIncrement();
   if (counter_ > kMaxLineNumber) throw VbError(6, "Overflow");
   std::string numbered = std::to_string(counter_) + gildex_.LineDelimiter() + text;
-  if (numbered != module_.Lines(line, 1)) planned_.push_back({line, std::move(numbered)});
+  if (numbered != original) planned_.push_back({line, std::move(numbered)});
   return true;
 }
 

@@ -66,8 +66,6 @@ std::string_view Token::Name() const {
   return text;
 }
 
-bool IsWordChar(char c) { return IsLetter(c) || IsDigit(c) || c == '_'; }
-
 bool IsContinued(std::string_view line) {
   std::size_t i = line.size();
   while (i > 0 && IsBlank(line[i - 1])) --i;

@@ -54,8 +54,12 @@ class BasicLexer {
   TokenKind kind_ = TokenKind::Symbol;
 };
 
-// A letter, digit, underscore or byte above 127: part of a Basic name.
-bool IsWordChar(char c);
+// A letter, digit, underscore or byte above 127: part of a Basic name. Inline: the lexer asks
+// it of every byte of every name.
+inline bool IsWordChar(char c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' ||
+         static_cast<unsigned char>(c) >= 0x80;
+}
 // A line ending in " _" goes on in the next one (a comment too, as VB reads it).
 bool IsContinued(std::string_view line);
 // A continued line without its " _", for joining a logical line.

@@ -517,7 +517,7 @@ struct MemoryCodeModule::Impl {
   // procedure table up to date.
   void Edit(long first, long removed, std::vector<std::string> texts, bool replace_first) {
     // The code window renders what it is given: keywords take VB6's case.
-    for (std::string& text : texts) text = RenderKeywords(text);
+    for (std::string& text : texts) RenderKeywordsInPlace(text);
     auto added = static_cast<long>(texts.size());
     long delta = added - removed;
     bool shift = OnlyShifts(first, removed, texts);

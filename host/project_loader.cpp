@@ -18,42 +18,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The file's bytes, or the system's reason why not ("No such file or directory").
-bool ReadBytes(const fs::path& file, std::string& bytes, std::string& reason) {
-  // Non-blocking, so that a FIFO put where a module was expected cannot hang the load.
-  int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) {
-    reason = std::strerror(errno);
-    return false;
-  }
-  bytes.clear();
-  // Straight into the string, sized by the file's length, and grown only if the file grew.
-  struct stat info {};
-  const bool stated = ::fstat(fd, &info) == 0;
-  if (stated && !S_ISREG(info.st_mode)) {
-    reason = S_ISDIR(info.st_mode) ? "is a directory" : "is not a regular file";
-    ::close(fd);
-    return false;
-  }
-  std::size_t capacity = stated && info.st_size > 0 ? static_cast<std::size_t>(info.st_size) + 1 : 65536;
-  std::size_t size = 0;
-  for (;;) {
-    if (size == bytes.size()) bytes.resize(std::max(capacity, bytes.size() * 2));
-    ssize_t got = ::read(fd, bytes.data() + size, bytes.size() - size);
-    if (got < 0 && errno == EINTR) continue;
-    if (got < 0) {
-      reason = std::strerror(errno);
-      ::close(fd);
-      return false;
-    }
-    if (got == 0) break;
-    size += static_cast<std::size_t>(got);
-  }
-  bytes.resize(size);
-  ::close(fd);
-  return true;
-}
-
 std::string CannotRead(const fs::path& file, std::string_view reason) {
   return "cannot read project " + file.string() + ": " + std::string(reason);
 }
@@ -122,7 +86,7 @@ class MemberLoader {
       return;
     }
     std::string bytes, reason;
-    if (!ReadBytes(resolved.path, bytes, reason)) {
+    if (!platform::ReadFileBytes(resolved.path, bytes, reason)) {
       project_.problems.push_back({vbp, member.line, "cannot read " + resolved.path.string() + ": " + reason, true});
       return;
     }
@@ -172,7 +136,7 @@ class MemberLoader {
 // Loads one .vbp; an empty string on success, else the reason it could not be read.
 std::string LoadProjectFile(MemoryVBE& vbe, const fs::path& file, LoadResult& result) {
   std::string bytes, reason;
-  if (!ReadBytes(file, bytes, reason)) return reason;
+  if (!platform::ReadFileBytes(file, bytes, reason)) return reason;
   ProjectFile parsed = ParseProjectFile(bytes);
   if (!parsed.has_type_line) return "not a VB6 project file (no Type= line)";
   std::vector<ProjectMember> members = parsed.members;
@@ -193,7 +157,7 @@ std::string LoadProjectFile(MemoryVBE& vbe, const fs::path& file, LoadResult& re
 
 void LoadGroup(MemoryVBE& vbe, const fs::path& file, LoadResult& result) {
   std::string reason;
-  if (!ReadBytes(file, result.group_bytes, reason)) {
+  if (!platform::ReadFileBytes(file, result.group_bytes, reason)) {
     result.readable = false;
     result.error = CannotRead(file, reason);
     return;
@@ -226,7 +190,7 @@ void LoadGroup(MemoryVBE& vbe, const fs::path& file, LoadResult& result) {
 
 void LoadSingleComponent(MemoryVBE& vbe, const fs::path& file, ComponentType type, LoadResult& result) {
   std::string bytes, reason;
-  if (!ReadBytes(file, bytes, reason)) {
+  if (!platform::ReadFileBytes(file, bytes, reason)) {
     result.readable = false;
     result.error = CannotRead(file, reason);
     return;

@@ -34,38 +34,41 @@ constexpr auto kKeywords = std::to_array<std::string_view>({
 });
 
 // VB6's spelling of `word`, or empty when it is no keyword. Every word of every line an
-// edit gives the module passes here: no allocation, one binary search over upper case.
+// edit gives the module passes here: no allocation, and the few keywords of the word's length
+// and first letter compared.
 std::string_view Keyword(std::string_view word) {
-  constexpr std::size_t kLongest = 10;
-  if (word.size() < 2 || word.size() > kLongest) return {};
-  using Entry = std::pair<std::string, std::string_view>;
-  static const std::vector<Entry> by_upper_case = [] {
-    std::vector<Entry> entries;
-    for (std::string_view keyword : kKeywords) entries.emplace_back(cp1252::Upper(keyword), keyword);
-    std::sort(entries.begin(), entries.end());
-    return entries;
+  constexpr std::size_t kLongest = 10, kLetters = 26;
+  const auto letter = [](char c) -> std::size_t {
+    if (c >= 'a' && c <= 'z') return static_cast<std::size_t>(c - 'a');
+    if (c >= 'A' && c <= 'Z') return static_cast<std::size_t>(c - 'A');
+    return kLetters;
+  };
+  if (word.size() < 2 || word.size() > kLongest || letter(word.front()) == kLetters) return {};
+  using Bucket = std::vector<std::string_view>;
+  static const std::vector<Bucket> buckets = [&letter] {
+    std::vector<Bucket> table((kLongest + 1) * kLetters);
+    for (std::string_view keyword : kKeywords) table[keyword.size() * kLetters + letter(keyword.front())].push_back(keyword);
+    return table;
   }();
-  std::array<char, kLongest> buffer{};
-  for (std::size_t i = 0; i < word.size(); ++i) buffer[i] = cp1252::ToUpper(word[i]);
-  const std::string_view upper(buffer.data(), word.size());
-  const auto found = std::lower_bound(by_upper_case.begin(), by_upper_case.end(), upper,
-                                      [](const Entry& entry, std::string_view key) { return entry.first < key; });
-  return found != by_upper_case.end() && found->first == upper ? found->second : std::string_view();
+  for (std::string_view keyword : buckets[word.size() * kLetters + letter(word.front())])
+    if (cp1252::EqualsNoCase(word, keyword)) return keyword;
+  return {};
 }
 
 }  // namespace
 
 bool IsKeyword(std::string_view word) { return !Keyword(word).empty(); }
 
-std::string RenderKeywords(std::string_view line) {
-  // A keyword keeps its length: the line is copied once and its keywords written over.
-  std::string out(line);
+void RenderKeywordsInPlace(std::string& text) {
+  // A keyword keeps its length, so it is written over the word. The lexer reads the bytes being
+  // written, but only ever compares them without letter case.
+  const std::string_view line = text;
   std::string_view previous_word;
   BasicLexer lexer(line);
   for (Token token; lexer.Next(token);) {
     if (token.kind == TokenKind::Comment) {
       // Rem takes its case; the comment itself stays as written.
-      if (token.text.front() != '\'') out.replace(token.at, 3, "Rem");
+      if (token.text.front() != '\'') std::copy_n("Rem", 3, text.begin() + static_cast<std::ptrdiff_t>(token.at));
       break;
     }
     if (token.kind != TokenKind::Word) {
@@ -81,9 +84,14 @@ std::string RenderKeywords(std::string_view line) {
     if (member && !(cp1252::EqualsNoCase(previous_word, "Debug") && keyword == "Print")) keyword = {};
     // Debug is the object only before its dot: "#Const DEBUG" names a constant of the user's.
     if (cp1252::EqualsNoCase(word, "Debug") && stop < line.size() && line[stop] == '.') keyword = "Debug";
-    if (!keyword.empty()) out.replace(at, keyword.size(), keyword);
+    if (!keyword.empty()) std::copy(keyword.begin(), keyword.end(), text.begin() + static_cast<std::ptrdiff_t>(at));
     previous_word = word;
   }
+}
+
+std::string RenderKeywords(std::string_view line) {
+  std::string out(line);
+  RenderKeywordsInPlace(out);
   return out;
 }
 

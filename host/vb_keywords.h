@@ -11,6 +11,8 @@ namespace gildex::host {
 // literals, comments (apostrophe and Rem), bracketed names and members after "." or "!";
 // every other byte (names, spacing, line numbers, labels) as given.
 std::string RenderKeywords(std::string_view line);
+// The same, written over `line` itself.
+void RenderKeywordsInPlace(std::string& line);
 
 // True for a word VB6 reserves or a built-in type name, in any letter case (the words the
 // code window draws in its keyword colour).

@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
@@ -147,18 +148,59 @@ bool StillAsStamped(const fs::path& file, const FileStamp& loaded) {
   }
 }
 
+bool ReadFileBytes(const fs::path& file, std::string& bytes, std::string& reason) {
+  // Non-blocking, so that a FIFO put where a module was expected cannot hang the load.
+  int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) {
+    reason = std::strerror(errno);
+    return false;
+  }
+  bytes.clear();
+  // Straight into the string, sized by the file's length, and grown only if the file grew.
+  struct stat info {};
+  const bool stated = ::fstat(fd, &info) == 0;
+  if (stated && !S_ISREG(info.st_mode)) {
+    reason = S_ISDIR(info.st_mode) ? "is a directory" : "is not a regular file";
+    ::close(fd);
+    return false;
+  }
+  std::size_t capacity = stated && info.st_size > 0 ? static_cast<std::size_t>(info.st_size) + 1 : 65536;
+  std::size_t size = 0;
+  for (;;) {
+    if (size == bytes.size()) bytes.resize(std::max(capacity, bytes.size() * 2));
+    ssize_t got = ::read(fd, bytes.data() + size, bytes.size() - size);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) {
+      reason = std::strerror(errno);
+      ::close(fd);
+      return false;
+    }
+    if (got == 0) break;
+    size += static_cast<std::size_t>(got);
+  }
+  bytes.resize(size);
+  ::close(fd);
+  return true;
+}
+
 std::optional<std::string> ReadWholeFile(const fs::path& file) {
   std::error_code ec;
   if (!fs::exists(file, ec)) {
     if (ec && ec != std::errc::no_such_file_or_directory) Fail("read", file, ec.message());
     return std::nullopt;
   }
+  if (fs::is_regular_file(file, ec)) {
+    std::string bytes, reason;
+    if (!ReadFileBytes(file, bytes, reason)) Fail("read", file, reason);
+    return bytes;
+  }
+  // A pipe or a device (a script given as <(...)): read as a stream, waiting for its writer.
   std::ifstream in(file, std::ios::binary);
   if (!in) Fail("read", file, Reason());
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
+  std::ostringstream stream;
+  stream << in.rdbuf();
   if (in.bad()) Fail("read", file, Reason());
-  return std::move(bytes).str();
+  return std::move(stream).str();
 }
 
 namespace {

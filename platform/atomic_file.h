@@ -14,6 +14,10 @@ namespace gildex::platform {
 // The file's bytes, or nothing when it does not exist. Throws std::runtime_error naming the
 // file when it exists but cannot be read.
 std::optional<std::string> ReadWholeFile(const std::filesystem::path& file);
+// A regular file's bytes into `bytes` (its old content replaced), read in one go; false with the
+// system's reason ("No such file or directory", "is a directory", "is not a regular file").
+// Never waits on a FIFO.
+bool ReadFileBytes(const std::filesystem::path& file, std::string& bytes, std::string& reason);
 
 // What a file held when it was read, to tell later whether another program changed it.
 struct FileStamp {

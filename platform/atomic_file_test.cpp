@@ -103,5 +103,23 @@ TEST(AtomicFile, AStampTellsWhetherTheFileStillHoldsWhatWasRead) {
   }
 }
 
+// A file is read whole; a missing one is nothing; a pipe (a script given as <(...)) is read
+// to its writer's end rather than refused as no regular file.
+TEST(AtomicFile, ReadsFilesWholeAndPipesToTheirEnd) {
+  TempDir dir;
+  const std::string bytes = std::string(200000, 'x') + "\r\nEnd\r\n";
+  WriteBytes(dir / "m.bas", bytes);
+  EXPECT_EQ(ReadWholeFile(dir / "m.bas"), bytes);
+  EXPECT_EQ(ReadWholeFile(dir / "missing.bas"), std::nullopt);
+  ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0600), 0);
+  const pid_t writer = ::fork();
+  if (writer == 0) {
+    WriteBytes(dir / "pipe", "from the pipe");
+    ::_exit(0);
+  }
+  EXPECT_EQ(ReadWholeFile(dir / "pipe"), "from the pipe");
+  ::waitpid(writer, nullptr, 0);
+}
+
 }  // namespace
 }  // namespace gildex::platform
