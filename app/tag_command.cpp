@@ -68,8 +68,8 @@ class ScriptedTagWindow : public AdvancedTemplateView {
       }
     if (!options_.tag.empty() || !options_.untag.empty()) {
       form.cmdApply_Click();
-      if (form.State().apply_enabled) {
-        problem_ = "nothing was written: the tags would name no template; give --template NAME";
+      if (const gildex::Problem& refused = form.ApplyProblem(); !refused.empty()) {
+        problem_ = "nothing was written: " + refused.what + "; give --template NAME";
         return;
       }
     }
