@@ -28,15 +28,9 @@ int main(int argc, char** argv) {
       "screenshots", "Open PROJECT (the sample project by default), save a PNG of every window into DIR, and exit.",
       "DIR");
   const QCommandLineOption no_addin("no-addin", "Start without connecting Gildex.");
-  // For the build: the program's icon as the desktop entry's PNG.
-  QCommandLineOption save_icon("save-icon", "Save the program's 64x64 icon as PNG into FILE and exit.", "FILE");
-  save_icon.setFlags(QCommandLineOption::HiddenFromHelp);
   parser.addOption(screenshots);
   parser.addOption(no_addin);
-  parser.addOption(save_icon);
   parser.process(app);
-  if (parser.isSet(save_icon))
-    return gildex::desktop::AppIcon().pixmap(64, 64).save(parser.value(save_icon), "PNG") ? 0 : 1;
   const QStringList arguments = parser.positionalArguments();
   if (arguments.size() > 1) {
     std::cerr << "gildex-ide: give at most one PROJECT\n";

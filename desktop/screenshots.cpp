@@ -626,6 +626,8 @@ std::unique_ptr<QTemporaryDir> UseScratchProgramFolder() {
   qputenv("GILDEX_HOME", scratch->path().toUtf8());
   // The settings the run chooses are its own too.
   qputenv("GILDEX_REGISTRY", QDir(scratch->path()).filePath("registry.reg").toUtf8());
+  // And Qt's own: the file dialog would keep its last folder in the user's QtProject.conf.
+  qputenv("XDG_CONFIG_HOME", QDir(scratch->path()).filePath("config").toUtf8());
   return scratch;
 }
 

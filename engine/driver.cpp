@@ -102,6 +102,35 @@ struct ProcFacts {
   std::string scope;
 };
 
+ProcFacts GatherFacts(PassContext& pass, const host::CodeModule& module, const std::string& name,
+                      host::ProcKind kind) {
+  ProcFacts proc;
+  proc.name = name;
+  proc.kind = kind;
+  proc.start = module.ProcStartLine(name, kind);
+  proc.body = module.ProcBodyLine(name, kind);
+  proc.count = module.ProcCountLines(name, kind);
+  proc.last = proc.start + proc.count - 1;
+  proc.type_code = pass.ProcType(module, proc.body);
+  proc.declaration = module.Lines(proc.body, 1);
+  const long declaration_end = LastDeclarationLine(module, proc.body);
+  proc.declaration_lines =
+      declaration_end > proc.body ? module.Lines(proc.body, declaration_end - proc.body + 1) : proc.declaration;
+  proc.type_text = pass.GetProcString(proc.declaration, true);
+  proc.scope = pass.MatchFirstToken(proc.declaration, "Friend")    ? "Friend"
+               : pass.MatchFirstToken(proc.declaration, "Private") ? "Private"
+                                                                   : "Public";
+  return proc;
+}
+
+// Insert's filters, before it looks at the handling a procedure has: its size, the skip tag and
+// InsertInto.
+bool LetThrough(PassContext& pass, const ProcFacts& proc) {
+  return !pass.SmallProcedure(proc.last, proc.body) && !Contains(proc.declaration_lines, kSkipTag) &&
+         !FilteredOut(pass.settings.InsertInto(), pass.settings.DefaultTemplate(), proc.type_text, proc.name,
+                      proc.declaration_lines);
+}
+
 // One run of InsertModule over one module.
 class ModuleWalk {
  public:
@@ -129,7 +158,9 @@ class ModuleWalk {
   std::string LimitProblem();
 
  private:
-  ProcFacts Gather(const std::string& name, host::ProcKind kind) const;
+  ProcFacts Gather(const std::string& name, host::ProcKind kind) const {
+    return GatherFacts(pass_, module_, name, kind);
+  }
   bool AskAboutDuplicate(const std::string& name);
   long Process(const ProcFacts& proc);
   // UseTemplate: the script asked for the template; Failed: it failed and the template
@@ -182,26 +213,6 @@ bool ModuleWalk::Begin() {
 
 void ModuleWalk::End() {
   if (selection_only_) module_.Pane().SetSelection(selection_);
-}
-
-ProcFacts ModuleWalk::Gather(const std::string& name, host::ProcKind kind) const {
-  ProcFacts proc;
-  proc.name = name;
-  proc.kind = kind;
-  proc.start = module_.ProcStartLine(name, kind);
-  proc.body = module_.ProcBodyLine(name, kind);
-  proc.count = module_.ProcCountLines(name, kind);
-  proc.last = proc.start + proc.count - 1;
-  proc.type_code = pass_.ProcType(module_, proc.body);
-  proc.declaration = module_.Lines(proc.body, 1);
-  const long declaration_end = LastDeclarationLine(module_, proc.body);
-  proc.declaration_lines =
-      declaration_end > proc.body ? module_.Lines(proc.body, declaration_end - proc.body + 1) : proc.declaration;
-  proc.type_text = pass_.GetProcString(proc.declaration, true);
-  proc.scope = pass_.MatchFirstToken(proc.declaration, "Friend")    ? "Friend"
-               : pass_.MatchFirstToken(proc.declaration, "Private") ? "Private"
-                                                                    : "Public";
-  return proc;
 }
 
 bool ModuleWalk::AskAboutDuplicate(const std::string& name) {
@@ -470,8 +481,7 @@ std::string ModuleWalk::LimitProblem() {
     const bool seen = proc.start == previous_start;
     previous_start = proc.start;
     line = seen ? LineAfterEndFrom(line) : std::max(proc.last + 1, line + 1);
-    if (seen || pass_.SmallProcedure(proc.last, proc.body) || Contains(proc.declaration_lines, kSkipTag) ||
-        FilteredOut(pass_.settings.InsertInto(), template_name, proc.type_text, proc.name, proc.declaration_lines) ||
+    if (seen || !LetThrough(pass_, proc) ||
         (!pass_.settings.IgnoreExisting() && HasErrorTrapping(module_, proc.start, proc.count)))
       continue;
     std::size_t longest = pass_.settings.BodyCode() ? marker_length : 0;
@@ -539,6 +549,10 @@ void InsertModule(PassContext& pass, host::CodeModule& module, const std::string
   }
   pass.PutBackTrailingBlankLines(module, aside);
   walk.End();
+}
+
+bool InsertTakes(PassContext& pass, const host::CodeModule& module, const std::string& name, host::ProcKind kind) {
+  return LetThrough(pass, GatherFacts(pass, module, name, kind));
 }
 
 bool FailRestrictions(PassContext& pass, const std::string& type_text, const std::string& proc_name,

@@ -84,6 +84,9 @@ class CGildex : public Settings {
   std::string ProcAtLine(host::CodeModule& module, long line, host::ProcKind& kind) {
     return PassContext::ProcAtLine(module, line, kind);
   }
+  bool InsertTakes(const host::CodeModule& module, const std::string& name, host::ProcKind kind) {
+    return passes::InsertTakes(pass_, module, name, kind);
+  }
   bool FailRestrictions(const std::string& type_text, const std::string& proc_name, const std::string& declaration) {
     return passes::FailRestrictions(pass_, type_text, proc_name, declaration);
   }
@@ -94,6 +97,9 @@ class CGildex : public Settings {
   // Removing error handling.
   void RemoveModule(host::CodeModule& module, bool selection_only) {
     passes::RemoveModule(pass_, module, selection_only);
+  }
+  bool HoldsTemplateBlocks(host::CodeModule& module, long body, long last) {
+    return passes::HoldsTemplateBlocks(pass_, module, body, last);
   }
   long RemoveTopOfProcErrorCode(host::CodeModule& module, const std::string& proc_name, long top_line, long last_line) {
     return passes::RemoveTopOfProcErrorCode(pass_, module, proc_name, top_line, last_line);

@@ -10,6 +10,9 @@ namespace gildex::passes {
 
 void InsertModule(PassContext& pass, host::CodeModule& module, const std::string& component_name,
                   host::VBProject* project, bool selection_only);
+// Whether insert would treat the procedure: its size, the skip tag and InsertInto let it
+// through (the handling it already has aside).
+bool InsertTakes(PassContext& pass, const host::CodeModule& module, const std::string& name, host::ProcKind kind);
 // `declaration`: the declaration line, or all of its lines when continued (the template
 // tag stands on the last).
 bool FailRestrictions(PassContext& pass, const std::string& type_text, const std::string& proc_name,

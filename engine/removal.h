@@ -7,6 +7,9 @@
 namespace gildex::passes {
 
 void RemoveModule(PassContext& pass, host::CodeModule& module, bool selection_only);
+// Whether remove would find blocks of the current template in the procedure at `body`..`last`
+// (by their marker lines, or without them by the template's own lines).
+bool HoldsTemplateBlocks(PassContext& pass, host::CodeModule& module, long body, long last);
 long RemoveTopOfProcErrorCode(PassContext& pass, host::CodeModule& module, const std::string& proc_name, long top_line,
                               long last_line);
 void RestoreBodyLines(PassContext& pass, host::CodeModule& module, const std::string& proc_name, long top_line,
