@@ -102,8 +102,7 @@ struct ProcFacts {
   std::string scope;
 };
 
-ProcFacts GatherFacts(PassContext& pass, const host::CodeModule& module, const std::string& name,
-                      host::ProcKind kind) {
+ProcFacts GatherFacts(PassContext& pass, const host::CodeModule& module, const std::string& name, host::ProcKind kind) {
   ProcFacts proc;
   proc.name = name;
   proc.kind = kind;
