@@ -194,11 +194,13 @@ namespace {
 
 using Runner = std::function<int()>;
 
-// What a parse chose: the streams, and the run of the one command given.
+// What a parse chose: the streams, and the run of the one command given (a command that
+// reads the settings gives `with_settings`, the others `run`).
 struct Chosen {
   std::ostream& out;
   std::ostream& err;
   Runner run;
+  std::function<int(session::PlatformContext&)> with_settings;
   // The commands that open a project: --yes/--no, the answer to every question of the run
   // (the missing member files first); none when neither was given.
   bool yes = false, no = false;
@@ -208,7 +210,7 @@ struct Chosen {
 // What a command needs before it runs.
 enum class Needs {
   Nothing,   // its arguments only
-  Settings,  // the stored settings (an engine without a project)
+  Settings,  // the stored settings (an engine without a project); files it reads itself ask nothing
   Files,     // project files it reads itself, asking nothing
   Project,   // a project opened in a session of the add-in, which asks about missing members
 };
@@ -229,12 +231,9 @@ struct CommandSpec {
   void (*add)(CLI::App& command, Chosen& chosen);
 };
 
-// The one setup of the commands that need the stored settings and no project.
-Runner WithSettings(Chosen& chosen, std::function<int(CommandContext&)> command) {
-  return [&chosen, command = std::move(command)] {
-    const auto dialogs = CommandLineDialogs(platform::MsgBoxResult{});
-    session::PlatformContext context(*dialogs);
-    WarnAboutRegistry(context, chosen.err);
+// A settings command's run, handed the settings by the setup its table row asks for.
+void WithSettings(Chosen& chosen, std::function<int(CommandContext&)> command) {
+  chosen.with_settings = [&chosen, command = std::move(command)](session::PlatformContext& context) {
     CommandContext commands{context.Engine(), context.registry, context.report, chosen.out, chosen.err};
     return command(commands);
   };
@@ -275,16 +274,16 @@ void AddOptions(CLI::App& options, Chosen& chosen) {
   options.footer("Exit status: 0 done, 1 the registry file could not be written, 2 bad usage, an unknown setting, "
                  "a value of the wrong type or a damaged registry file (nothing written).");
   options.add_subcommand("list", "Every setting: property name, registry value name and current value")
-      ->callback([&chosen] { chosen.run = WithSettings(chosen, [](auto& c) { return OptionsList(c); }); });
+      ->callback([&chosen] { WithSettings(chosen, [](auto& c) { return OptionsList(c); }); });
   auto* get = options.add_subcommand("get", "Print one setting's current value");
   get->add_option("NAME", o->first, kSettingName)->required();
-  get->callback([&chosen, o] { chosen.run = WithSettings(chosen, [o](auto& c) { return OptionsGet(c, o->first); }); });
+  get->callback([&chosen, o] { WithSettings(chosen, [o](auto& c) { return OptionsGet(c, o->first); }); });
   auto* set =
       options.add_subcommand("set", "Change one setting and save the settings; a value of the wrong type is refused");
   set->add_option("NAME", o->first, kSettingName)->required();
   set->add_option("VALUE", o->second, "True/False, a whole number or text, as the setting takes")->required();
   set->callback([&chosen, o] {
-    chosen.run = WithSettings(chosen, [o](auto& c) { return OptionsSet(c, o->first, o->second); });
+    WithSettings(chosen, [o](auto& c) { return OptionsSet(c, o->first, o->second); });
   });
 }
 
@@ -294,15 +293,15 @@ void AddTemplates(CLI::App& templates, Chosen& chosen) {
   templates.footer("Exit status: 0 done, 1 the registry file could not be written, 2 bad usage, no such template "
                    "or a damaged registry file (nothing written).");
   templates.add_subcommand("list", "The templates of the templates folder, the default one marked")
-      ->callback([&chosen] { chosen.run = WithSettings(chosen, [](auto& c) { return TemplatesList(c); }); });
+      ->callback([&chosen] { WithSettings(chosen, [](auto& c) { return TemplatesList(c); }); });
   auto* show = templates.add_subcommand("show", "Print a template's header and footer blocks");
   show->add_option("NAME", *name, "template name (its file name without .hdr)")->required();
   show->callback(
-      [&chosen, name] { chosen.run = WithSettings(chosen, [name](auto& c) { return TemplatesShow(c, *name); }); });
+      [&chosen, name] { WithSettings(chosen, [name](auto& c) { return TemplatesShow(c, *name); }); });
   auto* make_default = templates.add_subcommand("default", "Make a template the default one that insertion uses");
   make_default->add_option("NAME", *name, "template name (its file name without .hdr)")->required();
   make_default->callback(
-      [&chosen, name] { chosen.run = WithSettings(chosen, [name](auto& c) { return TemplatesDefault(c, *name); }); });
+      [&chosen, name] { WithSettings(chosen, [name](auto& c) { return TemplatesDefault(c, *name); }); });
 }
 
 // Runs `run` on each project the arguments name (project_list.h), with `options` naming it.
@@ -512,11 +511,8 @@ void AddHtml(CLI::App& html, Chosen& chosen) {
   html.footer("Controls without a place on the form (menus, timers) are left out and named. The form file is not "
               "changed.\nExit status: 0 done, 1 the conversion failed, 2 bad usage or input (nothing written).");
   html.callback([&chosen, &html, o] {
-    chosen.run = [&chosen, &html, o] {
+    chosen.with_settings = [&chosen, &html, o](session::PlatformContext& context) {
       o->title_set = html.get_option("--title")->count() > 0;
-      const auto dialogs = CommandLineDialogs(platform::MsgBoxResult{});
-      session::PlatformContext context(*dialogs);
-      WarnAboutRegistry(context, chosen.err);
       return RunHtmlCommand(*o, context.tools, chosen.out, chosen.err);
     };
   });
@@ -530,18 +526,18 @@ void AddPrefixes(CLI::App& prefixes, Chosen& chosen) {
                   "is refused and nothing is written.\nExit status: 0 done, 1 pfx.dat could not be written, 2 bad "
                   "usage or input (nothing written).");
   prefixes.add_subcommand("list", "Every control type with its prefix, tab-separated")->callback([&chosen] {
-    chosen.run = WithSettings(chosen, [](auto& c) { return PrefixesList(c, platform::ProgramFolder()); });
+    WithSettings(chosen, [](auto& c) { return PrefixesList(c, platform::ProgramFolder()); });
   });
   auto* set = prefixes.add_subcommand("set", "Give a control type its prefix (replacing the old one) and save");
   set->add_option("CLASS", o->first, "control type as VB names it (CommandButton), any letter case")->required();
   set->add_option("PREFIX", o->second, "prefix for new controls of that type (cmd)")->required();
   set->callback([&chosen, o] {
-    chosen.run = WithSettings(chosen, [o](auto& c) { return PrefixesSet(c, platform::ProgramFolder(), o->first, o->second); });
+    WithSettings(chosen, [o](auto& c) { return PrefixesSet(c, platform::ProgramFolder(), o->first, o->second); });
   });
   auto* remove = prefixes.add_subcommand("remove", "Drop a control type's prefix and save");
   remove->add_option("CLASS", o->first, "control type, any letter case")->required();
   remove->callback([&chosen, o] {
-    chosen.run = WithSettings(chosen, [o](auto& c) { return PrefixesRemove(c, platform::ProgramFolder(), o->first); });
+    WithSettings(chosen, [o](auto& c) { return PrefixesRemove(c, platform::ProgramFolder(), o->first); });
   });
 }
 
@@ -669,7 +665,7 @@ constexpr CommandSpec kCommands[] = {
     {"remove", "Remove the error handling Gildex inserted, and line numbers", Needs::Project, true, AddRemove},
     {"number", "Add line numbers", Needs::Project, true, AddNumber},
     {"unnumber", "Remove line numbers", Needs::Project, true, AddUnNumber},
-    {"script", "User scripts for script mode", Needs::Settings, false, AddScript},
+    {"script", "User scripts for script mode", Needs::Nothing, false, AddScript},
     {"finder", "List every procedure with its kind and line range, or show and copy the code of a component file's "
      "members", Needs::Project, false, AddFinder},
     {"info", "What the component information window shows for one component", Needs::Project, false, AddInfo},
@@ -677,7 +673,7 @@ constexpr CommandSpec kCommands[] = {
      false, AddReport},
     {"prefix", "Give the controls already on the forms the prefix pfx.dat lists for their type, moving their event "
      "procedures along", Needs::Project, true, AddPrefix},
-    {"html", "Convert a form to an HTML page with its event code as client-side VBScript", Needs::Files, true,
+    {"html", "Convert a form to an HTML page with its event code as client-side VBScript", Needs::Settings, true,
      AddHtml},
     {"prefixes", "Show and change the control prefix table pfx.dat of the program folder", Needs::Settings, true,
      AddPrefixes},
@@ -693,6 +689,21 @@ constexpr CommandSpec kCommands[] = {
      AddLsp},
 };
 
+// The one setup of every command, as its table row says: a Settings command gets the stored
+// settings (and a damaged registry said); a Project command's run opens its project through a
+// CommandSession, which sets up the same way; a Files or Nothing command runs on its own.
+int RunChosen(const CLI::App& app, Chosen& chosen) {
+  for (const CommandSpec& spec : kCommands) {
+    if (!app.got_subcommand(spec.name)) continue;
+    if (spec.needs == Needs::Settings && chosen.with_settings) {
+      CommandSetup setup(chosen.err, platform::MsgBoxResult{}, nullptr);
+      return chosen.with_settings(setup.Context());
+    }
+    break;
+  }
+  return chosen.run ? chosen.run() : kBadInput;
+}
+
 }  // namespace
 
 int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -704,7 +715,7 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
   app.failure_message([](const CLI::App*, const CLI::Error& e) {
     return Said(e.what()) + "\n" + "Run 'gildex --help' (or 'gildex COMMAND --help') for more.\n";
   });
-  Chosen chosen{out, err, {}};
+  Chosen chosen{out, err, {}, {}};
   for (const CommandSpec& spec : kCommands) {
     CLI::App& command = *app.add_subcommand(spec.name, spec.help);
     spec.add(command, chosen);
@@ -729,7 +740,7 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
     return kBadInput;
   }
   chosen.forced = chosen.yes ? platform::vbYes : chosen.no ? platform::vbNo : platform::MsgBoxResult{};
-  return chosen.run ? chosen.run() : kBadInput;
+  return RunChosen(app, chosen);
 }
 
 }  // namespace gildex::app

@@ -268,13 +268,16 @@ void WarnAboutRegistry(const session::PlatformContext& context, std::ostream& er
                  " (the settings are read as unset and the file is left as it is)");
 }
 
-CommandSession::CommandSession(std::ostream& err, platform::MsgBoxResult forced, Console* console)
-    : err_(err),
-      answers_(CommandLineDialogs(forced)),
+CommandSetup::CommandSetup(std::ostream& err, platform::MsgBoxResult forced, Console* console)
+    : answers_(CommandLineDialogs(forced)),
       console_dialogs_(console != nullptr ? std::make_unique<ConsoleDialogs>(*answers_, *console) : nullptr),
       context_(console_dialogs_ != nullptr ? *console_dialogs_ : *answers_) {
-  WarnAboutRegistry(context_, err_);
-  session_.emplace(context_);
+  WarnAboutRegistry(context_, err);
+}
+
+CommandSession::CommandSession(std::ostream& err, platform::MsgBoxResult forced, Console* console)
+    : err_(err), setup_(err, forced, console) {
+  session_.emplace(setup_.Context());
 }
 
 std::string CommandSession::Open(const std::string& path, bool lock, const std::function<void()>& step) {

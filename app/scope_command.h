@@ -111,9 +111,22 @@ void PrintLoadProblems(const std::vector<host::LoadProblem>& problems, std::ostr
 // A damaged registry file, said once on `err`; the run goes on with the settings unset.
 void WarnAboutRegistry(const session::PlatformContext& context, std::ostream& err);
 
-// What a command that opens a project sets up first: Ctrl-C taken as a cancel, the dialogs
-// --yes/--no answer (shown through `console` when there is one, so questions do not break its
-// progress line), a warning about a damaged registry, and then the session.
+// The one setup of every command that reads the stored settings: the dialogs --yes/--no
+// answer (shown through `console` when there is one, so questions do not break its progress
+// line), the platform with the engine, and a warning about a damaged registry.
+class CommandSetup {
+ public:
+  CommandSetup(std::ostream& err, platform::MsgBoxResult forced, Console* console);
+  session::PlatformContext& Context() { return context_; }
+
+ private:
+  std::unique_ptr<platform::Dialogs> answers_;
+  std::unique_ptr<ConsoleDialogs> console_dialogs_;
+  session::PlatformContext context_;
+};
+
+// What a command that opens a project sets up first: Ctrl-C taken as a cancel, the setup above,
+// and then the session.
 class CommandSession {
  public:
   CommandSession(std::ostream& err, platform::MsgBoxResult forced, Console* console);
@@ -122,14 +135,12 @@ class CommandSession {
   // came during the load.
   std::string Open(const std::string& path, bool lock, const std::function<void()>& step = {});
   session::Session& Session() { return *session_; }
-  session::PlatformContext& Context() { return context_; }
+  session::PlatformContext& Context() { return setup_.Context(); }
 
  private:
   InterruptGuard interrupt_;
   std::ostream& err_;
-  std::unique_ptr<platform::Dialogs> answers_;
-  std::unique_ptr<ConsoleDialogs> console_dialogs_;
-  session::PlatformContext context_;
+  CommandSetup setup_;
   std::optional<session::Session> session_;
 };
 

@@ -14,12 +14,14 @@
 #include <string_view>
 
 #include "common/nembus_common.h"
-#include "engine/gildex.h"
+#include "engine/insertion.h"
+#include "engine/numbering.h"
+#include "engine/removal.h"
 #include "engine/template_tag.h"
 #include "host/procedure_text.h"
 #include "platform/cp1252.h"
 
-namespace gildex {
+namespace gildex::passes {
 
 namespace {
 
@@ -100,7 +102,7 @@ struct ProcFacts {
   std::string scope;
 };
 
-ProcFacts GatherFacts(CGildex& gildex, const host::CodeModule& module, const std::string& name, host::ProcKind kind) {
+ProcFacts GatherFacts(PassContext& pass, const host::CodeModule& module, const std::string& name, host::ProcKind kind) {
   ProcFacts proc;
   proc.name = name;
   proc.kind = kind;
@@ -108,37 +110,38 @@ ProcFacts GatherFacts(CGildex& gildex, const host::CodeModule& module, const std
   proc.body = module.ProcBodyLine(name, kind);
   proc.count = module.ProcCountLines(name, kind);
   proc.last = proc.start + proc.count - 1;
-  proc.type_code = gildex.ProcType(module, proc.body);
+  proc.type_code = pass.ProcType(module, proc.body);
   proc.declaration = module.Lines(proc.body, 1);
   const long declaration_end = LastDeclarationLine(module, proc.body);
   proc.declaration_lines =
       declaration_end > proc.body ? module.Lines(proc.body, declaration_end - proc.body + 1) : proc.declaration;
-  proc.type_text = gildex.GetProcString(proc.declaration, true);
-  proc.scope = gildex.MatchFirstToken(proc.declaration, "Friend")    ? "Friend"
-               : gildex.MatchFirstToken(proc.declaration, "Private") ? "Private"
-                                                                      : "Public";
+  proc.type_text = pass.GetProcString(proc.declaration, true);
+  proc.scope = pass.MatchFirstToken(proc.declaration, "Friend")    ? "Friend"
+               : pass.MatchFirstToken(proc.declaration, "Private") ? "Private"
+                                                                   : "Public";
   return proc;
 }
 
 // Insert's filters, before it looks at the handling a procedure has: its size, the skip tag and
 // InsertInto.
-bool LetThrough(CGildex& gildex, const ProcFacts& proc) {
-  return !gildex.SmallProcedure(proc.last, proc.body) && !Contains(proc.declaration_lines, kSkipTag) &&
-         !FilteredOut(gildex.InsertInto(), gildex.DefaultTemplate(), proc.type_text, proc.name, proc.declaration_lines);
+bool LetThrough(PassContext& pass, const ProcFacts& proc) {
+  return !pass.SmallProcedure(proc.last, proc.body) && !Contains(proc.declaration_lines, kSkipTag) &&
+         !FilteredOut(pass.settings.InsertInto(), pass.settings.DefaultTemplate(), proc.type_text, proc.name,
+                      proc.declaration_lines);
 }
 
 // One run of InsertModule over one module.
 class ModuleWalk {
  public:
-  ModuleWalk(CGildex& gildex, host::CodeModule& module, const std::string& component, host::VBProject* project,
-             Progress& progress, platform::Dialogs& dialogs, ScriptRunner* script_runner, bool selection_only)
-      : gildex_(gildex),
+  ModuleWalk(PassContext& pass, host::CodeModule& module, const std::string& component, host::VBProject* project,
+             bool selection_only)
+      : pass_(pass),
         module_(module),
         component_(component),
         project_(project),
-        progress_(progress),
-        dialogs_(dialogs),
-        script_runner_(script_runner),
+        progress_(pass.Out()),
+        dialogs_(pass.services.dialogs),
+        script_runner_(pass.script_runner),
         selection_only_(selection_only) {}
 
   // Where the walk starts; false when there is nothing to do.
@@ -154,7 +157,9 @@ class ModuleWalk {
   std::string LimitProblem();
 
  private:
-  ProcFacts Gather(const std::string& name, host::ProcKind kind) const { return GatherFacts(gildex_, module_, name, kind); }
+  ProcFacts Gather(const std::string& name, host::ProcKind kind) const {
+    return GatherFacts(pass_, module_, name, kind);
+  }
   bool AskAboutDuplicate(const std::string& name);
   long Process(const ProcFacts& proc);
   // UseTemplate: the script asked for the template; Failed: it failed and the template
@@ -169,11 +174,11 @@ class ModuleWalk {
   bool HasOwnEndLine(const ProcFacts& proc) const;
   long LineAfterEndFrom(long line) const;
   std::string Expand(const std::string& block, const ProcFacts& proc) const {
-    return gildex_.InsertUserVars(block, proc.name, module_, project_, proc.type_text, proc.scope, "");
+    return pass_.InsertUserVars(block, proc.name, module_, project_, proc.type_text, proc.scope, "");
   }
   void Status(const std::string& text) { progress_.AddStatus(text); }
 
-  CGildex& gildex_;
+  PassContext& pass_;
   host::CodeModule& module_;
   const std::string& component_;
   host::VBProject* project_;
@@ -199,7 +204,7 @@ bool ModuleWalk::Begin() {
   current_ = selection_.start_line;
   while (current_ <= module_.CountOfLines()) {
     const std::string text = module_.Lines(current_, 1);
-    if (TrimSpaces(text).empty() || !gildex_.IsStartProc(text)) break;
+    if (TrimSpaces(text).empty() || !pass_.IsStartProc(text)) break;
     ++current_;
   }
   return selection_.end_line - selection_.start_line >= 1;
@@ -221,7 +226,7 @@ bool ModuleWalk::AskAboutDuplicate(const std::string& name) {
 
 bool ModuleWalk::Round() {
   host::ProcKind kind = host::ProcKind::Proc;
-  const std::string name = gildex_.ProcAtLine(module_, current_, kind);
+  const std::string name = pass_.ProcAtLine(module_, current_, kind);
   if (name.empty()) {
     ++current_;
     return true;
@@ -255,23 +260,23 @@ bool ModuleWalk::Round() {
 
 long ModuleWalk::Process(const ProcFacts& proc) {
   const long after = proc.last + 1;
-  if (gildex_.SmallProcedure(proc.last, proc.body)) {
+  if (pass_.SmallProcedure(proc.last, proc.body)) {
     Status(proc.name + " in " + component_ + " too small for error handling.");
-    ++gildex_.Tally().too_small;
+    ++pass_.run.tally.too_small;
     return after;
   }
   // A truncated file: the header would name a label the missing footer was to define. A
   // procedure whose End is missing in the middle runs on into the next one, whose End would
   // then take the footer: the host sees both as one, so both are left alone.
   if (!HasOwnEndLine(proc)) {
-    Status(CGildex::NoEndLineStatus(proc.name, component_));
-    ++gildex_.Tally().skipped;
+    Status(PassContext::NoEndLineStatus(proc.name, component_));
+    ++pass_.run.tally.skipped;
     return after;
   }
   // A procedure whose script failed is counted once, as a script failure, whatever the
   // template then does to it.
   bool script_failed = false;
-  if (gildex_.InsertInto() == kScriptMode) {
+  if (pass_.settings.InsertInto() == kScriptMode) {
     long next = after;
     switch (RunScript(proc, next)) {
       case ScriptOutcome::Replaced:
@@ -288,14 +293,14 @@ long ModuleWalk::Process(const ProcFacts& proc) {
     }
   }
   auto count = [&](long ProcedureTally::*field) {
-    ++(gildex_.Tally().*(script_failed ? &ProcedureTally::script_failed : field));
+    ++(pass_.run.tally.*(script_failed ? &ProcedureTally::script_failed : field));
   };
-  if (gildex_.FailRestrictions(proc.type_text, proc.name, proc.declaration_lines)) {
+  if (passes::FailRestrictions(pass_, proc.type_text, proc.name, proc.declaration_lines)) {
     count(&ProcedureTally::skipped);
     return after;
   }
   const long top = HeaderLine(proc);
-  if (!gildex_.IgnoreExisting() && HasErrorTrapping(module_, proc.start, proc.count)) {
+  if (!pass_.settings.IgnoreExisting() && HasErrorTrapping(module_, proc.start, proc.count)) {
     Status(proc.name + " in " + component_ + " already has error trapping.");
     count(&ProcedureTally::already_handled);
     return after;
@@ -306,14 +311,14 @@ long ModuleWalk::Process(const ProcFacts& proc) {
 
 ModuleWalk::ScriptOutcome ModuleWalk::RunScript(const ProcFacts& proc, long& next) {
   // After a limit the script is not run again in this run: the template goes in as usual.
-  if (gildex_.ScriptHalted()) return ScriptOutcome::UseTemplate;
+  if (pass_.run.script_halted) return ScriptOutcome::UseTemplate;
   std::string new_text;
   ScriptRunner* runner = script_runner_;
-  if (runner != nullptr) runner->SetBudget(gildex_.ScriptRunBudget());
+  if (runner != nullptr) runner->SetBudget(pass_.ScriptRunBudget());
   const ScriptErrors result =
       runner != nullptr ? runner->RunProcess(module_.Lines(proc.start, proc.count), new_text) : errSYNTAX_ERR;
   if (result == errSKIP_PROCEDURE) {
-    ++gildex_.Tally().skipped;
+    ++pass_.run.tally.skipped;
     return ScriptOutcome::Skipped;
   }
   if (result == errPROCEDURE_NORMAL) return ScriptOutcome::UseTemplate;
@@ -328,19 +333,19 @@ ModuleWalk::ScriptOutcome ModuleWalk::RunScript(const ProcFacts& proc, long& nex
     Status(component_ + " line " + std::to_string(proc.body) + ": the script's text for " + proc.name +
            " would pass VB6's limit of 1,023 characters a line or 65,534 lines a module; " + proc.name +
            " left as it was.");
-    ++gildex_.Tally().skipped;
+    ++pass_.run.tally.skipped;
     return ScriptOutcome::Skipped;
   }
   if (const std::string why = host::NotOneProcedure(new_text); !why.empty()) {
     Status(proc.name + " in " + component_ + ": the script's text is not one whole procedure (" + why + "); " +
            proc.name + " left as it was.");
-    ++gildex_.Tally().skipped;
+    ++pass_.run.tally.skipped;
     return ScriptOutcome::Skipped;
   }
   const long before = module_.CountOfLines();
   module_.DeleteLines(proc.start, proc.count);
   module_.InsertLines(proc.start, new_text);
-  ++gildex_.Tally().changed;
+  ++pass_.run.tally.changed;
   next = proc.last + (module_.CountOfLines() - before) + 1;
   return ScriptOutcome::Replaced;
 }
@@ -348,7 +353,7 @@ ModuleWalk::ScriptOutcome ModuleWalk::RunScript(const ProcFacts& proc, long& nex
 ModuleWalk::ScriptOutcome ModuleWalk::ScriptFailed(const ProcFacts& proc, const ScriptFailure& failure) {
   // Cancelled mid-script: the procedure stays as it was, those before keep what was done.
   if (failure.cancelled) {
-    gildex_.Cancel(true);
+    pass_.run.cancel = true;
     return ScriptOutcome::Stop;
   }
   // A runner that cannot tell why gives number 0: no error to name then.
@@ -359,7 +364,7 @@ ModuleWalk::ScriptOutcome ModuleWalk::ScriptFailed(const ProcFacts& proc, const 
   if (failure.limit) {
     // A script that ran out once would most likely run out on every procedure left, each
     // time after its whole budget: stop it and let the user choose.
-    gildex_.ScriptHalted(true);
+    pass_.run.script_halted = true;
     platform::MessageBox box;
     box.prompt = "The script stopped at a limit in " + component_ + " (" + proc.name + "): " + error + ".\r\n" +
                  "It will not be run on the remaining procedures.\r\n" +
@@ -374,8 +379,8 @@ ModuleWalk::ScriptOutcome ModuleWalk::ScriptFailed(const ProcFacts& proc, const 
     Status(go_on ? "The script hit a limit and was not run on the remaining procedures."
                  : "Processing halted: the script hit a limit.");
   if (go_on) return ScriptOutcome::Failed;
-  ++gildex_.Tally().script_failed;
-  gildex_.Cancel(true);
+  ++pass_.run.tally.script_failed;
+  pass_.run.cancel = true;
   return ScriptOutcome::Stop;
 }
 
@@ -388,18 +393,18 @@ long ModuleWalk::HeaderLine(const ProcFacts& proc) const {
     // below it.
     top = line <= proc.body ? proc.body + 1 : line;
   }
-  return gildex_.SkipJunkLines(module_, top);
+  return pass_.SkipJunkLines(module_, top);
 }
 
-long ModuleWalk::EndLineFrom(long first, long last) const { return gildex_.EndLineIn(module_, first, last); }
+long ModuleWalk::EndLineFrom(long first, long last) const { return pass_.EndLineIn(module_, first, last); }
 
 bool ModuleWalk::HasOwnEndLine(const ProcFacts& proc) const {
   // One pass down to the first End line, each line read once.
   const long declaration_end = LastDeclarationLine(module_, proc.body);
   for (long line = proc.body + 1; line <= proc.last; ++line) {
     const std::string text = module_.Lines(line, 1);
-    if (gildex_.IsEndProc(text)) return true;
-    if (line > declaration_end && gildex_.IsStartProc(text)) return false;
+    if (pass_.IsEndProc(text)) return true;
+    if (line > declaration_end && pass_.IsStartProc(text)) return false;
   }
   return false;
 }
@@ -410,23 +415,24 @@ long ModuleWalk::LineAfterEndFrom(long line) const {
 }
 
 long ModuleWalk::InsertTemplate(const ProcFacts& proc, long top) {
-  const std::string template_name = gildex_.DefaultTemplate();
+  const std::string template_name = pass_.settings.DefaultTemplate();
   const long round_start_lines = module_.CountOfLines();
   long last = proc.last;
-  if (gildex_.UpdateMode() && LinesContain(module_, proc.start, last - proc.start + 1,
-                                            gildex_.CodeBodyStart() + " (" + template_name + ")"))
-    last -= gildex_.RemoveTopOfProcErrorCode(module_, proc.name, top, last);
+  if (pass_.blocks.update_mode && LinesContain(module_, proc.start, last - proc.start + 1,
+                                               pass_.settings.CodeBodyStart() + " (" + template_name + ")"))
+    last -= passes::RemoveTopOfProcErrorCode(pass_, module_, proc.name, top, last);
 
   long first = top;
-  if (!IsBlankBlock(gildex_.HeaderCode())) {
-    const long added = gildex_.insertTopOfProcErrorCode(module_, proc.name, top, Expand(gildex_.HeaderCode(), proc));
+  if (!IsBlankBlock(pass_.blocks.header)) {
+    const long added =
+        passes::insertTopOfProcErrorCode(pass_, module_, proc.name, top, Expand(pass_.blocks.header, proc));
     last += added;
     first = top + added;
   }
 
   long end_line = 0;
-  if (gildex_.ReplaceBodyHandlers() || gildex_.FullLogging())
-    last += gildex_.BodyPass(module_, proc.name, first, last, proc.type_text, proc.scope);
+  if (pass_.settings.ReplaceBodyHandlers() || pass_.settings.FullLogging())
+    last += passes::BodyPass(pass_, module_, proc.name, first, last, proc.type_text, proc.scope);
   if (selection_only_) {
     const long selection_end = selection_end_ + (module_.CountOfLines() - round_start_lines);
     end_line = EndLineFrom(first, std::min(selection_end - 1, module_.CountOfLines()));
@@ -438,16 +444,16 @@ long ModuleWalk::InsertTemplate(const ProcFacts& proc, long top) {
   // the user's last statement.
   if (end_line == 0) return last + 1;
 
-  if (gildex_.UpdateMode() && LinesContain(module_, proc.start, end_line - proc.start + 1,
-                                           gildex_.CodeBodyEnd() + " (" + template_name + ")")) {
-    const long removed =
-        gildex_.RemoveBottomOfProcErrorCode(module_, proc.name, proc.type_code, first, end_line, proc.declaration);
+  if (pass_.blocks.update_mode && LinesContain(module_, proc.start, end_line - proc.start + 1,
+                                               pass_.settings.CodeBodyEnd() + " (" + template_name + ")")) {
+    const long removed = passes::RemoveBottomOfProcErrorCode(pass_, module_, proc.name, proc.type_code, first, end_line,
+                                                             proc.declaration);
     end_line -= removed;
     last -= removed;
   }
-  if (!IsBlankBlock(gildex_.FooterCode())) {
-    const long added = gildex_.InsertBottomOfProcErrorCode(module_, proc.name, proc.type_code, proc.declaration,
-                                                           Expand(gildex_.FooterCode(), proc), end_line);
+  if (!IsBlankBlock(pass_.blocks.footer)) {
+    const long added = passes::InsertBottomOfProcErrorCode(pass_, module_, proc.name, proc.type_code, proc.declaration,
+                                                           Expand(pass_.blocks.footer, proc), end_line);
     end_line += added;
     last += added;
   }
@@ -460,15 +466,15 @@ std::string ModuleWalk::LimitProblem() {
   long count = module_.CountOfLines();
   while (count >= 1 && TrimSpaces(module_.Lines(count, 1)).empty()) --count;
   long added = 0;
-  const std::string header = gildex_.HeaderCode();
-  const std::string footer = gildex_.FooterCode();
-  const std::string template_name = gildex_.DefaultTemplate();
+  const std::string header = pass_.blocks.header;
+  const std::string footer = pass_.blocks.footer;
+  const std::string template_name = pass_.settings.DefaultTemplate();
   const std::size_t marker_length =
-      std::max(gildex_.CodeBodyStart().size(), gildex_.CodeBodyEnd().size()) + template_name.size() + 3;
+      std::max(pass_.settings.CodeBodyStart().size(), pass_.settings.CodeBodyEnd().size()) + template_name.size() + 3;
   long previous_start = 0;
   for (long line = module_.CountOfDeclarationLines() + 1; line <= count;) {
     host::ProcKind kind = host::ProcKind::Proc;
-    const std::string name = gildex_.ProcAtLine(module_, line, kind);
+    const std::string name = pass_.ProcAtLine(module_, line, kind);
     if (name.empty()) {
       ++line;
       continue;
@@ -477,10 +483,10 @@ std::string ModuleWalk::LimitProblem() {
     const bool seen = proc.start == previous_start;
     previous_start = proc.start;
     line = seen ? LineAfterEndFrom(line) : std::max(proc.last + 1, line + 1);
-    if (seen || !LetThrough(gildex_, proc) ||
-        (!gildex_.IgnoreExisting() && HasErrorTrapping(module_, proc.start, proc.count)))
+    if (seen || !LetThrough(pass_, proc) ||
+        (!pass_.settings.IgnoreExisting() && HasErrorTrapping(module_, proc.start, proc.count)))
       continue;
-    std::size_t longest = gildex_.BodyCode() ? marker_length : 0;
+    std::size_t longest = pass_.settings.BodyCode() ? marker_length : 0;
     if (!IsBlankBlock(header)) {
       const std::string expanded = Expand(header, proc);
       added += LinesIn(expanded) + 1;
@@ -488,11 +494,12 @@ std::string ModuleWalk::LimitProblem() {
     }
     if (!IsBlankBlock(footer)) {
       const std::string expanded = Expand(footer, proc);
-      added += LinesIn(expanded) + 1 + (gildex_.AutoExit() ? 1 : 0);
+      added += LinesIn(expanded) + 1 + (pass_.settings.AutoExit() ? 1 : 0);
       longest = std::max(longest, LongestLine(expanded));
     }
-    if (gildex_.FullLogging() || gildex_.ReplaceBodyHandlers()) {
-      const std::string logging = gildex_.FullLogging() ? Expand(gildex_.FullLoggingCode(), proc) : std::string();
+    if (pass_.settings.FullLogging() || pass_.settings.ReplaceBodyHandlers()) {
+      const std::string logging =
+          pass_.settings.FullLogging() ? Expand(pass_.settings.FullLoggingCode(), proc) : std::string();
       std::size_t prev_line_uses = 0;
       for (std::size_t at = logging.find("%PrevLine%"); at != std::string::npos;
            at = logging.find("%PrevLine%", at + 1))
@@ -500,12 +507,12 @@ std::string ModuleWalk::LimitProblem() {
       const std::size_t handler_length = 14 + proc.name.size() + 13;
       for (long body = proc.body + 1; body < proc.last; ++body) {
         const std::string text = module_.Lines(body, 1);
-        if (gildex_.FullLogging()) {
+        if (pass_.settings.FullLogging()) {
           added += LinesIn(logging);
           longest = std::max(longest, LongestLine(logging) + prev_line_uses * (TrimSpaces(text).size()) + 10);
         }
         const std::size_t reset = cp1252::FindNoCase(text, "On Error Goto 0");
-        if (gildex_.ReplaceBodyHandlers() && reset != std::string::npos)
+        if (pass_.settings.ReplaceBodyHandlers() && reset != std::string::npos)
           longest = std::max(longest, reset + handler_length);
       }
     }
@@ -522,68 +529,45 @@ std::string ModuleWalk::LimitProblem() {
 
 }  // namespace
 
-void CGildex::InsertModule(host::CodeModule& module, const std::string& component_name, host::VBProject* project,
-                           bool selection_only) {
-  run_.cancel = false;
-  run_.module_refused = false;
-  ModuleWalk walk(*this, module, component_name, project, *progress_, services_.dialogs, script_runner_,
-                  selection_only);
+void InsertModule(PassContext& pass, host::CodeModule& module, const std::string& component_name,
+                  host::VBProject* project, bool selection_only) {
+  pass.run.cancel = false;
+  pass.run.module_refused = false;
+  ModuleWalk walk(pass, module, component_name, project, selection_only);
   if (const std::string problem = walk.LimitProblem(); !problem.empty()) {
-    progress_->AddStatus(problem);
-    run_.module_refused = true;
+    pass.Out().AddStatus(problem);
+    pass.run.module_refused = true;
     return;
   }
-  const TrailingBlankLines aside = SetAsideTrailingBlankLines(module);
+  const TrailingBlankLines aside = pass.SetAsideTrailingBlankLines(module);
   if (walk.Begin()) {
     while (walk.InRange()) {
-      services_.loop.DoEvents();
+      pass.services.loop.DoEvents();
       const bool go_on = walk.Round();
-      services_.loop.DoEvents();
+      pass.services.loop.DoEvents();
       // Read once a round: the procedure under way is always finished first.
-      if (!go_on || run_.cancel) break;
+      if (!go_on || pass.run.cancel) break;
     }
   }
-  PutBackTrailingBlankLines(module, aside);
+  pass.PutBackTrailingBlankLines(module, aside);
   walk.End();
 }
 
-long CGildex::EndLineIn(host::CodeModule& module, long first, long last) {
-  for (long line = first; line <= last; ++line)
-    if (IsEndProc(module.Lines(line, 1))) return line;
-  return 0;
+bool InsertTakes(PassContext& pass, const host::CodeModule& module, const std::string& name, host::ProcKind kind) {
+  return LetThrough(pass, GatherFacts(pass, module, name, kind));
 }
 
-std::string CGildex::NoEndLineStatus(const std::string& proc_name, const std::string& component) {
-  return proc_name + " in " + component + " has no End line; left as it was.";
-}
-
-std::string CGildex::ProcAtLine(host::CodeModule& module, long line, host::ProcKind& kind) {
-  for (host::ProcKind asked : {host::ProcKind::Proc, host::ProcKind::Let, host::ProcKind::Set, host::ProcKind::Get}) {
-    host::ProcKind answer = asked;
-    std::string name = module.ProcOfLine(line, answer);
-    if (!name.empty()) {
-      kind = answer;
-      return name;
-    }
-  }
-  return {};
-}
-
-bool CGildex::InsertTakes(const host::CodeModule& module, const std::string& name, host::ProcKind kind) {
-  return LetThrough(*this, GatherFacts(*this, module, name, kind));
-}
-
-bool CGildex::FailRestrictions(const std::string& type_text, const std::string& proc_name,
-                               const std::string& declaration) {
+bool FailRestrictions(PassContext& pass, const std::string& type_text, const std::string& proc_name,
+                      const std::string& declaration) {
   if (declaration.find(kSkipTag) != std::string::npos) {
-    progress_->AddStatus(proc_name + " skipped (user set set the skip tags)");
+    pass.Out().AddStatus(proc_name + " skipped (user set set the skip tags)");
     return true;
   }
-  return FilteredOut(InsertInto(), DefaultTemplate(), type_text, proc_name, declaration);
+  return FilteredOut(pass.settings.InsertInto(), pass.settings.DefaultTemplate(), type_text, proc_name, declaration);
 }
 
-bool CGildex::FindProcAtLine(long line, long& first_line, long& last_line, bool select) {
-  host::CodePane* pane = vbe_ != nullptr ? vbe_->ActiveCodePane() : nullptr;
+bool FindProcAtLine(PassContext& pass, long line, long& first_line, long& last_line, bool select) {
+  host::CodePane* pane = pass.vbe != nullptr ? pass.vbe->ActiveCodePane() : nullptr;
   if (pane == nullptr) return false;
   host::CodeModule& module = pane->Module();
   if (line < 1 || line > module.CountOfLines()) return false;
@@ -611,4 +595,4 @@ bool CGildex::FindProcAtLine(long line, long& first_line, long& last_line, bool 
   return true;
 }
 
-}  // namespace gildex
+}  // namespace gildex::passes

@@ -3,14 +3,16 @@
 // the optional body pass that points "On Error Goto 0" back at the procedure's handler and
 // adds a logging line after each statement. Removal finds this code again by the marker
 // texts, so their exact wording is a stored format.
+#include "engine/insertion.h"
+
 #include <string>
 #include <vector>
 
 #include "common/nembus_common.h"
-#include "engine/gildex.h"
+#include "engine/numbering.h"
 #include "platform/cp1252.h"
 
-namespace gildex {
+namespace gildex::passes {
 
 namespace {
 
@@ -43,13 +45,15 @@ std::string WithCrLf(std::string_view text) {
 
 }  // namespace
 
-long CGildex::insertTopOfProcErrorCode(host::CodeModule& module, const std::string& proc_name, long insertion_line,
-                                       const std::string& expanded_header) {
+long insertTopOfProcErrorCode(PassContext& pass, host::CodeModule& module, const std::string& proc_name,
+                              long insertion_line, const std::string& expanded_header) {
   (void)proc_name;
   long inserted = 0;
-  report_.Trap("CGildex.insertTopOfProcErrorCode", [&] {
+  pass.report.Trap("CGildex.insertTopOfProcErrorCode", [&] {
     inserted = 0;
-    module.InsertLines(insertion_line, BodyCode() ? MarkerLine(CodeBodyStart(), DefaultTemplate()) : std::string());
+    module.InsertLines(insertion_line, pass.settings.BodyCode()
+                                           ? MarkerLine(pass.settings.CodeBodyStart(), pass.settings.DefaultTemplate())
+                                           : std::string());
     // Inserted at the same line, so the header ends up above the marker.
     const std::string header = WithCrLf(expanded_header);
     module.InsertLines(insertion_line, header);
@@ -58,16 +62,18 @@ long CGildex::insertTopOfProcErrorCode(host::CodeModule& module, const std::stri
   return inserted;
 }
 
-long CGildex::InsertBottomOfProcErrorCode(host::CodeModule& module, const std::string& proc_name, int type_code,
-                                          const std::string& declaration_line, const std::string& expanded_footer,
-                                          long insertion_line) {
+long InsertBottomOfProcErrorCode(PassContext& pass, host::CodeModule& module, const std::string& proc_name,
+                                 int type_code, const std::string& declaration_line, const std::string& expanded_footer,
+                                 long insertion_line) {
   (void)proc_name;
   long inserted = 0;
-  report_.Trap("CGildex.InsertBottomOfProcErrorCode", [&] {
+  pass.report.Trap("CGildex.InsertBottomOfProcErrorCode", [&] {
     inserted = 0;
-    const std::string type_word = ProcTypeString(type_code, declaration_line);
-    std::vector<std::string> above_footer = {BodyCode() ? MarkerLine(CodeBodyEnd(), DefaultTemplate()) : std::string()};
-    if (AutoExit()) above_footer.push_back("\tExit " + type_word);
+    const std::string type_word = pass.ProcTypeString(type_code, declaration_line);
+    std::vector<std::string> above_footer = {
+        pass.settings.BodyCode() ? MarkerLine(pass.settings.CodeBodyEnd(), pass.settings.DefaultTemplate())
+                                 : std::string()};
+    if (pass.settings.AutoExit()) above_footer.push_back("\tExit " + type_word);
     const std::string footer = WithCrLf(expanded_footer);
     module.InsertLines(insertion_line, footer);
     for (auto entry = above_footer.rbegin(); entry != above_footer.rend(); ++entry)
@@ -77,14 +83,14 @@ long CGildex::InsertBottomOfProcErrorCode(host::CodeModule& module, const std::s
   return inserted;
 }
 
-long CGildex::BodyPass(host::CodeModule& module, const std::string& proc_name, long first_line, long& last_line,
-                       const std::string& proc_type, const std::string& scope) {
+long BodyPass(PassContext& pass, host::CodeModule& module, const std::string& proc_name, long first_line,
+              long& last_line, const std::string& proc_type, const std::string& scope) {
   std::string previous;
   for (long line = first_line; line <= last_line; ++line) {
     std::string text = module.Lines(line, 1);
-    if (IsEndProc(text)) return line - last_line;
+    if (pass.IsEndProc(text)) return line - last_line;
 
-    if (ReplaceBodyHandlers()) {
+    if (pass.settings.ReplaceBodyHandlers()) {
       const std::size_t found = cp1252::FindNoCase(text, kResetStatement);
       if (found != std::string::npos) {
         const std::string_view before = std::string_view(text).substr(0, found);
@@ -97,14 +103,14 @@ long CGildex::BodyPass(host::CodeModule& module, const std::string& proc_name, l
       }
     }
 
-    if (FullLogging()) {
+    if (pass.settings.FullLogging()) {
       const std::string_view trimmed = TrimSpaces(text);
-      if (!trimmed.empty() && trimmed.back() != '_' && ValidLineForNumbering(previous, text)) {
+      if (!trimmed.empty() && trimmed.back() != '_' && ValidLineForNumbering(pass, previous, text)) {
         const std::string logged = ReplaceAll(trimmed, "\"", "'");
-        host::VBProject* project = vbe_ != nullptr ? vbe_->ActiveVBProject() : nullptr;
-        const std::string logging =
-            WithCrLf(InsertUserVars(FullLoggingCode(), proc_name, module, project, proc_type, scope, logged) +
-                     std::string(kLogMarker));
+        host::VBProject* project = pass.vbe != nullptr ? pass.vbe->ActiveVBProject() : nullptr;
+        const std::string logging = WithCrLf(
+            pass.InsertUserVars(pass.settings.FullLoggingCode(), proc_name, module, project, proc_type, scope, logged) +
+            std::string(kLogMarker));
         module.InsertLines(line + 1, logging);
         const long added = LineCount(logging);
         last_line += added;
@@ -116,4 +122,4 @@ long CGildex::BodyPass(host::CodeModule& module, const std::string& proc_name, l
   return 0;
 }
 
-}  // namespace gildex
+}  // namespace gildex::passes

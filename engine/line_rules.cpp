@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "common/nembus_common.h"
-#include "engine/gildex.h"
+#include "engine/pass_context.h"
 #include "platform/cp1252.h"
 
 namespace gildex {
@@ -15,14 +15,14 @@ namespace gildex {
 namespace lines {
 namespace {
 constexpr std::array<std::string_view, 12> kProcStarts = {
-    "Sub",         "Function",         "Property",         "Public Sub",  "Public Function",  "Public Property",
-    "Private Sub", "Private Function", "Private Property", "Friend Sub",  "Friend Function",  "Friend Property"};
+    "Sub",         "Function",         "Property",         "Public Sub", "Public Function", "Public Property",
+    "Private Sub", "Private Function", "Private Property", "Friend Sub", "Friend Function", "Friend Property"};
 
 constexpr std::array<std::string_view, 3> kProcEnds = {"End Function", "End Sub", "End Property"};
 
 constexpr std::array<std::string_view, 17> kDeclarationStarts = {
-    "Dim",   "Sub",     "Function", "Private", "Friend",   "Static",       "Public",       "Global",      "Option",
-    "Const", "Declare", "Property", "Type",    "End Type", "End Function", "End Sub",      "End Property"};
+    "Dim",   "Sub",     "Function", "Private", "Friend",   "Static",       "Public",  "Global",      "Option",
+    "Const", "Declare", "Property", "Type",    "End Type", "End Function", "End Sub", "End Property"};
 
 struct TypeGroup {
   int code;
@@ -114,12 +114,18 @@ std::string GetProcString(std::string_view line, bool upper) {
   std::string word;
   // A keyword anywhere in the line wins over the first token, so "Public Static Sub"
   // still reads as a sub.
-  if (cp1252::FindNoCase(line, " sub ") != std::string_view::npos) word = "Sub";
-  else if (cp1252::FindNoCase(line, " function ") != std::string_view::npos) word = "Function";
-  else if (cp1252::FindNoCase(line, " property ") != std::string_view::npos) word = "Property";
-  else if (MatchFirstToken(line, "sub")) word = "Sub";
-  else if (MatchFirstToken(line, "function")) word = "Function";
-  else if (MatchFirstToken(line, "property")) word = "Property";
+  if (cp1252::FindNoCase(line, " sub ") != std::string_view::npos)
+    word = "Sub";
+  else if (cp1252::FindNoCase(line, " function ") != std::string_view::npos)
+    word = "Function";
+  else if (cp1252::FindNoCase(line, " property ") != std::string_view::npos)
+    word = "Property";
+  else if (MatchFirstToken(line, "sub"))
+    word = "Sub";
+  else if (MatchFirstToken(line, "function"))
+    word = "Function";
+  else if (MatchFirstToken(line, "property"))
+    word = "Property";
   return upper ? cp1252::Upper(word) : word;
 }
 
@@ -135,50 +141,50 @@ host::ProcKind ProcKindOfDeclaration(std::string_view declaration) {
 
 using lines::IsBlank;
 
-bool CGildex::MatchFirstToken(std::string_view line, std::string_view token) {
-  return report_.Trap("CGildex.MatchFirstToken", false, [&] { return lines::MatchFirstToken(line, token); });
+bool PassContext::MatchFirstToken(std::string_view line, std::string_view token) {
+  return report.Trap("CGildex.MatchFirstToken", false, [&] { return lines::MatchFirstToken(line, token); });
 }
 
-bool CGildex::IsStartProc(std::string_view line) {
-  return report_.Trap("CGildex.IsStartProc", false, [&] { return lines::IsStartProc(line); });
+bool PassContext::IsStartProc(std::string_view line) {
+  return report.Trap("CGildex.IsStartProc", false, [&] { return lines::IsStartProc(line); });
 }
 
-bool CGildex::IsEndProc(std::string_view line) {
-  return report_.Trap("CGildex.IsEndProc", false, [&] { return lines::IsEndProc(line); });
+bool PassContext::IsEndProc(std::string_view line) {
+  return report.Trap("CGildex.IsEndProc", false, [&] { return lines::IsEndProc(line); });
 }
 
-bool CGildex::IsDeclarationLine(std::string_view line) {
-  return report_.Trap("CGildex.IsDeclarationLine", false, [&] { return lines::IsDeclarationLine(line); });
+bool PassContext::IsDeclarationLine(std::string_view line) {
+  return report.Trap("CGildex.IsDeclarationLine", false, [&] { return lines::IsDeclarationLine(line); });
 }
 
-int CGildex::ProcType(const host::CodeModule& module, long line) {
-  return report_.Trap("CGildex.ProcType", 0, [&] { return lines::ProcType(module.Lines(line, 1)); });
+int PassContext::ProcType(const host::CodeModule& module, long line) {
+  return report.Trap("CGildex.ProcType", 0, [&] { return lines::ProcType(module.Lines(line, 1)); });
 }
 
-std::string CGildex::ProcTypeString(int type_code, std::string_view declaration) {
-  return report_.Trap("CGildex.ProcTypeString", std::string(),
-                      [&] { return lines::ProcTypeString(type_code, declaration); });
+std::string PassContext::ProcTypeString(int type_code, std::string_view declaration) {
+  return report.Trap("CGildex.ProcTypeString", std::string(),
+                     [&] { return lines::ProcTypeString(type_code, declaration); });
 }
 
-std::string CGildex::GetProcString(std::string_view line, bool upper) {
-  return report_.Trap("CGildex.GetProcString", std::string(), [&] { return lines::GetProcString(line, upper); });
+std::string PassContext::GetProcString(std::string_view line, bool upper) {
+  return report.Trap("CGildex.GetProcString", std::string(), [&] { return lines::GetProcString(line, upper); });
 }
 
-host::ProcKind CGildex::GuessProcKind(const host::CodeModule& module, long line) {
+host::ProcKind PassContext::GuessProcKind(const host::CodeModule& module, long line) {
   const long count = module.CountOfLines();
-  for (long current = line < 1 ? 1 : line; current <= count && !run_.cancel; ++current) {
+  for (long current = line < 1 ? 1 : line; current <= count && !run.cancel; ++current) {
     std::string text = module.Lines(current, 1);
     if (!IsBlank(text) && IsDeclarationLine(text)) return lines::ProcKindOfDeclaration(text);
   }
   return host::ProcKind::Proc;
 }
 
-host::ProcKind CGildex::ProcKindOf(const host::CodeModule& module, std::string_view name, long line) {
-  return report_.Trap("CGildex.ProcKindOf", host::ProcKind::Proc, [&] {
+host::ProcKind PassContext::ProcKindOf(const host::CodeModule& module, std::string_view name, long line) {
+  return report.Trap("CGildex.ProcKindOf", host::ProcKind::Proc, [&] {
     const host::ProcKind guess = GuessProcKind(module, line);
     // The declaration text can mislead (a " Get " inside a parameter list); the host knows.
-    const std::array<host::ProcKind, 5> order = {guess, host::ProcKind::Proc, host::ProcKind::Let,
-                                                 host::ProcKind::Set, host::ProcKind::Get};
+    const std::array<host::ProcKind, 5> order = {guess, host::ProcKind::Proc, host::ProcKind::Let, host::ProcKind::Set,
+                                                 host::ProcKind::Get};
     for (std::size_t i = 0; i < order.size(); ++i) {
       if (i > 0 && order[i] == guess) continue;
       try {
@@ -192,8 +198,8 @@ host::ProcKind CGildex::ProcKindOf(const host::CodeModule& module, std::string_v
   });
 }
 
-long CGildex::SkipJunkLines(const host::CodeModule& module, long line) {
-  return report_.Trap("CGildex.SkipJunkLines", 0L, [&] {
+long PassContext::SkipJunkLines(const host::CodeModule& module, long line) {
+  return report.Trap("CGildex.SkipJunkLines", 0L, [&] {
     const long count = module.CountOfLines();
     const auto continues = [&](long above) {
       if (above < 1 || above > count) return false;
@@ -203,20 +209,20 @@ long CGildex::SkipJunkLines(const host::CodeModule& module, long line) {
     };
     long current = line;
     while (continues(current - 1)) ++current;
-    if (HeaderAfterComments())
+    if (settings.HeaderAfterComments())
       while (current <= count && MatchFirstToken(module.Lines(current, 1), "'")) ++current;
     return current;
   });
 }
 
-bool CGildex::SmallProcedure(long last_line, long body_line) {
-  return report_.Trap("CGildex.SmallProcedure", false, [&] {
+bool PassContext::SmallProcedure(long last_line, long body_line) {
+  return report.Trap("CGildex.SmallProcedure", false, [&] {
     const long span = last_line - body_line;
-    return span < 2 || (IgnoreSmallFunctions() && span <= MinLines());
+    return span < 2 || (settings.IgnoreSmallFunctions() && span <= settings.MinLines());
   });
 }
 
-CGildex::TrailingBlankLines CGildex::SetAsideTrailingBlankLines(host::CodeModule& module) {
+TrailingBlankLines PassContext::SetAsideTrailingBlankLines(host::CodeModule& module) {
   TrailingBlankLines aside;
   const long last = module.CountOfLines();
   long first = last + 1;
@@ -227,7 +233,7 @@ CGildex::TrailingBlankLines CGildex::SetAsideTrailingBlankLines(host::CodeModule
   return aside;
 }
 
-void CGildex::PutBackTrailingBlankLines(host::CodeModule& module, const TrailingBlankLines& aside) {
+void PassContext::PutBackTrailingBlankLines(host::CodeModule& module, const TrailingBlankLines& aside) {
   // Only when the truncation really took them: a failed host call leaves them in place.
   if (aside.count == 0) return;
   const long last = module.CountOfLines();
@@ -235,11 +241,33 @@ void CGildex::PutBackTrailingBlankLines(host::CodeModule& module, const Trailing
   module.InsertLines(last + 1, aside.text);
 }
 
-void CGildex::TruncateBlankLinesIn(host::CodeModule& module) {
-  report_.Trap("CGildex.TruncateBlankLinesIn", [&] {
+void PassContext::TruncateBlankLinesIn(host::CodeModule& module) {
+  report.Trap("CGildex.TruncateBlankLinesIn", [&] {
     for (long line = module.CountOfLines(); line >= 1 && IsBlank(module.Lines(line, 1)); --line)
       module.DeleteLines(line, 1);
   });
+}
+
+long PassContext::EndLineIn(host::CodeModule& module, long first, long last) {
+  for (long line = first; line <= last; ++line)
+    if (IsEndProc(module.Lines(line, 1))) return line;
+  return 0;
+}
+
+std::string PassContext::NoEndLineStatus(const std::string& proc_name, const std::string& component) {
+  return proc_name + " in " + component + " has no End line; left as it was.";
+}
+
+std::string PassContext::ProcAtLine(host::CodeModule& module, long line, host::ProcKind& kind) {
+  for (host::ProcKind asked : {host::ProcKind::Proc, host::ProcKind::Let, host::ProcKind::Set, host::ProcKind::Get}) {
+    host::ProcKind answer = asked;
+    std::string name = module.ProcOfLine(line, answer);
+    if (!name.empty()) {
+      kind = answer;
+      return name;
+    }
+  }
+  return {};
 }
 
 }  // namespace gildex

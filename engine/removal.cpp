@@ -12,6 +12,8 @@
 // the procedure is left exactly as it is, so an error handler the user wrote, or one changed
 // by hand, is never half taken apart. Finding a block by its lines with wildcards is looser
 // than by its stored text, so there its empty separator must be found too.
+#include "engine/removal.h"
+
 #include <algorithm>
 #include <string>
 #include <string_view>
@@ -19,11 +21,11 @@
 #include <vector>
 
 #include "common/nembus_common.h"
-#include "engine/gildex.h"
+#include "engine/numbering.h"
 #include "engine/template_line.h"
 #include "platform/cp1252.h"
 
-namespace gildex {
+namespace gildex::passes {
 
 namespace {
 
@@ -88,17 +90,17 @@ std::vector<std::string> BlockLines(std::string_view block) {
 
 // A line as the template wrote it: the numbering pass that follows an insert puts a number
 // in front of most of the block's lines.
-std::string Unnumbered(CGildex& gildex, const host::CodeModule& module, long line) {
-  return gildex.RemoveLineNumber(module.Lines(line, 1));
+std::string Unnumbered(PassContext& pass, const host::CodeModule& module, long line) {
+  return passes::RemoveLineNumber(pass, module.Lines(line, 1));
 }
 
 // Whether the template's lines stand one for one from `first`, variables matching anything.
-bool TemplateLinesStandAt(CGildex& gildex, const host::CodeModule& module, long first,
+bool TemplateLinesStandAt(PassContext& pass, const host::CodeModule& module, long first,
                           const std::vector<std::string>& lines) {
   const long count = static_cast<long>(lines.size());
   if (first < 1 || first + count - 1 > module.CountOfLines()) return false;
   for (long i = 0; i < count; ++i)
-    if (!MatchesTemplateLine(lines[static_cast<std::size_t>(i)], Unnumbered(gildex, module, first + i))) return false;
+    if (!MatchesTemplateLine(lines[static_cast<std::size_t>(i)], Unnumbered(pass, module, first + i))) return false;
   return true;
 }
 
@@ -111,12 +113,12 @@ struct Block {
 
 // The header and its separator at `top`: down to the start marker, else the template's
 // stored text, else its lines with wildcards followed by the empty separator.
-Block FindHeader(CGildex& gildex, const host::CodeModule& module, long top, long last) {
-  const std::string marker = gildex.CodeBodyStart();
+Block FindHeader(PassContext& pass, const host::CodeModule& module, long top, long last) {
+  const std::string marker = pass.settings.CodeBodyStart();
   const long bottom = std::min(last, module.CountOfLines());
   for (long line = top; line <= bottom; ++line)
     if (Contains(module.Lines(line, 1), marker)) return {top, line - top + 1, true};
-  const std::string code = gildex.HeaderCode();
+  const std::string code = pass.blocks.header;
   if (IsBlankBlock(code)) return {};
   const std::string header = AsModuleText(code);
   const long header_lines = LineCount(header);
@@ -127,8 +129,8 @@ Block FindHeader(CGildex& gildex, const host::CodeModule& module, long top, long
     const bool with_separator = separator <= last && IsBlank(module.Lines(separator, 1));
     return {top, header_lines + (with_separator ? 1 : 0)};
   }
-  if (separator <= last && TemplateLinesStandAt(gildex, module, top, BlockLines(code)) &&
-      IsBlank(Unnumbered(gildex, module, separator)))
+  if (separator <= last && TemplateLinesStandAt(pass, module, top, BlockLines(code)) &&
+      IsBlank(Unnumbered(pass, module, separator)))
     return {top, header_lines + 1};
   return {};
 }
@@ -136,19 +138,19 @@ Block FindHeader(CGildex& gildex, const host::CodeModule& module, long top, long
 // The footer above the End line `end`, with what stands above it: up from the end marker,
 // else the template's stored text, else its lines with wildcards below the empty separator
 // (and the exit line, when AutoExit wrote one).
-Block FindFooter(CGildex& gildex, const host::CodeModule& module, int type_code, std::string_view declaration,
+Block FindFooter(PassContext& pass, const host::CodeModule& module, int type_code, std::string_view declaration,
                  long top, long end) {
-  const std::string marker = gildex.CodeBodyEnd();
+  const std::string marker = pass.settings.CodeBodyEnd();
   for (long line = end; line >= top && line >= 1; --line)
     if (Contains(module.Lines(line, 1), marker)) return {line, end - line, true};
-  const std::string code = gildex.FooterCode();
+  const std::string code = pass.blocks.footer;
   if (IsBlankBlock(code)) return {};
   const std::string footer = AsModuleText(code);
   const long footer_lines = LineCount(footer);
   const long first = end - footer_lines;
   if (first < top) return {};
   const auto is_exit_line = [&](std::string_view text) {
-    return cp1252::EqualsNoCase(TrimBlanks(text), "Exit " + gildex.ProcTypeString(type_code, declaration));
+    return cp1252::EqualsNoCase(TrimBlanks(text), "Exit " + pass.ProcTypeString(type_code, declaration));
   };
   long above = first - 1;
   if (BlockStandsAt(module, first, footer_lines, footer)) {
@@ -161,9 +163,9 @@ Block FindFooter(CGildex& gildex, const host::CodeModule& module, int type_code,
     }
     return with_above ? Block{above, footer_lines + 1} : Block{first, footer_lines};
   }
-  if (!TemplateLinesStandAt(gildex, module, first, BlockLines(code))) return {};
-  if (above >= top && is_exit_line(Unnumbered(gildex, module, above))) --above;
-  if (above < top || !IsBlank(Unnumbered(gildex, module, above))) return {};
+  if (!TemplateLinesStandAt(pass, module, first, BlockLines(code))) return {};
+  if (above >= top && is_exit_line(Unnumbered(pass, module, above))) --above;
+  if (above < top || !IsBlank(Unnumbered(pass, module, above))) return {};
   return {above, end - above};
 }
 
@@ -175,8 +177,8 @@ struct ProcLines {
 // Removal in one procedure.
 class ProcedureRemoval {
  public:
-  ProcedureRemoval(CGildex& gildex, host::CodeModule& module, std::string name, ProcLines lines)
-      : gildex_(gildex), module_(module), name_(std::move(name)), body_(lines.body), last_(lines.last) {}
+  ProcedureRemoval(PassContext& pass, host::CodeModule& module, std::string name, ProcLines lines)
+      : pass_(pass), module_(module), name_(std::move(name)), body_(lines.body), last_(lines.last) {}
 
   struct Outcome {
     long next = 0;           // the line below the procedure
@@ -193,7 +195,7 @@ class ProcedureRemoval {
   bool BlocksFound(long top, int type_code) const;
   std::string Line(long line) const { return module_.Lines(line, 1); }
 
-  CGildex& gildex_;
+  PassContext& pass_;
   host::CodeModule& module_;
   std::string name_;
   long body_;
@@ -203,27 +205,27 @@ class ProcedureRemoval {
 long ProcedureRemoval::TopOfBody() const {
   long top = body_ + 1;
   while (top <= last_ && !TrimSpaces(Line(top - 1)).empty() && TrimSpaces(Line(top - 1)).back() == '_') ++top;
-  while (top <= last_ && gildex_.IsDeclarationLine(Line(top))) ++top;
-  if (gildex_.HeaderAfterComments())
-    while (top <= last_ && gildex_.MatchFirstToken(Line(top), "'")) ++top;
+  while (top <= last_ && pass_.IsDeclarationLine(Line(top))) ++top;
+  if (pass_.settings.HeaderAfterComments())
+    while (top <= last_ && pass_.MatchFirstToken(Line(top), "'")) ++top;
   return top;
 }
 
 long ProcedureRemoval::EndLine(long from) const {
   for (long line = from; line <= last_; ++line)
-    if (gildex_.IsEndProc(Line(line))) return line;
+    if (pass_.IsEndProc(Line(line))) return line;
   return 0;
 }
 
 // Marked blocks are taken out one by one, as they are found. Without a start marker both
 // blocks the template has must be found before anything goes.
 bool ProcedureRemoval::BlocksFound(long top, int type_code) const {
-  const Block header = FindHeader(gildex_, module_, top, last_);
+  const Block header = FindHeader(pass_, module_, top, last_);
   if (header.marked) return true;
   if (header.count == 0) return false;
-  if (IsBlankBlock(gildex_.FooterCode())) return true;
+  if (IsBlankBlock(pass_.blocks.footer)) return true;
   const long end = EndLine(top + header.count);
-  return end != 0 && FindFooter(gildex_, module_, type_code, Line(body_), top + header.count, end).count > 0;
+  return end != 0 && FindFooter(pass_, module_, type_code, Line(body_), top + header.count, end).count > 0;
 }
 
 long ProcedureRemoval::InsertedTop(bool& unmatched) const {
@@ -235,7 +237,7 @@ long ProcedureRemoval::InsertedTop(bool& unmatched) const {
   // user's own code, whatever markers it carries further down.
   const std::string first = Line(top);
   if (!Contains(first, "On Error") && !Contains(first, "On Local Error")) return 0;
-  unmatched = !BlocksFound(top, gildex_.ProcType(module_, body_));
+  unmatched = !BlocksFound(top, pass_.ProcType(module_, body_));
   return unmatched ? 0 : top;
 }
 
@@ -243,17 +245,16 @@ ProcedureRemoval::Outcome ProcedureRemoval::Run() {
   bool unmatched = false;
   const long top = InsertedTop(unmatched);
   if (top == 0) return {last_ + 1, unmatched};
-  const int type_code = gildex_.ProcType(module_, body_);
+  const int type_code = pass_.ProcType(module_, body_);
 
-  last_ -= gildex_.RemoveTopOfProcErrorCode(module_, name_, top, last_);
+  last_ -= passes::RemoveTopOfProcErrorCode(pass_, module_, name_, top, last_);
   const long before = module_.CountOfLines();
-  gildex_.RestoreBodyLines(module_, name_, top, last_);
+  passes::RestoreBodyLines(pass_, module_, name_, top, last_);
   last_ -= before - module_.CountOfLines();
 
   long end = EndLine(top);
   if (end == 0) return {last_ + 1};
-  const long removed =
-      gildex_.RemoveBottomOfProcErrorCode(module_, name_, type_code, top, end, Line(body_));
+  const long removed = passes::RemoveBottomOfProcErrorCode(pass_, module_, name_, type_code, top, end, Line(body_));
   end -= removed;
   last_ -= removed;
   return {end + 1};
@@ -261,9 +262,9 @@ ProcedureRemoval::Outcome ProcedureRemoval::Run() {
 
 }  // namespace
 
-void CGildex::RemoveModule(host::CodeModule& module, bool selection_only) {
-  run_.cancel = false;
-  const TrailingBlankLines aside = SetAsideTrailingBlankLines(module);
+void RemoveModule(PassContext& pass, host::CodeModule& module, bool selection_only) {
+  pass.run.cancel = false;
+  const TrailingBlankLines aside = pass.SetAsideTrailingBlankLines(module);
   long line = module.CountOfDeclarationLines() + 1;
   long selection_end = 0;
   if (selection_only) {
@@ -271,17 +272,15 @@ void CGildex::RemoveModule(host::CodeModule& module, bool selection_only) {
     line = selection.start_line;
     while (line <= module.CountOfLines()) {
       const std::string text = module.Lines(line, 1);
-      if (IsBlank(text) || !IsStartProc(text)) break;
+      if (IsBlank(text) || !pass.IsStartProc(text)) break;
       ++line;
     }
     selection_end = selection.end_line;
   }
-  const auto in_range = [&] {
-    return line <= module.CountOfLines() && (!selection_only || line < selection_end);
-  };
+  const auto in_range = [&] { return line <= module.CountOfLines() && (!selection_only || line < selection_end); };
   while (in_range()) {
     host::ProcKind kind = host::ProcKind::Proc;
-    const std::string name = ProcAtLine(module, line, kind);
+    const std::string name = pass.ProcAtLine(module, line, kind);
     if (name.empty()) {
       ++line;
       continue;
@@ -297,41 +296,41 @@ void CGildex::RemoveModule(host::CodeModule& module, bool selection_only) {
       ++line;
       continue;
     }
-    progress_->SetMessageText("Processing " + module.Name() + " (" + name + ")");
+    pass.Out().SetMessageText("Processing " + module.Name() + " (" + name + ")");
     const long count_before = module.CountOfLines();
-    const ProcedureRemoval::Outcome outcome = ProcedureRemoval(*this, module, name, lines).Run();
+    const ProcedureRemoval::Outcome outcome = ProcedureRemoval(pass, module, name, lines).Run();
     const long next = outcome.next;
     if (outcome.unmatched)
-      progress_->AddStatus(name + " in " + module.Name() +
-                           " left as it was: its error handling does not match the template " + DefaultTemplate() +
-                           ".");
-    ++(module.CountOfLines() != count_before ? run_.tally.changed : run_.tally.already_handled);
+      pass.Out().AddStatus(name + " in " + module.Name() +
+                           " left as it was: its error handling does not match the template " +
+                           pass.settings.DefaultTemplate() + ".");
+    ++(module.CountOfLines() != count_before ? pass.run.tally.changed : pass.run.tally.already_handled);
     selection_end -= count_before - module.CountOfLines();
     // The walk only moves down, so a host answer pointing above the current line cannot loop.
     line = next > line ? next : line + 1;
-    services_.loop.DoEvents();
-    if (run_.cancel) break;
+    pass.services.loop.DoEvents();
+    if (pass.run.cancel) break;
   }
-  PutBackTrailingBlankLines(module, aside);
+  pass.PutBackTrailingBlankLines(module, aside);
 }
 
-bool CGildex::HoldsTemplateBlocks(host::CodeModule& module, long body, long last) {
+bool HoldsTemplateBlocks(PassContext& pass, host::CodeModule& module, long body, long last) {
   bool unmatched = false;
-  return ProcedureRemoval(*this, module, "", {body, last}).InsertedTop(unmatched) != 0;
+  return ProcedureRemoval(pass, module, "", {body, last}).InsertedTop(unmatched) != 0;
 }
 
-long CGildex::RemoveTopOfProcErrorCode(host::CodeModule& module, const std::string& proc_name, long top_line,
-                                       long last_line) {
+long RemoveTopOfProcErrorCode(PassContext& pass, host::CodeModule& module, const std::string& proc_name, long top_line,
+                              long last_line) {
   (void)proc_name;
-  return report_.Trap("CGildex.RemoveTopOfProcErrorCode", 0L, [&]() -> long {
-    const Block header = FindHeader(*this, module, top_line, last_line);
+  return pass.report.Trap("CGildex.RemoveTopOfProcErrorCode", 0L, [&]() -> long {
+    const Block header = FindHeader(pass, module, top_line, last_line);
     if (header.count > 0) module.DeleteLines(header.first, header.count);
     return header.count;
   });
 }
 
-void CGildex::RestoreBodyLines(host::CodeModule& module, const std::string& proc_name, long top_line,
-                               long last_line) {
+void RestoreBodyLines(PassContext& /*pass*/, host::CodeModule& module, const std::string& proc_name, long top_line,
+                      long last_line) {
   const std::string handler = "On Error Goto " + proc_name + "_ErrorHandler";
   for (long line = top_line; line < last_line;) {
     const std::string text = module.Lines(line, 1);
@@ -347,14 +346,14 @@ void CGildex::RestoreBodyLines(host::CodeModule& module, const std::string& proc
   }
 }
 
-long CGildex::RemoveBottomOfProcErrorCode(host::CodeModule& module, const std::string& proc_name, int type_code,
-                                          long top_line, long end_line, const std::string& declaration_line) {
+long RemoveBottomOfProcErrorCode(PassContext& pass, host::CodeModule& module, const std::string& proc_name,
+                                 int type_code, long top_line, long end_line, const std::string& declaration_line) {
   (void)proc_name;
-  return report_.Trap("CGildex.RemoveBottomOfProcErrorCode", 0L, [&]() -> long {
-    const Block footer = FindFooter(*this, module, type_code, declaration_line, top_line, end_line);
+  return pass.report.Trap("CGildex.RemoveBottomOfProcErrorCode", 0L, [&]() -> long {
+    const Block footer = FindFooter(pass, module, type_code, declaration_line, top_line, end_line);
     if (footer.count > 0) module.DeleteLines(footer.first, footer.count);
     return footer.count;
   });
 }
 
-}  // namespace gildex
+}  // namespace gildex::passes

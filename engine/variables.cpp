@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "common/nembus_common.h"
-#include "engine/gildex.h"
+#include "engine/pass_context.h"
 #include "host/basic_lexer.h"
 
 namespace gildex {
@@ -26,14 +26,14 @@ host::VBComponent* ComponentOf(host::CodeModule& module) {
 
 }  // namespace
 
-std::string CGildex::ExpandEnvironment(std::string text) const {
+std::string PassContext::ExpandEnvironment(std::string text) const {
   std::size_t start = text.find("%[");
   while (start != std::string::npos) {
     const std::size_t end = text.find("]%", start);
     if (end != std::string::npos) {
       const std::string name = text.substr(start + 2, end - start - 2);
       const std::string placeholder = text.substr(start, end - start + 2);
-      text = ReplaceAll(text, placeholder, services_.env.Get(name).value_or(""));
+      text = ReplaceAll(text, placeholder, services.env.Get(name).value_or(""));
       start += 2;
     }
     start = text.find("%[", start + 1);
@@ -41,8 +41,9 @@ std::string CGildex::ExpandEnvironment(std::string text) const {
   return text;
 }
 
-std::string CGildex::ExpandFacts(std::string text, std::string_view proc_name, host::CodeModule& module,
-                                 host::VBProject* project, std::string_view proc_type, std::string_view scope) const {
+std::string PassContext::ExpandFacts(std::string text, std::string_view proc_name, host::CodeModule& module,
+                                     host::VBProject* project, std::string_view proc_type,
+                                     std::string_view scope) const {
   // Runs for every procedure: the file names and the user name cost system calls, so they are
   // only worked out when their placeholder is there. The clock is read every time, as before:
   // a clock that cannot give the date is reported whatever the template holds.
@@ -51,8 +52,8 @@ std::string CGildex::ExpandFacts(std::string text, std::string_view proc_name, h
   };
   host::VBComponent* component = ComponentOf(module);
   const std::string component_name = component != nullptr ? component->Name() : module.Name();
-  const std::string date = platform::LongDate(services_.clock.Now());
-  const std::string time = platform::LongTime(services_.clock.Now());
+  const std::string date = platform::LongDate(services.clock.Now());
+  const std::string time = platform::LongTime(services.clock.Now());
   const auto fixed = [](std::string_view value) { return [value] { return value; }; };
   replace("%sProcName%", fixed(proc_name));
   replace("%sModule%", fixed(component_name));
@@ -66,11 +67,11 @@ std::string CGildex::ExpandFacts(std::string text, std::string_view proc_name, h
   replace("%AppName%", fixed(kAppTitle));
   replace("%Date%", fixed(date));
   replace("%Time%", fixed(time));
-  replace("%User%", [&] { return NTDomainUserName(services_.env); });
+  replace("%User%", [&] { return NTDomainUserName(services.env); });
   return text;
 }
 
-std::string CGildex::AsCommentBlock(std::string_view block) {
+std::string PassContext::AsCommentBlock(std::string_view block) {
   std::string out;
   for (std::size_t at = 0; at < block.size();) {
     const std::size_t end = std::min(block.find('\n', at), block.size());
@@ -85,10 +86,10 @@ std::string CGildex::AsCommentBlock(std::string_view block) {
   return out;
 }
 
-std::string CGildex::InsertUserVars(std::string_view template_text, std::string_view proc_name,
-                                    host::CodeModule& module, host::VBProject* project, std::string_view proc_type,
-                                    std::string_view scope, std::string_view previous_line) {
-  return report_.Trap("CGildex.InsertUserVars", std::string(), [&] {
+std::string PassContext::InsertUserVars(std::string_view template_text, std::string_view proc_name,
+                                        host::CodeModule& module, host::VBProject* project, std::string_view proc_type,
+                                        std::string_view scope, std::string_view previous_line) {
+  return report.Trap("CGildex.InsertUserVars", std::string(), [&] {
     std::string text = ExpandEnvironment(std::string(template_text));
     text = ExpandFacts(std::move(text), proc_name, module, project, proc_type, scope);
     // Header and footer blocks are expanded without a previous line; their "%PrevLine%"

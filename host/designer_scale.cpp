@@ -22,9 +22,15 @@ std::optional<double> Number(const DesignerControl& control, const std::string& 
 }
 
 // Twips unless the file says another mode VB6 has.
-int ScaleModeOf(const DesignerControl& owner) {
-  const std::optional<double> mode = Number(owner, "ScaleMode");
+int ScaleModeFrom(std::optional<double> mode) {
   return mode && *mode >= 0 && *mode <= 7 && *mode == std::floor(*mode) ? static_cast<int>(*mode) : 1;
+}
+
+int ScaleModeOf(const DesignerControl& owner) { return ScaleModeFrom(Number(owner, "ScaleMode")); }
+
+std::optional<double> Number(VBControl& control, std::string_view name) {
+  const Property* property = control.FindProperty(name);
+  return property != nullptr ? DesignerNumber(property->Value()) : std::nullopt;
 }
 
 bool IsPictureBox(const DesignerControl& control) { return EqualsNoCase(control.prog_id, "VB.PictureBox"); }
@@ -183,6 +189,22 @@ double TwipsPerUnit(int scale_mode, bool across) {
     case 7: return 1440 / 2.54;
     default: return 0;
   }
+}
+
+DesignerScale ScaleOfControl(VBControl& owner, int inside_width, int inside_height) {
+  constexpr double kTwipsPerPixel = 15;
+  DesignerScale scale;
+  if (const int mode = ScaleModeFrom(Number(owner, "ScaleMode")); mode != 0) {
+    scale.across = TwipsPerUnit(mode, true);
+    scale.down = TwipsPerUnit(mode, false);
+    return scale;
+  }
+  const std::optional<double> width = Number(owner, "ScaleWidth"), height = Number(owner, "ScaleHeight");
+  scale.across = width && *width != 0 && inside_width > 0 ? inside_width * kTwipsPerPixel / *width : 1;
+  scale.down = height && *height != 0 && inside_height > 0 ? inside_height * kTwipsPerPixel / *height : 1;
+  scale.left = Number(owner, "ScaleLeft").value_or(0);
+  scale.top = Number(owner, "ScaleTop").value_or(0);
+  return scale;
 }
 
 bool HasOwnScale(const DesignerControl& control) {

@@ -24,6 +24,15 @@ struct DesignerScale {
   bool operator==(const DesignerScale&) const = default;
 };
 
+class VBControl;
+
+// The scale inside `owner` as the object model gives its properties, for a view that shows its
+// inside `inside_width` by `inside_height` pixels of a 96-dot screen: ScaleMode 1 to 7 in twips
+// per unit; the user scale (0) spreads ScaleWidth by ScaleHeight units over the inside from
+// ScaleLeft, ScaleTop (1 twip a unit while the inside or a scale size is unknown). A form file
+// without a ScaleMode, or with one VB6 does not have, measures in twips.
+DesignerScale ScaleOfControl(VBControl& owner, int inside_width, int inside_height);
+
 // Whether the control has a scale of its own: a form (not an MDI form, which has twips only),
 // user control, property page, user document or picture box.
 bool HasOwnScale(const DesignerControl& control);

@@ -8,12 +8,13 @@
 namespace gildex {
 
 AddIn::AddIn(platform::Services& services, ErrorReport& report, RegistryTools& registry,
-             std::filesystem::path windows_folder, MessageViewFactory make_view)
+             std::filesystem::path windows_folder, MessageViewFactory make_view, CGildex* engine)
     : services_(services),
       report_(report),
       registry_(registry),
       windows_folder_(std::move(windows_folder)),
-      make_view_(std::move(make_view)) {}
+      make_view_(std::move(make_view)),
+      given_engine_(engine) {}
 
 // The controller and the script host point into the engine and the engine at them: let go
 // of them in an order that leaves no dangling pointer.
@@ -47,7 +48,13 @@ void AddIn::AddToINI() {
 
 CGildex& AddIn::Engine() {
   if (!engine_) {
-    engine_ = std::make_unique<CGildex>(services_, report_, registry_, vbe_);
+    if (given_engine_ != nullptr) {
+      engine_ = given_engine_;
+      engine_->SetVBE(vbe_);
+    } else {
+      own_engine_ = std::make_unique<CGildex>(services_, report_, registry_, vbe_);
+      engine_ = own_engine_.get();
+    }
     engine_->OnAutoSaveChange([this] { ArmAutoSaveTimer(); });
     if (messages_) engine_->SetProgress(messages_.get());
     if (scripter_) engine_->SetScriptRunner(scripter_.get());
@@ -86,7 +93,19 @@ clsASPGenerator& AddIn::ASPGenerator() {
 void AddIn::ReleaseEngine() {
   ReleaseMessages();  // the controller cannot outlive the engine it cancels
   StopAutoSaveTimer();  // its settings go with the engine
-  engine_.reset();
+  if (engine_ != nullptr && engine_ == given_engine_) {
+    // The session's engine stays: it lets go of this add-in's objects, and the next
+    // connection starts from a command's state as a new engine would.
+    engine_->OnAutoSaveChange(nullptr);
+    engine_->SetScriptRunner(nullptr);
+    engine_->SetVBE(nullptr);
+    engine_->UpdateMode(false);
+    engine_->Cancel(false);
+    engine_->ScriptHalted(false);
+    engine_->ResetTally();
+  }
+  engine_ = nullptr;
+  own_engine_.reset();
 }
 
 void AddIn::ArmAutoSaveTimer() {

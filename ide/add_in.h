@@ -32,8 +32,10 @@ inline constexpr std::string_view kDisableSplashValue = "Disable Splash";
 class AddIn {
  public:
   // `windows_folder` holds the add-in list file; `make_view` makes the progress windows.
+  // `engine`, when given, is the session's one engine (it outlives the add-in): the add-in
+  // wires it up instead of making its own, so the session and the add-in never hold two.
   AddIn(platform::Services& services, ErrorReport& report, RegistryTools& registry,
-        std::filesystem::path windows_folder, MessageViewFactory make_view);
+        std::filesystem::path windows_folder, MessageViewFactory make_view, CGildex* engine = nullptr);
   ~AddIn();
   AddIn(const AddIn&) = delete;
   AddIn& operator=(const AddIn&) = delete;
@@ -49,7 +51,7 @@ class AddIn {
   void Persist(bool value) { persist_ = value; }
   bool Persists() const { return persist_; }
 
-  // The shared objects, made on first use.
+  // The shared objects, made (or for the engine given, wired up) on first use.
   CGildex& Engine();
   clsMessages& Messages();
   colTemplates& Templates();
@@ -96,7 +98,9 @@ class AddIn {
 
   std::function<void()> auto_save_tick_;
   std::int32_t auto_save_timer_ = 0;
-  std::unique_ptr<CGildex> engine_;
+  CGildex* given_engine_;
+  std::unique_ptr<CGildex> own_engine_;
+  CGildex* engine_ = nullptr;  // the one in use: the given one or the own one
   std::unique_ptr<clsMessages> messages_;
   std::unique_ptr<colTemplates> templates_;
   std::unique_ptr<clsScripter> scripter_;

@@ -27,7 +27,8 @@ struct PlatformContext {
   PlatformContext& operator=(const PlatformContext&) = delete;
 
   const std::string& RegistryWarning() const { return registry.Warning(); }
-  // The engine with its settings loaded (made at the first call).
+  // The session's one engine, with its settings loaded (made at the first call). The add-in
+  // the session connects wires this one up rather than making its own.
   CGildex& Engine();
 
   platform::SystemClock system_clock;

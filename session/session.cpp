@@ -126,8 +126,9 @@ std::optional<platform::MessageBox> Session::SaveChangesBox() const {
 Problem Session::ConnectAddIn(ConnectMode mode, bool persist, MessageViewFactory make_view, ConnectViews views) {
   // Connecting again after a disconnection: the old connection lets go of its add-in first.
   connect_.reset();
+  add_in_.reset();
   add_in_ = std::make_unique<AddIn>(context_.services, context_.report, context_.tools, platform::WindowsFolder(),
-                                    std::move(make_view));
+                                    std::move(make_view), &context_.Engine());
   add_in_->Persist(persist);
   add_in_->Main();
   if (views.insert_options == nullptr) views.insert_options = selection_mode_.get();

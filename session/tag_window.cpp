@@ -46,8 +46,9 @@ void TagWindow::Work(frmAdvancedTemplate& form) {
     }
   if (!request_.tag.empty() || !request_.untag.empty()) {
     form.cmdApply_Click();
-    if (form.State().apply_enabled) {
-      problem_ = {"nothing was written: the tags would name no template", Remedy::ChooseTemplate};
+    if (const gildex::Problem& refused = form.ApplyProblem(); !refused.empty()) {
+      problem_ = refused;
+      problem_.what = "nothing was written: " + refused.what;
       return;
     }
   }

@@ -119,6 +119,7 @@ void frmAdvancedTemplate::tvwVBProjects_NodeClick(const std::string& key) {
 }
 
 bool frmAdvancedTemplate::AddTemplates() {
+  apply_problem_ = {};
   return report_.Trap("frmAdvancedTemplate.AddTemplates", false, [&] {
     if (shown_component_.empty()) return true;
     const std::string template_name = engine_.DefaultTemplate();
@@ -147,6 +148,7 @@ bool frmAdvancedTemplate::AddTemplates() {
     const bool tags_added =
         std::any_of(state_.rows.begin(), state_.rows.end(), [](const MemberRow& row) { return row.checked; });
     if (template_name.empty() && tags_added && !edits.empty()) {
+      apply_problem_ = Problem("the tags would name no template", ProblemSubject::Template, Remedy::ChooseTemplate);
       report_.Dialogs().MsgBox(platform::MessageBox{kNoTemplate, platform::vbOKOnly, std::string(kAppTitle)});
       return false;
     }

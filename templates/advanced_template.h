@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "common/error_report.h"
+#include "common/problem.h"
 #include "engine/gildex.h"
 #include "host/vbide.h"
 
@@ -77,6 +78,9 @@ class frmAdvancedTemplate {
   bool AddTemplates();
 
   const AdvancedTemplateState& State() const { return state_; }
+  // Why the last Apply wrote nothing, as data for the host to word; empty when it wrote or
+  // when a failure went to the error report instead.
+  const Problem& ApplyProblem() const { return apply_problem_; }
   // The component whose members the list shows; empty before the first node click.
   const std::string& ShownComponent() const { return shown_component_; }
 
@@ -101,6 +105,7 @@ class frmAdvancedTemplate {
   ErrorReport& report_;
   AdvancedTemplateView* view_;
   AdvancedTemplateState state_;
+  Problem apply_problem_;
   std::string shown_component_;
 };
 

@@ -160,6 +160,7 @@ TEST(AdvancedTemplate, RefusesToTagWithoutATemplateAndReportsAMissingComponent) 
   form.lvwMembers_ItemCheck(0, true);
   form.cmdApply_Click();
   EXPECT_TRUE(form.State().apply_enabled);
+  EXPECT_EQ(form.ApplyProblem().remedy, Remedy::ChooseTemplate);
   EXPECT_EQ(project.Text("modOrders"), kOrders);
   // Auto-apply cannot write either: the pending changes stay on show.
   form.chkAutoApply_Click(true);

@@ -30,28 +30,6 @@ int Pixels(double units, double twips_per_unit) {
   return static_cast<int>(std::lround(units * twips_per_unit / kTwipsPerPixel));
 }
 
-// How a container measures the controls inside it.
-struct Units {
-  double across = kTwipsPerPixel, down = kTwipsPerPixel;  // twips per unit
-  double left = 0, top = 0;                               // the units at its inside's top left
-};
-
-Units UnitsOf(host::VBControl& owner, int inner_width, int inner_height) {
-  Units units;
-  const int mode = static_cast<int>(NumberOr(owner, "ScaleMode", 1));
-  if (mode == 0) {  // a user scale: the inside over ScaleWidth and ScaleHeight units
-    const double width = NumberOr(owner, "ScaleWidth", 0), height = NumberOr(owner, "ScaleHeight", 0);
-    units.across = width != 0 && inner_width > 0 ? inner_width * kTwipsPerPixel / width : 1;
-    units.down = height != 0 && inner_height > 0 ? inner_height * kTwipsPerPixel / height : 1;
-    units.left = NumberOr(owner, "ScaleLeft", 0);
-    units.top = NumberOr(owner, "ScaleTop", 0);
-  } else if (host::TwipsPerUnit(mode, true) > 0) {
-    units.across = host::TwipsPerUnit(mode, true);
-    units.down = host::TwipsPerUnit(mode, false);
-  }
-  return units;
-}
-
 // A colour as CSS: &H00BBGGRR&, or a system colour of the classic Windows scheme.
 std::string Colour(host::VBControl& control, std::string_view name) {
   const host::Property* property = Find(control, name);
@@ -126,7 +104,7 @@ std::string clsASPGenerator::PositionedBody(host::Designer& designer, const std:
   const auto client = [&](const char* client_name, const char* scale_name, double twips) {
     if (Find(form, client_name) != nullptr && !Find(form, client_name)->Value().empty())
       return Pixels(NumberOr(form, client_name, 0), 1);
-    const Units own = UnitsOf(form, 0, 0);
+    const host::DesignerScale own = host::ScaleOfControl(form, 0, 0);
     if (Find(form, scale_name) != nullptr && !Find(form, scale_name)->Value().empty())
       return Pixels(NumberOr(form, scale_name, 0), scale_name[5] == 'W' ? own.across : own.down);
     return Pixels(twips, 1);
@@ -137,7 +115,7 @@ std::string clsASPGenerator::PositionedBody(host::Designer& designer, const std:
                      "px;height:" + std::to_string(height) + "px;background:" + (back.empty() ? "#D4D0C8" : back) + ";" +
                      FontStyle(form) + "\">\r\n";
   const std::string with_end = !folder.empty() && IsPathSeparator(folder.back()) ? folder : folder + kPathSeparator;
-  const Units units = UnitsOf(form, width, height);
+  const host::DesignerScale units = host::ScaleOfControl(form, width, height);
   body += PositionedControls(designer, form, units.across, units.down, units.left, units.top, with_end);
   return body + "</div>\r\n</FORM>";
 }
@@ -288,7 +266,7 @@ std::string clsASPGenerator::PositionedContainer(host::Designer& designer, host:
   const std::string src = SavePicture(control, folder);
   if (!src.empty()) style += ";background-image:url(&quot;" + HtmlEscape(src) + "&quot;);background-repeat:no-repeat";
   const int inner_w = std::max(0, w - 2 * border), inner_h = std::max(0, h - 2 * border);
-  const Units units = UnitsOf(control, inner_w, inner_h);
+  const host::DesignerScale units = host::ScaleOfControl(control, inner_w, inner_h);
   return "<div id=" + id + " style=\"" + style + "\">\r\n" +
          PositionedControls(designer, control, units.across, units.down, units.left, units.top, folder) + "</div>";
 }

@@ -191,22 +191,6 @@ std::string DesignerModel::FrxText(const std::string& value) const {
   return bytes->substr(at + 4, length);
 }
 
-DesignerModel::Scale DesignerModel::ScaleOf(host::VBControl& owner, int inner_width, int inner_height) const {
-  Scale scale;
-  const int mode = Whole(owner, "ScaleMode", 1);
-  if (mode == 0) {  // a user scale: the inside over ScaleWidth and ScaleHeight units, from ScaleLeft, ScaleTop
-    const double width = Number(owner, "ScaleWidth", 0), height = Number(owner, "ScaleHeight", 0);
-    scale.across = width != 0 && inner_width > 0 ? inner_width * kTwipsPerPixel / width : 1;
-    scale.down = height != 0 && inner_height > 0 ? inner_height * kTwipsPerPixel / height : 1;
-    scale.left = Number(owner, "ScaleLeft", 0);
-    scale.top = Number(owner, "ScaleTop", 0);
-  } else if (host::TwipsPerUnit(mode, true) > 0) {
-    scale.across = host::TwipsPerUnit(mode, true);
-    scale.down = host::TwipsPerUnit(mode, false);
-  }
-  return scale;
-}
-
 const DesignerModel::Scale& DesignerModel::ScaleFor(const host::VBControl& control) const {
   static const Scale kTwips;
   for (const auto& [owner, scale] : scales_)
@@ -228,7 +212,7 @@ void DesignerModel::Reload() {
   back_color_ = Colour(form, "BackColor");
   border_style_ = Whole(form, "BorderStyle", 2);
   // The client size is kept in twips whatever the scale; a user control may have only its scale.
-  const Scale own = ScaleOf(form, 0, 0);
+  const Scale own = host::ScaleOfControl(form, 0, 0);
   client_width_ = Has(form, "ClientWidth")  ? Pixels(Number(form, "ClientWidth", 0), 1)
                   : Has(form, "ScaleWidth") ? Pixels(Number(form, "ScaleWidth", 0), own.across)
                                             : Pixels(4680, 1);
@@ -243,7 +227,7 @@ void DesignerModel::Reload() {
   }
   inners_.clear();
   const Rect client{0, 0, client_width_, client_height_};
-  Lay(&form, client, {0, 0}, ScaleOf(form, client_width_, client_height_), 0, 0);
+  Lay(&form, client, {0, 0}, host::ScaleOfControl(form, client_width_, client_height_), 0, 0);
 }
 
 void DesignerModel::Lay(host::VBControl* container, const Rect& clip, Point origin, Scale scale, double twips_x,
@@ -321,7 +305,7 @@ void DesignerModel::Lay(host::VBControl* container, const Rect& clip, Point orig
       inner_y += border * kTwipsPerPixel;
       inside = {view.rect.x + border, view.rect.y + border, std::max(0, view.rect.width - 2 * border),
                 std::max(0, view.rect.height - 2 * border)};
-      inner = ScaleOf(*control, inside.width, inside.height);
+      inner = host::ScaleOfControl(*control, inside.width, inside.height);
     }
     Lay(control, Intersect(clip, inside), {inside.x, inside.y}, inner, inner_x, inner_y);
   }

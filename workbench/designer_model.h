@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "host/designer_scale.h"
 #include "host/vbide.h"
 
 namespace gildex::workbench {
@@ -200,10 +201,7 @@ class DesignerModel {
   std::string FrxText(const std::string& value) const;
 
  private:
-  struct Scale {
-    double across = 1, down = 1;  // twips per unit
-    double left = 0, top = 0;     // the unit at the origin
-  };
+  using Scale = host::DesignerScale;
   // Where a container's controls count from: its scale, and its origin in twips from the
   // client area's top left (exact, where pixels are rounded).
   struct Inner {
@@ -216,7 +214,6 @@ class DesignerModel {
   void MoveInto(host::VBControl& control, host::VBControl& container, int dx, int dy);
   void Rescale(host::VBControl& frame, double across, double down, bool twips);
   void Arrange(int position);
-  Scale ScaleOf(host::VBControl& owner, int inner_width, int inner_height) const;
   const Scale& ScaleFor(const host::VBControl& control) const;
 
   host::Designer& designer_;
