@@ -29,6 +29,8 @@ struct PlatformContext {
   const std::string& RegistryWarning() const { return registry.Warning(); }
   // The engine with its settings loaded (made at the first call).
   CGildex& Engine();
+  // The engine, once made, loads its settings again (the values over the registry changed).
+  void ReloadSettings();
 
   platform::SystemClock system_clock;
   const platform::Clock& clock;
