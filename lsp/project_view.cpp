@@ -8,6 +8,7 @@
 #include "platform/atomic_file.h"
 #include "platform/cp1252.h"
 #include "lsp/protocol.h"
+#include "session/repository_settings.h"
 #include "tools/message_view.h"
 
 namespace gildex::lsp {
@@ -131,11 +132,21 @@ ProjectView::ProjectView(const fs::path& project, const std::map<fs::path, std::
       if (component.MemoryCode() == nullptr || !component.Usable()) continue;
       const fs::path file = fs::absolute(component.File()).lexically_normal();
       const auto text = texts.find(file);
-      if (text != texts.end() && PutText(component, text->second))
-        before_[file] = text->second;
+      // Encoded only now: opening the project put its code page in use.
+      const std::string bytes = text != texts.end() ? EncodeAnsi(text->second) : std::string();
+      if (text != texts.end() && PutText(component, bytes))
+        before_[file] = bytes;
       else
         before_[file] = component.Serialize();
     }
+}
+
+void ProjectView::UseCodePageOf(const fs::path& file) {
+  std::ostringstream said;
+  platform::UnattendedDialogs dialogs(said);
+  session::PlatformContext context(dialogs);
+  session::UseRepositorySettings(context, ProjectOf(file));
+  context.Engine();
 }
 
 ProjectView::~ProjectView() {

@@ -159,6 +159,7 @@ Document& Server::DocumentOf(const Json& params) {
   const auto path = PathOfUri(uri);
   const auto bytes = path ? platform::ReadWholeFile(*path) : std::nullopt;
   if (!bytes) throw RpcError{kInvalidParams, "no document " + uri};
+  ProjectView::UseCodePageOf(*path);
   return documents_.emplace(uri, Document(uri, *path, DecodeAnsi(*bytes), 0)).first->second;
 }
 
@@ -187,7 +188,7 @@ void Server::DidChange(const Json& params) {
 
 std::map<fs::path, std::string> Server::Texts() const {
   std::map<fs::path, std::string> texts;
-  for (const auto& [uri, document] : documents_) texts[document.Path()] = document.Bytes();
+  for (const auto& [uri, document] : documents_) texts[document.Path()] = document.Text();
   return texts;
 }
 
