@@ -64,6 +64,7 @@ int Verify(const std::vector<std::string>& paths, bool with_procedures, bool jso
   int exit_code = 0;
   if (json) out << "[";
   for (const std::string& path : paths) {
+    session::UseCodePageOf(path);
     host::VerifyReport report = host::VerifyProject(path, with_procedures);
     if (json) {
       // One report a path, all of them on standard output, so that the whole is one document.

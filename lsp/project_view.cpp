@@ -8,7 +8,6 @@
 #include "platform/atomic_file.h"
 #include "platform/cp1252.h"
 #include "lsp/protocol.h"
-#include "session/repository_settings.h"
 #include "tools/message_view.h"
 
 namespace gildex::lsp {
@@ -139,14 +138,6 @@ ProjectView::ProjectView(const fs::path& project, const std::map<fs::path, std::
       else
         before_[file] = component.Serialize();
     }
-}
-
-void ProjectView::UseCodePageOf(const fs::path& file) {
-  std::ostringstream said;
-  platform::UnattendedDialogs dialogs(said);
-  session::PlatformContext context(dialogs);
-  session::UseRepositorySettings(context, ProjectOf(file));
-  context.Engine();
 }
 
 ProjectView::~ProjectView() {

@@ -42,9 +42,6 @@ class ProjectView {
  public:
   // `texts`: the editor's texts (UTF-8) of open files by absolute path.
   ProjectView(const fs::path& project, const std::map<fs::path, std::string>& texts);
-  // Puts the code page of the project `file` belongs to in use (its settings' CodePage), as
-  // opening a view does, before a file is decoded without one.
-  static void UseCodePageOf(const fs::path& file);
   ~ProjectView();
   // Why the project did not open (empty when it did), and the loader's problems.
   const std::string& OpenProblem() const { return problem_; }

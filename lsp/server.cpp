@@ -9,6 +9,7 @@
 
 #include "lsp/protocol.h"
 #include "platform/cp1252.h"
+#include "session/repository_settings.h"
 
 namespace gildex::lsp {
 namespace {
@@ -159,7 +160,8 @@ Document& Server::DocumentOf(const Json& params) {
   const auto path = PathOfUri(uri);
   const auto bytes = path ? platform::ReadWholeFile(*path) : std::nullopt;
   if (!bytes) throw RpcError{kInvalidParams, "no document " + uri};
-  ProjectView::UseCodePageOf(*path);
+  // Decoded in the project's code page, as opening a view of it would put in use.
+  session::UseCodePageOf(ProjectOf(*path));
   return documents_.emplace(uri, Document(uri, *path, DecodeAnsi(*bytes), 0)).first->second;
 }
 

@@ -1,6 +1,7 @@
 #include "session/repository_settings.h"
 
 #include <fstream>
+#include <sstream>
 #include <system_error>
 
 #include "common/nembus_common.h"
@@ -106,6 +107,13 @@ Problem UseRepositorySettings(PlatformContext& context, const fs::path& start, b
   context.tools.Overlay(std::move(values));
   context.ReloadSettings();
   return {};
+}
+
+void UseCodePageOf(const fs::path& start) {
+  std::ostringstream said;
+  platform::UnattendedDialogs dialogs(said);
+  PlatformContext context(dialogs);
+  if (UseRepositorySettings(context, start).empty()) context.Engine();
 }
 
 SettingOrigin OriginOf(const RegistryTools& tools, const SettingInfo& info) {

@@ -36,6 +36,11 @@ Problem ReadRepositorySettings(const std::filesystem::path& file, std::vector<Ov
 // values in use stay as they were.
 Problem UseRepositorySettings(PlatformContext& context, const std::filesystem::path& start, bool* changed = nullptr);
 
+// Puts the code page of `start`'s settings (the registry's, under its .gildex) in use, for a
+// host that shows a project's text without opening it in a session; a bad settings file
+// leaves the one in use.
+void UseCodePageOf(const std::filesystem::path& start);
+
 // Where a setting's value comes from, for `options list --origin` and the options dialog.
 struct SettingOrigin {
   ValueSource source = ValueSource::Absent;  // Absent: the default
