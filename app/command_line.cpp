@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "app/prefix_command.h"
+#include "app/project_list.h"
 #include "app/printer.h"
 #include "app/scope_command.h"
 #include "app/session_command.h"
@@ -39,6 +40,7 @@ constexpr const char* kTopFooter =
     "     has a problem\n"
     "  2  bad usage or input; nothing was written\n"
     "  3  cancelled with Ctrl-C; what was done before is written\n"
+    "  With several projects (or a folder of them), the worst project's status.\n"
     "\n"
     "Environment:\n"
     "  GILDEX_HOME           the program folder (Templates/, Scripts/, Help/, pfx.dat)\n"
@@ -54,13 +56,20 @@ constexpr const char* kTopFooter =
     "The manual: man gildex";
 
 constexpr const char* kScopeFooter =
-    "Without --component every component of every project is processed. Changed files are written in place "
+    "Without --component every component of every project is processed; a folder stands for every .vbp under it, "
+    "and a project that fails does not stop the others. Changed files are written in place "
     "(atomically); --dry-run prints a diff that git apply takes instead, --check only answers with the exit status.\n"
     "Exit status: 0 done, 1 a component could not be processed as asked (with --check: something would change), "
-    "2 bad usage or input (nothing written), 3 cancelled with Ctrl-C.";
+    "2 bad usage or input (nothing written), 3 cancelled with Ctrl-C; with several projects, the worst of theirs.";
 
-int Verify(const std::vector<std::string>& paths, bool with_procedures, bool json, std::ostream& out,
+int Verify(const std::vector<std::string>& arguments, bool with_procedures, bool json, std::ostream& out,
            std::ostream& err) {
+  std::string problem;
+  const std::vector<std::string> paths = ExpandProjects(arguments, problem);
+  if (!problem.empty()) {
+    Say(err, problem);
+    return kBadInput;
+  }
   int exit_code = 0;
   if (json) out << "[";
   for (const std::string& path : paths) {
@@ -152,26 +161,10 @@ bool IsLineRange(std::string_view text) {
   return colon != std::string_view::npos && digits(text.substr(0, colon)) && digits(text.substr(colon + 1));
 }
 
-// The answer --yes or --no gives every question; none when neither is given (the questions are asked).
-platform::MsgBoxResult ForcedAnswer(bool yes, bool no) {
-  return yes ? platform::vbYes : no ? platform::vbNo : platform::MsgBoxResult{};
-}
-constexpr const char* kYesAndNo = "--yes and --no together make no answer";
-
-// Runs `command` with the answer --yes/--no force; both together are bad input, and nothing runs.
-int RunAnswering(bool yes, bool no, std::ostream& err, platform::MsgBoxResult& forced, const std::function<int()>& command) {
-  if (yes && no) {
-    Say(err, kYesAndNo);
-    return static_cast<int>(kBadInput);
-  }
-  forced = ForcedAnswer(yes, no);
-  return command();
-}
-
 // What CLI11 cannot check alone; a message when the options do not fit together.
-std::string ScopeProblem(const CLI::App& command, const ScopeOptions& scope, const std::string& selection,
-                         bool yes, bool no) {
-  if (yes && no) return kYesAndNo;
+std::string ScopeProblem(const CLI::App& command, const ScopeOptions& scope, const std::string& selection) {
+  if (!scope.script_file.empty() && scope.action != ScopeAction::Insert) return "--script runs with insert only";
+  if (scope.check && scope.dry_run) return "--check and --dry-run together: choose one";
   if (scope.quiet && scope.verbose) return "--quiet and --verbose together: choose one";
   for (const char* name : {"--component", "--proc", "--template", "--script", "--selection"}) {
     const CLI::Option* option = command.get_option_no_throw(name);
@@ -206,14 +199,25 @@ struct Chosen {
   std::ostream& out;
   std::ostream& err;
   Runner run;
+  // The commands that open a project: --yes/--no, the answer to every question of the run
+  // (the missing member files first); none when neither was given.
+  bool yes = false, no = false;
+  platform::MsgBoxResult forced{};
 };
 
 // What a command needs before it runs.
 enum class Needs {
   Nothing,   // its arguments only
   Settings,  // the stored settings (an engine without a project)
-  Project,   // a project opened in a session of the add-in
+  Files,     // project files it reads itself, asking nothing
+  Project,   // a project opened in a session of the add-in, which asks about missing members
 };
+
+// The options of every command that opens a project in a session.
+void AddLoadingOptions(CLI::App& command, Chosen& chosen) {
+  command.add_flag("--yes", chosen.yes, "answer Yes to every question (missing member files are left out)");
+  command.add_flag("--no", chosen.no, "answer No to every question (a project missing member files is not loaded)");
+}
 
 // One command of the table: its name and help line, what it needs, whether it may write, and
 // how its options are added to its CLI11 command.
@@ -245,6 +249,9 @@ Runner WithSettings(Chosen& chosen, std::function<int(CommandContext&)> command,
   };
 }
 
+constexpr const char* kProjectsHelp =
+    ".vbp, .vbg or single module files, and folders: every .vbp under a folder, in path order";
+
 // An option's storage lives as long as the command that binds it.
 template <class T>
 std::shared_ptr<T> Bound() {
@@ -257,7 +264,7 @@ void AddVerify(CLI::App& verify, Chosen& chosen) {
     bool procedures = false, json = false;
   };
   auto o = Bound<Options>();
-  verify.add_option("PROJECT", o->paths, "a .vbp, .vbg or single module file")->required();
+  verify.add_option("PROJECT", o->paths, kProjectsHelp)->required();
   verify.add_flag("--procedures", o->procedures, "list each procedure with its line range");
   verify.add_flag("--json", o->json, "print the reports as one JSON array (UTF-8) on standard output");
   verify.footer("Writes nothing. Exit status: 0 every file loads and would be written back byte for byte (warnings "
@@ -315,19 +322,33 @@ void AddTemplates(CLI::App& templates, Chosen& chosen) {
       [&chosen, name] { chosen.run = WithSettings(chosen, [name](auto& c) { return TemplatesDefault(c, *name); }); });
 }
 
-// The options every scope command takes, and its run; `yes`/`no` and `selection` are checked
-// and turned into the run's answer and line range.
+// Runs `run` on each project the arguments name (project_list.h), with `options` naming it.
+template <class Options>
+int OnEachProject(Chosen& chosen, const std::vector<std::string>& projects, const Options& options,
+                  int (*run)(const Options&, std::ostream&, std::ostream&)) {
+  return ForEachProject(projects, chosen.err, options.quiet, options.check ? "would change" : "with problems",
+                        [&](const std::string& project, bool many) {
+                          Options one = options;
+                          one.project = project;
+                          one.named = many;
+                          return run(one, chosen.out, chosen.err);
+                        });
+}
+
+// The options every scope command takes, and its run; `selection` is checked and turned into
+// the run's line range.
 struct ScopeCommand {
   ScopeOptions scope;
-  bool yes = false, no = false;
+  std::vector<std::string> projects;
   std::string selection;
+  bool numbers = false, no_numbers = false;
 };
 
 void AddScope(CLI::App& command, Chosen& chosen, ScopeAction action) {
   auto o = Bound<ScopeCommand>();
   ScopeOptions& scope = o->scope;
   command.footer(kScopeFooter);
-  command.add_option("PROJECT", scope.project, "a .vbp, .vbg or single module file")->required();
+  command.add_option("PROJECT", o->projects, kProjectsHelp)->required();
   command.add_option("--component", scope.component, "only this component (form, module, class...)")->type_name("NAME");
   command.add_option("--proc", scope.procedure, "only this procedure (of --component, or of the one component having it)")
       ->type_name("NAME");
@@ -349,24 +370,31 @@ void AddScope(CLI::App& command, Chosen& chosen, ScopeAction action) {
                    "holds every changed file, else to the project folder (or the nearest folder above it holding "
                    "them all), which a line on standard error then names");
   command.add_flag("--check", scope.check, "write nothing, print no diff; exit status 1 when something would change");
-  command.add_flag("--yes", o->yes, "answer Yes to every question");
-  command.add_flag("--no", o->no, "answer No to every question");
+  if (action == ScopeAction::Insert) {
+    // The setting keeps the sense the registry gives it: True switches numbering off.
+    command.add_flag("--numbers", o->numbers, "also number the lines (Numbering=False for this run)");
+    command.add_flag("--no-numbers", o->no_numbers, "no line numbers (Numbering=True for this run)");
+  }
   command.add_flag("-q,--quiet", scope.quiet, "only problems on standard error: no progress, no summary");
   command.add_flag("-v,--verbose", scope.verbose, "every message and status line, procedure by procedure");
   command.callback([&chosen, &command, o, action] {
     o->scope.action = action;
     chosen.run = [&chosen, &command, o] {
-      if (const std::string problem = ScopeProblem(command, o->scope, o->selection, o->yes, o->no); !problem.empty()) {
+      std::string problem = ScopeProblem(command, o->scope, o->selection);
+      if (problem.empty() && o->numbers && o->no_numbers) problem = "--numbers and --no-numbers together: choose one";
+      if (!problem.empty()) {
         Say(chosen.err, problem);
         return static_cast<int>(kBadInput);
       }
-      o->scope.forced = ForcedAnswer(o->yes, o->no);
+      o->scope.forced = chosen.forced;
+      if (o->numbers || o->no_numbers)
+        o->scope.settings.insert(o->scope.settings.begin(), o->numbers ? "Numbering=False" : "Numbering=True");
       if (!o->selection.empty()) {
         const std::size_t colon = o->selection.find(':');
         o->scope.selection =
             std::make_pair(std::stol(o->selection.substr(0, colon)), std::stol(o->selection.substr(colon + 1)));
       }
-      return RunScopeCommand(o->scope, chosen.out, chosen.err);
+      return OnEachProject(chosen, o->projects, o->scope, RunScopeCommand);
     };
   });
 }
@@ -397,7 +425,12 @@ void AddFinder(CLI::App& finder, Chosen& chosen) {
       ->type_name("FILE");
   finder.footer("Writes nothing but the --copy file. Exit status: 0 done, 1 an error was reported, 2 bad usage, "
                 "no such member or a file that cannot be read.");
-  finder.callback([&chosen, o] { chosen.run = [&chosen, o] { return Finder(*o, chosen.out, chosen.err); }; });
+  finder.callback([&chosen, o] {
+    chosen.run = [&chosen, o] {
+      o->forced = chosen.forced;
+      return Finder(*o, chosen.out, chosen.err);
+    };
+  });
 }
 
 void AddInfo(CLI::App& info, Chosen& chosen) {
@@ -406,27 +439,27 @@ void AddInfo(CLI::App& info, Chosen& chosen) {
   info.add_option("--project", o->second, "the .vbp or .vbg holding the component")->type_name("PROJECT");
   info.footer("Writes nothing. Exit status: 0 done, 2 bad usage, no such component or a file that cannot be read.");
   info.callback([&chosen, o] {
-    chosen.run = [&chosen, o] { return Info(o->first, o->second, chosen.out, chosen.err); };
+    chosen.run = [&chosen, o] { return Info(o->first, o->second, chosen.forced, chosen.out, chosen.err); };
   });
 }
 
 void AddReport(CLI::App& report, Chosen& chosen) {
-  auto o = Bound<std::pair<std::string, bool>>();  // the project, --json
-  report.add_option("PROJECT", o->first, "a .vbp, .vbg or single module file")->required();
+  auto o = Bound<std::pair<std::vector<std::string>, bool>>();  // the projects, --json
+  report.add_option("PROJECT", o->first, kProjectsHelp)->required();
   report.add_flag("--json", o->second, "as JSON (UTF-8)");
   report.footer("Writes nothing. A procedure's handling is gildex when it holds the code-body marker an insertion "
                 "writes with BodyCode on, own with an On Error of its own, else none.\nExit status: 0 done, 1 a "
                 "member could not be read (it is missing from the report), 2 bad usage or a project that cannot be "
                 "read.");
   report.callback([&chosen, o] {
-    chosen.run = [&chosen, o] { return Report(o->first, o->second, chosen.out, chosen.err); };
+    chosen.run = [&chosen, o] { return Report(o->first, o->second, chosen.forced, chosen.out, chosen.err); };
   });
 }
 
 void AddPrefix(CLI::App& prefix, Chosen& chosen) {
   struct Options {
     PrefixCommandOptions run;
-    bool yes = false, no = false;
+    std::vector<std::string> projects;
   };
   auto o = Bound<Options>();
   prefix.footer(
@@ -436,7 +469,7 @@ void AddPrefix(CLI::App& prefix, Chosen& chosen) {
       "strings and comments).\n"
       "Exit status: 0 done, 1 a control left as it was or a file not written (with --check: something would change), "
       "2 bad usage or input (nothing written).");
-  prefix.add_option("PROJECT", o->run.project, "a .vbp, .vbg or single form file")->required();
+  prefix.add_option("PROJECT", o->projects, kProjectsHelp)->required();
   prefix.add_option("--component", o->run.component, "only this form, user control or property page")
       ->type_name("NAME");
   prefix.add_flag("--references", o->run.references, "also rewrite the other uses of the old names in the form's code");
@@ -444,13 +477,11 @@ void AddPrefix(CLI::App& prefix, Chosen& chosen) {
                   "write nothing; print (alone on standard output) a git-style diff of the exact bytes that "
                   "would change, for git apply or patch -p1; the uses of old names go to standard error");
   prefix.add_flag("--check", o->run.check, "write nothing, print no diff; exit status 1 when something would change");
-  prefix.add_flag("--yes", o->yes, "answer Yes to every question");
-  prefix.add_flag("--no", o->no, "answer No to every question");
   prefix.add_flag("-q,--quiet", o->run.quiet, "only problems and uses of old names: no summary");
   prefix.add_flag("-v,--verbose", o->run.verbose, "every message, and each file written");
   prefix.callback([&chosen, &prefix, o] {
     chosen.run = [&chosen, &prefix, o] {
-      const std::string problem = o->yes && o->no ? kYesAndNo
+      const std::string problem = o->run.check && o->run.dry_run ? "--check and --dry-run together: choose one"
                                   : o->run.quiet && o->run.verbose
                                       ? "--quiet and --verbose together: choose one"
                                   : prefix.count("--component") > 0 && o->run.component.empty()
@@ -460,8 +491,8 @@ void AddPrefix(CLI::App& prefix, Chosen& chosen) {
         Say(chosen.err, problem);
         return static_cast<int>(kBadInput);
       }
-      o->run.forced = ForcedAnswer(o->yes, o->no);
-      return RunPrefixCommand(o->run, chosen.out, chosen.err);
+      o->run.forced = chosen.forced;
+      return OnEachProject(chosen, o->projects, o->run, RunPrefixCommand);
     };
   });
 }
@@ -573,36 +604,26 @@ void AddToDo(CLI::App& todo, Chosen& chosen) {
 }
 
 void AddComment(CLI::App& comment, Chosen& chosen) {
-  struct Options {
-    CommentOptions run;
-    bool yes = false, no = false;
-  };
-  auto o = Bound<Options>();
-  comment.add_option("PROJECT", o->run.project, "a .vbp, .vbg or single module file")->required();
-  comment.add_option("--proc", o->run.procedure, "the procedure (of --component, or of the one component having it)")
+  auto o = Bound<CommentOptions>();
+  comment.add_option("PROJECT", o->project, "a .vbp, .vbg or single module file")->required();
+  comment.add_option("--proc", o->procedure, "the procedure (of --component, or of the one component having it)")
       ->type_name("NAME")
       ->required();
-  comment.add_option("--component", o->run.component, "the component holding the procedure")->type_name("NAME");
-  comment.add_flag("--dry-run", o->run.dry_run, "write nothing; print the git-style diff of what would change");
-  comment.add_flag("--check", o->run.check, "write nothing, print no diff; exit status 1 when something would change");
-  comment.add_flag("--yes", o->yes, "answer Yes to every question");
-  comment.add_flag("--no", o->no, "answer No to every question");
+  comment.add_option("--component", o->component, "the component holding the procedure")->type_name("NAME");
+  comment.add_flag("--dry-run", o->dry_run, "write nothing; print the git-style diff of what would change");
+  comment.add_flag("--check", o->check, "write nothing, print no diff; exit status 1 when something would change");
   comment.footer("Exit status: 0 done, 1 an error reported or a file not written (with --check: something would "
                  "change), 2 bad usage or input: no comment block set, an unknown procedure (nothing written).");
   comment.callback([&chosen, o] {
     chosen.run = [&chosen, o] {
-      return RunAnswering(o->yes, o->no, chosen.err, o->run.forced,
-                          [&] { return CommentCommand(o->run, chosen.out, chosen.err); });
+      o->forced = chosen.forced;
+      return CommentCommand(*o, chosen.out, chosen.err);
     };
   });
 }
 
 void AddTag(CLI::App& tag, Chosen& chosen) {
-  struct Options {
-    TagOptions run;
-    bool yes = false, no = false;
-  };
-  auto o = Bound<Options>();
+  auto o = Bound<TagOptions>();
   tag.footer("Lists the component's methods, properties and events (name, type and the template of its tag, "
              "tab-separated). --proc checks a member and --untag unchecks it; then, as the window's Apply, every "
              "checked member of the component is tagged for the default template (a tag for another template is "
@@ -610,20 +631,18 @@ void AddTag(CLI::App& tag, Chosen& chosen) {
              "only the procedures tagged for its template.\n"
              "Exit status: 0 done, 1 an error reported or a file not written (with --check: something would change), "
              "2 bad usage or input: an unknown component or member, no template (nothing written).");
-  tag.add_option("PROJECT", o->run.project, "a .vbp, .vbg or single module file")->required();
-  tag.add_option("--component", o->run.component, "the component of the active project")->type_name("NAME")->required();
-  tag.add_option("--proc", o->run.tag, "tag this member (repeatable)")->type_name("NAME");
-  tag.add_option("--untag", o->run.untag, "remove this member's tag (repeatable)")->type_name("NAME");
-  tag.add_option("--template", o->run.template_name, "the template to tag for, instead of the default one")
+  tag.add_option("PROJECT", o->project, "a .vbp, .vbg or single module file")->required();
+  tag.add_option("--component", o->component, "the component of the active project")->type_name("NAME")->required();
+  tag.add_option("--proc", o->tag, "tag this member (repeatable)")->type_name("NAME");
+  tag.add_option("--untag", o->untag, "remove this member's tag (repeatable)")->type_name("NAME");
+  tag.add_option("--template", o->template_name, "the template to tag for, instead of the default one")
       ->type_name("NAME");
-  tag.add_flag("--dry-run", o->run.dry_run, "write nothing; print the git-style diff of what would change");
-  tag.add_flag("--check", o->run.check, "write nothing, print no diff; exit status 1 when something would change");
-  tag.add_flag("--yes", o->yes, "answer Yes to every question");
-  tag.add_flag("--no", o->no, "answer No to every question");
+  tag.add_flag("--dry-run", o->dry_run, "write nothing; print the git-style diff of what would change");
+  tag.add_flag("--check", o->check, "write nothing, print no diff; exit status 1 when something would change");
   tag.callback([&chosen, o] {
     chosen.run = [&chosen, o] {
-      return RunAnswering(o->yes, o->no, chosen.err, o->run.forced,
-                          [&] { return RunTagCommand(o->run, chosen.out, chosen.err); });
+      o->forced = chosen.forced;
+      return RunTagCommand(*o, chosen.out, chosen.err);
     };
   });
 }
@@ -642,7 +661,7 @@ void AddLsp(CLI::App& lsp, Chosen& chosen) {
 
 // Every command, in the order --help lists them.
 constexpr CommandSpec kCommands[] = {
-    {"verify", "Load projects and check that every file would be written back unchanged", Needs::Project, false,
+    {"verify", "Load projects and check that every file would be written back unchanged", Needs::Files, false,
      AddVerify},
     {"options", "Show and change the settings (the registry file of $GILDEX_REGISTRY)", Needs::Settings, true,
      AddOptions},
@@ -660,7 +679,7 @@ constexpr CommandSpec kCommands[] = {
      false, AddReport},
     {"prefix", "Give the controls already on the forms the prefix pfx.dat lists for their type, moving their event "
      "procedures along", Needs::Project, true, AddPrefix},
-    {"html", "Convert a form to an HTML page with its event code as client-side VBScript", Needs::Project, true,
+    {"html", "Convert a form to an HTML page with its event code as client-side VBScript", Needs::Files, true,
      AddHtml},
     {"prefixes", "Show and change the control prefix table pfx.dat of the program folder", Needs::Settings, true,
      AddPrefixes},
@@ -672,7 +691,7 @@ constexpr CommandSpec kCommands[] = {
      "dialog's Advanced window does", Needs::Project, true, AddTag},
     {"help", "Print where the help is: an HTML page on the menus, the toolbar, the windows, the settings and the "
      "templates' variables", Needs::Nothing, false, AddHelp},
-    {"lsp", "Serve the Language Server Protocol to an editor on standard input and output", Needs::Project, false,
+    {"lsp", "Serve the Language Server Protocol to an editor on standard input and output", Needs::Files, false,
      AddLsp},
 };
 
@@ -688,7 +707,11 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
     return Said(e.what()) + "\n" + "Run 'gildex --help' (or 'gildex COMMAND --help') for more.\n";
   });
   Chosen chosen{out, err, {}};
-  for (const CommandSpec& spec : kCommands) spec.add(*app.add_subcommand(spec.name, spec.help), chosen);
+  for (const CommandSpec& spec : kCommands) {
+    CLI::App& command = *app.add_subcommand(spec.name, spec.help);
+    spec.add(command, chosen);
+    if (spec.needs == Needs::Project) AddLoadingOptions(command, chosen);
+  }
   // Set last: a command made after it would show it as its own.
   app.footer(kTopFooter);
   if (UnknownCommand(app, args, 1, "gildex", err)) return kBadInput;
@@ -703,6 +726,11 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
   } catch (const CLI::ParseError& e) {
     return app.exit(e, out, err) == 0 ? kDone : kBadInput;
   }
+  if (chosen.yes && chosen.no) {
+    Say(err, "--yes and --no together make no answer");
+    return kBadInput;
+  }
+  chosen.forced = chosen.yes ? platform::vbYes : chosen.no ? platform::vbNo : platform::MsgBoxResult{};
   return chosen.run ? chosen.run() : kBadInput;
 }
 

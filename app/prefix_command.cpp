@@ -1,7 +1,6 @@
 #include "app/prefix_command.h"
 
 #include <fmt/core.h>
-#include <unistd.h>
 
 #include <iostream>
 #include <memory>
@@ -22,12 +21,8 @@ std::string Count(long n, std::string_view one, std::string_view many) {
 }
 
 int Run(const PrefixCommandOptions& options, std::ostream& out, std::ostream& err) {
-  if (options.check && options.dry_run) {
-    Say(err, "--check and --dry-run together: choose one");
-    return kBadInput;
-  }
   const bool writes_nothing = options.check || options.dry_run;
-  Console console(err, ConsoleMode{&err == &std::cerr && ::isatty(STDERR_FILENO), options.verbose, options.quiet});
+  Console console(err, ModeFor(err, options.verbose, options.quiet));
   auto fail = [&](int code, const std::string& message) {
     console.EndProgress();
     Tell(err, message);
@@ -69,7 +64,7 @@ int Run(const PrefixCommandOptions& options, std::ostream& out, std::ostream& er
   if (!console.Mode().terminal || console.Mode().verbose)
     for (const std::string& file : written_files) console.Line("wrote " + file);
   s.Disconnect();
-  console.Line(Said(PrefixSummaryLine(static_cast<long>(outcome.prefixed.size()),
+  console.Line(Said((options.named ? options.project + ": " : std::string()) + PrefixSummaryLine(static_cast<long>(outcome.prefixed.size()),
                                       static_cast<long>(outcome.references.size()), options.references, changed_files,
                                       files, writes_nothing)));
   if (console.Problems() > 0 || (options.check && changed_files > 0)) return kReported;

@@ -19,6 +19,7 @@ struct PrefixCommandOptions {
   platform::MsgBoxResult forced{};  // --yes / --no
   bool quiet = false;
   bool verbose = false;
+  bool named = false;  // one of several projects: the summary line names it
 };
 
 // Exit codes as the scope commands': 0 done, 1 a control left as it was or a file not

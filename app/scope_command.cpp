@@ -1,10 +1,8 @@
 #include "app/scope_command.h"
 
 #include <fmt/core.h>
-#include <signal.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <iostream>
@@ -22,36 +20,6 @@
 
 namespace gildex::app {
 namespace {
-
-std::atomic<bool> g_interrupted{false};
-
-extern "C" void OnInterrupt(int) { g_interrupted = true; }
-
-// Ctrl-C, or a polite kill (SIGTERM), asks for a cancel; the engine stops after the procedure
-// it is in and the run ends as a cancelled one, its lock and temporary files gone. A second
-// signal ends the process at once (files are replaced whole, so none is left half-written).
-class InterruptGuard {
- public:
-  InterruptGuard() {
-    g_interrupted = false;
-    struct sigaction action {};
-    action.sa_handler = OnInterrupt;
-    action.sa_flags = SA_RESETHAND;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, &previous_);
-    sigaction(SIGTERM, &action, &previous_term_);
-  }
-  ~InterruptGuard() {
-    sigaction(SIGINT, &previous_, nullptr);
-    sigaction(SIGTERM, &previous_term_, nullptr);
-  }
-  InterruptGuard(const InterruptGuard&) = delete;
-  InterruptGuard& operator=(const InterruptGuard&) = delete;
-
- private:
-  struct sigaction previous_ {};
-  struct sigaction previous_term_ {};
-};
 
 std::string Display(std::string_view bytes) { return cp1252::ToDisplay(bytes); }
 
@@ -93,11 +61,7 @@ class ScopeRun {
 };
 
 int ScopeRun::Run() {
-  if (!options_.script_file.empty() && options_.action != ScopeAction::Insert)
-    return Fail(kBadInput, "--script runs with insert only");
-  if (options_.check && options_.dry_run) return Fail(kBadInput, "--check and --dry-run together: choose one");
-  const ConsoleMode mode{&err_ == &std::cerr && ::isatty(STDERR_FILENO), options_.verbose, options_.quiet};
-  console_ = std::make_unique<Console>(err_, mode, [this](const std::string& line) {
+  console_ = std::make_unique<Console>(err_, ModeFor(err_, options_.verbose, options_.quiet), [this](const std::string& line) {
     return session_ != nullptr && session_->IsInformation(line);
   });
   command_ = std::make_unique<CommandSession>(err_, options_.forced, console_.get());
@@ -105,7 +69,7 @@ int ScopeRun::Run() {
   session::Session& s = *session_;
 
   // A dry run only reads: it takes no lock.
-  const std::string opened = command_->Open(options_.project, !options_.dry_run);
+  const std::string opened = command_->Open(options_.project, !options_.dry_run, options_.on_load_step);
   if (!opened.empty()) return Fail(kBadInput, opened);
   // A run that writes nothing registers nothing: the add-in list stays as it is.
   const Problem connected = s.ConnectAddIn(
@@ -116,7 +80,7 @@ int ScopeRun::Run() {
   s.OnIdle([this] {
     if (options_.on_idle) options_.on_idle();
     ShowProgress();
-    if (g_interrupted.exchange(false)) {
+    if (TakeInterrupt()) {
       console_->Line(Said("cancelling after the current procedure..."));
       session_->Cancel();
     }
@@ -131,15 +95,18 @@ int ScopeRun::Run() {
       !problem.empty())
     return Fail(kBadInput, Worded(problem));
 
-  InterruptGuard interrupt;
   const session::CommandOutcome outcome = s.Run();
   console_->EndProgress();
   for (const std::string& problem : outcome.problems) console_->Problem(problem);
   // A dry run keeps standard output for the diff alone, and there a quiet run shows problems only.
   if (!(options_.dry_run && options_.quiet)) {
     std::ostream& said = options_.dry_run ? err_ : out_;
-    for (const std::string& message : outcome.messages)
-      if (!message.empty()) said << Display(message) << "\n";
+    // The handler's message would tell of work that was not done.
+    if (outcome.all_read_only)
+      said << "Nothing was changed: every file is read-only.\n";
+    else
+      for (const std::string& message : outcome.messages)
+        if (!message.empty()) said << Display(message) << "\n";
     said.flush();
   }
   if (outcome.errors_reported > 0)
@@ -155,9 +122,12 @@ void ScopeRun::ShowProgress(bool now) {
   drawn_ = time;
   const session::Progress p = session_->CurrentProgress();
   if (p.whole == 0) return;
-  console_->Progress(fmt::format("{} {}/{}{}: {} {}", Console::BarText(0, p.whole, p.index), p.index + 1, p.whole,
-                                 p.component.empty() ? "" : " " + p.component, p.done,
-                                 p.lines ? "lines" : "procedures"));
+  // One of several projects: which one.
+  const std::string project = options_.named ? std::filesystem::path(options_.project).filename().string() + " " : "";
+  console_->Progress(FitLine(fmt::format("{}{} {}/{}{}", project, Console::BarText(0, p.whole, p.index), p.index + 1,
+                                         p.whole, p.component.empty() ? "" : " "),
+                             p.component, fmt::format(": {} {}", p.done, p.lines ? "lines" : "procedures"),
+                             console_->ProgressWidth()));
 }
 
 int ScopeRun::Finish(bool cancelled) {
@@ -178,15 +148,14 @@ int ScopeRun::Finish(bool cancelled) {
   // Disconnecting lets go of the engine and its tally.
   const ProcedureTally tally = session_->Tally();
   session_->Disconnect();
-  console_->Line(Said(SummaryLine(options_.action, tally, changed_files, files, WritesNothing())));
+  console_->Line(Said((options_.named ? options_.project + ": " : std::string()) +
+                      SummaryLine(options_.action, tally, changed_files, files, WritesNothing())));
   if (cancelled) return kCancelled;
   if (console_->Problems() > 0 || (options_.check && changed_files > 0)) return kReported;
   return kDone;
 }
 
 }  // namespace
-
-void RequestCancel() { g_interrupted = true; }
 
 platform::MsgBoxResult ConsoleDialogs::MsgBox(const platform::MessageBox& box) {
   if ((box.style & 7) != platform::vbOKOnly) {
@@ -300,8 +269,13 @@ CommandSession::CommandSession(std::ostream& err, platform::MsgBoxResult forced,
   session_.emplace(context_);
 }
 
-std::string CommandSession::Open(const std::string& path, bool lock) {
+std::string CommandSession::Open(const std::string& path, bool lock, const std::function<void()>& step) {
+  session_->OnIdle([&] {
+    if (step) step();
+    if (Interrupted()) throw LoadCancelled{path};
+  });
   const std::string opened = session_->Open(path, lock);
+  session_->OnIdle(nullptr);
   PrintLoadProblems(session_->Loaded().problems, err_);
   return opened;
 }

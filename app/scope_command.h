@@ -18,6 +18,7 @@
 #include "platform/dialogs.h"
 #include "session/platform_context.h"
 #include "session/session.h"
+#include "app/interrupt.h"
 #include "app/terminal_view.h"
 
 namespace gildex::app {
@@ -41,10 +42,10 @@ struct ScopeOptions {
   bool verbose = false;  // every message and status line
   // Runs each time the engine lets the host process its messages (between procedures).
   std::function<void()> on_idle;
+  // Runs after each component the load reads.
+  std::function<void()> on_load_step;
+  bool named = false;  // one of several projects: the progress and summary lines name it
 };
-
-// What Ctrl-C does: asks the running command to stop after the current procedure.
-void RequestCancel();
 
 // Exit codes: 0 done, 1 a component could not be processed as asked (read-only, not written,
 // an error reported; with --check also: something would change), 2 bad usage or input
@@ -52,11 +53,14 @@ void RequestCancel();
 enum ExitCode : int { kDone = 0, kReported = 1, kBadInput = 2, kCancelled = 3 };
 
 // Runs one command; a failure nothing in it foresaw is said as "gildex: NAME: why" and is bad
-// input, since nothing was written by then.
+// input, since nothing was written by then. A load cancelled with Ctrl-C is a cancel.
 template <class Command>
 int RunReportingFailure(std::string_view name, std::ostream& err, Command command) {
   try {
     return command();
+  } catch (const LoadCancelled& cancelled) {
+    err << "gildex: " << name << ": cancelled while loading " << cancelled.project << "; nothing of it was changed\n";
+    return kCancelled;
   } catch (const std::exception& e) {
     err << "gildex: " << name << ": " << cp1252::ToDisplay(e.what()) << "\n";
     return kBadInput;
@@ -105,19 +109,21 @@ void PrintLoadProblems(const std::vector<host::LoadProblem>& problems, std::ostr
 // A damaged registry file, said once on `err`; the run goes on with the settings unset.
 void WarnAboutRegistry(const session::PlatformContext& context, std::ostream& err);
 
-// What a command that opens a project sets up first: the dialogs --yes/--no answer (shown
-// through `console` when there is one, so questions do not break its progress line), a
-// warning about a damaged registry, and then the session.
+// What a command that opens a project sets up first: Ctrl-C taken as a cancel, the dialogs
+// --yes/--no answer (shown through `console` when there is one, so questions do not break its
+// progress line), a warning about a damaged registry, and then the session.
 class CommandSession {
  public:
   CommandSession(std::ostream& err, platform::MsgBoxResult forced, Console* console);
   // Opens `path` (locked when `lock`) and prints its load problems; empty when it opened,
-  // else why not.
-  std::string Open(const std::string& path, bool lock);
+  // else why not. `step` runs after each component read. Throws LoadCancelled when Ctrl-C
+  // came during the load.
+  std::string Open(const std::string& path, bool lock, const std::function<void()>& step = {});
   session::Session& Session() { return *session_; }
   session::PlatformContext& Context() { return context_; }
 
  private:
+  InterruptGuard interrupt_;
   std::ostream& err_;
   std::unique_ptr<platform::Dialogs> answers_;
   std::unique_ptr<ConsoleDialogs> console_dialogs_;

@@ -139,14 +139,20 @@ TEST(ScopeCommand, CtrlCStopsBetweenProceduresAndKeepsEveryFileWhole) {
   ScopeOptions o = w.Insert();
   o.settings = {"Numbering=True"};
   int idle = 0;
-  // A kill's SIGTERM is taken as Ctrl-C is: the run ends as cancelled and leaves no lock or temporary file.
+  // Ctrl-C while the project loads cancels the load; a kill's SIGTERM later is taken as Ctrl-C
+  // is. Either way the run ends as cancelled and leaves no lock or temporary file.
   o.on_idle = [&] {
     if (++idle == 40) std::raise(SIGTERM);
   };
-  EXPECT_EQ(w.Run(o), kCancelled) << w.err.str();
-  for (const auto& entry : fs::recursive_directory_iterator(w.dir.Path())) {
-    const std::string name = entry.path().filename().string();
-    EXPECT_TRUE(name.find(".gildex-tmp-") == std::string::npos && name.find(".gildex-lock") == std::string::npos) << name;
+  ScopeOptions loading = o;
+  loading.on_load_step = [] { std::raise(SIGINT); };
+  for (const ScopeOptions* run : {&loading, &o}) {
+    EXPECT_EQ(w.Run(*run), kCancelled) << w.err.str();
+    for (const auto& entry : fs::recursive_directory_iterator(w.dir.Path())) {
+      const std::string name = entry.path().filename().string();
+      EXPECT_TRUE(name.find(".gildex-tmp-") == std::string::npos && name.find(".gildex-lock") == std::string::npos)
+          << name;
+    }
   }
   EXPECT_EQ(w.out.str(), "Operation was cancelled by user.\n");
   // Components before the cancel are done, the rest untouched; that a procedure is never left
@@ -237,6 +243,7 @@ TEST(CommandLine, MissingMembersAreLeftOutOnlyWhenTheUserSaysSo) {
               std::string::npos)
         << run.err;
     EXPECT_EQ(w.Changed().size(), answer == "--no" ? 0u : 10u);
+    EXPECT_EQ(RunGildex({"report", project, answer}).code, answer == "--no" ? kBadInput : kDone);
     for (const std::string& name : w.Changed()) EXPECT_NE(fs::path(name).extension(), ".vbp") << name;
   }
 }
@@ -294,6 +301,34 @@ TEST(CommandLine, TheCodePageDecidesHowTheSourceIsShownNeverWhatIsWritten) {
   cp1252::UseCodePage(cp1252::kDefaultCodePage);
 }
 
+// Projects and folders of projects in one run: each project is treated on its own, one that
+// fails stops none of the others, and the worst project gives the exit status.
+TEST(CommandLine, TreatsEveryProjectOfAFolder) {
+  Workspace w;
+  const fs::path copy = w.dir / "more" / "Copy";
+  fs::create_directories(copy.parent_path());
+  fs::copy(w.dir / "Sample", copy, fs::copy_options::recursive);
+  WriteBytes(w.dir / "more" / "Broken.vbp", "Name=\"Broken\"\r\n");
+  const std::string dir = w.dir.Path().string();
+  const Ran run = RunGildex({"insert", dir, "--template", "Standard", "--no-numbers"});
+  EXPECT_EQ(run.code, kBadInput) << run.err;
+  EXPECT_EQ(run.Summary(), "gildex: 3 projects: 2 done, 1 failed (" + dir + "/more/Broken.vbp).") << run.err;
+  EXPECT_NE(run.err.find("gildex: " + dir + "/more/Copy/Orders.vbp: 147 procedures changed, 13 already handled, 1 "
+                         "too small, 1 skipped; 10 files written.\n"), std::string::npos) << run.err;
+  EXPECT_EQ(w.Changed().size(), 10u) << "the sample, before the broken project";
+  // Read-only files only: the handler's message would tell of work not done.
+  for (const auto& entry : fs::directory_iterator(copy))
+    fs::permissions(entry.path(), fs::perms::owner_write, fs::perm_options::remove);
+  const Ran read_only = RunGildex({"remove", (copy / "Orders.vbp").string(), "--template", "Standard"});
+  EXPECT_EQ(read_only.code, kReported);
+  EXPECT_EQ(read_only.out, "Nothing was changed: every file is read-only.\n");
+  fs::create_directory(w.dir / "empty");
+  const Ran empty = RunGildex({"report", dir, (w.dir / "empty").string()});
+  EXPECT_EQ(empty.code, kBadInput);
+  EXPECT_EQ(empty.out + empty.err, "gildex: there is no project file (.vbp) in " + (w.dir / "empty").string() +
+                                       " or its subfolders\n");
+}
+
 TEST(CommandLine, RefusesWhatCannotBeMeant) {
   const std::string project = "/nonexistent/Orders.vbp";  // never reached: refused before loading
   const struct {
@@ -312,6 +347,8 @@ TEST(CommandLine, RefusesWhatCannotBeMeant) {
       {{"insert", project, "--whole-module"}, kBadInput, "--whole-module goes with --selection only"},
       {{"insert", project, "--component", ""}, kBadInput, "--component wants a name"},
       {{"insert", project, "--yes", "--no"}, kBadInput, "--yes and --no together"},
+      {{"report", project, "--no", "--yes"}, kBadInput, "--yes and --no together"},
+      {{"insert", project, "--numbers", "--no-numbers"}, kBadInput, "--numbers and --no-numbers together"},
       {{"remove", project, "--check", "--dry-run"}, kBadInput, "--check and --dry-run together"},
       {{"number", project, "--script", "a.vbs"}, kBadInput, "--script runs with insert only"},
       {{"options"}, kBadInput, "'gildex options' wants a command.\nThe commands are: list, get, set"},

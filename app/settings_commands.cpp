@@ -168,6 +168,8 @@ int OptionsList(CommandContext& context, const ListOptions& options) {
     context.out << fmt::format("{:<{}}  {:<{}}  {}", info.property, property_width,
                                "\"" + std::string(info.registry_name) + "\"", registry_width, origin_column(origins[i]));
     Print(context.out, ShownValue(info, value));
+    // A setting whose name reads the wrong way round says which way its value goes.
+    if (info.property == "Numbering") context.out << "  (True: no line numbers)";
     context.out << '\n';
   }
   return kDone;

@@ -130,6 +130,7 @@ TEST(OptionsGetAndList, ShowTheStoredValues) {
   EXPECT_EQ(std::count(list.begin(), list.end(), '\n'), static_cast<long>(CGildex::StoredSettings().size() + 1));
   EXPECT_TRUE(list.starts_with("Setting")) << list;
   for (const std::string& row : std::vector<std::string>{"\"Comment Template\"", "  \"' a\\n' b\"\n", "  \" \"\n",
+                                                        "  (True: no line numbers)\n",
                                                         "  \"" + rig.folder.path.string() + "/\"\n"})
     EXPECT_NE(list.find(row), std::string::npos) << row;
 }

@@ -2,7 +2,12 @@
 
 #include <fmt/format.h>
 
+#include <sys/ioctl.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cstdlib>
+#include <iostream>
 #include <ostream>
 
 #include "platform/cp1252.h"
@@ -15,10 +20,46 @@ constexpr long kLineHeight = 195;
 // The client area plus a sizable window's borders.
 constexpr long kOuterWidth = kMessageClientWidth + 120;
 constexpr int kBarCells = 20;
-// The progress line stays within a narrow terminal, so that it never wraps and leaves copies.
-constexpr std::size_t kProgressWidth = 79;
 
 }  // namespace
+
+ConsoleMode ModeFor(const std::ostream& err, bool verbose, bool quiet) {
+  ConsoleMode mode{.verbose = verbose, .quiet = quiet};
+  if (&err == &std::cerr && ::isatty(STDERR_FILENO)) {
+    mode.terminal = true;
+    mode.fd = STDERR_FILENO;
+  }
+  return mode;
+}
+
+std::string FitLine(std::string_view before, std::string_view name, std::string_view after, std::size_t width) {
+  constexpr std::string_view kCut = "...";
+  const std::size_t rest = before.size() + after.size();
+  std::string line(before);
+  if (rest + name.size() <= width || rest + kCut.size() + 2 > width) {
+    line += name;
+  } else {
+    const std::size_t kept = width - rest - kCut.size();
+    line += name.substr(0, (kept + 1) / 2);
+    line += kCut;
+    line += name.substr(name.size() - kept / 2);
+  }
+  line += after;
+  return line.substr(0, width);
+}
+
+std::size_t Console::ProgressWidth() const {
+  std::size_t columns = mode_.columns;
+  winsize size{};
+  if (mode_.fd < 0) {
+  } else if (::ioctl(mode_.fd, TIOCGWINSZ, &size) == 0 && size.ws_col > 0) {
+    columns = size.ws_col;
+  } else if (const char* env = std::getenv("COLUMNS"); env != nullptr && std::atol(env) > 0) {
+    columns = static_cast<std::size_t>(std::atol(env));
+  }
+  // The last column would make some terminals wrap.
+  return columns > 1 ? columns - 1 : 1;
+}
 
 std::string Console::BarText(std::int64_t min, std::int64_t max, std::int64_t value) {
   std::int64_t done = 0, whole = 1;
@@ -55,7 +96,7 @@ void Console::Line(const std::string& text) {
 void Console::Progress(const std::string& text) {
   // Verbose lines show the progress themselves.
   if (!mode_.terminal || mode_.quiet || mode_.verbose) return;
-  const std::string line = text.substr(0, kProgressWidth);
+  const std::string line = text.substr(0, ProgressWidth());
   if (line == progress_) return;
   // Blanks over what a longer line left behind.
   const std::size_t blanks = progress_.size() > line.size() ? progress_.size() - line.size() : 0;

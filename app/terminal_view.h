@@ -8,6 +8,7 @@
 #include <functional>
 #include <iosfwd>
 #include <string>
+#include <string_view>
 
 #include "tools/message_view.h"
 
@@ -17,7 +18,15 @@ struct ConsoleMode {
   bool terminal = false;  // a person watches: the progress line is redrawn in place
   bool verbose = false;   // every message and status line
   bool quiet = false;     // problems only
+  std::size_t columns = 80;  // the terminal's width, when `fd` cannot tell it
+  int fd = -1;               // the terminal, asked for its width at each redraw (it may be resized)
 };
+
+// The mode of a run that writes to `err`: a terminal when it is standard error on one.
+ConsoleMode ModeFor(const std::ostream& err, bool verbose, bool quiet);
+// `before` + `name` + `after` in at most `width` columns (Windows-1252, one column a byte):
+// a long name loses its middle ("frmCus...Orders"), and only then the line its end.
+std::string FitLine(std::string_view before, std::string_view name, std::string_view after, std::size_t width);
 
 class Console {
  public:
@@ -39,8 +48,11 @@ class Console {
   void Problem(const std::string& text);
   // An ordinary line of the run's own: not when quiet.
   void Line(const std::string& text);
-  // The progress line: drawn on a terminal (not when quiet or verbose), replacing the last one.
+  // The progress line: drawn on a terminal (not when quiet or verbose), replacing the last one,
+  // cut to the terminal's width so that it never wraps and leaves copies.
   void Progress(const std::string& text);
+  // The columns the progress line may take.
+  std::size_t ProgressWidth() const;
   // Takes the progress line off the terminal.
   void EndProgress();
   // How many problems were shown.

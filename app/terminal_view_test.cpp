@@ -87,6 +87,24 @@ TEST(TerminalMessageViewTest, BarShowsTheValuesPlaceClamped) {
     EXPECT_EQ(Console::BarText(c.min, c.max, c.value), c.text) << c.min << " " << c.max << " " << c.value;
 }
 
+// The progress line never wraps: a long component name gives up its middle first.
+TEST(TerminalMessageViewTest, ProgressLineFitsTheWidth) {
+  const struct {
+    std::string name;
+    std::size_t width;
+    std::string line;
+  } cases[] = {
+      {"frmCustomer", 40, "1/2 frmCustomer: 3 procedures"},
+      {"frmCustomerOrdersHistory", 30, "1/2 frmCu...tory: 3 procedures"},
+      {"frmCustomerOrdersHistory", 24, "1/2 fr...y: 3 procedures"},
+      {"frmCustomerOrdersHistory", 10, "1/2 frmCus"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(FitLine("1/2 ", c.name, ": 3 procedures", c.width), c.line) << c.width;
+    EXPECT_LE(FitLine("1/2 ", c.name, ": 3 procedures", c.width).size(), c.width);
+  }
+}
+
 TEST(TerminalMessageViewTest, MeasuresLinesOfTheDefaultFontWhateverTheirEnds) {
   std::ostringstream out;
   Console console(out, {});

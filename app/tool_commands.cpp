@@ -5,6 +5,7 @@
 #include <ostream>
 
 #include "app/printer.h"
+#include "app/project_list.h"
 #include "app/scope_command.h"
 #include "platform/clipboard.h"
 #include "platform/cp1252.h"
@@ -21,10 +22,10 @@ namespace fs = std::filesystem;
 std::string Display(std::string_view bytes) { return cp1252::ToDisplay(bytes); }
 
 // A session with `path` open read-only: no lock, nothing written. Missing members are asked
-// about as every command asks (default No: nothing loads).
+// about as every command asks (default No: nothing loads), or answered by --yes/--no.
 class ReadSession {
  public:
-  explicit ReadSession(std::ostream& err) : err_(err), command_(err, platform::MsgBoxResult{}, nullptr) {}
+  ReadSession(std::ostream& err, platform::MsgBoxResult forced) : err_(err), command_(err, forced, nullptr) {}
 
   // False after printing why nothing could be opened.
   bool Open(const std::string& path) {
@@ -47,7 +48,7 @@ class ReadSession {
 };
 
 int ListProcedures(const FinderOptions& options, std::ostream& out, std::ostream& err) {
-  ReadSession session(err);
+  ReadSession session(err, options.forced);
   if (!session.Open(options.file)) return kBadInput;
   const auto projects = ReportProcedures(session.Vbe(), session.Context().Engine().CodeBodyStart());
   if (options.json)
@@ -65,7 +66,7 @@ class NoWindow : public FunctionFinderView {
 };
 
 int ShowMembers(const FinderOptions& options, std::ostream& out, std::ostream& err) {
-  ReadSession session(err);
+  ReadSession session(err, options.forced);
   if (!session.Open(options.project.empty() ? options.file : options.project)) return kBadInput;
   std::unique_ptr<platform::Clipboard> clipboard;
   if (options.copy.empty() || options.copy == "-")
@@ -116,13 +117,14 @@ int Finder(const FinderOptions& options, std::ostream& out, std::ostream& err) {
   });
 }
 
-int Info(const std::string& component, const std::string& project, std::ostream& out, std::ostream& err) {
+int Info(const std::string& component, const std::string& project, platform::MsgBoxResult forced, std::ostream& out,
+         std::ostream& err) {
   return RunReportingFailure("info", err, [&]() -> int {
     if (project.empty() && !fs::exists(component)) {
       Say(err, "there is no file " + component + " (a component given by its name needs --project PROJECT)");
       return kBadInput;
     }
-    ReadSession session(err);
+    ReadSession session(err, forced);
     if (!session.Open(project.empty() ? component : project)) return kBadInput;
     host::VBComponent* found = session::FindComponent(session.Vbe(), component);
     if (found == nullptr && project.empty() && session.Vbe().ProjectCount() == 1 &&
@@ -139,18 +141,26 @@ int Info(const std::string& component, const std::string& project, std::ostream&
   });
 }
 
-int Report(const std::string& project, bool json, std::ostream& out, std::ostream& err) {
-  return RunReportingFailure("report", err, [&]() -> int {
-    ReadSession session(err);
-    if (!session.Open(project)) return kBadInput;
-    const auto projects = ReportProcedures(session.Vbe(), session.Context().Engine().CodeBodyStart());
-    if (json)
-      out << ProcedureReportJson(projects, true);
-    else
-      out << Display(FormatProcedureReport(projects, true));
-    // A member that could not be read is missing from the report.
-    return session.Damaged() ? kReported : kDone;
+int Report(const std::vector<std::string>& projects, bool json, platform::MsgBoxResult forced, std::ostream& out,
+           std::ostream& err) {
+  std::vector<ReportedProject> reported;
+  const int code = ForEachProject(projects, err, false, "with members missing", [&](const std::string& project, bool) {
+    return RunReportingFailure("report", err, [&]() -> int {
+      ReadSession session(err, forced);
+      if (!session.Open(project)) return kBadInput;
+      for (ReportedProject& one : ReportProcedures(session.Vbe(), session.Context().Engine().CodeBodyStart()))
+        reported.push_back(std::move(one));
+      // A member that could not be read is missing from the report.
+      return session.Damaged() ? kReported : kDone;
+    });
   });
+  // One document for every project read, also when one could not be; none after a cancel.
+  if (code == kCancelled || (reported.empty() && code == kBadInput)) return code;
+  if (json)
+    out << ProcedureReportJson(reported, true);
+  else
+    out << Display(FormatProcedureReport(reported, true));
+  return code;
 }
 
 }  // namespace gildex::app

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/dialogs.h"
+
 namespace gildex::app {
 
 struct FinderOptions {
@@ -15,6 +17,7 @@ struct FinderOptions {
   std::vector<std::string> show;  // member names whose code the finder shows, in order
   std::string copy;     // with `show`: the clipboard file ("-": standard output)
   bool json = false;
+  platform::MsgBoxResult forced{};  // --yes / --no
 };
 
 // Without `show`: every procedure of FILE's projects with kind, scope and line range. With
@@ -25,10 +28,12 @@ int Finder(const FinderOptions& options, std::ostream& out, std::ostream& err);
 
 // What the component information window shows for a component, named by name or by its file,
 // of `project` (or of the component file loaded alone).
-int Info(const std::string& component, const std::string& project, std::ostream& out, std::ostream& err);
+int Info(const std::string& component, const std::string& project, platform::MsgBoxResult forced, std::ostream& out,
+         std::ostream& err);
 
-// Every procedure of the project with its component, kind, scope, line range and error
-// handling (none, its own, Gildex's).
-int Report(const std::string& project, bool json, std::ostream& out, std::ostream& err);
+// Every procedure of the projects (project_list.h) with its component, kind, scope, line
+// range and error handling (none, its own, Gildex's), as one report.
+int Report(const std::vector<std::string>& projects, bool json, platform::MsgBoxResult forced, std::ostream& out,
+           std::ostream& err);
 
 }  // namespace gildex::app

@@ -13,18 +13,6 @@
 #include "desktop/screenshots.h"
 #include "workbench/workbench.h"
 
-namespace {
-
-// The sample project beside the program's sources, or as installed.
-QString SampleProject() {
-  for (const QString& candidate : {QString(GILDEX_SOURCE_DIR "/data/Sample/Orders.vbp"),
-                                   QCoreApplication::applicationDirPath() + "/../share/gildex/Sample/Orders.vbp"})
-    if (QFileInfo::exists(candidate)) return candidate;
-  return {};
-}
-
-}  // namespace
-
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName("gildex-ide");
@@ -56,12 +44,16 @@ int main(int argc, char** argv) {
   }
   QString project = arguments.isEmpty() ? QString() : arguments.front();
   const bool shooting = parser.isSet(screenshots);
-  if (shooting && project.isEmpty()) project = SampleProject();
 
   const std::unique_ptr<QTemporaryDir> scratch_home =
       shooting ? gildex::desktop::UseScratchProgramFolder() : nullptr;
   if (shooting && scratch_home == nullptr) {
     std::cerr << "gildex-ide: cannot make a scratch program folder for the screenshots\n";
+    return 1;
+  }
+  if (shooting && project.isEmpty()) project = gildex::desktop::CopyOfSample(*scratch_home);
+  if (shooting && project.isEmpty()) {
+    std::cerr << "gildex-ide: no sample project was found to take the screenshots of; give a PROJECT\n";
     return 1;
   }
   gildex::desktop::QtDialogs dialogs;
@@ -75,12 +67,18 @@ int main(int argc, char** argv) {
   dialogs.SetUnattended(shooting);
   const bool opened = project.isEmpty() || window.OpenProject(QDir::current().absoluteFilePath(project).toStdString());
   dialogs.SetUnattended(false);
-  if (!opened && shooting) return 1;
+  if (!opened && shooting) {
+    std::cerr << "gildex-ide: " << project.toStdString() << " could not be opened\n";
+    return 1;
+  }
   if (shooting) {
-    const int failed = gildex::desktop::TakeScreenshots(window, parser.value(screenshots)) +
-                       gildex::desktop::TakeToolWindowShots(window, tool_windows, parser.value(screenshots));
+    bool failed = false;
+    for (const auto& missing : gildex::desktop::TakeScreenshots(window, tool_windows, parser.value(screenshots))) {
+      std::cerr << "gildex-ide: no " << missing.file.toStdString() << ": " << missing.why.toStdString() << "\n";
+      failed = failed || !missing.lacking;
+    }
     bench.Close();
-    return failed == 0 ? 0 : 1;
+    return failed ? 1 : 0;
   }
   window.show();
   return app.exec();

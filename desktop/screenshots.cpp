@@ -28,6 +28,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include <unistd.h>
+
 #include "desktop/addin_windows.h"
 #include "desktop/drive.h"
 #include "desktop/designer_window.h"
@@ -48,9 +50,99 @@ void Settle() {
   for (int i = 0; i < 5; ++i) QApplication::processEvents();
 }
 
+// The pictures of this run that could not be made, each with why; `lacking` when the project
+// has nothing to show in them, which is no fault of the run.
+std::vector<MissingPicture>& Missing() {
+  static std::vector<MissingPicture> missing;
+  return missing;
+}
+
+bool Miss(const QString& name, const QString& why, bool lacking = false) {
+  Missing().push_back({name + ".png", why, lacking});
+  return false;
+}
+
+bool Lack(const QString& name, const QString& what) { return Miss(name, "the project has no " + what, true); }
+
+// Runs one shot; one that fails without saying why is named by its window.
+void Take(const QString& name, const std::function<bool()>& shot) {
+  const std::size_t before = Missing().size();
+  if (!shot() && Missing().size() == before) Miss(name, "its window did not open");
+}
+
 bool Save(QWidget* widget, const QString& folder, const QString& name) {
   Settle();
-  return widget->grab().save(QDir(folder).filePath(name + ".png"));
+  return widget->grab().save(QDir(folder).filePath(name + ".png")) || Miss(name, "could not be written");
+}
+
+std::size_t MemberCount(host::MemoryComponent& component) {
+  return component.Code() != nullptr ? component.Code()->Members().size() : 0;
+}
+
+// What the pictures show, picked from the project that is open: the form with the most
+// controls and a text box on it (else its first control), the class and the standard module
+// with the most members (a form's code standing in for either when the project has none).
+struct Subjects {
+  host::MemoryComponent* form = nullptr;
+  host::VBControl* control = nullptr;
+  host::MemoryComponent* class_module = nullptr;
+  host::MemoryComponent* module = nullptr;
+};
+
+Subjects& Pick() {
+  static Subjects subjects;
+  return subjects;
+}
+
+void PickSubjects(MainWindow& window) {
+  Subjects picked;
+  std::size_t most_controls = 0;
+  const auto more_members = [](host::MemoryComponent* best, host::MemoryComponent& candidate) {
+    return MemberCount(candidate) > 0 && (best == nullptr || MemberCount(candidate) > MemberCount(*best));
+  };
+  for (host::MemoryProject* project : window.Bench().Vbe().Projects())
+    for (host::MemoryComponent* component : project->Components()) {
+      switch (component->Type()) {
+        case host::ComponentType::VBForm:
+        case host::ComponentType::VBMDIForm:
+        case host::ComponentType::UserControl:
+        case host::ComponentType::PropPage: {
+          // A form before any other designer, then the one with the most controls.
+          const auto form_first = [](host::MemoryComponent* c) { return c->Type() == host::ComponentType::VBForm; };
+          host::Designer* designer = component->GetDesigner();
+          if (designer == nullptr) break;
+          if (picked.form == nullptr || form_first(component) > form_first(picked.form) ||
+              (form_first(component) == form_first(picked.form) && designer->Controls().size() > most_controls)) {
+            picked.form = component;
+            most_controls = designer->Controls().size();
+          }
+          break;
+        }
+        case host::ComponentType::ClassModule:
+          if (more_members(picked.class_module, *component)) picked.class_module = component;
+          break;
+        case host::ComponentType::StdModule:
+          if (more_members(picked.module, *component)) picked.module = component;
+          break;
+        default:
+          break;
+      }
+    }
+  if (picked.form != nullptr) {
+    // A text box shows the most of the properties window; a menu or timer has nothing drawn.
+    const auto rank = [](host::VBControl* control) {
+      if (control == nullptr) return -1;
+      const std::string kind = control->ClassName();
+      return kind == "TextBox" ? 2 : kind == "Menu" || kind == "Timer" ? 0 : 1;
+    };
+    for (host::VBControl* control : picked.form->GetDesigner()->Controls())
+      if (rank(control) > rank(picked.control)) picked.control = control;
+    if (MemberCount(*picked.form) > 0) {
+      if (picked.class_module == nullptr) picked.class_module = picked.form;
+      if (picked.module == nullptr) picked.module = picked.form;
+    }
+  }
+  Pick() = picked;
 }
 
 // Chooses `caption` in the next popup menu that opens, as the user picks an entry in it.
@@ -166,15 +258,16 @@ bool SaveFormatMenu(MainWindow& window, const QString& folder) {
 // The sample's richest form in its designer with one control selected, the properties window
 // and the toolbox beside it, and the "Controls" menu a right click on the control opens.
 int SaveDesignerShots(MainWindow& window, const QString& folder) {
-  host::VBProject* project = window.Bench().Vbe().ActiveVBProject();
-  auto* form = project != nullptr ? dynamic_cast<host::MemoryComponent*>(project->FindComponent("frmCustomer")) : nullptr;
-  if (form == nullptr) return 0;
+  host::MemoryComponent* form = Pick().form;
+  if (form == nullptr) {
+    for (const char* name : {"designer", "properties-window", "properties-form", "toolbox", "designer-controls-menu"})
+      Lack(name, "form or other designer");
+    return 5;
+  }
   QMdiSubWindow* sub = window.ShowDesigner(*form);
   auto* designer = sub != nullptr ? sub->findChild<DesignerWindow*>() : nullptr;
-  if (designer == nullptr) return 1;
-  host::VBControl* chosen = nullptr;
-  for (host::VBControl* control : form->GetDesigner()->Controls())
-    if (control->Name() == "txtName") chosen = control;
+  if (designer == nullptr) return !Miss("designer", "the form's designer did not open");
+  host::VBControl* chosen = Pick().control;
   if (chosen != nullptr) form->GetDesigner()->Select({chosen});
   window.Refresh();
   int failed = 0;
@@ -199,68 +292,60 @@ int SaveDesignerShots(MainWindow& window, const QString& folder) {
   const int bottom = last->mapTo(window.Tools(), QPoint(0, last->height())).y() + 6;
   failed += !window.Tools()->grab(QRect(0, 0, window.Tools()->width(), bottom)).save(QDir(folder).filePath("toolbox.png"));
   // The menu is a window of its own: drawn onto the designer where the click was.
-  const workbench::ControlView* view = designer->Model()->ViewOf(chosen);
-  if (view == nullptr) return failed + 1;
+  const workbench::ControlView* view = chosen != nullptr ? designer->Model()->ViewOf(chosen) : nullptr;
+  if (view == nullptr) return failed + !Lack("designer-controls-menu", "control drawn on a form");
   QMenu menu;
   window.Bars().Fill(&menu, "Controls");
   menu.popup(QPoint(0, 0));
   Settle();
   const QPixmap menu_picture = menu.grab();
   menu.close();
-  QPixmap picture = sub->grab();
+  const QPixmap window_picture = sub->grab();
   const QPoint click = designer->mapTo(sub, designer->WidgetPoint({view->rect.x + 40, view->rect.y + 12}));
+  // Grown where the menu reaches past the window, as it would over the desktop.
+  QPixmap picture(std::max(window_picture.width(), click.x() + menu_picture.width()),
+                  std::max(window_picture.height(), click.y() + menu_picture.height()));
+  picture.fill(QColor(0x80, 0x80, 0x80));
   QPainter painter(&picture);
+  painter.drawPixmap(0, 0, window_picture);
   painter.drawPixmap(click, menu_picture);
   painter.end();
   failed += !picture.save(QDir(folder).filePath("designer-controls-menu.png"));
   return failed + !SaveFormatMenu(window, folder);
 }
 
-}  // namespace
-
-int TakeScreenshots(MainWindow& window, const QString& folder) {
-  QDir().mkpath(folder);
-  int failed = 0;
+void TakeMainWindowShots(MainWindow& window, const QString& folder) {
   // The add-in's toolbar, shown where the user would find it after switching it on.
   if (host::CommandBar* bar = window.Bench().Vbe().Bars().Find(kToolbarName)) {
     bar->visible = true;
     bar->position = host::BarPosition::Top;
     window.Refresh();
   }
-  if (window.Bench().AddInConnected()) failed += !ChooseSettings(window);
+  if (window.Bench().AddInConnected() && !ChooseSettings(window))
+    Miss("options", "the settings the pictures show could not be chosen in the options dialog");
   window.show();
   window.resize(1280, 820);
-  failed += !Save(&window, folder, "main-window");
+  Save(&window, folder, "main-window");
   for (const auto& [bar, name] : std::vector<std::pair<std::string, QString>>{
            {"Project Window Project", "menu-project"},
            {"Project Window Module/Class Folder", "menu-module"},
            {"Project Window Form Folder", "menu-form"},
            {"Code Window", "menu-code-window"},
            {"Controls", "menu-controls"}})
-    failed += !SaveMenu(window, bar, folder, name);
+    SaveMenu(window, bar, folder, name);
   for (QMenu* menu : window.menuBar()->findChildren<QMenu*>(Qt::FindDirectChildrenOnly)) {
     const QString name = menu->objectName().remove('&').toLower().replace(' ', '-');
     if (name != "file" && name != "add-ins") continue;
     menu->popup(window.mapToGlobal(QPoint(10, 30)));
-    failed += !Save(menu, folder, "menu-bar-" + name);
+    Save(menu, folder, "menu-bar-" + name);
     menu->close();
   }
-  if (!window.GildexToolbar()->isHidden()) failed += !Save(window.GildexToolbar(), folder, "toolbar-gildex");
-  failed += !SaveCodeWindow(window, folder);
-  failed += SaveDesignerShots(window, folder);
+  if (!window.GildexToolbar()->isHidden()) Save(window.GildexToolbar(), folder, "toolbar-gildex");
+  Take("code-window", [&] { return SaveCodeWindow(window, folder); });
+  SaveDesignerShots(window, folder);
   // The IDE at work: a code window and a designer side by side in the workspace.
   window.Workspace()->tileSubWindows();
-  failed += !Save(&window, folder, "main-window-working");
-  return failed;
-}
-
-namespace {
-
-host::MemoryComponent* Component(MainWindow& window, const std::string& name) {
-  for (host::MemoryProject* project : window.Bench().Vbe().Projects())
-    if (host::VBComponent* component = project->FindComponent(name))
-      return dynamic_cast<host::MemoryComponent*>(component);
-  return nullptr;
+  Save(&window, folder, "main-window-working");
 }
 
 // Clicks the component in the project window, as the user does before its context menu.
@@ -307,11 +392,12 @@ bool HelpShots(MainWindow& window, AddInWindows& tools, const QString& folder) {
 }
 
 bool ComponentInfoShot(MainWindow& window, AddInWindows& tools, const QString& folder) {
-  host::MemoryComponent* component = Component(window, "clsCustomer");
-  if (component == nullptr) return false;
+  host::MemoryComponent* component = Pick().class_module;
+  if (component == nullptr) return Lack("component-info", "module with code");
   SelectInExplorer(window, *component);
-  if (!ClickEntry(window.Bars(), window.Bench().Vbe().Bars(), "Project Window Module/Class Folder",
-                  {"Component Information"}) ||
+  const std::string bar = component->Type() == host::ComponentType::VBForm ? "Project Window Form Folder"
+                                                                            : "Project Window Module/Class Folder";
+  if (!ClickEntry(window.Bars(), window.Bench().Vbe().Bars(), bar, {"Component Information"}) ||
       tools.ComponentInfo().Last() == nullptr)
     return false;
   QDialog* info = tools.ComponentInfo().Last();
@@ -321,8 +407,8 @@ bool ComponentInfoShot(MainWindow& window, AddInWindows& tools, const QString& f
 }
 
 bool FunctionFinderShot(MainWindow& window, AddInWindows& tools, const QString& folder) {
-  host::MemoryComponent* module = Component(window, "modGlobals");
-  if (module == nullptr) return false;
+  host::MemoryComponent* module = Pick().module;
+  if (module == nullptr) return Lack("function-finder", "module with code");
   window.ShowCode(*module);
   if (!ClickEntry(window.Bars(), window.Bench().Vbe().Bars(), "Code Window", {"Function Finder"})) return false;
   FunctionFinderDialog& finder = tools.FunctionFinder();
@@ -342,8 +428,8 @@ bool FunctionFinderShot(MainWindow& window, AddInWindows& tools, const QString& 
 }
 
 bool ConverterShot(MainWindow& window, const QString& folder) {
-  host::MemoryComponent* form = Component(window, "frmCustomer");
-  if (form == nullptr) return false;
+  host::MemoryComponent* form = Pick().form;
+  if (form == nullptr || form->Type() != host::ComponentType::VBForm) return Lack("converter", "form");
   window.ShowDesigner(*form);
   SelectInExplorer(window, *form);
   return SaveModal("frmASPConverter", "cmdClose", folder, "converter", [&] {
@@ -445,8 +531,10 @@ bool WizardShots(MainWindow& window, AddInWindows& tools, const QString& folder)
   if (!standard.isEmpty()) Q_EMIT wizard.templates->itemClicked(standard.front(), 0);  // the default, current already
   saved = Save(&wizard, folder, "wizard-template") && saved;
   wizard.nav[frmWizard::kNext]->click();
-  for (const char* name : {"clsAddress", "modGlobals"})
-    for (QTreeWidgetItem* item : wizard.components->findItems(name, Qt::MatchExactly)) item->setCheckState(0, Qt::Checked);
+  for (host::MemoryComponent* component : {Pick().class_module, Pick().module})
+    if (component != nullptr)
+      for (QTreeWidgetItem* item : wizard.components->findItems(QString::fromStdString(component->Name()), Qt::MatchExactly))
+        item->setCheckState(0, Qt::Checked);
   saved = Save(&wizard, folder, "wizard-components") && saved;
   wizard.nav[frmWizard::kNext]->click();
   saved = Save(&wizard, folder, "wizard-summary") && saved && !standard.isEmpty();
@@ -460,10 +548,11 @@ bool WizardShots(MainWindow& window, AddInWindows& tools, const QString& folder)
 // The per-procedure window with a class clicked and two members tagged (in memory only: the
 // project is closed unsaved at the end).
 bool ProcedureTemplatesShot(MainWindow& window, const QString& folder) {
+  const QString shown = Pick().class_module != nullptr ? QString::fromStdString(Pick().class_module->Name()) : QString();
   return SaveFromOptions(window, 5, "cmdAdvanced", "frmAdvancedTemplate", "Command1", folder, "procedure-templates",
-                         [](QWidget* modal) {
+                         [shown](QWidget* modal) {
                            auto* tree = modal->findChild<QTreeWidget*>("tvwVBProjects");
-                           const auto found = tree->findItems("clsCustomer", Qt::MatchExactly | Qt::MatchRecursive);
+                           const auto found = tree->findItems(shown, Qt::MatchExactly | Qt::MatchRecursive);
                            if (!found.isEmpty()) tree->setCurrentItem(found.front());
                            auto* members = modal->findChild<QTreeWidget*>("lvwMembers");
                            for (int row : {1, 4})
@@ -473,11 +562,16 @@ bool ProcedureTemplatesShot(MainWindow& window, const QString& folder) {
                          });
 }
 
+// A few lines of the module's first procedure selected, as the user marks them before the entry.
 bool InsertModeShot(MainWindow& window, const QString& folder) {
-  host::MemoryComponent* module = Component(window, "modErrors");
-  if (module == nullptr || module->Code() == nullptr) return false;
+  host::MemoryComponent* module = Pick().module;
+  if (module == nullptr) return Lack("insert-mode", "module with code");
+  // The add-in skips a read-only file before it asks anything.
+  if (!module->File().empty() && access(module->File().c_str(), W_OK) != 0)
+    return Miss("insert-mode", module->File().filename().string().c_str() + QString(" is read-only"), true);
   window.ShowCode(*module);
-  module->Code()->Pane().SetSelection({3, 1, 8, 1});
+  const long first = module->Code()->CountOfDeclarationLines() + 1;
+  module->Code()->Pane().SetSelection({first, 1, std::min(first + 5, module->Code()->CountOfLines()), 1});
   const bool saved = SaveModal("frmInsertOptions", "cmdClose", folder, "insert-mode", [&] {
     ClickEntry(window.Bars(), window.Bench().Vbe().Bars(), "Code Window",
                {"Gildex insert", "Default template", "Into this module"});
@@ -497,6 +591,22 @@ bool ProgressShot(MainWindow& window, const QString& folder) {
   });
   window.Bench().Close();
   return saved;
+}
+
+void TakeToolWindowShots(MainWindow& window, AddInWindows& tools, const QString& folder) {
+  Take("splash", [&] { return SplashShot(tools, folder); });
+  Take("component-info", [&] { return ComponentInfoShot(window, tools, folder); });
+  Take("function-finder", [&] { return FunctionFinderShot(window, tools, folder); });
+  Take("converter", [&] { return ConverterShot(window, folder); });
+  Take("control-templates", [&] { return ControlTemplatesShot(window, folder); });
+  Take("copy-options", [&] { return CopyOptionsShot(window, folder); });
+  Take("todo-list", [&] { return ToDoShot(tools, folder); });
+  Take("wizard", [&] { return WizardShots(window, tools, folder); });
+  Take("procedure-templates", [&] { return ProcedureTemplatesShot(window, folder); });
+  Take("options", [&] { return OptionsShots(window, folder); });
+  Take("insert-mode", [&] { return InsertModeShot(window, folder); });
+  Take("progress-insert-project", [&] { return ProgressShot(window, folder); });
+  Take("help", [&] { return HelpShots(window, tools, folder); });
 }
 
 }  // namespace
@@ -519,23 +629,25 @@ std::unique_ptr<QTemporaryDir> UseScratchProgramFolder() {
   return scratch;
 }
 
-int TakeToolWindowShots(MainWindow& window, AddInWindows& tools, const QString& folder) {
-  if (!window.Bench().AddInConnected()) return 0;
-  int failed = 0;
-  failed += !SplashShot(tools, folder);
-  failed += !ComponentInfoShot(window, tools, folder);
-  failed += !FunctionFinderShot(window, tools, folder);
-  failed += !ConverterShot(window, folder);
-  failed += !ControlTemplatesShot(window, folder);
-  failed += !CopyOptionsShot(window, folder);
-  failed += !ToDoShot(tools, folder);
-  failed += !WizardShots(window, tools, folder);
-  failed += !ProcedureTemplatesShot(window, folder);
-  failed += !OptionsShots(window, folder);
-  failed += !InsertModeShot(window, folder);
-  failed += !ProgressShot(window, folder);
-  failed += !HelpShots(window, tools, folder);
-  return failed;
+QString CopyOfSample(const QTemporaryDir& scratch) {
+  namespace fs = std::filesystem;
+  const fs::path executable = QCoreApplication::applicationFilePath().toStdString();
+  const fs::path shipped =
+      platform::DataFolderOfBuildTree(executable).value_or(platform::InstalledDataFolder(executable)) / "Sample";
+  const fs::path copy = fs::path(scratch.path().toStdString()) / "Sample";
+  std::error_code error;
+  fs::copy(shipped, copy, fs::copy_options::recursive, error);
+  if (error || !fs::exists(copy / "Orders.vbp")) return {};
+  return QString::fromStdString((copy / "Orders.vbp").string());
+}
+
+std::vector<MissingPicture> TakeScreenshots(MainWindow& window, AddInWindows& tools, const QString& folder) {
+  Missing().clear();
+  QDir().mkpath(folder);
+  PickSubjects(window);
+  TakeMainWindowShots(window, folder);
+  if (window.Bench().AddInConnected()) TakeToolWindowShots(window, tools, folder);
+  return Missing();
 }
 
 }  // namespace gildex::desktop

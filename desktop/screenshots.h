@@ -3,6 +3,7 @@
 #include <QString>
 #include <QTemporaryDir>
 #include <memory>
+#include <vector>
 
 namespace gildex::desktop {
 
@@ -16,9 +17,19 @@ class MainWindow;
 // dialog stay its own. Null (and both left alone) when the shipped data cannot be found or copied.
 std::unique_ptr<QTemporaryDir> UseScratchProgramFolder();
 
-// Returns the number of pictures that could not be saved.
-int TakeScreenshots(MainWindow& window, const QString& folder);
-// The windows of the add-in's commands, opened through its menus and toolbar where it has them.
-int TakeToolWindowShots(MainWindow& window, AddInWindows& tools, const QString& folder);
+// A copy of the shipped sample project in the scratch folder, so that the run neither locks
+// nor touches the one installed or in the source tree; empty when there is none to copy.
+QString CopyOfSample(const QTemporaryDir& scratch);
+
+struct MissingPicture {
+  QString file;
+  QString why;
+  bool lacking = false;  // the project has nothing for it to show: no fault of the run
+};
+
+// Saves the IDE's windows, then those of the add-in's commands (opened through its menus and
+// toolbar where it has them), showing what the open project holds. Returns the pictures that
+// could not be made.
+std::vector<MissingPicture> TakeScreenshots(MainWindow& window, AddInWindows& tools, const QString& folder);
 
 }  // namespace gildex::desktop

@@ -342,13 +342,19 @@ CommandOutcome Session::Run() {
   // The component and module commands pass a read-only file over with their own message; the
   // procedure commands do not ask, and their write fails instead.
   const bool gated = target_.procedure.empty() || Numbers(action_);
+  long code_components = 0, read_only = 0;
+  auto passed_over = [&](host::MemoryComponent& component) {
+    ++code_components;
+    if (!gated || !component.IsReadOnly()) return;
+    ++read_only;
+    outcome.problems.push_back(component.File().string() + ": not processed: the file is read-only");
+  };
   auto click_on = [&](host::MemoryComponent& component, const std::string& prefix) {
     step(component.Name());
     ClickOnComponent(component);
     outcome.messages.push_back(prefix + messages.MessageText());
     messages.Hide();  // as the user closing the window with OK
-    if (gated && component.IsReadOnly())
-      outcome.problems.push_back(component.File().string() + ": not processed: the file is read-only");
+    passed_over(component);
   };
   if (component_ != nullptr) {
     click_on(*component_, "");
@@ -364,8 +370,7 @@ CommandOutcome Session::Run() {
     // for one component.
     for (host::MemoryProject* project : loaded_.projects)
       for (host::MemoryComponent* component : project->Components())
-        if (component->Code() != nullptr && component->IsReadOnly())
-          outcome.problems.push_back(component->File().string() + ": not processed: the file is read-only");
+        if (component->Code() != nullptr) passed_over(*component);
   } else {
     // No project-wide numbering command exists: number each code component as the user
     // would, one click each, until one is cancelled.
@@ -381,6 +386,7 @@ CommandOutcome Session::Run() {
   }
   outcome.errors_reported = context_.report.Shown() - errors_before;
   outcome.cancelled = engine.Cancel();
+  outcome.all_read_only = code_components > 0 && read_only == code_components;
   return outcome;
 }
 

@@ -60,6 +60,7 @@ struct CommandOutcome {
   std::vector<std::string> problems;  // components the command passed over
   long errors_reported = 0;           // error reports shown while the command ran
   bool cancelled = false;
+  bool all_read_only = false;         // every code component it came to was passed over as read-only
 };
 
 // Where the command is: the code component it works on out of those it walks.
