@@ -13,6 +13,7 @@
 #include "app/prefix_command.h"
 #include "app/project_list.h"
 #include "app/printer.h"
+#include "app/report_output.h"
 #include "app/scope_command.h"
 #include "app/session_command.h"
 #include "app/settings_commands.h"
@@ -27,7 +28,6 @@
 #include "platform/system.h"
 #include "session/repository_settings.h"
 #include "app/html_command.h"
-#include "tools/procedure_report.h"
 
 namespace gildex::app {
 namespace {
@@ -36,8 +36,8 @@ constexpr const char* kTopFooter =
     "Exit status:\n"
     "  0  done\n"
     "  1  a component could not be processed as asked (read-only, not written, an error\n"
-    "     reported, a failed build); with --check: something would change; for verify: a file\n"
-    "     has a problem\n"
+    "     reported, a failed build); with --check: something would change (report --check: a\n"
+    "     procedure has no error handling); for verify: a file has a problem\n"
     "  2  bad usage or input; nothing was written\n"
     "  3  cancelled with Ctrl-C; what was done before is written\n"
     "  With several projects (or a folder of them), the worst project's status.\n"
@@ -55,15 +55,19 @@ constexpr const char* kTopFooter =
     "\n"
     "The manual: man gildex";
 
+constexpr const char* kCheckHelp =
+    "write nothing, print no diff: name the files that would change (as git diff --name-only); exit status 1 then";
+
 constexpr const char* kScopeFooter =
     "Without --component every component of every project is processed; a folder stands for every .vbp under it, "
     "and a project that fails does not stop the others. Changed files are written in place "
-    "(atomically); --dry-run prints a diff that git apply takes instead, --check only answers with the exit status.\n"
+    "(atomically); --dry-run prints a diff that git apply takes instead, --check names the files that would "
+    "change.\n"
     "Exit status: 0 done, 1 a component could not be processed as asked (with --check: something would change), "
     "2 bad usage or input (nothing written), 3 cancelled with Ctrl-C; with several projects, the worst of theirs.";
 
-int Verify(const std::vector<std::string>& arguments, bool with_procedures, bool json, std::ostream& out,
-           std::ostream& err) {
+int Verify(const std::vector<std::string>& arguments, bool with_procedures, bool json, bool quiet,
+           std::ostream& out, std::ostream& err) {
   std::string problem;
   const std::vector<std::string> paths = ExpandProjects(arguments, problem);
   if (!problem.empty()) {
@@ -71,24 +75,22 @@ int Verify(const std::vector<std::string>& arguments, bool with_procedures, bool
     return kBadInput;
   }
   int exit_code = 0;
-  if (json) out << "[";
+  std::vector<host::VerifyReport> reports;
   for (const std::string& path : paths) {
     session::UseCodePageOf(path);
     host::VerifyReport report = host::VerifyProject(path, with_procedures);
-    if (json) {
-      // One report a path, all of them on standard output, so that the whole is one document.
-      out << (&path == &paths.front() ? "" : ",\n") << VerifyReportJson(report, with_procedures);
-      exit_code = std::max(exit_code, report.ExitCode());
-      continue;
-    }
-    // Source text is Windows-1252 bytes; terminals expect UTF-8.
-    if (report.readable)
-      out << cp1252::ToUtf8(host::FormatVerifyReport(report, with_procedures));
-    else
-      Say(err, cp1252::ToUtf8(report.error));
     exit_code = std::max(exit_code, report.ExitCode());
+    // One document for all the paths, printed at the end.
+    if (json) {
+      reports.push_back(std::move(report));
+    } else if (!report.readable) {
+      Say(err, cp1252::ToUtf8(report.error));
+    } else if (!quiet || report.ExitCode() != 0) {
+      // Source text is Windows-1252 bytes; terminals expect UTF-8.
+      out << cp1252::ToUtf8(host::FormatVerifyReport(report, with_procedures));
+    }
   }
-  if (json) out << "]\n";
+  if (json) out << VerifyReportJson(reports, with_procedures);
   return exit_code;
 }
 
@@ -261,16 +263,17 @@ std::shared_ptr<T> Bound() {
 void AddVerify(CLI::App& verify, Chosen& chosen) {
   struct Options {
     std::vector<std::string> paths;
-    bool procedures = false, json = false;
+    bool procedures = false, json = false, quiet = false;
   };
   auto o = Bound<Options>();
   verify.add_option("PROJECT", o->paths, kProjectsHelp)->required();
   verify.add_flag("--procedures", o->procedures, "list each procedure with its line range");
-  verify.add_flag("--json", o->json, "print the reports as one JSON array (UTF-8) on standard output");
+  verify.add_flag("--json", o->json, "print the reports as one JSON object (UTF-8) on standard output");
+  verify.add_flag("-q,--quiet", o->quiet, "print the reports of the paths with a problem only");
   verify.footer("Writes nothing. Exit status: 0 every file loads and would be written back byte for byte (warnings "
                 "allowed), 1 a file has a problem, 2 bad usage or a project that cannot be read.");
   verify.callback([&chosen, o] {
-    chosen.run = [&chosen, o] { return Verify(o->paths, o->procedures, o->json, chosen.out, chosen.err); };
+    chosen.run = [&chosen, o] { return Verify(o->paths, o->procedures, o->json, o->quiet, chosen.out, chosen.err); };
   });
 }
 
@@ -369,7 +372,7 @@ void AddScope(CLI::App& command, Chosen& chosen, ScopeAction action) {
                    "would change, for git apply or patch -p1. Paths are relative to the current folder when it "
                    "holds every changed file, else to the project folder (or the nearest folder above it holding "
                    "them all), which a line on standard error then names");
-  command.add_flag("--check", scope.check, "write nothing, print no diff; exit status 1 when something would change");
+  command.add_flag("--check", scope.check, kCheckHelp);
   if (action == ScopeAction::Insert) {
     // The setting keeps the sense the registry gives it: True switches numbering off.
     command.add_flag("--numbers", o->numbers, "also number the lines (Numbering=False for this run)");
@@ -444,15 +447,27 @@ void AddInfo(CLI::App& info, Chosen& chosen) {
 }
 
 void AddReport(CLI::App& report, Chosen& chosen) {
-  auto o = Bound<std::pair<std::vector<std::string>, bool>>();  // the projects, --json
-  report.add_option("PROJECT", o->first, kProjectsHelp)->required();
-  report.add_flag("--json", o->second, "as JSON (UTF-8)");
-  report.footer("Writes nothing. A procedure's handling is gildex when it holds the code-body marker an insertion "
-                "writes with BodyCode on, own with an On Error of its own, else none.\nExit status: 0 done, 1 a "
-                "member could not be read (it is missing from the report), 2 bad usage or a project that cannot be "
-                "read.");
+  auto o = Bound<ReportOptions>();
+  report.add_option("PROJECT", o->projects, kProjectsHelp)->required();
+  report.add_flag("--json", o->json, "as JSON (UTF-8)");
+  report.add_flag("--check", o->check,
+                  "print FILE:LINE: NAME has no error handling for each procedure that insert would treat (its "
+                  "size, skip tag and InsertInto let it through) without error handling; exit status 1 when any");
+  report.add_option("--sarif", o->sarif,
+                    "write those procedures as a SARIF 2.1.0 log to FILE (- for standard output), paths relative "
+                    "to the repository root")
+      ->type_name("FILE");
+  report.add_flag("-q,--quiet", o->quiet, "no line that is not a problem");
+  report.footer("Writes nothing but the --sarif file. A procedure's handling is gildex when it holds the code-body "
+                "marker an insertion writes with BodyCode on or the default template's blocks, own with an On Error "
+                "of its own, else none.\nExit status: 0 done, 1 a member could not be read (it is missing from the "
+                "report), or with --check a procedure has no error handling, 2 bad usage or a project that cannot "
+                "be read.");
   report.callback([&chosen, o] {
-    chosen.run = [&chosen, o] { return Report(o->first, o->second, chosen.forced, chosen.out, chosen.err); };
+    chosen.run = [&chosen, o] {
+      o->forced = chosen.forced;
+      return Report(*o, chosen.out, chosen.err);
+    };
   });
 }
 
@@ -476,7 +491,7 @@ void AddPrefix(CLI::App& prefix, Chosen& chosen) {
   prefix.add_flag("--dry-run", o->run.dry_run,
                   "write nothing; print (alone on standard output) a git-style diff of the exact bytes that "
                   "would change, for git apply or patch -p1; the uses of old names go to standard error");
-  prefix.add_flag("--check", o->run.check, "write nothing, print no diff; exit status 1 when something would change");
+  prefix.add_flag("--check", o->run.check, kCheckHelp);
   prefix.add_flag("-q,--quiet", o->run.quiet, "only problems and uses of old names: no summary");
   prefix.add_flag("-v,--verbose", o->run.verbose, "every message, and each file written");
   prefix.callback([&chosen, &prefix, o] {
@@ -513,6 +528,7 @@ void AddHtml(CLI::App& html, Chosen& chosen) {
   html.add_option("--method", o->method, "the form's method, GET or POST (default POST)")->type_name("GET|POST");
   html.add_option("--action", o->action, "the form's action (default --WEBBOT-SELF--)")->type_name("URL");
   html.add_flag("--force", o->force, "replace an existing page or picture (a file of the project is never replaced)");
+  html.add_flag("-q,--quiet", o->quiet, "only problems: no line naming the files written");
   html.footer("Controls without a place on the form (menus, timers) are left out and named. The form file is not "
               "changed.\nExit status: 0 done, 1 the conversion failed, 2 bad usage or input (nothing written).");
   html.callback([&chosen, &html, o] {
@@ -611,7 +627,8 @@ void AddComment(CLI::App& comment, Chosen& chosen) {
       ->required();
   comment.add_option("--component", o->component, "the component holding the procedure")->type_name("NAME");
   comment.add_flag("--dry-run", o->dry_run, "write nothing; print the git-style diff of what would change");
-  comment.add_flag("--check", o->check, "write nothing, print no diff; exit status 1 when something would change");
+  comment.add_flag("--check", o->check, kCheckHelp);
+  comment.add_flag("-q,--quiet", o->quiet, "only problems: no line naming the file written");
   comment.footer("Exit status: 0 done, 1 an error reported or a file not written (with --check: something would "
                  "change), 2 bad usage or input: no comment block set, an unknown procedure (nothing written).");
   comment.callback([&chosen, o] {
@@ -638,7 +655,8 @@ void AddTag(CLI::App& tag, Chosen& chosen) {
   tag.add_option("--template", o->template_name, "the template to tag for, instead of the default one")
       ->type_name("NAME");
   tag.add_flag("--dry-run", o->dry_run, "write nothing; print the git-style diff of what would change");
-  tag.add_flag("--check", o->check, "write nothing, print no diff; exit status 1 when something would change");
+  tag.add_flag("--check", o->check, kCheckHelp);
+  tag.add_flag("-q,--quiet", o->quiet, "only problems: with a change, no member list and no summary");
   tag.callback([&chosen, o] {
     chosen.run = [&chosen, o] {
       o->forced = chosen.forced;

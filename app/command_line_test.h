@@ -1,5 +1,6 @@
 #pragma once
 // For the tests of app/: one `gildex` command run as main() runs it, with what it printed.
+#include <filesystem>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -18,6 +19,20 @@ struct Ran {
     return err.substr(start == std::string::npos ? 0 : start + 1,
                       end == std::string::npos ? std::string::npos : end - (start == std::string::npos ? 0 : start + 1));
   }
+};
+
+// Runs a test from another current folder, as a user in a project's folder would.
+class ScopedCwd {
+ public:
+  explicit ScopedCwd(const std::filesystem::path& dir) : old_(std::filesystem::current_path()) {
+    std::filesystem::current_path(dir);
+  }
+  ~ScopedCwd() { std::filesystem::current_path(old_); }
+  ScopedCwd(const ScopedCwd&) = delete;
+  ScopedCwd& operator=(const ScopedCwd&) = delete;
+
+ private:
+  std::filesystem::path old_;
 };
 
 // `args` without the program name.

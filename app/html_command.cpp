@@ -143,12 +143,14 @@ int RunHtmlCommand(const HtmlOptions& options, RegistryTools& registry, std::ost
   for (const std::string& line : status.lines) {
     const bool failure = line.starts_with("FAILED");
     failed = failed || failure;
-    if (line.starts_with("Form '"))
-      out << Display(line) << "\n";
-    else
+    if (line.starts_with("Form '")) {
+      if (!options.quiet) out << Display(line) << "\n";
+    } else {
       err << "gildex: " << Display(line) << (failure ? ": " + Display(generator.LastError()) : "") << "\n";
+    }
   }
   if (failed) return 1;
+  if (options.quiet) return 0;
   out << "wrote " << page.string() << "\n";
   for (const std::string& picture : generator.PicturesWritten()) out << "wrote " << picture << "\n";
   return 0;

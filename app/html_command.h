@@ -20,6 +20,7 @@ struct HtmlOptions {
   std::string method = "POST";  // GET or POST, any letter case
   std::string action = "--WEBBOT-SELF--";
   bool force = false;  // replace an existing page (never a file of the project)
+  bool quiet = false;  // problems only: no "wrote" lines
 };
 
 // 0 done, 1 the conversion failed, 2 bad usage or input (nothing written).

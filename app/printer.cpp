@@ -1,6 +1,7 @@
 #include "app/printer.h"
 
 #include <ostream>
+#include <system_error>
 
 #include "platform/cp1252.h"
 
@@ -26,6 +27,15 @@ std::string Said(std::string_view text) { return "gildex: " + std::string(text);
 void Say(std::ostream& err, std::string_view text) { err << Said(text) << "\n"; }
 
 void Tell(std::ostream& err, std::string_view cp1252_text) { Say(err, cp1252::ToDisplay(cp1252_text)); }
+
+std::string FromCurrentFolder(const std::filesystem::path& file) {
+  if (file.empty()) return {};
+  std::error_code error;
+  const std::filesystem::path here = std::filesystem::current_path(error);
+  if (error) return file.string();
+  const std::filesystem::path relative = std::filesystem::absolute(file, error).lexically_normal().lexically_relative(here);
+  return relative.empty() ? file.string() : relative.string();
+}
 
 std::string Worded(const Problem& problem) {
   std::string text;

@@ -2,6 +2,7 @@
 // The edge between the terminal and the add-in: text typed at the terminal (UTF-8) becomes
 // Windows-1252 here and nowhere else, and a problem found below the command line (common/
 // problem.h) is worded here with the options and commands that put it right.
+#include <filesystem>
 #include <iosfwd>
 #include <optional>
 #include <string>
@@ -25,6 +26,10 @@ std::string Said(std::string_view text);
 void Say(std::ostream& err, std::string_view text);
 // The same for Windows-1252 text, shown as a terminal wants it.
 void Tell(std::ostream& err, std::string_view cp1252_text);
+
+// `file` as the current folder reaches it ("sub/File.frm", "../x.bas"), as the commands name
+// files on standard output; an empty path stays empty.
+std::string FromCurrentFolder(const std::filesystem::path& file);
 
 // The problem as the command line says it (Windows-1252, without the "gildex: " in front).
 std::string Worded(const Problem& problem);

@@ -98,9 +98,10 @@ int ScopeRun::Run() {
   const session::CommandOutcome outcome = s.Run();
   console_->EndProgress();
   for (const std::string& problem : outcome.problems) console_->Problem(problem);
-  // A dry run keeps standard output for the diff alone, and there a quiet run shows problems only.
-  if (!(options_.dry_run && options_.quiet)) {
-    std::ostream& said = options_.dry_run ? err_ : out_;
+  // A dry run and a check keep standard output for the diff or the file names alone; a quiet
+  // run shows problems only.
+  if (!options_.quiet) {
+    std::ostream& said = WritesNothing() ? err_ : out_;
     // The handler's message would tell of work that was not done.
     if (outcome.all_read_only)
       said << "Nothing was changed: every file is read-only.\n";
@@ -134,7 +135,8 @@ int ScopeRun::Finish(bool cancelled) {
   const long changed_files = static_cast<long>(session_->Changed().size());
   long files = changed_files;
   if (options_.check) {
-    // Like `git diff --exit-code`: the answer is the exit code.
+    // Like `git diff --exit-code --name-only`: the files, and the answer in the exit code.
+    PrintChangedFiles(*session_, out_);
   } else if (options_.dry_run) {
     PrintDiff(*session_, options_.project, out_, *console_);
   } else {
@@ -169,6 +171,11 @@ platform::MsgBoxResult ConsoleDialogs::MsgBox(const platform::MessageBox& box) {
   return platform::vbOK;
 }
 
+void PrintChangedFiles(session::Session& session, std::ostream& out) {
+  for (host::MemoryComponent* component : session.Changed()) out << FromCurrentFolder(component->File()) << "\n";
+  out.flush();
+}
+
 // What the save would write, as one diff of the bytes on disk against the bytes it would
 // write, passed to standard output untouched so that it applies.
 std::optional<long> WriteChanges(session::Session& session, const std::string& project, bool dry_run, bool check,
@@ -176,6 +183,7 @@ std::optional<long> WriteChanges(session::Session& session, const std::string& p
                                  std::vector<std::string>* written) {
   const long changed_files = static_cast<long>(session.Changed().size());
   if (dry_run) PrintDiff(session, project, out, console);
+  if (check) PrintChangedFiles(session, out);
   if (dry_run || check) return changed_files;
   const host::SaveResult saved = session.Save();
   if (!saved.error.empty()) {

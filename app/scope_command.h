@@ -92,6 +92,8 @@ class ConsoleDialogs : public platform::Dialogs {
 // would write, on `out` untouched so that it applies; `project` is the file the run was
 // given. Files that cannot be written are problems on `console`.
 void PrintDiff(session::Session& session, const std::string& project, std::ostream& out, Console& console);
+// With --check: the files the command would change, one a line relative to the current folder.
+void PrintChangedFiles(session::Session& session, std::ostream& out);
 // The end of a command that changed components: a dry run prints the diff, --check writes
 // nothing, else the changed files are saved (skipped ones are problems on `console`). Returns
 // the number of files written (or that would be), or nothing with `error` set when the save

@@ -124,6 +124,13 @@ TEST(ScopeCommand, ExitCodesAndTheSummarySayWhatHappened) {
       EXPECT_NE(w.err.str().find("frmAbout"), std::string::npos) << c.name << ": the problem is named";
     }
     EXPECT_EQ(w.err.str().find("not written: not written"), std::string::npos) << c.name;
+    if (c.options.check) {
+      // Standard output names the files that would change, and nothing else.
+      std::istringstream names(w.out.str());
+      long count = 0;
+      for (std::string line; std::getline(names, line); ++count) EXPECT_TRUE(fs::is_regular_file(line)) << line;
+      EXPECT_EQ(count > 0, c.code == kReported) << c.name << "\n" << w.out.str();
+    }
     if (&c == &cases[0]) {
       EXPECT_FALSE(fs::exists(w.dir / "windows")) << "--check writes no add-in list either";
     }

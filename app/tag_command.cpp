@@ -94,7 +94,7 @@ int Run(const TagOptions& options, std::ostream& out, std::ostream& err) {
   }
   const bool listing = options.tag.empty() && options.untag.empty();
   const bool writes_nothing = listing || options.check || options.dry_run;
-  Console console(err, ConsoleMode{false, false, false});
+  Console console(err, ConsoleMode{false, false, options.quiet});
   auto fail = [&](int code, const std::string& message) {
     Tell(err, message);
     return code;
@@ -123,7 +123,7 @@ int Run(const TagOptions& options, std::ostream& out, std::ostream& err) {
   if (!window.Problem().empty()) return fail(kBadInput, window.Problem());
   if (!window.Shown() || s.Shared().Report().Shown() > reports)
     return fail(kReported, "nothing was written because of the error reported above");
-  if (!options.dry_run && !options.check)
+  if (!options.dry_run && !options.check && (listing || !options.quiet))
     for (const MemberRow& row : window.Rows())
       out << Display(row.name) << "\t" << row.type << "\t" << Display(row.template_name) << "\n";
   out.flush();

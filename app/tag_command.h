@@ -20,6 +20,7 @@ struct TagOptions {
   std::string template_name;            // this run's default template
   bool dry_run = false;
   bool check = false;
+  bool quiet = false;  // a change prints no member list and no summary
   platform::MsgBoxResult forced{};  // --yes / --no
 };
 

@@ -101,13 +101,13 @@ int CommentCommand(const CommentOptions& options, std::ostream& out, std::ostrea
   if (outcome.errors_reported > 0) return fail(kReported, "nothing was written because of the error reported above");
   // The write tail every writing command shares: the diff of a dry run, --check's answer, or
   // the save with the files it skipped.
-  Console tail(err, ConsoleMode{});
+  Console tail(err, ConsoleMode{false, false, options.quiet});
   std::string save_error;
   std::vector<std::string> written;
   const std::optional<long> files =
       WriteChanges(session, options.project, options.dry_run, options.check, out, tail, save_error, &written);
   if (!files) return fail(kReported, save_error);
-  for (const std::string& file : written) err << "wrote " << file << "\n";
+  for (const std::string& file : written) tail.Line("wrote " + file);
   session.Disconnect();
   return tail.Problems() > 0 || (options.check && *files > 0) ? kReported : kDone;
 }

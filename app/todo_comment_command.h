@@ -29,6 +29,7 @@ int ToDoCommand(const std::string& project, ToDoAction action, const std::string
 struct CommentOptions {
   std::string project, component, procedure;
   bool dry_run = false, check = false;
+  bool quiet = false;  // no "wrote FILE" lines
   platform::MsgBoxResult forced{};  // --yes / --no
 };
 // 0 done, 1 an error was reported or a file not written (with --check: something would

@@ -1,15 +1,19 @@
 #include "app/tool_commands.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 #include <ostream>
 
 #include "app/printer.h"
 #include "app/project_list.h"
+#include "app/report_output.h"
 #include "app/scope_command.h"
+#include "platform/atomic_file.h"
 #include "platform/clipboard.h"
 #include "platform/cp1252.h"
 #include "session/session.h"
+#include "templates/template_files.h"
 #include "tools/component_info.h"
 #include "tools/function_finder.h"
 #include "tools/procedure_report.h"
@@ -50,7 +54,7 @@ class ReadSession {
 int ListProcedures(const FinderOptions& options, std::ostream& out, std::ostream& err) {
   ReadSession session(err, options.forced);
   if (!session.Open(options.file)) return kBadInput;
-  const auto projects = ReportProcedures(session.Vbe(), session.Context().Engine().CodeBodyStart());
+  const auto projects = ReportProcedures(session.Vbe(), session.Context().Engine());
   if (options.json)
     out << ProcedureReportJson(projects, false);
   else
@@ -141,26 +145,50 @@ int Info(const std::string& component, const std::string& project, platform::Msg
   });
 }
 
-int Report(const std::vector<std::string>& projects, bool json, platform::MsgBoxResult forced, std::ostream& out,
-           std::ostream& err) {
+int Report(const ReportOptions& options, std::ostream& out, std::ostream& err) {
+  if (options.json && options.sarif == "-") {
+    Say(err, "--json and --sarif - both want standard output: give --sarif a file");
+    return kBadInput;
+  }
   std::vector<ReportedProject> reported;
-  const int code = ForEachProject(projects, err, false, "with members missing", [&](const std::string& project, bool) {
-    return RunReportingFailure("report", err, [&]() -> int {
-      ReadSession session(err, forced);
-      if (!session.Open(project)) return kBadInput;
-      for (ReportedProject& one : ReportProcedures(session.Vbe(), session.Context().Engine().CodeBodyStart()))
-        reported.push_back(std::move(one));
-      // A member that could not be read is missing from the report.
-      return session.Damaged() ? kReported : kDone;
-    });
-  });
+  const int code =
+      ForEachProject(options.projects, err, options.quiet, "with members missing", [&](const std::string& project, bool) {
+        return RunReportingFailure("report", err, [&]() -> int {
+          ReadSession session(err, options.forced);
+          if (!session.Open(project)) return kBadInput;
+          CGildex& engine = session.Context().Engine();
+          // Handling written without marker lines is recognised by the default template's lines.
+          LoadTemplate(engine, "");
+          for (ReportedProject& one : ReportProcedures(session.Vbe(), engine)) reported.push_back(std::move(one));
+          // A member that could not be read is missing from the report.
+          return session.Damaged() ? kReported : kDone;
+        });
+      });
   // One document for every project read, also when one could not be; none after a cancel.
   if (code == kCancelled || (reported.empty() && code == kBadInput)) return code;
-  if (json)
+  const std::vector<ReportedProcedure> missing = WithoutHandling(reported);
+  if (!options.sarif.empty()) {
+    const fs::path first = options.projects.front();
+    const std::string log =
+        SarifLog(missing, RepositoryRoot(fs::is_directory(first) ? first : fs::absolute(first).parent_path()));
+    if (options.sarif == "-")
+      out << log;
+    else
+      platform::WriteFileAtomically(options.sarif, log, 0644, true);
+  }
+  const bool document = options.json || options.sarif == "-";
+  if (options.json)
     out << ProcedureReportJson(reported, true);
-  else
+  else if (!options.check && !document)
     out << Display(FormatProcedureReport(reported, true));
-  return code;
+  if (!options.check) return code;
+  (document ? err : out) << CheckLines(missing);
+  if (!options.quiet)
+    Say(err, missing.empty() ? std::string("every procedure that insert would treat has error handling")
+                             : std::to_string(missing.size()) + (missing.size() == 1 ? " procedure" : " procedures") +
+                                   " that insert would treat " + (missing.size() == 1 ? "has" : "have") +
+                                   " no error handling");
+  return missing.empty() ? code : std::max(code, static_cast<int>(kReported));
 }
 
 }  // namespace gildex::app

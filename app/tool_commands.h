@@ -31,9 +31,19 @@ int Finder(const FinderOptions& options, std::ostream& out, std::ostream& err);
 int Info(const std::string& component, const std::string& project, platform::MsgBoxResult forced, std::ostream& out,
          std::ostream& err);
 
+struct ReportOptions {
+  std::vector<std::string> projects;  // as project_list.h takes them
+  bool json = false;
+  // The gate: "FILE:LINE: Name has no error handling" for each procedure insert would treat
+  // that has none (on standard error when standard output carries a document), exit 1 then.
+  bool check = false;
+  std::string sarif;  // the SARIF log's file, "-" for standard output
+  bool quiet = false;
+  platform::MsgBoxResult forced{};  // --yes / --no
+};
+
 // Every procedure of the projects (project_list.h) with its component, kind, scope, line
 // range and error handling (none, its own, Gildex's), as one report.
-int Report(const std::vector<std::string>& projects, bool json, platform::MsgBoxResult forced, std::ostream& out,
-           std::ostream& err);
+int Report(const ReportOptions& options, std::ostream& out, std::ostream& err);
 
 }  // namespace gildex::app

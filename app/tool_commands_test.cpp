@@ -8,8 +8,12 @@
 #include <cstdlib>
 #include <filesystem>
 #include <map>
+#include <set>
+#include <sstream>
 #include <string>
 #include <vector>
+
+#include <nlohmann/json.hpp>
 
 #include "app/command_line_test.h"
 #include "host/host_test.h"
@@ -33,6 +37,8 @@ bool ParsesAsJson(const std::string& text) {
 
 TEST(ToolCommands, ReportFinderAndInfoOnTheSample) {
   testing::SampleProject sample;
+  // Files are named relative to the current folder.
+  const ScopedCwd cwd(sample.dir.Path());
   const fs::path folder = sample.dir / "Sample";
   const std::string project = sample.Project(), address = (folder / "clsAddress.cls").string();
   // The layout of the information and of the listing is tools' own; here the command's part.
@@ -42,7 +48,7 @@ TEST(ToolCommands, ReportFinderAndInfoOnTheSample) {
   const struct {
     std::vector<std::string> args;
     int code;
-    std::string out;  // found on standard output (JSON: all of it); nothing there on failure
+    std::string out;  // found on standard output (JSON: all of it); on failure nothing but the gate's lines
     std::string err;  // found on standard error
   } cases[] = {
       {{"report", project, "--json"}, 0, ReadBytes(fs::path(GILDEX_SOURCE_DIR) / "app/testdata/sample_report.json"), ""},
@@ -61,6 +67,9 @@ TEST(ToolCommands, ReportFinderAndInfoOnTheSample) {
       {{"finder", address, "--copy", clip.string()}, 2, "", "--project and --copy go with --show only"},
       {{"finder", address, "--json", "--show", "Street"}, 2, "", "does not go with --show"},
       {{"report", (folder / "missing.vbp").string()}, 2, "", "missing.vbp"},
+      {{"report", project, "--check"}, 1, "Sample/modGlobals.bas:67: Main has no error handling\n",
+       "gildex: 147 procedures that insert would treat have no error handling"},
+      {{"report", project, "--check", "--quiet", "--json", "--sarif", "-"}, 2, "", "give --sarif a file"},
   };
   for (const auto& c : cases) {
     const Ran run = RunGildex(c.args);
@@ -68,19 +77,58 @@ TEST(ToolCommands, ReportFinderAndInfoOnTheSample) {
     EXPECT_EQ(run.code, c.code) << run.err;
     EXPECT_NE(run.out.find(c.out), std::string::npos) << run.out;
     EXPECT_TRUE(c.args.back() != "--json" || run.out == c.out) << "nothing around the JSON";
-    EXPECT_TRUE(c.code == 0 || run.out.empty()) << run.out;
+    EXPECT_TRUE(c.code == 0 || c.args.back() == "--check" || run.out.empty()) << run.out;
     EXPECT_NE(run.err.find(c.err), std::string::npos) << run.err;
   }
   EXPECT_EQ(ReadBytes(clip), street);
   EXPECT_EQ(sample.Changed(), std::vector<std::string>{});
 
-  // After an insertion that marks its blocks the report tells Gildex's from the procedures' own.
-  ASSERT_EQ(RunGildex({"insert", project, "--template", "Standard", "--set", "BodyCode=True", "--yes", "--quiet"}).code, 0);
+  // Each FILE:LINE of the gate is the declaration of the procedure it names.
+  std::istringstream gate(RunGildex({"report", project, "--check"}).out);
+  for (std::string line; std::getline(gate, line);) {
+    const std::size_t colon = line.find(':'), space = line.find(' ');
+    const std::string name = line.substr(space + 1, line.find(' ', space + 1) - space - 1);
+    std::istringstream file(ReadBytes(line.substr(0, colon)));
+    std::string text;
+    for (long n = std::stol(line.substr(colon + 1)); n > 0; --n) std::getline(file, text);
+    EXPECT_NE(text.find(" " + name + "("), std::string::npos) << line << " points at: " << text;
+  }
+
+  // After an insertion with the default settings, which writes no markers, the report knows
+  // Gildex's blocks by the template's lines, and the gate lets the project pass.
+  ASSERT_EQ(RunGildex({"templates", "default", "Standard"}).code, 0);
+  ASSERT_EQ(RunGildex({"insert", project, "--yes", "--quiet"}).code, 0);
+  EXPECT_EQ(RunGildex({"report", project, "--check", "--quiet"}).code, 0);
   const Ran after = RunGildex({"report", project});
   std::map<std::string, int> handling;
   std::istringstream lines(after.out);
   for (std::string line; std::getline(lines, line);) ++handling[line.substr(line.rfind('\t') + 1)];
   EXPECT_EQ(handling, (std::map<std::string, int>{{"gildex", 147}, {"own", 13}, {"none", 2}}));
+}
+
+// The SARIF log against what the 2.1.0 schema requires, and the values code scanning reads.
+TEST(ToolCommands, SarifLogHoldsWhatTheSchemaRequires) {
+  testing::SampleProject sample;
+  fs::create_directory(sample.dir / ".git");  // the repository root, which the URIs start from
+  const fs::path log = sample.dir / "gildex.sarif";
+  ASSERT_EQ(RunGildex({"report", sample.Project(), "--sarif", log.string(), "--quiet"}).code, 0);
+  const auto sarif = nlohmann::json::parse(ReadBytes(log));
+  EXPECT_EQ(sarif.at("version"), "2.1.0");
+  EXPECT_TRUE(sarif.at("$schema").get<std::string>().ends_with("sarif-2.1.0.json"));
+  ASSERT_EQ(sarif.at("runs").size(), 1u);
+  const auto& driver = sarif["runs"][0].at("tool").at("driver");
+  EXPECT_EQ(driver.at("name"), "gildex");
+  for (const auto& rule : driver.at("rules")) EXPECT_TRUE(rule.at("id").is_string());
+  const auto& results = sarif["runs"][0].at("results");
+  EXPECT_EQ(results.size(), 147u);
+  for (const auto& result : results) {
+    EXPECT_TRUE(result.at("message").at("text").is_string());
+    EXPECT_EQ(driver["rules"].at(result.at("ruleIndex").get<std::size_t>()).at("id"), result.at("ruleId"));
+    EXPECT_EQ(std::set<std::string>({"none", "note", "warning", "error"}).count(result.at("level")), 1u);
+    const auto& where = result.at("locations").at(0).at("physicalLocation");
+    EXPECT_TRUE(where.at("artifactLocation").at("uri").get<std::string>().starts_with("Sample/"));
+    EXPECT_GE(where.at("region").at("startLine").get<long>(), 1);
+  }
 }
 
 TEST(ToolCommands, JsonOfEveryCorpusProjectParses) {

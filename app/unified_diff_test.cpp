@@ -8,6 +8,7 @@
 #include <map>
 #include <sstream>
 
+#include "app/command_line_test.h"
 #include "app/scope_command.h"
 #include "platform/test_files.h"
 
@@ -48,17 +49,6 @@ std::string Differences(const std::map<std::string, std::string>& a, const std::
     if (!a.count(path)) differ += path + " ";
   return differ;
 }
-
-class ScopedCwd {
- public:
-  explicit ScopedCwd(const fs::path& dir) : old_(fs::current_path()) { fs::current_path(dir); }
-  ~ScopedCwd() { fs::current_path(old_); }
-  ScopedCwd(const ScopedCwd&) = delete;
-  ScopedCwd& operator=(const ScopedCwd&) = delete;
-
- private:
-  fs::path old_;
-};
 
 std::string Module(const std::string& name, const std::string& eol, bool final_eol) {
   std::string text = "Attribute VB_Name = \"" + name + "\"" + eol + "Option Explicit" + eol + eol;

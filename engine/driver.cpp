@@ -100,6 +100,33 @@ struct ProcFacts {
   std::string scope;
 };
 
+ProcFacts GatherFacts(CGildex& gildex, const host::CodeModule& module, const std::string& name, host::ProcKind kind) {
+  ProcFacts proc;
+  proc.name = name;
+  proc.kind = kind;
+  proc.start = module.ProcStartLine(name, kind);
+  proc.body = module.ProcBodyLine(name, kind);
+  proc.count = module.ProcCountLines(name, kind);
+  proc.last = proc.start + proc.count - 1;
+  proc.type_code = gildex.ProcType(module, proc.body);
+  proc.declaration = module.Lines(proc.body, 1);
+  const long declaration_end = LastDeclarationLine(module, proc.body);
+  proc.declaration_lines =
+      declaration_end > proc.body ? module.Lines(proc.body, declaration_end - proc.body + 1) : proc.declaration;
+  proc.type_text = gildex.GetProcString(proc.declaration, true);
+  proc.scope = gildex.MatchFirstToken(proc.declaration, "Friend")    ? "Friend"
+               : gildex.MatchFirstToken(proc.declaration, "Private") ? "Private"
+                                                                      : "Public";
+  return proc;
+}
+
+// Insert's filters, before it looks at the handling a procedure has: its size, the skip tag and
+// InsertInto.
+bool LetThrough(CGildex& gildex, const ProcFacts& proc) {
+  return !gildex.SmallProcedure(proc.last, proc.body) && !Contains(proc.declaration_lines, kSkipTag) &&
+         !FilteredOut(gildex.InsertInto(), gildex.DefaultTemplate(), proc.type_text, proc.name, proc.declaration_lines);
+}
+
 // One run of InsertModule over one module.
 class ModuleWalk {
  public:
@@ -127,7 +154,7 @@ class ModuleWalk {
   std::string LimitProblem();
 
  private:
-  ProcFacts Gather(const std::string& name, host::ProcKind kind) const;
+  ProcFacts Gather(const std::string& name, host::ProcKind kind) const { return GatherFacts(gildex_, module_, name, kind); }
   bool AskAboutDuplicate(const std::string& name);
   long Process(const ProcFacts& proc);
   // UseTemplate: the script asked for the template; Failed: it failed and the template
@@ -180,26 +207,6 @@ bool ModuleWalk::Begin() {
 
 void ModuleWalk::End() {
   if (selection_only_) module_.Pane().SetSelection(selection_);
-}
-
-ProcFacts ModuleWalk::Gather(const std::string& name, host::ProcKind kind) const {
-  ProcFacts proc;
-  proc.name = name;
-  proc.kind = kind;
-  proc.start = module_.ProcStartLine(name, kind);
-  proc.body = module_.ProcBodyLine(name, kind);
-  proc.count = module_.ProcCountLines(name, kind);
-  proc.last = proc.start + proc.count - 1;
-  proc.type_code = gildex_.ProcType(module_, proc.body);
-  proc.declaration = module_.Lines(proc.body, 1);
-  const long declaration_end = LastDeclarationLine(module_, proc.body);
-  proc.declaration_lines =
-      declaration_end > proc.body ? module_.Lines(proc.body, declaration_end - proc.body + 1) : proc.declaration;
-  proc.type_text = gildex_.GetProcString(proc.declaration, true);
-  proc.scope = gildex_.MatchFirstToken(proc.declaration, "Friend")    ? "Friend"
-               : gildex_.MatchFirstToken(proc.declaration, "Private") ? "Private"
-                                                                      : "Public";
-  return proc;
 }
 
 bool ModuleWalk::AskAboutDuplicate(const std::string& name) {
@@ -467,8 +474,7 @@ std::string ModuleWalk::LimitProblem() {
     const bool seen = proc.start == previous_start;
     previous_start = proc.start;
     line = seen ? LineAfterEndFrom(line) : std::max(proc.last + 1, line + 1);
-    if (seen || gildex_.SmallProcedure(proc.last, proc.body) || Contains(proc.declaration_lines, kSkipTag) ||
-        FilteredOut(gildex_.InsertInto(), template_name, proc.type_text, proc.name, proc.declaration_lines) ||
+    if (seen || !LetThrough(gildex_, proc) ||
         (!gildex_.IgnoreExisting() && HasErrorTrapping(module_, proc.start, proc.count)))
       continue;
     std::size_t longest = gildex_.BodyCode() ? marker_length : 0;
@@ -558,6 +564,10 @@ std::string CGildex::ProcAtLine(host::CodeModule& module, long line, host::ProcK
     }
   }
   return {};
+}
+
+bool CGildex::InsertTakes(const host::CodeModule& module, const std::string& name, host::ProcKind kind) {
+  return LetThrough(*this, GatherFacts(*this, module, name, kind));
 }
 
 bool CGildex::FailRestrictions(const std::string& type_text, const std::string& proc_name,

@@ -98,6 +98,9 @@ class CGildex : public Settings {
                                    long insertion_line);
   // The host's procedure at `line`, trying each procedure kind; empty when none.
   std::string ProcAtLine(host::CodeModule& module, long line, host::ProcKind& kind);
+  // Whether insert would treat the procedure: its size, the skip tag and InsertInto let it
+  // through (the handling it already has aside).
+  bool InsertTakes(const host::CodeModule& module, const std::string& name, host::ProcKind kind);
   // `declaration`: the declaration line, or all of its lines when continued (the template
   // tag stands on the last).
   bool FailRestrictions(const std::string& type_text, const std::string& proc_name,
@@ -107,6 +110,9 @@ class CGildex : public Settings {
 
   // Removing error handling.
   void RemoveModule(host::CodeModule& module, bool selection_only);
+  // Whether remove would find blocks of the current template in the procedure at `body`..`last`
+  // (by their marker lines, or without them by the template's own lines).
+  bool HoldsTemplateBlocks(host::CodeModule& module, long body, long last);
   long RemoveTopOfProcErrorCode(host::CodeModule& module, const std::string& proc_name, long top_line, long last_line);
   void RestoreBodyLines(host::CodeModule& module, const std::string& proc_name, long top_line, long last_line);
   long RemoveBottomOfProcErrorCode(host::CodeModule& module, const std::string& proc_name, int type_code,

@@ -2,9 +2,7 @@
 // top of the body, end marker, exit line and footer above End, and the body pass.
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
-#include <vector>
 
 #include "common/nembus_common.h"
 #include "engine/engine_rig_test.h"
@@ -14,7 +12,6 @@
 namespace gildex {
 namespace {
 
-using testing::Module;
 using testing::Operation;
 using testing::WithStandard;
 

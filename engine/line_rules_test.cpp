@@ -1,15 +1,12 @@
 // The token tests that classify source lines, and how a failing one is reported.
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
-#include <vector>
 
 #include "engine/engine_rig_test.h"
 #include "engine/gildex.h"
 #include "engine/line_rules.h"
 #include "host/memory_code_module.h"
-#include "platform/cp1252.h"
 
 namespace gildex {
 namespace {

@@ -183,6 +183,9 @@ class ProcedureRemoval {
     bool unmatched = false;  // it begins with an error statement, but its blocks are not the template's
   };
   Outcome Run();
+  // The top of the body when the procedure begins with blocks of the template, else 0;
+  // `unmatched` when it begins with an error statement that is not the template's.
+  long InsertedTop(bool& unmatched) const;
 
  private:
   long TopOfBody() const;
@@ -223,16 +226,24 @@ bool ProcedureRemoval::BlocksFound(long top, int type_code) const {
   return end != 0 && FindFooter(gildex_, module_, type_code, Line(body_), top + header.count, end).count > 0;
 }
 
-ProcedureRemoval::Outcome ProcedureRemoval::Run() {
-  if (last_ - body_ < 2) return {last_ + 1};
+long ProcedureRemoval::InsertedTop(bool& unmatched) const {
+  unmatched = false;
+  if (last_ - body_ < 2) return 0;
   const long top = TopOfBody();
-  if (top > last_) return {last_ + 1};
+  if (top > last_) return 0;
   // Inserted code always begins with the template's error statement; anything else is the
   // user's own code, whatever markers it carries further down.
   const std::string first = Line(top);
-  if (!Contains(first, "On Error") && !Contains(first, "On Local Error")) return {last_ + 1};
+  if (!Contains(first, "On Error") && !Contains(first, "On Local Error")) return 0;
+  unmatched = !BlocksFound(top, gildex_.ProcType(module_, body_));
+  return unmatched ? 0 : top;
+}
+
+ProcedureRemoval::Outcome ProcedureRemoval::Run() {
+  bool unmatched = false;
+  const long top = InsertedTop(unmatched);
+  if (top == 0) return {last_ + 1, unmatched};
   const int type_code = gildex_.ProcType(module_, body_);
-  if (!BlocksFound(top, type_code)) return {last_ + 1, true};
 
   last_ -= gildex_.RemoveTopOfProcErrorCode(module_, name_, top, last_);
   const long before = module_.CountOfLines();
@@ -302,6 +313,11 @@ void CGildex::RemoveModule(host::CodeModule& module, bool selection_only) {
     if (run_.cancel) break;
   }
   PutBackTrailingBlankLines(module, aside);
+}
+
+bool CGildex::HoldsTemplateBlocks(host::CodeModule& module, long body, long last) {
+  bool unmatched = false;
+  return ProcedureRemoval(*this, module, "", {body, last}).InsertedTop(unmatched) != 0;
 }
 
 long CGildex::RemoveTopOfProcErrorCode(host::CodeModule& module, const std::string& proc_name, long top_line,

@@ -16,7 +16,6 @@ namespace gildex {
 namespace {
 
 using testing::EngineRig;
-using testing::ReportedNames;
 
 const std::string kOptions(kOptionsKey);
 const std::string kCopier(kCopierKey);

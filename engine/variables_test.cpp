@@ -2,9 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <memory>
 #include <string>
-#include <vector>
 
 #include "engine/engine_rig_test.h"
 #include "engine/gildex.h"

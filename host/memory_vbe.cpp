@@ -177,6 +177,17 @@ std::string MemoryComponent::Serialize() const {
   return bytes;
 }
 
+std::vector<long> MemoryComponent::CodeFileLines() const {
+  std::vector<long> file_lines;
+  if (!code_) return file_lines;
+  long file_line = static_cast<long>(header_.size());
+  for (const CodeLine& line : code_->ExportLines()) {
+    file_lines.push_back(file_line + 1);
+    file_line += 1 + static_cast<long>(line.hidden.size());
+  }
+  return file_lines;
+}
+
 void MemoryComponent::MarkSaved(std::string bytes) {
   disk_stamp = platform::StampOf(bytes);
   if (!code_) disk_bytes_ = std::move(bytes);

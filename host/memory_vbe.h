@@ -150,6 +150,9 @@ class MemoryComponent : public VBComponent {
   void MarkSaved(std::string bytes);
   MemoryCodeModule* MemoryCode() { return code_.get(); }
   const std::vector<RawLine>& Header() const { return header_; }
+  // The line of the file each code-window line stands on (index 0 for line 1): below the
+  // header, the hidden Attribute lines counted. Empty without a code module.
+  std::vector<long> CodeFileLines() const;
   // What the file held when it was read or last written here (nothing for a component that
   // never came from disk): a save leaves a file another program changed since.
   std::optional<platform::FileStamp> disk_stamp;

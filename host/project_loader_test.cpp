@@ -10,7 +10,6 @@
 #include <map>
 
 #include "host/host_test.h"
-#include "platform/cp1252.h"
 #include "platform/test_files.h"
 
 namespace gildex::host {

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 
 #include "host/host_test.h"
 #include "host/memory_code_module.h"

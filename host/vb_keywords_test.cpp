@@ -15,6 +15,7 @@ TEST(RenderKeywords, KeywordsTakeVb6sCaseAndNothingElseChanges) {
     std::string given;
     std::string rendered;
   };
+  // A sample of the keyword list, not all of it: the list itself is data.
   const std::vector<Case> cases = {
       {"\tExit SUB", "\tExit Sub"},
       {"On Error Goto 0", "On Error GoTo 0"},
@@ -22,15 +23,8 @@ TEST(RenderKeywords, KeywordsTakeVb6sCaseAndNothingElseChanges) {
       {"10  If x Then gosub 20 elseif y then return", "10  If x Then GoSub 20 ElseIf y Then Return"},
       {"Private Function f(byval a as long, BYREF b As string, optional c as variant) as boolean",
        "Private Function f(ByVal a As Long, ByRef b As String, Optional c As Variant) As Boolean"},
-      {"static dim i as integer, d as double, s as single, t as date, o as object, b as byte",
-       "Static Dim i As Integer, d As Double, s As Single, t As Date, o As Object, b As Byte"},
       {"const K = true or false xor not a and b mod c", "Const K = True Or False Xor Not a And b Mod c"},
-      {"for each x in c: next", "For Each x In c: Next"},
-      {"do until x: loop while y", "Do Until x: Loop While y"},
-      {"with me: call f: end with", "With Me: Call f: End With"},
-      {"set o = new Collection: let x = nothing", "Set o = New Collection: Let x = Nothing"},
       {"if typeof o is Form then x = empty else x = null", "If TypeOf o Is Form Then x = Empty Else x = Null"},
-      {"select case x: case else: end select", "Select Case x: Case Else: End Select"},
       {"debug.print x", "Debug.Print x"},
       {"#if DEBUG then", "#If DEBUG Then"},
       // Comments, members, bracketed names and names that contain a keyword stay; so do type suffixes.

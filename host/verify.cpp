@@ -70,12 +70,7 @@ void CheckComponentStructure(MemoryComponent& component, VerifyReport& report) {
   if (!code) return;
   std::vector<StructureProblem> problems = CheckStructure(*code, component.Name());
   if (problems.empty()) return;
-  std::vector<long> file_lines;
-  long file_line = static_cast<long>(component.Header().size());
-  for (const CodeLine& line : code->ExportLines()) {
-    file_lines.push_back(file_line + 1);
-    file_line += 1 + static_cast<long>(line.hidden.size());
-  }
+  const std::vector<long> file_lines = component.CodeFileLines();
   for (const StructureProblem& problem : problems) {
     std::size_t index = static_cast<std::size_t>(problem.line - 1);
     long line = index < file_lines.size() ? file_lines[index] : problem.line;
@@ -122,6 +117,17 @@ std::vector<ProcedureInfo> Procedures(CodeModule& code) {
   return procedures;
 }
 
+void AddFileLines(const MemoryComponent& component, std::vector<ProcedureInfo>& procedures) {
+  const std::vector<long> file_lines = component.CodeFileLines();
+  const auto at = [&](long line) {
+    return line >= 1 && static_cast<std::size_t>(line) <= file_lines.size() ? file_lines[line - 1] : 0;
+  };
+  for (ProcedureInfo& proc : procedures) {
+    proc.file_line = at(proc.body_line);
+    proc.file_end_line = at(proc.end_line);
+  }
+}
+
 
 int VerifyReport::ExitCode() const {
   if (!readable) return 2;
@@ -150,8 +156,12 @@ VerifyReport VerifyProject(const fs::path& path, bool with_procedures) {
       item.type_name = std::string(ComponentTypeName(component->Type()));
       item.name = component->Name();
       item.file = RelativeTo(component->File(), project->Folder());
+      item.path = component->File().string();
       item.usable = component->Usable();
-      if (with_procedures && component->Code()) item.procedures = Procedures(*component->Code());
+      if (with_procedures && component->Code()) {
+        item.procedures = Procedures(*component->Code());
+        AddFileLines(*component, item.procedures);
+      }
       CheckComponentStructure(*component, report);
       // Read again rather than kept since the load: a loaded component holds its lines only.
       CheckBytes(component->File().string(), platform::ReadWholeFile(component->File()).value_or(""),

@@ -15,13 +15,15 @@ struct ProcedureInfo {
   std::string kind;   // "Sub", "Function", "Property Get", "Property Let", "Property Set"
   std::string scope;  // "Public", "Private", "Friend"
   std::string name;
-  long start_line = 0, end_line = 0, body_line = 0;
+  long start_line = 0, end_line = 0, body_line = 0;  // in the code window
+  long file_line = 0, file_end_line = 0;  // the declaration and End lines in the file; 0 unknown
 };
 
 struct ComponentInfo {
   std::string type_name;  // "Module", "Form", ...
   std::string name;
   std::string file;  // relative to the project's folder
+  std::string path;  // as the loader reached it
   bool usable = true;
   std::vector<ProcedureInfo> procedures;
 };
@@ -52,6 +54,10 @@ struct VerifyReport {
 // after the declarations, asking the host which procedure holds each line.
 class CodeModule;
 std::vector<ProcedureInfo> Procedures(CodeModule& code);
+
+// Fills in where each procedure's declaration and End line stand in the component's file.
+class MemoryComponent;
+void AddFileLines(const MemoryComponent& component, std::vector<ProcedureInfo>& procedures);
 
 VerifyReport VerifyProject(const std::filesystem::path& path, bool with_procedures);
 

@@ -6,13 +6,11 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "engine/engine_rig_test.h"
-#include "host/project_loader.h"
 #include "ide/connect.h"
 #include "ide/ide_rig_test.h"
 
@@ -41,8 +39,6 @@ TEST(AddToINI, TheFirstStartRegistersTheAddInAndTheSourceControlAddInDecidesSour
       {"no list file", std::nullopt, "[Add-Ins32]\r\nGildex.Connect=0\r\n", {added}, false},
       {"next start, source control", "[Add-Ins32]\r\nGildex.Connect=0\r\nvbscc=3\r\n", "", {}, true},
       {"source control add-in not loaded", "[Add-Ins32]\r\nGildex.Connect=0\r\nvbscc=\r\n", "", {}, false},
-      {"source control add-in in another section", "[Other]\r\nvbscc=3\r\n[Add-Ins32]\r\nGildex.Connect=0\r\n", "",
-       {}, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -87,7 +83,6 @@ TEST(OnConnection, EachModeBuildsWhatItShould) {
   const std::vector<Case> cases = {
       {ext_cm_AfterStartup, true},
       {ext_cm_CommandLine, false},
-      {ext_cm_External, true},
       {ext_cm_Startup, true, false},                          // the splash window switched off
       {ext_cm_AfterStartup, true, true, "modGlobals.bas", ""},  // a project without a form
       {ext_cm_AfterStartup, true, true, "", ""},                // no project open at all

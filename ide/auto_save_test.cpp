@@ -25,14 +25,8 @@ struct RunnableVbe : host::MemoryVBE {
   bool running = false;
 };
 
-struct Host {
-  Host() {
-    fs::copy(fs::path(GILDEX_SOURCE_DIR) / "data" / "Sample", folder, fs::copy_options::recursive);
-    rig.Option("Default Template", "Standard");
-  }
-  testing::AddInRig rig;
-  fs::path folder = rig.dir / "Orders";
-  RunnableVbe vbe;
+struct Host : testing::SampleHost {
+  RunnableVbe vbe;  // in place of the plain one
 };
 
 constexpr std::int64_t kInterval = 5 * 60000;

@@ -3,14 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <memory>
 #include <sstream>
 #include <string>
 #include <tuple>
 #include <vector>
 
 #include "host/host_test.h"
-#include "host/project_loader.h"
 #include "ide/connect.h"
 #include "ide/ide_rig_test.h"
 

@@ -7,7 +7,6 @@
 #include <filesystem>
 #include <thread>
 #include <utility>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -213,15 +212,13 @@ TEST(ConnectEvents, EventsFollowTheActiveProjectAndTheLastActivatedForm) {
 TEST(ConnectEvents, WriteRequestBacksTheFileUpAndNeverStopsTheWrite) {
   struct Row {
     bool backup_files;
-    const char* directory;  // under the test folder; "" leaves the setting empty
+    const char* directory;  // under the test folder; an empty setting is the engine's test
     bool remove_directory;  // gone again before the write
     const char* ext;
     const char* backup;     // where the old bytes land, under the test folder; nullptr: nowhere
   };
   const Row rows[] = {
       {true, "backups", false, "old", "backups/frmAbout.frm.old"},
-      // An empty setting means the active project's folder.
-      {true, "", false, "BAK", "Orders/frmAbout.frm.BAK"},
       {true, "backups", true, "old", nullptr},
       {false, "backups", false, "old", nullptr},
   };
@@ -233,7 +230,7 @@ TEST(ConnectEvents, WriteRequestBacksTheFileUpAndNeverStopsTheWrite) {
     engine.BackupFiles(row.backup_files);
     engine.BackupExt(row.ext);
     engine.ShowBuilderDialog(true);  // a source file is never the compiled one
-    const std::string directory = *row.directory ? (ide.rig.dir / row.directory).string() : "";
+    const std::string directory = (ide.rig.dir / row.directory).string();
     engine.BackupDirectory(directory);
     if (row.remove_directory) fs::remove_all(directory);
     ide.Component("frmAbout").Code()->InsertLines(1, "' changed");

@@ -113,7 +113,6 @@ TEST(OptionsDialog, DisplayShowsEverySettingInItsControl) {
       {{"Line Delimiter=-", "Insert Into=--"}, {{"cboDelimiter", "0/"}, {"cboInsertOpts", "6/"}, {"cmdAdvanced", "0/&Advanced.."}},
        "--"},
       {{"Insert Into=*SCRIPT"}, {{"cboInsertOpts", "5/"}, {"cboEventType", "0/ hidden"}}, "*SCRIPT"},
-      {{"Insert Into=FUNCTION"}, {{"cboInsertOpts", "2/"}}, "FUNCTION"},
   };
   for (const Row& row : rows) {
     OptionsRig rig(row.registry);
@@ -145,7 +144,6 @@ TEST(OptionsDialog, ApplyStoresTheControlsAsTheirSettings) {
       {{}, {"opts 4", "apply"}, {{"Insert Into", "_Activate"}}, ""},
       {{}, {"opts 4", "event 1", "apply"}, {{"Insert Into", "_CLICK"}}, ""},
       {{"Insert Into=_Click"}, {"opts 1", "apply"}, {{"Insert Into", "SUB"}}, ""},
-      {{"Insert Into=SUB"}, {"opts 0", "apply"}, {{"Insert Into", ""}}, ""},
       // Delimiters: anything else comes back as the colon.
       {{"Line Delimiter=-"}, {"apply"}, {{"Line Delimiter", ":"}}, ""},
       {{}, {"delim 1", "apply"}, {{"Line Delimiter", "\t"}}, ""},

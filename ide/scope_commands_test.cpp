@@ -10,14 +10,12 @@
 #include <cctype>
 #include <filesystem>
 #include <map>
-#include <memory>
 #include <sstream>
 #include <string>
 #include <tuple>
 #include <vector>
 
 #include "engine/engine_rig_test.h"
-#include "host/project_loader.h"
 #include "ide/ide_rig_test.h"
 
 namespace gildex {

@@ -164,7 +164,7 @@ host::MemoryComponent* ProjectView::ComponentOf(const fs::path& file) {
 std::vector<Symbol> ProjectView::Symbols(const fs::path& file) {
   std::vector<Symbol> symbols;
   if (!problem_.empty()) return symbols;
-  for (const ReportedProject& project : ReportProcedures(session_.Vbe(), context_.Engine().CodeBodyStart()))
+  for (const ReportedProject& project : ReportProcedures(session_.Vbe(), context_.Engine()))
     for (const ReportedProcedure& procedure : project.procedures) {
       host::VBComponent* found = nullptr;
       for (host::MemoryProject* p : session_.Loaded().projects)

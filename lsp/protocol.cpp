@@ -96,9 +96,13 @@ std::optional<std::filesystem::path> PathOfUri(std::string_view uri) {
 }
 
 std::string UriOfPath(const std::filesystem::path& path) {
+  return "file://" + UriReference(std::filesystem::absolute(path).lexically_normal());
+}
+
+std::string UriReference(const std::filesystem::path& path) {
   static constexpr char kHex[] = "0123456789ABCDEF";
-  std::string uri = "file://";
-  for (unsigned char c : std::filesystem::absolute(path).lexically_normal().string()) {
+  std::string uri;
+  for (unsigned char c : path.generic_string()) {
     if (std::isalnum(c) || std::string_view("/-._~").find(static_cast<char>(c)) != std::string_view::npos) {
       uri += static_cast<char>(c);
     } else {

@@ -19,6 +19,9 @@ void WriteMessage(std::ostream& out, std::string_view body);
 // file:///a%20b/c.bas <-> /a b/c.bas; nothing for another scheme.
 std::optional<std::filesystem::path> PathOfUri(std::string_view uri);
 std::string UriOfPath(const std::filesystem::path& path);
+// A path as a URI reference (relative when it is): bytes other than letters, digits, "/-._~"
+// as %XX.
+std::string UriReference(const std::filesystem::path& path);
 
 // Source bytes in the code page in use (Windows-1252 unless the CodePage setting names
 // another) as UTF-8 and back. The bytes the code page leaves undefined become the code

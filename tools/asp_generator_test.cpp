@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "common/nembus_common.h"
 #include "host/host_test.h"
 #include "platform/picture.h"
 #include "host/memory_vbe.h"

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <optional>
-#include <stdexcept>
 
 #include "engine/engine_rig_test.h"
 #include "tools/recording_view_test.h"

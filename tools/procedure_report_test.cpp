@@ -1,11 +1,10 @@
-// The procedure report: which error handling each procedure has, and the text and JSON
-// written of it.
+// The procedure report: which error handling each procedure has, whether an insertion would
+// treat it, and where it stands in its file.
 #include "tools/procedure_report.h"
 
 #include <gtest/gtest.h>
 
-#include "engine/gildex.h"
-#include "tools/json.h"
+#include "engine/engine_rig_test.h"
 #include "tools/tools_rig_test.h"
 
 namespace gildex {
@@ -13,61 +12,71 @@ namespace {
 
 using testing::ToolsRig;
 
-TEST(ProcedureReport, TellsNoneOwnAndGildexHandlingAsTextAndJson) {
-  ToolsRig rig({{"modA.bas", "Attribute VB_Name = \"modA\"\r\n"
-                             "Option Explicit\r\n"
-                             "Sub Plain()\r\n"
-                             "    OnErrorCount = 1\r\n"
-                             "End Sub\r\n"
-                             "Private Function Own() As Long\r\n"
-                             "    On Error GoTo Handler\r\n"
-                             "Handler:\r\n"
-                             "End Function\r\n"
-                             "Friend Sub Local()\r\n"
-                             "    on local error resume next\r\n"
-                             "End Sub\r\n"
-                             "Public Property Get Gr\xF6\xDF" "e() As Long\r\n"
-                             "On Error GoTo Gr\xF6\xDF" "e_Err\r\n"
-                             "' ---- CODE BODY STARTS ----  (Standard)\r\n"
-                             "    Gr\xF6\xDF" "e = 1\r\n"
-                             "End Property\r\n"},
-                {"modB.bas", "Attribute VB_Name = \"modB\"\r\nPublic X As Long\r\n"}},
-               {"modA.bas", "modB.bas"});
-  const std::vector<ReportedProject> report = ReportProcedures(rig.vbe, std::string(kDefaultCodeBodyStart));
+TEST(ProcedureReport, TellsHandlingTreatmentAndFileLines) {
+  ToolsRig rig({{"clsA.cls", std::string(testing::kClassHeader) +
+                                 "Attribute VB_Name = \"clsA\"\r\n"
+                                 "Option Explicit\r\n"
+                                 "Sub Plain()\r\n"
+                                 "Attribute Plain.VB_Description = \"hidden\"\r\n"
+                                 "    OnErrorCount = 1\r\n"
+                                 "End Sub\r\n"
+                                 "Private Function Own() As Long\r\n"
+                                 "    On Error GoTo Handler\r\n"
+                                 "Handler:\r\n"
+                                 "End Function\r\n"
+                                 "Sub Tiny()\r\n"
+                                 "End Sub\r\n"
+                                 "Sub Skipped() '<<>>\r\n"
+                                 "    Beep\r\n"
+                                 "End Sub\r\n"
+                                 "Public Property Get Gr\xF6\xDF" "e() As Long\r\n"
+                                 "On Error GoTo Gr\xF6\xDF" "e_Err\r\n"
+                                 "' ---- CODE BODY STARTS ----  (Standard)\r\n"
+                                 "    Gr\xF6\xDF" "e = 1\r\n"
+                                 "End Property\r\n"
+                                 "Sub Unmarked()\r\n"
+                                 "On Error GoTo Unmarked_Err\r\n"
+                                 "\r\n"
+                                 "    Beep\r\n"
+                                 "\r\n"
+                                 "Unmarked_Err:\r\n"
+                                 "    Log \"Unmarked\"\r\n"
+                                 "End Sub\r\n"}},
+               {"clsA.cls"});
+  testing::EngineRig engine;
+  engine.gildex.CodeBodyStart(std::string(kDefaultCodeBodyStart));
+  // Written without marker lines: found by the template's lines, the variables as wildcards.
+  engine.gildex.HeaderCode("On Error GoTo %ProcName%_Err");
+  engine.gildex.FooterCode("%ProcName%_Err:\r\n    Log \"%ProcName%\"");
+  const std::vector<ReportedProject> report = ReportProcedures(rig.vbe, engine.gildex);
   EXPECT_EQ(FormatProcedureReport(report, true),
-            "modA.Plain\tPublic Sub\tlines 2-4\tnone\n"
-            "modA.Own\tPrivate Function\tlines 5-8\town\n"
-            "modA.Local\tFriend Sub\tlines 9-11\town\n"
-            "modA.Gr\xF6\xDF" "e\tPublic Property Get\tlines 12-16\tgildex\n");
-  EXPECT_EQ(ProcedureReportJson(report, true),
-            "{\"projects\": [\n"
-            "  {\"name\": \"Tools\", \"file\": \"Tools.vbp\", \"procedures\": [\n"
-            "    {\"component\": \"modA\", \"name\": \"Plain\", \"kind\": \"Sub\", \"scope\": \"Public\", "
-            "\"start_line\": 2, \"end_line\": 4, \"error_handling\": \"none\"},\n"
-            "    {\"component\": \"modA\", \"name\": \"Own\", \"kind\": \"Function\", \"scope\": \"Private\", "
-            "\"start_line\": 5, \"end_line\": 8, \"error_handling\": \"own\"},\n"
-            "    {\"component\": \"modA\", \"name\": \"Local\", \"kind\": \"Sub\", \"scope\": \"Friend\", "
-            "\"start_line\": 9, \"end_line\": 11, \"error_handling\": \"own\"},\n"
-            "    {\"component\": \"modA\", \"name\": \"Gr\xC3\xB6\xC3\x9F" "e\", \"kind\": \"Property Get\", "
-            "\"scope\": \"Public\", \"start_line\": 12, \"end_line\": 16, \"error_handling\": \"gildex\"}\n"
-            "  ]}\n]}\n");
-  // The marker is the setting's: with another one the inserted block is the procedure's own.
-  EXPECT_EQ(ReportProcedures(rig.vbe, "'>> body").at(0).procedures.at(3).handling, ErrorHandling::Own);
-  EXPECT_EQ(ProcedureReportJson({}, false), "{\"projects\": []}\n");
-}
-
-TEST(ProcedureReport, JsonStringsAreEscapedUtf8) {
-  const struct {
-    std::string text, json;
-  } cases[] = {
-      {"", "\"\""},
-      {"say \"hi\" \\ done", "\"say \\\"hi\\\" \\\\ done\""},
-      {"a\r\nb\tc", "\"a\\r\\nb\\tc\""},
-      {std::string("\x01\x1f\x7f", 3), "\"\\u0001\\u001f\\u007f\""},
-      {std::string("nul\0x", 5), "\"nul\\u0000x\""},
-      {"\x80 \xE9 \xFF", "\"\xE2\x82\xAC \xC3\xA9 \xC3\xBF\""},
+            "clsA.Plain\tPublic Sub\tlines 2-4\tnone\n"
+            "clsA.Own\tPrivate Function\tlines 5-8\town\n"
+            "clsA.Tiny\tPublic Sub\tlines 9-10\tnone\n"
+            "clsA.Skipped\tPublic Sub\tlines 11-13\tnone\n"
+            "clsA.Gr\xF6\xDF" "e\tPublic Property Get\tlines 14-18\tgildex\n"
+            "clsA.Unmarked\tPublic Sub\tlines 19-26\tgildex\n");
+  const std::vector<ReportedProcedure>& rows = report.at(0).procedures;
+  // The file's own lines: four header lines and the name above the code, the hidden line below Plain's declaration.
+  EXPECT_EQ(rows[0].procedure.file_line, 7);
+  EXPECT_EQ(rows[0].procedure.file_end_line, 10);
+  EXPECT_EQ(rows[1].procedure.file_line, 11);
+  EXPECT_EQ(rows[0].file, rig.Path("clsA.cls"));
+  // Too small and skip-tagged procedures are none of insert's business.
+  const auto names = [](const std::vector<ReportedProcedure>& list) {
+    std::string text;
+    for (const ReportedProcedure& row : list) text += row.procedure.name + " ";
+    return text;
   };
-  for (const auto& c : cases) EXPECT_EQ(JsonString(c.text), c.json) << c.text;
+  EXPECT_EQ(names(WithoutHandling(report)), "Plain ");
+  engine.gildex.InsertInto("Function");
+  EXPECT_EQ(names(WithoutHandling(ReportProcedures(rig.vbe, engine.gildex))), "");
+  // Another marker and another template: the inserted blocks read as the procedures' own.
+  engine.gildex.CodeBodyStart("'>> body");
+  engine.gildex.HeaderCode("On Error GoTo Fail");
+  const std::vector<ReportedProject> other = ReportProcedures(rig.vbe, engine.gildex);
+  EXPECT_EQ(other.at(0).procedures.at(4).handling, ErrorHandling::Own);
+  EXPECT_EQ(other.at(0).procedures.at(5).handling, ErrorHandling::Own);
 }
 
 }  // namespace
