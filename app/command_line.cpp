@@ -26,6 +26,7 @@
 #include "platform/cp1252.h"
 #include "platform/program_folder_warning.h"
 #include "platform/system.h"
+#include "session/repository_settings.h"
 #include "app/html_command.h"
 
 namespace gildex::app {
@@ -76,6 +77,7 @@ int Verify(const std::vector<std::string>& arguments, bool with_procedures, bool
   int exit_code = 0;
   std::vector<host::VerifyReport> reports;
   for (const std::string& path : paths) {
+    session::UseCodePageOf(path);
     host::VerifyReport report = host::VerifyProject(path, with_procedures);
     exit_code = std::max(exit_code, report.ExitCode());
     // One document for all the paths, printed at the end.
@@ -231,10 +233,19 @@ struct CommandSpec {
   void (*add)(CLI::App& command, Chosen& chosen);
 };
 
-// A settings command's run, handed the settings by the setup its table row asks for.
-void WithSettings(Chosen& chosen, std::function<int(CommandContext&)> command) {
-  chosen.with_settings = [&chosen, command = std::move(command)](session::PlatformContext& context) {
-    CommandContext commands{context.Engine(), context.registry, context.report, chosen.out, chosen.err};
+// A settings command's run, handed the settings by the setup its table row asks for. Those that
+// only read (`here`) see the settings of the current folder's repository file over the registry;
+// those that write change the registry alone.
+void WithSettings(Chosen& chosen, std::function<int(CommandContext&)> command, bool here = false) {
+  chosen.with_settings = [&chosen, command = std::move(command), here](session::PlatformContext& context) {
+    std::error_code error;
+    if (here)
+      if (const Problem problem = session::UseRepositorySettings(context, std::filesystem::current_path(error));
+          !problem.empty()) {
+        Tell(chosen.err, Worded(problem));
+        return static_cast<int>(kBadInput);
+      }
+    CommandContext commands{context.Engine(), context.registry, context.report, chosen.out, chosen.err, &context.tools};
     return command(commands);
   };
 }
@@ -269,15 +280,20 @@ constexpr const char* kSettingName = "property name (IgnoreExisting) or registry
 
 void AddOptions(CLI::App& options, Chosen& chosen) {
   auto o = Bound<std::pair<std::string, std::string>>();
+  auto listed = Bound<ListOptions>();
   options.require_subcommand(1);
   // Before its commands are made, so that they show it too.
   options.footer("Exit status: 0 done, 1 the registry file could not be written, 2 bad usage, an unknown setting, "
                  "a value of the wrong type or a damaged registry file (nothing written).");
-  options.add_subcommand("list", "Every setting: property name, registry value name and current value")
-      ->callback([&chosen] { WithSettings(chosen, [](auto& c) { return OptionsList(c); }); });
+  auto* list = options.add_subcommand("list", "Every setting: property name, registry value name and current value "
+                                              "(a .gildex file here or above, up to the repository's root, included)");
+  list->add_flag("--origin", listed->origin, "say where each value comes from: default, registry, FILE:LINE, --set");
+  list->add_option("--set", listed->settings, "show the values with this setting given for the run (repeatable)")
+      ->type_name("NAME=VALUE");
+  list->callback([&chosen, listed] { WithSettings(chosen, [listed](auto& c) { return OptionsList(c, *listed); }, true); });
   auto* get = options.add_subcommand("get", "Print one setting's current value");
   get->add_option("NAME", o->first, kSettingName)->required();
-  get->callback([&chosen, o] { WithSettings(chosen, [o](auto& c) { return OptionsGet(c, o->first); }); });
+  get->callback([&chosen, o] { WithSettings(chosen, [o](auto& c) { return OptionsGet(c, o->first); }, true); });
   auto* set =
       options.add_subcommand("set", "Change one setting and save the settings; a value of the wrong type is refused");
   set->add_option("NAME", o->first, kSettingName)->required();
@@ -293,11 +309,11 @@ void AddTemplates(CLI::App& templates, Chosen& chosen) {
   templates.footer("Exit status: 0 done, 1 the registry file could not be written, 2 bad usage, no such template "
                    "or a damaged registry file (nothing written).");
   templates.add_subcommand("list", "The templates of the templates folder, the default one marked")
-      ->callback([&chosen] { WithSettings(chosen, [](auto& c) { return TemplatesList(c); }); });
+      ->callback([&chosen] { WithSettings(chosen, [](auto& c) { return TemplatesList(c); }, true); });
   auto* show = templates.add_subcommand("show", "Print a template's header and footer blocks");
   show->add_option("NAME", *name, "template name (its file name without .hdr)")->required();
   show->callback(
-      [&chosen, name] { WithSettings(chosen, [name](auto& c) { return TemplatesShow(c, *name); }); });
+      [&chosen, name] { WithSettings(chosen, [name](auto& c) { return TemplatesShow(c, *name); }, true); });
   auto* make_default = templates.add_subcommand("default", "Make a template the default one that insertion uses");
   make_default->add_option("NAME", *name, "template name (its file name without .hdr)")->required();
   make_default->callback(

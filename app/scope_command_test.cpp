@@ -10,6 +10,8 @@
 
 #include "app/command_line_test.h"
 #include "host/host_test.h"
+#include "platform/code_page.h"
+#include "platform/cp1252.h"
 #include "session/sample_project_test.h"
 
 namespace gildex::app {
@@ -251,6 +253,59 @@ TEST(CommandLine, MissingMembersAreLeftOutOnlyWhenTheUserSaysSo) {
     EXPECT_EQ(RunGildex({"report", project, answer}).code, answer == "--no" ? kBadInput : kDone);
     for (const std::string& name : w.Changed()) EXPECT_NE(fs::path(name).extension(), ".vbp") << name;
   }
+}
+
+// A repository's .gildex gives insert its template with no registry and no --template; a bad
+// line stops the run before anything is written, and the values never reach the registry.
+TEST(CommandLine, TheRepositorysSettingsFileComesBetweenTheRegistryAndTheRun) {
+  Workspace w;
+  fs::create_directories(w.dir / ".git");
+  fs::create_directories(w.dir / "ci" / "tpl");
+  WriteBytes(w.dir / "ci" / "tpl" / "Repo.hdr", "DO NOT CHANGE THE NEXT 4 LINES\r\nRepo\r\n\r\n\r\nOn Error GoTo RepoErr\r\n");
+  WriteBytes(w.dir / "ci" / "tpl" / "Repo.ftr", "RepoErr:\r\n    Resume Next\r\n");
+  WriteBytes(w.dir / ".gildex", "# ours\nDefault Template = Repo\ntemplatepath = ci/tpl\n");
+  const fs::path module = w.dir / "Sample" / "modGlobals.bas";
+  const Ran inserted = RunGildex({"insert", w.Project(), "--component", "modGlobals"});
+  EXPECT_EQ(inserted.code, kDone) << inserted.err;
+  EXPECT_NE(ReadBytes(module).find("On Error GoTo RepoErr"), std::string::npos);
+  EXPECT_FALSE(fs::exists(w.dir / "registry.reg"));
+  const fs::path was = fs::current_path();
+  fs::current_path(w.dir / "Sample");
+  const Ran listed = RunGildex({"options", "list", "--origin", "--set", "MinLines=3"});
+  fs::current_path(was);
+  const auto row = [&](const std::string& property) {
+    const std::size_t at = listed.out.find("\n" + property + " ");
+    return at == std::string::npos ? std::string() : listed.out.substr(at + 1, listed.out.find('\n', at + 1) - at - 1);
+  };
+  EXPECT_NE(row("DefaultTemplate").find((w.dir / ".gildex").string() + ":2  \"Repo\""), std::string::npos) << listed.out;
+  EXPECT_NE(row("MinLines").find(" --set "), std::string::npos) << listed.out;
+  EXPECT_NE(row("Numbering").find(" default "), std::string::npos) << listed.out;
+  WriteBytes(w.dir / ".gildex", "Default Template = Repo\n\nMinLines five\n");
+  w.original = w.Files();
+  const Ran refused = RunGildex({"insert", w.Project()});
+  EXPECT_EQ(refused.code, kBadInput);
+  EXPECT_NE(refused.err.find((w.dir / ".gildex").string() + ":3: NAME = VALUE expected"), std::string::npos) << refused.err;
+  EXPECT_TRUE(w.Changed().empty());
+}
+
+// A module written on Cyrillic Windows: shown in its own letters, its bytes kept as they are.
+TEST(CommandLine, TheCodePageDecidesHowTheSourceIsShownNeverWhatIsWritten) {
+  Workspace w;
+  const std::string cyrillic = "Public Sub \xcf\xf0\xe8\xe2\xe5\xf2()\r\n    ' \xea\xee\xec\xec\xe5\xed\xf2\r\n"
+                               "    Dim i As Long\r\n    i = 1\r\n    i = i + 1\r\n    Debug.Print i\r\nEnd Sub\r\n";
+  const fs::path module = w.dir / "Sample" / "modGlobals.bas";
+  WriteBytes(module, ReadBytes(module) + cyrillic);
+  WriteBytes(w.dir / "Sample" / ".gildex", "CodePage = 1251\n");
+  const Ran report = RunGildex({"report", w.Project()});
+  const std::string shown = "\xd0\x9f\xd1\x80\xd0\xb8\xd0\xb2\xd0\xb5\xd1\x82";  // the name in UTF-8
+  EXPECT_NE(report.out.find(shown), std::string::npos) << report.out;
+  const Ran inserted = RunGildex({"insert", w.Project(), "--component", "modGlobals", "--template", "Standard"});
+  EXPECT_EQ(inserted.code, kDone) << inserted.err;
+  const std::string after = ReadBytes(module);
+  for (const std::string line : {"Public Sub \xcf\xf0\xe8\xe2\xe5\xf2()\r\n", "    ' \xea\xee\xec\xec\xe5\xed\xf2\r\n"})
+    EXPECT_NE(after.find(line), std::string::npos);
+  EXPECT_NE(after.find("\xcf\xf0\xe8\xe2\xe5\xf2_ErrorHandler"), std::string::npos);
+  cp1252::UseCodePage(cp1252::kDefaultCodePage);
 }
 
 // Projects and folders of projects in one run: each project is treated on its own, one that

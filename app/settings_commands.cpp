@@ -18,6 +18,7 @@
 #include "platform/atomic_file.h"
 #include "platform/cp1252.h"
 #include "platform/system.h"
+#include "session/repository_settings.h"
 #include "templates/cls_template.h"
 #include "templates/prefix_list.h"
 #include "templates/template_files.h"
@@ -101,9 +102,47 @@ void PrintBlock(CommandContext& context, std::string_view title, const std::stri
   }
 }
 
+// Sets each NAME=VALUE as a run's --set does; the names set, or nothing after saying why.
+std::optional<std::vector<std::string>> SetForThisRun(CommandContext& context, const std::vector<std::string>& settings) {
+  std::vector<std::string> set;
+  for (const std::string& setting : settings) {
+    const std::size_t equals = setting.find('=');
+    if (equals == std::string::npos) {
+      Refuse(context, "--set wants NAME=VALUE, not \"" + setting + "\"");
+      return std::nullopt;
+    }
+    const auto name = ArgumentText(context, "setting name", setting.substr(0, equals));
+    const auto value = name ? ArgumentText(context, "value", setting.substr(equals + 1)) : std::nullopt;
+    if (!value) return std::nullopt;
+    const SettingInfo* info = CGildex::FindSetting(*name);
+    std::string problem = info == nullptr ? "there is no setting named \"" + *name + "\"" : SettingValueProblem(*info, *value);
+    if (problem.empty()) problem = context.engine.SetSettingText(*name, *value);
+    if (!problem.empty()) {
+      Refuse(context, problem);
+      return std::nullopt;
+    }
+    set.emplace_back(info->property);
+  }
+  return set;
+}
+
+std::string OriginText(const CommandContext& context, const SettingInfo& info, const std::vector<std::string>& set) {
+  if (std::find(set.begin(), set.end(), info.property) != set.end()) return "--set";
+  if (context.tools == nullptr) return "";
+  const session::SettingOrigin origin = session::OriginOf(*context.tools, info);
+  switch (origin.source) {
+    case ValueSource::Absent: return "default";
+    case ValueSource::Registry: return "registry";
+    case ValueSource::Overlay: return origin.file + ":" + std::to_string(origin.line);
+  }
+  return "";
+}
+
 }  // namespace
 
-int OptionsList(CommandContext& context) {
+int OptionsList(CommandContext& context, const ListOptions& options) {
+  const std::optional<std::vector<std::string>> set = SetForThisRun(context, options.settings);
+  if (!set) return kBadInput;
   const std::vector<SettingInfo>& settings = CGildex::StoredSettings();
   std::size_t property_width = std::string_view("Setting").size();
   std::size_t registry_width = std::string_view("Registry value").size();
@@ -111,12 +150,23 @@ int OptionsList(CommandContext& context) {
     property_width = std::max(property_width, info.property.size());
     registry_width = std::max(registry_width, info.registry_name.size() + 2);
   }
-  context.out << fmt::format("{:<{}}  {:<{}}  {}\n", "Setting", property_width, "Registry value", registry_width,
-                             "Value");
+  // The origin comes before the value, whose text may be of any length.
+  std::vector<std::string> origins;
+  std::size_t origin_width = std::string_view("Origin").size();
   for (const SettingInfo& info : settings) {
+    origins.push_back(options.origin ? OriginText(context, info, *set) : "");
+    origin_width = std::max(origin_width, origins.back().size());
+  }
+  const auto origin_column = [&](const std::string& text) {
+    return options.origin ? fmt::format("{:<{}}  ", text, origin_width) : std::string();
+  };
+  context.out << fmt::format("{:<{}}  {:<{}}  {}Value\n", "Setting", property_width, "Registry value", registry_width,
+                             origin_column("Origin"));
+  for (std::size_t i = 0; i < settings.size(); ++i) {
+    const SettingInfo& info = settings[i];
     const std::string value = context.engine.GetSettingText(info.property).value_or("");
-    context.out << fmt::format("{:<{}}  {:<{}}  ", info.property, property_width,
-                               "\"" + std::string(info.registry_name) + "\"", registry_width);
+    context.out << fmt::format("{:<{}}  {:<{}}  {}", info.property, property_width,
+                               "\"" + std::string(info.registry_name) + "\"", registry_width, origin_column(origins[i]));
     Print(context.out, ShownValue(info, value));
     // A setting whose name reads the wrong way round says which way its value goes.
     if (info.property == "Numbering") context.out << "  (True: no line numbers)";

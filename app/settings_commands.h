@@ -6,7 +6,9 @@
 // everything printed is converted back for the terminal.
 #include <filesystem>
 #include <iosfwd>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "common/error_report.h"
 #include "engine/gildex.h"
@@ -20,10 +22,16 @@ struct CommandContext {
   ErrorReport& report;
   std::ostream& out;
   std::ostream& err;
+  const RegistryTools* tools = nullptr;  // the engine's, for where each value comes from
+};
+
+struct ListOptions {
+  bool origin = false;                // a column saying where each value comes from
+  std::vector<std::string> settings;  // NAME=VALUE (terminal text), as --set gives a run
 };
 
 // Every stored setting: property name, registry value name and current value.
-int OptionsList(CommandContext& context);
+int OptionsList(CommandContext& context, const ListOptions& options = {});
 // The value alone, as the property reads it.
 int OptionsGet(CommandContext& context, std::string_view name);
 // Sets the setting (property or registry name, any letter case) and saves the settings.

@@ -108,6 +108,8 @@ std::string RegistryTools::fnsGetRegistryValue(const std::string& key_path, cons
                                                const std::string& type) {
   return report_.Trap("RegistryTools.fnsGetRegistryValue", std::string(), [&]() -> std::string {
     const ValueKind kind = KindOf(type);
+    if (const OverlaidValue* overlaid = FindOverlaid(key_path, value_name))
+      if (kind == ValueKind::String || kind == ValueKind::Bool) return overlaid->value;
     const std::string fallback = kind == ValueKind::Bool ? "False" : "";
     const Hive* hive = FindHive(key_path);
     if (hive == nullptr) return fallback;
@@ -118,9 +120,27 @@ std::string RegistryTools::fnsGetRegistryValue(const std::string& key_path, cons
   });
 }
 
+const OverlaidValue* RegistryTools::FindOverlaid(const std::string& key_path, const std::string& value_name) const {
+  for (const OverlaidValue& value : overlay_)
+    if (cp1252::EqualsNoCase(value.key, key_path) && cp1252::EqualsNoCase(value.name, value_name)) return &value;
+  return nullptr;
+}
+
+ValueSource RegistryTools::SourceOf(const std::string& key_path, const std::string& value_name) const {
+  if (FindOverlaid(key_path, value_name) != nullptr) return ValueSource::Overlay;
+  const Hive* hive = FindHive(key_path);
+  if (hive == nullptr) return ValueSource::Absent;
+  const std::optional<platform::RegValue> stored = registry_.Get(StoreKey(*hive, key_path), value_name);
+  return stored && !(stored->type == platform::RegType::String && TrimSpaces(stored->data).empty())
+             ? ValueSource::Registry
+             : ValueSource::Absent;
+}
+
 void RegistryTools::subSetRegistryValue(const std::string& key_path, const std::string& value_name,
                                         const std::string& value, const std::string& type) {
   report_.Trap("RegistryTools.subSetRegistryValue", [&] {
+    // An overlaid value belongs to its file: saving it would copy it into the user's registry.
+    if (const OverlaidValue* overlaid = FindOverlaid(key_path, value_name); overlaid && overlaid->value == value) return;
     const Hive* hive = FindHive(key_path);
     if (hive == nullptr) return;
     const std::string key = StoreKey(*hive, key_path);

@@ -32,13 +32,13 @@ class Raised {
   bool was_;
 };
 
-// Every line passes here when a module opens: Latin-1 characters are the byte they are in
-// Windows-1252 too (but for its 0x80-0x9F), and only a line with another one goes the long way.
+// Every line passes here when a module opens: ASCII is the same byte in every code page, and
+// only a line with another character goes the long way, through the project's code page.
 std::string LineBytes(const QString& text) {
   std::string bytes(static_cast<std::size_t>(text.size()), '\0');
   for (qsizetype i = 0; i < text.size(); ++i) {
     const char16_t c = text[i].unicode();
-    if (c >= 0x100 || (c >= 0x80 && c < 0xA0)) return ToVb(text);
+    if (c >= 0x80) return ToVb(text);
     bytes[static_cast<std::size_t>(i)] = static_cast<char>(c);
   }
   return bytes;

@@ -241,6 +241,12 @@ void OptionsWindow::Build() {
     tabs->setTabToolTip(page, FromVb(kOptionsTabs[page].tool_tip));
   }
   layout->addWidget(tabs, 1);
+  auto* from_file = new QLabel(this);
+  from_file->setObjectName("lblSettingsFile");
+  from_file->setWordWrap(true);
+  from_file->setVisible(false);
+  widgets_["lblSettingsFile"] = from_file;
+  layout->addWidget(from_file);
   auto* buttons = new QHBoxLayout;
   buttons->addStretch(1);
   for (const char* name : {"cmdApply", "cmdCancel"}) {

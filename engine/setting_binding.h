@@ -21,6 +21,8 @@ struct SettingBinding {
   // Checks the text against the setting's type and sets it through the write accessor;
   // returns what is wrong, or empty.
   std::function<std::string(Settings&, std::string_view)> set;
+  // What `set` would refuse of the text for the setting's type, or empty.
+  std::function<std::string(std::string_view)> check;
 };
 
 }  // namespace gildex

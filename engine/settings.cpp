@@ -8,6 +8,7 @@
 #include "common/nembus_common.h"
 #include "engine/settings.h"
 #include "engine/setting_binding.h"
+#include "platform/code_page.h"
 #include "platform/cp1252.h"
 #include "platform/system.h"
 
@@ -103,6 +104,11 @@ void Settings::TemplatePath(std::string value) {
   });
 }
 
+void Settings::CodePage(std::int32_t value) {
+  code_page_ = cp1252::CodePageSupported(value) ? value : cp1252::kDefaultCodePage;
+  cp1252::UseCodePage(code_page_);
+}
+
 void Settings::AutoSave(bool value) {
   auto_save_ = value;
   if (on_auto_save_change_) on_auto_save_change_();
@@ -170,6 +176,12 @@ std::optional<std::string> Settings::GetSettingText(std::string_view name) {
   const SettingBinding* binding = FindBinding(name);
   if (binding == nullptr) return std::nullopt;
   return binding->get(*this);
+}
+
+std::string Settings::SettingTextProblem(std::string_view name, std::string_view text) {
+  const SettingBinding* binding = FindBinding(name);
+  if (binding == nullptr) return "There is no setting named \"" + std::string(name) + "\".";
+  return binding->check(text);
 }
 
 std::string Settings::SetSettingText(std::string_view name, std::string_view text) {

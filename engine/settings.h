@@ -132,6 +132,12 @@ class Settings {
   void Numbering(bool value) { numbering_ = value; }
   std::int32_t SaveInterval() const { return save_interval_; }
   void SaveInterval(std::int32_t value) { save_interval_ = value; }
+  // The Windows code page of the project's source (1252 unless it was written on Central
+  // European, Cyrillic, Greek... Windows). Only what is shown is converted by it: the bytes
+  // read and written stay as they are. Setting it puts it in use for the whole process; an
+  // unsupported page (an absent or damaged stored value too) reads as 1252.
+  std::int32_t CodePage() const { return code_page_; }
+  void CodePage(std::int32_t value);
   bool AutoSave() const { return auto_save_; }
   // Tells the auto-save timer's owner, which starts or stops it to match.
   void AutoSave(bool value);
@@ -153,6 +159,9 @@ class Settings {
   // The setting's value as its property reads ("True"/"False" for Booleans); nothing for
   // an unknown name.
   std::optional<std::string> GetSettingText(std::string_view name);
+  // What setting `name` to `text` would refuse for the setting's type (or an unknown name),
+  // or empty; nothing is set.
+  static std::string SettingTextProblem(std::string_view name, std::string_view text);
   // Sets the property from text; returns a message saying what is wrong, or empty.
   std::string SetSettingText(std::string_view name, std::string_view text);
 
@@ -217,6 +226,7 @@ class Settings {
   bool numbering_ = true;
   std::int32_t save_interval_ = 0;
   bool auto_save_ = false;
+  std::int32_t code_page_ = 1252;
 };
 
 }  // namespace gildex

@@ -100,13 +100,14 @@ SettingBinding Bind(std::string_view property, std::string_view registry_name, s
     return ToText<T>(save_via == Via::Accessor ? (settings.*get)() : settings.*field);
   };
   binding.get = [=](const Settings& settings) { return ToText<T>((settings.*get)()); };
-  binding.set = [=](Settings& settings, std::string_view text) -> std::string {
-    std::optional<T> value = ParseExactly<T>(text);
-    if (!value) {
-      return std::string(property) + " (\"" + std::string(registry_name) + "\") takes " + Expected<T>() +
-             ", not \"" + std::string(text) + "\".";
-    }
-    (settings.*set)(std::move(*value));
+  binding.check = [=](std::string_view text) -> std::string {
+    if (ParseExactly<T>(text)) return {};
+    return std::string(property) + " (\"" + std::string(registry_name) + "\") takes " + Expected<T>() + ", not \"" +
+           std::string(text) + "\".";
+  };
+  binding.set = [=, check = binding.check](Settings& settings, std::string_view text) -> std::string {
+    if (std::string problem = check(text); !problem.empty()) return problem;
+    (settings.*set)(std::move(*ParseExactly<T>(text)));
     return {};
   };
   return binding;
@@ -180,6 +181,8 @@ std::vector<SettingBinding> Settings::MakeBindings() {
            &G::NumberBlankLines, F, F),
       Bind("ScriptTimeLimit", "Script Time Limit", main, &G::script_time_limit_, &G::ScriptTimeLimit,
            &G::ScriptTimeLimit, A, F),
+      // Read through the accessor, so that the loaded code page is the one shown.
+      Bind("CodePage", "Code Page", main, &G::code_page_, &G::CodePage, &G::CodePage, A, F),
   };
 }
 

@@ -56,7 +56,7 @@ TEST(EngineSettings, SaveThenLoadGivesBackEveryStoredValue) {
       {"BackupDirectory", (temp / "backups").string() + "/"}, {"CopierDiscard", "2"}, {"SaveInterval", "15"},
       {"FullLoggingCode", "Debug.Print \"%PrevLine%\" 'gildexlog"}, {"VSSComment", "Gildex check-out"},
       {"DefaultTemplate", "Standard"}, {"TemplatePath", "/opt/gildex/Templates/"}, {"CodeBodyStart", "' >>> body"},
-      {"CodeBodyEnd", "' <<< body"}, {"ScriptTimeLimit", "30"}};
+      {"CodeBodyEnd", "' <<< body"}, {"ScriptTimeLimit", "30"}, {"CodePage", "1250"}};
   for (const SettingInfo& info : CGildex::StoredSettings())
     if (info.type == SettingType::Boolean) values[std::string(info.property)] = info.property < "M" ? "True" : "False";
   ASSERT_EQ(values.size(), CGildex::StoredSettings().size());
@@ -73,6 +73,7 @@ TEST(EngineSettings, SaveThenLoadGivesBackEveryStoredValue) {
   reader.gildex.LoadSettings();
   EXPECT_EQ(AllSettingTexts(reader.gildex), values);
   EXPECT_TRUE(reader.dialogs.Asked().empty());
+  reader.gildex.CodePage(1252);
 }
 
 TEST(EngineSettings, LoadConvertsTheStoredText) {
@@ -89,6 +90,8 @@ TEST(EngineSettings, LoadConvertsTheStoredText) {
       {kOptions, "BodyCode", "true", "BodyCode", "True"}, {kOptions, "BodyCode", "-1", "BodyCode", "True"},
       {kOptions, "BodyCode", "yes", "BodyCode", "False"}, {kCopier, "Enabled", "True", "CopierEnabled", "True"},
       {kOptions, "Enabled", "True", "CopierEnabled", "False"},  // only under its own key
+      // A code page the system cannot convert reads as Windows-1252.
+      {kOptions, "Code Page", "1251", "CodePage", "1251"}, {kOptions, "Code Page", "65001", "CodePage", "1252"},
   };
   for (const auto& c : cases) {
     EngineRig rig;

@@ -1,5 +1,6 @@
 #include "ide/options_dialog.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -96,6 +97,8 @@ constexpr OptionsControl kControlTable[] = {
     {"lblEMail", kAbout, "", Bound::None, kSupportEmail},
 
     {"tabOptions", kBelow, "", Bound::None, ""},
+    // Names the settings a repository's settings file gives the open project; hidden when none.
+    {"lblSettingsFile", kBelow, "", Bound::None, ""},
     {"cmdApply", kBelow, "", Bound::None, "&Apply"},
     {"cmdCancel", kBelow, "", Bound::None, "&Close"},
 };
@@ -207,8 +210,33 @@ void frmOptions::ApplyRule(std::string_view check_box) {
   for (const EnablingRule& rule : kEnablingRules) {
     if (rule.check_box != check_box) continue;
     const bool on = Control(check_box).value == 1;
-    for (std::string_view control : rule.controls) Control(control).enabled = on;
+    for (std::string_view control : rule.controls) Control(control).enabled = on && !FromSettingsFile(control);
   }
+}
+
+bool frmOptions::FromSettingsFile(std::string_view control) const {
+  return std::find(file_controls_.begin(), file_controls_.end(), control) != file_controls_.end();
+}
+
+// The project's settings file decides these values: their controls are not for changing, and
+// the label says where they come from (an Apply never saves them into the registry).
+void frmOptions::ShowSettingsFile() {
+  for (const std::string& control : file_controls_) Control(control).enabled = true;
+  file_controls_.clear();
+  std::string said;
+  for (const OverlaidValue& value : add_in_.Registry().Overlaid()) {
+    said += fmt::format("{}{} (line {})", said.empty() ? "" : ", ", value.name, value.line);
+    for (const OptionsControl& row : kControlTable)
+      if (!row.setting.empty() && cp1252::EqualsNoCase(row.setting, value.name)) {
+        file_controls_.emplace_back(row.control);
+        Control(row.control).enabled = false;
+      }
+  }
+  DialogControl& label = Control("lblSettingsFile");
+  const auto& overlaid = add_in_.Registry().Overlaid();
+  label.text = overlaid.empty() ? std::string()
+                                : "From " + overlaid.front().file + " for this project, not saved here: " + said + ".";
+  label.visible = !overlaid.empty();
 }
 
 void frmOptions::ShowSetting(const OptionsControl& row) {
@@ -269,6 +297,7 @@ void frmOptions::Display(bool shown) {
       if (i != kSpecifiedEvents && kInsertOptions[i].value == insert_into) index = i;
     cboInsertOpts_Click(index);
 
+    ShowSettingsFile();
     for (const EnablingRule& rule : kEnablingRules) ApplyRule(rule.check_box);
     editor_.Fill();
     prefixes_.LoadPrefix();

@@ -12,6 +12,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "ide/add_in.h"
 #include "ide/connect.h"
@@ -164,6 +165,8 @@ class frmOptions {
  private:
   void EnableApply();
   void ApplyRule(std::string_view check_box);
+  bool FromSettingsFile(std::string_view control) const;
+  void ShowSettingsFile();
   void ShowSetting(const OptionsControl& row);
   std::string SettingText(const OptionsControl& row);
   // A number field whose value does not fit its setting: says so and returns false.
@@ -181,6 +184,7 @@ class frmOptions {
   Connect* connect_;
   std::map<std::string, DialogControl, std::less<>> controls_;
   std::string pending_insert_into_;
+  std::vector<std::string> file_controls_;  // controls whose setting the settings file gives
   bool shown_ = false;
   TemplateEditor editor_;
   PrefixList prefixes_;

@@ -179,6 +179,26 @@ TEST(OptionsDialog, ApplyStoresTheControlsAsTheirSettings) {
   }
 }
 
+// What a repository's settings file gives is shown, named, not for changing and never saved.
+TEST(OptionsDialog, ValuesOfTheSettingsFileAreShownButNotSaved) {
+  OptionsRig rig({"Minimum Lines=2"});
+  const std::string key(kOptionsKey);
+  rig.rig.tools.Overlay({{key, "Ignore Small Functions", "True", "/r/.gildex", 2}, {key, "Minimum Lines", "7", "/r/.gildex", 3}});
+  rig.form.Display(false);
+  EXPECT_EQ(rig.Shown("txtSmallFN"), "0/7 off");
+  EXPECT_EQ(rig.Shown("lblSettingsFile"),
+            "0/From /r/.gildex for this project, not saved here: Ignore Small Functions (line 2), Minimum Lines (line 3).");
+  for (const std::string step : {"chk chkIgnoreSmall 0", "chk chkIgnoreSmall 1", "chk chkBodyText 1", "apply"}) rig.Act(step);
+  EXPECT_EQ(rig.Shown("txtSmallFN"), "0/7 off");
+  EXPECT_EQ(rig.rig.registry.Get(key, "Minimum Lines")->data, "2");
+  EXPECT_FALSE(rig.rig.registry.Get(key, "Ignore Small Functions"));
+  EXPECT_EQ(rig.rig.registry.Get(key, "BodyCode")->data, "True");
+  rig.rig.tools.Overlay({});
+  rig.form.Display(true);
+  EXPECT_EQ(rig.Shown("txtSmallFN"), "0/2 off");
+  EXPECT_EQ(rig.Shown("lblSettingsFile"), "0/ hidden");
+}
+
 TEST(OptionsDialog, ApplyTakesTheOtherPagesAlong) {
   OptionsRig rig({"Default Template=Standard"});
   rig.form.Display(false);

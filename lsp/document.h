@@ -21,7 +21,7 @@ class Document {
   const std::filesystem::path& Path() const { return path_; }
   const std::string& Text() const { return text_; }
   long Version() const { return version_; }
-  // The file's bytes for this text (Windows-1252).
+  // The file's bytes for this text, in the code page in use.
   std::string Bytes() const;
 
   void Replace(std::string text, long version);

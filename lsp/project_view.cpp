@@ -148,8 +148,10 @@ ProjectView::ProjectView(const fs::path& project, const std::map<fs::path, std::
       stamps_[file] = StampOf(file);
       if (component.MemoryCode() == nullptr || !component.Usable()) continue;
       const auto text = texts.find(file);
-      if (text != texts.end() && PutText(component, text->second))
-        before_[file] = text->second;
+      // Encoded only now: opening the project put its code page in use.
+      const std::string bytes = text != texts.end() ? EncodeAnsi(text->second) : std::string();
+      if (text != texts.end() && PutText(component, bytes))
+        before_[file] = bytes;
       else
         before_[file] = component.Serialize();
     }

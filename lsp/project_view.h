@@ -52,7 +52,7 @@ struct FileEdit {
 
 class ProjectView {
  public:
-  // `texts`: the editor's bytes of open files by absolute path.
+  // `texts`: the editor's texts (UTF-8) of open files by absolute path.
   ProjectView(const fs::path& project, const std::map<fs::path, std::string>& texts);
   ~ProjectView();
   ProjectView(const ProjectView&) = delete;

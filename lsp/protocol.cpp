@@ -4,6 +4,7 @@
 #include <istream>
 #include <ostream>
 
+#include "platform/code_page.h"
 #include "platform/cp1252.h"
 #include "platform/utf8.h"
 
@@ -117,18 +118,9 @@ std::string DecodeAnsi(std::string_view bytes) {
   std::string out;
   out.reserve(bytes.size() + bytes.size() / 8);
   for (char ch : bytes) {
+    // A byte the code page leaves undefined is kept as the code point of its own number.
     const auto b = static_cast<unsigned char>(ch);
-    if (b < 0x80) {
-      out += ch;
-    } else if (b >= 0xA0) {
-      utf8::Append(out, b);
-    } else {
-      const std::string mapped = cp1252::ToUtf8(std::string_view(&ch, 1));
-      if (mapped == "\xEF\xBF\xBD")
-        utf8::Append(out, b);  // undefined in the code page: kept as the control character
-      else
-        out += mapped;
-    }
+    utf8::Append(out, cp1252::CodePoint(ch).value_or(b));
   }
   return out;
 }
@@ -141,11 +133,11 @@ std::string EncodeAnsi(std::string_view utf8) {
     if (!cp) {
       out += '?';
       ++at;
-    } else if (*cp >= 0x80 && *cp < 0xA0) {
-      out += static_cast<char>(*cp);
-    } else {
-      out += cp1252::FromUnicode(*cp).value_or('?');
+      continue;
     }
+    std::optional<char> byte = cp1252::FromUnicode(*cp);
+    if (!byte && *cp < 0x100 && !cp1252::CodePoint(static_cast<char>(*cp))) byte = static_cast<char>(*cp);
+    out += byte.value_or('?');
   }
   return out;
 }

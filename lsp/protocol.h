@@ -23,9 +23,10 @@ std::string UriOfPath(const std::filesystem::path& path);
 // as %XX.
 std::string UriReference(const std::filesystem::path& path);
 
-// Windows-1252 bytes as UTF-8 and back. The five bytes the code page leaves undefined become
-// the C1 control characters of the same value, so every file comes back byte for byte; a
-// character the code page lacks is written as '?'.
+// Source bytes in the code page in use (Windows-1252 unless the CodePage setting names
+// another) as UTF-8 and back. The bytes the code page leaves undefined become the code
+// points of the same value, so every file comes back byte for byte; a character the code
+// page lacks is written as '?'.
 std::string DecodeAnsi(std::string_view bytes);
 std::string EncodeAnsi(std::string_view utf8);
 

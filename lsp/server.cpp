@@ -10,6 +10,7 @@
 
 #include "lsp/protocol.h"
 #include "platform/cp1252.h"
+#include "session/repository_settings.h"
 
 namespace gildex::lsp {
 namespace {
@@ -198,6 +199,8 @@ Document& Server::DocumentOf(const Json& params) {
   std::error_code ec;
   const auto bytes = path && fs::is_regular_file(*path, ec) ? platform::ReadWholeFile(*path) : std::nullopt;
   if (!bytes) throw RpcError{kInvalidParams, "no document " + uri};
+  // Decoded in the project's code page, as opening a view of it would put in use.
+  session::UseCodePageOf(ProjectOf(*path));
   return documents_.emplace(uri, Document(uri, *path, DecodeAnsi(*bytes), 0)).first->second;
 }
 
@@ -228,7 +231,7 @@ void Server::DidChange(const Json& params) {
 
 std::map<fs::path, std::string> Server::Texts() const {
   std::map<fs::path, std::string> texts;
-  for (const auto& [uri, document] : documents_) texts[document.Path()] = document.Bytes();
+  for (const auto& [uri, document] : documents_) texts[document.Path()] = document.Text();
   return texts;
 }
 

@@ -1,11 +1,18 @@
 #include "platform/cp1252.h"
+#include "platform/code_page.h"
 #include "platform/utf8.h"
 
 #include <fmt/core.h>
+#include <iconv.h>
 
 #include <algorithm>
 #include <array>
+#include <atomic>
+#include <cstdint>
 #include <cstring>
+#include <map>
+#include <memory>
+#include <mutex>
 
 namespace gildex::cp1252 {
 namespace {
@@ -40,8 +47,108 @@ constexpr std::array<char16_t, 32> kHigh = {
     0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 
+// Each byte's code point in one code page; kNone where the page has none.
+constexpr char32_t kNone = 0xFFFFFFFF;
+struct CodePageTable {
+  int code_page = kDefaultCodePage;
+  std::array<char32_t, 256> code_points{};
+};
+
+std::unique_ptr<CodePageTable> Windows1252() {
+  auto table = std::make_unique<CodePageTable>();
+  for (int b = 0; b < 256; ++b) {
+    const bool high = b >= 0x80 && b < 0xA0;
+    table->code_points[b] = !high ? static_cast<char32_t>(b) : kHigh[b - 0x80] ? kHigh[b - 0x80] : kNone;
+  }
+  return table;
+}
+
+// The upper half through the C library's iconv, a byte at a time: every supported page is
+// single-byte, and the flush after each byte lets out what a composing page (1255, 1258)
+// holds back. Null when iconv does not know the page.
+std::unique_ptr<CodePageTable> FromIconv(int code_page) {
+  const std::string name = "CP" + std::to_string(code_page);
+  iconv_t converter = iconv_open("UTF-32LE", name.c_str());
+  if (converter == reinterpret_cast<iconv_t>(static_cast<std::intptr_t>(-1))) return nullptr;
+  auto table = std::make_unique<CodePageTable>();
+  table->code_page = code_page;
+  for (int b = 0; b < 256; ++b) {
+    table->code_points[b] = b < 0x80 ? static_cast<char32_t>(b) : kNone;
+    if (b < 0x80) continue;
+    char in = static_cast<char>(b);
+    unsigned char out[16] = {};
+    char* in_at = &in;
+    char* out_at = reinterpret_cast<char*>(out);
+    std::size_t in_left = 1, out_left = sizeof out;
+    iconv(converter, nullptr, nullptr, nullptr, nullptr);
+    const bool converted = iconv(converter, &in_at, &in_left, &out_at, &out_left) != static_cast<std::size_t>(-1) &&
+                           iconv(converter, nullptr, nullptr, &out_at, &out_left) != static_cast<std::size_t>(-1);
+    if (converted && sizeof out - out_left == 4)
+      table->code_points[b] = out[0] | (out[1] << 8) | (out[2] << 16) | (static_cast<char32_t>(out[3]) << 24);
+  }
+  iconv_close(converter);
+  return table;
+}
+
+bool WindowsAnsi(int code_page) { return code_page == 874 || (code_page >= 1250 && code_page <= 1258); }
+
+// Tables are made once and kept for the life of the process, so that a reader holding the
+// one in use never sees it go.
+std::mutex g_tables_mutex;
+std::map<int, std::unique_ptr<CodePageTable>>& Tables() {
+  static std::map<int, std::unique_ptr<CodePageTable>> tables = [] {
+    std::map<int, std::unique_ptr<CodePageTable>> made;
+    made.emplace(kDefaultCodePage, Windows1252());
+    return made;
+  }();
+  return tables;
+}
+
+const CodePageTable* TableOf(int code_page) {
+  if (!WindowsAnsi(code_page)) return nullptr;
+  std::lock_guard<std::mutex> lock(g_tables_mutex);
+  auto& tables = Tables();
+  auto found = tables.find(code_page);
+  if (found == tables.end()) found = tables.emplace(code_page, FromIconv(code_page)).first;
+  return found->second.get();
+}
+
+std::atomic<const CodePageTable*> g_current{nullptr};
+
+const CodePageTable& Current() {
+  const CodePageTable* table = g_current.load(std::memory_order_acquire);
+  if (table == nullptr) {
+    table = TableOf(kDefaultCodePage);
+    g_current.store(table, std::memory_order_release);
+  }
+  return *table;
+}
+
+std::optional<char> ByteOf(const CodePageTable& table, char32_t code_point) {
+  if (code_point < 0x80) return static_cast<char>(code_point);
+  for (int b = 0x80; b < 256; ++b)
+    if (table.code_points[b] == code_point) return static_cast<char>(b);
+  return std::nullopt;
+}
 
 }  // namespace
+
+bool CodePageSupported(int code_page) { return TableOf(code_page) != nullptr; }
+
+bool UseCodePage(int code_page) {
+  const CodePageTable* table = TableOf(code_page);
+  if (table == nullptr) return false;
+  g_current.store(table, std::memory_order_release);
+  return true;
+}
+
+int CurrentCodePage() { return Current().code_page; }
+
+std::optional<char32_t> CodePoint(char byte) {
+  const char32_t code_point = Current().code_points[static_cast<unsigned char>(byte)];
+  if (code_point == kNone) return std::nullopt;
+  return code_point;
+}
 
 char ToUpper(char c) { return static_cast<char>(kTables.upper[static_cast<unsigned char>(c)]); }
 char ToLower(char c) { return static_cast<char>(LowerByte(c)); }
@@ -105,11 +212,10 @@ bool LessNoCase::operator()(std::string_view a, std::string_view b) const {
 std::string ToUtf8(std::string_view bytes) {
   std::string out;
   out.reserve(bytes.size());
+  const CodePageTable& table = Current();
   for (char ch : bytes) {
-    const auto b = static_cast<unsigned char>(ch);
-    unsigned cp = b;
-    if (b >= 0x80 && b < 0xA0) cp = kHigh[b - 0x80] ? kHigh[b - 0x80] : 0xFFFD;
-    utf8::Append(out, cp);
+    const char32_t cp = table.code_points[static_cast<unsigned char>(ch)];
+    utf8::Append(out, cp == kNone ? char32_t{0xFFFD} : cp);
   }
   return out;
 }
@@ -128,11 +234,11 @@ std::optional<char32_t> NextUtf8(std::string_view text, std::size_t& at) {
   return code_point;
 }
 
-std::optional<char> FromUnicode(char32_t code_point) {
-  if (code_point < 0x80 || (code_point >= 0xA0 && code_point <= 0xFF)) return static_cast<char>(code_point);
-  for (std::size_t i = 0; i < kHigh.size(); ++i)
-    if (kHigh[i] != 0 && kHigh[i] == code_point) return static_cast<char>(0x80 + i);
-  return std::nullopt;
+std::optional<char> FromUnicode(char32_t code_point) { return ByteOf(Current(), code_point); }
+
+std::optional<char> FromUnicode(char32_t code_point, int code_page) {
+  const CodePageTable* table = TableOf(code_page);
+  return table != nullptr ? ByteOf(*table, code_point) : std::nullopt;
 }
 
 std::string ToDisplay(std::string_view text) {

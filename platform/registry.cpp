@@ -8,6 +8,7 @@
 #include <fmt/core.h>
 
 #include "platform/atomic_file.h"
+#include "platform/code_page.h"
 #include "platform/system.h"
 
 namespace gildex::platform {
@@ -44,7 +45,7 @@ std::string Shown(std::string_view line) {
 // mark. Both come back to Windows-1252 bytes, or fail on a character the code page lacks.
 
 std::optional<ParseError> AppendCodePoint(std::string& out, char32_t cp, std::size_t line) {
-  const std::optional<char> byte = cp1252::FromUnicode(cp);
+  const std::optional<char> byte = cp1252::FromUnicode(cp, cp1252::kDefaultCodePage);
   if (!byte) return ParseError{line, fmt::format("character U+{:04X} has no Windows-1252 byte", unsigned(cp))};
   out += *byte;
   return std::nullopt;

@@ -18,4 +18,8 @@ CGildex& PlatformContext::Engine() {
   return *engine_;
 }
 
+void PlatformContext::ReloadSettings() {
+  if (engine_) engine_->LoadSettings();
+}
+
 }  // namespace gildex::session

@@ -30,6 +30,8 @@ struct PlatformContext {
   // The session's one engine, with its settings loaded (made at the first call). The add-in
   // the session connects wires this one up rather than making its own.
   CGildex& Engine();
+  // The engine, once made, loads its settings again (the values over the registry changed).
+  void ReloadSettings();
 
   platform::SystemClock system_clock;
   const platform::Clock& clock;

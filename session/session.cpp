@@ -10,6 +10,7 @@
 #include <fstream>
 
 #include "platform/cp1252.h"
+#include "session/repository_settings.h"
 #include "templates/scripter.h"
 #include "templates/template_rules.h"
 #include "templates/template_files.h"
@@ -61,6 +62,13 @@ Session::Session(PlatformContext& context)
 Session::~Session() = default;
 
 std::string Session::Open(const std::filesystem::path& project, bool writing, std::chrono::milliseconds wait) {
+  // The repository's own settings first: a bad line stops the run before anything is touched.
+  bool settings_changed = false;
+  if (Problem problem = UseRepositorySettings(context_, project, &settings_changed); !problem.empty())
+    return problem.what;
+  if (settings_changed) ReloadAddInSettings();
+  // Loading the settings puts the project's code page in use for all that is shown of it.
+  context_.Engine();
   // A writing run has the project to itself until it ends.
   if (writing) {
     lock_.emplace(project);
@@ -110,6 +118,19 @@ void Session::Close() {
   loaded_ = {};
   opened_.clear();
   lock_.reset();
+  // The next project may have no settings file of its own.
+  if (!context_.tools.Overlaid().empty()) {
+    context_.tools.Overlay({});
+    context_.ReloadSettings();
+    ReloadAddInSettings();
+  }
+}
+
+void Session::ReloadAddInSettings() {
+  if (add_in_ == nullptr || !add_in_->HasEngine()) return;
+  CGildex& engine = add_in_->Engine();
+  engine.LoadSettings();
+  LoadTemplate(engine, "");
 }
 
 std::optional<platform::MessageBox> Session::SaveChangesBox() const {

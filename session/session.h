@@ -78,7 +78,8 @@ class Session {
   Session(const Session&) = delete;
   Session& operator=(const Session&) = delete;
 
-  // Loads a .vbp, .vbg or component file into the IDE. `writing`: holds the project to itself
+  // Loads a .vbp, .vbg or component file into the IDE, with the settings of the repository's
+  // `.gildex` file over the user's (repository_settings.h); a bad line of it is the problem. `writing`: holds the project to itself
   // (waiting up to `wait` for another run). Member files that are missing are named in a
   // Yes/No question (default No) through the host's dialogs: No loads nothing, Yes leaves them
   // out. Loaded() keeps the problems found, also when a problem is returned.
@@ -144,6 +145,8 @@ class Session {
  private:
   bool FindProcedure(host::MemoryComponent& component, const std::string& procedure, long& first, long& last);
   void ClickOnComponent(host::MemoryComponent& component);
+  // A connected add-in's engine takes the settings again, and its template with them.
+  void ReloadAddInSettings();
 
   class SelectionMode;
   class NoOptionsDialog;

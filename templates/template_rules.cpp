@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/code_page.h"
 #include "platform/cp1252.h"
 #include "templates/template_files.h"
 
@@ -96,6 +97,13 @@ std::string SettingValueProblem(const SettingInfo& info, std::string_view value)
                                                                : std::numeric_limits<std::int32_t>::max();
     return fmt::format("{} (\"{}\") takes a whole number from {} to {}, not \"{}\".", info.property, info.registry_name,
                        least, most, value);
+  }
+  if (info.property == "CodePage") {
+    int code_page = 0;
+    const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), code_page);
+    if (error == std::errc() && end == value.data() + value.size() && cp1252::CodePageSupported(code_page)) return {};
+    return fmt::format("{} (\"{}\") takes a Windows code page: 874 or 1250 to 1258, not \"{}\".", info.property,
+                       info.registry_name, value);
   }
   if (info.type != SettingType::Text) return {};
   if (info.property == "DefaultTemplate") {
