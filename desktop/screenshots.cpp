@@ -174,8 +174,12 @@ bool ClickItem(QTreeWidget* tree, const QString& text, Qt::MouseButton button) {
 // The settings the pictures show, chosen as a user chooses them in the options dialog and
 // kept in the run's own registry: the property copier on, so that the designer's menu offers
 // the add-in's entries, and Standard the default template, which the commands that insert need.
+// False when the options dialog did not open; a repository's .gildex file may still decide a
+// value over the dialog, which the run then names.
 bool ChooseSettings(MainWindow& window) {
-  WhenModal("frmOptions", [](QWidget* modal) {
+  bool opened = false;
+  WhenModal("frmOptions", [&opened](QWidget* modal) {
+    opened = true;
     auto* tabs = modal->findChild<QTabWidget*>("tabOptions");
     tabs->setCurrentIndex(3);
     if (auto* copier = modal->findChild<QCheckBox*>("chkPropertyCopy"); !copier->isChecked()) copier->click();
@@ -187,7 +191,10 @@ bool ChooseSettings(MainWindow& window) {
   });
   ClickEntry(window.Bars(), window.Bench().Vbe().Bars(), kToolbarName, {"Gildex Options"});
   const CGildex& engine = window.Bench().Session().Engine();
-  return engine.CopierEnabled() && engine.DefaultTemplate() == "Standard";
+  if (opened && !(engine.CopierEnabled() && engine.DefaultTemplate() == "Standard"))
+    Miss("options", "the project's settings keep the property copier off or another default template than Standard; "
+                    "pictures may show them", true);
+  return opened;
 }
 
 // A bar of the host drawn as the context menu it is.
@@ -322,7 +329,7 @@ void TakeMainWindowShots(MainWindow& window, const QString& folder) {
     window.Refresh();
   }
   if (window.Bench().AddInConnected() && !ChooseSettings(window))
-    Miss("options", "the settings the pictures show could not be chosen in the options dialog");
+    Miss("options", "the options dialog did not open to choose the settings the pictures show");
   window.show();
   window.resize(1280, 820);
   Save(&window, folder, "main-window");
