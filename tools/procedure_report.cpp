@@ -16,7 +16,8 @@ bool LinesContain(const host::CodeModule& module, long first, long count, std::s
 ErrorHandling HandlingOf(host::CodeModule& module, const host::ProcedureInfo& proc, CGildex& engine) {
   const long count = proc.end_line - proc.start_line + 1;
   // The marker's trailing blanks are the setting's padding before " (template)".
-  const std::string_view marker = TrimSpaces(engine.CodeBodyStart());
+  const std::string start = engine.CodeBodyStart();  // kept: the view below points into it
+  const std::string_view marker = TrimSpaces(start);
   if (LinesContain(module, proc.start_line, count, marker) ||
       engine.HoldsTemplateBlocks(module, proc.body_line, proc.end_line))
     return ErrorHandling::Gildex;
