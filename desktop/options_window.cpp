@@ -1,5 +1,7 @@
 #include "desktop/options_window.h"
 
+#include <initializer_list>
+#include <initializer_list>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDesktopServices>
@@ -174,6 +176,14 @@ QWidget* MakeControl(const OptionsControl& row, QWidget* widget) {
   return control;
 }
 
+// Controls side by side from the left, as a check box with its number box and labels.
+QHBoxLayout* Row(std::initializer_list<QWidget*> controls) {
+  auto* row = new QHBoxLayout;
+  for (QWidget* control : controls) row->addWidget(control);
+  row->addStretch(1);
+  return row;
+}
+
 QHBoxLayout* Indented(QWidget* control) {
   auto* row = new QHBoxLayout;
   row->addSpacing(20);
@@ -293,26 +303,16 @@ void OptionsWindow::LayGeneralPage(QWidget* widget, QVBoxLayout* layout) {
   frame->setObjectName("fraBodyCode");
   (new QVBoxLayout(frame))->addWidget(Widget("chkBodyText"));
   layout->addWidget(frame);
-  auto* save = new QHBoxLayout;
-  save->addWidget(Widget("chkAutoSave"));
   Widget("txtAutoSave")->setFixedWidth(50);
-  save->addWidget(Widget("txtAutoSave"));
-  save->addWidget(Widget("lblAutoSave"));
-  save->addStretch(1);
-  layout->addLayout(save);
+  layout->addLayout(Row({Widget("chkAutoSave"), Widget("txtAutoSave"), Widget("lblAutoSave")}));
   layout->addLayout(Indented(Widget("chkConfirmSave")));
   layout->addWidget(Widget("chkIgnoreExisting"));
   layout->addLayout(Indented(Widget("chkReplaceBodyHandlers")));
   layout->addWidget(Widget("chkMakeExes"));
   layout->addWidget(Widget("chkCommentBlock"));
-  auto* small = new QHBoxLayout;
-  small->addWidget(Widget("chkIgnoreSmall"));
-  small->addWidget(Widget("lblSmallFN(0)"));
   Widget("txtSmallFN")->setFixedWidth(50);
-  small->addWidget(Widget("txtSmallFN"));
-  small->addWidget(Widget("lblSmallFN(1)"));
-  small->addStretch(1);
-  layout->addLayout(small);
+  layout->addLayout(
+      Row({Widget("chkIgnoreSmall"), Widget("lblSmallFN(0)"), Widget("txtSmallFN"), Widget("lblSmallFN(1)")}));
   layout->addWidget(Widget("chkAutoExit"));
   layout->addWidget(Widget("chkDisableSplash"));
   layout->addStretch(1);
