@@ -1,7 +1,6 @@
 #include "desktop/options_window.h"
 
 #include <initializer_list>
-#include <initializer_list>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDesktopServices>
