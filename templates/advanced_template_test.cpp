@@ -168,9 +168,7 @@ TEST(AdvancedTemplate, RefusesToTagWithoutATemplateAndReportsAMissingComponent) 
   EXPECT_EQ(form.ShownComponent(), "modOrders");
   form.chkAutoApply_Click(false);
   form.tvwVBProjects_NodeClick("modGone");
-  Strings boxes;
-  for (const auto& box : rig.dialogs.Asked()) boxes.push_back(box.prompt);
-  EXPECT_EQ(boxes, (Strings{"Please select a template to use before continuing",
+  EXPECT_EQ(testing::Prompts(rig.dialogs), (Strings{"Please select a template to use before continuing",
                             "Please select a template to use before continuing",
                             ErrorReportText(91, "Object variable or With block variable not set", 0,
                                             "frmAdvancedTemplate.tvwVBProjects_NodeClick")}));
