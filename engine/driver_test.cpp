@@ -17,7 +17,6 @@
 #include "host/memory_vbe.h"
 #include "host/project_loader.h"
 #include "platform/cp1252.h"
-#include "platform/test_files.h"
 
 namespace gildex {
 namespace {
@@ -283,21 +282,10 @@ TEST(ModuleDriver, AChangePastVb6sLimitsIsReportedAndTheModuleLeftAsItWas) {
   }
 }
 
-// A project loaded from disk with the code window of its one module open.
-struct OpenProject {
-  explicit OpenProject(const std::string& module_text) {
-    platform::testing::WriteBytes(dir / "Orders.vbp", "Type=Exe\r\nModule=modOrders; modOrders.bas\r\nName=\"Orders\"\r\n");
-    platform::testing::WriteBytes(dir / "modOrders.bas", "Attribute VB_Name = \"modOrders\"\r\n" + module_text + "\r\n");
-    host::LoadResult loaded = host::Load(vbe, dir / "Orders.vbp");
-    EXPECT_TRUE(loaded.problems.empty());
-    component = &loaded.projects.at(0)->At(0);
-    vbe.ShowCode(*component);
-  }
-  host::CodeModule& Code() { return *component->Code(); }
-  std::string Text() { return Code().Lines(1, Code().CountOfLines()); }
-  platform::testing::TempDir dir;
-  host::MemoryVBE vbe;
-  host::MemoryComponent* component = nullptr;
+// The project of one module, with its code window open.
+struct OpenProject : testing::ScratchProject {
+  explicit OpenProject(const std::string& text) : ScratchProject({{"modOrders", text}}) { vbe.ShowCode(Component(0)); }
+  host::CodeModule& Code() { return *Component(0).Code(); }
 };
 
 TEST(ModuleDriver, SelectionModeWorksOnlyOnTheSelectedProcedures) {
@@ -329,11 +317,11 @@ TEST(ModuleDriver, SelectionModeWorksOnlyOnTheSelectedProcedures) {
     engine.rig.gildex.SetVBE(&project.vbe);
     project.Code().Pane().SetSelection(c.selection);
     Apply(engine.rig.gildex, c.operation, project.Code(), true);
-    EXPECT_EQ(project.Text(), c.after) << NameOf(c.operation);
-    EXPECT_EQ(project.component->MemoryCode()->CheckConsistency(), "");
+    EXPECT_EQ(project.Text(0), c.after) << NameOf(c.operation);
+    EXPECT_EQ(project.Component(0).MemoryCode()->CheckConsistency(), "");
     if (c.operation == Operation::Number) {
       Apply(engine.rig.gildex, Operation::UnNumber, project.Code(), true);
-      EXPECT_EQ(project.Text(), c.before);
+      EXPECT_EQ(project.Text(0), c.before);
     }
   }
 }
