@@ -20,14 +20,14 @@ struct ScripterRig {
   platform::FixedClock clock;
   clsScripter scripter{report, clock};
 
-  // The message of a check, or "" when it passed.
+  // The message of a check, or "" when it passed; its result is kept in `result`.
   std::string Check(std::string_view text) {
     std::string message;
-    ScriptErrors result = errSCRIPT_OK;
     scripter.CheckScript(text, message, result);
     EXPECT_EQ(result == errSCRIPT_OK, message.empty()) << message;
     return message;
   }
+  ScriptErrors result = errSCRIPT_OK;
   ScriptErrors Run(const std::string& code, std::string& out) { return scripter.RunProcess(code, out); }
 };
 
@@ -55,11 +55,8 @@ TEST(ScriptCheck, MessagesTellTheUserWhatIsWrong) {
   };
   for (const auto& c : cases) {
     ScripterRig rig;
-    std::string message;
-    ScriptErrors result = errSCRIPT_OK;
-    rig.scripter.CheckScript(c.script, message, result);
-    EXPECT_EQ(result, c.result) << c.script;
-    EXPECT_EQ(message, c.message) << c.script;
+    EXPECT_EQ(rig.Check(c.script), c.message) << c.script;
+    EXPECT_EQ(rig.result, c.result) << c.script;
     EXPECT_EQ(rig.scripter.Validated(), c.result == errSCRIPT_OK);
     EXPECT_EQ(rig.scripter.Script(), c.script) << "the checked text is kept as the script";
   }
