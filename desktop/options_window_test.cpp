@@ -18,13 +18,10 @@
 #include <map>
 
 #include "app/command_line_test.h"
-#include "desktop/addin_windows.h"
 #include "desktop/desktop_test.h"
 #include "desktop/drive.h"
-#include "desktop/main_window.h"
 #include "ide/connect.h"
 #include "platform/test_files.h"
-#include "session/sample_project_test.h"
 
 namespace gildex::desktop {
 namespace {
@@ -69,17 +66,10 @@ std::size_t Count(const std::string& text, const std::string& what) {
 // Along the way: a setting applied reaches the registry file, a prefix row reaches pfx.dat,
 // and Validate says what is wrong with a script.
 TEST(OptionsWindowTest, ChoosesTemplateAppliesSettingsUpdatesTheProjectsBlocksAndChecksScripts) {
-  testing::SampleProject sample;
-  Home home(sample.dir.Path());
-  platform::ScriptedDialogs dialogs;
-  QtDialogs qt_dialogs;
-  AddInWindows tools{dialogs};
-  workbench::Workbench bench{dialogs, false, [] { QApplication::processEvents(); }};
-  tools.Attach(bench);
-  bench.SetAddInWindows(tools.Windows());
-  MainWindow window{bench, qt_dialogs};
-  window.ConnectAddIn();
-  window.OpenProject(sample.Project());
+  platform::testing::TempDir scratch;
+  Home home(scratch.Path());
+  AddInIde ide;
+  auto& [sample, dialogs, qt_dialogs, tools, bench, window] = ide;
   const std::map<std::string, std::string> before = ProjectCode(bench);
   const auto insert = [&] {
     ASSERT_TRUE(ClickEntry(window.Bars(), bench.Vbe().Bars(), kToolbarName, {"Insert Gildex Handler"}));
