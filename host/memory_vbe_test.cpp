@@ -52,9 +52,12 @@ class MakeCompiledFile : public ::testing::Test {
 };
 
 TEST_F(MakeCompiledFile, RunsTheCommandInTheProjectFolderAndReportsHowItEnded) {
-  // command: none configured when nullopt; message: "built" when it returned; edited (the last cases): the
-  // project has unsaved changes.
-  struct Case { std::optional<std::string> command; std::string message; std::optional<std::string> output = std::nullopt; bool edited = false; };
+  struct Case {
+    std::optional<std::string> command;  // nullopt: none configured
+    std::string message;                 // "built" when it returned
+    std::optional<std::string> output = std::nullopt;
+    bool edited = false;  // the last cases: the project has unsaved changes
+  };
   const std::vector<Case> cases = {
       // Paths quoted for the shell: the folder's name has blanks and quotes.
       {"cp {project} {output}.check && echo done", "built", "done\n"},
@@ -155,15 +158,17 @@ TEST(ProjectSaveAs, WritesTheProjectFileUnderItsNewNameWithTheMembersItHasNow) {
   ASSERT_FALSE(reloaded.HasFatal());
   EXPECT_EQ(again.Projects().at(0)->ComponentCount(), 2);
 
-  // A module loaded on its own never had a project file: its changes are saved without one, and
-  // SaveAs gives it a new one, wherever it goes, with its member path relative to it; a module
-  // that cannot be written stops the save. (The file's mode is the atomic write's test.)
+  // A module loaded on its own never had a project file: its changes are saved without one, its
+  // file keeping its mode, and SaveAs gives it a new one, wherever it goes, with its member path
+  // relative to it; a module that cannot be written stops the save.
+  fs::permissions(dir / "Module1.bas", fs::perms(0640));
   MemoryVBE lone;
   ASSERT_TRUE(Load(lone, dir / "Module1.bas").readable);
   MemoryProject& module_project = *lone.Projects().at(0);
   EXPECT_EQ(module_project.FileName(), "");
   module_project.At(0).Code()->InsertLines(2, "' again");
   EXPECT_EQ(SaveChanged(lone).written, std::vector<std::string>{(dir / "Module1.bas").string()});
+  EXPECT_EQ(fs::status(dir / "Module1.bas").permissions() & fs::perms::all, fs::perms(0640));
   module_project.At(0).Code()->InsertLines(2, "' and again");
   fs::permissions(dir / "Module1.bas", fs::perms::owner_write, fs::perm_options::remove);
   EXPECT_EQ(module_project.IsDirty(), true);

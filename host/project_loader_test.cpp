@@ -226,8 +226,7 @@ TEST(SmallProject, AChangeThatCannotBeWrittenIsSkippedAndNamedAndItsFileKeepsIts
     std::string name;
     std::function<void(SmallProject&)> before_load;
     std::function<void(SmallProject&, MemoryProject&)> edit;
-    std::string file;  // the one skipped, in the project folder
-    std::string message;  // after "not written: "; %F is the file's path
+    std::string file, message;  // the one skipped, in the project folder; after "not written: ", %F its path
     bool fatal = true;
     std::vector<std::string> written = {};
     rlim_t file_size_limit = RLIM_INFINITY;

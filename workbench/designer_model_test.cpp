@@ -51,9 +51,7 @@ std::string Shown(const std::vector<PropertyRow>& rows, const std::string& name)
   return "absent";
 }
 
-std::ptrdiff_t Depth(const DesignerModel& model, const std::string& name) {
-  return &View(model, name) - model.Views().data();
-}
+std::ptrdiff_t Depth(const DesignerModel& model, const std::string& name) { return &View(model, name) - model.Views().data(); }
 
 TEST(DesignerModel, DrawsEditsAndListsTheSampleForms) {
   Sample sample;
