@@ -13,26 +13,40 @@
 #include <map>
 
 #include "app/command_line_test.h"
+#include "desktop/addin_windows.h"
 #include "desktop/desktop_test.h"
 #include "desktop/drive.h"
+#include "desktop/main_window.h"
 #include "desktop/text.h"
 #include "ide/connect.h"
+#include "session/sample_project_test.h"
 #include "tools/messages.h"
 
 namespace gildex::desktop {
 namespace {
 
-// The default template stored before the workbench reads the settings, so that the options
-// dialog, which reloads them, keeps it.
-struct StoredDefault {
-  const int stored_default = app::RunGildex({"templates", "default", "Standard"}).code;
-};
-struct Rig : StoredDefault, AddInIde {
+struct Rig {
   Rig() {
     EXPECT_EQ(stored_default, 0);
-    ChooseStandard();
+    tools.Attach(bench);
+    bench.SetAddInWindows(tools.Windows());
+    window.ConnectAddIn();
+    window.OpenProject(sample.Project());
+    session::Overrides overrides;
+    overrides.template_name = "Standard";
+    EXPECT_TRUE(bench.Session().ApplyOverrides(overrides, true).empty());
   }
   std::map<std::string, std::string> Code() { return ProjectCode(bench); }
+
+  testing::SampleProject sample;
+  // Stored before the workbench reads the settings, so that the options dialog, which
+  // reloads them, keeps it.
+  const int stored_default = app::RunGildex({"templates", "default", "Standard"}).code;
+  platform::ScriptedDialogs dialogs;
+  QtDialogs qt_dialogs;
+  AddInWindows tools{dialogs};
+  workbench::Workbench bench{dialogs, false, [] { QApplication::processEvents(); }};
+  MainWindow window{bench, qt_dialogs};
 };
 
 QTreeWidgetItem* Item(QTreeWidget* tree, const QString& text) {
