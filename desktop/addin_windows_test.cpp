@@ -40,7 +40,9 @@ namespace fs = std::filesystem;
 // This run's choices: a template, and control templates kept in the scratch folder.
 struct Rig : AddInIde {
   Rig() {
-    ChooseStandard();
+    session::Overrides overrides;
+    overrides.template_name = "Standard";
+    EXPECT_TRUE(bench.Session().ApplyOverrides(overrides, true).empty());
     fs::create_directories(sample.dir / "templates" / "Controls");
     Engine().TemplatePath((sample.dir / "templates").string() + "/");
   }

@@ -70,12 +70,6 @@ struct AddInIde {
     window.ConnectAddIn();
     window.OpenProject(sample.Project());
   }
-  // The shipped template chosen and stored, as the options dialog would.
-  void ChooseStandard() {
-    session::Overrides overrides;
-    overrides.template_name = "Standard";
-    EXPECT_TRUE(bench.Session().ApplyOverrides(overrides, true).empty());
-  }
 
   testing::SampleProject sample;
   platform::ScriptedDialogs dialogs;
