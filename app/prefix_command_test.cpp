@@ -21,7 +21,6 @@ namespace {
 namespace fs = std::filesystem;
 using platform::testing::ReadBytes;
 using platform::testing::ScopedEnv;
-using platform::testing::TempDir;
 using platform::testing::WriteBytes;
 
 Ran Gildex(std::vector<std::string> args) {
@@ -93,22 +92,16 @@ TEST(PrefixCommand, DryRunCheckAndRealRunAgree) {
 // is byte for byte what it was.
 TEST(PrefixCommand, CorpusProjectsStayWhole) {
   GILDEX_SKIP_WITHOUT_CORPUS();
-  TempDir dir;
-  fs::create_directories(dir / "home");
-  fs::copy_file(fs::path(GILDEX_SOURCE_DIR) / "data" / "pfx.dat", dir / "home" / "pfx.dat");
-  ScopedEnv home{"GILDEX_HOME", (dir / "home").string()};
-  ScopedEnv registry{"GILDEX_REGISTRY", (dir / "registry.reg").string()};
-  ScopedEnv windows{"GILDEX_WINDIR", (dir / "windows").string()};
+  ScratchHome scratch;
+  fs::create_directories(scratch.dir / "home");
+  fs::copy_file(fs::path(GILDEX_SOURCE_DIR) / "data" / "pfx.dat", scratch.dir / "home" / "pfx.dat");
+  ScopedEnv home{"GILDEX_HOME", (scratch.dir / "home").string()};
   long prefixed = 0;
   for (const fs::path& project : host::testing::CorpusFiles({".vbp", ".vbg"})) {
     const fs::path relative = project.lexically_relative(host::testing::kCorpus);
-    const fs::path top = *relative.begin();
-    const fs::path copy = dir / "copy";
+    const fs::path top = *relative.begin(), copy = scratch.dir / "copy";
     fs::remove_all(copy);
-    fs::create_directories(copy);
-    fs::copy(host::testing::kCorpus / top, copy / top, fs::copy_options::recursive);
-    for (const auto& entry : fs::recursive_directory_iterator(copy))
-      fs::permissions(entry.path(), fs::perms::owner_write, fs::perm_options::add);
+    CopyWritable(host::testing::kCorpus / top, copy / top);
     const Ran run = Gildex({(copy / relative).string(), "--yes"});
     const std::string name = relative.string();
     EXPECT_TRUE(run.code == kDone || run.code == kReported) << name << "\n" << run.err;
