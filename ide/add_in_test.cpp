@@ -83,7 +83,6 @@ TEST(OnConnection, EachModeBuildsWhatItShould) {
     host::VBProject* ActiveVBProject() override { throw host::HostError(440, "Automation error"); }
   };
   const std::vector<Case> cases = {
-      {ext_cm_AfterStartup, true},
       {ext_cm_CommandLine, false},
       {ext_cm_Startup, true, false},                          // the splash window switched off
       {ext_cm_AfterStartup, true, true, "modGlobals.bas", ""},  // a project without a form
