@@ -2,8 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <stdexcept>
 #include <filesystem>
+#include <stdexcept>
 #include <thread>
 #include <utility>
 #include <string>
@@ -33,6 +33,7 @@ struct EventsIde : testing::SampleHost {
     vbe.ShowDesigner(Component("frmAbout"));
     return *Component("frmAbout").GetDesigner();
   }
+  // A control of frmAbout, by name.
   host::VBControl& Control(const std::string& name) {
     for (host::VBControl* control : Component("frmAbout").GetDesigner()->Controls())
       if (control->Name() == name) return *control;

@@ -147,6 +147,7 @@ TEST(OptionsDialog, DisplayShowsEverySettingAndApplyStoresTheControls) {
     rig.form.Display(false);
     EXPECT_EQ(rig.view.log, (std::vector<std::string>{"center", "show"}));
     EXPECT_TRUE(rig.form.Shown());
+    EXPECT_EQ(rig.form.Control("cboInsertOpts").items.size(), std::size(kInsertOptions)) << "Selected Routines added once";
     for (const std::string& step : row.steps) rig.Act(step);
     const std::string trace = ::testing::PrintToString(row.registry) + " " + ::testing::PrintToString(row.steps);
     for (const auto& [control, shown] : row.shown) EXPECT_EQ(rig.Shown(control), shown) << control << " with " << trace;

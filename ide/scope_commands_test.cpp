@@ -104,7 +104,8 @@ void ExpectTemplateCheck(Handler handler, bool asks) {
   EXPECT_EQ(window != nullptr && window->visible, !asks);
   EXPECT_TRUE(ide.Idle());
   EXPECT_EQ(ide.Boxes(0, true), asks ? Strings{"Gildex: Please select a template to use before continuing"} : Strings{});
-  EXPECT_TRUE(!asks || (ide.rig.dialogs.Asked()[0].style == platform::vbOKOnly && ide.Texts() == before));
+  EXPECT_TRUE(!asks || (ide.rig.dialogs.Asked().size() == 1 && ide.rig.dialogs.Asked()[0].style == platform::vbOKOnly &&
+                        ide.Texts() == before));
 }
 
 // Commands of one operation share their path and differ only in their texts, so one or two of
