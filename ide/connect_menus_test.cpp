@@ -28,29 +28,22 @@ struct Host : testing::SampleHost {
 // its icon, "g" where a group begins, "h" when hidden, a popup's entries in brackets. Captions
 // are found by the clicks below. An IDE entry after ours is flagged: ours go at the end.
 std::string Printed(host::CommandBars& bars) {
-  std::string out;
-  std::function<void(host::CommandBar&, bool)> walk = [&](host::CommandBar& bar, bool toolbar) {
+  std::function<std::string(host::CommandBar&, bool)> walk = [&](host::CommandBar& bar, bool toolbar) {
+    std::string out;
     bool ours_seen = false;
-    for (auto& control : bar.controls) {
-      if (!control->tag.starts_with("Gildex_") && !toolbar) {
-        if (ours_seen) out += " IDE:" + control->caption;
-        continue;
-      }
+    for (auto& c : bar.controls) {
+      const bool ours = toolbar || c->tag.starts_with("Gildex_");
+      if (!ours && ours_seen) out += " IDE:" + c->caption;
+      if (!ours) continue;
       ours_seen = true;
-      out += " " + control->tag.substr(control->tag.empty() ? 0 : 7);
-      if (control->face_id != 0) out += std::to_string(control->face_id);
-      out += std::string(control->begin_group ? "g" : "") + (control->visible ? "" : "h");
-      if (control->popup) out += "[", walk(*control->popup, false), out += " ]";
+      out += " " + c->tag.substr(c->tag.empty() ? 0 : 7) + (c->face_id != 0 ? std::to_string(c->face_id) : "") +
+             (c->begin_group ? "g" : "") + (c->visible ? "" : "h") + (c->popup ? "[" + walk(*c->popup, false) + " ]" : "");
     }
+    return out;
   };
-  for (auto& bar : bars.bars) {
-    const std::size_t start = out.size();
-    out += bar->name + ":";
-    const std::size_t empty = out.size();
-    walk(*bar, bar->name == kToolbarName);
-    if (out.size() == empty) out.resize(start);
-    else out += "\n";
-  }
+  std::string out;
+  for (auto& bar : bars.bars)
+    if (const std::string ours = walk(*bar, bar->name == kToolbarName); !ours.empty()) out += bar->name + ":" + ours + "\n";
   return out;
 }
 
