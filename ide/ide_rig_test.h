@@ -163,14 +163,9 @@ struct SampleHost {
   }
   // Without windows: the insert-mode choice and the splash window only.
   ConnectViews Views(bool windows = true) {
-    ConnectViews views{.insert_options = &insert_mode, .splash = &splash};
-    if (windows) {
-      views.options_dialog = &options, views.component_info = &tools, views.function_finder = &tools.finder, views.insert_wizard = &tools.wizard;
-      views.form_converter = &tools, views.todo_list = &tools, views.control_templates = &tools;
-      views.advanced_template = &tools;
-      views.help_viewer = &help;
-    }
-    return views;
+    if (!windows) return {.insert_options = &insert_mode, .splash = &splash};
+    // Every window, in ConnectViews' order.
+    return {&insert_mode, &options, &splash, &tools, &tools.finder, &tools.wizard, &tools, &tools, &tools, &tools, &help};
   }
 
   // `open` (a file of the copy) loaded and Connect connected after start-up, as the IDE does.
