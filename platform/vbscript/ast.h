@@ -100,6 +100,8 @@ struct BinaryExpr : Expr {
     int slot = 0;            // of a Local; of a Global, the implicit local it falls back to, or -1
     std::int64_t value = 0;  // of a Const
     const GlobalSlot* global = nullptr;  // of a Global
+    std::uint8_t fused = 0;              // Fused(operand, code), what RunIntCode switches on
+    static constexpr std::uint8_t Fused(Operand o, Code c) { return static_cast<std::uint8_t>(o * 8 + c); }
   };
   std::vector<IntOp> int_code;
   bool local_and_const = false;  // int_code is a Local pushed, then an op with a Const

@@ -135,6 +135,7 @@ Interpreter::IntResult Interpreter::EvalIntBinary(BinaryExpr& b) {
   if (b.integral_shape == 0) {
     b.integral_shape = IntegralShape(b) ? 1 : 2;
     if (b.integral_shape == 1 && FlattenIntegral(b, b.int_code, globals_) > kIntStack) b.int_code.clear();
+    for (auto& op : b.int_code) op.fused = BinaryExpr::IntOp::Fused(op.operand, op.code);
     using Op = BinaryExpr::IntOp;
     const auto& code = b.int_code;
     b.local_and_const = code.size() == 2 && code[0].operand == Op::FromLocal && code[1].operand == Op::FromConst &&
@@ -167,50 +168,97 @@ Interpreter::IntResult Interpreter::EvalIntBinary(BinaryExpr& b) {
   return {0, 0};
 }
 
+namespace {
+using IntOp = BinaryExpr::IntOp;
+
+// An op's operand into `y`; false when a variable holds neither Integer nor Long (or a global
+// is not yet a variable). The top of the stack lives in `acc`: a Stack operand is the top,
+// and the value below it becomes the top.
+template <IntOp::Operand O>
+[[gnu::always_inline]] inline bool Fetch(const IntOp& op, Variant** vars, std::int64_t& y, std::int64_t& acc,
+                                         const std::int64_t* below, int& top, unsigned& is_long) {
+  if constexpr (O == IntOp::Stack) {
+    y = acc;
+    acc = below[--top];
+    return true;
+  } else if constexpr (O == IntOp::FromConst) {
+    y = op.value;
+    is_long |= op.is_long;
+    return true;
+  } else {
+    const Variant* v = O == IntOp::FromLocal ? vars[op.slot] : GlobalValue(*op.global, op.slot, vars);
+    if (O == IntOp::FromGlobal && !v) return false;
+    // Integer (2) and Long (3) in one test; the low bit tells Long.
+    const unsigned t = static_cast<unsigned>(v->type) - static_cast<unsigned>(VT::Integer);
+    if (t > 1) return false;
+    is_long |= t;
+    y = v->i;
+    return true;
+  }
+}
+
+// acc = acc op y; false on division by zero or a result beyond Long.
+template <IntOp::Code C>
+[[gnu::always_inline]] inline bool Apply(std::int64_t& acc, std::int64_t y, unsigned& is_long) {
+  if constexpr (C == IntOp::Add) acc += y;
+  else if constexpr (C == IntOp::Sub) acc -= y;
+  else if constexpr (C == IntOp::Mul) acc *= y;
+  else {
+    if (y == 0) return false;
+    acc = Divide(acc, y, C == IntOp::Mod);
+    // A remainder is no larger than the value divided, whose range is already counted.
+    if constexpr (C == IntOp::Mod) return true;
+  }
+  if (acc != static_cast<std::int32_t>(acc)) return false;
+  is_long |= acc != static_cast<std::int16_t>(acc);
+  return true;
+}
+
+template <IntOp::Operand O, IntOp::Code C>
+[[gnu::always_inline]] inline bool Step(const IntOp& op, Variant** vars, std::int64_t& acc, std::int64_t* below,
+                                        int& top, unsigned& is_long) {
+  std::int64_t y;
+  if (!Fetch<O>(op, vars, y, acc, below, top, is_long)) return false;
+  if constexpr (C == IntOp::Push) {
+    below[top++] = acc;
+    acc = y;
+    return true;
+  } else {
+    return Apply<C>(acc, y, is_long);
+  }
+}
+}  // namespace
+
 // EvalIntBinary's arithmetic over the postfix code, with the same refusals (a local holding
 // another type, division by zero, a result beyond Long). The result is a Long when any
 // operand is one or any step leaves the range of Integer, which is what ranking each node
-// as EvalIntBinary does comes to.
+// as EvalIntBinary does comes to. Each op is one case of one switch over its operand and
+// code together, and the top of the stack stays in a register.
 Interpreter::IntResult Interpreter::RunIntCode(const std::vector<BinaryExpr::IntOp>& code) {
-  using Op = BinaryExpr::IntOp;
   Variant** vars = frame_->vars;
-  std::int64_t values[kIntStack];
+  std::int64_t below[kIntStack];
   int top = 0;
-  bool is_long = false;
-  for (const Op& op : code) {
-    std::int64_t y;
-    if (op.operand >= Op::FromLocal) {
-      const Variant* v = op.operand == Op::FromLocal ? vars[op.slot] : GlobalValue(*op.global, op.slot, vars);
-      if (!v) return {0, 0};
-      if (v->type == VT::Long) is_long = true;
-      else if (v->type != VT::Integer) return {0, 0};
-      y = v->i;
-    } else if (op.operand == Op::FromConst) {
-      y = op.value;
-      is_long |= op.is_long;
-    } else {
-      y = values[--top];
+  std::int64_t acc = 0;
+  unsigned is_long = 0;
+  for (const IntOp& op : code) {
+    bool ok;
+    switch (op.fused) {
+#define GILDEX_INT_STEP(O, C) \
+  case IntOp::Fused(IntOp::O, IntOp::C): ok = Step<IntOp::O, IntOp::C>(op, vars, acc, below, top, is_long); break;
+#define GILDEX_INT_STEPS(O) \
+  GILDEX_INT_STEP(O, Push) GILDEX_INT_STEP(O, Add) GILDEX_INT_STEP(O, Sub) GILDEX_INT_STEP(O, Mul) \
+  GILDEX_INT_STEP(O, Mod) GILDEX_INT_STEP(O, IntDiv)
+      GILDEX_INT_STEPS(Stack)
+      GILDEX_INT_STEPS(FromConst)
+      GILDEX_INT_STEPS(FromLocal)
+      GILDEX_INT_STEPS(FromGlobal)
+#undef GILDEX_INT_STEPS
+#undef GILDEX_INT_STEP
+      default: ok = false; break;
     }
-    if (op.code == Op::Push) {
-      values[top++] = y;
-      continue;
-    }
-    std::int64_t& x = values[top - 1];
-    std::int64_t value;
-    switch (op.code) {
-      case Op::Add: value = x + y; break;
-      case Op::Sub: value = x - y; break;
-      case Op::Mul: value = x * y; break;
-      default:  // Mod, IntDiv
-        if (y == 0) return {0, 0};
-        value = Divide(x, y, op.code == Op::Mod);
-        break;
-    }
-    if (value != static_cast<std::int32_t>(value)) return {0, 0};
-    if (value != static_cast<std::int16_t>(value)) is_long = true;
-    x = value;
+    if (!ok) return {0, 0};
   }
-  return {values[0], is_long ? 2 : 1};
+  return {acc, is_long ? 2 : 1};
 }
 
 // A Let of a global (script-level code): Integer or Long arithmetic over literals and

@@ -676,9 +676,9 @@ inline bool Interpreter::AssignInPlace(Stmt& s) {
   return true;
 }
 
-Interpreter::Flow Interpreter::ExecBlock(Block& block) {
+Interpreter::Flow Interpreter::ExecBlock(Block& block, std::size_t first) {
   CheckNativeStack();
-  auto it = block.begin(), end = block.end();
+  auto it = block.begin() + static_cast<std::ptrdiff_t>(first), end = block.end();
   while (it != end) {
     StmtPtr& s = *it++;
     if (++steps_ > step_check_) StepChecks();
@@ -713,6 +713,21 @@ Interpreter::Flow Interpreter::ExecBlock(Block& block) {
       throw ScriptException(std::move(e), false);
     }
     if (flow != Flow::Normal) return flow;
+  }
+  return Flow::Normal;
+}
+
+// A loop's body: its leading assignments of integer code run here, as ExecBlock would run
+// them, without a call per turn; the first other statement and the rest go to ExecBlock.
+[[gnu::always_inline]] inline Interpreter::Flow Interpreter::ExecLoopBody(Block& body) {
+  for (std::size_t k = 0, n = body.size(); k < n; ++k) {
+    Stmt& s = *body[k];
+    if (!s.int_assign) return ExecBlock(body, k);
+    if (++steps_ > step_check_) StepChecks();
+    if (!AssignInPlace(s)) {
+      --steps_;  // counted again by ExecBlock
+      return ExecBlock(body, k);
+    }
   }
   return Flow::Normal;
 }
@@ -1049,7 +1064,7 @@ Interpreter::Flow Interpreter::ExecFor(ForStmt& s) {
       var = local ? frame_->vars[var_name.slot] : VariableSlot(var_name);
       std::int64_t cur = (var->type == VT::Integer || var->type == VT::Long || var->type == VT::Byte) ? var->i : ToLong(*var);
       if (inc >= 0 ? cur > end : cur < end) break;
-      if (Flow f = ExecBlock(s.body); f != Flow::Normal) {
+      if (Flow f = ExecLoopBody(s.body); f != Flow::Normal) {
         if (f == Flow::ExitFor) break;
         return f;  // Exit Do or Exit of the procedure
       }

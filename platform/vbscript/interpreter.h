@@ -129,7 +129,8 @@ class Interpreter {
   ResolveScope ProcScope();  // Execute and Eval see the running procedure's locals
   void MakeAddedLocals();
   void RunUnit(Unit& unit, bool new_frame);
-  Flow ExecBlock(Block& block);
+  Flow ExecBlock(Block& block, std::size_t first = 0);
+  Flow ExecLoopBody(Block& body);
   bool AssignInPlace(Stmt& s);
   Flow Exec(Stmt& s);
   Block& Branch(IfStmt& s);
