@@ -662,12 +662,21 @@ Interpreter::IntResult Interpreter::CallDirectInt(ProcDef& proc, const std::shar
 inline bool Interpreter::AssignInPlace(Stmt& s) {
   if (!s.int_assign) return false;
   auto& st = static_cast<AssignStmt&>(s);
-  auto& b = static_cast<BinaryExpr&>(*st.value);
-  const IntResult r = s.int_assign == 1 ? RunInt(b) : RunIntCode(b.int_code);
-  if (r.rank == 0) return false;
+  IntResult r;
+  if (s.int_assign == 3) {
+    // Another local's Integer or Long (Fib = n).
+    const Variant* v = frame_->vars[st.value_local];
+    const unsigned t = static_cast<unsigned>(v->type) - static_cast<unsigned>(VT::Integer);
+    if (t > 1) return false;
+    r = {v->i, static_cast<int>(t) + 1};
+  } else {
+    auto& b = static_cast<BinaryExpr&>(*st.value);
+    r = s.int_assign == 1 ? RunInt(b) : RunIntCode(b.int_code);
+    if (r.rank == 0) return false;
+  }
   auto& n = static_cast<NameExpr&>(*st.target);
   Variant* slot;
-  if (s.int_assign == 1) slot = frame_->vars[n.slot];
+  if (s.int_assign != 2) slot = frame_->vars[n.slot];
   else if (n.global->kind == GlobalSlot::Kind::Variable) slot = &n.global->value;
   else return false;
   if (slot->HasHeap()) return false;
@@ -826,9 +835,12 @@ Interpreter::Flow Interpreter::ExecAssign(AssignStmt& st) {
     const bool global = st.target->kind == ExprKind::Name && !st.is_set &&
                         static_cast<NameExpr&>(*st.target).binding == Binding::Global;
     st.shape = local ? 1 : global ? 3 : 2;
-    if (local && st.value->kind == ExprKind::Name && static_cast<NameExpr&>(*st.value).binding == Binding::Local)
+    if (local && st.value->kind == ExprKind::Name && static_cast<NameExpr&>(*st.value).binding == Binding::Local) {
       st.value_local = static_cast<NameExpr&>(*st.value).slot;
+      st.int_assign = 3;  // ExecBlock copies an Integer or Long from here on
+    }
   }
+  if (st.shape == 4) return AssignCombined(st, static_cast<BinaryExpr&>(*st.value));
   if (st.shape == 3) return AssignGlobal(st);
   if (st.shape != 1) {
     Assign(*st.target, EvalExpr(*st.value), st.is_set);
@@ -847,17 +859,8 @@ Interpreter::Flow Interpreter::ExecAssign(AssignStmt& st) {
     r = EvalIntBinary(b);
     st.int_assign = b.int_code.empty() ? 0 : 1;  // flattened now: ExecBlock runs it from here on
   } else if (b.op == BinaryOp::Add || b.op == BinaryOp::Sub || b.op == BinaryOp::Mul) {
-    // Operands that are calls (Fib = Fib(n - 1) + Fib(n - 2)) run once: the value is kept.
-    Spill value;
-    r = EvalIntOperands(b, value);
-    Variant* slot = frame_->vars[target];
-    if (r.rank != 0 && !slot->HasHeap()) {
-      slot->type = r.rank == 1 ? VT::Integer : VT::Long;
-      slot->i = r.value;
-      return Flow::Normal;
-    }
-    if (r.rank != 0) *value = r.rank == 1 ? Variant::Integer(r.value) : Variant::Long(r.value);
-    return StoreLocal(st, std::move(*value));
+    st.shape = 4;  // from here on straight to AssignCombined
+    return AssignCombined(st, b);
   }
   if (r.rank != 0) {
     Variant* slot = frame_->vars[target];
@@ -868,6 +871,21 @@ Interpreter::Flow Interpreter::ExecAssign(AssignStmt& st) {
     }
   }
   return StoreLocal(st, EvalOperand(*st.value));
+}
+
+// A Let of a local from +, - or * whose operands are not all integer code: operands that are
+// calls (Fib = Fib(n - 1) + Fib(n - 2)) run once and give their Integer or Long as bits.
+Interpreter::Flow Interpreter::AssignCombined(AssignStmt& st, BinaryExpr& b) {
+  Spill value;
+  const IntResult r = EvalIntOperands(b, value);
+  Variant* slot = frame_->vars[static_cast<NameExpr&>(*st.target).slot];
+  if (r.rank != 0 && !slot->HasHeap()) {
+    slot->type = r.rank == 1 ? VT::Integer : VT::Long;
+    slot->i = r.value;
+    return Flow::Normal;
+  }
+  if (r.rank != 0) *value = r.rank == 1 ? Variant::Integer(r.value) : Variant::Long(r.value);
+  return StoreLocal(st, std::move(*value));
 }
 
 // A value given to a local: stored as it is, as Assign would, unless it is an object or an
