@@ -590,7 +590,12 @@ template <typename Take>
   locals.args_first = n;
   Variant* storage = locals.values;
   Variant** vars = locals.refs;
-  for (Variant **ref = vars, **end = vars + locals.n, *value = storage; ref != end; ++ref, ++value) *ref = value;
+  for (Variant **ref = vars, **end = vars + locals.n, *value = storage; ref != end; ++ref, ++value) {
+    *ref = value;
+    // Kept a plain loop: vectorised, its set-up costs more than the two or three slots of
+    // a usual call take.
+    asm("" : "+r"(value));
+  }
   for (std::size_t k = 0; k < n; ++k) {
     Expr& a = *(*args)[k];
     if (a.kind == ExprKind::Name && IsVariable(static_cast<NameExpr&>(a))) {
@@ -702,7 +707,12 @@ Interpreter::Flow Interpreter::ExecBlock(Block& block, std::size_t first) {
         end = branch.end();
         continue;
       }
-      flow = s->kind == StmtKind::Assign ? ExecAssign(static_cast<AssignStmt&>(*s)) : Exec(*s);
+      if (s->kind == StmtKind::Assign) {
+        auto& st = static_cast<AssignStmt&>(*s);
+        flow = st.shape == 4 ? AssignCombined(st, static_cast<BinaryExpr&>(*st.value)) : ExecAssign(st);
+      } else {
+        flow = Exec(*s);
+      }
     } catch (ScriptException& e) {
       if (e.error.line == 0) {
         e.error.line = s->line;
@@ -766,9 +776,21 @@ inline bool Interpreter::IntOperand(const Expr& e, std::int64_t& value) const {
   return true;
 }
 
-inline bool Interpreter::Truthy(Expr& e) {
+// A local compared with an Integer or Long literal (n < 2), the commonest condition, inline
+// where it is asked; anything else, and the first look at a comparison, in TruthySlow.
+[[gnu::always_inline]] inline bool Interpreter::Truthy(Expr& e) {
   if (e.kind == ExprKind::Binary) {
-    // A local compared with an Integer or Long literal (n < 2), the commonest condition.
+    auto& b = static_cast<BinaryExpr&>(e);
+    if (b.local_compare == 1) {
+      const Variant* x = frame_->vars[b.compare_slot];
+      if (x->type == VT::Integer || x->type == VT::Long) return CompareIntegral(b.op, x->i, b.compare_value);
+    }
+  }
+  return TruthySlow(e);
+}
+
+bool Interpreter::TruthySlow(Expr& e) {
+  if (e.kind == ExprKind::Binary) {
     auto& b = static_cast<BinaryExpr&>(e);
     if (b.local_compare == 0) {
       b.local_compare = 2;
@@ -783,18 +805,7 @@ inline bool Interpreter::Truthy(Expr& e) {
         }
       }
     }
-    if (b.local_compare == 1) {
-      const Variant* x = frame_->vars[b.compare_slot];
-      if (x->type == VT::Integer || x->type == VT::Long) return CompareIntegral(b.op, x->i, b.compare_value);
-    }
-  }
-  return TruthySlow(e);
-}
-
-bool Interpreter::TruthySlow(Expr& e) {
-  if (e.kind == ExprKind::Binary) {
     // A comparison of Integers and Longs, the usual loop or If condition, without a Variant.
-    auto& b = static_cast<BinaryExpr&>(e);
     std::int64_t x, y;
     int rank;
     if (b.op >= BinaryOp::Eq && b.op <= BinaryOp::Ge) {
