@@ -64,22 +64,10 @@ Interpreter::IntResult Interpreter::EvalInt(Expr& e) {
 }
 
 namespace {
-constexpr int kIntStack = 16;
-
 // A literal or a name, parentheses taken off; null for anything else.
 const Expr* Leaf(const Expr* e) {
   while (e->kind == ExprKind::Paren) e = static_cast<const ParenExpr&>(*e).inner.get();
   return e->kind == ExprKind::Literal || e->kind == ExprKind::Name ? e : nullptr;
-}
-
-// x Mod y or x \ y (y not 0) in 32 bits where both fit, as Integer and Long operands do: a
-// 64-bit division costs several times as much.
-[[gnu::always_inline]] inline std::int64_t Divide(std::int64_t x, std::int64_t y, bool mod) {
-  if (x == static_cast<std::int32_t>(x) && y == static_cast<std::int32_t>(y) && y != -1) {
-    const auto a = static_cast<std::int32_t>(x), b = static_cast<std::int32_t>(y);
-    return mod ? a % b : a / b;
-  }
-  return mod ? x % y : x / y;
 }
 
 // Appends the postfix code of an integral-shaped expression; returns the stack depth it needs.
@@ -134,7 +122,7 @@ int FlattenIntegral(const Expr& e, std::vector<BinaryExpr::IntOp>& code, GlobalT
 Interpreter::IntResult Interpreter::EvalIntBinary(BinaryExpr& b) {
   if (b.integral_shape == 0) {
     b.integral_shape = IntegralShape(b) ? 1 : 2;
-    if (b.integral_shape == 1 && FlattenIntegral(b, b.int_code, globals_) > kIntStack) b.int_code.clear();
+    if (b.integral_shape == 1 && FlattenIntegral(b, b.int_code, globals_) > int_ops::kIntStack) b.int_code.clear();
     for (auto& op : b.int_code) op.fused = BinaryExpr::IntOp::Fused(op.operand, op.code);
     using Op = BinaryExpr::IntOp;
     const auto& code = b.int_code;
@@ -168,97 +156,12 @@ Interpreter::IntResult Interpreter::EvalIntBinary(BinaryExpr& b) {
   return {0, 0};
 }
 
-namespace {
-using IntOp = BinaryExpr::IntOp;
-
-// An op's operand into `y`; false when a variable holds neither Integer nor Long (or a global
-// is not yet a variable). The top of the stack lives in `acc`: a Stack operand is the top,
-// and the value below it becomes the top.
-template <IntOp::Operand O>
-[[gnu::always_inline]] inline bool Fetch(const IntOp& op, Variant** vars, std::int64_t& y, std::int64_t& acc,
-                                         const std::int64_t* below, int& top, unsigned& is_long) {
-  if constexpr (O == IntOp::Stack) {
-    y = acc;
-    acc = below[--top];
-    return true;
-  } else if constexpr (O == IntOp::FromConst) {
-    y = op.value;
-    is_long |= op.is_long;
-    return true;
-  } else {
-    const Variant* v = O == IntOp::FromLocal ? vars[op.slot] : GlobalValue(*op.global, op.slot, vars);
-    if (O == IntOp::FromGlobal && !v) return false;
-    // Integer (2) and Long (3) in one test; the low bit tells Long.
-    const unsigned t = static_cast<unsigned>(v->type) - static_cast<unsigned>(VT::Integer);
-    if (t > 1) return false;
-    is_long |= t;
-    y = v->i;
-    return true;
-  }
-}
-
-// acc = acc op y; false on division by zero or a result beyond Long.
-template <IntOp::Code C>
-[[gnu::always_inline]] inline bool Apply(std::int64_t& acc, std::int64_t y, unsigned& is_long) {
-  if constexpr (C == IntOp::Add) acc += y;
-  else if constexpr (C == IntOp::Sub) acc -= y;
-  else if constexpr (C == IntOp::Mul) acc *= y;
-  else {
-    if (y == 0) return false;
-    acc = Divide(acc, y, C == IntOp::Mod);
-    // A remainder is no larger than the value divided, whose range is already counted.
-    if constexpr (C == IntOp::Mod) return true;
-  }
-  if (acc != static_cast<std::int32_t>(acc)) return false;
-  is_long |= acc != static_cast<std::int16_t>(acc);
-  return true;
-}
-
-template <IntOp::Operand O, IntOp::Code C>
-[[gnu::always_inline]] inline bool Step(const IntOp& op, Variant** vars, std::int64_t& acc, std::int64_t* below,
-                                        int& top, unsigned& is_long) {
-  std::int64_t y;
-  if (!Fetch<O>(op, vars, y, acc, below, top, is_long)) return false;
-  if constexpr (C == IntOp::Push) {
-    below[top++] = acc;
-    acc = y;
-    return true;
-  } else {
-    return Apply<C>(acc, y, is_long);
-  }
-}
-}  // namespace
-
-// EvalIntBinary's arithmetic over the postfix code, with the same refusals (a local holding
-// another type, division by zero, a result beyond Long). The result is a Long when any
-// operand is one or any step leaves the range of Integer, which is what ranking each node
-// as EvalIntBinary does comes to. Each op is one case of one switch over its operand and
-// code together, and the top of the stack stays in a register.
+// EvalIntBinary's arithmetic over the postfix code (RunIntOps), out of line for the many places
+// that run it seldom.
 Interpreter::IntResult Interpreter::RunIntCode(const std::vector<BinaryExpr::IntOp>& code) {
-  Variant** vars = frame_->vars;
-  std::int64_t below[kIntStack];
-  int top = 0;
-  std::int64_t acc = 0;
-  unsigned is_long = 0;
-  for (const IntOp& op : code) {
-    bool ok;
-    switch (op.fused) {
-#define GILDEX_INT_STEP(O, C) \
-  case IntOp::Fused(IntOp::O, IntOp::C): ok = Step<IntOp::O, IntOp::C>(op, vars, acc, below, top, is_long); break;
-#define GILDEX_INT_STEPS(O) \
-  GILDEX_INT_STEP(O, Push) GILDEX_INT_STEP(O, Add) GILDEX_INT_STEP(O, Sub) GILDEX_INT_STEP(O, Mul) \
-  GILDEX_INT_STEP(O, Mod) GILDEX_INT_STEP(O, IntDiv)
-      GILDEX_INT_STEPS(Stack)
-      GILDEX_INT_STEPS(FromConst)
-      GILDEX_INT_STEPS(FromLocal)
-      GILDEX_INT_STEPS(FromGlobal)
-#undef GILDEX_INT_STEPS
-#undef GILDEX_INT_STEP
-      default: ok = false; break;
-    }
-    if (!ok) return {0, 0};
-  }
-  return {acc, is_long ? 2 : 1};
+  std::int64_t value = 0;
+  const int rank = RunIntOps(code, frame_->vars, value);
+  return {value, rank};
 }
 
 // A Let of a global (script-level code): Integer or Long arithmetic over literals and

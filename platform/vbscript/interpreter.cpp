@@ -739,11 +739,23 @@ Interpreter::Flow Interpreter::ExecBlock(Block& block, std::size_t first) {
 // A loop's body: its leading assignments of integer code run here, as ExecBlock would run
 // them, without a call per turn; the first other statement and the rest go to ExecBlock.
 [[gnu::always_inline]] inline Interpreter::Flow Interpreter::ExecLoopBody(Block& body) {
+  // Integer code given to a local, the usual body, with the code run inline.
+  const auto assign_local = [this](Stmt& s) {
+    auto& st = static_cast<AssignStmt&>(s);
+    Variant** vars = frame_->vars;
+    std::int64_t value = 0;
+    const int rank = RunIntOps(static_cast<BinaryExpr&>(*st.value).int_code, vars, value);
+    Variant* slot = vars[static_cast<NameExpr&>(*st.target).slot];
+    if (rank == 0 || slot->HasHeap()) return false;
+    slot->type = rank == 1 ? VT::Integer : VT::Long;
+    slot->i = value;
+    return true;
+  };
   for (std::size_t k = 0, n = body.size(); k < n; ++k) {
     Stmt& s = *body[k];
     if (!s.int_assign) return ExecBlock(body, k);
     if (++steps_ > step_check_) StepChecks();
-    if (!AssignInPlace(s)) {
+    if (!(s.int_assign == 1 ? assign_local(s) : AssignInPlace(s))) {
       --steps_;  // counted again by ExecBlock
       return ExecBlock(body, k);
     }
