@@ -65,7 +65,7 @@ Rendered Render(const fs::path& page) {
   WriteBytes(probed, text);
   const std::string shell = "chromium --headless --no-sandbox --disable-gpu --virtual-time-budget=5000 --dump-dom "
                             "'file://" + probed.string() + "' 2>/dev/null";
-  const std::string dom = platform::RunProcess({platform::ShellArgv(shell)}, std::size_t{1} << 26).output;
+  const std::string dom = platform::RunProcess({platform::ShellArgv(shell), {}}, std::size_t{1} << 26).output;
   Rendered rendered;
   const std::size_t start = dom.find("<pre id=\"gildex-probe\">");
   if (start == std::string::npos) {

@@ -418,7 +418,7 @@ std::vector<std::string> PageProblems(const std::vector<fs::path>& pages) {
       "  print(''.join(x + chr(10) for x in p.problems + ['unclosed <' + t + '>' for t in p.open]), end=chr(0))\"";
   for (const fs::path& page : pages) command += " '" + page.string() + "'";
   // Python's own errors come on the same output and fail the comparison too.
-  const platform::ProcessResult ran = platform::RunProcess({platform::ShellArgv(command)}, std::size_t{1} << 26);
+  const platform::ProcessResult ran = platform::RunProcess({platform::ShellArgv(command), {}}, std::size_t{1} << 26);
   EXPECT_EQ(ran.exit_code, 0) << "python3 failed: " << ran.output;
   const std::string& output = ran.output;
   std::vector<std::string> problems;
