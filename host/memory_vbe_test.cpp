@@ -36,12 +36,6 @@ class MakeCompiledFile : public ::testing::Test {
     return *loaded.projects.at(0);
   }
 
-  // What MakeCompiledFile throws, or "built" when it returns.
-  static std::string Build(MemoryProject& project) {
-    const std::string error = testing::HostErrorOf([&] { project.MakeCompiledFile(); });
-    return error.empty() ? "built" : error;
-  }
-
   TempDir dir_;
   fs::path folder_;
   MemoryVBE vbe_;
@@ -50,14 +44,14 @@ class MakeCompiledFile : public ::testing::Test {
 TEST_F(MakeCompiledFile, RunsTheCommandInTheProjectFolderAndReportsHowItEnded) {
   struct Case {
     std::optional<std::string> command;  // nullopt: none configured
-    std::string message;                 // "built" when it returned
+    std::string message;                 // what it threw; empty when it returned
     std::optional<std::string> output = std::nullopt;
     bool edited = false;  // the last cases: the project has unsaved changes
   };
   const std::vector<Case> cases = {
       // Paths quoted for the shell: the folder's name has blanks and quotes.
-      {"cp {project} {output}.check && echo done", "built", "done\n"},
-      {"test -f Module1.bas", "built"},
+      {"cp {project} {output}.check && echo done", "", "done\n"},
+      {"test -f Module1.bas", ""},
       {"echo compiling; echo 'Module1.bas(3): Expected: End Sub' >&2; echo; exit 2",
        "5: build command failed with exit code 2: Module1.bas(3): Expected: End Sub",
        "compiling\nModule1.bas(3): Expected: End Sub\n\n"},
@@ -73,7 +67,7 @@ TEST_F(MakeCompiledFile, RunsTheCommandInTheProjectFolderAndReportsHowItEnded) {
     fs::remove(folder_ / "Orders.exe.check");
     vbe_.SetBuildCommand(c.command.value_or(""));
     if (c.edited) project.At(0).Code()->ReplaceLine(5, "    ' Next i");
-    EXPECT_EQ(Build(project), c.message);
+    EXPECT_EQ(testing::HostErrorOf([&] { project.MakeCompiledFile(); }), c.message);
     if (c.output) {
       EXPECT_EQ(project.LastBuildOutput(), *c.output);
     }
@@ -93,7 +87,8 @@ TEST_F(MakeCompiledFile, AModuleWithoutProjectFileCannotBeBuilt) {
   WriteBytes(file, kSoundModule);
   LoadResult loaded = Load(vbe_, file);
   vbe_.SetBuildCommand("true");
-  EXPECT_EQ(Build(*loaded.projects.at(0)), "5: cannot build Project1: it has no project file");
+  EXPECT_EQ(testing::HostErrorOf([&] { loaded.projects.at(0)->MakeCompiledFile(); }),
+            "5: cannot build Project1: it has no project file");
 }
 
 // Project.SaveAs: the changed components and the project file under its new name, the member
