@@ -139,7 +139,6 @@ TEST(AddInLife, CreationConnectionDisconnectionAndReconnection) {
     EXPECT_EQ(shared.VBE(), nullptr);
 
     connect.OnConnection(&host.vbe, ext_cm_AfterStartup);
-    EXPECT_TRUE(connect.Connected());
     EXPECT_EQ(shared.Engine().DefaultTemplate(), "Standard");
     EXPECT_EQ(shared.Engine().HeaderCode(), "On Error GoTo %ProcName%_Err");
     EXPECT_EQ(shared.Templates().Count(), 1);

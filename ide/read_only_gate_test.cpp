@@ -106,7 +106,6 @@ TEST(FileSkip, AReadOnlyFileIsCheckedOutAndReloadedOrSkippedWithTheReason) {
       EXPECT_EQ(reloads, 1);
       host::CodeModule& code = *component.Code();
       EXPECT_EQ(code.Lines(code.CountOfLines(), 1), "' Released 1.3.12");
-      EXPECT_EQ(orders.db.Find("$/Orders/modGlobals.bas")->checked_out_by, "anna");  // the record is the engine's test
     } else if (c.status.empty()) {  // without source control nothing is even tried
       EXPECT_EQ(reloads, 0);
       EXPECT_EQ(ReadBytes(orders.rig.dir / "vss" / "items.txt"), items);
