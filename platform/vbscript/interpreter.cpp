@@ -1103,16 +1103,24 @@ Interpreter::Flow Interpreter::ExecFor(ForStmt& s) {
     const bool is_long = type == VT::Long;
     while (true) {
       var = local ? frame_->vars[var_name.slot] : VariableSlot(var_name);
-      std::int64_t cur = (var->type == VT::Integer || var->type == VT::Long || var->type == VT::Byte) ? var->i : ToLong(*var);
-      if (inc >= 0 ? cur > end : cur < end) break;
+      // A counter the body made fractional (or a text) compares and steps as a Double would.
+      if (!integral(*var)) {
+        const double cur = ToDouble(*var);
+        if (inc >= 0 ? cur > static_cast<double>(end) : cur < static_cast<double>(end)) break;
+      } else if (inc >= 0 ? var->i > end : var->i < end) {
+        break;
+      }
       if (Flow f = ExecLoopBody(s.body); f != Flow::Normal) {
         if (f == Flow::ExitFor) break;
         return f;  // Exit Do or Exit of the procedure
       }
       Tick();
       var = local ? frame_->vars[var_name.slot] : VariableSlot(var_name);
-      std::int64_t now = (var->type == VT::Integer || var->type == VT::Long) ? var->i : ToLong(*var);
-      now += inc;
+      if (!integral(*var)) {
+        *var = Arithmetic(BinaryOp::Add, *var, step);
+        continue;
+      }
+      std::int64_t now = var->i + inc;
       if (!var->HasHeap() && now == static_cast<std::int32_t>(now)) {
         // The counter as Variant::Int makes it, written in place.
         var->type = is_long || now != static_cast<std::int16_t>(now) ? VT::Long : VT::Integer;

@@ -36,6 +36,7 @@ End Function
 AssertEq Turns(1, 10, 1, 1), "5 11 Integer"
 AssertEq Turns(10, 1, -3, 0), "4 -2 Integer"
 AssertEq Turns(32766, 32767, 1, 0), "2 32768 Long"
+AssertEq Turns(1, 5, 1, 0.5), "3 5.5 Double"
 Function Pow2(n)
   If n = 0 Then
     Pow2 = 1
