@@ -55,15 +55,8 @@ bool FileSkip(host::VBComponent& component, CGildex& engine, Progress& progress,
 }
 
 std::string VSSProjectName(const std::string& section, const std::string& project_file_path, ErrorReport& report) {
-  return report.Trap("AddIn.VSSProjectName", std::string(), [&] {
-    const std::string folder = GetFilePath(project_file_path);
-    if (folder.empty()) return std::string();
-    // Written on Windows as "MSSCCPRJ.SCC" or in any other letter case.
-    const std::vector<std::string> found = Files(platform::NativePath(folder), kSourceControlProjectFile);
-    if (found.empty()) return std::string();
-    const std::string value = READ_INI(section, "SCC_Project_Name", platform::NativePath(folder) / found.front());
-    return ReplaceAll(GetField(value, ",", 1), "\"", "");
-  });
+  return report.Trap("AddIn.VSSProjectName", std::string(),
+                     [&] { return SourceControlProjectName(section, project_file_path); });
 }
 
 }  // namespace gildex

@@ -9,10 +9,9 @@
 #include "engine/gildex.h"
 #include "engine/progress.h"
 #include "host/vbide.h"
+#include "tools/component_info.h"
 
 namespace gildex {
-
-inline constexpr const char* kSourceControlProjectFile = "mssccprj.scc";
 
 // True when the command must leave `component` alone: related documents and resource files
 // always, a read-only file unless it could be checked out. Check-out failures and a file

@@ -9,17 +9,17 @@ namespace {
 
 std::string Trimmed(std::string_view text) { return std::string(TrimSpaces(text)); }
 
-// The database project of a project file, from mssccprj.scc beside it (in any letter case).
-std::string DatabaseProject(const std::string& project_file) {
+}  // namespace
+
+std::string SourceControlProjectName(const std::string& section, const std::string& project_file) {
   const std::string folder = GetFilePath(project_file);
   if (folder.empty()) return {};
-  const std::vector<std::string> found = Files(platform::NativePath(folder), "mssccprj.scc");
+  // Written on Windows as "MSSCCPRJ.SCC" or in any other letter case.
+  const std::vector<std::string> found = Files(platform::NativePath(folder), kSourceControlProjectFile);
   if (found.empty()) return {};
-  const std::string value = READ_INI(GetFile(project_file), "SCC_Project_Name", platform::NativePath(folder) / found.front());
+  const std::string value = READ_INI(section, "SCC_Project_Name", platform::NativePath(folder) / found.front());
   return ReplaceAll(GetField(value, ",", 1), "\"", "");
 }
-
-}  // namespace
 
 std::string MemberTypeText(host::MemberType type) {
   switch (type) {
@@ -75,7 +75,8 @@ int SourceControlStatus(host::VBComponent& component, const platform::Environmen
   }
   try {
     database->Open();
-    const std::string project = DatabaseProject(component.Project().FileName());
+    const std::string project =
+        SourceControlProjectName(GetFile(component.Project().FileName()), component.Project().FileName());
     std::unique_ptr<platform::SourceSafeItem> item;
     if (!project.empty()) {
       database->CurrentProject(project);

@@ -22,6 +22,13 @@ struct ComponentInformation {
   std::vector<std::string> members;  // lbFunctions, one line each
 };
 
+inline constexpr const char* kSourceControlProjectFile = "mssccprj.scc";
+
+// The database project ("$/Orders") that the source-control integration recorded for the
+// project file `section` in "mssccprj.scc" beside `project_file`; empty when there is no such
+// file or entry.
+std::string SourceControlProjectName(const std::string& section, const std::string& project_file);
+
 // The source-control status values the host reports for a component.
 enum SccStatus : int {
   SCC_STATUS_NOTCONTROLLED = 0,
