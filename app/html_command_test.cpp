@@ -13,12 +13,10 @@ namespace {
 
 namespace fs = std::filesystem;
 using platform::testing::ReadBytes;
-using platform::testing::ScopedEnv;
-using platform::testing::TempDir;
 
 TEST(HtmlCommand, WritesThePageOrSaysWhyNot) {
-  TempDir dir;
-  ScopedEnv registry{"GILDEX_REGISTRY", (dir / "registry.reg").string()};
+  ScratchHome scratch;
+  const fs::path& dir = scratch.dir.Path();
   const std::string sample = fs::path(GILDEX_SOURCE_DIR) / "data/Sample";
   const std::string about = sample + "/frmAbout.frm", page = (dir / "about.html").string();
   const std::string there = (dir / "there.html").string();

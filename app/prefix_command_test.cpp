@@ -21,7 +21,6 @@ namespace {
 namespace fs = std::filesystem;
 using platform::testing::ReadBytes;
 using platform::testing::ScopedEnv;
-using platform::testing::TempDir;
 using platform::testing::WriteBytes;
 
 Ran Gildex(std::vector<std::string> args) {
@@ -45,12 +44,14 @@ TEST(PrefixCommand, DryRunCheckAndRealRunAgree) {
     std::string summary;       // the last line of standard error
     std::string out;           // found on standard output
     std::vector<std::string> changed;  // since the start
+    std::string err = "";      // found on standard error
     std::function<void()> before = nullptr;
   } cases[] = {
       {"check", {project, "--check"}, kReported, would, "frmMain.frm:430:     cmdClose.Left", {}},
+      // That the diff applies to give what the real run writes is the dry-run test's (unified_diff_test.cpp).
       {"dry run", {project, "--dry-run", "--references"}, kDone,
        "gildex: 10 controls prefixed, 11 references rewritten; 5 files would be written.",
-       "diff --git a/frmMDI.frm b/frmMDI.frm\n", {}},
+       "diff --git a/frmMDI.frm b/frmMDI.frm\n", {}, ":131:     xtmrClock_Timer\n"},
       {"real run", {project, "--references"}, kDone,
        "gildex: 10 controls prefixed, 11 references rewritten; 5 files written.", "", forms},
       {"again", {project, "--check"}, kDone, "gildex: nothing to change.", "", forms},
@@ -58,7 +59,8 @@ TEST(PrefixCommand, DryRunCheckAndRealRunAgree) {
        "", forms},
       {"empty component", {project, "--component", ""}, kBadInput, "gildex: --component wants a name, not an empty text", "", forms},
       // The button's name back, and a label holding the name it would get.
-      {"collision", {project, "--component", "frmAbout"}, kReported, "gildex: nothing to change.", "", forms, [&] {
+      {"collision", {project, "--component", "frmAbout"}, kReported, "gildex: nothing to change.", "", forms,
+       "frmAbout.frm: cmdOK was not prefixed: bcmdOK is already the name of another control\n", [&] {
          const fs::path about = w.dir / "Sample" / "frmAbout.frm";
          std::string text = ReadBytes(about);
          text.replace(text.find("VB.CommandButton bcmdOK"), 23, "VB.CommandButton cmdOK");
@@ -76,15 +78,7 @@ TEST(PrefixCommand, DryRunCheckAndRealRunAgree) {
     std::vector<std::string> changed = c.changed;
     if (c.before) std::erase(changed, "frmAbout.frm");
     EXPECT_EQ(w.Changed(), changed) << c.name;
-    // That the diff applies to give what the real run writes is the dry-run test's (unified_diff_test.cpp).
-    if (c.name == "dry run") {
-      EXPECT_NE(run.err.find(":131:     xtmrClock_Timer\n"), std::string::npos) << run.err;
-    }
-    if (c.name == "collision") {
-      EXPECT_NE(run.err.find("frmAbout.frm: cmdOK was not prefixed: bcmdOK is already the name of another control\n"),
-                std::string::npos)
-          << run.err;
-    }
+    EXPECT_NE(run.err.find(c.err), std::string::npos) << c.name << "\n" << run.err;
   }
 }
 
@@ -93,22 +87,16 @@ TEST(PrefixCommand, DryRunCheckAndRealRunAgree) {
 // is byte for byte what it was.
 TEST(PrefixCommand, CorpusProjectsStayWhole) {
   GILDEX_SKIP_WITHOUT_CORPUS();
-  TempDir dir;
-  fs::create_directories(dir / "home");
-  fs::copy_file(fs::path(GILDEX_SOURCE_DIR) / "data" / "pfx.dat", dir / "home" / "pfx.dat");
-  ScopedEnv home{"GILDEX_HOME", (dir / "home").string()};
-  ScopedEnv registry{"GILDEX_REGISTRY", (dir / "registry.reg").string()};
-  ScopedEnv windows{"GILDEX_WINDIR", (dir / "windows").string()};
+  ScratchHome scratch;
+  fs::create_directories(scratch.dir / "home");
+  fs::copy_file(fs::path(GILDEX_SOURCE_DIR) / "data" / "pfx.dat", scratch.dir / "home" / "pfx.dat");
+  ScopedEnv home{"GILDEX_HOME", (scratch.dir / "home").string()};
   long prefixed = 0;
   for (const fs::path& project : host::testing::CorpusFiles({".vbp", ".vbg"})) {
     const fs::path relative = project.lexically_relative(host::testing::kCorpus);
-    const fs::path top = *relative.begin();
-    const fs::path copy = dir / "copy";
+    const fs::path top = *relative.begin(), copy = scratch.dir / "copy";
     fs::remove_all(copy);
-    fs::create_directories(copy);
-    fs::copy(host::testing::kCorpus / top, copy / top, fs::copy_options::recursive);
-    for (const auto& entry : fs::recursive_directory_iterator(copy))
-      fs::permissions(entry.path(), fs::perms::owner_write, fs::perm_options::add);
+    CopyWritable(host::testing::kCorpus / top, copy / top);
     const Ran run = Gildex({(copy / relative).string(), "--yes"});
     const std::string name = relative.string();
     EXPECT_TRUE(run.code == kDone || run.code == kReported) << name << "\n" << run.err;

@@ -52,24 +52,8 @@ TEST(ScopeCommand, ExitCodesAndTheSummarySayWhatHappened) {
                     on ? fs::perm_options::remove : fs::perm_options::add);
   };
   using O = ScopeOptions&;
-  const ScopeOptions insert = w.Insert(), check = w.Insert([](O o) { o.check = true; });
-  const ScopeOptions form = w.Insert([](O o) { o.component = "frmAbout"; });
-  const ScopeOptions quiet_remove = w.Insert([](O o) { o.action = ScopeAction::Remove; o.quiet = true; });
-  const ScopeOptions number = w.Insert([](O o) { o.action = ScopeAction::Number; });
-  const ScopeOptions check_remove = w.Insert([](O o) {
-    o.action = ScopeAction::Remove;
-    o.check = true;
-  });
-  const ScopeOptions proc = w.Insert([](O o) {
-    o.action = ScopeAction::Remove;
-    o.component = "frmAbout";
-    o.procedure = "Form_Load";
-  });
-  const ScopeOptions no_files = w.Insert([](O o) {
-    o.template_name.clear();
-    o.settings = {"DefaultTemplate=Gone"};
-  });
-  const ScopeOptions failing = w.Insert([](O o) { o.on_idle = [] { throw std::runtime_error("disk on fire"); }; });
+  const std::string inserted =
+      "gildex: 147 procedures changed, 13 already handled, 1 too small, 1 skipped; 1846 lines numbered; 10 files ";
   const std::vector<std::string> none;
   const std::vector<std::string> all = {"clsAddress.cls", "clsCustomer.cls", "clsCustomers.cls", "ctlStatusBar.ctl",
                                         "frmAbout.frm",   "frmCustomer.frm", "frmMDI.frm",       "frmMain.frm",
@@ -83,29 +67,28 @@ TEST(ScopeCommand, ExitCodesAndTheSummarySayWhatHappened) {
     std::vector<std::string> changed;  // since the last case
   } cases[] = {
       // Nothing was inserted; one function numbers its lines itself, and remove takes numbers off.
-      {"would remove", check_remove, false, kReported,
+      {"would remove", w.Insert([](O o) { o.action = ScopeAction::Remove, o.check = true; }), false, kReported,
        "gildex: 0 procedures changed, 162 had nothing to remove; 15 line numbers removed; 15 lines lost line numbers "
        "the insert did not write; 1 file would be written.",
        none},
-      {"would insert", check, false, kReported,
-       "gildex: 147 procedures changed, 13 already handled, 1 too small, 1 skipped; 1846 lines numbered; 10 files "
-       "would be written.",
-       none},
-      {"insert", insert, false, kDone,
-       "gildex: 147 procedures changed, 13 already handled, 1 too small, 1 skipped; 1846 lines numbered; 10 files "
-       "written.", all},
-      {"nothing more to insert", check, false, kDone,
+      {"would insert", w.Insert([](O o) { o.check = true; }), false, kReported, inserted + "would be written.", none},
+      {"insert", w.Insert(), false, kDone, inserted + "written.", all},
+      {"nothing more to insert", w.Insert([](O o) { o.check = true; }), false, kDone,
        "gildex: 0 procedures changed, 160 already handled, 1 too small, 1 skipped; nothing to change.", none},
-      {"read-only form", form, true, kReported, "gildex: 0 procedures changed; nothing to change.", none},
-      {"read-only numbered", number, true, kReported, "gildex: 0 lines numbered; nothing to change.", none},
+      {"read-only form", w.Insert([](O o) { o.component = "frmAbout"; }), true, kReported,
+       "gildex: 0 procedures changed; nothing to change.", none},
+      {"read-only numbered", w.Insert([](O o) { o.action = ScopeAction::Number; }), true, kReported,
+       "gildex: 0 lines numbered; nothing to change.", none},
       // The procedure commands do not ask; the file is not written.
-      {"read-only procedure", proc, true, kReported,
-       "gildex: 1 procedure changed; 2 line numbers removed; 0 files written.", none},
-      {"read-only in the project", quiet_remove, true, kReported,
+      {"read-only procedure",
+       w.Insert([](O o) { o.action = ScopeAction::Remove, o.component = "frmAbout", o.procedure = "Form_Load"; }), true,
+       kReported, "gildex: 1 procedure changed; 2 line numbers removed; 0 files written.", none},
+      {"read-only in the project", w.Insert([](O o) { o.action = ScopeAction::Remove, o.quiet = true; }), true, kReported,
        (w.dir / "Sample" / "frmAbout.frm").string() + ": not processed: the file is read-only", all},
-      {"error report", failing, false, kReported, "gildex: nothing was written because of the error reported above",
-       none},
-      {"a template without files", no_files, false, kBadInput,
+      {"error report", w.Insert([](O o) { o.on_idle = [] { throw std::runtime_error("disk on fire"); }; }), false,
+       kReported, "gildex: nothing was written because of the error reported above", none},
+      {"a template without files", w.Insert([](O o) { o.template_name.clear(), o.settings = {"DefaultTemplate=Gone"}; }),
+       false, kBadInput,
        "gildex: the template \"Gone\" is not in the templates folder; choose one with: gildex templates default NAME "
        "(gildex templates list shows them), or give --template NAME",
        none},
@@ -114,9 +97,7 @@ TEST(ScopeCommand, ExitCodesAndTheSummarySayWhatHappened) {
     read_only(c.read_only);
     w.original = w.Files();
     EXPECT_EQ(w.Run(c.options), c.code) << c.name << "\n" << w.err.str();
-    std::string err = w.err.str();
-    err.pop_back();
-    EXPECT_EQ(err.substr(err.rfind('\n') + 1), c.summary) << c.name << "\n" << w.err.str();
+    EXPECT_EQ((Ran{c.code, w.out.str(), w.err.str()}.Summary()), c.summary) << c.name << "\n" << w.err.str();
     std::vector<std::string> changed = c.changed;
     if (c.read_only) std::erase(changed, "frmAbout.frm");
     EXPECT_EQ(w.Changed(), changed) << c.name;
@@ -180,9 +161,10 @@ bool HasLineNumbers(const std::string& bytes) {
 }
 
 // Insert, then remove (which takes the line numbers off too) gives back every file byte for
-// byte: with each shipped template, on a fresh installation's settings and with BodyCode or
-// HeaderAfterComments on; on the sample and on every corpus project. Files numbered by their
-// authors cannot come back and are not compared.
+// byte as the commands load and save it: with each shipped template, on a fresh installation's
+// settings and with BodyCode or HeaderAfterComments on; on the sample and on every corpus
+// project. Files numbered by their authors cannot come back and are not compared. The module
+// texts alone are the engine's round trips (engine/driver_test.cpp).
 TEST(CommandLine, RemoveGivesBackWhatInsertChanged) {
   const bool corpus = fs::is_directory(host::testing::kCorpus);
   // Each project as its folder of projects and its path from there: that top folder is copied.
@@ -191,19 +173,15 @@ TEST(CommandLine, RemoveGivesBackWhatInsertChanged) {
     for (const fs::path& project : host::testing::CorpusFiles({".vbp", ".vbg"}))
       projects.emplace_back(host::testing::kCorpus, project.lexically_relative(host::testing::kCorpus));
   long compared = 0;
-  for (const auto& [root, relative] : projects) {
-    const fs::path top = *relative.begin();
-    for (const std::string name : {"Standard", "Logging", "Raise"}) {
+  for (const auto& [root, relative] : projects)
+    for (const std::string name : {"Standard", "Logging", "Raise"})
       for (const std::string setting : {"", "BodyCode=True", "HeaderAfterComments=True"}) {
         const std::string where = relative.string() + " " + name + " " + setting;
-        TempDir dir;
-        ScopedEnv registry{"GILDEX_REGISTRY", (dir / "registry.reg").string()};
-        ScopedEnv windows{"GILDEX_WINDIR", (dir / "windows").string()};
-        fs::copy(root / top, dir / top, fs::copy_options::recursive);
-        for (const auto& entry : fs::recursive_directory_iterator(dir / top))
-          fs::permissions(entry.path(), fs::perms::owner_write, fs::perm_options::add);
+        const fs::path top = *relative.begin();
+        ScratchHome scratch;
+        CopyWritable(root / top, scratch.dir / top);
         const auto run = [&](const std::string& command) {
-          std::vector<std::string> args = {command, (dir / relative).string(), "--template", name, "--yes"};
+          std::vector<std::string> args = {command, (scratch.dir / relative).string(), "--template", name, "--yes"};
           if (!setting.empty()) args.insert(args.end(), {"--set", setting});
           return RunGildex(args);
         };
@@ -213,9 +191,9 @@ TEST(CommandLine, RemoveGivesBackWhatInsertChanged) {
         // A truncated procedure is a problem of the insert; remove passes it over too.
         EXPECT_LE(removed.code, inserted.code) << where << "\n" << removed.err;
         bool own_numbers = false;
-        for (const auto& entry : fs::recursive_directory_iterator(dir / top)) {
+        for (const auto& entry : fs::recursive_directory_iterator(scratch.dir / top)) {
           if (!entry.is_regular_file()) continue;
-          const fs::path inside = entry.path().lexically_relative(dir.Path());
+          const fs::path inside = entry.path().lexically_relative(scratch.dir.Path());
           const std::string before = ReadBytes(root / inside);
           own_numbers |= HasLineNumbers(before);
           if (HasLineNumbers(before)) continue;
@@ -226,14 +204,12 @@ TEST(CommandLine, RemoveGivesBackWhatInsertChanged) {
           EXPECT_EQ(removed.Summary().find(" lost "), std::string::npos) << where << "\n" << removed.Summary();
         }
       }
-    }
-  }
   EXPECT_GT(compared, 80);
   if (!corpus) GTEST_SKIP() << "no corpus at " << host::testing::kCorpus << "; only the sample was checked";
 }
 
-// A listed member file that is not there, also in a group's project: --yes leaves it out, --no
-// loads nothing; project and group files are never rewritten.
+// A listed member file that is not there, also in a group's project: --yes leaves it out (the
+// ten source files are written, project and group files never), --no loads nothing.
 TEST(CommandLine, MissingMembersAreLeftOutOnlyWhenTheUserSaysSo) {
   Workspace w;
   const fs::path folder = w.dir / "Sample";
@@ -251,7 +227,6 @@ TEST(CommandLine, MissingMembersAreLeftOutOnlyWhenTheUserSaysSo) {
         << run.err;
     EXPECT_EQ(w.Changed().size(), answer == "--no" ? 0u : 10u);
     EXPECT_EQ(RunGildex({"report", project, answer}).code, answer == "--no" ? kBadInput : kDone);
-    for (const std::string& name : w.Changed()) EXPECT_NE(fs::path(name).extension(), ".vbp") << name;
   }
 }
 
@@ -269,10 +244,10 @@ TEST(CommandLine, TheRepositorysSettingsFileComesBetweenTheRegistryAndTheRun) {
   EXPECT_EQ(inserted.code, kDone) << inserted.err;
   EXPECT_NE(ReadBytes(module).find("On Error GoTo RepoErr"), std::string::npos);
   EXPECT_FALSE(fs::exists(w.dir / "registry.reg"));
-  const fs::path was = fs::current_path();
-  fs::current_path(w.dir / "Sample");
-  const Ran listed = RunGildex({"options", "list", "--origin", "--set", "MinLines=3"});
-  fs::current_path(was);
+  const Ran listed = [&] {
+    const ScopedCwd cwd(w.dir / "Sample");
+    return RunGildex({"options", "list", "--origin", "--set", "MinLines=3"});
+  }();
   const auto row = [&](const std::string& property) {
     const std::size_t at = listed.out.find("\n" + property + " ");
     return at == std::string::npos ? std::string() : listed.out.substr(at + 1, listed.out.find('\n', at + 1) - at - 1);
@@ -338,48 +313,31 @@ TEST(CommandLine, TreatsEveryProjectOfAFolder) {
 
 TEST(CommandLine, RefusesWhatCannotBeMeant) {
   const std::string project = "/nonexistent/Orders.vbp";  // never reached: refused before loading
-  const struct {
-    std::vector<std::string> args;
-    int code;
-    std::string said;  // on standard output for 0, standard error otherwise
-  } cases[] = {
-      {{"--version"}, kDone, "gildex 0.1.0\n"}, {{"--help"}, kDone, "GILDEX_BUILD_COMMAND"},
-      {{"insert", "--help"}, kDone, "Usage: gildex insert"}, {{"help"}, kDone, "/Help/Gildex.html\n"},
-      {{"instal", project}, kBadInput, "gildex: 'instal' is not a gildex command. Did you mean 'gildex insert'?"},
-      {{"options", "lst"}, kBadInput, "Did you mean 'gildex options list'?"},
-      {{"frobnicate"}, kBadInput, "The commands are: verify, options, templates, insert,"},
-      {{"insert"}, kBadInput, "gildex: PROJECT is required"},
-      {{"insert", project, "--selection", "1:2:3", "--component", "a"}, kBadInput, "--selection wants START:END"},
-      {{"insert", project, "--selection", "1:2x", "--component", "a"}, kBadInput, "not \"1:2x\""},
-      {{"insert", project, "--whole-module"}, kBadInput, "--whole-module goes with --selection only"},
-      {{"insert", project, "--component", ""}, kBadInput, "--component wants a name"},
-      {{"insert", project, "--yes", "--no"}, kBadInput, "--yes and --no together"},
-      {{"report", project, "--no", "--yes"}, kBadInput, "--yes and --no together"},
-      {{"insert", project, "--numbers", "--no-numbers"}, kBadInput, "--numbers and --no-numbers together"},
-      {{"remove", project, "--check", "--dry-run"}, kBadInput, "--check and --dry-run together"},
-      {{"number", project, "--script", "a.vbs"}, kBadInput, "--script runs with insert only"},
-      {{"options"}, kBadInput, "'gildex options' wants a command.\nThe commands are: list, get, set"},
-      {{"todo", "list"}, kBadInput, "PROJECT comes first: gildex todo PROJECT list"},
-      {{"todo", project, "lst"}, kBadInput, "Did you mean 'gildex todo PROJECT list'?"},
-      {{"verify", project}, kBadInput, "gildex: cannot read project /nonexistent/Orders.vbp"},
-      {{"session", "/nonexistent/day.session"}, kBadInput, "gildex: no session script /nonexistent/day.session: no such"},
-      // Each command's help tells its own exit status, not the list of all commands.
-      {{"options", "set", "--help"}, kDone, "1 the registry file could not be written"},
-  };
-  for (const auto& c : cases) {
-    std::vector<std::string> args = {"/some/where/gildex"};
-    args.insert(args.end(), c.args.begin(), c.args.end());
-    std::ostringstream out, err;
-    EXPECT_EQ(RunCommandLine(args, out, err), c.code) << c.args[0] << err.str();
-    const std::string said = c.code == kDone ? out.str() : err.str();
-    EXPECT_NE(said.find(c.said), std::string::npos) << c.args[0] << "\n" << said;
-    EXPECT_EQ((out.str() + err.str()).find("/some/where"), std::string::npos) << "usage names gildex";
-    if (c.code != kDone) {
-      EXPECT_EQ(out.str(), "") << c.args[0];
-    } else if (c.args.size() > 1) {
-      EXPECT_EQ(out.str().find("Environment:"), std::string::npos) << c.args[0] << ": the whole program's footer";
-    }
-  }
+  RunSteps({}, {},
+           {{{"--version"}, kDone, "gildex 0.1.0\n"}, {{"--help"}, kDone, "GILDEX_BUILD_COMMAND"},
+            {{"insert", "--help"}, kDone, "Usage: gildex insert"}, {{"help"}, kDone, "/Help/Gildex.html\n"},
+            {{"instal", project}, kBadInput, "gildex: 'instal' is not a gildex command. Did you mean 'gildex insert'?"},
+            {{"options", "lst"}, kBadInput, "Did you mean 'gildex options list'?"},
+            {{"frobnicate"}, kBadInput, "The commands are: verify, options, templates, insert,"},
+            {{"insert"}, kBadInput, "gildex: PROJECT is required"},
+            {{"insert", project, "--selection", "1:2:3", "--component", "a"}, kBadInput, "--selection wants START:END"},
+            {{"insert", project, "--selection", "1:2x", "--component", "a"}, kBadInput, "not \"1:2x\""},
+            {{"insert", project, "--whole-module"}, kBadInput, "--whole-module goes with --selection only"},
+            {{"insert", project, "--component", ""}, kBadInput, "--component wants a name"},
+            {{"insert", project, "--yes", "--no"}, kBadInput, "--yes and --no together"},
+            {{"report", project, "--no", "--yes"}, kBadInput, "--yes and --no together"},
+            {{"insert", project, "--numbers", "--no-numbers"}, kBadInput, "--numbers and --no-numbers together"},
+            {{"remove", project, "--check", "--dry-run"}, kBadInput, "--check and --dry-run together"},
+            {{"number", project, "--script", "a.vbs"}, kBadInput, "--script runs with insert only"},
+            {{"options"}, kBadInput, "'gildex options' wants a command.\nThe commands are: list, get, set"},
+            {{"todo", "list"}, kBadInput, "PROJECT comes first: gildex todo PROJECT list"},
+            {{"todo", project, "lst"}, kBadInput, "Did you mean 'gildex todo PROJECT list'?"},
+            {{"verify", project}, kBadInput, "gildex: cannot read project /nonexistent/Orders.vbp"},
+            {{"session", "/nonexistent/day.session"}, kBadInput, "gildex: no session script /nonexistent/day.session: no such"},
+            // Each command's help tells its own exit status, not the list of all commands.
+            {{"options", "set", "--help"}, kDone, "1 the registry file could not be written"}});
+  for (const auto& help : {std::vector<std::string>{"insert", "--help"}, {"options", "set", "--help"}})
+    EXPECT_EQ(RunGildex(help).out.find("Environment:"), std::string::npos) << help[0] << ": the whole program's footer";
 }
 
 }  // namespace

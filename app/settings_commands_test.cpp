@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -58,7 +59,8 @@ struct CommandRig {
   std::size_t boxes = 0;
 };
 
-// The engine owns the names and rules; the command adds terminal text, messages and the refusal to store.
+// The names are the engine's, the values' rules SettingValueProblem's (its ranges and one-line
+// texts checked by session/'s tests); here terminal text, messages and the refusal to store.
 TEST(OptionsSet, TakesPropertyOrRegistryNamesAndRefusesWrongTypes) {
   const struct {
     std::string name, value;
@@ -69,7 +71,6 @@ TEST(OptionsSet, TakesPropertyOrRegistryNamesAndRefusesWrongTypes) {
   } cases[] = {
       // The value a fresh registry reads already: nothing to write is no failure.
       {"ConfirmSave", "False", 0, "ConfirmSave = False\n", "Confirm Save", "(absent)", true},
-      {"MinLines", "-1", 2, "gildex: MinLines (\"Minimum Lines\") takes a whole number from 0 to 2147483647, not \"-1\".\n"},
       {"Line Incrementor", "0", 2,
        "gildex: LineIncrement (\"Line Incrementor\") takes a whole number from 1 to 32767, not \"0\".\n"},
       {"IgnoreExisting", "True", 0, "IgnoreExisting = True\n", "Ignore Existing", "True"},
@@ -79,8 +80,6 @@ TEST(OptionsSet, TakesPropertyOrRegistryNamesAndRefusesWrongTypes) {
       {"Insert Into", "Gr\xFC\xDF", 0, "InsertInto = \"Gr\xC3\xBC\xC3\x9F\"\n", "Insert Into", "Gr\xFC\xDF"},
       {"Insert Into", "\xE2\x82\xAC\xE2\x84\xA2\xF0\x9F\x98\x80", 2,
        "gildex: the value holds a character that Windows-1252 cannot store.\n"},
-      {"LineDelimiter", ":\r\n", 2,
-       "gildex: LineDelimiter (\"Line Delimiter\") takes one line of text; the value holds a line break.\n"},
       {"Default Template", "a..b", 2, "gildex: DefaultTemplate (\"Default Template\") was not changed: \"a..b\" is not a "
        "template name: a template name is a file name in the templates folder, without \"..\".\n"},
       {"NoSuchThing", "1", 2, "gildex: there is no setting named \"NoSuchThing\" (\"gildex options list\" shows them all).\n"},
@@ -118,107 +117,85 @@ TEST(OptionsSet, DamagedRegistryIsNeverOverwrittenAndAFailedWriteIsNoBadInput) {
   EXPECT_NE(rig.err.str().find("could not be saved"), std::string::npos) << rig.err.str();
 }
 
-TEST(OptionsGetAndList, ShowTheStoredValues) {
+// One command after another on the same registry file and templates folder, each printing
+// what is given whole and asking nothing. The tree is PopulateTree's and the name rules the
+// templates folder's (template_rules.h): here the default's note and mark, the file's spelling of
+// a name, a long name refused before it is looked for, a template's blocks and what is missing.
+TEST(SettingsCommands, PrintTheStoredValuesAndTemplates) {
   CommandRig rig;
-  ASSERT_EQ(rig.Run([](CommandContext& context) { return OptionsSet(context, "Comment Template", "' a\r\n' b"); }), 0);
-  EXPECT_EQ(rig.Run([](CommandContext& context) { return OptionsGet(context, "commenttemplate"); }), 0);
-  EXPECT_EQ(rig.out.str(), "' a\n' b\n");
-  EXPECT_EQ(rig.Run([](CommandContext& context) { return OptionsGet(context, "Nope"); }), 2);
-  EXPECT_EQ(rig.out.str(), "");
-  EXPECT_EQ(rig.Run([](CommandContext& context) { return OptionsList(context); }), 0);
+  const std::string folder = rig.folder.path.string() + "/";
+  using C = CommandContext&;
+  const struct {
+    std::function<int(C)> run;
+    int code;
+    std::string out, err;
+  } steps[] = {
+      {[](C c) { return TemplatesList(c); }, 0, "Templates\n  Quiet\n  Standard\n",
+       "gildex: note: no default template is chosen yet (\"gildex templates default NAME\" chooses one).\n"},
+      {[](C c) { return TemplatesDefault(c, "Quiet"); }, 0, "Default template: Quiet\n", ""},
+      {[](C c) { return TemplatesList(c); }, 0, "Templates\n  Quiet (default)\n  Standard\n", ""},
+      {[](C c) { return TemplatesDefault(c, "standard"); }, 0, "Default template: Standard\n", ""},
+      {[](C c) { return TemplatesDefault(c, std::string(5000, 'a')); }, 2, "",
+       "gildex: \"" + std::string(60, 'a') + "...\" is not a template name: it is longer than 200 characters.\n"},
+      {[](C c) { return TemplatesShow(c, "Standard"); }, 0,
+       "Template: Standard\nTitle: Standard box\nHeader (" + folder + "Standard.hdr):\nOn Error GoTo %ProcName%_ErrorHandler\n"
+       "Footer (" + folder + "Standard.ftr):\n%ProcName%_ErrorHandler:\n    Resume Next\n", ""},
+      {[](C c) { return TemplatesShow(c, "Quiet"); }, 0,
+       "Template: Quiet\nHeader (" + folder + "Quiet.hdr):\nOn Error Resume Next\nFooter (" + folder +
+       "Quiet.ftr, no such file: taken as empty):\n", ""},
+      {[](C c) { return TemplatesShow(c, "Nope"); }, 2, "",
+       "gildex: there is no template \"Nope\" in " + folder + "; the templates there are: \"Quiet\" \"Standard\".\n"},
+      {[](C c) { return OptionsSet(c, "Comment Template", "' a\r\n' b"); }, 0, "CommentTemplate = \"' a\\n' b\"\n", ""},
+      {[](C c) { return OptionsGet(c, "commenttemplate"); }, 0, "' a\n' b\n", ""},
+      {[](C c) { return OptionsGet(c, "Nope"); }, 2, "",
+       "gildex: there is no setting named \"Nope\" (\"gildex options list\" shows them all).\n"},
+  };
+  for (const auto& step : steps) {
+    EXPECT_EQ(rig.Run(step.run), step.code) << step.out << step.err;
+    EXPECT_EQ(rig.out.str(), step.out);
+    EXPECT_EQ(rig.err.str(), step.err);
+    EXPECT_EQ(rig.boxes, 0u) << step.out << step.err;
+  }
+  EXPECT_EQ(rig.Stored("Default Template"), "Standard") << "the long name was refused";
+  EXPECT_EQ(rig.Run([](C c) { return OptionsList(c); }), 0);
   const std::string list = rig.out.str();
   EXPECT_EQ(std::count(list.begin(), list.end(), '\n'), static_cast<long>(CGildex::StoredSettings().size() + 1));
   EXPECT_TRUE(list.starts_with("Setting")) << list;
   for (const std::string& row : std::vector<std::string>{"\"Comment Template\"", "  \"' a\\n' b\"\n", "  \" \"\n",
-                                                        "  (True: no line numbers)\n",
-                                                        "  \"" + rig.folder.path.string() + "/\"\n"})
+                                                        "  (True: no line numbers)\n", "  \"" + folder + "\"\n"})
     EXPECT_NE(list.find(row), std::string::npos) << row;
 }
 
-// The rules are the templates folder's (template_rules.h); the command takes the file's
-// spelling and refuses a long name before it is looked for.
-TEST(TemplatesDefault, TakesTheFilesSpellingOfTheName) {
-  CommandRig rig;
-  EXPECT_EQ(rig.Run([](CommandContext& context) { return TemplatesDefault(context, "standard"); }), 0);
-  EXPECT_EQ(rig.out.str(), "Default template: Standard\n");
-  EXPECT_EQ(rig.Run([](CommandContext& context) { return TemplatesDefault(context, std::string(5000, 'a')); }), 2);
-  EXPECT_NE(rig.err.str().find("is not a template name: it is longer than 200 characters."), std::string::npos);
-  EXPECT_EQ(rig.Stored("Default Template"), "Standard");
-  EXPECT_EQ(rig.boxes, 0u);
-}
-
-// The tree itself is PopulateTree's; list adds the note about a missing default, show prints
-// both blocks and says what is missing.
-TEST(TemplatesListAndShow, PrintTheTreeWithTheDefaultMarkedAndATemplatesBlocks) {
-  CommandRig rig;
-  EXPECT_EQ(rig.Run([](CommandContext& context) { return TemplatesList(context); }), 0);
-  EXPECT_TRUE(rig.out.str().starts_with("Templates\n")) << rig.out.str();
-  EXPECT_EQ(rig.err.str(),
-            "gildex: note: no default template is chosen yet (\"gildex templates default NAME\" chooses one).\n");
-  ASSERT_EQ(rig.Run([](CommandContext& context) { return TemplatesDefault(context, "Quiet"); }), 0);
-  EXPECT_EQ(rig.Run([](CommandContext& context) { return TemplatesList(context); }), 0);
-  EXPECT_NE(rig.out.str().find("  Quiet (default)\n"), std::string::npos);
-  EXPECT_EQ(rig.err.str(), "");
-  const std::string folder = rig.folder.path.string() + "/";
-  EXPECT_EQ(rig.Run([](CommandContext& context) { return TemplatesShow(context, "Standard"); }), 0);
-  EXPECT_EQ(rig.out.str(), "Template: Standard\nTitle: Standard box\nHeader (" + folder +
-                               "Standard.hdr):\nOn Error GoTo %ProcName%_ErrorHandler\nFooter (" + folder +
-                               "Standard.ftr):\n%ProcName%_ErrorHandler:\n    Resume Next\n");
-  EXPECT_EQ(rig.Run([](CommandContext& context) { return TemplatesShow(context, "Quiet"); }), 0);
-  EXPECT_EQ(rig.out.str(), "Template: Quiet\nHeader (" + folder + "Quiet.hdr):\nOn Error Resume Next\nFooter (" +
-                               folder + "Quiet.ftr, no such file: taken as empty):\n");
-  EXPECT_EQ(rig.Run([](CommandContext& context) { return TemplatesShow(context, "Nope"); }), 2);
-  EXPECT_EQ(rig.out.str(), "");
-}
-
-// `gildex prefixes` as a user runs it, one command after another on one program folder.
+// `gildex prefixes` as a user runs it, one command after another on one program folder; the
+// table's rules are the list editor's (templates/prefix_list_test.cpp).
 TEST(PrefixesCommand, EditsPfxDatAndRefusesBadInputWritingNothing) {
-  TempDir dir;
-  fs::create_directories(dir / "program");
-  ScopedEnv home{"GILDEX_HOME", (dir / "program").string()};
-  ScopedEnv registry{"GILDEX_REGISTRY", (dir / "registry.reg").string()};
-  ScopedEnv windows{"GILDEX_WINDIR", (dir / "windows").string()};
-  const fs::path file = dir / "program" / "pfx.dat";
-  constexpr const char* kNone = "(no file)";
-  const struct {
-    std::vector<std::string> args;
-    int code;
-    std::string said;    // found on standard output for 0, standard error otherwise
-    std::string after;   // pfx.dat afterwards
-    const char* before;  // pfx.dat written first
-  } cases[] = {
-      {{"list"}, 0, "", kNone, nullptr},
-      {{"remove", "TextBox"}, 2, "no prefix for the control type \"TextBox\"", kNone, nullptr},
-      {{"set", "Label", "\xE4\xB8\xAD"}, 2, "Windows-1252 cannot store", kNone, nullptr},
-      // Asked explicitly, a missing table is made.
-      {{"set", "CommandButton", "cmd"}, 0, "CommandButton\tcmd\n", "CommandButton=cmd\r\n", nullptr},
-      {{"set", "TextBox", "txt"}, 0, "", "CommandButton=cmd\r\nTextBox=txt\r\n", nullptr},
-      {{"set", "commandbutton", "btn"}, 0, "", "TextBox=txt\r\ncommandbutton=btn\r\n", nullptr},
-      {{"set", "", "x"}, 2, "the control type is empty", "TextBox=txt\r\ncommandbutton=btn\r\n", nullptr},
-      {{"set", "Label", ""}, 2, "the prefix is empty", "TextBox=txt\r\ncommandbutton=btn\r\n", nullptr},
-      {{"set", "Label=x", "lbl"}, 2, "the control type holds \"=\"", "TextBox=txt\r\ncommandbutton=btn\r\n", nullptr},
-      {{"set", "Label", "l=b"}, 2, "the prefix holds \"=\"", "TextBox=txt\r\ncommandbutton=btn\r\n", nullptr},
-      {{"set", "Label", "l\nb"}, 2, "the prefix holds a line break", "TextBox=txt\r\ncommandbutton=btn\r\n", nullptr},
-      {{"remove", "Frame\r"}, 2, "the control type holds a line break", "TextBox=txt\r\ncommandbutton=btn\r\n", nullptr},
-      {{"list"}, 0, "TextBox\ttxt\ncommandbutton\tbtn\n", "TextBox=txt\r\ncommandbutton=btn\r\n", nullptr},
-      {{"remove", "TEXTBOX"}, 0, "", "commandbutton=btn\r\n", nullptr},
-      // A save would drop the rows after a repeated control type.
-      {{"set", "Frame", "fra"}, 2, "repeats an earlier control type at line 2", "A=a\r\na=b\r\nC=c\r\n",
-       "A=a\r\na=b\r\nC=c\r\n"},
-      {{"list"}, 0, "A\ta\n", "A=a\r\na=b\r\nC=c\r\n", nullptr},
-      {{"set", "--help"}, 0, "CLASS", "A=a\r\na=b\r\nC=c\r\n", nullptr},
-  };
-  for (const auto& c : cases) {
-    if (c.before != nullptr) WriteBytes(file, c.before);
-    std::vector<std::string> args = {"prefixes"};
-    args.insert(args.end(), c.args.begin(), c.args.end());
-    const app::Ran run = app::RunGildex(args);
-    EXPECT_EQ(run.code, c.code) << c.args[0] << " " << run.err;
-    const std::string said = c.code == 0 ? run.out : run.err;
-    EXPECT_NE(said.find(c.said), std::string::npos) << c.args[0] << "\n" << said;
-    EXPECT_TRUE(c.code == 0 || run.out.empty()) << run.out;
-    EXPECT_EQ(fs::exists(file) ? ReadBytes(file) : kNone, c.after) << c.args[0];
-  }
+  app::ScratchHome scratch;
+  fs::create_directories(scratch.dir / "program");
+  ScopedEnv home{"GILDEX_HOME", (scratch.dir / "program").string()};
+  const fs::path file = scratch.dir / "program" / "pfx.dat";
+  const std::string two = "TextBox=txt\r\ncommandbutton=btn\r\n";
+  app::RunSteps({"prefixes"}, file,
+                {{{"list"}, 0, "", app::kNoFile},
+                 {{"remove", "TextBox"}, 2, "no prefix for the control type \"TextBox\"", app::kNoFile},
+                 {{"set", "Label", "\xE4\xB8\xAD"}, 2, "Windows-1252 cannot store", app::kNoFile},
+                 // Asked explicitly, a missing table is made.
+                 {{"set", "CommandButton", "cmd"}, 0, "CommandButton\tcmd\n", "CommandButton=cmd\r\n"},
+                 {{"set", "TextBox", "txt"}, 0, "", "CommandButton=cmd\r\nTextBox=txt\r\n"},
+                 {{"set", "commandbutton", "btn"}, 0, "", two},
+                 {{"set", "", "x"}, 2, "the control type is empty", two},
+                 {{"set", "Label", ""}, 2, "the prefix is empty", two},
+                 {{"set", "Label=x", "lbl"}, 2, "the control type holds \"=\"", two},
+                 {{"set", "Label", "l=b"}, 2, "the prefix holds \"=\"", two},
+                 {{"set", "Label", "l\nb"}, 2, "the prefix holds a line break", two},
+                 {{"remove", "Frame\r"}, 2, "the control type holds a line break", two},
+                 {{"list"}, 0, "TextBox\ttxt\ncommandbutton\tbtn\n", two},
+                 {{"remove", "TEXTBOX"}, 0, "", "commandbutton=btn\r\n"}});
+  // A save would drop the rows after a repeated control type.
+  WriteBytes(file, "A=a\r\na=b\r\nC=c\r\n");
+  app::RunSteps({"prefixes"}, file,
+                {{{"set", "Frame", "fra"}, 2, "repeats an earlier control type at line 2", "A=a\r\na=b\r\nC=c\r\n"},
+                 {{"list"}, 0, "A\ta\n", "A=a\r\na=b\r\nC=c\r\n"},
+                 {{"set", "--help"}, 0, "CLASS", "A=a\r\na=b\r\nC=c\r\n"}});
 }
 
 }  // namespace

@@ -23,13 +23,13 @@ using platform::testing::WriteBytes;
 
 bool Have(const std::string& tool) { return std::system(("command -v " + tool + " >/dev/null 2>&1").c_str()) == 0; }
 
-// Runs `command` in `dir` with its output thrown away; the exit status.
-int Shell(const fs::path& dir, const std::string& command) {
-  return std::system(("cd '" + dir.string() + "' && " + command + " >/dev/null 2>&1").c_str());
-}
-
 // The tools that must take the diff: `git apply` (outside any repository) and `patch -p1`.
 const char* const kAppliers[] = {"git apply --whitespace=nowarn", "patch -p1 --no-backup-if-mismatch <"};
+
+// Applies the diff in `diff` with `applier` in `dir`, its output thrown away; the exit status.
+int Apply(const char* applier, const fs::path& dir, const fs::path& diff) {
+  return std::system(("cd '" + dir.string() + "' && " + applier + " '" + diff.string() + "' >/dev/null 2>&1").c_str());
+}
 
 // Every file and folder under `root`, files with their bytes.
 std::map<std::string, std::string> Tree(const fs::path& root) {
@@ -97,12 +97,7 @@ TEST(DryRun, TheDiffAppliesToGiveWhatTheCommandWritesAndNothingIsWritten) {
       fs::create_directories((t / "work" / path).parent_path());
       WriteBytes(t / "work" / path, bytes);
     }
-    if (c.files.empty()) {
-      fs::create_directories(t / "work");
-      fs::copy(fs::path(GILDEX_SOURCE_DIR) / "data" / "Sample", t / "work" / "Sample", fs::copy_options::recursive);
-      for (const auto& entry : fs::recursive_directory_iterator(t / "work"))
-        fs::permissions(entry.path(), fs::perms::owner_write, fs::perm_options::add);
-    }
+    if (c.files.empty()) CopyWritable(fs::path(GILDEX_SOURCE_DIR) / "data" / "Sample", t / "work" / "Sample");
     fs::create_directories(t / "elsewhere");
     ScopedEnv registry("GILDEX_REGISTRY", (t / "settings" / "registry.reg").string());
     ScopedEnv windows("GILDEX_WINDIR", (t / "windows").string());
@@ -137,8 +132,7 @@ TEST(DryRun, TheDiffAppliesToGiveWhatTheCommandWritesAndNothingIsWritten) {
     const auto written = Tree(t / "work");
     EXPECT_NE(Differences(written, Tree(t / "git")), "") << "the command changed nothing";
     for (const auto& [copy, applier] : {std::pair{"git", kAppliers[0]}, std::pair{"patch", kAppliers[1]}}) {
-      EXPECT_EQ(Shell(t / copy / c.apply_in, std::string(applier) + " '" + (t / "dry.diff").string() + "'"), 0)
-          << applier << "\n" << diff;
+      EXPECT_EQ(Apply(applier, t / copy / c.apply_in, t / "dry.diff"), 0) << applier << "\n" << diff;
       EXPECT_EQ(Differences(Tree(t / copy), written), "") << applier;
     }
   }
@@ -180,7 +174,7 @@ TEST(UnifiedDiff, AppliesOnAwkwardTexts) {
     for (const char* applier : kAppliers) {
       fs::create_directories(t / "tree" / "dir");
       WriteBytes(t / "tree" / "dir" / "f.bas", c.before);
-      EXPECT_EQ(Shell(t / "tree", std::string(applier) + " '" + (t / "d.diff").string() + "'"), 0) << applier;
+      EXPECT_EQ(Apply(applier, t / "tree", t / "d.diff"), 0) << applier;
       EXPECT_EQ(ReadBytes(t / "tree" / "dir" / "f.bas"), c.after) << applier << "\n" << diff;
       fs::remove_all(t / "tree");
     }

@@ -2,13 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include <deque>
 #include <optional>
 #include <string>
 #include <tuple>
 #include <vector>
 
-#include "platform/services.h"
+#include "common/services_rig.h"
 
 namespace gildex {
 namespace {
@@ -18,17 +17,10 @@ using platform::RegValue;
 
 const std::string kOptions = "HKEY_CURRENT_USER\\Software\\Nembus\\Gildex\\Options";
 
-struct Rig {
-  explicit Rig(std::deque<platform::MsgBoxResult> answers = {}) : dialogs(std::move(answers)) {}
-  platform::Registry registry;
-  platform::ScriptedDialogs dialogs;
-  ErrorReport report{dialogs};
-  RegistryTools tools{registry, report};
-};
-
 // A missing value, one of another type or one too long for the query's buffer reads as the type's default.
 TEST(RegistryTools, ReadsByTypeKeywordWithTheDefaultForAnythingUnreadable) {
-  Rig rig({platform::vbRetry, platform::vbAbort});
+  testing::ServicesRig rig{""};
+  for (platform::MsgBoxResult answer : {platform::vbRetry, platform::vbAbort}) rig.dialogs.Answer(answer);
   rig.registry.Set(kOptions, "Count", RegValue{RegType::Number, "", 7});
   for (const auto& [name, text] : std::vector<std::pair<std::string, std::string>>{
            {"Flag", "True"}, {"Blank", "   "}, {"Tab", "\t"}, {"Fits", std::string(254, 'a')}, {"Long", std::string(255, 'a')}})
@@ -78,7 +70,7 @@ TEST(RegistryTools, WritesTheTypeTheKeywordNamesAndRefusesWhatItCannotStore) {
       {kOptions, "99999999999", "NUMBER", std::nullopt, "Error 6: "},
   };
   for (const auto& c : cases) {
-    Rig rig;
+    testing::ServicesRig rig{""};
     rig.tools.subSetRegistryValue(c.key, "Value", c.value, c.type);
     const std::optional<RegValue> stored = rig.registry.Get(c.key, "Value");
     ASSERT_EQ(stored.has_value(), c.stored.has_value()) << c.key << " " << c.value << " " << c.type;

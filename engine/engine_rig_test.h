@@ -7,6 +7,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -15,6 +16,9 @@
 #include "engine/gildex.h"
 #include "engine/progress.h"
 #include "host/memory_code_module.h"
+#include "host/memory_vbe.h"
+#include "host/project_loader.h"
+#include "platform/test_files.h"
 
 namespace gildex::testing {
 
@@ -79,6 +83,33 @@ class RefusingModule : public host::MemoryCodeModule {
   [[noreturn]] static void Refuse() { throw host::HostError(40198, "Module is locked"); }
   long refuse_delete_from_;
   long refuse_replace_;
+};
+
+// The project "Orders" written to a scratch folder and loaded: a module for each (name, code), a
+// class for a name starting "cls". Component(0) is the first.
+struct ScratchProject {
+  explicit ScratchProject(const std::vector<std::pair<std::string, std::string>>& members) {
+    std::string vbp = "Type=Exe\r\n";
+    for (const auto& [name, code] : members) {
+      const bool is_class = name.starts_with("cls");
+      const std::string file = name + (is_class ? ".cls" : ".bas");
+      vbp += (is_class ? "Class=" : "Module=") + name + "; " + file + "\r\n";
+      platform::testing::WriteBytes(dir / file, (is_class ? "VERSION 1.0 CLASS\r\nBEGIN\r\n  MultiUse = -1  'True\r\nEND\r\n" : "") +
+                                                    ("Attribute VB_Name = \"" + name + "\"\r\n") + code + "\r\n");
+    }
+    platform::testing::WriteBytes(dir / "Orders.vbp", vbp + "Name=\"Orders\"\r\n");
+    const host::LoadResult loaded = host::Load(vbe, dir / "Orders.vbp");
+    EXPECT_TRUE(loaded.problems.empty());
+    project = loaded.projects.at(0);
+  }
+  host::MemoryComponent& Component(int index) { return project->At(index); }
+  std::string Text(int index) {
+    host::CodeModule& code = *Component(index).Code();
+    return code.Lines(1, code.CountOfLines());
+  }
+  platform::testing::TempDir dir;
+  host::MemoryVBE vbe;
+  host::MemoryProject* project = nullptr;
 };
 
 // The progress window as the tests read it afterwards.

@@ -88,10 +88,9 @@ TEST(NumberModule, NumbersEveryStatementThatCanCarryANumberUnderEachSetting) {
   const std::string filtered = "Sub SubtotalOrders()\n    a = 1\nEnd Sub\n\nFunction Tax( _\n"
                                "    ) As Currency ' GX2/Standard\n    Tax = 1\nEnd Function\n\nSub Report() ' <<>>\n    b = 2\nEnd Sub\n";
   const std::vector<NumberCase> cases = {
+      // With no start line (the engine's) the first number is the increment, never 0.
       {"statements that can carry a label", nullptr, Unmarked(), Numbered(" ")},
       {"colon delimiter", [](CGildex& g) { g.LineDelimiter(":"); }, Unmarked(), Numbered(":")},
-      {"no start line: the first number is the increment, never 0", numbering(10, 0, false, " "), Two("", "", ""),
-       Two("10", "20", "30")},
       {"negative start line", numbering(5, -40, false, " "), Two("", "", ""), Two("5", "10", "15")},
       {"start line again in every procedure", numbering(10, 100, true, " "), Two("", "", ""), Two("100", "110", "100")},
       {"reset without a start line", numbering(10, 0, true, " "), Two("", "", ""), Two("10", "20", "10")},
@@ -203,10 +202,9 @@ TEST(RemoveLineNumber, TakesOffANumberAtColumnOne) {
   const struct {
     std::string delimiter, line, stripped;
   } cases[] = {
-      {" ", "10     x = 1", "    x = 1"}, {" ", "10: x = 1", " x = 1"}, {" ", "10:x = 1", "x = 1"},
-      {" ", "Label1: x = 1", "Label1: x = 1"}, {" ", "    10 x = 1", "    10 x = 1"},  // only ever at column 1
-      {" ", "", ""}, {" ", "10 ", ""}, {" ", "100", "100"}, {" ", "x = 10 + 1", "x = 10 + 1"}, {" ", "1.5 x", "x"},
-      {" ", "-3 x", "x"}, {" ", "1E3 x", "x"}, {" ", "1E x", "1E x"}, {" ", "\t10 x", "\t10 x"},  // a tab is not a space
+      // Labels, colons and indented numbers are the un-numbering table's.
+      {" ", "", ""}, {" ", "10 ", ""}, {" ", "x = 10 + 1", "x = 10 + 1"}, {" ", "1.5 x", "x"}, {" ", "-3 x", "x"},
+      {" ", "1E3 x", "x"}, {" ", "1E x", "1E x"}, {" ", "\t10 x", "\t10 x"},  // a tab is not a space
       {":", "10:    x = 1", "    x = 1"}, {":", "10 x = 1", "x = 1"}, {"\t", "10\tx = 1", "x = 1"},
       // Only the delimiter's first character goes: a two-character one leaves its second.
       {": ", "10:     x = 1", "     x = 1"}, {"", "10 x = 1", "x = 1"},

@@ -28,11 +28,7 @@ std::string Lex(std::string_view text) {
 }
 
 TEST(BasicLexer, ReadsEveryKindOfTokenAsVbDoes) {
-  struct Case {
-    std::string_view line;
-    std::string_view tokens;
-  };
-  const std::vector<Case> cases = {
+  const std::vector<std::pair<std::string_view, std::string_view>> cases = {
       {"x = \"a \"\"b\"\" ' c\" ' d", " W<x> .<=> S<\"a \"\"b\"\" ' c\"> C<' d>"},
       {"MsgBox \"unclosed ' x", " W<MsgBox> S<\"unclosed ' x>"},
       {"Remark = 1: rem x: y", " W<Remark> .<=> N<1> :<:> C<rem x: y>"},
@@ -52,8 +48,7 @@ TEST(BasicLexer, ReadsEveryKindOfTokenAsVbDoes) {
       {"Rem _\r\n\r\nx", " C<Rem _> / / W<x>"},
       {"' a_\nx", " C<' a_> / W<x>"},
   };
-  for (const Case& c : cases) EXPECT_EQ(Lex(c.line), c.tokens) << c.line;
-
+  for (const auto& [line, tokens] : cases) EXPECT_EQ(Lex(line), tokens) << line;
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "host/source_file.h"
 #include "host/source_lines.h"
 #include "platform/cp1252.h"
 #include "platform/test_files.h"
@@ -55,6 +56,13 @@ inline std::string LineDiff(const std::string& before, const std::string& after)
     }
   }
   return diff;
+}
+
+// Problems one a line: "FILE:LINE: [fatal: ]MESSAGE".
+inline std::string Describe(const std::vector<LoadProblem>& problems) {
+  std::string text;
+  for (const LoadProblem& p : problems) text += p.file + ":" + std::to_string(p.line) + ": " + (p.fatal ? "fatal: " : "") + p.message + "\n";
+  return text;
 }
 
 using platform::testing::TempDir;

@@ -7,6 +7,8 @@
 #include <functional>
 #include <random>
 
+#include "host/vb_keywords.h"
+
 namespace gildex::host {
 namespace {
 
@@ -47,11 +49,7 @@ std::vector<std::string> Outline(const MemoryCodeModule& module) {
 
 std::unique_ptr<MemoryCodeModule> Module(std::string_view text) { return MemoryCodeModule::FromText("Module1", text); }
 
-struct RangeCase {
-  const char* name;
-  const char* text;
-  std::vector<std::string> outline;
-};
+struct RangeCase { const char* name; const char* text; std::vector<std::string> outline; };
 
 TEST(MemoryCodeModule, ProcedureRangesAsTheIdeGivesThem) {
   const std::vector<RangeCase> cases = {
@@ -265,12 +263,8 @@ TEST(MemoryCodeModule, MembersListProceduresAndModuleLevelNames) {
 
 TEST(MemoryCodeModule, FindsTextAsTheIdeDoes) {
   auto module = Module("Sub Total()\n  total = Subtotal + 1\n  ' TOTAL done\nEnd Sub");
-  struct FindCase {
-    const char* target;
-    bool whole_word, match_case, pattern;
-    long from_line, from_column;
-    std::vector<long> found;  // start line, start column, end line, end column; empty: not found
-  };
+  // found: start line, start column, end line, end column; empty: not found
+  struct FindCase { const char* target; bool whole_word, match_case, pattern; long from_line, from_column; std::vector<long> found; };
   const std::vector<FindCase> cases = {
       {"total", false, false, false, 1, 1, {1, 5, 1, 10}},
       {"total", false, true, false, 1, 1, {2, 3, 2, 8}},
@@ -323,21 +317,48 @@ TEST(MemoryCodeModule, RandomEditsKeepTheTableRight) {
     std::size_t op = pick(3);
     if (n < 20) op = 0;
     if (n > 200 && op == 0) op = 1;
-    switch (op) {
-      case 0:
-        module->InsertLines(line, random_text());
-        break;
-      case 1:
-        module->DeleteLines(std::min(line, n),
-                            std::min<long>(static_cast<long>(pick(4)) + 1, n - std::min(line, n) + 1));
-        break;
-      default:
-        module->ReplaceLine(std::min(line, n), random_text());
-    }
+    if (op == 0)
+      module->InsertLines(line, random_text());
+    else if (op == 1)
+      module->DeleteLines(std::min(line, n), std::min<long>(static_cast<long>(pick(4)) + 1, n - std::min(line, n) + 1));
+    else
+      module->ReplaceLine(std::min(line, n), random_text());
     std::string problem = module->CheckConsistency();
     ASSERT_EQ(problem, "") << "after step " << step << ":\n" << module->Text();
   }
   module->DeleteLines(1, module->CountOfLines());
+  EXPECT_EQ(module->CheckConsistency(), "");
+}
+
+TEST(RenderKeywords, KeywordsTakeVb6sCaseAndNothingElseChanges) {
+  // A sample of the keyword list, not all of it: the list itself is data.
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"\tExit SUB", "\tExit Sub"},
+      {"On Error Goto 0", "On Error GoTo 0"},
+      {"    on error goto Save_ErrorHandler", "    On Error GoTo Save_ErrorHandler"},
+      {"10  If x Then gosub 20 elseif y then return", "10  If x Then GoSub 20 ElseIf y Then Return"},
+      {"Private Function f(byval a as long, BYREF b As string, optional c as variant) as boolean",
+       "Private Function f(ByVal a As Long, ByRef b As String, Optional c As Variant) As Boolean"},
+      {"const K = true or false xor not a and b mod c", "Const K = True Or False Xor Not a And b Mod c"},
+      {"if typeof o is Form then x = empty else x = null", "If TypeOf o Is Form Then x = Empty Else x = Null"},
+      {"debug.print x", "Debug.Print x"},
+      {"#if DEBUG then", "#If DEBUG Then"},
+      // Comments, members, bracketed names and names that contain a keyword stay; so do type suffixes.
+      {"x = 1: rem on error goto 0", "x = 1: Rem on error goto 0"},
+      {"s = date$ & left$(s, 1)", "s = Date$ & left$(s, 1)"},
+      {"rs.close: rs!end = 1: me.print", "rs.close: rs!end = 1: Me.print"},
+      {"[end] = endTime + EndIf_1 + subTotal + x.Type", "[end] = endTime + EndIf_1 + subTotal + x.Type"},
+      {"", ""},
+  };
+  for (const auto& [given, rendered] : cases) EXPECT_EQ(RenderKeywords(given), rendered) << given;
+}
+
+// Only the lines an edit gives the module are rendered; the file's own lines keep every byte.
+TEST(RenderKeywords, OnlyEditedLinesAreRendered) {
+  auto module = MemoryCodeModule::FromText("modA", "sub A()\r\n    x = 1\r\nend sub");
+  module->InsertLines(2, "on error goto A_ErrorHandler");
+  module->ReplaceLine(4, "end sub ' exit sub");
+  EXPECT_EQ(module->Text(), "sub A()\r\nOn Error GoTo A_ErrorHandler\r\n    x = 1\r\nEnd Sub ' exit sub");
   EXPECT_EQ(module->CheckConsistency(), "");
 }
 

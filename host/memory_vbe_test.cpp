@@ -158,12 +158,18 @@ TEST(ProjectSaveAs, WritesTheProjectFileUnderItsNewNameWithTheMembersItHasNow) {
   ASSERT_FALSE(reloaded.HasFatal());
   EXPECT_EQ(again.Projects().at(0)->ComponentCount(), 2);
 
-  // A module loaded on its own never had a project file: it gets a new one, wherever it goes,
-  // with its member path relative to it; a module that cannot be written stops the save.
+  // A module loaded on its own never had a project file: its changes are saved without one, its
+  // file keeping its mode, and SaveAs gives it a new one, wherever it goes, with its member path
+  // relative to it; a module that cannot be written stops the save.
+  fs::permissions(dir / "Module1.bas", fs::perms(0640));
   MemoryVBE lone;
   ASSERT_TRUE(Load(lone, dir / "Module1.bas").readable);
   MemoryProject& module_project = *lone.Projects().at(0);
+  EXPECT_EQ(module_project.FileName(), "");
   module_project.At(0).Code()->InsertLines(2, "' again");
+  EXPECT_EQ(SaveChanged(lone).written, std::vector<std::string>{(dir / "Module1.bas").string()});
+  EXPECT_EQ(fs::status(dir / "Module1.bas").permissions() & fs::perms::all, fs::perms(0640));
+  module_project.At(0).Code()->InsertLines(2, "' and again");
   fs::permissions(dir / "Module1.bas", fs::perms::owner_write, fs::perm_options::remove);
   EXPECT_EQ(module_project.IsDirty(), true);
   try {

@@ -21,35 +21,19 @@ TEST(ProjectFile, ReadsTheLinesGildexNeedsAndKeepsTheRest) {
       "[MS Transaction Server]\r\nAutoRefresh=1\r\nForm=NotAMember.frm\r\n";
   ProjectFile file = ParseProjectFile(bytes);
   EXPECT_EQ(WriteProjectFile(file), bytes);
-  EXPECT_EQ(file.type, "Exe");
-  EXPECT_EQ(file.name, "Orders");
-  EXPECT_EQ(file.exe_name, "Orders.exe");
-  EXPECT_EQ(file.path32, "..\\bin");
-  EXPECT_EQ(file.startup, "frmMain");
+  EXPECT_EQ((std::vector<std::string>{file.type, file.name, file.exe_name, file.path32, file.startup}),
+            (std::vector<std::string>{"Exe", "Orders", "Orders.exe", "..\\bin", "frmMain"}));
 
-  struct Expected {
-    MemberKind kind;
-    std::string name, path;
-    long line;
-  };
-  const std::vector<Expected> expected = {
-      {MemberKind::Form, "", "frmMain.frm", 3},
-      {MemberKind::Module, "modMain", "Modules\\modMain.bas", 4},
-      {MemberKind::Class, "cCell", "cCell.cls", 5},
-      {MemberKind::UserControl, "", "Controls\\XP.ctl", 6},
-      {MemberKind::PropertyPage, "", "ppg.pag", 7},
-      {MemberKind::UserDocument, "", "doc.dob", 8},
-      {MemberKind::Designer, "", "DataEnvironment1.Dsr", 9},
-      {MemberKind::RelatedDoc, "", "ReadMe.txt", 10},
-      {MemberKind::ResFile, "", "MineSweeper.RES", 11},
-  };
+  // One member of each kind, in the order of MemberKind, from line 3 on: name and path as written.
+  const std::vector<std::pair<std::string, std::string>> expected = {
+      {"", "frmMain.frm"}, {"modMain", "Modules\\modMain.bas"}, {"cCell", "cCell.cls"}, {"", "Controls\\XP.ctl"},
+      {"", "ppg.pag"},     {"", "doc.dob"}, {"", "DataEnvironment1.Dsr"}, {"", "ReadMe.txt"}, {"", "MineSweeper.RES"}};
   ASSERT_EQ(file.members.size(), expected.size());
   for (std::size_t i = 0; i < expected.size(); ++i) {
-    SCOPED_TRACE(expected[i].path);
-    EXPECT_EQ(file.members[i].kind, expected[i].kind);
-    EXPECT_EQ(file.members[i].name, expected[i].name);
-    EXPECT_EQ(file.members[i].path_text, expected[i].path);
-    EXPECT_EQ(file.members[i].line, expected[i].line);
+    SCOPED_TRACE(expected[i].second);
+    EXPECT_EQ(file.members[i].kind, static_cast<MemberKind>(i));
+    EXPECT_EQ(std::pair(file.members[i].name, file.members[i].path_text), expected[i]);
+    EXPECT_EQ(file.members[i].line, static_cast<long>(i) + 3);
   }
 }
 
@@ -84,11 +68,7 @@ TEST(MemberPath, IsFoundIgnoringCaseOrBesideTheProject) {
   WriteBytes(dir / "other/Shared.bas", "x");
   const fs::path base = dir / "proj";
 
-  struct Case {
-    std::string written;
-    PathMatch match;
-    fs::path found;  // relative to the temp dir
-  };
+  struct Case { std::string written; PathMatch match; fs::path found; };  // found: in the temp dir
   const std::vector<Case> cases = {
       {"Modules\\modMain.bas", PathMatch::Exact, "proj/Modules/modMain.bas"},
       {"Form1.frm", PathMatch::OtherCase, "proj/FORM1.FRM"},
@@ -112,11 +92,8 @@ TEST(MemberPath, IsFoundIgnoringCaseOrBesideTheProject) {
 }
 
 TEST(BuildFileName, JoinsPath32AndExeName32WithTheProjectFolder) {
-  struct Case {
-    std::string vbp;
-    std::string expected;  // relative to /p, or absolute Windows text
-  };
-  const std::vector<Case> cases = {
+  // The file's name in the folder /p, or as absolute Windows text.
+  const std::vector<std::pair<std::string, std::string>> cases = {
       {"Type=Exe\nName=\"Orders\"\nExeName32=\"Orders.exe\"\n", "/p/Orders.exe"},
       {"Type=Exe\nName=\"Orders\"\nExeName32=\"Orders.exe\"\nPath32=\"..\\bin\"\n", "/bin/Orders.exe"},
       {"Type=Exe\nName=\"Orders\"\n", "/p/Orders.exe"},
@@ -125,10 +102,7 @@ TEST(BuildFileName, JoinsPath32AndExeName32WithTheProjectFolder) {
       {"Type=Exe\nExeName32=\"C:\\Out\\a.exe\"\n", "C:\\Out\\a.exe"},
       {"Type=Exe\n", ""},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.vbp);
-    EXPECT_EQ(BuildFileName(ParseProjectFile(c.vbp), "/p"), c.expected);
-  }
+  for (const auto& [vbp, expected] : cases) EXPECT_EQ(BuildFileName(ParseProjectFile(vbp), "/p"), expected) << vbp;
 }
 
 }  // namespace

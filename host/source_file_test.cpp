@@ -15,6 +15,7 @@ namespace {
 namespace fs = std::filesystem;
 
 using platform::testing::ReadBytes;
+using testing::Describe;
 
 std::vector<std::string> Texts(const std::vector<RawLine>& lines) {
   std::vector<std::string> texts;
@@ -28,14 +29,6 @@ std::vector<std::string> CodeTexts(const std::vector<CodeLine>& code) {
   for (const CodeLine& line : code) {
     texts.push_back(line.line.text);
     for (const RawLine& hidden : line.hidden) texts.push_back("  hidden: " + hidden.text);
-  }
-  return texts;
-}
-
-std::vector<std::string> Describe(const std::vector<LoadProblem>& problems) {
-  std::vector<std::string> texts;
-  for (const LoadProblem& p : problems) {
-    texts.push_back(p.file + ":" + std::to_string(p.line) + ": " + (p.fatal ? "fatal: " : "") + p.message);
   }
   return texts;
 }
@@ -88,8 +81,7 @@ TEST(SourceFile, EveryCorpusComponentFileSplitsAfterItsLastModuleAttribute) {
   EXPECT_EQ(header_lines, 26835u);
   EXPECT_EQ(code_lines, 51681u);
   EXPECT_EQ(hidden_lines, 59u);
-  EXPECT_EQ(Describe(problems),
-            std::vector<std::string>{"minesweeper/CREGSETTINGS.CLS:15: looks like UTF-8; kept as bytes"});
+  EXPECT_EQ(Describe(problems), "minesweeper/CREGSETTINGS.CLS:15: looks like UTF-8; kept as bytes\n");
 }
 
 TEST(SourceFile, ClassHeaderStopsAtTheLastModuleAttributeAndProcedureAttributesHide) {
@@ -123,37 +115,32 @@ TEST(SourceFile, ClassHeaderStopsAtTheLastModuleAttributeAndProcedureAttributesH
 }
 
 TEST(SourceFile, TrickyFilesComeBackExactlyWithTheirWarnings) {
-  struct Case {
-    const char* name;
-    std::string bytes;
-    std::size_t header, code;
-    std::vector<std::string> problems;
-  };
+  struct Case { const char* name; std::string bytes; std::size_t header, code; std::string problems; };
   using namespace std::string_literals;
   const std::string module = "Attribute VB_Name = \"modMain\"";
   const std::vector<Case> cases = {
-      {"LF only", module + "\nOption Explicit\nSub Main()\nEnd Sub\n", 1, 3, {}},
-      {"lone CR", module + "\rSub Main()\rEnd Sub\r", 1, 2, {}},
+      {"LF only", module + "\nOption Explicit\nSub Main()\nEnd Sub\n", 1, 3, ""},
+      {"lone CR", module + "\rSub Main()\rEnd Sub\r", 1, 2, ""},
       {"mixed line ends", module + "\r\nSub Main()\nEnd Sub\r\n' x\r\n", 1, 3,
-       {"m.bas:0: mixed line ends (3 CR LF, 1 LF)"}},
-      {"three kinds of line end", module + "\r\nA\nB\rC\r\n", 1, 3, {"m.bas:0: mixed line ends (2 CR LF, 1 LF, 1 CR)"}},
+       "m.bas:0: mixed line ends (3 CR LF, 1 LF)\n"},
+      {"three kinds of line end", module + "\r\nA\nB\rC\r\n", 1, 3, "m.bas:0: mixed line ends (2 CR LF, 1 LF, 1 CR)\n"},
       {"LF CR is two line ends, CR CR LF too", module + "\r\na\n\rb\r\r\n\r\n", 1, 5,
-       {"m.bas:0: mixed line ends (3 CR LF, 1 LF, 2 CR)"}},
-      {"no final line end", module + "\r\nSub Main()\r\nEnd Sub", 1, 2, {}},
-      {"blank lines at the end", module + "\r\nSub Main()\r\nEnd Sub\r\n\r\n\r\n", 1, 4, {}},
-      {"NUL bytes", module + "\r\nConst A = \"x\"\r\n' a\0b\0\r\n"s, 1, 2, {"m.bas:3: NUL bytes; kept as bytes"}},
-      {"UTF-8 text", module + "\r\n' caf\xC3\xA9 \xE2\x82\xAC\r\n' na\xC3\xAFve\r\n", 1, 2, {"m.bas:2: looks like UTF-8; kept as bytes"}},
-      {"Windows-1252 text that is not UTF-8", module + "\r\n' caf\xE9 \x80 Jos\xE9\r\n", 1, 1, {}},
+       "m.bas:0: mixed line ends (3 CR LF, 1 LF, 2 CR)\n"},
+      {"no final line end", module + "\r\nSub Main()\r\nEnd Sub", 1, 2, ""},
+      {"blank lines at the end", module + "\r\nSub Main()\r\nEnd Sub\r\n\r\n\r\n", 1, 4, ""},
+      {"NUL bytes", module + "\r\nConst A = \"x\"\r\n' a\0b\0\r\n"s, 1, 2, "m.bas:3: NUL bytes; kept as bytes\n"},
+      {"UTF-8 text", module + "\r\n' caf\xC3\xA9 \xE2\x82\xAC\r\n' na\xC3\xAFve\r\n", 1, 2, "m.bas:2: looks like UTF-8; kept as bytes\n"},
+      {"Windows-1252 text that is not UTF-8", module + "\r\n' caf\xE9 \x80 Jos\xE9\r\n", 1, 1, ""},
       {"byte order mark", "\xEF\xBB\xBF" + module + "\r\nSub Main()\r\nEnd Sub\r\n", 1, 2,
-       {"m.bas:1: looks like UTF-8; kept as bytes"}},
-      {"empty file", "", 0, 0, {"m.bas:0: no Attribute VB_Name line; the IDE names the component itself"}},
-      {"only a header", "VERSION 1.0 CLASS\r\nBEGIN\r\n  MultiUse = -1  'True\r\nEND\r\n" + module + "\r\n", 5, 0, {}},
-      {"attribute as the very first code line", module + "\r\nAttribute Main.VB_Description = \"x\"\r\nSub Main()\r\n", 1, 2, {}},
-      {"a variable called Attribute", module + "\r\nSub A()\r\nAttribute = 1\r\nEnd Sub\r\n", 1, 3, {}},
+       "m.bas:1: looks like UTF-8; kept as bytes\n"},
+      {"empty file", "", 0, 0, "m.bas:0: no Attribute VB_Name line; the IDE names the component itself\n"},
+      {"only a header", "VERSION 1.0 CLASS\r\nBEGIN\r\n  MultiUse = -1  'True\r\nEND\r\n" + module + "\r\n", 5, 0, ""},
+      {"attribute as the very first code line", module + "\r\nAttribute Main.VB_Description = \"x\"\r\nSub Main()\r\n", 1, 2, ""},
+      {"a variable called Attribute", module + "\r\nSub A()\r\nAttribute = 1\r\nEnd Sub\r\n", 1, 3, ""},
       {"long line", module + "\r\n' " + std::string(1022, 'x') + "\r\n' " + std::string(1021, 'y') + "\r\n", 1, 2,
-       {"m.bas:2: line longer than 1023 characters"}},
+       "m.bas:2: line longer than 1023 characters\n"},
       {"no Attribute VB_Name", "Option Explicit\r\n", 0, 1,
-       {"m.bas:0: no Attribute VB_Name line; the IDE names the component itself"}},
+       "m.bas:0: no Attribute VB_Name line; the IDE names the component itself\n"},
   };
   for (const Case& c : cases) {
     // The problems of earlier files stay ahead of this one's.
@@ -162,34 +149,28 @@ TEST(SourceFile, TrickyFilesComeBackExactlyWithTheirWarnings) {
     EXPECT_EQ(WriteSourceFile(file.header, file.code), c.bytes) << c.name;
     EXPECT_EQ(file.header.size(), c.header) << c.name;
     EXPECT_EQ(file.code.size(), c.code) << c.name;
-    std::vector<std::string> expected = c.problems;
-    expected.insert(expected.begin(), "old.frm:4: fatal: earlier");
-    EXPECT_EQ(Describe(problems), expected) << c.name;
+    EXPECT_EQ(Describe(problems), "old.frm:4: fatal: earlier\n" + c.problems) << c.name;
   }
 }
 
 // Files the IDE would refuse: reported fatal, never thrown, and still not one byte lost (what
 // a broken designer block says is the designer block's test).
 TEST(SourceFile, BrokenFilesAreFatalAndKeptWhole) {
-  struct Case {
-    const char* name;
-    std::string bytes;
-    std::vector<std::string> problems;
-  };
+  struct Case { const char* name; std::string bytes, problems; };
   std::string junk = "VERSION 5.00\r\n";
   for (int i = 0; i < 200; ++i) junk += static_cast<char>(i % 32 == 10 ? 1 : i % 32);
   std::string utf16;
   for (char c : std::string("Attribute VB_Name = \"m\"\r\n")) utf16 += std::string{c, '\0'};
   const std::vector<Case> cases = {
-      {"binary junk", junk, {"f.frm:0: fatal: not a VB6 text file"}},
-      {"UTF-16", utf16, {"f.frm:0: fatal: not a VB6 text file"}},
+      {"binary junk", junk, "f.frm:0: fatal: not a VB6 text file\n"},
+      {"UTF-16", utf16, "f.frm:0: fatal: not a VB6 text file\n"},
       // Every later control sinks one level, so the form's own End closes the wrong control.
       {"a control's End missing",
        "VERSION 5.00\r\nBegin VB.Form f\r\n   Begin VB.Frame a\r\n      Begin VB.Label b\r\n   End\r\nEnd\r\n"
        "Attribute VB_Name = \"f\"\r\nOption Explicit\r\n",
-       {"f.frm:2: fatal: Begin VB.Form f at line 2 has no End"}},
+       "f.frm:2: fatal: Begin VB.Form f at line 2 has no End\n"},
       {"class block cut short", "VERSION 1.0 CLASS\nBEGIN\n  MultiUse = -1  'True\n",
-       {"f.frm:2: fatal: BEGIN at line 2 has no End"}},
+       "f.frm:2: fatal: BEGIN at line 2 has no End\n"},
   };
   for (const Case& c : cases) {
     std::vector<LoadProblem> problems;
@@ -198,6 +179,13 @@ TEST(SourceFile, BrokenFilesAreFatalAndKeptWhole) {
     EXPECT_EQ(file.designer, nullptr) << c.name;
     EXPECT_EQ(WriteSourceFile(file.header, file.code), c.bytes) << c.name;
   }
+}
+
+// New lines take the file's most used line end (CR LF when there is none or a tie).
+TEST(SourceLines, DominantLineEndIsTheMostUsed) {
+  for (const auto& [text, end] : std::vector<std::pair<std::string, LineEnd>>{
+           {"", LineEnd::CrLf}, {"a", LineEnd::CrLf}, {"a\nb\nc\r\nd", LineEnd::Lf}, {"a\rb\r\nc\r", LineEnd::Cr}, {"a\nb\r\n", LineEnd::CrLf}})
+    EXPECT_EQ(DominantLineEnd(SplitLines(text)), end) << text;
 }
 
 }  // namespace

@@ -59,11 +59,8 @@ std::string Apply(const std::string& text, const Json& edit, const std::string& 
 // The sample with "Standard" as the stored default template.
 struct Sample : testing::SampleProject {
   Sample() {
-    std::ostringstream said;
-    platform::UnattendedDialogs dialogs(said);
-    session::PlatformContext context(dialogs);
-    context.Engine().DefaultTemplate("Standard");
-    context.Engine().SaveSettings();
+    platform::testing::WriteBytes(dir / "registry.reg", "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Nembus\\Gildex\\Options]\r\n"
+                                                          "\"Default Template\"=\"Standard\"\r\n");
   }
   // What a fresh session's `command` makes of the files it changes, by name, as the command
   // line writes them: of a procedure, of lines of a component, or (nothing named) of the project.

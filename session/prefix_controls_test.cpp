@@ -66,7 +66,6 @@ struct Workspace : testing::SampleProject {
     session.Disconnect();
     return saved.error;
   }
-  std::string File(const std::string& name) const { return Files().at(name); }
 
   ScopedEnv home{"GILDEX_HOME", (dir / "home").string()};
   PrefixOutcome outcome;
@@ -161,7 +160,7 @@ TEST(PrefixControls, RenamesControlsWithTheirProceduresAndFindsTheOtherUses) {
     for (std::size_t i = 0; i < std::min(c.problems.size(), w.outcome.problems.size()); ++i)
       EXPECT_NE(w.outcome.problems[i].find(c.problems[i]), std::string::npos) << c.name << "\n" << w.outcome.problems[i];
     EXPECT_EQ(w.Changed(), c.changed) << c.name;
-    for (const auto& [file, text] : c.holds) EXPECT_NE(w.File(file).find(text), std::string::npos) << c.name << ": " << text;
+    for (const auto& [file, text] : c.holds) EXPECT_NE(w.Files().at(file).find(text), std::string::npos) << c.name << ": " << text;
     EXPECT_EQ(w.outcome.errors_reported, 0) << c.name;
   }
 }

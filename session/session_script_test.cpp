@@ -4,11 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <map>
-#include <set>
 #include <sstream>
 
-#include "host/source_file.h"
 #include "session/sample_project_test.h"
 
 namespace gildex::session {
@@ -19,23 +16,6 @@ using platform::testing::ReadBytes;
 using platform::testing::WriteBytes;
 using ::testing::HasSubstr;
 using ::testing::Not;
-
-// Every control of a form file with its Left and Top in twips (the form's scale being twips or
-// pixels) and its TabIndex, if it has one.
-std::map<std::string, std::vector<double>> PlacesAndTabs(const std::string& bytes) {
-  std::vector<host::LoadProblem> problems;
-  const host::SourceFile file = host::ParseSourceFile(bytes, "form.frm", problems);
-  const host::DesignerProperty* mode = file.designer->root->Find("ScaleMode");
-  const double unit = mode && mode->value == "3" ? 15 : 1;
-  std::map<std::string, std::vector<double>> places;
-  for (const host::DesignerControl* control : file.designer->AllControls()) {
-    std::vector<double>& values = places[control->name + "(" + std::to_string(control->index) + ")"];
-    for (const char* name : {"Left", "Top", "TabIndex"})
-      if (const host::DesignerProperty* property = control->Find(name))
-        values.push_back(std::stod(property->value) * (name[0] == 'T' && name[1] == 'a' ? 1 : unit));
-  }
-  return places;
-}
 
 struct Played {
   int code;
@@ -108,18 +88,6 @@ TEST(SessionScript, AUsersSessionPrefixesRenamesAndCleansUp) {
     testing::SampleProject fresh;
     const Played example = Play(fresh, ReadBytes(fs::path(GILDEX_SOURCE_DIR) / "data" / "Sessions" / shipped));
     EXPECT_EQ(example.code, 0) << shipped << example.record << example.err;
-    if (std::string(shipped) != "designer-commands.session") continue;
-    // The converter's pixels leave every control where it was, and the copy kept the tab order.
-    std::map<std::string, std::vector<double>> before = PlacesAndTabs(fresh.original.at("frmCustomer.frm"));
-    const std::map<std::string, std::vector<double>> after = PlacesAndTabs(ReadBytes(fresh.dir / "Sample" / "frmCustomer.frm"));
-    std::set<double> tabs;
-    for (const auto& [name, values] : after) {
-      ASSERT_EQ(values.size(), before[name].size()) << name;
-      for (std::size_t i = 0; i < 2 && i < values.size(); ++i) EXPECT_NEAR(values[i], before[name][i], 15) << name;
-      if (values.size() == 3) tabs.insert(values[2]);
-    }
-    EXPECT_EQ(tabs.size(), 23u);
-    EXPECT_EQ(*tabs.rbegin(), 22);
   }
 }
 
@@ -160,7 +128,6 @@ TEST(SessionScript, DesignerCommandsCopyApplyAndConvert) {
         "> click Controls > View Control Templates\n  window \"Custom Controls Tempalte\": templates Boxes\n"
         "  answer: Close (default)\n",
         "  window \"Gildex HTML Form Converter\"\n  answer: Convert\n", "  status: Form 'frmCustomer' converted OK\n",
-        "  wrote customer.html\n", "  wrote frmCustomer.frm\n",
         "Orders.vbp is one of the project's own files; the page goes to a file of its own\n",
         "  customer.html exists: kept (answer convert ... replace yes replaces it)\n  status: FAILED"})
     EXPECT_THAT(played.record, HasSubstr(seen));

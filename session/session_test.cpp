@@ -113,10 +113,8 @@ TEST(Session, BadInputChangesNothing) {
   std::string damaged = good_about;
   damaged.erase(damaged.find("End\r\nAttribute"), 5);
   WriteBytes(about, damaged);
-  bool first = true;
   for (const auto& c : cases) {
-    if (!first) WriteBytes(about, good_about);
-    first = false;
+    if (&c != &cases[0]) WriteBytes(about, good_about);
     w.original["frmAbout.frm"] = ReadBytes(about);
     const std::string problem = w.Command(c.action, c.target, c.overrides, c.project);
     EXPECT_NE(problem.find(c.problem), std::string::npos) << c.name << "\n" << problem;
@@ -171,14 +169,7 @@ TEST(Session, TheBuildStepCompilesTheWrittenFiles) {
   EXPECT_EQ(w.messages, "Gildex Error trapping added to project.\n");
   const std::string built = ReadBytes(w.dir / "Sample" / "bin" / "Orders.exe");
   EXPECT_NE(built.find("On Error GoTo Main_ErrorHandler"), std::string::npos) << "the build saw the new text";
-
-  ScopedEnv failing("GILDEX_BUILD_COMMAND", "echo missing compiler >&2; exit 7");
-  EXPECT_EQ(w.Command(ScopeAction::Insert, {}, build), "");
-  EXPECT_NE(w.said.str().find("Could not create compiled file! (build command failed with exit code 7: missing "
-                              "compiler)"),
-            std::string::npos)
-      << w.said.str();
-  EXPECT_EQ(w.messages, "Gildex Error trapping added to project.\n") << "a failing build is not the command's failure";
+  // How a failing build is reported is the scope commands' test (ide), its message the host's.
 }
 
 TEST(ReadScriptFile, ReadsRegularTextFilesOnly) {

@@ -10,9 +10,6 @@
 
 #include "common/nembus_common.h"
 #include "engine/engine_rig_test.h"
-#include "host/memory_vbe.h"
-#include "host/project_loader.h"
-#include "platform/test_files.h"
 
 namespace gildex {
 namespace {
@@ -65,26 +62,6 @@ Public Sub Save()
     RaiseEvent Changed("saved")
 End Sub)");
 
-struct Project {
-  Project() {
-    platform::testing::WriteBytes(dir / "Orders.vbp",
-                                  "Type=Exe\r\nModule=modOrders; modOrders.bas\r\nClass=clsOrder; clsOrder.cls\r\n"
-                                  "Name=\"Orders\"\r\n");
-    platform::testing::WriteBytes(dir / "modOrders.bas", "Attribute VB_Name = \"modOrders\"\r\n" + kOrders + "\r\n");
-    platform::testing::WriteBytes(dir / "clsOrder.cls",
-                                  "VERSION 1.0 CLASS\r\nBEGIN\r\n  MultiUse = -1  'True\r\nEND\r\n"
-                                  "Attribute VB_Name = \"clsOrder\"\r\n" + kOrder + "\r\n");
-    const host::LoadResult loaded = host::Load(vbe, dir / "Orders.vbp");
-    EXPECT_TRUE(loaded.problems.empty());
-  }
-  std::string Text(const char* component) {
-    host::CodeModule& code = *vbe.Project(1).FindComponent(component)->Code();
-    return code.Lines(1, code.CountOfLines());
-  }
-  platform::testing::TempDir dir;
-  host::MemoryVBE vbe;
-};
-
 // The window as the user works it: `act` runs while it is shown; each drawing is written down
 // as the list's rows and the Apply button.
 struct ScriptedWindow : AdvancedTemplateView {
@@ -105,7 +82,7 @@ struct ScriptedWindow : AdvancedTemplateView {
 };
 
 TEST(AdvancedTemplate, WritesAndReadsTheTagsOfTheCheckedMembers) {
-  Project project;
+  testing::ScratchProject project({{"modOrders", kOrders}, {"clsOrder", kOrder}});
   testing::EngineRig rig({}, &project.vbe);
   rig.gildex.DefaultTemplate("Standard");
   ScriptedWindow window;
@@ -142,17 +119,17 @@ TEST(AdvancedTemplate, WritesAndReadsTheTagsOfTheCheckedMembers) {
                      tagged, tagged + " apply", tagged, tagged,
                      "Load Method [x] Standard|Total Method [ ] |Count Property [ ] Standard|Odd Method [x] Standard| apply",
                      "Changed Event [ ] |Save Method [ ] |", "unload"}));
-  EXPECT_EQ(project.Text("modOrders"),
+  EXPECT_EQ(project.Text(0),
             ReplaceAll(ReplaceAll(ReplaceAll(ReplaceAll(kOrders, "quiet As Boolean)", "quiet As Boolean) ' GX2/Standard"),
                                   "Total() As Long ' GX2/Logging", "Total() As Long "),
                        "Count() As Long ' GX2/Standard", "Count() As Long "),
                        "Count(ByVal value As Long)", "Count(ByVal value As Long) "));
-  EXPECT_EQ(project.Text("clsOrder"), kOrder);
+  EXPECT_EQ(project.Text(1), kOrder);
   EXPECT_EQ(rig.dialogs.Asked().size(), 0u);
 }
 
 TEST(AdvancedTemplate, RefusesToTagWithoutATemplateAndReportsAMissingComponent) {
-  Project project;
+  testing::ScratchProject project({{"modOrders", kOrders}, {"clsOrder", kOrder}});
   testing::EngineRig rig({}, &project.vbe);
   frmAdvancedTemplate form(project.vbe, rig.gildex, rig.report, nullptr);
   form.Display();
@@ -161,20 +138,18 @@ TEST(AdvancedTemplate, RefusesToTagWithoutATemplateAndReportsAMissingComponent) 
   form.cmdApply_Click();
   EXPECT_TRUE(form.State().apply_enabled);
   EXPECT_EQ(form.ApplyProblem().remedy, Remedy::ChooseTemplate);
-  EXPECT_EQ(project.Text("modOrders"), kOrders);
+  EXPECT_EQ(project.Text(0), kOrders);
   // Auto-apply cannot write either: the pending changes stay on show.
   form.chkAutoApply_Click(true);
   form.tvwVBProjects_NodeClick("clsOrder");
   EXPECT_EQ(form.ShownComponent(), "modOrders");
   form.chkAutoApply_Click(false);
   form.tvwVBProjects_NodeClick("modGone");
-  Strings boxes;
-  for (const auto& box : rig.dialogs.Asked()) boxes.push_back(box.prompt);
-  EXPECT_EQ(boxes, (Strings{"Please select a template to use before continuing",
+  EXPECT_EQ(testing::Prompts(rig.dialogs), (Strings{"Please select a template to use before continuing",
                             "Please select a template to use before continuing",
                             ErrorReportText(91, "Object variable or With block variable not set", 0,
                                             "frmAdvancedTemplate.tvwVBProjects_NodeClick")}));
-  EXPECT_EQ(project.Text("modOrders"), kOrders);
+  EXPECT_EQ(project.Text(0), kOrders);
 }
 
 }  // namespace

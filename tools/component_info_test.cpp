@@ -13,24 +13,12 @@ namespace {
 using testing::kClassHeader;
 using testing::ToolsRig;
 
-const std::string kAccount = std::string(kClassHeader) +
-                             "Attribute VB_Name = \"clsAccount\"\r\n"
-                             "Option Explicit\r\n"
-                             "Public Balance As Currency\r\n"
-                             "Private mOwner As String\r\n"
-                             "Const LIMIT = 10\r\n"
-                             "Event Changed()\r\n"
-                             "\r\n"
-                             "Friend Sub SetOwner(ByVal Owner As String)\r\n"
-                             "    mOwner = Owner\r\n"
-                             "End Sub\r\n"
-                             "\r\n"
-                             "Private Sub cmdOK_Click()\r\n"
-                             "End Sub\r\n"
-                             "\r\n"
-                             "Property Get Owner() As String\r\n"
-                             "    Owner = mOwner\r\n"
-                             "End Property\r\n";
+const std::string kAccount =
+    std::string(kClassHeader) +
+    "Attribute VB_Name = \"clsAccount\"\r\nOption Explicit\r\nPublic Balance As Currency\r\nPrivate mOwner As String\r\n"
+    "Const LIMIT = 10\r\nEvent Changed()\r\n\r\nFriend Sub SetOwner(ByVal Owner As String)\r\n    mOwner = Owner\r\n"
+    "End Sub\r\n\r\nPrivate Sub cmdOK_Click()\r\nEnd Sub\r\n\r\nProperty Get Owner() As String\r\n    Owner = mOwner\r\n"
+    "End Property\r\n";
 
 // The component as the IDE holds it before its first save: no file name.
 class Unsaved : public host::VBComponent {

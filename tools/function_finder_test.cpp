@@ -12,39 +12,18 @@ namespace {
 using testing::kClassHeader;
 using testing::ToolsRig;
 
-const std::string kLib = std::string(kClassHeader) +
-                         "Attribute VB_Name = \"clsLib\"\r\n"
-                         "Option Explicit\r\n"
-                         "Public Event Changed(ByVal What As String)\r\n"
-                         "Private mTotal As Long\r\n"
-                         "Const LIMIT = 10\r\n"
-                         "\r\n"
-                         "Public Function Total() As Long\r\n"
-                         "Attribute Total.VB_Description = \"Adds them up\"\r\n"
-                         "    Total = mTotal\r\n"
-                         "End Function\r\n"
-                         "\r\n"
-                         "Public Property Let Amount(ByVal Value As Long)\r\n"
-                         "    mTotal = Value\r\n"
-                         "End Property\r\n"
-                         "\r\n"
-                         "Public Property Get Amount() As Long\r\n"
-                         "    Amount = mTotal\r\n"
-                         "End Property\r\n"
-                         "\r\n"
-                         "Public Property Get Label() As String\r\n"
-                         "    Label = \"L\" & mTotal\r\n"
-                         "End Property\r\n"
-                         "\r\n"
-                         "Public Property Let Label(ByVal Value As String)\r\n"
-                         "End Property\r\n"
-                         "\r\n"
-                         "Public Property Set Target(ByVal Value As Object)\r\n"
-                         "End Property\r\n"
-                         "\r\n"
-                         "Private Sub Reset()\r\n"
-                         "    mTotal = 0\r\n"
-                         "End Sub\r\n";
+const std::string kLib =
+    std::string(kClassHeader) +
+    "Attribute VB_Name = \"clsLib\"\r\nOption Explicit\r\nPublic Event Changed(ByVal What As String)\r\n"
+    "Private mTotal As Long\r\nConst LIMIT = 10\r\n\r\n"
+    "Public Function Total() As Long\r\nAttribute Total.VB_Description = \"Adds them up\"\r\n"
+    "    Total = mTotal\r\nEnd Function\r\n\r\n"
+    "Public Property Let Amount(ByVal Value As Long)\r\n    mTotal = Value\r\nEnd Property\r\n\r\n"
+    "Public Property Get Amount() As Long\r\n    Amount = mTotal\r\nEnd Property\r\n\r\n"
+    "Public Property Get Label() As String\r\n    Label = \"L\" & mTotal\r\nEnd Property\r\n\r\n"
+    "Public Property Let Label(ByVal Value As String)\r\nEnd Property\r\n\r\n"
+    "Public Property Set Target(ByVal Value As Object)\r\nEnd Property\r\n\r\n"
+    "Private Sub Reset()\r\n    mTotal = 0\r\nEnd Sub\r\n";
 
 class TestWindow : public FunctionFinderView {
  public:

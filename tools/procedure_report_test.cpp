@@ -14,34 +14,14 @@ using testing::ToolsRig;
 
 TEST(ProcedureReport, TellsHandlingTreatmentAndFileLines) {
   ToolsRig rig({{"clsA.cls", std::string(testing::kClassHeader) +
-                                 "Attribute VB_Name = \"clsA\"\r\n"
-                                 "Option Explicit\r\n"
-                                 "Sub Plain()\r\n"
-                                 "Attribute Plain.VB_Description = \"hidden\"\r\n"
-                                 "    OnErrorCount = 1\r\n"
-                                 "End Sub\r\n"
-                                 "Private Function Own() As Long\r\n"
-                                 "    On Error GoTo Handler\r\n"
-                                 "Handler:\r\n"
-                                 "End Function\r\n"
-                                 "Sub Tiny()\r\n"
-                                 "End Sub\r\n"
-                                 "Sub Skipped() '<<>>\r\n"
-                                 "    Beep\r\n"
-                                 "End Sub\r\n"
-                                 "Public Property Get Gr\xF6\xDF" "e() As Long\r\n"
-                                 "On Error GoTo Gr\xF6\xDF" "e_Err\r\n"
-                                 "' ---- CODE BODY STARTS ----  (Standard)\r\n"
-                                 "    Gr\xF6\xDF" "e = 1\r\n"
-                                 "End Property\r\n"
-                                 "Sub Unmarked()\r\n"
-                                 "On Error GoTo Unmarked_Err\r\n"
-                                 "\r\n"
-                                 "    Beep\r\n"
-                                 "\r\n"
-                                 "Unmarked_Err:\r\n"
-                                 "    Log \"Unmarked\"\r\n"
-                                 "End Sub\r\n"}},
+                                 "Attribute VB_Name = \"clsA\"\r\nOption Explicit\r\n"
+                                 "Sub Plain()\r\nAttribute Plain.VB_Description = \"hidden\"\r\n    OnErrorCount = 1\r\nEnd Sub\r\n"
+                                 "Private Function Own() As Long\r\n    On Error GoTo Handler\r\nHandler:\r\nEnd Function\r\n"
+                                 "Sub Tiny()\r\nEnd Sub\r\nSub Skipped() '<<>>\r\n    Beep\r\nEnd Sub\r\n"
+                                 "Public Property Get Gr\xF6\xDF" "e() As Long\r\nOn Error GoTo Gr\xF6\xDF" "e_Err\r\n"
+                                 "' ---- CODE BODY STARTS ----  (Standard)\r\n    Gr\xF6\xDF" "e = 1\r\nEnd Property\r\n"
+                                 "Sub Unmarked()\r\nOn Error GoTo Unmarked_Err\r\n\r\n    Beep\r\n\r\n"
+                                 "Unmarked_Err:\r\n    Log \"Unmarked\"\r\nEnd Sub\r\n"}},
                {"clsA.cls"});
   testing::EngineRig engine;
   engine.gildex.CodeBodyStart(std::string(kDefaultCodeBodyStart));

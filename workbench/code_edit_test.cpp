@@ -12,13 +12,9 @@ namespace {
 // Each edit of the window's text reaches the module as the edits of whole lines it was, and
 // leaves the module holding the text.
 TEST(CodeEdit, TheLinesAnEditChangedAreWrittenAndNoOthers) {
-  struct Row {
-    const char* name;
-    std::string before, after;  // the module's text, the window's text after the edit
-    long first, last;           // the lines of `after` the edit touched
-    LineChange change;
-    std::string edits;  // what the module reported: (first, removed, added) each
-  };
+  // before, after: the module's text, the window's after the edit; first, last: the lines of `after` the edit
+  // touched; edits: what the module reported, (first, removed, added) each.
+  struct Row { const char* name; std::string before, after; long first, last; LineChange change; std::string edits; };
   const Row rows[] = {
       {"typed in a line", "a\nb\nc", "a\nbx\nc", 2, 2, {2, 1, 1}, "(2,1,1)"},
       {"typed back as it was", "a\nb\nc", "a\nb\nc", 2, 2, {2, 1, 1}, ""},

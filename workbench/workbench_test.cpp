@@ -25,9 +25,7 @@ host::CommandBarControl* Entry(host::CommandBar* bar, const std::string& caption
   return bar->FindControl(host::ControlKind::Button, caption_or_tag);
 }
 
-host::CommandBarControl* Entry(host::MemoryVBE& vbe, const std::string& bar, const std::string& caption_or_tag) {
-  return Entry(vbe.Bars().Find(bar), caption_or_tag);
-}
+host::CommandBarControl* Entry(host::MemoryVBE& vbe, const std::string& bar, const std::string& entry) { return Entry(vbe.Bars().Find(bar), entry); }
 
 // The add-in's splash window counts its showings.
 struct CountingSplash : SplashView {
@@ -79,11 +77,7 @@ TEST(WorkbenchTest, SampleProjectThroughExplorerMenusAndClose) {
             "  User Controls [Project Window]\n"
             "    ctlStatusBar (ctlStatusBar.ctl) [Project Window Form Folder]\n");
 
-  struct Click {
-    std::string bar, entry;  // caption, or the add-in's tag
-    bool clickable;
-    IdeState state = {};
-  };
+  struct Click { std::string bar, entry; bool clickable; IdeState state = {}; };  // entry: a caption, or the add-in's tag
   const Click clicks[] = {
       {"Project Window Project", "Gildex_Insert", true},     // the add-in's handler
       {"Project Window Project", "Sa&ve Project", true},     // the IDE's own action
@@ -118,16 +112,11 @@ TEST(WorkbenchTest, SampleProjectThroughExplorerMenusAndClose) {
   ASSERT_TRUE(bench.Session().ApplyOverrides({{{"AutoPrefix", "True"}}, "", ""}, false).empty());
 
   // Each answer to the unsaved-changes question, on the project as just opened.
-  struct Closing {
-    MsgBoxResult answer;
-    bool closed;
-    bool written;
-  };
-  const Closing closings[] = {{platform::vbCancel, false, false},
-                              {platform::vbNo, true, false},
-                              {platform::vbYes, true, true}};
+  struct Closing { MsgBoxResult answer; bool closed, written; };
+  const Closing closings[] = {{platform::vbCancel, false, false}, {platform::vbNo, true, false}, {platform::vbYes, true, true}};
   const std::string changed_line = "' changed in the IDE";
   for (const Closing& c : closings) {
+    SCOPED_TRACE(platform::AnswerName(c.answer));
     if (!bench.HasProject()) {
       ASSERT_EQ(bench.Open(sample.Project()), "");
     }
@@ -139,16 +128,14 @@ TEST(WorkbenchTest, SampleProjectThroughExplorerMenusAndClose) {
     const std::filesystem::path file = module->File();  // the module goes with the project
     const std::size_t asked = dialogs.Asked().size();
     dialogs.Answer(c.answer);
-    EXPECT_EQ(bench.Close(), c.closed) << platform::AnswerName(c.answer);
-    ASSERT_EQ(dialogs.Asked().size(), asked + 1) << platform::AnswerName(c.answer);
-    EXPECT_EQ(dialogs.Asked().back().prompt, "Save changes to the following files?\r\n" + file.string())
-        << platform::AnswerName(c.answer);
-    EXPECT_EQ(bench.HasProject(), !c.closed) << platform::AnswerName(c.answer);
+    EXPECT_EQ(bench.Close(), c.closed);
+    ASSERT_EQ(dialogs.Asked().size(), asked + 1);
+    EXPECT_EQ(dialogs.Asked().back().prompt, "Save changes to the following files?\r\n" + file.string());
+    EXPECT_EQ(bench.HasProject(), !c.closed);
     EXPECT_EQ(bench.AddInConnected(), true) << "closing keeps Gildex connected";
     std::vector<std::string> written = sample.Changed();
     std::erase(written, ".Orders.vbp.gildex-lock");  // held while the project is open
-    EXPECT_EQ(written, c.written ? std::vector<std::string>{"modGlobals.bas"} : std::vector<std::string>{})
-        << platform::AnswerName(c.answer);
+    EXPECT_EQ(written, c.written ? std::vector<std::string>{"modGlobals.bas"} : std::vector<std::string>{});
     if (c.written) {
       EXPECT_NE(platform::testing::ReadBytes(file).find(changed_line), std::string::npos);
     }

@@ -10,7 +10,7 @@
 #include <sstream>
 
 #include "platform/cp1252.h"
-#include "platform/vbscript/test_support.h"
+#include "platform/vbscript/show_value_test.h"
 
 namespace gildex::vbscript {
 namespace {
