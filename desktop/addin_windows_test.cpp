@@ -28,10 +28,8 @@
 
 #include "desktop/desktop_test.h"
 #include "desktop/drive.h"
-#include "desktop/main_window.h"
 #include "desktop/text.h"
 #include "platform/test_files.h"
-#include "session/sample_project_test.h"
 #include "tools/splash.h"
 
 namespace gildex::desktop {
@@ -39,14 +37,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The desktop program as main() makes it, with boxes answered from a script.
-struct Rig {
+// This run's choices: a template, and control templates kept in the scratch folder.
+struct Rig : AddInIde {
   Rig() {
-    tools.Attach(bench);
-    bench.SetAddInWindows(tools.Windows());
-    window.ConnectAddIn();
-    window.OpenProject(sample.Project());
-    // This run's choices: a template, and control templates kept in the scratch folder.
     session::Overrides overrides;
     overrides.template_name = "Standard";
     EXPECT_TRUE(bench.Session().ApplyOverrides(overrides, true).empty());
@@ -77,13 +70,6 @@ struct Rig {
     throw std::runtime_error("no control " + name);
   }
   std::string Read(const fs::path& file) { return platform::testing::ReadBytes(file); }
-
-  testing::SampleProject sample;
-  platform::ScriptedDialogs dialogs;
-  QtDialogs qt_dialogs;
-  AddInWindows tools{dialogs};
-  workbench::Workbench bench{dialogs, false, [] { QApplication::processEvents(); }};
-  MainWindow window{bench, qt_dialogs};
 };
 
 QWidget* TopLevel(const QString& name) {

@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include "desktop/drive.h"
 #include "desktop/main_window.h"
 #include "desktop/progress_window.h"
 #include "desktop/text.h"
@@ -30,20 +31,6 @@ class AnsweringDialogs : public QtDialogs {
   }
   std::string asked;
 };
-
-// Indexes of the entries with these captions, one bar level after the other.
-std::vector<int> PathOf(host::CommandBar* bar, const std::vector<std::string>& captions) {
-  std::vector<int> path;
-  for (const std::string& caption : captions) {
-    if (bar == nullptr) return {};
-    host::CommandBarControl* control = bar->Control(caption);
-    if (control == nullptr) return {};
-    for (std::size_t i = 0; i < bar->controls.size(); ++i)
-      if (bar->controls[i].get() == control) path.push_back(static_cast<int>(i));
-    bar = control->popup.get();
-  }
-  return path;
-}
 
 QString Shown(const host::MemoryCodeModule& module) { return FromVb(module.Text()).replace("\r\n", "\n"); }
 
@@ -127,10 +114,8 @@ TEST(CodeWindow, TypingTheAddInAndTheDropDownsAllMeetInTheModule) {
   Choose(code->Procedures(), "Click");
   text->verticalScrollBar()->setValue(text->verticalScrollBar()->value() + 3);
   const int top = text->verticalScrollBar()->value();
-  const std::vector<int> path =
-      PathOf(bench.Vbe().Bars().Find("Code Window"), {"Gildex insert", "Default template", "Into this proc/function"});
-  ASSERT_EQ(path.size(), 3u);
-  window.Bars().Click("Code Window", path);
+  ASSERT_TRUE(ClickEntry(window.Bars(), bench.Vbe().Bars(), "Code Window",
+                         {"Gildex insert", "Default template", "Into this proc/function"}));
   const long start = module.ProcStartLine("cmdDelete_Click", host::ProcKind::Proc);
   const std::string inserted =
       module.Lines(start, module.ProcCountLines("cmdDelete_Click", host::ProcKind::Proc));

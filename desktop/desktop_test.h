@@ -1,6 +1,6 @@
 #pragma once
 // For the tests of desktop/: a window's control by its object name, a failure when it is missing;
-// choosing from a pop-up menu; the open project's code.
+// choosing from a pop-up menu; the open project's code; the IDE with the add-in's windows.
 #include <QAction>
 #include <QApplication>
 #include <QMenu>
@@ -13,7 +13,11 @@
 
 #include <gtest/gtest.h>
 
+#include "desktop/addin_windows.h"
+#include "desktop/main_window.h"
+#include "desktop/qt_dialogs.h"
 #include "host/vbide.h"
+#include "session/sample_project_test.h"
 #include "workbench/workbench.h"
 
 namespace gildex::desktop {
@@ -56,5 +60,23 @@ inline std::map<std::string, std::string> ProjectCode(workbench::Workbench& benc
       code[project.Component(i).Name()] = module->Lines(1, module->CountOfLines());
   return code;
 }
+
+// The desktop program as main() makes it over a scratch copy of the sample project, with the
+// add-in's windows and the add-in's boxes answered from a script.
+struct AddInIde {
+  AddInIde() {
+    tools.Attach(bench);
+    bench.SetAddInWindows(tools.Windows());
+    window.ConnectAddIn();
+    window.OpenProject(sample.Project());
+  }
+
+  testing::SampleProject sample;
+  platform::ScriptedDialogs dialogs;
+  QtDialogs qt_dialogs;
+  AddInWindows tools{dialogs};
+  workbench::Workbench bench{dialogs, false, [] { QApplication::processEvents(); }};
+  MainWindow window{bench, qt_dialogs};
+};
 
 }  // namespace gildex::desktop

@@ -32,9 +32,7 @@ struct FakeScript : ScriptRunner {
   ScriptErrors RunProcess(const std::string& proc_code, std::string& new_text) override {
     seen.push_back(proc_code);
     // A cancel while the script runs reaches it through the host's loop.
-    if (failure.cancelled) {
-      EXPECT_TRUE(budget.cancelled && budget.cancelled());
-    }
+    EXPECT_TRUE(!failure.cancelled || (budget.cancelled && budget.cancelled()));
     new_text = text;
     return result;
   }

@@ -32,7 +32,6 @@ TEST(EngineSettings, AnEmptyOrDamagedRegistryLoadsTheAbsentValues) {
   platform::testing::TempDir temp;
   const std::string damaged = "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Nembus\\Gildex\\Options]\r\n\"BodyCode=\r\n";
   platform::testing::WriteBytes(temp / "registry.reg", damaged);
-  std::map<std::string, std::string> fresh;
   for (const bool damaged_file : {false, true}) {
     EngineRig rig(damaged_file ? temp / "registry.reg" : std::filesystem::path());
     EXPECT_EQ(rig.registry.Warning().empty(), !damaged_file);

@@ -1,6 +1,4 @@
-// Connect's reactions to the host's events, on the Orders sample loaded into the in-memory
-// IDE. Controls come from a small stand-in until the host edits designers itself; they are
-// announced through the real designer's event source, so the wiring is the real one.
+// Connect's reactions to the host's events, on the Orders sample loaded into the in-memory IDE.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -26,25 +24,6 @@ using Strings = std::vector<std::string>;
 constexpr const char* kRemoveCode = "Do you wish to remove all code for this control also?";
 constexpr const char* kLaunchBuilder = "Would you like to launch Forgent to help you create the binary file?";
 
-// A control the user placed or renamed on the form designer.
-struct FakeControl : host::VBControl {
-  FakeControl(std::string class_name, std::string name) : class_name(std::move(class_name)), name(std::move(name)) {}
-  std::string ClassName() const override { return class_name; }
-  std::string ProgId() const override { return "VB." + class_name; }
-  std::string Name() const override { return name; }
-  void SetName(std::string_view value) override { name = value, ++renamed; }
-  int Index() const override { return -1; }
-  int PropertyCount() const override { return 0; }
-  host::Property& PropertyAt(int) override { throw host::HostError(9, "Subscript out of range"); }
-  host::Property* FindProperty(std::string_view) override { return nullptr; }
-  void SetPropertyValue(std::string_view, std::string_view) override {}
-  host::VBControl* Container() override { return nullptr; }
-  void ZOrder(int) override { throw host::HostError(5, "Invalid procedure call or argument"); }
-  void SetContainer(host::VBControl&) override { throw host::HostError(5, "Invalid procedure call or argument"); }
-  std::string class_name, name;
-  int renamed = 0;
-};
-
 struct EventsIde : testing::SampleHost {
   EventsIde() { Start("Orders.vbp", Views()); }
   CGildex& Engine() { return rig.add_in.Engine(); }
@@ -52,11 +31,6 @@ struct EventsIde : testing::SampleHost {
   host::Designer& OpenAbout() {
     vbe.ShowDesigner(Component("frmAbout"));
     return *Component("frmAbout").GetDesigner();
-  }
-  void SetCode(const std::string& component, const std::string& text) {
-    host::CodeModule& code = *Component(component).Code();
-    code.DeleteLines(1, code.CountOfLines());
-    code.InsertLines(1, text);
   }
 };
 
@@ -70,10 +44,10 @@ TEST(ConnectEvents, NewControlGetsItsTypesPrefixARemovedOneAsks) {
   };
   const Row rows[] = {
       {{{"TextBox", "txt"}, {"CommandButton", "cmd"}}, true, "CommandButton", "Command1", "cmdCommand1"},
-      {{{"CommandButton", "cmd"}}, true, "CommandButton", "cmdOK", "cmdOK"},
+      {{{"CommandButton", "cmd"}}, true, "CommandButton", "cmdGo", "cmdGo"},
       // The prefix is used in lower case, the name compared exactly.
       {{{"CommandButton", "CMD"}}, true, "CommandButton", "Command1", "cmdCommand1"},
-      {{{"CommandButton", "cmd"}}, true, "CommandButton", "CMDOK", "cmdCMDOK"},
+      {{{"CommandButton", "cmd"}}, true, "CommandButton", "CMDGO", "cmdCMDGO"},
       {{{"commandbutton", "cmd"}}, true, "CommandButton", "Command1", "cmdCommand1"},
       {{{"TextBox", "txt"}}, true, "CommandButton", "Command1", "Command1"},
       {{{"CommandButton", "cmd"}}, false, "CommandButton", "Command1", "Command1"},
@@ -83,26 +57,28 @@ TEST(ConnectEvents, NewControlGetsItsTypesPrefixARemovedOneAsks) {
   };
   EventsIde ide;
   host::Designer& designer = ide.OpenAbout();
+  const std::string code = ide.Text("frmAbout");
   for (const Row& row : rows) {
+    ide.Engine().AutoPrefix(false);
+    host::VBControl& control = designer.AddControl(row.class_name);
+    control.SetName(row.name);
     ide.Engine().Prefixes(row.table);
     ide.Engine().AutoPrefix(row.auto_prefix);
-    FakeControl control(row.class_name, row.name);
     designer.ControlAdded.Raise(control);
-    EXPECT_EQ(control.name, row.expected) << row.table.front().control_type << " " << row.name;
+    EXPECT_EQ(control.Name(), row.expected) << row.table.front().control_type << " " << row.name;
+    designer.RemoveControl(control);
   }
-  // A removed control asks the question while DeleteEvents is on; its code stays.
-  const std::string code = ide.Text("frmAbout");
-  for (bool delete_events : {true, false}) {
-    ide.Engine().DeleteEvents(delete_events);
-    FakeControl control("CommandButton", "cmdOK");
-    designer.ControlRemoved.Raise(control);
-  }
-  EXPECT_EQ(ide.Boxes(), Strings{kRemoveCode});
-  EXPECT_EQ(ide.Text("frmAbout"), code);
-  // A control placed on the real designer: the form file gets the prefixed name.
+  // A control placed on the designer gets its prefix in the form file; a removed control asks
+  // the question while DeleteEvents is on, and its code stays.
   ide.Engine().Prefixes({{"CommandButton", "cmd"}});
   EXPECT_EQ(designer.AddControl("CommandButton").Name(), "cmdCommand1");
   EXPECT_NE(ide.Component("frmAbout").Serialize().find("Begin VB.CommandButton cmdCommand1"), std::string::npos);
+  designer.RemoveControl(designer.AddControl("Label"));
+  ide.Engine().DeleteEvents(true);
+  for (host::VBControl* control : designer.Controls())
+    if (control->Name() == "cmdOK") designer.RemoveControl(*control);
+  EXPECT_EQ(ide.Boxes(), Strings{kRemoveCode});
+  EXPECT_EQ(ide.Text("frmAbout"), code);
 }
 
 TEST(ConnectEvents, RenamedControlTakesItsEventProceduresAlong) {
@@ -120,33 +96,30 @@ TEST(ConnectEvents, RenamedControlTakesItsEventProceduresAlong) {
       "Private Sub Command1_MouseMove(Button As Integer, Shift As Integer, X As Single, Y As Single)";
   struct Row {
     bool auto_rename;
-    const char* old_name;
+    const char* class_name;  // placed as Command1 or Text1
     const char* new_name;
-    std::string after;
-  };
-  auto with = [&](std::vector<std::pair<std::string, std::string>> changes) {
-    std::string text = before;
-    for (const auto& [from, to] : changes) text.replace(text.find(from), from.size(), to);
-    return text;
+    std::vector<std::pair<std::string, std::string>> changes;
   };
   const Row rows[] = {
       // Found without regard to case, replaced with it: command1_GotFocus stays.
-      {true, "Command1", "cmdOK",
-       with({{"Command1_Click() ' Command1 and Command1", "cmdOK_Click() ' cmdOK and cmdOK"},
-             {"Command1_MouseMove", "cmdOK_MouseMove"}})},
+      {true, "CommandButton", "cmdGo",
+       {{"Command1_Click() ' Command1 and Command1", "cmdGo_Click() ' cmdGo and cmdGo"}, {"Command1_MouseMove", "cmdGo_MouseMove"}}},
       // Not whole words: a found line's Text10 changes too. The search itself, "Sub Text1_",
       // cannot find the line declaring Text10_Change.
-      {true, "Text1", "txtName", with({{"Text1_Change() ' like Text10", "txtName_Change() ' like txtName0"}})},
-      {false, "Command1", "cmdOK", before},
+      {true, "TextBox", "txtName", {{"Text1_Change() ' like Text10", "txtName_Change() ' like txtName0"}}},
+      {false, "CommandButton", "cmdGo", {}},
   };
   for (const Row& row : rows) {
     EventsIde ide;
     host::Designer& designer = ide.OpenAbout();
-    ide.SetCode("frmAbout", before);
+    host::CodeModule& code = *ide.Component("frmAbout").Code();
+    code.DeleteLines(1, code.CountOfLines());
+    code.InsertLines(1, before);
     ide.Engine().AutoRename(row.auto_rename);
-    FakeControl control("CommandButton", row.new_name);
-    designer.ControlRenamed.Raise(control, row.old_name, -1);
-    EXPECT_EQ(ide.Text("frmAbout"), row.after) << row.old_name << " auto rename " << row.auto_rename;
+    designer.AddControl(row.class_name).SetName(row.new_name);
+    std::string after = before;
+    for (const auto& [from, to] : row.changes) after.replace(after.find(from), from.size(), to);
+    EXPECT_EQ(ide.Text("frmAbout"), after) << row.new_name << " auto rename " << row.auto_rename;
   }
 }
 
@@ -156,10 +129,12 @@ TEST(ConnectEvents, EventsFollowTheActiveProjectAndTheLastActivatedForm) {
   auto active = [&] { return ide.connect->ActiveProject() ? ide.connect->ActiveProject()->Name() : "-"; };
   ide.Engine().Prefixes({{"CommandButton", "cmd"}});
   ide.Engine().AutoPrefix(true);
-  auto prefixed = [&](const std::string& form) {
-    FakeControl control("CommandButton", "Command1");
-    ide.Component(form).GetDesigner()->ControlAdded.Raise(control);
-    return control.renamed == 1;
+  auto prefixed = [&](const std::string& form) {  // the control goes again, so that its name is free next time
+    host::Designer& designer = *ide.Component(form).GetDesigner();
+    host::VBControl& control = designer.AddControl("CommandButton");
+    const bool done = control.Name().starts_with("cmd");
+    designer.RemoveControl(control);
+    return done;
   };
   EXPECT_EQ(active(), "Orders");
   ide.vbe.SelectComponent(ide.Component("modGlobals"));
@@ -209,80 +184,59 @@ TEST(ConnectEvents, EventsFollowTheActiveProjectAndTheLastActivatedForm) {
   EXPECT_TRUE(ide.Boxes().empty());
 }
 
-TEST(ConnectEvents, WriteRequestBacksTheFileUpAndNeverStopsTheWrite) {
+// A write request backs the file up and never stops the write; the compiled file's offers the
+// separate build tool instead, which starts in the project's folder.
+TEST(ConnectEvents, WriteRequestBacksTheFileUpOrOffersTheBuildTool) {
   struct Row {
-    bool backup_files;
-    const char* directory;  // under the test folder; an empty setting is the engine's test
-    bool remove_directory;  // gone again before the write
-    const char* ext;
-    const char* backup;     // where the old bytes land, under the test folder; nullptr: nowhere
-  };
-  const Row rows[] = {
-      {true, "backups", false, "old", "backups/frmAbout.frm.old"},
-      {true, "backups", true, "old", nullptr},
-      {false, "backups", false, "old", nullptr},
-  };
-  for (const Row& row : rows) {
-    EventsIde ide;
-    const fs::path file = ide.folder / "frmAbout.frm";
-    const std::string old_bytes = ReadBytes(file);
-    CGildex& engine = ide.Engine();
-    engine.BackupFiles(row.backup_files);
-    engine.BackupExt(row.ext);
-    engine.ShowBuilderDialog(true);  // a source file is never the compiled one
-    const std::string directory = (ide.rig.dir / row.directory).string();
-    engine.BackupDirectory(directory);
-    if (row.remove_directory) fs::remove_all(directory);
-    ide.Component("frmAbout").Code()->InsertLines(1, "' changed");
-    const host::SaveResult saved = host::SaveChanged(ide.vbe);
-    EXPECT_EQ(saved.written.size(), 1u) << row.directory;
-    EXPECT_EQ(ReadBytes(file).find("' changed"), old_bytes.find("Option Explicit"));
-    if (row.backup != nullptr) {
-      EXPECT_EQ(ReadBytes(ide.rig.dir / row.backup), old_bytes) << row.backup;
-    } else if (!row.remove_directory) {
-      EXPECT_TRUE(fs::is_empty(directory));
-    }
-    EXPECT_TRUE(ide.Boxes().empty()) << ide.Boxes().front();
-  }
-}
-
-TEST(ConnectEvents, CompiledFileOffersTheBuildToolInstead) {
-  struct Row {
-    bool show_builder_dialog;
+    bool compiled, backup_files, blocked;  // a file where the backup folder should be
+    bool builder_dialog;
     platform::MsgBoxResult answer;
     const char* tool;  // GILDEX_BUILDER_COMMAND; nullptr: none configured
-    bool written;      // the host went on to build
-    Strings boxes;
+    Strings seen;      // what was written or backed up, then the boxes up to their colons
   };
   const Row rows[] = {
-      {true, platform::vbYes, ": > tool-started", false, {kLaunchBuilder}},
-      {true, platform::vbYes, nullptr, false, {kLaunchBuilder, "No build tool is configured"}},
-      {true, platform::vbNo, nullptr, true, {kLaunchBuilder}},
-      {false, platform::vbYes, nullptr, true, {}},
+      // A source file is never the compiled one.
+      {false, true, false, true, platform::vbYes, nullptr, {"backup", "written"}},
+      {false, true, true, true, platform::vbYes, nullptr, {"written"}},
+      {false, false, false, true, platform::vbYes, nullptr, {"written"}},
+      {true, false, false, true, platform::vbYes, ": > tool-started", {"tool started", kLaunchBuilder}},
+      {true, false, false, true, platform::vbYes, nullptr, {kLaunchBuilder, "No build tool is configured"}},
+      {true, false, false, true, platform::vbNo, nullptr, {"written", kLaunchBuilder}},
+      {true, false, false, false, platform::vbYes, nullptr, {"written"}},
   };
   for (const Row& row : rows) {
     EventsIde ide;
+    const fs::path file = ide.folder / "frmAbout.frm", backups = ide.rig.dir / "backups";
+    const std::string old_bytes = ReadBytes(file);
+    CGildex& engine = ide.Engine();
+    engine.BackupFiles(row.backup_files), engine.BackupExt("old"), engine.BackupDirectory(backups.string());
+    engine.ShowBuilderDialog(row.builder_dialog);
+    if (row.blocked) fs::remove_all(backups), WriteBytes(backups, "");
     if (row.tool != nullptr) ide.rig.env.Set(platform::kBuilderCommandVariable, row.tool);
-    ide.Engine().ShowBuilderDialog(row.show_builder_dialog);
     ide.rig.dialogs.Answer(row.answer);
-    // With no build command the host checks the structure instead, and says nothing was built.
-    bool built = false;
-    try {
-      ide.vbe.Project(1).MakeCompiledFile();
-    } catch (const host::HostError&) {
-      built = true;
+    Strings seen;
+    if (row.compiled) {
+      // With no build command the host checks the structure instead, and says nothing was built.
+      try {
+        ide.vbe.Project(1).MakeCompiledFile();
+      } catch (const host::HostError&) {
+        seen.push_back("written");
+      }
+    } else {
+      ide.Component("frmAbout").Code()->InsertLines(1, "' changed");
+      const host::SaveResult saved = host::SaveChanged(ide.vbe);
+      if (fs::is_directory(backups) && !fs::is_empty(backups))
+        seen.push_back(ReadBytes(backups / "frmAbout.frm.old") == old_bytes ? "backup" : "another backup");
+      if (saved.written.size() == 1 && ReadBytes(file).find("' changed") == old_bytes.find("Option Explicit"))
+        seen.push_back("written");
     }
-    EXPECT_EQ(built, row.written);
-    if (row.tool != nullptr) {
-      // Started in the project's folder, and left to run: waited for here only so that the
-      // folder outlives it.
-      for (int i = 0; i < 500 && !fs::exists(ide.folder / "tool-started"); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-      EXPECT_TRUE(fs::exists(ide.folder / "tool-started"));
-    }
-    Strings boxes = ide.Boxes();
-    for (std::string& box : boxes) box = box.substr(0, box.find(':'));
-    EXPECT_EQ(boxes, row.boxes);
+    // Started in the project's folder, and left to run: waited for here only so that the
+    // folder outlives it.
+    for (int i = 0; row.tool != nullptr && i < 500 && !fs::exists(ide.folder / "tool-started"); ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    if (fs::exists(ide.folder / "tool-started")) seen.push_back("tool started");
+    for (const std::string& box : ide.Boxes()) seen.push_back(box.substr(0, box.find(':')));
+    EXPECT_EQ(seen, row.seen) << row.compiled << row.backup_files << row.blocked << row.builder_dialog;
   }
 }
 

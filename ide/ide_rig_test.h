@@ -5,6 +5,7 @@
 // window that records every call, and fakes for the windows Connect opens.
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -162,14 +163,9 @@ struct SampleHost {
   }
   // Without windows: the insert-mode choice and the splash window only.
   ConnectViews Views(bool windows = true) {
-    ConnectViews views{.insert_options = &insert_mode, .splash = &splash};
-    if (windows) {
-      views.options_dialog = &options, views.component_info = &tools, views.function_finder = &tools.finder, views.insert_wizard = &tools.wizard;
-      views.form_converter = &tools, views.todo_list = &tools, views.control_templates = &tools;
-      views.advanced_template = &tools;
-      views.help_viewer = &help;
-    }
-    return views;
+    if (!windows) return {.insert_options = &insert_mode, .splash = &splash};
+    // Every window, in ConnectViews' order.
+    return {&insert_mode, &options, &splash, &tools, &tools.finder, &tools.wizard, &tools, &tools, &tools, &tools, &help};
   }
 
   // `open` (a file of the copy) loaded and Connect connected after start-up, as the IDE does.
@@ -185,7 +181,25 @@ struct SampleHost {
     host::CodeModule& code = *Component(name).Code();
     return code.Lines(1, code.CountOfLines());
   }
-  std::vector<std::string> Boxes() const { return Prompts(rig.dialogs); }
+  // The code of every component of the first project, by name.
+  std::map<std::string, std::string> Texts() {
+    std::map<std::string, std::string> texts;
+    for (int i = 1; i <= vbe.Project(1).ComponentCount(); ++i)
+      if (host::VBComponent& c = vbe.Project(1).Component(i); c.Code() != nullptr) texts[c.Name()] = Text(c.Name());
+    return texts;
+  }
+  // The message boxes from the `from`th on, "TITLE: PROMPT" when `titled`, the program folder as PROGRAM.
+  std::vector<std::string> Boxes(std::size_t from = 0, bool titled = false) const {
+    std::vector<std::string> boxes;
+    const std::string program = rig.services.program_folder.string();
+    for (std::size_t i = from; i < rig.dialogs.Asked().size(); ++i) {
+      const platform::MessageBox& box = rig.dialogs.Asked()[i];
+      std::string prompt = box.prompt;
+      if (const std::size_t at = prompt.find(program); at != std::string::npos) prompt.replace(at, program.size(), "PROGRAM");
+      boxes.push_back(titled ? box.title + ": " + prompt : prompt);
+    }
+    return boxes;
+  }
 
   AddInRig rig;
   std::filesystem::path folder = rig.dir / "Orders";

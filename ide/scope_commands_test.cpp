@@ -1,6 +1,5 @@
-// What the scope commands decide: which operation runs on which component,
-// what the progress window says, and what it refuses. What the operations do to the text is
-// the engine's; here only its shape is looked at.
+// What the scope commands decide: which operation runs where, what the progress window says and
+// what they refuse. What the operations do to the text is the engine's; here only its shape.
 #include "ide/connect.h"
 
 #include <gtest/gtest.h>
@@ -8,20 +7,16 @@
 
 #include <algorithm>
 #include <cctype>
-#include <filesystem>
 #include <map>
 #include <sstream>
 #include <string>
-#include <tuple>
 #include <vector>
 
-#include "engine/engine_rig_test.h"
 #include "ide/ide_rig_test.h"
 
 namespace gildex {
 namespace {
 
-namespace fs = std::filesystem;
 using platform::testing::ReadBytes;
 using platform::testing::WriteBytes;
 using testing::FakeInsertMode;
@@ -63,17 +58,13 @@ struct Ide : testing::SampleHost {
   }
   CGildex& Engine() { return rig.add_in.Engine(); }
   clsMessages& Window() { return rig.add_in.Messages(); }
-  // As the user does before a command: a click on the component, its code window opened.
-  host::CodeModule& Open(const std::string& name) {
+  // As the user does before a command: a click on the component, its code window opened, the
+  // cursor on `line` (none placed with 0).
+  host::CodeModule& Open(const std::string& name, long line = 0) {
     vbe.SelectComponent(Component(name));
     vbe.ShowCode(Component(name));
+    if (line > 0) Component(name).Code()->Pane().SetSelection({line, 5, line, 5});
     return *Component(name).Code();
-  }
-  std::map<std::string, std::string> Texts() {
-    std::map<std::string, std::string> texts;
-    for (host::MemoryComponent* c : loaded.projects.at(0)->Components())
-      if (c->Code() != nullptr) texts[c->Name()] = Text(c->Name());
-    return texts;
   }
   void HandleAndNumber(const std::string& name) {
     host::CodeModule& code = *Component(name).Code();
@@ -101,74 +92,82 @@ struct Ide : testing::SampleHost {
   }
 };
 
-// The template check, as the user meets it: only inserting commands ask for a template, and
-// leave everything as it was.
+// Without a template only the inserting commands ask for one, and then change nothing.
 void ExpectTemplateCheck(Handler handler, bool asks) {
   Ide ide;
   ide.HandleAndNumber("frmAbout");
   const auto before = ide.Texts();
-  ide.Open("frmAbout").Pane().SetSelection(host::Selection{5, 5, 5, 5});
+  ide.Open("frmAbout", 5);
   ide.Engine().DefaultTemplate("");
   ide.Run(handler);
   const MessageWindowState* window = ide.Window().Window();
   EXPECT_EQ(window != nullptr && window->visible, !asks);
   EXPECT_TRUE(ide.Idle());
-  ASSERT_EQ(ide.rig.dialogs.Asked().size(), asks ? 1u : 0u);
-  if (!asks) return;
-  const platform::MessageBox& box = ide.rig.dialogs.Asked()[0];
-  EXPECT_EQ(std::make_tuple(box.prompt, box.style, box.title),
-            std::make_tuple(std::string("Please select a template to use before continuing"), platform::vbOKOnly,
-                            std::string("Gildex")));
-  EXPECT_EQ(ide.Texts(), before);
+  EXPECT_EQ(ide.Boxes(0, true), asks ? Strings{"Gildex: Please select a template to use before continuing"} : Strings{});
+  EXPECT_TRUE(!asks || (ide.rig.dialogs.Asked().size() == 1 && ide.rig.dialogs.Asked()[0].style == platform::vbOKOnly &&
+                        ide.Texts() == before));
 }
 
 // Commands of one operation share their path and differ only in their texts, so one or two of
-// each: the run on a component under a bare cursor, the refusal of a component that stays
-// read-only, and whether it asks for a template.
-TEST(ComponentCommands, EachRunsItsOperationOnTheSelectedComponentOrRefuses) {
+// each, on the component under a bare cursor or the procedure at the cursor: what ran where,
+// what the window said, the build's status line after a component's insertion, whether it asks
+// for a template. A component that stays read-only is refused and left as it was; a procedure
+// command works on a read-only file all the same, without asking.
+TEST(ScopeCommands, EachRunsItsOperationWhereTheCursorIsOrRefuses) {
   enum Start { Plain, Numbered, HandledNumbered };
   struct Case {
     Handler handler;
     bool numbering_option;
     Start start;
+    long line;  // the cursor's in a procedure command; 0 in a component's
     Strings said;
     const char* shape;
-    const char* refusal;
+    const char* refusal = nullptr;  // a component command's
   };
   const std::string adding = "Adding line-numbers, please wait...", unnumbering = "Removing line-numbers, please wait...";
-  const std::string add_code = "Adding Error Code, please wait...", remove_code = "Removing Error Code, please wait...";
+  const std::string fn_inserted = "Gildex Error trapping added to Proc/FN", fn_done = "Gildex Error trapping added succesfully";
   const std::vector<Case> cases = {
-      {&ScopeCommands::hWndCodeInsert_Click, false, Plain, {"Adding Error Handler, please wait...",
+      {&ScopeCommands::hWndCodeInsert_Click, false, Plain, 0, {"Adding Error Handler, please wait...",
        "Gildex Error trapping added to component."}, "LoadOrders CountOrders n0", "Cannot add error-trapping to read-only components."},
-      {&ScopeCommands::hWndModuleInsert_Click, true, Plain, {add_code, adding, "Gildex Error trapping added to module."},
-       "LoadOrders CountOrders n8", "Cannot insert error handling into read-only modules."},
-      {&ScopeCommands::hWndFormDelete_Click, false, HandledNumbered, {unnumbering, remove_code,
+      {&ScopeCommands::hWndModuleInsert_Click, true, Plain, 0, {"Adding Error Code, please wait...", adding,
+       "Gildex Error trapping added to module."}, "LoadOrders CountOrders n8", "Cannot insert error handling into read-only modules."},
+      {&ScopeCommands::hWndFormDelete_Click, false, HandledNumbered, 0, {unnumbering, "Removing Error Code, please wait...",
        "Removed error trapping code from form."}, "n0", "Cannot remove handling from read-only forms."},
       // The explicit number commands number whatever the option says.
-      {&ScopeCommands::hWndCodeNumber_Click, false, Plain, {"Adding Line Numbers, please wait...",
+      {&ScopeCommands::hWndCodeNumber_Click, false, Plain, 0, {"Adding Line Numbers, please wait...",
        "Line Numbers added to component."}, "n4", "Cannot add line-numbers to read-only components."},
-      {&ScopeCommands::hWndFormNumber_Click, false, HandledNumbered, {"Adding Line Numbers, please wait...",
+      {&ScopeCommands::hWndFormNumber_Click, false, HandledNumbered, 0, {"Adding Line Numbers, please wait...",
        "Line numbers added to form."}, "Form_Load cmdOK_Click n7", "Cannot add line-numbers to read-only forms."},
-      {&ScopeCommands::hWndCodeUnNumber_Click, true, Numbered, {unnumbering, "Line Numbers removed from component."},
+      {&ScopeCommands::hWndCodeUnNumber_Click, true, Numbered, 0, {unnumbering, "Line Numbers removed from component."},
        "n0", "Cannot remove line-numbers from read-only components."},
+      {&ScopeCommands::hWndModuleFNInsert_Click, false, Plain, 4, {fn_inserted, fn_done}, "LoadOrders n0"},
+      // The whole procedure as it is after the insertion is numbered, not just its old lines.
+      {&ScopeCommands::hWndModuleFNInsert_Click, true, Plain, 10, {fn_inserted, adding, fn_done}, "CountOrders n4"},
+      {&ScopeCommands::hWndModuleFNDelete_Click, true, HandledNumbered, 16, {"Gildex Error trapping removed from Proc/FN",
+       "Remove line-numbers, please wait...", "Gildex Error trapping removed succesfully"}, "LoadOrders n4"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.said.back());
     const std::string component = c.said.back().ends_with("form.") ? "frmAbout" : "modOrders";
+    const bool inserts = c.said.back().starts_with("Gildex");
     Ide ide;
+    if (c.refusal == nullptr) ::chmod((ide.folder / "modOrders.bas").c_str(), 0444);
     host::CodeModule& code = ide.Open(component);
     if (c.start == HandledNumbered) ide.HandleAndNumber(component);
     if (c.start == Numbered) ide.Engine().NumberModule(code, false);
     ide.Engine().Numbering(!c.numbering_option);
+    if (c.line > 0) code.Pane().SetSelection(host::Selection{c.line, 5, c.line, 5});
     ide.Run(c.handler);
     EXPECT_EQ(Shape(ide.Text(component)), c.shape);
     EXPECT_EQ(ide.Said(), c.said);
     const Strings status = ide.Window().StatusLines();
-    EXPECT_EQ(status.size(), c.said.back().starts_with("Gildex") ? 1u : 0u);
+    EXPECT_EQ(status.size(), inserts && c.refusal != nullptr ? 1u : 0u);
     EXPECT_TRUE(status.empty() || status[0].starts_with("Could not create compiled file! (")) << status[0];
     EXPECT_TRUE(ide.Idle());
     EXPECT_EQ(ide.insert_mode.shown, 0) << "a bare cursor asks for no insert mode";
     EXPECT_TRUE(ide.rig.dialogs.Asked().empty());
+    if (c.start != Numbered) ExpectTemplateCheck(c.handler, inserts);
+    if (c.refusal == nullptr) continue;
 
     Ide read_only;
     read_only.HandleAndNumber(component);  // so that every command would change something
@@ -181,15 +180,17 @@ TEST(ComponentCommands, EachRunsItsOperationOnTheSelectedComponentOrRefuses) {
     EXPECT_TRUE(read_only.Window().StatusLines().empty());
     EXPECT_EQ(read_only.insert_mode.shown, 0);
     EXPECT_TRUE(read_only.Idle());
-
-    if (c.start != Numbered)
-      ExpectTemplateCheck(c.handler, c.said.back().starts_with("Gildex"));
   }
   Ide lone("modOrders.bas");  // no project file, so no build file and no build
   lone.Open("modOrders");
   lone.Run(&ScopeCommands::hWndModuleInsert_Click);
   EXPECT_EQ(Shape(lone.Text("modOrders")), "LoadOrders CountOrders n0");
   EXPECT_TRUE(lone.Window().StatusLines().empty());
+  Ide none_selected;
+  const auto before = none_selected.Texts();
+  none_selected.Run(&ScopeCommands::hWndModuleFNInsert_Click);
+  EXPECT_EQ(testing::ReportedNames(none_selected.rig.dialogs), Strings{"Connect.hWndModuleFNInsert_Click"});
+  EXPECT_EQ(none_selected.Texts(), before);
 }
 
 TEST(InsertMode, ACodeWindowSelectionAsksWhereToWork) {
@@ -201,9 +202,10 @@ TEST(InsertMode, ACodeWindowSelectionAsksWhereToWork) {
     std::string result;
     int asked = 1;
   };
+  const std::string added = "Gildex Error trapping added to component.";
   const std::vector<Case> cases = {
-      {&ScopeCommands::hWndCodeInsert_Click, FakeInsertMode::SelectedText, false, "CountOrders n0", "Gildex Error trapping added to component."},
-      {&ScopeCommands::hWndCodeInsert_Click, FakeInsertMode::EntireModule, false, "LoadOrders CountOrders n0", "Gildex Error trapping added to component."},
+      {&ScopeCommands::hWndCodeInsert_Click, FakeInsertMode::SelectedText, false, "CountOrders n0", added},
+      {&ScopeCommands::hWndCodeInsert_Click, FakeInsertMode::EntireModule, false, "LoadOrders CountOrders n0", added},
       {&ScopeCommands::hWndCodeInsert_Click, FakeInsertMode::Close, false, "n0", kCancelled},
       {&ScopeCommands::hWndModuleInsert_Click, FakeInsertMode::Close, false, "LoadOrders CountOrders n0", "Gildex Error trapping added to module.", 0},
       {&ScopeCommands::hWndCodeNumber_Click, FakeInsertMode::SelectedText, false, "n2", "Line Numbers added to component."},
@@ -227,48 +229,6 @@ TEST(InsertMode, ACodeWindowSelectionAsksWhereToWork) {
     EXPECT_EQ(ide.Window().MessageText(), c.result);
     EXPECT_TRUE(ide.Idle());
   }
-}
-
-TEST(ProcedureCommands, WorkOnTheProcedureUnderTheCursorOnly) {
-  struct Case {
-    Handler handler;
-    bool numbering_option, prepared;
-    bool read_only;  // worked on all the same, without asking
-    int line;        // of the cursor
-    const char* shape;
-    Strings said;
-  };
-  const Strings inserted = {"Gildex Error trapping added to Proc/FN", "Gildex Error trapping added succesfully"};
-  const std::vector<Case> cases = {
-      {&ScopeCommands::hWndModuleFNInsert_Click, false, false, true, 4, "LoadOrders n0", inserted},
-      // The whole procedure as it is after the insertion is numbered, not just its old lines.
-      {&ScopeCommands::hWndModuleFNInsert_Click, true, false, false, 10, "CountOrders n4",
-       {inserted[0], "Adding line-numbers, please wait...", inserted[1]}},
-      {&ScopeCommands::hWndModuleFNDelete_Click, true, true, false, 16, "LoadOrders n4",
-       {"Gildex Error trapping removed from Proc/FN", "Remove line-numbers, please wait...",
-        "Gildex Error trapping removed succesfully"}},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.said.back());
-    Ide ide;
-    if (c.read_only) ::chmod((ide.folder / "modOrders.bas").c_str(), 0444);
-    host::CodeModule& code = ide.Open("modOrders");
-    if (c.prepared) ide.HandleAndNumber("modOrders");
-    ide.Engine().Numbering(!c.numbering_option);
-    code.Pane().SetSelection(host::Selection{c.line, 5, c.line, 5});
-    ide.Run(c.handler);
-    EXPECT_EQ(Shape(ide.Text("modOrders")), c.shape);
-    EXPECT_EQ(ide.Said(), c.said);
-    EXPECT_TRUE(ide.rig.dialogs.Asked().empty());
-    EXPECT_TRUE(ide.Window().StatusLines().empty());
-    EXPECT_TRUE(ide.Idle());
-    ExpectTemplateCheck(c.handler, true);
-  }
-  Ide none_selected;
-  const auto before = none_selected.Texts();
-  none_selected.Run(&ScopeCommands::hWndModuleFNInsert_Click);
-  EXPECT_EQ(testing::ReportedNames(none_selected.rig.dialogs), Strings{"Connect.hWndModuleFNInsert_Click"});
-  EXPECT_EQ(none_selected.Texts(), before);
 }
 
 // A module the insertion left as it was (its lines would break VB6's limits) is not numbered

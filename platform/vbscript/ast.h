@@ -100,6 +100,8 @@ struct BinaryExpr : Expr {
     int slot = 0;            // of a Local; of a Global, the implicit local it falls back to, or -1
     std::int64_t value = 0;  // of a Const
     const GlobalSlot* global = nullptr;  // of a Global
+    std::uint8_t fused = 0;              // Fused(operand, code), what RunIntCode switches on
+    static constexpr std::uint8_t Fused(Operand o, Code c) { return static_cast<std::uint8_t>(o * 8 + c); }
   };
   std::vector<IntOp> int_code;
   bool local_and_const = false;  // int_code is a Local pushed, then an op with a Const
@@ -133,7 +135,7 @@ struct Stmt : Node {
   virtual ~Stmt() = default;
   StmtKind kind;
   // Set by the evaluator: an assignment of integer code (BinaryExpr::int_code) to a local (1)
-  // or to a global (2), which the statement loop runs itself.
+  // or to a global (2), or of another local to a local (3), which the statement loop runs itself.
   std::int8_t int_assign = 0;
 };
 using StmtPtr = std::unique_ptr<Stmt>;
@@ -143,7 +145,8 @@ struct AssignStmt : Stmt {
   AssignStmt() : Stmt(StmtKind::Assign) {}
   ExprPtr target, value;
   bool is_set = false;
-  // Set by the evaluator on first run: 1 a Let of a local, 3 a Let of a global, 2 anything else.
+  // Set by the evaluator on first run: 1 a Let of a local, 3 a Let of a global, 2 anything else;
+  // 4 a Let of a local from +, - or * over calls (after a first run as 1).
   std::int8_t shape = 0;
   int value_local = -1;  // of a Let of a local: the slot of the local it is given, if any
 };

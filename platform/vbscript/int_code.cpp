@@ -64,22 +64,10 @@ Interpreter::IntResult Interpreter::EvalInt(Expr& e) {
 }
 
 namespace {
-constexpr int kIntStack = 16;
-
 // A literal or a name, parentheses taken off; null for anything else.
 const Expr* Leaf(const Expr* e) {
   while (e->kind == ExprKind::Paren) e = static_cast<const ParenExpr&>(*e).inner.get();
   return e->kind == ExprKind::Literal || e->kind == ExprKind::Name ? e : nullptr;
-}
-
-// x Mod y or x \ y (y not 0) in 32 bits where both fit, as Integer and Long operands do: a
-// 64-bit division costs several times as much.
-[[gnu::always_inline]] inline std::int64_t Divide(std::int64_t x, std::int64_t y, bool mod) {
-  if (x == static_cast<std::int32_t>(x) && y == static_cast<std::int32_t>(y) && y != -1) {
-    const auto a = static_cast<std::int32_t>(x), b = static_cast<std::int32_t>(y);
-    return mod ? a % b : a / b;
-  }
-  return mod ? x % y : x / y;
 }
 
 // Appends the postfix code of an integral-shaped expression; returns the stack depth it needs.
@@ -134,7 +122,8 @@ int FlattenIntegral(const Expr& e, std::vector<BinaryExpr::IntOp>& code, GlobalT
 Interpreter::IntResult Interpreter::EvalIntBinary(BinaryExpr& b) {
   if (b.integral_shape == 0) {
     b.integral_shape = IntegralShape(b) ? 1 : 2;
-    if (b.integral_shape == 1 && FlattenIntegral(b, b.int_code, globals_) > kIntStack) b.int_code.clear();
+    if (b.integral_shape == 1 && FlattenIntegral(b, b.int_code, globals_) > int_ops::kIntStack) b.int_code.clear();
+    for (auto& op : b.int_code) op.fused = BinaryExpr::IntOp::Fused(op.operand, op.code);
     using Op = BinaryExpr::IntOp;
     const auto& code = b.int_code;
     b.local_and_const = code.size() == 2 && code[0].operand == Op::FromLocal && code[1].operand == Op::FromConst &&
@@ -167,50 +156,12 @@ Interpreter::IntResult Interpreter::EvalIntBinary(BinaryExpr& b) {
   return {0, 0};
 }
 
-// EvalIntBinary's arithmetic over the postfix code, with the same refusals (a local holding
-// another type, division by zero, a result beyond Long). The result is a Long when any
-// operand is one or any step leaves the range of Integer, which is what ranking each node
-// as EvalIntBinary does comes to.
+// EvalIntBinary's arithmetic over the postfix code (RunIntOps), out of line for the many places
+// that run it seldom.
 Interpreter::IntResult Interpreter::RunIntCode(const std::vector<BinaryExpr::IntOp>& code) {
-  using Op = BinaryExpr::IntOp;
-  Variant** vars = frame_->vars;
-  std::int64_t values[kIntStack];
-  int top = 0;
-  bool is_long = false;
-  for (const Op& op : code) {
-    std::int64_t y;
-    if (op.operand >= Op::FromLocal) {
-      const Variant* v = op.operand == Op::FromLocal ? vars[op.slot] : GlobalValue(*op.global, op.slot, vars);
-      if (!v) return {0, 0};
-      if (v->type == VT::Long) is_long = true;
-      else if (v->type != VT::Integer) return {0, 0};
-      y = v->i;
-    } else if (op.operand == Op::FromConst) {
-      y = op.value;
-      is_long |= op.is_long;
-    } else {
-      y = values[--top];
-    }
-    if (op.code == Op::Push) {
-      values[top++] = y;
-      continue;
-    }
-    std::int64_t& x = values[top - 1];
-    std::int64_t value;
-    switch (op.code) {
-      case Op::Add: value = x + y; break;
-      case Op::Sub: value = x - y; break;
-      case Op::Mul: value = x * y; break;
-      default:  // Mod, IntDiv
-        if (y == 0) return {0, 0};
-        value = Divide(x, y, op.code == Op::Mod);
-        break;
-    }
-    if (value != static_cast<std::int32_t>(value)) return {0, 0};
-    if (value != static_cast<std::int16_t>(value)) is_long = true;
-    x = value;
-  }
-  return {values[0], is_long ? 2 : 1};
+  std::int64_t value = 0;
+  const int rank = RunIntOps(code, frame_->vars, value);
+  return {value, rank};
 }
 
 // A Let of a global (script-level code): Integer or Long arithmetic over literals and

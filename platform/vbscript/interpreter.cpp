@@ -590,7 +590,12 @@ template <typename Take>
   locals.args_first = n;
   Variant* storage = locals.values;
   Variant** vars = locals.refs;
-  for (Variant **ref = vars, **end = vars + locals.n, *value = storage; ref != end; ++ref, ++value) *ref = value;
+  for (Variant **ref = vars, **end = vars + locals.n, *value = storage; ref != end; ++ref, ++value) {
+    *ref = value;
+    // Kept a plain loop: vectorised, its set-up costs more than the two or three slots of
+    // a usual call take.
+    asm("" : "+r"(value));
+  }
   for (std::size_t k = 0; k < n; ++k) {
     Expr& a = *(*args)[k];
     if (a.kind == ExprKind::Name && IsVariable(static_cast<NameExpr&>(a))) {
@@ -662,12 +667,21 @@ Interpreter::IntResult Interpreter::CallDirectInt(ProcDef& proc, const std::shar
 inline bool Interpreter::AssignInPlace(Stmt& s) {
   if (!s.int_assign) return false;
   auto& st = static_cast<AssignStmt&>(s);
-  auto& b = static_cast<BinaryExpr&>(*st.value);
-  const IntResult r = s.int_assign == 1 ? RunInt(b) : RunIntCode(b.int_code);
-  if (r.rank == 0) return false;
+  IntResult r;
+  if (s.int_assign == 3) {
+    // Another local's Integer or Long (Fib = n).
+    const Variant* v = frame_->vars[st.value_local];
+    const unsigned t = static_cast<unsigned>(v->type) - static_cast<unsigned>(VT::Integer);
+    if (t > 1) return false;
+    r = {v->i, static_cast<int>(t) + 1};
+  } else {
+    auto& b = static_cast<BinaryExpr&>(*st.value);
+    r = s.int_assign == 1 ? RunInt(b) : RunIntCode(b.int_code);
+    if (r.rank == 0) return false;
+  }
   auto& n = static_cast<NameExpr&>(*st.target);
   Variant* slot;
-  if (s.int_assign == 1) slot = frame_->vars[n.slot];
+  if (s.int_assign != 2) slot = frame_->vars[n.slot];
   else if (n.global->kind == GlobalSlot::Kind::Variable) slot = &n.global->value;
   else return false;
   if (slot->HasHeap()) return false;
@@ -676,9 +690,9 @@ inline bool Interpreter::AssignInPlace(Stmt& s) {
   return true;
 }
 
-Interpreter::Flow Interpreter::ExecBlock(Block& block) {
+Interpreter::Flow Interpreter::ExecBlock(Block& block, std::size_t first) {
   CheckNativeStack();
-  auto it = block.begin(), end = block.end();
+  auto it = block.begin() + static_cast<std::ptrdiff_t>(first), end = block.end();
   while (it != end) {
     StmtPtr& s = *it++;
     if (++steps_ > step_check_) StepChecks();
@@ -693,7 +707,12 @@ Interpreter::Flow Interpreter::ExecBlock(Block& block) {
         end = branch.end();
         continue;
       }
-      flow = s->kind == StmtKind::Assign ? ExecAssign(static_cast<AssignStmt&>(*s)) : Exec(*s);
+      if (s->kind == StmtKind::Assign) {
+        auto& st = static_cast<AssignStmt&>(*s);
+        flow = st.shape == 4 ? AssignCombined(st, static_cast<BinaryExpr&>(*st.value)) : ExecAssign(st);
+      } else {
+        flow = Exec(*s);
+      }
     } catch (ScriptException& e) {
       if (e.error.line == 0) {
         e.error.line = s->line;
@@ -713,6 +732,33 @@ Interpreter::Flow Interpreter::ExecBlock(Block& block) {
       throw ScriptException(std::move(e), false);
     }
     if (flow != Flow::Normal) return flow;
+  }
+  return Flow::Normal;
+}
+
+// A loop's body: its leading assignments of integer code run here, as ExecBlock would run
+// them, without a call per turn; the first other statement and the rest go to ExecBlock.
+[[gnu::always_inline]] inline Interpreter::Flow Interpreter::ExecLoopBody(Block& body) {
+  // Integer code given to a local, the usual body, with the code run inline.
+  const auto assign_local = [this](Stmt& s) {
+    auto& st = static_cast<AssignStmt&>(s);
+    Variant** vars = frame_->vars;
+    std::int64_t value = 0;
+    const int rank = RunIntOps(static_cast<BinaryExpr&>(*st.value).int_code, vars, value);
+    Variant* slot = vars[static_cast<NameExpr&>(*st.target).slot];
+    if (rank == 0 || slot->HasHeap()) return false;
+    slot->type = rank == 1 ? VT::Integer : VT::Long;
+    slot->i = value;
+    return true;
+  };
+  for (std::size_t k = 0, n = body.size(); k < n; ++k) {
+    Stmt& s = *body[k];
+    if (!s.int_assign) return ExecBlock(body, k);
+    if (++steps_ > step_check_) StepChecks();
+    if (!(s.int_assign == 1 ? assign_local(s) : AssignInPlace(s))) {
+      --steps_;  // counted again by ExecBlock
+      return ExecBlock(body, k);
+    }
   }
   return Flow::Normal;
 }
@@ -742,9 +788,21 @@ inline bool Interpreter::IntOperand(const Expr& e, std::int64_t& value) const {
   return true;
 }
 
-inline bool Interpreter::Truthy(Expr& e) {
+// A local compared with an Integer or Long literal (n < 2), the commonest condition, inline
+// where it is asked; anything else, and the first look at a comparison, in TruthySlow.
+[[gnu::always_inline]] inline bool Interpreter::Truthy(Expr& e) {
   if (e.kind == ExprKind::Binary) {
-    // A local compared with an Integer or Long literal (n < 2), the commonest condition.
+    auto& b = static_cast<BinaryExpr&>(e);
+    if (b.local_compare == 1) {
+      const Variant* x = frame_->vars[b.compare_slot];
+      if (x->type == VT::Integer || x->type == VT::Long) return CompareIntegral(b.op, x->i, b.compare_value);
+    }
+  }
+  return TruthySlow(e);
+}
+
+bool Interpreter::TruthySlow(Expr& e) {
+  if (e.kind == ExprKind::Binary) {
     auto& b = static_cast<BinaryExpr&>(e);
     if (b.local_compare == 0) {
       b.local_compare = 2;
@@ -759,18 +817,7 @@ inline bool Interpreter::Truthy(Expr& e) {
         }
       }
     }
-    if (b.local_compare == 1) {
-      const Variant* x = frame_->vars[b.compare_slot];
-      if (x->type == VT::Integer || x->type == VT::Long) return CompareIntegral(b.op, x->i, b.compare_value);
-    }
-  }
-  return TruthySlow(e);
-}
-
-bool Interpreter::TruthySlow(Expr& e) {
-  if (e.kind == ExprKind::Binary) {
     // A comparison of Integers and Longs, the usual loop or If condition, without a Variant.
-    auto& b = static_cast<BinaryExpr&>(e);
     std::int64_t x, y;
     int rank;
     if (b.op >= BinaryOp::Eq && b.op <= BinaryOp::Ge) {
@@ -811,9 +858,12 @@ Interpreter::Flow Interpreter::ExecAssign(AssignStmt& st) {
     const bool global = st.target->kind == ExprKind::Name && !st.is_set &&
                         static_cast<NameExpr&>(*st.target).binding == Binding::Global;
     st.shape = local ? 1 : global ? 3 : 2;
-    if (local && st.value->kind == ExprKind::Name && static_cast<NameExpr&>(*st.value).binding == Binding::Local)
+    if (local && st.value->kind == ExprKind::Name && static_cast<NameExpr&>(*st.value).binding == Binding::Local) {
       st.value_local = static_cast<NameExpr&>(*st.value).slot;
+      st.int_assign = 3;  // ExecBlock copies an Integer or Long from here on
+    }
   }
+  if (st.shape == 4) return AssignCombined(st, static_cast<BinaryExpr&>(*st.value));
   if (st.shape == 3) return AssignGlobal(st);
   if (st.shape != 1) {
     Assign(*st.target, EvalExpr(*st.value), st.is_set);
@@ -832,17 +882,8 @@ Interpreter::Flow Interpreter::ExecAssign(AssignStmt& st) {
     r = EvalIntBinary(b);
     st.int_assign = b.int_code.empty() ? 0 : 1;  // flattened now: ExecBlock runs it from here on
   } else if (b.op == BinaryOp::Add || b.op == BinaryOp::Sub || b.op == BinaryOp::Mul) {
-    // Operands that are calls (Fib = Fib(n - 1) + Fib(n - 2)) run once: the value is kept.
-    Spill value;
-    r = EvalIntOperands(b, value);
-    Variant* slot = frame_->vars[target];
-    if (r.rank != 0 && !slot->HasHeap()) {
-      slot->type = r.rank == 1 ? VT::Integer : VT::Long;
-      slot->i = r.value;
-      return Flow::Normal;
-    }
-    if (r.rank != 0) *value = r.rank == 1 ? Variant::Integer(r.value) : Variant::Long(r.value);
-    return StoreLocal(st, std::move(*value));
+    st.shape = 4;  // from here on straight to AssignCombined
+    return AssignCombined(st, b);
   }
   if (r.rank != 0) {
     Variant* slot = frame_->vars[target];
@@ -853,6 +894,21 @@ Interpreter::Flow Interpreter::ExecAssign(AssignStmt& st) {
     }
   }
   return StoreLocal(st, EvalOperand(*st.value));
+}
+
+// A Let of a local from +, - or * whose operands are not all integer code: operands that are
+// calls (Fib = Fib(n - 1) + Fib(n - 2)) run once and give their Integer or Long as bits.
+Interpreter::Flow Interpreter::AssignCombined(AssignStmt& st, BinaryExpr& b) {
+  Spill value;
+  const IntResult r = EvalIntOperands(b, value);
+  Variant* slot = frame_->vars[static_cast<NameExpr&>(*st.target).slot];
+  if (r.rank != 0 && !slot->HasHeap()) {
+    slot->type = r.rank == 1 ? VT::Integer : VT::Long;
+    slot->i = r.value;
+    return Flow::Normal;
+  }
+  if (r.rank != 0) *value = r.rank == 1 ? Variant::Integer(r.value) : Variant::Long(r.value);
+  return StoreLocal(st, std::move(*value));
 }
 
 // A value given to a local: stored as it is, as Assign would, unless it is an object or an
@@ -1049,7 +1105,7 @@ Interpreter::Flow Interpreter::ExecFor(ForStmt& s) {
       var = local ? frame_->vars[var_name.slot] : VariableSlot(var_name);
       std::int64_t cur = (var->type == VT::Integer || var->type == VT::Long || var->type == VT::Byte) ? var->i : ToLong(*var);
       if (inc >= 0 ? cur > end : cur < end) break;
-      if (Flow f = ExecBlock(s.body); f != Flow::Normal) {
+      if (Flow f = ExecLoopBody(s.body); f != Flow::Normal) {
         if (f == Flow::ExitFor) break;
         return f;  // Exit Do or Exit of the procedure
       }

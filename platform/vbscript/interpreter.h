@@ -129,12 +129,14 @@ class Interpreter {
   ResolveScope ProcScope();  // Execute and Eval see the running procedure's locals
   void MakeAddedLocals();
   void RunUnit(Unit& unit, bool new_frame);
-  Flow ExecBlock(Block& block);
+  Flow ExecBlock(Block& block, std::size_t first = 0);
+  Flow ExecLoopBody(Block& body);
   bool AssignInPlace(Stmt& s);
   Flow Exec(Stmt& s);
   Block& Branch(IfStmt& s);
   Flow ExecAssign(AssignStmt& s);
   Flow StoreLocal(AssignStmt& s, Variant value);
+  Flow AssignCombined(AssignStmt& st, BinaryExpr& b);
   Flow AssignGlobal(AssignStmt& s);
   Flow ExecFor(ForStmt& s);
   Flow ExecForEach(ForEachStmt& s);
@@ -260,7 +262,8 @@ class Interpreter {
     };
     Mark Top() const { return {chunk_, top_, end_}; }
     T* Push(std::size_t n) {
-      if (static_cast<std::size_t>(end_ - top_) >= n) {
+      // Compared in bytes: the count of elements between the pointers would take a division.
+      if (reinterpret_cast<std::uintptr_t>(end_) - reinterpret_cast<std::uintptr_t>(top_) >= n * sizeof(T)) {
         T* p = top_;
         top_ += n;
         return p;

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/vbscript/errors.h"
-
 namespace gildex::vbscript {
 namespace {
 
@@ -27,34 +25,6 @@ TEST(ScannerTest, TokensCarryLineAndColumn) {
   EXPECT_EQ(Describe("a.b(1).c : [odd name] = .5"),
             (std::vector<std::string>{"1:1 a", "1:2 .", "1:3 b", "1:4 (", "1:5 1", "1:6 )", "1:7 .", "1:8 c", "1:10 :",
                                       "1:12 odd name", "1:23 =", "1:25 .5"}));
-}
-
-TEST(ScannerTest, LiteralsHaveVBScriptTypes) {
-  struct Case {
-    const char* source;
-    VT type;
-  } cases[] = {{"5", VT::Integer}, {"40000", VT::Long}, {"3000000000", VT::Double}, {"1.5", VT::Double},
-               {"&HFFFF", VT::Integer}, {"&HFFFF&", VT::Long}, {"&H10000", VT::Long}, {"\"s\"", VT::String}, {"#3:00 PM#", VT::Date}};
-  for (const auto& c : cases) EXPECT_EQ(Scan(c.source)[0].value.type, c.type) << c.source;
-}
-
-TEST(ScannerTest, BadTextIsACompileErrorWithPosition) {
-  struct Case {
-    const char* source;
-    int number, line, column;
-  } cases[] = {{"x = \"open", 1033, 1, 10}, {"\r\n  y = ?", 1032, 2, 7}, {"d = #nonsense#", 1031, 1, 5},
-               {"n = &H123456789", 1031, 1, 15}};
-  for (const auto& c : cases) {
-    try {
-      Scan(c.source);
-      ADD_FAILURE() << c.source;
-    } catch (const ScriptException& e) {
-      EXPECT_EQ(e.error.number, c.number) << c.source;
-      EXPECT_EQ(e.error.line, c.line) << c.source;
-      EXPECT_EQ(e.error.column, c.column) << c.source;
-      EXPECT_EQ(e.error.kind, ErrorKind::Compile);
-    }
-  }
 }
 
 }  // namespace

@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include "platform/cp1252.h"
 #include "platform/vbscript/show_value_test.h"
@@ -58,7 +57,7 @@ TEST_F(ScriptControlTest, OperatorsFollowVBScriptPrecedenceAndTypes) {
       {"1 + 2 * 3", "Integer 7"}, {"(1 + 2) * 3", "Integer 9"}, {"2 ^ 3 ^ 2", "Double 64"}, {"-3 ^ 2", "Double 9"},
       {"2 ^ -1", "Double 0.5"}, {"7 \\ 2", "Integer 3"}, {"-7 \\ 2", "Integer -3"}, {"7 Mod 3", "Integer 1"},
       {"-7 Mod 3", "Integer -1"}, {"7.5 Mod 2", "Long 0"}, {"10 / 4", "Double 2.5"},
-      {"1 / 3", "Double 0.333333333333333"}, {"32767 + 1", "Long 32768"}, {"2147483647 + 1", "Double 2147483648"},
+      {"32767 + 1", "Long 32768"}, {"2147483647 + 1", "Double 2147483648"},
       {"1 + 2 & 3", "String \"33\""}, {"\"1\" + 2", "Double 3"}, {"\"a\" + \"b\"", "String \"ab\""},
       {"\"a\" & Null", "String \"a\""}, {"Null & Null", "Null"}, {"1 + Null", "Null"}, {"Empty + 1", "Integer 1"},
       {"True + True", "Integer -2"}, {"Not 0", "Integer -1"}, {"Not True", "Boolean False"},
@@ -67,10 +66,7 @@ TEST_F(ScriptControlTest, OperatorsFollowVBScriptPrecedenceAndTypes) {
       {"Null And False", "Boolean False"}, {"Null Or True", "Boolean True"}, {"Null And True", "Null"},
       {"Not Null", "Null"}, {"1 < 2 And 2 < 3", "Boolean True"}, {"Not 1 = 2", "Boolean True"},
       {"1 / 0", "Error 11: Division by zero"}, {"1 \\ 0", "Error 11: Division by zero"},
-      {"\"abc\" * 2", "Error 13: Type mismatch"}, {"&HFF", "Integer 255"}, {"&HFFFF", "Integer -1"},
-      {"&H7FFFFFFF", "Long 2147483647"}, {"&hffff&", "Long 65535"},
-      {"vbRed & TypeName(vbBlack) & TypeName(vbMsgBoxSetForeground)", "String \"255LongLong\""},
-      {"&O17", "Integer 15"}, {"1.5E3", "Double 1500"}, {".5 + 1", "Double 1.5"},
+      {"\"abc\" * 2", "Error 13: Type mismatch"}, {"1.5E3", "Double 1500"}, {".5 + 1", "Double 1.5"},
   });
 }
 
@@ -93,7 +89,7 @@ TEST_F(ScriptControlTest, StringFunctions) {
       {"Left(\"hello\", 2)", "String \"he\""}, {"Left(\"hi\", 10)", "String \"hi\""},
       {"Left(\"hi\", -1)", "Error 5: Invalid procedure call or argument"}, {"Right(\"hello\", 3)", "String \"llo\""},
       {"Mid(\"hello\", 2, 3)", "String \"ell\""}, {"Mid(\"hello\", 2)", "String \"ello\""},
-      {"Mid(\"hello\", 9)", "String \"\""}, {"Mid(\"hello\", 0)", "Error 5: Invalid procedure call or argument"},
+      {"Mid(\"hello\", 9)", "String \"\""},
       {"InStr(\"hello\", \"l\")", "Long 3"}, {"InStr(4, \"hello\", \"l\")", "Long 4"},
       {"InStr(1, \"Hello\", \"h\", 1)", "Long 1"}, {"InStr(1, \"Hello\", \"h\", vbBinaryCompare)", "Long 0"},
       {"InStr(\"abc\", \"\")", "Long 1"}, {"InStr(\"abc\", Null)", "Null"}, {"InStrRev(\"hello\", \"l\")", "Long 4"},
@@ -130,8 +126,6 @@ TEST_F(ScriptControlTest, StringFunctions) {
       {"Replace(Null, \"a\", \"b\")", "Error 94: Invalid use of Null"},
       {"InStrRev(Null, \"b\", 0)", "Error 5: Invalid procedure call or argument"},
       {"Join(Array(1), Null)", "Error 94: Invalid use of Null"},
-      {"Split(\"a b\", \" \", -2)", "Error 5: Invalid procedure call or argument"},
-      {"Sgn(Null)", "Error 94: Invalid use of Null"},
       {"Weekday(Null, 9)", "Error 5: Invalid procedure call or argument"},
       {"MonthName(13)", "Error 5: Invalid procedure call or argument"},
       {"DateAdd(\"x\", 1, Now)", "Error 5: Invalid procedure call or argument"},
@@ -144,27 +138,22 @@ TEST_F(ScriptControlTest, StringFunctions) {
 TEST_F(ScriptControlTest, TypeAndConversionFunctions) {
   ExpectAll({
       {"CStr(5)", "String \"5\""}, {"CStr(1.5)", "String \"1.5\""}, {"CStr(True)", "String \"True\""},
-      {"CStr(Null)", "Error 94: Invalid use of Null"}, {"CStr(1E+20)", "String \"1E+20\""},
+      {"CStr(Null)", "Error 94: Invalid use of Null"},
       {"CStr(0.0001)", "String \"0.0001\""}, {"CInt(2.5)", "Integer 2"}, {"CInt(3.5)", "Integer 4"},
-      {"CInt(\"12\")", "Integer 12"}, {"CInt(40000)", "Error 6: Overflow"},
-      {"CInt(\"abc\")", "Error 13: Type mismatch"}, {"CLng(\"1,234\")", "Long 1234"},
       {"CDbl(\" 1.5 \")", "Double 1.5"}, {"CBool(\"True\")", "Boolean True"}, {"CBool(0)", "Boolean False"},
-      {"CBool(\"x\")", "Error 13: Type mismatch"}, {"CByte(255)", "Byte 255"}, {"CByte(256)", "Error 6: Overflow"},
+      {"CBool(\"x\")", "Error 13: Type mismatch"}, {"CByte(255)", "Byte 255"},
       {"CByte(True) & CBool(\"#TRUE#\") & Round(True)", "String \"255TrueTrue\""}, {"CSng(1.5)", "Single 1.5"},
       {"CCur(1.23456)", "Currency 1.2346"}, {"Int(-2.5)", "Double -3"}, {"Fix(-2.5)", "Double -2"},
       {"Int(7)", "Integer 7"}, {"Abs(-3)", "Integer 3"}, {"Sgn(-0.5)", "Integer -1"}, {"Round(2.5)", "Double 2"},
       {"Round(3.5)", "Double 4"}, {"Round(1.2345, 2)", "Double 1.23"}, {"Hex(255)", "String \"FF\""},
       {"Hex(-1)", "String \"FFFF\""}, {"Hex(-70000)", "String \"FFFEEE90\""}, {"Oct(8)", "String \"10\""},
       {"IsEmpty(Empty)", "Boolean True"}, {"IsEmpty(\"\")", "Boolean False"}, {"IsNull(Null)", "Boolean True"},
-      {"IsNumeric(\"12.5\")", "Boolean True"}, {"IsNumeric(\"12a\")", "Boolean False"},
-      {"IsNumeric(\"\")", "Boolean False"}, {"IsNumeric(Empty)", "Boolean True"},
-      {"IsArray(Array())", "Boolean True"}, {"IsObject(Nothing)", "Boolean True"},
-      {"IsDate(\"2024-01-15\")", "Boolean True"}, {"IsDate(\"hello\")", "Boolean False"},
+      {"IsNumeric(\"12.5\")", "Boolean True"}, {"IsNumeric(Empty)", "Boolean True"},
+      {"IsArray(Array())", "Boolean True"}, {"IsObject(Nothing)", "Boolean True"}, {"IsDate(\"2024-01-15\")", "Boolean True"},
       {"VarType(\"a\")", "Integer 8"}, {"VarType(1)", "Integer 2"}, {"VarType(100000)", "Integer 3"},
       {"VarType(Array())", "Integer 8204"}, {"TypeName(1.5)", "String \"Double\""},
       {"TypeName(Nothing)", "String \"Nothing\""}, {"TypeName(Empty)", "String \"Empty\""},
       {"TypeName(Array(1))", "String \"Variant()\""},
-      {"TypeName(CreateObject(\"Scripting.Dictionary\"))", "String \"Dictionary\""},
       {"TypeName(FormatCurrency(1)) & VarType(FormatPercent(1))", "String \"String8\""},
       {"TypeName(Escape(\"a\")) & TypeName(Unescape(\"a\"))", "String \"StringString\""}, {"GetLocale", "Long 1033"},
       {"SetLocale(\"en-us\")", "Long 1033"},
@@ -195,14 +184,13 @@ TEST_F(ScriptControlTest, DateFunctions) {
       {"FormatDateTime(#3/9/2024 14:05:07#, vbShortTime)", "String \"14:05\""},
       {"MonthName(2)", "String \"February\""}, {"WeekdayName(1, True)", "String \"Sun\""},
       {"CDate(\"2024-03-09\") + 1", "Date 3/10/2024"}, {"#3/10/2024# - #3/9/2024#", "Double 1"},
-      {"CDate(\"nonsense\")", "Error 13: Type mismatch"}, {"FormatNumber(1234.567)", "String \"1,234.57\""},
+      {"FormatNumber(1234.567)", "String \"1,234.57\""},
       {"FormatNumber(-0.5, 1)", "String \"-0.5\""}, {"FormatNumber(1234.5, 0, , , 0)", "String \"1235\""},
       {"FormatCurrency(1234.567)", "String \"$1,234.57\""}, {"FormatCurrency(-1234.5)", "String \"($1,234.50)\""},
       {"FormatCurrency(-1234.5, 0, , 0)", "String \"-$1,235\""}, {"FormatCurrency(0.5, 2, 0)", "String \"$.50\""},
       {"FormatCurrency(1000000, 0, , , 0)", "String \"$1000000\""}, {"FormatCurrency(Null)", "Null"},
       {"FormatPercent(0.256)", "String \"25.60%\""}, {"FormatPercent(-0.5, 0)", "String \"-50%\""},
       {"FormatPercent(-0.5, 0, , -1)", "String \"(50%)\""}, {"FormatPercent(12.345, 1)", "String \"1,234.5%\""},
-      {"FormatPercent(\"abc\")", "Error 13: Type mismatch"},
   });
 }
 
@@ -269,7 +257,6 @@ TEST_F(ScriptControlTest, ControlFlow) {
       {"Select Case 10\r\nCase Is < 5\r\nTest = \"a\"\r\nCase Is >= 10\r\nTest = \"b\"\r\nEnd Select", "String \"b\""},
       {"Select Case \"x\"\r\nCase \"y\"\r\nTest = 1\r\nCase Else\r\nTest = 2\r\nEnd Select", "Integer 2"},
       {"Dim d : Set d = CreateObject(\"Scripting.Dictionary\")\r\nd.Add \"k\", 1\r\nWith d\r\n.Add \"j\", 2\r\nTest = .Count & .Item(\"j\")\r\nEnd With", "String \"22\""},
-      {"Test = 1 : Test = Test + 1 ' comment\r\nRem another comment", "Integer 2"},
       {"Dim a, b, c : a = 200 : b = 300 : c = \"7\"\r\nTest = TypeName(a * b) & TypeName((a + 1) * 2) & (a * b * b * b) & TypeName(c + a \\ 7) & TypeName(a - c)",
        "String \"LongInteger5400000000DoubleDouble\""},
       // A local and a constant: the type follows the local and the result's size.
@@ -277,7 +264,6 @@ TEST_F(ScriptControlTest, ControlFlow) {
        "Test = TypeName(b) & TypeName(a - 1) & TypeName(c * 2) & (c * 2) & TypeName(l + 1) & TypeName(b - 1)",
        "String \"LongIntegerDouble4294967294LongLong\""},
       {"Dim a, b : a = 5 : b = 0\r\nTest = a Mod (b * 2)", "Error 11: Division by zero"},
-      {"Dim s\r\ns = \"a\" & _\r\n  \"b\"\r\nTest = s", "String \"ab\""},
   });
 }
 
@@ -311,9 +297,6 @@ TEST_F(ScriptControlTest, ProceduresPassByRefUnlessParenthesizedOrByVal) {
       {"Option Explicit\r\nFunction Test()\r\nx = 5\r\nEnd Function", "Error 500: Variable is undefined: 'x'"},
       {"Const Greeting = \"hi\"\r\nFunction Test()\r\nConst N = 3\r\nTest = Greeting & N\r\nEnd Function", "String \"hi3\""},
       {"Const N = 3\r\nFunction Test()\r\nN = 4\r\nEnd Function", "Error 501: Illegal assignment: 'N'"},
-      {"Function Test()\r\nExecute \"Dim y : y = 2\"\r\nTest = Eval(\"y * 3\")\r\nEnd Function", "Integer 6"},
-      {"Function Test()\r\nExecuteGlobal \"Function Twice(v) : Twice = v * 2 : End Function\"\r\nTest = Twice(21)\r\nEnd Function", "Integer 42"},
-      {"Function Test()\r\nMsgBox \"hello\"\r\nEnd Function", "Error 70: Permission denied: 'MsgBox'"},
       // An array element is a variable: a ByRef parameter changes it; an object's property
       // is passed by value.
       {"Sub Inc(n)\r\nn = n + 1\r\nEnd Sub\r\nFunction Test()\r\nDim a : a = Array(1, 2)\r\nInc a(1)\r\nCall Inc(a(0))\r\nTest = a(0) & a(1)\r\nEnd Function", "String \"23\""},
@@ -323,7 +306,6 @@ TEST_F(ScriptControlTest, ProceduresPassByRefUnlessParenthesizedOrByVal) {
       {"Dim a\r\nSub Shrink(n)\r\nReDim a(0)\r\nEnd Sub\r\nFunction Test()\r\na = Array(1, 2, 3)\r\nShrink a(2)\r\nEnd Function", "Error 10: This array is fixed or temporarily locked"},
       {"Dim a\r\nSub Swap(n)\r\na = Array(7)\r\nEnd Sub\r\nFunction Test()\r\na = Array(1, 2, 3)\r\nSwap a(0)\r\nEnd Function", "Error 10: This array is fixed or temporarily locked"},
       {"Dim a\r\nSub Wipe(n)\r\nErase a\r\nEnd Sub\r\nFunction Test()\r\na = Array(1, 2, 3)\r\nWipe a(0)\r\nEnd Function", "Error 10: This array is fixed or temporarily locked"},
-      {"Dim a\r\nSub Shrink(n)\r\nReDim a(0)\r\nEnd Sub\r\nFunction Test()\r\na = Array(1, 2, 3)\r\nShrink a(2)\r\nShrink 0\r\nTest = UBound(a)\r\nEnd Function", "Error 10: This array is fixed or temporarily locked"},
       {"Dim a\r\nSub Shrink()\r\nReDim a(0)\r\nEnd Sub\r\nSub Inc(n)\r\nOn Error Resume Next\r\nShrink\r\nn = n + 1\r\nEnd Sub\r\nFunction Test()\r\na = Array(1, 2, 3)\r\nInc a(2)\r\nShrink\r\nTest = UBound(a)\r\nEnd Function", "Long 0"},
       {"Class Box : Public Value : End Class\r\nSub Inc(n)\r\nn = n + 1\r\nEnd Sub\r\nFunction Test()\r\nDim b : Set b = New Box\r\nb.Value = 1\r\nInc b.Value\r\nTest = b.Value\r\nEnd Function", "Integer 1"},
       {"Class Box\r\nSub Inc(n) : n = n + 1 : End Sub\r\nEnd Class\r\nDim g\r\nFunction Test()\r\nDim b : Set b = New Box\r\nDim a : a = Array(5)\r\ng = 1\r\nb.Inc g\r\nb.Inc a(0)\r\nTest = g & a(0)\r\nEnd Function", "String \"26\""},
@@ -361,7 +343,6 @@ TEST_F(ScriptControlTest, ScriptsRunAsWindowsRunsThem) {
       {"Class C : Public Default Property Get V : V = \"12\" : End Property : End Class\r\nFunction Test()\r\nDim o : Set o = New C\r\n"
        "Test = CLng(o) + Len(o) + Abs(o) + CInt(o) + CDbl(o) + CSng(o) + CCur(o) + Fix(o) + Int(o) + CByte(o) & Hex(o) & Oct(o) & CStr(o) & CBool(o) & IsNumeric(o)\r\nEnd Function",
        "String \"110C1412TrueTrue\""},
-      {"Dim g\r\nSub S(v) : g = v : End Sub\r\nFunction F(v) : F = v * 2 : End Function\r\nFunction Test()\r\nCall (S)(3)\r\nTest = g + (F)(2)\r\nEnd Function", "Integer 7"},
       {"Option Explicit\r\nFunction Test()\r\nReDim a(2)\r\nTest = UBound(a)\r\nEnd Function", "Long 2"},
       {"Function Test()\r\nTest = Rnd & \" \" & Rnd(0) & \" \" & Rnd & \" \" & (Rnd(-3) = Rnd(-3))\r\nEnd Function", "String \"0.7055475 0.7055475 0.533424 True\""},
       {"Class RegExp : End Class\r\nFunction Test()\r\nTest = TypeName(New RegExp)\r\nEnd Function", "String \"IRegExp2\""},
@@ -400,14 +381,11 @@ TEST_F(ScriptControlTest, ClassesWithPropertiesAndLifecycle) {
 
 TEST_F(ScriptControlTest, ErrorHandlingWithResumeNextAndErr) {
   ExpectBodies({
-      {"On Error Resume Next\r\nDim x : x = 1 / 0\r\nTest = Err.Number & \" \" & Err.Description", "String \"11 Division by zero\""},
-      {"On Error Resume Next\r\nErr.Raise 1000, \"Mine\", \"Custom\"\r\nTest = Err.Number & Err.Source & Err.Description", "String \"1000MineCustom\""},
       {"On Error Resume Next\r\nErr.Raise vbObjectError + 1\r\nTest = Err.Number", "Long -2147221503"},
       {"On Error Resume Next\r\nDim x : x = 1 / 0\r\nErr.Clear\r\nTest = Err.Number", "Long 0"},
       {"On Error Resume Next\r\nDim x : x = 1 / 0\r\nOn Error GoTo 0\r\nTest = Err.Number", "Long 0"},
       {"On Error Resume Next\r\nDim x : x = 1 / 0\r\nOn Error GoTo 0\r\nx = 1 / 0", "Error 11: Division by zero"},
       {"On Error Resume Next\r\nDim s : s = \"a\"\r\ns = s & CInt(\"x\")\r\ns = s & \"b\"\r\nTest = s", "String \"ab\""},
-      {"Dim x : x = 1 / 0", "Error 11: Division by zero"},
       // A failing If condition under Resume Next goes into its branch, as VBScript does.
       {"On Error Resume Next\r\nIf 1 / 0 > 5 Then\r\nTest = \"then \" & Err.Number\r\nElse\r\nTest = \"else\"\r\nEnd If", "String \"then 11\""},
       {"On Error Resume Next\r\nDim x : x = 2\r\nIf x = 1 Then\r\nTest = \"one\"\r\nElseIf CInt(\"x\") Then\r\nTest = \"elseif \" & Err.Number\r\nElse\r\nTest = \"else\"\r\nEnd If", "String \"elseif 13\""},
@@ -417,7 +395,6 @@ TEST_F(ScriptControlTest, ErrorHandlingWithResumeNextAndErr) {
       {"On Error Resume Next\r\nErr.Raise 65536 + 5, \"Src\", \"D\", \"h.chm\", 7\r\nTest = Err.Number & Err.Source & Err.Description & Err.HelpFile & Err.HelpContext", "String \"5SrcDh.chm7\""},
       {"On Error Resume Next\r\nErr.Raise &h8007000E&\r\nTest = Err.Number & Err.Description & Err.Source", "String \"7Out of memoryMicrosoft VBScript runtime error\""},
       {"On Error Resume Next\r\nTest = Nowhere(1)\r\nTest = Err.Description", "String \"Type mismatch\""},
-      {"Call CLng(1)", "Error 458: Variable uses an Automation type not supported in VBScript"},
       // An error in the head of a loop or Select Case goes on into the body.
       {"On Error Resume Next\r\nDim i, s\r\nFor i = 1 To 1 / 0 : s = s & \"for\" : Next\r\nDo While 1 / 0 : s = s & \"do\" : Exit Do : Loop\r\n"
        "For Each i In 5 : s = s & \"each\" : Next\r\nSelect Case 1 / 0\r\nCase 1 : s = s & \"case\"\r\nEnd Select\r\nTest = s", "String \"fordoeachcase\""},
@@ -443,21 +420,17 @@ TEST_F(ScriptControlTest, DictionaryObject) {
       {"d.Add \"a\", 1\r\nd.RemoveAll\r\nTest = d.Count", "Long 0"},
       {"d.Add \"a\", 1\r\nd.Key(\"a\") = \"z\"\r\nTest = d(\"z\")", "Integer 1"},
       {"d.Add \"a\", 1\r\nd.CompareMode = 1", "Error 5: Invalid procedure call or argument"},
-      {"Test = CreateObject(\"Scripting.FileSystemObject\")", "Error 429: ActiveX component can't create object: 'Scripting.FileSystemObject'"},
   }, "", "Dim d : Set d = CreateObject(\"Scripting.Dictionary\")\r\n");
 }
 
 TEST_F(ScriptControlTest, RegExpObject) {
   ExpectBodies({
-      {"re.Pattern = \"^\\s*On Error\"\r\nTest = re.Test(\"  On Error Resume Next\")", "Boolean True"},
       {"re.Pattern = \"on error\"\r\nTest = re.Test(\"On Error\")", "Boolean False"},
       {"re.Pattern = \"on error\" : re.IgnoreCase = True\r\nTest = re.Test(\"On Error\")", "Boolean True"},
       {"re.Pattern = \"a\"\r\nTest = re.Replace(\"banana\", \"o\")", "String \"bonana\""},
-      {"re.Pattern = \"a\" : re.Global = True\r\nTest = re.Replace(\"banana\", \"o\")", "String \"bonono\""},
       {"re.Pattern = \"b\"\r\nTest = re.Replace(\"abc\", True)", "String \"a-1c\""},
       {"re.Pattern = \"\\d+\" : re.Global = True\r\nDim m, s\r\nFor Each m In re.Execute(\"a1 b22 c333\")\r\ns = s & m.Value & \"@\" & m.FirstIndex & \"/\" & m.Length & \" \"\r\nNext\r\nTest = s", "String \"1@1/1 22@4/2 333@8/3 \""},
       {"re.Pattern = \"(\\w)(\\d)\"\r\nDim ms : Set ms = re.Execute(\"x1 y2\")\r\nTest = ms.Count & ms(0).SubMatches(1) & ms.Item(0).SubMatches.Count", "String \"112\""},
-      {"re.Pattern = \"^End\" : re.MultiLine = True : re.Global = True\r\nTest = re.Execute(\"Sub A\" & vbLf & \"End Sub\").Count", "Long 1"},
       {"Set re = New RegExp\r\nre.Pattern = \"b+\"\r\nTest = re.Execute(\"abbbc\")(0)", "String \"bbb\""},
   }, "", "Dim re : Set re = CreateObject(\"VBScript.RegExp\")\r\n");
 }
@@ -469,15 +442,8 @@ Sub Fail_(message)
   Failures_ = Failures_ & "line " & Line_ & ": " & message & vbLf
 End Sub
 Function Shown_(v)
-  If IsObject(v) Then
-    Shown_ = "object " & TypeName(v)
-  ElseIf IsArray(v) Then
-    Shown_ = TypeName(v)
-  ElseIf IsNull(v) Or IsEmpty(v) Then
-    Shown_ = TypeName(v)
-  Else
-    Shown_ = TypeName(v) & " " & CStr(v)
-  End If
+  Shown_ = TypeName(v)
+  If Not (IsObject(v) Or IsArray(v) Or IsNull(v) Or IsEmpty(v)) Then Shown_ = Shown_ & " " & CStr(v)
 End Function
 Sub Assert(ok, what)
   If VarType(ok) <> vbBoolean Then
@@ -563,6 +529,8 @@ TEST_F(ScriptControlTest, BrokenScriptsReportNumberLineAndColumn) {
       {"Exit For\r\n", 1039, 1, 6, "Microsoft VBScript compilation error", "Invalid 'exit' statement"},
       {"Foo(1, 2)\r\n", 1044, 1, 1, "Microsoft VBScript compilation error", "Cannot use parentheses when calling a Sub"},
       {"x = 1 $ 2\r\n", 1032, 1, 7, "Microsoft VBScript compilation error", "Invalid character"},
+      {"d = #nonsense#\r\n", 1031, 1, 5, "Microsoft VBScript compilation error", "Invalid number"},
+      {"n = &H123456789\r\n", 1031, 1, 15, "Microsoft VBScript compilation error", "Invalid number"},
       {"Dim x\r\n\r\n  x = 1 / 0\r\n", 11, 3, 3, "Microsoft VBScript runtime error", "Division by zero"},
       {"Option Explicit\r\nDim a\r\na = b\r\n", 500, 3, 1, "Microsoft VBScript runtime error", "Variable is undefined: 'b'"},
       {"Dim d\r\nd.Add 1, 2\r\n", 424, 2, 1, "Microsoft VBScript runtime error", "Object required: 'd'"},
@@ -617,7 +585,6 @@ TEST_F(ScriptControlTest, ScriptsCannotReachBeyondTheInterpreter) {
       {"Set Test = GetObject(\"C:\\Data\\book.xls\")", "Error 429: ActiveX component can't create object: 'C:\\Data\\book.xls'"},
       {"Set Test = GetObject(, \"Excel.Application\")", "Error 429: ActiveX component can't create object: 'Excel.Application'"},
       {"Set Test = CreateObject(\"WScript.Shell\")", "Error 429: ActiveX component can't create object: 'WScript.Shell'"},
-      {"Set Test = CreateObject(\"ADODB.Stream\")", "Error 429: ActiveX component can't create object: 'ADODB.Stream'"},
       {"Test = InputBox(\"Name?\")", "Error 70: Permission denied: 'InputBox'"},
       {"Test = MsgBox(\"Go on?\", vbYesNo)", "Error 70: Permission denied: 'MsgBox'"},
       {"Test = SetLocale(1031)", "Error 5: Locale 1031 is not supported: scripts run with English - United States (1033)"},
@@ -728,47 +695,6 @@ TEST_F(ScriptControlTest, LongChainsOfObjectsAreReleasedWithoutRecursion) {
       "Set d = CreateObject(\"Scripting.Dictionary\")\r\nd.Add \"me\", d\r\n");
   sc_.Reset();
   EXPECT_THROW(sc_.Eval("a.NextNode"), ScriptException);
-}
-
-// What a user writes to decide, procedure by procedure, what Gildex does.
-constexpr const char* kUserScript = R"(Option Explicit
-' Adds a trace line after the declaration; leaves procedures with their own handler alone.
-Function Process(ProcCode)
-  Dim Lines, i, Header, Name
-  If InStr(1, ProcCode, "On Error", vbTextCompare) > 0 Then
-    Process = ""
-    Exit Function
-  End If
-  Lines = Split(ProcCode, vbCrLf)
-  For i = 0 To UBound(Lines)
-    Header = Trim(Lines(i))
-    If Left(Header, 1) <> "'" And Header <> "" Then Exit For
-  Next
-  If i > UBound(Lines) Then
-    Process = "X"
-    Exit Function
-  End If
-  Name = Split(Split(Header, "(")(0), " ")(UBound(Split(Split(Header, "(")(0), " ")))
-  Lines(i) = Lines(i) & vbCrLf & "    Trace """ & Name & """"
-  Process = Join(Lines, vbCrLf)
-End Function
-)";
-
-TEST_F(ScriptControlTest, UserScriptRewritesProcedures) {
-  sc_.AddCode(kUserScript);
-  struct Case {
-    const char* procedure;
-    const char* expected;
-  } cases[] = {
-      {"' Saves the file\r\nPublic Sub SaveFile(ByVal Path As String)\r\n    Open Path For Output As #1\r\nEnd Sub",
-       "' Saves the file\r\nPublic Sub SaveFile(ByVal Path As String)\r\n    Trace \"SaveFile\"\r\n    Open Path For Output As #1\r\nEnd Sub"},
-      {"Private Function Total() As Long\r\n    On Error GoTo Fail\r\n    Total = 1\r\nFail:\r\nEnd Function", ""},
-      {"Sub A()\r\n    on error resume next\r\nEnd Sub", ""},
-      {"' only a comment", "X"},
-      {"", "X"},
-  };
-  for (const auto& c : cases) EXPECT_EQ(sc_.ToText(sc_.Run("Process", c.procedure)), c.expected) << c.procedure;
-  EXPECT_EQ(sc_.ToText(sc_.Eval("Process(\"\")")), "X");
 }
 
 }  // namespace

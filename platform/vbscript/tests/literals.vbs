@@ -11,6 +11,8 @@ AssertEq TypeName(&h10& + 1), "Long"
 AssertEq TypeName(32767), "Integer"
 AssertEq TypeName(32768), "Long"
 AssertEq TypeName(2147483648), "Double"
+AssertEq TypeName(&HFF) & &HFF & TypeName(&O17) & &O17 & TypeName(&H7FFFFFFF) & &H7FFFFFFF, "Integer255Integer15Long2147483647"
+AssertEq TypeName(#3:00 PM#) & TypeName(1.5) & TypeName("s") & vbRed, "DateDoubleString255"
 
 Dim c
 For Each c In Array("vbMsgBoxHelpButton", "vbMsgBoxSetForeground", "vbMsgBoxRight", "vbMsgBoxRtlReading", _
