@@ -14,6 +14,7 @@
 #include "host/host_test.h"
 #include "host/memory_vbe.h"
 #include "host/project_loader.h"
+#include "platform/process.h"
 #include "platform/test_files.h"
 #include "workbench/designer_model.h"
 
@@ -50,16 +51,6 @@ window.addEventListener('load', function () {
 });
 </script>)";
 
-std::string Run(const std::string& command) {
-  std::string output;
-  if (FILE* pipe = ::popen(command.c_str(), "r")) {
-    char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, n);
-    ::pclose(pipe);
-  }
-  return output;
-}
-
 struct Rendered {
   std::vector<std::string> problems;  // script errors and pictures not loaded
   std::map<std::string, workbench::Rect> boxes;
@@ -72,8 +63,9 @@ Rendered Render(const fs::path& page) {
   text.insert(head == std::string::npos ? 0 : head + 6, kProbe);
   const fs::path probed = page.parent_path() / ("probed-" + page.filename().string());
   WriteBytes(probed, text);
-  const std::string dom = Run("chromium --headless --no-sandbox --disable-gpu --virtual-time-budget=5000 --dump-dom 'file://" +
-                              probed.string() + "' 2>/dev/null");
+  const std::string shell = "chromium --headless --no-sandbox --disable-gpu --virtual-time-budget=5000 --dump-dom "
+                            "'file://" + probed.string() + "' 2>/dev/null";
+  const std::string dom = platform::RunProcess({platform::ShellArgv(shell), {}}, std::size_t{1} << 26).output;
   Rendered rendered;
   const std::size_t start = dom.find("<pre id=\"gildex-probe\">");
   if (start == std::string::npos) {

@@ -6,7 +6,6 @@
 
 #include <filesystem>
 #include <functional>
-#include <sstream>
 
 #include "app/command_line.h"
 #include "app/command_line_test.h"
@@ -22,11 +21,6 @@ namespace fs = std::filesystem;
 using platform::testing::ReadBytes;
 using platform::testing::ScopedEnv;
 using platform::testing::WriteBytes;
-
-Ran Gildex(std::vector<std::string> args) {
-  args.insert(args.begin(), "prefix");
-  return RunGildex(std::move(args));
-}
 
 TEST(PrefixCommand, DryRunCheckAndRealRunAgree) {
   testing::SampleProject w;
@@ -47,19 +41,20 @@ TEST(PrefixCommand, DryRunCheckAndRealRunAgree) {
     std::string err = "";      // found on standard error
     std::function<void()> before = nullptr;
   } cases[] = {
-      {"check", {project, "--check"}, kReported, would, "frmMain.frm:430:     cmdClose.Left", {}},
+      {"check", {"prefix", project, "--check"}, kReported, would, "frmMain.frm:430:     cmdClose.Left", {}},
       // That the diff applies to give what the real run writes is the dry-run test's (unified_diff_test.cpp).
-      {"dry run", {project, "--dry-run", "--references"}, kDone,
+      {"dry run", {"prefix", project, "--dry-run", "--references"}, kDone,
        "gildex: 10 controls prefixed, 11 references rewritten; 5 files would be written.",
        "diff --git a/frmMDI.frm b/frmMDI.frm\n", {}, ":131:     xtmrClock_Timer\n"},
-      {"real run", {project, "--references"}, kDone,
+      {"real run", {"prefix", project, "--references"}, kDone,
        "gildex: 10 controls prefixed, 11 references rewritten; 5 files written.", "", forms},
-      {"again", {project, "--check"}, kDone, "gildex: nothing to change.", "", forms},
-      {"bad usage", {project, "--check", "--dry-run"}, kBadInput, "gildex: --check and --dry-run together: choose one",
-       "", forms},
-      {"empty component", {project, "--component", ""}, kBadInput, "gildex: --component wants a name, not an empty text", "", forms},
+      {"again", {"prefix", project, "--check"}, kDone, "gildex: nothing to change.", "", forms},
+      {"bad usage", {"prefix", project, "--check", "--dry-run"}, kBadInput,
+       "gildex: --check and --dry-run together: choose one", "", forms},
+      {"empty component", {"prefix", project, "--component", ""}, kBadInput,
+       "gildex: --component wants a name, not an empty text", "", forms},
       // The button's name back, and a label holding the name it would get.
-      {"collision", {project, "--component", "frmAbout"}, kReported, "gildex: nothing to change.", "", forms,
+      {"collision", {"prefix", project, "--component", "frmAbout"}, kReported, "gildex: nothing to change.", "", forms,
        "frmAbout.frm: cmdOK was not prefixed: bcmdOK is already the name of another control\n", [&] {
          const fs::path about = w.dir / "Sample" / "frmAbout.frm";
          std::string text = ReadBytes(about);
@@ -71,7 +66,7 @@ TEST(PrefixCommand, DryRunCheckAndRealRunAgree) {
   };
   for (const auto& c : cases) {
     if (c.before) c.before();
-    const Ran run = Gildex(c.args);
+    const Ran run = RunGildex(c.args);
     EXPECT_EQ(run.code, c.code) << c.name << "\n" << run.err;
     EXPECT_EQ(run.Summary(), c.summary) << c.name << "\n" << run.err;
     EXPECT_NE(run.out.find(c.out), std::string::npos) << c.name << "\n" << run.out;
@@ -97,7 +92,7 @@ TEST(PrefixCommand, CorpusProjectsStayWhole) {
     const fs::path top = *relative.begin(), copy = scratch.dir / "copy";
     fs::remove_all(copy);
     CopyWritable(host::testing::kCorpus / top, copy / top);
-    const Ran run = Gildex({(copy / relative).string(), "--yes"});
+    const Ran run = RunGildex({"prefix", (copy / relative).string(), "--yes"});
     const std::string name = relative.string();
     EXPECT_TRUE(run.code == kDone || run.code == kReported) << name << "\n" << run.err;
     if (run.code == kReported) {
@@ -118,7 +113,7 @@ TEST(PrefixCommand, CorpusProjectsStayWhole) {
       EXPECT_NE(run.err.find("wrote " + (copy / inside).string() + "\n"), std::string::npos)
           << name << ": " << inside.string() << " changed without being written\n" << run.err;
     }
-    const Ran again = Gildex({(copy / relative).string(), "--check"});
+    const Ran again = RunGildex({"prefix", (copy / relative).string(), "--check"});
     EXPECT_EQ(again.Summary(), "gildex: nothing to change.") << name << "\n" << again.err;
     if (run.Summary() != "gildex: nothing to change.") ++prefixed;
   }

@@ -19,8 +19,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using platform::testing::ReadBytes;
-using platform::testing::ScopedEnv;
-using platform::testing::TempDir;
 using platform::testing::WriteBytes;
 
 // Runs the commands of the command line on the sample.

@@ -4,7 +4,6 @@
 
 #include <filesystem>
 #include <string>
-#include <vector>
 
 #include "app/command_line_test.h"
 #include "common/nembus_common.h"

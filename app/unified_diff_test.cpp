@@ -1,7 +1,6 @@
 #include "app/unified_diff.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>

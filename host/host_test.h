@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <initializer_list>
 #include <string>
 #include <string_view>
@@ -13,6 +14,7 @@
 
 #include "host/source_file.h"
 #include "host/source_lines.h"
+#include "host/vbide.h"
 #include "platform/cp1252.h"
 #include "platform/test_files.h"
 
@@ -63,6 +65,16 @@ inline std::string Describe(const std::vector<LoadProblem>& problems) {
   std::string text;
   for (const LoadProblem& p : problems) text += p.file + ":" + std::to_string(p.line) + ": " + (p.fatal ? "fatal: " : "") + p.message + "\n";
   return text;
+}
+
+// What `call` threw as the object model does, "NUMBER: DESCRIPTION"; empty when it returned.
+inline std::string HostErrorOf(const std::function<void()>& call) {
+  try {
+    call();
+  } catch (const HostError& e) {
+    return std::to_string(e.Number()) + ": " + e.Description();
+  }
+  return "";
 }
 
 using platform::testing::TempDir;

@@ -4,6 +4,7 @@
 
 #include <optional>
 
+#include "host/host_test.h"
 #include "host/project_loader.h"
 #include "platform/test_files.h"
 
@@ -35,17 +36,6 @@ class MakeCompiledFile : public ::testing::Test {
     return *loaded.projects.at(0);
   }
 
-  // The message MakeCompiledFile throws, or "built" when it returns.
-  static std::string Build(MemoryProject& project) {
-    try {
-      project.MakeCompiledFile();
-      return "built";
-    } catch (const HostError& e) {
-      EXPECT_EQ(e.Number(), 5);
-      return e.Description();
-    }
-  }
-
   TempDir dir_;
   fs::path folder_;
   MemoryVBE vbe_;
@@ -54,22 +44,22 @@ class MakeCompiledFile : public ::testing::Test {
 TEST_F(MakeCompiledFile, RunsTheCommandInTheProjectFolderAndReportsHowItEnded) {
   struct Case {
     std::optional<std::string> command;  // nullopt: none configured
-    std::string message;                 // "built" when it returned
+    std::string message;                 // what it threw; empty when it returned
     std::optional<std::string> output = std::nullopt;
     bool edited = false;  // the last cases: the project has unsaved changes
   };
   const std::vector<Case> cases = {
       // Paths quoted for the shell: the folder's name has blanks and quotes.
-      {"cp {project} {output}.check && echo done", "built", "done\n"},
-      {"test -f Module1.bas", "built"},
+      {"cp {project} {output}.check && echo done", "", "done\n"},
+      {"test -f Module1.bas", ""},
       {"echo compiling; echo 'Module1.bas(3): Expected: End Sub' >&2; echo; exit 2",
-       "build command failed with exit code 2: Module1.bas(3): Expected: End Sub",
+       "5: build command failed with exit code 2: Module1.bas(3): Expected: End Sub",
        "compiling\nModule1.bas(3): Expected: End Sub\n\n"},
-      {"kill -9 $$", "build command was stopped by signal 9"},
-      {std::nullopt, "no build command configured; structural check passed, nothing compiled"},
+      {"kill -9 $$", "5: build command was stopped by signal 9"},
+      {std::nullopt, "5: no build command configured; structural check passed, nothing compiled"},
       // Unsaved edits: a command would build the files on disk, so it is not run; the check takes them as they stand.
-      {"cp {project} {output}.check", "cannot build Orders: the project has unsaved changes", std::nullopt, true},
-      {std::nullopt, "no build command configured; structural check found 1 problem(s)", std::nullopt, true},
+      {"cp {project} {output}.check", "5: cannot build Orders: the project has unsaved changes", std::nullopt, true},
+      {std::nullopt, "5: no build command configured; structural check found 1 problem(s)", std::nullopt, true},
   };
   MemoryProject& project = LoadProject(kSoundModule);
   for (const Case& c : cases) {
@@ -77,7 +67,7 @@ TEST_F(MakeCompiledFile, RunsTheCommandInTheProjectFolderAndReportsHowItEnded) {
     fs::remove(folder_ / "Orders.exe.check");
     vbe_.SetBuildCommand(c.command.value_or(""));
     if (c.edited) project.At(0).Code()->ReplaceLine(5, "    ' Next i");
-    EXPECT_EQ(Build(project), c.message);
+    EXPECT_EQ(testing::HostErrorOf([&] { project.MakeCompiledFile(); }), c.message);
     if (c.output) {
       EXPECT_EQ(project.LastBuildOutput(), *c.output);
     }
@@ -97,7 +87,8 @@ TEST_F(MakeCompiledFile, AModuleWithoutProjectFileCannotBeBuilt) {
   WriteBytes(file, kSoundModule);
   LoadResult loaded = Load(vbe_, file);
   vbe_.SetBuildCommand("true");
-  EXPECT_EQ(Build(*loaded.projects.at(0)), "cannot build Project1: it has no project file");
+  EXPECT_EQ(testing::HostErrorOf([&] { loaded.projects.at(0)->MakeCompiledFile(); }),
+            "5: cannot build Project1: it has no project file");
 }
 
 // Project.SaveAs: the changed components and the project file under its new name, the member
@@ -116,17 +107,10 @@ TEST(ProjectSaveAs, WritesTheProjectFileUnderItsNewNameWithTheMembersItHasNow) {
   MemoryVBE vbe;
   ASSERT_TRUE(Load(vbe, dir / "Orders.vbp").readable);
   MemoryProject& project = *vbe.Projects().at(0);
-  auto save_as = [&](const fs::path& file) -> std::string {
-    try {
-      project.SaveAs(file.string());
-      return "saved";
-    } catch (const HostError& e) {
-      return e.Description();
-    }
-  };
+  auto save_as = [&](const fs::path& file) { return testing::HostErrorOf([&] { project.SaveAs(file.string()); }); };
 
   // Unchanged: the same bytes under the new name.
-  EXPECT_EQ(save_as(dir / "Copy.vbp"), "saved");
+  EXPECT_EQ(save_as(dir / "Copy.vbp"), "");
   EXPECT_EQ(ReadBytes(dir / "Copy.vbp"), vbp);
   EXPECT_EQ(project.FileName(), (dir / "Copy.vbp").string());
 
@@ -137,9 +121,9 @@ TEST(ProjectSaveAs, WritesTheProjectFileUnderItsNewNameWithTheMembersItHasNow) {
   project.At(0).Code()->InsertLines(2, "' edited");
   fs::create_directory(dir / "elsewhere");
   EXPECT_EQ(save_as(dir / "elsewhere" / "Orders.vbp"),
-            "Object doesn't support this action: saving a project into another folder is not supported yet");
+            "445: Object doesn't support this action: saving a project into another folder is not supported yet");
   EXPECT_TRUE(fs::is_empty(dir / "elsewhere"));
-  EXPECT_EQ(save_as(dir / "Orders2.vbp"), "saved");
+  EXPECT_EQ(save_as(dir / "Orders2.vbp"), "");
   const std::string added = "Type=Exe\nModule=Module1; Module1.bas\nForm=forms\\Main.frm\nName=\"Orders\"\n"
                             "[MS Transaction Server]\nAutoRefresh=1";
   EXPECT_EQ(ReadBytes(dir / "Orders2.vbp"), added);
@@ -150,7 +134,7 @@ TEST(ProjectSaveAs, WritesTheProjectFileUnderItsNewNameWithTheMembersItHasNow) {
   EXPECT_FALSE(project.IsDirty());
   // The members' lines moved with the save: a second removal takes out the right one.
   project.Remove(*project.FindComponent("Module1"));
-  EXPECT_EQ(save_as(dir / "Orders3.vbp"), "saved");
+  EXPECT_EQ(save_as(dir / "Orders3.vbp"), "");
   EXPECT_EQ(ReadBytes(dir / "Orders3.vbp"),
             "Type=Exe\nForm=forms\\Main.frm\nName=\"Orders\"\n[MS Transaction Server]\nAutoRefresh=1");
   MemoryVBE again;
@@ -172,12 +156,9 @@ TEST(ProjectSaveAs, WritesTheProjectFileUnderItsNewNameWithTheMembersItHasNow) {
   module_project.At(0).Code()->InsertLines(2, "' and again");
   fs::permissions(dir / "Module1.bas", fs::perms::owner_write, fs::perm_options::remove);
   EXPECT_EQ(module_project.IsDirty(), true);
-  try {
-    module_project.SaveAs((dir / "elsewhere" / "Project1.vbp").string());
-    ADD_FAILURE() << "a read-only module was saved";
-  } catch (const HostError& e) {
-    EXPECT_NE(e.Description().find("read-only"), std::string::npos) << e.Description();
-  }
+  const std::string refused =
+      testing::HostErrorOf([&] { module_project.SaveAs((dir / "elsewhere" / "Project1.vbp").string()); });
+  EXPECT_NE(refused.find("read-only"), std::string::npos) << "a read-only module was saved: " << refused;
   EXPECT_TRUE(fs::is_empty(dir / "elsewhere"));
   fs::permissions(dir / "Module1.bas", fs::perms::owner_write, fs::perm_options::add);
   module_project.SaveAs((dir / "elsewhere" / "Project1.vbp").string());

@@ -14,6 +14,7 @@
 #include "host/project_loader.h"
 #include "platform/atomic_file.h"
 #include "platform/dialogs.h"
+#include "platform/process.h"
 #include "platform/registry.h"
 #include "platform/test_files.h"
 #include "tools/asp_converter.h"
@@ -416,12 +417,10 @@ std::vector<std::string> PageProblems(const std::vector<fs::path>& pages) {
       "  if not p.charset: p.problems.append('no charset')\n"
       "  print(''.join(x + chr(10) for x in p.problems + ['unclosed <' + t + '>' for t in p.open]), end=chr(0))\"";
   for (const fs::path& page : pages) command += " '" + page.string() + "'";
-  std::string output;
-  if (FILE* pipe = ::popen(command.c_str(), "r")) {
-    char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, n);
-    EXPECT_EQ(::pclose(pipe), 0) << "python3 failed";
-  }
+  // Python's own errors come on the same output and fail the comparison too.
+  const platform::ProcessResult ran = platform::RunProcess({platform::ShellArgv(command), {}}, std::size_t{1} << 26);
+  EXPECT_EQ(ran.exit_code, 0) << "python3 failed: " << ran.output;
+  const std::string& output = ran.output;
   std::vector<std::string> problems;
   for (std::size_t at = 0, end; (end = output.find('\0', at)) != std::string::npos; at = end + 1)
     problems.push_back(output.substr(at, end - at));
