@@ -49,7 +49,18 @@ bool LinesContain(const host::CodeModule& module, long first, long count, std::s
 }
 
 bool HasErrorTrapping(const host::CodeModule& module, long first, long count) {
-  return LinesContain(module, first, count, "On Error") || LinesContain(module, first, count, "On Local Error");
+  if (count < 1 || first < 1 || first + count - 1 > module.CountOfLines())
+    return LinesContain(module, first, count, "On Error") || LinesContain(module, first, count, "On Local Error");
+  // Both start with "On ": one search a line, run for every line of every procedure twice.
+  for (long line = first; line < first + count; ++line) {
+    const std::string_view text = module.Line(line);
+    for (std::size_t at = cp1252::FindNoCase(text, "On "); at != std::string_view::npos;
+         at = cp1252::FindNoCase(text, "On ", at + 1)) {
+      const std::string_view rest = text.substr(at + 3);
+      if (cp1252::StartsWithNoCase(rest, "Error") || cp1252::StartsWithNoCase(rest, "Local Error")) return true;
+    }
+  }
+  return false;
 }
 
 // The InsertInto filter without the skip tag, which is checked (and reported) first.
@@ -65,8 +76,10 @@ template <class Each>
 void ForEachLine(std::string_view text, Each&& each) {
   std::size_t start = 0;
   for (;;) {
-    const std::size_t stop = text.find_first_of("\r\n", start);
-    if (stop == std::string_view::npos) {
+    // A plain loop: find_first_of calls memchr over its set for every byte of the text.
+    std::size_t stop = start;
+    while (stop < text.size() && text[stop] != '\r' && text[stop] != '\n') ++stop;
+    if (stop == text.size()) {
       each(text.substr(start));
       return;
     }
@@ -402,7 +415,7 @@ bool ModuleWalk::HasOwnEndLine(const ProcFacts& proc) const {
   // One pass down to the first End line, each line read once.
   const long declaration_end = LastDeclarationLine(module_, proc.body);
   for (long line = proc.body + 1; line <= proc.last; ++line) {
-    const std::string text = module_.Lines(line, 1);
+    const std::string_view text = module_.Line(line);
     if (pass_.IsEndProc(text)) return true;
     if (line > declaration_end && pass_.IsStartProc(text)) return false;
   }
@@ -464,7 +477,7 @@ long ModuleWalk::InsertTemplate(const ProcFacts& proc, long top) {
 // filters let through, as the walk itself would find them.
 std::string ModuleWalk::LimitProblem() {
   long count = module_.CountOfLines();
-  while (count >= 1 && TrimSpaces(module_.Lines(count, 1)).empty()) --count;
+  while (count >= 1 && TrimSpaces(module_.Line(count)).empty()) --count;
   long added = 0;
   const std::string header = pass_.blocks.header;
   const std::string footer = pass_.blocks.footer;
@@ -506,13 +519,13 @@ std::string ModuleWalk::LimitProblem() {
         ++prev_line_uses;
       const std::size_t handler_length = 14 + proc.name.size() + 13;
       for (long body = proc.body + 1; body < proc.last; ++body) {
-        const std::string text = module_.Lines(body, 1);
+        const std::string_view text = module_.Line(body);
         if (pass_.settings.FullLogging()) {
           added += LinesIn(logging);
           longest = std::max(longest, LongestLine(logging) + prev_line_uses * (TrimSpaces(text).size()) + 10);
         }
         const std::size_t reset = cp1252::FindNoCase(text, "On Error Goto 0");
-        if (pass_.settings.ReplaceBodyHandlers() && reset != std::string::npos)
+        if (pass_.settings.ReplaceBodyHandlers() && reset != std::string_view::npos)
           longest = std::max(longest, reset + handler_length);
       }
     }

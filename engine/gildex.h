@@ -123,7 +123,7 @@ class CGildex : public Settings {
   bool ValidLineForNumbering(const std::string& previous_line, const std::string& line) {
     return passes::ValidLineForNumbering(pass_, previous_line, line);
   }
-  std::string RemoveLineNumber(const std::string& line) { return passes::RemoveLineNumber(pass_, line); }
+  std::string RemoveLineNumber(const std::string& line) { return std::string(passes::RemoveLineNumber(pass_, line)); }
 
   // Checks a read-only file out of source control; `message` says why when it fails.
   bool CheckOutFile(const std::string& file_path, const std::string& database_project, std::string& message);

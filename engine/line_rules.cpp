@@ -40,6 +40,14 @@ constexpr std::array<TypeGroup, 3> kTypeGroups = {{
 
 bool IsBlank(std::string_view text) { return TrimSpaces(text).empty(); }
 
+// Whether the first character after the leading spaces is one of `letters` (lower case),
+// letter case aside: a token can only match where its first letter stands there, and this
+// spares trying a list of tokens on every line.
+bool StartsWithOneOf(std::string_view line, std::string_view letters) {
+  const std::size_t found = line.find_first_not_of(' ');
+  return found != std::string_view::npos && letters.find(cp1252::ToLower(line[found])) != std::string_view::npos;
+}
+
 bool MatchFirstToken(std::string_view line, std::string_view token, After after) {
   if (token.empty()) return false;
   std::size_t found = std::string_view::npos;
@@ -70,12 +78,14 @@ bool MatchFirstToken(std::string_view line, std::string_view token, After after)
 }
 
 bool IsStartProc(std::string_view line) {
+  if (!StartsWithOneOf(line, "sfp")) return false;
   for (std::string_view token : kProcStarts)
     if (MatchFirstToken(line, token)) return true;
   return false;
 }
 
 bool IsEndProc(std::string_view line, After after) {
+  if (!StartsWithOneOf(line, "e")) return false;
   for (std::string_view token : kProcEnds)
     if (MatchFirstToken(line, token, after)) return true;
   return false;
@@ -158,7 +168,7 @@ bool PassContext::IsDeclarationLine(std::string_view line) {
 }
 
 int PassContext::ProcType(const host::CodeModule& module, long line) {
-  return report.Trap("CGildex.ProcType", 0, [&] { return lines::ProcType(module.Lines(line, 1)); });
+  return report.Trap("CGildex.ProcType", 0, [&] { return lines::ProcType(module.Line(line)); });
 }
 
 std::string PassContext::ProcTypeString(int type_code, std::string_view declaration) {
@@ -203,14 +213,13 @@ long PassContext::SkipJunkLines(const host::CodeModule& module, long line) {
     const long count = module.CountOfLines();
     const auto continues = [&](long above) {
       if (above < 1 || above > count) return false;
-      const std::string text = module.Lines(above, 1);
-      const std::string_view trimmed = TrimSpaces(text);
+      const std::string_view trimmed = TrimSpaces(module.Line(above));
       return !trimmed.empty() && trimmed.back() == '_';
     };
     long current = line;
     while (continues(current - 1)) ++current;
     if (settings.HeaderAfterComments())
-      while (current <= count && MatchFirstToken(module.Lines(current, 1), "'")) ++current;
+      while (current <= count && MatchFirstToken(module.Line(current), "'")) ++current;
     return current;
   });
 }
@@ -226,7 +235,7 @@ TrailingBlankLines PassContext::SetAsideTrailingBlankLines(host::CodeModule& mod
   TrailingBlankLines aside;
   const long last = module.CountOfLines();
   long first = last + 1;
-  while (first > 1 && IsBlank(module.Lines(first - 1, 1))) --first;
+  while (first > 1 && IsBlank(module.Line(first - 1))) --first;
   aside.count = last - first + 1;
   if (aside.count > 0) aside.text = module.Lines(first, aside.count);
   TruncateBlankLinesIn(module);
@@ -237,20 +246,20 @@ void PassContext::PutBackTrailingBlankLines(host::CodeModule& module, const Trai
   // Only when the truncation really took them: a failed host call leaves them in place.
   if (aside.count == 0) return;
   const long last = module.CountOfLines();
-  if (last > 0 && IsBlank(module.Lines(last, 1))) return;
+  if (last > 0 && IsBlank(module.Line(last))) return;
   module.InsertLines(last + 1, aside.text);
 }
 
 void PassContext::TruncateBlankLinesIn(host::CodeModule& module) {
   report.Trap("CGildex.TruncateBlankLinesIn", [&] {
-    for (long line = module.CountOfLines(); line >= 1 && IsBlank(module.Lines(line, 1)); --line)
+    for (long line = module.CountOfLines(); line >= 1 && IsBlank(module.Line(line)); --line)
       module.DeleteLines(line, 1);
   });
 }
 
 long PassContext::EndLineIn(host::CodeModule& module, long first, long last) {
   for (long line = first; line <= last; ++line)
-    if (IsEndProc(module.Lines(line, 1))) return line;
+    if (IsEndProc(module.Line(line))) return line;
   return 0;
 }
 

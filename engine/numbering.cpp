@@ -38,6 +38,10 @@ bool EndsWith(std::string_view text, char c) { return !text.empty() && text.back
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
+// GetField(line, " ", 1) without its copy: the line up to the first space after its first
+// character, trimmed.
+std::string_view FirstField(std::string_view line) { return TrimSpaces(line.substr(0, line.find(' ', 1))); }
+
 std::string DescriptionOf(const std::exception& error) {
   if (const auto* vb = dynamic_cast<const VbError*>(&error)) return vb->Description();
   return error.what();
@@ -48,7 +52,12 @@ class NumberingPass {
  public:
   NumberingPass(PassContext& pass, host::CodeModule& module, Progress& progress, platform::MessageLoop& loop,
                 LineRange range)
-      : pass_(pass), module_(module), progress_(progress), loop_(loop), range_(range) {
+      : pass_(pass),
+        module_(module),
+        progress_(progress),
+        loop_(loop),
+        range_(range),
+        delimiter_(pass.settings.LineDelimiter()) {
     ResetCounter();
   }
 
@@ -65,15 +74,19 @@ class NumberingPass {
   }
   void EnterProcedure(const std::string& name, host::ProcKind kind, long line);
   bool HasEndLine(const std::string& name, host::ProcKind kind);
+  // The last line of the procedure `name` holding `line`, or `line` when that is unclear.
+  long LastLineOf(const std::string& name, host::ProcKind kind, long line);
 
   PassContext& pass_;
   host::CodeModule& module_;
   Progress& progress_;
   platform::MessageLoop& loop_;
   LineRange range_;
+  const std::string delimiter_;
   std::vector<PlannedLine> planned_;
   std::int64_t counter_ = 0;
   std::string proc_name_;
+  long proc_last_ = 0;  // lines up to here belong to proc_name_
   long body_line_ = 0;
   bool skip_proc_ = false;
   std::string previous_;
@@ -87,7 +100,7 @@ void NumberingPass::EnterProcedure(const std::string& name, host::ProcKind kind,
   body_line_ = name.empty() ? 0 : module_.ProcBodyLine(name, kind);
   long first = line;
   const long count = module_.CountOfLines();
-  while (first < count && IsBlank(module_.Lines(first, 1))) ++first;
+  while (first < count && IsBlank(module_.Line(first))) ++first;
   if (pass_.settings.ResetLines()) {
     ResetCounter();
     previous_.clear();
@@ -108,30 +121,48 @@ void NumberingPass::EnterProcedure(const std::string& name, host::ProcKind kind,
 bool NumberingPass::HasEndLine(const std::string& name, host::ProcKind kind) {
   // From the bottom, where the End line nearly always is.
   for (long line = module_.ProcStartLine(name, kind) + module_.ProcCountLines(name, kind) - 1; line > body_line_; --line)
-    if (pass_.IsEndProc(module_.Lines(line, 1))) return true;
+    if (pass_.IsEndProc(module_.Line(line))) return true;
   return false;
 }
 
-bool NumberingPass::Plan(long& line) {
-  host::ProcKind kind = host::ProcKind::Proc;
-  const std::string name = pass_.ProcAtLine(module_, line, kind);
-  if (name != proc_name_) {
-    // A cancel is honoured between procedures only, so each one is numbered whole or not at all.
-    loop_.DoEvents();
-    if (pass_.run.cancel) return false;
-    EnterProcedure(name, kind, line);
+long NumberingPass::LastLineOf(const std::string& name, host::ProcKind kind, long line) {
+  if (name.empty()) return line;
+  try {
+    const long start = module_.ProcStartLine(name, kind);
+    const long last = start + module_.ProcCountLines(name, kind) - 1;
+    // Another procedure of the same name answers for it: ask again at every line.
+    return start <= line && line <= last ? last : line;
+  } catch (const host::HostError&) {
+    return line;
   }
+}
+
+bool NumberingPass::Plan(long& line) {
+  if (line > proc_last_) {
+    host::ProcKind kind = host::ProcKind::Proc;
+    const std::string name = pass_.ProcAtLine(module_, line, kind);
+    if (name != proc_name_) {
+      // A cancel is honoured between procedures only, so each one is numbered whole or not at all.
+      loop_.DoEvents();
+      if (pass_.run.cancel) return false;
+      EnterProcedure(name, kind, line);
+    }
+    // Down to there the host would give the same name: no need to ask it line by line.
+    proc_last_ = LastLineOf(name, kind, line);
+  }
+  const std::string& name = proc_name_;
   if (line % 20 == 0) progress_.SetValue(static_cast<std::int32_t>(line));
   if (skip_proc_) return true;
 
   if (!IsBlank(handled_) && TrimSpaces(handled_).front() != '\'') previous_ = handled_;
-  std::string original = module_.Lines(line, 1);
-  std::string text = passes::RemoveLineNumber(pass_, original);
+  // Views into the module: nothing edits it until every line is planned.
+  std::string_view original = module_.Line(line);
+  std::string_view text = passes::RemoveLineNumber(pass_, original);
   // Comment lines that start with "' " are notes, never statements: they keep whatever they hold.
   while (pass_.MatchFirstToken(text, "'") && line < range_.last) {
     loop_.DoEvents();
     ++line;
-    original = module_.Lines(line, 1);
+    original = module_.Line(line);
     text = passes::RemoveLineNumber(pass_, original);
   }
   handled_ = text;
@@ -140,7 +171,9 @@ bool NumberingPass::Plan(long& line) {
   if (!passes::ValidLineForNumbering(pass_, previous_, text)) return true;
   counter_ += pass_.settings.LineIncrement();
   if (counter_ > kMaxLineNumber) throw VbError(6, "Overflow");
-  std::string numbered = std::to_string(counter_) + pass_.settings.LineDelimiter() + text;
+  std::string numbered = std::to_string(counter_);
+  numbered += delimiter_;
+  numbered += text;
   if (numbered != original) planned_.push_back({line, std::move(numbered)});
   return true;
 }
@@ -185,7 +218,7 @@ LineRange RangeOf(host::CodeModule& module, bool selection_only) {
   return {module.CountOfDeclarationLines() + 1, module.CountOfLines()};
 }
 
-bool ValidLineForNumbering(PassContext& pass, const std::string& previous_line, const std::string& line) {
+bool ValidLineForNumbering(PassContext& pass, std::string_view previous_line, std::string_view line) {
   return pass.report.Trap("CGildex.ValidLineForNumbering", false, [&] {
     const std::string_view trimmed = TrimSpaces(line);
     if (trimmed.empty() && !pass.settings.NumberBlankLines()) return false;
@@ -202,11 +235,11 @@ bool ValidLineForNumbering(PassContext& pass, const std::string& previous_line, 
     const auto ascii_lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
     const std::size_t first = line.find_first_not_of(' ');
     for (std::string_view token : kNeverNumbered)
-      if (first != std::string::npos && ascii_lower(line[first]) == ascii_lower(token.front()) &&
+      if (first != std::string_view::npos && ascii_lower(line[first]) == ascii_lower(token.front()) &&
           pass.MatchFirstToken(line, token))
         return false;
     if (!trimmed.empty() && trimmed.front() == '#') return false;
-    const std::string word = GetField(line, " ", 1);
+    const std::string_view word = FirstField(line);
     if (word.empty()) return true;
     if (EndsWith(word, ':')) return false;
     return !IsNumeric(word);

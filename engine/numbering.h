@@ -10,8 +10,9 @@ namespace gildex::passes {
 
 void NumberModule(PassContext& pass, host::CodeModule& module, bool selection_only);
 void UnNumberModule(PassContext& pass, host::CodeModule& module, bool selection_only);
-bool ValidLineForNumbering(PassContext& pass, const std::string& previous_line, const std::string& line);
-std::string RemoveLineNumber(PassContext& pass, const std::string& line);
+bool ValidLineForNumbering(PassContext& pass, std::string_view previous_line, std::string_view line);
+// The line without its number: a view into `line`.
+std::string_view RemoveLineNumber(PassContext& pass, std::string_view line);
 
 // The lines a pass covers: the selection, or the module below its declarations.
 struct LineRange {

@@ -91,7 +91,7 @@ std::vector<std::string> BlockLines(std::string_view block) {
 // A line as the template wrote it: the numbering pass that follows an insert puts a number
 // in front of most of the block's lines.
 std::string Unnumbered(PassContext& pass, const host::CodeModule& module, long line) {
-  return passes::RemoveLineNumber(pass, module.Lines(line, 1));
+  return std::string(passes::RemoveLineNumber(pass, module.Line(line)));
 }
 
 // Whether the template's lines stand one for one from `first`, variables matching anything.

@@ -18,8 +18,7 @@ bool Blank(std::string_view text) { return text.find_first_not_of(" \t") == std:
 long LastDeclarationLine(const host::CodeModule& module, long line) {
   const long count = module.CountOfLines();
   while (line < count) {
-    const std::string text = module.Lines(line, 1);
-    const std::string_view trimmed = TrimSpaces(text);
+    const std::string_view trimmed = TrimSpaces(module.Line(line));
     if (trimmed.empty() || trimmed.back() != '_') break;
     ++line;
   }

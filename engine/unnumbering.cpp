@@ -27,18 +27,21 @@ bool ContinuesStatement(std::string_view above) {
 
 }  // namespace
 
-std::string RemoveLineNumber(PassContext& pass, const std::string& line) {
-  return pass.report.Trap("CGildex.RemoveLineNumber", line, [&]() -> std::string {
-    if (IsBlank(std::string_view(line).substr(0, 1))) return line;
+std::string_view RemoveLineNumber(PassContext& pass, std::string_view line) {
+  if (line.empty() || IsBlank(line.substr(0, 1))) return line;
+  // A number starts with a digit, a sign or a point: most lines start with a letter and need
+  // no search.
+  const char first = line.front();
+  if (!(first >= '0' && first <= '9') && first != '+' && first != '-' && first != '.') return line;
+  return pass.report.Trap("CGildex.RemoveLineNumber", line, [&]() -> std::string_view {
     // The number ends at the first delimiter; only its first character goes with the number,
     // so a two-character delimiter leaves its second character in front of the statement.
     const std::string delimiter = pass.settings.LineDelimiter();
     const std::size_t at = delimiter.empty() ? 0 : line.find(delimiter);
-    if (at != std::string::npos && IsNumeric(std::string_view(line).substr(0, at))) return line.substr(at + 1);
+    if (at != std::string_view::npos && IsNumeric(line.substr(0, at))) return line.substr(at + 1);
     for (char separator : {':', ' '}) {
       const std::size_t found = line.find(separator);
-      if (found != std::string::npos && IsNumeric(std::string_view(line).substr(0, found)))
-        return line.substr(found + 1);
+      if (found != std::string_view::npos && IsNumeric(line.substr(0, found))) return line.substr(found + 1);
     }
     return line;
   });
@@ -101,7 +104,8 @@ void UnNumberingPass::Read(long line) {
   const std::string text = module_.Lines(line, 1);
   // What looks like a number at the start of a continuation is an operand ("10 + b").
   if (line > 1 && !above_) above_ = module_.Lines(line - 1, 1);
-  std::string stripped = above_ && ContinuesStatement(*above_) ? text : passes::RemoveLineNumber(pass_, text);
+  std::string stripped(above_ && ContinuesStatement(*above_) ? std::string_view(text)
+                                                              : passes::RemoveLineNumber(pass_, text));
   above_ = stripped;
   const bool numbered = stripped != text;
   const bool insert_writes = !pass_.settings.Numbering() && line > body_line_ &&

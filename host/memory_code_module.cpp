@@ -1,6 +1,8 @@
 #include "host/memory_code_module.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <optional>
 #include <unordered_map>
 #include <utility>
@@ -145,21 +147,98 @@ bool IsNeutralLine(std::string_view text) {
   return kind != LineKind::ProcStart && kind != LineKind::ProcEnd;
 }
 
-std::vector<std::string> SplitText(std::string_view text) {
-  std::vector<std::string> lines;
-  std::size_t start = 0;
-  for (;;) {
-    std::size_t stop = FindLineBreak(text, start);
-    if (stop == std::string_view::npos) {
-      lines.emplace_back(text.substr(start));
-      return lines;
+// The lines of an edit's text, in strings kept from edit to edit: numbering replaces every
+// line of a module, and reusing their room spares an allocation per line.
+class SplitLinesBuffer {
+ public:
+  void Split(std::string_view text) {
+    Clear();
+    std::size_t start = 0;
+    for (;;) {
+      std::size_t stop = FindLineBreak(text, start);
+      if (stop == std::string_view::npos) {
+        Add(text.substr(start));
+        return;
+      }
+      Add(text.substr(start, stop - start));
+      start = stop + (text[stop] == '\r' && stop + 1 < text.size() && text[stop + 1] == '\n' ? 2 : 1);
     }
-    lines.emplace_back(text.substr(start, stop - start));
-    start = stop + (text[stop] == '\r' && stop + 1 < text.size() && text[stop + 1] == '\n' ? 2 : 1);
   }
-}
+  void Clear() {
+    count_ = 0;
+    // The room of a large edit is not kept beyond the next one.
+    if (lines_.size() > 64) std::vector<std::string>().swap(lines_);
+  }
+  std::size_t size() const { return count_; }
+  bool empty() const { return count_ == 0; }
+  std::string* begin() { return lines_.data(); }
+  std::string* end() { return lines_.data() + count_; }
+  const std::string* begin() const { return lines_.data(); }
+  const std::string* end() const { return lines_.data() + count_; }
+  std::string& operator[](std::size_t index) { return lines_[index]; }
 
-LineEnd& FinalLineEnd(CodeLine& line) { return line.hidden.empty() ? line.line.end : line.hidden.back().end; }
+ private:
+  void Add(std::string_view line) {
+    if (count_ == lines_.size()) lines_.emplace_back();
+    lines_[count_++].assign(line);
+  }
+  std::vector<std::string> lines_;
+  std::size_t count_ = 0;
+};
+
+// The bytes of a module's lines, in chunks that never move: a line's text is a view into
+// them, so a line costs its bytes and a 24-byte slot instead of a string of its own. An
+// edit adds the new text at the end and leaves the old as garbage; once the garbage passes
+// half of what is live, everything live is copied into one new chunk.
+class TextStore {
+ public:
+  const char* Add(std::string_view text) {
+    if (text.empty()) return nullptr;
+    if (chunks_.empty() || room_ < text.size()) {
+      // Chunks grow with the module, so that a small module stays small.
+      const std::size_t size = std::max(text.size(), std::min<std::size_t>(stored_ / 8 + 256, 1 << 20));
+      NewChunk(size);
+    }
+    char* at = next_;
+    std::memcpy(at, text.data(), text.size());
+    next_ += text.size();
+    room_ -= text.size();
+    stored_ += text.size();
+    live_ += text.size();
+    return at;
+  }
+  void Drop(std::size_t size) { live_ -= size; }
+  bool WantsCompaction() const { return stored_ - live_ > live_ / 2 + 4096; }
+  // An empty store with room for `size` bytes in one chunk.
+  void Reserve(std::size_t size) {
+    if (size > 0) NewChunk(size);
+  }
+
+ private:
+  void NewChunk(std::size_t size) {
+    chunks_.push_back(std::unique_ptr<char[]>(new char[size]));  // filled as lines come, never zeroed
+    next_ = chunks_.back().get();
+    room_ = size;
+  }
+
+  std::vector<std::unique_ptr<char[]>> chunks_;
+  char* next_ = nullptr;
+  std::size_t room_ = 0;
+  std::size_t stored_ = 0;  // bytes added, garbage included
+  std::size_t live_ = 0;    // bytes of lines still in the module
+};
+
+// A code window line: its text in the module's TextStore, its line end and the hidden lines
+// after it.
+struct Slot {
+  const char* text = nullptr;
+  std::uint32_t size = 0;
+  LineEnd end = LineEnd::CrLf;
+  HiddenLines hidden;
+  std::string_view Text() const { return {text, size}; }
+};
+
+LineEnd& FinalLineEnd(Slot& line) { return line.hidden.empty() ? line.end : line.hidden.back().end; }
 
 std::string KeyOf(std::string_view name, ProcKind kind) {
   std::string key = cp1252::Upper(name);
@@ -258,7 +337,7 @@ class MemoryCodePane final : public CodePane {
 }  // namespace
 
 // Lines live in one array with a gap at the place of the last edit: the lines above the gap,
-// the gap (empty slots), the lines below it. An edit near the previous one moves few lines,
+// the gap (unused slots), the lines below it. An edit near the previous one moves few lines,
 // a walk down the module moves each line across the gap once, and the slots are reused
 // rather than allocated line by line.
 //
@@ -281,7 +360,8 @@ struct MemoryCodeModule::Impl {
   std::string name;
   VBComponent* parent = nullptr;
   LineEnd new_line_end = LineEnd::CrLf;
-  std::vector<CodeLine> lines;
+  std::vector<Slot> lines;
+  TextStore store;
   std::size_t gap_begin = 0, gap_end = 0;  // the gap is [gap_begin, gap_end) of `lines`
   std::vector<Proc> procs;  // slots addressed by id; `head` and `tail` give the order
   std::vector<int> free_ids;
@@ -291,19 +371,38 @@ struct MemoryCodeModule::Impl {
   bool dirty = false;
   std::unique_ptr<MemoryCodePane> pane;
   Signal<long, long, long>* edited = nullptr;  // the module's own Edited
+  SplitLinesBuffer split;                       // the lines of the text an edit puts in
 
   std::size_t GapSize() const { return gap_end - gap_begin; }
   long Count() const { return static_cast<long>(lines.size() - GapSize()); }
 
-  const CodeLine& At(long line) const {
+  const Slot& At(long line) const {
     auto index = static_cast<std::size_t>(line - 1);
     return lines[index < gap_begin ? index : index + GapSize()];
   }
-  CodeLine& At(long line) { return const_cast<CodeLine&>(std::as_const(*this).At(line)); }
-  std::string_view TextOf(long line) const { return At(line).line.text; }
+  Slot& At(long line) { return const_cast<Slot&>(std::as_const(*this).At(line)); }
+  std::string_view TextOf(long line) const { return At(line).Text(); }
 
-  // Puts the gap right below line `above`. Slots in the gap are always empty lines, so that
-  // moving a line into one leaves no text behind.
+  void SetText(Slot& slot, std::string_view text) {
+    store.Drop(slot.size);
+    slot.text = store.Add(text);
+    slot.size = static_cast<std::uint32_t>(text.size());
+  }
+  // Copies every live line into one new chunk; the views handed out before are gone.
+  void Compact() {
+    std::size_t live = 0;
+    for (long line = 1; line <= Count(); ++line) live += At(line).size;
+    TextStore fresh;
+    fresh.Reserve(live);
+    for (long line = 1; line <= Count(); ++line) {
+      Slot& slot = At(line);
+      slot.text = fresh.Add(slot.Text());
+    }
+    store = std::move(fresh);
+  }
+
+  // Puts the gap right below line `above`. A slot in the gap holds no hidden lines, so that
+  // moving a line into one leaves none behind; its text is never read.
   void MoveLineGap(long above) {
     auto target = static_cast<std::size_t>(above);
     if (GapSize() == 0) {
@@ -338,7 +437,7 @@ struct MemoryCodeModule::Impl {
       gap_end = gap_begin + gap;
       return;
     }
-    std::vector<CodeLine> grown;
+    std::vector<Slot> grown;
     grown.reserve(static_cast<std::size_t>(Count()) + gap);
     for (std::size_t i = 0; i < gap_begin; ++i) grown.push_back(std::move(lines[i]));
     grown.resize(gap_begin + gap);
@@ -432,7 +531,7 @@ struct MemoryCodeModule::Impl {
 
   // True when replacing `removed` lines from `first` by `added` cannot change any
   // procedure's name or boundaries beyond shifting them.
-  bool OnlyShifts(long first, long removed, const std::vector<std::string>& added) const {
+  bool OnlyShifts(long first, long removed, const SplitLinesBuffer& added) const {
     if (ProcCount() == 0 || first <= Body(ProcAt(0))) return false;
     if (IsContinued(TextOf(first - 1))) return false;
     for (long line = first; line < first + removed; ++line)
@@ -492,12 +591,20 @@ struct MemoryCodeModule::Impl {
 
   // --- line edits ---
 
-  void InsertRaw(long before, std::vector<std::string>&& texts) {
+  // Inserts texts[from...] before line `before`.
+  void InsertRaw(long before, SplitLinesBuffer& texts, std::size_t from) {
     MoveLineGap(before - 1);
-    ReserveGap(texts.size());
+    ReserveGap(texts.size() - from);
     bool was_final = before == Count() + 1 && gap_begin > 0 && FinalLineEnd(lines[gap_begin - 1]) == LineEnd::None;
     if (was_final) FinalLineEnd(lines[gap_begin - 1]) = new_line_end;
-    for (std::string& text : texts) lines[gap_begin++] = CodeLine{RawLine{std::move(text), new_line_end}, {}};
+    for (std::size_t i = from; i < texts.size(); ++i) {
+      // A gap slot may still hold what moved out of it: it counts for nothing.
+      Slot& slot = lines[gap_begin++];
+      slot.text = store.Add(texts[i]);
+      slot.size = static_cast<std::uint32_t>(texts[i].size());
+      slot.end = new_line_end;
+      slot.hidden = {};
+    }
     // The file still ends without a line break after its last line.
     if (was_final) FinalLineEnd(lines[gap_begin - 1]) = LineEnd::None;
   }
@@ -506,7 +613,9 @@ struct MemoryCodeModule::Impl {
     MoveLineGap(first - 1);
     bool final_none = first + count - 1 == Count() && FinalLineEnd(lines.back()) == LineEnd::None;
     for (std::size_t i = gap_end; i < gap_end + static_cast<std::size_t>(count); ++i) {
-      [[maybe_unused]] CodeLine dropped = std::move(lines[i]);  // frees the text; the slot joins the gap empty
+      // The text becomes garbage; the slot joins the gap empty.
+      store.Drop(lines[i].size);
+      lines[i] = Slot{};
     }
     gap_end += static_cast<std::size_t>(count);
     if (final_none && gap_end == lines.size() && gap_begin > 0) FinalLineEnd(lines[gap_begin - 1]) = LineEnd::None;
@@ -515,7 +624,7 @@ struct MemoryCodeModule::Impl {
   // The one place that edits: replaces `removed` lines from `first` by `texts` (with
   // `replace_first`, one line whose line end and hidden lines stay), then brings the
   // procedure table up to date.
-  void Edit(long first, long removed, std::vector<std::string> texts, bool replace_first) {
+  void Edit(long first, long removed, SplitLinesBuffer& texts, bool replace_first) {
     // The code window renders what it is given: keywords take VB6's case.
     for (std::string& text : texts) RenderKeywordsInPlace(text);
     auto added = static_cast<long>(texts.size());
@@ -525,15 +634,15 @@ struct MemoryCodeModule::Impl {
     if (!shift) PlaceProcGap(first, true);
 
     if (replace_first) {
-      At(first).line.text = std::move(texts.front());
-      texts.erase(texts.begin());
-      if (!texts.empty()) InsertRaw(first + 1, std::move(texts));
+      SetText(At(first), texts[0]);
+      if (texts.size() > 1) InsertRaw(first + 1, texts, 1);
     } else {
       if (removed > 0) DeleteRaw(first, removed);
-      if (!texts.empty()) InsertRaw(first, std::move(texts));
+      if (!texts.empty()) InsertRaw(first, texts, 0);
     }
 
     if (!shift) Rescan(first + added - 1);
+    if (store.WantsCompaction()) Compact();
     dirty = true;
     edited->Raise(first, removed, added);
   }
@@ -560,7 +669,20 @@ MemoryCodeModule::MemoryCodeModule(std::string name, std::vector<CodeLine> lines
   impl_->name = std::move(name);
   impl_->parent = parent;
   impl_->new_line_end = new_line_end == LineEnd::None ? LineEnd::CrLf : new_line_end;
-  impl_->lines = std::move(lines);
+  std::size_t bytes = 0;
+  for (const CodeLine& line : lines) bytes += line.line.text.size();
+  impl_->store.Reserve(bytes);
+  // With room for the gap the module opens at its first insertion, so that it does not copy
+  // the whole module into a larger array then.
+  impl_->lines.reserve(lines.size() + lines.size() / 4 + 16);
+  for (CodeLine& line : lines) {
+    Slot& slot = impl_->lines.emplace_back();
+    slot.text = impl_->store.Add(line.line.text);
+    slot.size = static_cast<std::uint32_t>(line.line.text.size());
+    slot.end = line.line.end;
+    slot.hidden = std::move(line.hidden);
+  }
+  lines = {};
   impl_->gap_begin = impl_->gap_end = impl_->lines.size();
   impl_->pane = std::make_unique<MemoryCodePane>(*this);
   impl_->edited = &Edited;
@@ -578,21 +700,24 @@ MemoryCodeModule::~MemoryCodeModule() = default;
 std::vector<CodeLine> MemoryCodeModule::ExportLines() const {
   std::vector<CodeLine> lines;
   lines.reserve(static_cast<std::size_t>(impl_->Count()));
-  for (long line = 1; line <= impl_->Count(); ++line) lines.push_back(impl_->At(line));
+  for (long line = 1; line <= impl_->Count(); ++line) {
+    const Slot& slot = impl_->At(line);
+    lines.push_back(CodeLine{RawLine{std::string(slot.Text()), slot.end}, slot.hidden});
+  }
   return lines;
 }
 
 void MemoryCodeModule::AppendFileText(std::string& bytes) const {
   std::size_t size = 0;
-  const auto measure = [&size](const CodeLine& line) {
-    size += line.line.text.size() + 2;
+  const auto measure = [&size](const Slot& line) {
+    size += line.size + 2;
     for (const RawLine& hidden : line.hidden) size += hidden.text.size() + 2;
   };
   for (long line = 1; line <= impl_->Count(); ++line) measure(impl_->At(line));
   bytes.reserve(bytes.size() + size);
-  const auto append = [&bytes](const CodeLine& line) {
-    bytes += line.line.text;
-    bytes += LineEndText(line.line.end);
+  const auto append = [&bytes](const Slot& line) {
+    bytes += line.Text();
+    bytes += LineEndText(line.end);
     for (const RawLine& hidden : line.hidden) {
       bytes += hidden.text;
       bytes += LineEndText(hidden.end);
@@ -626,23 +751,31 @@ std::string MemoryCodeModule::Lines(long first, long count) const {
   return text;
 }
 
+std::string_view MemoryCodeModule::Line(long line) const {
+  if (line < 1 || line > impl_->Count()) ThrowSubscript();
+  return impl_->TextOf(line);
+}
+
 long MemoryCodeModule::CountOfLines() const { return impl_->Count(); }
 long MemoryCodeModule::CountOfDeclarationLines() const { return impl_->declaration_lines; }
 
 void MemoryCodeModule::InsertLines(long line, std::string_view text) {
   if (line < 1 || line > impl_->Count() + 1) ThrowSubscript();
-  impl_->Edit(line, 0, SplitText(text), false);
+  impl_->split.Split(text);
+  impl_->Edit(line, 0, impl_->split, false);
 }
 
 void MemoryCodeModule::DeleteLines(long first, long count) {
   if (count < 0 || first < 1 || first + count - 1 > impl_->Count()) ThrowSubscript();
   if (count == 0) return;
-  impl_->Edit(first, count, {}, false);
+  impl_->split.Clear();
+  impl_->Edit(first, count, impl_->split, false);
 }
 
 void MemoryCodeModule::ReplaceLine(long line, std::string_view text) {
   if (line < 1 || line > impl_->Count()) ThrowSubscript();
-  impl_->Edit(line, 1, SplitText(text), true);
+  impl_->split.Split(text);
+  impl_->Edit(line, 1, impl_->split, true);
 }
 
 std::string MemoryCodeModule::ProcOfLine(long line, ProcKind& kind) const {

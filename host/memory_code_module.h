@@ -41,6 +41,7 @@ class MemoryCodeModule : public CodeModule {
   VBComponent& Parent() override;
   CodePane& Pane() override;
   std::string Lines(long first, long count) const override;
+  std::string_view Line(long line) const override;
   long CountOfLines() const override;
   long CountOfDeclarationLines() const override;
   void InsertLines(long line, std::string_view text) override;

@@ -123,6 +123,7 @@ TEST(MemoryCodeModule, BadNamesKindsAndLinesFailWithHostNumbers) {
       {"Lines past the end", 9, [&] { module->Lines(4, 2); }},
       {"Lines from 0", 9, [&] { module->Lines(0, 1); }},
       {"Lines negative count", 9, [&] { module->Lines(1, -1); }},
+      {"Line past the end", 9, [&] { module->Line(5); }},
       {"InsertLines past the end", 9, [&] { module->InsertLines(6, "x"); }},
       {"InsertLines at 0", 9, [&] { module->InsertLines(0, "x"); }},
       {"DeleteLines past the end", 9, [&] { module->DeleteLines(4, 2); }},
@@ -153,11 +154,23 @@ TEST(MemoryCodeModule, LinesJoinWithCrLfAndInsertSplitsAtEveryBreak) {
   module->ReplaceLine(2, "p\nq");
   module->DeleteLines(3, 2);
   module->DeleteLines(1, 0);
+  EXPECT_EQ(module->Line(2), "p");
   EXPECT_THAT(edits, ElementsAre(ElementsAre(2, 0, 4), ElementsAre(1, 0, 2), ElementsAre(10, 0, 1),
                                  ElementsAre(2, 1, 2), ElementsAre(3, 2, 0)));
   EXPECT_TRUE(module->IsDirty());
   module->ClearDirty();
   EXPECT_FALSE(module->IsDirty());
+
+  // Replaced text is garbage until the module copies what is left: every line numbered
+  // four times over keeps its text.
+  std::string text = "Sub S()";
+  for (int line = 0; line < 300; ++line) text += "\nx = " + std::to_string(line);
+  module = Module(text + "\nEnd Sub");
+  for (int round = 1; round <= 4; ++round)
+    for (long line = 2; line <= 301; ++line)
+      module->ReplaceLine(line, std::to_string(round * line) + " x = " + std::to_string(line - 2));
+  EXPECT_EQ(module->Lines(300, 3), "1200 x = 298\r\n1204 x = 299\r\nEnd Sub");
+  EXPECT_EQ(module->CheckConsistency(), "");
 
   // The pane's selection is clamped to the module.
   module = Module("a\nb\nc");

@@ -233,10 +233,8 @@ SourceFile ParseSourceFile(std::string_view bytes, std::string_view file_name, s
   CheckBytes(bytes, lines, ends, report);
 
   const std::size_t first_code = ReadHeader(lines, file, report);
-  // With room for the gap the code module opens at its first insertion, so that it does not
-  // copy the whole module into a larger array then.
-  const std::size_t code_lines = lines.size() - first_code;
-  file.code.reserve(code_lines + code_lines / 4 + 16);
+  // The code module copies the lines into its own store (with room for its gap there).
+  file.code.reserve(lines.size() - first_code);
   for (std::size_t n = first_code; n < lines.size(); ++n) {
     RawLine line{std::string(lines[n].text), lines[n].end};
     // With no code line above it there is nothing to hide it behind, so it stays visible.

@@ -79,6 +79,9 @@ class CodeModule {
 
   // The lines joined with CR LF; count 1 gives one line. Throws HostError 9 outside the module.
   virtual std::string Lines(long first, long count) const = 0;
+  // One line without a copy, for passes that read every line: the view holds until the
+  // module's next edit. Throws HostError 9 outside the module.
+  virtual std::string_view Line(long line) const = 0;
   virtual long CountOfLines() const = 0;
   virtual long CountOfDeclarationLines() const = 0;
   // Inserts before `line` (CountOfLines() + 1 appends); text may hold several lines
