@@ -8,6 +8,8 @@
 #include <utility>
 
 #include "host/basic_lexer.h"
+#include "host/like_pattern.h"
+#include "host/line_store.h"
 #include "host/vb_keywords.h"
 #include "platform/cp1252.h"
 
@@ -146,87 +148,6 @@ bool IsNeutralLine(std::string_view text) {
   LineKind kind = ClassifyLine(text).kind;
   return kind != LineKind::ProcStart && kind != LineKind::ProcEnd;
 }
-
-// The lines of an edit's text, in strings kept from edit to edit: numbering replaces every
-// line of a module, and reusing their room spares an allocation per line.
-class SplitLinesBuffer {
- public:
-  void Split(std::string_view text) {
-    Clear();
-    std::size_t start = 0;
-    for (;;) {
-      std::size_t stop = FindLineBreak(text, start);
-      if (stop == std::string_view::npos) {
-        Add(text.substr(start));
-        return;
-      }
-      Add(text.substr(start, stop - start));
-      start = stop + (text[stop] == '\r' && stop + 1 < text.size() && text[stop + 1] == '\n' ? 2 : 1);
-    }
-  }
-  void Clear() {
-    count_ = 0;
-    // The room of a large edit is not kept beyond the next one.
-    if (lines_.size() > 64) std::vector<std::string>().swap(lines_);
-  }
-  std::size_t size() const { return count_; }
-  bool empty() const { return count_ == 0; }
-  std::string* begin() { return lines_.data(); }
-  std::string* end() { return lines_.data() + count_; }
-  const std::string* begin() const { return lines_.data(); }
-  const std::string* end() const { return lines_.data() + count_; }
-  std::string& operator[](std::size_t index) { return lines_[index]; }
-
- private:
-  void Add(std::string_view line) {
-    if (count_ == lines_.size()) lines_.emplace_back();
-    lines_[count_++].assign(line);
-  }
-  std::vector<std::string> lines_;
-  std::size_t count_ = 0;
-};
-
-// The bytes of a module's lines, in chunks that never move: a line's text is a view into
-// them, so a line costs its bytes and a 24-byte slot instead of a string of its own. An
-// edit adds the new text at the end and leaves the old as garbage; once the garbage passes
-// half of what is live, everything live is copied into one new chunk.
-class TextStore {
- public:
-  const char* Add(std::string_view text) {
-    if (text.empty()) return nullptr;
-    if (chunks_.empty() || room_ < text.size()) {
-      // Chunks grow with the module, so that a small module stays small.
-      const std::size_t size = std::max(text.size(), std::min<std::size_t>(stored_ / 8 + 256, 1 << 20));
-      NewChunk(size);
-    }
-    char* at = next_;
-    std::memcpy(at, text.data(), text.size());
-    next_ += text.size();
-    room_ -= text.size();
-    stored_ += text.size();
-    live_ += text.size();
-    return at;
-  }
-  void Drop(std::size_t size) { live_ -= size; }
-  bool WantsCompaction() const { return stored_ - live_ > live_ / 2 + 4096; }
-  // An empty store with room for `size` bytes in one chunk.
-  void Reserve(std::size_t size) {
-    if (size > 0) NewChunk(size);
-  }
-
- private:
-  void NewChunk(std::size_t size) {
-    chunks_.push_back(std::unique_ptr<char[]>(new char[size]));  // filled as lines come, never zeroed
-    next_ = chunks_.back().get();
-    room_ = size;
-  }
-
-  std::vector<std::unique_ptr<char[]>> chunks_;
-  char* next_ = nullptr;
-  std::size_t room_ = 0;
-  std::size_t stored_ = 0;  // bytes added, garbage included
-  std::size_t live_ = 0;    // bytes of lines still in the module
-};
 
 // A code window line: its text in the module's TextStore, its line end and the hidden lines
 // after it.
@@ -922,112 +843,6 @@ std::vector<Member> MemoryCodeModule::Members() const {
   }
   return members;
 }
-
-namespace {
-
-// A VB "Like" pattern: * ? # [list] [!list].
-class LikePattern {
- public:
-  explicit LikePattern(std::string_view pattern, bool match_case) : match_case_(match_case) {
-    for (std::size_t i = 0; i < pattern.size(); ++i) {
-      Token token;
-      char c = pattern[i];
-      std::size_t close = c == '[' ? pattern.find(']', i + 1) : std::string_view::npos;
-      if (c == '*') {
-        token.type = Type::Star;
-      } else if (c == '?') {
-        token.type = Type::Any;
-      } else if (c == '#') {
-        token.type = Type::Digit;
-      } else if (close != std::string_view::npos) {
-        token.type = Type::List;
-        std::string_view list = pattern.substr(i + 1, close - i - 1);
-        if (!list.empty() && list.front() == '!') {
-          token.negate = true;
-          list.remove_prefix(1);
-        }
-        token.list = std::string(list);
-        i = close;
-      } else {
-        token.literal = c;
-      }
-      tokens_.push_back(std::move(token));
-    }
-  }
-
-  // Length of the longest match starting at `pos`, or -1.
-  long LongestAt(std::string_view text, std::size_t pos) const {
-    std::vector<char> states(tokens_.size() + 1, 0), next(states.size());
-    states[0] = 1;
-    Close(states);
-    long best = states.back() ? 0 : -1;
-    for (std::size_t j = pos; j < text.size(); ++j) {
-      std::fill(next.begin(), next.end(), 0);
-      bool any = false;
-      for (std::size_t t = 0; t < tokens_.size(); ++t) {
-        if (!states[t]) continue;
-        if (tokens_[t].type == Type::Star)
-          next[t] = any = true;
-        else if (Matches(tokens_[t], text[j]))
-          next[t + 1] = any = true;
-      }
-      if (!any) break;
-      Close(next);
-      states.swap(next);
-      if (states.back()) best = static_cast<long>(j - pos + 1);
-    }
-    return best;
-  }
-
- private:
-  enum class Type { Literal, Star, Any, Digit, List };
-  struct Token {
-    Type type = Type::Literal;
-    char literal = 0;
-    std::string list;
-    bool negate = false;
-  };
-
-  void Close(std::vector<char>& states) const {
-    for (std::size_t t = 0; t < tokens_.size(); ++t)
-      if (states[t] && tokens_[t].type == Type::Star) states[t + 1] = 1;
-  }
-  bool Same(char a, char b) const { return match_case_ ? a == b : cp1252::ToLower(a) == cp1252::ToLower(b); }
-  bool Matches(const Token& token, char c) const {
-    switch (token.type) {
-      case Type::Literal:
-        return Same(token.literal, c);
-      case Type::Any:
-        return true;
-      case Type::Digit:
-        return IsDigit(c);
-      case Type::Star:
-        return true;
-      case Type::List:
-        break;
-    }
-    bool in = false;
-    const std::string& list = token.list;
-    for (std::size_t i = 0; i < list.size() && !in; ++i) {
-      if (i + 2 < list.size() && list[i + 1] == '-') {
-        char low = match_case_ ? list[i] : cp1252::ToLower(list[i]);
-        char high = match_case_ ? list[i + 2] : cp1252::ToLower(list[i + 2]);
-        char x = match_case_ ? c : cp1252::ToLower(c);
-        in = static_cast<unsigned char>(x) >= static_cast<unsigned char>(low) &&
-             static_cast<unsigned char>(x) <= static_cast<unsigned char>(high);
-        i += 2;
-      } else {
-        in = Same(list[i], c);
-      }
-    }
-    return in != token.negate;
-  }
-
-  bool match_case_;
-  std::vector<Token> tokens_;
-};
-
-}  // namespace
 
 bool MemoryCodeModule::Find(std::string_view target, long& start_line, long& start_column, long& end_line,
                             long& end_column, bool whole_word, bool match_case, bool pattern_search) const {
