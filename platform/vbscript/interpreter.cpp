@@ -34,6 +34,15 @@ class FrameScope {
   Interpreter::Frame* saved_;
 };
 
+// An Integer (rank 1) or Long (rank 2) written over a slot that holds nothing on the heap,
+// without making a Variant; false when the slot holds a text, an object or an array.
+[[gnu::always_inline]] inline bool StoreIntBits(Variant* slot, int rank, std::int64_t value) {
+  if (slot->HasHeap()) return false;
+  slot->type = rank == 1 ? VT::Integer : VT::Long;
+  slot->i = value;
+  return true;
+}
+
 }  // namespace
 
 // Every call from the host: fresh budget, and the error reported with the line's text.
@@ -684,10 +693,7 @@ inline bool Interpreter::AssignInPlace(Stmt& s) {
   if (s.int_assign != 2) slot = frame_->vars[n.slot];
   else if (n.global->kind == GlobalSlot::Kind::Variable) slot = &n.global->value;
   else return false;
-  if (slot->HasHeap()) return false;
-  slot->type = r.rank == 1 ? VT::Integer : VT::Long;
-  slot->i = r.value;
-  return true;
+  return StoreIntBits(slot, r.rank, r.value);
 }
 
 Interpreter::Flow Interpreter::ExecBlock(Block& block, std::size_t first) {
@@ -746,10 +752,7 @@ Interpreter::Flow Interpreter::ExecBlock(Block& block, std::size_t first) {
     std::int64_t value = 0;
     const int rank = RunIntOps(static_cast<BinaryExpr&>(*st.value).int_code, vars, value);
     Variant* slot = vars[static_cast<NameExpr&>(*st.target).slot];
-    if (rank == 0 || slot->HasHeap()) return false;
-    slot->type = rank == 1 ? VT::Integer : VT::Long;
-    slot->i = value;
-    return true;
+    return rank != 0 && StoreIntBits(slot, rank, value);
   };
   for (std::size_t k = 0, n = body.size(); k < n; ++k) {
     Stmt& s = *body[k];
@@ -885,14 +888,7 @@ Interpreter::Flow Interpreter::ExecAssign(AssignStmt& st) {
     st.shape = 4;  // from here on straight to AssignCombined
     return AssignCombined(st, b);
   }
-  if (r.rank != 0) {
-    Variant* slot = frame_->vars[target];
-    if (!slot->HasHeap()) {
-      slot->type = r.rank == 1 ? VT::Integer : VT::Long;
-      slot->i = r.value;
-      return Flow::Normal;
-    }
-  }
+  if (r.rank != 0 && StoreIntBits(frame_->vars[target], r.rank, r.value)) return Flow::Normal;
   return StoreLocal(st, EvalOperand(*st.value));
 }
 
@@ -901,12 +897,8 @@ Interpreter::Flow Interpreter::ExecAssign(AssignStmt& st) {
 Interpreter::Flow Interpreter::AssignCombined(AssignStmt& st, BinaryExpr& b) {
   Spill value;
   const IntResult r = EvalIntOperands(b, value);
-  Variant* slot = frame_->vars[static_cast<NameExpr&>(*st.target).slot];
-  if (r.rank != 0 && !slot->HasHeap()) {
-    slot->type = r.rank == 1 ? VT::Integer : VT::Long;
-    slot->i = r.value;
+  if (r.rank != 0 && StoreIntBits(frame_->vars[static_cast<NameExpr&>(*st.target).slot], r.rank, r.value))
     return Flow::Normal;
-  }
   if (r.rank != 0) *value = r.rank == 1 ? Variant::Integer(r.value) : Variant::Long(r.value);
   return StoreLocal(st, std::move(*value));
 }
