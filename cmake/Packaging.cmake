@@ -81,7 +81,7 @@ install(FILES packaging/bash-completion/gildex DESTINATION ${CMAKE_INSTALL_DATAD
 if(GILDEX_TESTS)
   add_test(NAME bash_completion COMMAND bash ${PROJECT_SOURCE_DIR}/packaging/bash-completion/gildex_test.sh
                                         $<TARGET_FILE:gildex>)
-  set_tests_properties(bash_completion PROPERTIES ENVIRONMENT
+  set_tests_properties(bash_completion PROPERTIES TIMEOUT 600 ENVIRONMENT
                        "GILDEX_HOME=${PROJECT_SOURCE_DIR}/data;GILDEX_REGISTRY=${PROJECT_BINARY_DIR}/completion.reg;GILDEX_WINDIR=${PROJECT_BINARY_DIR}/completion-windows")
 endif()
 if(TARGET gildex-ide)

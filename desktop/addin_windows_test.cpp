@@ -8,7 +8,6 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
-#include <QFileDialog>
 #include <QGroupBox>
 #include <QInputDialog>
 #include <QLabel>
@@ -144,11 +143,7 @@ TEST(AddInWindowsTest, EachWindowOpensFromItsEntryShowsItsModelAndItsButtonActs)
        },
        [](Rig& rig, QWidget* finder) {
          const QString file = QString::fromStdString(rig.Component("modGlobals").File().string());
-         WhenModal([](QWidget* modal) { return qobject_cast<QFileDialog*>(modal) != nullptr; },
-                   [file](QWidget* modal) {
-                     qobject_cast<QFileDialog*>(modal)->selectFile(file);
-                     static_cast<QDialog*>(modal)->accept();
-                   });
+         WhenFileDialog(file);
          QTest::mouseClick(Child<QPushButton>(finder, "cmdBrowse"), Qt::LeftButton);
          EXPECT_EQ(Child<QLabel>(finder, "lblFilename")->text(), file);
          auto* procs = Child<QTreeWidget>(finder, "lvwProcs");

@@ -3,6 +3,8 @@
 // on a modal window once it is up while the command that opened it waits in its exec().
 #include <QApplication>
 #include <QDialog>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QTimer>
 #include <QWidget>
 #include <cctype>
@@ -30,6 +32,18 @@ inline void WhenModal(std::function<bool(QWidget*)> is_it, std::function<void(QW
 }
 inline void WhenModal(const QString& name, std::function<void(QWidget*)> act) {
   WhenModal([name](QWidget* modal) { return modal->objectName() == name; }, std::move(act));
+}
+
+// Answers the next file dialog with `file` as a user does who types its full path into the name
+// box and presses OK. Picking it in the dialog's list instead would race the list, which a thread
+// of the dialog's own fills: OK with nothing picked yet leaves the dialog open.
+inline void WhenFileDialog(const QString& file) {
+  WhenModal([](QWidget* modal) { return qobject_cast<QFileDialog*>(modal) != nullptr; },
+            [file](QWidget* modal) {
+              auto* dialog = qobject_cast<QFileDialog*>(modal);
+              if (auto* name = dialog->findChild<QLineEdit*>("fileNameEdit")) name->setText(file);
+              static_cast<QDialog*>(dialog)->accept();  // the file dialog's own, as its OK calls it
+            });
 }
 
 // The indexes down the bar to the entry with these captions (a toolbar button's may be its

@@ -5,7 +5,6 @@
 #include <QComboBox>
 #include <QDir>
 #include <QDockWidget>
-#include <QFileDialog>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMdiArea>
@@ -420,12 +419,7 @@ bool FunctionFinderShot(MainWindow& window, AddInWindows& tools, const QString& 
   if (!ClickEntry(window.Bars(), window.Bench().Vbe().Bars(), "Code Window", {"Function Finder"})) return false;
   FunctionFinderDialog& finder = tools.FunctionFinder();
   const QString file = QString::fromStdString(module->File().string());
-  WhenModal([](QWidget* modal) { return qobject_cast<QFileDialog*>(modal) != nullptr; },
-            [file](QWidget* modal) {
-              auto* dialog = qobject_cast<QFileDialog*>(modal);
-              dialog->selectFile(file);
-              static_cast<QDialog*>(dialog)->accept();  // QFileDialog's own accept, called as the OK button does
-            });
+  WhenFileDialog(file);
   finder.findChild<QPushButton*>("cmdBrowse")->click();
   for (int row : {0, 1})
     if (QTreeWidgetItem* item = finder.procs->topLevelItem(row)) Q_EMIT finder.procs->itemClicked(item, 0);
